@@ -1,0 +1,216 @@
+#include "model/PrevodTyp.h"
+
+#include <cstring>
+
+QORIN_IMPLEMENT_SERIAL(CPrevodTyp, nullptr, 1)
+
+void CPrevodTyp::Serialize(SerialArchive&) {}
+
+DWORD CPrevodTyp::SwapWord(DWORD v)
+{
+    return ((v & 0xFF) << 8) | ((v >> 8) & 0xFF);
+}
+
+DWORD CPrevodTyp::SwapDword(DWORD v)
+{
+    return ((v & 0xFF) << 24) | ((v & 0xFF00) << 8) | ((v >> 8) & 0xFF00) | (v >> 24);
+}
+
+float CPrevodTyp::SwapFloat(DWORD v)
+{
+    const DWORD s = SwapDword(v);
+    float f;
+    std::memcpy(&f, &s, 4);
+    return f;
+}
+
+WORD CPrevodTyp::GetWord(const BYTE* p)
+{
+    return WORD(p[0] * 256 + p[1]);
+}
+
+DWORD CPrevodTyp::GetDword(const BYTE* p)
+{
+    return (DWORD(p[0]) << 24) | (DWORD(p[1]) << 16) | (DWORD(p[2]) << 8) | DWORD(p[3]);
+}
+
+void CPrevodTyp::PutWord(BYTE* p, WORD v)
+{
+    p[0] = BYTE(v >> 8);
+    p[1] = BYTE(v);
+}
+
+void CPrevodTyp::PutDword(BYTE* p, DWORD v)
+{
+    p[0] = BYTE(v >> 24);
+    p[1] = BYTE(v >> 16);
+    p[2] = BYTE(v >> 8);
+    p[3] = BYTE(v);
+}
+
+float CPrevodTyp::GetFloat(const BYTE* p)
+{
+    const DWORD d = GetDword(p);
+    float f;
+    std::memcpy(&f, &d, 4);
+    return f;
+}
+
+void CPrevodTyp::PutFloat(BYTE* p, float v)
+{
+    DWORD d;
+    std::memcpy(&d, &v, 4);
+    PutDword(p, d);
+}
+
+void CPrevodTyp::SetBit(BYTE* p, BOOL on, int n)
+{
+    if (on)
+        *p = BYTE(*p | (1u << n));
+    else
+        *p = BYTE(*p & ~(1u << n));
+}
+
+int CPrevodTyp::GetBit(BYTE b, int n)
+{
+    return (b >> n) & 1;
+}
+
+BYTE CPrevodTyp::ToBcd(int v)
+{
+    return BYTE((v / 10) * 16 + v % 10);
+}
+
+int CPrevodTyp::FromBcd(BYTE b)
+{
+    return (b >> 4) * 10 + (b & 0x0F);
+}
+
+CTime CPrevodTyp::CorrectSummerTime(CTime t)
+{
+    const CTime t1 = t - CTimeSpan(3600);
+    std::tm tm{};
+    if (!t1.GetLocalTm(tm))
+        return t;
+    const CTime t2(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0);
+    std::tm tm2{};
+    if (!t2.GetLocalTm(tm2) || tm.tm_hour == tm2.tm_hour)
+        return t;
+    return t1;
+}
+
+void CPrevodTyp::TimeToBcd(BYTE* p, CTime t)
+{
+    const CTime c = CorrectSummerTime(t);
+    std::tm tm{};
+    c.GetLocalTm(tm);
+    p[0] = ToBcd((tm.tm_year + 1900 + 48) & 0xFF);
+    p[1] = ToBcd(tm.tm_mon + 1);
+    p[2] = ToBcd(tm.tm_mday);
+    p[3] = ToBcd(tm.tm_hour);
+    p[4] = ToBcd(tm.tm_min);
+    p[5] = ToBcd(tm.tm_sec);
+}
+
+CTime CPrevodTyp::BcdToTime(const BYTE* p)
+{
+    return CTime(2000 + FromBcd(p[0]), FromBcd(p[1]), FromBcd(p[2]), FromBcd(p[3]), FromBcd(p[4]), FromBcd(p[5]), 0);
+}
+
+double CPrevodTyp::DecodeThdCode(BYTE code)
+{
+    if (code <= 100)
+        return code * 0.5;
+    if (code <= 200)
+        return 50 + (code - 100) * 2.5;
+    if (code == 255)
+        return kNoValue;
+    return 300 + (code - 200) * 10.0;
+}
+
+double CPrevodTyp::DecodeHarmonicCode(BYTE code)
+{
+    if (code <= 100)
+        return code * 0.1;
+    if (code <= 200)
+        return 10 + (code - 100) * 0.5;
+    if (code == 255)
+        return kNoValue;
+    return 60 + (code - 200) * 2.5;
+}
+
+double CPrevodTyp::DecodeThd(WORD current, BYTE code)
+{
+    return current * 0.00025 < 0.25 ? kNoValue : DecodeThdCode(code);
+}
+
+double CPrevodTyp::DecodeHarmonic(WORD current, BYTE code)
+{
+    return current * 0.00025 < 0.25 ? kNoValue : DecodeHarmonicCode(code);
+}
+
+double CPrevodTyp::DecodeDuskarThd(WORD value, WORD ratio, BYTE code, int kind)
+{
+    const bool valid = kind == 1 ? value >= ((ratio & 0x8000) ? 200 : 40) : value >= 300;
+    return valid ? DecodeThdCode(code) : kNoValue;
+}
+
+double CPrevodTyp::DecodeCtRatio(WORD ratio)
+{
+    int v = ratio & 0x7FFF;
+    if (!(ratio & 0x8000))
+        v *= 5;
+    return (v > 9950 || v < 1) ? 1.0 : double(v);
+}
+
+double CPrevodTyp::DecodeVtRatio(BYTE code)
+{
+    if (code >= 1 && code <= 100)
+        return code * 10.0;
+    if (code >= 101 && code <= 140)
+        return (code - 90) * 100.0;
+    return 1.0;
+}
+
+double CPrevodTyp::DecodeFrequency(BYTE code)
+{
+    return code == 255 ? 101.0 : (code + 422) / 10.0;
+}
+
+double CPrevodTyp::DecodeChl(BYTE code, WORD voltage)
+{
+    if (voltage < 300 || code > 250)
+        return kNoValue;
+    if (code <= 150)
+        return code;
+    if (code <= 200)
+        return 150 + (code - 150) * 5.0;
+    return 400 + (code - 200) * 10.0;
+}
+
+double CPrevodTyp::DecodeVKFrequency(BYTE code)
+{
+    if (code == 255)
+        return kNoValue;
+    // In tenths of a hertz, so that the scale's corner (code 178) is exact.
+    const int f10 = code + 372;
+    return f10 > 550 ? 55 + (f10 - 550) * 0.5 : f10 / 10.0;
+}
+
+double CPrevodTyp::DecodeVKThd(BYTE code)
+{
+    return DecodeThdCode(code);
+}
+
+double CPrevodTyp::DecodeFourSegmentPercent(BYTE code)
+{
+    if (code >= 127)
+        return -1.0;
+    if (code <= 50)
+        return code * 0.1;
+    if (code <= 70)
+        return 5 + (code - 50) * 0.5;
+    if (code <= 90)
+        return 15 + (code - 70) * 2.5;
+    return 65 + (code - 90) * 5.0;
+}
