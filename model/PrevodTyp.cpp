@@ -1,5 +1,6 @@
 #include "model/PrevodTyp.h"
 
+#include <chrono>
 #include <cstring>
 
 QORIN_IMPLEMENT_SERIAL(CPrevodTyp, nullptr, 1)
@@ -88,22 +89,38 @@ int CPrevodTyp::FromBcd(BYTE b)
 
 CTime CPrevodTyp::CorrectSummerTime(CTime t)
 {
-    const CTime t1 = t - CTimeSpan(3600);
+    // Decided by t's own flag: testing t - 1 h instead would miss the first
+    // hour of daylight-saving time in spring.
     std::tm tm{};
-    if (!t1.GetLocalTm(tm))
+    if (!t.GetLocalTm(tm) || tm.tm_isdst <= 0)
         return t;
-    const CTime t2(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0);
-    std::tm tm2{};
-    if (!t2.GetLocalTm(tm2) || tm.tm_hour == tm2.tm_hour)
-        return t;
-    return t1;
+    return t - CTimeSpan(3600);
+}
+
+bool CPrevodTyp::GetStandardTm(CTime t, std::tm& out)
+{
+    std::tm local{};
+    if (!t.GetLocalTm(local))
+        return false;
+    if (local.tm_isdst <= 0) {
+        out = local;
+        return true;
+    }
+    // The local fields one hour back, counted on a plain calendar.
+    using namespace std::chrono;
+    const sys_days day = year(local.tm_year + 1900) / month(unsigned(local.tm_mon + 1)) / unsigned(local.tm_mday);
+    const std::time_t fields = std::time_t(day.time_since_epoch().count()) * 86400 + local.tm_hour * 3600
+        + local.tm_min * 60 + local.tm_sec - 3600;
+    if (!gmtime_r(&fields, &out))
+        return false;
+    out.tm_isdst = 0;
+    return true;
 }
 
 void CPrevodTyp::TimeToBcd(BYTE* p, CTime t)
 {
-    const CTime c = CorrectSummerTime(t);
     std::tm tm{};
-    c.GetLocalTm(tm);
+    GetStandardTm(t, tm);
     p[0] = ToBcd((tm.tm_year + 1900 + 48) & 0xFF);
     p[1] = ToBcd(tm.tm_mon + 1);
     p[2] = ToBcd(tm.tm_mday);

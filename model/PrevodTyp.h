@@ -4,6 +4,7 @@
 #include "platform/Time32.h"
 
 #include <cstdint>
+#include <ctime>
 
 using platform::CTime;
 using platform::CTimeSpan;
@@ -47,8 +48,14 @@ public:
     static BOOL IsInvalid(DWORD v) { return v == 0xFFFFFFFFu; }
     static void SetInvalid(DWORD* p) { *p = 0xFFFFFFFFu; }
 
-    // Instruments keep standard (winter) time.
+    // Instruments keep standard (winter) time: a time in daylight-saving
+    // time comes back one hour earlier, any other time unchanged.
     static CTime CorrectSummerTime(CTime t);
+    // Calendar fields of t in standard time (what an instrument clock shows).
+    // Unlike the local fields of CorrectSummerTime(t), also right in the hour
+    // after the spring change, whose standard-time fields no local time has.
+    // false for the invalid time.
+    static bool GetStandardTm(CTime t, std::tm& out);
     static void TimeToBcd(BYTE* p, CTime t);
     static CTime BcdToTime(const BYTE* p);
 
