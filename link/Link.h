@@ -1,0 +1,141 @@
+#pragma once
+
+#include "link/LinkClock.h"
+#include "link/LinkTexts.h"
+#include "link/PortList.h"
+#include "link/SerialPort.h"
+#include "model/PrevodTyp.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class CIden;
+class IModemPort;
+
+// What a link needs from its surroundings; the link manager owns it.
+struct LinkServices {
+    IPortList* ports = nullptr;
+    ILinkClock* clock = nullptr;
+    SerialPortOpener opener;
+};
+
+// The link to one instrument: the port it talks through (shared with the
+// other instruments on the same line), the instrument's bus address and the
+// text of its last failure. A link is used under its port's lock (see
+// CLinkManager); only the last error may be read from anywhere.
+class CLink {
+public:
+    static constexpr int kFreePortIndex = 15;
+
+    CLink(const LinkServices& services, DWORD id);
+    CLink(const CLink&) = delete;
+    CLink& operator=(const CLink&) = delete;
+    virtual ~CLink();
+
+    // Opens the serial port `portName` for the instrument at `address`.
+    BOOL Open(const QString& portName, WORD address);
+    // Puts the port's own settings back and closes it.
+    void Close();
+    // First step of every request: checks the line, reopens a port that
+    // failed (see IsReopenDue) and fails when there is no port.
+    BOOL Prepare();
+
+    // Writes a whole frame; `written` tells how many bytes went out.
+    BOOL Write(const BYTE* data, int count, int& written);
+    // Reply readers: `count` bytes into `buf` (room for `count`), waiting
+    // and resynchronising on the frame head when the link has retries.
+    // They return the number of bytes kept, -1 when the read failed (a port
+    // error or more bytes than the frame).
+    int ReadReplyA(BYTE* buf, int count);
+    int ReadReplyB(BYTE* buf, int count);
+    // Reads `count` further bytes, no waiting before, no resynchronising.
+    int ReadPlain(BYTE* buf, int count);
+
+    // One failed request more; the fourth in a row pauses and purges the line.
+    void CountError();
+    void ResetErrorCount() { m_errorCount = 0; }
+    // A format-B write failed: an analyser port that vanished is reopened
+    // later, with growing pauses.
+    void OnWriteError(PortFault fault);
+
+    // Exchanges in the two frame formats (the caller has prepared the link).
+    // The reply data go to `out` (room for replyLen - 4, resp. - 6 bytes);
+    // failures leave the error text and return 0.
+    BOOL ExchangeA(BYTE command, const BYTE* data, int dataLen, int replyLen, int sumTextId, BYTE* out);
+    // A write acknowledged by [address][3][0][sum].
+    BOOL ExchangeAckA(BYTE command, const BYTE* data, int dataLen, int sumTextId);
+    // `refusalTested`: a set bit 7 of the echoed command is the instrument's
+    // refusal (a few data reads).
+    BOOL ExchangeB(BYTE command, const BYTE* data, int dataLen, int replyLen, int sumTextId, BYTE* out,
+                   bool refusalTested = false);
+    // A request answered by the 7-byte short reply; its result byte to `result`.
+    BOOL ExchangeShortB(BYTE command, const BYTE* data, int dataLen, int sumTextId, BYTE* result = nullptr);
+
+    // Identification (command 0x01). The analyser's own USB port speaks
+    // format B; elsewhere the format-A request may be answered in either
+    // format.
+    BOOL ReadIdentification(CIden& iden);
+    // Asks whoever answers on the line for its identification and takes its
+    // address as the link's. The learnt address, or -1 on failure.
+    int ReadIdentificationProbe(CIden& iden);
+
+    // True when the port kind and the time since a failed write call for a
+    // reopen (n reopens tried so far, t seconds since the failure).
+    static bool IsReopenDue(int reopenCount, std::int64_t seconds);
+
+    DWORD GetId() const { return m_id; }
+    WORD GetAddress() const { return m_address; }
+    const QString& GetPortName() const { return m_portName; }
+    int GetKind() const { return m_kind; }
+    int GetRetryCount() const { return m_retryCount; }
+    int GetPortIndex() const { return m_portIndex; }
+    bool IsModemLink() const { return m_modem != nullptr; }
+    bool HasPort() const { return m_port != nullptr; }
+    int GetErrorId() const { return m_error.load(); }
+    QString GetErrorText() const { return link_text::ErrorText(m_error.load()); }
+    void SetError(int id) { m_error.store(id); }
+
+    // Gives the link the data port of a connected modem line.
+    void AttachPort(std::shared_ptr<ISerialPort> port);
+
+private:
+    friend class CLinkManager;
+
+    // A head test for the readers: the frame length the buffer's head
+    // announces, 0 when the buffer does not start with an expected head.
+    enum class Head { A, B, BAnyAddress, Identification };
+    int HeadFrameLength(Head head, const BYTE* buf, int kept, int count) const;
+    int ReadReply(BYTE* buf, int count, Head head);
+    BOOL SendFrame(const BYTE* frame, int count, bool noteWriteError);
+    BOOL CheckReplyA(const BYTE* reply, int kept, int replyLen, int sumTextId, BYTE* out);
+    BYTE* ReplyBuffer(int count);
+    void CountModemBytes(int count);
+
+    const LinkServices& m_services;
+    const DWORD m_id;
+    int m_openFlag = 0;
+    int m_retryCount = 0;
+    std::shared_ptr<ISerialPort> m_port;
+    WORD m_address = 0;
+    QString m_portName;
+    int m_portIndex = kFreePortIndex;
+    int m_errorCount = 0;
+    int m_reopenCount = 0;
+    std::atomic<int> m_error{link_text::kUnknownError};
+    QByteArray m_savedState; // the port's settings as found at open
+    bool m_purgeBeforeWrite = false; // links with retries start each request on empty buffers
+    IModemPort* m_modem = nullptr;
+    int m_kind = kPortKindSerial;
+    PortFault m_lastWriteFault = PortFault::None;
+    bool m_writeErrorFlag = false;
+    std::int64_t m_writeErrorTime = 0;
+    bool m_registered = true; // cleared under every port lock when the manager drops the link
+
+    std::array<BYTE, 512> m_request{};
+    std::vector<BYTE> m_reply;
+};

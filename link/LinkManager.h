@@ -1,0 +1,101 @@
+#pragma once
+
+#include "link/Link.h"
+#include "link/LinkClock.h"
+#include "link/PortList.h"
+#include "link/SerialPort.h"
+
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class CIden;
+
+// All traffic with the instruments. One link per configured instrument,
+// handed out by id; one open port per port name however many instruments
+// share it; requests on one port one at a time, requests on different
+// ports side by side.
+//
+// Lock order, always in this direction: a modem line lock, the manager
+// lock, the port locks 0 to 15 ascending, a modem's state lock.
+class CLinkManager {
+public:
+    static constexpr int kPortLocks = 16;
+    static constexpr int kPortSlots = 15;
+    static constexpr DWORD kPauseAfterRequest = 10; // ms, with the port still held
+
+    explicit CLinkManager(IPortList& ports, ILinkClock& clock = SystemLinkClock(),
+                          SerialPortOpener opener = OpenSystemSerialPort);
+    CLinkManager(const CLinkManager&) = delete;
+    CLinkManager& operator=(const CLinkManager&) = delete;
+    virtual ~CLinkManager();
+
+    // The manager that registered a link last (for the modem line's
+    // callback and the port queries); null when there is none.
+    static CLinkManager* Instance();
+
+    DWORD Register(const QString& portName, WORD address);
+    BOOL Open(DWORD id, const QString& portName, WORD address, const QString& number);
+    void Close(DWORD id);
+    void Unregister(DWORD id);
+
+    // A copy of the link's last error text; empty for an unknown id.
+    QString GetErrorText(DWORD id);
+    int GetErrorId(DWORD id);
+    BOOL IsModemLink(DWORD id);
+    BOOL IsLinkKind3(DWORD id);
+    int GetPortRetryCount(const QString& portName);
+
+    BOOL ReadIdentification(DWORD id, CIden& iden);
+    // Success with the learnt address on the analyser's own port, success
+    // with address -1 after a plain identification elsewhere.
+    BOOL ReadIdentificationProbe(DWORD id, CIden& iden, int& address);
+
+    // Runs one request of a link under its port lock: `op(CLink&)` returns
+    // non-zero on success. A failure is counted (the fourth in a row pauses
+    // and purges the line); a success is followed by the pause between
+    // frames. 0 for an unknown id.
+    template <class Op>
+    auto Request(DWORD id, Op&& op) -> decltype(op(std::declval<CLink&>()))
+    {
+        std::shared_ptr<CLink> link;
+        std::unique_lock<std::mutex> portLock;
+        if (!LockLink(id, link, portLock))
+            return {};
+        auto result = op(*link);
+        FinishRequest(*link, result != 0);
+        return result;
+    }
+
+private:
+    class AllLocks;
+
+    // Finds the link and takes its port lock without holding the manager
+    // lock while it waits, so that a request queued on one busy port never
+    // holds up the requests on the others.
+    bool LockLink(DWORD id, std::shared_ptr<CLink>& link, std::unique_lock<std::mutex>& portLock);
+    void FinishRequest(CLink& link, bool success);
+
+    // Under the manager lock:
+    std::shared_ptr<CLink> FindLocked(DWORD id) const;
+    CLink* FindOpenPeer(const CLink* self, const QString& portName) const;
+    void TakePortSlot(CLink& link);
+    void FreePortSlot(CLink& link);
+    // Closes or detaches; returns the modem whose call must be ended, if any.
+    IModemPort* CloseLocked(CLink& link);
+    void HangUp(const std::shared_ptr<CLink>& link, IModemPort* modem);
+    // Close of a link, the call of a modem line ended outside the manager
+    // lock; the link, or null for an unknown id.
+    std::shared_ptr<CLink> CloseLink(DWORD id);
+
+    LinkServices m_services;
+    std::mutex m_lock;
+    std::array<std::mutex, kPortLocks> m_portLocks;
+    std::array<bool, kPortSlots> m_slots{};
+    std::vector<std::shared_ptr<CLink>> m_links;
+    std::atomic<DWORD> m_nextId{0};
+};
