@@ -1,0 +1,53 @@
+#include "platform/StringTable.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace platform {
+
+namespace {
+
+struct StringEntry {
+    int id;
+    const char* text; // UTF-8
+};
+
+constexpr StringEntry kStrings[] = {
+#define QORIN_STRING(id, name, text) {id, text},
+#include "res/strings.inc"
+#undef QORIN_STRING
+};
+
+constexpr bool StrictlyAscending()
+{
+    for (std::size_t i = 1; i < std::size(kStrings); ++i) {
+        if (kStrings[i - 1].id >= kStrings[i].id)
+            return false;
+    }
+    return true;
+}
+
+// Lookup is a binary search; a duplicate id would make it ambiguous.
+static_assert(StrictlyAscending(), "res/strings.inc must be sorted by id, each id once");
+
+} // namespace
+
+QString LoadString(int id)
+{
+    const auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                                     [](const StringEntry& entry, int key) { return entry.id < key; });
+    if (it == std::end(kStrings) || it->id != id)
+        return QString();
+    return QString::fromUtf8(it->text);
+}
+
+std::vector<int> AllStringIds()
+{
+    std::vector<int> ids;
+    ids.reserve(std::size(kStrings));
+    for (const StringEntry& entry : kStrings)
+        ids.push_back(entry.id);
+    return ids;
+}
+
+} // namespace platform

@@ -1,0 +1,189 @@
+#include "platform/Settings.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <thread>
+#include <vector>
+
+using platform::Settings;
+using platform::SettingsSection;
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString File(const char* name = "qorin01.ini") const { return m_dir.filePath(QString::fromUtf8(name)); }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(SettingsTest, ValuesRoundTripThroughTheFile)
+{
+    QByteArray allBytes;
+    for (int b = 0; b < 256; ++b)
+        allBytes.append(char(b));
+    const QString strings[] = {
+        QString(),
+        QStringLiteral("Měření – přístroj č. 1"),
+        QStringLiteral("  a, b ; c = d  "),
+        QStringLiteral("@ByteArray(x)"),
+        QStringLiteral("\"quoted\"\nsecond line\t"),
+        QStringLiteral("C:\\data\\hall.vk"),
+    };
+    const int ints[] = {0, 1, -1, INT_MIN, INT_MAX, 604800};
+    const QByteArray blobs[] = {QByteArray(), allBytes, QByteArray(64, '\0')};
+    const SettingsSection general = "Obecne nastaveni";
+    {
+        Settings store(File());
+        for (int i = 0; i < 6; ++i) {
+            ASSERT_TRUE(store.WriteProfileString(general, QStringLiteral("text %1").arg(i), strings[i]));
+            ASSERT_TRUE(store.WriteProfileInt(general, QStringLiteral("pocet pristroju %1").arg(i), ints[i]));
+        }
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(store.WriteProfileBinary({"Obecne nastaveni"}, QStringLiteral("blob %1").arg(i), blobs[i]));
+    }
+    const Settings store(File());
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(store.GetProfileString(general, QStringLiteral("text %1").arg(i), QStringLiteral("default")),
+                  strings[i].isNull() ? QString(u""_qs) : strings[i]);
+        EXPECT_EQ(store.GetProfileInt(general, QStringLiteral("pocet pristroju %1").arg(i), 12345), ints[i]);
+    }
+    for (int i = 0; i < 3; ++i) {
+        QByteArray read("untouched");
+        EXPECT_TRUE(store.GetProfileBinary(general, QStringLiteral("blob %1").arg(i), read));
+        EXPECT_EQ(read, blobs[i]);
+    }
+}
+
+TEST_F(SettingsTest, MissingOrMistypedValuesYieldTheDefault)
+{
+    Settings store(File());
+    ASSERT_TRUE(store.WriteProfileString("modemy", "text", "abc"));
+    ASSERT_TRUE(store.WriteProfileInt("modemy", "number", 5));
+
+    EXPECT_EQ(store.GetProfileInt("modemy", "missing", 9600), 9600);
+    EXPECT_EQ(store.GetProfileInt("nowhere", "number", 7), 7);
+    EXPECT_EQ(store.GetProfileInt("modemy", "text", 3), 3);
+    EXPECT_EQ(store.GetProfileString("modemy", "missing", "COM1"), "COM1");
+    EXPECT_EQ(store.GetProfileString("modemy", "number", "x"), "5");
+
+    QByteArray blob("keep");
+    EXPECT_FALSE(store.GetProfileBinary("modemy", "text", blob)) << "a string is not a byte block";
+    EXPECT_FALSE(store.GetProfileBinary("modemy", "missing", blob));
+    EXPECT_EQ(blob, "keep");
+    EXPECT_EQ(store.GetProfileBinary("modemy", "missing", QByteArray("def")), "def");
+
+    // Empty names cannot be stored: refused, never written under another name.
+    EXPECT_FALSE(store.WriteProfileInt("modemy", "", 1));
+    EXPECT_FALSE(store.WriteProfileInt({"pristroje", ""}, "merit", 1));
+    EXPECT_EQ(store.GetProfileInt({"pristroje", ""}, "merit", -1), -1);
+    EXPECT_TRUE(store.SubSections("pristroje").isEmpty());
+}
+
+TEST_F(SettingsTest, InstrumentNamesWithSeparatorsEnumerateUnchanged)
+{
+    Settings store(File());
+    const QStringList names = {
+        QStringLiteral("Rozvodna 1"), QStringLiteral("hala/sever"), QStringLiteral("A\\B"),
+        QStringLiteral("100%2F"), QStringLiteral("Příkon ČEZ"),
+    };
+    for (int i = 0; i < names.size(); ++i) {
+        ASSERT_TRUE(store.WriteProfileInt({"pristroje", names[i]}, "kat", i + 1));
+        ASSERT_TRUE(store.WriteProfileString({"pristroje", names[i]}, "com", "/dev/pts/" + QString::number(i)));
+    }
+    // A port named by its device path is a value name with separators too.
+    ASSERT_TRUE(store.WriteProfileInt("Obecne nastaveni", "/dev/pts/3_ks", 2));
+
+    QStringList listed = store.SubSections("pristroje");
+    listed.sort();
+    QStringList expected = names;
+    expected.sort();
+    EXPECT_EQ(listed, expected);
+    for (int i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        EXPECT_EQ(store.GetProfileInt(SettingsSection("pristroje").Child(names[i]), "kat", 0), i + 1);
+        EXPECT_EQ(store.Entries({"pristroje", names[i]}), (QStringList{"com", "kat"}));
+    }
+    EXPECT_EQ(store.Entries("Obecne nastaveni"), QStringList{"/dev/pts/3_ks"});
+    EXPECT_EQ(store.GetProfileInt("Obecne nastaveni", "/dev/pts/3_ks", 0), 2);
+    // The string form of a path separates fixed names.
+    EXPECT_EQ(store.GetProfileInt("pristroje/Rozvodna 1", "kat", 0), 1);
+}
+
+TEST_F(SettingsTest, DeletionRemovesOnlyWhatItNames)
+{
+    Settings store(File());
+    ASSERT_TRUE(store.WriteProfileInt("tasks", "t1", 1)); // a value beside the section of the same name
+    ASSERT_TRUE(store.WriteProfileInt({"tasks", "t1"}, "interval", 3));
+    ASSERT_TRUE(store.WriteProfileInt({"tasks", "t1", "deeper"}, "x", 4));
+    ASSERT_TRUE(store.WriteProfileInt({"tasks", "t2"}, "interval", 5));
+    ASSERT_TRUE(store.WriteProfileInt({"tasks", "t2"}, "last", 6));
+
+    EXPECT_TRUE(store.DeleteEntry({"tasks", "t2"}, "last"));
+    EXPECT_TRUE(store.DeleteEntry({"tasks", "t2"}, "never written"));
+    EXPECT_EQ(store.Entries({"tasks", "t2"}), QStringList{"interval"});
+
+    EXPECT_TRUE(store.DeleteSection({"tasks", "t1"}));
+    EXPECT_EQ(store.SubSections("tasks"), QStringList{"t2"});
+    EXPECT_EQ(store.GetProfileInt({"tasks", "t1", "deeper"}, "x", -1), -1);
+    EXPECT_EQ(store.GetProfileInt("tasks", "t1", -1), 1);
+
+    ASSERT_TRUE(store.WriteProfileInt({"tasks", "t2", "t2"}, "x", 8));
+    EXPECT_TRUE(store.DeleteEntry("tasks", "t1"));
+    EXPECT_TRUE(store.DeleteEntry("tasks", "t2")) << "no value t2; the section t2 must survive";
+    EXPECT_EQ(store.GetProfileInt({"tasks", "t2"}, "interval", -1), 5);
+    EXPECT_EQ(store.GetProfileInt({"tasks", "t2", "t2"}, "x", -1), 8);
+    EXPECT_FALSE(store.Contains("tasks", "t1"));
+
+    EXPECT_FALSE(store.DeleteSection("")) << "never the whole store";
+    EXPECT_EQ(store.SubSections(""), QStringList{"tasks"});
+}
+
+TEST_F(SettingsTest, ConcurrentWritersLoseNothing)
+{
+    constexpr int kThreads = 6;
+    constexpr int kEach = 25;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([this, t] {
+            Settings store(File());
+            for (int i = 0; i < kEach; ++i)
+                store.WriteProfileInt({"pristroje", QStringLiteral("p%1").arg(t)}, QStringLiteral("v%1").arg(i),
+                                      t * 1000 + i);
+        });
+    }
+    for (auto& w : writers)
+        w.join();
+    const Settings store(File());
+    EXPECT_EQ(store.SubSections("pristroje").size(), kThreads);
+    for (int t = 0; t < kThreads; ++t)
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_EQ(store.GetProfileInt({"pristroje", QStringLiteral("p%1").arg(t)}, QStringLiteral("v%1").arg(i),
+                                          -1),
+                      t * 1000 + i);
+}
+
+TEST_F(SettingsTest, TestFileRedirectsTheProgramStore)
+{
+    Settings::SetFileForTesting(File("redirected.ini"));
+    Settings program;
+    EXPECT_TRUE(program.WriteProfileInt("Obecne nastaveni", "maximize", 0));
+    EXPECT_EQ(Settings(File("redirected.ini")).GetProfileInt("Obecne nastaveni", "maximize", 1), 0);
+    Settings::SetFileForTesting(QString());
+}
+
+TEST_F(SettingsTest, AnUnwritableStoreReportsFailure)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("a directory"));
+    Settings store(File("a directory"));
+    EXPECT_FALSE(store.WriteProfileInt("modemy", "x", 1));
+}
