@@ -1,6 +1,7 @@
 #include "model/PrevodTyp.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 
 QORIN_IMPLEMENT_SERIAL(CPrevodTyp, nullptr, 1)
@@ -168,7 +169,8 @@ double CPrevodTyp::DecodeHarmonic(WORD current, BYTE code)
 
 double CPrevodTyp::DecodeDuskarThd(WORD value, WORD ratio, BYTE code, int kind)
 {
-    const bool valid = kind == 1 ? value >= ((ratio & 0x8000) ? 200 : 40) : value >= 300;
+    // The voltage word is signed: its no-value marker 0xFFFF is below the limit.
+    const bool valid = kind == 1 ? value >= ((ratio & 0x8000) ? 200 : 40) : std::int16_t(value) >= 300;
     return valid ? DecodeThdCode(code) : kNoValue;
 }
 
@@ -196,7 +198,7 @@ double CPrevodTyp::DecodeFrequency(BYTE code)
 
 double CPrevodTyp::DecodeChl(BYTE code, WORD voltage)
 {
-    if (voltage < 300 || code > 250)
+    if (std::int16_t(voltage) < 300 || code > 250) // signed, as in DecodeDuskarThd
         return kNoValue;
     if (code <= 150)
         return code;
