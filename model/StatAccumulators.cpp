@@ -1,0 +1,260 @@
+#include "model/StatAccumulators.h"
+
+#include <algorithm>
+
+// ---- CStatAverages ----
+
+void CStatAverages::Init(int channels, int window, CTime lastTime)
+{
+    m_channels.assign(std::size_t(std::max(channels, 0)), Channel());
+    m_window = window;
+    m_last = lastTime.GetTime();
+}
+
+void CStatAverages::Append(Channel& ch, const Sample& s)
+{
+    if (s.valid) {
+        ch.sum += s.value;
+        ++ch.count;
+    }
+    ch.samples.push_back(s);
+}
+
+void CStatAverages::UpdateExtremes(Channel& ch, std::int64_t time)
+{
+    if (!(ch.count > int(ch.samples.size() / 2)))
+        return;
+    const float average = float(ch.sum / ch.count);
+    if (!ch.smallest.set || average < ch.smallest.value)
+        ch.smallest = {CTime(CTime::time_type(time)), average, TRUE};
+    if (!ch.largest.set || average > ch.largest.value)
+        ch.largest = {CTime(CTime::time_type(time)), average, TRUE};
+}
+
+bool CStatAverages::AnyExtremePossible() const
+{
+    return std::any_of(m_channels.begin(), m_channels.end(),
+                       [](const Channel& ch) { return ch.count > int(ch.samples.size() / 2); });
+}
+
+void CStatAverages::AddSample(const float* values, const BOOL* valid, CTime time, BOOL trackExtremes)
+{
+    const std::int64_t t = time.GetTime();
+    const std::int64_t threshold = t - m_window;
+    const std::int64_t step = m_interval;
+
+    // Fill a gap with samples without value, one record interval apart.
+    while (m_last + step + 2 < t) {
+        // Empty samples that the window drops below, and that can no longer
+        // produce an extreme, need not be made one by one: a damaged record
+        // time must not cost a sample per interval of a decades-long gap.
+        if (m_last + step < threshold && !(trackExtremes && AnyExtremePossible())) {
+            const std::int64_t belowThreshold = (threshold - m_last - 1) / step;
+            const std::int64_t loopSteps = (t - 2 - m_last - 1) / step;
+            const std::int64_t skip = std::min(belowThreshold, loopSteps);
+            if (skip > 0) {
+                m_last += skip * step;
+                continue;
+            }
+        }
+        m_last += step;
+        for (Channel& ch : m_channels) {
+            Append(ch, {m_last, 0.0f, FALSE});
+            if (trackExtremes)
+                UpdateExtremes(ch, m_last);
+        }
+    }
+
+    // Drop what has left the window.
+    for (Channel& ch : m_channels) {
+        while (!ch.samples.empty() && ch.samples.front().time < threshold) {
+            const Sample& s = ch.samples.front();
+            if (s.valid) {
+                ch.sum -= s.value;
+                --ch.count;
+            }
+            ch.samples.pop_front();
+        }
+    }
+
+    for (std::size_t i = 0; i < m_channels.size(); ++i) {
+        Channel& ch = m_channels[i];
+        Append(ch, {t, values[i], valid[i] ? TRUE : FALSE});
+        if (trackExtremes)
+            UpdateExtremes(ch, t);
+    }
+    m_last = t;
+}
+
+void CStatAverages::GetAverages(float* averages, BOOL* present) const
+{
+    for (std::size_t i = 0; i < m_channels.size(); ++i) {
+        const Channel& ch = m_channels[i];
+        averages[i] = ch.count > 0 ? float(ch.sum / ch.count) : float(kNoValue);
+        present[i] = ch.count > int(ch.samples.size() / 2);
+    }
+}
+
+// ---- CStatMean ----
+
+void CStatMean::CloseInterval()
+{
+    if (m_openCount > 0) {
+        m_sumOfMeans += m_openSum / float(m_openCount);
+        ++m_intervals;
+    }
+    m_openCount = 0;
+    m_openSum = 0.0f;
+}
+
+void CStatMean::Add(float value, BOOL newInterval)
+{
+    if (newInterval)
+        CloseInterval();
+    m_openSum += value;
+    ++m_openCount;
+}
+
+BOOL CStatMean::GetMean(float& mean) const
+{
+    if (m_openCount > 0) {
+        mean = (m_openSum / float(m_openCount) + m_sumOfMeans) / float(m_intervals + 1);
+        return TRUE;
+    }
+    if (m_intervals > 0) {
+        mean = m_sumOfMeans / float(m_intervals);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// ---- CStatDuration ----
+
+namespace {
+
+CTime NextMinute(CTime t)
+{
+    return CTime(t.GetTime() - t.GetTime() % 60) + CTimeSpan(60);
+}
+
+} // namespace
+
+void CStatDuration::Start(CTime time)
+{
+    m_interval = 2;
+    m_start = time;
+    m_nextBoundary = NextMinute(time);
+    m_seconds = 0;
+}
+
+BOOL CStatDuration::Add(CTime time)
+{
+    if (m_start < time) {
+        if (m_start + CTimeSpan(m_interval + 2) < time)
+            m_seconds += m_interval;
+        else
+            m_seconds += int((time - m_start).GetTotalSeconds());
+    }
+    if (time > m_nextBoundary) {
+        m_nextBoundary = NextMinute(time);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// ---- CStatIntegral ----
+
+void CStatIntegral::Start(CTime time)
+{
+    m_interval = 2;
+    m_last = time;
+    m_sum = 0.0f;
+}
+
+void CStatIntegral::Add(float value, CTime time)
+{
+    if (m_last < time) {
+        const std::int64_t dt =
+            m_last + CTimeSpan(m_interval + 2) < time ? m_interval : (time - m_last).GetTotalSeconds();
+        m_sum += float(dt) * (1.0f / 3600.0f) * value;
+    }
+    m_last = time;
+}
+
+// ---- ratios and counters ----
+
+void CStatLimitRatio::Init(int mode, float limit)
+{
+    m_mode = mode;
+    m_limit = limit;
+    m_samples = 0;
+    m_hits = 0;
+}
+
+void CStatLimitRatio::Add(float value)
+{
+    ++m_samples;
+    if (m_mode != 0 ? value > m_limit : value < m_limit)
+        ++m_hits;
+}
+
+void CStatEventRatio::Add(BOOL flag)
+{
+    ++m_samples;
+    if (flag)
+        ++m_events;
+}
+
+void CStatChangeCounter::Update(int state)
+{
+    m_valid = TRUE;
+    if (state != m_last) {
+        if (m_last != 0)
+            ++m_changes;
+        m_last = state;
+    }
+}
+
+BOOL CStatChangeCounter::GetChanges(int& count) const
+{
+    count = m_changes + (m_last != 0 ? 1 : 0);
+    return m_valid;
+}
+
+// ---- extremes ----
+
+void CStatExtreme::AddMin(float value, CTime time)
+{
+    if (!m_valid || value < m_value) {
+        m_value = value;
+        m_time = time;
+        m_valid = TRUE;
+    }
+}
+
+void CStatExtreme::AddMax(float value, CTime time)
+{
+    if (!m_valid || value > m_value) {
+        m_value = value;
+        m_time = time;
+        m_valid = TRUE;
+    }
+}
+
+void CStatMinMax::Add(float value, CTime time)
+{
+    if (!m_valid) {
+        m_value = m_max = value;
+        m_time = m_maxTime = time;
+        m_valid = TRUE;
+        return;
+    }
+    if (value > m_max) {
+        m_max = value;
+        m_maxTime = time;
+    }
+    if (value < m_value) {
+        m_value = value;
+        m_time = time;
+    }
+}
