@@ -1,0 +1,3 @@
+#include "model/DuskarTarif.h"
+
+QORIN_IMPLEMENT_SERIAL(CDuskarTarif, nullptr, 1)
