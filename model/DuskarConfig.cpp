@@ -320,10 +320,10 @@ float CDuskarConfig::GetThdLimit(int index) const
 {
     const int code = thdLimitCode[index == 0 ? 0 : 1];
     if (code <= 100)
-        return std::max(code * 0.5f, 2.0f);
+        return std::max(code * 0.5f, kThdLimitMin);
     if (code <= 200)
-        return std::min(50 + (code - 100) * 2.5f, 200.0f);
-    return 200.0f;
+        return std::min(50 + (code - 100) * 2.5f, kThdLimitMax);
+    return kThdLimitMax;
 }
 
 void CDuskarConfig::SetThdLimit(float value, int index)
@@ -350,7 +350,7 @@ BOOL CDuskarConfig::StepThdLimitDown(float& value)
 BOOL CDuskarConfig::SnapThdLimit(float& value)
 {
     if (value < 1.8) {
-        value = 2.0f;
+        value = kThdLimitMin;
         return FALSE;
     }
     if (value < 50.5)
@@ -358,7 +358,7 @@ BOOL CDuskarConfig::SnapThdLimit(float& value)
     else if (value < 201.25)
         value = float(50 + 2.5 * Trunc((value - 50) * 0.4 + 0.5));
     else {
-        value = 200.0f;
+        value = kThdLimitMax;
         return FALSE;
     }
     return TRUE;
