@@ -1,0 +1,279 @@
+#pragma once
+
+#include "archive/store/ArchivEvents.h"
+#include "archive/store/ArchivFileList.h"
+#include "archive/store/ArchivHeader.h"
+#include "archive/store/ArchivRecord.h"
+#include "archive/store/ArchivStamp.h"
+#include "archive/store/ArchivStream.h"
+#include "model/PrevodTyp.h"
+#include "model/ScaleCategories.h"
+#include "platform/Event.h"
+#include "platform/Time32.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class IArchivHost;
+
+// The object behind one archive: the open compound file (shared through the
+// open-file list), the header with its ring of block slotTotal, and the queue of
+// records that a measurement thread fills and the main thread (or the
+// measurement thread itself) writes block by block.
+//
+// Threads and locks. Records are queued from any thread under `queueLock`
+// then `listLock`. `ringLock` (recursive, innermost after those two) guards the
+// header, the write position, the shrink state, the period fields and the
+// blocks waiting to be written. `valuesLock` guards the family's previous
+// values and is taken alone or inside `queueLock`. File access (writing
+// blocks, the header, the settings and meter streams) is serialised by one
+// more lock taken before all the others; the store never holds it while the
+// host asks the user a question.
+//
+// Completed blocks. `EndBlock` hands the completed list over as a block
+// waiting to be written, with the slot and the header as they must read on
+// disk after it; `Flush` writes every waiting block in order. A block whose
+// write fails stays queued (the host is told) and goes out with the next
+// `Flush`, so a slow or failing writer never costs a block and `EndBlock`
+// never waits for the writer.
+//
+// Family hooks. `InitHeader` and `RollFileName` run with the store's locks
+// held (`RollFileName` inside `EndBlock`): they must only work on the header in
+// memory and must not wait for the writer.
+class CArchivData {
+public:
+    using TimeSource = std::function<platform::CTime()>;
+
+    static constexpr int kWriterWaitMs = 600000;
+
+    CArchivData();
+    explicit CArchivData(int type);
+    virtual ~CArchivData();
+    CArchivData(const CArchivData&) = delete;
+    CArchivData& operator=(const CArchivData&) = delete;
+
+    // Environment: the clock every "now" of the store reads, and the host that
+    // takes questions and reports (the process-wide one unless set).
+    void SetTimeSource(TimeSource now);
+    platform::CTime Now() const;
+    void SetHost(IArchivHost* host);
+    IArchivHost& Host() const;
+
+    // Queueing (any thread).
+    void AddRecord(const QString& text, int type);
+    void AddWordRecord(DWORD value);
+    void AddBlockMarker(platform::CTime time);
+    int GetBlockRecordCount() const;
+    int NeedsConfigRecord() const;
+    int HasPendingRecords() const;
+    int HasNewData() const;
+
+    // Block control (measurement thread).
+    int IsPeriodDue(int period, int lead);
+    platform::CTime GetPeriodBoundary(int period, int which, int lead) const;
+    // 1: the block goes into the current file; 2: a new file was started.
+    int EndBlock(BOOL newFilePerPeriod, BOOL recordToFile, int lead);
+    int ChangeBlockGeometry(int recordsPerBlock, int interval, BOOL newFilePerPeriod, BOOL recordToFile,
+                            const QString& instrument);
+    void ResizeRing(int total, int recordsPerBlock, int interval);
+    void StopArchive(BOOL keepData);
+    // Queues the start marker of a block aligned to the hour grid of the
+    // block span; 1 when aligned, 0 when the span fits no grid.
+    int AlignBlockStart(int recordsPerBlock, int interval);
+    platform::CTime NextBlockStart(int lead) const;
+
+    // Writing (main thread, or the measurement thread itself).
+    int Flush(BOOL newFilePerPeriod, int mode, const QString& instrument);
+    void SignalWriter();
+    // Writes the waiting blocks; 1 when none is left.
+    int WriteBlock();
+    bool WaitWriterIdle(int timeoutMs = kWriterWaitMs);
+    int GetQueuedBlockCount() const;
+
+    // Starting and resuming.
+    virtual int Create(int total, int recordsPerBlock, int interval, const QString& name, const QString& extension,
+                       BOOL overwrite, BOOL recordToFile, const QString& instrument);
+    int ResumeFile(BOOL newFilePerPeriod, BOOL recordToFile, int slotCount, const QString& instrument, int interval,
+                   int remainingBlocks);
+
+    // Files.
+    int Open(const QString& path);
+    int OpenForAppend(const QString& path, const QString& instrument);
+    int OpenForWriting(const QString& instrument);
+    int CreateForImport(const QString& instrument);
+    void Close();
+    // Puts what was written on disk; when that fails the file is lost to this
+    // object and, with a name, the host stops the recording into it. 1 on
+    // success.
+    int ReportFileError(const QString& name);
+    int ReadHeader();
+    // Appends the records of the block in `slot`; 0 (with an error record)
+    // when the block cannot be read whole.
+    int ReadBlock(int slot, CArchivRecordList& out);
+    int IsFileChanged();
+    // The file of the period that starts at `since`: the matching file whose
+    // time range starts latest, not before `since`.
+    void FindPeriodFile(const QString& name, const QString& extension, QString& found, platform::CTime since);
+    // First and last block start of the file; the record walk refines it.
+    virtual bool GetFileTimeRange(platform::CTime& first, platform::CTime& last);
+    QString GetFilePath() const;
+
+    // Settings stream "nastaveni".
+    int EnsureSettingsStream(const QString& instrument);
+    QString GetInstrumentName();
+    std::unique_ptr<CArchivStream> OpenSettingsStream(int section, QString& instrument, DWORD& length);
+    std::unique_ptr<CArchivStream> OpenSettingsSection(int section, std::optional<QByteArray>& saved);
+    int CloseSettingsSection(std::unique_ptr<CArchivStream> stream, int section, std::optional<QByteArray>& saved);
+    int ReleaseAndReportError(std::unique_ptr<CArchivStream>& stream);
+    int ReleaseStream(std::unique_ptr<CArchivStream>& stream);
+
+    // Meter stream "bexor". `Index` is a meter index with Read(stream); an
+    // empty stream holds no blocks. A stream whose index cannot be read is
+    // left as it is (its data may still be rescued) and the call fails with
+    // the error text set.
+    template <class Index>
+    int OpenOrCreateBexorStream(std::unique_ptr<CArchivStream>& stream, Index& index)
+    {
+        return OpenBexor(stream, true, [&index](CArchivStream& s) { return bool(index.Read(s)); });
+    }
+    template <class Index>
+    int OpenBexorStream(std::unique_ptr<CArchivStream>& stream, Index& index)
+    {
+        return OpenBexor(stream, false, [&index](CArchivStream& s) { return bool(index.Read(s)); });
+    }
+
+    // Record queries on the write lists.
+    int CountDataRecords(BOOL withErrors) const;
+    int CountListDataRecords(int list, BOOL withErrors) const;
+    platform::CTime GetFirstDataTime(int list, BOOL nowIfEmpty) const;
+    platform::CTime GetMarkerTime(int interval) const;
+    platform::CTime GetNewestDataTime() const;
+    void GetRingFillTime(int interval, int recordsPerBlock, platform::CTime& start, platform::CTime& last,
+                         platform::CTime& full) const;
+    int GetGraphPosition() const;
+    void SetGraphWindow(platform::CTime origin, int span);
+    QString GetErrorText() const;
+
+    // Event lists.
+    void CollectEvents(CArchivEventList& out);
+    // The events of a block read by the record walk; the running sample count
+    // belongs to this object and starts again with `reset`.
+    void CollectBlockEvents(const CArchivRecordList& block, CArchivEventList& out, BOOL reset);
+    void QueueMessage(int id, int value);
+    void RemoveMessage(int id, int value);
+
+    // Titles of the open file; empty without one.
+    QString GetDirectory() const;
+    QString GetBaseTitle(const QString& extension) const;
+    QString GetPeriodTitle(const QString& extension) const;
+
+    static int DecodeSpacingWord(WORD word);
+
+protected:
+    // Family hooks: a new header with `slotTotal` empty slotTotal and the family's
+    // file name; the header name moved to the file period of `startTime`.
+    virtual void InitHeader(int slotTotal, const QString& name, BOOL overwrite);
+    virtual void RollFileName();
+    // Graph series fed from the write lists let go of them (record walk).
+    virtual void ReleaseSeries() {}
+
+    // For the hooks: a fresh header with all slotTotal empty.
+    void SetNewHeader(int slotTotal, const QString& name);
+    // For the family writers, with `listLock` held.
+    CArchivRecordList& CurrentListLocked() { return lists[std::size_t(currentList)]; }
+
+    // Fields of the store (the spec's names).
+    platform::CTime startTime;
+    CScaleCategories scaleCategories;
+    int newData = 0;
+    QString errorText;
+    int needFullRecord = 1;
+    int recordsPending = 0;
+    int writeList = 0;
+    platform::Event writerIdle{true, true};
+    mutable std::mutex listLock;
+    mutable std::mutex queueLock;
+    mutable std::mutex valuesLock;
+    mutable std::recursive_mutex ringLock;
+    std::unique_ptr<CArchivHeader> header;
+    std::array<CArchivRecordList, 3> lists;
+    int currentList = 0;
+    int blockRecordCount = 0;
+    int writeSlot = 0;
+    int needConfigRecord = 1;
+    int shrinkState = 0;
+    int shrinkTarget = 0;
+    std::shared_ptr<CArchivFileEntry> fileEntry;
+    CArchivStamp stamp;
+    platform::CTime graphOrigin;
+    int graphSpan = 0;
+    platform::CTime lastMeasurementTime;
+    QStringList messages;
+    std::optional<platform::CTime> periodEnd;
+    int periodChangePending = 0;
+    int walkFirstSlot = 0;
+    int walkEndSlot = 0;
+
+private:
+    struct PendingBlock {
+        std::uint64_t sequence = 0;
+        int generation = 0;    // which file of the object (raised by each period change)
+        QString fileName;      // header name when the block was ended
+        int slot = 0;
+        int collectingSlot = 0;
+        CArchivRecordList records;
+        CArchivHeader header;  // as it must read on disk after this block
+        int destroyFrom = 0;   // streams of slotTotal cut off by a shrink
+        int destroyTo = 0;
+    };
+
+    enum class WriteOutcome { Written, Failed, NoFile };
+
+    void AddRecordLocked(platform::CTime time, std::uint8_t type, QByteArray data);
+    int AlignBlockStartLocked(int recordsPerBlock, int interval);
+    int EndBlockImpl(bool newFilePerPeriod, bool recordToFile, int lead, bool handOver);
+    bool IsPeriodDueRing(int period, int lead);
+    void QueueBlockRing();
+    void RebuildPendingHeadersRing();
+    void ApplyShrinkRing(int target);
+    // collectingSlot -1: no block is being collected (resuming a file).
+    void ShiftBlocks(int writePosition, int newCount, int collectingSlot);
+    void UpdateWalkRing(int lead);
+
+    // With an instrument name, a block of a new file period creates its file.
+    int WritePending(const QString* instrument);
+    WriteOutcome WriteOne(const PendingBlock& job);
+    void DropPending(const QString& why);
+    void DrainAndClose();
+
+    std::shared_ptr<CArchivFileEntry> CurrentEntry() const;
+    void InstallEntry(std::shared_ptr<CArchivFileEntry> entry, int generation);
+    int OpenForWritingNamed(const QString& name, const QString& instrument, int generation);
+    int ReportFileErrorLocked(const QString& name);
+    std::vector<int> EmptySlotsRing(int collectingSlot) const;
+    QString HeaderName() const;
+    void SetErrorText(const QString& text);
+    int CurrentGeneration() const;
+    void ClearLists();
+
+    int OpenBexor(std::unique_ptr<CArchivStream>& stream, bool create,
+                  const std::function<bool(CArchivStream&)>& readIndex);
+
+    mutable std::mutex m_fileLock;
+    TimeSource m_now;
+    IArchivHost* m_host = nullptr;
+    std::deque<PendingBlock> m_pending; // ringLock
+    std::uint64_t m_nextSequence = 1;   // ringLock
+    int m_generation = 0;               // ringLock: file generation of new blocks
+    int m_openGeneration = 0;           // m_fileLock: generation of the open file
+    int m_failedGeneration = -1;        // m_fileLock: a new file that could not be created
+    int m_shrinkFrom = 0;               // ringLock: slot count before an applied shrink
+    int m_blockEventCount = 0;          // CollectBlockEvents
+};

@@ -1,0 +1,239 @@
+#include "archive/store/ArchivData.h"
+
+#include "archive/store/ArchivHost.h"
+#include "platform/Cp1250.h"
+#include "platform/StringTable.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+using platform::CTime;
+
+namespace {
+
+std::string SlotStream(int slot)
+{
+    return "A" + std::to_string(slot);
+}
+
+CArchivFileList& Files()
+{
+    return CArchivFileList::Instance();
+}
+
+} // namespace
+
+std::shared_ptr<CArchivFileEntry> CArchivData::CurrentEntry() const
+{
+    std::lock_guard file(m_fileLock);
+    return fileEntry;
+}
+
+QString CArchivData::GetFilePath() const
+{
+    auto entry = CurrentEntry();
+    return entry ? entry->GetPath() : QString();
+}
+
+int CArchivData::CurrentGeneration() const
+{
+    std::lock_guard ring(ringLock);
+    return m_generation;
+}
+
+QString CArchivData::HeaderName() const
+{
+    std::lock_guard ring(ringLock);
+    return header ? header->name : QString();
+}
+
+void CArchivData::InstallEntry(std::shared_ptr<CArchivFileEntry> entry, int generation)
+{
+    std::shared_ptr<CArchivFileEntry> previous;
+    {
+        std::lock_guard file(m_fileLock);
+        previous = std::exchange(fileEntry, std::move(entry));
+        m_openGeneration = generation;
+    }
+    Files().Release(previous);
+}
+
+void CArchivData::Close()
+{
+    std::shared_ptr<CArchivFileEntry> previous;
+    {
+        std::lock_guard file(m_fileLock);
+        previous = std::exchange(fileEntry, nullptr);
+    }
+    Files().Release(previous);
+}
+
+int CArchivData::Open(const QString& path)
+{
+    Close();
+    auto entry = Files().Open(path, false, false, Host());
+    if (!entry) {
+        SetErrorText(platform::LoadString(platform::IDS_FILE_DAMAGED));
+        return 0;
+    }
+    InstallEntry(std::move(entry), CurrentGeneration());
+    return 1;
+}
+
+int CArchivData::OpenForAppend(const QString& path, const QString& instrument)
+{
+    const bool existed = QFileInfo::exists(path);
+    Close();
+    auto entry = Files().Open(path, true, true, Host());
+    if (!entry) {
+        SetErrorText(platform::LoadString(platform::IDS_FILE_DAMAGED));
+        return 0;
+    }
+    InstallEntry(std::move(entry), CurrentGeneration());
+    if (!existed)
+        EnsureSettingsStream(instrument);
+    return 1;
+}
+
+int CArchivData::OpenForWritingNamed(const QString& name, const QString& instrument, int generation)
+{
+    Close();
+    auto entry = name.isEmpty() ? nullptr : Files().Open(name, true, false, Host());
+    if (!entry) {
+        std::lock_guard file(m_fileLock);
+        m_failedGeneration = generation;
+        return 0;
+    }
+    InstallEntry(std::move(entry), generation);
+    EnsureSettingsStream(instrument);
+    return 1;
+}
+
+int CArchivData::OpenForWriting(const QString& instrument)
+{
+    return OpenForWritingNamed(HeaderName(), instrument, CurrentGeneration());
+}
+
+int CArchivData::CreateForImport(const QString& instrument)
+{
+    const QString name = HeaderName();
+    Close();
+    auto entry = name.isEmpty() ? nullptr : Files().CreateNew(name);
+    if (!entry)
+        return 0;
+    InstallEntry(std::move(entry), CurrentGeneration());
+    EnsureSettingsStream(instrument);
+    return 1;
+}
+
+int CArchivData::ReportFileErrorLocked(const QString& name)
+{
+    if (!fileEntry)
+        return 0;
+    if (Files().Reopen(fileEntry, name, Host()))
+        return 1;
+    fileEntry.reset(); // the entry is dead and out of the list
+    return 0;
+}
+
+int CArchivData::ReportFileError(const QString& name)
+{
+    std::lock_guard file(m_fileLock);
+    return ReportFileErrorLocked(name);
+}
+
+int CArchivData::ReadHeader()
+{
+    std::lock_guard file(m_fileLock);
+    stamp.Read(fileEntry.get());
+    auto storage = fileEntry ? fileEntry->GetStorage() : nullptr;
+    QByteArray bytes;
+    if (!storage || storage->ReadStream("hlavicka", bytes) != archive::StorageStatus::Ok)
+        return 0;
+    auto read = std::make_unique<CArchivHeader>();
+    switch (archive::DecodeHeader(bytes, *read)) {
+    case archive::HeaderDecode::Ok:
+        break;
+    case archive::HeaderDecode::Rejected:
+        return 0;
+    case archive::HeaderDecode::Short:
+        ReportFileErrorLocked(QString());
+        return 0;
+    }
+    fileEntry->NoteHeaderImage(bytes);
+    std::lock_guard ring(ringLock);
+    header = std::move(read);
+    return 1;
+}
+
+int CArchivData::ReadBlock(int slot, CArchivRecordList& out)
+{
+    std::uint32_t slotStart = 0;
+    {
+        std::lock_guard ring(ringLock);
+        if (!header || slot < 0 || slot >= header->SlotCount())
+            return 0;
+        slotStart = header->slotTable[std::size_t(slot)];
+    }
+    const std::size_t before = out.size();
+    bool complete = false;
+    const auto entry = CurrentEntry();
+    if (auto storage = entry ? entry->GetStorage() : nullptr) {
+        QByteArray bytes;
+        complete = storage->ReadStream(SlotStream(slot), bytes) == archive::StorageStatus::Ok
+                   && archive::DecodeBlock(bytes, out);
+    }
+    if (complete)
+        return 1;
+    const std::uint32_t last = out.size() > before ? out.back().time : slotStart;
+    out.push_back({last + 2, kRecordError, platform::ToCp1250(platform::LoadString(platform::IDS_NOT_ALL_DATA_READ))});
+    return 0;
+}
+
+int CArchivData::IsFileChanged()
+{
+    std::lock_guard file(m_fileLock);
+    return stamp.Matches(fileEntry.get()) ? 0 : 1;
+}
+
+bool CArchivData::GetFileTimeRange(CTime& first, CTime& last)
+{
+    if (!ReadHeader())
+        return false;
+    std::lock_guard ring(ringLock);
+    std::uint32_t lo = 0;
+    std::uint32_t hi = 0;
+    for (std::uint32_t t : header->slotTable) {
+        if (t == 0)
+            continue;
+        lo = lo == 0 ? t : std::min(lo, t);
+        hi = std::max(hi, t);
+    }
+    if (lo == 0)
+        return false;
+    first = CTime(lo);
+    last = CTime(hi);
+    return true;
+}
+
+void CArchivData::FindPeriodFile(const QString& name, const QString& extension, QString& found, CTime since)
+{
+    const QFileInfo base(name);
+    const QDir dir = base.absoluteDir();
+    const QStringList matches = dir.entryList({base.fileName() + QLatin1String("_Y*") + extension}, QDir::Files);
+    for (const QString& fileName : matches) {
+        const QString path = dir.filePath(fileName);
+        const QDateTime modified = QFileInfo(path).lastModified();
+        if (modified.isValid() && modified.toSecsSinceEpoch() < std::int64_t(since.GetTime()))
+            continue;
+        CArchivData candidate;
+        candidate.SetHost(&Host());
+        CTime first;
+        CTime last;
+        if (candidate.Open(path) && candidate.GetFileTimeRange(first, last) && since <= first) {
+            since = first;
+            found = path;
+        }
+    }
+}

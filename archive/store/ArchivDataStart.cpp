@@ -1,0 +1,150 @@
+#include "archive/store/ArchivData.h"
+
+#include "platform/StringTable.h"
+
+#include <algorithm>
+
+using platform::CTime;
+
+int CArchivData::Create(int total, int recordsPerBlock, int interval, const QString& name, const QString& extension,
+                        BOOL overwrite, BOOL recordToFile, const QString& instrument)
+{
+    const std::int64_t span = std::int64_t(recordsPerBlock) * interval;
+    if (span <= 0 || total < 0)
+        return 0;
+    const int slotTotal = int(std::clamp<std::int64_t>(total / span + 2, 2, archive::kMaxSlotCount));
+
+    ReleaseSeries();
+    DrainAndClose();
+    ClearLists();
+    {
+        std::lock_guard ring(ringLock);
+        header.reset();
+    }
+    {
+        std::lock_guard queue(queueLock);
+        std::lock_guard list(listLock);
+        needConfigRecord = 1;
+        currentList = 0;
+        AlignBlockStartLocked(recordsPerBlock, interval);
+        needFullRecord = 1;
+        std::lock_guard ring(ringLock);
+        writeSlot = 0;
+        periodEnd.reset();
+        shrinkState = 0;
+    }
+
+    auto freshHeader = [&](BOOL plain) {
+        InitHeader(slotTotal, name, plain);
+        std::lock_guard ring(ringLock);
+        if (header)
+            header->slotTable[0] = Now().GetTime();
+    };
+
+    if (!recordToFile) {
+        freshHeader(overwrite);
+    } else if (overwrite) {
+        if (!OpenForAppend(name + extension, instrument))
+            return 0;
+        if (ReadHeader())
+            ResumeFile(FALSE, recordToFile, slotTotal, instrument, interval, 0);
+        else
+            freshHeader(overwrite);
+    } else {
+        const CTime periodStart = GetPeriodBoundary(total, 1, interval);
+        {
+            std::lock_guard ring(ringLock);
+            periodEnd = GetPeriodBoundary(total, 0, interval);
+            startTime = Now();
+        }
+        QString found;
+        FindPeriodFile(name, extension, found, periodStart);
+        if (!found.isEmpty()) {
+            if (!OpenForAppend(found, instrument))
+                return 0;
+            if (ReadHeader()) {
+                CTime end;
+                {
+                    std::lock_guard ring(ringLock);
+                    end = *periodEnd;
+                }
+                const int remaining = int((std::int64_t(end.GetTime()) - std::int64_t(Now().GetTime())) / span + 2);
+                ResumeFile(TRUE, recordToFile, slotTotal, instrument, interval, remaining);
+            } else {
+                freshHeader(FALSE);
+            }
+        } else {
+            freshHeader(FALSE);
+            if (!OpenForWriting(instrument))
+                return 0;
+        }
+    }
+
+    std::lock_guard ring(ringLock);
+    startTime = Now();
+    walkFirstSlot = 0;
+    return 1;
+}
+
+int CArchivData::ResumeFile(BOOL newFilePerPeriod, BOOL recordToFile, int slotCount, const QString& instrument,
+                            int interval, int remainingBlocks)
+{
+    int newest = -1;
+    int count = 0;
+    {
+        std::lock_guard ring(ringLock);
+        if (!header)
+            return 1;
+        newest = archive::FindNewestSlot(header->slotTable);
+        count = header->SlotCount();
+        if (newest < 0) {
+            writeSlot = 0;
+            return 1;
+        }
+    }
+
+    // Fit the ring of the file to the instrument's present geometry.
+    const int needed = newFilePerPeriod ? std::clamp(std::max(newest + remainingBlocks + 2, slotCount), 2,
+                                                     archive::kMaxSlotCount)
+                                        : slotCount;
+    if (count < needed) {
+        ShiftBlocks(newest, needed, -1);
+    } else if (count > needed && newFilePerPeriod) {
+        std::lock_guard ring(ringLock);
+        ApplyShrinkRing(needed);
+    }
+    {
+        std::lock_guard ring(ringLock);
+        if (newFilePerPeriod ? needed != slotCount : count > slotCount) {
+            shrinkState = 1;
+            shrinkTarget = slotCount;
+        }
+    }
+
+    int keptCount = 0;
+    {
+        std::lock_guard queue(queueLock);
+        keptCount = blockRecordCount;
+        std::lock_guard ring(ringLock);
+        writeSlot = newest;
+    }
+    const CTime marker = GetFirstDataTime(currentList, FALSE);
+
+    // One block after the newest marks the gap in the recording.
+    EndBlockImpl(newFilePerPeriod != 0, recordToFile != 0, interval, false);
+    AddBlockMarker(Now() + CTimeSpan(interval));
+    AddRecord(platform::LoadString(platform::IDS_NOT_ALL_DATA_READ), kRecordError);
+    const int mode = EndBlock(newFilePerPeriod, recordToFile, interval);
+    Flush(newFilePerPeriod, mode, instrument);
+
+    ClearLists();
+    {
+        std::lock_guard queue(queueLock);
+        std::lock_guard list(listLock);
+        currentList = 0;
+    }
+    AddBlockMarker(marker);
+    std::lock_guard queue(queueLock);
+    blockRecordCount = keptCount;
+    return 1;
+}

@@ -1,0 +1,138 @@
+#include "archive/store/ArchivData.h"
+
+#include "archive/store/ArchivHost.h"
+
+namespace {
+
+std::string SlotStream(int slot)
+{
+    return "A" + std::to_string(slot);
+}
+
+} // namespace
+
+int CArchivData::Flush(BOOL, int mode, const QString& instrument)
+{
+    int result = 1;
+    if (mode == 1 || mode == 2) {
+        try {
+            result = WritePending(&instrument);
+        } catch (...) {
+            result = 0;
+        }
+    }
+    SignalWriter();
+    return result;
+}
+
+void CArchivData::SignalWriter()
+{
+    writerIdle.Set();
+}
+
+bool CArchivData::WaitWriterIdle(int timeoutMs)
+{
+    return writerIdle.Wait(timeoutMs);
+}
+
+int CArchivData::WriteBlock()
+{
+    return WritePending(nullptr);
+}
+
+int CArchivData::GetQueuedBlockCount() const
+{
+    std::lock_guard ring(ringLock);
+    return int(m_pending.size());
+}
+
+int CArchivData::WritePending(const QString* instrument)
+{
+    int result = 1;
+    int lost = 0;
+    for (;;) {
+        PendingBlock job;
+        {
+            std::lock_guard ring(ringLock);
+            if (m_pending.empty())
+                break;
+            job = m_pending.front();
+        }
+        std::unique_lock file(m_fileLock);
+        if (job.generation < m_openGeneration) {
+            // The file of this block was closed for the next period.
+            std::lock_guard ring(ringLock);
+            if (!m_pending.empty() && m_pending.front().sequence == job.sequence) {
+                m_pending.pop_front();
+                ++lost;
+            }
+            continue;
+        }
+        if (job.generation > m_openGeneration) {
+            if (!instrument || job.generation == m_failedGeneration) {
+                result = 0;
+                break;
+            }
+            file.unlock();
+            if (!OpenForWritingNamed(job.fileName, *instrument, job.generation)) {
+                result = 0;
+                break;
+            }
+            continue;
+        }
+        if (WriteOne(job) != WriteOutcome::Written) {
+            result = 0;
+            break;
+        }
+        std::lock_guard ring(ringLock);
+        if (!m_pending.empty() && m_pending.front().sequence == job.sequence)
+            m_pending.pop_front();
+    }
+    const QString path = GetFilePath().isEmpty() ? HeaderName() : GetFilePath();
+    if (lost > 0)
+        Host().ReportBlocksLost(path, lost);
+    if (result == 0) {
+        const int queued = GetQueuedBlockCount();
+        if (queued > 0)
+            Host().ReportBlockNotWritten(path, queued);
+    }
+    return result;
+}
+
+// One block, with m_fileLock held: the change stamp, the block stream, the
+// header, the streams a shrink cut off, and the file put on disk.
+CArchivData::WriteOutcome CArchivData::WriteOne(const PendingBlock& job)
+{
+    stamp.Write(fileEntry.get(), Now());
+    auto storage = fileEntry ? fileEntry->GetStorage() : nullptr;
+    if (!storage)
+        return WriteOutcome::NoFile;
+    if (storage->WriteStream(SlotStream(job.slot), archive::EncodeBlock(job.records)) != archive::StorageStatus::Ok)
+        return WriteOutcome::Failed;
+    if (!fileEntry->WriteHeaderImage(archive::EncodeHeader(job.header, {job.collectingSlot}))) {
+        ReportFileErrorLocked(job.header.name);
+        return WriteOutcome::Failed;
+    }
+    for (int slot = job.destroyFrom; slot < job.destroyTo; ++slot)
+        (void)storage->Destroy(SlotStream(slot));
+    return ReportFileErrorLocked(job.header.name) ? WriteOutcome::Written : WriteOutcome::Failed;
+}
+
+void CArchivData::DropPending(const QString& why)
+{
+    int dropped = 0;
+    {
+        std::lock_guard ring(ringLock);
+        dropped = int(m_pending.size());
+        m_pending.clear();
+    }
+    if (dropped > 0)
+        Host().ReportBlocksLost(why, dropped);
+}
+
+void CArchivData::DrainAndClose()
+{
+    WritePending(nullptr);
+    DropPending(GetFilePath().isEmpty() ? HeaderName() : GetFilePath());
+    Close();
+}

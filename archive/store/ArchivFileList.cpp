@@ -1,0 +1,257 @@
+#include "archive/store/ArchivFileList.h"
+
+#include "archive/store/ArchivHeader.h"
+#include "archive/store/ArchivHost.h"
+#include "archive/store/CfbArchivStorage.h"
+#include "platform/StringIds.h"
+
+#include <algorithm>
+
+using archive::Storage;
+using archive::StorageStatus;
+
+namespace {
+const std::string kHeaderStream = "hlavicka";
+}
+
+std::shared_ptr<Storage> CArchivFileEntry::GetStorage() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_storage;
+}
+
+bool CArchivFileEntry::IsDead() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_dead;
+}
+
+int CArchivFileEntry::GetRefCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_dead ? -1 : m_refCount;
+}
+
+void CArchivFileEntry::NoteHeaderImage(const QByteArray& image)
+{
+    std::lock_guard lock(m_mutex);
+    m_headerOnDisk = image;
+}
+
+bool CArchivFileEntry::WriteHeaderImage(const QByteArray& image)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_storage)
+        return false;
+    const qsizetype fixed = archive::kHeaderTableOffset;
+    const bool sameShape = m_headerOnDisk.size() == image.size() && image.size() >= fixed
+                           && std::equal(image.begin(), image.begin() + fixed, m_headerOnDisk.begin());
+    if (!sameShape) {
+        m_headerOnDisk.clear();
+        if (m_storage->WriteStream(kHeaderStream, image) != StorageStatus::Ok)
+            return false;
+        m_headerOnDisk = image;
+        return true;
+    }
+    std::unique_ptr<archive::StorageStream> stream;
+    for (qsizetype pos = fixed; pos < image.size(); pos += 4) {
+        if (std::equal(image.begin() + pos, image.begin() + pos + 4, m_headerOnDisk.begin() + pos))
+            continue;
+        if (!stream && !(stream = m_storage->OpenStream(kHeaderStream))) {
+            m_headerOnDisk.clear();
+            return false;
+        }
+        if (!stream->WriteAt(std::uint64_t(pos), image.constData() + pos, 4)) {
+            m_headerOnDisk.clear();
+            return false;
+        }
+        std::copy_n(image.begin() + pos, 4, m_headerOnDisk.begin() + pos);
+    }
+    return true;
+}
+
+CArchivFileList& CArchivFileList::Instance()
+{
+    static CArchivFileList list(archive::CreateCfbStorageProvider());
+    return list;
+}
+
+CArchivFileList::CArchivFileList(std::shared_ptr<archive::StorageProvider> provider)
+    : m_provider(std::move(provider))
+{
+}
+
+void CArchivFileList::SetProvider(std::shared_ptr<archive::StorageProvider> provider)
+{
+    std::lock_guard lock(m_mutex);
+    m_provider = std::move(provider);
+}
+
+std::shared_ptr<archive::StorageProvider> CArchivFileList::GetProvider() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_provider;
+}
+
+std::shared_ptr<CArchivFileEntry> CArchivFileList::FindLocked(const QString& path) const
+{
+    for (const auto& entry : m_entries) {
+        if (entry->m_path == path)
+            return entry;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<CArchivFileEntry> CArchivFileList::Find(const QString& path) const
+{
+    std::lock_guard lock(m_mutex);
+    return FindLocked(path);
+}
+
+int CArchivFileList::GetOpenCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_entries.size());
+}
+
+std::shared_ptr<CArchivFileEntry> CArchivFileList::AddLocked(const QString& path, std::shared_ptr<Storage> storage)
+{
+    std::shared_ptr<CArchivFileEntry> entry(new CArchivFileEntry(path));
+    entry->m_storage = std::move(storage);
+    entry->m_refCount = 1;
+    m_entries.push_back(entry);
+    return entry;
+}
+
+void CArchivFileList::KillLocked(const std::shared_ptr<CArchivFileEntry>& entry)
+{
+    {
+        std::lock_guard lock(entry->m_mutex);
+        if (entry->m_storage)
+            entry->m_storage->Close();
+        entry->m_storage.reset();
+        entry->m_headerOnDisk.clear();
+        entry->m_dead = true;
+    }
+    std::erase(m_entries, entry);
+}
+
+// The other users of the entry keep their entry; they find the new file in it
+// (their next change test fails and they reload). When the file cannot be
+// created the old one is opened again so that they can go on.
+bool CArchivFileList::RecreateLocked(const std::shared_ptr<CArchivFileEntry>& entry)
+{
+    std::lock_guard lock(entry->m_mutex);
+    if (entry->m_storage)
+        entry->m_storage->Close();
+    entry->m_storage.reset();
+    entry->m_headerOnDisk.clear();
+    if (auto created = m_provider->Create(entry->m_path, true)) {
+        entry->m_storage = std::move(created);
+        return true;
+    }
+    entry->m_storage = m_provider->Open(entry->m_path);
+    if (!entry->m_storage) {
+        entry->m_dead = true;
+        std::erase(m_entries, entry);
+    }
+    return false;
+}
+
+std::shared_ptr<CArchivFileEntry> CArchivFileList::Open(const QString& path, bool forWriting, bool useExisting,
+                                                        IArchivHost& host)
+{
+    std::unique_lock lock(m_mutex);
+    bool mayReplace = false;
+    if (auto entry = FindLocked(path)) {
+        if (!forWriting || useExisting) {
+            ++entry->m_refCount;
+            return entry;
+        }
+        lock.unlock();
+        if (!host.AskYesNo(platform::IDS_ASK_OVERWRITE_IN_USE))
+            return nullptr;
+        lock.lock();
+        if (auto again = FindLocked(path)) {
+            if (!RecreateLocked(again))
+                return nullptr;
+            ++again->m_refCount;
+            return again;
+        }
+        mayReplace = true; // its users went away while the user was asked
+    }
+
+    if (!forWriting || useExisting) {
+        if (auto storage = m_provider->Open(path))
+            return AddLocked(path, std::move(storage));
+        if (!forWriting)
+            return nullptr;
+    }
+    StorageStatus status = StorageStatus::Ok;
+    if (auto storage = m_provider->Create(path, mayReplace, &status))
+        return AddLocked(path, std::move(storage));
+    if (status != StorageStatus::AlreadyExists)
+        return nullptr;
+
+    lock.unlock();
+    if (!host.AskYesNo(platform::IDS_ASK_OVERWRITE_EXISTING))
+        return nullptr;
+    lock.lock();
+    if (auto entry = FindLocked(path)) {
+        if (!RecreateLocked(entry))
+            return nullptr;
+        ++entry->m_refCount;
+        return entry;
+    }
+    if (auto storage = m_provider->Create(path, true))
+        return AddLocked(path, std::move(storage));
+    return nullptr;
+}
+
+std::shared_ptr<CArchivFileEntry> CArchivFileList::CreateNew(const QString& path)
+{
+    std::lock_guard lock(m_mutex);
+    if (auto entry = FindLocked(path)) {
+        if (!RecreateLocked(entry))
+            return nullptr;
+        ++entry->m_refCount;
+        return entry;
+    }
+    if (auto storage = m_provider->Create(path, true))
+        return AddLocked(path, std::move(storage));
+    return nullptr;
+}
+
+void CArchivFileList::Release(const std::shared_ptr<CArchivFileEntry>& entry)
+{
+    if (!entry)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (std::find(m_entries.begin(), m_entries.end(), entry) == m_entries.end())
+        return; // dead, or replaced: not ours to close
+    if (--entry->m_refCount > 0)
+        return;
+    {
+        std::lock_guard entryLock(entry->m_mutex);
+        if (entry->m_storage)
+            entry->m_storage->Close();
+        entry->m_storage.reset();
+    }
+    std::erase(m_entries, entry);
+}
+
+bool CArchivFileList::Reopen(const std::shared_ptr<CArchivFileEntry>& entry, const QString& reportName,
+                             IArchivHost& host)
+{
+    if (!entry)
+        return false;
+    if (auto storage = entry->GetStorage(); storage && storage->Flush() == StorageStatus::Ok)
+        return true;
+    {
+        std::lock_guard lock(m_mutex);
+        KillLocked(entry);
+    }
+    if (!reportName.isEmpty())
+        host.ReportFileError(reportName);
+    return false;
+}

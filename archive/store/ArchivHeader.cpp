@@ -1,0 +1,91 @@
+#include "archive/store/ArchivHeader.h"
+
+#include "archive/store/ArchivRecord.h"
+#include "platform/Cp1250.h"
+
+#include <algorithm>
+
+namespace archive {
+
+QByteArray EncodeHeader(const CArchivHeader& header, const std::vector<int>& emptySlots)
+{
+    QByteArray out(kHeaderNameSize, '\0');
+    const QByteArray name = platform::ToCp1250(header.name).left(kHeaderNameSize - 1);
+    std::copy(name.begin(), name.end(), out.begin());
+    const int n = header.SlotCount();
+    out.reserve(kHeaderTableOffset + 4 * qsizetype(n));
+    AppendU32(out, std::uint32_t(n));
+    for (std::uint32_t start : header.slotTable)
+        AppendU32(out, start);
+    for (int slot : emptySlots) {
+        if (slot >= 0 && slot < n)
+            std::fill_n(out.begin() + kHeaderTableOffset + 4 * qsizetype(slot), 4, '\0');
+    }
+    return out;
+}
+
+HeaderDecode DecodeHeader(const QByteArray& bytes, CArchivHeader& out)
+{
+    if (bytes.size() < kHeaderTableOffset)
+        return HeaderDecode::Short;
+    const std::uint32_t count = ReadU32(bytes.constData() + kHeaderNameSize);
+    if (count == 0 || count > std::uint32_t(kMaxSlotCount))
+        return HeaderDecode::Rejected;
+    if (bytes.size() < kHeaderTableOffset + 4 * qsizetype(count))
+        return HeaderDecode::Short;
+    const qsizetype nameLength = qsizetype(qstrnlen(bytes.constData(), kHeaderNameSize));
+    out.name = platform::FromCp1250(bytes.constData(), nameLength);
+    out.slotTable.resize(count);
+    for (std::uint32_t i = 0; i < count; ++i)
+        out.slotTable[i] = ReadU32(bytes.constData() + kHeaderTableOffset + 4 * qsizetype(i));
+    return HeaderDecode::Ok;
+}
+
+int ReduceSlot(int slot, int count)
+{
+    if (count <= 0)
+        return 0;
+    slot %= count;
+    return slot < 0 ? slot + count : slot;
+}
+
+int FindOldestSlot(const std::vector<std::uint32_t>& table, std::uint32_t collectingStart)
+{
+    int oldest = 0;
+    std::uint32_t minimum = collectingStart;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        if (table[i] != 0 && table[i] < minimum) {
+            minimum = table[i];
+            oldest = int(i);
+        }
+    }
+    return oldest;
+}
+
+int FindNewestSlot(const std::vector<std::uint32_t>& table)
+{
+    int newest = -1;
+    std::uint32_t maximum = 0;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i] != 0 && table[i] >= maximum) {
+            maximum = table[i];
+            newest = int(i);
+        }
+    }
+    return newest;
+}
+
+std::vector<SlotMove> PlanRingGrowth(int slotCount, int writeSlot, int newCount)
+{
+    std::vector<SlotMove> moves;
+    const int shift = newCount - slotCount;
+    if (shift <= 0)
+        return moves;
+    for (int i = newCount - 1; i > writeSlot; --i) {
+        if (i > writeSlot + shift)
+            moves.push_back({i - shift, i});
+    }
+    return moves;
+}
+
+} // namespace archive

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "archive/store/ArchivStorage.h"
+#include "model/StreamHelpers.h"
+
+#include <memory>
+
+// A stream of an archive file with a position, as the settings sections and
+// the meter index read and write it. Releasing it (destroying the object)
+// releases the stream.
+class CArchivStream : public IByteStream {
+public:
+    enum Origin { Begin, Current, End };
+
+    explicit CArchivStream(std::unique_ptr<archive::StorageStream> stream) : m_stream(std::move(stream)) {}
+
+    std::int64_t Read(void* data, std::int64_t size) override;
+    std::int64_t Write(const void* data, std::int64_t size) override;
+
+    // False (position unchanged) for a position before the start.
+    bool Seek(std::int64_t offset, Origin origin = Begin);
+    std::int64_t GetPosition() const { return m_position; }
+    // -1 on failure.
+    std::int64_t GetSize();
+    // Cuts or extends the stream; the position stays.
+    bool SetSize(std::uint64_t size);
+
+private:
+    std::unique_ptr<archive::StorageStream> m_stream;
+    std::int64_t m_position = 0;
+};
