@@ -1,0 +1,139 @@
+// A simulated instrument on a pseudo-terminal, for trying the program and
+// its link without hardware:
+//
+//   instrument_sim --family vkt --address 1 [--format A|B] [fault...]
+//
+// prints the path of the line to open as the port, then answers until
+// interrupted (or until its standard input closes, with --stdin).
+#include "tools/instrument_sim/PtySimulator.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include <unistd.h>
+
+namespace {
+
+std::atomic<bool> g_quit{false};
+
+void OnSignal(int)
+{
+    g_quit = true;
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: instrument_sim --family qorin|duskar|vk|vkr|vkt [--address N] [--format A|B]\n"
+                 "                      [--silence] [--late MS] [--stray N] [--bad-sum] [--wrong-address]\n"
+                 "                      [--refuse] [--extra N] [--close] [--fault-replies N] [--stdin]\n"
+                 "Faults apply to the first --fault-replies replies (default: all).\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    sim::Family family = sim::Family::VK;
+    bool familyGiven = false;
+    int address = 1;
+    std::string format;
+    sim::Faults faults;
+    int faultReplies = -1;
+    bool watchStdin = false;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        auto number = [&](int& out) {
+            const char* v = value();
+            if (!v)
+                return false;
+            out = std::atoi(v);
+            return true;
+        };
+        if (arg == "--family") {
+            const char* v = value();
+            if (!v || !sim::ParseFamily(v, family))
+                return Usage();
+            familyGiven = true;
+        } else if (arg == "--address") {
+            if (!number(address) || address < 0 || address > 255)
+                return Usage();
+        } else if (arg == "--format") {
+            const char* v = value();
+            if (!v)
+                return Usage();
+            format = v;
+        } else if (arg == "--silence") {
+            faults.silence = true;
+        } else if (arg == "--late") {
+            if (!number(faults.lateMs))
+                return Usage();
+        } else if (arg == "--stray") {
+            if (!number(faults.strayBytes))
+                return Usage();
+        } else if (arg == "--bad-sum") {
+            faults.badChecksum = true;
+        } else if (arg == "--wrong-address") {
+            faults.wrongAddress = true;
+        } else if (arg == "--refuse") {
+            faults.refusal = true;
+        } else if (arg == "--extra") {
+            if (!number(faults.extraBytes))
+                return Usage();
+        } else if (arg == "--close") {
+            faults.closeLine = true;
+        } else if (arg == "--fault-replies") {
+            if (!number(faultReplies))
+                return Usage();
+        } else if (arg == "--stdin") {
+            watchStdin = true;
+        } else {
+            return Usage();
+        }
+    }
+    if (!familyGiven)
+        return Usage();
+
+    sim::Format frameFormat = sim::DefaultFormat(family);
+    if (format == "A" || format == "a")
+        frameFormat = sim::Format::A;
+    else if (format == "B" || format == "b")
+        frameFormat = sim::Format::B;
+    else if (!format.empty())
+        return Usage();
+
+    sim::PtySimulator line;
+    line.AddInstrument(sim::Instrument(family, std::uint8_t(address), frameFormat));
+    line.SetFaults(faults, faultReplies);
+    std::string error;
+    if (!line.Start(error)) {
+        std::fprintf(stderr, "instrument_sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", line.SlavePath().c_str());
+    std::fflush(stdout);
+
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    if (watchStdin) {
+        std::thread([] {
+            char c;
+            while (::read(STDIN_FILENO, &c, 1) > 0) {
+            }
+            g_quit = true;
+        }).detach();
+    }
+    while (!g_quit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    line.Stop();
+    return 0;
+}
