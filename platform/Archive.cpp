@@ -287,7 +287,7 @@ void SerialArchive::WriteObject(const SerialObject* object)
 const SerialClass* SerialArchive::ReadClass(const SerialClass* expected, std::uint32_t* tagOut)
 {
     if (m_loadMap.empty())
-        m_loadMap.push_back(nullptr);
+        m_loadMap.emplace_back();
     std::uint16_t wTag;
     GetLE(wTag);
     std::uint32_t tag;
@@ -319,17 +319,17 @@ const SerialClass* SerialArchive::ReadClass(const SerialClass* expected, std::ui
         m_objectSchema = schema;
         if (m_mapCount >= kMaxMapCount)
             Fail(ArchiveError::BadIndex, "too many objects");
-        m_loadMap.resize(m_mapCount, nullptr);
-        m_loadMap.push_back(cls);
+        m_loadMap.resize(m_mapCount);
+        m_loadMap.push_back({cls, schema});
         ++m_mapCount;
     } else {
         if (!(tag & kBigClassTag))
             Fail(ArchiveError::BadIndex, "object back-reference");
         const std::uint32_t index = tag & ~kBigClassTag;
-        if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index])
+        if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index].cls)
             Fail(ArchiveError::BadIndex, "bad class index");
-        cls = m_loadMap[index];
-        m_objectSchema = cls->schema;
+        cls = m_loadMap[index].cls;
+        m_objectSchema = m_loadMap[index].schema;
     }
     if (expected && !cls->IsDerivedFrom(expected))
         Fail(ArchiveError::BadClass, std::string("class ") + cls->name + " where " + expected->name + " expected");
@@ -345,8 +345,8 @@ std::unique_ptr<SerialObject> SerialArchive::ReadObject(const SerialClass* expec
     std::unique_ptr<SerialObject> object(cls->create());
     // The object's index follows its class; it is never referenced by our
     // files, but indices after it must stay in step.
-    m_loadMap.resize(m_mapCount, nullptr);
-    m_loadMap.push_back(nullptr);
+    m_loadMap.resize(m_mapCount);
+    m_loadMap.emplace_back();
     ++m_mapCount;
     object->Serialize(*this);
     return object;

@@ -198,7 +198,11 @@ private:
     qsizetype m_pos = 0;
     std::uint32_t m_mapCount = 1; // index 0 is null
     std::vector<std::pair<const SerialClass*, std::uint32_t>> m_storeClasses; // class and its map index
-    std::vector<const SerialClass*> m_loadMap;
+    struct LoadedClass {
+        const SerialClass* cls = nullptr; // null for an object's index
+        int schema = -1; // as the file stored it
+    };
+    std::vector<LoadedClass> m_loadMap;
     int m_objectSchema = -1;
 };
 

@@ -196,12 +196,18 @@ TEST(SerialArchive, MalformedStreamsFailCleanly)
 
 TEST(SerialArchive, VersionableClassReportsSchemaOnLoad)
 {
-    QByteArray data = Bytes({0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00}) + QByteArray("TestLabel") + Bytes({0x01, 'z'});
+    // Two objects of an old schema: the second, tagged by class index only,
+    // must still be read with the schema the file gave for its class.
+    QByteArray data = Bytes({0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00}) + QByteArray("TestLabel") + Bytes({0x01, 'z'})
+        + Bytes({0x01, 0x80, 0x01, 'y'});
     SerialArchive in(data);
     auto l = in.ReadObjectOf<TestLabel>();
-    ASSERT_TRUE(l);
+    auto m = in.ReadObjectOf<TestLabel>();
+    ASSERT_TRUE(l && m);
     EXPECT_EQ(l->text, QStringLiteral("z"));
     EXPECT_EQ(l->schemaSeen, 1);
+    EXPECT_EQ(m->text, QStringLiteral("y"));
+    EXPECT_EQ(m->schemaSeen, 1);
 }
 
 TEST(SerialArchive, LoadIntoLeavesDestinationOnFailure)
