@@ -1,0 +1,258 @@
+#include "StoreTestSupport.h"
+
+#include "platform/Cp1250.h"
+#include "platform/StringTable.h"
+
+#include <QFile>
+
+namespace storetest {
+namespace {
+
+class RingTest : public StoreTest {
+protected:
+    std::shared_ptr<archive::Storage> StorageOf(const QString& path)
+    {
+        auto entry = CArchivFileList::Instance().Find(path);
+        return entry ? entry->GetStorage() : nullptr;
+    }
+
+    // The header as it is on disk.
+    CArchivHeader DiskHeader(const QString& path)
+    {
+        CArchivHeader header;
+        QByteArray bytes;
+        auto storage = StorageOf(path);
+        EXPECT_TRUE(storage);
+        if (storage && storage->ReadStream("hlavicka", bytes) == archive::StorageStatus::Ok) {
+            EXPECT_EQ(archive::DecodeHeader(bytes, header), archive::HeaderDecode::Ok);
+        }
+        return header;
+    }
+};
+
+TEST_F(RingTest, CreateStartsAFileWithItsSettingsStream)
+{
+    TestArchivData data;
+    StartRing(data, 6);
+    EXPECT_TRUE(QFile::exists(Path("ring.tst")));
+    EXPECT_EQ(data.GetInstrumentName(), QStringLiteral("Linka"));
+    EXPECT_EQ(data.Table()[0], m_clock.Get().GetTime());
+    EXPECT_EQ(data.WriteSlot(), 0);
+    EXPECT_EQ(data.GetBaseTitle(".tst"), QStringLiteral("ring"));
+}
+
+TEST_F(RingTest, RingOfFourWrapsAndWritesSlotThree)
+{
+    TestArchivData data;
+    StartRing(data, 4);
+    for (DWORD i = 0; i < 3; ++i)
+        ASSERT_EQ(WriteWordBlock(data, i), 1);
+    EXPECT_EQ(data.WriteSlot(), 3);
+    ASSERT_EQ(WriteWordBlock(data, 3), 1);
+    EXPECT_EQ(data.WriteSlot(), 0);
+    for (int slot = 0; slot < 4; ++slot)
+        EXPECT_EQ(ReadWords(Path("ring.tst"), slot), std::vector<DWORD>{DWORD(slot)}) << slot;
+
+    // On disk the collecting slot reads empty, the others carry their starts.
+    const CArchivHeader disk = DiskHeader(Path("ring.tst"));
+    ASSERT_EQ(disk.SlotCount(), 4);
+    EXPECT_EQ(disk.slotTable[0], 0u);
+    EXPECT_NE(disk.slotTable[3], 0u);
+    EXPECT_LT(disk.slotTable[1], disk.slotTable[2]);
+
+    ASSERT_EQ(WriteWordBlock(data, 4), 1);
+    EXPECT_EQ(ReadWords(Path("ring.tst"), 0), std::vector<DWORD>{4});
+}
+
+TEST_F(RingTest, GrowingFiveToEightMovesTheOlderBlocksUp)
+{
+    TestArchivData data;
+    StartRing(data, 5);
+    for (DWORD i = 0; i < 7; ++i) // slots 0..4, then 0 and 1 again: W = 2
+        ASSERT_EQ(WriteWordBlock(data, i), 1);
+    ASSERT_EQ(data.WriteSlot(), 2);
+    const auto before = data.Table();
+
+    data.ResizeRing(7 * 60, 1, 60); // 7 + 1 slots
+    ASSERT_EQ(data.SlotCount(), 8);
+    const auto after = data.Table();
+    EXPECT_EQ(after[7], before[4]);
+    EXPECT_EQ(after[6], before[3]);
+    EXPECT_EQ(after[3], 0u);
+    EXPECT_EQ(after[4], 0u);
+    EXPECT_EQ(after[5], 0u);
+    EXPECT_EQ(ReadWords(Path("ring.tst"), 7), std::vector<DWORD>{4});
+    EXPECT_EQ(ReadWords(Path("ring.tst"), 6), std::vector<DWORD>{3});
+    const CArchivHeader disk = DiskHeader(Path("ring.tst"));
+    EXPECT_EQ(disk.SlotCount(), 8);
+    EXPECT_EQ(disk.slotTable[2], 0u); // still collecting
+    EXPECT_EQ(disk.slotTable[4], 0u);
+    EXPECT_EQ(disk.slotTable[7], before[4]);
+
+    // The ring goes on into the gap.
+    ASSERT_EQ(WriteWordBlock(data, 7), 1);
+    EXPECT_EQ(ReadWords(Path("ring.tst"), 2), std::vector<DWORD>{7});
+    EXPECT_EQ(data.WriteSlot(), 3);
+}
+
+TEST_F(RingTest, ShrinkWaitsForTheWritePositionAndDropsTheTail)
+{
+    TestArchivData data;
+    StartRing(data, 6);
+    for (DWORD i = 0; i < 9; ++i) // slots 0..5, 0..2: W = 3
+        ASSERT_EQ(WriteWordBlock(data, i), 1);
+    auto storage = StorageOf(Path("ring.tst"));
+    ASSERT_TRUE(storage->Exists("A5"));
+
+    data.ResizeRing(3 * 60, 1, 60); // 4 slots
+    EXPECT_EQ(data.ShrinkState(), 1);
+    EXPECT_EQ(data.SlotCount(), 6);
+    ASSERT_EQ(WriteWordBlock(data, 9), 1); // the block at M - 1 = 3 closes the smaller ring
+    EXPECT_EQ(data.SlotCount(), 4);
+    EXPECT_EQ(data.WriteSlot(), 0);
+    EXPECT_EQ(ReadWords(Path("ring.tst"), 3), std::vector<DWORD>{9});
+    EXPECT_FALSE(storage->Exists("A4"));
+    EXPECT_FALSE(storage->Exists("A5"));
+    EXPECT_EQ(DiskHeader(Path("ring.tst")).SlotCount(), 4);
+}
+
+TEST_F(RingTest, NewFileForEachPeriod)
+{
+    TestArchivData data;
+    Prepare(data);
+    ASSERT_EQ(data.Create(86400, 1, 60, Path("den"), ".tst", FALSE, TRUE, "Linka"), 1);
+    const QString first = Path("den_Y24D0310H10.tst");
+    ASSERT_TRUE(QFile::exists(first));
+    ASSERT_EQ(WriteWordBlock(data, 1, true), 1);
+
+    m_clock.Set(CTime(2024, 3, 10, 23, 59, 0)); // the day ends within the next interval
+    ASSERT_EQ(WriteWordBlock(data, 2, true), 1);
+    data.AddWordRecord(3);
+    m_clock.Advance(60);
+    ASSERT_EQ(data.EndBlock(TRUE, TRUE, 60), 2);
+    ASSERT_EQ(data.Flush(TRUE, 2, "Linka"), 1);
+
+    const QString second = Path("den_Y24D0311H00.tst");
+    ASSERT_TRUE(QFile::exists(second));
+    EXPECT_EQ(data.GetFilePath(), second);
+    EXPECT_EQ(ReadWords(second, 0), std::vector<DWORD>{3});
+    EXPECT_EQ(ReadWords(first, 1), std::vector<DWORD>{2});
+    EXPECT_EQ(data.WriteSlot(), 1);
+    EXPECT_TRUE(m_host.Asked().empty());
+}
+
+TEST_F(RingTest, WithoutOverwritingTheWritePositionStaysInsideTheTable)
+{
+    TestArchivData data;
+    Prepare(data);
+    // A day of two 12-hour blocks: 4 slots. Blocks that end early (recording
+    // switched off and on, a new geometry) fill them long before the day ends.
+    ASSERT_EQ(data.Create(86400, 720, 60, Path("kratky"), ".tst", FALSE, TRUE, "Linka"), 1);
+    ASSERT_EQ(data.SlotCount(), 4);
+    const QString path = data.GetFilePath();
+    for (DWORD i = 0; i < 7; ++i)
+        ASSERT_EQ(WriteWordBlock(data, i, true), 1);
+    EXPECT_EQ(data.WriteSlot(), 7);
+    EXPECT_GT(data.SlotCount(), 7);
+    for (int slot = 0; slot < 7; ++slot)
+        EXPECT_EQ(ReadWords(path, slot), std::vector<DWORD>{DWORD(slot)}) << slot;
+}
+
+TEST_F(RingTest, ResumingWritesOneGapBlockAfterTheNewest)
+{
+    {
+        TestArchivData data;
+        StartRing(data, 10);
+        for (DWORD i = 0; i < 6; ++i)
+            ASSERT_EQ(WriteWordBlock(data, i), 1);
+    }
+    m_clock.Advance(3600);
+    TestArchivData data;
+    StartRing(data, 10);
+    EXPECT_EQ(data.WriteSlot(), 7);
+    CArchivRecordList gap;
+    {
+        CArchivData reader;
+        Prepare(reader);
+        ASSERT_TRUE(reader.Open(Path("ring.tst")));
+        ASSERT_TRUE(reader.ReadHeader());
+        ASSERT_TRUE(reader.ReadBlock(6, gap));
+    }
+    ASSERT_EQ(gap.size(), 2u);
+    EXPECT_EQ(gap[0].type, kRecordBlockMarker);
+    EXPECT_EQ(gap[1].type, kRecordError);
+    EXPECT_EQ(platform::FromCp1250(gap[1].data), platform::LoadString(platform::IDS_NOT_ALL_DATA_READ));
+    EXPECT_EQ(ReadWords(Path("ring.tst"), 5), std::vector<DWORD>{5});
+    // The block start that the new geometry aligned is queued again.
+    const CArchivRecordList current = data.List(data.CurrentListIndex());
+    ASSERT_EQ(current.size(), 1u);
+    EXPECT_EQ(current[0].type, kRecordBlockMarker);
+}
+
+TEST_F(RingTest, AFailedBlockWriteStaysQueuedAndIsReported)
+{
+    TestArchivData data;
+    StartRing(data, 6);
+    ASSERT_EQ(WriteWordBlock(data, 0), 1);
+    m_provider->FailWhen([](const std::string& op, const std::string& name) { return op == "write" && name == "A1"; });
+    EXPECT_EQ(WriteWordBlock(data, 1), 0);
+    EXPECT_EQ(data.GetQueuedBlockCount(), 1);
+    EXPECT_EQ(m_host.NotWrittenReports(), 1);
+    EXPECT_EQ(DiskHeader(Path("ring.tst")).slotTable[1], 0u); // not claimed on disk
+
+    m_provider->FailWhen(nullptr);
+    ASSERT_EQ(WriteWordBlock(data, 2), 1);
+    EXPECT_EQ(data.GetQueuedBlockCount(), 0);
+    EXPECT_EQ(ReadWords(Path("ring.tst"), 1), std::vector<DWORD>{1});
+    EXPECT_EQ(ReadWords(Path("ring.tst"), 2), std::vector<DWORD>{2});
+    EXPECT_NE(DiskHeader(Path("ring.tst")).slotTable[1], 0u);
+}
+
+TEST_F(RingTest, AFileThatCannotBePutOnDiskStopsTheRecording)
+{
+    TestArchivData data;
+    StartRing(data, 6);
+    m_provider->FailWhen([](const std::string& op, const std::string&) { return op == "flush"; });
+    EXPECT_EQ(WriteWordBlock(data, 0), 0);
+    ASSERT_EQ(m_host.FileErrors().size(), 1u);
+    EXPECT_EQ(m_host.FileErrors()[0], Path("ring.tst"));
+    EXPECT_TRUE(data.GetFilePath().isEmpty());
+    EXPECT_EQ(CArchivFileList::Instance().Find(Path("ring.tst")), nullptr);
+    EXPECT_EQ(WriteWordBlock(data, 1), 0);
+    EXPECT_EQ(data.GetQueuedBlockCount(), 2);
+}
+
+TEST_F(RingTest, AnUnreadableBlockEndsWithAnErrorRecord)
+{
+    TestArchivData data;
+    StartRing(data, 6);
+    ASSERT_EQ(WriteWordBlock(data, 0), 1);
+    const CArchivRecordList records = {{1000, kRecordFull, "abc"}, {1060, kRecordChanged, "d"}};
+    const QByteArray whole = archive::EncodeBlock(records);
+    ASSERT_EQ(StorageOf(Path("ring.tst"))->WriteStream("A0", whole.left(whole.size() - 1)),
+              archive::StorageStatus::Ok);
+
+    CArchivData reader;
+    Prepare(reader);
+    ASSERT_TRUE(reader.Open(Path("ring.tst")));
+    ASSERT_TRUE(reader.ReadHeader());
+    CArchivRecordList out;
+    EXPECT_EQ(reader.ReadBlock(0, out), 0);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].time, 1000u);
+    EXPECT_EQ(out[1].type, kRecordError);
+    EXPECT_EQ(out[1].time, 1002u);
+    EXPECT_EQ(platform::FromCp1250(out[1].data), QString::fromUtf8("Nepadařilo se přečíst všechna data."));
+
+    // A missing block: the error record follows the slot's start.
+    out.clear();
+    m_provider->FailWhen([](const std::string& op, const std::string&) { return op == "read"; });
+    EXPECT_EQ(reader.ReadBlock(1, out), 0);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].time, 2u); // slot 1 is the collecting slot: start 0 on disk
+    EXPECT_EQ(reader.ReadBlock(6, out), 0); // outside the ring: nothing
+    EXPECT_EQ(out.size(), 1u);
+}
+
+} // namespace
+} // namespace storetest
