@@ -68,8 +68,11 @@ BOOL ReplaceMeterTail(ISeekableByteStream& stream, std::int64_t blocksEnd, const
             return FALSE;
         }
     }
-    if (!WriteAt(stream, blocksEnd, tail))
+    if (!WriteAt(stream, blocksEnd, tail)) {
+        if (oldIndex.isEmpty())
+            stream.SetSize(size); // the stream held no block: leave nothing half-written
         return FALSE;
+    }
     return stream.SetSize(newSize) ? TRUE : FALSE;
 }
 

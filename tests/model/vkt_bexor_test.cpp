@@ -7,12 +7,14 @@
 
 namespace {
 
-// A meter stream in memory; writes can be made to fail after a number of bytes.
+// A meter stream in memory; writes can be made to fail after a number of
+// bytes, and every state a killed process could leave behind is kept.
 class MemoryStream : public ISeekableByteStream {
 public:
     QByteArray data;
     std::int64_t pos = 0;
     std::int64_t writeBudget = -1; // bytes that may still be written; -1 no limit
+    std::vector<QByteArray> states;
 
     std::int64_t Read(void* out, std::int64_t size) override
     {
@@ -32,6 +34,7 @@ public:
         pos += n;
         if (writeBudget >= 0)
             writeBudget -= n;
+        states.push_back(data);
         return n == size ? n : -1;
     }
     std::int64_t Seek(std::int64_t offset, Origin origin) override
@@ -44,6 +47,7 @@ public:
     BOOL SetSize(std::int64_t size) override
     {
         data.resize(qsizetype(size), '\0');
+        states.push_back(data);
         return TRUE;
     }
 };
@@ -172,6 +176,43 @@ TEST(VKTBexor, FailedAppendLeavesTheOldArchiveReadable)
             EXPECT_EQ(block.GetEntry(4).GetTime(), Entry(4).GetTime());
         }
     }
+}
+
+TEST(VKTBexor, EveryStateOfAnAppendIsReadable)
+{
+    CVKTBexorIndex index;
+    MemoryStream original = OneBlock(index, 5);
+    original.states.clear();
+    const CVKTEData entry = Entry(7);
+    for (bool newBlock : {true, false}) {
+        CVKTBexorIndex writer = index;
+        MemoryStream s = original;
+        ASSERT_TRUE(newBlock ? writer.AppendBlock(s, Tarif(), 1.0f, 0, CTime(5000), &entry)
+                             : writer.AppendEntry(s, entry));
+        ASSERT_FALSE(s.states.empty());
+        for (std::size_t n = 0; n < s.states.size(); ++n) {
+            MemoryStream state;
+            state.data = s.states[n];
+            CVKTBexorIndex reread;
+            ASSERT_TRUE(reread.Read(state)) << n;
+            const bool done = n + 1 == s.states.size();
+            EXPECT_EQ(reread.GetBlockCount(), done && newBlock ? 2 : 1) << n;
+            EXPECT_EQ(reread.GetEntryCount(0), done && !newBlock ? 6u : 5u) << n;
+            CVKTBexorBlock block;
+            EXPECT_TRUE(reread.ReadBlock(state, 0, block)) << n;
+        }
+    }
+}
+
+TEST(VKTBexor, FailedFirstBlockLeavesAnEmptyStream)
+{
+    CVKTBexorIndex index;
+    MemoryStream s;
+    s.writeBudget = 100;
+    const CVKTEData first = Entry(0);
+    EXPECT_FALSE(index.AppendBlock(s, Tarif(), 1.0f, 0, CTime(1000), &first));
+    EXPECT_TRUE(s.data.isEmpty());
+    EXPECT_EQ(index.GetBlockCount(), 0);
 }
 
 TEST(VKTBexor, DamagedOrMissingIndexIsRefused)
