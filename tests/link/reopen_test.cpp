@@ -1,17 +1,27 @@
-// The reopen back-off of an analyser port whose device went away.
+// Opening a port: its bounds from the line speed, and the reopen back-off of
+// an analyser port whose device went away.
 #include "LinkTestSupport.h"
 
 #include <map>
 
 namespace {
 
-// A port whose writes fail as if the device had been unplugged.
+// A port that records how it was set up and whose writes fail as if the
+// device had been unplugged.
 class GonePort : public ISerialPort {
 public:
     bool SaveState(QByteArray&) override { return true; }
     bool RestoreState(const QByteArray&) override { return true; }
-    bool SetTimeouts(const SerialTimeouts&) override { return true; }
-    bool SetLineParameters(int) override { return true; }
+    bool SetTimeouts(const SerialTimeouts& t) override
+    {
+        timeouts = t;
+        return true;
+    }
+    bool SetLineParameters(int b) override
+    {
+        baud = b;
+        return b > 0;
+    }
     bool RaiseModemLines() override { return false; }
     bool Purge() override { return true; }
     void ClearError() override {}
@@ -24,7 +34,46 @@ public:
     int Read(BYTE*, int, PortFault&) override { return 0; }
     int BytesWaiting() override { return 0; }
     void Close() override {}
+
+    SerialTimeouts timeouts;
+    int baud = 0;
 };
+
+TEST(PortOpen, ReadBoundsFollowTheLineSpeed)
+{
+    struct Case {
+        int baud;
+        DWORD multiplier;
+    } cases[] = {{4800, 3}, {9600, 2}, {19200, 1}, {115200, 1}};
+    for (const Case& c : cases) {
+        linktest::FakePortList ports;
+        linktest::FakeClock clock;
+        ports.Add(QStringLiteral("ttyS0"), 0, kPortKindSerial, c.baud);
+        auto port = std::make_shared<GonePort>();
+        CLinkManager manager(ports, clock, [&](const QString&, PortFault&) { return port; });
+        const DWORD id = manager.Register(QStringLiteral("ttyS0"), 1);
+        ASSERT_TRUE(manager.Open(id, QStringLiteral("ttyS0"), 1, QString()));
+        EXPECT_EQ(port->baud, c.baud);
+        EXPECT_EQ(port->timeouts.readMultiplier, c.multiplier) << c.baud;
+        EXPECT_EQ(port->timeouts.readInterval, 100u);
+        EXPECT_EQ(port->timeouts.readConstant, 715u);
+        EXPECT_EQ(port->timeouts.writeMultiplier, 10u);
+        EXPECT_EQ(port->timeouts.writeConstant, 100u);
+    }
+}
+
+TEST(PortOpen, StoredBaudOfZeroIsRefusedNotDividedBy)
+{
+    linktest::FakePortList ports;
+    linktest::FakeClock clock;
+    ports.Add(QStringLiteral("ttyS0"), 0, kPortKindSerial, 0);
+    auto port = std::make_shared<GonePort>();
+    CLinkManager manager(ports, clock, [&](const QString&, PortFault&) { return port; });
+    const DWORD id = manager.Register(QStringLiteral("ttyS0"), 1);
+    EXPECT_FALSE(manager.Open(id, QStringLiteral("ttyS0"), 1, QString()));
+    EXPECT_EQ(manager.GetErrorText(id),
+              QStringLiteral("Systémová chyba programu - nepodařilo se nastavit komunikační parametry portu."));
+}
 
 TEST(ReopenBackOff, GrowsWithTheNumberOfTries)
 {
