@@ -12,11 +12,6 @@ using platform::CTime;
 
 namespace {
 
-std::string SlotStream(int slot)
-{
-    return "A" + std::to_string(slot);
-}
-
 CArchivFileList& Files()
 {
     return CArchivFileList::Instance();
@@ -181,7 +176,7 @@ int CArchivData::ReadBlock(int slot, CArchivRecordList& out)
     const auto entry = CurrentEntry();
     if (auto storage = entry ? entry->GetStorage() : nullptr) {
         QByteArray bytes;
-        complete = storage->ReadStream(SlotStream(slot), bytes) == archive::StorageStatus::Ok
+        complete = storage->ReadStream(archive::SlotStreamName(slot), bytes) == archive::StorageStatus::Ok
                    && archive::DecodeBlock(bytes, out);
     }
     if (complete)

@@ -2,15 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::string SlotStream(int slot)
-{
-    return "A" + std::to_string(slot);
-}
-
-} // namespace
-
 // The completed list becomes a block waiting to be written into slot W - 1,
 // together with the header as it must read once the block is on disk.
 void CArchivData::QueueBlockRing()
@@ -135,8 +126,8 @@ void CArchivData::ShiftBlocks(int writePosition, int newCount, int collectingSlo
         return;
     for (const archive::SlotMove& move : moves) {
         QByteArray block;
-        if (storage->ReadStream(SlotStream(move.from), block) == archive::StorageStatus::Ok
-            && storage->WriteStream(SlotStream(move.to), block) != archive::StorageStatus::Ok) {
+        if (storage->ReadStream(archive::SlotStreamName(move.from), block) == archive::StorageStatus::Ok
+            && storage->WriteStream(archive::SlotStreamName(move.to), block) != archive::StorageStatus::Ok) {
             ReportFileErrorLocked(name);
             return;
         }

@@ -2,15 +2,6 @@
 
 #include "archive/store/ArchivHost.h"
 
-namespace {
-
-std::string SlotStream(int slot)
-{
-    return "A" + std::to_string(slot);
-}
-
-} // namespace
-
 int CArchivData::Flush(BOOL, int mode, const QString& instrument)
 {
     int result = 1;
@@ -107,14 +98,14 @@ CArchivData::WriteOutcome CArchivData::WriteOne(const PendingBlock& job)
     auto storage = fileEntry ? fileEntry->GetStorage() : nullptr;
     if (!storage)
         return WriteOutcome::NoFile;
-    if (storage->WriteStream(SlotStream(job.slot), archive::EncodeBlock(job.records)) != archive::StorageStatus::Ok)
+    if (storage->WriteStream(archive::SlotStreamName(job.slot), archive::EncodeBlock(job.records)) != archive::StorageStatus::Ok)
         return WriteOutcome::Failed;
     if (!fileEntry->WriteHeaderImage(archive::EncodeHeader(job.header, {job.collectingSlot}))) {
         ReportFileErrorLocked(job.header.name);
         return WriteOutcome::Failed;
     }
     for (int slot = job.destroyFrom; slot < job.destroyTo; ++slot)
-        (void)storage->Destroy(SlotStream(slot));
+        (void)storage->Destroy(archive::SlotStreamName(slot));
     return ReportFileErrorLocked(job.header.name) ? WriteOutcome::Written : WriteOutcome::Failed;
 }
 

@@ -41,6 +41,11 @@ HeaderDecode DecodeHeader(const QByteArray& bytes, CArchivHeader& out)
     return HeaderDecode::Ok;
 }
 
+std::string SlotStreamName(int slot)
+{
+    return "A" + std::to_string(slot);
+}
+
 int ReduceSlot(int slot, int count)
 {
     if (count <= 0)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The "hlavicka" stream: the archive's name (260 bytes, NUL-terminated, code
@@ -31,6 +32,9 @@ enum class HeaderDecode {
     Short,    // the stream ends inside the name, the count or the table
 };
 HeaderDecode DecodeHeader(const QByteArray& bytes, CArchivHeader& out);
+
+// The "A%i" stream of a slot.
+std::string SlotStreamName(int slot);
 
 // slot reduced into 0..count-1.
 int ReduceSlot(int slot, int count);

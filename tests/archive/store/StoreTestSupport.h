@@ -91,6 +91,8 @@ public:
     int ShrinkState() const;
     int CurrentListIndex() const;
     CArchivRecordList List(int index) const;
+    // A header of a file about to be created.
+    void UseHeader(const QString& name, int slotTotal) { SetNewHeader(slotTotal, name); }
     // A measurement record as the family writers queue it.
     void AddDataRecord(CTime time);
 
