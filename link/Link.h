@@ -84,8 +84,8 @@ public:
     // address as the link's. The learnt address, or -1 on failure.
     int ReadIdentificationProbe(CIden& iden);
 
-    // True when the port kind and the time since a failed write call for a
-    // reopen (n reopens tried so far, t seconds since the failure).
+    // True when a port whose device went away is due for another reopen:
+    // n reopens tried so far, t seconds since the failed write.
     static bool IsReopenDue(int reopenCount, std::int64_t seconds);
 
     DWORD GetId() const { return m_id; }

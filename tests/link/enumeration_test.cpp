@@ -3,6 +3,9 @@
 
 #include "link/PreciseDelay.h"
 #include "link/SerialPortInfo.h"
+#include "platform/Settings.h"
+
+#include <QTemporaryDir>
 
 #include <chrono>
 
@@ -135,6 +138,23 @@ TEST(PortList, TakesStoredValuesAndDefaults)
     EXPECT_FALSE(list.Find(QStringLiteral("ttyUSB0"), e));
     EXPECT_TRUE(list.Find(QStringLiteral("Modem 1"), e));
     EXPECT_EQ(e.kind, kPortKindModem);
+}
+
+TEST(PortList, ReadsTheGeneralSettings)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("settings.ini"));
+    platform::Settings::SetFileForTesting(file);
+    platform::Settings settings;
+    settings.WriteProfileInt("Obecne nastaveni", QStringLiteral("ttyUSB7"), 19200);
+    settings.WriteProfileInt("Obecne nastaveni", QStringLiteral("/dev/pts/9_ks"), 2);
+
+    const auto read = GeneralSettingsReader();
+    EXPECT_EQ(read(QStringLiteral("ttyUSB7"), 9600), 19200);
+    EXPECT_EQ(read(QStringLiteral("/dev/pts/9_ks"), 0), 2);
+    EXPECT_EQ(read(QStringLiteral("ttyUSB8"), 9600), 9600);
+    platform::Settings::SetFileForTesting(QString());
 }
 
 TEST(PreciseDelay, NeverReturnsEarly)
