@@ -1,10 +1,7 @@
 #pragma once
 
-#include "model/StreamHelpers.h"
-#include "model/VKBexor.h" // ISeekableByteStream
+#include "model/MeterStream.h"
 #include "model/VKTEnergy.h"
-
-#include <QByteArray>
 
 #include <cstdint>
 #include <vector>
@@ -44,17 +41,14 @@ private:
     std::vector<CVKTEData> m_entries;
 };
 
-// Index of the VKT meter archive: blocks back to back from the stream's
-// start, then per block its key (the meter's reset time) and entry count,
-// then the block count. Appends keep the old index in force until the new
-// one is complete, so that a failure leaves the archive readable as it was
-// and this index in step with the stream.
+// Index of the VKT meter archive; the key of a block is the meter's reset
+// time.
 class CVKTBexorIndex {
 public:
-    static constexpr DWORD kMaxBlocks = CBexorIndex::kMaxBlocks;
+    static constexpr DWORD kMaxBlocks = CMeterStreamIndex::kMaxBlocks;
 
     // FALSE (and an empty index) for a stream without a usable index.
-    BOOL Read(ISeekableByteStream& stream);
+    BOOL Read(ISeekableByteStream& stream) { return m_index.Read(stream); }
     BOOL ReadBlock(ISeekableByteStream& stream, int n, CVKTBexorBlock& block) const;
     // Begins a block, with its first entry when one is given.
     BOOL AppendBlock(ISeekableByteStream& stream, const CVKTETarif& tarif, float multiplier, DWORD intervalCode,
@@ -62,34 +56,15 @@ public:
     // Adds an entry to the last block.
     BOOL AppendEntry(ISeekableByteStream& stream, const CVKTEData& entry);
 
-    int GetBlockCount() const { return int(m_keys.size()); }
-    CTime GetKey(int i) const;
+    int GetBlockCount() const { return m_index.GetBlockCount(); }
+    // 0 for a block not in the index.
+    CTime GetKey(int i) const { return CTime(m_index.GetKey(i)); }
     // Key of the last block; 0 when there is none.
-    CTime GetLastKey() const { return m_keys.empty() ? CTime(0) : CTime(m_keys.back()); }
-    DWORD GetEntryCount(int i) const;
+    CTime GetLastKey() const { return GetKey(GetBlockCount() - 1); }
+    DWORD GetEntryCount(int i) const { return m_index.GetEntryCount(i); }
     // Offset of block n in the stream.
-    std::int64_t BlockOffset(int n) const;
+    std::int64_t BlockOffset(int n) const { return m_index.BlockOffset(n); }
 
 private:
-    BOOL Commit(ISeekableByteStream& stream, const QByteArray& data, std::vector<DWORD> keys,
-                std::vector<DWORD> counts);
-
-    std::vector<DWORD> m_keys;
-    std::vector<DWORD> m_counts;
+    CMeterStreamIndex m_index{&CVKTBexorBlock::StreamSize};
 };
-
-// The index at the end of a meter stream: per block its key and entry count,
-// then the block count (1..maxBlocks). FALSE, with keys and counts
-// untouched, when the stream has no index or its blocks would not fit.
-BOOL ReadMeterIndex(ISeekableByteStream& stream, int headerSize, int entrySize, DWORD maxBlocks,
-                    std::vector<DWORD>& keys, std::vector<DWORD>& counts);
-// The bytes of such an index; none for no blocks.
-QByteArray MeterIndexBytes(const std::vector<DWORD>& keys, const std::vector<DWORD>& counts);
-
-// Replaces the index at the end of a meter stream by data followed by a new
-// index, both written from blocksEnd on. Before the old index is overwritten
-// a copy of it goes past the new end, and only the final cut behind the new
-// index makes that one current: a failure or a crash at any step leaves a
-// readable stream.
-BOOL ReplaceMeterTail(ISeekableByteStream& stream, std::int64_t blocksEnd, const QByteArray& oldIndex,
-                      const QByteArray& tail);

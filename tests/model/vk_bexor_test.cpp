@@ -1,74 +1,17 @@
 #include "model/VKBexor.h"
 
+#include "meter_stream_test_util.h"
 #include "vk_test_util.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <optional>
 
 using vktest::Hex;
 
 namespace {
 
-// Meter stream in memory. A write budget makes a write stop part-way (as a
-// full disk would); every change can be recorded to check the states a
-// process killed at that moment would leave.
-class MemoryStream : public ISeekableByteStream {
-public:
-    std::int64_t Read(void* data, std::int64_t size) override
-    {
-        const std::int64_t n = std::max<std::int64_t>(0, std::min<std::int64_t>(size, bytes.size() - pos));
-        std::memcpy(data, bytes.constData() + pos, std::size_t(n));
-        pos += n;
-        return n;
-    }
-    std::int64_t Write(const void* data, std::int64_t size) override
-    {
-        std::int64_t n = size;
-        if (budget) {
-            if (*budget == 0)
-                return -1;
-            n = std::min(n, *budget);
-            *budget -= n;
-        }
-        if (pos + n > bytes.size())
-            bytes.resize(qsizetype(pos + n), '\0');
-        std::memcpy(bytes.data() + pos, data, std::size_t(n));
-        pos += n;
-        Record();
-        return n;
-    }
-    std::int64_t Seek(std::int64_t offset, Origin origin) override
-    {
-        const std::int64_t base = origin == FromBegin ? 0 : (origin == FromCurrent ? pos : bytes.size());
-        if (base + offset < 0)
-            return -1;
-        pos = base + offset;
-        return pos;
-    }
-    BOOL SetSize(std::int64_t size) override
-    {
-        if (failSetSize)
-            return FALSE;
-        bytes.resize(qsizetype(size), '\0');
-        Record();
-        return TRUE;
-    }
-    void Record()
-    {
-        if (recording)
-            states.push_back(bytes);
-    }
-
-    QByteArray bytes;
-    std::int64_t pos = 0;
-    std::optional<std::int64_t> budget;
-    bool failSetSize = false;
-    bool recording = false;
-    std::vector<QByteArray> states;
-};
+using metertest::MemoryStream;
 
 const CTime kBlockTime(2024, 1, 15, 10, 0, 0, 0);
 
@@ -259,7 +202,7 @@ TEST(VKBexor, EveryStepOfAnAppendLeavesAReadableArchive)
 {
     CBexorIndex index;
     MemoryStream s = TwoEntries(index);
-    s.recording = true;
+    s.states.clear();
     for (int i = 0; i < 8; ++i) {
         const CBexorEntry e = Entry(3 + i, kBlockTime + CTimeSpan(900 * (2 + i)));
         ASSERT_TRUE(i == 4 ? index.AppendBlock(s, e.GetTime(), Template(), e)

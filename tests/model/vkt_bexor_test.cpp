@@ -1,56 +1,14 @@
 #include "model/VKTBexor.h"
 
+#include "meter_stream_test_util.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
 
-// A meter stream in memory; writes can be made to fail after a number of
-// bytes, and every state a killed process could leave behind is kept.
-class MemoryStream : public ISeekableByteStream {
-public:
-    QByteArray data;
-    std::int64_t pos = 0;
-    std::int64_t writeBudget = -1; // bytes that may still be written; -1 no limit
-    std::vector<QByteArray> states;
-
-    std::int64_t Read(void* out, std::int64_t size) override
-    {
-        const std::int64_t n = std::max<std::int64_t>(0, std::min<std::int64_t>(size, data.size() - pos));
-        std::memcpy(out, data.constData() + pos, std::size_t(n));
-        pos += n;
-        return n;
-    }
-    std::int64_t Write(const void* in, std::int64_t size) override
-    {
-        std::int64_t n = size;
-        if (writeBudget >= 0)
-            n = std::min(n, writeBudget);
-        if (pos + n > data.size())
-            data.resize(qsizetype(pos + n), '\0');
-        std::memcpy(data.data() + pos, in, std::size_t(n));
-        pos += n;
-        if (writeBudget >= 0)
-            writeBudget -= n;
-        states.push_back(data);
-        return n == size ? n : -1;
-    }
-    std::int64_t Seek(std::int64_t offset, Origin origin) override
-    {
-        const std::int64_t base = origin == FromBegin ? 0 : origin == FromCurrent ? pos : data.size();
-        if (base + offset < 0)
-            return -1;
-        return pos = base + offset;
-    }
-    BOOL SetSize(std::int64_t size) override
-    {
-        data.resize(qsizetype(size), '\0');
-        states.push_back(data);
-        return TRUE;
-    }
-};
+using metertest::MemoryStream;
 
 CVKTEData Entry(int n)
 {
@@ -91,12 +49,12 @@ TEST(VKTBexor, BlocksLieBackToBackWithTheIndexBehind)
     ASSERT_TRUE(index.AppendBlock(s, Tarif(), 1.0f, 0, CTime(2000), nullptr));
     EXPECT_EQ(index.BlockOffset(1), 3 * 228 + 24);
     EXPECT_EQ(index.BlockOffset(2), 3 * 228 + 24 + 24); // 732
-    EXPECT_EQ(s.data.size(), 732 + 2 * 8 + 4);
-    EXPECT_EQ(s.data.right(20), QByteArray::fromHex("e8030000 03000000 d0070000 00000000 02000000"));
+    EXPECT_EQ(s.bytes.size(), 732 + 2 * 8 + 4);
+    EXPECT_EQ(s.bytes.right(20), QByteArray::fromHex("e8030000 03000000 d0070000 00000000 02000000"));
     // Block header: tariff blob, multiplier blob, interval code.
     BYTE tarif[8];
     Tarif().ToRaw(tarif);
-    EXPECT_EQ(s.data.left(24), QByteArray::fromHex("08000000") + QByteArray(reinterpret_cast<const char*>(tarif), 8)
+    EXPECT_EQ(s.bytes.left(24), QByteArray::fromHex("08000000") + QByteArray(reinterpret_cast<const char*>(tarif), 8)
                                    + QByteArray::fromHex("04000000 00004843 01000000"));
 
     CVKTBexorIndex reread;
@@ -127,10 +85,10 @@ TEST(VKTBexor, EntriesAreRegistersGroupByGroupThenTheTime)
     CVKTBexorIndex index;
     MemoryStream s = OneBlock(index, 1);
     double v = 0.0;
-    std::memcpy(&v, s.data.constData() + 24 + 8 * (2 * 4 + 1), 8); // group 2, register 1
+    std::memcpy(&v, s.bytes.constData() + 24 + 8 * (2 * 4 + 1), 8); // group 2, register 1
     EXPECT_DOUBLE_EQ(v, 21.25);
     DWORD t = 0;
-    std::memcpy(&t, s.data.constData() + 24 + 28 * 8, 4);
+    std::memcpy(&t, s.bytes.constData() + 24 + 28 * 8, 4);
     EXPECT_EQ(t, Entry(0).GetTime().GetTime());
 }
 
@@ -138,12 +96,12 @@ TEST(VKTBexor, NewBlockBeginsWhereTheLastOneEnds)
 {
     CVKTBexorIndex index;
     MemoryStream s = OneBlock(index, 5);
-    const QByteArray blocks = s.data.left(1164);
+    const QByteArray blocks = s.bytes.left(1164);
     const CVKTEData first = Entry(9);
     ASSERT_TRUE(index.AppendBlock(s, Tarif(), 1.0f, 2, CTime(3000), &first));
     EXPECT_EQ(index.BlockOffset(1), 5 * 228 + 24);
-    EXPECT_EQ(s.data.left(1164), blocks);
-    EXPECT_EQ(s.data.size(), 1164 + 24 + 228 + 2 * 8 + 4);
+    EXPECT_EQ(s.bytes.left(1164), blocks);
+    EXPECT_EQ(s.bytes.size(), 1164 + 24 + 228 + 2 * 8 + 4);
     CVKTBexorIndex reread;
     ASSERT_TRUE(reread.Read(s));
     EXPECT_EQ(reread.GetEntryCount(0), 5u);
@@ -159,10 +117,10 @@ TEST(VKTBexor, FailedAppendLeavesTheOldArchiveReadable)
         for (bool newBlock : {true, false}) {
             CVKTBexorIndex writer = index;
             MemoryStream s = original;
-            s.writeBudget = budget;
+            s.budget = budget;
             const BOOL ok = newBlock ? writer.AppendBlock(s, Tarif(), 1.0f, 0, CTime(5000), &entry)
                                      : writer.AppendEntry(s, entry);
-            s.writeBudget = -1;
+            s.budget.reset();
             CVKTBexorIndex reread;
             ASSERT_TRUE(reread.Read(s)) << budget << " " << newBlock;
             if (!ok) {
@@ -192,7 +150,7 @@ TEST(VKTBexor, EveryStateOfAnAppendIsReadable)
         ASSERT_FALSE(s.states.empty());
         for (std::size_t n = 0; n < s.states.size(); ++n) {
             MemoryStream state;
-            state.data = s.states[n];
+            state.bytes = s.states[n];
             CVKTBexorIndex reread;
             ASSERT_TRUE(reread.Read(state)) << n;
             const bool done = n + 1 == s.states.size();
@@ -208,10 +166,10 @@ TEST(VKTBexor, FailedFirstBlockLeavesAnEmptyStream)
 {
     CVKTBexorIndex index;
     MemoryStream s;
-    s.writeBudget = 100;
+    s.budget = 100;
     const CVKTEData first = Entry(0);
     EXPECT_FALSE(index.AppendBlock(s, Tarif(), 1.0f, 0, CTime(1000), &first));
-    EXPECT_TRUE(s.data.isEmpty());
+    EXPECT_TRUE(s.bytes.isEmpty());
     EXPECT_EQ(index.GetBlockCount(), 0);
 }
 
@@ -223,12 +181,12 @@ TEST(VKTBexor, DamagedOrMissingIndexIsRefused)
     EXPECT_FALSE(index.AppendEntry(empty, Entry(0))); // no block to add to
 
     MemoryStream zero;
-    zero.data = QByteArray::fromHex("00000000");
+    zero.bytes = QByteArray::fromHex("00000000");
     EXPECT_FALSE(index.Read(zero));
 
     // One block claiming more entries than the stream holds.
     MemoryStream tooMany;
-    tooMany.data = QByteArray(24, '\0') + QByteArray::fromHex("e8030000 10000000 01000000");
+    tooMany.bytes = QByteArray(24, '\0') + QByteArray::fromHex("e8030000 10000000 01000000");
     EXPECT_FALSE(index.Read(tooMany));
     EXPECT_EQ(index.GetBlockCount(), 0);
 }
