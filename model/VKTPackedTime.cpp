@@ -39,7 +39,7 @@ CTime UnpackRecordTimeNoSec(const BYTE* p)
 void PackRecordTime(CTime t, BYTE* p)
 {
     std::tm tm{};
-    CPrevodTyp::CorrectSummerTime(t).GetLocalTm(tm);
+    CPrevodTyp::GetStandardTm(t, tm);
     p[0] = BYTE((tm.tm_mday & 0x1F) | ((tm.tm_min >> 4) << 5));
     p[1] = BYTE(((tm.tm_mon + 1) & 0x0F) | ((tm.tm_min & 0x0F) << 4));
     p[2] = BYTE(tm.tm_year + 1900 - 2000);
@@ -49,7 +49,7 @@ void PackRecordTime(CTime t, BYTE* p)
 void PackClockBcd(CTime t, BYTE* p)
 {
     std::tm tm{};
-    CPrevodTyp::CorrectSummerTime(t).GetLocalTm(tm);
+    CPrevodTyp::GetStandardTm(t, tm);
     p[0] = CPrevodTyp::ToBcd(tm.tm_sec);
     p[1] = CPrevodTyp::ToBcd(tm.tm_min);
     p[2] = CPrevodTyp::ToBcd(tm.tm_hour);

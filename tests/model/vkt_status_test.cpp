@@ -50,6 +50,33 @@ TEST(VKTPackedTime, SummerTimeIsPackedAsStandardTimeAndReadBack)
     EXPECT_EQ(UnpackClockBcd(clock), t);
 }
 
+TEST(VKTPackedTime, ClockChangesPackAsStandardTimeAndComeBack)
+{
+    const struct {
+        CTime::time_type utc;
+        const char* record; // 4-byte record time
+        const char* clock;  // s m h weekday d m y
+    } cases[] = {
+        {1711846799, "7fb31801", "59590101310324"}, // 01:59:59, last second before the spring change
+        {1711846800, "1f031802", "00000201310324"}, // 03:00 summer time, first second after it
+        {1711848600, "3fe31802", "00300201310324"}, // 03:30 summer time
+        {1711850399, "7fb31802", "59590201310324"}, // 03:59:59 summer time, end of the first hour
+        {1729989000, "3bea1801", "00300101271024"}, // 02:30 summer time, before the autumn change
+        {1729992600, "3bea1802", "00300201271024"}, // 02:30 winter time, after it
+    };
+    for (const auto& c : cases) {
+        BYTE record[4] = {};
+        PackRecordTime(CTime(c.utc), record);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(record), 4).toHex().toStdString(), c.record) << c.utc;
+        EXPECT_EQ(UnpackRecordTimeNoSec(record).GetTime(), c.utc - c.utc % 60) << c.utc;
+
+        BYTE clock[7] = {};
+        PackClockBcd(CTime(c.utc), clock);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(clock), 7).toHex().toStdString(), c.clock) << c.utc;
+        EXPECT_EQ(UnpackClockBcd(clock).GetTime(), c.utc) << c.utc;
+    }
+}
+
 TEST(VKTPackedTime, TimesThatDoNotExistReadAsTheOrigin)
 {
     const CTime origin = Local(2000, 1, 1, 0, 0, 0);
