@@ -1,5 +1,7 @@
 #include "model/VKOutputConfig.h"
 
+#include <cstring>
+
 // Schema 2 added the analog outputs; schema-1 files still load.
 QORIN_IMPLEMENT_SERIAL_VERSIONABLE(CVKOutputConfig, &CPrevodTyp::classCPrevodTyp, 2)
 
@@ -68,19 +70,11 @@ void CVKOutputConfig::FromRawLong(const BYTE* p)
 
 void CVKOutputConfig::FromRawShort(const BYTE* p)
 {
-    m_pulse = p[0];
-    for (int i = 0; i < 2; ++i) {
-        m_pulseConstant[i] = GetWord(p + 1 + 2 * i);
-        m_level[i] = GetWord(p + 5 + 2 * i);
-        m_hysteresis[i] = GetWord(p + 9 + 2 * i);
-        m_blocking[i] = p[13 + i];
-        m_relayControl[i] = p[15 + i];
-        m_analogControl[i] = 0;
-        m_analogStart[i] = 0;
-        m_analogEnd[i] = 0;
-        m_r3[i] = p[17 + i];
-    }
-    m_o1 = p[19];
+    // The short image is the long one without the analog outputs (bytes 17-26).
+    BYTE image[kLongImageSize] = {};
+    std::memcpy(image, p, 17);
+    std::memcpy(image + 27, p + 17, kShortImageSize - 17);
+    FromRawLong(image);
 }
 
 void CVKOutputConfig::ToRaw(BYTE* p) const
