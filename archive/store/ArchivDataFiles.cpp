@@ -28,7 +28,7 @@ std::shared_ptr<CArchivFileEntry> CArchivData::CurrentEntry() const
 QString CArchivData::GetFilePath() const
 {
     auto entry = CurrentEntry();
-    return entry ? entry->GetPath() : QString();
+    return entry ? archive::DeepCopy(entry->GetPath()) : QString();
 }
 
 int CArchivData::CurrentGeneration() const
@@ -40,7 +40,7 @@ int CArchivData::CurrentGeneration() const
 QString CArchivData::HeaderName() const
 {
     std::lock_guard ring(ringLock);
-    return header ? header->name : QString();
+    return header ? archive::DeepCopy(header->name) : QString();
 }
 
 void CArchivData::InstallEntry(std::shared_ptr<CArchivFileEntry> entry, int generation)

@@ -134,7 +134,7 @@ void CArchivData::SetErrorText(const QString& text)
 QString CArchivData::GetErrorText() const
 {
     std::lock_guard file(m_fileLock);
-    return errorText;
+    return archive::DeepCopy(errorText);
 }
 
 void CArchivData::CollectEvents(CArchivEventList& out)

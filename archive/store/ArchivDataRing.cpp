@@ -9,11 +9,11 @@ void CArchivData::QueueBlockRing()
     PendingBlock job;
     job.sequence = m_nextSequence++;
     job.generation = m_generation;
-    job.fileName = header->name;
+    job.fileName = archive::DeepCopy(header->name);
     job.slot = archive::ReduceSlot(writeSlot - 1, header->SlotCount());
     job.collectingSlot = writeSlot;
-    job.records = lists[std::size_t(currentList)];
-    job.header = *header;
+    job.records = archive::DeepCopy(lists[std::size_t(currentList)]);
+    job.header = archive::DeepCopy(*header);
     if (shrinkState == 2) {
         job.destroyFrom = header->SlotCount();
         job.destroyTo = m_shrinkFrom;
@@ -37,7 +37,7 @@ void CArchivData::RebuildPendingHeadersRing()
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
         if (it->generation != m_generation)
             continue;
-        it->header = *header;
+        it->header = archive::DeepCopy(*header);
         for (auto later = it + 1; later != m_pending.end(); ++later) {
             if (later->generation == m_generation && later->slot < it->header.SlotCount())
                 it->header.slotTable[std::size_t(later->slot)] = 0;

@@ -47,7 +47,11 @@ int CArchivData::WritePending(const QString* instrument)
             std::lock_guard ring(ringLock);
             if (m_pending.empty())
                 break;
-            job = m_pending.front();
+            const PendingBlock& front = m_pending.front();
+            job = front;
+            job.fileName = archive::DeepCopy(front.fileName);
+            job.records = archive::DeepCopy(front.records);
+            job.header = archive::DeepCopy(front.header);
         }
         std::unique_lock file(m_fileLock);
         if (job.generation < m_openGeneration) {

@@ -6,7 +6,7 @@ void AppendEvents(const CArchivRecordList& records, CArchivEventList& out, int& 
 {
     for (const CArchivRecord& r : records) {
         if (r.IsEvent())
-            out.push_back({r.time, r.type, r.data, count});
+            out.push_back({r.time, r.type, DeepCopy(r.data), count});
         else if (r.IsData())
             ++count;
     }

@@ -35,7 +35,7 @@ int CArchivFileEntry::GetRefCount() const
 void CArchivFileEntry::NoteHeaderImage(const QByteArray& image)
 {
     std::lock_guard lock(m_mutex);
-    m_headerOnDisk = image;
+    m_headerOnDisk.assign(image.constData(), std::size_t(image.size()));
 }
 
 bool CArchivFileEntry::WriteHeaderImage(const QByteArray& image)
@@ -44,13 +44,13 @@ bool CArchivFileEntry::WriteHeaderImage(const QByteArray& image)
     if (!m_storage)
         return false;
     const qsizetype fixed = archive::kHeaderTableOffset;
-    const bool sameShape = m_headerOnDisk.size() == image.size() && image.size() >= fixed
+    const bool sameShape = m_headerOnDisk.size() == std::size_t(image.size()) && image.size() >= fixed
                            && std::equal(image.begin(), image.begin() + fixed, m_headerOnDisk.begin());
     if (!sameShape) {
         m_headerOnDisk.clear();
         if (m_storage->WriteStream(kHeaderStream, image) != StorageStatus::Ok)
             return false;
-        m_headerOnDisk = image;
+        m_headerOnDisk.assign(image.constData(), std::size_t(image.size()));
         return true;
     }
     std::unique_ptr<archive::StorageStream> stream;

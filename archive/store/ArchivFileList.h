@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 class IArchivHost;
@@ -38,7 +39,8 @@ private:
     const QString m_path;
     mutable std::mutex m_mutex; // storage and header image
     std::shared_ptr<archive::Storage> m_storage;
-    QByteArray m_headerOnDisk;
+    // A private copy: Qt's shared byte arrays are not handed between threads.
+    std::string m_headerOnDisk;
     bool m_dead = false;
     int m_refCount = 0; // guarded by the list's lock
 };

@@ -41,6 +41,11 @@ HeaderDecode DecodeHeader(const QByteArray& bytes, CArchivHeader& out)
     return HeaderDecode::Ok;
 }
 
+CArchivHeader DeepCopy(const CArchivHeader& header)
+{
+    return {DeepCopy(header.name), header.slotTable};
+}
+
 std::string SlotStreamName(int slot)
 {
     return "A" + std::to_string(slot);

@@ -33,6 +33,8 @@ enum class HeaderDecode {
 };
 HeaderDecode DecodeHeader(const QByteArray& bytes, CArchivHeader& out);
 
+CArchivHeader DeepCopy(const CArchivHeader& header);
+
 // The "A%i" stream of a slot.
 std::string SlotStreamName(int slot);
 

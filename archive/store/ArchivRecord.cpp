@@ -15,6 +15,25 @@ std::uint32_t ReadU32(const char* p)
     return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
 }
 
+QByteArray DeepCopy(const QByteArray& bytes)
+{
+    return QByteArray(bytes.constData(), bytes.size());
+}
+
+QString DeepCopy(const QString& text)
+{
+    return QString(text.constData(), text.size());
+}
+
+CArchivRecordList DeepCopy(const CArchivRecordList& records)
+{
+    CArchivRecordList out;
+    out.reserve(records.size());
+    for (const CArchivRecord& r : records)
+        out.push_back({r.time, r.type, DeepCopy(r.data)});
+    return out;
+}
+
 QByteArray EncodeBlock(const CArchivRecordList& records)
 {
     qsizetype size = 4;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstdint>
 #include <vector>
@@ -49,6 +50,13 @@ QByteArray EncodeBlock(const CArchivRecordList& records);
 // the data end before the count or a record length says (the complete records
 // before that point are appended).
 bool DecodeBlock(const QByteArray& bytes, CArchivRecordList& out);
+
+// Copies that share no buffer with the original. Qt's implicit sharing is
+// safe between threads, but what crosses a thread here (a completed block,
+// an event text, a path) is copied so that each side owns its bytes.
+QByteArray DeepCopy(const QByteArray& bytes);
+QString DeepCopy(const QString& text);
+CArchivRecordList DeepCopy(const CArchivRecordList& records);
 
 // Little-endian helpers shared by the stream layouts.
 void AppendU32(QByteArray& out, std::uint32_t value);
