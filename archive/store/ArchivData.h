@@ -189,7 +189,7 @@ protected:
     // For the family writers, with `listLock` held.
     CArchivRecordList& CurrentListLocked() { return lists[std::size_t(currentList)]; }
 
-    // Fields of the store (the spec's names).
+    // Fields of the store.
     platform::CTime startTime;
     CScaleCategories scaleCategories;
     int newData = 0;

@@ -6,6 +6,7 @@
 #include "platform/StringIds.h"
 
 #include <algorithm>
+#include <cstring>
 
 using archive::Storage;
 using archive::StorageStatus;
@@ -53,19 +54,31 @@ bool CArchivFileEntry::WriteHeaderImage(const QByteArray& image)
         m_headerOnDisk.assign(image.constData(), std::size_t(image.size()));
         return true;
     }
+    // Runs of differing entries, found with block compares: a block changes
+    // two entries of a table that may hold 100000.
     std::unique_ptr<archive::StorageStream> stream;
-    for (qsizetype pos = fixed; pos < image.size(); pos += 4) {
-        if (std::equal(image.begin() + pos, image.begin() + pos + 4, m_headerOnDisk.begin() + pos))
+    const char* wanted = image.constData();
+    char* onDisk = m_headerOnDisk.data();
+    const qsizetype size = image.size();
+    for (qsizetype pos = fixed; pos < size;) {
+        const qsizetype chunk = std::min<qsizetype>(4096, size - pos);
+        if (std::memcmp(wanted + pos, onDisk + pos, std::size_t(chunk)) == 0) {
+            pos += chunk;
             continue;
-        if (!stream && !(stream = m_storage->OpenStream(kHeaderStream))) {
-            m_headerOnDisk.clear();
-            return false;
         }
-        if (!stream->WriteAt(std::uint64_t(pos), image.constData() + pos, 4)) {
-            m_headerOnDisk.clear();
-            return false;
+        for (const qsizetype end = pos + chunk; pos < end; pos += 4) {
+            if (std::memcmp(wanted + pos, onDisk + pos, 4) == 0)
+                continue;
+            if (!stream && !(stream = m_storage->OpenStream(kHeaderStream))) {
+                m_headerOnDisk.clear();
+                return false;
+            }
+            if (!stream->WriteAt(std::uint64_t(pos), wanted + pos, 4)) {
+                m_headerOnDisk.clear();
+                return false;
+            }
+            std::memcpy(onDisk + pos, wanted + pos, 4);
         }
-        std::copy_n(image.begin() + pos, 4, m_headerOnDisk.begin() + pos);
     }
     return true;
 }

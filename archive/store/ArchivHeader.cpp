@@ -3,20 +3,20 @@
 #include "archive/store/ArchivRecord.h"
 #include "platform/Cp1250.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 
 namespace archive {
 
 QByteArray EncodeHeader(const CArchivHeader& header, const std::vector<int>& emptySlots)
 {
-    QByteArray out(kHeaderNameSize, '\0');
+    const int n = header.SlotCount();
+    QByteArray out(kHeaderTableOffset + 4 * qsizetype(n), '\0');
     const QByteArray name = platform::ToCp1250(header.name).left(kHeaderNameSize - 1);
     std::copy(name.begin(), name.end(), out.begin());
-    const int n = header.SlotCount();
-    out.reserve(kHeaderTableOffset + 4 * qsizetype(n));
-    AppendU32(out, std::uint32_t(n));
-    for (std::uint32_t start : header.slotTable)
-        AppendU32(out, start);
+    qToLittleEndian<std::uint32_t>(std::uint32_t(n), out.data() + kHeaderNameSize);
+    qToLittleEndian<std::uint32_t>(header.slotTable.data(), n, out.data() + kHeaderTableOffset);
     for (int slot : emptySlots) {
         if (slot >= 0 && slot < n)
             std::fill_n(out.begin() + kHeaderTableOffset + 4 * qsizetype(slot), 4, '\0');
@@ -33,8 +33,8 @@ HeaderDecode DecodeHeader(const QByteArray& bytes, CArchivHeader& out)
         return HeaderDecode::Rejected;
     if (bytes.size() < kHeaderTableOffset + 4 * qsizetype(count))
         return HeaderDecode::Short;
-    const qsizetype nameLength = qsizetype(qstrnlen(bytes.constData(), kHeaderNameSize));
-    out.name = platform::FromCp1250(bytes.constData(), nameLength);
+    const char* name = bytes.constData();
+    out.name = platform::FromCp1250(name, std::find(name, name + kHeaderNameSize, '\0') - name);
     out.slotTable.resize(count);
     for (std::uint32_t i = 0; i < count; ++i)
         out.slotTable[i] = ReadU32(bytes.constData() + kHeaderTableOffset + 4 * qsizetype(i));
@@ -48,7 +48,9 @@ CArchivHeader DeepCopy(const CArchivHeader& header)
 
 std::string SlotStreamName(int slot)
 {
-    return "A" + std::to_string(slot);
+    std::string name(1, 'A');
+    name += std::to_string(slot);
+    return name;
 }
 
 int ReduceSlot(int slot, int count)
