@@ -1,0 +1,429 @@
+// Round trips through the compound-file library: sizes around the sector and
+// mini-stream limits, many streams, growing and shrinking across the cutoff,
+// rename, destroy and reuse, storages, copies, locks and misuse.
+#include <map>
+#include <random>
+
+#include "cfb_test_util.h"
+
+using cfb::CompoundFile;
+using cfb::Errc;
+using cfb::OpenMode;
+using cfbtest::pattern;
+using cfbtest::TempDir;
+
+namespace {
+
+std::unique_ptr<CompoundFile> mustCreate(const std::string& path, int version = 3) {
+  auto f = CompoundFile::create(path, {.overwrite = true, .version = version});
+  EXPECT_TRUE(f.ok()) << (f.ok() ? "" : f.error().message());
+  return f.ok() ? std::move(*f) : nullptr;
+}
+
+std::unique_ptr<CompoundFile> mustOpen(const std::string& path, OpenMode mode) {
+  auto f = CompoundFile::open(path, mode);
+  EXPECT_TRUE(f.ok()) << (f.ok() ? "" : f.error().message());
+  return f.ok() ? std::move(*f) : nullptr;
+}
+
+std::vector<std::uint8_t> contentOf(CompoundFile& f, const std::string& name) {
+  auto r = f.readStream(name);
+  EXPECT_TRUE(r.ok()) << name << ": " << (r.ok() ? "" : r.error().message());
+  return r.ok() ? *r : std::vector<std::uint8_t>{};
+}
+
+const std::size_t kSizes[] = {0, 1, 63, 64, 65, 511, 512, 513, 4095, 4096, 4097, 1 << 20};
+
+}  // namespace
+
+TEST(CfbRoundTrip, SizesAroundTheLimits) {
+  for (int version : {3, 4}) {
+    TempDir dir;
+    const auto path = dir.file("sizes.cfb");
+    {
+      auto f = mustCreate(path, version);
+      ASSERT_TRUE(f);
+      for (std::size_t n : kSizes) ASSERT_OK(f->writeStream("s" + std::to_string(n), pattern(n, std::uint32_t(n))));
+      EXPECT_OK(f->checkConsistency());
+      // read back before closing
+      for (std::size_t n : kSizes) EXPECT_EQ(contentOf(*f, "s" + std::to_string(n)), pattern(n, std::uint32_t(n)));
+      ASSERT_OK(f->close());
+    }
+    auto f = mustOpen(path, OpenMode::ReadOnly);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->version(), version);
+    EXPECT_OK(f->checkConsistency());
+    auto items = f->list();
+    ASSERT_OK(items);
+    EXPECT_EQ(items->size(), std::size(kSizes));
+    for (std::size_t n : kSizes) {
+      auto st = f->stat(f->root(), "s" + std::to_string(n));
+      ASSERT_OK(st);
+      EXPECT_EQ(st->size, n);
+      EXPECT_EQ(contentOf(*f, "s" + std::to_string(n)), pattern(n, std::uint32_t(n))) << n;
+    }
+  }
+}
+
+TEST(CfbRoundTrip, ThousandStreamsA0ToA999) {
+  TempDir dir;
+  const auto path = dir.file("many.cfb");
+  {
+    auto f = mustCreate(path);
+    ASSERT_TRUE(f);
+    for (int i = 0; i < 1000; ++i) {
+      const std::size_t n = std::size_t((i * 37) % 9000);
+      ASSERT_OK(f->writeStream("A" + std::to_string(i), pattern(n, std::uint32_t(i))));
+    }
+    ASSERT_OK(f->writeStream("hlavicka", pattern(264 + 4000, 7)));
+    EXPECT_OK(f->checkConsistency());
+    ASSERT_OK(f->close());
+  }
+  auto f = mustOpen(path, OpenMode::ReadOnly);
+  ASSERT_TRUE(f);
+  EXPECT_OK(f->checkConsistency());
+  auto items = f->list();
+  ASSERT_OK(items);
+  ASSERT_EQ(items->size(), 1001u);
+  // the format's order: shorter names first
+  EXPECT_EQ((*items)[0].name, "A0");
+  EXPECT_EQ((*items)[10].name, "A10");
+  EXPECT_EQ((*items)[1000].name, "hlavicka");
+  for (int i = 0; i < 1000; ++i) {
+    const std::size_t n = std::size_t((i * 37) % 9000);
+    ASSERT_EQ(contentOf(*f, "A" + std::to_string(i)), pattern(n, std::uint32_t(i))) << i;
+  }
+}
+
+TEST(CfbRoundTrip, GrowAndShrinkAcrossTheCutoff) {
+  TempDir dir;
+  const auto path = dir.file("grow.cfb");
+  auto f = mustCreate(path);
+  ASSERT_TRUE(f);
+  auto s = f->createStream(f->root(), "nastaveni");
+  ASSERT_OK(s);
+  std::vector<std::uint8_t> model;
+  std::mt19937 rng(42);
+  auto check = [&] {
+    auto all = s->readAll();
+    ASSERT_OK(all);
+    ASSERT_EQ(*all, model);
+  };
+  // append in pieces through the cutoff and far beyond
+  for (int i = 0; i < 60; ++i) {
+    auto piece = pattern(std::size_t(rng() % 700), std::uint32_t(i));
+    ASSERT_OK(s->writeAt(model.size(), piece));
+    model.insert(model.end(), piece.begin(), piece.end());
+    check();
+  }
+  // set size: shrink below the cutoff, grow above, shrink to zero, grow again
+  for (std::uint64_t n : {5000ull, 4096ull, 4095ull, 100ull, 4096ull, 20000ull, 3000ull, 0ull, 64ull, 9000ull}) {
+    ASSERT_OK(s->setSize(n));
+    model.resize(std::size_t(n), 0);
+    check();
+    EXPECT_OK(f->checkConsistency());
+  }
+  // overwrite in the middle, across sector borders, and past the end with a gap
+  for (int i = 0; i < 40; ++i) {
+    const std::size_t off = rng() % (model.size() + 2000);
+    auto piece = pattern(1 + rng() % 3000, std::uint32_t(100 + i));
+    ASSERT_OK(s->writeAt(off, piece));
+    if (model.size() < off + piece.size()) model.resize(off + piece.size(), 0);
+    std::copy(piece.begin(), piece.end(), model.begin() + std::ptrdiff_t(off));
+    check();
+  }
+  EXPECT_OK(f->checkConsistency());
+  ASSERT_OK(f->close());
+  auto g = mustOpen(path, OpenMode::ReadOnly);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(contentOf(*g, "nastaveni"), model);
+}
+
+TEST(CfbRoundTrip, SequentialAccessAndSeek) {
+  TempDir dir;
+  auto f = mustCreate(dir.file("seq.cfb"));
+  ASSERT_TRUE(f);
+  auto s = f->createStream(f->root(), "bexor");
+  ASSERT_OK(s);
+  auto a = pattern(3000, 1), b = pattern(3000, 2);
+  ASSERT_OK(s->write(a));
+  ASSERT_OK(s->write(b));
+  EXPECT_EQ(s->position(), 6000u);
+  ASSERT_OK(s->seek(-3000, cfb::Whence::End));
+  std::vector<std::uint8_t> got(4000);
+  auto n = s->read(got);
+  ASSERT_OK(n);
+  EXPECT_EQ(*n, 3000u);
+  got.resize(3000);
+  EXPECT_EQ(got, b);
+  EXPECT_EQ(s->seek(-1, cfb::Whence::Begin).code(), Errc::invalid_argument);
+  auto n0 = s->read(got);  // at the end
+  ASSERT_OK(n0);
+  EXPECT_EQ(*n0, 0u);
+}
+
+TEST(CfbRoundTrip, RenameKeepsContentAndHandles) {
+  TempDir dir;
+  const auto path = dir.file("rename.cfb");
+  auto f = mustCreate(path);
+  ASSERT_TRUE(f);
+  for (int i = 0; i < 8; ++i) ASSERT_OK(f->writeStream("A" + std::to_string(i), pattern(1000 + 600 * i, i)));
+  auto h = f->openStream(f->root(), "A4");
+  ASSERT_OK(h);
+  // the ring growth of the archive: A4 -> A7 after A7 -> A9 etc.
+  ASSERT_OK(f->rename(f->root(), "A7", "A10"));
+  ASSERT_OK(f->rename(f->root(), "A4", "A7"));
+  EXPECT_EQ(f->rename(f->root(), "A3", "A5").code(), Errc::already_exists);
+  EXPECT_EQ(f->rename(f->root(), "A3", "a5").code(), Errc::already_exists);  // names ignore case
+  EXPECT_EQ(f->rename(f->root(), "A99", "B").code(), Errc::not_found);
+  EXPECT_EQ(f->rename(f->root(), "A3", std::string(32, 'x')).code(), Errc::invalid_name);
+  EXPECT_EQ(f->rename(f->root(), "A3", "a/b").code(), Errc::invalid_name);
+  ASSERT_OK(f->rename(f->root(), "A3", "a3"));  // case only
+  auto name = h->name();
+  ASSERT_OK(name);
+  EXPECT_EQ(*name, "A7");
+  EXPECT_OK(f->checkConsistency());
+  ASSERT_OK(f->close());
+  auto g = mustOpen(path, OpenMode::ReadOnly);
+  ASSERT_TRUE(g);
+  EXPECT_EQ(contentOf(*g, "A7"), pattern(1000 + 600 * 4, 4));
+  EXPECT_EQ(contentOf(*g, "A10"), pattern(1000 + 600 * 7, 7));
+  EXPECT_EQ(contentOf(*g, "A3"), pattern(1000 + 600 * 3, 3));  // lookup ignores case
+  EXPECT_FALSE(g->exists(g->root(), "A4"));
+  auto st = g->stat(g->root(), "a3");
+  ASSERT_OK(st);
+  EXPECT_EQ(st->name, "a3");
+}
+
+TEST(CfbRoundTrip, DestroyFreesSectorsForReuse) {
+  TempDir dir;
+  const auto path = dir.file("destroy.cfb");
+  auto f = mustCreate(path);
+  ASSERT_TRUE(f);
+  for (int i = 0; i < 50; ++i) ASSERT_OK(f->writeStream("A" + std::to_string(i), pattern(20000 + i, i)));
+  ASSERT_OK(f->writeStream("small", pattern(3000, 99)));
+  ASSERT_OK(f->close());
+  const auto fullSize = std::filesystem::file_size(path);
+
+  f = mustOpen(path, OpenMode::ReadWrite);
+  ASSERT_TRUE(f);
+  for (int i = 0; i < 50; i += 2) ASSERT_OK(f->destroy(f->root(), "A" + std::to_string(i)));
+  ASSERT_OK(f->destroy(f->root(), "small"));
+  EXPECT_EQ(f->destroy(f->root(), "small").code(), Errc::not_found);
+  // the same amount again fits in the freed sectors
+  for (int i = 0; i < 50; i += 2) ASSERT_OK(f->writeStream("B" + std::to_string(i), pattern(20000 + i, 1000 + i)));
+  ASSERT_OK(f->writeStream("small2", pattern(3000, 98)));
+  EXPECT_OK(f->checkConsistency());
+  ASSERT_OK(f->close());
+  EXPECT_LE(std::filesystem::file_size(path), fullSize + 4096);
+
+  auto g = mustOpen(path, OpenMode::ReadOnly);
+  ASSERT_TRUE(g);
+  EXPECT_OK(g->checkConsistency());
+  for (int i = 0; i < 50; ++i) {
+    if (i % 2) {
+      EXPECT_EQ(contentOf(*g, "A" + std::to_string(i)), pattern(20000 + i, i));
+    } else {
+      EXPECT_FALSE(g->exists(g->root(), "A" + std::to_string(i)));
+      EXPECT_EQ(contentOf(*g, "B" + std::to_string(i)), pattern(20000 + i, 1000 + i));
+    }
+  }
+  EXPECT_EQ(contentOf(*g, "small2"), pattern(3000, 98));
+}
+
+TEST(CfbRoundTrip, StaleHandlesAfterDestroy) {
+  TempDir dir;
+  auto f = mustCreate(dir.file("stale.cfb"));
+  ASSERT_TRUE(f);
+  auto s = f->createStream(f->root(), "x");
+  ASSERT_OK(s);
+  ASSERT_OK(f->destroy(f->root(), "x"));
+  ASSERT_OK(f->createStream(f->root(), "y"));  // may reuse the slot
+  EXPECT_EQ(s->size().code(), Errc::stale_handle);
+  EXPECT_EQ(s->writeAt(0, pattern(10, 1)).code(), Errc::stale_handle);
+}
+
+TEST(CfbRoundTrip, RandomOperationsKeepTheTreeValid) {
+  TempDir dir;
+  const auto path = dir.file("random.cfb");
+  auto f = mustCreate(path);
+  ASSERT_TRUE(f);
+  std::map<std::string, std::vector<std::uint8_t>> model;
+  std::mt19937 rng(7);
+  for (int step = 0; step < 1500; ++step) {
+    const std::string name = "N" + std::to_string(rng() % 300);
+    const int op = int(rng() % 10);
+    if (op < 5) {
+      auto data = pattern(rng() % 6000, std::uint32_t(step));
+      ASSERT_OK(f->writeStream(name, data));
+      model[name] = data;
+    } else if (op < 8) {
+      auto st = f->destroy(f->root(), name);
+      EXPECT_EQ(st.ok(), model.erase(name) == 1);
+    } else {
+      const std::string to = "R" + std::to_string(rng() % 300);
+      auto st = f->rename(f->root(), name, to);
+      if (model.count(name) && !model.count(to)) {
+        ASSERT_OK(st);
+        model[to] = model[name];
+        model.erase(name);
+      } else {
+        EXPECT_FALSE(st.ok());
+      }
+    }
+    if (step % 100 == 0) ASSERT_OK(f->checkConsistency());
+  }
+  ASSERT_OK(f->close());
+  auto g = mustOpen(path, OpenMode::ReadOnly);
+  ASSERT_TRUE(g);
+  ASSERT_OK(g->checkConsistency());
+  auto items = g->list();
+  ASSERT_OK(items);
+  ASSERT_EQ(items->size(), model.size());
+  for (auto& [name, data] : model) EXPECT_EQ(contentOf(*g, name), data) << name;
+}
+
+TEST(CfbRoundTrip, StoragesAndCopy) {
+  TempDir dir;
+  const auto src = dir.file("src.cfb");
+  const auto dst = dir.file("dst.cfb");
+  auto f = mustCreate(src);
+  ASSERT_TRUE(f);
+  ASSERT_OK(f->writeStream("hlavicka", pattern(700, 1)));
+  ASSERT_OK(f->writeStream("A0", pattern(70000, 2)));
+  auto sub = f->createStorage(f->root(), "sub");
+  ASSERT_OK(sub);
+  auto inner = f->createStream(*sub, "inner");
+  ASSERT_OK(inner);
+  ASSERT_OK(inner->writeAt(0, pattern(5000, 3)));
+  EXPECT_EQ(f->createStorage(f->root(), "sub").code(), Errc::already_exists);
+  EXPECT_EQ(f->openStream(f->root(), "sub").code(), Errc::wrong_type);
+  EXPECT_EQ(f->openStorage(f->root(), "A0").code(), Errc::wrong_type);
+
+  auto d = mustCreate(dst);
+  ASSERT_TRUE(d);
+  ASSERT_OK(d->writeStream("A0", pattern(10, 9)));  // replaced by the copy
+  ASSERT_OK(d->writeStream("other", pattern(10, 9)));
+  ASSERT_OK(f->copyTo(*d));
+  EXPECT_EQ(f->copyTo(*f).code(), Errc::invalid_argument);
+  ASSERT_OK(d->close());
+
+  // destroying a storage frees everything under it
+  ASSERT_OK(f->destroy(f->root(), "sub"));
+  EXPECT_EQ(inner->size().code(), Errc::stale_handle);
+  EXPECT_OK(f->checkConsistency());
+  ASSERT_OK(f->close());
+
+  auto g = mustOpen(dst, OpenMode::ReadOnly);
+  ASSERT_TRUE(g);
+  EXPECT_OK(g->checkConsistency());
+  EXPECT_EQ(contentOf(*g, "hlavicka"), pattern(700, 1));
+  EXPECT_EQ(contentOf(*g, "A0"), pattern(70000, 2));
+  EXPECT_EQ(contentOf(*g, "other"), pattern(10, 9));
+  auto gs = g->openStorage(g->root(), "sub");
+  ASSERT_OK(gs);
+  auto gi = g->openStream(*gs, "inner");
+  ASSERT_OK(gi);
+  auto all = gi->readAll();
+  ASSERT_OK(all);
+  EXPECT_EQ(*all, pattern(5000, 3));
+}
+
+TEST(CfbRoundTrip, LargeFileWithDifatSectors) {
+  // More than 109 FAT sectors (about 7 MB) needs DIFAT sectors.
+  TempDir dir;
+  const auto path = dir.file("large.cfb");
+  auto f = mustCreate(path);
+  ASSERT_TRUE(f);
+  auto big = pattern(9u << 20, 5);
+  ASSERT_OK(f->writeStream("big", big));
+  ASSERT_OK(f->writeStream("after", pattern(100, 6)));
+  // appending in pieces to a stream in the DIFAT region
+  auto s = f->openStream(f->root(), "big");
+  ASSERT_OK(s);
+  auto tail = pattern(300000, 7);
+  for (std::size_t off = 0; off < tail.size(); off += 30000)
+    ASSERT_OK(s->writeAt(big.size() + off, std::span(tail).subspan(off, 30000)));
+  big.insert(big.end(), tail.begin(), tail.end());
+  EXPECT_OK(f->checkConsistency());
+  ASSERT_OK(f->close());
+  auto g = mustOpen(path, OpenMode::ReadWrite);
+  ASSERT_TRUE(g);
+  EXPECT_OK(g->checkConsistency());
+  EXPECT_EQ(contentOf(*g, "big"), big);
+  EXPECT_EQ(contentOf(*g, "after"), pattern(100, 6));
+}
+
+TEST(CfbRoundTrip, LocksAndModes) {
+  TempDir dir;
+  const auto path = dir.file("lock.cfb");
+  auto f = mustCreate(path);
+  ASSERT_TRUE(f);
+  ASSERT_OK(f->writeStream("a", pattern(10, 1)));
+  EXPECT_EQ(CompoundFile::open(path, OpenMode::ReadOnly).code(), Errc::locked);
+  EXPECT_EQ(CompoundFile::open(path, OpenMode::ReadWrite).code(), Errc::locked);
+  EXPECT_EQ(CompoundFile::create(path).code(), Errc::file_exists);
+  EXPECT_EQ(CompoundFile::create(path, {.overwrite = true}).code(), Errc::locked);
+  ASSERT_OK(f->flush());
+  ASSERT_OK(f->close());
+  EXPECT_EQ(f->list().code(), Errc::closed);
+  EXPECT_EQ(f->close().code(), Errc::closed);
+
+  auto r1 = mustOpen(path, OpenMode::ReadOnly);
+  auto r2 = mustOpen(path, OpenMode::ReadOnly);  // readers share
+  ASSERT_TRUE(r1 && r2);
+  EXPECT_EQ(CompoundFile::open(path, OpenMode::ReadWrite).code(), Errc::locked);
+  EXPECT_EQ(r1->writeStream("b", pattern(1, 1)).code(), Errc::read_only);
+  EXPECT_EQ(r1->createStream(r1->root(), "b").code(), Errc::read_only);
+  r1.reset();
+  r2.reset();
+  EXPECT_TRUE(CompoundFile::open(path, OpenMode::ReadWrite).ok());
+  EXPECT_EQ(CompoundFile::open(dir.file("missing.cfb"), OpenMode::ReadOnly).code(), Errc::not_found);
+}
+
+TEST(CfbRoundTrip, CreateStreamOverwriteAndNames) {
+  TempDir dir;
+  auto f = mustCreate(dir.file("names.cfb"));
+  ASSERT_TRUE(f);
+  ASSERT_OK(f->writeStream("hlavicka", pattern(5000, 1)));
+  EXPECT_EQ(f->createStream(f->root(), "HLAVICKA").code(), Errc::already_exists);
+  auto s = f->createStream(f->root(), "hlavicka", true);
+  ASSERT_OK(s);
+  EXPECT_EQ(*s->size(), 0u);
+  EXPECT_EQ(f->createStream(f->root(), "").code(), Errc::invalid_name);
+  EXPECT_EQ(f->createStream(f->root(), std::string(31, 'x')).ok(), true);
+  EXPECT_EQ(f->createStream(f->root(), std::string(32, 'x')).code(), Errc::invalid_name);
+  // 31 UTF-16 units of non-ASCII letters
+  std::string czech;
+  for (int i = 0; i < 31; ++i) czech += "\xC5\x99";  // U+0159
+  ASSERT_OK(f->writeStream(czech, pattern(3, 3)));
+  auto st = f->stat(f->root(), czech);
+  ASSERT_OK(st);
+  EXPECT_EQ(st->name16.size(), 31u);
+  EXPECT_OK(f->checkConsistency());
+}
+
+TEST(CfbRoundTrip, MemoryImage) {
+  TempDir dir;
+  const auto path = dir.file("mem.cfb");
+  {
+    auto f = mustCreate(path);
+    ASSERT_TRUE(f);
+    ASSERT_OK(f->writeStream("x", pattern(5000, 1)));
+    ASSERT_OK(f->close());
+  }
+  auto bytes = cfbtest::readFile(path);
+  auto m = CompoundFile::openMemory(bytes);
+  ASSERT_OK(m);
+  auto r = (*m)->readStream("x");
+  ASSERT_OK(r);
+  EXPECT_EQ(*r, pattern(5000, 1));
+  EXPECT_TRUE((*m)->isReadOnly());
+}
+
+TEST(CfbRoundTrip, ErrorCodesHaveTexts) {
+  const std::error_code ec = Errc::chain_loop;
+  EXPECT_EQ(ec.category().name(), std::string("cfb"));
+  EXPECT_EQ(ec.message(), "loop in a sector chain");
+  EXPECT_EQ(cfb::Error(Errc::not_found, "A5").message(), "element not found: A5");
+}

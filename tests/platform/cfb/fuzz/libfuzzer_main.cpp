@@ -1,0 +1,3 @@
+#include "fuzz_entry.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { return cfbFuzzOne(data, size); }
