@@ -201,12 +201,18 @@ BOOL CLink::SendFrame(const BYTE* frame, int count, bool noteWriteError)
     return TRUE;
 }
 
-int CLink::HeadFrameLength(Head head, const BYTE* buf, int kept, int count) const
+int CLink::HeadFrameLength(Head head, const BYTE* buf, int kept, int count, std::span<const int> shorter) const
 {
     const BYTE address = BYTE(m_address);
     switch (head) {
     case Head::A:
-        return frames::IsHeadA(buf, kept, address, count) ? count : 0;
+        if (frames::IsHeadA(buf, kept, address, count))
+            return count;
+        for (int length : shorter) {
+            if (frames::IsHeadA(buf, kept, address, length))
+                return length;
+        }
+        return 0;
     case Head::B:
         return frames::IsHeadB(buf, kept, address, count) ? count : 0;
     case Head::BAnyAddress:
@@ -223,7 +229,7 @@ int CLink::HeadFrameLength(Head head, const BYTE* buf, int kept, int count) cons
     return 0;
 }
 
-int CLink::ReadReply(BYTE* buf, int count, Head head)
+int CLink::ReadReply(BYTE* buf, int count, Head head, std::span<const int> shorter, bool inStream)
 {
     if (!m_port)
         return -1;
@@ -238,18 +244,22 @@ int CLink::ReadReply(BYTE* buf, int count, Head head)
             return -1;
         CountModemBytes(got);
         kept += got;
-        const int frameLen = HeadFrameLength(head, buf, kept, count);
-        if (retries < 1 || (kept >= count && frameLen > 0)) {
+        const int frameLen = HeadFrameLength(head, buf, kept, count, shorter);
+        if (retries < 1 || (frameLen > 0 && kept >= std::min(frameLen, count))) {
             // More bytes than the frame: the reply cannot be trusted, and
-            // what is left of it must not meet the next request.
-            if (kept >= count && kept + m_port->BytesWaiting() > std::max(frameLen, count)) {
+            // what is left of it must not meet the next request. Within a
+            // stream the next reply may wait already; only this read counts.
+            const int whole = frameLen > 0 ? frameLen : count;
+            const int received = kept + (inStream ? 0 : m_port->BytesWaiting());
+            if (kept >= std::min(whole, count) && received > whole) {
                 m_port->ClearError();
-                m_port->Purge();
+                if (!inStream)
+                    m_port->Purge();
                 return -1;
             }
             return kept;
         }
-        while (kept > 2 && HeadFrameLength(head, buf, kept, count) == 0) {
+        while (kept > 2 && HeadFrameLength(head, buf, kept, count, shorter) == 0) {
             std::memmove(buf, buf + 1, std::size_t(kept - 1));
             --kept;
         }
@@ -295,33 +305,67 @@ BYTE* CLink::ReplyBuffer(int count)
     return m_reply.data();
 }
 
-BOOL CLink::CheckReplyA(const BYTE* reply, int kept, int replyLen, int sumTextId, BYTE* out)
+BOOL CLink::CheckReplyA(const BYTE* reply, int kept, int replyLen, std::span<const int> shorter, int sumTextId,
+                        BYTE* out, int& got)
 {
-    if (kept != replyLen || reply[0] != BYTE(m_address) || reply[1] != BYTE(replyLen - 1) || reply[2] != 0) {
+    got = 0;
+    bool known = kept == replyLen;
+    for (int length : shorter)
+        known = known || kept == length;
+    if (!known || reply[0] != BYTE(m_address) || reply[1] != BYTE(kept - 1) || reply[2] != 0) {
         SetError(platform::IDS_ERR_BAD_REPLY);
         return FALSE;
     }
-    if (frames::Sum8(reply, std::size_t(replyLen - 1)) != reply[replyLen - 1]) {
+    if (frames::Sum8(reply, std::size_t(kept - 1)) != reply[kept - 1]) {
         SetError(sumTextId);
         return FALSE;
     }
-    if (out && replyLen > frames::kOverheadA)
-        std::memcpy(out, reply + frames::kHeadA, std::size_t(replyLen - frames::kOverheadA));
+    got = kept;
+    if (out && kept > frames::kOverheadA)
+        std::memcpy(out, reply + frames::kHeadA, std::size_t(kept - frames::kOverheadA));
     return TRUE;
 }
 
-BOOL CLink::ExchangeA(BYTE command, const BYTE* data, int dataLen, int replyLen, int sumTextId, BYTE* out)
+BOOL CLink::SendRequestA(BYTE command, const BYTE* data, int dataLen)
 {
-    if (dataLen < 0 || dataLen > frames::kMaxDataA || replyLen < frames::kOverheadA || replyLen > frames::kMaxFrameA) {
+    if (dataLen < 0 || dataLen > frames::kMaxDataA) {
         SetError(platform::IDS_ERR_SEND_REQUEST);
         return FALSE;
     }
     const int n = frames::BuildRequestA(m_request.data(), BYTE(m_address), command, data, dataLen);
-    if (!SendFrame(m_request.data(), n, false))
+    return SendFrame(m_request.data(), n, false);
+}
+
+BOOL CLink::SendRequestB(BYTE command, const BYTE* data, int dataLen)
+{
+    if (dataLen < 0 || dataLen + frames::kOverheadB > int(m_request.size())) {
+        SetError(platform::IDS_ERR_SEND_REQUEST);
         return FALSE;
+    }
+    const int n = frames::BuildRequestB(m_request.data(), BYTE(m_address), command, data, dataLen);
+    return SendFrame(m_request.data(), n, true);
+}
+
+BOOL CLink::ReceiveA(int replyLen, std::span<const int> shorter, int sumTextId, BYTE* out, int& got, bool inStream)
+{
+    got = 0;
+    if (replyLen < frames::kOverheadA || replyLen > frames::kMaxFrameA) {
+        SetError(platform::IDS_ERR_BAD_REPLY);
+        return FALSE;
+    }
     BYTE* reply = ReplyBuffer(replyLen);
-    const int kept = ReadReplyA(reply, replyLen);
-    return CheckReplyA(reply, kept, replyLen, sumTextId, out);
+    const int kept = ReadReply(reply, replyLen, Head::A, shorter, inStream);
+    return CheckReplyA(reply, kept, replyLen, shorter, sumTextId, out, got);
+}
+
+BOOL CLink::ExchangeA(BYTE command, const BYTE* data, int dataLen, int replyLen, int sumTextId, BYTE* out)
+{
+    if (replyLen < frames::kOverheadA || replyLen > frames::kMaxFrameA) {
+        SetError(platform::IDS_ERR_SEND_REQUEST);
+        return FALSE;
+    }
+    int got = 0;
+    return SendRequestA(command, data, dataLen) && ReceiveA(replyLen, {}, sumTextId, out, got);
 }
 
 BOOL CLink::ExchangeAckA(BYTE command, const BYTE* data, int dataLen, int sumTextId)
@@ -329,19 +373,11 @@ BOOL CLink::ExchangeAckA(BYTE command, const BYTE* data, int dataLen, int sumTex
     return ExchangeA(command, data, dataLen, frames::kOverheadA, sumTextId, nullptr);
 }
 
-BOOL CLink::ExchangeB(BYTE command, const BYTE* data, int dataLen, int replyLen, int sumTextId, BYTE* out,
-                      bool refusalTested)
+BOOL CLink::ReceiveB(BYTE command, int replyLen, int sumTextId, BYTE* out, bool refusalTested, int& kept,
+                     bool inStream)
 {
-    if (dataLen < 0 || dataLen + frames::kOverheadB > int(m_request.size()) || replyLen < frames::kOverheadB
-        || replyLen > 0xFFFF + frames::kOverheadB) {
-        SetError(platform::IDS_ERR_SEND_REQUEST);
-        return FALSE;
-    }
-    const int n = frames::BuildRequestB(m_request.data(), BYTE(m_address), command, data, dataLen);
-    if (!SendFrame(m_request.data(), n, true))
-        return FALSE;
     BYTE* reply = ReplyBuffer(replyLen);
-    const int kept = ReadReplyB(reply, replyLen);
+    kept = ReadReply(reply, replyLen, Head::B, {}, inStream);
     const int l = replyLen - frames::kOverheadB;
     const BYTE echoed = refusalTested ? BYTE(reply[3] & ~frames::kRefusedBit) : reply[3];
     if (kept != replyLen || reply[0] != BYTE(m_address) || reply[1] != BYTE(l >> 8) || reply[2] != BYTE(l)
@@ -362,14 +398,20 @@ BOOL CLink::ExchangeB(BYTE command, const BYTE* data, int dataLen, int replyLen,
     return TRUE;
 }
 
-BOOL CLink::ExchangeShortB(BYTE command, const BYTE* data, int dataLen, int sumTextId, BYTE* result)
+BOOL CLink::ExchangeB(BYTE command, const BYTE* data, int dataLen, int replyLen, int sumTextId, BYTE* out,
+                      bool refusalTested)
 {
-    if (dataLen < 0 || dataLen + frames::kOverheadB > int(m_request.size())) {
+    if (replyLen < frames::kOverheadB || replyLen > 0xFFFF + frames::kOverheadB) {
         SetError(platform::IDS_ERR_SEND_REQUEST);
         return FALSE;
     }
-    const int n = frames::BuildRequestB(m_request.data(), BYTE(m_address), command, data, dataLen);
-    if (!SendFrame(m_request.data(), n, true))
+    int kept = 0;
+    return SendRequestB(command, data, dataLen) && ReceiveB(command, replyLen, sumTextId, out, refusalTested, kept);
+}
+
+BOOL CLink::ExchangeShortB(BYTE command, const BYTE* data, int dataLen, int sumTextId, BYTE* result)
+{
+    if (!SendRequestB(command, data, dataLen))
         return FALSE;
     BYTE* reply = ReplyBuffer(kShortReplyB);
     const int kept = ReadReplyB(reply, kShortReplyB);
@@ -392,6 +434,35 @@ BOOL CLink::ExchangeShortB(BYTE command, const BYTE* data, int dataLen, int sumT
     return TRUE;
 }
 
+BOOL CLink::ReadA(BYTE command, int dataLen, int sumTextId, BYTE* out)
+{
+    return Prepare() && ExchangeA(command, nullptr, 0, dataLen + frames::kOverheadA, sumTextId, out);
+}
+
+BOOL CLink::WriteA(BYTE command, const BYTE* data, int dataLen, int sumTextId)
+{
+    return Prepare() && ExchangeAckA(command, data, dataLen, sumTextId);
+}
+
+BOOL CLink::ReadB(BYTE command, int dataLen, int sumTextId, BYTE* out, const BYTE* request, int requestLen,
+                  bool refusalTested)
+{
+    return Prepare()
+        && ExchangeB(command, request, requestLen, dataLen + frames::kOverheadB, sumTextId, out, refusalTested);
+}
+
+BOOL CLink::WriteB(BYTE command, const BYTE* data, int dataLen, int sumTextId, BYTE* result)
+{
+    return Prepare() && ExchangeShortB(command, data, dataLen, sumTextId, result);
+}
+
+WORD CLink::SecondsPastHour() const
+{
+    std::tm tm{};
+    m_services.clock->CurrentTime().GetLocalTm(tm);
+    return WORD(tm.tm_min * 60 + tm.tm_sec);
+}
+
 BOOL CLink::ReadIdentification(CIden& iden)
 {
     if (!Prepare())
@@ -404,8 +475,7 @@ BOOL CLink::ReadIdentification(CIden& iden)
         return TRUE;
     }
 
-    const int n = frames::BuildRequestA(m_request.data(), BYTE(m_address), kCmdIdentification, nullptr, 0);
-    if (!SendFrame(m_request.data(), n, false))
+    if (!SendRequestA(kCmdIdentification, nullptr, 0))
         return FALSE;
     BYTE* reply = ReplyBuffer(kIdenReplyB);
     const int kept = ReadReply(reply, kIdenReplyA, Head::Identification);
@@ -439,8 +509,7 @@ int CLink::ReadIdentificationProbe(CIden& iden)
 {
     if (!Prepare())
         return -1;
-    const int n = frames::BuildRequestB(m_request.data(), BYTE(m_address), kCmdIdentification, nullptr, 0);
-    if (!SendFrame(m_request.data(), n, true))
+    if (!SendRequestB(kCmdIdentification, nullptr, 0))
         return -1;
     BYTE* reply = ReplyBuffer(kIdenReplyB);
     // The address is what the probe is to learn: any address heads a reply.

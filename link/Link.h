@@ -11,10 +11,38 @@
 
 #include <array>
 #include <atomic>
+#include <ctime>
 #include <memory>
+#include <span>
 #include <vector>
 
+class CAktData;
+class CConfig;
+class CControllerAlarms;
+class CDuskarAktData;
+class CDuskarConfig;
 class CIden;
+class CProfileStatus;
+class CQorinAktData;
+class CStageSwitchState;
+class CStageSwitchStats;
+class CUniTyp;
+class CVKAktData;
+class CVKConfig;
+class CVKEData;
+class CVKETarif;
+class CVKNoteBook;
+class CVKOutputConfig;
+class CVKRAktData;
+class CVKRConfig;
+class CVKStatus;
+class CVKTConfig;
+class CVKTEData;
+class CVKTEDataRec;
+class CVKTETarif;
+class CVKTNoteBook;
+class CVKTOutputConfig;
+class CVKTStatus;
 class IModemPort;
 
 // What a link needs from its surroundings; the link manager owns it.
@@ -84,6 +112,110 @@ public:
     // address as the link's. The learnt address, or -1 on failure.
     int ReadIdentificationProbe(CIden& iden);
 
+    // The instruments' commands, one operation each: the request built from
+    // the record (or values), the reply checked and handed to the record.
+    // Each readies the link first; non-zero on success, else 0 with the
+    // error text left in the link. A record is left as it was by a failed
+    // read (multi-page reads keep the pages read before the failure).
+
+    // Power-factor controllers (CommandsController.cpp).
+    BOOL ReadQorinConfig(CConfig& config);
+    BOOL WriteQorinConfig(const CConfig& config);
+    BOOL ReadDuskarConfig(CDuskarConfig& config);
+    BOOL WriteDuskarConfig(const CDuskarConfig& config);
+    // Firmware without per-stage on-times reports no current and no voltage
+    // only in its statistics: in some regulation states those are read too.
+    BOOL ReadQorinValues(CQorinAktData& values);
+    BOOL ReadDuskarValues(CDuskarAktData& values);
+    BOOL ReadQorinStatisticsSummary(CControllerAlarms& alarms);
+    BOOL ReadDuskarStatisticsSummary(CControllerAlarms& alarms);
+    BOOL ReadQorinSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state);
+    BOOL ReadDuskarSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state);
+    BOOL SendControllerCommand(const CControllerAlarms& command);
+
+    // VK analyser (CommandsVK.cpp).
+    BOOL ReadVKConfig(CVKConfig& config);
+    BOOL WriteVKConfig(const CVKConfig& config);
+    // The firmware version of `iden` tells the reply's layout.
+    BOOL ReadVKOutputConfig(CVKOutputConfig& outputs, const CIden& iden);
+    BOOL WriteVKOutputConfig(const CVKOutputConfig& outputs);
+    BOOL ReadVKStatus(CVKStatus& status);
+    // Only the recording settings; the rest of the status is the instrument's.
+    BOOL WriteVKStatus(const CVKStatus& status);
+    BOOL ReadVKNoteBook(CVKNoteBook& notebook);
+    BOOL WriteVKNoteBook(const CVKNoteBook& notebook);
+    static constexpr int kVKInstallationBlockSize = 64;
+    BOOL ReadVKInstallationBlock(BYTE* block);
+    BOOL WriteVKInstallationBlock(const BYTE* block);
+    BOOL ReadVKValues(CVKAktData& values);
+    // Switches the instrument's archive mode on or off around a download.
+    BOOL SendVKArchiveControl(BOOL on);
+    // Sends the seconds past the computer's full hour; the instrument's
+    // answer (0: its clock is in step) to `result`.
+    BOOL SyncVKClock(BYTE& result);
+    BOOL ReadVKTariff(CVKETarif& tariff);
+    // Codes above 2 are written (and left in the record) as 0.
+    BOOL WriteVKTariff(CVKETarif& tariff);
+    BOOL ReadVKEnergyData(CVKEData& data);
+    BOOL ResetVKEnergyMeter();
+    // Sets the instrument's clock to the computer's time.
+    BOOL SetVKTime();
+    BOOL GetVKTime(CTime& time);
+
+    // VKR analyser (CommandsVKR.cpp).
+    BOOL ReadVKRConfig(CVKRConfig& config);
+    BOOL WriteVKRConfig(const CVKRConfig& config);
+    BOOL ReadVKRValues(CVKRAktData& values);
+
+    // VKT analyser (CommandsVKT.cpp).
+    // `mask` chooses the parts of the values the instrument sends.
+    BOOL ReadVKTValues(CAktData& values, WORD mask);
+    BOOL ReadVKTConfig(CVKTConfig& config);
+    BOOL WriteVKTConfig(const CVKTConfig& config);
+    BOOL ReadVKTStatus(CVKTStatus& status);
+    // Only the archive description of the status.
+    BOOL WriteVKTStatus(const CVKTStatus& status);
+    BOOL ReadVKTNoteBook(CVKTNoteBook& notebook);
+    BOOL WriteVKTNoteBook(const CVKTNoteBook& notebook);
+    BOOL ReadVKTOutputConfig(CVKTOutputConfig& outputs);
+    BOOL WriteVKTOutputConfig(const CVKTOutputConfig& outputs);
+    static constexpr int kVKTInstallationBlockSize = 32;
+    BOOL ReadVKTInstallationBlock(BYTE* block);
+    BOOL WriteVKTInstallationBlock(const BYTE* block);
+    BOOL SetVKTTime();
+    BOOL GetVKTTime(CTime& time);
+    BOOL SyncVKTClock(BYTE& result);
+    BOOL ReadVKTTariff(CVKTETarif& tariff);
+    BOOL WriteVKTTariff(const CVKTETarif& tariff);
+    BOOL ReadVKTEnergyData(CVKTEDataRec& data);
+    // `code`: the data byte of the request, as the caller gives it.
+    BOOL ReadVKTEnergyTotals(CVKTEData& totals, BYTE code);
+    BOOL ResetVKTEnergyMeter(BYTE code);
+
+    // Current profiles of the VK and VKT analysers (CommandsProfiles.cpp).
+    // The VK status comes in two replies, each a request of its own.
+    static constexpr int kVKProfileTimesSize = 24;
+    static constexpr int kVKProfileDataSize = 96;
+    BOOL ReadVKProfileTimes(BYTE* data);
+    BOOL ReadVKProfileData(BYTE* data);
+    BOOL ResetVKProfiles();
+    // The day of the selected profile.
+    BOOL WriteVKProfileSettings(CTime day);
+    // `currentRatio` scales the currents.
+    BOOL ReadVKTProfileStatus(CProfileStatus& status, double currentRatio);
+    BOOL ResetVKTProfiles();
+    BOOL WriteVKTProfileSettings(CTime day);
+
+    // Records of the analysers' own archives (ArchiveReads.cpp): `blocks`
+    // replies of `items` records of `itemSize` bytes from record `first` on
+    // into `target`, sized for them. A block read asks for each reply; a
+    // record stream asks once and takes the replies as they come, reading
+    // the ones it missed afterwards. The VKT reads name the memory area.
+    BOOL ReadArchiveBlock(CUniTyp& target, int itemSize, int items, int blocks, DWORD first);
+    BOOL ReadArchiveRecords(CUniTyp& target, int itemSize, int items, int blocks, DWORD first);
+    BOOL ReadVKTArchiveBlock(CUniTyp& target, BYTE area, int itemSize, int items, DWORD first);
+    BOOL ReadVKTArchiveRecords(CUniTyp& target, BYTE area, int itemSize, int items, int blocks, DWORD first);
+
     // True when a port whose device went away is due for another reopen:
     // n reopens tried so far, t seconds since the failed write.
     static bool IsReopenDue(int reopenCount, std::int64_t seconds);
@@ -108,13 +240,75 @@ private:
 
     // A head test for the readers: the frame length the buffer's head
     // announces, 0 when the buffer does not start with an expected head.
+    // `shorter`: further format-A lengths a reply may have besides `count`.
     enum class Head { A, B, BAnyAddress, Identification };
-    int HeadFrameLength(Head head, const BYTE* buf, int kept, int count) const;
-    int ReadReply(BYTE* buf, int count, Head head);
+    int HeadFrameLength(Head head, const BYTE* buf, int kept, int count, std::span<const int> shorter) const;
+    // `inStream`: further replies may already wait on the line behind this
+    // one, which does not make this one too long.
+    int ReadReply(BYTE* buf, int count, Head head, std::span<const int> shorter = {}, bool inStream = false);
     BOOL SendFrame(const BYTE* frame, int count, bool noteWriteError);
-    BOOL CheckReplyA(const BYTE* reply, int kept, int replyLen, int sumTextId, BYTE* out);
+    BOOL SendRequestA(BYTE command, const BYTE* data, int dataLen);
+    BOOL SendRequestB(BYTE command, const BYTE* data, int dataLen);
+    // Reads and checks one format-A reply of `replyLen` bytes (or one of the
+    // `shorter` lengths); its data to `out`, its length to `got`.
+    BOOL ReceiveA(int replyLen, std::span<const int> shorter, int sumTextId, BYTE* out, int& got,
+                  bool inStream = false);
+    // Reads and checks one format-B data reply; the bytes that arrived to `kept`.
+    BOOL ReceiveB(BYTE command, int replyLen, int sumTextId, BYTE* out, bool refusalTested, int& kept,
+                  bool inStream = false);
+    BOOL CheckReplyA(const BYTE* reply, int kept, int replyLen, std::span<const int> shorter, int sumTextId,
+                     BYTE* out, int& got);
     BYTE* ReplyBuffer(int count);
     void CountModemBytes(int count);
+
+    // Ready the link and read `dataLen` data bytes, or write and wait for
+    // the acknowledgement (format A) or the short reply (format B).
+    BOOL ReadA(BYTE command, int dataLen, int sumTextId, BYTE* out);
+    BOOL WriteA(BYTE command, const BYTE* data, int dataLen, int sumTextId = platform::IDS_ERR_ACK_CHECKSUM);
+    BOOL ReadB(BYTE command, int dataLen, int sumTextId, BYTE* out, const BYTE* request = nullptr,
+               int requestLen = 0, bool refusalTested = false);
+    BOOL WriteB(BYTE command, const BYTE* data, int dataLen, int sumTextId = platform::IDS_ERR_ACK_CHECKSUM,
+                BYTE* result = nullptr);
+
+    // Reads of whole records and writes of them, by their image size.
+    enum class Format { A, B };
+    template <class Record>
+    BOOL ReadRecord(Format format, BYTE command, int sumTextId, Record& record)
+    {
+        BYTE data[Record::kImageSize] = {};
+        const BOOL read = format == Format::A ? ReadA(command, Record::kImageSize, sumTextId, data)
+                                              : ReadB(command, Record::kImageSize, sumTextId, data);
+        if (!read)
+            return FALSE;
+        record.FromRaw(data);
+        return TRUE;
+    }
+    template <class Record>
+    BOOL WriteRecord(Format format, BYTE command, const Record& record)
+    {
+        // Bytes an image leaves unused go out as zeros.
+        BYTE data[Record::kImageSize] = {};
+        record.ToRaw(data);
+        if (format == Format::A)
+            return WriteA(command, data, Record::kImageSize);
+        return WriteB(command, data, Record::kImageSize);
+    }
+
+    // Reads the controllers' statistics block (the Qorin's in either
+    // length) into `data`, zeros behind a shorter one.
+    static constexpr int kStatisticsRoom = 144;
+    BOOL ReadStatisticsData(bool qorin, BYTE* data);
+    // The seconds past the full hour of the computer's local time.
+    WORD SecondsPastHour() const;
+    // Local calendar fields of a day to send; FALSE with the error text for
+    // a time that has none.
+    BOOL DayFields(CTime day, std::tm& tm);
+    // Archive streams: `dest` holds the records from `first` on.
+    BOOL StreamA(BYTE* dest, int itemSize, int items, int blocks, DWORD first);
+    BOOL StreamB(BYTE* dest, BYTE area, int itemSize, int items, int blocks, DWORD first);
+    // Links that wait for their reads (retries, modem lines) tolerate more
+    // failed replies within a stream.
+    bool WaitsForReads() const { return m_purgeBeforeWrite; }
 
     const LinkServices& m_services;
     const DWORD m_id;

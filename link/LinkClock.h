@@ -16,6 +16,9 @@ public:
     virtual void Sleep(DWORD ms) = 0;
     // The exact pause after a good request (CPreciseDelay).
     virtual void PreciseWait(DWORD ms) = 0;
+    // The computer's time, which setting and synchronising an instrument's
+    // clock hand over.
+    virtual CTime CurrentTime() { return CTime::GetCurrentTime(); }
 };
 
 // The real clock, shared by every manager that is not given another.

@@ -8,8 +8,6 @@ QString ErrorText(int id)
 {
     if (id == kNone)
         return QString();
-    if (id == kUnknownError)
-        return QStringLiteral("Blíže neidentifikovaná chyba.");
     return platform::LoadString(id);
 }
 

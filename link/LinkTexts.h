@@ -9,9 +9,8 @@ namespace link_text {
 
 // No error text (a link just opened).
 inline constexpr int kNone = 0;
-// "Blíže neidentifikovaná chyba.": the text of a link that has not yet been
-// opened. It has no entry in the program's table, so the link keeps it here.
-inline constexpr int kUnknownError = -1;
+// The text of a link that has not yet been opened.
+inline constexpr int kUnknownError = platform::IDS_ERR_UNSPECIFIED;
 
 // Text of an error id, empty for kNone.
 QString ErrorText(int id);

@@ -46,7 +46,11 @@ public:
         return int(preciseWaits.size());
     }
 
+    // The computer's time: 15 January 2024, 10:17:05 (Prague, winter).
+    CTime CurrentTime() override { return CTime(wall.load()); }
+
     std::atomic<std::int64_t> now{1000};
+    std::atomic<CTime::time_type> wall{CTime(2024, 1, 15, 10, 17, 5).GetTime()};
     std::vector<DWORD> sleeps;
     std::vector<DWORD> preciseWaits;
 
@@ -93,6 +97,18 @@ struct PortLog {
     std::atomic<bool> interleaved{false};
     std::mutex lock;
     std::thread::id lastWriter;
+    std::vector<std::vector<BYTE>> writes; // every frame written, in order
+
+    std::vector<std::vector<BYTE>> Writes()
+    {
+        std::lock_guard guard(lock);
+        return writes;
+    }
+    void ClearWrites()
+    {
+        std::lock_guard guard(lock);
+        writes.clear();
+    }
 };
 
 // A real port that reports to a PortLog, and notices a read by another
@@ -120,6 +136,7 @@ public:
         {
             std::lock_guard lock(m_log.lock);
             m_log.lastWriter = std::this_thread::get_id();
+            m_log.writes.emplace_back(d, d + n);
         }
         return m_inner->Write(d, n, written, f);
     }

@@ -71,11 +71,25 @@ void PtySimulator::Stop()
     m_master = -1;
 }
 
-void PtySimulator::SetFaults(const Faults& faults, int replies)
+void PtySimulator::SetFaults(const Faults& faults, int replies, int skip)
 {
     std::lock_guard lock(m_lock);
     m_faults = faults;
     m_faultReplies = replies;
+    m_faultSkip = skip;
+}
+
+Faults PtySimulator::NextFaults()
+{
+    if (m_faultSkip > 0) {
+        --m_faultSkip;
+        return Faults{};
+    }
+    if (m_faultReplies == 0)
+        return Faults{};
+    if (m_faultReplies > 0)
+        --m_faultReplies;
+    return m_faults;
 }
 
 void PtySimulator::SleepUnlessStopped(int ms)
@@ -105,8 +119,8 @@ bool PtySimulator::WriteAll(const Bytes& bytes)
 void PtySimulator::Serve(const Frame& frame)
 {
     ++m_requests;
-    Faults faults;
-    Bytes line;
+    // Each reply with the faults it goes out with.
+    std::vector<std::pair<Bytes, Faults>> replies;
     {
         std::lock_guard lock(m_lock);
         Instrument* target = nullptr;
@@ -123,28 +137,38 @@ void PtySimulator::Serve(const Frame& frame)
         if (!target)
             return; // another instrument's request: not ours to answer
         const Response response = target->Handle(frame);
-        if (response.kind == Response::Kind::None)
-            return;
-        if (m_faultReplies != 0) {
-            faults = m_faults;
-            if (m_faultReplies > 0)
-                --m_faultReplies;
+        if (response.kind == Response::Kind::Stream) {
+            for (const Bytes& data : response.stream) {
+                const Faults faults = NextFaults();
+                replies.emplace_back(EncodeReply(*target, frame, Response::Data(data), faults), faults);
+            }
+        } else if (response.kind != Response::Kind::None) {
+            const Faults faults = NextFaults();
+            replies.emplace_back(EncodeReply(*target, frame, response, faults), faults);
         }
-        line = EncodeReply(*target, frame, response, faults);
     }
+    for (const auto& [line, faults] : replies) {
+        if (!Send(line, faults))
+            return;
+    }
+}
+
+bool PtySimulator::Send(const Bytes& line, const Faults& faults)
+{
     if (faults.closeLine) {
         ::close(m_slave);
         ::close(m_master);
         m_slave = -1;
         m_master = -1;
-        return;
+        return false;
     }
     if (faults.silence)
-        return;
+        return true;
     if (faults.lateMs > 0)
         SleepUnlessStopped(faults.lateMs);
     if (WriteAll(line))
         ++m_replies;
+    return true;
 }
 
 void PtySimulator::Run()

@@ -33,8 +33,9 @@ public:
 
     const std::string& SlavePath() const { return m_slavePath; }
 
-    // Faults for the next `replies` replies (-1: until changed).
-    void SetFaults(const Faults& faults, int replies = 1);
+    // Faults for the next `replies` replies (-1: until changed), after
+    // `skip` good ones. Each reply of a stream counts.
+    void SetFaults(const Faults& faults, int replies = 1, int skip = 0);
     void ClearFaults() { SetFaults(Faults{}, 0); }
 
     // Runs `fn` on an instrument with the line's lock held (the serving
@@ -57,6 +58,10 @@ public:
 private:
     void Run();
     void Serve(const Frame& frame);
+    // The faults of the next reply (under the lock).
+    Faults NextFaults();
+    // Puts one reply on the line; false when the line was closed instead.
+    bool Send(const Bytes& line, const Faults& faults);
     bool WriteAll(const Bytes& bytes);
     void SleepUnlessStopped(int ms);
 
@@ -64,6 +69,7 @@ private:
     std::vector<std::unique_ptr<Instrument>> m_instruments;
     Faults m_faults;
     int m_faultReplies = 0;
+    int m_faultSkip = 0;
 
     int m_master = -1;
     int m_slave = -1; // kept open so that the line stays up between users

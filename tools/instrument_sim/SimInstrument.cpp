@@ -6,31 +6,6 @@ namespace {
 
 constexpr std::uint8_t kIdentification = 0x01;
 
-struct BlockRow {
-    std::uint8_t read;
-    std::uint8_t write; // 0: read only
-    std::size_t size;
-};
-
-// The plain settings blocks of each family: read command, write command,
-// data bytes.
-std::vector<BlockRow> BlockTable(Family family)
-{
-    switch (family) {
-    case Family::Qorin:
-        return {{0x16, 0x17, 66}};
-    case Family::Duskar:
-        return {{0x16, 0x17, 80}};
-    case Family::VK:
-        return {{0x26, 0x27, 28}};
-    case Family::VKR:
-        return {{0x16, 0x17, 16}};
-    case Family::VKT:
-        return {{0x26, 0x27, 35}};
-    }
-    return {};
-}
-
 std::uint16_t FamilyWord(Family family)
 {
     return family == Family::Qorin || family == Family::Duskar ? 64 : 48;
@@ -57,15 +32,7 @@ Instrument::Instrument(Family family, std::uint8_t address, Format format)
     m_commands[kIdentification] = [](Instrument& self, const Frame&) {
         return Response::Data(Bytes(self.identification.begin(), self.identification.end()));
     };
-    for (const BlockRow& row : BlockTable(family)) {
-        Bytes block(row.size);
-        for (std::size_t i = 0; i < block.size(); ++i)
-            block[i] = std::uint8_t(i * 7 + row.read);
-        blocks[row.read] = std::move(block);
-        m_commands[row.read] = ReadBlock(row.read);
-        if (row.write)
-            m_commands[row.write] = WriteBlock(row.read);
-    }
+    InstallFamily(*this);
 }
 
 void Instrument::SetCommand(std::uint8_t command, CommandHandler handler)
@@ -74,6 +41,12 @@ void Instrument::SetCommand(std::uint8_t command, CommandHandler handler)
         m_commands[command] = std::move(handler);
     else
         m_commands.erase(command);
+}
+
+void Instrument::SetVersion(std::uint16_t version)
+{
+    identification[6] = std::uint8_t(version >> 8);
+    identification[7] = std::uint8_t(version & 0xFF);
 }
 
 Response Instrument::Handle(const Frame& frame)

@@ -1,7 +1,8 @@
 // A simulated instrument on a pseudo-terminal, for trying the program and
 // its link without hardware:
 //
-//   instrument_sim --family vkt --address 1 [--format A|B] [fault...]
+//   instrument_sim --family vkt --address 1 [--format A|B] [--version N]
+//                  [--archive CAPACITY:SIZE:COUNT] [fault...]
 //
 // prints the path of the line to open as the port, then answers until
 // interrupted (or until its standard input closes, with --stdin).
@@ -31,9 +32,11 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: instrument_sim --family qorin|duskar|vk|vkr|vkt [--address N] [--format A|B]\n"
+                 "                      [--version N] [--archive CAPACITY:SIZE:COUNT]\n"
                  "                      [--silence] [--late MS] [--stray N] [--bad-sum] [--wrong-address]\n"
                  "                      [--refuse] [--extra N] [--close] [--fault-replies N] [--stdin]\n"
-                 "Faults apply to the first --fault-replies replies (default: all).\n");
+                 "Faults apply to the first --fault-replies replies (default: all).\n"
+                 "--archive writes COUNT records of SIZE bytes into a ring of CAPACITY records.\n");
     return 2;
 }
 
@@ -48,6 +51,8 @@ int main(int argc, char** argv)
     sim::Faults faults;
     int faultReplies = -1;
     bool watchStdin = false;
+    int version = -1;
+    unsigned long capacity = 0, recordSize = 0, records = 0;
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -72,6 +77,14 @@ int main(int argc, char** argv)
             if (!v)
                 return Usage();
             format = v;
+        } else if (arg == "--version") {
+            if (!number(version) || version < 0 || version > 0xFFFF)
+                return Usage();
+        } else if (arg == "--archive") {
+            const char* v = value();
+            if (!v || std::sscanf(v, "%lu:%lu:%lu", &capacity, &recordSize, &records) != 3 || capacity == 0
+                || recordSize == 0)
+                return Usage();
         } else if (arg == "--silence") {
             faults.silence = true;
         } else if (arg == "--late") {
@@ -111,8 +124,13 @@ int main(int argc, char** argv)
     else if (!format.empty())
         return Usage();
 
+    sim::Instrument instrument(family, std::uint8_t(address), frameFormat);
+    if (version >= 0)
+        instrument.SetVersion(std::uint16_t(version));
+    if (capacity > 0)
+        instrument.FillArchive(0, capacity, recordSize, records);
     sim::PtySimulator line;
-    line.AddInstrument(sim::Instrument(family, std::uint8_t(address), frameFormat));
+    line.AddInstrument(instrument);
     line.SetFaults(faults, faultReplies);
     std::string error;
     if (!line.Start(error)) {

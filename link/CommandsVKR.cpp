@@ -1,0 +1,44 @@
+// Requests of the VKR analyser, format A.
+#include "link/Link.h"
+#include "link/LinkManager.h"
+
+#include "model/VKRAktData.h"
+#include "model/VKRConfig.h"
+
+namespace {
+
+constexpr BYTE kReadConfig = 0x16;
+constexpr BYTE kWriteConfig = 0x17;
+constexpr BYTE kReadValues = 0x3A;
+
+} // namespace
+
+BOOL CLink::ReadVKRConfig(CVKRConfig& config)
+{
+    return ReadRecord(Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
+}
+
+BOOL CLink::WriteVKRConfig(const CVKRConfig& config)
+{
+    return WriteRecord(Format::A, kWriteConfig, config);
+}
+
+BOOL CLink::ReadVKRValues(CVKRAktData& values)
+{
+    return ReadRecord(Format::A, kReadValues, platform::IDS_ERR_ACK_CHECKSUM, values);
+}
+
+BOOL CLinkManager::ReadVKRConfig(DWORD id, CVKRConfig& config)
+{
+    return Request(id, [&](CLink& link) { return link.ReadVKRConfig(config); });
+}
+
+BOOL CLinkManager::WriteVKRConfig(DWORD id, const CVKRConfig& config)
+{
+    return Request(id, [&](CLink& link) { return link.WriteVKRConfig(config); });
+}
+
+BOOL CLinkManager::ReadVKRValues(DWORD id, CVKRAktData& values)
+{
+    return Request(id, [&](CLink& link) { return link.ReadVKRValues(values); });
+}

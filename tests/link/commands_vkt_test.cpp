@@ -1,0 +1,247 @@
+// Requests of the VKT analyser (format B) against the simulator: the frames
+// sent, what is read back after a write, the texts of failures.
+#include "CommandTestSupport.h"
+
+#include "model/AktData.h"
+#include "model/Iden.h"
+#include "model/ProfileStatus.h"
+#include "model/VKTConfig.h"
+#include "model/VKTEnergy.h"
+#include "model/VKTNoteBook.h"
+#include "model/VKTOutputConfig.h"
+#include "model/VKTStatus.h"
+
+using linktest::CheckFailures;
+using linktest::CheckRequests;
+using linktest::FrameB;
+using linktest::Image;
+using linktest::RequestCase;
+using linktest::SimLine;
+using sim::Family;
+using sim::Faults;
+using sim::Instrument;
+
+namespace {
+
+TEST(VKTCommands, RequestFrames)
+{
+    CVKTConfig config;
+    CVKTStatus status;
+    CVKTNoteBook notebook;
+    CVKTOutputConfig outputs;
+    CVKTETarif tariff;
+    CVKTEDataRec reading;
+    CVKTEData totals;
+    CAktData values;
+    CProfileStatus profiles;
+    CTime time;
+    BYTE block[CLink::kVKTInstallationBlockSize] = {};
+    const CTime day(2024, 1, 15, 0, 0, 0);
+    const std::vector<RequestCase> cases = {
+        {"config read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTConfig(id, config); },
+         {0x01, 0x00, 0x00, 0x26, 0x02, 0x80}},
+        {"config write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTConfig(id, config); }, {0x01, 0, 35, 0x27}, 41},
+        {"status read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTStatus(id, status); }, FrameB(1, 0x14)},
+        {"status write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTStatus(id, status); }, {0x01, 0, 20, 0x23}, 26},
+        {"notebook read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTNoteBook(id, notebook); }, FrameB(1, 0x1F)},
+        {"notebook write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTNoteBook(id, notebook); },
+         {0x01, 0, 64, 0x20}, 70},
+        {"outputs read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTOutputConfig(id, outputs); }, FrameB(1, 0x30)},
+        {"outputs write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTOutputConfig(id, outputs); },
+         {0x01, 0, 23, 0x31}, 29},
+        {"installation read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTInstallationBlock(id, block); },
+         FrameB(1, 0x28)},
+        {"installation write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTInstallationBlock(id, block); },
+         {0x01, 0, 32, 0x29}, 38},
+        // Monday 15 January 2024, 10:17:05: second, minute, hour, weekday, day, month, year.
+        {"time set", [&](CLinkManager& m, DWORD id) { return m.SetVKTTime(id); },
+         FrameB(1, 0x10, {0x05, 0x17, 0x10, 0x02, 0x15, 0x01, 0x24})},
+        {"time read", [&](CLinkManager& m, DWORD id) { return m.GetVKTTime(id, time); }, FrameB(1, 0x11)},
+        {"clock sync", [&](CLinkManager& m, DWORD id) { return BOOL(m.SyncVKTClock(id) == 0); },
+         FrameB(1, 0x12, {0x04, 0x01, 0x07})},
+        {"values", [&](CLinkManager& m, DWORD id) { return m.ReadVKTValues(id, values, 0x0013); },
+         FrameB(1, 0x3A, {0x00, 0x13})},
+        {"tariff read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTTariff(id, tariff); }, FrameB(1, 0x32)},
+        {"tariff write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTTariff(id, tariff); }, {0x01, 0, 8, 0x33}, 14},
+        {"meter reading", [&](CLinkManager& m, DWORD id) { return m.ReadVKTEnergyData(id, reading); },
+         FrameB(1, 0x34, {0x00})},
+        {"meter totals", [&](CLinkManager& m, DWORD id) { return m.ReadVKTEnergyTotals(id, totals, 42); },
+         FrameB(1, 0x34, {42})},
+        {"meter reset", [&](CLinkManager& m, DWORD id) { return m.ResetVKTEnergyMeter(id, 2); }, FrameB(1, 0x35, {0x02})},
+        {"profile status", [&](CLinkManager& m, DWORD id) { return m.ReadVKTProfileStatus(id, profiles, 1.0); },
+         FrameB(1, 0x36)},
+        {"profile reset", [&](CLinkManager& m, DWORD id) { return m.ResetVKTProfiles(id); }, FrameB(1, 0x38)},
+        {"profile day", [&](CLinkManager& m, DWORD id) { return m.WriteVKTProfileSettings(id, day); },
+         FrameB(1, 0x37, {15, 1})},
+    };
+    SimLine f;
+    f.StartLine({Instrument(Family::VKT, 1)}, 0, kPortKindVkt);
+    const DWORD id = f.OpenLink(1);
+    CheckRequests(f, id, cases, true);
+}
+
+class VKTTest : public ::testing::Test, public SimLine {
+protected:
+    void SetUp() override
+    {
+        StartLine({Instrument(Family::VKT, 1)}, 0, kPortKindVkt);
+        vkt = OpenLink(1);
+    }
+    template <class Fn>
+    void Instr(Fn&& fn)
+    {
+        line.WithInstrument(1, fn);
+    }
+
+    // Reads a record, changes one byte of its image, writes it and reads
+    // it back.
+    template <class Record, class Read, class Write>
+    void ExpectRoundTrip(Read read, Write write, int byte)
+    {
+        SCOPED_TRACE(byte);
+        Record record;
+        ASSERT_TRUE(read(record)) << Error(vkt).toStdString();
+        const std::vector<BYTE> before = Image(record);
+        std::vector<BYTE> image = before;
+        image[std::size_t(byte)] ^= 0x21;
+        record.FromRaw(image.data());
+        ASSERT_TRUE(write(record)) << Error(vkt).toStdString();
+        Record back;
+        ASSERT_TRUE(read(back));
+        EXPECT_EQ(Image(back), Image(record));
+        EXPECT_NE(Image(back), before);
+    }
+
+    DWORD vkt = 0;
+};
+
+TEST_F(VKTTest, WhatIsWrittenIsReadBack)
+{
+    ExpectRoundTrip<CVKTConfig>([&](CVKTConfig& r) { return manager.ReadVKTConfig(vkt, r); },
+                                [&](const CVKTConfig& r) { return manager.WriteVKTConfig(vkt, r); }, 2);
+    ExpectRoundTrip<CVKTNoteBook>([&](CVKTNoteBook& r) { return manager.ReadVKTNoteBook(vkt, r); },
+                                  [&](const CVKTNoteBook& r) { return manager.WriteVKTNoteBook(vkt, r); }, 40);
+    ExpectRoundTrip<CVKTOutputConfig>([&](CVKTOutputConfig& r) { return manager.ReadVKTOutputConfig(vkt, r); },
+                                      [&](const CVKTOutputConfig& r) { return manager.WriteVKTOutputConfig(vkt, r); }, 5);
+    ExpectRoundTrip<CVKTETarif>([&](CVKTETarif& r) { return manager.ReadVKTTariff(vkt, r); },
+                                [&](const CVKTETarif& r) { return manager.WriteVKTTariff(vkt, r); }, 0);
+
+    // The status write sends the archive description only.
+    CVKTStatus status;
+    ASSERT_TRUE(manager.ReadVKTStatus(vkt, status));
+    status.GetArch().SetStartTime(CTime(2024, 2, 1, 8, 0, 0), FALSE);
+    ASSERT_TRUE(manager.WriteVKTStatus(vkt, status));
+    CVKTStatus back;
+    ASSERT_TRUE(manager.ReadVKTStatus(vkt, back));
+    EXPECT_EQ(Image(back.GetArch()), Image(status.GetArch()));
+
+    BYTE block[CLink::kVKTInstallationBlockSize] = {'A', 'T', 'Z'};
+    ASSERT_TRUE(manager.WriteVKTInstallationBlock(vkt, block));
+    BYTE blockBack[CLink::kVKTInstallationBlockSize] = {};
+    ASSERT_TRUE(manager.ReadVKTInstallationBlock(vkt, blockBack));
+    EXPECT_TRUE(std::equal(std::begin(block), std::end(block), std::begin(blockBack)));
+
+    ASSERT_TRUE(manager.SetVKTTime(vkt));
+    CTime time;
+    ASSERT_TRUE(manager.GetVKTTime(vkt, time));
+    EXPECT_EQ(time, clock.CurrentTime());
+}
+
+TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
+{
+    CAktData values;
+    ASSERT_TRUE(manager.ReadVKTValues(vkt, values, 0x0013)) << Error(vkt).toStdString();
+    EXPECT_EQ(values.GetSelection(), 0x0013);
+    EXPECT_TRUE(values.HasVoltage(0, CAktData::Average));
+    EXPECT_TRUE(values.HasVoltage(1, CAktData::Average));
+    EXPECT_FALSE(values.HasVoltage(2, CAktData::Average));
+    EXPECT_DOUBLE_EQ(values.GetFrequency(CAktData::Average), 50.0);
+    EXPECT_EQ(values.GetWave(0), nullptr);
+
+    ASSERT_TRUE(manager.ReadVKTValues(vkt, values, 0x01F1)) << Error(vkt).toStdString();
+    EXPECT_NE(values.GetWave(0), nullptr);
+    EXPECT_FALSE(values.HasVoltage(1, CAktData::Average));
+    EXPECT_DOUBLE_EQ(values.GetFrequency(CAktData::Average), 50.0);
+
+    // Parts echoed that do not fit the reply's length leave the record alone.
+    Instr([](Instrument& i) {
+        i.SetCommand(0x3A, [](Instrument&, const sim::Frame&) {
+            sim::Bytes reply(2 + 9 + 40, 0);
+            reply[1] = 0x11; // one input, where the reply carries two
+            return sim::Response::Data(reply);
+        });
+    });
+    EXPECT_FALSE(manager.ReadVKTValues(vkt, values, 0x0013));
+    EXPECT_EQ(Error(vkt), linktest::kBadReply);
+    EXPECT_EQ(values.GetSelection(), 0x01F1);
+}
+
+TEST_F(VKTTest, EnergyMeterAndProfiles)
+{
+    CVKTEData totals;
+    ASSERT_TRUE(manager.ReadVKTEnergyTotals(vkt, totals, 7)) << Error(vkt).toStdString();
+    EXPECT_NE(totals.GetRegister(0, 0), 0.0);
+    ASSERT_TRUE(manager.ResetVKTEnergyMeter(vkt, 2));
+    CVKTEDataRec reading;
+    ASSERT_TRUE(manager.ReadVKTEnergyData(vkt, reading)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.ReadVKTEnergyTotals(vkt, totals, 7));
+    EXPECT_EQ(totals.GetRegister(0, 0), 0.0);
+    Instr([](Instrument& i) { EXPECT_EQ(i.lastEnergyReset, 2); });
+
+    CProfileStatus profiles;
+    ASSERT_TRUE(manager.ReadVKTProfileStatus(vkt, profiles, 1.0)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.WriteVKTProfileSettings(vkt, CTime(2023, 12, 31, 23, 0, 0)));
+    Instr([](Instrument& i) { EXPECT_EQ(i.blocks[0x37], (sim::Bytes{31, 12})); });
+    ASSERT_TRUE(manager.ResetVKTProfiles(vkt));
+    Instr([](Instrument& i) { EXPECT_EQ(i.profileResets, 1); });
+}
+
+TEST_F(VKTTest, AProbeOnALinkThatCannotBeReadiedFails)
+{
+    manager.Close(vkt);
+    CIden iden;
+    int address = 7;
+    EXPECT_FALSE(manager.ReadIdentificationProbe(vkt, iden, address));
+    EXPECT_EQ(address, 7);
+    EXPECT_EQ(Error(vkt), QStringLiteral("Zařízení nenalezeno."));
+}
+
+TEST_F(VKTTest, FailuresLeaveTheirTexts)
+{
+    CVKTConfig config;
+    CAktData values;
+    CVKTEDataRec reading;
+    CVKTEData totals;
+    CProfileStatus profiles;
+    CTime time;
+    const Faults badCrc{.badChecksum = true};
+    const Faults refused{.refusal = true};
+    auto readConfig = [&](CLinkManager& m, DWORD id) { return m.ReadVKTConfig(id, config); };
+    auto writeConfig = [&](CLinkManager& m, DWORD id) { return m.WriteVKTConfig(id, config); };
+    auto readReading = [&](CLinkManager& m, DWORD id) { return m.ReadVKTEnergyData(id, reading); };
+    auto readProfiles = [&](CLinkManager& m, DWORD id) { return m.ReadVKTProfileStatus(id, profiles, 1.0); };
+    CheckFailures(*this, vkt,
+                  {
+                      {"config CRC", badCrc, readConfig, linktest::kBadSum},
+                      {"values CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.ReadVKTValues(id, values, 0x11); },
+                       linktest::kBadAckSum},
+                      {"time CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.GetVKTTime(id, time); },
+                       linktest::kBadAckSum},
+                      {"write CRC", badCrc, writeConfig, linktest::kBadAckSum},
+                      {"write refused", refused, writeConfig, linktest::kRefused},
+                      {"profile reset CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.ResetVKTProfiles(id); },
+                       linktest::kBadSum},
+                      {"profile day CRC", badCrc,
+                       [&](CLinkManager& m, DWORD id) { return m.WriteVKTProfileSettings(id, CTime(2024, 3, 1, 0, 0, 0)); },
+                       linktest::kBadSum},
+                      // Reads that tell a refusal apart; the others take it for a wrong head.
+                      {"meter reading refused", refused, readReading, linktest::kRefused},
+                      {"meter totals refused", refused,
+                       [&](CLinkManager& m, DWORD id) { return m.ReadVKTEnergyTotals(id, totals, 1); }, linktest::kRefused},
+                      {"profile status refused", refused, readProfiles, linktest::kRefused},
+                      {"config refused", refused, readConfig, linktest::kBadReply},
+                      {"another address", Faults{.wrongAddress = true}, readReading, linktest::kBadReply},
+                  });
+}
+
+} // namespace
