@@ -76,7 +76,7 @@ std::unique_ptr<CArchivStream> CArchivData::OpenSettingsStream(int section, QStr
         || !ReadDwordFromStream(b, *stream))
         return nullptr;
     if (section == 1) {
-        if (!stream->Seek(std::int64_t(a), CArchivStream::Current))
+        if (stream->Seek(std::int64_t(a), CArchivStream::FromCurrent) < 0)
             return nullptr;
         length = b;
     } else {
@@ -111,37 +111,37 @@ std::unique_ptr<CArchivStream> CArchivData::OpenSettingsSection(int section, std
     if (size < 0)
         return fail();
     if (!ReadDwordFromStream(frame.nameLength, *stream)) {
-        if (!stream->Seek(0) || !WriteInitialContent(*stream))
+        if (!stream->SeekTo(0) || !WriteInitialContent(*stream))
             return fail();
     } else if (frame.LengthsAt() > size) {
         // The name runs past the end: the stream is rebuilt from scratch.
-        if (!stream->SetSize(0) || !stream->Seek(0) || !WriteInitialContent(*stream))
+        if (!stream->SetSize(0) || !stream->SeekTo(0) || !WriteInitialContent(*stream))
             return fail();
     } else {
-        stream->Seek(frame.LengthsAt());
+        stream->SeekTo(frame.LengthsAt());
         if (!ReadDwordFromStream(frame.sectionA, *stream) || !ReadDwordFromStream(frame.sectionB, *stream)
             || IsNegative(frame.sectionA) || IsNegative(frame.sectionB)) {
             frame.sectionA = frame.sectionB = 0;
-            if (!stream->SetSize(std::uint64_t(frame.LengthsAt())) || !stream->Seek(frame.LengthsAt())
+            if (!stream->SetSize(frame.LengthsAt()) || !stream->SeekTo(frame.LengthsAt())
                 || !WriteDwordToStream(0, *stream) || !WriteDwordToStream(0, *stream))
                 return fail();
         }
     }
-    if (!stream->Seek(0) || !ReadDwordFromStream(frame.nameLength, *stream))
+    if (!stream->SeekTo(0) || !ReadDwordFromStream(frame.nameLength, *stream))
         return fail();
 
     if (section == 1) {
-        if (!stream->Seek(frame.SectionsAt() + std::int64_t(frame.sectionA)))
+        if (!stream->SeekTo(frame.SectionsAt() + std::int64_t(frame.sectionA)))
             return fail();
         return stream;
     }
     if (frame.sectionB > 0) {
         QByteArray keep(qsizetype(frame.sectionB), '\0');
-        stream->Seek(frame.SectionsAt() + std::int64_t(frame.sectionA));
+        stream->SeekTo(frame.SectionsAt() + std::int64_t(frame.sectionA));
         if (stream->Read(keep.data(), keep.size()) == keep.size())
             saved = std::move(keep);
     }
-    if (!stream->SetSize(std::uint64_t(frame.SectionsAt())) || !stream->Seek(frame.SectionsAt()))
+    if (!stream->SetSize(frame.SectionsAt()) || !stream->SeekTo(frame.SectionsAt()))
         return fail();
     return stream;
 }
@@ -161,7 +161,7 @@ int CArchivData::CloseSettingsSection(std::unique_ptr<CArchivStream> stream, int
     };
     const std::int64_t end = stream->GetPosition();
     SettingsFrame frame;
-    if (!stream->Seek(0) || !ReadDwordFromStream(frame.nameLength, *stream) || !stream->Seek(frame.LengthsAt())
+    if (!stream->SeekTo(0) || !ReadDwordFromStream(frame.nameLength, *stream) || !stream->SeekTo(frame.LengthsAt())
         || !ReadDwordFromStream(frame.sectionA, *stream) || !ReadDwordFromStream(frame.sectionB, *stream))
         return fail();
     if (section == 0) {
@@ -171,14 +171,14 @@ int CArchivData::CloseSettingsSection(std::unique_ptr<CArchivStream> stream, int
     } else {
         frame.sectionB = DWORD(end - frame.SectionsAt() - std::int64_t(frame.sectionA));
     }
-    if (!stream->Seek(frame.LengthsAt()) || !WriteDwordToStream(frame.sectionA, *stream)
+    if (!stream->SeekTo(frame.LengthsAt()) || !WriteDwordToStream(frame.sectionA, *stream)
         || !WriteDwordToStream(frame.sectionB, *stream))
         return fail();
     if (section == 0 && saved) {
-        if (!stream->Seek(end) || stream->Write(saved->constData(), saved->size()) != saved->size())
+        if (!stream->SeekTo(end) || stream->Write(saved->constData(), saved->size()) != saved->size())
             return fail();
     } else if (section == 1) {
-        stream->SetSize(std::uint64_t(end)); // no stale tail after a shorter section
+        stream->SetSize(end); // no stale tail after a shorter section
     }
     stream.reset();
     saved.reset();

@@ -16,20 +16,20 @@ std::int64_t CArchivStream::Write(const void* data, std::int64_t size)
     return size;
 }
 
-bool CArchivStream::Seek(std::int64_t offset, Origin origin)
+std::int64_t CArchivStream::Seek(std::int64_t offset, Origin origin)
 {
     std::int64_t base = 0;
-    if (origin == Current) {
+    if (origin == FromCurrent) {
         base = m_position;
-    } else if (origin == End) {
+    } else if (origin == FromEnd) {
         base = GetSize();
         if (base < 0)
-            return false;
+            return -1;
     }
     if (base + offset < 0)
-        return false;
+        return -1;
     m_position = base + offset;
-    return true;
+    return m_position;
 }
 
 std::int64_t CArchivStream::GetSize()
@@ -37,7 +37,7 @@ std::int64_t CArchivStream::GetSize()
     return m_stream->Size();
 }
 
-bool CArchivStream::SetSize(std::uint64_t size)
+BOOL CArchivStream::SetSize(std::int64_t size)
 {
-    return m_stream->SetSize(size);
+    return size >= 0 && m_stream->SetSize(std::uint64_t(size)) ? TRUE : FALSE;
 }

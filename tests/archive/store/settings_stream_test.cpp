@@ -1,5 +1,6 @@
 #include "StoreTestSupport.h"
 
+#include "model/VKBexor.h"
 #include "platform/Cp1250.h"
 
 namespace storetest {
@@ -8,7 +9,7 @@ namespace {
 // A meter index that accepts a stream starting with "IDX".
 struct FakeMeterIndex {
     int reads = 0;
-    BOOL Read(IByteStream& stream)
+    BOOL Read(ISeekableByteStream& stream)
     {
         ++reads;
         char head[3] = {};
@@ -126,6 +127,28 @@ TEST_F(SettingsStreamTest, MeterStreamIsCreatedButNeverWipedWhenItsIndexIsBad)
     EXPECT_FALSE(stream);
     EXPECT_EQ(Raw("bexor"), QByteArray("damaged meter data"));
     EXPECT_EQ(m_data.GetErrorText(), QString::fromUtf8("Soubor je pravděpodobně poškozen."));
+}
+
+TEST_F(SettingsStreamTest, VKMeterIndexGoesThroughTheStream)
+{
+    CBexorIndex index;
+    std::unique_ptr<CArchivStream> stream;
+    ASSERT_EQ(m_data.OpenOrCreateBexorStream(stream, index), 1);
+    const CBexorEntry entry(CTime(2024, 3, 10, 10, 0, 0), std::vector<DWORD>(CVKEData::kCounters, 7).data());
+    CBexorBlock block;
+    ASSERT_TRUE(index.AppendBlock(*stream, entry.GetTime(), block, entry));
+    m_data.ReleaseStream(stream);
+
+    CBexorIndex again;
+    ASSERT_EQ(m_data.OpenBexorStream(stream, again), 1);
+    EXPECT_EQ(again.GetBlockCount(), 1);
+    m_data.ReleaseStream(stream);
+
+    const QByteArray whole = Raw("bexor");
+    SetRaw("bexor", whole.left(whole.size() - 2));
+    CBexorIndex damaged;
+    EXPECT_EQ(m_data.OpenOrCreateBexorStream(stream, damaged), 0);
+    EXPECT_EQ(Raw("bexor"), whole.left(whole.size() - 2));
 }
 
 } // namespace
