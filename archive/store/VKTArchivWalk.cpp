@@ -1,0 +1,652 @@
+// Reading side of the VKT archive: the loaded window, its record walk, value
+// rows, axis names and graph scales.
+#include "archive/store/VKTArchivData.h"
+
+#include "archive/store/VKTFormats.h"
+#include "model/QuantityNames.h"
+#include "model/ValueChecks.h"
+#include "platform/StringTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+using platform::CTime;
+
+namespace {
+
+constexpr int kAverage = CAktData::Average;
+const QString kNotConnected = QStringLiteral("-N-");
+const QString kNoValueText = QStringLiteral("--");
+const QString kZeroText = QStringLiteral("0.0");
+
+bool IsFixed(const CArchivRecord& r)
+{
+    return r.type == kRecordSettings || r.type == kRecordIden || r.type == kRecordStatus;
+}
+
+bool IsRow(const CArchivRecord& r)
+{
+    return r.IsData() || r.type == kRecordError;
+}
+
+const BYTE* Bytes(const CArchivRecord& r)
+{
+    return reinterpret_cast<const BYTE*>(r.data.constData());
+}
+
+// A fixed record whose payload is shorter than its image is not decoded; a
+// longer one is decoded from its first bytes.
+template <class T>
+std::optional<T> DecodeFixed(const CArchivRecord& r, std::uint8_t type, int imageSize)
+{
+    if (r.type != type || r.data.size() < imageSize)
+        return std::nullopt;
+    T value;
+    value.FromRaw(Bytes(r));
+    return value;
+}
+
+QString Name(int q)
+{
+    return VKTQuantityNames[std::size_t(q)].toString();
+}
+
+QStringList Names(int from, int to)
+{
+    QStringList names;
+    for (int q = from; q <= to; ++q)
+        names << Name(q);
+    return names;
+}
+
+} // namespace
+
+// ---- loaded window ---------------------------------------------------------------
+
+int CVKTArchivData::LoadWindow(int firstSlot, int blockCount, CTime start, int span)
+{
+    m_windowSlots.clear();
+    m_windowRowCounts.clear();
+    m_windowRecords.clear();
+    m_windowStart = start;
+    m_windowSpan = span;
+    m_windowFirstBlockStart = 0;
+    m_currentPos.reset();
+    m_currentIndex = 0;
+    if (!ReadHeader())
+        return 0;
+    std::vector<std::uint32_t> table;
+    {
+        std::lock_guard ring(ringLock);
+        if (header)
+            table = header->slotTable;
+    }
+    const int n = int(table.size());
+    if (n == 0 || firstSlot < 0 || firstSlot >= n)
+        return 0;
+    m_windowFirstBlockStart = table[std::size_t(firstSlot)];
+    const std::uint32_t end = std::uint32_t(std::int64_t(start.GetTime()) + span);
+    int ok = 1;
+    for (int b = 0; b < std::min(blockCount, n); ++b) {
+        const int slot = (firstSlot + b) % n;
+        if (table[std::size_t(slot)] == 0)
+            continue;
+        CArchivRecordList block;
+        if (!ReadBlock(slot, block))
+            ok = 0;
+        int rows = 0;
+        for (const CArchivRecord& r : block)
+            rows += IsRow(r) && r.time >= start.GetTime() && r.time <= end ? 1 : 0;
+        m_windowSlots.push_back(slot);
+        m_windowRowCounts.push_back(rows);
+        m_windowRecords.insert(m_windowRecords.end(), block.begin(), block.end());
+    }
+    return ok;
+}
+
+int CVKTArchivData::GetWindowRowCount() const
+{
+    int rows = 0;
+    for (int n : m_windowRowCounts)
+        rows += n;
+    return rows;
+}
+
+// ---- record walk -------------------------------------------------------------------
+
+void CVKTArchivData::TakeFixedRecord(const CArchivRecord& record)
+{
+    if (const auto config = DecodeFixed<CVKTConfig>(record, kRecordSettings, CVKTConfig::kImageSize))
+        ApplyRatios(RatiosOf(*config));
+    else if (const auto iden = DecodeFixed<CIden>(record, kRecordIden, CIden::kImageSize))
+        m_modelIndex = iden->GetVKTModelIndex();
+    else if (const auto status = DecodeFixed<CVKTStatus>(record, kRecordStatus, CVKTStatus::kImageSize))
+        m_walkStatus = *status;
+}
+
+bool CVKTArchivData::DecodeMeasurement(const CArchivRecord& record, const std::optional<CVKTStatus>& status,
+                                       CAktData& values, bool baseValid, bool withHarmonics)
+{
+    const BYTE* data = Bytes(record);
+    const int size = int(record.data.size());
+    const auto unpack = [&](CAktData& target, bool full) {
+        return (withHarmonics ? target.Unpack(data, size, full) : target.UnpackNoHarmonics(data, size, full)) > 0;
+    };
+    CAktData decoded;
+    bool ok = false;
+    switch (record.type) {
+    case kRecordFull:
+        // The program's own layout, whatever description came before.
+        ok = unpack(decoded, true);
+        break;
+    case kRecordChanged:
+        // Changes apply only to a record of the program's layout decoded before.
+        decoded = values;
+        ok = baseValid && !values.IsDescribed() && unpack(decoded, false);
+        break;
+    case kRecordVKT:
+        // The instrument's layout needs the description of a status record.
+        if (status) {
+            decoded.SetArchiveLayout(*status);
+            ok = unpack(decoded, true);
+        }
+        break;
+    default:
+        break;
+    }
+    values = ok ? std::move(decoded) : CAktData();
+    return ok;
+}
+
+int CVKTArchivData::FirstRecord()
+{
+    m_last = CAktData();
+    m_lastValid = false;
+    m_walkStatus.reset();
+    m_modelIndex = CIden::kUnknownModelIndex;
+    m_currentPos.reset();
+    m_currentIndex = 0;
+    int dataIndex = -1;
+    for (std::size_t pos = 0; pos < m_windowRecords.size(); ++pos) {
+        const CArchivRecord& r = m_windowRecords[pos];
+        if (IsFixed(r)) {
+            TakeFixedRecord(r);
+            continue;
+        }
+        if (!r.IsData())
+            continue;
+        ++dataIndex;
+        // Changes need the full record they follow.
+        if (r.type == kRecordChanged)
+            continue;
+        m_lastValid = DecodeMeasurement(r, m_walkStatus, m_last, m_lastValid, true);
+        m_currentIndex = dataIndex;
+        m_currentPos = pos;
+        m_currentTime = CTime(r.time);
+        return 1;
+    }
+    return 0;
+}
+
+int CVKTArchivData::NextRecord()
+{
+    for (std::size_t pos = m_currentPos ? *m_currentPos + 1 : 0; pos < m_windowRecords.size(); ++pos) {
+        const CArchivRecord& r = m_windowRecords[pos];
+        if (IsFixed(r)) {
+            TakeFixedRecord(r);
+            continue;
+        }
+        if (!r.IsData())
+            continue;
+        m_lastValid = DecodeMeasurement(r, m_walkStatus, m_last, m_lastValid, true);
+        m_currentIndex = m_currentPos ? m_currentIndex + 1 : 0;
+        m_currentPos = pos;
+        m_currentTime = CTime(r.time);
+        return 1;
+    }
+    return 0;
+}
+
+int CVKTArchivData::GetConfigAt(CVKTConfig& out) const
+{
+    if (m_currentPos) {
+        for (std::size_t pos = *m_currentPos + 1; pos-- > 0;) {
+            if (const auto c = DecodeFixed<CVKTConfig>(m_windowRecords[pos], kRecordSettings, CVKTConfig::kImageSize)) {
+                out = *c;
+                return 1;
+            }
+        }
+    }
+    for (const CArchivRecord& r : m_windowRecords) {
+        if (const auto c = DecodeFixed<CVKTConfig>(r, kRecordSettings, CVKTConfig::kImageSize)) {
+            out = *c;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CVKTArchivData::GetIdenAt(CIden& out) const
+{
+    if (!m_currentPos)
+        return 0;
+    for (std::size_t pos = *m_currentPos + 1; pos-- > 0;) {
+        if (const auto iden = DecodeFixed<CIden>(m_windowRecords[pos], kRecordIden, CIden::kImageSize)) {
+            out = *iden;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CVKTArchivData::GetStatusRecord(CVKTStatus& out) const
+{
+    for (const CArchivRecord& r : m_windowRecords) {
+        if (r.type == kRecordFull || r.type == kRecordChanged)
+            return 0;
+        if (const auto status = DecodeFixed<CVKTStatus>(r, kRecordStatus, CVKTStatus::kImageSize)) {
+            out = *status;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+CVKTArchivData::WindowTexts CVKTArchivData::GetWindowTexts() const
+{
+    WindowTexts texts;
+    {
+        std::lock_guard ring(ringLock);
+        if (header)
+            texts.fileName = header->name;
+    }
+    texts.windowStart = CTime(m_windowFirstBlockStart).Format(QStringLiteral("%d.%m %H:%M"));
+    texts.recordingStart = startTime.Format(QStringLiteral("%d.%m %H:%M"));
+    texts.currentTime = m_currentTime.Format(QStringLiteral("%d.%m %H:%M:%S"));
+    return texts;
+}
+
+// ---- rows -------------------------------------------------------------------------
+
+std::vector<QStringList> CVKTArchivData::GetRecordRows(int index, const Selection& selection, int& count,
+                                                       int& first, std::vector<int>* offsets)
+{
+    std::vector<QStringList> rows;
+    count = 0;
+    first = -1;
+    if (offsets)
+        offsets->clear();
+    int rowsBefore = 0;
+    std::size_t blockIndex = m_windowRowCounts.size();
+    for (std::size_t b = 0; b < m_windowRowCounts.size(); ++b) {
+        if (index < rowsBefore + m_windowRowCounts[b]) {
+            blockIndex = b;
+            break;
+        }
+        rowsBefore += m_windowRowCounts[b];
+    }
+    if (blockIndex == m_windowRowCounts.size())
+        return rows;
+    CArchivRecordList block;
+    ReadBlock(m_windowSlots[blockIndex], block);
+    int running = rowsBefore;
+
+    Ratios ratios = HeldRatios();
+    CAktData values;
+    bool valid = false;
+    std::optional<CVKTStatus> status;
+    const std::uint32_t start = m_windowStart.GetTime();
+    const std::uint32_t end = std::uint32_t(std::int64_t(start) + m_windowSpan);
+    for (const CArchivRecord& r : block) {
+        if (r.time > end)
+            break;
+        if (const auto config = DecodeFixed<CVKTConfig>(r, kRecordSettings, CVKTConfig::kImageSize))
+            ratios = RatiosOf(*config);
+        else if (const auto s = DecodeFixed<CVKTStatus>(r, kRecordStatus, CVKTStatus::kImageSize))
+            status = *s;
+        else if (r.IsData())
+            valid = DecodeMeasurement(r, status, values, valid, false);
+        if (!IsRow(r) || r.time < start)
+            continue;
+        if (running >= index - 3) {
+            if (offsets)
+                offsets->push_back(int(r.time - start));
+            if (first < 0)
+                first = running;
+            const bool withValues = r.type != kRecordError && valid;
+            rows.push_back(FormatRecordRow(selection, withValues ? &values : nullptr, CTime(r.time), ratios.i,
+                                           ratios.u, ratios.i4, ratios.u4, ratios.connection));
+            if (int(rows.size()) == kMaxRows)
+                break;
+        }
+        ++running;
+    }
+    count = int(rows.size());
+    return rows;
+}
+
+namespace {
+
+struct FormatSet {
+    QString format;
+    int multiplier;
+};
+
+// The sets of a channel: channels 1 to 3 take set A when the selection bit is
+// set, channel 4 the other one.
+FormatSet Pick(bool channelsUseA, int c, const QString& formatA, int multiplierA, const QString& formatB,
+               int multiplierB)
+{
+    const bool a = c == 3 ? !channelsUseA : channelsUseA;
+    return a ? FormatSet{formatA, multiplierA} : FormatSet{formatB, multiplierB};
+}
+
+} // namespace
+
+QStringList CVKTArchivData::FormatRecordRow(const Selection& selection, const CAktData* values, CTime time,
+                                            float currentRatio, float voltageRatio, float currentRatio4,
+                                            float voltageRatio4, int connectionType) const
+{
+    QStringList texts;
+    texts << time.Format(QStringLiteral("%d.%m %H:%M:%S"));
+    const GraphFormats& g = m_graph;
+    const auto voltageSet = [&g](int c) {
+        return Pick(g.selection & 0x01, c, g.voltageFormatA, g.voltageMultiplierA, g.voltageFormatB,
+                    g.voltageMultiplierB);
+    };
+    const auto currentSet = [&g](int c) {
+        return Pick(g.selection & 0x02, c, g.currentFormatA, g.currentMultiplierA, g.currentFormatB,
+                    g.currentMultiplierB);
+    };
+    const auto powerSet = [&g](int c) {
+        return Pick(g.selection & 0x04, c, g.powerFormatA, g.powerMultiplierA, g.powerFormatB, g.powerMultiplierB);
+    };
+    const auto scaled = [](double v, const FormatSet& set, bool overload) {
+        return (overload ? QStringLiteral("E") : QString()) + vkt::FormatValue(set.format, v / set.multiplier);
+    };
+    const auto fixed = [](double v, int decimals) { return QString::number(v, 'f', decimals); };
+
+    const int k = connectionType;
+    const BYTE over = values ? values->GetStatusA() : 0;
+    const BYTE zero = values ? values->GetStatusB() : 0;
+    const auto overU = [over](int c) { return (over & (0x01 << c)) != 0; };
+    const auto overI = [over](int c) { return (over & (0x10 << c)) != 0; };
+    const auto zeroU = [zero](int c) { return (zero & (0x01 << c)) != 0; };
+    const auto zeroI = [zero](int c) { return (zero & (0x10 << c)) != 0; };
+    const auto overPhase = [over](int c) { return (over & (0x11 << c)) != 0; };
+    const auto zeroPhase = [zero](int c) { return (zero & (0x11 << c)) != 0; };
+    const int inUse = k == 1 ? 0b011 : k == 4 ? 0b101 : 0b111;
+    const bool overInUse = (over & (inUse | (inUse << 4))) != 0;
+    // Channels the connection does not have.
+    const auto noChannel = [k](int c) { return (k == 0 && c > 0) || (k == 1 && c > 1) || (k != 5 && c == 3); };
+    const auto noPower = [k](int c) { return (k == 0 && c > 0) || (k == 1 && c == 2) || k == 4 || (k != 5 && c == 3); };
+    const auto noCos = [k, &noChannel](int c) { return noChannel(c) || k == 4; };
+    const auto ratioU = [&](int c) { return double(c == 3 ? voltageRatio4 : voltageRatio); };
+    const auto ratioI = [&](int c) { return double(c == 3 ? currentRatio4 : currentRatio); };
+
+    for (int q = 0; q < kQuantityCount; ++q) {
+        if (!selection[std::size_t(q)])
+            continue;
+        if (!values) {
+            texts << kNoValueText;
+            continue;
+        }
+        const CAktData& v = *values;
+        QString text;
+        if (q <= 3) {
+            const int c = q;
+            if (noChannel(c) || !v.HasVoltage(c, kAverage))
+                text = kNotConnected;
+            else if (zeroU(c))
+                text = kZeroText;
+            else
+                text = scaled(v.GetVoltage(c, kAverage) * ratioU(c), voltageSet(c), overU(c));
+        } else if (q <= 7) {
+            const int c = q - 4;
+            if (noChannel(c) || (k == 4 && c == 1) || !v.HasCurrent(c, kAverage))
+                text = kNotConnected;
+            else if (zeroI(c))
+                text = kZeroText;
+            else
+                text = scaled(v.GetCurrent(c, kAverage) * ratioI(c), currentSet(c), overI(c));
+        } else if (q <= 12 && q != 11) {
+            const int c = q == 12 ? 3 : q - 8;
+            if (noPower(c) || !v.HasActivePower(c, kAverage, 0) || !v.HasApparentPower(c, kAverage)) {
+                text = kNotConnected;
+            } else {
+                const double pf = v.GetPowerFactor(c, kAverage);
+                text = overPhase(c) || pf > 1.01 ? kNoValueText : fixed(pf, 2);
+            }
+        } else if (q == 11) {
+            if (!v.HasTotalPowerFactor(k, kAverage)) {
+                text = kNotConnected;
+            } else {
+                const double pf = v.GetTotalPowerFactor(k, kAverage);
+                text = pf > 1.01 || overInUse ? kNoValueText : fixed(pf, 2);
+            }
+        } else if (q == 13) {
+            text = v.HasFrequency(kAverage) ? fixed(v.GetFrequency(kAverage), 2) : kNotConnected;
+        } else if (q == 14) {
+            text = v.HasTemperature(kAverage) ? fixed(v.GetTemperature(kAverage), 2) : kNotConnected;
+        } else if (q <= 18) {
+            const int c = q - 15;
+            if (noCos(c) || !v.HasCosPhi(c)) {
+                text = kNotConnected;
+            } else if (overPhase(c) || zeroPhase(c)) {
+                text = kNoValueText;
+            } else {
+                const double phi = v.GetCosPhi(c);
+                const char* prefix = phi > 1.570795 ? "C-" : phi >= 0.0 ? "L+" : phi >= -1.570795 ? "C+" : "L-";
+                text = QLatin1String(prefix) + fixed(std::fabs(std::cos(phi)), 2);
+            }
+        } else if (q <= 21) {
+            const int j = q - 19;
+            const int other = (j + 1) % 3;
+            if (k == 0 || (k == 1 && j > 0) || !v.HasLineVoltage(j, kAverage))
+                text = kNotConnected;
+            else if (zeroU(j) && zeroU(other))
+                text = kZeroText;
+            else
+                text = scaled(v.GetLineVoltage(j, kAverage) * voltageRatio, voltageSet(0), overU(j) || overU(other));
+        } else if (q == 22) {
+            const double u = v.HasVoltageUnbalance(kAverage) ? v.GetVoltageUnbalance(kAverage) : kNoValue;
+            const CAktPhase* fourth = v.GetPhase(3);
+            if (k < 2 || !v.HasVoltageUnbalance(kAverage) || u >= CAktData::kNoUnbalance)
+                text = kNotConnected;
+            else if ((over & 0x07) || (fourth && fourth->lineVoltage == 0xFFFF))
+                text = kNoValueText;
+            else
+                text = fixed(u, 1);
+        } else if (q <= 37) {
+            const int kind = (q - 23) / 5; // 0 P, 1 Q, 2 S
+            const int slot = (q - 23) % 5;
+            if (slot == 3) {
+                const bool has = kind == 0   ? v.HasTotalActivePower(k, kAverage, 0)
+                                 : kind == 1 ? v.HasTotalReactivePower(k, kAverage, 0)
+                                             : v.HasTotalApparentPower(k, kAverage);
+                const double total = kind == 0   ? v.GetTotalActivePower(k, kAverage, 0)
+                                     : kind == 1 ? v.GetTotalReactivePower(k, kAverage, 0)
+                                                 : v.GetTotalApparentPower(k, kAverage);
+                text = overInUse || !has ? kNotConnected
+                                         : fixed(total * double(currentRatio) * double(voltageRatio), 2);
+            } else {
+                const int c = slot == 4 ? 3 : slot;
+                const bool has = kind == 0   ? v.HasActivePower(c, kAverage, 0)
+                                 : kind == 1 ? v.HasReactivePower(c, kAverage, 0)
+                                             : v.HasApparentPower(c, kAverage);
+                if (noPower(c) || !has) {
+                    text = kNotConnected;
+                } else if (zeroPhase(c)) {
+                    text = kZeroText;
+                } else {
+                    const double value = kind == 0   ? v.GetActivePower(c, kAverage, 0)
+                                         : kind == 1 ? v.GetReactivePower(c, kAverage, 0)
+                                                     : v.GetApparentPower(c, kAverage);
+                    text = scaled(value * ratioI(c) * ratioU(c), powerSet(c), overPhase(c));
+                }
+            }
+        } else if (q <= 41) {
+            const int c = q - 38;
+            if (noChannel(c) || !v.HasThdU(c, kAverage))
+                text = kNotConnected;
+            else
+                text = overU(c) || zeroU(c) ? kNoValueText : fixed(v.GetThdU(c, kAverage), 1);
+        } else {
+            const int c = q - 42;
+            if (noChannel(c) || (k == 4 && c == 1) || !v.HasThdI(c, kAverage))
+                text = kNotConnected;
+            else if (overI(c) || zeroI(c) || v.IsThdIMissing(c, kAverage))
+                text = kNoValueText;
+            else
+                text = fixed(v.GetThdI(c, kAverage), 1);
+        }
+        texts << text;
+    }
+    return texts;
+}
+
+// ---- axis names ------------------------------------------------------------------
+
+QStringList CVKTArchivData::GetAxisNames(const Selection& selection) const
+{
+    const GraphFormats& g = m_graph;
+    const auto multiplier = [](bool channelsUseA, int c, int a, int b) { return (c == 3 ? !channelsUseA : channelsUseA) ? a : b; };
+    QStringList names;
+    names << platform::LoadString(platform::IDS_TIME);
+    for (int q = 0; q < kQuantityCount; ++q) {
+        if (!selection[std::size_t(q)])
+            continue;
+        QString unit;
+        if (q <= 3 || (q >= 19 && q <= 21)) {
+            const int c = q <= 3 ? q : 0;
+            unit = vkt::VoltageUnit(multiplier(g.selection & 0x01, c, g.voltageMultiplierA, g.voltageMultiplierB));
+        } else if (q <= 7) {
+            unit = vkt::CurrentUnit(multiplier(g.selection & 0x02, q - 4, g.currentMultiplierA, g.currentMultiplierB));
+        } else if (q <= 12 || (q >= 15 && q <= 18) || q == 22) {
+            unit.clear();
+        } else if (q == 13) {
+            unit = QStringLiteral("Hz");
+        } else if (q == 14) {
+            unit = QStringLiteral("C");
+        } else if (q <= 37) {
+            static const char* const bases[] = {"W", "var", "VA"};
+            const QString base = QLatin1String(bases[(q - 23) / 5]);
+            const int slot = (q - 23) % 5;
+            // Three-phase totals are listed unscaled, so their unit is the base one.
+            unit = slot == 3 ? base
+                             : vkt::PowerUnit(base, multiplier(g.selection & 0x04, slot == 4 ? 3 : slot,
+                                                               g.powerMultiplierA, g.powerMultiplierB));
+        } else {
+            unit = QStringLiteral("%");
+        }
+        names << Name(q) + QStringLiteral(" [") + unit + QLatin1Char(']');
+    }
+    return names;
+}
+
+// ---- graph scales ------------------------------------------------------------------
+
+void CVKTArchivData::SetSeries(const QStringList& names, int category, double factor, const QString& unit,
+                               bool power, BOOL allowNegativePower)
+{
+    if (!m_series)
+        return;
+    double minimum = 0.0;
+    double maximum = 0.0;
+    if (!scaleCategories.GetEffectiveRange(category, kInstrumentType, minimum, maximum, factor))
+        return;
+    if (power && !allowNegativePower && minimum < 0.0)
+        minimum = 0.0;
+    for (const QString& name : names) {
+        m_series->SetSeriesText(name, unit);
+        m_series->SetSeriesScale(name, minimum, maximum);
+    }
+}
+
+void CVKTArchivData::SetVoltageSeries(float ratio, int multiplier)
+{
+    SetSeries(Names(0, 3) + Names(19, 21), 0, ratio, vkt::VoltageUnit(multiplier), false, TRUE);
+}
+
+void CVKTArchivData::SetCurrentSeries(float ratio, int multiplier)
+{
+    SetSeries(Names(4, 7), 1, ratio, vkt::CurrentUnit(multiplier), false, TRUE);
+}
+
+void CVKTArchivData::SetPowerSeries(float ratio, int multiplier, BOOL allowNegativePower)
+{
+    const QString unit = multiplier == 1      ? QStringLiteral("W,...")
+                         : multiplier == 1000 ? QStringLiteral("kW,...")
+                                              : QStringLiteral("MW,...");
+    SetSeries(Names(23, 37), 4, ratio, unit, true, allowNegativePower);
+}
+
+void CVKTArchivData::ChooseGraphFormats(float vt, float vt4, float ct, float ct4, float pa, float pb)
+{
+    GraphFormats& g = m_graph;
+    g.selection = 0;
+    ChooseVoltageFormat(std::max(vt, vt4), g.voltageFormatA, g.voltageMultiplierA);
+    if (vt4 < vt)
+        g.selection |= 0x01;
+    ChooseVoltageFormat(vt4 < vt ? vt4 : vt, g.voltageFormatB, g.voltageMultiplierB);
+    ChooseCurrentFormat(std::max(ct, ct4), g.currentFormatA, g.currentMultiplierA);
+    ChooseCurrentFormat(ct, g.currentFormatB, g.currentMultiplierB);
+    ChoosePowerFormat(std::max(pa, pb), g.powerFormatA, g.powerMultiplierA);
+    if (pa < pb)
+        g.selection |= 0x04;
+    ChoosePowerFormat(pa < pb ? pb : pa, g.powerFormatB, g.powerMultiplierB);
+}
+
+void CVKTArchivData::UpdateSeriesScales(BOOL allowNegativePower)
+{
+    const Ratios held = HeldRatios();
+    float vt = held.u;
+    float vt4 = held.u4;
+    float ct = held.i;
+    float ct4 = held.i4;
+    float pa = vt * ct;
+    float pb = vt4 * ct4;
+    for (const CArchivRecord& r : m_windowRecords) {
+        const auto config = DecodeFixed<CVKTConfig>(r, kRecordSettings, CVKTConfig::kImageSize);
+        if (!config)
+            continue;
+        const Ratios s = RatiosOf(*config);
+        vt = std::max(vt, s.u);
+        vt4 = std::max(vt4, s.u4);
+        ct = std::max(ct, s.i);
+        ct4 = std::max(ct4, s.i4);
+        pa = std::max(pa, s.u * s.i);
+        pb = std::max(pb, s.u4 * s.i4);
+    }
+    ChooseGraphFormats(vt, vt4, ct, ct4, pa, pb);
+    SetVoltageSeries(vt, m_graph.voltageMultiplierA);
+    SetCurrentSeries(ct, m_graph.currentMultiplierA);
+    SetPowerSeries(pa, m_graph.powerMultiplierA, allowNegativePower);
+}
+
+int CVKTArchivData::RescaleSeries(bool voltage, BOOL allowNegativePower)
+{
+    std::lock_guard lock(m_settingsLock);
+    bool& changed = voltage ? m_voltageScaleChanged : m_currentScaleChanged;
+    if (!changed)
+        return 0;
+    changed = false;
+    const float u = std::max(m_ratioU, m_ratioU4);
+    const float i = std::max(m_ratioI, m_ratioI4);
+    if (voltage)
+        SetVoltageSeries(u, m_voltageMultiplier);
+    else
+        SetCurrentSeries(i, m_currentMultiplier);
+    SetPowerSeries(u * i, m_powerMultiplier, allowNegativePower);
+    return 1;
+}
+
+int CVKTArchivData::RescaleCurrentSeries(BOOL allowNegativePower)
+{
+    return RescaleSeries(false, allowNegativePower);
+}
+
+int CVKTArchivData::RescaleVoltageSeries(BOOL allowNegativePower)
+{
+    return RescaleSeries(true, allowNegativePower);
+}
