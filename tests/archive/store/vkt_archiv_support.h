@@ -5,8 +5,20 @@
 #include "archive/store/VKTArchivData.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <map>
+#include <ostream>
+
+// Readable failures for the texts the tests compare.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* os)
+{
+    *os << '{' << texts.join(QStringLiteral(" | ")).toStdString() << '}';
+}
 
 namespace storetest::vkt {
 
