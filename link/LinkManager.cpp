@@ -139,6 +139,24 @@ BOOL CLinkManager::Open(DWORD id, const QString& portName, WORD address, const Q
         lineLock = std::unique_lock<std::mutex>(modem->LineLock());
     AllLocks locks(*this);
 
+    if (modem) {
+        bool connected = false;
+        {
+            std::lock_guard state(modem->StateLock());
+            connected = modem->GetLineState() == IModemPort::kConnected;
+        }
+        // A line whose call has ended leaves its links without a port: they
+        // wait for the next dial rather than share a dead one.
+        if (!connected) {
+            for (const auto& other : m_links) {
+                if (other->m_modem == modem && other->m_port) {
+                    FreePortSlot(*other);
+                    other->m_port.reset();
+                }
+            }
+        }
+    }
+
     CLink* peer = nullptr;
     for (const auto& other : m_links) {
         if (other->GetId() != id && other->m_portName == portName && other->m_port) {
@@ -197,9 +215,14 @@ BOOL CLinkManager::Open(DWORD id, const QString& portName, WORD address, const Q
         result = modem->Dial(*link, number);
         locks.lock();
         if (result && link->m_port) {
+            // One port, one lock: the others take the slot with the port.
+            if (link->m_portIndex == CLink::kFreePortIndex)
+                TakePortSlot(*link);
             for (const auto& other : m_links) {
-                if (other != link && other->m_portName == portName && other->m_openFlag)
+                if (other != link && other->m_portName == portName && other->m_openFlag) {
                     other->m_port = link->m_port;
+                    other->m_portIndex = link->m_portIndex;
+                }
             }
         }
     }

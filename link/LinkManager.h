@@ -2,6 +2,7 @@
 
 #include "link/Link.h"
 #include "link/LinkClock.h"
+#include "link/ModemStatus.h"
 #include "link/PortList.h"
 #include "link/SerialPort.h"
 
@@ -13,6 +14,7 @@
 #include <mutex>
 #include <vector>
 
+class CModemPort;
 
 // All traffic with the instruments. One link per configured instrument,
 // handed out by id; one open port per port name however many instruments
@@ -48,6 +50,15 @@ public:
     BOOL IsModemLink(DWORD id);
     BOOL IsLinkKind3(DWORD id);
     int GetPortRetryCount(const QString& portName);
+
+    // Modem lines (ModemManager.cpp).
+    // New retry count and connect flag of the line named `lineName`.
+    void ApplyModemSettings(const QString& lineName, int retryCount, int connectFlag);
+    // The line's fields and the number of links using it.
+    ModemLineState GetModemState(CModemPort& modem);
+    void ResetModemCounters(CModemPort& modem);
+    // Ends the line's call (the connection dialog's button).
+    void HangUpModem(CModemPort& modem);
 
     BOOL ReadIdentification(DWORD id, CIden& iden);
     // Success with the learnt address on the analyser's own port, success

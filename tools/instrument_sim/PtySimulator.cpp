@@ -26,6 +26,13 @@ Instrument& PtySimulator::AddInstrument(const Instrument& instrument)
     return *m_instruments.back();
 }
 
+void PtySimulator::UseModem(const ModemScript& script)
+{
+    std::lock_guard lock(m_lock);
+    m_modem = std::make_unique<HayesModem>();
+    m_modem->script = script;
+}
+
 bool PtySimulator::Start(std::string& error)
 {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -155,6 +162,12 @@ void PtySimulator::Serve(const Frame& frame)
 
 bool PtySimulator::Send(const Bytes& line, const Faults& faults)
 {
+    {
+        // Without a call the instruments' replies do not reach the program.
+        std::lock_guard lock(m_lock);
+        if (m_modem && !m_modem->InDataMode())
+            return true;
+    }
     if (faults.closeLine) {
         ::close(m_slave);
         ::close(m_master);
@@ -171,6 +184,38 @@ bool PtySimulator::Send(const Bytes& line, const Faults& faults)
     return true;
 }
 
+void PtySimulator::FeedModem(const std::uint8_t* p, std::size_t n, FrameParser& parser)
+{
+    const auto now = FrameParser::Clock::now();
+    Bytes toProgram;
+    Bytes data;
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_modem) {
+            data.assign(p, p + n);
+        } else {
+            m_modem->Feed(p, n, now, toProgram, data);
+        }
+    }
+    if (!toProgram.empty())
+        WriteAll(toProgram);
+    if (!data.empty())
+        parser.Feed(data.data(), data.size(), now);
+}
+
+void PtySimulator::TickModem()
+{
+    Bytes toProgram;
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_modem)
+            return;
+        m_modem->Tick(FrameParser::Clock::now(), toProgram);
+    }
+    if (!toProgram.empty())
+        WriteAll(toProgram);
+}
+
 void PtySimulator::Run()
 {
     FrameParser parser;
@@ -182,12 +227,13 @@ void PtySimulator::Run()
         if (r > 0 && (p.revents & POLLIN)) {
             const ssize_t n = ::read(m_master, chunk, sizeof chunk);
             if (n > 0)
-                parser.Feed(chunk, std::size_t(n), now);
+                FeedModem(chunk, std::size_t(n), parser);
         } else if (r > 0 && (p.revents & (POLLHUP | POLLERR))) {
             // Nobody on the far end right now (our own end keeps it open,
             // so this is rare): do not spin.
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
+        TickModem();
         while (auto frame = parser.Next(now)) {
             Serve(*frame);
             if (m_master < 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/instrument_sim/SimInstrument.h"
+#include "tools/instrument_sim/SimModem.h"
 #include "tools/instrument_sim/SimWire.h"
 
 #include <atomic>
@@ -25,6 +26,19 @@ public:
 
     // Before Start.
     Instrument& AddInstrument(const Instrument& instrument);
+    // Puts a Hayes modem in front of the instruments: the program dials
+    // before it reaches them.
+    void UseModem(const ModemScript& script = ModemScript{});
+
+    // Runs `fn` on the modem with the line's lock held (to change its script
+    // or look at what it was told).
+    template <class Fn>
+    void WithModem(Fn&& fn)
+    {
+        std::lock_guard lock(m_lock);
+        if (m_modem)
+            fn(*m_modem);
+    }
 
     // Opens the pseudo-terminal and starts answering; false with `error`.
     bool Start(std::string& error);
@@ -64,12 +78,17 @@ private:
     bool Send(const Bytes& line, const Faults& faults);
     bool WriteAll(const Bytes& bytes);
     void SleepUnlessStopped(int ms);
+    // The program's bytes through the modem (when there is one) on to the
+    // instruments' parser.
+    void FeedModem(const std::uint8_t* p, std::size_t n, FrameParser& parser);
+    void TickModem();
 
     std::mutex m_lock;
     std::vector<std::unique_ptr<Instrument>> m_instruments;
     Faults m_faults;
     int m_faultReplies = 0;
     int m_faultSkip = 0;
+    std::unique_ptr<HayesModem> m_modem;
 
     int m_master = -1;
     int m_slave = -1; // kept open so that the line stays up between users

@@ -3,6 +3,7 @@
 //
 //   instrument_sim --family vkt --address 1 [--format A|B] [--version N]
 //                  [--archive CAPACITY:SIZE:COUNT] [fault...]
+//                  [--modem [--dial-answer ANSWER] [--guard MS]]
 //
 // prints the path of the line to open as the port, then answers until
 // interrupted (or until its standard input closes, with --stdin).
@@ -35,9 +36,32 @@ int Usage()
                  "                      [--version N] [--archive CAPACITY:SIZE:COUNT]\n"
                  "                      [--silence] [--late MS] [--stray N] [--bad-sum] [--wrong-address]\n"
                  "                      [--refuse] [--extra N] [--close] [--fault-replies N] [--stdin]\n"
+                 "                      [--modem [--dial-answer connect|busy|no-carrier|no-dialtone|no-answer|error|silence]\n"
+                 "                               [--guard MS]]\n"
                  "Faults apply to the first --fault-replies replies (default: all).\n"
-                 "--archive writes COUNT records of SIZE bytes into a ring of CAPACITY records.\n");
+                 "--archive writes COUNT records of SIZE bytes into a ring of CAPACITY records.\n"
+                 "--modem puts a Hayes modem in front of the instrument: dial it (ATD) to reach it.\n");
     return 2;
+}
+
+bool ParseDialAnswer(const std::string& name, sim::DialAnswer& answer)
+{
+    static const struct {
+        const char* name;
+        sim::DialAnswer answer;
+    } kAnswers[] = {
+        {"connect", sim::DialAnswer::Connect},       {"busy", sim::DialAnswer::Busy},
+        {"no-carrier", sim::DialAnswer::NoCarrier},  {"no-dialtone", sim::DialAnswer::NoDialtone},
+        {"no-answer", sim::DialAnswer::NoAnswer},    {"error", sim::DialAnswer::Error},
+        {"silence", sim::DialAnswer::Silence},
+    };
+    for (const auto& a : kAnswers) {
+        if (name == a.name) {
+            answer = a.answer;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -53,6 +77,8 @@ int main(int argc, char** argv)
     bool watchStdin = false;
     int version = -1;
     unsigned long capacity = 0, recordSize = 0, records = 0;
+    bool modem = false;
+    sim::ModemScript script;
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -107,6 +133,15 @@ int main(int argc, char** argv)
         } else if (arg == "--fault-replies") {
             if (!number(faultReplies))
                 return Usage();
+        } else if (arg == "--modem") {
+            modem = true;
+        } else if (arg == "--dial-answer") {
+            const char* v = value();
+            if (!v || !ParseDialAnswer(v, script.answer))
+                return Usage();
+        } else if (arg == "--guard") {
+            if (!number(script.guardMs) || script.guardMs < 0)
+                return Usage();
         } else if (arg == "--stdin") {
             watchStdin = true;
         } else {
@@ -131,6 +166,8 @@ int main(int argc, char** argv)
         instrument.FillArchive(0, capacity, recordSize, records);
     sim::PtySimulator line;
     line.AddInstrument(instrument);
+    if (modem)
+        line.UseModem(script);
     line.SetFaults(faults, faultReplies);
     std::string error;
     if (!line.Start(error)) {

@@ -1,0 +1,128 @@
+// The stored values of the modem lines, their entries in the port list and
+// the texts of the connection dialog.
+#include "ModemTestSupport.h"
+
+#include "link/ModemSettings.h"
+#include "platform/Settings.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+TEST(ModemSettings, LinesAreListedWithTheirValuesAndTheTotalsAreSaved)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    platform::Settings settings(dir.filePath(QStringLiteral("qorin01.ini")));
+    ModemLineSettings stored;
+    stored.baud = 19200;
+    stored.retryCount = 3;
+    stored.totalKB = 70000;
+    stored.totalSeconds = 123456;
+    stored.connectFlag = 1;
+    WriteModemLineSettings(settings, QStringLiteral("USB Modem (ttyACM0)"), stored);
+
+    CPortList ports([] { return std::vector<CSerialPortInfo>{}; }, [](const QString&, int d) { return d; });
+    std::vector<std::unique_ptr<CModemPort>> owned;
+    modemtest::SteppingClock clock;
+    ModemServices services;
+    services.clock = &clock;
+    const ModemLineSource source = [] {
+        return std::vector<ModemLineInfo>{{QStringLiteral("USB Modem (ttyACM0)"), QStringLiteral("ttyACM0")},
+                                          {QStringLiteral("Modem 2"), QStringLiteral("/dev/ttyS7")}};
+    };
+    EnumerateModemLines(ports, false, owned, services, settings, source);
+    ASSERT_EQ(owned.size(), 2u);
+    EnumerateModemLines(ports, true, owned, services, settings, source);
+    EXPECT_EQ(owned.size(), 2u); // a refresh skips the lines already listed
+
+    CPortEntry entry;
+    ASSERT_TRUE(ports.Find(QStringLiteral("USB Modem (ttyACM0)"), entry));
+    EXPECT_EQ(entry.kind, kPortKindModem);
+    EXPECT_EQ(entry.description, QStringLiteral("modem"));
+    EXPECT_EQ(entry.baud, 19200);
+    auto* modem = dynamic_cast<CModemPort*>(entry.modem);
+    ASSERT_NE(modem, nullptr);
+    EXPECT_EQ(modem->GetDevicePath(), QStringLiteral("ttyACM0"));
+    {
+        std::lock_guard lock(modem->StateLock());
+        const ModemLineState s = modem->Snapshot();
+        EXPECT_EQ(s.retryCount, 3);
+        EXPECT_EQ(s.totalKB, DWORD(70000));
+        EXPECT_EQ(s.totalSeconds, DWORD(123456));
+        EXPECT_EQ(s.connectFlag, 1);
+        EXPECT_TRUE(s.wanted); // the connect flag is the first wanted flag
+        EXPECT_EQ(s.lineState, IModemPort::kIdle);
+    }
+    // Nothing stored: the defaults.
+    ASSERT_TRUE(ports.Find(QStringLiteral("Modem 2"), entry));
+    EXPECT_EQ(entry.baud, 9600);
+    {
+        auto* other = dynamic_cast<CModemPort*>(entry.modem);
+        ASSERT_NE(other, nullptr);
+        std::lock_guard lock(other->StateLock());
+        EXPECT_EQ(other->GetRetryCount(), 0);
+        EXPECT_EQ(other->GetConnectFlag(), 0);
+    }
+
+    // The manager hands new values to the line; the counters reset.
+    CLinkManager manager(ports, clock);
+    manager.ApplyModemSettings(QStringLiteral("USB Modem (ttyACM0)"), 4, 0);
+    clock.wall += 10;
+    manager.ResetModemCounters(*modem);
+    const ModemLineState reset = manager.GetModemState(*modem);
+    EXPECT_EQ(reset.retryCount, 4);
+    EXPECT_EQ(reset.connectFlag, 0);
+    EXPECT_EQ(reset.totalKB, DWORD(0));
+    EXPECT_FALSE(reset.wanted);
+    EXPECT_EQ(reset.connectTime.GetTime(), clock.wall.load());
+    EXPECT_EQ(manager.GetPortRetryCount(QStringLiteral("USB Modem (ttyACM0)")), 4);
+
+    // Only the totals are written at exit; the rest is the settings page's.
+    {
+        std::lock_guard lock(modem->StateLock());
+        modem->AddBytes(5);
+    }
+    SaveModemSettings(ports, settings);
+    const ModemLineSettings back = ReadModemLineSettings(settings, QStringLiteral("USB Modem (ttyACM0)"));
+    EXPECT_EQ(back.totalKB, DWORD(0));
+    EXPECT_EQ(back.totalSeconds, DWORD(0));
+    EXPECT_EQ(back.baud, 19200);
+    EXPECT_EQ(back.retryCount, 3);
+    EXPECT_EQ(back.connectFlag, 1);
+    EXPECT_TRUE(settings.Contains("modemy", QStringLiteral("Modem 2_pc")));
+    EXPECT_TRUE(settings.Contains("modemy", QStringLiteral("Modem 2_dc")));
+    EXPECT_FALSE(settings.Contains("modemy", QStringLiteral("Modem 2_r")));
+}
+
+TEST(ModemSettings, ConnectionDialogTexts)
+{
+    const CTime now(2024, 3, 1, 12, 0, 0);
+    ModemLineState state;
+    state.totalKB = 12;
+    state.totalSeconds = 90061;
+    state.links = 2;
+
+    ModemStateTexts texts = DescribeModemState(state, now);
+    EXPECT_EQ(texts.state, QStringLiteral("Modem není spojen - není požadován."));
+    EXPECT_EQ(texts.callAmount, QStringLiteral("--"));
+    EXPECT_EQ(texts.callDuration, QStringLiteral("--"));
+    EXPECT_EQ(texts.totalAmount, QStringLiteral("12 kB"));
+    EXPECT_EQ(texts.totalDuration, QStringLiteral("25 hodin,1 minut,1 sekund"));
+    EXPECT_EQ(texts.links, QStringLiteral("2"));
+
+    state.lineState = IModemPort::kConnected;
+    state.bytes = 1536;
+    state.connectTime = CTime(now.GetTime() - 3725);
+    texts = DescribeModemState(state, now);
+    EXPECT_EQ(texts.state, QStringLiteral("Modem je spojen."));
+    EXPECT_EQ(texts.callAmount, QStringLiteral("2 kB"));
+    EXPECT_EQ(texts.callDuration, QStringLiteral("1 h,2 m,5 s"));
+
+    state.lineState = IModemPort::kDialling;
+    EXPECT_EQ(DescribeModemState(state, now).state, QStringLiteral("Navazuje se spojení."));
+    state.lineState = IModemPort::kFailed;
+    EXPECT_EQ(DescribeModemState(state, now).state, QStringLiteral("Modem není spojen - Chyba."));
+}
+
+} // namespace
