@@ -120,6 +120,8 @@ TEST_F(VKTWalkTest, RecordedMeasurementsWalkBackWithTheirSettings)
     CIden idenAt;
     ASSERT_EQ(reader.GetIdenAt(idenAt), 1);
     EXPECT_EQ(idenAt.number, 4711);
+    EXPECT_EQ(reader.GetModelIndex(), iden.GetVKTModelIndex());
+    EXPECT_EQ(reader.GetArchiveFileName(), QStringLiteral("hala"));
     CVKTStatus status;
     EXPECT_EQ(reader.GetStatusRecord(status), 0);
 
@@ -214,6 +216,9 @@ TEST_F(VKTWalkTest, SettingsInForceFallBackToTheFirstOfTheWindow)
     recorder.Queue(Tick(), kRecordChanged, a.PackDifference(a));
     WriteBlock();
     OpenReader();
+    // The graph formats follow the largest ratios of the window, walked or not.
+    reader.UpdateSeriesScales(TRUE);
+    EXPECT_EQ(reader.GetAxisNames(Select({Q("U1")})), (QStringList{"Čas", "U1 [kV]"}));
 
     ASSERT_EQ(reader.FirstRecord(), 1);
     CVKTConfig config;

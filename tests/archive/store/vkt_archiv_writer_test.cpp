@@ -1,6 +1,7 @@
 #include "vkt_archiv_support.h"
 
 #include <bit>
+#include <thread>
 
 namespace storetest::vkt {
 namespace {
@@ -211,6 +212,37 @@ TEST_F(VKTWriterTest, PeriodChangeStartsTheNewFileWithTheCompletedBlockOnly)
     // Slot 1 collects; no other slot claims a block.
     for (std::size_t s = 2; s < table.size(); ++s)
         EXPECT_EQ(table[s], 0u) << s;
+}
+
+TEST_F(VKTWriterTest, ViewsReadWhileTheMeasurementThreadWrites)
+{
+    constexpr int kRounds = 200;
+    std::thread measurement([this] {
+        for (int i = 0; i < kRounds; ++i) {
+            store.AddConfigRecord(MakeConfig(WORD(1 + i % 3), 5, i % 2 ? CVKTConfig::FourPhase : CVKTConfig::Star));
+            store.AddMeasurementRecord(MakeValues(i % 7 ? 0x1F : 0x17, i));
+        }
+    });
+    for (int i = 0; i < kRounds; ++i) {
+        CAktData latest;
+        int fresh = 0;
+        store.GetLatestData(latest, fresh);
+        float ratio = 0;
+        float ratio4 = 0;
+        QString format;
+        int multiplier = 0;
+        store.GetScaleU(ratio, ratio4, format, multiplier);
+        EXPECT_FALSE(format.isEmpty());
+        store.RescaleVoltageSeries(TRUE);
+    }
+    measurement.join();
+    EXPECT_EQ(store.GetBlockRecordCount(), kRounds);
+    EXPECT_EQ(int(store.Current().size()), 2 * kRounds);
+    CAktData latest;
+    int fresh = 0;
+    store.GetLatestData(latest, fresh);
+    EXPECT_EQ(fresh, 1);
+    EXPECT_EQ(latest.PackFull(), MakeValues(0x1F, kRounds - 1).PackFull());
 }
 
 } // namespace
