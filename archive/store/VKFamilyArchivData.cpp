@@ -326,8 +326,9 @@ QStringList CVKFamilyArchivData::ColumnAxisNames(const int* selection) const
 void CVKFamilyArchivData::SetSeries(const QString& name, const QString& unit, int category, double factor,
                                     bool clampNegative)
 {
-    if (!m_series || !m_series->GetSeriesText(name, unit))
+    if (!m_series)
         return;
+    m_series->SetSeriesText(name, unit);
     double minimum = 0, maximum = 0;
     if (!scaleCategories.GetEffectiveRange(category, kScaleType, minimum, maximum, factor))
         return;

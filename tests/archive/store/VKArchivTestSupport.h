@@ -93,20 +93,20 @@ inline std::vector<int> AllColumns(int count)
     return std::vector<int>(std::size_t(count), 1);
 }
 
-// Records the unit texts and ranges the store gives the series it knows.
+// Series registered under a few names: keeps the unit texts and ranges
+// given to them and passes over every other name.
 class FakeSeries : public IArchivSeriesRegistry {
 public:
     explicit FakeSeries(QStringList names) : m_names(std::move(names)) {}
-    bool GetSeriesText(const QString& name, const QString& unit) override
+    void SetSeriesText(const QString& name, const QString& text) override
     {
-        if (!m_names.contains(name))
-            return false;
-        units[name] = unit;
-        return true;
+        if (m_names.contains(name))
+            units[name] = text;
     }
     void SetSeriesScale(const QString& name, double minimum, double maximum) override
     {
-        ranges[name] = {minimum, maximum};
+        if (m_names.contains(name))
+            ranges[name] = {minimum, maximum};
     }
 
     QMap<QString, QString> units;
