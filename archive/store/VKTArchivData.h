@@ -67,7 +67,8 @@ public:
     QString GetArchiveFileName() const { return GetBaseTitle(Extension()); }
     QString GetArchiveTitle() const { return GetPeriodTitle(Extension()); }
 
-    // ---- loaded window and record walk (the document's thread)
+    // ---- loaded window and record walk (the document's thread, on an object
+    // of its own: the recording object's header must not be read over)
     // Reads the header and `blockCount` blocks from `firstSlot` on (modulo the
     // ring) for the window [start, start + span]. 0 when the header or a block
     // could not be read whole (what was read stays, with an error record).

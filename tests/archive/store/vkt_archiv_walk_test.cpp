@@ -352,6 +352,12 @@ TEST_F(VKTRowTextTest, FlagsAndAnglesMarkTheirTexts)
     v.SetStatusB(0x05); // voltages 1 and 3 zero: U3,1 (channels 3 and 1) is zero
     EXPECT_EQ(Row(&v, {"U2,3"}, 2), QStringList{"0.0"});
 
+    // A current THD the instrument could not give is no number.
+    v.SetStatusA(0);
+    v.SetStatusB(0);
+    v.GetPhase(0)->thdI = 0xFFFF;
+    EXPECT_EQ(Row(&v, {"THDI1", "THDI2"}, 2), (QStringList{"--", "8.0"}));
+
     // Without values every quantity is "--".
     EXPECT_EQ(Row(nullptr, {"U1", "3P", "T"}, 2), (QStringList{"--", "--", "--"}));
 }
