@@ -46,12 +46,12 @@ protected:
         ASSERT_EQ(m_writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
     }
     // A reader over the whole written file.
-    void OpenReader(Reader<CVKArchivData>& reader)
+    void OpenReader(Reader<CVKArchivData>& reader, int loaded = 1)
     {
         Prepare(reader);
         ASSERT_EQ(reader.Open(Path(QStringLiteral("hala.vk"))), 1);
         ASSERT_EQ(reader.ReadHeader(), 1);
-        ASSERT_EQ(reader.Window().Load(reader, reader.WrittenSlots(), m_windowStart, 86400), 1);
+        ASSERT_EQ(reader.Window().Load(reader, reader.WrittenSlots(), m_windowStart, 86400), loaded);
     }
 
     Reader<CVKArchivData> m_writer;
@@ -143,6 +143,46 @@ TEST_F(VKWalkTest, RowsStartThreeBeforeTheAskedRowAcrossBlocks)
     rows = reader.GetRecordRows(40, all.data(), count, first, nullptr);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(first, -1);
+}
+
+// A block that cannot be read leaves a gap: one row that says so, and the
+// blocks after it read as they were written.
+TEST_F(VKWalkTest, UnreadableBlockIsAGapAndTheNextBlockReadsWhole)
+{
+    WriteBlock(0, 10, VKConfig(100, 1));
+    WriteBlock(10, 10, VKConfig(100, 1));
+    WriteBlock(20, 10, VKConfig(100, 1));
+    Reader<CVKArchivData> probe;
+    OpenReader(probe);
+    const std::string lost = archive::SlotStreamName(probe.WrittenSlots()[1]);
+    m_provider->FailWhen([lost](const std::string& op, const std::string& name) { return op == "read" && name == lost; });
+
+    Reader<CVKArchivData> reader;
+    OpenReader(reader, 0);
+    std::vector<int> steps;
+    for (int more = reader.FirstRecord(); more; more = reader.NextRecord()) {
+        CVKAktData values;
+        int fresh = 0;
+        reader.GetLatestValues(values, fresh);
+        for (int step = 0; step < 30; ++step)
+            if (CVKArchivData::BuildFullRecord(values) == CVKArchivData::BuildFullRecord(VKValues(step)))
+                steps.push_back(step);
+    }
+    std::vector<int> expected;
+    for (int step = 0; step < 30; ++step)
+        if (step < 10 || step >= 20)
+            expected.push_back(step);
+    EXPECT_EQ(steps, expected);
+
+    std::vector<int> selection(CVKArchivData::kColumnCount, 0);
+    selection[0] = 1;
+    int count = 0, first = 0;
+    const auto rows = reader.GetRecordRows(10, selection.data(), count, first, nullptr);
+    EXPECT_EQ(first, 7);
+    ASSERT_EQ(count, 10);
+    EXPECT_EQ(rows[2][1], QStringLiteral("230.1")); // row 9: the last of the first block
+    EXPECT_EQ(rows[3][1], QStringLiteral("--"));    // row 10: the gap
+    EXPECT_EQ(rows[4][1], QStringLiteral("230.0")); // row 11: the third block's first
 }
 
 TEST_F(VKWalkTest, SettingsInTheMiddleChangeTheRowsAfterItAndErrorsAreRows)
