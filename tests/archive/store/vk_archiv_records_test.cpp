@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 namespace {
 
 using namespace storetest;
@@ -202,6 +206,40 @@ TEST_F(VKRecordTest, LatestValuesAndStateByte)
     EXPECT_EQ(fresh, 1);
     EXPECT_EQ(CVKArchivData::BuildFullRecord(values), CVKArchivData::BuildFullRecord(v));
     EXPECT_EQ(m_data.GetLatestStateByte(), -3);
+}
+
+// The measurement thread writes while the main thread reads the newest
+// values and scales: every copy the reader takes is one whole measurement.
+TEST_F(VKRecordTest, ReadersSeeWholeMeasurementsWhileTheWriterQueues)
+{
+    std::vector<QByteArray> images;
+    for (int step = 0; step < 4; ++step)
+        images.push_back(CVKArchivData::BuildFullRecord(VKValues(step)));
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 2000; ++i) {
+            if (i % 100 == 0)
+                m_data.AddConfigRecord(VKConfig(100, DWORD(1 + i % 300)));
+            m_data.AddMeasurementRecord(VKValues(i % 4));
+        }
+        done = true;
+    });
+    int torn = 0;
+    while (!done) {
+        CVKAktData values;
+        int fresh = 0;
+        m_data.GetLatestValues(values, fresh);
+        if (fresh && std::find(images.begin(), images.end(), CVKArchivData::BuildFullRecord(values)) == images.end())
+            ++torn;
+        float ratio = 0;
+        QString format;
+        int multiplier = 0;
+        m_data.GetScaleI(ratio, format, multiplier);
+        m_data.RescaleCurrentSeries(TRUE);
+    }
+    writer.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(m_data.Queued(kRecordFull).size() + m_data.Queued(kRecordChanged).size(), 2000u);
 }
 
 } // namespace
