@@ -159,7 +159,10 @@ int CVKFamilyArchivData::NextRecord()
 
 CTime CVKFamilyArchivData::GetCurrentRecordTime() const
 {
-    return m_walkPos >= 0 ? CTime(window.records[std::size_t(m_walkPos)].time) : CTime();
+    // The window may have been loaded again since the walk stood there.
+    return m_walkPos >= 0 && std::size_t(m_walkPos) < window.records.size()
+               ? CTime(window.records[std::size_t(m_walkPos)].time)
+               : CTime();
 }
 
 int CVKFamilyArchivData::FindMeasurement(int ordinal) const
