@@ -137,7 +137,7 @@ void FromImage(const QByteArray& image, CVKAktData& v)
 
 } // namespace
 
-CVKArchivData::CVKArchivData() : CVKFamilyArchivData(2, QStringLiteral(".vk")) {}
+CVKArchivData::CVKArchivData() : CVKFamilyStore(2, QStringLiteral(".vk")) {}
 
 CVKArchivData::~CVKArchivData() = default;
 
@@ -212,14 +212,6 @@ int CVKArchivData::DecodeConfigRecord(const CArchivRecord& record, CVKConfig& co
     return 1;
 }
 
-int CVKArchivData::DecodeIdenRecord(const CArchivRecord& record, CIden& iden)
-{
-    if (record.data.size() < CIden::kImageSize)
-        return 0;
-    iden.FromRaw(reinterpret_cast<const BYTE*>(record.data.constData()));
-    return 1;
-}
-
 int CVKArchivData::DecodeStatus(const CArchivRecord& record, CVKStatus& status)
 {
     if (record.data.size() < CVKStatus::kImageSize)
@@ -275,11 +267,6 @@ void CVKArchivData::AddIdenRecord(const CIden& iden)
     QueueLocked(now, kRecordIden, std::move(payload));
 }
 
-void CVKArchivData::AddMeasurementRecord(const CVKAktData& values)
-{
-    QueueMeasurement(values, m_last, &BuildFullRecord, &BuildChangedRecord);
-}
-
 // ---- Getters ---------------------------------------------------------------
 
 void CVKArchivData::GetTemperatureScale(float& slope, float& offset) const
@@ -318,20 +305,7 @@ signed char CVKArchivData::GetLatestStateByte() const
     return m_last.GetFaultState();
 }
 
-void CVKArchivData::GetLatestValues(CVKAktData& values, int& hasNewData) const
-{
-    std::lock_guard lock(valuesLock);
-    values = m_last;
-    hasNewData = newData;
-}
-
 // ---- Walk hooks and queries -----------------------------------------------
-
-void CVKArchivData::ClearCurrentValues()
-{
-    std::lock_guard lock(valuesLock);
-    m_last.Clear();
-}
 
 void CVKArchivData::TakeWalkRecord(const CArchivRecord& record)
 {
@@ -349,35 +323,6 @@ void CVKArchivData::TakeWalkRecord(const CArchivRecord& record)
         m_variantBit0 = iden.HasVariantBit0() ? 1 : 0;
         modelIndex = iden.GetVKModelIndex();
     }
-}
-
-bool CVKArchivData::DecodeCurrent(const CArchivRecord& record)
-{
-    std::lock_guard lock(valuesLock);
-    return record.type == kRecordFull ? DecodeFullRecord(m_last, record) != 0
-                                      : DecodeDeltaRecord(m_last, record) != 0;
-}
-
-bool CVKArchivData::SettingsRatios(const CArchivRecord& record, double& voltageRatio, double& currentRatio) const
-{
-    CVKConfig config;
-    if (!DecodeConfigRecord(record, config))
-        return false;
-    voltageRatio = config.GetVtRatio();
-    currentRatio = config.GetCtRatio();
-    return true;
-}
-
-int CVKArchivData::GetConfigAt(CVKConfig& config) const
-{
-    const int i = SettingsRecordAt();
-    return i >= 0 ? DecodeConfigRecord(window.records[std::size_t(i)], config) : 0;
-}
-
-int CVKArchivData::GetIdenAt(CIden& iden) const
-{
-    const int i = IdenRecordAt();
-    return i >= 0 ? DecodeIdenRecord(window.records[std::size_t(i)], iden) : 0;
 }
 
 int CVKArchivData::GetStatusRecord(CVKStatus& status) const

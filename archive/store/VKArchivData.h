@@ -14,7 +14,7 @@
 // full record (216 bytes) every field, a changed-fields record only the
 // fields that differ from the previous measurement, followed by three u32
 // presence masks (see the field table in the .cpp).
-class CVKArchivData : public CVKFamilyArchivData {
+class CVKArchivData : public CVKFamilyStore<CVKArchivData, CVKAktData, CVKConfig> {
 public:
     static constexpr int kFullRecordSize = 216;
     static constexpr int kMaskBytes = 12;
@@ -26,7 +26,6 @@ public:
     // Writers (measurement thread).
     void AddConfigRecord(const CVKConfig& config);
     void AddIdenRecord(const CIden& iden);
-    void AddMeasurementRecord(const CVKAktData& values);
 
     // Getters (any thread).
     void GetTemperatureScale(float& slope, float& offset) const;
@@ -37,7 +36,6 @@ public:
     int IsConnectionMode2() const;
     int HasVariantBit2() const;
     signed char GetLatestStateByte() const;
-    void GetLatestValues(CVKAktData& values, int& newData) const;
 
     // Record payloads.
     static QByteArray BuildFullRecord(const CVKAktData& values);
@@ -45,14 +43,11 @@ public:
     static int DecodeFullRecord(CVKAktData& values, const CArchivRecord& record);
     static int DecodeDeltaRecord(CVKAktData& values, const CArchivRecord& record);
     static int DecodeConfigRecord(const CArchivRecord& record, CVKConfig& config);
-    static int DecodeIdenRecord(const CArchivRecord& record, CIden& iden);
     static int DecodeStatus(const CArchivRecord& record, CVKStatus& status);
     static QByteArray ConfigPayload(const CVKConfig& config);
 
-    // Record walk (see CVKFamilyArchivData): what was in force at the
-    // current record. 0 and the output untouched when there is none.
-    int GetConfigAt(CVKConfig& config) const;
-    int GetIdenAt(CIden& iden) const;
+    // The status record of the window (before its first measurement); 0
+    // and the output untouched when there is none.
     int GetStatusRecord(CVKStatus& status) const;
 
     // Three-phase totals of a measurement in W, var, VA (flags byte 0x80:
@@ -77,10 +72,7 @@ public:
     virtual QStringList GetAxisNames(const int* selection) const;
 
 protected:
-    void ClearCurrentValues() override;
     void TakeWalkRecord(const CArchivRecord& record) override;
-    bool DecodeCurrent(const CArchivRecord& record) override;
-    bool SettingsRatios(const CArchivRecord& record, double& voltageRatio, double& currentRatio) const override;
 
 private:
     class Rows;
@@ -88,7 +80,6 @@ private:
     // `settingsChanged` raised by a new temperature line.
     void TakeConfigLocked(const CVKConfig& config);
 
-    CVKAktData m_last; // valuesLock
     float m_temperatureSlope = 0;  // settingsLock, as the members below
     float m_temperatureOffset = 0;
     int m_settingsChanged = 0;

@@ -210,6 +210,20 @@ int CVKFamilyArchivData::IdenRecordAt() const
     return at >= 0 ? FindBackwards(at, kRecordIden) : -1;
 }
 
+int CVKFamilyArchivData::DecodeIdenRecord(const CArchivRecord& record, CIden& iden)
+{
+    if (record.data.size() < CIden::kImageSize)
+        return 0;
+    iden.FromRaw(reinterpret_cast<const BYTE*>(record.data.constData()));
+    return 1;
+}
+
+int CVKFamilyArchivData::GetIdenAt(CIden& iden) const
+{
+    const int i = IdenRecordAt();
+    return i >= 0 ? DecodeIdenRecord(window.records[std::size_t(i)], iden) : 0;
+}
+
 QStringList CVKFamilyArchivData::GetWindowTexts() const
 {
     static const QString kMinutes = QStringLiteral("%d.%m %H:%M");

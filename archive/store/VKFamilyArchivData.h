@@ -4,6 +4,7 @@
 #include "archive/store/ArchivSeriesRegistry.h"
 #include "archive/store/ArchivWindow.h"
 #include "archive/store/VKArchivFormats.h"
+#include "model/Iden.h"
 
 #include <QStringList>
 
@@ -31,6 +32,11 @@ public:
 
     // Model index of the newest identification read by the walk.
     int GetModelIndex() const;
+
+    static int DecodeIdenRecord(const CArchivRecord& record, CIden& iden);
+    // The identification in force at the current record; 0 and the output
+    // untouched when there is none.
+    int GetIdenAt(CIden& iden) const;
 
     // The loaded window that the walk, the rows and the graph scales read.
     CArchivWindow& Window() { return window; }
@@ -162,3 +168,66 @@ void CVKFamilyArchivData::QueueMeasurement(const Values& values, Values& last, B
     }
     ++blockRecordCount;
 }
+
+// The part that depends on the family's record types: the newest (writer)
+// or current (walk) values, and the settings records. `Family` gives the
+// static BuildFullRecord, BuildChangedRecord, DecodeFullRecord,
+// DecodeDeltaRecord and DecodeConfigRecord.
+template <class Family, class Values, class Config>
+class CVKFamilyStore : public CVKFamilyArchivData {
+public:
+    using CVKFamilyArchivData::CVKFamilyArchivData;
+
+    void AddMeasurementRecord(const Values& values)
+    {
+        QueueMeasurement(values, m_last, &Family::BuildFullRecord, &Family::BuildChangedRecord);
+    }
+
+    // The newest values and whether a measurement came since creation.
+    void GetLatestValues(Values& values, int& hasNewData) const
+    {
+        std::lock_guard lock(valuesLock);
+        values = m_last;
+        hasNewData = newData;
+    }
+
+    // The settings in force at the current record: the nearest before it,
+    // else the window's first; 0 and the output untouched when there is none.
+    int GetConfigAt(Config& config) const
+    {
+        const int i = SettingsRecordAt();
+        return i >= 0 ? Family::DecodeConfigRecord(window.records[std::size_t(i)], config) : 0;
+    }
+
+    // A full or a changed-fields record onto `values`.
+    static int DecodeMeasurement(Values& values, const CArchivRecord& record)
+    {
+        return record.type == kRecordFull ? Family::DecodeFullRecord(values, record)
+                                          : Family::DecodeDeltaRecord(values, record);
+    }
+
+protected:
+    void ClearCurrentValues() override
+    {
+        std::lock_guard lock(valuesLock);
+        m_last.Clear();
+    }
+
+    bool DecodeCurrent(const CArchivRecord& record) override
+    {
+        std::lock_guard lock(valuesLock);
+        return DecodeMeasurement(m_last, record) != 0;
+    }
+
+    bool SettingsRatios(const CArchivRecord& record, double& voltageRatio, double& currentRatio) const override
+    {
+        Config config;
+        if (!Family::DecodeConfigRecord(record, config))
+            return false;
+        voltageRatio = config.GetVtRatio();
+        currentRatio = config.GetCtRatio();
+        return true;
+    }
+
+    Values m_last; // valuesLock
+};

@@ -127,7 +127,7 @@ void FromImage(const QByteArray& image, CVKRAktData& v)
 
 } // namespace
 
-CVKRArchivData::CVKRArchivData() : CVKFamilyArchivData(3, QStringLiteral(".vkr")) {}
+CVKRArchivData::CVKRArchivData() : CVKFamilyStore(3, QStringLiteral(".vkr")) {}
 
 CVKRArchivData::~CVKRArchivData() = default;
 
@@ -253,30 +253,12 @@ void CVKRArchivData::AddIdenRecord(const CIden& iden)
     QueueLocked(now, kRecordIden, std::move(payload));
 }
 
-void CVKRArchivData::AddMeasurementRecord(const CVKRAktData& values)
-{
-    QueueMeasurement(values, m_last, &BuildFullRecord, &BuildChangedRecord);
-}
-
 int CVKRArchivData::GetConnectionType() const
 {
     return ReadSettings(m_connectionType);
 }
 
-void CVKRArchivData::GetLatestValues(CVKRAktData& values, int& hasNewData) const
-{
-    std::lock_guard lock(valuesLock);
-    values = m_last;
-    hasNewData = newData;
-}
-
 // ---- Walk hooks and queries -----------------------------------------------
-
-void CVKRArchivData::ClearCurrentValues()
-{
-    std::lock_guard lock(valuesLock);
-    m_last.Clear();
-}
 
 void CVKRArchivData::TakeWalkRecord(const CArchivRecord& record)
 {
@@ -284,42 +266,8 @@ void CVKRArchivData::TakeWalkRecord(const CArchivRecord& record)
         CVKRConfig config;
         if (DecodeConfigRecord(record, config))
             TakeConfig(config);
-    } else if (record.type == kRecordIden && record.data.size() >= CIden::kImageSize) {
-        CIden iden;
-        iden.FromRaw(reinterpret_cast<const BYTE*>(record.data.constData()));
+    } else if (CIden iden; record.type == kRecordIden && DecodeIdenRecord(record, iden)) {
         std::lock_guard settings(settingsLock);
         modelIndex = iden.GetVKModelIndex();
     }
-}
-
-bool CVKRArchivData::DecodeCurrent(const CArchivRecord& record)
-{
-    std::lock_guard lock(valuesLock);
-    return record.type == kRecordFull ? DecodeFullRecord(m_last, record) != 0
-                                      : DecodeDeltaRecord(m_last, record) != 0;
-}
-
-bool CVKRArchivData::SettingsRatios(const CArchivRecord& record, double& voltageRatio, double& currentRatio) const
-{
-    CVKRConfig config;
-    if (!DecodeConfigRecord(record, config))
-        return false;
-    voltageRatio = config.GetVtRatio();
-    currentRatio = config.GetCtRatio();
-    return true;
-}
-
-int CVKRArchivData::GetConfigAt(CVKRConfig& config) const
-{
-    const int i = SettingsRecordAt();
-    return i >= 0 ? DecodeConfigRecord(window.records[std::size_t(i)], config) : 0;
-}
-
-int CVKRArchivData::GetIdenAt(CIden& iden) const
-{
-    const int i = IdenRecordAt();
-    if (i < 0 || window.records[std::size_t(i)].data.size() < CIden::kImageSize)
-        return 0;
-    iden.FromRaw(reinterpret_cast<const BYTE*>(window.records[std::size_t(i)].data.constData()));
-    return 1;
 }

@@ -9,7 +9,7 @@
 // values (floats in V, A, W, var and 16-bit codes), so a changed-fields
 // record can keep a float whose upper half did not change in its lower two
 // bytes. The connection type hides what the wiring does not measure ("-N-").
-class CVKRArchivData : public CVKFamilyArchivData {
+class CVKRArchivData : public CVKFamilyStore<CVKRArchivData, CVKRAktData, CVKRConfig> {
 public:
     static constexpr int kFullRecordSize = 89;
     static constexpr int kSettingsRecordSize = 28;
@@ -23,10 +23,8 @@ public:
     // Writers (measurement thread).
     void AddConfigRecord(const CVKRConfig& config);
     void AddIdenRecord(const CIden& iden);
-    void AddMeasurementRecord(const CVKRAktData& values);
 
     int GetConnectionType() const;
-    void GetLatestValues(CVKRAktData& values, int& newData) const;
 
     // Record payloads.
     static QByteArray BuildFullRecord(const CVKRAktData& values);
@@ -35,10 +33,6 @@ public:
     static int DecodeDeltaRecord(CVKRAktData& values, const CArchivRecord& record);
     static int DecodeConfigRecord(const CArchivRecord& record, CVKRConfig& config);
     static QByteArray ConfigPayload(const CVKRConfig& config);
-
-    // Record walk: what was in force at the current record.
-    int GetConfigAt(CVKRConfig& config) const;
-    int GetIdenAt(CIden& iden) const;
 
     // Rows of the value list; `selection` holds 36 column flags,
     // `extraSelection` 3 for the line-voltage THD columns.
@@ -55,15 +49,11 @@ public:
     static bool IsColumnHidden(int column, int connectionType);
 
 protected:
-    void ClearCurrentValues() override;
     void TakeWalkRecord(const CArchivRecord& record) override;
-    bool DecodeCurrent(const CArchivRecord& record) override;
-    bool SettingsRatios(const CArchivRecord& record, double& voltageRatio, double& currentRatio) const override;
 
 private:
     class Rows;
     void TakeConfig(const CVKRConfig& config);
 
-    CVKRAktData m_last;        // valuesLock
     int m_connectionType = 2;  // settingsLock
 };

@@ -171,8 +171,7 @@ public:
 
     bool TakeMeasurement(const CArchivRecord& record) override
     {
-        return record.type == kRecordFull ? DecodeFullRecord(m_values, record) != 0
-                                          : DecodeDeltaRecord(m_values, record) != 0;
+        return DecodeMeasurement(m_values, record) != 0;
     }
 
     QStringList Format(CTime time, bool hasValues) override
