@@ -488,14 +488,24 @@ CModemPort::Outcome CModemPort::DialAndWait(CLink& link, IModemDialog* dialog,
 
 int CModemPort::Dial(CLink& link, const QString& number)
 {
+    bool otherCall = false;
+    {
+        std::lock_guard lock(m_stateLock);
+        if (m_lineState == kConnected && m_data) {
+            // The call outlived a hang-up that the user cancelled: it serves
+            // again, but only for the number it was made to.
+            if (m_number == number) {
+                link.AttachPort(m_data);
+                return 1;
+            }
+            otherCall = true;
+        }
+    }
+    if (otherCall)
+        EndCall();
     {
         std::lock_guard lock(m_stateLock);
         m_number = number;
-        if (m_lineState == kConnected && m_data) {
-            // The call outlived a hang-up that the user cancelled: it serves again.
-            link.AttachPort(m_data);
-            return 1;
-        }
     }
     std::unique_ptr<IModemDialog> dialog = StartDialog(platform::IDS_MODEM_CAPTION_CONNECT);
     if (CountDown(dialog.get(), platform::IDS_MODEM_DIAL_COUNTDOWN, kDialCountdownSeconds))

@@ -9,9 +9,10 @@
 
 namespace modemtest {
 
-// Time that moves by what is slept. Each pause also takes a few real
-// milliseconds, so that the simulated modem on the line has time to
-// answer while the dialling waits in rounds.
+// Time that moves by what is slept. Each pause also takes a twentieth of
+// its length in real time, so that the simulated modem on the line has
+// time to answer while the dialling waits in rounds, and sees the guard
+// times around an escape (its own are shorter).
 class SteppingClock : public linktest::FakeClock {
 public:
     void Sleep(DWORD ms) override
@@ -22,7 +23,7 @@ public:
         m_ms %= 1000;
         now += seconds;
         wall += CTime::time_type(seconds);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms / 20));
     }
 
 private:
@@ -63,8 +64,8 @@ inline const QString kLine = QStringLiteral("Modem 1");
 struct ModemRig {
     explicit ModemRig(sim::ModemScript script = sim::ModemScript{}, ModemLineSettings settings = ModemLineSettings{})
     {
-        // Short guard times on the simulated side: the program's pauses
-        // run on the stepping clock.
+        // Guard times of the simulated side within the real part of the
+        // program's (see SteppingClock).
         script.guardMs = 20;
         line.UseModem(script);
         line.AddInstrument(sim::Instrument(sim::Family::VK, 1));

@@ -216,6 +216,18 @@ TEST(ModemLine, CancelledHangUpKeepsTheCallForTheNextOpen)
     CIden iden;
     EXPECT_TRUE(rig.manager.ReadIdentification(id, iden)) << rig.manager.GetErrorText(id).toStdString();
 
+    // Another number does not get the old call: it ends, and the line dials.
+    rig.dialog = modemtest::DialogLog{};
+    rig.dialog.cancelAtQuery = 2;
+    rig.manager.Close(id);
+    ASSERT_TRUE(rig.Open(id, 1, QStringLiteral("999")));
+    const sim::HayesModem sim = rig.SimModem();
+    EXPECT_EQ(sim.escapes, 1);
+    EXPECT_EQ(sim.dials, 2);
+    EXPECT_EQ(sim.lastNumber, "999");
+    EXPECT_TRUE(rig.manager.ReadIdentification(id, iden)) << rig.manager.GetErrorText(id).toStdString();
+    EXPECT_EQ(rig.State().number, QStringLiteral("999"));
+
     // The connection dialog's button ends the call under the open link.
     rig.dialog = modemtest::DialogLog{};
     rig.manager.HangUpModem(*rig.modem);

@@ -1,10 +1,13 @@
-// The stored values of the modem lines, their entries in the port list and
-// the texts of the connection dialog.
+// The stored values of the modem lines, their entries in the port list,
+// the texts of the connection dialog and the messages of the dial dialog.
 #include "ModemTestSupport.h"
 
 #include "link/ModemSettings.h"
 #include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 namespace {
@@ -123,6 +126,59 @@ TEST(ModemSettings, ConnectionDialogTexts)
     EXPECT_EQ(DescribeModemState(state, now).state, QStringLiteral("Navazuje se spojení."));
     state.lineState = IModemPort::kFailed;
     EXPECT_EQ(DescribeModemState(state, now).state, QStringLiteral("Modem není spojen - Chyba."));
+}
+
+} // namespace
+
+namespace {
+
+class DialDialog : public QObject, public platform::MessageDispatcher {
+public:
+    bool event(QEvent* e) override { return DispatchMessageEvent(e) || QObject::event(e); }
+};
+
+TEST(ModemDialMessages, CarryTheTextsStagesAndTheCancel)
+{
+    // Events reach an object only with an application object.
+    int argc = 1;
+    char name[] = "link_tests";
+    char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    DialDialog dialog;
+    QString caption;
+    QString status;
+    int stage = 0;
+    bool cancelled = false;
+    dialog.SetMessageHandler(platform::WM_DIAL_CAPTION, [&](std::uintptr_t w, std::intptr_t) {
+        caption = *reinterpret_cast<const QString*>(w);
+        return 0;
+    });
+    dialog.SetMessageHandler(platform::WM_DIAL_STATUS, [&](std::uintptr_t w, std::intptr_t) {
+        status = *reinterpret_cast<const QString*>(w);
+        return 0;
+    });
+    dialog.SetMessageHandler(platform::WM_DIAL_DONE, [&](std::uintptr_t w, std::intptr_t) {
+        stage = int(w);
+        return 0;
+    });
+    dialog.SetMessageHandler(platform::WM_DIAL_QUERY_CANCEL,
+                             [&](std::uintptr_t, std::intptr_t) { return std::intptr_t(cancelled); });
+    int closes = 0;
+    CModemDialMessenger messenger(&dialog, [&] { ++closes; });
+
+    messenger.SetCaption(QStringLiteral("Spojení s modemem"));
+    messenger.SetStatus(QStringLiteral("Obsazeno."));
+    messenger.Done(IModemDialog::kFinished);
+    EXPECT_EQ(caption, QStringLiteral("Spojení s modemem"));
+    EXPECT_EQ(status, QStringLiteral("Obsazeno."));
+    EXPECT_EQ(stage, IModemDialog::kFinished);
+    EXPECT_FALSE(messenger.QueryCancel());
+    cancelled = true;
+    EXPECT_TRUE(messenger.QueryCancel());
+    messenger.Close();
+    EXPECT_EQ(closes, 1);
 }
 
 } // namespace
