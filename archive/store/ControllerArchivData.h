@@ -101,6 +101,10 @@ public:
     // The settings in force at the current record (else the first of the
     // window); 0 without any.
     int GetConfigAt(Config& config) const;
+    // The texts of the archive view: the file name, the start of the block
+    // of the current record and the recording's start ("%d.%m %H:%M"), the
+    // time of the current record ("%d.%m %H:%M:%S").
+    QStringList GetWindowTexts() const;
 
 protected:
     void InitHeader(int slotTotal, const QString& name, BOOL overwrite) override
@@ -280,4 +284,23 @@ int CControllerArchivData<Traits>::GetConfigAt(Config& config) const
             return ConfigFromRecord(r, config);
     }
     return 0;
+}
+
+template <class Traits>
+QStringList CControllerArchivData<Traits>::GetWindowTexts() const
+{
+    static const QString kMinutes = QStringLiteral("%d.%m %H:%M");
+    QStringList texts;
+    std::lock_guard ring(ringLock);
+    texts << (header ? header->name : QString());
+    platform::CTime blockStart;
+    const int block = m_walkPos >= 0 ? window.BlockOfRecord(std::size_t(m_walkPos)) : -1;
+    if (header && block >= 0) {
+        const int slot = window.ringSlots[std::size_t(block)];
+        if (slot >= 0 && slot < header->SlotCount())
+            blockStart = platform::CTime(header->slotTable[std::size_t(slot)]);
+    }
+    texts << blockStart.Format(kMinutes) << startTime.Format(kMinutes)
+          << GetCurrentRecordTime().Format(QStringLiteral("%d.%m %H:%M:%S"));
+    return texts;
 }

@@ -120,6 +120,26 @@ CControllerPanelImage CQorinArchivData::FormatStatusTexts(int selector) const
     return archive::controller::FormatQorinPanel(values, newData, selector);
 }
 
+QStringList CQorinArchivData::GetWindowTexts() const
+{
+    static const QString kMinutes = QStringLiteral("%d.%m %H:%M");
+    std::uint32_t newest = 0;
+    for (const CArchivRecord& r : window.records)
+        newest = std::max(newest, r.time);
+    QStringList texts;
+    std::lock_guard ring(ringLock);
+    std::uint32_t oldest = 0;
+    if (header) {
+        for (std::uint32_t t : header->slotTable) {
+            if (t != 0 && (oldest == 0 || t < oldest))
+                oldest = t;
+        }
+    }
+    texts << (header ? header->name : QString()) << CTime(oldest).Format(kMinutes) << CTime(newest).Format(kMinutes)
+          << GetCurrentRecordTime().Format(QStringLiteral("%d.%m %H:%M:%S"));
+    return texts;
+}
+
 // ---- Value lists -------------------------------------------------------------
 
 QStringList CQorinArchivData::GetAxisNames(const Columns& columns) const

@@ -52,6 +52,11 @@ public:
     CQorinValueTexts FormatValues() const;
     CControllerPanelImage FormatStatusTexts(int selector) const;
 
+    // The texts of the archive view: the file name, the start of the oldest
+    // block and the time of the newest record of the window ("%d.%m
+    // %H:%M"), the time of the current record ("%d.%m %H:%M:%S").
+    QStringList GetWindowTexts() const;
+
     // ---- Value lists ----
     QStringList GetAxisNames(const Columns& columns) const;
     QStringList FormatRecordRow(const Columns& columns, const CQorinAktData* row, platform::CTime time) const;

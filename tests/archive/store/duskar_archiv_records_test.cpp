@@ -322,6 +322,12 @@ TEST_F(DuskarArchivTest, FileRoundTrip)
         EXPECT_EQ(reader.NextRecord(), i + 1 < written.size() ? 1 : 0) << i;
     }
 
+    const QStringList texts = reader.GetWindowTexts();
+    ASSERT_EQ(texts.size(), 4);
+    EXPECT_TRUE(texts[0].endsWith("linka.dsk")) << texts[0].toStdString();
+    EXPECT_EQ(texts[1], (begin + CTimeSpan(360)).Format("%d.%m %H:%M")); // slot time of the second block
+    EXPECT_EQ(texts[3], (begin + CTimeSpan(480)).Format("%d.%m %H:%M:%S"));
+
     // Largest ratios of the window: VT 400, CT 2000, product 800000.
     reader.UpdateSeriesScales(FALSE);
     const CVKWindowScales scales = reader.GetWindowScales();

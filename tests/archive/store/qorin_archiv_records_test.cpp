@@ -192,6 +192,11 @@ TEST_F(QorinArchivTest, WalkReplaysWhatWasWrittenAcrossBlocks)
     EXPECT_TRUE(SameValues(seen, written.back()));
     CConfig config;
     EXPECT_EQ(reader.GetConfigAt(config), 1);
+    const QStringList texts = reader.GetWindowTexts();
+    ASSERT_EQ(texts.size(), 4);
+    EXPECT_TRUE(texts[0].endsWith("hala.qor")) << texts[0].toStdString();
+    EXPECT_EQ(texts[3], reader.GetCurrentRecordTime().Format("%d.%m %H:%M:%S"));
+    EXPECT_EQ(texts[2], texts[3].left(11));
 }
 
 TEST_F(QorinArchivTest, WalkWithoutFullRecordAndDamagedRecords)
