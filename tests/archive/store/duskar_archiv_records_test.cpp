@@ -2,6 +2,7 @@
 
 #include "archive/store/DuskarArchivData.h"
 
+#include <thread>
 #include <tuple>
 
 namespace storetest {
@@ -353,6 +354,51 @@ TEST_F(DuskarArchivTest, FileRoundTrip)
     EXPECT_EQ(rows[3][1], "0.23");
     EXPECT_EQ(offsets[3], 5 * 60);
     reader.SetSeriesRegistry(nullptr);
+}
+
+// The measurement thread queues while the main thread reads the newest
+// values, scales and ranges; every reader sees one whole measurement.
+TEST_F(DuskarArchivTest, LiveReadersBesideTheMeasurementThread)
+{
+    DuskarStore store;
+    Prepare(store);
+    FakeSeries series({"U", "Ieff", "Pac"});
+    store.SetSeriesRegistry(&series);
+    constexpr int kPolls = 2000;
+    std::thread writer([&store] {
+        CDuskarAktData v = Measured();
+        for (int i = 0; i < kPolls; ++i) {
+            v.vtCode = BYTE(i % 3 == 0 ? 40 : 10);
+            v.current = WORD(1000 + i);
+            v.voltageP = std::int16_t(1000 + i); // the two words always agree
+            if (store.IsConfigChanged(v))
+                store.AddConfigRecord(CDuskarConfig());
+            store.AddMeasurementRecord(v);
+            if (i % 100 == 99)
+                store.EndBlock(FALSE, FALSE, 60);
+        }
+    });
+    int torn = 0;
+    for (int i = 0; i < kPolls; ++i) {
+        CDuskarAktData seen;
+        int state = 0;
+        store.GetLatestValues(seen, state);
+        if (state == 1 && WORD(seen.voltageP) != seen.current)
+            ++torn;
+        store.RescaleVoltageSeries(FALSE);
+        float ratio = 0;
+        QString format;
+        int multiplier = 0;
+        store.GetScaleU(ratio, format, multiplier);
+        (void)store.FormatValues();
+    }
+    writer.join();
+    EXPECT_EQ(torn, 0);
+    CDuskarAktData last;
+    int state = 0;
+    store.GetLatestValues(last, state);
+    EXPECT_EQ(last.current, 1000 + kPolls - 1);
+    store.SetSeriesRegistry(nullptr);
 }
 
 TEST_F(DuskarArchivTest, DamagedRecordsLeaveTheValuesAlone)
