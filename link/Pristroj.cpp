@@ -1,0 +1,399 @@
+#include "link/Pristroj.h"
+
+#include "archive/store/DuskarArchivData.h"
+#include "archive/store/QorinArchivData.h"
+#include "archive/store/VKArchivData.h"
+#include "archive/store/VKRArchivData.h"
+#include "archive/store/VKTArchivData.h"
+#include "platform/ThreadMessages.h"
+
+#include <QDir>
+
+#include <mutex>
+
+namespace {
+
+std::atomic<CLinkManager*> g_manager{nullptr};
+std::atomic<ILinkClock*> g_clock{nullptr};
+std::atomic<IPristrojHost*> g_host{nullptr};
+
+std::mutex& FactoryLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::map<int, PristrojThreadFactory>& Factories()
+{
+    static std::map<int, PristrojThreadFactory> factories;
+    return factories;
+}
+
+// The store keeps its scale categories to itself; the entry loads, copies
+// and resets them as the owner of the object.
+struct CategoriesAccess : CArchivData {
+    static CScaleCategories& Of(CArchivData& data) { return data.*(&CategoriesAccess::scaleCategories); }
+};
+
+std::shared_ptr<CArchivData> MakeArchivData(int type)
+{
+    switch (type) {
+    case CPristroj::kQorin:
+        return std::make_shared<CQorinArchivData>();
+    case CPristroj::kVK:
+        return std::make_shared<CVKArchivData>();
+    case CPristroj::kVKR:
+        return std::make_shared<CVKRArchivData>();
+    case CPristroj::kVKT:
+        return std::make_shared<CVKTArchivData>();
+    case CPristroj::kDuskar:
+        return std::make_shared<CDuskarArchivData>();
+    default:
+        return nullptr;
+    }
+}
+
+QString DefaultName(const QString& suffix)
+{
+    return QStringLiteral("Přístroj") + suffix;
+}
+
+QString JoinPath(const QString& folder, const QString& name)
+{
+    return folder + QDir::separator() + name;
+}
+
+} // namespace
+
+// ---- environment
+
+void CPristroj::SetLinkManager(CLinkManager* manager)
+{
+    g_manager = manager;
+}
+
+CLinkManager* CPristroj::LinkManager()
+{
+    return g_manager.load();
+}
+
+void CPristroj::SetClock(ILinkClock* clock)
+{
+    g_clock = clock;
+}
+
+ILinkClock& CPristroj::Clock()
+{
+    ILinkClock* clock = g_clock.load();
+    return clock ? *clock : SystemLinkClock();
+}
+
+void CPristroj::SetHost(IPristrojHost* host)
+{
+    g_host = host;
+}
+
+IPristrojHost& CPristroj::Host()
+{
+    static IPristrojHost fallback;
+    IPristrojHost* host = g_host.load();
+    return host ? *host : fallback;
+}
+
+void CPristroj::RegisterThreadFactory(int type, PristrojThreadFactory factory)
+{
+    std::lock_guard lock(FactoryLock());
+    Factories()[type] = std::move(factory);
+}
+
+// ---- life
+
+CPristroj::CPristroj() : m_nazev(DefaultName(QStringLiteral("X")))
+{
+    m_soubor = JoinPath(QDir::currentPath(), m_nazev);
+    RegisterLink();
+}
+
+CPristroj::CPristroj(const QString& port, int number, const QString& folder, BOOL subFolders, int type)
+    : m_nazev(DefaultName(QString::number(number))), m_com(port)
+{
+    m_soubor = JoinPath(folder, m_nazev);
+    if (subFolders)
+        m_soubor = JoinPath(m_soubor, m_nazev);
+    RegisterLink();
+    SetType(type, FALSE);
+}
+
+CPristroj::CPristroj(const CPristroj& other)
+{
+    CopySettings(other);
+    m_type = other.m_type;
+    m_maska.store(other.m_maska.load());
+    RegisterLink();
+    CreateArchivData();
+    if (m_archiv && other.m_archiv)
+        CategoriesAccess::Of(*m_archiv) = CategoriesAccess::Of(*other.m_archiv);
+}
+
+CPristroj& CPristroj::operator=(const CPristroj& other)
+{
+    if (this == &other)
+        return *this;
+    CopySettings(other);
+    if (m_type != other.m_type) {
+        m_archiv.reset();
+        m_type = other.m_type;
+        CreateArchivData();
+        if (m_archiv && other.m_archiv)
+            CategoriesAccess::Of(*m_archiv) = CategoriesAccess::Of(*other.m_archiv);
+    }
+    m_maska.store(other.m_maska.load());
+    return *this;
+}
+
+CPristroj::~CPristroj()
+{
+    const BOOL wasMeasuring = m_merit;
+    m_merit = 0;
+    Host().Sleep(100);
+
+    if (m_pMereni && wasMeasuring && m_zaznamenavat && m_archiv) {
+        m_archiv->AddRecord(QString::fromUtf8(pristroj_texts::kDeactivated), 7);
+        const int mode = m_archiv->EndBlock(!m_prepisovat, TRUE, m_intervalMereni);
+        m_archiv->Flush(!m_prepisovat, mode, m_nazev);
+    }
+
+    if (CLinkManager* manager = LinkManager(); manager && m_linkId)
+        manager->Unregister(m_linkId);
+
+    if (m_liveView) {
+        Host().CloseLiveDocument(*this);
+        m_liveView = nullptr;
+    }
+
+    EndThread(kThreadEndWaitMs);
+}
+
+void CPristroj::RegisterLink()
+{
+    if (CLinkManager* manager = LinkManager())
+        m_linkId = manager->Register(m_com, WORD(m_adresa));
+}
+
+void CPristroj::CreateArchivData()
+{
+    m_archiv = MakeArchivData(m_type);
+}
+
+void CPristroj::CopySettings(const CPristroj& other)
+{
+    m_adresa = other.m_adresa;
+    m_nazev = other.m_nazev;
+    m_com = other.m_com;
+    m_telCislo = other.m_telCislo;
+    m_intervalPrepisovani = other.m_intervalPrepisovani;
+    m_intervalMereni = other.m_intervalMereni;
+    m_intervalZapisovani = other.m_intervalZapisovani;
+    m_zobrazovat = other.m_zobrazovat;
+    m_merit = other.m_merit;
+    m_prepisovat = other.m_prepisovat;
+    m_zaznamenavat = other.m_zaznamenavat;
+    m_active = other.m_active;
+    m_onp = other.m_onp;
+    m_synchronizovat = other.m_synchronizovat;
+    m_soubor = other.m_soubor;
+}
+
+BOOL CPristroj::SettingsEqual(const CPristroj& other) const
+{
+    return m_nazev == other.m_nazev && m_adresa == other.m_adresa && m_com == other.m_com &&
+           m_telCislo == other.m_telCislo && m_intervalPrepisovani == other.m_intervalPrepisovani &&
+           m_intervalMereni == other.m_intervalMereni && !m_zobrazovat == !other.m_zobrazovat &&
+           !m_merit == !other.m_merit && !m_prepisovat == !other.m_prepisovat &&
+           !m_zaznamenavat == !other.m_zaznamenavat && m_soubor == other.m_soubor &&
+           m_intervalZapisovani == other.m_intervalZapisovani && !m_synchronizovat == !other.m_synchronizovat;
+}
+
+// ---- type and categories
+
+void CPristroj::SetType(int type, BOOL useDefaults)
+{
+    if (type == m_type)
+        return;
+    m_archiv.reset();
+    m_type = type;
+    CreateArchivData();
+    if (type == kQorin || type == kVKR || type == kDuskar)
+        m_synchronizovat = 0;
+    if (!m_archiv)
+        return;
+    if (useDefaults)
+        CategoriesAccess::Of(*m_archiv) = CScaleCategories(type);
+    else
+        LoadCategories();
+}
+
+CScaleCategories CPristroj::GetScaleCategories() const
+{
+    return m_archiv ? CategoriesAccess::Of(*m_archiv) : CScaleCategories();
+}
+
+void CPristroj::LoadCategories()
+{
+    if (m_archiv)
+        CategoriesAccess::Of(*m_archiv).LoadFromSettings(m_type, platform::Settings());
+}
+
+void CPristroj::SetBexorInterval(int code, BOOL save)
+{
+    if (m_type != kVKT || !m_archiv)
+        return;
+    static_cast<CVKTArchivData&>(*m_archiv).IntervalClock().SetIntervalCode(code);
+    if (save)
+        Host().SaveBexorInterval(*this, code);
+}
+
+int CPristroj::GetBexorInterval() const
+{
+    if (m_type != kVKT || !m_archiv)
+        return 0;
+    return static_cast<CVKTArchivData&>(*m_archiv).IntervalClock().Get();
+}
+
+// ---- link queries
+
+BOOL CPristroj::IsSameLink(const CPristroj& other) const
+{
+    return m_merit && other.m_merit && m_com == other.m_com && m_adresa == other.m_adresa;
+}
+
+int CPristroj::GetPortRetryCount() const
+{
+    CLinkManager* manager = LinkManager();
+    return manager ? manager->GetPortRetryCount(m_com) : 0;
+}
+
+BOOL CPristroj::HasModem() const
+{
+    CLinkManager* manager = LinkManager();
+    return manager ? manager->IsModemLink(m_linkId) : FALSE;
+}
+
+BOOL CPristroj::IsLinkKind3() const
+{
+    CLinkManager* manager = LinkManager();
+    return manager ? manager->IsLinkKind3(m_linkId) : FALSE;
+}
+
+void CPristroj::ApplyModemSettings(const QString& port, int retryCount, int kind)
+{
+    if (CLinkManager* manager = LinkManager())
+        manager->ApplyModemSettings(port, retryCount, kind);
+}
+
+// ---- live view
+
+void CPristroj::SetActive(BOOL active)
+{
+    if (active && !m_active) {
+        Host().SetGraphFeed(*this, true);
+        m_active = 1;
+    } else if (!active && m_active) {
+        Host().SetGraphFeed(*this, false);
+        m_active = 0;
+    }
+}
+
+// ---- thread
+
+BOOL CPristroj::PostToThread(platform::MessageId id, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    return m_pMereni && m_pMereni->PostThreadMessage(id, wParam, lParam);
+}
+
+BOOL CPristroj::StartThread(platform::MessageId message)
+{
+    PristrojThreadFactory factory;
+    {
+        std::lock_guard lock(FactoryLock());
+        const auto it = Factories().find(m_type);
+        if (it != Factories().end())
+            factory = it->second;
+    }
+    std::unique_ptr<CPristrojThread> thread = factory ? factory() : nullptr;
+    if (!thread || !thread->Start()) {
+        m_merit = 0;
+        return FALSE;
+    }
+    m_pMereni = std::move(thread);
+    m_threadEvent->Reset();
+    if (PostToThread(message, reinterpret_cast<std::uintptr_t>(this),
+                     reinterpret_cast<std::intptr_t>(m_threadEvent.get())))
+        Host().WaitEvent(*m_threadEvent, kThreadWaitMs);
+    return TRUE;
+}
+
+void CPristroj::EndThread(int timeoutMs)
+{
+    if (!m_pMereni)
+        return;
+    PostToThread(platform::WM_THREAD_END);
+    if (Host().JoinThread(*m_pMereni, timeoutMs)) {
+        m_pMereni.reset();
+        return;
+    }
+    AbandonThread();
+}
+
+void CPristroj::AbandonThread()
+{
+    if (!m_pMereni)
+        return;
+    // The thread may still be in a request with this entry's archive and
+    // events: they stay alive with it until it ends.
+    m_pMereni->Abandon(m_archiv);
+    m_pMereni->Abandon(m_threadEvent);
+    m_pMereni->Abandon(m_handOver);
+    m_pMereni.release()->DeleteWhenFinished();
+}
+
+void CPristroj::SendSettings(std::unique_ptr<CPristroj> copy, int timeoutMs)
+{
+    m_threadEvent->Reset();
+    if (!PostToThread(platform::WM_DEVICE_SETTINGS, reinterpret_cast<std::uintptr_t>(m_threadEvent.get()),
+                      reinterpret_cast<std::intptr_t>(copy.get())))
+        return;
+    // Delivered: the thread deletes the copy after taking it, however long
+    // that takes (or when the message is discarded).
+    (void)copy.release();
+    Host().WaitEvent(*m_threadEvent, timeoutMs);
+}
+
+void CPristroj::PostSettings(BOOL record)
+{
+    if (!m_merit || !m_pMereni || !record == !m_zaznamenavat)
+        return;
+    auto copy = std::make_unique<CPristroj>(*this);
+    copy->m_zaznamenavat = record;
+    SendSettings(std::move(copy), kThreadWaitMs);
+}
+
+void CPristroj::StopOnFileError()
+{
+    if (!m_zaznamenavat || !m_merit || !m_pMereni)
+        return;
+    m_threadEvent->Reset();
+    if (PostToThread(platform::WM_DEVICE_FILE_ERROR, reinterpret_cast<std::uintptr_t>(m_threadEvent.get())))
+        Host().WaitEvent(*m_threadEvent, kThreadWaitMs);
+}
+
+void CPristroj::StopThreadForTypeChange()
+{
+    if (!m_pMereni)
+        return;
+    m_threadEvent->Reset();
+    if (PostToThread(platform::WM_DEVICE_DEACTIVATED, reinterpret_cast<std::uintptr_t>(m_threadEvent.get())))
+        Host().WaitEvent(*m_threadEvent, kThreadWaitMs);
+    m_threadEvent->Reset();
+    EndThread(kThreadWaitMs);
+}

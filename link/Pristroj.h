@@ -1,0 +1,235 @@
+#pragma once
+
+#include "link/LinkManager.h"
+#include "link/PristrojHost.h"
+#include "model/ScaleCategories.h"
+#include "platform/Event.h"
+#include "platform/Settings.h"
+
+#include <QString>
+
+#include <atomic>
+#include <map>
+#include <memory>
+
+class CArchivData;
+class QObject;
+
+// One configured instrument: its settings, the family archive-data object
+// that records it, the thread that polls it and its link in the link
+// manager. The entry belongs to the application thread; its thread reads it
+// and download threads use its request methods.
+class CPristroj {
+public:
+    enum Type { kNone = 0, kQorin = 1, kVK = 2, kVKR = 3, kVKT = 4, kDuskar = 5 };
+
+    // Waits on the thread, in ms.
+    static constexpr int kThreadWaitMs = 10000;
+    static constexpr int kModemSettingsWaitMs = 50000;
+    static constexpr int kThreadEndWaitMs = 20000;
+
+    CPristroj();
+    // A new instrument number `number` in `folder`; with `subFolders` its
+    // archives get a folder of their own named like the instrument.
+    CPristroj(const QString& port, int number, const QString& folder, BOOL subFolders, int type);
+    CPristroj(const CPristroj& other);
+    CPristroj& operator=(const CPristroj& other);
+    virtual ~CPristroj();
+
+    // Process-wide environment: the link manager every entry registers with,
+    // the clock of the retry pauses and the host. Set before the first entry
+    // is made; the defaults are no link manager, the system clock and a host
+    // that answers No.
+    static void SetLinkManager(CLinkManager* manager);
+    static CLinkManager* LinkManager();
+    static void SetClock(ILinkClock* clock);
+    static ILinkClock& Clock();
+    static void SetHost(IPristrojHost* host);
+    static IPristrojHost& Host();
+    // The family threads register themselves by instrument type.
+    static void RegisterThreadFactory(int type, PristrojThreadFactory factory);
+
+    // ---- settings (registry key {"pristroje", name})
+    // Fields of the key `name`; a missing value keeps the key's default.
+    void LoadSettings(const platform::Settings& settings, const QString& name);
+    void SaveSettings(platform::Settings& settings) const;
+
+    void SetType(int type, BOOL useDefaults);
+    int GetType() const { return m_type; }
+    BOOL IsSameLink(const CPristroj& other) const;
+    void SetActive(BOOL active);
+    BOOL ApplyChanges(QObject* parent, const CPristroj& edited);
+    void PostSettings(BOOL record);
+    void StopOnFileError();
+    void LoadCategories();
+    void SetBexorInterval(int code, BOOL save);
+    int GetBexorInterval() const;
+    int GetPortRetryCount() const;
+    BOOL HasModem() const;
+    BOOL IsLinkKind3() const;
+    static void ApplyModemSettings(const QString& port, int retryCount, int kind);
+
+    // ---- the measurement thread
+    // Creates and starts the family's thread and activates it with `message`
+    // (wParam this entry, lParam the hand-over event), waiting up to 10 s.
+    // False (measure flag cleared) when no thread could be made.
+    BOOL StartThread(platform::MessageId message);
+    // Posts WM_THREAD_END and waits up to `timeoutMs`; a thread that does not
+    // end in time is left to end on its own with what it still uses.
+    void EndThread(int timeoutMs);
+    CPristrojThread* GetThread() const { return m_pMereni.get(); }
+    BOOL PostToThread(platform::MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+    // The event the thread sets after a message of the entry.
+    platform::Event& ThreadEvent() { return *m_threadEvent; }
+
+    // ---- requests (PristrojRequests.cpp)
+    BOOL OpenLink();
+    void CloseLink();
+    QString GetErrorText() const;
+    BOOL ReadQorinConfig(CConfig& config);
+    BOOL WriteQorinConfig(CConfig& config);
+    BOOL ReadDuskarConfig(CDuskarConfig& config);
+    BOOL WriteDuskarConfig(CDuskarConfig& config);
+    BOOL SendControllerCommand(CControllerAlarms command);
+    BOOL ReadQorinValues(CQorinAktData& values);
+    BOOL ReadDuskarValues(CDuskarAktData& values);
+    BOOL ReadSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state);
+    BOOL ReadStatisticsSummary(CControllerAlarms& summary);
+    BOOL ReadIdentification(CIden& iden);
+    BOOL ReadVKConfig(CVKConfig& config);
+    BOOL WriteVKConfig(const CVKConfig& config);
+    BOOL ReadVKOutputConfig(CVKOutputConfig& outputs, CIden iden);
+    BOOL WriteVKOutputConfig(const CVKOutputConfig& outputs);
+    BOOL ReadVKStatus(CVKStatus& status);
+    BOOL WriteVKStatus(const CVKStatus& status);
+    BOOL ReadVKInstallationBlock(BYTE* block);
+    BOOL WriteVKInstallationBlock(const BYTE* block);
+    BOOL ReadVKNoteBook(CVKNoteBook& notebook);
+    BOOL WriteVKNoteBook(const CVKNoteBook& notebook);
+    BOOL ReadVKTariff(CVKETarif& tariff);
+    BOOL WriteVKTariff(CVKETarif& tariff);
+    BOOL ReadVKEnergyData(CVKEData& data);
+    BOOL ResetVKEnergyMeter();
+    BOOL SetVKTime();
+    BOOL GetVKTime(CTime& time);
+    // The instrument's answer: 0 when its clock is in step.
+    int SyncVKClock();
+    BOOL ReadVKValues(CVKAktData& values);
+    BOOL SendVKArchiveControl(BOOL on);
+    BOOL ReadArchiveBlock(CUniTyp& target, int itemSize, int items, int blocks, DWORD first);
+    BOOL ReadArchiveRecords(CUniTyp& target, int itemSize, int items, int blocks, DWORD first);
+    BOOL ReadVKRConfig(CVKRConfig& config);
+    BOOL WriteVKRConfig(const CVKRConfig& config);
+    BOOL ReadVKRValues(CVKRAktData& values);
+    BOOL ReadVKTConfig(CVKTConfig& config);
+    BOOL WriteVKTConfig(const CVKTConfig& config);
+    BOOL ReadVKTInstallationBlock(BYTE* block);
+    BOOL WriteVKTInstallationBlock(const BYTE* block);
+    BOOL ReadVKTOutputConfig(CVKTOutputConfig& outputs);
+    BOOL WriteVKTOutputConfig(const CVKTOutputConfig& outputs);
+    BOOL ReadVKTNoteBook(CVKTNoteBook& notebook);
+    BOOL WriteVKTNoteBook(const CVKTNoteBook& notebook);
+    BOOL ReadVKTStatus(CVKTStatus& status);
+    BOOL WriteVKTStatus(const CVKTStatus& status);
+    BOOL SetVKTTime();
+    BOOL GetVKTTime(CTime& time);
+    // 0 when the clock is in step, else the instrument's figure.
+    int SyncVKTClock();
+    // Value groups in `recordingMask` AND (`requested` OR the value mask).
+    BOOL ReadVKTValues(CAktData& values, WORD recordingMask, DWORD requested = 0);
+    // Non-zero when `mask` differs from `recordingMask` AND the value mask.
+    BOOL IsValueMaskChanged(WORD mask, WORD recordingMask) const;
+    BOOL ReadVKTArchiveBlock(CUniTyp& target, BYTE area, int itemSize, int items, DWORD first);
+    BOOL ReadVKTArchiveRecords(CUniTyp& target, BYTE area, int itemSize, int items, int blocks, DWORD first);
+    BOOL ReadVKTTariff(CVKTETarif& tariff);
+    BOOL WriteVKTTariff(const CVKTETarif& tariff);
+    BOOL ReadVKTEnergyData(CVKTEDataRec& data);
+    BOOL ResetVKTEnergyMeter(BYTE code);
+    // For a VKT entry a ratio below 0 is the archive's current ratio.
+    BOOL ReadProfileStatus(CProfileStatus& status, float currentRatio);
+    BOOL ResetProfiles();
+    BOOL WriteProfileSettings(CTime day);
+    // The notebook's two texts ("---" for other types or when unreadable).
+    BOOL ReadNoteBook(QString& text1, QString& text2);
+    // An instrument that is not (yet) an entry.
+    static BOOL IdentifyInstrument(CIden& iden, const QString& port, WORD address, const QString& number,
+                                   QString& errorText, int& probe);
+
+    // Recording-mode mask of the VKT value groups.
+    static WORD RecordingModeMask(int recordingMode);
+
+    // ---- fields
+    std::shared_ptr<platform::Event> m_handOver = std::make_shared<platform::Event>(false, false);
+    short m_adresa = 1;
+    QString m_nazev;
+    QString m_com = QStringLiteral("COM1");
+    int m_intervalPrepisovani = 604800;
+    int m_intervalMereni = 5;
+    int m_intervalZapisovani = 60;
+    BOOL m_zobrazovat = 1;
+    BOOL m_merit = 1;
+    BOOL m_prepisovat = 0;
+    BOOL m_zaznamenavat = 1;
+    BOOL m_onp = 0;
+    BOOL m_synchronizovat = 0;
+    void* m_liveView = nullptr;
+    QString m_soubor;
+    QString m_telCislo;
+    BOOL m_active = 0;
+
+    CArchivData* GetArchivData() const { return m_archiv.get(); }
+    // A copy of the archive's scale categories (empty without an archive).
+    CScaleCategories GetScaleCategories() const;
+    DWORD GetValueMask() const { return m_maska.load(); }
+    void SetValueMask(DWORD mask) { m_maska.store(mask); }
+    DWORD GetLinkId() const { return m_linkId; }
+
+private:
+    void RegisterLink();
+    void CreateArchivData();
+    void CopySettings(const CPristroj& other);
+    BOOL SettingsEqual(const CPristroj& other) const;
+    // Sends `copy` to the thread in WM_DEVICE_SETTINGS and waits; the thread
+    // owns the copy from the moment the post succeeds.
+    void SendSettings(std::unique_ptr<CPristroj> copy, int timeoutMs);
+    // Deactivates and ends the thread (type change).
+    void StopThreadForTypeChange();
+    // Hands a running thread over to end on its own; it keeps what it uses.
+    void AbandonThread();
+    // Bit 0 of a controller configuration's mode byte before a write.
+    void MarkConfigMode(BYTE& mode) const;
+
+    std::shared_ptr<CArchivData> m_archiv;
+    std::unique_ptr<CPristrojThread> m_pMereni;
+    std::shared_ptr<platform::Event> m_threadEvent = std::make_shared<platform::Event>(false, false);
+    std::atomic<DWORD> m_maska{255};
+    int m_type = 0;
+    DWORD m_linkId = 0;
+};
+
+// Whether a file can be created at `path` (the archive base path) for the
+// family index (type - 1); asks and reports through the host when
+// `interactive`.
+BOOL CheckDataDirectory(QObject* parent, const QString& path, int family, BOOL interactive);
+// Creates every missing folder of `path` up to its last separator.
+BOOL CreateDirectoryPath(const QString& path);
+
+// Reads with retries for the download paths and settings dialogs; non-zero
+// when every read succeeded.
+BOOL RetryReadVKSettings(CPristroj& entry, CVKConfig& config, CVKNoteBook& notebook, CIden& iden);
+BOOL RetryReadVKTSettings(CPristroj& entry, CVKTConfig& config, CVKTNoteBook& notebook, CIden& iden);
+BOOL RetryReadDuskarSettings(CPristroj& entry, CIden& iden, CDuskarConfig& config);
+BOOL RetrySendVKArchiveControl(CPristroj& entry);
+BOOL RetrySyncVKClock(CPristroj& entry);
+BOOL RetrySyncVKTClock(CPristroj& entry);
+BOOL RetryPrepareVKArchiveRead(CPristroj& entry, CVKStatus& status);
+BOOL RetryReadVKTStatus(CPristroj& entry, CVKTStatus& status);
+
+// Texts of the entry that the measurement threads share.
+namespace pristroj_texts {
+inline constexpr char kDeactivated[] = "Přístroj deaktivován.";
+inline constexpr char kAskChange[] = "Opravdu změnit vlastnosti přístroje ?";
+inline constexpr char kAskCreateFolder[] = "Adresář neexistuje, chcete jej vytvořit?";
+inline constexpr char kBadFolder[] = "Neplatný název adresáře.";
+inline constexpr char kBadFile[] = "Neplatný název souboru.";
+} // namespace pristroj_texts

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+namespace pristrojtest {
+
+// Scripted boxes and application, waits cut short and recorded.
+class TestHost : public IPristrojHost {
+public:
+    bool AskYesNo(QObject*, const QString& text, const QString& caption) override
+    {
+        std::lock_guard lock(m_lock);
+        questions.push_back(text);
+        captions.push_back(caption);
+        return answer;
+    }
+    void ShowError(QObject*, const QString& text, const QString& caption) override
+    {
+        std::lock_guard lock(m_lock);
+        errors.push_back(text);
+        captions.push_back(caption);
+    }
+    std::vector<CPristroj*> Instruments() override { return instruments; }
+    bool IsModemPort(const QString& port) override { return port == modemPort; }
+    void SaveDeviceSettings(CPristroj&) override { ++saves; }
+    bool WaitEvent(platform::Event& event, int timeoutMs) override
+    {
+        {
+            std::lock_guard lock(m_lock);
+            waits.push_back(timeoutMs);
+        }
+        return event.Wait(std::min(timeoutMs, waitCapMs));
+    }
+    bool JoinThread(CPristrojThread& thread, int timeoutMs) override
+    {
+        {
+            std::lock_guard lock(m_lock);
+            joins.push_back(timeoutMs);
+        }
+        return thread.Join(std::min(timeoutMs, waitCapMs));
+    }
+    void Sleep(int) override { ++sleeps; }
+
+    std::vector<int> Waits()
+    {
+        std::lock_guard lock(m_lock);
+        return waits;
+    }
+
+    bool answer = false;
+    QString modemPort;
+    std::vector<CPristroj*> instruments;
+    std::vector<QString> questions;
+    std::vector<QString> errors;
+    std::vector<QString> captions;
+    std::vector<int> waits;
+    std::vector<int> joins;
+    std::atomic<int> saves{0};
+    std::atomic<int> sleeps{0};
+    // Long enough for a live thread, short enough for a test.
+    int waitCapMs = 5000;
+
+private:
+    std::mutex m_lock;
+};
+
+// The entry's environment for one test: host, a settings file of its own.
+class PristrojTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("test.ini")));
+        CPristroj::SetHost(&host);
+        CPristroj::SetLinkManager(nullptr);
+    }
+    // After the members of derived fixtures (entries) are gone.
+    ~PristrojTest() override
+    {
+        CPristroj::SetHost(nullptr);
+        CPristroj::SetLinkManager(nullptr);
+        CPristroj::SetClock(nullptr);
+        platform::Settings::SetFileForTesting(QString());
+    }
+
+    QTemporaryDir dir;
+    TestHost host;
+};
+
+} // namespace pristrojtest

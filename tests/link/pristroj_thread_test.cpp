@@ -1,0 +1,252 @@
+#include "PristrojTestSupport.h"
+
+#include "archive/store/ArchivData.h"
+#include "platform/ThreadMessages.h"
+
+#include <chrono>
+#include <thread>
+
+using namespace pristrojtest;
+using platform::ThreadMessage;
+
+namespace {
+
+std::atomic<int> g_threadsAlive{0};
+
+// A measurement thread that answers the entry's messages the way the family
+// threads do, and can be held inside a message until released.
+class FakeMereni : public CPristrojThread {
+public:
+    FakeMereni() { ++g_threadsAlive; }
+    ~FakeMereni() override
+    {
+        Stop(platform::Event::kInfinite);
+        --g_threadsAlive;
+    }
+
+    std::vector<platform::MessageId> Seen()
+    {
+        std::lock_guard lock(m_lock);
+        return m_seen;
+    }
+
+    // Messages that wait for `release` before they are handled.
+    std::atomic<platform::MessageId> holdOn{0};
+    platform::Event release{true, false};
+    std::atomic<int> recordFlag{-1};
+    std::atomic<int> copiesTaken{0};
+    std::atomic<int> blocksSeen{-1};
+
+protected:
+    void OnMessage(const ThreadMessage& m) override
+    {
+        {
+            std::lock_guard lock(m_lock);
+            m_seen.push_back(m.id);
+        }
+        if (m.id == holdOn.load())
+            release.Wait();
+        switch (m.id) {
+        case platform::WM_DEVICE_ACTIVATE: {
+            auto* entry = reinterpret_cast<CPristroj*>(m.wParam);
+            m_archiv = entry->GetArchivData();
+            reinterpret_cast<platform::Event*>(m.lParam)->Set();
+            break;
+        }
+        case platform::WM_DEVICE_SETTINGS: {
+            std::unique_ptr<CPristroj> copy(reinterpret_cast<CPristroj*>(m.lParam));
+            recordFlag = copy->m_zaznamenavat;
+            ++copiesTaken;
+            reinterpret_cast<platform::Event*>(m.wParam)->Set();
+            break;
+        }
+        case platform::WM_DEVICE_DEACTIVATED:
+        case platform::WM_DEVICE_FILE_ERROR:
+            reinterpret_cast<platform::Event*>(m.wParam)->Set();
+            break;
+        case platform::WM_THREAD_END:
+            // What a thread still in its last request would touch.
+            if (m_archiv)
+                blocksSeen = m_archiv->GetBlockRecordCount();
+            break;
+        default:
+            break;
+        }
+    }
+    void OnDiscardedMessage(const ThreadMessage& m) override
+    {
+        if (m.id == platform::WM_DEVICE_SETTINGS)
+            delete reinterpret_cast<CPristroj*>(m.lParam);
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<platform::MessageId> m_seen;
+    CArchivData* m_archiv = nullptr;
+};
+
+FakeMereni* g_last = nullptr;
+
+bool WaitUntil(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 2000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
+}
+
+class ThreadTest : public PristrojTest {
+protected:
+    void SetUp() override
+    {
+        PristrojTest::SetUp();
+        CPristroj::RegisterThreadFactory(CPristroj::kVKT, [] {
+            auto thread = std::make_unique<FakeMereni>();
+            g_last = thread.get();
+            return thread;
+        });
+    }
+    ~ThreadTest() override
+    {
+        CPristroj::RegisterThreadFactory(CPristroj::kVKT, nullptr);
+        // Abandoned threads end on their own; none may outlive the test.
+        EXPECT_TRUE(WaitUntil([] { return g_threadsAlive.load() == 0; }));
+    }
+
+    // A measuring VKT entry with its thread running.
+    std::unique_ptr<CPristroj> StartEntry()
+    {
+        auto entry = std::make_unique<CPristroj>();
+        entry->m_nazev = QStringLiteral("hala");
+        entry->SetType(CPristroj::kVKT, TRUE);
+        entry->m_zaznamenavat = 0;
+        EXPECT_TRUE(entry->StartThread(platform::WM_DEVICE_ACTIVATE));
+        EXPECT_EQ(entry->GetThread(), g_last);
+        return entry;
+    }
+};
+
+} // namespace
+
+TEST_F(ThreadTest, SettingsReachTheRunningThreadAsACopyItOwns)
+{
+    auto entry = StartEntry();
+    FakeMereni* thread = g_last;
+
+    entry->PostSettings(TRUE);
+    EXPECT_EQ(thread->recordFlag, 1);
+    EXPECT_EQ(thread->copiesTaken, 1);
+    // The entry itself changes only when the thread takes the settings.
+    EXPECT_FALSE(entry->m_zaznamenavat);
+
+    // The same flag again: nothing to send.
+    entry->m_zaznamenavat = 1;
+    entry->PostSettings(TRUE);
+    EXPECT_EQ(thread->copiesTaken, 1);
+
+    // A thread too busy to answer in time still gets a copy that lives
+    // until it has taken it.
+    host.waitCapMs = 20;
+    thread->holdOn = platform::WM_DEVICE_SETTINGS;
+    entry->PostSettings(FALSE);
+    EXPECT_EQ(host.Waits().back(), CPristroj::kThreadWaitMs);
+    thread->release.Set();
+    EXPECT_TRUE(WaitUntil([&] { return thread->copiesTaken.load() == 2; }));
+    EXPECT_EQ(thread->recordFlag, 0);
+    host.waitCapMs = 5000;
+}
+
+TEST_F(ThreadTest, ApplyingEditsToAMeasuringEntryGoesThroughTheThread)
+{
+    auto entry = StartEntry();
+    FakeMereni* thread = g_last;
+    host.instruments = {entry.get()};
+    host.answer = true;
+
+    for (bool modem : {false, true}) {
+        host.modemPort = modem ? entry->m_com : QString();
+        CPristroj edited(*entry);
+        edited.m_intervalMereni = modem ? 7 : 8;
+        EXPECT_TRUE(entry->ApplyChanges(nullptr, edited));
+        EXPECT_EQ(host.Waits().back(), modem ? CPristroj::kModemSettingsWaitMs : CPristroj::kThreadWaitMs);
+        EXPECT_EQ(entry->GetThread(), thread);
+    }
+    EXPECT_EQ(thread->copiesTaken, 2);
+
+    // Measuring switched off: the thread gets the settings and its end.
+    CPristroj edited(*entry);
+    edited.m_merit = 0;
+    EXPECT_TRUE(entry->ApplyChanges(nullptr, edited));
+    EXPECT_EQ(entry->GetThread(), nullptr);
+    EXPECT_FALSE(entry->m_merit);
+    EXPECT_EQ(host.saves, 3);
+}
+
+TEST_F(ThreadTest, TypeChangeDeactivatesAndEndsTheThread)
+{
+    auto entry = StartEntry();
+    FakeMereni* thread = g_last;
+    host.instruments = {entry.get()};
+    host.answer = true;
+
+    CPristroj edited(*entry);
+    edited.SetType(CPristroj::kVKR, TRUE);
+    edited.m_merit = 0;
+    std::vector<platform::MessageId> seen;
+    {
+        // Keep the fake alive to read what it saw: hold its end.
+        thread->holdOn = platform::WM_THREAD_END;
+        host.waitCapMs = 20;
+        EXPECT_TRUE(entry->ApplyChanges(nullptr, edited));
+        seen = thread->Seen();
+        thread->release.Set();
+    }
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[seen.size() - 2], platform::WM_DEVICE_DEACTIVATED);
+    EXPECT_EQ(seen.back(), platform::WM_THREAD_END);
+    EXPECT_EQ(entry->GetThread(), nullptr);
+    EXPECT_EQ(entry->GetType(), CPristroj::kVKR);
+}
+
+TEST_F(ThreadTest, FileErrorIsHandedToTheThreadOfARecordingEntry)
+{
+    auto entry = StartEntry();
+    FakeMereni* thread = g_last;
+    entry->StopOnFileError(); // not recording: nothing to stop
+    entry->m_zaznamenavat = 1;
+    entry->StopOnFileError();
+    const auto seen = thread->Seen();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), platform::WM_DEVICE_FILE_ERROR), 1);
+}
+
+TEST_F(ThreadTest, DestructionEndsTheThreadAndWaitsTwentySeconds)
+{
+    auto entry = StartEntry();
+    entry.reset();
+    ASSERT_EQ(host.joins.size(), 1u);
+    EXPECT_EQ(host.joins[0], CPristroj::kThreadEndWaitMs);
+    EXPECT_EQ(g_threadsAlive, 0);
+}
+
+TEST_F(ThreadTest, AThreadThatOutlivesItsEntryKeepsTheArchiveItUses)
+{
+    auto entry = StartEntry();
+    FakeMereni* thread = g_last;
+    thread->holdOn = platform::WM_THREAD_END;
+    host.waitCapMs = 20;
+    entry.reset(); // the join times out
+    EXPECT_EQ(g_threadsAlive, 1);
+
+    // The thread goes on with the archive after its entry is gone.
+    thread->release.Set();
+    EXPECT_TRUE(WaitUntil([] { return g_threadsAlive.load() == 0; }));
+}
+
+TEST_F(ThreadTest, DestroyingAnEntryWithoutAThreadNeitherPostsNorWaits)
+{
+    {
+        CPristroj entry;
+        entry.SetType(CPristroj::kVKT, TRUE);
+    }
+    EXPECT_TRUE(host.joins.empty());
+    EXPECT_TRUE(host.Waits().empty());
+}
