@@ -128,6 +128,15 @@ void PutPowerFactor(Image& image, std::int8_t cosPhi)
     image.decimals = 2;
 }
 
+// Selector 1 of both families: its lamp, and the power factor unless a
+// state symbol is shown.
+void ShowPowerFactor(Image& image, std::int8_t cosPhi, bool symbol)
+{
+    image.lamps |= 1u << 14;
+    if (!symbol)
+        PutPowerFactor(image, cosPhi);
+}
+
 // Amperes in three cells: hundredths below 10 A, whole amperes above.
 void PutAmperes(Image& image, double amperes)
 {
@@ -369,9 +378,7 @@ CControllerPanelImage FormatQorinPanel(const CQorinAktData& v, int state, int se
     };
     switch (selector) {
     case 1:
-        image.lamps |= 1u << 14;
-        if (!symbol)
-            PutPowerFactor(image, v.cosPhi);
+        ShowPowerFactor(image, v.cosPhi, symbol);
         break;
     case 2:
         image.lamps |= 1u << 15;
@@ -436,9 +443,7 @@ CControllerPanelImage FormatDuskarPanel(const CDuskarAktData& v, int state, int 
     };
     switch (selector) {
     case 1:
-        image.lamps |= 1u << 14;
-        if (!symbol)
-            PutPowerFactor(image, v.cosPhi);
+        ShowPowerFactor(image, v.cosPhi, symbol);
         break;
     case 2:
         image.lamps |= 1u << 15;
