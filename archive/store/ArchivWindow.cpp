@@ -14,7 +14,7 @@ bool CArchivWindow::InWindow(std::uint32_t time) const
 
 bool CArchivWindow::IsRow(const CArchivRecord& record)
 {
-    return record.type == kRecordFull || record.type == kRecordChanged || record.type == kRecordError;
+    return record.IsData() || record.type == kRecordError;
 }
 
 int CArchivWindow::Load(CArchivData& data, std::vector<int> blockSlots, platform::CTime windowStart, int windowSpan)

@@ -10,7 +10,8 @@ class CArchivData;
 // A time window of an archive loaded for reading: the ring slots of its
 // blocks (oldest first), how many rows each block gives inside the window,
 // the records read, and the walk's current measurement record. A row is a
-// record of type 2, 3 or 4 whose time lies in the window.
+// measurement record (type 2, 3 or 12) or error record (type 4) whose time
+// lies in the window.
 struct CArchivWindow {
     std::vector<int> ringSlots;
     std::vector<int> rowCounts;

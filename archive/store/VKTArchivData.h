@@ -1,6 +1,8 @@
 #pragma once
 
 #include "archive/store/ArchivData.h"
+#include "archive/store/ArchivSeriesRegistry.h"
+#include "archive/store/ArchivWindow.h"
 #include "archive/store/ArchivIntervalClock.h"
 #include "model/AktData.h"
 #include "model/Iden.h"
@@ -14,15 +16,6 @@
 #include <mutex>
 #include <optional>
 #include <vector>
-
-// Where the VKT store sets the unit text and value range of the graph series
-// registered under a quantity name; the graph side implements it.
-class IVKTSeriesScales {
-public:
-    virtual ~IVKTSeriesScales() = default;
-    virtual void SetSeriesText(const QString& name, const QString& text) = 0;
-    virtual void SetSeriesScale(const QString& name, double minimum, double maximum) = 0;
-};
 
 // The archive of a VKT analyser. Writing side: settings (type 1),
 // identification (type 9) and measurement records (type 2 full, type 3 the
@@ -76,7 +69,7 @@ public:
     int GetWindowRowCount() const;
     virtual int FirstRecord();
     virtual int NextRecord();
-    int GetCurrentIndex() const { return m_currentIndex; }
+    int GetCurrentIndex() const { return m_window.currentIndex; }
     platform::CTime GetCurrentTime() const { return m_currentTime; }
     // The values of the current record.
     const CAktData& GetCurrentValues() const { return m_last; }
@@ -108,7 +101,8 @@ public:
     virtual QStringList GetAxisNames(const Selection& selection) const;
 
     // ---- graph scales
-    void SetSeriesScales(IVKTSeriesScales* series) { m_series = series; }
+    // The graph series the scales go to (none: nothing is set).
+    void SetSeriesRegistry(IArchivSeriesRegistry* series) { m_series = series; }
     virtual void UpdateSeriesScales(BOOL allowNegativePower);
     // 1 when the series were set again (the ratios changed since the last call).
     int RescaleCurrentSeries(BOOL allowNegativePower);
@@ -192,20 +186,13 @@ private:
     GraphFormats m_graph;
     CArchivIntervalClock m_clock;
 
-    // Loaded window.
-    std::vector<int> m_windowSlots;
-    std::vector<int> m_windowRowCounts;
-    CArchivRecordList m_windowRecords;
-    platform::CTime m_windowStart;
-    int m_windowSpan = 0;
+    // Loaded window and walk state.
+    CArchivWindow m_window;
     std::uint32_t m_windowFirstBlockStart = 0;
-
-    // Walk state.
-    int m_currentIndex = 0;
     std::optional<std::size_t> m_currentPos;
     platform::CTime m_currentTime;
     std::optional<CVKTStatus> m_walkStatus;
     int m_modelIndex = CIden::kUnknownModelIndex;
 
-    IVKTSeriesScales* m_series = nullptr;
+    IArchivSeriesRegistry* m_series = nullptr;
 };

@@ -24,11 +24,6 @@ bool IsFixed(const CArchivRecord& r)
     return r.type == kRecordSettings || r.type == kRecordIden || r.type == kRecordStatus;
 }
 
-bool IsRow(const CArchivRecord& r)
-{
-    return r.IsData() || r.type == kRecordError;
-}
-
 const BYTE* Bytes(const CArchivRecord& r)
 {
     return reinterpret_cast<const BYTE*>(r.data.constData());
@@ -65,49 +60,33 @@ QStringList Names(int from, int to)
 
 int CVKTArchivData::LoadWindow(int firstSlot, int blockCount, CTime start, int span)
 {
-    m_windowSlots.clear();
-    m_windowRowCounts.clear();
-    m_windowRecords.clear();
-    m_windowStart = start;
-    m_windowSpan = span;
-    m_windowFirstBlockStart = 0;
     m_currentPos.reset();
-    m_currentIndex = 0;
-    if (!ReadHeader())
-        return 0;
+    m_windowFirstBlockStart = 0;
     std::vector<std::uint32_t> table;
-    {
+    if (ReadHeader()) {
         std::lock_guard ring(ringLock);
         if (header)
             table = header->slotTable;
     }
     const int n = int(table.size());
-    if (n == 0 || firstSlot < 0 || firstSlot >= n)
-        return 0;
-    m_windowFirstBlockStart = table[std::size_t(firstSlot)];
-    const std::uint32_t end = std::uint32_t(std::int64_t(start.GetTime()) + span);
-    int ok = 1;
-    for (int b = 0; b < std::min(blockCount, n); ++b) {
-        const int slot = (firstSlot + b) % n;
-        if (table[std::size_t(slot)] == 0)
-            continue;
-        CArchivRecordList block;
-        if (!ReadBlock(slot, block))
-            ok = 0;
-        int rows = 0;
-        for (const CArchivRecord& r : block)
-            rows += IsRow(r) && r.time >= start.GetTime() && r.time <= end ? 1 : 0;
-        m_windowSlots.push_back(slot);
-        m_windowRowCounts.push_back(rows);
-        m_windowRecords.insert(m_windowRecords.end(), block.begin(), block.end());
+    const bool known = firstSlot >= 0 && firstSlot < n;
+    std::vector<int> blockSlots;
+    if (known) {
+        m_windowFirstBlockStart = table[std::size_t(firstSlot)];
+        for (int b = 0; b < std::min(blockCount, n); ++b) {
+            const int slot = (firstSlot + b) % n;
+            if (table[std::size_t(slot)] != 0)
+                blockSlots.push_back(slot);
+        }
     }
-    return ok;
+    const int ok = m_window.Load(*this, std::move(blockSlots), start, span);
+    return known ? ok : 0;
 }
 
 int CVKTArchivData::GetWindowRowCount() const
 {
     int rows = 0;
-    for (int n : m_windowRowCounts)
+    for (int n : m_window.rowCounts)
         rows += n;
     return rows;
 }
@@ -165,10 +144,10 @@ int CVKTArchivData::FirstRecord()
     m_walkStatus.reset();
     m_modelIndex = CIden::kUnknownModelIndex;
     m_currentPos.reset();
-    m_currentIndex = 0;
+    m_window.currentIndex = 0;
     int dataIndex = -1;
-    for (std::size_t pos = 0; pos < m_windowRecords.size(); ++pos) {
-        const CArchivRecord& r = m_windowRecords[pos];
+    for (std::size_t pos = 0; pos < m_window.records.size(); ++pos) {
+        const CArchivRecord& r = m_window.records[pos];
         if (IsFixed(r)) {
             TakeFixedRecord(r);
             continue;
@@ -180,7 +159,7 @@ int CVKTArchivData::FirstRecord()
         if (r.type == kRecordChanged)
             continue;
         m_lastValid = DecodeMeasurement(r, m_walkStatus, m_last, m_lastValid, true);
-        m_currentIndex = dataIndex;
+        m_window.currentIndex = dataIndex;
         m_currentPos = pos;
         m_currentTime = CTime(r.time);
         return 1;
@@ -190,8 +169,8 @@ int CVKTArchivData::FirstRecord()
 
 int CVKTArchivData::NextRecord()
 {
-    for (std::size_t pos = m_currentPos ? *m_currentPos + 1 : 0; pos < m_windowRecords.size(); ++pos) {
-        const CArchivRecord& r = m_windowRecords[pos];
+    for (std::size_t pos = m_currentPos ? *m_currentPos + 1 : 0; pos < m_window.records.size(); ++pos) {
+        const CArchivRecord& r = m_window.records[pos];
         if (IsFixed(r)) {
             TakeFixedRecord(r);
             continue;
@@ -199,7 +178,7 @@ int CVKTArchivData::NextRecord()
         if (!r.IsData())
             continue;
         m_lastValid = DecodeMeasurement(r, m_walkStatus, m_last, m_lastValid, true);
-        m_currentIndex = m_currentPos ? m_currentIndex + 1 : 0;
+        m_window.currentIndex = m_currentPos ? m_window.currentIndex + 1 : 0;
         m_currentPos = pos;
         m_currentTime = CTime(r.time);
         return 1;
@@ -211,13 +190,13 @@ int CVKTArchivData::GetConfigAt(CVKTConfig& out) const
 {
     if (m_currentPos) {
         for (std::size_t pos = *m_currentPos + 1; pos-- > 0;) {
-            if (const auto c = DecodeFixed<CVKTConfig>(m_windowRecords[pos], kRecordSettings, CVKTConfig::kImageSize)) {
+            if (const auto c = DecodeFixed<CVKTConfig>(m_window.records[pos], kRecordSettings, CVKTConfig::kImageSize)) {
                 out = *c;
                 return 1;
             }
         }
     }
-    for (const CArchivRecord& r : m_windowRecords) {
+    for (const CArchivRecord& r : m_window.records) {
         if (const auto c = DecodeFixed<CVKTConfig>(r, kRecordSettings, CVKTConfig::kImageSize)) {
             out = *c;
             return 1;
@@ -231,7 +210,7 @@ int CVKTArchivData::GetIdenAt(CIden& out) const
     if (!m_currentPos)
         return 0;
     for (std::size_t pos = *m_currentPos + 1; pos-- > 0;) {
-        if (const auto iden = DecodeFixed<CIden>(m_windowRecords[pos], kRecordIden, CIden::kImageSize)) {
+        if (const auto iden = DecodeFixed<CIden>(m_window.records[pos], kRecordIden, CIden::kImageSize)) {
             out = *iden;
             return 1;
         }
@@ -241,7 +220,7 @@ int CVKTArchivData::GetIdenAt(CIden& out) const
 
 int CVKTArchivData::GetStatusRecord(CVKTStatus& out) const
 {
-    for (const CArchivRecord& r : m_windowRecords) {
+    for (const CArchivRecord& r : m_window.records) {
         if (r.type == kRecordFull || r.type == kRecordChanged)
             return 0;
         if (const auto status = DecodeFixed<CVKTStatus>(r, kRecordStatus, CVKTStatus::kImageSize)) {
@@ -276,29 +255,21 @@ std::vector<QStringList> CVKTArchivData::GetRecordRows(int index, const Selectio
     first = -1;
     if (offsets)
         offsets->clear();
+    std::size_t blockIndex = 0;
     int rowsBefore = 0;
-    std::size_t blockIndex = m_windowRowCounts.size();
-    for (std::size_t b = 0; b < m_windowRowCounts.size(); ++b) {
-        if (index < rowsBefore + m_windowRowCounts[b]) {
-            blockIndex = b;
-            break;
-        }
-        rowsBefore += m_windowRowCounts[b];
-    }
-    if (blockIndex == m_windowRowCounts.size())
+    if (!m_window.FindRowBlock(std::max(index, 0), blockIndex, rowsBefore))
         return rows;
     CArchivRecordList block;
-    ReadBlock(m_windowSlots[blockIndex], block);
+    ReadBlock(m_window.ringSlots[blockIndex], block);
     int running = rowsBefore;
 
     Ratios ratios = HeldRatios();
     CAktData values;
     bool valid = false;
     std::optional<CVKTStatus> status;
-    const std::uint32_t start = m_windowStart.GetTime();
-    const std::uint32_t end = std::uint32_t(std::int64_t(start) + m_windowSpan);
+    const std::uint32_t start = m_window.start.GetTime();
     for (const CArchivRecord& r : block) {
-        if (r.time > end)
+        if (r.time > m_window.End().GetTime())
             break;
         if (const auto config = DecodeFixed<CVKTConfig>(r, kRecordSettings, CVKTConfig::kImageSize))
             ratios = RatiosOf(*config);
@@ -306,7 +277,7 @@ std::vector<QStringList> CVKTArchivData::GetRecordRows(int index, const Selectio
             status = *s;
         else if (r.IsData())
             valid = DecodeMeasurement(r, status, values, valid, false);
-        if (!IsRow(r) || r.time < start)
+        if (!CArchivWindow::IsRow(r) || r.time < start)
             continue;
         if (running >= index - 3) {
             if (offsets)
@@ -606,7 +577,7 @@ void CVKTArchivData::UpdateSeriesScales(BOOL allowNegativePower)
     float ct4 = held.i4;
     float pa = vt * ct;
     float pb = vt4 * ct4;
-    for (const CArchivRecord& r : m_windowRecords) {
+    for (const CArchivRecord& r : m_window.records) {
         const auto config = DecodeFixed<CVKTConfig>(r, kRecordSettings, CVKTConfig::kImageSize);
         if (!config)
             continue;

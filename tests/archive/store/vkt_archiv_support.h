@@ -108,7 +108,7 @@ public:
 };
 
 // Records the graph side would receive.
-class SeriesLog : public IVKTSeriesScales {
+class SeriesLog : public IArchivSeriesRegistry {
 public:
     void SetSeriesText(const QString& name, const QString& text) override { units[name] = text; }
     void SetSeriesScale(const QString& name, double minimum, double maximum) override

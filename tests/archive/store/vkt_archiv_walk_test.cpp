@@ -375,7 +375,7 @@ TEST_F(VKTRowTextTest, RatiosScaleAndTheWindowFormatsChooseUnits)
     // The window's settings: 100 / 50 on inputs 1 to 3, none on input 4.
     store.AddConfigRecord(MakeConfig(100, 50, CVKTConfig::FourPhase));
     SeriesLog series;
-    store.SetSeriesScales(&series);
+    store.SetSeriesRegistry(&series);
     store.UpdateSeriesScales(FALSE);
     // Powers of every channel follow the larger power ratio; the unscaled
     // three-phase totals keep the base unit.
