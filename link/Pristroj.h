@@ -15,6 +15,15 @@
 class CArchivData;
 class QObject;
 
+// The status texts of an instrument's live form: its archive file, the
+// start of the archive ring, when the ring will be full, the newest record.
+struct CPristrojStatusTexts {
+    QString archive;
+    QString ringStart;
+    QString ringFull;
+    QString newest;
+};
+
 // One configured instrument: its settings, the family archive-data object
 // that records it, the thread that polls it and its link in the link
 // manager. The entry belongs to the application thread; its thread reads it
@@ -68,6 +77,13 @@ public:
     BOOL HasModem() const;
     BOOL IsLinkKind3() const;
     static void ApplyModemSettings(const QString& port, int retryCount, int kind);
+
+    // ---- status texts of the live forms; each acts only for its family
+    // (VK for VK and VKR) and returns FALSE, texts untouched, for another.
+    BOOL FillQorinStatusTexts(CPristrojStatusTexts& texts) const;
+    BOOL FillDuskarStatusTexts(CPristrojStatusTexts& texts) const;
+    BOOL FillVKStatusTexts(CPristrojStatusTexts& texts) const;
+    BOOL FillVKTStatusTexts(CPristrojStatusTexts& texts) const;
 
     // ---- the measurement thread
     // Creates and starts the family's thread and activates it with `message`
@@ -198,6 +214,7 @@ private:
     void AbandonThread();
     // Bit 0 of a controller configuration's mode byte before a write.
     void MarkConfigMode(BYTE& mode) const;
+    void FillStatusTexts(CPristrojStatusTexts& texts) const;
 
     std::shared_ptr<CArchivData> m_archiv;
     std::unique_ptr<CPristrojThread> m_pMereni;

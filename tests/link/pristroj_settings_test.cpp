@@ -285,3 +285,21 @@ TEST_F(ApplyTest, MeasuringWithoutAThreadClassIsRefusedWithAMessage)
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_EQ(host.errors[0], QStringLiteral("Data z přístroje nelze dále zpracovávat ,\nmožná nedostatek paměti."));
 }
+
+TEST_F(PristrojTest, StatusTextsOfAnEntryThatDoesNotRecord)
+{
+    CPristroj entry;
+    entry.m_zaznamenavat = 0;
+    entry.SetType(CPristroj::kVKR, TRUE);
+    CPristrojStatusTexts texts;
+    texts.archive = QStringLiteral("untouched");
+    EXPECT_FALSE(entry.FillQorinStatusTexts(texts));
+    EXPECT_FALSE(entry.FillVKTStatusTexts(texts));
+    EXPECT_EQ(texts.archive, QStringLiteral("untouched"));
+
+    EXPECT_TRUE(entry.FillVKStatusTexts(texts));
+    EXPECT_EQ(texts.archive, QStringLiteral("Archivace vypnuta."));
+    EXPECT_EQ(texts.ringStart, QStringLiteral("--"));
+    EXPECT_EQ(texts.ringFull, QStringLiteral("--"));
+    EXPECT_TRUE(texts.newest.isEmpty()); // nothing measured yet
+}
