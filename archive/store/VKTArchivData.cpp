@@ -1,5 +1,6 @@
 #include "archive/store/VKTArchivData.h"
 
+#include "archive/store/VKArchivFormats.h"
 #include "archive/store/VKTFormats.h"
 
 #include <algorithm>
@@ -227,7 +228,7 @@ void CVKTArchivData::GetLatestData(CAktData& out, int& newValues) const
 
 void CVKTArchivData::InitHeader(int slotTotal, const QString& name, BOOL plainName)
 {
-    SetNewHeader(slotTotal, plainName ? name + Extension() : name + Now().Format("_Y%yD%m%dH%H") + Extension());
+    SetNewHeader(slotTotal, VKArchivFileName(name, plainName != 0, Now(), Extension()));
 }
 
 void CVKTArchivData::RollFileName()
@@ -235,18 +236,7 @@ void CVKTArchivData::RollFileName()
     std::lock_guard ring(ringLock);
     if (!header)
         return;
-    QString& name = header->name;
-    // Only the file name is searched: a folder may hold "_Y" or a dot.
-    const qsizetype fileStart =
-        std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\'))) + 1;
-    const QString fileName = name.mid(fileStart);
-    qsizetype p = fileName.indexOf(QLatin1String("_Y"));
-    const bool suffix = p > 0 && fileName.mid(p + 4, 1) == QLatin1String("D")
-        && fileName.mid(p + 9, 1) == QLatin1String("H") && fileName.mid(p + 12, 4) == Extension();
-    if (!suffix)
-        p = fileName.indexOf(QLatin1Char('.'));
-    if (p >= 0)
-        name = name.left(fileStart + p) + startTime.Format("_Y%yD%m%dH%H") + Extension();
+    header->name = RollVKArchivFileName(header->name, startTime, Extension());
     // The new file holds none of the old file's blocks; the store puts the
     // completed block into its slot 0.
     std::fill(header->slotTable.begin(), header->slotTable.end(), 0);

@@ -2,6 +2,7 @@
 // rows, axis names and graph scales.
 #include "archive/store/VKTArchivData.h"
 
+#include "archive/store/VKArchivFormats.h"
 #include "archive/store/VKTFormats.h"
 #include "model/QuantityNames.h"
 #include "model/ValueChecks.h"
@@ -333,7 +334,7 @@ QStringList CVKTArchivData::FormatRecordRow(const Selection& selection, const CA
         return Pick(g.selection & 0x04, c, g.powerFormatA, g.powerMultiplierA, g.powerFormatB, g.powerMultiplierB);
     };
     const auto scaled = [](double v, const FormatSet& set, bool overload) {
-        return (overload ? QStringLiteral("E") : QString()) + vkt::FormatValue(set.format, v / set.multiplier);
+        return (overload ? QStringLiteral("E") : QString()) + FormatArchivNumber(set.format, v / set.multiplier);
     };
     const auto fixed = [](double v, int decimals) { return QString::number(v, 'f', decimals); };
 

@@ -67,19 +67,6 @@ void ChooseCurrentFormat(float ratio, QString& format, int& multiplier)
 
 namespace vkt {
 
-QString FormatValue(const QString& format, double value)
-{
-    int decimals = 1;
-    const qsizetype dot = format.indexOf(QLatin1Char('.'));
-    if (format.startsWith(QLatin1Char('%')) && format.endsWith(QLatin1Char('f')) && dot > 0) {
-        bool ok = false;
-        const int n = format.mid(dot + 1, format.size() - dot - 2).toInt(&ok);
-        if (ok && n >= 0 && n <= 9)
-            decimals = n;
-    }
-    return QString::number(value, 'f', decimals);
-}
-
 QString VoltageUnit(int multiplier)
 {
     return multiplier == 1 ? QStringLiteral("V") : QStringLiteral("kV");

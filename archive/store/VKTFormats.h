@@ -15,11 +15,6 @@ void ChooseCurrentFormat(float ratio, QString& format, int& multiplier);
 
 namespace vkt {
 
-// A value printed with one of the formats above ("%0.Nf"); a format that is
-// not of that shape prints with one decimal. Never goes through printf, so a
-// format text cannot misread its arguments.
-QString FormatValue(const QString& format, double value);
-
 // Unit texts by multiplier: "V"/"kV", "A"/"kA"; power units with the base
 // unit given ("W", "var", "VA") for 1, 1000 and anything else.
 QString VoltageUnit(int multiplier);

@@ -49,12 +49,8 @@ TEST(VKTFormats, CurrentRows)
                 {499999.0f, 1000, "%0.2f"}, {500000.0f, 1000, "%0.1f"}});
 }
 
-TEST(VKTFormats, ValuesPrintWithTheFormatsPrecisionOnly)
+TEST(VKTFormats, UnitTextsByMultiplier)
 {
-    EXPECT_EQ(vkt::FormatValue(QStringLiteral("%0.4f"), 1.23456), QStringLiteral("1.2346"));
-    EXPECT_EQ(vkt::FormatValue(QStringLiteral("%0.1f"), 229.96), QStringLiteral("230.0"));
-    // A text that is no number format cannot reach printf.
-    EXPECT_EQ(vkt::FormatValue(QStringLiteral("%s%n"), 2.0), QStringLiteral("2.0"));
     EXPECT_EQ(vkt::PowerUnit(QStringLiteral("var"), 1000), QStringLiteral("kvar"));
     EXPECT_EQ(vkt::PowerUnit(QStringLiteral("VA"), 1000000), QStringLiteral("MVA"));
     EXPECT_EQ(vkt::VoltageUnit(1000), QStringLiteral("kV"));
