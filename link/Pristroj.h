@@ -167,6 +167,9 @@ public:
     BOOL WriteProfileSettings(CTime day);
     // The notebook's two texts ("---" for other types or when unreadable).
     BOOL ReadNoteBook(QString& text1, QString& text2);
+    // The quarter-hour meter record of a VK analyser (main thread, after the
+    // hand-over); non-zero when it was stored. Other types give 0.
+    BOOL ReadEnergyMeterRecord(int clockDeviation);
     // An instrument that is not (yet) an entry.
     static BOOL IdentifyInstrument(CIden& iden, const QString& port, WORD address, const QString& number,
                                    QString& errorText, int& probe);
