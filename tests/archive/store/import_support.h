@@ -5,6 +5,7 @@
 #include "archive/store/ArchivImport.h"
 #include "archive/store/VKArchivImport.h"
 #include "archive/store/VKTArchivImport.h"
+#include "model/VKTPackedTime.h"
 #include "platform/Cp1250.h"
 
 #include <string>
@@ -70,5 +71,62 @@ inline std::vector<std::uint32_t> DataTimes(const std::vector<CArchivRecordList>
                 out.push_back(r.time);
     return out;
 }
+
+// Raw VKT records of a download.
+namespace vkt {
+
+constexpr int kStride = 16; // kind, time, two status bytes, four voltages
+inline const CTime t0(2024, 1, 15, 8, 0, 0);
+
+inline CTime At(int seconds)
+{
+    return CTime(t0.GetTime() + std::uint32_t(seconds));
+}
+
+inline void PutTime(std::vector<BYTE>& out, CTime t)
+{
+    BYTE p[5] = {};
+    PackRecordTime(t, p);
+    p[4] = BYTE(t.GetSecond());
+    out.insert(out.end(), p, p + 5);
+}
+
+struct Raw {
+    int kind; // 0 measurement, else outage
+    int time;
+    int began = 0; // outage: seconds after t0, or -1 for an unusable time
+    int ended = 0;
+};
+
+inline std::vector<BYTE> Records(std::initializer_list<Raw> records)
+{
+    std::vector<BYTE> out;
+    for (const Raw& r : records) {
+        out.push_back(BYTE(r.kind));
+        PutTime(out, At(r.time));
+        if (r.kind == 0) {
+            out.insert(out.end(), {0, 0});
+            for (int k = 0; k < 4; ++k)
+                out.insert(out.end(), {BYTE(0x23), BYTE(r.time / 60 + k)});
+        } else {
+            if (r.began < 0)
+                out.insert(out.end(), 5, 0);
+            else
+                PutTime(out, At(r.began));
+            PutTime(out, At(r.ended));
+        }
+    }
+    return out;
+}
+
+inline CVKTStatus Status()
+{
+    CVKTStatus status;
+    status.GetArch().SetSelection(CVKTArch::SelVoltage, 0x0F);
+    status.GetArch().SetInterval(60);
+    return status;
+}
+
+} // namespace vkt
 
 } // namespace importtest
