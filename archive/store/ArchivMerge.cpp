@@ -271,11 +271,13 @@ public:
         }
         Time last = 0;
         bool partial = false;
+        bool first = true; // its events would open a second section
         for (; m_si < m_s.size(); ++m_si) {
             const CArchivRecordList& b = m_s[m_si];
             if (LastTime(b) < from)
                 continue;
-            if (FirstTime(b) < from || !opened) {
+            if (FirstTime(b) < from || first) {
+                first = false;
                 partial = CopyPart(b, from, std::numeric_limits<Time>::max(), opened, last);
                 if (partial)
                     from = last + 1;

@@ -214,23 +214,28 @@ TEST_F(VKMergeTest, HoleBeforeTheAppendedPartIsMarked)
 
 TEST_F(VKMergeTest, AppendedRecordsContinueTheOfflineSection)
 {
-    MakeFile("e.vk", {{0, 10}}, 1000);
-    MakeFile("s.vk", {{0, 15}}, 2000);
-    ASSERT_EQ(Merge(), 1);
-    const auto blocks = ReadBlocks(Path("e.vk"));
-    EXPECT_EQ(Origins(blocks), Expect({{0, 10, 'E'}, {10 * kPeriod, 5, 'S'}}));
-    int starts = 0;
-    int ends = 0;
-    for (const auto& b : blocks) {
-        for (const CArchivRecord& r : b) {
-            starts += r.type == kRecordState && Text(r) == QStringLiteral("Začátek Off-line dat. ");
-            ends += r.type == kRecordState && Text(r) == QStringLiteral("Konec Off-line dat. ");
+    // The download overlaps the existing data, or begins right after it.
+    for (const Span download : {Span{0, 15}, Span{10 * kPeriod, 5}}) {
+        SCOPED_TRACE(download.start);
+        MakeFile("e.vk", {{0, 10}}, 1000);
+        MakeFile("s.vk", {download}, 2000);
+        ASSERT_EQ(Merge(), 1);
+        const auto blocks = ReadBlocks(Path("e.vk"));
+        EXPECT_EQ(Origins(blocks), Expect({{0, 10, 'E'}, {10 * kPeriod, 5, 'S'}}));
+        int starts = 0;
+        int ends = 0;
+        for (const auto& b : blocks) {
+            for (const CArchivRecord& r : b) {
+                starts += r.type == kRecordState && Text(r) == QStringLiteral("Začátek Off-line dat. ");
+                ends += r.type == kRecordState && Text(r) == QStringLiteral("Konec Off-line dat. ");
+            }
         }
+        EXPECT_EQ(starts, 1);
+        EXPECT_EQ(ends, 1);
+        EXPECT_EQ(Shape(blocks.back()).back(), "7:Konec Off-line dat. ");
+        EXPECT_EQ(blocks.back().back().time, t0 + 14 * kPeriod);
+        QFile::remove(Path("e.vk"));
     }
-    EXPECT_EQ(starts, 1);
-    EXPECT_EQ(ends, 1);
-    EXPECT_EQ(Shape(blocks.back()).back(), "7:Konec Off-line dat. ");
-    EXPECT_EQ(blocks.back().back().time, t0 + 14 * kPeriod);
 }
 
 TEST_F(VKMergeTest, FilledGapIsAnOfflineSectionStartingWithAFullRecord)
