@@ -311,7 +311,7 @@ BOOL CPristroj::PostToThread(platform::MessageId id, std::uintptr_t wParam, std:
     return m_pMereni && m_pMereni->PostThreadMessage(id, wParam, lParam);
 }
 
-BOOL CPristroj::StartThread(platform::MessageId message)
+BOOL CPristroj::StartThread(platform::MessageId message, int timeoutMs)
 {
     PristrojThreadFactory factory;
     {
@@ -329,7 +329,7 @@ BOOL CPristroj::StartThread(platform::MessageId message)
     m_threadEvent->Reset();
     if (PostToThread(message, reinterpret_cast<std::uintptr_t>(this),
                      reinterpret_cast<std::intptr_t>(m_threadEvent.get())))
-        Host().WaitEvent(*m_threadEvent, kThreadWaitMs);
+        Host().WaitEvent(*m_threadEvent, timeoutMs);
     return TRUE;
 }
 

@@ -87,9 +87,9 @@ public:
 
     // ---- the measurement thread
     // Creates and starts the family's thread and activates it with `message`
-    // (wParam this entry, lParam the hand-over event), waiting up to 10 s.
-    // False (measure flag cleared) when no thread could be made.
-    BOOL StartThread(platform::MessageId message);
+    // (wParam this entry, lParam the thread's event), waiting up to
+    // `timeoutMs`. False (measure flag cleared) when no thread could be made.
+    BOOL StartThread(platform::MessageId message, int timeoutMs = kThreadWaitMs);
     // Posts WM_THREAD_END and waits up to `timeoutMs`; a thread that does not
     // end in time is left to end on its own with what it still uses.
     void EndThread(int timeoutMs);
