@@ -134,20 +134,19 @@ int TArchivDownload<Family>::MergeDownload(TArchivDownload& source, const archiv
     };
 
     std::vector<CArchivRecordList> downloaded;
-    if (!source.OpenFirstBlock())
-        return fail(source.GetErrorText());
-    do
-        downloaded.push_back(source.CurrentBlock());
-    while (source.ReadNextBlock());
-    std::vector<CArchivRecordList> existing;
-    this->SetError(QString());
-    if (this->OpenFirstBlock()) {
+    source.SetError(QString());
+    if (source.OpenFirstBlock()) {
         do
-            existing.push_back(this->CurrentBlock());
-        while (this->ReadNextBlock());
-    } else if (!this->GetErrorText().isEmpty()) { // the header could not be read
-        return fail(this->GetErrorText());
+            downloaded.push_back(source.CurrentBlock());
+        while (source.ReadNextBlock());
+    } else if (!source.GetErrorText().isEmpty()) { // the header could not be read
+        return fail(source.GetErrorText());
     }
+    // Blocks of the existing archive that cannot be read whole keep what can
+    // be read: the merged file replaces them.
+    std::vector<CArchivRecordList> existing;
+    if (!this->ReadAllBlocks(existing))
+        return fail(this->GetErrorText());
     const QString headerName = this->HeaderNameCopy();
 
     archive::MergeResult merged = archive::MergeBlocks(existing, downloaded, codec, m_clockAgreed != 0);

@@ -59,6 +59,10 @@ public:
     // The next readable block of the ring; 0 once the newest has been passed.
     int ReadNextBlock();
     const CArchivRecordList& CurrentBlock() const { return m_block; }
+    // Every block from the oldest to the newest; a block that cannot be read
+    // whole gives the records before the damage and the store's error record.
+    // 0 when the header cannot be read.
+    int ReadAllBlocks(std::vector<CArchivRecordList>& out);
     int CurrentSlot() const { return m_slot; }
     std::vector<std::uint32_t> SlotTable() const
     {
@@ -156,6 +160,29 @@ int TArchivTempCopy<Family>::OpenFirstBlock()
     }
     m_block.clear();
     return 0;
+}
+
+template <class Family>
+int TArchivTempCopy<Family>::ReadAllBlocks(std::vector<CArchivRecordList>& out)
+{
+    if (!this->ReadHeader()) {
+        SetError(platform::LoadString(platform::IDS_FILE_EMPTY_OR_DAMAGED));
+        return 0;
+    }
+    const std::vector<std::uint32_t> table = SlotTable();
+    int oldest = -1;
+    int newest = -1;
+    archive::FindEndSlots(table, oldest, newest);
+    for (int slot = oldest; slot >= 0; slot = archive::ReduceSlot(slot + 1, int(table.size()))) {
+        if (table[std::size_t(slot)] != 0) {
+            CArchivRecordList block;
+            this->ReadBlock(slot, block);
+            out.push_back(std::move(block));
+        }
+        if (slot == newest)
+            break;
+    }
+    return 1;
 }
 
 template <class Family>

@@ -304,4 +304,46 @@ TEST_F(VKMergeTest, FailuresBeforeTheReplaceLeaveFilesAlone)
     EXPECT_EQ(FileHash(Path("e.vk")), before);
 }
 
+TEST_F(VKMergeTest, DamagedBlockOfTheExistingArchiveKeepsWhatCanBeRead)
+{
+    MakeFile("e.vk", {{0, 10}}, 1000);
+    MakeFile("s.vk", {{0, 15}}, 2000);
+    {
+        CVKDownloadArchivData damage;
+        Prepare(damage);
+        ASSERT_EQ(damage.OpenByPath(Path("e.vk")), 1);
+        auto storage = CArchivFileList::Instance().Find(Path("e.vk"))->GetStorage();
+        QByteArray block;
+        ASSERT_EQ(storage->ReadStream("A0", block), archive::StorageStatus::Ok);
+        // The end event is cut off.
+        ASSERT_EQ(storage->WriteStream("A0", block.left(block.size() - 10)), archive::StorageStatus::Ok);
+    }
+    ASSERT_EQ(Merge(), 1);
+    const auto blocks = ReadBlocks(Path("e.vk"));
+    auto expected = Expect({{0, 10, 'E'}});
+    expected.push_back({9 * kPeriod + 2, 'x'}); // the store's mark of the damage
+    const auto appended = Expect({{10 * kPeriod, 5, 'S'}});
+    expected.insert(expected.end(), appended.begin(), appended.end());
+    EXPECT_EQ(Compact(Origins(blocks)), Compact(expected));
+}
+
+TEST_F(VKMergeTest, UnreadableHeaderOfTheExistingArchiveFailsTheMerge)
+{
+    MakeFile("e.vk", {{0, 10}}, 1000);
+    MakeFile("s.vk", {{0, 15}}, 2000);
+    {
+        CVKDownloadArchivData damage;
+        Prepare(damage);
+        ASSERT_EQ(damage.OpenByPath(Path("e.vk")), 1);
+        auto storage = CArchivFileList::Instance().Find(Path("e.vk"))->GetStorage();
+        ASSERT_EQ(storage->WriteStream("hlavicka", QByteArray(8, '\0')), archive::StorageStatus::Ok);
+    }
+    const QByteArray before = FileHash(Path("e.vk"));
+    QString error;
+    EXPECT_EQ(Merge(&error), 0);
+    EXPECT_EQ(error, QStringLiteral("Soubor je prázdný, nebo poškozený."));
+    EXPECT_FALSE(QFile::exists(Path("e.vktemp.vk")));
+    EXPECT_EQ(FileHash(Path("e.vk")), before);
+}
+
 } // namespace
