@@ -1,0 +1,123 @@
+#include "charts/core/GraphTrace.h"
+
+#include <gtest/gtest.h>
+
+using platform::CTime;
+
+namespace {
+
+constexpr CTime::time_type kOrigin = 1700000000;
+
+CGraphTrace MakeTrace(float maximum = 100.0f, float minimum = 0.0f)
+{
+    CGraphTrace trace(QStringLiteral("P1"), QStringLiteral("kW"), QStringLiteral("P"), 0xFF0000, maximum, minimum);
+    trace.Rescale(CTime(kOrigin), 3000, false);
+    return trace;
+}
+
+TEST(GraphTrace, PointsScaleIntoTimeBaseAndRange)
+{
+    CGraphTrace trace = MakeTrace();
+    trace.SetPointCount(0, 4);
+    trace.SetPoint(0, 0, CTime(kOrigin), 100.0);
+    trace.SetPoint(0, 1, CTime(kOrigin + 1500), 0.0);
+    trace.SetPoint(0, 2, CTime(kOrigin + 3000), 150.0); // above the default range
+    trace.SetPoint(0, 3, CTime(kOrigin + 3000), -1.0);  // below it
+    const auto& p = trace.Points(0);
+    EXPECT_EQ(p[0], (CGraphPoint{0, 1}));
+    EXPECT_EQ(p[1], (CGraphPoint{15000, 15001}));
+    EXPECT_EQ(p[2], (CGraphPoint{30000, CGraphTrace::kAboveRangeY}));
+    EXPECT_EQ(p[3], (CGraphPoint{30000, CGraphTrace::kBelowRangeY}));
+}
+
+TEST(GraphTrace, AbsoluteOptionStoresMagnitude)
+{
+    CGraphTrace trace = MakeTrace();
+    trace.SetOption(1);
+    trace.SetPointCount(0, 1);
+    trace.SetPoint(0, 0, CTime(kOrigin), -50.0);
+    EXPECT_EQ(trace.Points(0)[0].y, 7501);
+}
+
+TEST(GraphTrace, HoldPointRepeatsLastValueAcrossChannelsUnlessFlagged)
+{
+    CGraphTrace trace = MakeTrace();
+    trace.SetPointCount(0, 2);
+    trace.SetPointCount(1, 3);
+    trace.SetPoint(0, 0, CTime(kOrigin), 50.0);
+    trace.SetGap(0, 1, false);
+    trace.SetHoldPoint(1, 0, CTime(kOrigin + 300)); // back through the gap into channel 0
+    EXPECT_EQ(trace.Points(1)[0], (CGraphPoint{3000, 7501}));
+
+    trace.SetGap(1, 1, true);
+    trace.SetHoldPoint(1, 2, CTime(kOrigin + 600));
+    EXPECT_TRUE(trace.Points(1)[2].IsGap());
+}
+
+TEST(GraphTrace, HoldPointWithoutEarlierValueIsGap)
+{
+    CGraphTrace trace = MakeTrace();
+    trace.SetPointCount(0, 1);
+    trace.SetHoldPoint(0, 0, CTime(kOrigin));
+    EXPECT_TRUE(trace.Points(0)[0].IsGap());
+}
+
+TEST(GraphTrace, RangeAndTimeRescaleKeepGaps)
+{
+    CGraphTrace trace = MakeTrace(50.0f, -50.0f);
+    trace.SetPointCount(0, 2);
+    trace.SetPoint(0, 0, CTime(kOrigin + 3000), 50.0);
+    trace.SetGap(0, 1, false);
+    trace.SetRange(100.0f, -50.0f, true);
+    EXPECT_EQ(trace.Points(0)[0].y, 5001);
+    trace.Rescale(CTime(kOrigin + 1500), 6000, true);
+    EXPECT_EQ(trace.Points(0)[0].x, 7500);
+    EXPECT_TRUE(trace.Points(0)[1].IsGap());
+}
+
+TEST(GraphTrace, RescaleBeforeOriginThrowsAndKeepsPoints)
+{
+    CGraphTrace trace = MakeTrace();
+    trace.SetPointCount(0, 1);
+    trace.SetPoint(0, 0, CTime(kOrigin + 10), 10.0);
+    EXPECT_THROW(trace.Rescale(CTime(kOrigin + 20), 3000, true), CGraphTraceRangeError);
+    EXPECT_EQ(trace.Points(0)[0].x, 100);
+    EXPECT_EQ(trace.Origin(), CTime(kOrigin));
+}
+
+TEST(GraphTrace, RollChannelsOnlyWhenThirdHoldsPoints)
+{
+    CGraphTrace trace = MakeTrace();
+    trace.SetPointCount(0, 1);
+    trace.SetPointCount(1, 2);
+    trace.RollChannels();
+    EXPECT_EQ(trace.Points(0).size(), 1u);
+    trace.SetPointCount(2, 3);
+    trace.RollChannels();
+    EXPECT_EQ(trace.Points(0).size(), 2u);
+    EXPECT_EQ(trace.Points(1).size(), 3u);
+    EXPECT_TRUE(trace.Points(2).empty());
+}
+
+TEST(GraphTrace, DecimateKeepsEndsExtremesAndGaps)
+{
+    CGraphTrace trace = MakeTrace();
+    const double values[] = {10, 20, 90, 5, 40, -999, 60, 30};
+    trace.SetPointCount(0, 8);
+    for (int i = 0; i < 8; ++i) {
+        if (values[i] == -999)
+            trace.SetGap(0, i, false);
+        else
+            trace.SetPoint(0, i, CTime(kOrigin + CTime::time_type(i)), values[i]);
+    }
+    trace.Decimate(3);
+    // first; column 20 90 5 keeps 90 and 5; column 40 gap 60 keeps all; last
+    const auto& p = trace.Points(0);
+    ASSERT_EQ(p.size(), 7u);
+    EXPECT_EQ(p[1].x, 20);
+    EXPECT_EQ(p[2].x, 30);
+    EXPECT_TRUE(p[4].IsGap());
+    EXPECT_EQ(p[6].x, 70);
+}
+
+} // namespace
