@@ -7,10 +7,13 @@
 #include "platform/Settings.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <atomic>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class CArchivData;
 class QObject;
@@ -62,6 +65,8 @@ public:
     // Fields of the key `name`; a missing value keeps the key's default.
     void LoadSettings(const platform::Settings& settings, const QString& name);
     void SaveSettings(platform::Settings& settings) const;
+    // The values SaveSettings writes, in the order it writes them.
+    std::vector<std::pair<QString, QVariant>> SavedValues() const;
 
     void SetType(int type, BOOL useDefaults);
     int GetType() const { return m_type; }

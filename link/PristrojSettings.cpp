@@ -52,28 +52,34 @@ void CPristroj::LoadSettings(const platform::Settings& settings, const QString& 
     SetBexorInterval(getInt("intervalBexor", 0), FALSE);
 }
 
+std::vector<std::pair<QString, QVariant>> CPristroj::SavedValues() const
+{
+    auto n = [](const char* name) { return QString::fromLatin1(name); };
+    return {{n("merit"), int(m_merit)},
+            {n("adresa"), int(m_adresa)},
+            {n("com"), m_com},
+            {n("telCislo"), m_telCislo},
+            {n("zobrazovat"), int(m_zobrazovat)},
+            {n("synchronizovat"), int(m_synchronizovat)},
+            {n("zaznamenavat"), int(m_zaznamenavat)},
+            {n("soubor"), m_soubor},
+            {n("intervalPrepisovani"), m_intervalPrepisovani},
+            {n("intervalMereni"), m_intervalMereni},
+            {n("intervalZapisovani"), m_intervalZapisovani},
+            {n("intervalBexor"), GetBexorInterval()},
+            {n("prepisovat"), int(m_prepisovat)},
+            {n("ONP"), int(m_onp)},
+            {n("kat"), m_type},
+            {n("maska"), int(m_maska.load())}};
+}
+
 void CPristroj::SaveSettings(platform::Settings& settings) const
 {
     const platform::SettingsSection key{QStringLiteral("pristroje"), m_nazev};
-    auto putInt = [&](const char* entry, int value) { settings.WriteProfileInt(key, QString::fromLatin1(entry), value); };
-    auto putString = [&](const char* entry, const QString& value) {
-        settings.WriteProfileString(key, QString::fromLatin1(entry), value);
-    };
-
-    putInt("merit", m_merit);
-    putInt("adresa", m_adresa);
-    putString("com", m_com);
-    putString("telCislo", m_telCislo);
-    putInt("zobrazovat", m_zobrazovat);
-    putInt("synchronizovat", m_synchronizovat);
-    putInt("zaznamenavat", m_zaznamenavat);
-    putString("soubor", m_soubor);
-    putInt("intervalPrepisovani", m_intervalPrepisovani);
-    putInt("intervalMereni", m_intervalMereni);
-    putInt("intervalZapisovani", m_intervalZapisovani);
-    putInt("intervalBexor", GetBexorInterval());
-    putInt("prepisovat", m_prepisovat);
-    putInt("ONP", m_onp);
-    putInt("kat", m_type);
-    putInt("maska", int(m_maska.load()));
+    for (const auto& [name, value] : SavedValues()) {
+        if (value.typeId() == QMetaType::QString)
+            settings.WriteProfileString(key, name, value.toString());
+        else
+            settings.WriteProfileInt(key, name, value.toInt());
+    }
 }

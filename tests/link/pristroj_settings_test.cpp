@@ -63,6 +63,13 @@ TEST_F(PristrojTest, SavedKeyReadsBackAndOnlyVktKeepsItsMeterInterval)
 
         platform::Settings settings;
         entry.SaveSettings(settings);
+        QStringList order;
+        for (const auto& value : entry.SavedValues())
+            order << value.first;
+        EXPECT_EQ(order.join(QLatin1Char(',')),
+                  QStringLiteral("merit,adresa,com,telCislo,zobrazovat,synchronizovat,zaznamenavat,soubor,"
+                                 "intervalPrepisovani,intervalMereni,intervalZapisovani,intervalBexor,prepisovat,"
+                                 "ONP,kat,maska"));
         const auto key = Key(entry.m_nazev);
         EXPECT_EQ(settings.GetProfileInt(key, QStringLiteral("intervalBexor"), -1), type == CPristroj::kVKT ? 3 : 0);
 
