@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <map>
 
 namespace archive {
 
@@ -393,60 +392,87 @@ MergeResult MergeBlocks(const std::vector<CArchivRecordList>& existing, const st
     return result;
 }
 
+namespace {
+
+int SlotOfStream(const std::string& name)
+{
+    if (name.size() < 2 || name.size() > 7 || name[0] != 'A'
+        || !std::all_of(name.begin() + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return -1;
+    return std::stoi(name.substr(1));
+}
+
+} // namespace
+
+// Every step leaves a file that reads whole, also when the process dies
+// after it: the merged blocks go first into slots that the current header
+// does not use, one header write switches to them, and only then are they
+// moved down to slots 0.. under a second header write.
 bool ReplaceArchiveContent(CArchivFileEntry& target, const QString& headerName, Storage& merged,
                            const std::vector<std::uint32_t>& slotTable)
 {
     auto storage = target.GetStorage();
     if (!storage)
         return false;
-    CArchivHeader header;
-    header.name = headerName;
-    header.slotTable = slotTable;
-    const int count = header.SlotCount();
+    const int count = int(slotTable.size());
+    int used = 0; // slots of the file now (streams included that its header no longer names)
+    for (const std::string& name : storage->StreamNames())
+        used = std::max(used, SlotOfStream(name) + 1);
+    QByteArray current;
+    if (storage->ReadStream("hlavicka", current) == StorageStatus::Ok && current.size() >= kHeaderTableOffset)
+        used = std::max(used, int(ReadU32(current.constData() + kHeaderNameSize)));
+    const int staging = std::max(used, count);
+    if (count == 0 || staging + count > kMaxSlotCount)
+        return false;
 
-    // What the target holds now, to be put back when a write fails.
-    std::map<std::string, QByteArray> saved;
-    std::vector<std::string> stale;
-    for (const std::string& name : storage->StreamNames()) {
-        const bool block = name.size() > 1 && name[0] == 'A'
-                           && std::all_of(name.begin() + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
-        if (!block && name != "hlavicka")
-            continue;
-        if (storage->ReadStream(name, saved[name]) != StorageStatus::Ok)
+    std::vector<QByteArray> blocks(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        if (merged.ReadStream(SlotStreamName(i), blocks[std::size_t(i)]) != StorageStatus::Ok)
             return false;
-        if (block && std::stoi(name.substr(1)) >= count)
-            stale.push_back(name);
     }
-    const auto restore = [&]() {
-        for (int slot = 0; slot < count; ++slot) {
-            const std::string name = SlotStreamName(slot);
-            if (!saved.count(name))
-                (void)storage->Destroy(name);
-        }
-        for (const auto& [name, data] : saved)
-            (void)storage->WriteStream(name, data);
-        if (auto it = saved.find("hlavicka"); it != saved.end())
-            target.NoteHeaderImage(it->second);
+    const auto dropStaging = [&]() {
+        for (int i = 0; i < count; ++i)
+            (void)storage->Destroy(SlotStreamName(staging + i));
         (void)storage->Flush();
     };
-
-    for (int slot = 0; slot < count; ++slot) {
-        const std::string name = SlotStreamName(slot);
-        QByteArray data;
-        if (merged.ReadStream(name, data) != StorageStatus::Ok || storage->WriteStream(name, data) != StorageStatus::Ok) {
-            restore();
+    for (int i = 0; i < count; ++i) {
+        if (storage->WriteStream(SlotStreamName(staging + i), blocks[std::size_t(i)]) != StorageStatus::Ok) {
+            dropStaging();
             return false;
         }
     }
-    if (!target.WriteHeaderImage(EncodeHeader(header, {})) || storage->Flush() != StorageStatus::Ok) {
-        restore();
-        return false;
+    CArchivHeader staged;
+    staged.name = headerName;
+    staged.slotTable.assign(std::size_t(staging), 0);
+    staged.slotTable.insert(staged.slotTable.end(), slotTable.begin(), slotTable.end());
+    if (storage->Flush() != StorageStatus::Ok || !target.WriteHeaderImage(EncodeHeader(staged, {}))
+        || storage->Flush() != StorageStatus::Ok) {
+        // The header either still reads as before or already names the
+        // merged blocks: only in the first case may they go.
+        QByteArray now;
+        if (storage->ReadStream("hlavicka", now) == StorageStatus::Ok && now == current)
+            dropStaging();
+        return now != current;
     }
-    for (const std::string& name : stale)
-        (void)storage->Destroy(name);
+
+    // The file holds the merged archive; what follows only tidies it up.
     CArchivStamp stamp;
     stamp.Read(&target);
     stamp.Write(&target, platform::CTime::GetCurrentTime());
+    bool moved = true;
+    for (int i = 0; i < count && moved; ++i)
+        moved = storage->WriteStream(SlotStreamName(i), blocks[std::size_t(i)]) == StorageStatus::Ok;
+    CArchivHeader settled;
+    settled.name = headerName;
+    settled.slotTable = slotTable;
+    if (moved && storage->Flush() == StorageStatus::Ok && target.WriteHeaderImage(EncodeHeader(settled, {}))
+        && storage->Flush() == StorageStatus::Ok) {
+        for (const std::string& name : storage->StreamNames()) {
+            if (SlotOfStream(name) >= count)
+                (void)storage->Destroy(name);
+        }
+        stamp.Write(&target, platform::CTime::GetCurrentTime());
+    }
     (void)storage->Flush();
     return true;
 }

@@ -47,10 +47,11 @@ struct MergeResult {
 MergeResult MergeBlocks(const std::vector<CArchivRecordList>& existing,
                         const std::vector<CArchivRecordList>& download, const IMergeCodec& codec, bool clockAgreed);
 
-// Puts the merged archive (the block streams and header of `merged`, which
-// holds `slotCount` blocks) into the file of `target`, keeping the target's
-// header name and its other streams. Either the whole content is replaced
-// or, when a write fails, the target's streams are put back as they were.
+// Puts the merged archive (the block streams of `merged` named by
+// `slotTable`) into the file of `target`, keeping the target's header name
+// and its other streams (settings, meter data). False when the target still
+// holds its old content; a failure or a crash at any point leaves the file
+// readable with either the old or the merged content.
 bool ReplaceArchiveContent(CArchivFileEntry& target, const QString& headerName, Storage& merged,
                            const std::vector<std::uint32_t>& slotTable);
 

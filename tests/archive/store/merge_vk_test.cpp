@@ -254,29 +254,43 @@ TEST_F(VKMergeTest, FilledGapIsAnOfflineSectionStartingWithAFullRecord)
     EXPECT_EQ(std::vector<std::string>(rest.begin(), rest.begin() + 4), (std::vector<std::string>{"10", "1", "9", "2"}));
 }
 
-TEST_F(VKMergeTest, FailedReplaceLeavesTheExistingArchiveAsItWas)
+// A write that fails anywhere in the merge leaves the existing archive
+// readable with either all of its old content or all of the merged one.
+TEST_F(VKMergeTest, FailedWriteNeverLeavesAHalfMergedArchive)
 {
-    MakeFile("e.vk", {{0, 10}, {20 * kPeriod, 10}}, 1000);
-    MakeFile("s.vk", {{0, 40}}, 2000);
-    const QByteArray before = FileHash(Path("e.vk"));
-    const auto blocksBefore = ReadBlocks(Path("e.vk"));
-    // The merge file's own writes go through; the second write of "A1" is
-    // the one into the existing archive.
-    auto writes = std::make_shared<int>(0);
-    m_provider->FailWhen([writes](const std::string& op, const std::string& name) {
-        return op == "write" && name == "A1" && ++*writes == 2;
+    const std::string before = "E0+10 E1200+10";
+    const std::string after = "E0+10 S600+10 E1200+10 S1800+10";
+    auto writes = std::make_shared<int>(-1); // -1: not counting
+    auto failAt = std::make_shared<int>(0);
+    m_provider->FailWhen([writes, failAt](const std::string& op, const std::string&) {
+        return (op == "write" || op == "writeat") && *writes >= 0 && ++*writes == *failAt;
     });
-    QString error;
-    EXPECT_EQ(Merge(&error), 0);
-    EXPECT_EQ(error, QStringLiteral("Chyba při zpracovávání dočasného souboru."));
-    EXPECT_FALSE(QFile::exists(Path("e.vktemp.vk")));
-    const auto blocksAfter = ReadBlocks(Path("e.vk"));
-    ASSERT_EQ(blocksAfter.size(), blocksBefore.size());
-    for (std::size_t i = 0; i < blocksBefore.size(); ++i)
-        EXPECT_EQ(Shape(blocksAfter[i]), Shape(blocksBefore[i]));
-    EXPECT_EQ(Origins(blocksAfter), Origins(blocksBefore));
-    EXPECT_EQ(ReadSlotTable(Path("e.vk")).size(), blocksBefore.size());
-    (void)before;
+    int outcomes[2] = {0, 0};
+    for (*failAt = 1;; ++*failAt) {
+        SCOPED_TRACE(*failAt);
+        *writes = -1;
+        QFile::remove(Path("e.vk"));
+        MakeFile("e.vk", {{0, 10}, {20 * kPeriod, 10}}, 1000);
+        MakeFile("s.vk", {{0, 40}}, 2000);
+        *writes = 0;
+        QString error;
+        const int result = Merge(&error);
+        const bool hit = *writes >= *failAt;
+        *writes = -1;
+        EXPECT_FALSE(QFile::exists(Path("e.vktemp.vk")));
+        EXPECT_EQ(Compact(Origins(ReadBlocks(Path("e.vk")))), result ? after : before);
+        if (!result) {
+            EXPECT_FALSE(error.isEmpty());
+        }
+        ++outcomes[result ? 1 : 0];
+        if (!hit) {
+            EXPECT_EQ(result, 1);
+            break;
+        }
+        ASSERT_LT(*failAt, 200);
+    }
+    EXPECT_GT(outcomes[0], 3); // failures before the switch keep the old content
+    EXPECT_GT(outcomes[1], 1); // failures after it keep the merged one
 }
 
 TEST_F(VKMergeTest, FailuresBeforeTheReplaceLeaveFilesAlone)
