@@ -1,0 +1,26 @@
+#pragma once
+
+#include "archive/store/ArchivRecord.h"
+#include "archive/store/ArchivSeriesRegistry.h"
+#include "model/PrevodTyp.h"
+
+// Archive records into graph points. A walk numbers the points of `channel`
+// from `startIndex`: every measurement record (2, 3) and error record (4)
+// takes one index, until the list ends or the index reaches `endIndex`; it
+// returns the index after the last point. The channel must have room for
+// them (CArchivSeriesRegistry::SizeSeriesChannel). A missing value is a gap,
+// never a zero, and an error record is a gap in every series; a changed-
+// fields record repeats what it does not carry. Nothing is kept between
+// walks: a changed-fields record before any full record draws its absent
+// fields as gaps.
+namespace archive {
+
+// Qorin, "Cos" to "THD"; `ctWord` is the ratio word in force before the list.
+int ExtractQorinSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
+                       int endIndex, int startIndex, WORD ctWord);
+
+// Duskar, "Cos" to "T"; the ratio words in force before the list.
+int ExtractDuskarSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
+                        int endIndex, int startIndex, WORD ctWord, BYTE vtCode);
+
+} // namespace archive

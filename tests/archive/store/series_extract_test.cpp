@@ -1,0 +1,211 @@
+#include "archive/store/ArchivSeriesExtract.h"
+#include "archive/store/ControllerRecordCodec.h"
+#include "archive/store/DuskarArchivData.h"
+#include "archive/store/QorinArchivData.h"
+#include "model/QuantityNames.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using platform::CTime;
+namespace codec = archive::controller;
+
+namespace {
+
+constexpr CTime::time_type kT0 = 1700000000;
+constexpr double kNone = -1e9; // expected gap
+
+// Registers the family's names with a wide range over 3000 s from kT0, so a
+// value reads back from its y to within a range step.
+class ExtractTest : public ::testing::Test {
+protected:
+    void Register(int kind, int points)
+    {
+        registry.SetGraphTimeBase(CTime(kT0), 3000);
+        for (QStringView name : SeriesNamesOfKind(kind))
+            registry.AddGraphSeries(name.toString(), {}, name.toString(), 0, 20000.0f, -20000.0f);
+        registry.SizeSeriesChannel(kind, 0, points);
+    }
+    // The value of point `index` of series `name`; kNone for a gap.
+    double At(const char* name, int index)
+    {
+        const CGraphTrace* s = registry.FindGraphSeries(QString::fromLatin1(name));
+        const CGraphPoint p = s->Points(0)[std::size_t(index)];
+        return p.IsGap() ? kNone : s->ValueOfY(p.y);
+    }
+    void ExpectAt(const char* name, int index, double expected)
+    {
+        SCOPED_TRACE(::testing::Message() << name << " #" << index);
+        if (expected == kNone)
+            EXPECT_EQ(At(name, index), kNone);
+        else
+            EXPECT_NEAR(At(name, index), expected, 3.0); // one y step of (-20000, 20000)
+    }
+
+    CArchivSeriesRegistry registry;
+};
+
+template <class Traits>
+CArchivRecord Full(CTime::time_type t, const typename Traits::Values& v)
+{
+    return {t, kRecordFull, codec::PackFull(static_cast<const typename Traits::Fields*>(&v), Traits::FieldTable())};
+}
+
+template <class Traits>
+CArchivRecord Changed(CTime::time_type t, const typename Traits::Values& v, const typename Traits::Values& previous)
+{
+    std::uint64_t mask = 0;
+    QByteArray data = codec::PackChanged(static_cast<const typename Traits::Fields*>(&v),
+                                         static_cast<const typename Traits::Fields*>(&previous), Traits::FieldTable(),
+                                         Traits::kChangedFieldCount, mask);
+    archive::AppendU32(data, std::uint32_t(mask));
+    if (Traits::kMaskBytes == 6)
+        codec::AppendU16(data, std::uint16_t(mask >> 32));
+    return {t, kRecordChanged, data};
+}
+
+CQorinAktData QorinValues()
+{
+    CQorinAktData v;
+    v.cosPhi = 95;          // 1.05
+    v.ctWord = 0x8000 | 20; // ratio 20 (5 A secondary)
+    v.current = 4000;       // 4000 x 20 x 0.00025 = 20 A
+    v.activeCurrent = 3000;
+    v.reactiveCurrent = -1000;
+    v.thdCode = 0xFF;
+    return v;
+}
+
+using QorinTraits = QorinArchivTraits;
+
+TEST_F(ExtractTest, QorinFullChangedAndErrorRecords)
+{
+    Register(kFamilyQorin, 5);
+    CQorinAktData v0 = QorinValues();
+    CQorinAktData v1 = v0;
+    v1.activeCurrent = 2000; // only one current word changes
+    CQorinAktData v2 = v1;
+    v2.cosPhi = CQorinAktData::kNoCosPhi; // only the cos byte changes, to no value
+    CQorinAktData v3 = v2;
+    v3.current = 0xFFFF;
+    const CArchivRecordList records = {
+        {kT0 - 10, kRecordSettings, QByteArray(4, '\0')},
+        Full<QorinTraits>(kT0, v0),
+        Changed<QorinTraits>(kT0 + 60, v1, v0),
+        {kT0 + 120, kRecordError, QByteArray("Chyba")},
+        Changed<QorinTraits>(kT0 + 180, v2, v1),
+        Changed<QorinTraits>(kT0 + 240, v3, v2),
+        Full<QorinTraits>(kT0 + 300, v0), // beyond the end index
+    };
+    EXPECT_EQ(archive::ExtractQorinSeries(registry, records, 0, 5, 0, 0x0001), 5);
+
+    const struct {
+        const char* name;
+        double values[5];
+    } rows[] = {
+        {"Cos", {1.05, 1.05, kNone, kNone, kNone}},   // no-value cos: gap with flag stops holds
+        {"Proud", {20, 20, kNone, 20, kNone}},        // 0xFFFF is a gap, not a zero
+        {"real", {15, 10, kNone, 10, 10}},            // absent words reuse the last value
+        {"imag", {-5, -5, kNone, -5, -5}},
+        {"THD", {kNone, kNone, kNone, kNone, kNone}}, // code 0xFF decodes above the limit
+    };
+    for (const auto& row : rows)
+        for (int i = 0; i < 5; ++i)
+            ExpectAt(row.name, i, row.values[i]);
+    EXPECT_EQ(registry.FindGraphSeries(u"Proud")->Points(0)[1].x, 60 * 30000 / 3000);
+}
+
+TEST_F(ExtractTest, QorinChangedBeforeAnyFullRecordDrawsGaps)
+{
+    Register(kFamilyQorin, 1);
+    CQorinAktData v = QorinValues();
+    CQorinAktData before = v;
+    before.activeCurrent = 0;
+    const CArchivRecordList records = {Changed<QorinTraits>(kT0, v, before)};
+    EXPECT_EQ(archive::ExtractQorinSeries(registry, records, 0, 1, 0, 0x0001), 1);
+    ExpectAt("Cos", 0, kNone);
+    ExpectAt("Proud", 0, kNone);
+    ExpectAt("real", 0, 3000 * 5 * 0.00025); // ratio word 1: ratio 5
+}
+
+TEST_F(ExtractTest, DamagedRecordIsAGapInEverySeries)
+{
+    Register(kFamilyQorin, 2);
+    const CArchivRecordList records = {Full<QorinTraits>(kT0, QorinValues()), {kT0 + 60, kRecordFull, QByteArray(3, 'x')}};
+    EXPECT_EQ(archive::ExtractQorinSeries(registry, records, 0, 2, 0, 0), 2);
+    for (QStringView name : ControllerCurveNames)
+        EXPECT_TRUE(registry.FindGraphSeries(name)->Points(0)[1].IsGap()) << name.toString().toStdString();
+}
+
+TEST_F(ExtractTest, UnregisteredFamilyCountsPointsOnly)
+{
+    const CArchivRecordList records = {Full<QorinTraits>(kT0, QorinValues()), {kT0 + 1, kRecordError, {}}};
+    EXPECT_EQ(archive::ExtractQorinSeries(registry, records, 0, 10, 3, 0), 5);
+    EXPECT_EQ(archive::ExtractQorinSeries(registry, {}, 0, 10, 3, 0), 3);
+}
+
+using DuskarTraits = DuskarArchivTraits;
+
+CDuskarAktData DuskarValues()
+{
+    CDuskarAktData v = DuskarTraits::NoValues();
+    v.cosPhi = -90;         // 0.9
+    v.ctWord = 0x8000 | 50; // ratio 50
+    v.freqCode = 78;        // 50.0 Hz
+    v.current = 2000;       // 25 A
+    v.activeCurrent = -1600; // |-1600| x 50 x 0.00025 = 20 A
+    v.reactiveCurrent = 800; // 10 A
+    v.missingCurrent = -400; // 5 A
+    v.vtCode = 0;            // ratio 1
+    v.voltage = 2300;        // 230 V
+    v.voltageP = 2300;
+    v.temperature = 31;
+    v.thdUCode = 0xFF;
+    v.thdICode = 0xFF;
+    v.chlCode = 100; // 100 with a voltage word of at least 300
+    return v;
+}
+
+TEST_F(ExtractTest, DuskarValuesGapsAndHolds)
+{
+    Register(kFamilyDuskar, 4);
+    const CDuskarAktData v0 = DuskarValues();
+    CDuskarAktData v1 = v0;
+    v1.current = 0xFFFF; // no effective current: "U" becomes a gap whatever its word
+    CDuskarAktData v2 = v1;
+    v2.current = 2000;
+    v2.reactiveCurrent = 0x7FFF;
+    CDuskarAktData v3 = v2;
+    v3.temperature = 33;
+    const CArchivRecordList records = {
+        Full<DuskarTraits>(kT0, v0),
+        Changed<DuskarTraits>(kT0 + 60, v1, v0),
+        Changed<DuskarTraits>(kT0 + 120, v2, v1),
+        Changed<DuskarTraits>(kT0 + 180, v3, v2),
+    };
+    EXPECT_EQ(archive::ExtractDuskarSeries(registry, records, 0, 4, 0, 0, 0), 4);
+    const double power = 2300 * 50 * 0.000075;
+    const struct {
+        const char* name;
+        double values[4];
+    } rows[] = {
+        {"Cos", {0.9, 0.9, 0.9, 0.9}},
+        {"U", {230, kNone, 230, 230}},
+        {"Fr", {50, 50, 50, 50}},
+        {"Ieff", {25, kNone, 25, 25}},
+        {"Iact", {20, 20, 20, 20}},
+        {"Irea", {10, 10, kNone, kNone}},
+        {"dIrea", {5, 5, kNone, kNone}},
+        {"Pac", {power * -1600, power * -1600, power * -1600, power * -1600}},
+        {"Pre", {power * 800, power * 800, kNone, kNone}},
+        {"CHL", {100, 100, 100, 100}},
+        {"T", {31, 31, 31, 33}},
+        {"THDU", {kNone, kNone, kNone, kNone}},
+    };
+    for (const auto& row : rows)
+        for (int i = 0; i < 4; ++i)
+            ExpectAt(row.name, i, row.values[i]);
+}
+
+} // namespace
