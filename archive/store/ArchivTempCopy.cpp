@@ -1,12 +1,18 @@
 #include "archive/store/ArchivTempCopy.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace archive {
 
 QString DefaultTempName(const QString& sourcePath, platform::CTime now, const QString& suffix)
 {
     return sourcePath + now.Format(QStringLiteral("%H%M%S")) + suffix;
+}
+
+QString TempSuffixFor(const QString& archivePath)
+{
+    return QStringLiteral("temp.") + QFileInfo(archivePath).suffix();
 }
 
 bool CopyStorage(Storage& from, Storage& to)

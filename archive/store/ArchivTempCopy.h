@@ -21,6 +21,8 @@ namespace archive {
 // time ("%H%M%S") and the suffix to the source path.
 using TempNameMaker = std::function<QString(const QString& sourcePath, const QString& suffix)>;
 QString DefaultTempName(const QString& sourcePath, platform::CTime now, const QString& suffix);
+// "temp" and the archive's extension: "temp.qor", "temp.dsk", "temp.vk" ...
+QString TempSuffixFor(const QString& archivePath);
 
 // Every stream of `from` written into `to` (streams of the same name
 // replaced). `from` is only read.
@@ -52,6 +54,11 @@ public:
     // first readable block. 1 when the copy is ready (also when no block of it
     // can be read), 0 with the error text set otherwise.
     int CopyToTempFile(CArchivData& source, const QString& suffix);
+    // The family's suffix from the source's extension: "temp.vk" for ".vk" ...
+    int CopyToTempFile(CArchivData& source)
+    {
+        return CopyToTempFile(source, archive::TempSuffixFor(source.GetFilePath()));
+    }
 
     // Reads the header and the oldest block that can be read into the
     // current block; 1 or 0.

@@ -57,7 +57,7 @@ TEST_F(TempCopyTest, CopyIsNamedFromTheTimeReadsLikeTheSourceAndLeavesItAlone)
     const QByteArray before = FileHash(Path("hala.vk"));
     CVKCopy copy;
     Prepare(copy);
-    ASSERT_EQ(copy.CopyToTempFile(m_source, QStringLiteral("temp.vk")), 1);
+    ASSERT_EQ(copy.CopyToTempFile(m_source), 1);
     const QString name = Path("hala.vk") + "102530temp.vk";
     EXPECT_EQ(copy.GetFilePath(), name);
     EXPECT_TRUE(QFile::exists(name));
