@@ -155,7 +155,9 @@ CPristroj::~CPristroj()
 {
     const BOOL wasMeasuring = m_merit;
     m_merit = 0;
-    Host().Sleep(100);
+    // Time for a running thread to see the flag before the last records go.
+    if (m_pMereni)
+        Host().Sleep(100);
 
     if (m_pMereni && wasMeasuring && m_zaznamenavat && m_archiv) {
         m_archiv->AddRecord(QString::fromUtf8(pristroj_texts::kDeactivated), 7);

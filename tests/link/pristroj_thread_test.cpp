@@ -249,4 +249,5 @@ TEST_F(ThreadTest, DestroyingAnEntryWithoutAThreadNeitherPostsNorWaits)
     }
     EXPECT_TRUE(host.joins.empty());
     EXPECT_TRUE(host.Waits().empty());
+    EXPECT_EQ(host.sleeps, 0);
 }
