@@ -46,6 +46,8 @@ public:
     // Merges the download `source` (an import of this family) into this
     // archive's file; 1 when the file holds the merged archive. On failure
     // the file is as it was and the error text says why.
+    // The off-line sections it fills carry this object's clock-agreement
+    // flag.
     int ImportTempFile(CVKDownloadArchivData& source);
 
 private:
