@@ -2,6 +2,8 @@
 // value rules.
 #include "archive/store/VKArchivData.h"
 
+#include "archive/store/VKDisplayValues.h"
+
 #include <cmath>
 
 using platform::CTime;
@@ -9,7 +11,6 @@ using platform::CTime;
 namespace {
 
 constexpr double kPowerUnit = 320000.0;
-constexpr double kCurrentUnit = 3200.0;
 const QString kMissing = QStringLiteral("--");
 const QString kTwoDecimals = QStringLiteral("%0.2f");
 const QString kOneDecimal = QStringLiteral("%0.1f");
@@ -17,26 +18,6 @@ const QString kOneDecimal = QStringLiteral("%0.1f");
 bool PowerPresent(std::int32_t code)
 {
     return code != CVKAktData::kNoPower;
-}
-
-QString Factor(std::int8_t code)
-{
-    return code == CVKAktData::kNoFactor ? kMissing : FormatArchivNumber(kTwoDecimals, code * 0.01);
-}
-
-QString Decoded(double value)
-{
-    return value == kNoValue ? kMissing : FormatArchivNumber(kOneDecimal, value);
-}
-
-QString Voltage(WORD code, double vt, const CArchivNumberFormat& format)
-{
-    return code == CVKAktData::kNoVoltage ? kMissing : FormatScaled(format, code * vt / 10.0);
-}
-
-QString Power(std::int32_t code, double factor, const CArchivNumberFormat& format)
-{
-    return PowerPresent(code) ? FormatScaled(format, code * factor) : kMissing;
 }
 
 QString Total(bool present, double value, const CArchivNumberFormat& format)
@@ -84,7 +65,6 @@ QStringList CVKArchivData::FormatRecordRow(const int* selection, const CVKAktDat
     const CVKWindowScales w = GetWindowScales();
     const double vt = voltageRatio;
     const double ct = currentRatio;
-    const double powerFactor = ct * vt / kPowerUnit;
     const Totals totals = values ? ComputeTotals(*values, ct, vt, connectionMode2) : Totals{};
     for (int c = 0; c < kColumnCount; ++c) {
         if (!selection[c])
@@ -96,34 +76,33 @@ QStringList CVKArchivData::FormatRecordRow(const int* selection, const CVKAktDat
         const CVKAktData& v = *values;
         QString text;
         if (c <= 2) {
-            text = Voltage(v.GetU(c), vt, w.voltage);
+            text = archive::vk::VoltageText(v.GetU(c), vt, w.voltage);
         } else if (c <= 5) {
-            const std::int16_t code = v.GetI(c - 3);
-            text = code == CVKAktData::kNoCurrent ? kMissing : FormatScaled(w.current, code * ct / kCurrentUnit);
+            text = archive::vk::CurrentText(v.GetI(c - 3), ct, w.current, false);
         } else if (c <= 8) {
-            text = Factor(v.GetPF(c - 6));
+            text = archive::vk::FactorText(v.GetPF(c - 6), false);
         } else if (c == 9) {
-            text = Decoded(v.GetFrequency());
+            text = archive::vk::DecodedText(v.GetFrequency());
         } else if (c == 10) {
             const BYTE code = v.GetTemperatureCode();
             text = !variantBit0 || code == CVKAktData::kNoCode
                        ? kMissing
                        : FormatArchivNumber(kOneDecimal, code * double(temperatureSlope) + temperatureOffset);
         } else if (c <= 13) {
-            text = Factor(v.GetCos(c - 11));
+            text = archive::vk::FactorText(v.GetCos(c - 11), false);
         } else if (c <= 16) {
-            text = Voltage(v.GetULine(c - 14), vt, w.voltage);
+            text = archive::vk::VoltageText(v.GetULine(c - 14), vt, w.voltage);
         } else if (c <= 25) {
             // The phase powers are not measured in connection mode 2; with the
             // totals layout the first P slot holds 3P, not P1.
             const bool hidden = connectionMode2 || (c <= 19 && v.HasTotals());
             const int k = (c - 17) % 3;
             const std::int32_t code = c <= 19 ? v.GetP(k) : c <= 22 ? v.GetQ(k) : v.GetS(k);
-            text = hidden ? kMissing : Power(code, powerFactor, w.power);
+            text = hidden ? kMissing : archive::vk::PowerText(code, ct, vt, w.power);
         } else if (c <= 28) {
-            text = Decoded(v.GetVoltageHarmonics().GetThd(c - 26));
+            text = archive::vk::DecodedText(v.GetVoltageHarmonics().GetThd(c - 26));
         } else if (c <= 31) {
-            text = Decoded(v.GetCurrentHarmonics().GetThd(c - 29));
+            text = archive::vk::DecodedText(v.GetCurrentHarmonics().GetThd(c - 29));
         } else if (c == 32) {
             text = totals.hasPF ? FormatArchivNumber(kTwoDecimals, totals.pf) : kMissing;
         } else if (c == 33) {

@@ -2,6 +2,8 @@
 // value rules.
 #include "archive/store/VKRArchivData.h"
 
+#include "archive/store/VKRDisplayValues.h"
+
 #include "model/QuantityNames.h"
 
 #include <cmath>
@@ -13,34 +15,6 @@ namespace {
 const QString kMissing = QStringLiteral("--");
 const QString kNotMeasured = QStringLiteral("-N-");
 const QString kTwoDecimals = QStringLiteral("%0.2f");
-// Angle codes in 0.0001 rad; 15707 is just below a right angle.
-constexpr int kRightAngle = 15707;
-
-bool NoCode(std::int16_t code)
-{
-    return code == CVKRAktData::kNoValue16;
-}
-
-QString Thd(std::int16_t code)
-{
-    return NoCode(code) ? kMissing : FormatArchivNumber(QStringLiteral("%0.1f"), (code + 5) * 0.01);
-}
-
-// A 16-bit no-value code is no frequency or temperature either; read as a
-// number it would show -327.67.
-QString Hundredths(std::int16_t code)
-{
-    return NoCode(code) ? kMissing : FormatArchivNumber(kTwoDecimals, (code + 0.5) * 0.01);
-}
-
-QString CosPhi(std::int16_t a)
-{
-    if (NoCode(a))
-        return kMissing;
-    const char* prefix = a > kRightAngle ? "C-" : a >= 0 ? "L+" : a < -kRightAngle ? "L-" : "C+";
-    return QLatin1String(prefix) + FormatArchivNumber(kTwoDecimals, std::fabs(std::cos(a * 0.0001)));
-}
-
 // The phase whose value a column shows; -1 for the columns without phases.
 int PhaseOf(int column)
 {
@@ -117,11 +91,11 @@ QStringList CVKRArchivData::FormatRecordRow(const int* selection, const int* ext
         else if (c <= 8)
             text = std::fabs(ui) < 1e-8 ? kMissing : FormatArchivNumber(kTwoDecimals, v.GetP(k) / ui);
         else if (c == 9)
-            text = Hundredths(v.GetFrequency());
+            text = archive::vkr::HundredthsText(v.GetFrequency());
         else if (c == 10)
-            text = Hundredths(v.GetTemperature());
+            text = archive::vkr::HundredthsText(v.GetTemperature());
         else if (c <= 13)
-            text = CosPhi(v.GetAngle(k));
+            text = archive::vkr::CosPhiText(v.GetAngle(k));
         else if (c <= 16)
             text = FormatScaled(w.voltage, v.GetULine(c - 14));
         else if (c <= 19)
@@ -131,9 +105,9 @@ QStringList CVKRArchivData::FormatRecordRow(const int* selection, const int* ext
         else if (c <= 25)
             text = FormatScaled(w.power, ui);
         else if (c <= 28)
-            text = Thd(v.GetThdU(k));
+            text = archive::vkr::ThdText(v.GetThdU(k));
         else if (c <= 31)
-            text = Thd(v.GetThdI(k));
+            text = archive::vkr::ThdText(v.GetThdI(k));
         else if (c == 32)
             text = s3 < 1e-8 || allUI < 1e-9 ? kMissing : FormatArchivNumber(kTwoDecimals, p3 / s3);
         else if (c == 33)
@@ -143,7 +117,7 @@ QStringList CVKRArchivData::FormatRecordRow(const int* selection, const int* ext
         else if (c == 35)
             text = FormatScaled(w.power, s3);
         else
-            text = Thd(v.GetThdULine(k));
+            text = archive::vkr::ThdText(v.GetThdULine(k));
         texts << text;
     }
     return texts;
