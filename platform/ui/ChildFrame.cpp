@@ -1,0 +1,143 @@
+#include "platform/ui/ChildFrame.h"
+
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/DialogUnits.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/MdiFrame.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMetaObject>
+
+#include <array>
+
+namespace ui {
+
+namespace {
+
+struct ClassBars {
+    const char* className;
+    FrameBars bars;
+};
+
+constexpr FrameBars kArchive{1, true, true};
+constexpr FrameBars kLive{0, true, false};
+constexpr FrameBars kPlain{2, false, false};
+
+constexpr std::array kClassBars{
+    ClassBars{"CArchivDoc", kArchive},       ClassBars{"CVKArchivDoc", kArchive},
+    ClassBars{"CVKRArchivDoc", kArchive},    ClassBars{"CVKTArchivDoc", kArchive},
+    ClassBars{"CDuskarArchivDoc", kArchive}, ClassBars{"CQorin01Doc", kLive},
+    ClassBars{"CVK01Doc", kLive},            ClassBars{"CVKR01Doc", kLive},
+    ClassBars{"CVKT01Doc", kLive},           ClassBars{"CDuskarDoc", kLive},
+    ClassBars{"CDownloaderDoc", kPlain},     ClassBars{"CBexorArchivDoc", kPlain},
+    ClassBars{"CVKTBexorArchivDoc", kPlain}, ClassBars{"CProfileDoc", FrameBars{2, true, false}},
+};
+
+} // namespace
+
+FrameBars BarsForDocumentClass(const QString& className)
+{
+    for (const ClassBars& entry : kClassBars) {
+        if (className == QLatin1String(entry.className))
+            return entry.bars;
+    }
+    return {};
+}
+
+bool IsArchiveDocumentClass(const QString& className)
+{
+    // The Duskar archive takes the archive bars but not the focus refresh.
+    return className != QLatin1String("CDuskarArchivDoc") && BarsForDocumentClass(className).takesDataBar;
+}
+
+CChildFrame::CChildFrame(QWidget* parent) : QMdiSubWindow(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
+                if (newState.testFlag(Qt::WindowActive) && !oldState.testFlag(Qt::WindowActive)) {
+                    OnMDIActivate();
+                    OnSetFocus();
+                }
+            });
+}
+
+CChildFrame::~CChildFrame()
+{
+    // Once the frame has left the MDI area, the main frame looks again at
+    // what is active.
+    if (QPointer<CMDIFrame> main = GetMainFrame()) {
+        QMetaObject::invokeMethod(
+            main, [main] { if (main) main->OnActiveDocChanged(); }, Qt::QueuedConnection);
+    }
+}
+
+void CChildFrame::SetView(CView* view)
+{
+    setWidget(view);
+}
+
+CView* CChildFrame::GetActiveView() const
+{
+    return qobject_cast<CView*>(widget());
+}
+
+CDocument* CChildFrame::GetActiveDocument() const
+{
+    CView* view = GetActiveView();
+    return view ? view->GetDocument() : nullptr;
+}
+
+CMDIFrame* CChildFrame::GetMainFrame() const
+{
+    QMdiArea* area = mdiArea();
+    return area ? qobject_cast<CMDIFrame*>(area->window()) : nullptr;
+}
+
+void CChildFrame::OnMDIActivate()
+{
+    CDocument* document = GetActiveDocument();
+    if (!document)
+        document = m_rememberedDocument;
+    m_rememberedDocument = nullptr;
+    CMDIFrame* main = GetMainFrame();
+    if (!document || !main)
+        return;
+    const FrameBars bars = BarsForDocumentClass(document->RuntimeClassName());
+    if (bars.mode < 0)
+        return;
+    QWidget* dataBar = main->ShowBarsForView(bars.mode, bars.withGraph);
+    if (bars.takesDataBar)
+        document->TakeDataControlBar(dataBar);
+}
+
+void CChildFrame::OnSetFocus()
+{
+    CDocument* document = GetActiveDocument();
+    CMDIFrame* main = GetMainFrame();
+    if (document && main && IsArchiveDocumentClass(document->RuntimeClassName()))
+        platform::SendMessageTo(main, platform::WM_UPDATE_FRAME_UI, 0xFFFF, 0xFFFF);
+}
+
+void CChildFrame::focusInEvent(QFocusEvent* event)
+{
+    QMdiSubWindow::focusInEvent(event);
+    OnSetFocus();
+}
+
+CDownloaderChildFrame::CDownloaderChildFrame(QWidget* parent) : CChildFrame(parent)
+{
+    resize(DluToPixels(QSize(230, 130), font()));
+}
+
+void CDownloaderChildFrame::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    CDocument* document = GetActiveDocument();
+    if (document && document->FirstView())
+        platform::SendMessageTo(document->FirstView(), platform::WM_VIEW_REFRESH, 0, 0);
+}
+
+} // namespace ui

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QString>
+
+namespace ui {
+
+class CDocument;
+class CMDIFrame;
+class CView;
+
+// The bars a document class wants when its frame becomes active.
+struct FrameBars {
+    int mode = -1;            // CMDIFrame::ShowBarsForView mode; -1: leave the bars
+    bool withGraph = false;
+    bool takesDataBar = false;  // hand the returned data-control bar to the document
+};
+FrameBars BarsForDocumentClass(const QString& className);
+// Archive documents whose frames refresh the main frame's bars on focus.
+bool IsArchiveDocumentClass(const QString& className);
+
+// An MDI child frame: holds one view and switches the main frame's bars to
+// the kind of document that becomes active. Deletes itself when closed; the
+// view goes with it, and with the last view its document.
+class CChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    explicit CChildFrame(QWidget* parent = nullptr);
+    ~CChildFrame() override;
+
+    void SetView(CView* view);
+    CView* GetActiveView() const;
+    CDocument* GetActiveDocument() const;
+    // The main window whose MDI area holds the frame; null outside one.
+    CMDIFrame* GetMainFrame() const;
+
+    // Used on activation while the frame has no view yet.
+    void SetRememberedDocument(CDocument* document) { m_rememberedDocument = document; }
+
+protected:
+    virtual void OnMDIActivate();
+    virtual void OnSetFocus();
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    QPointer<CDocument> m_rememberedDocument;
+};
+
+// Frame of the download windows: its view decides whether a close request
+// closes the window.
+class CDownloaderChildFrame : public CChildFrame {
+    Q_OBJECT
+public:
+    explicit CDownloaderChildFrame(QWidget* parent = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+} // namespace ui

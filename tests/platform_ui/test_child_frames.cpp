@@ -1,0 +1,136 @@
+#include "FakeFrames.h"
+
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DialogUnits.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ChildFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FakeDoc::nextOpens = true;
+        manager.AddTemplate(ui::MakeDocTemplate<FakeDoc, ui::CChildFrame, FakeView>(162, QStringLiteral("\n\n\n\n\nDoc\nDoc")));
+        manager.AddTemplate(
+            ui::MakeDocTemplate<FakeDoc, ui::CDownloaderChildFrame, FakeView>(191, QStringLiteral("\n\n\n\n\nDownloader\nDownloader")));
+        main.show();
+    }
+    void TearDown() override
+    {
+        for (auto* frame : main.MdiArea()->subWindowList())
+            delete frame;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        FakeDoc::nextClassName = QStringLiteral("CFakeDoc");
+    }
+
+    FakeDoc* Open(const char* className, int templateIndex = 0)
+    {
+        FakeDoc::nextClassName = QString::fromLatin1(className);
+        return static_cast<FakeDoc*>(manager.Templates()[static_cast<size_t>(templateIndex)]->OpenDocumentFile(QString()));
+    }
+
+    FakeMainFrame main;
+    ui::CDocManager manager{&main};
+};
+
+TEST_F(ChildFrameTest, ActivationSetsTheBarsOfTheDocumentClass)
+{
+    struct Case {
+        const char* className;
+        int mode;  // -1: bars left as they are
+        bool withGraph;
+        bool takesDataBar;
+        bool refreshesOnFocus;
+    };
+    const Case cases[] = {
+        {"CArchivDoc", 1, true, true, true},        {"CVKArchivDoc", 1, true, true, true},
+        {"CVKRArchivDoc", 1, true, true, true},     {"CVKTArchivDoc", 1, true, true, true},
+        {"CDuskarArchivDoc", 1, true, true, false}, {"CQorin01Doc", 0, true, false, false},
+        {"CVK01Doc", 0, true, false, false},        {"CVKR01Doc", 0, true, false, false},
+        {"CVKT01Doc", 0, true, false, false},       {"CDuskarDoc", 0, true, false, false},
+        {"CDownloaderDoc", 2, false, false, false}, {"CBexorArchivDoc", 2, false, false, false},
+        {"CVKTBexorArchivDoc", 2, false, false, false}, {"CProfileDoc", 2, true, false, false},
+        {"CSomethingElse", -1, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.className);
+        main.bars.clear();
+        main.frameUi.clear();
+        FakeDoc* doc = Open(c.className);
+        ASSERT_NE(doc, nullptr);
+        if (c.mode < 0) {
+            EXPECT_TRUE(main.bars.empty());
+        } else {
+            ASSERT_EQ(main.bars.size(), 1u);
+            EXPECT_EQ(main.bars[0].mode, c.mode);
+            EXPECT_EQ(main.bars[0].withGraph, c.withGraph);
+        }
+        EXPECT_EQ(doc->dataBars.size(), c.takesDataBar ? 1u : 0u);
+        if (c.takesDataBar) {
+            EXPECT_EQ(doc->dataBars[0], &main.dataBar);
+        }
+        ASSERT_EQ(main.frameUi.size(), c.refreshesOnFocus ? 1u : 0u);
+        if (c.refreshesOnFocus) {
+            EXPECT_EQ(main.frameUi[0], (std::pair<std::uintptr_t, std::intptr_t>{0xFFFF, 0xFFFF}));
+        }
+    }
+}
+
+TEST_F(ChildFrameTest, ReactivatingAFrameSetsItsBarsAgain)
+{
+    FakeDoc* archive = Open("CVKArchivDoc");
+    FakeDoc* live = Open("CVK01Doc");
+    ASSERT_TRUE(archive && live);
+    main.bars.clear();
+    main.MdiArea()->setActiveSubWindow(archive->FirstView()->GetParentFrame());
+    ASSERT_EQ(main.bars.size(), 1u);
+    EXPECT_EQ(main.bars[0].mode, 1);
+    EXPECT_EQ(archive->dataBars.size(), 2u);
+}
+
+TEST_F(ChildFrameTest, DownloaderFrameLetsItsViewDecideOnClose)
+{
+    FakeDoc* doc = Open("CDownloaderDoc", 1);
+    ASSERT_NE(doc, nullptr);
+    auto* view = static_cast<FakeView*>(doc->FirstView());
+    QPointer<ui::CChildFrame> frame = view->GetParentFrame();
+    EXPECT_EQ(frame->size(), ui::DluToPixels(QSize(230, 130), frame->font()));
+
+    EXPECT_FALSE(frame->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(view->refreshRequests, 1);
+
+    // The view decides to close: the window goes with the document.
+    doc->OnCloseDocument();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(frame);
+}
+
+TEST(DialogUnits, FollowTheFontAndRoundTrip)
+{
+    QFont small;
+    small.setPixelSize(10);
+    QFont large;
+    large.setPixelSize(20);
+    EXPECT_GT(ui::DluToPixelsX(100, large), ui::DluToPixelsX(100, small));
+    for (const QFont& font : {small, large}) {
+        const ui::DialogBaseUnits base = ui::BaseUnitsOf(font);
+        EXPECT_EQ(ui::DluToPixelsX(4, font), base.x);
+        EXPECT_EQ(ui::DluToPixelsY(8, font), base.y);
+        EXPECT_EQ(ui::PixelsToDluX(ui::DluToPixelsX(400, font), font), 400);
+        EXPECT_EQ(ui::PixelsToDluY(ui::DluToPixelsY(400, font), font), 400);
+        const QRect r = ui::DluToPixels(QRect(7, 7, 50, 14), font);
+        EXPECT_EQ(r.right() + 1, ui::DluToPixelsX(57, font));
+        EXPECT_EQ(r.bottom() + 1, ui::DluToPixelsY(21, font));
+    }
+}
+
+} // namespace
