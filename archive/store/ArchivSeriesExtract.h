@@ -23,4 +23,19 @@ int ExtractQorinSeries(const CArchivSeriesRegistry& registry, const CArchivRecor
 int ExtractDuskarSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                         int endIndex, int startIndex, WORD ctWord, BYTE vtCode);
 
+// The scales a VK list is drawn with until its first settings record.
+struct CVKSeriesScales {
+    double voltageRatio = 1.0;
+    double currentRatio = 1.0;
+    bool connectionMode2 = false; // Aron: phase 2 carries no powers
+    bool temperature = true;      // the instrument variant measures temperature
+    double temperatureSlope = 0.0;
+    double temperatureOffset = 0.0;
+};
+
+// VK, "U1" to "3S"; every settings record met replaces the ratios, the
+// connection and the temperature line.
+int ExtractVKSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
+                    int endIndex, int startIndex, CVKSeriesScales scales);
+
 } // namespace archive

@@ -2,6 +2,7 @@
 #include "archive/store/ControllerRecordCodec.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
+#include "archive/store/VKArchivData.h"
 #include "model/QuantityNames.h"
 
 #include <gtest/gtest.h>
@@ -16,15 +17,15 @@ namespace {
 constexpr CTime::time_type kT0 = 1700000000;
 constexpr double kNone = -1e9; // expected gap
 
-// Registers the family's names with a wide range over 3000 s from kT0, so a
-// value reads back from its y to within a range step.
+// Registers the family's names over 3000 s from kT0 with the range (-1000,
+// 1000), so a value reads back from its y to within a range step.
 class ExtractTest : public ::testing::Test {
 protected:
     void Register(int kind, int points)
     {
         registry.SetGraphTimeBase(CTime(kT0), 3000);
         for (QStringView name : SeriesNamesOfKind(kind))
-            registry.AddGraphSeries(name.toString(), {}, name.toString(), 0, 20000.0f, -20000.0f);
+            registry.AddGraphSeries(name.toString(), {}, name.toString(), 0, 1000.0f, -1000.0f);
         registry.SizeSeriesChannel(kind, 0, points);
     }
     // The value of point `index` of series `name`; kNone for a gap.
@@ -40,7 +41,7 @@ protected:
         if (expected == kNone)
             EXPECT_EQ(At(name, index), kNone);
         else
-            EXPECT_NEAR(At(name, index), expected, 3.0); // one y step of (-20000, 20000)
+            EXPECT_NEAR(At(name, index), expected, 0.14); // one y step of (-1000, 1000)
     }
 
     CArchivSeriesRegistry registry;
@@ -159,7 +160,7 @@ CDuskarAktData DuskarValues()
     v.missingCurrent = -400; // 5 A
     v.vtCode = 0;            // ratio 1
     v.voltage = 2300;        // 230 V
-    v.voltageP = 2300;
+    v.voltageP = 100;
     v.temperature = 31;
     v.thdUCode = 0xFF;
     v.thdICode = 0xFF;
@@ -185,7 +186,7 @@ TEST_F(ExtractTest, DuskarValuesGapsAndHolds)
         Changed<DuskarTraits>(kT0 + 180, v3, v2),
     };
     EXPECT_EQ(archive::ExtractDuskarSeries(registry, records, 0, 4, 0, 0, 0), 4);
-    const double power = 2300 * 50 * 0.000075;
+    const double power = 100 * 50 * 0.000075;
     const struct {
         const char* name;
         double values[4];
@@ -205,6 +206,128 @@ TEST_F(ExtractTest, DuskarValuesGapsAndHolds)
     };
     for (const auto& row : rows)
         for (int i = 0; i < 4; ++i)
+            ExpectAt(row.name, i, row.values[i]);
+}
+
+CVKAktData VKValues()
+{
+    CVKAktData v;
+    for (int k = 0; k < 3; ++k) {
+        v.SetU(k, WORD(2300 + k));  // x kU 2 x 0.1
+        v.SetULine(k, 4000);
+        v.SetP(k, 32000 * (k + 1)); // x 2 x 10 x 0.000003125 = 2, 4, 6
+        v.SetQ(k, 16000);           // 1 each
+        v.SetS(k, 64000);
+        v.GetVoltageHarmonics().SetThdCode(k, 0xFF);
+        v.GetCurrentHarmonics().SetThdCode(k, 0xFF);
+    }
+    v.SetI(0, -1234);
+    v.SetI(1, 1000);
+    v.SetPF(0, 50);
+    v.SetPF(1, -50);
+    v.SetPF(2, 0x7F);
+    v.SetCos(0, 80);
+    v.SetCos(1, -80);
+    v.SetFrequencyCode(128); // 50 Hz
+    v.SetTemperatureCode(40);
+    v.SetPowerLayout(0);
+    return v;
+}
+
+CArchivRecord VKFull(CTime::time_type t, const CVKAktData& v)
+{
+    return {t, kRecordFull, CVKArchivData::BuildFullRecord(v)};
+}
+
+CArchivRecord VKChanged(CTime::time_type t, const CVKAktData& v, const CVKAktData& last)
+{
+    return {t, kRecordChanged, CVKArchivData::BuildChangedRecord(v, last)};
+}
+
+archive::CVKSeriesScales VKScales()
+{
+    archive::CVKSeriesScales s;
+    s.voltageRatio = 2;
+    s.currentRatio = 10;
+    s.temperatureSlope = 0.5;
+    s.temperatureOffset = 0;
+    return s;
+}
+
+TEST_F(ExtractTest, VKFullAndChangedRecords)
+{
+    Register(kFamilyVK, 3);
+    const CVKAktData v0 = VKValues();
+    CVKAktData v1 = v0;
+    v1.SetU(0, 2400); // neither the temperature nor a code byte changes
+    v1.SetP(1, CVKAktData::kNoPower);
+    CVKAktData v2 = v1;
+    v2.SetCos(0, 0x7F);
+    v2.SetTemperatureCode(60);
+    const CArchivRecordList records = {VKFull(kT0, v0), VKChanged(kT0 + 60, v1, v0), VKChanged(kT0 + 120, v2, v1)};
+    EXPECT_EQ(archive::ExtractVKSeries(registry, records, 0, 3, 0, VKScales()), 3);
+    const double pf3 = 2 - 12.0 / std::sqrt(12.0 * 12.0 + 3.0 * 3.0);
+    const struct {
+        const char* name;
+        double values[3];
+    } rows[] = {
+        {"U1", {460, 480, 480}},
+        {"U3,1", {800, 800, 800}},
+        {"I1", {1234 * 10 * 0.0003125, 1234 * 10 * 0.0003125, 1234 * 10 * 0.0003125}},
+        {"I3", {kNone, kNone, kNone}}, // never set: 0x7FFF
+        {"PF1", {1.5, 1.5, 1.5}},
+        {"PF2", {1.5, 1.5, 1.5}},
+        {"PF3", {kNone, kNone, kNone}},
+        {"cos1", {1.2, 1.2, kNone}},
+        {"cos2", {0.8, 0.8, 0.8}},
+        {"Fr", {50, 50, 50}},
+        {"T", {20, 20, 30}},
+        {"P2", {4, kNone, kNone}},
+        {"P3", {6, 6, 6}},
+        {"3P", {12, kNone, kNone}}, // a used phase without value
+        {"3Q", {3, 3, 3}},
+        {"3PF", {pf3, kNone, kNone}},
+        {"THDU1", {kNone, kNone, kNone}},
+    };
+    for (const auto& row : rows)
+        for (int i = 0; i < 3; ++i)
+            ExpectAt(row.name, i, row.values[i]);
+}
+
+TEST_F(ExtractTest, VKTotalsLayoutAndAronSettings)
+{
+    Register(kFamilyVK, 3);
+    CVKAktData totals = VKValues();
+    totals.SetPowerLayout(CVKAktData::kTotalsLayout);
+    CVKConfig aron;
+    aron.SetDirectVoltage(TRUE);                // kU 1
+    aron.SetCtRatioDword(0x80000000u | 100);    // kI 20
+    aron.SetConnection(CVKConfig::Aron);
+    aron.SetTemperatureAt4mA(200);
+    aron.SetTemperatureAt20mA(1000);
+    CVKAktData phases = VKValues();
+    phases.SetP(1, CVKAktData::kNoPower); // phase 2 is not used with Aron
+    const CArchivRecordList records = {
+        VKFull(kT0, totals),
+        {kT0 + 30, kRecordSettings, CVKArchivData::ConfigPayload(aron)},
+        VKFull(kT0 + 60, phases),
+        {kT0 + 90, kRecordError, {}},
+    };
+    EXPECT_EQ(archive::ExtractVKSeries(registry, records, 0, 3, 0, VKScales()), 3);
+    const struct {
+        const char* name;
+        double values[3];
+    } rows[] = {
+        {"3P", {2, (32000 + 96000) * 20 * 0.000003125, kNone}},
+        {"3Q", {4, 32000 * 20 * 0.000003125, kNone}},
+        {"3S", {6, std::sqrt(128000.0 * 128000 + 32000.0 * 32000) * 20 * 0.000003125, kNone}},
+        {"P1", {kNone, kNone, kNone}},
+        {"S3", {kNone, kNone, kNone}},
+        {"U1", {460, 230, kNone}},
+        {"T", {20, 20, kNone}}, // the settings' line: code 40 is the 4 mA end
+    };
+    for (const auto& row : rows)
+        for (int i = 0; i < 3; ++i)
             ExpectAt(row.name, i, row.values[i]);
 }
 
