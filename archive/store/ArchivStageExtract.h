@@ -1,0 +1,34 @@
+#pragma once
+
+#include "archive/store/ArchivRecord.h"
+#include "platform/Time32.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The compensation stages of a controller as on/off runs for the stage bars.
+// One entry per state change: bit 31 set while the stage is on, bits 0-30 the
+// seconds from the time origin.
+namespace archive {
+
+inline constexpr int kStageCount = 14;
+inline constexpr std::uint32_t kStageOn = 0x80000000u;
+
+using CStageLists = std::array<std::vector<std::uint32_t>, kStageCount>;
+
+struct CStageWalk {
+    platform::CTime origin;
+    // Window mode: the lists of the channel before, whose last change an
+    // outage at the start of this channel continues.
+    const CStageLists* previous = nullptr;
+    // False: the lists start afresh.
+    bool append = false;
+};
+
+// An outage breaks every stage that is on; the next changed-fields record
+// then states every broken stage again.
+void ExtractQorinStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk);
+void ExtractDuskarStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk);
+
+} // namespace archive
