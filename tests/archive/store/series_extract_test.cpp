@@ -1,16 +1,16 @@
 #include "archive/store/ArchivSeriesExtract.h"
-#include "archive/store/ControllerRecordCodec.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "archive/store/VKArchivData.h"
 #include "model/QuantityNames.h"
+
+#include "controller_records.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using platform::CTime;
-namespace codec = archive::controller;
 
 namespace {
 
@@ -48,22 +48,15 @@ protected:
 };
 
 template <class Traits>
-CArchivRecord Full(CTime::time_type t, const typename Traits::Values& v)
+CArchivRecord Full(std::uint32_t t, const typename Traits::Values& v)
 {
-    return {t, kRecordFull, codec::PackFull(static_cast<const typename Traits::Fields*>(&v), Traits::FieldTable())};
+    return storetest::ControllerFull<Traits>(t, v);
 }
 
 template <class Traits>
-CArchivRecord Changed(CTime::time_type t, const typename Traits::Values& v, const typename Traits::Values& previous)
+CArchivRecord Changed(std::uint32_t t, const typename Traits::Values& v, const typename Traits::Values& previous)
 {
-    std::uint64_t mask = 0;
-    QByteArray data = codec::PackChanged(static_cast<const typename Traits::Fields*>(&v),
-                                         static_cast<const typename Traits::Fields*>(&previous), Traits::FieldTable(),
-                                         Traits::kChangedFieldCount, mask);
-    archive::AppendU32(data, std::uint32_t(mask));
-    if (Traits::kMaskBytes == 6)
-        codec::AppendU16(data, std::uint16_t(mask >> 32));
-    return {t, kRecordChanged, data};
+    return storetest::ControllerChanged<Traits>(t, v, previous);
 }
 
 CQorinAktData QorinValues()

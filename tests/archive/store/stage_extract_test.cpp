@@ -1,11 +1,11 @@
 #include "archive/store/ArchivStageExtract.h"
-#include "archive/store/ControllerRecordCodec.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 
+#include "controller_records.h"
+
 #include <gtest/gtest.h>
 
-namespace codec = archive::controller;
 using archive::kStageOn;
 
 namespace {
@@ -20,20 +20,13 @@ std::uint32_t On(std::uint32_t s)
 template <class Traits>
 CArchivRecord Full(std::uint32_t t, const typename Traits::Values& v)
 {
-    return {t, kRecordFull, codec::PackFull(static_cast<const typename Traits::Fields*>(&v), Traits::FieldTable())};
+    return storetest::ControllerFull<Traits>(t, v);
 }
 
 template <class Traits>
 CArchivRecord Changed(std::uint32_t t, const typename Traits::Values& v, const typename Traits::Values& previous)
 {
-    std::uint64_t mask = 0;
-    QByteArray data = codec::PackChanged(static_cast<const typename Traits::Fields*>(&v),
-                                         static_cast<const typename Traits::Fields*>(&previous), Traits::FieldTable(),
-                                         Traits::kChangedFieldCount, mask);
-    archive::AppendU32(data, std::uint32_t(mask));
-    if (Traits::kMaskBytes == 6)
-        codec::AppendU16(data, std::uint16_t(mask >> 32));
-    return {t, kRecordChanged, data};
+    return storetest::ControllerChanged<Traits>(t, v, previous);
 }
 
 // Full with stages 1 and 3 on, a change to stages 2 and 3, an outage, and a
