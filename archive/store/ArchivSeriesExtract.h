@@ -38,4 +38,9 @@ struct CVKSeriesScales {
 int ExtractVKSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                     int endIndex, int startIndex, CVKSeriesScales scales);
 
+// VKR, "U1" to "THDU3,1"; `connectionType` (of the VKR settings) until a
+// settings record replaces it decides which phases exist.
+int ExtractVKRSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
+                     int endIndex, int startIndex, int connectionType);
+
 } // namespace archive
