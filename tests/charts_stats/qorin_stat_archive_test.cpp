@@ -1,36 +1,14 @@
+#include "ArchiveFixture.h"
 #include "QorinStatSupport.h"
 
 #include "charts/stats/QorinStatistics.h"
-
-#include <QTemporaryDir>
-
-#include <atomic>
-#include <memory>
 
 namespace statstest {
 namespace {
 
 using charts::stats::ComputeQorinStatistics;
 
-class QorinStatArchiveTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
-
-    void Use(CArchivData& data)
-    {
-        auto now = m_now;
-        data.SetTimeSource([now] { return CTime(now->load()); });
-    }
-    void SetTime(CTime t) { m_now->store(t.GetTime()); }
-    void EndBlock(CArchivData& store)
-    {
-        const int mode = store.EndBlock(FALSE, TRUE, 60);
-        ASSERT_EQ(store.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
-    }
-
-    QTemporaryDir m_dir;
-    std::shared_ptr<std::atomic<std::uint32_t>> m_now = std::make_shared<std::atomic<std::uint32_t>>(0);
-};
+using QorinStatArchiveTest = ArchiveFixture;
 
 TEST_F(QorinStatArchiveTest, StatisticsOverARecordedArchive)
 {
@@ -39,7 +17,7 @@ TEST_F(QorinStatArchiveTest, StatisticsOverARecordedArchive)
         CQorinArchivData store;
         Use(store);
         SetTime(start - CTimeSpan(30));
-        ASSERT_EQ(store.Create(600, 10, 60, m_dir.filePath(QStringLiteral("hala")), CQorinArchivData::Extension(),
+        ASSERT_EQ(store.Create(600, 10, 60, Path(QStringLiteral("hala")), CQorinArchivData::Extension(),
                                TRUE, TRUE, QStringLiteral("Linka")),
                   1);
         store.AddConfigRecord(QorinConfig(95));
@@ -61,15 +39,9 @@ TEST_F(QorinStatArchiveTest, StatisticsOverARecordedArchive)
 
     CQorinArchivData reader;
     Use(reader);
-    ASSERT_EQ(reader.Open(m_dir.filePath(QStringLiteral("hala.qor"))), 1);
+    ASSERT_EQ(reader.Open(Path(QStringLiteral("hala.qor"))), 1);
     ASSERT_EQ(reader.ReadHeader(), 1);
-    std::vector<int> used;
-    for (int slot = 0; slot < 12; ++slot) {
-        CArchivRecordList block;
-        if (!reader.ReadBlock(slot, block))
-            break;
-        used.push_back(slot);
-    }
+    const std::vector<int> used = WrittenSlots(reader, 12);
     ASSERT_EQ(used.size(), 2u);
     reader.Window().Load(reader, used, start, 1200);
 
