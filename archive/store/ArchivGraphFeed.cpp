@@ -1,0 +1,179 @@
+#include "archive/store/ArchivGraphFeed.h"
+
+#include "archive/store/ArchivTimeAxis.h"
+
+#include <utility>
+
+using platform::CTime;
+
+namespace {
+
+constexpr int kEmptyListSpan = 900;
+constexpr int kEmptyWindowSpan = 12;
+
+const CArchivRecordList& ListAt(const CArchivGraphFeed::LiveLists& live, int back)
+{
+    static const CArchivRecordList none;
+    const CArchivRecordList* list = live.lists[std::size_t(((live.current - back) % 3 + 3) % 3)];
+    return list ? *list : none;
+}
+
+std::int64_t Diff(CTime a, CTime b)
+{
+    return std::int64_t(a.GetTime()) - std::int64_t(b.GetTime());
+}
+
+} // namespace
+
+CArchivGraphFeed::CArchivGraphFeed(CArchivSeriesRegistry& registry, int kind, Extractor extract)
+    : m_registry(registry)
+    , m_kind(kind)
+    , m_extract(std::move(extract))
+{
+}
+
+int CArchivGraphFeed::CountPoints(const CArchivRecordList& records)
+{
+    int n = 0;
+    for (const CArchivRecord& r : records)
+        if (r.IsData() || r.type == kRecordError)
+            ++n;
+    return n;
+}
+
+CTime CArchivGraphFeed::FirstDataTime(const CArchivRecordList& records, CTime empty)
+{
+    if (records.empty())
+        return empty;
+    for (const CArchivRecord& r : records)
+        if (r.IsData() || r.type == kRecordBlockMarker)
+            return CTime(r.time);
+    return CTime(records.back().time);
+}
+
+void CArchivGraphFeed::SetTimeBase(bool rescale, bool roll)
+{
+    m_registry.SetGraphTimeBase(m_origin, m_span);
+    m_registry.SetSeriesTimeBase(m_kind, m_origin, m_span, rescale, roll);
+}
+
+bool CArchivGraphFeed::ChooseLiveBase(const LiveLists& live, int least)
+{
+    const CArchivRecordList& current = ListAt(live, 0);
+    for (int back = 2; back >= 1; --back) {
+        const CArchivRecordList& older = ListAt(live, back);
+        if (older.empty())
+            continue;
+        // The older lists take the left part of the axis, room is left for
+        // the current one.
+        const std::int64_t num = back == 2 ? 16 : 11;
+        const std::int64_t den = back == 2 ? 10 : 5;
+        m_newest = back;
+        m_origin = FirstDataTime(older, CTime(0));
+        std::int64_t span = Diff(FirstDataTime(current, back == 2 ? live.now : CTime(0)), m_origin) * num / den;
+        if (span < least)
+            span = Diff(live.now, m_origin) * num / den;
+        m_span = int(span);
+        return true;
+    }
+    m_newest = 0;
+    return false;
+}
+
+void CArchivGraphFeed::FillChannel(int channel, const CArchivRecordList& records)
+{
+    const int n = CountPoints(records);
+    m_registry.SizeSeriesChannel(m_kind, channel, n);
+    m_extract(records, channel, n, 0);
+}
+
+void CArchivGraphFeed::PublishToGraphs(const LiveLists& live)
+{
+    if (!ChooseLiveBase(live, 1)) {
+        RefreshGraphs(live);
+        return;
+    }
+    SetTimeBase(false, false);
+    for (int k = m_newest; k >= 0; --k)
+        FillChannel(m_newest - k, ListAt(live, k));
+}
+
+void CArchivGraphFeed::PublishOneList(const LiveLists& live)
+{
+    if (!ChooseLiveBase(live, 1))
+        return;
+    if (m_span == 0)
+        m_span = kEmptyListSpan;
+    try {
+        SetTimeBase(true, true);
+    } catch (const CGraphTraceRangeError&) {
+        PublishToGraphs(live);
+    }
+}
+
+void CArchivGraphFeed::RefreshGraphs(const LiveLists& live)
+{
+    try {
+        const std::int64_t elapsed = Diff(live.now, m_origin);
+        if (elapsed > m_span) {
+            m_span = int(elapsed * 5 / 4);
+            SetTimeBase(true, false);
+        }
+    } catch (const CGraphTraceRangeError&) {
+        PublishToGraphs(live);
+        return;
+    }
+    FillChannel(m_newest, ListAt(live, 0));
+}
+
+void CArchivGraphFeed::ResetGraphTimeBase(int span, const CArchivRecordList& list0, CTime now)
+{
+    m_span = span;
+    m_origin = FirstDataTime(list0, now);
+    SetTimeBase(false, false);
+}
+
+bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount)
+{
+    if (blockCount <= 0) {
+        m_registry.FreeSeriesPoints(m_kind);
+        return true;
+    }
+    CArchivRecordList block;
+    if (!read(firstBlock, block))
+        return false;
+    m_origin = FirstDataTime(block, CTime(0));
+    block.clear();
+    if (!read(archive::WrapBlockIndex(firstBlock, blockCount - 1, slotCount), block))
+        return false;
+    const std::int64_t span = block.empty() ? 0 : Diff(CTime(block.back().time), m_origin);
+    m_span = span != 0 ? int(span) : kEmptyWindowSpan;
+    SetTimeBase(false, false);
+
+    const std::array<int, 3> split = archive::SplitWindowChannels(blockCount);
+    int slot = firstBlock;
+    int lastPoints = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+        const int blocks = split[std::size_t(channel)];
+        int total = 0;
+        for (int b = 0; b < blocks; ++b) {
+            block.clear();
+            if (!read(archive::WrapBlockIndex(slot, b, slotCount), block))
+                return false;
+            total += CountPoints(block);
+        }
+        m_registry.SizeSeriesChannel(m_kind, channel, total);
+        int index = 0;
+        for (int b = 0; b < blocks; ++b) {
+            block.clear();
+            if (!read(archive::WrapBlockIndex(slot, b, slotCount), block))
+                return false;
+            index = m_extract(block, channel, total, index);
+        }
+        slot = archive::WrapBlockIndex(slot, blocks, slotCount);
+        lastPoints = total;
+    }
+    if (const int perColumn = archive::DecimationPerColumn(lastPoints))
+        m_registry.DecimateSeries(m_kind, perColumn);
+    return true;
+}

@@ -1,0 +1,152 @@
+#include "archive/store/ArchivGraphFeed.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using platform::CTime;
+
+namespace {
+
+constexpr CTime::time_type kT0 = 1700000000;
+
+// Draws every record that takes a point at value 1 (an outage as a gap) and
+// remembers which list went to which channel.
+class GraphFeedTest : public ::testing::Test {
+protected:
+    GraphFeedTest()
+    {
+        registry.AddGraphSeries(QStringLiteral("Cos"), {}, QStringLiteral("cos"), 0, 2.0f, 0.0f);
+    }
+
+    CArchivGraphFeed Feed()
+    {
+        return CArchivGraphFeed(registry, kFamilyQorin,
+                                [this](const CArchivRecordList& records, int channel, int end, int start) {
+                                    CGraphTrace& s = Series();
+                                    for (const CArchivRecord& r : records) {
+                                        if (start >= end)
+                                            break;
+                                        if (!(r.IsData() || r.type == kRecordError))
+                                            continue;
+                                        if (r.type == kRecordError)
+                                            s.SetGap(channel, start, false);
+                                        else
+                                            s.SetPoint(channel, start, CTime(r.time), 1.0);
+                                        ++start;
+                                    }
+                                    return start;
+                                });
+    }
+    CGraphTrace& Series() { return *registry.FindGraphSeries(u"Cos"); }
+
+    static CArchivRecordList Run(CTime::time_type from, int count, std::uint8_t type = kRecordFull)
+    {
+        CArchivRecordList list;
+        for (int i = 0; i < count; ++i)
+            list.push_back({std::uint32_t(from + CTime::time_type(60 * i)), type, {}});
+        return list;
+    }
+
+    CArchivSeriesRegistry registry;
+};
+
+TEST_F(GraphFeedTest, OnlyCurrentListPublishesChannelZero)
+{
+    CArchivGraphFeed feed = Feed();
+    feed.ResetGraphTimeBase(3600, {}, CTime(kT0));
+    const CArchivRecordList empty;
+    const CArchivRecordList current = Run(kT0, 4);
+    feed.PublishToGraphs({{&empty, &current, &empty}, 1, CTime(kT0 + 300)});
+    EXPECT_EQ(feed.NewestChannel(), 0);
+    EXPECT_EQ(Series().Points(0).size(), 4u);
+    EXPECT_EQ(Series().Points(0)[1].x, 60 * 30000 / 3600);
+    EXPECT_EQ(Series().Span(), 3600);
+}
+
+TEST_F(GraphFeedTest, OlderListsTakeTheLowerChannels)
+{
+    CArchivGraphFeed feed = Feed();
+    CArchivRecordList l0 = Run(kT0 + 1200, 2); // current
+    l0.insert(l0.begin(), {kT0 + 1100, kRecordSettings, {}});
+    const CArchivRecordList l1 = Run(kT0, 10);       // two back
+    const CArchivRecordList l2 = Run(kT0 + 600, 10); // one back
+    feed.PublishToGraphs({{&l0, &l1, &l2}, 0, CTime(kT0 + 1300)});
+    EXPECT_EQ(feed.NewestChannel(), 2);
+    EXPECT_EQ(feed.Origin(), CTime(kT0));
+    EXPECT_EQ(feed.Span(), 1200 * 16 / 10);
+    EXPECT_EQ(Series().Points(0).size(), 10u);
+    EXPECT_EQ(Series().Points(1).size(), 10u);
+    EXPECT_EQ(Series().Points(2).size(), 2u);
+    EXPECT_EQ(Series().Points(1)[0].x, 600 * 30000 / 1920);
+
+    // One list back only, with an empty current list: the span comes from now.
+    const CArchivRecordList empty;
+    feed.PublishToGraphs({{&l1, &empty, &empty}, 1, CTime(kT0 + 1000)});
+    EXPECT_EQ(feed.NewestChannel(), 1);
+    EXPECT_EQ(feed.Span(), 1000 * 11 / 5);
+}
+
+TEST_F(GraphFeedTest, RefreshWidensAxisAndRollMovesChannels)
+{
+    CArchivGraphFeed feed = Feed();
+    const CArchivRecordList empty;
+    const CArchivRecordList current = Run(kT0, 3);
+    feed.ResetGraphTimeBase(600, current, CTime(kT0));
+    feed.RefreshGraphs({{&current, &empty, &empty}, 0, CTime(kT0 + 1000)});
+    EXPECT_EQ(feed.Span(), 1250);
+    EXPECT_EQ(Series().Points(0)[2].x, 120 * 30000 / 1250);
+
+    // A new list begins: the old one moves down a channel under a new base.
+    const CArchivRecordList l0 = Run(kT0, 3);
+    const CArchivRecordList l1 = Run(kT0 + 900, 3);
+    const CArchivRecordList l2 = Run(kT0 + 1800, 1);
+    feed.PublishToGraphs({{&l0, &l1, &l2}, 2, CTime(kT0 + 1900)});
+    const std::size_t newest = Series().Points(2).size();
+    feed.PublishOneList({{&l1, &l2, &empty}, 2, CTime(kT0 + 2000)});
+    EXPECT_EQ(Series().Points(1).size(), newest);
+    EXPECT_TRUE(Series().Points(2).empty());
+    EXPECT_EQ(feed.Origin(), CTime(kT0 + 900));
+}
+
+TEST_F(GraphFeedTest, WindowSplitsBlocksIntoChannels)
+{
+    CArchivGraphFeed feed = Feed();
+    // A ring of 6 slots; the window is slots 4, 5, 0, 1 with 2, 3, 4 and 5 points.
+    std::map<int, CArchivRecordList> blocks = {
+        {4, Run(kT0, 2)}, {5, Run(kT0 + 1000, 3)}, {0, Run(kT0 + 2000, 4)}, {1, Run(kT0 + 3000, 5, kRecordError)}};
+    blocks[5].push_back({kT0 + 1500, kRecordState, {}});
+    const auto read = [&blocks](int slot, CArchivRecordList& out) {
+        const auto it = blocks.find(slot);
+        if (it == blocks.end())
+            return false;
+        out.insert(out.end(), it->second.begin(), it->second.end());
+        return true;
+    };
+    ASSERT_TRUE(feed.LoadWindow(read, 4, 4, 6));
+    EXPECT_EQ(feed.Origin(), CTime(kT0));
+    EXPECT_EQ(feed.Span(), 3240);
+    EXPECT_EQ(Series().Points(0).size(), 5u);
+    EXPECT_EQ(Series().Points(1).size(), 4u);
+    EXPECT_EQ(Series().Points(2).size(), 5u);
+    EXPECT_TRUE(Series().Points(2)[0].IsGap());
+
+    EXPECT_FALSE(feed.LoadWindow(read, 4, 5, 6)); // slot 2 cannot be read
+    ASSERT_TRUE(feed.LoadWindow(read, 4, 0, 6));
+    EXPECT_TRUE(Series().Points(0).empty());
+}
+
+TEST_F(GraphFeedTest, LargeWindowIsDecimated)
+{
+    CArchivGraphFeed feed = Feed();
+    const CArchivRecordList big = Run(kT0, 15001);
+    const auto read = [&big](int, CArchivRecordList& out) {
+        out = big;
+        return true;
+    };
+    ASSERT_TRUE(feed.LoadWindow(read, 0, 3, 3));
+    EXPECT_LT(Series().Points(2).size(), 15001u);
+    EXPECT_GT(Series().Points(2).size(), 7000u);
+}
+
+} // namespace
