@@ -1,0 +1,134 @@
+#include "link/DownloadWorker.h"
+
+#include "platform/Archive.h"
+
+#include <new>
+#include <thread>
+
+int CDownloadWorker::Run()
+{
+    m_job.m_result = kDownloadOk;
+    m_job.SetProgress(QString::fromUtf8(download_texts::kConnecting), 1);
+    if (!m_entry.OpenLink()) {
+        m_job.m_result = kDownloadLinkFailed;
+        m_entry.CloseLink();
+        return m_job.m_result;
+    }
+    m_slow = SlowLink();
+    m_job.SetProgress(QString::fromUtf8(download_texts::kSettings), 2);
+    if (!m_file.Create(m_job.m_tempPath)) {
+        m_job.m_result = kDownloadFileError;
+        m_entry.CloseLink();
+        return m_job.m_result;
+    }
+    int result = kDownloadOtherError;
+    try {
+        result = Download();
+    } catch (const CDownloadFileError&) {
+        result = kDownloadFileError;
+    } catch (const platform::ArchiveError&) {
+        result = kDownloadArchiveError;
+    } catch (const std::bad_alloc&) {
+        result = kDownloadMemoryError;
+    } catch (...) {
+        result = kDownloadOtherError;
+    }
+    if (result != kDownloadOk)
+        return Fail(result);
+    m_entry.CloseLink();
+    m_job.m_result = kDownloadOk;
+    return kDownloadOk;
+}
+
+int CDownloadWorker::Fail(int result)
+{
+    if (!m_statusStored)
+        BeforeFailure(result);
+    m_file.Discard();
+    m_entry.CloseLink();
+    m_job.m_result = result;
+    return result;
+}
+
+bool CDownloadWorker::SlowLink()
+{
+    return m_entry.HasModem() || m_entry.GetPortRetryCount() != 0;
+}
+
+bool CDownloadWorker::ReadTwice(const std::function<bool()>& read, int pauseMs)
+{
+    if (read())
+        return true;
+    if (pauseMs > 0)
+        Pause(pauseMs);
+    return read();
+}
+
+bool CDownloadWorker::ThreeTries(const std::function<bool()>& read)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            Yield();
+        if (read())
+            return true;
+    }
+    return false;
+}
+
+void CDownloadWorker::ShowIdent(const QString& text)
+{
+    m_job.SetIdentText(text);
+    m_job.SetIdentReady(1);
+}
+
+void CDownloadWorker::StoreBlock(CUniTyp& block, CPrevodTyp& status)
+{
+    Yield();
+    if (!m_statusStored) {
+        m_file.Store(status);
+        m_statusStored = true;
+    }
+    m_file.Store(block);
+}
+
+void CDownloadWorker::Yield()
+{
+    std::this_thread::yield();
+}
+
+void CDownloadWorker::Pause(int ms)
+{
+    CPristroj::Clock().Sleep(DWORD(ms));
+}
+
+int CArchiveDownloadWorker::Download()
+{
+    if (!ReadTwice([&] { return ReadSettings(); }, 1000))
+        return kDownloadReadFailed;
+    if (m_entry.m_synchronizovat && !SyncClock())
+        m_job.m_clockSynchronised = 0;
+    m_job.SetProgress(QString::fromUtf8(download_texts::kSettings), 5);
+    ShowIdent(IdentText());
+    Yield();
+    StoreSettings();
+    Yield();
+    if (!ReadTwice([&] { return ReadStatus(); }, 0))
+        return kDownloadReadFailed;
+    if (int result = CheckStatus())
+        return result;
+    if (int result = SetUpRange())
+        return result;
+    if (int result = Transfer())
+        return result;
+    SyncAgain();
+    m_file.Finish();
+    SyncAgain();
+    m_job.SetProgress(QString::fromUtf8(download_texts::kDone), 100);
+    return kDownloadOk;
+}
+
+void CArchiveDownloadWorker::SyncAgain()
+{
+    if (m_entry.m_synchronizovat && !m_job.m_clockSynchronised && SyncClock())
+        m_job.m_clockSynchronised = 1;
+}

@@ -1,0 +1,258 @@
+// Archive downloads from a simulated analyser into the temporary file:
+// whole rings (partly filled, full, wrapped, on fast and slow links),
+// intervals, and the result codes of the failures.
+#include "DownloadTestSupport.h"
+
+#include "link/DownloadRoutines.h"
+#include "model/Iden.h"
+#include "model/VKConfig.h"
+#include "model/VKNoteBook.h"
+#include "model/VKStatus.h"
+#include "model/VKTConfig.h"
+#include "model/VKTNoteBook.h"
+#include "model/VKTStatus.h"
+#include "tools/instrument_sim/SimArchive.h"
+
+
+
+using namespace downloadtest;
+using sim::Family;
+
+namespace {
+
+DownloadFileContent ReadVKFile(const QString& path, CVKStatus* statusOut = nullptr)
+{
+    return ReadDownloadFile(path, [&](platform::SerialArchive& ar) {
+        CIden iden;
+        CVKNoteBook notebook;
+        CVKConfig config;
+        CVKStatus status;
+        iden.Serialize(ar);
+        notebook.Serialize(ar);
+        config.Serialize(ar);
+        status.Serialize(ar);
+        if (statusOut)
+            *statusOut = status;
+    });
+}
+
+DownloadFileContent ReadVKTFile(const QString& path)
+{
+    return ReadDownloadFile(path, [](platform::SerialArchive& ar) {
+        CIden iden;
+        CVKTNoteBook notebook;
+        CVKTConfig config;
+        CVKTStatus status;
+        iden.Serialize(ar);
+        notebook.Serialize(ar);
+        config.Serialize(ar);
+        status.Serialize(ar);
+    });
+}
+
+class ArchiveDownloadTest : public DownloadTest {
+protected:
+    template <class Job = CDownloadJob, class... Args>
+    std::unique_ptr<Job> MakeJob(Args... args)
+    {
+        auto job = std::make_unique<Job>(args...);
+        job->m_pristroj = *entry;
+        job->m_tempPath = tempPath;
+        return job;
+    }
+};
+
+struct RingCase {
+    const char* name;
+    Family family;
+    int retries; // non-zero: a slow link
+    std::size_t capacity;
+    std::uint64_t written;
+};
+
+class WholeRingTest : public ArchiveDownloadTest, public ::testing::WithParamInterface<RingCase> {};
+
+TEST_P(WholeRingTest, ComesOldestFirst)
+{
+    const RingCase& c = GetParam();
+    StartAnalyser(c.family, c.retries);
+    const bool vk = c.family == Family::VK;
+    vk ? SetVKRecording() : SetVKTRecording();
+    const std::size_t size = vk ? 12 : 8;
+    Fill(c.capacity, size, c.written);
+    auto job = MakeJob();
+    vk ? DownloadVKArchiveProc(job.get()) : DownloadVKTArchiveProc(job.get());
+    ASSERT_EQ(job->m_result, kDownloadOk) << job->m_pristroj.GetErrorText().toStdString();
+    const DownloadFileContent file = vk ? ReadVKFile(tempPath) : ReadVKTFile(tempPath);
+    ASSERT_TRUE(file.ok);
+    EXPECT_EQ(file.itemSize, size);
+    const std::uint64_t oldest = c.written > c.capacity ? c.written - c.capacity : 0;
+    EXPECT_EQ(file.numbers, Range(oldest, c.written - 1));
+    QString text;
+    int step = 0;
+    job->GetProgress(text, step);
+    EXPECT_EQ(step, 100);
+    EXPECT_EQ(text, QString::fromUtf8(download_texts::kDone));
+    EXPECT_TRUE(job->IsIdentReady());
+    EXPECT_EQ(job->m_clockSynchronised, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rings, WholeRingTest,
+                         ::testing::Values(RingCase{"VKPartlyFilled", Family::VK, 0, 200, 130},
+                                           RingCase{"VKExactlyFull", Family::VK, 0, 100, 100},
+                                           RingCase{"VKWrapped", Family::VK, 0, 100, 257},
+                                           RingCase{"VKNewestInLastPlace", Family::VK, 0, 100, 300},
+                                           RingCase{"VKSlowLink", Family::VK, 1, 100, 257},
+                                           RingCase{"VKTPartlyFilled", Family::VKT, 0, 300, 130},
+                                           RingCase{"VKTExactlyFull", Family::VKT, 0, 150, 150},
+                                           RingCase{"VKTWrapped", Family::VKT, 0, 150, 401},
+                                           RingCase{"VKTSlowLink", Family::VKT, 1, 150, 401}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+class FailureTest;
+struct FailureCase {
+    const char* name;
+    Family family;
+    std::function<void(FailureTest&, CDownloadJob&)> arrange;
+    int result;
+    int archiveControl; // the VK archive mode left behind; -1: never switched
+};
+
+class FailureTest : public ArchiveDownloadTest, public ::testing::WithParamInterface<FailureCase> {
+public:
+    using ArchiveDownloadTest::dir;
+    using ArchiveDownloadTest::Fill;
+    using ArchiveDownloadTest::line;
+};
+
+const FailureCase kFailures[] = {
+    {"LinkCannotOpen", Family::VK,
+     [](FailureTest&, CDownloadJob& job) { job.m_pristroj.m_com = QStringLiteral("/dev/qorin-none"); },
+     kDownloadLinkFailed, -1},
+    {"VKHoldsNoRecords", Family::VK, [](FailureTest& t, CDownloadJob&) { t.Fill(100, 12, 0); },
+     kDownloadNoData, 0x00},
+    {"VKTHoldsNoRecords", Family::VKT, [](FailureTest& t, CDownloadJob&) { t.Fill(100, 8, 0); },
+     kDownloadNoData, -1},
+    {"VKInErrorState", Family::VK,
+     [](FailureTest& t, CDownloadJob&) {
+         t.line.WithInstrument(1, [](sim::Instrument& i) { i.blocks[0x14][0] = 3; });
+     },
+     kDownloadInstrumentError, 0x00},
+    {"VKTInErrorState", Family::VKT,
+     [](FailureTest& t, CDownloadJob&) {
+         t.line.WithInstrument(1, [](sim::Instrument& i) { i.blocks[0x14][0] = 0x08; });
+     },
+     kDownloadInstrumentError, -1},
+    {"VKBlocksUnreadable", Family::VK,
+     [](FailureTest& t, CDownloadJob&) {
+         t.line.WithInstrument(1, [](sim::Instrument& i) {
+             i.SetCommand(0x16, [](sim::Instrument&, const sim::Frame&) { return sim::Response::Data({1}); });
+         });
+     },
+     kDownloadReadFailed, 0xFF},
+    {"CancelledBeforeTheFirstBlock", Family::VK, [](FailureTest&, CDownloadJob& job) { job.Cancel(); },
+     kDownloadCancelled, 0x00},
+    {"TemporaryFileCannotBeMade", Family::VKT,
+     [](FailureTest& t, CDownloadJob& job) {
+         job.m_tempPath = t.dir.filePath(QStringLiteral("missing/folder/temp.tmp"));
+     },
+     kDownloadFileError, -1},
+};
+
+TEST_P(FailureTest, LeavesNoFileBehind)
+{
+    const FailureCase& c = GetParam();
+    StartAnalyser(c.family);
+    c.family == Family::VK ? SetVKRecording() : SetVKTRecording();
+    Fill(100, c.family == Family::VK ? 12 : 8, 250);
+    auto job = MakeJob();
+    c.arrange(*this, *job);
+    c.family == Family::VK ? DownloadVKArchiveProc(job.get()) : DownloadVKTArchiveProc(job.get());
+    EXPECT_EQ(job->m_result, c.result);
+    EXPECT_FALSE(QFile::exists(job->m_tempPath));
+    EXPECT_FALSE(QFile::exists(tempPath));
+    int mode = 0;
+    line.WithInstrument(1, [&](sim::Instrument& i) { mode = i.archiveControl; });
+    EXPECT_EQ(mode, c.archiveControl);
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, FailureTest, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+TEST_F(ArchiveDownloadTest, CancelDuringTheTransferStopsAtTheNextBlock)
+{
+    StartAnalyser(Family::VK, 1); // slow: 1000 records a pass, streamed
+    SetVKRecording();
+    Fill(5000, 12, 5000);
+    auto job = MakeJob();
+    // The view cancels (from another thread) while the second pass is on the line.
+    int passes = 0;
+    line.WithInstrument(1, [&](sim::Instrument& i) {
+        i.SetCommand(0x3B, [&, stream = sim::ArchiveStreamA()](sim::Instrument& self, const sim::Frame& frame) {
+            if (++passes == 2)
+                job->Cancel();
+            return stream(self, frame);
+        });
+    });
+    DownloadVKArchiveProc(job.get());
+    EXPECT_EQ(passes, 2);
+    EXPECT_EQ(job->m_result, kDownloadCancelled);
+    EXPECT_FALSE(QFile::exists(tempPath));
+    int mode = 0;
+    line.WithInstrument(1, [&](sim::Instrument& i) { mode = i.archiveControl; });
+    EXPECT_EQ(mode, 0xFF); // blocks were stored: the archive mode stays
+}
+
+TEST_F(ArchiveDownloadTest, VKIntervalFetchesTheRecordsBetweenFromAndTo)
+{
+    // 80 records a minute apart in a ring of 50: records 30 to 79 are kept.
+    StartAnalyser(Family::VK);
+    SetVKRecording();
+    Fill(50, 12, 80);
+    const CTime newest(2024, 1, 15, 10, 0, 0);
+    line.WithInstrument(1, [&](sim::Instrument& i) { CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, newest); });
+    const auto timeOf = [&](int record) { return CTime(newest.GetTime() - CTime::time_type(79 - record) * 60); };
+    struct Case {
+        const char* name;
+        CTime from, to;
+        BOOL fromOpen, toOpen;
+        int result;
+        int first, last;
+    };
+    const Case cases[] = {
+        {"closed interval", timeOf(40), timeOf(60), 0, 0, kDownloadOk, 40, 60},
+        {"From between two records", CTime(timeOf(40).GetTime() - 30), timeOf(60), 0, 0, kDownloadOk, 40, 60},
+        {"open at both ends", CTime(), CTime(), 1, 1, kDownloadOk, 30, 79},
+        {"From after the newest record", CTime(newest.GetTime() + 60), CTime(newest.GetTime() + 600), 0, 0,
+         kDownloadNoDataInInterval, 0, -1},
+        {"To before the oldest record", timeOf(0), timeOf(20), 0, 0, kDownloadNoDataInInterval, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto job = MakeJob<CDownloadIntervalJob>(c.from, c.to, c.fromOpen, c.toOpen);
+        DownloadVKArchiveIntervalProc(job.get());
+        ASSERT_EQ(job->m_result, c.result);
+        if (c.result != kDownloadOk) {
+            EXPECT_FALSE(QFile::exists(tempPath));
+            continue;
+        }
+        const DownloadFileContent file = ReadVKFile(tempPath);
+        ASSERT_TRUE(file.ok);
+        EXPECT_EQ(file.numbers, Range(std::uint64_t(c.first), std::uint64_t(c.last)));
+        // From and To become the times of the first and last records fetched.
+        EXPECT_EQ(job->m_from, timeOf(c.first));
+        if (c.toOpen) {
+            EXPECT_EQ(job->m_to, newest);
+        }
+    }
+}
+
+} // namespace
