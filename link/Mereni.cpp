@@ -1,0 +1,699 @@
+#include "link/Mereni.h"
+
+#include "archive/store/ArchivData.h"
+#include "archive/store/ArchivRecord.h"
+#include "link/Pristroj.h"
+#include "platform/StringTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+using platform::CTime;
+using platform::Event;
+using platform::ThreadMessage;
+
+namespace {
+
+std::atomic<IMereniHost*> g_host{nullptr};
+std::atomic<int> g_failedHandOvers{0};
+std::atomic<int> g_skippedPolls{0};
+std::atomic<int> g_openBoxes{0};
+
+// Without a program around it the thread reaches nobody.
+class NoHost : public IMereniHost {
+public:
+    bool SendToMainWindow(platform::MessageId, std::uintptr_t, std::intptr_t) override { return false; }
+    bool PostToApplication(platform::MessageId, std::uintptr_t, std::intptr_t) override { return false; }
+    bool PostMessageBox(const QString&, const QString&, bool, std::function<void()>) override { return false; }
+};
+
+// The store keeps its state word and standing messages to itself; the
+// measurement thread is the one writer of both.
+struct StoreAccess : CArchivData {
+    static void SetState(CArchivData& data, int state)
+    {
+        std::lock_guard lock(data.*(&StoreAccess::valuesLock));
+        data.*(&StoreAccess::newData) = state;
+    }
+    static QString LastMessage(CArchivData& data)
+    {
+        std::lock_guard lock(data.*(&StoreAccess::listLock));
+        const QStringList& list = data.*(&StoreAccess::messages);
+        return list.isEmpty() ? QString() : list.last();
+    }
+};
+
+QString Text(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+constexpr int kActivationAdds[] = {1, 3, 5};
+constexpr int kControlAdds[] = {1, 5, 10};
+
+// Changes of the settings that the recording control reacts to.
+int ChangeMask(const CPristroj& now, const CPristroj& next)
+{
+    int mask = 0;
+    auto differs = [](BOOL a, BOOL b) { return !a != !b; };
+    if (now.m_nazev != next.m_nazev)
+        mask |= 0x1;
+    if (now.m_adresa != next.m_adresa)
+        mask |= 0x2;
+    if (now.m_com != next.m_com || now.m_telCislo != next.m_telCislo)
+        mask |= 0x4;
+    if (now.m_intervalPrepisovani != next.m_intervalPrepisovani)
+        mask |= 0x10;
+    if (now.m_intervalMereni != next.m_intervalMereni)
+        mask |= 0x20;
+    if (differs(now.m_zobrazovat, next.m_zobrazovat))
+        mask |= 0x40;
+    if (differs(now.m_merit, next.m_merit))
+        mask |= 0x80;
+    if (differs(now.m_prepisovat, next.m_prepisovat))
+        mask |= 0x100;
+    if (differs(now.m_zaznamenavat, next.m_zaznamenavat))
+        mask |= 0x200;
+    if (now.m_soubor != next.m_soubor)
+        mask |= 0x400;
+    if (now.m_intervalZapisovani != next.m_intervalZapisovani)
+        mask |= 0x800;
+    return mask;
+}
+
+} // namespace
+
+// ---- host
+
+CMereniWindowHost::CMereniWindowHost(QObject* mainWindow, platform::ThreadHandle application)
+    : m_mainWindow(mainWindow), m_application(application)
+{
+}
+
+// ---- environment
+
+void CMereni::SetHost(IMereniHost* host)
+{
+    g_host = host;
+}
+
+IMereniHost& CMereni::Host()
+{
+    static NoHost fallback;
+    IMereniHost* host = g_host.load();
+    return host ? *host : fallback;
+}
+
+int CMereni::FailedHandOvers()
+{
+    return g_failedHandOvers.load();
+}
+
+int CMereni::OpenErrorBoxes()
+{
+    return g_openBoxes.load();
+}
+
+void CMereni::ResetSharedState()
+{
+    g_failedHandOvers = 0;
+    g_skippedPolls = 0;
+    g_openBoxes = 0;
+}
+
+// ---- life
+
+CMereni::CMereni(float grace) : m_fGrace(grace) {}
+
+CMereni::~CMereni()
+{
+    Stop(Event::kInfinite);
+}
+
+CArchivData* CMereni::Archiv() const
+{
+    return m_pPristroj ? m_pPristroj->GetArchivData() : nullptr;
+}
+
+void CMereni::Pause(int ms)
+{
+    WaitForMessage(Host().PauseMs(ms));
+}
+
+void CMereni::EndThread()
+{
+    m_bStop = 1;
+    RequestStop();
+}
+
+// ---- messages
+
+void CMereni::OnMessage(const ThreadMessage& m)
+{
+    auto* event = reinterpret_cast<Event*>(m.wParam);
+    switch (m.id) {
+    case platform::WM_DEVICE_ACTIVATE:
+    case platform::WM_DEVICE_ACTIVATE_RECORD:
+    case platform::WM_DEVICE_ACTIVATE_RECORD_SYNC:
+        Activate(reinterpret_cast<CPristroj*>(m.wParam), reinterpret_cast<Event*>(m.lParam),
+                 m.id != platform::WM_DEVICE_ACTIVATE, m.id == platform::WM_DEVICE_ACTIVATE_RECORD_SYNC);
+        break;
+    case platform::WM_DEVICE_SETTINGS:
+        OnSettings(event, reinterpret_cast<CPristroj*>(m.lParam));
+        break;
+    case platform::WM_THREAD_END:
+        m_bStop = 1;
+        break;
+    case platform::WM_DEVICE_DEACTIVATED:
+        OnDeactivate(event);
+        break;
+    case platform::WM_DEVICE_FILE_ERROR:
+        OnFileError(event);
+        break;
+    case platform::WM_DEVICE_RESYNC:
+        OnTimeHook();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMereni::OnDiscardedMessage(const ThreadMessage& m)
+{
+    // The sender may still wait; a settings copy belongs to this thread.
+    switch (m.id) {
+    case platform::WM_DEVICE_ACTIVATE:
+    case platform::WM_DEVICE_ACTIVATE_RECORD:
+    case platform::WM_DEVICE_ACTIVATE_RECORD_SYNC:
+        if (auto* event = reinterpret_cast<Event*>(m.lParam))
+            event->Set();
+        break;
+    case platform::WM_DEVICE_SETTINGS:
+        delete reinterpret_cast<CPristroj*>(m.lParam);
+        [[fallthrough]];
+    case platform::WM_DEVICE_DEACTIVATED:
+    case platform::WM_DEVICE_FILE_ERROR:
+        if (auto* event = reinterpret_cast<Event*>(m.wParam))
+            event->Set();
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- idle cycle
+
+bool CMereni::OnIdle(long)
+{
+    if (m_bStop)
+        return false;
+    CPristroj* e = m_pPristroj;
+    CArchivData* a = Archiv();
+    if (!e || !e->m_merit || !a) {
+        Pause(1000);
+        return true;
+    }
+    const std::int64_t n = a->GetBlockRecordCount();
+    const std::int64_t interval = e->m_intervalMereni;
+    const std::int64_t now = Now().GetTime();
+    const std::int64_t origin = m_tOrigin.GetTime();
+    if (now <= origin + n * interval) {
+        Pause(1000);
+        return true;
+    }
+    const auto slack = std::int64_t(std::trunc((double(n) + m_fGrace.load()) * double(interval) + 0.5));
+    if (now > origin + slack) {
+        QString text;
+        if (m_nFailedPolls == 0) {
+            text = Text(mereni_texts::kTimeLimit);
+        } else {
+            m_nFailScore += 2;
+            text = Text(mereni_texts::kDataLoss) + QLatin1Char('\'') + e->GetErrorText() + QLatin1Char('\'');
+        }
+        QueueRecord(text, kRecordError);
+        Poll(1);
+        m_nFailedPolls = 0;
+        return true;
+    }
+
+    const int s = m_nFailScore;
+    if (s > 10 && m_nFailedPolls != 0) {
+        // No poll until this one is missed.
+        Pause(1000);
+        return true;
+    }
+    if (s > 25)
+        Pause(500);
+    if (s > 100) {
+        if (++g_skippedPolls < 4) {
+            ++m_nFailedPolls;
+            m_nFailScore -= 2;
+            return true;
+        }
+        g_skippedPolls = 0;
+    }
+
+    if (Poll(0)) {
+        m_nFailedPolls = 0;
+        int score = m_nFailScore;
+        if (score > 0)
+            --score;
+        if (score > 20)
+            score = score / 3 * 2;
+        if (score > 100)
+            score = 99;
+        m_nFailScore = score;
+    } else {
+        ++m_nFailedPolls;
+    }
+    Pause(500);
+    return true;
+}
+
+int CMereni::Poll(BOOL)
+{
+    return 1;
+}
+
+// ---- after a poll
+
+bool CMereni::TakeFullRecord()
+{
+    const bool full = m_nextFull;
+    m_nextFull = false;
+    return full;
+}
+
+void CMereni::FinishPoll()
+{
+    CPristroj* e = m_pPristroj;
+    CArchivData* a = Archiv();
+    if (!e || !a)
+        return;
+    const int interval = e->m_intervalMereni;
+    const int perBlock = e->m_intervalZapisovani;
+    const std::uintptr_t entry = reinterpret_cast<std::uintptr_t>(e);
+    const bool complete = (e->m_zaznamenavat && !e->m_prepisovat && a->IsPeriodDue(e->m_intervalPrepisovani, interval))
+                          || unsigned(a->GetBlockRecordCount()) >= unsigned(perBlock);
+    if (complete) {
+        if (e->m_zaznamenavat) {
+            const int action = a->EndBlock(!e->m_prepisovat, TRUE, interval);
+            // A block still waiting keeps its stronger action: the store
+            // writes every waiting block with the next hand-over.
+            m_nBlockAction = m_bHandOverPending ? std::max(m_nBlockAction, action) : action;
+            m_bHandOverPending = 1;
+        } else {
+            a->EndBlock(!e->m_prepisovat, FALSE, interval);
+        }
+        ExpectFullRecord();
+        m_tOrigin = CTime(m_tOrigin.GetTime() + CTime::time_type(perBlock) * CTime::time_type(interval));
+        if (e->m_zobrazovat)
+            PublishLiveFrames();
+        Host().PostToApplication(platform::WM_APP_NEW_DATA, entry, 0);
+    } else {
+        if (e->m_zobrazovat && e->m_active)
+            Host().PostToApplication(platform::WM_LIVE_FRAMES, entry, 0);
+        Host().PostToApplication(platform::WM_APP_NEW_DATA, entry, 0);
+    }
+    if (m_bHandOverPending && HandOver())
+        m_bHandOverPending = 0;
+}
+
+int CMereni::HandOver()
+{
+    CPristroj* e = m_pPristroj;
+    if (!e)
+        return 0;
+    // A late answer to an earlier message must not pass for this one.
+    e->m_handOver->Reset();
+    const bool taken = Host().SendToMainWindow(platform::WM_DATA_READY, reinterpret_cast<std::uintptr_t>(e),
+                                               m_nBlockAction)
+                       && Host().WaitEvent(*e->m_handOver, kHandOverWaitMs);
+    if (taken) {
+        g_failedHandOvers = 0;
+        return 1;
+    }
+    const int count = ++g_failedHandOvers;
+    if (count >= kHandOverBoxThreshold && g_openBoxes < kMaxOpenBoxes)
+        OpenErrorBox(Text(mereni_texts::kCaptionError), Text(mereni_texts::kHandOverFailed).arg(count));
+    return 0;
+}
+
+void CMereni::PublishLiveFrames()
+{
+    CPristroj* e = m_pPristroj;
+    if (!e || !e->m_active)
+        return;
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        e->m_handOver->Reset();
+        if (Host().SendToMainWindow(platform::WM_LIVE_FRAMES, reinterpret_cast<std::uintptr_t>(e), attempt)) {
+            Host().WaitEvent(*e->m_handOver, kLiveFramesWaitMs);
+            return;
+        }
+        if (attempt == 1)
+            Pause(300);
+    }
+}
+
+BOOL CMereni::SendQuarterHour(std::intptr_t lParam)
+{
+    CPristroj* e = m_pPristroj;
+    if (!e)
+        return FALSE;
+    e->m_handOver->Reset();
+    if (!Host().SendToMainWindow(platform::WM_QUARTER_HOUR, reinterpret_cast<std::uintptr_t>(e), lParam))
+        return FALSE;
+    Pause(100);
+    return Host().WaitEvent(*e->m_handOver, kQuarterWaitMs);
+}
+
+void CMereni::OpenErrorBox(const QString& caption, const QString& text, bool information)
+{
+    ++g_openBoxes;
+    if (!Host().PostMessageBox(caption, text, information, [] { --g_openBoxes; }))
+        --g_openBoxes;
+}
+
+// ---- records
+
+void CMereni::QueueRecord(const QString& text, int type)
+{
+    if (CArchivData* a = Archiv())
+        a->AddRecord(text.left(199), type);
+}
+
+void CMereni::SetDeviceState(int state)
+{
+    if (CArchivData* a = Archiv())
+        StoreAccess::SetState(*a, state);
+}
+
+void QueueMessageIfNew(CArchivData& archiv, int id, int value)
+{
+    QString text = platform::LoadString(id);
+    text.replace(QStringLiteral("%d"), QString::number(value));
+    if (StoreAccess::LastMessage(archiv) != text)
+        archiv.QueueMessage(id, value);
+}
+
+int CMereni::StateText(BYTE s2)
+{
+    const int code = s2 & 0x0F;
+    switch (code) {
+    case 0:
+    case 1:
+        QueueRecord(Text(mereni_texts::kStartUp), kRecordError);
+        return 0;
+    case 2:
+        QueueRecord(Text(mereni_texts::kRecognition), kRecordError);
+        return 0;
+    case 4:
+        QueueRecord(Text(mereni_texts::kStageRecognition), kRecordError);
+        return 0;
+    case 6:
+        return 1;
+    default:
+        break;
+    }
+    if (s2 & 0x40)
+        QueueRecord(Text(mereni_texts::kNoVoltage), kRecordCondition);
+    else if (s2 & 0x80)
+        QueueRecord(Text(mereni_texts::kNoCurrent), kRecordCondition);
+    else if (s2 & 0x10)
+        QueueRecord(Text(mereni_texts::kNoConnection), kRecordCondition);
+    else if (s2 & 0x20)
+        QueueRecord(Text(mereni_texts::kNoStages), kRecordCondition);
+    if (code == 15)
+        QueueRecord(Text(mereni_texts::kManual), kRecordCondition);
+    return 1;
+}
+
+BOOL CMereni::ReadWithTries(const std::function<BOOL()>& read, const int* adds)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0)
+            Pause(100);
+        if (read())
+            return TRUE;
+        m_nFailScore += adds[attempt];
+        if (StopRequested())
+            break;
+    }
+    return FALSE;
+}
+
+const int* CMereni::ControlSettingsAdds() const
+{
+    return kActivationAdds;
+}
+
+const int* CMereni::ControlSecondAdds() const
+{
+    return kActivationAdds;
+}
+
+// ---- archive
+
+int CMereni::CreateArchive()
+{
+    CPristroj* e = m_pPristroj;
+    CArchivData* a = Archiv();
+    if (!e || !a)
+        return 0;
+    const int created = a->Create(e->m_intervalPrepisovani, e->m_intervalZapisovani, e->m_intervalMereni, e->m_soubor,
+                                  Extension(), e->m_prepisovat, e->m_zaznamenavat, e->m_nazev);
+    if (!created)
+        e->m_zaznamenavat = 0;
+    ExpectFullRecord();
+    return created;
+}
+
+void CMereni::ResetGraphTimeBase()
+{
+    CPristroj* e = m_pPristroj;
+    if (CArchivData* a = Archiv())
+        a->SetGraphWindow(Now(), (e->m_intervalZapisovani + 1) * e->m_intervalMereni);
+}
+
+void CMereni::FlushForStop(BOOL noOverwrite, BOOL recordFlag)
+{
+    CPristroj* e = m_pPristroj;
+    CArchivData* a = Archiv();
+    if (!e || !a)
+        return;
+    if (m_bHandOverPending) {
+        // When the main thread cannot be reached the block stays queued in
+        // the store and goes out with its next write.
+        if (!HandOver())
+            a->SignalWriter();
+        m_bHandOverPending = 0;
+    }
+    const int action = a->EndBlock(noOverwrite, recordFlag, e->m_intervalMereni);
+    ExpectFullRecord();
+    if (!recordFlag)
+        return;
+    m_nBlockAction = action;
+    if (HandOver()) {
+        // The main thread writes it; the archive closes only after that.
+        a->WaitWriterIdle(kHandOverWaitMs * 5);
+    }
+}
+
+void CMereni::StartNewFile(BOOL noOverwrite, BOOL recordFlag)
+{
+    CPristroj* e = m_pPristroj;
+    CArchivData* a = Archiv();
+    FlushForStop(noOverwrite, recordFlag);
+    a->AlignBlockStart(e->m_intervalZapisovani, e->m_intervalMereni);
+}
+
+// ---- activation and settings
+
+int CMereni::Activate(CPristroj* e, Event* event, BOOL starterOpensDocument, BOOL giveUpWhenSilent)
+{
+    m_pPristroj = e;
+    if (!e) {
+        if (event)
+            event->Set();
+        return 0;
+    }
+    const BOOL linked = e->OpenLink();
+    SetGraceForLine();
+    const BOOL read = linked && ReadFamilyRecords(kActivationAdds, kActivationAdds);
+    if (!read && giveUpWhenSilent) {
+        e->CloseLink();
+        e->m_merit = 0;
+        if (event)
+            event->Set();
+        return 0;
+    }
+    if (read && CheckFamily() == 2) {
+        if (event)
+            event->Set();
+        ShowRefusal();
+        EndThread();
+        return 0;
+    }
+
+    const int interval = e->m_intervalMereni;
+    const std::uintptr_t entry = reinterpret_cast<std::uintptr_t>(e);
+    if (e->m_merit) {
+        if (IsAnalyser())
+            ResetGraphTimeBase();
+        CreateArchive();
+        if (!IsAnalyser() && e->m_zobrazovat)
+            ResetGraphTimeBase();
+        QueueRecord(Text(mereni_texts::kActivated).arg(interval), kRecordState);
+        if (e->m_zobrazovat && !starterOpensDocument)
+            Host().PostToApplication(platform::WM_APP_OPEN_DEVICE_DOC, entry, 0);
+    }
+    if (!e->m_merit) {
+        e->CloseLink();
+        if (event)
+            event->Set();
+        EndThread();
+        return 0;
+    }
+    if (CArchivData* a = Archiv())
+        m_tOrigin = a->GetMarkerTime(interval);
+    if (event)
+        event->Set();
+    return 1;
+}
+
+void CMereni::ShowRefusal()
+{
+    OpenErrorBox(Text(mereni_texts::kCaptionInfo), RefusalText(), true);
+}
+
+void CMereni::OnSettings(Event* event, CPristroj* copy)
+{
+    const std::unique_ptr<CPristroj> owned(copy);
+    CPristroj* e = m_pPristroj;
+    if (!e || !copy) {
+        if (event)
+            event->Set();
+        return;
+    }
+    const int mask = ChangeMask(*e, *copy);
+    *e = *copy;
+    const int r = ControlRecording(mask);
+    if (r == 2) {
+        if (event)
+            event->Set();
+        ShowRefusal();
+        EndThread();
+        return;
+    }
+    if (r == 1)
+        Host().PostToApplication(platform::WM_APP_UPDATE_DEVICE_VIEW, reinterpret_cast<std::uintptr_t>(e), 0);
+    if (event)
+        event->Set();
+    if (!e->m_merit)
+        EndThread();
+}
+
+int CMereni::ControlRecording(int mask)
+{
+    CPristroj* e = m_pPristroj;
+    CArchivData* a = Archiv();
+    if (!e || !a)
+        return 0;
+    const int interval = e->m_intervalMereni;
+    const std::uintptr_t entry = reinterpret_cast<std::uintptr_t>(e);
+    if (mask & 0x80) {
+        e->m_merit = 0;
+        QueueRecord(Text(pristroj_texts::kDeactivated), kRecordState);
+        FlushForStop(!e->m_prepisovat, e->m_zaznamenavat);
+        a->StopArchive(e->m_merit);
+        e->CloseLink();
+        return 1;
+    }
+
+    e->CloseLink();
+    e->OpenLink();
+    if (ReadFamilyRecords(ControlSettingsAdds(), ControlSecondAdds()) && CheckFamily() == 2)
+        return 2;
+
+    const BOOL oldOverwrite = (mask & 0x100) ? !e->m_prepisovat : BOOL(e->m_prepisovat != 0);
+    const BOOL oldRecord = (mask & 0x200) ? !e->m_zaznamenavat : BOOL(e->m_zaznamenavat != 0);
+    const bool geometry = (mask & (0x10 | 0x20 | 0x800)) != 0;
+
+    if (mask & 0x10)
+        QueueRecord(Text(mereni_texts::kIntervalChanged).arg(interval), kRecordState);
+    if ((mask & 0x200) && e->m_merit) {
+        if (e->m_zaznamenavat) {
+            CreateArchive();
+            if (e->m_zobrazovat)
+                ResetGraphTimeBase();
+            m_tOrigin = a->GetMarkerTime(interval);
+            QueueRecord(Text(mereni_texts::kRecordingStarted).arg(interval), kRecordState);
+        } else {
+            QueueRecord(Text(mereni_texts::kRecordingEnded), kRecordState);
+            FlushForStop(!e->m_prepisovat, TRUE);
+            a->StopArchive(e->m_merit);
+        }
+    }
+    if (geometry && e->m_prepisovat) {
+        a->ResizeRing(e->m_intervalPrepisovani, e->m_intervalZapisovani, interval);
+        StartNewFile(!oldOverwrite, oldRecord);
+        m_tOrigin = a->GetMarkerTime(interval);
+    }
+    if ((mask & 0x400) || (geometry && !e->m_prepisovat) || (mask & 0x100)) {
+        if (oldRecord)
+            FlushForStop(!oldOverwrite, oldRecord);
+        CreateArchive();
+        if (e->m_zobrazovat)
+            ResetGraphTimeBase();
+        m_tOrigin = a->GetMarkerTime(interval);
+        QueueRecord(Text(mereni_texts::kNewFile).arg(interval), kRecordState);
+    }
+    if (mask & 0x40) {
+        if (e->m_zobrazovat && e->m_merit) {
+            if (IsAnalyser())
+                ResetGraphTimeBase();
+            Host().PostToApplication(platform::WM_APP_OPEN_DEVICE_DOC, entry, 0);
+            if (!IsAnalyser())
+                ResetGraphTimeBase();
+        } else {
+            Host().PostToApplication(platform::WM_APP_UPDATE_DEVICE_VIEW, entry, 0);
+        }
+    }
+    return 0;
+}
+
+void CMereni::OnDeactivate(Event* event)
+{
+    if (CPristroj* e = m_pPristroj; e && e->m_merit) {
+        e->m_merit = 0;
+        QueueRecord(Text(pristroj_texts::kDeactivated), kRecordState);
+        FlushForStop(!e->m_prepisovat, e->m_zaznamenavat);
+        e->CloseLink();
+    }
+    m_pPristroj = nullptr;
+    m_bHandOverPending = 0;
+    if (event)
+        event->Set();
+}
+
+void CMereni::OnFileError(Event* event)
+{
+    CPristroj* e = m_pPristroj;
+    if (!e) {
+        if (event)
+            event->Set();
+        return;
+    }
+    e->m_zaznamenavat = 0;
+    CArchivData* a = Archiv();
+    if (m_bHandOverPending) {
+        if (a)
+            a->SignalWriter();
+        m_bHandOverPending = 0;
+    }
+    if (a)
+        a->StopArchive(e->m_merit);
+    if (event)
+        event->Set();
+    OpenErrorBox(Text(mereni_texts::kCaptionError), Text(mereni_texts::kFileError).arg(e->m_nazev));
+}

@@ -1,0 +1,161 @@
+#include "link/MereniVKT.h"
+
+#include "archive/store/ArchivRecord.h"
+#include "archive/store/VKTArchivData.h"
+#include "link/Pristroj.h"
+
+using platform::CTime;
+
+namespace {
+
+std::atomic<CTime::time_type> g_lastEnergyAttempt{0};
+
+constexpr int kInitialSyncTries = 4;
+// The store does not tell the recording mode here; the entry's value mask
+// alone limits the groups read.
+constexpr WORD kAllGroups = 0xFFFF;
+
+constexpr char kFault[] = "Signalizace poruchového stavu přístroje (0x%1).";
+constexpr char kOverload[] = "Některá z veličin (U,I) je přetížena.";
+
+} // namespace
+
+void CVKTMereni::ResetEnergyPacing()
+{
+    g_lastEnergyAttempt = 0;
+}
+
+CVKTMereni::CVKTMereni()
+    : CMereni(0.6F), m_sync(Host().Now(), kInitialSyncTries),
+      m_tHold(CTime(Host().Now().GetTime() + kHoldSeconds))
+{
+}
+
+CVKTArchivData* CVKTMereni::Store() const
+{
+    return dynamic_cast<CVKTArchivData*>(Archiv());
+}
+
+QString CVKTMereni::Extension() const
+{
+    return CVKTArchivData::Extension();
+}
+
+void CVKTMereni::SetGraceForLine()
+{
+    SetGrace(Entry()->HasModem() ? 0.95F : 0.6F);
+}
+
+int CVKTMereni::OnTimeHook()
+{
+    m_sync.Restart(Now(), kInitialSyncTries);
+    return 0;
+}
+
+BOOL CVKTMereni::ReadFamilyRecords(const int* settingsAdds, const int* secondAdds)
+{
+    return ReadPair(&CPristroj::ReadVKTConfig, m_config, settingsAdds, &CPristroj::ReadIdentification, m_iden,
+                    secondAdds);
+}
+
+bool CVKTMereni::QueueStateTexts(CAktData& values)
+{
+    const BYTE fault = values.GetFaultState();
+    const bool store = (fault & 0x03) == 0;
+    const int type = store ? kRecordCondition : kRecordError;
+    if (fault != 0)
+        QueueRecord(QString::fromUtf8(kFault).arg(QString::number(fault, 16).toUpper()), type);
+    if (values.GetStatusA() != 0) {
+        const BYTE inputs = BYTE(values.GetSelection() & 0x0F);
+        const BYTE limited = BYTE(values.GetStatusA() & (inputs | inputs << 4));
+        values.SetStatusA(limited);
+        if (limited != 0)
+            QueueRecord(QString::fromUtf8(kOverload), type);
+    }
+    return store;
+}
+
+int CVKTMereni::Poll(BOOL late)
+{
+    CPristroj* e = Entry();
+    CVKTArchivData* a = Store();
+    if (!e || !a)
+        return 0;
+    if (late) {
+        SetDeviceState(0);
+    } else {
+        if (!e->ReadVKTValues(m_values, kAllGroups))
+            return 0;
+        const int settings = RefreshAnalyserSettings(*e, *a, &CPristroj::ReadVKTConfig, m_config, m_iden,
+                                                     m_values.GetChangeCounter(), m_bySettingsStamp);
+        if (settings == 0)
+            return 0;
+        if (settings == 2 && e->IsValueMaskChanged(m_values.GetSelection(), kAllGroups)
+            && !e->ReadVKTValues(m_values, kAllGroups))
+            return 0;
+        if (QueueStateTexts(m_values)) {
+            if (a->AddMeasurementRecord(m_values))
+                a->AddWordRecord(DWORD(e->m_intervalMereni));
+        } else {
+            SetDeviceState(0);
+        }
+    }
+    FinishPoll();
+    SyncClock();
+    return 1;
+}
+
+void CVKTMereni::SyncClock()
+{
+    CPristroj* e = Entry();
+    const CTime now = Now();
+    if (!e->m_synchronizovat || !m_sync.IsDue(now))
+        return;
+    const int r = e->SyncVKTClock();
+    m_sync.Apply(r, now, *Archiv());
+}
+
+bool CVKTMereni::OnIdle(long count)
+{
+    const bool again = CMereni::OnIdle(count);
+    if (again)
+        EnergyStep();
+    return again;
+}
+
+void CVKTMereni::EnergyStep()
+{
+    CPristroj* e = Entry();
+    CVKTArchivData* a = Store();
+    if (!e || !a)
+        return;
+    const CTime::time_type now = Now().GetTime();
+    const CTime::time_type hold = m_tHold.GetTime();
+    if (now < hold)
+        return;
+    const bool nearStart = now < hold + 300;
+    const int code = e->GetType() == CPristroj::kVKT ? a->IntervalClock().Get() : 0;
+    if (code < 0 || !e->m_merit || !e->m_zaznamenavat || now <= a->IntervalClock().NextTime().GetTime())
+        return;
+    if (m_nEnergyTries != 0) {
+        const CTime::time_type last = g_lastEnergyAttempt.load();
+        if (now > last + 600)
+            m_nEnergyTries = 0;
+        else if (now < last + (nearStart ? 11 : 3))
+            return;
+    }
+    g_lastEnergyAttempt = now;
+    const int score = GetFailScore();
+    if (score > 30 && now % 2 != 0)
+        return;
+    if (score > 100 && m_nEnergyTries > 10 && now % 13 != 0)
+        return;
+    ++m_nEnergyTries;
+    if ((m_nEnergyTries > 30 && m_nEnergyTries % 2 != 0) || (m_nEnergyTries > 100 && m_nEnergyTries % 17 != 0)) {
+        Pause(10);
+        return;
+    }
+    AddFailScore(1);
+    if (SendQuarterHour(m_sync.Tries()))
+        AddFailScore(-1);
+}
