@@ -65,6 +65,8 @@ public:
         return false;
     }
     StatusPeriodFn StatusPeriods() const { return {}; }
+    static constexpr bool kBlockKinds = false;
+    void SetDownloaded(bool) {}
     CStatEngineCore& Core() { return m_core; }
 
     void Reset(CTime start, Key key);

@@ -23,6 +23,9 @@
 //   void Finish(Result&, CTime end)
 //   CStatEngineCore& Core()
 //   StatusPeriodFn StatusPeriods() const
+//   static constexpr bool kBlockKinds   blocks with and without a status record at
+//                                       their head are segments apart; then also
+//   void SetDownloaded(bool)            the kind of the blocks of the segment
 namespace charts::stats {
 
 template <class Engine>
@@ -79,7 +82,16 @@ private:
     int CountSegments(Key inForce)
     {
         int count = 1;
+        bool first = true;
+        bool kind = false;
         for (const auto& block : m_blocks) {
+            if constexpr (Engine::kBlockKinds) {
+                const bool k = StatusHead(block);
+                if (!first && k != kind)
+                    ++count;
+                kind = k;
+                first = false;
+            }
             for (const CArchivRecord& r : block) {
                 if (Past(r))
                     break;
@@ -100,6 +112,9 @@ private:
         CStatProgress progress(m_progress, m_window.span);
         const StatusPeriodFn periods = m_engine.StatusPeriods();
         std::size_t next = 0;
+        bool kind = !m_blocks.empty() && StatusHead(m_blocks.front());
+        if constexpr (Engine::kBlockKinds)
+            m_engine.SetDownloaded(kind);
         m_engine.UseKey(inForce);
         m_engine.Reset(m_window.start, inForce);
         for (const auto& block : m_blocks) {
@@ -109,6 +124,20 @@ private:
                     listInterval = GetListStatusCode(block, periods);
                 return listInterval;
             };
+            if constexpr (Engine::kBlockKinds) {
+                const bool k = StatusHead(block);
+                if (k != kind && next + 1 < results.size()) {
+                    // The segment ends where the other kind of block begins,
+                    // also before the window.
+                    const CTime at(block.front().time);
+                    m_engine.Finish(results[next++], at);
+                    m_engine.SetDownloaded(k);
+                    m_engine.Reset(at, inForce);
+                    if (core.TakeInterval(interval(), at.GetTime() >= Start()))
+                        m_engine.SetInterval(core.Interval());
+                }
+                kind = k;
+            }
             for (const CArchivRecord& r : block) {
                 if (Past(r))
                     break;
@@ -142,6 +171,11 @@ private:
             }
         }
         m_engine.Finish(results[next], CTime(CTime::time_type(End())));
+    }
+
+    static bool StatusHead(std::span<const CArchivRecord> block)
+    {
+        return !block.empty() && block.front().type == kRecordStatus;
     }
 
     const CArchivWindow& m_window;

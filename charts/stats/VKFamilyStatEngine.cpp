@@ -1,5 +1,6 @@
 #include "charts/stats/VKFamilyStatEngine.h"
 
+#include "archive/store/VKFamilyArchivData.h"
 #include "model/ValueChecks.h"
 
 #include <cmath>
@@ -49,6 +50,14 @@ void ReadGroup(CStatValueGroup& g, const CStatMean& mean, const CStatMinMax& min
 }
 
 } // namespace
+
+void CopyDisplayUnits(const CVKFamilyArchivData& data, CVKFamilyStatSettings& settings)
+{
+    float ratio = 1.0f;
+    data.GetScaleU(ratio, settings.voltageFormat, settings.voltageMultiplier);
+    data.GetScaleI(ratio, settings.currentFormat, settings.currentMultiplier);
+    data.GetScalePower(settings.powerFormat, settings.powerMultiplier);
+}
 
 float WorstPowerFactor(float min, float max, bool& fromMax)
 {

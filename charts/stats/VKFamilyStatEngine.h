@@ -4,7 +4,12 @@
 
 #include <array>
 
+class CVKFamilyArchivData;
+
 namespace charts::stats {
+
+// The archive's display units and formats into the settings (every run).
+void CopyDisplayUnits(const CVKFamilyArchivData& data, CVKFamilyStatSettings& settings);
 
 // The accumulators the VK and VKR statistics share, fed quantity by
 // quantity by the family engines. Values arrive in the family's raw units;

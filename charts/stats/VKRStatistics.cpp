@@ -57,6 +57,8 @@ public:
         return false;
     }
     StatusPeriodFn StatusPeriods() const { return {}; }
+    static constexpr bool kBlockKinds = false;
+    void SetDownloaded(bool) {}
     CStatEngineCore& Core() { return m_core.Core(); }
 
     void Reset(CTime start, const Key& key)
@@ -200,10 +202,7 @@ void CVKRStatEngine::Finish(Result& out, CTime end)
 std::vector<CVKRStatResult> ComputeVKRStatistics(CVKRArchivData& data, CVKRStatSettings& settings,
                                                  const ProgressFn& progress)
 {
-    float ratio = 1.0f;
-    data.GetScaleU(ratio, settings.voltageFormat, settings.voltageMultiplier);
-    data.GetScaleI(ratio, settings.currentFormat, settings.currentMultiplier);
-    data.GetScalePower(settings.powerFormat, settings.powerMultiplier);
+    CopyDisplayUnits(data, settings);
     CVKRStatEngine engine(settings, data.GetConnectionType());
     return CStatWalk<CVKRStatEngine>(std::as_const(data).Window(), engine, progress).Run();
 }

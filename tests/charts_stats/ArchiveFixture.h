@@ -11,6 +11,11 @@
 
 namespace statstest {
 
+inline platform::CTime At(int hour, int minute, int second = 0)
+{
+    return platform::CTime(2024, 3, 10, hour, minute, second);
+}
+
 // A temporary folder and a clock the test sets, for archives written by the
 // family writers and read back.
 class ArchiveFixture : public ::testing::Test {

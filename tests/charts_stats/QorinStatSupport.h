@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ArchiveFixture.h"
+
 #include "archive/store/QorinArchivData.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +9,6 @@
 namespace statstest {
 
 using platform::CTime;
-
-inline CTime At(int hour, int minute, int second = 0)
-{
-    return CTime(2024, 3, 10, hour, minute, second);
-}
 
 // Measured values of a controller with a 100/5 A transformer (r = 20).
 inline CQorinAktData QorinValues(int current, int active, int reactive, BYTE thdCode = 20)

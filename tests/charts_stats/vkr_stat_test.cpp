@@ -16,11 +16,6 @@ constexpr int kPresent = vkstat::kPresent;
 constexpr int kMissing = vkstat::kNoValue;
 constexpr int kNotApplicable = vkstat::kNotApplicable;
 
-CTime At(int hour, int minute)
-{
-    return CTime(2024, 3, 10, hour, minute, 0);
-}
-
 CVKRConfig Config(int connection, DWORD ct = 100)
 {
     CVKRConfig c;
