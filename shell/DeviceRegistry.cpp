@@ -1,0 +1,36 @@
+#include "shell/DeviceRegistry.h"
+
+#include <exception>
+
+platform::SettingsSection CDeviceRegistry::Key(const QString& name)
+{
+    return platform::SettingsSection{QStringLiteral("pristroje"), name};
+}
+
+int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause)
+{
+    int read = 0;
+    for (const QString& name : settings.SubSections(platform::SettingsSection(QStringLiteral("pristroje")))) {
+        if (pause)
+            pause(kReadPauseMs);
+        try {
+            auto entry = std::make_unique<CPristroj>();
+            entry->LoadSettings(settings, name);
+            list.push_back(std::move(entry));
+            ++read;
+        } catch (const std::exception&) {
+            break;
+        }
+    }
+    return read;
+}
+
+void CDeviceRegistry::SaveDeviceSettings(platform::Settings& settings, const CPristroj& entry)
+{
+    entry.SaveSettings(settings);
+}
+
+bool CDeviceRegistry::SaveBexorInterval(platform::Settings& settings, const CPristroj& entry, int value)
+{
+    return settings.WriteProfileInt(Key(entry.m_nazev), QStringLiteral("intervalBexor"), value);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The instrument keys under "pristroje": one key per instrument, named after
+// it, read into the application's instrument list at start-up and written
+// back at exit and whenever an instrument changes.
+class CDeviceRegistry {
+public:
+    using InstrumentList = std::vector<std::unique_ptr<CPristroj>>;
+    using Pause = std::function<void(int ms)>;
+
+    // The pause before each key is read at start-up.
+    static constexpr int kReadPauseMs = 500;
+
+    // Appends an entry per instrument key, in the store's order, pausing
+    // before each; returns the number of keys read, which becomes the
+    // instrument counter. A key that cannot be read ends the enumeration;
+    // the instruments already read stay.
+    static int LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause);
+
+    // Writes every value of the instrument's key; "intervalBexor" is the
+    // meter-archive interval of a VKT analyser and 0 for any other type.
+    static void SaveDeviceSettings(platform::Settings& settings, const CPristroj& entry);
+    // The same for callers outside the start-up and exit: sections are named
+    // in full, so there is no profile path to set around the write.
+    static void SaveDeviceSettingsUnderKey(platform::Settings& settings, const CPristroj& entry)
+    {
+        SaveDeviceSettings(settings, entry);
+    }
+    static bool SaveBexorInterval(platform::Settings& settings, const CPristroj& entry, int value);
+
+    static platform::SettingsSection Key(const QString& name);
+};

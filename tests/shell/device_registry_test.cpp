@@ -1,0 +1,106 @@
+#include "ShellTestSupport.h"
+
+#include "shell/DeviceRegistry.h"
+#include "shell/GeneralSettings.h"
+
+#include <vector>
+
+using namespace shelltest;
+
+namespace {
+
+class DeviceRegistryTest : public StoreTest {
+protected:
+    void TearDown() override
+    {
+        CPristroj::SetHost(nullptr);
+        StoreTest::TearDown();
+    }
+};
+
+} // namespace
+
+TEST_F(DeviceRegistryTest, EveryKeyBecomesAnInstrumentAfterAPause)
+{
+    // The stored counter says nothing about the keys that exist.
+    store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("pocet pristroju"), 9);
+    const QStringList names{QStringLiteral("A hala"), QStringLiteral("B/kotelna"), QStringLiteral("C"),
+                            QStringLiteral("D"), QStringLiteral("E")};
+    for (const QString& name : names)
+        store.WriteProfileInt(CDeviceRegistry::Key(name), QStringLiteral("kat"), 4);
+    store.WriteProfileInt(CDeviceRegistry::Key(QStringLiteral("C")), QStringLiteral("kat"), 2);
+    store.WriteProfileInt(CDeviceRegistry::Key(QStringLiteral("C")), QStringLiteral("merit"), 1);
+    store.WriteProfileString(CDeviceRegistry::Key(QStringLiteral("C")), QStringLiteral("com"), QStringLiteral("ttyUSB0"));
+    store.WriteProfileInt(CDeviceRegistry::Key(QStringLiteral("C")), QStringLiteral("adresa"), 0x10007);
+
+    std::vector<int> pauses;
+    CDeviceRegistry::InstrumentList list;
+    const int read = CDeviceRegistry::LoadInstruments(store, list, [&pauses](int ms) { pauses.push_back(ms); });
+
+    EXPECT_EQ(read, 5);
+    EXPECT_EQ(pauses, std::vector<int>(5, 500));
+    ASSERT_EQ(list.size(), 5u);
+    for (std::size_t i = 0; i < list.size(); ++i)
+        EXPECT_EQ(list[i]->m_nazev, names[qsizetype(i)]);
+
+    // A key with only its type: a VKT analyser with the key's defaults.
+    const CPristroj& vkt = *list[0];
+    EXPECT_EQ(vkt.GetType(), CPristroj::kVKT);
+    EXPECT_EQ(vkt.m_com, QStringLiteral("COM1"));
+    EXPECT_EQ(vkt.m_adresa, 1);
+    EXPECT_FALSE(vkt.m_merit);
+    EXPECT_EQ(vkt.m_intervalMereni, 10);
+    EXPECT_EQ(vkt.m_intervalZapisovani, 30);
+    EXPECT_EQ(vkt.m_intervalPrepisovani, 604800);
+    EXPECT_EQ(vkt.GetValueMask(), 255u);
+
+    const CPristroj& vk = *list[2];
+    EXPECT_EQ(vk.GetType(), CPristroj::kVK);
+    EXPECT_TRUE(vk.m_merit);
+    EXPECT_EQ(vk.m_com, QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(vk.m_adresa, 7); // the low 16 bits
+}
+
+TEST_F(DeviceRegistryTest, SavedKeysReadBackAndOnlyTheVktKeepsItsMeterInterval)
+{
+    for (int type : {CPristroj::kQorin, CPristroj::kVK, CPristroj::kVKR, CPristroj::kVKT, CPristroj::kDuskar}) {
+        const QString name = QStringLiteral("P%1").arg(type);
+        store.WriteProfileInt(CDeviceRegistry::Key(name), QStringLiteral("intervalBexor"), 3);
+        CPristroj entry;
+        entry.m_nazev = name;
+        entry.SetType(type, TRUE);
+        entry.SetBexorInterval(3, FALSE);
+        entry.m_adresa = 12;
+        entry.m_com = QStringLiteral("/dev/pts/4");
+        entry.m_soubor = QStringLiteral("/data/p");
+        entry.m_intervalMereni = 2;
+        entry.SetValueMask(0x3F);
+        CDeviceRegistry::SaveDeviceSettings(store, entry);
+    }
+
+    const QStringList values = store.Entries(CDeviceRegistry::Key(QStringLiteral("P2")));
+    EXPECT_EQ(values.size(), 16);
+
+    CDeviceRegistry::InstrumentList list;
+    ASSERT_EQ(CDeviceRegistry::LoadInstruments(store, list, {}), 5);
+    for (const auto& entry : list) {
+        const int stored = store.GetProfileInt(CDeviceRegistry::Key(entry->m_nazev), QStringLiteral("intervalBexor"), -1);
+        EXPECT_EQ(stored, entry->GetType() == CPristroj::kVKT ? 3 : 0) << entry->m_nazev.toStdString();
+        EXPECT_EQ(entry->m_adresa, 12);
+        EXPECT_EQ(entry->m_com, QStringLiteral("/dev/pts/4"));
+        EXPECT_EQ(entry->m_soubor, QStringLiteral("/data/p"));
+        EXPECT_EQ(entry->m_intervalMereni, 2);
+        EXPECT_EQ(entry->GetValueMask(), 0x3Fu);
+        EXPECT_EQ(entry->GetBexorInterval(), entry->GetType() == CPristroj::kVKT ? 3 : 0);
+    }
+}
+
+TEST_F(DeviceRegistryTest, MeterIntervalIsWrittenAlone)
+{
+    CPristroj entry;
+    entry.m_nazev = QStringLiteral("VKT 1");
+    entry.SetType(CPristroj::kVKT, TRUE);
+    ASSERT_TRUE(CDeviceRegistry::SaveBexorInterval(store, entry, 4));
+    EXPECT_EQ(store.Entries(CDeviceRegistry::Key(entry.m_nazev)), QStringList{QStringLiteral("intervalBexor")});
+    EXPECT_EQ(store.GetProfileInt(CDeviceRegistry::Key(entry.m_nazev), QStringLiteral("intervalBexor"), 0), 4);
+}
