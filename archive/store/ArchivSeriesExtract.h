@@ -43,4 +43,18 @@ int ExtractVKSeries(const CArchivSeriesRegistry& registry, const CArchivRecordLi
 int ExtractVKRSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                      int endIndex, int startIndex, int connectionType);
 
+// The ratios a VKT list is drawn with until its first settings record.
+struct CVKTSeriesScales {
+    double voltageRatio = 1.0;
+    double voltageRatio4 = 1.0; // the fourth input
+    double currentRatio = 1.0;
+    double currentRatio4 = 1.0;
+    int connectionType = 2; // star
+};
+
+// VKT, "U1" to "THDI4"; measurements of the program's form (2, 3) and of the
+// instrument's own archive (12, described by the status record before it).
+int ExtractVKTSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
+                     int endIndex, int startIndex, CVKTSeriesScales scales);
+
 } // namespace archive

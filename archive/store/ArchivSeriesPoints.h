@@ -76,9 +76,12 @@ private:
     std::vector<CGraphTrace*> m_series;
 };
 
-inline bool TakesIndex(const CArchivRecord& r)
+// Measurements and outages take a point; the instrument's own VKT records
+// only in a VKT archive.
+inline bool TakesIndex(const CArchivRecord& r, int kind)
 {
-    return r.type == kRecordFull || r.type == kRecordChanged || r.type == kRecordError;
+    return r.type == kRecordFull || r.type == kRecordChanged || r.type == kRecordError ||
+           (r.type == kRecordVKT && kind == kFamilyVKT);
 }
 
 // Cos code: 0x7F no value; the two signs of cos phi fall below and above 1.
@@ -109,7 +112,7 @@ int WalkSeries(const CArchivSeriesRegistry& registry, int kind, const CArchivRec
     for (const CArchivRecord& r : records) {
         if (index >= endIndex)
             break;
-        if (!TakesIndex(r)) {
+        if (!TakesIndex(r, kind)) {
             if (any)
                 other(r);
             continue;
