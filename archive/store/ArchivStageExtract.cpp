@@ -4,6 +4,10 @@
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 
+#include "model/AktData.h"
+#include "model/VKTStatus.h"
+
+#include <algorithm>
 #include <optional>
 
 namespace archive {
@@ -51,76 +55,76 @@ private:
     bool m_started = false;
 };
 
-template <class Changed, class Full>
-void WalkStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk, Full full,
-                Changed changed)
+// The runs of `lists` from the records from the origin on. `observe` sees
+// every record; `walked` says which measurement types take part (outages 4
+// and 8 always do); `first` gives the state bits (bit k for list k) of the
+// record that starts the runs, `later` those a later measurement states
+// (none: it states nothing).
+template <class Observe, class Walked, class First, class Later>
+void WalkRuns(const CArchivRecordList& records, std::span<std::vector<std::uint32_t>> lists, const CStageWalk& walk,
+              Observe observe, Walked walked, First first, Later later)
 {
     if (!walk.append)
         for (auto& list : lists)
             list.clear();
+    const std::size_t n = lists.size();
     const std::int64_t origin = walk.origin.GetTime();
-    bool first = true;
+    bool atFirst = true;
     bool started = false;
-    WORD word = 0;
-    std::array<bool, kStageCount> broken{};
+    std::uint32_t word = 0;
+    std::vector<bool> broken(n, false);
     std::optional<std::uint32_t> lastTime;
     for (const CArchivRecord& r : records) {
+        observe(r);
         const bool error = r.type == kRecordError || r.type == kRecordBlockMarker;
-        if (std::int64_t(r.time) < origin || !(error || r.type == kRecordFull || r.type == kRecordChanged))
+        if (std::int64_t(r.time) < origin || !(error || walked(r)))
             continue;
         const std::uint32_t seconds = std::uint32_t(std::int64_t(r.time) - origin);
-        if (first && error) {
-            for (int k = 0; k < kStageCount; ++k) {
-                auto& list = lists[std::size_t(k)];
-                const std::vector<std::uint32_t>* before = walk.previous ? &(*walk.previous)[std::size_t(k)] : nullptr;
+        if (atFirst && error) {
+            for (std::size_t k = 0; k < n; ++k) {
+                auto& list = lists[k];
                 std::uint32_t at = seconds;
                 if (!list.empty())
                     at = list.back() & kTimeBits;
-                else if (before && !before->empty())
-                    at = (before->back() & kTimeBits) + 1;
+                else if (k < walk.previous.size() && !walk.previous[k].empty())
+                    at = (walk.previous[k].back() & kTimeBits) + 1;
                 list.push_back(Entry(false, at));
             }
         }
-        first = false;
+        atFirst = false;
         lastTime = seconds;
         if (!started) {
-            if (r.type != kRecordFull)
-                continue;
-            const std::optional<WORD> stages = full(r);
-            if (!stages)
+            const std::optional<std::uint32_t> bits = error ? std::nullopt : first(r);
+            if (!bits)
                 continue;
             started = true;
-            word = *stages;
-            for (int k = 0; k < kStageCount; ++k)
-                lists[std::size_t(k)].push_back(Entry(Bit(word, k), seconds));
+            word = *bits;
+            for (std::size_t k = 0; k < n; ++k)
+                lists[k].push_back(Entry(Bit(word, int(k)), seconds));
             continue;
         }
         if (error) {
-            for (int k = 0; k < kStageCount; ++k) {
-                auto& list = lists[std::size_t(k)];
+            for (std::size_t k = 0; k < n; ++k) {
+                auto& list = lists[k];
                 if (!list.empty() && IsOn(list.back())) {
                     list.push_back(Entry(false, seconds));
-                    broken[std::size_t(k)] = true;
+                    broken[k] = true;
                 }
             }
             continue;
         }
-        if (r.type != kRecordChanged)
-            continue; // later full records repeat what the changes said
-        const std::optional<WORD> stages = changed(r);
-        bool anyBroken = false;
-        for (bool b : broken)
-            anyBroken = anyBroken || b;
-        if (!stages && !anyBroken)
+        const std::optional<std::uint32_t> bits = later(r);
+        const bool anyBroken = std::find(broken.begin(), broken.end(), true) != broken.end();
+        if (!bits && !anyBroken)
             continue;
-        if (stages)
-            word = *stages;
-        for (int k = 0; k < kStageCount; ++k) {
-            auto& list = lists[std::size_t(k)];
-            const bool on = Bit(word, k);
-            if (broken[std::size_t(k)] || list.empty() || IsOn(list.back()) != on) {
+        if (bits)
+            word = *bits;
+        for (std::size_t k = 0; k < n; ++k) {
+            auto& list = lists[k];
+            const bool on = Bit(word, int(k));
+            if (broken[k] || list.empty() || IsOn(list.back()) != on) {
                 list.push_back(Entry(on, seconds));
-                broken[std::size_t(k)] = false;
+                broken[k] = false;
             }
         }
     }
@@ -131,24 +135,83 @@ void WalkStages(const CArchivRecordList& records, CStageLists& lists, const CSta
             list.push_back(Entry(IsOn(list.back()), *lastTime));
 }
 
+// The controllers: the stage word of the first full record, then of the
+// changed-fields records that carry it (later full records repeat what the
+// changes said).
+template <class Traits>
+void WalkStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk, int maskFromEnd,
+                int maskBytes, int stageBit)
+{
+    StageDecoder<Traits> decoder;
+    WalkRuns(
+        records, lists, walk, [](const CArchivRecord&) {},
+        [](const CArchivRecord& r) { return r.type == kRecordFull || r.type == kRecordChanged; },
+        [&decoder](const CArchivRecord& r) -> std::optional<std::uint32_t> {
+            if (r.type != kRecordFull)
+                return std::nullopt;
+            return decoder.Full(r);
+        },
+        [&](const CArchivRecord& r) -> std::optional<std::uint32_t> {
+            if (r.type != kRecordChanged)
+                return std::nullopt;
+            return decoder.Changed(r, maskFromEnd, maskBytes, stageBit);
+        });
+}
+
 } // namespace
 
 void ExtractQorinStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk)
 {
-    StageDecoder<QorinArchivTraits> decoder;
     constexpr int kStageField = 19;
-    WalkStages(
-        records, lists, walk, [&decoder](const CArchivRecord& r) { return decoder.Full(r); },
-        [&decoder](const CArchivRecord& r) { return decoder.Changed(r, 4, 4, kStageField); });
+    WalkStages<QorinArchivTraits>(records, lists, walk, 4, 4, kStageField);
 }
 
 void ExtractDuskarStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk)
 {
-    StageDecoder<DuskarArchivTraits> decoder;
     constexpr int kStageBitOfSecondMask = 8;
-    WalkStages(
-        records, lists, walk, [&decoder](const CArchivRecord& r) { return decoder.Full(r); },
-        [&decoder](const CArchivRecord& r) { return decoder.Changed(r, 2, 2, kStageBitOfSecondMask); });
+    WalkStages<DuskarArchivTraits>(records, lists, walk, 2, 2, kStageBitOfSecondMask);
+}
+
+void ExtractVKTOutputs(const CArchivRecordList& records, COutputLists& lists, const CStageWalk& walk)
+{
+    // A changed-fields record begins with the mask of its header fields.
+    constexpr int kRelayField = 3;
+    constexpr int kStatusAField = 4;
+    std::optional<CVKTStatus> status;
+    CAktData values;
+    bool baseValid = false;
+    const auto decode = [&](const CArchivRecord& r) -> std::optional<std::uint32_t> {
+        const BYTE* data = reinterpret_cast<const BYTE*>(r.data.constData());
+        const int size = int(r.data.size());
+        CAktData decoded;
+        bool ok = false;
+        if (r.type == kRecordFull) {
+            ok = decoded.UnpackNoHarmonics(data, size, true) > 0;
+        } else if (r.type == kRecordChanged) {
+            decoded = values;
+            ok = baseValid && decoded.UnpackNoHarmonics(data, size, false) > 0;
+        } else if (r.type == kRecordVKT && status) {
+            decoded.SetArchiveLayout(*status);
+            ok = decoded.UnpackNoHarmonics(data, size, true) > 0;
+        }
+        values = ok ? std::move(decoded) : CAktData();
+        baseValid = ok && !values.IsDescribed();
+        if (!ok)
+            return std::nullopt;
+        if (r.type == kRecordChanged && size > 0 && !Bit(data[0], kRelayField) && !Bit(data[0], kStatusAField))
+            return std::nullopt;
+        const std::uint32_t relay = values.HasRelayState() ? values.GetRelayState() & 1U : 0U;
+        return std::uint32_t(values.GetStatusA()) | relay << 8;
+    };
+    WalkRuns(
+        records, lists, walk,
+        [&status](const CArchivRecord& r) {
+            if (r.type == kRecordStatus && r.data.size() >= CVKTStatus::kImageSize) {
+                status.emplace();
+                status->FromRaw(reinterpret_cast<const BYTE*>(r.data.constData()));
+            }
+        },
+        [](const CArchivRecord& r) { return r.IsData(); }, decode, decode);
 }
 
 } // namespace archive

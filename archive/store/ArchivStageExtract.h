@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // The compensation stages of a controller as on/off runs for the stage bars.
@@ -17,11 +18,16 @@ inline constexpr std::uint32_t kStageOn = 0x80000000u;
 
 using CStageLists = std::array<std::vector<std::uint32_t>, kStageCount>;
 
+// The VKT's outputs: lists 1-8 the overloads of the inputs' voltages and
+// currents (status byte A), list 9 the relay.
+inline constexpr int kOutputCount = 9;
+using COutputLists = std::array<std::vector<std::uint32_t>, kOutputCount>;
+
 struct CStageWalk {
     platform::CTime origin;
     // Window mode: the lists of the channel before, whose last change an
-    // outage at the start of this channel continues.
-    const CStageLists* previous = nullptr;
+    // outage at the start of this channel continues (empty: none).
+    std::span<const std::vector<std::uint32_t>> previous;
     // False: the lists start afresh.
     bool append = false;
 };
@@ -30,5 +36,7 @@ struct CStageWalk {
 // then states every broken stage again.
 void ExtractQorinStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk);
 void ExtractDuskarStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk);
+// Only bit 0 of the relay state is an output: its other bits add nothing.
+void ExtractVKTOutputs(const CArchivRecordList& records, COutputLists& lists, const CStageWalk& walk);
 
 } // namespace archive

@@ -3,6 +3,7 @@
 #include "archive/store/QorinArchivData.h"
 
 #include "controller_records.h"
+#include "vkt_archiv_support.h"
 
 #include <gtest/gtest.h>
 
@@ -68,14 +69,14 @@ TEST(StageExtract, QorinChangesOutageAndRestatement)
 {
     archive::CStageLists lists;
     lists[0] = {123}; // emptied first
-    archive::ExtractQorinStages(StageRecords<QorinArchivTraits>(), lists, {platform::CTime(kT0), nullptr, false});
+    archive::ExtractQorinStages(StageRecords<QorinArchivTraits>(), lists, {platform::CTime(kT0), {}, false});
     ExpectStages(lists);
 }
 
 TEST(StageExtract, DuskarReadsStageWordFromSecondMask)
 {
     archive::CStageLists lists;
-    archive::ExtractDuskarStages(StageRecords<DuskarArchivTraits>(), lists, {platform::CTime(kT0), nullptr, false});
+    archive::ExtractDuskarStages(StageRecords<DuskarArchivTraits>(), lists, {platform::CTime(kT0), {}, false});
     ExpectStages(lists);
 }
 
@@ -87,7 +88,7 @@ TEST(StageExtract, OutageFirstContinuesPreviousChannel)
     v.stageMask = 1;
     const CArchivRecordList records = {{kT0 + 100, kRecordBlockMarker, {}}, Full<QorinArchivTraits>(kT0 + 160, v)};
     archive::CStageLists lists;
-    archive::ExtractQorinStages(records, lists, {platform::CTime(kT0), &previous, false});
+    archive::ExtractQorinStages(records, lists, {platform::CTime(kT0), previous, false});
     EXPECT_EQ(lists[0], (std::vector<std::uint32_t>{51, On(160), On(160)}));
     EXPECT_EQ(lists[1], (std::vector<std::uint32_t>{100, 160, 160}));
 }
@@ -95,13 +96,44 @@ TEST(StageExtract, OutageFirstContinuesPreviousChannel)
 TEST(StageExtract, EmptyOrUnstartedListAddsNothing)
 {
     archive::CStageLists lists;
-    archive::ExtractQorinStages({}, lists, {platform::CTime(kT0), nullptr, false});
+    archive::ExtractQorinStages({}, lists, {platform::CTime(kT0), {}, false});
     CQorinAktData a = QorinArchivTraits::NoValues();
     CQorinAktData b = a;
     b.stageMask = 3;
-    archive::ExtractQorinStages({Changed<QorinArchivTraits>(kT0, b, a)}, lists, {platform::CTime(kT0), nullptr, true});
+    archive::ExtractQorinStages({Changed<QorinArchivTraits>(kT0, b, a)}, lists, {platform::CTime(kT0), {}, true});
     for (const auto& list : lists)
         EXPECT_TRUE(list.empty());
+}
+
+// Outputs: the relay enters list 9 by its bit 0 alone; an outage breaks the
+// overloads that were on and the next record states them again.
+TEST(StageExtract, VKTOutputsFollowStatusAAndRelayBitZero)
+{
+    CAktData v0 = storetest::vkt::MakeValues(0x0017);
+    v0.SetRelayState(0x18);
+    v0.SetStatusA(0x01);
+    CAktData v1 = v0;
+    v1.SetRelayState(0x08); // bit 4 only: no output changes
+    CAktData v2 = v1;
+    v2.SetStatusA(0x03);
+    CAktData v3 = v2;
+    v3.SetTemperatureWord(2300); // neither relay nor status A
+    CAktData v4 = v3;
+    v4.SetRelayState(0x09);
+    const CArchivRecordList records = {
+        {kT0, kRecordFull, v0.PackFull()},
+        {kT0 + 60, kRecordChanged, v1.PackDifference(v0)},
+        {kT0 + 120, kRecordChanged, v2.PackDifference(v1)},
+        {kT0 + 180, kRecordError, {}},
+        {kT0 + 240, kRecordChanged, v3.PackDifference(v2)},
+        {kT0 + 300, kRecordChanged, v4.PackDifference(v3)},
+    };
+    archive::COutputLists lists;
+    archive::ExtractVKTOutputs(records, lists, {platform::CTime(kT0), {}, false});
+    EXPECT_EQ(lists[0], (std::vector<std::uint32_t>{On(0), 180, On(240), On(300)}));
+    EXPECT_EQ(lists[1], (std::vector<std::uint32_t>{0, On(120), 180, On(240), On(300)}));
+    EXPECT_EQ(lists[2], (std::vector<std::uint32_t>{0, 300}));
+    EXPECT_EQ(lists[8], (std::vector<std::uint32_t>{0, On(300), On(300)}));
 }
 
 } // namespace
