@@ -1,6 +1,7 @@
 #include "archive/store/ArchivSeriesExtract.h"
 
 #include "archive/store/ArchivSeriesPoints.h"
+#include "archive/store/ArchivVKTRecords.h"
 #include "model/AktData.h"
 #include "model/VKTConfig.h"
 #include "model/VKTStatus.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <optional>
 
 using platform::CTime;
 
@@ -237,45 +237,28 @@ private:
 int ExtractVKTSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                      int endIndex, int startIndex, CVKTSeriesScales scales)
 {
-    std::optional<CVKTStatus> status;
-    bool baseValid = false;
+    CVKTRecordDecoder decoder;
     BYTE faultState = 0;
     return WalkSeries(
-        registry, kFamilyVKT, records, channel, endIndex, startIndex, CAktData(),
+        registry, kFamilyVKT, records, channel, endIndex, startIndex, 0,
         [&](const CArchivRecord& r) {
-            const BYTE* data = reinterpret_cast<const BYTE*>(r.data.constData());
+            decoder.Observe(r);
             if (r.type == kRecordSettings && r.data.size() >= CVKTConfig::kImageSize) {
                 CVKTConfig config;
-                config.FromRaw(data);
+                config.FromRaw(reinterpret_cast<const BYTE*>(r.data.constData()));
                 scales.voltageRatio = config.GetPrimary();
                 scales.voltageRatio4 = config.GetSecondVtRatio();
                 scales.currentRatio = config.GetRatio();
                 scales.currentRatio4 = config.GetCt4Ratio();
                 scales.connectionType = config.GetConnection();
-            } else if (r.type == kRecordStatus && r.data.size() >= CVKTStatus::kImageSize) {
-                status.emplace();
-                status->FromRaw(data);
+            } else if (r.type == kRecordStatus) {
                 faultState = 0;
             }
         },
-        [&](SeriesPoints& out, int index, const CArchivRecord& r, CAktData& v) {
-            const BYTE* data = reinterpret_cast<const BYTE*>(r.data.constData());
-            const int size = int(r.data.size());
-            CAktData decoded;
-            bool ok = false;
-            if (r.type == kRecordFull) {
-                ok = decoded.UnpackNoHarmonics(data, size, true) > 0;
-            } else if (r.type == kRecordChanged) {
-                decoded = v;
-                ok = baseValid && !v.IsDescribed() && decoded.UnpackNoHarmonics(data, size, false) > 0;
-            } else if (r.type == kRecordVKT && status) {
-                decoded.SetArchiveLayout(*status);
-                ok = decoded.UnpackNoHarmonics(data, size, true) > 0;
-            }
-            v = ok ? std::move(decoded) : CAktData();
-            baseValid = ok && !v.IsDescribed();
-            if (!ok)
+        [&](SeriesPoints& out, int index, const CArchivRecord& r, int) {
+            if (!decoder.Decode(r))
                 return false;
+            const CAktData& v = decoder.Values();
             // The instrument's own records carry no fault state: the one
             // before them stays in force.
             if (r.type != kRecordVKT)

@@ -1,11 +1,9 @@
 #include "archive/store/ArchivStageExtract.h"
 
 #include "archive/store/ArchivSeriesPoints.h"
+#include "archive/store/ArchivVKTRecords.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
-
-#include "model/AktData.h"
-#include "model/VKTStatus.h"
 
 #include <algorithm>
 #include <optional>
@@ -177,40 +175,19 @@ void ExtractVKTOutputs(const CArchivRecordList& records, COutputLists& lists, co
     // A changed-fields record begins with the mask of its header fields.
     constexpr int kRelayField = 3;
     constexpr int kStatusAField = 4;
-    std::optional<CVKTStatus> status;
-    CAktData values;
-    bool baseValid = false;
-    const auto decode = [&](const CArchivRecord& r) -> std::optional<std::uint32_t> {
-        const BYTE* data = reinterpret_cast<const BYTE*>(r.data.constData());
-        const int size = int(r.data.size());
-        CAktData decoded;
-        bool ok = false;
-        if (r.type == kRecordFull) {
-            ok = decoded.UnpackNoHarmonics(data, size, true) > 0;
-        } else if (r.type == kRecordChanged) {
-            decoded = values;
-            ok = baseValid && decoded.UnpackNoHarmonics(data, size, false) > 0;
-        } else if (r.type == kRecordVKT && status) {
-            decoded.SetArchiveLayout(*status);
-            ok = decoded.UnpackNoHarmonics(data, size, true) > 0;
-        }
-        values = ok ? std::move(decoded) : CAktData();
-        baseValid = ok && !values.IsDescribed();
-        if (!ok)
+    CVKTRecordDecoder decoder;
+    const auto decode = [&decoder](const CArchivRecord& r) -> std::optional<std::uint32_t> {
+        if (!decoder.Decode(r))
             return std::nullopt;
-        if (r.type == kRecordChanged && size > 0 && !Bit(data[0], kRelayField) && !Bit(data[0], kStatusAField))
+        const auto head = r.data.isEmpty() ? 0U : std::uint32_t(BYTE(r.data[0]));
+        if (r.type == kRecordChanged && !Bit(head, kRelayField) && !Bit(head, kStatusAField))
             return std::nullopt;
-        const std::uint32_t relay = values.HasRelayState() ? values.GetRelayState() & 1U : 0U;
-        return std::uint32_t(values.GetStatusA()) | relay << 8;
+        const CAktData& v = decoder.Values();
+        const std::uint32_t relay = v.HasRelayState() ? v.GetRelayState() & 1U : 0U;
+        return std::uint32_t(v.GetStatusA()) | relay << 8;
     };
     WalkRuns(
-        records, lists, walk,
-        [&status](const CArchivRecord& r) {
-            if (r.type == kRecordStatus && r.data.size() >= CVKTStatus::kImageSize) {
-                status.emplace();
-                status->FromRaw(reinterpret_cast<const BYTE*>(r.data.constData()));
-            }
-        },
+        records, lists, walk, [&decoder](const CArchivRecord& r) { decoder.Observe(r); },
         [](const CArchivRecord& r) { return r.IsData(); }, decode, decode);
 }
 
