@@ -1,5 +1,6 @@
 #include "shell/DeviceRegistry.h"
 
+#include <algorithm>
 #include <exception>
 
 platform::SettingsSection CDeviceRegistry::Key(const QString& name)
@@ -33,4 +34,17 @@ void CDeviceRegistry::SaveDeviceSettings(platform::Settings& settings, const CPr
 bool CDeviceRegistry::SaveBexorInterval(platform::Settings& settings, const CPristroj& entry, int value)
 {
     return settings.WriteProfileInt(Key(entry.m_nazev), QStringLiteral("intervalBexor"), value);
+}
+
+int CDeviceRegistry::DeviceIndex(const InstrumentList& list, const QString& name, const QString& defaultName)
+{
+    auto find = [&list](const QString& wanted) {
+        const auto it =
+            std::find_if(list.begin(), list.end(), [&wanted](const auto& entry) { return entry->m_nazev == wanted; });
+        return it == list.end() ? -1 : int(it - list.begin());
+    };
+    int index = name.isEmpty() ? -1 : find(name);
+    if (index < 0)
+        index = defaultName.isEmpty() ? -1 : find(defaultName);
+    return std::max(index, 0);
 }

@@ -35,5 +35,10 @@ public:
     }
     static bool SaveBexorInterval(platform::Settings& settings, const CPristroj& entry, int value);
 
+    // Position of the instrument `name` in the list; for an empty or unknown
+    // name the position of `defaultName` (the general value
+    // "pristrojProTQRS"), and 0 when that names none either.
+    static int DeviceIndex(const InstrumentList& list, const QString& name, const QString& defaultName);
+
     static platform::SettingsSection Key(const QString& name);
 };

@@ -104,3 +104,24 @@ TEST_F(DeviceRegistryTest, MeterIntervalIsWrittenAlone)
     EXPECT_EQ(store.Entries(CDeviceRegistry::Key(entry.m_nazev)), QStringList{QStringLiteral("intervalBexor")});
     EXPECT_EQ(store.GetProfileInt(CDeviceRegistry::Key(entry.m_nazev), QStringLiteral("intervalBexor"), 0), 4);
 }
+
+TEST_F(DeviceRegistryTest, IndexByNameFallsBackToTheDefaultInstrument)
+{
+    CDeviceRegistry::InstrumentList list;
+    for (const char* name : {"hala", "kotelna", "rozvodna"}) {
+        list.push_back(std::make_unique<CPristroj>());
+        list.back()->m_nazev = QString::fromUtf8(name);
+    }
+    const struct {
+        const char* name;
+        const char* defaultName;
+        int expected;
+    } cases[] = {
+        {"rozvodna", "kotelna", 2}, {"", "kotelna", 1},  {"sklad", "kotelna", 1},
+        {"sklad", "", 0},           {"", "neznámý", 0}, {"hala", "", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CDeviceRegistry::DeviceIndex(list, QString::fromUtf8(c.name), QString::fromUtf8(c.defaultName)),
+                  c.expected)
+            << c.name << " / " << c.defaultName;
+}
