@@ -163,4 +163,24 @@ int ExtractDuskarSeries(const CArchivSeriesRegistry& registry, const CArchivReco
         });
 }
 
+int ExtractFamilySeries(int kind, const CArchivSeriesRegistry& registry, const CArchivRecordList& records,
+                        int channel, int endIndex, int startIndex, const CSeriesScales& scales)
+{
+    switch (kind) {
+    case kFamilyQorin:
+        return ExtractQorinSeries(registry, records, channel, endIndex, startIndex, scales.controllerCtWord);
+    case kFamilyVK:
+        return ExtractVKSeries(registry, records, channel, endIndex, startIndex, scales.vk);
+    case kFamilyVKR:
+        return ExtractVKRSeries(registry, records, channel, endIndex, startIndex, scales.vkrConnection);
+    case kFamilyVKT:
+        return ExtractVKTSeries(registry, records, channel, endIndex, startIndex, scales.vkt);
+    case kFamilyDuskar:
+        return ExtractDuskarSeries(registry, records, channel, endIndex, startIndex, scales.controllerCtWord,
+                                   scales.controllerVtCode);
+    default:
+        return startIndex;
+    }
+}
+
 } // namespace archive

@@ -57,4 +57,19 @@ struct CVKTSeriesScales {
 int ExtractVKTSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                      int endIndex, int startIndex, CVKTSeriesScales scales);
 
+// What every family's walk starts from: the scales the archive-data object
+// holds before the list.
+struct CSeriesScales {
+    WORD controllerCtWord = 0;
+    BYTE controllerVtCode = 0;
+    CVKSeriesScales vk;
+    int vkrConnection = 2;
+    CVKTSeriesScales vkt;
+};
+
+// The walk of the family `kind` (0 Qorin, 1 VK, 2 VKR, 3 VKT, 4 Duskar); an
+// unknown kind draws nothing and returns `startIndex`.
+int ExtractFamilySeries(int kind, const CArchivSeriesRegistry& registry, const CArchivRecordList& records,
+                        int channel, int endIndex, int startIndex, const CSeriesScales& scales);
+
 } // namespace archive

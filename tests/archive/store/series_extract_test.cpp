@@ -324,4 +324,17 @@ TEST_F(ExtractTest, VKTotalsLayoutAndAronSettings)
             ExpectAt(row.name, i, row.values[i]);
 }
 
+TEST_F(ExtractTest, FamilyKindChoosesTheWalk)
+{
+    Register(kFamilyQorin, 1);
+    const CArchivRecordList records = {Full<QorinTraits>(kT0, QorinValues())};
+    archive::CSeriesScales scales;
+    // A VK walk finds no VK series here and draws nothing.
+    EXPECT_EQ(archive::ExtractFamilySeries(kFamilyVK, registry, records, 0, 1, 0, scales), 1);
+    ExpectAt("Cos", 0, kNone);
+    EXPECT_EQ(archive::ExtractFamilySeries(kFamilyQorin, registry, records, 0, 1, 0, scales), 1);
+    ExpectAt("Cos", 0, 1.05);
+    EXPECT_EQ(archive::ExtractFamilySeries(7, registry, records, 0, 1, 0, scales), 0);
+}
+
 } // namespace
