@@ -32,6 +32,37 @@ CArchivGraphFeed::CArchivGraphFeed(CArchivSeriesRegistry& registry, int kind, Ex
 {
 }
 
+namespace {
+
+const CArchivRecord* RecordAt(const CArchivRecordList& list, int current)
+{
+    int n = 0;
+    for (const CArchivRecord& r : list)
+        if (r.IsData() && n++ == current)
+            return &r;
+    return list.empty() ? nullptr : &list.back();
+}
+
+} // namespace
+
+int CArchivGraphFeed::GetNewestRecordPos(const CArchivRecordList& list, int current, CTime windowStart,
+                                         int windowSpan)
+{
+    const CArchivRecord* r = RecordAt(list, current);
+    if (!r || windowSpan == 0)
+        return 0;
+    return int(double(Diff(CTime(r->time), windowStart)) * 30000.0 / windowSpan);
+}
+
+int CArchivGraphFeed::GetRecordPos(const CArchivRecordList& list, int current, CTime origin, int span, int width)
+{
+    const CArchivRecord* r = RecordAt(list, current);
+    if (!r || span == 0)
+        return 0;
+    // In 64 bits: a day of seconds times the axis width does not fit 32.
+    return int(Diff(CTime(r->time), origin) * width / span);
+}
+
 int CArchivGraphFeed::CountPoints(const CArchivRecordList& records)
 {
     int n = 0;

@@ -51,6 +51,14 @@ public:
     int Span() const { return m_span; }
     int NewestChannel() const { return m_newest; }
 
+    // The x of the record the walk stands on: the data record numbered
+    // `current` (from 0) of the list, else its last record; 0 for an empty
+    // list or an axis of no width. On the 0..30000 axis of the window, and on
+    // an axis `width` wide from the graph's origin.
+    static int GetNewestRecordPos(const CArchivRecordList& list, int current, platform::CTime windowStart,
+                                  int windowSpan);
+    static int GetRecordPos(const CArchivRecordList& list, int current, platform::CTime origin, int span, int width);
+
     // Records that take a point: measurements (2, 3, 12) and outages (4).
     static int CountPoints(const CArchivRecordList& records);
     // The first record of type 2, 3, 8 or 12, else the last record; an empty

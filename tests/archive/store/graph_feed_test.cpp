@@ -149,4 +149,17 @@ TEST_F(GraphFeedTest, LargeWindowIsDecimated)
     EXPECT_GT(Series().Points(2).size(), 7000u);
 }
 
+TEST(GraphFeedPositions, CurrentRecordOnTheAxis)
+{
+    CArchivRecordList list = {{kT0, kRecordSettings, {}}, {kT0 + 100, kRecordFull, {}}, {kT0 + 200, kRecordChanged, {}},
+                              {kT0 + 250, kRecordError, {}}};
+    EXPECT_EQ(CArchivGraphFeed::GetNewestRecordPos(list, 1, CTime(kT0), 1000), 6000);
+    EXPECT_EQ(CArchivGraphFeed::GetNewestRecordPos(list, 5, CTime(kT0), 1000), 7500); // the last record
+    EXPECT_EQ(CArchivGraphFeed::GetNewestRecordPos({}, 0, CTime(kT0), 1000), 0);
+    EXPECT_EQ(CArchivGraphFeed::GetRecordPos(list, 0, CTime(kT0), 400, 800), 200);
+    list.push_back({kT0 + 86400, kRecordFull, {}});
+    EXPECT_EQ(CArchivGraphFeed::GetRecordPos(list, 2, CTime(kT0), 86400, 30000), 30000);
+    EXPECT_EQ(CArchivGraphFeed::GetRecordPos(list, 2, CTime(kT0), 0, 30000), 0);
+}
+
 } // namespace
