@@ -149,6 +149,25 @@ TEST_F(GraphFeedTest, LargeWindowIsDecimated)
     EXPECT_GT(Series().Points(2).size(), 7000u);
 }
 
+TEST_F(GraphFeedTest, RollThatWouldLeavePointsBeforeTheOriginRebuilds)
+{
+    CArchivGraphFeed feed = Feed();
+    const CArchivRecordList empty;
+    const CArchivRecordList l0 = Run(kT0, 3);
+    const CArchivRecordList l1 = Run(kT0 + 900, 3);
+    const CArchivRecordList l2 = Run(kT0 + 1800, 2);
+    feed.PublishToGraphs({{&l0, &l1, &l2}, 2, CTime(kT0 + 1900)});
+    // Two lists were retired at once: the rolled channel 0 would start before
+    // the new origin, so the channels are built again from the lists.
+    feed.PublishOneList({{&l2, &empty, &empty}, 2, CTime(kT0 + 2000)});
+    EXPECT_EQ(feed.Origin(), CTime(kT0 + 1800));
+    EXPECT_EQ(feed.NewestChannel(), 2);
+    ASSERT_EQ(Series().Points(0).size(), 2u); // l2, not the rolled l1
+    EXPECT_EQ(Series().Points(0)[0].x, 0);
+    EXPECT_TRUE(Series().Points(1).empty());
+    EXPECT_TRUE(Series().Points(2).empty());
+}
+
 TEST(GraphFeedPositions, CurrentRecordOnTheAxis)
 {
     CArchivRecordList list = {{kT0, kRecordSettings, {}}, {kT0 + 100, kRecordFull, {}}, {kT0 + 200, kRecordChanged, {}},
