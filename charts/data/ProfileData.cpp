@@ -213,3 +213,26 @@ QString CProfileData::GetTitle() const
         title.replace(second, 2, m_date.Format(QStringLiteral("%d.%m.%y")));
     return title;
 }
+
+const QString& CProfileData::NoValueText()
+{
+    static const QString text = QStringLiteral("--");
+    return text;
+}
+
+const QString& CProfileData::NotMeasuredText()
+{
+    static const QString text = QStringLiteral("-N-");
+    return text;
+}
+
+CProfileValueTexts CProfileData::ValueTextsHead() const
+{
+    CProfileValueTexts t;
+    t.voltageCaption = (m_connection == 2 ? QStringLiteral("U L-L[") : QStringLiteral("U L-N["))
+                       + (m_voltageMultiplier == 1 ? QStringLiteral("V]") : QStringLiteral("kV]"));
+    t.currentCaption = m_currentMultiplier == 1 ? QStringLiteral("I[A]") : QStringLiteral("I[kA]");
+    t.time = MinuteTime(m_cursor).Format(QStringLiteral("%d.%m.%y %H:%M:%S"));
+    t.values.assign(std::size_t(m_quantityCount), NoValueText());
+    return t;
+}

@@ -8,6 +8,17 @@
 #include <memory>
 #include <vector>
 
+// What the profile values dialog shows for the cursor minute: column
+// captions, the minute's time and one text per quantity ("--" without data,
+// "-N-" for a phase the connection does not measure).
+struct CProfileValueTexts {
+    QString voltageCaption;
+    QString currentCaption;
+    QString powerCaptions[3]; // P, Q, S (VKT)
+    QString time;
+    std::vector<QString> values; // by quantity index
+};
+
 // One downloaded current profile (a day of minute records of a VK or VKT
 // analyser) as the profile graph and the values dialog use it: graph traces
 // by quantity name, a cursor minute and the records of the cursor's hour.
@@ -63,6 +74,7 @@ public:
     void GetTimeWindow(CTime& start, int& span) const;
     void GetFormats(QString& current, QString& voltage, QString& power) const;
     QString GetTitle() const;
+    virtual CProfileValueTexts GetValueTexts() const = 0;
 
     const QString& GetPath() const { return m_path; }
     const QString& GetErrorText() const { return m_errorText; }
@@ -87,6 +99,10 @@ protected:
     // registered), in index order.
     std::vector<CGraphTrace*> QuantityTraces() const;
     CTime MinuteTime(int minute) const { return CTime(m_date.GetTime() + CTime::time_type(60 * minute)); }
+    // Captions and time shared by both families.
+    CProfileValueTexts ValueTextsHead() const;
+    static const QString& NoValueText();
+    static const QString& NotMeasuredText();
 
     QString m_path;
     float m_currentRatio = 1;

@@ -1,5 +1,7 @@
 #include "charts/data/VKProfileData.h"
 
+#include "archive/store/VKArchivFormats.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -93,4 +95,27 @@ void CVKProfileData::Load(int mode)
                 trace->SetPoint(0, m, t, v);
         }
     }
+}
+
+CProfileValueTexts CVKProfileData::GetValueTexts() const
+{
+    CProfileValueTexts t = ValueTextsHead();
+    const CVKProfileRecord& r = m_hourTable[std::size_t(m_cursor % 60)];
+    const auto number = [](const QString& format, double value, int multiplier) {
+        return std::isnan(value) ? NoValueText() : FormatArchivNumber(format, value / multiplier);
+    };
+    for (int k = 0; k < 3; ++k) {
+        const auto n = std::size_t(k);
+        t.values[n] = k == 1 && m_connection == kConnectionDelta
+                          ? NotMeasuredText()
+                          : number(m_voltageFormat, VoltageValue(r, k), m_voltageMultiplier);
+        const int s = r.pf[n];
+        t.values[7 + n] = m_connection == kConnectionDelta ? NotMeasuredText()
+                          : s == CVKProfileRecord::kNoPowerFactor
+                              ? NoValueText()
+                              : FormatArchivNumber(QStringLiteral("%0.2f"), std::abs(s) * 0.01);
+    }
+    for (int k = 0; k < 4; ++k)
+        t.values[3 + std::size_t(k)] = number(m_currentFormat, CurrentValue(r, k), m_currentMultiplier);
+    return t;
 }

@@ -28,6 +28,8 @@ public:
     int GetType() const override { return int(charts::kProfileTypeVK); }
     QString GetQuantityName(int index) const override;
     void Load(int mode) override;
+    // The cursor minute from the hour table; power factors unfolded.
+    CProfileValueTexts GetValueTexts() const override;
 
     const charts::CVKProfileFile& GetFile() const { return m_file; }
     // The records of the cursor's hour, by minute of the hour.

@@ -1,5 +1,6 @@
 #include "charts/data/VKTProfileData.h"
 
+#include "archive/store/VKArchivFormats.h"
 #include "model/VKTPackedTime.h"
 
 #include <cmath>
@@ -141,4 +142,50 @@ void CVKTProfileData::Load(int mode)
                 trace->SetPoint(0, m, t, values[std::size_t(q)]);
         }
     }
+}
+
+bool CVKTProfileData::IsMeasured(int q) const
+{
+    const int c = m_connection;
+    if (q < 6)
+        return !PhaseMissing(c, q % 3);
+    if (q == 6)
+        return true;
+    if (q == 10 || q == 14 || q == 18 || q == 22)
+        return c != 0;
+    const int phase = q < 10 ? q - 7 : (q - 11) % 4;
+    return !PhaseMissing(c, phase) && c != 4;
+}
+
+CProfileValueTexts CVKTProfileData::GetValueTexts() const
+{
+    CProfileValueTexts t = ValueTextsHead();
+    t.currentCaption = QStringLiteral("I[A]");
+    const QString prefix = m_powerMultiplier == 1      ? QString()
+                           : m_powerMultiplier == 1000 ? QStringLiteral("k")
+                                                       : QStringLiteral("M");
+    t.powerCaptions[0] = QStringLiteral("P[") + prefix + QStringLiteral("W]");
+    t.powerCaptions[1] = QStringLiteral("Q[") + prefix + QStringLiteral("var]");
+    t.powerCaptions[2] = QStringLiteral("S[") + prefix + QStringLiteral("VA]");
+    const CVKTProfileRecord& r = m_hourTable[std::size_t(m_cursor % 60)];
+    if (r.missingSeconds > kMaxMissingSeconds)
+        return t;
+    const auto values = Values(r);
+    for (int q = 0; q < kQuantityCount; ++q) {
+        const double v = values[std::size_t(q)];
+        QString& text = t.values[std::size_t(q)];
+        if (!IsMeasured(q))
+            text = NotMeasuredText();
+        else if (std::isnan(v))
+            text = NoValueText();
+        else if (q < 3)
+            text = FormatArchivNumber(m_voltageFormat, v / m_voltageMultiplier);
+        else if (q < 7)
+            text = FormatArchivNumber(m_currentFormat, v / m_currentMultiplier);
+        else if (q <= 10)
+            text = FormatArchivNumber(QStringLiteral("%0.2f"), v);
+        else
+            text = FormatArchivNumber(m_powerFormat, v / m_powerMultiplier);
+    }
+    return t;
 }

@@ -34,6 +34,9 @@ public:
     int GetType() const override { return int(charts::kProfileTypeVKT); }
     QString GetQuantityName(int index) const override;
     void Load(int mode) override;
+    CProfileValueTexts GetValueTexts() const override;
+    // The quantity is measured in the connection of the profile.
+    bool IsMeasured(int quantity) const;
 
     const charts::CVKTProfileFile& GetFile() const { return m_file; }
     const std::array<CVKTProfileRecord, 60>& GetHourTable() const { return m_hourTable; }

@@ -201,6 +201,19 @@ TEST_F(ProfileFileTest, VKTracesCursorAndTitle)
     EXPECT_EQ(data.GetCursorX(), 15000);
     EXPECT_EQ(data.GetTitle(), QStringLiteral("Maximální profil hala (10.06.24)"));
 
+    // The values dialog at minute 1: no U1, unfolded power factors.
+    data.MoveCursor(-5000);
+    data.MoveCursor(1);
+    const CProfileValueTexts texts = data.GetValueTexts();
+    EXPECT_EQ(texts.voltageCaption, QStringLiteral("U L-N[V]"));
+    EXPECT_EQ(texts.currentCaption, QStringLiteral("I[A]"));
+    EXPECT_EQ(texts.time, QStringLiteral("10.06.24 00:01:00"));
+    EXPECT_EQ(texts.values[0], QStringLiteral("--"));
+    EXPECT_EQ(texts.values[6], QStringLiteral("--"));
+    EXPECT_EQ(texts.values[7], QStringLiteral("0.95"));
+    EXPECT_EQ(texts.values[8], QStringLiteral("0.95"));
+    EXPECT_EQ(texts.values[9], QStringLiteral("--"));
+
     CVKProfileData selected;
     ASSERT_EQ(selected.SetPath(Write(QStringLiteral("s.pro"),
                                      charts::StoreProfileFile(VKDay(QStringLiteral("%s"), 0), 1440))),
@@ -303,6 +316,49 @@ TEST(VKTProfileTest, MinutesAreCheckedAgainstTheirTimeAndMissingSeconds)
     const auto late = values(VKTMinute(t, 1, 20), t); // 40 seconds missing
     for (double v : late)
         EXPECT_TRUE(std::isnan(v));
+}
+
+TEST_F(ProfileFileTest, VKTDayFromItsFileWithConnectionAndLateMinutes)
+{
+    charts::CVKTProfileFile file;
+    file.head = {QStringLiteral("rozvodna"), charts::kProfileTypeVKT, 0, kDay};
+    file.config.SetConnection(CVKTConfig::Aron);
+    file.config.SetVtPrimary(2);
+    for (int m = 0; m < charts::kProfileMinutes; ++m)
+        file.records += VKTMinute(kDay + CTimeSpan(60 * m), BYTE(m), m == 2 ? 20 : 59);
+    CVKTProfileData data;
+    for (const char* name : {"U1", "U2", "3P"})
+        ASSERT_EQ(data.AddGraphSeries(QString::fromLatin1(name), QString(), QString::fromLatin1(name), 0, 1000, -1000),
+                  TRUE);
+    for (const char* name : {"PF1", "3PF"})
+        ASSERT_EQ(data.AddGraphSeries(QString::fromLatin1(name), QString(), QStringLiteral("PF"), 0, 2, 0), TRUE);
+    ASSERT_EQ(data.SetPath(Write(QStringLiteral("v.pro"), charts::StoreProfileFile(file, 15))), TRUE);
+    EXPECT_EQ(data.GetQuantityCount(), 23);
+    EXPECT_EQ(data.GetQuantityName(22), QStringLiteral("3S"));
+
+    const auto point = [&](const char* name, int minute) {
+        const CGraphTrace* t = data.FindGraphSeries(QString::fromLatin1(name));
+        const CGraphPoint p = t->Points(0)[std::size_t(minute)];
+        return p.IsGap() ? std::nan("") : t->ValueOfY(p.y);
+    };
+    // Aron: no second phase, no phase powers; totals of phases 1 and 3.
+    EXPECT_NEAR(point("U1", 0), 460.0, 0.1);
+    EXPECT_TRUE(std::isnan(point("U2", 0)));
+    EXPECT_TRUE(std::isnan(point("PF1", 0)));
+    EXPECT_NEAR(point("3P", 0), 400.0, 0.1);
+    EXPECT_NEAR(point("3PF", 0), 1.0, 0.001);
+    EXPECT_TRUE(std::isnan(point("U1", 2))); // 40 seconds missing
+
+    data.MoveCursor(1);
+    CProfileValueTexts texts = data.GetValueTexts();
+    EXPECT_EQ(texts.values[1], QStringLiteral("-N-"));
+    EXPECT_EQ(texts.values[11], QStringLiteral("-N-"));
+    EXPECT_EQ(texts.values[10], QStringLiteral("1.00"));
+    EXPECT_EQ(texts.powerCaptions[0], QStringLiteral("P[W]"));
+    data.MoveCursor(1);
+    texts = data.GetValueTexts();
+    for (const QString& v : texts.values)
+        EXPECT_EQ(v, QStringLiteral("--"));
 }
 
 } // namespace
