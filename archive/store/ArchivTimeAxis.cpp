@@ -1,5 +1,7 @@
 #include "archive/store/ArchivTimeAxis.h"
 
+#include "model/VKStatus.h"
+#include "model/VKTStatus.h"
 #include "platform/StringTable.h"
 
 #include <algorithm>
@@ -237,6 +239,55 @@ std::array<int, 3> SplitWindowChannels(int blocks)
 int DecimationPerColumn(int points)
 {
     return points > kMaxPointsPerChannel ? points / kMaxPointsPerChannel + 1 : 0;
+}
+
+int GetListInterval(const CArchivRecordList& records, int modelNumber)
+{
+    const bool vk = (modelNumber >= 8 && modelNumber <= 19) || (modelNumber >= 22 && modelNumber <= 33);
+    const bool vkt = modelNumber >= 34 && modelNumber <= 99;
+    std::vector<std::int64_t> times; // data and outage records since the count began
+    for (const CArchivRecord& r : records) {
+        if (r.type == kRecordWord)
+            return r.data.size() >= 4 ? int(ReadU32(r.data.constData())) : -1;
+        if (r.type == kRecordStatus && times.empty()) {
+            const BYTE* image = reinterpret_cast<const BYTE*>(r.data.constData());
+            if (vk && r.data.size() >= CVKStatus::kImageSize) {
+                CVKStatus status;
+                status.FromRaw(image);
+                return status.GetRecordPeriodSeconds();
+            }
+            if (vkt && r.data.size() >= CVKTStatus::kImageSize) {
+                CVKTStatus status;
+                status.FromRaw(image);
+                return status.GetArch().GetInterval();
+            }
+            continue;
+        }
+        if (!(r.IsData() || r.type == kRecordError))
+            continue;
+        times.push_back(std::int64_t(r.time));
+        if (times.size() == 5) {
+            const std::int64_t spacing = (times[4] - times[0] + 2) / 4;
+            if (spacing != 0)
+                return int(spacing);
+            times.clear();
+        }
+    }
+    std::int64_t spacing = 0;
+    switch (times.size()) {
+    case 4:
+        spacing = (times[3] - times[0] + 2) / 3;
+        break;
+    case 3:
+        spacing = (times[2] - times[0] + 2) / 2;
+        break;
+    case 2:
+        spacing = times[1] - times[0];
+        break;
+    default:
+        break;
+    }
+    return spacing != 0 ? int(spacing) : -1;
 }
 
 } // namespace archive

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/store/ArchivRecord.h"
 #include "platform/Time32.h"
 
 #include <QString>
@@ -94,5 +95,12 @@ std::array<int, 3> SplitWindowChannels(int blocks);
 // Points per column when a window's last channel holds `points`; 0 when it
 // is drawn as it is.
 int DecimationPerColumn(int points);
+
+// The spacing of the records of a write list in seconds, -1 when it cannot
+// be told: the measuring interval of a type-13 record, else before any data
+// record the recording interval of a status record (a VK status for
+// instrument models 8-19 and 22-33, a VKT status for 34-99), else the mean
+// spacing of the first five data and outage records.
+int GetListInterval(const CArchivRecordList& records, int modelNumber);
 
 } // namespace archive

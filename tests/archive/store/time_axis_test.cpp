@@ -1,4 +1,6 @@
 #include "archive/store/ArchivTimeAxis.h"
+#include "model/VKStatus.h"
+#include "model/VKTStatus.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +184,63 @@ TEST(TimeAxis, ChannelSplitAndDecimation)
     EXPECT_EQ(archive::SplitWindowChannels(1), (std::array<int, 3>{1, 0, 0}));
     EXPECT_EQ(archive::DecimationPerColumn(15000), 0);
     EXPECT_EQ(archive::DecimationPerColumn(15001), 2);
+}
+
+} // namespace
+
+namespace {
+
+CArchivRecordList DataAt(std::initializer_list<std::uint32_t> times)
+{
+    CArchivRecordList list;
+    for (std::uint32_t t : times)
+        list.push_back({t, kRecordChanged, {}});
+    return list;
+}
+
+TEST(TimeAxis, ListIntervalFromRecords)
+{
+    QByteArray word;
+    archive::AppendU32(word, 600);
+    CArchivRecordList withWord = DataAt({1000, 1010});
+    withWord.push_back({1020, kRecordWord, word});
+    const struct {
+        CArchivRecordList list;
+        int interval;
+    } cases[] = {
+        {withWord, 600},
+        {DataAt({1000, 1060, 1120, 1180, 1240, 9999}), 60},
+        {DataAt({1000, 1060, 1120, 1180}), 60},
+        {DataAt({1000, 1100, 1200}), 101},
+        {DataAt({1000, 1030}), 30},
+        {DataAt({1000}), -1},
+        {DataAt({1000, 1000}), -1},
+        {DataAt({1000, 1000, 1000, 1000, 1000, 1060, 1120}), 60}, // no spacing in the first five: count again
+        {{}, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(archive::GetListInterval(c.list, 0), c.interval) << c.list.size();
+}
+
+TEST(TimeAxis, ListIntervalFromStatusBeforeData)
+{
+    CVKTStatus vkt;
+    vkt.GetArch().SetInterval(900);
+    QByteArray vktImage(CVKTStatus::kImageSize, '\0');
+    vkt.ToRaw(reinterpret_cast<BYTE*>(vktImage.data()));
+    CVKStatus vk;
+    vk.SetRecordPeriodIndex(2);
+    QByteArray vkImage(CVKStatus::kImageSize, '\0');
+    vk.ToRaw(reinterpret_cast<BYTE*>(vkImage.data()));
+
+    CArchivRecordList list = {{900, kRecordStatus, vktImage}};
+    EXPECT_EQ(archive::GetListInterval(list, 40), 900);
+    EXPECT_EQ(archive::GetListInterval(list, 0), -1); // model without a status of that kind
+    list = {{900, kRecordStatus, vkImage}};
+    EXPECT_EQ(archive::GetListInterval(list, 10), CVKStatus::GetPeriodSeconds(2));
+    list = DataAt({1000, 1030});
+    list.push_back({1040, kRecordStatus, vkImage}); // after data: spacing counts
+    EXPECT_EQ(archive::GetListInterval(list, 10), 30);
 }
 
 } // namespace
