@@ -102,21 +102,10 @@ private:
         while (m_remaining > 0) {
             if (Cancelled())
                 return kDownloadCancelled;
-            std::int64_t n = m_perRequest;
-            std::int64_t requests = std::min(m_remaining, m_chunk) / m_perRequest;
-            if (requests == 0) {
-                requests = 1;
-                n = m_remaining;
-            }
             // A run stops at the ring's last place; the next one starts at place 1.
-            const std::int64_t toEnd = m_capacity - m_place + 1;
-            if (requests * n > toEnd) {
-                requests = toEnd / n;
-                if (requests == 0) {
-                    requests = 1;
-                    n = toEnd;
-                }
-            }
+            const CVKRingRun run = VKRingRun(m_remaining, m_chunk, m_perRequest, m_capacity - m_place + 1);
+            const std::int64_t n = run.n;
+            const std::int64_t requests = run.requests;
             const DWORD first = DWORD(m_place - 1);
             const bool read = ThreeTries([&] {
                 return (m_slow ? m_entry.ReadArchiveRecords(block, m_size, int(n), int(requests), first)

@@ -2,8 +2,26 @@
 
 #include "platform/Archive.h"
 
+#include <algorithm>
 #include <new>
 #include <thread>
+
+CVKRingRun VKRingRun(std::int64_t remaining, std::int64_t chunk, std::int64_t perRequest, std::int64_t toEnd)
+{
+    CVKRingRun run{perRequest, std::min(remaining, chunk) / perRequest};
+    if (run.requests == 0) {
+        run.requests = 1;
+        run.n = remaining;
+    }
+    if (run.requests * run.n > toEnd) {
+        run.requests = toEnd / run.n;
+        if (run.requests == 0) {
+            run.requests = 1;
+            run.n = toEnd;
+        }
+    }
+    return run;
+}
 
 int CDownloadWorker::Run()
 {

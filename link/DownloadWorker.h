@@ -4,6 +4,15 @@
 #include "link/DownloadJob.h"
 #include "model/UniTyp.h"
 
+// One pass over a VK analyser's ring: `requests` requests of `n` records
+// each, at most `chunk` records, stopping at the ring's last place (`toEnd`
+// places from the next one).
+struct CVKRingRun {
+    std::int64_t n = 0;
+    std::int64_t requests = 0;
+};
+CVKRingRun VKRingRun(std::int64_t remaining, std::int64_t chunk, std::int64_t perRequest, std::int64_t toEnd);
+
 // The frame that every download worker shares: link, temporary file,
 // progress, cancel and the mapping of failures to result codes. A family
 // worker fills in the steps.

@@ -3,7 +3,14 @@
 #include "LinkTestSupport.h"
 #include "PristrojTestSupport.h"
 
+#include "model/Iden.h"
 #include "model/UniTyp.h"
+#include "model/VKConfig.h"
+#include "model/VKNoteBook.h"
+#include "model/VKStatus.h"
+#include "model/VKTConfig.h"
+#include "model/VKTNoteBook.h"
+#include "model/VKTStatus.h"
 #include "platform/Archive.h"
 
 #include <QFile>
@@ -100,6 +107,38 @@ DownloadFileContent ReadDownloadFile(const QString& path, Head head)
         out.ok = false;
     }
     return out;
+}
+
+// The head of an archive download file: identification, notebook,
+// configuration and status.
+inline DownloadFileContent ReadVKFile(const QString& path, CVKStatus* statusOut = nullptr)
+{
+    return ReadDownloadFile(path, [&](platform::SerialArchive& ar) {
+        CIden iden;
+        CVKNoteBook notebook;
+        CVKConfig config;
+        CVKStatus status;
+        iden.Serialize(ar);
+        notebook.Serialize(ar);
+        config.Serialize(ar);
+        status.Serialize(ar);
+        if (statusOut)
+            *statusOut = status;
+    });
+}
+
+inline DownloadFileContent ReadVKTFile(const QString& path)
+{
+    return ReadDownloadFile(path, [](platform::SerialArchive& ar) {
+        CIden iden;
+        CVKTNoteBook notebook;
+        CVKTConfig config;
+        CVKTStatus status;
+        iden.Serialize(ar);
+        notebook.Serialize(ar);
+        config.Serialize(ar);
+        status.Serialize(ar);
+    });
 }
 
 inline std::vector<std::uint32_t> Range(std::uint64_t from, std::uint64_t to)

@@ -20,36 +20,6 @@ using sim::Family;
 
 namespace {
 
-DownloadFileContent ReadVKFile(const QString& path, CVKStatus* statusOut = nullptr)
-{
-    return ReadDownloadFile(path, [&](platform::SerialArchive& ar) {
-        CIden iden;
-        CVKNoteBook notebook;
-        CVKConfig config;
-        CVKStatus status;
-        iden.Serialize(ar);
-        notebook.Serialize(ar);
-        config.Serialize(ar);
-        status.Serialize(ar);
-        if (statusOut)
-            *statusOut = status;
-    });
-}
-
-DownloadFileContent ReadVKTFile(const QString& path)
-{
-    return ReadDownloadFile(path, [](platform::SerialArchive& ar) {
-        CIden iden;
-        CVKTNoteBook notebook;
-        CVKTConfig config;
-        CVKTStatus status;
-        iden.Serialize(ar);
-        notebook.Serialize(ar);
-        config.Serialize(ar);
-        status.Serialize(ar);
-    });
-}
-
 class ArchiveDownloadTest : public DownloadTest {
 protected:
     template <class Job = CDownloadJob, class... Args>

@@ -1,0 +1,236 @@
+// The scheduled-download thread against a simulated analyser, with the test
+// playing the application (temporary name, import) and a clock of its own:
+// the most overdue task runs, its records since the last download reach the
+// file, and an instrument that cannot be reached is given up.
+#include "DownloadTestSupport.h"
+
+#include "link/DownloadControl.h"
+#include "model/Iden.h"
+#include "model/VKConfig.h"
+#include "model/VKNoteBook.h"
+#include "model/VKStatus.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <thread>
+
+using namespace downloadtest;
+using sim::Family;
+
+namespace {
+
+// The application: the messages it got, in order, and the time.
+class TestApplication : public IDownloadControlHost {
+public:
+    struct Message {
+        platform::MessageId id = 0;
+        std::int64_t time = 0;
+        int task = -1;
+    };
+
+    void PostMakeTempName(int taskIndex) override { Push({platform::WM_APP_MAKE_TEMP_NAME, 0, taskIndex}); }
+    // The import runs when the message arrives: the thread re-posts the
+    // message (and counts a failure) every 50 idle pauses until it has run.
+    void PostDownloadedFile(CTime newest, int taskIndex) override
+    {
+        const Message m{platform::WM_APP_DOWNLOADED_FILE, std::int64_t(newest.GetTime()), taskIndex};
+        if (onDownloaded)
+            onDownloaded(m);
+        Push(m);
+    }
+    CTime Now() override { return CTime(now.load()); }
+
+    // The next message, or none within a generous bound.
+    bool Next(Message& out)
+    {
+        std::unique_lock lock(m_lock);
+        if (!m_changed.wait_for(lock, std::chrono::seconds(30), [&] { return !m_queue.empty(); }))
+            return false;
+        out = m_queue.front();
+        m_queue.pop_front();
+        return true;
+    }
+
+    std::atomic<CTime::time_type> now{0};
+    std::function<void(const Message&)> onDownloaded;
+
+private:
+    void Push(const Message& m)
+    {
+        {
+            std::lock_guard lock(m_lock);
+            m_queue.push_back(m);
+        }
+        m_changed.notify_all();
+    }
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::deque<Message> m_queue;
+};
+
+// Idle pauses pass at once.
+class QuickControl : public CDownloadControl {
+public:
+    using CDownloadControl::CDownloadControl;
+
+protected:
+    void IdleSleep(int) override { std::this_thread::yield(); }
+};
+
+class ControlTest : public DownloadTest {
+protected:
+    void TearDown() override
+    {
+        if (control) {
+            platform::Event done(true, false);
+            control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
+            EXPECT_TRUE(done.Wait(30000));
+            control.reset();
+        }
+        DownloadTest::TearDown();
+    }
+
+    CTask* AddTask(const QString& instrument, CTime lastRun)
+    {
+        CTask* task = tasks.Add();
+        task->m_active = 1;
+        task->m_pristroj = instrument;
+        task->m_interval = 0; // 8 h
+        task->m_lastTime = lastRun;
+        return task;
+    }
+    // The application's answer to WM_APP_MAKE_TEMP_NAME.
+    void GiveCopy(const CPristroj& source)
+    {
+        std::lock_guard outer(tasks.OuterLock());
+        if (!tasks.m_downloadCopy) {
+            tasks.m_downloadCopy = std::make_unique<CPristroj>(source);
+            tasks.m_tempName = tempPath;
+        }
+    }
+    template <class Pred>
+    bool WaitFor(Pred done)
+    {
+        for (int i = 0; i < 30000; ++i) {
+            {
+                std::lock_guard list(tasks.ListLock());
+                if (done())
+                    return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+
+    CTaskList tasks;
+    TestApplication app;
+    std::unique_ptr<QuickControl> control;
+};
+
+TEST_F(ControlTest, MostOverdueTaskBringsItsNewRecords)
+{
+    // 80 records a minute apart in a ring of 50: records 30 to 79 are kept.
+    StartAnalyser(Family::VK);
+    SetVKRecording();
+    Fill(50, 12, 80);
+    const CTime newest(2024, 1, 15, 10, 0, 0);
+    line.WithInstrument(1, [&](sim::Instrument& i) { CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, newest); });
+    const CTime lastRun(newest.GetTime() - 9 * 60); // the time of record 70
+    // 300 s overdue; once the records up to 79 are in, no longer due.
+    app.now = lastRun.GetTime() + 8 * 3600 + 300;
+    AddTask(QStringLiteral("Jiný"), CTime(lastRun.GetTime() + 200)); // due, but less overdue
+    CTask* task = AddTask(entry->m_nazev, lastRun);
+    DownloadFileContent file;
+    app.onDownloaded = [&](const TestApplication::Message&) {
+        file = ReadVKFile(tempPath);
+        std::lock_guard outer(tasks.OuterLock());
+        tasks.m_downloadCopy.reset();
+    };
+    control = std::make_unique<QuickControl>(tasks, app);
+    ASSERT_TRUE(control->Start());
+
+    TestApplication::Message m;
+    ASSERT_TRUE(app.Next(m));
+    EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
+    EXPECT_EQ(m.task, task->m_index);
+    GiveCopy(*entry);
+    do
+        ASSERT_TRUE(app.Next(m));
+    while (m.id == platform::WM_APP_MAKE_TEMP_NAME);
+    ASSERT_EQ(m.id, platform::WM_APP_DOWNLOADED_FILE);
+    EXPECT_EQ(m.task, task->m_index);
+    EXPECT_EQ(m.time, std::int64_t(newest.GetTime()));
+    ASSERT_TRUE(file.ok);
+    EXPECT_EQ(file.numbers, Range(70, 79));
+
+    ASSERT_TRUE(WaitFor([&] { return !task->m_running; }));
+    std::lock_guard list(tasks.ListLock());
+    EXPECT_EQ(task->m_lastTime, newest);
+    EXPECT_EQ(task->m_failures, 0);
+    EXPECT_EQ(task->m_error, 0);
+}
+
+TEST_F(ControlTest, UnreachableInstrumentIsGivenUpAfterSixFailures)
+{
+    StartAnalyser(Family::VK);
+    CPristroj away(*entry);
+    away.m_com = QStringLiteral("/dev/qorin-none");
+    const CTime lastRun(2024, 1, 15, 1, 0, 0);
+    app.now = lastRun.GetTime() + 9 * 3600;
+    CTask* task = AddTask(entry->m_nazev, lastRun);
+    control = std::make_unique<QuickControl>(tasks, app);
+    ASSERT_TRUE(control->Start());
+
+    TestApplication::Message m;
+    ASSERT_TRUE(app.Next(m));
+    EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
+    GiveCopy(away);
+    ASSERT_TRUE(WaitFor([&] { return task->m_error != 0; }));
+    ASSERT_TRUE(WaitFor([&] { return !task->m_running; }));
+    std::lock_guard list(tasks.ListLock());
+    EXPECT_EQ(task->m_lastTime, lastRun);
+    EXPECT_EQ(task->m_penInterval, 28800 / 3);
+    EXPECT_FALSE(QFile::exists(tempPath));
+    std::lock_guard outer(tasks.OuterLock());
+    EXPECT_EQ(tasks.m_downloadCopy, nullptr);
+}
+
+TEST(TaskDue, OverdueSecondsFollowTheTaskKind)
+{
+    struct Case {
+        const char* name;
+        int interval;
+        BOOL synch;
+        CTime lastRun;
+        CTime synchTime;
+        int synchDay;
+        CTime dueAt;
+    };
+    const CTime six(2024, 1, 1, 6, 0, 0);
+    const Case cases[] = {
+        {"daily", 2, 0, CTime(2024, 3, 10, 10, 0, 0), CTime(), 0, CTime(2024, 3, 11, 10, 0, 0)},
+        {"daily at 06:00", 2, 1, CTime(2024, 3, 10, 15, 0, 0), six, 0, CTime(2024, 3, 11, 6, 0, 0)},
+        {"two days from an even day", 3, 1, CTime(2024, 3, 10, 15, 0, 0), six, 0, CTime(2024, 3, 11, 6, 0, 0)},
+        {"weekly on Monday", 4, 1, CTime(2024, 3, 13, 15, 0, 0), six, 0, CTime(2024, 3, 18, 6, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTaskList list;
+        CTask* task = list.Add();
+        task->m_active = 1;
+        task->m_interval = c.interval;
+        task->m_synch = c.synch;
+        task->m_lastTime = c.lastRun;
+        task->m_synchTime = c.synchTime;
+        task->m_synchDay = c.synchDay;
+        EXPECT_EQ(list.DueSeconds(*task, c.dueAt), 0);
+        EXPECT_EQ(list.DueSeconds(*task, CTime(c.dueAt.GetTime() + 1800)), 1800);
+        task->m_active = 0;
+        EXPECT_EQ(list.DueSeconds(*task, CTime(c.dueAt.GetTime() + 1800)), 0);
+        list.RunNow(task->m_index);
+        EXPECT_EQ(list.DueSeconds(*task, c.dueAt), -1);
+    }
+}
+
+} // namespace
