@@ -100,9 +100,10 @@ QByteArray BuildArchiveCsv(int decimal, const CsvExportData& data)
             out.End();
             ++r;
         }
-        // A block that does not reach the row asked for would repeat forever.
+        // A row the store cannot give is left out; asking for it again would
+        // never end.
         if (r == before)
-            break;
+            ++r;
     }
 
     for (int i = 0; i < 3; ++i) {

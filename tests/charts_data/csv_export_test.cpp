@@ -197,6 +197,29 @@ TEST_F(CsvExportTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLeft)
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList(QStringLiteral("hala.vk")));
 }
 
+TEST(CsvRowsTest, ARowTheStoreCannotGiveIsLeftOutAndTheRestFollow)
+{
+    charts::CsvExportData data;
+    data.instrument = QStringLiteral("A");
+    data.captions = QStringList({QStringLiteral("Čas"), QStringLiteral("U1 [V]")});
+    data.rowCount = 4;
+    // Row 1 is damaged: the store gives nothing for it, and no block reaches
+    // past it.
+    data.rows = [](int r, int& count, int& first, std::vector<int>& seconds) {
+        std::vector<QStringList> rows;
+        first = r;
+        for (int i = r; i < 4 && r != 1 && !(r == 0 && i == 1); ++i) {
+            rows.push_back({QStringLiteral("t%1").arg(i), QStringLiteral("%1.5").arg(i)});
+            seconds.push_back(60 * i);
+        }
+        count = int(rows.size());
+        return rows;
+    };
+    const QByteArray bytes = charts::BuildArchiveCsv(charts::kCsvDecimalPoint, data);
+    EXPECT_TRUE(bytes.contains("\"t0\",\"0\",\"0.5\",\r\n\"t2\",\"120\",\"2.5\",\r\n\"t3\",\"180\",\"3.5\",\r\n,,\r\n"))
+        << bytes.constData();
+}
+
 TEST(CsvPathTest, TypedPathsGetTheExtensionOnlyWhenItDoesNotEndThem)
 {
     const struct {
