@@ -26,7 +26,29 @@
 //   static constexpr bool kBlockKinds   blocks with and without a status record at
 //                                       their head are segments apart; then also
 //   void SetDownloaded(bool)            the kind of the blocks of the segment
+// and may give:
+//   static constexpr bool kIntervalAtBlockHead   the record interval is read at the
+//                                       head of every block, not at full measurements
+//   static constexpr bool kKeyFromBlockHead      a segment that starts at a block
+//                                       takes its key from the block's first settings
+//   void BeginBlock(std::span<const CArchivRecord>)   before a block's records
 namespace charts::stats {
+
+template <class Engine>
+constexpr bool IntervalAtBlockHead()
+{
+    if constexpr (requires { Engine::kIntervalAtBlockHead; })
+        return Engine::kIntervalAtBlockHead;
+    return false;
+}
+
+template <class Engine>
+constexpr bool KeyFromBlockHead()
+{
+    if constexpr (requires { Engine::kKeyFromBlockHead; })
+        return Engine::kKeyFromBlockHead;
+    return false;
+}
 
 template <class Engine>
 class CStatWalk {
@@ -132,11 +154,28 @@ private:
                     const CTime at(block.front().time);
                     m_engine.Finish(results[next++], at);
                     m_engine.SetDownloaded(k);
+                    if constexpr (KeyFromBlockHead<Engine>()) {
+                        for (const CArchivRecord& r : block) {
+                            Key key;
+                            if (r.type == kRecordSettings && m_engine.ReadKey(r, key)) {
+                                if (!(key == inForce))
+                                    m_engine.UseKey(key);
+                                inForce = key;
+                                break;
+                            }
+                        }
+                    }
                     m_engine.Reset(at, inForce);
                     if (core.TakeInterval(interval(), at.GetTime() >= Start()))
                         m_engine.SetInterval(core.Interval());
                 }
                 kind = k;
+            }
+            if constexpr (requires { m_engine.BeginBlock(block); })
+                m_engine.BeginBlock(block);
+            if constexpr (IntervalAtBlockHead<Engine>()) {
+                if (!block.empty() && core.TakeInterval(interval(), block.front().time >= Start()))
+                    m_engine.SetInterval(core.Interval());
             }
             for (const CArchivRecord& r : block) {
                 if (Past(r))
@@ -157,12 +196,16 @@ private:
                     } else if (changed) {
                         m_engine.UseKey(key);
                     }
+                    if constexpr (IntervalAtBlockHead<Engine>()) {
+                        if (core.TakeInterval(interval(), inWindow))
+                            m_engine.SetInterval(core.Interval());
+                    }
                     inForce = key;
                     continue;
                 }
                 if (!m_engine.Decode(r))
                     continue;
-                if (r.type == kRecordFull && core.TakeInterval(interval(), inWindow))
+                if (!IntervalAtBlockHead<Engine>() && r.type == kRecordFull && core.TakeInterval(interval(), inWindow))
                     m_engine.SetInterval(core.Interval());
                 if (inWindow) {
                     m_engine.AddRecord(r);

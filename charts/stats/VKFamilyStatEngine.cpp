@@ -112,8 +112,6 @@ void CVKFamilyStatEngine::Reset(CTime start)
         m_pHalf[i].Init(1, nominal * 0.5f);
         m_pNominal[i].Init(1, nominal);
     }
-    for (CStatIntegral& e : m_energy)
-        e.Start(start);
     m_energyFed.fill(false);
     for (int i = 0; i < 8; ++i) {
         m_pfP[i].Reset();
@@ -130,35 +128,20 @@ void CVKFamilyStatEngine::Reset(CTime start)
     }
     m_unbMax.Reset();
     m_unbMean.Reset();
-    m_uWin.Init(6, s.window1, start);
-    m_iWin.Init(3, s.window1, start);
-    m_thdWin.Init(9, s.window1, start);
-    m_pWin.Init(kPowerChannels, s.window2, start);
+    m_win.Start(start, s);
     SetInterval(m_core.Interval());
 }
 
 void CVKFamilyStatEngine::SetInterval(int seconds)
 {
-    m_uWin.SetInterval(seconds);
-    m_iWin.SetInterval(seconds);
-    m_thdWin.SetInterval(seconds);
-    m_pWin.SetInterval(seconds);
-    for (CStatIntegral& e : m_energy)
-        e.SetInterval(seconds);
+    m_win.SetInterval(seconds);
 }
 
 void CVKFamilyStatEngine::BeginRecord(CTime t)
 {
     m_t = t;
     m_minute = m_core.AddCovered(t);
-    m_uCh.fill(0.0f);
-    m_uOk.fill(FALSE);
-    m_iCh.fill(0.0f);
-    m_iOk.fill(FALSE);
-    m_thdCh.fill(0.0f);
-    m_thdOk.fill(FALSE);
-    m_pCh.fill(0.0f);
-    m_pOk.fill(FALSE);
+    m_win.BeginRecord();
 }
 
 void CVKFamilyStatEngine::Voltage(int k, float value)
@@ -169,8 +152,7 @@ void CVKFamilyStatEngine::Voltage(int k, float value)
     m_u115[k].Add(value);
     m_u90[k].Add(value);
     m_uDrops[k].Update(value < nominal * 0.1f ? 1 : 0);
-    m_uCh[k] = value;
-    m_uOk[k] = TRUE;
+    m_win.voltages.Set(std::size_t(k), value);
 }
 
 void CVKFamilyStatEngine::VoltageMissing(int k, bool countsAsDrop)
@@ -190,8 +172,7 @@ void CVKFamilyStatEngine::Current(int k, float value)
 {
     m_iMean[k].Add(value, m_minute);
     m_iMinMax[k].Add(value, m_t);
-    m_iCh[k] = value;
-    m_iOk[k] = TRUE;
+    m_win.currents.Set(std::size_t(k), value);
 }
 
 void CVKFamilyStatEngine::CurrentMissing(int k)
@@ -210,8 +191,7 @@ void CVKFamilyStatEngine::Thd(int k, float percent)
 {
     m_thdMean[k].Add(percent, m_minute);
     m_thdMax[k].AddMax(percent, m_t);
-    m_thdCh[k] = percent;
-    m_thdOk[k] = TRUE;
+    m_win.thd.Set(std::size_t(k), percent);
 }
 
 void CVKFamilyStatEngine::ThdMissing(int k)
@@ -224,7 +204,7 @@ void CVKFamilyStatEngine::FeedPower(int element, float magnitude)
 {
     m_pMean[element].Add(magnitude, m_minute);
     m_pMinMax[element].Add(magnitude, m_t);
-    m_pCh[element] = magnitude;
+    m_win.powers.Set(std::size_t(element), magnitude);
     const int type = element / 4;
     const int phase = element % 4;
     const int limit = type == kPImport ? phase : type == kPExport ? 4 + phase : type == kS ? 8 + phase : -1;
@@ -233,7 +213,7 @@ void CVKFamilyStatEngine::FeedPower(int element, float magnitude)
         m_pNominal[limit].Add(magnitude);
     }
     if (element < 16) {
-        m_energy[element].Add(magnitude, m_t);
+        m_win.energy[element].Add(magnitude, m_t);
         m_energyFed[element] = true;
     }
 }
@@ -241,19 +221,18 @@ void CVKFamilyStatEngine::FeedPower(int element, float magnitude)
 void CVKFamilyStatEngine::ActivePower(int phase, float p)
 {
     FeedPower(p >= 0.0f ? 4 * kPImport + phase : 4 * kPExport + phase, std::fabs(p));
-    m_pOk[4 * kPImport + phase] = m_pOk[4 * kPExport + phase] = TRUE;
+    m_win.powers.valid[std::size_t(4 * kPImport + phase)] = m_win.powers.valid[std::size_t(4 * kPExport + phase)] = TRUE;
 }
 
 void CVKFamilyStatEngine::ReactivePower(int phase, float q)
 {
     FeedPower(q >= 0.0f ? 4 * kQImport + phase : 4 * kQExport + phase, std::fabs(q));
-    m_pOk[4 * kQImport + phase] = m_pOk[4 * kQExport + phase] = TRUE;
+    m_win.powers.valid[std::size_t(4 * kQImport + phase)] = m_win.powers.valid[std::size_t(4 * kQExport + phase)] = TRUE;
 }
 
 void CVKFamilyStatEngine::ApparentPower(int phase, float s)
 {
     FeedPower(4 * kS + phase, std::fabs(s));
-    m_pOk[4 * kS + phase] = TRUE;
 }
 
 void CVKFamilyStatEngine::PowerMissing(int phase)
@@ -266,8 +245,8 @@ void CVKFamilyStatEngine::PowerMissing(int phase)
 
 void CVKFamilyStatEngine::ActiveByClass(int phase, float p, float q)
 {
-    m_pCh[kClassChannel + (q < 0.0f ? 4 : 0) + phase] = p;
-    m_pOk[kClassChannel + phase] = m_pOk[kClassChannel + 4 + phase] = TRUE;
+    m_win.powers.Set(std::size_t(kClassChannel + (q < 0.0f ? 0 : 4) + phase), 0.0f);
+    m_win.powers.Set(std::size_t(kClassChannel + (q < 0.0f ? 4 : 0) + phase), p);
 }
 
 void CVKFamilyStatEngine::PowerFactor(int phase, float p, float q, float s, bool means)
@@ -320,15 +299,10 @@ void CVKFamilyStatEngine::EndRecord()
 {
     const bool w1 = m_core.WindowFilled(m_t, m_settings.window1);
     const bool w2 = m_core.WindowFilled(m_t, m_settings.window2);
-    m_uWin.AddSample(m_uCh.data(), m_uOk.data(), m_t, w1);
-    m_iWin.AddSample(m_iCh.data(), m_iOk.data(), m_t, w1);
-    m_thdWin.AddSample(m_thdCh.data(), m_thdOk.data(), m_t, w1);
-    m_pWin.AddSample(m_pCh.data(), m_pOk.data(), m_t, w2);
-    if (!w2)
-        return;
     std::array<float, kPowerChannels> avg{};
     std::array<BOOL, kPowerChannels> ok{};
-    m_pWin.GetAverages(avg.data(), ok.data());
+    if (!m_win.EndRecord(m_t, w1, w2, avg, ok))
+        return;
     for (int k = 0; k < 4; ++k) {
         for (int kind = 0; kind < 2; ++kind) {
             const int p = kClassChannel + 4 * kind + k;
@@ -349,7 +323,7 @@ void CVKFamilyStatEngine::Finish(CVKStatResult& out, CTime end, const Applicable
 
     for (int k = 0; k < 6; ++k) {
         CVKVoltageStat& v = out.voltages[k];
-        ReadGroup(v, m_uMean[k], m_uMinMax[k], m_uWin, k, a.voltage[k], uScale);
+        ReadGroup(v, m_uMean[k], m_uMinMax[k], m_win.voltages.window, k, a.voltage[k], uScale);
         v.above115 = Percent(m_u115[k]);
         v.below90 = Percent(m_u90[k]);
         v.below10 = Percent(m_u10[k]);
@@ -357,7 +331,7 @@ void CVKFamilyStatEngine::Finish(CVKStatResult& out, CTime end, const Applicable
     }
     for (int k = 0; k < 3; ++k) {
         CVKCurrentStat& c = out.currents[k];
-        ReadGroup(c, m_iMean[k], m_iMinMax[k], m_iWin, k, a.current[k], iScale);
+        ReadGroup(c, m_iMean[k], m_iMinMax[k], m_win.currents.window, k, a.current[k], iScale);
         c.aboveHalf = Percent(m_iHalf[k]);
         c.aboveNominal = Percent(m_iNominal[k]);
     }
@@ -367,13 +341,13 @@ void CVKFamilyStatEngine::Finish(CVKStatResult& out, CTime end, const Applicable
         g.averageState = StateOf(applicable, m_thdMean[k].GetMean(g.average));
         g.maxState = StateOf(applicable, m_thdMax[k].Get(g.max));
         m_thdMax[k].GetTime(g.maxTime);
-        const auto& largest = m_thdWin.GetLargest(k);
+        const auto& largest = m_win.thd.window.GetLargest(k);
         g.windowMax = largest.value;
         g.windowMaxTime = largest.time;
         g.windowState = StateOf(applicable, largest.set);
     }
     for (int e = 0; e < 20; ++e)
-        ReadGroup(out.powers[e], m_pMean[e], m_pMinMax[e], m_pWin, e, a.power[e], pScale);
+        ReadGroup(out.powers[e], m_pMean[e], m_pMinMax[e], m_win.powers.window, e, a.power[e], pScale);
     for (int i = 0; i < 12; ++i) {
         out.powerAboveHalf[i] = Percent(m_pHalf[i]);
         out.powerAboveNominal[i] = Percent(m_pNominal[i]);
@@ -418,12 +392,12 @@ void CVKFamilyStatEngine::Finish(CVKStatResult& out, CTime end, const Applicable
         }
     }
     for (int e = 0; e < 16; ++e) {
-        out.energies[e].value = m_energy[e].GetValue() / pScale;
+        out.energies[e].value = m_win.energy[e].GetValue() / pScale;
         out.energies[e].state = StateOf(a.energy[e], m_energyFed[e]);
     }
-    out.unbalanceMaxState = StateOf(a.unbalance, m_unbMax.Get(out.unbalanceMax));
-    m_unbMax.GetTime(out.unbalanceMaxTime);
-    out.unbalanceAverageState = StateOf(a.unbalance, m_unbMean.GetMean(out.unbalanceAverage));
+    out.unbalance.maxState = StateOf(a.unbalance, m_unbMax.Get(out.unbalance.max));
+    m_unbMax.GetTime(out.unbalance.maxTime);
+    out.unbalance.averageState = StateOf(a.unbalance, m_unbMean.GetMean(out.unbalance.average));
     m_core.FillTail(out.tail, end);
 }
 

@@ -11,6 +11,73 @@ namespace charts::stats {
 // The archive's display units and formats into the settings (every run).
 void CopyDisplayUnits(const CVKFamilyArchivData& data, CVKFamilyStatSettings& settings);
 
+// The sliding windows of an analyser engine (voltages, currents and
+// distortion over the first window, powers over the second) with the
+// channel values of the record being added, and its energy integrals;
+// started together and told the record interval together.
+template <std::size_t U, std::size_t I, std::size_t T, std::size_t P, std::size_t Energies>
+struct CAnalyserWindows {
+    template <std::size_t N>
+    struct Channels {
+        CStatAverages window;
+        std::array<float, N> value{};
+        std::array<BOOL, N> valid{};
+        void Set(std::size_t channel, float v)
+        {
+            value[channel] = v;
+            valid[channel] = TRUE;
+        }
+        void Clear()
+        {
+            value.fill(0.0f);
+            valid.fill(FALSE);
+        }
+        void Add(CTime t, bool filled) { window.AddSample(value.data(), valid.data(), t, filled); }
+    };
+
+    Channels<U> voltages;
+    Channels<I> currents;
+    Channels<T> thd;
+    Channels<P> powers;
+    std::array<CStatIntegral, Energies> energy;
+
+    void Start(CTime start, const CVKFamilyStatSettings& s)
+    {
+        voltages.window.Init(int(U), s.window1, start);
+        currents.window.Init(int(I), s.window1, start);
+        thd.window.Init(int(T), s.window1, start);
+        powers.window.Init(int(P), s.window2, start);
+        for (CStatIntegral& e : energy)
+            e.Start(start);
+    }
+    void SetInterval(int seconds)
+    {
+        for (CStatAverages* a : {&voltages.window, &currents.window, &thd.window, &powers.window})
+            a->SetInterval(seconds);
+        for (CStatIntegral& e : energy)
+            e.SetInterval(seconds);
+    }
+    void BeginRecord()
+    {
+        voltages.Clear();
+        currents.Clear();
+        thd.Clear();
+        powers.Clear();
+    }
+    // The record's channels into the windows; the power averages when the
+    // second window is filled.
+    bool EndRecord(CTime t, bool w1, bool w2, std::array<float, P>& averages, std::array<BOOL, P>& present)
+    {
+        voltages.Add(t, w1);
+        currents.Add(t, w1);
+        thd.Add(t, w1);
+        powers.Add(t, w2);
+        if (w2)
+            powers.window.GetAverages(averages.data(), present.data());
+        return w2;
+    }
+};
+
 // The accumulators the VK and VKR statistics share, fed quantity by
 // quantity by the family engines. Values arrive in the family's raw units;
 // `Units` says how many raw units make one volt, ampere and watt.
@@ -96,7 +163,6 @@ private:
     std::array<CStatMean, 20> m_pMean;
     std::array<CStatMinMax, 20> m_pMinMax;
     std::array<CStatLimitRatio, 12> m_pHalf, m_pNominal;
-    std::array<CStatIntegral, 16> m_energy;
     std::array<bool, 16> m_energyFed{};
     std::array<CStatMean, 8> m_pfP, m_pfS;
     std::array<CStatMinMax, 8> m_pfSample, m_pfWindow;
@@ -106,15 +172,7 @@ private:
     CStatExtreme m_unbMax;
     CStatMean m_unbMean;
 
-    CStatAverages m_uWin, m_iWin, m_thdWin, m_pWin;
-    std::array<float, 6> m_uCh{};
-    std::array<BOOL, 6> m_uOk{};
-    std::array<float, 3> m_iCh{};
-    std::array<BOOL, 3> m_iOk{};
-    std::array<float, 9> m_thdCh{};
-    std::array<BOOL, 9> m_thdOk{};
-    std::array<float, 28> m_pCh{};
-    std::array<BOOL, 28> m_pOk{};
+    CAnalyserWindows<6, 3, 9, 28, 16> m_win;
 };
 
 // The farthest from 1 of power factors on the 0..2 scale: the smaller in

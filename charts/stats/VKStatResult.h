@@ -96,6 +96,15 @@ struct CVKDisplacementStat {
     std::array<float, 2> below095{};
 };
 
+// Voltage unbalance in percent.
+struct CVKUnbalanceStat {
+    int maxState = vkstat::kNoValue;
+    float max = 0;
+    CTime maxTime;
+    int averageState = vkstat::kNoValue;
+    float average = 0;
+};
+
 struct CVKEnergyStat {
     int state = vkstat::kNoValue;
     float value = 0; // Wh or varh over the power multiplier
@@ -118,11 +127,7 @@ struct CVKStatResult {
     std::array<CVKPowerFactorStat, 8> powerFactors{};
     std::array<CVKDisplacementStat, 3> displacement{};
     std::array<CVKEnergyStat, 16> energies{};
-    int unbalanceMaxState = vkstat::kNoValue;
-    float unbalanceMax = 0;
-    CTime unbalanceMaxTime;
-    int unbalanceAverageState = vkstat::kNoValue;
-    float unbalanceAverage = 0;
+    CVKUnbalanceStat unbalance;
     charts::stats::CStatTail tail;
 };
 

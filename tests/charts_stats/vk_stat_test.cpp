@@ -122,7 +122,7 @@ TEST_F(VKStatTest, OnLineArchiveEndToEnd)
     EXPECT_EQ(r.powerFactors[E::kSum].worstState, kPresent);
     EXPECT_EQ(r.displacement[0].state[0], kPresent);
     EXPECT_NEAR(r.displacement[0].worst[0], 0.97f, 1e-6);
-    EXPECT_EQ(r.unbalanceAverageState, kPresent);
+    EXPECT_EQ(r.unbalance.averageState, kPresent);
 }
 
 TEST(VKStatWalk, DownloadedBlocksAreSegmentsOfTheirOwn)
@@ -192,7 +192,7 @@ TEST(VKStatWalk, AronConnectionSumsTwoWattmeters)
     EXPECT_EQ(r.powers[4 * E::kPImport].averageState, kNotApplicable);
     EXPECT_NEAR(r.powers[4 * E::kPImport + E::kSum].average, 4000.0f, 0.1);
     EXPECT_EQ(r.powerFactors[E::kSum].averageState, kNotApplicable);
-    EXPECT_EQ(r.unbalanceAverageState, kNotApplicable);
+    EXPECT_EQ(r.unbalance.averageState, kNotApplicable);
 }
 
 } // namespace

@@ -130,8 +130,8 @@ TEST_F(VKRStatTest, ThreePhaseArchiveEndToEnd)
     EXPECT_EQ(r.powerFactors[0].windowState, kPresent);
     EXPECT_EQ(r.displacement[0].state[0], kPresent);
     EXPECT_NEAR(r.displacement[0].worst[0], std::cos(0.245), 1e-4);
-    EXPECT_EQ(r.unbalanceAverageState, kPresent);
-    EXPECT_NEAR(r.unbalanceAverage, 0.0f, 1e-3);
+    EXPECT_EQ(r.unbalance.averageState, kPresent);
+    EXPECT_NEAR(r.unbalance.average, 0.0f, 1e-3);
     EXPECT_EQ(r.tail.intervalText, QStringLiteral("60 [s]"));
 }
 
@@ -174,7 +174,7 @@ TEST_F(VKRStatTest, ConnectionModesDecideWhatFills)
             EXPECT_NEAR(r.powers[4 * E::kPImport + E::kSum].average, c.sumP, 0.1) << c.mode;
         }
         // Only a full three-wire set of line voltages gives the unbalance.
-        EXPECT_EQ(r.unbalanceAverageState, c.mode == 4 ? kPresent : kNotApplicable) << c.mode;
+        EXPECT_EQ(r.unbalance.averageState, c.mode == 4 ? kPresent : kNotApplicable) << c.mode;
     }
 }
 
