@@ -108,12 +108,10 @@ void CProfileData::RemoveAllSeries() { m_traces.clear(); }
 
 BOOL CProfileData::SetPath(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_errorText = platform::LoadString(platform::IDS_FILE_OPEN_FAILED);
-        return FALSE;
-    }
-    const QString failure = ReadFile(file.readAll());
+    QString failure;
+    const QByteArray bytes = ReadBytes(path, failure);
+    if (failure.isEmpty())
+        failure = ReadFile(bytes);
     if (!failure.isEmpty()) {
         m_errorText = failure;
         return FALSE;
@@ -126,6 +124,17 @@ BOOL CProfileData::SetPath(const QString& path)
         t->Rescale(m_date, kDaySeconds, false);
     Prepare(kFillTraces | kFillHour);
     return TRUE;
+}
+
+QByteArray CProfileData::ReadBytes(const QString& path, QString& failure)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure = platform::LoadString(platform::IDS_FILE_OPEN_FAILED);
+        return {};
+    }
+    failure.clear();
+    return file.readAll();
 }
 
 void CProfileData::Prepare(int mode)

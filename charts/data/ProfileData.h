@@ -99,6 +99,20 @@ protected:
     // registered), in index order.
     std::vector<CGraphTrace*> QuantityTraces() const;
     CTime MinuteTime(int minute) const { return CTime(m_date.GetTime() + CTime::time_type(60 * minute)); }
+    // The file at the path into `out` (unchanged on failure); FALSE with the
+    // error text set.
+    template <class File>
+    BOOL ReadWholeFile(File& out)
+    {
+        QString failure;
+        const QByteArray bytes = ReadBytes(m_path, failure);
+        if (failure.isEmpty())
+            failure = charts::LoadProfileFile(bytes, out);
+        m_errorText = failure;
+        return failure.isEmpty() ? TRUE : FALSE;
+    }
+    // The bytes of a file; the Czech reason when it cannot be opened.
+    static QByteArray ReadBytes(const QString& path, QString& failure);
     // Captions and time shared by both families.
     CProfileValueTexts ValueTextsHead() const;
     static const QString& NoValueText();

@@ -32,6 +32,10 @@ public:
     CProfileValueTexts GetValueTexts() const override;
 
     const charts::CVKProfileFile& GetFile() const { return m_file; }
+    // The identification and settings stored in the profile's file, for the
+    // read-only settings sheets; FALSE with the error text set when the file
+    // cannot be read whole (the records untouched).
+    BOOL ReadSettings(CIden& iden, CVKConfig& config);
     // The records of the cursor's hour, by minute of the hour.
     const std::array<CVKProfileRecord, 60>& GetHourTable() const { return m_hourTable; }
 

@@ -189,3 +189,13 @@ CProfileValueTexts CVKTProfileData::GetValueTexts() const
     }
     return t;
 }
+
+BOOL CVKTProfileData::ReadSettings(CIden& iden, CVKTConfig& config)
+{
+    charts::CVKTProfileFile read;
+    if (!ReadWholeFile(read))
+        return FALSE;
+    iden = read.iden;
+    config = read.config;
+    return TRUE;
+}

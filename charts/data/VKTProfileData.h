@@ -39,6 +39,10 @@ public:
     bool IsMeasured(int quantity) const;
 
     const charts::CVKTProfileFile& GetFile() const { return m_file; }
+    // The identification and settings stored in the profile's file, for the
+    // read-only settings sheets; FALSE with the error text set when the file
+    // cannot be read whole (the records untouched).
+    BOOL ReadSettings(CIden& iden, CVKTConfig& config);
     const std::array<CVKTProfileRecord, 60>& GetHourTable() const { return m_hourTable; }
 
     // The 23 values of a minute in quantity order; NaN for a gap.

@@ -1,5 +1,6 @@
 // Profile files: the stored bytes, whole-file loading, the traces and the
 // cursor of a VK profile, the decoding of VKT minutes, the trace register.
+#include "charts/data/ProfileDataFactory.h"
 #include "charts/data/ProfileFile.h"
 #include "charts/data/VKProfileData.h"
 #include "charts/data/VKTProfileData.h"
@@ -151,6 +152,16 @@ TEST_F(ProfileFileTest, ATruncatedFileLeavesTheLoadedProfileAsItWas)
         EXPECT_EQ(data.FindGraphSeries(QStringLiteral("U1"))->Points(0), points);
         EXPECT_EQ(data.GetFile().RecordCount(), charts::kProfileMinutes);
     }
+    // The settings sheets read the stored records from the file again.
+    CIden iden;
+    CVKConfig config;
+    ASSERT_EQ(data.ReadSettings(iden, config), TRUE);
+    EXPECT_EQ(config.GetCtRatioDword(), 2u);
+    config.SetCtRatioDword(77);
+    Write(QStringLiteral("hala_MP_Y24D0610.pro"), good.left(60));
+    EXPECT_EQ(data.ReadSettings(iden, config), FALSE);
+    EXPECT_EQ(config.GetCtRatioDword(), 77u);
+
     EXPECT_EQ(data.SetPath(m_dir.filePath(QStringLiteral("none.pro"))), FALSE);
     EXPECT_EQ(data.GetErrorText(), QStringLiteral("Soubor se nepodařilo otevřít."));
 }
@@ -219,6 +230,14 @@ TEST_F(ProfileFileTest, VKTracesCursorAndTitle)
                                      charts::StoreProfileFile(VKDay(QStringLiteral("%s"), 0), 1440))),
               TRUE);
     EXPECT_EQ(selected.GetTitle(), QStringLiteral("Vybraný profil %s (10.06.24)"));
+}
+
+TEST(ProfileFactoryTest, EachProfileTypeHasItsFamily)
+{
+    EXPECT_EQ(charts::CreateProfileData(2)->GetQuantityCount(), 10);
+    EXPECT_EQ(charts::CreateProfileData(4)->GetQuantityCount(), 23);
+    EXPECT_EQ(charts::CreateProfileData(0), nullptr);
+    EXPECT_EQ(charts::CreateProfileData(3), nullptr);
 }
 
 TEST(ProfileSeriesTest, ScaleGroupsShareTheWidestRangeOfTheirTraces)
