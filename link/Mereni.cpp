@@ -205,7 +205,8 @@ void CMereni::OnDiscardedMessage(const ThreadMessage& m)
 
 bool CMereni::OnIdle(long)
 {
-    if (m_bStop)
+    // An owner that gave up waiting for the end has freed the entry.
+    if (m_bStop || IsOwnerGone())
         return false;
     CPristroj* e = m_pPristroj;
     CArchivData* a = Archiv();
@@ -253,7 +254,10 @@ bool CMereni::OnIdle(long)
         g_skippedPolls = 0;
     }
 
-    if (Poll(0)) {
+    const int polled = Poll(0);
+    if (IsOwnerGone())
+        return false;
+    if (polled) {
         m_nFailedPolls = 0;
         int score = m_nFailScore;
         if (score > 0)
@@ -286,6 +290,8 @@ bool CMereni::TakeFullRecord()
 
 void CMereni::FinishPoll()
 {
+    if (IsOwnerGone())
+        return;
     CPristroj* e = m_pPristroj;
     CArchivData* a = Archiv();
     if (!e || !a)
@@ -436,7 +442,7 @@ BOOL CMereni::ReadWithTries(const std::function<BOOL()>& read, const int* adds)
         if (read())
             return TRUE;
         m_nFailScore += adds[attempt];
-        if (StopRequested())
+        if (StopRequested() || IsOwnerGone())
             break;
     }
     return FALSE;

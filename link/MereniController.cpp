@@ -71,6 +71,8 @@ int CControllerMereni<Archive>::Poll(BOOL late)
     } else {
         if (!ReadValues(m_values))
             return 0;
+        if (IsOwnerGone())
+            return 0;
         if constexpr (kIsDuskar<Archive>) {
             if (a->IsConfigChanged(m_values))
                 ReadConfigOnce(*a);

@@ -176,6 +176,8 @@ int CVKMereni::Poll(BOOL late)
     } else {
         if (!e->ReadVKValues(m_values))
             return 0;
+        if (IsOwnerGone())
+            return 0;
         const int settings = RefreshAnalyserSettings(*e, *a, &CPristroj::ReadVKConfig, m_config, m_iden,
                                                      m_values.GetChangeCounter(), m_bySettingsStamp);
         if (settings == 0)
@@ -288,6 +290,8 @@ int CVKRMereni::Poll(BOOL late)
         SetDeviceState(0);
     } else {
         if (!e->ReadVKRValues(m_values))
+            return 0;
+        if (IsOwnerGone())
             return 0;
         if (!RefreshAnalyserSettings(*e, *a, &CPristroj::ReadVKRConfig, m_config, m_iden, m_values.GetChangeCounter(),
                                      m_bySettingsStamp))

@@ -86,6 +86,8 @@ int CVKTMereni::Poll(BOOL late)
     } else {
         if (!e->ReadVKTValues(m_values, kAllGroups))
             return 0;
+        if (IsOwnerGone())
+            return 0;
         const int settings = RefreshAnalyserSettings(*e, *a, &CPristroj::ReadVKTConfig, m_config, m_iden,
                                                      m_values.GetChangeCounter(), m_bySettingsStamp);
         if (settings == 0)
