@@ -1,0 +1,190 @@
+#include "link/DownloadImport.h"
+
+#include "archive/store/VKArchivImport.h"
+#include "archive/store/VKTArchivImport.h"
+#include "model/Iden.h"
+#include "model/UniTyp.h"
+#include "model/VKNoteBook.h"
+#include "model/VKTConfig.h"
+#include "model/VKTNoteBook.h"
+#include "platform/Archive.h"
+
+#include <QFile>
+
+namespace {
+
+CImportRawBlock RawBlock(const CUniTyp& block)
+{
+    return {int(block.GetCount()), int(block.GetItemSize()), block.GetData()};
+}
+
+struct VKFamily {
+    using NoteBook = CVKNoteBook;
+    using Config = CVKConfig;
+    using Status = CVKStatus;
+    using Archive = CVKDownloadArchivData;
+    static constexpr char kSuffix[] = ".vk";
+
+    VKFamily(const Status& status, const Config& config)
+        : layout(CVKRecordLayout::From(status, config)), period(status.GetRecordPeriodSeconds())
+    {
+    }
+    static CTime Oldest(const Status& status) { return status.GetOldestRecordTime(); }
+    // The first block opens the off-line section; the cursor runs on by the period.
+    int Import(Archive& archive, bool first, CTime& t, const CUniTyp& block, const Status& status,
+               const Config& config, const CIden& iden)
+    {
+        return first ? archive.ImportDownloadedBlockWithEvents(t, RawBlock(block), layout, period, status, config, iden)
+                     : archive.ImportDownloadedBlock(t, RawBlock(block), layout, period, status, config, iden);
+    }
+    // Every block until one took records opens the section (its records carry their times).
+    static constexpr bool kEventsUntilTaken = false;
+    CTime EndTime(CTime t) const { return CTime(CTime::time_type(std::int64_t(t.GetTime()) - period)); }
+
+    CVKRecordLayout layout;
+    int period;
+};
+
+struct VKTFamily {
+    using NoteBook = CVKTNoteBook;
+    using Config = CVKTConfig;
+    using Status = CVKTStatus;
+    using Archive = CVKTDownloadArchivData;
+    static constexpr char kSuffix[] = ".vkt";
+
+    VKTFamily(const Status&, const Config&) {}
+    static CTime Oldest(const Status& status) { return status.GetOldestTime(); }
+    int Import(Archive& archive, bool first, CTime& t, const CUniTyp& block, const Status& status,
+               const Config& config, const CIden& iden)
+    {
+        return first ? archive.ImportDownloadedBlockWithEvents(t, RawBlock(block), status, config, iden)
+                     : archive.ImportDownloadedBlock(t, RawBlock(block), status, config, iden);
+    }
+    static constexpr bool kEventsUntilTaken = true;
+    static CTime EndTime(CTime t) { return t; }
+};
+
+template <class Family>
+class Importer {
+public:
+    Importer(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host)
+        : m_job(job), m_target(target), m_host(host)
+    {
+    }
+
+    BOOL Run()
+    {
+        QFile file(m_job.m_tempPath);
+        if (!file.open(QIODevice::ReadOnly))
+            return Fail(QString::fromUtf8(download_texts::kTempOpenFailed));
+        try {
+            platform::SerialArchive ar(file.readAll());
+            file.close();
+            m_iden.Serialize(ar);
+            m_notebook.Serialize(ar);
+            m_config.Serialize(ar);
+            m_status.Serialize(ar);
+            if (!Convert(ar))
+                return FALSE;
+        } catch (const std::exception&) {
+            // The temporary file stays for another target.
+            ResumeRecording();
+            return Fail(QString::fromUtf8(download_texts::kTempOpenFailed));
+        }
+        QFile::remove(m_job.m_tempPath);
+        return TRUE;
+    }
+
+private:
+    bool Convert(platform::SerialArchive& ar)
+    {
+        Family family(m_status, m_config);
+        const auto* interval = dynamic_cast<const CDownloadIntervalJob*>(&m_job);
+        CTime t = m_target.intervalMode && interval ? interval->m_from : Family::Oldest(m_status);
+        if (!t.IsValid())
+            return true; // nothing to import
+        typename Family::Archive download;
+        m_host.PrepareArchive(download);
+        download.SetClockAgreement(m_job.m_clockSynchronised);
+        const QString name = m_job.m_pristroj.m_nazev;
+        if (m_target.mode == 0) {
+            if (!download.NewHeader(m_target.newFile, name))
+                return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
+            ImportBlocks(ar, family, download, t);
+            download.Close();
+            m_host.OpenArchiveFile(m_target.newFile);
+            return true;
+        }
+        if (CPristroj* live = m_host.FindDevice(m_target.existingFile); live && live->m_merit && live->m_zaznamenavat) {
+            live->PostSettings(0);
+            m_paused = live;
+        }
+        typename Family::Archive existing;
+        m_host.PrepareArchive(existing);
+        if (!existing.OpenByPath(m_target.existingFile)) {
+            ResumeRecording();
+            return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
+        }
+        if (!download.NewHeader(m_job.m_tempPath + QString::fromLatin1(Family::kSuffix), name)) {
+            ResumeRecording();
+            return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
+        }
+        ImportBlocks(ar, family, download, t);
+        const bool merged = existing.ImportTempFile(download) != 0;
+        download.DeleteFile();
+        ResumeRecording();
+        if (!merged)
+            return Fail(existing.GetErrorText());
+        return true;
+    }
+
+    void ImportBlocks(platform::SerialArchive& ar, Family& family, typename Family::Archive& download, CTime& t)
+    {
+        bool first = true;
+        for (;;) {
+            CUniTyp block;
+            block.Serialize(ar);
+            if (block.GetCount() == 0)
+                break;
+            const int taken = family.Import(download, first, t, block, m_status, m_config, m_iden);
+            first = Family::kEventsUntilTaken ? first && taken == 0 : false;
+        }
+        download.AddDownloadEvent(family.EndTime(t));
+    }
+
+    // A paused instrument records again whatever became of the merge: its
+    // own records must not stop because a download could not be merged.
+    void ResumeRecording()
+    {
+        if (m_paused)
+            m_paused->PostSettings(1);
+        m_paused = nullptr;
+    }
+
+    BOOL Fail(const QString& text)
+    {
+        m_host.ShowError(text, QString::fromUtf8(download_texts::kErrorCaption));
+        return FALSE;
+    }
+
+    const CDownloadJob& m_job;
+    const CDownloadTarget& m_target;
+    IDownloadImportHost& m_host;
+    CIden m_iden;
+    typename Family::NoteBook m_notebook;
+    typename Family::Config m_config;
+    typename Family::Status m_status;
+    CPristroj* m_paused = nullptr;
+};
+
+} // namespace
+
+BOOL ImportVKArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host)
+{
+    return Importer<VKFamily>(job, target, host).Run();
+}
+
+BOOL ImportVKTArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host)
+{
+    return Importer<VKTFamily>(job, target, host).Run();
+}

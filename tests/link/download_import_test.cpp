@@ -1,0 +1,125 @@
+// The import of a finished download: into a new archive file (opened as a
+// document at the end) or completing an existing one, and the failures that
+// keep the temporary file for another try.
+#include "DownloadTestSupport.h"
+
+#include "archive/store/VKArchivImport.h"
+#include "link/DownloadImport.h"
+#include "link/DownloadRoutines.h"
+
+using namespace downloadtest;
+using sim::Family;
+
+namespace {
+
+class TestImportHost : public IDownloadImportHost {
+public:
+    void ShowError(const QString& text, const QString& caption) override { errors.push_back(caption + ": " + text); }
+    void OpenArchiveFile(const QString& path) override { opened.push_back(path); }
+    CPristroj* FindDevice(const QString&) override { return nullptr; }
+
+    std::vector<QString> errors;
+    std::vector<QString> opened;
+};
+
+// The data records of an archive file; -1 when it does not open.
+int CountDataRecords(const QString& path)
+{
+    CVKDownloadArchivData reader;
+    if (!reader.OpenByPath(path))
+        return -1;
+    int n = 0;
+    if (reader.OpenFirstBlock()) {
+        do {
+            for (const CArchivRecord& record : reader.CurrentBlock())
+                n += record.IsData() ? 1 : 0;
+        } while (reader.ReadNextBlock());
+    }
+    return n;
+}
+
+class ImportTest : public DownloadTest {
+protected:
+    // A finished download of 50 records a minute apart, the newest at
+    // `newest` (no valid time: an empty clock image).
+    std::unique_ptr<CDownloadJob> Download(bool validTime = true)
+    {
+        StartAnalyser(Family::VK);
+        SetVKRecording();
+        Fill(50, 12, 80);
+        if (validTime) {
+            line.WithInstrument(1, [&](sim::Instrument& i) {
+                CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, newest);
+            });
+        }
+        auto job = std::make_unique<CDownloadJob>();
+        job->m_pristroj = *entry;
+        job->m_tempPath = tempPath;
+        DownloadVKArchiveProc(job.get());
+        EXPECT_EQ(job->m_result, kDownloadOk);
+        return job;
+    }
+
+    const CTime newest{2024, 1, 15, 10, 0, 0};
+    TestImportHost host;
+};
+
+TEST_F(ImportTest, NewFileTakesEveryRecordAndOpens)
+{
+    auto job = Download();
+    CDownloadTarget target;
+    target.newFile = dir.filePath(QStringLiteral("hala-Off1.vk"));
+    ASSERT_TRUE(ImportVKArchive(*job, target, host));
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(host.opened, std::vector<QString>{target.newFile});
+    EXPECT_EQ(CountDataRecords(target.newFile), 50);
+    EXPECT_FALSE(QFile::exists(tempPath));
+}
+
+TEST_F(ImportTest, ExistingFileIsCompletedThroughATemporaryArchive)
+{
+    auto job = Download();
+    CDownloadTarget first;
+    first.newFile = dir.filePath(QStringLiteral("hala.vk"));
+    ASSERT_TRUE(ImportVKArchive(*job, first, host));
+    // The same records again: the merge keeps one of each.
+    DownloadVKArchiveProc(job.get());
+    ASSERT_EQ(job->m_result, kDownloadOk);
+    CDownloadTarget target;
+    target.mode = 1;
+    target.existingFile = first.newFile;
+    ASSERT_TRUE(ImportVKArchive(*job, target, host));
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(CountDataRecords(target.existingFile), 50);
+    EXPECT_FALSE(QFile::exists(tempPath));
+    EXPECT_FALSE(QFile::exists(tempPath + QStringLiteral(".vk")));
+}
+
+TEST_F(ImportTest, FailuresAreReportedAndKeepTheDownload)
+{
+    auto job = Download();
+    CDownloadTarget target;
+    target.mode = 1;
+    target.existingFile = dir.filePath(QStringLiteral("nowhere.vk"));
+    EXPECT_FALSE(ImportVKArchive(*job, target, host));
+    EXPECT_TRUE(QFile::exists(tempPath));
+    EXPECT_FALSE(QFile::exists(tempPath + QStringLiteral(".vk")));
+
+    job->m_tempPath = dir.filePath(QStringLiteral("gone.tmp"));
+    EXPECT_FALSE(ImportVKArchive(*job, target, host));
+    EXPECT_EQ(host.errors, (std::vector<QString>{QStringLiteral("CHYBA: Nepodařilo se otevřít datový soubor."),
+                                                 QStringLiteral("CHYBA: Nepodařilo se otevřít dočasný soubor.")}));
+}
+
+TEST_F(ImportTest, DownloadWithoutValidTimesImportsNothingAndIsDone)
+{
+    auto job = Download(false);
+    CDownloadTarget target;
+    target.newFile = dir.filePath(QStringLiteral("hala-Off1.vk"));
+    EXPECT_TRUE(ImportVKArchive(*job, target, host));
+    EXPECT_FALSE(QFile::exists(target.newFile));
+    EXPECT_TRUE(host.opened.empty());
+    EXPECT_FALSE(QFile::exists(tempPath));
+}
+
+} // namespace
