@@ -109,8 +109,11 @@ private:
         for (const auto& block : m_blocks) {
             if constexpr (Engine::kBlockKinds) {
                 const bool k = StatusHead(block);
-                if (!first && k != kind)
+                if (!first && k != kind) {
                     ++count;
+                    if constexpr (KeyFromBlockHead<Engine>())
+                        BlockKey(block, inForce);
+                }
                 kind = k;
                 first = false;
             }
@@ -155,15 +158,8 @@ private:
                     m_engine.Finish(results[next++], at);
                     m_engine.SetDownloaded(k);
                     if constexpr (KeyFromBlockHead<Engine>()) {
-                        for (const CArchivRecord& r : block) {
-                            Key key;
-                            if (r.type == kRecordSettings && m_engine.ReadKey(r, key)) {
-                                if (!(key == inForce))
-                                    m_engine.UseKey(key);
-                                inForce = key;
-                                break;
-                            }
-                        }
+                        if (BlockKey(block, inForce))
+                            m_engine.UseKey(inForce);
                     }
                     m_engine.Reset(at, inForce);
                     if (core.TakeInterval(interval(), at.GetTime() >= Start()))
@@ -214,6 +210,22 @@ private:
             }
         }
         m_engine.Finish(results[next], CTime(CTime::time_type(End())));
+        results.resize(next + 1);
+    }
+
+    // The key of the block's first settings record into `key`; true when it
+    // changed.
+    bool BlockKey(std::span<const CArchivRecord> block, Key& key) const
+    {
+        for (const CArchivRecord& r : block) {
+            Key found;
+            if (r.type == kRecordSettings && m_engine.ReadKey(r, found)) {
+                const bool changed = !(found == key);
+                key = found;
+                return changed;
+            }
+        }
+        return false;
     }
 
     static bool StatusHead(std::span<const CArchivRecord> block)

@@ -203,6 +203,8 @@ TEST(VKTStatWalk, AnEmptyWindowReportsNoValuesButEnergies)
     EXPECT_EQ(r.tail.intervalText, QStringLiteral("--"));
 }
 
+// A downloaded block begins a segment of its own, whose connection is the
+// one its settings give from its start.
 TEST(VKTStatWalk, ABlockHeadedByAStatusRecordStartsASegment)
 {
     const CTime start = At(10, 0);
@@ -214,7 +216,11 @@ TEST(VKTStatWalk, ABlockHeadedByAStatusRecordStartsASegment)
     status.ToRaw(reinterpret_cast<BYTE*>(statusImage.data()));
 
     CArchivRecordList online{{(start - CTimeSpan(10)).GetTime(), kRecordSettings, settingsImage}};
-    CArchivRecordList downloaded{{(start + CTimeSpan(300)).GetTime(), kRecordStatus, statusImage}};
+    CVKTConfig twoPhase = Config(CVKTConfig::TwoPhase);
+    QByteArray twoPhaseImage(CVKTConfig::kImageSize, '\0');
+    twoPhase.ToRaw(reinterpret_cast<BYTE*>(twoPhaseImage.data()));
+    CArchivRecordList downloaded{{(start + CTimeSpan(300)).GetTime(), kRecordStatus, statusImage},
+                                 {(start + CTimeSpan(330)).GetTime(), kRecordSettings, twoPhaseImage}};
     for (int i = 0; i < 5; ++i) {
         online.push_back({(start + CTimeSpan(i * 60)).GetTime(), kRecordFull, Values().PackFull()});
         downloaded.push_back({(start + CTimeSpan(300 + i * 60)).GetTime(), kRecordFull, Values().PackFull()});
@@ -233,7 +239,8 @@ TEST(VKTStatWalk, ABlockHeadedByAStatusRecordStartsASegment)
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(results[0].tail.endText, QStringLiteral("10:05:00 10.03.2024"));
     EXPECT_NEAR(results[1].voltages[0].average, 230.0f, 1e-3);
-    EXPECT_EQ(results[1].voltages[2].averageState, kPresent); // the star connection carries on
+    EXPECT_EQ(results[1].voltages[1].averageState, kPresent);
+    EXPECT_EQ(results[1].voltages[2].averageState, kNotApplicable); // two phases from the block's start
 }
 
 } // namespace
