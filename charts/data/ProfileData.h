@@ -99,17 +99,23 @@ protected:
     // registered), in index order.
     std::vector<CGraphTrace*> QuantityTraces() const;
     CTime MinuteTime(int minute) const { return CTime(m_date.GetTime() + CTime::time_type(60 * minute)); }
-    // The file at the path into `out` (unchanged on failure); FALSE with the
-    // error text set.
-    template <class File>
-    BOOL ReadWholeFile(File& out)
+    // The identification and settings stored in the file at the path, into
+    // the records only when the whole file reads; FALSE with the error text
+    // set.
+    template <class File, class Config>
+    BOOL ReadStoredSettings(CIden& iden, Config& config)
     {
+        File read;
         QString failure;
         const QByteArray bytes = ReadBytes(m_path, failure);
         if (failure.isEmpty())
-            failure = charts::LoadProfileFile(bytes, out);
+            failure = charts::LoadProfileFile(bytes, read);
         m_errorText = failure;
-        return failure.isEmpty() ? TRUE : FALSE;
+        if (!failure.isEmpty())
+            return FALSE;
+        iden = read.iden;
+        config = read.config;
+        return TRUE;
     }
     // The bytes of a file; the Czech reason when it cannot be opened.
     static QByteArray ReadBytes(const QString& path, QString& failure);

@@ -119,13 +119,3 @@ CProfileValueTexts CVKProfileData::GetValueTexts() const
         t.values[3 + std::size_t(k)] = number(m_currentFormat, CurrentValue(r, k), m_currentMultiplier);
     return t;
 }
-
-BOOL CVKProfileData::ReadSettings(CIden& iden, CVKConfig& config)
-{
-    charts::CVKProfileFile read;
-    if (!ReadWholeFile(read))
-        return FALSE;
-    iden = read.iden;
-    config = read.config;
-    return TRUE;
-}

@@ -35,7 +35,10 @@ public:
     // The identification and settings stored in the profile's file, for the
     // read-only settings sheets; FALSE with the error text set when the file
     // cannot be read whole (the records untouched).
-    BOOL ReadSettings(CIden& iden, CVKConfig& config);
+    BOOL ReadSettings(CIden& iden, CVKConfig& config)
+    {
+        return ReadStoredSettings<charts::CVKProfileFile>(iden, config);
+    }
     // The records of the cursor's hour, by minute of the hour.
     const std::array<CVKProfileRecord, 60>& GetHourTable() const { return m_hourTable; }
 

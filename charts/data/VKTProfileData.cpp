@@ -189,13 +189,3 @@ CProfileValueTexts CVKTProfileData::GetValueTexts() const
     }
     return t;
 }
-
-BOOL CVKTProfileData::ReadSettings(CIden& iden, CVKTConfig& config)
-{
-    charts::CVKTProfileFile read;
-    if (!ReadWholeFile(read))
-        return FALSE;
-    iden = read.iden;
-    config = read.config;
-    return TRUE;
-}

@@ -42,7 +42,10 @@ public:
     // The identification and settings stored in the profile's file, for the
     // read-only settings sheets; FALSE with the error text set when the file
     // cannot be read whole (the records untouched).
-    BOOL ReadSettings(CIden& iden, CVKTConfig& config);
+    BOOL ReadSettings(CIden& iden, CVKTConfig& config)
+    {
+        return ReadStoredSettings<charts::CVKTProfileFile>(iden, config);
+    }
     const std::array<CVKTProfileRecord, 60>& GetHourTable() const { return m_hourTable; }
 
     // The 23 values of a minute in quantity order; NaN for a gap.
