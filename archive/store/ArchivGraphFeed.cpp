@@ -118,6 +118,11 @@ void CArchivGraphFeed::FillChannel(int channel, const CArchivRecordList& records
     m_extract(records, channel, n, 0);
 }
 
+void CArchivGraphFeed::FillStages(int list, const CArchivRecordList& records)
+{
+    archive::ExtractFamilyStages(m_kind, records, m_stages[std::size_t(list)], {m_origin, {}, false});
+}
+
 void CArchivGraphFeed::PublishToGraphs(const LiveLists& live)
 {
     if (!ChooseLiveBase(live, 1)) {
@@ -125,8 +130,10 @@ void CArchivGraphFeed::PublishToGraphs(const LiveLists& live)
         return;
     }
     SetTimeBase(false, false);
-    for (int k = m_newest; k >= 0; --k)
+    for (int k = m_newest; k >= 0; --k) {
         FillChannel(m_newest - k, ListAt(live, k));
+        FillStages(((live.current - k) % 3 + 3) % 3, ListAt(live, k));
+    }
 }
 
 void CArchivGraphFeed::PublishOneList(const LiveLists& live)
@@ -139,7 +146,10 @@ void CArchivGraphFeed::PublishOneList(const LiveLists& live)
         SetTimeBase(true, true);
     } catch (const CGraphTraceRangeError&) {
         PublishToGraphs(live);
+        return;
     }
+    for (int list = 0; list < 3; ++list)
+        FillStages(list, live.lists[std::size_t(list)] ? *live.lists[std::size_t(list)] : CArchivRecordList());
 }
 
 void CArchivGraphFeed::RefreshGraphs(const LiveLists& live)
@@ -155,6 +165,7 @@ void CArchivGraphFeed::RefreshGraphs(const LiveLists& live)
         return;
     }
     FillChannel(m_newest, ListAt(live, 0));
+    FillStages(((live.current % 3) + 3) % 3, ListAt(live, 0));
 }
 
 void CArchivGraphFeed::ResetGraphTimeBase(int span, const CArchivRecordList& list0, CTime now)
@@ -168,6 +179,9 @@ bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int b
 {
     if (blockCount <= 0) {
         m_registry.FreeSeriesPoints(m_kind);
+        for (auto& channel : m_stages)
+            for (auto& list : channel)
+                list.clear();
         return true;
     }
     CArchivRecordList block;
@@ -187,10 +201,17 @@ bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int b
     for (int channel = 0; channel < 3; ++channel) {
         const int blocks = split[std::size_t(channel)];
         int total = 0;
+        const std::span<const std::vector<std::uint32_t>> before =
+            channel > 0 ? std::span<const std::vector<std::uint32_t>>(m_stages[std::size_t(channel - 1)])
+                        : std::span<const std::vector<std::uint32_t>>();
+        if (blocks == 0)
+            for (auto& list : m_stages[std::size_t(channel)])
+                list.clear();
         for (int b = 0; b < blocks; ++b) {
             block.clear();
             if (!read(archive::WrapBlockIndex(slot, b, slotCount), block))
                 return false;
+            archive::ExtractFamilyStages(m_kind, block, m_stages[std::size_t(channel)], {m_origin, before, b > 0});
             total += CountPoints(block);
         }
         m_registry.SizeSeriesChannel(m_kind, channel, total);

@@ -2,6 +2,7 @@
 
 #include "archive/store/ArchivRecord.h"
 #include "archive/store/ArchivSeriesRegistry.h"
+#include "archive/store/ArchivStageExtract.h"
 #include "platform/Time32.h"
 
 #include <array>
@@ -47,6 +48,11 @@ public:
     // keep what was loaded before it).
     bool LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount);
 
+    // The stage (or output) runs of a channel for the stage bars of the
+    // controllers and the VKT; live, the channel of a write list is its
+    // number, in a window the third of the window.
+    const archive::CStageLists& StageLists(int channel) const { return m_stages[std::size_t(channel)]; }
+
     platform::CTime Origin() const { return m_origin; }
     int Span() const { return m_span; }
     int NewestChannel() const { return m_newest; }
@@ -71,6 +77,8 @@ private:
     bool ChooseLiveBase(const LiveLists& live, int least);
     void FillChannel(int channel, const CArchivRecordList& records);
     void SetTimeBase(bool rescale, bool roll);
+    // The runs of write list `list` from the graph origin, afresh.
+    void FillStages(int list, const CArchivRecordList& records);
 
     CArchivSeriesRegistry& m_registry;
     int m_kind;
@@ -78,4 +86,5 @@ private:
     platform::CTime m_origin;
     int m_span = 0;
     int m_newest = 0;
+    std::array<archive::CStageLists, 3> m_stages;
 };

@@ -137,12 +137,12 @@ void WalkRuns(const CArchivRecordList& records, std::span<std::vector<std::uint3
 // changed-fields records that carry it (later full records repeat what the
 // changes said).
 template <class Traits>
-void WalkStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk, int maskFromEnd,
-                int maskBytes, int stageBit)
+void WalkStages(const CArchivRecordList& records, std::span<std::vector<std::uint32_t>> lists, const CStageWalk& walk,
+                int maskFromEnd, int maskBytes, int stageBit)
 {
     StageDecoder<Traits> decoder;
     WalkRuns(
-        records, lists, walk, [](const CArchivRecord&) {},
+        records, lists.first(std::min<std::size_t>(lists.size(), kStageCount)), walk, [](const CArchivRecord&) {},
         [](const CArchivRecord& r) { return r.type == kRecordFull || r.type == kRecordChanged; },
         [&decoder](const CArchivRecord& r) -> std::optional<std::uint32_t> {
             if (r.type != kRecordFull)
@@ -158,19 +158,22 @@ void WalkStages(const CArchivRecordList& records, CStageLists& lists, const CSta
 
 } // namespace
 
-void ExtractQorinStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk)
+void ExtractQorinStages(const CArchivRecordList& records, std::span<std::vector<std::uint32_t>> lists,
+                        const CStageWalk& walk)
 {
     constexpr int kStageField = 19;
     WalkStages<QorinArchivTraits>(records, lists, walk, 4, 4, kStageField);
 }
 
-void ExtractDuskarStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk)
+void ExtractDuskarStages(const CArchivRecordList& records, std::span<std::vector<std::uint32_t>> lists,
+                         const CStageWalk& walk)
 {
     constexpr int kStageBitOfSecondMask = 8;
     WalkStages<DuskarArchivTraits>(records, lists, walk, 2, 2, kStageBitOfSecondMask);
 }
 
-void ExtractVKTOutputs(const CArchivRecordList& records, COutputLists& lists, const CStageWalk& walk)
+void ExtractVKTOutputs(const CArchivRecordList& records, std::span<std::vector<std::uint32_t>> lists,
+                       const CStageWalk& walk)
 {
     // A changed-fields record begins with the mask of its header fields.
     constexpr int kRelayField = 3;
@@ -187,8 +190,26 @@ void ExtractVKTOutputs(const CArchivRecordList& records, COutputLists& lists, co
         return std::uint32_t(v.GetStatusA()) | relay << 8;
     };
     WalkRuns(
-        records, lists, walk, [&decoder](const CArchivRecord& r) { decoder.Observe(r); },
+        records, lists.first(std::min<std::size_t>(lists.size(), kOutputCount)), walk,
+        [&decoder](const CArchivRecord& r) { decoder.Observe(r); },
         [](const CArchivRecord& r) { return r.IsData(); }, decode, decode);
+}
+
+bool ExtractFamilyStages(int kind, const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk)
+{
+    switch (kind) {
+    case kFamilyQorin:
+        ExtractQorinStages(records, lists, walk);
+        return true;
+    case kFamilyDuskar:
+        ExtractDuskarStages(records, lists, walk);
+        return true;
+    case kFamilyVKT:
+        ExtractVKTOutputs(records, lists, walk);
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace archive

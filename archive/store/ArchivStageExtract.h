@@ -34,9 +34,16 @@ struct CStageWalk {
 
 // An outage breaks every stage that is on; the next changed-fields record
 // then states every broken stage again.
-void ExtractQorinStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk);
-void ExtractDuskarStages(const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk);
+// The stages fill the first 14 lists, the outputs the first 9.
+void ExtractQorinStages(const CArchivRecordList& records, std::span<std::vector<std::uint32_t>> lists,
+                        const CStageWalk& walk);
+void ExtractDuskarStages(const CArchivRecordList& records, std::span<std::vector<std::uint32_t>> lists,
+                         const CStageWalk& walk);
 // Only bit 0 of the relay state is an output: its other bits add nothing.
-void ExtractVKTOutputs(const CArchivRecordList& records, COutputLists& lists, const CStageWalk& walk);
+void ExtractVKTOutputs(const CArchivRecordList& records, std::span<std::vector<std::uint32_t>> lists,
+                       const CStageWalk& walk);
+// The runs of the family `kind` (Qorin, Duskar stages; VKT outputs); false
+// for a family without any.
+bool ExtractFamilyStages(int kind, const CArchivRecordList& records, CStageLists& lists, const CStageWalk& walk);
 
 } // namespace archive

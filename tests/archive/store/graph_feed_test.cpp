@@ -1,4 +1,7 @@
 #include "archive/store/ArchivGraphFeed.h"
+#include "archive/store/ArchivSeriesExtract.h"
+#include "archive/store/QorinArchivData.h"
+#include "controller_records.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +169,38 @@ TEST_F(GraphFeedTest, RollThatWouldLeavePointsBeforeTheOriginRebuilds)
     EXPECT_EQ(Series().Points(0)[0].x, 0);
     EXPECT_TRUE(Series().Points(1).empty());
     EXPECT_TRUE(Series().Points(2).empty());
+}
+
+// Stage runs follow the records beside the series: a live list feeds the
+// stage channel of its own number, a window the channel of its third, whose
+// leading outage continues the channel before.
+TEST(GraphFeedStages, LiveListsAndWindowThirds)
+{
+    CArchivSeriesRegistry registry;
+    CArchivGraphFeed feed(registry, kFamilyQorin, [&registry](const CArchivRecordList& r, int c, int e, int s) {
+        return archive::ExtractQorinSeries(registry, r, c, e, s, 0);
+    });
+    CQorinAktData on = QorinArchivTraits::NoValues();
+    on.stageMask = 1;
+    const CArchivRecordList empty;
+    const CArchivRecordList current = {storetest::ControllerFull<QorinArchivTraits>(kT0 + 60, on)};
+    feed.ResetGraphTimeBase(900, empty, CTime(kT0));
+    feed.RefreshGraphs({{&empty, &current, &empty}, 1, CTime(kT0 + 100)});
+    EXPECT_EQ(feed.StageLists(1)[0], (std::vector<std::uint32_t>{archive::kStageOn | 60, archive::kStageOn | 60}));
+    EXPECT_TRUE(feed.StageLists(0)[0].empty());
+
+    std::map<int, CArchivRecordList> blocks = {
+        {0, {storetest::ControllerFull<QorinArchivTraits>(kT0, on)}},
+        {1, {{kT0 + 600, kRecordBlockMarker, {}}, storetest::ControllerFull<QorinArchivTraits>(kT0 + 660, on)}},
+    };
+    const auto read = [&blocks](int slot, CArchivRecordList& out) {
+        out.insert(out.end(), blocks[slot].begin(), blocks[slot].end());
+        return true;
+    };
+    ASSERT_TRUE(feed.LoadWindow(read, 0, 2, 2));
+    EXPECT_EQ(feed.StageLists(0)[0], (std::vector<std::uint32_t>{archive::kStageOn, archive::kStageOn}));
+    EXPECT_EQ(feed.StageLists(1)[0], (std::vector<std::uint32_t>{1, archive::kStageOn | 660, archive::kStageOn | 660}));
+    EXPECT_TRUE(feed.StageLists(2)[0].empty());
 }
 
 TEST(GraphFeedPositions, CurrentRecordOnTheAxis)
