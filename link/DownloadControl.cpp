@@ -58,15 +58,16 @@ bool CDownloadControl::OnIdle(long)
         IdleSleep(100);
         return true;
     }
-    CTask* task = nullptr;
+    int index = -1;
     int started = -1;
     {
         std::lock_guard list(m_tasks.ListLock());
-        task = RunningTask();
-        if (!task)
+        if (CTask* task = RunningTask())
+            index = task->m_index;
+        else
             started = StartDueTask();
     }
-    if (!task) {
+    if (index < 0) {
         // No lock is held while the application is asked.
         if (started >= 0)
             m_host.PostMakeTempName(started);
@@ -79,11 +80,11 @@ bool CDownloadControl::OnIdle(long)
     }
     if (!m_handedOver && !copySet) {
         m_countdown = 20;
-        m_host.PostMakeTempName(task->m_index);
+        m_host.PostMakeTempName(index);
         return true;
     }
-    const bool advance = RunStep(*task);
-    CommonEnd(*task, advance);
+    const bool advance = RunStep(index);
+    CommonEnd(index, advance);
     return true;
 }
 
@@ -115,7 +116,7 @@ int CDownloadControl::StartDueTask()
     return best->m_index;
 }
 
-bool CDownloadControl::RunStep(CTask& task)
+bool CDownloadControl::RunStep(int index)
 {
     try {
         if (m_step == 0)
@@ -133,7 +134,7 @@ bool CDownloadControl::RunStep(CTask& task)
             if (m_entry)
                 m_entry->CloseLink();
             m_handedOver = true;
-            m_host.PostDownloadedFile(m_newest, task.m_index);
+            m_host.PostDownloadedFile(m_newest, index);
             m_countdown = 20;
         }
         return true;
@@ -335,10 +336,27 @@ bool CDownloadControl::ReadVKTChunk(CUniTyp& block, std::int64_t& count)
     return false;
 }
 
-void CDownloadControl::CommonEnd(CTask& task, bool advance)
+template <class F>
+bool CDownloadControl::WithTask(int index, F work)
 {
-    if (!advance)
-        m_tasks.CountFailure(task);
+    std::lock_guard list(m_tasks.ListLock());
+    CTask* task = m_tasks.Find(index);
+    if (task)
+        work(*task);
+    return task != nullptr;
+}
+
+void CDownloadControl::CommonEnd(int index, bool advance)
+{
+    // A task removed while it ran takes its run with it.
+    if (!WithTask(index, [&](CTask& task) {
+            if (!advance)
+                m_tasks.CountFailure(task);
+        })) {
+        Abandon(index);
+        m_countdown = 10;
+        return;
+    }
     if (m_step > kHandOver) {
         bool released = false;
         {
@@ -346,47 +364,56 @@ void CDownloadControl::CommonEnd(CTask& task, bool advance)
             released = m_tasks.m_downloadCopy == nullptr;
         }
         if (released) {
-            {
-                std::lock_guard second(m_tasks.SecondLock());
-                std::lock_guard list(m_tasks.ListLock());
-                task.m_lastTime = m_newest;
-                task.m_running = 0;
-            }
-            m_tasks.ResetFailures(task);
-            m_step = 0;
+            Finish(index);
             m_countdown = 2;
-            m_handedOver = false;
-            m_entry.reset();
-            FreeStatus();
             return;
         }
     }
-    if (!m_tasks.CheckRetryLimit(task, CTaskList::kRetryLimit)) {
+    bool refused = false;
+    WithTask(index, [&](CTask& task) {
+        if (m_tasks.CheckRetryLimit(task, CTaskList::kRetryLimit))
+            return;
+        refused = true;
         const std::int64_t interval = CTask::IntervalSeconds(task.m_interval);
         const std::int64_t now = m_host.Now().GetTime();
         const std::int64_t saved = m_savedLast.GetTime();
-        {
-            std::lock_guard list(m_tasks.ListLock());
-            if (saved + interval * 4 / 3 + task.m_penInterval < now)
-                task.m_penInterval = int(now - saved);
-            else
-                task.m_penInterval += int(interval / 3);
-        }
-        Abandon(task);
-        m_countdown = 10;
+        if (saved + interval * 4 / 3 + task.m_penInterval < now)
+            task.m_penInterval = int(now - saved);
+        else
+            task.m_penInterval += int(interval / 3);
         m_tasks.ResetFailures(task);
+    });
+    if (refused) {
+        Abandon(index);
+        m_countdown = 10;
         return;
     }
     if (m_step > kHandOver) {
-        m_host.PostDownloadedFile(m_newest, task.m_index);
-        m_tasks.CountFailure(task);
+        m_host.PostDownloadedFile(m_newest, index);
+        WithTask(index, [&](CTask& task) { m_tasks.CountFailure(task); });
         m_countdown = 50;
     }
     if (advance)
         ++m_step;
 }
 
-void CDownloadControl::Abandon(CTask& task)
+void CDownloadControl::Finish(int index)
+{
+    {
+        std::lock_guard second(m_tasks.SecondLock());
+        WithTask(index, [&](CTask& task) {
+            task.m_lastTime = m_newest;
+            task.m_running = 0;
+            m_tasks.ResetFailures(task);
+        });
+    }
+    m_step = 0;
+    m_handedOver = false;
+    m_entry.reset();
+    FreeStatus();
+}
+
+void CDownloadControl::Abandon(int index)
 {
     if (!m_handedOver)
         m_file.Discard();
@@ -395,9 +422,10 @@ void CDownloadControl::Abandon(CTask& task)
     {
         std::lock_guard outer(m_tasks.OuterLock());
         std::lock_guard second(m_tasks.SecondLock());
-        std::lock_guard list(m_tasks.ListLock());
-        task.m_lastTime = m_savedLast;
-        task.m_running = 0;
+        WithTask(index, [&](CTask& task) {
+            task.m_lastTime = m_savedLast;
+            task.m_running = 0;
+        });
         m_tasks.m_downloadCopy.reset();
     }
     m_entry.reset();
@@ -418,26 +446,23 @@ void CDownloadControl::Settle()
     if (m_settled)
         return;
     m_settled = true;
-    CTask* task = nullptr;
+    int index = -1;
     {
         std::lock_guard list(m_tasks.ListLock());
-        task = RunningTask();
+        if (CTask* task = RunningTask())
+            index = task->m_index;
     }
-    if (!task)
+    if (index < 0)
         return;
     bool released = false;
     {
         std::lock_guard outer(m_tasks.OuterLock());
         released = m_tasks.m_downloadCopy == nullptr;
     }
-    if (m_step > kHandOver && released) {
-        std::lock_guard second(m_tasks.SecondLock());
-        std::lock_guard list(m_tasks.ListLock());
-        task->m_lastTime = m_newest;
-        task->m_running = 0;
-        return;
-    }
-    Abandon(*task);
+    if (m_step > kHandOver && released)
+        Finish(index);
+    else
+        Abandon(index);
 }
 
 void CDownloadControl::OnMessage(const platform::ThreadMessage& message)

@@ -58,7 +58,7 @@ private:
     // Marks the most overdue task running; its index, or -1 when none is due.
     int StartDueTask();
     // A step of the download; false when it failed and is to be repeated.
-    bool RunStep(CTask& task);
+    bool RunStep(int index);
     bool OpenStep();
     bool SettingsStep();
     bool StatusStep();
@@ -67,9 +67,15 @@ private:
     bool ChunkStep();
     bool ReadVKChunk(CUniTyp& block, std::int64_t& count);
     bool ReadVKTChunk(CUniTyp& block, std::int64_t& count);
-    void CommonEnd(CTask& task, bool advance);
+    void CommonEnd(int index, bool advance);
+    // The application has imported the file: the task's last download moves on.
+    void Finish(int index);
     // Ends the run: the task's last download as it was, the file gone.
-    void Abandon(CTask& task);
+    void Abandon(int index);
+    // Runs `work` on the task of that index under the list lock; false when
+    // the task is gone (removed while it ran).
+    template <class F>
+    bool WithTask(int index, F work);
     void Settle();
     void FreeStatus();
     bool IsVK() const;

@@ -196,6 +196,39 @@ TEST_F(ControlTest, UnreachableInstrumentIsGivenUpAfterSixFailures)
     EXPECT_EQ(tasks.m_downloadCopy, nullptr);
 }
 
+TEST_F(ControlTest, TaskRemovedWhileItRunsEndsItsRun)
+{
+    StartAnalyser(Family::VK);
+    SetVKRecording();
+    Fill(50, 12, 80);
+    app.now = CTime(2024, 1, 15, 10, 0, 0).GetTime();
+    const int index = AddTask(entry->m_nazev, CTime(app.now.load() - 9 * 3600))->m_index;
+    // The task manager removes the task while the thread reads the status.
+    line.WithInstrument(1, [&](sim::Instrument& i) {
+        i.SetCommand(0x14, [&, read = sim::ReadBlock(0x14)](sim::Instrument& self, const sim::Frame& frame) {
+            tasks.Remove(index);
+            return read(self, frame);
+        });
+    });
+    control = std::make_unique<QuickControl>(tasks, app);
+    ASSERT_TRUE(control->Start());
+    TestApplication::Message m;
+    ASSERT_TRUE(app.Next(m));
+    GiveCopy(*entry);
+    bool freed = false;
+    for (int i = 0; i < 30000 && !freed; ++i) {
+        {
+            std::lock_guard outer(tasks.OuterLock());
+            freed = tasks.m_downloadCopy == nullptr;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(freed);
+    EXPECT_FALSE(QFile::exists(tempPath));
+    std::lock_guard list(tasks.ListLock());
+    EXPECT_TRUE(tasks.m_tasks.empty());
+}
+
 TEST(TaskDue, OverdueSecondsFollowTheTaskKind)
 {
     struct Case {
