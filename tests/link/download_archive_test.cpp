@@ -4,6 +4,7 @@
 #include "DownloadTestSupport.h"
 
 #include "link/DownloadRoutines.h"
+#include "model/VKTPackedTime.h"
 #include "model/Iden.h"
 #include "model/VKConfig.h"
 #include "model/VKNoteBook.h"
@@ -220,6 +221,57 @@ TEST_F(ArchiveDownloadTest, VKIntervalFetchesTheRecordsBetweenFromAndTo)
         // From and To become the times of the first and last records fetched.
         EXPECT_EQ(job->m_from, timeOf(c.first));
         if (c.toOpen) {
+            EXPECT_EQ(job->m_to, newest);
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ArchiveDownloadTest, VKTIntervalKeepsFiveRecordsAtEachEnd)
+{
+    // 80 records a minute apart in a ring of 50: records 30 to 79 are kept.
+    StartAnalyser(Family::VKT);
+    SetVKTRecording();
+    Fill(50, 8, 80);
+    const CTime newest(2024, 1, 15, 10, 0, 0);
+    const auto timeOf = [&](int record) { return CTime(newest.GetTime() - CTime::time_type(79 - record) * 60); };
+    line.WithInstrument(1, [&](sim::Instrument& i) {
+        BYTE* status = i.blocks[0x14].data();
+        PackRecordTime(newest, status + 10);
+        status[14] = 0;
+        PackRecordTime(timeOf(30), status + 15);
+        status[19] = 0;
+    });
+    struct Case {
+        const char* name;
+        CTime from, to;
+        BOOL fromOpen, toOpen;
+        int result;
+        int first, last;
+    };
+    const Case cases[] = {
+        {"closed interval", timeOf(40), timeOf(60), 0, 0, kDownloadOk, 35, 65},
+        {"open at both ends", CTime(), CTime(), 1, 1, kDownloadOk, 30, 79},
+        {"From after the newest record", CTime(newest.GetTime() + 60), CTime(newest.GetTime() + 600), 0, 0,
+         kDownloadNoDataInInterval, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto job = MakeJob<CDownloadIntervalJob>(c.from, c.to, c.fromOpen, c.toOpen);
+        DownloadVKTArchiveIntervalProc(job.get());
+        ASSERT_EQ(job->m_result, c.result);
+        if (c.result != kDownloadOk) {
+            EXPECT_FALSE(QFile::exists(tempPath));
+            continue;
+        }
+        const DownloadFileContent file = ReadVKTFile(tempPath);
+        ASSERT_TRUE(file.ok);
+        EXPECT_EQ(file.numbers, Range(std::uint64_t(c.first), std::uint64_t(c.last)));
+        if (c.fromOpen) {
+            EXPECT_EQ(job->m_from, timeOf(30));
             EXPECT_EQ(job->m_to, newest);
         }
     }
