@@ -75,9 +75,8 @@ void CTaskList::Load(const platform::Settings& settings)
 
 void CTaskList::Save(platform::Settings& settings) const
 {
-    auto& self = const_cast<CTaskList&>(*this);
-    std::lock_guard outer(self.m_outer);
-    std::lock_guard list(self.m_list);
+    std::lock_guard outer(m_outer);
+    std::lock_guard list(m_list);
     for (const QString& key : settings.SubSections(kTasks)) {
         if (key.startsWith(kTaskPrefix))
             settings.DeleteSection({kTasks, key});

@@ -74,7 +74,7 @@ public:
     int m_nextIndex = 0;
 
 private:
-    std::recursive_mutex m_outer;
-    std::recursive_mutex m_list;
-    std::recursive_mutex m_second;
+    mutable std::recursive_mutex m_outer;
+    mutable std::recursive_mutex m_list;
+    mutable std::recursive_mutex m_second;
 };

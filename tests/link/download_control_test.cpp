@@ -267,3 +267,35 @@ TEST(TaskDue, OverdueSecondsFollowTheTaskKind)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ControlTest, TaskListRoundTripsThroughTheSettings)
+{
+    platform::Settings settings;
+    settings.WriteProfileInt({QStringLiteral("tasks"), QStringLiteral("X1")}, QStringLiteral("index"), 7);
+    CTask* kept = tasks.Add();
+    kept->m_active = 1;
+    kept->m_pristroj = QStringLiteral("Hala č. 2");
+    kept->m_lastTime = CTime(2024, 1, 15, 10, 0, 0);
+    kept->m_interval = 4;
+    kept->m_penInterval = 9600;
+    const int removed = tasks.Add()->m_index;
+    tasks.Save(settings);
+    tasks.Remove(removed);
+    tasks.Save(settings);
+
+    CTaskList loaded;
+    loaded.Load(settings);
+    ASSERT_EQ(loaded.m_tasks.size(), 1u);
+    const CTask& task = *loaded.m_tasks.front();
+    EXPECT_EQ(task.m_index, kept->m_index);
+    EXPECT_EQ(task.m_pristroj, kept->m_pristroj);
+    EXPECT_EQ(task.m_lastTime, kept->m_lastTime);
+    EXPECT_EQ(task.m_interval, 4);
+    EXPECT_EQ(task.m_penInterval, 9600);
+    EXPECT_EQ(loaded.m_nextIndex, 2);
+    EXPECT_EQ(settings.GetProfileInt({QStringLiteral("tasks"), QStringLiteral("X1")}, QStringLiteral("index"), 0), 7);
+}
+
+} // namespace
