@@ -27,22 +27,6 @@ public:
     bool PostMessageBox(const QString&, const QString&, bool, std::function<void()>) override { return false; }
 };
 
-// The store keeps its state word and standing messages to itself; the
-// measurement thread is the one writer of both.
-struct StoreAccess : CArchivData {
-    static void SetState(CArchivData& data, int state)
-    {
-        std::lock_guard lock(data.*(&StoreAccess::valuesLock));
-        data.*(&StoreAccess::newData) = state;
-    }
-    static QString LastMessage(CArchivData& data)
-    {
-        std::lock_guard lock(data.*(&StoreAccess::listLock));
-        const QStringList& list = data.*(&StoreAccess::messages);
-        return list.isEmpty() ? QString() : list.last();
-    }
-};
-
 QString Text(const char* text)
 {
     return QString::fromUtf8(text);
@@ -391,15 +375,7 @@ void CMereni::QueueRecord(const QString& text, int type)
 void CMereni::SetDeviceState(int state)
 {
     if (CArchivData* a = Archiv())
-        StoreAccess::SetState(*a, state);
-}
-
-void QueueMessageIfNew(CArchivData& archiv, int id, int value)
-{
-    QString text = platform::LoadString(id);
-    text.replace(QStringLiteral("%d"), QString::number(value));
-    if (StoreAccess::LastMessage(archiv) != text)
-        archiv.QueueMessage(id, value);
+        a->SetDeviceState(state);
 }
 
 int CMereni::StateText(BYTE s2)

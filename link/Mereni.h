@@ -190,10 +190,6 @@ private:
     bool m_nextFull = true;
 };
 
-// Queues a standing message of the archive when it differs from the last
-// one queued.
-void QueueMessageIfNew(CArchivData& archiv, int id, int value);
-
 // Texts of the measurement threads.
 namespace mereni_texts {
 inline constexpr char kTimeLimit[] =

@@ -72,7 +72,7 @@ void CClockSync::Restart(CTime now, int tries)
 void CClockSync::Apply(int r, CTime now, CArchivData& archiv)
 {
     auto queue = [&](int id, int value) { archiv.QueueMessage(id, value); };
-    auto queueIfNew = [&](int id, int value) { QueueMessageIfNew(archiv, id, value); };
+    auto queueIfNew = [&](int id, int value) { archiv.QueueMessageIfNew(id, value); };
     auto report = [&](int result) {
         if (result == kNoSupport)
             queueIfNew(platform::IDS_SYNC_NOT_SUPPORTED, -1);

@@ -29,12 +29,6 @@ std::map<int, PristrojThreadFactory>& Factories()
     return factories;
 }
 
-// The store keeps its scale categories to itself; the entry loads, copies
-// and resets them as the owner of the object.
-struct CategoriesAccess : CArchivData {
-    static CScaleCategories& Of(CArchivData& data) { return data.*(&CategoriesAccess::scaleCategories); }
-};
-
 std::shared_ptr<CArchivData> MakeArchivData(int type)
 {
     switch (type) {
@@ -132,7 +126,7 @@ CPristroj::CPristroj(const CPristroj& other)
     RegisterLink();
     CreateArchivData();
     if (m_archiv && other.m_archiv)
-        CategoriesAccess::Of(*m_archiv) = CategoriesAccess::Of(*other.m_archiv);
+        m_archiv->ScaleCategories() = other.m_archiv->ScaleCategories();
 }
 
 CPristroj& CPristroj::operator=(const CPristroj& other)
@@ -145,7 +139,7 @@ CPristroj& CPristroj::operator=(const CPristroj& other)
         m_type = other.m_type;
         CreateArchivData();
         if (m_archiv && other.m_archiv)
-            CategoriesAccess::Of(*m_archiv) = CategoriesAccess::Of(*other.m_archiv);
+            m_archiv->ScaleCategories() = other.m_archiv->ScaleCategories();
     }
     m_maska.store(other.m_maska.load());
     return *this;
@@ -230,20 +224,20 @@ void CPristroj::SetType(int type, BOOL useDefaults)
     if (!m_archiv)
         return;
     if (useDefaults)
-        CategoriesAccess::Of(*m_archiv) = CScaleCategories(type);
+        m_archiv->ScaleCategories() = CScaleCategories(type);
     else
         LoadCategories();
 }
 
 CScaleCategories CPristroj::GetScaleCategories() const
 {
-    return m_archiv ? CategoriesAccess::Of(*m_archiv) : CScaleCategories();
+    return m_archiv ? m_archiv->ScaleCategories() : CScaleCategories();
 }
 
 void CPristroj::LoadCategories()
 {
     if (m_archiv)
-        CategoriesAccess::Of(*m_archiv).LoadFromSettings(m_type, platform::Settings());
+        m_archiv->ScaleCategories().LoadFromSettings(m_type, platform::Settings());
 }
 
 void CPristroj::SetBexorInterval(int code, BOOL save)

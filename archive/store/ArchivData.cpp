@@ -107,6 +107,12 @@ int CArchivData::HasNewData() const
     return newData;
 }
 
+void CArchivData::SetDeviceState(int state)
+{
+    std::lock_guard lock(valuesLock);
+    newData = state;
+}
+
 void CArchivData::ClearLists()
 {
     std::lock_guard queue(queueLock);

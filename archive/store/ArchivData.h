@@ -74,6 +74,9 @@ public:
     int NeedsConfigRecord() const;
     int HasPendingRecords() const;
     int HasNewData() const;
+    // The state word `HasNewData` reports; the measurement thread stores 0
+    // after a missed poll and 0x10 plus the controller's state while it starts.
+    void SetDeviceState(int state);
 
     // Block control (measurement thread).
     int IsPeriodDue(int period, int lead);
@@ -167,6 +170,8 @@ public:
     // belongs to this object and starts again with `reset`.
     void CollectBlockEvents(const CArchivRecordList& block, CArchivEventList& out, BOOL reset);
     void QueueMessage(int id, int value);
+    // Queues only when the text differs from the last one queued.
+    void QueueMessageIfNew(int id, int value);
     void RemoveMessage(int id, int value);
 
     // Titles of the open file; empty without one.
@@ -175,6 +180,10 @@ public:
     QString GetPeriodTitle(const QString& extension) const;
 
     static int DecodeSpacingWord(WORD word);
+
+    // Scale categories of the instrument's graphs and value rows.
+    CScaleCategories& ScaleCategories() { return scaleCategories; }
+    const CScaleCategories& ScaleCategories() const { return scaleCategories; }
 
 protected:
     // Family hooks: a new header with `slotTotal` empty slotTotal and the family's

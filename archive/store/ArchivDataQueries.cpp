@@ -172,6 +172,14 @@ void CArchivData::QueueMessage(int id, int value)
     messages.append(text);
 }
 
+void CArchivData::QueueMessageIfNew(int id, int value)
+{
+    const QString text = MessageText(id, value);
+    std::lock_guard lock(listLock);
+    if (messages.isEmpty() || messages.last() != text)
+        messages.append(text);
+}
+
 void CArchivData::RemoveMessage(int id, int value)
 {
     const QString text = MessageText(id, value);

@@ -143,6 +143,30 @@ TEST_F(QueueTest, EventListsCountDataAndEndWithMessages)
     EXPECT_EQ(data.HasPendingRecords(), 0);
 }
 
+TEST_F(QueueTest, MessageIfNewComparesWithTheLastOneOnly)
+{
+    TestArchivData data;
+    Prepare(data);
+    data.AddRecord("start", kRecordState);
+    data.QueueMessageIfNew(platform::IDS_EVENT_DEVICE_ACTIVATED, 7);
+    data.QueueMessageIfNew(platform::IDS_EVENT_DEVICE_ACTIVATED, 7);
+    data.QueueMessageIfNew(platform::IDS_EVENT_DEVICE_ACTIVATED, 8);
+    data.QueueMessageIfNew(platform::IDS_EVENT_DEVICE_ACTIVATED, 7);
+
+    CArchivEventList out;
+    data.CollectEvents(out);
+    QStringList texts;
+    for (const CArchivEventItem& item : out)
+        if (item.type == kRecordMessage)
+            texts.append(platform::FromCp1250(item.data));
+    EXPECT_EQ(texts, QStringList({QString::fromUtf8("Přístroj aktivován.(7 s)"),
+                                  QString::fromUtf8("Přístroj aktivován.(8 s)"),
+                                  QString::fromUtf8("Přístroj aktivován.(7 s)")}));
+
+    data.SetDeviceState(0x13);
+    EXPECT_EQ(data.HasNewData(), 0x13);
+}
+
 TEST_F(QueueTest, BlockEventsCountPerObject)
 {
     // Two documents collecting at once keep their own running counts.
