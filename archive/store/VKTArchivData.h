@@ -67,6 +67,9 @@ public:
     // could not be read whole (what was read stays, with an error record).
     int LoadWindow(int firstSlot, int blockCount, platform::CTime start, int span);
     int GetWindowRowCount() const;
+    // The loaded window that the walk, the rows and the statistics read.
+    CArchivWindow& Window() { return m_window; }
+    const CArchivWindow& Window() const { return m_window; }
     virtual int FirstRecord();
     virtual int NextRecord();
     int GetCurrentIndex() const { return m_window.currentIndex; }

@@ -38,33 +38,20 @@ struct VKRCsvColumns {
 
 namespace csvfamily {
 
-inline int LoadWindow(CVKFamilyArchivData& copy, const CsvWindow& w)
-{
-    return copy.Window().Load(copy, w.blocks, w.start, w.span);
-}
-inline int LoadWindow(CVKTArchivData& copy, const CsvWindow& w)
-{
-    return w.blocks.empty() ? 0 : copy.LoadWindow(w.blocks.front(), int(w.blocks.size()), w.start, w.span);
-}
-template <class Traits>
-int LoadWindow(CControllerArchivData<Traits>& copy, const CsvWindow& w)
+// Every family exposes its loaded window.
+template <class Family>
+int LoadWindow(Family& copy, const CsvWindow& w)
 {
     return copy.Window().Load(copy, w.blocks, w.start, w.span);
 }
 
-inline int SumRows(const CArchivWindow& window)
+template <class Family>
+int RowCount(Family& copy)
 {
     int rows = 0;
-    for (int n : window.rowCounts)
+    for (int n : copy.Window().rowCounts)
         rows += n;
     return rows;
-}
-inline int RowCount(CVKFamilyArchivData& copy) { return SumRows(copy.Window()); }
-inline int RowCount(CVKTArchivData& copy) { return copy.GetWindowRowCount(); }
-template <class Traits>
-int RowCount(CControllerArchivData<Traits>& copy)
-{
-    return SumRows(copy.Window());
 }
 
 inline QStringList Captions(CVKArchivData& copy, const VKCsvColumns& c) { return copy.GetAxisNames(c.flags.data()); }

@@ -903,15 +903,15 @@ void CVKTStatEngine::Finish(Result& out, CTime end)
 
 } // namespace
 
-std::vector<CVKTStatResult> ComputeVKTStatistics(const CVKTArchivData& data, const CArchivWindow& window,
-                                                 CVKTStatSettings& settings, const ProgressFn& progress)
+std::vector<CVKTStatResult> ComputeVKTStatistics(const CVKTArchivData& data, CVKTStatSettings& settings,
+                                                 const ProgressFn& progress)
 {
     float ratio = 1.0f, ratio4 = 1.0f;
     data.GetScaleU(ratio, ratio4, settings.voltageFormat, settings.voltageMultiplier);
     data.GetScaleI(ratio, ratio4, settings.currentFormat, settings.currentMultiplier);
     data.GetScalePower(settings.powerFormat, settings.powerMultiplier);
     CVKTStatEngine engine(settings, {data.GetRatioU(), data.GetRatioU4(), data.GetRatioI(), data.GetRatioI4()});
-    return CStatWalk<CVKTStatEngine>(window, engine, progress).Run();
+    return CStatWalk<CVKTStatEngine>(data.Window(), engine, progress).Run();
 }
 
 } // namespace charts::stats

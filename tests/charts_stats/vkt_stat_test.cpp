@@ -84,9 +84,8 @@ protected:
         Use(reader);
         EXPECT_EQ(reader.Open(Path(name + CVKTArchivData::Extension())), 1);
         EXPECT_EQ(reader.ReadHeader(), 1);
-        CArchivWindow window;
-        window.Load(reader, WrittenSlots(reader, 22), start, 1200);
-        return ComputeVKTStatistics(reader, window, settings);
+        reader.Window().Load(reader, WrittenSlots(reader, 22), start, 1200);
+        return ComputeVKTStatistics(reader, settings);
     }
 
     int m_files = 0;
@@ -188,10 +187,10 @@ TEST(VKTStatWalk, AnEmptyWindowReportsNoValuesButEnergies)
 {
     CVKTArchivData data;
     CVKTStatSettings settings;
-    CArchivWindow window;
+    CArchivWindow& window = data.Window();
     window.start = At(10, 0);
     window.span = 600;
-    const auto results = ComputeVKTStatistics(data, window, settings);
+    const auto results = ComputeVKTStatistics(data, settings);
     ASSERT_EQ(results.size(), 1u);
     const CVKTStatResult& r = results[0];
     EXPECT_EQ(settings.filled, 0);
@@ -225,7 +224,8 @@ TEST(VKTStatWalk, ABlockHeadedByAStatusRecordStartsASegment)
         online.push_back({(start + CTimeSpan(i * 60)).GetTime(), kRecordFull, Values().PackFull()});
         downloaded.push_back({(start + CTimeSpan(300 + i * 60)).GetTime(), kRecordFull, Values().PackFull()});
     }
-    CArchivWindow window;
+    CVKTArchivData data;
+    CArchivWindow& window = data.Window();
     window.start = start;
     window.span = 600;
     for (const CArchivRecordList* block : {&online, &downloaded}) {
@@ -233,9 +233,8 @@ TEST(VKTStatWalk, ABlockHeadedByAStatusRecordStartsASegment)
         window.ringSlots.push_back(int(window.ringSlots.size()));
         window.records.insert(window.records.end(), block->begin(), block->end());
     }
-    CVKTArchivData data;
     CVKTStatSettings settings;
-    const auto results = ComputeVKTStatistics(data, window, settings);
+    const auto results = ComputeVKTStatistics(data, settings);
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(results[0].tail.endText, QStringLiteral("10:05:00 10.03.2024"));
     EXPECT_NEAR(results[1].voltages[0].average, 230.0f, 1e-3);
