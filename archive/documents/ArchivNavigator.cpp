@@ -1,0 +1,283 @@
+#include "archive/documents/ArchivNavigator.h"
+
+#include "archive/store/ArchivData.h"
+#include "platform/StringTable.h"
+
+#include <algorithm>
+
+using platform::CTime;
+
+namespace {
+
+constexpr int kQuarter = 900;
+
+std::int64_t Seconds(CTime t)
+{
+    return std::int64_t(t.GetTime());
+}
+
+CTime At(std::int64_t seconds)
+{
+    return CTime(CTime::time_type(std::clamp<std::int64_t>(seconds, 0, 0xFFFFFFFFLL)));
+}
+
+} // namespace
+
+archive::CArchivTimeAxis CArchivNavigator::Axis() const
+{
+    archive::CArchivTimeAxis axis;
+    if (m_ends.oldest >= 0) {
+        axis.oldestStart = CTime(m_slots[std::size_t(m_ends.oldest)]);
+        axis.newestStart = CTime(m_slots[std::size_t(m_ends.newest)]);
+    }
+    axis.endTime = m_endTime;
+    axis.windowStart = m_windowStart;
+    axis.windowLength = m_windowLength;
+    axis.graphSpan = m_windowLength;
+    return axis;
+}
+
+void CArchivNavigator::GetFileRange(CTime& start, CTime& end) const
+{
+    start = m_ends.oldest >= 0 ? CTime(m_slots[std::size_t(m_ends.oldest)]) : CTime();
+    end = m_endTime;
+}
+
+void CArchivNavigator::GetWindow(CTime& start, CTime& end) const
+{
+    start = m_windowStart;
+    end = At(Seconds(m_windowStart) + m_windowLength);
+}
+
+std::vector<int> CArchivNavigator::WindowSlots() const
+{
+    std::vector<int> blockSlots;
+    const int n = int(m_slots.size());
+    if (m_blocks.first < 0 || n == 0)
+        return blockSlots;
+    int slot = m_blocks.first;
+    for (int i = 0; i < m_blocks.count && i < n; ++i) {
+        if (m_slots[std::size_t(slot)] != 0)
+            blockSlots.push_back(slot);
+        if (slot == m_ends.newest)
+            break; // nothing newer follows the newest block
+        slot = archive::WrapBlockIndex(slot, 1, n);
+    }
+    return blockSlots;
+}
+
+int CArchivNavigator::LoadWindow()
+{
+    const int ok = LoadBlocks(WindowSlots(), m_windowStart, m_windowLength);
+    // The times of every walk position, so that moves can find the window's
+    // ends without decoding twice.
+    m_recordTimes.clear();
+    m_current = -1;
+    if (!WalkFirst())
+        return ok;
+    m_walkBase = WalkIndex();
+    m_recordTimes.push_back(WalkTime().GetTime());
+    for (;;) {
+        const int before = WalkIndex();
+        WalkNext(); // a damaged record is stepped over
+        if (WalkIndex() == before)
+            break;
+        m_recordTimes.push_back(WalkTime().GetTime());
+    }
+    return ok;
+}
+
+int CArchivNavigator::ReplayTo(int index)
+{
+    m_current = -1;
+    if (!WalkFirst())
+        return 0;
+    int ok = 1;
+    while (WalkIndex() - m_walkBase < index) {
+        const int before = WalkIndex();
+        if (!WalkNext())
+            ok = 0; // a damaged record is stepped over
+        if (WalkIndex() == before)
+            break;
+    }
+    m_current = WalkIndex() - m_walkBase;
+    return ok;
+}
+
+bool CArchivNavigator::RecordRange(int& lo, int& hi) const
+{
+    const std::uint32_t start = m_windowStart.GetTime();
+    const std::int64_t end = Seconds(m_windowStart) + m_windowLength;
+    lo = -1;
+    hi = -1;
+    for (std::size_t i = 0; i < m_recordTimes.size(); ++i) {
+        if (m_recordTimes[i] >= start && std::int64_t(m_recordTimes[i]) <= end) {
+            if (lo < 0)
+                lo = int(i);
+            hi = int(i);
+        }
+    }
+    return lo >= 0;
+}
+
+std::uint32_t CArchivNavigator::LastRecordTime(int slot, bool& readable)
+{
+    CArchivRecordList block;
+    readable = m_data.ReadBlock(slot, block) != 0;
+    return readable && !block.empty() ? block.back().time : m_slots[std::size_t(slot)];
+}
+
+int CArchivNavigator::OpenAtEnd()
+{
+    if (!m_data.ReadHeader()) {
+        SetFailureText(platform::LoadString(platform::IDS_FILE_EMPTY_OR_DAMAGED));
+        return 0;
+    }
+    m_slots = SlotTimes();
+    m_ends = archive::FindEndBlocks(m_slots);
+    if (m_ends.oldest < 0) {
+        SetFailureText(platform::LoadString(platform::IDS_FILE_EMPTY_OR_DAMAGED));
+        return 0;
+    }
+    const int n = int(m_slots.size());
+    int first = m_ends.newest;
+    for (int i = 0; i < 2 && first != m_ends.oldest; ++i)
+        first = archive::WrapBlockIndex(first, -1, n);
+    m_blocks.first = first;
+    m_blocks.current = m_ends.newest;
+    m_blocks.count = 1;
+    for (int s = first; s != m_ends.newest; s = archive::WrapBlockIndex(s, 1, n))
+        ++m_blocks.count;
+    bool readable = false;
+    m_endTime = CTime(LastRecordTime(m_ends.newest, readable));
+    // Until the first data record is known the window starts with its block.
+    m_windowStart = CTime(m_slots[std::size_t(first)]);
+    m_windowLength = int(std::max<std::int64_t>(Seconds(m_endTime) - Seconds(m_windowStart), 0));
+    LoadWindow();
+    for (std::uint32_t t : m_recordTimes) {
+        if (t >= m_slots[std::size_t(first)]) {
+            m_windowStart = CTime(t);
+            break;
+        }
+    }
+    m_windowLength = int(std::max<std::int64_t>(Seconds(m_endTime) - Seconds(m_windowStart), 0));
+    GoLast();
+    return 1;
+}
+
+int CArchivNavigator::PlaceWindow(bool zoom)
+{
+    m_blocks = archive::FindWindowBlocks(m_slots, m_ends, m_windowStart, At(Seconds(m_windowStart) + m_windowLength),
+                                         zoom);
+    if (m_blocks.first < 0)
+        return 0;
+    const int ok = LoadWindow();
+    ReplayTo(0);
+    return ok;
+}
+
+int CArchivNavigator::SetWindow(CTime start, CTime end)
+{
+    m_windowStart = start;
+    m_windowLength = int(std::max<std::int64_t>(Seconds(end) - Seconds(start), 0));
+    return PlaceWindow(false);
+}
+
+int CArchivNavigator::SetZoom(int position, int zoom)
+{
+    if (zoom < 0 || zoom >= int(archive::kZoomSpans.size()))
+        zoom = archive::ZoomIndexFor(m_windowLength);
+    m_windowStart = Axis().ZoomWindowStart(zoom, position);
+    m_windowLength = archive::kZoomSpans[std::size_t(zoom)];
+    return PlaceWindow(true);
+}
+
+int CArchivNavigator::SetWindowStart(int position, int length)
+{
+    const std::int64_t oldest = m_ends.oldest >= 0 ? std::int64_t(m_slots[std::size_t(m_ends.oldest)]) : 0;
+    const std::int64_t start = (oldest / kQuarter + position) * kQuarter;
+    return SetWindow(At(start), At(start + std::int64_t(length) * kQuarter));
+}
+
+int CArchivNavigator::GoToEnd(bool last)
+{
+    int lo = 0;
+    int hi = 0;
+    if (RecordRange(lo, hi))
+        ReplayTo(last ? hi : lo);
+    return 1;
+}
+
+int CArchivNavigator::Step(int records, int pages)
+{
+    int lo = 0;
+    int hi = 0;
+    if (!RecordRange(lo, hi))
+        return 1;
+    const std::int64_t from = m_current < 0 ? lo : m_current;
+    const std::int64_t target = from + records + std::int64_t(pages) * kPageRecords;
+    const std::int64_t clamped = std::clamp<std::int64_t>(target, lo, hi);
+    ReplayTo(int(clamped));
+    return clamped != target ? 1 : 0;
+}
+
+int CArchivNavigator::ReloadChanged(bool* blocksAdded)
+{
+    if (blocksAdded)
+        *blocksAdded = false;
+    if (!m_data.ReadHeader()) {
+        SetFailureText(platform::LoadString(platform::IDS_FILE_EMPTY_OR_DAMAGED));
+        throw archive::CArchivReloadError("archive header unreadable");
+    }
+    const archive::CWindowBlocks before = m_blocks;
+    m_slots = SlotTimes();
+    m_ends = archive::FindEndBlocks(m_slots);
+    if (m_ends.oldest < 0)
+        throw archive::CArchivReloadError("archive without blocks");
+    const int n = int(m_slots.size());
+    const std::int64_t windowEnd = Seconds(m_windowStart) + m_windowLength;
+    const std::uint32_t oldestTime = m_slots[std::size_t(m_ends.oldest)];
+    bool changed = false;
+    if (std::int64_t(oldestTime) > windowEnd) {
+        // The ring has overwritten the whole window: show its oldest blocks.
+        m_blocks.first = m_ends.oldest;
+        m_blocks.current = m_ends.oldest;
+        m_blocks.count = 1;
+        for (int s = m_ends.oldest; s != m_ends.newest && m_blocks.count < 3; s = archive::WrapBlockIndex(s, 1, n))
+            ++m_blocks.count;
+        changed = true;
+    } else {
+        if (oldestTime / kQuarter > m_windowStart.GetTime() / kQuarter) {
+            m_windowStart = CTime(oldestTime);
+            changed = true;
+        }
+        m_blocks = archive::FindWindowBlocks(m_slots, m_ends, m_windowStart, At(windowEnd), false);
+        if (m_blocks.first != before.first || m_blocks.count != before.count) {
+            if (blocksAdded && m_blocks.first == before.first && m_blocks.count > before.count)
+                *blocksAdded = true;
+            changed = true;
+        }
+    }
+    bool readable = false;
+    m_endTime = CTime(LastRecordTime(m_ends.newest, readable));
+    if (!readable)
+        throw archive::CArchivReloadError("newest archive block unreadable");
+    // Records written into the loaded blocks are shown also when the
+    // placement stays.
+    const int current = m_current;
+    LoadWindow();
+    if (changed) {
+        const std::uint32_t firstBlockStart = m_slots[std::size_t(m_blocks.first)];
+        for (std::uint32_t t : m_recordTimes) {
+            if (t >= firstBlockStart) {
+                if (m_windowStart.GetTime() < t)
+                    m_windowStart = CTime(t);
+                break;
+            }
+        }
+        ReplayTo(0);
+    } else {
+        ReplayTo(std::max(current, 0));
+    }
+    return changed ? 1 : 0;
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "archive/store/ArchivTimeAxis.h"
+#include "platform/Time32.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+class CArchivData;
+
+namespace archive {
+
+// A reload that found the file unreadable: the document's view of the
+// archive cannot go on.
+class CArchivReloadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace archive
+
+// The window of an archive document over the ring of the open file: where it
+// lies, which blocks it loads, the current data record, and the reload after
+// a recorder changed the file. The family object behind it loads the blocks
+// and walks their records (see TArchivDocData).
+class CArchivNavigator {
+public:
+    // Records of one page of the value list.
+    static constexpr int kPageRecords = 10;
+
+    explicit CArchivNavigator(CArchivData& data) : m_data(data) {}
+    virtual ~CArchivNavigator() = default;
+    CArchivNavigator(const CArchivNavigator&) = delete;
+    CArchivNavigator& operator=(const CArchivNavigator&) = delete;
+
+    // Reads the header and places the walk on the newest records (the window
+    // covers the newest three blocks at most); 0 with the error text
+    // "Soubor je prázdný, nebo poškozený." when the header cannot be read.
+    int OpenAtEnd();
+    // Start of the oldest block and time of the newest record.
+    void GetFileRange(platform::CTime& start, platform::CTime& end) const;
+    void GetWindow(platform::CTime& start, platform::CTime& end) const;
+    // Non-zero when the blocks of the new window could be read.
+    int SetWindow(platform::CTime start, platform::CTime end);
+    int SetZoom(int position, int zoom);
+    // Position and length in quarter hours from the oldest block's start.
+    int SetWindowStart(int position, int length);
+
+    int GoFirst() { return GoToEnd(false); }
+    int GoLast() { return GoToEnd(true); }
+    // 1 when the step ran into an end of the window's data records (that end
+    // is then current), 0 when it moved within them.
+    int Step(int records, int pages);
+    // Index of the current data record among the loaded ones; -1 without.
+    int GetCurrentRecord() const { return m_current; }
+    int GetLoadedRecordCount() const { return int(m_recordTimes.size()); }
+
+    // Reads the changed file again and places the window in its new range.
+    // Non-zero when the placement changed; `blocksAdded` tells whether blocks
+    // written after the window were taken into it. Throws
+    // archive::CArchivReloadError when the header or the newest block cannot
+    // be read.
+    int ReloadChanged(bool* blocksAdded = nullptr);
+
+    QStringList GetZoomList(QString& spanText) const { return Axis().GetZoomList(spanText); }
+    QStringList GetTimeTicks(QString& startText) const { return Axis().GetTimeTicks(startText); }
+    archive::CScrollInfo GetScrollInfo() const { return Axis().GetScrollInfo(); }
+    int GetWindowBlockCount() const { return m_blocks.count; }
+
+protected:
+    // Family hooks: the block table of the header read last; loading the
+    // window's blocks; the record walk (first, next, its data-record index
+    // and the time of its current record).
+    virtual std::vector<std::uint32_t> SlotTimes() const = 0;
+    virtual int LoadBlocks(const std::vector<int>& blockSlots, platform::CTime start, int span) = 0;
+    virtual int WalkFirst() = 0;
+    virtual int WalkNext() = 0;
+    virtual int WalkIndex() const = 0;
+    virtual platform::CTime WalkTime() const = 0;
+    virtual void SetFailureText(const QString& text) = 0;
+
+private:
+    archive::CArchivTimeAxis Axis() const;
+    std::vector<int> WindowSlots() const;
+    int LoadWindow();
+    int PlaceWindow(bool zoom);
+    int ReplayTo(int index);
+    int GoToEnd(bool last);
+    // Range of data records inside the window; false when none is.
+    bool RecordRange(int& lo, int& hi) const;
+    std::uint32_t LastRecordTime(int slot, bool& readable);
+
+    CArchivData& m_data;
+    std::vector<std::uint32_t> m_slots;
+    archive::CBlockEnds m_ends;
+    archive::CWindowBlocks m_blocks;
+    platform::CTime m_windowStart;
+    int m_windowLength = 0;
+    platform::CTime m_endTime;
+    std::vector<std::uint32_t> m_recordTimes; // of every walk position of the loaded blocks
+    int m_walkBase = 0; // walk index of the first loaded record
+    int m_current = -1;
+};

@@ -1,0 +1,227 @@
+// Archive documents over real archive files: opening, window moves with
+// their hints and the toolbar, the reload after a recorder wrote, and the
+// system-error path.
+#include "DocTestSupport.h"
+
+#include "archive/documents/FamilyArchivDocs.h"
+#include "archive/store/ArchivFileList.h"
+#include "platform/StringTable.h"
+#include "platform/ThreadMessages.h"
+
+namespace {
+
+using namespace doctest;
+using archive::cmd::kToEnd;
+
+class ArchivDocOpenTest : public ArchivDocTest {};
+
+TEST_F(ArchivDocOpenTest, OpensOverTheWholeFileOrTheLastIntervalAndPlacesTheWindowBetweenItsHints)
+{
+    for (int b = 0; b < 4; ++b)
+        WriteBlock();
+    struct Case {
+        int interval;
+        std::int64_t expectedStart;
+    };
+    const std::int64_t end = m_times.back().GetTime();
+    HintView* view = nullptr;
+    CTime fileStart;
+    CTime fileEnd;
+    {
+        CVKArchivDoc* doc = OpenDoc<CVKArchivDoc>(view);
+        doc->Navigator().GetFileRange(fileStart, fileEnd);
+    }
+    EXPECT_EQ(fileEnd, m_times.back());
+    const Case cases[] = {
+        {-1, fileStart.GetTime()},
+        {1800, end - 1800},
+        {10 * 86400, fileStart.GetTime()}, // a file shorter than the interval
+    };
+    for (const Case& c : cases) {
+        CArchivDocHooks::Instance().archiveIntervalSeconds = [c] { return c.interval; };
+        CVKArchivDoc* doc = OpenDoc<CVKArchivDoc>(view);
+        CTime start;
+        CTime stop;
+        doc->Navigator().GetWindow(start, stop);
+        EXPECT_EQ(start.GetTime(), c.expectedStart) << c.interval;
+        EXPECT_EQ(stop.GetTime(), end) << c.interval;
+        EXPECT_EQ(view->hints, (std::vector<std::intptr_t>{20, 43})) << c.interval;
+    }
+}
+
+TEST_F(ArchivDocOpenTest, AFileThatCannotBeOpenedIsRefusedWithTheFamilysIcon)
+{
+    m_writer.Close();
+    ASSERT_TRUE(QFile::remove(ArchivePath()));
+    ui::ScriptedMessageBoxes boxes;
+    HintView* view = nullptr;
+    OpenDoc<CVKArchivDoc>(view, false);
+    auto* qorin = new CArchivDoc;
+    m_docs.push_back(qorin);
+    EXPECT_FALSE(qorin->OnOpenDocument(ArchivePath()));
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    EXPECT_EQ(boxes.Requests()[0].text, platform::LoadString(platform::IDS_FILE_DAMAGED));
+    EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    EXPECT_EQ(boxes.Requests()[0].icon, ui::MsgIcon::None);
+    EXPECT_EQ(boxes.Requests()[1].icon, ui::MsgIcon::Warning);
+}
+
+TEST_F(ArchivDocOpenTest, TitleShowsTheDisplayNameAndTheRecentListGetsThePath)
+{
+    WriteBlock();
+    QStringList recent;
+    CArchivDocHooks::Instance().addToRecentFiles = [&recent](const QString& p) { recent << p; };
+    HintView* view = nullptr;
+    CVKArchivDoc* doc = OpenDoc<CVKArchivDoc>(view);
+    doc->SetPathName(ArchivePath(), false);
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("Archivní soubor: hala"));
+    EXPECT_EQ(doc->GetPathName(), doc->GetTitle());
+    EXPECT_EQ(recent, QStringList{ArchivePath()});
+}
+
+class ArchivDocMoveTest : public ArchivDocTest {
+protected:
+    void SetUp() override
+    {
+        ArchivDocTest::SetUp();
+        for (int b = 0; b < 3; ++b)
+            WriteBlock();
+        m_doc = OpenDoc<CVKArchivDoc>(m_view);
+        m_doc->AttachControlBar(&m_bar);
+        m_view->hints.clear();
+    }
+    int Current() { return m_doc->Navigator().GetCurrentRecord(); }
+
+    CVKArchivDoc* m_doc = nullptr;
+    HintView* m_view = nullptr;
+    FakeToolBar m_bar;
+};
+
+TEST_F(ArchivDocMoveTest, MovesThroughTheWindowsRecordsAndStopsAtItsEnds)
+{
+    ASSERT_EQ(m_doc->Navigator().GetLoadedRecordCount(), 30);
+    EXPECT_FALSE(m_bar.zooms.isEmpty());
+    struct Step {
+        int command;
+        int expected;
+    };
+    using namespace archive::cmd;
+    const Step steps[] = {
+        {kGoEnd, 29},      {kRecordBack, 28}, {kPageBack, 18},     {kGoStart, 0}, {kRecordBack, 0},
+        {kPageForward, 10}, {kRecordForward, 11}, {kGoEnd, 29}, {kPageForward, 29},
+    };
+    for (const Step& s : steps) {
+        const int fills = m_bar.fills;
+        m_view->hints.clear();
+        EXPECT_TRUE(m_doc->OnCommand(s.command));
+        EXPECT_EQ(Current(), s.expected) << s.command;
+        EXPECT_EQ(m_view->hints, std::vector<std::intptr_t>{3}) << s.command;
+        EXPECT_EQ(m_bar.fills, fills + 1) << s.command;
+    }
+}
+
+TEST_F(ArchivDocMoveTest, ZoomAndWindowStartPlaceANewWindowWithHint11)
+{
+    m_doc->SetZoom(-1, 2); // one hour
+    CTime start;
+    CTime end;
+    m_doc->Navigator().GetWindow(start, end);
+    EXPECT_EQ(end.GetTime() - start.GetTime(), 3600u);
+    EXPECT_EQ(m_bar.zoom, QStringLiteral("1hod 0min "));
+    EXPECT_EQ(m_view->hints, std::vector<std::intptr_t>{11});
+
+    m_view->hints.clear();
+    m_doc->SetWindowStart(1, 3); // from the second quarter of the file, half an hour
+    m_doc->Navigator().GetWindow(start, end);
+    EXPECT_EQ(start.GetTime(), (m_times.front().GetTime() / 900 + 1) * 900);
+    EXPECT_EQ(end.GetTime() - start.GetTime(), 1800u);
+    EXPECT_EQ(m_view->hints, std::vector<std::intptr_t>{11});
+    EXPECT_EQ(m_bar.slider[0], 1);
+
+    m_view->hints.clear();
+    m_doc->SetWindow(m_times[3], m_times[6]);
+    m_doc->OnCommand(archive::cmd::kGoStart);
+    EXPECT_EQ(m_view->hints, (std::vector<std::intptr_t>{11, 3}));
+    m_doc->OnCommand(archive::cmd::kGoEnd);
+    EXPECT_EQ(m_doc->GetFamilyArchiv().GetCurrentRecordTime(), m_times[6]);
+}
+
+TEST_F(ArchivDocMoveTest, AMoveAfterTheRecorderWroteReloadsFirst)
+{
+    m_doc->OnCommand(archive::cmd::kGoStart);
+    m_view->hints.clear();
+    WriteBlock(); // the recorder goes on into the same file
+    ASSERT_EQ(m_doc->GetArchiv().IsFileChanged(), 1);
+    m_doc->OnCommand(archive::cmd::kGoEnd);
+    // The new block lies after the window: the placement stays (hint 32)
+    // and the move goes on over what was read again.
+    EXPECT_EQ(m_view->hints, (std::vector<std::intptr_t>{32, 3}));
+    EXPECT_EQ(Current(), 29);
+    EXPECT_EQ(m_doc->GetArchiv().IsFileChanged(), 0);
+    CTime start;
+    CTime end;
+    m_doc->Navigator().GetFileRange(start, end);
+    EXPECT_EQ(end, m_times.back());
+}
+
+TEST_F(ArchivDocMoveTest, AReloadAfterTheRingOverwroteTheWindowMovesItToTheOldestBlocks)
+{
+    m_doc->SetWindow(m_times[0], m_times[5]);
+    std::vector<std::intptr_t> moved;
+    m_view->SetMessageHandler(platform::WM_ARCHIVE_WINDOW_MOVED, [&moved](std::uintptr_t, std::intptr_t added) {
+        moved.push_back(added);
+        return 0;
+    });
+    for (int b = 0; b < 8; ++b)
+        WriteBlock(); // 8 slots: the first blocks are gone
+    m_view->hints.clear();
+    m_doc->OnCommand(archive::cmd::kGoEnd);
+    // Only the reload: the view is told the window moved, no record move.
+    EXPECT_TRUE(m_view->hints.empty());
+    EXPECT_EQ(moved, std::vector<std::intptr_t>{0});
+    CTime start;
+    CTime end;
+    m_doc->Navigator().GetWindow(start, end);
+    CTime fileStart;
+    m_doc->Navigator().GetFileRange(fileStart, end);
+    EXPECT_GT(start, m_times[5]);
+    EXPECT_GE(start, fileStart);
+    EXPECT_LE(m_doc->Navigator().GetWindowBlockCount(), 3);
+}
+
+TEST_F(ArchivDocMoveTest, AFileThatCannotBeReadAnyMoreClosesTheDocumentWithOneMessage)
+{
+    QPointer<ui::CDocument> alive(m_doc);
+    WriteBlock();
+    auto entry = CArchivFileList::Instance().Find(ArchivePath());
+    ASSERT_TRUE(entry);
+    ASSERT_EQ(entry->GetStorage()->Destroy("hlavicka"), archive::StorageStatus::Ok);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Cancel);
+    EXPECT_EQ(m_doc->ReloadIfChangedSafe(), 0);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text,
+              QStringLiteral("Systémová chyba programu. Prohlížení archivu bude ukončeno. "));
+    EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    EXPECT_EQ(boxes.Requests()[0].buttons, ui::MsgButtons::OkCancel);
+    EXPECT_TRUE(m_doc->IsClosing());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull());
+}
+
+TEST_F(ArchivDocMoveTest, StateWordComesFromTheViewsOnHint128)
+{
+    class StateView : public HintView {
+    public:
+        void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override
+        {
+            HintView::OnUpdate(sender, hint, object);
+            if (hint & 128)
+                static_cast<CArchivDocBase*>(GetDocument())->SetState(7);
+        }
+    };
+    auto* view = new StateView;
+    m_doc->AddView(view);
+    EXPECT_EQ(m_doc->RefreshAndGetState(), 7);
+}
+
+} // namespace
