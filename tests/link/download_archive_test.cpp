@@ -303,16 +303,20 @@ TEST_F(ArchiveDownloadTest, RunOwnsItsJobUntilTheWorkerHasEnded)
     // A window closed during the download: the worker is cancelled and
     // waited for before the job goes; it takes its half file with it.
     std::atomic<bool> onLine{false};
+    std::atomic<CDownloadJob*> running{nullptr}; // published before the worker starts
     CDownloadRun run;
     line.WithInstrument(1, [&](sim::Instrument& i) {
         i.SetCommand(0x3B, [&, stream = sim::ArchiveStreamA()](sim::Instrument& self, const sim::Frame& frame) {
             onLine = true;
-            for (int k = 0; k < 10000 && run.Job() && run.Job()->IsRunning(); ++k)
+            CDownloadJob* job = running.load();
+            for (int k = 0; k < 10000 && job && job->IsRunning(); ++k)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return stream(self, frame);
         });
     });
-    ASSERT_TRUE(run.Start(MakeJob(), &DownloadVKArchiveProc));
+    auto job = MakeJob();
+    running = job.get();
+    ASSERT_TRUE(run.Start(std::move(job), &DownloadVKArchiveProc));
     for (int i = 0; i < 30000 && !onLine; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     run.Stop();

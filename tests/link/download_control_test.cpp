@@ -86,6 +86,8 @@ protected:
             platform::Event done(true, false);
             control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
             EXPECT_TRUE(done.Wait(30000));
+            // The hooks are virtual: the thread ends before the object goes.
+            EXPECT_TRUE(control->Join(30000));
             control.reset();
         }
         DownloadTest::TearDown();
@@ -188,11 +190,11 @@ TEST_F(ControlTest, UnreachableInstrumentIsGivenUpAfterSixFailures)
     GiveCopy(away);
     ASSERT_TRUE(WaitFor([&] { return task->m_error != 0; }));
     ASSERT_TRUE(WaitFor([&] { return !task->m_running; }));
+    std::lock_guard outer(tasks.OuterLock()); // outer before list
     std::lock_guard list(tasks.ListLock());
     EXPECT_EQ(task->m_lastTime, lastRun);
     EXPECT_EQ(task->m_penInterval, 28800 / 3);
     EXPECT_FALSE(QFile::exists(tempPath));
-    std::lock_guard outer(tasks.OuterLock());
     EXPECT_EQ(tasks.m_downloadCopy, nullptr);
 }
 
