@@ -225,3 +225,66 @@ TEST_F(ArchivDocMoveTest, StateWordComesFromTheViewsOnHint128)
 }
 
 } // namespace
+
+namespace {
+
+using namespace doctest;
+
+class NeighbourFileTest : public ArchivDocTest {
+protected:
+    // A period file of the same instrument whose first block starts at `start`.
+    QString WritePeriodFile(const char* name, CTime start)
+    {
+        storetest::FakeClock clock;
+        clock.Set(start);
+        CVKArchivData writer;
+        writer.SetTimeSource(clock.Source());
+        const QString base = Path(name);
+        EXPECT_EQ(writer.Create(3600, 10, 60, base, QStringLiteral(".vk"), TRUE, TRUE, QStringLiteral("Linka")), 1);
+        writer.AddMeasurementRecord(vktest::VKValues(1));
+        clock.Advance(60);
+        EXPECT_EQ(writer.Flush(FALSE, writer.EndBlock(FALSE, TRUE, 60), QStringLiteral("Linka")), 1);
+        return base + QStringLiteral(".vk");
+    }
+};
+
+TEST_F(NeighbourFileTest, NextAndPreviousPickTheClosestFilesOfTheInstrument)
+{
+    const std::uint32_t day = 86400;
+    const CTime now(1710061200 + 20 * day);
+    const QString open = WritePeriodFile("hala_Y24D0315H10", CTime(1710061200 + 5 * day));
+    const QString earlier = WritePeriodFile("hala_Y24D0313H10", CTime(1710061200 + 3 * day));
+    WritePeriodFile("hala_Y24D0311H10", CTime(1710061200 + 1 * day));
+    const QString later = WritePeriodFile("hala_Y24D0317H10", CTime(1710061200 + 7 * day));
+    WritePeriodFile("hala_Y24D0319H10", CTime(1710061200 + 9 * day));
+    WritePeriodFile("hala_Y24D0412H10", CTime(1710061200 + 30 * day)); // in the future
+    WritePeriodFile("jina_Y24D0316H10", CTime(1710061200 + 6 * day));  // another instrument
+    const CTime openStart(1710061200 + 5 * day);
+    EXPECT_EQ(CArchivDocBase::FindNeighbourFile(open, QStringLiteral(".vk"), openStart, true, now), later);
+    EXPECT_EQ(CArchivDocBase::FindNeighbourFile(open, QStringLiteral(".vk"), openStart, false, now), earlier);
+    // A name without the date suffix still finds the files of its base.
+    EXPECT_EQ(CArchivDocBase::FindNeighbourFile(Path("hala_Y24D0313H10.vkr"), QStringLiteral(".vk"), openStart,
+                                                true, now),
+              QString());
+    EXPECT_EQ(CArchivDocBase::FindNeighbourFile(Path("hala.vk"), QStringLiteral(".vk"), CTime(1710061200 + 8 * day),
+                                                true, now),
+              Path("hala_Y24D0319H10.vk"));
+}
+
+TEST_F(NeighbourFileTest, AMissingFileIsReportedAndTheDocumentStays)
+{
+    WriteBlock();
+    HintView* view = nullptr;
+    CVKArchivDoc* doc = OpenDoc<CVKArchivDoc>(view);
+    QStringList opened;
+    CArchivDocHooks::Instance().openArchiveFile = [&opened](const QString& p) { opened << p; };
+    ui::ScriptedMessageBoxes boxes;
+    doc->OnCommand(archive::cmd::kNextFile);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Požadovaný soubor nenalezen."));
+    EXPECT_EQ(boxes.Requests()[0].icon, ui::MsgIcon::Error);
+    EXPECT_FALSE(doc->IsClosing());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+} // namespace
