@@ -454,7 +454,13 @@ void CMereni::ResetGraphTimeBase()
 {
     CPristroj* e = m_pPristroj;
     if (CArchivData* a = Archiv())
-        a->SetGraphWindow(Now(), (e->m_intervalZapisovani + 1) * e->m_intervalMereni);
+        a->ResetGraphTimeBase((e->m_intervalZapisovani + 1) * e->m_intervalMereni);
+}
+
+void CMereni::PublishToGraphs()
+{
+    if (CArchivData* a = Archiv())
+        a->PublishToGraphs();
 }
 
 void CMereni::FlushForStop(BOOL noOverwrite, BOOL recordFlag)
@@ -526,8 +532,12 @@ int CMereni::Activate(CPristroj* e, Event* event, BOOL starterOpensDocument, BOO
         if (!IsAnalyser() && e->m_zobrazovat)
             ResetGraphTimeBase();
         QueueRecord(Text(mereni_texts::kActivated).arg(interval), kRecordState);
-        if (e->m_zobrazovat && !starterOpensDocument)
-            Host().PostToApplication(platform::WM_APP_OPEN_DEVICE_DOC, entry, 0);
+        if (e->m_zobrazovat) {
+            if (!starterOpensDocument)
+                Host().PostToApplication(platform::WM_APP_OPEN_DEVICE_DOC, entry, 0);
+            if (e->m_active == 1)
+                PublishToGraphs();
+        }
     }
     if (!e->m_merit) {
         e->CloseLink();
@@ -608,18 +618,21 @@ int CMereni::ControlRecording(int mask)
             CreateArchive();
             if (e->m_zobrazovat)
                 ResetGraphTimeBase();
+            PublishToGraphs();
             m_tOrigin = a->GetMarkerTime(interval);
             QueueRecord(Text(mereni_texts::kRecordingStarted).arg(interval), kRecordState);
         } else {
             QueueRecord(Text(mereni_texts::kRecordingEnded), kRecordState);
             FlushForStop(!e->m_prepisovat, TRUE);
             a->StopArchive(e->m_merit);
+            PublishToGraphs();
         }
     }
     if (geometry && e->m_prepisovat) {
         a->ResizeRing(e->m_intervalPrepisovani, e->m_intervalZapisovani, interval);
         StartNewFile(!oldOverwrite, oldRecord);
         m_tOrigin = a->GetMarkerTime(interval);
+        PublishToGraphs();
     }
     if ((mask & 0x400) || (geometry && !e->m_prepisovat) || (mask & 0x100)) {
         if (oldRecord)
@@ -627,6 +640,7 @@ int CMereni::ControlRecording(int mask)
         CreateArchive();
         if (e->m_zobrazovat)
             ResetGraphTimeBase();
+        PublishToGraphs();
         m_tOrigin = a->GetMarkerTime(interval);
         QueueRecord(Text(mereni_texts::kNewFile).arg(interval), kRecordState);
     }
@@ -637,6 +651,8 @@ int CMereni::ControlRecording(int mask)
             Host().PostToApplication(platform::WM_APP_OPEN_DEVICE_DOC, entry, 0);
             if (!IsAnalyser())
                 ResetGraphTimeBase();
+            if (e->m_active == 1)
+                PublishToGraphs();
         } else {
             Host().PostToApplication(platform::WM_APP_UPDATE_DEVICE_VIEW, entry, 0);
         }

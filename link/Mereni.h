@@ -171,6 +171,8 @@ protected:
 private:
     int CreateArchive();
     void ResetGraphTimeBase();
+    // Rebuilds the live graphs of the archive from its write lists.
+    void PublishToGraphs();
     int HandOver();
     void PublishLiveFrames();
     // Ends the block being filled and hands it to the main thread (the

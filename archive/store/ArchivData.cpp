@@ -15,9 +15,13 @@ CTime PlusSeconds(CTime t, std::int64_t seconds)
 
 } // namespace
 
-CArchivData::CArchivData() = default;
+CArchivData::CArchivData() : m_graphFeed(m_seriesRegistry, -1, GraphExtractor(-1)) {}
 
-CArchivData::CArchivData(int type) : scaleCategories(type) {}
+// The family kind of the graphs is the instrument type less one.
+CArchivData::CArchivData(int type)
+    : scaleCategories(type), m_graphFeed(m_seriesRegistry, type - 1, GraphExtractor(type - 1))
+{
+}
 
 CArchivData::~CArchivData()
 {

@@ -2,6 +2,7 @@
 
 #include "archive/store/ArchivEvents.h"
 #include "archive/store/ArchivFileList.h"
+#include "archive/store/ArchivGraphFeed.h"
 #include "archive/store/ArchivHeader.h"
 #include "archive/store/ArchivRecord.h"
 #include "archive/store/ArchivStamp.h"
@@ -162,6 +163,21 @@ public:
                          platform::CTime& full) const;
     int GetGraphPosition() const;
     void SetGraphWindow(platform::CTime origin, int span);
+
+    // Live graphs. The graph windows register their series here (main
+    // thread); publishing fills them from the write lists, each call under
+    // the graph lock and then the list lock, and moves the graph window of
+    // `GetGraphPosition` with the time base.
+    CArchivSeriesRegistry& SeriesRegistry() { return m_seriesRegistry; }
+    // Every channel again from the three write lists.
+    void PublishToGraphs();
+    // A new write list began: the channels roll one place.
+    void PublishOneList();
+    // New records in the current list.
+    void RefreshGraphs();
+    // A new live graph `span` seconds wide from the first record of list 0.
+    void ResetGraphTimeBase(int span);
+    const archive::CStageLists& GraphStageLists(int channel) const { return m_graphFeed.StageLists(channel); }
     QString GetErrorText() const;
 
     // Event lists.
@@ -275,6 +291,10 @@ private:
     int OpenBexor(std::unique_ptr<CArchivStream>& stream, bool create,
                   const std::function<bool(CArchivStream&)>& readIndex);
 
+    CArchivGraphFeed::Extractor GraphExtractor(int kind);
+    CArchivGraphFeed::LiveLists LiveListsLocked() const;
+    void FollowGraphFeed();
+
     mutable std::mutex m_fileLock;
     TimeSource m_now;
     IArchivHost* m_host = nullptr;
@@ -285,4 +305,7 @@ private:
     int m_failedGeneration = -1;        // m_fileLock: a new file that could not be created
     int m_shrinkFrom = 0;               // ringLock: slot count before an applied shrink
     int m_blockEventCount = 0;          // CollectBlockEvents
+    std::mutex m_graphLock;             // before listLock
+    CArchivSeriesRegistry m_seriesRegistry;
+    CArchivGraphFeed m_graphFeed;       // m_graphLock
 };

@@ -31,8 +31,9 @@ public:
 
     CControllerArchivData() : CArchivData(Traits::kInstrumentType), values(Traits::NoValues()) {}
 
-    // Graph series that ranges and unit texts go to (none: nothing is set).
-    // Must outlive the store or be reset before it goes.
+    // Graph series that ranges and unit texts go to (the store's own unless
+    // set; none: nothing is set). Must outlive the store or be reset before
+    // it goes.
     void SetSeriesRegistry(IArchivSeriesRegistry* series)
     {
         std::lock_guard family(familyLock);
@@ -170,7 +171,7 @@ private:
     static const void* FieldsOf(const Values& v) { return static_cast<const typename Traits::Fields*>(&v); }
     static void* FieldsOf(Values& v) { return static_cast<typename Traits::Fields*>(&v); }
 
-    IArchivSeriesRegistry* m_series = nullptr; // familyLock
+    IArchivSeriesRegistry* m_series = &SeriesRegistry(); // familyLock
     int m_walkPos = -1;
 };
 

@@ -136,7 +136,7 @@ private:
     void SetPowerSeries(double product, int multiplier, bool allowNegative);
 
     QString m_extension;
-    IArchivSeriesRegistry* m_series = nullptr;
+    IArchivSeriesRegistry* m_series = &SeriesRegistry();
     int m_walkPos = -1;
     int m_walkOrdinal = -1;
 };

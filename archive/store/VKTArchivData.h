@@ -104,7 +104,8 @@ public:
     virtual QStringList GetAxisNames(const Selection& selection) const;
 
     // ---- graph scales
-    // The graph series the scales go to (none: nothing is set).
+    // The graph series the scales go to (the store's own unless set; none:
+    // nothing is set).
     void SetSeriesRegistry(IArchivSeriesRegistry* series) { m_series = series; }
     virtual void UpdateSeriesScales(BOOL allowNegativePower);
     // 1 when the series were set again (the ratios changed since the last call).
@@ -197,5 +198,5 @@ private:
     std::optional<CVKTStatus> m_walkStatus;
     int m_modelIndex = CIden::kUnknownModelIndex;
 
-    IArchivSeriesRegistry* m_series = nullptr;
+    IArchivSeriesRegistry* m_series = &SeriesRegistry();
 };

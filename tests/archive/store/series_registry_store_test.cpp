@@ -33,4 +33,29 @@ TEST_F(RegistryStoreTest, QorinRatioChangeRescalesRegisteredGroup)
     store.SetSeriesRegistry(nullptr);
 }
 
+// Without a registry of their own the store's range updates and the live
+// publishing reach the series the graphs registered with the store.
+TEST_F(RegistryStoreTest, OwnRegistryTakesScalesAndLivePoints)
+{
+    CQorinArchivData store;
+    Start(store, QStringLiteral("vlastni"));
+    CArchivSeriesRegistry& registry = store.SeriesRegistry();
+    ASSERT_TRUE(registry.AddGraphSeries(QStringLiteral("Proud"), QStringLiteral("A"), QStringLiteral("I"), 0, 10, 0));
+    store.ResetGraphTimeBase(3600);
+
+    CQorinAktData v;
+    v.ctWord = 0x8000 | 20;
+    for (int i = 0; i < 3; ++i) {
+        m_clock.Advance(60);
+        store.AddMeasurementRecord(v);
+    }
+    ASSERT_EQ(store.ScaleCurrentSeries(TRUE), TRUE);
+    const CGraphTrace* proud = registry.FindGraphSeries(u"Proud");
+    EXPECT_FLOAT_EQ(proud->Maximum(), 160);
+
+    store.PublishToGraphs();
+    EXPECT_EQ(proud->Points(0).size(), 3u);
+    EXPECT_EQ(proud->Span(), 3600);
+}
+
 } // namespace

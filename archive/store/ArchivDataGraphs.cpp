@@ -1,0 +1,67 @@
+#include "archive/store/ArchivData.h"
+
+#include "archive/store/ArchivSeriesExtract.h"
+
+CArchivGraphFeed::Extractor CArchivData::GraphExtractor(int kind)
+{
+    return [this, kind](const CArchivRecordList& records, int channel, int endIndex, int startIndex) {
+        return archive::ExtractFamilySeries(kind, m_seriesRegistry, records, channel, endIndex, startIndex, {});
+    };
+}
+
+CArchivGraphFeed::LiveLists CArchivData::LiveListsLocked() const
+{
+    CArchivGraphFeed::LiveLists live;
+    for (std::size_t i = 0; i < lists.size(); ++i)
+        live.lists[i] = &lists[i];
+    live.current = currentList;
+    live.now = Now();
+    return live;
+}
+
+// The cursor of the live graph is drawn on the axis the series were given.
+void CArchivData::FollowGraphFeed()
+{
+    if (m_graphFeed.Span() > 0)
+        SetGraphWindow(m_graphFeed.Origin(), m_graphFeed.Span());
+}
+
+void CArchivData::PublishToGraphs()
+{
+    std::lock_guard graphs(m_graphLock);
+    {
+        std::lock_guard lock(listLock);
+        m_graphFeed.PublishToGraphs(LiveListsLocked());
+    }
+    FollowGraphFeed();
+}
+
+void CArchivData::PublishOneList()
+{
+    std::lock_guard graphs(m_graphLock);
+    {
+        std::lock_guard lock(listLock);
+        m_graphFeed.PublishOneList(LiveListsLocked());
+    }
+    FollowGraphFeed();
+}
+
+void CArchivData::RefreshGraphs()
+{
+    std::lock_guard graphs(m_graphLock);
+    {
+        std::lock_guard lock(listLock);
+        m_graphFeed.RefreshGraphs(LiveListsLocked());
+    }
+    FollowGraphFeed();
+}
+
+void CArchivData::ResetGraphTimeBase(int span)
+{
+    std::lock_guard graphs(m_graphLock);
+    {
+        std::lock_guard lock(listLock);
+        m_graphFeed.ResetGraphTimeBase(span, lists[0], Now());
+    }
+    SetGraphWindow(m_graphFeed.Origin(), span);
+}
