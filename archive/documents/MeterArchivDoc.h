@@ -72,6 +72,7 @@ private:
 class CBexorArchivDoc : public CMeterArchivDocBase {
     Q_OBJECT
 public:
+    static QString DocString() { return QStringLiteral("Bexor Archiv\nArchiv\n\n\n\nBexorArchiv.Document\nBexor Archiv"); }
     CBexorArchivDoc();
     ~CBexorArchivDoc() override;
 
@@ -97,6 +98,10 @@ private:
 class CVKTBexorArchivDoc : public CMeterArchivDocBase {
     Q_OBJECT
 public:
+    static QString DocString()
+    {
+        return QStringLiteral("VKTBexor Archiv\nArchiv\n\n\n\nVKTBexorArchiv.Document\nVKTBexor Archiv");
+    }
     CVKTBexorArchivDoc();
     ~CVKTBexorArchivDoc() override;
 

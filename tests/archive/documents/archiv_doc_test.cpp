@@ -288,3 +288,39 @@ TEST_F(NeighbourFileTest, AMissingFileIsReportedAndTheDocumentStays)
 }
 
 } // namespace
+
+namespace {
+
+using namespace doctest;
+
+class CommandStateTest : public ArchivDocTest {};
+
+TEST_F(CommandStateTest, MeterDataFollowTheIdentificationAndOpenByInstrumentTheInstrumentCount)
+{
+    struct Case {
+        WORD model;
+        bool meter;
+    };
+    const Case cases[] = {{0x1104, true}, {0x1101, false}, {0x11FB, false}};
+    for (const Case& c : cases) {
+        CIden iden;
+        iden.family = CIden::kFamilyAnalyser;
+        iden.model = c.model;
+        m_writer.AddIdenRecord(iden);
+        WriteBlock(3);
+        HintView* view = nullptr;
+        CVKArchivDoc* doc = OpenDoc<CVKArchivDoc>(view);
+        doc->SetWindow(m_times[m_times.size() - 3], m_times.back());
+        EXPECT_EQ(doc->IsCommandEnabled(archive::cmd::kMeter), c.meter) << c.model;
+    }
+    HintView* view = nullptr;
+    CVKArchivDoc* doc = OpenDoc<CVKArchivDoc>(view);
+    EXPECT_FALSE(doc->IsCommandEnabled(CVKArchivDoc::kOpenByInstrument));
+    int devices = 0;
+    CArchivDocHooks::Instance().deviceCounter = [&devices] { return devices; };
+    EXPECT_FALSE(doc->IsCommandEnabled(CVKArchivDoc::kOpenByInstrument));
+    devices = 2;
+    EXPECT_TRUE(doc->IsCommandEnabled(CVKArchivDoc::kOpenByInstrument));
+}
+
+} // namespace
