@@ -48,8 +48,48 @@ protected:
     }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
+    // Twenty records every 60 s from 10:00 in two blocks of a new ring
+    // archive: settings `first` before them, settings `second` at 10:09:50,
+    // `values(i)` for record i. `reader` then holds the archive with its
+    // window loaded over the twenty minutes. Each call takes a name of its
+    // own: a ring archive created under an existing name resumes that file.
+    template <class Family, class Config, class MakeValues>
+    void WriteTwentyMinutes(Family& reader, const QString& extension, const Config& first, const Config& second,
+                            MakeValues values)
+    {
+        using platform::CTimeSpan;
+        const platform::CTime start = At(10, 0);
+        const QString name = QStringLiteral("archiv%1").arg(++m_files);
+        {
+            Family writer;
+            Use(writer);
+            SetTime(start - CTimeSpan(30));
+            EXPECT_EQ(writer.Create(20 * 600, 10, 60, Path(name), extension, TRUE, TRUE, QStringLiteral("Linka")), 1);
+            writer.AddConfigRecord(first);
+            for (int i = 0; i < 20; ++i) {
+                if (i == 10) {
+                    SetTime(start + CTimeSpan(i * 60 - 10));
+                    writer.AddConfigRecord(second);
+                }
+                SetTime(start + CTimeSpan(i * 60));
+                writer.AddMeasurementRecord(values(i));
+                if (i % 10 == 9) {
+                    SetTime(start + CTimeSpan(i * 60 + 30));
+                    EndBlock(writer);
+                }
+            }
+            EXPECT_TRUE(writer.WaitWriterIdle(10000));
+            writer.Close();
+        }
+        Use(reader);
+        EXPECT_EQ(reader.Open(Path(name + extension)), 1);
+        EXPECT_EQ(reader.ReadHeader(), 1);
+        reader.Window().Load(reader, WrittenSlots(reader, 22), start, 1200);
+    }
+
     QTemporaryDir m_dir;
     std::shared_ptr<std::atomic<std::uint32_t>> m_now = std::make_shared<std::atomic<std::uint32_t>>(0);
+    int m_files = 0;
 };
 
 } // namespace statstest

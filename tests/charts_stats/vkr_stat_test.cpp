@@ -50,40 +50,11 @@ protected:
     // `first`; then, from 10:10, ten minutes after settings of `second`.
     std::vector<CVKRStatResult> Run(int first, int second, const CVKRAktData& values, CVKRStatSettings& settings)
     {
-        const CTime start = At(10, 0);
-        const QString name = QStringLiteral("linka%1").arg(++m_files);
-        {
-            CVKRArchivData writer;
-            Use(writer);
-            SetTime(start - CTimeSpan(30));
-            EXPECT_EQ(writer.Create(20 * 600, 10, 60, Path(name), QStringLiteral(".vkr"), TRUE,
-                                    TRUE, QStringLiteral("Linka")),
-                      1);
-            writer.AddConfigRecord(Config(first));
-            for (int i = 0; i < 20; ++i) {
-                if (i == 10) {
-                    SetTime(start + CTimeSpan(i * 60 - 10));
-                    writer.AddConfigRecord(Config(second));
-                }
-                SetTime(start + CTimeSpan(i * 60));
-                writer.AddMeasurementRecord(values);
-                if (i % 10 == 9) {
-                    SetTime(start + CTimeSpan(i * 60 + 30));
-                    EndBlock(writer);
-                }
-            }
-            EXPECT_TRUE(writer.WaitWriterIdle(10000));
-            writer.Close();
-        }
         CVKRArchivData reader;
-        Use(reader);
-        EXPECT_EQ(reader.Open(Path(name + QStringLiteral(".vkr"))), 1);
-        EXPECT_EQ(reader.ReadHeader(), 1);
-        reader.Window().Load(reader, WrittenSlots(reader, 22), start, 1200);
+        WriteTwentyMinutes(reader, QStringLiteral(".vkr"), Config(first), Config(second),
+                           [&values](int) { return values; });
         return ComputeVKRStatistics(reader, settings);
     }
-
-    int m_files = 0;
 };
 
 TEST_F(VKRStatTest, ThreePhaseArchiveEndToEnd)

@@ -55,40 +55,10 @@ protected:
     template <class MakeValues>
     std::vector<CVKTStatResult> Run(int first, int second, MakeValues values, CVKTStatSettings& settings)
     {
-        const CTime start = At(10, 0);
-        const QString name = QStringLiteral("rozvadec%1").arg(++m_files);
-        {
-            CVKTArchivData writer;
-            Use(writer);
-            SetTime(start - CTimeSpan(30));
-            EXPECT_EQ(writer.Create(20 * 600, 10, 60, Path(name), CVKTArchivData::Extension(), TRUE, TRUE,
-                                    QStringLiteral("Linka")),
-                      1);
-            writer.AddConfigRecord(Config(first));
-            for (int i = 0; i < 20; ++i) {
-                if (i == 10) {
-                    SetTime(start + CTimeSpan(i * 60 - 10));
-                    writer.AddConfigRecord(Config(second));
-                }
-                SetTime(start + CTimeSpan(i * 60));
-                writer.AddMeasurementRecord(values(i));
-                if (i % 10 == 9) {
-                    SetTime(start + CTimeSpan(i * 60 + 30));
-                    EndBlock(writer);
-                }
-            }
-            EXPECT_TRUE(writer.WaitWriterIdle(10000));
-            writer.Close();
-        }
         CVKTArchivData reader;
-        Use(reader);
-        EXPECT_EQ(reader.Open(Path(name + CVKTArchivData::Extension())), 1);
-        EXPECT_EQ(reader.ReadHeader(), 1);
-        reader.Window().Load(reader, WrittenSlots(reader, 22), start, 1200);
+        WriteTwentyMinutes(reader, CVKTArchivData::Extension(), Config(first), Config(second), values);
         return ComputeVKTStatistics(reader, settings);
     }
-
-    int m_files = 0;
 };
 
 TEST_F(VKTStatTest, StarConnectionEndToEnd)
