@@ -185,12 +185,8 @@ std::shared_ptr<CArchivFileEntry> CArchivFileList::Open(const QString& path, boo
         if (!host.AskYesNo(platform::IDS_ASK_OVERWRITE_IN_USE))
             return nullptr;
         lock.lock();
-        if (auto again = FindLocked(path)) {
-            if (!RecreateLocked(again))
-                return nullptr;
-            ++again->m_refCount;
-            return again;
-        }
+        if (auto again = FindLocked(path))
+            return ReuseAfreshLocked(again);
         mayReplace = true; // its users went away while the user was asked
     }
 
@@ -210,26 +206,26 @@ std::shared_ptr<CArchivFileEntry> CArchivFileList::Open(const QString& path, boo
     if (!host.AskYesNo(platform::IDS_ASK_OVERWRITE_EXISTING))
         return nullptr;
     lock.lock();
-    if (auto entry = FindLocked(path)) {
-        if (!RecreateLocked(entry))
-            return nullptr;
-        ++entry->m_refCount;
-        return entry;
-    }
+    if (auto entry = FindLocked(path))
+        return ReuseAfreshLocked(entry);
     if (auto storage = m_provider->Create(path, true))
         return AddLocked(path, std::move(storage));
     return nullptr;
 }
 
+std::shared_ptr<CArchivFileEntry> CArchivFileList::ReuseAfreshLocked(const std::shared_ptr<CArchivFileEntry>& entry)
+{
+    if (!RecreateLocked(entry))
+        return nullptr;
+    ++entry->m_refCount;
+    return entry;
+}
+
 std::shared_ptr<CArchivFileEntry> CArchivFileList::CreateNew(const QString& path)
 {
     std::lock_guard lock(m_mutex);
-    if (auto entry = FindLocked(path)) {
-        if (!RecreateLocked(entry))
-            return nullptr;
-        ++entry->m_refCount;
-        return entry;
-    }
+    if (auto entry = FindLocked(path))
+        return ReuseAfreshLocked(entry);
     if (auto storage = m_provider->Create(path, true))
         return AddLocked(path, std::move(storage));
     return nullptr;

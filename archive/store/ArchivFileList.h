@@ -82,6 +82,8 @@ private:
     std::shared_ptr<CArchivFileEntry> FindLocked(const QString& path) const;
     std::shared_ptr<CArchivFileEntry> AddLocked(const QString& path, std::shared_ptr<archive::Storage> storage);
     bool RecreateLocked(const std::shared_ptr<CArchivFileEntry>& entry);
+    // The open entry, started afresh for one more user; null when it cannot be.
+    std::shared_ptr<CArchivFileEntry> ReuseAfreshLocked(const std::shared_ptr<CArchivFileEntry>& entry);
     void KillLocked(const std::shared_ptr<CArchivFileEntry>& entry);
 
     mutable std::mutex m_mutex;
