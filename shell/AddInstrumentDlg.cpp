@@ -1,0 +1,396 @@
+#include "shell/AddInstrumentDlg.h"
+
+#include "link/PortList.h"
+#include "link/Pristroj.h"
+#include "model/Iden.h"
+#include "platform/StringTable.h"
+#include "platform/ui/DialogUnits.h"
+#include "platform/ui/MessageBox.h"
+#include "shell/WaitCursor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kRoleName = Qt::UserRole;
+constexpr int kRoleKind = Qt::UserRole + 1;
+// A kind the port list never makes; kept out of the list for a Qorin.
+constexpr int kPortKindBus = 1;
+
+const char* const kTypeTexts[] = {"Qorin xxx", "PJW,PJX", "VKR,VKN", "VKT", "Qorin 1xxx"};
+const char* const kOverwriteTexts[] = {"1 den", "2 dny", "7 dnu", "14 dnů", "1 měsíc"};
+const int kMeasuringIntervals[] = {2, 5, 10, 15, 30, 60};
+const char* const kExtensions[] = {".qor", ".vk", ".vkr", ".vkt", ".dsk"};
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+template <class T>
+T* Named(T* widget, int id)
+{
+    widget->setObjectName(QString::number(id));
+    return widget;
+}
+
+} // namespace
+
+CAddInstrumentDlg::CAddInstrumentDlg(CPortList& ports, const QString& dataFolder, bool subFolders, QWidget* parent)
+    : QDialog(parent), m_ports(ports), m_dataFolder(dataFolder), m_subFolders(subFolders)
+{
+    setWindowTitle(Text("Přidat přístroj"));
+    BuildControls();
+}
+
+void CAddInstrumentDlg::BuildControls()
+{
+    auto* top = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    top->addLayout(form);
+
+    m_name = Named(new QLineEdit, IdName);
+    form->addRow(Text("Název přístroje:"), m_name);
+    m_address = Named(new QLineEdit, IdAddress);
+    m_address->setValidator(new QIntValidator(0, 65535, m_address));
+    form->addRow(Text("Adresa přístroje:"), m_address);
+    m_port = Named(new QComboBox, IdPort);
+    form->addRow(Text("Port:"), m_port);
+    m_telephone = Named(new QLineEdit, IdTelephone);
+    form->addRow(Text("Telefonní číslo:"), m_telephone);
+
+    auto* typeRow = new QHBoxLayout;
+    m_type = Named(new QComboBox, IdType);
+    for (const char* text : kTypeTexts)
+        m_type->addItem(Text(text));
+    auto* identify = Named(new QPushButton(Text("auto")), IdIdentify);
+    typeRow->addWidget(m_type, 1);
+    typeRow->addWidget(identify);
+    form->addRow(Text("Typ:"), typeRow);
+
+    m_measure = Named(new QCheckBox(Text("Aktivní přístroj")), IdMeasure);
+    m_show = Named(new QCheckBox(Text("Zobrazení aktuálních dat")), IdShow);
+    m_panel = Named(new QCheckBox(Text("Plovoucí okno")), IdPanel);
+    m_record = Named(new QCheckBox(Text("Záznam do souboru")), IdRecord);
+    for (QCheckBox* box : {m_measure, m_show, m_panel, m_record})
+        top->addWidget(box);
+
+    auto* fileRow = new QHBoxLayout;
+    m_file = Named(new QLineEdit, IdArchiveFile);
+    auto* browse = Named(new QPushButton(Text("...")), IdBrowse);
+    fileRow->addWidget(m_file, 1);
+    fileRow->addWidget(browse);
+    auto* fileForm = new QFormLayout;
+    fileForm->addRow(Text("Archivní soubor:\n(bez přípony)"), fileRow);
+    m_overwrite = Named(new QComboBox, IdOverwritePeriod);
+    for (const char* text : kOverwriteTexts)
+        m_overwrite->addItem(Text(text));
+    fileForm->addRow(Text("Délka záznamu:"), m_overwrite);
+    top->addLayout(fileForm);
+
+    m_sync = Named(new QCheckBox(Text("Synchronizovat čas s PC")), IdSynchronise);
+    top->addWidget(m_sync);
+
+    m_advancedPart = Named(new QGroupBox, 1121);
+    auto* advanced = new QVBoxLayout(m_advancedPart);
+    auto* note = Named(new QLabel(Text("Nevhodná změna těchto údajů může negativně ovlivnit výkon aplikace !")),
+                       IdAdvancedNote);
+    note->setWordWrap(true);
+    advanced->addWidget(note);
+    auto* advancedForm = new QFormLayout;
+    m_measuring = Named(new QComboBox, IdMeasuringInterval);
+    for (int seconds : kMeasuringIntervals)
+        m_measuring->addItem(QString::number(seconds), seconds);
+    advancedForm->addRow(Named(new QLabel(Text("Interval aktualizace (s):")), 1080), m_measuring);
+    m_recording = Named(new QComboBox, IdRecordingInterval);
+    advancedForm->addRow(Text("Minimalni zobrazovaný interval (min):"), m_recording);
+    advanced->addLayout(advancedForm);
+    m_cyclic = Named(new QCheckBox(Text("Cyklický záznam")), IdCyclic);
+    advanced->addWidget(m_cyclic);
+    top->addWidget(m_advancedPart);
+
+    // The buttons keep their dialog-unit sizes: 85 and 39 wide, 14 high.
+    const QFont f = font();
+    auto* buttons = new QHBoxLayout;
+    m_advanced = Named(new QCheckBox(Text("   Pokročilé nastavení")), IdAdvanced);
+    m_advanced->setFixedSize(ui::DluToPixels(QSize(85, 14), f));
+    auto* ok = Named(new QPushButton(Text("OK")), 1);
+    auto* cancel = Named(new QPushButton(Text("Konec")), 2);
+    for (QPushButton* button : {ok, cancel})
+        button->setFixedSize(ui::DluToPixels(QSize(39, 14), f));
+    ok->setDefault(true);
+    buttons->addWidget(m_advanced);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    top->addLayout(buttons);
+    m_advancedPart->setVisible(false);
+
+    connect(ok, &QPushButton::clicked, this, &CAddInstrumentDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CAddInstrumentDlg::reject);
+    connect(identify, &QPushButton::clicked, this, &CAddInstrumentDlg::OnIdentify);
+    connect(browse, &QPushButton::clicked, this, &CAddInstrumentDlg::OnBrowse);
+    connect(m_name, &QLineEdit::textEdited, this, &CAddInstrumentDlg::OnNameChanged);
+    connect(m_type, &QComboBox::currentIndexChanged, this, [this] { OnTypeChanged(); });
+    connect(m_measuring, &QComboBox::currentIndexChanged, this, [this] { FillRecordingIntervals(); });
+    for (QCheckBox* box : {m_measure, m_record, m_advanced})
+        connect(box, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    connect(m_port, &QComboBox::currentIndexChanged, this, [this] { UpdateControls(); });
+}
+
+void CAddInstrumentDlg::SetEntry(CPristroj* entry, bool isNew, CPristroj* live)
+{
+    m_entry = entry;
+    m_isNew = isNew;
+    m_live = live ? live : entry;
+    m_filled = false;
+}
+
+void CAddInstrumentDlg::showEvent(QShowEvent* event)
+{
+    if (!m_filled) {
+        m_filled = true;
+        FillControls();
+    }
+    QDialog::showEvent(event);
+}
+
+void CAddInstrumentDlg::FillPorts()
+{
+    const QString previous = m_port->currentData(kRoleName).toString();
+    m_ports.Refresh();
+    m_port->blockSignals(true);
+    m_port->clear();
+    const bool qorin = SelectedType() == CPristroj::kQorin;
+    for (const CPortEntry& port : m_ports.Entries()) {
+        if (port.kind == kPortKindBus && qorin)
+            continue;
+        const QString text = port.description.isEmpty() ? port.name + QStringLiteral(" ")
+                                                        : port.name + QStringLiteral(" ( ") + port.description +
+                                                              QStringLiteral(" )");
+        m_port->addItem(text);
+        m_port->setItemData(m_port->count() - 1, port.name, kRoleName);
+        m_port->setItemData(m_port->count() - 1, port.kind, kRoleKind);
+    }
+    const QString wanted = previous.isEmpty() && m_entry ? m_entry->m_com : previous;
+    int index = m_port->findData(wanted, kRoleName);
+    // An instrument keeps its port while the port is away (unplugged).
+    if (index < 0 && m_entry && wanted == m_entry->m_com && !wanted.isEmpty()) {
+        m_port->addItem(wanted + QStringLiteral(" "));
+        index = m_port->count() - 1;
+        m_port->setItemData(index, wanted, kRoleName);
+        m_port->setItemData(index, kPortKindSerial, kRoleKind);
+    }
+    m_port->setCurrentIndex(index >= 0 ? index : 0);
+    m_port->blockSignals(false);
+}
+
+void CAddInstrumentDlg::FillControls()
+{
+    if (!m_entry)
+        return;
+    const CPristroj& e = *m_entry;
+    m_type->blockSignals(true);
+    m_type->setCurrentIndex(e.GetType() >= 1 && e.GetType() <= 5 ? e.GetType() - 1 : 0);
+    m_type->blockSignals(false);
+    m_shownType = SelectedType();
+    FillPorts();
+    m_name->setText(e.m_nazev);
+    m_address->setText(QString::number(static_cast<unsigned short>(e.m_adresa)));
+    m_telephone->setText(e.m_telCislo);
+    m_file->setText(e.m_soubor);
+    m_show->setChecked(e.m_zobrazovat != 0);
+    m_record->setChecked(e.m_zaznamenavat != 0);
+    m_measure->setChecked(e.m_merit != 0);
+    m_panel->setChecked(e.m_onp != 0);
+    m_rememberedSync = e.m_synchronizovat;
+    m_sync->setChecked(TypeSynchronises(m_shownType) && e.m_synchronizovat != 0);
+
+    int period = 4;
+    for (int i = 0; i < 4; ++i)
+        if (e.m_intervalPrepisovani == kOverwritePeriods[i])
+            period = i;
+    m_overwrite->setCurrentIndex(period);
+    m_cyclic->setChecked(e.m_prepisovat != 0);
+
+    SelectMeasuringInterval(e.m_intervalMereni);
+    FillRecordingIntervals();
+    int recording = 0;
+    for (int i = 0; i < 4; ++i)
+        if (e.m_intervalZapisovani == kRecordingIntervals[i])
+            recording = i;
+    m_recording->setCurrentIndex(recording);
+
+    if (m_isNew) {
+        m_name->selectAll();
+        m_name->setFocus();
+    } else {
+        setWindowTitle(platform::LoadString(platform::IDS_TITLE_DEVICE_PROPERTIES));
+    }
+    UpdateControls();
+}
+
+void CAddInstrumentDlg::SelectMeasuringInterval(int seconds)
+{
+    int index = m_measuring->findData(seconds);
+    if (index < 0) {
+        index = 0;
+        while (index < m_measuring->count() && m_measuring->itemData(index).toInt() < seconds)
+            ++index;
+        m_measuring->insertItem(index, QString::number(seconds), seconds);
+    }
+    m_measuring->setCurrentIndex(index);
+}
+
+void CAddInstrumentDlg::FillRecordingIntervals()
+{
+    const int selection = m_recording->currentIndex();
+    const int seconds = m_measuring->currentData().toInt();
+    m_recording->clear();
+    for (int factor = 1; factor <= 4; ++factor)
+        m_recording->addItem(QString::number(seconds * factor));
+    m_recording->setCurrentIndex(selection >= 0 && selection < 4 ? selection : 0);
+}
+
+void CAddInstrumentDlg::OnNameChanged(const QString& name)
+{
+    if (!m_isNew)
+        return;
+    QString file = m_dataFolder + QDir::separator() + name;
+    if (m_subFolders)
+        file += QDir::separator() + name;
+    m_file->setText(file);
+}
+
+int CAddInstrumentDlg::SelectedType() const
+{
+    return m_type->currentIndex() + 1;
+}
+
+bool CAddInstrumentDlg::TypeSynchronises(int type) const
+{
+    return type == CPristroj::kVK || type == CPristroj::kVKT;
+}
+
+void CAddInstrumentDlg::OnTypeChanged()
+{
+    const int type = SelectedType();
+    const bool wasSync = TypeSynchronises(m_shownType);
+    if (wasSync)
+        m_rememberedSync = m_sync->isChecked() ? 1 : 0;
+    m_sync->setChecked(TypeSynchronises(type) && m_rememberedSync != 0);
+    const bool portsDiffer = (m_shownType == CPristroj::kQorin) != (type == CPristroj::kQorin);
+    m_shownType = type;
+    if (portsDiffer && m_filled)
+        FillPorts();
+    UpdateControls();
+}
+
+void CAddInstrumentDlg::UpdateControls()
+{
+    const bool measure = m_measure->isChecked();
+    m_show->setEnabled(measure);
+    m_panel->setEnabled(measure);
+    m_record->setEnabled(measure);
+    m_telephone->setEnabled(m_port->currentData(kRoleKind).toInt() == kPortKindModem);
+    const bool record = m_record->isChecked();
+    m_overwrite->setEnabled(record);
+    m_cyclic->setEnabled(record);
+    m_sync->setEnabled(TypeSynchronises(SelectedType()));
+    if (m_advancedPart->isHidden() == m_advanced->isChecked()) {
+        m_advancedPart->setVisible(m_advanced->isChecked());
+        adjustSize();
+    }
+}
+
+int CAddInstrumentDlg::TypeOfIdentification(unsigned family, unsigned model)
+{
+    if (family == CIden::kFamilyAnalyser) {
+        if (model == 0x1000 || model == 0x1001)
+            return CPristroj::kVKR;
+        const unsigned group = model >> 8;
+        if (group >= 0x20 && group <= 0x26)
+            return CPristroj::kVKT;
+        return CPristroj::kVK;
+    }
+    if (family == CIden::kFamilyController)
+        return model < 17 ? CPristroj::kQorin : CPristroj::kDuskar;
+    return 0;
+}
+
+void CAddInstrumentDlg::OnIdentify()
+{
+    CWaitCursor wait;
+    CIden iden;
+    QString error;
+    int probe = 0;
+    const QString port = m_port->currentData(kRoleName).toString();
+    const WORD address = static_cast<WORD>(m_address->text().toUInt());
+    if (!CPristroj::IdentifyInstrument(iden, port, address, m_telephone->text(), error, probe)) {
+        ui::ErrorBox(this, error, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+        return;
+    }
+    const int type = TypeOfIdentification(iden.family, iden.model);
+    if (type == 0) {
+        ui::ErrorBox(this, platform::LoadString(platform::IDS_UNKNOWN_DEVICE_TYPE), ui::MsgButtons::Ok,
+                     ui::MsgIcon::Error);
+        return;
+    }
+    m_type->setCurrentIndex(type - 1);
+}
+
+void CAddInstrumentDlg::OnBrowse()
+{
+    const QString extension = QLatin1String(kExtensions[SelectedType() - 1]);
+    const QString chosen = QFileDialog::getSaveFileName(this, QString(), m_file->text() + extension,
+                                                        QStringLiteral("*") + extension);
+    if (chosen.isEmpty())
+        return;
+    QString path = QDir::toNativeSeparators(chosen);
+    if (path.endsWith(extension, Qt::CaseInsensitive))
+        path.chop(extension.size());
+    m_file->setText(path);
+}
+
+void CAddInstrumentDlg::accept()
+{
+    if (!m_entry) {
+        QDialog::reject();
+        return;
+    }
+    const int type = SelectedType();
+    if (m_record->isChecked() && !CheckDataDirectory(this, m_file->text(), type - 1, TRUE)) {
+        m_file->selectAll();
+        m_file->setFocus();
+        return;
+    }
+    CPristroj& e = *m_entry;
+    e.m_adresa = static_cast<short>(static_cast<WORD>(m_address->text().toUInt()));
+    e.m_com = m_port->currentData(kRoleName).toString();
+    e.m_telCislo = m_telephone->text();
+    e.m_merit = m_measure->isChecked();
+    e.m_nazev = m_name->text();
+    e.m_soubor = m_file->text();
+    e.m_zobrazovat = m_show->isChecked();
+    e.m_intervalMereni = m_measuring->currentData().toInt();
+    e.m_intervalZapisovani = kRecordingIntervals[std::max(0, m_recording->currentIndex())];
+    e.m_intervalPrepisovani = kOverwritePeriods[std::max(0, m_overwrite->currentIndex())];
+    e.m_prepisovat = m_cyclic->isChecked();
+    e.m_zaznamenavat = m_record->isChecked();
+    e.m_synchronizovat = TypeSynchronises(type) ? m_sync->isChecked() : m_rememberedSync;
+    e.SetType(type, FALSE);
+    e.m_onp = m_panel->isChecked();
+    QDialog::accept();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ShellTestSupport.h"
+
+#include "link/PortList.h"
+#include "link/Pristroj.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QDir>
+
+namespace shelltest {
+
+// Puts the entry's boxes through the program's message boxes, so that the
+// scripted boxes of a test see and answer them.
+class BoxHost : public IPristrojHost {
+public:
+    bool AskYesNo(QObject*, const QString& text, const QString& caption) override
+    {
+        return ui::ShowMessageBox(nullptr, text, caption, ui::MsgButtons::YesNo, ui::MsgIcon::Question) ==
+               ui::MsgAnswer::Yes;
+    }
+    void ShowError(QObject*, const QString& text, const QString& caption) override
+    {
+        ui::ShowMessageBox(nullptr, text, caption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+    }
+};
+
+// A store, a port list of two serial ports ("COM1" with a description,
+// "COM3" without) and a modem line, and the boxing host.
+class DialogTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        CPristroj::SetHost(&host);
+        ports.Build();
+        CPortEntry modem;
+        modem.name = QStringLiteral("Modem A");
+        modem.kind = kPortKindModem;
+        ports.AddModemLine(modem);
+    }
+    void TearDown() override
+    {
+        CPristroj::SetHost(nullptr);
+        StoreTest::TearDown();
+    }
+
+    QString DataFolder() const { return dir.filePath(QStringLiteral("data")); }
+
+    BoxHost host;
+    CPortList ports{[] {
+                        std::vector<CSerialPortInfo> list(2);
+                        list[0].portName = list[0].devicePath = QStringLiteral("COM1");
+                        list[0].description = QStringLiteral("USB");
+                        list[1].portName = list[1].devicePath = QStringLiteral("COM3");
+                        return list;
+                    },
+                    [](const QString&, int value) { return value; }};
+};
+
+} // namespace shelltest

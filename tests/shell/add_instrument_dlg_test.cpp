@@ -1,0 +1,181 @@
+#include "DialogTestSupport.h"
+
+#include "shell/AddInstrumentDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+
+using namespace shelltest;
+
+namespace {
+
+class AddInstrumentDlgTest : public DialogTest {
+protected:
+    // The dialog over `entry`, shown (filled) and not yet closed.
+    std::unique_ptr<CAddInstrumentDlg> Open(CPristroj& entry, bool isNew)
+    {
+        auto dlg = std::make_unique<CAddInstrumentDlg>(ports, DataFolder(), true);
+        dlg->SetEntry(&entry, isNew, nullptr);
+        dlg->open();
+        return dlg;
+    }
+    template <class T>
+    static T* C(const CAddInstrumentDlg& dlg, int id)
+    {
+        T* control = dlg.Control<T>(id);
+        EXPECT_NE(control, nullptr) << id;
+        return control;
+    }
+};
+
+} // namespace
+
+TEST_F(AddInstrumentDlgTest, NewInstrumentOkWritesTheControlsIntoTheEntry)
+{
+    CPristroj entry(QStringLiteral("COM3"), 1, DataFolder(), TRUE, CPristroj::kVK);
+    entry.m_zaznamenavat = 0;
+    auto dlg = Open(entry, true);
+
+    auto* port = C<QComboBox>(*dlg, CAddInstrumentDlg::IdPort);
+    ASSERT_EQ(port->count(), 3);
+    EXPECT_EQ(port->itemText(0), QStringLiteral("COM1 ( USB )"));
+    EXPECT_EQ(port->itemText(1), QStringLiteral("COM3 "));
+    EXPECT_EQ(port->currentIndex(), 1);
+    EXPECT_FALSE(C<QLineEdit>(*dlg, CAddInstrumentDlg::IdTelephone)->isEnabled());
+    port->setCurrentIndex(2);
+    EXPECT_TRUE(C<QLineEdit>(*dlg, CAddInstrumentDlg::IdTelephone)->isEnabled());
+
+    auto* name = C<QLineEdit>(*dlg, CAddInstrumentDlg::IdName);
+    name->setText(QString());
+    name->insert(QStringLiteral("Meter"));
+    const QString sep = QDir::separator();
+    EXPECT_EQ(C<QLineEdit>(*dlg, CAddInstrumentDlg::IdArchiveFile)->text(),
+              DataFolder() + sep + QStringLiteral("Meter") + sep + QStringLiteral("Meter"));
+
+    C<QLineEdit>(*dlg, CAddInstrumentDlg::IdAddress)->setText(QStringLiteral("65535"));
+    C<QLineEdit>(*dlg, CAddInstrumentDlg::IdTelephone)->setText(QStringLiteral("123456"));
+    C<QComboBox>(*dlg, CAddInstrumentDlg::IdType)->setCurrentIndex(3);
+    C<QComboBox>(*dlg, CAddInstrumentDlg::IdMeasuringInterval)->setCurrentIndex(2); // 10 s
+    auto* recording = C<QComboBox>(*dlg, CAddInstrumentDlg::IdRecordingInterval);
+    ASSERT_EQ(recording->count(), 4);
+    EXPECT_EQ(recording->itemText(3), QStringLiteral("40"));
+    recording->setCurrentIndex(2);
+    C<QComboBox>(*dlg, CAddInstrumentDlg::IdOverwritePeriod)->setCurrentIndex(3);
+    C<QCheckBox>(*dlg, CAddInstrumentDlg::IdCyclic)->setChecked(true);
+    C<QCheckBox>(*dlg, CAddInstrumentDlg::IdSynchronise)->setChecked(true);
+    C<QCheckBox>(*dlg, CAddInstrumentDlg::IdPanel)->setChecked(true);
+    C<QCheckBox>(*dlg, CAddInstrumentDlg::IdRecord)->setChecked(true);
+
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes); // create the data folder
+    dlg->accept();
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+
+    EXPECT_EQ(entry.m_nazev, QStringLiteral("Meter"));
+    EXPECT_EQ(entry.m_com, QStringLiteral("Modem A"));
+    EXPECT_EQ(static_cast<WORD>(entry.m_adresa), 65535);
+    EXPECT_EQ(entry.m_telCislo, QStringLiteral("123456"));
+    EXPECT_EQ(entry.GetType(), CPristroj::kVKT);
+    EXPECT_EQ(entry.m_intervalMereni, 10);
+    EXPECT_EQ(entry.m_intervalZapisovani, 90);
+    EXPECT_EQ(entry.m_intervalPrepisovani, 1209600);
+    EXPECT_TRUE(entry.m_prepisovat);
+    EXPECT_TRUE(entry.m_synchronizovat);
+    EXPECT_TRUE(entry.m_onp);
+    EXPECT_TRUE(entry.m_zaznamenavat);
+    EXPECT_TRUE(QDir(DataFolder() + sep + QStringLiteral("Meter")).exists());
+}
+
+TEST_F(AddInstrumentDlgTest, OverwritePeriodsOutsideTheTableShowAndStoreThirtyDays)
+{
+    for (int stored : {2592000, 12345}) {
+        CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kQorin);
+        entry.m_intervalPrepisovani = stored;
+        entry.m_zaznamenavat = 0;
+        auto dlg = Open(entry, false);
+        EXPECT_EQ(C<QComboBox>(*dlg, CAddInstrumentDlg::IdOverwritePeriod)->currentIndex(), 4) << stored;
+        dlg->accept();
+        EXPECT_EQ(entry.m_intervalPrepisovani, 2592000) << stored;
+    }
+}
+
+TEST_F(AddInstrumentDlgTest, ExistingInstrumentKeepsItsFileAndShowsAnUnlistedInterval)
+{
+    CPristroj entry(QStringLiteral("COM1"), 4, DataFolder(), FALSE, CPristroj::kVKR);
+    entry.m_intervalMereni = 7;
+    entry.m_soubor = QStringLiteral("/elsewhere/a");
+    auto dlg = Open(entry, false);
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Vlastnosti přístroje"));
+    auto* measuring = C<QComboBox>(*dlg, CAddInstrumentDlg::IdMeasuringInterval);
+    EXPECT_EQ(measuring->currentText(), QStringLiteral("7"));
+    EXPECT_EQ(measuring->itemText(measuring->currentIndex() - 1), QStringLiteral("5"));
+    EXPECT_EQ(measuring->itemText(measuring->currentIndex() + 1), QStringLiteral("10"));
+    C<QLineEdit>(*dlg, CAddInstrumentDlg::IdName)->insert(QStringLiteral("x"));
+    EXPECT_EQ(C<QLineEdit>(*dlg, CAddInstrumentDlg::IdArchiveFile)->text(), QStringLiteral("/elsewhere/a"));
+}
+
+TEST_F(AddInstrumentDlgTest, SynchroniseFollowsTheTypeAndEnablingFollowsTheChecks)
+{
+    CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kVK);
+    entry.m_synchronizovat = 1;
+    auto dlg = Open(entry, true);
+    auto* sync = C<QCheckBox>(*dlg, CAddInstrumentDlg::IdSynchronise);
+    auto* type = C<QComboBox>(*dlg, CAddInstrumentDlg::IdType);
+    EXPECT_TRUE(sync->isChecked());
+    type->setCurrentIndex(0); // Qorin
+    EXPECT_FALSE(sync->isChecked());
+    EXPECT_FALSE(sync->isEnabled());
+    type->setCurrentIndex(1); // VK again
+    EXPECT_TRUE(sync->isChecked());
+    EXPECT_TRUE(sync->isEnabled());
+
+    auto* measure = C<QCheckBox>(*dlg, CAddInstrumentDlg::IdMeasure);
+    measure->setChecked(false);
+    for (int id : {CAddInstrumentDlg::IdShow, CAddInstrumentDlg::IdPanel, CAddInstrumentDlg::IdRecord})
+        EXPECT_FALSE(C<QCheckBox>(*dlg, id)->isEnabled()) << id;
+    measure->setChecked(true);
+    C<QCheckBox>(*dlg, CAddInstrumentDlg::IdRecord)->setChecked(false);
+    EXPECT_FALSE(C<QComboBox>(*dlg, CAddInstrumentDlg::IdOverwritePeriod)->isEnabled());
+    EXPECT_FALSE(C<QCheckBox>(*dlg, CAddInstrumentDlg::IdCyclic)->isEnabled());
+}
+
+TEST_F(AddInstrumentDlgTest, RejectedArchiveFileKeepsTheDialogOpenAndCancelChangesNothing)
+{
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kVK);
+    const QString before = entry.m_nazev;
+    auto dlg = Open(entry, true);
+    C<QLineEdit>(*dlg, CAddInstrumentDlg::IdName)->setText(QStringLiteral("Changed"));
+    C<QLineEdit>(*dlg, CAddInstrumentDlg::IdArchiveFile)->setText(blocker.fileName() + QStringLiteral("/sub/a"));
+    C<QCheckBox>(*dlg, CAddInstrumentDlg::IdRecord)->setChecked(true);
+
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+    dlg->accept();
+    EXPECT_TRUE(dlg->isVisible());
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    EXPECT_EQ(boxes.Requests()[1].text, QStringLiteral("Neplatný název adresáře."));
+    EXPECT_EQ(boxes.Requests()[1].caption, QStringLiteral("CHYBA"));
+    EXPECT_EQ(entry.m_nazev, before);
+
+    dlg->reject();
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+    EXPECT_EQ(entry.m_nazev, before);
+}
+
+TEST(AddInstrumentIdentification, FamilyAndModelChooseTheType)
+{
+    struct Case {
+        unsigned family, model;
+        int type;
+    } const cases[] = {
+        {0x30, 0x1000, CPristroj::kVKR},  {0x30, 0x1001, CPristroj::kVKR}, {0x30, 0x2000, CPristroj::kVKT},
+        {0x30, 0x26FF, CPristroj::kVKT},  {0x30, 0x2700, CPristroj::kVK},  {0x30, 0x1002, CPristroj::kVK},
+        {0x40, 16, CPristroj::kQorin},    {0x40, 17, CPristroj::kDuskar},  {0x41, 1, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CAddInstrumentDlg::TypeOfIdentification(c.family, c.model), c.type) << c.family << " " << c.model;
+}
