@@ -1,0 +1,17 @@
+#include "shell/MavexApp.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("ZRT Systems"));
+    QApplication::setApplicationName(QStringLiteral("qorin01"));
+
+    CMavexApp app;
+    if (!app.InitInstance(QApplication::arguments()))
+        return 0;
+    const int code = QApplication::exec();
+    app.ExitInstance();
+    return code;
+}

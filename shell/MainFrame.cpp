@@ -1,0 +1,297 @@
+#include "shell/MainFrame.h"
+
+#include "archive/store/ArchivData.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/MessageBox.h"
+#include "shell/AppTasks.h"
+#include "shell/GeneralSettings.h"
+#include "shell/MavexApp.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <thread>
+
+namespace {
+
+constexpr const char* kBarStateValue = "stav";
+
+bool IsArchiveDocument(const QString& name)
+{
+    return name == QLatin1String("CArchivDoc") || name == QLatin1String("CVKArchivDoc")
+           || name == QLatin1String("CVKRArchivDoc") || name == QLatin1String("CVKTArchivDoc");
+}
+
+bool IsLiveDocument(const QString& name)
+{
+    return name == QLatin1String("CQorin01Doc") || name == QLatin1String("CVK01Doc")
+           || name == QLatin1String("CVKR01Doc") || name == QLatin1String("CVKT01Doc");
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSettings& settings, CMavexApp* app)
+    : m_devices(devices), m_settings(settings), m_app(app)
+{
+    // The window list of a second start finds the program by this prefix.
+    setWindowTitle(QStringLiteral("Mavex"));
+    CreateMenus();
+    CreateBars();
+    statusBar()->showMessage(QString());
+    RegisterHandlers();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int command, const QString& text)
+{
+    auto* action = menu->addAction(text);
+    m_actions[command] = action;
+    return action;
+}
+
+void CMainFrame::AddBarToggle(QMenu* menu, int command, const QString& text, int& flag)
+{
+    QAction* action = AddCommand(menu, command, text);
+    action->setCheckable(true);
+    action->setChecked(flag != 0);
+    connect(action, &QAction::triggered, this, [this, &flag](bool) {
+        flag = flag ? 0 : 1;
+        OnActiveDocChanged();
+    });
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Soubor"));
+    QAction* exit = AddCommand(file, kAppExit, QStringLiteral("&Konec"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    // The instrument commands get their handlers with their dialogs; until
+    // then they are shown but cannot be chosen.
+    QMenu* devices = menuBar()->addMenu(QStringLiteral("&Přístroje"));
+    AddCommand(devices, kAddDevice, QStringLiteral("&Přídat přístroj...\tCtrl+P"));
+    AddCommand(devices, kInstrumentList, QStringLiteral("Seznam přístrojů...\tCtrl+S"));
+    AddCommand(devices, kGeneralSettings, QStringLiteral("Obecná nastavení..."));
+    AddCommand(devices, kOpenByInstrument, QStringLiteral("Otevři soubor dle přístroje ..."));
+    AddCommand(devices, kDownloadManager, QStringLiteral("Správce stahování ..."));
+    AddCommand(devices, kModems, QStringLiteral("Modemy"));
+    for (const int command : {kAddDevice, kInstrumentList, kGeneralSettings, kOpenByInstrument, kDownloadManager,
+                              kModems})
+        m_actions[command]->setEnabled(false);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&Zobrazit"));
+    AddBarToggle(view, kInstrumentBar, QStringLiteral("&Přístroje"), m_settings.m_isPristrojBar);
+    AddBarToggle(view, kMeasurementBar, QStringLiteral("V&ybraný přístroj"), m_settings.m_isMereniBar);
+    AddBarToggle(view, kDataControlBar, QStringLiteral("&Archivní soubor"), m_settings.m_isOvlBar);
+    AddBarToggle(view, kGraphBar, QStringLiteral("&Graf"), m_settings.m_isGrafBar);
+}
+
+void CMainFrame::CreateBars()
+{
+    auto makeBar = [this](const QString& objectName, const QString& title) {
+        auto* bar = new QToolBar(title, this);
+        bar->setObjectName(objectName);
+        addToolBar(Qt::TopToolBarArea, bar);
+        return bar;
+    };
+    m_instrumentBar = makeBar(QStringLiteral("bar128"), QStringLiteral("Přístroje"));
+    m_instrumentBar->addAction(m_actions[kAddDevice]);
+    m_instrumentBar->addAction(m_actions[kInstrumentList]);
+    m_measurementBar = makeBar(QStringLiteral("bar129"), QStringLiteral("Vybraný přístroj"));
+    m_graphBar = makeBar(QStringLiteral("bar168"), QStringLiteral("Graf"));
+    m_dataControlBar = makeBar(QStringLiteral("bar117"), QStringLiteral("Ovladání zobrazovaných dat"));
+    m_dataControlBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+
+    QByteArray state;
+    if (platform::Settings().GetProfileBinary(kBarStateSection, QString::fromLatin1(kBarStateValue), state))
+        restoreState(state);
+    m_dataControlBar->hide();
+    m_graphBar->hide();
+    m_measurementBar->hide();
+    m_instrumentBar->setVisible(m_settings.m_isPristrojBar != 0);
+}
+
+QAction* CMainFrame::Action(int command) const
+{
+    const auto it = m_actions.find(command);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::ShowPlaced()
+{
+    const CGeneralSettings& s = m_settings;
+    if (s.m_x != CGeneralSettings::kDefaultPlacement && s.m_y != CGeneralSettings::kDefaultPlacement
+        && s.m_cx > 0 && s.m_cy > 0)
+        setGeometry(s.m_x, s.m_y, s.m_cx, s.m_cy);
+    if (s.m_maximize)
+        showMaximized();
+    else
+        showNormal();
+}
+
+QWidget* CMainFrame::ShowBarsForView(int mode, bool withGraph)
+{
+    m_instrumentBar->setVisible(m_settings.m_isPristrojBar != 0);
+    m_measurementBar->hide();
+    m_dataControlBar->hide();
+    m_graphBar->setVisible(withGraph && m_settings.m_isGrafBar);
+    if (mode == 0) {
+        m_measurementBar->setVisible(m_settings.m_isMereniBar != 0);
+        return nullptr;
+    }
+    if (mode == 1) {
+        m_dataControlBar->setVisible(m_settings.m_isOvlBar != 0);
+        m_measurementBar->setVisible(m_settings.m_isMereniBar != 0);
+        return m_dataControlBar;
+    }
+    return nullptr;
+}
+
+void CMainFrame::OnActiveDocChanged()
+{
+    if (!ActiveChildFrame()) {
+        m_instrumentBar->setVisible(m_settings.m_isPristrojBar != 0);
+        m_dataControlBar->hide();
+        m_graphBar->hide();
+        m_measurementBar->hide();
+        return;
+    }
+    const ui::CDocument* document = GetActiveDocument();
+    const QString name = document ? document->RuntimeClassName() : QString();
+    if (IsArchiveDocument(name))
+        ShowBarsForView(1, true);
+    else if (IsLiveDocument(name))
+        ShowBarsForView(0, true);
+}
+
+CPristroj* DeviceInList(const CDeviceRegistry::InstrumentList& devices, std::uintptr_t wParam)
+{
+    for (const auto& device : devices)
+        if (reinterpret_cast<std::uintptr_t>(device.get()) == wParam)
+            return device.get();
+    return nullptr;
+}
+
+CPristroj* CMainFrame::FindByArchive(const QString& path) const
+{
+    for (const auto& device : m_devices) {
+        const CArchivData* archive = device->GetArchivData();
+        if ((archive ? archive->GetFilePath() : QString()) == path)
+            return device.get();
+    }
+    return nullptr;
+}
+
+CPristroj* CMainFrame::ReleaseSender(std::uintptr_t wParam) const
+{
+    CPristroj* device = DeviceFromParam(wParam);
+    // The thread goes on polling while the work is done here.
+    if (device)
+        device->m_handOver->Set();
+    return device;
+}
+
+std::intptr_t CMainFrame::OnDataReady(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    CPristroj* device = ReleaseSender(wParam);
+    CArchivData* archive = device ? device->GetArchivData() : nullptr;
+    if (!archive)
+        return 0;
+    for (int attempt = 0; attempt < kFlushAttempts; ++attempt) {
+        if (archive->Flush(!device->m_prepisovat, static_cast<int>(lParam), device->m_nazev))
+            break;
+        std::this_thread::yield();
+    }
+    return 0;
+}
+
+std::intptr_t CMainFrame::OnQuarterHour(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    CPristroj* device = ReleaseSender(wParam);
+    return device ? device->ReadEnergyMeterRecord(static_cast<int>(lParam)) : 0;
+}
+
+std::intptr_t CMainFrame::OnLiveFrames(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    CPristroj* device = ReleaseSender(wParam);
+    CArchivData* archive = device ? device->GetArchivData() : nullptr;
+    if (!archive)
+        return 0;
+    if (lParam == 2) {
+        archive->PublishToGraphs();
+        return 0;
+    }
+    if (lParam == 1)
+        archive->PublishOneList();
+    archive->RefreshGraphs();
+    return 0;
+}
+
+void CMainFrame::RegisterHandlers()
+{
+    using platform::MessageId;
+    SetMessageHandler(platform::WM_DATA_READY,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnDataReady(w, l); });
+    SetMessageHandler(platform::WM_QUARTER_HOUR,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnQuarterHour(w, l); });
+    SetMessageHandler(platform::WM_LIVE_FRAMES,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnLiveFrames(w, l); });
+    // wParam: the archive's path (a QString the sender keeps until answered).
+    SetMessageHandler(platform::WM_DEVICE_FILE_ERROR, [this](std::uintptr_t w, std::intptr_t) -> std::intptr_t {
+        if (!w)
+            return 0;
+        if (CPristroj* device = FindByArchive(*reinterpret_cast<const QString*>(w)))
+            device->StopOnFileError();
+        return 0;
+    });
+    // wParam: the archive's path; lParam: where the instrument goes.
+    SetMessageHandler(platform::WM_FIND_DEVICE, [this](std::uintptr_t w, std::intptr_t l) -> std::intptr_t {
+        auto** out = reinterpret_cast<CPristroj**>(l);
+        if (!out)
+            return 0;
+        *out = nullptr;
+        if (w)
+            *out = FindByArchive(*reinterpret_cast<const QString*>(w));
+        return 0;
+    });
+}
+
+void CMainFrame::SaveState(platform::Settings& settings)
+{
+    settings.WriteProfileBinary(kBarStateSection, QString::fromLatin1(kBarStateValue), saveState());
+    m_settings.m_maximize = isMaximized() ? 1 : 0;
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    if (normal.isValid()) {
+        m_settings.m_x = normal.x();
+        m_settings.m_y = normal.y();
+        m_settings.m_cx = normal.width();
+        m_settings.m_cy = normal.height();
+    }
+    m_settings.SaveFrame(settings);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_app) {
+        if (IsAnyTaskRunning(m_app->Tasks())
+            && ui::ShowMessageBox(this, platform::LoadString(platform::IDS_ASK_EXIT_DURING_DOWNLOAD),
+                                  platform::LoadString(platform::IDS_CAPTION_ERROR), ui::MsgButtons::YesNo,
+                                  ui::MsgIcon::Question)
+                   != ui::MsgAnswer::Yes) {
+            event->ignore();
+            return;
+        }
+        m_app->StopThreadSynchronised();
+    }
+    platform::Settings settings;
+    SaveState(settings);
+    ui::CMDIFrame::closeEvent(event);
+}

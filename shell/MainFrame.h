@@ -1,0 +1,99 @@
+#pragma once
+
+#include "platform/ui/MdiFrame.h"
+#include "shell/DeviceRegistry.h"
+
+#include <QString>
+
+#include <map>
+
+class CGeneralSettings;
+
+// The instrument behind a message's wParam when it is still one of the
+// list (a late message may name an instrument that is gone); else null.
+CPristroj* DeviceInList(const CDeviceRegistry::InstrumentList& devices, std::uintptr_t wParam);
+class CMavexApp;
+class QAction;
+class QToolBar;
+
+namespace platform {
+class Settings;
+}
+
+// The program's MDI main window: its menus and four tool bars, its place
+// on screen, and the point where the measurement threads hand their work
+// to the main thread (archive blocks, quarter-hour records, live frames).
+class CMainFrame : public ui::CMDIFrame {
+    Q_OBJECT
+public:
+    // Commands of the main menu.
+    enum Command {
+        kAddDevice = 32130,
+        kInstrumentList = 32135,
+        kGeneralSettings = 32201,
+        kOpenByInstrument = 32222,
+        kDownloadManager = 32234,
+        kModems = 32238,
+        kOpenArchive = 32147,
+        kInstrumentBar = 59392,
+        kMeasurementBar = 129,
+        kDataControlBar = 32198,
+        kGraphBar = 32199,
+        kAppAbout = 57664,
+        kAppExit = 57665,
+    };
+
+    static constexpr int kFlushAttempts = 4;
+    static constexpr const char* kBarStateSection = "StavHlavnihoOkna2";
+
+    // `devices` and `settings` belong to the application and outlive the
+    // frame; `app` may be null (the frame alone, in tests).
+    CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSettings& settings, CMavexApp* app = nullptr);
+    ~CMainFrame() override;
+
+    // Size and place from the stored values; maximised unless told not to.
+    void ShowPlaced();
+
+    QWidget* ShowBarsForView(int mode, bool withGraph) override;
+    void OnActiveDocChanged() override;
+
+    // The instrument whose archive is the file `path`; null when none.
+    CPristroj* FindByArchive(const QString& path) const;
+    CPristroj* DeviceFromParam(std::uintptr_t wParam) const { return DeviceInList(m_devices, wParam); }
+
+    QAction* Action(int command) const;
+    QToolBar* InstrumentBar() const { return m_instrumentBar; }
+    QToolBar* MeasurementBar() const { return m_measurementBar; }
+    QToolBar* DataControlBar() const { return m_dataControlBar; }
+    QToolBar* GraphBar() const { return m_graphBar; }
+
+    // The handlers of the measurement threads' hand-overs.
+    std::intptr_t OnDataReady(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnQuarterHour(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnLiveFrames(std::uintptr_t wParam, std::intptr_t lParam);
+
+    // Writes what the frame keeps: bar state and flags, window placement.
+    void SaveState(platform::Settings& settings);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateBars();
+    QAction* AddCommand(QMenu* menu, int command, const QString& text);
+    void AddBarToggle(QMenu* menu, int command, const QString& text, int& flag);
+    void RegisterHandlers();
+    // The instrument of a hand-over, its waiting thread released; null for
+    // one that is not in the list.
+    CPristroj* ReleaseSender(std::uintptr_t wParam) const;
+
+    CDeviceRegistry::InstrumentList& m_devices;
+    CGeneralSettings& m_settings;
+    CMavexApp* m_app;
+    QToolBar* m_instrumentBar = nullptr;
+    QToolBar* m_measurementBar = nullptr;
+    QToolBar* m_dataControlBar = nullptr;
+    QToolBar* m_graphBar = nullptr;
+    std::map<int, QAction*> m_actions;
+};

@@ -1,0 +1,396 @@
+#include "shell/MavexApp.h"
+
+#include "archive/store/ArchivData.h"
+#include "link/LinkManager.h"
+#include "link/Mereni.h"
+#include "link/ModemLine.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
+#include "platform/ui/Document.h"
+#include "platform/ui/MessageBox.h"
+#include "shell/AppTasks.h"
+#include "shell/MainFrame.h"
+
+#include <QDir>
+#include <QThread>
+#include <QWidget>
+
+#include <mutex>
+
+namespace {
+
+constexpr int kActivationWaitMs = 10000;
+constexpr int kModemActivationWaitMs = 80000;
+constexpr int kDownloadStopWaitMs = 20000;
+constexpr int kDownloadSettleMs = 200;
+
+std::vector<CMavexApp::TemplateProvider>& TemplateProviders()
+{
+    static std::vector<CMavexApp::TemplateProvider> providers;
+    return providers;
+}
+
+struct ArchiveKind {
+    const char* ending; // without the dot
+    const char* fileTypeName;
+    const char* fileTypeId;
+};
+
+// In the order of the tests: a later match replaces an earlier one.
+constexpr ArchiveKind kArchiveKinds[] = {
+    {"qor", "Qorin Archiv", "Archiv.Document"},
+    {"vk", "VK Archiv", "VKArchiv.Document"},
+    {"vkr", "VKR Archiv", "VKRArchiv.Document"},
+    {"vkt", "VKT Archiv", "VKTArchiv.Document"},
+    {"dsk", "Duskar Archiv", "DuskarArchiv.Document"},
+    {"pro", nullptr, "ProfileArchiv.Document"},
+};
+
+const ArchiveKind* KindOfPath(const QString& path, bool withProfiles)
+{
+    const ArchiveKind* found = nullptr;
+    for (const ArchiveKind& kind : kArchiveKinds) {
+        if (!kind.fileTypeName && !withProfiles)
+            continue;
+        if (path.endsWith(QLatin1String(kind.ending), Qt::CaseInsensitive))
+            found = &kind;
+    }
+    return found;
+}
+
+QWidget* AsWidget(QObject* object)
+{
+    return qobject_cast<QWidget*>(object);
+}
+
+} // namespace
+
+void CMavexApp::AddTemplateProvider(TemplateProvider provider)
+{
+    TemplateProviders().push_back(std::move(provider));
+}
+
+CMavexApp::CMavexApp() : CMavexApp(Environment{}) {}
+
+CMavexApp::CMavexApp(Environment environment)
+    : m_env(std::move(environment)), m_settings(QDir::toNativeSeparators(QDir::currentPath()))
+{
+    if (!m_env.instancePause)
+        m_env.instancePause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+    if (!m_env.readPause)
+        m_env.readPause = m_env.instancePause;
+    if (!m_env.enumeratePorts)
+        m_env.enumeratePorts = SystemPortEnumerator();
+    if (!m_env.modemLines)
+        m_env.modemLines = SystemModemLineSource();
+    RegisterHandlers();
+}
+
+CMavexApp::~CMavexApp()
+{
+    if (m_running)
+        ExitInstance();
+}
+
+bool CMavexApp::InitInstance(const QStringList& arguments)
+{
+    QString file;
+    for (const QString& argument : arguments.mid(1))
+        if (!argument.startsWith(QLatin1Char('-'))) {
+            file = argument;
+            break;
+        }
+
+    m_instance = new CSingleInstance(m_env.instanceName, this);
+    if (!m_instance->Acquire(file, m_env.instancePause))
+        return false;
+    connect(m_instance, &CSingleInstance::FileRequested, this, &CMavexApp::OnOpenFileFromInstance);
+
+    platform::Settings settings;
+    // The window's own values are needed before it shows.
+    m_settings.Load(settings);
+
+    for (const TemplateProvider& provider : TemplateProviders())
+        provider(m_docManager);
+
+    BuildPortList();
+    m_linkManager = std::make_unique<CLinkManager>(*m_ports);
+    CPristroj::SetLinkManager(m_linkManager.get());
+    CPristroj::SetHost(this);
+
+    m_mainFrame = std::make_unique<CMainFrame>(m_devices, m_settings, this);
+    m_docManager.SetMainFrame(m_mainFrame.get());
+    m_mereniHost = std::make_unique<CMereniWindowHost>(m_mainFrame.get(), m_receiver.Handle());
+    CMereni::SetHost(m_mereniHost.get());
+    CMereni::RegisterFactories();
+    m_running = true;
+    if (m_env.showWindow)
+        m_mainFrame->ShowPlaced();
+
+    if (!file.isEmpty())
+        OpenByFileTypeName(file);
+
+    m_settings.m_pocetPristroju = CDeviceRegistry::LoadInstruments(settings, m_devices, m_env.readPause);
+    StartInstruments();
+
+    LoadTaskList(m_tasks, settings);
+    bool anyTask = false;
+    {
+        std::lock_guard lock(m_tasks.ListLock());
+        anyTask = !m_tasks.m_tasks.empty();
+    }
+    if (anyTask)
+        StartDownloadThread();
+    return true;
+}
+
+void CMavexApp::BuildPortList()
+{
+    m_ports = std::make_unique<CPortList>(m_env.enumeratePorts, GeneralSettingsReader());
+    m_ports->Build();
+    const ModemServices services{&SystemLinkClock(), OpenSystemSerialPort, {}};
+    EnumerateModemLines(*m_ports, false, m_modems, services, platform::Settings(), m_env.modemLines);
+}
+
+void CMavexApp::StartInstruments()
+{
+    const bool start = m_settings.StartsInstruments();
+    const platform::MessageId activation = m_settings.ActivationMessage();
+    for (const auto& device : m_devices) {
+        if (!start) {
+            device->m_merit = 0;
+            continue;
+        }
+        if (!device->m_merit)
+            continue;
+        try {
+            const int wait = LookupPort(device->m_com) ? kModemActivationWaitMs : kActivationWaitMs;
+            if (!device->StartThread(activation, wait)) {
+                ui::ShowMessageBox(m_mainFrame.get(), platform::LoadString(platform::IDS_CANNOT_PROCESS_DATA),
+                                   platform::LoadString(platform::IDS_CAPTION_ERROR));
+                device->m_merit = 0;
+            } else if (!device->m_merit) {
+                // The thread could not activate the instrument.
+                device->EndThread(CPristroj::kThreadEndWaitMs);
+            }
+        } catch (const std::exception&) {
+            device->m_merit = 0;
+            device->EndThread(CPristroj::kThreadEndWaitMs);
+        }
+    }
+}
+
+int CMavexApp::ExitInstance()
+{
+    if (!m_running)
+        return 0;
+    m_running = false;
+    platform::StopOrAbandon(m_download, kDownloadStopWaitMs);
+
+    platform::Settings settings;
+    m_settings.SaveOnExit(settings);
+    for (const auto& device : m_devices)
+        CDeviceRegistry::SaveDeviceSettings(settings, *device);
+    // Each entry ends its thread as it goes.
+    m_devices.clear();
+    if (m_ports)
+        SaveModemSettings(*m_ports, settings);
+    {
+        std::scoped_lock lock(m_tasks.OuterLock(), m_tasks.ListLock());
+        m_tasks.Save(settings);
+    }
+
+    CMereni::SetHost(nullptr);
+    CPristroj::SetHost(nullptr);
+    CPristroj::SetLinkManager(nullptr);
+    m_mainFrame.reset();
+    m_mereniHost.reset();
+    m_linkManager.reset();
+    m_ports.reset();
+    m_modems.clear();
+    delete m_instance;
+    m_instance = nullptr;
+    return 0;
+}
+
+int CMavexApp::GetDeviceIndex(const QString& name) const
+{
+    return CDeviceRegistry::DeviceIndex(m_devices, name, m_settings.m_pristrojProTQRS);
+}
+
+bool CMavexApp::LookupPort(const QString& name) const
+{
+    CPortEntry entry;
+    return m_ports && m_ports->Find(name, entry) && entry.kind == kPortKindModem;
+}
+
+bool CMavexApp::HasModemPort() const
+{
+    if (!m_ports)
+        return false;
+    for (const CPortEntry& entry : m_ports->Entries())
+        if (entry.kind == kPortKindModem)
+            return true;
+    return false;
+}
+
+bool CMavexApp::HasPort(const QString& name) const
+{
+    if (!m_ports)
+        return false;
+    for (const CPortEntry& entry : m_ports->Entries())
+        if (entry.name == name)
+            return true;
+    return false;
+}
+
+void CMavexApp::RefreshPortList()
+{
+    if (m_ports)
+        m_ports->Refresh();
+}
+
+void CMavexApp::StartDownloadThread()
+{
+    if (m_download)
+        return;
+    if (!m_downloadHost)
+        m_downloadHost = std::make_unique<CDownloadControlMessages>(m_receiver.Handle());
+    auto thread = std::make_unique<CDownloadControl>(m_tasks, *m_downloadHost);
+    if (thread->Start())
+        m_download = std::move(thread);
+}
+
+void CMavexApp::StopThreadSynchronised()
+{
+    if (!m_download)
+        return;
+    platform::Event done(false, false);
+    if (!m_download->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done), 0))
+        return;
+    if (!done.Wait(kDownloadStopWaitMs))
+        return; // the thread may still set the event: it stays
+    QThread::msleep(kDownloadSettleMs);
+    platform::StopOrAbandon(m_download, kDownloadStopWaitMs);
+}
+
+bool CMavexApp::OpenByFileTypeName(const QString& path)
+{
+    const ArchiveKind* kind = KindOfPath(path, false);
+    if (!kind)
+        return false;
+    ui::CDocTemplate* docTemplate = m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeName,
+                                                              QString::fromLatin1(kind->fileTypeName));
+    return docTemplate && docTemplate->OpenDocumentFile(path, true);
+}
+
+bool CMavexApp::OpenArchiveFile(const QString& path)
+{
+    const ArchiveKind* kind = KindOfPath(path, true);
+    if (!kind)
+        return false;
+    ui::CDocTemplate* docTemplate =
+        m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeId, QString::fromLatin1(kind->fileTypeId));
+    return docTemplate && docTemplate->OpenDocumentFile(path, true);
+}
+
+void CMavexApp::OnOpenFileFromInstance(const QString& path)
+{
+    if (!path.isEmpty())
+        OpenByFileTypeName(path);
+    if (m_mainFrame) {
+        m_mainFrame->raise();
+        m_mainFrame->activateWindow();
+    }
+}
+
+CPristroj* CMavexApp::Device(std::uintptr_t wParam) const
+{
+    return DeviceInList(m_devices, wParam);
+}
+
+std::intptr_t CMavexApp::OnRelay(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    CPristroj* device = Device(wParam);
+    if (!device)
+        return 0;
+    if (device->m_liveView)
+        platform::SendMessageTo(static_cast<ui::CView*>(device->m_liveView), platform::WM_NEW_DATA,
+                                static_cast<std::uintptr_t>(lParam), 0);
+    if (m_updateWindow)
+        platform::SendMessageTo(m_updateWindow, platform::WM_NEW_DATA, 0, 0);
+    return 0;
+}
+
+std::intptr_t CMavexApp::OnDeviceData(std::uintptr_t wParam, std::intptr_t)
+{
+    if (CPristroj* device = Device(wParam))
+        if (CArchivData* archive = device->GetArchivData())
+            archive->RefreshGraphs();
+    return 0;
+}
+
+std::intptr_t CMavexApp::OnDeviceViewUpdate(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (CPristroj* device = Device(wParam); device && device->m_liveView)
+        CloseLiveDocument(*device);
+    if (auto* event = reinterpret_cast<platform::Event*>(lParam))
+        event->Set();
+    return 0;
+}
+
+void CMavexApp::RegisterHandlers()
+{
+    SetMessageHandler(platform::WM_APP_NEW_DATA,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnRelay(w, l); });
+    SetMessageHandler(platform::WM_LIVE_FRAMES,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnDeviceData(w, l); });
+    SetMessageHandler(platform::WM_APP_UPDATE_DEVICE_VIEW,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnDeviceViewUpdate(w, l); });
+}
+
+bool CMavexApp::event(QEvent* event)
+{
+    return DispatchMessageEvent(event) || QObject::event(event);
+}
+
+bool CMavexApp::AskYesNo(QObject* parent, const QString& text, const QString& caption)
+{
+    return ui::ShowMessageBox(AsWidget(parent), text, caption, ui::MsgButtons::YesNo, ui::MsgIcon::Question)
+           == ui::MsgAnswer::Yes;
+}
+
+void CMavexApp::ShowError(QObject* parent, const QString& text, const QString& caption)
+{
+    ui::ShowMessageBox(AsWidget(parent), text, caption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+}
+
+std::vector<CPristroj*> CMavexApp::Instruments()
+{
+    std::vector<CPristroj*> list;
+    for (const auto& device : m_devices)
+        list.push_back(device.get());
+    return list;
+}
+
+void CMavexApp::SaveDeviceSettings(CPristroj& entry)
+{
+    platform::Settings settings;
+    CDeviceRegistry::SaveDeviceSettingsUnderKey(settings, entry);
+}
+
+void CMavexApp::SaveBexorInterval(CPristroj& entry, int code)
+{
+    platform::Settings settings;
+    CDeviceRegistry::SaveBexorInterval(settings, entry, code);
+}
+
+void CMavexApp::CloseLiveDocument(CPristroj& entry)
+{
+    auto* view = static_cast<ui::CView*>(entry.m_liveView);
+    entry.m_liveView = nullptr;
+    if (view && view->GetDocument())
+        view->GetDocument()->OnCloseDocument();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "link/DownloadControl.h"
+#include "link/DownloadTasks.h"
+#include "link/ModemSettings.h"
+#include "link/PortList.h"
+#include "link/PristrojHost.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/DocTemplate.h"
+#include "shell/DeviceRegistry.h"
+#include "shell/GeneralSettings.h"
+#include "shell/SingleInstance.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CLinkManager;
+class CMainFrame;
+class CMereniWindowHost;
+
+// The application object: one running instance per user; at start-up the
+// settings, the port list, the instruments with their measurement threads,
+// the main frame, the download tasks and their thread; at exit everything
+// written back and every thread ended. It is the receiver of the worker
+// threads' application messages.
+class CMavexApp : public QObject, public platform::MessageDispatcher, public IPristrojHost {
+    Q_OBJECT
+public:
+    // Adds document templates to the program's list, in order. The families
+    // register theirs before the start; the shell knows none of them.
+    using TemplateProvider = std::function<void(ui::CDocManager&)>;
+    static void AddTemplateProvider(TemplateProvider provider);
+
+    // What the running program takes from the machine; tests replace it.
+    struct Environment {
+        QString instanceName = CSingleInstance::DefaultName();
+        CSingleInstance::Pause instancePause;
+        CDeviceRegistry::Pause readPause;
+        CPortList::Enumerator enumeratePorts;
+        ModemLineSource modemLines;
+        bool showWindow = true;
+    };
+
+    CMavexApp();
+    explicit CMavexApp(Environment environment);
+    ~CMavexApp() override;
+
+    // False when the process is to end at once: another instance runs (and
+    // may have taken the file of the command line).
+    bool InitInstance(const QStringList& arguments);
+    int ExitInstance();
+
+    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    ui::CDocManager& DocManager() { return m_docManager; }
+    CDeviceRegistry::InstrumentList& GetDeviceList() { return m_devices; }
+    int GetDeviceCounter() const { return m_settings.m_pocetPristroju; }
+    CGeneralSettings& GeneralSettings() { return m_settings; }
+    CTaskList& Tasks() { return m_tasks; }
+    CPortList* Ports() const { return m_ports.get(); }
+    platform::ThreadHandle Handle() const { return m_receiver.Handle(); }
+    bool HasDownloadThread() const { return m_download != nullptr; }
+
+    int GetArchiveIntervalSeconds() const { return m_settings.GetArchiveIntervalSeconds(); }
+    int GetDeviceIndex(const QString& name) const;
+    // True for a modem line of that name.
+    bool LookupPort(const QString& name) const;
+    bool HasModemPort() const;
+    bool HasPort(const QString& name) const;
+    void RefreshPortList();
+
+    void StartDownloadThread();
+    void StopThreadSynchronised();
+
+    // Opens an archive file by its ending; false when no template takes it.
+    bool OpenArchiveFile(const QString& path);
+    // The waveform window that wants every new-data relay; null for none.
+    void SetUpdateWindow(QObject* window) { m_updateWindow = window; }
+
+    // Thread messages.
+    std::intptr_t OnRelay(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnDeviceData(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnDeviceViewUpdate(std::uintptr_t wParam, std::intptr_t lParam);
+    void OnOpenFileFromInstance(const QString& path);
+
+    // IPristrojHost
+    bool AskYesNo(QObject* parent, const QString& text, const QString& caption) override;
+    void ShowError(QObject* parent, const QString& text, const QString& caption) override;
+    std::vector<CPristroj*> Instruments() override;
+    bool IsModemPort(const QString& portName) override { return LookupPort(portName); }
+    void SaveDeviceSettings(CPristroj& entry) override;
+    void SaveBexorInterval(CPristroj& entry, int code) override;
+    void CloseLiveDocument(CPristroj& entry) override;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void BuildPortList();
+    void StartInstruments();
+    void RegisterHandlers();
+    CPristroj* Device(std::uintptr_t wParam) const;
+    // Opens a file of one of the archive families by its ending.
+    bool OpenByFileTypeName(const QString& path);
+
+    Environment m_env;
+    platform::ThreadMessageReceiver m_receiver{this};
+    CSingleInstance* m_instance = nullptr;
+    CGeneralSettings m_settings;
+    ui::CDocManager m_docManager;
+    std::vector<std::unique_ptr<CModemPort>> m_modems;
+    std::unique_ptr<CPortList> m_ports;
+    std::unique_ptr<CLinkManager> m_linkManager;
+    std::unique_ptr<CMereniWindowHost> m_mereniHost;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    CDeviceRegistry::InstrumentList m_devices;
+    CTaskList m_tasks;
+    std::unique_ptr<CDownloadControlMessages> m_downloadHost;
+    std::unique_ptr<CDownloadControl> m_download;
+    QPointer<QObject> m_updateWindow;
+    bool m_running = false;
+};

@@ -1,0 +1,95 @@
+#include "ShellTestSupport.h"
+
+#include "link/Pristroj.h"
+#include "platform/ui/MessageBox.h"
+#include "shell/DeviceRegistry.h"
+#include "shell/GeneralSettings.h"
+#include "shell/MainFrame.h"
+#include "shell/MavexApp.h"
+
+#include <QUuid>
+
+namespace {
+
+class AppTest : public shelltest::StoreTest {
+protected:
+    static CMavexApp::Environment Quiet()
+    {
+        CMavexApp::Environment env;
+        env.instanceName = QStringLiteral("MavexRunTest-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        env.instancePause = [](int) {};
+        env.readPause = [](int) {};
+        env.enumeratePorts = [] { return std::vector<CSerialPortInfo>{}; };
+        env.modemLines = [] { return std::vector<ModemLineInfo>{}; };
+        env.showWindow = false;
+        return env;
+    }
+    void AddInstrument(const QString& name, int measure)
+    {
+        const platform::SettingsSection key = CDeviceRegistry::Key(name);
+        store.WriteProfileInt(key, QStringLiteral("kat"), CPristroj::kVK);
+        store.WriteProfileInt(key, QStringLiteral("merit"), measure);
+        store.WriteProfileString(key, QStringLiteral("com"), QStringLiteral("/nonexistent/tty"));
+    }
+    int Value(const platform::SettingsSection& section, const char* name)
+    {
+        return store.GetProfileInt(section, QString::fromLatin1(name), -1);
+    }
+    ui::ScriptedMessageBoxes boxes;
+};
+
+// What the exit writes: the counter as read at start-up, the general values
+// and every instrument with what changed while the program ran.
+TEST_F(AppTest, ExitSavesGeneralValuesAndEveryInstrument)
+{
+    const auto& general = CGeneralSettings::Section();
+    store.WriteProfileInt(general, QStringLiteral("pocet pristroju"), 7);
+    store.WriteProfileInt(general, QStringLiteral("spustit pri startu"), 0);
+    AddInstrument(QStringLiteral("Hala"), 0);
+    AddInstrument(QStringLiteral("Kotelna"), 0);
+    {
+        CMavexApp app(Quiet());
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+        ASSERT_NE(app.MainFrame(), nullptr);
+        EXPECT_EQ(app.GetDeviceCounter(), 2);
+        ASSERT_EQ(app.GetDeviceList().size(), 2u);
+        EXPECT_FALSE(app.HasDownloadThread());
+        app.GetDeviceList()[0]->m_adresa = 17;
+        app.GeneralSettings().m_adresar = dir.filePath(QStringLiteral("data"));
+        app.ExitInstance();
+    }
+    EXPECT_EQ(Value(general, "pocet pristroju"), 2);
+    EXPECT_EQ(store.GetProfileString(general, QStringLiteral("adresar")), dir.filePath(QStringLiteral("data")));
+    EXPECT_EQ(Value(general, "pouzivat podadresare"), 1);
+    const QString first = store.SubSections(platform::SettingsSection(QStringLiteral("pristroje"))).value(0);
+    EXPECT_EQ(Value(CDeviceRegistry::Key(first), "adresa"), 17);
+}
+
+// With "spustit pri startu" = 0 nothing starts and every instrument is
+// written back as not measuring.
+TEST_F(AppTest, NoStartAtStartUpClearsEveryMeasureFlag)
+{
+    store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("spustit pri startu"), 0);
+    AddInstrument(QStringLiteral("Hala"), 1);
+    {
+        CMavexApp app(Quiet());
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+        ASSERT_EQ(app.GetDeviceList().size(), 1u);
+        EXPECT_EQ(app.GetDeviceList()[0]->m_merit, 0);
+        EXPECT_EQ(app.GetDeviceList()[0]->GetThread(), nullptr);
+    }
+    EXPECT_EQ(Value(CDeviceRegistry::Key(QStringLiteral("Hala")), "merit"), 0);
+    EXPECT_TRUE(boxes.Requests().empty());
+}
+
+TEST_F(AppTest, SecondApplicationOfTheSameUserEnds)
+{
+    CMavexApp::Environment env = Quiet();
+    CMavexApp first(env);
+    ASSERT_TRUE(first.InitInstance({QStringLiteral("qorin01")}));
+    CMavexApp second(env);
+    EXPECT_FALSE(second.InitInstance({QStringLiteral("qorin01")}));
+    EXPECT_EQ(second.MainFrame(), nullptr);
+}
+
+} // namespace
