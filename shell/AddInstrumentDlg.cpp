@@ -6,6 +6,7 @@
 #include "platform/StringTable.h"
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/MessageBox.h"
+#include "shell/DlgControls.h"
 #include "shell/WaitCursor.h"
 
 #include <QCheckBox>
@@ -24,6 +25,9 @@
 
 namespace {
 
+using dlg::Named;
+using dlg::Text;
+
 constexpr int kRoleName = Qt::UserRole;
 constexpr int kRoleKind = Qt::UserRole + 1;
 // A kind the port list never makes; kept out of the list for a Qorin.
@@ -33,18 +37,6 @@ const char* const kTypeTexts[] = {"Qorin xxx", "PJW,PJX", "VKR,VKN", "VKT", "Qor
 const char* const kOverwriteTexts[] = {"1 den", "2 dny", "7 dnu", "14 dnů", "1 měsíc"};
 const int kMeasuringIntervals[] = {2, 5, 10, 15, 30, 60};
 const char* const kExtensions[] = {".qor", ".vk", ".vkr", ".vkt", ".dsk"};
-
-QString Text(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-template <class T>
-T* Named(T* widget, int id)
-{
-    widget->setObjectName(QString::number(id));
-    return widget;
-}
 
 } // namespace
 

@@ -26,7 +26,8 @@ public:
 };
 
 // A store, a port list of two serial ports ("COM1" with a description,
-// "COM3" without) and a modem line, and the boxing host.
+// "COM3" an analyser's USB port without one) and a modem line, and the
+// boxing host.
 class DialogTest : public StoreTest {
 protected:
     void SetUp() override
@@ -53,6 +54,7 @@ protected:
                         list[0].portName = list[0].devicePath = QStringLiteral("COM1");
                         list[0].description = QStringLiteral("USB");
                         list[1].portName = list[1].devicePath = QStringLiteral("COM3");
+                        list[1].usbProduct = QStringLiteral("ZRT VKT 44");
                         return list;
                     },
                     [](const QString&, int value) { return value; }};
