@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -46,13 +47,23 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
     CreateBars();
     statusBar()->showMessage(QString());
     RegisterHandlers();
+    if (m_app) {
+        m_actions[kAddDevice]->setEnabled(true);
+        connect(m_actions[kAddDevice], &QAction::triggered, this, [this] { m_app->AddInstrument(this); });
+        m_actions[kInstrumentList]->setEnabled(true);
+        connect(m_actions[kInstrumentList], &QAction::triggered, this, [this] { m_app->OnInstrumentList(this); });
+    }
 }
 
 CMainFrame::~CMainFrame() = default;
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int command, const QString& text)
 {
-    auto* action = menu->addAction(text);
+    // "text\tCtrl+P": the part after the tab is the key.
+    const QStringList parts = text.split(QLatin1Char('\t'));
+    auto* action = menu->addAction(parts.front());
+    if (parts.size() > 1)
+        action->setShortcut(QKeySequence(parts.back()));
     m_actions[command] = action;
     return action;
 }

@@ -9,6 +9,7 @@
 #include "platform/ui/DocTemplate.h"
 #include "shell/DeviceRegistry.h"
 #include "shell/GeneralSettings.h"
+#include "shell/PristrojeDlg.h"
 #include "shell/SingleInstance.h"
 
 #include <QObject>
@@ -28,7 +29,10 @@ class CMereniWindowHost;
 // the main frame, the download tasks and their thread; at exit everything
 // written back and every thread ended. It is the receiver of the worker
 // threads' application messages.
-class CMavexApp : public QObject, public platform::MessageDispatcher, public IPristrojHost {
+class CMavexApp : public QObject,
+                  public platform::MessageDispatcher,
+                  public IPristrojHost,
+                  public IPristrojeDlgHost {
     Q_OBJECT
 public:
     // Adds document templates to the program's list, in order. The families
@@ -86,6 +90,21 @@ public:
     std::intptr_t OnDeviceData(std::uintptr_t wParam, std::intptr_t lParam);
     std::intptr_t OnDeviceViewUpdate(std::uintptr_t wParam, std::intptr_t lParam);
     void OnOpenFileFromInstance(const QString& path);
+
+    // The add-instrument and instrument-list commands of the main menu.
+    void OnInstrumentList(QWidget* parent);
+    // Takes a new instrument into the list unless its name is taken; one on
+    // the link of a measuring instrument comes in not measuring. Starts its
+    // thread and stores it.
+    bool AdoptInstrument(QWidget* parent, std::unique_ptr<CPristroj> entry);
+
+    // IPristrojeDlgHost
+    bool AddInstrument(QWidget* parent) override;
+    bool EditInstrument(QWidget* parent, CPristroj& copy, CPristroj& live) override;
+    void OpenPanel(CPristroj& entry) override;
+    void OpenSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) override;
+    void ReceiveData(CPristroj& entry) override;
+    void RemoveInstrumentTasks(const QString& name) override;
 
     // IPristrojHost
     bool AskYesNo(QObject* parent, const QString& text, const QString& caption) override;

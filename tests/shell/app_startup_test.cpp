@@ -82,6 +82,39 @@ TEST_F(AppTest, NoStartAtStartUpClearsEveryMeasureFlag)
     EXPECT_TRUE(boxes.Requests().empty());
 }
 
+// A name that is taken adds nothing; the link of a measuring instrument
+// makes the newcomer not measuring (and starts no thread for it).
+TEST_F(AppTest, AddedInstrumentsAreCheckedAgainstTheList)
+{
+    CMavexApp app(Quiet());
+    ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+    auto make = [&](const char* name, BOOL measure) {
+        auto entry = std::make_unique<CPristroj>(QStringLiteral("/nonexistent/tty"), 1, dir.path(), FALSE,
+                                                 CPristroj::kVK);
+        entry->m_nazev = QString::fromUtf8(name);
+        entry->m_merit = measure;
+        return entry;
+    };
+    ASSERT_TRUE(app.AdoptInstrument(nullptr, make("Hala", FALSE)));
+    app.GetDeviceList()[0]->m_merit = 1; // measuring, as far as the check sees
+
+    EXPECT_TRUE(app.AdoptInstrument(nullptr, make("Kotelna", TRUE)));
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Kolize adresy, přístroj nelze aktivovat"));
+    ASSERT_EQ(app.GetDeviceList().size(), 2u);
+    EXPECT_EQ(app.GetDeviceList()[1]->m_merit, 0);
+    EXPECT_EQ(app.GetDeviceList()[1]->GetThread(), nullptr);
+
+    EXPECT_FALSE(app.AdoptInstrument(nullptr, make("Hala", FALSE)));
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    EXPECT_EQ(boxes.Requests()[1].text, QStringLiteral("Kolize názvu přístroje, nelze zařadit do seznamu."));
+    EXPECT_EQ(app.GetDeviceList().size(), 2u);
+    EXPECT_EQ(app.GetDeviceCounter(), 2);
+    EXPECT_EQ(store.GetProfileString(CDeviceRegistry::Key(QStringLiteral("Kotelna")), QStringLiteral("com")),
+              QStringLiteral("/nonexistent/tty"));
+    app.GetDeviceList()[0]->m_merit = 0;
+}
+
 TEST_F(AppTest, SecondApplicationOfTheSameUserEnds)
 {
     CMavexApp::Environment env = Quiet();

@@ -1,0 +1,99 @@
+// The instrument commands of the main menu and what the instrument list
+// dialog asks of the application.
+#include "shell/MavexApp.h"
+
+#include "link/Pristroj.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
+#include "platform/ui/MessageBox.h"
+#include "shell/AddInstrumentDlg.h"
+#include "shell/AppTasks.h"
+#include "shell/PristrojeDlg.h"
+#include "shell/WaitCursor.h"
+
+namespace {
+
+void Warn(QWidget* parent, int text)
+{
+    ui::ShowMessageBox(parent, platform::LoadString(text), platform::LoadString(platform::IDS_CAPTION_ERROR),
+                       ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+}
+
+} // namespace
+
+bool CMavexApp::AddInstrument(QWidget* parent)
+{
+    const std::vector<CPortEntry> ports = m_ports ? m_ports->Entries() : std::vector<CPortEntry>{};
+    if (ports.empty()) {
+        Warn(parent, platform::IDS_ERR_PORT_NOT_FOUND);
+        return false;
+    }
+    auto entry = std::make_unique<CPristroj>(ports.front().name, m_settings.m_pocetPristroju + 1,
+                                             m_settings.m_adresar, m_settings.m_pouzivatPodadresare, CPristroj::kQorin);
+    CAddInstrumentDlg dialog(*m_ports, m_settings.m_adresar, m_settings.m_pouzivatPodadresare != 0, parent);
+    dialog.SetEntry(entry.get(), true, nullptr);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return AdoptInstrument(parent, std::move(entry));
+}
+
+bool CMavexApp::AdoptInstrument(QWidget* parent, std::unique_ptr<CPristroj> entry)
+{
+    CPristroj* added = entry.get();
+    {
+        CWaitCursor wait;
+        for (const auto& device : m_devices) {
+            if (device->m_nazev == added->m_nazev) {
+                Warn(parent, platform::IDS_NAME_COLLISION);
+                return false;
+            }
+            if (device->IsSameLink(*added)) {
+                Warn(parent, platform::IDS_ADDRESS_COLLISION);
+                added->m_merit = 0;
+            }
+        }
+    }
+    m_devices.push_back(std::move(entry));
+    ++m_settings.m_pocetPristroju;
+
+    if (added->m_merit) {
+        const int wait = LookupPort(added->m_com) ? CPristroj::kModemSettingsWaitMs : CPristroj::kThreadWaitMs;
+        if (!added->StartThread(platform::WM_DEVICE_ACTIVATE, wait)) {
+            Warn(parent, platform::IDS_CANNOT_PROCESS_DATA);
+            m_devices.pop_back();
+            return false;
+        }
+        if (!added->m_merit)
+            added->EndThread(CPristroj::kThreadEndWaitMs);
+    }
+    platform::Settings settings;
+    CDeviceRegistry::SaveDeviceSettingsUnderKey(settings, *added);
+    return true;
+}
+
+void CMavexApp::OnInstrumentList(QWidget* parent)
+{
+    platform::Settings settings;
+    CPristrojeDlg dialog(*this, settings, parent);
+    dialog.SetList(&m_devices);
+    dialog.exec();
+}
+
+bool CMavexApp::EditInstrument(QWidget* parent, CPristroj& copy, CPristroj& live)
+{
+    CAddInstrumentDlg dialog(*m_ports, m_settings.m_adresar, m_settings.m_pouzivatPodadresare != 0, parent);
+    dialog.SetEntry(&copy, false, &live);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// Front panels, settings sheets and download windows belong to the
+// instrument families, which are not part of the program yet.
+void CMavexApp::OpenPanel(CPristroj&) {}
+void CMavexApp::OpenSettings(QWidget*, CPristroj&, QPointer<QDialog>&) {}
+void CMavexApp::ReceiveData(CPristroj&) {}
+
+void CMavexApp::RemoveInstrumentTasks(const QString& name)
+{
+    platform::Settings settings;
+    ::RemoveInstrumentTasks(m_tasks, name, settings);
+}
