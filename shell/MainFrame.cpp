@@ -52,6 +52,8 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
         connect(m_actions[kAddDevice], &QAction::triggered, this, [this] { m_app->AddInstrument(this); });
         m_actions[kInstrumentList]->setEnabled(true);
         connect(m_actions[kInstrumentList], &QAction::triggered, this, [this] { m_app->OnInstrumentList(this); });
+        m_actions[kGeneralSettings]->setEnabled(true);
+        connect(m_actions[kGeneralSettings], &QAction::triggered, this, [this] { m_app->OnGeneralSettings(this); });
     }
 }
 

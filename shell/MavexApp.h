@@ -91,8 +91,9 @@ public:
     std::intptr_t OnDeviceViewUpdate(std::uintptr_t wParam, std::intptr_t lParam);
     void OnOpenFileFromInstance(const QString& path);
 
-    // The add-instrument and instrument-list commands of the main menu.
+    // The instrument and settings commands of the main menu.
     void OnInstrumentList(QWidget* parent);
+    void OnGeneralSettings(QWidget* parent);
     // Takes a new instrument into the list unless its name is taken; one on
     // the link of a measuring instrument comes in not measuring. Starts its
     // thread and stores it.

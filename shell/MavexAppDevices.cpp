@@ -8,6 +8,7 @@
 #include "platform/ui/MessageBox.h"
 #include "shell/AddInstrumentDlg.h"
 #include "shell/AppTasks.h"
+#include "shell/ObecneNastaveni.h"
 #include "shell/PristrojeDlg.h"
 #include "shell/WaitCursor.h"
 
@@ -77,6 +78,18 @@ void CMavexApp::OnInstrumentList(QWidget* parent)
     CPristrojeDlg dialog(*this, settings, parent);
     dialog.SetList(&m_devices);
     dialog.exec();
+}
+
+void CMavexApp::OnGeneralSettings(QWidget* parent)
+{
+    if (!m_ports)
+        return;
+    platform::Settings settings;
+    CObecneNastaveni sheet(platform::LoadString(platform::IDS_TITLE_GENERAL_SETTINGS),
+                           CONSpolecne::Context{m_settings, *m_ports, settings, m_devices}, parent);
+    sheet.Load();
+    if (sheet.exec() == QDialog::Accepted)
+        sheet.Apply();
 }
 
 bool CMavexApp::EditInstrument(QWidget* parent, CPristroj& copy, CPristroj& live)
