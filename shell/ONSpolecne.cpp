@@ -21,6 +21,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 using dlg::Named;
