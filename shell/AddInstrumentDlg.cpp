@@ -161,10 +161,11 @@ void CAddInstrumentDlg::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void CAddInstrumentDlg::FillPorts()
+void CAddInstrumentDlg::FillPorts(bool refresh)
 {
     const QString previous = m_port->currentData(kRoleName).toString();
-    m_ports.Refresh();
+    if (refresh)
+        m_ports.Refresh();
     m_port->blockSignals(true);
     m_port->clear();
     const bool qorin = SelectedType() == CPristroj::kQorin;
@@ -200,7 +201,7 @@ void CAddInstrumentDlg::FillControls()
     m_type->setCurrentIndex(e.GetType() >= 1 && e.GetType() <= 5 ? e.GetType() - 1 : 0);
     m_type->blockSignals(false);
     m_shownType = SelectedType();
-    FillPorts();
+    FillPorts(true);
     m_name->setText(e.m_nazev);
     m_address->setText(QString::number(static_cast<unsigned short>(e.m_adresa)));
     m_telephone->setText(e.m_telCislo);
@@ -288,7 +289,7 @@ void CAddInstrumentDlg::OnTypeChanged()
     const bool portsDiffer = (m_shownType == CPristroj::kQorin) != (type == CPristroj::kQorin);
     m_shownType = type;
     if (portsDiffer && m_filled)
-        FillPorts();
+        FillPorts(false);
     UpdateControls();
 }
 

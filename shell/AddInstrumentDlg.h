@@ -68,7 +68,8 @@ protected:
 private:
     void BuildControls();
     void FillControls();
-    void FillPorts();
+    // The port list is brought up to date only when the dialog fills.
+    void FillPorts(bool refresh);
     void FillRecordingIntervals();
     void SelectMeasuringInterval(int seconds);
     void OnNameChanged(const QString& name);
