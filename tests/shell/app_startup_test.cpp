@@ -1,3 +1,4 @@
+#include "AppTestSupport.h"
 #include "ShellTestSupport.h"
 
 #include "link/Pristroj.h"
@@ -7,23 +8,12 @@
 #include "shell/MainFrame.h"
 #include "shell/MavexApp.h"
 
-#include <QUuid>
 
 namespace {
 
 class AppTest : public shelltest::StoreTest {
 protected:
-    static CMavexApp::Environment Quiet()
-    {
-        CMavexApp::Environment env;
-        env.instanceName = QStringLiteral("MavexRunTest-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-        env.instancePause = [](int) {};
-        env.readPause = [](int) {};
-        env.enumeratePorts = [] { return std::vector<CSerialPortInfo>{}; };
-        env.modemLines = [] { return std::vector<ModemLineInfo>{}; };
-        env.showWindow = false;
-        return env;
-    }
+    static CMavexApp::Environment Quiet() { return shelltest::QuietEnvironment(); }
     void AddInstrument(const QString& name, int measure)
     {
         const platform::SettingsSection key = CDeviceRegistry::Key(name);
