@@ -6,6 +6,7 @@
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/AppTasks.h"
 #include "shell/GeneralSettings.h"
@@ -13,6 +14,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -23,6 +26,23 @@
 namespace {
 
 constexpr const char* kBarStateValue = "stav";
+// The help context of the main window (0x20000 + its resource id).
+constexpr int kMainFrameHelpContext = 0x20080;
+
+struct HelpRange {
+    int first;
+    int last;
+    int topic;
+};
+
+constexpr HelpRange kHelpTopics[] = {
+    {0x18003, 0x18003, 102}, {0x20082, 0x20082, 102}, {0x18004, 0x18004, 103}, {0x20084, 0x20084, 103},
+    {0x18005, 0x18005, 117}, {0x20085, 0x20087, 116}, {0x20092, 0x20092, 106}, {0x200A2, 0x200A2, 113},
+    {0x200A7, 0x200A7, 107}, {0x200AB, 0x200AB, 105}, {0x200B3, 0x200B4, 119}, {0x200B6, 0x200B8, 104},
+    {0x200BA, 0x200BA, 106}, {0x200BC, 0x200BC, 113}, {0x200BD, 0x200BD, 116}, {0x200BF, 0x200BF, 116},
+    {0x200C1, 0x200C1, 116}, {0x200CF, 0x200CF, 116}, {0x200C3, 0x200C5, 118}, {0x200D0, 0x200D0, 118},
+    {0x200CE, 0x200CE, 119}, {0x200D1, 0x200D1, 105}, {0x200D4, 0x200D4, 112},
+};
 
 bool IsArchiveDocument(const QString& name)
 {
@@ -105,6 +125,12 @@ void CMainFrame::CreateMenus()
     AddBarToggle(view, kMeasurementBar, QStringLiteral("V&ybraný přístroj"), m_settings.m_isMereniBar);
     AddBarToggle(view, kDataControlBar, QStringLiteral("&Archivní soubor"), m_settings.m_isOvlBar);
     AddBarToggle(view, kGraphBar, QStringLiteral("&Graf"), m_settings.m_isGrafBar);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Nápověda"));
+    connect(AddCommand(help, kHelpContents, QStringLiteral("Obsah")), &QAction::triggered, this,
+            [this] { ui::CallHtmlHelp(this, HelpFile(), ui::HH_DISPLAY_TOPIC, 0); });
+    connect(AddCommand(help, kHelp, QStringLiteral("Nápověda...\tF1")), &QAction::triggered, this,
+            [this] { WinHelp(kMainFrameHelpContext); });
 }
 
 void CMainFrame::CreateBars()
@@ -130,6 +156,24 @@ void CMainFrame::CreateBars()
     m_graphBar->hide();
     m_measurementBar->hide();
     m_instrumentBar->setVisible(m_settings.m_isPristrojBar != 0);
+}
+
+int CMainFrame::HelpTopic(int context)
+{
+    for (const HelpRange& range : kHelpTopics)
+        if (context >= range.first && context <= range.last)
+            return range.topic;
+    return 101;
+}
+
+QString CMainFrame::HelpFile()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qorin01.chm"));
+}
+
+void CMainFrame::WinHelp(int context)
+{
+    ui::CallHtmlHelp(this, HelpFile(), ui::HH_HELP_CONTEXT, static_cast<std::uintptr_t>(HelpTopic(context)));
 }
 
 QAction* CMainFrame::Action(int command) const

@@ -40,6 +40,8 @@ public:
         kDataControlBar = 32198,
         kGraphBar = 32199,
         kAppAbout = 57664,
+        kHelpContents = 57669,
+        kHelp = 57670,
         kAppExit = 57665,
     };
 
@@ -60,6 +62,14 @@ public:
     // The instrument whose archive is the file `path`; null when none.
     CPristroj* FindByArchive(const QString& path) const;
     CPristroj* DeviceFromParam(std::uintptr_t wParam) const { return DeviceInList(m_devices, wParam); }
+
+    // The help topic of a help context (0x20000 + a window's resource id,
+    // 0x18000 + a prompt id); 101, the overview, for any other.
+    static int HelpTopic(int context);
+    // The program's help file: beside the program, named after it.
+    static QString HelpFile();
+    // Opens the help topic of the context.
+    void WinHelp(int context);
 
     QAction* Action(int command) const;
     QToolBar* InstrumentBar() const { return m_instrumentBar; }

@@ -179,3 +179,21 @@ TEST_F(HandOverTest, BarTogglesAndPlacementAreSavedOnClose)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MainFrameHelp, ContextsMapToTheirTopics)
+{
+    const struct {
+        int context;
+        int topic;
+    } cases[] = {
+        {0x18003, 102}, {0x20082, 102}, {0x20084, 103}, {0x18005, 117}, {0x20085, 116}, {0x20087, 116},
+        {0x20088, 101}, {0x200B6, 104}, {0x200B8, 104}, {0x200C4, 118}, {0x200D0, 118}, {0x200CE, 119},
+        {0x200D4, 112}, {0x20080, 101}, {0, 101},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CMainFrame::HelpTopic(c.context), c.topic) << std::hex << c.context;
+}
+
+} // namespace
