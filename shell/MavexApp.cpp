@@ -10,6 +10,7 @@
 #include "platform/StringTable.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageBox.h"
+#include "shell/AppArchivHost.h"
 #include "shell/AppTasks.h"
 #include "shell/MainFrame.h"
 
@@ -125,6 +126,8 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     m_mereniHost = std::make_unique<CMereniWindowHost>(m_mainFrame.get(), m_receiver.Handle());
     CMereni::SetHost(m_mereniHost.get());
     CMereni::RegisterFactories();
+    m_archivHost = std::make_unique<CAppArchivHost>(m_mainFrame.get());
+    SetArchivHost(m_archivHost.get());
     m_running = true;
     if (m_env.showWindow)
         m_mainFrame->ShowPlaced();
@@ -205,6 +208,8 @@ int CMavexApp::ExitInstance()
     CMereni::SetHost(nullptr);
     CPristroj::SetHost(nullptr);
     CPristroj::SetLinkManager(nullptr);
+    SetArchivHost(nullptr);
+    m_archivHost.reset();
     m_mainFrame.reset();
     m_mereniHost.reset();
     m_linkManager.reset();

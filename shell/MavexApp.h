@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+class CAppArchivHost;
 class CLinkManager;
 class CMainFrame;
 class CMereniWindowHost;
@@ -136,6 +137,7 @@ private:
     std::unique_ptr<CPortList> m_ports;
     std::unique_ptr<CLinkManager> m_linkManager;
     std::unique_ptr<CMereniWindowHost> m_mereniHost;
+    std::unique_ptr<CAppArchivHost> m_archivHost;
     std::unique_ptr<CMainFrame> m_mainFrame;
     CDeviceRegistry::InstrumentList m_devices;
     CTaskList m_tasks;

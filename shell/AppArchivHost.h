@@ -1,0 +1,25 @@
+#pragma once
+
+#include "archive/store/ArchivHost.h"
+
+#include <QPointer>
+
+class CMainFrame;
+
+// The archive store's questions and reports in the running program: the
+// questions as boxes over the main window, a file that can no longer be
+// written stops the recording of its instrument on the main thread.
+class CAppArchivHost : public IArchivHost {
+public:
+    explicit CAppArchivHost(CMainFrame* frame) : m_frame(frame) {}
+
+    bool AskYesNo(int textId) override;
+    void ReportFileError(const QString& path) override;
+    // A block that waits for its file is written with the next block; one
+    // that was given up is gone either way: neither needs the user.
+    void ReportBlockNotWritten(const QString&, int) override {}
+    void ReportBlocksLost(const QString&, int) override {}
+
+private:
+    QPointer<CMainFrame> m_frame;
+};
