@@ -1,5 +1,6 @@
 #include "shell/SingleInstance.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -16,6 +17,8 @@ QString UserName()
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = qEnvironmentVariable("USERNAME");
+    if (user.isEmpty())
+        user = QDir(QDir::homePath()).dirName();
     return user;
 }
 
