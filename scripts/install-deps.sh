@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  python3 python3-olefile libgsf-bin
+  python3 python3-olefile libgsf-bin poppler-utils
 )
 
 missing=()
