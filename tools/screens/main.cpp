@@ -88,6 +88,8 @@ int main(int argc, char** argv)
     for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(var, home.path().toLocal8Bit());
     QDir(home.path()).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit());
     QDir(home.path()).mkpath(QStringLiteral("scratch"));
     screens::scratch() = home.path() + QStringLiteral("/scratch");
