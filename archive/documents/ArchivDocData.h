@@ -52,6 +52,14 @@ protected:
             return this->GetCurrentRecordTime();
     }
 
+    const CArchivWindow& LoadedWindow() const override { return this->Window(); }
+
+    void ScaleWindowSeries(int flag) override
+    {
+        if constexpr (requires(Family& f) { f.ScaleWindowSeries(BOOL(0)); })
+            Family::ScaleWindowSeries(BOOL(flag));
+    }
+
     void SetFailureText(const QString& text) override
     {
         std::lock_guard ring(this->ringLock);

@@ -73,6 +73,7 @@ int CArchivNavigator::LoadWindow()
     // ends without decoding twice.
     m_recordTimes.clear();
     m_current = -1;
+    m_graphsBuilt = false; // the series show the window they were built for
     if (!WalkFirst())
         return ok;
     m_walkBase = WalkIndex();
@@ -280,4 +281,99 @@ int CArchivNavigator::ReloadChanged(bool* blocksAdded)
         ReplayTo(std::max(current, 0));
     }
     return changed ? 1 : 0;
+}
+
+int CArchivNavigator::WalkPositionAt(std::uint32_t time) const
+{
+    int lo = 0;
+    int hi = 0;
+    if (!RecordRange(lo, hi))
+        return -1;
+    int target = lo;
+    for (int i = lo; i <= hi; ++i)
+        if (m_recordTimes[std::size_t(i)] <= time)
+            target = i;
+    return target;
+}
+
+int CArchivNavigator::SeekTimeInBlocks(CTime time)
+{
+    const int slot = archive::FindSeekBlock(m_slots, m_ends, time);
+    if (slot < 0)
+        return 0;
+    CArchivRecordList block;
+    if (!m_data.ReadBlock(slot, block))
+        return 0;
+    const int target = WalkPositionAt(time.GetTime());
+    return target < 0 ? 0 : ReplayTo(target);
+}
+
+int CArchivNavigator::SeekTime(int permille)
+{
+    return SeekTimeInBlocks(archive::SeekTimeOf(m_windowStart, m_windowLength, permille));
+}
+
+int CArchivNavigator::SeekRecord(int row)
+{
+    std::uint32_t time = 0;
+    if (!LoadedWindow().RowTime(row, time))
+        return 0;
+    const int target = WalkPositionAt(time);
+    return target < 0 ? 0 : ReplayTo(target);
+}
+
+int CArchivNavigator::GetRecordCount() const
+{
+    return m_indexed ? LoadedWindow().GetRecordCount() : 0;
+}
+
+void CArchivNavigator::BuildGraphs(bool build)
+{
+    const std::vector<int> window = build ? WindowSlots() : std::vector<int>();
+    const int n = int(m_slots.size());
+    if (window.empty() || n == 0) {
+        m_data.LoadWindowGraphs(-1, 0);
+    } else {
+        const int count = archive::WrapBlockIndex(window.back(), -window.front(), n) + 1;
+        m_data.LoadWindowGraphs(window.front(), count);
+    }
+    m_graphsBuilt = build;
+}
+
+void CArchivNavigator::SetMode(int mode, int scaleFlag)
+{
+    ScaleWindowSeries(scaleFlag);
+    m_mode = mode;
+    switch (mode) {
+    case archive::kModeGraph:
+        m_indexed = false;
+        BuildGraphs(true);
+        break;
+    case archive::kModeList:
+        BuildGraphs(false);
+        m_indexed = true; // the rows were counted when the blocks were loaded
+        break;
+    default:
+        BuildGraphs(false);
+        m_indexed = false;
+        break;
+    }
+}
+
+void CArchivNavigator::EnsureMode(int mode)
+{
+    if (mode == archive::kModeList && !m_indexed)
+        m_indexed = true;
+    else if (mode == archive::kModeGraph && !m_graphsBuilt)
+        BuildGraphs(true);
+}
+
+void CArchivNavigator::GetBlockTable(CArchivBlockTable& out) const
+{
+    LoadedWindow().GetBlockTable(out, m_blocks.first, m_blocks.count);
+}
+
+bool CArchivNavigator::CopyStorageTo(archive::Storage& destination)
+{
+    return archive::CopyStorageTo(m_data, destination);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/store/ArchivTimeAxis.h"
+#include "archive/store/ArchivWindow.h"
 #include "platform/Time32.h"
 
 #include <QStringList>
@@ -70,6 +71,28 @@ public:
     archive::CScrollInfo GetScrollInfo() const { return Axis().GetScrollInfo(); }
     int GetWindowBlockCount() const { return m_blocks.count; }
 
+    // The data record at `time` becomes current: the last one not later than
+    // it (the first of the window when all are later). 0 when its block
+    // cannot be read; the current record then stays.
+    int SeekTimeInBlocks(platform::CTime time);
+    // The same at `permille` thousandths of the window.
+    int SeekTime(int permille);
+    // List mode: row `row` of the value list becomes the current record.
+    int SeekRecord(int row);
+    // Rows of the value list (0 without a record index).
+    int GetRecordCount() const;
+    // Graph (0), list (1) or neither (2): the family scales its series with
+    // `scaleFlag`, then the graph series or the record index are built and
+    // the other one let go.
+    void SetMode(int mode, int scaleFlag = 0);
+    // Builds what `mode` needs when it is missing.
+    void EnsureMode(int mode);
+    int GetMode() const { return m_mode; }
+    // The record index and the window's place, for a private copy.
+    void GetBlockTable(CArchivBlockTable& out) const;
+    // The whole archive into `destination`; true only on success.
+    bool CopyStorageTo(archive::Storage& destination);
+
 protected:
     // Family hooks: the block table of the header read last; loading the
     // window's blocks; the record walk (first, next, its data-record index
@@ -81,6 +104,9 @@ protected:
     virtual int WalkIndex() const = 0;
     virtual platform::CTime WalkTime() const = 0;
     virtual void SetFailureText(const QString& text) = 0;
+    // The loaded window of the family (rows and their blocks).
+    virtual const CArchivWindow& LoadedWindow() const = 0;
+    virtual void ScaleWindowSeries(int /*flag*/) {}
 
 private:
     archive::CArchivTimeAxis Axis() const;
@@ -92,6 +118,10 @@ private:
     // Range of data records inside the window; false when none is.
     bool RecordRange(int& lo, int& hi) const;
     std::uint32_t LastRecordTime(int slot, bool& readable);
+    // The last walk position of the window not later than `time` (the
+    // window's first when all are later); -1 when the window has none.
+    int WalkPositionAt(std::uint32_t time) const;
+    void BuildGraphs(bool build);
 
     CArchivData& m_data;
     std::vector<std::uint32_t> m_slots;
@@ -103,4 +133,7 @@ private:
     std::vector<std::uint32_t> m_recordTimes; // of every walk position of the loaded blocks
     int m_walkBase = 0; // walk index of the first loaded record
     int m_current = -1;
+    int m_mode = archive::kModeNone;
+    bool m_indexed = false;   // the value list's rows are counted
+    bool m_graphsBuilt = false;
 };

@@ -65,3 +65,20 @@ void CArchivData::ResetGraphTimeBase(int span)
     }
     SetGraphWindow(m_graphFeed.Origin(), span);
 }
+
+int CArchivData::LoadWindowGraphs(int firstBlock, int blockCount)
+{
+    int slotCount = 0;
+    {
+        std::lock_guard ring(ringLock);
+        slotCount = header ? int(header->slotTable.size()) : 0;
+    }
+    if (slotCount == 0 || firstBlock < 0)
+        blockCount = 0;
+    std::lock_guard graphs(m_graphLock);
+    const bool ok = m_graphFeed.LoadWindow([this](int slot, CArchivRecordList& out) { return ReadBlock(slot, out) != 0; },
+                                           firstBlock, blockCount, slotCount);
+    if (blockCount > 0 && m_graphFeed.Span() > 0)
+        SetGraphWindow(m_graphFeed.Origin(), m_graphFeed.Span());
+    return ok ? 1 : 0;
+}

@@ -1,11 +1,32 @@
 #pragma once
 
 #include "archive/store/ArchivRecord.h"
+#include "archive/store/ArchivTimeAxis.h"
 #include "platform/Time32.h"
 
 #include <vector>
 
 class CArchivData;
+
+namespace archive {
+class Storage;
+
+// What a loaded window is kept for: graph series, the record index of the
+// value list, or neither.
+enum ArchivWindowMode : int { kModeGraph = 0, kModeList = 1, kModeNone = 2 };
+
+} // namespace archive
+
+// The window's record index with its place on the ring, as a private copy of
+// the window needs it to walk the same rows.
+struct CArchivBlockTable {
+    std::vector<int> ringSlots; // ring slot of each block of the window
+    std::vector<int> rowCounts; // rows of each block inside the window
+    platform::CTime windowStart;
+    int windowLength = 0;
+    int blockCount = 0;
+    int firstBlock = -1;
+};
 
 // A time window of an archive loaded for reading: the ring slots of its
 // blocks (oldest first), how many rows each block gives inside the window,
@@ -36,4 +57,30 @@ struct CArchivWindow {
     bool FindRowBlock(int row, std::size_t& block, int& rowsBefore) const;
     // The block that holds record `position` of `records`; -1 when none does.
     int BlockOfRecord(std::size_t position) const;
+
+    // Rows of the record index (every block's rows in the window).
+    int GetRecordCount() const;
+    // Time of row `row`; false when the window has fewer rows.
+    bool RowTime(int row, std::uint32_t& time) const;
+    // Fresh arrays of the index and the window's place; an earlier copy's
+    // arrays are replaced.
+    void GetBlockTable(CArchivBlockTable& out, int firstBlock, int blockCount) const;
 };
+
+namespace archive {
+
+// The time `permille` thousandths into a window.
+platform::CTime SeekTimeOf(platform::CTime windowStart, int windowLength, int permille);
+
+// The block a time lies in: from the newest block back, the first that
+// starts at or before `time`, the oldest when none does; -1 without blocks.
+int FindSeekBlock(const std::vector<std::uint32_t>& slotTimes, CBlockEnds ends, platform::CTime time);
+
+// Data records of `records` before the first one later than `time`.
+int CountDataRecordsUpTo(const CArchivRecordList& records, std::uint32_t time);
+
+// Every stream of the archive's storage into `destination`, flushed; true
+// only when all of it arrived.
+bool CopyStorageTo(CArchivData& source, Storage& destination);
+
+} // namespace archive
