@@ -138,6 +138,13 @@ int TArchivTempCopy<Family>::CopyToTempFile(CArchivData& source, const QString& 
         return 0;
     }
     OpenFirstBlock();
+    // Rows of the copy must read as the source's list does: its window
+    // formats and the ratios and connection in force, which the copy would
+    // otherwise keep at their defaults because nobody walks or scales it.
+    if constexpr (requires(Family& f, const Family& s) { f.TakeFormattingFrom(s); }) {
+        if (const auto* same = dynamic_cast<const Family*>(&source))
+            this->TakeFormattingFrom(*same);
+    }
     std::lock_guard ring(this->ringLock);
     if (this->header)
         this->header->name = name;

@@ -248,6 +248,22 @@ CVKWindowScales CDuskarArchivData::GetWindowScales() const
     return m_windowScales;
 }
 
+void CDuskarArchivData::TakeFormattingFrom(const CDuskarArchivData& source)
+{
+    if (&source == this)
+        return;
+    CVKRatioScales scales;
+    CVKWindowScales window;
+    {
+        std::lock_guard family(source.familyLock);
+        scales = source.m_scales;
+        window = source.m_windowScales;
+    }
+    std::lock_guard family(familyLock);
+    m_scales = scales;
+    m_windowScales = window;
+}
+
 QStringList CDuskarArchivData::GetAxisNames(const Columns& columns) const
 {
     const CVKWindowScales scales = GetWindowScales();

@@ -76,6 +76,9 @@ public:
     // window's settings records; ranges and units of the graph series.
     void UpdateSeriesScales(BOOL allowNegativePower);
     CVKWindowScales GetWindowScales() const;
+    // Ratios and window formats of another Duskar archive object: a copy
+    // then formats rows as it does.
+    void TakeFormattingFrom(const CDuskarArchivData& source);
 
 protected:
     void TakeRatiosLocked(const CDuskarAktData& measured) override;

@@ -68,6 +68,13 @@ public:
     // ratio of the current values and of every settings record in it.
     void ScaleWindowSeries(BOOL allowNegative);
     QString GetCurrentFormat() const { return m_currentFormat; }
+    // The window's current format of another Qorin archive object: a copy
+    // then formats rows as it does.
+    void TakeFormattingFrom(const CQorinArchivData& source)
+    {
+        if (&source != this)
+            m_currentFormat = source.m_currentFormat;
+    }
 
 protected:
     void TakeRatiosLocked(const CQorinAktData& measured) override;

@@ -284,6 +284,29 @@ int CVKArchivData::TakeSettingsChanged()
     return changed;
 }
 
+void CVKArchivData::TakeFormattingFrom(const CVKArchivData& source)
+{
+    if (&source == this)
+        return;
+    TakeFamilyFormattingFrom(source);
+    float slope = 0, offset = 0;
+    int bit0 = 0, mode2 = 0, bit2 = 0;
+    {
+        std::lock_guard lock(source.settingsLock);
+        slope = source.m_temperatureSlope;
+        offset = source.m_temperatureOffset;
+        bit0 = source.m_variantBit0;
+        mode2 = source.m_connectionMode2;
+        bit2 = source.m_variantBit2;
+    }
+    std::lock_guard lock(settingsLock);
+    m_temperatureSlope = slope;
+    m_temperatureOffset = offset;
+    m_variantBit0 = bit0;
+    m_connectionMode2 = mode2;
+    m_variantBit2 = bit2;
+}
+
 int CVKArchivData::HasVariantBit0() const
 {
     return ReadSettings(m_variantBit0);

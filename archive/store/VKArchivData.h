@@ -36,6 +36,9 @@ public:
     int IsConnectionMode2() const;
     int HasVariantBit2() const;
     signed char GetLatestStateByte() const;
+    // Ratios, formats, temperature line, variant bits and connection of
+    // another VK archive object: a copy then formats rows as it does.
+    void TakeFormattingFrom(const CVKArchivData& source);
 
     // Record payloads.
     static QByteArray BuildFullRecord(const CVKAktData& values);

@@ -360,6 +360,25 @@ void CVKFamilyArchivData::SetPowerSeries(double product, int multiplier, bool al
         SetSeries(QLatin1String(s.name), PowerUnit(multiplier, s.kind), kCategoryPower, product, !allowNegative);
 }
 
+void CVKFamilyArchivData::TakeFamilyFormattingFrom(const CVKFamilyArchivData& source)
+{
+    if (&source == this)
+        return;
+    CVKRatioScales s;
+    CVKWindowScales w;
+    int model = 0;
+    {
+        std::lock_guard lock(source.settingsLock);
+        s = source.scales;
+        w = source.windowScales;
+        model = source.modelIndex;
+    }
+    std::lock_guard lock(settingsLock);
+    scales = s;
+    windowScales = w;
+    modelIndex = model;
+}
+
 void CVKFamilyArchivData::UpdateSeriesScales(BOOL allowNegativePower)
 {
     double vt = 0, ct = 0;

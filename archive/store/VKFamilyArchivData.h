@@ -66,6 +66,10 @@ public:
     CVKWindowScales GetWindowScales() const;
 
 protected:
+    // The ratios, window formats and model of another archive object of the
+    // family, for a copy that formats rows as that object does.
+    void TakeFamilyFormattingFrom(const CVKFamilyArchivData& source);
+
     // Family hooks of the walk.
     virtual void ClearCurrentValues() = 0;
     // A settings or identification record passed by the walk.

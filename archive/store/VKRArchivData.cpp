@@ -258,6 +258,16 @@ int CVKRArchivData::GetConnectionType() const
     return ReadSettings(m_connectionType);
 }
 
+void CVKRArchivData::TakeFormattingFrom(const CVKRArchivData& source)
+{
+    if (&source == this)
+        return;
+    TakeFamilyFormattingFrom(source);
+    const int connection = source.GetConnectionType();
+    std::lock_guard lock(settingsLock);
+    m_connectionType = connection;
+}
+
 // ---- Walk hooks and queries -----------------------------------------------
 
 void CVKRArchivData::TakeWalkRecord(const CArchivRecord& record)

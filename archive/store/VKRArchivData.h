@@ -25,6 +25,9 @@ public:
     void AddIdenRecord(const CIden& iden);
 
     int GetConnectionType() const;
+    // Ratios, formats and connection of another VKR archive object: a copy
+    // then formats rows as it does.
+    void TakeFormattingFrom(const CVKRArchivData& source);
 
     // Record payloads.
     static QByteArray BuildFullRecord(const CVKRAktData& values);

@@ -30,6 +30,26 @@ CVKTArchivData::Ratios CVKTArchivData::HeldRatios() const
     return {m_ratioU, m_ratioU4, m_ratioI, m_ratioI4, m_connectionType};
 }
 
+void CVKTArchivData::TakeFormattingFrom(const CVKTArchivData& source)
+{
+    if (&source == this)
+        return;
+    std::scoped_lock lock(m_settingsLock, source.m_settingsLock);
+    m_graph = source.m_graph;
+    m_connectionType = source.m_connectionType;
+    m_ratioU = source.m_ratioU;
+    m_ratioU4 = source.m_ratioU4;
+    m_ratioI = source.m_ratioI;
+    m_ratioI4 = source.m_ratioI4;
+    m_currentFormat = source.m_currentFormat;
+    m_currentMultiplier = source.m_currentMultiplier;
+    m_voltageFormat = source.m_voltageFormat;
+    m_voltageMultiplier = source.m_voltageMultiplier;
+    m_powerFormat = source.m_powerFormat;
+    m_powerMultiplier = source.m_powerMultiplier;
+    m_modelIndex = source.m_modelIndex;
+}
+
 void CVKTArchivData::ApplyRatios(const Ratios& r)
 {
     std::lock_guard lock(m_settingsLock);

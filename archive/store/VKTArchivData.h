@@ -131,6 +131,9 @@ public:
         QString powerFormatB;
     };
     const GraphFormats& GetGraphFormats() const { return m_graph; }
+    // Window formats, ratios, connection and model of another VKT archive
+    // object: a copy then formats rows as it does.
+    void TakeFormattingFrom(const CVKTArchivData& source);
 
 protected:
     void InitHeader(int slotTotal, const QString& name, BOOL plainName) override;
