@@ -1,0 +1,263 @@
+#include "charts/GraphPainter.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using platform::CTime;
+
+namespace {
+
+constexpr std::uint32_t kBlue = 0x00FF0000; // COLORREF: blue
+const QColor kBlueColour(0, 0, 255);
+
+// A white image with a painter whose label font has a known size.
+struct Canvas {
+    QImage image{400, 300, QImage::Format_ARGB32_Premultiplied};
+    QFont font{QStringLiteral("DejaVu Sans")};
+    std::unique_ptr<QPainter> painter;
+    Canvas()
+    {
+        image.fill(Qt::white);
+        font.setPixelSize(10);
+        painter = std::make_unique<QPainter>(&image);
+    }
+    QColor At(int x, int y) const { return image.pixelColor(x, y); }
+    bool Painted(int x, int y) const { return image.pixelColor(x, y) != QColor(Qt::white); }
+    void End() { painter->end(); }
+};
+
+// Points of channel 0 at the given logical (x, y); y < 0 is a gap. With a
+// span of 30000 s and a range of 0..15000 a point's x is its second and its
+// y is 15001 minus its value.
+CGraphTrace TraceOf(const std::vector<CGraphPoint>& points)
+{
+    const CTime origin(1000000);
+    CGraphTrace trace(QStringLiteral("U1"), QStringLiteral("V"), QString(), kBlue, 15000.0f, 0.0f);
+    trace.Rescale(origin, 30000, false);
+    trace.SetPointCount(0, int(points.size()));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (points[i].y < 0)
+            trace.SetGap(0, int(i), false);
+        else
+            trace.SetPoint(0, int(i), origin + platform::CTimeSpan(points[i].x), 15001.0 - points[i].y);
+    }
+    return trace;
+}
+
+} // namespace
+
+TEST(GraphPainter, ViewportMapsTheLogicalSpaceOntoTheDeviceRectangle)
+{
+    Canvas c;
+    CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+    painter.SetViewport(100, 50, 300, 250, 0, 0, 1000, 1000);
+    EXPECT_EQ(painter.LogicalToDevice(30000, 15000), QPoint(300, 249));
+    EXPECT_EQ(painter.LogicalToDevice(0, 0), QPoint(100, 49));
+    // The right half, the lower half: logical x 15000 on the left edge,
+    // logical y 7500 one pixel above the top.
+    painter.SetViewport(100, 50, 300, 250, 500, 0, 1000, 500);
+    EXPECT_EQ(painter.LogicalToDevice(15000, 7500), QPoint(100, 49));
+    EXPECT_EQ(painter.LogicalToDevice(30000, 15000), QPoint(300, 249));
+    // A window of no width must not divide by zero.
+    painter.SetViewport(100, 50, 300, 250, 500, 500, 500, 500);
+    (void)painter.LogicalToDevice(30000, 15000);
+}
+
+TEST(GraphPainter, AxisStepsDecimalsAndLabels)
+{
+    struct Case {
+        double range;
+        int ticks;
+        double step;
+    };
+    for (const Case& k : {Case{230, 10, 50}, Case{0.3, 4, 0.1}, Case{1, 5, 0.5}, Case{0.0004, 4, 0.0002}}) {
+        const auto s = CGraphPainter::ComputeAxisStep(k.range, k.ticks);
+        EXPECT_NEAR(s.step, k.step, k.step * 1e-9) << k.range << " with " << k.ticks;
+    }
+    EXPECT_EQ(CGraphPainter::DecimalsOfStep(50), 0);
+    EXPECT_EQ(CGraphPainter::DecimalsOfStep(0.5), 1);
+    EXPECT_EQ(CGraphPainter::DecimalsOfStep(0.05), 2);
+    EXPECT_EQ(CGraphPainter::DecimalsOfStep(0.002), 3);
+    EXPECT_EQ(CGraphPainter::FormatAxisLabels(2, 0.1, 0.1), (QStringList{"0.1", "0.2"}));
+
+    // 0..230 by 50 keeps its top label 200.
+    const double first = CGraphPainter::RoundUpToStep(0, 50);
+    const int count = CGraphPainter::LabelCount(first, 230, 50);
+    EXPECT_EQ(CGraphPainter::FormatAxisLabels(count, first, 50), (QStringList{"0", "50", "100", "150", "200"}));
+    EXPECT_EQ(CGraphPainter::LabelCount(0, 200, 50), 5);
+    EXPECT_EQ(CGraphPainter::LabelCount(60, 50, 50), 0);
+
+    EXPECT_DOUBLE_EQ(CGraphPainter::RoundUpToStep(-73, 50), -50);
+    EXPECT_DOUBLE_EQ(CGraphPainter::RoundUpToStep(51, 50), 100);
+    EXPECT_DOUBLE_EQ(CGraphPainter::RoundUpToStep(100.000001, 50), 100);
+
+    EXPECT_EQ(CGraphPainter::FormatAxisLabels(1, 0.95, 0.05, true), QStringList{"-0.95"});
+    EXPECT_EQ(CGraphPainter::FormatAxisLabels(1, 1.05, 0.05, true), QStringList{"0.95"});
+
+    // Nothing sensible to step through: no steps, never a loop.
+    for (double range : {0.0, -5.0, std::numeric_limits<double>::infinity(), std::nan("")})
+        EXPECT_EQ(CGraphPainter::ComputeAxisStep(range, 10).count, 0);
+}
+
+TEST(GraphPainter, TimeTicksFollowTheCalendar)
+{
+    // 600 s on 600 px with 6-px characters: 30 s would crowd, 60 s fits.
+    const auto ticks = CGraphPainter::BuildTimeTicks(CTime(2024, 3, 12, 10, 0, 0), 600, 600, 6);
+    ASSERT_EQ(ticks.size(), 11u);
+    for (std::size_t i = 0; i < ticks.size(); ++i)
+        EXPECT_EQ(ticks[i].offset, int(i) * 60);
+    EXPECT_EQ(ticks[0].label, QStringLiteral("10"));
+    EXPECT_EQ(ticks[1].label, QStringLiteral("10:01"));
+
+    auto labels = [](CTime start, int span, int width) {
+        QStringList out;
+        for (const auto& t : CGraphPainter::BuildTimeTicks(start, span, width, 6))
+            out << t.label;
+        return out;
+    };
+    // Midnights: weekday (Monday 26 February 2024), month name, year.
+    const QStringList week = labels(CTime(2024, 2, 26, 0, 0, 0), 7 * 86400, 700);
+    EXPECT_EQ(week.value(0), QStringLiteral("Po"));
+    EXPECT_TRUE(week.contains(QStringLiteral("Út")));
+    EXPECT_TRUE(week.contains(QStringLiteral("Březen")));
+    EXPECT_TRUE(labels(CTime(2023, 12, 30, 0, 0, 0), 4 * 86400, 700).contains(QStringLiteral("2024")));
+    // Seconds where the step is below a minute; 1 s would crowd 30 px.
+    EXPECT_EQ(labels(CTime(2024, 3, 12, 10, 0, 0), 20, 600).value(1), QStringLiteral("10:00:02"));
+    // Long windows: one tick on the first of the month inside the window.
+    const auto months = CGraphPainter::BuildTimeTicks(CTime(2024, 2, 10, 0, 0, 0), 40 * 86400, 300, 6);
+    bool march = false;
+    for (const auto& t : months)
+        march = march || t.label == QStringLiteral("Březen");
+    EXPECT_TRUE(march);
+    // No span, no width: no ticks.
+    EXPECT_TRUE(CGraphPainter::BuildTimeTicks(CTime(2024, 3, 12, 10, 0, 0), 0, 600, 6).empty());
+    EXPECT_TRUE(CGraphPainter::BuildTimeTicks(CTime(2024, 3, 12, 10, 0, 0), 600, 0, 6).empty());
+}
+
+TEST(GraphPainter, TracesStopAtGapsAndKeepLonePoints)
+{
+    Canvas c;
+    {
+        CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+        painter.SetViewport(100, 50, 300, 250, 0, 0, 1000, 1000);
+        // A level line over the first third, a gap, a lone point at the
+        // middle between two gaps, a gap, and a level line over the last
+        // sixth.
+        CGraphTrace trace = TraceOf({{0, 7500},
+                                     {10000, 7500},
+                                     {-1, -1},
+                                     {15000, 3000},
+                                     {-1, -1},
+                                     {25000, 12000},
+                                     {30000, 12000}});
+        painter.DrawTrace(trace, 0, 0, 1000, 1000);
+        EXPECT_GT(painter.LastSegmentCount(), 0);
+    }
+    c.End();
+    EXPECT_EQ(c.At(150, 149), kBlueColour);  // on the first line
+    EXPECT_FALSE(c.Painted(175, 149));       // the gap after it
+    EXPECT_FALSE(c.Painted(200, 100));       // no line into the lone point ...
+    EXPECT_TRUE(c.Painted(200, 89) || c.Painted(201, 89)); // ... which stays visible
+    EXPECT_FALSE(c.Painted(230, 180));       // no line across the second gap
+    EXPECT_EQ(c.At(280, 209), kBlueColour);  // on the last line
+    EXPECT_FALSE(c.Painted(150, 60));
+}
+
+TEST(GraphPainter, OnlyGapsDrawNothing)
+{
+    Canvas c;
+    CGraphTrace trace = TraceOf({{-1, -1}, {-1, -1}});
+    {
+        CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+        painter.SetViewport(0, 0, 400, 300, 0, 0, 1000, 1000);
+        painter.DrawTrace(trace, 0, 0, 1000, 1000);
+        EXPECT_EQ(painter.LastSegmentCount(), 0);
+        CGraphTrace empty(QStringLiteral("U1"), QString(), QString(), kBlue, 1, 0);
+        painter.DrawTrace(empty, 0, 0, 1000, 1000);
+        EXPECT_EQ(painter.LastSegmentCount(), 0);
+    }
+    c.End();
+    for (int x = 0; x < 400; x += 7)
+        for (int y = 0; y < 300; y += 7)
+            ASSERT_FALSE(c.Painted(x, y)) << x << "," << y;
+}
+
+TEST(GraphPainter, DenseTracesNeverDrawMoreStrokesThanColumns)
+{
+    std::mt19937 random(17);
+    std::uniform_int_distribution<int> value(1, 15000);
+    std::vector<CGraphPoint> points;
+    const int n = 200000;
+    for (int i = 0; i < n; ++i)
+        points.push_back(i % 5000 == 4999 ? CGraphPoint{} : CGraphPoint{int(std::int64_t(i) * 30000 / n), value(random)});
+    CGraphTrace trace = TraceOf(points);
+    Canvas c;
+    CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+    painter.SetViewport(50, 20, 350, 280, 0, 0, 1000, 1000);
+    painter.DrawTrace(trace, 0, 0, 1000, 1000);
+    EXPECT_LE(painter.LastSegmentCount(), 300 + 1);
+    // Zoomed into a fifth: bounded by the columns of the clip (two either
+    // side of the plot) and the two lines that run out of it.
+    painter.SetViewport(50, 20, 350, 280, 400, 0, 600, 1000);
+    painter.DrawTrace(trace, 400, 0, 600, 1000);
+    EXPECT_LE(painter.LastSegmentCount(), 304 + 2);
+    EXPECT_GT(painter.LastSegmentCount(), 250);
+}
+
+TEST(GraphPainter, ZoomedTraceRunsIntoThePlotFromOutside)
+{
+    // Two points far outside on either side: the line between them still
+    // crosses the zoomed plot.
+    Canvas c;
+    {
+        CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+        painter.SetViewport(100, 50, 300, 250, 400, 0, 600, 1000);
+        painter.DrawTrace(TraceOf({{0, 7500}, {30000, 7500}}), 400, 0, 600, 1000);
+    }
+    c.End();
+    EXPECT_EQ(c.At(200, 149), kBlueColour);
+    EXPECT_FALSE(c.Painted(50, 149)); // clipped to the plot
+}
+
+TEST(GraphPainter, MarkerDarkensAndPanelsFill)
+{
+    Canvas c;
+    {
+        CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+        painter.DrawBusyNotice(0, 0, 100, 100);
+        // One stage on from the start to the middle of a 1000 s span.
+        std::vector<std::vector<std::uint32_t>> rows(14);
+        rows[0] = {0x80000000u | 0, 500};
+        const std::array<CSwitchRows, 3> channels{CSwitchRows(rows), CSwitchRows(), CSwitchRows()};
+        painter.DrawStageBars(channels, {200, 0, 400, 290}, 1000, 0, 1000, false);
+        painter.SetViewport(100, 150, 200, 250, 0, 0, 1000, 1000);
+        painter.DrawMarkerLine(15000, 1000);
+    }
+    c.End();
+    EXPECT_EQ(c.At(50, 30), QColor(0xDE, 0xDE, 0xDE));
+    // Row 1 of the stage panel: p = 10, m = (290 - 280) / 3 = 3, top = 23.
+    EXPECT_EQ(c.At(250, 27), QColor(0x80, 0, 0));
+    EXPECT_NE(c.At(350, 27), QColor(0x80, 0, 0));
+    EXPECT_EQ(c.At(150, 200), QColor(0xFA, 0x50, 0x50));
+}
+
+TEST(GraphPainter, ValueAxisTakesTheWidthOfItsTexts)
+{
+    Canvas c;
+    CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+    CGraphTrace trace(QStringLiteral("Činný proud"), QStringLiteral("A"), QString(), kBlue, 230.0f, 0.0f);
+    CGraphRect axis{10, 40, 10, 280};
+    painter.DrawValueAxis(trace, axis, true, 390, 0, 1000, 1.0f);
+    // The caption (11 characters x 5 / 4 = 13) is the widest text.
+    EXPECT_EQ(axis.right, 10 + (13 + 5) * painter.AverageCharWidth());
+    // A range of no height: caption only, no division by zero.
+    CGraphTrace flat(QStringLiteral("U"), QStringLiteral("V"), QString(), kBlue, 5.0f, 5.0f);
+    CGraphRect flatAxis{10, 40, 10, 280};
+    painter.DrawValueAxis(flat, flatAxis, true, 390, 0, 1000, 1.0f);
+    EXPECT_GT(flatAxis.right, 10);
+}
