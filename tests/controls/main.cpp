@@ -1,0 +1,18 @@
+#include <QApplication>
+
+#include "controls/common/PanelControl.h"
+
+#include <gtest/gtest.h>
+
+// Widgets need a QApplication. The tests run on the offscreen platform, also
+// when the test list is read without the test environment.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Ticks are delivered by the tests; no timer fires by itself.
+    controls::CPanelControl::setRealTimers(false);
+    return RUN_ALL_TESTS();
+}
