@@ -1,0 +1,62 @@
+#include "controllers/ControllerSettings.h"
+
+#include "archive/store/DuskarArchivData.h"
+#include "archive/store/QorinArchivData.h"
+#include "controllers/settings/ControllerIo.h"
+#include "controllers/settings/PristrojDetail.h"
+#include "link/Pristroj.h"
+#include "platform/StringTable.h"
+
+namespace controllers {
+
+QString SettingsTitle(const QString& instrumentName)
+{
+    return platform::LoadString(platform::IDS_DEVICE_SETTINGS) + QStringLiteral(" (") + instrumentName
+         + QStringLiteral(")");
+}
+
+namespace {
+
+template <class Sheet>
+void RunLoop(QWidget* parent, IControllerIo& io)
+{
+    Sheet sheet(SettingsTitle(io.Name()), parent);
+    int result = 0;
+    while (sheet.ReadFromInstrument(io, result)) {
+        result = sheet.DoModal();
+        if (result != ui::CPropertySheet::IdOk)
+            break;
+    }
+}
+
+} // namespace
+
+void RunSettingsLoop(QWidget* parent, IControllerIo& io, int type)
+{
+    if (type == CPristroj::kQorin)
+        RunLoop<CPristrojDetail>(parent, io);
+}
+
+void OpenControllerSettings(QWidget* parent, CPristroj& entry)
+{
+    CPristrojIo io(entry);
+    RunSettingsLoop(parent, io, entry.GetType());
+}
+
+bool OpenArchiveSettings(QWidget* parent, CArchivData* archive)
+{
+    const QString title = platform::LoadString(platform::IDS_DEVICE_SETTINGS);
+    if (auto* qorin = dynamic_cast<CQorinArchivData*>(archive)) {
+        CPristrojDetailStatic sheet(title, parent);
+        if (!sheet.LoadFromArchive(*qorin))
+            return false;
+        sheet.DoModal();
+        return true;
+    }
+    return false;
+}
+
+void OpenSwitchStatistics(QWidget*, CPristroj&) {}
+void OpenSpecialFunctions(QWidget*, CPristroj&) {}
+
+} // namespace controllers

@@ -1,0 +1,247 @@
+#include "controllers/settings/PageBase.h"
+
+#include "platform/ui/MessageBox.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+
+#include <atomic>
+#include <cmath>
+
+namespace controllers {
+
+namespace {
+std::atomic<int> g_beeps{0};
+} // namespace
+
+int BeepCount()
+{
+    return g_beeps.load();
+}
+
+CStepBar::CStepBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
+{
+    setRange(0, 2);
+    setValue(1);
+    setPageStep(1);
+    setFixedWidth(16);
+    connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
+        if (action == QAbstractSlider::SliderSingleStepSub)
+            emit lineUp();
+        else if (action == QAbstractSlider::SliderSingleStepAdd)
+            emit lineDown();
+        // Always back in the middle: the bar only steps.
+        setSliderPosition(1);
+    });
+}
+
+void CCheckedEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    emit focusLeft();
+}
+
+CSettingsPage::CSettingsPage(const QString& caption, bool readOnly, QWidget* parent)
+    : ui::CPropertyPage(caption, parent), m_readOnly(readOnly)
+{
+}
+
+QWidget* CSettingsPage::Control(int id) const
+{
+    return findChild<QWidget*>(QString::number(id));
+}
+
+QString CSettingsPage::ControlText(int id) const
+{
+    QWidget* w = Control(id);
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return edit->text();
+    if (auto* check = qobject_cast<QCheckBox*>(w))
+        return check->text();
+    if (auto* radio = qobject_cast<QRadioButton*>(w))
+        return radio->text();
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->currentText();
+    return QString();
+}
+
+bool CSettingsPage::IsChecked(int id) const
+{
+    if (auto* check = Ctl<QAbstractButton>(id))
+        return check->isChecked();
+    return false;
+}
+
+bool CSettingsPage::IsEnabledCtl(int id) const
+{
+    QWidget* w = Control(id);
+    return w && w->isEnabled();
+}
+
+QLabel* CSettingsPage::Label(int id, const QString& text)
+{
+    auto* label = new QLabel(text, this);
+    if (id)
+        label->setObjectName(QString::number(id));
+    return label;
+}
+
+CCheckedEdit* CSettingsPage::Edit(int id, int width)
+{
+    auto* edit = new CCheckedEdit(this);
+    edit->setObjectName(QString::number(id));
+    edit->setFixedWidth(width);
+    return edit;
+}
+
+QCheckBox* CSettingsPage::Check(int id, const QString& text)
+{
+    auto* check = new QCheckBox(text, this);
+    check->setObjectName(QString::number(id));
+    return check;
+}
+
+QRadioButton* CSettingsPage::Radio(int id, const QString& text)
+{
+    auto* radio = new QRadioButton(text, this);
+    radio->setObjectName(QString::number(id));
+    return radio;
+}
+
+QComboBox* CSettingsPage::Combo(int id, const QStringList& items)
+{
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(QString::number(id));
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    return combo;
+}
+
+CStepBar* CSettingsPage::Bar(int id)
+{
+    auto* bar = new CStepBar(this);
+    bar->setObjectName(QString::number(id));
+    return bar;
+}
+
+QWidget* CSettingsPage::EditWithBar(CCheckedEdit* edit, CStepBar* bar)
+{
+    return Row({edit, bar});
+}
+
+QWidget* CSettingsPage::Row(std::initializer_list<QWidget*> widgets)
+{
+    auto* box = new QWidget(this);
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    for (QWidget* w : widgets) {
+        w->setParent(box);
+        layout->addWidget(w);
+    }
+    layout->addStretch(1);
+    return box;
+}
+
+void CSettingsPage::MakeReadOnly()
+{
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->setReadOnly(true);
+    for (QScrollBar* bar : findChildren<QScrollBar*>()) {
+        if (!qobject_cast<QAbstractItemView*>(bar->parentWidget()) && qobject_cast<CStepBar*>(bar))
+            bar->hide();
+    }
+    for (QComboBox* combo : findChildren<QComboBox*>()) {
+        combo->setAttribute(Qt::WA_TransparentForMouseEvents);
+        combo->setFocusPolicy(Qt::NoFocus);
+    }
+    for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+        if (qobject_cast<QCheckBox*>(button)) {
+            button->setAttribute(Qt::WA_TransparentForMouseEvents);
+            button->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+}
+
+void CSettingsPage::SetComboIndex(QComboBox* combo, int index)
+{
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+void CSettingsPage::RebuildComboItems(QComboBox* combo, const QStringList& items)
+{
+    const int index = combo->currentIndex();
+    const QSignalBlocker block(combo);
+    combo->clear();
+    combo->addItems(items);
+    SetComboIndex(combo, index);
+}
+
+QString CSettingsPage::FloatText(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+QString CSettingsPage::PowerFactorText(double value)
+{
+    return QString::asprintf("%0.2f", value);
+}
+
+bool CSettingsPage::ParseFloat(const QString& text, double& value)
+{
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    t.replace(QChar(0x2212), QLatin1Char('-'));
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+bool CSettingsPage::ParseInt(const QString& text, int& value)
+{
+    QString t = text.trimmed();
+    t.replace(QChar(0x2212), QLatin1Char('-'));
+    bool ok = false;
+    const int v = t.toInt(&ok);
+    if (!ok)
+        return false;
+    value = v;
+    return true;
+}
+
+bool CSettingsPage::CheckRange(int id, double value, double low, double high, bool integer)
+{
+    if (value >= low && value <= high)
+        return true;
+    const QString text = integer ? QStringLiteral("Zadejte celé číslo od %1 do %2.").arg(int(low)).arg(int(high))
+                                 : QStringLiteral("Zadejte číslo od %1 do %2.").arg(low).arg(high);
+    ui::ShowMessageBox(this, text, QString(), ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+    if (QWidget* w = Control(id))
+        w->setFocus();
+    return false;
+}
+
+void CSettingsPage::Beep()
+{
+    ++g_beeps;
+    QApplication::beep();
+}
+
+void CSettingsPage::SendRatioChanged()
+{
+    if (ui::CPropertySheet* sheet = GetSheet())
+        platform::SendMessageTo(sheet, platform::WM_DETAIL_RATIO_CHANGED, 0, 0);
+}
+
+} // namespace controllers
