@@ -5,6 +5,7 @@
 #include "archive/store/ArchivGraphFeed.h"
 #include "archive/store/ArchivHeader.h"
 #include "archive/store/ArchivRecord.h"
+#include "archive/store/ArchivSetAside.h"
 #include "archive/store/ArchivStamp.h"
 #include "archive/store/ArchivStream.h"
 #include "model/PrevodTyp.h"
@@ -281,9 +282,30 @@ private:
     void DropPending(const QString& why);
     void DrainAndClose();
 
+    // An existing file where the instrument records. Open: recording goes on
+    // in it (a creation cut short is completed); Gone: it could not be
+    // recorded into and was set aside, the path is free for a new file.
+    enum class RecordingFile { Failed, Open, Gone };
+    RecordingFile OpenExistingForRecording(const QString& path, const QString& instrument);
+    archive::FoundArchive ProbeFile(const QString& path, std::shared_ptr<CArchivFileEntry>& entry,
+                                    archive::StorageStatus& status);
+    // A file in the way of a new one that is not in use: a creation cut short
+    // is handed back to be completed, a damaged file is set aside; a usable
+    // archive stays for the usual question (null).
+    std::shared_ptr<CArchivFileEntry> ClearPathForNewFile(const QString& path, const QString& instrument);
+    // Moves the file aside unchanged, tells the user once and leaves an event
+    // text in the records that go to the new file; an empty file (its creation
+    // was cut short before the first write) holds nothing and is removed.
+    bool SetAsideFile(const QString& path, const QString& instrument);
+    // The open file's creation was cut short: its "nastaveni" is written
+    // again unless it names the instrument.
+    void CompleteCreation(const QString& instrument);
+
     std::shared_ptr<CArchivFileEntry> CurrentEntry() const;
     void InstallEntry(std::shared_ptr<CArchivFileEntry> entry, int generation);
-    int OpenForWritingNamed(const QString& name, const QString& instrument, int generation);
+    // `recording`: the file of an instrument's recording, where a damaged or
+    // cut-short file in the way is dealt with instead of asking.
+    int OpenForWritingNamed(const QString& name, const QString& instrument, int generation, bool recording);
     int ReportFileErrorLocked(const QString& name);
     std::vector<int> EmptySlotsRing(int collectingSlot) const;
     QString HeaderName() const;

@@ -91,23 +91,29 @@ int CArchivData::OpenForAppend(const QString& path, const QString& instrument)
     return 1;
 }
 
-int CArchivData::OpenForWritingNamed(const QString& name, const QString& instrument, int generation)
+int CArchivData::OpenForWritingNamed(const QString& name, const QString& instrument, int generation, bool recording)
 {
     Close();
-    auto entry = name.isEmpty() ? nullptr : Files().Open(name, true, false, Host());
+    auto entry = recording ? ClearPathForNewFile(name, instrument) : nullptr;
+    const bool unfinished = entry != nullptr;
+    if (!entry && !name.isEmpty())
+        entry = Files().Open(name, true, false, Host());
     if (!entry) {
         std::lock_guard file(m_fileLock);
         m_failedGeneration = generation;
         return 0;
     }
     InstallEntry(std::move(entry), generation);
-    EnsureSettingsStream(instrument);
+    if (unfinished)
+        CompleteCreation(instrument);
+    else
+        EnsureSettingsStream(instrument);
     return 1;
 }
 
 int CArchivData::OpenForWriting(const QString& instrument)
 {
-    return OpenForWritingNamed(HeaderName(), instrument, CurrentGeneration());
+    return OpenForWritingNamed(HeaderName(), instrument, CurrentGeneration(), false);
 }
 
 int CArchivData::CreateForImport(const QString& instrument)
@@ -221,6 +227,11 @@ void CArchivData::FindPeriodFile(const QString& name, const QString& extension, 
         const QString path = dir.filePath(fileName);
         const QDateTime modified = QFileInfo(path).lastModified();
         if (modified.isValid() && modified.toSecsSinceEpoch() < std::int64_t(since.GetTime()))
+            continue;
+        // Looked at read-only first: a damaged file is left exactly as it is
+        // for whoever sets it aside.
+        archive::StorageStatus status = archive::StorageStatus::Ok;
+        if (!Files().Find(path) && archive::InspectArchiveFile(path, Now(), &status) == archive::FoundArchive::Damaged)
             continue;
         CArchivData candidate;
         candidate.SetHost(&Host());

@@ -2,6 +2,8 @@
 
 #include "platform/StringTable.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 using platform::CTime;
@@ -44,7 +46,13 @@ int CArchivData::Create(int total, int recordsPerBlock, int interval, const QStr
     if (!recordToFile) {
         freshHeader(overwrite);
     } else if (overwrite) {
-        if (!OpenForAppend(name + extension, instrument))
+        // A file that cannot be recorded into is set aside, never written over.
+        const QString path = name + extension;
+        const RecordingFile existing =
+            QFileInfo::exists(path) ? OpenExistingForRecording(path, instrument) : RecordingFile::Gone;
+        if (existing == RecordingFile::Failed)
+            return 0;
+        if (existing == RecordingFile::Gone && !OpenForAppend(path, instrument))
             return 0;
         if (ReadHeader())
             ResumeFile(FALSE, recordToFile, slotTotal, instrument, interval, 0);
@@ -59,9 +67,11 @@ int CArchivData::Create(int total, int recordsPerBlock, int interval, const QStr
         }
         QString found;
         FindPeriodFile(name, extension, found, periodStart);
-        if (!found.isEmpty()) {
-            if (!OpenForAppend(found, instrument))
-                return 0;
+        const RecordingFile existing =
+            found.isEmpty() ? RecordingFile::Gone : OpenExistingForRecording(found, instrument);
+        if (existing == RecordingFile::Failed)
+            return 0;
+        if (existing == RecordingFile::Open) {
             if (ReadHeader()) {
                 CTime end;
                 {
@@ -75,7 +85,7 @@ int CArchivData::Create(int total, int recordsPerBlock, int interval, const QStr
             }
         } else {
             freshHeader(FALSE);
-            if (!OpenForWriting(instrument))
+            if (!OpenForWritingNamed(HeaderName(), instrument, CurrentGeneration(), true))
                 return 0;
         }
     }

@@ -69,7 +69,7 @@ int CArchivData::WritePending(const QString* instrument)
                 break;
             }
             file.unlock();
-            if (!OpenForWritingNamed(job.fileName, *instrument, job.generation)) {
+            if (!OpenForWritingNamed(job.fileName, *instrument, job.generation, true)) {
                 result = 0;
                 break;
             }

@@ -5,6 +5,8 @@
 #include "archive/store/CfbArchivStorage.h"
 #include "platform/StringIds.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cstring>
 
@@ -211,6 +213,28 @@ std::shared_ptr<CArchivFileEntry> CArchivFileList::Open(const QString& path, boo
     if (auto storage = m_provider->Create(path, true))
         return AddLocked(path, std::move(storage));
     return nullptr;
+}
+
+std::shared_ptr<CArchivFileEntry> CArchivFileList::OpenExisting(const QString& path, StorageStatus* status)
+{
+    std::lock_guard lock(m_mutex);
+    if (status)
+        *status = StorageStatus::Ok;
+    if (auto entry = FindLocked(path)) {
+        ++entry->m_refCount;
+        return entry;
+    }
+    if (auto storage = m_provider->Open(path, status))
+        return AddLocked(path, std::move(storage));
+    return nullptr;
+}
+
+bool CArchivFileList::MoveAside(const QString& path, const QString& aside)
+{
+    std::lock_guard lock(m_mutex);
+    if (auto entry = FindLocked(path))
+        std::erase(m_entries, entry);
+    return QFile::rename(path, aside);
 }
 
 std::shared_ptr<CArchivFileEntry> CArchivFileList::ReuseAfreshLocked(const std::shared_ptr<CArchivFileEntry>& entry)

@@ -67,6 +67,14 @@ public:
     // any other file created (32254 before replacing). Null on failure or No.
     std::shared_ptr<CArchivFileEntry> Open(const QString& path, bool forWriting, bool useExisting,
                                            IArchivHost& host);
+    // For recording into a file that exists: an entry in use gains a
+    // reference, else the file is opened; it is never created. Null with the
+    // storage's status (Failed: the file cannot be read as an archive).
+    std::shared_ptr<CArchivFileEntry> OpenExisting(const QString& path, archive::StorageStatus* status);
+    // Renames the file at `path` to `aside` unchanged. An entry of that path
+    // leaves the list first: its users keep reading the renamed file and a
+    // later open of `path` finds the new one.
+    bool MoveAside(const QString& path, const QString& aside);
     // Creates the file anew without asking (download import).
     std::shared_ptr<CArchivFileEntry> CreateNew(const QString& path);
     // Drops one reference; the last one closes the file.

@@ -25,6 +25,10 @@ public:
     // (`queuedBlocks` in all) and goes to the file with the next write.
     virtual void ReportBlockNotWritten(const QString& path, int queuedBlocks) = 0;
 
+    // A notice for the user (an archive set aside because it could not be
+    // recorded into): shown once, never as a box that waits for an answer.
+    virtual void Notify(const QString& text) { (void)text; }
+
     // Queued blocks for `path` had to be given up (their file was closed or
     // replaced before they could be written).
     virtual void ReportBlocksLost(const QString& path, int blocks) = 0;

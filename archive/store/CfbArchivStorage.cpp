@@ -215,6 +215,13 @@ public:
 
 } // namespace
 
+std::shared_ptr<Storage> OpenCfbReadOnly(const QString& path, StorageStatus* status)
+{
+    auto file = cfb::CompoundFile::open(LocalPath(path), cfb::OpenMode::ReadOnly);
+    Put(status, ToStatus(file.code()));
+    return file ? std::make_shared<CfbStorage>(std::move(*file)) : nullptr;
+}
+
 std::shared_ptr<StorageProvider> CreateCfbStorageProvider()
 {
     return std::make_shared<CfbProvider>();

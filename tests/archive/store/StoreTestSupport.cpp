@@ -37,6 +37,18 @@ void ScriptedHost::ReportBlocksLost(const QString&, int blocks)
     m_lost += blocks;
 }
 
+void ScriptedHost::Notify(const QString& text)
+{
+    std::lock_guard lock(m_mutex);
+    m_notices.push_back(text);
+}
+
+std::vector<QString> ScriptedHost::Notices() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_notices;
+}
+
 void ScriptedHost::Answer(bool yes)
 {
     std::lock_guard lock(m_mutex);

@@ -39,18 +39,21 @@ public:
     void ReportFileError(const QString& path) override;
     void ReportBlockNotWritten(const QString& path, int queuedBlocks) override;
     void ReportBlocksLost(const QString& path, int blocks) override;
+    void Notify(const QString& text) override;
 
     void Answer(bool yes);
     std::vector<int> Asked() const;
     std::vector<QString> FileErrors() const;
     int NotWrittenReports() const;
     int LostBlocks() const;
+    std::vector<QString> Notices() const;
 
 private:
     mutable std::mutex m_mutex;
     std::deque<bool> m_answers;
     std::vector<int> m_asked;
     std::vector<QString> m_fileErrors;
+    std::vector<QString> m_notices;
     int m_notWritten = 0;
     int m_lost = 0;
 };
