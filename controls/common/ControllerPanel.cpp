@@ -154,27 +154,15 @@ QVariant CControllerPanelCtrl::Invoke(int dispid, const QVariantList& args)
     case DispidPismeno3:
     case DispidPismeno4: {
         const int k = dispid == DispidPismeno4 ? 3 : dispid - 1;
-        if (args.isEmpty())
-            return pismeno(k);
-        if (args.size() != 1)
-            return {};
-        setPismeno(k, arg(0));
-        return true;
+        return property(args, [&] { return pismeno(k); }, [&](const QVariant& v) { setPismeno(k, v.toInt()); });
     }
     case DispidTecka:
-        if (args.isEmpty())
-            return m_model == Model::Qorin ? QVariant(m_tecka != 0) : QVariant(m_tecka);
-        if (args.size() != 1)
-            return {};
-        setTecka(arg(0));
-        return true;
+        return property(
+            args, [&] { return m_model == Model::Qorin ? QVariant(m_tecka != 0) : QVariant(m_tecka); },
+            [&](const QVariant& v) { setTecka(v.toInt()); });
     case DispidSvetlo:
-        if (args.isEmpty())
-            return Svetlo();
-        if (args.size() != 1)
-            return {};
-        setSvetlo(static_cast<int>(args.front().toLongLong()));
-        return true;
+        return property(args, [&] { return Svetlo(); },
+                        [&](const QVariant& v) { setSvetlo(static_cast<int>(v.toLongLong())); });
     case DispidObnov:
         if (!args.isEmpty())
             return {};

@@ -81,7 +81,7 @@ void drawSegments(QPainter& p, const QRectF& cell, unsigned on, const DisplayCol
     p.fillRect(cell, c.window);
     const double w = cell.width();
     const double h = cell.height();
-    const double t = std::max(2.0, std::min(w * 0.17, h * 0.11));
+    const double t = std::max(2.0, std::min(w * 0.145, h * 0.095));
     // The glyph leaves the right quarter of its bottom row for the point.
     const double left = cell.left() + w * 0.16;
     const double right = cell.left() + w * 0.80;

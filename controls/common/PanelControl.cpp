@@ -37,13 +37,10 @@ QVariant CPanelControl::Invoke(int dispid, const QVariantList& args)
         invalidateAll();
         return true;
     case DispidEnabled:
-        if (args.isEmpty())
-            return isEnabled();
-        if (args.size() != 1)
-            return {};
-        setEnabled(args.front().toBool());
-        setModified();
-        return true;
+        return property(args, [&] { return isEnabled(); }, [&](const QVariant& v) {
+            setEnabled(v.toBool());
+            setModified();
+        });
     default:
         return {};
     }
@@ -158,6 +155,30 @@ int CPanelControl::hitKey(const QPoint& widgetPoint, std::span<const PanelRect> 
             return static_cast<int>(i);
     }
     return -1;
+}
+
+int CPanelControl::pressAnalyserKey(const QMouseEvent* event, std::span<const PanelRect> keys, int base)
+{
+    const int key = event->button() == Qt::LeftButton ? hitKey(event->position().toPoint(), keys, base) : -1;
+    if (key < 0) {
+        fireStockMouse(DispidMouseDown, event);
+        return -1;
+    }
+    m_analyserKey = key;
+    copyPiece(m_sprite, keys[static_cast<std::size_t>(key)], keys[static_cast<std::size_t>(key)], base);
+    return key;
+}
+
+int CPanelControl::releaseAnalyserKey(const QMouseEvent* event, std::span<const PanelRect> keys, int base)
+{
+    const int key = m_analyserKey;
+    if (event->button() != Qt::LeftButton || key < 0 || key >= static_cast<int>(keys.size())) {
+        fireStockMouse(DispidMouseUp, event);
+        return -1;
+    }
+    m_analyserKey = -1;
+    copyFromPanel(keys[static_cast<std::size_t>(key)], base);
+    return key;
 }
 
 void CPanelControl::fireEvent(int dispid, const QVariantList& args)

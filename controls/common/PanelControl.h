@@ -120,6 +120,24 @@ protected:
     // First key of the table hit by a widget point (or -1).
     int hitKey(const QPoint& widgetPoint, std::span<const PanelRect> keys, int base = 0) const;
 
+    // A property through the facade: read with no arguments, written with one.
+    template <typename Get, typename Set>
+    static QVariant property(const QVariantList& args, Get get, Set set)
+    {
+        if (args.isEmpty())
+            return get();
+        if (args.size() != 1)
+            return {};
+        set(args.front());
+        return true;
+    }
+
+    // Keys of the analyser panels. A left press on a key draws it pressed and
+    // returns it; anything else is the framework's (stock MouseDown), -1.
+    int pressAnalyserKey(const QMouseEvent* event, std::span<const PanelRect> keys, int base = 0);
+    // The key let go, drawn off again; -1 after the stock MouseUp.
+    int releaseAnalyserKey(const QMouseEvent* event, std::span<const PanelRect> keys, int base = 0);
+
     void fireEvent(int dispid, const QVariantList& args = {});
     // Stock mouse events with the framework's button and shift codes.
     void fireStockMouse(int dispid, const QMouseEvent* event);
@@ -145,6 +163,7 @@ private:
     Scaling m_scaling;
     int m_scaleBase = 0;
     bool m_modified = false;
+    int m_analyserKey = -1;
     struct Timer {
         int period = 0;
         int qtId = 0;

@@ -107,19 +107,9 @@ QVariant CVKDialogCtrl::Invoke(int dispid, const QVariantList& args)
 {
     switch (dispid) {
     case DispidScenar:
-        if (args.isEmpty())
-            return m_screen;
-        if (args.size() != 1)
-            return {};
-        setScenar(args.front().toInt());
-        return true;
+        return property(args, [&] { return m_screen; }, [&](const QVariant& v) { setScenar(v.toInt()); });
     case DispidIsAron:
-        if (args.isEmpty())
-            return m_aron;
-        if (args.size() != 1)
-            return {};
-        setAron(args.front().toBool());
-        return true;
+        return property(args, [&] { return m_aron; }, [&](const QVariant& v) { setAron(v.toBool()); });
     case DispidSetUdaje:
         if (args.size() != 5)
             return {};
@@ -335,28 +325,15 @@ void CVKDialogCtrl::step(int key)
 
 void CVKDialogCtrl::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        const auto& keys = graphic() ? kKeysGraphic : kKeys7;
-        const int key = hitKey(event->position().toPoint(), keys);
-        if (key >= 0) {
-            m_pressedKey = key;
-            copyFromSprite(keys[static_cast<std::size_t>(key)]);
-            return;
-        }
-    }
-    fireStockMouse(DispidMouseDown, event);
+    pressAnalyserKey(event, graphic() ? kKeysGraphic : kKeys7);
 }
 
 void CVKDialogCtrl::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || m_pressedKey == NoKey) {
-        fireStockMouse(DispidMouseUp, event);
-        return;
-    }
-    const int key = m_pressedKey;
-    m_pressedKey = NoKey;
-    copyFromPanel(keyRect(key));
+    const int key = releaseAnalyserKey(event, graphic() ? kKeysGraphic : kKeys7);
     switch (key) {
+    case -1:
+        break;
     case 0:
         fireEvent(EventZmcSettings);
         emit zmcSettings();

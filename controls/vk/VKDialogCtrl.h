@@ -11,7 +11,6 @@ class CVKDialogCtrl : public CPanelControl {
 public:
     enum DispId : int { DispidScenar = 1, DispidIsAron = 2, DispidSetUdaje = 3 };
     enum EventId : int { EventChangeScenar = 1, EventZmcSettings = 2, EventZmcList = 3 };
-    static constexpr int NoKey = 5;
 
     explicit CVKDialogCtrl(QWidget* parent = nullptr);
 
@@ -67,7 +66,6 @@ private:
     bool m_rel1 = false;
     bool m_rel2 = false;
     bool m_aron = false;
-    int m_pressedKey = NoKey;
     int m_labelScreen = -2;
     int m_labelPrefix = -1;
 };

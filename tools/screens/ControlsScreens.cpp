@@ -112,4 +112,11 @@ QORIN_SCREENS(Controls)
                      c.Invoke(3, {12500.f, -3400.f, 8800.f, false, false});
                  },
                  QPoint(380, 434)});
+    shoot(shot, {ControlFactory::VKRDialog, QStringLiteral("CVKRDialogCtrl"), [](CPanelControl&) {},
+                 [](CPanelControl& c) {
+                     c.Invoke(2, {2});
+                     c.Invoke(1, {2});
+                     c.Invoke(3, {231.4f, 229.9f, 230.6f});
+                 },
+                 QPoint(428, 440)});
 }
