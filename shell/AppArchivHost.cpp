@@ -14,6 +14,12 @@ bool CAppArchivHost::AskYesNo(int textId)
            == ui::MsgAnswer::Yes;
 }
 
+void CAppArchivHost::Notify(const QString& text)
+{
+    ui::PostMessageBox({nullptr, text, platform::LoadString(platform::IDS_CAPTION_INFO), ui::MsgButtons::Ok,
+                        ui::MsgIcon::Information});
+}
+
 void CAppArchivHost::ReportFileError(const QString& path)
 {
     // Posted: the store may hold its locks here.

@@ -15,6 +15,8 @@ public:
 
     bool AskYesNo(int textId) override;
     void ReportFileError(const QString& path) override;
+    // Posted: recording goes on while the box is open.
+    void Notify(const QString& text) override;
     // A block that waits for its file is written with the next block; one
     // that was given up is gone either way: neither needs the user.
     void ReportBlockNotWritten(const QString&, int) override {}
