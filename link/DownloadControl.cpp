@@ -298,7 +298,7 @@ bool CDownloadControl::ReadVKChunk(CUniTyp& block, std::int64_t& count)
     const DWORD first = DWORD(m_position - 1);
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (attempt > 0)
-            CPristroj::Clock().Sleep(100);
+            m_entry->Clock().Sleep(100);
         const BOOL read = m_slow ? m_entry->ReadArchiveRecords(block, m_recordSize, int(run.n), int(run.requests), first)
                                  : m_entry->ReadArchiveBlock(block, m_recordSize, int(run.n), int(run.requests), first);
         if (read) {
@@ -330,7 +330,7 @@ bool CDownloadControl::ReadVKTChunk(CUniTyp& block, std::int64_t& count)
         }
     }
     if (m_slow && m_vktBatch > 10) {
-        CPristroj::Clock().Sleep(1500);
+        m_entry->Clock().Sleep(1500);
         m_vktBatch = m_vktBatch <= 20 ? 4 : 10;
     }
     return false;

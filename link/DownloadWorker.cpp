@@ -114,9 +114,9 @@ void CDownloadWorker::Yield()
     std::this_thread::yield();
 }
 
-void CDownloadWorker::Pause(int ms)
+void CDownloadWorker::Pause(int ms) const
 {
-    CPristroj::Clock().Sleep(DWORD(ms));
+    m_entry.Clock().Sleep(DWORD(ms));
 }
 
 int CArchiveDownloadWorker::Download()

@@ -46,7 +46,7 @@ protected:
     void StoreBlock(CUniTyp& block, CPrevodTyp& status);
     bool StatusStored() const { return m_statusStored; }
     static void Yield();
-    static void Pause(int ms);
+    void Pause(int ms) const;
 
     CDownloadJob& m_job;
     CPristroj& m_entry;

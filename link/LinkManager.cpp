@@ -5,12 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::atomic<CLinkManager*> g_instance{nullptr};
-
-} // namespace
-
 // The manager lock and the 16 port locks, taken in the one order that every
 // thread keeps and released the other way round.
 class CLinkManager::AllLocks {
@@ -61,13 +55,6 @@ CLinkManager::~CLinkManager()
     }
     for (DWORD id : ids)
         Unregister(id);
-    CLinkManager* self = this;
-    g_instance.compare_exchange_strong(self, nullptr);
-}
-
-CLinkManager* CLinkManager::Instance()
-{
-    return g_instance.load();
 }
 
 std::shared_ptr<CLink> CLinkManager::FindLocked(DWORD id) const
@@ -122,7 +109,6 @@ DWORD CLinkManager::Register(const QString& portName, WORD address)
     link->m_portName = portName;
     link->m_address = address;
     m_links.push_back(std::move(link));
-    g_instance.store(this);
     return id;
 }
 

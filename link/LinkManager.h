@@ -35,10 +35,6 @@ public:
     CLinkManager& operator=(const CLinkManager&) = delete;
     virtual ~CLinkManager();
 
-    // The manager that registered a link last (for the modem line's
-    // callback and the port queries); null when there is none.
-    static CLinkManager* Instance();
-
     DWORD Register(const QString& portName, WORD address);
     BOOL Open(DWORD id, const QString& portName, WORD address, const QString& number);
     void Close(DWORD id);

@@ -14,19 +14,6 @@ using platform::ThreadMessage;
 
 namespace {
 
-std::atomic<IMereniHost*> g_host{nullptr};
-std::atomic<int> g_failedHandOvers{0};
-std::atomic<int> g_skippedPolls{0};
-std::atomic<int> g_openBoxes{0};
-
-// Without a program around it the thread reaches nobody.
-class NoHost : public IMereniHost {
-public:
-    bool SendToMainWindow(platform::MessageId, std::uintptr_t, std::intptr_t) override { return false; }
-    bool PostToApplication(platform::MessageId, std::uintptr_t, std::intptr_t) override { return false; }
-    bool PostMessageBox(const QString&, const QString&, bool, std::function<void()>) override { return false; }
-};
-
 QString Text(const char* text)
 {
     return QString::fromUtf8(text);
@@ -69,45 +56,18 @@ int ChangeMask(const CPristroj& now, const CPristroj& next)
 
 // ---- host
 
-CMereniWindowHost::CMereniWindowHost(QObject* mainWindow, platform::ThreadHandle application)
-    : m_mainWindow(mainWindow), m_application(application)
+CMereniWindowHost::CMereniWindowHost(QObject* mainWindow, platform::ThreadHandle application,
+                                     IPristrojHost& boxHost)
+    : m_mainWindow(mainWindow), m_application(application), m_boxHost(boxHost)
 {
-}
-
-// ---- environment
-
-void CMereni::SetHost(IMereniHost* host)
-{
-    g_host = host;
-}
-
-IMereniHost& CMereni::Host()
-{
-    static NoHost fallback;
-    IMereniHost* host = g_host.load();
-    return host ? *host : fallback;
-}
-
-int CMereni::FailedHandOvers()
-{
-    return g_failedHandOvers.load();
-}
-
-int CMereni::OpenErrorBoxes()
-{
-    return g_openBoxes.load();
-}
-
-void CMereni::ResetSharedState()
-{
-    g_failedHandOvers = 0;
-    g_skippedPolls = 0;
-    g_openBoxes = 0;
 }
 
 // ---- life
 
-CMereni::CMereni(float grace) : m_fGrace(grace) {}
+CMereni::CMereni(float grace, std::shared_ptr<CLinkEnvironment> env)
+    : m_env(env ? std::move(env) : std::make_shared<CLinkEnvironment>()), m_fGrace(grace)
+{
+}
 
 CMereni::~CMereni()
 {
@@ -230,12 +190,12 @@ bool CMereni::OnIdle(long)
     if (s > 25)
         Pause(500);
     if (s > 100) {
-        if (++g_skippedPolls < 4) {
+        if (++Shared().skippedPolls < 4) {
             ++m_nFailedPolls;
             m_nFailScore -= 2;
             return true;
         }
-        g_skippedPolls = 0;
+        Shared().skippedPolls = 0;
     }
 
     const int polled = Poll(0);
@@ -320,11 +280,11 @@ int CMereni::HandOver()
                                                m_nBlockAction)
                        && Host().WaitEvent(*e->m_handOver, kHandOverWaitMs);
     if (taken) {
-        g_failedHandOvers = 0;
+        Shared().failedHandOvers = 0;
         return 1;
     }
-    const int count = ++g_failedHandOvers;
-    if (count >= kHandOverBoxThreshold && g_openBoxes < kMaxOpenBoxes)
+    const int count = ++Shared().failedHandOvers;
+    if (count >= kHandOverBoxThreshold && Shared().openBoxes < kMaxOpenBoxes)
         OpenErrorBox(Text(mereni_texts::kCaptionError), Text(mereni_texts::kHandOverFailed).arg(count));
     return 0;
 }
@@ -359,9 +319,12 @@ BOOL CMereni::SendQuarterHour(std::intptr_t lParam)
 
 void CMereni::OpenErrorBox(const QString& caption, const QString& text, bool information)
 {
-    ++g_openBoxes;
-    if (!Host().PostMessageBox(caption, text, information, [] { --g_openBoxes; }))
-        --g_openBoxes;
+    // The counter lives in the environment, which the box's closing may
+    // outlast this thread to reach.
+    std::shared_ptr<CLinkEnvironment> env = m_env;
+    ++env->Shared().openBoxes;
+    if (!Host().PostMessageBox(caption, text, information, [env] { --env->Shared().openBoxes; }))
+        --env->Shared().openBoxes;
 }
 
 // ---- records

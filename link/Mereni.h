@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LinkEnvironment.h"
 #include "link/Pristroj.h"
 #include "link/PristrojHost.h"
 #include "model/PrevodTyp.h"
@@ -10,7 +11,9 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <functional>
+#include <mutex>
 
 class CArchivData;
 
@@ -43,11 +46,11 @@ public:
 
 // The host that stands for the program: the main window and the
 // application thread's receiver as given (either may be missing), boxes
-// through the entry host's ShowError on the main window's thread, one at a
-// time.
+// through `boxHost`'s ShowError on the main window's thread, one at a time.
+// It must outlive the main window.
 class CMereniWindowHost : public IMereniHost {
 public:
-    CMereniWindowHost(QObject* mainWindow, platform::ThreadHandle application);
+    CMereniWindowHost(QObject* mainWindow, platform::ThreadHandle application, IPristrojHost& boxHost);
 
     bool SendToMainWindow(platform::MessageId id, std::uintptr_t wParam, std::intptr_t lParam) override;
     bool PostToApplication(platform::MessageId id, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -55,8 +58,21 @@ public:
                         std::function<void()> closed) override;
 
 private:
+    struct BoxRequest {
+        QString caption;
+        QString text;
+        std::function<void()> closed;
+    };
+    void ShowQueuedBoxes(QObject* parent);
+
     QObject* m_mainWindow;
     platform::ThreadHandle m_application;
+    IPristrojHost& m_boxHost;
+    // Boxes wait here until the one on screen is closed: a modal box runs
+    // its own event loop, which would otherwise show the next request on top.
+    std::mutex m_boxLock;
+    std::deque<BoxRequest> m_boxes;
+    bool m_showing = false;
 };
 
 // The thread that polls one instrument entry. It owns nothing but its
@@ -77,20 +93,17 @@ public:
     static constexpr int kHandOverBoxThreshold = 19;
     static constexpr int kMaxOpenBoxes = 6;
 
-    explicit CMereni(float grace);
+    // The thread works in `env`: its host, the thread factories and the
+    // counters shared with the other measurement threads.
+    CMereni(float grace, std::shared_ptr<CLinkEnvironment> env);
     ~CMereni() override;
 
-    // The process-wide host (none: no main window, no application thread,
-    // no boxes, the system time).
-    static void SetHost(IMereniHost* host);
-    static IMereniHost& Host();
-    // Registers the five family threads with the instrument entry.
-    static void RegisterFactories();
+    IMereniHost& Host() const { return m_env->MereniHost(); }
+    // Registers the five family threads in `env`.
+    static void RegisterFactories(CLinkEnvironment& env);
 
-    // Process-wide counters shared by every measurement thread.
-    static int FailedHandOvers();
-    static int OpenErrorBoxes();
-    static void ResetSharedState();
+    int FailedHandOvers() const { return m_env->Shared().failedHandOvers.load(); }
+    int OpenErrorBoxes() const { return m_env->Shared().openBoxes.load(); }
 
     // For the owner's checks; read while the thread runs, so atomics.
     int GetFailScore() const { return m_nFailScore.load(); }
@@ -134,6 +147,7 @@ protected:
 
     // ---- helpers for the families
     CPristroj* Entry() const { return m_pPristroj; }
+    CMereniShared& Shared() const { return m_env->Shared(); }
     CArchivData* Archiv() const;
     platform::CTime Now() const { return Host().Now(); }
     // A pause that a message cuts short.
@@ -181,6 +195,7 @@ private:
     void StartNewFile(BOOL noOverwrite, BOOL recordFlag);
     void ShowRefusal();
 
+    std::shared_ptr<CLinkEnvironment> m_env;
     platform::CTime m_tOrigin;
     std::atomic<int> m_bStop{0};
     std::atomic<int> m_nFailScore{1};

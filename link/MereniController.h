@@ -14,7 +14,7 @@ public:
     using Config = typename Archive::Config;
     using Values = typename Archive::Values;
 
-    CControllerMereni() : CMereni(0.5F) {}
+    explicit CControllerMereni(std::shared_ptr<CLinkEnvironment> env) : CMereni(0.5F, std::move(env)) {}
 
 protected:
     int Poll(BOOL late) override;
@@ -40,6 +40,9 @@ private:
 };
 
 class CQorinMereni : public CControllerMereni<CQorinArchivData> {
+public:
+    explicit CQorinMereni(std::shared_ptr<CLinkEnvironment> env = nullptr) : CControllerMereni(std::move(env)) {}
+
 protected:
     BOOL ReadFamilyRecords(const int* settingsAdds, const int* secondAdds) override;
     const int* ControlSecondAdds() const override { return ControlSettingsAdds(); }
@@ -48,6 +51,9 @@ protected:
 };
 
 class CDuskarMereni : public CControllerMereni<CDuskarArchivData> {
+public:
+    explicit CDuskarMereni(std::shared_ptr<CLinkEnvironment> env = nullptr) : CControllerMereni(std::move(env)) {}
+
 protected:
     BOOL ReadFamilyRecords(const int* settingsAdds, const int* secondAdds) override;
     BOOL ReadValues(CDuskarAktData& values) override { return Entry()->ReadDuskarValues(values); }

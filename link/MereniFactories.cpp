@@ -6,18 +6,20 @@
 namespace {
 
 template <class Thread>
-void Register(int type)
+void Register(CLinkEnvironment& env, int type)
 {
-    CPristroj::RegisterThreadFactory(type, [] { return std::unique_ptr<CPristrojThread>(new Thread()); });
+    env.RegisterThreadFactory(type, [](std::shared_ptr<CLinkEnvironment> shared) {
+        return std::unique_ptr<CPristrojThread>(new Thread(std::move(shared)));
+    });
 }
 
 } // namespace
 
-void CMereni::RegisterFactories()
+void CMereni::RegisterFactories(CLinkEnvironment& env)
 {
-    Register<CQorinMereni>(CPristroj::kQorin);
-    Register<CVKMereni>(CPristroj::kVK);
-    Register<CVKRMereni>(CPristroj::kVKR);
-    Register<CVKTMereni>(CPristroj::kVKT);
-    Register<CDuskarMereni>(CPristroj::kDuskar);
+    Register<CQorinMereni>(env, CPristroj::kQorin);
+    Register<CVKMereni>(env, CPristroj::kVK);
+    Register<CVKRMereni>(env, CPristroj::kVKR);
+    Register<CVKTMereni>(env, CPristroj::kVKT);
+    Register<CDuskarMereni>(env, CPristroj::kDuskar);
 }

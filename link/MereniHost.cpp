@@ -10,46 +10,30 @@
 #include <deque>
 #include <mutex>
 
-namespace {
-
-struct BoxRequest {
-    QString caption;
-    QString text;
-    std::function<void()> closed;
-};
-
-// Boxes wait here until the one on screen is closed: a modal box runs its
-// own event loop, which would otherwise show the next request on top.
-std::mutex g_boxLock;
-std::deque<BoxRequest> g_boxes;
-bool g_showing = false;
-
-void ShowQueuedBoxes(QObject* parent)
+void CMereniWindowHost::ShowQueuedBoxes(QObject* parent)
 {
     {
-        std::lock_guard lock(g_boxLock);
-        if (g_showing)
+        std::lock_guard lock(m_boxLock);
+        if (m_showing)
             return;
-        g_showing = true;
+        m_showing = true;
     }
     for (;;) {
         BoxRequest box;
         {
-            std::lock_guard lock(g_boxLock);
-            if (g_boxes.empty()) {
-                g_showing = false;
+            std::lock_guard lock(m_boxLock);
+            if (m_boxes.empty()) {
+                m_showing = false;
                 return;
             }
-            box = std::move(g_boxes.front());
-            g_boxes.pop_front();
+            box = std::move(m_boxes.front());
+            m_boxes.pop_front();
         }
-        CPristroj::Host().ShowError(parent, box.text, box.caption);
+        m_boxHost.ShowError(parent, box.text, box.caption);
         if (box.closed)
             box.closed();
     }
 }
-
-} // namespace
 
 bool CMereniWindowHost::SendToMainWindow(platform::MessageId id, std::uintptr_t wParam, std::intptr_t lParam)
 {
@@ -67,11 +51,13 @@ bool CMereniWindowHost::PostMessageBox(const QString& caption, const QString& te
     if (!m_mainWindow)
         return false;
     QPointer<QObject> window(m_mainWindow);
-    // Queued, so the request cannot run before it is in the list.
-    std::lock_guard lock(g_boxLock);
+    // Queued, so the request cannot run before it is in the list. The main
+    // window is the context: the request goes with it, and the host outlives
+    // the main window.
+    std::lock_guard lock(m_boxLock);
     const bool posted = QMetaObject::invokeMethod(
-        m_mainWindow, [window] { ShowQueuedBoxes(window.data()); }, Qt::QueuedConnection);
+        m_mainWindow, [this, window] { ShowQueuedBoxes(window.data()); }, Qt::QueuedConnection);
     if (posted)
-        g_boxes.push_back({caption, text, std::move(closed)});
+        m_boxes.push_back({caption, text, std::move(closed)});
     return posted;
 }

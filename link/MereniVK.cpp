@@ -115,7 +115,7 @@ void CClockSync::Apply(int r, CTime now, CArchivData& archiv)
 
 // ---- VK
 
-CVKMereni::CVKMereni() : CMereni(0.5F), m_sync(Host().Now(), 0)
+CVKMereni::CVKMereni(std::shared_ptr<CLinkEnvironment> env) : CMereni(0.5F, std::move(env)), m_sync(Host().Now(), 0)
 {
     const CTime now = Host().Now();
     m_tQuarter = CTime(now.GetYear(), now.GetMonth(), now.GetDay(), now.GetHour(), now.GetMinute() / 15 * 15, 0);

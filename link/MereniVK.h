@@ -57,7 +57,7 @@ int RefreshAnalyserSettings(CPristroj& entry, Store& archiv, BOOL (CPristroj::*r
 // quarter-hour meter record.
 class CVKMereni : public CMereni {
 public:
-    CVKMereni();
+    explicit CVKMereni(std::shared_ptr<CLinkEnvironment> env = nullptr);
 
 protected:
     int Poll(BOOL late) override;
@@ -86,7 +86,7 @@ private:
 // change, and the state texts of its values.
 class CVKRMereni : public CMereni {
 public:
-    CVKRMereni() : CMereni(0.9F) {}
+    explicit CVKRMereni(std::shared_ptr<CLinkEnvironment> env = nullptr) : CMereni(0.9F, std::move(env)) {}
 
 protected:
     int Poll(BOOL late) override;

@@ -8,9 +8,27 @@ using platform::CTime;
 
 namespace {
 
-std::atomic<CTime::time_type> g_lastEnergyAttempt{0};
-
 constexpr int kInitialSyncTries = 4;
+
+// Pacing of the quarter-hour meter record. Every VKT thread of the program
+// asks its instrument when the archive's interval clock says so, and at a
+// quarter hour they all say so at once: instruments that share a modem or a
+// bus would then queue their meter requests behind each other and starve
+// the regular polls, whose misses cost data. So any thread's attempt holds
+// the others off for a few seconds (longer in the first minutes after the
+// hold, while activation reads and the clock synchronisation still use the
+// line), and a thread whose attempts keep failing, or whose line already
+// fails often, asks ever more rarely; the primes keep such threads from
+// falling into step with each other.
+constexpr platform::CTime::time_type kSettlingSeconds = 300;
+constexpr platform::CTime::time_type kGapNearStartSeconds = 11;
+constexpr platform::CTime::time_type kGapSeconds = 3;
+// Ten minutes without any attempt: the last round is over, count afresh.
+constexpr platform::CTime::time_type kPacingResetSeconds = 600;
+constexpr int kBusyScore = 30;
+constexpr int kFailingScore = 100;
+constexpr int kFailingSecondStep = 13;
+constexpr int kStubbornTryStep = 17;
 // The store does not tell the recording mode here; the entry's value mask
 // alone limits the groups read.
 constexpr WORD kAllGroups = 0xFFFF;
@@ -20,13 +38,8 @@ constexpr char kOverload[] = "Některá z veličin (U,I) je přetížena.";
 
 } // namespace
 
-void CVKTMereni::ResetEnergyPacing()
-{
-    g_lastEnergyAttempt = 0;
-}
-
-CVKTMereni::CVKTMereni()
-    : CMereni(0.6F), m_sync(Host().Now(), kInitialSyncTries),
+CVKTMereni::CVKTMereni(std::shared_ptr<CLinkEnvironment> env)
+    : CMereni(0.6F, std::move(env)), m_sync(Host().Now(), kInitialSyncTries),
       m_tHold(CTime(Host().Now().GetTime() + kHoldSeconds))
 {
 }
@@ -135,25 +148,26 @@ void CVKTMereni::EnergyStep()
     const CTime::time_type hold = m_tHold.GetTime();
     if (now < hold)
         return;
-    const bool nearStart = now < hold + 300;
+    const bool nearStart = now < hold + kSettlingSeconds;
     const int code = e->GetType() == CPristroj::kVKT ? a->IntervalClock().Get() : 0;
     if (code < 0 || !e->m_merit || !e->m_zaznamenavat || now <= a->IntervalClock().NextTime().GetTime())
         return;
     if (m_nEnergyTries != 0) {
-        const CTime::time_type last = g_lastEnergyAttempt.load();
-        if (now > last + 600)
+        const CTime::time_type last = Shared().lastEnergyAttempt.load();
+        if (now > last + kPacingResetSeconds)
             m_nEnergyTries = 0;
-        else if (now < last + (nearStart ? 11 : 3))
+        else if (now < last + (nearStart ? kGapNearStartSeconds : kGapSeconds))
             return;
     }
-    g_lastEnergyAttempt = now;
+    Shared().lastEnergyAttempt = now;
     const int score = GetFailScore();
-    if (score > 30 && now % 2 != 0)
+    if (score > kBusyScore && now % 2 != 0)
         return;
-    if (score > 100 && m_nEnergyTries > 10 && now % 13 != 0)
+    if (score > kFailingScore && m_nEnergyTries > 10 && now % kFailingSecondStep != 0)
         return;
     ++m_nEnergyTries;
-    if ((m_nEnergyTries > 30 && m_nEnergyTries % 2 != 0) || (m_nEnergyTries > 100 && m_nEnergyTries % 17 != 0)) {
+    if ((m_nEnergyTries > 30 && m_nEnergyTries % 2 != 0) ||
+        (m_nEnergyTries > 100 && m_nEnergyTries % kStubbornTryStep != 0)) {
         Pause(10);
         return;
     }

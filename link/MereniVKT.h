@@ -14,10 +14,7 @@ class CVKTMereni : public CMereni {
 public:
     static constexpr int kHoldSeconds = 20;
 
-    CVKTMereni();
-
-    // The instant of the last meter-record attempt of any VKT thread.
-    static void ResetEnergyPacing();
+    explicit CVKTMereni(std::shared_ptr<CLinkEnvironment> env = nullptr);
 
 protected:
     int Poll(BOOL late) override;

@@ -13,22 +13,6 @@
 
 namespace {
 
-std::atomic<CLinkManager*> g_manager{nullptr};
-std::atomic<ILinkClock*> g_clock{nullptr};
-std::atomic<IPristrojHost*> g_host{nullptr};
-
-std::mutex& FactoryLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-std::map<int, PristrojThreadFactory>& Factories()
-{
-    static std::map<int, PristrojThreadFactory> factories;
-    return factories;
-}
-
 std::shared_ptr<CArchivData> MakeArchivData(int type)
 {
     switch (type) {
@@ -59,57 +43,20 @@ QString JoinPath(const QString& folder, const QString& name)
 
 } // namespace
 
-// ---- environment
-
-void CPristroj::SetLinkManager(CLinkManager* manager)
-{
-    g_manager = manager;
-}
-
-CLinkManager* CPristroj::LinkManager()
-{
-    return g_manager.load();
-}
-
-void CPristroj::SetClock(ILinkClock* clock)
-{
-    g_clock = clock;
-}
-
-ILinkClock& CPristroj::Clock()
-{
-    ILinkClock* clock = g_clock.load();
-    return clock ? *clock : SystemLinkClock();
-}
-
-void CPristroj::SetHost(IPristrojHost* host)
-{
-    g_host = host;
-}
-
-IPristrojHost& CPristroj::Host()
-{
-    static IPristrojHost fallback;
-    IPristrojHost* host = g_host.load();
-    return host ? *host : fallback;
-}
-
-void CPristroj::RegisterThreadFactory(int type, PristrojThreadFactory factory)
-{
-    std::lock_guard lock(FactoryLock());
-    Factories()[type] = std::move(factory);
-}
-
 // ---- life
 
-CPristroj::CPristroj() : m_nazev(DefaultName(QStringLiteral("X")))
+CPristroj::CPristroj(std::shared_ptr<CLinkEnvironment> env)
+    : m_nazev(DefaultName(QStringLiteral("X"))),
+      m_env(env ? std::move(env) : std::make_shared<CLinkEnvironment>())
 {
     m_soubor = JoinPath(QDir::currentPath(), m_nazev);
     RegisterLink();
 }
 
-CPristroj::CPristroj(const QString& port, int number, const QString& folder, BOOL subFolders, int type)
-    : m_nazev(DefaultName(QString::number(number))), m_com(port)
+CPristroj::CPristroj(const QString& port, int number, const QString& folder, BOOL subFolders, int type,
+                     std::shared_ptr<CLinkEnvironment> env)
+    : m_nazev(DefaultName(QString::number(number))), m_com(port),
+      m_env(env ? std::move(env) : std::make_shared<CLinkEnvironment>())
 {
     m_soubor = JoinPath(folder, m_nazev);
     if (subFolders)
@@ -118,7 +65,7 @@ CPristroj::CPristroj(const QString& port, int number, const QString& folder, BOO
     SetType(type, FALSE);
 }
 
-CPristroj::CPristroj(const CPristroj& other)
+CPristroj::CPristroj(const CPristroj& other) : m_env(other.m_env)
 {
     CopySettings(other);
     m_type = other.m_type;
@@ -134,6 +81,17 @@ CPristroj& CPristroj::operator=(const CPristroj& other)
     if (this == &other)
         return *this;
     CopySettings(other);
+    if (m_env != other.m_env) {
+        // The copy works where the original does: its link moves to that
+        // environment's manager.
+        if (CLinkManager* manager = LinkManager(); manager && m_linkId)
+            manager->Unregister(m_linkId);
+        m_linkId = 0;
+        m_env = other.m_env;
+        RegisterLink();
+        if (m_archiv)
+            m_archiv->SetHost(m_env->ArchivHost());
+    }
     if (m_type != other.m_type) {
         m_archiv.reset();
         m_type = other.m_type;
@@ -147,11 +105,10 @@ CPristroj& CPristroj::operator=(const CPristroj& other)
 
 CPristroj::~CPristroj()
 {
-    const BOOL wasMeasuring = m_merit;
-    m_merit = 0;
-    // Time for a running thread to see the flag before the last records go.
-    if (m_pMereni)
-        Host().Sleep(100);
+    // The thread sees the cleared flag on its next idle pass; a poll already
+    // under way only queues its records, which the archive orders under its
+    // own lock, so no pause is needed before the last records go.
+    const BOOL wasMeasuring = m_merit.exchange(0);
 
     if (m_pMereni && wasMeasuring && m_zaznamenavat && m_archiv) {
         m_archiv->AddRecord(QString::fromUtf8(pristroj_texts::kDeactivated), 7);
@@ -179,6 +136,8 @@ void CPristroj::RegisterLink()
 void CPristroj::CreateArchivData()
 {
     m_archiv = MakeArchivData(m_type);
+    if (m_archiv)
+        m_archiv->SetHost(m_env->ArchivHost());
 }
 
 void CPristroj::CopySettings(const CPristroj& other)
@@ -191,7 +150,7 @@ void CPristroj::CopySettings(const CPristroj& other)
     m_intervalMereni = other.m_intervalMereni;
     m_intervalZapisovani = other.m_intervalZapisovani;
     m_zobrazovat = other.m_zobrazovat;
-    m_merit = other.m_merit;
+    m_merit = other.m_merit.load();
     m_prepisovat = other.m_prepisovat;
     m_zaznamenavat = other.m_zaznamenavat;
     m_active = other.m_active;
@@ -281,9 +240,9 @@ BOOL CPristroj::IsLinkKind3() const
     return manager ? manager->IsLinkKind3(m_linkId) : FALSE;
 }
 
-void CPristroj::ApplyModemSettings(const QString& port, int retryCount, int kind)
+void CPristroj::ApplyModemSettings(CLinkManager* manager, const QString& port, int retryCount, int kind)
 {
-    if (CLinkManager* manager = LinkManager())
+    if (manager)
         manager->ApplyModemSettings(port, retryCount, kind);
 }
 
@@ -309,14 +268,7 @@ BOOL CPristroj::PostToThread(platform::MessageId id, std::uintptr_t wParam, std:
 
 BOOL CPristroj::StartThread(platform::MessageId message, int timeoutMs)
 {
-    PristrojThreadFactory factory;
-    {
-        std::lock_guard lock(FactoryLock());
-        const auto it = Factories().find(m_type);
-        if (it != Factories().end())
-            factory = it->second;
-    }
-    std::unique_ptr<CPristrojThread> thread = factory ? factory() : nullptr;
+    std::unique_ptr<CPristrojThread> thread = CLinkEnvironment::MakeThread(m_env, m_type);
     if (!thread || !thread->Start()) {
         m_merit = 0;
         return FALSE;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LinkEnvironment.h"
 #include "link/LinkManager.h"
 #include "link/PristrojHost.h"
 #include "model/ScaleCategories.h"
@@ -40,26 +41,24 @@ public:
     static constexpr int kModemSettingsWaitMs = 50000;
     static constexpr int kThreadEndWaitMs = 20000;
 
-    CPristroj();
+    // An entry works in `env` (the program's link manager, clock, hosts and
+    // thread factories); without one it gets an environment of its own with
+    // none of them, which suits an entry that is only edited or stored.
+    explicit CPristroj(std::shared_ptr<CLinkEnvironment> env = nullptr);
     // A new instrument number `number` in `folder`; with `subFolders` its
     // archives get a folder of their own named like the instrument.
-    CPristroj(const QString& port, int number, const QString& folder, BOOL subFolders, int type);
+    CPristroj(const QString& port, int number, const QString& folder, BOOL subFolders, int type,
+              std::shared_ptr<CLinkEnvironment> env = nullptr);
+    // A copy works in the same environment; so does an entry assigned from
+    // one of another environment.
     CPristroj(const CPristroj& other);
     CPristroj& operator=(const CPristroj& other);
     virtual ~CPristroj();
 
-    // Process-wide environment: the link manager every entry registers with,
-    // the clock of the retry pauses and the host. Set before the first entry
-    // is made; the defaults are no link manager, the system clock and a host
-    // that answers No.
-    static void SetLinkManager(CLinkManager* manager);
-    static CLinkManager* LinkManager();
-    static void SetClock(ILinkClock* clock);
-    static ILinkClock& Clock();
-    static void SetHost(IPristrojHost* host);
-    static IPristrojHost& Host();
-    // The family threads register themselves by instrument type.
-    static void RegisterThreadFactory(int type, PristrojThreadFactory factory);
+    const std::shared_ptr<CLinkEnvironment>& Environment() const { return m_env; }
+    CLinkManager* LinkManager() const { return m_env->LinkManager(); }
+    ILinkClock& Clock() const { return m_env->Clock(); }
+    IPristrojHost& Host() const { return m_env->PristrojHost(); }
 
     // ---- settings (registry key {"pristroje", name})
     // Fields of the key `name`; a missing value keeps the key's default.
@@ -81,7 +80,7 @@ public:
     int GetPortRetryCount() const;
     BOOL HasModem() const;
     BOOL IsLinkKind3() const;
-    static void ApplyModemSettings(const QString& port, int retryCount, int kind);
+    static void ApplyModemSettings(CLinkManager* manager, const QString& port, int retryCount, int kind);
 
     // ---- status texts of the live forms; each acts only for its family
     // (VK for VK and VKR) and returns FALSE, texts untouched, for another.
@@ -175,8 +174,9 @@ public:
     // The quarter-hour meter record of a VK analyser (main thread, after the
     // hand-over); non-zero when it was stored. Other types give 0.
     BOOL ReadEnergyMeterRecord(int clockDeviation);
-    // An instrument that is not (yet) an entry.
-    static BOOL IdentifyInstrument(CIden& iden, const QString& port, WORD address, const QString& number,
+    // An instrument that is not (yet) an entry, through `manager` (FALSE
+    // without one).
+    static BOOL IdentifyInstrument(CLinkManager* manager, CIden& iden, const QString& port, WORD address, const QString& number,
                                    QString& errorText, int& probe);
 
     // Recording-mode mask of the VKT value groups.
@@ -191,7 +191,9 @@ public:
     int m_intervalMereni = 5;
     int m_intervalZapisovani = 60;
     BOOL m_zobrazovat = 1;
-    BOOL m_merit = 1;
+    // Read by the measurement thread on every idle pass while the entry
+    // (main thread) clears it, so atomic.
+    std::atomic<BOOL> m_merit{1};
     BOOL m_prepisovat = 0;
     BOOL m_zaznamenavat = 1;
     BOOL m_onp = 0;
@@ -224,6 +226,7 @@ private:
     void MarkConfigMode(BYTE& mode) const;
     void FillStatusTexts(CPristrojStatusTexts& texts) const;
 
+    std::shared_ptr<CLinkEnvironment> m_env;
     std::shared_ptr<CArchivData> m_archiv;
     std::unique_ptr<CPristrojThread> m_pMereni;
     std::shared_ptr<platform::Event> m_threadEvent = std::make_shared<platform::Event>(false, false);
@@ -233,9 +236,11 @@ private:
 };
 
 // Whether a file can be created at `path` (the archive base path) for the
-// family index (type - 1); asks and reports through the host when
-// `interactive`.
-BOOL CheckDataDirectory(QObject* parent, const QString& path, int family, BOOL interactive);
+// family index (type - 1); asks and reports through `host` when
+// `interactive` (without a host nothing is shown and the question is
+// answered No).
+BOOL CheckDataDirectory(QObject* parent, const QString& path, int family, BOOL interactive,
+                        IPristrojHost* host = nullptr);
 // Creates every missing folder of `path` up to its last separator.
 BOOL CreateDirectoryPath(const QString& path);
 

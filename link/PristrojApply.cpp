@@ -42,7 +42,7 @@ BOOL CPristroj::ApplyChanges(QObject* parent, const CPristroj& edited)
     // The folder the instrument will record into is the edited one.
     const bool recordingStarts = (copy->m_zaznamenavat && !m_zaznamenavat) ||
                                  (copy->m_merit && !m_merit && copy->m_zaznamenavat);
-    if (recordingStarts && !CheckDataDirectory(parent, copy->m_soubor, copy->m_type - 1, TRUE))
+    if (recordingStarts && !CheckDataDirectory(parent, copy->m_soubor, copy->m_type - 1, TRUE, &host))
         return 0;
 
     if (typeChanges) {

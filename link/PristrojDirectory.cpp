@@ -49,10 +49,12 @@ BOOL CreateDirectoryPath(const QString& path)
     return QDir().mkdir(folder) ? TRUE : FALSE;
 }
 
-BOOL CheckDataDirectory(QObject* parent, const QString& path, int family, BOOL interactive)
+BOOL CheckDataDirectory(QObject* parent, const QString& path, int family, BOOL interactive,
+                        IPristrojHost* asked)
 {
     static const char* const kExtensions[] = {".qor", ".vk", ".vkr", ".vkt", ".dsk"};
-    IPristrojHost& host = CPristroj::Host();
+    IPristrojHost silent;
+    IPristrojHost& host = asked ? *asked : silent;
     const QString error = platform::LoadString(platform::IDS_CAPTION_ERROR);
     auto fail = [&](const char* text) {
         if (interactive)

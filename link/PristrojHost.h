@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LinkEnvironment.h"
 #include "platform/Event.h"
 #include "platform/WorkerThread.h"
 
@@ -14,7 +15,7 @@ class CPristroj;
 class QObject;
 
 // The thread that polls one instrument entry. The family threads derive from
-// it and register a factory per instrument type; the entry only creates,
+// it and register a factory per instrument type with the link environment; the entry only creates,
 // starts, posts to and ends them.
 //
 // When an owner gives up waiting for the thread to end, it does not free
@@ -37,8 +38,6 @@ private:
     std::atomic<bool> m_ownerGone{false};
     std::vector<std::shared_ptr<void>> m_keepAlive;
 };
-
-using PristrojThreadFactory = std::function<std::unique_ptr<CPristrojThread>()>;
 
 // What the entry asks of the program around it: the message boxes (texts
 // and captions given as they are to be shown), the application's

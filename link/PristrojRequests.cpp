@@ -9,9 +9,8 @@ namespace {
 
 // Runs one operation of the link manager; 0 without a manager.
 template <class Fn>
-auto WithManager(Fn&& fn) -> decltype(fn(std::declval<CLinkManager&>()))
+auto WithManager(CLinkManager* manager, Fn&& fn) -> decltype(fn(std::declval<CLinkManager&>()))
 {
-    CLinkManager* manager = CPristroj::LinkManager();
     if (!manager)
         return {};
     return fn(*manager);
@@ -19,7 +18,7 @@ auto WithManager(Fn&& fn) -> decltype(fn(std::declval<CLinkManager&>()))
 
 } // namespace
 
-#define QORIN_FORWARD(call) WithManager([&](CLinkManager& m) { return m.call; })
+#define QORIN_FORWARD(call) WithManager(LinkManager(), [&](CLinkManager& m) { return m.call; })
 
 BOOL CPristroj::OpenLink()
 {

@@ -12,16 +12,11 @@ namespace {
 
 using Read = std::function<BOOL()>;
 
-void Pause(DWORD ms)
-{
-    CPristroj::Clock().Sleep(ms);
-}
-
 // Three passes over the reads; each pass repeats only the reads that have
 // not succeeded yet, in the order of `order[pass]`. A failure pauses
 // `pauses[pass]` ms.
 template <std::size_t N>
-BOOL RetryPasses(const std::array<Read, N>& reads, const std::array<std::array<int, N>, 3>& order,
+BOOL RetryPasses(ILinkClock& clock, const std::array<Read, N>& reads, const std::array<std::array<int, N>, 3>& order,
                  const std::array<DWORD, 3>& pauses)
 {
     std::array<bool, N> done{};
@@ -31,7 +26,7 @@ BOOL RetryPasses(const std::array<Read, N>& reads, const std::array<std::array<i
                 continue;
             done[std::size_t(index)] = reads[std::size_t(index)]() != 0;
             if (!done[std::size_t(index)])
-                Pause(pauses[std::size_t(pass)]);
+                clock.Sleep(pauses[std::size_t(pass)]);
         }
     }
     for (bool d : done) {
@@ -43,13 +38,13 @@ BOOL RetryPasses(const std::array<Read, N>& reads, const std::array<std::array<i
 
 // Up to three tries of `read` (success when it returns true), pausing
 // `pauses[k]` ms after failed try k while a try remains.
-BOOL RetryTries(const std::function<bool()>& read, const std::array<DWORD, 2>& pauses)
+BOOL RetryTries(ILinkClock& clock, const std::function<bool()>& read, const std::array<DWORD, 2>& pauses)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (read())
             return TRUE;
         if (attempt < 2)
-            Pause(pauses[std::size_t(attempt)]);
+            clock.Sleep(pauses[std::size_t(attempt)]);
     }
     return FALSE;
 }
@@ -71,7 +66,7 @@ BOOL RetryReadVKSettings(CPristroj& entry, CVKConfig& config, CVKNoteBook& noteb
     const std::array<Read, 3> reads{[&] { return entry.ReadVKConfig(config); },
                                     [&] { return entry.ReadVKNoteBook(notebook); },
                                     [&] { return entry.ReadIdentification(iden); }};
-    return RetryPasses(reads, kSettingsOrder, {0, 0, 0});
+    return RetryPasses(entry.Clock(), reads, kSettingsOrder, {0, 0, 0});
 }
 
 BOOL RetryReadVKTSettings(CPristroj& entry, CVKTConfig& config, CVKTNoteBook& notebook, CIden& iden)
@@ -79,34 +74,34 @@ BOOL RetryReadVKTSettings(CPristroj& entry, CVKTConfig& config, CVKTNoteBook& no
     const std::array<Read, 3> reads{[&] { return entry.ReadVKTConfig(config); },
                                     [&] { return entry.ReadVKTNoteBook(notebook); },
                                     [&] { return entry.ReadIdentification(iden); }};
-    return RetryPasses(reads, kSettingsOrder, {0, 300, 300});
+    return RetryPasses(entry.Clock(), reads, kSettingsOrder, {0, 300, 300});
 }
 
 BOOL RetryReadDuskarSettings(CPristroj& entry, CIden& iden, CDuskarConfig& config)
 {
     const std::array<Read, 2> reads{[&] { return entry.ReadDuskarConfig(config); },
                                     [&] { return entry.ReadIdentification(iden); }};
-    return RetryPasses(reads, {{{0, 1}, {0, 1}, {0, 1}}}, {0, 300, 300});
+    return RetryPasses(entry.Clock(), reads, {{{0, 1}, {0, 1}, {0, 1}}}, {0, 300, 300});
 }
 
 BOOL RetrySendVKArchiveControl(CPristroj& entry)
 {
-    return RetryTries([&] { return entry.SendVKArchiveControl(FALSE) != 0; }, {0, 0});
+    return RetryTries(entry.Clock(), [&] { return entry.SendVKArchiveControl(FALSE) != 0; }, {0, 0});
 }
 
 BOOL RetrySyncVKClock(CPristroj& entry)
 {
-    return RetryTries([&] { return entry.SyncVKClock() == 0; }, {100, 500});
+    return RetryTries(entry.Clock(), [&] { return entry.SyncVKClock() == 0; }, {100, 500});
 }
 
 BOOL RetrySyncVKTClock(CPristroj& entry)
 {
-    return RetryTries([&] { return entry.SyncVKTClock() == 0; }, {100, 500});
+    return RetryTries(entry.Clock(), [&] { return entry.SyncVKTClock() == 0; }, {100, 500});
 }
 
 BOOL RetryReadVKTStatus(CPristroj& entry, CVKTStatus& status)
 {
-    return RetryTries([&] { return entry.ReadVKTStatus(status) != 0; }, {0, 500});
+    return RetryTries(entry.Clock(), [&] { return entry.ReadVKTStatus(status) != 0; }, {0, 500});
 }
 
 BOOL RetryPrepareVKArchiveRead(CPristroj& entry, CVKStatus& status)
@@ -117,13 +112,13 @@ BOOL RetryPrepareVKArchiveRead(CPristroj& entry, CVKStatus& status)
         if (!on) {
             on = entry.SendVKArchiveControl(TRUE) != 0;
             if (!on) {
-                Pause(0);
+                entry.Clock().Sleep(0);
                 continue;
             }
         }
         read = entry.ReadVKStatus(status) != 0;
         if (!read)
-            Pause(0);
+            entry.Clock().Sleep(0);
     }
     // Left on, the instrument would stop recording for good.
     if (on && !read)
@@ -156,15 +151,14 @@ BOOL CPristroj::ReadNoteBook(QString& text1, QString& text2)
             }
         }
         if (attempt < 2)
-            Pause(kPauses[attempt]);
+            Clock().Sleep(kPauses[attempt]);
     }
     return FALSE;
 }
 
-BOOL CPristroj::IdentifyInstrument(CIden& iden, const QString& port, WORD address, const QString& number,
-                                   QString& errorText, int& probe)
+BOOL CPristroj::IdentifyInstrument(CLinkManager* manager, CIden& iden, const QString& port, WORD address,
+                                   const QString& number, QString& errorText, int& probe)
 {
-    CLinkManager* manager = LinkManager();
     if (!manager)
         return FALSE;
     const DWORD id = manager->Register(port, address);

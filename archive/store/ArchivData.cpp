@@ -47,7 +47,7 @@ void CArchivData::SetHost(IArchivHost* host)
 
 IArchivHost& CArchivData::Host() const
 {
-    return m_host ? *m_host : GetArchivHost();
+    return m_host ? *m_host : SilentArchivHost();
 }
 
 // ---- Queueing ------------------------------------------------------------

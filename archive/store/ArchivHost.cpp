@@ -1,7 +1,5 @@
 #include "archive/store/ArchivHost.h"
 
-#include <atomic>
-
 namespace {
 
 class SilentHost final : public IArchivHost {
@@ -12,18 +10,10 @@ public:
     void ReportBlocksLost(const QString&, int) override {}
 };
 
-SilentHost g_silentHost;
-std::atomic<IArchivHost*> g_host{nullptr};
-
 } // namespace
 
-void SetArchivHost(IArchivHost* host)
+IArchivHost& SilentArchivHost()
 {
-    g_host.store(host);
-}
-
-IArchivHost& GetArchivHost()
-{
-    IArchivHost* host = g_host.load();
-    return host ? *host : g_silentHost;
+    static SilentHost host;
+    return host;
 }

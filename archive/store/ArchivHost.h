@@ -34,7 +34,6 @@ public:
     virtual void ReportBlocksLost(const QString& path, int blocks) = 0;
 };
 
-// The process-wide host that objects use unless given their own. The default
-// answers No and drops reports. The host must outlive every archive object.
-void SetArchivHost(IArchivHost* host);
-IArchivHost& GetArchivHost();
+// The host of an archive object that was given none: it answers No and
+// drops reports. Stateless, so every such object may share it.
+IArchivHost& SilentArchivHost();

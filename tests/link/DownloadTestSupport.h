@@ -24,9 +24,9 @@ protected:
     void StartAnalyser(sim::Family family, int retries = 0, int kind = kPortKindSerial)
     {
         StartLine({sim::Instrument(family, 1)}, retries, kind);
-        CPristroj::SetLinkManager(&manager);
-        CPristroj::SetClock(&pauses);
-        entry = std::make_unique<CPristroj>();
+        env->SetLinkManager(&manager);
+        env->SetClock(&pauses);
+        entry = std::make_unique<CPristroj>(env);
         entry->m_com = port;
         entry->m_nazev = QStringLiteral("Analyzátor");
         entry->SetType(family == sim::Family::VKT ? CPristroj::kVKT : CPristroj::kVK, TRUE);
@@ -63,8 +63,8 @@ protected:
     void TearDown() override
     {
         entry.reset();
-        CPristroj::SetLinkManager(nullptr);
-        CPristroj::SetClock(nullptr);
+        env->SetLinkManager(nullptr);
+        env->SetClock(nullptr);
     }
 
     linktest::FakeClock pauses;

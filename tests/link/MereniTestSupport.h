@@ -206,16 +206,15 @@ protected:
     void SetUp() override
     {
         PristrojTest::SetUp();
-        CMereni::SetHost(&mhost);
-        CMereni::ResetSharedState();
+        env->SetMereniHost(&mhost);
     }
-    ~MereniTest() override { CMereni::SetHost(nullptr); }
+    ~MereniTest() override { env->SetMereniHost(nullptr); }
 
     // A measuring, recording entry of `type` with its archive in the test's
     // folder on the fake clock.
     std::unique_ptr<CPristroj> MakeEntry(int type, const QString& port = QString())
     {
-        auto entry = std::make_unique<CPristroj>();
+        auto entry = std::make_unique<CPristroj>(env);
         if (!port.isEmpty())
             entry->m_com = port;
         entry->SetType(type, TRUE);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -75,24 +77,26 @@ private:
 };
 
 // The entry's environment for one test: host, a settings file of its own.
+// Entries of the test are made in `env`.
 class PristrojTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
         platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("test.ini")));
-        CPristroj::SetHost(&host);
-        CPristroj::SetLinkManager(nullptr);
+        env->SetPristrojHost(&host);
     }
-    // After the members of derived fixtures (entries) are gone.
+    // After the members of derived fixtures (entries) are gone; a thread
+    // that ends on its own later finds the silent defaults.
     ~PristrojTest() override
     {
-        CPristroj::SetHost(nullptr);
-        CPristroj::SetLinkManager(nullptr);
-        CPristroj::SetClock(nullptr);
+        env->SetPristrojHost(nullptr);
+        env->SetLinkManager(nullptr);
+        env->SetClock(nullptr);
         platform::Settings::SetFileForTesting(QString());
     }
 
+    std::shared_ptr<CLinkEnvironment> env = std::make_shared<CLinkEnvironment>();
     QTemporaryDir dir;
     TestHost host;
 };

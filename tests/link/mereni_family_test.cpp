@@ -23,6 +23,7 @@ namespace {
 template <class Thread>
 class Driven : public Thread {
 public:
+    explicit Driven(std::shared_ptr<CLinkEnvironment> env) : Thread(std::move(env)) {}
     using Thread::OnIdle;
     using Thread::Poll;
     using Thread::StopRequested;
@@ -50,7 +51,7 @@ protected:
     ~FamilyTest() override
     {
         entry.reset();
-        CPristroj::SetLinkManager(nullptr);
+        env->SetLinkManager(nullptr);
     }
 
     void Start(Instrument instrument, int type)
@@ -60,7 +61,7 @@ protected:
         ASSERT_TRUE(line.Start(error)) << error;
         const QString port = QString::fromStdString(line.SlavePath());
         ports.Add(port, 0);
-        CPristroj::SetLinkManager(&manager);
+        env->SetLinkManager(&manager);
         entry = MakeEntry(type, port);
         // One block holds every record of a test.
         entry->m_intervalZapisovani = 1000;
@@ -116,7 +117,7 @@ TEST_F(FamilyTest, VKTStateTextsDecideWhatIsStored)
     Start(vkt, CPristroj::kVKT);
     // Inputs 1 and 2 with their phase values.
     entry->SetValueMask(0x13);
-    Driven<CVKTMereni> thread;
+    Driven<CVKTMereni> thread(env);
     ASSERT_EQ(thread.Activate(*entry), 1);
     auto& store = dynamic_cast<CVKTArchivData&>(Archiv());
     ASSERT_TRUE(thread.Poll(FALSE)); // settings, identification, values
@@ -146,8 +147,7 @@ TEST_F(FamilyTest, VKTStateTextsDecideWhatIsStored)
 TEST_F(FamilyTest, VKTMeterRequestsWaitForTheHoldAndArePacedAfterAFailure)
 {
     Start(Instrument(Family::VKT, 1), CPristroj::kVKT);
-    CVKTMereni::ResetEnergyPacing();
-    Driven<CVKTMereni> thread; // holds until now + 20 s
+    Driven<CVKTMereni> thread(env); // holds until now + 20 s
     ASSERT_EQ(thread.Activate(*entry), 1);
     auto& store = dynamic_cast<CVKTArchivData&>(Archiv());
     store.IntervalClock().SetTimeSource([this] { return mhost.Now(); });
@@ -179,7 +179,7 @@ TEST_F(FamilyTest, VKWithOldFirmwareIsRefusedThroughTheMainThread)
     Instrument old(Family::VK, 1);
     old.SetVersion(114);
     Start(old, CPristroj::kVK);
-    Driven<CVKMereni> thread;
+    Driven<CVKMereni> thread(env);
     EXPECT_EQ(thread.Activate(*entry), 0);
     EXPECT_EQ(entry->m_merit, 0);
     EXPECT_TRUE(thread.StopRequested());
@@ -195,7 +195,7 @@ TEST_F(FamilyTest, VKFirmwareThatCannotSynchroniseIsReportedOnce)
     vk.SetVersion(118);
     Start(vk, CPristroj::kVK);
     entry->m_synchronizovat = 1;
-    Driven<CVKMereni> thread;
+    Driven<CVKMereni> thread(env);
     ASSERT_EQ(thread.Activate(*entry), 1);
     const QString notSupported = platform::LoadString(platform::IDS_SYNC_NOT_SUPPORTED);
     ASSERT_TRUE(thread.Poll(FALSE));
@@ -221,7 +221,7 @@ TEST_F(FamilyTest, VKRStateAndOverloadTexts)
     values[8] = 0xBF;
     values[89] = 0;
     Start(vkr, CPristroj::kVKR);
-    Driven<CVKRMereni> thread;
+    Driven<CVKRMereni> thread(env);
     ASSERT_EQ(thread.Activate(*entry), 1);
     ASSERT_TRUE(thread.Poll(FALSE));
     EXPECT_EQ(Texts(Archiv(), kRecordCondition), std::vector<QString>{QStringLiteral("Překročeno maximální napěti (L1,L3)")});
@@ -251,7 +251,7 @@ TEST_F(FamilyTest, ControllerStateCodes)
         {"manual", 0x4F, mereni_texts::kManual, kRecordCondition, true, 1},
     };
     Start(Instrument(Family::Qorin, 1), CPristroj::kQorin);
-    Driven<CQorinMereni> thread;
+    Driven<CQorinMereni> thread(env);
     ASSERT_EQ(thread.Activate(*entry), 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -272,7 +272,7 @@ TEST_F(FamilyTest, VKQuarterHourRecordIsAskedForWithinItsMinute)
     vk.SetVersion(130);
     vk.identification[3] |= 0x04; // the variant with a meter archive
     Start(vk, CPristroj::kVK);
-    Driven<CVKMereni> thread; // its quarter began at 10:00:00
+    Driven<CVKMereni> thread(env); // its quarter began at 10:00:00
     ASSERT_EQ(thread.Activate(*entry), 1);
     ASSERT_TRUE(thread.Poll(FALSE)); // settings and identification
     mhost.window = FakeMereniHost::Window::Ignore;

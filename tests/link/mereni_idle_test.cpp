@@ -14,7 +14,7 @@ namespace {
 // the test, without starting it, unless a test starts it.
 class ScriptedMereni : public CMereni {
 public:
-    ScriptedMereni() : CMereni(0.5F) {}
+    explicit ScriptedMereni(std::shared_ptr<CLinkEnvironment> env) : CMereni(0.5F, std::move(env)) {}
 
     using CMereni::Activate;
     using CMereni::FinishPoll;
@@ -77,7 +77,7 @@ protected:
 TEST_F(IdleTest, MissedPollsLeaveOneOutageRecordEach)
 {
     auto entry = MakeEntry(CPristroj::kQorin);
-    ScriptedMereni thread;
+    ScriptedMereni thread(env);
     Activate(thread, *entry);
     CArchivData& archiv = *entry->GetArchivData();
 
@@ -128,7 +128,7 @@ TEST_F(IdleTest, FailureScoreHoldsBackPolls)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto entry = MakeEntry(CPristroj::kQorin);
-        ScriptedMereni thread;
+        ScriptedMereni thread(env);
         Activate(thread, *entry);
         thread.SetScore(c.score);
         thread.results = c.results;
@@ -152,7 +152,7 @@ TEST_F(IdleTest, AboveHundredThreePollsOfFourAreSkippedAcrossThreads)
     std::vector<std::unique_ptr<ScriptedMereni>> threads;
     for (int i = 0; i < 4; ++i) {
         entries.push_back(MakeEntry(CPristroj::kQorin));
-        threads.push_back(std::make_unique<ScriptedMereni>());
+        threads.push_back(std::make_unique<ScriptedMereni>(env));
         Activate(*threads.back(), *entries.back());
         threads.back()->SetScore(101);
     }
@@ -175,7 +175,7 @@ TEST_F(IdleTest, FailedHandOversKeepTheirBlocksAndOpenAtMostSixBoxes)
 {
     auto entry = MakeEntry(CPristroj::kQorin);
     entry->m_intervalZapisovani = 1;
-    ScriptedMereni thread;
+    ScriptedMereni thread(env);
     Activate(thread, *entry);
     CArchivData& archiv = *entry->GetArchivData();
     mhost.window = FakeMereniHost::Window::Ignore;
@@ -183,12 +183,12 @@ TEST_F(IdleTest, FailedHandOversKeepTheirBlocksAndOpenAtMostSixBoxes)
 
     for (int i = 0; i < 25; ++i)
         thread.StoreOne();
-    EXPECT_EQ(CMereni::FailedHandOvers(), 25);
+    EXPECT_EQ(thread.FailedHandOvers(), 25);
     EXPECT_TRUE(thread.IsHandOverPending());
     EXPECT_EQ(archiv.GetQueuedBlockCount(), 25);
     auto boxes = mhost.Boxes();
     ASSERT_EQ(boxes.size(), 6U);
-    EXPECT_EQ(CMereni::OpenErrorBoxes(), 6);
+    EXPECT_EQ(thread.OpenErrorBoxes(), 6);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         EXPECT_EQ(boxes[i].caption, QStringLiteral("CHYBA"));
         EXPECT_EQ(boxes[i].text, QString::fromUtf8(mereni_texts::kHandOverFailed).arg(19 + int(i)));
@@ -206,7 +206,7 @@ TEST_F(IdleTest, FailedHandOversKeepTheirBlocksAndOpenAtMostSixBoxes)
     // The main window answers again: every waiting block is written.
     mhost.window = FakeMereniHost::Window::Take;
     thread.StoreOne();
-    EXPECT_EQ(CMereni::FailedHandOvers(), 0);
+    EXPECT_EQ(thread.FailedHandOvers(), 0);
     EXPECT_FALSE(thread.IsHandOverPending());
     EXPECT_EQ(archiv.GetQueuedBlockCount(), 0);
     EXPECT_EQ(mhost.Sends(platform::WM_DATA_READY).back().wParam, reinterpret_cast<std::uintptr_t>(entry.get()));
@@ -232,7 +232,7 @@ TEST_F(IdleTest, SettingsArriveAsAHeapCopyThatTheThreadApplies)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto entry = MakeEntry(CPristroj::kQorin);
-        ScriptedMereni thread;
+        ScriptedMereni thread(env);
         Activate(thread, *entry);
         auto copy = std::make_unique<CPristroj>(*entry);
         c.change(*copy);
@@ -262,7 +262,7 @@ TEST_F(IdleTest, SettingsArriveAsAHeapCopyThatTheThreadApplies)
 TEST_F(IdleTest, FileErrorStopsRecordingAndAsksTheMainThreadForTheBox)
 {
     auto entry = MakeEntry(CPristroj::kQorin);
-    ScriptedMereni thread;
+    ScriptedMereni thread(env);
     Activate(thread, *entry);
     Event done(false, false);
     thread.OnMessage({platform::WM_DEVICE_FILE_ERROR, reinterpret_cast<std::uintptr_t>(&done), 0});
@@ -280,7 +280,7 @@ TEST_F(IdleTest, ThreadEndInterruptsALongPause)
     auto entry = MakeEntry(CPristroj::kQorin);
     // Every pause would last a minute unless a message cuts it short.
     mhost.realPauseMs = 60000;
-    auto thread = std::make_unique<ScriptedMereni>();
+    auto thread = std::make_unique<ScriptedMereni>(env);
     ASSERT_TRUE(thread->Start());
     Event done(false, false);
     ASSERT_TRUE(thread->PostThreadMessage(platform::WM_DEVICE_ACTIVATE, reinterpret_cast<std::uintptr_t>(entry.get()),
@@ -296,7 +296,7 @@ TEST_F(IdleTest, SilentInstrumentIsGivenUpOnlyWhenAskedTo)
     for (const bool giveUp : {false, true}) {
         SCOPED_TRACE(giveUp);
         auto entry = MakeEntry(CPristroj::kQorin);
-        ScriptedMereni thread;
+        ScriptedMereni thread(env);
         thread.readsOk = false;
         Event done(false, false);
         // No line: the instrument is silent.

@@ -16,16 +16,10 @@ protected:
     void SetUp() override
     {
         MereniTest::SetUp();
-        CPristroj::SetLinkManager(&manager);
-        CMereni::RegisterFactories();
+        env->SetLinkManager(&manager);
+        CMereni::RegisterFactories(*env);
     }
-    ~PollTest() override
-    {
-        // Other tests of this program count on types without a thread.
-        for (int type = CPristroj::kQorin; type <= CPristroj::kDuskar; ++type)
-            CPristroj::RegisterThreadFactory(type, nullptr);
-        CPristroj::SetLinkManager(nullptr);
-    }
+    ~PollTest() override { env->SetLinkManager(nullptr); }
 };
 
 struct FamilyCase {

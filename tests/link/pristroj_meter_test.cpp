@@ -18,9 +18,9 @@ protected:
     {
         PristrojTest::SetUp();
         StartLine({Instrument(Family::VK, 1)}, 0);
-        CPristroj::SetLinkManager(&manager);
-        CPristroj::SetClock(&clock);
-        entry = std::make_unique<CPristroj>();
+        env->SetLinkManager(&manager);
+        env->SetClock(&clock);
+        entry = std::make_unique<CPristroj>(env);
         entry->m_com = port;
         entry->SetType(CPristroj::kVK, TRUE);
         ASSERT_TRUE(entry->OpenLink());

@@ -24,9 +24,9 @@ struct SimEntry : linktest::SimLine {
     SimEntry(Family family, int type)
     {
         StartLine({Instrument(family, 1)}, 0);
-        CPristroj::SetLinkManager(&manager);
-        CPristroj::SetClock(&pauses);
-        entry = std::make_unique<CPristroj>();
+        env->SetLinkManager(&manager);
+        env->SetClock(&pauses);
+        entry = std::make_unique<CPristroj>(env);
         entry->m_com = port;
         entry->SetType(type, TRUE);
         EXPECT_TRUE(entry->OpenLink()) << entry->GetErrorText().toStdString();
@@ -35,9 +35,9 @@ struct SimEntry : linktest::SimLine {
     ~SimEntry()
     {
         entry.reset();
-        CPristroj::SetLinkManager(nullptr);
-        CPristroj::SetClock(nullptr);
     }
+
+    std::shared_ptr<CLinkEnvironment> env = std::make_shared<CLinkEnvironment>();
 
     // Command bytes of the frames written so far.
     std::vector<int> Commands(bool formatB)
@@ -199,9 +199,9 @@ TEST_F(RequestTest, IdentifyingAnInstrumentLeavesNoLinkBehind)
     CIden iden;
     QString error;
     int probe = 0;
-    EXPECT_TRUE(CPristroj::IdentifyInstrument(iden, sim.port, 1, QString(), error, probe));
+    EXPECT_TRUE(CPristroj::IdentifyInstrument(&sim.manager, iden, sim.port, 1, QString(), error, probe));
 
     sim.line.SetFaults(Bad(), -1);
-    EXPECT_FALSE(CPristroj::IdentifyInstrument(iden, sim.port, 1, QString(), error, probe));
+    EXPECT_FALSE(CPristroj::IdentifyInstrument(&sim.manager, iden, sim.port, 1, QString(), error, probe));
     EXPECT_FALSE(error.isEmpty());
 }

@@ -163,14 +163,14 @@ TEST_F(PristrojTest, DataFolderCheck)
     const QString test = base + QStringLiteral("_0006soubor_na_zkousku_vymaz.vkt");
 
     // Missing folder, question refused: nothing created.
-    EXPECT_FALSE(CheckDataDirectory(nullptr, base, 3, TRUE));
+    EXPECT_FALSE(CheckDataDirectory(nullptr, base, 3, TRUE, &host));
     ASSERT_EQ(host.questions.size(), 1u);
     EXPECT_EQ(host.questions[0], QStringLiteral("Adresář neexistuje, chcete jej vytvořit?"));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("a"))));
 
     // Accepted: the folders are made and the test file is gone again.
     host.answer = true;
-    EXPECT_TRUE(CheckDataDirectory(nullptr, base, 3, TRUE));
+    EXPECT_TRUE(CheckDataDirectory(nullptr, base, 3, TRUE, &host));
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("a/b"))).isDir());
     EXPECT_FALSE(QFileInfo::exists(test));
 
@@ -178,13 +178,13 @@ TEST_F(PristrojTest, DataFolderCheck)
     QFile leftover(test);
     ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
     leftover.close();
-    EXPECT_TRUE(CheckDataDirectory(nullptr, base, 3, FALSE));
+    EXPECT_TRUE(CheckDataDirectory(nullptr, base, 3, FALSE, &host));
 
     // A folder that cannot be made: a file stands in the way.
     QFile blocker(dir.filePath(QStringLiteral("soubor")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    EXPECT_FALSE(CheckDataDirectory(nullptr, dir.filePath(QStringLiteral("soubor/x/hala")), 0, TRUE));
+    EXPECT_FALSE(CheckDataDirectory(nullptr, dir.filePath(QStringLiteral("soubor/x/hala")), 0, TRUE, &host));
     ASSERT_FALSE(host.errors.empty());
     EXPECT_EQ(host.errors.back(), QStringLiteral("Neplatný název adresáře."));
     EXPECT_EQ(host.captions.back(), QStringLiteral("CHYBA"));
@@ -221,8 +221,8 @@ protected:
         host.instruments = {&live, &other};
     }
 
-    CPristroj live;
-    CPristroj other;
+    CPristroj live{env};
+    CPristroj other{env};
 };
 
 TEST_F(ApplyTest, OnlyThePanelFlagChangesWithoutAQuestion)
@@ -295,7 +295,7 @@ TEST_F(ApplyTest, MeasuringWithoutAThreadClassIsRefusedWithAMessage)
 
 TEST_F(PristrojTest, StatusTextsOfAnEntryThatDoesNotRecord)
 {
-    CPristroj entry;
+    CPristroj entry(env);
     entry.m_zaznamenavat = 0;
     entry.SetType(CPristroj::kVKR, TRUE);
     CPristrojStatusTexts texts;

@@ -99,7 +99,7 @@ protected:
     void SetUp() override
     {
         PristrojTest::SetUp();
-        CPristroj::RegisterThreadFactory(CPristroj::kVKT, [] {
+        env->RegisterThreadFactory(CPristroj::kVKT, [](std::shared_ptr<CLinkEnvironment>) {
             auto thread = std::make_unique<FakeMereni>();
             g_last = thread.get();
             return thread;
@@ -107,7 +107,6 @@ protected:
     }
     ~ThreadTest() override
     {
-        CPristroj::RegisterThreadFactory(CPristroj::kVKT, nullptr);
         // Abandoned threads end on their own; none may outlive the test.
         EXPECT_TRUE(WaitUntil([] { return g_threadsAlive.load() == 0; }));
     }
@@ -115,7 +114,7 @@ protected:
     // A measuring VKT entry with its thread running.
     std::unique_ptr<CPristroj> StartEntry()
     {
-        auto entry = std::make_unique<CPristroj>();
+        auto entry = std::make_unique<CPristroj>(env);
         entry->m_nazev = QStringLiteral("hala");
         entry->SetType(CPristroj::kVKT, TRUE);
         entry->m_zaznamenavat = 0;
@@ -244,7 +243,7 @@ TEST_F(ThreadTest, AThreadThatOutlivesItsEntryKeepsTheArchiveItUses)
 TEST_F(ThreadTest, DestroyingAnEntryWithoutAThreadNeitherPostsNorWaits)
 {
     {
-        CPristroj entry;
+        CPristroj entry(env);
         entry.SetType(CPristroj::kVKT, TRUE);
     }
     EXPECT_TRUE(host.joins.empty());
