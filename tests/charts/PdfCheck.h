@@ -1,0 +1,85 @@
+#pragma once
+// Printing checked on PDF files: the printer chooser writes the job into a
+// file, poppler's tools read the page count and the text back.
+#include "charts/ReportPrinter.h"
+
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace pdfcheck {
+
+inline bool HaveTools()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()
+           && !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+inline QString Run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+inline int PageCount(const QString& pdf)
+{
+    const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
+    for (const QString& line : info.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("Pages:")))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// The text of every page; pages are separated by form feeds.
+inline QStringList PageTexts(const QString& pdf)
+{
+    QStringList pages = Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+                            .split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+// Jobs whose printer is chosen while this lives go into `Path()`; with
+// `accept` false the user "cancels".
+class PdfJobs {
+public:
+    explicit PdfJobs(bool accept = true, int resolution = 300)
+    {
+        m_previous = charts::SetPrinterChooser([this, accept, resolution](QPrinter& printer, QWidget*) {
+            ++chooserCalls;
+            if (!accept)
+                return false;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setResolution(resolution);
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            printer.setOutputFileName(Path());
+            return true;
+        });
+    }
+    ~PdfJobs() { charts::SetPrinterChooser(m_previous); }
+    PdfJobs(const PdfJobs&) = delete;
+    PdfJobs& operator=(const PdfJobs&) = delete;
+
+    QString Path() const { return outputPath.isEmpty() ? m_dir.filePath(QStringLiteral("job.pdf")) : outputPath; }
+
+    int chooserCalls = 0;
+    QString outputPath; // another file, e.g. in a folder that does not exist
+
+private:
+    QTemporaryDir m_dir;
+    charts::PrinterChooser m_previous;
+};
+
+} // namespace pdfcheck
+
+#define PDFCHECK_REQUIRE_TOOLS()                                                                                   \
+    do {                                                                                                           \
+        if (!pdfcheck::HaveTools())                                                                                \
+            GTEST_SKIP() << "pdfinfo/pdftotext missing";                                                           \
+    } while (0)
