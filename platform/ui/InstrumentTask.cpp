@@ -1,0 +1,55 @@
+#include "platform/ui/InstrumentTask.h"
+
+#include "platform/ui/WaitDlg.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QThread>
+
+#include <atomic>
+#include <thread>
+
+namespace ui {
+
+bool RunInstrumentTask(QWidget* parent, const std::function<bool()>& task, const QString& text)
+{
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread())
+        return task();
+
+    std::atomic<bool> done{false};
+    bool result = false;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = task();
+        done.store(true);
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+
+    QPointer<CWaitDlg> wait = new CWaitDlg(parent);
+    wait->setWindowModality(Qt::ApplicationModal);
+    wait->SetText(text.isEmpty() ? QStringLiteral("Probíhá komunikace s přístrojem...") : text);
+    wait->show();
+    if (!done.load())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    if (wait)
+        wait->close();
+    return result;
+}
+
+bool RetryThreeTimes(const std::function<bool()>& call, const std::function<void(int)>& sleep, int pause1,
+                     int pause2)
+{
+    const int pauses[2] = {pause1, pause2};
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (call())
+            return true;
+        if (attempt < 2 && sleep)
+            sleep(pauses[attempt]);
+    }
+    return false;
+}
+
+} // namespace ui
