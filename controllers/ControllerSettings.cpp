@@ -3,6 +3,7 @@
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "controllers/settings/ControllerIo.h"
+#include "controllers/settings/DuskarDetail.h"
 #include "controllers/settings/PristrojDetail.h"
 #include "link/Pristroj.h"
 #include "platform/StringTable.h"
@@ -35,6 +36,8 @@ void RunSettingsLoop(QWidget* parent, IControllerIo& io, int type)
 {
     if (type == CPristroj::kQorin)
         RunLoop<CPristrojDetail>(parent, io);
+    else if (type == CPristroj::kDuskar)
+        RunLoop<CDuskarDetail>(parent, io);
 }
 
 void OpenControllerSettings(QWidget* parent, CPristroj& entry)
@@ -49,6 +52,13 @@ bool OpenArchiveSettings(QWidget* parent, CArchivData* archive)
     if (auto* qorin = dynamic_cast<CQorinArchivData*>(archive)) {
         CPristrojDetailStatic sheet(title, parent);
         if (!sheet.LoadFromArchive(*qorin))
+            return false;
+        sheet.DoModal();
+        return true;
+    }
+    if (auto* duskar = dynamic_cast<CDuskarArchivData*>(archive)) {
+        CDuskarDetailStatic sheet(title, parent);
+        if (!sheet.LoadFromArchive(*duskar))
             return false;
         sheet.DoModal();
         return true;

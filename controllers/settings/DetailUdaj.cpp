@@ -100,28 +100,7 @@ CDetailUdaj::CDetailUdaj(bool readOnly, QWidget* parent)
     connect(Ctl<CCheckedEdit>(1033), &CCheckedEdit::focusLeft, this,
             [this] { CheckPfEdit(1033, &CDetailUdaj::m_chokePf); });
 
-    auto toggleSecondary = [this] {
-        UpdateData(true);
-        m_ctSecondary = m_ctSecondary == 5 ? 1 : 5;
-        UpdateData(false);
-        SendRatioChanged();
-    };
-    connect(Ctl<CStepBar>(1029), &CStepBar::lineUp, this, toggleSecondary);
-    connect(Ctl<CStepBar>(1029), &CStepBar::lineDown, this, toggleSecondary);
-    connect(Ctl<CCheckedEdit>(1028), &CCheckedEdit::focusLeft, this, [this] {
-        int v = 0;
-        ParseInt(ControlText(1028), v);
-        if (v != 1 && v != 5) {
-            Ctl<QLineEdit>(1028)->setText(QStringLiteral("5"));
-            Beep();
-        }
-        m_ctSecondary = ControlText(1028).toInt();
-        SendRatioChanged();
-    });
-    connect(Ctl<CCheckedEdit>(1027), &CCheckedEdit::focusLeft, this, [this] {
-        if (UpdateData(true))
-            SendRatioChanged();
-    });
+    ConnectCurrentTransformer(m_ctSecondary, [this](bool save) { return UpdateData(save); });
     connect(Ctl<QCheckBox>(1025), &QCheckBox::clicked, this, [this] {
         UpdateData(true);
         Enable();

@@ -27,14 +27,6 @@ QStringList QorinSpeeds()
     return items;
 }
 
-QStringList Numbers(int from, int to)
-{
-    QStringList items;
-    for (int i = from; i <= to; ++i)
-        items << QString::number(i);
-    return items;
-}
-
 const QColor kWhite(0xFF, 0xFF, 0xFF);
 const QColor kLightGreen(0xBC, 0xFB, 0xAA);
 const QColor kGrey(0xD2, 0xD2, 0xD2);
@@ -64,10 +56,10 @@ CKompenzacniStupne::CKompenzacniStupne(bool twoSection, bool readOnly, QWidget* 
     side->addWidget(new QLabel(QStringLiteral("C/k [A]"), this), row, 0);
     side->addWidget(Edit(1033), row++, 1);
     side->addWidget(new QLabel(QStringLiteral("Počet kondenzátorů"), this), row, 0);
-    side->addWidget(Combo(1034, Numbers(1, 14)), row++, 1);
+    side->addWidget(Combo(1034, NumberItems(1, 14)), row++, 1);
     if (twoSection) {
         side->addWidget(new QLabel(QStringLiteral("Počet stupňů"), this), row, 0);
-        side->addWidget(Combo(1060, Numbers(0, 6)), row++, 1);
+        side->addWidget(Combo(1060, NumberItems(0, 6)), row++, 1);
         side->addWidget(new QLabel(QStringLiteral("Rychlost reg."), this), row, 0);
         side->addWidget(Combo(1061, QorinSpeeds()), row++, 1);
     }

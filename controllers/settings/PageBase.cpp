@@ -244,4 +244,38 @@ void CSettingsPage::SendRatioChanged()
         platform::SendMessageTo(sheet, platform::WM_DETAIL_RATIO_CHANGED, 0, 0);
 }
 
+void CSettingsPage::ConnectCurrentTransformer(int& secondary, std::function<bool(bool)> exchange)
+{
+    auto toggle = [this, &secondary, exchange] {
+        exchange(true);
+        secondary = secondary == 5 ? 1 : 5;
+        exchange(false);
+        SendRatioChanged();
+    };
+    connect(Ctl<CStepBar>(1029), &CStepBar::lineUp, this, toggle);
+    connect(Ctl<CStepBar>(1029), &CStepBar::lineDown, this, toggle);
+    connect(Ctl<CCheckedEdit>(1028), &CCheckedEdit::focusLeft, this, [this, &secondary] {
+        int v = 0;
+        ParseInt(ControlText(1028), v);
+        if (v != 1 && v != 5) {
+            Ctl<QLineEdit>(1028)->setText(QStringLiteral("5"));
+            Beep();
+        }
+        secondary = ControlText(1028).toInt();
+        SendRatioChanged();
+    });
+    connect(Ctl<CCheckedEdit>(1027), &CCheckedEdit::focusLeft, this, [this, exchange] {
+        if (exchange(true))
+            SendRatioChanged();
+    });
+}
+
+QStringList CSettingsPage::NumberItems(int from, int to)
+{
+    QStringList items;
+    for (int i = from; i <= to; ++i)
+        items << QString::number(i);
+    return items;
+}
+
 } // namespace controllers

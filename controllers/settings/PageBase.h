@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
@@ -91,6 +93,12 @@ protected:
     void Beep();
 
     void SendRatioChanged();
+    // The current-transformer controls of the data pages: the primary edit
+    // 1027, the secondary edit 1028 (1 or 5 A only) and its toggle 1029;
+    // each change goes to the sheet.
+    void ConnectCurrentTransformer(int& secondary, std::function<bool(bool)> exchange);
+    // "from" ... "to" as list items.
+    static QStringList NumberItems(int from, int to);
 
 private:
     bool m_readOnly;

@@ -2,6 +2,13 @@
 
 namespace controllers::test {
 
+void Type(CSettingsPage& page, int id, const QString& text)
+{
+    page.Ctl<QLineEdit>(id)->setText(text);
+    if (auto* edit = page.Ctl<CCheckedEdit>(id))
+        emit edit->focusLeft();
+}
+
 CConfig SampleQorinConfig()
 {
     CConfig c;

@@ -3,6 +3,7 @@
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "controllers/settings/ControllerIo.h"
+#include "controllers/settings/PageBase.h"
 #include "controllers/settings/SettingsReport.h"
 #include "model/ControllerAlarms.h"
 #include "model/ControllerStatistics.h"
@@ -107,6 +108,9 @@ public:
     CArchivData* archive = nullptr;
     QString folder;
 };
+
+// Types into a page's edit and leaves it.
+void Type(CSettingsPage& page, int id, const QString& text);
 
 // A typical Qorin configuration: 500/5 A, tariff 1 0.95 / tariff 2 -0.92,
 // stages of 10, 20, 40 A regulated, 0.50 A ... fixed.

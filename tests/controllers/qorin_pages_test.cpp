@@ -15,17 +15,6 @@
 using namespace controllers;
 using namespace controllers::test;
 
-namespace {
-
-void Type(CSettingsPage& page, int id, const QString& text)
-{
-    page.Ctl<QLineEdit>(id)->setText(text);
-    if (auto* edit = page.Ctl<CCheckedEdit>(id))
-        emit edit->focusLeft();
-}
-
-} // namespace
-
 TEST(QorinDataPage, PowerFactorsStoreAsTypedHundredths)
 {
     const struct {
