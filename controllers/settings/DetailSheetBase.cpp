@@ -191,7 +191,8 @@ void CDetailSheetBase::PrintSettings()
     if (!StorePages())
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QString::fromUtf8("%1 - Nastavení přístroje").arg(m_io ? m_io->Name() : QString()));
+    printer.setDocName(platform::LoadString(platform::IDS_JOB_DEVICE_SETTINGS)
+                           .replace(QStringLiteral("%s"), m_io ? m_io->Name() : QString()));
     if (!ChoosePrinter(printer, this))
         return;
     const CSettingsReport report = BuildReport();
