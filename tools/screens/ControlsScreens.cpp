@@ -119,4 +119,7 @@ QORIN_SCREENS(Controls)
                      c.Invoke(3, {231.4f, 229.9f, 230.6f});
                  },
                  QPoint(428, 440)});
+    shoot(shot, {ControlFactory::VKTDialog, QStringLiteral("CVKTDialogCtrl"), [](CPanelControl&) {},
+                 [](CPanelControl& c) { c.Invoke(3, {400.21f, 399.84f, 401.07f, 1523.4f, 0}); },
+                 QPoint(432, 510)});
 }
