@@ -5,6 +5,7 @@
 #include "controllers/settings/ControllerIo.h"
 #include "controllers/settings/DuskarDetail.h"
 #include "controllers/settings/PristrojDetail.h"
+#include "controllers/settings/SwitchStatsDlg.h"
 #include "link/Pristroj.h"
 #include "platform/StringTable.h"
 
@@ -66,7 +67,16 @@ bool OpenArchiveSettings(QWidget* parent, CArchivData* archive)
     return false;
 }
 
-void OpenSwitchStatistics(QWidget*, CPristroj&) {}
-void OpenSpecialFunctions(QWidget*, CPristroj&) {}
+void OpenSwitchStatistics(QWidget* parent, CPristroj& entry)
+{
+    CPristrojIo io(entry);
+    RunSwitchStatistics(parent, io);
+}
+
+void OpenSpecialFunctions(QWidget* parent, CPristroj& entry)
+{
+    CPristrojIo io(entry);
+    RunSpecialFunctions(parent, io, entry.GetType() == CPristroj::kDuskar ? 1 : 0);
+}
 
 } // namespace controllers
