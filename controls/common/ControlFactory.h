@@ -1,8 +1,20 @@
 #pragma once
 // Creates a front-panel control by its CLSID (or ProgID) from the control's
-// plugin. Plugins are looked for beside the running program, in the build
-// tree's plugin folder relative to it, in QORIN_CONTROLS_DIR and in folders
-// added by the host.
+// plugin. Plugins are looked for in QORIN_CONTROLS_DIR, in folders added by
+// the host, beside the running program and in the build tree's plugin folder
+// relative to it.
+//
+// A host window places a control where its template has one:
+//
+//   QString error;
+//   CPanelControl* panel = ControlFactory::create(ControlFactory::VKDialog, this, &error);
+//   if (!panel) { show `error` (it is Czech and names the control); go on without it }
+//   panel->setGeometry(rectFromTheTemplate);      // the panel stretches to any size
+//   connect(panel, &CPanelControl::controlEvent, this, [this](int id, const QVariantList& args) {
+//       // id: the control's event id (1, 2, ...) or a stock one (DispidMouseDown, ...)
+//   });
+//   panel->Invoke(1, {0});                         // Scenar = 0
+//   panel->Invoke(3, {230.f, 231.f, 229.f, false, false}); // SetUdaje
 #include <QString>
 #include <QStringList>
 

@@ -135,9 +135,10 @@ void CVKRDialogCtrl::setTyp(int typ)
 void CVKRDialogCtrl::SetUdaje(float okno1, float okno2, float okno3)
 {
     m_display = vkr::format(m_screen, modelNumber(), {okno1, okno2, okno3});
+    // The timer first: stopping it ends a dark phase the rows must not keep.
+    updateTimer();
     drawRows(false);
     drawLeds(false);
-    updateTimer();
 }
 
 bool CVKRDialogCtrl::ledLit(int led) const

@@ -85,7 +85,7 @@ void scaleRows(Display& d, const std::array<double, 3>& v, const std::array<bool
 std::array<bool, 3> rowsOf(int model, int screen)
 {
     if (model == 0)
-        return {true, false, false};
+        return screen == 1 ? std::array<bool, 3>{} : std::array<bool, 3>{true, false, false};
     if (model == 1)
         return screen == 1 ? std::array<bool, 3>{false, true, false} : std::array<bool, 3>{true, true, false};
     return {true, true, true};

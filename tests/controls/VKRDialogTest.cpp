@@ -35,6 +35,8 @@ TEST(VKRFormat, ThreeSignificantDigits)
         {"mega", 2, 2, {2.5e7f, 1e6f, 1e8f}, {B, 2, 5}, {B, B, 1}, {1, 0, 0}, 0, 1000000},
         {"negative is dashes", 3, 2, {-1.f, 12.f, 2e9f}, {M, M, M}, {1, 2, 0}, {M, M, M}, 1, 1},
         {"model 0 shows row 1", 2, 0, {230.f, 231.f, 232.f}, {2, 3, 0}, {B, B, B}, {B, B, B}, 0, 1},
+        {"model 0 has no line voltages", 1, 0, {400.f, 400.f, 400.f}, {B, B, B}, {B, B, B}, {B, B, B}, 0, 1},
+        {"model 1 shows line voltage in row 2", 1, 1, {400.f, 401.f, 402.f}, {B, B, B}, {4, 0, 1}, {B, B, B}, 0, 1},
         {"model 4 currents: row 2 dashes", 3, 4, {5.f, 5.f, 5.f}, {5, 0, 0}, {M, M, M}, {5, 0, 0}, 2, 1},
         {"power factors", 8, 2, {0.98f, 1.0f, 1.2f}, {0, 9, 8}, {1, 0, 0}, {M, M, M}, 2, 1},
         {"total power with the model mark", 5, 4, {0.f, 15000.f, 0.f}, {M, vkr::CodeA, M}, {1, 5, 0}, {B, B, B}, 1, 1000},
