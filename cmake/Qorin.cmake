@@ -46,18 +46,98 @@ function(qorin_library name)
   qorin_warnings(${name})
 endfunction()
 
-# qorin_test(NAME LIBS ...): one GoogleTest program from every .cpp in the
-# current folder; each test case becomes a CTest test.
+# qorin_test(NAME LIBS ... [GUI | QT_MAIN] [LABELS ...] [TIMEOUT s]
+#            [THREAD_SOURCES f...] [SLOW_SOURCES f...] [BOUNDED_SOURCES f... BOUND s])
+# One GoogleTest program from every .cpp in the current folder; each test
+# case becomes a CTest test. GUI gives it the shared QApplication main
+# (tests/support/main.cpp), QT_MAIN the QCoreApplication one; without either
+# gtest's own main is used (or the folder's main.cpp, when it has one).
+# Labels say what kind of test it is: `unit` (the default), `gui` (the
+# default with GUI), `thread`, `pty`, `slow`. The files named in
+# THREAD_SOURCES, SLOW_SOURCES and BOUNDED_SOURCES go into programs of their
+# own (NAME_threads labelled `thread`, NAME_slow labelled `slow`,
+# NAME_bounded with a CTest timeout of BOUND seconds per test), together
+# with the folder's helper sources (every .cpp that is not a test file).
 function(qorin_test name)
-  cmake_parse_arguments(ARG "" "" "LIBS;EXTRA_SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "GUI;QT_MAIN" "TIMEOUT;BOUND"
+                        "LIBS;EXTRA_SOURCES;LABELS;THREAD_SOURCES;SLOW_SOURCES;BOUNDED_SOURCES" ${ARGN})
+  if(NOT TARGET test_support)
+    add_subdirectory("${PROJECT_SOURCE_DIR}/tests/support" "${PROJECT_BINARY_DIR}/tests/support")
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
-  add_executable(${name} ${sources} ${ARG_EXTRA_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}" "${PROJECT_SOURCE_DIR}/tests")
-  qorin_warnings(${name})
-  gtest_discover_tests(${name}
+  set(helpers "")
+  foreach(source IN LISTS sources)
+    get_filename_component(file "${source}" NAME)
+    if(NOT file MATCHES "(_test\\.cpp|^test_.*\\.cpp|^main\\.cpp)$")
+      list(APPEND helpers "${source}")
+    endif()
+  endforeach()
+  set(labels ${ARG_LABELS})
+  if(NOT labels)
+    set(labels unit)
+    if(ARG_GUI)
+      set(labels gui)
+    endif()
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  foreach(kind THREAD SLOW BOUNDED)
+    set(split_${kind} "")
+    foreach(file IN LISTS ARG_${kind}_SOURCES)
+      list(APPEND split_${kind} "${CMAKE_CURRENT_SOURCE_DIR}/${file}")
+    endforeach()
+    if(split_${kind})
+      list(REMOVE_ITEM sources ${split_${kind}})
+    endif()
+  endforeach()
+  _qorin_test_program(${name} "${sources};${ARG_EXTRA_SOURCES}" "${labels}" ${ARG_TIMEOUT})
+  if(split_THREAD)
+    _qorin_test_program(${name}_threads "${split_THREAD};${helpers};${ARG_EXTRA_SOURCES}" thread ${ARG_TIMEOUT})
+  endif()
+  if(split_SLOW)
+    _qorin_test_program(${name}_slow "${split_SLOW};${helpers};${ARG_EXTRA_SOURCES}" slow ${ARG_TIMEOUT})
+  endif()
+  if(split_BOUNDED)
+    _qorin_test_program(${name}_bounded "${split_BOUNDED};${helpers};${ARG_EXTRA_SOURCES}" "${labels}" ${ARG_BOUND})
+  endif()
+endfunction()
+
+# One program of qorin_test; reads ARG_LIBS, ARG_GUI and ARG_QT_MAIN of the
+# caller.
+macro(_qorin_test_program program program_sources program_labels program_timeout)
+  set(_main_sources ${program_sources})
+  set(_main_libs "")
+  if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/main.cpp")
+    list(APPEND _main_sources "${CMAKE_CURRENT_SOURCE_DIR}/main.cpp")
+  elseif(ARG_GUI OR ARG_QT_MAIN)
+    list(APPEND _main_sources "${PROJECT_SOURCE_DIR}/tests/support/main.cpp")
+  else()
+    set(_main_libs GTest::gtest_main)
+  endif()
+  list(REMOVE_DUPLICATES _main_sources)
+  add_executable(${program} ${_main_sources})
+  target_link_libraries(${program} PRIVATE ${ARG_LIBS} test_support Qt6::Core GTest::gtest ${_main_libs} GTest::gmock)
+  if(ARG_GUI)
+    target_link_libraries(${program} PRIVATE Qt6::Widgets)
+    target_compile_definitions(${program} PRIVATE QORIN_TEST_WIDGETS)
+  endif()
+  target_include_directories(${program} PRIVATE "${PROJECT_SOURCE_DIR}" "${PROJECT_SOURCE_DIR}/tests")
+  qorin_warnings(${program})
+  # gtest_discover_tests (CMake 3.25) writes a list-valued property as
+  # separate words, which shifts every property after it; the properties
+  # are set here instead, once the test list is known at test time.
+  gtest_discover_tests(${program}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "TZ=Europe/Prague;QT_QPA_PLATFORM=offscreen;QORIN_SOURCE_DIR=${PROJECT_SOURCE_DIR};QORIN_BINARY_DIR=${PROJECT_BINARY_DIR}"
-               TIMEOUT 300)
-endfunction()
+    TEST_LIST ${program}_TESTS)
+  set(_properties_file "${CMAKE_CURRENT_BINARY_DIR}/${program}_properties.cmake")
+  file(WRITE "${_properties_file}"
+    "if(${program}_TESTS)\n"
+    "  set_tests_properties(\${${program}_TESTS} PROPERTIES\n"
+    "    ENVIRONMENT \"TZ=Europe/Prague;QT_QPA_PLATFORM=offscreen;QORIN_SOURCE_DIR=${PROJECT_SOURCE_DIR};QORIN_BINARY_DIR=${PROJECT_BINARY_DIR}\"\n"
+    "    LABELS \"${program_labels}\"\n"
+    "    TIMEOUT ${program_timeout})\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${_properties_file}")
+endmacro()
