@@ -18,17 +18,21 @@
 //           512-byte write, which a killed process cannot tear);
 //        c. if exactly one committed metadata sector changed and the header
 //           did not, that sector is written in place (one write, not torn);
-//        d. otherwise the new images of all changed committed sectors plus the
-//           new header go to a journal in unused sectors past the end of
-//           everything in use (one write, with a CRC), then the committed
-//           header is rewritten with a journal mark in its reserved bytes
-//           (this is the commit point), then the images are written in place,
-//           then the new header without the mark. Opening a file whose header
-//           carries the mark replays the journal (the images are idempotent);
-//           a read-only open applies it in memory. A journal whose CRC does not
-//           match was never committed and is ignored.
+//        d. otherwise every committed metadata sector that changed is moved
+//           to a fresh sector first (shadow copies): a moved FAT or DIFAT
+//           sector changes the DIFAT that lists it, a moved directory or mini
+//           FAT sector the FAT entry that chains to it, and so on until only
+//           the header points into the committed file; the old sectors are
+//           freed once the transaction has committed. Then everything is
+//           fresh and case b applies: the single header write switches from
+//           the old metadata to the new.
+//      Files of earlier versions could carry a journal (a header mark in its
+//      reserved bytes pointing past the end of the file): opening one replays
+//      it, a read-only open in memory; one whose CRC does not match was never
+//      committed and is ignored. Nothing writes journals any more, so any
+//      standard reader, which knows nothing of them, sees the same file.
 //   So at every instant the file on disk is the state before the transaction,
-//   or the state after it (possibly through its journal). Every stream that
+//   or the state after it, for this reader and for any other. Every stream that
 //   was complete before an interrupted call reads back unchanged, and the
 //   stream of the call reads back either as before or as after it.
 //   This covers a killed process (the kernel keeps the writes that returned).
@@ -110,16 +114,90 @@ void CompoundFile::Impl::endTransaction() {
   dDifat.clear();
 }
 
+std::size_t CompoundFile::Impl::committedMetadataChanges() const {
+  std::size_t n = 0;
+  auto count = [&](const std::set<std::uint32_t>& changed, const std::vector<std::uint32_t>& locs) {
+    for (std::uint32_t i : changed)
+      if (i < locs.size() && !isFresh(false, locs[i])) ++n;
+  };
+  count(dFat, fatLocs);
+  count(dMiniFat, miniFatLocs);
+  count(dDifat, difatLocs);
+  count(dDir, dirLocs);
+  return n;
+}
+
+Status CompoundFile::Impl::shadowMetadata() {
+  // A sector of a chain (directory, mini FAT) moved: its predecessor, or the
+  // header for the first, points to the copy.
+  auto moveInChain = [&](std::vector<std::uint32_t>& locs, std::uint32_t i) -> Status {
+    auto n = allocReg();
+    if (!n) return n.error();
+    const std::uint32_t old = locs[i];
+    setNext(false, *n, fat[old]);
+    if (i > 0) setNext(false, locs[i - 1], *n);
+    locs[i] = *n;
+    freeUnit(false, old);
+    return {};
+  };
+  // A FAT or DIFAT sector moved: the FAT marks the copy, the list that names
+  // it (the caller dirties it) points to the copy.
+  auto moveListed = [&](std::vector<std::uint32_t>& locs, std::uint32_t i, std::uint32_t mark) -> Status {
+    auto n = allocReg();
+    if (!n) return n.error();
+    const std::uint32_t old = locs[i];
+    locs[i] = *n;
+    setNext(false, *n, mark);
+    freeUnit(false, old);
+    return {};
+  };
+  auto committedOf = [&](const std::set<std::uint32_t>& changed, const std::vector<std::uint32_t>& locs) {
+    std::vector<std::uint32_t> out;
+    for (std::uint32_t i : changed)
+      if (i < locs.size() && !isFresh(false, locs[i])) out.push_back(i);
+    return out;
+  };
+  for (bool again = true; again;) {
+    again = false;
+    for (std::uint32_t i : committedOf(dFat, fatLocs)) {
+      CFB_TRY(moveListed(fatLocs, i, kFatSect));
+      if (i >= kHeaderDifatEntries) dDifat.insert(std::uint32_t((i - kHeaderDifatEntries) / (eps - 1)));
+      again = true;
+    }
+    for (std::uint32_t d : committedOf(dDifat, difatLocs)) {
+      CFB_TRY(moveListed(difatLocs, d, kDifSect));
+      if (d > 0) dDifat.insert(d - 1);  // its "next" entry
+      again = true;
+    }
+    for (std::uint32_t i : committedOf(dMiniFat, miniFatLocs)) {
+      CFB_TRY(moveInChain(miniFatLocs, i));
+      again = true;
+    }
+    for (std::uint32_t i : committedOf(dDir, dirLocs)) {
+      CFB_TRY(moveInChain(dirLocs, i));
+      again = true;
+    }
+  }
+  return {};
+}
+
 Status CompoundFile::Impl::commit() {
   if (!dirty()) return {};
   CFB_TRY(flushBatch());
+  const std::size_t inPlace = committedMetadataChanges();
+  if (inPlace > 1 || (inPlace == 1 && buildHeader() != committedHdr)) {
+    if (Status st = shadowMetadata(); !st.ok()) {
+      broken = true;
+      return st;
+    }
+  }
   struct Img {
     std::uint32_t sector;
     std::vector<std::uint8_t> bytes;
   };
-  std::vector<Img> direct, journal;
+  std::vector<Img> direct, committed;
   auto add = [&](std::uint32_t loc, std::vector<std::uint8_t>&& b) {
-    (isFresh(false, loc) ? direct : journal).push_back({loc, std::move(b)});
+    (isFresh(false, loc) ? direct : committed).push_back({loc, std::move(b)});
   };
   for (std::uint32_t i : dFat) {
     std::vector<std::uint8_t> b(ss);
@@ -147,7 +225,7 @@ Status CompoundFile::Impl::commit() {
   }
   auto bySector = [](const Img& a, const Img& b) { return a.sector < b.sector; };
   std::sort(direct.begin(), direct.end(), bySector);
-  std::sort(journal.begin(), journal.end(), bySector);
+  std::sort(committed.begin(), committed.end(), bySector);
   // (a) fresh metadata sectors in place, coalesced
   for (std::size_t i = 0; i < direct.size();) {
     std::size_t j = i + 1;
@@ -174,46 +252,14 @@ Status CompoundFile::Impl::commit() {
   }
   std::vector<std::uint8_t> newHdr = buildHeader();
   const bool hdrChanged = newHdr != committedHdr;
-  if (journal.empty()) {
+  if (committed.empty()) {
     if (hdrChanged) CFB_TRY(pwriteRaw(0, newHdr.data(), ss));  // (b)
-  } else if (journal.size() == 1 && !hdrChanged) {
-    CFB_TRY(pwriteRaw(secOff(journal[0].sector), journal[0].bytes.data(), ss));  // (c)
+  } else if (committed.size() == 1 && !hdrChanged) {
+    CFB_TRY(pwriteRaw(secOff(committed[0].sector), committed[0].bytes.data(), ss));  // (c)
   } else {
-    // (d) journal past everything in use, then the mark, then in place.
-    const std::uint32_t count = std::uint32_t(journal.size() + 1);
-    const std::uint64_t idxSectors = (16 + 4ull * count + ss - 1) / ss;
-    std::vector<std::uint8_t> j((idxSectors + count) * ss, 0);
-    std::memcpy(j.data(), kJournalMagic, 8);
-    wr32(j.data() + 8, count);
-    std::uint8_t* targets = j.data() + 16;
-    std::uint8_t* imgs = j.data() + idxSectors * ss;
-    for (std::size_t i = 0; i < journal.size(); ++i) {
-      wr32(targets + 4 * i, journal[i].sector);
-      std::memcpy(imgs + i * ss, journal[i].bytes.data(), ss);
-    }
-    wr32(targets + 4 * journal.size(), kJournalTargetHeader);
-    std::memcpy(imgs + journal.size() * ss, newHdr.data(), ss);
-    std::uint32_t c = crc32(targets, 4ull * count);
-    c = crc32(imgs, std::size_t(count) * ss, c);
-    wr32(j.data() + 12, c);
-    const std::uint32_t jSector = highWater + 1;
-    CFB_TRY(pwriteRaw(secOff(jSector), j.data(), j.size()));
-    std::vector<std::uint8_t> marked = committedHdr;
-    marked[34] = 'Q';
-    marked[35] = 'J';
-    wr32(marked.data() + 36, jSector);
-    CFB_TRY(pwriteRaw(0, marked.data(), ss));
-    for (std::size_t i = 0; i < journal.size();) {
-      std::size_t k = i + 1;
-      while (k < journal.size() && journal[k].sector == journal[k - 1].sector + 1) ++k;
-      if (k == i + 1) {
-        CFB_TRY(pwriteRaw(secOff(journal[i].sector), journal[i].bytes.data(), ss));
-      } else {
-        CFB_TRY(pwriteRaw(secOff(journal[i].sector), imgs + i * ss, (k - i) * ss));
-      }
-      i = k;
-    }
-    CFB_TRY(pwriteRaw(0, newHdr.data(), ss));
+    // shadowMetadata left at most one committed sector to change, alone
+    broken = true;
+    return Error(Errc::io_error, "commit: metadata left in place");
   }
   committedHdr = std::move(newHdr);
   fileSectors = std::max<std::uint64_t>(fileSectors, (physSize - ss) / ss);

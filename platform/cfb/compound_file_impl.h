@@ -317,6 +317,10 @@ class CompoundFile::Impl {
 
   void endTransaction();
   Status commit();
+  // Changed metadata sectors that the committed file uses.
+  std::size_t committedMetadataChanges() const;
+  // Moves each of them to a fresh sector, with what points to it.
+  Status shadowMetadata();
 
   // Runs one mutating operation as a transaction. A failure after the
   // operation began to change the in-memory state leaves the object broken

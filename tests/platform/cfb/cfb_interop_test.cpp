@@ -12,42 +12,7 @@ using cfbtest::TempDir;
 
 namespace {
 
-// A python3 that can import olefile (Debian's python3-olefile lives under the
-// system interpreter, which may not be the first python3 on PATH).
-std::string pythonWithOlefile() {
-  for (const char* py : {"/usr/bin/python3", "python3"}) {
-    if (cfbtest::run(std::string(py) + " -c 'import olefile' 2>/dev/null") == 0) return py;
-  }
-  return {};
-}
-
 bool haveGsf() { return cfbtest::run("command -v gsf >/dev/null 2>&1") == 0; }
-
-std::string hex64(std::uint64_t v) {
-  char b[17];
-  std::snprintf(b, sizeof b, "%016llx", static_cast<unsigned long long>(v));
-  return b;
-}
-
-// path -> "size\thash" as olefile sees the file
-std::map<std::string, std::string> olefileView(const std::string& py, const std::string& file) {
-  std::string out;
-  const std::string script = cfbtest::sourceDir() + "/tests/platform/cfb/olefile_dump.py";
-  const int rc = cfbtest::run(py + " '" + script + "' '" + file + "' 2>&1", &out);
-  EXPECT_EQ(rc, 0) << out;
-  std::map<std::string, std::string> m;
-  std::istringstream in(out);
-  std::string line;
-  while (std::getline(in, line)) {
-    const auto tab = line.find('\t');
-    if (tab != std::string::npos) m[line.substr(0, tab)] = line.substr(tab + 1);
-  }
-  return m;
-}
-
-std::string expected(const std::vector<std::uint8_t>& d) {
-  return std::to_string(d.size()) + "\t" + hex64(cfbtest::fnv1a(d));
-}
 
 // The files of the interop checks, with their streams.
 std::map<std::string, std::vector<std::uint8_t>> writeSample(const std::string& path, bool manyStreams) {
@@ -86,15 +51,15 @@ std::map<std::string, std::vector<std::uint8_t>> writeSample(const std::string& 
 }  // namespace
 
 TEST(CfbInterop, OlefileReadsOurFiles) {
-  const std::string py = pythonWithOlefile();
+  const std::string py = cfbtest::pythonWithOlefile();
   if (py.empty()) GTEST_SKIP() << "python3 with olefile (python3-olefile) not installed";
   TempDir dir;
   for (bool many : {false, true}) {
     const auto path = dir.file(many ? "many.cfb" : "sample.cfb");
     auto model = writeSample(path, many);
-    auto seen = olefileView(py, path);
+    auto seen = cfbtest::olefileView(py, path);
     ASSERT_EQ(seen.size(), model.size());
-    for (auto& [name, data] : model) EXPECT_EQ(seen[name], expected(data)) << name;
+    for (auto& [name, data] : model) EXPECT_EQ(seen[name], cfbtest::olefileLine(data)) << name;
   }
   // version 4 too
   const auto v4 = dir.file("v4.cfb");
@@ -105,9 +70,9 @@ TEST(CfbInterop, OlefileReadsOurFiles) {
     ASSERT_OK((*f)->writeStream("large", pattern(70000, 2)));
     ASSERT_OK((*f)->close());
   }
-  auto seen = olefileView(py, v4);
-  EXPECT_EQ(seen["small"], expected(pattern(100, 1)));
-  EXPECT_EQ(seen["large"], expected(pattern(70000, 2)));
+  auto seen = cfbtest::olefileView(py, v4);
+  EXPECT_EQ(seen["small"], cfbtest::olefileLine(pattern(100, 1)));
+  EXPECT_EQ(seen["large"], cfbtest::olefileLine(pattern(70000, 2)));
 }
 
 TEST(CfbInterop, GsfReadsOurFiles) {
@@ -179,10 +144,10 @@ TEST(CfbInterop, WeReadAndModifyGsfFiles) {
     ASSERT_EQ(cfbtest::run("gsf cat '" + path + "' " + name, &got), 0);
     EXPECT_EQ(std::vector<std::uint8_t>(got.begin(), got.end()), data) << name;
   }
-  const std::string py = pythonWithOlefile();
+  const std::string py = cfbtest::pythonWithOlefile();
   if (!py.empty()) {
-    auto seen = olefileView(py, path);
+    auto seen = cfbtest::olefileView(py, path);
     EXPECT_EQ(seen.size(), model.size());
-    for (auto& [name, data] : model) EXPECT_EQ(seen[name], expected(data)) << name;
+    for (auto& [name, data] : model) EXPECT_EQ(seen[name], cfbtest::olefileLine(data)) << name;
   }
 }

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,41 @@ inline int run(const std::string& cmd, std::string* out = nullptr) {
 inline std::string sourceDir() {
   const char* s = std::getenv("QORIN_SOURCE_DIR");
   return s ? s : QORIN_SOURCE_DIR_FALLBACK;
+}
+
+// A python3 that can import olefile (Debian's python3-olefile lives under the
+// system interpreter, which may not be the first python3 on PATH).
+inline std::string pythonWithOlefile() {
+  for (const char* py : {"/usr/bin/python3", "python3"}) {
+    if (run(std::string(py) + " -c 'import olefile' 2>/dev/null") == 0) return py;
+  }
+  return {};
+}
+
+inline std::string hex64(std::uint64_t v) {
+  char b[17];
+  std::snprintf(b, sizeof b, "%016llx", static_cast<unsigned long long>(v));
+  return b;
+}
+
+// path -> "size\thash" as olefile sees the file (olefile_dump.py)
+inline std::map<std::string, std::string> olefileView(const std::string& py, const std::string& file) {
+  std::string out;
+  const std::string script = sourceDir() + "/tests/platform/cfb/olefile_dump.py";
+  const int rc = run(py + " '" + script + "' '" + file + "' 2>&1", &out);
+  EXPECT_EQ(rc, 0) << out;
+  std::map<std::string, std::string> m;
+  std::istringstream in(out);
+  std::string line;
+  while (std::getline(in, line)) {
+    const auto tab = line.find('\t');
+    if (tab != std::string::npos) m[line.substr(0, tab)] = line.substr(tab + 1);
+  }
+  return m;
+}
+
+inline std::string olefileLine(const std::vector<std::uint8_t>& d) {
+  return std::to_string(d.size()) + "\t" + hex64(fnv1a(d));
 }
 
 }  // namespace cfbtest
