@@ -20,9 +20,11 @@ QString SettingsTitle(const QString& instrumentName)
 namespace {
 
 template <class Sheet>
-void RunLoop(QWidget* parent, IControllerIo& io)
+void RunLoop(QWidget* parent, IControllerIo& io, QPointer<QDialog>* shown)
 {
     Sheet sheet(SettingsTitle(io.Name()), parent);
+    if (shown)
+        *shown = &sheet;
     int result = 0;
     while (sheet.ReadFromInstrument(io, result)) {
         result = sheet.DoModal();
@@ -33,18 +35,26 @@ void RunLoop(QWidget* parent, IControllerIo& io)
 
 } // namespace
 
-void RunSettingsLoop(QWidget* parent, IControllerIo& io, int type)
+void RunSettingsLoop(QWidget* parent, IControllerIo& io, int type, QPointer<QDialog>* sheet)
 {
     if (type == CPristroj::kQorin)
-        RunLoop<CPristrojDetail>(parent, io);
+        RunLoop<CPristrojDetail>(parent, io, sheet);
     else if (type == CPristroj::kDuskar)
-        RunLoop<CDuskarDetail>(parent, io);
+        RunLoop<CDuskarDetail>(parent, io, sheet);
+    if (sheet)
+        *sheet = nullptr;
 }
 
 void OpenControllerSettings(QWidget* parent, CPristroj& entry)
 {
     CPristrojIo io(entry);
     RunSettingsLoop(parent, io, entry.GetType());
+}
+
+void OpenControllerSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet)
+{
+    CPristrojIo io(entry);
+    RunSettingsLoop(parent, io, entry.GetType(), &sheet);
 }
 
 bool OpenArchiveSettings(QWidget* parent, CArchivData* archive)

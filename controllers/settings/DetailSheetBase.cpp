@@ -33,6 +33,7 @@ CDetailSheetBase::CDetailSheetBase(const QString& title, QWidget* parent) : ui::
 {
     Button(IdApplyNow)->setText(platform::LoadString(platform::IDS_BUTTON_SEND));
     Button(IdOk)->setText(platform::LoadString(platform::IDS_BUTTON_RECEIVE));
+    Button(IdCancel)->setText(QStringLiteral("Storno"));
     // "Vyšli" beside "Přijmi", "Storno" last.
     if (auto* box = findChild<QDialogButtonBox*>()) {
         box->removeButton(Button(IdApplyNow));

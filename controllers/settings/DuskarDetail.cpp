@@ -132,6 +132,7 @@ void CDuskarDetail::AddReportPages(CSettingsReport& report)
 CDuskarDetailStatic::CDuskarDetailStatic(const QString& title, QWidget* parent) : ui::CPropertySheet(title, parent)
 {
     Button(IdApplyNow)->hide();
+    Button(IdCancel)->setText(QStringLiteral("Storno"));
     AddPage(&m_data);
     AddPage(&m_steps);
     AddPage(&m_alarms);

@@ -36,6 +36,7 @@ CDuskarDetailKompenzacniStupne::CDuskarDetailKompenzacniStupne(bool readOnly, QW
     : CStagePageBase(QStringLiteral("Kompenzační stupně"), readOnly, parent)
 {
     auto* grid = new QGridLayout(this);
+    m_grid = grid;
     grid->addWidget(new QLabel(QStringLiteral("Stupeň"), this), 0, 0, 1, 2);
     grid->addWidget(Label(1244, platform::LoadString(platform::IDS_STAT_TAB_POWER)), 0, 2);
     BuildStageRows(grid, 1, 0);
@@ -63,6 +64,7 @@ CDuskarDetailKompenzacniStupne::CDuskarDetailKompenzacniStupne(bool readOnly, QW
     side->setRowStretch(row, 1);
     grid->addLayout(side, 1, 5, kStages, 1);
     grid->setColumnStretch(6, 1);
+    grid->setRowStretch(kStages + 1, 1);
     Label(1424, platform::LoadString(platform::IDS_STAT_TAB_POWER))->hide();
     ConnectStageControls();
 
@@ -216,10 +218,10 @@ void CDuskarDetailKompenzacniStupne::PlaceTemperatureEdits()
         if (!(m_sixStage && otherStep >= 6))
             Control(1140 + otherStep)->setVisible(true);
         size->setVisible(!asTemperature);
-        temp->setGeometry(size->geometry());
+        // The temperature edit takes the size edit's cell.
+        m_grid->removeWidget(temp);
+        m_grid->addWidget(temp, step + 1, 2);
         temp->setVisible(asTemperature);
-        temp->setEnabled(!IsReadOnly() || true);
-        temp->raise();
     }
 }
 
@@ -260,18 +262,6 @@ void CDuskarDetailKompenzacniStupne::RefreshExtras(int mask)
     QPalette pal = section->palette();
     pal.setColor(QPalette::Window, m_thyristor ? kPink : palette().color(QPalette::Window));
     section->setPalette(pal);
-}
-
-void CDuskarDetailKompenzacniStupne::resizeEvent(QResizeEvent* event)
-{
-    CStagePageBase::resizeEvent(event);
-    PlaceTemperatureEdits();
-}
-
-void CDuskarDetailKompenzacniStupne::showEvent(QShowEvent* event)
-{
-    CStagePageBase::showEvent(event);
-    PlaceTemperatureEdits();
 }
 
 void CDuskarDetailKompenzacniStupne::AttachConfig(CDuskarConfig* config, const float* ctRatio,

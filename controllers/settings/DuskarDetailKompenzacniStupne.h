@@ -52,14 +52,13 @@ protected:
     QColor SizeBackground(int stage, QColor& text) const override;
     void ExchangeExtras(bool save) override;
     void RefreshExtras(int mask) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void PlaceTemperatureEdits();
     void RenewUnits();
 
     CDuskarConfig* m_config = nullptr;
+    QGridLayout* m_grid = nullptr;
     BOOL m_thyristor = FALSE;
     double m_ct = 0;
     double m_kvar = 0;

@@ -66,6 +66,7 @@ CKompenzacniStupne::CKompenzacniStupne(bool twoSection, bool readOnly, QWidget* 
     side->setRowStretch(row, 1);
     grid->addLayout(side, 1, 5, kStages, 1);
     grid->setColumnStretch(6, 1);
+    grid->setRowStretch(kStages + 1, 1);
     ConnectStageControls();
 
     if (readOnly) {

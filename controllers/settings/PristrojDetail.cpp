@@ -139,6 +139,7 @@ void CPristrojDetail::AddReportPages(CSettingsReport& report)
 CPristrojDetailStatic::CPristrojDetailStatic(const QString& title, QWidget* parent) : ui::CPropertySheet(title, parent)
 {
     Button(IdApplyNow)->hide();
+    Button(IdCancel)->setText(QStringLiteral("Storno"));
 }
 
 BOOL CPristrojDetailStatic::LoadFromArchive(CQorinArchivData& archive)
