@@ -5,17 +5,9 @@
 #include "model/ControllerStatistics.h"
 #include "model/DuskarConfig.h"
 #include "model/Iden.h"
-#include "platform/ui/WaitDlg.h"
+#include "platform/ui/InstrumentTask.h"
 
-#include <QApplication>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QPointer>
-#include <QThread>
-#include <QTimer>
-
-#include <atomic>
-#include <thread>
 
 namespace controllers {
 
@@ -80,41 +72,15 @@ QString CPristrojIo::SettingsFolder() const
 
 BOOL RunInstrumentTask(QWidget* parent, const std::function<BOOL()>& task)
 {
-    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!app || QThread::currentThread() != app->thread())
-        return task();
-
-    std::atomic<bool> done{false};
-    BOOL result = FALSE;
-    QEventLoop loop;
-    std::thread worker([&] {
-        result = task();
-        done.store(true);
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-    });
-
-    QPointer<ui::CWaitDlg> wait = new ui::CWaitDlg(parent);
-    wait->setWindowModality(Qt::ApplicationModal);
-    wait->SetText(QStringLiteral("Probíhá komunikace s přístrojem..."));
-    wait->show();
-    if (!done.load())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
-    if (wait)
-        wait->close();
-    return result;
+    return ui::RunInstrumentTask(parent, [&task] { return task() != 0; }) ? TRUE : FALSE;
 }
 
 BOOL RetryThreeTimes(IControllerIo& io, const std::function<BOOL()>& call, DWORD pause1, DWORD pause2)
 {
-    const DWORD pauses[2] = {pause1, pause2};
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (call())
-            return TRUE;
-        if (attempt < 2)
-            io.Sleep(pauses[attempt]);
-    }
-    return FALSE;
+    return ui::RetryThreeTimes([&call] { return call() != 0; }, [&io](int ms) { io.Sleep(DWORD(ms)); }, int(pause1),
+                               int(pause2))
+               ? TRUE
+               : FALSE;
 }
 
 BOOL RetryReadDuskarSettings(IControllerIo& io, CDuskarConfig& config, CIden& iden)
