@@ -61,6 +61,8 @@ CControllerPanelCtrl::CControllerPanelCtrl(Model model, QWidget* parent)
 {
     setBitmaps(controllerPanelBitmap(model), controllerSpriteBitmap(model));
     resize(panelSize());
+    // The host hears of every move, as it does of presses off the keys.
+    setMouseTracking(true);
 }
 
 PanelRect CControllerPanelCtrl::ledRect(Model model, int led)

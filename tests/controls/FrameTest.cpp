@@ -92,6 +92,9 @@ TEST(ControlFactoryTest, CreatesAControlByClsidFromItsPlugin)
     ASSERT_NE(c, nullptr) << error.toStdString();
     EXPECT_EQ(c->parentWidget(), &host);
     EXPECT_EQ(c->panelSize(), QSize(512, 512));
+    // Hosts may find the control among their children.
+    EXPECT_EQ(qobject_cast<CPanelControl*>(static_cast<QObject*>(c)), c);
+    EXPECT_EQ(host.findChild<CPanelControl*>(), c);
     // The host knows the control only by dispatch ids and event ids.
     QSignalSpy events(c, &CPanelControl::controlEvent);
     c->resize(256, 256);
