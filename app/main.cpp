@@ -1,3 +1,5 @@
+#include "app/SignalExit.h"
+#include "app/StartupProbe.h"
 #include "shell/MavexApp.h"
 
 #include <QApplication>
@@ -9,6 +11,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("qorin01"));
 
     CMavexApp app;
+    CSignalExit signalExit(ExitOnSignal(app));
+    InstallStartupProbe();
     if (!app.InitInstance(QApplication::arguments()))
         return 0;
     const int code = QApplication::exec();

@@ -211,6 +211,25 @@ int Records(const Context& c)
     return kExitOk;
 }
 
+template <class Data>
+bool ReadRecords(const QString& path, CArchivRecordList& records, QString& instrument, QString& error)
+{
+    Archive<Data> archive;
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    if (OpenArchive(archive, Context{path, outStream, errStream}) != kExitOk) {
+        error = err.trimmed();
+        return false;
+    }
+    instrument = archive.GetInstrumentName();
+    Contents all = ReadAll(archive);
+    archive.Close();
+    records = std::move(all.records);
+    if (!all.whole)
+        error = QStringLiteral("Blok %1 je poškozený.").arg(all.badSlot);
+    return all.whole;
+}
+
 struct CsvOptions {
     QString outPath;
     std::optional<CTime> from;
@@ -272,6 +291,7 @@ struct Family {
     std::function<int(const Context&)> info;
     std::function<int(const Context&)> records;
     std::function<int(const Context&, const CsvOptions&)> csv;
+    std::function<bool(const QString&, CArchivRecordList&, QString&, QString&)> read;
 };
 
 template <class Data, class Columns>
@@ -279,7 +299,10 @@ Family Make(const char* extension, const char* name, Columns columns)
 {
     return {extension, name, [name](const Context& c) { return Info<Data>(c, name); },
             [](const Context& c) { return Records<Data>(c); },
-            [columns](const Context& c, const CsvOptions& o) { return Csv<Data>(c, o, columns); }};
+            [columns](const Context& c, const CsvOptions& o) { return Csv<Data>(c, o, columns); },
+            [](const QString& path, CArchivRecordList& records, QString& instrument, QString& error) {
+                return ReadRecords<Data>(path, records, instrument, error);
+            }};
 }
 
 const std::vector<Family>& Families()
@@ -309,6 +332,17 @@ const Family* FamilyOf(const QString& path)
 }
 
 } // namespace
+
+bool ReadArchiveRecords(const QString& path, CArchivRecordList& records, QString& instrument, QString& error)
+{
+    records.clear();
+    const Family* family = FamilyOf(path);
+    if (!family) {
+        error = QStringLiteral("Neznámý typ archivního souboru.");
+        return false;
+    }
+    return family->read(path, records, instrument, error);
+}
 
 int Run(const QStringList& args, QTextStream& out, QTextStream& err)
 {

@@ -9,6 +9,8 @@
 // Times T are local, "YYYY-MM-DD HH:MM[:SS]" or with a "T" between. Exit
 // status 0 on success, 1 for a bad command line, 2 for a file that cannot
 // be read as an archive (or a block of it that is damaged).
+#include "archive/store/ArchivRecord.h"
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -20,5 +22,11 @@ inline constexpr int kExitBadFile = 2;
 
 // `args` without the program name.
 int Run(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// Every record of the archive at `path` (its family by the file's ending),
+// block after block in time order, and the instrument it names. False with
+// a Czech `error` when the file is no archive or a block is damaged (the
+// records before it are kept).
+bool ReadArchiveRecords(const QString& path, CArchivRecordList& records, QString& instrument, QString& error);
 
 } // namespace archivetool

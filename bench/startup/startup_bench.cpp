@@ -1,0 +1,62 @@
+// Process start to the main window shown: the program with no instruments
+// and with 20 measuring instruments on simulated lines, and a minimal Qt
+// widget program started the same way (offscreen, a folder of its own).
+// The ratio of the program's time to the minimal program's is the figure
+// to watch; the goal is 3 at most.
+#include "e2e/RecordingRun.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const e2e::FamilySpec kVK{"VK", sim::Family::VK, 2, ".vk", 0x3A};
+
+// Starts the program of a fresh run and times it to its "shown" line.
+void TimeStart(benchmark::State& state, const QString& program, int instruments)
+{
+    for (auto _ : state) {
+        constexpr int kLines = 4;
+        e2e::RecordingRun run(kLines);
+        for (int i = 0; i < instruments; ++i)
+            run.AddInstrument(kVK, QStringLiteral("Pristroj %1").arg(i + 1), std::uint8_t(i / kLines + 1), i % kLines);
+        QString error;
+        const auto start = std::chrono::steady_clock::now();
+        if (!run.Start(error, program, {QStringLiteral("QORIN_STARTUP_PROBE=1")})) {
+            state.SkipWithError(error.toStdString().c_str());
+            return;
+        }
+        if (!run.WaitFor([&] { return run.Output().contains(QStringLiteral("shown")); }, 300s)) {
+            state.SkipWithError("no window shown");
+            return;
+        }
+        const auto shown = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(shown - start).count());
+        if (!run.WaitForEnd(120s))
+            run.Terminate();
+    }
+}
+
+void BM_MinimalWidgetProgram(benchmark::State& state)
+{
+    TimeStart(state, QStringLiteral(MINIMAL_WIDGET_PATH), 0);
+}
+void BM_ProgramNoInstruments(benchmark::State& state)
+{
+    TimeStart(state, QString(), 0);
+}
+void BM_ProgramTwentyInstruments(benchmark::State& state)
+{
+    TimeStart(state, QString(), 20);
+}
+
+BENCHMARK(BM_MinimalWidgetProgram)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ProgramNoInstruments)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ProgramTwentyInstruments)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,250 @@
+// The built program records what simulated instruments serve: started with
+// settings of its own, stopped with SIGTERM, its archive read back by the
+// store.
+#include "e2e/RecordingRun.h"
+
+#include "archive/store/DuskarArchivData.h"
+#include "archive/store/QorinArchivData.h"
+#include "link/Pristroj.h"
+#include "platform/Cp1250.h"
+#include "tools/archivetool/ArchiveTool.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+#include <tuple>
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::FamilySpec;
+using e2e::RecordingRun;
+using e2e::ServedValues;
+
+const FamilySpec kQorin{"Qorin", sim::Family::Qorin, CPristroj::kQorin, ".qor", 0x30};
+const FamilySpec kDuskar{"Duskar", sim::Family::Duskar, CPristroj::kDuskar, ".dsk", 0x30};
+// The VK program measures firmware 115 on.
+const FamilySpec kVK{"VK", sim::Family::VK, CPristroj::kVK, ".vk", 0x3A, 130};
+const FamilySpec kVKR{"VKR", sim::Family::VKR, CPristroj::kVKR, ".vkr", 0x3A};
+const FamilySpec kVKT{"VKT", sim::Family::VKT, CPristroj::kVKT, ".vkt", 0x3A};
+
+// Generous: a loaded machine may take long to start the program and to
+// poll; nothing here depends on how long.
+constexpr auto kStartBound = 180s;
+constexpr auto kPollBound = 120s;
+
+struct Stored {
+    CArchivRecordList records;
+    QString instrument;
+    QString error;
+    bool ok = false;
+
+    // One line per record, for failure messages.
+    std::string Dump() const
+    {
+        std::string out;
+        for (const CArchivRecord& r : records)
+            out += std::to_string(r.time) + " type " + std::to_string(r.type) + " size " + std::to_string(r.data.size())
+                   + (r.IsEvent() ? " " + platform::FromCp1250(r.data).toStdString() : std::string()) + "\n";
+        return out;
+    }
+    CArchivRecordList Data() const
+    {
+        CArchivRecordList out;
+        std::copy_if(records.begin(), records.end(), std::back_inserter(out),
+                     [](const CArchivRecord& r) { return r.IsData(); });
+        return out;
+    }
+    int Count(std::uint8_t type) const
+    {
+        return int(std::count_if(records.begin(), records.end(), [type](const CArchivRecord& r) {
+            return r.type == type;
+        }));
+    }
+};
+
+Stored Read(const QString& path)
+{
+    Stored s;
+    s.ok = archivetool::ReadArchiveRecords(path, s.records, s.instrument, s.error);
+    return s;
+}
+
+// The controllers' values: regulating (state 6, no fault or alarm), and
+// each reply of a run with other currents, so that a record stored for the
+// wrong poll shows. `stateAt`: the offset of the state byte, the flags
+// follow it.
+void VaryControllerValues(int n, sim::Bytes& data, std::size_t stateAt)
+{
+    const int current = 4000 + 37 * n;
+    data[9] = std::uint8_t(current & 0xFF);
+    data[10] = std::uint8_t(current >> 8);
+    const int other = 1500 + 11 * n;
+    data[13] = std::uint8_t(other & 0xFF);
+    data[14] = std::uint8_t(other >> 8);
+    data[stateAt] = 0x06;
+    data[stateAt + 1] = 0x00;
+}
+void VaryQorinValues(int n, sim::Bytes& data) { VaryControllerValues(n, data, 32); }
+void VaryDuskarValues(int n, sim::Bytes& data) { VaryControllerValues(n, data, 56); }
+// A VKR analyser without faults (its status byte clear).
+void SoundVKRValues(int, sim::Bytes& data) { data[89] = 0; }
+
+// Every stored measurement, rebuilt the way the archive's reader rebuilds
+// it, against the values of the replies: the stored ones are the served
+// ones in order, none left out between (a reply faulted on the line and
+// asked again is served twice).
+template <class Data, class Traits>
+void ExpectControllerValues(const CArchivRecordList& stored, const std::vector<sim::Bytes>& served)
+{
+    using Values = typename Traits::Values;
+    using Fields = typename Traits::Fields;
+    Values current;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const CArchivRecord& r = stored[i];
+        ASSERT_TRUE(r.type == kRecordFull ? Data::DecodeFullRecord(current, r) : Data::DecodeDeltaRecord(current, r))
+            << "record " << i << " cannot be decoded";
+        bool found = false;
+        for (; next < served.size() && !found; ++next) {
+            Values expected;
+            expected.FromRaw(served[next].data());
+            const Values copied(expected); // as the program hands it on
+            found = true;
+            const auto* a = reinterpret_cast<const char*>(static_cast<const Fields*>(&current));
+            const auto* b = reinterpret_cast<const char*>(static_cast<const Fields*>(&copied));
+            for (const auto& field : Traits::FieldTable()) {
+                found &= std::memcmp(a + field.offset, b + field.offset, std::size_t(field.width)) == 0;
+            }
+        }
+        ASSERT_TRUE(found) << "record " << i << " holds values that were never served (of " << served.size() << ")";
+    }
+}
+
+class RecordingTest : public ::testing::TestWithParam<FamilySpec> {};
+
+// One instrument: it records, goes silent for a while (an outage record),
+// comes back, and SIGTERM ends the program with every measurement served
+// before the signal in the archive.
+TEST_P(RecordingTest, EveryServedMeasurementIsStoredAndAnOutageIsRecorded)
+{
+    const FamilySpec family = GetParam();
+    RecordingRun run;
+    ASSERT_TRUE(run.Valid());
+    ServedValues& served = run.AddInstrument(family, QStringLiteral("Hala"), 1);
+    if (family.type == CPristroj::kQorin)
+        served.vary = VaryQorinValues;
+    else if (family.type == CPristroj::kDuskar)
+        served.vary = VaryDuskarValues;
+    else if (family.type == CPristroj::kVKR)
+        served.vary = SoundVKRValues;
+    QString error;
+    ASSERT_TRUE(run.Start(error)) << error.toStdString();
+
+    ASSERT_TRUE(run.WaitFor([&] { return served.Count() >= 3; }, kStartBound))
+        << "no measurements polled; program output:\n" << run.Output().toStdString();
+    // An outage: no reply at all for longer than the program waits.
+    served.silent = true;
+    const int before = served.Count();
+    std::this_thread::sleep_for(std::chrono::seconds(8 * RecordingRun::kMeasuringInterval));
+    served.silent = false;
+    ASSERT_TRUE(run.WaitFor([&] { return served.Count() >= before + 3; }, kPollBound));
+
+    const int count = served.Count();
+    ASSERT_EQ(run.Terminate(), 0) << run.Output().toStdString();
+    const std::vector<sim::Bytes> replies = served.Replies();
+    ASSERT_EQ(int(replies.size()), count);
+
+    const Stored stored = Read(run.ArchivePath(QStringLiteral("Hala")));
+    ASSERT_TRUE(stored.ok) << stored.error.toStdString();
+    EXPECT_EQ(stored.instrument, QStringLiteral("Hala"));
+    const CArchivRecordList data = stored.Data();
+    // The reply in flight when the signal came may be the one not stored.
+    EXPECT_GE(int(data.size()), count - 1) << "served " << count << "; stored:\n" << stored.Dump();
+    EXPECT_LE(int(data.size()), count);
+    EXPECT_GE(stored.Count(kRecordSettings), 1);
+    EXPECT_GE(stored.Count(kRecordError), 1) << "no outage record";
+    if (family.type == CPristroj::kQorin)
+        ExpectControllerValues<CQorinArchivData, QorinArchivTraits>(data, replies);
+    else if (family.type == CPristroj::kDuskar)
+        ExpectControllerValues<CDuskarArchivData, DuskarArchivTraits>(data, replies);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, RecordingTest, ::testing::Values(kQorin, kDuskar, kVK, kVKR, kVKT),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Two instruments on one line, each with its own archive of its own values.
+TEST(RecordingLineTest, TwoInstrumentsOnOneLineRecordEachTheirOwn)
+{
+    RecordingRun run;
+    ASSERT_TRUE(run.Valid());
+    ServedValues& first = run.AddInstrument(kQorin, QStringLiteral("Kotelna"), 1);
+    ServedValues& second = run.AddInstrument(kQorin, QStringLiteral("Hala"), 2);
+    first.vary = VaryQorinValues;
+    second.vary = [](int n, sim::Bytes& data) { VaryQorinValues(n + 500, data); };
+    QString error;
+    ASSERT_TRUE(run.Start(error)) << error.toStdString();
+    ASSERT_TRUE(run.WaitFor([&] { return first.Count() >= 4 && second.Count() >= 4; }, kStartBound))
+        << run.Output().toStdString();
+    const int firstCount = first.Count();
+    const int secondCount = second.Count();
+    ASSERT_EQ(run.Terminate(), 0) << run.Output().toStdString();
+
+    for (auto [name, log, count] : {std::tuple{QStringLiteral("Kotelna"), &first, firstCount},
+                                    std::tuple{QStringLiteral("Hala"), &second, secondCount}}) {
+        SCOPED_TRACE(name.toStdString());
+        const Stored stored = Read(run.ArchivePath(name));
+        ASSERT_TRUE(stored.ok) << stored.error.toStdString();
+        const CArchivRecordList data = stored.Data();
+        const int served = log->Count();
+        EXPECT_GE(int(data.size()), std::min(count, served) - 1);
+        EXPECT_LE(int(data.size()), served);
+        ExpectControllerValues<CQorinArchivData, QorinArchivTraits>(data, log->Replies());
+    }
+}
+
+// Stray bytes before replies and replies with a bad sum, one reply at a
+// time: a reply the program cannot take costs that poll (a data-loss
+// record says so) and the next poll asks again; every other poll's values
+// are stored, in order.
+TEST(RecordingLineTest, StrayBytesAndFaultedRepliesCostOnlyTheirPoll)
+{
+    RecordingRun run;
+    ASSERT_TRUE(run.Valid());
+    ServedValues& served = run.AddInstrument(kQorin, QStringLiteral("Hala"), 1);
+    served.vary = VaryQorinValues;
+    QString error;
+    ASSERT_TRUE(run.Start(error)) << error.toStdString();
+    ASSERT_TRUE(run.WaitFor([&] { return served.Count() >= 2; }, kStartBound)) << run.Output().toStdString();
+
+    sim::Faults stray;
+    stray.strayBytes = 7;
+    sim::Faults badSum;
+    badSum.badChecksum = true;
+    int faulted = 0;
+    for (const sim::Faults& faults : {stray, badSum, stray, badSum}) {
+        run.Line().SetFaults(faults, 1);
+        ++faulted;
+        const int mark = served.Count();
+        ASSERT_TRUE(run.WaitFor([&] { return served.Count() >= mark + 2; }, kPollBound));
+    }
+    run.Line().ClearFaults();
+    const int count = served.Count();
+    ASSERT_EQ(run.Terminate(), 0) << run.Output().toStdString();
+
+    const Stored stored = Read(run.ArchivePath(QStringLiteral("Hala")));
+    ASSERT_TRUE(stored.ok) << stored.error.toStdString();
+    const CArchivRecordList data = stored.Data();
+    // A faulted reply is asked for again and served twice; the reply in
+    // flight at the signal may be missing.
+    EXPECT_GE(int(data.size()), count - faulted - 1) << "served " << count << "; stored:\n" << stored.Dump();
+    ExpectControllerValues<CQorinArchivData, QorinArchivTraits>(data, served.Replies());
+    const auto losses = std::count_if(stored.records.begin(), stored.records.end(), [](const CArchivRecord& r) {
+        return r.type == kRecordError && platform::FromCp1250(r.data).startsWith(QStringLiteral("Výpadek dat"));
+    });
+    EXPECT_LE(losses, faulted) << stored.Dump();
+}
+
+} // namespace
