@@ -1,5 +1,7 @@
 #include "archive/store/ArchivData.h"
 
+#include "archive/store/ArchivHost.h"
+#include "archive/store/ArchivSettingsCheck.h"
 #include "platform/StringTable.h"
 
 #include <QFileInfo>
@@ -11,9 +13,16 @@ using platform::CTime;
 int CArchivData::Create(int total, int recordsPerBlock, int interval, const QString& name, const QString& extension,
                         BOOL overwrite, BOOL recordToFile, const QString& instrument)
 {
-    const std::int64_t span = std::int64_t(recordsPerBlock) * interval;
-    if (span <= 0 || total < 0)
+    // Settings that cannot run are refused with a message before anything
+    // of the archive changes.
+    const QString invalid =
+        archive::CheckRecordingSettings({instrument, interval, recordsPerBlock, total, name, recordToFile != 0});
+    if (!invalid.isEmpty()) {
+        SetErrorText(invalid);
+        Host().Notify(invalid);
         return 0;
+    }
+    const std::int64_t span = std::int64_t(recordsPerBlock) * interval;
     const int slotTotal = int(std::clamp<std::int64_t>(total / span + 2, 2, archive::kMaxSlotCount));
 
     ReleaseSeries();
