@@ -91,8 +91,9 @@ void PrintValueGroups(CReportPrinter& printer, const CValuePrintJob& job)
             printer.NewPage(QStringLiteral("%1-").arg(g + 1));
         printer.PrintBox(heading);
         printer.PrintText(QString());
+        // The time column is twice as wide as a value column.
         QStringList captions{job.captions.value(0)};
-        std::vector<int> units{1};
+        std::vector<int> units{2};
         for (const int k : group) {
             captions << job.captions.value(k + 1);
             units.push_back(1);

@@ -98,7 +98,12 @@ CPanelEventList::CPanelEventList(QWidget* parent) : QWidget(parent)
     m_list = new QTableWidget(0, 2, this);
     m_list->setHorizontalHeaderLabels(
         {platform::LoadString(platform::IDS_COLUMN_TIME), platform::LoadString(platform::IDS_COLUMN_DESCRIPTION)});
-    m_list->setColumnWidth(0, 100);
+    // 100 pixels of the classic dialog font; as wide as a time in this one.
+    const int timeWidth = m_list->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00 00:00:00")) + 12;
+    m_list->setColumnWidth(0, std::max(100, timeWidth));
+    m_list->setWordWrap(false);
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
     m_list->setColumnWidth(1, 500);
     m_list->setShowGrid(true);
     m_list->verticalHeader()->hide();
