@@ -66,39 +66,33 @@ CDuskarDetailAlarm::CDuskarDetailAlarm(bool readOnly, QWidget* parent)
     }
     for (QCheckBox* check : findChildren<QCheckBox*>())
         connect(check, &QCheckBox::clicked, this, [this] { UpdateData(true); });
-    auto range = [this](unsigned& member, unsigned low, unsigned high, unsigned step) {
-        return std::pair{[this, &member, high, step] {
-                             StepValue(member, [&member, high, step](unsigned& v) {
-                                 (void)member;
-                                 if (v + step > high)
-                                     return false;
-                                 v += step;
-                                 return true;
-                             });
-                         },
-                         [this, &member, low, step] {
-                             StepValue(member, [low, step](unsigned& v) {
-                                 if (v < low + step)
-                                     return false;
-                                 v -= step;
-                                 return true;
-                             });
-                         }};
+    auto bind = [this](int bar, auto up, auto down) {
+        connect(Ctl<CStepBar>(bar), &CStepBar::lineUp, this, up);
+        connect(Ctl<CStepBar>(bar), &CStepBar::lineDown, this, down);
     };
-    auto bind = [this](int bar, auto pair) {
-        connect(Ctl<CStepBar>(bar), &CStepBar::lineUp, this, pair.first);
-        connect(Ctl<CStepBar>(bar), &CStepBar::lineDown, this, pair.second);
+    // A whole-number limit stepped by `step` within low ... high.
+    auto bindRange = [this, bind](int bar, unsigned& member, unsigned low, unsigned high, unsigned step) {
+        bind(
+            bar,
+            [this, &member, high, step] {
+                StepValue(member, [high, step](unsigned& v) { return v + step <= high ? (v += step, true) : false; });
+            },
+            [this, &member, low, step] {
+                StepValue(member, [low, step](unsigned& v) { return v >= low + step ? (v -= step, true) : false; });
+            });
     };
-    bind(1407, range(m_underVoltage, 50, 100, 1));
-    bind(1408, range(m_overVoltage, 100, 200, 1));
-    bind(1409, range(m_switchLimit, 10, 2000, 10));
-    bind(1410, range(m_overheating, 20, 80, 1));
-    bind(1406, std::pair{[this] { StepValue(m_chl, [](int& v) { return CDuskarConfig::StepChlLimitUp(v) != 0; }); },
-                         [this] { StepValue(m_chl, [](int& v) { return CDuskarConfig::StepChlLimitDown(v) != 0; }); }});
-    bind(1405, std::pair{[this] { StepValue(m_thdu, [](float& v) { return CDuskarConfig::StepThdLimitUp(v) != 0; }); },
-                         [this] { StepValue(m_thdu, [](float& v) { return CDuskarConfig::StepThdLimitDown(v) != 0; }); }});
-    bind(1404, std::pair{[this] { StepValue(m_thdi, [](float& v) { return CDuskarConfig::StepThdLimitUp(v) != 0; }); },
-                         [this] { StepValue(m_thdi, [](float& v) { return CDuskarConfig::StepThdLimitDown(v) != 0; }); }});
+    bindRange(1407, m_underVoltage, 50, 100, 1);
+    bindRange(1408, m_overVoltage, 100, 200, 1);
+    bindRange(1409, m_switchLimit, 10, 2000, 10);
+    bindRange(1410, m_overheating, 20, 80, 1);
+    bind(
+        1406, [this] { StepValue(m_chl, [](int& v) { return CDuskarConfig::StepChlLimitUp(v) != 0; }); },
+        [this] { StepValue(m_chl, [](int& v) { return CDuskarConfig::StepChlLimitDown(v) != 0; }); });
+    for (auto [bar, member] : {std::pair{1405, &m_thdu}, std::pair{1404, &m_thdi}}) {
+        bind(
+            bar, [this, member] { StepValue(*member, [](float& v) { return CDuskarConfig::StepThdLimitUp(v) != 0; }); },
+            [this, member] { StepValue(*member, [](float& v) { return CDuskarConfig::StepThdLimitDown(v) != 0; }); });
+    }
 
     connect(Ctl<CCheckedEdit>(1042), &CCheckedEdit::focusLeft, this, [this] {
         int v = 0;
