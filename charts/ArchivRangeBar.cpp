@@ -212,13 +212,7 @@ void CGraphRangeBar::SetLimits(CTime from, CTime to)
         Layout();
     if (!m_confirmed) {
         Send(platform::WM_ARCHIVE_REDRAW, 1);
-        m_confirmed = true;
-        m_print->setEnabled(true);
-        m_export->setEnabled(true);
-        m_confirm->hide();
-        m_undo->hide();
-        m_tab->setEnabled(true);
-        m_tab->setFocus();
+        EndEditing();
     }
     WriteControls();
 }

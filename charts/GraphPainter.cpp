@@ -14,6 +14,8 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
+#include <map>
+#include <utility>
 
 using platform::CTime;
 
@@ -44,15 +46,35 @@ public:
     {
     }
 
+    int KeyOf(int dx) const { return std::clamp(dx, m_clipLeft - 1, m_clipRight + 1); }
+    int KeyOfX(std::int32_t x) const { return KeyOf(MapX(x)); }
+
+    // Points that all fall into one column, given by their first and last
+    // point and their lowest and highest logical y.
+    void FeedBulk(CGraphPoint first, CGraphPoint last, std::int32_t lowY, std::int32_t highY)
+    {
+        const int dx = MapX(first.x);
+        const int key = KeyOf(dx);
+        const int low = MapY(lowY);
+        const int high = MapY(highY);
+        if (m_open && key == m_col.key) {
+            m_breakPending = false;
+            m_col.lastX = MapX(last.x);
+            m_col.lastY = MapY(last.y);
+            m_col.minY = std::min(m_col.minY, low);
+            m_col.maxY = std::max(m_col.maxY, high);
+            return;
+        }
+        Close();
+        m_col = {key, dx, MapY(first.y), MapX(last.x), MapY(last.y), low, high, 2};
+        m_open = true;
+    }
+
     void Feed(CGraphPoint p)
     {
         const int dx = MapX(p.x);
         const int dy = MapY(p.y);
-        int key = dx;
-        if (dx < m_clipLeft)
-            key = m_clipLeft - 1;
-        else if (dx > m_clipRight)
-            key = m_clipRight + 1;
+        const int key = KeyOf(dx);
         if (m_open && key == m_col.key) {
             // A gap narrower than a pixel column cannot be seen; the line
             // goes on from the point after it.
@@ -164,7 +186,212 @@ private:
 
 const CGraphPoint* LastOf(const std::vector<CGraphPoint>& v) { return v.empty() ? nullptr : &v.back(); }
 
+// What lets a long channel be drawn in time that grows with the plot's
+// columns, not with its points: the x of every point (a gap takes the x
+// before it), and the lowest and highest y of buckets of 16, 256, ...
+// points. Built once per change of the trace and kept between paints.
+struct ColumnIndex {
+    static constexpr std::size_t kFan = 16;
+    std::uint64_t revision = 0;
+    const CGraphPoint* data = nullptr;
+    std::size_t size = 0;
+    bool ordered = true; // x never falls back
+    std::vector<std::int32_t> x;
+    std::vector<std::int32_t> bucketX; // x at the start of each bucket of kFan points
+    std::vector<std::vector<std::int32_t>> low;
+    std::vector<std::vector<std::int32_t>> high;
+
+    void Build(const std::vector<CGraphPoint>& points)
+    {
+        constexpr std::int32_t kNone = std::numeric_limits<std::int32_t>::min();
+        data = points.data();
+        size = points.size();
+        x.resize(size);
+        ordered = true;
+        std::int32_t last = kNone;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (points[i].y >= 0) {
+                ordered = ordered && points[i].x >= last;
+                last = points[i].x;
+            }
+            x[i] = last;
+        }
+        bucketX.clear();
+        for (std::size_t i = 0; i < size; i += kFan)
+            bucketX.push_back(x[i]);
+        low.clear();
+        high.clear();
+        // Level 0 from the points (a gap counts for nothing), each next
+        // level from the one below.
+        std::vector<std::int32_t> lo;
+        std::vector<std::int32_t> hi;
+        for (std::size_t b = 0; b * kFan < size; ++b) {
+            std::int32_t l = std::numeric_limits<std::int32_t>::max();
+            std::int32_t h = kNone;
+            for (std::size_t i = b * kFan; i < std::min(size, (b + 1) * kFan); ++i)
+                if (points[i].y >= 0) {
+                    l = std::min(l, points[i].y);
+                    h = std::max(h, points[i].y);
+                }
+            lo.push_back(l);
+            hi.push_back(h);
+        }
+        while (lo.size() > 1) {
+            low.push_back(lo);
+            high.push_back(hi);
+            std::vector<std::int32_t> nextLo;
+            std::vector<std::int32_t> nextHi;
+            for (std::size_t b = 0; b * kFan < lo.size(); ++b) {
+                const std::size_t end = std::min(lo.size(), (b + 1) * kFan);
+                nextLo.push_back(*std::min_element(lo.begin() + std::ptrdiff_t(b * kFan), lo.begin() + std::ptrdiff_t(end)));
+                nextHi.push_back(*std::max_element(hi.begin() + std::ptrdiff_t(b * kFan), hi.begin() + std::ptrdiff_t(end)));
+            }
+            lo = std::move(nextLo);
+            hi = std::move(nextHi);
+        }
+        low.push_back(std::move(lo));
+        high.push_back(std::move(hi));
+    }
+
+    // Lowest and highest y of the points [from, to), gaps left out: single
+    // points up to a bucket boundary, then ever larger buckets, then
+    // smaller ones again towards the end.
+    void Range(const CGraphPoint* points, std::size_t from, std::size_t to, std::int32_t& l, std::int32_t& h) const
+    {
+        l = std::numeric_limits<std::int32_t>::max();
+        h = std::numeric_limits<std::int32_t>::min();
+        std::size_t i = from;
+        auto point = [&] {
+            if (points[i].y >= 0) {
+                l = std::min(l, points[i].y);
+                h = std::max(h, points[i].y);
+            }
+            ++i;
+        };
+        auto bucket = [&](std::size_t level, std::size_t width) {
+            l = std::min(l, low[level][i / width]);
+            h = std::max(h, high[level][i / width]);
+            i += width;
+        };
+        while (i < to && i % kFan != 0)
+            point();
+        std::size_t level = 0;
+        std::size_t width = kFan;
+        // Up while a bigger bucket would still fit.
+        while (level + 1 < low.size() && i + width * kFan <= to) {
+            while (i % (width * kFan) != 0)
+                bucket(level, width);
+            ++level;
+            width *= kFan;
+        }
+        // Down to the end.
+        for (;;) {
+            while (i + width <= to)
+                bucket(level, width);
+            if (level == 0)
+                break;
+            --level;
+            width /= kFan;
+        }
+        while (i < to)
+            point();
+    }
+};
+
+bool g_useColumnIndex = true;
+
+const ColumnIndex* IndexOf(const CGraphTrace& trace, int channel)
+{
+    static std::map<std::pair<const CGraphTrace*, int>, ColumnIndex> cache;
+    const auto& points = trace.Points(channel);
+    const auto key = std::make_pair(&trace, channel);
+    auto it = cache.find(key);
+    if (it != cache.end() && it->second.revision == trace.Revision() && it->second.data == points.data() &&
+        it->second.size == points.size())
+        return &it->second;
+    if (it == cache.end()) {
+        // Traces come and go; a cache that outgrows the graphs on screen
+        // starts afresh.
+        if (cache.size() >= 64)
+            cache.clear();
+        it = cache.emplace(key, ColumnIndex{}).first;
+    }
+    it->second.Build(points);
+    it->second.revision = trace.Revision();
+    return &it->second;
+}
+
+// Feeds a channel column by column: a binary search finds where each column
+// ends, the index gives its lowest and highest point.
+void FeedIndexed(ColumnReducer& reducer, const std::vector<CGraphPoint>& points, const ColumnIndex& index)
+{
+    const std::size_t n = points.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (points[i].y < 0) {
+            reducer.Break();
+            ++i;
+            continue;
+        }
+        const int key = reducer.KeyOfX(points[i].x);
+        // The column ends near where it starts: gallop forward over the
+        // buckets' first points, then halve, then look inside the one
+        // bucket (a few cache lines instead of a search over the channel).
+        auto firstBeyond = [&](const std::vector<std::int32_t>& xs, std::size_t lo, std::size_t hi) {
+            for (std::size_t step = 1; lo + step < hi; step *= 2) {
+                if (reducer.KeyOfX(xs[lo + step]) > key) {
+                    hi = lo + step;
+                    break;
+                }
+                lo = lo + step + 1;
+            }
+            lo = std::min(lo, hi);
+            while (lo < hi) {
+                const std::size_t mid = lo + (hi - lo) / 2;
+                if (reducer.KeyOfX(xs[mid]) > key)
+                    hi = mid;
+                else
+                    lo = mid + 1;
+            }
+            return lo;
+        };
+        const std::size_t bucket = firstBeyond(index.bucketX, i / ColumnIndex::kFan + 1, index.bucketX.size());
+        const std::size_t lo = std::max(i + 1, (bucket - 1) * ColumnIndex::kFan);
+        const std::size_t hi = std::min(n, bucket * ColumnIndex::kFan);
+        std::size_t first = lo;
+        while (first < hi && reducer.KeyOfX(index.x[first]) <= key)
+            ++first;
+        const std::size_t end = first;
+        // The next column most likely takes as many points as this one:
+        // fetch its memory while this one is drawn.
+        const std::size_t next = end + (end - i);
+        if (next + ColumnIndex::kFan < n) {
+            __builtin_prefetch(&points[next]);
+            __builtin_prefetch(&points[next + ColumnIndex::kFan / 2]);
+            __builtin_prefetch(&points[next - 1]);
+            __builtin_prefetch(&index.x[next]);
+            __builtin_prefetch(&index.low[0][next / ColumnIndex::kFan]);
+            __builtin_prefetch(&index.high[0][next / ColumnIndex::kFan]);
+        }
+        std::size_t last = end - 1;
+        while (points[last].y < 0)
+            --last;
+        std::int32_t low = 0;
+        std::int32_t high = 0;
+        index.Range(points.data(), i, end, low, high);
+        reducer.FeedBulk(points[i], points[last], low, high);
+        if (last != end - 1)
+            reducer.Break();
+        i = end;
+    }
+}
+
 } // namespace
+
+void CGraphPainter::UseColumnIndex(bool on)
+{
+    g_useColumnIndex = on;
+}
 
 CGraphPainter::CGraphPainter(QPainter* painter, const QFont* labelFont, const QFont* titleFont)
     : m_painter(painter), m_labelFont(labelFont), m_titleFont(titleFont ? titleFont : labelFont)
@@ -244,13 +471,21 @@ void CGraphPainter::DrawTrace(const CGraphTrace& trace, int x0, int y0, int x1, 
         }
         if (!continuous && starts[k] && starts[k]->y >= 0)
             reducer.Seed(*starts[k]);
+        continuous = true;
+        // Short channels are cheaper to walk than to index.
+        if (g_useColumnIndex && channels[k]->size() > std::size_t(4 * std::max(m_clip.Width(), 64))) {
+            const ColumnIndex* index = IndexOf(trace, int(k));
+            if (index->ordered) {
+                FeedIndexed(reducer, *channels[k], *index);
+                continue;
+            }
+        }
         for (const CGraphPoint& p : *channels[k]) {
             if (p.y < 0)
                 reducer.Break();
             else
                 reducer.Feed(p);
         }
-        continuous = true;
     }
     reducer.Finish();
 

@@ -78,6 +78,9 @@ public:
     QPoint LogicalToDevice(int x, int y) const;
 
     void DrawTrace(const CGraphTrace& trace, int x0, int y0, int x1, int y1);
+    // Long channels are drawn through an index kept between paints; off,
+    // every point is walked (tests compare the two).
+    static void UseColumnIndex(bool on);
     // Line segments the last DrawTrace drew.
     int LastSegmentCount() const { return m_segments; }
     void DrawMarkerLine(int x, int windowWidth);

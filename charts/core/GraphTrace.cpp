@@ -1,6 +1,7 @@
 #include "charts/core/GraphTrace.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -19,7 +20,14 @@ std::int32_t Clamp32(double v)
     return std::int32_t(v);
 }
 
+std::atomic<std::uint64_t> g_revisions{0};
+
 } // namespace
+
+void CGraphTrace::Touch()
+{
+    m_revision = g_revisions.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 CGraphTrace::CGraphTrace(QString name, QString unit, QString group, std::uint32_t colour, float defaultMaximum,
                          float defaultMinimum)
@@ -32,6 +40,7 @@ CGraphTrace::CGraphTrace(QString name, QString unit, QString group, std::uint32_
     , m_defaultMax(defaultMaximum)
     , m_defaultMin(defaultMinimum)
 {
+    Touch();
 }
 
 double CGraphTrace::ValueOfY(std::int32_t y) const
@@ -53,6 +62,7 @@ void CGraphTrace::SetRange(float maximum, float minimum, bool rescale)
     }
     m_max = maximum;
     m_min = minimum;
+    Touch();
 }
 
 void CGraphTrace::Rescale(platform::CTime origin, int span, bool rescale)
@@ -75,6 +85,7 @@ void CGraphTrace::Rescale(platform::CTime origin, int span, bool rescale)
     }
     m_origin = origin;
     m_span = span;
+    Touch();
 }
 
 void CGraphTrace::RollChannels()
@@ -84,6 +95,7 @@ void CGraphTrace::RollChannels()
     m_points[0] = std::move(m_points[1]);
     m_points[1] = std::move(m_points[2]);
     m_points[2].clear();
+    Touch();
 }
 
 void CGraphTrace::SetPointCount(int channel, int count)
@@ -95,6 +107,7 @@ void CGraphTrace::SetPointCount(int channel, int count)
     points.shrink_to_fit();
     if (count > 0)
         points.assign(std::size_t(count), CGraphPoint{});
+    Touch();
 }
 
 bool CGraphTrace::ValidSlot(int channel, int index) const
@@ -126,6 +139,7 @@ void CGraphTrace::SetPoint(int channel, int index, platform::CTime time, double 
         value = std::fabs(value);
     m_points[std::size_t(channel)][std::size_t(index)] = {XOf(time), YOf(value)};
     m_gapFlag = false;
+    Touch();
 }
 
 void CGraphTrace::SetGap(int channel, int index, bool flag)
@@ -135,12 +149,14 @@ void CGraphTrace::SetGap(int channel, int index, bool flag)
     m_points[std::size_t(channel)][std::size_t(index)] = CGraphPoint{};
     if (flag)
         m_gapFlag = true;
+    Touch();
 }
 
 void CGraphTrace::SetHoldPoint(int channel, int index, platform::CTime time)
 {
     if (!ValidSlot(channel, index))
         return;
+    Touch();
     auto& slot = m_points[std::size_t(channel)][std::size_t(index)];
     slot = CGraphPoint{};
     if (m_gapFlag)
@@ -192,6 +208,7 @@ void CGraphTrace::Decimate(int perColumn)
         kept.push_back(points.back());
         points = std::move(kept);
     }
+    Touch();
 }
 
 const std::vector<CGraphPoint>& CGraphTrace::Points(int channel) const

@@ -88,6 +88,10 @@ public:
     void Decimate(int perColumn);
 
     const std::vector<CGraphPoint>& Points(int channel) const;
+    // Changes with every change of the points, unique across all traces, so
+    // that a drawing cache keyed by it never mistakes one trace's points for
+    // another's.
+    std::uint64_t Revision() const { return m_revision; }
     // The value a stored y stands for in the current range.
     double ValueOfY(std::int32_t y) const;
 
@@ -95,6 +99,7 @@ private:
     std::int32_t XOf(platform::CTime time) const;
     std::int32_t YOf(double value) const;
     bool ValidSlot(int channel, int index) const;
+    void Touch();
 
     QString m_name;
     QString m_unit;
@@ -109,4 +114,5 @@ private:
     int m_span = 0;
     bool m_gapFlag = false;
     std::array<std::vector<CGraphPoint>, kChannels> m_points;
+    std::uint64_t m_revision = 0;
 };

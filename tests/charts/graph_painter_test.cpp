@@ -261,3 +261,61 @@ TEST(GraphPainter, ValueAxisTakesTheWidthOfItsTexts)
     painter.DrawValueAxis(flat, flatAxis, true, 390, 0, 1000, 1.0f);
     EXPECT_GT(flatAxis.right, 10);
 }
+
+TEST(GraphPainter, IndexedAndWalkedTracesLookTheSame)
+{
+    // A long trace with gaps, drawn whole and zoomed, once through the
+    // column index and once point by point.
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> value(1, 15000);
+    std::vector<CGraphPoint> points;
+    const int n = 60000;
+    for (int i = 0; i < n; ++i)
+        points.push_back(i % 7001 < 3 || (i > 20000 && i < 20500) ? CGraphPoint{}
+                                                                  : CGraphPoint{int(std::int64_t(i) * 30000 / n), value(random)});
+    CGraphTrace trace = TraceOf(points);
+    auto draw = [&](bool indexed, int x0, int x1) {
+        CGraphPainter::UseColumnIndex(indexed);
+        Canvas c;
+        {
+            CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+            painter.SetViewport(20, 20, 380, 280, x0, 0, x1, 1000);
+            painter.DrawTrace(trace, x0, 0, x1, 1000);
+        }
+        c.End();
+        CGraphPainter::UseColumnIndex(true);
+        return c.image;
+    };
+    for (auto [x0, x1] : {std::pair{0, 1000}, std::pair{300, 420}, std::pair{655, 700}})
+        EXPECT_EQ(draw(true, x0, x1), draw(false, x0, x1)) << x0 << ".." << x1;
+}
+
+TEST(GraphPainter, TracesOfNoSpanOrNoRangeDrawWithoutFault)
+{
+    const CTime origin(CTime(2024, 3, 12, 10, 0, 0));
+    CGraphTrace trace(QStringLiteral("U1"), QStringLiteral("V"), QString(), kBlue, 10.0f, 10.0f);
+    trace.Rescale(origin, 0, false);
+    trace.SetPointCount(0, 2);
+    trace.SetPoint(0, 0, origin, 10.0);
+    trace.SetPoint(0, 1, origin, 10.0);
+    const std::uint64_t before = trace.Revision();
+    // A failed move to a later origin leaves every point and the time base.
+    EXPECT_THROW(trace.Rescale(origin + platform::CTimeSpan(60), 0, true), CGraphTraceRangeError);
+    EXPECT_EQ(trace.Points(0)[0].x, 0);
+    EXPECT_EQ(trace.Origin(), origin);
+    EXPECT_EQ(trace.Revision(), before);
+    trace.SetRange(10.0f, 10.0f, true);
+    EXPECT_NE(trace.Revision(), before);
+    for (const CGraphPoint& p : trace.Points(0))
+        EXPECT_GE(p.y, 0);
+
+    Canvas c;
+    CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+    CGraphRect time{20, 20, 380, 250};
+    painter.DrawTimeAxis(trace, time, true, 0, 1000);
+    CGraphRect value{20, 20, 20, 250};
+    painter.DrawValueAxis(trace, value, true, 380, 0, 1000, 1.0f);
+    painter.SetViewport(20, 20, 380, 250, 0, 0, 1000, 1000);
+    painter.DrawTrace(trace, 0, 0, 1000, 1000); // all at the left edge: nothing to see, nothing to fail
+    EXPECT_LE(painter.LastSegmentCount(), 1);
+}
