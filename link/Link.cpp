@@ -1,5 +1,7 @@
 #include "link/Link.h"
 
+#include "link/LinkLog.h"
+
 #include "link/Frames.h"
 #include "link/ModemPort.h"
 #include "model/Iden.h"
@@ -365,7 +367,9 @@ BOOL CLink::ExchangeA(BYTE command, const BYTE* data, int dataLen, int replyLen,
         return FALSE;
     }
     int got = 0;
-    return SendRequestA(command, data, dataLen) && ReceiveA(replyLen, {}, sumTextId, out, got);
+    const BOOL ok = SendRequestA(command, data, dataLen) && ReceiveA(replyLen, {}, sumTextId, out, got);
+    LogExchange(command, ok);
+    return ok;
 }
 
 BOOL CLink::ExchangeAckA(BYTE command, const BYTE* data, int dataLen, int sumTextId)
@@ -406,7 +410,20 @@ BOOL CLink::ExchangeB(BYTE command, const BYTE* data, int dataLen, int replyLen,
         return FALSE;
     }
     int kept = 0;
-    return SendRequestB(command, data, dataLen) && ReceiveB(command, replyLen, sumTextId, out, refusalTested, kept);
+    const BOOL ok =
+        SendRequestB(command, data, dataLen) && ReceiveB(command, replyLen, sumTextId, out, refusalTested, kept);
+    LogExchange(command, ok);
+    return ok;
+}
+
+void CLink::LogExchange(BYTE command, BOOL ok) const
+{
+    if (ok)
+        qCDebug(lcLinkExchange, "%s address %u command 0x%02X: ok", qPrintable(m_portName), unsigned(m_address),
+                unsigned(command));
+    else
+        qCDebug(lcLinkExchange, "%s address %u command 0x%02X: %s", qPrintable(m_portName), unsigned(m_address),
+                unsigned(command), qPrintable(GetErrorText()));
 }
 
 BOOL CLink::ExchangeShortB(BYTE command, const BYTE* data, int dataLen, int sumTextId, BYTE* result)

@@ -259,6 +259,8 @@ private:
     BOOL CheckReplyA(const BYTE* reply, int kept, int replyLen, std::span<const int> shorter, int sumTextId,
                      BYTE* out, int& got);
     BYTE* ReplyBuffer(int count);
+    // The exchange for the link-exchange log (off by default).
+    void LogExchange(BYTE command, BOOL ok) const;
     void CountModemBytes(int count);
 
     // Ready the link and read `dataLen` data bytes, or write and wait for

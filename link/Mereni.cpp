@@ -2,6 +2,7 @@
 
 #include "archive/store/ArchivData.h"
 #include "archive/store/ArchivRecord.h"
+#include "link/LinkLog.h"
 #include "link/Pristroj.h"
 #include "platform/StringTable.h"
 
@@ -175,6 +176,8 @@ bool CMereni::OnIdle(long)
             m_nFailScore += 2;
             text = Text(mereni_texts::kDataLoss) + QLatin1Char('\'') + e->GetErrorText() + QLatin1Char('\'');
         }
+        qCDebug(lcMereni, "%s: poll missed (failed polls %d, score %d)", qPrintable(e->m_nazev),
+                m_nFailedPolls.load(), m_nFailScore.load());
         QueueRecord(text, kRecordError);
         Poll(1);
         m_nFailedPolls = 0;
@@ -191,6 +194,7 @@ bool CMereni::OnIdle(long)
         Pause(500);
     if (s > 100) {
         if (++Shared().skippedPolls < 4) {
+            qCDebug(lcMereni, "%s: poll skipped, score %d", qPrintable(e->m_nazev), s);
             ++m_nFailedPolls;
             m_nFailScore -= 2;
             return true;
@@ -284,6 +288,7 @@ int CMereni::HandOver()
         return 1;
     }
     const int count = ++Shared().failedHandOvers;
+    qCDebug(lcMereni, "%s: hand-over not taken (%d in a row)", qPrintable(e->m_nazev), count);
     if (count >= kHandOverBoxThreshold && Shared().openBoxes < kMaxOpenBoxes)
         OpenErrorBox(Text(mereni_texts::kCaptionError), Text(mereni_texts::kHandOverFailed).arg(count));
     return 0;
@@ -463,7 +468,7 @@ void CMereni::StartNewFile(BOOL noOverwrite, BOOL recordFlag)
 int CMereni::Activate(CPristroj* e, Event* event, BOOL starterOpensDocument, BOOL giveUpWhenSilent)
 {
     m_pPristroj = e;
-    if (!e) {
+    if (!QORIN_VERIFY(e)) {
         if (event)
             event->Set();
         return 0;
@@ -471,6 +476,7 @@ int CMereni::Activate(CPristroj* e, Event* event, BOOL starterOpensDocument, BOO
     const BOOL linked = e->OpenLink();
     SetGraceForLine();
     const BOOL read = linked && ReadFamilyRecords(kActivationAdds, kActivationAdds);
+    qCDebug(lcMereni, "%s: activation %s", qPrintable(e->m_nazev), read ? "read" : "without an answer");
     if (!read && giveUpWhenSilent) {
         e->CloseLink();
         e->m_merit = 0;

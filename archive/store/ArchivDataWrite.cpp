@@ -11,6 +11,7 @@ int CArchivData::Flush(BOOL, int mode, const QString& instrument)
         } catch (...) {
             result = 0;
         }
+        qCDebug(lcArchivWrite, "%s: flush mode %d, result %d", qPrintable(instrument), mode, result);
     }
     SignalWriter();
     return result;

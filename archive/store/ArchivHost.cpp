@@ -1,5 +1,7 @@
 #include "archive/store/ArchivHost.h"
 
+Q_LOGGING_CATEGORY(lcArchivWrite, "qorin.archive.write", QtWarningMsg)
+
 namespace {
 
 class SilentHost final : public IArchivHost {

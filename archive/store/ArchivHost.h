@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
+
+// Archive writes for diagnosing a field problem, off by default
+// (QT_LOGGING_RULES="qorin.archive.write.debug=true"): every flush with its
+// file, mode and result.
+Q_DECLARE_LOGGING_CATEGORY(lcArchivWrite)
 
 // What the archive store asks of the program around it. The store never shows
 // anything itself: questions and reports go through this interface, which the

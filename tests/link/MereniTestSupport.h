@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PristrojTestSupport.h"
+#include "support/WaitUntil.h"
 
 #include "archive/store/ArchivData.h"
 #include "link/Mereni.h"
@@ -190,13 +191,7 @@ inline int CountType(CArchivData& data, int type)
 // Waits (really) until `done` holds, up to `limitMs`.
 inline bool WaitFor(const std::function<bool()>& done, int limitMs = 20000)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return testsupport::WaitUntil(done, limitMs);
 }
 
 // The thread's environment: the entry host of PristrojTest, the fake

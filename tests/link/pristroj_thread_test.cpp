@@ -1,4 +1,5 @@
 #include "PristrojTestSupport.h"
+#include "support/WaitUntil.h"
 
 #include "archive/store/ArchivData.h"
 #include "platform/ThreadMessages.h"
@@ -87,12 +88,7 @@ private:
 
 FakeMereni* g_last = nullptr;
 
-bool WaitUntil(const std::function<bool()>& done)
-{
-    for (int i = 0; i < 2000 && !done(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
+using testsupport::WaitUntil;
 
 class ThreadTest : public PristrojTest {
 protected:
