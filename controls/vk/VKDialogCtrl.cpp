@@ -54,9 +54,9 @@ QString unitText(int quantity, int line, int prefix)
     }
 }
 
-// The unit sprite row of a seven-segment screen, or -1 for screens whose label
-// carries its own unit.
-int unitKind(int screen)
+} // namespace
+
+int CVKDialogCtrl::unitKind(int screen)
 {
     switch (screen) {
     case 0:
@@ -69,8 +69,6 @@ int unitKind(int screen)
     default: return -1;
     }
 }
-
-} // namespace
 
 CVKDialogCtrl::CVKDialogCtrl(QWidget* parent)
     : CPanelControl(parent, Scaling::Truncate)

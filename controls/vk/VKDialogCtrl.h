@@ -38,6 +38,9 @@ public:
     }
     static PanelRect relayRect(int relay) { return PanelRect::sized(430, relay == 0 ? 154 : 196, 42, 42); }
     static PanelRect digitSprite(int code);
+    // The unit sprite row of a seven-segment screen, or -1 for screens whose
+    // label carries its own unit.
+    static int unitKind(int screen);
     // The text of a graphic-display line as it is written.
     QString lineText(int line) const;
 

@@ -187,3 +187,36 @@ TEST(VKDialog, GraphicDisplayLines)
     c.setScenar(3);
     EXPECT_EQ(c.panelSize(), QSize(512, 512));
 }
+
+TEST(VKDialog, LabelSpritesLieClearOfTheOtherPieces)
+{
+    const controls::VKArt& art = controls::vkArt();
+    std::vector<controls::PanelRect> taken;
+    for (int code = 0; code <= 13; ++code)
+        taken.push_back(CVKDialogCtrl::digitSprite(code));
+    for (int k = 0; k < 4; ++k)
+        taken.push_back(CVKDialogCtrl::keyRectOf(false, k));
+    taken.push_back(CVKDialogCtrl::relayRect(0));
+    taken.push_back(CVKDialogCtrl::relayRect(1));
+    taken.push_back({288, 132, 314, 145});
+    const auto overlaps = [](const controls::PanelRect& a, const controls::PanelRect& b) {
+        return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    };
+    std::vector<controls::PanelRect> pieces(std::begin(art.labels), std::end(art.labels));
+    for (const auto& kind : art.units)
+        pieces.insert(pieces.end(), std::begin(kind), std::end(kind));
+    for (int screen = 0; screen < 12; ++screen) {
+        const int kind = CVKDialogCtrl::unitKind(screen);
+        for (int prefix = 0; prefix < 3; ++prefix) {
+            const int unit = kind < 0 ? 0 : art.units[kind][prefix].width();
+            EXPECT_LE(art.labels[screen].width() + unit, 174) << "label and unit fit the strip on screen " << screen;
+        }
+    }
+    for (const auto& piece : pieces) {
+        EXPECT_LE(piece.right, 512);
+        EXPECT_LE(piece.bottom, 512);
+        EXPECT_LE(piece.width(), 174) << "fits the label strip";
+        for (const auto& other : taken)
+            EXPECT_FALSE(overlaps(piece, other)) << piece.left << "," << piece.top;
+    }
+}
