@@ -98,6 +98,13 @@ CGraphRangeBar::CGraphRangeBar(QWidget* parent) : QWidget(parent)
     m_tab->setCurrentIndex(0);
     m_tab->setDrawBase(false);
     m_tab->setExpanding(false);
+    // Three tabs must fit the bar's 110 dialog units without scroll arrows.
+    m_tab->setUsesScrollButtons(false);
+    m_tab->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 2px 5px; border: 1px solid #9a9a9a; border-bottom: none;"
+        " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e4e4e4; margin-right: 1px; }"
+        "QTabBar::tab:selected { background: white; }"
+        "QTabBar::tab:disabled { color: #808080; }"));
 
     m_caption = new QLabel(platform::LoadString(platform::IDS_RANGE_GRAPH_FROM_SHORT), this);
     m_caption->setObjectName(QString::number(kCaption));

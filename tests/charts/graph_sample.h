@@ -8,6 +8,7 @@
 #include "charts/GraphWnd.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -36,7 +37,7 @@ protected:
         auto title = std::make_unique<QFont>(*label);
         title->setBold(true);
         SetFonts(std::move(label), std::move(title));
-        const int axisWidth = 11 * std::max(9, h / 50);
+        const int axisWidth = 12 * QFontMetrics(*LabelFont()).averageCharWidth();
         const int left = 10 + axisWidth * int(std::max<std::size_t>(traces.size(), 1));
         const int bottomSpace = HorzBar()->isHidden() && X1() - X0() == 1000 ? 0 : 18;
         const bool stagePanel = stageSpan > 0;
