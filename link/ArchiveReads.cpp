@@ -251,26 +251,3 @@ BOOL CLink::StreamB(BYTE* dest, BYTE area, int itemSize, int items, int blocks, 
     }
     return TRUE;
 }
-
-BOOL CLinkManager::ReadArchiveBlock(DWORD id, CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
-{
-    return Request(id, [&](CLink& link) { return link.ReadArchiveBlock(target, itemSize, items, blocks, first); });
-}
-
-BOOL CLinkManager::ReadArchiveRecords(DWORD id, CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
-{
-    return Request(id, [&](CLink& link) { return link.ReadArchiveRecords(target, itemSize, items, blocks, first); });
-}
-
-BOOL CLinkManager::ReadVKTArchiveBlock(DWORD id, CUniTyp& target, BYTE area, int itemSize, int items, DWORD first)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTArchiveBlock(target, area, itemSize, items, first); });
-}
-
-BOOL CLinkManager::ReadVKTArchiveRecords(DWORD id, CUniTyp& target, BYTE area, int itemSize, int items, int blocks,
-                                         DWORD first)
-{
-    return Request(id, [&](CLink& link) {
-        return link.ReadVKTArchiveRecords(target, area, itemSize, items, blocks, first);
-    });
-}

@@ -15,7 +15,6 @@ constexpr BYTE kReadProfileTimes = 0x39;
 
 static_assert(CLink::kVKProfileTimesSize + CLink::kVKProfileDataSize == CProfileStatus::kVKImageSize);
 
-
 } // namespace
 
 BOOL CLink::ReadVKProfileTimes(BYTE* data)
@@ -95,27 +94,3 @@ BOOL CLinkManager::ReadVKProfileStatus(DWORD id, CProfileStatus& status)
     return TRUE;
 }
 
-BOOL CLinkManager::ResetVKProfiles(DWORD id)
-{
-    return Request(id, [&](CLink& link) { return link.ResetVKProfiles(); });
-}
-
-BOOL CLinkManager::WriteVKProfileSettings(DWORD id, CTime day)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKProfileSettings(day); });
-}
-
-BOOL CLinkManager::ReadVKTProfileStatus(DWORD id, CProfileStatus& status, double currentRatio)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTProfileStatus(status, currentRatio); });
-}
-
-BOOL CLinkManager::ResetVKTProfiles(DWORD id)
-{
-    return Request(id, [&](CLink& link) { return link.ResetVKTProfiles(); });
-}
-
-BOOL CLinkManager::WriteVKTProfileSettings(DWORD id, CTime day)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKTProfileSettings(day); });
-}

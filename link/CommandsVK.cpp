@@ -222,98 +222,9 @@ BOOL CLink::GetVKTime(CTime& time)
     return TRUE;
 }
 
-BOOL CLinkManager::ReadVKConfig(DWORD id, CVKConfig& config)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKConfig(config); });
-}
-
-BOOL CLinkManager::WriteVKConfig(DWORD id, const CVKConfig& config)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKConfig(config); });
-}
-
-BOOL CLinkManager::ReadVKOutputConfig(DWORD id, CVKOutputConfig& outputs, const CIden& iden)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKOutputConfig(outputs, iden); });
-}
-
-BOOL CLinkManager::WriteVKOutputConfig(DWORD id, const CVKOutputConfig& outputs)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKOutputConfig(outputs); });
-}
-
-BOOL CLinkManager::ReadVKStatus(DWORD id, CVKStatus& status)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKStatus(status); });
-}
-
-BOOL CLinkManager::WriteVKStatus(DWORD id, const CVKStatus& status)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKStatus(status); });
-}
-
-BOOL CLinkManager::ReadVKNoteBook(DWORD id, CVKNoteBook& notebook)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKNoteBook(notebook); });
-}
-
-BOOL CLinkManager::WriteVKNoteBook(DWORD id, const CVKNoteBook& notebook)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKNoteBook(notebook); });
-}
-
-BOOL CLinkManager::ReadVKInstallationBlock(DWORD id, BYTE* block)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKInstallationBlock(block); });
-}
-
-BOOL CLinkManager::WriteVKInstallationBlock(DWORD id, const BYTE* block)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKInstallationBlock(block); });
-}
-
-BOOL CLinkManager::ReadVKValues(DWORD id, CVKAktData& values)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKValues(values); });
-}
-
-BOOL CLinkManager::SendVKArchiveControl(DWORD id, BOOL on)
-{
-    return Request(id, [&](CLink& link) { return link.SendVKArchiveControl(on); });
-}
-
 int CLinkManager::SyncVKClock(DWORD id)
 {
     BYTE result = 0;
     return Request(id, [&](CLink& link) { return link.SyncVKClock(result); }) ? result : -1;
 }
 
-BOOL CLinkManager::ReadVKTariff(DWORD id, CVKETarif& tariff)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTariff(tariff); });
-}
-
-BOOL CLinkManager::WriteVKTariff(DWORD id, CVKETarif& tariff)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKTariff(tariff); });
-}
-
-BOOL CLinkManager::ReadVKEnergyData(DWORD id, CVKEData& data)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKEnergyData(data); });
-}
-
-BOOL CLinkManager::ResetVKEnergyMeter(DWORD id)
-{
-    return Request(id, [&](CLink& link) { return link.ResetVKEnergyMeter(); });
-}
-
-BOOL CLinkManager::SetVKTime(DWORD id)
-{
-    return Request(id, [&](CLink& link) { return link.SetVKTime(); });
-}
-
-BOOL CLinkManager::GetVKTime(DWORD id, CTime& time)
-{
-    return Request(id, [&](CLink& link) { return link.GetVKTime(time); });
-}

@@ -28,17 +28,3 @@ BOOL CLink::ReadVKRValues(CVKRAktData& values)
     return ReadRecord(Format::A, kReadValues, platform::IDS_ERR_ACK_CHECKSUM, values);
 }
 
-BOOL CLinkManager::ReadVKRConfig(DWORD id, CVKRConfig& config)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKRConfig(config); });
-}
-
-BOOL CLinkManager::WriteVKRConfig(DWORD id, const CVKRConfig& config)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKRConfig(config); });
-}
-
-BOOL CLinkManager::ReadVKRValues(DWORD id, CVKRAktData& values)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKRValues(values); });
-}

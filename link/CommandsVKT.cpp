@@ -170,98 +170,9 @@ BOOL CLink::ResetVKTEnergyMeter(BYTE code)
     return WriteB(kResetEnergy, &code, 1);
 }
 
-BOOL CLinkManager::ReadVKTValues(DWORD id, CAktData& values, WORD mask)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTValues(values, mask); });
-}
-
-BOOL CLinkManager::ReadVKTConfig(DWORD id, CVKTConfig& config)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTConfig(config); });
-}
-
-BOOL CLinkManager::WriteVKTConfig(DWORD id, const CVKTConfig& config)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKTConfig(config); });
-}
-
-BOOL CLinkManager::ReadVKTStatus(DWORD id, CVKTStatus& status)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTStatus(status); });
-}
-
-BOOL CLinkManager::WriteVKTStatus(DWORD id, const CVKTStatus& status)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKTStatus(status); });
-}
-
-BOOL CLinkManager::ReadVKTNoteBook(DWORD id, CVKTNoteBook& notebook)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTNoteBook(notebook); });
-}
-
-BOOL CLinkManager::WriteVKTNoteBook(DWORD id, const CVKTNoteBook& notebook)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKTNoteBook(notebook); });
-}
-
-BOOL CLinkManager::ReadVKTOutputConfig(DWORD id, CVKTOutputConfig& outputs)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTOutputConfig(outputs); });
-}
-
-BOOL CLinkManager::WriteVKTOutputConfig(DWORD id, const CVKTOutputConfig& outputs)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKTOutputConfig(outputs); });
-}
-
-BOOL CLinkManager::ReadVKTInstallationBlock(DWORD id, BYTE* block)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTInstallationBlock(block); });
-}
-
-BOOL CLinkManager::WriteVKTInstallationBlock(DWORD id, const BYTE* block)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKTInstallationBlock(block); });
-}
-
-BOOL CLinkManager::SetVKTTime(DWORD id)
-{
-    return Request(id, [&](CLink& link) { return link.SetVKTTime(); });
-}
-
-BOOL CLinkManager::GetVKTTime(DWORD id, CTime& time)
-{
-    return Request(id, [&](CLink& link) { return link.GetVKTTime(time); });
-}
-
 int CLinkManager::SyncVKTClock(DWORD id)
 {
     BYTE result = 0;
     return Request(id, [&](CLink& link) { return link.SyncVKTClock(result); }) ? result : -1;
 }
 
-BOOL CLinkManager::ReadVKTTariff(DWORD id, CVKTETarif& tariff)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTTariff(tariff); });
-}
-
-BOOL CLinkManager::WriteVKTTariff(DWORD id, const CVKTETarif& tariff)
-{
-    return Request(id, [&](CLink& link) { return link.WriteVKTTariff(tariff); });
-}
-
-BOOL CLinkManager::ReadVKTEnergyData(DWORD id, CVKTEDataRec& data)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTEnergyData(data); });
-}
-
-BOOL CLinkManager::ReadVKTEnergyTotals(DWORD id, CVKTEData& totals, BYTE code)
-{
-    return Request(id, [&](CLink& link) { return link.ReadVKTEnergyTotals(totals, code); });
-}
-
-BOOL CLinkManager::ResetVKTEnergyMeter(DWORD id, BYTE code)
-{
-    return Request(id, [&](CLink& link) { return link.ResetVKTEnergyMeter(code); });
-}

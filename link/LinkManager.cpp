@@ -348,11 +348,6 @@ int CLinkManager::GetPortRetryCount(const QString& portName)
     return entry.retryCount;
 }
 
-BOOL CLinkManager::ReadIdentification(DWORD id, CIden& iden)
-{
-    return Request(id, [&](CLink& link) { return link.ReadIdentification(iden); });
-}
-
 BOOL CLinkManager::ReadIdentificationProbe(DWORD id, CIden& iden, int& address)
 {
     return Request(id, [&](CLink& link) -> BOOL {

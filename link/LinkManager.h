@@ -56,92 +56,22 @@ public:
     // Ends the line's call (the connection dialog's button).
     void HangUpModem(CModemPort& modem);
 
-    BOOL ReadIdentification(DWORD id, CIden& iden);
     // Success with the learnt address on the analyser's own port, success
     // with address -1 after a plain identification elsewhere.
     BOOL ReadIdentificationProbe(DWORD id, CIden& iden, int& address);
 
-    // The instruments' commands, each one request of the link (see CLink)
-    // under its port lock: non-zero on success, else 0 with the error text
-    // left in the link.
-
-    // Power-factor controllers.
-    BOOL ReadQorinConfig(DWORD id, CConfig& config);
-    BOOL WriteQorinConfig(DWORD id, const CConfig& config);
-    BOOL ReadDuskarConfig(DWORD id, CDuskarConfig& config);
-    BOOL WriteDuskarConfig(DWORD id, const CDuskarConfig& config);
-    BOOL ReadQorinValues(DWORD id, CQorinAktData& values);
-    BOOL ReadDuskarValues(DWORD id, CDuskarAktData& values);
-    BOOL ReadQorinStatisticsSummary(DWORD id, CControllerAlarms& alarms);
-    BOOL ReadDuskarStatisticsSummary(DWORD id, CControllerAlarms& alarms);
-    BOOL ReadQorinSwitchingStatistics(DWORD id, CStageSwitchStats& stats, CStageSwitchState& state);
-    BOOL ReadDuskarSwitchingStatistics(DWORD id, CStageSwitchStats& stats, CStageSwitchState& state);
-    BOOL SendControllerCommand(DWORD id, const CControllerAlarms& command);
-
-    // VK analyser.
-    BOOL ReadVKConfig(DWORD id, CVKConfig& config);
-    BOOL WriteVKConfig(DWORD id, const CVKConfig& config);
-    BOOL ReadVKOutputConfig(DWORD id, CVKOutputConfig& outputs, const CIden& iden);
-    BOOL WriteVKOutputConfig(DWORD id, const CVKOutputConfig& outputs);
-    BOOL ReadVKStatus(DWORD id, CVKStatus& status);
-    BOOL WriteVKStatus(DWORD id, const CVKStatus& status);
-    BOOL ReadVKNoteBook(DWORD id, CVKNoteBook& notebook);
-    BOOL WriteVKNoteBook(DWORD id, const CVKNoteBook& notebook);
-    // 64 bytes.
-    BOOL ReadVKInstallationBlock(DWORD id, BYTE* block);
-    BOOL WriteVKInstallationBlock(DWORD id, const BYTE* block);
-    BOOL ReadVKValues(DWORD id, CVKAktData& values);
-    BOOL SendVKArchiveControl(DWORD id, BOOL on);
+    // The instruments' commands are the link's (see CLink, one file per
+    // family) and run through Request below, e.g.
+    //   manager.Request(id, &CLink::ReadVKConfig, config);
+    // Only the operations that are more than one command of the link are
+    // named here.
     // The instrument's answer (0: its clock is in step), or -1 when the
     // synchronisation failed.
     int SyncVKClock(DWORD id);
-    BOOL ReadVKTariff(DWORD id, CVKETarif& tariff);
-    BOOL WriteVKTariff(DWORD id, CVKETarif& tariff);
-    BOOL ReadVKEnergyData(DWORD id, CVKEData& data);
-    BOOL ResetVKEnergyMeter(DWORD id);
-    BOOL SetVKTime(DWORD id);
-    BOOL GetVKTime(DWORD id, CTime& time);
-    // Two requests; another request may come between them.
-    BOOL ReadVKProfileStatus(DWORD id, CProfileStatus& status);
-    BOOL ResetVKProfiles(DWORD id);
-    BOOL WriteVKProfileSettings(DWORD id, CTime day);
-    // Records of the archive, block by block or as one stream.
-    BOOL ReadArchiveBlock(DWORD id, CUniTyp& target, int itemSize, int items, int blocks, DWORD first);
-    BOOL ReadArchiveRecords(DWORD id, CUniTyp& target, int itemSize, int items, int blocks, DWORD first);
-
-    // VKR analyser.
-    BOOL ReadVKRConfig(DWORD id, CVKRConfig& config);
-    BOOL WriteVKRConfig(DWORD id, const CVKRConfig& config);
-    BOOL ReadVKRValues(DWORD id, CVKRAktData& values);
-
-    // VKT analyser.
-    BOOL ReadVKTValues(DWORD id, CAktData& values, WORD mask);
-    BOOL ReadVKTConfig(DWORD id, CVKTConfig& config);
-    BOOL WriteVKTConfig(DWORD id, const CVKTConfig& config);
-    BOOL ReadVKTStatus(DWORD id, CVKTStatus& status);
-    BOOL WriteVKTStatus(DWORD id, const CVKTStatus& status);
-    BOOL ReadVKTNoteBook(DWORD id, CVKTNoteBook& notebook);
-    BOOL WriteVKTNoteBook(DWORD id, const CVKTNoteBook& notebook);
-    BOOL ReadVKTOutputConfig(DWORD id, CVKTOutputConfig& outputs);
-    BOOL WriteVKTOutputConfig(DWORD id, const CVKTOutputConfig& outputs);
-    // 32 bytes.
-    BOOL ReadVKTInstallationBlock(DWORD id, BYTE* block);
-    BOOL WriteVKTInstallationBlock(DWORD id, const BYTE* block);
-    BOOL SetVKTTime(DWORD id);
-    BOOL GetVKTTime(DWORD id, CTime& time);
     // As SyncVKClock.
     int SyncVKTClock(DWORD id);
-    BOOL ReadVKTArchiveBlock(DWORD id, CUniTyp& target, BYTE area, int itemSize, int items, DWORD first);
-    BOOL ReadVKTArchiveRecords(DWORD id, CUniTyp& target, BYTE area, int itemSize, int items, int blocks,
-                               DWORD first);
-    BOOL ReadVKTTariff(DWORD id, CVKTETarif& tariff);
-    BOOL WriteVKTTariff(DWORD id, const CVKTETarif& tariff);
-    BOOL ReadVKTEnergyData(DWORD id, CVKTEDataRec& data);
-    BOOL ReadVKTEnergyTotals(DWORD id, CVKTEData& totals, BYTE code);
-    BOOL ResetVKTEnergyMeter(DWORD id, BYTE code);
-    BOOL ReadVKTProfileStatus(DWORD id, CProfileStatus& status, double currentRatio);
-    BOOL ResetVKTProfiles(DWORD id);
-    BOOL WriteVKTProfileSettings(DWORD id, CTime day);
+    // Two requests; another request may come between them.
+    BOOL ReadVKProfileStatus(DWORD id, CProfileStatus& status);
 
     // Runs one request of a link under its port lock: `op(CLink&)` returns
     // non-zero on success. A failure is counted (the fourth in a row pauses
@@ -157,6 +87,12 @@ public:
         auto result = op(*link);
         FinishRequest(*link, result != 0);
         return result;
+    }
+    // One command of the link: its member function and the arguments.
+    template <class Result, class... Params, class... Args>
+    Result Request(DWORD id, Result (CLink::*command)(Params...), Args&&... args)
+    {
+        return Request(id, [&](CLink& link) { return (link.*command)(std::forward<Args>(args)...); });
     }
 
 private:

@@ -103,6 +103,17 @@ public:
     platform::Event& ThreadEvent() { return *m_threadEvent; }
 
     // ---- requests (PristrojRequests.cpp)
+    // One command of the instrument's link (its member function in CLink,
+    // one file per family) under the port lock, e.g.
+    //   entry.Request(&CLink::ReadVKConfig, config);
+    // 0 without a link manager. The named operations below are the ones the
+    // windows and threads call.
+    template <class Result, class... Params, class... Args>
+    Result Request(Result (CLink::*command)(Params...), Args&&... args)
+    {
+        CLinkManager* manager = LinkManager();
+        return manager ? manager->Request(m_linkId, command, std::forward<Args>(args)...) : Result{};
+    }
     BOOL OpenLink();
     void CloseLink();
     QString GetErrorText() const;

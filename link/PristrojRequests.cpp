@@ -18,11 +18,10 @@ auto WithManager(CLinkManager* manager, Fn&& fn) -> decltype(fn(std::declval<CLi
 
 } // namespace
 
-#define QORIN_FORWARD(call) WithManager(LinkManager(), [&](CLinkManager& m) { return m.call; })
-
 BOOL CPristroj::OpenLink()
 {
-    return QORIN_FORWARD(Open(m_linkId, m_com, WORD(m_adresa), m_telCislo));
+    return WithManager(LinkManager(),
+                       [&](CLinkManager& m) { return m.Open(m_linkId, m_com, WORD(m_adresa), m_telCislo); });
 }
 
 void CPristroj::CloseLink()
@@ -33,7 +32,7 @@ void CPristroj::CloseLink()
 
 QString CPristroj::GetErrorText() const
 {
-    return QORIN_FORWARD(GetErrorText(m_linkId));
+    return WithManager(LinkManager(), [&](CLinkManager& m) { return m.GetErrorText(m_linkId); });
 }
 
 // ---- controllers
@@ -52,142 +51,142 @@ void CPristroj::MarkConfigMode(BYTE& mode) const
 
 BOOL CPristroj::ReadQorinConfig(CConfig& config)
 {
-    return QORIN_FORWARD(ReadQorinConfig(m_linkId, config));
+    return Request(&CLink::ReadQorinConfig, config);
 }
 
 BOOL CPristroj::WriteQorinConfig(CConfig& config)
 {
     MarkConfigMode(config.mode);
-    return QORIN_FORWARD(WriteQorinConfig(m_linkId, config));
+    return Request(&CLink::WriteQorinConfig, config);
 }
 
 BOOL CPristroj::ReadDuskarConfig(CDuskarConfig& config)
 {
-    return QORIN_FORWARD(ReadDuskarConfig(m_linkId, config));
+    return Request(&CLink::ReadDuskarConfig, config);
 }
 
 BOOL CPristroj::WriteDuskarConfig(CDuskarConfig& config)
 {
     MarkConfigMode(config.mode);
-    return QORIN_FORWARD(WriteDuskarConfig(m_linkId, config));
+    return Request(&CLink::WriteDuskarConfig, config);
 }
 
 BOOL CPristroj::SendControllerCommand(CControllerAlarms command)
 {
-    return QORIN_FORWARD(SendControllerCommand(m_linkId, command));
+    return Request(&CLink::SendControllerCommand, command);
 }
 
 BOOL CPristroj::ReadQorinValues(CQorinAktData& values)
 {
-    return QORIN_FORWARD(ReadQorinValues(m_linkId, values));
+    return Request(&CLink::ReadQorinValues, values);
 }
 
 BOOL CPristroj::ReadDuskarValues(CDuskarAktData& values)
 {
-    return QORIN_FORWARD(ReadDuskarValues(m_linkId, values));
+    return Request(&CLink::ReadDuskarValues, values);
 }
 
 BOOL CPristroj::ReadSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state)
 {
     if (m_type == kQorin)
-        return QORIN_FORWARD(ReadQorinSwitchingStatistics(m_linkId, stats, state));
-    return QORIN_FORWARD(ReadDuskarSwitchingStatistics(m_linkId, stats, state));
+        return Request(&CLink::ReadQorinSwitchingStatistics, stats, state);
+    return Request(&CLink::ReadDuskarSwitchingStatistics, stats, state);
 }
 
 BOOL CPristroj::ReadStatisticsSummary(CControllerAlarms& summary)
 {
     if (m_type == kQorin)
-        return QORIN_FORWARD(ReadQorinStatisticsSummary(m_linkId, summary));
+        return Request(&CLink::ReadQorinStatisticsSummary, summary);
     if (m_type == kDuskar)
-        return QORIN_FORWARD(ReadDuskarStatisticsSummary(m_linkId, summary));
+        return Request(&CLink::ReadDuskarStatisticsSummary, summary);
     return 0;
 }
 
 BOOL CPristroj::ReadIdentification(CIden& iden)
 {
-    return QORIN_FORWARD(ReadIdentification(m_linkId, iden));
+    return Request(&CLink::ReadIdentification, iden);
 }
 
 // ---- VK
 
 BOOL CPristroj::ReadVKConfig(CVKConfig& config)
 {
-    return QORIN_FORWARD(ReadVKConfig(m_linkId, config));
+    return Request(&CLink::ReadVKConfig, config);
 }
 
 BOOL CPristroj::WriteVKConfig(const CVKConfig& config)
 {
-    return QORIN_FORWARD(WriteVKConfig(m_linkId, config));
+    return Request(&CLink::WriteVKConfig, config);
 }
 
 BOOL CPristroj::ReadVKOutputConfig(CVKOutputConfig& outputs, CIden iden)
 {
-    return QORIN_FORWARD(ReadVKOutputConfig(m_linkId, outputs, iden));
+    return Request(&CLink::ReadVKOutputConfig, outputs, iden);
 }
 
 BOOL CPristroj::WriteVKOutputConfig(const CVKOutputConfig& outputs)
 {
-    return QORIN_FORWARD(WriteVKOutputConfig(m_linkId, outputs));
+    return Request(&CLink::WriteVKOutputConfig, outputs);
 }
 
 BOOL CPristroj::ReadVKStatus(CVKStatus& status)
 {
-    return QORIN_FORWARD(ReadVKStatus(m_linkId, status));
+    return Request(&CLink::ReadVKStatus, status);
 }
 
 BOOL CPristroj::WriteVKStatus(const CVKStatus& status)
 {
-    return QORIN_FORWARD(WriteVKStatus(m_linkId, status));
+    return Request(&CLink::WriteVKStatus, status);
 }
 
 BOOL CPristroj::ReadVKInstallationBlock(BYTE* block)
 {
-    return QORIN_FORWARD(ReadVKInstallationBlock(m_linkId, block));
+    return Request(&CLink::ReadVKInstallationBlock, block);
 }
 
 BOOL CPristroj::WriteVKInstallationBlock(const BYTE* block)
 {
-    return QORIN_FORWARD(WriteVKInstallationBlock(m_linkId, block));
+    return Request(&CLink::WriteVKInstallationBlock, block);
 }
 
 BOOL CPristroj::ReadVKNoteBook(CVKNoteBook& notebook)
 {
-    return QORIN_FORWARD(ReadVKNoteBook(m_linkId, notebook));
+    return Request(&CLink::ReadVKNoteBook, notebook);
 }
 
 BOOL CPristroj::WriteVKNoteBook(const CVKNoteBook& notebook)
 {
-    return QORIN_FORWARD(WriteVKNoteBook(m_linkId, notebook));
+    return Request(&CLink::WriteVKNoteBook, notebook);
 }
 
 BOOL CPristroj::ReadVKTariff(CVKETarif& tariff)
 {
-    return QORIN_FORWARD(ReadVKTariff(m_linkId, tariff));
+    return Request(&CLink::ReadVKTariff, tariff);
 }
 
 BOOL CPristroj::WriteVKTariff(CVKETarif& tariff)
 {
-    return QORIN_FORWARD(WriteVKTariff(m_linkId, tariff));
+    return Request(&CLink::WriteVKTariff, tariff);
 }
 
 BOOL CPristroj::ReadVKEnergyData(CVKEData& data)
 {
-    return QORIN_FORWARD(ReadVKEnergyData(m_linkId, data));
+    return Request(&CLink::ReadVKEnergyData, data);
 }
 
 BOOL CPristroj::ResetVKEnergyMeter()
 {
-    return QORIN_FORWARD(ResetVKEnergyMeter(m_linkId));
+    return Request(&CLink::ResetVKEnergyMeter);
 }
 
 BOOL CPristroj::SetVKTime()
 {
-    return QORIN_FORWARD(SetVKTime(m_linkId));
+    return Request(&CLink::SetVKTime);
 }
 
 BOOL CPristroj::GetVKTime(CTime& time)
 {
-    return QORIN_FORWARD(GetVKTime(m_linkId, time));
+    return Request(&CLink::GetVKTime, time);
 }
 
 int CPristroj::SyncVKClock()
@@ -198,101 +197,101 @@ int CPristroj::SyncVKClock()
 
 BOOL CPristroj::ReadVKValues(CVKAktData& values)
 {
-    return QORIN_FORWARD(ReadVKValues(m_linkId, values));
+    return Request(&CLink::ReadVKValues, values);
 }
 
 BOOL CPristroj::SendVKArchiveControl(BOOL on)
 {
-    return QORIN_FORWARD(SendVKArchiveControl(m_linkId, on));
+    return Request(&CLink::SendVKArchiveControl, on);
 }
 
 BOOL CPristroj::ReadArchiveBlock(CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
 {
-    return QORIN_FORWARD(ReadArchiveBlock(m_linkId, target, itemSize, items, blocks, first));
+    return Request(&CLink::ReadArchiveBlock, target, itemSize, items, blocks, first);
 }
 
 BOOL CPristroj::ReadArchiveRecords(CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
 {
-    return QORIN_FORWARD(ReadArchiveRecords(m_linkId, target, itemSize, items, blocks, first));
+    return Request(&CLink::ReadArchiveRecords, target, itemSize, items, blocks, first);
 }
 
 // ---- VKR
 
 BOOL CPristroj::ReadVKRConfig(CVKRConfig& config)
 {
-    return QORIN_FORWARD(ReadVKRConfig(m_linkId, config));
+    return Request(&CLink::ReadVKRConfig, config);
 }
 
 BOOL CPristroj::WriteVKRConfig(const CVKRConfig& config)
 {
-    return QORIN_FORWARD(WriteVKRConfig(m_linkId, config));
+    return Request(&CLink::WriteVKRConfig, config);
 }
 
 BOOL CPristroj::ReadVKRValues(CVKRAktData& values)
 {
-    return QORIN_FORWARD(ReadVKRValues(m_linkId, values));
+    return Request(&CLink::ReadVKRValues, values);
 }
 
 // ---- VKT
 
 BOOL CPristroj::ReadVKTConfig(CVKTConfig& config)
 {
-    return QORIN_FORWARD(ReadVKTConfig(m_linkId, config));
+    return Request(&CLink::ReadVKTConfig, config);
 }
 
 BOOL CPristroj::WriteVKTConfig(const CVKTConfig& config)
 {
-    return QORIN_FORWARD(WriteVKTConfig(m_linkId, config));
+    return Request(&CLink::WriteVKTConfig, config);
 }
 
 BOOL CPristroj::ReadVKTInstallationBlock(BYTE* block)
 {
-    return QORIN_FORWARD(ReadVKTInstallationBlock(m_linkId, block));
+    return Request(&CLink::ReadVKTInstallationBlock, block);
 }
 
 BOOL CPristroj::WriteVKTInstallationBlock(const BYTE* block)
 {
-    return QORIN_FORWARD(WriteVKTInstallationBlock(m_linkId, block));
+    return Request(&CLink::WriteVKTInstallationBlock, block);
 }
 
 BOOL CPristroj::ReadVKTOutputConfig(CVKTOutputConfig& outputs)
 {
-    return QORIN_FORWARD(ReadVKTOutputConfig(m_linkId, outputs));
+    return Request(&CLink::ReadVKTOutputConfig, outputs);
 }
 
 BOOL CPristroj::WriteVKTOutputConfig(const CVKTOutputConfig& outputs)
 {
-    return QORIN_FORWARD(WriteVKTOutputConfig(m_linkId, outputs));
+    return Request(&CLink::WriteVKTOutputConfig, outputs);
 }
 
 BOOL CPristroj::ReadVKTNoteBook(CVKTNoteBook& notebook)
 {
-    return QORIN_FORWARD(ReadVKTNoteBook(m_linkId, notebook));
+    return Request(&CLink::ReadVKTNoteBook, notebook);
 }
 
 BOOL CPristroj::WriteVKTNoteBook(const CVKTNoteBook& notebook)
 {
-    return QORIN_FORWARD(WriteVKTNoteBook(m_linkId, notebook));
+    return Request(&CLink::WriteVKTNoteBook, notebook);
 }
 
 BOOL CPristroj::ReadVKTStatus(CVKTStatus& status)
 {
-    return QORIN_FORWARD(ReadVKTStatus(m_linkId, status));
+    return Request(&CLink::ReadVKTStatus, status);
 }
 
 BOOL CPristroj::WriteVKTStatus(const CVKTStatus& status)
 {
-    return QORIN_FORWARD(WriteVKTStatus(m_linkId, status));
+    return Request(&CLink::WriteVKTStatus, status);
 }
 
 BOOL CPristroj::SetVKTTime()
 {
-    return QORIN_FORWARD(SetVKTTime(m_linkId));
+    return Request(&CLink::SetVKTTime);
 }
 
 BOOL CPristroj::GetVKTTime(CTime& time)
 {
-    return QORIN_FORWARD(GetVKTTime(m_linkId, time));
+    return Request(&CLink::GetVKTTime, time);
 }
 
 int CPristroj::SyncVKTClock()
@@ -320,7 +319,7 @@ WORD CPristroj::RecordingModeMask(int recordingMode)
 BOOL CPristroj::ReadVKTValues(CAktData& values, WORD recordingMask, DWORD requested)
 {
     const WORD mask = WORD(recordingMask & (requested | m_maska.load()));
-    return QORIN_FORWARD(ReadVKTValues(m_linkId, values, mask));
+    return Request(&CLink::ReadVKTValues, values, mask);
 }
 
 BOOL CPristroj::IsValueMaskChanged(WORD mask, WORD recordingMask) const
@@ -330,32 +329,32 @@ BOOL CPristroj::IsValueMaskChanged(WORD mask, WORD recordingMask) const
 
 BOOL CPristroj::ReadVKTArchiveBlock(CUniTyp& target, BYTE area, int itemSize, int items, DWORD first)
 {
-    return QORIN_FORWARD(ReadVKTArchiveBlock(m_linkId, target, area, itemSize, items, first));
+    return Request(&CLink::ReadVKTArchiveBlock, target, area, itemSize, items, first);
 }
 
 BOOL CPristroj::ReadVKTArchiveRecords(CUniTyp& target, BYTE area, int itemSize, int items, int blocks, DWORD first)
 {
-    return QORIN_FORWARD(ReadVKTArchiveRecords(m_linkId, target, area, itemSize, items, blocks, first));
+    return Request(&CLink::ReadVKTArchiveRecords, target, area, itemSize, items, blocks, first);
 }
 
 BOOL CPristroj::ReadVKTTariff(CVKTETarif& tariff)
 {
-    return QORIN_FORWARD(ReadVKTTariff(m_linkId, tariff));
+    return Request(&CLink::ReadVKTTariff, tariff);
 }
 
 BOOL CPristroj::WriteVKTTariff(const CVKTETarif& tariff)
 {
-    return QORIN_FORWARD(WriteVKTTariff(m_linkId, tariff));
+    return Request(&CLink::WriteVKTTariff, tariff);
 }
 
 BOOL CPristroj::ReadVKTEnergyData(CVKTEDataRec& data)
 {
-    return QORIN_FORWARD(ReadVKTEnergyData(m_linkId, data));
+    return Request(&CLink::ReadVKTEnergyData, data);
 }
 
 BOOL CPristroj::ResetVKTEnergyMeter(BYTE code)
 {
-    return QORIN_FORWARD(ResetVKTEnergyMeter(m_linkId, code));
+    return Request(&CLink::ResetVKTEnergyMeter, code);
 }
 
 // ---- current profiles
@@ -363,30 +362,30 @@ BOOL CPristroj::ResetVKTEnergyMeter(BYTE code)
 BOOL CPristroj::ReadProfileStatus(CProfileStatus& status, float currentRatio)
 {
     if (m_type == kVK)
-        return QORIN_FORWARD(ReadVKProfileStatus(m_linkId, status));
+        return WithManager(LinkManager(),
+                           [&](CLinkManager& m) { return m.ReadVKProfileStatus(m_linkId, status); });
     if (m_type != kVKT)
         return 0;
     if (currentRatio < 0.0f && m_archiv)
         currentRatio = static_cast<CVKTArchivData&>(*m_archiv).GetRatioI();
-    return QORIN_FORWARD(ReadVKTProfileStatus(m_linkId, status, double(currentRatio)));
+    return Request(&CLink::ReadVKTProfileStatus, status, double(currentRatio));
 }
 
 BOOL CPristroj::ResetProfiles()
 {
     if (m_type == kVK)
-        return QORIN_FORWARD(ResetVKProfiles(m_linkId));
+        return Request(&CLink::ResetVKProfiles);
     if (m_type == kVKT)
-        return QORIN_FORWARD(ResetVKTProfiles(m_linkId));
+        return Request(&CLink::ResetVKTProfiles);
     return 0;
 }
 
 BOOL CPristroj::WriteProfileSettings(CTime day)
 {
     if (m_type == kVK)
-        return QORIN_FORWARD(WriteVKProfileSettings(m_linkId, day));
+        return Request(&CLink::WriteVKProfileSettings, day);
     if (m_type == kVKT)
-        return QORIN_FORWARD(WriteVKTProfileSettings(m_linkId, day));
+        return Request(&CLink::WriteVKTProfileSettings, day);
     return 0;
 }
 
-#undef QORIN_FORWARD

@@ -168,7 +168,7 @@ BOOL CPristroj::IdentifyInstrument(CLinkManager* manager, CIden& iden, const QSt
     } else {
         result = manager->ReadIdentificationProbe(id, iden, probe);
         for (int attempt = 0; attempt < 3 && !result; ++attempt)
-            result = manager->ReadIdentification(id, iden);
+            result = manager->Request(id, &CLink::ReadIdentification, iden);
         if (!result)
             errorText = manager->GetErrorText(id);
     }

@@ -38,40 +38,40 @@ TEST(VKTCommands, RequestFrames)
     BYTE block[CLink::kVKTInstallationBlockSize] = {};
     const CTime day(2024, 1, 15, 0, 0, 0);
     const std::vector<RequestCase> cases = {
-        {"config read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTConfig(id, config); },
+        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTConfig, config); },
          {0x01, 0x00, 0x00, 0x26, 0x02, 0x80}},
-        {"config write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTConfig(id, config); }, {0x01, 0, 35, 0x27}, 41},
-        {"status read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTStatus(id, status); }, FrameB(1, 0x14)},
-        {"status write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTStatus(id, status); }, {0x01, 0, 20, 0x23}, 26},
-        {"notebook read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTNoteBook(id, notebook); }, FrameB(1, 0x1F)},
-        {"notebook write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTNoteBook(id, notebook); },
+        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTConfig, config); }, {0x01, 0, 35, 0x27}, 41},
+        {"status read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTStatus, status); }, FrameB(1, 0x14)},
+        {"status write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTStatus, status); }, {0x01, 0, 20, 0x23}, 26},
+        {"notebook read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTNoteBook, notebook); }, FrameB(1, 0x1F)},
+        {"notebook write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTNoteBook, notebook); },
          {0x01, 0, 64, 0x20}, 70},
-        {"outputs read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTOutputConfig(id, outputs); }, FrameB(1, 0x30)},
-        {"outputs write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTOutputConfig(id, outputs); },
+        {"outputs read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTOutputConfig, outputs); }, FrameB(1, 0x30)},
+        {"outputs write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTOutputConfig, outputs); },
          {0x01, 0, 23, 0x31}, 29},
-        {"installation read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTInstallationBlock(id, block); },
+        {"installation read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTInstallationBlock, block); },
          FrameB(1, 0x28)},
-        {"installation write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTInstallationBlock(id, block); },
+        {"installation write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTInstallationBlock, block); },
          {0x01, 0, 32, 0x29}, 38},
         // Monday 15 January 2024, 10:17:05: second, minute, hour, weekday, day, month, year.
-        {"time set", [&](CLinkManager& m, DWORD id) { return m.SetVKTTime(id); },
+        {"time set", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SetVKTTime); },
          FrameB(1, 0x10, {0x05, 0x17, 0x10, 0x02, 0x15, 0x01, 0x24})},
-        {"time read", [&](CLinkManager& m, DWORD id) { return m.GetVKTTime(id, time); }, FrameB(1, 0x11)},
+        {"time read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::GetVKTTime, time); }, FrameB(1, 0x11)},
         {"clock sync", [&](CLinkManager& m, DWORD id) { return BOOL(m.SyncVKTClock(id) == 0); },
          FrameB(1, 0x12, {0x04, 0x01, 0x07})},
-        {"values", [&](CLinkManager& m, DWORD id) { return m.ReadVKTValues(id, values, 0x0013); },
+        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTValues, values, 0x0013); },
          FrameB(1, 0x3A, {0x00, 0x13})},
-        {"tariff read", [&](CLinkManager& m, DWORD id) { return m.ReadVKTTariff(id, tariff); }, FrameB(1, 0x32)},
-        {"tariff write", [&](CLinkManager& m, DWORD id) { return m.WriteVKTTariff(id, tariff); }, {0x01, 0, 8, 0x33}, 14},
-        {"meter reading", [&](CLinkManager& m, DWORD id) { return m.ReadVKTEnergyData(id, reading); },
+        {"tariff read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTTariff, tariff); }, FrameB(1, 0x32)},
+        {"tariff write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTTariff, tariff); }, {0x01, 0, 8, 0x33}, 14},
+        {"meter reading", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTEnergyData, reading); },
          FrameB(1, 0x34, {0x00})},
-        {"meter totals", [&](CLinkManager& m, DWORD id) { return m.ReadVKTEnergyTotals(id, totals, 42); },
+        {"meter totals", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTEnergyTotals, totals, 42); },
          FrameB(1, 0x34, {42})},
-        {"meter reset", [&](CLinkManager& m, DWORD id) { return m.ResetVKTEnergyMeter(id, 2); }, FrameB(1, 0x35, {0x02})},
-        {"profile status", [&](CLinkManager& m, DWORD id) { return m.ReadVKTProfileStatus(id, profiles, 1.0); },
+        {"meter reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKTEnergyMeter, 2); }, FrameB(1, 0x35, {0x02})},
+        {"profile status", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTProfileStatus, profiles, 1.0); },
          FrameB(1, 0x36)},
-        {"profile reset", [&](CLinkManager& m, DWORD id) { return m.ResetVKTProfiles(id); }, FrameB(1, 0x38)},
-        {"profile day", [&](CLinkManager& m, DWORD id) { return m.WriteVKTProfileSettings(id, day); },
+        {"profile reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKTProfiles); }, FrameB(1, 0x38)},
+        {"profile day", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTProfileSettings, day); },
          FrameB(1, 0x37, {15, 1})},
     };
     SimLine f;
@@ -117,40 +117,40 @@ protected:
 
 TEST_F(VKTTest, WhatIsWrittenIsReadBack)
 {
-    ExpectRoundTrip<CVKTConfig>([&](CVKTConfig& r) { return manager.ReadVKTConfig(vkt, r); },
-                                [&](const CVKTConfig& r) { return manager.WriteVKTConfig(vkt, r); }, 2);
-    ExpectRoundTrip<CVKTNoteBook>([&](CVKTNoteBook& r) { return manager.ReadVKTNoteBook(vkt, r); },
-                                  [&](const CVKTNoteBook& r) { return manager.WriteVKTNoteBook(vkt, r); }, 40);
-    ExpectRoundTrip<CVKTOutputConfig>([&](CVKTOutputConfig& r) { return manager.ReadVKTOutputConfig(vkt, r); },
-                                      [&](const CVKTOutputConfig& r) { return manager.WriteVKTOutputConfig(vkt, r); }, 5);
-    ExpectRoundTrip<CVKTETarif>([&](CVKTETarif& r) { return manager.ReadVKTTariff(vkt, r); },
-                                [&](const CVKTETarif& r) { return manager.WriteVKTTariff(vkt, r); }, 0);
+    ExpectRoundTrip<CVKTConfig>([&](CVKTConfig& r) { return manager.Request(vkt, &CLink::ReadVKTConfig, r); },
+                                [&](const CVKTConfig& r) { return manager.Request(vkt, &CLink::WriteVKTConfig, r); }, 2);
+    ExpectRoundTrip<CVKTNoteBook>([&](CVKTNoteBook& r) { return manager.Request(vkt, &CLink::ReadVKTNoteBook, r); },
+                                  [&](const CVKTNoteBook& r) { return manager.Request(vkt, &CLink::WriteVKTNoteBook, r); }, 40);
+    ExpectRoundTrip<CVKTOutputConfig>([&](CVKTOutputConfig& r) { return manager.Request(vkt, &CLink::ReadVKTOutputConfig, r); },
+                                      [&](const CVKTOutputConfig& r) { return manager.Request(vkt, &CLink::WriteVKTOutputConfig, r); }, 5);
+    ExpectRoundTrip<CVKTETarif>([&](CVKTETarif& r) { return manager.Request(vkt, &CLink::ReadVKTTariff, r); },
+                                [&](const CVKTETarif& r) { return manager.Request(vkt, &CLink::WriteVKTTariff, r); }, 0);
 
     // The status write sends the archive description only.
     CVKTStatus status;
-    ASSERT_TRUE(manager.ReadVKTStatus(vkt, status));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTStatus, status));
     status.GetArch().SetStartTime(CTime(2024, 2, 1, 8, 0, 0), FALSE);
-    ASSERT_TRUE(manager.WriteVKTStatus(vkt, status));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::WriteVKTStatus, status));
     CVKTStatus back;
-    ASSERT_TRUE(manager.ReadVKTStatus(vkt, back));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTStatus, back));
     EXPECT_EQ(Image(back.GetArch()), Image(status.GetArch()));
 
     BYTE block[CLink::kVKTInstallationBlockSize] = {'A', 'T', 'Z'};
-    ASSERT_TRUE(manager.WriteVKTInstallationBlock(vkt, block));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::WriteVKTInstallationBlock, block));
     BYTE blockBack[CLink::kVKTInstallationBlockSize] = {};
-    ASSERT_TRUE(manager.ReadVKTInstallationBlock(vkt, blockBack));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTInstallationBlock, blockBack));
     EXPECT_TRUE(std::equal(std::begin(block), std::end(block), std::begin(blockBack)));
 
-    ASSERT_TRUE(manager.SetVKTTime(vkt));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::SetVKTTime));
     CTime time;
-    ASSERT_TRUE(manager.GetVKTTime(vkt, time));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::GetVKTTime, time));
     EXPECT_EQ(time, clock.CurrentTime());
 }
 
 TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
 {
     CAktData values;
-    ASSERT_TRUE(manager.ReadVKTValues(vkt, values, 0x0013)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTValues, values, 0x0013)) << Error(vkt).toStdString();
     EXPECT_EQ(values.GetSelection(), 0x0013);
     EXPECT_TRUE(values.HasVoltage(0, CAktData::Average));
     EXPECT_TRUE(values.HasVoltage(1, CAktData::Average));
@@ -158,7 +158,7 @@ TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
     EXPECT_DOUBLE_EQ(values.GetFrequency(CAktData::Average), 50.0);
     EXPECT_EQ(values.GetWave(0), nullptr);
 
-    ASSERT_TRUE(manager.ReadVKTValues(vkt, values, 0x01F1)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTValues, values, 0x01F1)) << Error(vkt).toStdString();
     EXPECT_NE(values.GetWave(0), nullptr);
     EXPECT_FALSE(values.HasVoltage(1, CAktData::Average));
     EXPECT_DOUBLE_EQ(values.GetFrequency(CAktData::Average), 50.0);
@@ -171,7 +171,7 @@ TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
             return sim::Response::Data(reply);
         });
     });
-    EXPECT_FALSE(manager.ReadVKTValues(vkt, values, 0x0013));
+    EXPECT_FALSE(manager.Request(vkt, &CLink::ReadVKTValues, values, 0x0013));
     EXPECT_EQ(Error(vkt), linktest::kBadReply);
     EXPECT_EQ(values.GetSelection(), 0x01F1);
 }
@@ -179,20 +179,20 @@ TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
 TEST_F(VKTTest, EnergyMeterAndProfiles)
 {
     CVKTEData totals;
-    ASSERT_TRUE(manager.ReadVKTEnergyTotals(vkt, totals, 7)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTEnergyTotals, totals, 7)) << Error(vkt).toStdString();
     EXPECT_NE(totals.GetRegister(0, 0), 0.0);
-    ASSERT_TRUE(manager.ResetVKTEnergyMeter(vkt, 2));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ResetVKTEnergyMeter, 2));
     CVKTEDataRec reading;
-    ASSERT_TRUE(manager.ReadVKTEnergyData(vkt, reading)) << Error(vkt).toStdString();
-    ASSERT_TRUE(manager.ReadVKTEnergyTotals(vkt, totals, 7));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTEnergyData, reading)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTEnergyTotals, totals, 7));
     EXPECT_EQ(totals.GetRegister(0, 0), 0.0);
     Instr([](Instrument& i) { EXPECT_EQ(i.lastEnergyReset, 2); });
 
     CProfileStatus profiles;
-    ASSERT_TRUE(manager.ReadVKTProfileStatus(vkt, profiles, 1.0)) << Error(vkt).toStdString();
-    ASSERT_TRUE(manager.WriteVKTProfileSettings(vkt, CTime(2023, 12, 31, 23, 0, 0)));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTProfileStatus, profiles, 1.0)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, &CLink::WriteVKTProfileSettings, CTime(2023, 12, 31, 23, 0, 0)));
     Instr([](Instrument& i) { EXPECT_EQ(i.blocks[0x37], (sim::Bytes{31, 12})); });
-    ASSERT_TRUE(manager.ResetVKTProfiles(vkt));
+    ASSERT_TRUE(manager.Request(vkt, &CLink::ResetVKTProfiles));
     Instr([](Instrument& i) { EXPECT_EQ(i.profileResets, 1); });
 }
 
@@ -216,28 +216,28 @@ TEST_F(VKTTest, FailuresLeaveTheirTexts)
     CTime time;
     const Faults badCrc{.badChecksum = true};
     const Faults refused{.refusal = true};
-    auto readConfig = [&](CLinkManager& m, DWORD id) { return m.ReadVKTConfig(id, config); };
-    auto writeConfig = [&](CLinkManager& m, DWORD id) { return m.WriteVKTConfig(id, config); };
-    auto readReading = [&](CLinkManager& m, DWORD id) { return m.ReadVKTEnergyData(id, reading); };
-    auto readProfiles = [&](CLinkManager& m, DWORD id) { return m.ReadVKTProfileStatus(id, profiles, 1.0); };
+    auto readConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTConfig, config); };
+    auto writeConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTConfig, config); };
+    auto readReading = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTEnergyData, reading); };
+    auto readProfiles = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTProfileStatus, profiles, 1.0); };
     CheckFailures(*this, vkt,
                   {
                       {"config CRC", badCrc, readConfig, linktest::kBadSum},
-                      {"values CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.ReadVKTValues(id, values, 0x11); },
+                      {"values CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTValues, values, 0x11); },
                        linktest::kBadAckSum},
-                      {"time CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.GetVKTTime(id, time); },
+                      {"time CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::GetVKTTime, time); },
                        linktest::kBadAckSum},
                       {"write CRC", badCrc, writeConfig, linktest::kBadAckSum},
                       {"write refused", refused, writeConfig, linktest::kRefused},
-                      {"profile reset CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.ResetVKTProfiles(id); },
+                      {"profile reset CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKTProfiles); },
                        linktest::kBadSum},
                       {"profile day CRC", badCrc,
-                       [&](CLinkManager& m, DWORD id) { return m.WriteVKTProfileSettings(id, CTime(2024, 3, 1, 0, 0, 0)); },
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTProfileSettings, CTime(2024, 3, 1, 0, 0, 0)); },
                        linktest::kBadSum},
                       // Reads that tell a refusal apart; the others take it for a wrong head.
                       {"meter reading refused", refused, readReading, linktest::kRefused},
                       {"meter totals refused", refused,
-                       [&](CLinkManager& m, DWORD id) { return m.ReadVKTEnergyTotals(id, totals, 1); }, linktest::kRefused},
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTEnergyTotals, totals, 1); }, linktest::kRefused},
                       {"profile status refused", refused, readProfiles, linktest::kRefused},
                       {"config refused", refused, readConfig, linktest::kBadReply},
                       {"another address", Faults{.wrongAddress = true}, readReading, linktest::kBadReply},

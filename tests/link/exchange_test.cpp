@@ -68,7 +68,7 @@ TEST(IdentificationTest, AcceptsEitherReplyFormat)
         f.StartLine({Instrument(Family::VKT, 4, c.instrumentFormat)}, c.retries, c.kind);
         const DWORD id = f.OpenLink(4);
         CIden iden;
-        ASSERT_TRUE(f.manager.ReadIdentification(id, iden)) << f.Error(id).toStdString();
+        ASSERT_TRUE(f.manager.Request(id, &CLink::ReadIdentification, iden)) << f.Error(id).toStdString();
         EXPECT_EQ(iden.number, 1004);
         EXPECT_EQ(iden.family, CIden::kFamilyAnalyser);
         EXPECT_EQ(iden.version, 0x21);
@@ -173,12 +173,12 @@ TEST_F(ExchangeTest, ProbeLearnsTheAddressOnlyFromAGoodReply)
     EXPECT_FALSE(manager.ReadIdentificationProbe(id, iden, address));
     EXPECT_EQ(Error(id), QStringLiteral("Kontrolní součet potvrzení příkazu chybný."));
     // Had the bad reply taught the address, this read would succeed.
-    EXPECT_FALSE(manager.ReadIdentification(id, iden));
+    EXPECT_FALSE(manager.Request(id, &CLink::ReadIdentification, iden));
 
     ASSERT_TRUE(manager.ReadIdentificationProbe(id, iden, address)) << Error(id).toStdString();
     EXPECT_EQ(address, 9);
     EXPECT_EQ(iden.number, 1009);
-    EXPECT_TRUE(manager.ReadIdentification(id, iden)) << Error(id).toStdString();
+    EXPECT_TRUE(manager.Request(id, &CLink::ReadIdentification, iden)) << Error(id).toStdString();
 }
 
 TEST_F(ExchangeTest, ProbeElsewhereIsAPlainIdentification)

@@ -18,7 +18,7 @@ protected:
     BOOL Identify(DWORD id)
     {
         CIden iden;
-        return manager.ReadIdentification(id, iden);
+        return manager.Request(id, &CLink::ReadIdentification, iden);
     }
 };
 
@@ -35,7 +35,7 @@ TEST_F(ManagerTest, TwoLinksShareOnePortAndNeverInterleave)
     auto hammer = [&](DWORD id, WORD address) {
         for (int i = 0; i < kRequests; ++i) {
             CIden iden;
-            if (manager.ReadIdentification(id, iden) && iden.number == 1000 + address)
+            if (manager.Request(id, &CLink::ReadIdentification, iden) && iden.number == 1000 + address)
                 ++good;
         }
     };
@@ -149,10 +149,10 @@ TEST(ManagerUnknownId, RequestsOnUnknownLinksFail)
     linktest::FakeClock clock;
     CLinkManager manager(ports, clock);
     CIden iden;
-    EXPECT_FALSE(manager.ReadIdentification(42, iden));
+    EXPECT_FALSE(manager.Request(42, &CLink::ReadIdentification, iden));
     const DWORD id = manager.Register(QStringLiteral("ttyX"), 1);
     manager.Unregister(id);
-    EXPECT_FALSE(manager.ReadIdentification(id, iden));
+    EXPECT_FALSE(manager.Request(id, &CLink::ReadIdentification, iden));
 }
 
 } // namespace

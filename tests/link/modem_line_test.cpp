@@ -33,7 +33,7 @@ TEST(ModemLine, DialsRequestsThroughTheCallAndHangsUp)
 
     EXPECT_TRUE(rig.manager.IsModemLink(id));
     CIden iden;
-    ASSERT_TRUE(rig.manager.ReadIdentification(id, iden)) << rig.manager.GetErrorText(id).toStdString();
+    ASSERT_TRUE(rig.manager.Request(id, &CLink::ReadIdentification, iden)) << rig.manager.GetErrorText(id).toStdString();
     EXPECT_EQ(iden.number, 1001);
 
     ModemLineState state = rig.State();
@@ -68,12 +68,12 @@ TEST(ModemLine, DialsRequestsThroughTheCallAndHangsUp)
     EXPECT_EQ(after.totalSeconds, rig.clock.wall.load() - state.connectTime.GetTime());
     EXPECT_GE(after.totalSeconds, DWORD(65));
     EXPECT_EQ(after.links, 0);
-    EXPECT_FALSE(rig.manager.ReadIdentification(id, iden));
+    EXPECT_FALSE(rig.manager.Request(id, &CLink::ReadIdentification, iden));
     EXPECT_EQ(rig.manager.GetErrorText(id), QStringLiteral("Modem není připojený."));
 
     // The line dials again for the next open.
     ASSERT_TRUE(rig.Open(id, 1));
-    EXPECT_TRUE(rig.manager.ReadIdentification(id, iden)) << rig.manager.GetErrorText(id).toStdString();
+    EXPECT_TRUE(rig.manager.Request(id, &CLink::ReadIdentification, iden)) << rig.manager.GetErrorText(id).toStdString();
     EXPECT_EQ(rig.SimModem().dials, 2);
 }
 
@@ -114,7 +114,7 @@ TEST(ModemLine, EachFailedDialTellsWhyAndLeavesTheModemFree)
         if (device)
             device->Close();
         CIden iden;
-        EXPECT_FALSE(rig.manager.ReadIdentification(id, iden));
+        EXPECT_FALSE(rig.manager.Request(id, &CLink::ReadIdentification, iden));
         EXPECT_EQ(rig.manager.GetErrorText(id), QStringLiteral("Modem není připojený."));
         rig.manager.Close(id);
         EXPECT_EQ(rig.State().lineState, IModemPort::kIdle);
@@ -122,7 +122,7 @@ TEST(ModemLine, EachFailedDialTellsWhyAndLeavesTheModemFree)
     rig.Script([](sim::ModemScript& s) { s.answer = sim::DialAnswer::Connect; });
     ASSERT_TRUE(rig.Open(id, 1)) << rig.manager.GetErrorText(id).toStdString();
     CIden iden;
-    EXPECT_TRUE(rig.manager.ReadIdentification(id, iden)) << rig.manager.GetErrorText(id).toStdString();
+    EXPECT_TRUE(rig.manager.Request(id, &CLink::ReadIdentification, iden)) << rig.manager.GetErrorText(id).toStdString();
 }
 
 TEST(ModemLine, CancelBeforeOrDuringTheDial)
@@ -140,7 +140,7 @@ TEST(ModemLine, CancelBeforeOrDuringTheDial)
         EXPECT_EQ(rig.dialog.closes, 1);
         EXPECT_EQ(rig.State().lineState, IModemPort::kIdle);
         CIden iden;
-        EXPECT_FALSE(rig.manager.ReadIdentification(id, iden));
+        EXPECT_FALSE(rig.manager.Request(id, &CLink::ReadIdentification, iden));
         EXPECT_EQ(rig.manager.GetErrorText(id), QStringLiteral("Modem není připojený."));
     }
     {
@@ -158,7 +158,7 @@ TEST(ModemLine, CancelBeforeOrDuringTheDial)
         EXPECT_EQ(rig.dialog.closes, 1);
         EXPECT_EQ(rig.State().lineState, IModemPort::kFailed);
         CIden iden;
-        EXPECT_FALSE(rig.manager.ReadIdentification(id, iden));
+        EXPECT_FALSE(rig.manager.Request(id, &CLink::ReadIdentification, iden));
     }
 }
 
@@ -171,17 +171,17 @@ TEST(ModemLine, LostCarrierEndsTheCallUntilTheLineIsDialledAgain)
     ASSERT_TRUE(rig.Open(first, 1));
     ASSERT_TRUE(rig.Open(second, 1));
     CIden iden;
-    ASSERT_TRUE(rig.manager.ReadIdentification(first, iden));
+    ASSERT_TRUE(rig.manager.Request(first, &CLink::ReadIdentification, iden));
     EXPECT_EQ(rig.State().links, 2);
 
     rig.clock.wall += 30;
     rig.Script([](sim::ModemScript& s) { s.dropOnNextData = true; });
-    EXPECT_FALSE(rig.manager.ReadIdentification(first, iden));
+    EXPECT_FALSE(rig.manager.Request(first, &CLink::ReadIdentification, iden));
     ModemLineState state = rig.State();
     EXPECT_EQ(state.lineState, IModemPort::kFailed);
     EXPECT_GE(state.totalSeconds, DWORD(30));
     for (DWORD id : {first, second}) {
-        EXPECT_FALSE(rig.manager.ReadIdentification(id, iden));
+        EXPECT_FALSE(rig.manager.Request(id, &CLink::ReadIdentification, iden));
         EXPECT_EQ(rig.manager.GetErrorText(id), QStringLiteral("Modem není připojený."));
     }
 
@@ -194,7 +194,7 @@ TEST(ModemLine, LostCarrierEndsTheCallUntilTheLineIsDialledAgain)
     ASSERT_TRUE(rig.Open(first, 1)) << rig.manager.GetErrorText(first).toStdString();
     EXPECT_EQ(rig.SimModem().dials, 2);
     for (DWORD id : {first, second}) {
-        EXPECT_TRUE(rig.manager.ReadIdentification(id, iden)) << rig.manager.GetErrorText(id).toStdString();
+        EXPECT_TRUE(rig.manager.Request(id, &CLink::ReadIdentification, iden)) << rig.manager.GetErrorText(id).toStdString();
     }
     EXPECT_EQ(rig.State().lineState, IModemPort::kConnected);
 }
@@ -214,7 +214,7 @@ TEST(ModemLine, CancelledHangUpKeepsTheCallForTheNextOpen)
     ASSERT_TRUE(rig.Open(id, 1));
     EXPECT_EQ(rig.SimModem().dials, 1);
     CIden iden;
-    EXPECT_TRUE(rig.manager.ReadIdentification(id, iden)) << rig.manager.GetErrorText(id).toStdString();
+    EXPECT_TRUE(rig.manager.Request(id, &CLink::ReadIdentification, iden)) << rig.manager.GetErrorText(id).toStdString();
 
     // Another number does not get the old call: it ends, and the line dials.
     rig.dialog = modemtest::DialogLog{};
@@ -225,7 +225,7 @@ TEST(ModemLine, CancelledHangUpKeepsTheCallForTheNextOpen)
     EXPECT_EQ(sim.escapes, 1);
     EXPECT_EQ(sim.dials, 2);
     EXPECT_EQ(sim.lastNumber, "999");
-    EXPECT_TRUE(rig.manager.ReadIdentification(id, iden)) << rig.manager.GetErrorText(id).toStdString();
+    EXPECT_TRUE(rig.manager.Request(id, &CLink::ReadIdentification, iden)) << rig.manager.GetErrorText(id).toStdString();
     EXPECT_EQ(rig.State().number, QStringLiteral("999"));
 
     // The connection dialog's button ends the call under the open link.
@@ -233,7 +233,7 @@ TEST(ModemLine, CancelledHangUpKeepsTheCallForTheNextOpen)
     rig.manager.HangUpModem(*rig.modem);
     EXPECT_EQ(rig.State().lineState, IModemPort::kIdle);
     EXPECT_FALSE(rig.SimModem().OffHook());
-    EXPECT_FALSE(rig.manager.ReadIdentification(id, iden));
+    EXPECT_FALSE(rig.manager.Request(id, &CLink::ReadIdentification, iden));
     EXPECT_EQ(rig.manager.GetErrorText(id), QStringLiteral("Modem není připojený."));
 }
 

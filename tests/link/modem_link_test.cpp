@@ -74,28 +74,28 @@ TEST(ModemLink, DialsOnceSharesTheCallAndHangsUpAfterTheLastLink)
     CIden iden;
     ASSERT_TRUE(manager.Open(first, entry.name, 1, QStringLiteral("123")));
     EXPECT_TRUE(manager.IsModemLink(first));
-    ASSERT_TRUE(manager.ReadIdentification(first, iden)) << manager.GetErrorText(first).toStdString();
+    ASSERT_TRUE(manager.Request(first, &CLink::ReadIdentification, iden)) << manager.GetErrorText(first).toStdString();
     EXPECT_EQ(modem.bytes, 4 + 18); // request and reply counted
 
     // The line carries one call: another number cannot join it.
     EXPECT_FALSE(manager.Open(second, entry.name, 2, QStringLiteral("999")));
     ASSERT_TRUE(manager.Open(second, entry.name, 2, QStringLiteral("123")));
     EXPECT_EQ(modem.dials, 1);
-    EXPECT_TRUE(manager.ReadIdentification(second, iden)) << manager.GetErrorText(second).toStdString();
+    EXPECT_TRUE(manager.Request(second, &CLink::ReadIdentification, iden)) << manager.GetErrorText(second).toStdString();
     EXPECT_EQ(iden.number, 1002);
 
     // A line that dropped fails every request until it is connected again.
     modem.state = IModemPort::kFailed;
-    EXPECT_FALSE(manager.ReadIdentification(first, iden));
+    EXPECT_FALSE(manager.Request(first, &CLink::ReadIdentification, iden));
     EXPECT_EQ(manager.GetErrorText(first), QStringLiteral("Modem není připojený."));
     modem.state = IModemPort::kConnected;
 
     manager.Close(first);
     EXPECT_EQ(modem.hangUps, 0);
-    EXPECT_TRUE(manager.ReadIdentification(second, iden));
+    EXPECT_TRUE(manager.Request(second, &CLink::ReadIdentification, iden));
     manager.Close(second);
     EXPECT_EQ(modem.hangUps, 1);
-    EXPECT_FALSE(manager.ReadIdentification(second, iden));
+    EXPECT_FALSE(manager.Request(second, &CLink::ReadIdentification, iden));
 }
 
 } // namespace
