@@ -1,5 +1,7 @@
 #include "link/Pristroj.h"
 
+#include "archive/store/ArchivHost.h"
+#include "archive/store/ArchivSettingsCheck.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "archive/store/VKArchivData.h"
@@ -266,9 +268,32 @@ BOOL CPristroj::PostToThread(platform::MessageId id, std::uintptr_t wParam, std:
     return m_pMereni && m_pMereni->PostThreadMessage(id, wParam, lParam);
 }
 
+QString CPristroj::CheckSettings(bool withFolder) const
+{
+    if (!m_archiv)
+        return QString::fromUtf8("Přístroj %1: neznámý typ přístroje (\"kat\" = %2). Přístroj zůstává neaktivní.")
+            .arg(m_nazev)
+            .arg(m_type);
+    return archive::CheckRecordingSettings({m_nazev, m_intervalMereni, m_intervalZapisovani, m_intervalPrepisovani,
+                                            m_soubor, withFolder && m_zaznamenavat != 0 && !m_soubor.isEmpty()});
+}
+
+bool CPristroj::KeepInactiveIfUnrunnable(bool withFolder)
+{
+    const QString invalid = CheckSettings(withFolder);
+    if (invalid.isEmpty())
+        return true;
+    m_merit = 0;
+    if (IArchivHost* host = m_env ? m_env->ArchivHost() : nullptr)
+        host->Notify(invalid);
+    return false;
+}
+
 BOOL CPristroj::StartThread(platform::MessageId message, int timeoutMs)
 {
     std::unique_ptr<CPristrojThread> thread = CLinkEnvironment::MakeThread(m_env, m_type);
+    if (thread && !KeepInactiveIfUnrunnable(true))
+        return TRUE;
     if (!thread || !thread->Start()) {
         m_merit = 0;
         return FALSE;

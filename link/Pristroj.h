@@ -93,7 +93,18 @@ public:
     // Creates and starts the family's thread and activates it with `message`
     // (wParam this entry, lParam the thread's event), waiting up to
     // `timeoutMs`. False (measure flag cleared) when no thread could be made.
+    // Settings that cannot run (intervals out of range, an archive folder
+    // that takes no files) leave it inactive too, but with a notice through
+    // the archive host and True, so that the caller shows no box and goes on
+    // with the other instruments.
     BOOL StartThread(platform::MessageId message, int timeoutMs = kThreadWaitMs);
+    // Empty when the settings can run; else a Czech message naming the
+    // instrument and the value (an unknown "kat" too). `withFolder`: the
+    // archive folder of a recording instrument must take files.
+    QString CheckSettings(bool withFolder) const;
+    // With settings that cannot run: measure flag cleared, the notice given,
+    // false.
+    bool KeepInactiveIfUnrunnable(bool withFolder);
     // Posts WM_THREAD_END and waits up to `timeoutMs`; a thread that does not
     // end in time is left to end on its own with what it still uses.
     void EndThread(int timeoutMs);

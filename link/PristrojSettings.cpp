@@ -50,6 +50,11 @@ void CPristroj::LoadSettings(const platform::Settings& settings, const QString& 
     m_onp = getInt("ONP", 0);
     SetType(getInt("kat", 1), FALSE);
     SetBexorInterval(getInt("intervalBexor", 0), FALSE);
+    // Checked where read: an instrument whose settings cannot run starts
+    // inactive, with a notice, and the others start. Its folder is looked at
+    // when it starts (a drive may come later than the program).
+    if (m_merit)
+        KeepInactiveIfUnrunnable(false);
 }
 
 std::vector<std::pair<QString, QVariant>> CPristroj::SavedValues() const
