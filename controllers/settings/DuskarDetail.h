@@ -1,6 +1,8 @@
 #pragma once
 
 #include "controllers/settings/DetailSheetBase.h"
+
+#include <QTabWidget>
 #include "controllers/settings/DuskarDetailAlarm.h"
 #include "controllers/settings/DuskarDetailKompenzacniStupne.h"
 #include "controllers/settings/DuskarDetailUdaj.h"
@@ -25,6 +27,9 @@ class CDuskarDetail : public CDetailSheetBase {
     Q_OBJECT
 public:
     CDuskarDetail(const QString& title, QWidget* parent = nullptr);
+    // The pages are members and go first: the tabs must not switch pages
+    // while they do.
+    ~CDuskarDetail() override { Tabs()->blockSignals(true); }
 
     BOOL ReadFromInstrument(IControllerIo& io, int previousResult) override;
     void RecomputeRatios();
@@ -56,6 +61,9 @@ class CDuskarDetailStatic : public ui::CPropertySheet {
     Q_OBJECT
 public:
     CDuskarDetailStatic(const QString& title, QWidget* parent = nullptr);
+    // The pages are members and go first: the tabs must not switch pages
+    // while they do.
+    ~CDuskarDetailStatic() override { Tabs()->blockSignals(true); }
     BOOL LoadFromArchive(CDuskarArchivData& archive);
     BOOL LoadFromConfig(const CDuskarConfig& config, int model);
 

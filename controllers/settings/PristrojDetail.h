@@ -2,6 +2,8 @@
 
 #include "controllers/settings/DetailAlarm.h"
 #include "controllers/settings/DetailSheetBase.h"
+
+#include <QTabWidget>
 #include "controllers/settings/DetailUdaj.h"
 #include "controllers/settings/KompenzacniStupne.h"
 #include "model/QorinConfig.h"
@@ -16,6 +18,9 @@ class CPristrojDetail : public CDetailSheetBase {
     Q_OBJECT
 public:
     CPristrojDetail(const QString& title, QWidget* parent = nullptr);
+    // The pages are members and go first: the tabs must not switch pages
+    // while they do.
+    ~CPristrojDetail() override { Tabs()->blockSignals(true); }
 
     BOOL ReadFromInstrument(IControllerIo& io, int previousResult) override;
     // Recomputes the CT ratio from the data page.
@@ -54,6 +59,9 @@ class CPristrojDetailStatic : public ui::CPropertySheet {
     Q_OBJECT
 public:
     CPristrojDetailStatic(const QString& title, QWidget* parent = nullptr);
+    // The pages are members and go first: the tabs must not switch pages
+    // while they do.
+    ~CPristrojDetailStatic() override { Tabs()->blockSignals(true); }
     BOOL LoadFromArchive(CQorinArchivData& archive);
     // The same fill from a record and a model number.
     BOOL LoadFromConfig(const CConfig& config, int model);
