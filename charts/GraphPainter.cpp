@@ -321,6 +321,27 @@ const ColumnIndex* IndexOf(const CGraphTrace& trace, int channel)
     return &it->second;
 }
 
+// The strokes of the last paint of each long trace, with what they were
+// made from: a repaint of an unchanged trace in an unchanged window draws
+// them again without reading a point.
+struct StrokeMemo {
+    std::uint64_t revision = 0;
+    std::array<int, 14> view{};
+    std::vector<QLine> lines;
+};
+
+StrokeMemo& MemoOf(const CGraphTrace& trace)
+{
+    static std::map<const CGraphTrace*, StrokeMemo> memos;
+    auto it = memos.find(&trace);
+    if (it == memos.end()) {
+        if (memos.size() >= 64)
+            memos.clear();
+        it = memos.emplace(&trace, StrokeMemo{}).first;
+    }
+    return it->second;
+}
+
 // Feeds a channel column by column: a binary search finds where each column
 // ends, the index gives its lowest and highest point.
 void FeedIndexed(ColumnReducer& reducer, const std::vector<CGraphPoint>& points, const ColumnIndex& index)
@@ -459,6 +480,16 @@ void CGraphPainter::DrawTrace(const CGraphTrace& trace, int x0, int y0, int x1, 
 
     const double kx = double(m_vpExtX) / m_winExtX;
     const double ky = double(m_vpExtY) / m_winExtY;
+    const std::size_t total = c1.size() + c2.size() + c3.size();
+    const bool memoised = g_useColumnIndex && total > std::size_t(4 * std::max(m_clip.Width(), 64));
+    const std::array<int, 14> view{m_vpOriginX, m_vpOriginY, m_vpExtX,      m_vpExtY,    m_winExtX,
+                                   m_winExtY,   m_clip.left, m_clip.right, m_clip.top,  m_clip.bottom,
+                                   x0,          y0,          x1,           y1};
+    StrokeMemo* memo = memoised ? &MemoOf(trace) : nullptr;
+    if (memo && memo->revision == trace.Revision() && memo->view == view) {
+        DrawStrokes(trace, memo->lines, x0, y0, x1, y1);
+        return;
+    }
     std::vector<QLine> lines;
     lines.reserve(std::size_t(std::max(16, 2 * (m_clip.Width() + 2))));
     ColumnReducer reducer(kx, m_vpOriginX, ky, m_vpOriginY, m_clip.left, m_clip.right - 1, lines);
@@ -489,8 +520,19 @@ void CGraphPainter::DrawTrace(const CGraphTrace& trace, int x0, int y0, int x1, 
     }
     reducer.Finish();
 
+    DrawStrokes(trace, lines, x0, y0, x1, y1);
+    if (memo) {
+        memo->revision = trace.Revision();
+        memo->view = view;
+        memo->lines = std::move(lines);
+    }
+}
+
+void CGraphPainter::DrawStrokes(const CGraphTrace& trace, const std::vector<QLine>& lines, int x0, int y0, int x1,
+                                int y1)
+{
     const int logicalWidth = std::max(1, ((x1 - x0) + (y1 - y0)) / 5000);
-    const int penWidth = int(std::lround(logicalWidth * kx));
+    const int penWidth = int(std::lround(logicalWidth * double(m_vpExtX) / m_winExtX));
     QPen pen(ColorFromRef(trace.Colour()));
     pen.setWidth(std::max(penWidth, 0) <= 1 ? 0 : penWidth);
     m_painter->save();

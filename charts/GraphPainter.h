@@ -15,6 +15,7 @@
 #include <vector>
 
 class QFont;
+class QLine;
 class QPainter;
 
 // A rectangle as the graphs compute it: right and bottom are the first pixel
@@ -78,8 +79,9 @@ public:
     QPoint LogicalToDevice(int x, int y) const;
 
     void DrawTrace(const CGraphTrace& trace, int x0, int y0, int x1, int y1);
-    // Long channels are drawn through an index kept between paints; off,
-    // every point is walked (tests compare the two).
+    // Long traces are drawn through an index kept between paints, and an
+    // unchanged one in an unchanged window from the strokes of its last
+    // paint; off, every point is walked (tests compare the two).
     static void UseColumnIndex(bool on);
     // Line segments the last DrawTrace drew.
     int LastSegmentCount() const { return m_segments; }
@@ -120,6 +122,7 @@ private:
     void DrawBars(const std::array<CSwitchRows, 3>& channels, const std::vector<int>& rowTops, int barHeight,
                   int baseOffset, const CGraphRect& panel, int span, int x0, int x1);
     void DrawTextIn(const CGraphRect& r, int flags, const QString& text);
+    void DrawStrokes(const CGraphTrace& trace, const std::vector<QLine>& lines, int x0, int y0, int x1, int y1);
 
     QPainter* m_painter;
     const QFont* m_labelFont;

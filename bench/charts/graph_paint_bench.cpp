@@ -73,6 +73,28 @@ void BM_PaintGraph(benchmark::State& state)
 }
 BENCHMARK(BM_PaintGraph)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+// Scrolling a half-width window: every paint draws another part of the
+// traces, through the column index.
+void BM_ScrollPaint(benchmark::State& state)
+{
+    const auto traces = MakeTraces(int(state.range(0)));
+    CSampleGraphWnd graph;
+    graph.SetOffline(true);
+    for (const auto& t : traces)
+        graph.traces.push_back(t.get());
+    graph.resize(kWidth, kHeight);
+    graph.Redraw();
+    (void)graph.RenderImage();
+    int step = 0;
+    for (auto _ : state) {
+        const int x0 = (step++ * 7) % 500;
+        graph.SetWindow(x0, 0, x0 + 500, 1000);
+        QImage image = graph.RenderImage();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_ScrollPaint)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 // A paint right after the points changed (a live graph that took a point).
 void BM_FirstPaint(benchmark::State& state)
 {
