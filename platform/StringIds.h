@@ -1,10 +1,12 @@
 #pragma once
 
-// Named ids of the program's texts (the table is res/strings.inc).
+// Named ids of the program's texts. The ids come from the table
+// (res/strings.inc) through a header the build writes anew only when an id
+// changes (cmake/Qorin.cmake), so editing a text rebuilds the string table
+// alone; the table's check that every id has its text stays in
+// StringTable.cpp.
 namespace platform {
 
-#define QORIN_STRING(id, name, text) inline constexpr int name = id;
-#include "res/strings.inc"
-#undef QORIN_STRING
+#include "platform/StringIdList.inc"
 
 } // namespace platform

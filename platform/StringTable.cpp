@@ -30,6 +30,12 @@ constexpr bool StrictlyAscending()
 // Lookup is a binary search; a duplicate id would make it ambiguous.
 static_assert(StrictlyAscending(), "res/strings.inc must be sorted by id, each id once");
 
+// The named ids come from the same table through the build; a stale copy
+// of them would show here.
+#define QORIN_STRING(id, name, text) static_assert(name == (id), "string id " #name " out of date");
+#include "res/strings.inc"
+#undef QORIN_STRING
+
 } // namespace
 
 QString LoadString(int id)
