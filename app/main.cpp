@@ -1,3 +1,4 @@
+#include "app/Families.h"
 #include "app/SignalExit.h"
 #include "app/StartupProbe.h"
 #include "shell/MavexApp.h"
@@ -13,6 +14,7 @@ int main(int argc, char* argv[])
     CMavexApp app;
     CSignalExit signalExit(ExitOnSignal(app));
     InstallStartupProbe();
+    app.SetFamilies(CFamilyList(ProgramFamilies()));
     if (!app.InitInstance(QApplication::arguments()))
         return 0;
     const int code = QApplication::exec();

@@ -1,5 +1,7 @@
 #include "shell/AddInstrumentDlg.h"
 
+#include "shell/FamilyDescriptor.h"
+
 #include "link/PortList.h"
 #include "link/Pristroj.h"
 #include "model/Iden.h"
@@ -35,15 +37,14 @@ constexpr int kRoleKind = Qt::UserRole + 1;
 // A kind the port list never makes; kept out of the list for a Qorin.
 constexpr int kPortKindBus = 1;
 
-const char* const kTypeTexts[] = {"Qorin xxx", "PJW,PJX", "VKR,VKN", "VKT", "Qorin 1xxx"};
 const char* const kOverwriteTexts[] = {"1 den", "2 dny", "7 dnu", "14 dnů", "1 měsíc"};
 const int kMeasuringIntervals[] = {2, 5, 10, 15, 30, 60};
-const char* const kExtensions[] = {".qor", ".vk", ".vkr", ".vkt", ".dsk"};
 
 } // namespace
 
-CAddInstrumentDlg::CAddInstrumentDlg(CPortList& ports, const QString& dataFolder, bool subFolders, QWidget* parent)
-    : QDialog(parent), m_ports(ports), m_dataFolder(dataFolder), m_subFolders(subFolders)
+CAddInstrumentDlg::CAddInstrumentDlg(const CFamilyList& families, CPortList& ports, const QString& dataFolder,
+                                     bool subFolders, QWidget* parent)
+    : QDialog(parent), m_families(families), m_ports(ports), m_dataFolder(dataFolder), m_subFolders(subFolders)
 {
     setWindowTitle(Text("Přidat přístroj"));
     BuildControls();
@@ -67,8 +68,8 @@ void CAddInstrumentDlg::BuildControls()
 
     auto* typeRow = new QHBoxLayout;
     m_type = Named(new QComboBox, IdType);
-    for (const char* text : kTypeTexts)
-        m_type->addItem(Text(text));
+    for (const CFamilyDescriptor& family : m_families.All())
+        m_type->addItem(family.typeText, family.type);
     auto* identify = Named(new QPushButton(Text("auto")), IdIdentify);
     typeRow->addWidget(m_type, 1);
     typeRow->addWidget(identify);
@@ -168,9 +169,9 @@ void CAddInstrumentDlg::FillPorts(bool refresh)
         m_ports.Refresh();
     m_port->blockSignals(true);
     m_port->clear();
-    const bool qorin = SelectedType() == CPristroj::kQorin;
+    const bool busPorts = m_families.UsesBusPorts(SelectedType());
     for (const CPortEntry& port : m_ports.Entries()) {
-        if (port.kind == kPortKindBus && qorin)
+        if (port.kind == kPortKindBus && !busPorts)
             continue;
         const QString text = port.description.isEmpty() ? port.name + QStringLiteral(" ")
                                                         : port.name + QStringLiteral(" ( ") + port.description +
@@ -198,7 +199,7 @@ void CAddInstrumentDlg::FillControls()
         return;
     const CPristroj& e = *m_entry;
     m_type->blockSignals(true);
-    m_type->setCurrentIndex(e.GetType() >= 1 && e.GetType() <= 5 ? e.GetType() - 1 : 0);
+    m_type->setCurrentIndex(std::max(0, m_type->findData(e.GetType())));
     m_type->blockSignals(false);
     m_shownType = SelectedType();
     FillPorts(true);
@@ -271,12 +272,12 @@ void CAddInstrumentDlg::OnNameChanged(const QString& name)
 
 int CAddInstrumentDlg::SelectedType() const
 {
-    return m_type->currentIndex() + 1;
+    return m_type->currentData().toInt();
 }
 
 bool CAddInstrumentDlg::TypeSynchronises(int type) const
 {
-    return type == CPristroj::kVK || type == CPristroj::kVKT;
+    return m_families.CanDownload(type);
 }
 
 void CAddInstrumentDlg::OnTypeChanged()
@@ -286,7 +287,7 @@ void CAddInstrumentDlg::OnTypeChanged()
     if (wasSync)
         m_rememberedSync = m_sync->isChecked() ? 1 : 0;
     m_sync->setChecked(TypeSynchronises(type) && m_rememberedSync != 0);
-    const bool portsDiffer = (m_shownType == CPristroj::kQorin) != (type == CPristroj::kQorin);
+    const bool portsDiffer = m_families.UsesBusPorts(m_shownType) != m_families.UsesBusPorts(type);
     m_shownType = type;
     if (portsDiffer && m_filled)
         FillPorts(false);
@@ -310,21 +311,6 @@ void CAddInstrumentDlg::UpdateControls()
     }
 }
 
-int CAddInstrumentDlg::TypeOfIdentification(unsigned family, unsigned model)
-{
-    if (family == CIden::kFamilyAnalyser) {
-        if (model == 0x1000 || model == 0x1001)
-            return CPristroj::kVKR;
-        const unsigned group = model >> 8;
-        if (group >= 0x20 && group <= 0x26)
-            return CPristroj::kVKT;
-        return CPristroj::kVK;
-    }
-    if (family == CIden::kFamilyController)
-        return model < 17 ? CPristroj::kQorin : CPristroj::kDuskar;
-    return 0;
-}
-
 void CAddInstrumentDlg::OnIdentify()
 {
     CWaitCursor wait;
@@ -333,22 +319,40 @@ void CAddInstrumentDlg::OnIdentify()
     int probe = 0;
     const QString port = m_port->currentData(kRoleName).toString();
     const WORD address = static_cast<WORD>(m_address->text().toUInt());
-    if (!CPristroj::IdentifyInstrument(iden, port, address, m_telephone->text(), error, probe)) {
+    CLinkManager* manager = m_entry ? m_entry->LinkManager() : nullptr;
+    if (!CPristroj::IdentifyInstrument(manager, iden, port, address, m_telephone->text(), error, probe)) {
         ui::ErrorBox(this, error, ui::MsgButtons::Ok, ui::MsgIcon::Error);
         return;
     }
-    const int type = TypeOfIdentification(iden.family, iden.model);
-    if (type == 0) {
+    const int type = m_families.TypeOfIdentification(iden.family, iden.model);
+    const int index = m_type->findData(type);
+    if (type == 0 || index < 0) {
         ui::ErrorBox(this, platform::LoadString(platform::IDS_UNKNOWN_DEVICE_TYPE), ui::MsgButtons::Ok,
                      ui::MsgIcon::Error);
         return;
     }
-    m_type->setCurrentIndex(type - 1);
+    m_type->setCurrentIndex(index);
+}
+
+QString CAddInstrumentDlg::CheckInstrumentName(const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("Zadejte název přístroje.");
+    if (name.size() > kMaxNameLength)
+        return QStringLiteral("Název přístroje je příliš dlouhý (nejvýše %1 znaků).").arg(kMaxNameLength);
+    const bool control = std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+    if (control || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QStringLiteral(".."))
+        || name.contains(QLatin1Char(':')))
+        return QStringLiteral("Název přístroje nesmí obsahovat znaky „/“, „\\“, „:“, „..“ ani řídicí znaky.");
+    return QString();
 }
 
 void CAddInstrumentDlg::OnBrowse()
 {
-    const QString extension = QLatin1String(kExtensions[SelectedType() - 1]);
+    const CFamilyDescriptor* family = m_families.Find(SelectedType());
+    if (!family)
+        return;
+    const QString extension = family->archiveEnding;
     const QString chosen = QFileDialog::getSaveFileName(this, QString(), m_file->text() + extension,
                                                         QStringLiteral("*") + extension);
     if (chosen.isEmpty())
@@ -366,7 +370,17 @@ void CAddInstrumentDlg::accept()
         return;
     }
     const int type = SelectedType();
-    if (m_record->isChecked() && !CheckDataDirectory(this, m_file->text(), type - 1, TRUE)) {
+    if (const QString problem = CheckInstrumentName(m_name->text()); !problem.isEmpty()) {
+        ui::ErrorBox(this, problem, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+        m_name->selectAll();
+        m_name->setFocus();
+        return;
+    }
+    if (type == 0) {
+        QDialog::reject();
+        return;
+    }
+    if (m_record->isChecked() && !CheckDataDirectory(this, m_file->text(), type - 1, TRUE, &m_entry->Host())) {
         m_file->selectAll();
         m_file->setFocus();
         return;

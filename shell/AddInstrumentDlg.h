@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 
+class CFamilyList;
 class CPortList;
 class CPristroj;
 class QCheckBox;
@@ -45,7 +46,10 @@ public:
 
     // `ports`: the application's port list, refreshed when the dialog is
     // filled. `dataFolder` and `subFolders`: where a new instrument records.
-    CAddInstrumentDlg(CPortList& ports, const QString& dataFolder, bool subFolders, QWidget* parent = nullptr);
+    // `families`: the program's instrument families, the choices of the type
+    // list; they outlive the dialog.
+    CAddInstrumentDlg(const CFamilyList& families, CPortList& ports, const QString& dataFolder, bool subFolders,
+                      QWidget* parent = nullptr);
 
     // `live`: the running entry `entry` was copied from (the entry itself,
     // or null, for a new instrument).
@@ -59,8 +63,10 @@ public:
 
     void accept() override;
 
-    // The type the reply of an identification stands for, 0 when unknown.
-    static int TypeOfIdentification(unsigned family, unsigned model);
+    // An empty text when `name` can name an instrument; else why not. The
+    // name becomes a settings key and a part of archive paths.
+    static QString CheckInstrumentName(const QString& name);
+    static constexpr int kMaxNameLength = 64;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,6 +86,7 @@ private:
     int SelectedType() const;
     bool TypeSynchronises(int type) const;
 
+    const CFamilyList& m_families;
     CPortList& m_ports;
     QString m_dataFolder;
     bool m_subFolders;

@@ -8,14 +8,15 @@ platform::SettingsSection CDeviceRegistry::Key(const QString& name)
     return platform::SettingsSection{QStringLiteral("pristroje"), name};
 }
 
-int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause)
+int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause,
+                                     const std::shared_ptr<CLinkEnvironment>& env)
 {
     int read = 0;
     for (const QString& name : settings.SubSections(platform::SettingsSection(QStringLiteral("pristroje")))) {
         if (pause)
             pause(kReadPauseMs);
         try {
-            auto entry = std::make_unique<CPristroj>();
+            auto entry = std::make_unique<CPristroj>(env);
             entry->LoadSettings(settings, name);
             list.push_back(std::move(entry));
             ++read;

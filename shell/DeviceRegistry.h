@@ -22,7 +22,9 @@ public:
     // before each; returns the number of keys read, which becomes the
     // instrument counter. A key that cannot be read ends the enumeration;
     // the instruments already read stay.
-    static int LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause);
+    // The entries work in `env`.
+    static int LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause,
+                               const std::shared_ptr<CLinkEnvironment>& env = nullptr);
 
     // Writes every value of the instrument's key; "intervalBexor" is the
     // meter-archive interval of a VKT analyser and 0 for any other type.

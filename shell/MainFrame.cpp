@@ -5,6 +5,7 @@
 #include "platform/Settings.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
+#include "platform/ui/ChildFrame.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
@@ -43,18 +44,6 @@ constexpr HelpRange kHelpTopics[] = {
     {0x200C1, 0x200C1, 116}, {0x200CF, 0x200CF, 116}, {0x200C3, 0x200C5, 118}, {0x200D0, 0x200D0, 118},
     {0x200CE, 0x200CE, 119}, {0x200D1, 0x200D1, 105}, {0x200D4, 0x200D4, 112},
 };
-
-bool IsArchiveDocument(const QString& name)
-{
-    return name == QLatin1String("CArchivDoc") || name == QLatin1String("CVKArchivDoc")
-           || name == QLatin1String("CVKRArchivDoc") || name == QLatin1String("CVKTArchivDoc");
-}
-
-bool IsLiveDocument(const QString& name)
-{
-    return name == QLatin1String("CQorin01Doc") || name == QLatin1String("CVK01Doc")
-           || name == QLatin1String("CVKR01Doc") || name == QLatin1String("CVKT01Doc");
-}
 
 } // namespace
 
@@ -222,11 +211,9 @@ void CMainFrame::OnActiveDocChanged()
         return;
     }
     const ui::CDocument* document = GetActiveDocument();
-    const QString name = document ? document->RuntimeClassName() : QString();
-    if (IsArchiveDocument(name))
-        ShowBarsForView(1, true);
-    else if (IsLiveDocument(name))
-        ShowBarsForView(0, true);
+    const ui::FrameBars bars = ui::BarsForDocumentClass(document ? document->RuntimeClassName() : QString());
+    if (bars.mode == 0 || bars.mode == 1)
+        ShowBarsForView(bars.mode, true);
 }
 
 CPristroj* DeviceInList(const CDeviceRegistry::InstrumentList& devices, std::uintptr_t wParam)

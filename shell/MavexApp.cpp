@@ -27,51 +27,12 @@ constexpr int kModemActivationWaitMs = 80000;
 constexpr int kDownloadStopWaitMs = 20000;
 constexpr int kDownloadSettleMs = 200;
 
-std::vector<CMavexApp::TemplateProvider>& TemplateProviders()
-{
-    static std::vector<CMavexApp::TemplateProvider> providers;
-    return providers;
-}
-
-struct ArchiveKind {
-    const char* ending; // without the dot
-    const char* fileTypeName;
-    const char* fileTypeId;
-};
-
-// In the order of the tests: a later match replaces an earlier one.
-constexpr ArchiveKind kArchiveKinds[] = {
-    {"qor", "Qorin Archiv", "Archiv.Document"},
-    {"vk", "VK Archiv", "VKArchiv.Document"},
-    {"vkr", "VKR Archiv", "VKRArchiv.Document"},
-    {"vkt", "VKT Archiv", "VKTArchiv.Document"},
-    {"dsk", "Duskar Archiv", "DuskarArchiv.Document"},
-    {"pro", nullptr, "ProfileArchiv.Document"},
-};
-
-const ArchiveKind* KindOfPath(const QString& path, bool withProfiles)
-{
-    const ArchiveKind* found = nullptr;
-    for (const ArchiveKind& kind : kArchiveKinds) {
-        if (!kind.fileTypeName && !withProfiles)
-            continue;
-        if (path.endsWith(QLatin1String(kind.ending), Qt::CaseInsensitive))
-            found = &kind;
-    }
-    return found;
-}
-
 QWidget* AsWidget(QObject* object)
 {
     return qobject_cast<QWidget*>(object);
 }
 
 } // namespace
-
-void CMavexApp::AddTemplateProvider(TemplateProvider provider)
-{
-    TemplateProviders().push_back(std::move(provider));
-}
 
 CMavexApp::CMavexApp() : CMavexApp(Environment{}) {}
 
@@ -113,21 +74,19 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     // The window's own values are needed before it shows.
     m_settings.Load(settings);
 
-    for (const TemplateProvider& provider : TemplateProviders())
-        provider(m_docManager);
+    InstallFamilies();
 
     BuildPortList();
     m_linkManager = std::make_unique<CLinkManager>(*m_ports);
-    CPristroj::SetLinkManager(m_linkManager.get());
-    CPristroj::SetHost(this);
+    m_linkEnv->SetLinkManager(m_linkManager.get());
+    m_linkEnv->SetPristrojHost(this);
 
     m_mainFrame = std::make_unique<CMainFrame>(m_devices, m_settings, this);
     m_docManager.SetMainFrame(m_mainFrame.get());
-    m_mereniHost = std::make_unique<CMereniWindowHost>(m_mainFrame.get(), m_receiver.Handle());
-    CMereni::SetHost(m_mereniHost.get());
-    CMereni::RegisterFactories();
+    m_mereniHost = std::make_unique<CMereniWindowHost>(m_mainFrame.get(), m_receiver.Handle(), *this);
+    m_linkEnv->SetMereniHost(m_mereniHost.get());
     m_archivHost = std::make_unique<CAppArchivHost>(m_mainFrame.get());
-    SetArchivHost(m_archivHost.get());
+    m_linkEnv->SetArchivHost(m_archivHost.get());
     m_running = true;
     if (m_env.showWindow)
         m_mainFrame->ShowPlaced();
@@ -135,7 +94,7 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     if (!file.isEmpty())
         OpenByFileTypeName(file);
 
-    m_settings.m_pocetPristroju = CDeviceRegistry::LoadInstruments(settings, m_devices, m_env.readPause);
+    m_settings.m_pocetPristroju = CDeviceRegistry::LoadInstruments(settings, m_devices, m_env.readPause, m_linkEnv);
     StartInstruments();
 
     LoadTaskList(m_tasks, settings);
@@ -205,10 +164,12 @@ int CMavexApp::ExitInstance()
         m_tasks.Save(settings);
     }
 
-    CMereni::SetHost(nullptr);
-    CPristroj::SetHost(nullptr);
-    CPristroj::SetLinkManager(nullptr);
-    SetArchivHost(nullptr);
+    // A thread left to end on its own keeps the environment: it finds
+    // nobody there any more.
+    m_linkEnv->SetMereniHost(nullptr);
+    m_linkEnv->SetPristrojHost(nullptr);
+    m_linkEnv->SetLinkManager(nullptr);
+    m_linkEnv->SetArchivHost(nullptr);
     m_archivHost.reset();
     m_mainFrame.reset();
     m_mereniHost.reset();
@@ -281,23 +242,34 @@ void CMavexApp::StopThreadSynchronised()
     platform::StopOrAbandon(m_download, kDownloadStopWaitMs);
 }
 
+void CMavexApp::InstallFamilies()
+{
+    for (const CFamilyDescriptor& family : m_families.All()) {
+        if (family.addTemplates)
+            family.addTemplates(m_docManager);
+        if (family.threadFactory)
+            m_linkEnv->RegisterThreadFactory(family.type, family.threadFactory);
+    }
+}
+
 bool CMavexApp::OpenByFileTypeName(const QString& path)
 {
-    const ArchiveKind* kind = KindOfPath(path, false);
-    if (!kind)
+    const CFamilyDescriptor* family = m_families.ForArchive(path);
+    if (!family)
         return false;
-    ui::CDocTemplate* docTemplate = m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeName,
-                                                              QString::fromLatin1(kind->fileTypeName));
+    ui::CDocTemplate* docTemplate =
+        m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeName, family->archiveFileTypeName);
     return docTemplate && docTemplate->OpenDocumentFile(path, true);
 }
 
 bool CMavexApp::OpenArchiveFile(const QString& path)
 {
-    const ArchiveKind* kind = KindOfPath(path, true);
-    if (!kind)
-        return false;
+    const CFamilyDescriptor* family = m_families.ForArchive(path);
+    if (family && family->openArchive)
+        return family->openArchive(m_docManager, path) != nullptr;
     ui::CDocTemplate* docTemplate =
-        m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeId, QString::fromLatin1(kind->fileTypeId));
+        family ? m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeId, family->archiveFileTypeId)
+               : m_docManager.TemplateForPath(path); // archives of no family (profiles)
     return docTemplate && docTemplate->OpenDocumentFile(path, true);
 }
 
@@ -321,9 +293,8 @@ std::intptr_t CMavexApp::OnRelay(std::uintptr_t wParam, std::intptr_t lParam)
     CPristroj* device = Device(wParam);
     if (!device)
         return 0;
-    if (device->m_liveView)
-        platform::SendMessageTo(static_cast<ui::CView*>(device->m_liveView), platform::WM_NEW_DATA,
-                                static_cast<std::uintptr_t>(lParam), 0);
+    if (const auto it = m_liveViews.find(device); it != m_liveViews.end() && it->second)
+        platform::SendMessageTo(it->second.data(), platform::WM_NEW_DATA, static_cast<std::uintptr_t>(lParam), 0);
     if (m_updateWindow)
         platform::SendMessageTo(m_updateWindow, platform::WM_NEW_DATA, 0, 0);
     return 0;
@@ -339,7 +310,7 @@ std::intptr_t CMavexApp::OnDeviceData(std::uintptr_t wParam, std::intptr_t)
 
 std::intptr_t CMavexApp::OnDeviceViewUpdate(std::uintptr_t wParam, std::intptr_t lParam)
 {
-    if (CPristroj* device = Device(wParam); device && device->m_liveView)
+    if (CPristroj* device = Device(wParam); device && (device->m_liveView || m_liveViews.count(device)))
         CloseLiveDocument(*device);
     if (auto* event = reinterpret_cast<platform::Event*>(lParam))
         event->Set();
@@ -392,10 +363,33 @@ void CMavexApp::SaveBexorInterval(CPristroj& entry, int code)
     CDeviceRegistry::SaveBexorInterval(settings, entry, code);
 }
 
+void CMavexApp::SetLiveView(CPristroj& entry, ui::CView* view)
+{
+    if (!view) {
+        m_liveViews.erase(&entry);
+        entry.m_liveView = nullptr;
+        return;
+    }
+    m_liveViews[&entry] = view;
+    // The entry only learns that it has a live window, so that it closes
+    // the window when it goes.
+    entry.m_liveView = view;
+}
+
+ui::CView* CMavexApp::LiveView(const CPristroj& entry) const
+{
+    const auto it = m_liveViews.find(&entry);
+    return it == m_liveViews.end() ? nullptr : it->second.data();
+}
+
 void CMavexApp::CloseLiveDocument(CPristroj& entry)
 {
-    auto* view = static_cast<ui::CView*>(entry.m_liveView);
     entry.m_liveView = nullptr;
+    const auto it = m_liveViews.find(&entry);
+    if (it == m_liveViews.end())
+        return;
+    const QPointer<ui::CView> view = it->second;
+    m_liveViews.erase(it);
     if (view && view->GetDocument())
         view->GetDocument()->OnCloseDocument();
 }

@@ -2,12 +2,15 @@
 
 #include "link/DownloadControl.h"
 #include "link/DownloadTasks.h"
+#include "link/LinkEnvironment.h"
 #include "link/ModemSettings.h"
 #include "link/PortList.h"
 #include "link/PristrojHost.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/Document.h"
 #include "shell/DeviceRegistry.h"
+#include "shell/FamilyDescriptor.h"
 #include "shell/GeneralSettings.h"
 #include "shell/PristrojeDlg.h"
 #include "shell/SingleInstance.h"
@@ -17,6 +20,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -36,11 +40,6 @@ class CMavexApp : public QObject,
                   public IPristrojeDlgHost {
     Q_OBJECT
 public:
-    // Adds document templates to the program's list, in order. The families
-    // register theirs before the start; the shell knows none of them.
-    using TemplateProvider = std::function<void(ui::CDocManager&)>;
-    static void AddTemplateProvider(TemplateProvider provider);
-
     // What the running program takes from the machine; tests replace it.
     struct Environment {
         QString instanceName = CSingleInstance::DefaultName();
@@ -55,12 +54,18 @@ public:
     explicit CMavexApp(Environment environment);
     ~CMavexApp() override;
 
+    // The instrument families of the program; set before InitInstance. The
+    // shell knows the families only through these descriptors.
+    void SetFamilies(CFamilyList families) { m_families = std::move(families); }
+    const CFamilyList& Families() const { return m_families; }
+
     // False when the process is to end at once: another instance runs (and
     // may have taken the file of the command line).
     bool InitInstance(const QStringList& arguments);
     int ExitInstance();
 
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    const std::shared_ptr<CLinkEnvironment>& LinkEnvironment() const { return m_linkEnv; }
     ui::CDocManager& DocManager() { return m_docManager; }
     CDeviceRegistry::InstrumentList& GetDeviceList() { return m_devices; }
     int GetDeviceCounter() const { return m_settings.m_pocetPristroju; }
@@ -83,6 +88,9 @@ public:
 
     // Opens an archive file by its ending; false when no template takes it.
     bool OpenArchiveFile(const QString& path);
+    // The instrument's live window; null takes it away.
+    void SetLiveView(CPristroj& entry, ui::CView* view);
+    ui::CView* LiveView(const CPristroj& entry) const;
     // The waveform window that wants every new-data relay; null for none.
     void SetUpdateWindow(QObject* window) { m_updateWindow = window; }
 
@@ -106,6 +114,7 @@ public:
     void OpenPanel(CPristroj& entry) override;
     void OpenSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) override;
     void ReceiveData(CPristroj& entry) override;
+    bool CanReceiveData(const CPristroj& entry) const override;
     void RemoveInstrumentTasks(const QString& name) override;
 
     // IPristrojHost
@@ -127,8 +136,16 @@ private:
     CPristroj* Device(std::uintptr_t wParam) const;
     // Opens a file of one of the archive families by its ending.
     bool OpenByFileTypeName(const QString& path);
+    void InstallFamilies();
 
     Environment m_env;
+    // What the instruments and their threads work with; threads that end
+    // on their own keep it alive.
+    std::shared_ptr<CLinkEnvironment> m_linkEnv = std::make_shared<CLinkEnvironment>();
+    CFamilyList m_families;
+    // The live window of each instrument that has one; the window may go
+    // away on its own.
+    std::map<const CPristroj*, QPointer<ui::CView>> m_liveViews;
     platform::ThreadMessageReceiver m_receiver{this};
     CSingleInstance* m_instance = nullptr;
     CGeneralSettings m_settings;

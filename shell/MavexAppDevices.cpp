@@ -8,6 +8,7 @@
 #include "platform/ui/MessageBox.h"
 #include "shell/AddInstrumentDlg.h"
 #include "shell/AppTasks.h"
+#include "shell/MainFrame.h"
 #include "shell/ObecneNastaveni.h"
 #include "shell/PristrojeDlg.h"
 #include "shell/WaitCursor.h"
@@ -30,8 +31,9 @@ bool CMavexApp::AddInstrument(QWidget* parent)
         return false;
     }
     auto entry = std::make_unique<CPristroj>(ports.front().name, m_settings.m_pocetPristroju + 1,
-                                             m_settings.m_adresar, m_settings.m_pouzivatPodadresare, CPristroj::kQorin);
-    CAddInstrumentDlg dialog(*m_ports, m_settings.m_adresar, m_settings.m_pouzivatPodadresare != 0, parent);
+                                             m_settings.m_adresar, m_settings.m_pouzivatPodadresare,
+                                             m_families.Empty() ? 0 : m_families.All().front().type, m_linkEnv);
+    CAddInstrumentDlg dialog(m_families, *m_ports, m_settings.m_adresar, m_settings.m_pouzivatPodadresare != 0, parent);
     dialog.SetEntry(entry.get(), true, nullptr);
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -86,7 +88,8 @@ void CMavexApp::OnGeneralSettings(QWidget* parent)
         return;
     platform::Settings settings;
     CObecneNastaveni sheet(platform::LoadString(platform::IDS_TITLE_GENERAL_SETTINGS),
-                           CONSpolecne::Context{m_settings, *m_ports, settings, m_devices}, parent);
+                           CONSpolecne::Context{m_settings, *m_ports, settings, m_devices, m_linkManager.get()}, parent, 0,
+                           &m_families);
     sheet.Load();
     if (sheet.exec() == QDialog::Accepted)
         sheet.Apply();
@@ -94,16 +97,33 @@ void CMavexApp::OnGeneralSettings(QWidget* parent)
 
 bool CMavexApp::EditInstrument(QWidget* parent, CPristroj& copy, CPristroj& live)
 {
-    CAddInstrumentDlg dialog(*m_ports, m_settings.m_adresar, m_settings.m_pouzivatPodadresare != 0, parent);
+    CAddInstrumentDlg dialog(m_families, *m_ports, m_settings.m_adresar, m_settings.m_pouzivatPodadresare != 0, parent);
     dialog.SetEntry(&copy, false, &live);
     return dialog.exec() == QDialog::Accepted;
 }
 
-// Front panels, settings sheets and download windows belong to the
-// instrument families, which are not part of the program yet.
-void CMavexApp::OpenPanel(CPristroj&) {}
-void CMavexApp::OpenSettings(QWidget*, CPristroj&, QPointer<QDialog>&) {}
-void CMavexApp::ReceiveData(CPristroj&) {}
+void CMavexApp::OpenPanel(CPristroj& entry)
+{
+    if (const CFamilyDescriptor* family = m_families.Find(entry.GetType()); family && family->openPanel)
+        family->openPanel(entry);
+}
+
+void CMavexApp::OpenSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet)
+{
+    if (const CFamilyDescriptor* family = m_families.Find(entry.GetType()); family && family->openSettings)
+        family->openSettings(parent, entry, sheet);
+}
+
+void CMavexApp::ReceiveData(CPristroj& entry)
+{
+    if (const CFamilyDescriptor* family = m_families.Find(entry.GetType()); family && family->receiveData)
+        family->receiveData(m_mainFrame.get(), entry);
+}
+
+bool CMavexApp::CanReceiveData(const CPristroj& entry) const
+{
+    return m_families.CanDownload(entry.GetType());
+}
 
 void CMavexApp::RemoveInstrumentTasks(const QString& name)
 {

@@ -59,7 +59,7 @@ void HandSettingsToThread(CPristroj& entry)
                             reinterpret_cast<std::intptr_t>(copy.get())))
         return;
     (void)copy.release();
-    CPristroj::Host().WaitEvent(done, CPristroj::kThreadWaitMs);
+    entry.Host().WaitEvent(done, CPristroj::kThreadWaitMs);
 }
 
 } // namespace
@@ -316,7 +316,7 @@ void CONSpolecne::Apply()
             values.retryCount = slot.character;
             values.connectFlag = slot.reconnect;
             WriteModemLineSettings(s, slot.name, values);
-            CPristroj::ApplyModemSettings(slot.name, slot.character, slot.reconnect);
+            CPristroj::ApplyModemSettings(m_context.linkManager, slot.name, slot.character, slot.reconnect);
         } else {
             s.WriteProfileInt(CGeneralSettings::Section(), slot.name, slot.baud);
             s.WriteProfileInt(CGeneralSettings::Section(), slot.name + QStringLiteral("_ks"), slot.character);
@@ -344,7 +344,7 @@ void CONSpolecne::ReplaceFolder(const QString& oldFolder)
             continue;
         e.m_soubor = m_adresar + e.m_soubor.mid(oldFolder.size());
         CDeviceRegistry::SaveDeviceSettingsUnderKey(m_context.settings, e);
-        CheckDataDirectory(this, e.m_soubor, e.GetType() - 1, TRUE);
+        CheckDataDirectory(this, e.m_soubor, e.GetType() - 1, TRUE, &e.Host());
         if (m_restartovat && e.m_merit)
             HandSettingsToThread(e);
     }

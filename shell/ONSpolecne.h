@@ -25,6 +25,8 @@ public:
         CPortList& ports;
         platform::Settings& settings;
         CDeviceRegistry::InstrumentList& instruments;
+        // Where a modem line's changed values take effect at once.
+        CLinkManager* linkManager = nullptr;
     };
 
     // One port's values as shown, and as loaded.

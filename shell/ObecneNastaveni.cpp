@@ -1,70 +1,52 @@
 #include "shell/ObecneNastaveni.h"
 
-#include "link/Pristroj.h"
+#include "shell/FamilyDescriptor.h"
 
-#include <map>
-
-namespace {
-
-// Tabs after the common page, and the order in which the pages load and save.
-const int kTabOrder[] = {CPristroj::kQorin, CPristroj::kDuskar, CPristroj::kVK, CPristroj::kVKT, CPristroj::kVKR};
-const int kLoadOrder[] = {CPristroj::kVKR, CPristroj::kVK, CPristroj::kVKT, CPristroj::kQorin, CPristroj::kDuskar};
-
-std::map<int, CObecneNastaveni::PageFactory>& Factories()
-{
-    static std::map<int, CObecneNastaveni::PageFactory> factories;
-    return factories;
-}
-
-} // namespace
-
-void CObecneNastaveni::RegisterFamilyPage(int type, PageFactory factory)
-{
-    Factories()[type] = std::move(factory);
-}
-
-void CObecneNastaveni::UnregisterFamilyPage(int type)
-{
-    Factories().erase(type);
-}
+#include <algorithm>
 
 CObecneNastaveni::CObecneNastaveni(const QString& title, const CONSpolecne::Context& context, QWidget* parent,
-                                   int firstPage)
+                                   int firstPage, const CFamilyList* families)
     : ui::CPropertySheet(title, parent), m_context(context), m_spolecne(context)
 {
     AddPage(&m_spolecne);
-    for (int type : kTabOrder) {
-        const auto it = Factories().find(type);
-        if (it == Factories().end() || !it->second)
-            continue;
-        if (auto page = it->second()) {
+    std::vector<const CFamilyDescriptor*> withPages;
+    if (families)
+        for (const CFamilyDescriptor& family : families->All())
+            if (family.generalSettingsPage)
+                withPages.push_back(&family);
+    std::stable_sort(withPages.begin(), withPages.end(), [](const auto* a, const auto* b) {
+        return a->settingsTabOrder < b->settingsTabOrder;
+    });
+    for (const CFamilyDescriptor* family : withPages)
+        if (auto page = family->generalSettingsPage()) {
             AddPage(page.get());
-            m_families.emplace_back(type, std::move(page));
+            m_families.push_back({family->settingsSaveOrder, std::move(page)});
         }
-    }
     SetActivePage(firstPage);
 }
 
-CGeneralSettingsFamilyPage* CObecneNastaveni::FamilyPage(int type) const
+std::vector<CGeneralSettingsFamilyPage*> CObecneNastaveni::SaveOrder() const
 {
-    for (const auto& [t, page] : m_families)
-        if (t == type)
-            return page.get();
-    return nullptr;
+    std::vector<const FamilyPage*> sorted;
+    for (const FamilyPage& page : m_families)
+        sorted.push_back(&page);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->saveOrder < b->saveOrder; });
+    std::vector<CGeneralSettingsFamilyPage*> pages;
+    for (const FamilyPage* page : sorted)
+        pages.push_back(page->page.get());
+    return pages;
 }
 
 void CObecneNastaveni::Load()
 {
-    for (int type : kLoadOrder)
-        if (CGeneralSettingsFamilyPage* page = FamilyPage(type))
-            page->Load(m_context.settings);
+    for (CGeneralSettingsFamilyPage* page : SaveOrder())
+        page->Load(m_context.settings);
     m_spolecne.Load();
 }
 
 void CObecneNastaveni::Apply()
 {
-    for (int type : kLoadOrder)
-        if (CGeneralSettingsFamilyPage* page = FamilyPage(type))
-            page->Save(m_context.settings);
+    for (CGeneralSettingsFamilyPage* page : SaveOrder())
+        page->Save(m_context.settings);
     m_spolecne.Apply();
 }

@@ -17,21 +17,16 @@ public:
     virtual void Save(platform::Settings& settings) = 0;
 };
 
-// The general settings sheet: the common page, then one page per family
-// that registered one. The families register their pages at start-up, so
-// that the shell needs none of them.
+class CFamilyList;
+
+// The general settings sheet: the common page, then the page of each family
+// that has one.
 class CObecneNastaveni : public ui::CPropertySheet {
     Q_OBJECT
 public:
-    using PageFactory = std::function<std::unique_ptr<CGeneralSettingsFamilyPage>()>;
-
-    // `type`: the family's instrument type (CPristroj::Type); a later
-    // registration of the same type replaces the earlier one.
-    static void RegisterFamilyPage(int type, PageFactory factory);
-    static void UnregisterFamilyPage(int type);
-
+    // Without `families` the sheet has the common page only.
     CObecneNastaveni(const QString& title, const CONSpolecne::Context& context, QWidget* parent = nullptr,
-                     int firstPage = 0);
+                     int firstPage = 0, const CFamilyList* families = nullptr);
 
     // Every page loads its values; the common page last.
     void Load();
@@ -39,10 +34,18 @@ public:
     void Apply();
 
     CONSpolecne& Spolecne() { return m_spolecne; }
-    CGeneralSettingsFamilyPage* FamilyPage(int type) const;
+    int FamilyPageCount() const { return static_cast<int>(m_families.size()); }
 
 private:
+    // The family pages in their save order.
+    std::vector<CGeneralSettingsFamilyPage*> SaveOrder() const;
+
     CONSpolecne::Context m_context;
     CONSpolecne m_spolecne;
-    std::vector<std::pair<int, std::unique_ptr<CGeneralSettingsFamilyPage>>> m_families;
+    struct FamilyPage {
+        int saveOrder;
+        std::unique_ptr<CGeneralSettingsFamilyPage> page;
+    };
+    // In tab order.
+    std::vector<FamilyPage> m_families;
 };

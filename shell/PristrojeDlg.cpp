@@ -97,8 +97,7 @@ void CPristrojeDlg::UpdateButtons()
     const bool any = row >= 0 && m_instruments && row < static_cast<int>(m_instruments->size());
     for (int id : {IdProperties, IdRemove, IdSettings})
         Button(id)->setEnabled(any);
-    const int type = any ? (*m_instruments)[static_cast<std::size_t>(row)]->GetType() : 0;
-    Button(IdReceive)->setEnabled(type == CPristroj::kVK || type == CPristroj::kVKT);
+    Button(IdReceive)->setEnabled(any && m_host.CanReceiveData(*(*m_instruments)[static_cast<std::size_t>(row)]));
 }
 
 CPristroj* CPristrojeDlg::Selected()
@@ -114,7 +113,7 @@ CPristroj* CPristrojeDlg::Selected()
 // A measuring instrument with "ONP" set has its panel open; any other none.
 void CPristrojeDlg::SyncPanel(CPristroj& entry)
 {
-    IPristrojHost& host = CPristroj::Host();
+    IPristrojHost& host = entry.Host();
     const bool open = host.IsPanelOpen(entry);
     if (entry.m_onp && entry.m_merit) {
         if (!open)
@@ -135,7 +134,7 @@ void CPristrojeDlg::OnListClick(int row, int column)
     {
         CWaitCursor wait;
         if (column == 4) {
-            IPristrojHost& host = CPristroj::Host();
+            IPristrojHost& host = entry.Host();
             if (host.IsPanelOpen(entry)) {
                 host.ClosePanel(entry);
                 entry.m_onp = 0;
@@ -145,8 +144,12 @@ void CPristrojeDlg::OnListClick(int row, int column)
             }
         } else {
             CPristroj copy(entry);
-            BOOL& flag = column == 1 ? copy.m_merit : column == 2 ? copy.m_zobrazovat : copy.m_zaznamenavat;
-            flag = !flag;
+            if (column == 1) {
+                copy.m_merit = !copy.m_merit;
+            } else {
+                BOOL& flag = column == 2 ? copy.m_zobrazovat : copy.m_zaznamenavat;
+                flag = !flag;
+            }
             entry.ApplyChanges(this, copy);
             if (column == 1)
                 SyncPanel(entry);
@@ -172,7 +175,7 @@ void CPristrojeDlg::OnRemove()
     if (ui::InfoBox(this, platform::LoadString(platform::IDS_ASK_REMOVE_DEVICE), ui::MsgButtons::OkCancel,
                     ui::MsgIcon::Question) != ui::MsgAnswer::Ok)
         return;
-    IPristrojHost& host = CPristroj::Host();
+    IPristrojHost& host = entry->Host();
     if (host.IsPanelOpen(*entry))
         host.ClosePanel(*entry);
     if (entry->m_merit && entry->GetThread()) {

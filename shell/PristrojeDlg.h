@@ -26,6 +26,8 @@ public:
     virtual void OpenSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) = 0;
     // A new download document for the instrument.
     virtual void ReceiveData(CPristroj& entry) = 0;
+    // True when the instrument's family keeps data that can be downloaded.
+    virtual bool CanReceiveData(const CPristroj& entry) const = 0;
     virtual void RemoveInstrumentTasks(const QString& name) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "shell/TaskEditDlg.h"
 
+#include "shell/FamilyDescriptor.h"
+
 #include "link/DownloadTasks.h"
 #include "platform/StringTable.h"
 #include "platform/ui/MessageBox.h"
@@ -24,11 +26,6 @@ namespace {
 using dlg::Named;
 using dlg::Text;
 
-bool OwnsTasks(const CPristroj& entry)
-{
-    return entry.GetType() == CPristroj::kVK || entry.GetType() == CPristroj::kVKT;
-}
-
 QString OfflineDefault(const QString& archive)
 {
     return archive + QStringLiteral("S");
@@ -36,7 +33,7 @@ QString OfflineDefault(const QString& archive)
 
 } // namespace
 
-CTaskEditDlg::CTaskEditDlg(QWidget* parent) : QDialog(parent)
+CTaskEditDlg::CTaskEditDlg(const CFamilyList& families, QWidget* parent) : QDialog(parent), m_families(families)
 {
     setWindowTitle(Text("Úloha"));
     BuildControls();
@@ -97,7 +94,7 @@ CPristroj* CTaskEditDlg::Instrument(const QString& name) const
 {
     if (m_instruments)
         for (const auto& entry : *m_instruments)
-            if (entry->m_nazev == name && OwnsTasks(*entry))
+            if (entry->m_nazev == name && m_families.CanDownload(entry->GetType()))
                 return entry.get();
     return nullptr;
 }
@@ -108,7 +105,7 @@ bool CTaskEditDlg::FillInstruments(CDeviceRegistry::InstrumentList& instruments)
     m_instrument->blockSignals(true);
     m_instrument->clear();
     for (const auto& entry : instruments)
-        if (OwnsTasks(*entry))
+        if (m_families.CanDownload(entry->GetType()))
             m_instrument->addItem(entry->m_nazev);
     m_instrument->blockSignals(false);
     return m_instrument->count() > 0;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QString>
 
+class CFamilyList;
 class CTask;
 class CTaskList;
 class QCheckBox;
@@ -32,7 +33,8 @@ public:
         IdSynchDay = 1391,
     };
 
-    explicit CTaskEditDlg(QWidget* parent = nullptr);
+    // Only instruments of a family that can download get tasks.
+    explicit CTaskEditDlg(const CFamilyList& families, QWidget* parent = nullptr);
 
     // False when the list has no VK or VKT instrument (nothing to edit).
     bool NewTask(CDeviceRegistry::InstrumentList& instruments, CTaskList& tasks);
@@ -71,6 +73,7 @@ private:
     void OnKindChanged();
     void UpdateControls();
 
+    const CFamilyList& m_families;
     CDeviceRegistry::InstrumentList* m_instruments = nullptr;
     CTaskList* m_tasks = nullptr;
     CTask* m_task = nullptr;

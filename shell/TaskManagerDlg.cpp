@@ -67,8 +67,8 @@ void CTaskListCtrl::InsertTask(int row, const CTask& task, bool marked)
     setItem(row, 4, new QTableWidgetItem(task.m_lastTime.Format(QStringLiteral("%H:%M:%S %d.%m.%y"))));
 }
 
-CTaskManagerDlg::CTaskManagerDlg(platform::Settings& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_list(new CTaskListCtrl(this))
+CTaskManagerDlg::CTaskManagerDlg(const CFamilyList& families, platform::Settings& settings, QWidget* parent)
+    : QDialog(parent), m_families(families), m_settings(settings), m_list(new CTaskListCtrl(this))
 {
     setWindowTitle(dlg::Text("Správce stahování"));
     auto* layout = new QVBoxLayout(this);
@@ -173,7 +173,7 @@ void CTaskManagerDlg::OnAdd()
 {
     if (!m_tasks || !m_instruments)
         return;
-    CTaskEditDlg editor(this);
+    CTaskEditDlg editor(m_families, this);
     if (!editor.NewTask(*m_instruments, *m_tasks) || !m_runEditor(editor))
         return;
     Save();
@@ -189,7 +189,7 @@ void CTaskManagerDlg::OnEdit()
         ui::ErrorBox(this, platform::LoadString(platform::IDS_NO_ITEM_SELECTED));
         return;
     }
-    CTaskEditDlg editor(this);
+    CTaskEditDlg editor(m_families, this);
     if (!editor.LoadTask(*m_instruments, *m_tasks, *task) || !m_runEditor(editor))
         return;
     Save();

@@ -28,6 +28,8 @@ public:
 
 // Lists the download tasks and lets the user add, edit, delete and start
 // them.
+class CFamilyList;
+
 class CTaskManagerDlg : public QDialog {
     Q_OBJECT
 public:
@@ -36,7 +38,8 @@ public:
     // Runs the editor; true on OK. The default runs it modally.
     using EditorRunner = std::function<bool(CTaskEditDlg& editor)>;
 
-    CTaskManagerDlg(platform::Settings& settings, QWidget* parent = nullptr);
+    // `families` decide which instruments can have tasks.
+    CTaskManagerDlg(const CFamilyList& families, platform::Settings& settings, QWidget* parent = nullptr);
 
     void SetContext(CDeviceRegistry::InstrumentList* instruments, CTaskList* tasks);
     // Starts the download thread when none runs (after a task was added).
@@ -59,6 +62,7 @@ private:
     CTask* TaskAt(int row) const;
     void Save();
 
+    const CFamilyList& m_families;
     platform::Settings& m_settings;
     CDeviceRegistry::InstrumentList* m_instruments = nullptr;
     CTaskList* m_tasks = nullptr;

@@ -2,6 +2,9 @@
 
 #include "ShellTestSupport.h"
 
+#include "app/Families.h"
+
+#include "link/LinkEnvironment.h"
 #include "link/PortList.h"
 #include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"
@@ -33,7 +36,7 @@ protected:
     void SetUp() override
     {
         StoreTest::SetUp();
-        CPristroj::SetHost(&host);
+        env->SetPristrojHost(&host);
         ports.Build();
         CPortEntry modem;
         modem.name = QStringLiteral("Modem A");
@@ -42,13 +45,16 @@ protected:
     }
     void TearDown() override
     {
-        CPristroj::SetHost(nullptr);
+        env->SetPristrojHost(nullptr);
         StoreTest::TearDown();
     }
 
     QString DataFolder() const { return dir.filePath(QStringLiteral("data")); }
 
     BoxHost host;
+    // The entries of a test work here and box through `host`.
+    std::shared_ptr<CLinkEnvironment> env = std::make_shared<CLinkEnvironment>();
+    CFamilyList families{ProgramFamilies()};
     CPortList ports{[] {
                         std::vector<CSerialPortInfo> list(2);
                         list[0].portName = list[0].devicePath = QStringLiteral("COM1");

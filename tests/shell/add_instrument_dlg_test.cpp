@@ -16,7 +16,7 @@ protected:
     // The dialog over `entry`, shown (filled) and not yet closed.
     std::unique_ptr<CAddInstrumentDlg> Open(CPristroj& entry, bool isNew)
     {
-        auto dlg = std::make_unique<CAddInstrumentDlg>(ports, DataFolder(), true);
+        auto dlg = std::make_unique<CAddInstrumentDlg>(families, ports, DataFolder(), true);
         dlg->SetEntry(&entry, isNew, nullptr);
         dlg->open();
         return dlg;
@@ -34,7 +34,7 @@ protected:
 
 TEST_F(AddInstrumentDlgTest, NewInstrumentOkWritesTheControlsIntoTheEntry)
 {
-    CPristroj entry(QStringLiteral("COM3"), 1, DataFolder(), TRUE, CPristroj::kVK);
+    CPristroj entry(QStringLiteral("COM3"), 1, DataFolder(), TRUE, CPristroj::kVK, env);
     entry.m_zaznamenavat = 0;
     auto dlg = Open(entry, true);
 
@@ -90,7 +90,7 @@ TEST_F(AddInstrumentDlgTest, NewInstrumentOkWritesTheControlsIntoTheEntry)
 TEST_F(AddInstrumentDlgTest, OverwritePeriodsOutsideTheTableShowAndStoreThirtyDays)
 {
     for (int stored : {2592000, 12345}) {
-        CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kQorin);
+        CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kQorin, env);
         entry.m_intervalPrepisovani = stored;
         entry.m_zaznamenavat = 0;
         auto dlg = Open(entry, false);
@@ -102,7 +102,7 @@ TEST_F(AddInstrumentDlgTest, OverwritePeriodsOutsideTheTableShowAndStoreThirtyDa
 
 TEST_F(AddInstrumentDlgTest, ExistingInstrumentKeepsItsFileAndShowsAnUnlistedInterval)
 {
-    CPristroj entry(QStringLiteral("COM1"), 4, DataFolder(), FALSE, CPristroj::kVKR);
+    CPristroj entry(QStringLiteral("COM1"), 4, DataFolder(), FALSE, CPristroj::kVKR, env);
     entry.m_intervalMereni = 7;
     entry.m_soubor = QStringLiteral("/elsewhere/a");
     auto dlg = Open(entry, false);
@@ -117,7 +117,7 @@ TEST_F(AddInstrumentDlgTest, ExistingInstrumentKeepsItsFileAndShowsAnUnlistedInt
 
 TEST_F(AddInstrumentDlgTest, SynchroniseFollowsTheTypeAndEnablingFollowsTheChecks)
 {
-    CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kVK);
+    CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kVK, env);
     entry.m_synchronizovat = 1;
     auto dlg = Open(entry, true);
     auto* sync = C<QCheckBox>(*dlg, CAddInstrumentDlg::IdSynchronise);
@@ -146,7 +146,7 @@ TEST_F(AddInstrumentDlgTest, RejectedArchiveFileKeepsTheDialogOpenAndCancelChang
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
-    CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kVK);
+    CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kVK, env);
     const QString before = entry.m_nazev;
     auto dlg = Open(entry, true);
     C<QLineEdit>(*dlg, CAddInstrumentDlg::IdName)->setText(QStringLiteral("Changed"));
@@ -176,6 +176,40 @@ TEST(AddInstrumentIdentification, FamilyAndModelChooseTheType)
         {0x30, 0x26FF, CPristroj::kVKT},  {0x30, 0x2700, CPristroj::kVK},  {0x30, 0x1002, CPristroj::kVK},
         {0x40, 16, CPristroj::kQorin},    {0x40, 17, CPristroj::kDuskar},  {0x41, 1, 0},
     };
+    const CFamilyList families(ProgramFamilies());
     for (const Case& c : cases)
-        EXPECT_EQ(CAddInstrumentDlg::TypeOfIdentification(c.family, c.model), c.type) << c.family << " " << c.model;
+        EXPECT_EQ(families.TypeOfIdentification(c.family, c.model), c.type) << c.family << " " << c.model;
+}
+
+// Names become settings keys and parts of archive paths: anything that
+// would step out of the folder or break the key is refused with a Czech box,
+// and the entry keeps its old name.
+TEST_F(AddInstrumentDlgTest, UnsafeInstrumentNamesAreRefused)
+{
+    const struct {
+        QString name;
+        bool ok;
+    } cases[] = {
+        {QStringLiteral("Rozvodna R3"), true},  {QStringLiteral("Hala č. 2"), true},
+        {QStringLiteral("a/b"), false},         {QStringLiteral("a\\b"), false},
+        {QStringLiteral(".."), false},          {QStringLiteral("x..y"), false},
+        {QStringLiteral("C:"), false},          {QStringLiteral("tab\there"), false},
+        {QString(), false},                     {QStringLiteral("   "), false},
+        {QString(CAddInstrumentDlg::kMaxNameLength, QLatin1Char('n')), true},
+        {QString(CAddInstrumentDlg::kMaxNameLength + 1, QLatin1Char('n')), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CAddInstrumentDlg::CheckInstrumentName(c.name).isEmpty(), c.ok) << c.name.toStdString();
+
+    CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kVK, env);
+    const QString before = entry.m_nazev;
+    auto dlg = Open(entry, true);
+    C<QLineEdit>(*dlg, CAddInstrumentDlg::IdName)->setText(QStringLiteral("../../etc"));
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    dlg->accept();
+    EXPECT_TRUE(dlg->isVisible());
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Název přístroje nesmí obsahovat")));
+    EXPECT_EQ(entry.m_nazev, before);
+    dlg->reject();
 }

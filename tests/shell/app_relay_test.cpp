@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "app/Families.h"
 #include "ShellTestSupport.h"
 
 #include "link/Pristroj.h"
@@ -38,6 +39,7 @@ protected:
     {
         StoreTest::SetUp();
         app = std::make_unique<CMavexApp>(shelltest::QuietEnvironment());
+        app->SetFamilies(CFamilyList(ProgramFamilies()));
         ASSERT_TRUE(app->InitInstance({QStringLiteral("qorin01")}));
         auto entry = std::make_unique<CPristroj>(QStringLiteral("/nonexistent/tty"), 1, dir.path(), FALSE,
                                                  CPristroj::kVK);
@@ -48,7 +50,7 @@ protected:
     }
     void TearDown() override
     {
-        device->m_liveView = nullptr;
+        app->SetLiveView(*device, nullptr);
         app.reset();
         StoreTest::TearDown();
     }
@@ -70,7 +72,7 @@ TEST_F(AppRelayTest, NewDataGoesToTheLiveWindowAndTheUpdateWindow)
 {
     CountingView live;
     CountingView waveforms;
-    device->m_liveView = &live;
+    app->SetLiveView(*device, &live);
     app->SetUpdateWindow(&waveforms);
     ASSERT_TRUE(platform::PostThreadMessage(app->Handle(), platform::WM_APP_NEW_DATA,
                                             reinterpret_cast<std::uintptr_t>(device), 5));

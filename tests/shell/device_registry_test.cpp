@@ -9,14 +9,7 @@ using namespace shelltest;
 
 namespace {
 
-class DeviceRegistryTest : public StoreTest {
-protected:
-    void TearDown() override
-    {
-        CPristroj::SetHost(nullptr);
-        StoreTest::TearDown();
-    }
-};
+class DeviceRegistryTest : public StoreTest {};
 
 } // namespace
 

@@ -22,11 +22,15 @@ protected:
     }
     QString OldFolder() const { return dir.filePath(QStringLiteral("Old")); }
 
+    // The families whose pages the sheet shows.
+    CFamilyList pageFamilies;
+
     // The sheet loaded and shown on its common page.
     std::unique_ptr<CObecneNastaveni> Open(CPortList& list)
     {
         auto sheet = std::make_unique<CObecneNastaveni>(
-            QStringLiteral("Obecná nastavení"), CONSpolecne::Context{general, list, store, instruments});
+            QStringLiteral("Obecná nastavení"), CONSpolecne::Context{general, list, store, instruments}, nullptr, 0,
+            &pageFamilies);
         sheet->Load();
         sheet->open();
         return sheet;
@@ -134,7 +138,7 @@ TEST_F(ObecneNastaveniTest, NewDataFolderIsTrimmedAndReplacesTheOldOneInArchiveP
         {"C", OldFolder() + QStringLiteral("2") + sep + QStringLiteral("C"), OldFolder() + QStringLiteral("2") + sep + QStringLiteral("C")},
     };
     for (const auto& r : rows) {
-        auto e = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, OldFolder(), FALSE, CPristroj::kVK);
+        auto e = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, OldFolder(), FALSE, CPristroj::kVK, env);
         e->m_nazev = QString::fromLatin1(r.name);
         e->m_soubor = r.file;
         instruments.push_back(std::move(e));
@@ -173,10 +177,13 @@ TEST_F(ObecneNastaveniTest, FamilyPagesFollowTheTabAndSaveOrder)
     private:
         QStringList& m_calls;
     };
-    for (int type : {CPristroj::kQorin, CPristroj::kVK, CPristroj::kVKR})
-        CObecneNastaveni::RegisterFamilyPage(type, [type, &calls] {
-            return std::make_unique<Page>(QString::number(type), calls);
-        });
+    std::vector<CFamilyDescriptor> withPages = ProgramFamilies();
+    for (CFamilyDescriptor& family : withPages)
+        if (family.type == CPristroj::kQorin || family.type == CPristroj::kVK || family.type == CPristroj::kVKR)
+            family.generalSettingsPage = [type = family.type, &calls] {
+                return std::make_unique<Page>(QString::number(type), calls);
+            };
+    pageFamilies = CFamilyList(withPages);
     {
         auto sheet = Open(ports);
         ASSERT_EQ(sheet->GetPageCount(), 4);
@@ -185,8 +192,6 @@ TEST_F(ObecneNastaveniTest, FamilyPagesFollowTheTabAndSaveOrder)
         EXPECT_EQ(sheet->GetPage(3)->Caption(), QStringLiteral("3"));
         PressOk(*sheet);
     }
-    for (int type : {CPristroj::kQorin, CPristroj::kVK, CPristroj::kVKR})
-        CObecneNastaveni::UnregisterFamilyPage(type);
     EXPECT_EQ(calls, (QStringList{QStringLiteral("load 3"), QStringLiteral("load 2"), QStringLiteral("load 1"),
                                   QStringLiteral("save 3"), QStringLiteral("save 2"), QStringLiteral("save 1")}));
 }

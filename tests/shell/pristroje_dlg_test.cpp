@@ -34,6 +34,8 @@ public:
     }
     void OpenSettings(QWidget*, CPristroj&, QPointer<QDialog>&) override {}
     void ReceiveData(CPristroj& entry) override { received.push_back(entry.m_nazev); }
+    bool CanReceiveData(const CPristroj& entry) const override { return families.CanDownload(entry.GetType()); }
+    CFamilyList families{ProgramFamilies()};
     void RemoveInstrumentTasks(const QString& name) override { removedTasks.push_back(name); }
 
     CDeviceRegistry::InstrumentList* list = nullptr;
@@ -48,7 +50,7 @@ protected:
     {
         DialogTest::SetUp();
         app.list = &instruments;
-        CPristroj::SetHost(&app);
+        env->SetPristrojHost(&app);
         const struct {
             const char* name;
             const char* port;
@@ -61,7 +63,7 @@ protected:
             {"Thermal", "COM1", 3, CPristroj::kVKT, 1},
         };
         for (const auto& r : rows) {
-            auto e = std::make_unique<CPristroj>(QString::fromLatin1(r.port), 1, DataFolder(), TRUE, r.type);
+            auto e = std::make_unique<CPristroj>(QString::fromLatin1(r.port), 1, DataFolder(), TRUE, r.type, env);
             e->m_nazev = QString::fromLatin1(r.name);
             e->m_adresa = r.address;
             e->m_merit = r.measure;

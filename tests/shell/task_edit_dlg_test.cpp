@@ -23,7 +23,7 @@ protected:
             int type;
         } rows[] = {{"Controller", CPristroj::kQorin}, {"Meter", CPristroj::kVK}, {"Thermal", CPristroj::kVKT}};
         for (const auto& r : rows) {
-            auto e = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, DataFolder(), FALSE, r.type);
+            auto e = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, DataFolder(), FALSE, r.type, env);
             e->m_nazev = QString::fromLatin1(r.name);
             e->m_soubor = DataFolder() + QDir::separator() + e->m_nazev;
             instruments.push_back(std::move(e));
@@ -40,7 +40,7 @@ protected:
 
     CDeviceRegistry::InstrumentList instruments;
     CTaskList tasks;
-    CTaskEditDlg dlg;
+    CTaskEditDlg dlg{families};
 };
 
 } // namespace

@@ -18,7 +18,7 @@ protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        auto e = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, DataFolder(), FALSE, CPristroj::kVK);
+        auto e = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, DataFolder(), FALSE, CPristroj::kVK, env);
         e->m_nazev = QStringLiteral("Meter");
         instruments.push_back(std::move(e));
         std::lock_guard list(tasks.ListLock());
@@ -32,7 +32,7 @@ protected:
 
     CDeviceRegistry::InstrumentList instruments;
     CTaskList tasks;
-    CTaskManagerDlg dlg{store};
+    CTaskManagerDlg dlg{families, store};
 };
 
 } // namespace

@@ -1,0 +1,149 @@
+#include "app/Families.h"
+
+#include "archive/documents/ArchivEventsView.h"
+#include "archive/documents/FamilyArchivDocs.h"
+#include "archive/documents/MeterArchivDoc.h"
+#include "archive/store/ArchivData.h"
+#include "link/MereniController.h"
+#include "link/MereniVK.h"
+#include "link/MereniVKT.h"
+#include "link/Pristroj.h"
+#include "model/Iden.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QFileInfo>
+
+namespace {
+
+template <class Doc>
+void AddPlainTemplate(ui::CDocManager& manager, int resourceId)
+{
+    manager.AddTemplate(ui::MakeDocTemplate<Doc, ui::CChildFrame, CArchivEventsView>(resourceId, Doc::DocString()));
+}
+
+template <class Thread>
+PristrojThreadFactory ThreadOf()
+{
+    return [](std::shared_ptr<CLinkEnvironment> env) { return std::unique_ptr<CPristrojThread>(new Thread(std::move(env))); };
+}
+
+// The live window of a family without one: its current archive, when it
+// records into one that exists.
+ui::CView* OpenCurrentArchive(ui::CDocManager& manager, CPristroj& entry)
+{
+    const CArchivData* archive = entry.GetArchivData();
+    const QString path = archive ? archive->GetFilePath() : QString();
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return nullptr;
+    ui::CDocument* document = manager.OpenDocumentFile(path, true);
+    return document ? document->FirstView() : nullptr;
+}
+
+bool IsAnalyser(unsigned family)
+{
+    return family == CIden::kFamilyAnalyser;
+}
+
+bool IsVKRModel(unsigned model)
+{
+    return model == 0x1000 || model == 0x1001;
+}
+
+bool IsVKTModel(unsigned model)
+{
+    const unsigned group = model >> 8;
+    return group >= 0x20 && group <= 0x26;
+}
+
+CFamilyDescriptor Common(int type, const char* typeText, const char* live, const char* ending, const char* name,
+                         const char* id)
+{
+    CFamilyDescriptor family;
+    family.type = type;
+    family.typeText = QString::fromUtf8(typeText);
+    family.liveTypeName = QString::fromLatin1(live);
+    family.archiveEnding = QString::fromLatin1(ending);
+    family.archiveFileTypeName = QString::fromLatin1(name);
+    family.archiveFileTypeId = QString::fromLatin1(id);
+    family.openLive = OpenCurrentArchive;
+    return family;
+}
+
+} // namespace
+
+CFamilyDescriptor QorinFamily()
+{
+    CFamilyDescriptor family =
+        Common(CPristroj::kQorin, "Qorin xxx", "Qorin0 Document", ".qor", "Qorin Archiv", "Archiv.Document");
+    family.usesBusPorts = false;
+    family.identifies = [](unsigned f, unsigned model) { return f == CIden::kFamilyController && model < 17; };
+    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CArchivDoc>(manager, 162); };
+    family.settingsTabOrder = 0;
+    family.settingsSaveOrder = 3;
+    family.threadFactory = ThreadOf<CQorinMereni>();
+    return family;
+}
+
+CFamilyDescriptor VKFamily()
+{
+    CFamilyDescriptor family =
+        Common(CPristroj::kVK, "PJW,PJX", "VK Document", ".vk", "VK Archiv", "VKArchiv.Document");
+    family.canDownload = true;
+    family.identifies = [](unsigned f, unsigned model) {
+        return IsAnalyser(f) && !IsVKRModel(model) && !IsVKTModel(model);
+    };
+    family.addTemplates = [](ui::CDocManager& manager) {
+        AddPlainTemplate<CVKArchivDoc>(manager, 188);
+        AddPlainTemplate<CBexorArchivDoc>(manager, 190);
+    };
+    family.settingsTabOrder = 2;
+    family.settingsSaveOrder = 1;
+    family.threadFactory = ThreadOf<CVKMereni>();
+    return family;
+}
+
+CFamilyDescriptor VKRFamily()
+{
+    CFamilyDescriptor family =
+        Common(CPristroj::kVKR, "VKR,VKN", "VKR Document", ".vkr", "VKR Archiv", "VKRArchiv.Document");
+    family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKRModel(model); };
+    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CVKRArchivDoc>(manager, 189); };
+    family.settingsTabOrder = 4;
+    family.settingsSaveOrder = 0;
+    family.threadFactory = ThreadOf<CVKRMereni>();
+    return family;
+}
+
+CFamilyDescriptor VKTFamily()
+{
+    CFamilyDescriptor family =
+        Common(CPristroj::kVKT, "VKT", "VKT Document", ".vkt", "VKT Archiv", "VKTArchiv.Document");
+    family.canDownload = true;
+    family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKTModel(model); };
+    family.addTemplates = [](ui::CDocManager& manager) {
+        AddPlainTemplate<CVKTArchivDoc>(manager, 303);
+        AddPlainTemplate<CVKTBexorArchivDoc>(manager, 304);
+    };
+    family.settingsTabOrder = 3;
+    family.settingsSaveOrder = 2;
+    family.threadFactory = ThreadOf<CVKTMereni>();
+    return family;
+}
+
+CFamilyDescriptor DuskarFamily()
+{
+    CFamilyDescriptor family = Common(CPristroj::kDuskar, "Qorin 1xxx", "Duskar Document", ".dsk", "Duskar Archiv",
+                                      "DuskarArchiv.Document");
+    family.identifies = [](unsigned f, unsigned model) { return f == CIden::kFamilyController && model >= 17; };
+    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CDuskarArchivDoc>(manager, 317); };
+    family.settingsTabOrder = 1;
+    family.settingsSaveOrder = 4;
+    family.threadFactory = ThreadOf<CDuskarMereni>();
+    return family;
+}
+
+std::vector<CFamilyDescriptor> ProgramFamilies()
+{
+    return {QorinFamily(), VKFamily(), VKRFamily(), VKTFamily(), DuskarFamily()};
+}
