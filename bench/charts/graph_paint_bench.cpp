@@ -46,17 +46,23 @@ std::vector<std::unique_ptr<CGraphTrace>> MakeTraces(int points)
     return traces;
 }
 
-void BM_PaintGraph(benchmark::State& state)
+// An archive graph of full-HD size over the traces.
+void SetUp(CSampleGraphWnd& graph, const std::vector<std::unique_ptr<CGraphTrace>>& traces)
 {
-    const auto traces = MakeTraces(int(state.range(0)));
-    CSampleGraphWnd graph;
     graph.SetOffline(true);
-    graph.SetTimeCursor(true);
-    graph.cursor = 500;
     for (const auto& t : traces)
         graph.traces.push_back(t.get());
     graph.resize(kWidth, kHeight);
     graph.Redraw();
+}
+
+void BM_PaintGraph(benchmark::State& state)
+{
+    const auto traces = MakeTraces(int(state.range(0)));
+    CSampleGraphWnd graph;
+    SetUp(graph, traces);
+    graph.SetTimeCursor(true);
+    graph.cursor = 500;
     // The first paint after the points changed indexes the long channels;
     // BM_FirstPaint measures that one.
     (void)graph.RenderImage();
@@ -79,11 +85,7 @@ void BM_ScrollPaint(benchmark::State& state)
 {
     const auto traces = MakeTraces(int(state.range(0)));
     CSampleGraphWnd graph;
-    graph.SetOffline(true);
-    for (const auto& t : traces)
-        graph.traces.push_back(t.get());
-    graph.resize(kWidth, kHeight);
-    graph.Redraw();
+    SetUp(graph, traces);
     (void)graph.RenderImage();
     int step = 0;
     for (auto _ : state) {
@@ -100,11 +102,7 @@ void BM_FirstPaint(benchmark::State& state)
 {
     const auto traces = MakeTraces(int(state.range(0)));
     CSampleGraphWnd graph;
-    graph.SetOffline(true);
-    for (const auto& t : traces)
-        graph.traces.push_back(t.get());
-    graph.resize(kWidth, kHeight);
-    graph.Redraw();
+    SetUp(graph, traces);
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
