@@ -79,7 +79,9 @@ public:
     void SetPlotRect(const CGraphRect& plot) { m_plot = plot; }
     bool Dragging() const { return m_dragging; }
 
-    // Flags the family views keep on every graph.
+    // Flags the family views keep on every graph: the grid ("isMriz"), the
+    // archive (offline) graph, and the ready flag (data present, limits
+    // set) without which a graph shows its busy notice.
     bool Grid() const { return m_grid; }
     void SetGrid(bool on) { m_grid = on; }
     bool Offline() const { return m_offline; }

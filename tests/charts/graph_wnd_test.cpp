@@ -1,5 +1,6 @@
 #include "charts/GraphWnd.h"
 #include "graph_sample.h"
+#include "PdfCheck.h"
 
 #include "platform/WindowMessage.h"
 
@@ -9,6 +10,8 @@
 #include <QMenu>
 #include <QRubberBand>
 #include <QScrollBar>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -277,4 +280,33 @@ TEST_F(GraphWnd, WindowAndImageDrawTheSameGraph)
     EXPECT_EQ(image.pixelColor(mid, y), QColor(255, 0, 0));
     const QImage shown = graph->grab().toImage();
     EXPECT_EQ(shown.pixelColor(mid, y), QColor(255, 0, 0));
+}
+
+TEST_F(GraphWnd, PrinterGetsTheSameDrawing)
+{
+    if (!pdfcheck::HaveTools())
+        GTEST_SKIP() << "pdfinfo and pdftotext are not installed";
+    CGraphTrace trace(QStringLiteral("Proud"), QStringLiteral("A"), QString(), 0x000000FF, 100.0f, 0.0f);
+    const CTime origin(CTime(2024, 3, 12, 10, 0, 0));
+    trace.Rescale(origin, 3600, false);
+    trace.SetPointCount(0, 2);
+    trace.SetPoint(0, 0, origin, 20.0);
+    trace.SetPoint(0, 1, origin + platform::CTimeSpan(3600), 80.0);
+    graph->traces = {&trace};
+    graph->Redraw();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("graf.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        QPainter painter(&printer);
+        graph->Render(painter, graph->rect());
+    }
+    EXPECT_EQ(pdfcheck::PageCount(pdf), 1);
+    const QString text = pdfcheck::PageTexts(pdf).join(QString());
+    EXPECT_TRUE(text.contains(QStringLiteral("Proud"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("[A]")));
+    EXPECT_TRUE(text.contains(QStringLiteral("10:30")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Graf vybraných veličin")));
 }
