@@ -1,0 +1,294 @@
+// The VK settings sheet against a scripted instrument: the first read and
+// its fall-back to a file, the sends with their archive records and the
+// resynchronisation, files, tabs and the printout.
+#include "FakeVKSettings.h"
+
+#include "analysers_vk/VKDetail.h"
+#include "analysers_vk/VKDetailInstalace.h"
+#include "analysers_vk/VKDetailStatic.h"
+#include "analysers_vk/VKDetailVystupy.h"
+#include "analysers_vk/VKDetailZaznam.h"
+#include "analysers_vk/VKSettingsFile.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace analysers_vk;
+using vktest::FakeVKSettings;
+
+void FillInstrument(FakeVKSettings& io, WORD model = 0x060C)
+{
+    io.iden.family = CIden::kFamilyAnalyser;
+    io.iden.model = model;
+    io.iden.version = 0x23;
+    io.iden.number = 1207;
+    io.config.SetVtPrimary(22000);
+    io.config.SetVoltageWord(100);
+    io.config.SetCtRatioDword(0x80000000u | 400);
+    io.config.SetNominalPower(630);
+    io.config.SetAddressByte(5);
+    io.config.SetSpeedIndex(7);
+    io.config.SetModem(TRUE);
+    io.modem = ModemBlockOf(QStringLiteral("AT&F0"));
+    io.outputs.SetPulseSending(1, TRUE);
+    io.outputs.SetPulseConstant(0, 10.0);
+    io.outputs.SetRelayLevel(0, TRUE, 110.0);
+    io.outputs.SetRelayQuantity(0, 0);
+    io.outputs.SetRelayAbove(0, TRUE);
+    io.outputs.SetRelayLevel(1, FALSE, 0);
+    io.status.SetRecordPeriodIndex(11);
+    io.status.SetVoltageRecording(0, 3, 0);
+    io.status.SetCurrentRecording(0, 3, 0);
+    io.status.SetFrequencyRecording(TRUE, 0);
+    io.status.SetRecordCount(1000);
+    io.notebook.SetRecordName(QStringLiteral("Trafostanice jih"));
+    io.notebook.SetLine(0, QStringLiteral("přívod L1"));
+}
+
+// The file dialog answers from a script.
+struct ScriptedFiles {
+    explicit ScriptedFiles(QString answer)
+    {
+        previous = controllers::SetSettingsFileChooser(
+            [answer](QWidget*, bool, const QString&, const QString&, const QString&) { return answer; });
+    }
+    ~ScriptedFiles() { controllers::SetSettingsFileChooser(std::move(previous)); }
+    controllers::SettingsFileChooser previous;
+};
+
+TEST(VKDetailTest, FirstReadFillsThePagesAndTheMemorySize)
+{
+    FakeVKSettings io;
+    FillInstrument(io);
+    CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+    ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
+    EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Nastavení přístroje (Rozvodna)"));
+    EXPECT_EQ(sheet.MemorySize(), std::int64_t(io.status.GetRecordSize()) * 1000);
+    EXPECT_EQ(sheet.Settings().modem, QStringLiteral("AT&F0"));
+    // The identification of the installation read serves the other groups.
+    EXPECT_EQ(io.Calls("ReadIdentification"), 1);
+    EXPECT_EQ(sheet.Instalace().Fields().vtPrimary, 22000);
+    EXPECT_EQ(sheet.Zaznam().Fields().name, QStringLiteral("Trafostanice jih"));
+}
+
+TEST(VKDetailTest, ANotAnsweringGroupAsksForAFileAndStopsTheChain)
+{
+    FakeVKSettings io;
+    FillInstrument(io);
+    io.Script("ReadOutputConfig", {false, false, false});
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::No);
+    CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+    EXPECT_FALSE(sheet.ReadFromDevice(io, 0));
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Nastavení nelze zobrazit")));
+    EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    EXPECT_EQ(io.Calls("ReadOutputConfig"), 3);
+    EXPECT_EQ(io.Calls("ReadStatus"), 0);
+}
+
+TEST(VKDetailTest, FallBackFileLoadsOnlyWhenWhole)
+{
+    QTemporaryDir dir;
+    CVKSettings stored;
+    stored.config.SetNominalPower(250);
+    stored.iden.family = CIden::kFamilyAnalyser;
+    stored.iden.model = 0x0604;
+    stored.modem = QStringLiteral("ATZ");
+    const QByteArray bytes = VKSettingsBytes(stored);
+    const QString whole = dir.filePath(QStringLiteral("cely.vks"));
+    const QString cut = dir.filePath(QStringLiteral("kratky.vks"));
+    QString error;
+    ASSERT_TRUE(SaveVKSettingsFile(whole, bytes, QString(), error));
+    ASSERT_TRUE(SaveVKSettingsFile(cut, bytes.left(bytes.size() - 2), QString(), error));
+
+    for (const bool isWhole : {false, true}) {
+        SCOPED_TRACE(isWhole);
+        FakeVKSettings io;
+        io.Script("ReadConfig", {false, false, false});
+        ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+        boxes.Answer(ui::MsgAnswer::Yes);
+        ScriptedFiles files(isWhole ? whole : cut);
+        CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+        sheet.Settings().config.SetNominalPower(77);
+        EXPECT_EQ(bool(sheet.ReadFromDevice(io, 0)), isWhole);
+        EXPECT_EQ(sheet.Settings().config.GetNominalPower(), isWhole ? 250 : 77);
+        EXPECT_EQ(sheet.Settings().modem, isWhole ? QStringLiteral("ATZ") : QString());
+        if (!isWhole) {
+            ASSERT_EQ(boxes.Requests().size(), 2u);
+            EXPECT_TRUE(boxes.Requests()[1].text.startsWith(QStringLiteral("Soubor se nepodařilo otevřít.")));
+            EXPECT_TRUE(boxes.Requests()[1].text.contains(QStringLiteral("zkrácen")));
+        }
+        EXPECT_EQ(io.Calls("ReadModemBlock"), 1);
+    }
+}
+
+TEST(VKDetailTest, SendsQueueArchiveRecordsAndTheRecordingSendResynchronises)
+{
+    FakeVKSettings io;
+    FillInstrument(io);
+    CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+    ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+
+    io.Script("WriteModemBlock", {false, false, false});
+    EXPECT_FALSE(sheet.WriteInstalace(sheet.Settings().config, QStringLiteral("ATZ")));
+    EXPECT_EQ(io.configRecords, 1);
+    EXPECT_EQ(io.events, QStringList{QStringLiteral("Nastavení instalace odesláno do přístroje.")});
+
+    io.Script("WriteStatus", {false, false, false});
+    EXPECT_FALSE(sheet.WriteArchSettings(sheet.Settings().status, sheet.Settings().notebook));
+    EXPECT_EQ(io.resyncs, 1);
+    EXPECT_EQ(io.events.size(), 1);
+
+    io.Script("SetClock", {false, false, false});
+    EXPECT_TRUE(sheet.WriteArchSettings(sheet.Settings().status, sheet.Settings().notebook));
+    EXPECT_EQ(io.resyncs, 2);
+    EXPECT_EQ(io.events.last(), QStringLiteral("Nastavení záznamu odesláno do přístroje."));
+    ASSERT_FALSE(boxes.Requests().empty());
+    EXPECT_TRUE(boxes.Requests().back().text.contains(QStringLiteral("hodiny přístroje")));
+
+    EXPECT_TRUE(sheet.WriteVystupy(sheet.Settings().outputs));
+    EXPECT_EQ(io.events.last(), QStringLiteral("Nastavení výstupů odesláno do přístroje."));
+}
+
+TEST(VKDetailTest, OutputTabsFollowTheModelAndKeepEditsAcrossTabs)
+{
+    for (const WORD model : {WORD(0x0604), WORD(0x060C)}) {
+        SCOPED_TRACE(model);
+        FakeVKSettings io;
+        FillInstrument(io, model);
+        CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+        ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
+        sheet.show();
+        sheet.SetActivePage(1);
+        CVKDetailVystupy& page = sheet.Vystupy();
+        EXPECT_EQ(page.TabCount(), model & 0x8 ? 4 : 2);
+        page.Ctl<QLineEdit>(1021)->setText(QStringLiteral("95"));
+        page.SelectTab(1);
+        EXPECT_FALSE(page.IsChecked(1020)); // the relay without a level
+        page.SelectTab(0);
+        EXPECT_EQ(page.ControlText(1021), QStringLiteral("95"));
+        page.Ctl<QComboBox>(1215)->setCurrentIndex(3);
+        page.Ctl<QComboBox>(1215)->activated(3);
+        EXPECT_EQ(page.Ctl<QComboBox>(1216)->count(), 1);
+        EXPECT_EQ(page.ControlText(1216), QStringLiteral("1"));
+        sheet.StorePages();
+        BOOL active = FALSE;
+        double limit = 0;
+        sheet.Settings().outputs.GetRelayLevel(0, active, limit);
+        EXPECT_DOUBLE_EQ(limit, 95.0);
+        EXPECT_EQ(sheet.Settings().outputs.GetRelayLevelWord(1), 0xFFFF);
+        sheet.hide();
+    }
+}
+
+TEST(VKDetailTest, SaveCreatesTheFolderAndLoadRestores)
+{
+    QTemporaryDir dir;
+    FakeVKSettings io;
+    FillInstrument(io);
+    io.folder = dir.filePath(QStringLiteral("VK"));
+    const QString path = io.folder + QStringLiteral("/Rozvodna.vks");
+    CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+    ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    {
+        ScriptedFiles files(path);
+        sheet.OnSave();
+    }
+    EXPECT_TRUE(boxes.Requests().empty());
+    ASSERT_TRUE(QFile::exists(path));
+    sheet.Settings().modem = QStringLiteral("jiný");
+    sheet.Settings().config.SetNominalPower(1);
+    ScriptedFiles files(path);
+    EXPECT_TRUE(sheet.OnLoad());
+    EXPECT_TRUE(sheet.LoadedFromFile());
+    EXPECT_EQ(sheet.Settings().modem, QStringLiteral("AT&F0"));
+    EXPECT_EQ(sheet.Settings().config.GetNominalPower(), 630);
+}
+
+QString PdfText(const QString& path, int* pages)
+{
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    info.waitForFinished(30000);
+    for (const QString& line : QString::fromUtf8(info.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QStringLiteral("Pages:")))
+            *pages = line.mid(6).trimmed().toInt();
+    }
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    text.waitForFinished(30000);
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+TEST(VKDetailTest, PrintsAllThreeSections)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "poppler-utils missing";
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("nastaveni.pdf"));
+    auto previous = controllers::SetPrinterChooser([pdf](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    });
+    CVKDetail::SetPrintClock([] { return QDateTime(QDate(2026, 12, 10), QTime(1, 2, 3)); });
+    FakeVKSettings io;
+    FillInstrument(io);
+    CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+    ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
+    sheet.show();
+    sheet.OnPrint();
+    sheet.hide();
+    controllers::SetPrinterChooser(std::move(previous));
+    CVKDetail::SetPrintClock({});
+    int pages = 0;
+    const QString text = PdfText(pdf, &pages);
+    EXPECT_GE(pages, 1);
+    for (const char* expected : {"Nastavení přístroje (Rozvodna)", "10.12.26 01:02:03", "Převod MTN:", "22000 / 100",
+                                 "Inicializační string modemu:", "AT&F0", "Výstup P1:", "Relé 1", "Nad mezí",
+                                 "110.0% nom. hodnoty", "Název záznamu:", "Trafostanice jih", "Kapacita paměti:",
+                                 "přívod L1"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    }
+    EXPECT_FALSE(text.contains(QStringLiteral("Relé 2")));
+}
+
+TEST(VKDetailStaticTest, WithoutStatusTheRecordingPageGoes)
+{
+    CVKConfig config;
+    config.SetInstallationFlags(0x40);
+    config.SetVoltageWord(400);
+    CIden iden;
+    iden.family = CIden::kFamilyAnalyser;
+    iden.model = 0x0600;
+    CVKStatus status;
+    status.SetVoltageRecording(0, 3, 0);
+    CVKDetailStatic withStatus;
+    ASSERT_TRUE(withStatus.Load(config, iden, &status));
+    EXPECT_EQ(withStatus.Tabs()->count(), 2);
+    CVKDetailStatic without;
+    ASSERT_TRUE(without.Load(config, iden, nullptr));
+    EXPECT_EQ(without.Tabs()->count(), 1);
+    without.show();
+    EXPECT_EQ(without.Instalace().ControlText(1244), QStringLiteral("400"));
+    EXPECT_FALSE(without.Instalace().Control(1026)->isVisible());
+    without.hide();
+}
+
+} // namespace
