@@ -164,11 +164,11 @@ bool RecordingRun::WaitForEnd(std::chrono::seconds timeout)
     return ended;
 }
 
-int RecordingRun::Terminate()
+int RecordingRun::Terminate(int signal)
 {
     if (m_program.state() == QProcess::NotRunning)
         return -1;
-    ::kill(pid_t(m_program.processId()), SIGTERM);
+    ::kill(pid_t(m_program.processId()), signal);
     const bool ended = m_program.waitForFinished(120000);
     m_output += QString::fromLocal8Bit(m_program.readAll());
     if (!ended || m_program.exitStatus() != QProcess::NormalExit)

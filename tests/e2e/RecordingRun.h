@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -69,9 +70,9 @@ public:
     // Waits until `done` holds, up to `timeout`; false when it never did or
     // the program ended.
     bool WaitFor(const std::function<bool()>& done, std::chrono::seconds timeout);
-    // SIGTERM, then up to two minutes for the program to end. The exit code
-    // (-1: did not end normally).
-    int Terminate();
+    // The signal (SIGTERM unless told), then up to two minutes for the
+    // program to end. The exit code (-1: did not end normally).
+    int Terminate(int signal = SIGTERM);
     QString ArchivePath(const QString& name) const;
     QString Output() const { return m_output; }
 

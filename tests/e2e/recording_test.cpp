@@ -5,6 +5,8 @@
 
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
+#include "archive/store/VKArchivData.h"
+#include "archive/store/VKRArchivData.h"
 #include "link/Pristroj.h"
 #include "platform/Cp1250.h"
 #include "tools/archivetool/ArchiveTool.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <thread>
 #include <tuple>
@@ -89,8 +92,31 @@ void VaryControllerValues(int n, sim::Bytes& data, std::size_t stateAt)
 }
 void VaryQorinValues(int n, sim::Bytes& data) { VaryControllerValues(n, data, 32); }
 void VaryDuskarValues(int n, sim::Bytes& data) { VaryControllerValues(n, data, 56); }
-// A VKR analyser without faults (its status byte clear).
-void SoundVKRValues(int, sim::Bytes& data) { data[89] = 0; }
+// Analysers: phase voltages and active powers (VK words and double words,
+// VKR currents as floats) differ from reply to reply; a VKR without faults
+// (its status byte clear).
+void PutLittleEndian(sim::Bytes& data, std::size_t at, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        data[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
+}
+void VaryVKValues(int n, sim::Bytes& data)
+{
+    for (std::size_t k = 0; k < 3; ++k) {
+        PutLittleEndian(data, 1 + 2 * k, std::uint32_t(2290 + n + int(k)), 2);
+        PutLittleEndian(data, 32 + 4 * k, std::uint32_t(720000 + 13 * n + int(k)), 4);
+    }
+}
+void VaryVKRValues(int n, sim::Bytes& data)
+{
+    for (std::size_t k = 0; k < 3; ++k) {
+        const float amperes = 5.0f + 0.25f * float(n) + float(k);
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &amperes, sizeof bits);
+        PutLittleEndian(data, 12 + 4 * k, bits, 4);
+    }
+    data[89] = 0;
+}
 
 // Every stored measurement, rebuilt the way the archive's reader rebuilds
 // it, against the values of the replies: the stored ones are the served
@@ -123,6 +149,27 @@ void ExpectControllerValues(const CArchivRecordList& stored, const std::vector<s
     }
 }
 
+// The same for the analysers, compared in the store's own full-record form.
+template <class Data, class Values>
+void ExpectAnalyserValues(const CArchivRecordList& stored, const std::vector<sim::Bytes>& served)
+{
+    Values current;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const CArchivRecord& r = stored[i];
+        ASSERT_TRUE(r.type == kRecordFull ? Data::DecodeFullRecord(current, r) : Data::DecodeDeltaRecord(current, r))
+            << "record " << i << " cannot be decoded";
+        const QByteArray got = Data::BuildFullRecord(current);
+        bool found = false;
+        for (; next < served.size() && !found; ++next) {
+            Values expected;
+            expected.FromRaw(served[next].data());
+            found = Data::BuildFullRecord(expected) == got;
+        }
+        ASSERT_TRUE(found) << "record " << i << " holds values that were never served (of " << served.size() << ")";
+    }
+}
+
 class RecordingTest : public ::testing::TestWithParam<FamilySpec> {};
 
 // One instrument: it records, goes silent for a while (an outage record),
@@ -138,8 +185,10 @@ TEST_P(RecordingTest, EveryServedMeasurementIsStoredAndAnOutageIsRecorded)
         served.vary = VaryQorinValues;
     else if (family.type == CPristroj::kDuskar)
         served.vary = VaryDuskarValues;
+    else if (family.type == CPristroj::kVK)
+        served.vary = VaryVKValues;
     else if (family.type == CPristroj::kVKR)
-        served.vary = SoundVKRValues;
+        served.vary = VaryVKRValues;
     QString error;
     ASSERT_TRUE(run.Start(error)) << error.toStdString();
 
@@ -170,12 +219,17 @@ TEST_P(RecordingTest, EveryServedMeasurementIsStoredAndAnOutageIsRecorded)
         ExpectControllerValues<CQorinArchivData, QorinArchivTraits>(data, replies);
     else if (family.type == CPristroj::kDuskar)
         ExpectControllerValues<CDuskarArchivData, DuskarArchivTraits>(data, replies);
+    else if (family.type == CPristroj::kVK)
+        ExpectAnalyserValues<CVKArchivData, CVKAktData>(data, replies);
+    else if (family.type == CPristroj::kVKR)
+        ExpectAnalyserValues<CVKRArchivData, CVKRAktData>(data, replies);
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, RecordingTest, ::testing::Values(kQorin, kDuskar, kVK, kVKR, kVKT),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Two instruments on one line, each with its own archive of its own values.
+// Two instruments on one line, each with its own archive of its own values;
+// SIGINT ends the program as SIGTERM does.
 TEST(RecordingLineTest, TwoInstrumentsOnOneLineRecordEachTheirOwn)
 {
     RecordingRun run;
@@ -190,7 +244,7 @@ TEST(RecordingLineTest, TwoInstrumentsOnOneLineRecordEachTheirOwn)
         << run.Output().toStdString();
     const int firstCount = first.Count();
     const int secondCount = second.Count();
-    ASSERT_EQ(run.Terminate(), 0) << run.Output().toStdString();
+    ASSERT_EQ(run.Terminate(SIGINT), 0) << run.Output().toStdString();
 
     for (auto [name, log, count] : {std::tuple{QStringLiteral("Kotelna"), &first, firstCount},
                                     std::tuple{QStringLiteral("Hala"), &second, secondCount}}) {
@@ -208,7 +262,7 @@ TEST(RecordingLineTest, TwoInstrumentsOnOneLineRecordEachTheirOwn)
 // Stray bytes before replies and replies with a bad sum, one reply at a
 // time: a reply the program cannot take costs that poll (a data-loss
 // record says so) and the next poll asks again; every other poll's values
-// are stored, in order.
+// are stored, in order. SIGHUP ends the program as SIGTERM does.
 TEST(RecordingLineTest, StrayBytesAndFaultedRepliesCostOnlyTheirPoll)
 {
     RecordingRun run;
@@ -232,7 +286,7 @@ TEST(RecordingLineTest, StrayBytesAndFaultedRepliesCostOnlyTheirPoll)
     }
     run.Line().ClearFaults();
     const int count = served.Count();
-    ASSERT_EQ(run.Terminate(), 0) << run.Output().toStdString();
+    ASSERT_EQ(run.Terminate(SIGHUP), 0) << run.Output().toStdString();
 
     const Stored stored = Read(run.ArchivePath(QStringLiteral("Hala")));
     ASSERT_TRUE(stored.ok) << stored.error.toStdString();
