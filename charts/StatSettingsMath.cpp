@@ -53,18 +53,49 @@ int WindowWidthAt(int index)
     return kWindowWidths[std::size_t(std::clamp(index, 0, int(kWindowWidths.size()) - 1))];
 }
 
-CFields Load(const CVKFamilyStatSettings& record)
+namespace {
+
+// What both kinds of record share: windows, current, three-phase power and
+// voltages, rounded as the fields show them.
+template <class Record>
+CFields LoadCommon(const Record& record)
 {
     CFields f;
     f.window1 = WindowIndexOf(record.window1);
     f.window2 = WindowIndexOf(record.window2);
     f.current = Round2(record.nominalCurrent);
-    f.powerPhase = Kilo(record.nominalPowerPhase);
     f.power3 = Kilo(record.nominalPower);
     f.voltageLine = Round1(record.nominalVoltageLine);
     f.voltageNeutral = Round1(record.nominalVoltage);
-    if (!In(f.powerPhase, kPowerMin, kPowerMax) || !In(f.power3, kPowerMin, kPowerMax)
-        || !In(f.voltageLine, kVoltageMin, kVoltageMax) || !In(f.voltageNeutral, kVoltageMin, kVoltageMax)) {
+    return f;
+}
+
+bool VoltagesInRange(const CFields& f)
+{
+    return In(f.voltageLine, kVoltageMin, kVoltageMax) && In(f.voltageNeutral, kVoltageMin, kVoltageMax);
+}
+
+template <class Record>
+void StoreCommon(const CFields& f, Record& record)
+{
+    record.window1 = WindowWidthAt(f.window1);
+    record.window2 = WindowWidthAt(f.window2);
+    if (f.voltage == kLineToNeutral) {
+        record.nominalVoltage = f.voltageNeutral;
+        record.nominalVoltageLine = f.voltageNeutral * 1.7320508f;
+    } else {
+        record.nominalVoltageLine = f.voltageLine;
+        record.nominalVoltage = f.voltageLine * 0.57735026f;
+    }
+}
+
+} // namespace
+
+CFields Load(const CVKFamilyStatSettings& record)
+{
+    CFields f = LoadCommon(record);
+    f.powerPhase = Kilo(record.nominalPowerPhase);
+    if (!In(f.powerPhase, kPowerMin, kPowerMax) || !In(f.power3, kPowerMin, kPowerMax) || !VoltagesInRange(f)) {
         f.current = 5.0f;
         f.powerPhase = 1.1f;
         f.power3 = 3.3f;
@@ -76,8 +107,7 @@ CFields Load(const CVKFamilyStatSettings& record)
 
 void Store(const CFields& f, CVKFamilyStatSettings& record)
 {
-    record.window1 = WindowWidthAt(f.window1);
-    record.window2 = WindowWidthAt(f.window2);
+    StoreCommon(f, record);
     if (f.phase == kOnePhase) {
         record.nominalPowerPhase = f.powerPhase * 1000.0f;
         record.nominalPower = record.nominalPowerPhase * 3.0f;
@@ -85,28 +115,14 @@ void Store(const CFields& f, CVKFamilyStatSettings& record)
         record.nominalPower = f.power3 * 1000.0f;
         record.nominalPowerPhase = record.nominalPower * 0.33333334f;
     }
-    if (f.voltage == kLineToNeutral) {
-        record.nominalVoltage = f.voltageNeutral;
-        record.nominalVoltageLine = f.voltageNeutral * 1.7320508f;
-    } else {
-        record.nominalVoltageLine = f.voltageLine;
-        record.nominalVoltage = f.voltageLine * 0.57735026f;
-    }
     record.nominalCurrent = record.nominalPowerPhase / record.nominalVoltage;
 }
 
 CFields Load(const CQorinStatSettings& record)
 {
-    CFields f;
-    f.window1 = WindowIndexOf(record.window1);
-    f.window2 = WindowIndexOf(record.window2);
-    f.current = Round2(record.nominalCurrent);
-    f.power3 = Kilo(record.nominalPower);
-    f.voltageLine = Round1(record.nominalVoltageLine);
-    f.voltageNeutral = Round1(record.nominalVoltage);
+    CFields f = LoadCommon(record);
     f.powerFactorChoice = record.fromInstrument ? 0 : 1;
-    if (!In(f.power3, kPowerMin, kPowerMax) || !In(f.voltageLine, kVoltageMin, kVoltageMax)
-        || !In(f.voltageNeutral, kVoltageMin, kVoltageMax)) {
+    if (!In(f.power3, kPowerMin, kPowerMax) || !VoltagesInRange(f)) {
         f.current = 5.0f;
         f.power3 = 3.3f;
         f.voltageLine = 381.05118f;
@@ -118,16 +134,8 @@ CFields Load(const CQorinStatSettings& record)
 
 void Store(const CFields& f, CQorinStatSettings& record)
 {
-    record.window1 = WindowWidthAt(f.window1);
-    record.window2 = WindowWidthAt(f.window2);
+    StoreCommon(f, record);
     record.nominalPower = f.power3 * 1000.0f;
-    if (f.voltage == kLineToNeutral) {
-        record.nominalVoltage = f.voltageNeutral;
-        record.nominalVoltageLine = f.voltageNeutral * 1.7320508f;
-    } else {
-        record.nominalVoltageLine = f.voltageLine;
-        record.nominalVoltage = f.voltageLine * 0.57735026f;
-    }
     record.nominalCurrent = record.nominalPower * 0.33333334f / record.nominalVoltage;
     record.requiredPowerFactor = PowerFactorAt(f.powerFactorPosition);
     record.fromInstrument = f.powerFactorChoice == 0 ? 1 : 0;
