@@ -121,12 +121,10 @@ void VaryVKRValues(int n, sim::Bytes& data)
 // Every stored measurement, rebuilt the way the archive's reader rebuilds
 // it, against the values of the replies: the stored ones are the served
 // ones in order, none left out between (a reply faulted on the line and
-// asked again is served twice).
-template <class Data, class Traits>
-void ExpectControllerValues(const CArchivRecordList& stored, const std::vector<sim::Bytes>& served)
+// asked again is served twice). `same` compares stored and served values.
+template <class Data, class Values, class Same>
+void ExpectServedInOrder(const CArchivRecordList& stored, const std::vector<sim::Bytes>& served, Same same)
 {
-    using Values = typename Traits::Values;
-    using Fields = typename Traits::Fields;
     Values current;
     std::size_t next = 0;
     for (std::size_t i = 0; i < stored.size(); ++i) {
@@ -138,36 +136,34 @@ void ExpectControllerValues(const CArchivRecordList& stored, const std::vector<s
             Values expected;
             expected.FromRaw(served[next].data());
             const Values copied(expected); // as the program hands it on
-            found = true;
-            const auto* a = reinterpret_cast<const char*>(static_cast<const Fields*>(&current));
-            const auto* b = reinterpret_cast<const char*>(static_cast<const Fields*>(&copied));
-            for (const auto& field : Traits::FieldTable()) {
-                found &= std::memcmp(a + field.offset, b + field.offset, std::size_t(field.width)) == 0;
-            }
+            found = same(current, copied);
         }
         ASSERT_TRUE(found) << "record " << i << " holds values that were never served (of " << served.size() << ")";
     }
 }
 
-// The same for the analysers, compared in the store's own full-record form.
+// The controllers' values field by field.
+template <class Data, class Traits>
+void ExpectControllerValues(const CArchivRecordList& stored, const std::vector<sim::Bytes>& served)
+{
+    using Fields = typename Traits::Fields;
+    ExpectServedInOrder<Data, typename Traits::Values>(stored, served, [](const Fields& x, const Fields& y) {
+        const auto* a = reinterpret_cast<const char*>(&x);
+        const auto* b = reinterpret_cast<const char*>(&y);
+        for (const auto& field : Traits::FieldTable())
+            if (std::memcmp(a + field.offset, b + field.offset, std::size_t(field.width)) != 0)
+                return false;
+        return true;
+    });
+}
+
+// The analysers' values in the store's own full-record form.
 template <class Data, class Values>
 void ExpectAnalyserValues(const CArchivRecordList& stored, const std::vector<sim::Bytes>& served)
 {
-    Values current;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-        const CArchivRecord& r = stored[i];
-        ASSERT_TRUE(r.type == kRecordFull ? Data::DecodeFullRecord(current, r) : Data::DecodeDeltaRecord(current, r))
-            << "record " << i << " cannot be decoded";
-        const QByteArray got = Data::BuildFullRecord(current);
-        bool found = false;
-        for (; next < served.size() && !found; ++next) {
-            Values expected;
-            expected.FromRaw(served[next].data());
-            found = Data::BuildFullRecord(expected) == got;
-        }
-        ASSERT_TRUE(found) << "record " << i << " holds values that were never served (of " << served.size() << ")";
-    }
+    ExpectServedInOrder<Data, Values>(stored, served, [](const Values& x, const Values& y) {
+        return Data::BuildFullRecord(x) == Data::BuildFullRecord(y);
+    });
 }
 
 class RecordingTest : public ::testing::TestWithParam<FamilySpec> {};

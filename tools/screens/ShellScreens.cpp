@@ -4,6 +4,7 @@
 #include "tools/screens/Screens.h"
 #include "tools/screens/ScreensArchive.h"
 
+#include "app/Families.h"
 #include "archive/documents/OpenArchiveDlg.h"
 #include "archive/documents/ZaplatovatArchivDlg.h"
 #include "archive/store/VKArchivData.h"
@@ -168,6 +169,7 @@ QORIN_SCREENS(Shell)
 
     {
         CMavexApp app(Environment());
+        app.SetFamilies(CFamilyList(ProgramFamilies()));
         if (!app.InitInstance({QStringLiteral("qorin01")}) || !app.MainFrame()) {
             shot.fail(QStringLiteral("CMainFrame: the application did not start"));
             platform::Settings::SetFileForTesting(QString());
@@ -178,7 +180,7 @@ QORIN_SCREENS(Shell)
         shot.save(frame, QStringLiteral("CMainFrame"));
 
         {
-            CAddInstrumentDlg dlg(*app.Ports(), data, true, frame);
+            CAddInstrumentDlg dlg(app.Families(), *app.Ports(), data, true, frame);
             CPristroj entry(QStringLiteral("ttyS0"), 1, data, TRUE, CPristroj::kVK);
             entry.m_nazev = QStringLiteral("Rozvodna R3");
             dlg.SetEntry(&entry, true, nullptr);
@@ -189,7 +191,7 @@ QORIN_SCREENS(Shell)
             }
         }
         {
-            CAddInstrumentDlg dlg(*app.Ports(), data, true, frame);
+            CAddInstrumentDlg dlg(app.Families(), *app.Ports(), data, true, frame);
             CPristroj& live = *app.GetDeviceList().front();
             CPristroj copy(live);
             dlg.SetEntry(&copy, false, &live);
@@ -238,11 +240,11 @@ QORIN_SCREENS(Shell)
                     task->m_lastTime = CTime(2024, 3, 10, 6, 30, 12);
                 }
             }
-            CTaskManagerDlg manager(store, frame);
+            CTaskManagerDlg manager(app.Families(), store, frame);
             manager.SetContext(&app.GetDeviceList(), &tasks);
             shot.save(&manager, QStringLiteral("CTaskManagerDlg"));
 
-            CTaskEditDlg editor(frame);
+            CTaskEditDlg editor(app.Families(), frame);
             if (editor.NewTask(app.GetDeviceList(), tasks))
                 shot.save(&editor, QStringLiteral("CTaskEditDlg"));
             else
