@@ -1,6 +1,8 @@
-// The statistics settings dialogs of the VK and VKT, VKR and Qorin archives.
+// The statistics settings dialogs of the VK and VKT, VKR and Qorin archives,
+// and the period dialogs beside the statistics tabs.
 #include "tools/screens/Screens.h"
 
+#include "charts/StatPeriodDlg.h"
 #include "charts/StatQorinSettingsDlg.h"
 #include "charts/StatSettingsDlg.h"
 
@@ -22,5 +24,28 @@ QORIN_SCREENS(ChartsStatistics)
         record.fromInstrument = 0;
         dialog.Load(record);
         shot.save(&dialog, QStringLiteral("CQorinStatSettingsDlg"));
+    }
+    {
+        CArchivePeriodDlg period(CArchivePeriodDlg::kVK);
+        period.resize(240, 330);
+        period.periodStart = QStringLiteral("01.02.2009 10:00:00");
+        period.periodEnd = QStringLiteral("02.02.2009 10:00:00");
+        period.total = QStringLiteral("1 den 0:00:00");
+        period.recordDuration = QStringLiteral("23:58:00");
+        period.recordInterval = QStringLiteral("60 s");
+        period.UpdateData();
+        shot.save(&period, QStringLiteral("CArchivePeriodDlg"));
+    }
+    {
+        CQorinPeriodDlg period;
+        period.resize(240, 380);
+        period.periodStart = QStringLiteral("01.02.2009 10:00:00");
+        period.periodEnd = QStringLiteral("01.02.2009 18:00:00");
+        period.total = QStringLiteral("8:00:00");
+        period.recordDuration = QStringLiteral("7:45:00");
+        period.recordInterval = QStringLiteral("15 s");
+        period.powerFactor = QStringLiteral("0.98/0.95");
+        period.UpdateData();
+        shot.save(&period, QStringLiteral("CQorinPeriodDlg"));
     }
 }
