@@ -97,6 +97,14 @@ TEST(ReadOnlySheets, SameRulesAsTheEditableSheets)
     // editable page; stage 4 and on show no value.
     EXPECT_EQ(qorin.m_stages.ButtonIcon(2), 160);
     EXPECT_EQ(qorin.m_stages.ButtonIcon(3), 176);
+    CConfig editableCopy = config;
+    float ratio = 100.0f;
+    CKompenzacniStupne editable;
+    editable.AttachConfig(&editableCopy, &ratio, FALSE);
+    for (int i = 0; i < 14; ++i) {
+        EXPECT_EQ(qorin.m_stages.ButtonIcon(i), editable.ButtonIcon(i)) << i;
+        EXPECT_EQ(qorin.m_stages.ControlText(1140 + i), editable.ControlText(1140 + i)) << i;
+    }
     // -0.90 is a valid power factor here too.
     config.tarif1.t0 = BYTE(-90);
     CPristrojDetailStatic again(QStringLiteral("Nastavení přístroje"));
