@@ -52,6 +52,7 @@ CVKDetail::CVKDetail(const QString& title, QWidget* parent, int firstPage)
     SetActivePage(firstPage);
     Button(IdApplyNow)->setText(QStringLiteral("Přijmi vše"));
     Button(IdOk)->hide();
+    Button(IdCancel)->setText(QStringLiteral("Storno"));
     if (auto* box = findChild<QDialogButtonBox*>()) {
         // "Přijmi vše" and "Storno" change places.
         box->removeButton(Button(IdApplyNow));
@@ -357,18 +358,28 @@ void CVKDetail::contextMenuEvent(QContextMenuEvent* event)
     menu.exec(event->globalPos());
 }
 
-void RunVKSettings(QWidget* parent, IVKSettingsIo& io)
+void RunVKSettings(QWidget* parent, IVKSettingsIo& io, QPointer<QDialog>* sheet)
 {
-    CVKDetail sheet(CVKDetail::TitleFor(io.Name()), parent, 0);
+    CVKDetail dialog(CVKDetail::TitleFor(io.Name()), parent, 0);
+    if (sheet)
+        *sheet = &dialog;
     int pass = 0;
-    while (sheet.ReadFromDevice(io, pass) && sheet.DoModal() == ui::CPropertySheet::IdOk)
+    while (dialog.ReadFromDevice(io, pass) && dialog.DoModal() == ui::CPropertySheet::IdOk)
         pass = 1;
+    if (sheet)
+        *sheet = nullptr;
 }
 
 void OpenVKSettings(QWidget* parent, CPristroj& entry)
 {
     CPristrojVKSettingsIo io(entry);
     RunVKSettings(parent, io);
+}
+
+void OpenVKSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet)
+{
+    CPristrojVKSettingsIo io(entry);
+    RunVKSettings(parent, io, &sheet);
 }
 
 } // namespace analysers_vk

@@ -5,6 +5,7 @@
 #include "platform/ui/PropertySheet.h"
 
 #include <QDateTime>
+#include <QPointer>
 
 #include <cstdint>
 #include <functional>
@@ -96,9 +97,11 @@ private:
 };
 
 // Opens the settings sheet of a VK analyser and repeats it while it ends
-// with OK, as the instrument-settings command of the live window does.
+// with OK, as the instrument-settings command of the live window does;
+// `sheet` points at the sheet while it is up.
 void OpenVKSettings(QWidget* parent, CPristroj& entry);
+void OpenVKSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet);
 // The same over any entry adapter (tests, the simulated instrument).
-void RunVKSettings(QWidget* parent, IVKSettingsIo& io);
+void RunVKSettings(QWidget* parent, IVKSettingsIo& io, QPointer<QDialog>* sheet = nullptr);
 
 } // namespace analysers_vk

@@ -65,4 +65,22 @@ BOOL CVKDetailStatic::LoadFromProfile(CVKProfileData& profile)
     return Load(config, iden, nullptr);
 }
 
+bool ShowVKArchiveSettings(QWidget* parent, const CVKArchivData& archive)
+{
+    CVKDetailStatic sheet(QStringLiteral("Nastavení přístroje"), parent);
+    if (!sheet.LoadFromArchive(archive))
+        return false;
+    sheet.DoModal();
+    return true;
+}
+
+bool ShowVKProfileSettings(QWidget* parent, CVKProfileData& profile)
+{
+    CVKDetailStatic sheet(QStringLiteral("Nastavení přístroje"), parent);
+    if (!sheet.LoadFromProfile(profile))
+        return false;
+    sheet.DoModal();
+    return true;
+}
+
 } // namespace analysers_vk

@@ -43,4 +43,9 @@ private:
     bool m_zaznamShown = true;
 };
 
+// Shows the stored settings read-only; false (nothing shown) when the
+// archive or profile holds no settings to show.
+bool ShowVKArchiveSettings(QWidget* parent, const CVKArchivData& archive);
+bool ShowVKProfileSettings(QWidget* parent, CVKProfileData& profile);
+
 } // namespace analysers_vk

@@ -1,5 +1,6 @@
 #include "app/Families.h"
 
+#include "analysers_vk/VKDetail.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
@@ -99,7 +100,11 @@ CFamilyDescriptor VKFamily()
     };
     family.settingsTabOrder = 2;
     family.settingsSaveOrder = 1;
+    family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {
+        analysers_vk::OpenVKSettings(parent, entry, sheet);
+    };
     family.threadFactory = ThreadOf<CVKMereni>();
+    family.importDownload = ImportVKArchive;
     return family;
 }
 
@@ -128,6 +133,7 @@ CFamilyDescriptor VKTFamily()
     family.settingsTabOrder = 3;
     family.settingsSaveOrder = 2;
     family.threadFactory = ThreadOf<CVKTMereni>();
+    family.importDownload = ImportVKTArchive;
     return family;
 }
 
