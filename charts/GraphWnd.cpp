@@ -15,6 +15,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -252,8 +253,7 @@ void CGraphWnd::mousePressEvent(QMouseEvent* event)
         m_dragging = true;
         m_dragStart = m_dragCurrent = event->position().toPoint();
         m_band->setGeometry(QRect(m_dragStart, QSize()));
-        m_band->show();
-        grabMouse();
+        m_band->show(); // the press grabs the mouse until the release
         UpdateCursorShape();
     }
 }
@@ -265,7 +265,8 @@ void CGraphWnd::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     m_dragCurrent = event->position().toPoint();
-    m_band->setGeometry(QRect(m_dragStart, m_dragCurrent).normalized());
+    m_band->setGeometry(QRect(QPoint(std::min(m_dragStart.x(), m_dragCurrent.x()), std::min(m_dragStart.y(), m_dragCurrent.y())),
+                              QPoint(std::max(m_dragStart.x(), m_dragCurrent.x()), std::max(m_dragStart.y(), m_dragCurrent.y()))));
 }
 
 void CGraphWnd::mouseReleaseEvent(QMouseEvent* event)
@@ -295,21 +296,19 @@ void CGraphWnd::mouseReleaseEvent(QMouseEvent* event)
     if (!m_dragging)
         return;
     m_dragging = false;
-    releaseMouse();
     m_band->hide();
     UpdateCursorShape();
     m_dragCurrent = pt;
-    const QRect r = QRect(m_dragStart, m_dragCurrent).normalized();
-    const int w = m_dragCurrent.x() > m_dragStart.x() ? m_dragCurrent.x() - m_dragStart.x()
-                                                      : m_dragStart.x() - m_dragCurrent.x();
-    const int h = m_dragCurrent.y() > m_dragStart.y() ? m_dragCurrent.y() - m_dragStart.y()
-                                                      : m_dragStart.y() - m_dragCurrent.y();
+    const int left = std::min(m_dragStart.x(), m_dragCurrent.x());
+    const int top = std::min(m_dragStart.y(), m_dragCurrent.y());
+    const int w = std::abs(m_dragCurrent.x() - m_dragStart.x());
+    const int h = std::abs(m_dragCurrent.y() - m_dragStart.y());
     if (w < 5 && h < 5) {
         if (m_zoomMode)
             ZoomAtPoint(40, pt.x(), pt.y());
         return;
     }
-    ZoomToRect(QRect(r.left(), r.top(), w, h));
+    ZoomToRect(QRect(left, top, w, h));
 }
 
 void CGraphWnd::ZoomToRect(const QRect& r)

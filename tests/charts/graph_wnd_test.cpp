@@ -126,6 +126,18 @@ TEST_F(GraphWnd, RubberBandZoomsToTheRectangleOrAroundAClick)
     Drag({100, 50}, {350, 150});
     EXPECT_EQ(Zoom(), (std::array<int, 4>{0, 750, 500, 1000}));
 
+    // While dragging the rubber band follows the mouse.
+    QTest::mousePress(graph, Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
+    QMouseEvent move(QEvent::MouseMove, QPoint(200, 180), graph->mapToGlobal(QPoint(200, 180)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(graph, &move);
+    EXPECT_TRUE(graph->Dragging());
+    EXPECT_FALSE(graph->RubberBand()->isHidden());
+    EXPECT_EQ(graph->RubberBand()->geometry(), QRect(QPoint(200, 100), QPoint(300, 180)));
+    EXPECT_EQ(graph->QWidget::cursor().shape(), Qt::CrossCursor);
+    QTest::mouseRelease(graph, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
+    EXPECT_EQ(graph->QWidget::cursor().shape(), Qt::BitmapCursor); // the zoom cursor again
+
     // A rectangle wider and higher than the plot keeps the full view.
     Window(0, 0, 1000, 1000);
     Drag({10, 10}, {630, 470});
