@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/DownloadImport.h"
 #include "link/LinkEnvironment.h"
 
 #include <QPointer>
@@ -66,6 +67,9 @@ struct CFamilyDescriptor {
     std::function<void(QWidget* parent, CPristroj&)> receiveData;
     // Makes the instrument's measurement thread.
     PristrojThreadFactory threadFactory;
+    // Reads a finished download back into the target archive (families that
+    // can download); false when it failed, the failure told to the host.
+    std::function<BOOL(const CDownloadJob&, const CDownloadTarget&, IDownloadImportHost&)> importDownload;
 };
 
 // The families the program was started with, in the order of their type

@@ -325,6 +325,10 @@ void CMavexApp::RegisterHandlers()
                       [this](std::uintptr_t w, std::intptr_t l) { return OnDeviceData(w, l); });
     SetMessageHandler(platform::WM_APP_UPDATE_DEVICE_VIEW,
                       [this](std::uintptr_t w, std::intptr_t l) { return OnDeviceViewUpdate(w, l); });
+    SetMessageHandler(platform::WM_APP_MAKE_TEMP_NAME,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnMakeTempFileName(w, l); });
+    SetMessageHandler(platform::WM_APP_DOWNLOADED_FILE,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnDownloadedFile(w, l); });
 }
 
 bool CMavexApp::event(QEvent* event)

@@ -15,6 +15,7 @@
 #include "shell/PristrojeDlg.h"
 #include "shell/SingleInstance.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -99,6 +100,16 @@ public:
     std::intptr_t OnDeviceData(std::uintptr_t wParam, std::intptr_t lParam);
     std::intptr_t OnDeviceViewUpdate(std::uintptr_t wParam, std::intptr_t lParam);
     void OnOpenFileFromInstance(const QString& path);
+    // The scheduled downloads: a temporary file and an entry copy for the
+    // task, then the finished file imported into its archive.
+    std::intptr_t OnMakeTempFileName(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnDownloadedFile(std::uintptr_t wParam, std::intptr_t lParam);
+    // The temporary download file of an instrument archive base path: the
+    // path, "tmp", the local time as digits and ".tmp"; never an existing file.
+    static QString TempDownloadName(const QString& archiveBase, const QDateTime& now);
+    // Where the records of a finished download go for the instrument:
+    // its archive file of that base name, completed when it exists.
+    CDownloadTarget DownloadTarget(const CPristroj& live, const QString& base, const QString& ending) const;
 
     // The instrument and settings commands of the main menu.
     void OnInstrumentList(QWidget* parent);

@@ -1,0 +1,169 @@
+// The scheduled downloads on the application's side: the temporary file and
+// entry copy a download runs with, and the import of the finished file.
+#include "shell/MavexApp.h"
+
+#include "archive/store/ArchivData.h"
+#include "link/DownloadJob.h"
+#include "link/Pristroj.h"
+#include "platform/ui/MessageBox.h"
+#include "shell/AppArchivHost.h"
+#include "shell/MainFrame.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <mutex>
+
+namespace {
+
+// The import's boxes are collected, so that one box tells what failed and
+// where the downloaded records wait.
+class ScheduledImportHost : public IDownloadImportHost {
+public:
+    ScheduledImportHost(CMainFrame* frame, IArchivHost* archives) : m_frame(frame), m_archives(archives) {}
+
+    void ShowError(const QString& text, const QString& caption) override
+    {
+        m_errors << text;
+        m_caption = caption;
+    }
+    // A scheduled download opens no window.
+    void OpenArchiveFile(const QString&) override {}
+    CPristroj* FindDevice(const QString& archivePath) override
+    {
+        return m_frame ? m_frame->FindByArchive(archivePath) : nullptr;
+    }
+    void PrepareArchive(CArchivData& archive) override
+    {
+        if (m_archives)
+            archive.SetHost(m_archives);
+    }
+
+    const QStringList& Errors() const { return m_errors; }
+    const QString& Caption() const { return m_caption; }
+
+private:
+    CMainFrame* m_frame;
+    IArchivHost* m_archives;
+    QStringList m_errors;
+    QString m_caption = QStringLiteral("CHYBA");
+};
+
+} // namespace
+
+QString CMavexApp::TempDownloadName(const QString& archiveBase, const QDateTime& now)
+{
+    const QString stamp = now.toString(QStringLiteral("yyyyMMddHHmmss"));
+    QString name = archiveBase + QStringLiteral("tmp") + stamp + QStringLiteral(".tmp");
+    // Two downloads within one second, or a file kept from a failed import.
+    for (int n = 1; QFileInfo::exists(name); ++n)
+        name = archiveBase + QStringLiteral("tmp") + stamp + QString::number(n) + QStringLiteral(".tmp");
+    return name;
+}
+
+std::intptr_t CMavexApp::OnMakeTempFileName(std::uintptr_t wParam, std::intptr_t)
+{
+    std::lock_guard outer(m_tasks.OuterLock());
+    if (m_tasks.m_downloadCopy)
+        return 0; // the download under way keeps its copy and name
+    QString instrument;
+    {
+        std::lock_guard list(m_tasks.ListLock());
+        const CTask* task = m_tasks.Find(static_cast<int>(wParam));
+        if (!task)
+            return 0;
+        instrument = task->m_pristroj;
+    }
+    for (const auto& device : m_devices) {
+        if (device->m_nazev != instrument)
+            continue;
+        m_tasks.m_downloadCopy = std::make_unique<CPristroj>(*device);
+        m_tasks.m_tempName = TempDownloadName(device->m_soubor, QDateTime::currentDateTime());
+        break;
+    }
+    return 0;
+}
+
+CDownloadTarget CMavexApp::DownloadTarget(const CPristroj& live, const QString& base, const QString& ending) const
+{
+    CDownloadTarget target;
+    QString path = base + ending;
+    // An instrument recording into a file of that base name is completed
+    // there (its own records pause for the merge).
+    if (const CArchivData* archive = live.GetArchivData()) {
+        const QString current = archive->GetFilePath();
+        if (!current.isEmpty() && current.startsWith(base, Qt::CaseInsensitive)
+            && current.endsWith(ending, Qt::CaseInsensitive) && QFileInfo::exists(current))
+            path = current;
+    }
+    if (QFileInfo::exists(path)) {
+        target.mode = 1;
+        target.existingFile = path;
+    } else {
+        target.newFile = path;
+    }
+    return target;
+}
+
+std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t, std::intptr_t lParam)
+{
+    std::lock_guard outer(m_tasks.OuterLock());
+    if (!m_tasks.m_downloadCopy)
+        return 0;
+    // Whatever happens below, the download ends here: the copy goes, and the
+    // download thread takes that as the file having been taken over.
+    std::unique_ptr<CPristroj> copy = std::move(m_tasks.m_downloadCopy);
+    const QString temp = m_tasks.m_tempName;
+    if (!QFileInfo::exists(temp))
+        return 0;
+
+    QString instrument, taskFile;
+    int taskKind = 0;
+    bool found = false;
+    {
+        std::lock_guard list(m_tasks.ListLock());
+        std::lock_guard second(m_tasks.SecondLock());
+        if (const CTask* task = m_tasks.Find(static_cast<int>(lParam))) {
+            found = true;
+            instrument = task->m_pristroj;
+            taskFile = task->m_soubor;
+            taskKind = task->m_typ;
+        }
+    }
+    const CPristroj* live = nullptr;
+    for (const auto& device : m_devices)
+        if (found && device->m_nazev == instrument)
+            live = device.get();
+    const CFamilyDescriptor* family = m_families.Find(copy->GetType());
+    if (!live || !family || !family->importDownload) {
+        // Nothing to import into: the task or its instrument is gone.
+        QFile::remove(temp);
+        return 0;
+    }
+
+    CDownloadJob job;
+    job.m_pristroj = *copy;
+    job.m_tempPath = temp;
+    const QString base = taskKind == 1 && !taskFile.isEmpty() ? taskFile : live->m_soubor;
+    const CDownloadTarget target = DownloadTarget(*live, base, family->archiveEnding);
+    ScheduledImportHost host(m_mainFrame.get(), m_archivHost.get());
+    bool imported = false;
+    try {
+        imported = family->importDownload(job, target, host) != 0;
+    } catch (const std::exception&) {
+        imported = false;
+    }
+    if (imported) {
+        QFile::remove(temp);
+        return 0;
+    }
+    // The downloaded records are never thrown away unimported.
+    QStringList lines = host.Errors();
+    lines << QStringLiteral("Stažená data nebyla zařazena do archivu %1, zůstávají v souboru %2.")
+                 .arg(QDir::toNativeSeparators(target.mode ? target.existingFile : target.newFile),
+                      QDir::toNativeSeparators(temp));
+    ui::ShowMessageBox(m_mainFrame.get(), lines.join(QLatin1Char('\n')), host.Caption(), ui::MsgButtons::Ok,
+                       ui::MsgIcon::Error);
+    return 0;
+}
