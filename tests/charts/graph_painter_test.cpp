@@ -319,3 +319,28 @@ TEST(GraphPainter, TracesOfNoSpanOrNoRangeDrawWithoutFault)
     painter.DrawTrace(trace, 0, 0, 1000, 1000); // all at the left edge: nothing to see, nothing to fail
     EXPECT_LE(painter.LastSegmentCount(), 1);
 }
+
+TEST(GraphPainter, ValueTicksStandAtTheirValuesAndClearOfTheUnitLine)
+{
+    // 0..230 on an axis 230 pixels high: a pixel a unit, label 200 at 30.
+    // On an axis 100 pixels high label 200 would stand within 1.5 text
+    // heights of the top: it goes, with its tick.
+    CGraphTrace trace(QStringLiteral("U"), QStringLiteral("V"), QString(), kBlue, 230.0f, 0.0f);
+    for (int height : {230, 100}) {
+        Canvas c;
+        CGraphRect axis{10, 40, 10, 40 + height};
+        int textHeight = 0;
+        {
+            CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+            textHeight = painter.TextHeight();
+            painter.DrawValueAxis(trace, axis, false, 390, 0, 1000, 1.0f);
+        }
+        c.End();
+        const int y200 = 30 * height / 230;
+        const bool kept = y200 >= textHeight * 3 / 2;
+        EXPECT_EQ(kept, height == 230);
+        EXPECT_EQ(c.Painted(axis.right + 1, axis.top + y200), kept) << height;
+        EXPECT_TRUE(c.Painted(axis.right + 1, axis.top + height)) << height; // label 0 at the bottom
+        EXPECT_FALSE(c.Painted(axis.right + 1, axis.top + y200 + 3)) << height;
+    }
+}
