@@ -408,18 +408,19 @@ void CVKDetailZaznam::SetGroupButtons()
             on += IsChecked(1030 + k) ? 1 : 0;
         auto* button = Ctl<QCheckBox>(id);
         button->setTristate(true);
-        button->setCheckState(on == 6 ? Qt::Checked : on == 0 ? Qt::Unchecked : Qt::PartiallyChecked);
+        const Qt::CheckState state = on == 6 ? Qt::Checked : on == 0 ? Qt::Unchecked : Qt::PartiallyChecked;
+        button->setCheckState(state);
+        button->setProperty("shownState", int(state));
     }
 }
 
 void CVKDetailZaznam::OnGroupClicked(int id)
 {
-    auto* button = Ctl<QCheckBox>(id);
-    const bool all = button->checkState() == Qt::Checked;
+    // A three-state button goes from unchecked to checked and from the
+    // other two states to unchecked; only the first checks the group.
+    const bool all = Ctl<QCheckBox>(id)->property("shownState").toInt() == int(Qt::Unchecked);
     for (int k : GroupOrders(id))
         Ctl<QCheckBox>(1030 + k)->setChecked(all);
-    if (!all)
-        button->setCheckState(Qt::Unchecked);
     TakeControls();
     SetGroupButtons();
     ShowCapacity();

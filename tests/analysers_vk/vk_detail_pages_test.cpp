@@ -232,6 +232,21 @@ TEST(VKRecordFieldsTest, RecordSizeAndCapacity)
     EXPECT_EQ(CapacityMinutes(3600, 0x200000000ll, 2), 3600ll * 0x200000000ll / 2 / 60);
 }
 
+TEST(VKRecordFieldsTest, AnUnchosenPeriodKeepsTheRecords)
+{
+    CVKStatus status;
+    status.SetRecordPeriodIndex(13);
+    VKRecordFields f;
+    f.FromRecord(status, nullptr);
+    f.period = -1;
+    f.uChoice = -1;
+    f.ToRecord(status, nullptr);
+    EXPECT_EQ(status.GetRecordPeriodIndex(), 13);
+    int phases = -1, choice = -1;
+    status.GetVoltageRecording(0, phases, choice);
+    EXPECT_EQ(choice, 0);
+}
+
 TEST(VKRecordFieldsTest, QuantityRowsFollowTheCounts)
 {
     VKRecordFields f;

@@ -11,16 +11,19 @@
 #include "analysers_vk/VKSettingsFile.h"
 #include "platform/ui/MessageBox.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -267,6 +270,92 @@ TEST(VKDetailTest, PrintsAllThreeSections)
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
     }
     EXPECT_FALSE(text.contains(QStringLiteral("Relé 2")));
+    // The start is immediate: no time, only "--".
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Start\\. čas +--"))));
+}
+
+TEST(VKDetailTest, PageButtonsAskThenSendOrReceive)
+{
+    FakeVKSettings io;
+    FillInstrument(io);
+    CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+    ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
+    sheet.show();
+    sheet.SetActivePage(0);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    sheet.Instalace().Ctl<QLineEdit>(1021)->setText(QStringLiteral("800"));
+    boxes.Answer(ui::MsgAnswer::No);
+    sheet.Instalace().Ctl<QPushButton>(1250)->click();
+    EXPECT_EQ(io.Calls("WriteConfig"), 0);
+    boxes.Answer(ui::MsgAnswer::Yes);
+    sheet.Instalace().Ctl<QPushButton>(1250)->click();
+    ASSERT_EQ(io.Calls("WriteConfig"), 1);
+    EXPECT_EQ(io.config.GetNominalPower(), 800);
+    EXPECT_EQ(boxes.Requests()[1].text, QStringLiteral("Opravdu provést instalaci přístroje?"));
+    EXPECT_EQ(boxes.Requests()[1].caption, QStringLiteral("INFO"));
+
+    // "Přijmi vše": the instrument's values again, and a failure said.
+    io.config.SetNominalPower(400);
+    io.Script("ReadStatus", {false, false, false});
+    boxes.Answer(ui::MsgAnswer::Yes);
+    sheet.Button(ui::CPropertySheet::IdApplyNow)->click();
+    EXPECT_EQ(boxes.Requests().back().text, QStringLiteral("Přístroj neodpovídá !"));
+    EXPECT_EQ(boxes.Requests().back().caption, QStringLiteral("CHYBA"));
+    EXPECT_EQ(sheet.Instalace().ControlText(1021), QStringLiteral("400"));
+    EXPECT_EQ(sheet.MemorySize(), -1);
+
+    // The recording page's receive includes the identification.
+    sheet.SetActivePage(2);
+    const int idens = io.Calls("ReadIdentification");
+    boxes.Answer(ui::MsgAnswer::Yes);
+    sheet.Zaznam().Ctl<QPushButton>(1241)->click();
+    EXPECT_EQ(io.Calls("ReadIdentification"), idens + 1);
+    EXPECT_NE(sheet.Zaznam().ControlText(1181), QStringLiteral("--"));
+    sheet.hide();
+}
+
+TEST(VKDetailTest, RecordingPageRulesWhileEditing)
+{
+    FakeVKSettings io;
+    FillInstrument(io);
+    io.status.SetVoltageHarmonicsMode(1);
+    CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
+    ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
+    sheet.show();
+    sheet.SetActivePage(2);
+    CVKDetailZaznam& page = sheet.Zaznam();
+    const QString before = page.ControlText(1181);
+    // "Sudé" of the first row checks 2, 4, .., 12.
+    page.Ctl<QCheckBox>(1027)->click();
+    for (int order = 2; order <= 12; order += 2)
+        EXPECT_TRUE(page.IsChecked(1030 + order - 2)) << order;
+    EXPECT_FALSE(page.IsChecked(1030 + 1));
+    EXPECT_EQ(page.Ctl<QCheckBox>(1027)->checkState(), Qt::Checked);
+    EXPECT_NE(page.ControlText(1181), before);
+    page.Ctl<QCheckBox>(1030)->click(); // order 2 off: the group is partly checked
+    EXPECT_EQ(page.Ctl<QCheckBox>(1027)->checkState(), Qt::PartiallyChecked);
+    page.Ctl<QCheckBox>(1027)->click();
+    EXPECT_EQ(page.Ctl<QCheckBox>(1027)->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(page.IsChecked(1030 + 2));
+
+    // "Ihned" disables the pickers.
+    const bool immediate = page.IsChecked(1100);
+    EXPECT_EQ(page.IsEnabledCtl(1098), !immediate);
+    page.Ctl<QCheckBox>(1100)->click();
+    EXPECT_EQ(page.IsEnabledCtl(1098), immediate);
+
+    // Three currents to one: one power-factor row.
+    auto* currents = page.Ctl<QComboBox>(1234);
+    page.Ctl<QComboBox>(1236)->setCurrentIndex(1);
+    page.Ctl<QComboBox>(1236)->activated(1);
+    currents->setCurrentIndex(1);
+    currents->activated(1);
+    int pfRows = 0;
+    for (int slot : page.Fields().Slots())
+        pfRows += slot >= 6 && slot <= 8 ? 1 : 0;
+    EXPECT_EQ(pfRows, 1);
+    EXPECT_EQ(page.List()->topLevelItemCount(), int(page.Fields().Slots().size()));
+    sheet.hide();
 }
 
 TEST(VKDetailStaticTest, WithoutStatusTheRecordingPageGoes)
