@@ -344,3 +344,27 @@ TEST(GraphPainter, ValueTicksStandAtTheirValuesAndClearOfTheUnitLine)
         EXPECT_FALSE(c.Painted(axis.right + 1, axis.top + y200 + 3)) << height;
     }
 }
+
+TEST(GraphPainter, ChannelBarsFollowTheSwitchEventsOfEveryChannel)
+{
+    Canvas c;
+    {
+        CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+        // Row 1 on from the start until 500 s (in the older channel), row 5
+        // off at the start and on from 600 s (in the newer channel).
+        std::vector<std::vector<std::uint32_t>> older(9);
+        std::vector<std::vector<std::uint32_t>> newer(9);
+        older[0] = {0x80000000u | 0, 500};
+        newer[4] = {0, 0x80000000u | 600};
+        const std::array<CSwitchRows, 3> channels{CSwitchRows(newer), CSwitchRows(older), CSwitchRows()};
+        // p = 10, row step 18, free space 7: row 1 at 25, row 5 at 104.
+        painter.DrawChannelBars(channels, {200, 0, 400, 190}, 1000, 0, 1000);
+    }
+    c.End();
+    const QColor bar(0x80, 0, 0);
+    EXPECT_EQ(c.At(250, 29), bar);
+    EXPECT_NE(c.At(350, 29), bar);
+    EXPECT_EQ(c.At(380, 108), bar);
+    EXPECT_NE(c.At(300, 108), bar);
+    EXPECT_NE(c.At(250, 60), bar); // rows without events stay empty
+}
