@@ -1,10 +1,17 @@
 // The statistics settings dialogs of the VK and VKT, VKR and Qorin archives,
-// and the period dialogs beside the statistics tabs.
+// the period dialogs beside the statistics tabs, and the result tabs of a VK
+// archive recorded by the store.
 #include "tools/screens/Screens.h"
 
+#include "tools/screens/ScreensArchive.h"
+
+#include "archive/documents/ArchivDocData.h"
+#include "archive/store/VKArchivData.h"
 #include "charts/StatPeriodDlg.h"
 #include "charts/StatQorinSettingsDlg.h"
 #include "charts/StatSettingsDlg.h"
+#include "charts/StatTabCtrl.h"
+#include "charts/stats/VKStatistics.h"
 
 QORIN_SCREENS(ChartsStatistics)
 {
@@ -47,5 +54,29 @@ QORIN_SCREENS(ChartsStatistics)
         period.powerFactor = QStringLiteral("0.98/0.95");
         period.UpdateData();
         shot.save(&period, QStringLiteral("CQorinPeriodDlg"));
+    }
+    {
+        const QString path = screens::WriteVKArchive(shot.scratchDir(), QStringLiteral("statistika"),
+                                                     QStringLiteral(".vk"), QStringLiteral("Rozvodna R1"),
+                                                     platform::CTime(1233478800), 240);
+        TArchivDocData<CVKArchivData> data;
+        if (path.isEmpty() || !data.Open(path) || !data.OpenAtEnd()) {
+            shot.fail(QStringLiteral("no VK archive for the statistics"));
+            return;
+        }
+        platform::CTime first;
+        platform::CTime last;
+        data.GetFileRange(first, last);
+        data.SetWindow(first, last);
+        CVKStatSettings settings;
+        const std::vector<CVKStatResult> results = charts::stats::ComputeVKStatistics(data, settings);
+        CStatTabCtrl tabs(false);
+        tabs.resize(980, 520);
+        tabs.SetResults(int(results.size()), results.data());
+        shot.save(&tabs, QStringLiteral("CStatTabCtrl-voltage"));
+        tabs.Quantities().SelectTab(2);
+        shot.save(&tabs, QStringLiteral("CStatTabCtrl-power"));
+        tabs.SetResults(0, nullptr);
+        data.Close();
     }
 }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "charts/StatQuantityTabs.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QTabBar;
+
+// The segments of a statistics result (tabs at the bottom, named by their
+// start), each shown through the quantity tabs above them.
+class CStatTabCtrl : public QWidget {
+    Q_OBJECT
+public:
+    explicit CStatTabCtrl(bool vkr, QWidget* parent = nullptr);
+
+    // The panel's results (not owned; the panel frees them and hands over
+    // again, or hands over none, before that).
+    void SetResults(int count, const CVKStatResult* results);
+    void OnSelChange();
+    void UpdateTab();
+    // After the settings changed: the panel recomputes (`refresh`), then the
+    // selected tab is shown afresh.
+    void SetRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
+    void OnSettingsChanged();
+    bool PrintAll(const QString& title) { return m_quantities->PrintAll(title); }
+
+    int SegmentCount() const { return m_count; }
+    int SelectedSegment() const { return m_selected; }
+    QTabBar& Segments() { return *m_segments; }
+    CStatQuantityTabs& Quantities() { return *m_quantities; }
+
+signals:
+    // A segment was chosen: the panel moves the view to its start.
+    void segmentSelected(int segment);
+
+private:
+    CStatQuantityTabs* m_quantities = nullptr;
+    QTabBar* m_segments = nullptr;
+    int m_count = 1;
+    int m_selected = 0;
+    const CVKStatResult* m_results = nullptr;
+    std::function<void()> m_refresh;
+    bool m_filling = false;
+};
