@@ -14,15 +14,9 @@ namespace {
 
 constexpr int kFieldChars = 12;
 
-QString Fill(QString format, const QStringList& args)
+QString Fill(const QString& format, const QStringList& args)
 {
-    for (const QString& a : args) {
-        const int at = format.indexOf(QLatin1String("%s"));
-        if (at < 0)
-            break;
-        format.replace(at, 2, a);
-    }
-    return format;
+    return charts::FillPlaceholders(format, args);
 }
 
 } // namespace

@@ -747,7 +747,7 @@ bool CGridCtrl::Print(const QStringList& texts, const QString& name)
 {
     charts::CReportPrinter printer(nullptr, 2, 3, false);
     printer.SetParent(this);
-    const QString job = platform::LoadString(platform::IDS_JOB_STATISTICS).replace(QLatin1String("%s"), name);
+    const QString job = charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_STATISTICS), {name});
     const QWidget* frame = window();
     if (!printer.BeginPrint(job, frame ? frame->windowTitle() : QString(), QString()))
         return false;

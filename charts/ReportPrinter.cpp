@@ -73,6 +73,17 @@ PrinterChooser SetPrinterChooser(PrinterChooser chooser)
     return previous;
 }
 
+QString FillPlaceholders(QString format, const QStringList& args)
+{
+    for (const QString& a : args) {
+        const int at = format.indexOf(QLatin1String("%s"));
+        if (at < 0)
+            break;
+        format.replace(at, 2, a);
+    }
+    return format;
+}
+
 QString PrintFailedText()
 {
     return QStringLiteral("Tiskárna tisk odmítla, tisková úloha byla zastavena.");

@@ -37,6 +37,10 @@ inline constexpr unsigned kLine = kVCenter | kSingleLine;
 using PrinterChooser = std::function<bool(QPrinter& printer, QWidget* parent)>;
 PrinterChooser SetPrinterChooser(PrinterChooser chooser);
 
+// A string-table text with its "%s" places filled in order (the titles and
+// headings of the printed reports).
+QString FillPlaceholders(QString format, const QStringList& args);
+
 // The error text of a printing job the device refused.
 QString PrintFailedText();
 

@@ -1,5 +1,6 @@
 #include "charts/StatQuantityTabs.h"
 
+#include "charts/ReportPrinter.h"
 #include "charts/StatCells.h"
 #include "platform/StringTable.h"
 
@@ -16,15 +17,9 @@ const QString kFixed1 = QStringLiteral("%0.1f");
 const QString kFixed2 = QStringLiteral("%0.2f");
 const QString kTimeRow = QStringLiteral("      Čas:");
 
-QString Fill(QString format, const QStringList& args)
+QString Fill(const QString& format, const QStringList& args)
 {
-    for (const QString& a : args) {
-        const int at = format.indexOf(QLatin1String("%s"));
-        if (at < 0)
-            break;
-        format.replace(at, 2, a);
-    }
-    return format;
+    return charts::FillPlaceholders(format, args);
 }
 
 Row Section(const QString& label)
