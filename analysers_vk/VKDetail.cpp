@@ -280,7 +280,7 @@ void CVKDetail::OnSave()
     if (path.isEmpty())
         return;
     QString error;
-    if (!WriteSettingsFile(path, m_folder, &error))
+    if (!WriteSettingsFile(path, QString(), &error))
         ui::ErrorBox(this, kFileFailed + QLatin1Char('\n') + error, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
 }
 

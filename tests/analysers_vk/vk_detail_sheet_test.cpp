@@ -209,10 +209,21 @@ TEST(VKDetailTest, SaveCreatesTheFolderAndLoadRestores)
     ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
     {
+        // The save command creates no folder: the dialog offers existing ones.
+        ScriptedFiles files(path);
+        sheet.OnSave();
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Soubor se nepodařilo otevřít.")));
+        EXPECT_FALSE(QFile::exists(path));
+    }
+    ASSERT_TRUE(sheet.WriteSettingsFile(path, io.folder));
+    ASSERT_TRUE(QFile::exists(path));
+    QFile::remove(path);
+    {
         ScriptedFiles files(path);
         sheet.OnSave();
     }
-    EXPECT_TRUE(boxes.Requests().empty());
+    EXPECT_EQ(boxes.Requests().size(), 1u);
     ASSERT_TRUE(QFile::exists(path));
     sheet.Settings().modem = QStringLiteral("jiný");
     sheet.Settings().config.SetNominalPower(1);
