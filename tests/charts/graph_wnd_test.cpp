@@ -41,6 +41,18 @@ public:
     bool event(QEvent* e) override { return DispatchMessageEvent(e) || QWidget::event(e); }
 };
 
+// A red line over one hour from 10:00 on a 0..100 scale.
+CGraphTrace HourTrace(const QString& name, const QString& unit, double from, double to)
+{
+    CGraphTrace trace(name, unit, QString(), 0x000000FF, 100.0f, 0.0f);
+    const CTime origin(CTime(2024, 3, 12, 10, 0, 0));
+    trace.Rescale(origin, 3600, false);
+    trace.SetPointCount(0, 2);
+    trace.SetPoint(0, 0, origin, from);
+    trace.SetPoint(0, 1, origin + platform::CTimeSpan(3600), to);
+    return trace;
+}
+
 class GraphWnd : public ::testing::Test {
 protected:
     void SetUp() override
@@ -276,12 +288,7 @@ TEST_F(GraphWnd, ContextMenuHasTheGraphCommands)
 
 TEST_F(GraphWnd, WindowAndImageDrawTheSameGraph)
 {
-    CGraphTrace trace(QStringLiteral("U1"), QStringLiteral("V"), QString(), 0x000000FF, 100.0f, 0.0f);
-    const CTime origin(CTime(2024, 3, 12, 10, 0, 0));
-    trace.Rescale(origin, 3600, false);
-    trace.SetPointCount(0, 2);
-    trace.SetPoint(0, 0, origin, 50.0);
-    trace.SetPoint(0, 1, origin + platform::CTimeSpan(3600), 50.0);
+    CGraphTrace trace = HourTrace(QStringLiteral("U1"), QStringLiteral("V"), 50.0, 50.0);
     graph->traces = {&trace};
     graph->SetOffline(true);
     graph->Redraw();
@@ -298,12 +305,7 @@ TEST_F(GraphWnd, PrinterGetsTheSameDrawing)
 {
     if (!pdfcheck::HaveTools())
         GTEST_SKIP() << "pdfinfo and pdftotext are not installed";
-    CGraphTrace trace(QStringLiteral("Proud"), QStringLiteral("A"), QString(), 0x000000FF, 100.0f, 0.0f);
-    const CTime origin(CTime(2024, 3, 12, 10, 0, 0));
-    trace.Rescale(origin, 3600, false);
-    trace.SetPointCount(0, 2);
-    trace.SetPoint(0, 0, origin, 20.0);
-    trace.SetPoint(0, 1, origin + platform::CTimeSpan(3600), 80.0);
+    CGraphTrace trace = HourTrace(QStringLiteral("Proud"), QStringLiteral("A"), 20.0, 80.0);
     graph->traces = {&trace};
     graph->Redraw();
     QTemporaryDir dir;
