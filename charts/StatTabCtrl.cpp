@@ -24,21 +24,38 @@ CStatTabCtrl::CStatTabCtrl(bool vkr, QWidget* parent) : QWidget(parent)
 
 void CStatTabCtrl::SetResults(int count, const CVKStatResult* results)
 {
-    m_results = results;
+    std::vector<const CVKStatResult*> each;
+    for (int i = 0; results && i < count; ++i)
+        each.push_back(&results[i]);
+    m_results = std::move(each);
+    // Without results the tabs are named "Strana n".
     m_count = std::max(count, 0);
+    Rebuild(results != nullptr);
+}
+
+void CStatTabCtrl::SetResults(std::vector<const CVKStatResult*> results)
+{
+    m_results = std::move(results);
+    m_count = int(m_results.size());
+    Rebuild(true);
+}
+
+void CStatTabCtrl::Rebuild(bool withResults)
+{
     m_selected = 0;
     m_filling = true;
     while (m_segments->count() > 0)
         m_segments->removeTab(0);
     for (int i = 0; i < m_count; ++i) {
-        const QString text = results ? results[i].tail.startText
+        const QString text = withResults ? m_results[std::size_t(i)]->tail.startText
                                      : platform::LoadString(platform::IDS_STAT_PAGE_N).replace(QLatin1String("%d"),
                                                                                                 QString::number(i));
         m_segments->addTab(text);
     }
     m_filling = false;
     // The settings button edits the settings the first result points to.
-    auto* settings = results && m_count > 0 ? const_cast<CVKFamilyStatSettings*>(results[0].settings) : nullptr;
+    auto* settings =
+        !m_results.empty() ? const_cast<CVKFamilyStatSettings*>(m_results.front()->settings) : nullptr;
     m_quantities->Period().SetSettings(settings, [this] { OnSettingsChanged(); });
     OnSelChange();
 }
@@ -46,8 +63,8 @@ void CStatTabCtrl::SetResults(int count, const CVKStatResult* results)
 void CStatTabCtrl::OnSelChange()
 {
     const int s = m_segments->currentIndex();
-    if (m_results && s >= 0 && s < m_count)
-        m_quantities->SetResult(&m_results[s]);
+    if (s >= 0 && s < int(m_results.size()))
+        m_quantities->SetResult(m_results[std::size_t(s)]);
     else
         m_quantities->SetResult(nullptr);
     m_selected = std::max(s, 0);

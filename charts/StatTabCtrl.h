@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QTabBar;
 
@@ -18,6 +19,8 @@ public:
     // The panel's results (not owned; the panel frees them and hands over
     // again, or hands over none, before that).
     void SetResults(int count, const CVKStatResult* results);
+    // The same for results of a derived record (VKR), one pointer each.
+    void SetResults(std::vector<const CVKStatResult*> results);
     void OnSelChange();
     void UpdateTab();
     // After the settings changed: the panel recomputes (`refresh`), then the
@@ -36,11 +39,13 @@ signals:
     void segmentSelected(int segment);
 
 private:
+    void Rebuild(bool withResults);
+
     CStatQuantityTabs* m_quantities = nullptr;
     QTabBar* m_segments = nullptr;
     int m_count = 1;
     int m_selected = 0;
-    const CVKStatResult* m_results = nullptr;
+    std::vector<const CVKStatResult*> m_results;
     std::function<void()> m_refresh;
     bool m_filling = false;
 };

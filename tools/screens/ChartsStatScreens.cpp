@@ -10,8 +10,7 @@
 #include "charts/StatPeriodDlg.h"
 #include "charts/StatQorinSettingsDlg.h"
 #include "charts/StatSettingsDlg.h"
-#include "charts/StatTabCtrl.h"
-#include "charts/stats/VKStatistics.h"
+#include "charts/StatPanel.h"
 
 QORIN_SCREENS(ChartsStatistics)
 {
@@ -68,15 +67,14 @@ QORIN_SCREENS(ChartsStatistics)
         platform::CTime last;
         data.GetFileRange(first, last);
         data.SetWindow(first, last);
-        CVKStatSettings settings;
-        const std::vector<CVKStatResult> results = charts::stats::ComputeVKStatistics(data, settings);
-        CStatTabCtrl tabs(false);
-        tabs.resize(980, 520);
-        tabs.SetResults(int(results.size()), results.data());
-        shot.save(&tabs, QStringLiteral("CStatTabCtrl-voltage"));
-        tabs.Quantities().SelectTab(2);
-        shot.save(&tabs, QStringLiteral("CStatTabCtrl-power"));
-        tabs.SetResults(0, nullptr);
+        CVKStatPanel panel;
+        panel.resize(980, 520);
+        panel.SetArchivData(&data, &data);
+        panel.Refresh();
+        shot.save(&panel, QStringLiteral("CVKStatPanel"));
+        panel.Tabs().Quantities().SelectTab(2);
+        shot.save(&panel.Tabs(), QStringLiteral("CStatTabCtrl-power"));
+        panel.FreeResults();
         data.Close();
     }
 }

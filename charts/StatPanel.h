@@ -1,0 +1,159 @@
+#pragma once
+
+#include "archive/documents/ArchivNavigator.h"
+#include "archive/store/VKArchivData.h"
+#include "archive/store/VKRArchivData.h"
+#include "charts/StatTabCtrl.h"
+#include "charts/stats/VKRStatistics.h"
+#include "charts/stats/VKStatistics.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+
+// The statistics mode of an archive view: the results of the last
+// computation over the view's window in segment and quantity tabs. While
+// the view sets its time limits (show flag 0) the panel shows "Nastavuje se
+// čas." instead.
+class CStatPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit CStatPanel(bool vkr, QWidget* parent = nullptr);
+
+    void SetShowFlag(int show);
+    int ShowFlag() const { return m_show; }
+    void MoveTo(const QRect& rect) { setGeometry(rect); }
+    // The document's check for a changed file (non-zero: it was read again,
+    // the reload updates the views itself).
+    void SetReloadCheck(std::function<int()> check) { m_reloadCheck = std::move(check); }
+
+    virtual void Refresh() = 0;
+    virtual void FreeResults() = 0;
+    virtual bool PrintResults() = 0;
+    void UpdateTab() { m_tabs->UpdateTab(); }
+    int ResultCount() const { return m_count; }
+    CStatTabCtrl& Tabs() { return *m_tabs; }
+
+signals:
+    // The archive's position moved to a segment's start: the view redraws.
+    void graphChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool Reloaded() const { return m_reloadCheck && m_reloadCheck() != 0; }
+    // A segment was chosen.
+    virtual void SegmentChosen(int segment) = 0;
+
+    CStatTabCtrl* m_tabs = nullptr;
+    int m_count = 0;
+
+private:
+    int m_show = 1;
+    int m_appliedShow = 1;
+    std::function<int()> m_reloadCheck;
+};
+
+// The panel of one VK-family archive. Data: the family's archive; the
+// document's window is its navigator. `FirstMoving`: the first segment whose
+// choice moves the archive to its start.
+template <class Data, class Result, class Settings, int FirstMoving>
+class TVKFamilyStatPanel : public CStatPanel {
+public:
+    using Compute = std::vector<Result> (*)(Data&, Settings&, const charts::stats::ProgressFn&);
+
+    TVKFamilyStatPanel(Compute compute, QWidget* parent)
+        : CStatPanel(std::is_same_v<Result, CVKRStatResult>, parent), m_compute(compute)
+    {
+        m_settings.filled = 1;
+    }
+    ~TVKFamilyStatPanel() override { FreeResults(); }
+
+    // The view's archive and its window (the document's family data is both).
+    void SetArchivData(Data* data, CArchivNavigator* navigator)
+    {
+        m_data = data;
+        m_navigator = navigator;
+    }
+    Settings& GetSettings() { return m_settings; }
+    const std::vector<Result>& Results() const { return m_results; }
+
+    void Refresh() override
+    {
+        if (Reloaded() || !m_data)
+            return;
+        FreeResults();
+        m_results = RunWithProgress([this](const charts::stats::ProgressFn& progress) {
+            return m_compute(*m_data, m_settings, progress);
+        });
+        m_count = int(m_results.size());
+        std::vector<const CVKStatResult*> each;
+        for (const Result& r : m_results)
+            each.push_back(&r);
+        m_tabs->SetResults(std::move(each));
+    }
+
+    // The tab control lets go of the results before they go.
+    void FreeResults() override
+    {
+        m_tabs->SetResults(0, nullptr);
+        m_results.clear();
+        m_count = 0;
+    }
+
+    bool PrintResults() override
+    {
+        return m_data && m_count > 0 && m_tabs->PrintAll(m_data->GetArchiveFileName());
+    }
+
+protected:
+    void SegmentChosen(int segment) override
+    {
+        if (Reloaded() || segment < FirstMoving || segment >= m_count || !m_navigator)
+            return;
+        m_navigator->SeekTimeInBlocks(m_results[std::size_t(segment)].tail.segmentStart);
+        emit graphChanged();
+    }
+
+private:
+    template <class Run>
+    std::vector<Result> RunWithProgress(const Run& run);
+
+    Compute m_compute;
+    Data* m_data = nullptr;
+    CArchivNavigator* m_navigator = nullptr;
+    Settings m_settings;
+    std::vector<Result> m_results;
+};
+
+namespace charts {
+// Runs `work` with the wait dialog over `owner` showing its progress.
+void WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work);
+} // namespace charts
+
+template <class Data, class Result, class Settings, int FirstMoving>
+template <class Run>
+std::vector<Result> TVKFamilyStatPanel<Data, Result, Settings, FirstMoving>::RunWithProgress(const Run& run)
+{
+    std::vector<Result> results;
+    charts::WithStatisticsProgress(this, [&](const charts::stats::ProgressFn& progress) { results = run(progress); });
+    return results;
+}
+
+class CVKStatPanel : public TVKFamilyStatPanel<CVKArchivData, CVKStatResult, CVKStatSettings, 0> {
+public:
+    explicit CVKStatPanel(QWidget* parent = nullptr)
+        : TVKFamilyStatPanel(&charts::stats::ComputeVKStatistics, parent)
+    {
+    }
+};
+
+class CVKRStatPanel : public TVKFamilyStatPanel<CVKRArchivData, CVKRStatResult, CVKRStatSettings, 1> {
+public:
+    explicit CVKRStatPanel(QWidget* parent = nullptr)
+        : TVKFamilyStatPanel(&charts::stats::ComputeVKRStatistics, parent)
+    {
+    }
+};

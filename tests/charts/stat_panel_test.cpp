@@ -1,0 +1,93 @@
+// The statistics panel over a VK archive: computing into the tabs, freeing
+// the results, the segment that moves the archive, the not-ready notice and
+// printing.
+#include "PdfCheck.h"
+#include "ValueListFixture.h"
+
+#include "charts/StatPanel.h"
+
+#include <QSignalSpy>
+#include <QTabBar>
+
+namespace {
+
+using namespace valuelist;
+
+class StatPanelTest : public VKArchiveFixture {};
+
+TEST_F(StatPanelTest, RefreshFillsTheTabsAndFreeingLeavesNothingToShow)
+{
+    WriteArchive(3);
+    CVKStatPanel panel;
+    panel.resize(900, 500);
+    EXPECT_EQ(panel.Tabs().Segments().count(), 0);
+    EXPECT_EQ(panel.GetSettings().nominalCurrent, 5.0f);
+    EXPECT_EQ(panel.GetSettings().filled, 1);
+    panel.SetArchivData(m_data.get(), m_data.get());
+    QSignalSpy moved(&panel, &CStatPanel::graphChanged);
+    panel.Refresh();
+    ASSERT_GE(panel.ResultCount(), 1);
+    EXPECT_EQ(panel.Tabs().Segments().count(), panel.ResultCount());
+    EXPECT_EQ(panel.Tabs().Quantities().Result(), &panel.Results().front());
+    // The first segment moves a VK archive to its start.
+    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(panel.Tabs().Quantities().Grid().GetCellText(2, 0), QStringLiteral("Průměrný:"));
+    EXPECT_NE(panel.Tabs().Quantities().Grid().GetCellText(2, 1), QString());
+
+    panel.Refresh(); // the first results go before the second run
+    EXPECT_GE(panel.ResultCount(), 1);
+
+    panel.FreeResults();
+    EXPECT_EQ(panel.ResultCount(), 0);
+    EXPECT_EQ(panel.Tabs().Quantities().Result(), nullptr);
+    EXPECT_EQ(panel.Tabs().Quantities().Grid().GetCellText(2, 1), QString());
+    EXPECT_FALSE(panel.PrintResults());
+}
+
+TEST_F(StatPanelTest, AReloadedFileSuppressesTheRunAndTheMove)
+{
+    WriteArchive(2);
+    CVKStatPanel panel;
+    panel.SetArchivData(m_data.get(), m_data.get());
+    int reloaded = 1;
+    panel.SetReloadCheck([&reloaded] { return reloaded; });
+    panel.Refresh();
+    EXPECT_EQ(panel.ResultCount(), 0);
+    reloaded = 0;
+    panel.Refresh();
+    EXPECT_GE(panel.ResultCount(), 1);
+}
+
+TEST_F(StatPanelTest, WhileTheTimeIsBeingSetTheTabsHideBehindTheNotice)
+{
+    CVKStatPanel panel;
+    panel.resize(400, 200);
+    panel.show();
+    panel.SetShowFlag(0);
+    const QImage notice = panel.grab().toImage();
+    EXPECT_FALSE(panel.Tabs().isVisible());
+    bool text = false;
+    for (int x = 0; x < notice.width(); ++x)
+        text |= notice.pixelColor(x, notice.height() / 2) != panel.palette().color(QPalette::Window);
+    EXPECT_TRUE(text);
+    panel.SetShowFlag(1);
+    panel.grab();
+    EXPECT_TRUE(panel.Tabs().isVisible());
+}
+
+TEST_F(StatPanelTest, PrintsUnderTheArchivesName)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    WriteArchive(2);
+    pdfcheck::PdfJobs jobs;
+    CVKStatPanel panel;
+    panel.SetArchivData(m_data.get(), m_data.get());
+    panel.Refresh();
+    ASSERT_TRUE(panel.PrintResults());
+    const QStringList pages = pdfcheck::PageTexts(jobs.Path());
+    ASSERT_GE(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Statistiky ") + m_data->GetArchiveFileName() + QStringLiteral(" od")));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("U1N")));
+}
+
+} // namespace
