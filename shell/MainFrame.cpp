@@ -1,5 +1,6 @@
 #include "shell/MainFrame.h"
 
+#include "archive/documents/ArchivDocBase.h"
 #include "archive/store/ArchivData.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
@@ -57,6 +58,12 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
     statusBar()->showMessage(QString());
     RegisterHandlers();
     if (m_app) {
+        connect(m_actions[kOpenArchive], &QAction::triggered, this, [this] { m_app->OnOpenArchive(this); });
+        connect(m_actions[kAppAbout], &QAction::triggered, this, [this] { m_app->OnAppAbout(this); });
+        connect(m_actions[kOpenByInstrument], &QAction::triggered, this, [this] { m_app->OnOpenByInstrument(this); });
+        connect(m_actions[kDownloadManager], &QAction::triggered, this, [this] { m_app->OnDownloadManager(this); });
+        connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+        connect(m_devicesMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
         m_actions[kAddDevice]->setEnabled(true);
         connect(m_actions[kAddDevice], &QAction::triggered, this, [this] { m_app->AddInstrument(this); });
         m_actions[kInstrumentList]->setEnabled(true);
@@ -93,12 +100,18 @@ void CMainFrame::AddBarToggle(QMenu* menu, int command, const QString& text, int
 void CMainFrame::CreateMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Soubor"));
+    m_fileMenu = file;
+    AddCommand(file, kOpenArchive, QStringLiteral("&Otevřít archiv...\tCtrl+O"));
+    m_recentSeparator = file->addSeparator();
+    m_recentSeparator->setVisible(false);
+    file->addSeparator();
     QAction* exit = AddCommand(file, kAppExit, QStringLiteral("&Konec"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     // The instrument commands get their handlers with their dialogs; until
     // then they are shown but cannot be chosen.
     QMenu* devices = menuBar()->addMenu(QStringLiteral("&Přístroje"));
+    m_devicesMenu = devices;
     AddCommand(devices, kAddDevice, QStringLiteral("&Přídat přístroj...\tCtrl+P"));
     AddCommand(devices, kInstrumentList, QStringLiteral("Seznam přístrojů...\tCtrl+S"));
     AddCommand(devices, kGeneralSettings, QStringLiteral("Obecná nastavení..."));
@@ -120,6 +133,8 @@ void CMainFrame::CreateMenus()
             [this] { ui::CallHtmlHelp(this, HelpFile(), ui::HH_DISPLAY_TOPIC, 0); });
     connect(AddCommand(help, kHelp, QStringLiteral("Nápověda...\tF1")), &QAction::triggered, this,
             [this] { WinHelp(kMainFrameHelpContext); });
+    help->addSeparator();
+    AddCommand(help, kAppAbout, QStringLiteral("&O aplikaci qorin01..."));
 }
 
 void CMainFrame::CreateBars()
@@ -288,6 +303,12 @@ void CMainFrame::RegisterHandlers()
                       [this](std::uintptr_t w, std::intptr_t l) { return OnQuarterHour(w, l); });
     SetMessageHandler(platform::WM_LIVE_FRAMES,
                       [this](std::uintptr_t w, std::intptr_t l) { return OnLiveFrames(w, l); });
+    SetMessageHandler(platform::WM_ARCHIVE_DOC_CMD,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnArchiveCommand(w, l); });
+    SetMessageHandler(platform::WM_ARCHIVE_SLIDER,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnArchiveSlider(w, l); });
+    SetMessageHandler(platform::WM_UPDATE_FRAME_UI,
+                      [this](std::uintptr_t w, std::intptr_t l) { return AdjustMenu(w, l); });
     // wParam: the archive's path (a QString the sender keeps until answered).
     SetMessageHandler(platform::WM_DEVICE_FILE_ERROR, [this](std::uintptr_t w, std::intptr_t) -> std::intptr_t {
         if (!w)
@@ -306,6 +327,54 @@ void CMainFrame::RegisterHandlers()
             *out = FindByArchive(*reinterpret_cast<const QString*>(w));
         return 0;
     });
+}
+
+void CMainFrame::SetRecentFiles(const QStringList& paths)
+{
+    for (QAction* action : m_recentActions) {
+        m_fileMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_recentActions.clear();
+    for (int i = 0; i < paths.size(); ++i) {
+        auto* action = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(paths[i]), m_fileMenu);
+        action->setData(paths[i]);
+        m_fileMenu->insertAction(m_recentSeparator, action);
+        if (m_app)
+            connect(action, &QAction::triggered, this, [this, path = paths[i]] { m_app->OpenArchiveFile(path); });
+        m_recentActions << action;
+    }
+    m_recentSeparator->setVisible(!paths.isEmpty());
+}
+
+void CMainFrame::UpdateCommands()
+{
+    if (!m_app)
+        return;
+    m_actions[kOpenByInstrument]->setEnabled(!m_devices.empty());
+    m_actions[kDownloadManager]->setEnabled(m_app->AnyDownloadingInstrument());
+}
+
+std::intptr_t CMainFrame::OnArchiveCommand(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (auto* document = qobject_cast<CArchivDocBase*>(GetActiveDocument()))
+        document->SetZoom(static_cast<int>(wParam), static_cast<int>(lParam));
+    return 0;
+}
+
+std::intptr_t CMainFrame::OnArchiveSlider(std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (auto* document = qobject_cast<CArchivDocBase*>(GetActiveDocument()))
+        document->SetWindowStart(static_cast<int>(wParam), static_cast<int>(lParam));
+    return 0;
+}
+
+std::intptr_t CMainFrame::AdjustMenu(std::uintptr_t wParam, std::intptr_t)
+{
+    if (wParam != 0xFFFF)
+        return 0;
+    auto* document = qobject_cast<CArchivDocBase*>(GetActiveDocument());
+    return document ? document->RefreshAndGetState() : 0;
 }
 
 void CMainFrame::SaveState(platform::Settings& settings)

@@ -3,7 +3,9 @@
 #include "platform/ui/MdiFrame.h"
 #include "shell/DeviceRegistry.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 
@@ -82,6 +84,17 @@ public:
     std::intptr_t OnQuarterHour(std::uintptr_t wParam, std::intptr_t lParam);
     std::intptr_t OnLiveFrames(std::uintptr_t wParam, std::intptr_t lParam);
 
+    // The recent-file entries of the File menu, newest first.
+    void SetRecentFiles(const QStringList& paths);
+    QList<QAction*> RecentFileActions() const { return m_recentActions; }
+    // The archive tool bar's requests for the active archive document:
+    // zoom (0x400F), window start (0x4012), its state word (0x4025, 0xFFFF).
+    std::intptr_t OnArchiveCommand(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnArchiveSlider(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t AdjustMenu(std::uintptr_t wParam, std::intptr_t lParam);
+    // Enables the instrument commands for the instruments there are now.
+    void UpdateCommands();
+
     // Writes what the frame keeps: bar state and flags, window placement.
     void SaveState(platform::Settings& settings);
 
@@ -106,4 +119,8 @@ private:
     QToolBar* m_dataControlBar = nullptr;
     QToolBar* m_graphBar = nullptr;
     std::map<int, QAction*> m_actions;
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_devicesMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    QList<QAction*> m_recentActions;
 };

@@ -1,5 +1,6 @@
 #include "shell/MavexApp.h"
 
+#include "archive/documents/ArchivDocHooks.h"
 #include "archive/store/ArchivData.h"
 #include "link/LinkManager.h"
 #include "link/Mereni.h"
@@ -75,6 +76,7 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     m_settings.Load(settings);
 
     InstallFamilies();
+    LoadRecentFiles();
 
     BuildPortList();
     m_linkManager = std::make_unique<CLinkManager>(*m_ports);
@@ -87,6 +89,8 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     m_linkEnv->SetMereniHost(m_mereniHost.get());
     m_archivHost = std::make_unique<CAppArchivHost>(m_mainFrame.get());
     m_linkEnv->SetArchivHost(m_archivHost.get());
+    InstallDocumentHooks();
+    m_mainFrame->SetRecentFiles(m_recentFiles);
     m_running = true;
     if (m_env.showWindow)
         m_mainFrame->ShowPlaced();
@@ -96,6 +100,7 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
 
     m_settings.m_pocetPristroju = CDeviceRegistry::LoadInstruments(settings, m_devices, m_env.readPause, m_linkEnv);
     StartInstruments();
+    m_mainFrame->UpdateCommands();
 
     LoadTaskList(m_tasks, settings);
     bool anyTask = false;
@@ -166,6 +171,7 @@ int CMavexApp::ExitInstance()
 
     // A thread left to end on its own keeps the environment: it finds
     // nobody there any more.
+    CArchivDocHooks::Instance() = CArchivDocHooks();
     m_linkEnv->SetMereniHost(nullptr);
     m_linkEnv->SetPristrojHost(nullptr);
     m_linkEnv->SetLinkManager(nullptr);
@@ -325,6 +331,10 @@ void CMavexApp::RegisterHandlers()
                       [this](std::uintptr_t w, std::intptr_t l) { return OnDeviceData(w, l); });
     SetMessageHandler(platform::WM_APP_UPDATE_DEVICE_VIEW,
                       [this](std::uintptr_t w, std::intptr_t l) { return OnDeviceViewUpdate(w, l); });
+    SetMessageHandler(platform::WM_APP_OPEN_DEVICE_DOC,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnOpenDeviceDocument(w, l); });
+    SetMessageHandler(platform::WM_APP_OPEN_DEVICE_DETAIL,
+                      [this](std::uintptr_t w, std::intptr_t l) { return OnOpenDeviceDetail(w, l); });
     SetMessageHandler(platform::WM_APP_MAKE_TEMP_NAME,
                       [this](std::uintptr_t w, std::intptr_t l) { return OnMakeTempFileName(w, l); });
     SetMessageHandler(platform::WM_APP_DOWNLOADED_FILE,

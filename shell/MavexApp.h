@@ -49,6 +49,9 @@ public:
         CPortList::Enumerator enumeratePorts;
         ModemLineSource modemLines;
         bool showWindow = true;
+        // The file-open dialog of "Otevřít archiv"; an empty answer cancels.
+        std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter)>
+            chooseFile;
     };
 
     CMavexApp();
@@ -111,6 +114,24 @@ public:
     // its archive file of that base name, completed when it exists.
     CDownloadTarget DownloadTarget(const CPristroj& live, const QString& base, const QString& ending) const;
 
+    // The application's commands and the documents' requests.
+    void OnOpenArchive(QWidget* parent);
+    void OnOpenByInstrument(QWidget* parent);
+    void OnDownloadManager(QWidget* parent);
+    void OnAppAbout(QWidget* parent);
+    void AddToRecentFileList(const QString& path);
+    QStringList RecentFiles() const { return m_recentFiles; }
+    static constexpr int kRecentFileCount = 6;
+    // The filter of the open-archive dialog: every family's archives and
+    // the profiles.
+    QString ArchiveFileFilter() const;
+    // True when an instrument of a family that can download is configured.
+    bool AnyDownloadingInstrument() const;
+    // 0x4006: the instrument's live window; 0x400C: its panel, settings or
+    // live-window settings (action 1, 2, 3).
+    std::intptr_t OnOpenDeviceDocument(std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t OnOpenDeviceDetail(std::uintptr_t wParam, std::intptr_t lParam);
+
     // The instrument and settings commands of the main menu.
     void OnInstrumentList(QWidget* parent);
     void OnGeneralSettings(QWidget* parent);
@@ -148,6 +169,8 @@ private:
     // Opens a file of one of the archive families by its ending.
     bool OpenByFileTypeName(const QString& path);
     void InstallFamilies();
+    void InstallDocumentHooks();
+    void LoadRecentFiles();
 
     Environment m_env;
     // What the instruments and their threads work with; threads that end
@@ -172,5 +195,6 @@ private:
     std::unique_ptr<CDownloadControlMessages> m_downloadHost;
     std::unique_ptr<CDownloadControl> m_download;
     QPointer<QObject> m_updateWindow;
+    QStringList m_recentFiles;
     bool m_running = false;
 };

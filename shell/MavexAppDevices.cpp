@@ -71,6 +71,8 @@ bool CMavexApp::AdoptInstrument(QWidget* parent, std::unique_ptr<CPristroj> entr
     }
     platform::Settings settings;
     CDeviceRegistry::SaveDeviceSettingsUnderKey(settings, *added);
+    if (m_mainFrame)
+        m_mainFrame->UpdateCommands();
     return true;
 }
 
@@ -80,6 +82,8 @@ void CMavexApp::OnInstrumentList(QWidget* parent)
     CPristrojeDlg dialog(*this, settings, parent);
     dialog.SetList(&m_devices);
     dialog.exec();
+    if (m_mainFrame)
+        m_mainFrame->UpdateCommands();
 }
 
 void CMavexApp::OnGeneralSettings(QWidget* parent)
