@@ -265,10 +265,23 @@ std::intptr_t CMainFrame::OnDataReady(std::uintptr_t wParam, std::intptr_t lPara
     if (!archive)
         return 0;
     for (int attempt = 0; attempt < kFlushAttempts; ++attempt) {
-        if (archive->Flush(!device->m_prepisovat, static_cast<int>(lParam), device->m_nazev))
-            break;
+        if (archive->Flush(!device->m_prepisovat, static_cast<int>(lParam), device->m_nazev)) {
+            m_flushFailed.erase(device);
+            return 0;
+        }
         std::this_thread::yield();
     }
+    // The block stays queued and goes with the next hand-over; the user
+    // learns once per run of failures that the archive is behind.
+    const int queued = archive->GetQueuedBlockCount();
+    qWarning("%s: %d archive block(s) not written", qPrintable(device->m_nazev), queued);
+    if (queued > 0 && m_flushFailed.insert(device).second)
+        ui::ShowMessageBox(this,
+                           QStringLiteral("Data přístroje %1 se nepodařilo zapsat do archivu %2.\n"
+                                          "Zůstávají v paměti a zapíší se při dalším pokusu.")
+                               .arg(device->m_nazev, QDir::toNativeSeparators(archive->GetFilePath())),
+                           platform::LoadString(platform::IDS_CAPTION_ERROR), ui::MsgButtons::Ok,
+                           ui::MsgIcon::Warning);
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <map>
+#include <set>
 
 class CGeneralSettings;
 
@@ -119,6 +120,8 @@ private:
     QToolBar* m_dataControlBar = nullptr;
     QToolBar* m_graphBar = nullptr;
     std::map<int, QAction*> m_actions;
+    // Instruments whose last hand-over could not be written.
+    std::set<const CPristroj*> m_flushFailed;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_devicesMenu = nullptr;
     QAction* m_recentSeparator = nullptr;

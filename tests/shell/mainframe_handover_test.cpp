@@ -2,6 +2,7 @@
 
 #include "archive/store/VKArchivData.h"
 #include "link/Pristroj.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/WindowMessage.h"
 #include "shell/GeneralSettings.h"
 #include "shell/MainFrame.h"
@@ -111,9 +112,17 @@ TEST_F(HandOverTest, EventIsSetEvenWhenTheWriteFails)
     QFile::remove(path);
     ASSERT_TRUE(QDir(dir.path()).mkpath(QFileInfo(path).fileName())); // a folder where the file was
 
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
     device->m_handOver->Reset();
     frame.OnDataReady(reinterpret_cast<std::uintptr_t>(device), mode);
     EXPECT_TRUE(device->m_handOver->Wait(0));
+    // Four failed writes drop nothing: the block waits, and the user is
+    // told once, not at every hand-over.
+    EXPECT_GT(archive->GetQueuedBlockCount(), 0);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Data přístroje Linka se nepodařilo zapsat")));
+    frame.OnDataReady(reinterpret_cast<std::uintptr_t>(device), mode);
+    EXPECT_EQ(boxes.Requests().size(), 1u);
 }
 
 // A late message for an instrument that has left the list touches nothing.
