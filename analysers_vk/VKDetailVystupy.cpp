@@ -136,17 +136,17 @@ void CVKDetailVystupy::Build()
     m_tabs->setObjectName(QStringLiteral("1251"));
     grid->addWidget(m_tabs, row++, 0, 1, 5);
     grid->addWidget(Check(1020, QStringLiteral("Aktivovat")), row++, 0, 1, 2);
-    grid->addWidget(Label(1002, QStringLiteral("Řídící veličina:")), row, 0);
+    grid->addWidget(Label(0, QStringLiteral("Řídící veličina:")), row, 0);
     grid->addWidget(Row({Combo(1215, OutputQuantities()), Combo(1216, {"1", "2", "3", "1,2,3"})}), row++, 1, 1, 2);
     grid->addWidget(Row({Combo(1217, {QStringLiteral("Pod"), QStringLiteral("Nad")}), Label(1001, QStringLiteral("mezí")),
                          Combo(1218, {QStringLiteral("Vypnout"), QStringLiteral("Zapnout")})}),
                     row++, 1, 1, 3);
-    grid->addWidget(Label(1003, QStringLiteral("Přepínací mez:")), row, 0);
-    grid->addWidget(Row({Edit(1021), Label(1004, QStringLiteral("% nom. hodnoty"))}), row++, 1, 1, 2);
-    grid->addWidget(Label(1005, QStringLiteral("Hystereze (+/-):")), row, 0);
-    grid->addWidget(Row({Edit(1023), Label(1006, QStringLiteral("% nom. hodnoty"))}), row++, 1, 1, 2);
-    grid->addWidget(Label(1007, QStringLiteral("Blokovací doba:")), row, 0);
-    grid->addWidget(Row({Edit(1024), Label(0, QStringLiteral("sec"))}), row++, 1, 1, 2);
+    grid->addWidget(Label(1002, QStringLiteral("Přepínací mez:")), row, 0);
+    grid->addWidget(Row({Edit(1021), Label(1003, QStringLiteral("% nom. hodnoty"))}), row++, 1, 1, 2);
+    grid->addWidget(Label(1004, QStringLiteral("Hystereze (+/-):")), row, 0);
+    grid->addWidget(Row({Edit(1023), Label(1005, QStringLiteral("% nom. hodnoty"))}), row++, 1, 1, 2);
+    grid->addWidget(Label(1006, QStringLiteral("Blokovací doba:")), row, 0);
+    grid->addWidget(Row({Edit(1024), Label(1007, QStringLiteral("sec"))}), row++, 1, 1, 2);
     grid->addWidget(Label(1008, QStringLiteral("Hodnota při")), row, 0);
     grid->addWidget(Row({Combo(1219, {QStringLiteral("0 mA:"), QStringLiteral("4 mA:")}), Edit(1025),
                          Label(1009, QStringLiteral("% nom. hodnoty"))}),
