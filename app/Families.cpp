@@ -5,6 +5,7 @@
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
 #include "archive/store/ArchivData.h"
+#include "controllers/ControllerSettings.h"
 #include "link/MereniController.h"
 #include "link/MereniVK.h"
 #include "link/MereniVKT.h"
@@ -57,6 +58,14 @@ bool IsVKTModel(unsigned model)
     return group >= 0x20 && group <= 0x26;
 }
 
+// Both controller families open their settings sheet the same way.
+auto ControllerSettingsOpener()
+{
+    return [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {
+        controllers::OpenControllerSettings(parent, entry, sheet);
+    };
+}
+
 CFamilyDescriptor Common(int type, const char* typeText, const char* live, const char* ending, const char* name,
                          const char* id)
 {
@@ -82,6 +91,7 @@ CFamilyDescriptor QorinFamily()
     family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CArchivDoc>(manager, 162); };
     family.settingsTabOrder = 0;
     family.settingsSaveOrder = 3;
+    family.openSettings = ControllerSettingsOpener();
     family.threadFactory = ThreadOf<CQorinMereni>();
     return family;
 }
@@ -145,6 +155,7 @@ CFamilyDescriptor DuskarFamily()
     family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CDuskarArchivDoc>(manager, 317); };
     family.settingsTabOrder = 1;
     family.settingsSaveOrder = 4;
+    family.openSettings = ControllerSettingsOpener();
     family.threadFactory = ThreadOf<CDuskarMereni>();
     return family;
 }
