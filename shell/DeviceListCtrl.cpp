@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -65,10 +66,18 @@ void CDeviceListCtrl::CreateColumns()
     setColumnCount(5);
     for (int column = 0; column < 5; ++column) {
         setHorizontalHeaderItem(column, new QTableWidgetItem(platform::LoadString(kIds[column])));
-        setColumnWidth(column, column == 0 ? 290 : 50);
+        setColumnWidth(column, column == 0 ? kNameWidth : kCheckWidth);
         if (column > 0)
             setItemDelegateForColumn(column, new CheckDelegate(1 << (column - 1), this));
     }
+    // The name takes what the four check columns leave, and the list is
+    // never narrower than all five: the checks are always in sight.
+    QHeaderView* header = horizontalHeader();
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < 5; ++column)
+        header->setSectionResizeMode(column, QHeaderView::Fixed);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setMinimumWidth(kNameWidth + 4 * kCheckWidth + 2 * frameWidth() + verticalScrollBar()->sizeHint().width());
 }
 
 void CDeviceListCtrl::InsertDevice(int row, const QString& text, bool measure, bool show, bool record, bool panel)

@@ -16,6 +16,8 @@ public:
     explicit CDeviceListCtrl(QWidget* parent = nullptr);
 
     void CreateColumns();
+    static constexpr int kNameWidth = 290;
+    static constexpr int kCheckWidth = 50;
     void InsertDevice(int row, const QString& text, bool measure, bool show, bool record, bool panel);
     // Whether the row's instrument is measuring (draws the boxes black).
     void SetMeasuring(int row, bool measuring);

@@ -4,7 +4,9 @@
 #include "shell/DeviceListCtrl.h"
 #include "shell/PristrojeDlg.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include <set>
 
@@ -108,6 +110,23 @@ TEST_F(PristrojeDlgTest, RowsAndButtonsFollowTheListAndTheSelection)
         list.selectRow(row);
         EXPECT_TRUE(dlg->Button(CPristrojeDlg::IdProperties)->isEnabled());
         EXPECT_EQ(dlg->Button(CPristrojeDlg::IdReceive)->isEnabled(), receives[row]) << row;
+    }
+}
+
+// The name column and the four check columns are all in sight at once,
+// without a horizontal scroll bar, also when the dialog is made wider.
+TEST_F(PristrojeDlgTest, NameAndCheckColumnsFitTheList)
+{
+    dlg->show();
+    for (const int extra : {0, 300}) {
+        dlg->resize(dlg->sizeHint().width() + extra, dlg->sizeHint().height());
+        QCoreApplication::processEvents();
+        CDeviceListCtrl& list = *dlg->List();
+        EXPECT_FALSE(list.horizontalScrollBar()->isVisible()) << extra;
+        EXPECT_LE(list.columnViewportPosition(4) + list.columnWidth(4), list.viewport()->width()) << extra;
+        EXPECT_GE(list.columnWidth(0), CDeviceListCtrl::kNameWidth - 40) << extra;
+        for (int column = 1; column < 5; ++column)
+            EXPECT_EQ(list.columnWidth(column), CDeviceListCtrl::kCheckWidth) << extra;
     }
 }
 
