@@ -12,6 +12,9 @@
 #include "charts/StatSettingsDlg.h"
 #include "charts/StatPanel.h"
 
+#include <QTabBar>
+
+
 QORIN_SCREENS(ChartsStatistics)
 {
     {
@@ -71,6 +74,8 @@ QORIN_SCREENS(ChartsStatistics)
         panel.resize(980, 520);
         panel.SetArchivData(&data, &data);
         panel.Refresh();
+        // The segment with the records.
+        panel.Tabs().Segments().setCurrentIndex(panel.ResultCount() - 1);
         shot.save(&panel, QStringLiteral("CVKStatPanel"));
         panel.Tabs().Quantities().SelectTab(2);
         shot.save(&panel.Tabs(), QStringLiteral("CStatTabCtrl-power"));
