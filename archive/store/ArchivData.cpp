@@ -246,7 +246,7 @@ int CArchivData::EndBlockImpl(bool newFilePerPeriod, bool recordToFile, int lead
                 }
             } else if (!wrapped) {
                 // Without overwriting the write position only grows; a period
-                // that ends late gets more slotTotal rather than running past the
+                // that ends late gets more slots rather than running past the
                 // table (or, at the largest ring, wraps as the ring does).
                 if (writeSlot + 1 >= n) {
                     if (n < archive::kMaxSlotCount)

@@ -26,7 +26,7 @@
 class IArchivHost;
 
 // The object behind one archive: the open compound file (shared through the
-// open-file list), the header with its ring of block slotTotal, and the queue of
+// open-file list), the header with its ring of block slots, and the queue of
 // records that a measurement thread fills and the main thread (or the
 // measurement thread itself) writes block by block.
 //
@@ -206,14 +206,14 @@ public:
     const CScaleCategories& ScaleCategories() const { return scaleCategories; }
 
 protected:
-    // Family hooks: a new header with `slotTotal` empty slotTotal and the family's
+    // Family hooks: a new header with `slotTotal` empty slots and the family's
     // file name; the header name moved to the file period of `startTime`.
     virtual void InitHeader(int slotTotal, const QString& name, BOOL overwrite);
     virtual void RollFileName();
     // Graph series fed from the write lists let go of them (record walk).
     virtual void ReleaseSeries() {}
 
-    // For the hooks: a fresh header with all slotTotal empty.
+    // For the hooks: a fresh header with all slots empty.
     void SetNewHeader(int slotTotal, const QString& name);
     // For the family writers, with `listLock` held.
     CArchivRecordList& CurrentListLocked() { return lists[std::size_t(currentList)]; }
@@ -259,7 +259,7 @@ private:
         int collectingSlot = 0;
         CArchivRecordList records;
         CArchivHeader header;  // as it must read on disk after this block
-        int destroyFrom = 0;   // streams of slotTotal cut off by a shrink
+        int destroyFrom = 0;   // streams of slots cut off by a shrink
         int destroyTo = 0;
     };
 

@@ -113,7 +113,7 @@ protected:
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
     void Prepare(CArchivData& data);
-    // A store recording into its own file: ring of `slotTotal` slotTotal, one record
+    // A store recording into its own file: ring of `slotTotal` slots, one record
     // per block, 60 s interval.
     void StartRing(TestArchivData& data, int slotTotal, const QString& name = QStringLiteral("ring"));
     // One block holding the word `value`; the result of Flush.
