@@ -1,0 +1,38 @@
+#include "link/ui/DownloaderDoc.h"
+
+#include "link/ui/DownloaderView.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
+
+IDownloaderView* CDownloaderDoc::FirstForm() const
+{
+    return dynamic_cast<IDownloaderView*>(FirstView());
+}
+
+void CDownloaderDoc::StartDownload(const CPristroj& source)
+{
+    m_state.StartDownload(source, FirstForm());
+    SetTitle(m_state.Title());
+}
+
+void CDownloaderDoc::StartIntervalDownload(const CPristroj& source, CTime from, CTime to, BOOL fromOpen, BOOL toOpen,
+                                           const QString& file)
+{
+    m_state.StartIntervalDownload(source, from, to, fromOpen, toOpen, file, FirstForm());
+    SetTitle(m_state.Title());
+}
+
+void AddDownloaderTemplates(ui::CDocManager& manager)
+{
+    manager.AddTemplate(ui::MakeDocTemplate<CDownloaderDoc, ui::CDownloaderChildFrame, CDownloaderView>(
+        191, CDownloaderDoc::DocString()));
+}
+
+CDownloaderDoc* OpenDownloader(ui::CDocManager& manager, const CPristroj& instrument)
+{
+    ui::CDocTemplate* found = manager.FindTemplate(ui::CDocTemplate::regFileTypeName, QStringLiteral("Downloader"));
+    auto* document = found ? dynamic_cast<CDownloaderDoc*>(found->OpenDocumentFile(QString(), true)) : nullptr;
+    if (document)
+        document->StartDownload(instrument);
+    return document;
+}

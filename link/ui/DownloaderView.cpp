@@ -1,0 +1,437 @@
+#include "link/ui/DownloaderView.h"
+
+#include "link/DownloadRoutines.h"
+#include "link/ui/DownloaderDoc.h"
+#include "platform/ThreadMessages.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr char kCaptionInfo[] = "INFO";
+
+// The boxes of an import that has no program around it.
+class PlainImportHost : public IDownloadImportHost {
+public:
+    void ShowError(const QString& text, const QString& caption) override
+    {
+        ui::ShowMessageBox(nullptr, text, caption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+    }
+    void OpenArchiveFile(const QString&) override {}
+    CPristroj* FindDevice(const QString&) override { return nullptr; }
+};
+
+template <class T>
+T* Named(T* widget, int id)
+{
+    widget->setObjectName(QString::number(id));
+    return widget;
+}
+
+int LastSeparator(const QString& path)
+{
+    return std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+}
+
+QString WithExtension(QString name, const QString& extension)
+{
+    name = name.trimmed();
+    if (!name.endsWith(extension, Qt::CaseInsensitive))
+        name += extension;
+    return name;
+}
+
+} // namespace
+
+CDownloaderView::CDownloaderView(QWidget* parent)
+    : ui::CView(parent),
+      m_status(Named(new QLineEdit, IdStatus)),
+      m_progress(Named(new QProgressBar, IdProgress)),
+      m_newMode(Named(new QRadioButton(QStringLiteral("Založit nový soubor")), IdNewMode)),
+      m_existingMode(Named(new QRadioButton(QStringLiteral("Připojit (doplnit) existující")), IdExistingMode)),
+      m_newEdit(Named(new QLineEdit, IdNewFile)),
+      m_existingEdit(Named(new QLineEdit, IdExistingFile)),
+      m_browseNew(Named(new QPushButton(QStringLiteral("...")), IdBrowseNew)),
+      m_browseExisting(Named(new QPushButton(QStringLiteral("...")), IdBrowseExisting)),
+      m_ident(Named(new QLineEdit, IdIdent)),
+      m_ok(Named(new QPushButton(QStringLiteral("OK")), IdOk)),
+      m_timer(new QTimer(this))
+{
+    auto* top = new QVBoxLayout(this);
+    auto* instrument = new QGridLayout;
+    instrument->addWidget(new QLabel(QStringLiteral("Přístroj:")), 0, 0);
+    m_ident->setReadOnly(true);
+    instrument->addWidget(m_ident, 0, 1);
+    top->addLayout(instrument);
+
+    auto* target = new QGroupBox(QStringLiteral("soubor:"));
+    auto* grid = new QGridLayout(target);
+    grid->addWidget(m_newMode, 0, 0);
+    grid->addWidget(m_newEdit, 0, 1);
+    grid->addWidget(m_browseNew, 0, 2);
+    grid->addWidget(m_existingMode, 1, 0);
+    grid->addWidget(m_existingEdit, 1, 1);
+    grid->addWidget(m_browseExisting, 1, 2);
+    top->addWidget(target);
+
+    top->addWidget(new QLabel(QStringLiteral("Stav příjmu dat:")));
+    m_progress->setRange(0, 100);
+    top->addWidget(m_progress);
+    m_status->setReadOnly(true);
+    top->addWidget(m_status);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* cancel = Named(new QPushButton(QStringLiteral("Storno")), IdCancel);
+    buttons->addWidget(cancel);
+    buttons->addWidget(m_ok);
+    top->addLayout(buttons);
+    top->addStretch();
+
+    m_newMode->setChecked(true);
+    connect(m_newMode, &QRadioButton::clicked, this, &CDownloaderView::OnModeChanged);
+    connect(m_existingMode, &QRadioButton::clicked, this, &CDownloaderView::OnModeChanged);
+    connect(m_ok, &QPushButton::clicked, this, &CDownloaderView::OnOK);
+    connect(cancel, &QPushButton::clicked, this, &CDownloaderView::OnCancel);
+    connect(m_browseNew, &QPushButton::clicked, this, [this] { Browse(false); });
+    connect(m_browseExisting, &QPushButton::clicked, this, [this] { Browse(true); });
+    connect(m_timer, &QTimer::timeout, this, &CDownloaderView::OnWorkerDone);
+    // The frame asks instead of closing: a running download is cancelled first.
+    SetMessageHandler(platform::WM_VIEW_REFRESH, [this](std::uintptr_t, std::intptr_t) {
+        OnCancel();
+        return 0;
+    });
+    EnableControls(false);
+}
+
+CDownloaderView::~CDownloaderView()
+{
+    // A job may go only after its worker has ended.
+    if (m_job)
+        m_job->Cancel();
+    JoinWorker();
+}
+
+QWidget* CDownloaderView::Control(int id) const
+{
+    return findChild<QWidget*>(QString::number(id));
+}
+
+CDownloaderDoc* CDownloaderView::Document() const
+{
+    return qobject_cast<CDownloaderDoc*>(GetDocument());
+}
+
+QString CDownloaderView::Extension() const
+{
+    const CDownloaderDoc* document = Document();
+    const int type = m_job ? m_job->m_pristroj.GetType()
+                           : (document ? const_cast<CDownloaderDoc*>(document)->Instrument().GetType() : 0);
+    return type == CPristroj::kVKT ? QStringLiteral(".vkt") : QStringLiteral(".vk");
+}
+
+QString CDownloaderView::TempPath(const QString& archivePath, const QTime& now)
+{
+    const int separator = LastSeparator(archivePath);
+    const QString folder = separator < 0 ? QString() : archivePath.left(separator);
+    return folder + QDir::separator() + QStringLiteral("temp") + now.toString(QStringLiteral("HHmmss")) +
+           QStringLiteral(".tmp");
+}
+
+QString CDownloaderView::FindOfflineFile(const QString& archivePath, const QString& extension)
+{
+    const int separator = LastSeparator(archivePath);
+    const QString folder = separator < 0 ? QStringLiteral(".") : archivePath.left(separator);
+    QString found;
+    QDirIterator it(folder, {QStringLiteral("*") + extension}, QDir::Files);
+    while (it.hasNext()) {
+        const QString path = QDir::toNativeSeparators(it.next());
+        if (found.isEmpty() || path.indexOf(QStringLiteral("-Off")) > 0)
+            found = path;
+    }
+    return found;
+}
+
+QString CDownloaderView::FreeOfflineName(const QString& archivePath, const QString& extension)
+{
+    for (int n = 1;; ++n) {
+        const QString name = archivePath + QStringLiteral("-Off") + QString::number(n) + extension;
+        if (!QFileInfo::exists(name))
+            return name;
+    }
+}
+
+void CDownloaderView::StartWorker(BOOL search)
+{
+    JoinWorker();
+    m_job = std::make_unique<CDownloadJob>();
+    if (CDownloaderDoc* document = Document())
+        m_job->m_pristroj = document->Instrument();
+    m_job->SetProgress(QStringLiteral("Zjišťuji soubory nastavení přístroje."), 0);
+    m_job->m_tempPath = TempPath(m_job->m_pristroj.m_soubor, QTime::currentTime());
+    if (search) {
+        m_existingFile = FindOfflineFile(m_job->m_pristroj.m_soubor, Extension());
+        m_newFile = FreeOfflineName(m_job->m_pristroj.m_soubor, Extension());
+        FillControls();
+    }
+    m_finished = false;
+    Launch();
+}
+
+void CDownloaderView::StartIntervalWorker(CTime from, CTime to, BOOL fromOpen, BOOL toOpen, const QString& file)
+{
+    m_intervalMode = true;
+    m_importRequested = true;
+    JoinWorker();
+    auto job = std::make_unique<CDownloadIntervalJob>(from, to, fromOpen, toOpen);
+    if (CDownloaderDoc* document = Document())
+        job->m_pristroj = document->Instrument();
+    job->SetProgress(QStringLiteral("Zjišťuji soubory nastavení přístroje."), 0);
+    job->m_tempPath = TempPath(job->m_pristroj.m_soubor, QTime::currentTime());
+    m_job = std::move(job);
+    m_existingFile = file;
+    m_newFile = QStringLiteral("--");
+    m_mode = 1;
+    FillControls();
+    m_finished = false;
+    Launch();
+}
+
+void CDownloaderView::Launch()
+{
+    Worker worker = m_worker;
+    if (!worker)
+        worker = [](CDownloadJob& job) {
+            const bool vkt = job.m_pristroj.GetType() == CPristroj::kVKT;
+            if (auto* interval = dynamic_cast<CDownloadIntervalJob*>(&job))
+                vkt ? DownloadVKTArchiveIntervalProc(interval) : DownloadVKArchiveIntervalProc(interval);
+            else
+                vkt ? DownloadVKTArchiveProc(&job) : DownloadVKArchiveProc(&job);
+        };
+    m_workerEnded = false;
+    try {
+        CDownloadJob* job = m_job.get();
+        m_thread = std::thread([this, job, worker] {
+            worker(*job);
+            m_workerEnded = true;
+        });
+    } catch (const std::system_error&) {
+        CloseDocument();
+        return;
+    }
+    m_timer->start(kTimerMs);
+}
+
+void CDownloaderView::JoinWorker()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CDownloaderView::OnWorkerDone()
+{
+    if (m_job) {
+        QString text;
+        int step = 0;
+        m_job->GetProgress(text, step);
+        m_progress->setValue(step);
+        m_status->setText(text);
+        if (m_job->IsIdentReady()) {
+            m_job->SetIdentReady(FALSE);
+            m_ident->setText(m_job->GetIdentText());
+        }
+    }
+    if (!m_thread.joinable() || !m_workerEnded)
+        return;
+    JoinWorker();
+    m_timer->stop();
+    if (m_job && m_job->m_result == kDownloadOk && m_job->IsRunning()) {
+        m_finished = true;
+        if (!m_importRequested)
+            return;
+        if (RunImport() || m_intervalMode) {
+            CloseDocument();
+            return;
+        }
+        EnableControls(false);
+        m_importRequested = false;
+        return;
+    }
+    const int result = m_job ? m_job->m_result : kDownloadCancelled;
+    if (result >= kDownloadCancelled || (m_job && !m_job->IsRunning())) {
+        CloseDocument();
+        return;
+    }
+    if (!AskRetry(result)) {
+        CloseDocument();
+        return;
+    }
+    if (auto* interval = dynamic_cast<CDownloadIntervalJob*>(m_job.get()))
+        StartIntervalWorker(interval->m_from, interval->m_to, interval->m_fromOpen, interval->m_toOpen,
+                            m_existingFile);
+    else
+        StartWorker(FALSE);
+}
+
+bool CDownloaderView::AskRetry(int result)
+{
+    return ui::ShowMessageBox(this, DownloadErrorText(result), QStringLiteral("CHYBA"), ui::MsgButtons::RetryCancel,
+                              ui::MsgIcon::Warning) == ui::MsgAnswer::Retry;
+}
+
+bool CDownloaderView::RunImport()
+{
+    if (!m_job)
+        return false;
+    CDownloadTarget target;
+    target.mode = m_mode;
+    target.newFile = m_newFile;
+    target.existingFile = m_existingFile;
+    target.intervalMode = m_intervalMode ? 1 : 0;
+    if (m_importer)
+        return m_importer(*m_job, target) != 0;
+    PlainImportHost plain;
+    IDownloadImportHost& host = m_importHost ? *m_importHost : plain;
+    return (m_job->m_pristroj.GetType() == CPristroj::kVKT ? ImportVKTArchive(*m_job, target, host)
+                                                           : ImportVKArchive(*m_job, target, host)) != 0;
+}
+
+void CDownloaderView::ReadControls()
+{
+    m_mode = m_existingMode->isChecked() ? 1 : 0;
+    m_newFile = m_newEdit->text();
+    m_existingFile = m_existingEdit->text();
+}
+
+void CDownloaderView::FillControls()
+{
+    m_newEdit->setText(m_newFile);
+    m_existingEdit->setText(m_existingFile);
+    (m_mode == 1 ? m_existingMode : m_newMode)->setChecked(true);
+    if (m_intervalMode) {
+        for (QWidget* control : std::initializer_list<QWidget*>{m_newMode, m_existingMode, m_newEdit, m_existingEdit,
+                                                                 m_browseNew, m_browseExisting, m_ok})
+            control->setEnabled(false);
+        return;
+    }
+    EnableControls(false);
+}
+
+void CDownloaderView::EnableControls(bool busy)
+{
+    m_newMode->setEnabled(!busy);
+    m_existingMode->setEnabled(!busy);
+    m_ok->setEnabled(!busy);
+    m_newEdit->setEnabled(!busy && m_mode == 0);
+    m_browseNew->setEnabled(!busy && m_mode == 0);
+    m_existingEdit->setEnabled(!busy && m_mode == 1);
+    m_browseExisting->setEnabled(!busy && m_mode == 1);
+}
+
+void CDownloaderView::OnModeChanged()
+{
+    ReadControls();
+    EnableControls(false);
+}
+
+void CDownloaderView::OnOK()
+{
+    ReadControls();
+    const QString info = QString::fromLatin1(kCaptionInfo);
+    if (m_mode == 0) {
+        m_newFile = WithExtension(m_newFile, Extension());
+        m_newEdit->setText(m_newFile);
+        if (QFileInfo::exists(m_newFile)) {
+            const bool recording = m_job && m_job->m_pristroj.m_merit && m_job->m_pristroj.m_zaznamenavat;
+            const QString question =
+                recording ? QStringLiteral("Soubor se zadaným jménem již existuje, chcete ho přepsat ? ")
+                          : QStringLiteral("Soubor je v současné době používán, chcete ho opravdu\npřepsat?");
+            if (ui::ShowMessageBox(this, question, info, ui::MsgButtons::YesNo, ui::MsgIcon::Question) !=
+                ui::MsgAnswer::Yes) {
+                m_newEdit->selectAll();
+                m_newEdit->setFocus();
+                return;
+            }
+        }
+        const int separator = LastSeparator(m_newFile);
+        if (separator < 0 || !QFileInfo(m_newFile.left(separator)).isDir()) {
+            ui::ShowMessageBox(this, QStringLiteral("Cesta k souboru neexistuje."), info, ui::MsgButtons::Ok,
+                               ui::MsgIcon::Error);
+            m_newEdit->selectAll();
+            m_newEdit->setFocus();
+            return;
+        }
+    } else {
+        m_existingFile = WithExtension(m_existingFile, Extension());
+        m_existingEdit->setText(m_existingFile);
+        if (!QFileInfo::exists(m_existingFile)) {
+            ui::ShowMessageBox(this, QStringLiteral("Zadaný soubor pro připojení záznamů neexistuje."), info,
+                               ui::MsgButtons::Ok, ui::MsgIcon::Error);
+            return;
+        }
+    }
+    m_importRequested = true;
+    EnableControls(true);
+    if (!m_finished)
+        return; // the import follows the download
+    if (RunImport())
+        CloseDocument();
+    else
+        m_importRequested = false;
+}
+
+void CDownloaderView::OnCancel()
+{
+    if (m_finished) {
+        if (m_job)
+            QFile::remove(m_job->m_tempPath);
+        CloseDocument();
+        return;
+    }
+    if (m_job && m_thread.joinable())
+        m_job->Cancel();
+    else
+        CloseDocument();
+}
+
+void CDownloaderView::Browse(bool existing)
+{
+    const bool vkt = Extension() == QLatin1String(".vkt");
+    const QString filter = vkt ? QStringLiteral("Soubor data VKT(*.vkt)") : QStringLiteral("Soubor data VK(*.vk)");
+    QString& member = existing ? m_existingFile : m_newFile;
+    const QString chosen =
+        existing ? QFileDialog::getOpenFileName(this, QStringLiteral("Načíst nastavení ze souboru"), member, filter)
+                 : QFileDialog::getSaveFileName(this, QStringLiteral("Načíst nastavení ze souboru"), member, filter,
+                                                nullptr, QFileDialog::DontConfirmOverwrite);
+    if (chosen.isEmpty())
+        return;
+    member = QDir::toNativeSeparators(chosen);
+    FillControls();
+}
+
+void CDownloaderView::CloseDocument()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    m_timer->stop();
+    // The document goes with this view: close it once the handler is done.
+    QPointer<ui::CDocument> document = GetDocument();
+    QTimer::singleShot(0, [document] {
+        if (document)
+            document->OnCloseDocument();
+    });
+}

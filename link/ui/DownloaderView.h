@@ -1,0 +1,121 @@
+#pragma once
+
+#include "link/DownloadImport.h"
+#include "link/DownloadJob.h"
+#include "link/DownloaderDocState.h"
+#include "platform/ui/Document.h"
+
+#include <QPointer>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class CDownloaderDoc;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+// The form of an archive download window: runs the download worker on a
+// job, shows its progress every 500 ms, takes the target (a new archive
+// file or an existing one to complete) and imports when both are done; a
+// failure offers a retry.
+class CDownloaderView : public ui::CView, public IDownloaderView {
+    Q_OBJECT
+public:
+    enum ControlId {
+        IdNewFile = 1017,
+        IdExistingFile = 1018,
+        IdIdent = 1019,
+        IdCancel = 1023,
+        IdOk = 1024,
+        IdNewMode = 1293,
+        IdExistingMode = 1294,
+        IdBrowseNew = 1295,
+        IdBrowseExisting = 1296,
+        IdProgress = 1297,
+        IdStatus = 1298,
+    };
+    static constexpr int kTimerMs = 500;
+
+    // The worker of a job; returns when the download ended (the result is
+    // in the job). Tests replace the real download routines.
+    using Worker = std::function<void(CDownloadJob& job)>;
+    // The import of a finished download into the target; non-zero on success.
+    using Importer = std::function<BOOL(const CDownloadJob& job, const CDownloadTarget& target)>;
+
+    explicit CDownloaderView(QWidget* parent = nullptr);
+    ~CDownloaderView() override;
+
+    void SetWorker(Worker worker) { m_worker = std::move(worker); }
+    void SetImporter(Importer importer) { m_importer = std::move(importer); }
+    // The program's side of the import (boxes, the instrument recording
+    // into the target); without one the import reports in plain boxes.
+    void SetImportHost(IDownloadImportHost* host) { m_importHost = host; }
+
+    // IDownloaderView
+    void StartWorker(BOOL search) override;
+    void StartIntervalWorker(CTime from, CTime to, BOOL fromOpen, BOOL toOpen, const QString& file) override;
+
+    void OnWorkerDone();
+    void OnOK();
+    void OnCancel();
+    void OnModeChanged();
+    void EnableControls(bool busy);
+
+    // The temporary file of a download for the archive path: its folder,
+    // "temp", the time as HHMMSS, ".tmp".
+    static QString TempPath(const QString& archivePath, const QTime& now);
+    // The newest earlier off-line file and the first free new one.
+    static QString FindOfflineFile(const QString& archivePath, const QString& extension);
+    static QString FreeOfflineName(const QString& archivePath, const QString& extension);
+
+    QString NewFile() const { return m_newFile; }
+    QString ExistingFile() const { return m_existingFile; }
+    int Mode() const { return m_mode; }
+    bool IsFinished() const { return m_finished; }
+    bool IsWorkerRunning() const { return m_thread.joinable(); }
+    CDownloadJob* Job() const { return m_job.get(); }
+    QWidget* Control(int id) const;
+
+private:
+    CDownloaderDoc* Document() const;
+    QString Extension() const;
+    void ReadControls();
+    void FillControls();
+    void Launch();
+    void JoinWorker();
+    bool RunImport();
+    void CloseDocument();
+    bool AskRetry(int result);
+    void Browse(bool existing);
+
+    QLineEdit* m_status;
+    QProgressBar* m_progress;
+    QRadioButton* m_newMode;
+    QRadioButton* m_existingMode;
+    QLineEdit* m_newEdit;
+    QLineEdit* m_existingEdit;
+    QPushButton* m_browseNew;
+    QPushButton* m_browseExisting;
+    QLineEdit* m_ident;
+    QPushButton* m_ok;
+    QTimer* m_timer;
+
+    int m_mode = 0;
+    QString m_existingFile;
+    QString m_newFile;
+    bool m_finished = false;
+    bool m_importRequested = false;
+    bool m_intervalMode = false;
+    bool m_closing = false;
+    std::unique_ptr<CDownloadJob> m_job;
+    std::thread m_thread;
+    std::atomic<bool> m_workerEnded{false};
+    Worker m_worker;
+    Importer m_importer;
+    IDownloadImportHost* m_importHost = nullptr;
+};

@@ -1,0 +1,185 @@
+#include "link/ui/DownloaderDoc.h"
+#include "link/ui/DownloaderView.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+// A worker that reports progress, then waits until the test lets it end
+// with the result it was given.
+struct FakeWorker {
+    std::mutex lock;
+    std::condition_variable cv;
+    bool release = false;
+    int result = kDownloadOk;
+    int runs = 0;
+
+    CDownloaderView::Worker Make()
+    {
+        return [this](CDownloadJob& job) {
+            job.SetProgress(QStringLiteral("Čtu data."), 40);
+            std::unique_lock guard(lock);
+            ++runs;
+            // A cancel comes without a notification: the worker looks now and then.
+            while (!release && job.IsRunning())
+                cv.wait_for(guard, std::chrono::milliseconds(10));
+            release = false;
+            if (!job.IsRunning()) {
+                job.m_result = kDownloadCancelled;
+                return;
+            }
+            QFile file(job.m_tempPath);
+            if (file.open(QIODevice::WriteOnly))
+                file.write("records");
+            job.m_result = result;
+        };
+    }
+    void Release(int withResult = kDownloadOk)
+    {
+        std::lock_guard guard(lock);
+        result = withResult;
+        release = true;
+        cv.notify_all();
+    }
+};
+
+class DownloaderViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        AddDownloaderTemplates(manager);
+        instrument.m_nazev = QStringLiteral("Hala");
+        instrument.m_soubor = QDir::toNativeSeparators(dir.filePath(QStringLiteral("hala")));
+        instrument.SetType(CPristroj::kVK, FALSE);
+    }
+    void TearDown() override
+    {
+        worker.Release(kDownloadCancelled);
+        while (document)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    // A download window whose worker and import are the test's.
+    CDownloaderView& Open()
+    {
+        ui::CDocTemplate* found =
+            manager.FindTemplate(ui::CDocTemplate::regFileTypeName, QStringLiteral("Downloader"));
+        EXPECT_NE(found, nullptr);
+        auto* doc = dynamic_cast<CDownloaderDoc*>(found->OpenDocumentFile(QString(), false));
+        document = doc;
+        auto* view = dynamic_cast<CDownloaderView*>(doc->FirstView());
+        view->SetWorker(worker.Make());
+        view->SetImporter([this](const CDownloadJob& job, const CDownloadTarget& target) -> BOOL {
+            imports.push_back(target);
+            if (!importSucceeds)
+                return FALSE;
+            QFile::remove(job.m_tempPath);
+            return TRUE;
+        });
+        doc->StartDownload(instrument);
+        return *view;
+    }
+    template <class F>
+    static bool Until(F done)
+    {
+        const QDeadlineTimer deadline(20000);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+
+    QTemporaryDir dir;
+    ui::CDocManager manager;
+    CPristroj instrument;
+    FakeWorker worker;
+    QPointer<ui::CDocument> document;
+    std::vector<CDownloadTarget> imports;
+    bool importSucceeds = true;
+};
+
+} // namespace
+
+// OK before the download ends takes the target and imports as soon as the
+// worker is done; the progress shows meanwhile; the window then closes.
+TEST_F(DownloaderViewTest, OkBeforeTheEndImportsIntoTheProposedNewFile)
+{
+    CDownloaderView& view = Open();
+    const QString proposed = instrument.m_soubor + QStringLiteral("-Off1.vk");
+    EXPECT_EQ(view.NewFile(), proposed);
+    EXPECT_TRUE(view.ExistingFile().isEmpty());
+    EXPECT_EQ(document->GetTitle(), QStringLiteral("Hala"));
+    ASSERT_TRUE(Until([&] { return static_cast<QLineEdit*>(view.Control(CDownloaderView::IdStatus))->text() ==
+                                   QStringLiteral("Čtu data."); }));
+
+    static_cast<QPushButton*>(view.Control(CDownloaderView::IdOk))->click();
+    EXPECT_TRUE(imports.empty());
+    EXPECT_FALSE(view.Control(CDownloaderView::IdOk)->isEnabled());
+    worker.Release();
+    ASSERT_TRUE(Until([&] { return document.isNull(); }));
+    ASSERT_EQ(imports.size(), 1u);
+    EXPECT_EQ(imports[0].mode, 0);
+    EXPECT_EQ(imports[0].newFile, proposed);
+}
+
+TEST_F(DownloaderViewTest, TargetChecksKeepTheFormOpen)
+{
+    CDownloaderView& view = Open();
+    worker.Release();
+    ASSERT_TRUE(Until([&] { return view.IsFinished(); }));
+
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    static_cast<QRadioButton*>(view.Control(CDownloaderView::IdExistingMode))->click();
+    static_cast<QLineEdit*>(view.Control(CDownloaderView::IdExistingFile))->setText(dir.filePath(QStringLiteral("none")));
+    view.OnOK();
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Zadaný soubor pro připojení záznamů neexistuje."));
+    EXPECT_EQ(view.ExistingFile(), dir.filePath(QStringLiteral("none")) + QStringLiteral(".vk"));
+
+    static_cast<QRadioButton*>(view.Control(CDownloaderView::IdNewMode))->click();
+    static_cast<QLineEdit*>(view.Control(CDownloaderView::IdNewFile))->setText(QStringLiteral("/nonexistent/x/a"));
+    view.OnOK();
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    EXPECT_EQ(boxes.Requests()[1].text, QStringLiteral("Cesta k souboru neexistuje."));
+    EXPECT_TRUE(imports.empty());
+    EXPECT_FALSE(document.isNull());
+
+    // Closing a finished download without OK throws its file away.
+    const QString temp = view.Job()->m_tempPath;
+    ASSERT_TRUE(QFile::exists(temp));
+    view.OnCancel();
+    ASSERT_TRUE(Until([&] { return document.isNull(); }));
+    EXPECT_FALSE(QFile::exists(temp));
+}
+
+TEST_F(DownloaderViewTest, FailureOffersARetryAndCancelDuringTheDownloadClosesQuietly)
+{
+    CDownloaderView& view = Open();
+    {
+        ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Retry);
+        worker.Release(kDownloadReadFailed);
+        ASSERT_TRUE(Until([&] { return worker.runs == 2; }));
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    }
+    EXPECT_TRUE(view.IsWorkerRunning());
+    ui::ScriptedMessageBoxes none(ui::MsgAnswer::Cancel);
+    view.OnCancel(); // only cancels; the window goes when the worker has stopped
+    ASSERT_TRUE(Until([&] { return document.isNull(); }));
+    EXPECT_TRUE(none.Requests().empty());
+    EXPECT_TRUE(imports.empty());
+}
