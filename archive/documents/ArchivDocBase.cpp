@@ -1,7 +1,9 @@
 #include "archive/documents/ArchivDocBase.h"
 
+#include "archive/documents/ZaplatovatArchivDlg.h"
 #include "archive/store/ArchivData.h"
 #include "archive/store/ArchivTitles.h"
+#include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
@@ -284,4 +286,26 @@ void CArchivDocBase::OpenNeighbourFile(bool next)
     const auto& hooks = CArchivDocHooks::Instance();
     if (hooks.openArchiveFile)
         hooks.openArchiveFile(found);
+}
+
+void CArchivDocBase::PatchArchive(int kind)
+{
+    const CArchivDocHooks& hooks = CArchivDocHooks::Instance();
+    CZaplatovatArchivDlg dialog(QApplication::activeWindow());
+    if (hooks.patchHost)
+        dialog.SetHost(hooks.patchHost());
+    ReloadIfChangedSafe();
+    const int ready = kind == 4 ? dialog.SetVKTArchive(&GetArchiv()) : dialog.SetVKArchive(&GetArchiv());
+    if (!ready) {
+        ui::ShowMessageBox(nullptr, QStringLiteral("Do programu není zadán žádný přístroj"),
+                           platform::LoadString(platform::IDS_CAPTION_ERROR), ui::MsgButtons::Ok,
+                           ui::MsgIcon::Warning);
+        return;
+    }
+    dialog.InitDialog();
+    const int answer = hooks.runDialog ? hooks.runDialog(dialog) : dialog.exec();
+    if (answer != QDialog::Accepted)
+        return;
+    ReloadIfChangedSafe();
+    dialog.StartPatchDownload();
 }

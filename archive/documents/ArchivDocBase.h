@@ -32,6 +32,7 @@ inline constexpr int kSettings = 32136;
 inline constexpr int kNextFile = 32237;
 inline constexpr int kPreviousFile = 32236;
 inline constexpr int kMeter = 32225;
+inline constexpr int kPatch = 32223;
 // Page count that stands for the end (and, negative, the start) of the file.
 inline constexpr int kToEnd = 0xFFFFFF;
 } // namespace archive::cmd
@@ -89,6 +90,9 @@ protected:
     void ChangeWindow(const std::function<void()>& change);
     void RefreshToolBar();
     void OpenNeighbourFile(bool next);
+    // "Záplatovat archiv...": the gaps of the archive filled from the
+    // instrument of its family (`kind` 2 VK, 4 VKT) over a chosen interval.
+    void PatchArchive(int kind);
 
 private:
     QString m_extension;

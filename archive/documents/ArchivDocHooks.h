@@ -7,6 +7,8 @@
 #include <functional>
 
 class CArchivDocBase;
+class QDialog;
+struct CPatchArchivHost;
 
 namespace ui {
 class CDocManager;
@@ -44,6 +46,11 @@ struct CArchivDocHooks {
     std::function<void(bool vkt, std::array<int, 11>& settings)> loadMeterDisplay;
     // The program's document templates.
     std::function<ui::CDocManager*()> docManager;
+    // What the patch-archive dialog needs of the program (its instruments,
+    // the start of an interval download).
+    std::function<CPatchArchivHost()> patchHost;
+    // Runs a dialog modally; tests answer it. Unset: QDialog::exec.
+    std::function<int(QDialog& dialog)> runDialog;
 
     static CArchivDocHooks& Instance();
 };

@@ -1,6 +1,7 @@
 #include "archive/documents/FamilyArchivDocs.h"
 
 #include "archive/documents/MeterArchivDoc.h"
+#include "link/Pristroj.h"
 #include "platform/ui/DocTemplate.h"
 
 CArchivDoc::CArchivDoc() : CArchivDocBase(CQorinArchivData::Extension(), ui::MsgIcon::Warning, kOpenByInstrument) {}
@@ -37,6 +38,10 @@ bool CVKArchivDoc::OnCommand(int id)
         archive::OpenMeterDocument(QStringLiteral("Bexor Archiv"), m_archiv);
         return true;
     }
+    if (id == archive::cmd::kPatch) {
+        PatchArchive(CPristroj::kVK);
+        return true;
+    }
     return CArchivDocBase::OnCommand(id);
 }
 
@@ -71,6 +76,10 @@ bool CVKTArchivDoc::OnCommand(int id)
 {
     if (id == archive::cmd::kMeter) {
         archive::OpenMeterDocument(QStringLiteral("VKTBexor Archiv"), m_archiv);
+        return true;
+    }
+    if (id == archive::cmd::kPatch) {
+        PatchArchive(CPristroj::kVKT);
         return true;
     }
     return CArchivDocBase::OnCommand(id);

@@ -1,5 +1,7 @@
 #include "archive/documents/ZaplatovatArchivDlg.h"
 
+#include "archive/documents/FamilyArchivDocs.h"
+
 #include "DocTestSupport.h"
 
 #include <QComboBox>
@@ -260,3 +262,40 @@ TEST_F(PatchArchiveDlgTest, OkPatchesTheArchivesRangeAsItIsThen)
 }
 
 } // namespace
+
+// The patch command of a VK archive document: the dialog over the document's
+// archive, and on OK the interval download of the archive's instrument into
+// the archive; cancelled, nothing starts; without instruments of the family,
+// the box that says so.
+TEST_F(PatchArchiveDlgTest, PatchCommandOfTheArchiveDocumentStartsTheIntervalDownload)
+{
+    m_writer.Close();
+    auto& hooks = CArchivDocHooks::Instance();
+    hooks.patchHost = [this] { return m_host; };
+    int answer = QDialog::Rejected;
+    hooks.runDialog = [&answer](QDialog& dialog) {
+        if (answer == QDialog::Accepted)
+            dialog.accept();
+        return answer;
+    };
+    auto* doc = new CVKArchivDoc;
+    ASSERT_TRUE(doc->OnOpenDocument(ArchivePath()));
+    ui::ScriptedMessageBoxes boxes;
+    EXPECT_TRUE(doc->OnCommand(archive::cmd::kPatch));
+    EXPECT_TRUE(m_started.empty());
+
+    answer = QDialog::Accepted;
+    doc->OnCommand(archive::cmd::kPatch);
+    ASSERT_EQ(m_started.size(), 1u);
+    EXPECT_EQ(m_started[0].instrument, &m_linka);
+    EXPECT_EQ(m_started[0].path, ArchivePath());
+    EXPECT_TRUE(boxes.Requests().empty());
+
+    hooks.patchHost = [] { return CPatchArchivHost{}; };
+    doc->OnCommand(archive::cmd::kPatch);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Do programu není zadán žádný přístroj"));
+    EXPECT_EQ(m_started.size(), 1u);
+    doc->OnCloseDocument();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
