@@ -1,0 +1,87 @@
+#include "link/ui/ModemDialDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QPushButton>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+template <class F>
+bool PumpUntil(F done)
+{
+    const QDeadlineTimer deadline(20000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+CModemDialDlg* OpenDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<CModemDialDlg*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    return nullptr;
+}
+
+} // namespace
+
+// A busy line as the dialling thread reports it: the dialog comes up on the
+// user-interface thread while the main window keeps running, shows the
+// caption and "Obsazeno.", and stays up with OK after the thread let go.
+TEST(ModemDialDlg, BusyLineShowsItsReasonAndWaitsForOk)
+{
+    std::atomic<int> stage{0};
+    std::thread dialling([&] {
+        auto dialog = MakeModemDialogStarter()();
+        ASSERT_NE(dialog, nullptr);
+        dialog->SetCaption(QStringLiteral("Spojení s modemem"));
+        dialog->SetStatus(QStringLiteral("Obsazeno."));
+        dialog->Done(IModemDialog::kFinished);
+        stage = 1;
+        dialog->Close();
+        stage = 2;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return stage == 2; }));
+    dialling.join();
+    CModemDialDlg* dialog = OpenDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Spojení s modemem"));
+    EXPECT_EQ(dialog->StatusText(), QStringLiteral("Obsazeno."));
+    EXPECT_EQ(dialog->ButtonText(), QStringLiteral("OK"));
+    dialog->findChild<QPushButton*>(QString::number(CModemDialDlg::IdButton))->click();
+    EXPECT_TRUE(PumpUntil([] { return OpenDialog() == nullptr; }));
+}
+
+// The button cancels the dial while it runs; the dialling thread sees it,
+// closes the dialog, and the window cannot be closed under it before.
+TEST(ModemDialDlg, CancelIsSeenByTheDiallingThread)
+{
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> up{false};
+    std::atomic<bool> done{false};
+    std::thread dialling([&] {
+        auto dialog = MakeModemDialogStarter()();
+        up = true;
+        while (!dialog->QueryCancel())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        cancelled = true;
+        dialog->Close();
+        done = true;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return up.load() && OpenDialog() != nullptr; }));
+    CModemDialDlg* dialog = OpenDialog();
+    const int before = dialog->Picture();
+    dialog->Blink();
+    EXPECT_NE(dialog->Picture(), before);
+    EXPECT_EQ(dialog->ButtonText(), QStringLiteral("Storno"));
+    dialog->close(); // a close while dialling only cancels
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+    dialling.join();
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(PumpUntil([] { return OpenDialog() == nullptr; }));
+}
