@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
 #include <algorithm>
 #include <csignal>
 #include <cstring>
@@ -219,6 +223,23 @@ TEST_P(RecordingTest, EveryServedMeasurementIsStoredAndAnOutageIsRecorded)
         ExpectAnalyserValues<CVKArchivData, CVKAktData>(data, replies);
     else if (family.type == CPristroj::kVKR)
         ExpectAnalyserValues<CVKRArchivData, CVKRAktData>(data, replies);
+
+    // The archive tool's CSV of the recording: the value list's rows, one
+    // per measurement and per event row of the window.
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    QString text, errors;
+    QTextStream toolOut(&text), toolErr(&errors);
+    const QString csv = out.filePath(QStringLiteral("hala.csv"));
+    ASSERT_EQ(archivetool::Run({QStringLiteral("csv"), run.ArchivePath(QStringLiteral("Hala")), csv}, toolOut, toolErr),
+              archivetool::kExitOk)
+        << errors.toStdString();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    const auto rows = std::count_if(lines.begin() + std::min<qsizetype>(5, lines.size()), lines.end(),
+                                    [](const QByteArray& line) { return line.startsWith('"'); });
+    EXPECT_GE(rows, qsizetype(data.size())) << lines.size() << " lines";
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, RecordingTest, ::testing::Values(kQorin, kDuskar, kVK, kVKR, kVKT),
