@@ -207,9 +207,10 @@ protected:
 
     // A measuring, recording entry of `type` with its archive in the test's
     // folder on the fake clock.
-    std::unique_ptr<CPristroj> MakeEntry(int type, const QString& port = QString())
+    std::unique_ptr<CPristroj> MakeEntry(int type, const QString& port = QString(),
+                                         std::shared_ptr<CLinkEnvironment> in = nullptr)
     {
-        auto entry = std::make_unique<CPristroj>(env);
+        auto entry = std::make_unique<CPristroj>(in ? in : env);
         if (!port.isEmpty())
             entry->m_com = port;
         entry->SetType(type, TRUE);

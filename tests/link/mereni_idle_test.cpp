@@ -212,6 +212,41 @@ TEST_F(IdleTest, FailedHandOversKeepTheirBlocksAndOpenAtMostSixBoxes)
     EXPECT_EQ(mhost.Sends(platform::WM_DATA_READY).back().wParam, reinterpret_cast<std::uintptr_t>(entry.get()));
 }
 
+TEST_F(IdleTest, TwoProgramsShareNoHandOverCounts)
+{
+    // Another program in the same process: its own host and counters.
+    FakeMereniHost otherHost;
+    otherHost.window = FakeMereniHost::Window::Ignore;
+    otherHost.waitCapMs = 0;
+    auto other = std::make_shared<CLinkEnvironment>();
+    other->SetMereniHost(&otherHost);
+    {
+        auto entry = MakeEntry(CPristroj::kQorin);
+        entry->m_intervalZapisovani = 1;
+        ScriptedMereni thread(env);
+        Activate(thread, *entry);
+        mhost.window = FakeMereniHost::Window::Ignore;
+        mhost.waitCapMs = 0;
+        for (int i = 0; i < 20; ++i)
+            thread.StoreOne();
+        ASSERT_EQ(thread.FailedHandOvers(), 20);
+        ASSERT_EQ(mhost.Boxes().size(), 2U);
+
+        auto strangerEntry = MakeEntry(CPristroj::kQorin, QString(), other);
+        strangerEntry->m_intervalZapisovani = 1;
+        ScriptedMereni stranger(other);
+        Activate(stranger, *strangerEntry);
+        EXPECT_EQ(stranger.FailedHandOvers(), 0);
+        stranger.StoreOne();
+        // Its first failure is its first: no box, and the first program's
+        // count goes on where it was.
+        EXPECT_EQ(stranger.FailedHandOvers(), 1);
+        EXPECT_TRUE(otherHost.Boxes().empty());
+        EXPECT_EQ(thread.FailedHandOvers(), 20);
+    }
+    other->SetMereniHost(nullptr);
+}
+
 TEST_F(IdleTest, SettingsArriveAsAHeapCopyThatTheThreadApplies)
 {
     struct Case {
