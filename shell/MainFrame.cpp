@@ -62,6 +62,7 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
         connect(m_actions[kAppAbout], &QAction::triggered, this, [this] { m_app->OnAppAbout(this); });
         connect(m_actions[kOpenByInstrument], &QAction::triggered, this, [this] { m_app->OnOpenByInstrument(this); });
         connect(m_actions[kDownloadManager], &QAction::triggered, this, [this] { m_app->OnDownloadManager(this); });
+        connect(m_actions[kModems], &QAction::triggered, this, [this] { m_app->OnModems(this); });
         connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
         connect(m_devicesMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
         m_actions[kAddDevice]->setEnabled(true);
@@ -366,6 +367,7 @@ void CMainFrame::UpdateCommands()
         return;
     m_actions[kOpenByInstrument]->setEnabled(!m_devices.empty());
     m_actions[kDownloadManager]->setEnabled(m_app->AnyDownloadingInstrument());
+    m_actions[kModems]->setEnabled(m_app->HasModemPort());
 }
 
 std::intptr_t CMainFrame::OnArchiveCommand(std::uintptr_t wParam, std::intptr_t lParam)

@@ -3,6 +3,8 @@
 #include "archive/documents/ArchivDocHooks.h"
 #include "archive/store/ArchivData.h"
 #include "link/LinkManager.h"
+#include "link/ui/DownloaderDoc.h"
+#include "link/ui/ModemDialDlg.h"
 #include "link/Mereni.h"
 #include "link/ModemLine.h"
 #include "link/Pristroj.h"
@@ -76,6 +78,7 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     m_settings.Load(settings);
 
     InstallFamilies();
+    AddDownloaderTemplates(m_docManager);
     LoadRecentFiles();
 
     BuildPortList();
@@ -117,7 +120,7 @@ void CMavexApp::BuildPortList()
 {
     m_ports = std::make_unique<CPortList>(m_env.enumeratePorts, GeneralSettingsReader());
     m_ports->Build();
-    const ModemServices services{&SystemLinkClock(), OpenSystemSerialPort, {}};
+    const ModemServices services{&SystemLinkClock(), OpenSystemSerialPort, MakeModemDialogStarter()};
     EnumerateModemLines(*m_ports, false, m_modems, services, platform::Settings(), m_env.modemLines);
 }
 

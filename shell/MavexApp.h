@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/documents/ZaplatovatArchivDlg.h"
 #include "link/DownloadControl.h"
 #include "link/DownloadTasks.h"
 #include "link/LinkEnvironment.h"
@@ -26,6 +27,7 @@
 #include <vector>
 
 class CAppArchivHost;
+class CDownloaderDoc;
 class CLinkManager;
 class CMainFrame;
 class CMereniWindowHost;
@@ -110,6 +112,13 @@ public:
     // The temporary download file of an instrument archive base path: the
     // path, "tmp", the local time as digits and ".tmp"; never an existing file.
     static QString TempDownloadName(const QString& archiveBase, const QDateTime& now);
+    // A download window for the instrument's stored records, or for those
+    // of an interval into an archive (patch); false without a window.
+    void OpenDownloadWindow(CPristroj& entry);
+    bool OpenIntervalDownload(CPristroj& entry, CTime from, CTime to, int fromChoice, int toChoice,
+                              const QString& archivePath);
+    // What the patch-archive dialog of an archive document works with.
+    CPatchArchivHost PatchHost();
     // Where the records of a finished download go for the instrument:
     // its archive file of that base name, completed when it exists.
     CDownloadTarget DownloadTarget(const CPristroj& live, const QString& base, const QString& ending) const;
@@ -119,6 +128,7 @@ public:
     void OnOpenByInstrument(QWidget* parent);
     void OnDownloadManager(QWidget* parent);
     void OnAppAbout(QWidget* parent);
+    void OnModems(QWidget* parent);
     void AddToRecentFileList(const QString& path);
     QStringList RecentFiles() const { return m_recentFiles; }
     static constexpr int kRecentFileCount = 6;
@@ -170,6 +180,7 @@ private:
     bool OpenByFileTypeName(const QString& path);
     void InstallFamilies();
     void InstallDocumentHooks();
+    CDownloaderDoc* NewDownloadWindow();
     void LoadRecentFiles();
 
     Environment m_env;
@@ -196,5 +207,9 @@ private:
     std::unique_ptr<CDownloadControl> m_download;
     QPointer<QObject> m_updateWindow;
     QStringList m_recentFiles;
+    std::vector<std::unique_ptr<CPristrojPatchInstrument>> m_patchInstruments;
+    class CWindowImportHost;
+    // Made where the class is complete; shared so that its deleter travels along.
+    std::shared_ptr<CWindowImportHost> m_windowImportHost;
     bool m_running = false;
 };

@@ -5,8 +5,10 @@
 
 #include "archive/documents/ArchivDocBase.h"
 #include "archive/documents/OpenArchiveDlg.h"
+#include "archive/documents/ZaplatovatArchivDlg.h"
 #include "archive/store/ArchivData.h"
 #include "link/Pristroj.h"
+#include "link/ui/TransferProgressDlg.h"
 #include "platform/Settings.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/MdiFrame.h"
@@ -119,6 +121,14 @@ void CMavexApp::OnDownloadManager(QWidget* parent)
     dialog.exec();
 }
 
+void CMavexApp::OnModems(QWidget* parent)
+{
+    if (!m_ports || !m_linkManager)
+        return;
+    CTransferProgressDlg dialog(CTransferProgressDlg::LinesOf(*m_ports, *m_linkManager), parent);
+    dialog.exec();
+}
+
 void CMavexApp::OnAppAbout(QWidget* parent)
 {
     CAboutDlg dialog(parent);
@@ -134,6 +144,29 @@ void CMavexApp::InstallDocumentHooks()
     hooks.deviceCounter = [this] { return static_cast<int>(m_devices.size()); };
     hooks.openByInstrument = [this](CArchivDocBase&, const QString&) { OnOpenByInstrument(m_mainFrame.get()); };
     hooks.docManager = [this] { return &m_docManager; };
+    hooks.patchHost = [this] { return PatchHost(); };
+}
+
+CPatchArchivHost CMavexApp::PatchHost()
+{
+    CPatchArchivHost host;
+    host.instruments = [this] {
+        m_patchInstruments.clear();
+        std::vector<IPatchInstrument*> list;
+        for (const auto& device : m_devices) {
+            m_patchInstruments.push_back(std::make_unique<CPristrojPatchInstrument>(*device));
+            list.push_back(m_patchInstruments.back().get());
+        }
+        return list;
+    };
+    host.startIntervalDownload = [this](IPatchInstrument& instrument, CTime from, CTime to, int fromChoice,
+                                        int toChoice, const QString& archivePath) {
+        for (const auto& device : m_devices)
+            if (device->m_nazev == instrument.Name())
+                return OpenIntervalDownload(*device, from, to, fromChoice, toChoice, archivePath);
+        return false;
+    };
+    return host;
 }
 
 std::intptr_t CMavexApp::OnOpenDeviceDocument(std::uintptr_t wParam, std::intptr_t)

@@ -120,8 +120,11 @@ void CMavexApp::OpenSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog
 
 void CMavexApp::ReceiveData(CPristroj& entry)
 {
-    if (const CFamilyDescriptor* family = m_families.Find(entry.GetType()); family && family->receiveData)
+    const CFamilyDescriptor* family = m_families.Find(entry.GetType());
+    if (family && family->receiveData)
         family->receiveData(m_mainFrame.get(), entry);
+    else if (family && family->canDownload)
+        OpenDownloadWindow(entry);
 }
 
 bool CMavexApp::CanReceiveData(const CPristroj& entry) const

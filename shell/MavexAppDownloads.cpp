@@ -4,6 +4,9 @@
 
 #include "archive/store/ArchivData.h"
 #include "link/DownloadJob.h"
+#include "link/ui/DownloaderDoc.h"
+#include "link/ui/DownloaderView.h"
+#include "platform/ui/DocTemplate.h"
 #include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/AppArchivHost.h"
@@ -51,6 +54,61 @@ private:
 };
 
 } // namespace
+
+// The import of a download window: its boxes on the main window, the new
+// archive opened, the instrument that records into the target paused.
+class CMavexApp::CWindowImportHost : public IDownloadImportHost {
+public:
+    explicit CWindowImportHost(CMavexApp& app) : m_app(app) {}
+    void ShowError(const QString& text, const QString& caption) override
+    {
+        ui::ShowMessageBox(m_app.m_mainFrame.get(), text, caption, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+    }
+    void OpenArchiveFile(const QString& path) override { m_app.OpenArchiveFile(path); }
+    CPristroj* FindDevice(const QString& archivePath) override
+    {
+        return m_app.m_mainFrame ? m_app.m_mainFrame->FindByArchive(archivePath) : nullptr;
+    }
+    void PrepareArchive(CArchivData& archive) override
+    {
+        if (m_app.m_archivHost)
+            archive.SetHost(m_app.m_archivHost.get());
+    }
+
+private:
+    CMavexApp& m_app;
+};
+
+bool CMavexApp::OpenIntervalDownload(CPristroj& entry, CTime from, CTime to, int fromChoice, int toChoice,
+                                     const QString& archivePath)
+{
+    CDownloaderDoc* document = NewDownloadWindow();
+    if (!document)
+        return false;
+    document->StartIntervalDownload(entry, from, to, fromChoice, toChoice, archivePath);
+    return true;
+}
+
+void CMavexApp::OpenDownloadWindow(CPristroj& entry)
+{
+    if (CDownloaderDoc* document = NewDownloadWindow())
+        document->StartDownload(entry);
+}
+
+CDownloaderDoc* CMavexApp::NewDownloadWindow()
+{
+    CDownloaderDoc* document = nullptr;
+    ui::CDocTemplate* found = m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeName, QStringLiteral("Downloader"));
+    if (found)
+        document = dynamic_cast<CDownloaderDoc*>(found->OpenDocumentFile(QString(), true));
+    if (!document)
+        return nullptr;
+    if (!m_windowImportHost)
+        m_windowImportHost = std::make_shared<CWindowImportHost>(*this);
+    if (auto* view = dynamic_cast<CDownloaderView*>(document->FirstView()))
+        view->SetImportHost(m_windowImportHost.get());
+    return document;
+}
 
 QString CMavexApp::TempDownloadName(const QString& archiveBase, const QDateTime& now)
 {

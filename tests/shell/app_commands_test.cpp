@@ -7,6 +7,7 @@
 #include "platform/WindowMessage.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/MessageBox.h"
 #include "shell/AboutDlg.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
@@ -208,4 +209,26 @@ TEST(AboutDlg, ShowsTheNameAndTheText)
     CAboutDlg dlg;
     EXPECT_TRUE(dlg.findChild<QLabel*>(QStringLiteral("name"))->text().startsWith(QStringLiteral("qorin01")));
     EXPECT_FALSE(dlg.findChild<QLabel*>(QStringLiteral("info"))->text().isEmpty());
+}
+
+// "Přijmout data" of an instrument whose family downloads and brings no
+// window of its own opens the program's download window for it; a link that
+// fails offers the retry, and Cancel closes the window.
+TEST_F(AppCommandsTest, ReceiveDataOpensTheDownloadWindow)
+{
+    Start();
+    CPristroj* device = Adopt("Hala", kFakeType);
+    ui::CDocTemplate* downloader =
+        app->DocManager().FindTemplate(ui::CDocTemplate::regFileTypeName, QStringLiteral("Downloader"));
+    ASSERT_NE(downloader, nullptr);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Cancel);
+    app->ReceiveData(*device);
+    ASSERT_EQ(downloader->Documents().size(), 1u);
+    EXPECT_EQ(downloader->Documents().front()->GetTitle(), QStringLiteral("Hala"));
+    const QDeadlineTimer deadline(60000);
+    while (!downloader->Documents().empty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(downloader->Documents().empty());
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
 }
