@@ -24,6 +24,11 @@ std::function<QDateTime()>& PrintClock()
 
 } // namespace
 
+QString CDetailSheetBase::SentText()
+{
+    return platform::LoadString(platform::IDS_EVENT_SETTINGS_SENT);
+}
+
 void CDetailSheetBase::SetPrintClock(std::function<QDateTime()> clock)
 {
     PrintClock() = std::move(clock);

@@ -66,6 +66,18 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
+    // After a good send: the sent settings and the text record go to the
+    // instrument's archive store, written at the next hand-over.
+    template <class Store, class Config>
+    static void QueueSent(CArchivData* archive, const Config& sent)
+    {
+        if (auto* store = dynamic_cast<Store*>(archive)) {
+            store->AddConfigRecord(sent);
+            store->AddRecord(SentText(), 7);
+        }
+    }
+    static QString SentText();
+
     IControllerIo* m_io = nullptr;
     int m_savedPage = 0;
     QRect m_savedRect;

@@ -100,11 +100,7 @@ BOOL CDuskarDetail::WriteRecord(IControllerIo& io)
 
 void CDuskarDetail::QueueSentRecords(CArchivData* archive)
 {
-    auto* store = dynamic_cast<CDuskarArchivData*>(archive);
-    if (!store)
-        return;
-    store->AddConfigRecord(m_sent);
-    store->AddRecord(platform::LoadString(platform::IDS_EVENT_SETTINGS_SENT), 7);
+    QueueSent<CDuskarArchivData>(archive, m_sent);
 }
 
 bool CDuskarDetail::LoadFile(const QString& path, QString& error)

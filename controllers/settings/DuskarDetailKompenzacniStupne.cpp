@@ -281,10 +281,8 @@ void CDuskarDetailKompenzacniStupne::AttachConfig(CDuskarConfig* config, const f
     m_speed = thyristor ? config->thyristorSpeed : 0;
 
     BOOL reg[kStages], off[kStages];
-    float currents[kStages];
     config->GetStageFlagsA(reg);
     config->GetStageFlagsB(off);
-    config->GetStageCurrents(currents);
 
     m_temp[0] = config->switchTemperature[0];
     m_temp[1] = config->switchTemperature[1];
@@ -302,7 +300,7 @@ void CDuskarDetailKompenzacniStupne::AttachConfig(CDuskarConfig* config, const f
             m_temp[output] = config->switchTemperature[cooling ? 0 : 1];
         }
     }
-    AttachStages(reg, off, currents, config->switchingProgram, config->GetCk(), config->GetCapacitorCount());
+    AttachStages(*config, off);
 }
 
 bool CDuskarDetailKompenzacniStupne::UpdateData(bool save)
@@ -326,18 +324,6 @@ bool CDuskarDetailKompenzacniStupne::StoreConfig()
     if (!m_config || !UpdateData(true))
         return false;
     CDuskarConfig& c = *m_config;
-    BOOL reg[kStages], off[kStages];
-    float currents[kStages];
-    BYTE program = 0;
-    float ck = 0;
-    int count = 0;
-    StoreStages(reg, off, currents, program, ck, count);
-    c.SetStageFlagsA(reg);
-    c.SetStageFlagsB(off);
-    c.SetStageCurrents(currents);
-    c.switchingProgram = program;
-    c.SetCk(ck);
-    c.SetCapacitorCount(count, 0);
     c.SetAutoStageDetection(m_auto);
     if (m_thyristor) {
         c.thyristorSection = BYTE((c.thyristorSection & 0xF0) | (m_thyristorCount & 0x0F));
@@ -364,8 +350,7 @@ bool CDuskarDetailKompenzacniStupne::StoreConfig()
         }
     }
     c.temperatureOutputs = outputs;
-    c.GetStageCurrents(currents);
-    TakeStoredSizes(currents);
+    StoreStages(c);
     return true;
 }
 

@@ -126,12 +126,7 @@ void CKompenzacniStupne::AttachCommon(CConfig* config, float ratio, BOOL sixStag
         m_transistorCount = config->GetTransistorStageCount();
         m_speed = config->transistorSpeed;
     }
-    BOOL reg[kStages], off[kStages];
-    float currents[kStages];
-    config->GetStageFlagsA(reg);
-    config->GetStageFlagsB(off);
-    config->GetStageCurrents(currents);
-    AttachStages(reg, off, currents, config->switchingProgram, config->GetCk(), config->GetCapacitorCount());
+    AttachStages(*config);
 }
 
 void CKompenzacniStupne::AttachConfig(CConfig* config, const float* ctRatio, BOOL sixStage)
@@ -153,24 +148,11 @@ bool CKompenzacniStupne::StoreConfig()
         c.SetTransistorStageCount(m_transistorCount < 0 ? 0 : m_transistorCount);
         c.transistorSpeed = BYTE(m_speed < 0 ? 0 : m_speed);
     }
-    BOOL reg[kStages], off[kStages];
-    float currents[kStages];
-    BYTE program = 0;
-    float ck = 0;
-    int count = 0;
-    StoreStages(reg, off, currents, program, ck, count);
-    c.SetStageFlagsA(reg);
-    c.SetStageFlagsB(off);
-    c.SetStageCurrents(currents);
-    c.switchingProgram = program;
-    c.SetCk(ck);
-    c.SetCapacitorCount(count, 0);
     if (m_auto)
         c.mode = BYTE(c.mode | 0x04);
     else
         c.mode = BYTE(c.mode & ~0x04);
-    c.GetStageCurrents(currents);
-    TakeStoredSizes(currents);
+    StoreStages(c);
     return true;
 }
 

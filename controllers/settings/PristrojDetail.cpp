@@ -109,11 +109,7 @@ BOOL CPristrojDetail::WriteRecord(IControllerIo& io)
 
 void CPristrojDetail::QueueSentRecords(CArchivData* archive)
 {
-    auto* store = dynamic_cast<CQorinArchivData*>(archive);
-    if (!store)
-        return;
-    store->AddConfigRecord(m_sent);
-    store->AddRecord(platform::LoadString(platform::IDS_EVENT_SETTINGS_SENT), 7);
+    QueueSent<CQorinArchivData>(archive, m_sent);
 }
 
 bool CPristrojDetail::LoadFile(const QString& path, QString& error)

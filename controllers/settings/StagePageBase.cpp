@@ -1,6 +1,7 @@
 #include "controllers/settings/StagePageBase.h"
 
 #include "controllers/settings/SettingsConvert.h"
+#include "model/QorinConfig.h"
 #include "platform/StringTable.h"
 #include "platform/ui/MessageBox.h"
 
@@ -307,12 +308,17 @@ bool CStagePageBase::OnSetActive()
     return true;
 }
 
-void CStagePageBase::AttachStages(const BOOL* reg, const BOOL* off, const float* secondary, int programByte,
-                                  float ck, int capacitorCount)
+void CStagePageBase::AttachStages(const CConfig& config, const BOOL* offOverride)
 {
+    BOOL reg[kStages], off[kStages];
+    float secondary[kStages];
+    config.GetStageFlagsA(reg);
+    config.GetStageFlagsB(off);
+    config.GetStageCurrents(secondary);
+    const int programByte = config.switchingProgram;
     for (int i = 0; i < kStages; ++i) {
         m_reg[i] = reg[i];
-        m_off[i] = off[i];
+        m_off[i] = offOverride ? offOverride[i] : off[i];
         m_size[i] = double(secondary[i]) * m_factor;
         if (!WithinBound(m_size[i]))
             m_size[i] = NoStage();
@@ -320,9 +326,9 @@ void CStagePageBase::AttachStages(const BOOL* reg, const BOOL* off, const float*
     m_program = programByte - 1;
     if (m_program > 11)
         m_program = -1;
-    m_ck = double(ck) * m_factor;
+    m_ck = double(config.GetCk()) * m_factor;
     const int limit = std::max(1, m_stageCount - FirstProgrammed()) - 1;
-    m_capIndex = int(std::min(unsigned(capacitorCount - 1), unsigned(limit)));
+    m_capIndex = int(std::min(unsigned(config.GetCapacitorCount() - 1), unsigned(limit)));
     if (programByte != 0) {
         for (int i = FirstProgrammed() + m_capIndex + 1; i < m_stageCount; ++i)
             m_size[i] = NoStage();
@@ -336,24 +342,23 @@ void CStagePageBase::AttachStages(const BOOL* reg, const BOOL* off, const float*
     RefreshControls(7);
 }
 
-void CStagePageBase::StoreStages(BOOL* reg, BOOL* off, float* secondary, BYTE& programByte, float& ckSecondary,
-                                 int& capacitorCount)
+void CStagePageBase::StoreStages(CConfig& config)
 {
+    float secondary[kStages];
     for (int i = 0; i < kStages; ++i) {
-        reg[i] = m_reg[i];
-        off[i] = m_off[i];
         const double s = m_size[i];
         const double sign = s > 0 ? 1.0 : (s < 0 ? -1.0 : 0.0);
         secondary[i] = m_factor > 0 ? float(s / m_factor + 0.000125 * sign) : 0.0f;
     }
+    config.SetStageFlagsA(m_reg);
+    config.SetStageFlagsB(m_off);
+    config.SetStageCurrents(secondary);
     const int program = m_program + 1;
-    programByte = BYTE(program > 12 || program < 0 ? 0 : program);
-    ckSecondary = m_factor > 0 ? float(m_ck / m_factor) : 0.0f;
-    capacitorCount = m_capIndex + 1;
-}
-
-void CStagePageBase::TakeStoredSizes(const float* secondary)
-{
+    config.switchingProgram = BYTE(program > 12 || program < 0 ? 0 : program);
+    config.SetCk(m_factor > 0 ? float(m_ck / m_factor) : 0.0f);
+    config.SetCapacitorCount(m_capIndex + 1, 0);
+    // The page shows what the record now holds.
+    config.GetStageCurrents(secondary);
     for (int i = 0; i < kStages; ++i)
         m_size[i] = double(secondary[i]) * m_factor;
     UpdateData(false);

@@ -6,6 +6,7 @@
 
 #include <QColor>
 
+class CConfig;
 class QComboBox;
 class QGridLayout;
 class QPushButton;
@@ -71,12 +72,12 @@ protected:
     virtual bool AutoOff() const { return m_auto == 0; }
 
     void ApplyProgram(int stage);
-    // Attach/store of the common record fields (sizes in secondary A).
-    void AttachStages(const BOOL* reg, const BOOL* off, const float* secondary, int programByte, float ck,
-                      int capacitorCount);
-    void StoreStages(BOOL* reg, BOOL* off, float* secondary, BYTE& programByte, float& ckSecondary, int& capacitorCount);
-    // After storing: the sizes the record now holds.
-    void TakeStoredSizes(const float* secondary);
+    // Attach/store of the stage fields both families' records share (sizes
+    // in secondary A). `off` may differ from the record's mask (Duskar
+    // temperature outputs); null takes the record's.
+    void AttachStages(const CConfig& config, const BOOL* off = nullptr);
+    // Stores them and takes back the sizes the record now holds.
+    void StoreStages(CConfig& config);
     void RebuildCountList();
     void PaintSizeEdits();
     void ShowSizes();
