@@ -85,6 +85,11 @@ CDownloaderView::CDownloaderView(QWidget* parent)
     grid->addWidget(m_existingMode, 1, 0);
     grid->addWidget(m_existingEdit, 1, 1);
     grid->addWidget(m_browseExisting, 1, 2);
+    grid->setColumnStretch(1, 1);
+    for (QLineEdit* edit : {m_newEdit, m_existingEdit})
+        edit->setMinimumWidth(260);
+    for (QPushButton* browse : {m_browseNew, m_browseExisting})
+        browse->setMaximumWidth(40);
     top->addWidget(target);
 
     top->addWidget(new QLabel(QStringLiteral("Stav příjmu dat:")));

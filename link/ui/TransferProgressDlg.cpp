@@ -4,7 +4,6 @@
 #include "link/ModemLine.h"
 #include "link/PortList.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -52,11 +51,11 @@ CTransferProgressDlg::CTransferProgressDlg(std::vector<Line> lines, QWidget* par
     buttons->addWidget(m_hangUp);
     buttons->addWidget(m_reset);
     buttons->addStretch();
-    auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
+    auto* close = new QPushButton(QStringLiteral("Zavřít"));
     buttons->addWidget(close);
     top->addLayout(buttons);
 
-    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_tabs, &QTabBar::currentChanged, this, [this] { Refresh(); });
     connect(m_hangUp, &QPushButton::clicked, this, [this] {
         const int index = m_tabs->currentIndex();

@@ -1,0 +1,96 @@
+// The program's own windows beside its dialogs: About, the download window
+// (during a download and when it is done), the modem dial dialog and the
+// connection dialog.
+#include "tools/screens/Screens.h"
+
+#include "link/Pristroj.h"
+#include "link/ui/DownloaderDoc.h"
+#include "link/ui/DownloaderView.h"
+#include "link/ui/ModemDialDlg.h"
+#include "link/ui/TransferProgressDlg.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/DocTemplate.h"
+#include "shell/AboutDlg.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+
+#include <atomic>
+#include <thread>
+
+QORIN_SCREENS(ShellWindows)
+{
+    {
+        CAboutDlg about;
+        shot.save(&about, QStringLiteral("CAboutDlg"));
+    }
+    {
+        CModemDialDlg dial;
+        const QString caption = QStringLiteral("Spojení s modemem");
+        const QString status = QStringLiteral("Probíhá vytáčení modemu.");
+        platform::SendMessageTo(&dial, platform::WM_DIAL_CAPTION, reinterpret_cast<std::uintptr_t>(&caption));
+        platform::SendMessageTo(&dial, platform::WM_DIAL_STATUS, reinterpret_cast<std::uintptr_t>(&status));
+        shot.save(&dial, QStringLiteral("CModemDialDlg-dialling"));
+        const QString busy = QStringLiteral("Obsazeno.");
+        platform::SendMessageTo(&dial, platform::WM_DIAL_STATUS, reinterpret_cast<std::uintptr_t>(&busy));
+        platform::SendMessageTo(&dial, platform::WM_DIAL_DONE, IModemDialog::kFinished);
+        shot.save(&dial, QStringLiteral("CModemDialDlg-busy"));
+    }
+    {
+        ModemLineState connected;
+        connected.lineState = 1;
+        connected.bytes = 153600;
+        connected.connectTime = CTime(2024, 3, 11, 6, 12, 40);
+        connected.totalKB = 5230;
+        connected.totalSeconds = 41000;
+        connected.links = 2;
+        std::vector<CTransferProgressDlg::Line> lines{
+            {QStringLiteral("Modem Rozvodna"), [connected] { return connected; }, {}, {}},
+            {QStringLiteral("Modem Hala"), [] { return ModemLineState(); }, {}, {}},
+        };
+        CTransferProgressDlg progress(lines, nullptr, [] { return CTime(2024, 3, 11, 6, 30, 0); });
+        shot.save(&progress, QStringLiteral("CTransferProgressDlg"));
+    }
+    {
+        ui::CDocManager manager;
+        AddDownloaderTemplates(manager);
+        ui::CDocTemplate* found =
+            manager.FindTemplate(ui::CDocTemplate::regFileTypeName, QStringLiteral("Downloader"));
+        auto* document = found ? dynamic_cast<CDownloaderDoc*>(found->OpenDocumentFile(QString(), false)) : nullptr;
+        auto* view = document ? dynamic_cast<CDownloaderView*>(document->FirstView()) : nullptr;
+        if (!view) {
+            shot.fail(QStringLiteral("CDownloaderView: no download template"));
+            return;
+        }
+        CPristroj instrument;
+        instrument.m_nazev = QStringLiteral("Rozvodna R1");
+        instrument.m_soubor = QDir::toNativeSeparators(QDir(shot.scratchDir()).filePath(QStringLiteral("R1")));
+        instrument.SetType(CPristroj::kVK, FALSE);
+        QFile(instrument.m_soubor + QStringLiteral("-Off1.vk")).open(QIODevice::WriteOnly);
+        std::atomic<bool> finish{false};
+        view->SetWorker([&finish](CDownloadJob& job) {
+            job.SetIdentText(QStringLiteral("PJW 2.14  v. č. 40117"));
+            job.SetIdentReady(TRUE);
+            job.SetProgress(QStringLiteral("Načítám archivní záznamy (3 200 z 8 000)."), 40);
+            while (!finish && job.IsRunning())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            job.m_result = kDownloadOk;
+        });
+        view->SetImporter([](const CDownloadJob&, const CDownloadTarget&) -> BOOL { return FALSE; });
+        view->resize(560, 300);
+        document->StartDownload(instrument);
+        const QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        shot.save(view, QStringLiteral("CDownloaderView-running"));
+        finish = true;
+        while (view->IsWorkerRunning() && !view->IsFinished())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        shot.save(view, QStringLiteral("CDownloaderView-finished"));
+        view->OnCancel();
+        QCoreApplication::processEvents();
+    }
+}
