@@ -1,5 +1,6 @@
 #include "app/Families.h"
 
+#include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
@@ -107,7 +108,9 @@ CFamilyDescriptor VKFamily()
     family.addTemplates = [](ui::CDocManager& manager) {
         AddPlainTemplate<CVKArchivDoc>(manager, 188);
         AddPlainTemplate<CBexorArchivDoc>(manager, 190);
+        analysers_vk::AddVKLiveTemplate(manager);
     };
+    family.openLive = analysers_vk::OpenVKLive;
     family.settingsTabOrder = 2;
     family.settingsSaveOrder = 1;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {

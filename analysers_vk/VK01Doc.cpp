@@ -1,0 +1,128 @@
+#include "analysers_vk/VK01Doc.h"
+
+#include "analysers_vk/EnergyMeterDlg.h"
+#include "analysers_vk/TimeSyncDlg.h"
+#include "analysers_vk/VKDetail.h"
+#include "analysers_vk/VKEntryIo.h"
+#include "archive/documents/ArchivDocHooks.h"
+#include "archive/store/ArchivData.h"
+#include "archive/store/VKArchivData.h"
+#include "link/Pristroj.h"
+#include "shell/PristrojInfoDlg.h"
+
+#include <QApplication>
+#include <QCursor>
+
+namespace analysers_vk {
+
+namespace {
+
+class CWaitCursor {
+public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
+bool IsMeasured(const CPristroj& entry)
+{
+    return entry.m_merit.load() != 0;
+}
+
+} // namespace
+
+CVKLinkBracket::CVKLinkBracket(CPristroj& entry) : m_entry(entry)
+{
+    if (!IsMeasured(entry))
+        m_opened = entry.OpenLink() != 0;
+}
+
+CVKLinkBracket::~CVKLinkBracket()
+{
+    if (m_opened)
+        m_entry.CloseLink();
+}
+
+QString CVK01Doc::DocString()
+{
+    return QStringLiteral("\nVK\nVK\n\n\nVK01.Document\nVK Document");
+}
+
+// The entry may already be gone when the document is deleted (the shell
+// closes the window of an entry that it removes), so nothing of it is
+// touched here.
+CVK01Doc::~CVK01Doc() = default;
+
+void CVK01Doc::SetPristroj(CPristroj* entry)
+{
+    m_pristroj = entry;
+    if (entry)
+        SetTitle(entry->m_nazev);
+    UpdateAllViews(nullptr, kHintEntryBound);
+}
+
+void CVK01Doc::OnSettings(QWidget* parent)
+{
+    if (!m_pristroj)
+        return;
+    // The sheet repeats itself while it ends with OK and reads the
+    // instrument each time; it takes the link through the entry.
+    CVKLinkBracket link(*m_pristroj);
+    OpenVKSettings(parent, *m_pristroj, m_sheet);
+    m_sheet = nullptr;
+}
+
+void CVK01Doc::OnTime(QWidget* parent)
+{
+    if (!m_pristroj)
+        return;
+    CVKLinkBracket link(*m_pristroj);
+    CPristrojVKIo io(*m_pristroj);
+    CTimeSyncDlg dialog(parent);
+    if (dialog.SetPristroj(&io))
+        dialog.exec();
+}
+
+bool CVK01Doc::EnergyMeterEnabled() const
+{
+    const auto* data = m_pristroj ? dynamic_cast<const CVKArchivData*>(m_pristroj->GetArchivData()) : nullptr;
+    return data && data->HasVariantBit2();
+}
+
+void CVK01Doc::OnEnergyMeter(QWidget* parent)
+{
+    if (!m_pristroj)
+        return;
+    CWaitCursor wait;
+    CVKLinkBracket link(*m_pristroj);
+    CPristrojVKIo io(*m_pristroj);
+    CEnergyMeterDlg dialog(parent);
+    if (dialog.Attach(&io)) {
+        QApplication::restoreOverrideCursor();
+        dialog.exec();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+}
+
+void CVK01Doc::OnInfo(QWidget* parent)
+{
+    if (m_pristroj)
+        CPristrojInfoDlg::Run(parent, CPristrojInfoSource::Of(*m_pristroj));
+}
+
+bool CVK01Doc::OpenCurrentFileEnabled() const
+{
+    return m_pristroj && IsMeasured(*m_pristroj) && m_pristroj->m_zaznamenavat;
+}
+
+void CVK01Doc::OnOpenCurrentFile()
+{
+    const CArchivData* data = m_pristroj ? m_pristroj->GetArchivData() : nullptr;
+    const QString path = data ? data->GetFilePath() : QString();
+    auto& hooks = CArchivDocHooks::Instance();
+    if (!path.isEmpty() && hooks.openArchiveFile)
+        hooks.openArchiveFile(path);
+}
+
+} // namespace analysers_vk

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/ui/Document.h"
+
+#include <QDialog>
+
+#include <QPointer>
+
+class CPristroj;
+class QWidget;
+
+namespace analysers_vk {
+
+// The document behind the live window of one VK analyser. It holds no
+// measured data: it refers to the configured instrument entry (owned by the
+// application's device list) and carries the instrument commands.
+class CVK01Doc : public ui::CDocument {
+    Q_OBJECT
+public:
+    // The update hint on which the live view reads its stored placement.
+    static constexpr std::intptr_t kHintEntryBound = 4;
+
+    static QString DocString();
+
+    CVK01Doc() = default;
+    ~CVK01Doc() override;
+
+    // Binds the entry, names the window after it and tells the views.
+    void SetPristroj(CPristroj* entry);
+    CPristroj* GetPristroj() const { return m_pristroj; }
+    QDialog* OpenSheet() const { return m_sheet.data(); }
+
+    // The instrument commands; each opens the entry's link for its dialog
+    // when the instrument is not measured, and leaves the measurement's
+    // link alone when it is.
+    void OnSettings(QWidget* parent);
+    void OnTime(QWidget* parent);
+    void OnEnergyMeter(QWidget* parent);
+    bool EnergyMeterEnabled() const;
+    void OnInfo(QWidget* parent);
+    void OnOpenCurrentFile();
+    bool OpenCurrentFileEnabled() const;
+    void OnHide() { OnCloseDocument(); }
+
+private:
+    CPristroj* m_pristroj = nullptr;
+    QPointer<QDialog> m_sheet;
+};
+
+// Opens and closes the entry's own link around an instrument dialog when
+// the measurement thread does not hold one.
+class CVKLinkBracket {
+public:
+    explicit CVKLinkBracket(CPristroj& entry);
+    ~CVKLinkBracket();
+    CVKLinkBracket(const CVKLinkBracket&) = delete;
+    CVKLinkBracket& operator=(const CVKLinkBracket&) = delete;
+
+    bool Opened() const { return m_opened; }
+
+private:
+    CPristroj& m_entry;
+    bool m_opened = false;
+};
+
+} // namespace analysers_vk

@@ -1,0 +1,458 @@
+#include "analysers_vk/VKHodnotyDlg.h"
+
+#include "link/Pristroj.h"
+#include "platform/ui/DialogUnits.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QTabBar>
+
+#include <cmath>
+
+namespace analysers_vk {
+
+namespace {
+
+constexpr QSize kChartPage(268, 132);
+constexpr QSize kGroupPage(166, 76);
+constexpr QSize kGroupInColumn(166, 66);
+
+const char* const kTabCaptions[4] = {"U,I,...", "THD,...", "Výkony", "Ost."};
+const char* const kChartCaptions[4] = {"U-harL", "U-harS", "I-harL", "I-harS"};
+const char* const kChartTitles[4] = {"U - harmonické liché", "U - harmonické sudé", "I - harmonické liché",
+                                     "I - harmonické sudé"};
+
+// Pages of each tab strip by its mode: groups 0..3, charts 4..7.
+const std::vector<int> kPages[3][3] = {
+    {{0, 1, 2, 3}, {1, 2, 3}, {4, 5}},
+    {{4, 5, 6, 7}, {4, 5}, {6, 7}},
+    {{6, 7}, {}, {}},
+};
+
+QString Caption(int page)
+{
+    return QString::fromUtf8(page < 4 ? kTabCaptions[page] : kChartCaptions[page - 4]);
+}
+
+} // namespace
+
+CVKHarmonicChart::CVKHarmonicChart(const QString& title, bool odd, QWidget* parent)
+    : QWidget(parent), m_title(title), m_odd(odd)
+{
+    m_bars.fill(CVKValueTexts::kNoBar);
+}
+
+void CVKHarmonicChart::SetBars(const CVKValueTexts::Bars& bars)
+{
+    m_bars = bars;
+    update();
+}
+
+void CVKHarmonicChart::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect r = rect();
+    painter.fillRect(r, Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawRect(r.adjusted(0, 0, -1, -1));
+    const bool small = r.width() < 240 || r.height() < 120;
+    const int fontHeight = QFontMetrics(font()).height();
+    QFont text(QStringLiteral("Times New Roman"));
+    text.setPixelSize(std::max(6, static_cast<int>(fontHeight * (small ? 1.0 : 1.3))));
+    QFont title = text;
+    title.setBold(true);
+    title.setPixelSize(std::max(7, static_cast<int>(fontHeight * (small ? 1.2 : 1.6))));
+
+    painter.setFont(title);
+    const int titleH = QFontMetrics(title).height();
+    painter.drawText(QRect(0, 2, r.width(), titleH), Qt::AlignHCenter, m_title);
+    painter.setFont(text);
+    const QFontMetrics fm(text);
+    const int left = fm.horizontalAdvance(QStringLiteral("[%]")) + 6;
+    const int top = titleH + 6;
+    const int bottom = r.height() - 2 * fm.height() - 4;
+    const int right = r.width() - 6;
+    if (bottom <= top || right <= left)
+        return;
+    // Logarithmic axis from 0.5 to 50 %.
+    const double lo = std::log10(0.5), hi = std::log10(50.0);
+    auto yOf = [&](double percent) {
+        const double v = std::clamp(std::log10(std::max(percent, 0.5)), lo, hi);
+        return bottom - static_cast<int>((v - lo) / (hi - lo) * (bottom - top));
+    };
+    painter.drawLine(left, top, left, bottom);
+    painter.drawLine(left, bottom, right, bottom);
+    painter.drawText(2, top - 2, QStringLiteral("[%]"));
+    for (int label : {40, 20, 10, 4, 2, 1}) {
+        const int y = yOf(label);
+        painter.drawLine(left - 3, y, left, y);
+        painter.drawText(QRect(0, y - fm.height() / 2, left - 4, fm.height()), Qt::AlignRight, QString::number(label));
+    }
+    painter.drawText(QRect(right - 40, bottom + fm.height() + 2, 40, fm.height()), Qt::AlignRight,
+                     QStringLiteral("harm."));
+    constexpr int kPerPhase = 12;
+    const int slot = std::max(3, (right - left) / kPerPhase);
+    const QColor phase[3] = {QColor(0xC0, 0x40, 0x00), QColor(0x00, 0x80, 0x00), QColor(0x00, 0x40, 0xC0)};
+    for (int k = 0; k < kPerPhase; ++k) {
+        const int x0 = left + k * slot;
+        const int harmonic = m_odd ? 2 * k + 1 : 2 * k + 2;
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(x0, bottom + 1, slot, fm.height()), Qt::AlignHCenter,
+                         QString::asprintf("%d.", harmonic));
+        for (int p = 0; p < 3; ++p) {
+            const float value = m_bars[static_cast<std::size_t>(p * kPerPhase + k)];
+            if (value < 0)
+                continue;
+            const int w = std::max(1, slot / 4);
+            const int x = x0 + 1 + p * w;
+            const int y = yOf(value);
+            painter.fillRect(QRect(x, y, w, bottom - y), phase[p]);
+        }
+    }
+    painter.setPen(Qt::black);
+    for (int p = 0; p < 3; ++p) {
+        painter.setPen(phase[p]);
+        painter.drawText(left + 4 + p * 24, top + fm.ascent(), QStringLiteral("L%1").arg(p + 1));
+    }
+}
+
+CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : QWidget(parent)
+{
+    setAutoFillBackground(true);
+    m_name = new QLabel(this);
+    QFont bold = m_name->font();
+    bold.setBold(true);
+    bold.setUnderline(true);
+    m_name->setFont(bold);
+    m_time = new QLabel(this);
+    BuildGroups();
+    for (int c = 0; c < 4; ++c)
+        m_charts[c] = new CVKHarmonicChart(QString::fromUtf8(kChartTitles[c]), c % 2 == 0, this);
+    for (int t = 0; t < kTabCount; ++t) {
+        m_tabs[t] = new QTabBar(this);
+        m_tabs[t]->setDrawBase(true);
+        m_tabs[t]->hide();
+        connect(m_tabs[t], &QTabBar::currentChanged, this, [this, t] { ShowTabPage(t); });
+    }
+}
+
+void CVKHodnotyDlg::BuildGroups()
+{
+    auto field = [this](QGridLayout* grid, int id, int row, int column) {
+        auto* label = new QLabel(QStringLiteral("--"));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(label, row, column);
+        m_fields[id] = label;
+    };
+    auto header = [](QGridLayout* grid, const QString& text, int row, int column) {
+        grid->addWidget(new QLabel(text), row, column, Qt::AlignCenter);
+    };
+    auto group = [this](int index) {
+        m_groups[index] = new QWidget(this);
+        auto* grid = new QGridLayout(m_groups[index]);
+        grid->setContentsMargins(2, 2, 2, 2);
+        grid->setSpacing(2);
+        return grid;
+    };
+    const QStringList phases = {QStringLiteral("L1"), QStringLiteral("L2"), QStringLiteral("L3")};
+
+    QGridLayout* g1 = group(0);
+    const QStringList c1 = {QStringLiteral("U L-N[V]"), QStringLiteral("U L-L[V]"), QStringLiteral("I[A]"),
+                            QStringLiteral("cos")};
+    const int ids1[4] = {1021, 1033, 1024, 1027};
+    for (int c = 0; c < 4; ++c)
+        header(g1, c1[c], 0, c + 1);
+    for (int p = 0; p < 3; ++p) {
+        header(g1, phases[p], p + 1, 0);
+        for (int c = 0; c < 4; ++c)
+            field(g1, ids1[c] + p, p + 1, c + 1);
+    }
+
+    QGridLayout* g2 = group(1);
+    header(g2, QStringLiteral("THDU[%]"), 0, 1);
+    header(g2, QStringLiteral("THDI[%]"), 0, 2);
+    for (int p = 0; p < 3; ++p) {
+        header(g2, phases[p], p + 1, 0);
+        field(g2, 1038 + p, p + 1, 1);
+        field(g2, 1041 + p, p + 1, 2);
+    }
+    header(g2, QStringLiteral("Fr [Hz]:"), 0, 3);
+    field(g2, 1049, 1, 3);
+    header(g2, QStringLiteral("t [C]:"), 2, 3);
+    field(g2, 1048, 3, 3);
+
+    QGridLayout* g3 = group(2);
+    const QStringList c3 = {QStringLiteral("P[W]"), QStringLiteral("Q[var]"), QStringLiteral("S[VA]"),
+                            QStringLiteral("PF")};
+    const int ids3[4] = {1213, 1217, 1221, 1225};
+    for (int c = 0; c < 4; ++c)
+        header(g3, c3[c], 0, c + 1);
+    for (int p = 0; p < 4; ++p) {
+        header(g3, p < 3 ? phases[p] : QStringLiteral("3F"), p + 1, 0);
+        for (int c = 0; c < 4; ++c)
+            field(g3, ids3[c] + p, p + 1, c + 1);
+    }
+
+    QGridLayout* g4 = group(3);
+    const QStringList c4 = {QStringLiteral("Záznam od:"), QStringLiteral("do:"), QStringLiteral("Soubor:")};
+    for (int r = 0; r < 3; ++r) {
+        header(g4, c4[r], r, 0);
+        field(g4, 1044 + r, r, 1);
+    }
+    for (QWidget* g : m_groups)
+        g->hide();
+}
+
+int CVKHodnotyDlg::ChooseState(int w, int h, bool keepHeader)
+{
+    if (w >= 723 && h > 306)
+        return 0;
+    if (w >= 450 && h >= 307)
+        return 1;
+    if (w >= 731 && h > 176)
+        return 2;
+    if (w >= 450 && h >= 177)
+        return 3;
+    if (h > 306)
+        return 4;
+    if (h >= 177)
+        return 5;
+    if (h > 112 || keepHeader)
+        return 6;
+    return 7;
+}
+
+QRect CVKHodnotyDlg::Dlu(int x, int y, int w, int h) const
+{
+    return ui::DluToPixels(QRect(x, y, w, h), font());
+}
+
+void CVKHodnotyDlg::SetField(int id, const QString& text)
+{
+    if (const auto it = m_fields.find(id); it != m_fields.end())
+        it->second->setText(text);
+}
+
+QString CVKHodnotyDlg::FieldText(int id) const
+{
+    const auto it = m_fields.find(id);
+    return it == m_fields.end() ? QString() : it->second->text();
+}
+
+void CVKHodnotyDlg::SetValues(const CVKValueTexts& t)
+{
+    for (int p = 0; p < 3; ++p) {
+        SetField(1021 + p, t.u[p]);
+        SetField(1033 + p, t.uLine[p]);
+        SetField(1024 + p, t.i[p]);
+        SetField(1027 + p, t.cosPhi[p]);
+        SetField(1038 + p, t.thdU[p]);
+        SetField(1041 + p, t.thdI[p]);
+        SetField(1213 + p, t.p[p]);
+        SetField(1217 + p, t.q[p]);
+        SetField(1221 + p, t.s[p]);
+        SetField(1225 + p, t.pf[p]);
+    }
+    SetField(1049, t.frequency);
+    SetField(1048, t.temperature);
+    SetField(1216, t.p3);
+    SetField(1220, t.q3);
+    SetField(1224, t.s3);
+    SetField(1228, t.pf3);
+    m_charts[0]->SetBars(t.voltageOdd);
+    m_charts[1]->SetBars(t.voltageEven);
+    m_charts[2]->SetBars(t.currentOdd);
+    m_charts[3]->SetBars(t.currentEven);
+}
+
+void CVKHodnotyDlg::SetStatusTexts(const CPristrojStatusTexts& texts)
+{
+    SetField(1044, texts.ringStart);
+    SetField(1045, texts.ringFull);
+    SetField(1046, texts.archive);
+    m_time->setText(texts.newest);
+}
+
+void CVKHodnotyDlg::SetHeader(const QString& name, const QString& time)
+{
+    m_name->setText(name);
+    m_time->setText(time);
+}
+
+void CVKHodnotyDlg::ShowFileFields(bool show)
+{
+    m_fileFields = show;
+    m_name->setVisible(show && m_state != 7);
+    m_time->setVisible(show && m_state != 7);
+}
+
+void CVKHodnotyDlg::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Layout(false);
+}
+
+void CVKHodnotyDlg::ResetLayout()
+{
+    int t1 = -1, t2 = -1, t3 = -1;
+    GetTabs(t1, t2, t3);
+    m_state = -1;
+    Layout(true);
+    SetTabs(t1, t2, t3);
+}
+
+QWidget* CVKHodnotyDlg::PageOf(int tab, int mode, int page) const
+{
+    if (mode < 0)
+        return nullptr;
+    const std::vector<int>& pages = kPages[tab][mode];
+    if (page < 0 || page >= static_cast<int>(pages.size()))
+        return nullptr;
+    const int item = pages[static_cast<std::size_t>(page)];
+    return item < 4 ? m_groups[static_cast<std::size_t>(item)] : m_charts[static_cast<std::size_t>(item - 4)];
+}
+
+void CVKHodnotyDlg::PlaceTab(int index, int mode, QPoint dlu)
+{
+    QTabBar* bar = m_tabs[index];
+    m_modes[index] = mode;
+    const QSignalBlocker block(bar);
+    while (bar->count() > 0)
+        bar->removeTab(0);
+    for (int item : kPages[index][mode])
+        bar->addTab(Caption(item));
+    const bool charts = kPages[index][mode].front() >= 4;
+    const QSize page = charts ? kChartPage : kGroupPage;
+    const QRect area = Dlu(dlu.x(), dlu.y(), page.width(), page.height());
+    bar->setGeometry(area.x(), area.y(), area.width(), bar->sizeHint().height());
+    bar->setCurrentIndex(0);
+    bar->show();
+    ShowTabPage(index);
+}
+
+void CVKHodnotyDlg::ShowTabPage(int index)
+{
+    const int mode = m_modes[index];
+    QTabBar* bar = m_tabs[index];
+    if (mode < 0 || bar->isHidden())
+        return;
+    const bool charts = kPages[index][mode].front() >= 4;
+    const QSize page = charts ? kChartPage : kGroupPage;
+    const QRect barRect = bar->geometry();
+    const QRect pageRect(barRect.x() + 2, barRect.bottom() + 4, barRect.width() - 4,
+                         ui::DluToPixelsY(page.height(), font()) - barRect.height() - 6);
+    for (int p = 0; p < bar->count(); ++p) {
+        QWidget* w = PageOf(index, mode, p);
+        if (p == bar->currentIndex()) {
+            w->setGeometry(pageRect);
+            w->show();
+        } else {
+            w->hide();
+        }
+    }
+    update();
+}
+
+void CVKHodnotyDlg::Layout(bool force)
+{
+    const int w = ui::PixelsToDluX(width(), font());
+    const int h = ui::PixelsToDluY(height(), font());
+    const int state = ChooseState(w, h, m_keepHeader);
+    if (state == m_state && !force)
+        return;
+    m_state = state;
+    for (QWidget* g : m_groups)
+        g->hide();
+    for (QWidget* c : m_charts)
+        c->hide();
+    for (int t = 0; t < kTabCount; ++t) {
+        m_tabs[t]->hide();
+        m_modes[t] = -1;
+    }
+    const bool header = state != 7 && m_fileFields;
+    m_name->setVisible(header);
+    m_time->setVisible(header);
+    if (state != 7) {
+        m_name->setGeometry(Dlu(5, 5, 70, 12));
+        m_time->setGeometry(Dlu(76, 5, 89, 12));
+    }
+    auto column = [this](const int (&ys)[4]) {
+        for (int g = 0; g < 4; ++g) {
+            m_groups[g]->setGeometry(Dlu(5, ys[g], kGroupInColumn.width(), kGroupInColumn.height()));
+            m_groups[g]->show();
+        }
+    };
+    auto firstGroup = [this] {
+        m_groups[0]->setGeometry(Dlu(5, 22, kGroupInColumn.width(), kGroupInColumn.height()));
+        m_groups[0]->show();
+    };
+    switch (state) {
+    case 0: {
+        column({22, 91, 162, 236});
+        const QRect charts[4] = {Dlu(176, 22, 268, 132), Dlu(176, 161, 268, 132), Dlu(449, 22, 268, 132),
+                                 Dlu(449, 161, 268, 132)};
+        for (int c = 0; c < 4; ++c) {
+            m_charts[c]->setGeometry(charts[c]);
+            m_charts[c]->show();
+        }
+        break;
+    }
+    case 1:
+        column({22, 91, 162, 236});
+        PlaceTab(0, 2, {181, 7});
+        PlaceTab(1, 2, {181, 156});
+        break;
+    case 2:
+        firstGroup();
+        PlaceTab(0, 1, {5, 85});
+        PlaceTab(1, 1, {181, 22});
+        PlaceTab(2, 0, {459, 22});
+        break;
+    case 3:
+        firstGroup();
+        PlaceTab(0, 1, {5, 85});
+        PlaceTab(1, 0, {181, 22});
+        break;
+    case 4: column({22, 93, 164, 235}); break;
+    case 5:
+        firstGroup();
+        PlaceTab(0, 1, {5, 85});
+        break;
+    case 6: PlaceTab(0, 0, {5, 22}); break;
+    default: PlaceTab(0, 0, {5, 5}); break;
+    }
+}
+
+void CVKHodnotyDlg::SetTabs(int tab1, int tab2, int tab3)
+{
+    const int wanted[kTabCount] = {tab1, tab2, tab3};
+    for (int t = 0; t < kTabCount; ++t) {
+        const int mode = m_modes[t];
+        if (mode < 0 || wanted[t] < 0)
+            continue;
+        if (wanted[t] < static_cast<int>(kPages[t][mode].size()))
+            m_tabs[t]->setCurrentIndex(wanted[t]);
+    }
+}
+
+void CVKHodnotyDlg::GetTabs(int& tab1, int& tab2, int& tab3) const
+{
+    int out[kTabCount];
+    for (int t = 0; t < kTabCount; ++t) {
+        const int mode = m_modes[t];
+        if (mode < 0) {
+            out[t] = -1;
+            continue;
+        }
+        const int last = static_cast<int>(kPages[t][mode].size()) - 1;
+        out[t] = std::clamp(m_tabs[t]->currentIndex(), 0, std::max(0, last));
+    }
+    tab1 = out[0];
+    tab2 = out[1];
+    tab3 = out[2];
+}
+
+} // namespace analysers_vk

@@ -1,0 +1,266 @@
+#include "analysers_vk/VK01Doc.h"
+#include "analysers_vk/VKAktMer.h"
+#include "analysers_vk/VKHodnotyDlg.h"
+#include "analysers_vk/VKPaneLayout.h"
+#include "archive/store/VKArchivData.h"
+#include "charts/GraphWnd.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/DialogUnits.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace analysers_vk;
+
+namespace {
+
+TEST(VKPaneLayout, RectanglesBecomeWindowPositions)
+{
+    // x = W*l/1000+1, y = H*t/1000+1, w = W*r/1000-1-x, h = H*b/1000-1-y.
+    const CVKPaneLayout::Rects rects = CVKPaneLayout::PaneRects(3, 500, 544);
+    EXPECT_EQ(CVKPaneLayout::ToPixels(rects[CVKPaneLayout::kGraph], 801, 603), QRect(1, 1, 799, 326));
+    EXPECT_EQ(CVKPaneLayout::ToPixels(rects[CVKPaneLayout::kValues], 801, 603), QRect(1, 329, 799, 273));
+    EXPECT_FALSE(rects[CVKPaneLayout::kAlarms].valid);
+
+    struct Case {
+        int mask;
+        CVKPaneLayout::Pane pane;
+        int l, t, r, b;
+    };
+    const Case cases[] = {
+        {1, CVKPaneLayout::kGraph, 0, 0, 1000, 1000},     {6, CVKPaneLayout::kAlarms, 400, 0, 1000, 1000},
+        {7, CVKPaneLayout::kValues, 0, 600, 400, 1000},   {11, CVKPaneLayout::kPanel, 400, 600, 1000, 1000},
+        {14, CVKPaneLayout::kValues, 0, 0, 400, 1000},    {14, CVKPaneLayout::kAlarms, 400, 0, 1000, 600},
+        {15, CVKPaneLayout::kGraph, 0, 0, 400, 600},      {15, CVKPaneLayout::kValues, 400, 0, 1000, 600},
+        {15, CVKPaneLayout::kAlarms, 0, 600, 400, 1000},  {13, CVKPaneLayout::kAlarms, 0, 600, 400, 1000},
+    };
+    for (const Case& c : cases) {
+        const CVKPaneLayout::Rect r = CVKPaneLayout::PaneRects(c.mask, 400, 600)[c.pane];
+        EXPECT_TRUE(r.valid) << c.mask;
+        EXPECT_EQ((std::array{r.l, r.t, r.r, r.b}), (std::array{c.l, c.t, c.r, c.b})) << "mask " << c.mask;
+    }
+    for (const CVKPaneLayout::Rect& r : CVKPaneLayout::PaneRects(0, 500, 500))
+        EXPECT_FALSE(r.valid);
+}
+
+TEST(VKPaneLayout, ResetRatiosFromMinimumSizes)
+{
+    EXPECT_EQ(CVKPaneLayout::ResetFor(3).ratioY, 544); // (120+2)*1000/(120+100+4)
+    EXPECT_EQ(CVKPaneLayout::ResetFor(3).scrollSize, QSize(274, 224));
+    EXPECT_EQ(CVKPaneLayout::ResetFor(6).ratioX, (190 + 2) * 1000 / (190 + 150 + 4));
+    EXPECT_EQ(CVKPaneLayout::ResetFor(1).scrollSize, QSize(272, 122));
+    EXPECT_EQ(CVKPaneLayout::ResetFor(7).ratioX, (190 + 2) * 1000 / (190 + 150 + 4));
+    EXPECT_EQ(CVKPaneLayout::ResetFor(7).ratioY, (120 + 2) * 1000 / (120 + 100 + 4));
+}
+
+TEST(VKPaneLayout, DividersAndDragging)
+{
+    // W 1000, H 1000, X 400, Y 600.
+    struct Case {
+        int mask, x, y;
+        CVKPaneLayout::Divider expected;
+    };
+    const Case cases[] = {
+        {3, 100, 598, CVKPaneLayout::kY},   {3, 100, 597, CVKPaneLayout::kNone}, {3, 400, 100, CVKPaneLayout::kNone},
+        {6, 402, 100, CVKPaneLayout::kX},   {6, 403, 100, CVKPaneLayout::kNone}, {6, 398, 100, CVKPaneLayout::kX},
+        {7, 400, 100, CVKPaneLayout::kNone}, {7, 400, 700, CVKPaneLayout::kX},   {7, 100, 601, CVKPaneLayout::kY},
+        {14, 100, 600, CVKPaneLayout::kNone}, {14, 700, 600, CVKPaneLayout::kY}, {14, 400, 100, CVKPaneLayout::kX},
+        {15, 400, 100, CVKPaneLayout::kX},  {15, 100, 600, CVKPaneLayout::kY},  {1, 400, 600, CVKPaneLayout::kNone},
+        {0, 400, 600, CVKPaneLayout::kNone},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CVKPaneLayout::HitTest(c.mask, 400, 600, 1000, 1000, c.x, c.y), c.expected)
+            << "mask " << c.mask << " at " << c.x << "," << c.y;
+    EXPECT_EQ(CVKPaneLayout::DragRatio(5, 1000), 200);
+    EXPECT_EQ(CVKPaneLayout::DragRatio(990, 1000), 800);
+    EXPECT_EQ(CVKPaneLayout::DragRatio(450, 900), 500);
+    EXPECT_EQ(CVKPaneLayout::DragRatio(10, 0), 200);
+}
+
+TEST(VKScenario, OffsetsByModelCode)
+{
+    for (int model : {0, 7, 12, 20})
+        EXPECT_EQ(CVKScenario::Offset(model), 0) << model;
+    for (int model : {8, 11})
+        EXPECT_EQ(CVKScenario::Offset(model), 100) << model;
+    EXPECT_EQ(CVKScenario::Normalise(5, 9), 105);
+    EXPECT_EQ(CVKScenario::Normalise(105, 3), 5);
+    EXPECT_EQ(CVKScenario::Normalise(-1, 9), 100);
+    EXPECT_EQ(CVKScenario::Normalise(-1, 3), 0);
+    EXPECT_EQ(CVKScenario::Normalise(104, 10), 104);
+}
+
+TEST(VKHodnotyDlg, StateByDialogUnits)
+{
+    struct Case {
+        int w, h;
+        bool keep;
+        int state;
+    };
+    const Case cases[] = {
+        {723, 307, false, 0}, {722, 307, false, 1}, {731, 306, false, 2}, {723, 306, false, 3}, {731, 177, false, 2},
+        {730, 177, false, 3}, {450, 177, false, 3}, {449, 307, false, 4}, {449, 306, false, 5},
+        {449, 177, false, 5}, {449, 176, false, 6}, {800, 113, false, 6}, {800, 112, false, 7},
+        {800, 112, true, 6},  {100, 50, false, 7},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CVKHodnotyDlg::ChooseState(c.w, c.h, c.keep), c.state) << c.w << "x" << c.h;
+}
+
+TEST(VKHodnotyDlg, ResizingArrangesTabsAndKeepsSelections)
+{
+    CVKHodnotyDlg panel;
+    panel.show();
+    auto resizeDlu = [&](int w, int h) {
+        panel.resize(ui::DluToPixels(QSize(w, h), panel.font()) + QSize(2, 2));
+    };
+    resizeDlu(740, 320);
+    EXPECT_EQ(panel.State(), 0);
+    EXPECT_TRUE(panel.Tab(0)->isHidden());
+    EXPECT_FALSE(panel.Chart(3)->isHidden());
+
+    resizeDlu(740, 200);
+    EXPECT_EQ(panel.State(), 2);
+    EXPECT_EQ(panel.TabMode(0), 1);
+    EXPECT_EQ(panel.Tab(0)->count(), 3);
+    EXPECT_EQ(panel.TabMode(2), 0);
+    panel.Tab(0)->setCurrentIndex(2); // "Ost."
+    EXPECT_FALSE(panel.Group(3)->isHidden());
+    EXPECT_TRUE(panel.Group(1)->isHidden());
+    panel.ResetLayout();
+    int t1 = 0, t2 = 0, t3 = 0;
+    panel.GetTabs(t1, t2, t3);
+    EXPECT_EQ((std::array{t1, t2, t3}), (std::array{2, 0, 0}));
+
+    resizeDlu(300, 100);
+    EXPECT_EQ(panel.State(), 7);
+    EXPECT_EQ(panel.Tab(0)->count(), 4);
+    panel.GetTabs(t1, t2, t3);
+    EXPECT_EQ((std::array{t2, t3}), (std::array{-1, -1}));
+    panel.SetTabs(9, 0, 0); // out of range for mode 0: left as it is
+    panel.GetTabs(t1, t2, t3);
+    EXPECT_EQ(t1, 0);
+}
+
+class VKLiveView : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("settings.ini")));
+        AddVKLiveTemplate(manager);
+        entry = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, dir.path(), FALSE, CPristroj::kVK);
+        entry->m_nazev = QStringLiteral("Rozvodna");
+        entry->m_merit = 0;
+    }
+    void TearDown() override { platform::Settings::SetFileForTesting(QString()); }
+
+    CVKAktMer* Open()
+    {
+        auto* view = qobject_cast<CVKAktMer*>(OpenVKLive(manager, *entry));
+        if (view)
+            view->resize(900, 700);
+        return view;
+    }
+    void Measure(WORD voltage)
+    {
+        auto* data = dynamic_cast<CVKArchivData*>(entry->GetArchivData());
+        ASSERT_NE(data, nullptr);
+        CVKAktData values;
+        for (int k = 0; k < 3; ++k)
+            values.SetU(k, static_cast<WORD>(voltage + k));
+        data->AddMeasurementRecord(values);
+    }
+    static void Close(CVKAktMer* view)
+    {
+        view->GetDocument()->OnCloseDocument();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QTemporaryDir dir;
+    ui::CDocManager manager;
+    std::unique_ptr<CPristroj> entry;
+};
+
+TEST_F(VKLiveView, NewDataFillsTheValuesPanelAndSavesTheState)
+{
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), QStringLiteral("Rozvodna"));
+    EXPECT_EQ(view->PaneMask(), 7); // the defaults without a stored key
+    Measure(2301);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    EXPECT_TRUE(view->Initialised());
+    EXPECT_TRUE(view->Values()->FieldText(1021).startsWith(QStringLiteral("230"))) << view->Values()->FieldText(1021).toStdString();
+    EXPECT_NE(view->Values()->FieldText(1022), view->Values()->FieldText(1021));
+    Measure(2401);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    EXPECT_TRUE(view->Values()->FieldText(1021).startsWith(QStringLiteral("240")));
+
+    view->TogglePane(CVKPaneLayout::kAlarmsBit);
+    EXPECT_EQ(view->PaneMask(), 3);
+    EXPECT_EQ(view->RatioY(), 544);
+    Close(view);
+
+    platform::Settings settings;
+    const platform::SettingsSection section({QStringLiteral("pristroje"), QStringLiteral("Rozvodna")});
+    EXPECT_EQ(settings.GetProfileInt(section, QStringLiteral("isAlarm"), -5), 0);
+    EXPECT_EQ(settings.GetProfileInt(section, QStringLiteral("isGraf"), -5), 1);
+    EXPECT_EQ(settings.GetProfileInt(section, QStringLiteral("prickaY"), -5), 544);
+
+    // Opened again, it restores the stored panes.
+    CVKAktMer* again = Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->PaneMask(), 3);
+    Close(again);
+}
+
+TEST_F(VKLiveView, ClosedBeforeTheFirstMeasurementStoresNothing)
+{
+    platform::Settings().WriteProfileInt("Obecne nastaveni vk", QStringLiteral("isGraf"), 0);
+    platform::Settings().WriteProfileInt("Obecne nastaveni vk", QStringLiteral("isNahled"), 1);
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->PaneMask(), 14);
+    Close(view);
+    EXPECT_TRUE(platform::Settings().SubSections(QStringLiteral("pristroje")).isEmpty());
+}
+
+TEST_F(VKLiveView, DividerDragStopsAtTheLimits)
+{
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    view->SetPanes(true, true, false, false);
+    view->show();
+    const int y = view->LayoutExtent().height() * view->RatioY() / 1000;
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(300, y));
+    QTest::mouseMove(view, QPoint(300, 2));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(300, 2));
+    EXPECT_EQ(view->RatioY(), 200);
+    const QRect graph = view->Graph()->geometry();
+    EXPECT_EQ(graph.height(), view->LayoutExtent().height() * 200 / 1000 - 1 - 1);
+    Close(view);
+}
+
+TEST_F(VKLiveView, ScenarioListSetsTheScenarioWithTheOffset)
+{
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    view->ShowScenarioList();
+    ASSERT_EQ(view->ScenarioList()->count(), 12);
+    EXPECT_EQ(view->ScenarioList()->item(1)->text(), QStringLiteral("I"));
+    view->ChooseScenario(1);
+    EXPECT_TRUE(view->ScenarioList()->isHidden());
+    Close(view);
+}
+
+} // namespace
