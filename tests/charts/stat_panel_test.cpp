@@ -4,6 +4,7 @@
 #include "PdfCheck.h"
 #include "ValueListFixture.h"
 
+#include "archive/store/VKRArchivData.h"
 #include "charts/StatPanel.h"
 
 #include <QSignalSpy>
@@ -73,6 +74,48 @@ TEST_F(StatPanelTest, WhileTheTimeIsBeingSetTheTabsHideBehindTheNotice)
     panel.SetShowFlag(1);
     panel.grab();
     EXPECT_TRUE(panel.Tabs().isVisible());
+}
+
+TEST_F(StatPanelTest, AVKRArchiveIsNotMovedByItsFirstSegment)
+{
+    // Two blocks of a VKR analyser, the connection changing between them.
+    CVKRArchivData writer;
+    writer.SetTimeSource(m_clock.Source());
+    m_clock.Set(CTime(1233478800));
+    ASSERT_EQ(writer.Create(20 * 600, 10, 60, m_dir.filePath(QStringLiteral("linka")), QStringLiteral(".vkr"), TRUE,
+                            TRUE, QStringLiteral("Linka")),
+              1);
+    for (int block = 0; block < 2; ++block) {
+        writer.AddConfigRecord(
+            vktest::VKRConfig(100, 1, block == 0 ? CVKRConfig::Star : CVKRConfig::TwoPhases));
+        for (int i = 0; i < 10; ++i) {
+            m_clock.Advance(60);
+            writer.AddMeasurementRecord(vktest::VKRValues(i));
+        }
+        m_clock.Advance(1);
+        const int mode = writer.EndBlock(FALSE, TRUE, 60);
+        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+    }
+    writer.Close();
+    TArchivDocData<CVKRArchivData> data;
+    ASSERT_EQ(data.Open(m_dir.filePath(QStringLiteral("linka.vkr"))), 1);
+    ASSERT_EQ(data.OpenAtEnd(), 1);
+    CTime start;
+    CTime end;
+    data.GetFileRange(start, end);
+    data.SetWindow(start, end);
+
+    CVKRStatPanel panel;
+    panel.SetArchivData(&data, &data);
+    QSignalSpy moved(&panel, &CStatPanel::graphChanged);
+    panel.Refresh();
+    // The connection change splits the window.
+    ASSERT_GE(panel.ResultCount(), 2);
+    EXPECT_EQ(moved.count(), 0);
+    panel.Tabs().Segments().setCurrentIndex(1);
+    EXPECT_EQ(moved.count(), 1);
+    panel.FreeResults();
+    data.Close();
 }
 
 TEST_F(StatPanelTest, PrintsUnderTheArchivesName)
