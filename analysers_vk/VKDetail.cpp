@@ -42,13 +42,13 @@ QString CVKDetail::TitleFor(const QString& instrumentName)
 
 CVKDetail::CVKDetail(const QString& title, QWidget* parent, int firstPage)
     : ui::CPropertySheet(title, parent),
-      m_instalace(new CVKDetailInstalace(false, this)),
-      m_vystupy(new CVKDetailVystupy(this)),
-      m_zaznam(new CVKDetailZaznam(false, this))
+      m_instalace(new CVKDetailInstalace(false)),
+      m_vystupy(new CVKDetailVystupy),
+      m_zaznam(new CVKDetailZaznam(false))
 {
-    AddPage(m_instalace);
-    AddPage(m_vystupy);
-    AddPage(m_zaznam);
+    AddPage(std::unique_ptr<ui::CPropertyPage>(m_instalace)); // the sheet owns its pages
+    AddPage(std::unique_ptr<ui::CPropertyPage>(m_vystupy));
+    AddPage(std::unique_ptr<ui::CPropertyPage>(m_zaznam));
     SetActivePage(firstPage);
     Button(IdApplyNow)->setText(QStringLiteral("Přijmi vše"));
     Button(IdOk)->hide();

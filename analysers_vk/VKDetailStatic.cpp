@@ -12,11 +12,11 @@ namespace analysers_vk {
 
 CVKDetailStatic::CVKDetailStatic(const QString& title, QWidget* parent, int firstPage)
     : ui::CPropertySheet(title, parent),
-      m_instalace(new CVKDetailInstalace(true, this)),
-      m_zaznam(new CVKDetailZaznam(true, this))
+      m_instalace(new CVKDetailInstalace(true)),
+      m_zaznam(new CVKDetailZaznam(true))
 {
-    AddPage(m_instalace);
-    AddPage(m_zaznam);
+    AddPage(std::unique_ptr<ui::CPropertyPage>(m_instalace)); // the sheet owns its pages
+    AddPage(std::unique_ptr<ui::CPropertyPage>(m_zaznam));
     SetActivePage(firstPage);
     Button(IdApplyNow)->hide();
     Button(IdCancel)->hide();
