@@ -2,6 +2,7 @@
 
 #include "charts/ArchivValueList.h"
 #include "charts/ArchivValuePrint.h"
+#include "charts/ReportPrinter.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -47,6 +48,12 @@ public:
     bool Print(QPrinter* printer = nullptr)
     {
         return m_data && PrintArchiveValues(this, *m_data, m_columns, printer);
+    }
+
+    // The same pages in the print preview.
+    void PreviewPrint()
+    {
+        PreviewReport(this, [this](QPrinter* printer) { Print(printer); });
     }
 
 private:

@@ -8,6 +8,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+// Every member of a family list compiles.
+template class charts::TArchiveValueList<CVKArchivData, charts::VKCsvColumns>;
+
 namespace {
 
 using namespace valuelist;
