@@ -23,6 +23,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -388,6 +389,29 @@ TEST(VKDetailStaticTest, WithoutStatusTheRecordingPageGoes)
     without.show();
     EXPECT_EQ(without.Instalace().ControlText(1244), QStringLiteral("400"));
     EXPECT_FALSE(without.Instalace().Control(1026)->isVisible());
+    // Nothing there changes by a click.
+    auto* modbus = without.Instalace().Ctl<QCheckBox>(1248);
+    const bool was = modbus->isChecked();
+    // Through the window, as a user's click comes.
+    QTest::mouseClick(without.windowHandle(), Qt::LeftButton, {}, modbus->mapTo(&without, modbus->rect().center()));
+    QTest::mouseClick(without.windowHandle(), Qt::LeftButton, {}, modbus->mapTo(&without, QPoint(6, 6)));
+    EXPECT_EQ(modbus->isChecked(), was);
+    EXPECT_FALSE(without.Instalace().Ctl<QPushButton>(1250)->isEnabled());
+    without.hide();
+
+    // The same click on the live sheet does change it.
+    FakeVKSettings io;
+    FillInstrument(io);
+    CVKDetail live(CVKDetail::TitleFor(io.Name()));
+    ASSERT_TRUE(live.ReadFromDevice(io, 0));
+    live.show();
+    auto* liveModbus = live.Instalace().Ctl<QCheckBox>(1248);
+    const bool liveWas = liveModbus->isChecked();
+    QTest::mouseClick(live.windowHandle(), Qt::LeftButton, {}, liveModbus->mapTo(&live, QPoint(6, 6)));
+    EXPECT_NE(liveModbus->isChecked(), liveWas);
+    live.hide();
+    without.show();
+    EXPECT_TRUE(without.Instalace().Ctl<QLineEdit>(1021)->isReadOnly());
     without.hide();
 }
 
