@@ -118,7 +118,9 @@ void CVKAktMer::OnNewData()
     m_scenarioSet = CVKScenario::SetOf(model);
     m_scenarioOffset = CVKScenario::Offset(model);
     const int normalised = CVKScenario::Normalise(scenar, model);
-    if (normalised != scenar && panel && scenar >= 0)
+    // A fresh control has no screen yet (-1) and would show nothing: it
+    // gets the first screen of its set.
+    if (normalised != scenar && panel)
         panel->Invoke(kScenar, {normalised});
     scenar = normalised;
     m_scenar = scenar;

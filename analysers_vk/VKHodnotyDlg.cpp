@@ -17,7 +17,7 @@ namespace {
 
 constexpr QSize kChartPage(268, 132);
 constexpr QSize kGroupPage(166, 76);
-constexpr QSize kGroupInColumn(166, 66);
+constexpr QSize kGroupInColumn(166, 62);
 
 const char* const kTabCaptions[4] = {"U,I,...", "THD,...", "Výkony", "Ost."};
 const char* const kChartCaptions[4] = {"U-harL", "U-harS", "I-harL", "I-harS"};
@@ -90,8 +90,10 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
         painter.drawLine(left - 3, y, left, y);
         painter.drawText(QRect(0, y - fm.height() / 2, left - 4, fm.height()), Qt::AlignRight, QString::number(label));
     }
-    painter.drawText(QRect(right - 40, bottom + fm.height() + 2, 40, fm.height()), Qt::AlignRight,
-                     QStringLiteral("harm."));
+    const QString axis = QStringLiteral("harm.");
+    const int axisWidth = fm.horizontalAdvance(axis) + 2;
+    painter.drawText(QRect(right - axisWidth, bottom + fm.height() + 2, axisWidth, fm.height()), Qt::AlignRight,
+                     axis);
     constexpr int kPerPhase = 12;
     const int slot = std::max(3, (right - left) / kPerPhase);
     const QColor phase[3] = {QColor(0xC0, 0x40, 0x00), QColor(0x00, 0x80, 0x00), QColor(0x00, 0x40, 0xC0)};
@@ -114,7 +116,9 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
     painter.setPen(Qt::black);
     for (int p = 0; p < 3; ++p) {
         painter.setPen(phase[p]);
-        painter.drawText(left + 4 + p * 24, top + fm.ascent(), QStringLiteral("L%1").arg(p + 1));
+        const QString phaseName = QStringLiteral("L%1").arg(p + 1);
+        const int step = fm.horizontalAdvance(QStringLiteral("L0 "));
+        painter.drawText(right - (3 - p) * step, top - 2, phaseName);
     }
 }
 
