@@ -4,6 +4,8 @@
 #include "archive/store/ArchivHost.h"
 #include "archive/store/CfbArchivStorage.h"
 
+#include "support/FakeClock.h"
+
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,17 +22,7 @@ namespace storetest {
 using platform::CTime;
 
 // A clock the test moves by hand.
-struct FakeClock {
-    std::shared_ptr<std::atomic<std::uint32_t>> now = std::make_shared<std::atomic<std::uint32_t>>(0);
-    void Set(CTime t) { now->store(t.GetTime()); }
-    void Advance(int seconds) { now->fetch_add(std::uint32_t(seconds)); }
-    CTime Get() const { return CTime(now->load()); }
-    CArchivData::TimeSource Source() const
-    {
-        auto n = now;
-        return [n]() { return CTime(n->load()); };
-    }
-};
+using FakeClock = testsupport::FakeClock;
 
 // Answers questions from a script (No when it runs out) and keeps every report.
 class ScriptedHost : public IArchivHost {

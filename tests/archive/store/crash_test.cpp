@@ -65,8 +65,17 @@ long RunAndKill(const QString& path, int delayMs)
     // The delay counts from the first block the child reports: a slow start
     // on a loaded machine must not make the run vacuous. The first block
     // gets a generous bound of its own.
+    // (gtest's own lines come first; a block is a complete line of digits.)
+    const auto reportedBlock = [&output] {
+        std::size_t start = 0;
+        for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
+            if (end > start && std::isdigit(static_cast<unsigned char>(output[start])))
+                return true;
+        }
+        return false;
+    };
     const auto firstBound = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (output.find('\n') == std::string::npos && std::chrono::steady_clock::now() < firstBound) {
+    while (!reportedBlock() && std::chrono::steady_clock::now() < firstBound) {
         pollfd p{pipeFds[0], POLLIN, 0};
         if (poll(&p, 1, 100) > 0) {
             const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
