@@ -265,6 +265,15 @@ TEST(VKDetailTest, PrintsAllThreeSections)
     CVKDetail::SetPrintClock([] { return QDateTime(QDate(2026, 12, 10), QTime(1, 2, 3)); });
     FakeVKSettings io;
     FillInstrument(io);
+    io.outputs.SetAnalogActive(0, TRUE);
+    io.outputs.SetAnalogQuantity(0, 5);
+    io.outputs.SetAnalogPhase(0, 3);
+    io.outputs.SetAnalogFrom4mA(0, TRUE);
+    io.outputs.SetAnalogEnd(0, 120.0);
+    io.status.SetVoltageHarmonicsMode(1);
+    BOOL orders[CVKStatus::kHarmonicOrders] = {};
+    orders[1] = orders[3] = TRUE; // 3rd and 5th
+    io.status.SetHarmonicSelection(orders);
     CVKDetail sheet(CVKDetail::TitleFor(io.Name()));
     ASSERT_TRUE(sheet.ReadFromDevice(io, 0));
     sheet.show();
@@ -278,7 +287,8 @@ TEST(VKDetailTest, PrintsAllThreeSections)
     for (const char* expected : {"Nastavení přístroje (Rozvodna)", "10.12.26 01:02:03", "Převod MTN:", "22000 / 100",
                                  "Inicializační string modemu:", "AT&F0", "Výstup P1:", "Relé 1", "Nad mezí",
                                  "110.0% nom. hodnoty", "Název záznamu:", "Trafostanice jih", "Kapacita paměti:",
-                                 "přívod L1"}) {
+                                 "přívod L1", "Analog. výstup 1", "P 3f", "Hodnota při 4 mA:", "120.0% nom. hodnoty",
+                                 "THD + Harmonické U:", "ve fázi 1", "3, 5"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
     }
     EXPECT_FALSE(text.contains(QStringLiteral("Relé 2")));
