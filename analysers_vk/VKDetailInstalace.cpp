@@ -238,6 +238,9 @@ void CVKDetailInstalace::ShowFields()
 
 bool CVKDetailInstalace::TakeControls()
 {
+    // A refused number keeps its old value; the other controls are taken
+    // all the same, and the first refusal is said.
+    bool valid = true;
     VKInstallFields f = m_f;
     f.voltageConnection = Ctl<QComboBox>(1242)->currentIndex();
     f.connectionType = Ctl<QComboBox>(1243)->currentIndex();
@@ -262,21 +265,29 @@ bool CVKDetailInstalace::TakeControls()
         qint64 v = ControlText(w.id).trimmed().toLongLong(&ok);
         if (!ok)
             v = w.low - 1;
-        if (!CheckRange(w.id, double(v), double(w.low), double(w.high), true))
-            return false;
+        if (v < w.low || v > w.high) {
+            if (valid)
+                CheckRange(w.id, double(v), double(w.low), double(w.high), true);
+            valid = false;
+            continue;
+        }
         *w.field = v;
     }
     for (auto [id, field] : {std::pair{1022, &f.temp4mA}, std::pair{1023, &f.temp20mA}}) {
         double v = 0;
         if (!ParseFloat(ControlText(id), v))
             v = -1e9;
-        if (!CheckRange(id, v, -3276.8, 3276.7, false))
-            return false;
+        if (v < -3276.8 || v > 3276.7) {
+            if (valid)
+                CheckRange(id, v, -3276.8, 3276.7, false);
+            valid = false;
+            continue;
+        }
         *field = v;
     }
     m_f = f;
     UpdateControls();
-    return true;
+    return valid;
 }
 
 void CVKDetailInstalace::UpdateControls()

@@ -283,6 +283,8 @@ void CVKDetailVystupy::ShowFields()
 
 bool CVKDetailVystupy::TakeControls()
 {
+    // A refused number keeps its old value; the rest is taken all the same.
+    bool valid = true;
     VKOutputFields f = m_f;
     VKOutputState c = m_cur;
     f.p1 = IsChecked(1016);
@@ -317,14 +319,18 @@ bool CVKDetailVystupy::TakeControls()
         double v = -1;
         if (!ParseFloat(ControlText(n.id), v))
             v = -1;
-        if (!CheckRange(n.id, v, 0.0, n.high, n.id == 1024))
-            return false;
+        if (v < 0.0 || v > n.high) {
+            if (valid)
+                CheckRange(n.id, v, 0.0, n.high, n.id == 1024);
+            valid = false;
+            continue;
+        }
         *n.field = v;
     }
     c.blocking = qint64(blocking);
     m_f = f;
     m_cur = c;
-    return true;
+    return valid;
 }
 
 void CVKDetailVystupy::UpdateControls()

@@ -348,16 +348,18 @@ bool CVKDetailZaznam::TakeControls()
     index(1238, f.kind);
     for (int k = 0; k < 24; ++k)
         f.harmonics[std::size_t(k)] = IsChecked(1030 + k);
+    bool valid = true;
     if (f.kind == 1 && (f.hU != 0 || f.hI != 0)) {
         int n = -1;
         if (!ParseInt(ControlText(1018), n))
             n = -1;
-        if (!CheckRange(1018, n, 0, 24, true))
-            return false;
-        f.harmonicsCount = n;
+        // A refused count keeps its old value; the rest is taken all the same.
+        valid = CheckRange(1018, n, 0, 24, true);
+        if (valid)
+            f.harmonicsCount = n;
     }
     m_f = f;
-    return true;
+    return valid;
 }
 
 void CVKDetailZaznam::ApplySamplingRule(int nb, bool moveChoices)

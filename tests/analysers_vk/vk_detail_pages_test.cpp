@@ -158,6 +158,29 @@ TEST(VKDetailInstalaceTest, RateListFollowsTheInterfaceAndAddressRange)
     }
 }
 
+TEST(VKDetailInstalaceTest, ARefusedNumberKeepsItsValueAndTheRestIsTaken)
+{
+    ui::ScriptedMessageBoxes boxes;
+    CVKConfig config;
+    config.SetCtRatioDword(400);
+    config.SetNominalPower(630);
+    QString modem;
+    CIden iden = VKIden(0x0600);
+    CVKDetailInstalace page;
+    page.SetData(&config, &modem, &iden);
+    page.ShowFields();
+    page.Ctl<QLineEdit>(1021)->setText(QStringLiteral("70000"));
+    page.Ctl<QLineEdit>(1019)->setText(QStringLiteral("abc"));
+    page.Ctl<QComboBox>(1243)->setCurrentIndex(2);
+    page.Ctl<QLineEdit>(1026)->setText(QStringLiteral("ATZ"));
+    EXPECT_FALSE(page.TakeControls());
+    EXPECT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(page.Fields().nominalPower, 630);
+    EXPECT_EQ(page.Fields().ctPrimary, 400);
+    EXPECT_EQ(page.Fields().connectionType, 2);
+    EXPECT_EQ(page.Fields().modemText, QStringLiteral("ATZ"));
+}
+
 TEST(VKOutputFieldsTest, PulsesRelaysAndAnalogOutputs)
 {
     CVKOutputConfig record;
