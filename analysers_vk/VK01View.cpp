@@ -1,5 +1,6 @@
 #include "analysers_vk/VK01View.h"
 
+#include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKHodnotyDlg.h"
 #include "charts/GraphWnd.h"
 #include "charts/PanelEventList.h"
@@ -36,7 +37,7 @@ CVK01View::CVK01View(QWidget* parent) : ui::CView(parent)
 {
     setMouseTracking(true);
     setAutoFillBackground(true);
-    m_graph = new CGraphWnd(this);
+    m_graph = new CVKGrafAktual(this);
     m_graph->setWindowTitle(QStringLiteral("ahoj"));
     m_alarms = new CPanelEventList(this);
     m_values = new CVKHodnotyDlg(this);

@@ -5,7 +5,6 @@
 
 #include <QPointer>
 
-class CGraphWnd;
 class CPanelEventList;
 class QLabel;
 class QListWidget;
@@ -17,6 +16,7 @@ class CPanelControl;
 
 namespace analysers_vk {
 
+class CVKGrafAktual;
 class CVKHodnotyDlg;
 
 // The VK form view: the front panel, the measured values, the graph and the
@@ -43,7 +43,7 @@ public:
     QSize LayoutExtent() const { return m_extent; }
     QSize ScrollSize() const { return m_scrollSize; }
 
-    CGraphWnd* Graph() const { return m_graph; }
+    CVKGrafAktual* Graph() const { return m_graph; }
     CVKHodnotyDlg* Values() const { return m_values; }
     CPanelEventList* Alarms() const { return m_alarms; }
     controls::CPanelControl* PanelControl() const { return m_panel; }
@@ -90,7 +90,7 @@ private:
     void OnPanelEvent(int id);
     void PlaceScenarioList();
 
-    CGraphWnd* m_graph = nullptr;
+    CVKGrafAktual* m_graph = nullptr;
     CVKHodnotyDlg* m_values = nullptr;
     CPanelEventList* m_alarms = nullptr;
     controls::CPanelControl* m_panel = nullptr;

@@ -1,6 +1,7 @@
 #include "analysers_vk/VKAktMer.h"
 
 #include "analysers_vk/VK01Doc.h"
+#include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKHodnotyDlg.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKDisplayValues.h"
@@ -78,6 +79,8 @@ void CVKAktMer::OnPanesChanged()
 
 void CVKAktMer::OnFirstRefresh()
 {
+    if (CPristroj* entry = Pristroj())
+        Graph()->AttachOnline(*entry);
     Values()->ResetLayout();
 }
 
@@ -162,6 +165,12 @@ void CVKAktMer::hideEvent(QHideEvent* event)
         m_hasFrame = true;
         m_frameMaximized = frame->isMaximized();
         m_frameNormal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
+    }
+    // The document lets go of its views before it hides them: the window is
+    // closing while its entry still exists.
+    if (!ui::CView::GetDocument() && Graph()->HasSource()) {
+        Graph()->SaveSettings();
+        Graph()->Detach();
     }
     CVK01View::hideEvent(event);
 }

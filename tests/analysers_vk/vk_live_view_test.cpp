@@ -3,7 +3,7 @@
 #include "analysers_vk/VKHodnotyDlg.h"
 #include "analysers_vk/VKPaneLayout.h"
 #include "archive/store/VKArchivData.h"
-#include "charts/GraphWnd.h"
+#include "analysers_vk/VKGrafAktual.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"

@@ -5,6 +5,7 @@
 
 #include "analysers_vk/VK01Doc.h"
 #include "analysers_vk/VKAktMer.h"
+#include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKHodnotyDlg.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKDisplayValues.h"
