@@ -1,5 +1,6 @@
 #include "link/LinkManager.h"
 
+#include "link/LinkLog.h"
 #include "link/ModemPort.h"
 #include "model/Iden.h"
 
@@ -286,6 +287,10 @@ bool CLinkManager::LockLink(DWORD id, std::shared_ptr<CLink>& link, std::unique_
                 return false;
             index = link->m_portIndex;
         }
+        // A slot beyond the locks would index past them; the request fails
+        // instead.
+        if (!QORIN_VERIFY(index >= 0 && index < kPortLocks))
+            return false;
         std::unique_lock<std::mutex> held(m_portLocks[std::size_t(index)]);
         // Both change only under every port lock: stable while one is held.
         if (!link->m_registered)
