@@ -3,6 +3,7 @@
 #include "analysers_vk/VK01Doc.h"
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKHodnotyDlg.h"
+#include "analysers_vk/VKPristrojPlochaFrm.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKDisplayValues.h"
 #include "charts/GraphWnd.h"
@@ -157,6 +158,8 @@ void CVKAktMer::OnNewData()
         panel->update();
     Alarms()->update();
     Values()->update();
+    // The floating panel follows the live window's values.
+    UpdateVKPanel(*entry);
 }
 
 void CVKAktMer::hideEvent(QHideEvent* event)
@@ -252,6 +255,13 @@ void CVKAktMer::FillMenu(QMenu& menu)
     if (!doc)
         return;
     menu.addSeparator();
+    if (CPristroj* entry = Pristroj()) {
+        menu.addAction(QStringLiteral("Plovoucí okno...\tCtrl+N"), this, [entry] { OpenVKPanel(*entry); });
+        menu.addAction(QStringLiteral("Vypnout plovoucí okno"), this, [entry] {
+            CloseVKPanel(*entry);
+            entry->m_onp = 0;
+        })->setEnabled(FindVKPanel(*entry) != nullptr);
+    }
     menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnSettings(this); });
     menu.addAction(QStringLiteral("Nastavení času ..."), this, [doc, this] { doc->OnTime(this); });
     menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });

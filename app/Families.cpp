@@ -2,6 +2,7 @@
 
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
+#include "analysers_vk/VKPristrojPlochaFrm.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
@@ -111,6 +112,7 @@ CFamilyDescriptor VKFamily()
         analysers_vk::AddVKLiveTemplate(manager);
     };
     family.openLive = analysers_vk::OpenVKLive;
+    family.openPanel = analysers_vk::OpenVKPanel;
     family.settingsTabOrder = 2;
     family.settingsSaveOrder = 1;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {

@@ -7,6 +7,7 @@
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKHodnotyDlg.h"
+#include "analysers_vk/VKPristrojPlochaFrm.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKDisplayValues.h"
 #include "link/Pristroj.h"
@@ -88,6 +89,19 @@ QORIN_SCREENS(VKWindows)
         view->GetDocument()->OnCloseDocument();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+
+    // The floating panel with the instrument, then switched to the values.
+    OpenVKPanel(*entry);
+    if (CVKPristrojPlochaFrm* floating = FindVKPanel(*entry)) {
+        floating->resize(420, 440);
+        shot.save(floating, QStringLiteral("CVKPristrojPlochaFrm-instrument"));
+        floating->ToggleData();
+        floating->resize(720, 460);
+        shot.save(floating, QStringLiteral("CVKPristrojPlochaFrm-values"));
+    } else {
+        shot.fail(QStringLiteral("the VK floating panel did not open"));
+    }
+    CloseVKPanel(*entry);
 
     // The values panel alone, sized in dialog units to each arrangement.
     const QSize states[8] = {{740, 320}, {600, 320}, {740, 200}, {600, 200},
