@@ -1,0 +1,115 @@
+#include "analysers_vkt/VKTSettingsIo.h"
+
+#include "archive/store/VKTArchivData.h"
+#include "link/Pristroj.h"
+#include "model/Iden.h"
+#include "model/VKTConfig.h"
+#include "model/VKTNoteBook.h"
+#include "model/VKTOutputConfig.h"
+#include "model/VKTStatus.h"
+#include "platform/ThreadMessages.h"
+
+#include <QFileInfo>
+#include <QThread>
+
+namespace analysers_vkt {
+
+QString CPristrojVKTSettingsIo::Name() const
+{
+    return m_entry.m_nazev;
+}
+
+QString CPristrojVKTSettingsIo::SettingsFolder() const
+{
+    if (m_entry.m_soubor.isEmpty())
+        return QString();
+    return QFileInfo(m_entry.m_soubor).path();
+}
+
+bool CPristrojVKTSettingsIo::ReadConfig(CVKTConfig& config)
+{
+    return m_entry.ReadVKTConfig(config) != 0;
+}
+
+bool CPristrojVKTSettingsIo::WriteConfig(const CVKTConfig& config)
+{
+    return m_entry.WriteVKTConfig(config) != 0;
+}
+
+bool CPristrojVKTSettingsIo::ReadModemBlock(ModemBlock& block)
+{
+    return m_entry.ReadVKTInstallationBlock(block.data()) != 0;
+}
+
+bool CPristrojVKTSettingsIo::WriteModemBlock(const ModemBlock& block)
+{
+    return m_entry.WriteVKTInstallationBlock(block.data()) != 0;
+}
+
+bool CPristrojVKTSettingsIo::ReadIdentification(CIden& iden)
+{
+    return m_entry.ReadIdentification(iden) != 0;
+}
+
+bool CPristrojVKTSettingsIo::ReadOutputConfig(CVKTOutputConfig& outputs)
+{
+    return m_entry.ReadVKTOutputConfig(outputs) != 0;
+}
+
+bool CPristrojVKTSettingsIo::WriteOutputConfig(const CVKTOutputConfig& outputs)
+{
+    return m_entry.WriteVKTOutputConfig(outputs) != 0;
+}
+
+bool CPristrojVKTSettingsIo::ReadStatus(CVKTStatus& status)
+{
+    return m_entry.ReadVKTStatus(status) != 0;
+}
+
+bool CPristrojVKTSettingsIo::WriteStatus(const CVKTStatus& status)
+{
+    return m_entry.WriteVKTStatus(status) != 0;
+}
+
+bool CPristrojVKTSettingsIo::ReadNoteBook(CVKTNoteBook& notebook)
+{
+    return m_entry.ReadVKTNoteBook(notebook) != 0;
+}
+
+bool CPristrojVKTSettingsIo::WriteNoteBook(const CVKTNoteBook& notebook)
+{
+    return m_entry.WriteVKTNoteBook(notebook) != 0;
+}
+
+bool CPristrojVKTSettingsIo::SetClock()
+{
+    return m_entry.SetVKTTime() != 0;
+}
+
+void CPristrojVKTSettingsIo::PostResync()
+{
+    if (m_entry.GetThread())
+        m_entry.PostToThread(platform::WM_DEVICE_RESYNC, 0, 0);
+}
+
+void CPristrojVKTSettingsIo::QueueConfigRecord(const CVKTConfig& config)
+{
+    if (auto* store = dynamic_cast<CVKTArchivData*>(m_entry.GetArchivData()))
+        store->AddConfigRecord(config);
+}
+
+void CPristrojVKTSettingsIo::QueueEvent(const QString& text)
+{
+    if (CArchivData* store = m_entry.GetArchivData())
+        store->AddRecord(text, 7);
+}
+
+void CPristrojVKTSettingsIo::Sleep(int ms)
+{
+    if (ms <= 0)
+        QThread::yieldCurrentThread();
+    else
+        QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+} // namespace analysers_vkt
