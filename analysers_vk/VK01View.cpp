@@ -2,6 +2,7 @@
 
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKHodnotyDlg.h"
+#include "analysers_vk/VKZobrazeneVelicinyDlg.h"
 #include "charts/GraphWnd.h"
 #include "charts/PanelEventList.h"
 #include "controls/common/ControlFactory.h"
@@ -271,6 +272,20 @@ void CVK01View::FillMenu(QMenu& menu)
     });
     grid->setCheckable(true);
     grid->setChecked(m_graph->Grid());
+    menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVK01View::OnDisplayedQuantities)
+        ->setEnabled(m_isGraf && m_graph->HasSource());
+}
+
+void CVK01View::OnDisplayedQuantities()
+{
+    CVKZobrazeneVelicinyDlg dialog(this);
+    if (dialog.LoadFromGraph(*m_graph) && dialog.exec() == QDialog::Accepted) {
+        dialog.StoreToGraph(*m_graph);
+        OnQuantitiesChanged();
+        m_graph->SaveSettings();
+    }
+    m_graph->CreateFontsNow();
+    m_graph->update();
 }
 
 void CVK01View::contextMenuEvent(QContextMenuEvent* event)

@@ -56,6 +56,9 @@ public:
     void ChooseScenario(int item);
     int ScenarioOffset() const { return m_scenarioOffset; }
 
+    // "Zobrazené veličiny ...": the graph's quantities chosen in the dialog.
+    void OnDisplayedQuantities();
+
     // Builds the view's context menu (pane toggles, zoom, family commands).
     virtual void FillMenu(QMenu& menu);
 

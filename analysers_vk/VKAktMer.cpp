@@ -85,6 +85,13 @@ void CVKAktMer::OnFirstRefresh()
     Values()->ResetLayout();
 }
 
+void CVKAktMer::OnQuantitiesChanged()
+{
+    Values()->ResetLayout();
+    if (CVKArchivData* data = LiveData(Pristroj()))
+        data->PublishToGraphs();
+}
+
 void CVKAktMer::OnViewCreated()
 {
     Values()->SetKeepHeader(false);

@@ -41,6 +41,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void OnPanesChanged() override;
     void OnFirstRefresh() override;
+    void OnQuantitiesChanged() override;
     void OnViewCreated() override;
     void RefillAlarmList() override;
     void OnScenarioChanged() override;

@@ -1,6 +1,7 @@
 #include "analysers_vk/VKGrafAktual.h"
 
 #include "archive/store/ArchivData.h"
+#include "archive/store/VKArchivData.h"
 #include "charts/GraphPainter.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
@@ -186,6 +187,13 @@ int CVKGrafAktual::SetQuantity(int index, int shown, std::uint32_t colour)
     if (added && kQuantities[index].group == 5 && !m_isOdbDod)
         registry.SetSeriesOption(name, 1);
     return added ? 1 : 0;
+}
+
+bool CVKGrafAktual::HasVariantFlag() const
+{
+    const CArchivData* data = m_entry ? m_entry->GetArchivData() : m_data;
+    const auto* vk = dynamic_cast<const CVKArchivData*>(data);
+    return vk && vk->HasVariantBit0();
 }
 
 void CVKGrafAktual::GetAllQuantities(std::array<int, 36>& shown, std::array<std::uint32_t, 36>& colours) const

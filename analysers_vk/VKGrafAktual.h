@@ -64,6 +64,15 @@ public:
     void SaveSettings();
 
     int CurrentGroup() const { return m_currentGroup; }
+    int IsOdbDod() const { return m_isOdbDod; }
+    void SetOdbDod(int on) { m_isOdbDod = on; }
+    int IsSpinac() const { return m_isSpinac; }
+    void SetSpinac(int on) { m_isSpinac = on; }
+    // Variant bit 0 of the bound instrument's identification: the
+    // temperature exists only with it.
+    bool HasVariantFlag() const;
+    // Lays the window out again (after the band or the quantities changed).
+    void CreateFontsNow() { CreateFonts(); }
 
 protected:
     void CreateFonts() override;

@@ -105,3 +105,60 @@ TEST_F(VKGrafOnline, FirstBindingShowsVoltagesAndCurrentsAndKeepsTheChoice)
 }
 
 } // namespace
+
+#include "analysers_vk/VKZobrazeneVelicinyDlg.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QCheckBox>
+
+namespace {
+
+using analysers_vk::CVKZobrazeneVelicinyDlg;
+
+TEST_F(VKGrafOnline, DisplayedQuantitiesDialogExchangesWithTheGraph)
+{
+    CVKGrafAktual graph;
+    CVKZobrazeneVelicinyDlg unbound;
+    EXPECT_FALSE(unbound.LoadFromGraph(graph));
+
+    graph.AttachOnline(*entry);
+    CVKZobrazeneVelicinyDlg dialog;
+    ASSERT_TRUE(dialog.LoadFromGraph(graph));
+    EXPECT_TRUE(dialog.Box(0)->isChecked());
+    EXPECT_TRUE(dialog.Box(5)->isChecked());
+    EXPECT_FALSE(dialog.Box(10)->isChecked());
+    // No identification with variant bit 0: no temperature.
+    EXPECT_FALSE(dialog.Box(11)->isEnabled());
+    dialog.Box(11)->setChecked(true);
+
+    // Nothing chosen: refused with the message, U1 checked again.
+    for (int i = 0; i < CVKZobrazeneVelicinyDlg::kCount; ++i)
+        if (dialog.Box(i))
+            dialog.Box(i)->setChecked(false);
+    {
+        ui::ScriptedMessageBoxes boxes;
+        dialog.accept();
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Graf musí obsahovat minimálně jednu veličinu."));
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_TRUE(dialog.Box(0)->isChecked());
+    }
+    dialog.Box(10)->setChecked(true);
+    dialog.Box(11)->setChecked(true);
+    dialog.SetColour(10, 0x123456);
+    dialog.ImportExport()->setChecked(true);
+    dialog.StoreToGraph(graph);
+    int shown = 0;
+    std::uint32_t colour = 0;
+    graph.GetQuantity(10, shown, colour);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(colour, 0x123456u);
+    graph.GetQuantity(11, shown, colour);
+    EXPECT_EQ(shown, 0);
+    graph.GetQuantity(3, shown, colour);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(graph.IsOdbDod(), 1);
+    graph.Detach();
+}
+
+} // namespace
