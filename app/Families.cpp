@@ -1,8 +1,10 @@
 #include "app/Families.h"
 
+#include "analysers_vk/ONVK.h"
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
+#include "analysers_vkt/VKTDetail.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
@@ -113,6 +115,7 @@ CFamilyDescriptor VKFamily()
     };
     family.openLive = analysers_vk::OpenVKLive;
     family.openPanel = analysers_vk::OpenVKPanel;
+    family.generalSettingsPage = [] { return std::make_unique<analysers_vk::CONVK>(); };
     family.settingsTabOrder = 2;
     family.settingsSaveOrder = 1;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {
@@ -147,6 +150,9 @@ CFamilyDescriptor VKTFamily()
     };
     family.settingsTabOrder = 3;
     family.settingsSaveOrder = 2;
+    family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {
+        analysers_vkt::OpenVKTSettings(parent, entry, sheet);
+    };
     family.threadFactory = ThreadOf<CVKTMereni>();
     family.importDownload = ImportVKTArchive;
     return family;

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "controllers/settings/PageBase.h"
+#include "model/PrevodTyp.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class CVKTNoteBook;
+class CVKTStatus;
+
+namespace analysers_vkt {
+
+// Record periods of the list, in seconds.
+extern const std::array<int, 20> kRecordPeriods;
+// The list entry of a stored period: the first at least as long; a period
+// beyond the list selects its last entry.
+int PeriodIndex(int seconds);
+// P, Q and S bytes as the instrument takes them: all three phases with the
+// average only carry no separate three-phase value.
+BYTE PackPowerByte(BYTE value, bool hasSeparate);
+
+// The recording group as the page shows it.
+struct VKTRecordFields {
+    std::array<BYTE, 14> selection{};
+    int period = 600; // seconds
+    bool atOnce = true;
+    std::uint32_t start = 0; // seconds since the epoch
+    QString name;
+
+    void FromRecord(const CVKTStatus& status, const CVKTNoteBook* notebook);
+    void ToRecord(CVKTStatus& status, CVKTNoteBook* notebook) const;
+};
+
+// Recording page: what the instrument records, how often, from when and
+// under which name. The read-only twin shows an archive's description.
+class CVKTDetailZaznam : public controllers::CSettingsPage {
+    Q_OBJECT
+public:
+    explicit CVKTDetailZaznam(bool readOnly = false, QWidget* parent = nullptr);
+
+    void SetData(CVKTStatus* status, CVKTNoteBook* notebook);
+    void GetData();
+    void ShowFields();
+    bool TakeControls();
+    void UpdateControls();
+    const VKTRecordFields& Fields() const { return m_f; }
+    // The text of the period list's entry.
+    QString PeriodText() const;
+
+    bool OnSetActive() override;
+    bool OnKillActive() override { return IsReadOnly() || TakeControls(); }
+
+    void OnReceive();
+    void OnSend();
+
+private:
+    void Build();
+
+    CVKTStatus* m_status = nullptr;
+    CVKTNoteBook* m_notebook = nullptr;
+    VKTRecordFields m_f;
+};
+
+} // namespace analysers_vkt
