@@ -2,15 +2,14 @@
 
 #include <QDialog>
 
-#include <array>
 #include <cstdint>
 
 class QCheckBox;
-class QPushButton;
 
 namespace analysers_vk {
 
 class CVKGrafAktual;
+class CVKQuantityGrid;
 
 // "Zobrazené veličiny": which quantities the graph of current values shows
 // and in which colours, with the import/export powers and the relay band.
@@ -27,23 +26,17 @@ public:
     // The family defaults of "Obecne nastaveni vk", shown without closing.
     void LoadDefaults();
 
-    QCheckBox* Box(int index) const { return m_boxes[index]; }
-    QPushButton* Swatch(int index) const { return m_swatches[index]; }
+    QCheckBox* Box(int index) const;
     QCheckBox* ImportExport() const { return m_odbDod; }
     QCheckBox* Relays() const { return m_spinac; }
-    std::uint32_t Colour(int index) const { return m_colours[index]; }
+    CVKQuantityGrid* Grid() const { return m_grid; }
     void SetColour(int index, std::uint32_t colour);
 
 public slots:
     void accept() override;
 
 private:
-    void PickColour(int index);
-    void ApplyTemperatureRule();
-
-    std::array<QCheckBox*, kCount> m_boxes{};
-    std::array<QPushButton*, kCount> m_swatches{};
-    std::array<std::uint32_t, kCount> m_colours{};
+    CVKQuantityGrid* m_grid = nullptr;
     QCheckBox* m_odbDod = nullptr;
     QCheckBox* m_spinac = nullptr;
     bool m_temperature = false;

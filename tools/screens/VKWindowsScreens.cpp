@@ -3,14 +3,17 @@
 // three-phase installation.
 #include "Screens.h"
 
+#include "analysers_vk/ONVK.h"
 #include "analysers_vk/VK01Doc.h"
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKHodnotyDlg.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
+#include "analysers_vk/VKZobrazeneVelicinyDlg.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKDisplayValues.h"
 #include "link/Pristroj.h"
+#include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/DialogUnits.h"
@@ -86,6 +89,13 @@ QORIN_SCREENS(VKWindows)
         view->resize(1100, 760);
         platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
         shot.save(view, QString::fromLatin1(p.name));
+        if (p.graph && p.values && p.alarms && !p.panel) {
+            CVKZobrazeneVelicinyDlg quantities;
+            if (quantities.LoadFromGraph(*view->Graph()))
+                shot.save(&quantities, QStringLiteral("CVKZobrazeneVelicinyDlg"));
+            else
+                shot.fail(QStringLiteral("the displayed-quantities dialog did not load"));
+        }
         view->GetDocument()->OnCloseDocument();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -102,6 +112,15 @@ QORIN_SCREENS(VKWindows)
         shot.fail(QStringLiteral("the VK floating panel did not open"));
     }
     CloseVKPanel(*entry);
+
+    // The family page of the general settings sheet with its defaults.
+    {
+        platform::Settings settings;
+        CONVK page;
+        page.Load(settings);
+        page.resize(520, 640);
+        shot.save(&page, QStringLiteral("CONVK"));
+    }
 
     // The values panel alone, sized in dialog units to each arrangement.
     const QSize states[8] = {{740, 320}, {600, 320}, {740, 200}, {600, 200},
