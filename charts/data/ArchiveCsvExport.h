@@ -38,6 +38,20 @@ struct VKRCsvColumns {
 
 namespace csvfamily {
 
+// What a value list on screen has done to its archive object before it
+// exports or prints: the window formats chosen from the window's settings
+// records, and the walk's settings, identification and connection in force.
+template <class Family>
+void ScaleAndWalkLikeTheList(Family& data)
+{
+    if constexpr (requires { data.UpdateSeriesScales(BOOL(0)); })
+        data.UpdateSeriesScales(FALSE);
+    else
+        data.ScaleWindowSeries(FALSE);
+    for (int more = data.FirstRecord(); more; more = data.NextRecord()) {
+    }
+}
+
 // Every family exposes its loaded window.
 template <class Family>
 int LoadWindow(Family& copy, const CsvWindow& w)

@@ -3,6 +3,7 @@
 // units, also where the transformer ratios change inside the window.
 #include "charts/data/ArchiveCsvExport.h"
 
+#include "charts_data/FormatFixtures.h"
 #include "charts_stats/ArchiveFixture.h"
 #include "charts_stats/QorinStatSupport.h"
 #include "platform/Cp1250.h"
@@ -28,6 +29,8 @@ QStringList Fields(const QString& line)
 }
 
 class CsvWindowFormatsTest : public ArchiveFixture {
+    FORMATFIXTURE_HELPERS
+
 protected:
     // The document walked and scaled as its archive view does it, then
     // exported; each exported data row against the list's row of the same
@@ -35,12 +38,7 @@ protected:
     template <class Family, class Columns>
     void ExpectExportMatchesList(Family& document, const Columns& columns, const QStringList& mustContain = {})
     {
-        if constexpr (requires { document.UpdateSeriesScales(BOOL(0)); })
-            document.UpdateSeriesScales(FALSE);
-        else
-            document.ScaleWindowSeries(FALSE);
-        for (int more = document.FirstRecord(); more; more = document.NextRecord()) {
-        }
+        charts::csvfamily::ScaleAndWalkLikeTheList(document);
 
         const int rows = charts::csvfamily::RowCount(document);
         ASSERT_GT(rows, 10);
@@ -86,69 +84,10 @@ protected:
     }
 };
 
-CVKConfig VKSettings(DWORD ctRatio)
-{
-    CVKConfig c;
-    c.SetDirectVoltage(TRUE);
-    c.SetVoltageWord(2300);
-    c.SetCtRatioDword(ctRatio);
-    c.SetNominalPower(10);
-    c.SetTemperatureAt4mA(0);
-    c.SetTemperatureAt20mA(100);
-    return c;
-}
-
-CVKAktData VKValues(int i)
-{
-    CVKAktData v;
-    for (int k = 0; k < 3; ++k) {
-        v.SetU(k, WORD(2300 + i + k));
-        v.SetI(k, std::int16_t(16000 + 100 * i));
-        v.SetP(k, 2000 * 320000 + i);
-        v.SetPF(k, 97);
-    }
-    v.SetTemperatureCode(BYTE(40 + i));
-    return v;
-}
-
 TEST_F(CsvWindowFormatsTest, VKRowsFollowTheWindowFormatsAndShowTheTemperature)
 {
     CVKArchivData document;
-    // The measurement thread records the identification beside the settings;
-    // variant bit 0 says the instrument has the temperature input.
-    const platform::CTime start = statstest::At(10, 0);
-    const QString name = QStringLiteral("hala");
-    {
-        CVKArchivData writer;
-        Use(writer);
-        SetTime(start - platform::CTimeSpan(30));
-        ASSERT_EQ(writer.Create(20 * 600, 10, 60, Path(name), QStringLiteral(".vk"), TRUE, TRUE,
-                                QStringLiteral("Linka")),
-                  1);
-        CIden iden;
-        iden.family = CIden::kFamilyAnalyser;
-        iden.model = 0x1101;
-        writer.AddIdenRecord(iden);
-        writer.AddConfigRecord(VKSettings(1));
-        for (int i = 0; i < 20; ++i) {
-            if (i == 10) {
-                SetTime(start + platform::CTimeSpan(i * 60 - 10));
-                writer.AddConfigRecord(VKSettings(200));
-            }
-            SetTime(start + platform::CTimeSpan(i * 60));
-            writer.AddMeasurementRecord(VKValues(i));
-            if (i % 10 == 9) {
-                SetTime(start + platform::CTimeSpan(i * 60 + 30));
-                EndBlock(writer);
-            }
-        }
-        ASSERT_TRUE(writer.WaitWriterIdle(10000));
-        writer.Close();
-    }
-    Use(document);
-    ASSERT_EQ(document.Open(Path(name + QStringLiteral(".vk"))), 1);
-    ASSERT_EQ(document.ReadHeader(), 1);
-    ASSERT_EQ(document.Window().Load(document, WrittenSlots(document, 22), start, 1200), 1);
+    formatfixture::WriteVKWithRatioChange(*this, document);
 
     charts::VKCsvColumns columns;
     for (int c : {0, 3, 10, 17})
