@@ -8,7 +8,11 @@
 #include "archive/store/ArchivData.h"
 #include "archive/store/VKArchivData.h"
 #include "link/Pristroj.h"
+#include "platform/ui/MessageBox.h"
 #include "shell/PristrojInfoDlg.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QApplication>
 #include <QCursor>
@@ -123,6 +127,51 @@ void CVK01Doc::OnOpenCurrentFile()
     auto& hooks = CArchivDocHooks::Instance();
     if (!path.isEmpty() && hooks.openArchiveFile)
         hooks.openArchiveFile(path);
+}
+
+QString CVK01Doc::FindPreviousArchive(const QString& folder, const QString& current, std::int64_t reference)
+{
+    QString best;
+    std::int64_t bestStart = 0;
+    const QDir dir(folder);
+    const QString currentPath = current.isEmpty() ? QString() : QFileInfo(current).absoluteFilePath();
+    for (const QFileInfo& file : dir.entryInfoList({QStringLiteral("*.vk")}, QDir::Files, QDir::Name)) {
+        if (file.absoluteFilePath() == currentPath)
+            continue;
+        CVKArchivData candidate;
+        if (!candidate.Open(file.absoluteFilePath()))
+            continue;
+        platform::CTime first, last;
+        const bool ranged = candidate.GetFileTimeRange(first, last);
+        candidate.Close();
+        if (!ranged)
+            continue;
+        const std::int64_t start = first.GetTime();
+        if (start < reference && (best.isEmpty() || start > bestStart)) {
+            best = file.absoluteFilePath();
+            bestStart = start;
+        }
+    }
+    return best;
+}
+
+void CVK01Doc::OnOpenPreviousFile(QWidget* parent)
+{
+    if (!m_pristroj)
+        return;
+    CArchivData* data = m_pristroj->GetArchivData();
+    const QString current = data ? data->GetFilePath() : QString();
+    platform::CTime first, last;
+    const bool ranged = data && !current.isEmpty() && data->GetFileTimeRange(first, last);
+    const std::int64_t reference = ranged ? std::int64_t(first.GetTime()) : platform::CTime::GetCurrentTime().GetTime();
+    const QString folder = current.isEmpty() ? m_pristroj->m_soubor : QFileInfo(current).absolutePath();
+    const QString previous = FindPreviousArchive(folder, current, reference);
+    if (previous.isEmpty()) {
+        ui::ErrorBox(parent, QStringLiteral("Požadovaný soubor nenalezen."), ui::MsgButtons::Ok, ui::MsgIcon::Error);
+        return;
+    }
+    if (auto& hooks = CArchivDocHooks::Instance(); hooks.openArchiveFile)
+        hooks.openArchiveFile(previous);
 }
 
 } // namespace analysers_vk

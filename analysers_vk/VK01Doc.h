@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <cstdint>
+
 class CPristroj;
 class QWidget;
 
@@ -41,6 +43,13 @@ public:
     void OnOpenCurrentFile();
     bool OpenCurrentFileEnabled() const;
     void OnHide() { OnCloseDocument(); }
+    // "Otevřít předchozí soubor": the newest archive of the instrument's
+    // folder that began before the file now written.
+    void OnOpenPreviousFile(QWidget* parent);
+    // The archive in `folder` (".vk", other than `current`) whose first
+    // record is the latest before `reference`; empty for none. Every
+    // candidate opened is closed again.
+    static QString FindPreviousArchive(const QString& folder, const QString& current, std::int64_t reference);
 
 private:
     CPristroj* m_pristroj = nullptr;

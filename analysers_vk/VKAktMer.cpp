@@ -276,6 +276,7 @@ void CVKAktMer::FillMenu(QMenu& menu)
         ->setEnabled(doc->EnergyMeterEnabled());
     menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
         ->setEnabled(doc->OpenCurrentFileEnabled());
+    menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });
     menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); });
 }
 

@@ -12,6 +12,7 @@
 #include "platform/ui/DocTemplate.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QListWidget>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -260,6 +261,36 @@ TEST_F(VKLiveView, ScenarioListSetsTheScenarioWithTheOffset)
     EXPECT_EQ(view->ScenarioList()->item(1)->text(), QStringLiteral("I"));
     view->ChooseScenario(1);
     EXPECT_TRUE(view->ScenarioList()->isHidden());
+    Close(view);
+}
+
+} // namespace
+
+#include "platform/ui/MessageBox.h"
+
+#include <QFile>
+
+namespace {
+
+TEST_F(VKLiveView, PreviousFileIgnoresTheCurrentAndUnreadableFiles)
+{
+    const QString folder = dir.filePath(QStringLiteral("archiv"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const char* name : {"current.vk", "broken.vk", "empty.vk"}) {
+        QFile file(folder + QLatin1Char('/') + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        if (QLatin1String(name) != QLatin1String("empty.vk"))
+            file.write("not an archive");
+    }
+    EXPECT_TRUE(CVK01Doc::FindPreviousArchive(folder, folder + QStringLiteral("/current.vk"), 2000000000).isEmpty());
+
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    entry->m_soubor = folder;
+    ui::ScriptedMessageBoxes boxes;
+    view->GetDocument()->OnOpenPreviousFile(view);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Požadovaný soubor nenalezen."));
     Close(view);
 }
 
