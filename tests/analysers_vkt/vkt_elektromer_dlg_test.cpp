@@ -1,0 +1,123 @@
+#include "analysers_vkt/VKTElektromerDlg.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace analysers_vkt;
+
+namespace {
+
+class FakeMeter : public IVKTMeterIo {
+public:
+    QString Name() const override { return QStringLiteral("Trafostanice"); }
+    bool ReadTariff(CVKTETarif& t) override { return Next() ? (t = tariff, true) : false; }
+    bool WriteTariff(const CVKTETarif& t) override
+    {
+        ++writes;
+        return Next() ? (tariff = t, true) : false;
+    }
+    bool ReadEnergy(CVKTEDataRec& d) override { return Next() ? (d = data, true) : false; }
+    bool ResetMeter(BYTE code) override
+    {
+        resets.push_back(code);
+        return Next();
+    }
+    int IntervalCode() const override { return code; }
+    void SetIntervalCode(int c) override { code = c; }
+    double RatioProduct() const override { return ratio; }
+    void Sleep(int ms) override { slept += ms; }
+
+    bool Next()
+    {
+        if (answers.empty())
+            return true;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+
+    CVKTETarif tariff;
+    CVKTEDataRec data;
+    int code = 0;
+    double ratio = 1.0;
+    int slept = 0, writes = 0;
+    std::vector<int> resets;
+    std::deque<bool> answers;
+};
+
+} // namespace
+
+TEST(VKTElektromer, IntervalsAndTexts)
+{
+    EXPECT_EQ(kMeterIntervals, (std::array<WORD, 5>{1, 4, 32, 96, 672}));
+    struct Case {
+        int code;
+        int index;
+        bool archived;
+    };
+    for (const Case& c : {Case{0, 0, true}, Case{3, 3, true}, Case{~2, 2, false}, Case{~4, 4, false}}) {
+        int index = -1;
+        bool archived = false;
+        IntervalChoice(c.code, index, archived);
+        EXPECT_EQ(index, c.index) << c.code;
+        EXPECT_EQ(archived, c.archived) << c.code;
+    }
+    EXPECT_EQ(MaximumPowerText(12345.0f, 20.0 * 100.0), QStringLiteral("24690.0000"));
+    EXPECT_EQ(PowerFactorText(0.0, 0.0, 0.001), QStringLiteral("--"));
+    EXPECT_EQ(PowerFactorText(3.0, 4.0, 0.001), QStringLiteral("0.600"));
+}
+
+TEST(VKTElektromer, ShowsScaledValuesAndSendsTariffsWithTheInterval)
+{
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+    FakeMeter io;
+    io.ratio = 40.0;
+    io.code = ~1; // hourly, not archived with the data
+    io.tariff.SetCode(5, 2);
+    io.data.GetData().SetRegister(0, 0, 3.0);
+    io.data.GetData().SetRegister(0, 2, 4.0);
+    CVKTElektromerDlg dlg(io);
+    ASSERT_TRUE(dlg.ReadMeter());
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Stav elektroměru (Trafostanice)"));
+    EXPECT_EQ(dlg.ValueText(1299), QStringLiteral("120.0000"));
+    EXPECT_EQ(dlg.ValueText(1032), QStringLiteral("0.600"));
+    EXPECT_EQ(dlg.ValueText(1033), QStringLiteral("--")); // tariff 2 all zero
+    EXPECT_EQ(dlg.TariffEdit(5)->value(), 3);
+    EXPECT_FALSE(dlg.ArchiveBox()->isChecked());
+    EXPECT_EQ(dlg.IntervalList()->currentIndex(), 1);
+
+    dlg.TariffEdit(0)->setValue(2);
+    dlg.IntervalList()->setCurrentIndex(4);
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("1326")), Qt::LeftButton);
+    EXPECT_EQ(io.tariff.GetCode(0), 1);
+    EXPECT_EQ(io.tariff.GetInterval(), 672);
+    EXPECT_EQ(io.code, ~4); // still not archived: the complement
+    EXPECT_GE(io.slept, 2000);
+}
+
+TEST(VKTElektromer, FailedWriteAndResetSayTheInstrumentDoesNotAnswer)
+{
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+    FakeMeter io;
+    CVKTElektromerDlg dlg(io);
+    ASSERT_TRUE(dlg.ReadMeter());
+    io.answers = {false, false, false};
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("1326")), Qt::LeftButton);
+    EXPECT_EQ(io.writes, 3);
+    EXPECT_EQ(io.code, 0); // the interval is not touched
+    io.answers = {false, false, false};
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("1365")), Qt::LeftButton);
+    EXPECT_EQ(io.resets, (std::vector<int>{2, 2, 2}));
+    int noAnswer = 0;
+    for (const auto& r : boxes.Requests())
+        noAnswer += r.text == QStringLiteral("Přístroj neodpovídá !") ? 1 : 0;
+    EXPECT_EQ(noAnswer, 2);
+}
