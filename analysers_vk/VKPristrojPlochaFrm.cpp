@@ -1,12 +1,16 @@
 #include "analysers_vk/VKPristrojPlochaFrm.h"
 
+#include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKHodnotyDlg.h"
 #include "analysers_vk/VKPaneLayout.h"
 #include "analysers_vk/VKSeznamDlg.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKDisplayValues.h"
 #include "controls/common/PanelControl.h"
+#include "link/LinkEnvironment.h"
 #include "link/Pristroj.h"
+#include "link/PristrojHost.h"
+#include "shell/MavexApp.h"
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
@@ -16,6 +20,7 @@
 #include <QMenu>
 #include <QPointer>
 
+#include <algorithm>
 #include <map>
 
 namespace analysers_vk {
@@ -75,6 +80,7 @@ void CVKPristrojPlochaFrm::SetDevice(CPristroj& entry)
     m_showInstrument = !instrument;
     ToggleData();
     m_entry = &entry;
+    m_env = entry.Environment();
     m_entryName = entry.m_nazev;
     m_values->SetTabs(settings.GetProfileInt(section, QStringLiteral("p_tab1"), -1),
                       settings.GetProfileInt(section, QStringLiteral("p_tab2"), -1),
@@ -108,9 +114,25 @@ void CVKPristrojPlochaFrm::SaveState()
     settings.WriteProfileInt(section, QStringLiteral("p_tab3"), t3);
 }
 
+bool CVKPristrojPlochaFrm::EntryAlive()
+{
+    if (!m_entry || !m_env)
+        return false;
+    // Only the application keeps the list of entries; elsewhere (tools,
+    // tests) the entry is taken as it is.
+    auto* app = dynamic_cast<CMavexApp*>(&m_env->PristrojHost());
+    if (!app)
+        return true;
+    const std::vector<CPristroj*> entries = app->Instruments();
+    if (std::find(entries.begin(), entries.end(), m_entry) != entries.end())
+        return true;
+    m_entry = nullptr;
+    return false;
+}
+
 void CVKPristrojPlochaFrm::UpdatePanel()
 {
-    auto* data = m_entry ? dynamic_cast<CVKArchivData*>(m_entry->GetArchivData()) : nullptr;
+    auto* data = EntryAlive() ? dynamic_cast<CVKArchivData*>(m_entry->GetArchivData()) : nullptr;
     if (!data)
         return;
     m_values->SetValues(archive::vk::FillValuesDialog(*data));
@@ -182,20 +204,25 @@ void CVKPristrojPlochaFrm::FillMenu(QMenu& menu)
 void CVKPristrojPlochaFrm::Request(int request)
 {
     QObject* receiver = RequestReceiver().data();
-    if (receiver && m_entry) {
+    if (receiver && EntryAlive()) {
         platform::PostMessageTo(receiver, platform::WM_APP_OPEN_DEVICE_DETAIL,
                                 reinterpret_cast<std::uintptr_t>(m_entry), request);
         return;
     }
+    // Without the application's handler the panel does what it can itself.
     if (request == 1) {
+        if (m_entry)
+            m_entry->m_onp = 0;
         m_closing = true;
         close();
+    } else if (request == 3 && EntryAlive()) {
+        OpenVKSettings(this, *m_entry);
     }
 }
 
 void CVKPristrojPlochaFrm::closeEvent(QCloseEvent* event)
 {
-    if (m_closing || !RequestReceiver() || !m_entry) {
+    if (m_closing || !RequestReceiver() || !EntryAlive()) {
         event->accept();
         deleteLater();
         return;

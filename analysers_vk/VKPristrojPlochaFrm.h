@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <memory>
+
+class CLinkEnvironment;
+
 class CPristroj;
 class QMenu;
 
@@ -44,10 +48,14 @@ protected:
 
 private:
     void SaveState();
+    // False once the application no longer lists the entry (removed while
+    // the panel was up); the panel then lets go of it.
+    bool EntryAlive();
 
     CVKSeznamDlg* m_panel = nullptr;
     CVKHodnotyDlg* m_values = nullptr;
     CPristroj* m_entry = nullptr;
+    std::shared_ptr<CLinkEnvironment> m_env;
     QString m_entryName;
     bool m_onTop = false;
     bool m_showInstrument = true;
