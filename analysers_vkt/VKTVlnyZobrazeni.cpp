@@ -1,0 +1,182 @@
+#include "analysers_vkt/VKTVlnyZobrazeni.h"
+
+#include <QPainter>
+#include <QPolygon>
+
+#include <cmath>
+#include <numbers>
+
+namespace analysers_vkt {
+
+namespace {
+
+const char* const kNames[8] = {"U1", "U2", "U3", "U4", "I1", "I2", "I3", "I4"};
+
+double SampleRms(const VKTVlnyFileData::Wave& w)
+{
+    double sum = 0.0;
+    for (std::int16_t s : w)
+        sum += double(s) * s;
+    return std::sqrt(sum / double(w.size()));
+}
+
+double Phase(const VKTVlnyFileData::Wave& w)
+{
+    double c = 0.0, s = 0.0;
+    for (std::size_t n = 0; n < w.size(); ++n) {
+        const double a = 2.0 * std::numbers::pi * double(n) / double(w.size());
+        c += w[n] * std::cos(a);
+        s += w[n] * std::sin(a);
+    }
+    return std::atan2(c, s);
+}
+
+} // namespace
+
+void CVKTVlnyZobrazeni::SetChannels(std::uint8_t mask)
+{
+    m_mask = mask;
+}
+
+void CVKTVlnyZobrazeni::SetRect(const QRect& rect, int u)
+{
+    m_given = rect;
+    m_frame = rect;
+    if (m_frame.width() < 250)
+        m_frame.setWidth(250);
+    if (m_frame.height() < 150)
+        m_frame.setHeight(150);
+    m_x0 = m_frame.left() + 5 * u;
+    m_zero = m_frame.top() + m_frame.height() / 2 + u;
+    m_half = std::max(1, m_frame.height() / 2 - 3 * u);
+    m_width = std::max(1, m_frame.right() - 2 * u - m_x0);
+    m_gap = int(u * 2.5);
+}
+
+void CVKTVlnyZobrazeni::DrawAxis(QPainter& p, int range, bool current, int x, int u, bool grid)
+{
+    const int h = WaveTextHeight(u);
+    const WaveAxisText axis = WaveAxisOf(range, current);
+    const int n = h > 0 ? int(m_half / (1.5 * h)) : 0;
+    if (n == 0 || range <= 0)
+        return;
+    const double reduced = double(range) / axis.divisor;
+    // The smallest of 1, 2, 5 x 10^k that gives at most n labels.
+    double step = 1e-5;
+    for (int k = 0; k < 24; ++k) {
+        const double x1 = std::pow(10.0, k / 3 - 5) * (k % 3 == 0 ? 1 : k % 3 == 1 ? 2 : 5);
+        if (int(n * x1 + 0.5) >= reduced) {
+            step = x1;
+            break;
+        }
+    }
+    const int labels = std::max(1, int(reduced / step + 0.1));
+    QPen gridPen(QColor(0xB4, 0xB4, 0xB4), 1, Qt::DotLine);
+    for (int i = -labels; i <= labels; ++i) {
+        const double v = i * step;
+        const int y = m_zero - int(m_half / reduced * v);
+        p.setPen(Qt::black);
+        p.drawLine(x - u / 6, y, x + u / 6, y);
+        p.drawText(QRect(x - 3 * u, y - h / 2, int(2.65 * u), h), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::asprintf(axis.format, v));
+        if (grid && i != 0) {
+            p.setPen(gridPen);
+            p.drawLine(x + u / 6, y, x + m_width + int(0.6 * h), y);
+        }
+    }
+    p.setPen(Qt::black);
+    QRect caption(x - 3 * u, m_frame.top() + int(1.5 * u), int(2.65 * u), h);
+    p.drawText(caption, Qt::AlignRight, current ? QStringLiteral("I") : QStringLiteral("U"));
+    p.drawText(caption.translated(0, h), Qt::AlignRight, axis.unit);
+}
+
+void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
+{
+    p.save();
+    p.fillRect(m_frame, Qt::white);
+    p.setPen(QColor(0x20, 0x20, 0x20));
+    p.drawRect(m_frame.adjusted(0, 0, -1, -1));
+    if (m_given.height() < 50 || m_given.width() < 50) {
+        p.restore();
+        return;
+    }
+    p.setClipRect(m_given);
+    bool hasCurves = false;
+    for (int k = 0; k < 8; ++k)
+        hasCurves = hasCurves || ((m_mask >> k) & 1 && ch.waves[std::size_t(k)]);
+    if (!hasCurves) {
+        p.restore();
+        return;
+    }
+    const bool voltages = m_mask & 0x0F;
+    const bool currents = m_mask & 0xF0;
+    p.setPen(Qt::black);
+    if (voltages && currents)
+        p.drawLine(m_x0 - m_gap, m_zero - 2 * u - m_half, m_x0 - m_gap, m_zero + u + m_half);
+    p.drawLine(m_x0, m_zero - 2 * u - m_half, m_x0, m_zero + u + m_half);
+    p.drawLine(m_x0, m_zero, m_frame.right() - u, m_zero);
+
+    // Ranges from the channel with the largest RMS of each kind.
+    auto rangeOf = [&](int first, CVKTWaveRange& range) {
+        float rms = ch.rms[std::size_t(first)];
+        for (int k = first; k < first + 4; ++k)
+            if ((m_mask >> k) & 1 && ch.waves[std::size_t(k)])
+                rms = std::max(rms, ch.rms[std::size_t(k)]);
+        range.Update(rms);
+    };
+    if (voltages)
+        rangeOf(0, m_u);
+    if (currents)
+        rangeOf(4, m_i);
+    QFont font = p.font();
+    font.setPixelSize(std::max(6, WaveTextHeight(u)));
+    p.setFont(font);
+    if (voltages)
+        DrawAxis(p, m_u.Range(), false, m_x0, u, ch.grid);
+    if (currents)
+        DrawAxis(p, m_i.Range(), true, voltages ? m_x0 - m_gap : m_x0, u, ch.grid && !voltages);
+
+    // One period: the reference channel starts it.
+    double phi = 0.0;
+    for (int k = 0; k < 8; ++k) {
+        const auto& w = ch.waves[std::size_t(k)];
+        if ((m_mask >> k) & 1 && w && ch.rms[std::size_t(k)] >= (k < 4 ? 3.0f : 0.01f)) {
+            phi = Phase(*w);
+            break;
+        }
+    }
+    p.setClipRect(QRect(QPoint(m_x0, 0), QPoint(std::min(m_x0 + m_width, m_given.right()), m_given.bottom() - u))
+                      .intersected(m_given));
+    for (int k = 0; k < 8; ++k) {
+        const auto& w = ch.waves[std::size_t(k)];
+        const int range = k < 4 ? m_u.Range() : m_i.Range();
+        if (!((m_mask >> k) & 1) || !w || range <= 0)
+            continue;
+        const double rms = SampleRms(*w);
+        const double perCount = rms > 0.0 ? ch.rms[std::size_t(k)] / rms : 0.0;
+        const double yScale = double(m_half) / range;
+        // The reference channel's phase shifts every curve by the same
+        // number of samples, so the period starts at its zero crossing.
+        const int shift = int(std::lround(phi / (2.0 * std::numbers::pi) * 64.0));
+        QPolygon line;
+        for (int n = 0; n <= 64; ++n) {
+            const int x = m_x0 + int(double(n) * m_width / 64.0 + 0.5);
+            const int y = m_zero - int((*w)[std::size_t(((n + shift) % 64 + 64) % 64)] * yScale * perCount + 0.5);
+            line << QPoint(x, y);
+        }
+        p.setPen(QPen(ch.colours[std::size_t(k)], 1));
+        p.drawPolyline(line);
+    }
+    p.setClipRect(m_given);
+    p.setPen(Qt::black);
+    QString title = QStringLiteral("Průběhy");
+    for (int k = 0; k < 8; ++k)
+        if ((m_mask >> k) & 1)
+            title += QLatin1Char(' ') + QLatin1String(kNames[k]) + QLatin1Char(',');
+    title.chop(1);
+    p.drawText(QRect(m_x0 + 2 * u, m_frame.top() + u, m_frame.right() - 10 - m_x0 - 2 * u, int(1.3 * u)),
+               Qt::AlignCenter, title);
+    p.restore();
+}
+
+} // namespace analysers_vkt

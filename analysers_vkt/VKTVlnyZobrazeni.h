@@ -1,0 +1,50 @@
+#pragma once
+
+#include "analysers_vkt/VKTVlnyFile.h"
+#include "analysers_vkt/VKTVlnyScale.h"
+
+#include <QColor>
+#include <QRect>
+
+#include <array>
+
+class QPainter;
+
+namespace analysers_vkt {
+
+// What the panes draw: the eight channels (U1..U4, I1..I4) with their RMS
+// values and colours.
+struct VKTWaveChannels {
+    std::array<std::optional<VKTVlnyFileData::Wave>, 8> waves;
+    std::array<float, 8> rms{};
+    std::array<QColor, 8> colours{QColor(0x84, 0x0D, 0x08), QColor(0xCF, 0x14, 0x2A), QColor(0xF4, 0x55, 0x55),
+                                  QColor(0xDD, 0xAF, 0xAF), QColor(0x08, 0x22, 0x89), QColor(0x57, 0x45, 0xA5),
+                                  QColor(0x20, 0x5F, 0xE8), QColor(0x9F, 0xB8, 0xEA)};
+    bool grid = true;
+};
+
+// One pane of the waveform window: frame, amplitude axes with automatic
+// ranges, one period on the phase axis, the grid and a curve per channel.
+class CVKTVlnyZobrazeni {
+public:
+    void SetChannels(std::uint8_t mask);
+    std::uint8_t Mask() const { return m_mask; }
+    // The frame is at least 250 x 150 pixels.
+    void SetRect(const QRect& rect, int unit);
+    QRect FrameRect() const { return m_frame; }
+    void Draw(QPainter& painter, const VKTWaveChannels& channels, int unit);
+    int VoltageRange() const { return m_u.Range(); }
+    int CurrentRange() const { return m_i.Range(); }
+
+private:
+    void DrawAxis(QPainter& p, int range, bool current, int x, int unit, bool grid);
+
+    std::uint8_t m_mask = 0x11;
+    QRect m_frame;
+    QRect m_given;
+    int m_x0 = 0, m_zero = 0, m_half = 1, m_width = 1, m_gap = 0;
+    CVKTWaveRange m_u{false};
+    CVKTWaveRange m_i{true};
+};
+
+} // namespace analysers_vkt
