@@ -10,6 +10,7 @@
 #include "archive/documents/MeterArchivDoc.h"
 #include "archive/store/ArchivData.h"
 #include "controllers/ControllerSettings.h"
+#include "controllers/live/ControllerAktMer.h"
 #include "link/MereniController.h"
 #include "link/MereniVK.h"
 #include "link/MereniVKT.h"
@@ -92,7 +93,11 @@ CFamilyDescriptor QorinFamily()
         Common(CPristroj::kQorin, "Qorin xxx", "Qorin0 Document", ".qor", "Qorin Archiv", "Archiv.Document");
     family.usesBusPorts = false;
     family.identifies = [](unsigned f, unsigned model) { return f == CIden::kFamilyController && model < 17; };
-    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CArchivDoc>(manager, 162); };
+    family.addTemplates = [](ui::CDocManager& manager) {
+        AddPlainTemplate<CArchivDoc>(manager, 162);
+        controllers::AddQorinLiveTemplate(manager);
+    };
+    family.openLive = controllers::OpenControllerLive;
     family.settingsTabOrder = 0;
     family.settingsSaveOrder = 3;
     family.openSettings = ControllerSettingsOpener();
@@ -163,7 +168,11 @@ CFamilyDescriptor DuskarFamily()
     CFamilyDescriptor family = Common(CPristroj::kDuskar, "Qorin 1xxx", "Duskar Document", ".dsk", "Duskar Archiv",
                                       "DuskarArchiv.Document");
     family.identifies = [](unsigned f, unsigned model) { return f == CIden::kFamilyController && model >= 17; };
-    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CDuskarArchivDoc>(manager, 317); };
+    family.addTemplates = [](ui::CDocManager& manager) {
+        AddPlainTemplate<CDuskarArchivDoc>(manager, 317);
+        controllers::AddDuskarLiveTemplate(manager);
+    };
+    family.openLive = controllers::OpenControllerLive;
     family.settingsTabOrder = 1;
     family.settingsSaveOrder = 4;
     family.openSettings = ControllerSettingsOpener();

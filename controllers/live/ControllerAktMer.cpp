@@ -1,0 +1,411 @@
+#include "controllers/live/ControllerAktMer.h"
+
+#include "archive/store/DuskarArchivData.h"
+#include "archive/store/QorinArchivData.h"
+#include "charts/PanelEventList.h"
+#include "controllers/live/ControllerDoc.h"
+#include "controls/common/ControlFactory.h"
+#include "controls/common/PanelControl.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+namespace controllers {
+
+namespace {
+
+// The control's dispatch ids.
+enum Dispid {
+    kPismeno1 = 1,
+    kPismeno2 = 2,
+    kPismeno3 = 3,
+    kTecka = 4,
+    kPismeno4 = 5,
+    kSvetlo = 6,
+    kObnov = 7,
+    kSetBlikani = 8,
+    kSetAlternativa = 9,
+    kSetTyp = 10,
+};
+enum PanelEvent { kStiskP = 1, kStiskM = 2, kStiskUp = 3, kStiskDown = 4 };
+constexpr int kUnset = 0x7FFFFFFF;
+
+platform::SettingsSection EntrySection(const QString& name)
+{
+    return platform::SettingsSection({QStringLiteral("pristroje"), name});
+}
+
+// The panel image and model code of the newest measurement of a store of
+// `Store`'s family; false for another store.
+template <class Store>
+bool NewestImageOf(CArchivData* data, int selector, CControllerPanelImage& image, int& model)
+{
+    auto* store = dynamic_cast<Store*>(data);
+    if (!store)
+        return false;
+    typename Store::Values values;
+    int state = 0;
+    store->GetLatestValues(values, state);
+    model = values.model;
+    image = store->FormatStatusTexts(selector);
+    return true;
+}
+
+bool NewestImage(CArchivData* data, bool duskar, int selector, CControllerPanelImage& image, int& model)
+{
+    return duskar ? NewestImageOf<CDuskarArchivData>(data, selector, image, model)
+                  : NewestImageOf<CQorinArchivData>(data, selector, image, model);
+}
+
+} // namespace
+
+CPanePlaceholder::CPanePlaceholder(const QString& caption, QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    m_label = new QLabel(caption, this);
+    m_label->setAlignment(Qt::AlignCenter);
+    m_label->setFrameShape(QFrame::StyledPanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_label);
+}
+
+CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : ui::CView(parent), m_duskar(duskar)
+{
+    setMouseTracking(true);
+    m_graph = new CPanePlaceholder(QStringLiteral("Graf"), this);
+    m_values = new CPanePlaceholder(QStringLiteral("Aktuální data"), this);
+    m_events = new CPanelEventList(this);
+    QString error;
+    m_panel = controls::ControlFactory::create(
+        duskar ? controls::ControlFactory::DuskarDialog : controls::ControlFactory::QorinDialog, this, &error);
+    if (m_panel) {
+        connect(m_panel, &controls::CPanelControl::controlEvent, this,
+                [this](int id, const QVariantList&) { OnPanelKey(id); });
+    } else {
+        // Without the control's plugin the window works on without a panel.
+        m_panelError = new QLabel(error, this);
+        m_panelError->setWordWrap(true);
+    }
+    SetMessageHandler(platform::WM_NEW_DATA, [this](std::uintptr_t, std::intptr_t) {
+        OnNewData();
+        return 0;
+    });
+    ResetPanes();
+}
+
+CControllerAktMer::~CControllerAktMer()
+{
+    SaveState();
+}
+
+CControllerDoc* CControllerAktMer::Document() const
+{
+    return dynamic_cast<CControllerDoc*>(GetDocument());
+}
+
+CPristroj* CControllerAktMer::Pristroj() const
+{
+    const CControllerDoc* doc = Document();
+    return doc ? doc->GetPristroj() : nullptr;
+}
+
+void CControllerAktMer::TogglePane(int bit)
+{
+    switch (bit) {
+    case CControllerPaneLayout::kGraphBit: m_isGraf = !m_isGraf; break;
+    case CControllerPaneLayout::kValuesBit: m_isData = !m_isData; break;
+    case CControllerPaneLayout::kEventsBit:
+        m_isAlarm = !m_isAlarm;
+        if (m_isAlarm) {
+            if (CPristroj* entry = Pristroj())
+                m_events->AddEvent(entry->GetArchivData());
+        }
+        break;
+    case CControllerPaneLayout::kPanelBit: m_isNahled = !m_isNahled; break;
+    default: return;
+    }
+    ResetPanes();
+}
+
+void CControllerAktMer::ResetPanes()
+{
+    const CControllerPaneLayout::Reset reset = CControllerPaneLayout::ResetFor(PaneMask());
+    m_scrollSize = reset.scrollSize;
+    m_prickaX = reset.ratioX;
+    m_prickaY = reset.ratioY;
+    setMinimumSize(m_scrollSize);
+    LayoutPanes();
+    BindInstrument();
+}
+
+void CControllerAktMer::BindInstrument()
+{
+    if (CPristroj* entry = Pristroj())
+        entry->SetActive(m_isGraf);
+}
+
+void CControllerAktMer::LayoutPanes()
+{
+    m_extent = QSize(std::max(m_scrollSize.width(), width()), std::max(m_scrollSize.height(), height()));
+    const auto rects = CControllerPaneLayout::PaneRects(PaneMask(), m_prickaX, m_prickaY);
+    QWidget* panel = m_panel ? static_cast<QWidget*>(m_panel) : m_panelError;
+    QWidget* panes[CControllerPaneLayout::kPaneCount] = {m_graph, m_values, m_events, panel};
+    for (int i = 0; i < CControllerPaneLayout::kPaneCount; ++i) {
+        if (!rects[i].valid) {
+            panes[i]->hide();
+            continue;
+        }
+        panes[i]->setGeometry(CControllerPaneLayout::ToPixels(rects[i], m_extent.width(), m_extent.height()));
+        panes[i]->show();
+    }
+}
+
+void CControllerAktMer::OnUpdate(ui::CView* sender, std::intptr_t hint, void* object)
+{
+    if (hint & CControllerDoc::kHintEntryBound)
+        RestoreState();
+    ui::CView::OnUpdate(sender, hint, object);
+}
+
+void CControllerAktMer::OnPanelKey(int id)
+{
+    if (id == kStiskP) {
+        if (CControllerDoc* doc = Document())
+            doc->OnSettings(this);
+        return;
+    }
+    CControllerMenu::Key key;
+    switch (id) {
+    case kStiskM: key = CControllerMenu::kM; break;
+    case kStiskUp: key = CControllerMenu::kUp; break;
+    case kStiskDown: key = CControllerMenu::kDown; break;
+    default: return;
+    }
+    m_menu = m_duskar ? CControllerMenu::DuskarStep(m_menu, key) : CControllerMenu::QorinStep(m_menu, key);
+    OnNewData();
+}
+
+void CControllerAktMer::OnNewData()
+{
+    CPristroj* entry = Pristroj();
+    CArchivData* data = entry ? entry->GetArchivData() : nullptr;
+    CControllerPanelImage image;
+    int model = 0;
+    if (!NewestImage(data, m_duskar, m_menu, image, model))
+        return;
+    if (model != m_model) {
+        m_model = model;
+        m_type = m_duskar ? CControllerPanelRules::DuskarType(model) : CControllerPanelRules::QorinType(model);
+        if (m_panel) {
+            m_panel->Invoke(kSetTyp, {m_type});
+            m_panel->update();
+        }
+    }
+    if (m_panel) {
+        m_panel->Invoke(kSetBlikani,
+                        {(image.result & 1) != 0, (image.result & 2) != 0, (image.result & 4) != 0});
+        m_panel->Invoke(kPismeno1, {int(image.cells[0])});
+        m_panel->Invoke(kPismeno2, {int(image.cells[1])});
+        m_panel->Invoke(kPismeno3, {int(image.cells[2])});
+        m_panel->Invoke(kPismeno4, {int(image.cells[3])});
+        m_panel->Invoke(kTecka, {image.decimals != 0});
+        m_panel->Invoke(kSvetlo, {qlonglong(image.lamps)});
+        const CControllerPanelRules::Alternative alt =
+            m_duskar ? CControllerPanelRules::Alternative{} : CControllerPanelRules::QorinAlternative(m_menu);
+        m_panel->Invoke(kSetAlternativa, {alt.on, alt.c1, alt.c2, alt.c3, alt.c4});
+    }
+    CPristrojStatusTexts texts;
+    const bool haveTexts = m_duskar ? entry->FillDuskarStatusTexts(texts) : entry->FillQorinStatusTexts(texts);
+    if (haveTexts)
+        m_values->Label()->setText(QStringLiteral("Aktuální data\n%1").arg(texts.archive));
+    if (m_isAlarm)
+        m_events->AddEvent(data);
+    if (m_panel)
+        m_panel->Invoke(kObnov);
+    if (!m_initialised)
+        m_initialised = true;
+    m_graph->update();
+    m_events->update();
+    m_values->update();
+}
+
+void CControllerAktMer::RestoreState()
+{
+    CPristroj* entry = Pristroj();
+    if (!entry)
+        return;
+    m_entryName = entry->m_nazev;
+    platform::Settings settings;
+    const bool known = settings.SubSections(QStringLiteral("pristroje")).contains(entry->m_nazev);
+    const platform::SettingsSection section =
+        known ? EntrySection(entry->m_nazev) : platform::SettingsSection("Obecne nastaveni");
+    m_isAlarm = settings.GetProfileInt(section, QStringLiteral("isAlarm"), 1);
+    m_isData = settings.GetProfileInt(section, QStringLiteral("isData"), 1);
+    m_isNahled = settings.GetProfileInt(section, QStringLiteral("isNahled"), 0);
+    m_isGraf = settings.GetProfileInt(section, QStringLiteral("isGraf"), 1);
+    ResetPanes();
+    if (!known)
+        return;
+    m_prickaX = settings.GetProfileInt(section, QStringLiteral("prickaX"), 500);
+    m_prickaY = settings.GetProfileInt(section, QStringLiteral("prickaY"), 500);
+    const int x = settings.GetProfileInt(section, QStringLiteral("x"), kUnset);
+    const int y = settings.GetProfileInt(section, QStringLiteral("y"), kUnset);
+    const int cx = settings.GetProfileInt(section, QStringLiteral("cx"), kUnset);
+    const int cy = settings.GetProfileInt(section, QStringLiteral("cy"), kUnset);
+    const int maximize = settings.GetProfileInt(section, QStringLiteral("maximize"), 0);
+    ui::CChildFrame* frame = GetParentFrame();
+    if (frame && x != kUnset && y != kUnset && cx != kUnset && cy != kUnset) {
+        frame->SetRememberedDocument(GetDocument());
+        frame->setGeometry(x, y, cx, cy);
+        if (maximize)
+            frame->showMaximized();
+        frame->SetRememberedDocument(nullptr);
+    }
+    LayoutPanes();
+}
+
+void CControllerAktMer::SaveState()
+{
+    // A window closed before its first measurement leaves the stored layout
+    // as it was.
+    if (!m_initialised || m_saved || m_entryName.isEmpty())
+        return;
+    m_saved = true;
+    platform::Settings settings;
+    const platform::SettingsSection section = EntrySection(m_entryName);
+    settings.WriteProfileInt(section, QStringLiteral("isAlarm"), m_isAlarm);
+    settings.WriteProfileInt(section, QStringLiteral("isData"), m_isData);
+    settings.WriteProfileInt(section, QStringLiteral("isNahled"), m_isNahled);
+    settings.WriteProfileInt(section, QStringLiteral("isGraf"), m_isGraf);
+    settings.WriteProfileInt(section, QStringLiteral("prickaX"), m_prickaX);
+    settings.WriteProfileInt(section, QStringLiteral("prickaY"), m_prickaY);
+    if (m_hasFrame) {
+        settings.WriteProfileInt(section, QStringLiteral("maximize"), m_frameMaximized ? 1 : 0);
+        settings.WriteProfileInt(section, QStringLiteral("x"), m_frameNormal.x());
+        settings.WriteProfileInt(section, QStringLiteral("y"), m_frameNormal.y());
+        settings.WriteProfileInt(section, QStringLiteral("cx"), m_frameNormal.width());
+        settings.WriteProfileInt(section, QStringLiteral("cy"), m_frameNormal.height());
+    }
+}
+
+void CControllerAktMer::resizeEvent(QResizeEvent* event)
+{
+    ui::CView::resizeEvent(event);
+    LayoutPanes();
+}
+
+void CControllerAktMer::hideEvent(QHideEvent* event)
+{
+    if (ui::CChildFrame* frame = GetParentFrame()) {
+        m_hasFrame = true;
+        m_frameMaximized = frame->isMaximized();
+        m_frameNormal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
+    }
+    ui::CView::hideEvent(event);
+}
+
+void CControllerAktMer::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    m_dragging = CControllerPaneLayout::HitTest(PaneMask(), m_prickaX, m_prickaY, m_extent.width(),
+                                                m_extent.height(), p.x(), p.y());
+    ui::CView::mousePressEvent(event);
+}
+
+void CControllerAktMer::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (m_dragging == CControllerPaneLayout::kX) {
+        m_prickaX = CControllerPaneLayout::DragRatio(p.x(), m_extent.width());
+        LayoutPanes();
+    } else if (m_dragging == CControllerPaneLayout::kY) {
+        m_prickaY = CControllerPaneLayout::DragRatio(p.y(), m_extent.height());
+        LayoutPanes();
+    } else {
+        const auto hit = CControllerPaneLayout::HitTest(PaneMask(), m_prickaX, m_prickaY, m_extent.width(),
+                                                        m_extent.height(), p.x(), p.y());
+        if (hit == CControllerPaneLayout::kX)
+            setCursor(Qt::SizeHorCursor);
+        else if (hit == CControllerPaneLayout::kY)
+            setCursor(Qt::SizeVerCursor);
+        else
+            unsetCursor();
+    }
+    ui::CView::mouseMoveEvent(event);
+}
+
+void CControllerAktMer::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_dragging != CControllerPaneLayout::kNone) {
+        mouseMoveEvent(event);
+        m_dragging = CControllerPaneLayout::kNone;
+    }
+    ui::CView::mouseReleaseEvent(event);
+}
+
+void CControllerAktMer::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    FillMenu(menu);
+    menu.exec(event->globalPos());
+}
+
+void CControllerAktMer::FillMenu(QMenu& menu)
+{
+    auto toggle = [&](const char* text, int bit, int flag) {
+        QAction* action = menu.addAction(QString::fromUtf8(text), this, [this, bit] { TogglePane(bit); });
+        action->setCheckable(true);
+        action->setChecked(flag != 0);
+    };
+    toggle("Panel &přístroje", CControllerPaneLayout::kPanelBit, m_isNahled);
+    toggle("Panel &aktuálních dat", CControllerPaneLayout::kValuesBit, m_isData);
+    toggle("Panel &grafu", CControllerPaneLayout::kGraphBit, m_isGraf);
+    toggle("Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
+    CControllerDoc* doc = Document();
+    if (!doc)
+        return;
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnSettings(this); });
+    menu.addAction(QStringLiteral("Statistika s&pínání..."), this, [doc, this] { doc->OnSwitchStatistics(this); });
+    menu.addAction(QStringLiteral("Speciální &funkce..."), this, [doc, this] { doc->OnSpecialFunctions(this); });
+    menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
+        ->setEnabled(doc->OpenCurrentFileEnabled());
+    menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });
+    menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });
+    menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); });
+}
+
+void AddQorinLiveTemplate(ui::CDocManager& manager)
+{
+    manager.AddTemplate(ui::MakeDocTemplate<CQorin01Doc, ui::CChildFrame, CAktMer>(182, CQorin01Doc::DocString()));
+}
+
+void AddDuskarLiveTemplate(ui::CDocManager& manager)
+{
+    manager.AddTemplate(
+        ui::MakeDocTemplate<CDuskarDoc, ui::CChildFrame, CDuskarAktMer>(316, CDuskarDoc::DocString()));
+}
+
+ui::CView* OpenControllerLive(ui::CDocManager& manager, CPristroj& entry)
+{
+    const bool duskar = entry.GetType() == CPristroj::kDuskar;
+    ui::CDocTemplate* live = manager.FindTemplate(
+        ui::CDocTemplate::regFileTypeId, duskar ? QStringLiteral("Duskar.Document") : QStringLiteral("Qorin01.Document"));
+    if (!live)
+        return nullptr;
+    auto* doc = dynamic_cast<CControllerDoc*>(live->OpenDocumentFile(QString(), true));
+    if (!doc)
+        return nullptr;
+    doc->SetPristroj(&entry);
+    return doc->FirstView();
+}
+
+} // namespace controllers

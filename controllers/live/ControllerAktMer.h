@@ -1,0 +1,131 @@
+#pragma once
+
+#include "controllers/live/ControllerPaneLayout.h"
+#include "platform/ui/Document.h"
+
+class CArchivData;
+class CPanelEventList;
+class CPristroj;
+class QLabel;
+class QMenu;
+
+namespace controls {
+class CPanelControl;
+}
+
+namespace ui {
+class CDocManager;
+}
+
+namespace controllers {
+
+class CControllerDoc;
+
+// Stands in a pane whose window is not built into the controller windows
+// yet (the values pane, the graph): a framed caption.
+class CPanePlaceholder : public QWidget {
+public:
+    CPanePlaceholder(const QString& caption, QWidget* parent);
+    QLabel* Label() const { return m_label; }
+
+private:
+    QLabel* m_label;
+};
+
+// The live window of a connected controller: the front panel, the values,
+// the graph and the event list tiled by the pane mask with two draggable
+// bars; every new measurement relayed by the application is shown at once,
+// and the panes and placement are kept per instrument in the settings.
+class CControllerAktMer : public ui::CView {
+    Q_OBJECT
+public:
+    CControllerAktMer(bool duskar, QWidget* parent);
+    ~CControllerAktMer() override;
+
+    bool IsDuskar() const { return m_duskar; }
+    CControllerDoc* Document() const;
+    CPristroj* Pristroj() const;
+
+    int PaneMask() const { return CControllerPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, m_isNahled); }
+    void TogglePane(int bit);
+    void ResetPanes();
+    void LayoutPanes();
+    int RatioX() const { return m_prickaX; }
+    int RatioY() const { return m_prickaY; }
+    QSize ScrollSize() const { return m_scrollSize; }
+    int MenuPosition() const { return m_menu; }
+    int PanelType() const { return m_type; }
+    bool Initialised() const { return m_initialised; }
+
+    controls::CPanelControl* PanelControl() const { return m_panel; }
+    QLabel* PanelError() const { return m_panelError; }
+    CPanelEventList* Events() const { return m_events; }
+    CPanePlaceholder* ValuesPane() const { return m_values; }
+    CPanePlaceholder* GraphPane() const { return m_graph; }
+
+    void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
+    // The new-measurement road (WM_NEW_DATA).
+    void OnNewData();
+    // A key of the front panel (1 P, 2 M, 3 Up, 4 Down).
+    void OnPanelKey(int id);
+    void RestoreState();
+    void SaveState();
+    void FillMenu(QMenu& menu);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void BindInstrument();
+
+    bool m_duskar;
+    controls::CPanelControl* m_panel = nullptr;
+    QLabel* m_panelError = nullptr;
+    CPanePlaceholder* m_values = nullptr;
+    CPanePlaceholder* m_graph = nullptr;
+    CPanelEventList* m_events = nullptr;
+    int m_menu = 1;
+    int m_isNahled = 0;
+    int m_isData = 1;
+    int m_isGraf = 1;
+    int m_isAlarm = 1;
+    bool m_initialised = false;
+    int m_prickaX = 500;
+    int m_prickaY = 500;
+    int m_model = -1;
+    int m_type = -1;
+    QSize m_scrollSize;
+    QSize m_extent;
+    CControllerPaneLayout::Divider m_dragging = CControllerPaneLayout::kNone;
+    bool m_saved = false;
+    QString m_entryName;
+    QRect m_frameNormal;
+    bool m_frameMaximized = false;
+    bool m_hasFrame = false;
+};
+
+class CAktMer : public CControllerAktMer {
+    Q_OBJECT
+public:
+    explicit CAktMer(QWidget* parent = nullptr) : CControllerAktMer(false, parent) {}
+};
+
+class CDuskarAktMer : public CControllerAktMer {
+    Q_OBJECT
+public:
+    explicit CDuskarAktMer(QWidget* parent = nullptr) : CControllerAktMer(true, parent) {}
+};
+
+// The live-window templates of the two families (182 Qorin, 316 Duskar).
+void AddQorinLiveTemplate(ui::CDocManager& manager);
+void AddDuskarLiveTemplate(ui::CDocManager& manager);
+// Opens the live window of the entry and binds it; its view, or null when
+// the template is missing.
+ui::CView* OpenControllerLive(ui::CDocManager& manager, CPristroj& entry);
+
+} // namespace controllers
