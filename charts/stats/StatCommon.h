@@ -6,8 +6,10 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 // What the archive statistics of every family share: the texts that close
@@ -15,8 +17,32 @@
 // bookkeeping of the engines.
 namespace charts::stats {
 
-// Told the progress of a run in percent (0 to 100); may be empty.
-using ProgressFn = std::function<void(int percent)>;
+// Told the progress of a run in percent (0 to 100); may be empty. With a
+// cancel flag the run stops at the next record once the flag is set (from
+// the report itself or another thread); the results of a stopped run are
+// incomplete and are meant to be thrown away.
+class ProgressFn {
+public:
+    ProgressFn() = default;
+    template <class F>
+        requires(!std::is_same_v<std::decay_t<F>, ProgressFn> && std::is_invocable_v<F&, int>)
+    ProgressFn(F&& report, const std::atomic<bool>* cancel = nullptr)
+        : m_report(std::forward<F>(report)), m_cancel(cancel)
+    {
+    }
+
+    explicit operator bool() const { return bool(m_report); }
+    void operator()(int percent) const
+    {
+        if (m_report)
+            m_report(percent);
+    }
+    bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
+
+private:
+    std::function<void(int)> m_report;
+    const std::atomic<bool>* m_cancel = nullptr;
+};
 
 // The closing fields of every segment's result.
 struct CStatTail {

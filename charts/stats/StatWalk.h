@@ -206,8 +206,12 @@ private:
                 if (inWindow) {
                     m_engine.AddRecord(r);
                     progress.Step(core.Interval());
+                    if (m_progress.Cancelled())
+                        break;
                 }
             }
+            if (m_progress.Cancelled())
+                break;
         }
         m_engine.Finish(results[next], CTime(CTime::time_type(End())));
         results.resize(next + 1);

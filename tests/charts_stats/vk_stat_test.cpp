@@ -195,5 +195,44 @@ TEST(VKStatWalk, AronConnectionSumsTwoWattmeters)
     EXPECT_EQ(r.unbalance.averageState, kNotApplicable);
 }
 
+
+TEST(VKStatWalk, ACancelledRunStopsAtTheNextRecord)
+{
+    const CTime start = At(0, 0);
+    CVKArchivData data;
+    CArchivWindow& w = data.Window();
+    w.start = start;
+    w.span = 1000 * 60;
+    w.blockFirstRecord.push_back(0);
+    w.ringSlots.push_back(0);
+    w.records.push_back(Settings(start - CTimeSpan(10), Config(0)));
+    for (int i = 0; i <= 1000; ++i)
+        w.records.push_back(Full(start + CTimeSpan(i * 60), Balanced()));
+
+    const auto run = [&data](bool cancelAt10) {
+        std::atomic<bool> cancel{false};
+        std::vector<int> shown;
+        const charts::stats::ProgressFn progress(
+            [&](int p) {
+                shown.push_back(p);
+                if (cancelAt10 && p >= 10)
+                    cancel = true;
+            },
+            &cancel);
+        CVKStatSettings settings;
+        settings.filled = 1;
+        const auto results = ComputeVKStatistics(data, settings, progress);
+        EXPECT_EQ(results.size(), 1u);
+        return shown;
+    };
+    const std::vector<int> whole = run(false);
+    ASSERT_FALSE(whole.empty());
+    EXPECT_EQ(whole.back(), 100);
+    // No record is added after the flag: the percent that set it is the last.
+    const std::vector<int> stopped = run(true);
+    ASSERT_FALSE(stopped.empty());
+    EXPECT_EQ(stopped.back(), 10);
+}
+
 } // namespace
 } // namespace statstest
