@@ -4,12 +4,15 @@
 #include "platform/ui/WaitDlg.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QPointer>
 
-CStatPanel::CStatPanel(bool vkr, QWidget* parent) : QWidget(parent)
+#include <atomic>
+
+CStatPanel::CStatPanel(int family, QWidget* parent) : QWidget(parent)
 {
-    m_tabs = new CStatTabCtrl(vkr, this);
+    m_tabs = new CStatTabCtrl(family, this);
     connect(m_tabs, &CStatTabCtrl::segmentSelected, this, [this](int segment) { SegmentChosen(segment); });
     m_tabs->SetRefresh([this] { Refresh(); });
 }
@@ -42,26 +45,43 @@ void CStatPanel::paintEvent(QPaintEvent*)
 
 namespace charts {
 
-void WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work)
+bool WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work)
 {
     QPointer<ui::CWaitDlg> wait = new ui::CWaitDlg(owner);
+    // Modal, so that while the run lets events through only the dialog takes
+    // input: closing it (Esc, the title bar) stops the run.
+    wait->setWindowModality(Qt::ApplicationModal);
     wait->SetProgress(0);
     wait->show();
+    std::atomic<bool> cancel{false};
+    const QMetaObject::Connection closed =
+        QObject::connect(wait.data(), &QDialog::finished, wait.data(), [&cancel] { cancel = true; });
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    work([&wait](int percent) {
-        // The computation reports each percent once: the dialog is painted
-        // a hundred times at most.
-        if (wait) {
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    const stats::ProgressFn progress(
+        [&wait, &sinceShown, &cancel](int percent) {
+            if (!wait) {
+                cancel = true;
+                return;
+            }
+            // A few paints a second, however fast the percents come.
+            if (percent < 100 && sinceShown.elapsed() < 250)
+                return;
+            sinceShown.restart();
             wait->SetProgress(percent);
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
-    });
+            QApplication::processEvents();
+        },
+        &cancel);
+    work(progress);
     QApplication::restoreOverrideCursor();
+    QObject::disconnect(closed);
     if (wait) {
         wait->close();
         if (wait)
             wait->deleteLater();
     }
+    return !cancel.load();
 }
 
 } // namespace charts

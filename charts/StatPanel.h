@@ -3,9 +3,11 @@
 #include "archive/documents/ArchivNavigator.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"
+#include "archive/store/VKTArchivData.h"
 #include "charts/StatTabCtrl.h"
 #include "charts/stats/VKRStatistics.h"
 #include "charts/stats/VKStatistics.h"
+#include "charts/stats/VKTStatistics.h"
 
 #include <QWidget>
 
@@ -20,7 +22,8 @@
 class CStatPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit CStatPanel(bool vkr, QWidget* parent = nullptr);
+    // family: CStatQuantityTabs::Family.
+    explicit CStatPanel(int family, QWidget* parent = nullptr);
 
     void SetShowFlag(int show);
     int ShowFlag() const { return m_show; }
@@ -65,7 +68,11 @@ public:
     using Compute = std::vector<Result> (*)(Data&, Settings&, const charts::stats::ProgressFn&);
 
     TVKFamilyStatPanel(Compute compute, QWidget* parent)
-        : CStatPanel(std::is_same_v<Result, CVKRStatResult>, parent), m_compute(compute)
+        : CStatPanel(std::is_same_v<Result, CVKRStatResult>   ? CStatQuantityTabs::kVKR
+                     : std::is_same_v<Result, CVKTStatResult> ? CStatQuantityTabs::kVKT
+                                                              : CStatQuantityTabs::kVK,
+                     parent),
+          m_compute(compute)
     {
         m_settings.filled = 1;
     }
@@ -89,7 +96,9 @@ public:
             return m_compute(*m_data, m_settings, progress);
         });
         m_count = int(m_results.size());
-        std::vector<const CVKStatResult*> each;
+        // The VKR results are shown as the VK ones they extend.
+        using Shown = std::conditional_t<std::is_same_v<Result, CVKTStatResult>, CVKTStatResult, CVKStatResult>;
+        std::vector<const Shown*> each;
         for (const Result& r : m_results)
             each.push_back(&r);
         m_tabs->SetResults(std::move(each));
@@ -129,8 +138,10 @@ private:
 };
 
 namespace charts {
-// Runs `work` with the wait dialog over `owner` showing its progress.
-void WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work);
+// Runs `work` with the wait dialog over `owner` showing its progress; false
+// when the user closed the dialog to stop it (the progress reports the
+// cancel, the work's results are incomplete).
+bool WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work);
 } // namespace charts
 
 template <class Data, class Result, class Settings, int FirstMoving>
@@ -138,7 +149,8 @@ template <class Run>
 std::vector<Result> TVKFamilyStatPanel<Data, Result, Settings, FirstMoving>::RunWithProgress(const Run& run)
 {
     std::vector<Result> results;
-    charts::WithStatisticsProgress(this, [&](const charts::stats::ProgressFn& progress) { results = run(progress); });
+    if (!charts::WithStatisticsProgress(this, [&](const charts::stats::ProgressFn& progress) { results = run(progress); }))
+        results.clear();
     return results;
 }
 
@@ -155,5 +167,17 @@ public:
     explicit CVKRStatPanel(QWidget* parent = nullptr)
         : TVKFamilyStatPanel(&charts::stats::ComputeVKRStatistics, parent)
     {
+    }
+};
+
+class CVKTStatPanel : public TVKFamilyStatPanel<CVKTArchivData, CVKTStatResult, CVKTStatSettings, 0> {
+public:
+    explicit CVKTStatPanel(QWidget* parent = nullptr) : TVKFamilyStatPanel(&Compute, parent) {}
+
+private:
+    static std::vector<CVKTStatResult> Compute(CVKTArchivData& data, CVKTStatSettings& settings,
+                                               const charts::stats::ProgressFn& progress)
+    {
+        return charts::stats::ComputeVKTStatistics(data, settings, progress);
     }
 };

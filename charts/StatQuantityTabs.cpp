@@ -8,8 +8,11 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <type_traits>
+
 using namespace statcells;
 using Row = CStatQuantityTabs::Row;
+using VKTRow = TStatRow<CVKTStatResult>;
 
 namespace {
 
@@ -22,35 +25,40 @@ QString Fill(const QString& format, const QStringList& args)
     return charts::FillPlaceholders(format, args);
 }
 
-Row Section(const QString& label)
+template <class R = CVKStatResult>
+TStatRow<R> Section(const QString& label)
 {
     return {label, true, {}};
 }
 
 // What a group's rows read for a column.
-using GroupOf = std::function<const CStatValueGroup*(const CVKStatResult&, int column)>;
-using NominalOf = std::function<float(const CVKStatResult&, int column)>;
+template <class R>
+using GroupOf = std::function<const CStatValueGroup*(const R&, int column)>;
+template <class R>
+using NominalOf = std::function<float(const R&, int column)>;
 
 // The rows of a full group (with the percent of nominal when `nominal` is
 // given).
-void AddValueGroup(std::vector<Row>& rows, const GroupOf& group, const QString& format, const QString& window,
-                   int scale, const NominalOf& nominal)
+template <class R>
+void AddValueGroup(std::vector<TStatRow<R>>& rows, const std::type_identity_t<GroupOf<R>>& group,
+                   const QString& format, const QString& window, int scale,
+                   const std::type_identity_t<NominalOf<R>>& nominal)
 {
     const auto value = [group, format](float CStatValueGroup::*field, int CStatValueGroup::*state) {
-        return [group, format, field, state](const CVKStatResult& r, int c) {
+        return [group, format, field, state](const R& r, int c) {
             const CStatValueGroup* g = group(r, c);
             return g ? VKValue(g->*field, format, g->*state) : QString();
         };
     };
     const auto time = [group](CTime CStatValueGroup::*field, int CStatValueGroup::*state) {
-        return [group, field, state](const CVKStatResult& r, int c) {
+        return [group, field, state](const R& r, int c) {
             const CStatValueGroup* g = group(r, c);
             return g ? VKTime(g->*field, g->*state) : QString();
         };
     };
     rows.push_back({QStringLiteral("Průměrný:"), false, value(&CStatValueGroup::average, &CStatValueGroup::averageState)});
     if (nominal) {
-        rows.push_back({QStringLiteral("Tj. v % nom:"), false, [group, nominal, scale](const CVKStatResult& r, int c) {
+        rows.push_back({QStringLiteral("Tj. v % nom:"), false, [group, nominal, scale](const R& r, int c) {
                             const CStatValueGroup* g = group(r, c);
                             if (!g)
                                 return QString();
@@ -71,43 +79,73 @@ void AddValueGroup(std::vector<Row>& rows, const GroupOf& group, const QString& 
     rows.push_back({kTimeRow, false, time(&CStatValueGroup::windowMinTime, &CStatValueGroup::windowState)});
 }
 
-using PeakOf = std::function<const CStatPeakGroup*(const CVKStatResult&, int column)>;
+template <class R>
+using PeakOf = std::function<const CStatPeakGroup*(const R&, int column)>;
 
-void AddPeakGroup(std::vector<Row>& rows, const PeakOf& group, const QString& window)
+template <class R>
+void AddPeakGroup(std::vector<TStatRow<R>>& rows, const std::type_identity_t<PeakOf<R>>& group, const QString& window)
 {
-    rows.push_back({QStringLiteral("Průměrný:"), false, [group](const CVKStatResult& r, int c) {
+    rows.push_back({QStringLiteral("Průměrný:"), false, [group](const R& r, int c) {
                         const CStatPeakGroup* g = group(r, c);
                         return g ? VKValue(g->average, kFixed2, g->averageState) : QString();
                     }});
-    rows.push_back({QStringLiteral("Max. okamžitý:"), false, [group](const CVKStatResult& r, int c) {
+    rows.push_back({QStringLiteral("Max. okamžitý:"), false, [group](const R& r, int c) {
                         const CStatPeakGroup* g = group(r, c);
                         return g ? VKValue(g->max, kFixed2, g->maxState) : QString();
                     }});
-    rows.push_back({kTimeRow, false, [group](const CVKStatResult& r, int c) {
+    rows.push_back({kTimeRow, false, [group](const R& r, int c) {
                         const CStatPeakGroup* g = group(r, c);
                         return g ? VKTime(g->maxTime, g->maxState) : QString();
                     }});
-    rows.push_back({Fill(QStringLiteral("Max. klouzavý (%s)"), {window}), false, [group](const CVKStatResult& r, int c) {
+    rows.push_back({Fill(QStringLiteral("Max. klouzavý (%s)"), {window}), false, [group](const R& r, int c) {
                         const CStatPeakGroup* g = group(r, c);
                         return g ? VKValue(g->windowMax, kFixed2, g->windowState) : QString();
                     }});
-    rows.push_back({kTimeRow, false, [group](const CVKStatResult& r, int c) {
+    rows.push_back({kTimeRow, false, [group](const R& r, int c) {
                         const CStatPeakGroup* g = group(r, c);
                         return g ? VKTime(g->windowMaxTime, g->windowState) : QString();
                     }});
 }
 
 // A share that the result always holds.
-Row Share(const QString& label, std::function<float(const CVKStatResult&, int)> share, int columns = 99)
+template <class R = CVKStatResult>
+TStatRow<R> Share(const QString& label, std::type_identity_t<std::function<float(const R&, int)>> share,
+                  int columns = 99)
 {
-    return {label, false, [share, columns](const CVKStatResult& r, int c) {
+    return {label, false, [share, columns](const R& r, int c) {
                 return c < columns ? VKValue(share(r, c), kFixed1, vkstat::kPresent) : QString();
             }};
 }
 
+// The windows, scales, formats and units of a result's captions and cells.
+struct Captions {
+    Captions(const CVKFamilyStatSettings* s, bool hasResult, bool vkr)
+        : window1(WindowLabel(s ? s->window1 : 60)),
+          window2(WindowLabel(s ? s->window2 : 60)),
+          vScale(s ? s->voltageMultiplier : 1),
+          iScale(s ? s->currentMultiplier : 1),
+          pScale(s ? s->powerMultiplier : 1),
+          vFormat(s ? s->voltageFormat : kFixed1),
+          iFormat(s ? s->currentFormat : kFixed2),
+          pFormat(s ? s->powerFormat : kFixed1),
+          vUnit(hasResult ? VoltageUnit(vScale) : QString()),
+          iUnit(hasResult ? CurrentUnit(iScale) : (vkr ? QString() : QStringLiteral("A"))),
+          hasResult(hasResult)
+    {
+    }
+    QString PUnit(int kind) const { return hasResult ? PowerUnit(pScale, kind) : QString(); }
+
+    QString window1, window2;
+    int vScale, iScale, pScale;
+    QString vFormat, iFormat, pFormat;
+    QString vUnit, iUnit;
+    bool hasResult;
+};
+
 } // namespace
 
-CStatQuantityTabs::CStatQuantityTabs(bool vkr, QWidget* parent) : QWidget(parent), m_vkr(vkr)
+CStatQuantityTabs::CStatQuantityTabs(int family, QWidget* parent)
+    : QWidget(parent), m_family(family), m_vkr(family == kVKR)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -122,7 +160,7 @@ CStatQuantityTabs::CStatQuantityTabs(bool vkr, QWidget* parent) : QWidget(parent
     left->addWidget(m_tabs);
     left->addWidget(m_grid, 1);
     layout->addLayout(left, 2);
-    m_period = vkr ? new CVKRPeriodDlg(this) : new CArchivePeriodDlg(CArchivePeriodDlg::kVK, this);
+    m_period = m_vkr ? new CVKRPeriodDlg(this) : new CArchivePeriodDlg(CArchivePeriodDlg::kVK, this);
     layout->addWidget(m_period, 1);
     connect(m_tabs, &QTabBar::currentChanged, this, [this] { ShowSelectedTab(); });
     m_builtTab = 0;
@@ -145,20 +183,20 @@ void CStatQuantityTabs::SetResult(const CVKStatResult* result)
     ShowSelectedTab();
 }
 
+void CStatQuantityTabs::SetResult(const CVKTStatResult* result)
+{
+    m_vktResult = result;
+    ShowSelectedTab();
+}
+
 CStatQuantityTabs::Layout CStatQuantityTabs::LayoutOf(int tab, const CVKStatResult* result) const
 {
-    const CVKFamilyStatSettings* s = result ? result->settings : nullptr;
-    const QString window1 = WindowLabel(s ? s->window1 : 60);
-    const QString window2 = WindowLabel(s ? s->window2 : 60);
-    const int vScale = s ? s->voltageMultiplier : 1;
-    const int iScale = s ? s->currentMultiplier : 1;
-    const int pScale = s ? s->powerMultiplier : 1;
-    const QString vFormat = s ? s->voltageFormat : kFixed1;
-    const QString iFormat = s ? s->currentFormat : kFixed2;
-    const QString pFormat = s ? s->powerFormat : kFixed1;
-    const QString vUnit = result ? VoltageUnit(vScale) : QString();
-    const QString iUnit = result ? CurrentUnit(iScale) : (m_vkr ? QString() : QStringLiteral("A"));
-    const auto pUnit = [&](int kind) { return result ? PowerUnit(pScale, kind) : QString(); };
+    const Captions k(result ? result->settings : nullptr, result != nullptr, m_vkr);
+    const QString &window1 = k.window1, &window2 = k.window2;
+    const int vScale = k.vScale, iScale = k.iScale, pScale = k.pScale;
+    const QString &vFormat = k.vFormat, &iFormat = k.iFormat, &pFormat = k.pFormat;
+    const QString &vUnit = k.vUnit, &iUnit = k.iUnit;
+    const auto pUnit = [&k](int kind) { return k.PUnit(kind); };
     const auto nominalOf = [](float CVKFamilyStatSettings::*field) {
         return [field](const CVKStatResult& r, int) { return r.settings ? r.settings->*field : 0.0f; };
     };
@@ -209,7 +247,7 @@ CStatQuantityTabs::Layout CStatQuantityTabs::LayoutOf(int tab, const CVKStatResu
         break;
     case 2: {
         layout.columns = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("3f")};
-        const NominalOf powerNominal = [](const CVKStatResult& r, int c) {
+        const NominalOf<CVKStatResult> powerNominal = [](const CVKStatResult& r, int c) {
             return r.settings ? (c < 3 ? r.settings->nominalPowerPhase : r.settings->nominalPower) : 0.0f;
         };
         struct PowerSection {
@@ -227,7 +265,7 @@ CStatQuantityTabs::Layout CStatQuantityTabs::LayoutOf(int tab, const CVKStatResu
             rows.push_back(Section(Fill(QString::fromUtf8(p.caption), {pUnit(p.kind)})));
             AddValueGroup(
                 rows, [k](const CVKStatResult& r, int c) { return &r.powers[std::size_t(4 * k + c)]; }, pFormat,
-                window2, pScale, p.shares >= 0 ? powerNominal : NominalOf());
+                window2, pScale, p.shares >= 0 ? powerNominal : NominalOf<CVKStatResult>());
             if (p.shares >= 0) {
                 const int j = p.shares;
                 rows.push_back(Share(QStringLiteral("Doba nad 50% Pnom [%]:"), [j](const CVKStatResult& r, int c) {
@@ -318,9 +356,179 @@ CStatQuantityTabs::Layout CStatQuantityTabs::LayoutOf(int tab, const CVKStatResu
     return layout;
 }
 
-void CStatQuantityTabs::FillGrid(CGridCtrl& grid, int tab, bool values) const
+CStatQuantityTabs::VKTLayout CStatQuantityTabs::VKTLayoutOf(int tab, const CVKTStatResult* result) const
 {
-    const Layout layout = LayoutOf(tab, m_result);
+    using R = CVKTStatResult;
+    const Captions k(result ? result->settings : nullptr, result != nullptr, false);
+    // Columns of the phase tabs: phases 1-3, the three-phase total, the
+    // neutral; the records keep the neutral (phase 4) before the total.
+    static constexpr int kPosition[] = {0, 1, 2, 4, 3};
+    const auto overload = [](const QString& label, std::function<const CVKTOverloadStat*(const R&, int)> of) {
+        return VKTRow{label, false, [of](const R& r, int c) {
+                          const CVKTOverloadStat* o = of(r, c);
+                          return o ? VKShareCount(o->share, o->changes, o->state) : QString();
+                      }};
+    };
+    const QString overloadLabel = QStringLiteral("Doba přetížení / počet");
+
+    VKTLayout layout;
+    std::vector<VKTRow>& rows = layout.rows;
+    switch (tab) {
+    case 0: {
+        layout.columns = {QStringLiteral("U1N"), QStringLiteral("U2N"), QStringLiteral("U3N"), QStringLiteral("U12"),
+                          QStringLiteral("U23"), QStringLiteral("U31"), QStringLiteral("UN")};
+        // The records keep U1-U4 before the line voltages.
+        static constexpr std::size_t kVoltage[] = {0, 1, 2, 4, 5, 6, 3};
+        const auto v = [](const R& r, int c) -> const CVKTVoltageStat& { return r.voltages[kVoltage[c]]; };
+        rows.push_back(Section<R>(Fill(QStringLiteral("Napětí [%s]"), {k.vUnit})));
+        AddValueGroup<R>(
+            rows, [v](const R& r, int c) { return &v(r, c); }, k.vFormat, k.window1, k.vScale,
+            [](const R& r, int c) {
+                return r.settings ? (c >= 3 && c < 6 ? r.settings->nominalVoltageLine : r.settings->nominalVoltage)
+                                  : 0.0f;
+            });
+        rows.push_back(Share<R>(QStringLiteral("Doba nad 115% Unom [%]"), [v](const R& r, int c) { return v(r, c).above115; }));
+        rows.push_back(Share<R>(QStringLiteral("Doba pod 90% Unom [%]"), [v](const R& r, int c) { return v(r, c).below90; }));
+        rows.push_back({QStringLiteral("Doba přerušení / počet"), false, [v](const R& r, int c) {
+                            return VKShareCount(v(r, c).below10, v(r, c).drops, v(r, c).dropState);
+                        }});
+        rows.push_back({overloadLabel, false, [v](const R& r, int c) {
+                            return VKShareCount(v(r, c).overloadShare, v(r, c).overloadChanges, v(r, c).overloadState);
+                        }});
+        rows.push_back(Section<R>(QStringLiteral("Harmonické zkreslení THD [%]")));
+        // THD of the phase voltages and the neutral only.
+        AddPeakGroup<R>(
+            rows,
+            [](const R& r, int c) -> const CStatPeakGroup* {
+                return c < 3 ? &r.voltageThd[std::size_t(c)] : c == 6 ? &r.voltageThd[3] : nullptr;
+            },
+            k.window1);
+        break;
+    }
+    case 1:
+        layout.columns = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("N")};
+        rows.push_back(Section<R>(Fill(QStringLiteral("Proud [%s]"), {k.iUnit})));
+        AddValueGroup<R>(
+            rows, [](const R& r, int c) { return &r.currents[std::size_t(c)]; }, k.iFormat, k.window1, k.iScale,
+            [](const R& r, int) { return r.settings ? r.settings->nominalCurrent : 0.0f; });
+        rows.push_back(Share<R>(QStringLiteral("Doba nad 50% Inom [%]:"),
+                                [](const R& r, int c) { return r.currents[std::size_t(c)].aboveHalf; }));
+        rows.push_back(Share<R>(QStringLiteral("Doba nad 100% Inom [%]:"),
+                                [](const R& r, int c) { return r.currents[std::size_t(c)].aboveNominal; }));
+        rows.push_back({overloadLabel, false, [](const R& r, int c) {
+                            const CVKTCurrentStat& i = r.currents[std::size_t(c)];
+                            return VKShareCount(i.overloadShare, i.overloadChanges, i.overloadState);
+                        }});
+        rows.push_back(Section<R>(QStringLiteral("Harmonické zkreslení THD [%]")));
+        AddPeakGroup<R>(
+            rows, [](const R& r, int c) { return &r.currentThd[std::size_t(c)]; }, k.window1);
+        break;
+    case 2: {
+        layout.columns = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("3f")};
+        const NominalOf<R> powerNominal = [](const R& r, int c) {
+            return r.settings ? (c < 3 ? r.settings->nominalPowerPhase : r.settings->nominalPower) : 0.0f;
+        };
+        const char* captions[] = {"Činný výkon Import  [%s]", "Činný výkon Export [%s]", "Jalový výkon Import [%s]",
+                                  "Jalový výkon Export [%s]", "Zdánlivý výkon [%s]"};
+        const int kinds[] = {0, 0, 1, 1, 2};
+        const int shares[] = {0, 1, -1, -1, 2};
+        for (int b = 0; b < 5; ++b) {
+            rows.push_back(Section<R>(Fill(QString::fromUtf8(captions[b]), {k.PUnit(kinds[b])})));
+            AddValueGroup<R>(
+                rows, [b](const R& r, int c) { return &r.powers[std::size_t(5 * b + kPosition[c])]; }, k.pFormat,
+                k.window2, k.pScale, shares[b] >= 0 ? powerNominal : NominalOf<R>());
+            if (shares[b] >= 0) {
+                const int j = shares[b]; // P import, P export, S
+                rows.push_back(Share<R>(QStringLiteral("Doba nad 50% Pnom [%]:"), [j](const R& r, int c) {
+                    return r.powerAboveHalf[std::size_t(5 * j + kPosition[c])];
+                }));
+                rows.push_back(Share<R>(QStringLiteral("Doba nad 100% Pnom [%]:"), [j](const R& r, int c) {
+                    return r.powerAboveNominal[std::size_t(5 * j + kPosition[c])];
+                }));
+            }
+        }
+        rows.push_back(Section<R>(QStringLiteral("Přetížení:")));
+        // Phases 1-3, and in the total any of them.
+        rows.push_back(overload(overloadLabel, [](const R& r, int c) { return &r.overloads[c < 3 ? std::size_t(c) : 4u]; }));
+        break;
+    }
+    case 3:
+        layout.columns = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("3f"),
+                          QStringLiteral("N")};
+        for (int m = 0; m < 2; ++m) {
+            rows.push_back(Section<R>(m == 0 ? QStringLiteral("PF  (Import Q) [ ]") : QStringLiteral("PF  (Export Q) [ ]")));
+            const auto pf = [m](const R& r, int c) -> const CVKTPowerFactorStat& {
+                return r.powerFactors[std::size_t(5 * m + kPosition[c])];
+            };
+            rows.push_back({QStringLiteral("Průměrný:"), false,
+                            [pf](const R& r, int c) { return VKValue(pf(r, c).average, kFixed2, pf(r, c).averageState); }});
+            rows.push_back({QStringLiteral("Min. okamžitý:"), false,
+                            [pf](const R& r, int c) { return VKValue(pf(r, c).worst, kFixed2, pf(r, c).worstState); }});
+            rows.push_back({kTimeRow, false,
+                            [pf](const R& r, int c) { return VKTime(pf(r, c).worstTime, pf(r, c).worstState); }});
+            rows.push_back({Fill(QStringLiteral("Min. klouzavý (%s)"), {k.window2}), false, [pf](const R& r, int c) {
+                                return VKValue(pf(r, c).windowWorst, kFixed2, pf(r, c).windowState);
+                            }});
+            rows.push_back({kTimeRow, false, [pf](const R& r, int c) {
+                                return VKTime(pf(r, c).windowWorstTime, pf(r, c).windowState);
+                            }});
+            rows.push_back(Share<R>(QStringLiteral("Doba pod 0.95 v %"), [pf](const R& r, int c) { return pf(r, c).below095; }));
+        }
+        for (int m = 0; m < 2; ++m) {
+            rows.push_back(Section<R>(m == 0 ? QStringLiteral("cos (Import Q) [ ]") : QStringLiteral("cos (Export Q) [ ]")));
+            // Per phase: 1-3 and the neutral, nothing in the total.
+            const auto a = [](const R& r, int c) -> const CVKTPhaseAngleStat* {
+                return c == 3 ? nullptr : &r.phaseAngles[std::size_t(kPosition[c])];
+            };
+            const auto m_ = std::size_t(m);
+            rows.push_back({QStringLiteral("Doba trvání [% ]"), false, [a, m_](const R& r, int c) {
+                                return a(r, c) ? VKValue(a(r, c)->classShare[m_], kFixed1, vkstat::kPresent) : QString();
+                            }});
+            rows.push_back({QStringLiteral("Min. okamžitý:"), false, [a, m_](const R& r, int c) {
+                                return a(r, c) ? VKValue(a(r, c)->worst[m_], kFixed2, a(r, c)->state[m_]) : QString();
+                            }});
+            rows.push_back({kTimeRow, false, [a, m_](const R& r, int c) {
+                                return a(r, c) ? VKTime(a(r, c)->worstTime[m_], a(r, c)->state[m_]) : QString();
+                            }});
+            rows.push_back({QStringLiteral("Doba pod 0.95 v %"), false, [a, m_](const R& r, int c) {
+                                return a(r, c) ? VKValue(a(r, c)->below095[m_], kFixed1, vkstat::kPresent) : QString();
+                            }});
+        }
+        break;
+    case 4: {
+        layout.columns = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("3f"),
+                          QStringLiteral("N")};
+        rows.push_back(Section<R>(QStringLiteral("El. práce [kWh]")));
+        const char* labels[] = {"El. práce činná import:", "El. práce činná export:", "El. práce jalová Import :",
+                                "El. práce jalová Export:"};
+        for (int e = 0; e < 4; ++e) {
+            rows.push_back({QString::fromUtf8(labels[e]), false, [e, f = k.pFormat](const R& res, int c) {
+                                const CVKEnergyStat& en = res.energies[std::size_t(5 * e + kPosition[c])];
+                                return VKValue(en.value, f, en.state);
+                            }});
+        }
+        break;
+    }
+    case 5:
+        layout.columns = {QStringLiteral("3f")};
+        rows.push_back(Section<R>(QStringLiteral("Napět´ová nesymetrie [%]")));
+        rows.push_back({QStringLiteral("Průměrný:"), false,
+                        [](const R& r, int) { return VKValue(r.unbalance.average, kFixed2, r.unbalance.averageState); }});
+        rows.push_back({QStringLiteral("Max. okamžitý:"), false,
+                        [](const R& r, int) { return VKValue(r.unbalance.max, kFixed2, r.unbalance.maxState); }});
+        rows.push_back({kTimeRow, false, [](const R& r, int) { return VKTime(r.unbalance.maxTime, r.unbalance.maxState); }});
+        break;
+    default:
+        break;
+    }
+    return layout;
+}
+
+namespace {
+
+template <class R>
+void FillRows(CGridCtrl& grid, const TStatLayout<R>& layout, const R* result)
+{
     QStringList rowTitles;
     std::vector<int> sections;
     for (std::size_t i = 0; i < layout.rows.size(); ++i) {
@@ -329,15 +537,32 @@ void CStatQuantityTabs::FillGrid(CGridCtrl& grid, int tab, bool values) const
             sections.push_back(int(i) + 1);
     }
     grid.FillTable(layout.columns, rowTitles, sections);
-    if (!values || !m_result)
+    if (!result)
         return;
     for (std::size_t i = 0; i < layout.rows.size(); ++i) {
-        const Row& row = layout.rows[i];
+        const TStatRow<R>& row = layout.rows[i];
         if (!row.cell)
             continue;
         for (int c = 0; c < int(layout.columns.size()); ++c)
-            grid.SetItemText(int(i) + 1, c + 1, row.cell(*m_result, c));
+            grid.SetItemText(int(i) + 1, c + 1, row.cell(*result, c));
     }
+}
+
+} // namespace
+
+void CStatQuantityTabs::FillGrid(CGridCtrl& grid, int tab, bool values) const
+{
+    if (m_family == kVKT)
+        FillRows(grid, VKTLayoutOf(tab, m_vktResult), values ? m_vktResult : nullptr);
+    else
+        FillRows(grid, LayoutOf(tab, m_result), values ? m_result : nullptr);
+}
+
+const charts::stats::CStatTail* CStatQuantityTabs::Tail() const
+{
+    if (m_family == kVKT)
+        return m_vktResult ? &m_vktResult->tail : nullptr;
+    return m_result ? &m_result->tail : nullptr;
 }
 
 void CStatQuantityTabs::ShowSelectedTab()
@@ -350,8 +575,8 @@ void CStatQuantityTabs::ShowSelectedTab()
     m_builtTab = tab;
     FillGrid(*m_grid, tab, true);
     m_grid->viewport()->update();
-    if (m_result) {
-        const charts::stats::CStatTail& tail = m_result->tail;
+    if (const charts::stats::CStatTail* shown = Tail()) {
+        const charts::stats::CStatTail& tail = *shown;
         m_period->periodStart = tail.startText;
         m_period->periodEnd = tail.endText;
         m_period->total = tail.lengthText;
@@ -371,8 +596,8 @@ bool CStatQuantityTabs::PrintAll(const QString& title)
     m_builtTab = tab;
     FillGrid(grid, tab, true);
     QStringList texts = {QString(), QString(), QString(), QString(), QString()};
-    if (m_result) {
-        const charts::stats::CStatTail& tail = m_result->tail;
+    if (const charts::stats::CStatTail* shown = Tail()) {
+        const charts::stats::CStatTail& tail = *shown;
         texts[1] = Fill(platform::LoadString(platform::IDS_STAT_PRINT_TITLE), {title, tail.startText, tail.endText});
         texts[2] = Fill(platform::LoadString(platform::IDS_STAT_PRINT_DURATION), {tail.lengthText, tail.coveredText});
         texts[3] = Fill(platform::LoadString(platform::IDS_STAT_PRINT_INTERVAL), {tail.intervalText});

@@ -3,6 +3,7 @@
 #include "charts/GridCtrl.h"
 #include "charts/StatPeriodDlg.h"
 #include "charts/stats/VKStatResult.h"
+#include "charts/stats/VKTStatResult.h"
 
 #include <QWidget>
 
@@ -11,29 +12,38 @@
 
 class QTabBar;
 
-// The quantity tabs of the VK and VKR statistics: one tab per group of
+// One row of a quantity tab: its label, whether it is a section caption, and
+// the text of column c of a result (the empty function: a caption).
+template <class R>
+struct TStatRow {
+    QString label;
+    bool section = false;
+    std::function<QString(const R& result, int column)> cell;
+};
+template <class R>
+struct TStatLayout {
+    QStringList columns;
+    std::vector<TStatRow<R>> rows;
+};
+
+// The quantity tabs of the VK, VKR and VKT statistics: one tab per group of
 // quantities ("Napětí", "Proud", "Výkon", " PF cos", "El. práce",
 // "Nesymetrie"), each a grid with the phases as columns and the statistics
 // as rows, and the period dialog beside them.
 class CStatQuantityTabs : public QWidget {
     Q_OBJECT
 public:
-    // One row of a tab: its label, whether it is a section caption, and the
-    // text of column c of a result (the empty function: a caption).
-    struct Row {
-        QString label;
-        bool section = false;
-        std::function<QString(const CVKStatResult& result, int column)> cell;
-    };
-    struct Layout {
-        QStringList columns;
-        std::vector<Row> rows;
-    };
+    enum Family { kVK = 0, kVKR = 1, kVKT = 2 };
+    using Row = TStatRow<CVKStatResult>;
+    using Layout = TStatLayout<CVKStatResult>;
+    using VKTLayout = TStatLayout<CVKTStatResult>;
 
-    explicit CStatQuantityTabs(bool vkr, QWidget* parent = nullptr);
+    explicit CStatQuantityTabs(int family, QWidget* parent = nullptr);
 
     void SetResult(const CVKStatResult* result);
+    void SetResult(const CVKTStatResult* result);
     const CVKStatResult* Result() const { return m_result; }
+    const CVKTStatResult* VKTResult() const { return m_vktResult; }
     void ShowSelectedTab();
     void ForceRebuild() { m_builtTab = -1; }
     int SelectedTab() const;
@@ -42,6 +52,7 @@ public:
     // The layout of tab `tab` for `result` (null: the captions without a
     // result).
     Layout LayoutOf(int tab, const CVKStatResult* result) const;
+    VKTLayout VKTLayoutOf(int tab, const CVKTStatResult* result) const;
     // Prints the selected tab of the current result; false when nothing was
     // printed.
     bool PrintAll(const QString& title);
@@ -53,8 +64,12 @@ public:
 private:
     void FillGrid(CGridCtrl& grid, int tab, bool values) const;
 
+    const charts::stats::CStatTail* Tail() const;
+
+    int m_family = kVK;
     bool m_vkr = false;
     const CVKStatResult* m_result = nullptr;
+    const CVKTStatResult* m_vktResult = nullptr;
     int m_builtTab = -1;
     QTabBar* m_tabs = nullptr;
     CGridCtrl* m_grid = nullptr;

@@ -5,12 +5,12 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-CStatTabCtrl::CStatTabCtrl(bool vkr, QWidget* parent) : QWidget(parent)
+CStatTabCtrl::CStatTabCtrl(int family, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("1502"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_quantities = new CStatQuantityTabs(vkr, this);
+    m_quantities = new CStatQuantityTabs(family, this);
     m_segments = new QTabBar(this);
     m_segments->setShape(QTabBar::RoundedSouth);
     layout->addWidget(m_quantities, 1);
@@ -28,6 +28,7 @@ void CStatTabCtrl::SetResults(int count, const CVKStatResult* results)
     for (int i = 0; results && i < count; ++i)
         each.push_back(&results[i]);
     m_results = std::move(each);
+    m_vktResults.clear();
     // Without results the tabs are named "Strana n".
     m_count = std::max(count, 0);
     Rebuild(results != nullptr);
@@ -36,8 +37,27 @@ void CStatTabCtrl::SetResults(int count, const CVKStatResult* results)
 void CStatTabCtrl::SetResults(std::vector<const CVKStatResult*> results)
 {
     m_results = std::move(results);
+    m_vktResults.clear();
     m_count = int(m_results.size());
     Rebuild(true);
+}
+
+void CStatTabCtrl::SetResults(std::vector<const CVKTStatResult*> results)
+{
+    m_vktResults = std::move(results);
+    m_results.clear();
+    m_count = int(m_vktResults.size());
+    Rebuild(true);
+}
+
+const charts::stats::CStatTail* CStatTabCtrl::TailOf(int segment) const
+{
+    const auto i = std::size_t(segment);
+    if (i < m_results.size())
+        return &m_results[i]->tail;
+    if (i < m_vktResults.size())
+        return &m_vktResults[i]->tail;
+    return nullptr;
 }
 
 void CStatTabCtrl::Rebuild(bool withResults)
@@ -47,15 +67,17 @@ void CStatTabCtrl::Rebuild(bool withResults)
     while (m_segments->count() > 0)
         m_segments->removeTab(0);
     for (int i = 0; i < m_count; ++i) {
-        const QString text = withResults ? m_results[std::size_t(i)]->tail.startText
+        const QString text = withResults ? TailOf(i)->startText
                                      : platform::LoadString(platform::IDS_STAT_PAGE_N).replace(QLatin1String("%d"),
                                                                                                 QString::number(i));
         m_segments->addTab(text);
     }
     m_filling = false;
     // The settings button edits the settings the first result points to.
-    auto* settings =
-        !m_results.empty() ? const_cast<CVKFamilyStatSettings*>(m_results.front()->settings) : nullptr;
+    const CVKFamilyStatSettings* first = !m_results.empty()      ? m_results.front()->settings
+                                         : !m_vktResults.empty() ? m_vktResults.front()->settings
+                                                                 : nullptr;
+    auto* settings = const_cast<CVKFamilyStatSettings*>(first);
     m_quantities->Period().SetSettings(settings, [this] { OnSettingsChanged(); });
     OnSelChange();
 }
@@ -63,10 +85,15 @@ void CStatTabCtrl::Rebuild(bool withResults)
 void CStatTabCtrl::OnSelChange()
 {
     const int s = m_segments->currentIndex();
-    if (s >= 0 && s < int(m_results.size()))
-        m_quantities->SetResult(m_results[std::size_t(s)]);
-    else
-        m_quantities->SetResult(nullptr);
+    const auto at = std::size_t(s);
+    if (s >= 0 && at < m_vktResults.size())
+        m_quantities->SetResult(m_vktResults[at]);
+    else if (s >= 0 && at < m_results.size())
+        m_quantities->SetResult(m_results[at]);
+    else {
+        m_quantities->SetResult(static_cast<const CVKTStatResult*>(nullptr));
+        m_quantities->SetResult(static_cast<const CVKStatResult*>(nullptr));
+    }
     m_selected = std::max(s, 0);
     emit segmentSelected(m_selected);
 }

@@ -14,13 +14,16 @@ class QTabBar;
 class CStatTabCtrl : public QWidget {
     Q_OBJECT
 public:
-    explicit CStatTabCtrl(bool vkr, QWidget* parent = nullptr);
+    // family: CStatQuantityTabs::Family.
+    explicit CStatTabCtrl(int family, QWidget* parent = nullptr);
 
     // The panel's results (not owned; the panel frees them and hands over
     // again, or hands over none, before that).
     void SetResults(int count, const CVKStatResult* results);
     // The same for results of a derived record (VKR), one pointer each.
     void SetResults(std::vector<const CVKStatResult*> results);
+    // The VKT results.
+    void SetResults(std::vector<const CVKTStatResult*> results);
     void OnSelChange();
     void UpdateTab();
     // After the settings changed: the panel recomputes (`refresh`), then the
@@ -40,12 +43,14 @@ signals:
 
 private:
     void Rebuild(bool withResults);
+    const charts::stats::CStatTail* TailOf(int segment) const;
 
     CStatQuantityTabs* m_quantities = nullptr;
     QTabBar* m_segments = nullptr;
     int m_count = 1;
     int m_selected = 0;
     std::vector<const CVKStatResult*> m_results;
+    std::vector<const CVKTStatResult*> m_vktResults;
     std::function<void()> m_refresh;
     bool m_filling = false;
 };

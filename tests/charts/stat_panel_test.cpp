@@ -7,7 +7,10 @@
 #include "archive/store/VKRArchivData.h"
 #include "charts/StatPanel.h"
 
+#include "platform/ui/WaitDlg.h"
+
 #include <QSignalSpy>
+#include <QTest>
 #include <QTabBar>
 
 namespace {
@@ -131,6 +134,37 @@ TEST_F(StatPanelTest, PrintsUnderTheArchivesName)
     ASSERT_GE(pages.size(), 1);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Statistiky ") + m_data->GetArchiveFileName() + QStringLiteral(" od")));
     EXPECT_TRUE(pages[0].contains(QStringLiteral("U1N")));
+}
+
+
+TEST(StatisticsProgress, ClosingTheWaitDialogCancelsTheRun)
+{
+    QWidget owner;
+    int reports = 0;
+    bool cancelledSeen = false;
+    const bool finished = charts::WithStatisticsProgress(&owner, [&](const charts::stats::ProgressFn& progress) {
+        for (int p = 0; p <= 100 && !progress.Cancelled(); ++p) {
+            progress(p);
+            ++reports;
+            if (p == 5) {
+                auto* wait = owner.findChild<ui::CWaitDlg*>();
+                ASSERT_NE(wait, nullptr);
+                EXPECT_TRUE(wait->isVisible());
+                QTest::keyClick(wait, Qt::Key_Escape);
+            }
+        }
+        cancelledSeen = progress.Cancelled();
+    });
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(cancelledSeen);
+    EXPECT_LE(reports, 7);
+
+    // Left alone, the run goes to its end.
+    EXPECT_TRUE(charts::WithStatisticsProgress(&owner, [](const charts::stats::ProgressFn& progress) {
+        for (int p = 0; p <= 100; ++p)
+            progress(p);
+        EXPECT_FALSE(progress.Cancelled());
+    }));
 }
 
 } // namespace

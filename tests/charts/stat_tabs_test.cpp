@@ -155,4 +155,75 @@ TEST_F(StatTabsTest, PrintsTheSelectedTabWithThePeriodLines)
     EXPECT_TRUE(pages[0].contains(QStringLiteral("50.0")));
 }
 
+
+// The VKT tabs: the neutral's columns, the overload rows and the records'
+// order of phases (the neutral before the three-phase total).
+TEST(VKTStatTabs, NeutralColumnsOverloadRowsAndPositions)
+{
+    CVKTStatSettings settings;
+    settings.window2 = 900;
+    CVKTStatResult r;
+    r.settings = &settings;
+    r.tail.startText = QStringLiteral("01.02.2009 10:00:00");
+    r.voltages[3].average = 12.5f; // UN
+    r.voltages[3].averageState = vkstat::kPresent;
+    r.voltages[4].average = 400.0f; // U12
+    r.voltages[4].averageState = vkstat::kPresent;
+    r.voltages[0].overloadShare = 2.5f;
+    r.voltages[0].overloadChanges = 3;
+    r.voltages[0].overloadState = vkstat::kPresent;
+    r.currents[3].overloadState = vkstat::kNotApplicable;
+    r.overloads[4] = {4, 10.0f, vkstat::kPresent};
+    r.powers[4].average = 6000.0f; // P import, total
+    r.powers[4].averageState = vkstat::kPresent;
+    r.powerAboveHalf[10 + 4] = 75.0f; // S, total
+    r.energies[3].value = 1.5f; // P import, neutral
+    r.energies[3].state = vkstat::kNotApplicable;
+    r.powerFactors[5 + 4].average = 0.5f; // export, total
+    r.powerFactors[5 + 4].averageState = vkstat::kPresent;
+
+    CStatTabCtrl tabs(CStatQuantityTabs::kVKT);
+    tabs.SetResults(std::vector<const CVKTStatResult*>{&r});
+    ASSERT_EQ(tabs.Segments().count(), 1);
+    EXPECT_EQ(tabs.Segments().tabText(0), r.tail.startText);
+    CStatQuantityTabs& q = tabs.Quantities();
+    CGridCtrl& g = q.Grid();
+    struct Cell {
+        int tab, row, column;
+        const char* text;
+    };
+    const Cell cells[] = {
+        {0, 0, 7, "UN"},
+        {0, 2, 7, "12.5"},
+        {0, 2, 4, "400.0"},
+        {0, 15, 0, "Doba přetížení / počet"},
+        {0, 15, 1, "2.5% / 3"},
+        {0, 16, 0, "Harmonické zkreslení THD [%]"},
+        {0, 17, 4, ""}, // no THD of line voltages
+        {1, 0, 4, "N"},
+        {1, 14, 4, "-N-"},
+        {1, 15, 0, "Harmonické zkreslení THD [%]"},
+        {2, 2, 4, "6000.0"},
+        {2, 60, 0, "Přetížení:"},
+        {2, 61, 4, "10.0% / 4"},
+        {2, 58, 4, "75.0"}, // S above half of nominal, total
+        {3, 0, 5, "N"},
+        {3, 9, 4, "0.50"},
+        {4, 2, 5, "-N-"},
+    };
+    for (const Cell& c : cells) {
+        q.SelectTab(c.tab);
+        EXPECT_EQ(g.GetCellText(c.row, c.column), QString::fromUtf8(c.text)) << c.tab << " " << c.row << " " << c.column;
+    }
+    q.SelectTab(2);
+    EXPECT_EQ(g.GetRowCount(), 62);
+    EXPECT_EQ(g.GetCellText(6, 0), QStringLiteral("Max. klouzavý (15 min)"));
+
+    // Freed results leave no values behind.
+    tabs.SetResults(0, nullptr);
+    q.SelectTab(0);
+    EXPECT_EQ(q.VKTResult(), nullptr);
+    EXPECT_EQ(g.GetCellText(2, 7), QString());
+}
+
 } // namespace

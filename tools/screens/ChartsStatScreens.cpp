@@ -83,3 +83,111 @@ QORIN_SCREENS(ChartsStatistics)
         data.Close();
     }
 }
+
+namespace {
+
+// A day of a VKT analyser on a star connection with a loaded neutral, as
+// the computation leaves it.
+CVKTStatResult VKTDay(const CVKTStatSettings& settings)
+{
+    CVKTStatResult r;
+    r.settings = &settings;
+    const platform::CTime at(1233478800);
+    r.tail.segmentStart = at;
+    r.tail.startText = QStringLiteral("10:00:00 01.02.2009");
+    r.tail.endText = QStringLiteral("10:00:00 02.02.2009");
+    r.tail.lengthText = QStringLiteral("24:00:00 [h:m:s]");
+    r.tail.coveredText = QStringLiteral("23:58:00 [h:m:s] (99.9%)");
+    r.tail.intervalText = QStringLiteral("60 [s]");
+    const auto fill = [&at](CStatValueGroup& g, float average, float spread) {
+        g.average = average;
+        g.max = average + spread;
+        g.min = average - spread;
+        g.windowMax = average + spread / 2;
+        g.windowMin = average - spread / 2;
+        g.maxTime = at + platform::CTimeSpan(3600 * 4);
+        g.minTime = at + platform::CTimeSpan(3600 * 19);
+        g.windowMaxTime = g.maxTime;
+        g.windowMinTime = g.minTime;
+        g.averageState = g.extremesState = g.windowState = vkstat::kPresent;
+    };
+    for (int k = 0; k < 7; ++k) {
+        CVKTVoltageStat& v = r.voltages[std::size_t(k)];
+        fill(v, k < 3 ? 229.4f + k : k == 3 ? 1.8f : 398.2f + k, k == 3 ? 0.9f : 6.5f);
+        v.below90 = k == 1 ? 0.4f : 0.0f;
+        v.dropState = v.overloadState = vkstat::kPresent;
+        v.drops = k == 1 ? 2 : 0;
+    }
+    for (int k = 0; k < 4; ++k) {
+        CVKTCurrentStat& i = r.currents[std::size_t(k)];
+        fill(i, k < 3 ? 3.2f + 0.3f * k : 0.8f, 1.4f);
+        i.aboveHalf = k < 3 ? 41.0f + k : 0.0f;
+        i.overloadState = vkstat::kPresent;
+        CStatPeakGroup& u = r.voltageThd[std::size_t(k)];
+        u.average = 1.6f;
+        u.max = 2.9f;
+        u.windowMax = 2.1f;
+        u.maxTime = u.windowMaxTime = at + platform::CTimeSpan(7200);
+        u.averageState = u.maxState = u.windowState = vkstat::kPresent;
+        r.currentThd[std::size_t(k)] = u;
+        r.currentThd[std::size_t(k)].average = 7.5f;
+    }
+    for (int n = 0; n < 25; ++n) {
+        const int block = n / 5;
+        const int position = n % 5;
+        const float phase = block == 1 || block == 3 ? 40.0f : block == 2 ? 180.0f : 720.0f;
+        fill(r.powers[std::size_t(n)], position == 4 ? 3 * phase : position == 3 ? 0 : phase, phase / 3);
+        if (position == 3)
+            r.powers[std::size_t(n)].averageState = r.powers[std::size_t(n)].extremesState =
+                r.powers[std::size_t(n)].windowState = vkstat::kNotApplicable;
+        if (n < 20) {
+            r.energies[std::size_t(n)].value = position == 4 ? 3 * phase * 24 / 1000 : phase * 24 / 1000;
+            r.energies[std::size_t(n)].state = position == 3 ? vkstat::kNotApplicable : vkstat::kPresent;
+        }
+    }
+    for (CVKTOverloadStat& o : r.overloads)
+        o.state = vkstat::kPresent;
+    for (int n = 0; n < 10; ++n) {
+        CVKTPowerFactorStat& pf = r.powerFactors[std::size_t(n)];
+        pf.average = n < 5 ? 0.97f : 0.99f;
+        pf.worst = n < 5 ? 0.86f : 0.95f;
+        pf.windowWorst = n < 5 ? 0.91f : 0.97f;
+        pf.worstTime = pf.windowWorstTime = at + platform::CTimeSpan(3600 * 7);
+        pf.below095 = n < 5 ? 12.5f : 0.0f;
+        pf.averageState = pf.worstState = pf.windowState = n % 5 == 3 ? vkstat::kNotApplicable : vkstat::kPresent;
+    }
+    for (CVKTPhaseAngleStat& a : r.phaseAngles) {
+        a.classShare = {93.0f, 7.0f};
+        a.worst = {0.88f, 0.97f};
+        a.worstTime = {at + platform::CTimeSpan(3600 * 7), at + platform::CTimeSpan(3600 * 22)};
+        a.state = {vkstat::kPresent, vkstat::kPresent};
+        a.below095 = {9.5f, 0.0f};
+    }
+    r.unbalance.average = 0.42f;
+    r.unbalance.max = 1.1f;
+    r.unbalance.maxTime = at + platform::CTimeSpan(3600 * 9);
+    r.unbalance.averageState = r.unbalance.maxState = vkstat::kPresent;
+    return r;
+}
+
+} // namespace
+
+QORIN_SCREENS(ChartsStatisticsVKT)
+{
+    CVKTStatSettings settings;
+    settings.window1 = 600;
+    settings.window2 = 900;
+    const CVKTStatResult day = VKTDay(settings);
+    CStatTabCtrl tabs(CStatQuantityTabs::kVKT);
+    tabs.resize(1100, 560);
+    tabs.SetResults(std::vector<const CVKTStatResult*>{&day});
+    const char* names[] = {"voltage", "current", "power", "pf", "energy", "unbalance"};
+    for (int t = 0; t < 6; ++t) {
+        tabs.Quantities().SelectTab(t);
+        shot.save(&tabs, QStringLiteral("CStatTabCtrl-VKT-%1").arg(QLatin1String(names[t])));
+    }
+    CVKTStatPanel panel;
+    panel.resize(1100, 560);
+    panel.SetShowFlag(0);
+    shot.save(&panel, QStringLiteral("CVKTStatPanel-settingTime"));
+}
