@@ -389,8 +389,10 @@ void CDownloadControl::CommonEnd(int index, bool advance)
         return;
     }
     if (m_step > kHandOver) {
+        // The application has not taken the finished file yet (a dialog may
+        // hold it): ask again. The download itself went well, so waiting is
+        // no failure; counting it would give up a good file.
         m_host.PostDownloadedFile(m_newest, index);
-        WithTask(index, [&](CTask& task) { m_tasks.CountFailure(task); });
         m_countdown = 50;
     }
     if (advance)

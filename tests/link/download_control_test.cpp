@@ -31,7 +31,7 @@ public:
 
     void PostMakeTempName(int taskIndex) override { Push({platform::WM_APP_MAKE_TEMP_NAME, 0, taskIndex}); }
     // The import runs when the message arrives: the thread re-posts the
-    // message (and counts a failure) every 50 idle pauses until it has run.
+    // message every 50 idle pauses until it has run.
     void PostDownloadedFile(CTime newest, int taskIndex) override
     {
         const Message m{platform::WM_APP_DOWNLOADED_FILE, std::int64_t(newest.GetTime()), taskIndex};
@@ -93,6 +93,26 @@ protected:
         DownloadTest::TearDown();
     }
 
+    // A recording VK analyser with 80 records a minute apart in a ring of 50
+    // (records 30 to 79 kept); the newest record's time.
+    CTime StartVKWithRecords()
+    {
+        StartAnalyser(Family::VK);
+        SetVKRecording();
+        Fill(50, 12, 80);
+        const CTime newest(2024, 1, 15, 10, 0, 0);
+        line.WithInstrument(1, [&](sim::Instrument& i) { CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, newest); });
+        return newest;
+    }
+    // The run ends with the task up to date and nothing counted against it.
+    void ExpectDoneWithoutFailure(CTask& task, CTime newest)
+    {
+        ASSERT_TRUE(WaitFor([&] { return !task.m_running; }));
+        std::lock_guard list(tasks.ListLock());
+        EXPECT_EQ(task.m_lastTime, newest);
+        EXPECT_EQ(task.m_failures, 0);
+        EXPECT_EQ(task.m_error, 0);
+    }
     CTask* AddTask(const QString& instrument, CTime lastRun)
     {
         CTask* task = tasks.Add();
@@ -132,12 +152,7 @@ protected:
 
 TEST_F(ControlTest, MostOverdueTaskBringsItsNewRecords)
 {
-    // 80 records a minute apart in a ring of 50: records 30 to 79 are kept.
-    StartAnalyser(Family::VK);
-    SetVKRecording();
-    Fill(50, 12, 80);
-    const CTime newest(2024, 1, 15, 10, 0, 0);
-    line.WithInstrument(1, [&](sim::Instrument& i) { CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, newest); });
+    const CTime newest = StartVKWithRecords();
     const CTime lastRun(newest.GetTime() - 9 * 60); // the time of record 70
     // 300 s overdue; once the records up to 79 are in, no longer due.
     app.now = lastRun.GetTime() + 8 * 3600 + 300;
@@ -166,11 +181,34 @@ TEST_F(ControlTest, MostOverdueTaskBringsItsNewRecords)
     ASSERT_TRUE(file.ok);
     EXPECT_EQ(file.numbers, Range(70, 79));
 
-    ASSERT_TRUE(WaitFor([&] { return !task->m_running; }));
-    std::lock_guard list(tasks.ListLock());
-    EXPECT_EQ(task->m_lastTime, newest);
-    EXPECT_EQ(task->m_failures, 0);
-    EXPECT_EQ(task->m_error, 0);
+    ExpectDoneWithoutFailure(*task, newest);
+}
+
+// An application busy with a dialog takes the finished file only after many
+// reminders; waiting for it is no failure, and the task ends with its records.
+TEST_F(ControlTest, FileTakenLateAfterManyRepostsStillCompletesTheTask)
+{
+    const CTime newest = StartVKWithRecords();
+    const CTime lastRun(newest.GetTime() - 9 * 60);
+    app.now = lastRun.GetTime() + 8 * 3600 + 300;
+    CTask* task = AddTask(entry->m_nazev, lastRun);
+    constexpr int kBusyPosts = 2 * CTaskList::kRetryLimit;
+    std::atomic<int> posts{0};
+    app.onDownloaded = [&](const TestApplication::Message&) {
+        if (++posts <= kBusyPosts)
+            return;
+        std::lock_guard outer(tasks.OuterLock());
+        tasks.m_downloadCopy.reset();
+    };
+    control = std::make_unique<QuickControl>(tasks, app);
+    ASSERT_TRUE(control->Start());
+    TestApplication::Message m;
+    ASSERT_TRUE(app.Next(m));
+    EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
+    GiveCopy(*entry);
+
+    ExpectDoneWithoutFailure(*task, newest);
+    EXPECT_GT(posts.load(), kBusyPosts);
 }
 
 TEST_F(ControlTest, UnreachableInstrumentIsGivenUpAfterSixFailures)
