@@ -135,6 +135,15 @@ void CControllerAktMer::TogglePane(int bit)
     ResetPanes();
 }
 
+void CControllerAktMer::SetPanes(int mask)
+{
+    m_isGraf = (mask & CControllerPaneLayout::kGraphBit) != 0;
+    m_isData = (mask & CControllerPaneLayout::kValuesBit) != 0;
+    m_isAlarm = (mask & CControllerPaneLayout::kEventsBit) != 0;
+    m_isNahled = (mask & CControllerPaneLayout::kPanelBit) != 0;
+    ResetPanes();
+}
+
 void CControllerAktMer::ResetPanes()
 {
     const CControllerPaneLayout::Reset reset = CControllerPaneLayout::ResetFor(PaneMask());

@@ -48,6 +48,8 @@ public:
 
     int PaneMask() const { return CControllerPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, m_isNahled); }
     void TogglePane(int bit);
+    // Shows the panes of a mask (CControllerPaneLayout::Bit).
+    void SetPanes(int mask);
     void ResetPanes();
     void LayoutPanes();
     int RatioX() const { return m_prickaX; }
