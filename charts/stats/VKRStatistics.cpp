@@ -194,6 +194,20 @@ void CVKRStatEngine::Finish(Result& out, CTime end)
         a.current[std::size_t(i)] = a.currentThd[std::size_t(i)] = CurrentTaken(i);
     }
     a.unbalance = LineVoltageTaken(0) && LineVoltageTaken(1) && LineVoltageTaken(2);
+    // Powers, power factors and energies of a phase the connection does not
+    // measure read "not measured", not "no value"; so does the sum of a
+    // single phase.
+    for (int c = 0; c < 4; ++c) {
+        const bool taken = c < Engine::kSum ? PowerTaken(c) : m_mode != 0;
+        for (int k = 0; k < 5; ++k)
+            a.power[std::size_t(4 * k + c)] = taken;
+        for (int m = 0; m < 2; ++m)
+            a.powerFactor[std::size_t(4 * m + c)] = taken;
+        for (int r = 0; r < 4; ++r)
+            a.energy[std::size_t(4 * r + c)] = taken;
+    }
+    for (int i = 0; i < 3; ++i)
+        a.displacement[std::size_t(i)] = m_mode != 0 && m_mode != 1 && m_mode != 4;
     m_core.Finish(out, end, a);
 }
 

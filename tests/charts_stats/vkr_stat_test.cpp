@@ -121,11 +121,11 @@ TEST_F(VKRStatTest, ConnectionModesDecideWhatFills)
     };
     const Case cases[] = {
         {0, {kPresent, kNotApplicable, kNotApplicable, kNotApplicable, kNotApplicable, kNotApplicable},
-         {kPresent, kNotApplicable, kNotApplicable}, kMissing, kMissing, 0.0f},
+         {kPresent, kNotApplicable, kNotApplicable}, kNotApplicable, kNotApplicable, 0.0f},
         {1, {kPresent, kPresent, kNotApplicable, kPresent, kNotApplicable, kNotApplicable},
          {kPresent, kPresent, kNotApplicable}, kPresent, kPresent, 4000.0f},
         {4, {kPresent, kPresent, kPresent, kPresent, kPresent, kPresent}, {kPresent, kNotApplicable, kPresent},
-         kMissing, kPresent, 4000.0f},
+         kNotApplicable, kPresent, 4000.0f},
     };
     for (const Case& c : cases) {
         CVKRStatSettings settings;
@@ -140,6 +140,11 @@ TEST_F(VKRStatTest, ConnectionModesDecideWhatFills)
             EXPECT_EQ(r.currentThd[k].averageState == kNotApplicable, c.current[k] == kNotApplicable) << c.mode;
         }
         EXPECT_EQ(r.powers[4 * E::kPImport + 1].averageState, c.phase2Power) << c.mode;
+        // A phase that is not measured has no power factor or energy either.
+        EXPECT_EQ(r.powerFactors[1].averageState == kNotApplicable, c.phase2Power == kNotApplicable) << c.mode;
+        EXPECT_EQ(r.energies[4 * E::kPImport + 1].state == kNotApplicable, c.phase2Power == kNotApplicable) << c.mode;
+        EXPECT_EQ(r.energies[4 * E::kPImport + E::kSum].state == kNotApplicable, c.sumPower == kNotApplicable) << c.mode;
+        EXPECT_EQ(r.displacement[0].state[0], kNotApplicable) << c.mode;
         EXPECT_EQ(r.powers[4 * E::kPImport + E::kSum].averageState, c.sumPower) << c.mode;
         if (c.sumPower == kPresent) {
             EXPECT_NEAR(r.powers[4 * E::kPImport + E::kSum].average, c.sumP, 0.1) << c.mode;
