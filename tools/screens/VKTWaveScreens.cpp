@@ -66,3 +66,36 @@ QORIN_SCREENS(VKTWaves)
     p.end();
     shot.saveImage(image, QStringLiteral("CVKTVlnyZobrazeni-Ui-Ii"));
 }
+
+#include "analysers_vkt/VKTVlny.h"
+
+namespace {
+
+class HeldSource : public IVKTWaveSource {
+public:
+    QString Name() const override { return QStringLiteral("Rozvodna Jih"); }
+    bool Latest(VKTWaveChannels& ch, std::array<QString, 8>& texts, int& connection) override
+    {
+        const VKTWaveChannels held = HeldWaves();
+        ch.waves = held.waves;
+        ch.rms = held.rms;
+        texts = {"231.2", "229.8", "230.5", "---", "112.0", "98.5", "105.1", "3.2"};
+        connection = 5;
+        return true;
+    }
+    void SetRequest(std::uint32_t) override {}
+    QString Folder() const override { return QString(); }
+};
+
+} // namespace
+
+QORIN_SCREENS(VKTWaveWindow)
+{
+    HeldSource source;
+    CVKTVlny window(source);
+    window.resize(750, 550);
+    window.OnNewData();
+    shot.save(&window, QStringLiteral("CVKTVlny-U1-I1"));
+    window.ChoosePair(QStringLiteral("Ui-Ii"));
+    shot.save(&window, QStringLiteral("CVKTVlny-Ui-Ii"));
+}

@@ -1,0 +1,149 @@
+#include "analysers_vkt/VKTVlny.h"
+#include "analysers_vkt/VKTVlnyPairs.h"
+#include "controllers/settings/SettingsReport.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace analysers_vkt;
+
+namespace {
+
+class FakeSource : public IVKTWaveSource {
+public:
+    QString Name() const override { return QStringLiteral("Trafostanice"); }
+    bool Latest(VKTWaveChannels& ch, std::array<QString, 8>& texts, int& c) override
+    {
+        ++reads;
+        if (!usable)
+            return false;
+        VKTVlnyFileData::Wave w{};
+        for (int n = 0; n < 64; ++n)
+            w[std::size_t(n)] = std::int16_t(100 + std::lround(8000 * std::sin(2 * std::numbers::pi * n / 64)));
+        ch.waves[0] = w;
+        ch.waves[4] = w;
+        ch.rms[0] = 230.0f;
+        ch.rms[4] = 10.0f;
+        texts = {"230.0", "231.0", "229.0", "---", "10.0", "11.0", "9.0", "---"};
+        c = connection;
+        return true;
+    }
+    void SetRequest(std::uint32_t word) override { requests.push_back(word); }
+    QString Folder() const override { return QString(); }
+
+    bool usable = true;
+    int connection = 5;
+    int reads = 0;
+    std::vector<std::uint32_t> requests;
+};
+
+} // namespace
+
+TEST(VKTVlny, RequestsFollowThePairsAndTheWindow)
+{
+    FakeSource source;
+    {
+        CVKTVlny window(source);
+        EXPECT_EQ(source.requests.back(), 0xFF1Fu);
+        window.OnNewData();
+        EXPECT_EQ(source.requests.back(), 0x1111u);
+        EXPECT_EQ(window.PairList()->count(), 7);
+        window.ChoosePair(QStringLiteral("U2-I2"));
+        EXPECT_EQ(source.requests.back(), 0x2212u);
+        EXPECT_EQ(window.PaneCount(), 1);
+        window.ChoosePair(QStringLiteral("Ui-Ii"));
+        EXPECT_EQ(source.requests.back(), 0xFF1Fu);
+        EXPECT_EQ(window.PaneCount(), 4);
+        // The mean is taken off every period.
+        int sum = 0;
+        for (std::int16_t s : *window.Data().waves[0])
+            sum += s;
+        EXPECT_LT(std::abs(sum), 64);
+        EXPECT_EQ(window.ValueText(1), QStringLiteral("231.0"));
+    }
+    EXPECT_EQ(source.requests.back(), 0u);
+}
+
+TEST(VKTVlny, StoppedWindowIgnoresDataAndUnusableDataShowsDashes)
+{
+    FakeSource source;
+    CVKTVlny window(source);
+    window.OnNewData();
+    const QString shown = window.TimeText();
+    window.StopBox()->setChecked(true);
+    source.connection = 0;
+    window.OnNewData();
+    EXPECT_EQ(source.reads, 1);
+    EXPECT_EQ(window.TimeText(), shown);
+    EXPECT_EQ(window.PairList()->count(), 7);
+    window.StopBox()->setChecked(false);
+    source.usable = false;
+    window.OnNewData();
+    EXPECT_EQ(window.ValueText(0), QStringLiteral("---"));
+}
+
+TEST(VKTVlny, SaveLoadAndARefusedFile)
+{
+    ui::ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    FakeSource source;
+    source.connection = 4;
+    CVKTVlny live(source);
+    live.OnNewData();
+    const QString path = dir.filePath(QStringLiteral("vlny.vln"));
+    ASSERT_TRUE(live.Save(path));
+
+    FakeSource other;
+    CVKTVlny shown(other);
+    ASSERT_TRUE(shown.Load(path));
+    EXPECT_TRUE(shown.StopBox()->isChecked());
+    EXPECT_EQ(shown.PaneCount(), 4);
+    EXPECT_EQ(shown.PairList()->count(), 5);
+    EXPECT_EQ(shown.PairList()->currentText(), QStringLiteral("Ui-Ii"));
+    EXPECT_EQ(shown.ValueText(4), QStringLiteral("10.0"));
+    EXPECT_TRUE(shown.windowTitle().endsWith(QStringLiteral("[vlny.vln]")));
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(1);
+    f.write("\x01");
+    f.close();
+    EXPECT_FALSE(shown.Load(path));
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Soubor se nepodařilo otevřít.")));
+}
+
+TEST(VKTVlny, PrintsTheValuesAndThePicture)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "poppler-utils missing";
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("vlny.pdf"));
+    auto previous = controllers::SetPrinterChooser([pdf](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    });
+    FakeSource source;
+    CVKTVlny window(source);
+    window.OnNewData();
+    window.OnPrint();
+    controllers::SetPrinterChooser(std::move(previous));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    text.waitForFinished(30000);
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected : {"Vlny - Trafostanice", "Záznam vln ze dne", "230.0", "Průběhy U1, I1"})
+        EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected << "\n" << out.toStdString();
+}
