@@ -11,6 +11,7 @@
 #include "archive/store/ArchivData.h"
 #include "controllers/ControllerSettings.h"
 #include "controllers/live/ControllerAktMer.h"
+#include "controllers/panel/ControllerPlochaFrm.h"
 #include "link/MereniController.h"
 #include "link/MereniVK.h"
 #include "link/MereniVKT.h"
@@ -98,6 +99,7 @@ CFamilyDescriptor QorinFamily()
         controllers::AddQorinLiveTemplate(manager);
     };
     family.openLive = controllers::OpenControllerLive;
+    family.openPanel = controllers::OpenControllerPanel;
     family.settingsTabOrder = 0;
     family.settingsSaveOrder = 3;
     family.openSettings = ControllerSettingsOpener();
@@ -173,6 +175,7 @@ CFamilyDescriptor DuskarFamily()
         controllers::AddDuskarLiveTemplate(manager);
     };
     family.openLive = controllers::OpenControllerLive;
+    family.openPanel = controllers::OpenControllerPanel;
     family.settingsTabOrder = 1;
     family.settingsSaveOrder = 4;
     family.openSettings = ControllerSettingsOpener();

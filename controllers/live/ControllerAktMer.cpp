@@ -4,6 +4,7 @@
 #include "archive/store/QorinArchivData.h"
 #include "charts/PanelEventList.h"
 #include "controllers/live/ControllerDoc.h"
+#include "controllers/panel/ControllerPlochaFrm.h"
 #include "controls/common/ControlFactory.h"
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
@@ -206,31 +207,8 @@ void CControllerAktMer::OnNewData()
 {
     CPristroj* entry = Pristroj();
     CArchivData* data = entry ? entry->GetArchivData() : nullptr;
-    CControllerPanelImage image;
-    int model = 0;
-    if (!NewestImage(data, m_duskar, m_menu, image, model))
+    if (!FeedControllerPanel(m_panel, data, m_duskar, m_menu, m_model, m_type))
         return;
-    if (model != m_model) {
-        m_model = model;
-        m_type = m_duskar ? CControllerPanelRules::DuskarType(model) : CControllerPanelRules::QorinType(model);
-        if (m_panel) {
-            m_panel->Invoke(kSetTyp, {m_type});
-            m_panel->update();
-        }
-    }
-    if (m_panel) {
-        m_panel->Invoke(kSetBlikani,
-                        {(image.result & 1) != 0, (image.result & 2) != 0, (image.result & 4) != 0});
-        m_panel->Invoke(kPismeno1, {int(image.cells[0])});
-        m_panel->Invoke(kPismeno2, {int(image.cells[1])});
-        m_panel->Invoke(kPismeno3, {int(image.cells[2])});
-        m_panel->Invoke(kPismeno4, {int(image.cells[3])});
-        m_panel->Invoke(kTecka, {image.decimals != 0});
-        m_panel->Invoke(kSvetlo, {qlonglong(image.lamps)});
-        const CControllerPanelRules::Alternative alt =
-            m_duskar ? CControllerPanelRules::Alternative{} : CControllerPanelRules::QorinAlternative(m_menu);
-        m_panel->Invoke(kSetAlternativa, {alt.on, alt.c1, alt.c2, alt.c3, alt.c4});
-    }
     CPristrojStatusTexts texts;
     const bool haveTexts = m_duskar ? entry->FillDuskarStatusTexts(texts) : entry->FillQorinStatusTexts(texts);
     if (haveTexts)
@@ -244,6 +222,8 @@ void CControllerAktMer::OnNewData()
     m_graph->update();
     m_events->update();
     m_values->update();
+    // The floating panel follows the live window's data.
+    UpdateControllerPanel(*entry);
 }
 
 void CControllerAktMer::RestoreState()
@@ -382,6 +362,8 @@ void CControllerAktMer::FillMenu(QMenu& menu)
     if (!doc)
         return;
     menu.addSeparator();
+    if (CPristroj* entry = Pristroj())
+        menu.addAction(QStringLiteral("Plovoucí okno..."), this, [entry] { OpenControllerPanel(*entry); });
     menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnSettings(this); });
     menu.addAction(QStringLiteral("Statistika s&pínání..."), this, [doc, this] { doc->OnSwitchStatistics(this); });
     menu.addAction(QStringLiteral("Speciální &funkce..."), this, [doc, this] { doc->OnSpecialFunctions(this); });
@@ -390,6 +372,37 @@ void CControllerAktMer::FillMenu(QMenu& menu)
     menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });
     menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });
     menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); });
+}
+
+bool FeedControllerPanel(controls::CPanelControl* panel, CArchivData* data, bool duskar, int menu, int& cached,
+                         int& type)
+{
+    CControllerPanelImage image;
+    int model = 0;
+    if (!NewestImage(data, duskar, menu, image, model))
+        return false;
+    if (model != cached) {
+        cached = model;
+        // One rule for the live window and the floating panel.
+        type = duskar ? CControllerPanelRules::DuskarType(model) : CControllerPanelRules::QorinType(model);
+        if (panel) {
+            panel->Invoke(kSetTyp, {type});
+            panel->update();
+        }
+    }
+    if (!panel)
+        return true;
+    panel->Invoke(kSetBlikani, {(image.result & 1) != 0, (image.result & 2) != 0, (image.result & 4) != 0});
+    panel->Invoke(kPismeno1, {int(image.cells[0])});
+    panel->Invoke(kPismeno2, {int(image.cells[1])});
+    panel->Invoke(kPismeno3, {int(image.cells[2])});
+    panel->Invoke(kPismeno4, {int(image.cells[3])});
+    panel->Invoke(kTecka, {image.decimals != 0});
+    panel->Invoke(kSvetlo, {qlonglong(image.lamps)});
+    const CControllerPanelRules::Alternative alt =
+        duskar ? CControllerPanelRules::Alternative{} : CControllerPanelRules::QorinAlternative(menu);
+    panel->Invoke(kSetAlternativa, {alt.on, alt.c1, alt.c2, alt.c3, alt.c4});
+    return true;
 }
 
 void AddQorinLiveTemplate(ui::CDocManager& manager)

@@ -123,6 +123,12 @@ public:
     explicit CDuskarAktMer(QWidget* parent = nullptr) : CControllerAktMer(true, parent) {}
 };
 
+// Shows the newest measurement of the entry's store on a front-panel control
+// at the menu position; the panel type follows the model code (cached in
+// `model`, -1 at first). False before the first measurement.
+bool FeedControllerPanel(controls::CPanelControl* panel, CArchivData* data, bool duskar, int menu, int& model,
+                         int& type);
+
 // The live-window templates of the two families (182 Qorin, 316 Duskar).
 void AddQorinLiveTemplate(ui::CDocManager& manager);
 void AddDuskarLiveTemplate(ui::CDocManager& manager);

@@ -3,6 +3,7 @@
 #include "archive/store/QorinArchivData.h"
 #include "controllers/live/ControllerAktMer.h"
 #include "controllers/live/ControllerDoc.h"
+#include "controllers/panel/ControllerPlochaFrm.h"
 #include "link/Pristroj.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
@@ -55,5 +56,17 @@ QORIN_SCREENS(ControllerWindows)
             view->Document()->OnCloseDocument();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
+        const QString frameName = family.type == CPristroj::kDuskar ? QStringLiteral("CDuskarPristrojPlochaFrm")
+                                                                     : QStringLiteral("CPristrojPlochaFrm");
+        OpenControllerPanel(*entry);
+        if (CControllerPlochaFrm* frame = FindControllerPanel(*entry)) {
+            shot.save(frame, frameName);
+            frame->ToggleData();
+            shot.save(frame, frameName + QStringLiteral("-values"));
+            frame->ToggleData();
+        } else {
+            shot.fail(QStringLiteral("the floating panel did not open"));
+        }
+        CloseControllerPanel(*entry);
     }
 }
