@@ -2,6 +2,7 @@
 
 #include "archive/documents/ArchivDocBase.h"
 #include "archive/store/ArchivData.h"
+#include "charts/ArchivToolBar.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/StringIds.h"
@@ -151,8 +152,13 @@ void CMainFrame::CreateBars()
     m_instrumentBar->addAction(m_actions[kInstrumentList]);
     m_measurementBar = makeBar(QStringLiteral("bar129"), QStringLiteral("Vybraný přístroj"));
     m_graphBar = makeBar(QStringLiteral("bar168"), QStringLiteral("Graf"));
-    m_dataControlBar = makeBar(QStringLiteral("bar117"), QStringLiteral("Ovladání zobrazovaných dat"));
+    m_dataControlBar = new CArchivToolBar(this);
+    m_dataControlBar->setWindowTitle(QStringLiteral("Ovladání zobrazovaných dat"));
+    m_dataControlBar->setObjectName(QStringLiteral("bar117"));
     m_dataControlBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    m_dataControlBar->SetMainWindow(this);
+    addToolBar(Qt::TopToolBarArea, m_dataControlBar);
+    connect(m_dataControlBar, &CArchivToolBar::Command, this, [this](int id) { OnArchiveToolCommand(id); });
 
     QByteArray state;
     if (platform::Settings().GetProfileBinary(kBarStateSection, QString::fromLatin1(kBarStateValue), state))
@@ -230,6 +236,20 @@ void CMainFrame::OnActiveDocChanged()
     const ui::FrameBars bars = ui::BarsForDocumentClass(document ? document->RuntimeClassName() : QString());
     if (bars.mode == 0 || bars.mode == 1)
         ShowBarsForView(bars.mode, true);
+    if (bars.takesDataBar)
+        AttachArchiveBar();
+}
+
+void CMainFrame::AttachArchiveBar()
+{
+    if (auto* document = qobject_cast<CArchivDocBase*>(GetActiveDocument()))
+        document->AttachControlBar(m_dataControlBar);
+}
+
+bool CMainFrame::OnArchiveToolCommand(int id)
+{
+    auto* document = qobject_cast<CArchivDocBase*>(GetActiveDocument());
+    return document && document->OnCommand(id);
 }
 
 CPristroj* DeviceInList(const CDeviceRegistry::InstrumentList& devices, std::uintptr_t wParam)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/ArchivToolBar.h"
 #include "platform/ui/MdiFrame.h"
 #include "shell/DeviceRegistry.h"
 
@@ -77,7 +78,7 @@ public:
     QAction* Action(int command) const;
     QToolBar* InstrumentBar() const { return m_instrumentBar; }
     QToolBar* MeasurementBar() const { return m_measurementBar; }
-    QToolBar* DataControlBar() const { return m_dataControlBar; }
+    CArchivToolBar* DataControlBar() const { return m_dataControlBar; }
     QToolBar* GraphBar() const { return m_graphBar; }
 
     // The handlers of the measurement threads' hand-overs.
@@ -92,6 +93,12 @@ public:
     // zoom (0x400F), window start (0x4012), its state word (0x4025, 0xFFFF).
     std::intptr_t OnArchiveCommand(std::uintptr_t wParam, std::intptr_t lParam);
     std::intptr_t OnArchiveSlider(std::uintptr_t wParam, std::intptr_t lParam);
+    // A navigation button of the archive tool bar, for the active archive
+    // document; false when no archive document is active.
+    bool OnArchiveToolCommand(int id);
+    // The archive tool bar shows the active archive document (a newly
+    // opened one becomes active without a window switch).
+    void AttachArchiveBar();
     std::intptr_t AdjustMenu(std::uintptr_t wParam, std::intptr_t lParam);
     // Enables the instrument commands for the instruments there are now.
     void UpdateCommands();
@@ -117,7 +124,7 @@ private:
     CMavexApp* m_app;
     QToolBar* m_instrumentBar = nullptr;
     QToolBar* m_measurementBar = nullptr;
-    QToolBar* m_dataControlBar = nullptr;
+    CArchivToolBar* m_dataControlBar = nullptr;
     QToolBar* m_graphBar = nullptr;
     std::map<int, QAction*> m_actions;
     // Instruments whose last hand-over could not be written.

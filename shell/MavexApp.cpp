@@ -274,12 +274,18 @@ bool CMavexApp::OpenByFileTypeName(const QString& path)
 bool CMavexApp::OpenArchiveFile(const QString& path)
 {
     const CFamilyDescriptor* family = m_families.ForArchive(path);
-    if (family && family->openArchive)
-        return family->openArchive(m_docManager, path) != nullptr;
-    ui::CDocTemplate* docTemplate =
-        family ? m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeId, family->archiveFileTypeId)
-               : m_docManager.TemplateForPath(path); // archives of no family (profiles)
-    return docTemplate && docTemplate->OpenDocumentFile(path, true);
+    bool opened = false;
+    if (family && family->openArchive) {
+        opened = family->openArchive(m_docManager, path) != nullptr;
+    } else {
+        ui::CDocTemplate* docTemplate =
+            family ? m_docManager.FindTemplate(ui::CDocTemplate::regFileTypeId, family->archiveFileTypeId)
+                   : m_docManager.TemplateForPath(path); // archives of no family (profiles)
+        opened = docTemplate && docTemplate->OpenDocumentFile(path, true);
+    }
+    if (opened && m_mainFrame)
+        m_mainFrame->AttachArchiveBar();
+    return opened;
 }
 
 void CMavexApp::OnOpenFileFromInstance(const QString& path)
