@@ -1,6 +1,8 @@
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "charts/PanelEventList.h"
+#include "controls/common/PanelControl.h"
+#include <QLabel>
 #include "controllers/live/ControllerAktMer.h"
 #include "controllers/live/ControllerDoc.h"
 #include "controllers/live/ControllerPaneLayout.h"
@@ -197,6 +199,15 @@ TEST_P(ControllerLiveView, NewDataSetsThePanelAndTheLayoutIsKept)
     platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
     EXPECT_TRUE(view->Initialised());
     EXPECT_EQ(view->PanelType(), duskar ? 1 : 2);
+    // The control shows the store's display of the menu position.
+    CControllerPanelImage image = duskar ? dynamic_cast<CDuskarArchivData*>(entry->GetArchivData())->FormatStatusTexts(1)
+                                         : dynamic_cast<CQorinArchivData*>(entry->GetArchivData())->FormatStatusTexts(1);
+    if (view->PanelControl()) {
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(view->PanelControl()->Invoke(k == 3 ? 5 : k + 1).toInt(), int(image.cells[k])) << k;
+    } else {
+        EXPECT_FALSE(view->PanelError()->text().isEmpty());
+    }
 
     view->TogglePane(L::kEventsBit);
     view->TogglePane(L::kPanelBit);
