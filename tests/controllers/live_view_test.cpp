@@ -267,3 +267,27 @@ TEST(ControllerDoc, PreviousFileMissingWithOneFile)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ControllerDoc, CurrentFileOnlyWhileMeasuringAndRecording)
+{
+    QTemporaryDir dir;
+    CPristroj entry(QStringLiteral("COM1"), 1, dir.path(), FALSE, CPristroj::kQorin);
+    CQorin01Doc doc;
+    EXPECT_FALSE(doc.OpenCurrentFileEnabled()); // no instrument
+    doc.SetPristroj(&entry);
+    struct Case {
+        BOOL merit, record;
+        bool enabled;
+    };
+    for (const Case c : {Case{1, 1, true}, Case{0, 1, false}, Case{1, 0, false}, Case{0, 0, false}}) {
+        entry.m_merit = c.merit;
+        entry.m_zaznamenavat = c.record;
+        EXPECT_EQ(doc.OpenCurrentFileEnabled(), c.enabled) << c.merit << c.record;
+    }
+    EXPECT_EQ(CQorin01Doc::DocString().split(QLatin1Char('\n')).value(5), QStringLiteral("Qorin01.Document"));
+    EXPECT_EQ(CDuskarDoc::DocString().split(QLatin1Char('\n')).value(5), QStringLiteral("Duskar.Document"));
+}
+
+} // namespace
