@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <QFileInfo>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -288,6 +289,46 @@ TEST(ControllerDoc, CurrentFileOnlyWhileMeasuringAndRecording)
     }
     EXPECT_EQ(CQorin01Doc::DocString().split(QLatin1Char('\n')).value(5), QStringLiteral("Qorin01.Document"));
     EXPECT_EQ(CDuskarDoc::DocString().split(QLatin1Char('\n')).value(5), QStringLiteral("Duskar.Document"));
+}
+
+} // namespace
+
+namespace {
+
+// An archive whose only block starts at `start`.
+void WriteArchive(const QString& path, platform::CTime start)
+{
+    CQorinArchivData store;
+    platform::CTime now = start;
+    store.SetTimeSource([&now] { return now; });
+    ASSERT_EQ(store.Create(600, 10, 60, path, CQorinArchivData::Extension(), TRUE, TRUE, QStringLiteral("Linka")), 1);
+    store.AddMeasurementRecord(CQorinAktData());
+    now = start + platform::CTimeSpan(30);
+    const int mode = store.EndBlock(FALSE, TRUE, 60);
+    ASSERT_EQ(store.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+    ASSERT_TRUE(store.WaitWriterIdle(10000));
+    store.Close();
+}
+
+TEST(ControllerDoc, PreviousFileIsChosenByItsFirstRecord)
+{
+    QTemporaryDir dir;
+    const platform::CTime noon(2026, 3, 2, 12, 0, 0);
+    // Names and times disagree on purpose.
+    WriteArchive(dir.filePath(QStringLiteral("kA")), noon);
+    WriteArchive(dir.filePath(QStringLiteral("kB")), noon - platform::CTimeSpan(0, 2, 0, 0));
+    WriteArchive(dir.filePath(QStringLiteral("kC")), noon - platform::CTimeSpan(0, 1, 0, 0));
+    WriteArchive(dir.filePath(QStringLiteral("kD")), noon + platform::CTimeSpan(0, 1, 0, 0));
+    const QString current = dir.filePath(QStringLiteral("kA.qor"));
+    ASSERT_TRUE(QFileInfo::exists(current));
+    EXPECT_EQ(CControllerDoc::PreviousFile(dir.filePath(QStringLiteral("k")), QStringLiteral(".qor"), current,
+                                           noon.GetTime()),
+              dir.filePath(QStringLiteral("kC.qor")));
+    // Nothing is earlier than the oldest file.
+    EXPECT_TRUE(CControllerDoc::PreviousFile(dir.filePath(QStringLiteral("k")), QStringLiteral(".qor"),
+                                             dir.filePath(QStringLiteral("kB.qor")),
+                                             (noon - platform::CTimeSpan(0, 2, 0, 0)).GetTime())
+                    .isEmpty());
 }
 
 } // namespace
