@@ -255,9 +255,11 @@ int Csv(const Context& c, const CsvOptions& o, const Columns& columns)
     const std::int64_t end = o.to ? std::int64_t(o.to->GetTime()) : std::int64_t(all.last) + 1;
     window.span = int(std::clamp<std::int64_t>(end - std::int64_t(window.start.GetTime()), 0, INT32_MAX));
 
-    // The bound archive reads the window first, as the value list has done
-    // before its export: the copy takes the formats and ratios in force.
+    // The bound archive reads, scales and walks the window first, as the
+    // value list has done before its export: the copy takes the window's
+    // formats and the ratios, identification and connection in force.
     charts::csvfamily::LoadWindow(archive, window);
+    charts::csvfamily::ScaleAndWalkLikeTheList(archive);
     charts::TArchiveCsvExport<Data, Columns> exporter;
     exporter.Prepare(archive, window);
     if (exporter.Copy().GetFilePath().isEmpty()) {

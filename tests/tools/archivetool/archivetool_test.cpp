@@ -148,10 +148,11 @@ TEST_F(ArchiveToolTest, CsvIsTheValueListExportOfTheWindow)
     // The event first, with no values; the measurements scaled by the
     // settings in force (a voltage ratio of 4).
     EXPECT_TRUE(rows.first().startsWith(QStringLiteral("\"10.03 10:00:00\";\"0\";\"--\";"))) << rows.first().toStdString();
-    EXPECT_TRUE(rows.last().startsWith(QStringLiteral("\"10.03 10:25:02\";\"1502\";\"232,4\";"))) << rows.last().toStdString();
+    EXPECT_TRUE(rows.last().startsWith(QStringLiteral("\"10.03 10:25:02\";\"1502\";\"929,6\";"))) << rows.last().toStdString();
 
     // The program's export of the same window (the whole file: its first
-    // record to a second past its last) from a document's archive.
+    // record to a second past its last) from a document's archive, scaled and
+    // walked as its value list leaves it.
     const QString expected = m_dir.filePath(QStringLiteral("expected.csv"));
     {
         CVKArchivData bound;
@@ -162,6 +163,7 @@ TEST_F(ArchiveToolTest, CsvIsTheValueListExportOfTheWindow)
         window.span = 25 * 60 + 2 + 1;
         window.blocks = {0, 1, 2};
         charts::csvfamily::LoadWindow(bound, window);
+        charts::csvfamily::ScaleAndWalkLikeTheList(bound);
         charts::CVKCsvExport exporter;
         exporter.Prepare(bound, window);
         charts::VKCsvColumns columns;
