@@ -31,11 +31,14 @@ template <class Traits>
 void Controller(const CArchivRecord& r)
 {
     auto values = Traits::NoValues();
-    archive::controller::UnpackFull(r.data.constData(), std::size_t(r.data.size()), &values, Traits::FieldTable());
+    // The field offsets are within the plain field struct, not the record
+    // object that carries it (whose first bytes are its vtable pointer).
+    void* fields = static_cast<typename Traits::Fields*>(&values);
+    archive::controller::UnpackFull(r.data.constData(), std::size_t(r.data.size()), fields, Traits::FieldTable());
     std::uint64_t mask = 0;
     for (int i = 0; i < r.data.size() && i < 8; ++i)
         mask |= std::uint64_t(std::uint8_t(r.data[i])) << (8 * i);
-    archive::controller::UnpackChanged(r.data.constData(), std::size_t(r.data.size()), &values, Traits::FieldTable(),
+    archive::controller::UnpackChanged(r.data.constData(), std::size_t(r.data.size()), fields, Traits::FieldTable(),
                                        Traits::kChangedFieldCount, mask);
 }
 
