@@ -107,7 +107,7 @@ void CompoundFile::Impl::rbErase(std::uint32_t sid, std::uint32_t z) {
   }
   e[z].left = e[z].right = kNoStream;
   e[z].parent = kNoStream;
-  if (removedColor == kBlack) eraseFixup(sid, x, xParent);
+  if (removedColor != kRed) eraseFixup(sid, x, xParent);
 }
 
 void CompoundFile::Impl::eraseFixup(std::uint32_t sid, std::uint32_t x, std::uint32_t xParent) {

@@ -393,6 +393,9 @@ Status CompoundFile::Impl::walkTree() {
     x.reachable = true;
     x.parent = it.parent;
     x.owner = it.owner;
+    // Only 0 is red; any other colour byte reads as black, and is held as
+    // black so that a delete's fix-up sees the black it removes.
+    if (x.color != kRed) x.color = kBlack;
     if (x.type == kTypeStream && ver == 3 && x.size > 0xFFFFFFFFull)
       return Error(Errc::bad_directory, "stream size");
     auto& idx = names[it.owner];
