@@ -8,6 +8,7 @@
 
 class CArchivDocBase;
 class QDialog;
+class QWidget;
 struct CPatchArchivHost;
 
 namespace ui {
@@ -49,6 +50,9 @@ struct CArchivDocHooks {
     // What the patch-archive dialog needs of the program (its instruments,
     // the start of an interval download).
     std::function<CPatchArchivHost()> patchHost;
+    // The window the wait dialogs of long loads stand over; unset: the
+    // active window.
+    std::function<QWidget*()> mainWindow;
     // Runs a dialog modally; tests answer it. Unset: QDialog::exec.
     std::function<int(QDialog& dialog)> runDialog;
 

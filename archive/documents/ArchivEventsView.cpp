@@ -38,9 +38,12 @@ void CArchivEventsView::OnUpdate(ui::CView*, std::intptr_t hint, void*)
     m_list->clear();
     if (!document)
         return;
-    CArchivEventList events;
-    document->GetArchiv().CollectEvents(events);
-    for (const CArchivEventItem& item : events) {
+    // The events come with the window's graph load; a document of no other
+    // view has them loaded here.
+    CArchivNavigator& navigator = document->Navigator();
+    if (navigator.GetMode() != archive::kModeList)
+        navigator.EnsureMode(archive::kModeGraph);
+    for (const CArchivEventItem& item : navigator.Events()) {
         if (!IsTextEvent(item.type))
             continue;
         const QString time = platform::CTime(static_cast<std::int64_t>(item.time))

@@ -1,7 +1,13 @@
 #include "archive/documents/ArchivNavigator.h"
 
+#include "archive/documents/ArchivDocHooks.h"
 #include "archive/store/ArchivData.h"
+#include "platform/StringIds.h"
 #include "platform/StringTable.h"
+#include "platform/ui/WaitDlg.h"
+
+#include <QApplication>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -74,6 +80,7 @@ int CArchivNavigator::LoadWindow()
     m_recordTimes.clear();
     m_current = -1;
     m_graphsBuilt = false; // the series show the window they were built for
+    m_events.clear();
     if (!WalkFirst())
         return ok;
     m_walkBase = WalkIndex();
@@ -327,45 +334,69 @@ int CArchivNavigator::GetRecordCount() const
     return m_indexed ? LoadedWindow().GetRecordCount() : 0;
 }
 
-void CArchivNavigator::BuildGraphs(bool build)
+void CArchivNavigator::BuildGraphs(bool build, bool progress)
 {
     const std::vector<int> window = build ? WindowSlots() : std::vector<int>();
     const int n = int(m_slots.size());
-    if (window.empty() || n == 0) {
-        m_data.LoadWindowGraphs(-1, 0);
-    } else {
-        const int count = archive::WrapBlockIndex(window.back(), -window.front(), n) + 1;
-        m_data.LoadWindowGraphs(window.front(), count);
-    }
     m_graphsBuilt = build;
+    if (window.empty() || n == 0) {
+        m_data.ClearGraphData();
+        m_events.clear();
+        return;
+    }
+    const int count = archive::WrapBlockIndex(window.back(), -window.front(), n) + 1;
+    // A long window takes a while: the user sees it going, and a load that
+    // fails on the way still takes the dialog down.
+    QPointer<ui::CWaitDlg> wait;
+    if (progress) {
+        const auto& hooks = CArchivDocHooks::Instance();
+        wait = new ui::CWaitDlg(hooks.mainWindow ? hooks.mainWindow() : QApplication::activeWindow());
+        wait->SetText(platform::LoadString(platform::IDS_WAIT_WINDOW_CHANGE));
+        wait->SetProgress(0);
+        wait->show();
+    }
+    struct CloseWait {
+        QPointer<ui::CWaitDlg>& dialog;
+        ~CloseWait()
+        {
+            if (dialog)
+                dialog->close();
+        }
+    } closeWait{wait};
+    m_data.LoadWindowGraphs(window.front(), count, &m_events, [&wait](int percent) {
+        if (wait)
+            wait->SetProgress(percent);
+    });
+    if (wait)
+        wait->SetProgress(100);
 }
 
-void CArchivNavigator::SetMode(int mode, int scaleFlag)
+void CArchivNavigator::SetMode(int mode, int scaleFlag, bool progress)
 {
     ScaleWindowSeries(scaleFlag);
     m_mode = mode;
     switch (mode) {
     case archive::kModeGraph:
         m_indexed = false;
-        BuildGraphs(true);
+        BuildGraphs(true, progress);
         break;
     case archive::kModeList:
-        BuildGraphs(false);
+        BuildGraphs(false, false);
         m_indexed = true; // the rows were counted when the blocks were loaded
         break;
     default:
-        BuildGraphs(false);
+        BuildGraphs(false, false);
         m_indexed = false;
         break;
     }
 }
 
-void CArchivNavigator::EnsureMode(int mode)
+void CArchivNavigator::EnsureMode(int mode, bool progress)
 {
     if (mode == archive::kModeList && !m_indexed)
         m_indexed = true;
     else if (mode == archive::kModeGraph && !m_graphsBuilt)
-        BuildGraphs(true);
+        BuildGraphs(true, progress);
 }
 
 void CArchivNavigator::GetBlockTable(CArchivBlockTable& out) const

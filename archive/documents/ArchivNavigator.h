@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/store/ArchivEvents.h"
 #include "archive/store/ArchivTimeAxis.h"
 #include "archive/store/ArchivWindow.h"
 #include "platform/Time32.h"
@@ -83,11 +84,15 @@ public:
     int GetRecordCount() const;
     // Graph (0), list (1) or neither (2): the family scales its series with
     // `scaleFlag`, then the graph series or the record index are built and
-    // the other one let go.
-    void SetMode(int mode, int scaleFlag = 0);
+    // the other one let go. Graphs load behind the wait dialog (parent from
+    // the document hooks) unless `progress` is false.
+    void SetMode(int mode, int scaleFlag = 0, bool progress = true);
     // Builds what `mode` needs when it is missing.
-    void EnsureMode(int mode);
+    void EnsureMode(int mode, bool progress = true);
     int GetMode() const { return m_mode; }
+    // The alarms and events of the window's blocks, gathered when the graphs
+    // were last built for it; empty before that.
+    const CArchivEventList& Events() const { return m_events; }
     // The record index and the window's place, for a private copy.
     void GetBlockTable(CArchivBlockTable& out) const;
     // The whole archive into `destination`; true only on success.
@@ -121,7 +126,7 @@ private:
     // The last walk position of the window not later than `time` (the
     // window's first when all are later); -1 when the window has none.
     int WalkPositionAt(std::uint32_t time) const;
-    void BuildGraphs(bool build);
+    void BuildGraphs(bool build, bool progress);
 
     CArchivData& m_data;
     std::vector<std::uint32_t> m_slots;
@@ -136,4 +141,5 @@ private:
     int m_mode = archive::kModeNone;
     bool m_indexed = false;   // the value list's rows are counted
     bool m_graphsBuilt = false;
+    CArchivEventList m_events; // of the window the graphs were built for
 };

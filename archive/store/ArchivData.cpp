@@ -25,7 +25,7 @@ CArchivData::CArchivData(int type)
 
 CArchivData::~CArchivData()
 {
-    ReleaseSeries();
+    ClearGraphData();
     DrainAndClose();
     ClearLists();
 }
@@ -305,7 +305,7 @@ void CArchivData::StopArchive(BOOL keepData)
         std::lock_guard ring(ringLock);
         header.reset();
     }
-    ReleaseSeries();
+    ClearGraphData();
     ClearLists();
 }
 

@@ -181,7 +181,14 @@ public:
     const archive::CStageLists& GraphStageLists(int channel) const { return m_graphFeed.StageLists(channel); }
     // Archive windows: the series of `blockCount` blocks from ring slot
     // `firstBlock` (none for 0 blocks); 0 when a block cannot be read.
-    int LoadWindowGraphs(int firstBlock, int blockCount);
+    // With `events`, the event records of the window's blocks go there (the
+    // list starts afresh); `progress` follows the load in per cent.
+    int LoadWindowGraphs(int firstBlock, int blockCount, CArchivEventList* events = nullptr,
+                         const std::function<void(int)>& progress = {});
+    // The graph series keep their registration but lose their points, and
+    // the stage lists are emptied: a new file, other write lists, a closed
+    // live window or a mode without graphs.
+    void ClearGraphData();
     QString GetErrorText() const;
 
     // Event lists.
@@ -210,9 +217,6 @@ protected:
     // file name; the header name moved to the file period of `startTime`.
     virtual void InitHeader(int slotTotal, const QString& name, BOOL overwrite);
     virtual void RollFileName();
-    // Graph series fed from the write lists let go of them (record walk).
-    virtual void ReleaseSeries() {}
-
     // For the hooks: a fresh header with all slots empty.
     void SetNewHeader(int slotTotal, const QString& name);
     // For the family writers, with `listLock` held.

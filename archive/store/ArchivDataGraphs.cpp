@@ -66,7 +66,8 @@ void CArchivData::ResetGraphTimeBase(int span)
     SetGraphWindow(m_graphFeed.Origin(), span);
 }
 
-int CArchivData::LoadWindowGraphs(int firstBlock, int blockCount)
+int CArchivData::LoadWindowGraphs(int firstBlock, int blockCount, CArchivEventList* events,
+                                  const std::function<void(int)>& progress)
 {
     int slotCount = 0;
     {
@@ -76,9 +77,23 @@ int CArchivData::LoadWindowGraphs(int firstBlock, int blockCount)
     if (slotCount == 0 || firstBlock < 0)
         blockCount = 0;
     std::lock_guard graphs(m_graphLock);
+    if (events)
+        events->clear();
+    CArchivGraphFeed::LoadObserver observer;
+    observer.progress = progress;
+    if (events)
+        observer.block = [this, events](const CArchivRecordList& block, bool first) {
+            CollectBlockEvents(block, *events, first ? TRUE : FALSE);
+        };
     const bool ok = m_graphFeed.LoadWindow([this](int slot, CArchivRecordList& out) { return ReadBlock(slot, out) != 0; },
-                                           firstBlock, blockCount, slotCount);
+                                           firstBlock, blockCount, slotCount, observer);
     if (blockCount > 0 && m_graphFeed.Span() > 0)
         SetGraphWindow(m_graphFeed.Origin(), m_graphFeed.Span());
     return ok ? 1 : 0;
+}
+
+void CArchivData::ClearGraphData()
+{
+    std::lock_guard graphs(m_graphLock);
+    m_graphFeed.Clear();
 }

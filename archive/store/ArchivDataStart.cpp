@@ -25,7 +25,7 @@ int CArchivData::Create(int total, int recordsPerBlock, int interval, const QStr
     const std::int64_t span = std::int64_t(recordsPerBlock) * interval;
     const int slotTotal = int(std::clamp<std::int64_t>(total / span + 2, 2, archive::kMaxSlotCount));
 
-    ReleaseSeries();
+    ClearGraphData();
     DrainAndClose();
     ClearLists();
     {

@@ -175,8 +175,21 @@ void CArchivGraphFeed::ResetGraphTimeBase(int span, const CArchivRecordList& lis
     SetTimeBase(false, false);
 }
 
-bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount)
+void CArchivGraphFeed::Clear()
 {
+    m_registry.FreeAllPoints();
+    for (auto& channel : m_stages)
+        for (auto& list : channel)
+            list.clear();
+}
+
+bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount,
+                                  const LoadObserver& observer)
+{
+    const auto progress = [&observer](int percent) {
+        if (observer.progress)
+            observer.progress(percent);
+    };
     if (blockCount <= 0) {
         m_registry.FreeSeriesPoints(m_kind);
         for (auto& channel : m_stages)
@@ -200,6 +213,7 @@ bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int b
     int lastPoints = 0;
     for (int channel = 0; channel < 3; ++channel) {
         const int blocks = split[std::size_t(channel)];
+        const int base = 5 + 25 * channel;
         int total = 0;
         const std::span<const std::vector<std::uint32_t>> before =
             channel > 0 ? std::span<const std::vector<std::uint32_t>>(m_stages[std::size_t(channel - 1)])
@@ -212,20 +226,31 @@ bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int b
             if (!read(archive::WrapBlockIndex(slot, b, slotCount), block))
                 return false;
             archive::ExtractFamilyStages(m_kind, block, m_stages[std::size_t(channel)], {m_origin, before, b > 0});
+            if (observer.block)
+                observer.block(block, channel == 0 && b == 0);
             total += CountPoints(block);
         }
         m_registry.SizeSeriesChannel(m_kind, channel, total);
+        progress(base);
         int index = 0;
         for (int b = 0; b < blocks; ++b) {
             block.clear();
             if (!read(archive::WrapBlockIndex(slot, b, slotCount), block))
                 return false;
             index = m_extract(block, channel, total, index);
+            if (b % 100 == 0)
+                progress(base + 20 * (b + 1) / blocks);
         }
         slot = archive::WrapBlockIndex(slot, blocks, slotCount);
         lastPoints = total;
     }
-    if (const int perColumn = archive::DecimationPerColumn(lastPoints))
-        m_registry.DecimateSeries(m_kind, perColumn);
+    if (const int perColumn = archive::DecimationPerColumn(lastPoints)) {
+        int n = 0;
+        for (CGraphTrace* series : m_registry.FamilySeries(m_kind)) {
+            series->Decimate(perColumn);
+            progress(79 + 5 * n++);
+        }
+        progress(100);
+    }
     return true;
 }

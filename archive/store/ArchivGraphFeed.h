@@ -22,6 +22,13 @@ public:
     using Extractor = std::function<int(const CArchivRecordList& records, int channel, int endIndex, int startIndex)>;
     // Reads the block of a ring slot; false when it cannot be read.
     using BlockReader = std::function<bool(int slot, CArchivRecordList& out)>;
+    // What a window load reports as it goes: its progress in per cent, and
+    // each block once (`first` for the window's first block), for the
+    // document's event list. Either may be empty.
+    struct LoadObserver {
+        std::function<void(int percent)> progress;
+        std::function<void(const CArchivRecordList& block, bool first)> block;
+    };
 
     CArchivGraphFeed(CArchivSeriesRegistry& registry, int kind, Extractor extract);
 
@@ -46,7 +53,10 @@ public:
     // Loads the window of `blockCount` blocks from `firstBlock` of a ring of
     // `slotCount` slots. False when a block could not be read (the series
     // keep what was loaded before it).
-    bool LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount);
+    bool LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount,
+                    const LoadObserver& observer = {});
+    // Every series without points and the stage lists empty.
+    void Clear();
 
     // The stage (or output) runs of a channel for the stage bars of the
     // controllers and the VKT; live, the channel of a write list is its

@@ -166,6 +166,12 @@ void CArchivSeriesRegistry::FreeSeriesPoints(int kind)
         s->FreePoints();
 }
 
+void CArchivSeriesRegistry::FreeAllPoints()
+{
+    for (const auto& s : m_series)
+        s->FreePoints();
+}
+
 void CArchivSeriesRegistry::SizeSeriesChannel(int kind, int channel, int count)
 {
     for (CGraphTrace* s : FamilySeries(kind))

@@ -73,6 +73,8 @@ public:
     // goes first; with `rescale` the points move to the new base.
     void SetSeriesTimeBase(int kind, platform::CTime origin, int span, bool rescale, bool roll);
     void FreeSeriesPoints(int kind);
+    // The points of every registered series, of any family's names.
+    void FreeAllPoints();
     void SizeSeriesChannel(int kind, int channel, int count);
     void DecimateSeries(int kind, int perColumn);
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using platform::CTime;
@@ -147,9 +148,48 @@ TEST_F(GraphFeedTest, LargeWindowIsDecimated)
         out = big;
         return true;
     };
-    ASSERT_TRUE(feed.LoadWindow(read, 0, 3, 3));
+    std::vector<int> progress;
+    CArchivGraphFeed::LoadObserver observer;
+    observer.progress = [&progress](int percent) { progress.push_back(percent); };
+    ASSERT_TRUE(feed.LoadWindow(read, 0, 3, 3, observer));
     EXPECT_LT(Series().Points(2).size(), 15001u);
     EXPECT_GT(Series().Points(2).size(), 7000u);
+    // Each third after counting and after its first block, then one step per
+    // decimated series and the end.
+    EXPECT_EQ(progress, (std::vector<int>{5, 25, 30, 50, 55, 75, 79, 100}));
+
+    // Cleared: the series stays registered without points.
+    feed.Clear();
+    EXPECT_NE(registry.FindGraphSeries(u"Cos"), nullptr);
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_TRUE(Series().Points(channel).empty());
+}
+
+TEST_F(GraphFeedTest, WindowLoadHandsEveryBlockOnceFirstOneMarked)
+{
+    CArchivGraphFeed feed = Feed();
+    // 250 blocks in one ring: channel 0 takes 84 blocks, the progress moves
+    // at its 1st block only; a longer third moves every 100 blocks.
+    const auto read = [](int slot, CArchivRecordList& out) {
+        out = Run(kT0 + 600 * slot, 2);
+        return true;
+    };
+    std::vector<int> progress;
+    std::vector<std::pair<std::uint32_t, bool>> blocks;
+    CArchivGraphFeed::LoadObserver observer;
+    observer.progress = [&progress](int percent) { progress.push_back(percent); };
+    observer.block = [&blocks](const CArchivRecordList& block, bool first) {
+        blocks.push_back({block.front().time, first});
+    };
+    ASSERT_TRUE(feed.LoadWindow(read, 10, 250, 400, observer));
+    ASSERT_EQ(blocks.size(), 250u);
+    EXPECT_TRUE(blocks.front().second);
+    EXPECT_EQ(blocks.front().first, std::uint32_t(kT0 + 6000));
+    EXPECT_EQ(std::count_if(blocks.begin(), blocks.end(), [](const auto& b) { return b.second; }), 1);
+    EXPECT_EQ(progress, (std::vector<int>{5, 5, 30, 30, 55, 55}));
+    ASSERT_TRUE(feed.LoadWindow(read, 10, 301, 400, observer));
+    // 101 blocks in the first third: its 1st and 101st block move the bar.
+    EXPECT_EQ(std::vector<int>(progress.begin() + 6, progress.begin() + 9), (std::vector<int>{5, 5, 25}));
 }
 
 TEST_F(GraphFeedTest, RollThatWouldLeavePointsBeforeTheOriginRebuilds)
