@@ -1,0 +1,437 @@
+#include "controllers/graph/ControllerGraphWnd.h"
+
+#include "archive/store/ArchivData.h"
+#include "archive/store/ArchivGraphFeed.h"
+#include "archive/store/DuskarArchivData.h"
+#include "archive/store/QorinArchivData.h"
+#include "charts/GraphPainter.h"
+#include "charts/ReportPrinter.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/StringTable.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cstring>
+
+namespace controllers {
+
+namespace {
+
+std::unique_ptr<QFont> GraphFont(int pixels, bool bold)
+{
+    auto font = std::make_unique<QFont>(QStringLiteral("Times New Roman"));
+    font->setPixelSize(std::max(6, pixels));
+    font->setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+// The record the archive walk stands on, as a position of the window.
+template <class Store>
+bool ArchiveMarker(const CArchivData* data, int& x)
+{
+    const auto* store = dynamic_cast<const Store*>(data);
+    if (!store)
+        return false;
+    const CArchivWindow& w = store->Window();
+    const CArchivSeriesRegistry& registry = const_cast<Store*>(store)->SeriesRegistry();
+    x = CArchivGraphFeed::GetNewestRecordPos(w.records, w.currentIndex, registry.GraphOrigin(), registry.GraphSpan());
+    return true;
+}
+
+} // namespace
+
+CControllerGraphWnd::Layout CControllerGraphWnd::ComputeLayout(const QRect& r, int f, bool wantStages,
+                                                               bool compactStages)
+{
+    Layout layout;
+    int small = std::min(r.width(), r.height());
+    layout.title = r;
+    if ((compactStages ? 15 * f : 20 * f) < r.height() && wantStages) {
+        layout.title.setBottom(r.bottom() - (compactStages ? 5 * f : 10 * f));
+        layout.stagePanel = QRect(QPoint(r.left(), layout.title.bottom()), QPoint(r.right(), r.bottom() - 2 * f / 3));
+        layout.stages = true;
+        small -= layout.stagePanel.height();
+    }
+    if (small < 350) {
+        layout.fontHeight = f;
+        layout.boldHeight = f * 8 / 7;
+    } else if (small < 600) {
+        layout.fontHeight = 4 * f / 3;
+        layout.boldHeight = (4 * f / 3) * 8 / 7;
+    } else {
+        layout.fontHeight = layout.boldHeight = 3 * f / 2;
+    }
+    const int fh = layout.fontHeight;
+    const int line = int(1.5 * fh);
+    layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
+                        QPoint(layout.title.right() - 3 * fh, layout.title.bottom() - line - 5));
+    return layout;
+}
+
+CControllerGraphWnd::CControllerGraphWnd(int instrumentType, QWidget* parent)
+    : CGraphWnd(parent), m_instrumentType(instrumentType)
+{
+    SetReady(true);
+    SetColumnSelection(true);
+}
+
+CControllerGraphWnd::~CControllerGraphWnd() = default;
+
+void CControllerGraphWnd::AttachDevice(CPristroj& entry)
+{
+    SetOffline(false);
+    m_entry = &entry;
+    m_data = entry.GetArchivData();
+    m_archiveInstrument.clear();
+    LoadSettings();
+    CreateFonts();
+    update();
+}
+
+void CControllerGraphWnd::AttachArchive(CArchivData& data)
+{
+    m_entry = nullptr;
+    m_data = &data;
+    SetOffline(true);
+    LoadSettings();
+    CreateFonts();
+    update();
+}
+
+void CControllerGraphWnd::Detach()
+{
+    if (!m_data)
+        return;
+    if (m_entry)
+        SaveSettings();
+    else
+        SaveToArchive();
+    m_data = nullptr;
+    m_entry = nullptr;
+}
+
+void CControllerGraphWnd::SetShowStages(int on)
+{
+    m_showStages = on ? 1 : 0;
+    CreateFonts();
+    update();
+}
+
+void CControllerGraphWnd::OnNewData()
+{
+    update();
+}
+
+CScaleCategories& CControllerGraphWnd::Categories() const
+{
+    return m_data->ScaleCategories();
+}
+
+QString CControllerGraphWnd::SectionName() const
+{
+    return m_entry ? m_entry->m_nazev : m_archiveInstrument;
+}
+
+bool CControllerGraphWnd::LoadCategories(const platform::Settings& settings, const platform::SettingsSection& section,
+                                         const QString& prefix, bool defaults)
+{
+    CScaleCategories& categories = Categories();
+    // The instrument's own values are spelt in lower case, the general
+    // section's after the family word.
+    auto name = [&prefix](const char* word) {
+        QString w = QString::fromLatin1(word);
+        if (prefix.isEmpty())
+            w[0] = w[0].toLower();
+        return prefix + w;
+    };
+    const int count = settings.GetProfileInt(section, name("PocetKat"), 0);
+    const int autoFlag = settings.GetProfileInt(section, name("Auto"), 1);
+    if (count == 0) {
+        if (defaults)
+            categories = CScaleCategories(m_instrumentType);
+        else
+            categories.SetAuto(autoFlag);
+        return true;
+    }
+    const QByteArray bytes = settings.GetProfileBinary(section, name("Ketegorie"));
+    if (count < 0 || bytes.size() / 4 != count || bytes.size() % 4 != 0) {
+        if (defaults)
+            categories = CScaleCategories(m_instrumentType);
+        return false;
+    }
+    std::vector<float> values(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + 4 * i;
+        const std::uint32_t bits = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+                                   (std::uint32_t(p[3]) << 24);
+        std::memcpy(&values[std::size_t(i)], &bits, 4);
+    }
+    categories.Set(autoFlag, count, values.data());
+    return true;
+}
+
+void CControllerGraphWnd::SaveCategories(platform::Settings& settings, const platform::SettingsSection& section) const
+{
+    const CScaleCategories& categories = Categories();
+    settings.WriteProfileInt(section, QStringLiteral("pocetKat"), categories.GetCount());
+    settings.WriteProfileInt(section, QStringLiteral("auto"), categories.GetAuto());
+    if (categories.GetCount() > 0) {
+        QByteArray bytes;
+        for (int i = 0; i < categories.GetCount(); ++i) {
+            std::uint32_t bits = 0;
+            std::memcpy(&bits, categories.GetValues() + i, 4);
+            for (int k = 0; k < 4; ++k)
+                bytes.append(char(bits >> (8 * k)));
+        }
+        settings.WriteProfileBinary(section, QStringLiteral("ketegorie"), bytes);
+    }
+}
+
+bool CControllerGraphWnd::LoadFromArchive()
+{
+    m_archiveInstrument.clear();
+    if (!m_data)
+        return false;
+    QString instrument;
+    DWORD length = 0;
+    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsStream(0, instrument, length);
+    m_archiveInstrument = instrument;
+    if (!stream)
+        return false;
+    // Only the block's own bytes: what follows it is the view's record.
+    const std::int64_t size = stream->GetSize();
+    const std::int64_t available = size < 0 ? 0 : std::max<std::int64_t>(0, size - stream->GetPosition());
+    QByteArray block(qsizetype(std::min<std::int64_t>(length, available)), '\0');
+    if (!block.isEmpty() && stream->Read(block.data(), block.size()) != block.size())
+        block.clear();
+    m_data->ReleaseStream(stream);
+    return ApplyBlock(block);
+}
+
+bool CControllerGraphWnd::SaveToArchive()
+{
+    if (!m_data || m_entry)
+        return false;
+    std::optional<QByteArray> saved;
+    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsSection(0, saved);
+    if (!stream)
+        return false;
+    const QByteArray block = WriteBlock();
+    if (stream->Write(block.constData(), block.size()) != block.size()) {
+        m_data->ReleaseAndReportError(stream);
+        return false;
+    }
+    return m_data->CloseSettingsSection(std::move(stream), 0, saved) != 0;
+}
+
+void CControllerGraphWnd::CreateFonts()
+{
+    if (!m_data)
+        return;
+    const int f = logicalDpiY() * 9 / 72;
+    m_layout = ComputeLayout(rect().adjusted(1, 1, -1, -1), f, m_showStages != 0, CompactStages());
+    SetFonts(GraphFont(m_layout.fontHeight, false), GraphFont(m_layout.boldHeight, true));
+    QRect plot = m_layout.plot;
+    const QRect title = m_layout.title;
+    const int fh = m_layout.fontHeight;
+    if (X1() - X0() != 1000) {
+        plot.setBottom(plot.bottom() - 4 * fh / 3);
+        HorzBar()->setGeometry(title.left() + title.width() / 2, title.bottom() - 4 * fh / 3,
+                               std::max(1, title.width() / 2 - 3 * fh), fh);
+        HorzBar()->show();
+    } else {
+        HorzBar()->hide();
+    }
+    if (Y1() - Y0() != 1000) {
+        VertBar()->setGeometry(title.right() - 3 * fh / 2, plot.top(), fh, std::max(1, plot.bottom() - 3 * fh));
+        VertBar()->show();
+    } else {
+        VertBar()->hide();
+    }
+    m_layout.plot = plot;
+    SetPlotRect(CGraphRect::FromQRect(plot));
+}
+
+int CControllerGraphWnd::MarkerPosition() const
+{
+    if (!m_data)
+        return 0;
+    if (!m_entry) {
+        int x = 0;
+        if (ArchiveMarker<CQorinArchivData>(m_data, x) || ArchiveMarker<CDuskarArchivData>(m_data, x))
+            return x;
+        return 0;
+    }
+    return std::clamp(m_data->GetGraphPosition(), 0, 30000);
+}
+
+int CControllerGraphWnd::GetCursorPos(int width)
+{
+    return int(std::int64_t(MarkerPosition()) * width / 30000);
+}
+
+void CControllerGraphWnd::OnCursorMoved(float perMille)
+{
+    emit CursorMoved(perMille);
+}
+
+void CControllerGraphWnd::DrawStagePanel(CGraphPainter& painter, const QRect& panel, const CGraphRect& plot)
+{
+    std::array<CSwitchRows, 3> channels;
+    for (int c = 0; c < 3; ++c) {
+        const archive::CStageLists& lists = m_data->GraphStageLists(c);
+        channels[std::size_t(c)] = CSwitchRows(lists.data(), lists.size());
+    }
+    const CGraphRect r{plot.left, panel.top(), plot.right, panel.top() + panel.height()};
+    painter.DrawStageBars(channels, r, m_data->SeriesRegistry().GraphSpan(), X0(), X1(), CompactStages());
+}
+
+void CControllerGraphWnd::DrawTimeAxis(CGraphPainter& painter, const CGraphTrace* last, CGraphRect plot)
+{
+    CGraphRect axis = plot;
+    if (last) {
+        painter.DrawTimeAxis(*last, axis, Grid(), X0(), X1());
+        return;
+    }
+    // Every curve switched off (an old file or registry): the axis still
+    // shows the store's time window.
+    CGraphTrace base(QString(), QString(), QString(), 0, 1.f, 0.f);
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    base.Rescale(registry.GraphOrigin(), registry.GraphSpan(), false);
+    painter.DrawTimeAxis(base, axis, Grid(), X0(), X1());
+}
+
+void CControllerGraphWnd::DrawGraph(CGraphPainter& painter, const QRect& client, bool print)
+{
+    (void)client;
+    CGraphRect plot = CGraphRect::FromQRect(m_layout.plot);
+    if (Offline() && !print)
+        plot.top -= 8;
+    const CGraphTrace* last = nullptr;
+    plot = DrawAxes(painter, plot, m_layout.title.right(), print, last);
+    plot.left += 2;
+    plot.right = m_layout.title.right();
+    if (!print)
+        SetPlotRect(plot);
+    DrawTimeAxis(painter, last, plot);
+    if (m_layout.stages)
+        DrawStagePanel(painter, m_layout.stagePanel, plot);
+    if (!print && !Ready()) {
+        painter.DrawBusyNotice(plot.left, plot.top, plot.right, plot.bottom);
+        return;
+    }
+    if (!print && !Offline())
+        painter.DrawTitle(CGraphRect::FromQRect(m_layout.title), plot);
+    painter.SetViewport(plot.left, plot.top, plot.right, plot.bottom, X0(), Y0(), X1(), Y1());
+    DrawTraces(painter);
+    if (!print)
+        painter.DrawMarkerLine(MarkerPosition(), X1() - X0());
+    painter.DeleteClipRegion();
+}
+
+void CControllerGraphWnd::Draw(QPainter& p, const QRect& client)
+{
+    if (Dragging() || client.width() < 50 || client.height() < 50)
+        return;
+    const QRect frame = client.adjusted(1, 1, -2, -2);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::white);
+    p.drawRect(frame);
+    p.setPen(QColor(32, 32, 32));
+    p.drawLine(frame.topLeft(), frame.topRight());
+    p.drawLine(frame.topLeft(), frame.bottomLeft());
+    p.setPen(QColor(224, 224, 224));
+    p.drawLine(frame.bottomLeft(), frame.bottomRight());
+    p.drawLine(frame.topRight(), frame.bottomRight());
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Qt::black);
+    if (!m_data)
+        return;
+    if (!LabelFont())
+        CreateFonts();
+    if (!Offline())
+        RescaleLive();
+    CGraphPainter painter(&p, LabelFont(), TitleFont());
+    DrawGraph(painter, client, false);
+}
+
+bool CControllerGraphWnd::PrintGraph(QPrinter* printer)
+{
+    if (!m_data)
+        return false;
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    const platform::CTime start = registry.GraphOrigin();
+    const int span = registry.GraphSpan();
+    const QString format = QStringLiteral("%d.%m.%y %H:%M:%S");
+    const QString from = platform::CTime(start.GetTime() + std::uint32_t(std::int64_t(span) * X0() / 1000)).Format(format);
+    const QString to = platform::CTime(start.GetTime() + std::uint32_t(std::int64_t(span) * X1() / 1000)).Format(format);
+    QString name = m_data->GetBaseTitle(m_instrumentType == 5 ? QStringLiteral(".dsk") : QStringLiteral(".qor"));
+    if (name.isEmpty())
+        name = m_entry ? m_entry->m_nazev : m_archiveInstrument;
+
+    charts::CReportPrinter report(printer, 2, 2, false);
+    report.SetParent(this);
+    const QString title = window() ? window()->windowTitle() : QString();
+    if (!report.BeginPrint(charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_GRAPH), {name}), title,
+                           QString()))
+        return false;
+    QString heading = charts::FillPlaceholders(platform::LoadString(platform::IDS_PRINT_GRAPH_HEADING), {name, from, to});
+    heading.chop(1);
+    report.PrintBox(heading);
+    report.PrintText(QString());
+    int entry = 0;
+    for (const auto& [series, colour] : Legend()) {
+        QPainter& pp = report.Painter();
+        if (LegendAsColouredText()) {
+            pp.save();
+            pp.setPen(ColorFromRef(colour));
+        }
+        const QRect r = report.PrintTextPair(QStringLiteral("   ") + series, entry == 0 ? 0 : 1, 1);
+        if (LegendAsColouredText())
+            pp.restore();
+        else
+            pp.fillRect(QRect(r.left(), r.top(), std::max(1, r.height() / 2), r.height()), ColorFromRef(colour));
+        ++entry;
+    }
+    report.PrintText(QString());
+    if (report.IsPrinting()) {
+        QPainter& pp = report.Painter();
+        const QRect body = report.BodyRect();
+        const QRect area(QPoint(body.left(), report.CurrentY()), body.bottomRight());
+        pp.save();
+        pp.setPen(Qt::black);
+        pp.setBrush(Qt::NoBrush);
+        pp.drawRect(area);
+        const int h = pp.device()->logicalDpiY() * 9 / 72;
+        const QRect inner(QPoint(area.left() + int(0.5 * h), area.top() + int(0.9 * h)),
+                          QPoint(area.right() - int(0.5 * h), area.bottom() - int(0.8 * h)));
+        const Layout screen = m_layout;
+        m_layout = ComputeLayout(inner, h, m_showStages != 0, CompactStages());
+        // The printed graph keeps the one text size of the page.
+        m_layout.fontHeight = m_layout.boldHeight = h;
+        const int line = int(1.5 * h);
+        const int bottom = m_layout.stages ? m_layout.stagePanel.top() : inner.bottom();
+        m_layout.plot = QRect(QPoint(inner.left() + 5, inner.top() + line + 5),
+                              QPoint(m_layout.title.right() - 3 * h, bottom - line - 5));
+        if (m_layout.stages)
+            m_layout.stagePanel.setBottom(area.bottom() - 2 * h / 3);
+        const auto normal = GraphFont(h, false);
+        const auto bold = GraphFont(h, true);
+        {
+            CGraphPainter painter(&pp, normal.get(), bold.get());
+            DrawGraph(painter, area, true);
+        }
+        m_layout = screen;
+        pp.restore();
+        report.SetCurrentY(area.bottom());
+    }
+    report.EndPrint();
+    return !report.Failed();
+}
+
+} // namespace controllers

@@ -1,0 +1,326 @@
+#include "controllers/graph/QuantityGraphWnd.h"
+
+#include "archive/store/QorinArchivData.h"
+#include "charts/GraphPainter.h"
+#include "controllers/graph/GraphBlock.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+
+#include <algorithm>
+
+namespace controllers {
+
+namespace {
+
+const CQuantityGraphWnd::CurveInfo kCurves[CQuantityGraphWnd::kCurveCount] = {
+    {"Cos", "Cos", "1", 0, "barva kos", "isKos", 0x000000},
+    {"THD", "THD", "%", 2, "barva THD", "isTHD", 0xFF0000},
+    {"Proud", "I ", "A", 1, "barva proud", "isProud", 0x992299},
+    {"real", "I ", "A", 1, "barva real", "isReal", 255},
+    {"imag", "I ", "A", 1, "barva imag", "isImag", 65280},
+};
+
+// The order of the settings, the block and the traces.
+constexpr CQuantityGraphWnd::Curve kStoredOrder[] = {CQuantityGraphWnd::kCos, CQuantityGraphWnd::kCurrent,
+                                                     CQuantityGraphWnd::kActive, CQuantityGraphWnd::kReactive,
+                                                     CQuantityGraphWnd::kThd};
+constexpr CQuantityGraphWnd::Curve kCurrents[] = {CQuantityGraphWnd::kCurrent, CQuantityGraphWnd::kActive,
+                                                  CQuantityGraphWnd::kReactive};
+
+QString SeriesName(CQuantityGraphWnd::Curve c)
+{
+    return QString::fromLatin1(kCurves[c].series);
+}
+
+const platform::SettingsSection kGeneral("Obecne nastaveni");
+
+} // namespace
+
+const CQuantityGraphWnd::CurveInfo& CQuantityGraphWnd::Info(Curve curve)
+{
+    return kCurves[std::clamp(int(curve), 0, kCurveCount - 1)];
+}
+
+CQuantityGraphWnd::CQuantityGraphWnd(QWidget* parent) : CControllerGraphWnd(1, parent)
+{
+    // The colours until a binding loads the settings.
+    m_colours = {0x000000, 0x0000FF, 0x8080FF, 0xFF0000, 0x00FF00};
+}
+
+CQuantityGraphWnd::~CQuantityGraphWnd() = default;
+
+bool CQuantityGraphWnd::CompactStages() const
+{
+    const auto* store = dynamic_cast<const CQorinArchivData*>(m_data);
+    return store && store->IsModel3Or5();
+}
+
+void CQuantityGraphWnd::CurveRange(Curve curve, double& minimum, double& maximum) const
+{
+    minimum = 0;
+    maximum = 1;
+    if (!m_data)
+        return;
+    double factor = 1.0;
+    const bool current = curve == kCurrent || curve == kActive || curve == kReactive;
+    if (current)
+        if (const auto* store = dynamic_cast<const CQorinArchivData*>(m_data))
+            factor = store->GetCTRatio();
+    if (!m_data->ScaleCategories().GetEffectiveRange(kCurves[curve].category, 1, minimum, maximum, factor))
+        CScaleCategories(1).GetEffectiveRange(kCurves[curve].category, 1, minimum, maximum, factor);
+    if (curve == kCurrent || ((curve == kActive || curve == kReactive) && !m_importExport))
+        minimum = std::max(0.0, minimum);
+}
+
+int CQuantityGraphWnd::ShowCurve(Curve curve, int show, std::uint32_t colour)
+{
+    m_colours[curve] = colour;
+    if (!m_data)
+        return 0;
+    show = show ? 1 : 0;
+    double minimum = 0, maximum = 0;
+    CurveRange(curve, minimum, maximum);
+    CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    const QString name = SeriesName(curve);
+    const bool signedCurve = curve == kActive || curve == kReactive;
+    if (show == m_visible[curve]) {
+        if (!show)
+            return 0;
+        if (!signedCurve) {
+            registry.SetSeriesScale(name, minimum, maximum);
+            if (registry.SetSeriesColour(name, colour))
+                return 0;
+        } else {
+            const int unchanged = registry.SetSeriesOption(name, m_importExport ? 0 : 1);
+            if (registry.SetSeriesColour(name, colour)) {
+                registry.SetSeriesScale(name, minimum, maximum);
+                return unchanged ? 0 : 1;
+            }
+        }
+    }
+    if (show) {
+        registry.AddGraphSeries(name, QString::fromLatin1(kCurves[curve].unit), QString::fromLatin1(kCurves[curve].caption),
+                                colour, float(maximum), float(minimum));
+        if (signedCurve)
+            registry.SetSeriesOption(name, m_importExport ? 0 : 1);
+    } else {
+        registry.RemoveGraphSeries(name);
+    }
+    m_visible[curve] = show;
+    return 1;
+}
+
+bool CQuantityGraphWnd::GetCurveColor(Curve curve, int& fromSeries, std::uint32_t& colour) const
+{
+    if (!m_data)
+        return false;
+    const CGraphTrace* trace = m_visible[curve] ? m_data->SeriesRegistry().FindGraphSeries(SeriesName(curve)) : nullptr;
+    fromSeries = trace ? 1 : 0;
+    colour = trace ? trace->Colour() : m_colours[curve];
+    return true;
+}
+
+void CQuantityGraphWnd::GetCurveColors(std::array<std::uint32_t, kCurveCount>& colours,
+                                       std::array<int, kCurveCount>& visible) const
+{
+    for (int c = 0; c < kCurveCount; ++c) {
+        visible[std::size_t(c)] = 0;
+        colours[std::size_t(c)] = m_colours[std::size_t(c)];
+        GetCurveColor(Curve(c), visible[std::size_t(c)], colours[std::size_t(c)]);
+    }
+}
+
+void CQuantityGraphWnd::LoadSettings()
+{
+    if (!m_data)
+        return;
+    platform::Settings settings;
+    auto curves = [&](const platform::SettingsSection& section) {
+        m_importExport = settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0) ? 1 : 0;
+        for (Curve c : kStoredOrder) {
+            const auto colour = std::uint32_t(settings.GetProfileInt(section, QString::fromLatin1(kCurves[c].colourValue),
+                                                                      int(kCurves[c].defaultColour)));
+            ShowCurve(c, settings.GetProfileInt(section, QString::fromLatin1(kCurves[c].shownValue), 1), colour);
+        }
+        m_showStages = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 1) ? 1 : 0;
+    };
+    bool done = false;
+    if (!m_entry)
+        done = LoadFromArchive();
+    const QString name = SectionName();
+    if (!done && !name.isEmpty() && settings.SubSections(QStringLiteral("pristroje")).contains(name)) {
+        const platform::SettingsSection device({QStringLiteral("pristroje"), name});
+        if (settings.GetProfileInt(device, QStringLiteral("init"), 0) == 0) {
+            settings.WriteProfileInt(device, QStringLiteral("init"), 1);
+        } else {
+            curves(device);
+            if (m_type == kInitialType)
+                m_type = settings.GetProfileInt(device, QStringLiteral("typ"), kInitialType);
+            LoadCategories(settings, device, QString(), false);
+            SetGridQuantity(settings.GetProfileInt(device, QStringLiteral("Aktualni Velicina"), 0));
+            SetGrid(settings.GetProfileInt(device, QStringLiteral("isMriz"), 0) != 0);
+            done = true;
+        }
+    }
+    if (!done) {
+        curves(kGeneral);
+        if (!m_entry)
+            LoadCategories(settings, kGeneral, QStringLiteral("qorin"), true);
+    }
+    // The ranges follow the categories read after the curves.
+    for (Curve c : kStoredOrder)
+        if (m_visible[c])
+            ShowCurve(c, 1, m_colours[c]);
+    m_data->PublishToGraphs();
+}
+
+void CQuantityGraphWnd::SaveSettings()
+{
+    if (!m_data || !m_entry)
+        return;
+    platform::Settings settings;
+    const platform::SettingsSection device({QStringLiteral("pristroje"), m_entry->m_nazev});
+    settings.WriteProfileInt(device, QStringLiteral("isOdbDod"), m_importExport);
+    for (Curve c : kStoredOrder) {
+        int shown = 0;
+        std::uint32_t colour = m_colours[c];
+        GetCurveColor(c, shown, colour);
+        settings.WriteProfileInt(device, QString::fromLatin1(kCurves[c].colourValue), int(colour));
+        settings.WriteProfileInt(device, QString::fromLatin1(kCurves[c].shownValue), shown);
+    }
+    settings.WriteProfileInt(device, QStringLiteral("isSpinac"), m_showStages);
+    settings.WriteProfileInt(device, QStringLiteral("typ"), m_type);
+    SaveCategories(settings, device);
+    settings.WriteProfileInt(device, QStringLiteral("Aktualni Velicina"), GridQuantity());
+    settings.WriteProfileInt(device, QStringLiteral("isMriz"), Grid() ? 1 : 0);
+}
+
+QByteArray CQuantityGraphWnd::WriteBlock() const
+{
+    CControllerGraphBlock block;
+    block.importExport = m_importExport;
+    block.showStages = m_showStages;
+    for (Curve c : kStoredOrder) {
+        CControllerGraphBlock::Curve entry;
+        entry.colour = m_colours[c];
+        GetCurveColor(c, entry.shown, entry.colour);
+        block.curves.push_back(entry);
+    }
+    block.type = m_type;
+    const CScaleCategories& categories = m_data->ScaleCategories();
+    block.autoFlag = categories.GetAuto();
+    if (categories.GetCount() > 0)
+        block.categories.assign(categories.GetValues(), categories.GetValues() + categories.GetCount());
+    block.gridQuantity = GridQuantity();
+    block.grid = Grid() ? 1 : 0;
+    return block.Write(false);
+}
+
+bool CQuantityGraphWnd::ApplyBlock(const QByteArray& bytes)
+{
+    const CControllerGraphBlock block = CControllerGraphBlock::Read(bytes, kCurveCount, false);
+    if (bytes.size() < 8)
+        return false;
+    m_importExport = block.importExport ? 1 : 0;
+    m_showStages = block.showStages ? 1 : 0;
+    for (int i = 0; i < block.curvesRead; ++i)
+        ShowCurve(kStoredOrder[i], block.curves[std::size_t(i)].shown, block.curves[std::size_t(i)].colour);
+    if (!block.complete)
+        return false;
+    m_type = block.type;
+    if (block.categories.empty())
+        m_data->ScaleCategories().SetAuto(block.autoFlag);
+    else
+        m_data->ScaleCategories().Set(block.autoFlag, int(block.categories.size()), block.categories.data());
+    if (block.hasGrid) {
+        SetGridQuantity(block.gridQuantity);
+        SetGrid(block.grid != 0);
+    }
+    return true;
+}
+
+std::vector<std::pair<QString, std::uint32_t>> CQuantityGraphWnd::Legend() const
+{
+    std::vector<std::pair<QString, std::uint32_t>> legend;
+    for (Curve c : kStoredOrder)
+        if (const CGraphTrace* trace = m_visible[c] ? m_data->SeriesRegistry().FindGraphSeries(SeriesName(c)) : nullptr)
+            legend.emplace_back(trace->Name(), trace->Colour());
+    return legend;
+}
+
+void CQuantityGraphWnd::RescaleLive()
+{
+    auto* store = dynamic_cast<CQorinArchivData*>(m_data);
+    if (store && store->ScaleCurrentSeries(m_importExport) && m_data->ScaleCategories().GetAuto())
+        m_data->PublishToGraphs();
+}
+
+int CQuantityGraphWnd::CorrectGridQuantity(int quantity) const
+{
+    auto shown = [this](Curve c) {
+        return m_visible[c] && m_data->SeriesRegistry().FindGraphSeries(SeriesName(c)) != nullptr;
+    };
+    const bool cos = shown(kCos);
+    const bool current = shown(kCurrent) || shown(kActive) || shown(kReactive);
+    const bool thd = shown(kThd);
+    const bool ok = (quantity == kAxisCos && cos) || (quantity == kAxisCurrent && current) || (quantity == kAxisThd && thd);
+    if (ok)
+        return quantity;
+    return cos ? kAxisCos : current ? kAxisCurrent : thd ? kAxisThd : quantity;
+}
+
+CGraphRect CQuantityGraphWnd::DrawAxes(CGraphPainter& painter, CGraphRect plot, int gridRight, bool print,
+                                       const CGraphTrace*& last)
+{
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    auto traceOf = [&](Curve c) { return m_visible[c] ? registry.FindGraphSeries(SeriesName(c)) : nullptr; };
+    int quantity = GridQuantity();
+    if (Grid()) {
+        quantity = CorrectGridQuantity(quantity);
+        if (!print)
+            SetGridQuantity(quantity);
+    }
+    auto axisTrace = [&](int kind) -> const CGraphTrace* {
+        if (kind == kAxisCos)
+            return traceOf(kCos);
+        if (kind == kAxisThd)
+            return traceOf(kThd);
+        for (Curve c : kCurrents)
+            if (const CGraphTrace* t = traceOf(c))
+                return t;
+        return nullptr;
+    };
+    std::vector<std::uint32_t> edges, kinds;
+    auto axis = [&](int kind, bool grid) {
+        const CGraphTrace* trace = axisTrace(kind);
+        if (!trace)
+            return;
+        CGraphRect r{plot.left, plot.top, plot.left, plot.bottom};
+        if (kind == kAxisCos)
+            painter.DrawPowerFactorAxis(*trace, r, grid, gridRight, Y0(), Y1());
+        else
+            painter.DrawValueAxis(*trace, r, grid, gridRight, Y0(), Y1(), 1.0f);
+        plot.left = r.right;
+        edges.push_back(std::uint32_t(r.right));
+        kinds.push_back(std::uint32_t(kind));
+        last = trace;
+    };
+    for (int kind : {kAxisCos, kAxisCurrent, kAxisThd})
+        if (!Grid() || kind != quantity)
+            axis(kind, false);
+    if (Grid())
+        axis(quantity, true);
+    if (!print)
+        SetColumns(edges, kinds);
+    return plot;
+}
+
+void CQuantityGraphWnd::DrawTraces(CGraphPainter& painter)
+{
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    for (Curve c : kStoredOrder)
+        if (const CGraphTrace* trace = m_visible[c] ? registry.FindGraphSeries(SeriesName(c)) : nullptr)
+            painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
+}
+
+} // namespace controllers

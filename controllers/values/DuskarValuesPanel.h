@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QFont>
+#include <QFrame>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <map>
+
+struct CDuskarValueTexts;
+struct CPristrojStatusTexts;
+class QProgressBar;
+class QTabBar;
+
+namespace controllers {
+
+class CDuskarGraphWnd;
+
+// The values of one Duskar controller: sixteen quantities with the graph's
+// legend swatches, the state text, the stages with the regulation progress
+// and the recorded period, and the charts of the odd current and voltage
+// harmonics. Groups stand side by side (mode 2), in a column (mode 3), one
+// at a time behind four tabs (mode 1) or the values alone (mode 0). The
+// host fills the members (Fill, SetLegend or by hand), then calls
+// UpdateControls and Layout.
+class CDuskarValuesPanel : public QFrame {
+    Q_OBJECT
+public:
+    static constexpr int kHarmonicCount = 9;
+    static constexpr int kStageCount = 14;
+    static constexpr int kLegendCount = 14;
+    static constexpr std::uint32_t kNoLegend = 0x00D2D2D2;
+
+    explicit CDuskarValuesPanel(QWidget* parent = nullptr);
+    ~CDuskarValuesPanel() override;
+
+    // The layout mode of a panel W x H dialog units large; `tall`: charts
+    // 108 units high (mode 2).
+    static int ChooseMode(int w, int h, bool* tall = nullptr);
+
+    void Fill(const CDuskarValueTexts& values, const CPristrojStatusTexts* status);
+    void SetLegend(const CDuskarGraphWnd& graph);
+    void UpdateControls();
+    void Layout();
+    int Mode() const { return m_mode; }
+    bool Tall() const { return m_tall; }
+    QSize SizeInDlu() const { return m_dluSize; }
+    QWidget* Control(int id) const;
+    QTabBar* Tabs() const { return m_tabs; }
+    QProgressBar* Progress() const { return m_progress; }
+
+    // The tab (0 to 3) shown in mode 1; kept as "iTab" by the views.
+    void SelectTab(int tab);
+    int GetSelectedTab() const { return m_tab; }
+
+    void SetVoltageUnits(int multiplier);
+    void SetCurrentUnits(int multiplier);
+    void SetPowerUnits(int multiplier);
+
+    // A chart on any painter: `voltage` picks the voltage harmonics.
+    void DrawChart(QPainter& painter, const QSize& size, bool voltage) const;
+
+    // Members the host fills.
+    int m_voltageUnits = 1;
+    int m_currentUnits = 1;
+    int m_powerUnits = 1;
+    bool m_sixStages = false;
+    bool m_recordGroup = false;
+    std::array<float, kHarmonicCount> m_harmonicsI{101, 101, 101, 101, 101, 101, 101, 101, 101};
+    std::array<float, kHarmonicCount> m_harmonicsU{101, 101, 101, 101, 101, 101, 101, 101, 101};
+    std::array<int, kStageCount> m_stages{};
+    std::array<std::uint32_t, kLegendCount> m_legendColours{};
+    std::array<bool, kLegendCount> m_legendShown{};
+    QString m_time, m_model = QStringLiteral("--"), m_recordEnd, m_recordStart, m_file, m_state;
+    QString m_dPre, m_lv, m_fi, m_f, m_chl, m_pac, m_pre, m_t, m_thdI, m_thdU, m_ueff, m_dIre;
+    QString m_iact = QStringLiteral("--"), m_cos = QStringLiteral("--"), m_ire = QStringLiteral("--"),
+            m_ieff = QStringLiteral("--");
+    int m_progressValue = 0;
+
+signals:
+    void PanelMenu(const QPoint& globalPos);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QWidget* Make(int id, QWidget* widget);
+    void Place(int id, int x0, int y0, int left, int top, int right, int bottom);
+    void ShowValues(int x, int y, bool show);
+    void ShowStages(int x, int y, bool show);
+    void ShowChart(int id, int x, int y, int w, int h, bool show);
+    void ShowTabGroup();
+
+    std::map<int, QWidget*> m_controls;
+    QTabBar* m_tabs = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QFont m_headerFont;
+    int m_mode = -1;
+    bool m_tall = false;
+    int m_tab = 0;
+    QSize m_dluSize;
+};
+
+} // namespace controllers
