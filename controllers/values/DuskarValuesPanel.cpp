@@ -50,24 +50,10 @@ const Cell kCells[16] = {
 // Swatches in the order of the legend (the controller quantity list).
 constexpr int kSwatches[14] = {1125, 1132, 1133, 1140, 1141, 1142, 1127, 1128, 1129, 1149, 1372, 1152, 1155, 1158};
 
-QLineEdit* ReadOnlyEdit()
-{
-    auto* edit = new QLineEdit;
-    edit->setReadOnly(true);
-    edit->setFrame(false);
-    edit->setAlignment(Qt::AlignRight);
-    return edit;
-}
-
 } // namespace
 
-CDuskarValuesPanel::CDuskarValuesPanel(QWidget* parent) : QFrame(parent)
+CDuskarValuesPanel::CDuskarValuesPanel(QWidget* parent) : CValuesDlgBase(parent)
 {
-    setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
-    QFont dialogFont(QStringLiteral("MS Sans Serif"));
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
     m_legendColours.fill(kNoLegend);
     m_tabs = new QTabBar;
     Make(1373, m_tabs);
@@ -76,7 +62,7 @@ CDuskarValuesPanel::CDuskarValuesPanel(QWidget* parent) : QFrame(parent)
         frame->setFrameShape(QFrame::Box);
         Make(id, frame);
     }
-    Make(1286, ReadOnlyEdit());
+    Make(1286, ReadOnlyEdit(false));
     Make(1022, ReadOnlyEdit());
     for (const Cell& c : kCells) {
         Make(c.label, new QLabel(QString::fromUtf8(c.text)));
@@ -95,24 +81,10 @@ CDuskarValuesPanel::CDuskarValuesPanel(QWidget* parent) : QFrame(parent)
                                                   {1110, "do:"},     {1111, "Soubor:"}};
     for (const auto& [id, text] : labels)
         Make(id, new QLabel(QString::fromUtf8(text)));
-    for (int id : {1023, 1024, 1025}) {
-        Make(id, ReadOnlyEdit());
-        static_cast<QLineEdit*>(Control(id))->setAlignment(Qt::AlignLeft);
-    }
-    m_progress = new QProgressBar;
-    m_progress->setRange(0, 100);
-    m_progress->setTextVisible(false);
-    Make(1063, m_progress);
-    for (int i = 0; i < kStageCount; ++i) {
-        auto* button = new QRadioButton;
-        button->setAutoExclusive(false);
-        button->setAttribute(Qt::WA_TransparentForMouseEvents);
-        button->setFocusPolicy(Qt::NoFocus);
-        Make(kStageButton + i, button);
-        auto* label = new QLabel(QString::number(i + 1));
-        label->setAlignment(Qt::AlignCenter);
-        Make(kStageLabel + i, label);
-    }
+    for (int id : {1023, 1024, 1025})
+        Make(id, ReadOnlyEdit(false));
+    MakeProgress(1063);
+    MakeStages(kStageButton, kStageLabel, kStageCount);
     for (int id : {kCurrentChart, kVoltageChart}) {
         auto* chart = new QWidget;
         chart->installEventFilter(this);
@@ -133,21 +105,6 @@ CDuskarValuesPanel::CDuskarValuesPanel(QWidget* parent) : QFrame(parent)
 }
 
 CDuskarValuesPanel::~CDuskarValuesPanel() = default;
-
-QWidget* CDuskarValuesPanel::Make(int id, QWidget* widget)
-{
-    widget->setParent(this);
-    widget->setObjectName(QString::number(id));
-    widget->hide();
-    m_controls[id] = widget;
-    return widget;
-}
-
-QWidget* CDuskarValuesPanel::Control(int id) const
-{
-    const auto it = m_controls.find(id);
-    return it == m_controls.end() ? nullptr : it->second;
-}
 
 int CDuskarValuesPanel::ChooseMode(int w, int h, bool* tall)
 {
@@ -213,29 +170,15 @@ void CDuskarValuesPanel::SetLegend(const CDuskarGraphWnd& graph)
 
 void CDuskarValuesPanel::UpdateControls()
 {
-    auto setText = [this](int id, const QString& text) {
-        if (auto* edit = qobject_cast<QLineEdit*>(Control(id)))
-            edit->setText(text);
-        else if (auto* label = qobject_cast<QLabel*>(Control(id)))
-            label->setText(text);
-    };
     const std::pair<int, const QString*> texts[] = {
         {1022, &m_time}, {1286, &m_model}, {1024, &m_recordEnd}, {1023, &m_recordStart}, {1025, &m_file},
-        {1134, &m_state}, {1030, &m_dPre}, {1031, &m_lv}, {1026, &m_fi}, {1035, &m_f}, {1371, &m_chl},
+        {1030, &m_dPre}, {1031, &m_lv}, {1026, &m_fi}, {1035, &m_f}, {1371, &m_chl},
         {1028, &m_pac}, {1029, &m_pre}, {1036, &m_t}, {1369, &m_thdI}, {1370, &m_thdU}, {1368, &m_ueff},
         {1032, &m_dIre}, {1020, &m_iact}, {1017, &m_cos}, {1021, &m_ire}, {1019, &m_ieff}};
     for (const auto& [id, text] : texts)
-        setText(id, *text);
-    auto* state = static_cast<QLabel*>(Control(1134));
-    QPalette palette = this->palette();
-    if (!m_state.isEmpty()) {
-        palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
-        palette.setColor(QPalette::Window, QColor(255, 255, 128));
-    }
-    state->setPalette(palette);
-    state->setAutoFillBackground(!m_state.isEmpty());
-    for (int i = 0; i < kStageCount; ++i)
-        static_cast<QRadioButton*>(Control(kStageButton + i))->setChecked(m_stages[std::size_t(i)] != 0);
+        SetText(id, *text);
+    ShowState(1134, m_state);
+    SetStages(kStageButton, m_stages.data(), kStageCount);
     m_progress->setValue(std::clamp(m_progressValue, 0, 100));
     update();
 }
@@ -274,16 +217,6 @@ void CDuskarValuesPanel::SetPowerUnits(int multiplier)
     static_cast<QLabel*>(Control(1137))->setText(prefix + QStringLiteral("W"));
     for (int id : {1138, 1139})
         static_cast<QLabel*>(Control(id))->setText(prefix + QStringLiteral("var"));
-}
-
-void CDuskarValuesPanel::Place(int id, int x0, int y0, int left, int top, int right, int bottom)
-{
-    QWidget* w = Control(id);
-    if (!w)
-        return;
-    const QFont& f = font();
-    w->setGeometry(QRect(QPoint(ui::DluToPixelsX(x0 + left, f), ui::DluToPixelsY(y0 + top, f)),
-                         QPoint(ui::DluToPixelsX(x0 + right, f) - 1, ui::DluToPixelsY(y0 + bottom, f) - 1)));
 }
 
 void CDuskarValuesPanel::ShowValues(int x, int y, bool show)
@@ -369,19 +302,13 @@ void CDuskarValuesPanel::Layout()
 {
     if (!Control(1286))
         return;
-    const QFont& f = font();
-    const int w = width() * 100 / std::max(1, ui::DluToPixelsX(100, f));
-    const int h = height() * 100 / std::max(1, ui::DluToPixelsY(100, f));
-    m_dluSize = QSize(w, h);
-    m_mode = ChooseMode(w, h, &m_tall);
+    const QSize dlu = MeasureDlu();
+    m_mode = ChooseMode(dlu.width(), dlu.height(), &m_tall);
     const bool header = m_mode != 0 || m_recordGroup;
     if (header) {
         Place(1286, 3, 3, 0, 0, 100, 10);
         Place(1022, 105, 5, 0, 0, 166, 10);
-        m_headerFont = Control(1286)->font();
-        m_headerFont.setBold(true);
-        m_headerFont.setUnderline(true);
-        Control(1286)->setFont(m_headerFont);
+        SetHeaderFont(1286);
     }
     Control(1286)->setVisible(header);
     Control(1022)->setVisible(header);
@@ -431,17 +358,6 @@ void CDuskarValuesPanel::resizeEvent(QResizeEvent* event)
     Layout();
 }
 
-void CDuskarValuesPanel::showEvent(QShowEvent* event)
-{
-    QFrame::showEvent(event);
-    m_progress->setRange(0, 100);
-}
-
-void CDuskarValuesPanel::paintEvent(QPaintEvent* event)
-{
-    QFrame::paintEvent(event);
-}
-
 bool CDuskarValuesPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint) {
@@ -453,20 +369,12 @@ bool CDuskarValuesPanel::eventFilter(QObject* watched, QEvent* event)
         }
         for (int i = 0; i < kLegendCount; ++i)
             if (w == Control(kSwatches[i])) {
-                p.fillRect(w->rect(), ColorFromRef(m_legendColours[std::size_t(i)]));
-                p.setPen(Qt::black);
-                p.drawRect(w->rect().adjusted(0, 0, -1, -1));
+                p.end();
+                PaintSwatch(w, m_legendColours[std::size_t(i)]);
                 return true;
             }
     }
     return QFrame::eventFilter(watched, event);
-}
-
-void CDuskarValuesPanel::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::RightButton)
-        emit PanelMenu(event->globalPosition().toPoint());
-    QFrame::mousePressEvent(event);
 }
 
 } // namespace controllers

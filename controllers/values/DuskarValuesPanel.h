@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QFont>
-#include <QFrame>
+#include "controllers/values/ValuesDlgBase.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
-#include <map>
 
 struct CDuskarValueTexts;
 struct CPristrojStatusTexts;
@@ -24,7 +23,7 @@ class CDuskarGraphWnd;
 // at a time behind four tabs (mode 1) or the values alone (mode 0). The
 // host fills the members (Fill, SetLegend or by hand), then calls
 // UpdateControls and Layout.
-class CDuskarValuesPanel : public QFrame {
+class CDuskarValuesPanel : public CValuesDlgBase {
     Q_OBJECT
 public:
     static constexpr int kHarmonicCount = 9;
@@ -45,10 +44,7 @@ public:
     void Layout();
     int Mode() const { return m_mode; }
     bool Tall() const { return m_tall; }
-    QSize SizeInDlu() const { return m_dluSize; }
-    QWidget* Control(int id) const;
     QTabBar* Tabs() const { return m_tabs; }
-    QProgressBar* Progress() const { return m_progress; }
 
     // The tab (0 to 3) shown in mode 1; kept as "iTab" by the views.
     void SelectTab(int tab);
@@ -78,32 +74,20 @@ public:
             m_ieff = QStringLiteral("--");
     int m_progressValue = 0;
 
-signals:
-    void PanelMenu(const QPoint& globalPos);
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    QWidget* Make(int id, QWidget* widget);
-    void Place(int id, int x0, int y0, int left, int top, int right, int bottom);
     void ShowValues(int x, int y, bool show);
     void ShowStages(int x, int y, bool show);
     void ShowChart(int id, int x, int y, int w, int h, bool show);
     void ShowTabGroup();
 
-    std::map<int, QWidget*> m_controls;
     QTabBar* m_tabs = nullptr;
-    QProgressBar* m_progress = nullptr;
-    QFont m_headerFont;
     int m_mode = -1;
     bool m_tall = false;
     int m_tab = 0;
-    QSize m_dluSize;
 };
 
 } // namespace controllers

@@ -34,26 +34,11 @@ const std::initializer_list<int> kRegulationIds = {1095, 1063, 1094, 1097, 1098}
 const std::initializer_list<int> kRecordIds = {1130, 1108, 1023, 1110, 1024, 1111, 1025};
 const std::initializer_list<int> kHeaderIds = {1286, 1022};
 
-QLineEdit* ReadOnlyEdit()
-{
-    auto* edit = new QLineEdit;
-    edit->setReadOnly(true);
-    edit->setFrame(false);
-    edit->setAlignment(Qt::AlignRight);
-    edit->setText(QStringLiteral("-"));
-    return edit;
-}
-
 } // namespace
 
-CQorinHodnotyDlg::CQorinHodnotyDlg(QWidget* parent) : QFrame(parent)
+CQorinHodnotyDlg::CQorinHodnotyDlg(QWidget* parent) : CValuesDlgBase(parent)
 {
-    setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
-    QFont dialogFont(QStringLiteral("MS Sans Serif"));
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
-    Make(1286, ReadOnlyEdit());
+    Make(1286, ReadOnlyEdit(false));
     Make(1022, ReadOnlyEdit());
     auto* valuesFrame = new QFrame;
     valuesFrame->setFrameShape(QFrame::Box);
@@ -66,10 +51,10 @@ CQorinHodnotyDlg::CQorinHodnotyDlg(QWidget* parent) : QFrame(parent)
                                                   {1096, "   Harmonické složky (I)"}};
     for (const auto& [id, text] : labels)
         Make(id, new QLabel(QString::fromUtf8(text)));
-    for (int id : {1017, 1018, 1019, 1020, 1021, 1023, 1024, 1025})
+    for (int id : {1017, 1018, 1019, 1020, 1021})
         Make(id, ReadOnlyEdit());
     for (int id : {1023, 1024, 1025})
-        static_cast<QLineEdit*>(Control(id))->setAlignment(Qt::AlignLeft);
+        Make(id, ReadOnlyEdit(false));
     auto* state = new QLabel;
     state->setAutoFillBackground(true);
     Make(1134, state);
@@ -78,22 +63,9 @@ CQorinHodnotyDlg::CQorinHodnotyDlg(QWidget* parent) : QFrame(parent)
         swatch->installEventFilter(this);
         Make(id, swatch);
     }
-    m_progress = new QProgressBar;
-    m_progress->setRange(0, 100);
-    m_progress->setTextVisible(false);
-    Make(1063, m_progress);
+    MakeProgress(1063);
     Make(1079, new QGroupBox(QStringLiteral("Stupně")));
-    for (int i = 0; i < kStageCount; ++i) {
-        auto* button = new QRadioButton;
-        button->setAutoExclusive(false);
-        // Indicators only: the controller switches its stages.
-        button->setAttribute(Qt::WA_TransparentForMouseEvents);
-        button->setFocusPolicy(Qt::NoFocus);
-        Make(kStageButton + i, button);
-        auto* label = new QLabel(QString::number(i + 1));
-        label->setAlignment(Qt::AlignCenter);
-        Make(kStageLabel + i, label);
-    }
+    MakeStages(kStageButton, kStageLabel, kStageCount);
     auto* recordFrame = new QFrame;
     recordFrame->setFrameShape(QFrame::Box);
     Make(1130, recordFrame);
@@ -107,21 +79,6 @@ CQorinHodnotyDlg::CQorinHodnotyDlg(QWidget* parent) : QFrame(parent)
 }
 
 CQorinHodnotyDlg::~CQorinHodnotyDlg() = default;
-
-QWidget* CQorinHodnotyDlg::Make(int id, QWidget* widget)
-{
-    widget->setParent(this);
-    widget->setObjectName(QString::number(id));
-    widget->hide();
-    m_controls[id] = widget;
-    return widget;
-}
-
-QWidget* CQorinHodnotyDlg::Control(int id) const
-{
-    const auto it = m_controls.find(id);
-    return it == m_controls.end() ? nullptr : it->second;
-}
 
 int CQorinHodnotyDlg::ChooseMode(int w, int h)
 {
@@ -176,137 +133,97 @@ void CQorinHodnotyDlg::SetLegend(const CQuantityGraphWnd& graph)
 
 void CQorinHodnotyDlg::UpdateControls()
 {
-    auto setText = [this](int id, const QString& text) {
-        if (auto* edit = qobject_cast<QLineEdit*>(Control(id)))
-            edit->setText(text);
-        else if (auto* label = qobject_cast<QLabel*>(Control(id)))
-            label->setText(text);
-    };
-    setText(1022, m_time);
-    setText(1286, m_model);
-    setText(1024, m_recordEnd);
-    setText(1023, m_recordStart);
-    setText(1025, m_file);
-    setText(1134, m_state);
-    setText(1020, m_activeCurrent);
-    setText(1017, m_cos);
-    setText(1021, m_reactiveCurrent);
-    setText(1019, m_current);
-    setText(1018, m_thd);
-    auto* state = static_cast<QLabel*>(Control(1134));
-    QPalette palette = this->palette();
-    if (!m_state.isEmpty()) {
-        palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
-        palette.setColor(QPalette::Window, QColor(255, 255, 128));
-    }
-    state->setPalette(palette);
-    state->setAutoFillBackground(!m_state.isEmpty());
-    for (int i = 0; i < kStageCount; ++i)
-        static_cast<QRadioButton*>(Control(kStageButton + i))->setChecked(m_stages[std::size_t(i)] != 0);
+    const std::pair<int, const QString*> texts[] = {
+        {1022, &m_time}, {1286, &m_model},         {1024, &m_recordEnd}, {1023, &m_recordStart},
+        {1025, &m_file}, {1020, &m_activeCurrent}, {1017, &m_cos},       {1021, &m_reactiveCurrent},
+        {1019, &m_current}, {1018, &m_thd}};
+    for (const auto& [id, text] : texts)
+        SetText(id, *text);
+    ShowState(1134, m_state);
+    SetStages(kStageButton, m_stages.data(), kStageCount);
     m_progress->setValue(std::clamp(m_progressValue, 0, 100));
     update();
 }
 
-void CQorinHodnotyDlg::Place(int id, int x0, int y0, int left, int top, int right, int bottom)
+void CQorinHodnotyDlg::Put(int id, int x0, int y0, int left, int top, int right, int bottom)
 {
-    QWidget* w = Control(id);
-    if (!w)
-        return;
-    const QFont& f = font();
-    const QRect r(QPoint(ui::DluToPixelsX(x0 + left, f), ui::DluToPixelsY(y0 + top, f)),
-                  QPoint(ui::DluToPixelsX(x0 + right, f) - 1, ui::DluToPixelsY(y0 + bottom, f) - 1));
-    w->setGeometry(r);
-    w->show();
-}
-
-void CQorinHodnotyDlg::ShowGroup(std::initializer_list<int> ids, bool show)
-{
-    for (int id : ids)
-        if (QWidget* w = Control(id))
-            w->setVisible(show);
-}
-
-void CQorinHodnotyDlg::HideAll()
-{
-    for (auto& [id, w] : m_controls)
-        w->hide();
+    Place(id, x0, y0, left, top, right, bottom);
+    if (QWidget* w = Control(id))
+        w->show();
 }
 
 void CQorinHodnotyDlg::PlaceHeader(int x, int y)
 {
-    Place(1286, x, y, 0, 0, 50, 12);
-    Place(1022, x, y, 61, 0, 110, 12);
-    m_headerFont = Control(1286)->font();
-    m_headerFont.setBold(true);
-    m_headerFont.setUnderline(true);
-    Control(1286)->setFont(m_headerFont);
-    static_cast<QLineEdit*>(Control(1286))->setText(m_model);
+    Put(1286, x, y, 0, 0, 50, 12);
+    Put(1022, x, y, 61, 0, 110, 12);
+    SetHeaderFont(1286);
+    SetText(1286, m_model);
 }
 
 void CQorinHodnotyDlg::PlaceValues(int x, int y)
 {
-    Place(1124, x, y, 0, 0, 114, 48);
-    Place(1112, x, y, 2, 3, 19, 10);
-    Place(1017, x, y, 19, 3, 44, 15);
-    Place(1115, x, y, 60, 3, 75, 11);
-    Place(1019, x, y, 76, 3, 101, 15);
-    Place(1116, x, y, 103, 3, 111, 15);
-    Place(1125, x, y, 2, 12, 18, 15);
-    Place(1127, x, y, 60, 12, 75, 15);
-    Place(1113, x, y, 2, 18, 18, 26);
-    Place(1126, x, y, 2, 27, 18, 30);
-    Place(1018, x, y, 19, 18, 44, 30);
-    Place(1114, x, y, 46, 18, 55, 28);
-    Place(1117, x, y, 60, 18, 75, 26);
-    Place(1128, x, y, 60, 27, 75, 30);
-    Place(1020, x, y, 76, 18, 101, 30);
-    Place(1118, x, y, 103, 18, 111, 30);
-    Place(1134, x, y, 2, 33, 55, 45);
-    Place(1119, x, y, 60, 33, 75, 41);
-    Place(1129, x, y, 60, 42, 75, 45);
-    Place(1021, x, y, 76, 33, 101, 45);
-    Place(1120, x, y, 103, 33, 111, 45);
+    Put(1124, x, y, 0, 0, 114, 48);
+    Put(1112, x, y, 2, 3, 19, 10);
+    Put(1017, x, y, 19, 3, 44, 15);
+    Put(1115, x, y, 60, 3, 75, 11);
+    Put(1019, x, y, 76, 3, 101, 15);
+    Put(1116, x, y, 103, 3, 111, 15);
+    Put(1125, x, y, 2, 12, 18, 15);
+    Put(1127, x, y, 60, 12, 75, 15);
+    Put(1113, x, y, 2, 18, 18, 26);
+    Put(1126, x, y, 2, 27, 18, 30);
+    Put(1018, x, y, 19, 18, 44, 30);
+    Put(1114, x, y, 46, 18, 55, 28);
+    Put(1117, x, y, 60, 18, 75, 26);
+    Put(1128, x, y, 60, 27, 75, 30);
+    Put(1020, x, y, 76, 18, 101, 30);
+    Put(1118, x, y, 103, 18, 111, 30);
+    Put(1134, x, y, 2, 33, 55, 45);
+    Put(1119, x, y, 60, 33, 75, 41);
+    Put(1129, x, y, 60, 42, 75, 45);
+    Put(1021, x, y, 76, 33, 101, 45);
+    Put(1120, x, y, 103, 33, 111, 45);
     for (int i = 0; i < 5; ++i)
         Control(kSwatches[i])->setVisible(m_legendShown[std::size_t(i)]);
 }
 
 void CQorinHodnotyDlg::PlaceRegulation(int x, int y)
 {
-    Place(1095, x, y, 1, 1, 113, 10);
-    Place(1063, x, y, 1, 11, 113, 19);
-    Place(1094, x, y, 2, 20, 22, 28);
-    Place(1097, x, y, 47, 20, 67, 28);
-    Place(1098, x, y, 93, 20, 113, 28);
+    Put(1095, x, y, 1, 1, 113, 10);
+    Put(1063, x, y, 1, 11, 113, 19);
+    Put(1094, x, y, 2, 20, 22, 28);
+    Put(1097, x, y, 47, 20, 67, 28);
+    Put(1098, x, y, 93, 20, 113, 28);
 }
 
 void CQorinHodnotyDlg::PlaceRecord(int x, int y)
 {
-    Place(1130, x, y, 0, 0, 190, 46);
-    Place(1108, x, y, 4, 8, 50, 20);
-    Place(1023, x, y, 50, 7, 104, 19);
-    Place(1110, x, y, 110, 8, 120, 20);
-    Place(1024, x, y, 123, 7, 180, 19);
-    Place(1111, x, y, 4, 26, 33, 38);
-    Place(1025, x, y, 34, 25, 179, 37);
+    Put(1130, x, y, 0, 0, 190, 46);
+    Put(1108, x, y, 4, 8, 50, 20);
+    Put(1023, x, y, 50, 7, 104, 19);
+    Put(1110, x, y, 110, 8, 120, 20);
+    Put(1024, x, y, 123, 7, 180, 19);
+    Put(1111, x, y, 4, 26, 33, 38);
+    Put(1025, x, y, 34, 25, 179, 37);
 }
 
 void CQorinHodnotyDlg::PlaceChart(int x, int y, int w, int h)
 {
     if (h >= 57) {
-        Place(1096, x, y, 1, 0, w, 11);
-        Place(1078, x, y, 1, 10, w, h);
+        Put(1096, x, y, 1, 0, w, 11);
+        Put(1078, x, y, 1, 10, w, h);
     } else {
         Control(1096)->hide();
-        Place(1078, x, y, 1, 0, w, h);
+        Put(1078, x, y, 1, 0, w, h);
     }
 }
 
 void CQorinHodnotyDlg::PlaceStages(int x, int y)
 {
-    Place(1079, x, y, 4, 0, 71, 67);
+    Put(1079, x, y, 4, 0, 71, 67);
     auto place = [&](int stage, QRect button, QRect label, const QString& text) {
-        Place(kStageButton + stage - 1, x, y, button.left(), button.top(), button.right(), button.bottom());
-        Place(kStageLabel + stage - 1, x, y, label.left(), label.top(), label.right(), label.bottom());
+        Put(kStageButton + stage - 1, x, y, button.left(), button.top(), button.right(), button.bottom());
+        Put(kStageLabel + stage - 1, x, y, label.left(), label.top(), label.right(), label.bottom());
         static_cast<QLabel*>(Control(kStageLabel + stage - 1))->setText(text);
     };
     auto r = [](int l, int t, int rr, int b) { return QRect(QPoint(l, t), QPoint(rr, b)); };
@@ -331,12 +248,12 @@ void CQorinHodnotyDlg::Layout()
 {
     if (!Control(1286))
         return;
-    const QFont& f = font();
-    const int w = width() * 100 / std::max(1, ui::DluToPixelsX(100, f));
-    const int h = height() * 100 / std::max(1, ui::DluToPixelsY(100, f));
-    m_dluSize = QSize(w, h);
+    const QSize dlu = MeasureDlu();
+    const int w = dlu.width();
+    const int h = dlu.height();
     m_mode = ChooseMode(w, h);
-    HideAll();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        child->hide();
     // Modes 1 and 2: the chart and the stages share the room right of the
     // values.
     auto besideValues = [&](int y, int chartH) {
@@ -414,17 +331,6 @@ void CQorinHodnotyDlg::resizeEvent(QResizeEvent* event)
     Layout();
 }
 
-void CQorinHodnotyDlg::showEvent(QShowEvent* event)
-{
-    QFrame::showEvent(event);
-    m_progress->setRange(0, 100);
-}
-
-void CQorinHodnotyDlg::paintEvent(QPaintEvent* event)
-{
-    QFrame::paintEvent(event);
-}
-
 bool CQorinHodnotyDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint) {
@@ -436,20 +342,12 @@ bool CQorinHodnotyDlg::eventFilter(QObject* watched, QEvent* event)
         }
         for (int i = 0; i < 5; ++i)
             if (w == Control(kSwatches[i])) {
-                p.fillRect(w->rect(), ColorFromRef(m_legendColours[std::size_t(i)]));
-                p.setPen(Qt::black);
-                p.drawRect(w->rect().adjusted(0, 0, -1, -1));
+                p.end();
+                PaintSwatch(w, m_legendColours[std::size_t(i)]);
                 return true;
             }
     }
     return QFrame::eventFilter(watched, event);
-}
-
-void CQorinHodnotyDlg::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::RightButton)
-        emit PanelMenu(event->globalPosition().toPoint());
-    QFrame::mousePressEvent(event);
 }
 
 } // namespace controllers

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QFont>
-#include <QFrame>
+#include "controllers/values/ValuesDlgBase.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
-#include <map>
 
 struct CQorinValueTexts;
 struct CPristrojStatusTexts;
@@ -23,7 +22,7 @@ class CQuantityGraphWnd;
 // recorded period and file. It lays its groups out for the space it has
 // (modes 0 to 4). The host fills the members (Fill, SetLegend or by hand),
 // then calls UpdateControls and Layout.
-class CQorinHodnotyDlg : public QFrame {
+class CQorinHodnotyDlg : public CValuesDlgBase {
     Q_OBJECT
 public:
     static constexpr int kHarmonicCount = 6;
@@ -44,10 +43,6 @@ public:
     void UpdateControls();
     void Layout();
     int Mode() const { return m_mode; }
-    // The size in dialog units the last layout measured.
-    QSize SizeInDlu() const { return m_dluSize; }
-    QWidget* Control(int id) const;
-    QProgressBar* Progress() const { return m_progress; }
     // The chart on any painter (its surface's size).
     void DrawChart(QPainter& painter, const QSize& size) const;
 
@@ -72,36 +67,23 @@ public:
     QString m_thd = QStringLiteral("--");
     int m_progressValue = 0;
 
-signals:
-    // A right click: the host shows its panel menu.
-    void PanelMenu(const QPoint& globalPos);
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    QWidget* Make(int id, QWidget* widget);
-    void Place(int id, int x0, int y0, int left, int top, int right, int bottom);
-    void ShowGroup(std::initializer_list<int> ids, bool show);
+    // Placed and shown.
+    void Put(int id, int x0, int y0, int left, int top, int right, int bottom);
     void PlaceValues(int x, int y);
     void PlaceRegulation(int x, int y);
     void PlaceRecord(int x, int y);
     void PlaceChart(int x, int y, int w, int h);
     void PlaceStages(int x, int y);
     void PlaceHeader(int x, int y);
-    void HideAll();
     void PaintSwatches();
 
-    std::map<int, QWidget*> m_controls;
-    QProgressBar* m_progress = nullptr;
     QWidget* m_chart = nullptr;
-    QFont m_headerFont;
     int m_mode = -1;
-    QSize m_dluSize;
 };
 
 } // namespace controllers

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QFont>
+#include <QFrame>
+#include <QSize>
+
+#include <cstdint>
+#include <map>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+
+namespace controllers {
+
+// What the two controller values displays share: controls kept by their
+// dialog ids and placed in dialog units of the dialog font, the size
+// measured in dialog units, the state text's warning colours, the legend
+// swatches and the right click that asks the host for its panel menu.
+class CValuesDlgBase : public QFrame {
+    Q_OBJECT
+public:
+    QWidget* Control(int id) const;
+    QProgressBar* Progress() const { return m_progress; }
+    // The size in dialog units the last layout measured.
+    QSize SizeInDlu() const { return m_dluSize; }
+
+signals:
+    // A right click: the host shows its panel menu.
+    void PanelMenu(const QPoint& globalPos);
+
+protected:
+    explicit CValuesDlgBase(QWidget* parent);
+
+    QWidget* Make(int id, QWidget* widget);
+    static QLineEdit* ReadOnlyEdit(bool right = true);
+    void MakeProgress(int id);
+    // Stage indicators: radio buttons `buttonId` + i the user cannot switch,
+    // labels `labelId` + i.
+    void MakeStages(int buttonId, int labelId, int count);
+    void SetStages(int buttonId, const int* states, int count);
+    // Control `id` at (left, top)-(right, bottom) from the origin (x0, y0).
+    void Place(int id, int x0, int y0, int left, int top, int right, int bottom);
+    void SetText(int id, const QString& text);
+    QSize MeasureDlu();
+    // The model name's bold, underlined font, made again at each layout.
+    void SetHeaderFont(int id);
+    // Red on light yellow while the state text is not empty.
+    void ShowState(int id, const QString& text);
+    static void PaintSwatch(QWidget* swatch, std::uint32_t colour);
+
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+    QProgressBar* m_progress = nullptr;
+    QFont m_headerFont;
+    QSize m_dluSize;
+
+private:
+    std::map<int, QWidget*> m_controls;
+};
+
+} // namespace controllers

@@ -1,0 +1,290 @@
+// The values displays of the controllers: layout modes by the space in
+// dialog units, the harmonics charts (pixel probes), tabs and unit captions.
+#include "controllers/values/DuskarValuesPanel.h"
+#include "controllers/values/HarmonicsChart.h"
+#include "controllers/values/QorinHodnotyDlg.h"
+#include "platform/ui/DialogUnits.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QTabBar>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+using namespace controllers;
+
+namespace {
+
+// A pixel size that measures exactly w x h dialog units.
+QSize PixelsFor(const QWidget& w, int dluW, int dluH)
+{
+    const int px = ui::DluToPixelsX(100, w.font());
+    const int py = ui::DluToPixelsY(100, w.font());
+    return QSize((dluW * px + 99) / 100, (dluH * py + 99) / 100);
+}
+
+bool Shown(const QWidget* w)
+{
+    return w && !w->isHidden();
+}
+
+TEST(QorinValuesDialog, ModeByTheSpaceInDialogUnits)
+{
+    struct Case {
+        int w, h, mode;
+    };
+    const Case cases[] = {
+        {198, 73, 0}, {198, 74, 4}, {120, 300, 4}, {199, 73, 0}, {199, 74, 1}, {199, 102, 1},
+        {199, 103, 2}, {300, 171, 2}, {300, 172, 3}, {446, 279, 3},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CQorinHodnotyDlg::ChooseMode(c.w, c.h), c.mode) << c.w << "x" << c.h;
+
+    CQorinHodnotyDlg dlg;
+    struct Shape {
+        int w, h;
+        bool record;
+        int mode;
+        bool chart, stages, regulation, recordShown;
+    };
+    const Shape shapes[] = {
+        {199, 74, false, 1, false, true, false, false}, // the stages alone beside the values
+        {250, 80, false, 1, true, false, false, false}, // room for a chart only
+        {330, 110, false, 2, true, true, true, false},
+        {320, 60, true, 0, false, false, false, true},  // the record group beside the values
+        {320, 60, false, 0, false, false, false, false},
+        {150, 250, false, 4, true, true, true, false},
+        {300, 260, true, 3, true, true, true, true},
+    };
+    for (const Shape& s : shapes) {
+        dlg.m_recordGroup = s.record;
+        dlg.resize(PixelsFor(dlg, s.w, s.h));
+        dlg.Layout();
+        SCOPED_TRACE(testing::Message() << s.w << "x" << s.h);
+        EXPECT_EQ(dlg.SizeInDlu(), QSize(s.w, s.h));
+        EXPECT_EQ(dlg.Mode(), s.mode);
+        EXPECT_EQ(Shown(dlg.Control(1078)), s.chart);
+        EXPECT_EQ(Shown(dlg.Control(1079)), s.stages);
+        EXPECT_EQ(Shown(dlg.Control(1063)), s.regulation);
+        EXPECT_EQ(Shown(dlg.Control(1130)), s.recordShown);
+        EXPECT_EQ(Shown(dlg.Control(1286)), s.mode != 0);
+        EXPECT_TRUE(Shown(dlg.Control(1017)));
+    }
+}
+
+TEST(QorinValuesDialog, StagesAndLegendFollowTheMembers)
+{
+    CQorinHodnotyDlg dlg;
+    dlg.resize(PixelsFor(dlg, 330, 110));
+    dlg.m_stages[2] = 1;
+    dlg.m_sixStages = true;
+    dlg.m_legendShown = {true, false, true, false, false};
+    dlg.m_state = QStringLiteral("Test");
+    dlg.UpdateControls();
+    dlg.Layout();
+    EXPECT_TRUE(static_cast<QAbstractButton*>(dlg.Control(1066))->isChecked());
+    EXPECT_FALSE(static_cast<QAbstractButton*>(dlg.Control(1065))->isChecked());
+    EXPECT_TRUE(dlg.Control(1069)->isEnabled());   // stage 6
+    EXPECT_FALSE(dlg.Control(1070)->isEnabled());  // stage 7 of a six-stage model
+    EXPECT_FALSE(dlg.Control(1086)->isEnabled());  // its label
+    EXPECT_TRUE(Shown(dlg.Control(1125)));
+    EXPECT_FALSE(Shown(dlg.Control(1126)));
+    EXPECT_TRUE(Shown(dlg.Control(1127)));
+    auto* state = static_cast<QLabel*>(dlg.Control(1134));
+    EXPECT_EQ(state->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(state->palette().color(QPalette::Window), QColor(255, 255, 128));
+    dlg.m_state.clear();
+    dlg.UpdateControls();
+    EXPECT_NE(state->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    // Transistor outputs: stage 7 sits left and is labelled "1".
+    dlg.m_transistorLabels = true;
+    dlg.Layout();
+    EXPECT_EQ(static_cast<QLabel*>(dlg.Control(1080 + 6))->text(), QStringLiteral("1"));
+    EXPECT_EQ(static_cast<QLabel*>(dlg.Control(1080))->text(), QStringLiteral("T0"));
+    EXPECT_LT(dlg.Control(1064 + 6)->x(), dlg.Control(1064 + 13)->x());
+}
+
+TEST(HarmonicsChart, TextsAndBarHeights)
+{
+    const int y0 = 100, s = 12;
+    struct Case {
+        double value;
+        const char* text;
+        int height; // of the bar above y0 - 1
+    };
+    const Case cases[] = {
+        {100.0, "--", 0}, {101.0, "--", 0}, {-0.5, "--", 0}, {0.05, "0.1", 0}, {0.0, "0.0", 0},
+        {0.1, "0.1", 1},  {0.3, "0.3", 1},  {0.6, "0.6", 4}, // log10(0.6) * 40 = -8.9: 12 - 8
+        {1.0, "1.0", 12}, {10.0, "10.0", 52}, {99.9, "99.9", 91},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CHarmonicsChart::ValueText(c.value), QString::fromLatin1(c.text)) << c.value;
+        EXPECT_EQ(y0 - 1 - CHarmonicsChart::BarTop(c.value, y0, s), c.height) << c.value;
+    }
+}
+
+// Bars stand in their columns: a value gets red pixels above the axis, no
+// value none.
+TEST(HarmonicsChart, QorinBarsProbed)
+{
+    const QSize size(240, 125);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const std::array<float, 6> values{0.3f, 10.f, 100.f, 0.05f, 40.f, -2.f};
+    {
+        QPainter p(&image);
+        CHarmonicsChart::DrawQorin(p, size, 96, values);
+    }
+    const int c = size.width() / 8;
+    auto redInColumn = [&](int k) {
+        int n = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = (k + 1) * c + c / 7; x < (k + 2) * c - c / 7; ++x)
+                n += QColor(image.pixel(x, y)) == QColor(160, 0, 0);
+        return n;
+    };
+    const int width = (c - c / 7) - c / 7;
+    // 0.3: the one-pixel bar (its texts are red too, so compare to 10 %).
+    EXPECT_GE(redInColumn(0), width);
+    EXPECT_GT(redInColumn(1), redInColumn(0) + 20 * width);
+    EXPECT_GT(redInColumn(4), redInColumn(1));
+    // 100, 0.05 and a negative value: a text, no bar.
+    EXPECT_LT(redInColumn(2), redInColumn(0));
+    EXPECT_LT(redInColumn(5), redInColumn(0));
+}
+
+TEST(DuskarValuesPanel, ModeByTheSpaceInDialogUnits)
+{
+    struct Case {
+        int w, h, mode;
+        bool tall;
+    };
+    const Case cases[] = {
+        {547, 196, 2, false}, {547, 215, 2, false}, {547, 216, 2, true}, {546, 196, 1, false},
+        {547, 195, 1, false}, {300, 365, 3, false}, {300, 364, 1, false}, {300, 110, 1, false},
+        {300, 109, 0, false}, {645, 346, 2, true},
+    };
+    for (const Case& c : cases) {
+        bool tall = false;
+        EXPECT_EQ(CDuskarValuesPanel::ChooseMode(c.w, c.h, &tall), c.mode) << c.w << "x" << c.h;
+        EXPECT_EQ(tall, c.tall) << c.w << "x" << c.h;
+    }
+    CDuskarValuesPanel panel;
+    panel.resize(PixelsFor(panel, 547, 196));
+    panel.Layout();
+    EXPECT_EQ(panel.Mode(), 2);
+    const int chart88 = ui::DluToPixelsY(107 + 88, panel.font()) - ui::DluToPixelsY(107, panel.font());
+    EXPECT_EQ(panel.Control(1172)->height(), chart88);
+    panel.resize(PixelsFor(panel, 547, 216));
+    panel.Layout();
+    EXPECT_GT(panel.Control(1172)->height(), chart88);
+    for (int id : {1124, 1130, 1172, 1079})
+        EXPECT_TRUE(Shown(panel.Control(id))) << id;
+    EXPECT_FALSE(Shown(panel.Tabs()));
+}
+
+TEST(DuskarValuesPanel, TabsShowOneGroupAtATime)
+{
+    CDuskarValuesPanel panel;
+    panel.resize(PixelsFor(panel, 300, 120));
+    panel.show();
+    panel.Layout();
+    ASSERT_EQ(panel.Mode(), 1);
+    ASSERT_TRUE(Shown(panel.Tabs()));
+    EXPECT_EQ(panel.Tabs()->tabText(0), QStringLiteral("U,I,..."));
+    EXPECT_EQ(panel.Tabs()->tabText(3), QStringLiteral("U-harL"));
+    EXPECT_TRUE(Shown(panel.Control(1017)));
+    EXPECT_FALSE(Shown(panel.Control(1079)));
+    const QPointF at = panel.Tabs()->tabRect(3).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, panel.Tabs()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(panel.Tabs(), &click);
+    }
+    EXPECT_EQ(panel.GetSelectedTab(), 3);
+    EXPECT_FALSE(Shown(panel.Control(1017)));
+    EXPECT_FALSE(Shown(panel.Control(1172)));
+    EXPECT_TRUE(Shown(panel.Control(1079)));
+    panel.SelectTab(1);
+    EXPECT_TRUE(Shown(panel.Control(1064)));
+    EXPECT_FALSE(Shown(panel.Control(1079)));
+    // The tab survives a layout.
+    panel.Layout();
+    EXPECT_EQ(panel.GetSelectedTab(), 1);
+    EXPECT_TRUE(Shown(panel.Control(1064)));
+}
+
+TEST(DuskarValuesPanel, HeaderInModeZeroOnlyInArchiveWindows)
+{
+    CDuskarValuesPanel panel;
+    panel.resize(PixelsFor(panel, 300, 100));
+    panel.Layout();
+    ASSERT_EQ(panel.Mode(), 0);
+    EXPECT_FALSE(Shown(panel.Control(1286)));
+    EXPECT_EQ(panel.Control(1124)->y(), 0);
+    panel.m_recordGroup = true;
+    panel.Layout();
+    EXPECT_TRUE(Shown(panel.Control(1286)));
+    EXPECT_EQ(panel.Control(1124)->y(), ui::DluToPixelsY(15, panel.font()));
+}
+
+TEST(DuskarValuesPanel, UnitCaptionsFollowTheMultipliers)
+{
+    CDuskarValuesPanel panel;
+    auto text = [&panel](int id) { return static_cast<QLabel*>(panel.Control(id))->text(); };
+    struct Case {
+        int multiplier;
+        const char* power;
+        const char* reactive;
+    };
+    const Case cases[] = {{1000, "kW", "kvar"}, {1000000, "MW", "Mvar"}, {5, "W", "var"}, {1000, "kW", "kvar"}};
+    for (const Case& c : cases) {
+        panel.SetPowerUnits(c.multiplier);
+        EXPECT_EQ(text(1137), QString::fromLatin1(c.power));
+        EXPECT_EQ(text(1138), QString::fromLatin1(c.reactive));
+        EXPECT_EQ(text(1139), QString::fromLatin1(c.reactive));
+    }
+    // The same multiplier again leaves the captions alone.
+    static_cast<QLabel*>(panel.Control(1137))->setText(QStringLiteral("x"));
+    panel.SetPowerUnits(1000);
+    EXPECT_EQ(text(1137), QStringLiteral("x"));
+    panel.SetVoltageUnits(1000);
+    panel.SetCurrentUnits(1000);
+    EXPECT_EQ(text(1144), QStringLiteral("kV"));
+    for (int id : {1374, 1375, 1376, 1147})
+        EXPECT_EQ(text(id), QStringLiteral("kA"));
+}
+
+TEST(HarmonicsChart, DuskarNoValueHasNoBar)
+{
+    const QSize size(360, 130);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    std::array<float, 9> values{};
+    values.fill(101.f);
+    values[0] = -1.f;
+    values[1] = 20.f;
+    {
+        QPainter p(&image);
+        CHarmonicsChart::DrawDuskar(p, size, 96, values, QStringLiteral("I - harmonické liché"));
+    }
+    const int c = size.width() / 12;
+    auto blueInColumn = [&](int k) {
+        int n = 0;
+        const int left = (k + 1) * c + c / 8;
+        for (int y = size.height() / 3; y < size.height(); ++y)
+            for (int x = left; x < left + 6 * (c / 8); ++x)
+                n += QColor(image.pixel(x, y)) == QColor(8, 15, 121);
+        return n;
+    };
+    EXPECT_EQ(blueInColumn(0), 0);
+    EXPECT_GT(blueInColumn(1), 100);
+    // The band behind the chart.
+    EXPECT_EQ(QColor(image.pixel(size.width() - 5, size.height() / 2)), QColor(202, 223, 249));
+}
+
+} // namespace
