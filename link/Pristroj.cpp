@@ -107,6 +107,27 @@ CPristroj& CPristroj::operator=(const CPristroj& other)
 
 CPristroj::~CPristroj()
 {
+    Retire(kThreadEndWaitMs, nullptr);
+}
+
+void CPristroj::Dispose(std::unique_ptr<CPristroj> entry, int timeoutMs)
+{
+    if (!entry)
+        return;
+    CPristroj* retiring = entry.get();
+    // When the thread takes the entry along, `entry` is empty afterwards and
+    // the entry is the thread's; else it goes here, with nothing left to do.
+    retiring->Retire(timeoutMs, &entry);
+}
+
+void CPristroj::Retire(int timeoutMs, std::unique_ptr<CPristroj>* self)
+{
+    // An entry the thread took along was retired before: when the thread
+    // deletes it, nothing is left to do (its link may be gone with the
+    // program by then).
+    if (m_retired)
+        return;
+    m_retired = true;
     // The thread sees the cleared flag on its next idle pass; a poll already
     // under way only queues its records, which the archive orders under its
     // own lock, so no pause is needed before the last records go.
@@ -126,7 +147,7 @@ CPristroj::~CPristroj()
         m_liveView = nullptr;
     }
 
-    EndThread(kThreadEndWaitMs);
+    EndThreadTakingAlong(timeoutMs, self);
 }
 
 void CPristroj::RegisterLink()
@@ -308,6 +329,11 @@ BOOL CPristroj::StartThread(platform::MessageId message, int timeoutMs)
 
 void CPristroj::EndThread(int timeoutMs)
 {
+    EndThreadTakingAlong(timeoutMs, nullptr);
+}
+
+void CPristroj::EndThreadTakingAlong(int timeoutMs, std::unique_ptr<CPristroj>* self)
+{
     if (!m_pMereni)
         return;
     PostToThread(platform::WM_THREAD_END);
@@ -315,10 +341,10 @@ void CPristroj::EndThread(int timeoutMs)
         m_pMereni.reset();
         return;
     }
-    AbandonThread();
+    AbandonThread(self);
 }
 
-void CPristroj::AbandonThread()
+void CPristroj::AbandonThread(std::unique_ptr<CPristroj>* self)
 {
     if (!m_pMereni)
         return;
@@ -327,7 +353,10 @@ void CPristroj::AbandonThread()
     m_pMereni->Abandon(m_archiv);
     m_pMereni->Abandon(m_threadEvent);
     m_pMereni->Abandon(m_handOver);
-    m_pMereni.release()->DeleteWhenFinished();
+    CPristrojThread* thread = m_pMereni.release();
+    if (self && *self)
+        thread->Abandon(std::shared_ptr<CPristroj>(std::move(*self)));
+    thread->DeleteWhenFinished();
 }
 
 void CPristroj::SendSettings(std::unique_ptr<CPristroj> copy, int timeoutMs)

@@ -109,6 +109,11 @@ public:
     // end in time is left to end on its own with what it still uses.
     void EndThread(int timeoutMs);
     CPristrojThread* GetThread() const { return m_pMereni.get(); }
+    // Lets an entry of the list go: its last records written, its link and
+    // live window given up, its thread ended. A thread that does not end
+    // within `timeoutMs` may still be inside a request of the entry, so it
+    // takes the entry along and deletes it when it ends.
+    static void Dispose(std::unique_ptr<CPristroj> entry, int timeoutMs = kThreadEndWaitMs);
     BOOL PostToThread(platform::MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
     // The event the thread sets after a message of the entry.
     platform::Event& ThreadEvent() { return *m_threadEvent; }
@@ -242,8 +247,12 @@ private:
     void SendSettings(std::unique_ptr<CPristroj> copy, int timeoutMs);
     // Deactivates and ends the thread (type change).
     void StopThreadForTypeChange();
-    // Hands a running thread over to end on its own; it keeps what it uses.
-    void AbandonThread();
+    // Hands a running thread over to end on its own; it keeps what it uses,
+    // and `self`, when given, the entry itself.
+    void AbandonThread(std::unique_ptr<CPristroj>* self = nullptr);
+    // What the end of an entry does before it goes; `self` as above.
+    void Retire(int timeoutMs, std::unique_ptr<CPristroj>* self);
+    void EndThreadTakingAlong(int timeoutMs, std::unique_ptr<CPristroj>* self);
     // Bit 0 of a controller configuration's mode byte before a write.
     void MarkConfigMode(BYTE& mode) const;
     void FillStatusTexts(CPristrojStatusTexts& texts) const;
@@ -255,6 +264,7 @@ private:
     std::atomic<DWORD> m_maska{255};
     int m_type = 0;
     DWORD m_linkId = 0;
+    bool m_retired = false; // Retire ran; the owner thread only
 };
 
 // Whether a file can be created at `path` (the archive base path) for the

@@ -13,6 +13,17 @@ using platform::ThreadMessage;
 namespace {
 
 std::atomic<int> g_threadsAlive{0};
+std::atomic<int> g_entriesGone{0};
+// Set by the thread at its end when the test asked it to look at its entry:
+// 1 when the entry was still there.
+std::atomic<int> g_entryThereAtEnd{-1};
+
+// An entry whose end the test can see.
+class CountedPristroj : public CPristroj {
+public:
+    using CPristroj::CPristroj;
+    ~CountedPristroj() override { ++g_entriesGone; }
+};
 
 // A measurement thread that answers the entry's messages the way the family
 // threads do, and can be held inside a message until released.
@@ -37,6 +48,8 @@ public:
     std::atomic<int> recordFlag{-1};
     std::atomic<int> copiesTaken{0};
     std::atomic<int> blocksSeen{-1};
+    // At its end the thread looks at its entry once more.
+    std::atomic<bool> touchEntryAtEnd{false};
 
 protected:
     void OnMessage(const ThreadMessage& m) override
@@ -50,6 +63,7 @@ protected:
         switch (m.id) {
         case platform::WM_DEVICE_ACTIVATE: {
             auto* entry = reinterpret_cast<CPristroj*>(m.wParam);
+            m_entry = entry;
             m_archiv = entry->GetArchivData();
             reinterpret_cast<platform::Event*>(m.lParam)->Set();
             break;
@@ -69,6 +83,8 @@ protected:
             // What a thread still in its last request would touch.
             if (m_archiv)
                 blocksSeen = m_archiv->GetBlockRecordCount();
+            if (m_entry && touchEntryAtEnd)
+                g_entryThereAtEnd = g_entriesGone.load() == 0 && m_entry->m_nazev == QStringLiteral("hala");
             break;
         default:
             break;
@@ -84,6 +100,7 @@ private:
     std::mutex m_lock;
     std::vector<platform::MessageId> m_seen;
     CArchivData* m_archiv = nullptr;
+    CPristroj* m_entry = nullptr;
 };
 
 FakeMereni* g_last = nullptr;
@@ -110,7 +127,8 @@ protected:
     // A measuring VKT entry with its thread running.
     std::unique_ptr<CPristroj> StartEntry()
     {
-        auto entry = std::make_unique<CPristroj>(env);
+        g_entriesGone = 0;
+        std::unique_ptr<CPristroj> entry = std::make_unique<CountedPristroj>(env);
         entry->m_nazev = QStringLiteral("hala");
         entry->SetType(CPristroj::kVKT, TRUE);
         entry->m_zaznamenavat = 0;
@@ -234,6 +252,42 @@ TEST_F(ThreadTest, AThreadThatOutlivesItsEntryKeepsTheArchiveItUses)
     // The thread goes on with the archive after its entry is gone.
     thread->release.Set();
     EXPECT_TRUE(WaitUntil([] { return g_threadsAlive.load() == 0; }));
+}
+
+// An entry let go while its thread is still in a request is not freed under
+// the thread: the thread takes it along and it goes when the thread ends.
+TEST_F(ThreadTest, DisposedEntryLivesUntilAThreadThatEndedLateIsDone)
+{
+    auto entry = StartEntry();
+    FakeMereni* thread = g_last;
+    thread->holdOn = platform::WM_THREAD_END;
+    thread->touchEntryAtEnd = true;
+    g_entryThereAtEnd = -1;
+    host.waitCapMs = 20;
+    CPristroj::Dispose(std::move(entry)); // the join times out
+    EXPECT_EQ(host.joins.back(), CPristroj::kThreadEndWaitMs);
+    EXPECT_EQ(g_threadsAlive, 1);
+    EXPECT_EQ(g_entriesGone, 0);
+
+    thread->release.Set();
+    EXPECT_TRUE(WaitUntil([] { return g_threadsAlive.load() == 0; }));
+    EXPECT_EQ(g_entryThereAtEnd, 1);
+    EXPECT_EQ(g_entriesGone, 1);
+}
+
+TEST_F(ThreadTest, DisposedEntryWhoseThreadEndsInTimeGoesAtOnce)
+{
+    auto entry = StartEntry();
+    FakeMereni* thread = g_last;
+    CPristroj::Dispose(std::move(entry));
+    EXPECT_EQ(g_entriesGone, 1);
+    EXPECT_EQ(g_threadsAlive, 0);
+    (void)thread;
+
+    // Without a thread there is nothing to wait for.
+    CPristroj::Dispose(std::make_unique<CountedPristroj>(env));
+    EXPECT_EQ(g_entriesGone, 2);
+    CPristroj::Dispose(nullptr);
 }
 
 TEST_F(ThreadTest, DestroyingAnEntryWithoutAThreadNeitherPostsNorWaits)
