@@ -1,0 +1,136 @@
+// The VKR windows: the settings dialog over an analyser's held settings,
+// its read-only twin, and the measured-values dialog in its six
+// arrangements with the values of a loaded substation feeder.
+#include "Screens.h"
+
+#include "analysers_vk/VKRDetail.h"
+#include "analysers_vk/VKRDetailStatic.h"
+#include "analysers_vk/VKRHodnotyDlg.h"
+#include "analysers_vk/VKRSettingsIo.h"
+#include "link/Pristroj.h"
+#include "platform/ui/DialogUnits.h"
+
+namespace {
+
+using namespace analysers_vk;
+
+CVKRSettings Feeder()
+{
+    CVKRSettings s;
+    s.iden.family = CIden::kFamilyAnalyser;
+    s.iden.model = 0x1000;
+    s.iden.version = 0x21;
+    s.iden.number = 3112;
+    s.config.SetVtPrimary(22000);
+    s.config.SetCtPrimary(0x80000000u | 400);
+    s.config.SetDefaultFrequency(50);
+    s.config.SetConnection(CVKRConfig::Star);
+    s.config.SetAddress(7);
+    s.config.SetSpeed(2);
+    s.config.SetDisplayMask(0x3C9F);
+    s.config.SetDisplay(0x12);
+    return s;
+}
+
+// An analyser that answers from the settings it holds.
+class HeldVKR : public IVKRSettingsIo {
+public:
+    QString Name() const override { return QStringLiteral("Rozvodna sever"); }
+    QString SettingsFolder() const override { return {}; }
+    bool ReadConfig(CVKRConfig& config) override
+    {
+        config = s.config;
+        return true;
+    }
+    bool WriteConfig(const CVKRConfig& config) override
+    {
+        s.config = config;
+        return true;
+    }
+    bool ReadIdentification(CIden& iden) override
+    {
+        iden = s.iden;
+        return true;
+    }
+    void Yield() override {}
+
+    CVKRSettings s = Feeder();
+};
+
+CVKRAktData FeederValues()
+{
+    CVKRAktData v;
+    const float u[3] = {12710.f, 12695.f, 12742.f};
+    const float i[3] = {212.4f, 198.7f, 205.1f};
+    const float uLine[3] = {22031.f, 21987.f, 22012.f};
+    for (int k = 0; k < 3; ++k) {
+        v.SetUPhase(k, u[k]);
+        v.SetI(k, i[k]);
+        v.SetULine(k, uLine[k]);
+        v.SetP(k, u[k] * i[k] * 0.95f);
+        v.SetQ(k, u[k] * i[k] * 0.31f);
+        v.SetAngle(k, std::int16_t(3180 + 40 * k));
+        v.SetThdU(k, std::int16_t(182 + 11 * k));
+        v.SetThdI(k, std::int16_t(645 - 30 * k));
+        v.SetThdULine(k, std::int16_t(171 + 9 * k));
+    }
+    v.SetFrequency(5001);
+    v.SetTemperature(2870);
+    return v;
+}
+
+void Fill(CVKRHodnotyDlg& dlg, int connection)
+{
+    CVKRDisplaySettings settings;
+    settings.connectionType = connection;
+    dlg.SetValues(archive::vkr::FormatValues(FeederValues(), 1, settings));
+    CPristrojStatusTexts status;
+    status.ringStart = QStringLiteral("01.12.26 00:00");
+    status.ringFull = QStringLiteral("31.12.26 23:45");
+    status.archive = QStringLiteral("sever.vkr");
+    status.newest = QStringLiteral("10.12.26 08:15:02");
+    dlg.SetStatusTexts(status);
+    dlg.SetHeader(QStringLiteral("Rozvodna sever"), status.newest);
+    dlg.SetSwatch(0, QColor(15, 5, 1), true);
+    dlg.SetSwatch(1, QColor(102, 98, 97), true);
+    dlg.SetSwatch(2, QColor(193, 193, 193), false);
+}
+
+} // namespace
+
+QORIN_SCREENS(VkrWindows)
+{
+    {
+        HeldVKR io;
+        CVKRDetail detail;
+        detail.ReadFromDevice(io, 0);
+        shot.save(&detail, QStringLiteral("CVKRDetail"));
+    }
+    {
+        CVKRSettings s = Feeder();
+        s.config.SetVtPrimary(5000); // not in the table: shown as it is
+        s.config.SetCtPrimary(CVKRConfig::kUnset);
+        s.config.SetConnection(CVKRConfig::Aron);
+        CVKRDetailStatic detail;
+        detail.Load(s.config, s.iden);
+        shot.save(&detail, QStringLiteral("CVKRDetailStatic"));
+    }
+    // Sizes in dialog units that choose each arrangement.
+    const struct {
+        int w, h;
+        const char* name;
+    } states[] = {{360, 170, "state0"}, {200, 320, "state1"}, {200, 250, "state2"},
+                  {360, 140, "state3"}, {200, 118, "state4"}, {200, 100, "state5"}};
+    for (const auto& s : states) {
+        CVKRHodnotyDlg dlg;
+        Fill(dlg, CVKRConfig::Star);
+        dlg.resize(ui::DluToPixels(QSize(s.w, s.h), dlg.font()));
+        shot.save(&dlg, QStringLiteral("CVKRHodnotyDlg-") + QLatin1String(s.name));
+    }
+    {
+        CVKRHodnotyDlg dlg;
+        Fill(dlg, CVKRConfig::Aron);
+        dlg.resize(ui::DluToPixels(QSize(360, 170), dlg.font()));
+        shot.save(&dlg, QStringLiteral("CVKRHodnotyDlg-aron"));
+    }
+}
