@@ -6,11 +6,14 @@
 #include "archive/store/QorinArchivData.h"
 #include "charts/GraphPainter.h"
 #include "charts/ReportPrinter.h"
+#include "controllers/graph/DisplaySettingsForm.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
 
+#include <QAction>
 #include <QFont>
+#include <QMenu>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
@@ -78,6 +81,7 @@ CControllerGraphWnd::CControllerGraphWnd(int instrumentType, QWidget* parent)
 {
     SetReady(true);
     SetColumnSelection(true);
+    connect(this, &CGraphWnd::ContextCommand, this, &CControllerGraphWnd::OnCommand);
 }
 
 CControllerGraphWnd::~CControllerGraphWnd() = default;
@@ -127,6 +131,54 @@ void CControllerGraphWnd::OnNewData()
     update();
 }
 
+void CControllerGraphWnd::SettingsChanged()
+{
+    if (m_entry && m_data) {
+        m_data->PublishToGraphs();
+        SaveSettings();
+    }
+    CreateFonts();
+    update();
+    emit QuantitiesChanged();
+}
+
+void CControllerGraphWnd::OnCommand(int id)
+{
+    for (int i = 0; i < 6; ++i) {
+        if (id == kCmdVertZoom100 + i) {
+            SetHorzRange(kZoomPercents[i], kValueAxis);
+            return;
+        }
+        if (id == kTimeZoomCommands[i]) {
+            SetHorzRange(kZoomPercents[i], kTimeAxis);
+            return;
+        }
+    }
+    if (id == kCmdZoomOff) {
+        SetWindow(0, 0, 1000, 1000);
+    } else if (id == kCmdGrid) {
+        SetGrid(!Grid());
+        update();
+    } else if (id == kCmdShownQuantities) {
+        EditQuantities();
+    }
+}
+
+void CControllerGraphWnd::PrepareContextMenu(QMenu& menu)
+{
+    for (QAction* action : menu.actions()) {
+        const int id = action->data().toInt();
+        if (id == kCmdReceivedQuantities) {
+            action->setVisible(false); // the controllers send every quantity
+        } else if (id == kCmdGrid) {
+            action->setCheckable(true);
+            action->setChecked(Grid());
+        } else if (id == kCmdShownQuantities) {
+            action->setEnabled(m_data != nullptr);
+        }
+    }
+}
+
 CScaleCategories& CControllerGraphWnd::Categories() const
 {
     return m_data->ScaleCategories();
@@ -141,36 +193,22 @@ bool CControllerGraphWnd::LoadCategories(const platform::Settings& settings, con
                                          const QString& prefix, bool defaults)
 {
     CScaleCategories& categories = Categories();
-    // The instrument's own values are spelt in lower case, the general
-    // section's after the family word.
-    auto name = [&prefix](const char* word) {
-        QString w = QString::fromLatin1(word);
-        if (prefix.isEmpty())
-            w[0] = w[0].toLower();
-        return prefix + w;
-    };
-    const int count = settings.GetProfileInt(section, name("PocetKat"), 0);
-    const int autoFlag = settings.GetProfileInt(section, name("Auto"), 1);
-    if (count == 0) {
-        if (defaults)
-            categories = CScaleCategories(m_instrumentType);
-        else
-            categories.SetAuto(autoFlag);
+    if (defaults) {
+        categories = CDisplaySettingsForm::ReadCategories(settings, section, prefix, m_instrumentType);
         return true;
     }
-    const QByteArray bytes = settings.GetProfileBinary(section, name("Ketegorie"));
-    if (count < 0 || bytes.size() / 4 != count || bytes.size() % 4 != 0) {
-        if (defaults)
-            categories = CScaleCategories(m_instrumentType);
+    // The instrument's own values: a blob that does not match its count
+    // changes nothing, not even the automatic flag.
+    const int count = settings.GetProfileInt(section, QStringLiteral("pocetKat"), 0);
+    const int autoFlag = settings.GetProfileInt(section, QStringLiteral("auto"), 1);
+    if (count == 0) {
+        categories.SetAuto(autoFlag);
+        return true;
+    }
+    std::vector<float> values;
+    if (!CDisplaySettingsForm::ParseFloats(settings.GetProfileBinary(section, QStringLiteral("ketegorie")), count,
+                                           values))
         return false;
-    }
-    std::vector<float> values(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + 4 * i;
-        const std::uint32_t bits = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-                                   (std::uint32_t(p[3]) << 24);
-        std::memcpy(&values[std::size_t(i)], &bits, 4);
-    }
     categories.Set(autoFlag, count, values.data());
     return true;
 }
@@ -180,16 +218,8 @@ void CControllerGraphWnd::SaveCategories(platform::Settings& settings, const pla
     const CScaleCategories& categories = Categories();
     settings.WriteProfileInt(section, QStringLiteral("pocetKat"), categories.GetCount());
     settings.WriteProfileInt(section, QStringLiteral("auto"), categories.GetAuto());
-    if (categories.GetCount() > 0) {
-        QByteArray bytes;
-        for (int i = 0; i < categories.GetCount(); ++i) {
-            std::uint32_t bits = 0;
-            std::memcpy(&bits, categories.GetValues() + i, 4);
-            for (int k = 0; k < 4; ++k)
-                bytes.append(char(bits >> (8 * k)));
-        }
-        settings.WriteProfileBinary(section, QStringLiteral("ketegorie"), bytes);
-    }
+    if (categories.GetCount() > 0)
+        settings.WriteProfileBinary(section, QStringLiteral("ketegorie"), CDisplaySettingsForm::FloatBytes(categories));
 }
 
 bool CControllerGraphWnd::LoadFromArchive()

@@ -83,6 +83,14 @@ public:
 
     // A new live measurement reached the store.
     void OnNewData();
+    // After the displayed-quantities dialog: a live graph saves and takes
+    // its series again, every graph lays out and redraws, and the hosts
+    // hear of it (legends; an archive view loads its window again).
+    void SettingsChanged();
+    // The graph's context menu commands (zooms, grid, displayed quantities).
+    void OnCommand(int id);
+    // Opens the family's displayed-quantities dialog; true after OK.
+    virtual bool EditQuantities() = 0;
 
     // Settings of a live graph in the instrument's section.
     virtual void LoadSettings() = 0;
@@ -99,6 +107,8 @@ signals:
     // The user placed the time cursor (archive graphs): the host moves the
     // archive's current record there.
     void CursorMoved(float perMille);
+    // The curves, colours or options changed.
+    void QuantitiesChanged();
 
 protected:
     explicit CControllerGraphWnd(int instrumentType, QWidget* parent);
@@ -124,6 +134,7 @@ protected:
     // Legend entries in the series colour as text (else a swatch beside).
     virtual bool LegendAsColouredText() const { return false; }
 
+    void PrepareContextMenu(QMenu& menu) override;
     void CreateFonts() override;
     void Draw(QPainter& painter, const QRect& client) override;
     void OnCursorMoved(float perMille) override;

@@ -2,6 +2,7 @@
 
 #include "archive/store/DuskarArchivData.h"
 #include "charts/GraphPainter.h"
+#include "controllers/graph/DuskarDisplayDlg.h"
 #include "controllers/graph/GraphBlock.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
@@ -367,6 +368,11 @@ void CDuskarGraphWnd::DrawTraces(CGraphPainter& painter)
     for (int i = 0; i < kQuantityCount; ++i)
         if (const CGraphTrace* trace = m_shown[std::size_t(i)] ? registry.FindGraphSeries(Name(i)) : nullptr)
             painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
+}
+
+bool CDuskarGraphWnd::EditQuantities()
+{
+    return EditDuskarGraph(this, *this);
 }
 
 } // namespace controllers

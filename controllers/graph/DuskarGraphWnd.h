@@ -44,6 +44,7 @@ public:
     void GetLegend(std::array<int, kQuantityCount>& shown, std::array<std::uint32_t, kQuantityCount>& colours) const;
 
     void LoadSettings() override;
+    bool EditQuantities() override;
     void SaveSettings() override;
 
     // The unit of a quantity as its axis shows it (follows the store's

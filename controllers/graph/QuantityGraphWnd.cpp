@@ -2,6 +2,7 @@
 
 #include "archive/store/QorinArchivData.h"
 #include "charts/GraphPainter.h"
+#include "controllers/graph/DisplayedQuantitiesDlg.h"
 #include "controllers/graph/GraphBlock.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
@@ -321,6 +322,11 @@ void CQuantityGraphWnd::DrawTraces(CGraphPainter& painter)
     for (Curve c : kStoredOrder)
         if (const CGraphTrace* trace = m_visible[c] ? registry.FindGraphSeries(SeriesName(c)) : nullptr)
             painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
+}
+
+bool CQuantityGraphWnd::EditQuantities()
+{
+    return EditQorinGraph(this, *this);
 }
 
 } // namespace controllers

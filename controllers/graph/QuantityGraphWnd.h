@@ -44,6 +44,7 @@ public:
     bool CurveVisible(Curve curve) const { return m_visible[curve] != 0; }
 
     void LoadSettings() override;
+    bool EditQuantities() override;
     void SaveSettings() override;
     // The printing command's name for PrintGraph.
     bool DrawToDC(QPrinter* printer = nullptr) { return PrintGraph(printer); }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDialog>
+
+namespace controllers {
+
+class CDisplaySettingsForm;
+class CQuantityGraphWnd;
+
+// "Zobrazené veličiny" of a Qorin quantity graph: which curves it shows and
+// in which colours, the stage bars, the import/export display and the
+// ranges of its three scale categories; "Výchozí" reloads the Qorin
+// defaults of the general settings.
+class CDisplayedQuantitiesDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDisplayedQuantitiesDlg(QWidget* parent = nullptr);
+
+    // False, and the dialog is not to be shown, without a store bound.
+    bool LoadFromGraph(const CQuantityGraphWnd& graph);
+    // True when no curve changed its series (only colours and ranges).
+    bool StoreToGraph(CQuantityGraphWnd& graph) const;
+    void LoadDefaults();
+
+    CDisplaySettingsForm* Form() const { return m_form; }
+
+public slots:
+    void accept() override;
+
+private:
+    CDisplaySettingsForm* m_form;
+};
+
+// The graph's "Zobrazené veličiny ...": the dialog, and on OK the graph
+// takes the choice, saves it and redraws. True after OK.
+bool EditQorinGraph(QWidget* parent, CQuantityGraphWnd& graph);
+
+} // namespace controllers

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "controllers/graph/ControllerGeneralPage.h"
+
+namespace controllers {
+
+// The Duskar page of the general settings ("Obecne nastaveni Duskar"): the
+// default quantities, colours, options and ranges of the Duskar trend graph
+// and the panes of a new Duskar live window.
+class CONDuskar : public CControllerGeneralPage {
+    Q_OBJECT
+public:
+    explicit CONDuskar(QWidget* parent = nullptr);
+
+    void Load(platform::Settings& settings) override;
+    void Save(platform::Settings& settings) override;
+};
+
+} // namespace controllers
