@@ -59,7 +59,8 @@ private:
     std::function<int()> m_reloadCheck;
 };
 
-// The panel of one VK-family archive. Data: the family's archive; the
+// The panel of one family's archive (VK, VKR, VKT; the controllers' in
+// QorinStatPanel.h). Data: the family's archive; the
 // document's window is its navigator. `FirstMoving`: the first segment whose
 // choice moves the archive to its start.
 template <class Data, class Result, class Settings, int FirstMoving>
@@ -68,9 +69,10 @@ public:
     using Compute = std::vector<Result> (*)(Data&, Settings&, const charts::stats::ProgressFn&);
 
     TVKFamilyStatPanel(Compute compute, QWidget* parent)
-        : CStatPanel(std::is_same_v<Result, CVKRStatResult>   ? CStatQuantityTabs::kVKR
-                     : std::is_same_v<Result, CVKTStatResult> ? CStatQuantityTabs::kVKT
-                                                              : CStatQuantityTabs::kVK,
+        : CStatPanel(std::is_same_v<Result, CVKRStatResult>     ? CStatQuantityTabs::kVKR
+                     : std::is_same_v<Result, CVKTStatResult>   ? CStatQuantityTabs::kVKT
+                     : std::is_same_v<Result, CQorinStatResult> ? CStatQuantityTabs::kQorin
+                                                                : CStatQuantityTabs::kVK,
                      parent),
           m_compute(compute)
     {
@@ -97,7 +99,8 @@ public:
         });
         m_count = int(m_results.size());
         // The VKR results are shown as the VK ones they extend.
-        using Shown = std::conditional_t<std::is_same_v<Result, CVKTStatResult>, CVKTStatResult, CVKStatResult>;
+        using Shown = std::conditional_t<std::is_same_v<Result, CVKTStatResult> || std::is_same_v<Result, CQorinStatResult>,
+                                         Result, CVKStatResult>;
         std::vector<const Shown*> each;
         for (const Result& r : m_results)
             each.push_back(&r);

@@ -152,15 +152,25 @@ CStatQuantityTabs::CStatQuantityTabs(int family, QWidget* parent)
     auto* left = new QVBoxLayout;
     m_tabs = new QTabBar(this);
     m_tabs->setObjectName(QStringLiteral("1505"));
-    for (int id : {platform::IDS_STAT_TAB_VOLTAGE, platform::IDS_STAT_TAB_CURRENT, platform::IDS_STAT_TAB_POWER,
-                   platform::IDS_STAT_TAB_PF_COS, platform::IDS_STAT_TAB_ENERGY, platform::IDS_STAT_TAB_UNBALANCE})
+    const std::vector<int> tabs =
+        family == kQorin
+            ? std::vector<int>{platform::IDS_STAT_TAB_CURRENT, platform::IDS_STAT_TAB_POWER, platform::IDS_STAT_TAB_COS}
+            : std::vector<int>{platform::IDS_STAT_TAB_VOLTAGE, platform::IDS_STAT_TAB_CURRENT,
+                               platform::IDS_STAT_TAB_POWER,   platform::IDS_STAT_TAB_PF_COS,
+                               platform::IDS_STAT_TAB_ENERGY,  platform::IDS_STAT_TAB_UNBALANCE};
+    for (int id : tabs)
         m_tabs->addTab(platform::LoadString(id));
     m_grid = new CGridCtrl(this);
     m_grid->setObjectName(QStringLiteral("10"));
     left->addWidget(m_tabs);
     left->addWidget(m_grid, 1);
     layout->addLayout(left, 2);
-    m_period = m_vkr ? new CVKRPeriodDlg(this) : new CArchivePeriodDlg(CArchivePeriodDlg::kVK, this);
+    if (family == kQorin)
+        m_period = m_qorinPeriod = new CQorinPeriodDlg(this);
+    else if (m_vkr)
+        m_period = new CVKRPeriodDlg(this);
+    else
+        m_period = new CArchivePeriodDlg(CArchivePeriodDlg::kVK, this);
     layout->addWidget(m_period, 1);
     connect(m_tabs, &QTabBar::currentChanged, this, [this] { ShowSelectedTab(); });
     m_builtTab = 0;
@@ -186,6 +196,12 @@ void CStatQuantityTabs::SetResult(const CVKStatResult* result)
 void CStatQuantityTabs::SetResult(const CVKTStatResult* result)
 {
     m_vktResult = result;
+    ShowSelectedTab();
+}
+
+void CStatQuantityTabs::SetResult(const CQorinStatResult* result)
+{
+    m_qorinResult = result;
     ShowSelectedTab();
 }
 
@@ -554,6 +570,8 @@ void CStatQuantityTabs::FillGrid(CGridCtrl& grid, int tab, bool values) const
 {
     if (m_family == kVKT)
         FillRows(grid, VKTLayoutOf(tab, m_vktResult), values ? m_vktResult : nullptr);
+    else if (m_family == kQorin)
+        FillRows(grid, QorinLayoutOf(tab, m_qorinResult), values ? m_qorinResult : nullptr);
     else
         FillRows(grid, LayoutOf(tab, m_result), values ? m_result : nullptr);
 }
@@ -562,6 +580,8 @@ const charts::stats::CStatTail* CStatQuantityTabs::Tail() const
 {
     if (m_family == kVKT)
         return m_vktResult ? &m_vktResult->tail : nullptr;
+    if (m_family == kQorin)
+        return m_qorinResult ? &m_qorinResult->tail : nullptr;
     return m_result ? &m_result->tail : nullptr;
 }
 
@@ -583,7 +603,13 @@ void CStatQuantityTabs::ShowSelectedTab()
         m_period->recordDuration = tail.coveredText;
         m_period->recordInterval = tail.intervalText;
     }
-    m_period->UpdateData();
+    if (m_qorinPeriod) {
+        if (m_qorinResult)
+            m_qorinPeriod->powerFactor = m_qorinResult->powerFactorText;
+        m_qorinPeriod->UpdateData();
+    } else {
+        m_period->UpdateData();
+    }
 }
 
 bool CStatQuantityTabs::PrintAll(const QString& title)
@@ -601,6 +627,9 @@ bool CStatQuantityTabs::PrintAll(const QString& title)
         texts[1] = Fill(platform::LoadString(platform::IDS_STAT_PRINT_TITLE), {title, tail.startText, tail.endText});
         texts[2] = Fill(platform::LoadString(platform::IDS_STAT_PRINT_DURATION), {tail.lengthText, tail.coveredText});
         texts[3] = Fill(platform::LoadString(platform::IDS_STAT_PRINT_INTERVAL), {tail.intervalText});
+        if (m_family == kQorin && m_qorinResult)
+            texts[4] = Fill(platform::LoadString(platform::IDS_STAT_PRINT_REQUIRED_PF),
+                            {m_qorinResult->powerFactorText});
     }
     return grid.Print(texts, title);
 }

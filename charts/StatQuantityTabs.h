@@ -2,6 +2,7 @@
 
 #include "charts/GridCtrl.h"
 #include "charts/StatPeriodDlg.h"
+#include "charts/stats/QorinStatistics.h"
 #include "charts/stats/VKStatResult.h"
 #include "charts/stats/VKTStatResult.h"
 
@@ -26,24 +27,27 @@ struct TStatLayout {
     std::vector<TStatRow<R>> rows;
 };
 
-// The quantity tabs of the VK, VKR and VKT statistics: one tab per group of
-// quantities ("Napětí", "Proud", "Výkon", " PF cos", "El. práce",
-// "Nesymetrie"), each a grid with the phases as columns and the statistics
-// as rows, and the period dialog beside them.
+// The quantity tabs of the statistics: one tab per group of quantities
+// ("Napětí", "Proud", "Výkon", " PF cos", "El. práce", "Nesymetrie"; for the
+// controllers "Proud", "Výkon", "Cos"), each a grid with the phases as
+// columns and the statistics as rows, and the period dialog beside them.
 class CStatQuantityTabs : public QWidget {
     Q_OBJECT
 public:
-    enum Family { kVK = 0, kVKR = 1, kVKT = 2 };
+    enum Family { kVK = 0, kVKR = 1, kVKT = 2, kQorin = 3 };
     using Row = TStatRow<CVKStatResult>;
     using Layout = TStatLayout<CVKStatResult>;
     using VKTLayout = TStatLayout<CVKTStatResult>;
+    using QorinLayout = TStatLayout<CQorinStatResult>;
 
     explicit CStatQuantityTabs(int family, QWidget* parent = nullptr);
 
     void SetResult(const CVKStatResult* result);
     void SetResult(const CVKTStatResult* result);
+    void SetResult(const CQorinStatResult* result);
     const CVKStatResult* Result() const { return m_result; }
     const CVKTStatResult* VKTResult() const { return m_vktResult; }
+    const CQorinStatResult* QorinResult() const { return m_qorinResult; }
     void ShowSelectedTab();
     void ForceRebuild() { m_builtTab = -1; }
     int SelectedTab() const;
@@ -53,12 +57,17 @@ public:
     // result).
     Layout LayoutOf(int tab, const CVKStatResult* result) const;
     VKTLayout VKTLayoutOf(int tab, const CVKTStatResult* result) const;
+    // The controllers' tabs (StatQorinLayout.cpp).
+    QorinLayout QorinLayoutOf(int tab, const CQorinStatResult* result) const;
     // Prints the selected tab of the current result; false when nothing was
     // printed.
     bool PrintAll(const QString& title);
 
     CGridCtrl& Grid() { return *m_grid; }
     CArchivePeriodDlg& Period() { return *m_period; }
+    // The controllers' period, with the required power factor; null in the
+    // other families.
+    CQorinPeriodDlg* QorinPeriod() { return m_qorinPeriod; }
     QTabBar& Tabs() { return *m_tabs; }
 
 private:
@@ -70,8 +79,10 @@ private:
     bool m_vkr = false;
     const CVKStatResult* m_result = nullptr;
     const CVKTStatResult* m_vktResult = nullptr;
+    const CQorinStatResult* m_qorinResult = nullptr;
     int m_builtTab = -1;
     QTabBar* m_tabs = nullptr;
     CGridCtrl* m_grid = nullptr;
     CArchivePeriodDlg* m_period = nullptr;
+    CQorinPeriodDlg* m_qorinPeriod = nullptr;
 };

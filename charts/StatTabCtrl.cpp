@@ -29,6 +29,7 @@ void CStatTabCtrl::SetResults(int count, const CVKStatResult* results)
         each.push_back(&results[i]);
     m_results = std::move(each);
     m_vktResults.clear();
+    m_qorinResults.clear();
     // Without results the tabs are named "Strana n".
     m_count = std::max(count, 0);
     Rebuild(results != nullptr);
@@ -38,6 +39,7 @@ void CStatTabCtrl::SetResults(std::vector<const CVKStatResult*> results)
 {
     m_results = std::move(results);
     m_vktResults.clear();
+    m_qorinResults.clear();
     m_count = int(m_results.size());
     Rebuild(true);
 }
@@ -46,7 +48,17 @@ void CStatTabCtrl::SetResults(std::vector<const CVKTStatResult*> results)
 {
     m_vktResults = std::move(results);
     m_results.clear();
+    m_qorinResults.clear();
     m_count = int(m_vktResults.size());
+    Rebuild(true);
+}
+
+void CStatTabCtrl::SetResults(std::vector<const CQorinStatResult*> results)
+{
+    m_qorinResults = std::move(results);
+    m_results.clear();
+    m_vktResults.clear();
+    m_count = int(m_qorinResults.size());
     Rebuild(true);
 }
 
@@ -57,6 +69,8 @@ const charts::stats::CStatTail* CStatTabCtrl::TailOf(int segment) const
         return &m_results[i]->tail;
     if (i < m_vktResults.size())
         return &m_vktResults[i]->tail;
+    if (i < m_qorinResults.size())
+        return &m_qorinResults[i]->tail;
     return nullptr;
 }
 
@@ -79,6 +93,10 @@ void CStatTabCtrl::Rebuild(bool withResults)
                                                                  : nullptr;
     auto* settings = const_cast<CVKFamilyStatSettings*>(first);
     m_quantities->Period().SetSettings(settings, [this] { OnSettingsChanged(); });
+    if (CQorinPeriodDlg* period = m_quantities->QorinPeriod()) {
+        const CQorinStatSettings* qorin = m_qorinResults.empty() ? nullptr : m_qorinResults.front()->settings;
+        period->SetSettings(const_cast<CQorinStatSettings*>(qorin), [this] { OnSettingsChanged(); });
+    }
     OnSelChange();
 }
 
@@ -86,11 +104,14 @@ void CStatTabCtrl::OnSelChange()
 {
     const int s = m_segments->currentIndex();
     const auto at = std::size_t(s);
-    if (s >= 0 && at < m_vktResults.size())
+    if (s >= 0 && at < m_qorinResults.size())
+        m_quantities->SetResult(m_qorinResults[at]);
+    else if (s >= 0 && at < m_vktResults.size())
         m_quantities->SetResult(m_vktResults[at]);
     else if (s >= 0 && at < m_results.size())
         m_quantities->SetResult(m_results[at]);
     else {
+        m_quantities->SetResult(static_cast<const CQorinStatResult*>(nullptr));
         m_quantities->SetResult(static_cast<const CVKTStatResult*>(nullptr));
         m_quantities->SetResult(static_cast<const CVKStatResult*>(nullptr));
     }

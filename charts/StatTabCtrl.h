@@ -24,6 +24,8 @@ public:
     void SetResults(std::vector<const CVKStatResult*> results);
     // The VKT results.
     void SetResults(std::vector<const CVKTStatResult*> results);
+    // The controllers' results.
+    void SetResults(std::vector<const CQorinStatResult*> results);
     void OnSelChange();
     void UpdateTab();
     // After the settings changed: the panel recomputes (`refresh`), then the
@@ -51,6 +53,7 @@ private:
     int m_selected = 0;
     std::vector<const CVKStatResult*> m_results;
     std::vector<const CVKTStatResult*> m_vktResults;
+    std::vector<const CQorinStatResult*> m_qorinResults;
     std::function<void()> m_refresh;
     bool m_filling = false;
 };

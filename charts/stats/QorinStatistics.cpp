@@ -111,7 +111,7 @@ private:
     std::array<CStatMean, 2> m_pfMean;
     CStatMinMax m_pf;
     std::array<CStatMinMax, 2> m_pfWindow;
-    CStatLimitRatio m_pfBelow095, m_pfExport;
+    CStatLimitRatio m_pfBelow095, m_pfBelow100, m_pfExport;
     std::array<BOOL, kPendCount> m_pending{};
     std::array<float, kChannels> m_channels{};
     std::array<BOOL, kChannels> m_channelValid{};
@@ -156,6 +156,7 @@ void CQorinStatEngine::Reset(CTime start, Key)
     }
     m_pf = {};
     m_pfBelow095.Init(0, 0.95f);
+    m_pfBelow100.Init(0, 1.0f);
     m_pfExport.Init(1, 1.0f);
     m_pending.fill(FALSE);
     m_currentWindow.Init(1, m_settings.window1, start);
@@ -264,6 +265,7 @@ void CQorinStatEngine::AddPowers(CTime t, bool w2, double r)
     if (hasPf) {
         m_pf.Add(pf, t);
         m_pfBelow095.Add(pf);
+        m_pfBelow100.Add(pf);
         m_pfExport.Add(pf);
         m_side2[kAtOrBelow].Add(above ? 0.0f : 2.0f);
         m_side2[kAbove].Add(above ? 2.0f : 0.0f);
@@ -382,6 +384,7 @@ void CQorinStatEngine::Finish(Result& out, CTime end)
     out.pfWindowHighest = SignedPowerFactor(windowHighest);
 
     out.pfBelow095 = float(m_pfBelow095.GetRatio() * 100.0);
+    out.pfBelow100 = float(m_pfBelow100.GetRatio() * 100.0);
     out.pfExport = float(m_pfExport.GetRatio() * 100.0);
 
     m_core.FillTail(out.tail, end);

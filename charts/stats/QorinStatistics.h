@@ -88,6 +88,9 @@ struct CQorinStatResult {
     int pfWindowLowestValid = 0, pfWindowHighestValid = 0;
 
     float pfBelow095 = 0; // %
+    // %, power factor below 1.00: inductive import (an export power factor
+    // lies above 1 before it is signed).
+    float pfBelow100 = 0;
     float pfExport = 0;   // %, power factor above 1 (export)
 
     charts::stats::CStatTail tail;

@@ -90,6 +90,27 @@ TEST(QorinStatValues, ExportIsAPositiveMagnitudeAboveTheTargetWithANegativeFacto
     EXPECT_NEAR(r.pfHighest, -3600 / std::sqrt(3600.0 * 3600 + 1200.0 * 1200), 1e-5);
 }
 
+// The shares by power factor over a mix: inductive below 0.95, exactly 1
+// (no reactive part) and export. Below 1.00 counts only the inductive
+// ones: a factor of 1 is not below it, and an export one lies above 1.
+TEST(QorinStatValues, ShareBelowOneCountsOnlyFactorsBelowOne)
+{
+    const CTime start = At(10, 0);
+    CArchivRecordList block{SettingsRecord(start - CTimeSpan(30), QorinConfig(95))};
+    AddMeasurements(block, start, 60, 4, QorinValues(4000, 3600, 1200));
+    AddMeasurements(block, start + CTimeSpan(240), 60, 3, QorinValues(4000, 3600, 0));
+    AddMeasurements(block, start + CTimeSpan(420), 60, 4, QorinValues(4000, -3600, 1200));
+    CQorinStatSettings settings = Nominal();
+    const auto results = ComputeQorinStatistics(MakeWindow({block}, start, 660), settings);
+    ASSERT_EQ(results.size(), 1u);
+    const CQorinStatResult& r = results.front();
+    EXPECT_NEAR(r.pfBelow100, 400.0f / 11, 1e-3);
+    EXPECT_NEAR(r.pfBelow095, 400.0f / 11, 1e-3);
+    EXPECT_NEAR(r.pfExport, 400.0f / 11, 1e-3);
+    // All export: none below 1.00.
+    EXPECT_FLOAT_EQ(Steady(QorinValues(4000, -3600, 1200), Nominal()).pfBelow100, 0.0f);
+}
+
 struct EdgeCase {
     const char* name;
     CQorinAktData values;
