@@ -5,6 +5,7 @@
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
 #include "analysers_vk/VKRDetail.h"
+#include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vkt/VKTDetail.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
@@ -142,6 +143,7 @@ CFamilyDescriptor VKRFamily()
     family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CVKRArchivDoc>(manager, 189); };
     family.settingsTabOrder = 4;
     family.settingsSaveOrder = 0;
+    family.openPanel = analysers_vk::OpenVKRPanel;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& dialog) {
         analysers_vk::OpenVKRSettings(parent, entry, dialog);
     };

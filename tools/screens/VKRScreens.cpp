@@ -6,9 +6,13 @@
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRDetailStatic.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
+#include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vk/VKRSettingsIo.h"
 #include "link/Pristroj.h"
 #include "platform/ui/DialogUnits.h"
+#include "archive/store/VKRArchivData.h"
+
+#include <memory>
 
 namespace {
 
@@ -133,4 +137,22 @@ QORIN_SCREENS(VkrWindows)
         dlg.resize(ui::DluToPixels(QSize(360, 170), dlg.font()));
         shot.save(&dlg, QStringLiteral("CVKRHodnotyDlg-aron"));
     }
+
+    // The floating panel with the front panel, then switched to the values.
+    auto entry = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, shot.scratchDir(), FALSE, CPristroj::kVKR);
+    entry->m_nazev = QStringLiteral("Rozvodna sever");
+    if (auto* data = dynamic_cast<CVKRArchivData*>(entry->GetArchivData())) {
+        data->AddConfigRecord(Feeder().config);
+        data->AddMeasurementRecord(FeederValues());
+    }
+    OpenVKRPanel(*entry);
+    if (CVKRPristrojPlochaFrm* floating = FindVKRPanel(*entry)) {
+        shot.save(floating, QStringLiteral("CVKRPristrojPlochaFrm-instrument"));
+        floating->ToggleData();
+        floating->resize(640, 330);
+        shot.save(floating, QStringLiteral("CVKRPristrojPlochaFrm-values"));
+    } else {
+        shot.fail(QStringLiteral("the VKR floating panel did not open"));
+    }
+    CloseVKRPanel(*entry);
 }
