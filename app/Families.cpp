@@ -4,6 +4,7 @@
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
+#include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vkt/VKTDetail.h"
@@ -140,7 +141,11 @@ CFamilyDescriptor VKRFamily()
     CFamilyDescriptor family =
         Common(CPristroj::kVKR, "VKR,VKN", "VKR Document", ".vkr", "VKR Archiv", "VKRArchiv.Document");
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKRModel(model); };
-    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CVKRArchivDoc>(manager, 189); };
+    family.addTemplates = [](ui::CDocManager& manager) {
+        AddPlainTemplate<CVKRArchivDoc>(manager, 189);
+        analysers_vk::AddVKRLiveTemplate(manager);
+    };
+    family.openLive = analysers_vk::OpenVKRLive;
     family.settingsTabOrder = 4;
     family.settingsSaveOrder = 0;
     family.openPanel = analysers_vk::OpenVKRPanel;

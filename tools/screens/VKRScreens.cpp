@@ -3,14 +3,21 @@
 // arrangements with the values of a loaded substation feeder.
 #include "Screens.h"
 
+#include "analysers_vk/VKR01Doc.h"
+#include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRDetailStatic.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vk/VKRSettingsIo.h"
 #include "link/Pristroj.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/DocTemplate.h"
 #include "archive/store/VKRArchivData.h"
+
+#include <QCoreApplication>
 
 #include <memory>
 
@@ -145,6 +152,24 @@ QORIN_SCREENS(VkrWindows)
         data->AddConfigRecord(Feeder().config);
         data->AddMeasurementRecord(FeederValues());
     }
+    // The live window with all four panes, then without the graph.
+    ui::CDocManager manager;
+    AddVKRLiveTemplate(manager);
+    entry->m_merit = 0;
+    for (const bool graph : {true, false}) {
+        auto* view = qobject_cast<CVKRAktMer*>(OpenVKRLive(manager, *entry));
+        if (!view) {
+            shot.fail(QStringLiteral("the VKR live window did not open"));
+            break;
+        }
+        view->SetPanes(graph, true, true, true);
+        view->resize(1100, 760);
+        platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+        shot.save(view, graph ? QStringLiteral("CVKRAktMer-mask15") : QStringLiteral("CVKRAktMer-mask14"));
+        view->GetDocument()->OnCloseDocument();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     OpenVKRPanel(*entry);
     if (CVKRPristrojPlochaFrm* floating = FindVKRPanel(*entry)) {
         shot.save(floating, QStringLiteral("CVKRPristrojPlochaFrm-instrument"));

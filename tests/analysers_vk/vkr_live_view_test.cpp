@@ -1,0 +1,120 @@
+// The VKR live window: each relayed measurement into the values dialog and
+// the front panel, panes from the family defaults or the instrument's key,
+// and the state kept once it has shown data.
+#include "analysers_vk/VKR01Doc.h"
+#include "analysers_vk/VKRAktMer.h"
+#include "analysers_vk/VKRHodnotyDlg.h"
+#include "analysers_vk/VKPaneLayout.h"
+#include "archive/store/VKRArchivData.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace analysers_vk;
+
+namespace {
+
+class VKRLiveView : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("settings.ini")));
+        AddVKRLiveTemplate(manager);
+        entry = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, dir.path(), FALSE, CPristroj::kVKR);
+        entry->m_nazev = QStringLiteral("Rozvodna");
+        entry->m_merit = 0;
+    }
+    void TearDown() override { platform::Settings::SetFileForTesting(QString()); }
+
+    CVKRAktMer* Open()
+    {
+        auto* view = qobject_cast<CVKRAktMer*>(OpenVKRLive(manager, *entry));
+        if (view)
+            view->resize(900, 700);
+        return view;
+    }
+    void Measure(float voltage, int connection)
+    {
+        auto* data = dynamic_cast<CVKRArchivData*>(entry->GetArchivData());
+        ASSERT_NE(data, nullptr);
+        CVKRConfig config;
+        config.SetConnection(connection);
+        data->AddConfigRecord(config);
+        CVKRAktData values;
+        for (int k = 0; k < 3; ++k) {
+            values.SetUPhase(k, voltage + float(k));
+            values.SetI(k, 10.0f);
+        }
+        data->AddMeasurementRecord(values);
+    }
+    static void Close(CVKRAktMer* view)
+    {
+        view->GetDocument()->OnCloseDocument();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QTemporaryDir dir;
+    ui::CDocManager manager;
+    std::unique_ptr<CPristroj> entry;
+};
+
+TEST_F(VKRLiveView, NewDataFillsTheValuesAndSavesTheState)
+{
+    CVKRAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), QStringLiteral("Rozvodna"));
+    EXPECT_EQ(view->PaneMask(), 7);
+    Measure(231.0f, CVKRConfig::Star);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    EXPECT_TRUE(view->Initialised());
+    EXPECT_TRUE(view->Values()->FieldText(1021).startsWith(QStringLiteral("231")))
+        << view->Values()->FieldText(1021).toStdString();
+    EXPECT_EQ(view->Values()->ConnectionType(), CVKRConfig::Star);
+
+    // A new connection reaches the enabling of the values dialog.
+    Measure(240.0f, CVKRConfig::Aron);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    EXPECT_TRUE(view->Values()->FieldText(1021).startsWith(QStringLiteral("240")));
+    EXPECT_EQ(view->Values()->ConnectionType(), CVKRConfig::Aron);
+    EXPECT_FALSE(view->Values()->Field(1027)->isEnabled());
+
+    view->TogglePane(CVKPaneLayout::kAlarmsBit);
+    EXPECT_EQ(view->PaneMask(), 3);
+    Close(view);
+
+    platform::Settings settings;
+    const platform::SettingsSection section({QStringLiteral("pristroje"), QStringLiteral("Rozvodna")});
+    EXPECT_EQ(settings.GetProfileInt(section, QStringLiteral("isAlarm"), -5), 0);
+    EXPECT_EQ(settings.GetProfileInt(section, QStringLiteral("isGraf"), -5), 1);
+    EXPECT_EQ(settings.GetProfileInt(section, QStringLiteral("prickaY"), -5), 544);
+
+    CVKRAktMer* again = Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->PaneMask(), 3);
+    Close(again);
+}
+
+TEST_F(VKRLiveView, WithoutAKeyThePanesComeFromTheFamilyDefaults)
+{
+    // The VK family's defaults are not the VKR's.
+    platform::Settings().WriteProfileInt("Obecne nastaveni vk", QStringLiteral("isData"), 0);
+    platform::Settings().WriteProfileInt("Obecne nastaveni vkr", QStringLiteral("isGraf"), 0);
+    platform::Settings().WriteProfileInt("Obecne nastaveni vkr", QStringLiteral("isNahled"), 1);
+    CVKRAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->PaneMask(), 14);
+    Close(view);
+    // Closed before its first measurement, it stores nothing.
+    EXPECT_TRUE(platform::Settings().SubSections(QStringLiteral("pristroje")).isEmpty());
+}
+
+} // namespace
