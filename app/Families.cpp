@@ -7,7 +7,10 @@
 #include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
+#include "analysers_vkt/ONVKT.h"
+#include "analysers_vkt/VKTAktMer.h"
 #include "analysers_vkt/VKTDetail.h"
+#include "analysers_vkt/VKTPristrojPlochaFrm.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
@@ -165,7 +168,11 @@ CFamilyDescriptor VKTFamily()
     family.addTemplates = [](ui::CDocManager& manager) {
         AddPlainTemplate<CVKTArchivDoc>(manager, 303);
         AddPlainTemplate<CVKTBexorArchivDoc>(manager, 304);
+        analysers_vkt::AddVKTLiveTemplate(manager);
     };
+    family.openLive = analysers_vkt::OpenVKTLive;
+    family.openPanel = analysers_vkt::OpenVKTPanel;
+    family.generalSettingsPage = [] { return std::make_unique<analysers_vkt::CONVKT>(); };
     family.settingsTabOrder = 3;
     family.settingsSaveOrder = 2;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {

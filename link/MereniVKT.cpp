@@ -97,7 +97,9 @@ int CVKTMereni::Poll(BOOL late)
     if (late) {
         SetDeviceState(0);
     } else {
-        if (!e->ReadVKTValues(m_values, kAllGroups))
+        // A waveform window adds its channels to what the user chose.
+        const DWORD waves = a->GetWaveRequest();
+        if (!e->ReadVKTValues(m_values, kAllGroups, waves))
             return 0;
         if (IsOwnerGone())
             return 0;
@@ -106,7 +108,7 @@ int CVKTMereni::Poll(BOOL late)
         if (settings == 0)
             return 0;
         if (settings == 2 && e->IsValueMaskChanged(m_values.GetSelection(), kAllGroups)
-            && !e->ReadVKTValues(m_values, kAllGroups))
+            && !e->ReadVKTValues(m_values, kAllGroups, waves))
             return 0;
         if (QueueStateTexts(m_values)) {
             if (a->AddMeasurementRecord(m_values))

@@ -235,6 +235,10 @@ public:
     CScaleCategories GetScaleCategories() const;
     DWORD GetValueMask() const { return m_maska.load(); }
     void SetValueMask(DWORD mask) { m_maska.store(mask); }
+    // For writers that change part of the word while others change the
+    // rest: the word is replaced only if it still is `expected`; otherwise
+    // `expected` gets the word as it is now.
+    bool ExchangeValueMask(DWORD& expected, DWORD desired) { return m_maska.compare_exchange_strong(expected, desired); }
     DWORD GetLinkId() const { return m_linkId; }
 
 private:

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -55,6 +56,11 @@ public:
     void GetScaleI(float& ratio, float& ratio4, QString& format, int& multiplier) const;
     void GetScalePower(QString& format, int& multiplier) const;
     CArchivIntervalClock& IntervalClock() { return m_clock; }
+    // The waveform channels a waveform window asks for (high byte: bit k =
+    // channel k; low byte: 0x10 plus a bit per phase), added to the groups
+    // the measurement reads; 0 while no window asks.
+    void SetWaveRequest(std::uint32_t word) { m_waveRequest.exchange(word); }
+    std::uint32_t GetWaveRequest() const { return m_waveRequest.load(); }
 
     // ---- titles
     QString GetArchiveFileName() const { return GetBaseTitle(Extension()); }
@@ -202,4 +208,5 @@ private:
     int m_modelIndex = CIden::kUnknownModelIndex;
 
     IArchivSeriesRegistry* m_series = &SeriesRegistry();
+    std::atomic<std::uint32_t> m_waveRequest{0};
 };

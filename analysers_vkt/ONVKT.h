@@ -1,0 +1,54 @@
+#pragma once
+
+#include "shell/ObecneNastaveni.h"
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace analysers_vkt {
+
+class CVKTQuantityGrid;
+
+// The VKT family's page of the general settings sheet: the panes of a new
+// live window, the graph's 46 quantities and colours, the import/export
+// and inputs displays, which values of an off-line record are shown, and
+// the default ranges of the eight scale categories.
+class CONVKT : public CGeneralSettingsFamilyPage {
+    Q_OBJECT
+public:
+    static constexpr int kCategories = 8;
+
+    explicit CONVKT(QWidget* parent = nullptr);
+
+    void Load(platform::Settings& settings) override;
+    void Save(platform::Settings& settings) override;
+    bool OnKillActive() override;
+    void OnOK() override;
+
+    // The first message of the range rows, empty when all pass.
+    QString CheckRanges() const;
+
+    CVKTQuantityGrid* Grid() const { return m_grid; }
+    QLineEdit* Minimum(int category) const { return m_min[std::size_t(category)]; }
+    QLineEdit* Maximum(int category) const { return m_max[std::size_t(category)]; }
+    QCheckBox* Automatic() const { return m_auto; }
+    QCheckBox* Pane(int index) const { return m_panes[std::size_t(index)]; }
+    QComboBox* OffLine() const { return m_offLine; }
+
+private:
+    void EnableRanges();
+
+    std::array<QCheckBox*, 4> m_panes{}; // isAlarm, isData, isNahled, isGraf
+    QCheckBox* m_odbDod = nullptr;
+    QCheckBox* m_spinac = nullptr;
+    QComboBox* m_offLine = nullptr;
+    CVKTQuantityGrid* m_grid = nullptr;
+    std::array<QLineEdit*, kCategories> m_min{};
+    std::array<QLineEdit*, kCategories> m_max{};
+    QCheckBox* m_auto = nullptr;
+};
+
+} // namespace analysers_vkt

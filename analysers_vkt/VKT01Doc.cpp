@@ -1,0 +1,107 @@
+#include "analysers_vkt/VKT01Doc.h"
+
+#include "analysers_vkt/VKTDetail.h"
+#include "analysers_vkt/VKTElektromerDlg.h"
+#include "archive/documents/ArchivDocHooks.h"
+#include "archive/store/VKTArchivData.h"
+#include "link/Pristroj.h"
+#include "platform/ui/MessageBox.h"
+#include "shell/MavexApp.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace analysers_vkt {
+
+namespace {
+
+
+const char kReceiveQuestion[] = "Stisknutím tlačítka OK začne příjem dat z přístroje.\nPřijatá data budou uložena do "
+                                "dočasného souboru.\nBěhem příjmu dat bude umožněno další nastavení.";
+
+} // namespace
+
+QString CVKT01Doc::DocString()
+{
+    return QStringLiteral("\nVKT\nVKT\n\n\nVKT01.Document\nVKT Document");
+}
+
+void CVKT01Doc::OnInstrumentSettings(QWidget* parent)
+{
+    CPristroj* entry = GetPristroj();
+    if (!entry)
+        return;
+    // The sheet reads the instrument each time it is shown and repeats
+    // while it ends with OK; the link stays open across the repeats.
+    analysers_vk::CVKLinkBracket link(*entry);
+    QPointer<QDialog> sheet;
+    OpenVKTSettings(parent, *entry, sheet);
+}
+
+void CVKT01Doc::OnElectricityMeter(QWidget* parent)
+{
+    CPristroj* entry = GetPristroj();
+    if (!entry)
+        return;
+    analysers_vk::CVKLinkBracket link(*entry);
+    OpenVKTElektromer(parent, *entry);
+}
+
+void CVKT01Doc::OnReceiveData(QWidget* parent)
+{
+    CPristroj* entry = GetPristroj();
+    if (!entry)
+        return;
+    if (ui::InfoBox(parent, QString::fromUtf8(kReceiveQuestion), ui::MsgButtons::OkCancel) != ui::MsgAnswer::Ok)
+        return;
+    // Without the application (or its download template) nothing follows.
+    if (auto* app = dynamic_cast<CMavexApp*>(&entry->Host()))
+        app->OpenDownloadWindow(*entry);
+}
+
+QString CVKT01Doc::FindPreviousVKTArchive(const QString& folder, const QString& current, std::int64_t reference)
+{
+    QString best;
+    std::int64_t bestStart = 0;
+    const QString currentPath = current.isEmpty() ? QString() : QFileInfo(current).absoluteFilePath();
+    for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.vkt")}, QDir::Files, QDir::Name)) {
+        if (file.absoluteFilePath() == currentPath)
+            continue;
+        CVKTArchivData candidate;
+        if (!candidate.Open(file.absoluteFilePath()))
+            continue;
+        platform::CTime first, last;
+        const bool ranged = candidate.GetFileTimeRange(first, last);
+        candidate.Close();
+        if (!ranged)
+            continue;
+        const std::int64_t start = first.GetTime();
+        if (start < reference && (best.isEmpty() || start > bestStart)) {
+            best = file.absoluteFilePath();
+            bestStart = start;
+        }
+    }
+    return best;
+}
+
+void CVKT01Doc::OnOpenPreviousVKTFile(QWidget* parent)
+{
+    CPristroj* entry = GetPristroj();
+    if (!entry)
+        return;
+    CArchivData* data = entry->GetArchivData();
+    const QString current = data ? data->GetFilePath() : QString();
+    platform::CTime first, last;
+    const bool ranged = data && !current.isEmpty() && data->GetFileTimeRange(first, last);
+    const std::int64_t reference = ranged ? std::int64_t(first.GetTime()) : platform::CTime::GetCurrentTime().GetTime();
+    const QString folder = current.isEmpty() ? entry->m_soubor : QFileInfo(current).absolutePath();
+    const QString previous = FindPreviousVKTArchive(folder, current, reference);
+    if (previous.isEmpty()) {
+        ui::ErrorBox(parent, QStringLiteral("Požadovaný soubor nenalezen."), ui::MsgButtons::Ok, ui::MsgIcon::Error);
+        return;
+    }
+    if (auto& hooks = CArchivDocHooks::Instance(); hooks.openArchiveFile)
+        hooks.openArchiveFile(previous);
+}
+
+} // namespace analysers_vkt

@@ -1,0 +1,127 @@
+// The VKT live window and waveform window against a simulated analyser on
+// a pseudo-terminal: what the instrument serves reaches the window, and a
+// waveform window's request brings the waveforms on the next read.
+#include "link/LinkTestSupport.h"
+
+#include "analysers_vkt/VKT01Doc.h"
+#include "analysers_vkt/VKTAktMer.h"
+#include "analysers_vkt/VKTHodnotyDlg.h"
+#include "analysers_vkt/VKTVlny.h"
+#include "analysers_vkt/VKTVlnySource.h"
+#include "archive/store/VKTArchivData.h"
+#include "link/LinkEnvironment.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace analysers_vkt;
+
+struct SimVKT : linktest::SimLine {
+    SimVKT()
+    {
+        sim::Instrument instrument(sim::Family::VKT, 1);
+        StartLine({instrument}, 0);
+        env->SetLinkManager(&manager);
+        env->SetClock(&clock);
+        entry = std::make_unique<CPristroj>(env);
+        entry->m_com = port;
+        entry->m_nazev = QStringLiteral("Trafostanice");
+        entry->m_merit = 0;
+        entry->SetType(CPristroj::kVKT, TRUE);
+        EXPECT_TRUE(entry->OpenLink()) << entry->GetErrorText().toStdString();
+    }
+    ~SimVKT() { entry.reset(); }
+
+    CVKTArchivData& Data() { return dynamic_cast<CVKTArchivData&>(*entry->GetArchivData()); }
+    // One poll as the measurement thread makes it: the user's groups and the
+    // waveform window's channels.
+    bool Poll()
+    {
+        CAktData values;
+        if (!entry->ReadVKTValues(values, 0xFFFF, Data().GetWaveRequest()))
+            return false;
+        Data().AddMeasurementRecord(values);
+        return true;
+    }
+
+    std::shared_ptr<CLinkEnvironment> env = std::make_shared<CLinkEnvironment>();
+    std::unique_ptr<CPristroj> entry;
+};
+
+class VKTLiveSim : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("settings.ini")));
+        AddVKTLiveTemplate(manager);
+    }
+    void TearDown() override { platform::Settings::SetFileForTesting(QString()); }
+
+    QTemporaryDir dir;
+    ui::CDocManager manager;
+};
+
+TEST_F(VKTLiveSim, LiveWindowShowsWhatTheInstrumentServes)
+{
+    SimVKT sim;
+    // Phases 1 and 2 with their values only.
+    sim.entry->SetValueMask(0x13);
+    auto* view = qobject_cast<CVKTAktMer*>(OpenVKTLive(manager, *sim.entry));
+    ASSERT_NE(view, nullptr);
+    view->resize(1000, 760);
+    ASSERT_TRUE(sim.Poll()) << sim.entry->GetErrorText().toStdString();
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    // The simulator serves 50.00 Hz.
+    EXPECT_EQ(view->Values()->FieldText(1023), QStringLiteral("50.00"));
+    EXPECT_NE(view->Values()->FieldText(1015), QStringLiteral("--"));
+    // Phase 3 was not asked for: its row is not received.
+    EXPECT_EQ(view->Values()->DialogRows(), (std::array<bool, 4>{true, true, false, false}));
+    view->GetDocument()->OnCloseDocument();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(VKTLiveSim, WaveformWindowAsksForItsChannelsAndShowsThem)
+{
+    SimVKT sim;
+    sim.entry->SetValueMask(0x13);
+    ASSERT_TRUE(sim.Poll());
+    CAktData before;
+    int fresh = 0;
+    sim.Data().GetLatestData(before, fresh);
+    EXPECT_EQ(before.GetWave(0), nullptr); // nobody asked for waveforms
+
+    {
+        CPristrojVKTWaveSource source(*sim.entry, nullptr);
+        CVKTVlny window(source);
+        EXPECT_EQ(sim.Data().GetWaveRequest(), 0xFF1Fu); // bound: every channel
+        ASSERT_TRUE(sim.Poll());
+        window.OnNewData();
+        EXPECT_TRUE(window.PairList()->isEnabled());
+        EXPECT_EQ(window.Pair(), 0x11);
+        EXPECT_EQ(sim.Data().GetWaveRequest(), 0x1111u);
+        EXPECT_NE(window.ValueText(0), QStringLiteral("---"));
+        ASSERT_TRUE(sim.Poll());
+        CAktData after;
+        sim.Data().GetLatestData(after, fresh);
+        EXPECT_NE(after.GetWave(0), nullptr);
+        EXPECT_NE(after.GetWave(4), nullptr);
+        EXPECT_EQ(after.GetWave(1), nullptr);
+        // The user's choice of groups is left as it was.
+        EXPECT_EQ(sim.entry->GetValueMask(), 0x13u);
+    }
+    EXPECT_EQ(sim.Data().GetWaveRequest(), 0u); // the window gone: no request
+}
+
+} // namespace

@@ -1,0 +1,260 @@
+// The VKT live window: document, panes, new data, the per-instrument
+// layout, the graph of current values and the displayed-quantities dialog.
+#include "VKTTestValues.h"
+
+#include "analysers_vkt/VKT01Doc.h"
+#include "analysers_vkt/VKTAktMer.h"
+#include "analysers_vkt/VKTGrafAktual.h"
+#include "analysers_vkt/VKTHodnotyDlg.h"
+#include "analysers_vkt/VKTPristrojPlochaFrm.h"
+#include "analysers_vkt/VKTQuantityGrid.h"
+#include "analysers_vkt/VKTZobrazeneVelicinyDlg.h"
+#include "archive/store/VKTArchivData.h"
+#include "controls/common/PanelControl.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace analysers_vkt;
+
+constexpr WORD kAllParts = 0xFF;
+
+class VKTLiveView : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("settings.ini")));
+        AddVKTLiveTemplate(manager);
+        entry = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, dir.path(), FALSE, CPristroj::kVKT);
+        entry->m_nazev = QStringLiteral("Trafostanice");
+        entry->m_merit = 0;
+    }
+    void TearDown() override
+    {
+        CloseVKTPanel(*entry);
+        platform::Settings::SetFileForTesting(QString());
+    }
+
+    CVKTAktMer* Open()
+    {
+        auto* view = qobject_cast<CVKTAktMer*>(OpenVKTLive(manager, *entry));
+        if (view)
+            view->resize(1000, 760);
+        return view;
+    }
+    CVKTArchivData* Data() { return dynamic_cast<CVKTArchivData*>(entry->GetArchivData()); }
+    void Measure(int seed = 0)
+    {
+        ASSERT_NE(Data(), nullptr);
+        Data()->AddMeasurementRecord(vkttest::MakeValues(kAllParts, seed));
+    }
+    static void Close(CVKTAktMer* view)
+    {
+        view->GetDocument()->OnCloseDocument();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    int Stored(const char* key)
+    {
+        const platform::SettingsSection section({QStringLiteral("pristroje"), entry->m_nazev});
+        return platform::Settings().GetProfileInt(section, QString::fromLatin1(key), -5);
+    }
+
+    QTemporaryDir dir;
+    ui::CDocManager manager;
+    std::unique_ptr<CPristroj> entry;
+};
+
+TEST_F(VKTLiveView, NewDataFillsValuesAndPanelAndKeepsTheLayout)
+{
+    CVKTAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), QStringLiteral("Trafostanice"));
+    EXPECT_EQ(view->PaneMask(), 7); // the VKT defaults without a stored key
+    Measure();
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    EXPECT_EQ(view->Values()->FieldText(1015), QStringLiteral("230.0"));
+    EXPECT_EQ(view->Values()->FieldText(1023), QStringLiteral("50.00"));
+    EXPECT_TRUE(view->Graph()->HasSource()); // bound on the first data
+    if (controls::CPanelControl* panel = view->PanelControl()) {
+        EXPECT_EQ(panel->Invoke(2).toInt(), 0);
+    }
+
+    Measure(3);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    EXPECT_EQ(view->Values()->FieldText(1023), QStringLiteral("50.03"));
+
+    view->TogglePane(CVKT01View::Layout::kAlarmsBit);
+    EXPECT_EQ(view->PaneMask(), 3);
+    EXPECT_EQ(view->RatioY(), 544);
+    Close(view);
+    EXPECT_EQ(Stored("isAlarm"), 0);
+    EXPECT_EQ(Stored("isGraf"), 1);
+    EXPECT_EQ(Stored("prickaY"), 544);
+    EXPECT_NE(Stored("tab1"), -5);
+
+    CVKTAktMer* again = Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->PaneMask(), 3);
+    Close(again);
+}
+
+TEST_F(VKTLiveView, WithoutAKeyThePanesComeFromTheVKTSectionAndNothingIsStoredBeforeData)
+{
+    platform::Settings().WriteProfileInt("Obecne nastaveni vkt", QStringLiteral("isAlarm"), 0);
+    platform::Settings().WriteProfileInt("Obecne nastaveni vkt", QStringLiteral("isNahled"), 1);
+    platform::Settings().WriteProfileInt("Obecne nastaveni vk", QStringLiteral("isGraf"), 0);
+    CVKTAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->PaneMask(), 1 | 2 | 8);
+    Close(view);
+    EXPECT_EQ(Stored("isAlarm"), -5);
+}
+
+TEST_F(VKTLiveView, GraphFirstBindingShowsVoltagesAndCurrents)
+{
+    CVKTAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    Measure();
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    std::array<int, 46> shown{};
+    std::array<std::uint32_t, 46> colours{};
+    view->Graph()->GetAllQuantities(shown, colours);
+    for (int i = 0; i < 46; ++i)
+        EXPECT_EQ(shown[std::size_t(i)], i < 8 ? 1 : 0) << i;
+    // The values dialog got the graph's colours.
+    EXPECT_EQ(view->Values()->Colours()[0], CVKTGrafAktual::QuantityAt(0).colour);
+    EXPECT_EQ(view->Values()->Shown()[4], 1);
+    Close(view);
+}
+
+TEST(VKTGrafAktual, ChannelBandOnlyAboveEighteenLines)
+{
+    const int f = 96 * 9 / 72; // 12 px
+    EXPECT_FALSE(CVKTGrafAktual::ComputeLayout(QRect(0, 0, 400, 18 * f + 2), 96, true).band);
+    const CVKTGrafAktual::Layout with = CVKTGrafAktual::ComputeLayout(QRect(0, 0, 400, 18 * f + 3), 96, true);
+    EXPECT_TRUE(with.band);
+    EXPECT_EQ(with.title.bottom(), 18 * f + 1 - 8 * f);
+    EXPECT_FALSE(CVKTGrafAktual::ComputeLayout(QRect(0, 0, 400, 600), 96, false).band);
+    // "_u2" has an axis of its own.
+    EXPECT_EQ(CVKTGrafAktual::QuantityAt(22).group, 7);
+    EXPECT_EQ(CVKTGrafAktual::NameAt(22), QStringLiteral("_u2"));
+}
+
+TEST_F(VKTLiveView, DisplayedQuantitiesExchangePhaseFourAndTheOffLineChoice)
+{
+    CVKTAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    CVKTZobrazeneVelicinyDlg unbound;
+    EXPECT_FALSE(unbound.LoadFromGraph(*view->Graph())); // no data bound yet
+    Measure();
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+
+    CVKTZobrazeneVelicinyDlg dialog;
+    ASSERT_TRUE(dialog.LoadFromGraph(*view->Graph()));
+    EXPECT_TRUE(dialog.Grid()->Box(CVKTQuantityGrid::kTemperature)->isEnabled());
+    // Phase 4 of PF, P, Q and S are 12, 27, 32, 37; the totals 11, 26, 31, 36.
+    const CVKTQuantityGrid::Row& pf = CVKTQuantityGrid::RowAt(2);
+    EXPECT_EQ(pf.phases[3], 12);
+    EXPECT_EQ(pf.total, 11);
+    EXPECT_EQ(CVKTQuantityGrid::RowAt(4).phases[3], 27);
+    EXPECT_EQ(CVKTQuantityGrid::RowAt(5).phases[3], 32);
+    EXPECT_EQ(CVKTQuantityGrid::RowAt(6).phases[3], 37);
+    dialog.Grid()->Box(27)->click();
+    dialog.Grid()->Box(CVKTQuantityGrid::kTemperature)->click();
+    dialog.OffLine()->setCurrentIndex(1);
+    dialog.StoreToGraph(*view->Graph());
+    int shown = 0;
+    std::uint32_t colour = 0;
+    view->Graph()->GetQuantity(27, shown, colour);
+    EXPECT_EQ(shown, 1);
+    view->Graph()->GetQuantity(26, shown, colour);
+    EXPECT_EQ(shown, 0);
+    view->Graph()->GetQuantity(CVKTQuantityGrid::kTemperature, shown, colour);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(view->Graph()->OffLineZob(), 1);
+    Close(view);
+}
+
+TEST(VKTQuantityGrid, HeadersFollowTheFourPhaseRule)
+{
+    // Rows with a total: mode 1 when it is set, else 0; other rows 2.
+    EXPECT_EQ(CVKTQuantityGrid::RowState({true, true, true, true}, 2), 1);
+    EXPECT_EQ(CVKTQuantityGrid::RowState({true, true, true, true}, 0), 2); // total clear
+    EXPECT_EQ(CVKTQuantityGrid::RowState({false, false, false, false}, 1), 2);
+    EXPECT_EQ(CVKTQuantityGrid::RowState({false, false, false, false}, 0), 0);
+    EXPECT_EQ(CVKTQuantityGrid::RowState({true, false, false, false}, 2), 2);
+
+    CVKTQuantityGrid grid;
+    for (int r = 0; r < CVKTQuantityGrid::kRows; ++r)
+        grid.SetShown(CVKTQuantityGrid::RowAt(r).phases[3], true);
+    grid.SetShown(CVKTQuantityGrid::RowAt(8).phases[3], false);
+    grid.UpdateHeaders();
+    EXPECT_EQ(grid.ColumnHeader(3)->checkState(), Qt::PartiallyChecked);
+    grid.SetShown(CVKTQuantityGrid::RowAt(8).phases[3], true);
+    grid.UpdateHeaders();
+    EXPECT_EQ(grid.ColumnHeader(3)->checkState(), Qt::Checked);
+    // A click on the "3F" header sets the four totals.
+    grid.ColumnHeader(4)->click();
+    for (int total : {11, 26, 31, 36})
+        EXPECT_TRUE(grid.Shown(total)) << total;
+}
+
+TEST_F(VKTLiveView, NoQuantityChosenIsRefusedAndU1Set)
+{
+    CVKTZobrazeneVelicinyDlg dialog;
+    for (int i = 0; i < CVKTZobrazeneVelicinyDlg::kCount; ++i)
+        dialog.Grid()->SetShown(i, false);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_TRUE(dialog.Grid()->Shown(0));
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Graf musí obsahovat minimálně jednu veličinu."));
+}
+
+TEST_F(VKTLiveView, FloatingPanelKeepsItsPlacementAndSwitch)
+{
+    Measure();
+    OpenVKTPanel(*entry);
+    CVKTPristrojPlochaFrm* frame = FindVKTPanel(*entry);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->ShowsInstrument());
+    EXPECT_EQ(frame->Values()->FieldText(1015), QStringLiteral("230.0"));
+    frame->resize(200, 180);
+    EXPECT_EQ(frame->PanelDialog()->ControlSize(), QSize(250, 250));
+    frame->ToggleData();
+    frame->ToggleOnTop();
+    CloseVKTPanel(*entry);
+    EXPECT_EQ(Stored("ONPisQorin"), 0);
+    EXPECT_EQ(Stored("ONPnavrch"), 1);
+    OpenVKTPanel(*entry);
+    frame = FindVKTPanel(*entry);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(frame->ShowsInstrument());
+    EXPECT_TRUE(frame->OnTop());
+}
+
+TEST_F(VKTLiveView, PreviousFileIgnoresTheCurrentAndUnreadableFiles)
+{
+    QFile junk(dir.filePath(QStringLiteral("junk.vkt")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not an archive");
+    junk.close();
+    EXPECT_TRUE(CVKT01Doc::FindPreviousVKTArchive(dir.path(), QString(), 2000000000).isEmpty());
+}
+
+} // namespace
