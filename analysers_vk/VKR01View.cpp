@@ -3,6 +3,8 @@
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPlochaDlg.h"
+#include "analysers_vk/VKZobrazeneVelicinyDlg.h"
+#include "charts/GraphWnd.h"
 #include "charts/PanelEventList.h"
 
 #include <QContextMenuEvent>
@@ -144,6 +146,35 @@ void CVKR01View::FillMenu(QMenu& menu)
     pane("Panel &aktuálních dat", CVKPaneLayout::kValuesBit, m_isData);
     pane("Panel &přístroje", CVKPaneLayout::kPanelBit, m_isNahled);
     pane("Panel a&larmů a událostí", CVKPaneLayout::kAlarmsBit, m_isAlarm);
+    menu.addSeparator();
+    // Zoom percent for each axis: 1 time, 2 value, 3 both (off).
+    for (const auto& [text, axes] : {std::pair{"Vertikální lupa", 2u}, std::pair{"Časová lupa", 1u}}) {
+        QMenu* zoom = menu.addMenu(QString::fromUtf8(text));
+        for (int percent : CGraphWnd::kZoomPercents)
+            zoom->addAction(QStringLiteral("%1%").arg(percent), this,
+                            [this, percent, axes = axes] { m_graph->SetZoom(percent, axes); });
+        zoom->setEnabled(m_isGraf);
+    }
+    menu.addAction(QStringLiteral("Vypnout lupy"), this, [this] { m_graph->SetZoom(100, 3); })->setEnabled(m_isGraf);
+    QAction* grid = menu.addAction(QStringLiteral("Rastr"), this, [this] {
+        m_graph->SetGrid(!m_graph->Grid());
+        m_graph->Redraw();
+    });
+    grid->setCheckable(true);
+    grid->setChecked(m_graph->Grid());
+    menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVKR01View::OnDisplayedQuantities)
+        ->setEnabled(m_isGraf && m_graph->HasSource());
+}
+
+void CVKR01View::OnDisplayedQuantities()
+{
+    CVKZobrazeneVelicinyDlg dialog(this);
+    if (dialog.LoadFromGraph(*m_graph) && dialog.exec() == QDialog::Accepted) {
+        dialog.StoreToGraph(*m_graph);
+        OnQuantitiesChanged();
+        m_graph->SaveSettings();
+    }
+    m_graph->update();
 }
 
 void CVKR01View::contextMenuEvent(QContextMenuEvent* event)

@@ -34,12 +34,15 @@ public:
     CPanelEventList* Alarms() const { return m_alarms; }
     CVKRPlochaDlg* Panel() const { return m_panel; }
 
+    // "Zobrazené veličiny ...": the graph's quantities chosen in the dialog.
+    void OnDisplayedQuantities();
     virtual void FillMenu(QMenu& menu);
 
 protected:
     virtual void OnPanesChanged() {}
     virtual void RefillAlarmList() {}
     virtual void OnScreenChanged() {}
+    virtual void OnQuantitiesChanged() {}
 
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

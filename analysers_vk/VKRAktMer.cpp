@@ -73,6 +73,13 @@ void CVKRAktMer::OnPanesChanged()
         entry->SetActive(m_isGraf);
 }
 
+void CVKRAktMer::OnQuantitiesChanged()
+{
+    Values()->ResetLayout();
+    if (CVKRArchivData* data = LiveData(Pristroj()))
+        data->PublishToGraphs();
+}
+
 void CVKRAktMer::RefillAlarmList()
 {
     if (CVKRArchivData* data = LiveData(Pristroj()))

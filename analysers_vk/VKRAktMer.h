@@ -40,6 +40,7 @@ protected:
     void OnPanesChanged() override;
     void RefillAlarmList() override;
     void OnScreenChanged() override { OnNewData(); }
+    void OnQuantitiesChanged() override;
 
 private:
     CVKRPanelFeed m_feed;

@@ -1,6 +1,7 @@
 // The VKR live window: each relayed measurement into the values dialog and
 // the front panel, panes from the family defaults or the instrument's key,
 // and the state kept once it has shown data.
+#include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKR01Doc.h"
 #include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -115,6 +117,34 @@ TEST_F(VKRLiveView, WithoutAKeyThePanesComeFromTheFamilyDefaults)
     Close(view);
     // Closed before its first measurement, it stores nothing.
     EXPECT_TRUE(platform::Settings().SubSections(QStringLiteral("pristroje")).isEmpty());
+}
+
+TEST_F(VKRLiveView, MenuOffersTheInstrumentCommandsAndTheGraphTools)
+{
+    CVKRAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    Measure(231.0f, CVKRConfig::Star);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    QMenu menu;
+    view->FillMenu(menu);
+    QStringList texts;
+    QAction* grid = nullptr;
+    for (QAction* action : menu.actions()) {
+        texts << action->text();
+        if (action->text() == QStringLiteral("Rastr"))
+            grid = action;
+    }
+    for (const char* expected : {"Panel &přístroje", "Vertikální lupa", "Časová lupa", "Zobrazené veličiny ...",
+                                 "Nastavení &přístroje...", "Informace o přístroji", "Vypnout plovoucí okno",
+                                 "&Nezobrazovat\tCtrl+Z"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(expected))) << expected;
+    // The VK's clock and energy-meter commands are not the VKR's.
+    EXPECT_FALSE(texts.contains(QStringLiteral("Nastavení času ...")));
+    ASSERT_NE(grid, nullptr);
+    const bool before = view->Graph()->Grid();
+    grid->trigger();
+    EXPECT_NE(view->Graph()->Grid(), before);
+    Close(view);
 }
 
 } // namespace
