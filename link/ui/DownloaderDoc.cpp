@@ -1,6 +1,7 @@
 #include "link/ui/DownloaderDoc.h"
 
 #include "link/ui/DownloaderView.h"
+#include "link/ui/DownloaderViewProf.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
@@ -22,10 +23,20 @@ void CDownloaderDoc::StartIntervalDownload(const CPristroj& source, CTime from, 
     SetTitle(m_state.Title());
 }
 
+void CDownloaderDoc::StartProfileDownload(const CPristroj& source, const QString& file, int kind, CTime date,
+                                          const CProfileStatus* status)
+{
+    m_state.StartProfileDownload(source, file, kind, date, status,
+                                 dynamic_cast<IDownloaderProfileView*>(FirstView()));
+    SetTitle(m_state.Title());
+}
+
 void AddDownloaderTemplates(ui::CDocManager& manager)
 {
     manager.AddTemplate(ui::MakeDocTemplate<CDownloaderDoc, ui::CDownloaderChildFrame, CDownloaderView>(
         191, CDownloaderDoc::DocString()));
+    manager.AddTemplate(ui::MakeDocTemplate<CDownloaderDoc, ui::CDownloaderChildFrame, CDownloaderViewProf>(
+        192, CDownloaderDoc::ProfileDocString()));
 }
 
 CDownloaderDoc* OpenDownloader(ui::CDocManager& manager, const CPristroj& instrument)
@@ -34,5 +45,16 @@ CDownloaderDoc* OpenDownloader(ui::CDocManager& manager, const CPristroj& instru
     auto* document = found ? dynamic_cast<CDownloaderDoc*>(found->OpenDocumentFile(QString(), true)) : nullptr;
     if (document)
         document->StartDownload(instrument);
+    return document;
+}
+
+CDownloaderDoc* OpenProfileDownloader(ui::CDocManager& manager, const CPristroj& instrument, const QString& file,
+                                      int kind, CTime date, const CProfileStatus* status)
+{
+    ui::CDocTemplate* found =
+        manager.FindTemplate(ui::CDocTemplate::regFileTypeName, QStringLiteral("Profile Downloader"));
+    auto* document = found ? dynamic_cast<CDownloaderDoc*>(found->OpenDocumentFile(QString(), true)) : nullptr;
+    if (document)
+        document->StartProfileDownload(instrument, file, kind, date, status);
     return document;
 }

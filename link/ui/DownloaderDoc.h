@@ -28,6 +28,11 @@ public:
     void StartDownload(const CPristroj& source);
     void StartIntervalDownload(const CPristroj& source, CTime from, CTime to, BOOL fromOpen, BOOL toOpen,
                                const QString& file);
+    // Copies the entry and starts the download of one of its current
+    // profiles into `file` (kind 0 selected, 1 maximal); `status` may be
+    // null, then the worker reads it.
+    void StartProfileDownload(const CPristroj& source, const QString& file, int kind, CTime date,
+                              const CProfileStatus* status);
 
     CPristroj& Instrument() { return m_state.Instrument(); }
 
@@ -37,8 +42,13 @@ private:
     CDownloaderDocState m_state;
 };
 
-// Adds the archive download template (resource 191) to the program's list.
+// Adds the archive download template (resource 191) and the profile download
+// template (its file-type name "Profile Downloader") to the program's list.
 void AddDownloaderTemplates(ui::CDocManager& manager);
 // Opens a new download window and starts the whole-archive download of the
 // instrument; null when the program has no download template.
 CDownloaderDoc* OpenDownloader(ui::CDocManager& manager, const CPristroj& instrument);
+// Opens a new profile download window and starts the download; null when
+// the program has no profile download template.
+CDownloaderDoc* OpenProfileDownloader(ui::CDocManager& manager, const CPristroj& instrument, const QString& file,
+                                      int kind, CTime date, const CProfileStatus* status);

@@ -1,0 +1,176 @@
+#include "charts/ProfileView.h"
+
+#include "charts/ProfileDoc.h"
+#include "charts/ProfileGraphWnd.h"
+#include "charts/ProfileValuesDlg.h"
+#include "charts/VKTPanelHodnotyDlg.h"
+#include "charts/data/VKTProfileData.h"
+#include "platform/ThreadMessages.h"
+#include "platform/ui/ChildFrame.h"
+
+#include <QFileInfo>
+#include <QResizeEvent>
+
+CProfileView::CProfileView(QWidget* parent) : ui::CView(parent), m_graph(new CProfileGraphWnd(this))
+{
+    m_graph->setObjectName(QStringLiteral("1"));
+    m_graph->setWindowTitle(QStringLiteral("ahoj"));
+    connect(m_graph, &CGraphWnd::ContextCommand, this, [this](int id) { OnCommand(id); });
+    SetMessageHandler(platform::WM_GRAPH_CHANGED, [this](std::uintptr_t, std::intptr_t) {
+        RefreshPanel();
+        return 0;
+    });
+    SetMessageHandler(platform::WM_ARCHIVE_WINDOW_MOVED, [this](std::uintptr_t, std::intptr_t) {
+        ApplyChoices();
+        return 0;
+    });
+    SetMessageHandler(platform::WM_GRAPH_SCROLL_KEY, [this](std::uintptr_t records, std::intptr_t pages) {
+        if (CProfileDoc* doc = Document())
+            doc->MoveCursor(int(std::intptr_t(records)), int(pages));
+        return 0;
+    });
+    SetMessageHandler(platform::WM_ARCHIVE_PRINT_GRAPH, [this](std::uintptr_t, std::intptr_t) {
+        PrintGraph();
+        return 0;
+    });
+}
+
+CProfileView::~CProfileView()
+{
+    m_graph->SetData(nullptr);
+}
+
+CProfileDoc* CProfileView::Document() const
+{
+    return qobject_cast<CProfileDoc*>(GetDocument());
+}
+
+void CProfileView::OnUpdate(ui::CView*, std::intptr_t hint, void*)
+{
+    CProfileDoc* doc = Document();
+    if (!doc)
+        return;
+    if (hint & CProfileDoc::kHintNewContent) {
+        delete m_panel;
+        m_kind = doc->GetProfileType() == 2 ? 0 : 1;
+        if (m_kind == 0) {
+            m_panel = new CProfileValuesDlg(this);
+            m_panelHeight = kVKPanelHeight;
+        } else {
+            m_panel = new CVKTPanelHodnotyDlg(this);
+            m_panelHeight = kVKTPanelHeight;
+        }
+        m_panel->show();
+        Layout();
+    }
+    if (hint & CProfileDoc::kHintData)
+        m_graph->SetData(doc->GetProfileType() != 0 ? doc->GetProfile() : nullptr);
+    if ((hint & CProfileDoc::kHintStyles) && m_panel) {
+        std::array<std::uint32_t, CProfileGraphWnd::kMaxQuantities> colours{};
+        std::array<int, CProfileGraphWnd::kMaxQuantities> shown{};
+        m_graph->GetTraceColours(colours, shown);
+        for (int i = 0; i < m_panel->QuantityCount(); ++i) {
+            m_panel->SetColour(i, colours[std::size_t(i)]);
+            m_panel->SetShown(i, m_graph->IsShown(i));
+        }
+        RefreshPanel();
+        m_panel->LoadFlags();
+    }
+    if (hint & CProfileDoc::kHintCursor) {
+        RefreshPanel();
+        m_graph->Redraw();
+    }
+}
+
+void CProfileView::RefreshPanel()
+{
+    CProfileDoc* doc = Document();
+    CProfileData* data = doc ? doc->GetProfile() : nullptr;
+    if (!m_panel || !data)
+        return;
+    const CProfileValueTexts texts = data->GetValueTexts();
+    for (int i = 0; i < m_panel->QuantityCount() && i < int(texts.values.size()); ++i)
+        m_panel->SetValueText(i, texts.values[std::size_t(i)]);
+    m_panel->SetTimeText(texts.time);
+    if (auto* vk = qobject_cast<CProfileValuesDlg*>(m_panel))
+        vk->SetCaptions(texts.voltageCaption, texts.currentCaption);
+    if (auto* vkt = qobject_cast<CVKTPanelHodnotyDlg*>(m_panel)) {
+        vkt->SetCaptions(texts.voltageCaption, texts.currentCaption, texts.powerCaptions[0], texts.powerCaptions[1],
+                         texts.powerCaptions[2]);
+        if (const auto* vktData = dynamic_cast<const CVKTProfileData*>(data)) {
+            const CVKTProfileRecord& r = vktData->GetHourTable()[std::size_t(data->GetCursor() % 60)];
+            vkt->SetOutagesText(r.valid ? QString::number(r.outages) : QStringLiteral("--"));
+        }
+        vkt->SetFileText(QFileInfo(data->GetPath()).fileName());
+    }
+    m_panel->update();
+}
+
+void CProfileView::ApplyChoices()
+{
+    CProfileDoc* doc = Document();
+    if (!m_panel || !doc || !doc->GetProfile())
+        return;
+    std::array<std::uint32_t, CProfileGraphWnd::kMaxQuantities> colours{};
+    std::array<int, CProfileGraphWnd::kMaxQuantities> shown{};
+    m_graph->GetTraceColours(colours, shown);
+    for (int i = 0; i < m_panel->QuantityCount() && i < CProfileGraphWnd::kMaxQuantities; ++i) {
+        shown[std::size_t(i)] = m_panel->Shown(i);
+        colours[std::size_t(i)] = m_panel->Colour(i);
+    }
+    m_graph->SetTraceStyles(shown, colours);
+    doc->GetProfile()->Prepare(CProfileData::kFillTraces);
+    m_graph->Redraw();
+}
+
+bool CProfileView::OnCommand(int id)
+{
+    for (int i = 0; i < 6; ++i) {
+        if (id == CGraphWnd::kCmdVertZoom100 + i) {
+            m_graph->SetHorzRange(CGraphWnd::kZoomPercents[i], CGraphWnd::kValueAxis);
+            return true;
+        }
+        if (id == CGraphWnd::kTimeZoomCommands[i]) {
+            m_graph->SetHorzRange(CGraphWnd::kZoomPercents[i], CGraphWnd::kTimeAxis);
+            return true;
+        }
+    }
+    switch (id) {
+    case kCmdZoomAll:
+    case kCmdZoomOff: m_graph->SetHorzRange(100, CGraphWnd::kTimeAxis | CGraphWnd::kValueAxis); return true;
+    case kCmdVertZoomIn: m_graph->SetVertRange(50, CGraphWnd::kValueAxis); return true;
+    case kCmdVertZoomOut: m_graph->SetVertRange(200, CGraphWnd::kValueAxis); return true;
+    case kCmdTimeZoomIn: m_graph->SetVertRange(50, CGraphWnd::kTimeAxis); return true;
+    case kCmdTimeZoomOut: m_graph->SetVertRange(200, CGraphWnd::kTimeAxis); return true;
+    case kCmdZoomSelection: m_graph->SetZoomMode(!m_graph->ZoomMode()); return true;
+    case kCmdGrid:
+        m_graph->SetGrid(!m_graph->Grid());
+        m_graph->Redraw();
+        return true;
+    default: return false;
+    }
+}
+
+bool CProfileView::PrintGraph(QPrinter* printer)
+{
+    const ui::CChildFrame* frame = GetParentFrame();
+    return m_graph->Print(printer, frame ? frame->windowTitle() : (GetDocument() ? GetDocument()->GetTitle() : QString()));
+}
+
+void CProfileView::resizeEvent(QResizeEvent* event)
+{
+    ui::CView::resizeEvent(event);
+    if (m_panel)
+        Layout();
+    else
+        m_graph->setGeometry(0, 0, std::max(width(), kMinimumGraph), std::max(height(), kMinimumGraph));
+}
+
+void CProfileView::Layout()
+{
+    const int w = std::max(width(), kMinimumGraph);
+    const int graphHeight = std::max(height() - m_panelHeight, kMinimumGraph);
+    m_graph->setGeometry(0, 0, w, graphHeight);
+    if (m_panel)
+        m_panel->setGeometry(0, graphHeight, w, m_panelHeight);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/ui/Document.h"
+
+class CProfileChoiceDlg;
+class CProfileDoc;
+class CProfileGraphWnd;
+class QPrinter;
+
+// The view of a profile document: the profile graph on top and, below it,
+// the values of every quantity at the graph's cursor in the panel of the
+// profile's family (VK or VKT). It routes the graph menu's zoom and grid
+// commands to the graph, the cursor keys to the document, the panel's
+// quantity choices to the graph, and prints the graph.
+class CProfileView : public ui::CView {
+    Q_OBJECT
+public:
+    static constexpr int kVKPanelHeight = 90;
+    static constexpr int kVKTPanelHeight = 160;
+    static constexpr int kMinimumGraph = 300;
+    // Graph menu commands of the view beyond the graph's own.
+    static constexpr int kCmdZoomAll = 32180;
+    static constexpr int kCmdZoomOff = 32196;
+    static constexpr int kCmdVertZoomIn = 32191;
+    static constexpr int kCmdVertZoomOut = 32192;
+    static constexpr int kCmdTimeZoomIn = 32213;
+    static constexpr int kCmdTimeZoomOut = 32214;
+    static constexpr int kCmdZoomSelection = 32197;
+    static constexpr int kCmdGrid = 32235;
+
+    explicit CProfileView(QWidget* parent = nullptr);
+    ~CProfileView() override;
+
+    void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
+
+    // A command of the "Graf" menu; false when it is not the view's.
+    bool OnCommand(int id);
+    // Prints the graph; `printer` null asks for one.
+    bool PrintGraph(QPrinter* printer = nullptr);
+
+    // 0 VK profile, 1 VKT profile.
+    int Kind() const { return m_kind; }
+    int PanelHeight() const { return m_panelHeight; }
+    CProfileGraphWnd* Graph() const { return m_graph; }
+    CProfileChoiceDlg* Panel() const { return m_panel; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    CProfileDoc* Document() const;
+    void Layout();
+    void RefreshPanel();
+    void ApplyChoices();
+
+    int m_kind = 0;
+    CProfileChoiceDlg* m_panel = nullptr;
+    CProfileGraphWnd* m_graph;
+    int m_panelHeight = kVKPanelHeight;
+};
