@@ -263,9 +263,10 @@ void CVK01View::FillMenu(QMenu& menu)
         vertical->addAction(text, this, [this, percent] { m_graph->SetZoom(percent, 2); });
         time->addAction(text, this, [this, percent] { m_graph->SetZoom(percent, 1); });
     }
-    vertical->setEnabled(m_isGraf);
-    time->setEnabled(m_isGraf);
-    menu.addAction(QStringLiteral("Vypnout lupy"), this, [this] { m_graph->SetZoom(100, 3); })->setEnabled(m_isGraf);
+    const bool zoom = m_isGraf && ZoomAllowed();
+    vertical->setEnabled(zoom);
+    time->setEnabled(zoom);
+    menu.addAction(QStringLiteral("Vypnout lupy"), this, [this] { m_graph->SetZoom(100, 3); })->setEnabled(zoom);
     QAction* grid = menu.addAction(QStringLiteral("Rastr"), this, [this] {
         m_graph->SetGrid(!m_graph->Grid());
         m_graph->Redraw();
@@ -273,7 +274,7 @@ void CVK01View::FillMenu(QMenu& menu)
     grid->setCheckable(true);
     grid->setChecked(m_graph->Grid());
     menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVK01View::OnDisplayedQuantities)
-        ->setEnabled(m_isGraf && m_graph->HasSource());
+        ->setEnabled(zoom && m_graph->HasSource());
 }
 
 void CVK01View::OnDisplayedQuantities()

@@ -59,6 +59,10 @@ public:
     // "Zobrazené veličiny ...": the graph's quantities chosen in the dialog.
     void OnDisplayedQuantities();
 
+    // The zoom commands and the quantities dialog work only while the graph
+    // has its data (an archive view's range is being edited: not).
+    virtual bool ZoomAllowed() const { return true; }
+
     // Builds the view's context menu (pane toggles, zoom, family commands).
     virtual void FillMenu(QMenu& menu);
 

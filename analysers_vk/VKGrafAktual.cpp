@@ -1,6 +1,16 @@
 #include "analysers_vk/VKGrafAktual.h"
 
+#include "analysers_vk/VKRecordBytes.h"
+
+#include "archive/documents/ArchivDocBase.h"
 #include "archive/store/ArchivData.h"
+#include "archive/store/ArchivStream.h"
+#include "charts/ReportPrinter.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/Document.h"
 #include "archive/store/VKArchivData.h"
 #include "charts/GraphPainter.h"
 #include "link/Pristroj.h"
@@ -9,9 +19,12 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 namespace analysers_vk {
 
@@ -217,7 +230,12 @@ void CVKGrafAktual::LoadSettings()
     if (!m_data)
         return;
     platform::Settings settings;
-    const QString name = m_entry ? m_entry->m_nazev : QString();
+    // Offline the record kept in the archive comes first.
+    if (!m_entry && LoadArchiveSettings()) {
+        m_data->PublishToGraphs();
+        return;
+    }
+    const QString name = m_entry ? m_entry->m_nazev : m_data->GetInstrumentName();
     const platform::SettingsSection device({QStringLiteral("pristroje"), name});
     bool useDevice = !name.isEmpty() && settings.SubSections(QStringLiteral("pristroje")).contains(name);
     if (useDevice && settings.GetProfileInt(device, QStringLiteral("init"), 0) == 0) {
@@ -229,6 +247,8 @@ void CVKGrafAktual::LoadSettings()
         settings.WriteProfileInt(device, QStringLiteral("init"), 1);
     }
     const platform::SettingsSection section = useDevice ? device : platform::SettingsSection("Obecne nastaveni vk");
+    if (!m_entry && !useDevice)
+        m_data->ScaleCategories().LoadFromSettings(2, settings);
     m_isOdbDod = settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0);
     m_isSpinac = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 0);
     if (useDevice) {
@@ -326,28 +346,39 @@ void CVKGrafAktual::Draw(QPainter& p, const QRect& client)
     if (!LabelFont())
         CreateFonts();
     CGraphPainter painter(&p, LabelFont(), TitleFont());
-    CGraphRect plot = PlotRect();
-    if (Offline())
+    DrawGraph(painter, m_layout, false);
+}
+
+void CVKGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout, bool print)
+{
+    // Each drawing starts from the laid-out plot: the axes move its left
+    // edge, which must not carry over to the next drawing.
+    CGraphRect plot = CGraphRect::FromQRect(layout.plot);
+    if (Offline() && !print)
         plot.top -= 8;
     const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
     auto traceOf = [&](int i) { return m_shown[i] ? registry.FindGraphSeries(Name(i)) : nullptr; };
 
+    // The printed graph chooses its grid group on a copy.
+    int currentGroup = m_currentGroup;
     if (Grid()) {
         bool any = false;
         for (int i = 0; i < kQuantityCount && !any; ++i)
-            any = traceOf(i) && kQuantities[i].group == m_currentGroup;
+            any = traceOf(i) && kQuantities[i].group == currentGroup;
         for (int i = 0; i < kQuantityCount && !any; ++i)
             if (traceOf(i)) {
-                m_currentGroup = kQuantities[i].group;
+                currentGroup = kQuantities[i].group;
                 any = true;
             }
     }
+    if (!print)
+        m_currentGroup = currentGroup;
     int left = plot.left;
     std::vector<std::uint32_t> edges, groups;
     auto axis = [&](int i, bool grid) {
         CGraphRect r{left, plot.top, left, plot.bottom};
         const CGraphTrace& trace = *traceOf(i);
-        const int gridRight = m_layout.title.right();
+        const int gridRight = layout.title.right();
         if (kQuantities[i].group == 2)
             painter.DrawPowerFactorAxis(trace, r, grid, gridRight, Y0(), Y1());
         else
@@ -362,18 +393,20 @@ void CVKGrafAktual::Draw(QPainter& p, const QRect& client)
         if (!traceOf(i) || drawn[g])
             continue;
         drawn[g] = true;
-        if (!(Grid() && g == m_currentGroup))
+        if (!(Grid() && g == currentGroup))
             axis(i, false);
     }
     if (Grid())
         for (int i = 0; i < kQuantityCount; ++i)
-            if (traceOf(i) && kQuantities[i].group == m_currentGroup) {
+            if (traceOf(i) && kQuantities[i].group == currentGroup) {
                 axis(i, true);
                 break;
             }
-    SetColumns(edges, groups);
     plot.left = left;
-    SetPlotRect(plot);
+    if (!print) {
+        SetColumns(edges, groups);
+        SetPlotRect(plot);
+    }
     const CGraphTrace* first = nullptr;
     for (int i = 0; i < kQuantityCount && !first; ++i)
         first = traceOf(i);
@@ -381,9 +414,9 @@ void CVKGrafAktual::Draw(QPainter& p, const QRect& client)
         CGraphRect timeAxis{plot.left, plot.top, plot.right, plot.bottom};
         painter.DrawTimeAxis(*first, timeAxis, Grid(), X0(), X1());
     }
-    if (!Offline())
-        painter.DrawTitle(CGraphRect::FromQRect(m_layout.title), plot);
-    if (!Ready()) {
+    if (!Offline() && !print)
+        painter.DrawTitle(CGraphRect::FromQRect(layout.title), plot);
+    if (!Ready() && !print) {
         painter.DrawBusyNotice(plot.left, plot.top, plot.right, plot.bottom);
         return;
     }
@@ -391,11 +424,213 @@ void CVKGrafAktual::Draw(QPainter& p, const QRect& client)
     for (int i = 0; i < kQuantityCount; ++i)
         if (const CGraphTrace* trace = traceOf(i))
             painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
-    if (!Offline())
-        painter.DrawMarkerLine(
-            MarkerPosition((platform::CTime::GetCurrentTime() - registry.GraphOrigin()).GetTotalSeconds(), registry.GraphSpan()),
-            X1() - X0());
+    if (!print) {
+        if (!Offline())
+            painter.DrawMarkerLine(MarkerPosition((platform::CTime::GetCurrentTime() - registry.GraphOrigin()).GetTotalSeconds(),
+                                                  registry.GraphSpan()),
+                                   X1() - X0());
+        else if (const int marker = OfflineMarker(); marker >= 0)
+            painter.DrawMarkerLine(marker, X1() - X0());
+    }
     painter.DeleteClipRegion();
+}
+
+namespace {
+
+// More floats than any instrument type has categories for: not a record.
+constexpr int kMaxCategoryFloats = 256;
+
+} // namespace
+
+QByteArray CVKGrafAktual::ArchiveRecord() const
+{
+    QByteArray out;
+    recordbytes::PutInt(out, m_isOdbDod);
+    recordbytes::PutInt(out, m_isSpinac);
+    for (int i = 0; i < kQuantityCount; ++i) {
+        int shown = 0;
+        std::uint32_t colour = m_colours[i];
+        if (!GetQuantity(i, shown, colour))
+            shown = m_shown[i];
+        recordbytes::PutInt(out, int(colour));
+        recordbytes::PutInt(out, shown);
+    }
+    recordbytes::PutInt(out, m_typ);
+    BOOL autoFlag = TRUE;
+    int count = 0;
+    std::vector<float> floats;
+    if (m_data) {
+        const CScaleCategories& categories = m_data->ScaleCategories();
+        floats.resize(std::size_t(categories.GetCount()));
+        categories.Get(autoFlag, count, floats.data());
+    }
+    recordbytes::PutInt(out, count);
+    recordbytes::PutInt(out, autoFlag ? 1 : 0);
+    if (count != 0) {
+        recordbytes::PutInt(out, count * 4);
+        for (int k = 0; k < count; ++k) {
+            recordbytes::PutFloat(out, floats[std::size_t(k)]);
+        }
+    }
+    recordbytes::PutInt(out, m_currentGroup);
+    recordbytes::PutInt(out, Grid() ? 1 : 0);
+    return out;
+}
+
+bool CVKGrafAktual::ApplyArchiveRecord(const QByteArray& record)
+{
+    if (!m_data)
+        return false;
+    recordbytes::Reader r(record);
+    int odbDod = 0, spinac = 0, typ = 0, count = 0, autoFlag = 0;
+    std::array<int, kQuantityCount> colours{}, shown{};
+    if (!r.Int(odbDod) || !r.Int(spinac))
+        return false;
+    for (int i = 0; i < kQuantityCount; ++i)
+        if (!r.Int(colours[std::size_t(i)]) || !r.Int(shown[std::size_t(i)]))
+            return false;
+    if (!r.Int(typ) || !r.Int(count) || !r.Int(autoFlag) || count < 0 || count > kMaxCategoryFloats)
+        return false;
+    std::vector<float> floats(std::size_t(count), 0.0f);
+    if (count != 0) {
+        int length = 0;
+        if (!r.Int(length) || length != count * 4)
+            return false;
+        for (float& f : floats)
+            if (!r.Float(f))
+                return false;
+    }
+    // The tail follows the float block wherever the count puts it.
+    int group = 0, grid = 0;
+    if (r.Int(group) && r.Int(grid)) {
+        m_currentGroup = std::clamp(group, 0, 6);
+        SetGrid(grid != 0);
+    }
+    m_isOdbDod = odbDod;
+    m_isSpinac = spinac;
+    m_typ = typ;
+    if (count != 0)
+        m_data->ScaleCategories().Set(autoFlag ? TRUE : FALSE, count, floats.data());
+    else
+        m_data->ScaleCategories().SetAuto(autoFlag ? TRUE : FALSE);
+    for (int i = 0; i < kQuantityCount; ++i)
+        SetQuantity(i, shown[std::size_t(i)] ? 1 : 0, std::uint32_t(colours[std::size_t(i)]));
+    return true;
+}
+
+bool CVKGrafAktual::LoadArchiveSettings()
+{
+    if (!m_data)
+        return false;
+    QString instrument;
+    DWORD length = 0;
+    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsStream(0, instrument, length);
+    if (!stream || length == 0)
+        return false;
+    constexpr DWORD kLongest = 4 * (2 + 2 * kQuantityCount + 3 + 1 + kMaxCategoryFloats + 2);
+    QByteArray record(qsizetype(std::min(length, kLongest)), '\0');
+    const std::int64_t got = stream->Read(record.data(), record.size());
+    record.truncate(qsizetype(std::max<std::int64_t>(got, 0)));
+    return ApplyArchiveRecord(record);
+}
+
+bool CVKGrafAktual::SaveArchiveSettings()
+{
+    if (!m_data || m_entry)
+        return false;
+    std::optional<QByteArray> saved;
+    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsSection(0, saved);
+    if (!stream)
+        return false;
+    const QByteArray record = ArchiveRecord();
+    if (stream->Write(record.constData(), record.size()) != record.size()) {
+        m_data->ReleaseAndReportError(stream);
+        return false;
+    }
+    return m_data->CloseSettingsSection(std::move(stream), 0, saved) == 1;
+}
+
+int CVKGrafAktual::OfflineMarker() const
+{
+    const auto* vk = dynamic_cast<const CVKFamilyArchivData*>(m_data);
+    if (!vk)
+        return -1;
+    const platform::CTime current = vk->GetCurrentRecordTime();
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    if (!current.GetTime() || registry.GraphSpan() <= 0)
+        return -1;
+    return MarkerPosition(std::int64_t(current.GetTime()) - std::int64_t(registry.GraphOrigin().GetTime()),
+                          registry.GraphSpan());
+}
+
+void CVKGrafAktual::OnCursorMoved(float perMille)
+{
+    if (!m_data || !Offline())
+        return;
+    ui::CView* view = nullptr;
+    for (QWidget* w = parentWidget(); w && !view; w = w->parentWidget())
+        view = qobject_cast<ui::CView*>(w);
+    auto* doc = view ? qobject_cast<CArchivDocBase*>(view->GetDocument()) : nullptr;
+    if (!doc || doc->ReloadIfChangedSafe())
+        return;
+    doc->Navigator().SeekTime(int(perMille));
+    platform::SendMessageTo(view, platform::WM_GRAPH_CHANGED, 0, 0);
+    update();
+}
+
+bool CVKGrafAktual::Print(QPrinter* printer)
+{
+    if (!m_data)
+        return false;
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    const platform::CTime start = registry.GraphOrigin();
+    const std::int64_t span = registry.GraphSpan();
+    const QString format = QStringLiteral("%d.%m.%y %H:%M:%S");
+    const QString from = platform::CTime(start.GetTime() + std::uint32_t(span * X0() / 1000)).Format(format);
+    const QString to = platform::CTime(start.GetTime() + std::uint32_t(span * X1() / 1000)).Format(format);
+    const auto* vk = dynamic_cast<const CVKFamilyArchivData*>(m_data);
+    const QString name = vk ? vk->GetArchiveFileName() : QString();
+
+    charts::CReportPrinter report(printer, 2, 2, false);
+    report.SetParent(this);
+    const QString title = window() ? window()->windowTitle() : QString();
+    if (!report.BeginPrint(charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_GRAPH), {name}), title,
+                           QString()))
+        return false;
+    QString heading = charts::FillPlaceholders(platform::LoadString(platform::IDS_PRINT_GRAPH_HEADING), {name, from, to});
+    heading.chop(1);
+    report.PrintBox(heading);
+    report.PrintText(QString());
+    if (report.IsPrinting()) {
+        QPainter& pp = report.Painter();
+        const QRect body = report.BodyRect();
+        const QRect area(QPoint(body.left(), report.CurrentY()), body.bottomRight());
+        pp.save();
+        pp.setPen(Qt::black);
+        pp.setBrush(Qt::NoBrush);
+        pp.drawRect(area);
+        const int f = pp.device()->logicalDpiY() * 9 / 72;
+        Layout layout;
+        layout.f = f;
+        layout.title = area.adjusted(1, 1, -1, -1);
+        if (m_isSpinac && 10 * f < layout.title.height())
+            layout.title.setBottom(layout.title.bottom() - 5 * f / 2);
+        const int line = int(1.5 * f);
+        layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
+                            QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));
+        QFont normal(QStringLiteral("Times New Roman"));
+        normal.setPixelSize(std::max(6, f));
+        QFont bold(normal);
+        bold.setWeight(QFont::Bold);
+        {
+            CGraphPainter painter(&pp, &normal, &bold);
+            DrawGraph(painter, layout, true);
+        }
+        pp.restore();
+        report.SetCurrentY(area.bottom());
+    }
+    report.EndPrint();
+    return !report.Failed();
 }
 
 } // namespace analysers_vk

@@ -2,13 +2,16 @@
 
 #include "charts/GraphWnd.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 
 class CArchivData;
+class CGraphPainter;
 class CPristroj;
+class QPrinter;
 
 namespace analysers_vk {
 
@@ -63,6 +66,25 @@ public:
     void LoadSettings();
     void SaveSettings();
 
+    // The offline settings record of section 0 of the archive's settings
+    // stream: isOdbDod, isSpinac, colour and shown flag of every quantity,
+    // "typ", the scale categories (float count, auto flag, then a block of
+    // the floats when there are any), the current group and the grid flag.
+    QByteArray ArchiveRecord() const;
+    // False (nothing applied) for a record that cannot be read up to its
+    // float block; the group and grid flag after the block are taken only
+    // when the record holds them.
+    bool ApplyArchiveRecord(const QByteArray& record);
+    // Reads and writes the record in the bound archive; false when there
+    // is none or it cannot be written.
+    bool LoadArchiveSettings();
+    bool SaveArchiveSettings();
+
+    // Prints the shown window of the archive: a framed heading, then the
+    // graph on the rest of the page. `printer`: one already chosen (PDF,
+    // preview); else the user chooses. False when nothing was printed.
+    bool Print(QPrinter* printer = nullptr);
+
     int CurrentGroup() const { return m_currentGroup; }
     int IsOdbDod() const { return m_isOdbDod; }
     void SetOdbDod(int on) { m_isOdbDod = on; }
@@ -78,9 +100,14 @@ protected:
     void CreateFonts() override;
     void Draw(QPainter& painter, const QRect& client) override;
     int GetCursorPos(int width) override;
+    // Offline: the archive's current record follows the cursor.
+    void OnCursorMoved(float perMille) override;
 
 private:
     QString UnitOf(int index) const;
+    void DrawGraph(CGraphPainter& painter, const Layout& layout, bool print);
+    // Offline: the current record's place on the axis; -1 without one.
+    int OfflineMarker() const;
 
     CArchivData* m_data = nullptr;
     CPristroj* m_entry = nullptr;
@@ -89,6 +116,7 @@ private:
     std::array<int, kQuantityCount> m_shown{};
     std::array<std::uint32_t, kQuantityCount> m_colours{};
     int m_currentGroup = 0;
+    int m_typ = 7;
     Layout m_layout;
 };
 

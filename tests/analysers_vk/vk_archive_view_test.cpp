@@ -1,0 +1,395 @@
+#include "analysers_vk/VKArchivView.h"
+#include "analysers_vk/VKArchivViewRecord.h"
+#include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKHodnotyDlg.h"
+#include "archive/documents/ArchivDocHooks.h"
+#include "archive/documents/FamilyArchivDocs.h"
+#include "archive/store/StoreTestSupport.h"
+#include "archive/store/VKArchivTestSupport.h"
+#include "charts/ArchivRangeBar.h"
+#include "charts/ArchivValueLists.h"
+#include "charts/ExportDlg.h"
+#include "charts/PdfCheck.h"
+#include "charts/StatPanel.h"
+#include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace analysers_vk;
+using platform::CTime;
+
+namespace {
+
+// A VK archive recorded by the family writer on a fake clock, opened in the
+// VK archive template as the program opens it.
+class VKArchivViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("settings.ini")));
+        AddVKArchivTemplate(m_manager);
+        m_clock.Set(CTime(1233478800)); // 2009-02-01 10:00 local
+        m_writer.SetTimeSource(m_clock.Source());
+        ASSERT_EQ(m_writer.Create(40 * 60 * 10, 10, 60, m_dir.filePath(QStringLiteral("hala")), QStringLiteral(".vk"),
+                                  TRUE, TRUE, QStringLiteral("Linka")),
+                  1);
+        WriteBlocks(3);
+    }
+    void TearDown() override
+    {
+        CloseView();
+        m_writer.Close();
+        CArchivDocHooks::Instance().runDialog = nullptr;
+        platform::Settings::SetFileForTesting(QString());
+    }
+
+    void WriteBlocks(int blocks)
+    {
+        for (int b = 0; b < blocks; ++b) {
+            m_writer.AddConfigRecord(vktest::VKConfig(400, 100));
+            for (int i = 0; i < 10; ++i) {
+                m_clock.Advance(60);
+                m_writer.AddMeasurementRecord(vktest::VKValues(++m_records));
+            }
+            m_clock.Advance(1);
+            const int mode = m_writer.EndBlock(FALSE, TRUE, 60);
+            ASSERT_EQ(m_writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+        }
+    }
+
+    QString Path() const { return m_dir.filePath(QStringLiteral("hala.vk")); }
+
+    CVKArchivView* OpenView()
+    {
+        ui::CDocTemplate* t = m_manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKArchiv.Document"));
+        if (!t)
+            return nullptr;
+        m_doc = qobject_cast<CVKArchivDoc*>(t->OpenDocumentFile(Path(), true));
+        if (!m_doc)
+            return nullptr;
+        m_view = qobject_cast<CVKArchivView*>(m_doc->FirstView());
+        if (m_view && m_view->GetParentFrame())
+            m_view->GetParentFrame()->resize(900, 700);
+        QApplication::processEvents();
+        return m_view;
+    }
+
+    void CloseView()
+    {
+        if (m_doc)
+            m_doc->OnCloseDocument();
+        m_doc = nullptr;
+        m_view = nullptr;
+        // The frames, views and the document go on the event loop.
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+
+    void Send(platform::MessageId id, std::uintptr_t w = 0, std::intptr_t l = 0)
+    {
+        platform::SendMessageTo(m_view, id, w, l);
+    }
+
+    QTemporaryDir m_dir;
+    storetest::FakeClock m_clock;
+    CVKArchivData m_writer;
+    int m_records = 0;
+    ui::CDocManager m_manager;
+    QPointer<CVKArchivDoc> m_doc;
+    QPointer<CVKArchivView> m_view;
+};
+
+TEST_F(VKArchivViewTest, OpensInGraphModeUnderTheRangeBarWithoutThePanel)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(view->Initialised());
+    EXPECT_EQ(view->Mode(), 0);
+    CGraphRangeBar* bar = view->Modes().RangeBar();
+    EXPECT_TRUE(bar->isVisibleTo(view));
+    EXPECT_TRUE(view->Graph()->isVisibleTo(view));
+    EXPECT_FALSE(view->List()->isVisibleTo(view));
+    EXPECT_FALSE(view->Stats()->isVisibleTo(view));
+    EXPECT_EQ(view->PaneMask() & CVKPaneLayout::kPanelBit, 0);
+    // Bar 24 pixels high across the top of the graph pane, the graph below.
+    EXPECT_EQ(bar->height(), CVKArchivModes::kBarHeight);
+    EXPECT_EQ(view->Graph()->geometry().top(), bar->geometry().top() + CVKArchivModes::kBarHeight);
+    EXPECT_EQ(view->Graph()->geometry().left(), bar->geometry().left());
+    EXPECT_EQ(view->Graph()->width(), bar->width());
+    // The bar shows the document's window and the data are ready.
+    CTime from, to, start, end;
+    bar->GetRange(from, to);
+    m_doc->Navigator().GetWindow(start, end);
+    EXPECT_EQ(from.GetTime(), start.GetTime());
+    EXPECT_EQ(to.GetTime(), end.GetTime());
+    EXPECT_TRUE(view->ZoomAllowed());
+    EXPECT_TRUE(view->Graph()->Ready());
+    // The values panel shows the current record of the archive.
+    EXPECT_FALSE(view->Values()->findChildren<QWidget*>().isEmpty());
+}
+
+TEST_F(VKArchivViewTest, TheRangeBarsTabsSwitchBetweenGraphListAndStatistics)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    auto* tab = view->Modes().RangeBar()->findChild<QTabBar*>();
+    ASSERT_TRUE(tab);
+    tab->setCurrentIndex(1);
+    EXPECT_EQ(view->Mode(), 1);
+    EXPECT_TRUE(view->List()->isVisibleTo(view));
+    EXPECT_FALSE(view->Graph()->isVisibleTo(view));
+    EXPECT_EQ(view->List()->Model().rowCount(), m_records);
+    EXPECT_EQ(m_doc->Navigator().GetMode(), 1);
+
+    tab->setCurrentIndex(2);
+    EXPECT_EQ(view->Mode(), 2);
+    EXPECT_TRUE(view->Stats()->isVisibleTo(view));
+    EXPECT_FALSE(view->List()->isVisibleTo(view));
+    EXPECT_GT(view->Stats()->ResultCount(), 0);
+
+    tab->setCurrentIndex(0);
+    EXPECT_EQ(view->Mode(), 0);
+    EXPECT_TRUE(view->Graph()->isVisibleTo(view));
+    EXPECT_EQ(view->Stats()->ResultCount(), 0); // freed outside statistics
+
+    // A mode chosen elsewhere shows on the bar's tab.
+    Send(platform::WM_ARCHIVE_REFILL, 1);
+    EXPECT_EQ(tab->currentIndex(), 1);
+    EXPECT_TRUE(view->List()->isVisibleTo(view));
+
+    // A mode of none hides the bar and all three.
+    Send(platform::WM_ARCHIVE_REFILL, 7);
+    EXPECT_FALSE(view->Modes().RangeBar()->isVisibleTo(view));
+    EXPECT_FALSE(view->Graph()->isVisibleTo(view));
+    EXPECT_FALSE(view->List()->isVisibleTo(view));
+    EXPECT_FALSE(view->Stats()->isVisibleTo(view));
+    // The document asks the view for its mode.
+    EXPECT_EQ(m_doc->RefreshAndGetState(), 7);
+}
+
+TEST_F(VKArchivViewTest, ZoomAndQuantitiesAreDisabledWhileTheRangeIsEdited)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    auto enabled = [view](const QString& text) {
+        QMenu menu;
+        view->FillMenu(menu);
+        for (QAction* a : menu.actions())
+            if (a->text() == text || (a->menu() && a->menu()->title() == text))
+                return a->isEnabled();
+        ADD_FAILURE() << text.toStdString();
+        return false;
+    };
+    EXPECT_TRUE(enabled(QStringLiteral("Časová lupa")));
+    Send(platform::WM_ARCHIVE_REDRAW, 0);
+    EXPECT_FALSE(view->ZoomAllowed());
+    EXPECT_FALSE(view->Graph()->Ready());
+    EXPECT_EQ(view->List()->IsReady(), 0);
+    EXPECT_EQ(view->Stats()->ShowFlag(), 0);
+    EXPECT_FALSE(enabled(QStringLiteral("Časová lupa")));
+    EXPECT_FALSE(enabled(QStringLiteral("Vertikální lupa")));
+    EXPECT_FALSE(enabled(QStringLiteral("Zobrazené veličiny ...")));
+    Send(platform::WM_ARCHIVE_REDRAW, 1);
+    EXPECT_TRUE(enabled(QStringLiteral("Zobrazené veličiny ...")));
+}
+
+TEST_F(VKArchivViewTest, ANewRangeFromTheBarBecomesTheDocumentsWindow)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    CTime start, end;
+    m_doc->Navigator().GetFileRange(start, end);
+    const CTime from(start.GetTime() + 600);
+    const CTime to(start.GetTime() + 1500);
+    view->Modes().RangeBar()->SetLimits(from, to);
+    Send(platform::WM_ARCHIVE_SET_WINDOW);
+    CTime ws, we;
+    m_doc->Navigator().GetWindow(ws, we);
+    EXPECT_EQ(ws.GetTime(), from.GetTime());
+    EXPECT_EQ(we.GetTime(), to.GetTime());
+    // The view followed: the list counts the records of the new window only.
+    Send(platform::WM_ARCHIVE_REFILL, 1);
+    EXPECT_LT(view->List()->Model().rowCount(), m_records);
+    EXPECT_GT(view->List()->Model().rowCount(), 0);
+}
+
+TEST_F(VKArchivViewTest, ExportWritesTheListOnlyInListMode)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    int dialogs = 0;
+    const QString out = m_dir.filePath(QStringLiteral("vystup"));
+    CArchivDocHooks::Instance().runDialog = [&](QDialog& dialog) {
+        ++dialogs;
+        auto* exportDlg = qobject_cast<charts::CExportDlg*>(&dialog);
+        EXPECT_TRUE(exportDlg);
+        if (!exportDlg)
+            return int(QDialog::Rejected);
+        EXPECT_TRUE(exportDlg->Path().endsWith(QStringLiteral("data.csv")));
+        EXPECT_EQ(exportDlg->DecimalIndex(), charts::kCsvDecimalPoint);
+        exportDlg->SetPath(out);
+        return int(QDialog::Accepted);
+    };
+    Send(platform::WM_ARCHIVE_PRINT_LIST); // graph mode: nothing
+    EXPECT_EQ(dialogs, 0);
+    Send(platform::WM_ARCHIVE_REFILL, 1);
+    Send(platform::WM_ARCHIVE_PRINT_LIST);
+    EXPECT_EQ(dialogs, 1);
+    QFile file(out + QStringLiteral(".csv"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    // Preamble of three lines and an empty one, the header, one line per record, three closing lines.
+    EXPECT_EQ(lines.size(), 4 + 1 + m_records + 3 + 1);
+    EXPECT_TRUE(lines[4].startsWith("\"\xC8" "as1\","));
+}
+
+TEST_F(VKArchivViewTest, AListOfAFileThatChangedIsNeitherPrintedNorExported)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    Send(platform::WM_ARCHIVE_REFILL, 1);
+    WriteBlocks(1); // the recorder went on meanwhile
+    pdfcheck::PdfJobs jobs;
+    ui::ScriptedMessageBoxes boxes;
+    int dialogs = 0;
+    CArchivDocHooks::Instance().runDialog = [&](QDialog&) { return ++dialogs, int(QDialog::Rejected); };
+    Send(platform::WM_ARCHIVE_PRINT_GRAPH);
+    EXPECT_EQ(jobs.chooserCalls, 0);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text,
+              QStringLiteral("Zobrazené hodnoty nelze vytisknout, protože došlo k změně archivního souboru."));
+    EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    // Read again, the list now prints.
+    Send(platform::WM_ARCHIVE_PRINT_GRAPH);
+    EXPECT_EQ(jobs.chooserCalls, 1);
+    EXPECT_EQ(pdfcheck::PageCount(jobs.Path()) >= 1, true);
+
+    WriteBlocks(1);
+    Send(platform::WM_ARCHIVE_PRINT_LIST);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(boxes.Requests().size(), 2u);
+}
+
+TEST_F(VKArchivViewTest, TheGraphPrintsItsWindowWithTheHeading)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    pdfcheck::PdfJobs jobs;
+    Send(platform::WM_ARCHIVE_PRINT_GRAPH);
+    ASSERT_EQ(jobs.chooserCalls, 1);
+    EXPECT_EQ(pdfcheck::PageCount(jobs.Path()), 1);
+    const QStringList pages = pdfcheck::PageTexts(jobs.Path());
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Naměřený graf"))) << pages[0].toStdString();
+    EXPECT_FALSE(pages[0].contains(QStringLiteral("Graf vybraných veličin")));
+
+    pdfcheck::PdfJobs cancelled(false);
+    EXPECT_FALSE(view->Graph()->Print());
+    EXPECT_FALSE(QFile::exists(cancelled.Path()));
+}
+
+TEST_F(VKArchivViewTest, PanesDividersTabsAndStatisticsComeBackFromTheArchive)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    view->SetPanes(true, true, false, false);
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(100, 0)); // no divider: nothing
+    CVKArchivViewRecord wanted = view->StateRecord();
+    wanted.prickaY = 650;
+    wanted.nominalVoltage = 400.0f;
+    wanted.window1 = 600;
+    wanted.hasLayout = wanted.hasPlacement = wanted.hasStatistics = true;
+    view->ApplyStateRecord(wanted);
+    EXPECT_EQ(view->RatioY(), 650);
+    m_doc->Navigator(); // still open
+    CloseView();
+
+    CVKArchivView* again = OpenView();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->PaneMask(), CVKPaneLayout::kGraphBit | CVKPaneLayout::kValuesBit);
+    EXPECT_EQ(again->RatioY(), 650); // the stored divider, not the reset one
+    EXPECT_FLOAT_EQ(again->Stats()->GetSettings().nominalVoltage, 400.0f);
+    EXPECT_EQ(again->Stats()->GetSettings().window1, 600);
+}
+
+TEST_F(VKArchivViewTest, TheGraphsChoiceIsKeptInTheArchiveBesideTheViewRecord)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    view->SetPanes(true, true, true, false);
+    CVKGrafAktual* graph = view->Graph();
+    graph->SetQuantity(10, 1, 0x123456); // Fr
+    graph->SetQuantity(0, 0, 0x0000FF);  // U1 off
+    graph->SetGrid(true);
+    graph->SetOdbDod(1);
+    CloseView();
+
+    CVKArchivView* again = OpenView();
+    ASSERT_TRUE(again);
+    int shown = 0;
+    std::uint32_t colour = 0;
+    ASSERT_TRUE(again->Graph()->GetQuantity(10, shown, colour));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(colour, 0x123456u);
+    ASSERT_TRUE(again->Graph()->GetQuantity(0, shown, colour));
+    EXPECT_EQ(shown, 0);
+    EXPECT_TRUE(again->Graph()->Grid());
+    EXPECT_EQ(again->Graph()->IsOdbDod(), 1);
+    EXPECT_EQ(again->PaneMask(), CVKPaneLayout::kGraphBit | CVKPaneLayout::kValuesBit | CVKPaneLayout::kAlarmsBit);
+    // The list follows the graph's quantities.
+    EXPECT_EQ(again->List()->ColumnFlags().flags[9], 1); // Fr, after I4 left out
+    EXPECT_EQ(again->List()->ColumnFlags().flags[0], 0);
+}
+
+TEST(VKArchivViewRecord, PartsAreReadOnlyWhenTheBlockHoldsThem)
+{
+    CVKArchivViewRecord full;
+    full.isAlarm = 0;
+    full.prickaX = 300;
+    full.cx = 640;
+    full.tab3 = 2;
+    full.nominalCurrent = 1.0f;
+    full.currentMultiplier = 1000;
+    const QByteArray bytes = full.Write();
+    ASSERT_EQ(bytes.size(), CVKArchivViewRecord::kSize);
+
+    struct Case {
+        int length;
+        bool layout, placement, statistics;
+    };
+    const Case cases[] = {
+        {0, false, false, false}, {19, false, false, false}, {20, true, false, false}, {40, true, false, false},
+        {52, true, true, false},  {60, true, true, false},   {84, true, true, true},
+    };
+    for (const Case& c : cases) {
+        const CVKArchivViewRecord read = CVKArchivViewRecord::Read(bytes.left(c.length));
+        EXPECT_EQ(read.hasLayout, c.layout) << c.length;
+        EXPECT_EQ(read.hasPlacement, c.placement) << c.length;
+        EXPECT_EQ(read.hasStatistics, c.statistics) << c.length;
+        EXPECT_EQ(read.isAlarm, c.layout ? 0 : 1) << c.length;
+        EXPECT_EQ(read.cx, c.placement ? 640 : 0) << c.length;
+        EXPECT_EQ(read.currentMultiplier, c.statistics ? 1000 : 1) << c.length;
+    }
+    // A statistics block whose length is not 4 is not ours.
+    QByteArray odd = bytes;
+    odd[52] = 8;
+    EXPECT_FALSE(CVKArchivViewRecord::Read(odd).hasStatistics);
+    EXPECT_TRUE(CVKArchivViewRecord::Read(odd).hasPlacement);
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#include "analysers_vk/VKGrafAktual.h"
+#include "archive/store/VKArchivData.h"
+#include "platform/Settings.h"
+
+#include <QTemporaryDir>
+
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using analysers_vk::CVKGrafAktual;
+
+namespace {
+
+// The graph reads the general defaults when it binds: settings of our own.
+class OwnSettings : public ::testing::Environment {
+public:
+    void SetUp() override { platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("s.ini"))); }
+    void TearDown() override { platform::Settings::SetFileForTesting(QString()); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+class VKGrafRecord : public ::testing::Test {
+protected:
+    void SetUp() override { m_settings.SetUp(); }
+    void TearDown() override { m_settings.TearDown(); }
+    OwnSettings m_settings;
+};
+
+constexpr int kHead = 4 * (2 + 2 * CVKGrafAktual::kQuantityCount + 3); // up to the auto flag
+
+int IntAt(const QByteArray& b, int offset)
+{
+    return qFromLittleEndian<qint32>(b.constData() + offset);
+}
+
+void SetIntAt(QByteArray& b, int offset, int value)
+{
+    qToLittleEndian<qint32>(value, b.data() + offset);
+}
+
+// A record as it is stored, with `count` floats (their block only when
+// there are any) and the group and grid flag after them.
+QByteArray Record(int count, int group, int grid)
+{
+    CVKArchivData data;
+    CVKGrafAktual graph;
+    graph.AttachArchive(data);
+    std::vector<float> floats(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k)
+        floats[std::size_t(k)] = float(k * 10);
+    data.ScaleCategories().Set(FALSE, count, floats.data());
+    QByteArray record = graph.ArchiveRecord();
+    const int tail = record.size() - 8;
+    SetIntAt(record, tail, group);
+    SetIntAt(record, tail + 4, grid);
+    return record;
+}
+
+TEST_F(VKGrafRecord, LayoutOfTheStoredRecord)
+{
+    CVKArchivData data;
+    CVKGrafAktual graph;
+    graph.AttachArchive(data);
+    graph.SetOdbDod(1);
+    graph.SetQuantity(3, 1, 0x010203);
+    graph.SetGrid(true);
+    data.ScaleCategories().Set(TRUE, 0, nullptr);
+    const QByteArray none = graph.ArchiveRecord();
+    ASSERT_EQ(none.size(), kHead + 8); // no float block
+    EXPECT_EQ(IntAt(none, 0), 1);
+    EXPECT_EQ(IntAt(none, 8 + 3 * 8), 0x010203);
+    EXPECT_EQ(IntAt(none, 8 + 3 * 8 + 4), 1);
+    EXPECT_EQ(IntAt(none, kHead - 12), 7); // "typ"
+    EXPECT_EQ(IntAt(none, kHead - 8), 0);
+    EXPECT_EQ(IntAt(none, kHead - 4), 1);
+    EXPECT_EQ(IntAt(none, kHead + 4), 1); // grid
+
+    // Fourteen floats: the tail begins at byte 376.
+    const QByteArray fourteen = Record(14, 3, 1);
+    ASSERT_EQ(fourteen.size(), 376 + 8);
+    EXPECT_EQ(IntAt(fourteen, kHead), 14 * 4);
+}
+
+TEST_F(VKGrafRecord, TheTailIsFoundFromTheFloatCount)
+{
+    struct Case {
+        int count;
+        int cut;       // bytes cut from the end
+        bool applied;  // the record is taken at all
+        bool tail;     // group and grid taken from it
+    };
+    const Case cases[] = {
+        {0, 0, true, true},   {14, 0, true, true},  {20, 0, true, true},  {6, 0, true, true},
+        {0, 8, true, false},  {14, 8, true, false}, {20, 4, true, false}, // tail missing: kept
+        {14, 12, false, false}, {20, 60, false, false},                  // float block cut: registry
+    };
+    for (const Case& c : cases) {
+        QByteArray record = Record(c.count, 5, 1);
+        record.chop(c.cut);
+        CVKArchivData data;
+        CVKGrafAktual graph;
+        graph.AttachArchive(data);
+        graph.SetGrid(false);
+        const int groupBefore = graph.CurrentGroup();
+        EXPECT_EQ(graph.ApplyArchiveRecord(record), c.applied) << c.count << "/" << c.cut;
+        EXPECT_EQ(graph.CurrentGroup(), c.tail ? 5 : groupBefore) << c.count << "/" << c.cut;
+        EXPECT_EQ(graph.Grid(), c.tail) << c.count << "/" << c.cut;
+        if (c.applied && c.count) {
+            EXPECT_EQ(data.ScaleCategories().GetCount(), c.count);
+        }
+    }
+}
+
+TEST_F(VKGrafRecord, ABlockLengthThatDisagreesWithTheCountIsRejected)
+{
+    QByteArray record = Record(14, 2, 1);
+    SetIntAt(record, kHead, 13 * 4);
+    CVKArchivData data;
+    CVKGrafAktual graph;
+    graph.AttachArchive(data);
+    EXPECT_FALSE(graph.ApplyArchiveRecord(record));
+    SetIntAt(record, kHead - 8, -3); // a negative count
+    EXPECT_FALSE(graph.ApplyArchiveRecord(record));
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+// The VK archive window in its three presentations, the graph of current
+// values bound to the archive, and the export dialog, over an archive
+// recorded through the program's own store.
+#include "Screens.h"
+#include "ScreensArchive.h"
+
+#include "analysers_vk/VKArchivView.h"
+#include "analysers_vk/VKGrafAktual.h"
+#include "archive/documents/FamilyArchivDocs.h"
+#include "charts/ExportDlg.h"
+#include "charts/StatPanel.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QCoreApplication>
+#include <QTabBar>
+
+QORIN_SCREENS(VKArchiv)
+{
+    using namespace analysers_vk;
+    const QString path = screens::WriteVKArchive(shot.scratchDir(), QStringLiteral("rozvodna"), QStringLiteral(".vk"),
+                                                 QStringLiteral("Rozvodna R1"), platform::CTime(1709974800), 180);
+    if (path.isEmpty()) {
+        shot.fail(QStringLiteral("the VK archive could not be written"));
+        return;
+    }
+    ui::CDocManager manager;
+    AddVKArchivTemplate(manager);
+    ui::CDocTemplate* archiv =
+        manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKArchiv.Document"));
+    auto* doc = archiv ? qobject_cast<CVKArchivDoc*>(archiv->OpenDocumentFile(path, true)) : nullptr;
+    auto* view = doc ? qobject_cast<CVKArchivView*>(doc->FirstView()) : nullptr;
+    if (!view) {
+        shot.fail(QStringLiteral("the VK archive window did not open"));
+        return;
+    }
+    view->resize(1100, 760);
+    const char* names[] = {"CVKArchivView-graph", "CVKArchivView-list", "CVKArchivView-statistics"};
+    for (int mode = 0; mode < 3; ++mode) {
+        platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
+        if (mode == 2) // the segment with the records
+            view->Stats()->Tabs().Segments().setCurrentIndex(view->Stats()->ResultCount() - 1);
+        shot.save(view, QString::fromLatin1(names[mode]));
+    }
+    // The graph alone, as the archive view draws it.
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, 0, 0);
+    view->SetPanes(true, false, false, false);
+    view->resize(900, 520);
+    shot.save(view->Graph(), QStringLiteral("CVKGrafAktual-offline"));
+    doc->OnCloseDocument();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    charts::CExportDlg exportDlg;
+    exportDlg.SetDefaultName(path);
+    shot.save(&exportDlg, QStringLiteral("CExportDlg"));
+}
