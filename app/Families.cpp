@@ -5,8 +5,13 @@
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
+#include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRDetail.h"
+#include "analysers_vk/VKRPristrojPlochaFrm.h"
+#include "analysers_vkt/ONVKT.h"
+#include "analysers_vkt/VKTAktMer.h"
 #include "analysers_vkt/VKTDetail.h"
+#include "analysers_vkt/VKTPristrojPlochaFrm.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
@@ -140,9 +145,14 @@ CFamilyDescriptor VKRFamily()
     CFamilyDescriptor family =
         Common(CPristroj::kVKR, "VKR,VKN", "VKR Document", ".vkr", "VKR Archiv", "VKRArchiv.Document");
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKRModel(model); };
-    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CVKRArchivDoc>(manager, 189); };
+    family.addTemplates = [](ui::CDocManager& manager) {
+        AddPlainTemplate<CVKRArchivDoc>(manager, 189);
+        analysers_vk::AddVKRLiveTemplate(manager);
+    };
+    family.openLive = analysers_vk::OpenVKRLive;
     family.settingsTabOrder = 4;
     family.settingsSaveOrder = 0;
+    family.openPanel = analysers_vk::OpenVKRPanel;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& dialog) {
         analysers_vk::OpenVKRSettings(parent, entry, dialog);
     };
@@ -159,7 +169,11 @@ CFamilyDescriptor VKTFamily()
     family.addTemplates = [](ui::CDocManager& manager) {
         AddPlainTemplate<CVKTArchivDoc>(manager, 303);
         AddPlainTemplate<CVKTBexorArchivDoc>(manager, 304);
+        analysers_vkt::AddVKTLiveTemplate(manager);
     };
+    family.openLive = analysers_vkt::OpenVKTLive;
+    family.openPanel = analysers_vkt::OpenVKTPanel;
+    family.generalSettingsPage = [] { return std::make_unique<analysers_vkt::CONVKT>(); };
     family.settingsTabOrder = 3;
     family.settingsSaveOrder = 2;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {
