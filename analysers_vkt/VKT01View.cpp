@@ -108,11 +108,22 @@ void CVKT01View::LayoutPanes()
         widget->setGeometry(Layout::ToPixels(r, W, H));
         widget->show();
     };
-    place(m_graph, Layout::kGraph);
+    const Layout::Rect& graph = rects[Layout::kGraph];
+    PlaceGraph(graph.valid ? Layout::ToPixels(graph, W, H) : QRect(), graph.valid);
     place(m_values, Layout::kValues);
     place(m_alarms, Layout::kAlarms);
     place(m_panel, Layout::kPanel);
     place(m_panelError, Layout::kPanel);
+}
+
+void CVKT01View::PlaceGraph(const QRect& rect, bool show)
+{
+    if (show) {
+        m_graph->setGeometry(rect);
+        m_graph->show();
+    } else {
+        m_graph->hide();
+    }
 }
 
 void CVKT01View::resizeEvent(QResizeEvent* event)

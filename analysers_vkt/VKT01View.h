@@ -58,6 +58,9 @@ protected:
     virtual void RefillAlarmList() {}
     virtual void OnScenarioChanged() {}
     virtual void OnSettingsRequested() {}
+    // The graph pane's rectangle; the archive view shares it among its
+    // presentations.
+    virtual void PlaceGraph(const QRect& rect, bool show);
 
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -10,6 +10,7 @@
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vkt/ONVKT.h"
 #include "analysers_vkt/VKTAktMer.h"
+#include "analysers_vkt/VKTArchivView.h"
 #include "analysers_vkt/VKTDetail.h"
 #include "analysers_vkt/VKTPristrojPlochaFrm.h"
 #include "archive/documents/ArchivEventsView.h"
@@ -167,7 +168,7 @@ CFamilyDescriptor VKTFamily()
     family.canDownload = true;
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKTModel(model); };
     family.addTemplates = [](ui::CDocManager& manager) {
-        AddPlainTemplate<CVKTArchivDoc>(manager, 303);
+        analysers_vkt::AddVKTArchivTemplate(manager);
         AddPlainTemplate<CVKTBexorArchivDoc>(manager, 304);
         analysers_vkt::AddVKTLiveTemplate(manager);
     };

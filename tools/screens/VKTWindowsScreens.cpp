@@ -5,6 +5,11 @@
 
 #include "analysers_vkt/VKTAktMer.h"
 #include "analysers_vkt/VKT01Doc.h"
+#include "analysers_vkt/VKTArchivView.h"
+#include "analysers_vkt/ONVKT.h"
+#include "archive/documents/FamilyArchivDocs.h"
+#include "platform/Settings.h"
+#include "platform/ui/ChildFrame.h"
 #include "analysers_vkt/VKTGrafAktual.h"
 #include "analysers_vkt/VKTHodnotyDlg.h"
 #include "analysers_vkt/VKTPrijimanaDataDlg.h"
@@ -19,6 +24,7 @@
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/DocTemplate.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <cmath>
@@ -152,5 +158,56 @@ QORIN_SCREENS(VKTWindows)
         shot.save(&dialog, QStringLiteral("CVKTHodnotyDlg-class%1").arg(cls));
         if (dialog.Class() != cls)
             shot.fail(QStringLiteral("values dialog in class %1 instead of %2").arg(dialog.Class()).arg(cls));
+    }
+
+    {
+        platform::Settings settings;
+        CONVKT page;
+        page.Load(settings);
+        page.resize(640, 760);
+        shot.save(&page, QStringLiteral("CONVKT"));
+    }
+
+    // An archive recorded by the family writer, opened as the program opens
+    // it, in each of its three modes.
+    {
+        CVKTArchivData writer;
+        platform::CTime now(2024, 3, 10, 10, 0, 0);
+        writer.SetTimeSource([&now] { return now; });
+        const QString base = shot.scratchDir() + QStringLiteral("/trafo");
+        if (writer.Create(40 * 60 * 10, 10, 60, base, CVKTArchivData::Extension(), TRUE, TRUE,
+                          QStringLiteral("Trafostanice T2")) != 1) {
+            shot.fail(QStringLiteral("the VKT archive was not created"));
+            return;
+        }
+        for (int block = 0; block < 4; ++block) {
+            writer.AddConfigRecord(Config());
+            for (int i = 0; i < 10; ++i) {
+                now = platform::CTime(now.GetTime() + 60);
+                writer.AddMeasurementRecord(Measurement(block * 10 + i));
+            }
+            now = platform::CTime(now.GetTime() + 1);
+            const int mode = writer.EndBlock(FALSE, TRUE, 60);
+            writer.Flush(FALSE, mode, QStringLiteral("Trafostanice T2"));
+        }
+        writer.Close();
+        ui::CDocManager archives;
+        AddVKTArchivTemplate(archives);
+        ui::CDocTemplate* t = archives.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKTArchiv.Document"));
+        auto* doc = t ? qobject_cast<CVKTArchivDoc*>(t->OpenDocumentFile(base + QStringLiteral(".vkt"), true)) : nullptr;
+        auto* view = doc ? qobject_cast<CVKTArchivView*>(doc->FirstView()) : nullptr;
+        if (!view) {
+            shot.fail(QStringLiteral("the VKT archive view did not open"));
+            return;
+        }
+        view->resize(1200, 800);
+        QApplication::processEvents();
+        const char* const names[3] = {"CVKTArchivView-graph", "CVKTArchivView-list", "CVKTArchivView-statistics"};
+        for (int mode = 0; mode < 3; ++mode) {
+            platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
+            shot.save(view, QString::fromLatin1(names[mode]));
+        }
+        doc->OnCloseDocument();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }

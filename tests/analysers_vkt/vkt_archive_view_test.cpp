@@ -1,0 +1,190 @@
+// The VKT archive view: its 84-byte record in the archive and the view over
+// an archive recorded by the family writer.
+#include "VKTTestValues.h"
+
+#include "analysers_vk/VKArchivModes.h"
+#include "analysers_vkt/VKTArchivView.h"
+#include "analysers_vkt/VKTArchivViewRecord.h"
+#include "analysers_vkt/VKTGrafAktual.h"
+#include "analysers_vkt/VKTHodnotyDlg.h"
+#include "archive/documents/ArchivDocHooks.h"
+#include "archive/documents/FamilyArchivDocs.h"
+#include "archive/store/StoreTestSupport.h"
+#include "charts/ArchivRangeBar.h"
+#include "charts/ArchivValueLists.h"
+#include "charts/StatPanel.h"
+#include "model/VKTConfig.h"
+#include "platform/Settings.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QApplication>
+#include <QDataStream>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace analysers_vkt;
+using platform::CTime;
+
+namespace {
+
+TEST(VKTArchivViewRecord, PartsAreReadOnlyAsFarAsTheBlockReaches)
+{
+    CVKTArchivViewRecord full;
+    full.isAlarm = 0;
+    full.prickaX = 345;
+    full.prickaY = 678;
+    full.x = 10;
+    full.cx = 500;
+    full.cy = 400;
+    full.showCommand = 3;
+    full.tab1 = 2;
+    full.a = 100.0f;
+    full.b = 2000.0f;
+    full.window1 = 120;
+    full.currentMultiplier = 1000;
+    const QByteArray bytes = full.Write();
+    ASSERT_EQ(bytes.size(), CVKTArchivViewRecord::kSize);
+    // Offsets of the stored layout: the block length before each float.
+    QDataStream in(bytes);
+    in.setByteOrder(QDataStream::LittleEndian);
+    in.skipRawData(52);
+    qint32 length = 0;
+    in >> length;
+    EXPECT_EQ(length, 4);
+
+    struct Case {
+        int size;
+        bool layout, placement, statistics;
+    };
+    const Case cases[] = {{19, false, false, false}, {20, true, false, false}, {51, true, false, false},
+                          {52, true, true, false},   {83, true, true, false},  {84, true, true, true}};
+    for (const Case& c : cases) {
+        const CVKTArchivViewRecord r = CVKTArchivViewRecord::Read(bytes.left(c.size));
+        EXPECT_EQ(r.hasLayout, c.layout) << c.size;
+        EXPECT_EQ(r.hasPlacement, c.placement) << c.size;
+        EXPECT_EQ(r.hasStatistics, c.statistics) << c.size;
+        EXPECT_EQ(r.prickaX, c.layout ? 345 : 600) << c.size;
+        EXPECT_EQ(r.tab1, c.placement ? 2 : -1) << c.size;
+        EXPECT_EQ(r.window1, c.statistics ? 120 : 60) << c.size;
+    }
+    const CVKTArchivViewRecord back = CVKTArchivViewRecord::Read(bytes);
+    EXPECT_FLOAT_EQ(back.LineVoltage(), 100.0f * 1.7320508f);
+    EXPECT_FLOAT_EQ(back.ThreePhasePower(), 6000.0f);
+    EXPECT_FLOAT_EQ(back.Current(), 20.0f);
+    CVKTArchivViewRecord zero;
+    zero.a = 0.0f;
+    EXPECT_FALSE(zero.HasCurrent());
+
+    // A float block of another length is not taken.
+    QByteArray bad = bytes;
+    bad[52] = 8;
+    EXPECT_FALSE(CVKTArchivViewRecord::Read(bad).hasStatistics);
+    EXPECT_TRUE(CVKTArchivViewRecord::Read(bad).hasPlacement);
+}
+
+class VKTArchivViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("settings.ini")));
+        AddVKTArchivTemplate(m_manager);
+        m_clock.Set(CTime(2024, 3, 10, 10, 0, 0));
+        m_writer.SetTimeSource(m_clock.Source());
+        ASSERT_EQ(m_writer.Create(40 * 60 * 10, 10, 60, m_dir.filePath(QStringLiteral("hala")),
+                                  CVKTArchivData::Extension(), TRUE, TRUE, QStringLiteral("Hala")),
+                  1);
+        for (int b = 0; b < 3; ++b) {
+            CVKTConfig config;
+            config.SetVtPrimary(1);
+            config.SetCtPrimary(50);
+            config.SetConnection(CVKTConfig::FourPhase);
+            m_writer.AddConfigRecord(config);
+            for (int i = 0; i < 10; ++i) {
+                m_clock.Advance(60);
+                m_writer.AddMeasurementRecord(vkttest::MakeValues(0x1F, b * 10 + i));
+            }
+            m_clock.Advance(1);
+            const int mode = m_writer.EndBlock(FALSE, TRUE, 60);
+            ASSERT_EQ(m_writer.Flush(FALSE, mode, QStringLiteral("Hala")), 1);
+        }
+    }
+    void TearDown() override
+    {
+        CloseView();
+        m_writer.Close();
+        platform::Settings::SetFileForTesting(QString());
+    }
+
+    CVKTArchivView* OpenView()
+    {
+        ui::CDocTemplate* t =
+            m_manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKTArchiv.Document"));
+        if (!t)
+            return nullptr;
+        m_doc = qobject_cast<CVKTArchivDoc*>(t->OpenDocumentFile(m_dir.filePath(QStringLiteral("hala.vkt")), true));
+        if (!m_doc)
+            return nullptr;
+        m_view = qobject_cast<CVKTArchivView*>(m_doc->FirstView());
+        if (m_view && m_view->GetParentFrame())
+            m_view->GetParentFrame()->resize(1000, 760);
+        QApplication::processEvents();
+        return m_view;
+    }
+    void CloseView()
+    {
+        if (m_doc)
+            m_doc->OnCloseDocument();
+        m_doc = nullptr;
+        m_view = nullptr;
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+
+    QTemporaryDir m_dir;
+    storetest::FakeClock m_clock;
+    CVKTArchivData m_writer;
+    ui::CDocManager m_manager;
+    QPointer<CVKTArchivDoc> m_doc;
+    QPointer<CVKTArchivView> m_view;
+};
+
+TEST_F(VKTArchivViewTest, OpensWithTheGraphUnderTheRangeBarAndNeverThePanel)
+{
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(view->Initialised());
+    EXPECT_EQ(view->Mode(), 0);
+    EXPECT_EQ(view->PaneMask() & CVKT01View::Layout::kPanelBit, 0);
+    EXPECT_TRUE(view->Graph()->isVisibleTo(view));
+    EXPECT_TRUE(view->Graph()->HasSource());
+    EXPECT_TRUE(view->Values()->ArchiveMode());
+    CGraphRangeBar* bar = view->Modes().RangeBar();
+    EXPECT_EQ(view->Graph()->geometry().top(), bar->geometry().top() + analysers_vk::CVKArchivModes::kBarHeight);
+    // The values dialog shows a record of the archive.
+    EXPECT_NE(view->Values()->FieldText(1015), QStringLiteral("--"));
+}
+
+TEST_F(VKTArchivViewTest, LayoutAndStatisticsAreKeptInTheArchive)
+{
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    view->TogglePane(CVKT01View::Layout::kAlarmsBit);
+    view->Stats()->GetSettings().nominalVoltage = 100.0f;
+    view->Stats()->GetSettings().nominalPowerPhase = 2000.0f;
+    const int y = view->RatioY();
+    CloseView();
+
+    CVKTArchivView* again = OpenView();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->PaneMask() & CVKT01View::Layout::kAlarmsBit, 0);
+    EXPECT_EQ(again->RatioY(), y);
+    const CVKTStatSettings& stats = again->Stats()->GetSettings();
+    EXPECT_FLOAT_EQ(stats.nominalVoltageLine, 100.0f * 1.7320508f);
+    EXPECT_FLOAT_EQ(stats.nominalPower, 6000.0f);
+    EXPECT_FLOAT_EQ(stats.nominalCurrent, 20.0f);
+}
+
+} // namespace
