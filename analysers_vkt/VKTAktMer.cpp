@@ -9,6 +9,7 @@
 #include "archive/store/VKTArchivData.h"
 #include "archive/store/VKTDisplayValues.h"
 #include "charts/PanelEventList.h"
+#include "charts/ProfileSettingsDlg.h"
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
@@ -265,6 +266,7 @@ void CVKTAktMer::FillMenu(QMenu& menu)
     menu.addAction(QStringLiteral("Přijímané veličiny ..."), this, &CVKTAktMer::OnReceivedQuantities)
         ->setEnabled(ReceivedQuantitiesEnabled());
     menu.addAction(QStringLiteral("&Vlny ..."), this, &CVKTAktMer::OnWaveforms);
+    menu.addAction(QStringLiteral("&Profily ..."), this, [entry, this] { charts::OpenProfileSettings(this, *entry); });
     menu.addSeparator();
     menu.addAction(QStringLiteral("Plovoucí okno...\tCtrl+N"), this, [entry] { OpenVKTPanel(*entry); });
     menu.addAction(QStringLiteral("Vypnout plovoucí okno"), this, [entry] {

@@ -1,5 +1,7 @@
 #include "analysers_vkt/VKTDetail.h"
 
+#include "charts/data/VKTProfileData.h"
+
 #include "analysers_vkt/VKTDetailInstalace.h"
 #include "analysers_vkt/VKTDetailVystupy.h"
 #include "analysers_vkt/VKTDetailZaznam.h"
@@ -448,6 +450,15 @@ bool CVKTDetailStatic::LoadFromArchive(const CVKTArchivData& archive)
     CVKTStatus status;
     const bool hasStatus = archive.GetStatusRecord(status) != 0;
     return SetSettings(config, iden, hasStatus ? &status : nullptr);
+}
+
+bool CVKTDetailStatic::LoadFromProfile(CVKTProfileData& profile)
+{
+    CVKTConfig config;
+    CIden iden;
+    if (!profile.ReadSettings(iden, config))
+        return false;
+    return SetSettings(config, iden, nullptr);
 }
 
 void RunVKTSettings(QWidget* parent, IVKTSettingsIo& io, QPointer<QDialog>* sheet)

@@ -11,6 +11,7 @@
 
 class CPristroj;
 class CVKTArchivData;
+class CVKTProfileData;
 class QPushButton;
 
 namespace analysers_vkt {
@@ -100,6 +101,9 @@ public:
 
     // False when there is no configuration or identification to show.
     bool LoadFromArchive(const CVKTArchivData& archive);
+    // The configuration and identification stored in a profile file;
+    // false when the file cannot be read. A profile has no recording page.
+    bool LoadFromProfile(CVKTProfileData& profile);
     // `status` null: no recording page.
     bool SetSettings(const CVKTConfig& config, const CIden& iden, const CVKTStatus* status);
 

@@ -1,5 +1,7 @@
 #include "analysers_vkt/VKTElektromerDlg.h"
 
+#include "archive/documents/FamilyArchivDocs.h"
+
 #include "archive/store/VKTArchivData.h"
 #include "link/Pristroj.h"
 #include "platform/ui/InstrumentTask.h"
@@ -84,6 +86,13 @@ double CPristrojVKTMeterIo::RatioProduct() const
     if (auto* store = dynamic_cast<CVKTArchivData*>(m_entry.GetArchivData()))
         return double(store->GetRatioI()) * double(store->GetRatioU());
     return 1.0;
+}
+
+void CPristrojVKTMeterIo::OpenMeterArchive()
+{
+    CArchivData* archive = m_entry.GetArchivData();
+    if (archive && !archive->GetFilePath().isEmpty())
+        archive::OpenMeterDocument(QStringLiteral("VKTBexor Archiv"), *archive);
 }
 
 void CPristrojVKTMeterIo::Sleep(int ms)
@@ -218,15 +227,17 @@ void CVKTElektromerDlg::Build()
     auto* set = button(1326, QStringLiteral("Nastav elektroměr"));
     auto* reset1 = button(1352, QStringLiteral("Nuluj hodnoty"));
     auto* reset2 = button(1365, QStringLiteral("Nuluj hodnoty"));
+    auto* archived = button(1351, QStringLiteral("Archivní hodnoty"));
     auto* close = button(2, QStringLiteral("Konec"));
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {refresh, set, reset1, reset2, close})
+    for (QPushButton* b : {refresh, set, reset1, reset2, archived, close})
         buttons->addWidget(b);
     grid->addLayout(buttons, 4, 0, 1, 2);
     connect(refresh, &QPushButton::clicked, this, &CVKTElektromerDlg::OnRefresh);
     connect(set, &QPushButton::clicked, this, &CVKTElektromerDlg::OnSetMeter);
     connect(reset1, &QPushButton::clicked, this, [this] { OnReset(1); });
     connect(reset2, &QPushButton::clicked, this, [this] { OnReset(2); });
+    connect(archived, &QPushButton::clicked, this, [this] { m_io.OpenMeterArchive(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -31,6 +31,9 @@ public:
     // Current ratio x voltage ratio of the instrument's archive.
     virtual double RatioProduct() const = 0;
     virtual void Sleep(int ms) = 0;
+    // "Archivní hodnoty": the meter records kept in the instrument's
+    // archive, in a window of their own; nothing without an archive file.
+    virtual void OpenMeterArchive() {}
 };
 
 class CPristrojVKTMeterIo final : public IVKTMeterIo {
@@ -45,6 +48,7 @@ public:
     void SetIntervalCode(int code) override;
     double RatioProduct() const override;
     void Sleep(int ms) override;
+    void OpenMeterArchive() override;
 
 private:
     CPristroj& m_entry;

@@ -3,6 +3,8 @@
 #include "analysers_vkt/VKTDetailVystupy.h"
 #include "analysers_vkt/VKTDetailZaznam.h"
 #include "analysers_vkt/VKTSettingsFile.h"
+#include "charts/data/ProfileFile.h"
+#include "charts/data/VKTProfileData.h"
 #include "FakeVKTSettings.h"
 #include "platform/ui/MessageBox.h"
 
@@ -453,3 +455,35 @@ TEST(VKTDetailStaticTest, ShowsInstallationAndRecordingOnlyWithAStatus)
     EXPECT_TRUE(with.Instalace().IsReadOnly());
     EXPECT_EQ(with.Instalace().ControlText(1129), QStringLiteral("220"));
 }
+
+TEST(VKTDetailStaticTest, ProfileGivesTheInstallationWithoutRecording)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    FakeVKTSettings io;
+    FillInstrument(io);
+    charts::CVKTProfileFile file;
+    file.head.name = QStringLiteral("rozvodna");
+    file.head.type = charts::kProfileTypeVKT;
+    file.iden = io.iden;
+    file.config = io.config;
+    const QString path = dir.filePath(QStringLiteral("rozvodna.pro"));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(charts::StoreProfileFile(file, 15));
+    out.close();
+    CVKTProfileData profile;
+    profile.SetPath(path);
+    CVKTDetailStatic sheet(QStringLiteral("Nastavení"));
+    ASSERT_TRUE(sheet.LoadFromProfile(profile));
+    EXPECT_EQ(sheet.GetPageCount(), 1);
+    EXPECT_EQ(sheet.Instalace().ControlText(1129), QStringLiteral("220"));
+
+    // A file that cannot be read gives no sheet.
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write("x");
+    out.close();
+    CVKTDetailStatic broken(QStringLiteral("Nastavení"));
+    EXPECT_FALSE(broken.LoadFromProfile(profile));
+}
+

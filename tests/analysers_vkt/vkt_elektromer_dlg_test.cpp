@@ -1,4 +1,5 @@
 #include "analysers_vkt/VKTElektromerDlg.h"
+#include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -34,6 +35,7 @@ public:
     void SetIntervalCode(int c) override { code = c; }
     double RatioProduct() const override { return ratio; }
     void Sleep(int ms) override { slept += ms; }
+    void OpenMeterArchive() override { ++archiveOpens; }
 
     bool Next()
     {
@@ -48,7 +50,7 @@ public:
     CVKTEDataRec data;
     int code = 0;
     double ratio = 1.0;
-    int slept = 0, writes = 0;
+    int slept = 0, writes = 0, archiveOpens = 0;
     std::vector<int> resets;
     std::deque<bool> answers;
 };
@@ -121,3 +123,20 @@ TEST(VKTElektromer, FailedWriteAndResetSayTheInstrumentDoesNotAnswer)
         noAnswer += r.text == QStringLiteral("Přístroj neodpovídá !") ? 1 : 0;
     EXPECT_EQ(noAnswer, 2);
 }
+
+TEST(VKTElektromer, ArchiveButtonOpensTheMeterRecords)
+{
+    FakeMeter meter;
+    CVKTElektromerDlg dialog(meter);
+    auto* button = dialog.findChild<QPushButton*>(QStringLiteral("1351"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("Archivní hodnoty"));
+    button->click();
+    EXPECT_EQ(meter.archiveOpens, 1);
+
+    // An entry whose archive has no file yet opens nothing.
+    CPristroj entry(QStringLiteral("COM1"), 1, QString(), FALSE, CPristroj::kVKT);
+    CPristrojVKTMeterIo io(entry);
+    io.OpenMeterArchive();
+}
+
