@@ -8,6 +8,7 @@
 #include "archive/store/VKDisplayValues.h"
 #include "charts/GraphWnd.h"
 #include "charts/PanelEventList.h"
+#include "charts/ProfileSettingsDlg.h"
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
@@ -274,6 +275,10 @@ void CVKAktMer::FillMenu(QMenu& menu)
     menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });
     menu.addAction(QStringLiteral("&Elektroměr ..."), this, [doc, this] { doc->OnEnergyMeter(this); })
         ->setEnabled(doc->EnergyMeterEnabled());
+    menu.addAction(QStringLiteral("&Profily ..."), this, [this] {
+        if (CPristroj* entry = Pristroj())
+            charts::OpenProfileSettings(this, *entry);
+    });
     menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
         ->setEnabled(doc->OpenCurrentFileEnabled());
     menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });

@@ -2,6 +2,7 @@
 
 #include "archive/documents/ArchivDocHooks.h"
 #include "archive/store/ArchivData.h"
+#include "charts/ProfileDoc.h"
 #include "link/LinkManager.h"
 #include "link/ui/DownloaderDoc.h"
 #include "link/ui/ModemDialDlg.h"
@@ -79,6 +80,7 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
 
     InstallFamilies();
     AddDownloaderTemplates(m_docManager);
+    AddProfileTemplates(m_docManager);
     LoadRecentFiles();
 
     BuildPortList();
