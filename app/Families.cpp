@@ -1,23 +1,19 @@
 #include "app/Families.h"
 
 #include "analysers_vk/ONVK.h"
-#include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
-#include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
-#include "analysers_vkt/ONVKT.h"
-#include "analysers_vkt/VKTAktMer.h"
-#include "analysers_vkt/VKTArchivView.h"
 #include "analysers_vkt/VKTDetail.h"
-#include "analysers_vkt/VKTPristrojPlochaFrm.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
 #include "archive/store/ArchivData.h"
 #include "controllers/ControllerSettings.h"
+#include "controllers/graph/ONDuskar.h"
+#include "controllers/graph/ONQorin.h"
 #include "controllers/live/ControllerAktMer.h"
 #include "controllers/panel/ControllerPlochaFrm.h"
 #include "link/MereniController.h"
@@ -108,6 +104,7 @@ CFamilyDescriptor QorinFamily()
     };
     family.openLive = controllers::OpenControllerLive;
     family.openPanel = controllers::OpenControllerPanel;
+    family.generalSettingsPage = [] { return std::make_unique<controllers::CONQorin>(); };
     family.settingsTabOrder = 0;
     family.settingsSaveOrder = 3;
     family.openSettings = ControllerSettingsOpener();
@@ -124,7 +121,7 @@ CFamilyDescriptor VKFamily()
         return IsAnalyser(f) && !IsVKRModel(model) && !IsVKTModel(model);
     };
     family.addTemplates = [](ui::CDocManager& manager) {
-        analysers_vk::AddVKArchivTemplate(manager);
+        AddPlainTemplate<CVKArchivDoc>(manager, 188);
         AddPlainTemplate<CBexorArchivDoc>(manager, 190);
         analysers_vk::AddVKLiveTemplate(manager);
     };
@@ -146,11 +143,7 @@ CFamilyDescriptor VKRFamily()
     CFamilyDescriptor family =
         Common(CPristroj::kVKR, "VKR,VKN", "VKR Document", ".vkr", "VKR Archiv", "VKRArchiv.Document");
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKRModel(model); };
-    family.addTemplates = [](ui::CDocManager& manager) {
-        AddPlainTemplate<CVKRArchivDoc>(manager, 189);
-        analysers_vk::AddVKRLiveTemplate(manager);
-    };
-    family.openLive = analysers_vk::OpenVKRLive;
+    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CVKRArchivDoc>(manager, 189); };
     family.settingsTabOrder = 4;
     family.settingsSaveOrder = 0;
     family.openPanel = analysers_vk::OpenVKRPanel;
@@ -168,13 +161,9 @@ CFamilyDescriptor VKTFamily()
     family.canDownload = true;
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKTModel(model); };
     family.addTemplates = [](ui::CDocManager& manager) {
-        analysers_vkt::AddVKTArchivTemplate(manager);
+        AddPlainTemplate<CVKTArchivDoc>(manager, 303);
         AddPlainTemplate<CVKTBexorArchivDoc>(manager, 304);
-        analysers_vkt::AddVKTLiveTemplate(manager);
     };
-    family.openLive = analysers_vkt::OpenVKTLive;
-    family.openPanel = analysers_vkt::OpenVKTPanel;
-    family.generalSettingsPage = [] { return std::make_unique<analysers_vkt::CONVKT>(); };
     family.settingsTabOrder = 3;
     family.settingsSaveOrder = 2;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {
@@ -196,6 +185,7 @@ CFamilyDescriptor DuskarFamily()
     };
     family.openLive = controllers::OpenControllerLive;
     family.openPanel = controllers::OpenControllerPanel;
+    family.generalSettingsPage = [] { return std::make_unique<controllers::CONDuskar>(); };
     family.settingsTabOrder = 1;
     family.settingsSaveOrder = 4;
     family.openSettings = ControllerSettingsOpener();
