@@ -1,12 +1,18 @@
 #include "app/Families.h"
 
 #include "analysers_vk/ONVK.h"
+#include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
+#include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
+#include "analysers_vkt/ONVKT.h"
+#include "analysers_vkt/VKTAktMer.h"
+#include "analysers_vkt/VKTArchivView.h"
 #include "analysers_vkt/VKTDetail.h"
+#include "analysers_vkt/VKTPristrojPlochaFrm.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
@@ -121,7 +127,7 @@ CFamilyDescriptor VKFamily()
         return IsAnalyser(f) && !IsVKRModel(model) && !IsVKTModel(model);
     };
     family.addTemplates = [](ui::CDocManager& manager) {
-        AddPlainTemplate<CVKArchivDoc>(manager, 188);
+        analysers_vk::AddVKArchivTemplate(manager);
         AddPlainTemplate<CBexorArchivDoc>(manager, 190);
         analysers_vk::AddVKLiveTemplate(manager);
     };
@@ -143,7 +149,11 @@ CFamilyDescriptor VKRFamily()
     CFamilyDescriptor family =
         Common(CPristroj::kVKR, "VKR,VKN", "VKR Document", ".vkr", "VKR Archiv", "VKRArchiv.Document");
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKRModel(model); };
-    family.addTemplates = [](ui::CDocManager& manager) { AddPlainTemplate<CVKRArchivDoc>(manager, 189); };
+    family.addTemplates = [](ui::CDocManager& manager) {
+        AddPlainTemplate<CVKRArchivDoc>(manager, 189);
+        analysers_vk::AddVKRLiveTemplate(manager);
+    };
+    family.openLive = analysers_vk::OpenVKRLive;
     family.settingsTabOrder = 4;
     family.settingsSaveOrder = 0;
     family.openPanel = analysers_vk::OpenVKRPanel;
@@ -161,9 +171,13 @@ CFamilyDescriptor VKTFamily()
     family.canDownload = true;
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKTModel(model); };
     family.addTemplates = [](ui::CDocManager& manager) {
-        AddPlainTemplate<CVKTArchivDoc>(manager, 303);
+        analysers_vkt::AddVKTArchivTemplate(manager);
         AddPlainTemplate<CVKTBexorArchivDoc>(manager, 304);
+        analysers_vkt::AddVKTLiveTemplate(manager);
     };
+    family.openLive = analysers_vkt::OpenVKTLive;
+    family.openPanel = analysers_vkt::OpenVKTPanel;
+    family.generalSettingsPage = [] { return std::make_unique<analysers_vkt::CONVKT>(); };
     family.settingsTabOrder = 3;
     family.settingsSaveOrder = 2;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {
