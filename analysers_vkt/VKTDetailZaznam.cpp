@@ -148,8 +148,31 @@ void CVKTDetailZaznam::Build()
     qg->addWidget(Check(1077, QStringLiteral("Zvlášť import/export")), 8, 6);
     // Row ULL has no N: its fourth box is the unbalance.
     Ctl<QCheckBox>(1019)->setText(QStringLiteral("Nesymetrie (Výběr dle ULL)"));
-    qg->addWidget(Check(1040, QStringLiteral("Frek.")), row, 0);
-    qg->addWidget(Check(1044, QStringLiteral("Tepl.")), row, 1, 1, 2);
+    // The power factors follow P and S; nothing of them is stored.
+    qg->addWidget(new QLabel(QStringLiteral("PF"), quantities), row, 0);
+    for (int c = 0; c < 4; ++c) {
+        QCheckBox* box = Check(1060 + c);
+        box->setEnabled(false);
+        qg->addWidget(box, row, c + 1);
+    }
+    ++row;
+    auto radioPair = [&](int average, int minMax) {
+        auto* pair = new QWidget(quantities);
+        auto* a = Radio(average, QStringLiteral("Prům"));
+        auto* m = Radio(minMax, QStringLiteral("Prům+Min+Max"));
+        a->setParent(pair);
+        m->setParent(pair);
+        auto* h = new QHBoxLayout(pair);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->addWidget(a);
+        h->addWidget(m);
+        return pair;
+    };
+    qg->addWidget(Check(1040, QStringLiteral("Frek.")), row, 0, 1, 2);
+    qg->addWidget(radioPair(1163, 1164), row, 5);
+    ++row;
+    qg->addWidget(Check(1044, QStringLiteral("Tepl.")), row, 0, 1, 2);
+    qg->addWidget(radioPair(1165, 1166), row, 5);
     qg->addWidget(Check(1041, QStringLiteral("Relé")), row, 3);
     grid->addWidget(quantities, 0, 0, 1, 2);
 
@@ -180,6 +203,7 @@ void CVKTDetailZaznam::Build()
     grid->addWidget(Label(1275, QStringLiteral("Start. čas")), 4, 0);
     grid->addWidget(Row({startAt, Check(1178, QStringLiteral("Ihned"))}), 4, 1);
     grid->addWidget(Check(1177, QStringLiteral("Cyklický záznam")), 5, 0);
+    grid->addWidget(Row({Label(1276, QStringLiteral("Kapacita paměti:")), Label(1181, QStringLiteral("--"))}), 5, 1);
 
     auto* receive = new QPushButton(QStringLiteral("Přijmi"), this);
     receive->setObjectName(QStringLiteral("1182"));
@@ -207,14 +231,22 @@ void CVKTDetailZaznam::Build()
             TakeControls();
             UpdateControls();
         });
+    for (int id : {1161, 1162})
+        connect(Ctl<QComboBox>(id), &QComboBox::currentIndexChanged, this, [this] {
+            TakeControls();
+            ShowCapacity();
+        });
 }
 
 void CVKTDetailZaznam::SetData(CVKTStatus* status, CVKTNoteBook* notebook)
 {
     m_status = status;
     m_notebook = notebook;
-    if (m_status)
+    if (m_status) {
         m_f.FromRecord(*m_status, m_notebook);
+        // The instrument's memory: its ring of records of the size in force.
+        m_memory = std::int64_t(m_status->GetCapacity()) * m_status->GetRecordSize();
+    }
 }
 
 void CVKTDetailZaznam::GetData()
@@ -246,6 +278,11 @@ void CVKTDetailZaznam::ShowFields()
     Ctl<QCheckBox>(1040)->setChecked(flags & 0x01);
     Ctl<QCheckBox>(1044)->setChecked(flags & 0x02);
     Ctl<QCheckBox>(1041)->setChecked(flags & 0x04);
+    Ctl<QRadioButton>(1163)->setChecked(!(flags & 0x10));
+    Ctl<QRadioButton>(1164)->setChecked(flags & 0x10);
+    Ctl<QRadioButton>(1165)->setChecked(!(flags & 0x20));
+    Ctl<QRadioButton>(1166)->setChecked(flags & 0x20);
+    m_kept3f = {-1, -1, -1};
     const BYTE harmonics = s[CVKTArch::SelHarmonics];
     for (int c = 0; c < 4; ++c) {
         Ctl<QCheckBox>(1068 + c)->setChecked(harmonics & (1 << c));
@@ -283,10 +320,16 @@ bool CVKTDetailZaznam::TakeControls()
     flags |= IsChecked(1040) ? 0x01 : 0;
     flags |= IsChecked(1044) ? 0x02 : 0;
     flags |= IsChecked(1041) ? 0x04 : 0;
-    // The minimum-and-maximum choice of frequency and temperature is kept
-    // from the record.
-    flags |= s[CVKTArch::SelFlags] & 0x30;
+    flags |= Ctl<QRadioButton>(1164)->isChecked() ? 0x10 : 0;
+    flags |= Ctl<QRadioButton>(1166)->isChecked() ? 0x20 : 0;
     s[CVKTArch::SelFlags] = flags;
+    // A three-phase box the phases make implicit stands for its kept value.
+    const int selections3f[3] = {CVKTArch::SelActivePower, CVKTArch::SelReactivePower, CVKTArch::SelApparentPower};
+    for (int k = 0; k < 3; ++k)
+        if (m_kept3f[std::size_t(k)] >= 0) {
+            BYTE& v = s[std::size_t(selections3f[k])];
+            v = m_kept3f[std::size_t(k)] ? BYTE(v | 0x08) : BYTE(v & ~0x08);
+        }
     BYTE harmonics = 0;
     for (int c = 0; c < 4; ++c) {
         harmonics |= IsChecked(1068 + c) ? BYTE(1 << c) : 0;
@@ -308,10 +351,68 @@ bool CVKTDetailZaznam::TakeControls()
 
 void CVKTDetailZaznam::UpdateControls()
 {
+    ApplyThreePhaseRule();
+    ShowPowerFactors();
     const BYTE harmonics = m_f.selection[CVKTArch::SelHarmonics];
     for (int id : {1175, 1176, 1161})
         Control(id)->setEnabled(!IsReadOnly() && harmonics != 0);
     findChild<QDateTimeEdit*>(QStringLiteral("1179"))->setEnabled(!m_f.atOnce);
+    ShowCapacity();
+}
+
+void CVKTDetailZaznam::ApplyThreePhaseRule()
+{
+    if (IsReadOnly())
+        return;
+    struct Power {
+        int first, box3f, minMax, separate;
+    };
+    const Power powers[3] = {{1048, 1051, 1168, 1076}, {1052, 1055, 1170, 1077}, {1056, 1059, 1172, 0}};
+    for (int k = 0; k < 3; ++k) {
+        const Power& p = powers[k];
+        const bool implicit = IsChecked(p.first) && IsChecked(p.first + 1) && IsChecked(p.first + 2) &&
+                              !Ctl<QRadioButton>(p.minMax)->isChecked() && !(p.separate && IsChecked(p.separate));
+        auto* box = Ctl<QCheckBox>(p.box3f);
+        int& kept = m_kept3f[std::size_t(k)];
+        if (implicit && kept < 0) {
+            kept = box->isChecked() ? 1 : 0;
+            box->setChecked(true);
+        } else if (!implicit && kept >= 0) {
+            box->setChecked(kept != 0);
+            kept = -1;
+        }
+        box->setEnabled(!implicit);
+    }
+}
+
+void CVKTDetailZaznam::ShowPowerFactors()
+{
+    for (int c = 0; c < 4; ++c)
+        Ctl<QCheckBox>(1060 + c)->setChecked(IsChecked(1048 + c) && IsChecked(1056 + c));
+}
+
+QString CapacityText(std::int64_t memoryBytes, int recordSize, int periodSeconds)
+{
+    if (memoryBytes < 1)
+        return QStringLiteral("--");
+    const std::int64_t minutes =
+        recordSize > 0 ? std::int64_t(periodSeconds) * memoryBytes / recordSize / 60 : std::int64_t(1440000);
+    return QStringLiteral("%1 dnů, %2 hodin, %3 minut")
+        .arg(minutes / 1440)
+        .arg((minutes % 1440) / 60)
+        .arg(minutes % 60);
+}
+
+void CVKTDetailZaznam::ShowCapacity()
+{
+    if (IsReadOnly() || !m_status) {
+        Ctl<QLabel>(1181)->setText(QStringLiteral("--"));
+        return;
+    }
+    // The record as it would be sent, packed by the same rules.
+    CVKTStatus packed = *m_status;
+    m_f.ToRecord(packed, nullptr);
+    Ctl<QLabel>(1181)->setText(CapacityText(m_memory, packed.GetRecordSize(), m_f.period));
 }
 
 bool CVKTDetailZaznam::OnSetActive()

@@ -22,6 +22,11 @@ int PeriodIndex(int seconds);
 // average only carry no separate three-phase value.
 BYTE PackPowerByte(BYTE value, bool hasSeparate);
 
+// "%d dnů, %d hodin, %d minut" of a record memory of `memoryBytes` filled
+// with records of `recordSize` bytes every `periodSeconds`; "--" without a
+// memory size.
+QString CapacityText(std::int64_t memoryBytes, int recordSize, int periodSeconds);
+
 // The recording group as the page shows it.
 struct VKTRecordFields {
     std::array<BYTE, 14> selection{};
@@ -62,6 +67,15 @@ private:
     CVKTStatus* m_status = nullptr;
     CVKTNoteBook* m_notebook = nullptr;
     VKTRecordFields m_f;
+    // The three-phase boxes of P, Q and S while the phases make them
+    // implicit: shown checked and disabled, their own value kept here.
+    std::array<int, 3> m_kept3f{-1, -1, -1};
+    // Bytes of the instrument's record memory (0: unknown).
+    std::int64_t m_memory = 0;
+
+    void ApplyThreePhaseRule();
+    void ShowPowerFactors();
+    void ShowCapacity();
 };
 
 } // namespace analysers_vkt

@@ -294,13 +294,29 @@ TEST(VKTRecordPage, GridClicksPackTheBytes)
     page.SetData(&status, &notebook);
     page.show();
     page.ShowFields();
-    for (int id : {1048, 1049, 1050, 1051})
+    for (int id : {1051, 1048, 1049, 1050})
         Click(page.Ctl<QCheckBox>(id));
     page.GetData();
     EXPECT_EQ(status.GetArch().GetSelection(CVKTArch::SelActivePower), 0x07);
+    // All three phases with the average only: the three-phase box is implied,
+    // shown checked and disabled; the power factor follows P and S.
+    EXPECT_FALSE(page.IsEnabledCtl(1051));
+    EXPECT_TRUE(page.IsChecked(1051));
+    EXPECT_FALSE(page.IsChecked(1060));
+    for (int id : {1056})
+        Click(page.Ctl<QCheckBox>(id));
+    EXPECT_TRUE(page.IsChecked(1060));
+    EXPECT_FALSE(page.IsEnabledCtl(1060));
     Click(page.Ctl<QRadioButton>(1168));
     page.GetData();
+    // Enabled again, the box has its own value back.
+    EXPECT_TRUE(page.IsEnabledCtl(1051));
     EXPECT_EQ(status.GetArch().GetSelection(CVKTArch::SelActivePower), 0x1F);
+    // Frequency with its minimum and maximum.
+    Click(page.Ctl<QCheckBox>(1040));
+    Click(page.Ctl<QRadioButton>(1164));
+    page.GetData();
+    EXPECT_EQ(status.GetArch().GetSelection(CVKTArch::SelFlags), 0x11);
     // Harmonic order controls follow the harmonics boxes.
     EXPECT_FALSE(page.IsEnabledCtl(1161));
     Click(page.Ctl<QCheckBox>(1068));
@@ -485,5 +501,13 @@ TEST(VKTDetailStaticTest, ProfileGivesTheInstallationWithoutRecording)
     out.close();
     CVKTDetailStatic broken(QStringLiteral("Nastavení"));
     EXPECT_FALSE(broken.LoadFromProfile(profile));
+}
+
+TEST(VKTRecordPage, CapacityInDaysHoursAndMinutes)
+{
+    EXPECT_EQ(CapacityText(0, 40, 60), QStringLiteral("--"));
+    // 1 MB of 40-byte records every minute: 26214 minutes.
+    EXPECT_EQ(CapacityText(1048576, 40, 60), QStringLiteral("18 dnů, 4 hodin, 54 minut"));
+    EXPECT_EQ(CapacityText(1000, 0, 60), QStringLiteral("1000 dnů, 0 hodin, 0 minut"));
 }
 
