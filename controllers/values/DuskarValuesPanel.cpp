@@ -63,7 +63,7 @@ CDuskarValuesPanel::CDuskarValuesPanel(QWidget* parent) : CValuesDlgBase(parent)
         Make(id, frame);
     }
     Make(1286, ReadOnlyEdit(false));
-    Make(1022, ReadOnlyEdit());
+    Make(1022, ReadOnlyEdit(false));
     for (const Cell& c : kCells) {
         Make(c.label, new QLabel(QString::fromUtf8(c.text)));
         Make(c.edit, ReadOnlyEdit());

@@ -39,7 +39,7 @@ const std::initializer_list<int> kHeaderIds = {1286, 1022};
 CQorinHodnotyDlg::CQorinHodnotyDlg(QWidget* parent) : CValuesDlgBase(parent)
 {
     Make(1286, ReadOnlyEdit(false));
-    Make(1022, ReadOnlyEdit());
+    Make(1022, ReadOnlyEdit(false));
     auto* valuesFrame = new QFrame;
     valuesFrame->setFrameShape(QFrame::Box);
     Make(1124, valuesFrame);

@@ -382,11 +382,16 @@ protected:
             const int mode = writer.EndBlock(FALSE, TRUE, 60);
             EXPECT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
         }
+        writer.WaitWriterIdle(10000);
         const QString path = writer.GetFilePath();
         writer.Close();
         return path;
     }
-    static void LoadWindow(CQorinArchivData& store) { store.LoadWindowGraphs(0, 2); }
+    static void LoadWindow(CQorinArchivData& store)
+    {
+        ASSERT_EQ(store.ReadHeader(), 1);
+        ASSERT_EQ(store.LoadWindowGraphs(0, 2), 1);
+    }
     static void WriteSection0(CArchivData& store, const QByteArray& block)
     {
         std::optional<QByteArray> saved;
@@ -477,6 +482,10 @@ TEST_F(ControllerArchiveGraph, PrintedToPdf)
     graph.resize(600, 400);
     graph.AttachArchive(store);
     LoadWindow(store);
+    // The window's records are drawn: the cos curve in its colour.
+    graph.ShowCurve(Q::kCos, 1, 0x0000FF);
+    const QImage image = graph.RenderImage();
+    EXPECT_GT(CountColour(image, graph.PlotRect().ToQRect(), QColor(255, 0, 0)), 20);
     pdfcheck::PdfJobs jobs;
     ASSERT_TRUE(graph.DrawToDC());
     EXPECT_EQ(pdfcheck::PageCount(jobs.Path()), 1);
