@@ -39,7 +39,7 @@ const char* const kPaneKeys[4] = {"isAlarm", "isData", "isNahled", "isGraf"};
 const int kPaneDefaults[4] = {1, 1, 0, 1};
 const char* const kPaneTexts[4] = {"Alarmy a události", "Aktuální data", "Přístroj", "Graf"};
 
-const platform::SettingsSection kSection("Obecne nastaveni vk");
+const CONVK::Family kVKFamily{"PJW,PJX", "Obecne nastaveni vk", true};
 
 QString Number(double v)
 {
@@ -48,9 +48,27 @@ QString Number(double v)
 
 } // namespace
 
-CONVK::CONVK(QWidget* parent) : CGeneralSettingsFamilyPage(QStringLiteral("PJW,PJX"), parent)
+std::shared_ptr<CVKSharedRanges> CVKSharedRanges::Acquire()
+{
+    static std::weak_ptr<CVKSharedRanges> alive;
+    std::shared_ptr<CVKSharedRanges> ranges = alive.lock();
+    if (!ranges) {
+        ranges = std::make_shared<CVKSharedRanges>();
+        alive = ranges;
+    }
+    return ranges;
+}
+
+CONVK::CONVK(QWidget* parent) : CONVK(kVKFamily, parent) {}
+
+CONVK::~CONVK() = default;
+
+CONVK::CONVK(const Family& family, QWidget* parent)
+    : CGeneralSettingsFamilyPage(QString::fromUtf8(family.title), parent), m_family(family),
+      m_ranges(CVKSharedRanges::Acquire())
 {
     auto* layout = new QVBoxLayout(this);
+    m_layout = layout;
     auto* panes = new QGroupBox(QStringLiteral("Zobrazit:"), this);
     auto* paneLayout = new QHBoxLayout(panes);
     for (int i = 0; i < 4; ++i) {
@@ -91,11 +109,13 @@ void CONVK::EnableRanges()
 
 void CONVK::Load(platform::Settings& settings)
 {
+    const platform::SettingsSection kSection(m_family.section);
     for (int i = 0; i < 4; ++i)
         m_panes[i]->setChecked(settings.GetProfileInt(kSection, QString::fromLatin1(kPaneKeys[i]), kPaneDefaults[i]) !=
                                0);
     m_odbDod->setChecked(settings.GetProfileInt(kSection, QStringLiteral("isOdbDod"), 0) != 0);
-    m_spinac->setChecked(settings.GetProfileInt(kSection, QStringLiteral("isSpinac"), 0) != 0);
+    if (m_family.storesSpinac)
+        m_spinac->setChecked(settings.GetProfileInt(kSection, QStringLiteral("isSpinac"), 0) != 0);
     for (int i = 0; i < CVKQuantityGrid::kCount; ++i) {
         if (i == CVKQuantityGrid::kI4)
             continue;
@@ -105,8 +125,17 @@ void CONVK::Load(platform::Settings& settings)
                                  kSection, QStringLiteral("barva ") + name,
                                  static_cast<int>(CVKGrafAktual::QuantityAt(i).colour))));
     }
-    CScaleCategories categories(kVKType);
-    categories.LoadFromSettings(kVKType, settings);
+    LoadExtra(settings, kSection);
+    // The pages of one sheet load one after the other from the same
+    // settings, before anything is edited.
+    m_ranges->categories.LoadFromSettings(kVKType, settings);
+    m_ranges->loaded = true;
+    ShowRanges();
+}
+
+void CONVK::ShowRanges()
+{
+    const CScaleCategories& categories = m_ranges->categories;
     for (int c = 0; c < kCategories; ++c) {
         float lo = 0, hi = 0;
         categories.GetRange(c, lo, hi);
@@ -118,14 +147,50 @@ void CONVK::Load(platform::Settings& settings)
     }
     m_auto->setChecked(categories.GetAuto() != 0);
     EnableRanges();
+    m_shownRanges = RangeTexts();
+}
+
+QStringList CONVK::RangeTexts() const
+{
+    QStringList texts;
+    for (int c = 0; c < kCategories; ++c)
+        texts << m_min[c]->text() << m_max[c]->text();
+    texts << (m_auto->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    return texts;
+}
+
+bool CONVK::TakeRanges()
+{
+    if (!CheckRanges().isEmpty())
+        return false;
+    CScaleCategories& categories = m_ranges->categories;
+    for (int c = 0; c < kCategories; ++c) {
+        const double lo = m_min[c]->text().toDouble();
+        const double hi = m_max[c]->text().toDouble();
+        categories.SetRange(c, float(c == kPowerFactor ? -lo : lo), float(c == kPowerFactor ? 2.0 - hi : hi));
+    }
+    categories.SetAuto(m_auto->isChecked());
+    m_shownRanges = RangeTexts();
+    return true;
+}
+
+void CONVK::showEvent(QShowEvent* event)
+{
+    // The other page of the sheet may have changed the shared set; edits of
+    // this page not yet given back stay.
+    if (m_ranges->loaded && RangeTexts() == m_shownRanges)
+        ShowRanges();
+    CGeneralSettingsFamilyPage::showEvent(event);
 }
 
 void CONVK::Save(platform::Settings& settings)
 {
+    const platform::SettingsSection kSection(m_family.section);
     for (int i = 0; i < 4; ++i)
         settings.WriteProfileInt(kSection, QString::fromLatin1(kPaneKeys[i]), m_panes[i]->isChecked() ? 1 : 0);
     settings.WriteProfileInt(kSection, QStringLiteral("isOdbDod"), m_odbDod->isChecked() ? 1 : 0);
-    settings.WriteProfileInt(kSection, QStringLiteral("isSpinac"), m_spinac->isChecked() ? 1 : 0);
+    if (m_family.storesSpinac)
+        settings.WriteProfileInt(kSection, QStringLiteral("isSpinac"), m_spinac->isChecked() ? 1 : 0);
     for (int i = 0; i < CVKQuantityGrid::kCount; ++i) {
         if (i == CVKQuantityGrid::kI4)
             continue;
@@ -133,14 +198,12 @@ void CONVK::Save(platform::Settings& settings)
         settings.WriteProfileInt(kSection, QStringLiteral("is") + name, m_grid->Shown(i) ? 1 : 0);
         settings.WriteProfileInt(kSection, QStringLiteral("barva ") + name, static_cast<int>(m_grid->Colour(i)));
     }
-    CScaleCategories categories(kVKType);
-    for (int c = 0; c < kCategories; ++c) {
-        const double lo = m_min[c]->text().toDouble();
-        const double hi = m_max[c]->text().toDouble();
-        categories.SetRange(c, float(c == kPowerFactor ? -lo : lo), float(c == kPowerFactor ? 2.0 - hi : hi));
-    }
-    categories.SetAuto(m_auto->isChecked());
-    categories.SaveToSettings(kVKType, settings);
+    SaveExtra(settings, kSection);
+    // Only what was changed on this page goes into the shared set: a page
+    // left as it was shown does not overwrite the other page's edits.
+    if (RangeTexts() != m_shownRanges)
+        TakeRanges();
+    m_ranges->categories.SaveToSettings(kVKType, settings);
 }
 
 QString CONVK::CheckRange(const QString& name, double minimum, double maximum, double low, double high, bool cosine)
@@ -178,14 +241,14 @@ bool CONVK::OnKillActive()
 {
     const QString message = CheckRanges();
     if (message.isEmpty())
-        return true;
+        return TakeRanges();
     ui::ErrorBox(this, message);
     return false;
 }
 
 void CONVK::OnOK()
 {
-    if (m_grid->AnyShown())
+    if (m_grid->AnyShown() || AnyExtraShown())
         return;
     ui::ErrorBox(this, QStringLiteral("Graf musí obsahovat minimálně jednu veličinu."), ui::MsgButtons::Ok,
                  ui::MsgIcon::Error);

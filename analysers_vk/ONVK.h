@@ -4,15 +4,33 @@
 #include "shell/ObecneNastaveni.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QLineEdit;
+class QVBoxLayout;
+
+namespace platform {
+class SettingsSection;
+}
 
 namespace analysers_vk {
 
 class CVKQuantityGrid;
+
+// The default graph ranges of the VK and VKR pages: one set in the settings,
+// so the two pages of one sheet edit one set. A page takes the set when it
+// is shown and gives its edits back when it is left or saved.
+struct CVKSharedRanges {
+    CScaleCategories categories{2};
+    bool loaded = false;
+
+    // The set of the pages alive now; a new one when there are none.
+    static std::shared_ptr<CVKSharedRanges> Acquire();
+};
 
 // The VK family's page of the general settings sheet: which panes a new
 // live window shows, the graph's quantities and colours, and the default
@@ -22,7 +40,15 @@ class CONVK : public CGeneralSettingsFamilyPage {
 public:
     static constexpr int kCategories = 7;
 
+    // What differs between the VK and the VKR page.
+    struct Family {
+        const char* title;
+        const char* section;
+        bool storesSpinac; // the VKR page shows the box but keeps nothing of it
+    };
+
     explicit CONVK(QWidget* parent = nullptr);
+    ~CONVK() override;
 
     void Load(platform::Settings& settings) override;
     void Save(platform::Settings& settings) override;
@@ -43,8 +69,26 @@ public:
     QCheckBox* Automatic() const { return m_auto; }
     QCheckBox* Pane(int index) const { return m_panes[index]; }
 
+    const CVKSharedRanges& Ranges() const { return *m_ranges; }
+
+protected:
+    CONVK(const Family& family, QWidget* parent);
+
+    void showEvent(QShowEvent* event) override;
+    // The family's own quantities beside the grid (VKR: the line THD).
+    virtual void LoadExtra(platform::Settings&, const platform::SettingsSection&) {}
+    virtual void SaveExtra(platform::Settings&, const platform::SettingsSection&) {}
+    virtual bool AnyExtraShown() const { return false; }
+    QVBoxLayout* PageLayout() const { return m_layout; }
+
 private:
     void EnableRanges();
+    // The shared set into the edits, and the edits (when they pass) back.
+    void ShowRanges();
+    bool TakeRanges();
+    // The edits as the page last showed them: a page gives back only what
+    // was changed on it.
+    QStringList RangeTexts() const;
 
     std::array<QCheckBox*, 4> m_panes{}; // isAlarm, isData, isNahled, isGraf
     QCheckBox* m_odbDod = nullptr;
@@ -53,6 +97,10 @@ private:
     std::array<QLineEdit*, kCategories> m_min{};
     std::array<QLineEdit*, kCategories> m_max{};
     QCheckBox* m_auto = nullptr;
+    QVBoxLayout* m_layout = nullptr;
+    Family m_family;
+    std::shared_ptr<CVKSharedRanges> m_ranges;
+    QStringList m_shownRanges;
 };
 
 } // namespace analysers_vk

@@ -1,6 +1,7 @@
 #include "app/Families.h"
 
 #include "analysers_vk/ONVK.h"
+#include "analysers_vk/ONVKR.h"
 #include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
@@ -154,6 +155,7 @@ CFamilyDescriptor VKRFamily()
         analysers_vk::AddVKRLiveTemplate(manager);
     };
     family.openLive = analysers_vk::OpenVKRLive;
+    family.generalSettingsPage = [] { return std::make_unique<analysers_vk::CONVKR>(); };
     family.settingsTabOrder = 4;
     family.settingsSaveOrder = 0;
     family.openPanel = analysers_vk::OpenVKRPanel;

@@ -4,16 +4,19 @@
 #include "Screens.h"
 #include "ScreensArchive.h"
 
+#include "analysers_vk/ONVKR.h"
 #include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKGrafAktual.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "charts/ExportDlg.h"
 #include "charts/StatPanel.h"
+#include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QTabBar>
 
@@ -55,4 +58,16 @@ QORIN_SCREENS(VKArchiv)
     charts::CExportDlg exportDlg;
     exportDlg.SetDefaultName(path);
     shot.save(&exportDlg, QStringLiteral("CExportDlg"));
+}
+
+// The VKR page of the general settings sheet with its defaults and one line
+// distortion chosen.
+QORIN_SCREENS(VKRPage)
+{
+    platform::Settings settings;
+    analysers_vk::CONVKR page;
+    page.Load(settings);
+    page.Line(0)->setChecked(true);
+    page.resize(520, 700);
+    shot.save(&page, QStringLiteral("CONVKR"));
 }

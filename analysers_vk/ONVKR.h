@@ -1,0 +1,43 @@
+#pragma once
+
+#include "analysers_vk/ONVK.h"
+
+#include <array>
+#include <cstdint>
+
+class QCheckBox;
+class QPushButton;
+
+namespace analysers_vk {
+
+// The VKR family's page of the general settings sheet: the VK page's
+// choices kept under "Obecne nastaveni vkr", with the three line-to-line
+// voltage distortions besides; its default graph ranges are the one set it
+// shares with the VK page.
+class CONVKR : public CONVK {
+    Q_OBJECT
+public:
+    static constexpr int kLineCount = 3;
+    // "THDU1,2", "THDU2,3", "THDU3,1" and their default colours.
+    static const char* LineName(int line);
+    static std::uint32_t LineColour(int line);
+
+    explicit CONVKR(QWidget* parent = nullptr);
+
+    QCheckBox* Line(int line) const { return m_lines[std::size_t(line)]; }
+    std::uint32_t LineColourShown(int line) const { return m_colours[std::size_t(line)]; }
+
+protected:
+    void LoadExtra(platform::Settings& settings, const platform::SettingsSection& section) override;
+    void SaveExtra(platform::Settings& settings, const platform::SettingsSection& section) override;
+    bool AnyExtraShown() const override;
+
+private:
+    void PaintSwatch(int line);
+
+    std::array<QCheckBox*, kLineCount> m_lines{};
+    std::array<QPushButton*, kLineCount> m_swatches{};
+    std::array<std::uint32_t, kLineCount> m_colours{};
+};
+
+} // namespace analysers_vk
