@@ -343,6 +343,9 @@ void CControllerGraphWnd::DrawGraph(CGraphPainter& painter, const QRect& client,
     if (Offline() && !print)
         plot.top -= 8;
     const CGraphTrace* last = nullptr;
+    // Clicking an axis chooses the grid quantity only while the grid shows.
+    if (!print)
+        SetColumnSelection(Grid());
     plot = DrawAxes(painter, plot, m_layout.title.right(), print, last);
     plot.left += 2;
     plot.right = m_layout.title.right();

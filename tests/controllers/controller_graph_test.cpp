@@ -11,7 +11,9 @@
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -288,6 +290,37 @@ TEST_F(ControllerGraph, GridMovesToAShownAxis)
         graph.RenderImage();
         EXPECT_EQ(graph.GridQuantity(), c.to) << c.cos << c.current << c.thd << " from " << c.from;
     }
+}
+
+TEST_F(ControllerGraph, ClickOnAnAxisChoosesTheGridQuantity)
+{
+    auto entry = Entry(CPristroj::kQorin);
+    MeasureQorin(*entry);
+    Q graph;
+    graph.resize(600, 400);
+    graph.AttachDevice(*entry);
+    graph.ShowCurve(Q::kCurrent, 0, 0);
+    graph.ShowCurve(Q::kActive, 0, 0);
+    graph.ShowCurve(Q::kReactive, 0, 0);
+    auto click = [&graph](int x) {
+        const QPointF at(x, graph.PlotRect().top + graph.PlotRect().Height() / 2);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, at, graph.mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&graph, &e);
+        }
+    };
+    graph.RenderImage();
+    click(graph.PlotRect().left - 4); // the THD axis, without the grid
+    EXPECT_EQ(graph.GridQuantity(), Q::kAxisCos) << "no grid: nothing chosen";
+    graph.SetGridQuantity(Q::kAxisCos);
+    graph.SetGrid(true);
+    graph.RenderImage(); // THD, then the grid's cos axis
+    click(4);
+    EXPECT_EQ(graph.GridQuantity(), Q::kAxisThd);
+    graph.RenderImage();
+    click(graph.PlotRect().left - 4); // the last axis drawn is the grid's own
+    EXPECT_EQ(graph.GridQuantity(), Q::kAxisThd);
 }
 
 TEST(ControllerGraphLayout, StagePanelAndFontSizes)
