@@ -99,10 +99,11 @@ CVKTArchivView::CVKTArchivView(QWidget* parent) : CVKT01View(parent)
         OnPrint();
         return 0;
     });
-    // The archive view's own defaults until its record is read.
+    // The archive view's own dividers until its record is read.
+    ResetPanes();
     m_prickaX = 600;
     m_prickaY = 620;
-    ResetPanes();
+    LayoutPanes();
     Graph()->setFocus();
 }
 
@@ -335,8 +336,8 @@ CVKTArchivViewRecord CVKTArchivView::StateRecord() const
     record.showCommand = m_frameShow;
     Values()->GetActiveTab(record.tab1, record.tab2, record.tab3);
     const CVKTStatSettings& stats = m_stats->GetSettings();
-    record.a = stats.nominalVoltage;
-    record.b = stats.nominalPowerPhase;
+    record.SetA(stats.nominalVoltage);
+    record.SetB(stats.nominalPowerPhase);
     record.window1 = stats.window1;
     record.window2 = stats.window2;
     record.voltageMultiplier = stats.voltageMultiplier;
@@ -369,8 +370,8 @@ void CVKTArchivView::ApplyStateRecord(const CVKTArchivViewRecord& record)
     }
     if (record.hasStatistics) {
         CVKTStatSettings& stats = m_stats->GetSettings();
-        stats.nominalVoltage = record.a;
-        stats.nominalPowerPhase = record.b;
+        stats.nominalVoltage = record.A();
+        stats.nominalPowerPhase = record.B();
         stats.nominalVoltageLine = record.LineVoltage();
         stats.nominalPower = record.ThreePhasePower();
         if (record.HasCurrent())

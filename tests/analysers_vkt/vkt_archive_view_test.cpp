@@ -40,8 +40,8 @@ TEST(VKTArchivViewRecord, PartsAreReadOnlyAsFarAsTheBlockReaches)
     full.cy = 400;
     full.showCommand = 3;
     full.tab1 = 2;
-    full.a = 100.0f;
-    full.b = 2000.0f;
+    full.SetA(100.0f);
+    full.SetB(2000.0f);
     full.window1 = 120;
     full.currentMultiplier = 1000;
     const QByteArray bytes = full.Write();
@@ -65,7 +65,7 @@ TEST(VKTArchivViewRecord, PartsAreReadOnlyAsFarAsTheBlockReaches)
         EXPECT_EQ(r.hasLayout, c.layout) << c.size;
         EXPECT_EQ(r.hasPlacement, c.placement) << c.size;
         EXPECT_EQ(r.hasStatistics, c.statistics) << c.size;
-        EXPECT_EQ(r.prickaX, c.layout ? 345 : 600) << c.size;
+        EXPECT_EQ(r.prickaX, c.layout ? 345 : CVKTArchivViewRecord().prickaX) << c.size;
         EXPECT_EQ(r.tab1, c.placement ? 2 : -1) << c.size;
         EXPECT_EQ(r.window1, c.statistics ? 120 : 60) << c.size;
     }
@@ -74,7 +74,7 @@ TEST(VKTArchivViewRecord, PartsAreReadOnlyAsFarAsTheBlockReaches)
     EXPECT_FLOAT_EQ(back.ThreePhasePower(), 6000.0f);
     EXPECT_FLOAT_EQ(back.Current(), 20.0f);
     CVKTArchivViewRecord zero;
-    zero.a = 0.0f;
+    zero.SetA(0.0f);
     EXPECT_FALSE(zero.HasCurrent());
 
     // A float block of another length is not taken.
