@@ -8,8 +8,6 @@
 #include "charts/ReportPrinter.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
-#include "platform/ThreadMessages.h"
-#include "platform/WindowMessage.h"
 #include "platform/ui/Document.h"
 #include "archive/store/VKArchivData.h"
 #include "charts/GraphPainter.h"
@@ -148,6 +146,9 @@ void CVKGrafAktual::AttachArchive(CArchivData& data)
     m_entry = nullptr;
     m_data = &data;
     SetOffline(true);
+    // An archive's graph follows the records: clicks and keys move the
+    // current one, and the time axis zooms.
+    SetTimeCursor(true);
     LoadSettings();
     CreateFonts();
     update();
@@ -573,9 +574,8 @@ void CVKGrafAktual::OnCursorMoved(float perMille)
     auto* doc = view ? qobject_cast<CArchivDocBase*>(view->GetDocument()) : nullptr;
     if (!doc || doc->ReloadIfChangedSafe())
         return;
+    // The base window tells the view, which shows the record's values.
     doc->Navigator().SeekTime(int(perMille));
-    platform::SendMessageTo(view, platform::WM_GRAPH_CHANGED, 0, 0);
-    update();
 }
 
 bool CVKGrafAktual::Print(QPrinter* printer)

@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -204,6 +205,34 @@ TEST_F(VKArchivViewTest, ZoomAndQuantitiesAreDisabledWhileTheRangeIsEdited)
     EXPECT_FALSE(enabled(QStringLiteral("Zobrazené veličiny ...")));
     Send(platform::WM_ARCHIVE_REDRAW, 1);
     EXPECT_TRUE(enabled(QStringLiteral("Zobrazené veličiny ...")));
+}
+
+TEST_F(VKArchivViewTest, AClickInTheGraphMovesTheCurrentRecordAndTheValuesFollow)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    CVKGrafAktual* graph = view->Graph();
+    graph->RenderImage(); // lays the plot out
+    const CGraphRect plot = graph->PlotRect();
+    const auto clickAt = [&](int permille) {
+        const QPoint at(plot.left + (plot.right - plot.left) * permille / 1000, (plot.top + plot.bottom) / 2);
+        QTest::mouseClick(graph, Qt::LeftButton, {}, at);
+        return m_doc->GetFamilyArchiv().GetCurrentRecordTime();
+    };
+    const CTime early = clickAt(100);
+    const CTime late = clickAt(900);
+    EXPECT_GT(late.GetTime(), early.GetTime() + 600);
+    // The values panel names the record it shows.
+    const QString shown = late.Format(QStringLiteral("%d.%m.%Y %H:%M:%S"));
+    bool found = false;
+    for (const QLabel* label : view->Values()->findChildren<QLabel*>())
+        found = found || label->text() == shown;
+    EXPECT_TRUE(found) << shown.toStdString();
+    // Keys step by records through the document.
+    graph->setFocus();
+    QTest::keyClick(graph, Qt::Key_Left);
+    QApplication::processEvents();
+    EXPECT_EQ(m_doc->GetFamilyArchiv().GetCurrentRecordTime().GetTime(), late.GetTime() - 60);
 }
 
 TEST_F(VKArchivViewTest, ANewRangeFromTheBarBecomesTheDocumentsWindow)
