@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -75,6 +76,8 @@ CProfileSettingsDlg::CProfileSettingsDlg(QWidget* parent)
     m_heading1->setObjectName(QString::number(IdHeading1));
     m_heading2->setObjectName(QString::number(IdHeading2));
     m_picker->setObjectName(QString::number(IdDayPicker));
+    // Month names in Czech whatever the system's language.
+    m_picker->setLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     m_picker->setDisplayFormat(QStringLiteral(" d.MMMM"));
     m_picker->setCalendarPopup(true);
 

@@ -34,9 +34,9 @@ inline charts::CVKProfileFile VKDay(const QString& name, DWORD kind = 1)
         const double load = Load(m);
         for (int k = 0; k < 3; ++k) {
             CPrevodTyp::PutWord(p + 2 * k, WORD(2300 - 40 * load + 10 * k));
-            CPrevodTyp::PutWord(p + 6 + 2 * k, WORD(int(3200 * 4 * load * (1.0 + 0.1 * k))));
+            CPrevodTyp::PutWord(p + 6 + 2 * k, WORD(int(3200 * 3 * load * (1.0 + 0.1 * k))));
         }
-        CPrevodTyp::PutWord(p + 12, WORD(int(3200 * 12 * load)));
+        CPrevodTyp::PutWord(p + 12, WORD(int(3200 * 3 * load * 3.3)));
         for (int k = 0; k < 3; ++k)
             p[14 + k] = BYTE(std::int8_t(95 + k));
         file.records += r;
@@ -55,7 +55,7 @@ inline charts::CVKTProfileFile VKTDay(const QString& name, DWORD kind = 0)
         const double load = Load(m);
         for (int k = 0; k < 3; ++k) {
             CPrevodTyp::PutWord(p + 4 + 2 * k, WORD(9200 - 100 * load));
-            CPrevodTyp::PutWord(p + 10 + 2 * k, WORD(int(50000 * load * (1.0 + 0.1 * k))));
+            CPrevodTyp::PutWord(p + 10 + 2 * k, WORD(int(35000 * load * (1.0 + 0.1 * k))));
             CPrevodTyp::PutFloat(p + 16 + 4 * k, float(2000 * load));
             CPrevodTyp::PutFloat(p + 28 + 4 * k, float(600 * load));
             CPrevodTyp::PutFloat(p + 40 + 4 * k, float(2100 * load));

@@ -100,6 +100,17 @@ TEST_F(ProfileViewTest, AProfileFileOpensByItsEndingWithThePanelOfItsFamily)
     EXPECT_EQ(vkt->FileText(), QStringLiteral("rozvodna_SP_Y09D0305.pro"));
     EXPECT_EQ(vkt->OutagesText(), QStringLiteral("0"));
     EXPECT_EQ(view->Graph()->Data(), doc->GetProfile());
+    // The currents share one axis wide enough for their sum.
+    CProfileData* vktData = doc->GetProfile();
+    const CGraphTrace* sum = vktData->FindGraphSeries(QStringLiteral("I4"));
+    ASSERT_NE(sum, nullptr);
+    for (const char* name : {"I1", "I2", "I3"}) {
+        const CGraphTrace* t = vktData->FindGraphSeries(QString::fromLatin1(name));
+        ASSERT_NE(t, nullptr) << name;
+        EXPECT_EQ(t->Maximum(), sum->Maximum()) << name;
+        const CGraphPoint noon = t->Points(0)[720];
+        EXPECT_NEAR(t->ValueOfY(noon.y), name[1] == '1' ? 6.65 : name[1] == '2' ? 7.315 : 7.98, 0.05) << name;
+    }
 }
 
 TEST_F(ProfileViewTest, ADamagedFileOpensNothingAndSaysWhyInCzech)
