@@ -19,6 +19,7 @@
 #include "archive/documents/MeterArchivDoc.h"
 #include "archive/store/ArchivData.h"
 #include "controllers/ControllerSettings.h"
+#include "controllers/archive/ControllerArchivView.h"
 #include "controllers/graph/ONDuskar.h"
 #include "controllers/graph/ONQorin.h"
 #include "controllers/live/ControllerAktMer.h"
@@ -106,7 +107,7 @@ CFamilyDescriptor QorinFamily()
     family.usesBusPorts = false;
     family.identifies = [](unsigned f, unsigned model) { return f == CIden::kFamilyController && model < 17; };
     family.addTemplates = [](ui::CDocManager& manager) {
-        AddPlainTemplate<CArchivDoc>(manager, 162);
+        controllers::AddQorinArchiveTemplate(manager);
         controllers::AddQorinLiveTemplate(manager);
     };
     family.openLive = controllers::OpenControllerLive;
@@ -196,7 +197,7 @@ CFamilyDescriptor DuskarFamily()
                                       "DuskarArchiv.Document");
     family.identifies = [](unsigned f, unsigned model) { return f == CIden::kFamilyController && model >= 17; };
     family.addTemplates = [](ui::CDocManager& manager) {
-        AddPlainTemplate<CDuskarArchivDoc>(manager, 317);
+        controllers::AddDuskarArchiveTemplate(manager);
         controllers::AddDuskarLiveTemplate(manager);
     };
     family.openLive = controllers::OpenControllerLive;

@@ -3,7 +3,11 @@
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "charts/PanelEventList.h"
+#include "controllers/graph/DuskarGraphWnd.h"
+#include "controllers/graph/QuantityGraphWnd.h"
 #include "controllers/live/ControllerDoc.h"
+#include "controllers/values/DuskarValuesPanel.h"
+#include "controllers/values/QorinHodnotyDlg.h"
 #include "controllers/panel/ControllerPlochaFrm.h"
 #include "controls/common/ControlFactory.h"
 #include "controls/common/PanelControl.h"
@@ -81,8 +85,17 @@ CPanePlaceholder::CPanePlaceholder(const QString& caption, QWidget* parent) : QW
 CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : ui::CView(parent), m_duskar(duskar)
 {
     setMouseTracking(true);
-    m_graph = new CPanePlaceholder(QStringLiteral("Graf"), this);
-    m_values = new CPanePlaceholder(QStringLiteral("Aktuální data"), this);
+    if (duskar) {
+        m_graph = new CDuskarGraphWnd(this);
+        auto* values = new CDuskarValuesPanel(this);
+        connect(values, &CDuskarValuesPanel::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at); });
+        m_values = values;
+    } else {
+        m_graph = new CQuantityGraphWnd(this);
+        auto* values = new CQorinHodnotyDlg(this);
+        connect(values, &CQorinHodnotyDlg::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at); });
+        m_values = values;
+    }
     m_events = new CPanelEventList(this);
     QString error;
     m_panel = controls::ControlFactory::create(
@@ -105,6 +118,8 @@ CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : ui::CView(p
 CControllerAktMer::~CControllerAktMer()
 {
     SaveState();
+    // The graph keeps its settings and lets go of the instrument's store.
+    m_graph->Detach();
 }
 
 CControllerDoc* CControllerAktMer::Document() const
@@ -180,8 +195,11 @@ void CControllerAktMer::LayoutPanes()
 
 void CControllerAktMer::OnUpdate(ui::CView* sender, std::intptr_t hint, void* object)
 {
-    if (hint & CControllerDoc::kHintEntryBound)
+    if (hint & CControllerDoc::kHintEntryBound) {
+        if (CPristroj* entry = Pristroj())
+            m_graph->AttachDevice(*entry);
         RestoreState();
+    }
     ui::CView::OnUpdate(sender, hint, object);
 }
 
@@ -209,21 +227,37 @@ void CControllerAktMer::OnNewData()
     CArchivData* data = entry ? entry->GetArchivData() : nullptr;
     if (!FeedControllerPanel(m_panel, data, m_duskar, m_menu, m_model, m_type))
         return;
-    CPristrojStatusTexts texts;
-    const bool haveTexts = m_duskar ? entry->FillDuskarStatusTexts(texts) : entry->FillQorinStatusTexts(texts);
-    if (haveTexts)
-        m_values->Label()->setText(QStringLiteral("Aktuální data\n%1").arg(texts.archive));
+    FillValues(*entry);
     if (m_isAlarm)
         m_events->AddEvent(data);
     if (m_panel)
         m_panel->Invoke(kObnov);
     if (!m_initialised)
         m_initialised = true;
-    m_graph->update();
+    m_graph->OnNewData();
     m_events->update();
     m_values->update();
     // The floating panel follows the live window's data.
     UpdateControllerPanel(*entry);
+}
+
+void CControllerAktMer::FillValues(CPristroj& entry)
+{
+    CPristrojStatusTexts texts;
+    const bool haveTexts = m_duskar ? entry.FillDuskarStatusTexts(texts) : entry.FillQorinStatusTexts(texts);
+    if (auto* store = dynamic_cast<CQorinArchivData*>(entry.GetArchivData())) {
+        auto* pane = static_cast<CQorinHodnotyDlg*>(m_values);
+        pane->Fill(store->FormatValues(), haveTexts ? &texts : nullptr);
+        pane->SetLegend(*static_cast<CQuantityGraphWnd*>(m_graph));
+        pane->UpdateControls();
+        pane->Layout();
+    } else if (auto* store = dynamic_cast<CDuskarArchivData*>(entry.GetArchivData())) {
+        auto* pane = static_cast<CDuskarValuesPanel*>(m_values);
+        pane->Fill(store->FormatValues(), haveTexts ? &texts : nullptr);
+        pane->SetLegend(*static_cast<CDuskarGraphWnd*>(m_graph));
+        pane->UpdateControls();
+        pane->Layout();
+    }
 }
 
 void CControllerAktMer::RestoreState()
@@ -303,48 +337,34 @@ void CControllerAktMer::hideEvent(QHideEvent* event)
 
 void CControllerAktMer::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    m_dragging = CControllerPaneLayout::HitTest(PaneMask(), m_prickaX, m_prickaY, m_extent.width(),
-                                                m_extent.height(), p.x(), p.y());
+    m_bars.Press(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint());
     ui::CView::mousePressEvent(event);
 }
 
 void CControllerAktMer::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    if (m_dragging == CControllerPaneLayout::kX) {
-        m_prickaX = CControllerPaneLayout::DragRatio(p.x(), m_extent.width());
+    if (m_bars.Move(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint()))
         LayoutPanes();
-    } else if (m_dragging == CControllerPaneLayout::kY) {
-        m_prickaY = CControllerPaneLayout::DragRatio(p.y(), m_extent.height());
-        LayoutPanes();
-    } else {
-        const auto hit = CControllerPaneLayout::HitTest(PaneMask(), m_prickaX, m_prickaY, m_extent.width(),
-                                                        m_extent.height(), p.x(), p.y());
-        if (hit == CControllerPaneLayout::kX)
-            setCursor(Qt::SizeHorCursor);
-        else if (hit == CControllerPaneLayout::kY)
-            setCursor(Qt::SizeVerCursor);
-        else
-            unsetCursor();
-    }
     ui::CView::mouseMoveEvent(event);
 }
 
 void CControllerAktMer::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_dragging != CControllerPaneLayout::kNone) {
-        mouseMoveEvent(event);
-        m_dragging = CControllerPaneLayout::kNone;
-    }
+    if (m_bars.Release(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint()))
+        LayoutPanes();
     ui::CView::mouseReleaseEvent(event);
 }
 
 void CControllerAktMer::contextMenuEvent(QContextMenuEvent* event)
 {
+    ShowMenu(event->globalPos());
+}
+
+void CControllerAktMer::ShowMenu(const QPoint& globalPos)
+{
     QMenu menu(this);
     FillMenu(menu);
-    menu.exec(event->globalPos());
+    menu.exec(globalPos);
 }
 
 void CControllerAktMer::FillMenu(QMenu& menu)

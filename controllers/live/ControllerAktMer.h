@@ -20,6 +20,7 @@ class CDocManager;
 namespace controllers {
 
 class CControllerDoc;
+class CControllerGraphWnd;
 
 // Stands in a pane whose window is not built into the controller windows
 // yet (the values pane, the graph): a framed caption.
@@ -62,8 +63,9 @@ public:
     controls::CPanelControl* PanelControl() const { return m_panel; }
     QLabel* PanelError() const { return m_panelError; }
     CPanelEventList* Events() const { return m_events; }
-    CPanePlaceholder* ValuesPane() const { return m_values; }
-    CPanePlaceholder* GraphPane() const { return m_graph; }
+    // CQorinHodnotyDlg or CDuskarValuesPanel.
+    QWidget* ValuesPane() const { return m_values; }
+    CControllerGraphWnd* GraphPane() const { return m_graph; }
 
     void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
     // The new-measurement road (WM_NEW_DATA).
@@ -84,12 +86,14 @@ protected:
 
 private:
     void BindInstrument();
+    void ShowMenu(const QPoint& globalPos);
+    void FillValues(CPristroj& entry);
 
     bool m_duskar;
     controls::CPanelControl* m_panel = nullptr;
     QLabel* m_panelError = nullptr;
-    CPanePlaceholder* m_values = nullptr;
-    CPanePlaceholder* m_graph = nullptr;
+    QWidget* m_values = nullptr;
+    CControllerGraphWnd* m_graph = nullptr;
     CPanelEventList* m_events = nullptr;
     int m_menu = 1;
     int m_isNahled = 0;
@@ -103,7 +107,7 @@ private:
     int m_type = -1;
     QSize m_scrollSize;
     QSize m_extent;
-    CControllerPaneLayout::Divider m_dragging = CControllerPaneLayout::kNone;
+    CPaneBarDrag m_bars;
     bool m_saved = false;
     QString m_entryName;
     QRect m_frameNormal;

@@ -1,5 +1,7 @@
 #include "controllers/live/ControllerPaneLayout.h"
 
+#include <QWidget>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -221,6 +223,42 @@ CControllerPanelRules::Alternative CControllerPanelRules::QorinAlternative(int p
     if (position < 31 || position > 36)
         return {};
     return {true, 11, 17, c3[position - 31], c4[position - 31]};
+}
+
+void CPaneBarDrag::Press(QWidget*, int mask, int ratioX, int ratioY, QSize extent, QPoint at)
+{
+    m_dragging =
+        CControllerPaneLayout::HitTest(mask, ratioX, ratioY, extent.width(), extent.height(), at.x(), at.y());
+}
+
+bool CPaneBarDrag::Move(QWidget* widget, int mask, int& ratioX, int& ratioY, QSize extent, QPoint at)
+{
+    if (m_dragging == CControllerPaneLayout::kX) {
+        ratioX = CControllerPaneLayout::DragRatio(at.x(), extent.width());
+        return true;
+    }
+    if (m_dragging == CControllerPaneLayout::kY) {
+        ratioY = CControllerPaneLayout::DragRatio(at.y(), extent.height());
+        return true;
+    }
+    const auto hit =
+        CControllerPaneLayout::HitTest(mask, ratioX, ratioY, extent.width(), extent.height(), at.x(), at.y());
+    if (hit == CControllerPaneLayout::kX)
+        widget->setCursor(Qt::SizeHorCursor);
+    else if (hit == CControllerPaneLayout::kY)
+        widget->setCursor(Qt::SizeVerCursor);
+    else
+        widget->unsetCursor();
+    return false;
+}
+
+bool CPaneBarDrag::Release(QWidget* widget, int mask, int& ratioX, int& ratioY, QSize extent, QPoint at)
+{
+    if (m_dragging == CControllerPaneLayout::kNone)
+        return false;
+    const bool moved = Move(widget, mask, ratioX, ratioY, extent, at);
+    m_dragging = CControllerPaneLayout::kNone;
+    return moved;
 }
 
 } // namespace controllers

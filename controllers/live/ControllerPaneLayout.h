@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 
 #include <array>
+
+class QWidget;
 
 namespace controllers {
 
@@ -46,6 +49,20 @@ struct CControllerPaneLayout {
     // The scroll size and the bars from the panes' natural sizes; a bar the
     // arrangement does not use is 0.
     static Reset ResetFor(int mask);
+};
+
+// The mouse on the two bars of a controller window: a press on a bar takes
+// it, moves drag it (its ratio kept within the limits), a release lets go;
+// over a bar the widget shows the resize cursor.
+class CPaneBarDrag {
+public:
+    void Press(QWidget* widget, int mask, int ratioX, int ratioY, QSize extent, QPoint at);
+    // True when a dragged bar moved `ratioX` or `ratioY`: the host lays out.
+    bool Move(QWidget* widget, int mask, int& ratioX, int& ratioY, QSize extent, QPoint at);
+    bool Release(QWidget* widget, int mask, int& ratioX, int& ratioY, QSize extent, QPoint at);
+
+private:
+    CControllerPaneLayout::Divider m_dragging = CControllerPaneLayout::kNone;
 };
 
 // The front panel's display menu: the screen the instrument's keys reach.

@@ -1,0 +1,157 @@
+#pragma once
+
+#include "archive/documents/ArchivDocBase.h"
+#include "controllers/archive/ArchivViewRecord.h"
+#include "controllers/live/ControllerPaneLayout.h"
+#include "platform/ui/Document.h"
+
+#include <QPointer>
+#include <QRect>
+
+class CGraphRangeBar;
+class CPanelEventList;
+class CQorinStatPanel;
+class QMenu;
+
+namespace charts {
+class CArchiveValueList;
+}
+
+namespace ui {
+class CDocManager;
+}
+
+namespace controllers {
+
+class CControllerGraphWnd;
+
+// The window of a stored controller archive: the values, the graph and the
+// event list tiled by the pane mask with two draggable bars (the front
+// panel has no place here), and in the graph's place a range bar over the
+// graph, the value list or the statistics, whichever the bar's tab chose.
+// The document drives it with update hints and messages; its layout and the
+// statistics settings are kept in section 1 of the archive's settings
+// stream, written back when the window closes after its first data.
+class CControllerArchivView : public ui::CView {
+    Q_OBJECT
+public:
+    enum Mode { kGraphMode = 0, kListMode = 1, kStatMode = 2 };
+    static constexpr int kQorinListId = 156;
+    static constexpr int kDuskarListId = 157;
+    // The range bar's height over the mode's pane, in pixels.
+    static constexpr int kRangeBarHeight = 24;
+
+    CControllerArchivView(bool duskar, QWidget* parent);
+    ~CControllerArchivView() override;
+
+    bool IsDuskar() const { return m_duskar; }
+    CArchivDocBase* Document() const { return m_document; }
+    int Mode() const { return m_mode; }
+    int PaneMask() const { return CControllerPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, false); }
+    int RatioX() const { return m_prickaX; }
+    int RatioY() const { return m_prickaY; }
+    bool FirstRefreshDone() const { return m_firstDone; }
+    bool GraphCommandsEnabled() const { return m_graphCommands; }
+    // The layout as it would be stored now.
+    CArchivViewRecord Record() const;
+
+    CGraphRangeBar* RangeBar() const { return m_rangeBar; }
+    charts::CArchiveValueList* ValueList() const { return m_list; }
+    CQorinStatPanel* StatPanel() const { return m_stat; }
+    CPanelEventList* Events() const { return m_events; }
+    CControllerGraphWnd* GraphPane() const { return m_graph; }
+    QWidget* ValuesPane() const { return m_values; }
+
+    void TogglePane(int bit);
+    void FillMenu(QMenu& menu);
+    void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
+
+    // The range bar's and the mode pane's rectangles in a W x H layout for
+    // the graph pane's rectangle in thousandths.
+    struct GraphPaneRects {
+        QRect bar;
+        QRect pane;
+    };
+    static GraphPaneRects PlaceGraphPane(const CControllerPaneLayout::Rect& rect, int width, int height);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void ShowMenu(const QPoint& globalPos);
+    void LayoutPanes();
+    void ShowModePanes();
+    void LoadLayout();
+    void SaveLayout();
+    void OnFirstData();
+    // The value list, the statistics, the store's mode and the events as
+    // the mode wants them.
+    void RefillForMode();
+    void RebuildEvents();
+    void FillValuesPane();
+    // The graph's time cursor moved the archive's current record.
+    void OnGraphCursor(float perMille);
+    void SetRangeFromFile();
+    void SetLimitsFromWindow();
+    std::intptr_t OnWindowMoved();
+    std::intptr_t OnRefill(int mode);
+    std::intptr_t OnRedraw(bool limitsSet);
+    std::intptr_t OnPrint();
+    std::intptr_t OnExport();
+    // True when the file changed under the window: the user is told, and
+    // nothing is printed or exported.
+    bool RefuseChangedFile();
+    bool PrintList();
+    bool ExportList();
+
+    bool m_duskar;
+    QPointer<CArchivDocBase> m_document;
+    QWidget* m_values = nullptr;
+    CControllerGraphWnd* m_graph = nullptr;
+    CPanelEventList* m_events = nullptr;
+    CGraphRangeBar* m_rangeBar = nullptr;
+    charts::CArchiveValueList* m_list = nullptr;
+    CQorinStatPanel* m_stat = nullptr;
+
+    int m_mode = kGraphMode;
+    int m_isAlarm = 1;
+    int m_isData = 1;
+    int m_isGraf = 1;
+    int m_prickaX = 600;
+    int m_prickaY = 620;
+    int m_tab = 0;
+    bool m_firstDone = false;
+    bool m_graphCommands = true;
+    bool m_saved = false;
+    QSize m_scrollSize;
+    QSize m_extent;
+    CPaneBarDrag m_bars;
+    QRect m_frameNormal;
+    int m_frameShow = 0;
+};
+
+// The Qorin archive window.
+class CArchivView : public CControllerArchivView {
+    Q_OBJECT
+public:
+    explicit CArchivView(QWidget* parent = nullptr) : CControllerArchivView(false, parent) {}
+};
+
+// The Duskar archive window: no statistics mode.
+class CDuskarArchivView : public CControllerArchivView {
+    Q_OBJECT
+public:
+    explicit CDuskarArchivView(QWidget* parent = nullptr) : CControllerArchivView(true, parent) {}
+};
+
+// The archive templates of the two families (162 Qorin, 317 Duskar): their
+// archive documents shown in these windows.
+void AddQorinArchiveTemplate(ui::CDocManager& manager);
+void AddDuskarArchiveTemplate(ui::CDocManager& manager);
+
+} // namespace controllers

@@ -1,0 +1,346 @@
+// The controller archive window over Qorin and Duskar archives recorded by
+// the store: modes, the layout kept in the archive, printing and export.
+#include "tests/charts/PdfCheck.h"
+
+#include "archive/documents/ArchivDocHooks.h"
+#include "archive/documents/FamilyArchivDocs.h"
+#include "archive/store/ArchivStream.h"
+#include "charts/ArchivRangeBar.h"
+#include "charts/ArchivValueList.h"
+#include "charts/ExportDlg.h"
+#include "charts/PanelEventList.h"
+#include "charts/QorinStatPanel.h"
+#include "controllers/archive/ControllerArchivView.h"
+#include "controllers/graph/ControllerGraphWnd.h"
+#include "controllers/values/DuskarValuesPanel.h"
+#include "controllers/values/QorinHodnotyDlg.h"
+#include "platform/StringTable.h"
+#include "platform/ThreadMessages.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFile>
+#include <QTabBar>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+using namespace controllers;
+using platform::CTime;
+using L = CControllerPaneLayout;
+
+namespace {
+
+class ControllerArchiveView : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        AddQorinArchiveTemplate(manager);
+        AddDuskarArchiveTemplate(manager);
+    }
+    void TearDown() override { CArchivDocHooks::Instance().runDialog = nullptr; }
+
+    bool Duskar() const { return GetParam(); }
+    QString Path() const
+    {
+        return dir.filePath(QStringLiteral("hala") +
+                            (Duskar() ? CDuskarArchivData::Extension() : CQorinArchivData::Extension()));
+    }
+
+    // Three blocks of five records a minute apart, with `section1` as the
+    // view's block when it is given.
+    void Record(const std::optional<QByteArray>& section1 = std::nullopt)
+    {
+        if (Duskar())
+            RecordWith<CDuskarArchivData, CDuskarAktData>(section1);
+        else
+            RecordWith<CQorinArchivData, CQorinAktData>(section1);
+    }
+    template <class Writer, class Values>
+    void RecordWith(const std::optional<QByteArray>& section1)
+    {
+        auto now = std::make_shared<std::atomic<std::uint32_t>>(CTime(2024, 3, 10, 10, 0, 0).GetTime());
+        Writer writer;
+        writer.SetTimeSource([now] { return CTime(now->load()); });
+        ASSERT_EQ(writer.Create(3600, 5, 60, dir.filePath(QStringLiteral("hala")), Writer::Extension(), TRUE, TRUE,
+                                QStringLiteral("Linka")),
+                  1);
+        for (int b = 0; b < 3; ++b) {
+            for (int i = 0; i < 5; ++i) {
+                *now += 60;
+                Values values;
+                values.model = WORD(Duskar() ? 44 : 3);
+                values.ctWord = 0x8000 | 20;
+                values.current = 4000;
+                values.cosPhi = 93;
+                values.state = 0x06;
+                writer.AddMeasurementRecord(values);
+            }
+            *now += 1;
+            const int mode = writer.EndBlock(FALSE, TRUE, 60);
+            ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+        }
+        if (section1)
+            WriteSection1(writer, *section1);
+        ASSERT_TRUE(writer.WaitWriterIdle(10000));
+        writer.Close();
+    }
+    static void WriteSection1(CArchivData& data, const QByteArray& bytes)
+    {
+        std::optional<QByteArray> saved;
+        auto stream = data.OpenSettingsSection(1, saved);
+        ASSERT_TRUE(stream);
+        ASSERT_EQ(stream->Write(bytes.constData(), bytes.size()), bytes.size());
+        ASSERT_EQ(data.CloseSettingsSection(std::move(stream), 1, saved), 1);
+    }
+    QByteArray Section1() const
+    {
+        CQorinArchivData reader;
+        if (!reader.Open(Path()))
+            return "<no file>";
+        QString name;
+        DWORD length = 0;
+        auto stream = reader.OpenSettingsStream(1, name, length);
+        QByteArray bytes(qsizetype(length), '\0');
+        if (stream)
+            bytes.truncate(qsizetype(std::max<std::int64_t>(stream->Read(bytes.data(), bytes.size()), 0)));
+        stream.reset();
+        reader.Close();
+        return bytes;
+    }
+
+    CControllerArchivView* Open()
+    {
+        ui::CDocument* document = manager.OpenDocumentFile(Path(), true);
+        auto* view = dynamic_cast<CControllerArchivView*>(document ? document->FirstView() : nullptr);
+        if (view)
+            view->resize(1000, 700);
+        return view;
+    }
+    static void Close(CControllerArchivView* view)
+    {
+        view->Document()->OnCloseDocument();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    static void Refill(CControllerArchivView* view, int mode)
+    {
+        platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
+    }
+    static bool Shown(QWidget* w) { return !w->isHidden(); }
+
+    QTemporaryDir dir;
+    ui::CDocManager manager;
+};
+
+TEST_P(ControllerArchiveView, OpensOnTheGraphAndSwitchesModes)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->IsDuskar(), Duskar());
+    EXPECT_EQ(dynamic_cast<CDuskarArchivView*>(view) != nullptr, Duskar());
+    EXPECT_TRUE(view->FirstRefreshDone());
+    EXPECT_EQ(view->Mode(), 0);
+    EXPECT_EQ(view->PaneMask(), 7);
+    EXPECT_EQ(view->RatioX(), 600);
+    EXPECT_EQ(view->RatioY(), 620);
+    EXPECT_TRUE(Shown(view->RangeBar()));
+    EXPECT_TRUE(Shown(view->GraphPane()));
+    EXPECT_FALSE(Shown(view->ValueList()));
+    EXPECT_FALSE(Shown(view->StatPanel()));
+    // The range bar and the mode's pane share the graph's rectangle.
+    const auto placed = CControllerArchivView::PlaceGraphPane(L::PaneRects(7, 600, 620)[L::kGraph], 1000, 700);
+    EXPECT_EQ(view->RangeBar()->geometry(), placed.bar);
+    EXPECT_EQ(view->GraphPane()->geometry(), placed.pane);
+    EXPECT_EQ(placed.bar.top(), 1);
+    EXPECT_EQ(placed.bar.height(), 24);
+    EXPECT_EQ(placed.pane.top(), 25);
+    EXPECT_EQ(placed.pane.bottom(), 700 * 620 / 1000 - 2);
+
+    // The values pane shows the current record with the file's period.
+    const QString cos = Duskar() ? static_cast<CDuskarValuesPanel*>(view->ValuesPane())->m_cos
+                                 : static_cast<CQorinHodnotyDlg*>(view->ValuesPane())->m_cos;
+    EXPECT_EQ(cos, QStringLiteral("0.93"));
+
+    auto* tabs = qobject_cast<QTabBar*>(view->RangeBar()->Control(CGraphRangeBar::kTab));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->count(), Duskar() ? 2 : 3);
+
+    // The bar's tab is the user's way to the list.
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(view->Mode(), 1);
+    EXPECT_TRUE(Shown(view->ValueList()));
+    EXPECT_FALSE(Shown(view->GraphPane()));
+    EXPECT_EQ(view->ValueList()->model()->rowCount(), 15);
+    EXPECT_EQ(view->Document()->Navigator().GetMode(), 1);
+
+    if (!Duskar()) {
+        tabs->setCurrentIndex(2);
+        EXPECT_EQ(view->Mode(), 2);
+        EXPECT_TRUE(Shown(view->StatPanel()));
+        EXPECT_FALSE(Shown(view->ValueList()));
+        EXPECT_GE(view->StatPanel()->ResultCount(), 1);
+        // Leaving the statistics frees them and empties nothing else.
+        tabs->setCurrentIndex(0);
+        EXPECT_EQ(view->StatPanel()->ResultCount(), 0);
+        EXPECT_EQ(view->ValueList()->model()->rowCount(), 0);
+    }
+
+    // Editing the range: the list waits and the graph commands are off.
+    Refill(view, 1);
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_REDRAW, 0, 0);
+    EXPECT_EQ(view->ValueList()->IsReady(), 0);
+    EXPECT_FALSE(view->GraphCommandsEnabled());
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_REDRAW, 1, 0);
+    EXPECT_EQ(view->ValueList()->IsReady(), 1);
+    EXPECT_TRUE(view->GraphCommandsEnabled());
+
+    // The graph pane off hides the bar and every mode pane.
+    view->TogglePane(L::kGraphBit);
+    EXPECT_FALSE(Shown(view->RangeBar()));
+    EXPECT_FALSE(Shown(view->ValueList()));
+    Close(view);
+}
+
+TEST_P(ControllerArchiveView, LayoutIsKeptInTheArchive)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    view->TogglePane(L::kEventsBit);
+    EXPECT_EQ(view->PaneMask(), 3);
+    const int ratioX = view->RatioX();
+    Close(view);
+
+    const QByteArray stored = Section1();
+    ASSERT_EQ(stored.size(), CArchivViewRecord::Size(Duskar()));
+    const CArchivViewRecord record = CArchivViewRecord::Read(stored, Duskar());
+    EXPECT_EQ(record.isAlarm, 0);
+    EXPECT_EQ(record.isData, 1);
+    EXPECT_TRUE(record.hasStatistics);
+    EXPECT_EQ(record.statU, 230.0f);
+
+    CControllerArchivView* again = Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->PaneMask(), 3);
+    EXPECT_EQ(again->RatioX(), ratioX);
+    EXPECT_TRUE(again->Events()->isHidden());
+    Close(again);
+}
+
+TEST_P(ControllerArchiveView, StoredBlockIsReadOnlyAsFarAsItReaches)
+{
+    CArchivViewRecord stored;
+    stored.isAlarm = 0;
+    stored.prickaX = 450;
+    stored.prickaY = 700;
+    stored.x = 10;
+    stored.y = 20;
+    stored.cx = 640;
+    stored.cy = 480;
+    stored.showCommand = 1;
+    stored.statU = 400.0f;
+    stored.statP = 6000.0f;
+    stored.statQ = 0.9f;
+    stored.statFirst = 180;
+    stored.statSecond = 600;
+    stored.statEighth = 0;
+    const QByteArray full = stored.Write(Duskar());
+
+    struct Case {
+        int length;
+        bool layout;
+        bool statistics;
+    };
+    // Qorin: the statistics only after the 40 bytes of placement; Duskar
+    // reads them whenever the block is longer than the flags, and a cut
+    // part is never applied.
+    const Case cases[] = {
+        {16, false, false},
+        {20, true, false},
+        {40, true, false},
+        {int(full.size()) - 4, true, false},
+        {int(full.size()), true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        QFile::remove(Path());
+        Record(full.left(c.length));
+        CControllerArchivView* view = Open();
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->RatioX(), c.layout ? 450 : 600);
+        EXPECT_EQ(view->PaneMask(), c.layout ? 3 : 7);
+        const CQorinStatSettings& stat = view->StatPanel()->GetSettings();
+        if (c.statistics) {
+            EXPECT_EQ(stat.nominalVoltage, 400.0f);
+            EXPECT_FLOAT_EQ(stat.nominalVoltageLine, 400.0f * 1.7320508f);
+            EXPECT_FLOAT_EQ(stat.nominalCurrent, 6000.0f * 0.33333334f / 400.0f);
+            EXPECT_EQ(stat.requiredPowerFactor, 0.9f);
+            EXPECT_EQ(stat.window1, 180);
+            EXPECT_EQ(stat.window2, 600);
+            EXPECT_EQ(stat.fromInstrument, 0);
+        } else {
+            EXPECT_EQ(stat.nominalVoltage, 230.0f);
+            EXPECT_EQ(stat.window1, 60);
+        }
+        Close(view);
+    }
+}
+
+TEST_P(ControllerArchiveView, PrintsAndExportsTheListOnlyInTheListMode)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    int dialogs = 0;
+    const QString csv = dir.filePath(QStringLiteral("vystup.csv"));
+    CArchivDocHooks::Instance().runDialog = [&](QDialog& dialog) {
+        ++dialogs;
+        if (auto* exportDlg = qobject_cast<charts::CExportDlg*>(&dialog))
+            exportDlg->SetPath(csv);
+        return int(QDialog::Accepted);
+    };
+    pdfcheck::PdfJobs jobs;
+
+    // Export belongs to the list: in the graph mode nothing is asked, and
+    // printing prints the graph.
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_LIST, 0, 0);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_FALSE(QFile::exists(csv));
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
+    ASSERT_EQ(jobs.chooserCalls, 1);
+    if (pdfcheck::HaveTools()) {
+        EXPECT_EQ(pdfcheck::PageCount(jobs.Path()), 1);
+    }
+
+    Refill(view, 1);
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_LIST, 0, 0);
+    EXPECT_EQ(dialogs, 1);
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    // Preamble, header, a row per record and the closing lines.
+    EXPECT_GE(lines.size(), 4 + 15 + 3);
+
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
+    ASSERT_EQ(jobs.chooserCalls, 2);
+    if (pdfcheck::HaveTools()) {
+        EXPECT_GE(pdfcheck::PageCount(jobs.Path()), 1);
+        EXPECT_TRUE(pdfcheck::PageTexts(jobs.Path()).join(QString()).contains(QStringLiteral("Tisk hodnot")));
+    }
+    Close(view);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ControllerArchiveView, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Duskar" : "Qorin");
+                         });
+
+} // namespace
