@@ -417,6 +417,7 @@ bool CVKTArchivView::SaveState()
         return false;
     m_saved = true;
     CVKTArchivData& data = m_document->GetFamilyArchiv();
+    Graph()->SaveArchiveSettings();
     std::optional<QByteArray> saved;
     std::unique_ptr<CArchivStream> stream = data.OpenSettingsSection(1, saved);
     if (!stream)

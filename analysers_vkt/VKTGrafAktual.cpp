@@ -1,5 +1,7 @@
 #include "analysers_vkt/VKTGrafAktual.h"
 
+#include "analysers_vk/VKRecordBytes.h"
+
 #include "archive/store/ArchivData.h"
 #include "charts/GraphPainter.h"
 #include "link/Pristroj.h"
@@ -45,6 +47,8 @@ const CVKTGrafAktual::Quantity kQuantities[CVKTGrafAktual::kQuantityCount] = {
 
 // The first eight quantities (U1-U4, I1-I4) are shown by default.
 constexpr int kShownByDefault = 8;
+// More floats than any instrument type has categories for: not a record.
+constexpr int kMaxCategoryFloats = 256;
 
 } // namespace
 
@@ -130,6 +134,9 @@ void CVKTGrafAktual::AttachArchive(CArchivData& data)
     m_entry = nullptr;
     m_data = &data;
     SetOffline(true);
+    // An archive's graph follows the records: clicks and keys move the
+    // current one, and the time axis zooms.
+    SetTimeCursor(true);
     LoadSettings();
     CreateFonts();
     update();
@@ -204,6 +211,10 @@ void CVKTGrafAktual::LoadSettings()
 {
     if (!m_data)
         return;
+    if (!m_entry && LoadArchiveSettings()) {
+        m_data->PublishToGraphs();
+        return;
+    }
     platform::Settings settings;
     const QString name = m_entry ? m_entry->m_nazev : QString();
     const platform::SettingsSection device({QStringLiteral("pristroje"), name});
@@ -253,6 +264,114 @@ void CVKTGrafAktual::SaveSettings()
     }
     settings.WriteProfileInt(device, QStringLiteral("Aktualni Velicina"), m_currentGroup);
     settings.WriteProfileInt(device, QStringLiteral("isMriz"), Grid() ? 1 : 0);
+}
+
+QByteArray CVKTGrafAktual::ArchiveRecord() const
+{
+    using namespace analysers_vk::recordbytes;
+    QByteArray out;
+    PutInt(out, m_isOdbDod);
+    PutInt(out, m_isSpinac);
+    PutInt(out, m_offLineZob);
+    for (int i = 0; i < kQuantityCount; ++i) {
+        int shown = 0;
+        std::uint32_t colour = m_colours[std::size_t(i)];
+        if (!GetQuantity(i, shown, colour))
+            shown = m_shown[std::size_t(i)];
+        PutInt(out, int(colour));
+        PutInt(out, shown);
+    }
+    PutInt(out, m_typ);
+    BOOL autoFlag = TRUE;
+    int count = 0;
+    std::vector<float> floats;
+    if (m_data) {
+        const CScaleCategories& categories = m_data->ScaleCategories();
+        floats.resize(std::size_t(categories.GetCount()));
+        categories.Get(autoFlag, count, floats.data());
+    }
+    PutInt(out, count);
+    PutInt(out, autoFlag ? 1 : 0);
+    if (count != 0) {
+        PutInt(out, count * 4);
+        for (int k = 0; k < count; ++k)
+            PutFloat(out, floats[std::size_t(k)]);
+    }
+    PutInt(out, m_currentGroup);
+    PutInt(out, Grid() ? 1 : 0);
+    return out;
+}
+
+bool CVKTGrafAktual::ApplyArchiveRecord(const QByteArray& record)
+{
+    if (!m_data)
+        return false;
+    analysers_vk::recordbytes::Reader r(record);
+    int odbDod = 0, spinac = 0, offLine = 0, typ = 0, count = 0, autoFlag = 0, group = 0, grid = 0;
+    std::array<int, kQuantityCount> colours{}, shown{};
+    if (!r.Int(odbDod) || !r.Int(spinac) || !r.Int(offLine))
+        return false;
+    for (int i = 0; i < kQuantityCount; ++i)
+        if (!r.Int(colours[std::size_t(i)]) || !r.Int(shown[std::size_t(i)]))
+            return false;
+    if (!r.Int(typ) || !r.Int(count) || !r.Int(autoFlag) || count < 0 || count > kMaxCategoryFloats)
+        return false;
+    std::vector<float> floats(std::size_t(count), 0.0f);
+    if (count != 0) {
+        int length = 0;
+        if (!r.Int(length) || length != count * 4)
+            return false;
+        for (float& f : floats)
+            if (!r.Float(f))
+                return false;
+    }
+    if (!r.Int(group) || !r.Int(grid))
+        return false;
+    m_isOdbDod = odbDod;
+    m_isSpinac = spinac;
+    m_offLineZob = offLine;
+    m_typ = typ;
+    m_currentGroup = std::clamp(group, 0, kGroupCount - 1);
+    SetGrid(grid != 0);
+    if (count != 0)
+        m_data->ScaleCategories().Set(autoFlag ? TRUE : FALSE, count, floats.data());
+    else
+        m_data->ScaleCategories().SetAuto(autoFlag ? TRUE : FALSE);
+    for (int i = 0; i < kQuantityCount; ++i)
+        SetQuantity(i, shown[std::size_t(i)] ? 1 : 0, std::uint32_t(colours[std::size_t(i)]));
+    return true;
+}
+
+bool CVKTGrafAktual::LoadArchiveSettings()
+{
+    if (!m_data)
+        return false;
+    QString instrument;
+    DWORD length = 0;
+    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsStream(0, instrument, length);
+    if (!stream || length == 0)
+        return false;
+    constexpr DWORD kLongest = 4 * (3 + 2 * kQuantityCount + 3 + 1 + kMaxCategoryFloats + 2);
+    QByteArray record(qsizetype(std::min(length, kLongest)), '\0');
+    const std::int64_t got = stream->Read(record.data(), record.size());
+    record.truncate(qsizetype(std::max<std::int64_t>(got, 0)));
+    return ApplyArchiveRecord(record);
+}
+
+bool CVKTGrafAktual::SaveArchiveSettings()
+{
+    if (!m_data || m_entry)
+        return false;
+    std::optional<QByteArray> saved;
+    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsSection(0, saved);
+    if (!stream)
+        return false;
+    const QByteArray record = ArchiveRecord();
+    if (stream->Write(record.constData(), record.size()) != record.size()) {
+        m_data->ReleaseAndReportError(stream);
+        return false;
+    }
+    return m_data->CloseSettingsSection(std::move(stream), 0, saved) == 1;
 }
 
 void CVKTGrafAktual::CreateFonts()

@@ -57,8 +57,19 @@ public:
     void GetAllQuantities(std::array<int, kQuantityCount>& shown,
                           std::array<std::uint32_t, kQuantityCount>& colours) const;
 
+    // Online from the instrument's registry section (or the family's);
+    // offline from the record in the archive first.
     void LoadSettings();
     void SaveSettings();
+
+    // The graph's record in section 0 of an archive's settings stream: the
+    // displays, the 46 colours and switches, the graph choice, the scale
+    // categories, the current axis group and the grid. Every field is read;
+    // a record cut short changes nothing and gives false.
+    QByteArray ArchiveRecord() const;
+    bool ApplyArchiveRecord(const QByteArray& record);
+    bool LoadArchiveSettings();
+    bool SaveArchiveSettings();
 
     int CurrentGroup() const { return m_currentGroup; }
     int IsOdbDod() const { return m_isOdbDod; }
@@ -83,6 +94,7 @@ private:
     int m_isOdbDod = 0;
     int m_isSpinac = 1;
     int m_offLineZob = 0;
+    int m_typ = 7;
     std::array<int, kQuantityCount> m_shown{};
     std::array<std::uint32_t, kQuantityCount> m_colours{};
     int m_currentGroup = 0;

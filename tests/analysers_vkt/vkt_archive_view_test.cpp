@@ -187,4 +187,30 @@ TEST_F(VKTArchivViewTest, LayoutAndStatisticsAreKeptInTheArchive)
     EXPECT_FLOAT_EQ(stats.nominalCurrent, 20.0f);
 }
 
+TEST_F(VKTArchivViewTest, GraphChoicesAreKeptInTheArchive)
+{
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    CVKTGrafAktual* graph = view->Graph();
+    graph->SetQuantity(22, 1, 0x123456); // "_u2"
+    graph->SetQuantity(0, 0, CVKTGrafAktual::QuantityAt(0).colour);
+    graph->SetOffLineZob(2);
+    const QByteArray record = graph->ArchiveRecord();
+    // A record cut short changes nothing.
+    EXPECT_FALSE(graph->ApplyArchiveRecord(record.left(record.size() - 4)));
+    EXPECT_EQ(graph->OffLineZob(), 2);
+    CloseView();
+
+    CVKTArchivView* again = OpenView();
+    ASSERT_TRUE(again);
+    int shown = 0;
+    std::uint32_t colour = 0;
+    again->Graph()->GetQuantity(22, shown, colour);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(colour, 0x123456u);
+    again->Graph()->GetQuantity(0, shown, colour);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(again->Graph()->OffLineZob(), 2);
+}
+
 } // namespace
