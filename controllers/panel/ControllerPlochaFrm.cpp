@@ -3,6 +3,9 @@
 #include "controllers/ControllerSettings.h"
 #include "controllers/live/ControllerAktMer.h"
 #include "controllers/live/ControllerPaneLayout.h"
+#include "controllers/values/DuskarValuesPanel.h"
+#include "controllers/values/QorinHodnotyDlg.h"
+#include "controllers/values/ValuesFeed.h"
 #include "controls/common/ControlFactory.h"
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
@@ -60,7 +63,15 @@ CControllerPlochaFrm::CControllerPlochaFrm(bool duskar, QWidget* parent) : QWidg
         m_panelError = new QLabel(error, this);
         m_panelError->setWordWrap(true);
     }
-    m_values = new CPanePlaceholder(QStringLiteral("Aktuální data"), this);
+    if (duskar)
+        m_values = new CDuskarValuesPanel(this);
+    else
+        m_values = new CQorinHodnotyDlg(this);
+    connect(m_values, &CValuesDlgBase::PanelMenu, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        FillMenu(menu);
+        menu.exec(at);
+    });
     m_values->hide();
     // A first panel sits in the lower right corner of the screen.
     resize(kSize, kSize);
@@ -114,9 +125,7 @@ void CControllerPlochaFrm::UpdatePanel()
     CArchivData* data = m_entry ? m_entry->GetArchivData() : nullptr;
     if (!FeedControllerPanel(m_panel, data, m_duskar, m_menu, m_model, m_type))
         return;
-    CPristrojStatusTexts texts;
-    if (m_duskar ? m_entry->FillDuskarStatusTexts(texts) : m_entry->FillQorinStatusTexts(texts))
-        m_values->Label()->setText(QStringLiteral("Aktuální data\n%1").arg(texts.archive));
+    FeedValues(m_values, *m_entry);
     if (m_isPanel && m_panel)
         m_panel->Invoke(7);
     else

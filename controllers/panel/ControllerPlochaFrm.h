@@ -12,7 +12,7 @@ class CPanelControl;
 
 namespace controllers {
 
-class CPanePlaceholder;
+class CValuesDlgBase;
 
 // The floating panel of a controller: its front panel (or, switched, its
 // values) in a small window of its own. It reads the entry's live data;
@@ -39,6 +39,7 @@ public:
     int MenuPosition() const { return m_menu; }
     int PanelType() const { return m_type; }
     controls::CPanelControl* PanelControl() const { return m_panel; }
+    CValuesDlgBase* ValuesPane() const { return m_values; }
     void FillMenu(QMenu& menu);
     // 1 closes the panel, 2 returns to the application, 3 opens the settings.
     void Request(int request);
@@ -54,7 +55,7 @@ private:
     bool m_duskar;
     controls::CPanelControl* m_panel = nullptr;
     QLabel* m_panelError = nullptr;
-    CPanePlaceholder* m_values = nullptr;
+    CValuesDlgBase* m_values = nullptr; // the family's values display
     CPristroj* m_entry = nullptr;
     QString m_entryName;
     int m_menu = 1;

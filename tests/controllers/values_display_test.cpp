@@ -1,14 +1,22 @@
 // The values displays of the controllers: layout modes by the space in
 // dialog units, the harmonics charts (pixel probes), tabs and unit captions.
+#include "archive/store/DuskarArchivData.h"
+#include "archive/store/QorinArchivData.h"
+#include "controllers/panel/ControllerPlochaFrm.h"
 #include "controllers/values/DuskarValuesPanel.h"
 #include "controllers/values/HarmonicsChart.h"
 #include "controllers/values/QorinHodnotyDlg.h"
+#include "controllers/values/ValuesFeed.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
 #include "platform/ui/DialogUnits.h"
 
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QLineEdit>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
@@ -285,6 +293,55 @@ TEST(HarmonicsChart, DuskarNoValueHasNoBar)
     EXPECT_GT(blueInColumn(1), 100);
     // The band behind the chart.
     EXPECT_EQ(QColor(image.pixel(size.width() - 5, size.height() / 2)), QColor(202, 223, 249));
+}
+
+// The floating panel's values side and the live windows show the store's
+// newest values through one feed.
+TEST(ControllerValuesFeed, FloatingPanelShowsTheNewestValues)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("settings.ini")));
+    for (int type : {int(CPristroj::kQorin), int(CPristroj::kDuskar)}) {
+        CPristroj entry(QStringLiteral("COM1"), 1, dir.path(), FALSE, type);
+        entry.m_nazev = QStringLiteral("Kompenzace");
+        QString cos;
+        if (auto* qorin = dynamic_cast<CQorinArchivData*>(entry.GetArchivData())) {
+            CQorinAktData v;
+            v.model = 1;
+            v.cosPhi = 93;
+            v.current = 4000;
+            v.activeCurrent = 3700;
+            v.reactiveCurrent = 1400;
+            qorin->AddMeasurementRecord(v);
+            cos = qorin->FormatValues().cosPhi;
+        } else if (auto* duskar = dynamic_cast<CDuskarArchivData*>(entry.GetArchivData())) {
+            CDuskarAktData v;
+            v.model = 44;
+            v.cosPhi = 93;
+            v.current = 4000;
+            v.activeCurrent = 3700;
+            v.reactiveCurrent = 1400;
+            v.voltage = 2300;
+            v.voltageP = 2300;
+            duskar->AddMeasurementRecord(v);
+            cos = duskar->FormatValues().cosPhi;
+        }
+        ASSERT_FALSE(cos.isEmpty());
+        ASSERT_NE(cos, QStringLiteral("--"));
+        CControllerPlochaFrm frame(type == CPristroj::kDuskar);
+        frame.SetDevice(entry);
+        if (frame.ShowsPanel())
+            frame.ToggleData();
+        frame.UpdatePanel();
+        ASSERT_NE(frame.ValuesPane(), nullptr);
+        EXPECT_FALSE(frame.ValuesPane()->isHidden());
+        EXPECT_EQ(static_cast<QLineEdit*>(frame.ValuesPane()->Control(1017))->text(), cos) << type;
+        // A display of the other family is left alone.
+        CDuskarValuesPanel other;
+        EXPECT_EQ(FeedValues(&other, entry), type == CPristroj::kDuskar);
+    }
+    platform::Settings::SetFileForTesting(QString());
 }
 
 } // namespace
