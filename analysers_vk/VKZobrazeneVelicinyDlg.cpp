@@ -42,11 +42,16 @@ void CVKZobrazeneVelicinyDlg::SetColour(int index, std::uint32_t colour)
     m_grid->SetColour(index, colour);
 }
 
+bool CVKZobrazeneVelicinyDlg::TemperatureAvailable(const CVKGrafAktual& graph) const
+{
+    return graph.HasVariantFlag();
+}
+
 bool CVKZobrazeneVelicinyDlg::LoadFromGraph(const CVKGrafAktual& graph)
 {
     if (!graph.HasSource())
         return false;
-    m_temperature = graph.HasVariantFlag();
+    m_temperature = TemperatureAvailable(graph);
     for (int i = 0; i < kCount; ++i) {
         if (i == CVKQuantityGrid::kI4)
             continue;
@@ -77,9 +82,10 @@ void CVKZobrazeneVelicinyDlg::StoreToGraph(CVKGrafAktual& graph) const
 void CVKZobrazeneVelicinyDlg::LoadDefaults()
 {
     platform::Settings settings;
-    const platform::SettingsSection section("Obecne nastaveni vk");
+    const platform::SettingsSection section(DefaultsSection());
     m_odbDod->setChecked(settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0) != 0);
-    m_spinac->setChecked(settings.GetProfileInt(section, QStringLiteral("isSpinac"), 0) != 0);
+    if (DefaultsHoldRelays())
+        m_spinac->setChecked(settings.GetProfileInt(section, QStringLiteral("isSpinac"), 0) != 0);
     for (int i = 0; i < kCount; ++i) {
         if (i == CVKQuantityGrid::kI4)
             continue;

@@ -35,6 +35,15 @@ public:
 public slots:
     void accept() override;
 
+protected:
+    // The temperature may be chosen: for a VK only with variant bit 0 of
+    // the instrument's identification.
+    virtual bool TemperatureAvailable(const CVKGrafAktual& graph) const;
+    // Where "Výchozí" reads the family's defaults, and whether they hold the
+    // relay choice.
+    virtual const char* DefaultsSection() const { return "Obecne nastaveni vk"; }
+    virtual bool DefaultsHoldRelays() const { return true; }
+
 private:
     CVKQuantityGrid* m_grid = nullptr;
     QCheckBox* m_odbDod = nullptr;

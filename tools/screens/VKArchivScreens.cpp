@@ -7,7 +7,9 @@
 #include "analysers_vk/ONVKR.h"
 #include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKRZobrazeneVelicinyDlg.h"
 #include "archive/documents/FamilyArchivDocs.h"
+#include "archive/store/VKRArchivData.h"
 #include "charts/ExportDlg.h"
 #include "charts/StatPanel.h"
 #include "platform/Settings.h"
@@ -70,4 +72,19 @@ QORIN_SCREENS(VKRPage)
     page.Line(0)->setChecked(true);
     page.resize(520, 700);
     shot.save(&page, QStringLiteral("CONVKR"));
+}
+
+// The VKR displayed-quantities dialog over a VKR archive's graph.
+QORIN_SCREENS(VKRQuantities)
+{
+    CVKRArchivData data;
+    analysers_vk::CVKGrafAktual graph;
+    graph.AttachArchive(data);
+    analysers_vk::CVKRZobrazeneVelicinyDlg dialog;
+    if (!dialog.LoadFromGraph(graph)) {
+        shot.fail(QStringLiteral("the VKR quantities dialog did not load"));
+        return;
+    }
+    shot.save(&dialog, QStringLiteral("CVKRZobrazeneVelicinyDlg"));
+    graph.Detach();
 }
