@@ -59,6 +59,19 @@ void CVKT01Doc::OnReceiveData(QWidget* parent)
         app->OpenDownloadWindow(*entry);
 }
 
+bool CVKT01Doc::OpenByInstrumentEnabled() const
+{
+    const auto& count = CArchivDocHooks::Instance().deviceCounter;
+    return count && count() != 0;
+}
+
+void CVKT01Doc::OnOpenByInstrument(QWidget* parent)
+{
+    CPristroj* entry = GetPristroj();
+    if (auto* app = entry ? dynamic_cast<CMavexApp*>(&entry->Host()) : nullptr)
+        app->OnOpenByInstrument(parent);
+}
+
 QString CVKT01Doc::FindPreviousVKTArchive(const QString& folder, const QString& current, std::int64_t reference)
 {
     QString best;

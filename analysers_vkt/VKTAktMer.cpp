@@ -274,6 +274,8 @@ void CVKTAktMer::FillMenu(QMenu& menu)
         entry->m_onp = 0;
     })->setEnabled(FindVKTPanel(*entry) != nullptr);
     menu.addSeparator();
+    menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this, [doc, this] { doc->OnOpenByInstrument(this); })
+        ->setEnabled(doc->OpenByInstrumentEnabled());
     menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
         ->setEnabled(doc->OpenCurrentFileEnabled());
     menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousVKTFile(this); });

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -255,6 +256,35 @@ TEST_F(VKTLiveView, PreviousFileIgnoresTheCurrentAndUnreadableFiles)
     junk.write("not an archive");
     junk.close();
     EXPECT_TRUE(CVKT01Doc::FindPreviousVKTArchive(dir.path(), QString(), 2000000000).isEmpty());
+}
+
+TEST_F(VKTLiveView, MenuCarriesTheInstrumentCommands)
+{
+    CVKTAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    QMenu menu;
+    view->FillMenu(menu);
+    auto find = [&menu](const char* text) -> QAction* {
+        for (QAction* a : menu.actions())
+            if (a->text() == QString::fromUtf8(text))
+                return a;
+        return nullptr;
+    };
+    for (const char* text : {"Přijímané veličiny ...", "&Vlny ...", "&Profily ...", "Plovoucí okno...\tCtrl+N",
+                             "Nastavení &přístroje...", "&Elektroměr ...", "Nastavení času ...",
+                             "Informace o přístroji", "Otevřít předchozí soubor", "&Skrýt\tCtrl+S"})
+        EXPECT_NE(find(text), nullptr) << text;
+    ASSERT_NE(find("Vypnout plovoucí okno"), nullptr);
+    EXPECT_FALSE(find("Vypnout plovoucí okno")->isEnabled()); // no floating panel open
+    EXPECT_FALSE(find("Otevřít aktuální soubor")->isEnabled()); // not measured
+    EXPECT_TRUE(find("Přijímané veličiny ...")->isEnabled());
+
+    // "Přijmout data" asks first; Cancel ends it.
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Cancel);
+    find("Přijmout &data")->trigger();
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Stisknutím tlačítka OK začne příjem dat")));
+    Close(view);
 }
 
 } // namespace
