@@ -394,19 +394,21 @@ TEST_F(ControllerGraph, DuskarNewInstrumentGetsTheFamilyDefaults)
 
 class ControllerArchiveGraph : public ControllerGraph {
 protected:
-    QString Record()
+    QString Record() { return RecordWith<CQorinArchivData>(3); }
+    template <class Store>
+    QString RecordWith(int model)
     {
         auto now = std::make_shared<std::atomic<std::uint32_t>>(CTime(2024, 3, 10, 10, 0, 0).GetTime());
-        CQorinArchivData writer;
+        Store writer;
         writer.SetTimeSource([now] { return CTime(now->load()); });
-        EXPECT_EQ(writer.Create(3600, 5, 60, dir.filePath(QStringLiteral("hala")), CQorinArchivData::Extension(), TRUE,
-                                TRUE, QStringLiteral("Linka")),
+        EXPECT_EQ(writer.Create(3600, 5, 60, dir.filePath(QStringLiteral("hala")), Store::Extension(), TRUE, TRUE,
+                                QStringLiteral("Linka")),
                   1);
         for (int b = 0; b < 2; ++b) {
             for (int i = 0; i < 5; ++i) {
                 *now += 60;
-                CQorinAktData v;
-                v.model = 3;
+                typename Store::Values v;
+                v.model = WORD(model);
                 v.cosPhi = std::int8_t(80 + 3 * i);
                 v.current = WORD(3000 + 200 * i);
                 writer.AddMeasurementRecord(v);
@@ -535,6 +537,81 @@ TEST_F(ControllerArchiveGraph, PrintedToPdf)
     other.AttachArchive(store);
     EXPECT_FALSE(other.PrintGraph());
     other.Detach();
+}
+
+TEST_F(ControllerArchiveGraph, DuskarBlockReadOnlyWhenWhole)
+{
+    const QString path = RecordWith<CDuskarArchivData>(44);
+    const platform::SettingsSection linka({QStringLiteral("pristroje"), QStringLiteral("Linka")});
+    {
+        CDuskarArchivData store;
+        ASSERT_EQ(store.Open(path), 1);
+        CDuskarGraphWnd graph;
+        graph.resize(600, 400);
+        graph.AttachArchive(store);
+        EXPECT_TRUE(graph.SetCurve(2, 1, 0x00AA00)); // Fr
+        graph.SetGrid(true);
+        graph.SetGridQuantity(3);
+        graph.Detach();
+        QString instrument;
+        DWORD length = 0;
+        auto stream = store.OpenSettingsStream(0, instrument, length);
+        ASSERT_TRUE(stream);
+        EXPECT_EQ(length, DWORD(4 * (2 + 28 + 3 + 1 + 14 + 2)));
+        EXPECT_EQ(instrument, QStringLiteral("Linka"));
+        store.ReleaseStream(stream);
+    }
+    {
+        CDuskarArchivData store;
+        ASSERT_EQ(store.Open(path), 1);
+        CDuskarGraphWnd graph;
+        graph.AttachArchive(store);
+        int shown = 0;
+        std::uint32_t colour = 0;
+        graph.GetCurve(2, shown, colour);
+        EXPECT_EQ(shown, 1);
+        EXPECT_EQ(colour, 0x00AA00u);
+        EXPECT_TRUE(graph.Grid());
+        EXPECT_EQ(graph.GridQuantity(), 3);
+
+        // The same block without its grid words is not whole: the
+        // instrument's section under the archive's name decides.
+        QString instrument;
+        DWORD length = 0;
+        auto stream = store.OpenSettingsStream(0, instrument, length);
+        ASSERT_TRUE(stream);
+        QByteArray block(qsizetype(length), '\0');
+        ASSERT_EQ(stream->Read(block.data(), block.size()), block.size());
+        store.ReleaseStream(stream);
+        graph.Detach();
+        WriteSection0(store, block.left(block.size() - 8));
+    }
+    platform::Settings s;
+    s.WriteProfileInt(linka, QStringLiteral("init"), 1);
+    s.WriteProfileInt(linka, QStringLiteral("isFr"), 0);
+    s.WriteProfileInt(linka, QStringLiteral("isMriz"), 0);
+    CDuskarArchivData store;
+    ASSERT_EQ(store.Open(path), 1);
+    CDuskarGraphWnd graph;
+    graph.resize(600, 400);
+    graph.AttachArchive(store);
+    int shown = 1;
+    std::uint32_t colour = 0;
+    graph.GetCurve(2, shown, colour);
+    EXPECT_EQ(shown, 0);
+    EXPECT_FALSE(graph.Grid());
+
+    // Printed: the legend names the shown quantities.
+    PDFCHECK_REQUIRE_TOOLS();
+    ASSERT_EQ(store.ReadHeader(), 1);
+    ASSERT_EQ(store.LoadWindowGraphs(0, 2), 1);
+    pdfcheck::PdfJobs jobs;
+    ASSERT_TRUE(graph.PrintGraph());
+    EXPECT_EQ(pdfcheck::PageCount(jobs.Path()), 1);
+    const QString text = pdfcheck::PageTexts(jobs.Path()).join(QString());
+    for (const char* name : {"Cos", "Pre", "Pac"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(name))) << name;
+    graph.Detach();
 }
 
 } // namespace
