@@ -1,10 +1,16 @@
 #include "charts/data/MeterTable.h"
 
+#include "charts/data/ArchiveCsvWriter.h"
 #include "model/VKBexor.h"
 #include "model/VKTBexor.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QSaveFile>
+
+#include "platform/Cp1250.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -207,6 +213,86 @@ QString CMeterTable::Cell(int row, int column) const
     if (c.quantity == 4)
         return MeterPowerFactorText(Value(r, c.sub, 0), Value(r, c.sub, 1), Value(r, c.sub, 2), Value(r, c.sub, 3));
     return QString::asprintf(m_vkt ? "%0.4f" : "%0.3f", Value(r, c.sub, c.quantity));
+}
+
+QByteArray BuildMeterCsv(const CMeterTable& table, int decimal, const QString& archiveName)
+{
+    if (table.ColumnCount() < 2 || table.RowCount() < 1)
+        return {};
+    const bool comma = decimal == kCsvDecimalComma;
+    const QString sep = comma ? QStringLiteral(";") : QStringLiteral(",");
+    // Columns of the file: two time columns and the value columns.
+    const int columns = table.ColumnCount() + 1;
+    QByteArray out;
+    QString line;
+    const auto field = [&](QString text) {
+        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        line += QLatin1Char('"') + text + QLatin1Char('"') + sep;
+    };
+    const auto end = [&](int pad) {
+        for (int i = 0; i < pad; ++i)
+            line += sep;
+        out += platform::ToCp1250(line);
+        out += "\r\n";
+        line.clear();
+    };
+    const QString stamp = QStringLiteral("%d.%m.%y %H:%M:%S");
+    field(QStringLiteral("přístroj:"));
+    field(archiveName);
+    end(columns);
+    field(QStringLiteral("od:"));
+    field(table.RowTime(0).Format(stamp));
+    end(columns);
+    field(QStringLiteral("do:"));
+    field(table.RowTime(table.RowCount() - 1).Format(stamp));
+    end(columns);
+    end(0);
+    field(table.Caption(0) + QStringLiteral("1"));
+    field(table.Caption(0) + QStringLiteral("2 [s]"));
+    for (int c = 1; c < table.ColumnCount(); ++c)
+        field(table.ExportCaption(c));
+    end(0);
+    const std::int64_t first = table.RowTime(0).GetTime();
+    for (int r = 0; r < table.RowCount(); ++r) {
+        field(table.RowTime(r).Format(QStringLiteral("%d.%m. %H:%M:%S")));
+        field(QString::number(std::int64_t(table.RowTime(r).GetTime()) - first));
+        for (int c = 1; c < table.ColumnCount(); ++c) {
+            QString text = table.Cell(r, c);
+            if (comma)
+                text.replace(QLatin1Char('.'), QLatin1Char(','));
+            field(text);
+        }
+        end(0);
+    }
+    for (int i = 0; i < 3; ++i)
+        end(columns);
+    return out;
+}
+
+int WriteMeterCsv(const QString& path, const CMeterTable& table, int decimal, const QString& archiveName,
+                  QString& error)
+{
+    const QByteArray bytes = BuildMeterCsv(table, decimal, archiveName);
+    if (bytes.isEmpty()) {
+        error.clear();
+        return 0;
+    }
+    // ".csv" in any case already ends the name.
+    QString name = path.trimmed();
+    if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        name += QStringLiteral(".csv");
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = platform::LoadString(platform::IDS_FILE_OPEN_FAILED);
+        return 0;
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        file.cancelWriting();
+        error = QStringLiteral("Soubor se nepodařilo zapsat.");
+        return 0;
+    }
+    error.clear();
+    return 1;
 }
 
 } // namespace charts

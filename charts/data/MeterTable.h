@@ -85,4 +85,14 @@ private:
     bool m_vkt = false;
 };
 
+// The table as a separated-values file: the archive and the time span, the
+// captions, one line a row, each field quoted (quotes inside doubled) and
+// followed by the separator (";" with the decimal comma, else ","), in code
+// page 1250 with CR LF. Empty when the table has no value column or no row.
+QByteArray BuildMeterCsv(const CMeterTable& table, int decimal, const QString& archiveName);
+// Writes it at the normalised path, replacing a file only when all was
+// written; 0 with a Czech `error` when it cannot.
+int WriteMeterCsv(const QString& path, const CMeterTable& table, int decimal, const QString& archiveName,
+                  QString& error);
+
 } // namespace charts

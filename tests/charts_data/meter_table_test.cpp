@@ -1,8 +1,15 @@
 // The meter-archive table: interval boundaries, readings and increments,
 // columns and power factors.
 #include "charts/data/MeterTable.h"
+#include "charts/data/ArchiveCsvWriter.h"
 
 #include "model/VKBexor.h"
+
+#include "platform/Cp1250.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +146,38 @@ TEST(MeterTableTest, VKCountersTimesTheMultiplierWithTheirTotal)
     EXPECT_DOUBLE_EQ(samples[0].energy[1][3], 40.0);
     EXPECT_DOUBLE_EQ(samples[0].energy[3][3], 120.0);
     EXPECT_DOUBLE_EQ(samples[0].energy[3][0], 0.0);
+}
+
+TEST(MeterTableTest, CsvExportQuotesFieldsAndReportsFailures)
+{
+    CMeterDisplay display;
+    display.increments = 0;
+    display.quantities = {1, 0, 0, 0, 1};
+    CMeterTable table;
+    table.Build(Readings(), display, false);
+    const QString text = platform::FromCp1250(charts::BuildMeterCsv(table, charts::kCsvDecimalComma,
+                                                                    QStringLiteral("hala \"A\"")));
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines[0], QStringLiteral("\"přístroj:\";\"hala \"\"A\"\"\";;;;;"));
+    EXPECT_EQ(lines[1], QStringLiteral("\"od:\";\"12.03.24 23:30:00\";;;;;"));
+    EXPECT_EQ(lines[2], QStringLiteral("\"do:\";\"13.03.24 00:30:00\";;;;;"));
+    EXPECT_EQ(lines[3], QString());
+    EXPECT_EQ(lines[4], QStringLiteral("\"Čas1\";\"Čas2 [s]\";\"AaI (C)\";\"PF (C) []\";"));
+    EXPECT_EQ(lines[6], QStringLiteral("\"12.03. 23:45:40\";\"940\";\"101,000\";\"0,894\";"));
+    EXPECT_EQ(lines[9], QStringLiteral(";;;;"));
+
+    QTemporaryDir dir;
+    QString error;
+    // ".CSV" in any case is the ending already.
+    ASSERT_EQ(charts::WriteMeterCsv(dir.filePath(QStringLiteral("m.CSV")), table, 1, QStringLiteral("hala"), error), 1);
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("m.CSV"))));
+    EXPECT_EQ(charts::WriteMeterCsv(dir.filePath(QStringLiteral("none/m")), table, 1, QStringLiteral("hala"), error), 0);
+    EXPECT_EQ(error, QStringLiteral("Soubor se nepodařilo otevřít."));
+    // Only the time column: no file.
+    display.quantities = {};
+    table.Build(Readings(), display, false);
+    EXPECT_EQ(charts::WriteMeterCsv(dir.filePath(QStringLiteral("t")), table, 1, QStringLiteral("hala"), error), 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("t.csv"))));
 }
 
 } // namespace
