@@ -4,6 +4,7 @@
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "charts/ArchivRangeBar.h"
+#include "charts/QorinStatPanel.h"
 #include "controllers/archive/ControllerArchivView.h"
 #include "model/DuskarConfig.h"
 #include "model/QorinConfig.h"
@@ -33,6 +34,8 @@ bool RecordMorning(const QString& base, int model)
         return false;
     Config config;
     config.ctRatio = 40;
+    if constexpr (requires { config.tarif1.t0; })
+        config.tarif1.t0 = 95; // the required power factor 0.95
     writer.AddConfigRecord(config);
     for (int i = 0; i < 120; ++i) {
         *now += 60;
@@ -45,6 +48,11 @@ bool RecordMorning(const QString& base, int model)
         values.cosPhi = std::int8_t(i >= 40 && i < 55 ? 88 : 96 + (i % 3));
         values.stageMask = WORD((1 << (i % 7 + 1)) - 1);
         values.state = BYTE(i >= 40 && i < 55 ? 0x0F : 0x06);
+        if constexpr (requires { values.voltage; }) {
+            values.voltage = std::int16_t(2310 + (i % 9) * 3); // 0.1 V
+            values.voltageP = values.voltage;
+            values.temperature = 31;
+        }
         writer.AddMeasurementRecord(values);
         if (i == 40)
             writer.AddRecord(QString::fromUtf8("Ruční režim regulace."), kRecordCondition);
@@ -100,6 +108,9 @@ QORIN_SCREENS(ControllerArchiv)
             // The user's way to a mode: the range bar's tab.
             if (auto* tabs = qobject_cast<QTabBar*>(view->RangeBar()->Control(CGraphRangeBar::kTab)))
                 tabs->setCurrentIndex(mode);
+            // The statistics open on the segment of the morning's settings.
+            if (mode == 2 && view->StatPanel()->Tabs().Segments().count() > 1)
+                view->StatPanel()->Tabs().Segments().setCurrentIndex(view->StatPanel()->Tabs().Segments().count() - 1);
             shot.save(view, QStringLiteral("%1-%2").arg(QString::fromLatin1(family.name),
                                                          QString::fromLatin1(modeNames[mode])));
             document->OnCloseDocument();
