@@ -56,23 +56,26 @@ protected:
 
     // Three blocks of five records a minute apart, with `section1` as the
     // view's block when it is given.
-    void Record(const std::optional<QByteArray>& section1 = std::nullopt)
+    // `from` later blocks after the first three: the recorder goes on in the
+    // same file.
+    void Record(const std::optional<QByteArray>& section1 = std::nullopt, int from = 0, int blocks = 3)
     {
         if (Duskar())
-            RecordWith<CDuskarArchivData, CDuskarAktData>(section1);
+            RecordWith<CDuskarArchivData, CDuskarAktData>(section1, from, blocks);
         else
-            RecordWith<CQorinArchivData, CQorinAktData>(section1);
+            RecordWith<CQorinArchivData, CQorinAktData>(section1, from, blocks);
     }
     template <class Writer, class Values>
-    void RecordWith(const std::optional<QByteArray>& section1)
+    void RecordWith(const std::optional<QByteArray>& section1, int from, int blocks)
     {
-        auto now = std::make_shared<std::atomic<std::uint32_t>>(CTime(2024, 3, 10, 10, 0, 0).GetTime());
+        auto now =
+            std::make_shared<std::atomic<std::uint32_t>>(CTime(2024, 3, 10, 10, 0, 0).GetTime() + from * 5 * 61);
         Writer writer;
         writer.SetTimeSource([now] { return CTime(now->load()); });
         ASSERT_EQ(writer.Create(3600, 5, 60, dir.filePath(QStringLiteral("hala")), Writer::Extension(), TRUE, TRUE,
                                 QStringLiteral("Linka")),
                   1);
-        for (int b = 0; b < 3; ++b) {
+        for (int b = from; b < from + blocks; ++b) {
             for (int i = 0; i < 5; ++i) {
                 *now += 60;
                 Values values;
@@ -335,6 +338,34 @@ TEST_P(ControllerArchiveView, PrintsAndExportsTheListOnlyInTheListMode)
         EXPECT_GE(pdfcheck::PageCount(jobs.Path()), 1);
         EXPECT_TRUE(pdfcheck::PageTexts(jobs.Path()).join(QString()).contains(QStringLiteral("Tisk hodnot")));
     }
+    Close(view);
+}
+
+TEST_P(ControllerArchiveView, ChangedFileIsNeitherPrintedNorExported)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    Refill(view, 1);
+    int dialogs = 0;
+    CArchivDocHooks::Instance().runDialog = [&](QDialog&) {
+        ++dialogs;
+        return int(QDialog::Rejected);
+    };
+    pdfcheck::PdfJobs jobs;
+    ui::ScriptedMessageBoxes boxes;
+    // The recorder goes on writing the file under the window, round the
+    // whole ring: the window's blocks are gone.
+    Record(std::nullopt, 3, 16);
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_LIST, 0, 0);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text, platform::LoadString(platform::IDS_CANNOT_PRINT_CHANGED));
+    EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    EXPECT_EQ(dialogs, 0);
+    // Read again, the window prints as usual.
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
+    EXPECT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(jobs.chooserCalls, 1);
     Close(view);
 }
 
