@@ -23,7 +23,6 @@ namespace {
 
 constexpr int kVKTType = 4;
 constexpr int kPowerFactor = 2;
-constexpr int kShownByDefault = 8;
 
 struct Row {
     const char* label;
@@ -71,13 +70,7 @@ CONVKT::CONVKT(QWidget* parent) : CGeneralSettingsFamilyPage(QStringLiteral("VKT
     m_spinac = new QCheckBox(QStringLiteral("Zobrazit log. vstup a přetížení"), this);
     layout->addWidget(m_odbDod);
     layout->addWidget(m_spinac);
-    auto* offLine = new QHBoxLayout;
-    offLine->addWidget(new QLabel(QStringLiteral("U off-line záznamu zobrazovat:"), this));
-    m_offLine = new QComboBox(this);
-    m_offLine->addItems({QStringLiteral("průměry"), QStringLiteral("maxima"), QStringLiteral("minima")});
-    offLine->addWidget(m_offLine);
-    offLine->addStretch();
-    layout->addLayout(offLine);
+    m_offLine = CVKTQuantityGrid::AddOffLineChoice(this, layout);
     auto* ranges = new QGroupBox(QStringLiteral("Rozsahy zobrazovaných veličin (graf):"), this);
     auto* rangeGrid = new QGridLayout(ranges);
     for (int c = 0; c < kCategories; ++c) {
@@ -111,15 +104,7 @@ void CONVKT::Load(platform::Settings& settings)
     m_odbDod->setChecked(settings.GetProfileInt(kSection, QStringLiteral("isOdbDod"), 0) != 0);
     m_spinac->setChecked(settings.GetProfileInt(kSection, QStringLiteral("isSpinac"), 0) != 0);
     m_offLine->setCurrentIndex(std::clamp(settings.GetProfileInt(kSection, QStringLiteral("offLineZob"), 0), 0, 2));
-    for (int i = 0; i < CVKTGrafAktual::kQuantityCount; ++i) {
-        const QString name = CVKTGrafAktual::NameAt(i);
-        m_grid->SetShown(i, settings.GetProfileInt(kSection, QStringLiteral("is") + name, i < kShownByDefault ? 1 : 0) !=
-                                0);
-        m_grid->SetColour(i, static_cast<std::uint32_t>(settings.GetProfileInt(
-                                 kSection, QStringLiteral("barva ") + name,
-                                 static_cast<int>(CVKTGrafAktual::QuantityAt(i).colour))));
-    }
-    m_grid->UpdateHeaders();
+    m_grid->LoadFamilyDefaults(settings);
     CScaleCategories categories(kVKTType);
     categories.LoadFromSettings(kVKTType, settings);
     for (int c = 0; c < kCategories; ++c) {
@@ -142,11 +127,7 @@ void CONVKT::Save(platform::Settings& settings)
     settings.WriteProfileInt(kSection, QStringLiteral("isOdbDod"), m_odbDod->isChecked() ? 1 : 0);
     settings.WriteProfileInt(kSection, QStringLiteral("isSpinac"), m_spinac->isChecked() ? 1 : 0);
     settings.WriteProfileInt(kSection, QStringLiteral("offLineZob"), m_offLine->currentIndex());
-    for (int i = 0; i < CVKTGrafAktual::kQuantityCount; ++i) {
-        const QString name = CVKTGrafAktual::NameAt(i);
-        settings.WriteProfileInt(kSection, QStringLiteral("is") + name, m_grid->Shown(i) ? 1 : 0);
-        settings.WriteProfileInt(kSection, QStringLiteral("barva ") + name, static_cast<int>(m_grid->Colour(i)));
-    }
+    m_grid->SaveFamilyDefaults(settings);
     CScaleCategories categories(kVKTType);
     for (int c = 0; c < kCategories; ++c) {
         const double lo = m_min[std::size_t(c)]->text().toDouble();

@@ -1,9 +1,11 @@
 #include "analysers_vkt/VKTQuantityGrid.h"
 
 #include "analysers_vkt/VKTGrafAktual.h"
+#include "platform/Settings.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -191,6 +193,41 @@ void CVKTQuantityGrid::ClickColumn(int column)
             SetShown(index, on);
     }
     UpdateHeaders();
+}
+
+void CVKTQuantityGrid::LoadFamilyDefaults(const platform::Settings& settings)
+{
+    const platform::SettingsSection section("Obecne nastaveni vkt");
+    constexpr int kShownByDefault = 8;
+    for (int i = 0; i < kCount; ++i) {
+        const QString name = CVKTGrafAktual::NameAt(i);
+        SetShown(i, settings.GetProfileInt(section, QStringLiteral("is") + name, i < kShownByDefault ? 1 : 0) != 0);
+        SetColour(i, static_cast<std::uint32_t>(settings.GetProfileInt(
+                         section, QStringLiteral("barva ") + name, static_cast<int>(CVKTGrafAktual::QuantityAt(i).colour))));
+    }
+    UpdateHeaders();
+}
+
+void CVKTQuantityGrid::SaveFamilyDefaults(platform::Settings& settings) const
+{
+    const platform::SettingsSection section("Obecne nastaveni vkt");
+    for (int i = 0; i < kCount; ++i) {
+        const QString name = CVKTGrafAktual::NameAt(i);
+        settings.WriteProfileInt(section, QStringLiteral("is") + name, Shown(i) ? 1 : 0);
+        settings.WriteProfileInt(section, QStringLiteral("barva ") + name, static_cast<int>(Colour(i)));
+    }
+}
+
+QComboBox* CVKTQuantityGrid::AddOffLineChoice(QWidget* owner, QBoxLayout* layout)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("U off-line záznamu zobrazovat:"), owner));
+    auto* choice = new QComboBox(owner);
+    choice->addItems({QStringLiteral("průměry"), QStringLiteral("maxima"), QStringLiteral("minima")});
+    row->addWidget(choice);
+    row->addStretch();
+    layout->addLayout(row);
+    return choice;
 }
 
 void CVKTQuantityGrid::PickColour(int index)

@@ -5,8 +5,14 @@
 #include <array>
 #include <cstdint>
 
+class QBoxLayout;
 class QCheckBox;
+class QComboBox;
 class QPushButton;
+
+namespace platform {
+class Settings;
+}
 
 namespace analysers_vkt {
 
@@ -48,6 +54,14 @@ public:
     bool AnyShown() const;
     // Recomputes every header from the boxes.
     void UpdateHeaders();
+    // The family defaults of "Obecne nastaveni vkt": "is" + name (U1-U4 and
+    // I1-I4 shown when unset) and "barva " + name.
+    void LoadFamilyDefaults(const platform::Settings& settings);
+    void SaveFamilyDefaults(platform::Settings& settings) const;
+
+    // "U off-line záznamu zobrazovat:" with its three choices, added to
+    // `layout` of `owner`.
+    static QComboBox* AddOffLineChoice(QWidget* owner, QBoxLayout* layout);
 
 private:
     void PickColour(int index);

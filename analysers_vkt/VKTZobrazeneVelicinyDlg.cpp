@@ -27,13 +27,7 @@ CVKTZobrazeneVelicinyDlg::CVKTZobrazeneVelicinyDlg(QWidget* parent) : QDialog(pa
     m_odbDod = new QCheckBox(QStringLiteral("Zobrazení výkonů import/export"), this);
     layout->addWidget(m_spinac);
     layout->addWidget(m_odbDod);
-    auto* offLine = new QHBoxLayout;
-    offLine->addWidget(new QLabel(QStringLiteral("U off-line záznamu zobrazovat:"), this));
-    m_offLine = new QComboBox(this);
-    m_offLine->addItems({QStringLiteral("průměry"), QStringLiteral("maxima"), QStringLiteral("minima")});
-    offLine->addWidget(m_offLine);
-    offLine->addStretch();
-    layout->addLayout(offLine);
+    m_offLine = CVKTQuantityGrid::AddOffLineChoice(this, layout);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QStringLiteral("Storno"), QDialogButtonBox::RejectRole);
@@ -79,14 +73,7 @@ void CVKTZobrazeneVelicinyDlg::LoadDefaults()
     m_odbDod->setChecked(settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0) != 0);
     m_spinac->setChecked(settings.GetProfileInt(section, QStringLiteral("isSpinac"), 0) != 0);
     m_offLine->setCurrentIndex(std::clamp(settings.GetProfileInt(section, QStringLiteral("offLineZob"), 0), 0, 2));
-    for (int i = 0; i < kCount; ++i) {
-        const QString name = CVKTGrafAktual::NameAt(i);
-        m_grid->SetShown(i, settings.GetProfileInt(section, QStringLiteral("is") + name, i < 8 ? 1 : 0) != 0);
-        m_grid->SetColour(i, static_cast<std::uint32_t>(settings.GetProfileInt(
-                                 section, QStringLiteral("barva ") + name,
-                                 static_cast<int>(CVKTGrafAktual::QuantityAt(i).colour))));
-    }
-    m_grid->UpdateHeaders();
+    m_grid->LoadFamilyDefaults(settings);
 }
 
 void CVKTZobrazeneVelicinyDlg::accept()

@@ -1,7 +1,7 @@
 // The VKT live window and waveform window against a simulated analyser on
 // a pseudo-terminal: what the instrument serves reaches the window, and a
 // waveform window's request brings the waveforms on the next read.
-#include "link/LinkTestSupport.h"
+#include "SimVKT.h"
 
 #include "analysers_vkt/VKT01Doc.h"
 #include "analysers_vkt/VKTAktMer.h"
@@ -27,37 +27,7 @@ namespace {
 
 using namespace analysers_vkt;
 
-struct SimVKT : linktest::SimLine {
-    SimVKT()
-    {
-        sim::Instrument instrument(sim::Family::VKT, 1);
-        StartLine({instrument}, 0);
-        env->SetLinkManager(&manager);
-        env->SetClock(&clock);
-        entry = std::make_unique<CPristroj>(env);
-        entry->m_com = port;
-        entry->m_nazev = QStringLiteral("Trafostanice");
-        entry->m_merit = 0;
-        entry->SetType(CPristroj::kVKT, TRUE);
-        EXPECT_TRUE(entry->OpenLink()) << entry->GetErrorText().toStdString();
-    }
-    ~SimVKT() { entry.reset(); }
-
-    CVKTArchivData& Data() { return dynamic_cast<CVKTArchivData&>(*entry->GetArchivData()); }
-    // One poll as the measurement thread makes it: the user's groups and the
-    // waveform window's channels.
-    bool Poll()
-    {
-        CAktData values;
-        if (!entry->ReadVKTValues(values, 0xFFFF, Data().GetWaveRequest()))
-            return false;
-        Data().AddMeasurementRecord(values);
-        return true;
-    }
-
-    std::shared_ptr<CLinkEnvironment> env = std::make_shared<CLinkEnvironment>();
-    std::unique_ptr<CPristroj> entry;
-};
+using vkttest::SimVKT;
 
 class VKTLiveSim : public ::testing::Test {
 protected:

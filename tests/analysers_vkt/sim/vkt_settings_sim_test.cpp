@@ -1,7 +1,7 @@
 // The VKT settings sheet against a simulated analyser on a pseudo-terminal:
 // read, edit, send the installation and recording groups, and read again
 // in a new sheet.
-#include "link/LinkTestSupport.h"
+#include "SimVKT.h"
 
 #include "analysers_vkt/VKTDetail.h"
 #include "analysers_vkt/VKTDetailInstalace.h"
@@ -23,26 +23,6 @@ namespace {
 
 using namespace analysers_vkt;
 
-struct SimVKTSettings : linktest::SimLine {
-    SimVKTSettings()
-    {
-        sim::Instrument instrument(sim::Family::VKT, 1);
-        StartLine({instrument}, 0);
-        env->SetLinkManager(&manager);
-        env->SetClock(&clock);
-        entry = std::make_unique<CPristroj>(env);
-        entry->m_com = port;
-        entry->m_nazev = QStringLiteral("Trafostanice");
-        entry->m_merit = 0;
-        entry->SetType(CPristroj::kVKT, TRUE);
-        EXPECT_TRUE(entry->OpenLink()) << entry->GetErrorText().toStdString();
-    }
-    ~SimVKTSettings() { entry.reset(); }
-
-    std::shared_ptr<CLinkEnvironment> env = std::make_shared<CLinkEnvironment>();
-    std::unique_ptr<CPristroj> entry;
-};
-
 void Send(controllers::CSettingsPage& page, int button)
 {
     QTest::mouseClick(page.findChild<QPushButton*>(QString::number(button)), Qt::LeftButton);
@@ -50,7 +30,7 @@ void Send(controllers::CSettingsPage& page, int button)
 
 TEST(VKTSettingsSim, ReadEditSendAndReadAgain)
 {
-    SimVKTSettings sim;
+    vkttest::SimVKT sim;
     CPristrojVKTSettingsIo io(*sim.entry);
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
     int period = 0;
