@@ -176,7 +176,7 @@ CArchivViewRecord CControllerArchivView::Record() const
     record.cx = m_frameNormal.width();
     record.cy = m_frameNormal.height();
     record.showCommand = m_frameShow;
-    record.tab = m_tab;
+    record.tab = m_duskar ? static_cast<CDuskarValuesPanel*>(m_values)->GetSelectedTab() : 0;
     const CQorinStatSettings& stat = m_stat->GetSettings();
     record.statU = stat.nominalVoltage;
     record.statP = stat.nominalPower;
@@ -526,7 +526,8 @@ void CControllerArchivView::LoadLayout()
         m_prickaX = record.prickaX;
         m_prickaY = record.prickaY;
         if (record.hasPlacement) {
-            m_tab = record.tab;
+            if (m_duskar)
+                static_cast<CDuskarValuesPanel*>(m_values)->SelectTab(record.tab);
             ui::CChildFrame* frame = GetParentFrame();
             if (frame && record.cx > 0 && record.cy > 0) {
                 frame->SetRememberedDocument(m_document);

@@ -124,7 +124,6 @@ private:
     int m_isGraf = 1;
     int m_prickaX = 600;
     int m_prickaY = 620;
-    int m_tab = 0;
     bool m_firstDone = false;
     bool m_graphCommands = true;
     bool m_saved = false;

@@ -220,6 +220,8 @@ TEST_P(ControllerArchiveView, LayoutIsKeptInTheArchive)
     view->TogglePane(L::kEventsBit);
     EXPECT_EQ(view->PaneMask(), 3);
     const int ratioX = view->RatioX();
+    if (Duskar())
+        static_cast<CDuskarValuesPanel*>(view->ValuesPane())->SelectTab(2);
     Close(view);
 
     const QByteArray stored = Section1();
@@ -235,6 +237,10 @@ TEST_P(ControllerArchiveView, LayoutIsKeptInTheArchive)
     EXPECT_EQ(again->PaneMask(), 3);
     EXPECT_EQ(again->RatioX(), ratioX);
     EXPECT_TRUE(again->Events()->isHidden());
+    if (Duskar()) {
+        EXPECT_EQ(record.tab, 2);
+        EXPECT_EQ(static_cast<CDuskarValuesPanel*>(again->ValuesPane())->GetSelectedTab(), 2);
+    }
     Close(again);
 }
 
