@@ -2,6 +2,7 @@
 // the store: modes, the layout kept in the archive, printing and export.
 #include "tests/charts/PdfCheck.h"
 
+#include "app/Families.h"
 #include "archive/documents/ArchivDocHooks.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/store/ArchivStream.h"
@@ -16,6 +17,7 @@
 #include "controllers/values/QorinHodnotyDlg.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
+#include "link/Pristroj.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 
@@ -141,6 +143,29 @@ protected:
     QTemporaryDir dir;
     ui::CDocManager manager;
 };
+
+// The program's families open their archives in these windows.
+TEST_P(ControllerArchiveView, TheFamilyOpensItsArchivesInThisWindow)
+{
+    Record();
+    ui::CDocManager program;
+    const CFamilyList families(ProgramFamilies());
+    const CFamilyDescriptor* family = families.ForArchive(Path());
+    ASSERT_NE(family, nullptr);
+    EXPECT_EQ(family->type, Duskar() ? CPristroj::kDuskar : CPristroj::kQorin);
+    for (const CFamilyDescriptor& each : families.All())
+        if (each.addTemplates)
+            each.addTemplates(program);
+    ui::CDocTemplate* archiveTemplate =
+        program.FindTemplate(ui::CDocTemplate::regFileTypeId, family->archiveFileTypeId);
+    ASSERT_NE(archiveTemplate, nullptr);
+    ui::CDocument* document = archiveTemplate->OpenDocumentFile(Path(), true);
+    ASSERT_NE(document, nullptr);
+    auto* view = dynamic_cast<CControllerArchivView*>(document->FirstView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->IsDuskar(), Duskar());
+    Close(view);
+}
 
 TEST_P(ControllerArchiveView, OpensOnTheGraphAndSwitchesModes)
 {
