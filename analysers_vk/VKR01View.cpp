@@ -53,7 +53,7 @@ void CVKR01View::TogglePane(int bit)
     int* flag = bit == CVKPaneLayout::kGraphBit    ? &m_isGraf
               : bit == CVKPaneLayout::kValuesBit   ? &m_isData
               : bit == CVKPaneLayout::kAlarmsBit   ? &m_isAlarm
-              : bit == CVKPaneLayout::kPanelBit    ? &m_isNahled
+              : bit == CVKPaneLayout::kPanelBit && m_hasPanel ? &m_isNahled
                                                    : nullptr;
     if (!flag)
         return;
@@ -85,10 +85,22 @@ void CVKR01View::LayoutPanes()
                                                              {m_panel, CVKPaneLayout::kPanel}};
     for (const auto& [widget, pane] : panes) {
         const CVKPaneLayout::Rect& r = rects[pane];
+        const QRect pixels = r.valid ? CVKPaneLayout::ToPixels(r, w, h) : QRect();
+        if (pane == CVKPaneLayout::kGraph) {
+            PlaceGraph(pixels, r.valid);
+            continue;
+        }
         widget->setVisible(r.valid);
         if (r.valid)
-            widget->setGeometry(CVKPaneLayout::ToPixels(r, w, h));
+            widget->setGeometry(pixels);
     }
+}
+
+void CVKR01View::PlaceGraph(const QRect& rect, bool show)
+{
+    m_graph->setVisible(show);
+    if (show)
+        m_graph->setGeometry(rect);
 }
 
 void CVKR01View::resizeEvent(QResizeEvent* event)
@@ -144,7 +156,8 @@ void CVKR01View::FillMenu(QMenu& menu)
     };
     pane("Panel &grafu", CVKPaneLayout::kGraphBit, m_isGraf);
     pane("Panel &aktuálních dat", CVKPaneLayout::kValuesBit, m_isData);
-    pane("Panel &přístroje", CVKPaneLayout::kPanelBit, m_isNahled);
+    if (m_hasPanel)
+        pane("Panel &přístroje", CVKPaneLayout::kPanelBit, m_isNahled);
     pane("Panel a&larmů a událostí", CVKPaneLayout::kAlarmsBit, m_isAlarm);
     menu.addSeparator();
     // Zoom percent for each axis: 1 time, 2 value, 3 both (off).

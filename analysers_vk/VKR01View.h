@@ -43,6 +43,10 @@ protected:
     virtual void RefillAlarmList() {}
     virtual void OnScreenChanged() {}
     virtual void OnQuantitiesChanged() {}
+    virtual void OnGraphChanged() {}
+    // The graph pane's rectangle in pixels; the archive view puts its range
+    // bar and presentations there.
+    virtual void PlaceGraph(const QRect& rect, bool show);
 
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -57,6 +61,8 @@ protected:
     int m_initialised = 0;
     int m_prickaX = 500;
     int m_prickaY = 500;
+    // The archive view has no instrument behind it and no front panel.
+    bool m_hasPanel = true;
 
 private:
     CVKGrafAktual* m_graph = nullptr;

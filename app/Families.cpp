@@ -7,6 +7,7 @@
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
 #include "analysers_vk/VKRAktMer.h"
+#include "analysers_vk/VKRArchivView.h"
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vkt/ONVKT.h"
@@ -152,7 +153,7 @@ CFamilyDescriptor VKRFamily()
         Common(CPristroj::kVKR, "VKR,VKN", "VKR Document", ".vkr", "VKR Archiv", "VKRArchiv.Document");
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKRModel(model); };
     family.addTemplates = [](ui::CDocManager& manager) {
-        AddPlainTemplate<CVKRArchivDoc>(manager, 189);
+        analysers_vk::AddVKRArchivTemplate(manager);
         analysers_vk::AddVKRLiveTemplate(manager);
     };
     family.openLive = analysers_vk::OpenVKRLive;

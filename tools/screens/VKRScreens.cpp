@@ -5,11 +5,14 @@
 
 #include "analysers_vk/VKR01Doc.h"
 #include "analysers_vk/VKRAktMer.h"
+#include "analysers_vk/VKRArchivView.h"
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRDetailStatic.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vk/VKRSettingsIo.h"
+#include "archive/documents/FamilyArchivDocs.h"
+#include "charts/StatPanel.h"
 #include "link/Pristroj.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
@@ -18,6 +21,7 @@
 #include "archive/store/VKRArchivData.h"
 
 #include <QCoreApplication>
+#include <QTabBar>
 
 #include <memory>
 
@@ -107,7 +111,63 @@ void Fill(CVKRHodnotyDlg& dlg, int connection)
     dlg.SetSwatch(2, QColor(193, 193, 193), false);
 }
 
+// A day's morning of one-minute VKR records, written through the store.
+QString WriteFeederArchive(const QString& folder)
+{
+    platform::CTime now(1709974800);
+    CVKRArchivData writer;
+    writer.SetTimeSource([&now] { return now; });
+    if (writer.Create(40 * 60 * 10, 10, 60, folder + QStringLiteral("/sever"), QStringLiteral(".vkr"), TRUE, TRUE,
+                      QStringLiteral("Rozvodna sever"))
+        != 1)
+        return {};
+    CVKRAktData values = FeederValues();
+    for (int block = 0; block < 18; ++block) {
+        writer.AddConfigRecord(Feeder().config);
+        for (int i = 0; i < 10; ++i) {
+            now = platform::CTime(now.GetTime() + 60);
+            const float swing = float((block * 10 + i) % 24) / 24.0f;
+            for (int k = 0; k < 3; ++k) {
+                values.SetI(k, 150.0f + 90.0f * swing + 5.0f * float(k));
+                values.SetP(k, 12700.0f * values.GetI(k) * 0.95f);
+            }
+            writer.AddMeasurementRecord(values);
+        }
+        now = platform::CTime(now.GetTime() + 1);
+        const int mode = writer.EndBlock(FALSE, TRUE, 60);
+        writer.Flush(FALSE, mode, QStringLiteral("Rozvodna sever"));
+    }
+    writer.Close();
+    return folder + QStringLiteral("/sever.vkr");
+}
+
 } // namespace
+
+QORIN_SCREENS(VkrArchiv)
+{
+    const QString path = WriteFeederArchive(shot.scratchDir());
+    ui::CDocManager manager;
+    AddVKRArchivTemplate(manager);
+    ui::CDocTemplate* archiv =
+        manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKRArchiv.Document"));
+    auto* doc = archiv && !path.isEmpty() ? qobject_cast<CVKRArchivDoc*>(archiv->OpenDocumentFile(path, true))
+                                          : nullptr;
+    auto* view = doc ? qobject_cast<CVKRArchivView*>(doc->FirstView()) : nullptr;
+    if (!view) {
+        shot.fail(QStringLiteral("the VKR archive window did not open"));
+        return;
+    }
+    view->resize(1100, 760);
+    const char* names[] = {"CVKRArchivView-graph", "CVKRArchivView-list", "CVKRArchivView-statistics"};
+    for (int mode = 0; mode < 3; ++mode) {
+        platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
+        if (mode == 2)
+            view->Stats()->Tabs().Segments().setCurrentIndex(view->Stats()->ResultCount() - 1);
+        shot.save(view, QString::fromLatin1(names[mode]));
+    }
+    doc->OnCloseDocument();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 QORIN_SCREENS(VkrWindows)
 {
