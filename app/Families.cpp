@@ -19,6 +19,7 @@
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
 #include "archive/store/ArchivData.h"
+#include "charts/BexorArchivView.h"
 #include "controllers/ControllerSettings.h"
 #include "controllers/archive/ControllerArchivView.h"
 #include "controllers/graph/ONDuskar.h"
@@ -131,7 +132,7 @@ CFamilyDescriptor VKFamily()
     };
     family.addTemplates = [](ui::CDocManager& manager) {
         analysers_vk::AddVKArchivTemplate(manager);
-        AddPlainTemplate<CBexorArchivDoc>(manager, 190);
+        AddBexorTemplate(manager, 190);
         analysers_vk::AddVKLiveTemplate(manager);
     };
     family.openLive = analysers_vk::OpenVKLive;
@@ -176,7 +177,7 @@ CFamilyDescriptor VKTFamily()
     family.identifies = [](unsigned f, unsigned model) { return IsAnalyser(f) && IsVKTModel(model); };
     family.addTemplates = [](ui::CDocManager& manager) {
         analysers_vkt::AddVKTArchivTemplate(manager);
-        AddPlainTemplate<CVKTBexorArchivDoc>(manager, 304);
+        AddVKTBexorTemplate(manager, 304);
         analysers_vkt::AddVKTLiveTemplate(manager);
     };
     family.openLive = analysers_vkt::OpenVKTLive;

@@ -1,0 +1,268 @@
+#include "charts/BexorArchivView.h"
+
+#include "archive/documents/MeterArchivDoc.h"
+#include "charts/ExportDlg.h"
+#include "charts/ReportPrinter.h"
+#include "platform/Settings.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace {
+
+const char* const kDisplayKeys[charts::CMeterDisplay::kCount] = {
+    "interval", "hodnotyPrirustkem", "isAaI", "isAaE", "isArC", "isArL", "isPF",
+    "isT1",     "isT2",              "isT3",  "isCelkem", "isF1", "isF2", "isF3"};
+
+// The settings in registry order, with the quantities' own order of the
+// table (AaI, AaE, ArL, ArC, PF) and the sub-columns (T1, T2, T3, C, L1-L3).
+std::array<int*, charts::CMeterDisplay::kCount> Fields(charts::CMeterDisplay& d)
+{
+    return {&d.interval,      &d.increments,    &d.quantities[0], &d.quantities[1], &d.quantities[3],
+            &d.quantities[2], &d.quantities[4], &d.subColumns[0], &d.subColumns[1], &d.subColumns[2],
+            &d.subColumns[3], &d.subColumns[4], &d.subColumns[5], &d.subColumns[6]};
+}
+
+platform::SettingsSection SectionOf(bool vkt)
+{
+    return platform::SettingsSection(vkt ? QStringLiteral("VKTBexor") : QStringLiteral("Bexor"));
+}
+
+QPushButton* IconButton(QStyle::StandardPixmap icon, int id, const QString& tip, QWidget* parent)
+{
+    auto* b = new QPushButton(parent);
+    b->setObjectName(QString::number(id));
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setToolTip(tip);
+    b->resize(24, 24);
+    return b;
+}
+
+} // namespace
+
+CMeterArchivView::CMeterArchivView(bool vkt, QWidget* parent)
+    : ui::CView(parent),
+      m_vkt(vkt),
+      m_display(LoadDisplay(vkt)),
+      m_tabs(new QTabBar(this)),
+      m_list(new QTableWidget(this)),
+      m_print(IconButton(QStyle::SP_FileDialogDetailedView, IdPrint, QStringLiteral("Tisk"), this)),
+      m_export(IconButton(QStyle::SP_DialogSaveButton, IdExport, QStringLiteral("Export do souboru"), this)),
+      m_settings(IconButton(QStyle::SP_FileDialogContentsView, IdSettings, QStringLiteral("Nastavení"), this)),
+      m_timer(new QTimer(this)),
+      m_clock([] { return platform::CTime::GetCurrentTime(); })
+{
+    m_tabs->setObjectName(QString::number(IdTabs));
+    m_tabs->hide(); // one meter a document
+    m_list->setObjectName(QString::number(IdTable));
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->verticalHeader()->hide();
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_nextRefresh = FirstRefresh(m_clock());
+    connect(m_print, &QPushButton::clicked, this, [this] { Print(); });
+    connect(m_export, &QPushButton::clicked, this, [this] { Export(); });
+    connect(m_timer, &QTimer::timeout, this, &CMeterArchivView::OnTimerTick);
+    m_settings->setEnabled(false);
+    m_timer->start(kTimerMs);
+}
+
+platform::CTime CMeterArchivView::FirstRefresh(platform::CTime now)
+{
+    platform::CTime next(now.GetYear(), now.GetMonth(), now.GetDay(), now.GetHour(), 1, 0);
+    while (next.GetTime() <= now.GetTime())
+        next = next + CTimeSpan(kRefreshStep);
+    return next;
+}
+
+void CMeterArchivView::SetClock(Clock clock)
+{
+    m_clock = std::move(clock);
+    m_nextRefresh = FirstRefresh(m_clock());
+}
+
+void CMeterArchivView::OnTimerTick()
+{
+    if (m_clock().GetTime() <= m_nextRefresh.GetTime())
+        return;
+    m_nextRefresh = m_nextRefresh + CTimeSpan(kRefreshStep);
+    Refresh();
+}
+
+void CMeterArchivView::Refresh()
+{
+    ++m_refreshes;
+    if (CMeterArchivDocBase* doc = MeterDocument())
+        doc->ReadRange(0);
+    RebuildTable();
+}
+
+CMeterArchivDocBase* CMeterArchivView::MeterDocument() const
+{
+    return qobject_cast<CMeterArchivDocBase*>(GetDocument());
+}
+
+QString CMeterArchivView::GetArchiveName() const
+{
+    CMeterArchivDocBase* doc = MeterDocument();
+    return doc ? doc->GetArchiv().GetFilePath() : QString();
+}
+
+QWidget* CMeterArchivView::Control(int id) const
+{
+    return findChild<QWidget*>(QString::number(id));
+}
+
+charts::CMeterDisplay CMeterArchivView::LoadDisplay(bool vkt)
+{
+    charts::CMeterDisplay d;
+    const platform::Settings settings;
+    const auto fields = Fields(d);
+    for (int i = 0; i < charts::CMeterDisplay::kCount; ++i)
+        *fields[std::size_t(i)] =
+            settings.GetProfileInt(SectionOf(vkt), QString::fromLatin1(kDisplayKeys[i]), *fields[std::size_t(i)]);
+    d.interval = std::clamp(d.interval, 0, 4);
+    return d;
+}
+
+void CMeterArchivView::SaveDisplay(bool vkt, const charts::CMeterDisplay& display)
+{
+    charts::CMeterDisplay d = display;
+    platform::Settings settings;
+    const auto fields = Fields(d);
+    for (int i = 0; i < charts::CMeterDisplay::kCount; ++i)
+        settings.WriteProfileInt(SectionOf(vkt), QString::fromLatin1(kDisplayKeys[i]), *fields[std::size_t(i)]);
+}
+
+void CMeterArchivView::SetDisplay(const charts::CMeterDisplay& display)
+{
+    m_display = display;
+    SaveDisplay(m_vkt, display);
+    RebuildTable();
+}
+
+void CMeterArchivView::OnUpdate(ui::CView*, std::intptr_t, void*)
+{
+    RebuildTable();
+}
+
+void CMeterArchivView::RebuildTable()
+{
+    m_table.Build(Samples(), m_display, m_vkt);
+    m_list->clear();
+    m_list->setColumnCount(m_table.ColumnCount());
+    m_list->setRowCount(m_table.RowCount());
+    QStringList captions;
+    for (int c = 0; c < m_table.ColumnCount(); ++c) {
+        captions << m_table.Caption(c);
+        m_list->setColumnWidth(c, c == 0 ? (m_table.IncrementMode() ? 200 : 100) : 70 + 20);
+    }
+    m_list->setHorizontalHeaderLabels(captions);
+    const QColor odd(255, 255, 223);
+    const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
+    for (int r = 0; r < m_table.RowCount(); ++r) {
+        const bool onTime = m_table.OnTime(r);
+        for (int c = 0; c < m_table.ColumnCount(); ++c) {
+            auto* item = new QTableWidgetItem(m_table.Cell(r, c));
+            item->setTextAlignment(Qt::AlignCenter);
+            if (r % 2)
+                item->setBackground(odd);
+            if (!onTime)
+                item->setForeground(grey);
+            m_list->setItem(r, c, item);
+        }
+    }
+    m_export->setEnabled(!m_table.IncrementMode());
+}
+
+bool CMeterArchivView::Export()
+{
+    if (m_table.ColumnCount() < 2 || m_table.RowCount() < 1)
+        return false;
+    charts::CExportDlg dialog(this);
+    dialog.SetDefaultName(GetArchiveName());
+    if (charts::RunExportDialog(dialog) != QDialog::Accepted)
+        return false;
+    QString error;
+    if (!charts::WriteMeterCsv(dialog.Path(), m_table, dialog.DecimalIndex(), GetArchiveName(), error)) {
+        charts::ReportExportFailure(this, error);
+        return false;
+    }
+    return true;
+}
+
+bool CMeterArchivView::Print(QPrinter* printer)
+{
+    if (m_table.ColumnCount() < 2 || m_table.RowCount() < 1)
+        return false;
+    const QString name = GetArchiveName();
+    charts::CReportPrinter report(printer, 2, 2, true);
+    report.SetParent(this);
+    if (!report.BeginPrint(QStringLiteral("%1 - Elektroměr").arg(name), name, QString()))
+        return false;
+    report.PrintText(QStringLiteral("Hodnoty elektroměru %1").arg(name), 0, 2);
+    QStringList captions;
+    std::vector<int> widths;
+    for (int c = 0; c < m_table.ColumnCount(); ++c) {
+        captions << m_table.Caption(c);
+        widths.push_back(c == 0 ? (m_table.IncrementMode() ? 20 : 12) : 9);
+    }
+    report.BeginTable(1, captions, widths, 100);
+    for (int r = 0; r < m_table.RowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < m_table.ColumnCount(); ++c)
+            row << m_table.Cell(r, c);
+        report.PrintTableRow(row);
+    }
+    report.EndTable();
+    report.PrintText(QString());
+    report.PrintText(QStringLiteral("Nastavení elektroměru %1").arg(name), 0, 2);
+    static const char* const kIntervals[5] = {"15 min", "1 hod", "8 hod", "1 den", "1 týden"};
+    report.PrintText(QStringLiteral("Interval: ") + QString::fromUtf8(kIntervals[std::clamp(m_display.interval, 0, 4)]));
+    report.PrintText(QStringLiteral("Hodnota: ")
+                     + (m_table.IncrementMode() ? QStringLiteral("relativně") : QStringLiteral("absolutně")));
+    report.EndPrint();
+    return !report.Failed();
+}
+
+void CMeterArchivView::resizeEvent(QResizeEvent* event)
+{
+    ui::CView::resizeEvent(event);
+    const int w = width();
+    const int h = height();
+    m_tabs->setGeometry(9, 12, std::max(0, w - 18), std::max(0, h - 21));
+    m_list->setGeometry(15, 38, std::max(0, w - 30), std::max(0, h - 53));
+    m_print->setGeometry(w - 33, 5, 24, 24);
+    m_settings->setGeometry(w - 62, 5, 24, 24);
+    m_export->setGeometry(w - 91, 5, 24, 24);
+}
+
+std::vector<charts::CMeterSample> CBexorArchivView::Samples() const
+{
+    const auto* doc = qobject_cast<const CBexorArchivDoc*>(GetDocument());
+    return doc ? charts::MeterSamples(doc->GetBlock()) : std::vector<charts::CMeterSample>();
+}
+
+std::vector<charts::CMeterSample> CVKTBexorArchivView::Samples() const
+{
+    const auto* doc = qobject_cast<const CVKTBexorArchivDoc*>(GetDocument());
+    return doc ? charts::MeterSamples(doc->GetBlock()) : std::vector<charts::CMeterSample>();
+}
+
+void AddBexorTemplate(ui::CDocManager& manager, int resourceId)
+{
+    manager.AddTemplate(
+        ui::MakeDocTemplate<CBexorArchivDoc, ui::CChildFrame, CBexorArchivView>(resourceId, CBexorArchivDoc::DocString()));
+}
+
+void AddVKTBexorTemplate(ui::CDocManager& manager, int resourceId)
+{
+    manager.AddTemplate(ui::MakeDocTemplate<CVKTBexorArchivDoc, ui::CChildFrame, CVKTBexorArchivView>(
+        resourceId, CVKTBexorArchivDoc::DocString()));
+}
