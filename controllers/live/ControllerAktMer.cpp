@@ -8,6 +8,7 @@
 #include "controllers/live/ControllerDoc.h"
 #include "controllers/values/DuskarValuesPanel.h"
 #include "controllers/values/QorinHodnotyDlg.h"
+#include "controllers/values/ValuesFeed.h"
 #include "controllers/panel/ControllerPlochaFrm.h"
 #include "controls/common/ControlFactory.h"
 #include "controls/common/PanelControl.h"
@@ -243,21 +244,12 @@ void CControllerAktMer::OnNewData()
 
 void CControllerAktMer::FillValues(CPristroj& entry)
 {
-    CPristrojStatusTexts texts;
-    const bool haveTexts = m_duskar ? entry.FillDuskarStatusTexts(texts) : entry.FillQorinStatusTexts(texts);
-    if (auto* store = dynamic_cast<CQorinArchivData*>(entry.GetArchivData())) {
-        auto* pane = static_cast<CQorinHodnotyDlg*>(m_values);
-        pane->Fill(store->FormatValues(), haveTexts ? &texts : nullptr);
-        pane->SetLegend(*static_cast<CQuantityGraphWnd*>(m_graph));
-        pane->UpdateControls();
-        pane->Layout();
-    } else if (auto* store = dynamic_cast<CDuskarArchivData*>(entry.GetArchivData())) {
-        auto* pane = static_cast<CDuskarValuesPanel*>(m_values);
-        pane->Fill(store->FormatValues(), haveTexts ? &texts : nullptr);
-        pane->SetLegend(*static_cast<CDuskarGraphWnd*>(m_graph));
-        pane->UpdateControls();
-        pane->Layout();
-    }
+    if (!FeedValues(static_cast<CValuesDlgBase*>(m_values), entry))
+        return;
+    if (m_duskar)
+        static_cast<CDuskarValuesPanel*>(m_values)->SetLegend(*static_cast<CDuskarGraphWnd*>(m_graph));
+    else
+        static_cast<CQorinHodnotyDlg*>(m_values)->SetLegend(*static_cast<CQuantityGraphWnd*>(m_graph));
 }
 
 void CControllerAktMer::RestoreState()
