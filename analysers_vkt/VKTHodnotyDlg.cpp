@@ -183,7 +183,8 @@ void CVKTHarmonicChart::paintEvent(QPaintEvent*)
     if (bottom <= top + 4 || right <= left + kHarmonics)
         return;
     // A cell per harmonic and, last, the unit cell.
-    const int slot = (right - left) / (kHarmonics + 1);
+    const int unitWidth = fm.horizontalAdvance(QStringLiteral("harm.")) + 4;
+    const int slot = std::max(1, (right - left - unitWidth) / kHarmonics);
     painter.drawLine(left, top, left, bottom);
     painter.drawLine(left, bottom, right, bottom);
     painter.drawText(QRect(2, titleH, left, rowH), Qt::AlignLeft, unit);
@@ -231,14 +232,16 @@ void CVKTHarmonicChart::paintEvent(QPaintEvent*)
     for (int k = 0; k < kHarmonics; ++k)
         painter.drawText(QRect(left + k * slot, y, slot, rowH), Qt::AlignHCenter,
                          QString::asprintf("%d.", odd ? 2 * k + 3 : 2 * k + 2));
-    painter.drawText(QRect(left + kHarmonics * slot, y, slot + 4, rowH), Qt::AlignHCenter, QStringLiteral("harm."));
+    // The unit column runs to the chart's edge: "harm." is wider than a cell.
+    const QRect unitColumn(left + kHarmonics * slot + 2, 0, r.width() - (left + kHarmonics * slot) - 2, rowH);
+    painter.drawText(unitColumn.translated(0, y), Qt::AlignLeft, QStringLiteral("harm."));
     for (int c = 0; c < 4; ++c) {
         y += rowH;
         painter.setPen(FromColorRef(kChannelColours[c]));
         painter.drawText(QRect(2, y, left - 4, rowH), Qt::AlignLeft, QStringLiteral("L%1").arg(c + 1));
         for (int k = 0; k < kHarmonics; ++k)
             painter.drawText(QRect(left + k * slot, y, slot, rowH), Qt::AlignHCenter, CellText(c, k));
-        painter.drawText(QRect(left + kHarmonics * slot, y, slot + 4, rowH), Qt::AlignHCenter, unit);
+        painter.drawText(unitColumn.translated(0, y), Qt::AlignLeft, unit);
     }
 }
 
