@@ -8,6 +8,7 @@
 #include "archive/store/VKTDisplayValues.h"
 #include "charts/ArchivRangeBar.h"
 #include "charts/ArchivValueLists.h"
+#include "charts/ExportDlg.h"
 #include "charts/PanelEventList.h"
 #include "charts/StatPanel.h"
 #include "controls/common/PanelControl.h"
@@ -97,6 +98,10 @@ CVKTArchivView::CVKTArchivView(QWidget* parent) : CVKT01View(parent)
     });
     SetMessageHandler(WM_ARCHIVE_PRINT_GRAPH, [this](std::uintptr_t, std::intptr_t) {
         OnPrint();
+        return 0;
+    });
+    SetMessageHandler(WM_ARCHIVE_PRINT_LIST, [this](std::uintptr_t, std::intptr_t) {
+        OnExport();
         return 0;
     });
     // The archive view's own dividers until its record is read.
@@ -320,6 +325,16 @@ void CVKTArchivView::OnPrint()
     }
 }
 
+
+void CVKTArchivView::OnExport()
+{
+    CVKTArchivDoc* doc = GetDocument();
+    // In graph mode the command does nothing; a file changed meanwhile is
+    // read again and nothing is exported.
+    if (!doc || Mode() == ArchivModes::kGraph || !ArchivModes::UnchangedForPrint(this, *doc))
+        return;
+    charts::ExportArchiveValues(this, doc->GetFamilyArchiv(), m_list->ColumnFlags());
+}
 
 CVKTArchivViewRecord CVKTArchivView::StateRecord() const
 {

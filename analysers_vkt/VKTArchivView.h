@@ -70,6 +70,7 @@ private:
     void OnSetWindow();
     void OnRefill(int mode);
     void OnPrint();
+    void OnExport();
     void RememberFrame();
     void Close();
 

@@ -12,14 +12,18 @@
 #include "archive/store/StoreTestSupport.h"
 #include "charts/ArchivRangeBar.h"
 #include "charts/ArchivValueLists.h"
+#include "charts/ExportDlg.h"
 #include "charts/StatPanel.h"
 #include "model/VKTConfig.h"
 #include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
 #include <QApplication>
 #include <QDataStream>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -213,4 +217,32 @@ TEST_F(VKTArchivViewTest, GraphChoicesAreKeptInTheArchive)
     EXPECT_EQ(again->Graph()->OffLineZob(), 2);
 }
 
+TEST_F(VKTArchivViewTest, ExportWritesTheListOnlyOutsideGraphMode)
+{
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    int dialogs = 0;
+    const QString out = m_dir.filePath(QStringLiteral("vystup"));
+    CArchivDocHooks::Instance().runDialog = [&](QDialog& dialog) {
+        ++dialogs;
+        auto* exportDlg = qobject_cast<charts::CExportDlg*>(&dialog);
+        if (!exportDlg)
+            return int(QDialog::Rejected);
+        exportDlg->SetPath(out);
+        return int(QDialog::Accepted);
+    };
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_LIST, 0, 0); // graph mode: nothing
+    EXPECT_EQ(dialogs, 0);
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, 1, 0);
+    EXPECT_EQ(view->Mode(), 1);
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_LIST, 0, 0);
+    EXPECT_EQ(dialogs, 1);
+    CArchivDocHooks::Instance().runDialog = nullptr;
+    QFile file(out + QStringLiteral(".csv"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // A line per record among the rest.
+    EXPECT_GT(file.readAll().count('\n'), 30);
+}
+
 } // namespace
+
