@@ -1,6 +1,8 @@
 #include "charts/BexorArchivView.h"
 
+#include "archive/documents/ArchivDocHooks.h"
 #include "archive/documents/MeterArchivDoc.h"
+#include "charts/BexorDisplayDlg.h"
 #include "charts/ExportDlg.h"
 #include "charts/ReportPrinter.h"
 #include "platform/Settings.h"
@@ -69,7 +71,7 @@ CMeterArchivView::CMeterArchivView(bool vkt, QWidget* parent)
     connect(m_print, &QPushButton::clicked, this, [this] { Print(); });
     connect(m_export, &QPushButton::clicked, this, [this] { Export(); });
     connect(m_timer, &QTimer::timeout, this, &CMeterArchivView::OnTimerTick);
-    m_settings->setEnabled(false);
+    connect(m_settings, &QPushButton::clicked, this, &CMeterArchivView::EditSettings);
     m_timer->start(kTimerMs);
 }
 
@@ -147,6 +149,15 @@ void CMeterArchivView::SetDisplay(const charts::CMeterDisplay& display)
     RebuildTable();
 }
 
+void CMeterArchivView::EditSettings()
+{
+    CBexorDisplayDlg dialog(m_display, m_vkt, Tariffs(), QString(), this);
+    // Tests answer the dialog through the documents' hook.
+    const auto& hooks = CArchivDocHooks::Instance();
+    if ((hooks.runDialog ? hooks.runDialog(dialog) : dialog.exec()) == QDialog::Accepted)
+        SetDisplay(dialog.Settings());
+}
+
 void CMeterArchivView::OnUpdate(ui::CView*, std::intptr_t, void*)
 {
     RebuildTable();
@@ -159,10 +170,8 @@ void CMeterArchivView::RebuildTable()
     m_list->setColumnCount(m_table.ColumnCount());
     m_list->setRowCount(m_table.RowCount());
     QStringList captions;
-    for (int c = 0; c < m_table.ColumnCount(); ++c) {
+    for (int c = 0; c < m_table.ColumnCount(); ++c)
         captions << m_table.Caption(c);
-        m_list->setColumnWidth(c, c == 0 ? (m_table.IncrementMode() ? 200 : 100) : 70 + 20);
-    }
     m_list->setHorizontalHeaderLabels(captions);
     const QColor odd(255, 255, 223);
     const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
@@ -178,6 +187,10 @@ void CMeterArchivView::RebuildTable()
             m_list->setItem(r, c, item);
         }
     }
+    // Captions and dates wider than the usual widths get room.
+    m_list->resizeColumnsToContents();
+    for (int c = 0; c < m_table.ColumnCount(); ++c)
+        m_list->setColumnWidth(c, std::max(m_list->columnWidth(c), c == 0 ? (m_table.IncrementMode() ? 200 : 100) : 70));
     m_export->setEnabled(!m_table.IncrementMode());
 }
 
@@ -247,6 +260,31 @@ std::vector<charts::CMeterSample> CBexorArchivView::Samples() const
 {
     const auto* doc = qobject_cast<const CBexorArchivDoc*>(GetDocument());
     return doc ? charts::MeterSamples(doc->GetBlock()) : std::vector<charts::CMeterSample>();
+}
+
+namespace {
+
+template <class Tariff>
+std::array<int, 24> TariffNumbers(const Tariff& tariff)
+{
+    std::array<int, 24> numbers{};
+    for (int h = 0; h < 24; ++h)
+        numbers[std::size_t(h)] = tariff.GetCode(h) + 1;
+    return numbers;
+}
+
+} // namespace
+
+std::array<int, 24> CBexorArchivView::Tariffs() const
+{
+    const auto* doc = qobject_cast<const CBexorArchivDoc*>(GetDocument());
+    return doc ? TariffNumbers(doc->GetBlock().GetTarif()) : std::array<int, 24>{};
+}
+
+std::array<int, 24> CVKTBexorArchivView::Tariffs() const
+{
+    const auto* doc = qobject_cast<const CVKTBexorArchivDoc*>(GetDocument());
+    return doc ? TariffNumbers(doc->GetBlock().GetTarif()) : std::array<int, 24>{};
 }
 
 std::vector<charts::CMeterSample> CVKTBexorArchivView::Samples() const

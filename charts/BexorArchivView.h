@@ -3,6 +3,7 @@
 #include "charts/data/MeterTable.h"
 #include "platform/ui/Document.h"
 
+#include <array>
 #include <functional>
 
 class CMeterArchivDocBase;
@@ -39,6 +40,8 @@ public:
     void RebuildTable();
     bool Export();
     bool Print(QPrinter* printer = nullptr);
+    // The display settings dialog; OK stores the choice and redraws.
+    void EditSettings();
 
     const charts::CMeterDisplay& Display() const { return m_display; }
     void SetDisplay(const charts::CMeterDisplay& display);
@@ -54,6 +57,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
     virtual std::vector<charts::CMeterSample> Samples() const = 0;
+    // The tariff number (1..) of each hour of the meter.
+    virtual std::array<int, 24> Tariffs() const { return {}; }
     CMeterArchivDocBase* MeterDocument() const;
     QString GetArchiveName() const;
 
@@ -82,6 +87,7 @@ public:
 
 protected:
     std::vector<charts::CMeterSample> Samples() const override;
+    std::array<int, 24> Tariffs() const override;
 };
 
 // Over a VKT archive's meter data.
@@ -92,6 +98,7 @@ public:
 
 protected:
     std::vector<charts::CMeterSample> Samples() const override;
+    std::array<int, 24> Tariffs() const override;
 };
 
 namespace ui {

@@ -4,11 +4,14 @@
 
 #include "archive/documents/ArchivDocHooks.h"
 #include "charts/BexorArchivView.h"
+#include "charts/BexorDisplayDlg.h"
 #include "charts/ExportDlg.h"
 #include "platform/Settings.h"
 #include "platform/ui/MessageBox.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -130,6 +133,33 @@ TEST_F(MeterViewTest, ReadingsExportAndPrint)
     EXPECT_TRUE(text.contains(QStringLiteral("AaI (C) [kWh]"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("102.000")));
     EXPECT_TRUE(text.contains(QStringLiteral("absolutně")));
+}
+
+TEST_F(MeterViewTest, TheSettingsDialogChangesTheColumnsAndTheRegistry)
+{
+    FakeMeterView view;
+    view.samples = Quarters(4);
+    view.RebuildTable();
+    CArchivDocHooks::Instance().runDialog = [](QDialog& dialog) {
+        auto& d = static_cast<CBexorDisplayDlg&>(dialog);
+        EXPECT_EQ(d.SubColumns()->count(), 4); // no phases for VK
+        d.Quantities()->item(1)->setSelected(false);
+        d.Quantities()->item(2)->setSelected(false);
+        d.SubColumns()->item(0)->setSelected(true);
+        d.ValueMode()->setCurrentIndex(0);
+        d.Interval()->setCurrentIndex(1);
+        return int(QDialog::Accepted);
+    };
+    QTest::mouseClick(static_cast<QPushButton*>(view.Control(CMeterArchivView::IdSettings)), Qt::LeftButton);
+    // AaI, ArC, PF of T1 and C, readings a hour apart.
+    EXPECT_EQ(view.Table().ColumnCount(), 1 + 3 * 2);
+    EXPECT_EQ(view.TableWidget()->rowCount(), 2);
+    EXPECT_EQ(view.TableWidget()->horizontalHeaderItem(3)->text(), QStringLiteral("ArC (T1) [kvarh]"));
+    const charts::CMeterDisplay stored = CMeterArchivView::LoadDisplay(false);
+    EXPECT_EQ(stored.interval, 1);
+    EXPECT_EQ(stored.increments, 0);
+    EXPECT_EQ(stored.quantities, (std::array<int, 5>{1, 0, 0, 1, 1}));
+    EXPECT_EQ(platform::Settings().GetProfileInt(platform::SettingsSection("Bexor"), QStringLiteral("isArL"), -1), 0);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // window.
 #include "Screens.h"
 
+#include "charts/BexorArchivView.h"
+#include "charts/BexorDisplayDlg.h"
 #include "charts/ProfileChoiceDlg.h"
 #include "charts/ProfileDoc.h"
 #include "charts/ProfileGraphWnd.h"
@@ -20,6 +22,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <cmath>
 #include <chrono>
 #include <thread>
 
@@ -50,7 +53,65 @@ public:
     CPristroj* Instrument() override { return nullptr; }
 };
 
+// A meter view over a day of quarter-hour readings made in code.
+class SampleMeterView : public CMeterArchivView {
+public:
+    explicit SampleMeterView(bool vkt) : CMeterArchivView(vkt) {}
+
+protected:
+    std::vector<charts::CMeterSample> Samples() const override
+    {
+        std::vector<charts::CMeterSample> samples;
+        std::array<std::array<double, 4>, 7> energy{};
+        for (int i = 0; i <= 96; ++i) {
+            charts::CMeterSample s;
+            s.time = CTime(2024, 3, 12, 0, 0, 0) + CTimeSpan(900 * i + (i == 37 ? 50 : 0));
+            const double load = 0.5 - 0.45 * std::cos(2.0 * 3.14159265358979 * i / 96.0);
+            for (int sub = 0; sub < 7; ++sub) {
+                const bool tariff = sub < 3;
+                const double share = tariff ? (sub == (i / 32) ? 1.0 : 0.0) : sub == 3 ? 1.0 : 1.0 / 3;
+                energy[std::size_t(sub)][0] += 12.5 * load * share;
+                energy[std::size_t(sub)][1] += 0.2 * share;
+                energy[std::size_t(sub)][2] += 4.1 * load * share;
+                energy[std::size_t(sub)][3] += 0.3 * share;
+            }
+            s.energy = energy;
+            samples.push_back(s);
+        }
+        return samples;
+    }
+    std::array<int, 24> Tariffs() const override
+    {
+        std::array<int, 24> t{};
+        for (int h = 0; h < 24; ++h)
+            t[std::size_t(h)] = h >= 6 && h < 22 ? 1 : 2;
+        return t;
+    }
+};
+
 } // namespace
+
+QORIN_SCREENS(MeterWindows)
+{
+    SampleMeterView vk(false);
+    vk.resize(760, 420);
+    vk.RebuildTable();
+    shot.save(&vk, QStringLiteral("CBexorArchivView"));
+    charts::CMeterDisplay readings = vk.Display();
+    readings.increments = 0;
+    readings.subColumns = {1, 1, 0, 1, 0, 0, 0};
+    SampleMeterView vkt(true);
+    vkt.resize(900, 420);
+    charts::CMeterDisplay phases = readings;
+    phases.subColumns = {0, 0, 0, 1, 1, 1, 1};
+    phases.quantities = {1, 0, 1, 0, 1};
+    vkt.SetDisplay(phases);
+    shot.save(&vkt, QStringLiteral("CVKTBexorArchivView"));
+    std::array<int, 24> tariffs{};
+    tariffs.fill(1);
+    CBexorDisplayDlg dialog(readings, true, tariffs, QStringLiteral("01.01.24 00:00:00"));
+    shot.save(&dialog, QStringLiteral("CBexorDisplayDlg"));
+}
 
 QORIN_SCREENS(ProfileWindows)
 {
