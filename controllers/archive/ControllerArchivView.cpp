@@ -366,6 +366,9 @@ void CControllerArchivView::FillValuesPane()
         scales.TakeCurrentRatio(float(values.GetCtRatio()));
         scales.TakeVoltageRatio(float(values.GetVtRatio()));
         auto* pane = static_cast<CDuskarValuesPanel*>(m_values);
+        pane->SetVoltageUnits(scales.voltage.multiplier);
+        pane->SetCurrentUnits(scales.current.multiplier);
+        pane->SetPowerUnits(scales.power.multiplier);
         const CPristrojStatusTexts status = WindowStatus(data.GetWindowTexts());
         pane->Fill(archive::controller::FormatDuskarValues(values, current ? 1 : state, scales), &status);
         pane->m_recordGroup = true;
