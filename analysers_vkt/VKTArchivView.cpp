@@ -316,6 +316,7 @@ void CVKTArchivView::OnPrint()
     if (!doc)
         return;
     switch (Mode()) {
+    case ArchivModes::kGraph: Graph()->Print(); break;
     case ArchivModes::kList:
         if (ArchivModes::UnchangedForPrint(this, *doc))
             m_list->Print();

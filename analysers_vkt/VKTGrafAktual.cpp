@@ -3,6 +3,11 @@
 #include "analysers_vk/VKRecordBytes.h"
 
 #include "archive/store/ArchivData.h"
+#include "archive/store/ArchivStream.h"
+#include "archive/store/VKTArchivData.h"
+#include "charts/ReportPrinter.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
 #include "charts/GraphPainter.h"
 #include "link/Pristroj.h"
 #include "model/QuantityNames.h"
@@ -11,10 +16,12 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace analysers_vkt {
@@ -431,31 +438,43 @@ void CVKTGrafAktual::Draw(QPainter& p, const QRect& client)
     if (!LabelFont())
         CreateFonts();
     CGraphPainter painter(&p, LabelFont(), TitleFont());
-    CGraphRect plot = PlotRect();
-    if (Offline())
+    DrawGraph(painter, m_layout, false);
+}
+
+void CVKTGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout, bool print)
+{
+    // Each drawing starts from the laid-out plot: the axes move its left
+    // edge, which must not carry over to the next drawing.
+    CGraphRect plot = CGraphRect::FromQRect(layout.plot);
+    if (Offline() && !print)
         plot.top -= 8;
     const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
     auto traceOf = [&](int i) { return m_shown[std::size_t(i)] ? registry.FindGraphSeries(NameAt(i)) : nullptr; };
 
+    // With the grid on, a group without a shown quantity gives way to the
+    // group of the first shown one; the printed graph chooses on a copy.
+    int currentGroup = m_currentGroup;
     if (Grid()) {
         bool any = false;
         for (int i = 0; i < kQuantityCount && !any; ++i)
-            any = traceOf(i) && kQuantities[i].group == m_currentGroup;
+            any = traceOf(i) && kQuantities[i].group == currentGroup;
         for (int i = 0; i < kQuantityCount && !any; ++i)
             if (traceOf(i)) {
-                m_currentGroup = kQuantities[i].group;
+                currentGroup = kQuantities[i].group;
                 any = true;
             }
     }
+    if (!print)
+        m_currentGroup = currentGroup;
     int left = plot.left;
     std::vector<std::uint32_t> edges, groups;
     auto axis = [&](int i, bool grid) {
         CGraphRect r{left, plot.top, left, plot.bottom};
         const CGraphTrace& trace = *traceOf(i);
         if (kQuantities[i].group == 2)
-            painter.DrawPowerFactorAxis(trace, r, grid, m_layout.title.right(), Y0(), Y1());
+            painter.DrawPowerFactorAxis(trace, r, grid, layout.title.right(), Y0(), Y1());
         else
-            painter.DrawValueAxis(trace, r, grid, m_layout.title.right(), Y0(), Y1(), 1.0f);
+            painter.DrawValueAxis(trace, r, grid, layout.title.right(), Y0(), Y1(), 1.0f);
         left = r.right;
         edges.push_back(std::uint32_t(r.right));
         groups.push_back(std::uint32_t(kQuantities[i].group));
@@ -466,34 +485,36 @@ void CVKTGrafAktual::Draw(QPainter& p, const QRect& client)
         if (!traceOf(i) || drawn[std::size_t(g)])
             continue;
         drawn[std::size_t(g)] = true;
-        if (!(Grid() && g == m_currentGroup))
+        if (!(Grid() && g == currentGroup))
             axis(i, false);
     }
     if (Grid())
         for (int i = 0; i < kQuantityCount; ++i)
-            if (traceOf(i) && kQuantities[i].group == m_currentGroup) {
+            if (traceOf(i) && kQuantities[i].group == currentGroup) {
                 axis(i, true);
                 break;
             }
-    SetColumns(edges, groups);
     plot.left = left;
-    SetPlotRect(plot);
+    if (!print) {
+        SetColumns(edges, groups);
+        SetPlotRect(plot);
+    }
     const CGraphTrace* first = nullptr;
     for (int i = 0; i < kQuantityCount && !first; ++i)
         first = traceOf(i);
     if (first) {
         CGraphRect timeAxis{plot.left, plot.top, plot.right, plot.bottom};
         painter.DrawTimeAxis(*first, timeAxis, Grid(), X0(), X1());
-        if (m_layout.band) {
+        if (layout.band) {
             // The relays' band under the plot, over the same time window.
             const std::vector<std::vector<std::uint32_t>> none;
             const std::array<CSwitchRows, 3> channels{CSwitchRows(none), CSwitchRows(none), CSwitchRows(none)};
-            const CGraphRect band{plot.left, m_layout.bandRect.top(), plot.right, m_layout.bandRect.bottom()};
+            const CGraphRect band{plot.left, layout.bandRect.top(), plot.right, layout.bandRect.bottom()};
             painter.DrawChannelBars(channels, band, registry.GraphSpan(), X0(), X1());
         }
     }
-    if (!Offline())
-        painter.DrawTitle(CGraphRect::FromQRect(m_layout.title), plot);
+    if (!Offline() && !print)
+        painter.DrawTitle(CGraphRect::FromQRect(layout.title), plot);
     if (!Ready()) {
         painter.DrawBusyNotice(plot.left, plot.top, plot.right, plot.bottom);
         return;
@@ -505,6 +526,67 @@ void CVKTGrafAktual::Draw(QPainter& p, const QRect& client)
     if (!Offline())
         painter.DrawMarkerLine(GetCursorPos(30000), X1() - X0());
     painter.DeleteClipRegion();
+}
+
+bool CVKTGrafAktual::Print(QPrinter* printer)
+{
+    if (!m_data)
+        return false;
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    const platform::CTime start = registry.GraphOrigin();
+    const std::int64_t span = registry.GraphSpan();
+    const QString format = QStringLiteral("%d.%m.%y %H:%M:%S");
+    const QString from = platform::CTime(start.GetTime() + std::uint32_t(span * X0() / 1000)).Format(format);
+    const QString to = platform::CTime(start.GetTime() + std::uint32_t(span * X1() / 1000)).Format(format);
+    const auto* vkt = dynamic_cast<const CVKTArchivData*>(m_data);
+    const QString name = vkt ? vkt->GetArchiveFileName() : QString();
+
+    charts::CReportPrinter report(printer, 2, 2, false);
+    report.SetParent(this);
+    const QString title = window() ? window()->windowTitle() : QString();
+    if (!report.BeginPrint(charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_GRAPH), {name}), title,
+                           QString()))
+        return false;
+    QString heading =
+        charts::FillPlaceholders(platform::LoadString(platform::IDS_PRINT_GRAPH_HEADING), {name, from, to});
+    heading.chop(1);
+    report.PrintBox(heading);
+    report.PrintText(QString());
+    if (report.IsPrinting()) {
+        QPainter& pp = report.Painter();
+        const QRect body = report.BodyRect();
+        const QRect area(QPoint(body.left(), report.CurrentY()), body.bottomRight());
+        pp.save();
+        pp.setPen(Qt::black);
+        pp.setBrush(Qt::NoBrush);
+        pp.drawRect(area);
+        const int f = pp.device()->logicalDpiY() * 9 / 72;
+        Layout layout;
+        layout.f = f;
+        layout.title = area.adjusted(1, 1, -1, -1);
+        // The band on paper: from 8 f to f above the bottom.
+        if (m_isSpinac && 18 * f < layout.title.height()) {
+            layout.band = true;
+            const int bottom = layout.title.bottom();
+            layout.bandRect = QRect(QPoint(layout.title.left(), bottom - 8 * f), QPoint(layout.title.right(), bottom - f));
+            layout.title.setBottom(bottom - 8 * f);
+        }
+        const int line = int(1.5 * f);
+        layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
+                            QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));
+        QFont normal(QStringLiteral("Times New Roman"));
+        normal.setPixelSize(std::max(6, f));
+        QFont bold(normal);
+        bold.setWeight(QFont::Bold);
+        {
+            CGraphPainter painter(&pp, &normal, &bold);
+            DrawGraph(painter, layout, true);
+        }
+        pp.restore();
+        report.SetCurrentY(area.bottom());
+    }
+    report.EndPrint();
+    return !report.Failed();
 }
 
 } // namespace analysers_vkt

@@ -8,6 +8,8 @@
 #include <cstdint>
 
 class CArchivData;
+class CGraphPainter;
+class QPrinter;
 class CPristroj;
 
 namespace analysers_vkt {
@@ -71,6 +73,10 @@ public:
     bool LoadArchiveSettings();
     bool SaveArchiveSettings();
 
+    // Prints the shown window: a framed heading, then the graph with its
+    // channel band; `printer` for a file, else the user chooses one.
+    bool Print(QPrinter* printer = nullptr);
+
     int CurrentGroup() const { return m_currentGroup; }
     int IsOdbDod() const { return m_isOdbDod; }
     void SetOdbDod(int on) { m_isOdbDod = on; }
@@ -88,6 +94,9 @@ protected:
 
 private:
     QString UnitOf(int index) const;
+    // The axes, the band, the title and the traces into `layout`; a printed
+    // graph leaves the window's state alone.
+    void DrawGraph(CGraphPainter& painter, const Layout& layout, bool print);
 
     CArchivData* m_data = nullptr;
     CPristroj* m_entry = nullptr;

@@ -13,6 +13,7 @@
 #include "charts/ArchivRangeBar.h"
 #include "charts/ArchivValueLists.h"
 #include "charts/ExportDlg.h"
+#include "charts/PdfCheck.h"
 #include "charts/StatPanel.h"
 #include "model/VKTConfig.h"
 #include "platform/Settings.h"
@@ -242,6 +243,26 @@ TEST_F(VKTArchivViewTest, ExportWritesTheListOnlyOutsideGraphMode)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     // A line per record among the rest.
     EXPECT_GT(file.readAll().count('\n'), 30);
+}
+
+TEST_F(VKTArchivViewTest, TheGraphPrintsItsWindowWithTheHeading)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    view->Graph()->SetSpinac(1); // with the channel band on paper
+    pdfcheck::PdfJobs jobs;
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
+    ASSERT_EQ(jobs.chooserCalls, 1);
+    EXPECT_EQ(pdfcheck::PageCount(jobs.Path()), 1);
+    const QStringList pages = pdfcheck::PageTexts(jobs.Path());
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Naměřený graf"))) << pages[0].toStdString();
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("hala"))) << pages[0].toStdString();
+
+    pdfcheck::PdfJobs cancelled(false);
+    EXPECT_FALSE(view->Graph()->Print());
+    EXPECT_FALSE(QFile::exists(cancelled.Path()));
 }
 
 } // namespace
