@@ -312,6 +312,15 @@ bool CPristroj::KeepInactiveIfUnrunnable(bool withFolder)
 
 BOOL CPristroj::StartThread(platform::MessageId message, int timeoutMs)
 {
+    if (!BeginThread(message))
+        return FALSE;
+    if (m_pMereni)
+        Host().WaitEvent(*m_threadEvent, timeoutMs);
+    return TRUE;
+}
+
+BOOL CPristroj::BeginThread(platform::MessageId message)
+{
     std::unique_ptr<CPristrojThread> thread = CLinkEnvironment::MakeThread(m_env, m_type);
     if (thread && !KeepInactiveIfUnrunnable(true))
         return TRUE;
@@ -321,9 +330,9 @@ BOOL CPristroj::StartThread(platform::MessageId message, int timeoutMs)
     }
     m_pMereni = std::move(thread);
     m_threadEvent->Reset();
-    if (PostToThread(message, reinterpret_cast<std::uintptr_t>(this),
-                     reinterpret_cast<std::intptr_t>(m_threadEvent.get())))
-        Host().WaitEvent(*m_threadEvent, timeoutMs);
+    if (!PostToThread(message, reinterpret_cast<std::uintptr_t>(this),
+                      reinterpret_cast<std::intptr_t>(m_threadEvent.get())))
+        m_threadEvent->Set(); // nobody else will: the watcher need not wait
     return TRUE;
 }
 

@@ -98,6 +98,10 @@ public:
     // the archive host and True, so that the caller shows no box and goes on
     // with the other instruments.
     BOOL StartThread(platform::MessageId message, int timeoutMs = kThreadWaitMs);
+    // The same without the wait: the caller watches ThreadEvent(), which is
+    // set at once when the message could not be posted. True with no thread
+    // when settings that cannot run keep the instrument inactive.
+    BOOL BeginThread(platform::MessageId message);
     // Empty when the settings can run; else a Czech message naming the
     // instrument and the value (an unknown "kat" too). `withFolder`: the
     // archive folder of a recording instrument must take files.

@@ -22,6 +22,7 @@
 #include <QThread>
 #include <QWidget>
 
+#include <chrono>
 #include <mutex>
 
 namespace {
@@ -30,6 +31,8 @@ constexpr int kActivationWaitMs = 10000;
 constexpr int kModemActivationWaitMs = 80000;
 constexpr int kDownloadStopWaitMs = 20000;
 constexpr int kDownloadSettleMs = 200;
+// How often the GUI looks for the answers of activations under way.
+constexpr int kActivationCheckMs = 50;
 
 QWidget* AsWidget(QObject* object)
 {
@@ -45,8 +48,14 @@ CMavexApp::CMavexApp(Environment environment)
 {
     if (!m_env.instancePause)
         m_env.instancePause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
-    if (!m_env.readPause)
-        m_env.readPause = m_env.instancePause;
+    // The instruments are read without a pause between them: the pause only
+    // held the window back, and the threads now start together anyway.
+    if (!m_env.monotonicMs)
+        m_env.monotonicMs = [] {
+            return std::int64_t(
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                    .count());
+        };
     if (!m_env.enumeratePorts)
         m_env.enumeratePorts = SystemPortEnumerator();
     if (!m_env.modemLines)
@@ -104,17 +113,13 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
         OpenByFileTypeName(file);
 
     m_settings.m_pocetPristroju = CDeviceRegistry::LoadInstruments(settings, m_devices, m_env.readPause, m_linkEnv);
-    StartInstruments();
-    m_mainFrame->UpdateCommands();
-
     LoadTaskList(m_tasks, settings);
-    bool anyTask = false;
     {
         std::lock_guard lock(m_tasks.ListLock());
-        anyTask = !m_tasks.m_tasks.empty();
+        m_downloadThreadDue = !m_tasks.m_tasks.empty();
     }
-    if (anyTask)
-        StartDownloadThread();
+    StartInstruments();
+    m_mainFrame->UpdateCommands();
     return true;
 }
 
@@ -128,8 +133,15 @@ void CMavexApp::BuildPortList()
 
 void CMavexApp::StartInstruments()
 {
+    // Every thread is told at once and answers on its own time; an
+    // instrument that stays silent holds up nobody but itself, and the
+    // window keeps working meanwhile. What follows an activation (ending a
+    // thread that gave up, the live window, the panel) happens per
+    // instrument as its answer comes; the download thread starts when all
+    // have answered, as it did after the whole start.
     const bool start = m_settings.StartsInstruments();
     const platform::MessageId activation = m_settings.ActivationMessage();
+    int cannotStart = 0;
     for (const auto& device : m_devices) {
         if (!start) {
             device->m_merit = 0;
@@ -139,18 +151,106 @@ void CMavexApp::StartInstruments()
             continue;
         try {
             const int wait = LookupPort(device->m_com) ? kModemActivationWaitMs : kActivationWaitMs;
-            if (!device->StartThread(activation, wait)) {
-                ui::ShowMessageBox(m_mainFrame.get(), platform::LoadString(platform::IDS_CANNOT_PROCESS_DATA),
-                                   platform::LoadString(platform::IDS_CAPTION_ERROR));
+            if (!device->BeginThread(activation)) {
                 device->m_merit = 0;
-            } else if (!device->m_merit) {
-                // The thread could not activate the instrument.
-                device->EndThread(CPristroj::kThreadEndWaitMs);
+                ++cannotStart;
+                if (device->m_onp)
+                    OpenPanel(*device);
+            } else {
+                WatchActivation(*device, wait, false);
             }
         } catch (const std::exception&) {
             device->m_merit = 0;
             device->EndThread(CPristroj::kThreadEndWaitMs);
         }
+    }
+    // Shown from the event loop, so that no box holds the start.
+    for (int i = 0; i < cannotStart; ++i)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ui::ShowMessageBox(m_mainFrame.get(), platform::LoadString(platform::IDS_CANNOT_PROCESS_DATA),
+                                   platform::LoadString(platform::IDS_CAPTION_ERROR));
+            },
+            Qt::QueuedConnection);
+    if (m_activations.empty())
+        FinishStartUp();
+}
+
+void CMavexApp::WatchActivation(CPristroj& entry, int waitMs, bool added)
+{
+    const CPristrojThread* thread = entry.GetThread();
+    if (!thread)
+        return; // kept inactive by its settings
+    m_activations.push_back({&entry, thread, m_env.monotonicMs() + waitMs, added});
+    if (!m_activationTimer) {
+        m_activationTimer = new QTimer(this);
+        m_activationTimer->setInterval(kActivationCheckMs);
+        connect(m_activationTimer, &QTimer::timeout, this, &CMavexApp::CheckActivations);
+    }
+    if (!m_activationTimer->isActive())
+        m_activationTimer->start();
+}
+
+void CMavexApp::CheckActivations()
+{
+    const std::int64_t now = m_env.monotonicMs();
+    std::vector<std::pair<CPristroj*, bool>> answered;
+    for (auto it = m_activations.begin(); it != m_activations.end();) {
+        CPristroj* entry = DeviceInList(m_devices, reinterpret_cast<std::uintptr_t>(it->entry));
+        if (!entry || entry->GetThread() != it->thread) {
+            it = m_activations.erase(it); // removed, or started again by an edit
+            continue;
+        }
+        // Also after the time is up: the instrument stays as its thread
+        // left it.
+        if (entry->ThreadEvent().Wait(0) || now >= it->deadlineMs) {
+            answered.emplace_back(entry, it->added);
+            it = m_activations.erase(it);
+            continue;
+        }
+        ++it;
+    }
+    // Taken out first: opening a window may run the event loop, and this
+    // again.
+    for (const auto& [entry, added] : answered)
+        if (DeviceInList(m_devices, reinterpret_cast<std::uintptr_t>(entry)))
+            FinishActivation(*entry, added);
+    if (m_activations.empty() && m_activationTimer && m_activationTimer->isActive()) {
+        m_activationTimer->stop();
+        FinishStartUp();
+    }
+}
+
+void CMavexApp::FinishActivation(CPristroj& entry, bool added)
+{
+    if (!entry.m_merit) {
+        // The thread could not activate the instrument.
+        entry.EndThread(CPristroj::kThreadEndWaitMs);
+    } else if (!added && entry.m_zobrazovat && !LiveView(entry)) {
+        // An added instrument's thread asks for its window itself.
+        OnOpenDeviceDocument(reinterpret_cast<std::uintptr_t>(&entry), 0);
+    }
+    if (added) {
+        // What the activation changed (a recording that could not start).
+        platform::Settings settings;
+        CDeviceRegistry::SaveDeviceSettingsUnderKey(settings, entry);
+        if (entry.m_merit && entry.m_onp)
+            OpenPanel(entry);
+    } else if (entry.m_onp) {
+        OpenPanel(entry);
+    }
+    if (m_mainFrame)
+        m_mainFrame->UpdateCommands();
+}
+
+void CMavexApp::FinishStartUp()
+{
+    if (m_mainFrame)
+        m_mainFrame->UpdateCommands();
+    if (m_downloadThreadDue && m_running) {
+        m_downloadThreadDue = false;
+        StartDownloadThread();
     }
 }
 
@@ -159,14 +259,24 @@ int CMavexApp::ExitInstance()
     if (!m_running)
         return 0;
     m_running = false;
+    if (m_activationTimer)
+        m_activationTimer->stop();
+    m_activations.clear();
     platform::StopOrAbandon(m_download, kDownloadStopWaitMs);
 
     platform::Settings settings;
     m_settings.SaveOnExit(settings);
     for (const auto& device : m_devices)
         CDeviceRegistry::SaveDeviceSettings(settings, *device);
-    // Each entry ends its thread as it goes.
+    // The panels first; then each entry ends its thread, and one that does
+    // not end in time goes with it.
+    m_families.SetPanelRequestReceiver(nullptr);
+    for (auto& device : m_devices)
+        m_families.ClosePanel(*device);
+    CDeviceRegistry::InstrumentList leaving = std::move(m_devices);
     m_devices.clear();
+    for (auto& device : leaving)
+        CPristroj::Dispose(std::move(device));
     if (m_ports)
         SaveModemSettings(*m_ports, settings);
     {
@@ -255,6 +365,7 @@ void CMavexApp::StopThreadSynchronised()
 
 void CMavexApp::InstallFamilies()
 {
+    m_families.SetPanelRequestReceiver(this);
     for (const CFamilyDescriptor& family : m_families.All()) {
         if (family.addTemplates)
             family.addTemplates(m_docManager);
@@ -310,8 +421,11 @@ std::intptr_t CMavexApp::OnRelay(std::uintptr_t wParam, std::intptr_t lParam)
     CPristroj* device = Device(wParam);
     if (!device)
         return 0;
+    // A live window feeds the instrument's floating panel itself.
     if (const auto it = m_liveViews.find(device); it != m_liveViews.end() && it->second)
         platform::SendMessageTo(it->second.data(), platform::WM_NEW_DATA, static_cast<std::uintptr_t>(lParam), 0);
+    else
+        m_families.UpdatePanel(*device);
     if (m_updateWindow)
         platform::SendMessageTo(m_updateWindow, platform::WM_NEW_DATA, 0, 0);
     return 0;

@@ -20,7 +20,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -51,6 +53,9 @@ public:
         CPortList::Enumerator enumeratePorts;
         ModemLineSource modemLines;
         bool showWindow = true;
+        // Milliseconds of a steady clock, for the activation waits at
+        // start-up; tests move it by hand.
+        std::function<std::int64_t()> monotonicMs;
         // The file-open dialog of "Otevřít archiv"; an empty answer cancels.
         std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter)>
             chooseFile;
@@ -80,6 +85,9 @@ public:
     CPortList* Ports() const { return m_ports.get(); }
     platform::ThreadHandle Handle() const { return m_receiver.Handle(); }
     bool HasDownloadThread() const { return m_download != nullptr; }
+    // True while instruments started at start-up have not yet answered
+    // their activation (nor run out of time for it).
+    bool IsStartingInstruments() const { return !m_activations.empty(); }
 
     int GetArchiveIntervalSeconds() const { return m_settings.GetArchiveIntervalSeconds(); }
     int GetDeviceIndex(const QString& name) const;
@@ -167,6 +175,9 @@ public:
     void SaveDeviceSettings(CPristroj& entry) override;
     void SaveBexorInterval(CPristroj& entry, int code) override;
     void CloseLiveDocument(CPristroj& entry) override;
+    // The floating panels, through the families.
+    bool IsPanelOpen(CPristroj& entry) override;
+    void ClosePanel(CPristroj& entry) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -174,6 +185,11 @@ protected:
 private:
     void BuildPortList();
     void StartInstruments();
+    // Start-up activations: each instrument's thread was told and the GUI
+    // goes on; a timer looks for the answers.
+    void CheckActivations();
+    void FinishActivation(CPristroj& entry, bool added);
+    void FinishStartUp();
     void RegisterHandlers();
     CPristroj* Device(std::uintptr_t wParam) const;
     // Opens a file of one of the archive families by its ending.
@@ -212,4 +228,14 @@ private:
     // Made where the class is complete; shared so that its deleter travels along.
     std::shared_ptr<CWindowImportHost> m_windowImportHost;
     bool m_running = false;
+    struct PendingActivation {
+        CPristroj* entry;
+        const CPristrojThread* thread; // the one told; another means a restart
+        std::int64_t deadlineMs;
+        bool added = false; // by the add-instrument command, not the start
+    };
+    void WatchActivation(CPristroj& entry, int waitMs, bool added);
+    std::vector<PendingActivation> m_activations;
+    QTimer* m_activationTimer = nullptr;
+    bool m_downloadThreadDue = false;
 };

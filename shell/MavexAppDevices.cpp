@@ -60,14 +60,14 @@ bool CMavexApp::AdoptInstrument(QWidget* parent, std::unique_ptr<CPristroj> entr
     ++m_settings.m_pocetPristroju;
 
     if (added->m_merit) {
-        const int wait = LookupPort(added->m_com) ? CPristroj::kModemSettingsWaitMs : CPristroj::kThreadWaitMs;
-        if (!added->StartThread(platform::WM_DEVICE_ACTIVATE, wait)) {
+        if (!added->BeginThread(platform::WM_DEVICE_ACTIVATE)) {
             Warn(parent, platform::IDS_CANNOT_PROCESS_DATA);
             m_devices.pop_back();
             return false;
         }
-        if (!added->m_merit)
-            added->EndThread(CPristroj::kThreadEndWaitMs);
+        // The answer is taken when it comes; the window goes on meanwhile.
+        const int wait = LookupPort(added->m_com) ? CPristroj::kModemSettingsWaitMs : CPristroj::kThreadWaitMs;
+        WatchActivation(*added, wait, true);
     }
     platform::Settings settings;
     CDeviceRegistry::SaveDeviceSettingsUnderKey(settings, *added);
