@@ -159,8 +159,10 @@ CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent) : ui:
 CControllerArchivView::~CControllerArchivView()
 {
     SaveLayout();
-    // The graph lets go of the store before the document closes it.
-    m_graph->Detach();
+    // The graph saves its block and lets go of the store while the
+    // document still holds it.
+    if (m_document)
+        m_graph->Detach();
 }
 
 CArchivViewRecord CControllerArchivView::Record() const
