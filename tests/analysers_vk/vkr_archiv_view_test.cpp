@@ -17,6 +17,8 @@
 #include "platform/WindowMessage.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/MessageBox.h"
+#include "charts/PdfCheck.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -42,7 +44,12 @@ protected:
         ASSERT_EQ(m_writer.Create(40 * 60 * 10, 10, 60, m_dir.filePath(QStringLiteral("vyvod")),
                                   QStringLiteral(".vkr"), TRUE, TRUE, QStringLiteral("Vyvod")),
                   1);
-        for (int b = 0; b < 3; ++b) {
+        WriteBlocks(3);
+    }
+
+    void WriteBlocks(int blocks)
+    {
+        for (int b = 0; b < blocks; ++b) {
             CVKRConfig config;
             config.SetConnection(CVKRConfig::Aron);
             m_writer.AddConfigRecord(config);
@@ -150,6 +157,27 @@ TEST_F(VKRArchivViewTest, PanesAndStatisticsSettingsAreKeptInTheArchive)
     EXPECT_EQ(again->Stats()->GetSettings().nominalVoltage, 100.0f);
     EXPECT_EQ(again->Stats()->GetSettings().window1, 15);
     EXPECT_EQ(again->StateRecord().Write().size(), CVKRArchivViewRecord::kSize);
+}
+
+TEST_F(VKRArchivViewTest, PrintingAfterTheFileChangedIsRefused)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CVKRArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, 1, 0);
+    WriteBlocks(1); // the recorder went on meanwhile
+    pdfcheck::PdfJobs jobs;
+    ui::ScriptedMessageBoxes boxes;
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
+    EXPECT_EQ(jobs.chooserCalls, 0);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text,
+              QStringLiteral("Zobrazené hodnoty nelze vytisknout, protože došlo k změně archivního souboru."));
+    EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    // Read again, the list now prints.
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
+    EXPECT_EQ(jobs.chooserCalls, 1);
+    EXPECT_GE(pdfcheck::PageCount(jobs.Path()), 1);
 }
 
 } // namespace
