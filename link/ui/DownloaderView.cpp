@@ -127,7 +127,7 @@ CDownloaderView::~CDownloaderView()
     // A job may go only after its worker has ended.
     if (m_job)
         m_job->Cancel();
-    JoinWorker();
+    m_thread.Join();
 }
 
 QWidget* CDownloaderView::Control(int id) const
@@ -181,7 +181,7 @@ QString CDownloaderView::FreeOfflineName(const QString& archivePath, const QStri
 
 void CDownloaderView::StartWorker(BOOL search)
 {
-    JoinWorker();
+    m_thread.Join();
     m_job = std::make_unique<CDownloadJob>();
     if (CDownloaderDoc* document = Document())
         m_job->m_pristroj = document->Instrument();
@@ -200,7 +200,7 @@ void CDownloaderView::StartIntervalWorker(CTime from, CTime to, BOOL fromOpen, B
 {
     m_intervalMode = true;
     m_importRequested = true;
-    JoinWorker();
+    m_thread.Join();
     auto job = std::make_unique<CDownloadIntervalJob>(from, to, fromOpen, toOpen);
     if (CDownloaderDoc* document = Document())
         job->m_pristroj = document->Instrument();
@@ -226,42 +226,20 @@ void CDownloaderView::Launch()
             else
                 vkt ? DownloadVKTArchiveProc(&job) : DownloadVKArchiveProc(&job);
         };
-    m_workerEnded = false;
-    try {
-        CDownloadJob* job = m_job.get();
-        m_thread = std::thread([this, job, worker] {
-            worker(*job);
-            m_workerEnded = true;
-        });
-    } catch (const std::system_error&) {
+    CDownloadJob* job = m_job.get();
+    if (!m_thread.Start([job, worker] { worker(*job); })) {
         CloseDocument();
         return;
     }
     m_timer->start(kTimerMs);
 }
 
-void CDownloaderView::JoinWorker()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
 void CDownloaderView::OnWorkerDone()
 {
-    if (m_job) {
-        QString text;
-        int step = 0;
-        m_job->GetProgress(text, step);
-        m_progress->setValue(step);
-        m_status->setText(text);
-        if (m_job->IsIdentReady()) {
-            m_job->SetIdentReady(FALSE);
-            m_ident->setText(m_job->GetIdentText());
-        }
-    }
-    if (!m_thread.joinable() || !m_workerEnded)
+    if (m_job)
+        ShowDownloadProgress(*m_job, m_progress, m_status, m_ident);
+    if (!m_thread.JoinIfEnded())
         return;
-    JoinWorker();
     m_timer->stop();
     if (m_job && m_job->m_result == kDownloadOk && m_job->IsRunning()) {
         m_finished = true;
@@ -406,7 +384,7 @@ void CDownloaderView::OnCancel()
         CloseDocument();
         return;
     }
-    if (m_job && m_thread.joinable())
+    if (m_job && m_thread.IsRunning())
         m_job->Cancel();
     else
         CloseDocument();
@@ -433,10 +411,5 @@ void CDownloaderView::CloseDocument()
         return;
     m_closing = true;
     m_timer->stop();
-    // The document goes with this view: close it once the handler is done.
-    QPointer<ui::CDocument> document = GetDocument();
-    QTimer::singleShot(0, [document] {
-        if (document)
-            document->OnCloseDocument();
-    });
+    CloseDocumentLater(*this);
 }

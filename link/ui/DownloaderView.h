@@ -3,6 +3,7 @@
 #include "link/DownloadImport.h"
 #include "link/DownloadJob.h"
 #include "link/DownloaderDocState.h"
+#include "link/ui/DownloadWorker.h"
 #include "platform/ui/Document.h"
 
 #include <QPointer>
@@ -77,7 +78,7 @@ public:
     QString ExistingFile() const { return m_existingFile; }
     int Mode() const { return m_mode; }
     bool IsFinished() const { return m_finished; }
-    bool IsWorkerRunning() const { return m_thread.joinable(); }
+    bool IsWorkerRunning() const { return m_thread.IsRunning(); }
     CDownloadJob* Job() const { return m_job.get(); }
     QWidget* Control(int id) const;
 
@@ -87,7 +88,6 @@ private:
     void ReadControls();
     void FillControls();
     void Launch();
-    void JoinWorker();
     bool RunImport();
     void CloseDocument();
     bool AskRetry(int result);
@@ -113,8 +113,7 @@ private:
     bool m_intervalMode = false;
     bool m_closing = false;
     std::unique_ptr<CDownloadJob> m_job;
-    std::thread m_thread;
-    std::atomic<bool> m_workerEnded{false};
+    CDownloadWorker m_thread;
     Worker m_worker;
     Importer m_importer;
     IDownloadImportHost* m_importHost = nullptr;

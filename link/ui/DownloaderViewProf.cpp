@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -81,7 +80,7 @@ CDownloaderViewProf::~CDownloaderViewProf()
     // A job may go only after its worker has ended.
     if (m_job)
         m_job->Cancel();
-    JoinWorker();
+    m_thread.Join();
 }
 
 QWidget* CDownloaderViewProf::Control(int id) const
@@ -102,7 +101,7 @@ CDownloaderDoc* CDownloaderViewProf::Document() const
 
 void CDownloaderViewProf::StartWorker(const QString& file, int kind, CTime date, const CProfileStatus* status)
 {
-    JoinWorker();
+    m_thread.Join();
     m_job = std::make_unique<CProfileDownloadJob>();
     if (CDownloaderDoc* document = Document())
         m_job->m_pristroj = document->Instrument();
@@ -125,42 +124,20 @@ void CDownloaderViewProf::Launch()
         worker = [](CProfileDownloadJob& job) {
             job.m_pristroj.GetType() == CPristroj::kVKT ? DownloadVKTProfilesProc(&job) : DownloadVKProfilesProc(&job);
         };
-    m_workerEnded = false;
-    try {
-        CProfileDownloadJob* job = m_job.get();
-        m_thread = std::thread([this, job, worker] {
-            worker(*job);
-            m_workerEnded = true;
-        });
-    } catch (const std::system_error&) {
+    CProfileDownloadJob* job = m_job.get();
+    if (!m_thread.Start([job, worker] { worker(*job); })) {
         CloseDocument();
         return;
     }
     m_timer->start(kTimerMs);
 }
 
-void CDownloaderViewProf::JoinWorker()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
 void CDownloaderViewProf::OnWorkerDone()
 {
-    if (m_job) {
-        QString text;
-        int step = 0;
-        m_job->GetProgress(text, step);
-        m_progress->setValue(step);
-        m_status->setText(text);
-        if (m_job->IsIdentReady()) {
-            m_job->SetIdentReady(FALSE);
-            m_ident->setText(m_job->GetIdentText());
-        }
-    }
-    if (!m_thread.joinable() || !m_workerEnded)
+    if (m_job)
+        ShowDownloadProgress(*m_job, m_progress, m_status, m_ident);
+    if (!m_thread.JoinIfEnded())
         return;
-    JoinWorker();
     m_timer->stop();
     if (m_job && m_job->m_result == kDownloadOk && m_job->IsRunning()) {
         m_finished = true;
@@ -201,7 +178,7 @@ void CDownloaderViewProf::OnCancel()
         CloseDocument();
         return;
     }
-    if (m_job && m_thread.joinable())
+    if (m_job && m_thread.IsRunning())
         m_job->Cancel();
     else
         CloseDocument();
@@ -213,10 +190,5 @@ void CDownloaderViewProf::CloseDocument()
         return;
     m_closing = true;
     m_timer->stop();
-    // The document goes with this view: close it once the handler is done.
-    QPointer<ui::CDocument> document = GetDocument();
-    QTimer::singleShot(0, [document] {
-        if (document)
-            document->OnCloseDocument();
-    });
+    CloseDocumentLater(*this);
 }

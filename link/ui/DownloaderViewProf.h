@@ -2,12 +2,11 @@
 
 #include "link/DownloaderDocState.h"
 #include "link/ProfileDownload.h"
+#include "link/ui/DownloadWorker.h"
 #include "platform/ui/Document.h"
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
 
 class CDownloaderDoc;
 class QLineEdit;
@@ -51,7 +50,7 @@ public:
     void OnCancel();
 
     bool IsFinished() const { return m_finished; }
-    bool IsWorkerRunning() const { return m_thread.joinable(); }
+    bool IsWorkerRunning() const { return m_thread.IsRunning(); }
     CProfileDownloadJob* Job() const { return m_job.get(); }
     QWidget* Control(int id) const;
     QString Text(int id) const;
@@ -59,7 +58,6 @@ public:
 private:
     CDownloaderDoc* Document() const;
     void Launch();
-    void JoinWorker();
     bool AskRetry(int result);
     void CloseDocument();
 
@@ -73,8 +71,7 @@ private:
     bool m_finished = false;
     bool m_closing = false;
     std::unique_ptr<CProfileDownloadJob> m_job;
-    std::thread m_thread;
-    std::atomic<bool> m_workerEnded{false};
+    CDownloadWorker m_thread;
     Worker m_worker;
     Opener m_opener;
 };
