@@ -3,7 +3,7 @@
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPlochaDlg.h"
-#include "analysers_vk/VKZobrazeneVelicinyDlg.h"
+#include "analysers_vk/VKRZobrazeneVelicinyDlg.h"
 #include "charts/GraphWnd.h"
 #include "charts/PanelEventList.h"
 
@@ -181,7 +181,7 @@ void CVKR01View::FillMenu(QMenu& menu)
 
 void CVKR01View::OnDisplayedQuantities()
 {
-    CVKZobrazeneVelicinyDlg dialog(this);
+    CVKRZobrazeneVelicinyDlg dialog(this);
     if (dialog.LoadFromGraph(*m_graph) && dialog.exec() == QDialog::Accepted) {
         dialog.StoreToGraph(*m_graph);
         OnQuantitiesChanged();
