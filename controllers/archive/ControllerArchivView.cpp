@@ -128,6 +128,11 @@ CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent) : ui:
             tabs->removeTab(2);
     }
     connect(m_list, &charts::CArchiveValueList::graphChanged, this, [this] { FillValuesPane(); });
+    // A statistics segment moved the current record to its start.
+    connect(m_stat, &CStatPanel::graphChanged, this, [this] {
+        FillValuesPane();
+        m_graph->Redraw();
+    });
 
     SetMessageHandler(platform::WM_ARCHIVE_WINDOW_MOVED, [this](std::uintptr_t, std::intptr_t) {
         return OnWindowMoved();

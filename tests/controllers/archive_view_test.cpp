@@ -18,6 +18,7 @@
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
 #include "link/Pristroj.h"
+#include "model/QorinConfig.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 
@@ -78,6 +79,16 @@ protected:
                                 QStringLiteral("Linka")),
                   1);
         for (int b = from; b < from + blocks; ++b) {
+            // The Qorin's required power factor changes in the second
+            // block: the statistics have a segment for each.
+            if constexpr (std::is_same_v<Writer, CQorinArchivData>) {
+                if (b < 2) {
+                    CConfig config;
+                    config.ctRatio = 20;
+                    config.tarif1.t0 = BYTE(b == 0 ? 95 : 90);
+                    writer.AddConfigRecord(config);
+                }
+            }
             for (int i = 0; i < 5; ++i) {
                 *now += 60;
                 Values values;
@@ -214,7 +225,15 @@ TEST_P(ControllerArchiveView, OpensOnTheGraphAndSwitchesModes)
         EXPECT_EQ(view->Mode(), 2);
         EXPECT_TRUE(Shown(view->StatPanel()));
         EXPECT_FALSE(Shown(view->ValueList()));
-        EXPECT_GE(view->StatPanel()->ResultCount(), 1);
+        ASSERT_GE(view->StatPanel()->ResultCount(), 2);
+        // Choosing the later segment moves the current record to its start.
+        const int before = view->Document()->Navigator().GetCurrentRecord();
+        auto* values = static_cast<CQorinHodnotyDlg*>(view->ValuesPane());
+        const QString timeBefore = values->m_time;
+        QTabBar& segments = view->StatPanel()->Tabs().Segments();
+        segments.setCurrentIndex(segments.count() - 1);
+        EXPECT_NE(view->Document()->Navigator().GetCurrentRecord(), before);
+        EXPECT_NE(values->m_time, timeBefore);
         // Leaving the statistics frees them and empties nothing else.
         tabs->setCurrentIndex(0);
         EXPECT_EQ(view->StatPanel()->ResultCount(), 0);
