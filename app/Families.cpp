@@ -78,6 +78,26 @@ bool IsVKTModel(unsigned model)
     return group >= 0x20 && group <= 0x26;
 }
 
+// A family's floating panel: opened, fed after each measurement, closed and
+// found by the family's own functions.
+template <class Frame>
+void SetPanelHooks(CFamilyDescriptor& family, void (*open)(CPristroj&), void (*update)(CPristroj&),
+                   void (*close)(CPristroj&), Frame* (*find)(const CPristroj&), void (*receiver)(QObject*))
+{
+    family.openPanel = open;
+    family.updatePanel = update;
+    family.closePanel = close;
+    family.isPanelOpen = [find](CPristroj& entry) { return find(entry) != nullptr; };
+    family.setPanelRequestReceiver = receiver;
+}
+
+void SetControllerPanelHooks(CFamilyDescriptor& family)
+{
+    SetPanelHooks(family, controllers::OpenControllerPanel, controllers::UpdateControllerPanel,
+                  controllers::CloseControllerPanel, controllers::FindControllerPanel,
+                  controllers::SetControllerPanelRequestReceiver);
+}
+
 // Both controller families open their settings sheet the same way.
 auto ControllerSettingsOpener()
 {
@@ -113,7 +133,7 @@ CFamilyDescriptor QorinFamily()
         controllers::AddQorinLiveTemplate(manager);
     };
     family.openLive = controllers::OpenControllerLive;
-    family.openPanel = controllers::OpenControllerPanel;
+    SetControllerPanelHooks(family);
     family.generalSettingsPage = [] { return std::make_unique<controllers::CONQorin>(); };
     family.settingsTabOrder = 0;
     family.settingsSaveOrder = 3;
@@ -136,7 +156,8 @@ CFamilyDescriptor VKFamily()
         analysers_vk::AddVKLiveTemplate(manager);
     };
     family.openLive = analysers_vk::OpenVKLive;
-    family.openPanel = analysers_vk::OpenVKPanel;
+    SetPanelHooks(family, analysers_vk::OpenVKPanel, analysers_vk::UpdateVKPanel, analysers_vk::CloseVKPanel,
+                  analysers_vk::FindVKPanel, analysers_vk::SetVKPanelRequestReceiver);
     family.generalSettingsPage = [] { return std::make_unique<analysers_vk::CONVK>(); };
     family.settingsTabOrder = 2;
     family.settingsSaveOrder = 1;
@@ -161,7 +182,8 @@ CFamilyDescriptor VKRFamily()
     family.generalSettingsPage = [] { return std::make_unique<analysers_vk::CONVKR>(); };
     family.settingsTabOrder = 4;
     family.settingsSaveOrder = 0;
-    family.openPanel = analysers_vk::OpenVKRPanel;
+    SetPanelHooks(family, analysers_vk::OpenVKRPanel, analysers_vk::UpdateVKRPanel, analysers_vk::CloseVKRPanel,
+                  analysers_vk::FindVKRPanel, analysers_vk::SetVKRPanelRequestReceiver);
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& dialog) {
         analysers_vk::OpenVKRSettings(parent, entry, dialog);
     };
@@ -181,7 +203,8 @@ CFamilyDescriptor VKTFamily()
         analysers_vkt::AddVKTLiveTemplate(manager);
     };
     family.openLive = analysers_vkt::OpenVKTLive;
-    family.openPanel = analysers_vkt::OpenVKTPanel;
+    SetPanelHooks(family, analysers_vkt::OpenVKTPanel, analysers_vkt::UpdateVKTPanel, analysers_vkt::CloseVKTPanel,
+                  analysers_vkt::FindVKTPanel, analysers_vkt::SetVKTPanelRequestReceiver);
     family.generalSettingsPage = [] { return std::make_unique<analysers_vkt::CONVKT>(); };
     family.settingsTabOrder = 3;
     family.settingsSaveOrder = 2;
@@ -203,7 +226,7 @@ CFamilyDescriptor DuskarFamily()
         controllers::AddDuskarLiveTemplate(manager);
     };
     family.openLive = controllers::OpenControllerLive;
-    family.openPanel = controllers::OpenControllerPanel;
+    SetControllerPanelHooks(family);
     family.generalSettingsPage = [] { return std::make_unique<controllers::CONDuskar>(); };
     family.settingsTabOrder = 1;
     family.settingsSaveOrder = 4;

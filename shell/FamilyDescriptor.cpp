@@ -1,5 +1,7 @@
 #include "shell/FamilyDescriptor.h"
 
+#include "link/Pristroj.h"
+
 const CFamilyDescriptor* CFamilyList::Find(int type) const
 {
     const int index = IndexOf(type);
@@ -41,4 +43,29 @@ int CFamilyList::TypeOfIdentification(unsigned family, unsigned model) const
         if (descriptor.identifies && descriptor.identifies(family, model))
             return descriptor.type;
     return 0;
+}
+
+bool CFamilyList::IsPanelOpen(CPristroj& entry) const
+{
+    const CFamilyDescriptor* family = Find(entry.GetType());
+    return family && family->isPanelOpen && family->isPanelOpen(entry);
+}
+
+void CFamilyList::ClosePanel(CPristroj& entry) const
+{
+    if (const CFamilyDescriptor* family = Find(entry.GetType()); family && family->closePanel)
+        family->closePanel(entry);
+}
+
+void CFamilyList::UpdatePanel(CPristroj& entry) const
+{
+    if (const CFamilyDescriptor* family = Find(entry.GetType()); family && family->updatePanel)
+        family->updatePanel(entry);
+}
+
+void CFamilyList::SetPanelRequestReceiver(QObject* receiver) const
+{
+    for (const CFamilyDescriptor& family : m_families)
+        if (family.setPanelRequestReceiver)
+            family.setPanelRequestReceiver(receiver);
 }

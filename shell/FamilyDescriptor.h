@@ -13,6 +13,7 @@
 class CGeneralSettingsFamilyPage;
 class CPristroj;
 class QDialog;
+class QObject;
 class QWidget;
 
 namespace ui {
@@ -61,6 +62,14 @@ struct CFamilyDescriptor {
     std::function<ui::CDocument*(ui::CDocManager&, const QString& path)> openArchive;
     // Shows the instrument's floating front panel.
     std::function<void(CPristroj&)> openPanel;
+    // The floating panel after each measurement (the relay of new data),
+    // closing it (before its entry goes), and whether it is up.
+    std::function<void(CPristroj&)> updatePanel;
+    std::function<void(CPristroj&)> closePanel;
+    std::function<bool(CPristroj&)> isPanelOpen;
+    // Where the family's panels post their requests (close, return,
+    // settings as WM_APP_OPEN_DEVICE_DETAIL); set once at start-up.
+    std::function<void(QObject* receiver)> setPanelRequestReceiver;
     // Runs the instrument's settings sheet; `sheet` points at it while it is up.
     std::function<void(QWidget* parent, CPristroj&, QPointer<QDialog>& sheet)> openSettings;
     // Opens the download window of the instrument.
@@ -91,6 +100,14 @@ public:
     int TypeOfIdentification(unsigned family, unsigned model) const;
     // Position of the type in the list; -1 when it has no family.
     int IndexOf(int type) const;
+
+    // The floating panel of an entry through its family; a family without
+    // panels has none open and nothing to feed or close.
+    bool IsPanelOpen(CPristroj& entry) const;
+    void ClosePanel(CPristroj& entry) const;
+    void UpdatePanel(CPristroj& entry) const;
+    // Every family's panels post their requests to `receiver`.
+    void SetPanelRequestReceiver(QObject* receiver) const;
 
 private:
     std::vector<CFamilyDescriptor> m_families;

@@ -14,7 +14,10 @@
 #include "shell/AppTasks.h"
 #include "shell/GeneralSettings.h"
 #include "shell/MavexApp.h"
+#include "shell/PristrojeDlg.h"
+#include "shell/WaitCursor.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -22,6 +25,7 @@
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include <thread>
@@ -72,6 +76,7 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
         connect(m_actions[kInstrumentList], &QAction::triggered, this, [this] { m_app->OnInstrumentList(this); });
         m_actions[kGeneralSettings]->setEnabled(true);
         connect(m_actions[kGeneralSettings], &QAction::triggered, this, [this] { m_app->OnGeneralSettings(this); });
+        connect(m_actions[kEditLiveInstrument], &QAction::triggered, this, &CMainFrame::OnNewWindow);
     }
 }
 
@@ -150,6 +155,11 @@ void CMainFrame::CreateBars()
     m_instrumentBar = makeBar(QStringLiteral("bar128"), QStringLiteral("Přístroje"));
     m_instrumentBar->addAction(m_actions[kAddDevice]);
     m_instrumentBar->addAction(m_actions[kInstrumentList]);
+    // The instrument of the live window in front, without a menu entry.
+    QAction* edit = m_instrumentBar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
+                                               platform::LoadString(platform::IDS_TITLE_DEVICE_PROPERTIES));
+    edit->setEnabled(false);
+    m_actions[kEditLiveInstrument] = edit;
     m_measurementBar = makeBar(QStringLiteral("bar129"), QStringLiteral("Vybraný přístroj"));
     m_graphBar = makeBar(QStringLiteral("bar168"), QStringLiteral("Graf"));
     m_dataControlBar = new CArchivToolBar(this);
@@ -225,6 +235,7 @@ QWidget* CMainFrame::ShowBarsForView(int mode, bool withGraph)
 
 void CMainFrame::OnActiveDocChanged()
 {
+    m_actions[kEditLiveInstrument]->setEnabled(ActiveLiveInstrument() != nullptr);
     if (!ActiveChildFrame()) {
         m_instrumentBar->setVisible(m_settings.m_isPristrojBar != 0);
         m_dataControlBar->hide();
@@ -388,6 +399,60 @@ void CMainFrame::UpdateCommands()
     m_actions[kOpenByInstrument]->setEnabled(!m_devices.empty());
     m_actions[kDownloadManager]->setEnabled(m_app->AnyDownloadingInstrument());
     m_actions[kModems]->setEnabled(m_app->HasModemPort());
+    m_actions[kEditLiveInstrument]->setEnabled(ActiveLiveInstrument() != nullptr);
+}
+
+CPristroj* CMainFrame::ActiveLiveInstrument() const
+{
+    const ui::CDocument* document = ActiveChildFrame() ? GetActiveDocument() : nullptr;
+    if (!document || !m_app)
+        return nullptr;
+    for (const auto& device : m_devices) {
+        const ui::CView* view = m_app->LiveView(*device);
+        if (view && view->GetDocument() == document)
+            return device.get();
+    }
+    return nullptr;
+}
+
+void CMainFrame::OnNewWindow()
+{
+    CPristroj* entry = ActiveLiveInstrument();
+    if (!entry)
+        return;
+    CPristroj copy(*entry);
+    if (!m_app->EditInstrument(this, copy, *entry))
+        return;
+    {
+        CWaitCursor wait;
+        if (entry->ApplyChanges(this, copy)) {
+            IPristrojHost& host = entry->Host();
+            const bool open = host.IsPanelOpen(*entry);
+            if (entry->m_merit && entry->m_onp) {
+                if (!open)
+                    m_app->OpenPanel(*entry);
+            } else if (open) {
+                host.ClosePanel(*entry);
+            }
+        }
+    }
+    UpdateCommands();
+}
+
+bool CMainFrame::OnCmdMsg(int id)
+{
+    // The sheets carry their load, save and print commands as the icon
+    // buttons named after the buttons' ids.
+    const char* button = id == kSheetLoadFrom ? "128" : id == kSheetSaveAs ? "129" : id == kSheetPrint ? "130" : nullptr;
+    if (!button)
+        return false;
+    auto* list = findChild<CPristrojeDlg*>();
+    QDialog* sheet = list ? list->OpenSheet() : nullptr;
+    auto* target = sheet ? sheet->findChild<QAbstractButton*>(QLatin1String(button)) : nullptr;
+    if (!target)
+        return false;
+    target->click();
+    return true;
 }
 
 std::intptr_t CMainFrame::OnArchiveCommand(std::uintptr_t wParam, std::intptr_t lParam)

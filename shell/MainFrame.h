@@ -47,6 +47,11 @@ public:
         kHelpContents = 57669,
         kHelp = 57670,
         kAppExit = 57665,
+        kEditLiveInstrument = 32200,
+        // The settings-sheet commands the frame hands to an open sheet.
+        kSheetSaveAs = 32202,
+        kSheetLoadFrom = 32203,
+        kSheetPrint = 40003,
     };
 
     static constexpr int kFlushAttempts = 4;
@@ -102,6 +107,16 @@ public:
     std::intptr_t AdjustMenu(std::uintptr_t wParam, std::intptr_t lParam);
     // Enables the instrument commands for the instruments there are now.
     void UpdateCommands();
+    // The instrument whose live window is the active one; null when the
+    // active window is no live window.
+    CPristroj* ActiveLiveInstrument() const;
+    // 32200: the instrument of the active live window edited in the
+    // instrument dialog; its floating panel follows the new flags.
+    void OnNewWindow();
+    // A command given to the frame: the settings-sheet commands go to the
+    // instrument settings sheet that the instrument list dialog shows; true
+    // when a sheet took it.
+    bool OnCmdMsg(int id);
 
     // Writes what the frame keeps: bar state and flags, window placement.
     void SaveState(platform::Settings& settings);

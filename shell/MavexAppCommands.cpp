@@ -182,6 +182,42 @@ std::intptr_t CMavexApp::OnOpenDeviceDocument(std::uintptr_t wParam, std::intptr
     return 0;
 }
 
+namespace {
+
+// The main window in front (restored when minimised) and in it the live
+// window of the instrument when it has one.
+void BringToFront(CMainFrame* frame, ui::CView* liveView)
+{
+    if (!frame)
+        return;
+    if (frame->isMinimized())
+        frame->showNormal();
+    frame->raise();
+    frame->activateWindow();
+    ui::CChildFrame* child = liveView ? liveView->GetParentFrame() : nullptr;
+    if (!child)
+        return;
+    if (child->isMinimized())
+        child->showNormal();
+    frame->MdiArea()->setActiveSubWindow(child);
+}
+
+} // namespace
+
+bool CMavexApp::IsPanelOpen(CPristroj& entry)
+{
+    return m_families.IsPanelOpen(entry);
+}
+
+void CMavexApp::ClosePanel(CPristroj& entry)
+{
+    m_families.ClosePanel(entry);
+}
+
+// The floating panels ask: 1 close the panel and come back to the program,
+// 2 come back, 3 the instrument's settings (over its live window when it
+// has one). The panels are the only senders, and the instrument list's
+// settings button opens the sheet directly, so this reading serves all.
 std::intptr_t CMavexApp::OnOpenDeviceDetail(std::uintptr_t wParam, std::intptr_t lParam)
 {
     CPristroj* device = Device(wParam);
@@ -192,22 +228,13 @@ std::intptr_t CMavexApp::OnOpenDeviceDetail(std::uintptr_t wParam, std::intptr_t
         ClosePanel(*device);
         device->m_onp = 0;
         [[fallthrough]];
-    case 2: {
+    case 2:
+        BringToFront(m_mainFrame.get(), LiveView(*device));
+        return 0;
+    case 3: {
+        BringToFront(m_mainFrame.get(), LiveView(*device));
         QPointer<QDialog> sheet;
         OpenSettings(m_mainFrame.get(), *device, sheet);
-        return 0;
-    }
-    case 3: {
-        ui::CView* view = LiveView(*device);
-        ui::CChildFrame* frame = view ? view->GetParentFrame() : nullptr;
-        if (!frame || !m_mainFrame)
-            return 0;
-        if (frame->isMinimized())
-            frame->showNormal();
-        m_mainFrame->activateWindow();
-        m_mainFrame->MdiArea()->setActiveSubWindow(frame);
-        if (auto* document = qobject_cast<CArchivDocBase*>(view->GetDocument()))
-            document->OnCommand(archive::cmd::kSettings);
         return 0;
     }
     default:

@@ -186,13 +186,15 @@ void CPristrojeDlg::OnRemove()
         done.Reset();
         if (entry->PostToThread(platform::WM_DEVICE_DEACTIVATED, reinterpret_cast<std::uintptr_t>(&done)))
             host.WaitEvent(done, CPristroj::kThreadWaitMs);
-        entry->EndThread(CPristroj::kThreadWaitMs);
     }
     const QString name = entry->m_nazev;
     m_host.RemoveInstrumentTasks(name);
     for (auto it = m_instruments->begin(); it != m_instruments->end(); ++it) {
         if (it->get() == entry) {
+            std::unique_ptr<CPristroj> removed = std::move(*it);
             m_instruments->erase(it);
+            // A thread that does not end in time keeps the entry until it does.
+            CPristroj::Dispose(std::move(removed), CPristroj::kThreadWaitMs);
             break;
         }
     }

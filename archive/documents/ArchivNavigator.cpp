@@ -16,6 +16,8 @@ using platform::CTime;
 namespace {
 
 constexpr int kQuarter = 900;
+// A window of up to this many blocks loads without the wait dialog.
+constexpr int kBlocksWithoutWait = 3;
 
 std::int64_t Seconds(CTime t)
 {
@@ -348,21 +350,32 @@ void CArchivNavigator::BuildGraphs(bool build, bool progress)
     // A long window takes a while: the user sees it going, and a load that
     // fails on the way still takes the dialog down.
     QPointer<ui::CWaitDlg> wait;
-    if (progress) {
+    const QPointer<QWidget> active = QApplication::activeWindow();
+    // The newest blocks of a file open in a blink; a longer window shows
+    // its progress.
+    if (progress && count > kBlocksWithoutWait) {
         const auto& hooks = CArchivDocHooks::Instance();
         wait = new ui::CWaitDlg(hooks.mainWindow ? hooks.mainWindow() : QApplication::activeWindow());
         wait->SetText(platform::LoadString(platform::IDS_WAIT_WINDOW_CHANGE));
         wait->SetProgress(0);
+        // It only shows the load going: the window in front stays active.
+        wait->setAttribute(Qt::WA_ShowWithoutActivating);
         wait->show();
     }
+    // Closed also when the load fails; the window that was active before
+    // gets its activation back.
     struct CloseWait {
         QPointer<ui::CWaitDlg>& dialog;
+        QPointer<QWidget> active;
         ~CloseWait()
         {
-            if (dialog)
-                dialog->close();
+            if (!dialog)
+                return;
+            dialog->close();
+            if (active && !active->isActiveWindow())
+                active->activateWindow();
         }
-    } closeWait{wait};
+    } closeWait{wait, active};
     m_data.LoadWindowGraphs(window.front(), count, &m_events, [&wait](int percent) {
         if (wait)
             wait->SetProgress(percent);

@@ -84,8 +84,9 @@ public:
     int GetRecordCount() const;
     // Graph (0), list (1) or neither (2): the family scales its series with
     // `scaleFlag`, then the graph series or the record index are built and
-    // the other one let go. Graphs load behind the wait dialog (parent from
-    // the document hooks) unless `progress` is false.
+    // the other one let go. A window of more than three blocks loads behind
+    // the wait dialog (parent from the document hooks) unless `progress` is
+    // false.
     void SetMode(int mode, int scaleFlag = 0, bool progress = true);
     // Builds what `mode` needs when it is missing.
     void EnsureMode(int mode, bool progress = true);

@@ -168,25 +168,30 @@ TEST_F(AppCommandsTest, RecentFilesKeepSixNewestFirstAndSurviveARestart)
     EXPECT_EQ(app->MainFrame()->RecentFileActions().size(), 6);
 }
 
-// 0x4006 opens the family's live window and keeps it as the instrument's;
-// 0x400C asks for the settings (action 1 also drops the panel flag) and
-// does nothing for action 3 without a live window.
+// 0x4006 opens the family's live window and keeps it as the instrument's.
+// 0x400C is a floating panel's request: 1 closes the panel (its flag
+// dropped) and brings the program back, 2 only brings it back, 3 opens the
+// settings, with or without a live window.
 TEST_F(AppCommandsTest, LiveAndDetailRequestsOfTheThreadsReachTheFamily)
 {
     Start();
     CPristroj* device = Adopt("Hala", kFakeType);
     Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 3);
-    EXPECT_TRUE(settings.empty());
+    EXPECT_EQ(settings, std::vector<QString>{QStringLiteral("Hala")});
 
     Send(platform::WM_APP_OPEN_DEVICE_DOC, device, 0);
     EXPECT_EQ(live, std::vector<QString>{QStringLiteral("Hala")});
     EXPECT_EQ(app->LiveView(*device), &liveView);
 
     device->m_onp = 1;
+    app->MainFrame()->showMinimized();
     Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 2);
     EXPECT_EQ(device->m_onp, 1);
+    EXPECT_FALSE(app->MainFrame()->isMinimized());
     Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 1);
     EXPECT_EQ(device->m_onp, 0);
+    Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 3);
+    Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 4);
     EXPECT_EQ(settings.size(), 2u);
     app->SetLiveView(*device, nullptr);
 }

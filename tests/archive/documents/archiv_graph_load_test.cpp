@@ -37,8 +37,8 @@ protected:
         ArchivDocTest::SetUp();
         WriteBlock();
         m_writer.AddRecord(QStringLiteral("Přepětí fáze L1"), kRecordState);
-        WriteBlock();
-        WriteBlock();
+        for (int b = 0; b < 4; ++b)
+            WriteBlock();
         CArchivDocHooks::Instance().mainWindow = [this] { return &m_owner; };
     }
 
@@ -64,6 +64,15 @@ TEST_F(ArchivGraphLoadTest, GraphModeLoadsBehindTheWaitDialogAndGathersTheEvents
     CArchivNavigator& nav = doc->Navigator();
     EXPECT_TRUE(nav.Events().empty());
 
+    // The newest two blocks come without the dialog, the whole file with it.
+    doc->SetWindow(m_times[30], m_times[49]);
+    nav.SetMode(archive::kModeGraph);
+    EXPECT_EQ(m_owner.waits, 0);
+    EXPECT_TRUE(EventTexts(nav.Events()).isEmpty());
+    CTime start;
+    CTime end;
+    nav.GetFileRange(start, end);
+    doc->SetWindow(start, end);
     nav.SetMode(archive::kModeGraph);
     EXPECT_EQ(m_owner.waits, 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -74,7 +83,7 @@ TEST_F(ArchivGraphLoadTest, GraphModeLoadsBehindTheWaitDialogAndGathersTheEvents
     std::size_t points = 0;
     for (int channel = 0; channel < 3; ++channel)
         points += series->Points(channel).size();
-    EXPECT_EQ(points, 30u);
+    EXPECT_EQ(points, 50u);
 
     // Built already: no second load.
     nav.EnsureMode(archive::kModeGraph);
@@ -107,7 +116,7 @@ TEST_F(ArchivGraphLoadTest, PlainViewListsTheEventsOfTheWindow)
     EXPECT_TRUE(texts.contains(QStringLiteral("Přepětí fáze L1"))) << texts.join(QLatin1Char('|')).toStdString();
 
     // A window that leaves the event out shows the rest only.
-    doc->SetWindow(m_times[20], m_times[29]);
+    doc->SetWindow(m_times[40], m_times[49]);
     texts.clear();
     for (int row = 0; row < view->List()->topLevelItemCount(); ++row)
         texts << view->List()->topLevelItem(row)->text(1);
