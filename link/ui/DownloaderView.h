@@ -3,7 +3,7 @@
 #include "link/DownloadImport.h"
 #include "link/DownloadJob.h"
 #include "link/DownloaderDocState.h"
-#include "link/ui/DownloadWorker.h"
+#include "link/ui/DownloadWindowThread.h"
 #include "platform/ui/Document.h"
 
 #include <QPointer>
@@ -113,7 +113,7 @@ private:
     bool m_intervalMode = false;
     bool m_closing = false;
     std::unique_ptr<CDownloadJob> m_job;
-    CDownloadWorker m_thread;
+    CDownloadWindowThread m_thread;
     Worker m_worker;
     Importer m_importer;
     IDownloadImportHost* m_importHost = nullptr;

@@ -2,7 +2,7 @@
 
 #include "link/DownloaderDocState.h"
 #include "link/ProfileDownload.h"
-#include "link/ui/DownloadWorker.h"
+#include "link/ui/DownloadWindowThread.h"
 #include "platform/ui/Document.h"
 
 #include <functional>
@@ -71,7 +71,7 @@ private:
     bool m_finished = false;
     bool m_closing = false;
     std::unique_ptr<CProfileDownloadJob> m_job;
-    CDownloadWorker m_thread;
+    CDownloadWindowThread m_thread;
     Worker m_worker;
     Opener m_opener;
 };

@@ -1,4 +1,4 @@
-#include "link/ui/DownloadWorker.h"
+#include "link/ui/DownloadWindowThread.h"
 
 #include "link/DownloadJob.h"
 #include "platform/ui/Document.h"
@@ -10,7 +10,7 @@
 
 #include <system_error>
 
-bool CDownloadWorker::Start(std::function<void()> work)
+bool CDownloadWindowThread::Start(std::function<void()> work)
 {
     Join();
     m_ended = false;
@@ -25,13 +25,13 @@ bool CDownloadWorker::Start(std::function<void()> work)
     return true;
 }
 
-void CDownloadWorker::Join()
+void CDownloadWindowThread::Join()
 {
     if (m_thread.joinable())
         m_thread.join();
 }
 
-bool CDownloadWorker::JoinIfEnded()
+bool CDownloadWindowThread::JoinIfEnded()
 {
     if (!m_thread.joinable() || !m_ended)
         return false;

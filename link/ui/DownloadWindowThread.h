@@ -14,12 +14,12 @@ class CView;
 
 // The worker thread of a download window: started on a job, asked by the
 // window's timer whether it has ended, joined before the job goes.
-class CDownloadWorker {
+class CDownloadWindowThread {
 public:
-    CDownloadWorker() = default;
-    ~CDownloadWorker() { Join(); }
-    CDownloadWorker(const CDownloadWorker&) = delete;
-    CDownloadWorker& operator=(const CDownloadWorker&) = delete;
+    CDownloadWindowThread() = default;
+    ~CDownloadWindowThread() { Join(); }
+    CDownloadWindowThread(const CDownloadWindowThread&) = delete;
+    CDownloadWindowThread& operator=(const CDownloadWindowThread&) = delete;
 
     // False when no thread could be made.
     bool Start(std::function<void()> work);
