@@ -206,6 +206,12 @@ QORIN_SCREENS(VKTWindows)
         for (int mode = 0; mode < 3; ++mode) {
             platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
             shot.save(view, QString::fromLatin1(names[mode]));
+            if (mode == 0) {
+                view->Graph()->SetSpinac(1);
+                view->Graph()->resize(900, 520);
+                view->Graph()->CreateFontsNow();
+                shot.save(view->Graph(), QStringLiteral("CVKTGrafAktual-offline"));
+            }
         }
         doc->OnCloseDocument();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
