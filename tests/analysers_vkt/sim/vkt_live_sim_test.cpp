@@ -77,7 +77,9 @@ TEST_F(VKTLiveSim, WaveformWindowAsksForItsChannelsAndShowsThem)
         CVKTVlny window(source);
         EXPECT_EQ(sim.Data().GetWaveRequest(), 0xFF1Fu); // bound: every channel
         ASSERT_TRUE(sim.Poll());
-        window.OnNewData();
+        // The application's relay reaches the window.
+        CVKTWaveRelay relay([&window] { window.OnNewData(); });
+        platform::SendMessageTo(&relay, platform::WM_NEW_DATA, 0, 0);
         EXPECT_TRUE(window.PairList()->isEnabled());
         EXPECT_EQ(window.Pair(), 0x11);
         EXPECT_EQ(sim.Data().GetWaveRequest(), 0x1111u);
