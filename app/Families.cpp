@@ -5,6 +5,7 @@
 #include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
+#include "analysers_vk/VKDetailStatic.h"
 #include "analysers_vk/VKPristrojPlochaFrm.h"
 #include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRArchivView.h"
@@ -20,6 +21,9 @@
 #include "archive/documents/MeterArchivDoc.h"
 #include "archive/store/ArchivData.h"
 #include "charts/BexorArchivView.h"
+#include "charts/ProfileDoc.h"
+#include "charts/data/VKProfileData.h"
+#include "charts/data/VKTProfileData.h"
 #include "controllers/ControllerSettings.h"
 #include "controllers/archive/ControllerArchivView.h"
 #include "controllers/graph/ONDuskar.h"
@@ -120,6 +124,21 @@ CFamilyDescriptor Common(int type, const char* typeText, const char* live, const
     return family;
 }
 
+// The read-only settings sheet of a downloaded profile's family.
+bool ShowProfileSettings(QWidget* parent, CProfileData& data)
+{
+    if (auto* vk = dynamic_cast<CVKProfileData*>(&data))
+        return analysers_vk::ShowVKProfileSettings(parent, *vk);
+    auto* vkt = dynamic_cast<CVKTProfileData*>(&data);
+    if (!vkt)
+        return false;
+    analysers_vkt::CVKTDetailStatic sheet(QStringLiteral("Nastavení přístroje"), parent);
+    if (!sheet.LoadFromProfile(*vkt))
+        return false;
+    sheet.DoModal();
+    return true;
+}
+
 } // namespace
 
 CFamilyDescriptor QorinFamily()
@@ -153,6 +172,7 @@ CFamilyDescriptor VKFamily()
     family.addTemplates = [](ui::CDocManager& manager) {
         analysers_vk::AddVKArchivTemplate(manager);
         AddBexorTemplate(manager, 190);
+        CProfileDoc::SetSettingsSheet(ShowProfileSettings);
         analysers_vk::AddVKLiveTemplate(manager);
     };
     family.openLive = analysers_vk::OpenVKLive;

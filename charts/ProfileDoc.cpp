@@ -77,8 +77,9 @@ void CProfileDoc::MoveCursor(int step, int pages)
 
 void CProfileDoc::OnShowSettings(QWidget* parent)
 {
-    if (m_data && Sheet())
-        Sheet()(parent, *m_data);
+    if (m_data && Sheet() && !Sheet()(parent, *m_data))
+        ui::ErrorBox(parent, platform::LoadString(platform::IDS_SETTINGS_FILE_DAMAGED), ui::MsgButtons::OkCancel,
+                     ui::MsgIcon::Warning);
 }
 
 void AddProfileTemplates(ui::CDocManager& manager)

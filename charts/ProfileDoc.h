@@ -42,9 +42,10 @@ public:
     // the first or the last minute of the day; the views get hint 4.
     void MoveCursor(int step, int pages);
 
-    // The read-only settings sheet of the profile's family, given the
-    // profile data (the sheets live above this library).
-    using SettingsSheet = std::function<void(QWidget* parent, CProfileData& data)>;
+    // Shows the read-only settings sheet of the profile's family over the
+    // profile data (the sheets live above this library); false when the
+    // stored settings cannot be read.
+    using SettingsSheet = std::function<bool(QWidget* parent, CProfileData& data)>;
     static void SetSettingsSheet(SettingsSheet sheet);
     void OnShowSettings(QWidget* parent);
 

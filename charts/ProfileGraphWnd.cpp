@@ -278,6 +278,8 @@ void CProfileGraphWnd::PrepareContextMenu(QMenu& menu)
             action->setChecked(Grid());
         }
     }
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Nastavení přístroje"))->setData(kCmdInstrumentSettings);
 }
 
 void CProfileGraphWnd::Draw(QPainter& p, const QRect& client)

@@ -20,6 +20,8 @@ class CProfileGraphWnd : public CGraphWnd {
     Q_OBJECT
 public:
     static constexpr int kMaxQuantities = 23;
+    // The instrument settings stored in the profile (the document's command).
+    static constexpr int kCmdInstrumentSettings = 32136;
 
     struct Group {
         int group;    // 0 U, 1 I, 2 PF, 3 P/Q/S

@@ -147,6 +147,10 @@ bool CProfileView::OnCommand(int id)
         m_graph->SetGrid(!m_graph->Grid());
         m_graph->Redraw();
         return true;
+    case CProfileGraphWnd::kCmdInstrumentSettings:
+        if (CProfileDoc* doc = Document())
+            doc->OnShowSettings(this);
+        return true;
     default: return false;
     }
 }

@@ -273,4 +273,28 @@ TEST_F(ProfileViewTest, ThePrintButtonPrintsTheHeadingLegendAndGraph)
     EXPECT_FALSE(text.contains(QStringLiteral("PF1")));
 }
 
+TEST_F(ProfileViewTest, TheStoredInstrumentSettingsOpenFromTheGraphMenu)
+{
+    CProfileDoc* doc = Open(vkPath);
+    ASSERT_NE(doc, nullptr);
+    CProfileView* view = ViewOf(doc);
+    std::vector<CProfileData*> shown;
+    bool readable = true;
+    CProfileDoc::SetSettingsSheet([&](QWidget*, CProfileData& data) {
+        shown.push_back(&data);
+        return readable;
+    });
+    ui::ScriptedMessageBoxes boxes;
+    ASSERT_TRUE(view->OnCommand(CProfileGraphWnd::kCmdInstrumentSettings));
+    EXPECT_EQ(shown, std::vector<CProfileData*>{doc->GetProfile()});
+    EXPECT_TRUE(boxes.Requests().empty());
+    readable = false;
+    view->OnCommand(CProfileGraphWnd::kCmdInstrumentSettings);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text,
+              QStringLiteral("Nelze načíst nastavení přístroje ze souboru.\nSoubor může být poškozen"));
+    EXPECT_EQ(boxes.Requests()[0].buttons, ui::MsgButtons::OkCancel);
+    CProfileDoc::SetSettingsSheet(nullptr);
+}
+
 } // namespace
