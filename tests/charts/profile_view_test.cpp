@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -68,8 +69,11 @@ protected:
 
 TEST_F(ProfileViewTest, AProfileFileOpensByItsEndingWithThePanelOfItsFamily)
 {
+    const QThread::Priority priority = QThread::currentThread()->priority();
     CProfileDoc* doc = Open(vkPath);
     ASSERT_NE(doc, nullptr);
+    // Preparing the traces leaves the GUI thread's priority alone.
+    EXPECT_EQ(QThread::currentThread()->priority(), priority);
     EXPECT_EQ(doc->GetProfileType(), 2);
     EXPECT_EQ(doc->GetTitle(), QStringLiteral("Maximální profil hala (05.03.09)"));
     CProfileView* view = ViewOf(doc);
