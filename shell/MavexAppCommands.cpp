@@ -145,6 +145,7 @@ void CMavexApp::InstallDocumentHooks()
     hooks.openByInstrument = [this](CArchivDocBase&, const QString&) { OnOpenByInstrument(m_mainFrame.get()); };
     hooks.docManager = [this] { return &m_docManager; };
     hooks.patchHost = [this] { return PatchHost(); };
+    hooks.mainWindow = [this]() -> QWidget* { return m_mainFrame.get(); };
 }
 
 CPatchArchivHost CMavexApp::PatchHost()
