@@ -236,10 +236,31 @@ bool CMeterArchivView::Print(QPrinter* printer)
     report.EndTable();
     report.PrintText(QString());
     report.PrintText(QStringLiteral("Nastavení elektroměru %1").arg(name), 0, 2);
+    report.PrintText(QStringLiteral("Odběrový tarif"));
+    QStringList hours{QStringLiteral("Hodina")};
+    QStringList codes{QStringLiteral("Tarif")};
+    const std::array<int, 24> tariffs = Tariffs();
+    for (int h = 0; h < 24; ++h) {
+        hours << QString::number(h + 1);
+        codes << QString::number(tariffs[std::size_t(h)]);
+    }
+    std::vector<int> hourWidths(25, 2);
+    hourWidths[0] = 5;
+    report.BeginTable(1, hours, hourWidths, 100);
+    report.PrintTableRow(codes);
+    report.EndTable();
     static const char* const kIntervals[5] = {"15 min", "1 hod", "8 hod", "1 den", "1 týden"};
     report.PrintText(QStringLiteral("Interval: ") + QString::fromUtf8(kIntervals[std::clamp(m_display.interval, 0, 4)]));
     report.PrintText(QStringLiteral("Hodnota: ")
                      + (m_table.IncrementMode() ? QStringLiteral("relativně") : QStringLiteral("absolutně")));
+    report.PrintText(QStringLiteral("Zobrazovat"));
+    static const char* const kLongNames[5] = {"Činná práce import (AaI)", "Činná práce export (AaE)",
+                                              "Jalová práce Import (ArL)", "Jalová práce Export (ArC)",
+                                              "Účiník (PF)"};
+    static const char* const kUnits[5] = {"[kWh]", "[kWh]", "[kvarh]", "[kvarh]", "[]"};
+    for (int q = 0; q < 5; ++q)
+        if (m_display.quantities[std::size_t(q)])
+            report.PrintText(QString::fromUtf8(kLongNames[q]) + QLatin1Char(' ') + QString::fromLatin1(kUnits[q]), 1);
     report.EndPrint();
     return !report.Failed();
 }

@@ -133,6 +133,8 @@ TEST_F(MeterViewTest, ReadingsExportAndPrint)
     EXPECT_TRUE(text.contains(QStringLiteral("AaI (C) [kWh]"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("102.000")));
     EXPECT_TRUE(text.contains(QStringLiteral("absolutně")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Odběrový tarif")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Účiník (PF) []")));
 }
 
 TEST_F(MeterViewTest, TheSettingsDialogChangesTheColumnsAndTheRegistry)
