@@ -9,20 +9,45 @@ void CStatAverages::Init(int channels, int window, CTime lastTime)
     m_channels.assign(std::size_t(std::max(channels, 0)), Channel());
     m_window = window;
     m_last = lastTime.GetTime();
+    m_times.clear();
+    m_head = 0;
+    m_size = 0;
 }
 
-void CStatAverages::Append(Channel& ch, const Sample& s)
+// Makes room for one more sample and puts its time last.
+void CStatAverages::Push(std::int64_t time)
 {
-    if (s.valid) {
-        ch.sum += s.value;
+    if (m_size == m_times.size()) {
+        const std::size_t capacity = std::max<std::size_t>(16, m_times.size() * 2);
+        const std::size_t mask = m_times.size() - 1;
+        std::vector<std::int64_t> times(capacity);
+        for (std::size_t i = 0; i < m_size; ++i)
+            times[i] = m_times[(m_head + i) & mask];
+        m_times = std::move(times);
+        for (Channel& ch : m_channels) {
+            std::vector<Slot> ring(capacity);
+            for (std::size_t i = 0; i < m_size; ++i)
+                ring[i] = ch.ring[(m_head + i) & mask];
+            ch.ring = std::move(ring);
+        }
+        m_head = 0;
+    }
+    ++m_size;
+    m_times[Back()] = time;
+}
+
+void CStatAverages::Append(Channel& ch, float value, BOOL valid)
+{
+    if (valid) {
+        ch.sum += value;
         ++ch.count;
     }
-    ch.samples.push_back(s);
+    ch.ring[Back()] = {value, valid};
 }
 
-void CStatAverages::UpdateExtremes(Channel& ch, std::int64_t time)
+void CStatAverages::UpdateExtremes(Channel& ch, std::int64_t time) const
 {
-    if (!(ch.count > int(ch.samples.size() / 2)))
+    if (!(ch.count > int(m_size / 2)))
         return;
     const float average = float(ch.sum / ch.count);
     if (!ch.smallest.set || average < ch.smallest.value)
@@ -34,7 +59,7 @@ void CStatAverages::UpdateExtremes(Channel& ch, std::int64_t time)
 bool CStatAverages::AnyExtremePossible() const
 {
     return std::any_of(m_channels.begin(), m_channels.end(),
-                       [](const Channel& ch) { return ch.count > int(ch.samples.size() / 2); });
+                       [this](const Channel& ch) { return ch.count > int(m_size / 2); });
 }
 
 void CStatAverages::AddSample(const float* values, const BOOL* valid, CTime time, BOOL trackExtremes)
@@ -58,28 +83,37 @@ void CStatAverages::AddSample(const float* values, const BOOL* valid, CTime time
             }
         }
         m_last += step;
+        Push(m_last);
         for (Channel& ch : m_channels) {
-            Append(ch, {m_last, 0.0f, FALSE});
+            Append(ch, 0.0f, FALSE);
             if (trackExtremes)
                 UpdateExtremes(ch, m_last);
         }
     }
 
-    // Drop what has left the window.
-    for (Channel& ch : m_channels) {
-        while (!ch.samples.empty() && ch.samples.front().time < threshold) {
-            const Sample& s = ch.samples.front();
-            if (s.valid) {
-                ch.sum -= s.value;
-                --ch.count;
+    // Drop what has left the window, in the order it came.
+    std::size_t drop = 0;
+    const std::size_t mask = m_times.size() - 1;
+    while (drop < m_size && m_times[(m_head + drop) & mask] < threshold)
+        ++drop;
+    if (drop > 0) {
+        for (Channel& ch : m_channels) {
+            for (std::size_t i = 0; i < drop; ++i) {
+                const Slot& s = ch.ring[(m_head + i) & mask];
+                if (s.valid) {
+                    ch.sum -= s.value;
+                    --ch.count;
+                }
             }
-            ch.samples.pop_front();
         }
+        m_head = (m_head + drop) & mask;
+        m_size -= drop;
     }
 
+    Push(t);
     for (std::size_t i = 0; i < m_channels.size(); ++i) {
         Channel& ch = m_channels[i];
-        Append(ch, {t, values[i], valid[i] ? TRUE : FALSE});
+        Append(ch, values[i], valid[i] ? TRUE : FALSE);
         if (trackExtremes)
             UpdateExtremes(ch, t);
     }
@@ -91,7 +125,7 @@ void CStatAverages::GetAverages(float* averages, BOOL* present) const
     for (std::size_t i = 0; i < m_channels.size(); ++i) {
         const Channel& ch = m_channels[i];
         averages[i] = ch.count > 0 ? float(ch.sum / ch.count) : float(kNoValue);
-        present[i] = ch.count > int(ch.samples.size() / 2);
+        present[i] = ch.count > int(m_size / 2);
     }
 }
 

@@ -2,7 +2,8 @@
 
 #include "model/PrevodTyp.h"
 
-#include <deque>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // Small accumulators fed by the archive statistics as they walk the records
@@ -36,27 +37,35 @@ public:
     const Extreme& GetLargest(int channel) const { return m_channels.at(std::size_t(channel)).largest; }
 
 private:
-    struct Sample {
-        std::int64_t time;
+    // Every channel takes a sample at the same times, so the times are kept
+    // once; each channel keeps its values in a ring in step with them.
+    struct Slot {
         float value;
         BOOL valid;
     };
     struct Channel {
         double sum = 0.0;
         int count = 0;
-        std::deque<Sample> samples;
+        std::vector<Slot> ring;
         Extreme smallest;
         Extreme largest;
     };
 
-    void Append(Channel& ch, const Sample& s);
-    void UpdateExtremes(Channel& ch, std::int64_t time);
+    void Push(std::int64_t time);
+    void Append(Channel& ch, float value, BOOL valid);
+    void UpdateExtremes(Channel& ch, std::int64_t time) const;
     bool AnyExtremePossible() const;
+    std::size_t Back() const { return (m_head + m_size - 1) & (m_times.size() - 1); }
 
     int m_interval = 2;
     int m_window = 0;
     std::int64_t m_last = 0;
     std::vector<Channel> m_channels;
+    // The ring of sample times: a power of two long, m_size in use from
+    // m_head on.
+    std::vector<std::int64_t> m_times;
+    std::size_t m_head = 0;
+    std::size_t m_size = 0;
 };
 
 // Mean of interval means (an interval is a minute for the statistics).
