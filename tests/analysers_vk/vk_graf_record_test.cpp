@@ -2,6 +2,7 @@
 #include "archive/store/VKArchivData.h"
 #include "platform/Settings.h"
 
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <QtEndian>
@@ -126,6 +127,29 @@ TEST_F(VKGrafRecord, ABlockLengthThatDisagreesWithTheCountIsRejected)
     EXPECT_FALSE(graph.ApplyArchiveRecord(record));
     SetIntAt(record, kHead - 8, -3); // a negative count
     EXPECT_FALSE(graph.ApplyArchiveRecord(record));
+}
+
+} // namespace
+
+namespace {
+
+// The axes move the plot's left edge while drawing; the next drawing must
+// start from the laid-out plot again, not from where the last one ended.
+TEST_F(VKGrafRecord, RepaintingDrawsTheSameGraph)
+{
+    CVKArchivData data;
+    CVKGrafAktual graph;
+    graph.resize(600, 300);
+    graph.AttachArchive(data);
+    graph.SetQuantity(0, 1, 0x0000FF);
+    graph.SetQuantity(3, 1, 0xFF0000);
+    graph.SetQuantity(10, 1, 0x00FF00);
+    const QImage first = graph.RenderImage();
+    const int left = graph.PlotRect().left;
+    const QImage second = graph.RenderImage();
+    EXPECT_EQ(graph.PlotRect().left, left);
+    EXPECT_TRUE(first == second);
+    graph.Detach();
 }
 
 } // namespace
