@@ -40,9 +40,10 @@ private:
 
 QString NormaliseCsvPath(const QString& path)
 {
+    // "DATA.CSV" typed on a system whose file names ignore case is already a
+    // CSV file: adding a second ending would hide it from the user.
     QString p = path.trimmed();
-    const qsizetype from = std::max<qsizetype>(p.size() - 4, 0);
-    if (p.indexOf(QStringLiteral(".csv"), from) < 0)
+    if (!p.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         p += QStringLiteral(".csv");
     return p;
 }

@@ -229,7 +229,8 @@ TEST(CsvPathTest, TypedPathsGetTheExtensionOnlyWhenItDoesNotEndThem)
         {"data", "data.csv"},
         {"  /tmp/data.csv  ", "/tmp/data.csv"},
         {"/tmp/a.csv.txt", "/tmp/a.csv.txt.csv"},
-        {"x.CSV", "x.CSV.csv"},
+        {"x.CSV", "x.CSV"},
+        {"x.Csv", "x.Csv"},
         {"", ".csv"},
     };
     for (const auto& c : cases)
