@@ -291,7 +291,8 @@ bool CLinkManager::LockLink(DWORD id, std::shared_ptr<CLink>& link, std::unique_
         // instead.
         if (!QORIN_VERIFY(index >= 0 && index < kPortLocks))
             return false;
-        std::unique_lock<std::mutex> held(m_portLocks[std::size_t(index)]);
+        std::unique_lock<std::mutex> held;
+        TakePortLock(*link, index, held);
         // Both change only under every port lock: stable while one is held.
         if (!link->m_registered)
             return false;
@@ -302,8 +303,43 @@ bool CLinkManager::LockLink(DWORD id, std::shared_ptr<CLink>& link, std::unique_
     }
 }
 
+void CLinkManager::TakePortLock(CLink& link, int index, std::unique_lock<std::mutex>& held)
+{
+    PortQueue& queue = m_queues[std::size_t(index)];
+    std::mutex& port = m_portLocks[std::size_t(index)];
+    if (!link.LastRequestFailed()) {
+        {
+            std::lock_guard lock(queue.lock);
+            ++queue.answeredWaiting;
+        }
+        held = std::unique_lock<std::mutex>(port);
+        std::lock_guard lock(queue.lock);
+        if (--queue.answeredWaiting == 0)
+            queue.answeredLeft.notify_all();
+        return;
+    }
+    const auto until = std::chrono::steady_clock::now() + kYieldBound;
+    for (;;) {
+        {
+            std::unique_lock lock(queue.lock);
+            queue.answeredLeft.wait_until(lock, until, [&queue] { return queue.answeredWaiting == 0; });
+        }
+        held = std::unique_lock<std::mutex>(port);
+        bool yield = false;
+        {
+            std::lock_guard lock(queue.lock);
+            // One that answers came while this one waited for the line.
+            yield = queue.answeredWaiting > 0 && std::chrono::steady_clock::now() < until;
+        }
+        if (!yield)
+            return;
+        held.unlock();
+    }
+}
+
 void CLinkManager::FinishRequest(CLink& link, bool success)
 {
+    link.SetLastRequestFailed(!success);
     if (!success) {
         link.CountError();
         return;

@@ -10,6 +10,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -116,9 +118,22 @@ private:
     // lock; the link, or null for an unknown id.
     std::shared_ptr<CLink> CloseLink(DWORD id);
 
+    // Requests of links whose last request was answered go first on their
+    // line: a request of a silent instrument yields to them (for a bounded
+    // time), so that its time-outs do not use up the intervals of the
+    // instruments that answer.
+    struct PortQueue {
+        std::mutex lock;
+        std::condition_variable answeredLeft;
+        int answeredWaiting = 0;
+    };
+    static constexpr std::chrono::milliseconds kYieldBound{3000};
+    void TakePortLock(CLink& link, int index, std::unique_lock<std::mutex>& held);
+
     LinkServices m_services;
     std::mutex m_lock;
     std::array<std::mutex, kPortLocks> m_portLocks;
+    std::array<PortQueue, kPortLocks> m_queues;
     std::array<bool, kPortSlots> m_slots{};
     std::vector<std::shared_ptr<CLink>> m_links;
     std::atomic<DWORD> m_nextId{0};

@@ -1,0 +1,67 @@
+// Start-up with silent instruments on the line of a live one: the live one
+// is activated without waiting for theirs and keeps its intervals while
+// they stay silent.
+#include "e2e/RecordingRun.h"
+
+#include "archive/store/ArchivRecord.h"
+#include "link/Pristroj.h"
+#include "platform/Cp1250.h"
+#include "tools/archivetool/ArchiveTool.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::FamilySpec;
+using e2e::RecordingRun;
+
+const FamilySpec kQorin{"Qorin", sim::Family::Qorin, CPristroj::kQorin, ".qor", 0x30};
+
+TEST(StartUpLineTest, SilentInstrumentsOnTheLineLeaveTheLiveOneItsIntervals)
+{
+    RecordingRun run;
+    ASSERT_TRUE(run.Valid());
+    // Read before the live one: their names come first.
+    constexpr int kSilent = 6;
+    for (int i = 0; i < kSilent; ++i)
+        run.AddInstrument(kQorin, QStringLiteral("A tichý %1").arg(i + 1), std::uint8_t(2 + i)).silent = true;
+    e2e::ServedValues& live = run.AddInstrument(kQorin, QStringLiteral("Z živý"), 1);
+    // Regulating (state 6), so that every reply is stored.
+    live.vary = [](int, sim::Bytes& data) {
+        data[32] = 0x06;
+        data[33] = 0x00;
+    };
+    QString error;
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(run.Start(error)) << error.toStdString();
+    ASSERT_TRUE(run.WaitFor([&] { return live.Count() >= 1; }, 180s)) << run.Output().toStdString();
+    const auto firstPoll = std::chrono::steady_clock::now() - started;
+    ASSERT_TRUE(run.WaitFor([&] { return live.Count() >= 15; }, 180s)) << run.Output().toStdString();
+    ASSERT_EQ(run.Terminate(), 0) << run.Output().toStdString();
+
+    // A start that waited for each silent one's activation (10 s each)
+    // would not have polled the live one for a minute.
+    EXPECT_LT(firstPoll, 45s);
+    CArchivRecordList records;
+    QString instrument;
+    ASSERT_TRUE(archivetool::ReadArchiveRecords(run.ArchivePath(QStringLiteral("Z živý")), records, instrument, error))
+        << error.toStdString();
+    const auto data = std::count_if(records.begin(), records.end(), [](const CArchivRecord& r) { return r.IsData(); });
+    std::string outages;
+    int outageCount = 0;
+    for (const CArchivRecord& r : records)
+        if (r.type == kRecordError) {
+            outages += std::to_string(r.time) + " " + platform::FromCp1250(r.data).toStdString() + "\n";
+            ++outageCount;
+        }
+    EXPECT_GE(data, 14);
+    // The silent ones' requests yield to the live one's on the line: most of
+    // its due polls are made in time.
+    EXPECT_LT(outageCount, data) << outages;
+}
+
+} // namespace
