@@ -390,6 +390,51 @@ TEST_F(ControllerGraph, DuskarNewInstrumentGetsTheFamilyDefaults)
     EXPECT_LT(minimum, 0.0);
 }
 
+TEST_F(ControllerGraph, DuskarCategoryBlobsOfAnotherLengthAreIgnored)
+{
+    struct Case {
+        const char* what;
+        bool device;
+        int floats; // stored with a count of 14
+        bool taken;
+    };
+    const Case cases[] = {
+        {"instrument section, 14 floats", true, 14, true},
+        {"instrument section, 13 floats", true, 13, false},
+        {"general section, 14 floats", false, 14, true},
+        {"general section, 13 floats: the family defaults", false, 13, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("d%1.ini").arg(&c - cases)));
+        platform::Settings s;
+        QByteArray blob;
+        for (int i = 0; i < c.floats; ++i)
+            blob += Floats({float(i + 100)});
+        if (c.device) {
+            s.WriteProfileInt(kDevice, QStringLiteral("init"), 1);
+            s.WriteProfileInt(kDevice, QStringLiteral("pocetKat"), 14);
+            s.WriteProfileInt(kDevice, QStringLiteral("auto"), 0);
+            s.WriteProfileBinary(kDevice, QStringLiteral("ketegorie"), blob);
+        } else {
+            s.WriteProfileInt(kGeneralDuskar, QStringLiteral("duskarPocetKat"), 14);
+            s.WriteProfileInt(kGeneralDuskar, QStringLiteral("duskarAuto"), 0);
+            s.WriteProfileBinary(kGeneralDuskar, QStringLiteral("duskarKetegorie"), blob);
+        }
+        auto entry = Entry(CPristroj::kDuskar);
+        CDuskarGraphWnd graph;
+        graph.AttachLive(*entry);
+        const CScaleCategories& categories = entry->GetArchivData()->ScaleCategories();
+        float minimum = 0, maximum = 0;
+        ASSERT_TRUE(categories.GetRange(0, minimum, maximum));
+        EXPECT_EQ(minimum == 100.f, c.taken);
+        EXPECT_EQ(categories.GetAuto() == 0, c.taken); // a refused blob takes its flag with it
+        if (!c.device && !c.taken) {
+            EXPECT_EQ(categories, CScaleCategories(5));
+        }
+    }
+}
+
 // ---- archive graphs: the block in "nastaveni" ----
 
 class ControllerArchiveGraph : public ControllerGraph {
