@@ -7,6 +7,7 @@
 #include "archive/store/QorinArchivData.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"
+#include "archive/store/VKTArchivData.h"
 #include "link/Pristroj.h"
 #include "platform/Cp1250.h"
 #include "tools/archivetool/ArchiveTool.h"
@@ -18,6 +19,8 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <thread>
@@ -122,6 +125,53 @@ void VaryVKRValues(int n, sim::Bytes& data)
     data[89] = 0;
 }
 
+// The VKT's values for the mask it echoes: each reply moves the phase
+// quantities (a negative angle among them), one harmonic of each channel,
+// the temperature now and then and the frequency, and at times flags an
+// input, overloads one (inside the inputs asked for, so the program keeps
+// the flags as served) or has no current THD; the rest stays, so that a
+// changes record must carry the unchanged fields over. The settings counter
+// and the fault state stay as served: a new counter makes the program read
+// its settings again, a fault keeps the values out of the archive.
+void VaryVKTValues(int n, sim::Bytes& data)
+{
+    const WORD mask = CPrevodTyp::GetWord(data.data());
+    BYTE* values = data.data() + 2;
+    int inputs = 0;
+    for (int i = 0; i < CAktData::kInputs; ++i)
+        inputs += (mask & 0x10) && (mask >> i & 1) ? 1 : 0;
+    std::size_t at = 0;
+    const auto words = [&](auto value) {
+        for (int k = 0; k < inputs; ++k, at += 2)
+            CPrevodTyp::PutWord(values + at, WORD(value(k)));
+    };
+    const auto reals = [&](auto value) {
+        for (int k = 0; k < inputs; ++k, at += 4)
+            CPrevodTyp::PutFloat(values + at, value(k));
+    };
+    words([n](int k) { return 9200 + 4 * n + k; });
+    words([n](int k) { return 15930 + n / 3 + k; });
+    words([n](int k) { return 25000 + 50 * n + 7 * k; });
+    reals([n](int k) { return 1150.5f + 3.25f * float(n) + float(k); });
+    reals([n](int k) { return -200.0f - float(n) + 0.5f * float(k); });
+    words([n](int k) { return -1500 + 10 * n + k; });
+    words([](int k) { return 250 + k; });
+    words([n](int k) { return n % 5 == 2 && k == 0 ? 0xFFFF : 400 + n + k; });
+    const int positions = CAktOddHarmonics::kCount + ((mask & 0x80) ? CAktEvenHarmonics::kCount : 0);
+    for (int c = 0; c < CAktData::kChannels; ++c) {
+        if ((mask >> (c % 4) & 1) && (mask & (c < 4 ? 0x20 : 0x40))) {
+            CPrevodTyp::PutWord(values + at + 2 * std::size_t(n % positions), WORD(1000 + 10 * c + n));
+            at += 2 * std::size_t(positions);
+        }
+    }
+    BYTE* tail = data.data() + data.size() - 9;
+    CPrevodTyp::PutWord(tail, WORD(2500 + n / 4));
+    CPrevodTyp::PutWord(tail + 2, WORD(4990 + n % 20));
+    tail[4] = n % 3 == 0 ? 0x09 : 0x01;
+    tail[5] = n % 4 == 1 ? 0x21 : 0x00;
+    tail[6] = n % 6 == 3 ? 0x11 : 0x00;
+}
+
 // Every stored measurement, rebuilt the way the archive's reader rebuilds
 // it, against the values of the replies: the stored ones are the served
 // ones in order, none left out between (a reply faulted on the line and
@@ -170,6 +220,111 @@ void ExpectAnalyserValues(const CArchivRecordList& stored, const std::vector<sim
     });
 }
 
+// A VKT reply as the program takes it: the parts of the mask it echoes,
+// then their values (the measurement's own parser).
+CAktData ParseVKTReply(const sim::Bytes& reply)
+{
+    CAktData values;
+    if (reply.size() < 2 || !values.CreateParts(reply.data(), int(reply.size()))
+        || !values.FromRawParts(reply.data() + 2, int(reply.size()) - 2))
+        return CAktData();
+    return values;
+}
+
+// Where a stored VKT measurement differs from a served one; empty when it
+// holds all of it. The store keeps the selection's low byte, the header
+// fields, the phases and the harmonics, without loss (floats as they came);
+// it does not keep waveforms (the high byte), which only a waveform window
+// asks for and none is open here.
+std::string VKTDifference(const CAktData& stored, const CAktData& served)
+{
+    const auto field = [](const char* name, int index, auto a, auto b) {
+        return a == b ? std::string()
+                      : std::string(name) + "[" + std::to_string(index) + "] " + std::to_string(a) + " != "
+                            + std::to_string(b);
+    };
+    const auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    std::string d;
+    const auto check = [&d](std::string why) {
+        if (d.empty())
+            d = std::move(why);
+    };
+    check(field("selection", 0, stored.GetSelection() & 0xFF, served.GetSelection() & 0xFF));
+    check(field("temperature", 0, stored.GetTemperatureWord(), served.GetTemperatureWord()));
+    check(field("frequency", 0, stored.GetFrequencyWord(), served.GetFrequencyWord()));
+    check(field("relays", 0, stored.GetRelayState(), served.GetRelayState()));
+    check(field("status A", 0, stored.GetStatusA(), served.GetStatusA()));
+    check(field("status B", 0, stored.GetStatusB(), served.GetStatusB()));
+    check(field("settings counter", 0, stored.GetChangeCounter(), served.GetChangeCounter()));
+    check(field("fault", 0, stored.GetFaultState(), served.GetFaultState()));
+    for (int i = 0; i < CAktData::kInputs; ++i) {
+        const CAktPhase* a = stored.GetPhase(i);
+        const CAktPhase* b = served.GetPhase(i);
+        check(field("phase present", i, a != nullptr, b != nullptr));
+        if (!a || !b)
+            continue;
+        check(field("voltage", i, a->voltage, b->voltage));
+        check(field("line voltage", i, a->lineVoltage, b->lineVoltage));
+        check(field("current", i, a->current, b->current));
+        check(field("active power bits", i, bits(a->activePower), bits(b->activePower)));
+        check(field("reactive power bits", i, bits(a->reactivePower), bits(b->reactivePower)));
+        check(field("angle", i, a->angle, b->angle));
+        check(field("THD U", i, a->thdU, b->thdU));
+        check(field("THD I", i, a->thdI, b->thdI));
+    }
+    for (int c = 0; c < CAktData::kChannels; ++c) {
+        const CAktOddHarmonics* oddA = stored.GetOddHarmonics(c);
+        const CAktOddHarmonics* oddB = served.GetOddHarmonics(c);
+        const CAktEvenHarmonics* evenA = stored.GetEvenHarmonics(c);
+        const CAktEvenHarmonics* evenB = served.GetEvenHarmonics(c);
+        check(field("odd harmonics present", c, oddA != nullptr, oddB != nullptr));
+        check(field("even harmonics present", c, evenA != nullptr, evenB != nullptr));
+        if (oddA && oddB && oddA->values != oddB->values)
+            check("odd harmonics of channel " + std::to_string(c));
+        if (evenA && evenB && evenA->values != evenB->values)
+            check("even harmonics of channel " + std::to_string(c));
+    }
+    return d;
+}
+
+// Every VKT measurement of the archive as the archive's own walk decodes it
+// (a changes record over the one it follows, an instrument's record with
+// the status record in force; live recording writes no status record),
+// against the values parsed from the replies: the stored ones are the
+// served ones in order, none left out between, as for the other families.
+// The walk's record times must be the data records' times, in order.
+void ExpectVKTValues(const QString& path, const CArchivRecordList& stored, const std::vector<sim::Bytes>& served)
+{
+    CVKTArchivData archive;
+    ASSERT_EQ(archive.Open(path), 1) << archive.GetErrorText().toStdString();
+    // A fresh file fills its ring from slot 0 on.
+    ASSERT_EQ(archive.LoadWindow(0, INT_MAX, platform::CTime(0), INT_MAX), 1);
+    std::vector<CAktData> parsed;
+    for (const sim::Bytes& reply : served)
+        parsed.push_back(ParseVKTReply(reply));
+    std::size_t i = 0;
+    std::size_t next = 0;
+    std::string nearest;
+    for (int more = archive.FirstRecord(); more; more = archive.NextRecord(), ++i) {
+        ASSERT_LT(i, stored.size()) << "the walk gives more measurements than the archive holds";
+        EXPECT_EQ(archive.GetCurrentTime().GetTime(), stored[i].time) << "record " << i;
+        const CAktData& values = archive.GetCurrentValues();
+        ASSERT_NE(values.GetSelection(), 0) << "record " << i << " (type " << int(stored[i].type)
+                                            << ") cannot be decoded";
+        bool found = false;
+        for (; next < parsed.size() && !found; ++next) {
+            const std::string why = VKTDifference(values, parsed[next]);
+            found = why.empty();
+            if (!found && next + 1 == parsed.size())
+                nearest = why;
+        }
+        ASSERT_TRUE(found) << "record " << i << " holds values that were never served (of " << served.size()
+                           << "); against the last reply: " << nearest;
+    }
+    EXPECT_EQ(i, stored.size()) << "the walk decodes fewer measurements than the archive holds";
+    archive.Close();
+}
+
 class RecordingTest : public ::testing::TestWithParam<FamilySpec> {};
 
 // One instrument: it records, goes silent for a while (an outage record),
@@ -189,6 +344,8 @@ TEST_P(RecordingTest, EveryServedMeasurementIsStoredAndAnOutageIsRecorded)
         served.vary = VaryVKValues;
     else if (family.type == CPristroj::kVKR)
         served.vary = VaryVKRValues;
+    else if (family.type == CPristroj::kVKT)
+        served.vary = VaryVKTValues;
     QString error;
     ASSERT_TRUE(run.Start(error)) << error.toStdString();
 
@@ -223,6 +380,8 @@ TEST_P(RecordingTest, EveryServedMeasurementIsStoredAndAnOutageIsRecorded)
         ExpectAnalyserValues<CVKArchivData, CVKAktData>(data, replies);
     else if (family.type == CPristroj::kVKR)
         ExpectAnalyserValues<CVKRArchivData, CVKRAktData>(data, replies);
+    else if (family.type == CPristroj::kVKT)
+        ExpectVKTValues(run.ArchivePath(QStringLiteral("Hala")), data, replies);
 
     // The archive tool's CSV of the recording: the value list's rows, one
     // per measurement and per event row of the window.
