@@ -12,6 +12,7 @@
 #include "analysers_vk/VKRDetail.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vkt/ONVKT.h"
+#include "analysers_vkt/VKT01Doc.h"
 #include "analysers_vkt/VKTAktMer.h"
 #include "analysers_vkt/VKTArchivView.h"
 #include "analysers_vkt/VKTDetail.h"
@@ -230,6 +231,13 @@ CFamilyDescriptor VKTFamily()
     family.settingsSaveOrder = 2;
     family.openSettings = [](QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet) {
         analysers_vkt::OpenVKTSettings(parent, entry, sheet);
+    };
+    family.openLiveSettings = [](ui::CView* live, CPristroj&) {
+        auto* document = qobject_cast<analysers_vkt::CVKT01Doc*>(live->GetDocument());
+        if (!document)
+            return false;
+        document->OnInstrumentSettings(live);
+        return true;
     };
     family.threadFactory = ThreadOf<CVKTMereni>();
     family.importDownload = ImportVKTArchive;

@@ -72,6 +72,11 @@ struct CFamilyDescriptor {
     std::function<void(QObject* receiver)> setPanelRequestReceiver;
     // Runs the instrument's settings sheet; `sheet` points at it while it is up.
     std::function<void(QWidget* parent, CPristroj&, QPointer<QDialog>& sheet)> openSettings;
+    // The settings a floating panel asks for while the instrument's live
+    // window is up: the live document runs them over its window, with the
+    // instrument's link held across the sheet's repeats. False when the
+    // family leaves it to `openSettings`.
+    std::function<bool(ui::CView* live, CPristroj&)> openLiveSettings;
     // Opens the download window of the instrument.
     std::function<void(QWidget* parent, CPristroj&)> receiveData;
     // Makes the instrument's measurement thread.

@@ -233,7 +233,11 @@ std::intptr_t CMavexApp::OnOpenDeviceDetail(std::uintptr_t wParam, std::intptr_t
         BringToFront(m_mainFrame.get(), LiveView(*device));
         return 0;
     case 3: {
-        BringToFront(m_mainFrame.get(), LiveView(*device));
+        ui::CView* live = LiveView(*device);
+        BringToFront(m_mainFrame.get(), live);
+        const CFamilyDescriptor* family = m_families.Find(device->GetType());
+        if (live && family && family->openLiveSettings && family->openLiveSettings(live, *device))
+            return 0;
         QPointer<QDialog> sheet;
         OpenSettings(m_mainFrame.get(), *device, sheet);
         return 0;

@@ -60,6 +60,10 @@ protected:
             return &liveView;
         };
         fake.openSettings = [this](QWidget*, CPristroj& entry, QPointer<QDialog>&) { settings.push_back(entry.m_nazev); };
+        fake.openLiveSettings = [this](ui::CView* view, CPristroj&) {
+            liveSettings.push_back(view);
+            return liveDocumentTakesSettings;
+        };
         std::vector<CFamilyDescriptor> families = ProgramFamilies();
         families.push_back(fake);
         app = std::make_unique<CMavexApp>(env);
@@ -105,6 +109,8 @@ protected:
     QString chosen;
     std::vector<QString> live, settings;
     ui::CView liveView;
+    std::vector<ui::CView*> liveSettings;
+    bool liveDocumentTakesSettings = true;
 };
 
 } // namespace
@@ -171,13 +177,15 @@ TEST_F(AppCommandsTest, RecentFilesKeepSixNewestFirstAndSurviveARestart)
 // 0x4006 opens the family's live window and keeps it as the instrument's.
 // 0x400C is a floating panel's request: 1 closes the panel (its flag
 // dropped) and brings the program back, 2 only brings it back, 3 opens the
-// settings, with or without a live window.
+// settings: through the live document while the live window is up (the
+// family may decline, and the sheet opens as without a window).
 TEST_F(AppCommandsTest, LiveAndDetailRequestsOfTheThreadsReachTheFamily)
 {
     Start();
     CPristroj* device = Adopt("Hala", kFakeType);
     Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 3);
     EXPECT_EQ(settings, std::vector<QString>{QStringLiteral("Hala")});
+    EXPECT_TRUE(liveSettings.empty());
 
     Send(platform::WM_APP_OPEN_DEVICE_DOC, device, 0);
     EXPECT_EQ(live, std::vector<QString>{QStringLiteral("Hala")});
@@ -191,7 +199,12 @@ TEST_F(AppCommandsTest, LiveAndDetailRequestsOfTheThreadsReachTheFamily)
     Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 1);
     EXPECT_EQ(device->m_onp, 0);
     Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 3);
+    EXPECT_EQ(liveSettings, std::vector<ui::CView*>{&liveView});
+    EXPECT_EQ(settings.size(), 1u);
+    liveDocumentTakesSettings = false;
+    Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 3);
     Send(platform::WM_APP_OPEN_DEVICE_DETAIL, device, 4);
+    EXPECT_EQ(liveSettings.size(), 2u);
     EXPECT_EQ(settings.size(), 2u);
     app->SetLiveView(*device, nullptr);
 }
