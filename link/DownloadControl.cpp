@@ -209,6 +209,12 @@ bool CDownloadControl::StatusStep()
     return false;
 }
 
+void CDownloadControl::SetDownloadFrom(CTime from)
+{
+    std::lock_guard outer(m_tasks.OuterLock());
+    m_tasks.m_downloadFrom = from;
+}
+
 bool CDownloadControl::VKStatusStep()
 {
     m_vkStatus = std::make_unique<CVKStatus>();
@@ -234,6 +240,8 @@ bool CDownloadControl::VKStatusStep()
     m_position = (m_position - 1 + skipped) % m_capacity + 1;
     m_remaining = std::max<std::int64_t>(count - skipped, 1);
     m_newest = s.GetNewestRecordTime();
+    SetDownloadFrom(oldest.IsValid() && period > 0 ? CTime(CTime::time_type(oldest.GetTime() + skipped * period))
+                                                   : CTime());
     m_vkChunk = m_perRequest * (m_slow ? 50 : 3);
     return true;
 }
@@ -264,6 +272,9 @@ bool CDownloadControl::VKTStatusStep()
     m_position = (start + skipped) % m_capacity;
     m_remaining = std::max<std::int64_t>(count - skipped, 1);
     m_newest = s.GetNewestTime();
+    SetDownloadFrom(period > 0 && s.GetOldestTime().IsValid()
+                        ? CTime(CTime::time_type(s.GetOldestTime().GetTime() + skipped * period))
+                        : CTime());
     m_vktBatch = 25;
     return true;
 }

@@ -62,6 +62,8 @@ private:
     bool OpenStep();
     bool SettingsStep();
     bool StatusStep();
+    // Tells the application where the records of the file begin.
+    void SetDownloadFrom(CTime from);
     bool VKStatusStep();
     bool VKTStatusStep();
     bool ChunkStep();

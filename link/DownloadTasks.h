@@ -69,6 +69,10 @@ public:
     // after the hand-over (outer lock).
     std::unique_ptr<CPristroj> m_downloadCopy;
     QString m_tempName;
+    // The time of the first record in the file: a download that skipped the
+    // records of earlier runs starts there, not at the ring's oldest record.
+    // Invalid: at the oldest record of the status in the file.
+    CTime m_downloadFrom;
     // Guarded by the list lock.
     std::vector<std::unique_ptr<CTask>> m_tasks;
     int m_nextIndex = 0;

@@ -164,7 +164,7 @@ CDownloadTarget CMavexApp::DownloadTarget(const CPristroj& live, const QString& 
     return target;
 }
 
-std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t, std::intptr_t lParam)
+std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t wParam, std::intptr_t lParam)
 {
     std::lock_guard outer(m_tasks.OuterLock());
     if (!m_tasks.m_downloadCopy)
@@ -200,11 +200,17 @@ std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t, std::intptr_t lParam)
         return 0;
     }
 
-    CDownloadJob job;
+    // The file holds the records since the task's last run: they are
+    // imported from the time of the first one, not from the oldest record
+    // the instrument keeps (which would shift every record back in time).
+    const CTime from = m_tasks.m_downloadFrom;
+    m_tasks.m_downloadFrom = CTime();
+    CDownloadIntervalJob job(from, CTime(CTime::time_type(wParam)), FALSE, FALSE);
     job.m_pristroj = *copy;
     job.m_tempPath = temp;
     const QString base = taskKind == 1 && !taskFile.isEmpty() ? taskFile : live->m_soubor;
-    const CDownloadTarget target = DownloadTarget(*live, base, family->archiveEnding);
+    CDownloadTarget target = DownloadTarget(*live, base, family->archiveEnding);
+    target.intervalMode = from.IsValid() ? 1 : 0;
     ScheduledImportHost host(m_mainFrame.get(), m_archivHost.get());
     bool imported = false;
     try {

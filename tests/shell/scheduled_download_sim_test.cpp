@@ -1,0 +1,193 @@
+// A scheduled download from start to end: the application with the
+// program's families, a VK analyser on a simulated line, and the
+// scheduled-download thread talking to the application through its thread
+// messages. The task falls due, the thread downloads the new records, the
+// application imports them into the task's archive, and the task is idle
+// and up to date again; the next run completes the same archive. The
+// records keep their own times although the run skipped the older ones.
+#include "AppTestSupport.h"
+#include "ShellTestSupport.h"
+
+#include "app/Families.h"
+#include "archive/store/VKArchivImport.h"
+#include "link/DownloadControl.h"
+#include "link/DownloadTasks.h"
+#include "link/Pristroj.h"
+#include "model/PrevodTyp.h"
+#include "platform/ui/MessageBox.h"
+#include "support/WaitUntil.h"
+#include "tools/instrument_sim/PtySimulator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// The application's own messages, with the time of a clock of the test.
+class ClockedMessages : public CDownloadControlMessages {
+public:
+    using CDownloadControlMessages::CDownloadControlMessages;
+    CTime Now() override { return CTime(now.load()); }
+    std::atomic<CTime::time_type> now{0};
+};
+
+// Idle pauses of a millisecond: the thread's waits are counted in pauses.
+class QuickControl : public CDownloadControl {
+public:
+    using CDownloadControl::CDownloadControl;
+
+protected:
+    void IdleSleep(int) override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+};
+
+// The times of the data records of an archive file, in file order, as
+// minutes after `origin`; {-1} when the file does not open.
+std::vector<int> DataMinutes(const QString& path, CTime origin)
+{
+    CVKDownloadArchivData reader;
+    if (!reader.OpenByPath(path))
+        return {-1};
+    std::vector<int> minutes;
+    if (reader.OpenFirstBlock()) {
+        do {
+            for (const CArchivRecord& record : reader.CurrentBlock())
+                if (record.IsData())
+                    minutes.push_back(int((std::int64_t(record.time) - std::int64_t(origin.GetTime())) / 60));
+        } while (reader.ReadNextBlock());
+    }
+    return minutes;
+}
+
+std::vector<int> Minutes(int from, int to)
+{
+    std::vector<int> out;
+    for (int m = from; m <= to; ++m)
+        out.push_back(m);
+    return out;
+}
+
+class ScheduledDownloadSimTest : public shelltest::StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        line.AddInstrument(sim::Instrument(sim::Family::VK, 1));
+        // Three voltages and three currents per record, one record a minute.
+        line.WithInstrument(1, [](sim::Instrument& i) {
+            sim::Bytes& status = i.blocks[0x14];
+            std::fill(status.begin() + 3, status.begin() + 16, 0);
+            std::fill(status.begin() + 48, status.end(), 0);
+            status[6] = 3;
+            status[10] = 3;
+            status[40] = 0x01;
+            status[41] = 0x00;
+        });
+        Record(80, newest);
+        std::string error;
+        ASSERT_TRUE(line.Start(error)) << error;
+
+        app.SetFamilies(CFamilyList(ProgramFamilies()));
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+        auto entry = std::make_unique<CPristroj>(QString::fromStdString(line.SlavePath()), 1, dir.path(), FALSE,
+                                                 CPristroj::kVK, app.LinkEnvironment());
+        entry->m_nazev = QStringLiteral("Hala");
+        entry->m_soubor = dir.filePath(QStringLiteral("hala"));
+        entry->m_merit = 0;
+        ASSERT_TRUE(app.AdoptInstrument(nullptr, std::move(entry)));
+        std::lock_guard list(app.Tasks().ListLock());
+        CTask* task = app.Tasks().Add();
+        task->m_active = 1;
+        task->m_pristroj = QStringLiteral("Hala");
+        task->m_interval = 0; // 8 h
+        task->m_lastTime = CTime(newest.GetTime() - 9 * 60); // record 70
+        taskIndex = task->m_index;
+    }
+    void TearDown() override
+    {
+        if (control) {
+            platform::Event done(true, false);
+            control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
+            EXPECT_TRUE(done.Wait(30000));
+            EXPECT_TRUE(control->Join(30000));
+            control.reset();
+        }
+        app.ExitInstance();
+        line.Stop();
+        StoreTest::TearDown();
+    }
+
+    // `count` records written so far, a minute apart in a ring of 50, the
+    // newest at `time`.
+    void Record(std::uint64_t count, CTime time)
+    {
+        line.WithInstrument(1, [&](sim::Instrument& i) {
+            i.FillArchive(0, 50, 12, count);
+            CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, time);
+        });
+    }
+    // The task as the application's list has it.
+    CTask Task()
+    {
+        std::lock_guard list(app.Tasks().ListLock());
+        const CTask* task = app.Tasks().Find(taskIndex);
+        return task ? *task : CTask{};
+    }
+    // Runs the application's event loop until the task ran and is idle again
+    // with its last download at `last` (generous bound).
+    bool RunUntilIdleAt(CTime last)
+    {
+        return testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                const CTask task = Task();
+                return !task.m_running && task.m_lastTime == last;
+            },
+            120000);
+    }
+
+    const CTime newest{2024, 1, 15, 10, 0, 0};
+    sim::PtySimulator line;
+    CMavexApp app{shelltest::QuietEnvironment()};
+    ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
+    int taskIndex = -1;
+    std::unique_ptr<ClockedMessages> host;
+    std::unique_ptr<QuickControl> control;
+};
+
+TEST_F(ScheduledDownloadSimTest, DueTaskDownloadsImportsAndGoesIdle)
+{
+    const QString archive = dir.filePath(QStringLiteral("hala.vk"));
+    host = std::make_unique<ClockedMessages>(app.Handle());
+    // Five minutes overdue; the new records make it due again only in 8 h.
+    host->now = CTime::time_type(newest.GetTime() - 9 * 60 + 8 * 3600 + 300);
+    control = std::make_unique<QuickControl>(app.Tasks(), *host);
+    ASSERT_TRUE(control->Start());
+
+    ASSERT_TRUE(RunUntilIdleAt(newest)) << "running " << Task().m_running;
+    CTask task = Task();
+    EXPECT_EQ(task.m_failures, 0);
+    EXPECT_EQ(task.m_error, 0);
+    // Records 70 to 79, minutes -9 to 0 before the newest.
+    EXPECT_EQ(DataMinutes(archive, newest), Minutes(-9, 0));
+    EXPECT_EQ(app.Tasks().m_downloadCopy, nullptr);
+    // No temporary file is left behind.
+    const QStringList left = QDir(dir.path()).entryList({QStringLiteral("*.tmp")}, QDir::Files);
+    EXPECT_TRUE(left.isEmpty()) << left.join(u' ').toStdString();
+
+    // Five more records; the task falls due again and completes the archive.
+    const CTime later(newest.GetTime() + 5 * 60);
+    Record(85, later);
+    host->now = CTime::time_type(newest.GetTime() + 8 * 3600 + 60);
+    ASSERT_TRUE(RunUntilIdleAt(later)) << "running " << Task().m_running;
+    task = Task();
+    EXPECT_EQ(task.m_failures, 0);
+    EXPECT_EQ(DataMinutes(archive, newest), Minutes(-9, 5)); // records 70 to 84, each once
+    EXPECT_TRUE(boxes.Requests().empty()) << boxes.Requests()[0].text.toStdString();
+}
+
+} // namespace
