@@ -1,4 +1,4 @@
-#include "link/ui/ModemDialDlg.h"
+#include "ModemDialTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,26 +9,8 @@
 #include <atomic>
 #include <thread>
 
-namespace {
-
-template <class F>
-bool PumpUntil(F done)
-{
-    const QDeadlineTimer deadline(20000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
-CModemDialDlg* OpenDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* dialog = qobject_cast<CModemDialDlg*>(widget); dialog && dialog->isVisible())
-            return dialog;
-    return nullptr;
-}
-
-} // namespace
+using modemdialtest::OpenDialog;
+using modemdialtest::PumpUntil;
 
 // A busy line as the dialling thread reports it: the dialog comes up on the
 // user-interface thread while the main window keeps running, shows the
@@ -53,7 +35,7 @@ TEST(ModemDialDlg, BusyLineShowsItsReasonAndWaitsForOk)
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Spojení s modemem"));
     EXPECT_EQ(dialog->StatusText(), QStringLiteral("Obsazeno."));
     EXPECT_EQ(dialog->ButtonText(), QStringLiteral("OK"));
-    dialog->findChild<QPushButton*>(QString::number(CModemDialDlg::IdButton))->click();
+    modemdialtest::ClickButton(dialog);
     EXPECT_TRUE(PumpUntil([] { return OpenDialog() == nullptr; }));
 }
 
