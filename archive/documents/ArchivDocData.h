@@ -56,8 +56,12 @@ protected:
 
     void ScaleWindowSeries(int flag) override
     {
+        // The analysers name it after their window formats; it sets the same
+        // series ranges and the formats the value list shows.
         if constexpr (requires(Family& f) { f.ScaleWindowSeries(BOOL(0)); })
             Family::ScaleWindowSeries(BOOL(flag));
+        else if constexpr (requires(Family& f) { f.UpdateSeriesScales(BOOL(0)); })
+            Family::UpdateSeriesScales(BOOL(flag));
     }
 
     void SetFailureText(const QString& text) override

@@ -5,6 +5,7 @@
 #include "archive/store/ArchivGraphFeed.h"
 #include "archive/store/ArchivHeader.h"
 #include "archive/store/ArchivRecord.h"
+#include "archive/store/ArchivSeriesExtract.h"
 #include "archive/store/ArchivSetAside.h"
 #include "archive/store/ArchivStamp.h"
 #include "archive/store/ArchivStream.h"
@@ -217,6 +218,10 @@ protected:
     // file name; the header name moved to the file period of `startTime`.
     virtual void InitHeader(int slotTotal, const QString& name, BOOL overwrite);
     virtual void RollFileName();
+    // The scales a graph walk starts from: the ratios in force, as the value
+    // list starts from them, so that a block without a settings record of
+    // its own is not drawn in secondary values.
+    virtual archive::CSeriesScales SeriesStartScales() const { return {}; }
     // For the hooks: a fresh header with all slots empty.
     void SetNewHeader(int slotTotal, const QString& name);
     // For the family writers, with `listLock` held.

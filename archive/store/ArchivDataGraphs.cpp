@@ -4,8 +4,18 @@
 
 CArchivGraphFeed::Extractor CArchivData::GraphExtractor(int kind)
 {
-    return [this, kind](const CArchivRecordList& records, int channel, int endIndex, int startIndex) {
-        return archive::ExtractFamilySeries(kind, m_seriesRegistry, records, channel, endIndex, startIndex, {});
+    // Blocks are walked oldest first, channel after channel: the ratios of a
+    // settings record carry on into the blocks after it.
+    auto carried = std::make_shared<archive::CSeriesScales>();
+    return [this, kind, carried](const CArchivRecordList& records, int channel, int endIndex, int startIndex) {
+        if (channel == 0 && startIndex == 0)
+            *carried = SeriesStartScales();
+        const int next =
+            archive::ExtractFamilySeries(kind, m_seriesRegistry, records, channel, endIndex, startIndex, *carried);
+        for (const CArchivRecord& r : records)
+            if (r.type == kRecordSettings)
+                archive::FollowFamilySettings(kind, r, *carried);
+        return next;
     };
 }
 

@@ -163,6 +163,23 @@ int ExtractDuskarSeries(const CArchivSeriesRegistry& registry, const CArchivReco
         });
 }
 
+void FollowFamilySettings(int kind, const CArchivRecord& settings, CSeriesScales& scales)
+{
+    switch (kind) {
+    case kFamilyVK:
+        FollowVKSettings(settings, scales.vk);
+        break;
+    case kFamilyVKR:
+        FollowVKRSettings(settings, scales.vkrConnection);
+        break;
+    case kFamilyVKT:
+        FollowVKTSettings(settings, scales.vkt);
+        break;
+    default:
+        break;
+    }
+}
+
 int ExtractFamilySeries(int kind, const CArchivSeriesRegistry& registry, const CArchivRecordList& records,
                         int channel, int endIndex, int startIndex, const CSeriesScales& scales)
 {

@@ -35,11 +35,13 @@ struct CVKSeriesScales {
 
 // VK, "U1" to "3S"; every settings record met replaces the ratios, the
 // connection and the temperature line.
+void FollowVKSettings(const CArchivRecord& settings, CVKSeriesScales& scales);
 int ExtractVKSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                     int endIndex, int startIndex, CVKSeriesScales scales);
 
 // VKR, "U1" to "THDU3,1"; `connectionType` (of the VKR settings) until a
 // settings record replaces it decides which phases exist.
+void FollowVKRSettings(const CArchivRecord& settings, int& connectionType);
 int ExtractVKRSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                      int endIndex, int startIndex, int connectionType);
 
@@ -54,6 +56,7 @@ struct CVKTSeriesScales {
 
 // VKT, "U1" to "THDI4"; measurements of the program's form (2, 3) and of the
 // instrument's own archive (12, described by the status record before it).
+void FollowVKTSettings(const CArchivRecord& settings, CVKTSeriesScales& scales);
 int ExtractVKTSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                      int endIndex, int startIndex, CVKTSeriesScales scales);
 
@@ -69,6 +72,10 @@ struct CSeriesScales {
 
 // The walk of the family `kind` (0 Qorin, 1 VK, 2 VKR, 3 VKT, 4 Duskar); an
 // unknown kind draws nothing and returns `startIndex`.
+// What a settings record passed by the walk of family `kind` changes in the
+// scales the next walk starts from (Qorin and Duskar records carry their
+// ratios with the values).
+void FollowFamilySettings(int kind, const CArchivRecord& settings, CSeriesScales& scales);
 int ExtractFamilySeries(int kind, const CArchivSeriesRegistry& registry, const CArchivRecordList& records,
                         int channel, int endIndex, int startIndex, const CSeriesScales& scales);
 

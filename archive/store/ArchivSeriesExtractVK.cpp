@@ -131,20 +131,23 @@ void DrawVK(SeriesPoints& out, int index, CTime t, const CVKAktData& v, const CV
 
 } // namespace
 
+void FollowVKSettings(const CArchivRecord& r, CVKSeriesScales& scales)
+{
+    CVKConfig config;
+    if (r.type != kRecordSettings || !CVKArchivData::DecodeConfigRecord(r, config))
+        return;
+    scales.voltageRatio = config.GetVtRatio();
+    scales.currentRatio = config.GetCtRatio();
+    scales.connectionMode2 = config.GetConnection() == CVKConfig::Aron;
+    config.GetTemperatureLine(scales.temperatureSlope, scales.temperatureOffset);
+}
+
 int ExtractVKSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                     int endIndex, int startIndex, CVKSeriesScales scales)
 {
     return WalkSeries(
         registry, kFamilyVK, records, channel, endIndex, startIndex, CVKAktData(),
-        [&scales](const CArchivRecord& r) {
-            CVKConfig config;
-            if (r.type != kRecordSettings || !CVKArchivData::DecodeConfigRecord(r, config))
-                return;
-            scales.voltageRatio = config.GetVtRatio();
-            scales.currentRatio = config.GetCtRatio();
-            scales.connectionMode2 = config.GetConnection() == CVKConfig::Aron;
-            config.GetTemperatureLine(scales.temperatureSlope, scales.temperatureOffset);
-        },
+        [&scales](const CArchivRecord& r) { FollowVKSettings(r, scales); },
         [&scales](SeriesPoints& out, int index, const CArchivRecord& r, CVKAktData& v) {
             const CTime t(r.time);
             if (r.type == kRecordFull) {

@@ -114,6 +114,13 @@ void DrawVKR(SeriesPoints& out, int index, CTime t, const CVKRAktData& v, Phases
 
 } // namespace
 
+void FollowVKRSettings(const CArchivRecord& r, int& connectionType)
+{
+    CVKRConfig config;
+    if (r.type == kRecordSettings && CVKRArchivData::DecodeConfigRecord(r, config))
+        connectionType = config.GetConnection();
+}
+
 int ExtractVKRSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                      int endIndex, int startIndex, int connectionType)
 {
@@ -121,11 +128,7 @@ int ExtractVKRSeries(const CArchivSeriesRegistry& registry, const CArchivRecordL
     bool started = false;
     return WalkSeries(
         registry, kFamilyVKR, records, channel, endIndex, startIndex, CVKRAktData(),
-        [&phases](const CArchivRecord& r) {
-            CVKRConfig config;
-            if (r.type == kRecordSettings && CVKRArchivData::DecodeConfigRecord(r, config))
-                phases.type = config.GetConnection();
-        },
+        [&phases](const CArchivRecord& r) { FollowVKRSettings(r, phases.type); },
         [&phases, &started](SeriesPoints& out, int index, const CArchivRecord& r, CVKRAktData& v) {
             if (r.type == kRecordFull) {
                 if (!CVKRArchivData::DecodeFullRecord(v, r))

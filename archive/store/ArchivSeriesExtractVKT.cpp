@@ -234,6 +234,19 @@ private:
 
 } // namespace
 
+void FollowVKTSettings(const CArchivRecord& r, CVKTSeriesScales& scales)
+{
+    if (r.type != kRecordSettings || r.data.size() < CVKTConfig::kImageSize)
+        return;
+    CVKTConfig config;
+    config.FromRaw(reinterpret_cast<const BYTE*>(r.data.constData()));
+    scales.voltageRatio = config.GetPrimary();
+    scales.voltageRatio4 = config.GetSecondVtRatio();
+    scales.currentRatio = config.GetRatio();
+    scales.currentRatio4 = config.GetCt4Ratio();
+    scales.connectionType = config.GetConnection();
+}
+
 int ExtractVKTSeries(const CArchivSeriesRegistry& registry, const CArchivRecordList& records, int channel,
                      int endIndex, int startIndex, CVKTSeriesScales scales)
 {
@@ -243,14 +256,8 @@ int ExtractVKTSeries(const CArchivSeriesRegistry& registry, const CArchivRecordL
         registry, kFamilyVKT, records, channel, endIndex, startIndex, 0,
         [&](const CArchivRecord& r) {
             decoder.Observe(r);
-            if (r.type == kRecordSettings && r.data.size() >= CVKTConfig::kImageSize) {
-                CVKTConfig config;
-                config.FromRaw(reinterpret_cast<const BYTE*>(r.data.constData()));
-                scales.voltageRatio = config.GetPrimary();
-                scales.voltageRatio4 = config.GetSecondVtRatio();
-                scales.currentRatio = config.GetRatio();
-                scales.currentRatio4 = config.GetCt4Ratio();
-                scales.connectionType = config.GetConnection();
+            if (r.type == kRecordSettings) {
+                FollowVKTSettings(r, scales);
             } else if (r.type == kRecordStatus) {
                 faultState = 0;
             }

@@ -276,6 +276,18 @@ void CVKArchivData::GetTemperatureScale(float& slope, float& offset) const
     offset = m_temperatureOffset;
 }
 
+archive::CSeriesScales CVKArchivData::SeriesStartScales() const
+{
+    archive::CSeriesScales s;
+    std::lock_guard lock(settingsLock);
+    s.vk.voltageRatio = scales.voltageRatio;
+    s.vk.currentRatio = scales.currentRatio;
+    s.vk.connectionMode2 = m_connectionMode2 != 0;
+    s.vk.temperatureSlope = m_temperatureSlope;
+    s.vk.temperatureOffset = m_temperatureOffset;
+    return s;
+}
+
 int CVKArchivData::TakeSettingsChanged()
 {
     std::lock_guard lock(settingsLock);

@@ -76,6 +76,7 @@ public:
 
 protected:
     void TakeWalkRecord(const CArchivRecord& record) override;
+    archive::CSeriesScales SeriesStartScales() const override;
 
 private:
     class Rows;

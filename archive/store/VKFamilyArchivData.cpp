@@ -258,6 +258,17 @@ std::vector<QStringList> CVKFamilyArchivData::CollectRows(int index, RowSink& si
     int row = 0;
     if (!window.FindRowBlock(std::max(index - kRowsBefore, 0), block, row))
         return rows;
+    // A block without settings of its own shows the ratios of the window's
+    // blocks before it, as the graph draws it, whichever block the rows
+    // start in.
+    if (block < window.blockFirstRecord.size()) {
+        for (std::size_t i = std::min(window.blockFirstRecord[block], window.records.size()); i-- > 0;) {
+            if (window.records[i].type == kRecordSettings) {
+                sink.TakeSettings(window.records[i]);
+                break;
+            }
+        }
+    }
     CArchivRecordList records;
     window.ReadFrom(*this, block, records);
     const std::uint32_t start = window.start.GetTime();

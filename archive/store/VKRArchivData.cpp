@@ -253,6 +253,13 @@ void CVKRArchivData::AddIdenRecord(const CIden& iden)
     QueueLocked(now, kRecordIden, std::move(payload));
 }
 
+archive::CSeriesScales CVKRArchivData::SeriesStartScales() const
+{
+    archive::CSeriesScales s;
+    s.vkrConnection = GetConnectionType();
+    return s;
+}
+
 int CVKRArchivData::GetConnectionType() const
 {
     return ReadSettings(m_connectionType);

@@ -52,6 +52,7 @@ public:
     static bool IsColumnHidden(int column, int connectionType);
 
 protected:
+    archive::CSeriesScales SeriesStartScales() const override;
     void TakeWalkRecord(const CArchivRecord& record) override;
 
 private:

@@ -30,6 +30,18 @@ CVKTArchivData::Ratios CVKTArchivData::HeldRatios() const
     return {m_ratioU, m_ratioU4, m_ratioI, m_ratioI4, m_connectionType};
 }
 
+archive::CSeriesScales CVKTArchivData::SeriesStartScales() const
+{
+    const Ratios r = HeldRatios();
+    archive::CSeriesScales s;
+    s.vkt.voltageRatio = r.u;
+    s.vkt.voltageRatio4 = r.u4;
+    s.vkt.currentRatio = r.i;
+    s.vkt.currentRatio4 = r.i4;
+    s.vkt.connectionType = r.connection;
+    return s;
+}
+
 void CVKTArchivData::TakeFormattingFrom(const CVKTArchivData& source)
 {
     if (&source == this)

@@ -144,6 +144,7 @@ public:
 protected:
     void InitHeader(int slotTotal, const QString& name, BOOL plainName) override;
     void RollFileName() override;
+    archive::CSeriesScales SeriesStartScales() const override;
 
     // Under the settings lock, or with the object owned alone.
     void UpdateVoltageFormat();

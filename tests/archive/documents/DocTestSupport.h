@@ -77,6 +77,11 @@ protected:
     void WriteBlock(int count = 10)
     {
         m_writer.AddConfigRecord(vktest::VKConfig(400, 100));
+        WriteMeasurements(count);
+    }
+    // The same without a settings record of its own.
+    void WriteMeasurements(int count = 10)
+    {
         for (int i = 0; i < count; ++i) {
             m_clock.Advance(60);
             m_times.push_back(m_clock.Get());
