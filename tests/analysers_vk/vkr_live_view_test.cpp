@@ -5,6 +5,7 @@
 #include "analysers_vk/VKR01Doc.h"
 #include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
+#include "analysers_vk/VKRZobrazeneVelicinyDlg.h"
 #include "analysers_vk/VKPaneLayout.h"
 #include "archive/store/VKRArchivData.h"
 #include "link/Pristroj.h"
@@ -13,10 +14,12 @@
 #include "platform/WindowMessage.h"
 #include "platform/ui/DocTemplate.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +147,36 @@ TEST_F(VKRLiveView, MenuOffersTheInstrumentCommandsAndTheGraphTools)
     const bool before = view->Graph()->Grid();
     grid->trigger();
     EXPECT_NE(view->Graph()->Grid(), before);
+    Close(view);
+}
+
+TEST_F(VKRLiveView, DisplayedQuantitiesOpensTheVKRDialog)
+{
+    CVKRAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    Measure(231.0f, CVKRConfig::Star);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    QMenu menu;
+    view->FillMenu(menu);
+    QAction* quantities = nullptr;
+    for (QAction* action : menu.actions())
+        if (action->text() == QStringLiteral("Zobrazené veličiny ..."))
+            quantities = action;
+    ASSERT_NE(quantities, nullptr);
+    ASSERT_TRUE(quantities->isEnabled());
+    bool vkr = false;
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        shown = modal != nullptr;
+        // The VKR dialog derives from the VK one: the class itself must be the VKR's.
+        vkr = modal && modal->metaObject() == &CVKRZobrazeneVelicinyDlg::staticMetaObject;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+    });
+    quantities->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(vkr);
     Close(view);
 }
 
