@@ -85,6 +85,12 @@ void CMereni::Pause(int ms)
     WaitForMessage(Host().PauseMs(ms));
 }
 
+void CMereni::PauseUntil(std::int64_t second)
+{
+    const std::int64_t left = second * 1000 - Host().NowMs() + kDueMarginMs;
+    Pause(int(std::clamp<std::int64_t>(left, kMinIdleTickMs, kIdleTickMs)));
+}
+
 void CMereni::EndThread()
 {
     m_bStop = 1;
@@ -163,8 +169,11 @@ bool CMereni::OnIdle(long)
     const std::int64_t interval = e->m_intervalMereni;
     const std::int64_t now = Now().GetTime();
     const std::int64_t origin = m_tOrigin.GetTime();
+    // A poll whose due second has just begun finds the line soonest: a
+    // coarser look could lose most of the grace before the poll even asks
+    // for the line, which silent instruments on it may hold for long.
     if (now <= origin + n * interval) {
-        Pause(1000);
+        PauseUntil(origin + n * interval + 1);
         return true;
     }
     const auto slack = std::int64_t(std::trunc((double(n) + m_fGrace.load()) * double(interval) + 0.5));
@@ -187,7 +196,7 @@ bool CMereni::OnIdle(long)
     const int s = m_nFailScore;
     if (s > 10 && m_nFailedPolls != 0) {
         // No poll until this one is missed.
-        Pause(1000);
+        PauseUntil(origin + slack + 1);
         return true;
     }
     if (s > 25)

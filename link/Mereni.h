@@ -11,6 +11,8 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -38,6 +40,14 @@ public:
     virtual bool PostMessageBox(const QString& caption, const QString& text, bool information,
                                 std::function<void()> closed) = 0;
     virtual platform::CTime Now() { return platform::CTime::GetCurrentTime(); }
+    // The same clock in milliseconds since 1970, so that a thread can wake
+    // when its poll falls due rather than on a whole-second tick.
+    virtual std::int64_t NowMs()
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
     // The real length of a pause of `ms`; tests shorten them.
     virtual int PauseMs(int ms) { return ms; }
     // A bounded wait on an entry's event.
@@ -92,6 +102,14 @@ public:
     // while fewer than kMaxOpenBoxes are open.
     static constexpr int kHandOverBoxThreshold = 19;
     static constexpr int kMaxOpenBoxes = 6;
+    // The idle cycle sleeps until the next instant it has to look again,
+    // but never longer than kIdleTickMs (a changed clock, a stopped entry)
+    // nor shorter than kMinIdleTickMs (a clock whose seconds lag its
+    // milliseconds must not make it spin). kDueMarginMs past the instant
+    // makes sure the whole-second clock has moved on when it wakes.
+    static constexpr int kIdleTickMs = 1000;
+    static constexpr int kMinIdleTickMs = 20;
+    static constexpr int kDueMarginMs = 10;
 
     // The thread works in `env`: its host, the thread factories and the
     // counters shared with the other measurement threads.
@@ -152,6 +170,9 @@ protected:
     platform::CTime Now() const { return Host().Now(); }
     // A pause that a message cuts short.
     void Pause(int ms);
+    // A pause until the whole-second clock reads `second`, within the idle
+    // tick's bounds.
+    void PauseUntil(std::int64_t second);
     void AddFailScore(int value) { m_nFailScore += value; }
     void SetGrace(float grace) { m_fGrace = grace; }
     // Up to three tries 100 ms apart; a failed try adds adds[try].

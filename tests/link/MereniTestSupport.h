@@ -67,6 +67,7 @@ public:
         return true;
     }
     platform::CTime Now() override { return platform::CTime(platform::CTime::time_type(nowMs.load() / 1000)); }
+    std::int64_t NowMs() override { return nowMs.load(); }
     int PauseMs(int ms) override
     {
         {

@@ -341,3 +341,64 @@ TEST_F(IdleTest, SilentInstrumentIsGivenUpOnlyWhenAskedTo)
         EXPECT_FALSE(thread.StopRequested());
     }
 }
+
+TEST_F(IdleTest, LivePollsStayOnTimeWhileSilentInstrumentsHoldTheLine)
+{
+    // The live instrument's poll waits for the line behind the requests of
+    // silent instruments (each held until its 800 ms answer time runs out)
+    // before its own exchange; a look at the clock costs a few ms.
+    class LineMereni : public ScriptedMereni {
+    public:
+        LineMereni(std::shared_ptr<CLinkEnvironment> env, FakeMereniHost& host)
+            : ScriptedMereni(std::move(env)), m_host(host)
+        {
+        }
+        std::vector<std::int64_t> starts;
+
+    protected:
+        int Poll(BOOL late) override
+        {
+            if (!late) {
+                starts.push_back(m_host.nowMs.load());
+                static constexpr int kSilentAhead[] = {1, 0, 2, 1, 1, 0, 2};
+                m_host.nowMs += kSilentAhead[starts.size() % std::size(kSilentAhead)] * 800 + 150;
+            }
+            return ScriptedMereni::Poll(late);
+        }
+
+    private:
+        FakeMereniHost& m_host;
+    };
+
+    auto entry = MakeEntry(CPristroj::kQorin);
+    entry->m_intervalMereni = 2;
+    entry->m_intervalZapisovani = 1000;
+    LineMereni thread(env, mhost);
+    Activate(thread, *entry);
+    mhost.autoAdvance = true;
+    constexpr int kLookMs = 3;
+    const std::int64_t begin = mhost.nowMs.load();
+    constexpr std::int64_t kSpanMs = 60 * 1000;
+    bool polledBefore = true;
+    std::vector<std::int64_t> waitedFor; // starts of polls the thread slept towards
+    while (mhost.nowMs.load() - begin < kSpanMs) {
+        const std::size_t before = thread.starts.size();
+        mhost.nowMs += kLookMs;
+        thread.OnIdle(0);
+        const bool polled = thread.starts.size() > before;
+        if (polled && !polledBefore)
+            waitedFor.push_back(thread.starts.back());
+        polledBefore = polled;
+    }
+
+    // One on-time poll per interval and no outage record.
+    const auto errors = Texts(*entry->GetArchivData(), kRecordError);
+    for (const QString& text : errors)
+        EXPECT_EQ(text, QStringLiteral("ok"));
+    EXPECT_EQ(std::count(thread.polls.begin(), thread.polls.end(), 1), 0);
+    EXPECT_GE(thread.starts.size(), std::size_t(kSpanMs / 2000 - 1));
+    // A poll the thread waited for asks for the line as its second begins.
+    ASSERT_FALSE(waitedFor.empty());
+    for (const std::int64_t start : waitedFor)
+        EXPECT_LE(start % 1000, CMereni::kDueMarginMs + kLookMs) << start;
+}
