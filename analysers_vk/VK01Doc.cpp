@@ -7,12 +7,15 @@
 #include "archive/documents/ArchivDocHooks.h"
 #include "archive/store/ArchivData.h"
 #include "archive/store/VKArchivData.h"
+#include "archive/store/VKRArchivData.h"
 #include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/PristrojInfoDlg.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <memory>
 
 #include <QApplication>
 #include <QCursor>
@@ -129,21 +132,27 @@ void CVK01Doc::OnOpenCurrentFile()
         hooks.openArchiveFile(path);
 }
 
-QString CVK01Doc::FindPreviousArchive(const QString& folder, const QString& current, std::int64_t reference)
+QString CVK01Doc::FindPreviousArchive(const QString& folder, const QString& current, std::int64_t reference, int type)
 {
+    const bool vkr = type == CPristroj::kVKR;
     QString best;
     std::int64_t bestStart = 0;
     const QDir dir(folder);
     const QString currentPath = current.isEmpty() ? QString() : QFileInfo(current).absoluteFilePath();
-    for (const QFileInfo& file : dir.entryInfoList({QStringLiteral("*.vk")}, QDir::Files, QDir::Name)) {
+    const QString pattern = vkr ? QStringLiteral("*.vkr") : QStringLiteral("*.vk");
+    for (const QFileInfo& file : dir.entryInfoList({pattern}, QDir::Files, QDir::Name)) {
         if (file.absoluteFilePath() == currentPath)
             continue;
-        CVKArchivData candidate;
-        if (!candidate.Open(file.absoluteFilePath()))
+        std::unique_ptr<CArchivData> candidate;
+        if (vkr)
+            candidate = std::make_unique<CVKRArchivData>();
+        else
+            candidate = std::make_unique<CVKArchivData>();
+        if (!candidate->Open(file.absoluteFilePath()))
             continue;
         platform::CTime first, last;
-        const bool ranged = candidate.GetFileTimeRange(first, last);
-        candidate.Close();
+        const bool ranged = candidate->GetFileTimeRange(first, last);
+        candidate->Close();
         if (!ranged)
             continue;
         const std::int64_t start = first.GetTime();
@@ -165,7 +174,7 @@ void CVK01Doc::OnOpenPreviousFile(QWidget* parent)
     const bool ranged = data && !current.isEmpty() && data->GetFileTimeRange(first, last);
     const std::int64_t reference = ranged ? std::int64_t(first.GetTime()) : platform::CTime::GetCurrentTime().GetTime();
     const QString folder = current.isEmpty() ? m_pristroj->m_soubor : QFileInfo(current).absolutePath();
-    const QString previous = FindPreviousArchive(folder, current, reference);
+    const QString previous = FindPreviousArchive(folder, current, reference, ArchiveFamily());
     if (previous.isEmpty()) {
         ui::ErrorBox(parent, QStringLiteral("Požadovaný soubor nenalezen."), ui::MsgButtons::Ok, ui::MsgIcon::Error);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Pristroj.h"
 #include "platform/ui/Document.h"
 
 #include <QDialog>
@@ -8,7 +9,6 @@
 
 #include <cstdint>
 
-class CPristroj;
 class QWidget;
 
 namespace analysers_vk {
@@ -46,10 +46,16 @@ public:
     // "Otevřít předchozí soubor": the newest archive of the instrument's
     // folder that began before the file now written.
     void OnOpenPreviousFile(QWidget* parent);
-    // The archive in `folder` (".vk", other than `current`) whose first
-    // record is the latest before `reference`; empty for none. Every
-    // candidate opened is closed again.
-    static QString FindPreviousArchive(const QString& folder, const QString& current, std::int64_t reference);
+    // The archive of the family `type` (CPristroj::kVK ".vk" or kVKR ".vkr")
+    // in `folder`, other than `current`, whose first record is the latest
+    // before `reference`; empty for none. Every candidate opened is closed
+    // again.
+    static QString FindPreviousArchive(const QString& folder, const QString& current, std::int64_t reference,
+                                       int type = CPristroj::kVK);
+
+protected:
+    // The instrument family whose archives this document's commands look for.
+    virtual int ArchiveFamily() const { return CPristroj::kVK; }
 
 private:
     CPristroj* m_pristroj = nullptr;

@@ -20,6 +20,9 @@ public:
     void OnInstrumentSettings(QWidget* parent);
     QDialog* OpenDialog() const { return m_dialog.data(); }
 
+protected:
+    int ArchiveFamily() const override { return CPristroj::kVKR; }
+
 private:
     QPointer<QDialog> m_dialog;
 };

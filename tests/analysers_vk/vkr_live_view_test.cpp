@@ -171,3 +171,96 @@ TEST_F(VKRLiveView, MenuOffersTheInstrumentCommandsAndTheGraphTools)
 }
 
 } // namespace
+
+#include "archive/documents/ArchivDocHooks.h"
+#include "archive/store/VKArchivData.h"
+#include "platform/ui/MessageBox.h"
+#include "support/FakeClock.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// One block of ten measurements beginning at `start`, written by the
+// family's own store as `name` + `extension` in `folder`.
+template <class Store, class Values>
+void WriteArchive(const QString& folder, const QString& name, const QString& extension, std::int64_t start)
+{
+    testsupport::FakeClock clock;
+    clock.Set(platform::CTime(platform::CTime::time_type(start)));
+    Store store;
+    store.SetTimeSource(clock.Source());
+    ASSERT_EQ(store.Create(600, 10, 60, folder + QLatin1Char('/') + name, extension, TRUE, TRUE, name), 1);
+    for (int i = 0; i < 10; ++i) {
+        clock.Advance(60);
+        store.AddMeasurementRecord(Values());
+    }
+    clock.Advance(1);
+    const int mode = store.EndBlock(FALSE, TRUE, 60);
+    ASSERT_EQ(store.Flush(FALSE, mode, name), 1);
+    store.Close();
+}
+
+// Descriptors the process holds on files of `folder`.
+int OpenFilesIn(const QString& folder)
+{
+    int count = 0;
+    const QString prefix = QDir(folder).canonicalPath() + QLatin1Char('/');
+    for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files))
+        if (fd.symLinkTarget().startsWith(prefix))
+            ++count;
+    return count;
+}
+
+TEST_F(VKRLiveView, PreviousFileIsTheNewestVkrArchiveBeganBeforeTheCurrentOne)
+{
+    const QString folder = dir.filePath(QStringLiteral("archiv"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const std::int64_t day = 86400;
+    const std::int64_t base = 1233478800; // 2009-02-01 10:00 local
+    WriteArchive<CVKRArchivData, CVKRAktData>(folder, QStringLiteral("oldest"), QStringLiteral(".vkr"), base);
+    WriteArchive<CVKRArchivData, CVKRAktData>(folder, QStringLiteral("older"), QStringLiteral(".vkr"), base + day);
+    WriteArchive<CVKRArchivData, CVKRAktData>(folder, QStringLiteral("current"), QStringLiteral(".vkr"),
+                                              base + 3 * day);
+    WriteArchive<CVKRArchivData, CVKRAktData>(folder, QStringLiteral("later"), QStringLiteral(".vkr"),
+                                              base + 4 * day);
+    // A VK archive between the two is another family's file.
+    WriteArchive<CVKArchivData, CVKAktData>(folder, QStringLiteral("vk"), QStringLiteral(".vk"), base + 2 * day);
+
+    const QString current = folder + QStringLiteral("/current.vkr");
+    const std::int64_t reference = base + 3 * day + 60;
+    const int openBefore = OpenFilesIn(folder);
+    EXPECT_EQ(QFileInfo(CVK01Doc::FindPreviousArchive(folder, current, reference, CPristroj::kVKR)).fileName(),
+              QStringLiteral("older.vkr"));
+    EXPECT_EQ(QFileInfo(CVK01Doc::FindPreviousArchive(folder, current, reference, CPristroj::kVK)).fileName(),
+              QStringLiteral("vk.vk"));
+    EXPECT_TRUE(CVK01Doc::FindPreviousArchive(folder, current, base, CPristroj::kVKR).isEmpty());
+    EXPECT_EQ(OpenFilesIn(folder), openBefore);
+
+    // From the live window's menu: the found file goes to the application.
+    CVKRAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    entry->m_soubor = folder;
+    QString opened;
+    auto& hooks = CArchivDocHooks::Instance();
+    const auto saved = hooks.openArchiveFile;
+    hooks.openArchiveFile = [&opened](const QString& path) { opened = path; };
+    QMenu menu;
+    view->FillMenu(menu);
+    QAction* previous = nullptr;
+    for (QAction* action : menu.actions())
+        if (action->text() == QStringLiteral("Otevřít předchozí soubor"))
+            previous = action;
+    ASSERT_NE(previous, nullptr);
+    ui::ScriptedMessageBoxes boxes;
+    previous->trigger();
+    hooks.openArchiveFile = saved;
+    // Nothing is being written yet: every archive began before now, the latest wins.
+    EXPECT_EQ(QFileInfo(opened).fileName(), QStringLiteral("later.vkr"));
+    EXPECT_TRUE(boxes.Requests().empty());
+    EXPECT_EQ(OpenFilesIn(folder), openBefore);
+    Close(view);
+}
+
+} // namespace
