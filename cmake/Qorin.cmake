@@ -43,6 +43,14 @@ function(qorin_generate_string_ids)
 endfunction()
 qorin_generate_string_ids()
 
+# The headers almost every file includes are parsed once per target: on a
+# small CI machine that is most of a clean build's time.
+function(qorin_precompiled_headers target)
+  if(QORIN_PCH)
+    target_precompile_headers(${target} PRIVATE "${PROJECT_SOURCE_DIR}/cmake/PrecompiledHeaders.h")
+  endif()
+endfunction()
+
 # Warnings apply to our own targets only (never to system headers).
 function(qorin_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
@@ -71,6 +79,7 @@ function(qorin_library name)
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}" "${PROJECT_BINARY_DIR}/generated")
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
   qorin_warnings(${name})
+  qorin_precompiled_headers(${name})
 endfunction()
 
 # qorin_test(NAME LIBS ... [GUI | QT_MAIN] [LABELS ...] [TIMEOUT s]
@@ -150,7 +159,9 @@ macro(_qorin_test_program program program_sources program_labels program_timeout
     target_compile_definitions(${program} PRIVATE QORIN_TEST_WIDGETS)
   endif()
   target_include_directories(${program} PRIVATE "${PROJECT_SOURCE_DIR}" "${PROJECT_SOURCE_DIR}/tests")
+  target_compile_definitions(${program} PRIVATE QORIN_TEST_PROGRAM)
   qorin_warnings(${program})
+  qorin_precompiled_headers(${program})
   # gtest_discover_tests (CMake 3.25) writes a list-valued property as
   # separate words, which shifts every property after it; the properties
   # are set here instead, once the test list is known at test time.
