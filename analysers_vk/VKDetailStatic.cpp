@@ -3,7 +3,7 @@
 #include "analysers_vk/VKDetailInstalace.h"
 #include "analysers_vk/VKDetailZaznam.h"
 #include "archive/store/VKArchivData.h"
-#include "charts/data/VKProfileData.h"
+#include "charts_data/VKProfileData.h"
 
 #include <QPushButton>
 #include <QTabWidget>

@@ -1,6 +1,6 @@
 #include "analysers_vkt/VKTDetail.h"
 
-#include "charts/data/VKTProfileData.h"
+#include "charts_data/VKTProfileData.h"
 
 #include "analysers_vkt/VKTDetailInstalace.h"
 #include "analysers_vkt/VKTDetailVystupy.h"

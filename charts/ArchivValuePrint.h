@@ -1,7 +1,7 @@
 #pragma once
 
 #include "archive/store/ArchivTempCopy.h"
-#include "charts/data/ArchiveCsvExport.h"
+#include "charts_data/ArchiveCsvExport.h"
 #include "platform/Time32.h"
 
 #include <QString>

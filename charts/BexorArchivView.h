@@ -1,6 +1,6 @@
 #pragma once
 
-#include "charts/data/MeterTable.h"
+#include "charts_data/MeterTable.h"
 #include "platform/ui/Document.h"
 
 #include <array>

@@ -2,7 +2,7 @@
 
 #include "archive/documents/ArchivDocHooks.h"
 #include "charts/ArchivValuePrint.h"
-#include "charts/data/ArchiveCsvExport.h"
+#include "charts_data/ArchiveCsvExport.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "charts/ProfileDoc.h"
 
 #include "charts/ProfileView.h"
-#include "charts/data/ProfileDataFactory.h"
+#include "charts_data/ProfileDataFactory.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/ui/ChildFrame.h"

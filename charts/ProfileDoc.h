@@ -1,6 +1,6 @@
 #pragma once
 
-#include "charts/data/ProfileData.h"
+#include "charts_data/ProfileData.h"
 #include "platform/ui/Document.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "charts/ProfileGraphWnd.h"
 
 #include "charts/ReportPrinter.h"
-#include "charts/data/ProfileData.h"
+#include "charts_data/ProfileData.h"
 #include "platform/Settings.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"

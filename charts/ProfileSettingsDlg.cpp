@@ -1,7 +1,7 @@
 #include "charts/ProfileSettingsDlg.h"
 
 #include "archive/documents/ArchivDocHooks.h"
-#include "charts/data/ProfileNames.h"
+#include "charts_data/ProfileNames.h"
 #include "link/Pristroj.h"
 #include "link/ui/DownloaderDoc.h"
 #include "platform/StringIds.h"

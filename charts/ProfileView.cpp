@@ -4,7 +4,7 @@
 #include "charts/ProfileGraphWnd.h"
 #include "charts/ProfileValuesDlg.h"
 #include "charts/VKTPanelHodnotyDlg.h"
-#include "charts/data/VKTProfileData.h"
+#include "charts_data/VKTProfileData.h"
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 

@@ -2,7 +2,7 @@
 
 #include "archive/store/QorinArchivData.h"
 #include "charts/StatPanel.h"
-#include "charts/stats/QorinStatistics.h"
+#include "charts_stats/QorinStatistics.h"
 
 // The statistics panel of a controller archive view: the segments of the
 // window (split where the required power factor changes) in tabs, each with

@@ -5,9 +5,9 @@
 #include "archive/store/VKRArchivData.h"
 #include "archive/store/VKTArchivData.h"
 #include "charts/StatTabCtrl.h"
-#include "charts/stats/VKRStatistics.h"
-#include "charts/stats/VKStatistics.h"
-#include "charts/stats/VKTStatistics.h"
+#include "charts_stats/VKRStatistics.h"
+#include "charts_stats/VKStatistics.h"
+#include "charts_stats/VKTStatistics.h"
 
 #include <QWidget>
 

@@ -2,9 +2,9 @@
 
 #include "charts/GridCtrl.h"
 #include "charts/StatPeriodDlg.h"
-#include "charts/stats/QorinStatistics.h"
-#include "charts/stats/VKStatResult.h"
-#include "charts/stats/VKTStatResult.h"
+#include "charts_stats/QorinStatistics.h"
+#include "charts_stats/VKStatResult.h"
+#include "charts_stats/VKTStatResult.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "charts/stats/QorinStatistics.h"
-#include "charts/stats/VKStatResult.h"
+#include "charts_stats/QorinStatistics.h"
+#include "charts_stats/VKStatResult.h"
 
 #include <QString>
 #include <QStringList>

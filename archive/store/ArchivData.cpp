@@ -1,7 +1,7 @@
 #include "archive/store/ArchivData.h"
 
 #include "archive/store/ArchivHost.h"
-#include "charts/core/CalendarTime.h"
+#include "charts_core/CalendarTime.h"
 #include "platform/Cp1250.h"
 
 using platform::CTime;

@@ -1,7 +1,7 @@
 #include "archive/store/ArchivImportFileList.h"
 
 #include "archive/store/ArchivData.h"
-#include "charts/core/CalendarTime.h"
+#include "charts_core/CalendarTime.h"
 
 #include <QDir>
 #include <QFileInfo>

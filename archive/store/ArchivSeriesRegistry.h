@@ -1,6 +1,6 @@
 #pragma once
 
-#include "charts/core/GraphTrace.h"
+#include "charts_core/GraphTrace.h"
 #include "platform/Time32.h"
 
 #include <QString>

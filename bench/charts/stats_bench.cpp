@@ -2,7 +2,7 @@
 // per second (the goal is at least 1,000,000) and the memory the run takes
 // besides the loaded window.
 #include "archive/store/VKArchivData.h"
-#include "charts/stats/VKStatistics.h"
+#include "charts_stats/VKStatistics.h"
 
 #include <benchmark/benchmark.h>
 

@@ -117,21 +117,4 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
     return std::exchange(g_handler, std::move(handler));
 }
 
-ScriptedMessageBoxes::ScriptedMessageBoxes(MsgAnswer otherwise) : m_otherwise(otherwise)
-{
-    m_previous = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
-        m_requests.push_back(request);
-        if (m_answers.empty())
-            return m_otherwise;
-        const MsgAnswer answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    });
-}
-
-ScriptedMessageBoxes::~ScriptedMessageBoxes()
-{
-    SetMessageBoxHandler(std::move(m_previous));
-}
-
 } // namespace ui

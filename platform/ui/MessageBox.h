@@ -4,7 +4,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -43,24 +42,5 @@ void PostMessageBox(const MessageBoxRequest& request);
 // handler it replaced. An empty handler restores the real boxes.
 using MessageBoxHandler = std::function<MsgAnswer(const MessageBoxRequest&)>;
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
-
-// For tests: answers boxes from a queue and records every request while it
-// lives. With the queue empty it answers `otherwise`.
-class ScriptedMessageBoxes {
-public:
-    explicit ScriptedMessageBoxes(MsgAnswer otherwise = MsgAnswer::Ok);
-    ~ScriptedMessageBoxes();
-    ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
-    ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
-
-    void Answer(MsgAnswer answer) { m_answers.push_back(answer); }
-    const std::vector<MessageBoxRequest>& Requests() const { return m_requests; }
-
-private:
-    std::deque<MsgAnswer> m_answers;
-    std::vector<MessageBoxRequest> m_requests;
-    MsgAnswer m_otherwise;
-    MessageBoxHandler m_previous;
-};
 
 } // namespace ui

@@ -4,6 +4,7 @@
 
 #include "analysers_vk/EnergyMeterDlg.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QPushButton>
 #include <QTest>

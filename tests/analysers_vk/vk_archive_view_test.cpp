@@ -17,6 +17,7 @@
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
 #include <QFile>

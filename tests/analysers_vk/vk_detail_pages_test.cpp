@@ -9,6 +9,7 @@
 #include "model/VKOutputConfig.h"
 #include "model/VKStatus.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
 #include <QLineEdit>

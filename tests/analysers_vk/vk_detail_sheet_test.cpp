@@ -10,6 +10,7 @@
 #include "analysers_vk/VKDetailZaznam.h"
 #include "analysers_vk/VKSettingsFile.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

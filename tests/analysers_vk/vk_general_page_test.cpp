@@ -2,6 +2,7 @@
 #include "analysers_vk/VKQuantityGrid.h"
 #include "platform/Settings.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -108,6 +108,7 @@ TEST_F(VKGrafOnline, FirstBindingShowsVoltagesAndCurrentsAndKeepsTheChoice)
 
 #include "analysers_vk/VKZobrazeneVelicinyDlg.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 

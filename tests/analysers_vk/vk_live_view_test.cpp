@@ -267,6 +267,7 @@ TEST_F(VKLiveView, ScenarioListSetsTheScenarioWithTheOffset)
 } // namespace
 
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QFile>
 

@@ -19,6 +19,7 @@
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 #include "charts/PdfCheck.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -7,6 +7,7 @@
 #include "analysers_vk/VKRSettingsIo.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/charts/PdfCheck.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,6 +3,7 @@
 #include "analysers_vk/VKQuantityGrid.h"
 #include "platform/Settings.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -176,6 +176,7 @@ TEST_F(VKRLiveView, MenuOffersTheInstrumentCommandsAndTheGraphTools)
 #include "archive/store/VKArchivData.h"
 #include "platform/ui/MessageBox.h"
 #include "support/FakeClock.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -8,6 +8,7 @@
 #include "link/LinkEnvironment.h"
 #include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -3,10 +3,11 @@
 #include "analysers_vkt/VKTDetailVystupy.h"
 #include "analysers_vkt/VKTDetailZaznam.h"
 #include "analysers_vkt/VKTSettingsFile.h"
-#include "charts/data/ProfileFile.h"
-#include "charts/data/VKTProfileData.h"
+#include "charts_data/ProfileFile.h"
+#include "charts_data/VKTProfileData.h"
 #include "FakeVKTSettings.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,7 @@
 #include "analysers_vkt/VKTElektromerDlg.h"
 #include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,6 +2,7 @@
 #include "analysers_vkt/VKTVlnyPairs.h"
 #include "controllers/settings/SettingsReport.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 // Profile files written with the program's own serialiser: a VK and a VKT
 // day with a daily load shape, and damaged variants of them.
-#include "charts/data/ProfileFile.h"
+#include "charts_data/ProfileFile.h"
 #include "model/PrevodTyp.h"
 #include "model/UniTyp.h"
 #include "model/VKTPackedTime.h"

@@ -8,6 +8,7 @@
 #include "charts/ExportDlg.h"
 #include "platform/Settings.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,6 +1,7 @@
 // The profile settings dialog against a scripted instrument.
 #include "charts/ProfileSettingsDlg.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QFile>
 #include <QPushButton>

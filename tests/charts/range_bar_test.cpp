@@ -4,6 +4,7 @@
 #include "platform/WindowMessage.h"
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
 #include <QDateTimeEdit>

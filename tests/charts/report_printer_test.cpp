@@ -4,6 +4,7 @@
 #include "PdfCheck.h"
 
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QFile>
 

@@ -4,7 +4,7 @@
 #include "charts/StatPeriodDlg.h"
 #include "charts/StatQorinSettingsDlg.h"
 #include "charts/StatSettingsDlg.h"
-#include "charts/stats/VKTStatResult.h"
+#include "charts_stats/VKTStatResult.h"
 
 #include <QApplication>
 #include <QComboBox>

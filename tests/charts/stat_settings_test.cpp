@@ -4,6 +4,7 @@
 #include "charts/StatQorinSettingsDlg.h"
 #include "charts/StatSettingsDlg.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
 #include <QLineEdit>

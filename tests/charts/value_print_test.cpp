@@ -6,6 +6,7 @@
 
 #include "charts/ArchivValueLists.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 namespace {
 

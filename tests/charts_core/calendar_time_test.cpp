@@ -1,4 +1,4 @@
-#include "charts/core/CalendarTime.h"
+#include "charts_core/CalendarTime.h"
 
 #include <gtest/gtest.h>
 

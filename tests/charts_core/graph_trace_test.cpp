@@ -1,4 +1,4 @@
-#include "charts/core/GraphTrace.h"
+#include "charts_core/GraphTrace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The value-list export written from a real VK archive in a temporary folder:
 // the file's bytes exactly, both decimal choices, the closing lines, failures.
-#include "charts/data/ArchiveCsvExport.h"
+#include "charts_data/ArchiveCsvExport.h"
 
 #include "platform/Cp1250.h"
 

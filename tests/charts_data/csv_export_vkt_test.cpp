@@ -1,6 +1,6 @@
 // The export of a VKT archive window: its blocks are given by the list (the
 // store keeps its window to itself), and an error record is a row of dashes.
-#include "charts/data/ArchiveCsvExport.h"
+#include "charts_data/ArchiveCsvExport.h"
 
 #include "platform/Cp1250.h"
 

@@ -1,7 +1,7 @@
 // The export reads a private copy of the archive; its rows must be the rows
 // the value list shows for the same window, with the window's formats and
 // units, also where the transformer ratios change inside the window.
-#include "charts/data/ArchiveCsvExport.h"
+#include "charts_data/ArchiveCsvExport.h"
 
 #include "charts_data/FormatFixtures.h"
 #include "charts_stats/ArchiveFixture.h"

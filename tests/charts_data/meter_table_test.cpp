@@ -1,7 +1,7 @@
 // The meter-archive table: interval boundaries, readings and increments,
 // columns and power factors.
-#include "charts/data/MeterTable.h"
-#include "charts/data/ArchiveCsvWriter.h"
+#include "charts_data/MeterTable.h"
+#include "charts_data/ArchiveCsvWriter.h"
 
 #include "model/VKBexor.h"
 

@@ -1,9 +1,9 @@
 // Profile files: the stored bytes, whole-file loading, the traces and the
 // cursor of a VK profile, the decoding of VKT minutes, the trace register.
-#include "charts/data/ProfileDataFactory.h"
-#include "charts/data/ProfileFile.h"
-#include "charts/data/VKProfileData.h"
-#include "charts/data/VKTProfileData.h"
+#include "charts_data/ProfileDataFactory.h"
+#include "charts_data/ProfileFile.h"
+#include "charts_data/VKProfileData.h"
+#include "charts_data/VKTProfileData.h"
 
 #include "model/VKTPackedTime.h"
 

@@ -1,5 +1,5 @@
 // Profile file names and what the profile settings dialog shows of a status.
-#include "charts/data/ProfileNames.h"
+#include "charts_data/ProfileNames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "ArchiveFixture.h"
 #include "QorinStatSupport.h"
 
-#include "charts/stats/QorinStatistics.h"
+#include "charts_stats/QorinStatistics.h"
 
 namespace statstest {
 namespace {

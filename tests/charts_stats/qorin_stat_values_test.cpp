@@ -1,6 +1,6 @@
 #include "QorinStatSupport.h"
 
-#include "charts/stats/QorinStatistics.h"
+#include "charts_stats/QorinStatistics.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "charts/stats/StatCommon.h"
+#include "charts_stats/StatCommon.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "ArchiveFixture.h"
 
 #include "archive/store/VKArchivData.h"
-#include "charts/stats/VKFamilyStatEngine.h"
-#include "charts/stats/VKStatistics.h"
+#include "charts_stats/VKFamilyStatEngine.h"
+#include "charts_stats/VKStatistics.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #include "ArchiveFixture.h"
 
 #include "archive/store/VKRArchivData.h"
-#include "charts/stats/VKFamilyStatEngine.h"
-#include "charts/stats/VKRStatistics.h"
+#include "charts_stats/VKFamilyStatEngine.h"
+#include "charts_stats/VKRStatistics.h"
 
 #include <cmath>
 

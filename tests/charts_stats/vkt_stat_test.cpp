@@ -1,7 +1,7 @@
 #include "ArchiveFixture.h"
 
 #include "archive/store/VKTArchivData.h"
-#include "charts/stats/VKTStatistics.h"
+#include "charts_stats/VKTStatistics.h"
 
 #include <cmath>
 

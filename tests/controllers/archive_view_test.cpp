@@ -21,6 +21,7 @@
 #include "model/QorinConfig.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QDialog>

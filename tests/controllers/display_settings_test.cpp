@@ -11,6 +11,7 @@
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,6 +3,7 @@
 #include "controllers/settings/DuskarDetail.h"
 #include "controllers/settings/SettingsConvert.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
 #include <QLineEdit>

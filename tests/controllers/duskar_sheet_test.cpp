@@ -4,6 +4,7 @@
 #include "controllers/settings/PristrojDetail.h"
 #include "controllers/settings/SettingsFile.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -4,6 +4,7 @@
 #include "controllers/settings/DetailUdaj.h"
 #include "controllers/settings/KompenzacniStupne.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

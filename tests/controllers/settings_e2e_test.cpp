@@ -8,6 +8,7 @@
 #include "controllers/settings/PristrojDetail.h"
 #include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -2,6 +2,7 @@
 
 #include "controllers/settings/SwitchStatsDlg.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

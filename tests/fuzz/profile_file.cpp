@@ -2,7 +2,7 @@
 // origin opened as a document), both families.
 #include "fuzz_one.h"
 
-#include "charts/data/ProfileFile.h"
+#include "charts_data/ProfileFile.h"
 
 int QorinFuzzOne(const std::uint8_t* data, std::size_t size)
 {

@@ -3,6 +3,7 @@
 #include "link/ui/DownloaderViewProf.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 #include "link/ui/DownloaderView.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,6 +1,7 @@
 #include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WaitDlg.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QEvent>

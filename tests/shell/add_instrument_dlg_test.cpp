@@ -1,6 +1,7 @@
 #include "DialogTestSupport.h"
 
 #include "shell/AddInstrumentDlg.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -11,6 +11,7 @@
 #include "shell/AboutDlg.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
 #include <QCoreApplication>

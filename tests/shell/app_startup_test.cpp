@@ -7,6 +7,7 @@
 #include "shell/GeneralSettings.h"
 #include "shell/MainFrame.h"
 #include "shell/MavexApp.h"
+#include "support/ScriptedMessageBoxes.h"
 
 
 namespace {

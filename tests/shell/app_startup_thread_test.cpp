@@ -12,6 +12,7 @@
 #include "shell/DeviceRegistry.h"
 #include "shell/GeneralSettings.h"
 #include "support/WaitUntil.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -7,6 +7,7 @@
 #include "shell/DeviceListCtrl.h"
 #include "shell/PristrojeDlg.h"
 #include "shell/TaskEditDlg.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

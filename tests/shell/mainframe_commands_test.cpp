@@ -16,6 +16,7 @@
 #include "shell/MainFrame.h"
 #include "shell/DeviceListCtrl.h"
 #include "shell/PristrojeDlg.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
 #include <QCoreApplication>

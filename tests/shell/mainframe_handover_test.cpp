@@ -6,6 +6,7 @@
 #include "platform/WindowMessage.h"
 #include "shell/GeneralSettings.h"
 #include "shell/MainFrame.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 
 #include "shell/GeneralSettings.h"
 #include "shell/ObecneNastaveni.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,6 +4,7 @@
 #include "model/Iden.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/PristrojInfoDlg.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "platform/WindowMessage.h"
 #include "shell/DeviceListCtrl.h"
 #include "shell/PristrojeDlg.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QPushButton>

@@ -17,6 +17,7 @@
 #include "platform/ui/MessageBox.h"
 #include "support/WaitUntil.h"
 #include "tools/instrument_sim/PtySimulator.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QDir>

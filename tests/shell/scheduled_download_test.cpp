@@ -6,6 +6,7 @@
 #include "link/DownloadTasks.h"
 #include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QFile>
 

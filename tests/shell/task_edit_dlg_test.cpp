@@ -2,6 +2,7 @@
 
 #include "link/DownloadTasks.h"
 #include "shell/TaskEditDlg.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,6 +3,7 @@
 #include "link/DownloadTasks.h"
 #include "shell/TaskEditDlg.h"
 #include "shell/TaskManagerDlg.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QLineEdit>
 #include <QPushButton>

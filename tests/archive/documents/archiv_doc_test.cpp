@@ -7,6 +7,7 @@
 #include "archive/store/ArchivFileList.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
+#include "support/ScriptedMessageBoxes.h"
 
 namespace {
 

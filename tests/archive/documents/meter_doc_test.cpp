@@ -2,6 +2,7 @@
 #include "DocTestSupport.h"
 
 #include "archive/documents/MeterArchivDoc.h"
+#include "support/ScriptedMessageBoxes.h"
 
 namespace {
 

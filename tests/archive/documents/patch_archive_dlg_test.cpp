@@ -3,6 +3,7 @@
 #include "archive/documents/FamilyArchivDocs.h"
 
 #include "DocTestSupport.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>

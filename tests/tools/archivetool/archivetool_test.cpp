@@ -1,7 +1,7 @@
 #include "tools/archivetool/ArchiveTool.h"
 
 #include "archive/store/VKArchivData.h"
-#include "charts/data/ArchiveCsvExport.h"
+#include "charts_data/ArchiveCsvExport.h"
 #include "model/VKAktData.h"
 #include "model/VKConfig.h"
 #include "platform/Cp1250.h"
