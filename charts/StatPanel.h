@@ -78,7 +78,13 @@ public:
     {
         m_settings.filled = 1;
     }
-    ~TVKFamilyStatPanel() override { FreeResults(); }
+    // The view that listens is already gone when its children go: freeing
+    // the results must not tell it that the graph changed.
+    ~TVKFamilyStatPanel() override
+    {
+        blockSignals(true);
+        FreeResults();
+    }
 
     // The view's archive and its window (the document's family data is both).
     void SetArchivData(Data* data, CArchivNavigator* navigator)
