@@ -164,7 +164,8 @@ macro(_qorin_test_program program program_sources program_labels program_timeout
   if(NOT TARGET thread_tests)
     add_custom_target(thread_tests)
   endif()
-  if("thread" IN_LIST program_labels AND NOT "gui" IN_LIST program_labels)
+  set(_program_labels ${program_labels}) # a macro argument is no variable for IN_LIST
+  if("thread" IN_LIST _program_labels AND NOT "gui" IN_LIST _program_labels)
     add_dependencies(thread_tests ${program})
   endif()
   target_link_libraries(${program} PRIVATE ${ARG_LIBS} test_support Qt6::Core GTest::gtest ${_main_libs} GTest::gmock)
