@@ -12,8 +12,10 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 class CModemPort;
@@ -62,9 +64,9 @@ public:
     // with address -1 after a plain identification elsewhere.
     BOOL ReadIdentificationProbe(DWORD id, CIden& iden, int& address);
 
-    // The instruments' commands are the link's (see CLink, one file per
-    // family) and run through Request below, e.g.
-    //   manager.Request(id, &CLink::ReadVKConfig, config);
+    // The instruments' commands are functions over the link (one file per
+    // family, link/Commands*.h) and run through Request below, e.g.
+    //   manager.Request(id, commands::ReadVKConfig, config);
     // Only the operations that are more than one command of the link are
     // named here.
     // The instrument's answer (0: its clock is in step), or -1 when the
@@ -75,26 +77,20 @@ public:
     // Two requests; another request may come between them.
     BOOL ReadVKProfileStatus(DWORD id, CProfileStatus& status);
 
-    // Runs one request of a link under its port lock: `op(CLink&)` returns
-    // non-zero on success. A failure is counted (the fourth in a row pauses
-    // and purges the line); a success is followed by the pause between
-    // frames. 0 for an unknown id.
-    template <class Op>
-    auto Request(DWORD id, Op&& op) -> decltype(op(std::declval<CLink&>()))
+    // Runs one request of a link under its port lock: `command(CLink&,
+    // args...)` returns non-zero on success. A failure is counted (the fourth
+    // in a row pauses and purges the line); a success is followed by the
+    // pause between frames. 0 for an unknown id.
+    template <class Command, class... Args>
+    auto Request(DWORD id, Command&& command, Args&&... args) -> std::invoke_result_t<Command&, CLink&, Args...>
     {
         std::shared_ptr<CLink> link;
         std::unique_lock<std::mutex> portLock;
         if (!LockLink(id, link, portLock))
             return {};
-        auto result = op(*link);
+        auto result = std::invoke(command, *link, std::forward<Args>(args)...);
         FinishRequest(*link, result != 0);
         return result;
-    }
-    // One command of the link: its member function and the arguments.
-    template <class Result, class... Params, class... Args>
-    Result Request(DWORD id, Result (CLink::*command)(Params...), Args&&... args)
-    {
-        return Request(id, [&](CLink& link) { return (link.*command)(std::forward<Args>(args)...); });
     }
 
 private:

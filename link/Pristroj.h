@@ -13,6 +13,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -123,16 +124,18 @@ public:
     platform::Event& ThreadEvent() { return *m_threadEvent; }
 
     // ---- requests (PristrojRequests.cpp)
-    // One command of the instrument's link (its member function in CLink,
-    // one file per family) under the port lock, e.g.
-    //   entry.Request(&CLink::ReadVKConfig, config);
+    // One command of the instrument's link (a function over CLink&, one
+    // file per family, link/Commands*.h) under the port lock, e.g.
+    //   entry.Request(commands::ReadVKConfig, config);
     // 0 without a link manager. The named operations below are the ones the
     // windows and threads call.
-    template <class Result, class... Params, class... Args>
-    Result Request(Result (CLink::*command)(Params...), Args&&... args)
+    template <class Command, class... Args>
+    auto Request(Command&& command, Args&&... args) -> std::invoke_result_t<Command&, CLink&, Args...>
     {
         CLinkManager* manager = LinkManager();
-        return manager ? manager->Request(m_linkId, command, std::forward<Args>(args)...) : Result{};
+        if (!manager)
+            return {};
+        return manager->Request(m_linkId, command, std::forward<Args>(args)...);
     }
     BOOL OpenLink();
     void CloseLink();
