@@ -1,6 +1,4 @@
-// Requests of the power-factor controllers (Qorin, Duskar), format A.
-#include "link/Link.h"
-#include "link/LinkManager.h"
+#include "link/CommandsController.h"
 
 #include "model/ControllerAlarms.h"
 #include "model/ControllerStatistics.h"
@@ -37,51 +35,58 @@ bool NeedsStatisticsFlags(BYTE state)
     return code == 3 || code == 5 || code > 6;
 }
 
-} // namespace
+// Reads the statistics block (the Qorin's in either length) into `data`,
+// zeros behind a shorter one.
+constexpr int kStatisticsRoom = 144;
+static_assert(kDuskarStatisticsReply - 4 == kStatisticsRoom && kQorinStatisticsReply < kDuskarStatisticsReply);
 
-BOOL CLink::ReadQorinConfig(CConfig& config)
+BOOL ReadStatisticsData(CLink& link, bool qorin, BYTE* data)
 {
-    return ReadRecord(Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
-}
-
-BOOL CLink::WriteQorinConfig(const CConfig& config)
-{
-    return WriteRecord(Format::A, kWriteConfig, config);
-}
-
-BOOL CLink::ReadDuskarConfig(CDuskarConfig& config)
-{
-    return ReadRecord(Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
-}
-
-BOOL CLink::WriteDuskarConfig(const CDuskarConfig& config)
-{
-    return WriteRecord(Format::A, kWriteConfig, config);
-}
-
-BOOL CLink::ReadStatisticsData(bool qorin, BYTE* data)
-{
-    static_assert(kDuskarStatisticsReply - 4 == kStatisticsRoom && kQorinStatisticsReply < kDuskarStatisticsReply);
     std::fill(data, data + kStatisticsRoom, BYTE(0));
-    if (!Prepare() || !SendRequestA(kReadStatistics, nullptr, 0))
+    if (!link.Prepare() || !link.SendRequestA(kReadStatistics, nullptr, 0))
         return FALSE;
     int got = 0;
     if (qorin)
-        return ReceiveA(kQorinStatisticsReply, kQorinShorterStatistics, platform::IDS_ERR_ACK_CHECKSUM, data, got);
-    return ReceiveA(kDuskarStatisticsReply, {}, platform::IDS_ERR_ACK_CHECKSUM, data, got);
+        return link.ReceiveA(kQorinStatisticsReply, kQorinShorterStatistics, platform::IDS_ERR_ACK_CHECKSUM, data,
+                             got);
+    return link.ReceiveA(kDuskarStatisticsReply, {}, platform::IDS_ERR_ACK_CHECKSUM, data, got);
 }
 
-BOOL CLink::ReadQorinValues(CQorinAktData& values)
+} // namespace
+
+namespace commands {
+
+BOOL ReadQorinConfig(CLink& link, CConfig& config)
+{
+    return link.ReadRecord(CLink::Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
+}
+
+BOOL WriteQorinConfig(CLink& link, const CConfig& config)
+{
+    return link.WriteRecord(CLink::Format::A, kWriteConfig, config);
+}
+
+BOOL ReadDuskarConfig(CLink& link, CDuskarConfig& config)
+{
+    return link.ReadRecord(CLink::Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
+}
+
+BOOL WriteDuskarConfig(CLink& link, const CDuskarConfig& config)
+{
+    return link.WriteRecord(CLink::Format::A, kWriteConfig, config);
+}
+
+BOOL ReadQorinValues(CLink& link, CQorinAktData& values)
 {
     BYTE data[CQorinAktData::kImageSize] = {};
-    if (!ReadA(kReadValues, CQorinAktData::kImageSize, platform::IDS_ERR_ACK_CHECKSUM, data))
+    if (!link.ReadA(kReadValues, CQorinAktData::kImageSize, platform::IDS_ERR_ACK_CHECKSUM, data))
         return FALSE;
     values.FromRaw(data);
     if (!values.HasStageTimeCounters() && NeedsStatisticsFlags(values.state)) {
         values.state &= BYTE(~0xC0);
         BYTE statistics[kStatisticsRoom];
         // The values stand whether or not the statistics come.
-        if (ReadStatisticsData(true, statistics)) {
+        if (ReadStatisticsData(link, true, statistics)) {
             CStageSwitchState head;
             head.FromRaw(statistics);
             if (head.flags & 0x02)
@@ -93,53 +98,54 @@ BOOL CLink::ReadQorinValues(CQorinAktData& values)
     return TRUE;
 }
 
-BOOL CLink::ReadDuskarValues(CDuskarAktData& values)
+BOOL ReadDuskarValues(CLink& link, CDuskarAktData& values)
 {
-    return ReadRecord(Format::A, kReadValues, platform::IDS_ERR_ACK_CHECKSUM, values);
+    return link.ReadRecord(CLink::Format::A, kReadValues, platform::IDS_ERR_ACK_CHECKSUM, values);
 }
 
-BOOL CLink::ReadQorinStatisticsSummary(CControllerAlarms& alarms)
+BOOL ReadQorinStatisticsSummary(CLink& link, CControllerAlarms& alarms)
 {
     BYTE data[kStatisticsRoom] = {};
-    if (!ReadStatisticsData(true, data))
+    if (!ReadStatisticsData(link, true, data))
         return FALSE;
     alarms.FromRaw(data);
     return TRUE;
 }
 
-BOOL CLink::ReadDuskarStatisticsSummary(CControllerAlarms& alarms)
+BOOL ReadDuskarStatisticsSummary(CLink& link, CControllerAlarms& alarms)
 {
     BYTE data[kStatisticsRoom] = {};
-    if (!ReadStatisticsData(false, data))
+    if (!ReadStatisticsData(link, false, data))
         return FALSE;
     alarms.FromRaw(data);
     return TRUE;
 }
 
-BOOL CLink::ReadQorinSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state)
+BOOL ReadQorinSwitchingStatistics(CLink& link, CStageSwitchStats& stats, CStageSwitchState& state)
 {
     BYTE data[kStatisticsRoom] = {};
-    if (!ReadStatisticsData(true, data))
+    if (!ReadStatisticsData(link, true, data))
         return FALSE;
     state.FromRaw(data);
     stats.FromRawQorin(data + CStageSwitchState::kImageSize, state);
     return TRUE;
 }
 
-BOOL CLink::ReadDuskarSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state)
+BOOL ReadDuskarSwitchingStatistics(CLink& link, CStageSwitchStats& stats, CStageSwitchState& state)
 {
     BYTE data[kStatisticsRoom] = {};
-    if (!ReadStatisticsData(false, data))
+    if (!ReadStatisticsData(link, false, data))
         return FALSE;
     state.FromRaw(data);
     stats.FromRawDuskar(data + CStageSwitchState::kImageSize, state);
     return TRUE;
 }
 
-BOOL CLink::SendControllerCommand(const CControllerAlarms& command)
+BOOL SendControllerCommand(CLink& link, const CControllerAlarms& command)
 {
     BYTE payload[CControllerAlarms::kPayloadSize];
     command.ToRaw(payload);
-    return WriteA(kCommand, payload, command.GetSendLength());
+    return link.WriteA(kCommand, payload, command.GetSendLength());
 }
 
+} // namespace commands

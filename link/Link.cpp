@@ -473,11 +473,22 @@ BOOL CLink::WriteB(BYTE command, const BYTE* data, int dataLen, int sumTextId, B
     return Prepare() && ExchangeShortB(command, data, dataLen, sumTextId, result);
 }
 
+CTime CLink::CurrentTime() const
+{
+    return m_services.clock->CurrentTime();
+}
+
 WORD CLink::SecondsPastHour() const
 {
     std::tm tm{};
-    m_services.clock->CurrentTime().GetLocalTm(tm);
+    CurrentTime().GetLocalTm(tm);
     return WORD(tm.tm_min * 60 + tm.tm_sec);
+}
+
+void CLink::PurgeLine()
+{
+    if (m_port)
+        m_port->Purge();
 }
 
 BOOL CLink::ReadIdentification(CIden& iden)

@@ -17,15 +17,8 @@
 #include <vector>
 
 class CAktData;
-class CConfig;
-class CControllerAlarms;
-class CDuskarAktData;
-class CDuskarConfig;
 class CIden;
 class CProfileStatus;
-class CQorinAktData;
-class CStageSwitchState;
-class CStageSwitchStats;
 class CUniTyp;
 class CVKAktData;
 class CVKConfig;
@@ -115,26 +108,66 @@ public:
     // address as the link's. The learnt address, or -1 on failure.
     int ReadIdentificationProbe(CIden& iden);
 
+    // The building blocks of the instruments' commands (link/Commands*.h).
+    // Requests in the two frame formats, and their replies read and checked:
+    // a format-A reply of `replyLen` bytes (or one of the `shorter` lengths),
+    // its data to `out`, its length to `got`; a format-B data reply, the
+    // bytes that arrived to `kept`. `inStream`: further replies may already
+    // wait on the line behind this one.
+    BOOL SendRequestA(BYTE command, const BYTE* data, int dataLen);
+    BOOL SendRequestB(BYTE command, const BYTE* data, int dataLen);
+    BOOL ReceiveA(int replyLen, std::span<const int> shorter, int sumTextId, BYTE* out, int& got,
+                  bool inStream = false);
+    BOOL ReceiveB(BYTE command, int replyLen, int sumTextId, BYTE* out, bool refusalTested, int& kept,
+                  bool inStream = false);
+
+    // Ready the link and read `dataLen` data bytes, or write and wait for
+    // the acknowledgement (format A) or the short reply (format B).
+    BOOL ReadA(BYTE command, int dataLen, int sumTextId, BYTE* out);
+    BOOL WriteA(BYTE command, const BYTE* data, int dataLen, int sumTextId = platform::IDS_ERR_ACK_CHECKSUM);
+    BOOL ReadB(BYTE command, int dataLen, int sumTextId, BYTE* out, const BYTE* request = nullptr,
+               int requestLen = 0, bool refusalTested = false);
+    BOOL WriteB(BYTE command, const BYTE* data, int dataLen, int sumTextId = platform::IDS_ERR_ACK_CHECKSUM,
+                BYTE* result = nullptr);
+
+    // Reads of whole records and writes of them, by their image size.
+    enum class Format { A, B };
+    template <class Record>
+    BOOL ReadRecord(Format format, BYTE command, int sumTextId, Record& record)
+    {
+        BYTE data[Record::kImageSize] = {};
+        const BOOL read = format == Format::A ? ReadA(command, Record::kImageSize, sumTextId, data)
+                                              : ReadB(command, Record::kImageSize, sumTextId, data);
+        if (!read)
+            return FALSE;
+        record.FromRaw(data);
+        return TRUE;
+    }
+    template <class Record>
+    BOOL WriteRecord(Format format, BYTE command, const Record& record)
+    {
+        // Bytes an image leaves unused go out as zeros.
+        BYTE data[Record::kImageSize] = {};
+        record.ToRaw(data);
+        if (format == Format::A)
+            return WriteA(command, data, Record::kImageSize);
+        return WriteB(command, data, Record::kImageSize);
+    }
+
+    // The link clock's time, and its seconds past the full hour in local time.
+    CTime CurrentTime() const;
+    WORD SecondsPastHour() const;
+    // Drops what waits on the line, so that it does not meet the next request.
+    void PurgeLine();
+    // Links that wait for their reads (retries, modem lines) tolerate more
+    // failed replies within a stream.
+    bool WaitsForReads() const { return m_purgeBeforeWrite; }
+
     // The instruments' commands, one operation each: the request built from
     // the record (or values), the reply checked and handed to the record.
     // Each readies the link first; non-zero on success, else 0 with the
     // error text left in the link. A record is left as it was by a failed
     // read (multi-page reads keep the pages read before the failure).
-
-    // Power-factor controllers (CommandsController.cpp).
-    BOOL ReadQorinConfig(CConfig& config);
-    BOOL WriteQorinConfig(const CConfig& config);
-    BOOL ReadDuskarConfig(CDuskarConfig& config);
-    BOOL WriteDuskarConfig(const CDuskarConfig& config);
-    // Firmware without per-stage on-times reports no current and no voltage
-    // only in its statistics: in some regulation states those are read too.
-    BOOL ReadQorinValues(CQorinAktData& values);
-    BOOL ReadDuskarValues(CDuskarAktData& values);
-    BOOL ReadQorinStatisticsSummary(CControllerAlarms& alarms);
-    BOOL ReadDuskarStatisticsSummary(CControllerAlarms& alarms);
-    BOOL ReadQorinSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state);
-    BOOL ReadDuskarSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state);
-    BOOL SendControllerCommand(const CControllerAlarms& command);
 
     // VK analyser (CommandsVK.cpp).
     BOOL ReadVKConfig(CVKConfig& config);
@@ -250,15 +283,6 @@ private:
     // one, which does not make this one too long.
     int ReadReply(BYTE* buf, int count, Head head, std::span<const int> shorter = {}, bool inStream = false);
     BOOL SendFrame(const BYTE* frame, int count, bool noteWriteError);
-    BOOL SendRequestA(BYTE command, const BYTE* data, int dataLen);
-    BOOL SendRequestB(BYTE command, const BYTE* data, int dataLen);
-    // Reads and checks one format-A reply of `replyLen` bytes (or one of the
-    // `shorter` lengths); its data to `out`, its length to `got`.
-    BOOL ReceiveA(int replyLen, std::span<const int> shorter, int sumTextId, BYTE* out, int& got,
-                  bool inStream = false);
-    // Reads and checks one format-B data reply; the bytes that arrived to `kept`.
-    BOOL ReceiveB(BYTE command, int replyLen, int sumTextId, BYTE* out, bool refusalTested, int& kept,
-                  bool inStream = false);
     BOOL CheckReplyA(const BYTE* reply, int kept, int replyLen, std::span<const int> shorter, int sumTextId,
                      BYTE* out, int& got);
     BYTE* ReplyBuffer(int count);
@@ -266,54 +290,12 @@ private:
     void LogExchange(BYTE command, BOOL ok) const;
     void CountModemBytes(int count);
 
-    // Ready the link and read `dataLen` data bytes, or write and wait for
-    // the acknowledgement (format A) or the short reply (format B).
-    BOOL ReadA(BYTE command, int dataLen, int sumTextId, BYTE* out);
-    BOOL WriteA(BYTE command, const BYTE* data, int dataLen, int sumTextId = platform::IDS_ERR_ACK_CHECKSUM);
-    BOOL ReadB(BYTE command, int dataLen, int sumTextId, BYTE* out, const BYTE* request = nullptr,
-               int requestLen = 0, bool refusalTested = false);
-    BOOL WriteB(BYTE command, const BYTE* data, int dataLen, int sumTextId = platform::IDS_ERR_ACK_CHECKSUM,
-                BYTE* result = nullptr);
-
-    // Reads of whole records and writes of them, by their image size.
-    enum class Format { A, B };
-    template <class Record>
-    BOOL ReadRecord(Format format, BYTE command, int sumTextId, Record& record)
-    {
-        BYTE data[Record::kImageSize] = {};
-        const BOOL read = format == Format::A ? ReadA(command, Record::kImageSize, sumTextId, data)
-                                              : ReadB(command, Record::kImageSize, sumTextId, data);
-        if (!read)
-            return FALSE;
-        record.FromRaw(data);
-        return TRUE;
-    }
-    template <class Record>
-    BOOL WriteRecord(Format format, BYTE command, const Record& record)
-    {
-        // Bytes an image leaves unused go out as zeros.
-        BYTE data[Record::kImageSize] = {};
-        record.ToRaw(data);
-        if (format == Format::A)
-            return WriteA(command, data, Record::kImageSize);
-        return WriteB(command, data, Record::kImageSize);
-    }
-
-    // Reads the controllers' statistics block (the Qorin's in either
-    // length) into `data`, zeros behind a shorter one.
-    static constexpr int kStatisticsRoom = 144;
-    BOOL ReadStatisticsData(bool qorin, BYTE* data);
-    // The seconds past the full hour of the computer's local time.
-    WORD SecondsPastHour() const;
     // Local calendar fields of a day to send; FALSE with the error text for
     // a time that has none.
     BOOL DayFields(CTime day, std::tm& tm);
     // Archive streams: `dest` holds the records from `first` on.
     BOOL StreamA(BYTE* dest, int itemSize, int items, int blocks, DWORD first);
     BOOL StreamB(BYTE* dest, BYTE area, int itemSize, int items, int blocks, DWORD first);
-    // Links that wait for their reads (retries, modem lines) tolerate more
-    // failed replies within a stream.
-    bool WaitsForReads() const { return m_purgeBeforeWrite; }
 
     const LinkServices& m_services;
     const DWORD m_id;

@@ -17,7 +17,32 @@
 #include <utility>
 #include <vector>
 
+class CAktData;
 class CArchivData;
+class CConfig;
+class CControllerAlarms;
+class CDuskarAktData;
+class CDuskarConfig;
+class CProfileStatus;
+class CQorinAktData;
+class CStageSwitchState;
+class CStageSwitchStats;
+class CUniTyp;
+class CVKAktData;
+class CVKConfig;
+class CVKEData;
+class CVKETarif;
+class CVKNoteBook;
+class CVKOutputConfig;
+class CVKRAktData;
+class CVKRConfig;
+class CVKStatus;
+class CVKTConfig;
+class CVKTEDataRec;
+class CVKTETarif;
+class CVKTNoteBook;
+class CVKTOutputConfig;
+class CVKTStatus;
 class QObject;
 
 // The status texts of an instrument's live form: its archive file, the

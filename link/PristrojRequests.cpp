@@ -1,5 +1,7 @@
 #include "link/Pristroj.h"
 
+#include "link/CommandsController.h"
+
 #include "archive/store/VKTArchivData.h"
 #include "model/QorinConfig.h"
 #include "model/ControllerAlarms.h"
@@ -51,54 +53,54 @@ void CPristroj::MarkConfigMode(BYTE& mode) const
 
 BOOL CPristroj::ReadQorinConfig(CConfig& config)
 {
-    return Request(&CLink::ReadQorinConfig, config);
+    return Request(commands::ReadQorinConfig, config);
 }
 
 BOOL CPristroj::WriteQorinConfig(CConfig& config)
 {
     MarkConfigMode(config.mode);
-    return Request(&CLink::WriteQorinConfig, config);
+    return Request(commands::WriteQorinConfig, config);
 }
 
 BOOL CPristroj::ReadDuskarConfig(CDuskarConfig& config)
 {
-    return Request(&CLink::ReadDuskarConfig, config);
+    return Request(commands::ReadDuskarConfig, config);
 }
 
 BOOL CPristroj::WriteDuskarConfig(CDuskarConfig& config)
 {
     MarkConfigMode(config.mode);
-    return Request(&CLink::WriteDuskarConfig, config);
+    return Request(commands::WriteDuskarConfig, config);
 }
 
 BOOL CPristroj::SendControllerCommand(CControllerAlarms command)
 {
-    return Request(&CLink::SendControllerCommand, command);
+    return Request(commands::SendControllerCommand, command);
 }
 
 BOOL CPristroj::ReadQorinValues(CQorinAktData& values)
 {
-    return Request(&CLink::ReadQorinValues, values);
+    return Request(commands::ReadQorinValues, values);
 }
 
 BOOL CPristroj::ReadDuskarValues(CDuskarAktData& values)
 {
-    return Request(&CLink::ReadDuskarValues, values);
+    return Request(commands::ReadDuskarValues, values);
 }
 
 BOOL CPristroj::ReadSwitchingStatistics(CStageSwitchStats& stats, CStageSwitchState& state)
 {
     if (m_type == kQorin)
-        return Request(&CLink::ReadQorinSwitchingStatistics, stats, state);
-    return Request(&CLink::ReadDuskarSwitchingStatistics, stats, state);
+        return Request(commands::ReadQorinSwitchingStatistics, stats, state);
+    return Request(commands::ReadDuskarSwitchingStatistics, stats, state);
 }
 
 BOOL CPristroj::ReadStatisticsSummary(CControllerAlarms& summary)
 {
     if (m_type == kQorin)
-        return Request(&CLink::ReadQorinStatisticsSummary, summary);
+        return Request(commands::ReadQorinStatisticsSummary, summary);
     if (m_type == kDuskar)
-        return Request(&CLink::ReadDuskarStatisticsSummary, summary);
+        return Request(commands::ReadDuskarStatisticsSummary, summary);
     return 0;
 }
 

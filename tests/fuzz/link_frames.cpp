@@ -4,6 +4,7 @@
 // and the family reads that decode the replies into records.
 #include "fuzz_one.h"
 
+#include "link/CommandsController.h"
 #include "link/Frames.h"
 #include "link/Link.h"
 #include "link/LinkClock.h"
@@ -118,9 +119,9 @@ int QorinFuzzOne(const std::uint8_t* data, std::size_t size)
     link.ReadIdentification(iden);
     link.ReadIdentificationProbe(iden);
     CQorinAktData qorin;
-    link.ReadQorinValues(qorin);
+    commands::ReadQorinValues(link, qorin);
     CDuskarAktData duskar;
-    link.ReadDuskarValues(duskar);
+    commands::ReadDuskarValues(link, duskar);
     CVKStatus vkStatus;
     link.ReadVKStatus(vkStatus);
     CVKAktData vk;

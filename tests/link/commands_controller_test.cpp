@@ -2,6 +2,8 @@
 // Duskar: the frames sent, the records filled, the texts of failures.
 #include "CommandTestSupport.h"
 
+#include "link/CommandsController.h"
+
 #include "model/ControllerAlarms.h"
 #include "model/ControllerStatistics.h"
 #include "model/DuskarAktData.h"
@@ -47,25 +49,25 @@ TEST(ControllerCommands, RequestFrames)
     CStageSwitchStats stats;
     CStageSwitchState state;
     const std::vector<RequestCase> qorinCases = {
-        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadQorinConfig, qorin); }, {0x01, 0x03, 0x16, 0x1A}},
-        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteQorinConfig, qorin); }, {0x01, 69, 0x17}, 70},
-        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadQorinValues, qorinValues); }, FrameA(1, 0x30)},
-        {"summary", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadQorinStatisticsSummary, alarms); }, FrameA(1, 0x14)},
-        {"switching", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadQorinSwitchingStatistics, stats, state); },
+        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadQorinConfig, qorin); }, {0x01, 0x03, 0x16, 0x1A}},
+        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteQorinConfig, qorin); }, {0x01, 69, 0x17}, 70},
+        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadQorinValues, qorinValues); }, FrameA(1, 0x30)},
+        {"summary", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadQorinStatisticsSummary, alarms); }, FrameA(1, 0x14)},
+        {"switching", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadQorinSwitchingStatistics, stats, state); },
          FrameA(1, 0x14)},
         {"special functions: lock",
-         [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SendControllerCommand, Command(0, 8 + 1, 0, 4)); },
+         [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SendControllerCommand, Command(0, 8 + 1, 0, 4)); },
          FrameA(1, 0x31, {0, 0, 0, 9})},
         {"statistics reset with on-times",
-         [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SendControllerCommand, Command(0x0105, 0, 0x0003, 6)); },
+         [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SendControllerCommand, Command(0x0105, 0, 0x0003, 6)); },
          FrameA(1, 0x31, {0, 0x01, 0x05, 0, 0, 0x03})},
     };
     const std::vector<RequestCase> duskarCases = {
-        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadDuskarConfig, duskar); }, FrameA(2, 0x16)},
-        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteDuskarConfig, duskar); }, {0x02, 83, 0x17}, 84},
-        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadDuskarValues, duskarValues); }, FrameA(2, 0x30)},
-        {"summary", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadDuskarStatisticsSummary, alarms); }, FrameA(2, 0x14)},
-        {"switching", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadDuskarSwitchingStatistics, stats, state); },
+        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadDuskarConfig, duskar); }, FrameA(2, 0x16)},
+        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteDuskarConfig, duskar); }, {0x02, 83, 0x17}, 84},
+        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadDuskarValues, duskarValues); }, FrameA(2, 0x30)},
+        {"summary", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadDuskarStatisticsSummary, alarms); }, FrameA(2, 0x14)},
+        {"switching", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadDuskarSwitchingStatistics, stats, state); },
          FrameA(2, 0x14)},
     };
     SimLine f;
@@ -97,13 +99,13 @@ protected:
 TEST_F(ControllerTest, ConfigurationWrittenIsReadBack)
 {
     CConfig config;
-    ASSERT_TRUE(manager.Request(qorin, &CLink::ReadQorinConfig, config)) << Error(qorin).toStdString();
+    ASSERT_TRUE(manager.Request(qorin, commands::ReadQorinConfig, config)) << Error(qorin).toStdString();
     EXPECT_EQ(config.byteA, Pattern(1, 0x16));
     config.SetCtRatio(400, 5);
     config.thdLimit = 17;
-    ASSERT_TRUE(manager.Request(qorin, &CLink::WriteQorinConfig, config)) << Error(qorin).toStdString();
+    ASSERT_TRUE(manager.Request(qorin, commands::WriteQorinConfig, config)) << Error(qorin).toStdString();
     CConfig back;
-    ASSERT_TRUE(manager.Request(qorin, &CLink::ReadQorinConfig, back));
+    ASSERT_TRUE(manager.Request(qorin, commands::ReadQorinConfig, back));
     BYTE written[CConfig::kImageSize];
     BYTE read[CConfig::kImageSize];
     config.ToRaw(written);
@@ -112,11 +114,11 @@ TEST_F(ControllerTest, ConfigurationWrittenIsReadBack)
     EXPECT_EQ(back.GetCtPrimaryCurrent(), 400);
 
     CDuskarConfig dconfig;
-    ASSERT_TRUE(manager.Request(duskar, &CLink::ReadDuskarConfig, dconfig)) << Error(duskar).toStdString();
+    ASSERT_TRUE(manager.Request(duskar, commands::ReadDuskarConfig, dconfig)) << Error(duskar).toStdString();
     dconfig.thyristorSpeed = 9;
-    ASSERT_TRUE(manager.Request(duskar, &CLink::WriteDuskarConfig, dconfig));
+    ASSERT_TRUE(manager.Request(duskar, commands::WriteDuskarConfig, dconfig));
     CDuskarConfig dback;
-    ASSERT_TRUE(manager.Request(duskar, &CLink::ReadDuskarConfig, dback));
+    ASSERT_TRUE(manager.Request(duskar, commands::ReadDuskarConfig, dback));
     EXPECT_EQ(dback.thyristorSpeed, 9);
     // The bytes the image does not use go out as zeros.
     line.WithInstrument(2, [](Instrument& i) {
@@ -128,11 +130,11 @@ TEST_F(ControllerTest, ConfigurationWrittenIsReadBack)
 TEST_F(ControllerTest, ValuesAreDecoded)
 {
     CQorinAktData values;
-    ASSERT_TRUE(manager.Request(qorin, &CLink::ReadQorinValues, values)) << Error(qorin).toStdString();
+    ASSERT_TRUE(manager.Request(qorin, commands::ReadQorinValues, values)) << Error(qorin).toStdString();
     EXPECT_EQ(values.current, WORD(Pattern(9, 0x30) << 8 | Pattern(10, 0x30)));
     EXPECT_EQ(values.stageMask, WORD(Pattern(28, 0x30) << 8 | Pattern(29, 0x30)));
     CDuskarAktData dvalues;
-    ASSERT_TRUE(manager.Request(duskar, &CLink::ReadDuskarValues, dvalues)) << Error(duskar).toStdString();
+    ASSERT_TRUE(manager.Request(duskar, commands::ReadDuskarValues, dvalues)) << Error(duskar).toStdString();
     EXPECT_EQ(dvalues.state, Pattern(56, 0x30));
 }
 
@@ -158,7 +160,7 @@ TEST_F(ControllerTest, QorinStatisticsInEitherLengthWithOrWithoutRetries)
     // A reply of neither length is refused.
     SetBlock(1, 0x14, StatisticsBlock(90, 40, 0));
     CControllerAlarms refused;
-    EXPECT_FALSE(manager.Request(qorin, &CLink::ReadQorinStatisticsSummary, refused));
+    EXPECT_FALSE(manager.Request(qorin, commands::ReadQorinStatisticsSummary, refused));
     EXPECT_EQ(Error(qorin), linktest::kBadReply);
 
     // Each case opens the port anew with its own retry count.
@@ -175,11 +177,11 @@ TEST_F(ControllerTest, QorinStatisticsInEitherLengthWithOrWithoutRetries)
         SetBlock(1, 0x14, StatisticsBlock(c.block, c.block == 104 ? 40 : 31, 0));
         CStageSwitchStats stats;
         CStageSwitchState state;
-        ASSERT_TRUE(manager.Request(id, &CLink::ReadQorinSwitchingStatistics, stats, state)) << Error(id).toStdString();
+        ASSERT_TRUE(manager.Request(id, commands::ReadQorinSwitchingStatistics, stats, state)) << Error(id).toStdString();
         EXPECT_EQ(stats.GetSwitchCount(0, state), 197);
         EXPECT_EQ(stats.GetOnTimeHours(0), 0);
         CControllerAlarms alarms;
-        ASSERT_TRUE(manager.Request(id, &CLink::ReadQorinStatisticsSummary, alarms)) << Error(id).toStdString();
+        ASSERT_TRUE(manager.Request(id, commands::ReadQorinStatisticsSummary, alarms)) << Error(id).toStdString();
         EXPECT_EQ(alarms.V0, 0x0009);
         EXPECT_EQ(line.NoiseBytes(), 0);
         manager.Unregister(id);
@@ -216,7 +218,7 @@ TEST_F(ControllerTest, QorinValuesTakeNoCurrentAndNoVoltageFromTheStatistics)
             line.SetFaults(Faults{.badChecksum = true}, c.statisticsFaults, 1);
         log.ClearWrites();
         CQorinAktData v;
-        ASSERT_TRUE(manager.Request(qorin, &CLink::ReadQorinValues, v)) << Error(qorin).toStdString();
+        ASSERT_TRUE(manager.Request(qorin, commands::ReadQorinValues, v)) << Error(qorin).toStdString();
         EXPECT_EQ(v.state, c.expected);
         EXPECT_EQ(log.Writes().size(), c.statisticsFaults < 0 ? 1u : 2u);
         line.ClearFaults();
@@ -233,11 +235,11 @@ TEST_F(ControllerTest, DuskarStatistics)
     SetBlock(2, 0x14, block);
     CStageSwitchStats stats;
     CStageSwitchState state;
-    ASSERT_TRUE(manager.Request(duskar, &CLink::ReadDuskarSwitchingStatistics, stats, state)) << Error(duskar).toStdString();
+    ASSERT_TRUE(manager.Request(duskar, commands::ReadDuskarSwitchingStatistics, stats, state)) << Error(duskar).toStdString();
     EXPECT_EQ(stats.GetSwitchCount(0, state), 197);
     EXPECT_EQ(stats.GetOnTimeHours(0), 20);
     CControllerAlarms alarms;
-    ASSERT_TRUE(manager.Request(duskar, &CLink::ReadDuskarStatisticsSummary, alarms));
+    ASSERT_TRUE(manager.Request(duskar, commands::ReadDuskarStatisticsSummary, alarms));
     EXPECT_EQ(alarms.GetDuskarAlarmTexts().size(), 2);
 }
 
@@ -247,11 +249,11 @@ TEST_F(ControllerTest, FailuresLeaveTheirTexts)
     CQorinAktData values;
     CControllerAlarms alarms;
     CDuskarConfig dconfig;
-    auto readConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadQorinConfig, config); };
-    auto writeConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteQorinConfig, config); };
-    auto readValues = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadQorinValues, values); };
-    auto summary = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadQorinStatisticsSummary, alarms); };
-    auto command = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SendControllerCommand, Command(0, 8, 0, 4)); };
+    auto readConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadQorinConfig, config); };
+    auto writeConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteQorinConfig, config); };
+    auto readValues = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadQorinValues, values); };
+    auto summary = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadQorinStatisticsSummary, alarms); };
+    auto command = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SendControllerCommand, Command(0, 8, 0, 4)); };
     CheckFailures(*this, qorin,
                   {
                       {"config sum", Faults{.badChecksum = true}, readConfig, linktest::kBadSum},
@@ -266,10 +268,10 @@ TEST_F(ControllerTest, FailuresLeaveTheirTexts)
     CheckFailures(*this, duskar,
                   {
                       {"config sum", Faults{.badChecksum = true},
-                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadDuskarConfig, dconfig); }, linktest::kBadSum},
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadDuskarConfig, dconfig); }, linktest::kBadSum},
                   });
     // Unknown link: nothing sent, no text.
-    EXPECT_FALSE(manager.Request(999, &CLink::ReadQorinConfig, config));
+    EXPECT_FALSE(manager.Request(999, commands::ReadQorinConfig, config));
 }
 
 } // namespace
