@@ -1,6 +1,6 @@
-// Requests of the VK analyser, format A.
+#include "link/CommandsVK.h"
+
 #include "link/Frames.h"
-#include "link/Link.h"
 #include "link/LinkManager.h"
 
 #include "model/Iden.h"
@@ -52,22 +52,24 @@ constexpr int kStatusWriteSize = 26;
 
 } // namespace
 
-BOOL CLink::ReadVKConfig(CVKConfig& config)
+namespace commands {
+
+BOOL ReadVKConfig(CLink& link, CVKConfig& config)
 {
-    return ReadRecord(Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
+    return link.ReadRecord(CLink::Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
 }
 
-BOOL CLink::WriteVKConfig(const CVKConfig& config)
+BOOL WriteVKConfig(CLink& link, const CVKConfig& config)
 {
-    return WriteRecord(Format::A, kWriteConfig, config);
+    return link.WriteRecord(CLink::Format::A, kWriteConfig, config);
 }
 
-BOOL CLink::ReadVKOutputConfig(CVKOutputConfig& outputs, const CIden& iden)
+BOOL ReadVKOutputConfig(CLink& link, CVKOutputConfig& outputs, const CIden& iden)
 {
     const bool longLayout = iden.version > CVKOutputConfig::kLastShortFirmware;
     BYTE data[CVKOutputConfig::kLongImageSize] = {};
     const int size = longLayout ? CVKOutputConfig::kLongImageSize : CVKOutputConfig::kShortImageSize;
-    if (!ReadA(kReadOutputs, size, platform::IDS_ERR_CHECKSUM, data))
+    if (!link.ReadA(kReadOutputs, size, platform::IDS_ERR_CHECKSUM, data))
         return FALSE;
     if (longLayout)
         outputs.FromRawLong(data);
@@ -76,19 +78,19 @@ BOOL CLink::ReadVKOutputConfig(CVKOutputConfig& outputs, const CIden& iden)
     return TRUE;
 }
 
-BOOL CLink::WriteVKOutputConfig(const CVKOutputConfig& outputs)
+BOOL WriteVKOutputConfig(CLink& link, const CVKOutputConfig& outputs)
 {
     BYTE data[CVKOutputConfig::kLongImageSize] = {};
     outputs.ToRaw(data);
-    return WriteA(kWriteOutputs, data, CVKOutputConfig::kLongImageSize);
+    return link.WriteA(kWriteOutputs, data, CVKOutputConfig::kLongImageSize);
 }
 
-BOOL CLink::ReadVKStatus(CVKStatus& status)
+BOOL ReadVKStatus(CLink& link, CVKStatus& status)
 {
-    return ReadRecord(Format::A, kReadStatus, platform::IDS_ERR_CHECKSUM, status);
+    return link.ReadRecord(CLink::Format::A, kReadStatus, platform::IDS_ERR_CHECKSUM, status);
 }
 
-BOOL CLink::WriteVKStatus(const CVKStatus& status)
+BOOL WriteVKStatus(CLink& link, const CVKStatus& status)
 {
     BYTE image[CVKStatus::kImageSize] = {};
     status.ToRaw(image);
@@ -98,18 +100,18 @@ BOOL CLink::WriteVKStatus(const CVKStatus& status)
         std::memcpy(data + n, image + run.offset, std::size_t(run.length));
         n += run.length;
     }
-    return WriteA(kWriteStatus, data, n);
+    return link.WriteA(kWriteStatus, data, n);
 }
 
-BOOL CLink::ReadVKNoteBook(CVKNoteBook& notebook)
+BOOL ReadVKNoteBook(CLink& link, CVKNoteBook& notebook)
 {
     // The page number, then a byte the instrument adds before the page.
     constexpr int kReplyData = 1 + CVKNoteBook::kPageSize;
     for (int page = 0; page < kNoteBookPages; ++page) {
         const BYTE request = BYTE(page);
         BYTE data[kReplyData] = {};
-        if (!Prepare()
-            || !ExchangeA(kReadNoteBook, &request, 1, kReplyData + frames::kOverheadA, platform::IDS_ERR_CHECKSUM,
+        if (!link.Prepare()
+            || !link.ExchangeA(kReadNoteBook, &request, 1, kReplyData + frames::kOverheadA, platform::IDS_ERR_CHECKSUM,
                           data))
             return FALSE;
         notebook.FromRawPage(page, data + 1);
@@ -117,7 +119,7 @@ BOOL CLink::ReadVKNoteBook(CVKNoteBook& notebook)
     return TRUE;
 }
 
-BOOL CLink::WriteVKNoteBook(const CVKNoteBook& notebook)
+BOOL WriteVKNoteBook(CLink& link, const CVKNoteBook& notebook)
 {
     for (int page = 0; page < kNoteBookPages; ++page) {
         BYTE data[1 + CVKNoteBook::kPageSize] = {};
@@ -125,106 +127,108 @@ BOOL CLink::WriteVKNoteBook(const CVKNoteBook& notebook)
         notebook.ToRawPage(page, data + 1);
         // The instrument acknowledges a page by its number.
         BYTE echoed = 0;
-        if (!Prepare()
-            || !ExchangeA(kWriteNoteBook, data, int(sizeof data), 1 + frames::kOverheadA,
+        if (!link.Prepare()
+            || !link.ExchangeA(kWriteNoteBook, data, int(sizeof data), 1 + frames::kOverheadA,
                           platform::IDS_ERR_ACK_CHECKSUM, &echoed))
             return FALSE;
         if (echoed != BYTE(page)) {
-            SetError(platform::IDS_ERR_BAD_REPLY);
+            link.SetError(platform::IDS_ERR_BAD_REPLY);
             return FALSE;
         }
     }
     return TRUE;
 }
 
-BOOL CLink::ReadVKInstallationBlock(BYTE* block)
+BOOL ReadVKInstallationBlock(CLink& link, BYTE* block)
 {
-    return ReadA(kReadInstallation, kVKInstallationBlockSize, platform::IDS_ERR_CHECKSUM, block);
+    return link.ReadA(kReadInstallation, kVKInstallationBlockSize, platform::IDS_ERR_CHECKSUM, block);
 }
 
-BOOL CLink::WriteVKInstallationBlock(const BYTE* block)
+BOOL WriteVKInstallationBlock(CLink& link, const BYTE* block)
 {
-    return WriteA(kWriteInstallation, block, kVKInstallationBlockSize);
+    return link.WriteA(kWriteInstallation, block, kVKInstallationBlockSize);
 }
 
-BOOL CLink::ReadVKValues(CVKAktData& values)
+BOOL ReadVKValues(CLink& link, CVKAktData& values)
 {
-    return ReadRecord(Format::A, kReadValues, platform::IDS_ERR_ACK_CHECKSUM, values);
+    return link.ReadRecord(CLink::Format::A, kReadValues, platform::IDS_ERR_ACK_CHECKSUM, values);
 }
 
-BOOL CLink::SendVKArchiveControl(BOOL on)
+BOOL SendVKArchiveControl(CLink& link, BOOL on)
 {
     const BYTE mode = on ? 0xFF : 0x00;
-    return WriteA(kArchiveControl, &mode, 1);
+    return link.WriteA(kArchiveControl, &mode, 1);
 }
 
-BOOL CLink::SyncVKClock(BYTE& result)
+BOOL SyncVKClock(CLink& link, BYTE& result)
 {
-    const WORD s = SecondsPastHour();
+    const WORD s = link.SecondsPastHour();
     const BYTE data[] = {BYTE(s >> 8), BYTE(s), kSyncTrailer};
-    if (!Prepare() || !SendRequestA(kSyncClock, data, int(sizeof data)))
+    if (!link.Prepare() || !link.SendRequestA(kSyncClock, data, int(sizeof data)))
         return FALSE;
     // An acknowledgement whose status byte is the instrument's answer.
-    BYTE* reply = ReplyBuffer(frames::kOverheadA);
-    const int kept = ReadReplyA(reply, frames::kOverheadA);
-    if (kept != frames::kOverheadA || reply[0] != BYTE(m_address) || reply[1] != frames::kOverheadA - 1) {
-        SetError(platform::IDS_ERR_BAD_REPLY);
+    BYTE reply[frames::kOverheadA] = {};
+    const int kept = link.ReadReplyA(reply, frames::kOverheadA);
+    if (kept != frames::kOverheadA || reply[0] != BYTE(link.GetAddress()) || reply[1] != frames::kOverheadA - 1) {
+        link.SetError(platform::IDS_ERR_BAD_REPLY);
         return FALSE;
     }
     if (frames::Sum8(reply, frames::kOverheadA - 1) != reply[frames::kOverheadA - 1]) {
-        SetError(platform::IDS_ERR_ACK_CHECKSUM);
+        link.SetError(platform::IDS_ERR_ACK_CHECKSUM);
         return FALSE;
     }
     result = reply[2];
     return TRUE;
 }
 
-BOOL CLink::ReadVKTariff(CVKETarif& tariff)
+BOOL ReadVKTariff(CLink& link, CVKETarif& tariff)
 {
     BYTE data[CVKETarif::kImageSize] = {};
-    if (!ReadA(kReadTariff, CVKETarif::kImageSize, platform::IDS_ERR_ACK_CHECKSUM, data))
+    if (!link.ReadA(kReadTariff, CVKETarif::kImageSize, platform::IDS_ERR_ACK_CHECKSUM, data))
         return FALSE;
     tariff.UnpackHours(data);
     return TRUE;
 }
 
-BOOL CLink::WriteVKTariff(CVKETarif& tariff)
+BOOL WriteVKTariff(CLink& link, CVKETarif& tariff)
 {
     BYTE data[CVKETarif::kImageSize] = {};
     tariff.PackHours(data);
-    return WriteA(kWriteTariff, data, CVKETarif::kImageSize);
+    return link.WriteA(kWriteTariff, data, CVKETarif::kImageSize);
 }
 
-BOOL CLink::ReadVKEnergyData(CVKEData& data)
+BOOL ReadVKEnergyData(CLink& link, CVKEData& data)
 {
-    return ReadRecord(Format::A, kReadEnergy, platform::IDS_ERR_ACK_CHECKSUM, data);
+    return link.ReadRecord(CLink::Format::A, kReadEnergy, platform::IDS_ERR_ACK_CHECKSUM, data);
 }
 
-BOOL CLink::ResetVKEnergyMeter()
+BOOL ResetVKEnergyMeter(CLink& link)
 {
     const BYTE all = 1;
-    return WriteA(kResetEnergy, &all, 1);
+    return link.WriteA(kResetEnergy, &all, 1);
 }
 
-BOOL CLink::SetVKTime()
+BOOL SetVKTime(CLink& link)
 {
     BYTE data[kClockImage] = {};
-    CPrevodTyp::TimeToBcd(data, m_services.clock->CurrentTime());
-    return WriteA(kSetTime, data, kClockImage);
+    CPrevodTyp::TimeToBcd(data, link.CurrentTime());
+    return link.WriteA(kSetTime, data, kClockImage);
 }
 
-BOOL CLink::GetVKTime(CTime& time)
+BOOL GetVKTime(CLink& link, CTime& time)
 {
     BYTE data[kClockImage] = {};
-    if (!ReadA(kGetTime, kClockImage, platform::IDS_ERR_ACK_CHECKSUM, data))
+    if (!link.ReadA(kGetTime, kClockImage, platform::IDS_ERR_ACK_CHECKSUM, data))
         return FALSE;
     time = CPrevodTyp::BcdToTime(data);
     return TRUE;
 }
 
+} // namespace commands
+
 int CLinkManager::SyncVKClock(DWORD id)
 {
     BYTE result = 0;
-    return Request(id, [&](CLink& link) { return link.SyncVKClock(result); }) ? result : -1;
+    return Request(id, commands::SyncVKClock, result) ? result : -1;
 }
 

@@ -20,15 +20,8 @@ class CAktData;
 class CIden;
 class CProfileStatus;
 class CUniTyp;
-class CVKAktData;
-class CVKConfig;
-class CVKEData;
-class CVKETarif;
-class CVKNoteBook;
-class CVKOutputConfig;
 class CVKRAktData;
 class CVKRConfig;
-class CVKStatus;
 class CVKTConfig;
 class CVKTEData;
 class CVKTEDataRec;
@@ -168,35 +161,6 @@ public:
     // Each readies the link first; non-zero on success, else 0 with the
     // error text left in the link. A record is left as it was by a failed
     // read (multi-page reads keep the pages read before the failure).
-
-    // VK analyser (CommandsVK.cpp).
-    BOOL ReadVKConfig(CVKConfig& config);
-    BOOL WriteVKConfig(const CVKConfig& config);
-    // The firmware version of `iden` tells the reply's layout.
-    BOOL ReadVKOutputConfig(CVKOutputConfig& outputs, const CIden& iden);
-    BOOL WriteVKOutputConfig(const CVKOutputConfig& outputs);
-    BOOL ReadVKStatus(CVKStatus& status);
-    // Only the recording settings; the rest of the status is the instrument's.
-    BOOL WriteVKStatus(const CVKStatus& status);
-    BOOL ReadVKNoteBook(CVKNoteBook& notebook);
-    BOOL WriteVKNoteBook(const CVKNoteBook& notebook);
-    static constexpr int kVKInstallationBlockSize = 64;
-    BOOL ReadVKInstallationBlock(BYTE* block);
-    BOOL WriteVKInstallationBlock(const BYTE* block);
-    BOOL ReadVKValues(CVKAktData& values);
-    // Switches the instrument's archive mode on or off around a download.
-    BOOL SendVKArchiveControl(BOOL on);
-    // Sends the seconds past the computer's full hour; the instrument's
-    // answer (0: its clock is in step) to `result`.
-    BOOL SyncVKClock(BYTE& result);
-    BOOL ReadVKTariff(CVKETarif& tariff);
-    // Codes above 2 are written (and left in the record) as 0.
-    BOOL WriteVKTariff(CVKETarif& tariff);
-    BOOL ReadVKEnergyData(CVKEData& data);
-    BOOL ResetVKEnergyMeter();
-    // Sets the instrument's clock to the computer's time.
-    BOOL SetVKTime();
-    BOOL GetVKTime(CTime& time);
 
     // VKR analyser (CommandsVKR.cpp).
     BOOL ReadVKRConfig(CVKRConfig& config);

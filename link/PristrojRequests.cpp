@@ -1,6 +1,7 @@
 #include "link/Pristroj.h"
 
 #include "link/CommandsController.h"
+#include "link/CommandsVK.h"
 
 #include "archive/store/VKTArchivData.h"
 #include "model/QorinConfig.h"
@@ -113,82 +114,82 @@ BOOL CPristroj::ReadIdentification(CIden& iden)
 
 BOOL CPristroj::ReadVKConfig(CVKConfig& config)
 {
-    return Request(&CLink::ReadVKConfig, config);
+    return Request(commands::ReadVKConfig, config);
 }
 
 BOOL CPristroj::WriteVKConfig(const CVKConfig& config)
 {
-    return Request(&CLink::WriteVKConfig, config);
+    return Request(commands::WriteVKConfig, config);
 }
 
 BOOL CPristroj::ReadVKOutputConfig(CVKOutputConfig& outputs, CIden iden)
 {
-    return Request(&CLink::ReadVKOutputConfig, outputs, iden);
+    return Request(commands::ReadVKOutputConfig, outputs, iden);
 }
 
 BOOL CPristroj::WriteVKOutputConfig(const CVKOutputConfig& outputs)
 {
-    return Request(&CLink::WriteVKOutputConfig, outputs);
+    return Request(commands::WriteVKOutputConfig, outputs);
 }
 
 BOOL CPristroj::ReadVKStatus(CVKStatus& status)
 {
-    return Request(&CLink::ReadVKStatus, status);
+    return Request(commands::ReadVKStatus, status);
 }
 
 BOOL CPristroj::WriteVKStatus(const CVKStatus& status)
 {
-    return Request(&CLink::WriteVKStatus, status);
+    return Request(commands::WriteVKStatus, status);
 }
 
 BOOL CPristroj::ReadVKInstallationBlock(BYTE* block)
 {
-    return Request(&CLink::ReadVKInstallationBlock, block);
+    return Request(commands::ReadVKInstallationBlock, block);
 }
 
 BOOL CPristroj::WriteVKInstallationBlock(const BYTE* block)
 {
-    return Request(&CLink::WriteVKInstallationBlock, block);
+    return Request(commands::WriteVKInstallationBlock, block);
 }
 
 BOOL CPristroj::ReadVKNoteBook(CVKNoteBook& notebook)
 {
-    return Request(&CLink::ReadVKNoteBook, notebook);
+    return Request(commands::ReadVKNoteBook, notebook);
 }
 
 BOOL CPristroj::WriteVKNoteBook(const CVKNoteBook& notebook)
 {
-    return Request(&CLink::WriteVKNoteBook, notebook);
+    return Request(commands::WriteVKNoteBook, notebook);
 }
 
 BOOL CPristroj::ReadVKTariff(CVKETarif& tariff)
 {
-    return Request(&CLink::ReadVKTariff, tariff);
+    return Request(commands::ReadVKTariff, tariff);
 }
 
 BOOL CPristroj::WriteVKTariff(CVKETarif& tariff)
 {
-    return Request(&CLink::WriteVKTariff, tariff);
+    return Request(commands::WriteVKTariff, tariff);
 }
 
 BOOL CPristroj::ReadVKEnergyData(CVKEData& data)
 {
-    return Request(&CLink::ReadVKEnergyData, data);
+    return Request(commands::ReadVKEnergyData, data);
 }
 
 BOOL CPristroj::ResetVKEnergyMeter()
 {
-    return Request(&CLink::ResetVKEnergyMeter);
+    return Request(commands::ResetVKEnergyMeter);
 }
 
 BOOL CPristroj::SetVKTime()
 {
-    return Request(&CLink::SetVKTime);
+    return Request(commands::SetVKTime);
 }
 
 BOOL CPristroj::GetVKTime(CTime& time)
 {
-    return Request(&CLink::GetVKTime, time);
+    return Request(commands::GetVKTime, time);
 }
 
 int CPristroj::SyncVKClock()
@@ -199,12 +200,12 @@ int CPristroj::SyncVKClock()
 
 BOOL CPristroj::ReadVKValues(CVKAktData& values)
 {
-    return Request(&CLink::ReadVKValues, values);
+    return Request(commands::ReadVKValues, values);
 }
 
 BOOL CPristroj::SendVKArchiveControl(BOOL on)
 {
-    return Request(&CLink::SendVKArchiveControl, on);
+    return Request(commands::SendVKArchiveControl, on);
 }
 
 BOOL CPristroj::ReadArchiveBlock(CUniTyp& target, int itemSize, int items, int blocks, DWORD first)

@@ -5,6 +5,7 @@
 #include "fuzz_one.h"
 
 #include "link/CommandsController.h"
+#include "link/CommandsVK.h"
 #include "link/Frames.h"
 #include "link/Link.h"
 #include "link/LinkClock.h"
@@ -123,9 +124,9 @@ int QorinFuzzOne(const std::uint8_t* data, std::size_t size)
     CDuskarAktData duskar;
     commands::ReadDuskarValues(link, duskar);
     CVKStatus vkStatus;
-    link.ReadVKStatus(vkStatus);
+    commands::ReadVKStatus(link, vkStatus);
     CVKAktData vk;
-    link.ReadVKValues(vk);
+    commands::ReadVKValues(link, vk);
     CVKTStatus vktStatus;
     link.ReadVKTStatus(vktStatus);
     CAktData vkt;

@@ -2,6 +2,8 @@
 // sent, what is read back after a write, the texts of failures.
 #include "CommandTestSupport.h"
 
+#include "link/CommandsVK.h"
+
 #include "model/Iden.h"
 #include "model/ProfileStatus.h"
 #include "model/VKAktData.h"
@@ -44,39 +46,39 @@ TEST(VKCommands, RequestFrames)
     CVKRConfig vkrConfig;
     CVKRAktData vkrValues;
     CTime time;
-    BYTE block[CLink::kVKInstallationBlockSize] = {};
+    BYTE block[commands::kVKInstallationBlockSize] = {};
     const CTime day(2024, 1, 15, 0, 0, 0);
     const std::vector<RequestCase> vk = {
-        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKConfig, config); }, {0x01, 0x03, 0x26, 0x2A}},
-        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKConfig, config); }, {0x01, 31, 0x27}, 32},
-        {"outputs read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKOutputConfig, outputs, Firmware(0x21)); },
+        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKConfig, config); }, {0x01, 0x03, 0x26, 0x2A}},
+        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKConfig, config); }, {0x01, 31, 0x27}, 32},
+        {"outputs read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKOutputConfig, outputs, Firmware(0x21)); },
          {0x01, 0x03, 0x30, 0x34}},
-        {"outputs write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKOutputConfig, outputs); }, {0x01, 33, 0x31}, 34},
-        {"status read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKStatus, status); }, FrameA(1, 0x14)},
-        {"status write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKStatus, status); }, {0x01, 29, 0x23}, 30},
-        {"notebook read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKNoteBook, notebook); }, FrameA(1, 0x1F, {0})},
-        {"notebook write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKNoteBook, notebook); },
+        {"outputs write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKOutputConfig, outputs); }, {0x01, 33, 0x31}, 34},
+        {"status read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKStatus, status); }, FrameA(1, 0x14)},
+        {"status write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKStatus, status); }, {0x01, 29, 0x23}, 30},
+        {"notebook read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKNoteBook, notebook); }, FrameA(1, 0x1F, {0})},
+        {"notebook write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKNoteBook, notebook); },
          {0x01, 132, 0x20, 0}, 133},
-        {"installation read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKInstallationBlock, block); },
+        {"installation read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKInstallationBlock, block); },
          FrameA(1, 0x28)},
-        {"installation write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKInstallationBlock, block); },
+        {"installation write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKInstallationBlock, block); },
          {0x01, 67, 0x29}, 68},
-        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKValues, values); }, FrameA(1, 0x3A)},
-        {"archive on", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SendVKArchiveControl, TRUE); },
+        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKValues, values); }, FrameA(1, 0x3A)},
+        {"archive on", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SendVKArchiveControl, TRUE); },
          {0x01, 0x04, 0x1C, 0xFF, 0x20}},
-        {"archive off", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SendVKArchiveControl, FALSE); },
+        {"archive off", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SendVKArchiveControl, FALSE); },
          {0x01, 0x04, 0x1C, 0x00, 0x21}},
         // 10:17:05: 17 x 60 + 5 = 1025 seconds past the hour.
         {"clock sync", [&](CLinkManager& m, DWORD id) { return BOOL(m.SyncVKClock(id) == 0); },
          FrameA(1, 0x12, {0x04, 0x01, 0x06})},
-        {"tariff read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTariff, tariff); }, FrameA(1, 0x32)},
-        {"tariff write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTariff, tariff); }, {0x01, 9, 0x33}, 10},
-        {"energy read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKEnergyData, energy); }, FrameA(1, 0x34)},
-        {"energy reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKEnergyMeter); }, FrameA(1, 0x35, {0x01})},
+        {"tariff read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTariff, tariff); }, FrameA(1, 0x32)},
+        {"tariff write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTariff, tariff); }, {0x01, 9, 0x33}, 10},
+        {"energy read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKEnergyData, energy); }, FrameA(1, 0x34)},
+        {"energy reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ResetVKEnergyMeter); }, FrameA(1, 0x35, {0x01})},
         // January: standard time, sent as it stands.
-        {"time set", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SetVKTime); },
+        {"time set", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SetVKTime); },
          FrameA(1, 0x10, {0x24, 0x01, 0x15, 0x10, 0x17, 0x05})},
-        {"time read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::GetVKTime, time); }, FrameA(1, 0x11)},
+        {"time read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::GetVKTime, time); }, FrameA(1, 0x11)},
         {"profile reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKProfiles); }, FrameA(1, 0x38)},
         {"profile day", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKProfileSettings, day); },
          FrameA(1, 0x37, {0x24, 0x01, 0x15, 0, 0, 0})},
@@ -115,42 +117,42 @@ protected:
 TEST_F(VKTest, WhatIsWrittenIsReadBack)
 {
     CVKConfig config;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKConfig, config));
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKConfig, config));
     config.SetCtRatioDword(0x80000000u | 250);
-    ASSERT_TRUE(manager.Request(vk, &CLink::WriteVKConfig, config)) << Error(vk).toStdString();
+    ASSERT_TRUE(manager.Request(vk, commands::WriteVKConfig, config)) << Error(vk).toStdString();
     CVKConfig configBack;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKConfig, configBack));
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKConfig, configBack));
     EXPECT_EQ(Image(configBack), Image(config));
 
     Instr([](Instrument& i) { i.SetVersion(122); });
     CVKOutputConfig outputs;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKOutputConfig, outputs, Firmware(122))) << Error(vk).toStdString();
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKOutputConfig, outputs, Firmware(122))) << Error(vk).toStdString();
     outputs.SetAnalogEnd(1, 80.0);
-    ASSERT_TRUE(manager.Request(vk, &CLink::WriteVKOutputConfig, outputs));
+    ASSERT_TRUE(manager.Request(vk, commands::WriteVKOutputConfig, outputs));
     CVKOutputConfig outputsBack;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKOutputConfig, outputsBack, Firmware(122)));
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKOutputConfig, outputsBack, Firmware(122)));
     EXPECT_DOUBLE_EQ(outputsBack.GetAnalogEnd(1), 80.0);
 
-    BYTE block[CLink::kVKInstallationBlockSize];
-    for (int i = 0; i < CLink::kVKInstallationBlockSize; ++i)
+    BYTE block[commands::kVKInstallationBlockSize];
+    for (int i = 0; i < commands::kVKInstallationBlockSize; ++i)
         block[i] = BYTE(200 - i);
-    ASSERT_TRUE(manager.Request(vk, &CLink::WriteVKInstallationBlock, block));
-    BYTE blockBack[CLink::kVKInstallationBlockSize] = {};
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKInstallationBlock, blockBack));
+    ASSERT_TRUE(manager.Request(vk, commands::WriteVKInstallationBlock, block));
+    BYTE blockBack[commands::kVKInstallationBlockSize] = {};
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKInstallationBlock, blockBack));
     EXPECT_TRUE(std::equal(std::begin(block), std::end(block), std::begin(blockBack)));
 
     CVKETarif tariff;
     for (int h = 0; h < CVKETarif::kHours; ++h)
         tariff.SetCode(h, BYTE(h % 3));
-    ASSERT_TRUE(manager.Request(vk, &CLink::WriteVKTariff, tariff));
+    ASSERT_TRUE(manager.Request(vk, commands::WriteVKTariff, tariff));
     CVKETarif tariffBack;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKTariff, tariffBack));
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKTariff, tariffBack));
     for (int h = 0; h < CVKETarif::kHours; ++h)
         EXPECT_EQ(tariffBack.GetCode(h), h % 3) << h;
 
-    ASSERT_TRUE(manager.Request(vk, &CLink::SetVKTime));
+    ASSERT_TRUE(manager.Request(vk, commands::SetVKTime));
     CTime time;
-    ASSERT_TRUE(manager.Request(vk, &CLink::GetVKTime, time));
+    ASSERT_TRUE(manager.Request(vk, commands::GetVKTime, time));
     EXPECT_EQ(time, clock.CurrentTime());
 
     CVKRConfig vkrConfig;
@@ -172,7 +174,7 @@ TEST(AnalyserClocks, AreSetInStandardTime)
     const DWORD vkt = f.OpenLink(2);
     // Monday 15 July 2024, 10:17:05 summer time: 9:17:05 on the instruments.
     f.clock.wall = CTime(2024, 7, 15, 10, 17, 5).GetTime();
-    ASSERT_TRUE(f.manager.Request(vk, &CLink::SetVKTime)) << f.Error(vk).toStdString();
+    ASSERT_TRUE(f.manager.Request(vk, commands::SetVKTime)) << f.Error(vk).toStdString();
     ASSERT_TRUE(f.manager.Request(vkt, &CLink::SetVKTTime)) << f.Error(vkt).toStdString();
     f.line.WithInstrument(1, [](Instrument& i) { EXPECT_EQ(i.blocks[0x11], (sim::Bytes{0x24, 0x07, 0x15, 0x09, 0x17, 0x05})); });
     f.line.WithInstrument(2, [](Instrument& i) {
@@ -180,7 +182,7 @@ TEST(AnalyserClocks, AreSetInStandardTime)
     });
     // Read back, the same instant.
     CTime time;
-    ASSERT_TRUE(f.manager.Request(vk, &CLink::GetVKTime, time));
+    ASSERT_TRUE(f.manager.Request(vk, commands::GetVKTime, time));
     EXPECT_EQ(time, f.clock.CurrentTime());
     ASSERT_TRUE(f.manager.Request(vkt, &CLink::GetVKTTime, time));
     EXPECT_EQ(time, f.clock.CurrentTime());
@@ -227,16 +229,16 @@ TEST_F(VKTest, StatusWriteSendsTheRecordingSettingsOnly)
 {
     Instr([](Instrument& i) { i.FillArchive(0, 500, 20, 120); });
     CVKStatus status;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKStatus, status));
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKStatus, status));
     status.SetRecordPeriodIndex(7);
     status.SetCyclic(!status.GetCyclic());
     std::vector<BYTE> image(CVKStatus::kImageSize);
     status.ToRaw(image.data());
     image[16] = 0x77; // capacity: the instrument's own
     status.FromRaw(image.data());
-    ASSERT_TRUE(manager.Request(vk, &CLink::WriteVKStatus, status));
+    ASSERT_TRUE(manager.Request(vk, commands::WriteVKStatus, status));
     CVKStatus back;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKStatus, back));
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKStatus, back));
     EXPECT_EQ(back.GetRecordPeriodIndex(), 7);
     EXPECT_EQ(back.GetCyclic(), status.GetCyclic());
     std::vector<BYTE> backImage(CVKStatus::kImageSize);
@@ -253,11 +255,11 @@ TEST_F(VKTest, NoteBookTravelsInSixPages)
     notebook.SetLine(19, QStringLiteral("poslední na stránce 5"));
     notebook.SetLine(20, QStringLiteral("jen v souboru"));
     log.ClearWrites();
-    ASSERT_TRUE(manager.Request(vk, &CLink::WriteVKNoteBook, notebook)) << Error(vk).toStdString();
+    ASSERT_TRUE(manager.Request(vk, commands::WriteVKNoteBook, notebook)) << Error(vk).toStdString();
     EXPECT_EQ(log.Writes().size(), 6u);
     log.ClearWrites();
     CVKNoteBook back;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKNoteBook, back)) << Error(vk).toStdString();
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKNoteBook, back)) << Error(vk).toStdString();
     const auto writes = log.Writes();
     ASSERT_EQ(writes.size(), 6u);
     for (BYTE page = 0; page < 6; ++page)
@@ -277,7 +279,7 @@ TEST_F(VKTest, NoteBookTravelsInSixPages)
             return sim::Response::Raw(raw);
         });
     });
-    EXPECT_FALSE(manager.Request(vk, &CLink::WriteVKNoteBook, notebook));
+    EXPECT_FALSE(manager.Request(vk, commands::WriteVKNoteBook, notebook));
     EXPECT_EQ(Error(vk), linktest::kBadReply);
 }
 
@@ -292,7 +294,7 @@ TEST_F(VKTest, OutputReplyLengthFollowsTheFirmware)
         SCOPED_TRACE(testing::Message() << "firmware " << c.instrument << ", told " << c.told);
         Instr([&](Instrument& i) { i.SetVersion(c.instrument); });
         CVKOutputConfig outputs;
-        EXPECT_EQ(manager.Request(vk, &CLink::ReadVKOutputConfig, outputs, Firmware(c.told)), c.good ? TRUE : FALSE);
+        EXPECT_EQ(manager.Request(vk, commands::ReadVKOutputConfig, outputs, Firmware(c.told)), c.good ? TRUE : FALSE);
         if (!c.good) {
             EXPECT_EQ(Error(vk), linktest::kBadReply);
         }
@@ -302,10 +304,10 @@ TEST_F(VKTest, OutputReplyLengthFollowsTheFirmware)
 TEST_F(VKTest, EnergyMeterAndProfiles)
 {
     CVKEData energy;
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKEnergyData, energy));
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKEnergyData, energy));
     EXPECT_NE(energy.GetCounter(0), 0u);
-    ASSERT_TRUE(manager.Request(vk, &CLink::ResetVKEnergyMeter));
-    ASSERT_TRUE(manager.Request(vk, &CLink::ReadVKEnergyData, energy));
+    ASSERT_TRUE(manager.Request(vk, commands::ResetVKEnergyMeter));
+    ASSERT_TRUE(manager.Request(vk, commands::ReadVKEnergyData, energy));
     EXPECT_EQ(energy.GetCounter(0), 0u);
     Instr([](Instrument& i) { EXPECT_EQ(i.lastEnergyReset, 1); });
 
@@ -337,26 +339,26 @@ TEST_F(VKTest, FailuresLeaveTheirTexts)
     const Faults badSum{.badChecksum = true};
     CheckFailures(*this, vk,
                   {
-                      {"config sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKConfig, config); },
+                      {"config sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKConfig, config); },
                        linktest::kBadSum},
-                      {"status sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKStatus, status); },
+                      {"status sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKStatus, status); },
                        linktest::kBadSum},
-                      {"values sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKValues, values); },
+                      {"values sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKValues, values); },
                        linktest::kBadAckSum},
-                      {"tariff sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTariff, tariff); },
+                      {"tariff sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTariff, tariff); },
                        linktest::kBadAckSum},
-                      {"time sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::GetVKTime, time); },
+                      {"time sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::GetVKTime, time); },
                        linktest::kBadAckSum},
-                      {"write sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKConfig, config); },
+                      {"write sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKConfig, config); },
                        linktest::kBadAckSum},
                       {"archive control sum", badSum,
-                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SendVKArchiveControl, TRUE); }, linktest::kBadAckSum},
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SendVKArchiveControl, TRUE); }, linktest::kBadAckSum},
                       {"profile reset sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKProfiles); },
                        linktest::kBadSum},
                       {"status not 0", Faults{.refusal = true},
-                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKValues, values); }, linktest::kBadReply},
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKValues, values); }, linktest::kBadReply},
                       {"another address", Faults{.wrongAddress = true},
-                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKEnergyMeter); }, linktest::kBadReply},
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ResetVKEnergyMeter); }, linktest::kBadReply},
                   });
     CheckFailures(*this, vkr,
                   {
