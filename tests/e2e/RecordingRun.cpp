@@ -106,8 +106,10 @@ void RecordingRun::WriteSettings()
     }
 }
 
-bool RecordingRun::Start(QString& error, const QString& program, const QStringList& environment)
+bool RecordingRun::Prepare(QString& error)
 {
+    if (m_prepared)
+        return true;
     for (auto& line : m_lines) {
         std::string why;
         if (!line->Start(why)) {
@@ -116,6 +118,14 @@ bool RecordingRun::Start(QString& error, const QString& program, const QStringLi
         }
     }
     WriteSettings();
+    m_prepared = true;
+    return true;
+}
+
+bool RecordingRun::Start(QString& error, const QString& program, const QStringList& environment)
+{
+    if (!Prepare(error))
+        return false;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), Path(QStringLiteral("home")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));

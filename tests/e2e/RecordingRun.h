@@ -62,8 +62,11 @@ public:
     // Before Start: an instrument at `address` of line `line` registered as
     // `name`.
     ServedValues& AddInstrument(const FamilySpec& family, const QString& name, std::uint8_t address, int line = 0);
-    // Writes the settings, opens the lines and starts `program` (the built
-    // qorin01 unless told) with `environment` added to its own.
+    // Opens the lines and writes the settings; Start does it when it was not
+    // done. Apart so that a timing of the start leaves the setting up out.
+    bool Prepare(QString& error);
+    // Prepares when needed and starts `program` (the built qorin01 unless
+    // told) with `environment` added to its own.
     bool Start(QString& error, const QString& program = QString(), const QStringList& environment = {});
     // True once the program has ended (by itself).
     bool WaitForEnd(std::chrono::seconds timeout);
@@ -92,6 +95,7 @@ private:
     std::vector<Entry> m_entries;
     QProcess m_program;
     QString m_output;
+    bool m_prepared = false;
 };
 
 } // namespace e2e
