@@ -1,9 +1,9 @@
 // Reads of the analysers' own archives: block by block (a request for each
 // reply) or as a stream (one request, the replies as they come, and the
 // replies that went missing asked for again afterwards).
+#include "link/ArchiveReads.h"
+
 #include "link/Frames.h"
-#include "link/Link.h"
-#include "link/LinkManager.h"
 
 #include "model/UniTyp.h"
 
@@ -104,46 +104,8 @@ void PutIndex(BYTE* p, DWORD index)
     CPrevodTyp::PutDword(p, index);
 }
 
-} // namespace
-
-BOOL CLink::ReadArchiveBlock(CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
-{
-    if (!FitsA(itemSize, items, blocks, false)) {
-        SetError(platform::IDS_ERR_SEND_REQUEST);
-        return FALSE;
-    }
-    target.SetSize(DWORD(items * blocks), DWORD(itemSize));
-    if (blocks == 0)
-        return TRUE;
-    if (!Prepare())
-        return FALSE;
-    const int bytes = items * itemSize;
-    std::vector<BYTE> data(std::size_t(bytes + kRecordsA));
-    for (int j = 0; j < blocks; ++j) {
-        BYTE request[5];
-        PutIndex(request, first + DWORD(j * items));
-        request[4] = BYTE(bytes);
-        if (!ExchangeA(kArchiveBlock, request, int(sizeof request), bytes + kReplyOverheadA,
-                       platform::IDS_ERR_ACK_CHECKSUM, data.data()))
-            return FALSE;
-        std::memcpy(target.GetItem(DWORD(j * items)), data.data() + kRecordsA, std::size_t(bytes));
-    }
-    return TRUE;
-}
-
-BOOL CLink::ReadArchiveRecords(CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
-{
-    if (!FitsA(itemSize, items, blocks, true)) {
-        SetError(platform::IDS_ERR_SEND_REQUEST);
-        return FALSE;
-    }
-    target.SetSize(DWORD(items * blocks), DWORD(itemSize));
-    if (blocks == 0)
-        return TRUE;
-    return Prepare() && StreamA(target.GetData(), itemSize, items, blocks, first);
-}
-
-BOOL CLink::StreamA(BYTE* dest, int itemSize, int items, int blocks, DWORD first)
+// Archive streams: `dest` holds the records from `first` on.
+BOOL StreamA(CLink& link, BYTE* dest, int itemSize, int items, int blocks, DWORD first)
 {
     const int bytes = items * itemSize;
     BYTE request[7];
@@ -151,39 +113,116 @@ BOOL CLink::StreamA(BYTE* dest, int itemSize, int items, int blocks, DWORD first
     request[4] = BYTE(bytes);
     request[5] = BYTE(blocks - 1);
     request[6] = BYTE(items);
-    if (!SendRequestA(kArchiveStreamA, request, int(sizeof request)))
+    if (!link.SendRequestA(kArchiveStreamA, request, int(sizeof request)))
         return FALSE;
 
     const int replyLen = bytes + kReplyOverheadA;
     std::vector<BYTE> data(static_cast<std::size_t>(replyLen));
     auto receive = [&](DWORD& index, const BYTE*& records) {
         int got = 0;
-        if (!ReceiveA(replyLen, {}, platform::IDS_ERR_ACK_CHECKSUM, data.data(), got, true))
+        if (!link.ReceiveA(replyLen, {}, platform::IDS_ERR_ACK_CHECKSUM, data.data(), got, true))
             return Arrival::Bad;
         index = CPrevodTyp::GetDword(data.data() + kIndexA);
         records = data.data() + kRecordsA;
         return Arrival::Good;
     };
-    auto stray = [this] { SetError(platform::IDS_ERR_BAD_REPLY); };
+    auto stray = [&link] { link.SetError(platform::IDS_ERR_BAD_REPLY); };
     std::vector<Gap> gaps;
     if (!CollectStream(receive, stray, dest, itemSize, items, blocks, first, kStreamTries, false, gaps)) {
         // What is left of the stream must not meet the next request.
-        if (m_port)
-            m_port->Purge();
+        link.PurgeLine();
         return FALSE;
     }
     for (const Gap& gap : gaps) {
-        if (!StreamA(dest + std::size_t(gap.index - first) * std::size_t(itemSize), itemSize, items, gap.replies,
+        if (!StreamA(link, dest + std::size_t(gap.index - first) * std::size_t(itemSize), itemSize, items, gap.replies,
                      gap.index))
             return FALSE;
     }
     return TRUE;
 }
 
-BOOL CLink::ReadVKTArchiveBlock(CUniTyp& target, BYTE area, int itemSize, int items, DWORD first)
+BOOL StreamB(CLink& link, BYTE* dest, BYTE area, int itemSize, int items, int blocks, DWORD first)
+{
+    BYTE request[8];
+    request[0] = area;
+    PutIndex(request + 1, first);
+    request[5] = BYTE(items >> 8);
+    request[6] = BYTE(items);
+    request[7] = BYTE(blocks - 1);
+    if (!link.SendRequestB(kArchiveBlock, request, int(sizeof request)))
+        return FALSE;
+
+    const int bytes = items * itemSize;
+    const int replyLen = bytes + kReplyOverheadB;
+    std::vector<BYTE> data(std::size_t(bytes + kRecordsB));
+    auto receive = [&](DWORD& index, const BYTE*& records) {
+        int kept = 0;
+        if (!link.ReceiveB(kArchiveBlock, replyLen, platform::IDS_ERR_ACK_CHECKSUM, data.data(), false, kept, true))
+            return kept == 0 ? Arrival::Silent : Arrival::Bad;
+        index = CPrevodTyp::GetDword(data.data() + kIndexB);
+        records = data.data() + kRecordsB;
+        return Arrival::Good;
+    };
+    auto stray = [&link] { link.SetError(platform::IDS_ERR_BAD_REPLY); };
+    std::vector<Gap> gaps;
+    const int tries = link.WaitsForReads() ? kStreamTries : 1;
+    if (!CollectStream(receive, stray, dest, itemSize, items, blocks, first, tries, true, gaps)) {
+        link.PurgeLine();
+        return FALSE;
+    }
+    for (const Gap& gap : gaps) {
+        if (!StreamB(link, dest + std::size_t(gap.index - first) * std::size_t(itemSize), area, itemSize, items,
+                     gap.replies, gap.index))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+namespace commands {
+
+BOOL ReadArchiveBlock(CLink& link, CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
+{
+    if (!FitsA(itemSize, items, blocks, false)) {
+        link.SetError(platform::IDS_ERR_SEND_REQUEST);
+        return FALSE;
+    }
+    target.SetSize(DWORD(items * blocks), DWORD(itemSize));
+    if (blocks == 0)
+        return TRUE;
+    if (!link.Prepare())
+        return FALSE;
+    const int bytes = items * itemSize;
+    std::vector<BYTE> data(std::size_t(bytes + kRecordsA));
+    for (int j = 0; j < blocks; ++j) {
+        BYTE request[5];
+        PutIndex(request, first + DWORD(j * items));
+        request[4] = BYTE(bytes);
+        if (!link.ExchangeA(kArchiveBlock, request, int(sizeof request), bytes + kReplyOverheadA,
+                       platform::IDS_ERR_ACK_CHECKSUM, data.data()))
+            return FALSE;
+        std::memcpy(target.GetItem(DWORD(j * items)), data.data() + kRecordsA, std::size_t(bytes));
+    }
+    return TRUE;
+}
+
+BOOL ReadArchiveRecords(CLink& link, CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
+{
+    if (!FitsA(itemSize, items, blocks, true)) {
+        link.SetError(platform::IDS_ERR_SEND_REQUEST);
+        return FALSE;
+    }
+    target.SetSize(DWORD(items * blocks), DWORD(itemSize));
+    if (blocks == 0)
+        return TRUE;
+    return link.Prepare() && StreamA(link, target.GetData(), itemSize, items, blocks, first);
+}
+
+BOOL ReadVKTArchiveBlock(CLink& link, CUniTyp& target, BYTE area, int itemSize, int items, DWORD first)
 {
     if (!FitsB(itemSize, items, 1)) {
-        SetError(platform::IDS_ERR_SEND_REQUEST);
+        link.SetError(platform::IDS_ERR_SEND_REQUEST);
         return FALSE;
     }
     target.SetSize(DWORD(items), DWORD(itemSize));
@@ -195,59 +234,23 @@ BOOL CLink::ReadVKTArchiveBlock(CUniTyp& target, BYTE area, int itemSize, int it
     request[7] = 0;
     const int bytes = items * itemSize;
     std::vector<BYTE> data(std::size_t(bytes + kRecordsB));
-    if (!ReadB(kArchiveBlock, bytes + kRecordsB, platform::IDS_ERR_ACK_CHECKSUM, data.data(), request,
+    if (!link.ReadB(kArchiveBlock, bytes + kRecordsB, platform::IDS_ERR_ACK_CHECKSUM, data.data(), request,
                int(sizeof request)))
         return FALSE;
     std::memcpy(target.GetData(), data.data() + kRecordsB, std::size_t(bytes));
     return TRUE;
 }
 
-BOOL CLink::ReadVKTArchiveRecords(CUniTyp& target, BYTE area, int itemSize, int items, int blocks, DWORD first)
+BOOL ReadVKTArchiveRecords(CLink& link, CUniTyp& target, BYTE area, int itemSize, int items, int blocks, DWORD first)
 {
     if (!FitsB(itemSize, items, blocks)) {
-        SetError(platform::IDS_ERR_SEND_REQUEST);
+        link.SetError(platform::IDS_ERR_SEND_REQUEST);
         return FALSE;
     }
     target.SetSize(DWORD(items * blocks), DWORD(itemSize));
     if (blocks == 0)
         return TRUE;
-    return Prepare() && StreamB(target.GetData(), area, itemSize, items, blocks, first);
+    return link.Prepare() && StreamB(link, target.GetData(), area, itemSize, items, blocks, first);
 }
 
-BOOL CLink::StreamB(BYTE* dest, BYTE area, int itemSize, int items, int blocks, DWORD first)
-{
-    BYTE request[8];
-    request[0] = area;
-    PutIndex(request + 1, first);
-    request[5] = BYTE(items >> 8);
-    request[6] = BYTE(items);
-    request[7] = BYTE(blocks - 1);
-    if (!SendRequestB(kArchiveBlock, request, int(sizeof request)))
-        return FALSE;
-
-    const int bytes = items * itemSize;
-    const int replyLen = bytes + kReplyOverheadB;
-    std::vector<BYTE> data(std::size_t(bytes + kRecordsB));
-    auto receive = [&](DWORD& index, const BYTE*& records) {
-        int kept = 0;
-        if (!ReceiveB(kArchiveBlock, replyLen, platform::IDS_ERR_ACK_CHECKSUM, data.data(), false, kept, true))
-            return kept == 0 ? Arrival::Silent : Arrival::Bad;
-        index = CPrevodTyp::GetDword(data.data() + kIndexB);
-        records = data.data() + kRecordsB;
-        return Arrival::Good;
-    };
-    auto stray = [this] { SetError(platform::IDS_ERR_BAD_REPLY); };
-    std::vector<Gap> gaps;
-    const int tries = WaitsForReads() ? kStreamTries : 1;
-    if (!CollectStream(receive, stray, dest, itemSize, items, blocks, first, tries, true, gaps)) {
-        if (m_port)
-            m_port->Purge();
-        return FALSE;
-    }
-    for (const Gap& gap : gaps) {
-        if (!StreamB(dest + std::size_t(gap.index - first) * std::size_t(itemSize), area, itemSize, items,
-                     gap.replies, gap.index))
-            return FALSE;
-    }
-    return TRUE;
-}
+} // namespace commands

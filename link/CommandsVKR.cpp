@@ -1,6 +1,4 @@
-// Requests of the VKR analyser, format A.
-#include "link/Link.h"
-#include "link/LinkManager.h"
+#include "link/CommandsVKR.h"
 
 #include "model/VKRAktData.h"
 #include "model/VKRConfig.h"
@@ -13,18 +11,21 @@ constexpr BYTE kReadValues = 0x3A;
 
 } // namespace
 
-BOOL CLink::ReadVKRConfig(CVKRConfig& config)
+namespace commands {
+
+BOOL ReadVKRConfig(CLink& link, CVKRConfig& config)
 {
-    return ReadRecord(Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
+    return link.ReadRecord(CLink::Format::A, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
 }
 
-BOOL CLink::WriteVKRConfig(const CVKRConfig& config)
+BOOL WriteVKRConfig(CLink& link, const CVKRConfig& config)
 {
-    return WriteRecord(Format::A, kWriteConfig, config);
+    return link.WriteRecord(CLink::Format::A, kWriteConfig, config);
 }
 
-BOOL CLink::ReadVKRValues(CVKRAktData& values)
+BOOL ReadVKRValues(CLink& link, CVKRAktData& values)
 {
-    return ReadRecord(Format::A, kReadValues, platform::IDS_ERR_ACK_CHECKSUM, values);
+    return link.ReadRecord(CLink::Format::A, kReadValues, platform::IDS_ERR_ACK_CHECKSUM, values);
 }
 
+} // namespace commands

@@ -1,6 +1,5 @@
-// Requests of the VKT analyser, format B.
-#include "link/Frames.h"
-#include "link/Link.h"
+#include "link/CommandsVKT.h"
+
 #include "link/LinkManager.h"
 
 #include "model/AktData.h"
@@ -44,18 +43,20 @@ constexpr int kMaskSize = 2;
 
 } // namespace
 
-BOOL CLink::ReadVKTValues(CAktData& values, WORD mask)
+namespace commands {
+
+BOOL ReadVKTValues(CLink& link, CAktData& values, WORD mask)
 {
     const int dataLen = kMaskSize + CAktData::GetLiveRawSize(mask);
     const BYTE request[kMaskSize] = {BYTE(mask >> 8), BYTE(mask)};
     std::vector<BYTE> data(std::size_t(dataLen), 0);
-    if (!ReadB(kReadValues, dataLen, platform::IDS_ERR_ACK_CHECKSUM, data.data(), request, kMaskSize))
+    if (!link.ReadB(kReadValues, dataLen, platform::IDS_ERR_ACK_CHECKSUM, data.data(), request, kMaskSize))
         return FALSE;
     // The parts come from the mask the instrument echoes; a mask that does
     // not fit the reply's length leaves the record as it was.
     const WORD echoed = CPrevodTyp::GetWord(data.data());
     if (CAktData::GetLiveRawSize(echoed) != dataLen - kMaskSize) {
-        SetError(platform::IDS_ERR_BAD_REPLY);
+        link.SetError(platform::IDS_ERR_BAD_REPLY);
         return FALSE;
     }
     values.CreateParts(data.data(), dataLen);
@@ -63,116 +64,118 @@ BOOL CLink::ReadVKTValues(CAktData& values, WORD mask)
     return TRUE;
 }
 
-BOOL CLink::ReadVKTConfig(CVKTConfig& config)
+BOOL ReadVKTConfig(CLink& link, CVKTConfig& config)
 {
-    return ReadRecord(Format::B, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
+    return link.ReadRecord(CLink::Format::B, kReadConfig, platform::IDS_ERR_CHECKSUM, config);
 }
 
-BOOL CLink::WriteVKTConfig(const CVKTConfig& config)
+BOOL WriteVKTConfig(CLink& link, const CVKTConfig& config)
 {
-    return WriteRecord(Format::B, kWriteConfig, config);
+    return link.WriteRecord(CLink::Format::B, kWriteConfig, config);
 }
 
-BOOL CLink::ReadVKTStatus(CVKTStatus& status)
+BOOL ReadVKTStatus(CLink& link, CVKTStatus& status)
 {
-    return ReadRecord(Format::B, kReadStatus, platform::IDS_ERR_CHECKSUM, status);
+    return link.ReadRecord(CLink::Format::B, kReadStatus, platform::IDS_ERR_CHECKSUM, status);
 }
 
-BOOL CLink::WriteVKTStatus(const CVKTStatus& status)
+BOOL WriteVKTStatus(CLink& link, const CVKTStatus& status)
 {
-    return WriteRecord(Format::B, kWriteStatus, status.GetArch());
+    return link.WriteRecord(CLink::Format::B, kWriteStatus, status.GetArch());
 }
 
-BOOL CLink::ReadVKTNoteBook(CVKTNoteBook& notebook)
+BOOL ReadVKTNoteBook(CLink& link, CVKTNoteBook& notebook)
 {
-    return ReadRecord(Format::B, kReadNoteBook, platform::IDS_ERR_CHECKSUM, notebook);
+    return link.ReadRecord(CLink::Format::B, kReadNoteBook, platform::IDS_ERR_CHECKSUM, notebook);
 }
 
-BOOL CLink::WriteVKTNoteBook(const CVKTNoteBook& notebook)
+BOOL WriteVKTNoteBook(CLink& link, const CVKTNoteBook& notebook)
 {
-    return WriteRecord(Format::B, kWriteNoteBook, notebook);
+    return link.WriteRecord(CLink::Format::B, kWriteNoteBook, notebook);
 }
 
-BOOL CLink::ReadVKTOutputConfig(CVKTOutputConfig& outputs)
+BOOL ReadVKTOutputConfig(CLink& link, CVKTOutputConfig& outputs)
 {
-    return ReadRecord(Format::B, kReadOutputs, platform::IDS_ERR_CHECKSUM, outputs);
+    return link.ReadRecord(CLink::Format::B, kReadOutputs, platform::IDS_ERR_CHECKSUM, outputs);
 }
 
-BOOL CLink::WriteVKTOutputConfig(const CVKTOutputConfig& outputs)
+BOOL WriteVKTOutputConfig(CLink& link, const CVKTOutputConfig& outputs)
 {
-    return WriteRecord(Format::B, kWriteOutputs, outputs);
+    return link.WriteRecord(CLink::Format::B, kWriteOutputs, outputs);
 }
 
-BOOL CLink::ReadVKTInstallationBlock(BYTE* block)
+BOOL ReadVKTInstallationBlock(CLink& link, BYTE* block)
 {
-    return ReadB(kReadInstallation, kVKTInstallationBlockSize, platform::IDS_ERR_CHECKSUM, block);
+    return link.ReadB(kReadInstallation, kVKTInstallationBlockSize, platform::IDS_ERR_CHECKSUM, block);
 }
 
-BOOL CLink::WriteVKTInstallationBlock(const BYTE* block)
+BOOL WriteVKTInstallationBlock(CLink& link, const BYTE* block)
 {
-    return WriteB(kWriteInstallation, block, kVKTInstallationBlockSize);
+    return link.WriteB(kWriteInstallation, block, kVKTInstallationBlockSize);
 }
 
-BOOL CLink::SetVKTTime()
+BOOL SetVKTTime(CLink& link)
 {
     BYTE data[kClockImage] = {};
-    PackClockBcd(m_services.clock->CurrentTime(), data);
-    return WriteB(kSetTime, data, kClockImage);
+    PackClockBcd(link.CurrentTime(), data);
+    return link.WriteB(kSetTime, data, kClockImage);
 }
 
-BOOL CLink::GetVKTTime(CTime& time)
+BOOL GetVKTTime(CLink& link, CTime& time)
 {
     BYTE data[kClockImage] = {};
-    if (!ReadB(kGetTime, kClockImage, platform::IDS_ERR_ACK_CHECKSUM, data))
+    if (!link.ReadB(kGetTime, kClockImage, platform::IDS_ERR_ACK_CHECKSUM, data))
         return FALSE;
     time = UnpackClockBcd(data);
     return TRUE;
 }
 
-BOOL CLink::SyncVKTClock(BYTE& result)
+BOOL SyncVKTClock(CLink& link, BYTE& result)
 {
-    const WORD s = SecondsPastHour();
+    const WORD s = link.SecondsPastHour();
     const BYTE data[] = {BYTE(s >> 8), BYTE(s), kSyncTrailer};
-    return WriteB(kSyncClock, data, int(sizeof data), platform::IDS_ERR_ACK_CHECKSUM, &result);
+    return link.WriteB(kSyncClock, data, int(sizeof data), platform::IDS_ERR_ACK_CHECKSUM, &result);
 }
 
-BOOL CLink::ReadVKTTariff(CVKTETarif& tariff)
+BOOL ReadVKTTariff(CLink& link, CVKTETarif& tariff)
 {
-    return ReadRecord(Format::B, kReadTariff, platform::IDS_ERR_ACK_CHECKSUM, tariff);
+    return link.ReadRecord(CLink::Format::B, kReadTariff, platform::IDS_ERR_ACK_CHECKSUM, tariff);
 }
 
-BOOL CLink::WriteVKTTariff(const CVKTETarif& tariff)
+BOOL WriteVKTTariff(CLink& link, const CVKTETarif& tariff)
 {
-    return WriteRecord(Format::B, kWriteTariff, tariff);
+    return link.WriteRecord(CLink::Format::B, kWriteTariff, tariff);
 }
 
-BOOL CLink::ReadVKTEnergyData(CVKTEDataRec& data)
+BOOL ReadVKTEnergyData(CLink& link, CVKTEDataRec& data)
 {
     BYTE image[CVKTEDataRec::kImageSize] = {};
-    if (!ReadB(kReadEnergy, CVKTEDataRec::kImageSize, platform::IDS_ERR_ACK_CHECKSUM, image, &kEnergyReading, 1,
+    if (!link.ReadB(kReadEnergy, CVKTEDataRec::kImageSize, platform::IDS_ERR_ACK_CHECKSUM, image, &kEnergyReading, 1,
                true))
         return FALSE;
     data.FromRaw(image);
     return TRUE;
 }
 
-BOOL CLink::ReadVKTEnergyTotals(CVKTEData& totals, BYTE code)
+BOOL ReadVKTEnergyTotals(CLink& link, CVKTEData& totals, BYTE code)
 {
     BYTE image[CVKTEData::kImageSize] = {};
-    if (!ReadB(kReadEnergy, CVKTEData::kImageSize, platform::IDS_ERR_ACK_CHECKSUM, image, &code, 1, true))
+    if (!link.ReadB(kReadEnergy, CVKTEData::kImageSize, platform::IDS_ERR_ACK_CHECKSUM, image, &code, 1, true))
         return FALSE;
     totals.FromRaw(image);
     return TRUE;
 }
 
-BOOL CLink::ResetVKTEnergyMeter(BYTE code)
+BOOL ResetVKTEnergyMeter(CLink& link, BYTE code)
 {
-    return WriteB(kResetEnergy, &code, 1);
+    return link.WriteB(kResetEnergy, &code, 1);
 }
+
+} // namespace commands
 
 int CLinkManager::SyncVKTClock(DWORD id)
 {
     BYTE result = 0;
-    return Request(id, [&](CLink& link) { return link.SyncVKTClock(result); }) ? result : -1;
+    return Request(id, commands::SyncVKTClock, result) ? result : -1;
 }
 

@@ -11,24 +11,12 @@
 
 #include <array>
 #include <atomic>
-#include <ctime>
 #include <memory>
 #include <span>
 #include <vector>
 
-class CAktData;
 class CIden;
 class CProfileStatus;
-class CUniTyp;
-class CVKRAktData;
-class CVKRConfig;
-class CVKTConfig;
-class CVKTEData;
-class CVKTEDataRec;
-class CVKTETarif;
-class CVKTNoteBook;
-class CVKTOutputConfig;
-class CVKTStatus;
 class IModemPort;
 
 // What a link needs from its surroundings; the link manager owns it.
@@ -156,66 +144,6 @@ public:
     // failed replies within a stream.
     bool WaitsForReads() const { return m_purgeBeforeWrite; }
 
-    // The instruments' commands, one operation each: the request built from
-    // the record (or values), the reply checked and handed to the record.
-    // Each readies the link first; non-zero on success, else 0 with the
-    // error text left in the link. A record is left as it was by a failed
-    // read (multi-page reads keep the pages read before the failure).
-
-    // VKR analyser (CommandsVKR.cpp).
-    BOOL ReadVKRConfig(CVKRConfig& config);
-    BOOL WriteVKRConfig(const CVKRConfig& config);
-    BOOL ReadVKRValues(CVKRAktData& values);
-
-    // VKT analyser (CommandsVKT.cpp).
-    // `mask` chooses the parts of the values the instrument sends.
-    BOOL ReadVKTValues(CAktData& values, WORD mask);
-    BOOL ReadVKTConfig(CVKTConfig& config);
-    BOOL WriteVKTConfig(const CVKTConfig& config);
-    BOOL ReadVKTStatus(CVKTStatus& status);
-    // Only the archive description of the status.
-    BOOL WriteVKTStatus(const CVKTStatus& status);
-    BOOL ReadVKTNoteBook(CVKTNoteBook& notebook);
-    BOOL WriteVKTNoteBook(const CVKTNoteBook& notebook);
-    BOOL ReadVKTOutputConfig(CVKTOutputConfig& outputs);
-    BOOL WriteVKTOutputConfig(const CVKTOutputConfig& outputs);
-    static constexpr int kVKTInstallationBlockSize = 32;
-    BOOL ReadVKTInstallationBlock(BYTE* block);
-    BOOL WriteVKTInstallationBlock(const BYTE* block);
-    BOOL SetVKTTime();
-    BOOL GetVKTTime(CTime& time);
-    BOOL SyncVKTClock(BYTE& result);
-    BOOL ReadVKTTariff(CVKTETarif& tariff);
-    BOOL WriteVKTTariff(const CVKTETarif& tariff);
-    BOOL ReadVKTEnergyData(CVKTEDataRec& data);
-    // `code`: the data byte of the request, as the caller gives it.
-    BOOL ReadVKTEnergyTotals(CVKTEData& totals, BYTE code);
-    BOOL ResetVKTEnergyMeter(BYTE code);
-
-    // Current profiles of the VK and VKT analysers (CommandsProfiles.cpp).
-    // The VK status comes in two replies, each a request of its own.
-    static constexpr int kVKProfileTimesSize = 24;
-    static constexpr int kVKProfileDataSize = 96;
-    BOOL ReadVKProfileTimes(BYTE* data);
-    BOOL ReadVKProfileData(BYTE* data);
-    BOOL ResetVKProfiles();
-    // The day of the selected profile.
-    BOOL WriteVKProfileSettings(CTime day);
-    // `currentRatio` scales the currents.
-    BOOL ReadVKTProfileStatus(CProfileStatus& status, double currentRatio);
-    BOOL ResetVKTProfiles();
-    BOOL WriteVKTProfileSettings(CTime day);
-
-    // Records of the analysers' own archives (ArchiveReads.cpp): `blocks`
-    // replies of `items` records of `itemSize` bytes from record `first` on
-    // into `target`, sized for them. A block read asks for each reply; a
-    // record stream asks once and takes the replies as they come, reading
-    // the ones it missed afterwards. The VKT reads name the memory area.
-    BOOL ReadArchiveBlock(CUniTyp& target, int itemSize, int items, int blocks, DWORD first);
-    BOOL ReadArchiveRecords(CUniTyp& target, int itemSize, int items, int blocks, DWORD first);
-    BOOL ReadVKTArchiveBlock(CUniTyp& target, BYTE area, int itemSize, int items, DWORD first);
-    BOOL ReadVKTArchiveRecords(CUniTyp& target, BYTE area, int itemSize, int items, int blocks, DWORD first);
-
     // True when a port whose device went away is due for another reopen:
     // n reopens tried so far, t seconds since the failed write.
     static bool IsReopenDue(int reopenCount, std::int64_t seconds);
@@ -253,13 +181,6 @@ private:
     // The exchange for the link-exchange log (off by default).
     void LogExchange(BYTE command, BOOL ok) const;
     void CountModemBytes(int count);
-
-    // Local calendar fields of a day to send; FALSE with the error text for
-    // a time that has none.
-    BOOL DayFields(CTime day, std::tm& tm);
-    // Archive streams: `dest` holds the records from `first` on.
-    BOOL StreamA(BYTE* dest, int itemSize, int items, int blocks, DWORD first);
-    BOOL StreamB(BYTE* dest, BYTE area, int itemSize, int items, int blocks, DWORD first);
 
     const LinkServices& m_services;
     const DWORD m_id;

@@ -1,7 +1,11 @@
 #include "link/Pristroj.h"
 
+#include "link/ArchiveReads.h"
 #include "link/CommandsController.h"
+#include "link/CommandsProfiles.h"
 #include "link/CommandsVK.h"
+#include "link/CommandsVKR.h"
+#include "link/CommandsVKT.h"
 
 #include "archive/store/VKTArchivData.h"
 #include "model/QorinConfig.h"
@@ -210,91 +214,91 @@ BOOL CPristroj::SendVKArchiveControl(BOOL on)
 
 BOOL CPristroj::ReadArchiveBlock(CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
 {
-    return Request(&CLink::ReadArchiveBlock, target, itemSize, items, blocks, first);
+    return Request(commands::ReadArchiveBlock, target, itemSize, items, blocks, first);
 }
 
 BOOL CPristroj::ReadArchiveRecords(CUniTyp& target, int itemSize, int items, int blocks, DWORD first)
 {
-    return Request(&CLink::ReadArchiveRecords, target, itemSize, items, blocks, first);
+    return Request(commands::ReadArchiveRecords, target, itemSize, items, blocks, first);
 }
 
 // ---- VKR
 
 BOOL CPristroj::ReadVKRConfig(CVKRConfig& config)
 {
-    return Request(&CLink::ReadVKRConfig, config);
+    return Request(commands::ReadVKRConfig, config);
 }
 
 BOOL CPristroj::WriteVKRConfig(const CVKRConfig& config)
 {
-    return Request(&CLink::WriteVKRConfig, config);
+    return Request(commands::WriteVKRConfig, config);
 }
 
 BOOL CPristroj::ReadVKRValues(CVKRAktData& values)
 {
-    return Request(&CLink::ReadVKRValues, values);
+    return Request(commands::ReadVKRValues, values);
 }
 
 // ---- VKT
 
 BOOL CPristroj::ReadVKTConfig(CVKTConfig& config)
 {
-    return Request(&CLink::ReadVKTConfig, config);
+    return Request(commands::ReadVKTConfig, config);
 }
 
 BOOL CPristroj::WriteVKTConfig(const CVKTConfig& config)
 {
-    return Request(&CLink::WriteVKTConfig, config);
+    return Request(commands::WriteVKTConfig, config);
 }
 
 BOOL CPristroj::ReadVKTInstallationBlock(BYTE* block)
 {
-    return Request(&CLink::ReadVKTInstallationBlock, block);
+    return Request(commands::ReadVKTInstallationBlock, block);
 }
 
 BOOL CPristroj::WriteVKTInstallationBlock(const BYTE* block)
 {
-    return Request(&CLink::WriteVKTInstallationBlock, block);
+    return Request(commands::WriteVKTInstallationBlock, block);
 }
 
 BOOL CPristroj::ReadVKTOutputConfig(CVKTOutputConfig& outputs)
 {
-    return Request(&CLink::ReadVKTOutputConfig, outputs);
+    return Request(commands::ReadVKTOutputConfig, outputs);
 }
 
 BOOL CPristroj::WriteVKTOutputConfig(const CVKTOutputConfig& outputs)
 {
-    return Request(&CLink::WriteVKTOutputConfig, outputs);
+    return Request(commands::WriteVKTOutputConfig, outputs);
 }
 
 BOOL CPristroj::ReadVKTNoteBook(CVKTNoteBook& notebook)
 {
-    return Request(&CLink::ReadVKTNoteBook, notebook);
+    return Request(commands::ReadVKTNoteBook, notebook);
 }
 
 BOOL CPristroj::WriteVKTNoteBook(const CVKTNoteBook& notebook)
 {
-    return Request(&CLink::WriteVKTNoteBook, notebook);
+    return Request(commands::WriteVKTNoteBook, notebook);
 }
 
 BOOL CPristroj::ReadVKTStatus(CVKTStatus& status)
 {
-    return Request(&CLink::ReadVKTStatus, status);
+    return Request(commands::ReadVKTStatus, status);
 }
 
 BOOL CPristroj::WriteVKTStatus(const CVKTStatus& status)
 {
-    return Request(&CLink::WriteVKTStatus, status);
+    return Request(commands::WriteVKTStatus, status);
 }
 
 BOOL CPristroj::SetVKTTime()
 {
-    return Request(&CLink::SetVKTTime);
+    return Request(commands::SetVKTTime);
 }
 
 BOOL CPristroj::GetVKTTime(CTime& time)
 {
-    return Request(&CLink::GetVKTTime, time);
+    return Request(commands::GetVKTTime, time);
 }
 
 int CPristroj::SyncVKTClock()
@@ -322,7 +326,7 @@ WORD CPristroj::RecordingModeMask(int recordingMode)
 BOOL CPristroj::ReadVKTValues(CAktData& values, WORD recordingMask, DWORD requested)
 {
     const WORD mask = WORD(recordingMask & (requested | m_maska.load()));
-    return Request(&CLink::ReadVKTValues, values, mask);
+    return Request(commands::ReadVKTValues, values, mask);
 }
 
 BOOL CPristroj::IsValueMaskChanged(WORD mask, WORD recordingMask) const
@@ -332,32 +336,32 @@ BOOL CPristroj::IsValueMaskChanged(WORD mask, WORD recordingMask) const
 
 BOOL CPristroj::ReadVKTArchiveBlock(CUniTyp& target, BYTE area, int itemSize, int items, DWORD first)
 {
-    return Request(&CLink::ReadVKTArchiveBlock, target, area, itemSize, items, first);
+    return Request(commands::ReadVKTArchiveBlock, target, area, itemSize, items, first);
 }
 
 BOOL CPristroj::ReadVKTArchiveRecords(CUniTyp& target, BYTE area, int itemSize, int items, int blocks, DWORD first)
 {
-    return Request(&CLink::ReadVKTArchiveRecords, target, area, itemSize, items, blocks, first);
+    return Request(commands::ReadVKTArchiveRecords, target, area, itemSize, items, blocks, first);
 }
 
 BOOL CPristroj::ReadVKTTariff(CVKTETarif& tariff)
 {
-    return Request(&CLink::ReadVKTTariff, tariff);
+    return Request(commands::ReadVKTTariff, tariff);
 }
 
 BOOL CPristroj::WriteVKTTariff(const CVKTETarif& tariff)
 {
-    return Request(&CLink::WriteVKTTariff, tariff);
+    return Request(commands::WriteVKTTariff, tariff);
 }
 
 BOOL CPristroj::ReadVKTEnergyData(CVKTEDataRec& data)
 {
-    return Request(&CLink::ReadVKTEnergyData, data);
+    return Request(commands::ReadVKTEnergyData, data);
 }
 
 BOOL CPristroj::ResetVKTEnergyMeter(BYTE code)
 {
-    return Request(&CLink::ResetVKTEnergyMeter, code);
+    return Request(commands::ResetVKTEnergyMeter, code);
 }
 
 // ---- current profiles
@@ -371,24 +375,24 @@ BOOL CPristroj::ReadProfileStatus(CProfileStatus& status, float currentRatio)
         return 0;
     if (currentRatio < 0.0f && m_archiv)
         currentRatio = static_cast<CVKTArchivData&>(*m_archiv).GetRatioI();
-    return Request(&CLink::ReadVKTProfileStatus, status, double(currentRatio));
+    return Request(commands::ReadVKTProfileStatus, status, double(currentRatio));
 }
 
 BOOL CPristroj::ResetProfiles()
 {
     if (m_type == kVK)
-        return Request(&CLink::ResetVKProfiles);
+        return Request(commands::ResetVKProfiles);
     if (m_type == kVKT)
-        return Request(&CLink::ResetVKTProfiles);
+        return Request(commands::ResetVKTProfiles);
     return 0;
 }
 
 BOOL CPristroj::WriteProfileSettings(CTime day)
 {
     if (m_type == kVK)
-        return Request(&CLink::WriteVKProfileSettings, day);
+        return Request(commands::WriteVKProfileSettings, day);
     if (m_type == kVKT)
-        return Request(&CLink::WriteVKTProfileSettings, day);
+        return Request(commands::WriteVKTProfileSettings, day);
     return 0;
 }
 

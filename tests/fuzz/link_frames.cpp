@@ -6,6 +6,7 @@
 
 #include "link/CommandsController.h"
 #include "link/CommandsVK.h"
+#include "link/CommandsVKT.h"
 #include "link/Frames.h"
 #include "link/Link.h"
 #include "link/LinkClock.h"
@@ -128,9 +129,9 @@ int QorinFuzzOne(const std::uint8_t* data, std::size_t size)
     CVKAktData vk;
     commands::ReadVKValues(link, vk);
     CVKTStatus vktStatus;
-    link.ReadVKTStatus(vktStatus);
+    commands::ReadVKTStatus(link, vktStatus);
     CAktData vkt;
-    link.ReadVKTValues(vkt, 0xFFFF);
+    commands::ReadVKTValues(link, vkt, 0xFFFF);
     link.Close();
     return 0;
 }

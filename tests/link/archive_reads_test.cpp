@@ -3,6 +3,9 @@
 // again, and the shapes a request cannot carry.
 #include "CommandTestSupport.h"
 
+#include "link/ArchiveReads.h"
+#include "link/CommandsVKT.h"
+
 #include "model/UniTyp.h"
 #include "model/VKTStatus.h"
 
@@ -57,9 +60,9 @@ TEST_F(ArchiveTest, BlocksAcrossTheEndOfTheRing)
     // 23 records in a ring of 10: records 13-22, the oldest in place 3.
     Start(Family::VK, 10, 8, 23);
     CUniTyp tail;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadArchiveBlock, tail, 8, 7, 1, 3)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadArchiveBlock, tail, 8, 7, 1, 3)) << Error(id).toStdString();
     CUniTyp head;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadArchiveBlock, head, 8, 1, 3, 0)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadArchiveBlock, head, 8, 1, 3, 0)) << Error(id).toStdString();
     std::vector<std::uint32_t> all = Numbers(tail);
     const std::vector<std::uint32_t> rest = Numbers(head);
     all.insert(all.end(), rest.begin(), rest.end());
@@ -79,7 +82,7 @@ TEST_F(ArchiveTest, StreamReadsALostReplyAfterwards)
     // The second of five replies is lost.
     line.SetFaults(Faults{.silence = true}, 1, 1);
     CUniTyp records;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadArchiveRecords, records, 10, 3, 5, 6)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadArchiveRecords, records, 10, 3, 5, 6)) << Error(id).toStdString();
     EXPECT_EQ(Numbers(records), Range(6, 20));
     EXPECT_EQ(log.Writes(), (std::vector<linktest::Frame>{
                                 FrameA(1, 0x3B, {0, 0, 0, 6, 30, 4, 3}),
@@ -89,7 +92,7 @@ TEST_F(ArchiveTest, StreamReadsALostReplyAfterwards)
     // Two lost in a row: one gap of two replies.
     line.SetFaults(Faults{.silence = true}, 2, 1);
     log.ClearWrites();
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadArchiveRecords, records, 10, 3, 5, 30)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadArchiveRecords, records, 10, 3, 5, 30)) << Error(id).toStdString();
     EXPECT_EQ(Numbers(records), Range(30, 44));
     EXPECT_EQ(log.Writes().back(), FrameA(1, 0x3B, {0, 0, 0, 33, 30, 1, 3}));
 }
@@ -99,7 +102,7 @@ TEST_F(ArchiveTest, StreamGivesUpAfterThreeBadRepliesInARow)
     Start(Family::VK, 100, 10, 60);
     CUniTyp records;
     line.SetFaults(Faults{.badChecksum = true}, 3);
-    EXPECT_FALSE(manager.Request(id, &CLink::ReadArchiveRecords, records, 10, 3, 3, 0));
+    EXPECT_FALSE(manager.Request(id, commands::ReadArchiveRecords, records, 10, 3, 3, 0));
     EXPECT_EQ(Error(id), linktest::kBadAckSum);
 
     // Replies from outside the range asked for count as bad ones.
@@ -115,12 +118,12 @@ TEST_F(ArchiveTest, StreamGivesUpAfterThreeBadRepliesInARow)
             return sim::Response::Stream(replies);
         });
     });
-    EXPECT_FALSE(manager.Request(id, &CLink::ReadArchiveRecords, records, 10, 3, 3, 0));
+    EXPECT_FALSE(manager.Request(id, commands::ReadArchiveRecords, records, 10, 3, 3, 0));
     EXPECT_EQ(Error(id), linktest::kBadReply);
 
     // A good stream is not disturbed by the failures before it.
     CUniTyp block;
-    EXPECT_TRUE(manager.Request(id, &CLink::ReadArchiveBlock, block, 10, 3, 1, 0)) << Error(id).toStdString();
+    EXPECT_TRUE(manager.Request(id, commands::ReadArchiveBlock, block, 10, 3, 1, 0)) << Error(id).toStdString();
 }
 
 TEST_F(ArchiveTest, VKTBlocksAcrossTheEndOfTheRingAndOtherAreas)
@@ -129,14 +132,14 @@ TEST_F(ArchiveTest, VKTBlocksAcrossTheEndOfTheRingAndOtherAreas)
     Start(Family::VKT, 50, 12, 80);
     line.WithInstrument(1, [](Instrument& i) { i.FillArchive(2, 20, 6, 7); });
     CVKTStatus status;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadVKTStatus, status));
+    ASSERT_TRUE(manager.Request(id, commands::ReadVKTStatus, status));
     EXPECT_EQ(status.GetCapacity(), 50u);
     EXPECT_EQ(status.GetWritePosition(), -20);
 
     CUniTyp tail;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadVKTArchiveBlock, tail, 0, 12, 20, 30)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveBlock, tail, 0, 12, 20, 30)) << Error(id).toStdString();
     CUniTyp head;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadVKTArchiveBlock, head, 0, 12, 30, 0)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveBlock, head, 0, 12, 30, 0)) << Error(id).toStdString();
     std::vector<std::uint32_t> all = Numbers(tail);
     const std::vector<std::uint32_t> rest = Numbers(head);
     all.insert(all.end(), rest.begin(), rest.end());
@@ -144,7 +147,7 @@ TEST_F(ArchiveTest, VKTBlocksAcrossTheEndOfTheRingAndOtherAreas)
 
     log.ClearWrites();
     CUniTyp other;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadVKTArchiveBlock, other, 2, 6, 4, 1)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveBlock, other, 2, 6, 4, 1)) << Error(id).toStdString();
     EXPECT_EQ(Numbers(other), Range(1, 4));
     EXPECT_EQ(log.Writes().front(), FrameB(1, 0x16, {2, 0, 0, 0, 1, 0, 4, 0}));
 }
@@ -154,7 +157,7 @@ TEST_F(ArchiveTest, VKTStreamReadsItsGaps)
     Start(Family::VKT, 200, 12, 150);
     line.SetFaults(Faults{.silence = true}, 1, 1);
     CUniTyp records;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadVKTArchiveRecords, records, 0, 12, 5, 4, 10)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveRecords, records, 0, 12, 5, 4, 10)) << Error(id).toStdString();
     EXPECT_EQ(Numbers(records), Range(10, 29));
     EXPECT_EQ(log.Writes(), (std::vector<linktest::Frame>{
                                 FrameB(1, 0x16, {0, 0, 0, 0, 10, 0, 5, 3}),
@@ -168,13 +171,13 @@ TEST_F(ArchiveTest, VKTStreamThatFallsSilentLate)
     // Silent after three of four replies: the rest is read as a gap.
     line.SetFaults(Faults{.silence = true}, 1, 3);
     CUniTyp records;
-    ASSERT_TRUE(manager.Request(id, &CLink::ReadVKTArchiveRecords, records, 0, 12, 5, 4, 0)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveRecords, records, 0, 12, 5, 4, 0)) << Error(id).toStdString();
     EXPECT_EQ(Numbers(records), Range(0, 19));
     EXPECT_EQ(log.Writes().back(), FrameB(1, 0x16, {0, 0, 0, 0, 15, 0, 5, 0}));
 
     // Silent after the first of four: a link without retries gives up.
     line.SetFaults(Faults{.silence = true}, 3, 1);
-    EXPECT_FALSE(manager.Request(id, &CLink::ReadVKTArchiveRecords, records, 0, 12, 5, 4, 0));
+    EXPECT_FALSE(manager.Request(id, commands::ReadVKTArchiveRecords, records, 0, 12, 5, 4, 0));
     EXPECT_EQ(Error(id), linktest::kBadReply);
 }
 
@@ -185,10 +188,10 @@ TEST_F(ArchiveTest, ShapesARequestCannotCarry)
         const char* what;
         std::function<BOOL(CUniTyp&)> read;
     } cases[] = {
-        {"format A reply above 255 bytes", [&](CUniTyp& t) { return manager.Request(id, &CLink::ReadArchiveBlock, t, 31, 8, 1, 0); }},
-        {"no records per reply", [&](CUniTyp& t) { return manager.Request(id, &CLink::ReadArchiveRecords, t, 10, 0, 2, 0); }},
-        {"stream of more than 256 replies", [&](CUniTyp& t) { return manager.Request(id, &CLink::ReadArchiveRecords, t, 10, 1, 257, 0); }},
-        {"negative size", [&](CUniTyp& t) { return manager.Request(id, &CLink::ReadVKTArchiveBlock, t, 0, -4, 2, 0); }},
+        {"format A reply above 255 bytes", [&](CUniTyp& t) { return manager.Request(id, commands::ReadArchiveBlock, t, 31, 8, 1, 0); }},
+        {"no records per reply", [&](CUniTyp& t) { return manager.Request(id, commands::ReadArchiveRecords, t, 10, 0, 2, 0); }},
+        {"stream of more than 256 replies", [&](CUniTyp& t) { return manager.Request(id, commands::ReadArchiveRecords, t, 10, 1, 257, 0); }},
+        {"negative size", [&](CUniTyp& t) { return manager.Request(id, commands::ReadVKTArchiveBlock, t, 0, -4, 2, 0); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -201,8 +204,8 @@ TEST_F(ArchiveTest, ShapesARequestCannotCarry)
     // No replies: done at once.
     log.ClearWrites();
     CUniTyp empty;
-    EXPECT_TRUE(manager.Request(id, &CLink::ReadArchiveBlock, empty, 10, 3, 0, 0));
-    EXPECT_TRUE(manager.Request(id, &CLink::ReadArchiveRecords, empty, 10, 3, 0, 0));
+    EXPECT_TRUE(manager.Request(id, commands::ReadArchiveBlock, empty, 10, 3, 0, 0));
+    EXPECT_TRUE(manager.Request(id, commands::ReadArchiveRecords, empty, 10, 3, 0, 0));
     EXPECT_EQ(empty.GetCount(), 0u);
     EXPECT_TRUE(log.Writes().empty());
 }

@@ -2,7 +2,10 @@
 // sent, what is read back after a write, the texts of failures.
 #include "CommandTestSupport.h"
 
+#include "link/CommandsProfiles.h"
 #include "link/CommandsVK.h"
+#include "link/CommandsVKR.h"
+#include "link/CommandsVKT.h"
 
 #include "model/Iden.h"
 #include "model/ProfileStatus.h"
@@ -79,14 +82,14 @@ TEST(VKCommands, RequestFrames)
         {"time set", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SetVKTime); },
          FrameA(1, 0x10, {0x24, 0x01, 0x15, 0x10, 0x17, 0x05})},
         {"time read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::GetVKTime, time); }, FrameA(1, 0x11)},
-        {"profile reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKProfiles); }, FrameA(1, 0x38)},
-        {"profile day", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKProfileSettings, day); },
+        {"profile reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ResetVKProfiles); }, FrameA(1, 0x38)},
+        {"profile day", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKProfileSettings, day); },
          FrameA(1, 0x37, {0x24, 0x01, 0x15, 0, 0, 0})},
     };
     const std::vector<RequestCase> vkr = {
-        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKRConfig, vkrConfig); }, FrameA(2, 0x16)},
-        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKRConfig, vkrConfig); }, {0x02, 19, 0x17}, 20},
-        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKRValues, vkrValues); }, FrameA(2, 0x3A)},
+        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKRConfig, vkrConfig); }, FrameA(2, 0x16)},
+        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKRConfig, vkrConfig); }, {0x02, 19, 0x17}, 20},
+        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKRValues, vkrValues); }, FrameA(2, 0x3A)},
     };
     SimLine f;
     f.StartLine({Instrument(Family::VK, 1), Instrument(Family::VKR, 2)}, 0);
@@ -156,13 +159,13 @@ TEST_F(VKTest, WhatIsWrittenIsReadBack)
     EXPECT_EQ(time, clock.CurrentTime());
 
     CVKRConfig vkrConfig;
-    ASSERT_TRUE(manager.Request(vkr, &CLink::ReadVKRConfig, vkrConfig)) << Error(vkr).toStdString();
+    ASSERT_TRUE(manager.Request(vkr, commands::ReadVKRConfig, vkrConfig)) << Error(vkr).toStdString();
     std::vector<BYTE> image = Image(vkrConfig);
     image[0] ^= 0x55;
     vkrConfig.FromRaw(image.data());
-    ASSERT_TRUE(manager.Request(vkr, &CLink::WriteVKRConfig, vkrConfig));
+    ASSERT_TRUE(manager.Request(vkr, commands::WriteVKRConfig, vkrConfig));
     CVKRConfig vkrBack;
-    ASSERT_TRUE(manager.Request(vkr, &CLink::ReadVKRConfig, vkrBack));
+    ASSERT_TRUE(manager.Request(vkr, commands::ReadVKRConfig, vkrBack));
     EXPECT_EQ(Image(vkrBack), Image(vkrConfig));
 }
 
@@ -175,7 +178,7 @@ TEST(AnalyserClocks, AreSetInStandardTime)
     // Monday 15 July 2024, 10:17:05 summer time: 9:17:05 on the instruments.
     f.clock.wall = CTime(2024, 7, 15, 10, 17, 5).GetTime();
     ASSERT_TRUE(f.manager.Request(vk, commands::SetVKTime)) << f.Error(vk).toStdString();
-    ASSERT_TRUE(f.manager.Request(vkt, &CLink::SetVKTTime)) << f.Error(vkt).toStdString();
+    ASSERT_TRUE(f.manager.Request(vkt, commands::SetVKTTime)) << f.Error(vkt).toStdString();
     f.line.WithInstrument(1, [](Instrument& i) { EXPECT_EQ(i.blocks[0x11], (sim::Bytes{0x24, 0x07, 0x15, 0x09, 0x17, 0x05})); });
     f.line.WithInstrument(2, [](Instrument& i) {
         EXPECT_EQ(i.blocks[0x11], (sim::Bytes{0x05, 0x17, 0x09, 0x02, 0x15, 0x07, 0x24}));
@@ -184,7 +187,7 @@ TEST(AnalyserClocks, AreSetInStandardTime)
     CTime time;
     ASSERT_TRUE(f.manager.Request(vk, commands::GetVKTime, time));
     EXPECT_EQ(time, f.clock.CurrentTime());
-    ASSERT_TRUE(f.manager.Request(vkt, &CLink::GetVKTTime, time));
+    ASSERT_TRUE(f.manager.Request(vkt, commands::GetVKTTime, time));
     EXPECT_EQ(time, f.clock.CurrentTime());
     // Minutes and seconds past the hour do not move with summer time.
     EXPECT_EQ(f.manager.SyncVKClock(vk), 0);
@@ -315,9 +318,9 @@ TEST_F(VKTest, EnergyMeterAndProfiles)
     CProfileStatus profiles;
     ASSERT_TRUE(manager.ReadVKProfileStatus(vk, profiles)) << Error(vk).toStdString();
     EXPECT_EQ(log.Writes(), (std::vector<std::vector<BYTE>>{FrameA(1, 0x39), FrameA(1, 0x36)}));
-    ASSERT_TRUE(manager.Request(vk, &CLink::WriteVKProfileSettings, CTime(2023, 12, 31, 0, 0, 0)));
+    ASSERT_TRUE(manager.Request(vk, commands::WriteVKProfileSettings, CTime(2023, 12, 31, 0, 0, 0)));
     Instr([](Instrument& i) { EXPECT_EQ(i.blocks[0x37], (sim::Bytes{0x23, 0x12, 0x31, 0, 0, 0})); });
-    ASSERT_TRUE(manager.Request(vk, &CLink::ResetVKProfiles));
+    ASSERT_TRUE(manager.Request(vk, commands::ResetVKProfiles));
     Instr([](Instrument& i) { EXPECT_EQ(i.profileResets, 1); });
 
     // An instrument in its error state refuses the profiles, whatever its sum.
@@ -353,7 +356,7 @@ TEST_F(VKTest, FailuresLeaveTheirTexts)
                        linktest::kBadAckSum},
                       {"archive control sum", badSum,
                        [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SendVKArchiveControl, TRUE); }, linktest::kBadAckSum},
-                      {"profile reset sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKProfiles); },
+                      {"profile reset sum", badSum, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ResetVKProfiles); },
                        linktest::kBadSum},
                       {"status not 0", Faults{.refusal = true},
                        [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKValues, values); }, linktest::kBadReply},
@@ -363,7 +366,7 @@ TEST_F(VKTest, FailuresLeaveTheirTexts)
     CheckFailures(*this, vkr,
                   {
                       {"VKR values sum", badSum,
-                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKRValues, vkrValues); }, linktest::kBadAckSum},
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKRValues, vkrValues); }, linktest::kBadAckSum},
                   });
 }
 

@@ -2,6 +2,9 @@
 // sent, what is read back after a write, the texts of failures.
 #include "CommandTestSupport.h"
 
+#include "link/CommandsProfiles.h"
+#include "link/CommandsVKT.h"
+
 #include "model/AktData.h"
 #include "model/Iden.h"
 #include "model/ProfileStatus.h"
@@ -35,43 +38,43 @@ TEST(VKTCommands, RequestFrames)
     CAktData values;
     CProfileStatus profiles;
     CTime time;
-    BYTE block[CLink::kVKTInstallationBlockSize] = {};
+    BYTE block[commands::kVKTInstallationBlockSize] = {};
     const CTime day(2024, 1, 15, 0, 0, 0);
     const std::vector<RequestCase> cases = {
-        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTConfig, config); },
+        {"config read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTConfig, config); },
          {0x01, 0x00, 0x00, 0x26, 0x02, 0x80}},
-        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTConfig, config); }, {0x01, 0, 35, 0x27}, 41},
-        {"status read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTStatus, status); }, FrameB(1, 0x14)},
-        {"status write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTStatus, status); }, {0x01, 0, 20, 0x23}, 26},
-        {"notebook read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTNoteBook, notebook); }, FrameB(1, 0x1F)},
-        {"notebook write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTNoteBook, notebook); },
+        {"config write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTConfig, config); }, {0x01, 0, 35, 0x27}, 41},
+        {"status read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTStatus, status); }, FrameB(1, 0x14)},
+        {"status write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTStatus, status); }, {0x01, 0, 20, 0x23}, 26},
+        {"notebook read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTNoteBook, notebook); }, FrameB(1, 0x1F)},
+        {"notebook write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTNoteBook, notebook); },
          {0x01, 0, 64, 0x20}, 70},
-        {"outputs read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTOutputConfig, outputs); }, FrameB(1, 0x30)},
-        {"outputs write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTOutputConfig, outputs); },
+        {"outputs read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTOutputConfig, outputs); }, FrameB(1, 0x30)},
+        {"outputs write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTOutputConfig, outputs); },
          {0x01, 0, 23, 0x31}, 29},
-        {"installation read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTInstallationBlock, block); },
+        {"installation read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTInstallationBlock, block); },
          FrameB(1, 0x28)},
-        {"installation write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTInstallationBlock, block); },
+        {"installation write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTInstallationBlock, block); },
          {0x01, 0, 32, 0x29}, 38},
         // Monday 15 January 2024, 10:17:05: second, minute, hour, weekday, day, month, year.
-        {"time set", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::SetVKTTime); },
+        {"time set", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::SetVKTTime); },
          FrameB(1, 0x10, {0x05, 0x17, 0x10, 0x02, 0x15, 0x01, 0x24})},
-        {"time read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::GetVKTTime, time); }, FrameB(1, 0x11)},
+        {"time read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::GetVKTTime, time); }, FrameB(1, 0x11)},
         {"clock sync", [&](CLinkManager& m, DWORD id) { return BOOL(m.SyncVKTClock(id) == 0); },
          FrameB(1, 0x12, {0x04, 0x01, 0x07})},
-        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTValues, values, 0x0013); },
+        {"values", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTValues, values, 0x0013); },
          FrameB(1, 0x3A, {0x00, 0x13})},
-        {"tariff read", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTTariff, tariff); }, FrameB(1, 0x32)},
-        {"tariff write", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTTariff, tariff); }, {0x01, 0, 8, 0x33}, 14},
-        {"meter reading", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTEnergyData, reading); },
+        {"tariff read", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTTariff, tariff); }, FrameB(1, 0x32)},
+        {"tariff write", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTTariff, tariff); }, {0x01, 0, 8, 0x33}, 14},
+        {"meter reading", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTEnergyData, reading); },
          FrameB(1, 0x34, {0x00})},
-        {"meter totals", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTEnergyTotals, totals, 42); },
+        {"meter totals", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTEnergyTotals, totals, 42); },
          FrameB(1, 0x34, {42})},
-        {"meter reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKTEnergyMeter, 2); }, FrameB(1, 0x35, {0x02})},
-        {"profile status", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTProfileStatus, profiles, 1.0); },
+        {"meter reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ResetVKTEnergyMeter, 2); }, FrameB(1, 0x35, {0x02})},
+        {"profile status", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTProfileStatus, profiles, 1.0); },
          FrameB(1, 0x36)},
-        {"profile reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKTProfiles); }, FrameB(1, 0x38)},
-        {"profile day", [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTProfileSettings, day); },
+        {"profile reset", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ResetVKTProfiles); }, FrameB(1, 0x38)},
+        {"profile day", [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTProfileSettings, day); },
          FrameB(1, 0x37, {15, 1})},
     };
     SimLine f;
@@ -117,40 +120,40 @@ protected:
 
 TEST_F(VKTTest, WhatIsWrittenIsReadBack)
 {
-    ExpectRoundTrip<CVKTConfig>([&](CVKTConfig& r) { return manager.Request(vkt, &CLink::ReadVKTConfig, r); },
-                                [&](const CVKTConfig& r) { return manager.Request(vkt, &CLink::WriteVKTConfig, r); }, 2);
-    ExpectRoundTrip<CVKTNoteBook>([&](CVKTNoteBook& r) { return manager.Request(vkt, &CLink::ReadVKTNoteBook, r); },
-                                  [&](const CVKTNoteBook& r) { return manager.Request(vkt, &CLink::WriteVKTNoteBook, r); }, 40);
-    ExpectRoundTrip<CVKTOutputConfig>([&](CVKTOutputConfig& r) { return manager.Request(vkt, &CLink::ReadVKTOutputConfig, r); },
-                                      [&](const CVKTOutputConfig& r) { return manager.Request(vkt, &CLink::WriteVKTOutputConfig, r); }, 5);
-    ExpectRoundTrip<CVKTETarif>([&](CVKTETarif& r) { return manager.Request(vkt, &CLink::ReadVKTTariff, r); },
-                                [&](const CVKTETarif& r) { return manager.Request(vkt, &CLink::WriteVKTTariff, r); }, 0);
+    ExpectRoundTrip<CVKTConfig>([&](CVKTConfig& r) { return manager.Request(vkt, commands::ReadVKTConfig, r); },
+                                [&](const CVKTConfig& r) { return manager.Request(vkt, commands::WriteVKTConfig, r); }, 2);
+    ExpectRoundTrip<CVKTNoteBook>([&](CVKTNoteBook& r) { return manager.Request(vkt, commands::ReadVKTNoteBook, r); },
+                                  [&](const CVKTNoteBook& r) { return manager.Request(vkt, commands::WriteVKTNoteBook, r); }, 40);
+    ExpectRoundTrip<CVKTOutputConfig>([&](CVKTOutputConfig& r) { return manager.Request(vkt, commands::ReadVKTOutputConfig, r); },
+                                      [&](const CVKTOutputConfig& r) { return manager.Request(vkt, commands::WriteVKTOutputConfig, r); }, 5);
+    ExpectRoundTrip<CVKTETarif>([&](CVKTETarif& r) { return manager.Request(vkt, commands::ReadVKTTariff, r); },
+                                [&](const CVKTETarif& r) { return manager.Request(vkt, commands::WriteVKTTariff, r); }, 0);
 
     // The status write sends the archive description only.
     CVKTStatus status;
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTStatus, status));
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTStatus, status));
     status.GetArch().SetStartTime(CTime(2024, 2, 1, 8, 0, 0), FALSE);
-    ASSERT_TRUE(manager.Request(vkt, &CLink::WriteVKTStatus, status));
+    ASSERT_TRUE(manager.Request(vkt, commands::WriteVKTStatus, status));
     CVKTStatus back;
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTStatus, back));
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTStatus, back));
     EXPECT_EQ(Image(back.GetArch()), Image(status.GetArch()));
 
-    BYTE block[CLink::kVKTInstallationBlockSize] = {'A', 'T', 'Z'};
-    ASSERT_TRUE(manager.Request(vkt, &CLink::WriteVKTInstallationBlock, block));
-    BYTE blockBack[CLink::kVKTInstallationBlockSize] = {};
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTInstallationBlock, blockBack));
+    BYTE block[commands::kVKTInstallationBlockSize] = {'A', 'T', 'Z'};
+    ASSERT_TRUE(manager.Request(vkt, commands::WriteVKTInstallationBlock, block));
+    BYTE blockBack[commands::kVKTInstallationBlockSize] = {};
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTInstallationBlock, blockBack));
     EXPECT_TRUE(std::equal(std::begin(block), std::end(block), std::begin(blockBack)));
 
-    ASSERT_TRUE(manager.Request(vkt, &CLink::SetVKTTime));
+    ASSERT_TRUE(manager.Request(vkt, commands::SetVKTTime));
     CTime time;
-    ASSERT_TRUE(manager.Request(vkt, &CLink::GetVKTTime, time));
+    ASSERT_TRUE(manager.Request(vkt, commands::GetVKTTime, time));
     EXPECT_EQ(time, clock.CurrentTime());
 }
 
 TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
 {
     CAktData values;
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTValues, values, 0x0013)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTValues, values, 0x0013)) << Error(vkt).toStdString();
     EXPECT_EQ(values.GetSelection(), 0x0013);
     EXPECT_TRUE(values.HasVoltage(0, CAktData::Average));
     EXPECT_TRUE(values.HasVoltage(1, CAktData::Average));
@@ -158,7 +161,7 @@ TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
     EXPECT_DOUBLE_EQ(values.GetFrequency(CAktData::Average), 50.0);
     EXPECT_EQ(values.GetWave(0), nullptr);
 
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTValues, values, 0x01F1)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTValues, values, 0x01F1)) << Error(vkt).toStdString();
     EXPECT_NE(values.GetWave(0), nullptr);
     EXPECT_FALSE(values.HasVoltage(1, CAktData::Average));
     EXPECT_DOUBLE_EQ(values.GetFrequency(CAktData::Average), 50.0);
@@ -171,7 +174,7 @@ TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
             return sim::Response::Data(reply);
         });
     });
-    EXPECT_FALSE(manager.Request(vkt, &CLink::ReadVKTValues, values, 0x0013));
+    EXPECT_FALSE(manager.Request(vkt, commands::ReadVKTValues, values, 0x0013));
     EXPECT_EQ(Error(vkt), linktest::kBadReply);
     EXPECT_EQ(values.GetSelection(), 0x01F1);
 }
@@ -179,20 +182,20 @@ TEST_F(VKTTest, ValuesComeInThePartsTheMaskAsksFor)
 TEST_F(VKTTest, EnergyMeterAndProfiles)
 {
     CVKTEData totals;
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTEnergyTotals, totals, 7)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTEnergyTotals, totals, 7)) << Error(vkt).toStdString();
     EXPECT_NE(totals.GetRegister(0, 0), 0.0);
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ResetVKTEnergyMeter, 2));
+    ASSERT_TRUE(manager.Request(vkt, commands::ResetVKTEnergyMeter, 2));
     CVKTEDataRec reading;
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTEnergyData, reading)) << Error(vkt).toStdString();
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTEnergyTotals, totals, 7));
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTEnergyData, reading)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTEnergyTotals, totals, 7));
     EXPECT_EQ(totals.GetRegister(0, 0), 0.0);
     Instr([](Instrument& i) { EXPECT_EQ(i.lastEnergyReset, 2); });
 
     CProfileStatus profiles;
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ReadVKTProfileStatus, profiles, 1.0)) << Error(vkt).toStdString();
-    ASSERT_TRUE(manager.Request(vkt, &CLink::WriteVKTProfileSettings, CTime(2023, 12, 31, 23, 0, 0)));
+    ASSERT_TRUE(manager.Request(vkt, commands::ReadVKTProfileStatus, profiles, 1.0)) << Error(vkt).toStdString();
+    ASSERT_TRUE(manager.Request(vkt, commands::WriteVKTProfileSettings, CTime(2023, 12, 31, 23, 0, 0)));
     Instr([](Instrument& i) { EXPECT_EQ(i.blocks[0x37], (sim::Bytes{31, 12})); });
-    ASSERT_TRUE(manager.Request(vkt, &CLink::ResetVKTProfiles));
+    ASSERT_TRUE(manager.Request(vkt, commands::ResetVKTProfiles));
     Instr([](Instrument& i) { EXPECT_EQ(i.profileResets, 1); });
 }
 
@@ -216,28 +219,28 @@ TEST_F(VKTTest, FailuresLeaveTheirTexts)
     CTime time;
     const Faults badCrc{.badChecksum = true};
     const Faults refused{.refusal = true};
-    auto readConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTConfig, config); };
-    auto writeConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTConfig, config); };
-    auto readReading = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTEnergyData, reading); };
-    auto readProfiles = [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTProfileStatus, profiles, 1.0); };
+    auto readConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTConfig, config); };
+    auto writeConfig = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTConfig, config); };
+    auto readReading = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTEnergyData, reading); };
+    auto readProfiles = [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTProfileStatus, profiles, 1.0); };
     CheckFailures(*this, vkt,
                   {
                       {"config CRC", badCrc, readConfig, linktest::kBadSum},
-                      {"values CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTValues, values, 0x11); },
+                      {"values CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTValues, values, 0x11); },
                        linktest::kBadAckSum},
-                      {"time CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::GetVKTTime, time); },
+                      {"time CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::GetVKTTime, time); },
                        linktest::kBadAckSum},
                       {"write CRC", badCrc, writeConfig, linktest::kBadAckSum},
                       {"write refused", refused, writeConfig, linktest::kRefused},
-                      {"profile reset CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ResetVKTProfiles); },
+                      {"profile reset CRC", badCrc, [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ResetVKTProfiles); },
                        linktest::kBadSum},
                       {"profile day CRC", badCrc,
-                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::WriteVKTProfileSettings, CTime(2024, 3, 1, 0, 0, 0)); },
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::WriteVKTProfileSettings, CTime(2024, 3, 1, 0, 0, 0)); },
                        linktest::kBadSum},
                       // Reads that tell a refusal apart; the others take it for a wrong head.
                       {"meter reading refused", refused, readReading, linktest::kRefused},
                       {"meter totals refused", refused,
-                       [&](CLinkManager& m, DWORD id) { return m.Request(id, &CLink::ReadVKTEnergyTotals, totals, 1); }, linktest::kRefused},
+                       [&](CLinkManager& m, DWORD id) { return m.Request(id, commands::ReadVKTEnergyTotals, totals, 1); }, linktest::kRefused},
                       {"profile status refused", refused, readProfiles, linktest::kRefused},
                       {"config refused", refused, readConfig, linktest::kBadReply},
                       {"another address", Faults{.wrongAddress = true}, readReading, linktest::kBadReply},
