@@ -141,6 +141,18 @@ QVariant ReadValue(const QString& iniFile, const SettingsSection& section, const
     return store->value(Escape(entry));
 }
 
+// Whether `stored`, as read back from the file, is what writing `value` would
+// leave there: the ini file gives numbers and texts back as text, bytes as
+// bytes.
+bool StoredAlready(const QVariant& stored, const QVariant& value)
+{
+    if (!stored.isValid())
+        return false;
+    if (value.typeId() == QMetaType::QByteArray)
+        return stored.typeId() == QMetaType::QByteArray && stored.toByteArray() == value.toByteArray();
+    return stored.typeId() == QMetaType::QString && stored.toString() == value.toString();
+}
+
 bool WriteValue(const QString& iniFile, const SettingsSection& section, const QString& entry, const QVariant& value)
 {
     if (entry.isEmpty())
@@ -148,7 +160,13 @@ bool WriteValue(const QString& iniFile, const SettingsSection& section, const QS
     Store store(iniFile, section);
     if (!store.Valid())
         return false;
-    store->setValue(Escape(entry), value);
+    const QString key = Escape(entry);
+    // Every write rewrites and flushes the whole file; saving twenty
+    // instruments at exit would otherwise take seconds on a slow disk for
+    // values that mostly did not change.
+    if (StoredAlready(store->value(key), value))
+        return true;
+    store->setValue(key, value);
     return store.Commit();
 }
 

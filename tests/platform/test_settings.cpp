@@ -1,6 +1,8 @@
 #include "platform/Settings.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -179,6 +181,38 @@ TEST_F(SettingsTest, TestFileRedirectsTheProgramStore)
     EXPECT_TRUE(program.WriteProfileInt("Obecne nastaveni", "maximize", 0));
     EXPECT_EQ(Settings(File("redirected.ini")).GetProfileInt("Obecne nastaveni", "maximize", 1), 0);
     Settings::SetFileForTesting(QString());
+}
+
+TEST_F(SettingsTest, RewritingAStoredValueLeavesTheFileAlone)
+{
+    const SettingsSection key{"pristroje", "Hala 1"};
+    Settings store(File());
+    ASSERT_TRUE(store.WriteProfileInt(key, "intervalMereni", 60));
+    ASSERT_TRUE(store.WriteProfileString(key, "soubor", QStringLiteral("data/hala")));
+    ASSERT_TRUE(store.WriteProfileBinary(key, "okno", QByteArray("\0\1\2", 3)));
+    const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-1);
+    const auto age = [&] {
+        QFile file(File());
+        return file.fileTime(QFileDevice::FileModificationTime);
+    };
+    {
+        QFile file(File());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    const QDateTime before = age();
+    // The same values again, a number as text among them: as read back.
+    EXPECT_TRUE(store.WriteProfileInt(key, "intervalMereni", 60));
+    EXPECT_TRUE(store.WriteProfileString(key, "intervalMereni", QStringLiteral("60")));
+    EXPECT_TRUE(store.WriteProfileString(key, "soubor", QStringLiteral("data/hala")));
+    EXPECT_TRUE(store.WriteProfileBinary(key, "okno", QByteArray("\0\1\2", 3)));
+    EXPECT_EQ(age(), before);
+    // Bytes that read as the same text are still bytes to write.
+    EXPECT_TRUE(store.WriteProfileBinary(key, "soubor", QByteArray("data/hala")));
+    EXPECT_NE(age(), before);
+    EXPECT_EQ(store.GetProfileBinary(key, "soubor", QByteArray()), QByteArray("data/hala"));
+    EXPECT_TRUE(store.WriteProfileInt(key, "intervalMereni", 61));
+    EXPECT_EQ(store.GetProfileInt(key, "intervalMereni", 0), 61);
 }
 
 TEST_F(SettingsTest, AnUnwritableStoreReportsFailure)
