@@ -62,7 +62,9 @@ CMeterArchivView::CMeterArchivView(bool vkt, QWidget* parent)
       m_clock([] { return platform::CTime::GetCurrentTime(); })
 {
     m_tabs->setObjectName(QString::number(IdTabs));
-    m_tabs->hide(); // one meter a document
+    m_tabs->hide();
+    m_tabs->setExpanding(false);
+    m_tabs->setDrawBase(false);
     m_list->setObjectName(QString::number(IdTable));
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
@@ -72,6 +74,7 @@ CMeterArchivView::CMeterArchivView(bool vkt, QWidget* parent)
     connect(m_export, &QPushButton::clicked, this, [this] { Export(); });
     connect(m_timer, &QTimer::timeout, this, &CMeterArchivView::OnTimerTick);
     connect(m_settings, &QPushButton::clicked, this, &CMeterArchivView::EditSettings);
+    connect(m_tabs, &QTabBar::currentChanged, this, &CMeterArchivView::OnTabChanged);
     m_timer->start(kTimerMs);
 }
 
@@ -158,9 +161,43 @@ void CMeterArchivView::EditSettings()
         SetDisplay(dialog.Settings());
 }
 
-void CMeterArchivView::OnUpdate(ui::CView*, std::intptr_t, void*)
+void CMeterArchivView::OnUpdate(ui::CView*, std::intptr_t hint, void*)
 {
+    // Bit 0: the number of meters changed; a first update fills them too.
+    const CMeterArchivDocBase* doc = MeterDocument();
+    if ((hint & 1) || m_tabs->count() != MeterNames().size()) {
+        FillTabs();
+    } else if (doc && m_tabs->currentIndex() != doc->GetCurrentBlockIndex()) {
+        const QSignalBlocker quiet(m_tabs);
+        m_tabs->setCurrentIndex(doc->GetCurrentBlockIndex());
+    }
     RebuildTable();
+}
+
+void CMeterArchivView::FillTabs()
+{
+    const QStringList names = MeterNames();
+    {
+        const QSignalBlocker quiet(m_tabs);
+        while (m_tabs->count() > 0)
+            m_tabs->removeTab(m_tabs->count() - 1);
+        for (const QString& name : names)
+            m_tabs->addTab(name);
+        if (const CMeterArchivDocBase* doc = MeterDocument())
+            m_tabs->setCurrentIndex(std::clamp(doc->GetCurrentBlockIndex(), 0, std::max(0, int(names.size()) - 1)));
+    }
+    m_tabs->setVisible(names.size() >= 2);
+    LayoutChildren();
+}
+
+void CMeterArchivView::OnTabChanged(int index)
+{
+    CMeterArchivDocBase* doc = MeterDocument();
+    if (!doc || index < 0 || index == doc->GetCurrentBlockIndex())
+        return;
+    doc->SetCurrentBlockIndex(index);
+    // The document reads the chosen meter and updates every view.
+    doc->ReadRange(4);
 }
 
 void CMeterArchivView::RebuildTable()
@@ -268,9 +305,16 @@ bool CMeterArchivView::Print(QPrinter* printer)
 void CMeterArchivView::resizeEvent(QResizeEvent* event)
 {
     ui::CView::resizeEvent(event);
+    LayoutChildren();
+}
+
+void CMeterArchivView::LayoutChildren()
+{
     const int w = width();
     const int h = height();
-    m_tabs->setGeometry(9, 12, std::max(0, w - 18), std::max(0, h - 21));
+    // The tabs stand on the table's top edge.
+    const int tabHeight = std::min(26, m_tabs->sizeHint().height());
+    m_tabs->setGeometry(15, 38 - tabHeight, std::max(0, w - 30 - 95), tabHeight);
     m_list->setGeometry(15, 38, std::max(0, w - 30), std::max(0, h - 53));
     m_print->setGeometry(w - 33, 5, 24, 24);
     m_settings->setGeometry(w - 62, 5, 24, 24);
@@ -281,6 +325,24 @@ std::vector<charts::CMeterSample> CBexorArchivView::Samples() const
 {
     const auto* doc = qobject_cast<const CBexorArchivDoc*>(GetDocument());
     return doc ? charts::MeterSamples(doc->GetBlock()) : std::vector<charts::CMeterSample>();
+}
+
+QStringList CBexorArchivView::MeterNames() const
+{
+    QStringList names;
+    if (const auto* doc = qobject_cast<const CBexorArchivDoc*>(GetDocument()))
+        for (int i = 0; i < doc->GetIndex().GetBlockCount(); ++i)
+            names << doc->GetIndex().FormatBlockTime(i);
+    return names;
+}
+
+QStringList CVKTBexorArchivView::MeterNames() const
+{
+    QStringList names;
+    if (const auto* doc = qobject_cast<const CVKTBexorArchivDoc*>(GetDocument()))
+        for (int i = 0; i < doc->GetIndex().GetBlockCount(); ++i)
+            names << doc->GetIndex().GetKey(i).Format(QStringLiteral("%d.%m.%y %H:%M:%S"));
+    return names;
 }
 
 namespace {

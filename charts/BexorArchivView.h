@@ -50,6 +50,7 @@ public:
 
     const charts::CMeterTable& Table() const { return m_table; }
     QTableWidget* TableWidget() const { return m_list; }
+    QTabBar* Tabs() const { return m_tabs; }
     QWidget* Control(int id) const;
 
 protected:
@@ -57,6 +58,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
     virtual std::vector<charts::CMeterSample> Samples() const = 0;
+    // One name per meter block of the document, by the time the block began.
+    virtual QStringList MeterNames() const { return {}; }
     // The tariff number (1..) of each hour of the meter.
     virtual std::array<int, 24> Tariffs() const { return {}; }
     CMeterArchivDocBase* MeterDocument() const;
@@ -64,6 +67,11 @@ protected:
 
 private:
     void Refresh();
+    // One tab per meter, the document's current one selected; hidden below
+    // two meters.
+    void FillTabs();
+    void OnTabChanged(int index);
+    void LayoutChildren();
 
     bool m_vkt;
     charts::CMeterDisplay m_display;
@@ -88,6 +96,7 @@ public:
 protected:
     std::vector<charts::CMeterSample> Samples() const override;
     std::array<int, 24> Tariffs() const override;
+    QStringList MeterNames() const override;
 };
 
 // Over a VKT archive's meter data.
@@ -99,6 +108,7 @@ public:
 protected:
     std::vector<charts::CMeterSample> Samples() const override;
     std::array<int, 24> Tariffs() const override;
+    QStringList MeterNames() const override;
 };
 
 namespace ui {

@@ -3,14 +3,21 @@
 #include "PdfCheck.h"
 
 #include "archive/documents/ArchivDocHooks.h"
+#include "archive/documents/FamilyArchivDocs.h"
+#include "archive/documents/MeterArchivDoc.h"
 #include "charts/BexorArchivView.h"
 #include "charts/BexorDisplayDlg.h"
 #include "charts/ExportDlg.h"
 #include "platform/Settings.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTabBar>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
@@ -163,6 +170,170 @@ TEST_F(MeterViewTest, TheSettingsDialogChangesTheColumnsAndTheRegistry)
     EXPECT_EQ(stored.increments, 0);
     EXPECT_EQ(stored.quantities, (std::array<int, 5>{1, 0, 0, 1, 1}));
     EXPECT_EQ(platform::Settings().GetProfileInt(platform::SettingsSection("Bexor"), QStringLiteral("isArL"), -1), 0);
+}
+
+// Meter archives written through the archive store: each meter block of the
+// "bexor" stream is one tab of the view.
+class MeterTabsTest : public MeterViewTest {
+protected:
+    void SetUp() override
+    {
+        MeterViewTest::SetUp();
+        AddBexorTemplate(manager, 190);
+        AddVKTBexorTemplate(manager, 304);
+        CArchivDocHooks::Instance().docManager = [this] { return &manager; };
+        charts::CMeterDisplay readings;
+        readings.increments = 0;
+        CMeterArchivView::SaveDisplay(false, readings);
+        CMeterArchivView::SaveDisplay(true, readings);
+    }
+    void TearDown() override
+    {
+        if (document)
+            document->OnCloseDocument();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        CArchivDocHooks::Instance() = CArchivDocHooks();
+        MeterViewTest::TearDown();
+    }
+    // Opens the meter document over `archive` as the archive window does.
+    CMeterArchivView* Open(const QString& typeName, CArchivData& archive)
+    {
+        document = archive::OpenMeterDocument(typeName, archive);
+        auto* view = document ? qobject_cast<CMeterArchivView*>(document->FirstView()) : nullptr;
+        if (view) {
+            QWidget* frame = view->GetParentFrame() ? static_cast<QWidget*>(view->GetParentFrame()) : view;
+            frame->resize(800, 400);
+            frame->show();
+        }
+        return view;
+    }
+    static void ClickTab(QTabBar* tabs, int index)
+    {
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+    }
+    static QStringList Column(const CMeterArchivView& view, int column)
+    {
+        QStringList cells;
+        for (int r = 0; r < view.TableWidget()->rowCount(); ++r)
+            cells << view.TableWidget()->item(r, column)->text();
+        return cells;
+    }
+
+    ui::CDocManager manager;
+    QPointer<ui::CDocument> document;
+};
+
+TEST_F(MeterTabsTest, EveryVKMeterHasItsTabWithItsOwnReadings)
+{
+    CVKArchivData archive;
+    ASSERT_EQ(archive.Create(3600, 10, 60, dir.filePath(QStringLiteral("hala")), QStringLiteral(".vk"), TRUE, TRUE,
+                             QStringLiteral("Hala")),
+              1);
+    // Three meters, each with its multiplier and its AaI counters of tariff 1
+    // at quarter hours.
+    const std::vector<std::tuple<CTime, float, std::vector<DWORD>>> meters = {
+        {CTime(2024, 3, 12, 8, 0, 0), 2.0f, {1000, 1500, 2000}},
+        {CTime(2024, 3, 13, 8, 0, 0), 1.0f, {5000, 5100}},
+        {CTime(2024, 3, 14, 8, 0, 0), 10.0f, {100, 300, 350, 400}}};
+    {
+        std::unique_ptr<CArchivStream> stream;
+        CBexorIndex index;
+        ASSERT_EQ(archive.OpenOrCreateBexorStream(stream, index), 1);
+        for (const auto& [start, multiplier, readings] : meters) {
+            CBexorBlock block;
+            block.SetMultiplier(multiplier);
+            for (std::size_t i = 0; i < readings.size(); ++i) {
+                DWORD counters[CVKEData::kCounters] = {};
+                counters[CVKEData::CounterIndex(0, 0)] = readings[i];
+                const CTime at(start.GetTime() + 900u * unsigned(i));
+                ASSERT_TRUE(i == 0 ? index.AppendBlock(*stream, at, block, CBexorEntry(at, counters))
+                                   : index.AppendEntry(*stream, at, counters));
+            }
+        }
+    }
+    CMeterArchivView* view = Open(QStringLiteral("Bexor Archiv"), archive);
+    ASSERT_NE(view, nullptr);
+    auto* doc = qobject_cast<CBexorArchivDoc*>(document.data());
+    ASSERT_NE(doc, nullptr);
+    QTabBar* tabs = view->Tabs();
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_TRUE(tabs->isVisible());
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("12.03.24 08:00:00"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("14.03.24 08:00:00"));
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(view->TableWidget()->horizontalHeaderItem(1)->text(), QStringLiteral("AaI (C) [kWh]"));
+    EXPECT_EQ(Column(*view, 1), (QStringList{"2.000", "3.000", "4.000"}));
+
+    const std::vector<std::pair<int, QStringList>> choices = {
+        {2, {"1.000", "3.000", "3.500", "4.000"}}, {1, {"5.000", "5.100"}}, {0, {"2.000", "3.000", "4.000"}}};
+    for (const auto& [tab, values] : choices) {
+        ClickTab(tabs, tab);
+        EXPECT_EQ(doc->GetCurrentBlockIndex(), tab);
+        EXPECT_EQ(tabs->currentIndex(), tab);
+        EXPECT_EQ(Column(*view, 1), values) << "tab " << tab;
+        EXPECT_EQ(view->TableWidget()->item(0, 0)->text(),
+                  std::get<0>(meters[std::size_t(tab)]).Format(QStringLiteral("%H:%M:%S %d.%m.%y")));
+    }
+
+    // The download adds a fourth meter: the refresh gives it its tab and
+    // keeps the chosen one.
+    ClickTab(tabs, 1);
+    {
+        std::unique_ptr<CArchivStream> stream;
+        CBexorIndex index;
+        ASSERT_EQ(archive.OpenOrCreateBexorStream(stream, index), 1);
+        CBexorBlock block;
+        DWORD counters[CVKEData::kCounters] = {};
+        const CTime at(2024, 3, 15, 8, 0, 0);
+        ASSERT_TRUE(index.AppendBlock(*stream, at, block, CBexorEntry(at, counters)));
+    }
+    CTime now(2024, 3, 15, 8, 5, 0);
+    view->SetClock([&] { return now; });
+    now = CTime(2024, 3, 15, 8, 16, 1);
+    view->OnTimerTick();
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("15.03.24 08:00:00"));
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_EQ(Column(*view, 1), (QStringList{"5.000", "5.100"}));
+}
+
+TEST_F(MeterTabsTest, VKTMetersGetTabsOnlyWhenThereAreTwo)
+{
+    CVKTArchivData archive;
+    ASSERT_EQ(archive.Create(3600, 10, 60, dir.filePath(QStringLiteral("rozvodna")), CVKTArchivData::Extension(),
+                             TRUE, TRUE, QStringLiteral("Rozvodna")),
+              1);
+    const auto append = [&](CTime start, float multiplier, std::vector<double> totals) {
+        std::unique_ptr<CArchivStream> stream;
+        CVKTBexorIndex index;
+        ASSERT_EQ(archive.OpenOrCreateBexorStream(stream, index), 1);
+        for (std::size_t i = 0; i < totals.size(); ++i) {
+            CVKTEData e;
+            e.SetRegister(3, 0, totals[i]);
+            e.SetTime(CTime(start.GetTime() + 900u * unsigned(i)));
+            ASSERT_TRUE(i == 0 ? index.AppendBlock(*stream, CVKTETarif(), multiplier, 0, start, &e)
+                               : index.AppendEntry(*stream, e));
+        }
+    };
+    append(CTime(2024, 3, 12, 8, 0, 0), 1.0f, {10.5, 11.25});
+    CMeterArchivView* view = Open(QStringLiteral("VKTBexor Archiv"), archive);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Tabs()->count(), 1);
+    EXPECT_FALSE(view->Tabs()->isVisible());
+    EXPECT_EQ(Column(*view, 1), (QStringList{"10.5000", "11.2500"}));
+    document->OnCloseDocument();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    append(CTime(2024, 3, 20, 0, 0, 0), 40.0f, {2.0, 2.5, 3.0});
+    view = Open(QStringLiteral("VKTBexor Archiv"), archive);
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->Tabs()->count(), 2);
+    EXPECT_TRUE(view->Tabs()->isVisible());
+    EXPECT_EQ(view->Tabs()->tabText(1), QStringLiteral("20.03.24 00:00:00"));
+    ClickTab(view->Tabs(), 1);
+    EXPECT_EQ(Column(*view, 1), (QStringList{"80.0000", "100.0000", "120.0000"}));
+    ClickTab(view->Tabs(), 0);
+    EXPECT_EQ(Column(*view, 1), (QStringList{"10.5000", "11.2500"}));
 }
 
 } // namespace
