@@ -8,11 +8,46 @@
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 
-CProfileView::CProfileView(QWidget* parent) : ui::CView(parent), m_graph(new CProfileGraphWnd(this))
+namespace {
+
+// The scrolled pane under the graph and the panel. They address their
+// messages (cursor keys, changed choices, print) to their parent, which
+// hands them on to the view.
+class MessagePane : public QWidget {
+public:
+    MessagePane(QWidget* view, QWidget* parent) : QWidget(parent), m_view(view) {}
+
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == platform::MessageEvent::EventType())
+            return QCoreApplication::sendEvent(m_view, e);
+        return QWidget::event(e);
+    }
+
+private:
+    QWidget* m_view;
+};
+
+} // namespace
+
+CProfileView::CProfileView(QWidget* parent)
+    : ui::CView(parent),
+      m_scroll(new QScrollArea(this)),
+      m_content(new MessagePane(this, nullptr)),
+      m_graph(new CProfileGraphWnd(m_content))
 {
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->setWidget(m_content);
     m_graph->setObjectName(QStringLiteral("1"));
     m_graph->setWindowTitle(QStringLiteral("ahoj"));
     connect(m_graph, &CGraphWnd::ContextCommand, this, [this](int id) { OnCommand(id); });
@@ -54,10 +89,10 @@ void CProfileView::OnUpdate(ui::CView*, std::intptr_t hint, void*)
         delete m_panel;
         m_kind = doc->GetProfileType() == 2 ? 0 : 1;
         if (m_kind == 0) {
-            m_panel = new CProfileValuesDlg(this);
+            m_panel = new CProfileValuesDlg(m_content);
             m_panelHeight = kVKPanelHeight;
         } else {
-            m_panel = new CVKTPanelHodnotyDlg(this);
+            m_panel = new CVKTPanelHodnotyDlg(m_content);
             m_panelHeight = kVKTPanelHeight;
         }
         m_panel->show();
@@ -164,17 +199,30 @@ bool CProfileView::PrintGraph(QPrinter* printer)
 void CProfileView::resizeEvent(QResizeEvent* event)
 {
     ui::CView::resizeEvent(event);
-    if (m_panel)
-        Layout();
-    else
-        m_graph->setGeometry(0, 0, std::max(width(), kMinimumGraph), std::max(height(), kMinimumGraph));
+    m_scroll->setGeometry(rect());
+    Layout();
 }
 
 void CProfileView::Layout()
 {
-    const int w = std::max(width(), kMinimumGraph);
-    const int graphHeight = std::max(height() - m_panelHeight, kMinimumGraph);
-    m_graph->setGeometry(0, 0, w, graphHeight);
+    // The graph keeps its minimum both ways and the panel its height; what
+    // does not fit scrolls. A scroll bar takes room from the other
+    // direction, which may then need its bar too.
+    const int panel = m_panel ? m_panelHeight : 0;
+    const QSize room = m_scroll->maximumViewportSize();
+    const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    int w = room.width();
+    int h = room.height();
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool across = w < kMinimumGraph;
+        const bool down = h - panel < kMinimumGraph;
+        w = room.width() - (down ? bar : 0);
+        h = room.height() - (across ? bar : 0);
+    }
+    const int width = std::max(w, kMinimumGraph);
+    const int graphHeight = std::max(h - panel, kMinimumGraph);
+    m_content->resize(width, graphHeight + panel);
+    m_graph->setGeometry(0, 0, width, graphHeight);
     if (m_panel)
-        m_panel->setGeometry(0, graphHeight, w, m_panelHeight);
+        m_panel->setGeometry(0, graphHeight, width, m_panelHeight);
 }

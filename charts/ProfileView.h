@@ -6,6 +6,7 @@ class CProfileChoiceDlg;
 class CProfileDoc;
 class CProfileGraphWnd;
 class QPrinter;
+class QScrollArea;
 
 // The view of a profile document: the profile graph on top and, below it,
 // the values of every quantity at the graph's cursor in the panel of the
@@ -43,6 +44,9 @@ public:
     int PanelHeight() const { return m_panelHeight; }
     CProfileGraphWnd* Graph() const { return m_graph; }
     CProfileChoiceDlg* Panel() const { return m_panel; }
+    // Scrolls the graph and the panel while the view is smaller than they
+    // need.
+    QScrollArea* ScrollArea() const { return m_scroll; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -54,6 +58,8 @@ private:
     void ApplyChoices();
 
     int m_kind = 0;
+    QScrollArea* m_scroll;
+    QWidget* m_content;
     CProfileChoiceDlg* m_panel = nullptr;
     CProfileGraphWnd* m_graph;
     int m_panelHeight = kVKPanelHeight;

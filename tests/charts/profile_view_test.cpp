@@ -17,6 +17,8 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPointer>
@@ -255,6 +257,42 @@ TEST_F(ProfileViewTest, LayoutAndZoomCommands)
     view->OnCommand(CProfileView::kCmdGrid);
     EXPECT_NE(graph->Grid(), grid);
     EXPECT_FALSE(view->OnCommand(12345));
+}
+
+TEST_F(ProfileViewTest, AViewBelowTheMinimumScrollsToThePanel)
+{
+    CProfileDoc* doc = Open(vkPath);
+    ASSERT_NE(doc, nullptr);
+    CProfileView* view = ViewOf(doc);
+    view->show();
+    view->resize(250, 280); // needs 300 x (300 + 90)
+    QScrollArea* area = view->ScrollArea();
+    QScrollBar* down = area->verticalScrollBar();
+    QScrollBar* across = area->horizontalScrollBar();
+    ASSERT_TRUE(down->isVisible());
+    ASSERT_TRUE(across->isVisible());
+    EXPECT_EQ(view->Graph()->size(), QSize(300, 300));
+    const QColor white(Qt::white);
+    const auto pixelAboveTheBar = [&] {
+        const QImage image = view->grab().toImage();
+        return image.pixelColor(3, area->viewport()->height() - 4);
+    };
+    // The graph fills the window; its white plot reaches the bottom edge.
+    EXPECT_EQ(pixelAboveTheBar(), white);
+    EXPECT_GT(view->Panel()->mapTo(view, QPoint(0, 0)).y(), view->height());
+
+    down->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCoreApplication::processEvents();
+    const QPoint panelTop = view->Panel()->mapTo(view, QPoint(0, 0));
+    EXPECT_EQ(panelTop.y() + view->PanelHeight(), area->viewport()->height());
+    EXPECT_EQ(pixelAboveTheBar(), view->Panel()->palette().color(QPalette::Window));
+
+    // Large enough again: no bars, nothing scrolled away.
+    view->resize(700, 600);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(down->isVisible());
+    EXPECT_FALSE(across->isVisible());
+    EXPECT_EQ(view->Panel()->mapTo(view, QPoint(0, 0)), QPoint(0, 510));
 }
 
 TEST_F(ProfileViewTest, ThePrintButtonPrintsTheHeadingLegendAndGraph)
