@@ -24,6 +24,8 @@ constexpr std::array<std::uint32_t, CProfileGraphWnd::kMaxQuantities> kDefaultCo
     0x17B590, 0x6EEFD1, 0x23DB9D, 0x4B4F04, 0x888C47, 0xD8DBA4, 0xC2E231};
 
 constexpr int kGroups = 4;
+// U, I, PF, P, Q, S
+constexpr int kPaperAxes = 6;
 constexpr int kSumOfPhases = 6;
 
 // The instrument's own display settings, or none.
@@ -302,6 +304,21 @@ void CProfileGraphWnd::Draw(QPainter& p, const QRect& client)
     DrawContent(p, PlotRect(), m_inner.right(), LabelFont(), TitleFont(), X0(), X1(), true);
 }
 
+CProfileGraphWnd::Axis CProfileGraphWnd::AxisOf(int index, bool screen) const
+{
+    const Group g = GroupOf(index);
+    if (screen || g.group < 3)
+        return {g.group, TraceNameOf(g.group), UnitOf(g.group)};
+    // On paper active, reactive and apparent powers each get an axis of
+    // their own unit.
+    static const char* const kPowers[3] = {"P", "Q", "S"};
+    static const char* const kUnits[3][3] = {{"W", "kW", "MW"}, {"var", "kvar", "Mvar"}, {"VA", "kVA", "MVA"}};
+    const int kind = std::clamp((index - 11) / 4, 0, 2);
+    const int multiplier = m_data ? m_data->GetPowerMultiplier() : 1;
+    const int prefix = multiplier == 1 ? 0 : multiplier == 1000 ? 1 : 2;
+    return {3 + kind, QString::fromLatin1(kPowers[kind]), QString::fromLatin1(kUnits[kind][prefix])};
+}
+
 void CProfileGraphWnd::DrawContent(QPainter& p, CGraphRect plot, int gridRight, const QFont* label,
                                    const QFont* title, int x0, int x1, bool screen)
 {
@@ -310,37 +327,43 @@ void CProfileGraphWnd::DrawContent(QPainter& p, CGraphRect plot, int gridRight, 
     auto traceOf = [&](int i) -> const CGraphTrace* {
         return m_shown[std::size_t(i)] ? m_data->FindGraphSeries(m_data->GetQuantityName(i)) : nullptr;
     };
-    const std::array<int, kGroups> multipliers = {m_data->GetVoltageMultiplier(), m_data->GetCurrentMultiplier(), 1,
-                                                  m_data->GetPowerMultiplier()};
+    const auto multiplierOf = [&](int axisId) {
+        return axisId == 0 ? m_data->GetVoltageMultiplier()
+               : axisId == 1 ? m_data->GetCurrentMultiplier()
+               : axisId == 2 ? 1
+                             : m_data->GetPowerMultiplier();
+    };
     int left = plot.left;
     std::vector<std::uint32_t> edges, groups;
-    auto axis = [&](int group, bool grid) {
-        // The widest shown trace of the group stands for its axis, under the
-        // group's name.
+    auto axis = [&](int axisId, bool grid) {
+        // The first shown trace of the axis stands for its range, under the
+        // axis's name and unit.
         const CGraphTrace* first = nullptr;
-        for (int i = 0; i < count; ++i)
-            if (GroupOf(i).group == group && traceOf(i)) {
+        Axis named;
+        for (int i = 0; i < count && !first; ++i)
+            if (AxisOf(i, screen).id == axisId && traceOf(i)) {
                 first = traceOf(i);
-                break;
+                named = AxisOf(i, screen);
             }
         if (!first)
             return;
-        CGraphTrace named(TraceNameOf(group), UnitOf(group), first->Group(), first->Colour(), first->Maximum(),
+        CGraphTrace trace(named.name, named.unit, first->Group(), first->Colour(), first->Maximum(),
                           first->Minimum());
-        named.SetRange(first->Maximum(), first->Minimum(), false);
+        trace.SetRange(first->Maximum(), first->Minimum(), false);
         CGraphRect r{left, plot.top, left, plot.bottom};
-        if (group == 2)
-            painter.DrawPowerFactorAxis(named, r, grid, gridRight, Y0(), Y1());
+        if (axisId == 2)
+            painter.DrawPowerFactorAxis(trace, r, grid, gridRight, Y0(), Y1());
         else
-            painter.DrawValueAxis(named, r, grid, gridRight, Y0(), Y1(), 1.0f / float(multipliers[std::size_t(group)]));
+            painter.DrawValueAxis(trace, r, grid, gridRight, Y0(), Y1(), 1.0f / float(multiplierOf(axisId)));
         left = r.right;
         edges.push_back(std::uint32_t(r.right));
-        groups.push_back(std::uint32_t(group));
+        groups.push_back(std::uint32_t(axisId));
     };
+    const int axes = screen ? kGroups : kPaperAxes;
     const bool currentOnTop = Grid() && screen;
-    for (int g = 0; g < kGroups; ++g)
-        if (!(currentOnTop && g == m_currentGroup))
-            axis(g, Grid() && !screen && g == m_currentGroup);
+    for (int a = 0; a < axes; ++a)
+        if (!(currentOnTop && a == m_currentGroup))
+            axis(a, Grid() && !screen && a == m_currentGroup);
     if (currentOnTop)
         axis(m_currentGroup, true);
     if (screen)

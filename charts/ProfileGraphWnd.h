@@ -70,6 +70,14 @@ private:
     // cursor and lets the current group's axis lie on top with the grid.
     void DrawContent(QPainter& p, CGraphRect plot, int gridRight, const QFont* label, const QFont* title, int x0,
                      int x1, bool screen);
+    // The value axis of a quantity: the screen's four groups, or on paper
+    // the powers split by unit (P, Q, S).
+    struct Axis {
+        int id = -1;
+        QString name;
+        QString unit;
+    };
+    Axis AxisOf(int index, bool screen) const;
     QString UnitOf(int group) const;
     QString TraceNameOf(int group) const;
     void RangeOf(int index, float& minimum, float& maximum) const;

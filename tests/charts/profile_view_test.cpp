@@ -316,6 +316,35 @@ TEST_F(ProfileViewTest, ThePrintButtonPrintsTheHeadingLegendAndGraph)
     EXPECT_FALSE(text.contains(QStringLiteral("PF1")));
 }
 
+TEST_F(ProfileViewTest, OnPaperEveryShownQuantityHasAnAxisOfItsUnit)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CProfileDoc* doc = Open(vktPath);
+    ASSERT_NE(doc, nullptr);
+    CProfileView* view = ViewOf(doc);
+    view->resize(900, 700);
+    view->show();
+    CProfileGraphWnd* graph = view->Graph();
+    std::array<std::uint32_t, CProfileGraphWnd::kMaxQuantities> colours{};
+    std::array<int, CProfileGraphWnd::kMaxQuantities> shown{};
+    graph->GetTraceColours(colours, shown);
+    // U1, I1, PF1, P1, Q2, S3 and the three-phase reactive power.
+    shown.fill(0);
+    for (int i : {0, 3, 7, 11, 16, 18, 21})
+        shown[std::size_t(i)] = 1;
+    graph->SetTraceStyles(shown, colours);
+    doc->GetProfile()->Prepare(CProfileData::kFillTraces);
+    pdfcheck::PdfJobs jobs;
+    ASSERT_TRUE(view->PrintGraph());
+    const QString text = pdfcheck::PageTexts(jobs.Path()).join(QString());
+    // One axis a unit: the powers of one kind share theirs, and no axis
+    // stands for the screen's mixed "P,Q,S" group.
+    for (const char* caption : {"[V]", "[A]", "[1]", "[W]", "[var]", "[VA]"})
+        EXPECT_EQ(text.count(QString::fromLatin1(caption)), 1) << caption << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("P,Q,S")));
+    EXPECT_FALSE(text.contains(QStringLiteral("W,...")));
+}
+
 TEST_F(ProfileViewTest, TheStoredInstrumentSettingsOpenFromTheGraphMenu)
 {
     CProfileDoc* doc = Open(vkPath);
