@@ -119,6 +119,17 @@ QString CMeterArchivView::GetArchiveName() const
     return doc ? doc->GetArchiv().GetFilePath() : QString();
 }
 
+QString CMeterArchivView::ResetTimeText() const
+{
+    // A meter block begins where the meter was reset.
+    const QStringList names = MeterNames();
+    const CMeterArchivDocBase* doc = MeterDocument();
+    const int current = doc ? doc->GetCurrentBlockIndex() : 0;
+    return current >= 0 && current < names.size()
+               ? names[current]
+               : platform::CTime::GetCurrentTime().Format(QStringLiteral("%d.%m.%y %H:%M:%S"));
+}
+
 QWidget* CMeterArchivView::Control(int id) const
 {
     return findChild<QWidget*>(QString::number(id));
@@ -154,7 +165,7 @@ void CMeterArchivView::SetDisplay(const charts::CMeterDisplay& display)
 
 void CMeterArchivView::EditSettings()
 {
-    CBexorDisplayDlg dialog(m_display, m_vkt, Tariffs(), QString(), this);
+    CBexorDisplayDlg dialog(m_display, m_vkt, Tariffs(), ResetTimeText(), this);
     // Tests answer the dialog through the documents' hook.
     const auto& hooks = CArchivDocHooks::Instance();
     if ((hooks.runDialog ? hooks.runDialog(dialog) : dialog.exec()) == QDialog::Accepted)
@@ -286,6 +297,7 @@ bool CMeterArchivView::Print(QPrinter* printer)
     report.BeginTable(1, hours, hourWidths, 100);
     report.PrintTableRow(codes);
     report.EndTable();
+    report.PrintText(QStringLiteral("Čas nulování: ") + ResetTimeText());
     static const char* const kIntervals[5] = {"15 min", "1 hod", "8 hod", "1 den", "1 týden"};
     report.PrintText(QStringLiteral("Interval: ") + QString::fromUtf8(kIntervals[std::clamp(m_display.interval, 0, 4)]));
     report.PrintText(QStringLiteral("Hodnota: ")

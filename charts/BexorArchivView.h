@@ -64,6 +64,8 @@ protected:
     virtual std::array<int, 24> Tariffs() const { return {}; }
     CMeterArchivDocBase* MeterDocument() const;
     QString GetArchiveName() const;
+    // The start of the shown meter block; now when there is none.
+    QString ResetTimeText() const;
 
 private:
     void Refresh();

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QTabBar>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
@@ -275,9 +276,26 @@ TEST_F(MeterTabsTest, EveryVKMeterHasItsTabWithItsOwnReadings)
                   std::get<0>(meters[std::size_t(tab)]).Format(QStringLiteral("%H:%M:%S %d.%m.%y")));
     }
 
+    // The settings and the printout name the chosen meter's reset.
+    ClickTab(tabs, 1);
+    QString reset;
+    CArchivDocHooks::Instance().runDialog = [&](QDialog& dialog) {
+        reset = dialog.findChild<QLineEdit*>(QStringLiteral("1315"))->text();
+        return int(QDialog::Rejected);
+    };
+    view->EditSettings();
+    EXPECT_EQ(reset, QStringLiteral("13.03.24 08:00:00"));
+    if (pdfcheck::HaveTools()) {
+        pdfcheck::PdfJobs jobs;
+        ASSERT_TRUE(view->Print());
+        const QString text = pdfcheck::PageTexts(jobs.Path()).join(QString());
+        EXPECT_TRUE(text.contains(QStringLiteral("Čas nulování: 13.03.24 08:00:00"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("5.100")));
+        EXPECT_FALSE(text.contains(QStringLiteral("4.000")));
+    }
+
     // The download adds a fourth meter: the refresh gives it its tab and
     // keeps the chosen one.
-    ClickTab(tabs, 1);
     {
         std::unique_ptr<CArchivStream> stream;
         CBexorIndex index;
