@@ -1,7 +1,6 @@
 #pragma once
 
-#include "analysers_vk/VKPaneLayout.h"
-#include "platform/ui/Document.h"
+#include "analysers_vk/VKFormView.h"
 
 #include <QPointer>
 
@@ -20,9 +19,9 @@ class CVKGrafAktual;
 class CVKHodnotyDlg;
 
 // The VK form view: the front panel, the measured values, the graph and the
-// alarm list tiled over the client area with two draggable dividers. The
-// live view and the archive view derive from it.
-class CVK01View : public ui::CView {
+// alarm list, with the scenario list over the panel. The live view and the
+// archive view derive from it.
+class CVK01View : public CVKFormView {
     Q_OBJECT
 public:
     explicit CVK01View(QWidget* parent = nullptr);
@@ -31,17 +30,7 @@ public:
     // The scenario names of the panel's list.
     static QStringList ScenarioNames();
 
-    int PaneMask() const;
-    void SetPanes(bool graph, bool values, bool alarms, bool panel);
-    // Toggles a pane (CVKPaneLayout::Bit); the panes are reset and laid out.
-    void TogglePane(int bit);
-    void ResetPanes();
-    void LayoutPanes();
-
-    int RatioX() const { return m_prickaX; }
-    int RatioY() const { return m_prickaY; }
-    QSize LayoutExtent() const { return m_extent; }
-    QSize ScrollSize() const { return m_scrollSize; }
+    void LayoutPanes() override;
 
     CVKGrafAktual* Graph() const { return m_graph; }
     CVKHodnotyDlg* Values() const { return m_values; }
@@ -56,41 +45,18 @@ public:
     void ChooseScenario(int item);
     int ScenarioOffset() const { return m_scenarioOffset; }
 
-    // "Zobrazené veličiny ...": the graph's quantities chosen in the dialog.
-    void OnDisplayedQuantities();
-
-    // The zoom commands and the quantities dialog work only while the graph
-    // has its data (an archive view's range is being edited: not).
-    virtual bool ZoomAllowed() const { return true; }
-
-    // Builds the view's context menu (pane toggles, zoom, family commands).
-    virtual void FillMenu(QMenu& menu);
+    void OnDisplayedQuantities() override;
 
 protected:
-    virtual void OnPanesChanged() {}
     virtual void OnFirstRefresh() {}
-    virtual void OnQuantitiesChanged() {}
     virtual void OnViewCreated() {}
-    virtual void RefillAlarmList() {}
-    virtual void PlaceGraph(const QRect& rect, bool show);
     virtual void OnScenarioChanged() {}
     virtual void OnGraphChanged() {}
     virtual void OnSettingsRequested() {}
+    bool GraphHasSource() const override;
 
     void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
-    // Panes shown: graph, values, alarms, instrument panel.
-    int m_isGraf = 1;
-    int m_isData = 1;
-    int m_isAlarm = 1;
-    int m_isNahled = 0;
-    int m_initialised = 0;
-    int m_prickaX = 500;
-    int m_prickaY = 500;
     int m_scenarioOffset = 0;
 
 private:
@@ -103,9 +69,6 @@ private:
     controls::CPanelControl* m_panel = nullptr;
     QLabel* m_panelError = nullptr;
     QListWidget* m_scenarios = nullptr;
-    QSize m_extent;
-    QSize m_scrollSize;
-    CVKPaneLayout::Divider m_dragging = CVKPaneLayout::kNone;
 };
 
 } // namespace analysers_vk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysers_vk/VK01View.h"
+#include "platform/ui/LiveViewState.h"
 
 class CPristroj;
 
@@ -51,13 +52,9 @@ private:
     int m_scenarioSet = 1;
     int m_isAron = 0;
     int m_scenar = 0;
-    bool m_saved = false;
-    // Kept while the window is up: when it is deleted its document and
-    // frame are already gone.
-    QString m_entryName;
-    QRect m_frameNormal;
-    bool m_frameMaximized = false;
-    bool m_hasFrame = false;
+    ui::CLiveViewState::Panes StatePanes();
+
+    ui::CLiveViewState m_state;
 };
 
 // The VK live-window template (document string "VK01.Document").

@@ -1,44 +1,15 @@
 #pragma once
 
-#include <QRect>
-
-#include <array>
+#include "platform/ui/PaneLayout.h"
 
 namespace analysers_vk {
 
-// Where the four panes of a VK form view go. The visible panes form a mask;
-// rectangles are in per mille of the layout extent, split by the vertical
-// divider (ratio X, a share of the width) and the horizontal one (ratio Y).
-struct CVKPaneLayout {
-    enum Pane { kGraph = 0, kValues = 1, kAlarms = 2, kPanel = 3, kPaneCount = 4 };
-    enum Bit { kGraphBit = 1, kValuesBit = 2, kAlarmsBit = 4, kPanelBit = 8 };
-    static constexpr int kMinRatio = 200;
-    static constexpr int kMaxRatio = 800;
-
-    struct Rect {
-        int l = 0, t = 0, r = 0, b = 0;
-        bool valid = false;
-    };
-    using Rects = std::array<Rect, kPaneCount>;
-
-    // Per-mille rectangles of the panes of `mask` (hidden panes invalid).
-    static Rects PaneRects(int mask, int ratioX, int ratioY);
-    // A per-mille rectangle as a window position in a W x H extent.
-    static QRect ToPixels(const Rect& rect, int width, int height);
-
-    // Which dividers the arrangement has at this mouse position.
-    enum Divider { kNone = 0, kX = 1, kY = 2 };
-    static Divider HitTest(int mask, int ratioX, int ratioY, int width, int height, int x, int y);
-    // The ratio a divider takes for a mouse position, kept within 200..800.
-    static int DragRatio(int position, int extent);
-
-    // The minimum pixel sizes of the panes.
-    static QSize MinimumSize(Pane pane);
-    struct Reset {
-        QSize scrollSize;
-        int ratioX = 500;
-        int ratioY = 500;
-    };
+// The VK arrangement of the four panes of an analyser's form view.
+struct CVKPaneLayout : ui::CPaneLayout {
+    static Divider HitTest(int mask, int ratioX, int ratioY, int width, int height, int x, int y)
+    {
+        return CPaneLayout::HitTest(mask, ratioX, ratioY, width, height, x, y, kVerticalFirst);
+    }
     // The form's scroll size and the ratios from the panes' minimum sizes.
     static Reset ResetFor(int mask);
 };

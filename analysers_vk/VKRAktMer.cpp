@@ -10,7 +10,6 @@
 #include "charts/PanelEventList.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
-#include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
@@ -20,7 +19,6 @@ namespace analysers_vk {
 
 namespace {
 
-constexpr int kUnset = 0x7FFFFFFF;
 constexpr int kLiveResourceId = 184;
 
 CVKRArchivData* LiveData(CPristroj* entry)
@@ -28,19 +26,11 @@ CVKRArchivData* LiveData(CPristroj* entry)
     return entry ? dynamic_cast<CVKRArchivData*>(entry->GetArchivData()) : nullptr;
 }
 
-platform::SettingsSection EntrySection(const QString& name)
-{
-    return platform::SettingsSection({QStringLiteral("pristroje"), name});
-}
-
 } // namespace
 
 CVKRAktMer::CVKRAktMer(QWidget* parent) : CVKR01View(parent)
 {
-    SetMessageHandler(platform::WM_NEW_DATA, [this](std::uintptr_t, std::intptr_t) {
-        OnNewData();
-        return 0;
-    });
+    ui::CLiveViewState::RelayNewData(*this, [this] { OnNewData(); });
     Graph()->setFocus();
 }
 
@@ -114,11 +104,7 @@ void CVKRAktMer::OnNewData()
 
 void CVKRAktMer::hideEvent(QHideEvent* event)
 {
-    if (ui::CChildFrame* frame = GetParentFrame()) {
-        m_hasFrame = true;
-        m_frameMaximized = frame->isMaximized();
-        m_frameNormal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
-    }
+    m_state.RememberFrame(GetParentFrame());
     // The document lets go of its views before it hides them: the window is
     // closing while its entry still exists.
     if (!ui::CView::GetDocument() && Graph()->HasSource()) {
@@ -128,61 +114,28 @@ void CVKRAktMer::hideEvent(QHideEvent* event)
     CVKR01View::hideEvent(event);
 }
 
+ui::CLiveViewState::Panes CVKRAktMer::StatePanes()
+{
+    return {m_isGraf, m_isData, m_isAlarm, m_isNahled, m_prickaX, m_prickaY};
+}
+
 void CVKRAktMer::RestoreState()
 {
     CPristroj* entry = Pristroj();
     if (!entry)
         return;
-    m_entryName = entry->m_nazev;
-    platform::Settings settings;
-    const bool known = settings.SubSections(QStringLiteral("pristroje")).contains(entry->m_nazev);
-    const platform::SettingsSection section =
-        known ? EntrySection(entry->m_nazev) : platform::SettingsSection("Obecne nastaveni vkr");
-    m_isAlarm = settings.GetProfileInt(section, QStringLiteral("isAlarm"), 1);
-    m_isData = settings.GetProfileInt(section, QStringLiteral("isData"), 1);
-    m_isNahled = settings.GetProfileInt(section, QStringLiteral("isNahled"), 0);
-    m_isGraf = settings.GetProfileInt(section, QStringLiteral("isGraf"), 1);
+    const bool known = m_state.RestorePanes(entry->m_nazev, "Obecne nastaveni vkr", StatePanes());
     ResetPanes();
     if (!known)
         return;
-    const int x = settings.GetProfileInt(section, QStringLiteral("x"), kUnset);
-    const int y = settings.GetProfileInt(section, QStringLiteral("y"), kUnset);
-    const int cx = settings.GetProfileInt(section, QStringLiteral("cx"), kUnset);
-    const int cy = settings.GetProfileInt(section, QStringLiteral("cy"), kUnset);
-    ui::CChildFrame* frame = GetParentFrame();
-    if (frame && x != kUnset && y != kUnset && cx != kUnset && cy != kUnset) {
-        frame->SetRememberedDocument(ui::CView::GetDocument());
-        frame->setGeometry(x, y, cx, cy);
-        if (settings.GetProfileInt(section, QStringLiteral("maximize"), 0))
-            frame->showMaximized();
-        frame->SetRememberedDocument(nullptr);
-    }
-    Values()->SetActiveTab(settings.GetProfileInt(section, QStringLiteral("tab1"), -1));
+    m_state.RestoreFrame(GetParentFrame(), ui::CView::GetDocument());
+    Values()->SetActiveTab(platform::Settings().GetProfileInt(m_state.Section(), QStringLiteral("tab1"), -1));
 }
 
 void CVKRAktMer::SaveState()
 {
-    // A window closed before its first measurement leaves the stored state
-    // as it was.
-    if (!m_initialised || m_saved || m_entryName.isEmpty())
-        return;
-    m_saved = true;
-    platform::Settings settings;
-    const platform::SettingsSection section = EntrySection(m_entryName);
-    settings.WriteProfileInt(section, QStringLiteral("isAlarm"), m_isAlarm);
-    settings.WriteProfileInt(section, QStringLiteral("isData"), m_isData);
-    settings.WriteProfileInt(section, QStringLiteral("isNahled"), m_isNahled);
-    settings.WriteProfileInt(section, QStringLiteral("isGraf"), m_isGraf);
-    settings.WriteProfileInt(section, QStringLiteral("prickaX"), m_prickaX);
-    settings.WriteProfileInt(section, QStringLiteral("prickaY"), m_prickaY);
-    if (m_hasFrame) {
-        settings.WriteProfileInt(section, QStringLiteral("maximize"), m_frameMaximized ? 1 : 0);
-        settings.WriteProfileInt(section, QStringLiteral("x"), m_frameNormal.x());
-        settings.WriteProfileInt(section, QStringLiteral("y"), m_frameNormal.y());
-        settings.WriteProfileInt(section, QStringLiteral("cx"), m_frameNormal.width());
-        settings.WriteProfileInt(section, QStringLiteral("cy"), m_frameNormal.height());
-    }
-    settings.WriteProfileInt(section, QStringLiteral("tab1"), Values()->GetActiveTab());
+    if (m_state.Save(m_initialised != 0, StatePanes()))
+        platform::Settings().WriteProfileInt(m_state.Section(), QStringLiteral("tab1"), Values()->GetActiveTab());
 }
 
 void CVKRAktMer::FillMenu(QMenu& menu)
@@ -215,14 +168,7 @@ void AddVKRLiveTemplate(ui::CDocManager& manager)
 
 ui::CView* OpenVKRLive(ui::CDocManager& manager, CPristroj& entry)
 {
-    ui::CDocTemplate* live = manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKR01.Document"));
-    if (!live)
-        return nullptr;
-    auto* doc = qobject_cast<CVKR01Doc*>(live->OpenDocumentFile(QString(), true));
-    if (!doc)
-        return nullptr;
-    doc->SetPristroj(&entry);
-    return doc->FirstView();
+    return ui::OpenLiveDocument<CVKR01Doc>(manager, QStringLiteral("VKR01.Document"), entry);
 }
 
 } // namespace analysers_vk

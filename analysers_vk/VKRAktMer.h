@@ -2,6 +2,7 @@
 
 #include "analysers_vk/VKR01View.h"
 #include "analysers_vk/VKRPanelFeed.h"
+#include "platform/ui/LiveViewState.h"
 
 class CPristroj;
 
@@ -44,13 +45,9 @@ protected:
 
 private:
     CVKRPanelFeed m_feed;
-    bool m_saved = false;
-    // Kept while the window is up: when it is deleted its document and
-    // frame are already gone.
-    QString m_entryName;
-    QRect m_frameNormal;
-    bool m_frameMaximized = false;
-    bool m_hasFrame = false;
+    ui::CLiveViewState::Panes StatePanes();
+
+    ui::CLiveViewState m_state;
 };
 
 // The VKR live-window template (document string "VKR01.Document").

@@ -13,7 +13,6 @@
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
-#include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
@@ -26,7 +25,6 @@ namespace {
 
 constexpr int kDispidScenar = 2;
 constexpr int kDispidSetUdaje = 3;
-constexpr int kUnset = 0x7FFFFFFF;
 constexpr int kLiveResourceId = 185;
 
 CVKTArchivData* LiveData(CPristroj* entry)
@@ -34,19 +32,11 @@ CVKTArchivData* LiveData(CPristroj* entry)
     return entry ? dynamic_cast<CVKTArchivData*>(entry->GetArchivData()) : nullptr;
 }
 
-platform::SettingsSection EntrySection(const QString& name)
-{
-    return platform::SettingsSection({QStringLiteral("pristroje"), name});
-}
-
 } // namespace
 
 CVKTAktMer::CVKTAktMer(QWidget* parent) : CVKT01View(parent)
 {
-    SetMessageHandler(platform::WM_NEW_DATA, [this](std::uintptr_t, std::intptr_t) {
-        OnNewData();
-        return 0;
-    });
+    ui::CLiveViewState::RelayNewData(*this, [this] { OnNewData(); });
     Values()->SetArchiveMode(false);
     Graph()->setFocus();
 }
@@ -173,11 +163,7 @@ void CVKTAktMer::OnWaveforms()
 
 void CVKTAktMer::hideEvent(QHideEvent* event)
 {
-    if (ui::CChildFrame* frame = GetParentFrame()) {
-        m_hasFrame = true;
-        m_frameMaximized = frame->isMaximized();
-        m_frameNormal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
-    }
+    m_state.RememberFrame(GetParentFrame());
     // The document lets go of its views before it hides them: the window is
     // closing while its entry still exists.
     if (!ui::CView::GetDocument() && Graph()->HasSource()) {
@@ -187,70 +173,37 @@ void CVKTAktMer::hideEvent(QHideEvent* event)
     CVKT01View::hideEvent(event);
 }
 
+ui::CLiveViewState::Panes CVKTAktMer::StatePanes()
+{
+    return {m_isGraf, m_isData, m_isAlarm, m_isNahled, m_prickaX, m_prickaY};
+}
+
 void CVKTAktMer::RestoreState()
 {
     CPristroj* entry = Pristroj();
     if (!entry)
         return;
-    m_entryName = entry->m_nazev;
+    const bool known = m_state.RestorePanes(entry->m_nazev, "Obecne nastaveni vkt", StatePanes());
+    if (known)
+        m_state.RestoreFrame(GetParentFrame(), ui::CView::GetDocument());
+    ResetPanes();
+    if (!known)
+        return;
     platform::Settings settings;
-    if (settings.SubSections(QStringLiteral("pristroje")).contains(entry->m_nazev)) {
-        const platform::SettingsSection section = EntrySection(entry->m_nazev);
-        m_isAlarm = settings.GetProfileInt(section, QStringLiteral("isAlarm"), 1);
-        m_isData = settings.GetProfileInt(section, QStringLiteral("isData"), 1);
-        m_isNahled = settings.GetProfileInt(section, QStringLiteral("isNahled"), 0);
-        m_isGraf = settings.GetProfileInt(section, QStringLiteral("isGraf"), 1);
-        const int x = settings.GetProfileInt(section, QStringLiteral("x"), kUnset);
-        const int y = settings.GetProfileInt(section, QStringLiteral("y"), kUnset);
-        const int cx = settings.GetProfileInt(section, QStringLiteral("cx"), kUnset);
-        const int cy = settings.GetProfileInt(section, QStringLiteral("cy"), kUnset);
-        const int maximize = settings.GetProfileInt(section, QStringLiteral("maximize"), 0);
-        ui::CChildFrame* frame = GetParentFrame();
-        if (frame && x != kUnset && y != kUnset && cx != kUnset && cy != kUnset) {
-            frame->SetRememberedDocument(ui::CView::GetDocument());
-            frame->setGeometry(x, y, cx, cy);
-            if (maximize)
-                frame->showMaximized();
-            frame->SetRememberedDocument(nullptr);
-        }
-        ResetPanes();
-        Values()->SetActiveTab(settings.GetProfileInt(section, QStringLiteral("tab1"), -1),
-                               settings.GetProfileInt(section, QStringLiteral("tab2"), -1),
-                               settings.GetProfileInt(section, QStringLiteral("tab3"), -1));
-    } else {
-        const platform::SettingsSection common("Obecne nastaveni vkt");
-        m_isAlarm = settings.GetProfileInt(common, QStringLiteral("isAlarm"), 1);
-        m_isData = settings.GetProfileInt(common, QStringLiteral("isData"), 1);
-        m_isNahled = settings.GetProfileInt(common, QStringLiteral("isNahled"), 0);
-        m_isGraf = settings.GetProfileInt(common, QStringLiteral("isGraf"), 1);
-        ResetPanes();
-    }
+    const platform::SettingsSection section = m_state.Section();
+    Values()->SetActiveTab(settings.GetProfileInt(section, QStringLiteral("tab1"), -1),
+                           settings.GetProfileInt(section, QStringLiteral("tab2"), -1),
+                           settings.GetProfileInt(section, QStringLiteral("tab3"), -1));
 }
 
 void CVKTAktMer::SaveState()
 {
-    // A window closed before its first measurement leaves the stored state
-    // as it was.
-    if (!m_initialised || m_saved || m_entryName.isEmpty())
+    if (!m_state.Save(m_initialised != 0, StatePanes()))
         return;
-    m_saved = true;
-    platform::Settings settings;
-    const platform::SettingsSection section = EntrySection(m_entryName);
-    settings.WriteProfileInt(section, QStringLiteral("isAlarm"), m_isAlarm);
-    settings.WriteProfileInt(section, QStringLiteral("isData"), m_isData);
-    settings.WriteProfileInt(section, QStringLiteral("isNahled"), m_isNahled);
-    settings.WriteProfileInt(section, QStringLiteral("isGraf"), m_isGraf);
-    settings.WriteProfileInt(section, QStringLiteral("prickaX"), m_prickaX);
-    settings.WriteProfileInt(section, QStringLiteral("prickaY"), m_prickaY);
-    if (m_hasFrame) {
-        settings.WriteProfileInt(section, QStringLiteral("maximize"), m_frameMaximized ? 1 : 0);
-        settings.WriteProfileInt(section, QStringLiteral("x"), m_frameNormal.x());
-        settings.WriteProfileInt(section, QStringLiteral("y"), m_frameNormal.y());
-        settings.WriteProfileInt(section, QStringLiteral("cx"), m_frameNormal.width());
-        settings.WriteProfileInt(section, QStringLiteral("cy"), m_frameNormal.height());
-    }
     int t1 = -1, t2 = -1, t3 = -1;
     Values()->GetActiveTab(t1, t2, t3);
+    platform::Settings settings;
+    const platform::SettingsSection section = m_state.Section();
     settings.WriteProfileInt(section, QStringLiteral("tab1"), t1);
     settings.WriteProfileInt(section, QStringLiteral("tab2"), t2);
     settings.WriteProfileInt(section, QStringLiteral("tab3"), t3);
@@ -295,14 +248,7 @@ void AddVKTLiveTemplate(ui::CDocManager& manager)
 
 ui::CView* OpenVKTLive(ui::CDocManager& manager, CPristroj& entry)
 {
-    ui::CDocTemplate* live = manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKT01.Document"));
-    if (!live)
-        return nullptr;
-    auto* doc = qobject_cast<CVKT01Doc*>(live->OpenDocumentFile(QString(), true));
-    if (!doc)
-        return nullptr;
-    doc->SetPristroj(&entry);
-    return doc->FirstView();
+    return ui::OpenLiveDocument<CVKT01Doc>(manager, QStringLiteral("VKT01.Document"), entry);
 }
 
 } // namespace analysers_vkt

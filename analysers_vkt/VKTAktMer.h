@@ -1,8 +1,7 @@
 #pragma once
 
 #include "analysers_vkt/VKT01View.h"
-
-#include <QRect>
+#include "platform/ui/LiveViewState.h"
 
 class CPristroj;
 class QHideEvent;
@@ -50,11 +49,9 @@ private:
     void RestoreState();
     void SaveState();
 
-    bool m_saved = false;
-    QString m_entryName;
-    QRect m_frameNormal;
-    bool m_frameMaximized = false;
-    bool m_hasFrame = false;
+    ui::CLiveViewState::Panes StatePanes();
+
+    ui::CLiveViewState m_state;
 };
 
 // The live document template of the VKT family and its opener.

@@ -14,7 +14,6 @@
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
-#include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
@@ -42,12 +41,6 @@ enum Dispid {
     kSetTyp = 10,
 };
 enum PanelEvent { kStiskP = 1, kStiskM = 2, kStiskUp = 3, kStiskDown = 4 };
-constexpr int kUnset = 0x7FFFFFFF;
-
-platform::SettingsSection EntrySection(const QString& name)
-{
-    return platform::SettingsSection({QStringLiteral("pristroje"), name});
-}
 
 // The panel image and model code of the newest measurement of a store of
 // `Store`'s family; false for another store.
@@ -109,10 +102,7 @@ CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : ui::CView(p
         m_panelError = new QLabel(error, this);
         m_panelError->setWordWrap(true);
     }
-    SetMessageHandler(platform::WM_NEW_DATA, [this](std::uintptr_t, std::intptr_t) {
-        OnNewData();
-        return 0;
-    });
+    ui::CLiveViewState::RelayNewData(*this, [this] { OnNewData(); });
     ResetPanes();
 }
 
@@ -252,63 +242,30 @@ void CControllerAktMer::FillValues(CPristroj& entry)
         static_cast<CQorinHodnotyDlg*>(m_values)->SetLegend(*static_cast<CQuantityGraphWnd*>(m_graph));
 }
 
+ui::CLiveViewState::Panes CControllerAktMer::StatePanes()
+{
+    return {m_isGraf, m_isData, m_isAlarm, m_isNahled, m_prickaX, m_prickaY};
+}
+
 void CControllerAktMer::RestoreState()
 {
     CPristroj* entry = Pristroj();
     if (!entry)
         return;
-    m_entryName = entry->m_nazev;
-    platform::Settings settings;
-    const bool known = settings.SubSections(QStringLiteral("pristroje")).contains(entry->m_nazev);
-    const platform::SettingsSection section =
-        known ? EntrySection(entry->m_nazev) : platform::SettingsSection("Obecne nastaveni");
-    m_isAlarm = settings.GetProfileInt(section, QStringLiteral("isAlarm"), 1);
-    m_isData = settings.GetProfileInt(section, QStringLiteral("isData"), 1);
-    m_isNahled = settings.GetProfileInt(section, QStringLiteral("isNahled"), 0);
-    m_isGraf = settings.GetProfileInt(section, QStringLiteral("isGraf"), 1);
+    const bool known = m_state.RestorePanes(entry->m_nazev, "Obecne nastaveni", StatePanes());
     ResetPanes();
     if (!known)
         return;
-    m_prickaX = settings.GetProfileInt(section, QStringLiteral("prickaX"), 500);
-    m_prickaY = settings.GetProfileInt(section, QStringLiteral("prickaY"), 500);
-    const int x = settings.GetProfileInt(section, QStringLiteral("x"), kUnset);
-    const int y = settings.GetProfileInt(section, QStringLiteral("y"), kUnset);
-    const int cx = settings.GetProfileInt(section, QStringLiteral("cx"), kUnset);
-    const int cy = settings.GetProfileInt(section, QStringLiteral("cy"), kUnset);
-    const int maximize = settings.GetProfileInt(section, QStringLiteral("maximize"), 0);
-    ui::CChildFrame* frame = GetParentFrame();
-    if (frame && x != kUnset && y != kUnset && cx != kUnset && cy != kUnset) {
-        frame->SetRememberedDocument(GetDocument());
-        frame->setGeometry(x, y, cx, cy);
-        if (maximize)
-            frame->showMaximized();
-        frame->SetRememberedDocument(nullptr);
-    }
+    platform::Settings settings;
+    m_prickaX = settings.GetProfileInt(m_state.Section(), QStringLiteral("prickaX"), 500);
+    m_prickaY = settings.GetProfileInt(m_state.Section(), QStringLiteral("prickaY"), 500);
+    m_state.RestoreFrame(GetParentFrame(), GetDocument());
     LayoutPanes();
 }
 
 void CControllerAktMer::SaveState()
 {
-    // A window closed before its first measurement leaves the stored layout
-    // as it was.
-    if (!m_initialised || m_saved || m_entryName.isEmpty())
-        return;
-    m_saved = true;
-    platform::Settings settings;
-    const platform::SettingsSection section = EntrySection(m_entryName);
-    settings.WriteProfileInt(section, QStringLiteral("isAlarm"), m_isAlarm);
-    settings.WriteProfileInt(section, QStringLiteral("isData"), m_isData);
-    settings.WriteProfileInt(section, QStringLiteral("isNahled"), m_isNahled);
-    settings.WriteProfileInt(section, QStringLiteral("isGraf"), m_isGraf);
-    settings.WriteProfileInt(section, QStringLiteral("prickaX"), m_prickaX);
-    settings.WriteProfileInt(section, QStringLiteral("prickaY"), m_prickaY);
-    if (m_hasFrame) {
-        settings.WriteProfileInt(section, QStringLiteral("maximize"), m_frameMaximized ? 1 : 0);
-        settings.WriteProfileInt(section, QStringLiteral("x"), m_frameNormal.x());
-        settings.WriteProfileInt(section, QStringLiteral("y"), m_frameNormal.y());
-        settings.WriteProfileInt(section, QStringLiteral("cx"), m_frameNormal.width());
-        settings.WriteProfileInt(section, QStringLiteral("cy"), m_frameNormal.height());
-    }
+    m_state.Save(m_initialised, StatePanes());
 }
 
 void CControllerAktMer::resizeEvent(QResizeEvent* event)
@@ -319,11 +276,7 @@ void CControllerAktMer::resizeEvent(QResizeEvent* event)
 
 void CControllerAktMer::hideEvent(QHideEvent* event)
 {
-    if (ui::CChildFrame* frame = GetParentFrame()) {
-        m_hasFrame = true;
-        m_frameMaximized = frame->isMaximized();
-        m_frameNormal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
-    }
+    m_state.RememberFrame(GetParentFrame());
     ui::CView::hideEvent(event);
 }
 
@@ -431,15 +384,8 @@ void AddDuskarLiveTemplate(ui::CDocManager& manager)
 ui::CView* OpenControllerLive(ui::CDocManager& manager, CPristroj& entry)
 {
     const bool duskar = entry.GetType() == CPristroj::kDuskar;
-    ui::CDocTemplate* live = manager.FindTemplate(
-        ui::CDocTemplate::regFileTypeId, duskar ? QStringLiteral("Duskar.Document") : QStringLiteral("Qorin01.Document"));
-    if (!live)
-        return nullptr;
-    auto* doc = dynamic_cast<CControllerDoc*>(live->OpenDocumentFile(QString(), true));
-    if (!doc)
-        return nullptr;
-    doc->SetPristroj(&entry);
-    return doc->FirstView();
+    return ui::OpenLiveDocument<CControllerDoc>(
+        manager, duskar ? QStringLiteral("Duskar.Document") : QStringLiteral("Qorin01.Document"), entry);
 }
 
 } // namespace controllers

@@ -2,6 +2,7 @@
 
 #include "controllers/live/ControllerPaneLayout.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/LiveViewState.h"
 
 class CArchivData;
 class CPanelEventList;
@@ -88,6 +89,7 @@ private:
     void BindInstrument();
     void ShowMenu(const QPoint& globalPos);
     void FillValues(CPristroj& entry);
+    ui::CLiveViewState::Panes StatePanes();
 
     bool m_duskar;
     controls::CPanelControl* m_panel = nullptr;
@@ -108,11 +110,7 @@ private:
     QSize m_scrollSize;
     QSize m_extent;
     CPaneBarDrag m_bars;
-    bool m_saved = false;
-    QString m_entryName;
-    QRect m_frameNormal;
-    bool m_frameMaximized = false;
-    bool m_hasFrame = false;
+    ui::CLiveViewState m_state;
 };
 
 class CAktMer : public CControllerAktMer {

@@ -1,51 +1,24 @@
 #pragma once
 
-#include <QPoint>
-#include <QRect>
-#include <QSize>
+#include "platform/ui/PaneLayout.h"
 
-#include <array>
+#include <QPoint>
 
 class QWidget;
 
 namespace controllers {
 
-// Where the four panes of a controller window go. The shown panes form a
-// mask (graph 1, values 2, events 4, front panel 8); rectangles are in
-// thousandths of the layout extent, split by the vertical bar (X) and the
-// horizontal one (Y).
-struct CControllerPaneLayout {
-    enum Pane { kGraph = 0, kValues = 1, kEvents = 2, kPanel = 3, kPaneCount = 4 };
-    enum Bit { kGraphBit = 1, kValuesBit = 2, kEventsBit = 4, kPanelBit = 8 };
-    static constexpr int kMinRatio = 200;
-    static constexpr int kMaxRatio = 800;
+// The controllers' arrangement of the four panes of their windows: graph,
+// values, events and front panel.
+struct CControllerPaneLayout : ui::CPaneLayout {
+    static constexpr Pane kEvents = kAlarms;
+    static constexpr Bit kEventsBit = kAlarmsBit;
 
-    struct Rect {
-        int l = 0, t = 0, r = 0, b = 0;
-        bool valid = false;
-    };
-    using Rects = std::array<Rect, kPaneCount>;
-
-    static int Mask(bool graph, bool values, bool events, bool panel)
+    static QSize NaturalSize(Pane pane) { return MinimumSize(pane); }
+    static Divider HitTest(int mask, int ratioX, int ratioY, int width, int height, int x, int y)
     {
-        return (graph ? 1 : 0) + (values ? 2 : 0) + (events ? 4 : 0) + (panel ? 8 : 0);
+        return CPaneLayout::HitTest(mask, ratioX, ratioY, width, height, x, y, kHorizontalFirst);
     }
-    static Rects PaneRects(int mask, int ratioX, int ratioY);
-    // A rectangle in thousandths as pixels of a W x H layout, with a pixel
-    // of margin on every side.
-    static QRect ToPixels(const Rect& rect, int width, int height);
-
-    enum Divider { kNone = 0, kX = 1, kY = 2 };
-    static Divider HitTest(int mask, int ratioX, int ratioY, int width, int height, int x, int y);
-    // The ratio a dragged bar takes, kept within 200..800.
-    static int DragRatio(int position, int extent);
-
-    static QSize NaturalSize(Pane pane);
-    struct Reset {
-        QSize scrollSize;
-        int ratioX = 0;
-        int ratioY = 0;
-    };
     // The scroll size and the bars from the panes' natural sizes; a bar the
     // arrangement does not use is 0.
     static Reset ResetFor(int mask);

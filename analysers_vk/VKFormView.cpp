@@ -1,0 +1,196 @@
+#include "analysers_vk/VKFormView.h"
+
+#include "charts/GraphWnd.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace analysers_vk {
+
+CVKFormView::CVKFormView(QWidget* parent) : ui::CView(parent)
+{
+    setMouseTracking(true);
+    setAutoFillBackground(true);
+}
+
+CVKFormView::~CVKFormView() = default;
+
+void CVKFormView::SetPaneWidgets(CGraphWnd* graph, QWidget* values, QWidget* alarms, QWidget* panel)
+{
+    m_graphPane = graph;
+    m_valuesPane = values;
+    m_alarmsPane = alarms;
+    m_panelPane = panel;
+}
+
+int CVKFormView::PaneMask() const
+{
+    return CVKPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, m_isNahled);
+}
+
+void CVKFormView::SetPanes(bool graph, bool values, bool alarms, bool panel)
+{
+    m_isGraf = graph;
+    m_isData = values;
+    m_isAlarm = alarms;
+    m_isNahled = panel;
+    ResetPanes();
+}
+
+void CVKFormView::TogglePane(int bit)
+{
+    if (!PaneOffered(bit))
+        return;
+    switch (bit) {
+    case CVKPaneLayout::kGraphBit: m_isGraf = !m_isGraf; break;
+    case CVKPaneLayout::kValuesBit: m_isData = !m_isData; break;
+    case CVKPaneLayout::kAlarmsBit:
+        m_isAlarm = !m_isAlarm;
+        if (m_isAlarm)
+            RefillAlarmList();
+        break;
+    case CVKPaneLayout::kPanelBit: m_isNahled = !m_isNahled; break;
+    default: return;
+    }
+    ResetPanes();
+}
+
+void CVKFormView::ResetPanes()
+{
+    const CVKPaneLayout::Reset reset = CVKPaneLayout::ResetFor(PaneMask());
+    m_scrollSize = reset.scrollSize;
+    m_prickaX = reset.ratioX;
+    m_prickaY = reset.ratioY;
+    OnPanesChanged();
+    m_extent = m_scrollSize.expandedTo(size());
+    LayoutPanes();
+}
+
+void CVKFormView::PlaceGraph(const QRect& rect, bool show)
+{
+    if (!m_graphPane)
+        return;
+    if (show)
+        m_graphPane->setGeometry(rect);
+    m_graphPane->setVisible(show);
+}
+
+void CVKFormView::LayoutPanes()
+{
+    const CVKPaneLayout::Rects rects = CVKPaneLayout::PaneRects(PaneMask(), m_prickaX, m_prickaY);
+    const int W = std::max(1, m_extent.width());
+    const int H = std::max(1, m_extent.height());
+    const CVKPaneLayout::Rect& graph = rects[CVKPaneLayout::kGraph];
+    PlaceGraph(graph.valid ? CVKPaneLayout::ToPixels(graph, W, H) : QRect(), graph.valid);
+    const std::pair<QWidget*, CVKPaneLayout::Pane> panes[] = {{m_valuesPane, CVKPaneLayout::kValues},
+                                                             {m_alarmsPane, CVKPaneLayout::kAlarms},
+                                                             {m_panelPane, CVKPaneLayout::kPanel}};
+    for (const auto& [widget, pane] : panes) {
+        if (!widget)
+            continue;
+        const CVKPaneLayout::Rect& r = rects[pane];
+        if (r.valid)
+            widget->setGeometry(CVKPaneLayout::ToPixels(r, W, H));
+        widget->setVisible(r.valid);
+    }
+}
+
+void CVKFormView::resizeEvent(QResizeEvent* event)
+{
+    ui::CView::resizeEvent(event);
+    m_extent = m_scrollSize.expandedTo(size());
+    LayoutPanes();
+}
+
+void CVKFormView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const QPoint p = event->position().toPoint();
+        m_dragging = CVKPaneLayout::HitTest(PaneMask(), m_prickaX, m_prickaY, m_extent.width(), m_extent.height(),
+                                            p.x(), p.y());
+    }
+    ui::CView::mousePressEvent(event);
+}
+
+void CVKFormView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (m_dragging == CVKPaneLayout::kX) {
+        m_prickaX = CVKPaneLayout::DragRatio(p.x(), m_extent.width());
+        LayoutPanes();
+    } else if (m_dragging == CVKPaneLayout::kY) {
+        m_prickaY = CVKPaneLayout::DragRatio(p.y(), m_extent.height());
+        LayoutPanes();
+    } else {
+        switch (CVKPaneLayout::HitTest(PaneMask(), m_prickaX, m_prickaY, m_extent.width(), m_extent.height(), p.x(),
+                                       p.y())) {
+        case CVKPaneLayout::kX: setCursor(Qt::SizeHorCursor); break;
+        case CVKPaneLayout::kY: setCursor(Qt::SizeVerCursor); break;
+        default: unsetCursor(); break;
+        }
+    }
+    ui::CView::mouseMoveEvent(event);
+}
+
+void CVKFormView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && m_dragging != CVKPaneLayout::kNone) {
+        const QPoint p = event->position().toPoint();
+        if (m_dragging == CVKPaneLayout::kX)
+            m_prickaX = CVKPaneLayout::DragRatio(p.x(), m_extent.width());
+        else
+            m_prickaY = CVKPaneLayout::DragRatio(p.y(), m_extent.height());
+        m_dragging = CVKPaneLayout::kNone;
+        LayoutPanes();
+    }
+    ui::CView::mouseReleaseEvent(event);
+}
+
+void CVKFormView::FillMenu(QMenu& menu)
+{
+    auto pane = [&](const char* text, int bit, int shown) {
+        if (!PaneOffered(bit))
+            return;
+        QAction* action = menu.addAction(QString::fromUtf8(text), this, [this, bit] { TogglePane(bit); });
+        action->setCheckable(true);
+        action->setChecked(shown);
+        action->setEnabled(PaneEnabled(bit));
+    };
+    pane("Panel &grafu", CVKPaneLayout::kGraphBit, m_isGraf);
+    pane("Panel &aktuálních dat", CVKPaneLayout::kValuesBit, m_isData);
+    pane("Panel &přístroje", CVKPaneLayout::kPanelBit, m_isNahled);
+    pane("Panel a&larmů a událostí", CVKPaneLayout::kAlarmsBit, m_isAlarm);
+    menu.addSeparator();
+    CGraphWnd* graph = m_graphPane;
+    QMenu* vertical = menu.addMenu(QStringLiteral("Vertikální lupa"));
+    QMenu* time = menu.addMenu(QStringLiteral("Časová lupa"));
+    for (int percent : CGraphWnd::kZoomPercents) {
+        const QString text = QStringLiteral("%1%").arg(percent);
+        vertical->addAction(text, this, [graph, percent] { graph->SetZoom(percent, 2); });
+        time->addAction(text, this, [graph, percent] { graph->SetZoom(percent, 1); });
+    }
+    const bool zoom = m_isGraf && ZoomAllowed();
+    vertical->setEnabled(zoom);
+    time->setEnabled(zoom);
+    menu.addAction(QStringLiteral("Vypnout lupy"), this, [graph] { graph->SetZoom(100, 3); })->setEnabled(zoom);
+    QAction* grid = menu.addAction(QStringLiteral("Rastr"), this, [graph] {
+        graph->SetGrid(!graph->Grid());
+        graph->Redraw();
+    });
+    grid->setCheckable(true);
+    grid->setChecked(graph->Grid());
+    menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVKFormView::OnDisplayedQuantities)
+        ->setEnabled(zoom && GraphHasSource());
+}
+
+void CVKFormView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    FillMenu(menu);
+    menu.exec(event->globalPos());
+}
+
+} // namespace analysers_vk

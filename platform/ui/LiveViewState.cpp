@@ -1,0 +1,90 @@
+#include "platform/ui/LiveViewState.h"
+
+#include "platform/ThreadMessages.h"
+#include "platform/ui/ChildFrame.h"
+
+namespace ui {
+
+namespace {
+
+constexpr int kUnset = 0x7FFFFFFF;
+
+} // namespace
+
+platform::SettingsSection CLiveViewState::EntrySection(const QString& name)
+{
+    return platform::SettingsSection({QStringLiteral("pristroje"), name});
+}
+
+void CLiveViewState::RelayNewData(CView& view, std::function<void()> onNewData)
+{
+    view.SetMessageHandler(platform::WM_NEW_DATA, [onNewData = std::move(onNewData)](std::uintptr_t, std::intptr_t) {
+        onNewData();
+        return 0;
+    });
+}
+
+bool CLiveViewState::RestorePanes(const QString& entryName, const platform::SettingsSection& common,
+                                  const Panes& panes)
+{
+    m_entryName = entryName;
+    platform::Settings settings;
+    const bool known = settings.SubSections(QStringLiteral("pristroje")).contains(entryName);
+    const platform::SettingsSection section = known ? EntrySection(entryName) : common;
+    panes.alarms = settings.GetProfileInt(section, QStringLiteral("isAlarm"), 1);
+    panes.values = settings.GetProfileInt(section, QStringLiteral("isData"), 1);
+    panes.panel = settings.GetProfileInt(section, QStringLiteral("isNahled"), 0);
+    panes.graph = settings.GetProfileInt(section, QStringLiteral("isGraf"), 1);
+    return known;
+}
+
+void CLiveViewState::RestoreFrame(CChildFrame* frame, CDocument* document) const
+{
+    platform::Settings settings;
+    const platform::SettingsSection section = Section();
+    const int x = settings.GetProfileInt(section, QStringLiteral("x"), kUnset);
+    const int y = settings.GetProfileInt(section, QStringLiteral("y"), kUnset);
+    const int cx = settings.GetProfileInt(section, QStringLiteral("cx"), kUnset);
+    const int cy = settings.GetProfileInt(section, QStringLiteral("cy"), kUnset);
+    if (!frame || x == kUnset || y == kUnset || cx == kUnset || cy == kUnset)
+        return;
+    frame->SetRememberedDocument(document);
+    frame->setGeometry(x, y, cx, cy);
+    if (settings.GetProfileInt(section, QStringLiteral("maximize"), 0))
+        frame->showMaximized();
+    frame->SetRememberedDocument(nullptr);
+}
+
+void CLiveViewState::RememberFrame(const CChildFrame* frame)
+{
+    if (!frame)
+        return;
+    m_hasFrame = true;
+    m_frameMaximized = frame->isMaximized();
+    m_frameNormal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
+}
+
+bool CLiveViewState::Save(bool initialised, const Panes& panes)
+{
+    if (!initialised || m_saved || m_entryName.isEmpty())
+        return false;
+    m_saved = true;
+    platform::Settings settings;
+    const platform::SettingsSection section = Section();
+    settings.WriteProfileInt(section, QStringLiteral("isAlarm"), panes.alarms);
+    settings.WriteProfileInt(section, QStringLiteral("isData"), panes.values);
+    settings.WriteProfileInt(section, QStringLiteral("isNahled"), panes.panel);
+    settings.WriteProfileInt(section, QStringLiteral("isGraf"), panes.graph);
+    settings.WriteProfileInt(section, QStringLiteral("prickaX"), panes.ratioX);
+    settings.WriteProfileInt(section, QStringLiteral("prickaY"), panes.ratioY);
+    if (m_hasFrame) {
+        settings.WriteProfileInt(section, QStringLiteral("maximize"), m_frameMaximized ? 1 : 0);
+        settings.WriteProfileInt(section, QStringLiteral("x"), m_frameNormal.x());
+        settings.WriteProfileInt(section, QStringLiteral("y"), m_frameNormal.y());
+        settings.WriteProfileInt(section, QStringLiteral("cx"), m_frameNormal.width());
+        settings.WriteProfileInt(section, QStringLiteral("cy"), m_frameNormal.height());
+    }
+    return true;
+}
+
+} // namespace ui

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/Settings.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/Document.h"
+
+#include <QRect>
+#include <QString>
+
+#include <functional>
+
+namespace ui {
+
+class CChildFrame;
+
+// What an instrument's live window keeps in the settings under
+// "pristroje/<name>": the panes it shows, its dividers and its frame's
+// placement. An instrument without a section of its own takes its panes from
+// its family's common section and its frame where the program puts it.
+class CLiveViewState {
+public:
+    // The view's pane flags and dividers.
+    struct Panes {
+        int& graph;
+        int& values;
+        int& alarms;
+        int& panel;
+        int& ratioX;
+        int& ratioY;
+    };
+
+    static platform::SettingsSection EntrySection(const QString& name);
+    // Every relayed measurement (WM_NEW_DATA) goes to `onNewData`.
+    static void RelayNewData(CView& view, std::function<void()> onNewData);
+
+    // Reads the pane flags from the entry's own section when it has one
+    // (true) or from `common`; the entry is the one Save writes for.
+    bool RestorePanes(const QString& entryName, const platform::SettingsSection& common, const Panes& panes);
+    // Puts the frame where the entry's section places it; a section without
+    // a whole placement leaves the frame alone.
+    void RestoreFrame(CChildFrame* frame, CDocument* document) const;
+    // Takes the frame's placement while it still exists: when the view is
+    // deleted its document and frame are already gone.
+    void RememberFrame(const CChildFrame* frame);
+    // Writes the panes, the dividers and the remembered placement, once, and
+    // only for a window that has shown a measurement: a window closed before
+    // its first one leaves the stored state as it was. True when written.
+    bool Save(bool initialised, const Panes& panes);
+
+    platform::SettingsSection Section() const { return EntrySection(m_entryName); }
+
+private:
+    QString m_entryName;
+    bool m_saved = false;
+    QRect m_frameNormal;
+    bool m_frameMaximized = false;
+    bool m_hasFrame = false;
+};
+
+// Opens the live document of `docString` and binds it to the entry; its
+// view, or null when the template is missing.
+template <class Doc, class Entry>
+CView* OpenLiveDocument(CDocManager& manager, const QString& docString, Entry& entry)
+{
+    CDocTemplate* live = manager.FindTemplate(CDocTemplate::regFileTypeId, docString);
+    if (!live)
+        return nullptr;
+    auto* doc = dynamic_cast<Doc*>(live->OpenDocumentFile(QString(), true));
+    if (!doc)
+        return nullptr;
+    doc->SetPristroj(&entry);
+    return doc->FirstView();
+}
+
+} // namespace ui
