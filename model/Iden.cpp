@@ -187,18 +187,24 @@ QString CIden::GetVKTModelText() const
     return text;
 }
 
+QString CIden::GetControllerModelText(int code)
+{
+    static const char* const kLow[6] = {"QORIN-306", "QORIN-314", "QORIN-206",
+                                        "QORIN-214", "QORIN-106", "QORIN-114"};
+    static const char* const kHigh[6] = {"QORIN-1306", "QORIN-1312", "QORIN-1206",
+                                         "QORIN-1214", "QORIN-1106", "QORIN-1114"};
+    if (code >= 1 && code <= 6)
+        return QLatin1String(kLow[code - 1]);
+    if (code >= 17 && code <= 22)
+        return QLatin1String(kHigh[code - 17]);
+    return QString();
+}
+
 QString CIden::GetDescription() const
 {
     if (family == kFamilyController) {
-        static const char* const kLow[6] = {"QORIN-306", "QORIN-314", "QORIN-206",
-                                            "QORIN-214", "QORIN-106", "QORIN-114"};
-        static const char* const kHigh[6] = {"QORIN-1306", "QORIN-1312", "QORIN-1206",
-                                             "QORIN-1214", "QORIN-1106", "QORIN-1114"};
-        if (model >= 1 && model <= 6)
-            return QLatin1String(kLow[model - 1]);
-        if (model >= 17 && model <= 22)
-            return QLatin1String(kHigh[model - 17]);
-        return QStringLiteral("Qorin??");
+        const QString name = GetControllerModelText(model);
+        return name.isEmpty() ? QStringLiteral("Qorin??") : name;
     }
     if (family == kFamilyAnalyser) {
         const int group = GetModelGroup();

@@ -42,6 +42,9 @@ public:
     QString GetModelText() const;
     QString GetVKTModelText() const;
     QString GetDescription() const;
+    // The product name of a controller model code (1-6, 17-22); empty for
+    // any other code.
+    static QString GetControllerModelText(int code);
     int GetVKModelIndex() const;
     int GetControllerModelIndex() const;
     int GetVKTModelIndex() const;

@@ -47,7 +47,7 @@ struct CQorinValueTexts {
     BOOL layoutModel1Or2 = FALSE;
     BOOL layoutModel3Or5 = FALSE;
     int progress = 0;   // first parameter of the bar control's message
-    int modelIndex = 0; // entry of the controllers' model-name table
+    int modelIndex = -1; // entry of the controllers' model-name table; -1 without a valid record
 };
 
 // The values window of a Duskar controller.
@@ -75,7 +75,7 @@ struct CDuskarValueTexts {
     BOOL layoutModel17Or18 = FALSE;
     BOOL layoutModel19Or21 = FALSE;
     int progress = 0;
-    int modelIndex = 0;
+    int modelIndex = -1; // -1 without a valid record
 };
 
 namespace archive::controller {

@@ -99,12 +99,12 @@ CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent) : ui:
     if (duskar) {
         m_graph = new CDuskarGraphWnd(this);
         auto* values = new CDuskarValuesPanel(this);
-        connect(values, &CDuskarValuesPanel::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at); });
+        connect(values, &CDuskarValuesPanel::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at, true); });
         m_values = values;
     } else {
         m_graph = new CQuantityGraphWnd(this);
         auto* values = new CQorinHodnotyDlg(this);
-        connect(values, &CQorinHodnotyDlg::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at); });
+        connect(values, &CQorinHodnotyDlg::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at, true); });
         m_values = values;
     }
     connect(m_graph, &CControllerGraphWnd::CursorMoved, this, [this](float perMille) { OnGraphCursor(perMille); });
@@ -128,6 +128,10 @@ CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent) : ui:
             tabs->removeTab(2);
     }
     connect(m_list, &charts::CArchiveValueList::graphChanged, this, [this] { FillValuesPane(); });
+    // A right click on the list asks the view for the displayed quantities.
+    connect(m_list, &charts::CArchiveValueList::quantitiesClosed, this,
+            [this] { platform::SendMessageTo(this, platform::WM_QUANTITIES_CLOSED, 0, 0); });
+    connect(m_graph, &CControllerGraphWnd::QuantitiesChanged, this, [this] { RebindGraph(); });
     // A statistics segment moved the current record to its start.
     connect(m_stat, &CStatPanel::graphChanged, this, [this] {
         FillValuesPane();
@@ -154,6 +158,7 @@ CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent) : ui:
     });
     SetMessageHandler(platform::WM_ARCHIVE_PRINT_GRAPH, [this](std::uintptr_t, std::intptr_t) { return OnPrint(); });
     SetMessageHandler(platform::WM_ARCHIVE_PRINT_LIST, [this](std::uintptr_t, std::intptr_t) { return OnExport(); });
+    SetMessageHandler(platform::WM_QUANTITIES_CLOSED, [this](std::uintptr_t, std::intptr_t) { return OnQuantities(); });
 
     const CControllerPaneLayout::Reset reset = CControllerPaneLayout::ResetFor(PaneMask());
     m_scrollSize = reset.scrollSize;
@@ -263,7 +268,11 @@ void CControllerArchivView::FillMenu(QMenu& menu)
     };
     toggle("Panel &aktuálních dat", CControllerPaneLayout::kValuesBit, m_isData);
     toggle("Panel &grafu", CControllerPaneLayout::kGraphBit, m_isGraf);
+    menu.actions().constLast()->setEnabled(m_graphCommands);
     toggle("Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, [this] { OnQuantities(); })
+        ->setEnabled(m_graph->HasSource());
 }
 
 void CControllerArchivView::OnUpdate(ui::CView* sender, std::intptr_t hint, void* object)
@@ -312,6 +321,52 @@ void CControllerArchivView::OnFirstData()
     const auto reloadCheck = [document]() { return document ? document->ReloadIfChangedSafe() : 0; };
     m_list->SetReloadCheck(reloadCheck);
     m_stat->SetReloadCheck(reloadCheck);
+    BindGraphSeries();
+}
+
+void CControllerArchivView::BindGraphSeries()
+{
+    if (!m_graph->HasSource())
+        return;
+    if (auto* list = dynamic_cast<charts::CQorinValueList*>(m_list)) {
+        std::array<std::uint32_t, CQuantityGraphWnd::kCurveCount> colours{};
+        std::array<int, CQuantityGraphWnd::kCurveCount> visible{};
+        static_cast<CQuantityGraphWnd*>(m_graph)->GetCurveColors(colours, visible);
+        // The list's columns stand in the graph's colour order.
+        CQorinArchivData::Columns columns{};
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            columns[i] = visible[i] ? TRUE : FALSE;
+        list->SetColumns(columns);
+    } else if (auto* list = dynamic_cast<charts::CDuskarValueList*>(m_list)) {
+        std::array<int, CDuskarGraphWnd::kQuantityCount> shown{};
+        std::array<std::uint32_t, CDuskarGraphWnd::kQuantityCount> colours{};
+        static_cast<CDuskarGraphWnd*>(m_graph)->GetLegend(shown, colours);
+        CDuskarArchivData::Columns columns{};
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            columns[i] = shown[i] ? TRUE : FALSE;
+        list->SetColumns(columns);
+    }
+    FillValuesPane();
+}
+
+void CControllerArchivView::RebindGraph()
+{
+    if (!m_document || !m_firstDone)
+        return;
+    m_document->ReloadIfChangedSafe();
+    if (!m_document)
+        return;
+    BindGraphSeries();
+    RefillForMode();
+    m_graph->Redraw();
+}
+
+std::intptr_t CControllerArchivView::OnQuantities()
+{
+    // On OK the graph takes the choice and says so: RebindGraph follows.
+    m_graph->EditQuantities();
+    m_graph->Redraw();
+    return 0;
 }
 
 void CControllerArchivView::RefillForMode()
@@ -449,6 +504,7 @@ std::intptr_t CControllerArchivView::OnRedraw(bool limitsSet)
 {
     m_list->SetReady(limitsSet ? 1 : 0);
     m_graph->SetReady(limitsSet);
+    m_graph->SetCommandsEnabled(limitsSet);
     m_graphCommands = limitsSet;
     switch (m_mode) {
     case kGraphMode: m_graph->Redraw(); break;
@@ -629,10 +685,12 @@ void CControllerArchivView::contextMenuEvent(QContextMenuEvent* event)
     ShowMenu(event->globalPos());
 }
 
-void CControllerArchivView::ShowMenu(const QPoint& globalPos)
+void CControllerArchivView::ShowMenu(const QPoint& globalPos, bool fromValues)
 {
     QMenu menu(this);
     FillMenu(menu);
+    if (fromValues)
+        static_cast<CValuesDlgBase*>(m_values)->AddPanelCommands(menu);
     menu.exec(globalPos);
 }
 

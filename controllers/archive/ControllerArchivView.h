@@ -83,12 +83,22 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void ShowMenu(const QPoint& globalPos);
+    // The view's menu; asked by the values pane, with the pane's own items.
+    void ShowMenu(const QPoint& globalPos, bool fromValues = false);
     void LayoutPanes();
     void ShowModePanes();
     void LoadLayout();
     void SaveLayout();
     void OnFirstData();
+    // The graph's shown quantities as the value list's columns (the CSV
+    // export's too) and as the values pane's legend.
+    void BindGraphSeries();
+    // After the displayed quantities changed: the file read again if it
+    // changed, the columns and legend, the store's mode, list, statistics
+    // and events afresh.
+    void RebindGraph();
+    // "Zobrazené veličiny" from the list's right click or the menu.
+    std::intptr_t OnQuantities();
     // The value list, the statistics, the store's mode and the events as
     // the mode wants them.
     void RefillForMode();

@@ -7,6 +7,7 @@
 #include "charts/GraphPainter.h"
 #include "charts/ReportPrinter.h"
 #include "controllers/graph/DisplaySettingsForm.h"
+#include "controllers/graph/GraphBlock.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
@@ -76,8 +77,8 @@ CControllerGraphWnd::Layout CControllerGraphWnd::ComputeLayout(const QRect& r, i
     return layout;
 }
 
-CControllerGraphWnd::CControllerGraphWnd(int instrumentType, QWidget* parent)
-    : CGraphWnd(parent), m_instrumentType(instrumentType)
+CControllerGraphWnd::CControllerGraphWnd(const Family& family, QWidget* parent)
+    : CGraphWnd(parent), m_family(family), m_instrumentType(family.instrumentType)
 {
     SetReady(true);
     SetColumnSelection(true);
@@ -142,8 +143,24 @@ void CControllerGraphWnd::SettingsChanged()
     emit QuantitiesChanged();
 }
 
+namespace {
+
+bool IsZoomCommand(int id)
+{
+    if (id == CGraphWnd::kCmdZoomOff)
+        return true;
+    for (int i = 0; i < 6; ++i)
+        if (id == CGraphWnd::kCmdVertZoom100 + i || id == CGraphWnd::kTimeZoomCommands[i])
+            return true;
+    return false;
+}
+
+} // namespace
+
 void CControllerGraphWnd::OnCommand(int id)
 {
+    if (!m_commandsEnabled && IsZoomCommand(id))
+        return;
     for (int i = 0; i < 6; ++i) {
         if (id == kCmdVertZoom100 + i) {
             SetHorzRange(kZoomPercents[i], kValueAxis);
@@ -167,8 +184,17 @@ void CControllerGraphWnd::OnCommand(int id)
 void CControllerGraphWnd::PrepareContextMenu(QMenu& menu)
 {
     for (QAction* action : menu.actions()) {
+        if (QMenu* zooms = action->menu()) {
+            // The vertical and time zoom submenus.
+            action->setEnabled(m_commandsEnabled);
+            for (QAction* zoom : zooms->actions())
+                zoom->setEnabled(m_commandsEnabled);
+            continue;
+        }
         const int id = action->data().toInt();
-        if (id == kCmdReceivedQuantities) {
+        if (IsZoomCommand(id)) {
+            action->setEnabled(m_commandsEnabled);
+        } else if (id == kCmdReceivedQuantities) {
             action->setVisible(false); // the controllers send every quantity
         } else if (id == kCmdGrid) {
             action->setCheckable(true);
@@ -220,6 +246,153 @@ void CControllerGraphWnd::SaveCategories(platform::Settings& settings, const pla
     settings.WriteProfileInt(section, QStringLiteral("auto"), categories.GetAuto());
     if (categories.GetCount() > 0)
         settings.WriteProfileBinary(section, QStringLiteral("ketegorie"), CDisplaySettingsForm::FloatBytes(categories));
+}
+
+const CGraphTrace* CControllerGraphWnd::StoredCurveTrace(int i) const
+{
+    if (!m_data || !StoredCurveVisible(i))
+        return nullptr;
+    return m_data->SeriesRegistry().FindGraphSeries(StoredCurveAt(i).series);
+}
+
+void CControllerGraphWnd::StoredCurveState(int i, int& shown, std::uint32_t& colour) const
+{
+    const CGraphTrace* trace = StoredCurveTrace(i);
+    shown = trace ? 1 : 0;
+    colour = trace ? trace->Colour() : StoredCurveColour(i);
+}
+
+int CControllerGraphWnd::StoredGridQuantity(int quantity) const
+{
+    return m_family.gridQuantityMax < 0 ? quantity : std::clamp(quantity, 0, m_family.gridQuantityMax);
+}
+
+void CControllerGraphWnd::LoadCurves(const platform::Settings& settings, const platform::SettingsSection& section)
+{
+    m_importExport = settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0) ? 1 : 0;
+    for (int i = 0; i < StoredCurveCount(); ++i) {
+        const StoredCurve curve = StoredCurveAt(i);
+        const auto colour = std::uint32_t(settings.GetProfileInt(section, curve.colourValue, int(curve.colour)));
+        ShowStoredCurve(i, settings.GetProfileInt(section, curve.shownValue, curve.shown), colour);
+    }
+    m_showStages = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 1) ? 1 : 0;
+}
+
+void CControllerGraphWnd::LoadSettings()
+{
+    if (!m_data)
+        return;
+    platform::Settings settings;
+    bool done = false;
+    if (!m_entry)
+        done = LoadFromArchive();
+    const QString name = SectionName();
+    if (!done && !name.isEmpty() && settings.SubSections(QStringLiteral("pristroje")).contains(name)) {
+        const platform::SettingsSection device({QStringLiteral("pristroje"), name});
+        if (settings.GetProfileInt(device, QStringLiteral("init"), 0) == 0) {
+            settings.WriteProfileInt(device, QStringLiteral("init"), 1);
+        } else {
+            LoadCurves(settings, device);
+            if (m_type == kInitialType)
+                m_type = settings.GetProfileInt(device, QStringLiteral("typ"), kInitialType);
+            LoadCategories(settings, device, QString(), false);
+            SetGridQuantity(StoredGridQuantity(settings.GetProfileInt(device, QStringLiteral("Aktualni Velicina"), 0)));
+            SetGrid(settings.GetProfileInt(device, QStringLiteral("isMriz"), 0) != 0);
+            done = true;
+        }
+    }
+    if (!done) {
+        const platform::SettingsSection general(m_family.general);
+        LoadCurves(settings, general);
+        if (!m_entry || m_family.liveTakesGeneralCategories)
+            LoadCategories(settings, general, QString::fromLatin1(m_family.prefix), true);
+    }
+    // The ranges follow the categories read after the curves.
+    for (int i = 0; i < StoredCurveCount(); ++i)
+        if (StoredCurveVisible(i))
+            ShowStoredCurve(i, 1, StoredCurveColour(i));
+    m_data->PublishToGraphs();
+}
+
+void CControllerGraphWnd::SaveSettings()
+{
+    if (!m_data || !m_entry)
+        return;
+    platform::Settings settings;
+    const platform::SettingsSection device({QStringLiteral("pristroje"), m_entry->m_nazev});
+    settings.WriteProfileInt(device, QStringLiteral("isOdbDod"), m_importExport);
+    for (int i = 0; i < StoredCurveCount(); ++i) {
+        const StoredCurve curve = StoredCurveAt(i);
+        int shown = 0;
+        std::uint32_t colour = 0;
+        StoredCurveState(i, shown, colour);
+        settings.WriteProfileInt(device, curve.colourValue, int(colour));
+        settings.WriteProfileInt(device, curve.shownValue, shown);
+    }
+    settings.WriteProfileInt(device, QStringLiteral("isSpinac"), m_showStages);
+    settings.WriteProfileInt(device, QStringLiteral("typ"), m_type);
+    SaveCategories(settings, device);
+    settings.WriteProfileInt(device, QStringLiteral("Aktualni Velicina"), GridQuantity());
+    settings.WriteProfileInt(device, QStringLiteral("isMriz"), Grid() ? 1 : 0);
+}
+
+QByteArray CControllerGraphWnd::WriteBlock() const
+{
+    CControllerGraphBlock block;
+    block.importExport = m_importExport;
+    block.showStages = m_showStages;
+    for (int i = 0; i < StoredCurveCount(); ++i) {
+        CControllerGraphBlock::Curve entry;
+        StoredCurveState(i, entry.shown, entry.colour);
+        block.curves.push_back(entry);
+    }
+    block.type = m_type;
+    const CScaleCategories& categories = m_data->ScaleCategories();
+    block.autoFlag = categories.GetAuto();
+    if (categories.GetCount() > 0)
+        block.categories.assign(categories.GetValues(), categories.GetValues() + categories.GetCount());
+    block.gridQuantity = GridQuantity();
+    block.grid = Grid() ? 1 : 0;
+    return block.Write(m_family.blockShownFirst);
+}
+
+bool CControllerGraphWnd::ApplyBlock(const QByteArray& bytes)
+{
+    const CControllerGraphBlock block = CControllerGraphBlock::Read(bytes, StoredCurveCount(), m_family.blockShownFirst);
+    if (bytes.size() < 8)
+        return false;
+    m_importExport = block.importExport ? 1 : 0;
+    m_showStages = block.showStages ? 1 : 0;
+    for (int i = 0; i < block.curvesRead; ++i)
+        ShowStoredCurve(i, block.curves[std::size_t(i)].shown, block.curves[std::size_t(i)].colour);
+    if (!block.complete)
+        return false;
+    m_type = block.type;
+    if (block.categories.empty())
+        m_data->ScaleCategories().SetAuto(block.autoFlag);
+    else
+        m_data->ScaleCategories().Set(block.autoFlag, int(block.categories.size()), block.categories.data());
+    if (!block.hasGrid)
+        return !m_family.blockNeedsGrid;
+    SetGridQuantity(StoredGridQuantity(block.gridQuantity));
+    SetGrid(block.grid != 0);
+    return true;
+}
+
+std::vector<std::pair<QString, std::uint32_t>> CControllerGraphWnd::Legend() const
+{
+    std::vector<std::pair<QString, std::uint32_t>> legend;
+    for (int i = 0; i < StoredCurveCount(); ++i)
+        if (const CGraphTrace* trace = StoredCurveTrace(i))
+            legend.emplace_back(trace->Name(), trace->Colour());
+    return legend;
+}
+
+void CControllerGraphWnd::DrawTraces(CGraphPainter& painter)
+{
+    for (int i = 0; i < StoredCurveCount(); ++i)
+        if (const CGraphTrace* trace = StoredCurveTrace(i))
+            painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
 }
 
 bool CControllerGraphWnd::LoadFromArchive()

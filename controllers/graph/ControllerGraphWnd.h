@@ -89,12 +89,23 @@ public:
     void SettingsChanged();
     // The graph's context menu commands (zooms, grid, displayed quantities).
     void OnCommand(int id);
+    // Off while an archive window's range is being edited: the zooms of
+    // the context menu are disabled and ignored.
+    void SetCommandsEnabled(bool on) { m_commandsEnabled = on; }
+    bool CommandsEnabled() const { return m_commandsEnabled; }
     // Opens the family's displayed-quantities dialog; true after OK.
     virtual bool EditQuantities() = 0;
+    // The curves in the rows of that dialog: the effective state (shown
+    // while its series exists) and colour; false without a store.
+    virtual int FormCurveCount() const = 0;
+    virtual bool GetFormCurve(int i, int& shown, std::uint32_t& colour) const = 0;
 
+    // The settings at binding: an archive graph's block, else the
+    // instrument's section under "pristroje" (written "init" once), else the
+    // family's general section.
+    void LoadSettings();
     // Settings of a live graph in the instrument's section.
-    virtual void LoadSettings() = 0;
-    virtual void SaveSettings() = 0;
+    void SaveSettings();
     // The graph block of an archive graph in section 0 of "nastaveni".
     bool SaveToArchive();
 
@@ -111,16 +122,49 @@ signals:
     void QuantitiesChanged();
 
 protected:
-    explicit CControllerGraphWnd(int instrumentType, QWidget* parent);
+    // What tells the families' settings apart.
+    struct Family {
+        int instrumentType;       // of the scale categories: 1 Qorin, 5 Duskar
+        const char* general;      // the general section of the defaults
+        const char* prefix;       // of the categories there ("qorin", "duskar")
+        bool liveTakesGeneralCategories;
+        bool blockShownFirst;     // the block's pairs are (shown, colour)
+        bool blockNeedsGrid;      // a block is whole only with the grid words
+        int gridQuantityMax;      // the stored grid quantity clamped to it; -1 no clamp
+    };
+    // A curve in the order of the settings, the archive block, the traces
+    // and the legend: its series, its settings values and their defaults.
+    struct StoredCurve {
+        QString series;
+        QString colourValue; // "barva ..."
+        QString shownValue;  // "is..."
+        std::uint32_t colour;
+        int shown;
+    };
+
+    CControllerGraphWnd(const Family& family, QWidget* parent);
 
     // Family parts.
     virtual bool CompactStages() const = 0;
-    // The block of the archive's graph settings as the family stores it.
-    virtual QByteArray WriteBlock() const = 0;
+    virtual int StoredCurveCount() const = 0;
+    virtual StoredCurve StoredCurveAt(int i) const = 0;
+    // The family's show operation for stored curve i.
+    virtual void ShowStoredCurve(int i, int shown, std::uint32_t colour) = 0;
+    // Its visible flag and the colour the graph keeps for it.
+    virtual bool StoredCurveVisible(int i) const = 0;
+    virtual std::uint32_t StoredCurveColour(int i) const = 0;
+
+    // The series of a visible curve, else null.
+    const CGraphTrace* StoredCurveTrace(int i) const;
+    // The effective state: shown while its series exists, in the series'
+    // colour; else hidden in the kept colour.
+    void StoredCurveState(int i, int& shown, std::uint32_t& colour) const;
+    // The block of the archive's graph settings.
+    QByteArray WriteBlock() const;
     // Applies a block read from the archive; true when it was whole.
-    virtual bool ApplyBlock(const QByteArray& block) = 0;
+    bool ApplyBlock(const QByteArray& block);
     // The curves with a series: name and colour, in drawing order.
-    virtual std::vector<std::pair<QString, std::uint32_t>> Legend() const = 0;
+    std::vector<std::pair<QString, std::uint32_t>> Legend() const;
     // The value axes from the plot's left edge (the grid reaching
     // `gridRight`); returns the plot rectangle right of them and the trace
     // of the last axis (null with no curve shown). `print`: the grid quantity
@@ -128,7 +172,7 @@ protected:
     virtual CGraphRect DrawAxes(CGraphPainter& painter, CGraphRect plot, int gridRight, bool print,
                                 const CGraphTrace*& last) = 0;
     // The traces of the shown curves under the painter's viewport.
-    virtual void DrawTraces(CGraphPainter& painter) = 0;
+    void DrawTraces(CGraphPainter& painter);
     // Before a live paint: the store rescales its series for the options.
     virtual void RescaleLive() {}
     // Legend entries in the series colour as text (else a swatch beside).
@@ -166,12 +210,18 @@ protected:
     // The time axis even without a curve: a trace of the store's time base.
     void DrawTimeAxis(CGraphPainter& painter, const CGraphTrace* last, CGraphRect plot);
 
+    int StoredGridQuantity(int quantity) const;
+    // The curves, options and categories of a settings section.
+    void LoadCurves(const platform::Settings& settings, const platform::SettingsSection& section);
+
+    Family m_family;
     int m_instrumentType;
     CArchivData* m_data = nullptr;
     CPristroj* m_entry = nullptr;
     int m_importExport = 0;
     int m_showStages = 1;
     int m_type = kInitialType;
+    bool m_commandsEnabled = true;
     QString m_archiveInstrument; // the name at the head of the archive's settings
     Layout m_layout;
 };

@@ -5,10 +5,6 @@
 #include "controllers/graph/QuantityGraphWnd.h"
 #include "platform/Settings.h"
 
-#include <QDialogButtonBox>
-#include <QPushButton>
-#include <QVBoxLayout>
-
 namespace controllers {
 
 namespace {
@@ -19,50 +15,21 @@ constexpr Q::Curve kCurves[Q::kCurveCount] = {Q::kCos, Q::kThd, Q::kCurrent, Q::
 
 } // namespace
 
-CDisplayedQuantitiesDlg::CDisplayedQuantitiesDlg(QWidget* parent) : QDialog(parent)
+CDisplayedQuantitiesDlg::CDisplayedQuantitiesDlg(QWidget* parent)
+    : CGraphQuantitiesDlg(CDisplaySettingsForm::QorinSpec(false), parent)
 {
-    setWindowTitle(QStringLiteral("Zobrazené veličiny"));
-    auto* layout = new QVBoxLayout(this);
-    m_form = new CDisplaySettingsForm(CDisplaySettingsForm::QorinSpec(false), this);
-    layout->addWidget(m_form);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("1"));
-    buttons->addButton(QStringLiteral("Storno"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("2"));
-    QPushButton* defaults = buttons->addButton(QStringLiteral("Výchozí"), QDialogButtonBox::ResetRole);
-    defaults->setObjectName(QStringLiteral("1367"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &CDisplayedQuantitiesDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CDisplayedQuantitiesDlg::reject);
-    connect(defaults, &QPushButton::clicked, this, &CDisplayedQuantitiesDlg::LoadDefaults);
-    layout->addWidget(buttons);
 }
 
 bool CDisplayedQuantitiesDlg::LoadFromGraph(const CQuantityGraphWnd& graph)
 {
-    if (!graph.HasSource())
-        return false;
-    CDisplaySettingsForm::Values v;
-    for (Q::Curve c : kCurves) {
-        int shown = 0;
-        std::uint32_t colour = 0;
-        graph.GetCurveColor(c, shown, colour);
-        v.shown.push_back(shown);
-        v.colours.push_back(colour);
-    }
-    v.stages = graph.GetShowStages();
-    v.importExport = graph.ImportExport();
-    v.categories = graph.ArchivData()->ScaleCategories();
-    m_form->SetValues(v);
-    return true;
+    return LoadGraph(graph);
 }
 
 bool CDisplayedQuantitiesDlg::StoreToGraph(CQuantityGraphWnd& graph) const
 {
     if (!graph.HasSource())
         return false;
-    const CDisplaySettingsForm::Values v = m_form->GetValues();
-    graph.ArchivData()->ScaleCategories() = v.categories;
-    graph.SetImportExport(v.importExport);
-    graph.SetShowStages(v.stages);
+    const CDisplaySettingsForm::Values v = GiveOptions(graph);
     int changed = 0;
     for (Q::Curve c : {Q::kReactive, Q::kCos, Q::kCurrent, Q::kThd, Q::kActive})
         changed |= graph.ShowCurve(c, v.shown[std::size_t(c)], v.colours[std::size_t(c)]);
@@ -80,15 +47,8 @@ void CDisplayedQuantitiesDlg::LoadDefaults()
             settings.GetProfileInt(section, QString::fromLatin1(info.colourValue), int(info.defaultColour)));
         v.shown[std::size_t(c)] = settings.GetProfileInt(section, QString::fromLatin1(info.shownValue), 1);
     }
-    v.stages = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 1);
-    v.categories = CDisplaySettingsForm::ReadCategories(settings, section, QStringLiteral("qorin"), 1);
+    ReadDefaultOptions("Obecne nastaveni", QStringLiteral("qorin"), 1, v);
     m_form->SetValues(v);
-}
-
-void CDisplayedQuantitiesDlg::accept()
-{
-    if (m_form->Validate())
-        QDialog::accept();
 }
 
 bool EditQorinGraph(QWidget* parent, CQuantityGraphWnd& graph)

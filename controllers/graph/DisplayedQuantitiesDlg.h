@@ -1,17 +1,16 @@
 #pragma once
 
-#include <QDialog>
+#include "controllers/graph/GraphQuantitiesDlg.h"
 
 namespace controllers {
 
-class CDisplaySettingsForm;
 class CQuantityGraphWnd;
 
 // "Zobrazené veličiny" of a Qorin quantity graph: which curves it shows and
 // in which colours, the stage bars, the import/export display and the
 // ranges of its three scale categories; "Výchozí" reloads the Qorin
 // defaults of the general settings.
-class CDisplayedQuantitiesDlg : public QDialog {
+class CDisplayedQuantitiesDlg : public CGraphQuantitiesDlg {
     Q_OBJECT
 public:
     explicit CDisplayedQuantitiesDlg(QWidget* parent = nullptr);
@@ -20,15 +19,7 @@ public:
     bool LoadFromGraph(const CQuantityGraphWnd& graph);
     // True when no curve changed its series (only colours and ranges).
     bool StoreToGraph(CQuantityGraphWnd& graph) const;
-    void LoadDefaults();
-
-    CDisplaySettingsForm* Form() const { return m_form; }
-
-public slots:
-    void accept() override;
-
-private:
-    CDisplaySettingsForm* m_form;
+    void LoadDefaults() override;
 };
 
 // The graph's "Zobrazené veličiny ...": the dialog, and on OK the graph

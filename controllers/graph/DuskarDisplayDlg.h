@@ -1,32 +1,23 @@
 #pragma once
 
-#include <QDialog>
+#include "controllers/graph/GraphQuantitiesDlg.h"
 
 namespace controllers {
 
-class CDisplaySettingsForm;
 class CDuskarGraphWnd;
 
 // "Zobrazené veličiny" of a Duskar trend graph: the fourteen quantities with
 // their colours and group boxes, the stage strip, the import/export display
 // and the ranges of the seven scale categories; "Výchozí" reloads the
 // family defaults.
-class CDuskarDisplayDlg : public QDialog {
+class CDuskarDisplayDlg : public CGraphQuantitiesDlg {
     Q_OBJECT
 public:
     explicit CDuskarDisplayDlg(QWidget* parent = nullptr);
 
     bool LoadFromGraph(const CDuskarGraphWnd& graph);
     bool StoreToGraph(CDuskarGraphWnd& graph) const;
-    void LoadDefaults();
-
-    CDisplaySettingsForm* Form() const { return m_form; }
-
-public slots:
-    void accept() override;
-
-private:
-    CDisplaySettingsForm* m_form;
+    void LoadDefaults() override;
 };
 
 bool EditDuskarGraph(QWidget* parent, CDuskarGraphWnd& graph);

@@ -3,9 +3,6 @@
 #include "archive/store/DuskarArchivData.h"
 #include "charts/GraphPainter.h"
 #include "controllers/graph/DuskarDisplayDlg.h"
-#include "controllers/graph/GraphBlock.h"
-#include "link/Pristroj.h"
-#include "platform/Settings.h"
 
 #include <algorithm>
 
@@ -42,8 +39,6 @@ QString Name(int index)
     return QString::fromLatin1(kQuantities[index].name);
 }
 
-const platform::SettingsSection kGeneral("Obecne nastaveni Duskar");
-
 } // namespace
 
 const CDuskarGraphWnd::Quantity& CDuskarGraphWnd::QuantityAt(int index)
@@ -51,7 +46,8 @@ const CDuskarGraphWnd::Quantity& CDuskarGraphWnd::QuantityAt(int index)
     return kQuantities[std::clamp(index, 0, kQuantityCount - 1)];
 }
 
-CDuskarGraphWnd::CDuskarGraphWnd(QWidget* parent) : CControllerGraphWnd(5, parent)
+CDuskarGraphWnd::CDuskarGraphWnd(QWidget* parent)
+    : CControllerGraphWnd({5, "Obecne nastaveni Duskar", "duskar", true, true, true, kGroupCount - 1}, parent)
 {
     for (int i = 0; i < kQuantityCount; ++i)
         m_colours[std::size_t(i)] = kQuantities[i].colour;
@@ -158,11 +154,34 @@ bool CDuskarGraphWnd::GetCurve(int index, int& shown, std::uint32_t& colour) con
 {
     if (!m_data || index < 0 || index >= kQuantityCount)
         return false;
-    const CGraphTrace* trace =
-        m_shown[std::size_t(index)] ? m_data->SeriesRegistry().FindGraphSeries(Name(index)) : nullptr;
-    shown = trace ? 1 : 0;
-    colour = trace ? trace->Colour() : m_colours[std::size_t(index)];
+    StoredCurveState(index, shown, colour);
     return true;
+}
+
+int CDuskarGraphWnd::StoredCurveCount() const
+{
+    return kQuantityCount;
+}
+
+CControllerGraphWnd::StoredCurve CDuskarGraphWnd::StoredCurveAt(int i) const
+{
+    return {Name(i), QStringLiteral("barva ") + Name(i), QStringLiteral("is") + Name(i), kQuantities[i].colour,
+            kQuantities[i].shown ? 1 : 0};
+}
+
+void CDuskarGraphWnd::ShowStoredCurve(int i, int shown, std::uint32_t colour)
+{
+    SetCurve(i, shown, colour);
+}
+
+bool CDuskarGraphWnd::StoredCurveVisible(int i) const
+{
+    return m_shown[std::size_t(i)] != 0;
+}
+
+std::uint32_t CDuskarGraphWnd::StoredCurveColour(int i) const
+{
+    return m_colours[std::size_t(i)];
 }
 
 void CDuskarGraphWnd::GetLegend(std::array<int, kQuantityCount>& shown,
@@ -173,124 +192,6 @@ void CDuskarGraphWnd::GetLegend(std::array<int, kQuantityCount>& shown,
         colours[std::size_t(i)] = m_colours[std::size_t(i)];
         GetCurve(i, shown[std::size_t(i)], colours[std::size_t(i)]);
     }
-}
-
-void CDuskarGraphWnd::LoadSettings()
-{
-    if (!m_data)
-        return;
-    platform::Settings settings;
-    auto curves = [&](const platform::SettingsSection& section) {
-        m_importExport = settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0) ? 1 : 0;
-        for (int i = 0; i < kQuantityCount; ++i) {
-            const auto colour = std::uint32_t(
-                settings.GetProfileInt(section, QStringLiteral("barva ") + Name(i), int(kQuantities[i].colour)));
-            SetCurve(i, settings.GetProfileInt(section, QStringLiteral("is") + Name(i), kQuantities[i].shown ? 1 : 0),
-                     colour);
-        }
-        m_showStages = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 1) ? 1 : 0;
-    };
-    bool done = false;
-    if (!m_entry)
-        done = LoadFromArchive();
-    const QString name = SectionName();
-    if (!done && !name.isEmpty() && settings.SubSections(QStringLiteral("pristroje")).contains(name)) {
-        const platform::SettingsSection device({QStringLiteral("pristroje"), name});
-        if (settings.GetProfileInt(device, QStringLiteral("init"), 0) == 0) {
-            settings.WriteProfileInt(device, QStringLiteral("init"), 1);
-        } else {
-            curves(device);
-            if (m_type == kInitialType)
-                m_type = settings.GetProfileInt(device, QStringLiteral("typ"), kInitialType);
-            LoadCategories(settings, device, QString(), false);
-            SetGridQuantity(std::clamp(settings.GetProfileInt(device, QStringLiteral("Aktualni Velicina"), 0), 0, 6));
-            SetGrid(settings.GetProfileInt(device, QStringLiteral("isMriz"), 0) != 0);
-            done = true;
-        }
-    }
-    if (!done) {
-        curves(kGeneral);
-        LoadCategories(settings, kGeneral, QStringLiteral("duskar"), true);
-    }
-    for (int i = 0; i < kQuantityCount; ++i)
-        if (m_shown[std::size_t(i)])
-            SetCurve(i, 1, m_colours[std::size_t(i)]);
-    m_data->PublishToGraphs();
-}
-
-void CDuskarGraphWnd::SaveSettings()
-{
-    if (!m_data || !m_entry)
-        return;
-    platform::Settings settings;
-    const platform::SettingsSection device({QStringLiteral("pristroje"), m_entry->m_nazev});
-    settings.WriteProfileInt(device, QStringLiteral("isOdbDod"), m_importExport);
-    for (int i = 0; i < kQuantityCount; ++i) {
-        int shown = 0;
-        std::uint32_t colour = m_colours[std::size_t(i)];
-        GetCurve(i, shown, colour);
-        settings.WriteProfileInt(device, QStringLiteral("barva ") + Name(i), int(colour));
-        settings.WriteProfileInt(device, QStringLiteral("is") + Name(i), shown);
-    }
-    settings.WriteProfileInt(device, QStringLiteral("isSpinac"), m_showStages);
-    settings.WriteProfileInt(device, QStringLiteral("typ"), m_type);
-    SaveCategories(settings, device);
-    settings.WriteProfileInt(device, QStringLiteral("Aktualni Velicina"), GridQuantity());
-    settings.WriteProfileInt(device, QStringLiteral("isMriz"), Grid() ? 1 : 0);
-}
-
-QByteArray CDuskarGraphWnd::WriteBlock() const
-{
-    CControllerGraphBlock block;
-    block.importExport = m_importExport;
-    block.showStages = m_showStages;
-    for (int i = 0; i < kQuantityCount; ++i) {
-        CControllerGraphBlock::Curve entry;
-        entry.colour = m_colours[std::size_t(i)];
-        GetCurve(i, entry.shown, entry.colour);
-        block.curves.push_back(entry);
-    }
-    block.type = m_type;
-    const CScaleCategories& categories = m_data->ScaleCategories();
-    block.autoFlag = categories.GetAuto();
-    if (categories.GetCount() > 0)
-        block.categories.assign(categories.GetValues(), categories.GetValues() + categories.GetCount());
-    block.gridQuantity = GridQuantity();
-    block.grid = Grid() ? 1 : 0;
-    return block.Write(true);
-}
-
-bool CDuskarGraphWnd::ApplyBlock(const QByteArray& bytes)
-{
-    const CControllerGraphBlock block = CControllerGraphBlock::Read(bytes, kQuantityCount, true);
-    if (bytes.size() < 8)
-        return false;
-    m_importExport = block.importExport ? 1 : 0;
-    m_showStages = block.showStages ? 1 : 0;
-    for (int i = 0; i < block.curvesRead; ++i)
-        SetCurve(i, block.curves[std::size_t(i)].shown, block.curves[std::size_t(i)].colour);
-    if (!block.complete)
-        return false;
-    m_type = block.type;
-    if (block.categories.empty())
-        m_data->ScaleCategories().SetAuto(block.autoFlag);
-    else
-        m_data->ScaleCategories().Set(block.autoFlag, int(block.categories.size()), block.categories.data());
-    // The Duskar block is whole only with its grid words.
-    if (!block.hasGrid)
-        return false;
-    SetGridQuantity(std::clamp(block.gridQuantity, 0, 6));
-    SetGrid(block.grid != 0);
-    return true;
-}
-
-std::vector<std::pair<QString, std::uint32_t>> CDuskarGraphWnd::Legend() const
-{
-    std::vector<std::pair<QString, std::uint32_t>> legend;
-    for (int i = 0; i < kQuantityCount; ++i)
-        if (const CGraphTrace* trace = m_shown[std::size_t(i)] ? m_data->SeriesRegistry().FindGraphSeries(Name(i)) : nullptr)
-            legend.emplace_back(trace->Name(), trace->Colour());
-    return legend;
 }
 
 void CDuskarGraphWnd::RescaleLive()
@@ -360,14 +261,6 @@ CGraphRect CDuskarGraphWnd::DrawAxes(CGraphPainter& painter, CGraphRect plot, in
     if (!print)
         SetColumns(edges, groups);
     return plot;
-}
-
-void CDuskarGraphWnd::DrawTraces(CGraphPainter& painter)
-{
-    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
-    for (int i = 0; i < kQuantityCount; ++i)
-        if (const CGraphTrace* trace = m_shown[std::size_t(i)] ? registry.FindGraphSeries(Name(i)) : nullptr)
-            painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
 }
 
 bool CDuskarGraphWnd::EditQuantities()

@@ -43,9 +43,12 @@ public:
     // The values panel's legend.
     void GetLegend(std::array<int, kQuantityCount>& shown, std::array<std::uint32_t, kQuantityCount>& colours) const;
 
-    void LoadSettings() override;
     bool EditQuantities() override;
-    void SaveSettings() override;
+    int FormCurveCount() const override { return kQuantityCount; }
+    bool GetFormCurve(int i, int& shown, std::uint32_t& colour) const override
+    {
+        return GetCurve(i, shown, colour);
+    }
 
     // The unit of a quantity as its axis shows it (follows the store's
     // multipliers).
@@ -54,12 +57,13 @@ public:
 
 protected:
     bool CompactStages() const override;
-    QByteArray WriteBlock() const override;
-    bool ApplyBlock(const QByteArray& block) override;
-    std::vector<std::pair<QString, std::uint32_t>> Legend() const override;
+    int StoredCurveCount() const override;
+    StoredCurve StoredCurveAt(int i) const override;
+    void ShowStoredCurve(int i, int shown, std::uint32_t colour) override;
+    bool StoredCurveVisible(int i) const override;
+    std::uint32_t StoredCurveColour(int i) const override;
     CGraphRect DrawAxes(CGraphPainter& painter, CGraphRect plot, int gridRight, bool print,
                         const CGraphTrace*& last) override;
-    void DrawTraces(CGraphPainter& painter) override;
     void RescaleLive() override;
     bool LegendAsColouredText() const override { return true; }
     int CorrectGridQuantity(int quantity) const override;

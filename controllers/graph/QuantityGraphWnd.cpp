@@ -3,9 +3,6 @@
 #include "archive/store/QorinArchivData.h"
 #include "charts/GraphPainter.h"
 #include "controllers/graph/DisplayedQuantitiesDlg.h"
-#include "controllers/graph/GraphBlock.h"
-#include "link/Pristroj.h"
-#include "platform/Settings.h"
 
 #include <algorithm>
 
@@ -33,8 +30,6 @@ QString SeriesName(CQuantityGraphWnd::Curve c)
     return QString::fromLatin1(kCurves[c].series);
 }
 
-const platform::SettingsSection kGeneral("Obecne nastaveni");
-
 } // namespace
 
 const CQuantityGraphWnd::CurveInfo& CQuantityGraphWnd::Info(Curve curve)
@@ -42,7 +37,8 @@ const CQuantityGraphWnd::CurveInfo& CQuantityGraphWnd::Info(Curve curve)
     return kCurves[std::clamp(int(curve), 0, kCurveCount - 1)];
 }
 
-CQuantityGraphWnd::CQuantityGraphWnd(QWidget* parent) : CControllerGraphWnd(1, parent)
+CQuantityGraphWnd::CQuantityGraphWnd(QWidget* parent)
+    : CControllerGraphWnd({1, "Obecne nastaveni", "qorin", false, false, false, -1}, parent)
 {
     // The colours until a binding loads the settings.
     m_colours = {0x000000, 0x0000FF, 0x8080FF, 0xFF0000, 0x00FF00};
@@ -115,10 +111,36 @@ bool CQuantityGraphWnd::GetCurveColor(Curve curve, int& fromSeries, std::uint32_
 {
     if (!m_data)
         return false;
-    const CGraphTrace* trace = m_visible[curve] ? m_data->SeriesRegistry().FindGraphSeries(SeriesName(curve)) : nullptr;
-    fromSeries = trace ? 1 : 0;
-    colour = trace ? trace->Colour() : m_colours[curve];
+    const auto* at = std::find(std::begin(kStoredOrder), std::end(kStoredOrder), curve);
+    StoredCurveState(int(at - std::begin(kStoredOrder)), fromSeries, colour);
     return true;
+}
+
+int CQuantityGraphWnd::StoredCurveCount() const
+{
+    return kCurveCount;
+}
+
+CControllerGraphWnd::StoredCurve CQuantityGraphWnd::StoredCurveAt(int i) const
+{
+    const CurveInfo& info = kCurves[kStoredOrder[i]];
+    return {QString::fromLatin1(info.series), QString::fromLatin1(info.colourValue),
+            QString::fromLatin1(info.shownValue), info.defaultColour, 1};
+}
+
+void CQuantityGraphWnd::ShowStoredCurve(int i, int shown, std::uint32_t colour)
+{
+    ShowCurve(kStoredOrder[i], shown, colour);
+}
+
+bool CQuantityGraphWnd::StoredCurveVisible(int i) const
+{
+    return m_visible[kStoredOrder[i]] != 0;
+}
+
+std::uint32_t CQuantityGraphWnd::StoredCurveColour(int i) const
+{
+    return m_colours[kStoredOrder[i]];
 }
 
 void CQuantityGraphWnd::GetCurveColors(std::array<std::uint32_t, kCurveCount>& colours,
@@ -129,124 +151,6 @@ void CQuantityGraphWnd::GetCurveColors(std::array<std::uint32_t, kCurveCount>& c
         colours[std::size_t(c)] = m_colours[std::size_t(c)];
         GetCurveColor(Curve(c), visible[std::size_t(c)], colours[std::size_t(c)]);
     }
-}
-
-void CQuantityGraphWnd::LoadSettings()
-{
-    if (!m_data)
-        return;
-    platform::Settings settings;
-    auto curves = [&](const platform::SettingsSection& section) {
-        m_importExport = settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0) ? 1 : 0;
-        for (Curve c : kStoredOrder) {
-            const auto colour = std::uint32_t(settings.GetProfileInt(section, QString::fromLatin1(kCurves[c].colourValue),
-                                                                      int(kCurves[c].defaultColour)));
-            ShowCurve(c, settings.GetProfileInt(section, QString::fromLatin1(kCurves[c].shownValue), 1), colour);
-        }
-        m_showStages = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 1) ? 1 : 0;
-    };
-    bool done = false;
-    if (!m_entry)
-        done = LoadFromArchive();
-    const QString name = SectionName();
-    if (!done && !name.isEmpty() && settings.SubSections(QStringLiteral("pristroje")).contains(name)) {
-        const platform::SettingsSection device({QStringLiteral("pristroje"), name});
-        if (settings.GetProfileInt(device, QStringLiteral("init"), 0) == 0) {
-            settings.WriteProfileInt(device, QStringLiteral("init"), 1);
-        } else {
-            curves(device);
-            if (m_type == kInitialType)
-                m_type = settings.GetProfileInt(device, QStringLiteral("typ"), kInitialType);
-            LoadCategories(settings, device, QString(), false);
-            SetGridQuantity(settings.GetProfileInt(device, QStringLiteral("Aktualni Velicina"), 0));
-            SetGrid(settings.GetProfileInt(device, QStringLiteral("isMriz"), 0) != 0);
-            done = true;
-        }
-    }
-    if (!done) {
-        curves(kGeneral);
-        if (!m_entry)
-            LoadCategories(settings, kGeneral, QStringLiteral("qorin"), true);
-    }
-    // The ranges follow the categories read after the curves.
-    for (Curve c : kStoredOrder)
-        if (m_visible[c])
-            ShowCurve(c, 1, m_colours[c]);
-    m_data->PublishToGraphs();
-}
-
-void CQuantityGraphWnd::SaveSettings()
-{
-    if (!m_data || !m_entry)
-        return;
-    platform::Settings settings;
-    const platform::SettingsSection device({QStringLiteral("pristroje"), m_entry->m_nazev});
-    settings.WriteProfileInt(device, QStringLiteral("isOdbDod"), m_importExport);
-    for (Curve c : kStoredOrder) {
-        int shown = 0;
-        std::uint32_t colour = m_colours[c];
-        GetCurveColor(c, shown, colour);
-        settings.WriteProfileInt(device, QString::fromLatin1(kCurves[c].colourValue), int(colour));
-        settings.WriteProfileInt(device, QString::fromLatin1(kCurves[c].shownValue), shown);
-    }
-    settings.WriteProfileInt(device, QStringLiteral("isSpinac"), m_showStages);
-    settings.WriteProfileInt(device, QStringLiteral("typ"), m_type);
-    SaveCategories(settings, device);
-    settings.WriteProfileInt(device, QStringLiteral("Aktualni Velicina"), GridQuantity());
-    settings.WriteProfileInt(device, QStringLiteral("isMriz"), Grid() ? 1 : 0);
-}
-
-QByteArray CQuantityGraphWnd::WriteBlock() const
-{
-    CControllerGraphBlock block;
-    block.importExport = m_importExport;
-    block.showStages = m_showStages;
-    for (Curve c : kStoredOrder) {
-        CControllerGraphBlock::Curve entry;
-        entry.colour = m_colours[c];
-        GetCurveColor(c, entry.shown, entry.colour);
-        block.curves.push_back(entry);
-    }
-    block.type = m_type;
-    const CScaleCategories& categories = m_data->ScaleCategories();
-    block.autoFlag = categories.GetAuto();
-    if (categories.GetCount() > 0)
-        block.categories.assign(categories.GetValues(), categories.GetValues() + categories.GetCount());
-    block.gridQuantity = GridQuantity();
-    block.grid = Grid() ? 1 : 0;
-    return block.Write(false);
-}
-
-bool CQuantityGraphWnd::ApplyBlock(const QByteArray& bytes)
-{
-    const CControllerGraphBlock block = CControllerGraphBlock::Read(bytes, kCurveCount, false);
-    if (bytes.size() < 8)
-        return false;
-    m_importExport = block.importExport ? 1 : 0;
-    m_showStages = block.showStages ? 1 : 0;
-    for (int i = 0; i < block.curvesRead; ++i)
-        ShowCurve(kStoredOrder[i], block.curves[std::size_t(i)].shown, block.curves[std::size_t(i)].colour);
-    if (!block.complete)
-        return false;
-    m_type = block.type;
-    if (block.categories.empty())
-        m_data->ScaleCategories().SetAuto(block.autoFlag);
-    else
-        m_data->ScaleCategories().Set(block.autoFlag, int(block.categories.size()), block.categories.data());
-    if (block.hasGrid) {
-        SetGridQuantity(block.gridQuantity);
-        SetGrid(block.grid != 0);
-    }
-    return true;
-}
-
-std::vector<std::pair<QString, std::uint32_t>> CQuantityGraphWnd::Legend() const
-{
-    std::vector<std::pair<QString, std::uint32_t>> legend;
-    for (Curve c : kStoredOrder)
-        if (const CGraphTrace* trace = m_visible[c] ? m_data->SeriesRegistry().FindGraphSeries(SeriesName(c)) : nullptr)
-            legend.emplace_back(trace->Name(), trace->Colour());
-    return legend;
 }
 
 void CQuantityGraphWnd::RescaleLive()
@@ -314,14 +218,6 @@ CGraphRect CQuantityGraphWnd::DrawAxes(CGraphPainter& painter, CGraphRect plot, 
     if (!print)
         SetColumns(edges, kinds);
     return plot;
-}
-
-void CQuantityGraphWnd::DrawTraces(CGraphPainter& painter)
-{
-    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
-    for (Curve c : kStoredOrder)
-        if (const CGraphTrace* trace = m_visible[c] ? registry.FindGraphSeries(SeriesName(c)) : nullptr)
-            painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
 }
 
 bool CQuantityGraphWnd::EditQuantities()

@@ -43,9 +43,12 @@ public:
     void GetCurveColors(std::array<std::uint32_t, kCurveCount>& colours, std::array<int, kCurveCount>& visible) const;
     bool CurveVisible(Curve curve) const { return m_visible[curve] != 0; }
 
-    void LoadSettings() override;
     bool EditQuantities() override;
-    void SaveSettings() override;
+    int FormCurveCount() const override { return kCurveCount; }
+    bool GetFormCurve(int i, int& shown, std::uint32_t& colour) const override
+    {
+        return GetCurveColor(Curve(i), shown, colour);
+    }
     // The printing command's name for PrintGraph.
     bool DrawToDC(QPrinter* printer = nullptr) { return PrintGraph(printer); }
 
@@ -55,12 +58,13 @@ public:
 
 protected:
     bool CompactStages() const override;
-    QByteArray WriteBlock() const override;
-    bool ApplyBlock(const QByteArray& block) override;
-    std::vector<std::pair<QString, std::uint32_t>> Legend() const override;
+    int StoredCurveCount() const override;
+    StoredCurve StoredCurveAt(int i) const override;
+    void ShowStoredCurve(int i, int shown, std::uint32_t colour) override;
+    bool StoredCurveVisible(int i) const override;
+    std::uint32_t StoredCurveColour(int i) const override;
     CGraphRect DrawAxes(CGraphPainter& painter, CGraphRect plot, int gridRight, bool print,
                         const CGraphTrace*& last) override;
-    void DrawTraces(CGraphPainter& painter) override;
     void RescaleLive() override;
     int CorrectGridQuantity(int quantity) const override;
 

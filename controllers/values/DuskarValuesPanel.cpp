@@ -147,7 +147,8 @@ void CDuskarValuesPanel::Fill(const CDuskarValueTexts& v, const CPristrojStatusT
         m_stages[std::size_t(i)] = v.stages[std::size_t(i)] ? 1 : 0;
     m_sixStages = v.layoutModel19Or21 != 0;
     m_progressValue = v.progress;
-    m_model = v.modelIndex > 0 ? QStringLiteral("Duskar %1").arg(v.modelIndex) : QStringLiteral("--");
+    if (v.modelIndex >= 0)
+        m_model = ModelName(v.modelIndex);
     if (status) {
         m_time = status->newest;
         m_recordStart = status->ringStart;

@@ -40,7 +40,7 @@ public:
 
     void Fill(const CDuskarValueTexts& values, const CPristrojStatusTexts* status);
     void SetLegend(const CDuskarGraphWnd& graph);
-    void UpdateControls();
+    void UpdateControls() override;
     void Layout();
     int Mode() const { return m_mode; }
     bool Tall() const { return m_tall; }

@@ -108,7 +108,9 @@ void CQorinHodnotyDlg::Fill(const CQorinValueTexts& values, const CPristrojStatu
     m_transistorLabels = values.layoutModel1Or2 != 0;
     m_sixStages = values.layoutModel3Or5 != 0;
     m_progressValue = values.progress;
-    m_model = values.modelIndex > 0 ? QStringLiteral("Qorin %1").arg(values.modelIndex) : QStringLiteral("--");
+    // Without a valid record the model shown stays.
+    if (values.modelIndex >= 0)
+        m_model = ModelName(values.modelIndex);
     if (status) {
         m_time = status->newest;
         m_recordStart = status->ringStart;

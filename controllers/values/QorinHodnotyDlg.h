@@ -40,7 +40,7 @@ public:
     // The graph's curve colours as the legend under the values.
     void SetLegend(const CQuantityGraphWnd& graph);
     // Copies the members into the controls (stage buttons included).
-    void UpdateControls();
+    void UpdateControls() override;
     void Layout();
     int Mode() const { return m_mode; }
     // The chart on any painter (its surface's size).

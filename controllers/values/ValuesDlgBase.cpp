@@ -1,10 +1,12 @@
 #include "controllers/values/ValuesDlgBase.h"
 
 #include "charts/GraphPainter.h"
+#include "model/Iden.h"
 #include "platform/ui/DialogUnits.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -138,6 +140,27 @@ void CValuesDlgBase::showEvent(QShowEvent* event)
     QFrame::showEvent(event);
     if (m_progress)
         m_progress->setRange(0, 100);
+}
+
+QString CValuesDlgBase::ModelName(int code)
+{
+    if (code == 0)
+        return QString();
+    const QString name = CIden::GetControllerModelText(code);
+    return name.isEmpty() ? QStringLiteral("--") : name;
+}
+
+void CValuesDlgBase::AddPanelCommands(QMenu& menu)
+{
+    menu.addSeparator();
+    QAction* settings = menu.addAction(QStringLiteral("Nastavení ..."), this, [this] { OnCommand(kCmdSettings); });
+    settings->setData(kCmdSettings);
+}
+
+void CValuesDlgBase::OnCommand(int id)
+{
+    if (id == kCmdSettings)
+        UpdateControls();
 }
 
 void CValuesDlgBase::mousePressEvent(QMouseEvent* event)

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 
 namespace controllers {
@@ -20,8 +21,20 @@ namespace controllers {
 class CValuesDlgBase : public QFrame {
     Q_OBJECT
 public:
+    // The command of the dialog's own menu item "Nastavení ...".
+    static constexpr int kCmdSettings = 1016;
+
     QWidget* Control(int id) const;
     QProgressBar* Progress() const { return m_progress; }
+    // Copies the members into the controls.
+    virtual void UpdateControls() = 0;
+    // The dialog's own items at the end of the host's panel menu:
+    // "Nastavení ..." shows the members again.
+    void AddPanelCommands(QMenu& menu);
+    // The model-name table of the values displays, by the controller's
+    // model code: entry 0 empty, an unknown code "--".
+    static QString ModelName(int code);
+    void OnCommand(int id);
     // The size in dialog units the last layout measured.
     QSize SizeInDlu() const { return m_dluSize; }
 

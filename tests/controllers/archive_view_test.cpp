@@ -7,14 +7,20 @@
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/store/ArchivStream.h"
 #include "charts/ArchivRangeBar.h"
-#include "charts/ArchivValueList.h"
+#include "charts/ArchivValueLists.h"
 #include "charts/ExportDlg.h"
 #include "charts/PanelEventList.h"
 #include "charts/QorinStatPanel.h"
 #include "controllers/archive/ControllerArchivView.h"
 #include "controllers/graph/ControllerGraphWnd.h"
+#include "controllers/graph/DisplaySettingsForm.h"
+#include "controllers/graph/DisplayedQuantitiesDlg.h"
+#include "controllers/graph/DuskarDisplayDlg.h"
+#include "controllers/graph/DuskarGraphWnd.h"
+#include "controllers/graph/QuantityGraphWnd.h"
 #include "controllers/values/DuskarValuesPanel.h"
 #include "controllers/values/QorinHodnotyDlg.h"
+#include "platform/Settings.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
 #include "link/Pristroj.h"
@@ -23,14 +29,24 @@
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -46,10 +62,15 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("settings.ini")));
         AddQorinArchiveTemplate(manager);
         AddDuskarArchiveTemplate(manager);
     }
-    void TearDown() override { CArchivDocHooks::Instance().runDialog = nullptr; }
+    void TearDown() override
+    {
+        CArchivDocHooks::Instance().runDialog = nullptr;
+        platform::Settings::SetFileForTesting(QString());
+    }
 
     bool Duskar() const { return GetParam(); }
     QString Path() const
@@ -93,7 +114,7 @@ protected:
             for (int i = 0; i < 5; ++i) {
                 *now += 60;
                 Values values;
-                values.model = WORD(Duskar() ? 44 : 3);
+                values.model = WORD(Duskar() ? 21 : 3);
                 values.ctWord = 0x8000 | 20;
                 values.current = 4000;
                 values.cosPhi = 93;
@@ -151,6 +172,70 @@ protected:
         platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
     }
     static bool Shown(QWidget* w) { return !w->isHidden(); }
+
+    // The graph's shown quantities in the list's column order.
+    static std::vector<int> GraphShown(CControllerArchivView* view)
+    {
+        std::vector<int> shown;
+        if (auto* qorin = dynamic_cast<CQuantityGraphWnd*>(view->GraphPane())) {
+            std::array<std::uint32_t, CQuantityGraphWnd::kCurveCount> colours{};
+            std::array<int, CQuantityGraphWnd::kCurveCount> visible{};
+            qorin->GetCurveColors(colours, visible);
+            shown.assign(visible.begin(), visible.end());
+        } else if (auto* duskar = dynamic_cast<CDuskarGraphWnd*>(view->GraphPane())) {
+            std::array<int, CDuskarGraphWnd::kQuantityCount> visible{};
+            std::array<std::uint32_t, CDuskarGraphWnd::kQuantityCount> colours{};
+            duskar->GetLegend(visible, colours);
+            shown.assign(visible.begin(), visible.end());
+        }
+        return shown;
+    }
+    static std::vector<int> ListColumns(CControllerArchivView* view)
+    {
+        std::vector<int> columns;
+        if (auto* qorin = dynamic_cast<charts::CQorinValueList*>(view->ValueList()))
+            columns.assign(qorin->ColumnFlags().begin(), qorin->ColumnFlags().end());
+        else if (auto* duskar = dynamic_cast<charts::CDuskarValueList*>(view->ValueList()))
+            columns.assign(duskar->ColumnFlags().begin(), duskar->ColumnFlags().end());
+        return columns;
+    }
+    static QStringList ListCaptions(CControllerArchivView* view)
+    {
+        QStringList captions;
+        QAbstractItemModel* model = view->ValueList()->model();
+        for (int c = 0; c < model->columnCount(); ++c)
+            captions << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        return captions;
+    }
+    // Runs `act` on the next modal dialog or popup menu once it shows.
+    template <class Act>
+    static void WhenModalShows(Act act)
+    {
+        QTimer::singleShot(0, [act] {
+            QWidget* modal = QApplication::activePopupWidget();
+            if (!modal)
+                modal = QApplication::activeModalWidget();
+            ASSERT_NE(modal, nullptr);
+            act(modal);
+        });
+    }
+    static void OpenContextMenu(QWidget* widget)
+    {
+        const QPoint at(widget->width() / 2, widget->height() / 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+        QApplication::sendEvent(widget, &event);
+    }
+    static QAction* FindAction(QMenu* menu, const QString& text)
+    {
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text)
+                return action;
+            if (action->menu())
+                if (QAction* inner = FindAction(action->menu(), text))
+                    return inner;
+        }
+        return nullptr;
+    }
 
     QTemporaryDir dir;
     ui::CDocManager manager;
@@ -417,6 +502,162 @@ TEST_P(ControllerArchiveView, ChangedFileIsNeitherPrintedNorExported)
     platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
     EXPECT_EQ(boxes.Requests().size(), 1u);
     EXPECT_EQ(jobs.chooserCalls, 1);
+    Close(view);
+}
+
+// The value list shows the quantities the graph shows; a right click on
+// the list opens the displayed quantities, and what is chosen there is the
+// graph's, the list's, the export's and the legend's, and stays with the
+// archive.
+TEST_P(ControllerArchiveView, ListColumnsFollowTheGraphsQuantities)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    const std::vector<int> before = GraphShown(view);
+    ASSERT_EQ(ListColumns(view), before);
+    // Qorin: all five curves by default; Duskar: Cos, U, Pac, Pre, Ieff.
+    EXPECT_EQ(std::count(before.begin(), before.end(), 1), 5);
+
+    Refill(view, 1);
+    QStringList captions = ListCaptions(view);
+    EXPECT_EQ(captions.size(), 1 + 5);
+    // The quantity switched off: THD of the Qorin (the form's second row),
+    // U of the Duskar (quantity 1).
+    const QString dropped = Duskar() ? QStringLiteral("U [V]") : QStringLiteral("THD [%]");
+    EXPECT_TRUE(captions.contains(dropped));
+
+    bool dialogShown = false;
+    WhenModalShows([&](QWidget* modal) {
+        CDisplaySettingsForm* form = nullptr;
+        if (auto* qorin = qobject_cast<CDisplayedQuantitiesDlg*>(modal))
+            form = qorin->Form();
+        else if (auto* duskar = qobject_cast<CDuskarDisplayDlg*>(modal))
+            form = duskar->Form();
+        ASSERT_NE(form, nullptr);
+        dialogShown = true;
+        QTest::mouseClick(form->Box(1), Qt::LeftButton);
+        EXPECT_FALSE(form->Box(1)->isChecked());
+        QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+    });
+    QTest::mouseClick(view->ValueList()->viewport(), Qt::RightButton);
+    ASSERT_TRUE(dialogShown);
+
+    std::vector<int> after = before;
+    after[1] = 0;
+    EXPECT_EQ(GraphShown(view), after);
+    EXPECT_EQ(ListColumns(view), after);
+    captions = ListCaptions(view);
+    EXPECT_EQ(captions.size(), 1 + 4);
+    EXPECT_FALSE(captions.contains(dropped));
+    EXPECT_EQ(view->ValueList()->model()->rowCount(), 15);
+    // The legend under the values lost the curve too.
+    if (Duskar())
+        EXPECT_FALSE(static_cast<CDuskarValuesPanel*>(view->ValuesPane())->m_legendShown[1]);
+    else
+        EXPECT_FALSE(static_cast<CQorinHodnotyDlg*>(view->ValuesPane())->m_legendShown[1]);
+
+    // The export writes the list's columns.
+    const QString csv = dir.filePath(QStringLiteral("sloupce.csv"));
+    CArchivDocHooks::Instance().runDialog = [&](QDialog& dialog) {
+        if (auto* exportDlg = qobject_cast<charts::CExportDlg*>(&dialog))
+            exportDlg->SetPath(csv);
+        return int(QDialog::Accepted);
+    };
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_LIST, 0, 0);
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray exported = file.readAll();
+    EXPECT_TRUE(exported.contains(Duskar() ? "Pac" : "Ieff"));
+    EXPECT_FALSE(exported.contains(Duskar() ? "U [" : "THD"));
+    Close(view);
+
+    // The choice was stored with the archive's graph.
+    CControllerArchivView* again = Open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(GraphShown(again), after);
+    EXPECT_EQ(ListColumns(again), after);
+    Close(again);
+}
+
+// While the range is edited the zooms are off in the graph's own menu and
+// the graph pane cannot be switched off; the displayed quantities stay.
+TEST_P(ControllerArchiveView, GraphCommandsOffDisableTheGraphsZooms)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    CControllerGraphWnd* graph = view->GraphPane();
+    for (const bool ready : {false, true}) {
+        SCOPED_TRACE(ready);
+        platform::SendMessageTo(view, platform::WM_ARCHIVE_REDRAW, ready ? 1 : 0, 0);
+        EXPECT_EQ(graph->CommandsEnabled(), ready);
+
+        OpenContextMenu(graph);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        ASSERT_NE(FindAction(menu, QStringLiteral("200%")), nullptr);
+        EXPECT_EQ(FindAction(menu, QStringLiteral("200%"))->isEnabled(), ready);
+        EXPECT_EQ(FindAction(menu, QStringLiteral("Vypnout lupy"))->isEnabled(), ready);
+        EXPECT_TRUE(FindAction(menu, QStringLiteral("Zobrazené veličiny ..."))->isEnabled());
+        EXPECT_TRUE(FindAction(menu, QStringLiteral("Rastr"))->isEnabled());
+        menu->close();
+
+        QMenu viewMenu;
+        view->FillMenu(viewMenu);
+        EXPECT_EQ(FindAction(&viewMenu, QStringLiteral("Panel &grafu"))->isEnabled(), ready);
+    }
+    // A zoom that reaches the graph while the commands are off is dropped.
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_REDRAW, 0, 0);
+    graph->OnCommand(CGraphWnd::kCmdVertZoom100 + 1);
+    EXPECT_EQ(graph->Y1() - graph->Y0(), 1000);
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_REDRAW, 1, 0);
+    graph->OnCommand(CGraphWnd::kCmdVertZoom100 + 1);
+    EXPECT_EQ(graph->Y1() - graph->Y0(), 500);
+    Close(view);
+}
+
+// "Nastavení ..." of the values pane's menu shows the pane's values again,
+// and the pane names the recording controller's model.
+TEST_P(ControllerArchiveView, ValuesPaneMenuShowsItsValuesAgain)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    QString* cos = nullptr;
+    QString model;
+    if (Duskar()) {
+        auto* pane = static_cast<CDuskarValuesPanel*>(view->ValuesPane());
+        cos = &pane->m_cos;
+        model = pane->m_model;
+    } else {
+        auto* pane = static_cast<CQorinHodnotyDlg*>(view->ValuesPane());
+        cos = &pane->m_cos;
+        model = pane->m_model;
+    }
+    EXPECT_EQ(model, Duskar() ? QStringLiteral("QORIN-1106") : QStringLiteral("QORIN-206"));
+    auto* edit = qobject_cast<QLineEdit*>(static_cast<CValuesDlgBase*>(view->ValuesPane())->Control(1017));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text(), QStringLiteral("0.93"));
+    *cos = QStringLiteral("0.50");
+    EXPECT_EQ(edit->text(), QStringLiteral("0.93"));
+
+    bool chosen = false;
+    WhenModalShows([&](QWidget* popup) {
+        auto* menu = qobject_cast<QMenu*>(popup);
+        ASSERT_NE(menu, nullptr);
+        QAction* settings = FindAction(menu, QStringLiteral("Nastavení ..."));
+        ASSERT_NE(settings, nullptr);
+        EXPECT_EQ(settings->data().toInt(), 1016);
+        // The view's own items come first.
+        EXPECT_NE(FindAction(menu, QStringLiteral("Panel &grafu")), nullptr);
+        chosen = true;
+        menu->close();
+        settings->trigger();
+    });
+    QTest::mouseClick(view->ValuesPane(), Qt::RightButton, {}, QPoint(2, 2));
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(edit->text(), QStringLiteral("0.50"));
     Close(view);
 }
 

@@ -1,6 +1,7 @@
 // The values displays of the controllers: layout modes by the space in
 // dialog units, the harmonics charts (pixel probes), tabs and unit captions.
 #include "archive/store/DuskarArchivData.h"
+#include "archive/store/ControllerDisplay.h"
 #include "archive/store/QorinArchivData.h"
 #include "controllers/panel/ControllerPlochaFrm.h"
 #include "controllers/values/DuskarValuesPanel.h"
@@ -114,6 +115,49 @@ TEST(QorinValuesDialog, StagesAndLegendFollowTheMembers)
     EXPECT_EQ(static_cast<QLabel*>(dlg.Control(1080 + 6))->text(), QStringLiteral("1"));
     EXPECT_EQ(static_cast<QLabel*>(dlg.Control(1080))->text(), QStringLiteral("T0"));
     EXPECT_LT(dlg.Control(1064 + 6)->x(), dlg.Control(1064 + 13)->x());
+}
+
+// The header names the controller's model from the values displays' table:
+// entry 0 empty, codes 1-6 and 17-22 their products, any other code "--";
+// a fill without a valid record leaves the name shown.
+TEST(ControllerValuesDisplays, ModelNameFromTheTable)
+{
+    struct Case {
+        int model;
+        const char* text;
+    };
+    const Case cases[] = {{0, ""},          {1, "QORIN-306"},   {3, "QORIN-206"}, {6, "QORIN-114"},
+                          {7, "--"},        {16, "--"},         {17, "QORIN-1306"}, {19, "QORIN-1206"},
+                          {22, "QORIN-1114"}, {23, "--"},       {0xFFFF, "--"}};
+    CQorinHodnotyDlg qorin;
+    CDuskarValuesPanel duskar;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        CQorinAktData qv;
+        qv.model = WORD(c.model);
+        qorin.Fill(archive::controller::FormatQorinValues(qv, 1), nullptr);
+        EXPECT_EQ(qorin.m_model, QString::fromLatin1(c.text));
+        CDuskarAktData dv;
+        dv.model = WORD(c.model);
+        duskar.Fill(archive::controller::FormatDuskarValues(dv, 1, CVKRatioScales()), nullptr);
+        EXPECT_EQ(duskar.m_model, QString::fromLatin1(c.text));
+    }
+    CQorinAktData qv;
+    qv.model = 2;
+    qorin.Fill(archive::controller::FormatQorinValues(qv, 1), nullptr);
+    qorin.UpdateControls();
+    qorin.resize(PixelsFor(qorin, 330, 110));
+    qorin.Layout();
+    EXPECT_EQ(static_cast<QLineEdit*>(qorin.Control(1286))->text(), QStringLiteral("QORIN-314"));
+    // The instrument went silent: state text, no values, the same model.
+    qorin.Fill(archive::controller::FormatQorinValues(qv, 0), nullptr);
+    EXPECT_EQ(qorin.m_model, QStringLiteral("QORIN-314"));
+    EXPECT_EQ(qorin.m_cos, QStringLiteral("--"));
+    CDuskarAktData dv;
+    dv.model = 21;
+    duskar.Fill(archive::controller::FormatDuskarValues(dv, 1, CVKRatioScales()), nullptr);
+    duskar.Fill(archive::controller::FormatDuskarValues(dv, 0, CVKRatioScales()), nullptr);
+    EXPECT_EQ(duskar.m_model, QStringLiteral("QORIN-1106"));
 }
 
 TEST(HarmonicsChart, TextsAndBarHeights)
