@@ -2,11 +2,9 @@
 
 #include "analysers_vk/ONVK.h"
 
-#include <array>
-#include <cstdint>
+#include "analysers_vk/VKRLineGrid.h"
 
-class QCheckBox;
-class QPushButton;
+#include <cstdint>
 
 namespace analysers_vk {
 
@@ -19,13 +17,13 @@ class CONVKR : public CONVK {
 public:
     static constexpr int kLineCount = 3;
     // "THDU1,2", "THDU2,3", "THDU3,1" and their default colours.
-    static const char* LineName(int line);
-    static std::uint32_t LineColour(int line);
+    static const char* LineName(int line) { return CVKRLineGrid::Name(line); }
+    static std::uint32_t LineColour(int line) { return CVKRLineGrid::DefaultColour(line); }
 
     explicit CONVKR(QWidget* parent = nullptr);
 
-    QCheckBox* Line(int line) const { return m_lines[std::size_t(line)]; }
-    std::uint32_t LineColourShown(int line) const { return m_colours[std::size_t(line)]; }
+    QCheckBox* Line(int line) const { return m_lines->Box(line); }
+    std::uint32_t LineColourShown(int line) const { return m_lines->Colour(line); }
 
 protected:
     void LoadExtra(platform::Settings& settings, const platform::SettingsSection& section) override;
@@ -33,11 +31,7 @@ protected:
     bool AnyExtraShown() const override;
 
 private:
-    void PaintSwatch(int line);
-
-    std::array<QCheckBox*, kLineCount> m_lines{};
-    std::array<QPushButton*, kLineCount> m_swatches{};
-    std::array<std::uint32_t, kLineCount> m_colours{};
+    CVKRLineGrid* m_lines = nullptr;
 };
 
 } // namespace analysers_vk

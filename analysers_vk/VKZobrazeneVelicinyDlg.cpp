@@ -1,6 +1,7 @@
 #include "analysers_vk/VKZobrazeneVelicinyDlg.h"
 
 #include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKFamilyGrafAktual.h"
 #include "analysers_vk/VKQuantityGrid.h"
 #include "platform/Settings.h"
 #include "platform/ui/MessageBox.h"
@@ -42,12 +43,17 @@ void CVKZobrazeneVelicinyDlg::SetColour(int index, std::uint32_t colour)
     m_grid->SetColour(index, colour);
 }
 
-bool CVKZobrazeneVelicinyDlg::TemperatureAvailable(const CVKGrafAktual& graph) const
+void CVKZobrazeneVelicinyDlg::InsertExtra(QWidget* widget)
 {
-    return graph.HasVariantFlag();
+    static_cast<QVBoxLayout*>(layout())->insertWidget(1, widget);
 }
 
-bool CVKZobrazeneVelicinyDlg::LoadFromGraph(const CVKGrafAktual& graph)
+bool CVKZobrazeneVelicinyDlg::TemperatureAvailable(const CVKFamilyGrafAktual& graph) const
+{
+    return graph.TemperatureAvailable();
+}
+
+bool CVKZobrazeneVelicinyDlg::LoadFromGraph(const CVKFamilyGrafAktual& graph)
 {
     if (!graph.HasSource())
         return false;
@@ -64,10 +70,11 @@ bool CVKZobrazeneVelicinyDlg::LoadFromGraph(const CVKGrafAktual& graph)
     m_odbDod->setChecked(graph.IsOdbDod() != 0);
     m_spinac->setChecked(graph.IsSpinac() != 0);
     m_grid->SetTemperatureAvailable(m_temperature);
+    LoadExtra(graph);
     return true;
 }
 
-void CVKZobrazeneVelicinyDlg::StoreToGraph(CVKGrafAktual& graph) const
+void CVKZobrazeneVelicinyDlg::StoreToGraph(CVKFamilyGrafAktual& graph) const
 {
     graph.SetOdbDod(m_odbDod->isChecked() ? 1 : 0);
     graph.SetSpinac(m_spinac->isChecked() ? 1 : 0);
@@ -77,6 +84,7 @@ void CVKZobrazeneVelicinyDlg::StoreToGraph(CVKGrafAktual& graph) const
         const bool shown = m_grid->Shown(i) && (i != CVKQuantityGrid::kTemperature || m_temperature);
         graph.SetQuantity(i, shown ? 1 : 0, m_grid->Colour(i));
     }
+    StoreExtra(graph);
 }
 
 void CVKZobrazeneVelicinyDlg::LoadDefaults()
@@ -96,11 +104,12 @@ void CVKZobrazeneVelicinyDlg::LoadDefaults()
                                  static_cast<int>(CVKGrafAktual::QuantityAt(i).colour))));
     }
     m_grid->SetTemperatureAvailable(m_temperature);
+    LoadExtraDefaults(settings, section);
 }
 
 void CVKZobrazeneVelicinyDlg::accept()
 {
-    if (m_grid->AnyShown())
+    if (m_grid->AnyShown() || AnyExtraShown())
         return QDialog::accept();
     ui::ErrorBox(this, QStringLiteral("Graf musí obsahovat minimálně jednu veličinu."), ui::MsgButtons::Ok,
                  ui::MsgIcon::Error);

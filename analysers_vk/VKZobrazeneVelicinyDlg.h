@@ -6,9 +6,14 @@
 
 class QCheckBox;
 
+namespace platform {
+class Settings;
+class SettingsSection;
+}
+
 namespace analysers_vk {
 
-class CVKGrafAktual;
+class CVKFamilyGrafAktual;
 class CVKQuantityGrid;
 
 // "Zobrazené veličiny": which quantities the graph of current values shows
@@ -21,8 +26,8 @@ public:
     explicit CVKZobrazeneVelicinyDlg(QWidget* parent = nullptr);
 
     // False, and nothing copied, when the graph has no data bound.
-    bool LoadFromGraph(const CVKGrafAktual& graph);
-    void StoreToGraph(CVKGrafAktual& graph) const;
+    bool LoadFromGraph(const CVKFamilyGrafAktual& graph);
+    void StoreToGraph(CVKFamilyGrafAktual& graph) const;
     // The family defaults of "Obecne nastaveni vk", shown without closing.
     void LoadDefaults();
 
@@ -38,11 +43,22 @@ public slots:
 protected:
     // The temperature may be chosen: for a VK only with variant bit 0 of
     // the instrument's identification.
-    virtual bool TemperatureAvailable(const CVKGrafAktual& graph) const;
+    virtual bool TemperatureAvailable(const CVKFamilyGrafAktual& graph) const;
     // Where "Výchozí" reads the family's defaults, and whether they hold the
     // relay choice.
     virtual const char* DefaultsSection() const { return "Obecne nastaveni vk"; }
     virtual bool DefaultsHoldRelays() const { return true; }
+    // Quantities a family adds after the VK's 37.
+    virtual void LoadExtra(const CVKFamilyGrafAktual& graph) { (void)graph; }
+    virtual void StoreExtra(CVKFamilyGrafAktual& graph) const { (void)graph; }
+    virtual void LoadExtraDefaults(const platform::Settings& settings, const platform::SettingsSection& section)
+    {
+        (void)settings;
+        (void)section;
+    }
+    virtual bool AnyExtraShown() const { return false; }
+    // Where a family puts its own controls: above the two switches.
+    void InsertExtra(QWidget* widget);
 
 private:
     CVKQuantityGrid* m_grid = nullptr;

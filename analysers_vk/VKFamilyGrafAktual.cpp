@@ -1,0 +1,621 @@
+#include "analysers_vk/VKFamilyGrafAktual.h"
+
+#include "analysers_vk/VKRecordBytes.h"
+
+#include "archive/documents/ArchivDocBase.h"
+#include "archive/store/ArchivData.h"
+#include "archive/store/ArchivStream.h"
+#include "archive/store/VKFamilyArchivData.h"
+#include "archive/store/VKTArchivData.h"
+#include "charts/GraphPainter.h"
+#include "charts/ReportPrinter.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
+#include "platform/Time32.h"
+#include "platform/ui/Document.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace analysers_vk {
+
+namespace {
+
+// More floats than any instrument type has categories for: not a record.
+constexpr int kMaxCategoryFloats = 256;
+
+} // namespace
+
+CVKFamilyGrafAktual::Layout CVKFamilyGrafAktual::LayoutFor(const QRect& clientRect, int logPixelsY, bool reserveBand,
+                                                           int bandLines, int bandHalfLines)
+{
+    Layout layout;
+    const QRect client = clientRect.adjusted(1, 1, -1, -1);
+    int h = std::min(client.width(), client.height());
+    int f = logPixelsY * 9 / 72;
+    layout.title = client;
+    if (reserveBand && bandLines * f < client.height()) {
+        layout.band = true;
+        const int oldBottom = layout.title.bottom();
+        layout.title.setBottom(oldBottom - bandHalfLines * f / 2);
+        layout.bandRect =
+            QRect(QPoint(client.left(), layout.title.bottom()), QPoint(client.right(), oldBottom - 2 * f / 3));
+        h -= (oldBottom - 2 * f / 3) - layout.title.bottom();
+    }
+    if (h >= 600)
+        f = f * 3 / 2;
+    else if (h >= 350)
+        f = f * 4 / 3;
+    layout.f = f;
+    const int line = static_cast<int>(1.5 * f);
+    layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
+                        QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));
+    return layout;
+}
+
+int CVKFamilyGrafAktual::MarkerPosition(std::int64_t elapsed, int span)
+{
+    if (span <= 0)
+        return 0;
+    return static_cast<int>(std::clamp<std::int64_t>(elapsed * 30000 / span, 0, 30000));
+}
+
+void CVKFamilyGrafAktual::GroupRange(int group, float& minimum, float& maximum)
+{
+    switch (group) {
+    case 0: minimum = 0; maximum = 500; break;
+    case 1: minimum = 0; maximum = 10; break;
+    case 2: minimum = 0; maximum = 2; break;
+    case 3: minimum = 40; maximum = 85; break;
+    case 4: minimum = 0; maximum = 100; break;
+    case 5: minimum = -4000; maximum = 4000; break;
+    case 7: minimum = 0; maximum = 10; break;
+    default: minimum = 0; maximum = 200; break;
+    }
+}
+
+CVKFamilyGrafAktual::CVKFamilyGrafAktual(const Family& family, QWidget* parent)
+    : CGraphWnd(parent), m_family(family), m_shown(family.quantities.size(), 0)
+{
+    for (const Quantity& q : family.quantities)
+        m_colours.push_back(q.colour);
+    SetReady(true);
+}
+
+CVKFamilyGrafAktual::~CVKFamilyGrafAktual() = default;
+
+const CVKFamilyGrafAktual::Quantity& CVKFamilyGrafAktual::QuantityOf(int index) const
+{
+    return m_family.quantities[std::size_t(std::clamp(index, 0, QuantityCount() - 1))];
+}
+
+QString CVKFamilyGrafAktual::NameOf(int index) const
+{
+    return QString::fromLatin1(QuantityOf(index).name);
+}
+
+void CVKFamilyGrafAktual::Detach()
+{
+    if (m_data)
+        for (int i = 0; i < QuantityCount(); ++i)
+            m_data->SeriesRegistry().RemoveGraphSeries(NameOf(i));
+    m_data = nullptr;
+    m_entry = nullptr;
+}
+
+void CVKFamilyGrafAktual::AttachOnline(CPristroj& entry)
+{
+    m_entry = &entry;
+    m_data = entry.GetArchivData();
+    SetOffline(false);
+    LoadSettings();
+    CreateFonts();
+    update();
+}
+
+void CVKFamilyGrafAktual::AttachArchive(CArchivData& data)
+{
+    m_entry = nullptr;
+    m_data = &data;
+    SetOffline(true);
+    // An archive's graph follows the records: clicks and keys move the
+    // current one, and the time axis zooms.
+    SetTimeCursor(true);
+    LoadSettings();
+    CreateFonts();
+    update();
+}
+
+QString CVKFamilyGrafAktual::UnitOf(int index) const
+{
+    switch (QuantityOf(index).group) {
+    case 0: return QStringLiteral("V");
+    case 1: return QStringLiteral("A");
+    case 2: return QStringLiteral("1");
+    case 3: return QStringLiteral("Hz");
+    case 4: return QStringLiteral("C");
+    case 5: return QStringLiteral("W,...");
+    case 7: return QStringLiteral("1");
+    default: return QStringLiteral("%");
+    }
+}
+
+bool CVKFamilyGrafAktual::GetQuantity(int index, int& shown, std::uint32_t& colour) const
+{
+    if (!m_data || index < 0 || index >= QuantityCount())
+        return false;
+    const CGraphTrace* trace =
+        m_shown[std::size_t(index)] ? m_data->SeriesRegistry().FindGraphSeries(NameOf(index)) : nullptr;
+    shown = trace ? 1 : 0;
+    colour = trace ? trace->Colour() : m_colours[std::size_t(index)];
+    return true;
+}
+
+int CVKFamilyGrafAktual::SetQuantity(int index, int shown, std::uint32_t colour)
+{
+    if (!m_data || index < 0 || index >= QuantityCount())
+        return 0;
+    m_colours[std::size_t(index)] = colour;
+    m_shown[std::size_t(index)] = shown;
+    CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    const QString name = NameOf(index);
+    CGraphTrace* trace = registry.FindGraphSeries(name);
+    if (!shown)
+        return trace && registry.RemoveGraphSeries(name) ? 1 : 0;
+    if (trace) {
+        registry.SetSeriesColour(name, colour);
+        return 0;
+    }
+    const int group = QuantityOf(index).group;
+    float minimum = 0, maximum = 0;
+    GroupRange(group, minimum, maximum);
+    if (group == 5 && !m_isOdbDod)
+        minimum = 0;
+    const bool added =
+        registry.AddGraphSeries(name, UnitOf(index), QString::fromLatin1(QuantityOf(index).caption), colour, maximum,
+                                minimum);
+    if (added && group == 5 && !m_isOdbDod)
+        registry.SetSeriesOption(name, 1);
+    return added ? 1 : 0;
+}
+
+void CVKFamilyGrafAktual::LoadSettings()
+{
+    if (!m_data)
+        return;
+    // Offline the record kept in the archive comes first.
+    if (!m_entry && LoadArchiveSettings()) {
+        m_data->PublishToGraphs();
+        return;
+    }
+    platform::Settings settings;
+    const QString name = m_entry                 ? m_entry->m_nazev
+                         : m_family.vkArchive ? m_data->GetInstrumentName()
+                                              : QString();
+    const platform::SettingsSection device({QStringLiteral("pristroje"), name});
+    bool useDevice = !name.isEmpty() && settings.SubSections(QStringLiteral("pristroje")).contains(name);
+    if (useDevice && settings.GetProfileInt(device, QStringLiteral("init"), 0) == 0) {
+        // A first binding takes the general defaults and marks the
+        // instrument's section as set up.
+        settings.WriteProfileInt(device, QStringLiteral("init"), 1);
+        useDevice = false;
+    } else if (!useDevice && !name.isEmpty()) {
+        settings.WriteProfileInt(device, QStringLiteral("init"), 1);
+    }
+    const platform::SettingsSection section = useDevice ? device : platform::SettingsSection(m_family.generalSection);
+    if (!m_entry && !useDevice && m_family.vkArchive)
+        m_data->ScaleCategories().LoadFromSettings(2, settings);
+    m_isOdbDod = settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0);
+    m_isSpinac = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 0);
+    if (m_family.offLineZob)
+        m_offLineZob = settings.GetProfileInt(section, QStringLiteral("offLineZob"), 0);
+    if (useDevice) {
+        m_currentGroup = std::clamp(settings.GetProfileInt(device, QStringLiteral("Aktualni Velicina"), 0), 0,
+                                    m_family.groupCount - 1);
+        SetGrid(settings.GetProfileInt(device, QStringLiteral("isMriz"), 0) != 0);
+    }
+    for (int i = 0; i < QuantityCount(); ++i) {
+        const QString n = NameOf(i);
+        const auto colour = static_cast<std::uint32_t>(
+            settings.GetProfileInt(section, QStringLiteral("barva ") + n, static_cast<int>(QuantityOf(i).colour)));
+        const int shown = settings.GetProfileInt(section, QStringLiteral("is") + n, i < m_family.shownByDefault ? 1 : 0);
+        SetQuantity(i, shown, colour);
+    }
+    m_data->PublishToGraphs();
+}
+
+void CVKFamilyGrafAktual::SaveSettings()
+{
+    if (!m_data || !m_entry)
+        return;
+    platform::Settings settings;
+    const platform::SettingsSection device({QStringLiteral("pristroje"), m_entry->m_nazev});
+    settings.WriteProfileInt(device, QStringLiteral("isOdbDod"), m_isOdbDod);
+    settings.WriteProfileInt(device, QStringLiteral("isSpinac"), m_isSpinac);
+    if (m_family.offLineZob)
+        settings.WriteProfileInt(device, QStringLiteral("offLineZob"), m_offLineZob);
+    for (int i = 0; i < QuantityCount(); ++i) {
+        int shown = 0;
+        std::uint32_t colour = m_colours[std::size_t(i)];
+        GetQuantity(i, shown, colour);
+        settings.WriteProfileInt(device, QStringLiteral("barva ") + NameOf(i), static_cast<int>(colour));
+        settings.WriteProfileInt(device, QStringLiteral("is") + NameOf(i), shown);
+    }
+    settings.WriteProfileInt(device, QStringLiteral("Aktualni Velicina"), m_currentGroup);
+    settings.WriteProfileInt(device, QStringLiteral("isMriz"), Grid() ? 1 : 0);
+}
+
+void CVKFamilyGrafAktual::CreateFonts()
+{
+    m_layout = LayoutFor(rect(), logicalDpiY(), m_isSpinac != 0, m_family.bandLines, m_family.bandHalfLines);
+    auto normal = std::make_unique<QFont>(QStringLiteral("Times New Roman"));
+    normal->setPixelSize(std::max(6, m_layout.f));
+    normal->setWeight(QFont::Normal);
+    auto bold = std::make_unique<QFont>(*normal);
+    bold->setWeight(QFont::Bold);
+    bold->setPixelSize(std::max(6, m_layout.f * 8 / 7));
+    SetFonts(std::move(normal), std::move(bold));
+    QRect plot = m_layout.plot;
+    const QRect title = m_layout.title;
+    const int f = m_layout.f;
+    if (X1() - X0() != 1000) {
+        plot.setBottom(plot.bottom() - 4 * f / 3);
+        HorzBar()->setGeometry(title.left() + title.width() / 2, title.bottom() - 4 * f / 3, title.width() / 2 - 3 * f,
+                               f);
+        HorzBar()->show();
+    } else {
+        HorzBar()->hide();
+    }
+    if (Y1() - Y0() != 1000) {
+        VertBar()->setGeometry(title.right() - 3 * f / 2, plot.top(), f, plot.bottom() - 3 * f);
+        VertBar()->show();
+    } else {
+        VertBar()->hide();
+    }
+    m_layout.plot = plot;
+    SetPlotRect(CGraphRect::FromQRect(plot));
+}
+
+int CVKFamilyGrafAktual::GetCursorPos(int width)
+{
+    if (!m_data)
+        return 0;
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    return MarkerPosition((platform::CTime::GetCurrentTime() - registry.GraphOrigin()).GetTotalSeconds(),
+                          registry.GraphSpan()) *
+           width / 30000;
+}
+
+void CVKFamilyGrafAktual::Draw(QPainter& p, const QRect& client)
+{
+    if (Dragging() || client.width() < 50 || client.height() < 50)
+        return;
+    const QRect frame = client.adjusted(1, 1, -2, -2);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::white);
+    p.drawRect(frame);
+    p.setPen(QColor(32, 32, 32));
+    p.drawLine(frame.topLeft(), frame.topRight());
+    p.drawLine(frame.topLeft(), frame.bottomLeft());
+    p.setPen(QColor(224, 224, 224));
+    p.drawLine(frame.bottomLeft(), frame.bottomRight());
+    p.drawLine(frame.topRight(), frame.bottomRight());
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Qt::black);
+    if (!m_data)
+        return;
+    if (!LabelFont())
+        CreateFonts();
+    CGraphPainter painter(&p, LabelFont(), TitleFont());
+    DrawGraph(painter, m_layout, false);
+}
+
+void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout, bool print)
+{
+    // Each drawing starts from the laid-out plot: the axes move its left
+    // edge, which must not carry over to the next drawing.
+    CGraphRect plot = CGraphRect::FromQRect(layout.plot);
+    if (Offline() && !print)
+        plot.top -= 8;
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    auto traceOf = [&](int i) { return m_shown[std::size_t(i)] ? registry.FindGraphSeries(NameOf(i)) : nullptr; };
+    const int count = QuantityCount();
+
+    // With the grid on, a group without a shown quantity gives way to the
+    // group of the first shown one; the printed graph chooses on a copy.
+    int currentGroup = m_currentGroup;
+    if (Grid()) {
+        bool any = false;
+        for (int i = 0; i < count && !any; ++i)
+            any = traceOf(i) && QuantityOf(i).group == currentGroup;
+        for (int i = 0; i < count && !any; ++i)
+            if (traceOf(i)) {
+                currentGroup = QuantityOf(i).group;
+                any = true;
+            }
+    }
+    if (!print)
+        m_currentGroup = currentGroup;
+    int left = plot.left;
+    std::vector<std::uint32_t> edges, groups;
+    auto axis = [&](int i, bool grid) {
+        CGraphRect r{left, plot.top, left, plot.bottom};
+        const CGraphTrace& trace = *traceOf(i);
+        if (QuantityOf(i).group == 2)
+            painter.DrawPowerFactorAxis(trace, r, grid, layout.title.right(), Y0(), Y1());
+        else
+            painter.DrawValueAxis(trace, r, grid, layout.title.right(), Y0(), Y1(), 1.0f);
+        left = r.right;
+        edges.push_back(std::uint32_t(r.right));
+        groups.push_back(std::uint32_t(QuantityOf(i).group));
+    };
+    std::vector<bool> drawn(std::size_t(m_family.groupCount), false);
+    for (int i = 0; i < count; ++i) {
+        const int g = QuantityOf(i).group;
+        if (!traceOf(i) || drawn[std::size_t(g)])
+            continue;
+        drawn[std::size_t(g)] = true;
+        if (!(Grid() && g == currentGroup))
+            axis(i, false);
+    }
+    if (Grid())
+        for (int i = 0; i < count; ++i)
+            if (traceOf(i) && QuantityOf(i).group == currentGroup) {
+                axis(i, true);
+                break;
+            }
+    plot.left = left;
+    if (!print) {
+        SetColumns(edges, groups);
+        SetPlotRect(plot);
+    }
+    const CGraphTrace* first = nullptr;
+    for (int i = 0; i < count && !first; ++i)
+        first = traceOf(i);
+    if (first) {
+        CGraphRect timeAxis{plot.left, plot.top, plot.right, plot.bottom};
+        painter.DrawTimeAxis(*first, timeAxis, Grid(), X0(), X1());
+        if (layout.band)
+            DrawBand(painter, CGraphRect{plot.left, layout.bandRect.top(), plot.right, layout.bandRect.bottom()});
+    }
+    if (!Offline() && !print)
+        painter.DrawTitle(CGraphRect::FromQRect(layout.title), plot);
+    if (!Ready() && !print) {
+        painter.DrawBusyNotice(plot.left, plot.top, plot.right, plot.bottom);
+        return;
+    }
+    painter.SetViewport(plot.left, plot.top, plot.right, plot.bottom, X0(), Y0(), X1(), Y1());
+    for (int i = 0; i < count; ++i)
+        if (const CGraphTrace* trace = traceOf(i))
+            painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
+    if (!print) {
+        if (!Offline())
+            painter.DrawMarkerLine(GetCursorPos(30000), X1() - X0());
+        else if (const int marker = OfflineMarker(); marker >= 0)
+            painter.DrawMarkerLine(marker, X1() - X0());
+    }
+    painter.DeleteClipRegion();
+}
+
+QByteArray CVKFamilyGrafAktual::ArchiveRecord() const
+{
+    using namespace recordbytes;
+    QByteArray out;
+    PutInt(out, m_isOdbDod);
+    PutInt(out, m_isSpinac);
+    if (m_family.offLineZob)
+        PutInt(out, m_offLineZob);
+    for (int i = 0; i < QuantityCount(); ++i) {
+        int shown = 0;
+        std::uint32_t colour = m_colours[std::size_t(i)];
+        if (!GetQuantity(i, shown, colour))
+            shown = m_shown[std::size_t(i)];
+        PutInt(out, int(colour));
+        PutInt(out, shown);
+    }
+    PutInt(out, m_typ);
+    BOOL autoFlag = TRUE;
+    int count = 0;
+    std::vector<float> floats;
+    if (m_data) {
+        const CScaleCategories& categories = m_data->ScaleCategories();
+        floats.resize(std::size_t(categories.GetCount()));
+        categories.Get(autoFlag, count, floats.data());
+    }
+    PutInt(out, count);
+    PutInt(out, autoFlag ? 1 : 0);
+    if (count != 0) {
+        PutInt(out, count * 4);
+        for (int k = 0; k < count; ++k)
+            PutFloat(out, floats[std::size_t(k)]);
+    }
+    PutInt(out, m_currentGroup);
+    PutInt(out, Grid() ? 1 : 0);
+    return out;
+}
+
+bool CVKFamilyGrafAktual::ApplyArchiveRecord(const QByteArray& record)
+{
+    if (!m_data)
+        return false;
+    recordbytes::Reader r(record);
+    int odbDod = 0, spinac = 0, offLine = 0, typ = 0, count = 0, autoFlag = 0;
+    const std::size_t n = std::size_t(QuantityCount());
+    std::vector<int> colours(n, 0), shown(n, 0);
+    if (!r.Int(odbDod) || !r.Int(spinac) || (m_family.offLineZob && !r.Int(offLine)))
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (!r.Int(colours[i]) || !r.Int(shown[i]))
+            return false;
+    if (!r.Int(typ) || !r.Int(count) || !r.Int(autoFlag) || count < 0 || count > kMaxCategoryFloats)
+        return false;
+    std::vector<float> floats(std::size_t(count), 0.0f);
+    if (count != 0) {
+        int length = 0;
+        if (!r.Int(length) || length != count * 4)
+            return false;
+        for (float& f : floats)
+            if (!r.Float(f))
+                return false;
+    }
+    // The tail follows the float block wherever the count puts it.
+    int group = 0, grid = 0;
+    const bool tail = r.Int(group) && r.Int(grid);
+    if (!tail && m_family.offLineZob)
+        return false;
+    if (tail) {
+        m_currentGroup = std::clamp(group, 0, m_family.groupCount - 1);
+        SetGrid(grid != 0);
+    }
+    m_isOdbDod = odbDod;
+    m_isSpinac = spinac;
+    if (m_family.offLineZob)
+        m_offLineZob = offLine;
+    m_typ = typ;
+    if (count != 0)
+        m_data->ScaleCategories().Set(autoFlag ? TRUE : FALSE, count, floats.data());
+    else
+        m_data->ScaleCategories().SetAuto(autoFlag ? TRUE : FALSE);
+    for (std::size_t i = 0; i < n; ++i)
+        SetQuantity(int(i), shown[i] ? 1 : 0, std::uint32_t(colours[i]));
+    return true;
+}
+
+bool CVKFamilyGrafAktual::LoadArchiveSettings()
+{
+    if (!m_data)
+        return false;
+    QString instrument;
+    DWORD length = 0;
+    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsStream(0, instrument, length);
+    if (!stream || length == 0)
+        return false;
+    const DWORD longest = DWORD(4 * (3 + 2 * QuantityCount() + 3 + 1 + kMaxCategoryFloats + 2));
+    QByteArray record(qsizetype(std::min(length, longest)), '\0');
+    const std::int64_t got = stream->Read(record.data(), record.size());
+    record.truncate(qsizetype(std::max<std::int64_t>(got, 0)));
+    return ApplyArchiveRecord(record);
+}
+
+bool CVKFamilyGrafAktual::SaveArchiveSettings()
+{
+    if (!m_data || m_entry)
+        return false;
+    std::optional<QByteArray> saved;
+    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsSection(0, saved);
+    if (!stream)
+        return false;
+    const QByteArray record = ArchiveRecord();
+    if (stream->Write(record.constData(), record.size()) != record.size()) {
+        m_data->ReleaseAndReportError(stream);
+        return false;
+    }
+    return m_data->CloseSettingsSection(std::move(stream), 0, saved) == 1;
+}
+
+int CVKFamilyGrafAktual::OfflineMarker() const
+{
+    const auto* vk = dynamic_cast<const CVKFamilyArchivData*>(m_data);
+    if (!vk)
+        return -1;
+    const platform::CTime current = vk->GetCurrentRecordTime();
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    if (!current.GetTime() || registry.GraphSpan() <= 0)
+        return -1;
+    return MarkerPosition(std::int64_t(current.GetTime()) - std::int64_t(registry.GraphOrigin().GetTime()),
+                          registry.GraphSpan());
+}
+
+void CVKFamilyGrafAktual::OnCursorMoved(float perMille)
+{
+    if (!m_data || !Offline() || !m_family.vkArchive)
+        return;
+    ui::CView* view = nullptr;
+    for (QWidget* w = parentWidget(); w && !view; w = w->parentWidget())
+        view = qobject_cast<ui::CView*>(w);
+    auto* doc = view ? qobject_cast<CArchivDocBase*>(view->GetDocument()) : nullptr;
+    if (!doc || doc->ReloadIfChangedSafe())
+        return;
+    // The base window tells the view, which shows the record's values.
+    doc->Navigator().SeekTime(int(perMille));
+}
+
+QString CVKFamilyGrafAktual::ArchiveFileName() const
+{
+    if (const auto* vk = dynamic_cast<const CVKFamilyArchivData*>(m_data))
+        return vk->GetArchiveFileName();
+    if (const auto* vkt = dynamic_cast<const CVKTArchivData*>(m_data))
+        return vkt->GetArchiveFileName();
+    return QString();
+}
+
+bool CVKFamilyGrafAktual::Print(QPrinter* printer)
+{
+    if (!m_data)
+        return false;
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    const platform::CTime start = registry.GraphOrigin();
+    const std::int64_t span = registry.GraphSpan();
+    const QString format = QStringLiteral("%d.%m.%y %H:%M:%S");
+    const QString from = platform::CTime(start.GetTime() + std::uint32_t(span * X0() / 1000)).Format(format);
+    const QString to = platform::CTime(start.GetTime() + std::uint32_t(span * X1() / 1000)).Format(format);
+    const QString name = ArchiveFileName();
+
+    charts::CReportPrinter report(printer, 2, 2, false);
+    report.SetParent(this);
+    const QString title = window() ? window()->windowTitle() : QString();
+    if (!report.BeginPrint(charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_GRAPH), {name}), title,
+                           QString()))
+        return false;
+    QString heading =
+        charts::FillPlaceholders(platform::LoadString(platform::IDS_PRINT_GRAPH_HEADING), {name, from, to});
+    heading.chop(1);
+    report.PrintBox(heading);
+    report.PrintText(QString());
+    if (report.IsPrinting()) {
+        QPainter& pp = report.Painter();
+        const QRect body = report.BodyRect();
+        const QRect area(QPoint(body.left(), report.CurrentY()), body.bottomRight());
+        pp.save();
+        pp.setPen(Qt::black);
+        pp.setBrush(Qt::NoBrush);
+        pp.drawRect(area);
+        const int f = pp.device()->logicalDpiY() * 9 / 72;
+        Layout layout;
+        layout.f = f;
+        layout.title = area.adjusted(1, 1, -1, -1);
+        // The band on paper ends a line above the bottom.
+        if (m_isSpinac && m_family.bandLines * f < layout.title.height()) {
+            layout.band = true;
+            const int bottom = layout.title.bottom();
+            layout.title.setBottom(bottom - m_family.bandHalfLines * f / 2);
+            layout.bandRect =
+                QRect(QPoint(layout.title.left(), layout.title.bottom()), QPoint(layout.title.right(), bottom - f));
+        }
+        const int line = int(1.5 * f);
+        layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
+                            QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));
+        QFont normal(QStringLiteral("Times New Roman"));
+        normal.setPixelSize(std::max(6, f));
+        QFont bold(normal);
+        bold.setWeight(QFont::Bold);
+        {
+            CGraphPainter painter(&pp, &normal, &bold);
+            DrawGraph(painter, layout, true);
+        }
+        pp.restore();
+        report.SetCurrentY(area.bottom());
+    }
+    report.EndPrint();
+    return !report.Failed();
+}
+
+} // namespace analysers_vk
