@@ -7,132 +7,43 @@
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKDisplayValues.h"
 #include "controls/common/PanelControl.h"
-#include "link/LinkEnvironment.h"
 #include "link/Pristroj.h"
-#include "link/PristrojHost.h"
-#include "shell/MavexApp.h"
-#include "platform/Settings.h"
-#include "platform/ThreadMessages.h"
-#include "platform/WindowMessage.h"
-
-#include <QCloseEvent>
-#include <QListWidget>
-#include <QMenu>
-#include <QPointer>
-
-#include <algorithm>
-#include <map>
 
 namespace analysers_vk {
 
 namespace {
 
-constexpr int kUnset = 0x7FFFFFFF;
-
-QPointer<QObject>& RequestReceiver()
+ui::CPanelRegistry& Panels()
 {
-    static QPointer<QObject> receiver;
-    return receiver;
-}
-
-std::map<const CPristroj*, QPointer<CVKPristrojPlochaFrm>>& Panels()
-{
-    static std::map<const CPristroj*, QPointer<CVKPristrojPlochaFrm>> panels;
+    static ui::CPanelRegistry panels;
     return panels;
-}
-
-platform::SettingsSection Section(const QString& name)
-{
-    return platform::SettingsSection({QStringLiteral("pristroje"), name});
 }
 
 } // namespace
 
-CVKPristrojPlochaFrm::CVKPristrojPlochaFrm(QWidget* parent) : QWidget(parent, Qt::Window)
+CVKPristrojPlochaFrm::CVKPristrojPlochaFrm(QWidget* parent) : CPristrojPanelFrm(Panels(), parent)
 {
-    setWindowTitle(QStringLiteral("Pristroj"));
     m_panel = new CVKSeznamDlg(this);
     m_values = new CVKHodnotyDlg(this);
-    m_values->hide();
+    SetChildren(m_panel, m_values);
+    KeepTabs(
+        3,
+        [values = m_values] {
+            std::vector<int> tabs(3, -1);
+            values->GetTabs(tabs[0], tabs[1], tabs[2]);
+            return tabs;
+        },
+        [values = m_values](const std::vector<int>& tabs) { values->SetTabs(tabs[0], tabs[1], tabs[2]); });
     connect(m_panel, &CVKSeznamDlg::scenarioChanged, this, &CVKPristrojPlochaFrm::UpdatePanel);
-    connect(m_panel, &CVKSeznamDlg::settingsRequested, this, [this] { Request(3); });
-    connect(m_panel, &CVKSeznamDlg::menuRequested, this, [this](QPoint at) {
-        QMenu menu(this);
-        FillMenu(menu);
-        menu.exec(at);
-    });
+    connect(m_panel, &CVKSeznamDlg::settingsRequested, this, [this] { Request(kSettingsRequest); });
+    connect(m_panel, &CVKSeznamDlg::menuRequested, this, &CVKPristrojPlochaFrm::ShowMenu);
     resize(420, 420);
-}
-
-CVKPristrojPlochaFrm::~CVKPristrojPlochaFrm()
-{
-    SaveState();
-}
-
-void CVKPristrojPlochaFrm::SetDevice(CPristroj& entry)
-{
-    platform::Settings settings;
-    const platform::SettingsSection section = Section(entry.m_nazev);
-    const bool onTop = settings.GetProfileInt(section, QStringLiteral("ONPnavrch"), 0) > 0;
-    const bool instrument = settings.GetProfileInt(section, QStringLiteral("ONPisQorin"), 1) > 0;
-    m_onTop = !onTop;
-    ToggleOnTop();
-    m_showInstrument = !instrument;
-    ToggleData();
-    m_entry = &entry;
-    m_env = entry.Environment();
-    m_entryName = entry.m_nazev;
-    m_values->SetTabs(settings.GetProfileInt(section, QStringLiteral("p_tab1"), -1),
-                      settings.GetProfileInt(section, QStringLiteral("p_tab2"), -1),
-                      settings.GetProfileInt(section, QStringLiteral("p_tab3"), -1));
-    const int x = settings.GetProfileInt(section, QStringLiteral("p_x"), kUnset);
-    const int y = settings.GetProfileInt(section, QStringLiteral("p_y"), kUnset);
-    const int cx = settings.GetProfileInt(section, QStringLiteral("p_cx"), kUnset);
-    const int cy = settings.GetProfileInt(section, QStringLiteral("p_cy"), kUnset);
-    if (x != kUnset && y != kUnset && cx != kUnset && cy != kUnset)
-        setGeometry(x, y, cx, cy);
-    setWindowTitle(entry.m_nazev);
-}
-
-void CVKPristrojPlochaFrm::SaveState()
-{
-    if (m_entryName.isEmpty())
-        return;
-    platform::Settings settings;
-    const platform::SettingsSection section = Section(m_entryName);
-    settings.WriteProfileInt(section, QStringLiteral("ONPnavrch"), m_onTop ? 1 : 0);
-    settings.WriteProfileInt(section, QStringLiteral("ONPisQorin"), m_showInstrument ? 1 : 0);
-    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    settings.WriteProfileInt(section, QStringLiteral("p_x"), normal.x());
-    settings.WriteProfileInt(section, QStringLiteral("p_y"), normal.y());
-    settings.WriteProfileInt(section, QStringLiteral("p_cx"), normal.width());
-    settings.WriteProfileInt(section, QStringLiteral("p_cy"), normal.height());
-    int t1 = -1, t2 = -1, t3 = -1;
-    m_values->GetTabs(t1, t2, t3);
-    settings.WriteProfileInt(section, QStringLiteral("p_tab1"), t1);
-    settings.WriteProfileInt(section, QStringLiteral("p_tab2"), t2);
-    settings.WriteProfileInt(section, QStringLiteral("p_tab3"), t3);
-}
-
-bool CVKPristrojPlochaFrm::EntryAlive()
-{
-    if (!m_entry || !m_env)
-        return false;
-    // Only the application keeps the list of entries; elsewhere (tools,
-    // tests) the entry is taken as it is.
-    auto* app = dynamic_cast<CMavexApp*>(&m_env->PristrojHost());
-    if (!app)
-        return true;
-    const std::vector<CPristroj*> entries = app->Instruments();
-    if (std::find(entries.begin(), entries.end(), m_entry) != entries.end())
-        return true;
-    m_entry = nullptr;
-    return false;
 }
 
 void CVKPristrojPlochaFrm::UpdatePanel()
 {
-    auto* data = EntryAlive() ? dynamic_cast<CVKArchivData*>(m_entry->GetArchivData()) : nullptr;
+    CPristroj* entry = LiveDevice();
+    auto* data = entry ? dynamic_cast<CVKArchivData*>(entry->GetArchivData()) : nullptr;
     if (!data)
         return;
     m_values->SetValues(archive::vk::FillValuesDialog(*data));
@@ -154,124 +65,39 @@ void CVKPristrojPlochaFrm::UpdatePanel()
         }
     }
     CPristrojStatusTexts texts;
-    if (m_entry->FillVKStatusTexts(texts))
+    if (entry->FillVKStatusTexts(texts))
         m_values->SetStatusTexts(texts);
 }
 
-void CVKPristrojPlochaFrm::resizeEvent(QResizeEvent* event)
+void CVKPristrojPlochaFrm::OpenSettingsWithoutReceiver()
 {
-    QWidget::resizeEvent(event);
-    const QRect area(1, 1, width() - 1, height() - 1);
-    (m_showInstrument ? static_cast<QWidget*>(m_panel) : m_values)->setGeometry(area);
-}
-
-void CVKPristrojPlochaFrm::ToggleData()
-{
-    const QRect area(1, 1, width() - 1, height() - 1);
-    m_showInstrument = !m_showInstrument;
-    if (m_showInstrument) {
-        m_values->hide();
-        m_panel->setGeometry(area);
-        m_panel->show();
-    } else {
-        m_panel->hide();
-        m_values->setGeometry(area);
-        m_values->show();
-        m_values->update();
-    }
-}
-
-void CVKPristrojPlochaFrm::ToggleOnTop()
-{
-    m_onTop = !m_onTop;
-    const bool shown = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, m_onTop);
-    if (shown)
-        show();
-}
-
-void CVKPristrojPlochaFrm::FillMenu(QMenu& menu)
-{
-    menu.addAction(QStringLiteral("Data/Přístroj"), this, &CVKPristrojPlochaFrm::ToggleData);
-    menu.addAction(QStringLiteral("Návrat do aplikace"), this, [this] { Request(2); });
-    menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [this] { Request(3); });
-    QAction* top = menu.addAction(QStringLiteral("Vždy na vrchu"), this, &CVKPristrojPlochaFrm::ToggleOnTop);
-    top->setCheckable(true);
-    top->setChecked(m_onTop);
-    menu.addAction(QStringLiteral("Konec"), this, [this] { Request(1); });
-}
-
-void CVKPristrojPlochaFrm::Request(int request)
-{
-    QObject* receiver = RequestReceiver().data();
-    if (receiver && EntryAlive()) {
-        platform::PostMessageTo(receiver, platform::WM_APP_OPEN_DEVICE_DETAIL,
-                                reinterpret_cast<std::uintptr_t>(m_entry), request);
-        return;
-    }
-    // Without the application's handler the panel does what it can itself.
-    if (request == 1) {
-        if (m_entry)
-            m_entry->m_onp = 0;
-        m_closing = true;
-        close();
-    } else if (request == 3 && EntryAlive()) {
-        OpenVKSettings(this, *m_entry);
-    }
-}
-
-void CVKPristrojPlochaFrm::closeEvent(QCloseEvent* event)
-{
-    if (m_closing || !RequestReceiver() || !EntryAlive()) {
-        event->accept();
-        deleteLater();
-        return;
-    }
-    // The application closes the panel, as for "Konec".
-    event->ignore();
-    Request(1);
+    OpenVKSettings(this, *Device());
 }
 
 void SetVKPanelRequestReceiver(QObject* receiver)
 {
-    RequestReceiver() = receiver;
+    Panels().SetReceiver(receiver);
 }
 
 CVKPristrojPlochaFrm* FindVKPanel(const CPristroj& entry)
 {
-    const auto it = Panels().find(&entry);
-    return it == Panels().end() ? nullptr : it->second.data();
+    return static_cast<CVKPristrojPlochaFrm*>(Panels().Find(&entry));
 }
 
 void OpenVKPanel(CPristroj& entry)
 {
-    CVKPristrojPlochaFrm* frame = FindVKPanel(entry);
-    if (!frame) {
-        frame = new CVKPristrojPlochaFrm;
-        frame->SetDevice(entry);
-        Panels()[&entry] = frame;
-    }
     entry.m_onp = 1;
-    frame->show();
-    frame->raise();
-    frame->activateWindow();
-    frame->UpdatePanel();
+    OpenPristrojPanel(Panels(), entry, [] { return new CVKPristrojPlochaFrm; });
 }
 
 void UpdateVKPanel(CPristroj& entry)
 {
-    if (CVKPristrojPlochaFrm* frame = FindVKPanel(entry))
-        frame->UpdatePanel();
+    Panels().Update(&entry);
 }
 
 void CloseVKPanel(CPristroj& entry)
 {
-    const auto it = Panels().find(&entry);
-    if (it == Panels().end())
-        return;
-    if (CVKPristrojPlochaFrm* frame = it->second.data())
-        delete frame;
-    Panels().erase(it);
+    Panels().Close(&entry);
 }
 
 } // namespace analysers_vk

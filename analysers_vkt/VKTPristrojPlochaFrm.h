@@ -1,12 +1,8 @@
 #pragma once
 
-#include <QWidget>
+#include "shell/PristrojPanelFrm.h"
 
-#include <memory>
-
-class CLinkEnvironment;
 class CPristroj;
-class QMenu;
 
 namespace controls {
 class CPanelControl;
@@ -42,46 +38,24 @@ private:
 };
 
 // The floating panel of a VKT analyser: its front panel or, switched, its
-// measured values in a window of its own. Requests to the application
-// (close, return, settings) go as WM_APP_OPEN_DEVICE_DETAIL to the receiver
-// set with SetVKTPanelRequestReceiver; placement, tabs, on-top choice and
-// the shown child are kept per instrument.
-class CVKTPristrojPlochaFrm : public QWidget {
+// measured values in a window of its own. Requests to the application go to
+// the receiver set with SetVKTPanelRequestReceiver; the values' three tabs
+// are kept per instrument beside the frame's own state.
+class CVKTPristrojPlochaFrm : public CPristrojPanelFrm {
     Q_OBJECT
 public:
     explicit CVKTPristrojPlochaFrm(QWidget* parent = nullptr);
-    ~CVKTPristrojPlochaFrm() override;
 
-    void SetDevice(CPristroj& entry);
-    CPristroj* Device() const { return m_entry; }
-    void UpdatePanel();
-
-    void ToggleData();
-    void ToggleOnTop();
-    bool OnTop() const { return m_onTop; }
-    bool ShowsInstrument() const { return m_showInstrument; }
+    void UpdatePanel() override;
     CVKTSeznamDlg* PanelDialog() const { return m_panel; }
     CVKTHodnotyDlg* Values() const { return m_values; }
-    void FillMenu(QMenu& menu);
-    void Request(int request);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void OpenSettingsWithoutReceiver() override;
 
 private:
-    void SaveState();
-    bool EntryAlive();
-    void ShowMenu(QPoint at);
-
     CVKTSeznamDlg* m_panel = nullptr;
     CVKTHodnotyDlg* m_values = nullptr;
-    CPristroj* m_entry = nullptr;
-    std::shared_ptr<CLinkEnvironment> m_env;
-    QString m_entryName;
-    bool m_onTop = false;
-    bool m_showInstrument = true;
-    bool m_closing = false;
 };
 
 void SetVKTPanelRequestReceiver(QObject* receiver);
