@@ -8,40 +8,15 @@
 #include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 
-#include <QContextMenuEvent>
 #include <QDialogButtonBox>
-#include <QMenu>
-#include <QPrinter>
 #include <QPushButton>
-#include <QStyle>
 
 namespace analysers_vk {
 
-namespace {
-
-const QString kNoAnswer = QStringLiteral("Přístroj neodpovídá !");
-const QString kFileFailed = QStringLiteral("Soubor se nepodařilo otevřít.");
-
-std::function<QDateTime()>& PrintClock()
-{
-    static std::function<QDateTime()> clock;
-    return clock;
-}
-
-} // namespace
-
-void CVKDetail::SetPrintClock(std::function<QDateTime()> clock)
-{
-    PrintClock() = std::move(clock);
-}
-
-QString CVKDetail::TitleFor(const QString& instrumentName)
-{
-    return QStringLiteral("Nastavení přístroje (%1)").arg(instrumentName);
-}
-
 CVKDetail::CVKDetail(const QString& title, QWidget* parent, int firstPage)
-    : ui::CPropertySheet(title, parent),
+    : CAnalyserDetail(title, parent,
+                      {QStringLiteral("Načíst z"), QStringLiteral("Uložit jako"), QStringLiteral("Tiskni")},
+                      QStringLiteral(".vks")),
       m_instalace(new CVKDetailInstalace(false)),
       m_vystupy(new CVKDetailVystupy),
       m_zaznam(new CVKDetailZaznam(false))
@@ -50,9 +25,6 @@ CVKDetail::CVKDetail(const QString& title, QWidget* parent, int firstPage)
     AddPage(std::unique_ptr<ui::CPropertyPage>(m_vystupy));
     AddPage(std::unique_ptr<ui::CPropertyPage>(m_zaznam));
     SetActivePage(firstPage);
-    Button(IdApplyNow)->setText(QStringLiteral("Přijmi vše"));
-    Button(IdOk)->hide();
-    Button(IdCancel)->setText(QStringLiteral("Storno"));
     if (auto* box = findChild<QDialogButtonBox*>()) {
         // "Přijmi vše" and "Storno" change places.
         box->removeButton(Button(IdApplyNow));
@@ -62,24 +34,6 @@ CVKDetail::CVKDetail(const QString& title, QWidget* parent, int firstPage)
         Button(IdApplyNow)->show();
         Button(IdCancel)->show();
     }
-    m_load = new QPushButton(this);
-    m_load->setObjectName(QString::number(IdLoad));
-    m_load->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    m_load->setToolTip(QStringLiteral("Načíst z"));
-    m_save = new QPushButton(this);
-    m_save->setObjectName(QString::number(IdSave));
-    m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    m_save->setToolTip(QStringLiteral("Uložit jako"));
-    m_print = new QPushButton(this);
-    m_print->setObjectName(QString::number(IdPrint));
-    m_print->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
-                                      style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
-    m_print->setToolTip(QStringLiteral("Tiskni"));
-    for (QPushButton* b : {m_load, m_save, m_print})
-        b->setAutoDefault(false);
-    connect(m_load, &QPushButton::clicked, this, [this] { OnLoad(); });
-    connect(m_save, &QPushButton::clicked, this, [this] { OnSave(); });
-    connect(m_print, &QPushButton::clicked, this, [this] { OnPrint(); });
 }
 
 CVKDetail::~CVKDetail() = default;
@@ -92,23 +46,13 @@ bool CVKDetail::RunTask(const std::function<bool()>& task)
 BOOL CVKDetail::ReadFromDevice(IVKSettingsIo& io, int /*pass*/)
 {
     m_io = &io;
-    m_folder = io.SettingsFolder();
-    const bool ok = ReadInstalace(&m_s.config, &m_s.modem, &m_s.iden)
-                 && ReadVystupy(&m_s.outputs, &m_s.iden, TRUE)
-                 && ReadArchSettings(&m_s.status, &m_s.notebook, nullptr);
-    if (!ok) {
-        if (ui::ErrorBox(parentWidget(),
-                         QStringLiteral("Nastavení nelze zobrazit ,protože přístroj neodpovídá !\n Chcete načíst "
-                                        "nastavení ze souboru?"),
-                         ui::MsgButtons::YesNo, ui::MsgIcon::Warning)
-            != ui::MsgAnswer::Yes)
-            return FALSE;
-        OnLoad();
-        if (!m_loadedFromFile)
-            return FALSE;
-    }
-    RefreshPages();
-    return TRUE;
+    return ReadOrOfferFile(io.Name(), io.SettingsFolder());
+}
+
+bool CVKDetail::ReadAll()
+{
+    return ReadInstalace(&m_s.config, &m_s.modem, &m_s.iden) && ReadVystupy(&m_s.outputs, &m_s.iden, TRUE)
+        && ReadArchSettings(&m_s.status, &m_s.notebook, nullptr);
 }
 
 BOOL CVKDetail::ReadInstalace(CVKConfig* config, QString* modem, CIden* iden)
@@ -237,125 +181,11 @@ void CVKDetail::StorePages()
     m_zaznam->GetData();
 }
 
-void CVKDetail::OnReceiveAll()
+void CVKDetail::AddReportPages(controllers::CSettingsReport& report)
 {
-    if (ui::InfoBox(this, QStringLiteral("Opravdu načíst nastavení přístroje?"), ui::MsgButtons::YesNo,
-                    ui::MsgIcon::Question)
-        != ui::MsgAnswer::Yes)
-        return;
-    const bool ok = ReadInstalace(&m_s.config, &m_s.modem, &m_s.iden)
-                 && ReadVystupy(&m_s.outputs, &m_s.iden, TRUE)
-                 && ReadArchSettings(&m_s.status, &m_s.notebook, nullptr);
-    if (!ok)
-        ui::ErrorBox(this, kNoAnswer, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
-    RefreshPages();
-}
-
-bool CVKDetail::OnLoad()
-{
-    m_loadedFromFile = FALSE;
-    const QString name = m_io ? m_io->Name() : QString();
-    const QString path = controllers::ChooseSettingsFile(this, false, QStringLiteral("Načíst nastavení ze souboru"),
-                                                         m_folder, name);
-    if (path.isEmpty())
-        return false;
-    m_loadedFromFile = TRUE;
-    QString error;
-    if (!ReadSettingsFile(path, &error)) {
-        // Nothing of a file that did not read whole reaches the records.
-        ui::ErrorBox(isVisible() ? this : parentWidget(), kFileFailed + QLatin1Char('\n') + error, ui::MsgButtons::Ok,
-                     ui::MsgIcon::Warning);
-        m_loadedFromFile = FALSE;
-    }
-    RefreshPages();
-    return true;
-}
-
-void CVKDetail::OnSave()
-{
-    StorePages();
-    const QString name = (m_io ? m_io->Name() : QString()) + QStringLiteral(".vks");
-    const QString path = controllers::ChooseSettingsFile(this, true, QStringLiteral("Uložit nastavení do souboru"),
-                                                         m_folder, name);
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!WriteSettingsFile(path, QString(), &error))
-        ui::ErrorBox(this, kFileFailed + QLatin1Char('\n') + error, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
-}
-
-void CVKDetail::CreateAllPages()
-{
-    const int active = qMax(0, GetActiveIndex());
-    for (int i = 0; i < GetPageCount(); ++i) {
-        if (!GetPage(i)->IsInitialised())
-            SetActivePage(i);
-    }
-    SetActivePage(active);
-}
-
-controllers::CSettingsReport CVKDetail::BuildReport()
-{
-    StorePages();
-    CreateAllPages();
-    controllers::CSettingsReport report;
-    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTime();
-    report.Head(windowTitle());
-    report.Head(now.toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
-    report.Empty();
     AddInstallationReport(*m_instalace, report);
     AddOutputsReport(*m_vystupy, report);
     AddRecordingReport(*m_zaznam, report);
-    return report;
-}
-
-void CVKDetail::OnPrint()
-{
-    StorePages();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("%1 - Nastavení přístroje").arg(m_io ? m_io->Name() : QString()));
-    if (!controllers::ChoosePrinter(printer, this))
-        return;
-    const controllers::CSettingsReport report = BuildReport();
-    if (!report.Print(printer, windowTitle()))
-        ui::ErrorBox(this, QStringLiteral("Nastavení se nepodařilo vytisknout."), ui::MsgButtons::Ok,
-                     ui::MsgIcon::Warning);
-}
-
-void CVKDetail::PlaceIconButtons()
-{
-    QPushButton* cancel = Button(IdCancel);
-    const int h = cancel->height() + 1;
-    const int g = qMax(2, height() - cancel->mapTo(this, QPoint(0, cancel->height())).y() - 2);
-    const int top = height() - g - h;
-    m_load->setGeometry(g, top, h, h);
-    m_save->setGeometry(4 * g / 3 + h, top, h, h);
-    m_print->setGeometry(5 * g / 3 + 2 * h, top, h, h);
-    for (QPushButton* b : {m_load, m_save, m_print})
-        b->raise();
-}
-
-void CVKDetail::showEvent(QShowEvent* event)
-{
-    ui::CPropertySheet::showEvent(event);
-    Button(IdOk)->hide();
-    Button(IdApplyNow)->setEnabled(true);
-    PlaceIconButtons();
-}
-
-void CVKDetail::resizeEvent(QResizeEvent* event)
-{
-    ui::CPropertySheet::resizeEvent(event);
-    PlaceIconButtons();
-}
-
-void CVKDetail::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Uložit jako"), this, [this] { OnSave(); });
-    menu.addAction(QStringLiteral("Načíst z"), this, [this] { OnLoad(); });
-    menu.addAction(QStringLiteral("Tiskni"), this, [this] { OnPrint(); });
-    menu.exec(event->globalPos());
 }
 
 void RunVKSettings(QWidget* parent, IVKSettingsIo& io, QPointer<QDialog>* sheet)

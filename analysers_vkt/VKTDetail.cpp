@@ -12,42 +12,23 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QContextMenuEvent>
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPrinter>
 #include <QPushButton>
-#include <QStyle>
 
 namespace analysers_vkt {
 
 namespace {
 
 const QString kNoAnswer = QStringLiteral("Přístroj neodpovídá !");
-const QString kFileFailed = QStringLiteral("Soubor se nepodařilo otevřít.");
-
-std::function<QDateTime()>& PrintClock()
-{
-    static std::function<QDateTime()> clock;
-    return clock;
-}
 
 } // namespace
 
-void CVKTDetail::SetPrintClock(std::function<QDateTime()> clock)
-{
-    PrintClock() = std::move(clock);
-}
-
-QString CVKTDetail::TitleFor(const QString& instrumentName)
-{
-    return QStringLiteral("Nastavení přístroje (%1)").arg(instrumentName);
-}
-
 CVKTDetail::CVKTDetail(const QString& title, QWidget* parent, int firstPage)
-    : ui::CPropertySheet(title, parent),
+    : CAnalyserDetail(title, parent,
+                      {QStringLiteral("Načíst nastavení ze souboru."), QStringLiteral("Uložit nastavení do souboru."),
+                       QStringLiteral("Tisk nastavení.")},
+                      QStringLiteral(".vts")),
       m_instalace(new CVKTDetailInstalace(false)),
       m_vystupy(new CVKTDetailVystupy),
       m_zaznam(new CVKTDetailZaznam(false))
@@ -56,27 +37,6 @@ CVKTDetail::CVKTDetail(const QString& title, QWidget* parent, int firstPage)
     AddPage(std::unique_ptr<ui::CPropertyPage>(m_vystupy));
     AddPage(std::unique_ptr<ui::CPropertyPage>(m_zaznam));
     SetActivePage(firstPage);
-    Button(IdApplyNow)->setText(QStringLiteral("Přijmi vše"));
-    Button(IdOk)->hide();
-    Button(IdCancel)->setText(QStringLiteral("Storno"));
-    m_load = new QPushButton(this);
-    m_load->setObjectName(QString::number(IdLoad));
-    m_load->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    m_load->setToolTip(QStringLiteral("Načíst nastavení ze souboru."));
-    m_save = new QPushButton(this);
-    m_save->setObjectName(QString::number(IdSave));
-    m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    m_save->setToolTip(QStringLiteral("Uložit nastavení do souboru."));
-    m_print = new QPushButton(this);
-    m_print->setObjectName(QString::number(IdPrint));
-    m_print->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
-                                      style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
-    m_print->setToolTip(QStringLiteral("Tisk nastavení."));
-    for (QPushButton* b : {m_load, m_save, m_print})
-        b->setAutoDefault(false);
-    connect(m_load, &QPushButton::clicked, this, [this] { OnLoad(); });
-    connect(m_save, &QPushButton::clicked, this, [this] { OnSave(); });
-    connect(m_print, &QPushButton::clicked, this, [this] { OnPrint(); });
 }
 
 CVKTDetail::~CVKTDetail() = default;
@@ -90,20 +50,7 @@ bool CVKTDetail::ReadAll()
 BOOL CVKTDetail::ReadFromDevice(IVKTSettingsIo& io)
 {
     m_io = &io;
-    m_folder = io.SettingsFolder();
-    if (!ReadAll()) {
-        if (ui::ErrorBox(parentWidget(),
-                         QStringLiteral("Nastavení nelze zobrazit ,protože přístroj neodpovídá !\n Chcete načíst "
-                                        "nastavení ze souboru?"),
-                         ui::MsgButtons::YesNo, ui::MsgIcon::Warning)
-            != ui::MsgAnswer::Yes)
-            return FALSE;
-        OnLoad();
-        if (!m_loadedFromFile)
-            return FALSE;
-    }
-    RefreshPages();
-    return TRUE;
+    return ReadOrOfferFile(io.Name(), io.SettingsFolder());
 }
 
 BOOL CVKTDetail::ReadInstalace(CVKTConfig* config, QString* modem, CIden* iden)
@@ -210,70 +157,8 @@ void CVKTDetail::StorePages()
     m_zaznam->GetData();
 }
 
-void CVKTDetail::OnReceiveAll()
+void CVKTDetail::AddReportPages(controllers::CSettingsReport& report)
 {
-    if (ui::InfoBox(this, QStringLiteral("Opravdu načíst nastavení přístroje?"), ui::MsgButtons::YesNo,
-                    ui::MsgIcon::Question)
-        != ui::MsgAnswer::Yes)
-        return;
-    if (!ReadAll())
-        ui::ErrorBox(this, kNoAnswer, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
-    RefreshPages();
-}
-
-bool CVKTDetail::OnLoad()
-{
-    m_loadedFromFile = FALSE;
-    const QString name = m_io ? m_io->Name() : QString();
-    const QString path = controllers::ChooseSettingsFile(this, false, QStringLiteral("Načíst nastavení ze souboru"),
-                                                         m_folder, name);
-    if (path.isEmpty())
-        return false;
-    m_loadedFromFile = TRUE;
-    QString error;
-    if (!LoadFile(path, &error)) {
-        // Nothing of a file that did not read whole reaches the records.
-        ui::ErrorBox(isVisible() ? this : parentWidget(), kFileFailed + QLatin1Char('\n') + error, ui::MsgButtons::Ok,
-                     ui::MsgIcon::Warning);
-        m_loadedFromFile = FALSE;
-    }
-    RefreshPages();
-    return true;
-}
-
-void CVKTDetail::OnSave()
-{
-    StorePages();
-    const QString name = (m_io ? m_io->Name() : QString()) + QStringLiteral(".vts");
-    const QString path = controllers::ChooseSettingsFile(this, true, QStringLiteral("Uložit nastavení do souboru"),
-                                                         m_folder, name);
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!SaveFile(path, QString(), &error))
-        ui::ErrorBox(this, kFileFailed + QLatin1Char('\n') + error, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
-}
-
-void CVKTDetail::CreateAllPages()
-{
-    const int active = qMax(0, GetActiveIndex());
-    for (int i = 0; i < GetPageCount(); ++i) {
-        if (!GetPage(i)->IsInitialised())
-            SetActivePage(i);
-    }
-    SetActivePage(active);
-}
-
-controllers::CSettingsReport CVKTDetail::BuildReport()
-{
-    StorePages();
-    CreateAllPages();
-    controllers::CSettingsReport report;
-    // Local time: the printout is read beside the instrument's own clock.
-    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTime();
-    report.Head(windowTitle());
-    report.Head(now.toLocalTime().toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
-    report.Empty();
 
     const CVKTDetailInstalace& in = *m_instalace;
     auto text = [](const controllers::CSettingsPage& page, int id) { return page.ControlText(id); };
@@ -363,56 +248,6 @@ controllers::CSettingsReport CVKTDetail::BuildReport()
                 (rec.selection[CVKTArch::SelLineVoltage] & 0x08) ? QStringLiteral("ANO") : QStringLiteral("--"));
     report.Pair(1, QStringLiteral("Relé"),
                 (rec.selection[CVKTArch::SelFlags] & 0x04) ? QStringLiteral("ANO") : QStringLiteral("--"));
-    return report;
-}
-
-void CVKTDetail::OnPrint()
-{
-    StorePages();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("%1 - Nastavení přístroje").arg(m_io ? m_io->Name() : QString()));
-    if (!controllers::ChoosePrinter(printer, this))
-        return;
-    const controllers::CSettingsReport report = BuildReport();
-    if (!report.Print(printer, windowTitle()))
-        ui::ErrorBox(this, QStringLiteral("Nastavení se nepodařilo vytisknout."), ui::MsgButtons::Ok,
-                     ui::MsgIcon::Warning);
-}
-
-void CVKTDetail::PlaceIconButtons()
-{
-    QPushButton* cancel = Button(IdCancel);
-    const int h = cancel->height() + 1;
-    const int g = qMax(2, height() - cancel->mapTo(this, QPoint(0, cancel->height())).y() - 2);
-    const int top = height() - g - h;
-    m_load->setGeometry(g, top, h, h);
-    m_save->setGeometry(4 * g / 3 + h, top, h, h);
-    m_print->setGeometry(5 * g / 3 + 2 * h, top, h, h);
-    for (QPushButton* b : {m_load, m_save, m_print})
-        b->raise();
-}
-
-void CVKTDetail::showEvent(QShowEvent* event)
-{
-    ui::CPropertySheet::showEvent(event);
-    Button(IdOk)->hide();
-    Button(IdApplyNow)->setEnabled(true);
-    PlaceIconButtons();
-}
-
-void CVKTDetail::resizeEvent(QResizeEvent* event)
-{
-    ui::CPropertySheet::resizeEvent(event);
-    PlaceIconButtons();
-}
-
-void CVKTDetail::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Uložit jako"), this, [this] { OnSave(); });
-    menu.addAction(QStringLiteral("Načíst z"), this, [this] { OnLoad(); });
-    menu.addAction(QStringLiteral("Tiskni"), this, [this] { OnPrint(); });
-    menu.exec(event->globalPos());
 }
 
 CVKTDetailStatic::CVKTDetailStatic(const QString& title, QWidget* parent)

@@ -1,18 +1,13 @@
 #pragma once
 
+#include "analysers_vk/AnalyserDetail.h"
 #include "analysers_vkt/VKTSettingsGroups.h"
-#include "controllers/settings/SettingsReport.h"
-#include "platform/ui/PropertySheet.h"
 
-#include <QDateTime>
 #include <QPointer>
-
-#include <functional>
 
 class CPristroj;
 class CVKTArchivData;
 class CVKTProfileData;
-class QPushButton;
 
 namespace analysers_vkt {
 
@@ -23,17 +18,11 @@ class CVKTDetailZaznam;
 // The settings of a live VKT analyser: installation, outputs and recording,
 // each page receiving and sending its own group; "Přijmi vše" receives all
 // three; ".vts" files are loaded and saved; the whole set prints.
-class CVKTDetail : public ui::CPropertySheet {
+class CVKTDetail : public analysers_vk::CAnalyserDetail {
     Q_OBJECT
 public:
-    static constexpr int IdLoad = 128;
-    static constexpr int IdSave = 129;
-    static constexpr int IdPrint = 130;
-
     CVKTDetail(const QString& title, QWidget* parent = nullptr, int firstPage = 0);
     ~CVKTDetail() override;
-
-    static QString TitleFor(const QString& instrumentName);
 
     // Reads all three groups; false when the sheet is not to be shown (the
     // instrument did not answer and no file was loaded in its place).
@@ -47,49 +36,28 @@ public:
     BOOL ReadRecordSettings(CVKTStatus* status, CVKTNoteBook* notebook);
     BOOL WriteRecordSettings(CVKTStatus status, CVKTNoteBook notebook);
 
-    // Loads into temporaries and takes the file only when all of it was
-    // read; `error` says why not.
-    BOOL LoadFile(const QString& path, QString* error = nullptr);
-    BOOL SaveFile(const QString& path, const QString& folder, QString* error = nullptr);
+    // The ".vts" file.
+    BOOL LoadFile(const QString& path, QString* error = nullptr) override;
+    BOOL SaveFile(const QString& path, const QString& folder, QString* error = nullptr) override;
 
-    void OnReceiveAll();
-    bool OnLoad();
-    void OnSave();
-    void OnPrint();
-
-    void StorePages();
-    void RefreshPages();
-    controllers::CSettingsReport BuildReport();
-    static void SetPrintClock(std::function<QDateTime()> clock);
+    void StorePages() override;
+    void RefreshPages() override;
 
     CVKTSettings& Settings() { return m_s; }
-    BOOL LoadedFromFile() const { return m_loadedFromFile; }
-    const QString& Folder() const { return m_folder; }
     CVKTDetailInstalace& Instalace() { return *m_instalace; }
     CVKTDetailVystupy& Vystupy() { return *m_vystupy; }
     CVKTDetailZaznam& Zaznam() { return *m_zaznam; }
 
 protected:
-    void OnApplyNow() override { OnReceiveAll(); }
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool ReadAll() override;
+    void AddReportPages(controllers::CSettingsReport& report) override;
 
 private:
-    void PlaceIconButtons();
-    void CreateAllPages();
-    bool ReadAll();
-
     CVKTDetailInstalace* m_instalace;
     CVKTDetailVystupy* m_vystupy;
     CVKTDetailZaznam* m_zaznam;
-    QPushButton* m_load;
-    QPushButton* m_save;
-    QPushButton* m_print;
     IVKTSettingsIo* m_io = nullptr;
     CVKTSettings m_s;
-    QString m_folder;
-    BOOL m_loadedFromFile = FALSE;
 };
 
 // The read-only twin: installation and (when the archive has them) the

@@ -4,37 +4,19 @@
 #include "platform/StringTable.h"
 #include "platform/ui/MessageBox.h"
 
-#include <QContextMenuEvent>
 #include <QDialogButtonBox>
-#include <QMenu>
-#include <QPrinter>
 #include <QPushButton>
-#include <QStyle>
-#include <QTabWidget>
 
 namespace controllers {
-
-namespace {
-
-std::function<QDateTime()>& PrintClock()
-{
-    static std::function<QDateTime()> clock;
-    return clock;
-}
-
-} // namespace
 
 QString CDetailSheetBase::SentText()
 {
     return platform::LoadString(platform::IDS_EVENT_SETTINGS_SENT);
 }
 
-void CDetailSheetBase::SetPrintClock(std::function<QDateTime()> clock)
-{
-    PrintClock() = std::move(clock);
-}
-
-CDetailSheetBase::CDetailSheetBase(const QString& title, QWidget* parent) : ui::CPropertySheet(title, parent)
+CDetailSheetBase::CDetailSheetBase(const QString& title, QWidget* parent)
+    : CSettingsSheetBase(title, parent,
+                         {QStringLiteral("Načíst z"), QStringLiteral("Uložit jako"), QStringLiteral("Tiskni")})
 {
     Button(IdApplyNow)->setText(platform::LoadString(platform::IDS_BUTTON_SEND));
     Button(IdOk)->setText(platform::LoadString(platform::IDS_BUTTON_RECEIVE));
@@ -47,63 +29,15 @@ CDetailSheetBase::CDetailSheetBase(const QString& title, QWidget* parent) : ui::
         Button(IdOk)->setAutoDefault(false);
         Button(IdOk)->setDefault(false);
     }
-    m_load = new QPushButton(this);
-    m_load->setObjectName(QString::number(IdLoad));
-    m_load->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    m_load->setToolTip(QStringLiteral("Načíst z"));
-    m_save = new QPushButton(this);
-    m_save->setObjectName(QString::number(IdSave));
-    m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    m_save->setToolTip(QStringLiteral("Uložit jako"));
-    m_print = new QPushButton(this);
-    m_print->setObjectName(QString::number(IdPrint));
-    m_print->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
-                                      style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
-    m_print->setToolTip(QStringLiteral("Tiskni"));
-    for (QPushButton* b : {m_load, m_save, m_print})
-        b->setAutoDefault(false);
-    connect(m_load, &QPushButton::clicked, this, [this] { LoadFromFile(); });
-    connect(m_save, &QPushButton::clicked, this, [this] { SaveToFile(); });
-    connect(m_print, &QPushButton::clicked, this, [this] { PrintSettings(); });
     setMinimumWidth(560);
-}
-
-void CDetailSheetBase::PlaceIconButtons()
-{
-    QPushButton* ok = Button(IdOk);
-    const int h = ok->height();
-    const int d = qMax(2, height() - ok->mapTo(this, QPoint(0, ok->height())).y() - 2);
-    const int top = height() - d - h;
-    m_load->setGeometry(d, top, h, h);
-    m_save->setGeometry(4 * d / 3 + h, top, h, h);
-    m_print->setGeometry(5 * d / 3 + 2 * h, top, h, h);
-    for (QPushButton* b : {m_load, m_save, m_print})
-        b->raise();
 }
 
 void CDetailSheetBase::showEvent(QShowEvent* event)
 {
-    ui::CPropertySheet::showEvent(event);
+    CSettingsSheetBase::showEvent(event);
     SetActivePage(m_savedPage);
     if (m_savedRect.width() > 0)
         setGeometry(m_savedRect);
-    Button(IdApplyNow)->setEnabled(true);
-    PlaceIconButtons();
-}
-
-void CDetailSheetBase::resizeEvent(QResizeEvent* event)
-{
-    ui::CPropertySheet::resizeEvent(event);
-    PlaceIconButtons();
-}
-
-void CDetailSheetBase::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Uložit jako"), this, [this] { SaveToFile(); });
-    menu.addAction(QStringLiteral("Načíst z"), this, [this] { LoadFromFile(); });
-    menu.addAction(QStringLiteral("Tiskni"), this, [this] { PrintSettings(); });
-    menu.exec(event->globalPos());
 }
 
 void CDetailSheetBase::AskReread()
@@ -134,7 +68,7 @@ void CDetailSheetBase::SendToInstrument()
                  ui::MsgIcon::Warning);
 }
 
-bool CDetailSheetBase::LoadFromFile()
+bool CDetailSheetBase::OnLoad()
 {
     const QString name = m_io ? m_io->Name() : QString();
     const QString path = ChooseSettingsFile(this, false, platform::LoadString(platform::IDS_TITLE_LOAD_SETTINGS),
@@ -154,7 +88,7 @@ bool CDetailSheetBase::LoadFromFile()
     return true;
 }
 
-void CDetailSheetBase::SaveToFile()
+void CDetailSheetBase::OnSave()
 {
     if (!StorePages())
         return;
@@ -168,43 +102,28 @@ void CDetailSheetBase::SaveToFile()
         ui::ErrorBox(this, error, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
 }
 
-void CDetailSheetBase::CreateAllPages()
+bool CDetailSheetBase::OfferSettingsFile()
 {
-    const int active = GetActiveIndex();
-    if (active < 0)
-        return;
-    for (int i = 0; i < GetPageCount(); ++i) {
-        if (!GetPage(i)->IsInitialised())
-            SetActivePage(i);
-    }
-    SetActivePage(active);
+    const QString text = platform::LoadString(platform::IDS_ASK_SETTINGS_FROM_FILE);
+    if (ui::ErrorBox(parentWidget(), text, ui::MsgButtons::YesNo, ui::MsgIcon::Warning) != ui::MsgAnswer::Yes)
+        return false;
+    OnLoad();
+    return m_loadedFromFile;
 }
 
 CSettingsReport CDetailSheetBase::BuildReport()
 {
     CreateAllPages();
-    CSettingsReport report;
-    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTime();
-    report.Head(windowTitle());
-    report.Head(now.toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
-    report.Empty();
+    CSettingsReport report = StartReport();
     AddReportPages(report);
     return report;
 }
 
-void CDetailSheetBase::PrintSettings()
+void CDetailSheetBase::OnPrint()
 {
     if (!StorePages())
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(platform::LoadString(platform::IDS_JOB_DEVICE_SETTINGS)
-                           .replace(QStringLiteral("%s"), m_io ? m_io->Name() : QString()));
-    if (!ChoosePrinter(printer, this))
-        return;
-    const CSettingsReport report = BuildReport();
-    if (!report.Print(printer, windowTitle()))
-        ui::ErrorBox(this, QStringLiteral("Nastavení se nepodařilo vytisknout."), ui::MsgButtons::Ok,
-                     ui::MsgIcon::Warning);
+    PrintReport(m_io ? m_io->Name() : QString(), [this] { return BuildReport(); });
 }
 
 } // namespace controllers

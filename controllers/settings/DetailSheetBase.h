@@ -1,26 +1,18 @@
 #pragma once
 
 #include "controllers/settings/ControllerIo.h"
-#include "controllers/settings/SettingsReport.h"
-#include "platform/ui/PropertySheet.h"
+#include "controllers/settings/SettingsSheetBase.h"
 
-#include <QDateTime>
 #include <QRect>
-
-class QPushButton;
 
 namespace controllers {
 
 // What the two editable controller settings sheets share: "Přijmi" reads
-// again, "Vyšli" sends, the load, save and print buttons and their context
-// menu, and the remembered page and place across the read loop.
-class CDetailSheetBase : public ui::CPropertySheet {
+// again, "Vyšli" sends, and the remembered page and place across the read
+// loop.
+class CDetailSheetBase : public CSettingsSheetBase {
     Q_OBJECT
 public:
-    static constexpr int IdLoad = 128;
-    static constexpr int IdSave = 129;
-    static constexpr int IdPrint = 130;
-
     CDetailSheetBase(const QString& title, QWidget* parent);
 
     // Fills the sheet from the instrument; false when there is nothing to
@@ -30,9 +22,9 @@ public:
 
     void SendToInstrument();
     // True when a file was loaded.
-    bool LoadFromFile();
-    void SaveToFile();
-    void PrintSettings();
+    bool OnLoad() override;
+    void OnSave() override;
+    void OnPrint() override;
     // "Přijmi": asks, then ends the modal run with IdOk.
     void AskReread();
 
@@ -42,8 +34,6 @@ public:
 
     // The report the print command prints (after the pages were stored).
     CSettingsReport BuildReport();
-    // The time the printout is stamped with (local time); tests fix it.
-    static void SetPrintClock(std::function<QDateTime()> clock);
 
 protected:
     // Every page's values into the record; false when a page refused.
@@ -58,13 +48,12 @@ protected:
     virtual QByteArray FileBytes() const = 0;
     virtual void AddReportPages(CSettingsReport& report) = 0;
 
-    // Activates every page once so that all exist, then the active one.
-    void CreateAllPages();
+    // The instrument did not answer: offers its settings from a file
+    // instead; true when one was loaded.
+    bool OfferSettingsFile();
     void OnOK() override { AskReread(); }
     void OnApplyNow() override { SendToInstrument(); }
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
     // After a good send: the sent settings and the text record go to the
     // instrument's archive store, written at the next hand-over.
@@ -81,12 +70,6 @@ protected:
     IControllerIo* m_io = nullptr;
     int m_savedPage = 0;
     QRect m_savedRect;
-
-private:
-    void PlaceIconButtons();
-    QPushButton* m_load;
-    QPushButton* m_save;
-    QPushButton* m_print;
 };
 
 } // namespace controllers

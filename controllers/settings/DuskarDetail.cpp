@@ -74,13 +74,8 @@ BOOL CDuskarDetail::ReadFromInstrument(IControllerIo& io, int)
     CDuskarConfig read;
     CIden iden;
     const BOOL ok = RunInstrumentTask(parentWidget(), [&] { return RetryReadDuskarSettings(io, read, iden); });
-    if (!ok) {
-        const QString text = platform::LoadString(platform::IDS_ASK_SETTINGS_FROM_FILE);
-        if (ui::ErrorBox(parentWidget(), text, ui::MsgButtons::YesNo, ui::MsgIcon::Warning) != ui::MsgAnswer::Yes)
-            return FALSE;
-        LoadFromFile();
-        return m_loadedFromFile;
-    }
+    if (!ok)
+        return OfferSettingsFile();
     m_config = read;
     m_iden = iden;
     FillPages();

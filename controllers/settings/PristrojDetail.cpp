@@ -79,11 +79,7 @@ BOOL CPristrojDetail::ReadFromInstrument(IControllerIo& io, int)
     m_model = ModelFromStore();
     EnsurePages();
     if (!haveConfig) {
-        const QString text = platform::LoadString(platform::IDS_ASK_SETTINGS_FROM_FILE);
-        if (ui::ErrorBox(parentWidget(), text, ui::MsgButtons::YesNo, ui::MsgIcon::Warning) != ui::MsgAnswer::Yes)
-            return FALSE;
-        LoadFromFile();
-        if (!m_loadedFromFile)
+        if (!OfferSettingsFile())
             return FALSE;
         // The controller did not answer: its firmware is taken as the oldest
         // the pages know.

@@ -60,7 +60,7 @@ TEST_F(DuskarSheetFixture, ALoadedFileBringsItsOwnModel)
     QString error;
     ASSERT_TRUE(SaveSettingsFile(path, DuskarSettingsBytes(SampleDuskarConfig(), SampleDuskarIden(20)), error));
     ScriptedFileChooser chooser{path};
-    ASSERT_TRUE(sheet.LoadFromFile());
+    ASSERT_TRUE(sheet.OnLoad());
     EXPECT_FALSE(sheet.m_flags.thyristor);
     EXPECT_FALSE(sheet.m_steps.IsThyristorModel());
     EXPECT_EQ(sheet.m_iden.model, 20);

@@ -170,7 +170,7 @@ TEST_F(QorinSheetFixture, SaveAndLoadThroughFiles)
     const QString path = dir.filePath(QStringLiteral("rozvodna.set"));
     {
         ScriptedFileChooser chooser{path};
-        sheet.SaveToFile();
+        sheet.OnSave();
         EXPECT_TRUE(chooser.lastSave);
         EXPECT_EQ(chooser.lastName, QStringLiteral("rozvodna.set"));
         EXPECT_EQ(chooser.lastFolder, dir.path());
@@ -189,7 +189,7 @@ TEST_F(QorinSheetFixture, SaveAndLoadThroughFiles)
     {
         ui::ScriptedMessageBoxes boxes;
         ScriptedFileChooser chooser{duskar};
-        EXPECT_FALSE(sheet.LoadFromFile());
+        EXPECT_FALSE(sheet.OnLoad());
         ASSERT_EQ(boxes.Requests().size(), 1u);
         EXPECT_TRUE(boxes.Requests()[0].text.contains(QStringLiteral("nepatří")));
     }
@@ -199,7 +199,7 @@ TEST_F(QorinSheetFixture, SaveAndLoadThroughFiles)
     // Loading the saved file, then sending, writes the file's settings.
     {
         ScriptedFileChooser chooser{path};
-        EXPECT_TRUE(sheet.LoadFromFile());
+        EXPECT_TRUE(sheet.OnLoad());
     }
     EXPECT_EQ(sheet.m_data.ControlText(1032), QStringLiteral("0.95"));
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);

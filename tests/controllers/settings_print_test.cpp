@@ -106,7 +106,7 @@ TEST(SettingsPrint, QorinSettingsPrintToPdf)
     CPristrojDetail sheet(QStringLiteral("Nastavení přístroje (rozvodna)"));
     ASSERT_TRUE(sheet.ReadFromInstrument(io, 0));
     PdfPrinter pdf(dir.filePath(QStringLiteral("nastaveni.pdf")));
-    sheet.PrintSettings();
+    sheet.OnPrint();
     int pages = 0;
     const QString text = PdfText(pdf.path, &pages);
     EXPECT_GE(pages, 1);

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "controllers/settings/SettingsReport.h"
+#include "platform/ui/PropertySheet.h"
+
+#include <QDateTime>
+
+#include <functional>
+
+class QPushButton;
+
+namespace controllers {
+
+// What every instrument settings sheet has around its pages: the load,
+// save and print icon buttons at the left of its button row and their
+// context menu, the printed report's head and the print run.
+class CSettingsSheetBase : public ui::CPropertySheet {
+    Q_OBJECT
+public:
+    static constexpr int IdLoad = 128;
+    static constexpr int IdSave = 129;
+    static constexpr int IdPrint = 130;
+
+    struct IconTips {
+        QString load;
+        QString save;
+        QString print;
+    };
+
+    CSettingsSheetBase(const QString& title, QWidget* parent, const IconTips& tips);
+
+    // True when the user chose a file (the families say whether it was read).
+    virtual bool OnLoad() = 0;
+    virtual void OnSave() = 0;
+    virtual void OnPrint() = 0;
+
+    // The time the printout is stamped with (local time); tests fix it.
+    static void SetPrintClock(std::function<QDateTime()> clock);
+
+protected:
+    // The icon buttons sit in the row of `reference`, `extra` pixels taller than it.
+    void SetIconButtonsBeside(int reference, int extra)
+    {
+        m_reference = reference;
+        m_extra = extra;
+    }
+    // Activates every page once so that all exist, then the active one.
+    void CreateAllPages();
+    // The sheet's title and the time of printing, then an empty line.
+    CSettingsReport StartReport() const;
+    // Asks for a printer and prints what `build` gives; says so when it fails.
+    void PrintReport(const QString& instrumentName, const std::function<CSettingsReport()>& build);
+
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void PlaceIconButtons();
+
+    QPushButton* m_load;
+    QPushButton* m_save;
+    QPushButton* m_print;
+    int m_reference = IdOk;
+    int m_extra = 0;
+};
+
+} // namespace controllers
