@@ -1,16 +1,15 @@
 #pragma once
 
+#include "analysers_vk/VKRangeBox.h"
 #include "model/ScaleCategories.h"
 #include "shell/ObecneNastaveni.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <memory>
 
 class QCheckBox;
-class QLineEdit;
 class QVBoxLayout;
 
 namespace platform {
@@ -55,19 +54,19 @@ public:
     bool OnKillActive() override;
     void OnOK() override;
 
-    // The message for a range row, empty when it passes: the lower limit,
-    // the upper limit, then (power factor) the cosine rule or (others) the
-    // order of the two bounds.
     static QString CheckRange(const QString& name, double minimum, double maximum, double low, double high,
-                              bool cosine);
+                              bool cosine)
+    {
+        return CVKRangeBox::CheckRange(name, minimum, maximum, low, high, cosine);
+    }
     // Checks every row; the first message, empty when all pass.
-    QString CheckRanges() const;
+    QString CheckRanges() const { return m_rangeBox->Check(); }
 
     CVKQuantityGrid* Grid() const { return m_grid; }
-    QLineEdit* Minimum(int category) const { return m_min[category]; }
-    QLineEdit* Maximum(int category) const { return m_max[category]; }
-    QCheckBox* Automatic() const { return m_auto; }
-    QCheckBox* Pane(int index) const { return m_panes[index]; }
+    QLineEdit* Minimum(int category) const { return m_rangeBox->Minimum(category); }
+    QLineEdit* Maximum(int category) const { return m_rangeBox->Maximum(category); }
+    QCheckBox* Automatic() const { return m_rangeBox->Automatic(); }
+    QCheckBox* Pane(int index) const { return m_panes->Pane(index); }
 
     const CVKSharedRanges& Ranges() const { return *m_ranges; }
 
@@ -82,24 +81,20 @@ protected:
     QVBoxLayout* PageLayout() const { return m_layout; }
 
 private:
-    void EnableRanges();
     // The shared set into the edits, and the edits (when they pass) back.
     void ShowRanges();
     bool TakeRanges();
-    // The edits as the page last showed them: a page gives back only what
-    // was changed on it.
-    QStringList RangeTexts() const;
 
-    std::array<QCheckBox*, 4> m_panes{}; // isAlarm, isData, isNahled, isGraf
+    CVKPaneChoice* m_panes = nullptr;
     QCheckBox* m_odbDod = nullptr;
     QCheckBox* m_spinac = nullptr;
     CVKQuantityGrid* m_grid = nullptr;
-    std::array<QLineEdit*, kCategories> m_min{};
-    std::array<QLineEdit*, kCategories> m_max{};
-    QCheckBox* m_auto = nullptr;
+    CVKRangeBox* m_rangeBox = nullptr;
     QVBoxLayout* m_layout = nullptr;
     Family m_family;
     std::shared_ptr<CVKSharedRanges> m_ranges;
+    // The edits as the page last showed them: a page gives back only what
+    // was changed on it.
     QStringList m_shownRanges;
 };
 

@@ -1,7 +1,5 @@
 #include "analysers_vk/VKSettingsFile.h"
 
-#include "platform/Archive.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,12 +9,19 @@ namespace analysers_vk {
 
 namespace {
 
-QString FileError(const QString& path, const QString& what)
+bool TrySave(const QString& path, const QByteArray& bytes, QString& why)
 {
-    return QStringLiteral("Soubor nastavení \"%1\" nelze načíst: %2").arg(path, what);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        why = file.errorString();
+        return false;
+    }
+    return true;
 }
 
-QString LoadErrorText(const platform::ArchiveError& e)
+} // namespace
+
+QString SettingsLoadErrorText(const platform::ArchiveError& e)
 {
     switch (e.cause()) {
     case platform::ArchiveError::BadClass:
@@ -32,63 +37,34 @@ QString LoadErrorText(const platform::ArchiveError& e)
     return e.Text();
 }
 
-bool TrySave(const QString& path, const QByteArray& bytes, QString& why)
+bool LoadSettingsFile(const QString& path, const std::function<bool(const QByteArray&, QString&)>& parse,
+                      QString& error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        why = file.errorString();
-        return false;
-    }
-    return true;
+    QFile file(path);
+    QString why;
+    if (!file.open(QIODevice::ReadOnly))
+        why = QStringLiteral("soubor nelze otevřít.");
+    else if (parse(file.readAll(), why))
+        return true;
+    error = QStringLiteral("Soubor nastavení \"%1\" nelze načíst: %2").arg(path, why);
+    return false;
 }
-
-} // namespace
 
 QByteArray VKSettingsBytes(const CVKSettings& settings)
 {
-    CVKSettings copy(settings);
-    platform::SerialArchive ar;
-    copy.config.Serialize(ar);
-    copy.status.Serialize(ar);
-    copy.outputs.Serialize(ar);
-    copy.notebook.Serialize(ar);
-    copy.iden.Serialize(ar);
-    ar << copy.modem;
-    return ar.buffer();
+    return SettingsFileBytes(settings);
 }
 
 bool ParseVKSettings(const QByteArray& bytes, CVKSettings& settings, QString& error)
 {
-    CVKSettings loaded;
-    try {
-        platform::SerialArchive ar(bytes);
-        loaded.config.Serialize(ar);
-        loaded.status.Serialize(ar);
-        loaded.outputs.Serialize(ar);
-        loaded.notebook.Serialize(ar);
-        loaded.iden.Serialize(ar);
-        ar >> loaded.modem;
-    } catch (const platform::ArchiveError& e) {
-        error = LoadErrorText(e);
-        return false;
-    }
-    settings = loaded;
-    return true;
+    return ParseSettingsFile(bytes, CVKSettings(), settings, error);
 }
 
 bool LoadVKSettingsFile(const QString& path, CVKSettings& settings, QString& error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = FileError(path, QStringLiteral("soubor nelze otevřít."));
-        return false;
-    }
-    QString why;
-    if (!ParseVKSettings(file.readAll(), settings, why)) {
-        error = FileError(path, why);
-        return false;
-    }
-    return true;
+    return LoadSettingsFile(
+        path, [&settings](const QByteArray& bytes, QString& why) { return ParseVKSettings(bytes, settings, why); },
+        error);
 }
 
 bool SaveVKSettingsFile(const QString& path, const QByteArray& bytes, const QString& folder, QString& error)

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "analysers_vk/VKRangeBox.h"
 #include "shell/ObecneNastaveni.h"
-
-#include <array>
 
 class QCheckBox;
 class QComboBox;
@@ -32,23 +31,19 @@ public:
     QString CheckRanges() const;
 
     CVKTQuantityGrid* Grid() const { return m_grid; }
-    QLineEdit* Minimum(int category) const { return m_min[std::size_t(category)]; }
-    QLineEdit* Maximum(int category) const { return m_max[std::size_t(category)]; }
-    QCheckBox* Automatic() const { return m_auto; }
-    QCheckBox* Pane(int index) const { return m_panes[std::size_t(index)]; }
+    QLineEdit* Minimum(int category) const { return m_rangeBox->Minimum(category); }
+    QLineEdit* Maximum(int category) const { return m_rangeBox->Maximum(category); }
+    QCheckBox* Automatic() const { return m_rangeBox->Automatic(); }
+    QCheckBox* Pane(int index) const { return m_panes->Pane(index); }
     QComboBox* OffLine() const { return m_offLine; }
 
 private:
-    void EnableRanges();
-
-    std::array<QCheckBox*, 4> m_panes{}; // isAlarm, isData, isNahled, isGraf
+    analysers_vk::CVKPaneChoice* m_panes = nullptr;
     QCheckBox* m_odbDod = nullptr;
     QCheckBox* m_spinac = nullptr;
     QComboBox* m_offLine = nullptr;
     CVKTQuantityGrid* m_grid = nullptr;
-    std::array<QLineEdit*, kCategories> m_min{};
-    std::array<QLineEdit*, kCategories> m_max{};
-    QCheckBox* m_auto = nullptr;
+    analysers_vk::CVKRangeBox* m_rangeBox = nullptr;
 };
 
 } // namespace analysers_vkt

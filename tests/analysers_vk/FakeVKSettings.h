@@ -6,20 +6,18 @@
 #include "model/VKNoteBook.h"
 #include "model/VKOutputConfig.h"
 #include "model/VKStatus.h"
+#include "support/ScriptedAnswers.h"
 
 #include <QStringList>
 
-#include <deque>
-#include <map>
-#include <string>
 #include <vector>
 
 namespace vktest {
 
-// A VK analyser whose settings requests the test scripts: each request
-// takes the next answer of its queue (true when the queue is empty) and is
-// logged by name; what is written is kept, reads give what the fake holds.
-class FakeVKSettings : public analysers_vk::IVKSettingsIo {
+// A VK analyser whose settings requests the test scripts (see
+// support::ScriptedAnswers); what is written is kept, reads give what the
+// fake holds.
+class FakeVKSettings : public analysers_vk::IVKSettingsIo, public support::ScriptedAnswers {
 public:
     QString Name() const override { return QStringLiteral("Rozvodna"); }
     QString SettingsFolder() const override { return folder; }
@@ -50,20 +48,6 @@ public:
     void QueueEvent(const QString& text) override { events << text; }
     void Yield() override { ++yields; }
 
-    // Scripts `name`'s next answers.
-    void Script(const std::string& name, std::initializer_list<bool> answers)
-    {
-        auto& q = answers_[name];
-        q.insert(q.end(), answers);
-    }
-    int Calls(const std::string& name) const
-    {
-        int n = 0;
-        for (const auto& c : log)
-            n += c == name ? 1 : 0;
-        return n;
-    }
-
     QString folder;
     CVKConfig config;
     analysers_vk::ModemBlock modem{};
@@ -71,26 +55,8 @@ public:
     CVKOutputConfig outputs;
     CVKStatus status;
     CVKNoteBook notebook;
-    std::vector<std::string> log;
     QStringList events;
     int resyncs = 0, configRecords = 0, yields = 0;
-
-private:
-    template <class Fn>
-    bool Answer(const std::string& name, Fn&& onSuccess)
-    {
-        log.push_back(name);
-        bool a = true;
-        auto& q = answers_[name];
-        if (!q.empty()) {
-            a = q.front();
-            q.pop_front();
-        }
-        if (a)
-            onSuccess();
-        return a;
-    }
-    std::map<std::string, std::deque<bool>> answers_;
 };
 
 } // namespace vktest

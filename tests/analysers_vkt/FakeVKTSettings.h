@@ -6,20 +6,18 @@
 #include "model/VKTNoteBook.h"
 #include "model/VKTOutputConfig.h"
 #include "model/VKTStatus.h"
+#include "support/ScriptedAnswers.h"
 
 #include <QStringList>
 
-#include <deque>
-#include <map>
-#include <string>
 #include <vector>
 
 namespace vkttest {
 
-// A VKT analyser whose settings requests the test scripts: each request
-// takes the next answer of its queue (true when the queue is empty) and is
-// logged by name; what is written is kept, reads give what the fake holds.
-class FakeVKTSettings : public analysers_vkt::IVKTSettingsIo {
+// A VKT analyser whose settings requests the test scripts (see
+// support::ScriptedAnswers); what is written is kept, reads give what the
+// fake holds.
+class FakeVKTSettings : public analysers_vkt::IVKTSettingsIo, public support::ScriptedAnswers {
 public:
     QString Name() const override { return QStringLiteral("Trafostanice"); }
     QString SettingsFolder() const override { return folder; }
@@ -50,20 +48,6 @@ public:
     void QueueEvent(const QString& text) override { events << text; }
     void Sleep(int ms) override { sleeps.push_back(ms); }
 
-    // Scripts `name`'s next answers.
-    void Script(const std::string& name, std::initializer_list<bool> answers)
-    {
-        auto& q = answers_[name];
-        q.insert(q.end(), answers);
-    }
-    int Calls(const std::string& name) const
-    {
-        int n = 0;
-        for (const auto& c : log)
-            n += c == name ? 1 : 0;
-        return n;
-    }
-
     QString folder;
     CVKTConfig config;
     analysers_vkt::ModemBlock modem{};
@@ -71,27 +55,9 @@ public:
     CVKTOutputConfig outputs;
     CVKTStatus status;
     CVKTNoteBook notebook;
-    std::vector<std::string> log;
     std::vector<int> sleeps;
     QStringList events;
     int resyncs = 0, configRecords = 0;
-
-private:
-    template <class Fn>
-    bool Answer(const std::string& name, Fn&& onSuccess)
-    {
-        log.push_back(name);
-        bool a = true;
-        auto& q = answers_[name];
-        if (!q.empty()) {
-            a = q.front();
-            q.pop_front();
-        }
-        if (a)
-            onSuccess();
-        return a;
-    }
-    std::map<std::string, std::deque<bool>> answers_;
 };
 
 } // namespace vkttest

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QStringList>
+
+#include <vector>
+
+class CScaleCategories;
+class QCheckBox;
+class QLineEdit;
+
+namespace platform {
+class Settings;
+class SettingsSection;
+}
+
+namespace analysers_vk {
+
+// One scale category of the default graph ranges: its label and unit, its
+// name in the messages, and the bounds its limits must keep.
+struct VKRangeRow {
+    const char* label;
+    const char* unit;
+    const char* name;
+    double low, high;
+};
+
+// The default graph ranges on an analyser family's general settings page:
+// the lower and upper limit of each scale category and "Určit rozsah
+// automaticky", which disables the limits.
+class CVKRangeBox : public QGroupBox {
+    Q_OBJECT
+public:
+    CVKRangeBox(const QString& title, std::vector<VKRangeRow> rows, QWidget* parent);
+
+    void Show(const CScaleCategories& categories);
+    // The limits into `categories`; they must have passed Check.
+    void Take(CScaleCategories& categories) const;
+    // The first message of the rows, empty when all pass.
+    QString Check() const;
+    // The edits as they stand, to see whether anything was changed.
+    QStringList Texts() const;
+
+    // The message for a row, empty when it passes: the lower limit, the
+    // upper limit, then (power factor) the cosine rule or (others) the
+    // order of the two limits.
+    static QString CheckRange(const QString& name, double minimum, double maximum, double low, double high,
+                              bool cosine);
+
+    QLineEdit* Minimum(int category) const { return m_min[std::size_t(category)]; }
+    QLineEdit* Maximum(int category) const { return m_max[std::size_t(category)]; }
+    QCheckBox* Automatic() const { return m_auto; }
+
+private:
+    void EnableRanges();
+
+    std::vector<VKRangeRow> m_rows;
+    std::vector<QLineEdit*> m_min;
+    std::vector<QLineEdit*> m_max;
+    QCheckBox* m_auto = nullptr;
+};
+
+// "Zobrazit:": the panes a new live window of the family shows.
+class CVKPaneChoice : public QGroupBox {
+    Q_OBJECT
+public:
+    static constexpr int kPanes = 4;
+
+    explicit CVKPaneChoice(QWidget* parent);
+
+    void Load(const platform::Settings& settings, const platform::SettingsSection& section);
+    void Save(platform::Settings& settings, const platform::SettingsSection& section) const;
+    QCheckBox* Pane(int index) const { return m_panes[std::size_t(index)]; }
+
+private:
+    std::vector<QCheckBox*> m_panes;
+};
+
+} // namespace analysers_vk
