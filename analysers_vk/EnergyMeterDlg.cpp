@@ -311,11 +311,6 @@ QString CEnergyMeterDlg::MaximumText(int i) const
     return m_maxima.at(std::size_t(i))->text();
 }
 
-QString CEnergyMeterDlg::MaximumTimeText(int i) const
-{
-    return m_maximumTimes.at(std::size_t(i))->text();
-}
-
 QString CEnergyMeterDlg::ResetTimeText() const
 {
     return m_resetTime->text();

@@ -30,7 +30,6 @@ public:
     QString CounterText(int tariff, int kind) const;
     QString PowerFactorText(int tariff) const;
     QString MaximumText(int i) const;
-    QString MaximumTimeText(int i) const;
     QString ResetTimeText() const;
     QString ReadTimeText() const;
     int HourField(int hour) const;

@@ -169,7 +169,6 @@ QSize CGraphRangeBar::sizeHint() const
     return QSize(ui::DluToPixelsX(480, font()), ui::DluToPixelsY(17, font()));
 }
 
-int CGraphRangeBar::CurrentTab() const { return m_tab->currentIndex(); }
 
 QWidget* CGraphRangeBar::Control(int id) const
 {

@@ -50,7 +50,6 @@ public:
     bool Confirmed() const { return m_confirmed; }
     bool SeveralDays() const { return m_severalDays; }
     bool LongCaptions() const { return m_longCaptions; }
-    int CurrentTab() const;
     QWidget* Control(int id) const;
     // The bar's height for its font.
     QSize sizeHint() const override;

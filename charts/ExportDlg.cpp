@@ -52,11 +52,6 @@ void CExportDlg::SetDefaultName(const QString& nearPath)
     m_path->setText(DefaultCsvPath(nearPath));
 }
 
-int CExportDlg::FormatIndex() const
-{
-    return m_format->currentIndex();
-}
-
 int CExportDlg::DecimalIndex() const
 {
     return m_decimal->currentIndex();

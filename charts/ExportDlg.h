@@ -21,7 +21,6 @@ public:
 
     // "data.csv" in the folder of `nearPath`.
     void SetDefaultName(const QString& nearPath);
-    int FormatIndex() const;
     // CsvDecimal: 0 comma, 1 point.
     int DecimalIndex() const;
     void SetDecimalIndex(int index);

@@ -110,11 +110,6 @@ void CVKStatus::ToRaw(BYTE* p) const
     PutDword(p + 48, m_harmonics);
 }
 
-void CVKStatus::SetNewestImage(const BYTE* six)
-{
-    std::memcpy(m_newest, six, 6);
-}
-
 void CVKStatus::GetRecordStartTime(CTime& time, BOOL& atOnce) const
 {
     if (m_start[1] != 0) {

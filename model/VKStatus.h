@@ -97,7 +97,6 @@ public:
     DWORD GetNewestPosition() const { return m_position; }
     void SetNewestPosition(DWORD v) { m_position = v; }
     const BYTE* GetNewestImage() const { return m_newest; }
-    void SetNewestImage(const BYTE* six);
     const BYTE* GetStartImage() const { return m_start; }
     BYTE GetPeriodMinutesBcd() const { return m_periodMinutes; }
     BYTE GetPeriodSecondsBcd() const { return m_periodSeconds; }

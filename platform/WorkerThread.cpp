@@ -163,12 +163,6 @@ bool WorkerThread::Start()
     return true;
 }
 
-std::thread::id WorkerThread::ThreadId() const
-{
-    std::lock_guard<std::mutex> lock(m_lifeMutex);
-    return m_threadId;
-}
-
 bool WorkerThread::PostThreadMessage(MessageId id, std::uintptr_t wParam, std::intptr_t lParam)
 {
     return m_queue->Post(ThreadMessage{id, wParam, lParam});

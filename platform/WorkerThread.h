@@ -73,7 +73,6 @@ public:
 
     // The handle for PostThreadMessage(ThreadHandle, ...), valid from construction.
     ThreadHandle Handle() const { return m_handle; }
-    std::thread::id ThreadId() const;
 
     // From any thread; false once the loop has ended.
     bool PostThreadMessage(MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);

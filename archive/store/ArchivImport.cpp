@@ -44,11 +44,6 @@ QString TempFileProcessErrorText()
     return QStringLiteral("Chyba při zpracovávání dočasného souboru.");
 }
 
-QString ImportFileOpenErrorText()
-{
-    return QStringLiteral("Nepodařilo se otevřít datový soubor.");
-}
-
 CArchivRecord TextRecord(platform::CTime time, std::uint8_t type, const QString& text)
 {
     return {time.GetTime(), type, platform::ToCp1250(text)};

@@ -29,7 +29,6 @@ QString DataUnavailableText();
 // Error texts of the copies and merges.
 QString TempFileOpenErrorText();
 QString TempFileProcessErrorText();
-QString ImportFileOpenErrorText();
 
 // An instrument image of `size` bytes filled by `toRaw(BYTE*)`.
 template <class ToRaw>

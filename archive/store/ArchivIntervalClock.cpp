@@ -117,12 +117,6 @@ int CArchivIntervalClock::CheckOverdue()
     return overdue;
 }
 
-int CArchivIntervalClock::IsOverdue() const
-{
-    std::lock_guard lock(m_lock);
-    return m_overdue;
-}
-
 void CArchivIntervalClock::AdvanceStart()
 {
     std::lock_guard lock(m_lock);

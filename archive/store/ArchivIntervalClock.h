@@ -41,7 +41,6 @@ public:
     // Whether now (or the linked record's time) lies more than 60 s past
     // NextTime(); remembered in `overdue`.
     int CheckOverdue();
-    int IsOverdue() const;
     // The start moves to the next grid instant.
     void AdvanceStart();
     void SetStartOnce(platform::CTime t);

@@ -133,19 +133,6 @@ int FindSeekBlock(const std::vector<std::uint32_t>& slotTimes, CBlockEnds ends, 
     return ends.oldest;
 }
 
-int CountDataRecordsUpTo(const CArchivRecordList& records, std::uint32_t time)
-{
-    int count = 0;
-    for (const CArchivRecord& r : records) {
-        if (!r.IsData())
-            continue;
-        if (r.time > time)
-            break;
-        ++count;
-    }
-    return count;
-}
-
 bool CopyStorageTo(CArchivData& source, Storage& destination)
 {
     auto entry = CArchivFileList::Instance().Find(source.GetFilePath());

@@ -76,8 +76,6 @@ platform::CTime SeekTimeOf(platform::CTime windowStart, int windowLength, int pe
 // starts at or before `time`, the oldest when none does; -1 without blocks.
 int FindSeekBlock(const std::vector<std::uint32_t>& slotTimes, CBlockEnds ends, platform::CTime time);
 
-// Data records of `records` before the first one later than `time`.
-int CountDataRecordsUpTo(const CArchivRecordList& records, std::uint32_t time);
 
 // Every stream of the archive's storage into `destination`, flushed; true
 // only when all of it arrived.

@@ -39,15 +39,6 @@ void AddDownloaderTemplates(ui::CDocManager& manager)
         192, CDownloaderDoc::ProfileDocString()));
 }
 
-CDownloaderDoc* OpenDownloader(ui::CDocManager& manager, const CPristroj& instrument)
-{
-    ui::CDocTemplate* found = manager.FindTemplate(ui::CDocTemplate::regFileTypeName, QStringLiteral("Downloader"));
-    auto* document = found ? dynamic_cast<CDownloaderDoc*>(found->OpenDocumentFile(QString(), true)) : nullptr;
-    if (document)
-        document->StartDownload(instrument);
-    return document;
-}
-
 CDownloaderDoc* OpenProfileDownloader(ui::CDocManager& manager, const CPristroj& instrument, const QString& file,
                                       int kind, CTime date, const CProfileStatus* status)
 {

@@ -45,9 +45,6 @@ private:
 // Adds the archive download template (resource 191) and the profile download
 // template (its file-type name "Profile Downloader") to the program's list.
 void AddDownloaderTemplates(ui::CDocManager& manager);
-// Opens a new download window and starts the whole-archive download of the
-// instrument; null when the program has no download template.
-CDownloaderDoc* OpenDownloader(ui::CDocManager& manager, const CPristroj& instrument);
 // Opens a new profile download window and starts the download; null when
 // the program has no profile download template.
 CDownloaderDoc* OpenProfileDownloader(ui::CDocManager& manager, const CPristroj& instrument, const QString& file,
