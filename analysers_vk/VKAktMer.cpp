@@ -188,11 +188,8 @@ void CVKAktMer::RestoreState()
     ResetPanes();
     if (!known)
         return;
-    platform::Settings settings;
-    const platform::SettingsSection section = m_state.Section();
-    Values()->SetTabs(settings.GetProfileInt(section, QStringLiteral("tab1"), -1),
-                      settings.GetProfileInt(section, QStringLiteral("tab2"), -1),
-                      settings.GetProfileInt(section, QStringLiteral("tab3"), -1));
+    const std::array<int, 3> tabs = m_state.Tabs();
+    Values()->SetTabs(tabs[0], tabs[1], tabs[2]);
 }
 
 void CVKAktMer::SaveState()
@@ -201,11 +198,7 @@ void CVKAktMer::SaveState()
         return;
     int t1 = -1, t2 = -1, t3 = -1;
     Values()->GetTabs(t1, t2, t3);
-    platform::Settings settings;
-    const platform::SettingsSection section = m_state.Section();
-    settings.WriteProfileInt(section, QStringLiteral("tab1"), t1);
-    settings.WriteProfileInt(section, QStringLiteral("tab2"), t2);
-    settings.WriteProfileInt(section, QStringLiteral("tab3"), t3);
+    m_state.SaveTabs({t1, t2, t3});
 }
 
 void CVKAktMer::FillMenu(QMenu& menu)

@@ -87,4 +87,21 @@ bool CLiveViewState::Save(bool initialised, const Panes& panes)
     return true;
 }
 
+std::array<int, 3> CLiveViewState::Tabs() const
+{
+    platform::Settings settings;
+    std::array<int, 3> tabs{};
+    for (std::size_t i = 0; i < tabs.size(); ++i)
+        tabs[i] = settings.GetProfileInt(Section(), QStringLiteral("tab%1").arg(i + 1), -1);
+    return tabs;
+}
+
+void CLiveViewState::SaveTabs(std::initializer_list<int> tabs) const
+{
+    platform::Settings settings;
+    int number = 0;
+    for (int tab : tabs)
+        settings.WriteProfileInt(Section(), QStringLiteral("tab%1").arg(++number), tab);
+}
+
 } // namespace ui

@@ -7,7 +7,9 @@
 #include <QRect>
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <initializer_list>
 
 namespace ui {
 
@@ -46,6 +48,11 @@ public:
     // only for a window that has shown a measurement: a window closed before
     // its first one leaves the stored state as it was. True when written.
     bool Save(bool initialised, const Panes& panes);
+
+    // The values pane's first tabs as the entry's section keeps them
+    // ("tab1", ...), -1 where none is stored; and written back.
+    std::array<int, 3> Tabs() const;
+    void SaveTabs(std::initializer_list<int> tabs) const;
 
     platform::SettingsSection Section() const { return EntrySection(m_entryName); }
 
