@@ -82,12 +82,12 @@ CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : ui::CView(p
     if (duskar) {
         m_graph = new CDuskarGraphWnd(this);
         auto* values = new CDuskarValuesPanel(this);
-        connect(values, &CDuskarValuesPanel::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at); });
+        connect(values, &CDuskarValuesPanel::PanelMenu, this, [this, values](const QPoint& at) { ShowMenu(at, values); });
         m_values = values;
     } else {
         m_graph = new CQuantityGraphWnd(this);
         auto* values = new CQorinHodnotyDlg(this);
-        connect(values, &CQorinHodnotyDlg::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at); });
+        connect(values, &CQorinHodnotyDlg::PanelMenu, this, [this, values](const QPoint& at) { ShowMenu(at, values); });
         m_values = values;
     }
     m_events = new CPanelEventList(this);
@@ -305,10 +305,12 @@ void CControllerAktMer::contextMenuEvent(QContextMenuEvent* event)
     ShowMenu(event->globalPos());
 }
 
-void CControllerAktMer::ShowMenu(const QPoint& globalPos)
+void CControllerAktMer::ShowMenu(const QPoint& globalPos, CValuesDlgBase* pane)
 {
     QMenu menu(this);
     FillMenu(menu);
+    if (pane)
+        pane->AddPanelCommands(menu);
     menu.exec(globalPos);
 }
 

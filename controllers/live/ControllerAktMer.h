@@ -22,6 +22,7 @@ namespace controllers {
 
 class CControllerDoc;
 class CControllerGraphWnd;
+class CValuesDlgBase;
 
 // Stands in a pane whose window is not built into the controller windows
 // yet (the values pane, the graph): a framed caption.
@@ -87,7 +88,8 @@ protected:
 
 private:
     void BindInstrument();
-    void ShowMenu(const QPoint& globalPos);
+    // The view's menu; asked by the values pane, with the pane's own items.
+    void ShowMenu(const QPoint& globalPos, CValuesDlgBase* pane = nullptr);
     void FillValues(CPristroj& entry);
     ui::CLiveViewState::Panes StatePanes();
 

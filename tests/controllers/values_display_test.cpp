@@ -3,6 +3,7 @@
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/ControllerDisplay.h"
 #include "archive/store/QorinArchivData.h"
+#include "controllers/live/ControllerAktMer.h"
 #include "controllers/panel/ControllerPlochaFrm.h"
 #include "controllers/values/DuskarValuesPanel.h"
 #include "controllers/values/HarmonicsChart.h"
@@ -20,9 +21,13 @@
 #include <QTemporaryDir>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace controllers;
 
@@ -341,6 +346,46 @@ TEST(HarmonicsChart, DuskarNoValueHasNoBar)
 
 // The floating panel's values side and the live windows show the store's
 // newest values through one feed.
+// A right click on the live window's values pane: the window's menu ends
+// with the pane's "Nastavení ...", which shows the pane's values again.
+TEST(ControllerValuesDisplays, LiveWindowValuesMenuShowsTheValuesAgain)
+{
+    for (const bool duskar : {false, true}) {
+        SCOPED_TRACE(duskar ? "Duskar" : "Qorin");
+        std::unique_ptr<CControllerAktMer> view;
+        if (duskar)
+            view = std::make_unique<CDuskarAktMer>();
+        else
+            view = std::make_unique<CAktMer>();
+        view->resize(800, 600);
+        auto* pane = static_cast<CValuesDlgBase*>(view->ValuesPane());
+        auto* edit = static_cast<QLineEdit*>(pane->Control(1017));
+        if (duskar)
+            static_cast<CDuskarValuesPanel*>(pane)->m_cos = QStringLiteral("0.71");
+        else
+            static_cast<CQorinHodnotyDlg*>(pane)->m_cos = QStringLiteral("0.71");
+        EXPECT_NE(edit->text(), QStringLiteral("0.71"));
+        bool chosen = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QAction* settings = menu->actions().isEmpty() ? nullptr : menu->actions().constLast();
+            ASSERT_NE(settings, nullptr);
+            EXPECT_EQ(settings->text(), QStringLiteral("Nastavení ..."));
+            EXPECT_EQ(settings->data().toInt(), CValuesDlgBase::kCmdSettings);
+            chosen = true;
+            menu->close();
+            settings->trigger();
+        });
+        const QPointF at(2, 2);
+        QMouseEvent press(QEvent::MouseButtonPress, at, pane->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(pane, &press);
+        ASSERT_TRUE(chosen);
+        EXPECT_EQ(edit->text(), QStringLiteral("0.71"));
+    }
+}
+
 TEST(ControllerValuesFeed, FloatingPanelShowsTheNewestValues)
 {
     QTemporaryDir dir;
