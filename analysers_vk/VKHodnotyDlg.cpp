@@ -122,7 +122,7 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
     }
 }
 
-CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : QWidget(parent)
+CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(parent)
 {
     setAutoFillBackground(true);
     m_name = new QLabel(this);
@@ -131,6 +131,7 @@ CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : QWidget(parent)
     bold.setUnderline(true);
     m_name->setFont(bold);
     m_time = new QLabel(this);
+    SetNewestLabel(m_time);
     BuildGroups();
     for (int c = 0; c < 4; ++c)
         m_charts[c] = new CVKHarmonicChart(QString::fromUtf8(kChartTitles[c]), c % 2 == 0, this);
@@ -149,7 +150,7 @@ void CVKHodnotyDlg::BuildGroups()
         label->setFrameShape(QFrame::StyledPanel);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(label, row, column);
-        m_fields[id] = label;
+        RegisterField(id, label);
     };
     auto header = [](QGridLayout* grid, const QString& text, int row, int column) {
         grid->addWidget(new QLabel(text), row, column, Qt::AlignCenter);
@@ -229,23 +230,6 @@ int CVKHodnotyDlg::ChooseState(int w, int h, bool keepHeader)
     return 7;
 }
 
-QRect CVKHodnotyDlg::Dlu(int x, int y, int w, int h) const
-{
-    return ui::DluToPixels(QRect(x, y, w, h), font());
-}
-
-void CVKHodnotyDlg::SetField(int id, const QString& text)
-{
-    if (const auto it = m_fields.find(id); it != m_fields.end())
-        it->second->setText(text);
-}
-
-QString CVKHodnotyDlg::FieldText(int id) const
-{
-    const auto it = m_fields.find(id);
-    return it == m_fields.end() ? QString() : it->second->text();
-}
-
 void CVKHodnotyDlg::SetValues(const CVKValueTexts& t)
 {
     for (int p = 0; p < 3; ++p) {
@@ -272,14 +256,6 @@ void CVKHodnotyDlg::SetValues(const CVKValueTexts& t)
     m_charts[3]->SetBars(t.currentEven);
 }
 
-void CVKHodnotyDlg::SetStatusTexts(const CPristrojStatusTexts& texts)
-{
-    SetField(1044, texts.ringStart);
-    SetField(1045, texts.ringFull);
-    SetField(1046, texts.archive);
-    m_time->setText(texts.newest);
-}
-
 void CVKHodnotyDlg::SetHeader(const QString& name, const QString& time)
 {
     m_name->setText(name);
@@ -291,12 +267,6 @@ void CVKHodnotyDlg::ShowFileFields(bool show)
     m_fileFields = show;
     m_name->setVisible(show && m_state != 7);
     m_time->setVisible(show && m_state != 7);
-}
-
-void CVKHodnotyDlg::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    Layout(false);
 }
 
 void CVKHodnotyDlg::ResetLayout()
@@ -345,19 +315,8 @@ void CVKHodnotyDlg::ShowTabPage(int index)
         return;
     const bool charts = kPages[index][mode].front() >= 4;
     const QSize page = charts ? kChartPage : kGroupPage;
-    const QRect barRect = bar->geometry();
-    const QRect pageRect(barRect.x() + 2, barRect.bottom() + 4, barRect.width() - 4,
-                         ui::DluToPixelsY(page.height(), font()) - barRect.height() - 6);
-    for (int p = 0; p < bar->count(); ++p) {
-        QWidget* w = PageOf(index, mode, p);
-        if (p == bar->currentIndex()) {
-            w->setGeometry(pageRect);
-            w->show();
-        } else {
-            w->hide();
-        }
-    }
-    update();
+    ShowCurrentPage(bar, 4, ui::DluToPixelsY(page.height(), font()) - bar->height() - 6,
+                    [this, index, mode](int p) { return PageOf(index, mode, p); }, false);
 }
 
 void CVKHodnotyDlg::Layout(bool force)

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "analysers_vk/VKValuesBase.h"
 #include "archive/store/VKDisplayValues.h"
-
-#include <QWidget>
 
 #include <array>
 #include <map>
@@ -34,7 +33,7 @@ private:
 // The newest values of a VK analyser as numbers and harmonic charts. Its
 // owners fill the fields; the panel itself only arranges four value groups,
 // four charts and up to three tab strips by the size it is given.
-class CVKHodnotyDlg : public QWidget {
+class CVKHodnotyDlg : public CVKValuesBase {
     Q_OBJECT
 public:
     enum { kTabCount = 3 };
@@ -45,7 +44,6 @@ public:
     static int ChooseState(int widthDlu, int heightDlu, bool keepHeader);
 
     void SetValues(const CVKValueTexts& texts);
-    void SetStatusTexts(const CPristrojStatusTexts& texts);
     void SetHeader(const QString& name, const QString& time);
 
     void ResetLayout();
@@ -55,30 +53,22 @@ public:
     void SetKeepHeader(bool keep) { m_keepHeader = keep; }
 
     int State() const { return m_state; }
-    // The text of a value field by its control id; empty for none.
-    QString FieldText(int id) const;
     QTabBar* Tab(int index) const { return m_tabs[index]; }
     int TabMode(int index) const { return m_modes[index]; }
     QWidget* Group(int index) const { return m_groups[index]; }
     CVKHarmonicChart* Chart(int index) const { return m_charts[index]; }
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void BuildGroups();
-    void Layout(bool force);
+    void Layout(bool force) override;
     void PlaceTab(int index, int mode, QPoint dlu);
     void ShowTabPage(int index);
     QWidget* PageOf(int tab, int mode, int page) const;
-    QRect Dlu(int x, int y, int w, int h) const;
-    void SetField(int id, const QString& text);
 
     std::array<QWidget*, 4> m_groups{};
     std::array<CVKHarmonicChart*, 4> m_charts{};
     std::array<QTabBar*, kTabCount> m_tabs{};
     std::array<int, kTabCount> m_modes{-1, -1, -1};
-    std::map<int, QLabel*> m_fields;
     QLabel* m_name = nullptr;
     QLabel* m_time = nullptr;
     int m_state = -1;

@@ -31,7 +31,7 @@ bool InRange(int id, int first, int count)
 
 } // namespace
 
-CVKRHodnotyDlg::CVKRHodnotyDlg(QWidget* parent) : QWidget(parent), m_captions(kCaptionIds)
+CVKRHodnotyDlg::CVKRHodnotyDlg(QWidget* parent) : CVKValuesBase(parent), m_captions(kCaptionIds)
 {
     setAutoFillBackground(true);
     m_name = new QLabel(this);
@@ -40,6 +40,7 @@ CVKRHodnotyDlg::CVKRHodnotyDlg(QWidget* parent) : QWidget(parent), m_captions(kC
     bold.setUnderline(true);
     m_name->setFont(bold);
     m_time = new QLabel(this);
+    SetNewestLabel(m_time);
     BuildGroups();
     m_tab = new QTabBar(this);
     m_tab->setDrawBase(true);
@@ -59,7 +60,7 @@ void CVKRHodnotyDlg::BuildGroups()
         }
         grid->addWidget(l, row, column);
         if (id)
-            m_fields[id] = l;
+            RegisterField(id, l);
         return l;
     };
     auto field = [&](QGridLayout* grid, int id, int row, int column) {
@@ -179,33 +180,10 @@ void CVKRHodnotyDlg::UpdateLabels(int connectionType)
         return;
     m_connection = connectionType;
     SetField(IdPhaseCaption, connectionType == 1 ? QStringLiteral("2f") : QStringLiteral("3f"));
-    for (const auto& [id, field] : m_fields) {
+    for (const auto& [id, field] : Fields()) {
         if (field->frameShape() == QFrame::StyledPanel && id != IdThdUsCaption)
             field->setEnabled(FieldEnabled(id, connectionType));
     }
-}
-
-QRect CVKRHodnotyDlg::Dlu(int x, int y, int w, int h) const
-{
-    return ui::DluToPixels(QRect(x, y, w, h), font());
-}
-
-QLabel* CVKRHodnotyDlg::Field(int id) const
-{
-    const auto it = m_fields.find(id);
-    return it == m_fields.end() ? nullptr : it->second;
-}
-
-void CVKRHodnotyDlg::SetField(int id, const QString& text)
-{
-    if (QLabel* l = Field(id))
-        l->setText(text);
-}
-
-QString CVKRHodnotyDlg::FieldText(int id) const
-{
-    const QLabel* l = Field(id);
-    return l ? l->text() : QString();
 }
 
 void CVKRHodnotyDlg::SetValues(const CVKRValueTexts& t)
@@ -237,14 +215,6 @@ void CVKRHodnotyDlg::SetValues(const CVKRValueTexts& t)
     SetField(1228, t.pf3);
 }
 
-void CVKRHodnotyDlg::SetStatusTexts(const CPristrojStatusTexts& texts)
-{
-    SetField(1044, texts.ringStart);
-    SetField(1045, texts.ringFull);
-    SetField(1046, texts.archive);
-    m_time->setText(texts.newest);
-}
-
 void CVKRHodnotyDlg::SetHeader(const QString& name, const QString& time)
 {
     m_name->setText(name);
@@ -267,12 +237,6 @@ void CVKRHodnotyDlg::SetSwatch(int index, const QColor& colour, bool shown)
 QColor CVKRHodnotyDlg::SwatchColour(int index) const
 {
     return index >= 0 && index < 3 ? m_swatchColour[std::size_t(index)] : QColor();
-}
-
-void CVKRHodnotyDlg::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    Layout(false);
 }
 
 void CVKRHodnotyDlg::ResetLayout()
@@ -302,20 +266,12 @@ void CVKRHodnotyDlg::ShowTabPage()
 {
     if (m_mode < 0 || m_tab->isHidden())
         return;
-    const QRect bar = m_tab->geometry();
-    const QRect page(bar.x() + 2, bar.bottom() + 4, bar.width() - 4,
-                     ui::DluToPixelsY(kTabPage.height(), font()) - bar.height() - 6);
     const std::vector<int>& pages = kPages[m_mode];
-    for (std::size_t p = 0; p < pages.size(); ++p) {
-        QWidget* g = m_groups[std::size_t(pages[p])];
-        if (int(p) == m_tab->currentIndex()) {
-            g->setGeometry(page);
-            g->show();
-        } else {
-            g->hide();
-        }
-    }
-    update();
+    ShowCurrentPage(m_tab, 4, ui::DluToPixelsY(kTabPage.height(), font()) - m_tab->height() - 6,
+                    [this, &pages](int p) {
+                        return p < int(pages.size()) ? m_groups[std::size_t(pages[std::size_t(p)])] : nullptr;
+                    },
+                    false);
 }
 
 void CVKRHodnotyDlg::Layout(bool force)

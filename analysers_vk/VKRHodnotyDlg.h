@@ -1,10 +1,10 @@
 #pragma once
 
+#include "analysers_vk/VKValuesBase.h"
 #include "archive/store/VKDisplayValues.h"
 #include "archive/store/VKRDisplayValues.h"
 
 #include <QColor>
-#include <QWidget>
 
 #include <array>
 #include <map>
@@ -19,7 +19,7 @@ namespace analysers_vk {
 // currents; THD with the line-voltage row, frequency and temperature;
 // powers; record and file), arranged by the size it is given with one tab
 // strip, and with the fields the connection does not measure disabled.
-class CVKRHodnotyDlg : public QWidget {
+class CVKRHodnotyDlg : public CVKValuesBase {
     Q_OBJECT
 public:
     enum { kGroupCount = 4 };
@@ -34,7 +34,6 @@ public:
     static bool FieldEnabled(int id, int connectionType);
 
     void SetValues(const CVKRValueTexts& texts);
-    void SetStatusTexts(const CPristrojStatusTexts& texts);
     void SetHeader(const QString& name, const QString& time);
     // The graph colours of the line-voltage THD quantities beside the row.
     void SetSwatch(int index, const QColor& colour, bool shown);
@@ -52,24 +51,16 @@ public:
     int ConnectionType() const { return m_connection; }
     QTabBar* Tab() const { return m_tab; }
     QWidget* Group(int index) const { return m_groups[std::size_t(index)]; }
-    QLabel* Field(int id) const;
-    QString FieldText(int id) const;
     bool FileFieldsShown() const { return m_fileFields; }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildGroups();
-    void Layout(bool force);
+    void Layout(bool force) override;
     void PlaceTab(int mode, QPoint dlu);
     void ShowTabPage();
-    QRect Dlu(int x, int y, int w, int h) const;
-    void SetField(int id, const QString& text);
 
     std::array<QWidget*, kGroupCount> m_groups{};
     QTabBar* m_tab = nullptr;
-    std::map<int, QLabel*> m_fields;
     QLabel* m_name = nullptr;
     QLabel* m_time = nullptr;
     std::array<QColor, 3> m_swatchColour{QColor(0xD2, 0xD2, 0xD2), QColor(0xD2, 0xD2, 0xD2),

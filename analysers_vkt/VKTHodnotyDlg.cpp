@@ -247,11 +247,13 @@ void CVKTHarmonicChart::paintEvent(QPaintEvent*)
 
 // ---- the dialog --------------------------------------------------------------------
 
-CVKTHodnotyDlg::CVKTHodnotyDlg(QWidget* parent) : QWidget(parent)
+CVKTHodnotyDlg::CVKTHodnotyDlg(QWidget* parent) : CVKValuesBase(parent)
 {
     setAutoFillBackground(true);
     m_file = new QLabel(this);
     m_file->setObjectName(QStringLiteral("1286"));
+    RegisterField(1286, m_file);
+    SetNewestLabel(m_file);
     m_file->setFrameShape(QFrame::StyledPanel);
     BuildTables();
     for (int c = 0; c < 4; ++c) {
@@ -274,7 +276,7 @@ QLabel* CVKTHodnotyDlg::AddField(QGridLayout* grid, int id, int row, int column)
     label->setFrameShape(QFrame::StyledPanel);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(label, row, column);
-    m_fields[id] = label;
+    RegisterField(id, label);
     return label;
 }
 
@@ -375,33 +377,6 @@ std::array<bool, 4> CVKTHodnotyDlg::DialogRows() const
     return rows;
 }
 
-QRect CVKTHodnotyDlg::Dlu(int x, int y, int w, int h) const
-{
-    return ui::DluToPixels(QRect(x, y, w, h), font());
-}
-
-void CVKTHodnotyDlg::SetField(int id, const QString& text)
-{
-    if (const auto it = m_fields.find(id); it != m_fields.end())
-        it->second->setText(text);
-}
-
-QString CVKTHodnotyDlg::FieldText(int id) const
-{
-    if (id == 1286)
-        return m_file->text();
-    const auto it = m_fields.find(id);
-    return it == m_fields.end() ? QString() : it->second->text();
-}
-
-QWidget* CVKTHodnotyDlg::Field(int id) const
-{
-    if (id == 1286)
-        return m_file;
-    const auto it = m_fields.find(id);
-    return it == m_fields.end() ? nullptr : it->second;
-}
-
 void CVKTHodnotyDlg::SetValues(const CVKTValueTexts& t)
 {
     m_texts = t;
@@ -455,14 +430,6 @@ void CVKTHodnotyDlg::SetValues(const CVKTValueTexts& t)
     m_charts[3]->SetValues(iEven, decade);
 }
 
-void CVKTHodnotyDlg::SetStatusTexts(const CPristrojStatusTexts& texts)
-{
-    SetField(1044, texts.ringStart);
-    SetField(1045, texts.ringFull);
-    SetField(1046, texts.archive);
-    m_file->setText(texts.newest);
-}
-
 void CVKTHodnotyDlg::SetWindowTexts(const QString& from, const QString& to, const QString& file, const QString& kind)
 {
     SetField(1044, from);
@@ -491,12 +458,6 @@ void CVKTHodnotyDlg::SetGraphQuantities(const std::array<int, kQuantities>& show
 {
     m_shown = shown;
     m_colours = colours;
-}
-
-void CVKTHodnotyDlg::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    Layout(false);
 }
 
 void CVKTHodnotyDlg::mousePressEvent(QMouseEvent* event)
@@ -556,22 +517,8 @@ void CVKTHodnotyDlg::ShowStripPage(int index)
         return;
     const bool charts = kPages[index][kind].front() >= 4;
     const QSize page = charts ? kChartPage : kTablePage;
-    const QRect barRect = bar->geometry();
-    const QRect pageRect(barRect.x() + 2, barRect.bottom() + 3, barRect.width() - 4,
-                         ui::DluToPixelsY(page.height(), font()));
-    for (int p = 0; p < bar->count(); ++p) {
-        QWidget* w = PageOf(index, p);
-        if (!w)
-            continue;
-        if (p == bar->currentIndex()) {
-            w->setGeometry(pageRect);
-            w->show();
-            w->raise();
-        } else {
-            w->hide();
-        }
-    }
-    update();
+    ShowCurrentPage(bar, 3, ui::DluToPixelsY(page.height(), font()), [this, index](int p) { return PageOf(index, p); },
+                    true);
 }
 
 void CVKTHodnotyDlg::Layout(bool force)

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "analysers_vk/VKValuesBase.h"
 #include "archive/store/VKTDisplayValues.h"
-
-#include <QWidget>
 
 #include <array>
 #include <cstdint>
@@ -74,7 +73,7 @@ private:
 // The newest VKT values as tables and harmonic charts. Its hosts (live and
 // archive view, floating panel) fill it; it lays itself out by the size it
 // is given in one of eight classes with up to three tab strips.
-class CVKTHodnotyDlg : public QWidget {
+class CVKTHodnotyDlg : public analysers_vk::CVKValuesBase {
     Q_OBJECT
 public:
     enum { kTabCount = 3, kQuantities = 46 };
@@ -94,7 +93,6 @@ public:
     std::array<bool, 4> DialogRows() const;
 
     void SetValues(const CVKTValueTexts& texts);
-    void SetStatusTexts(const CPristrojStatusTexts& texts);
     void SetWindowTexts(const QString& from, const QString& to, const QString& file, const QString& kind);
     void SetArchiveMode(bool archive);
     bool ArchiveMode() const { return m_archive; }
@@ -112,8 +110,6 @@ public:
 
     int Class() const { return m_class; }
     int CurrentDecade() const { return m_decade.Decade(); }
-    QString FieldText(int id) const;
-    QWidget* Field(int id) const;
     QTabBar* Tab(int index) const { return m_tabs[std::size_t(index)]; }
     int TabKind(int index) const { return m_kinds[std::size_t(index)]; }
     QWidget* Table(int index) const { return m_tables[std::size_t(index)]; }
@@ -124,25 +120,21 @@ signals:
     void PanelMenu(const QPoint& globalPos);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void BuildTables();
-    void Layout(bool force);
+    void Layout(bool force) override;
     void PlaceStrip(int index, int kind, QPoint dlu);
     void ShowStripPage(int index);
     int ItemCount(int index) const;
     QWidget* PageOf(int index, int page) const;
-    QRect Dlu(int x, int y, int w, int h) const;
-    void SetField(int id, const QString& text);
     QLabel* AddField(QGridLayout* grid, int id, int row, int column);
 
     std::array<QWidget*, 4> m_tables{};
     std::array<CVKTHarmonicChart*, 4> m_charts{};
     std::array<QTabBar*, kTabCount> m_tabs{};
     std::array<int, kTabCount> m_kinds{-1, -1, -1};
-    std::map<int, QLabel*> m_fields;
     QLabel* m_sumLabels[4] = {};
     QLabel* m_file = nullptr;
     int m_class = -1;

@@ -1,0 +1,72 @@
+#include "analysers_vk/VKValuesBase.h"
+
+#include "link/Pristroj.h"
+#include "platform/ui/DialogUnits.h"
+
+#include <QLabel>
+#include <QTabBar>
+
+namespace analysers_vk {
+
+CVKValuesBase::CVKValuesBase(QWidget* parent) : QWidget(parent) {}
+
+QLabel* CVKValuesBase::Field(int id) const
+{
+    const auto it = m_fields.find(id);
+    return it == m_fields.end() ? nullptr : it->second;
+}
+
+QString CVKValuesBase::FieldText(int id) const
+{
+    const QLabel* label = Field(id);
+    return label ? label->text() : QString();
+}
+
+void CVKValuesBase::SetField(int id, const QString& text)
+{
+    if (QLabel* label = Field(id))
+        label->setText(text);
+}
+
+void CVKValuesBase::SetStatusTexts(const CPristrojStatusTexts& texts)
+{
+    SetField(1044, texts.ringStart);
+    SetField(1045, texts.ringFull);
+    SetField(1046, texts.archive);
+    if (m_newest)
+        m_newest->setText(texts.newest);
+}
+
+QRect CVKValuesBase::Dlu(int x, int y, int w, int h) const
+{
+    return ui::DluToPixels(QRect(x, y, w, h), font());
+}
+
+void CVKValuesBase::ShowCurrentPage(QTabBar* bar, int gap, int height, const std::function<QWidget*(int)>& pageOf,
+                                    bool raise)
+{
+    const QRect barRect = bar->geometry();
+    const QRect pageRect(barRect.x() + 2, barRect.bottom() + gap, barRect.width() - 4, height);
+    for (int p = 0; p < bar->count(); ++p) {
+        QWidget* page = pageOf(p);
+        if (!page)
+            continue;
+        if (p == bar->currentIndex()) {
+            page->setGeometry(pageRect);
+            page->show();
+            if (raise)
+                page->raise();
+        } else {
+            page->hide();
+        }
+    }
+    update();
+}
+
+void CVKValuesBase::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Layout(false);
+}
+
+} // namespace analysers_vk
