@@ -1,6 +1,6 @@
 #include "analysers_vk/VKR01View.h"
 
-#include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPlochaDlg.h"
 #include "analysers_vk/VKRZobrazeneVelicinyDlg.h"
@@ -12,7 +12,7 @@ namespace analysers_vk {
 
 CVKR01View::CVKR01View(QWidget* parent) : CVKFormView(parent)
 {
-    m_graph = new CVKGrafAktual(this);
+    m_graph = new CVKRGrafAktual(this);
     m_graph->setWindowTitle(QStringLiteral("ahoj"));
     m_alarms = new CPanelEventList(this);
     m_values = new CVKRHodnotyDlg(this);

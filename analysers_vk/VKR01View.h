@@ -6,7 +6,7 @@ class CPanelEventList;
 
 namespace analysers_vk {
 
-class CVKGrafAktual;
+class CVKRGrafAktual;
 class CVKRHodnotyDlg;
 class CVKRPlochaDlg;
 
@@ -19,7 +19,7 @@ public:
     explicit CVKR01View(QWidget* parent = nullptr);
     ~CVKR01View() override;
 
-    CVKGrafAktual* Graph() const { return m_graph; }
+    CVKRGrafAktual* Graph() const { return m_graph; }
     CVKRHodnotyDlg* Values() const { return m_values; }
     CPanelEventList* Alarms() const { return m_alarms; }
     CVKRPlochaDlg* Panel() const { return m_panel; }
@@ -36,7 +36,7 @@ protected:
     bool m_hasPanel = true;
 
 private:
-    CVKGrafAktual* m_graph = nullptr;
+    CVKRGrafAktual* m_graph = nullptr;
     CVKRHodnotyDlg* m_values = nullptr;
     CPanelEventList* m_alarms = nullptr;
     CVKRPlochaDlg* m_panel = nullptr;

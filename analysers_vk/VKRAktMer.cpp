@@ -1,6 +1,6 @@
 #include "analysers_vk/VKRAktMer.h"
 
-#include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKR01Doc.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPlochaDlg.h"

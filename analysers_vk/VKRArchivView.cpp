@@ -1,6 +1,6 @@
 #include "analysers_vk/VKRArchivView.h"
 
-#include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPlochaDlg.h"
 #include "archive/documents/ArchivDocBase.h"
@@ -136,10 +136,14 @@ void CVKRArchivView::TakeGraphQuantities()
 {
     std::array<int, 36> shown{};
     std::array<std::uint32_t, 36> colours{};
-    Graph()->GetAllQuantities(shown, colours);
+    std::array<int, CVKRGrafAktual::kLineCount> lineShown{};
+    std::array<std::uint32_t, CVKRGrafAktual::kLineCount> lineColours{};
+    Graph()->GetAllQuantities(shown, colours, lineShown, lineColours);
     charts::VKRCsvColumns columns = m_list->ColumnFlags();
     for (std::size_t i = 0; i < shown.size() && i < columns.flags.size(); ++i)
         columns.flags[i] = shown[i];
+    for (std::size_t k = 0; k < lineShown.size() && k < columns.extra.size(); ++k)
+        columns.extra[k] = lineShown[k];
     m_list->SetColumns(columns);
 }
 

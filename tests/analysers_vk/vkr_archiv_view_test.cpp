@@ -1,7 +1,7 @@
 // The VKR archive window over an archive recorded by the VKR store: the
 // graph, list and statistics under the range bar, the values of the current
 // record with the connection's enabling, and its state kept in the archive.
-#include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRArchivView.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPlochaDlg.h"

@@ -1,7 +1,7 @@
 // The VKR live window: each relayed measurement into the values dialog and
 // the front panel, panes from the family defaults or the instrument's key,
 // and the state kept once it has shown data.
-#include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKR01Doc.h"
 #include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRHodnotyDlg.h"

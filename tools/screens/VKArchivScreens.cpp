@@ -7,6 +7,7 @@
 #include "analysers_vk/ONVKR.h"
 #include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKGrafAktual.h"
+#include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRZobrazeneVelicinyDlg.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/store/VKRArchivData.h"
@@ -78,7 +79,7 @@ QORIN_SCREENS(VKRPage)
 QORIN_SCREENS(VKRQuantities)
 {
     CVKRArchivData data;
-    analysers_vk::CVKGrafAktual graph;
+    analysers_vk::CVKRGrafAktual graph;
     graph.AttachArchive(data);
     analysers_vk::CVKRZobrazeneVelicinyDlg dialog;
     if (!dialog.LoadFromGraph(graph)) {
