@@ -83,7 +83,7 @@ QORIN_SCREENS(ControllerArchiv)
     const QString qorinBase = folder + QStringLiteral("/R2_kompenzace");
     const QString duskarBase = folder + QStringLiteral("/R2_duskar");
     if (!RecordMorning<CQorinArchivData, CConfig, CQorinAktData>(qorinBase, 3) ||
-        !RecordMorning<CDuskarArchivData, CDuskarConfig, CDuskarAktData>(duskarBase, 44)) {
+        !RecordMorning<CDuskarArchivData, CDuskarConfig, CDuskarAktData>(duskarBase, 19)) {
         shot.fail(QStringLiteral("the controller archives could not be recorded"));
         return;
     }

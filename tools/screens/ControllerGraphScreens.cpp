@@ -44,7 +44,7 @@ CQorinAktData QorinValues(int i)
 CDuskarAktData DuskarValues(int i)
 {
     CDuskarAktData v;
-    v.model = 44;
+    v.model = 19; // "QORIN-1206", six stages
     v.cosPhi = std::int8_t(90 + int(6 * std::sin(i / 7.0)));
     v.current = WORD(3000 + int(1200 * std::sin(i / 11.0)));
     v.activeCurrent = std::int16_t(2500 + int(800 * std::sin(i / 11.0)));
