@@ -24,12 +24,6 @@ CChildFrame* CMDIFrame::ActiveChildFrame() const
     return qobject_cast<CChildFrame*>(m_mdiArea->activeSubWindow());
 }
 
-CView* CMDIFrame::GetActiveView() const
-{
-    CChildFrame* frame = ActiveChildFrame();
-    return frame ? frame->GetActiveView() : nullptr;
-}
-
 CDocument* CMDIFrame::GetActiveDocument() const
 {
     CChildFrame* frame = ActiveChildFrame();

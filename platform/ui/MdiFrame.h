@@ -25,7 +25,6 @@ public:
     // Puts a frame into the MDI area (hidden until shown).
     void AddChildFrame(CChildFrame* frame);
     CChildFrame* ActiveChildFrame() const;
-    CView* GetActiveView() const;
     CDocument* GetActiveDocument() const;
 
     // Shows the bars for the kind of view that became active and returns the
