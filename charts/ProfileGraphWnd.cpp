@@ -255,6 +255,7 @@ void CProfileGraphWnd::CreateFonts()
     } else {
         VertBar()->hide();
     }
+    m_layoutPlot = plot;
     SetPlotRect(plot);
 }
 
@@ -301,7 +302,8 @@ void CProfileGraphWnd::Draw(QPainter& p, const QRect& client)
         return;
     if (!LabelFont())
         CreateFonts();
-    DrawContent(p, PlotRect(), m_inner.right(), LabelFont(), TitleFont(), X0(), X1(), true);
+    // The axes take their room from the laid-out plot at every drawing.
+    DrawContent(p, m_layoutPlot, m_inner.right(), LabelFont(), TitleFont(), X0(), X1(), true);
 }
 
 CProfileGraphWnd::Axis CProfileGraphWnd::AxisOf(int index, bool screen) const

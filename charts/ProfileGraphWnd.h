@@ -88,4 +88,5 @@ private:
     int m_currentGroup = 0;
     CScaleCategories m_scales;
     QRect m_inner;
+    CGraphRect m_layoutPlot{};
 };

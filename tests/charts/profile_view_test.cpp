@@ -259,6 +259,28 @@ TEST_F(ProfileViewTest, LayoutAndZoomCommands)
     EXPECT_FALSE(view->OnCommand(12345));
 }
 
+TEST_F(ProfileViewTest, RepaintingDrawsTheSameGraph)
+{
+    CProfileDoc* doc = Open(vkPath);
+    ASSERT_NE(doc, nullptr);
+    CProfileView* view = ViewOf(doc);
+    view->resize(800, 600);
+    view->show();
+    CProfileGraphWnd* graph = view->Graph();
+    const QImage first = graph->grab().toImage();
+    const int left = graph->PlotRect().left;
+    const QImage second = graph->grab().toImage();
+    EXPECT_EQ(graph->PlotRect().left, left);
+    EXPECT_TRUE(first == second);
+    // The voltage axis starts at the graph's left edge: its labels lie in
+    // the first tenth of the width.
+    bool dark = false;
+    for (int x = 5; x < first.width() / 10 && !dark; ++x)
+        for (int y = first.height() / 4; y < first.height() * 3 / 4 && !dark; ++y)
+            dark = first.pixelColor(x, y).lightness() < 100;
+    EXPECT_TRUE(dark);
+}
+
 TEST_F(ProfileViewTest, AViewBelowTheMinimumScrollsToThePanel)
 {
     CProfileDoc* doc = Open(vkPath);
