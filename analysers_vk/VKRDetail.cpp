@@ -2,6 +2,7 @@
 
 #include "analysers_vk/VK01Doc.h"
 #include "analysers_vk/VKRSettingsIo.h"
+#include "controllers/settings/SettingsSheetBase.h"
 #include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
 
@@ -43,12 +43,6 @@ const char* const kDefaultTexts[CVKRConfig::kDisplayQuantities] = {
     "jalový výkon ve fázích", "jalový třífázový výkon", "účiník PF", "třífázový účiník PF", "cos",
     "THD UL-L", "THD UL-N", "THD I", "frekvence", "teplota"};
 const char* const kRates[5] = {"2400 Bd", "4800 Bd", "9600 Bd", "19200 Bd", "38400 Bd"};
-
-std::function<QDateTime()>& PrintClock()
-{
-    static std::function<QDateTime()> clock;
-    return clock;
-}
 
 int IndexIn(const DWORD* table, int count, DWORD value)
 {
@@ -91,7 +85,7 @@ QString ChooseVrsFile(QWidget* parent, bool save, const QString& title, const QS
 
 void CVKRDetail::SetPrintClock(std::function<QDateTime()> clock)
 {
-    PrintClock() = std::move(clock);
+    controllers::SetSettingsPrintClock(std::move(clock));
 }
 
 QString CVKRDetail::TitleFor(const QString& instrumentName)
@@ -471,11 +465,7 @@ void CVKRDetail::OnSave()
 
 controllers::CSettingsReport CVKRDetail::BuildReport()
 {
-    controllers::CSettingsReport report;
-    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTime();
-    report.Head(windowTitle());
-    report.Head(now.toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
-    report.Empty();
+    controllers::CSettingsReport report = controllers::StartSettingsReport(windowTitle());
     report.Box(QStringLiteral("Nastavení přístroje"));
     report.Empty();
     report.Pair(0, QStringLiteral("Typ přístroje:"), m_type->text());
@@ -495,13 +485,8 @@ void CVKRDetail::OnPrint()
 {
     if (!m_readOnly)
         GetData();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("%1 - Nastavení přístroje").arg(m_io ? m_io->Name() : QString()));
-    if (!controllers::ChoosePrinter(printer, this))
-        return;
-    if (!BuildReport().Print(printer, windowTitle()))
-        ui::ErrorBox(this, QStringLiteral("Nastavení se nepodařilo vytisknout."), ui::MsgButtons::Ok,
-                     ui::MsgIcon::Warning);
+    controllers::PrintSettingsReport(this, m_io ? m_io->Name() : QString(), windowTitle(),
+                                     [this] { return BuildReport(); });
 }
 
 bool CVKRDetail::eventFilter(QObject* watched, QEvent* event)

@@ -55,27 +55,9 @@ CDetailUdaj::CDetailUdaj(bool readOnly, QWidget* parent)
 {
     auto* grid = new QGridLayout(this);
     int row = 0;
-    grid->addWidget(Label(1229, QStringLiteral("Tarif 1:")), row, 1);
-    grid->addWidget(Check(1025, QStringLiteral("Tarif 2:")), row++, 2);
-    grid->addWidget(Label(1223, QStringLiteral("Požadovaný účiník:")), row, 0);
-    grid->addWidget(EditWithBar(Edit(1032), Bar(1018)), row, 1);
-    grid->addWidget(EditWithBar(Edit(1019), Bar(1020)), row++, 2);
-    grid->addWidget(Label(1224, QStringLiteral("Nedokompenzování")), row++, 0);
-    grid->addWidget(Label(1230, QStringLiteral("Doba regulace [s]:")), row, 0);
-    grid->addWidget(Combo(1021, RegulationTimes()), row, 1);
-    grid->addWidget(Combo(1022, RegulationTimes()), row++, 2);
-    grid->addWidget(Label(1231, QStringLiteral("lineární")), row, 0);
-    grid->addWidget(Check(1016), row, 1);
-    grid->addWidget(Check(1017), row++, 2);
-    grid->addWidget(Label(1225, QStringLiteral("Překompenzování")), row++, 0);
-    grid->addWidget(Label(1232, QStringLiteral("Doba regulace [s]:")), row, 0);
-    grid->addWidget(Combo(1023, RegulationTimes()), row, 1);
-    grid->addWidget(Combo(1024, RegulationTimes()), row++, 2);
-    grid->addWidget(Label(1233, QStringLiteral("lineární")), row, 0);
-    grid->addWidget(Check(1034), row, 1);
-    grid->addWidget(Check(1035), row++, 2);
-    grid->addWidget(Label(1226, QStringLiteral("Převod MTP [A]:")), row, 0);
-    grid->addWidget(Row({Edit(1027), new QLabel(QStringLiteral("/")), Edit(1028, 30), Bar(1029)}), row++, 1, 1, 2);
+    AddTargetRows(grid, row);
+    AddRegulationRows(grid, row, QStringLiteral("Doba regulace [s]:"), RegulationTimes());
+    AddTransformerRow(grid, row);
     grid->addWidget(Label(1227, QStringLiteral("Doba blokování znovuzapnutí")), row, 0);
     grid->addWidget(Row({Combo(1030, BlockTimes()), new QLabel(QStringLiteral("s"))}), row++, 1);
     grid->addWidget(Label(1228, QStringLiteral("Typ a způsob připojení měř. napětí")), row, 0);
@@ -128,10 +110,7 @@ void CDetailUdaj::AttachConfig(CConfig* config, BOOL singleTariff)
     m_t2Over = TimeIndex(config->tarif2.t1);
     m_ctPrimary = config->GetCtPrimaryCurrent();
     m_ctSecondary = config->GetCtSecondaryCurrent();
-    if (m_ctPrimary > 9950 || m_ctPrimary < 6) {
-        m_ctPrimary = 5;
-        m_ctSecondary = 5;
-    }
+    CheckStoredTransformer(m_ctPrimary, m_ctSecondary);
     m_reclosing = config->reclosingBlock > 8 ? 0 : config->reclosingBlock;
     m_connection = config->GetVoltageConnection();
     if (config->reactorLimit == 127) {
@@ -196,13 +175,7 @@ bool CDetailUdaj::UpdateData(bool save)
         || !ParseFloat(ControlText(1033), choke)) {
         return CheckRange(1032, 2.0, -1.0, 1.0, false);
     }
-    if (!ParseInt(ControlText(1027), primary))
-        primary = -1;
-    if (!CheckRange(1027, primary, 1, 9950, true))
-        return false;
-    if (!ParseInt(ControlText(1028), secondary))
-        secondary = -1;
-    if (!CheckRange(1028, secondary, 1, 5, true))
+    if (!ReadCurrentTransformer(primary, secondary))
         return false;
     m_pf1 = pf1;
     m_pf2 = pf2;

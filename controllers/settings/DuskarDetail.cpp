@@ -158,18 +158,8 @@ void AddDuskarReport(CSettingsReport& report, const CDuskarDetailUdaj& data,
                      const CDuskarDetailKompenzacniStupne& steps, const CDuskarDetailAlarm& alarms,
                      const CDuskarDetailOther& other)
 {
-    auto withLinear = [&data](int combo, int check, int label) {
-        QString text = data.ControlText(combo);
-        if (data.IsEnabledCtl(check) && data.IsChecked(check))
-            text += QStringLiteral(" - ") + data.ControlText(label);
-        return text;
-    };
     auto tariff = [&](int edit, int under, int underCheck, int over, int overCheck, int band) {
-        report.Pair(1, data.ControlText(1223), data.ControlText(edit));
-        report.Text(1, data.ControlText(1224));
-        report.Pair(2, data.ControlText(1230), withLinear(under, underCheck, 1231));
-        report.Text(1, data.ControlText(1225));
-        report.Pair(2, data.ControlText(1232), withLinear(over, overCheck, 1233));
+        AddTariffReport(report, data, edit, under, underCheck, over, overCheck);
         report.Pair(1, data.ControlText(1234), data.ControlText(band));
         report.Empty();
     };

@@ -72,30 +72,12 @@ CDuskarDetailUdaj::CDuskarDetailUdaj(bool readOnly, QWidget* parent)
 {
     auto* grid = new QGridLayout(this);
     int row = 0;
-    grid->addWidget(Label(1229, QStringLiteral("Tarif 1:")), row, 1);
-    grid->addWidget(Check(1025, QStringLiteral("Tarif 2:")), row++, 2);
-    grid->addWidget(Label(1223, QStringLiteral("Požadovaný účiník:")), row, 0);
-    grid->addWidget(EditWithBar(Edit(1032), Bar(1018)), row, 1);
-    grid->addWidget(EditWithBar(Edit(1019), Bar(1020)), row++, 2);
+    AddTargetRows(grid, row);
     grid->addWidget(Label(1234, QStringLiteral("Šířka pásma regulace:")), row, 0);
     grid->addWidget(Combo(1036, Bands(false)), row, 1);
     grid->addWidget(Combo(1037, Bands(false)), row++, 2);
-    grid->addWidget(Label(1224, QStringLiteral("Nedokompenzování")), row++, 0);
-    grid->addWidget(Label(1230, QStringLiteral("Doba regulace:")), row, 0);
-    grid->addWidget(Combo(1021, Times(true)), row, 1);
-    grid->addWidget(Combo(1022, Times(true)), row++, 2);
-    grid->addWidget(Label(1231, QStringLiteral("lineární")), row, 0);
-    grid->addWidget(Check(1016), row, 1);
-    grid->addWidget(Check(1017), row++, 2);
-    grid->addWidget(Label(1225, QStringLiteral("Překompenzování")), row++, 0);
-    grid->addWidget(Label(1232, QStringLiteral("Doba regulace:")), row, 0);
-    grid->addWidget(Combo(1023, Times(true)), row, 1);
-    grid->addWidget(Combo(1024, Times(true)), row++, 2);
-    grid->addWidget(Label(1233, QStringLiteral("lineární")), row, 0);
-    grid->addWidget(Check(1034), row, 1);
-    grid->addWidget(Check(1035), row++, 2);
-    grid->addWidget(Label(1226, QStringLiteral("Převod MTP [A]:")), row, 0);
-    grid->addWidget(Row({Edit(1027), new QLabel(QStringLiteral("/")), Edit(1028, 30), Bar(1029)}), row++, 1, 1, 2);
+    AddRegulationRows(grid, row, QStringLiteral("Doba regulace:"), Times(true));
+    AddTransformerRow(grid, row);
     grid->addWidget(Label(1251, QStringLiteral("Převod MTN:")), row, 0);
     grid->addWidget(EditWithBar(Edit(1040), Bar(1041)), row++, 1);
     grid->addWidget(Label(1252, QStringLiteral("Jmenovité napětí:")), row, 0);
@@ -211,10 +193,7 @@ void CDuskarDetailUdaj::AttachConfig(CDuskarConfig* config, BOOL singleTariff)
     m_primaryNominal = config->GetNominalVoltage() * m_vtRatio;
     m_ctPrimary = config->GetCtPrimaryCurrent();
     m_ctSecondary = config->GetCtSecondaryCurrent();
-    if (m_ctPrimary > 9950 || m_ctPrimary < 6) {
-        m_ctPrimary = 5;
-        m_ctSecondary = 5;
-    }
+    CheckStoredTransformer(m_ctPrimary, m_ctSecondary);
     m_reclosing = config->reclosingBlock > 15 ? 0 : config->reclosingBlock;
     config->GetVoltageConnection(m_connection, m_lineToNeutral);
     if (config->reactorLimit == 127) {
@@ -276,13 +255,7 @@ bool CDuskarDetailUdaj::UpdateData(bool save)
         return true;
     }
     int primary = 0, secondary = 0, nominal = 0;
-    if (!ParseInt(ControlText(1027), primary))
-        primary = -1;
-    if (!CheckRange(1027, primary, 1, 9950, true))
-        return false;
-    if (!ParseInt(ControlText(1028), secondary))
-        secondary = -1;
-    if (!CheckRange(1028, secondary, 1, 5, true))
+    if (!ReadCurrentTransformer(primary, secondary))
         return false;
     if (!ParseInt(ControlText(1042), nominal))
         nominal = m_primaryNominal;

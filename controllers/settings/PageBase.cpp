@@ -1,5 +1,7 @@
 #include "controllers/settings/PageBase.h"
 
+#include "controllers/settings/SettingsReport.h"
+
 #include "platform/ui/MessageBox.h"
 
 #include <QAbstractItemView>
@@ -8,6 +10,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -244,6 +247,58 @@ void CSettingsPage::SendRatioChanged()
         platform::SendMessageTo(sheet, platform::WM_DETAIL_RATIO_CHANGED, 0, 0);
 }
 
+bool CSettingsPage::ReadCurrentTransformer(int& primary, int& secondary)
+{
+    if (!ParseInt(ControlText(1027), primary))
+        primary = -1;
+    if (!CheckRange(1027, primary, 1, 9950, true))
+        return false;
+    if (!ParseInt(ControlText(1028), secondary))
+        secondary = -1;
+    return CheckRange(1028, secondary, 1, 5, true);
+}
+
+void CSettingsPage::CheckStoredTransformer(int& primary, int& secondary)
+{
+    if (primary > 9950 || primary < 6) {
+        primary = 5;
+        secondary = 5;
+    }
+}
+
+void CSettingsPage::AddTargetRows(QGridLayout* grid, int& row)
+{
+    grid->addWidget(Label(1229, QStringLiteral("Tarif 1:")), row, 1);
+    grid->addWidget(Check(1025, QStringLiteral("Tarif 2:")), row++, 2);
+    grid->addWidget(Label(1223, QStringLiteral("Požadovaný účiník:")), row, 0);
+    grid->addWidget(EditWithBar(Edit(1032), Bar(1018)), row, 1);
+    grid->addWidget(EditWithBar(Edit(1019), Bar(1020)), row++, 2);
+}
+
+void CSettingsPage::AddRegulationRows(QGridLayout* grid, int& row, const QString& timeLabel, const QStringList& times)
+{
+    grid->addWidget(Label(1224, QStringLiteral("Nedokompenzování")), row++, 0);
+    grid->addWidget(Label(1230, timeLabel), row, 0);
+    grid->addWidget(Combo(1021, times), row, 1);
+    grid->addWidget(Combo(1022, times), row++, 2);
+    grid->addWidget(Label(1231, QStringLiteral("lineární")), row, 0);
+    grid->addWidget(Check(1016), row, 1);
+    grid->addWidget(Check(1017), row++, 2);
+    grid->addWidget(Label(1225, QStringLiteral("Překompenzování")), row++, 0);
+    grid->addWidget(Label(1232, timeLabel), row, 0);
+    grid->addWidget(Combo(1023, times), row, 1);
+    grid->addWidget(Combo(1024, times), row++, 2);
+    grid->addWidget(Label(1233, QStringLiteral("lineární")), row, 0);
+    grid->addWidget(Check(1034), row, 1);
+    grid->addWidget(Check(1035), row++, 2);
+}
+
+void CSettingsPage::AddTransformerRow(QGridLayout* grid, int& row)
+{
+    grid->addWidget(Label(1226, QStringLiteral("Převod MTP [A]:")), row, 0);
+    grid->addWidget(Row({Edit(1027), new QLabel(QStringLiteral("/")), Edit(1028, 30), Bar(1029)}), row++, 1, 1, 2);
+}
+
 void CSettingsPage::ConnectCurrentTransformer(int& secondary, std::function<bool(bool)> exchange)
 {
     auto toggle = [this, &secondary, exchange] {
@@ -276,6 +331,22 @@ QStringList CSettingsPage::NumberItems(int from, int to)
     for (int i = from; i <= to; ++i)
         items << QString::number(i);
     return items;
+}
+
+void AddTariffReport(CSettingsReport& report, const CSettingsPage& data, int target, int under, int underCheck,
+                     int over, int overCheck)
+{
+    auto withLinear = [&data](int combo, int check, int label) {
+        QString text = data.ControlText(combo);
+        if (data.IsEnabledCtl(check) && data.IsChecked(check))
+            text += QStringLiteral(" - ") + data.ControlText(label);
+        return text;
+    };
+    report.Pair(1, data.ControlText(1223), data.ControlText(target));
+    report.Text(1, data.ControlText(1224));
+    report.Pair(2, data.ControlText(1230), withLinear(under, underCheck, 1231));
+    report.Text(1, data.ControlText(1225));
+    report.Pair(2, data.ControlText(1232), withLinear(over, overCheck, 1233));
 }
 
 } // namespace controllers

@@ -18,6 +18,8 @@ class QRadioButton;
 
 namespace controllers {
 
+class CSettingsReport;
+
 // A small vertical scroll bar used as an up/down stepper: the upper arrow
 // is a line up, the lower one a line down.
 class CStepBar : public QScrollBar {
@@ -97,6 +99,19 @@ protected:
     // 1027, the secondary edit 1028 (1 or 5 A only) and its toggle 1029;
     // each change goes to the sheet.
     void ConnectCurrentTransformer(int& secondary, std::function<bool(bool)> exchange);
+    // The current transformer's edits read back into `primary` and
+    // `secondary`; false (with the range warning) when one is out of range.
+    bool ReadCurrentTransformer(int& primary, int& secondary);
+    // A stored primary of 6 to 9950 A stays; anything else reads as 5 / 5.
+    static void CheckStoredTransformer(int& primary, int& secondary);
+
+    // The rows the controllers' data pages share, from `row` on (which they
+    // leave on the next free row): the two tariffs and their target power
+    // factor; their regulation times under and over compensation with the
+    // linear choice; and the current transformer.
+    void AddTargetRows(QGridLayout* grid, int& row);
+    void AddRegulationRows(QGridLayout* grid, int& row, const QString& timeLabel, const QStringList& times);
+    void AddTransformerRow(QGridLayout* grid, int& row);
     // "from" ... "to" as list items.
     static QStringList NumberItems(int from, int to);
 
@@ -106,5 +121,11 @@ private:
 
 // The simple beep of a page; tests count them.
 int BeepCount();
+
+// The printed lines of one tariff of a data page: its target power factor
+// and its regulation times under and over compensation, each with
+// "lineární" when that is chosen and offered.
+void AddTariffReport(CSettingsReport& report, const CSettingsPage& data, int target, int under, int underCheck,
+                     int over, int overCheck);
 
 } // namespace controllers

@@ -170,18 +170,8 @@ BOOL CPristrojDetailStatic::LoadFromConfig(const CConfig& config, int model)
 void AddQorinReport(CSettingsReport& report, const CDetailUdaj& data, const CKompenzacniStupne& stages,
                     const CDetailAlarm& alarms)
 {
-    auto withLinear = [&data](int combo, int check, int label) {
-        QString text = data.ControlText(combo);
-        if (data.IsEnabledCtl(check) && data.IsChecked(check))
-            text += QStringLiteral(" - ") + data.ControlText(label);
-        return text;
-    };
     auto tariff = [&](int edit, int under, int underCheck, int over, int overCheck) {
-        report.Pair(1, data.ControlText(1223), data.ControlText(edit));
-        report.Text(1, data.ControlText(1224));
-        report.Pair(2, data.ControlText(1230), withLinear(under, underCheck, 1231));
-        report.Text(1, data.ControlText(1225));
-        report.Pair(2, data.ControlText(1232), withLinear(over, overCheck, 1233));
+        AddTariffReport(report, data, edit, under, underCheck, over, overCheck);
         report.Empty();
     };
 

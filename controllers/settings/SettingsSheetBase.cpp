@@ -21,9 +21,33 @@ std::function<QDateTime()>& PrintClock()
 
 } // namespace
 
-void CSettingsSheetBase::SetPrintClock(std::function<QDateTime()> clock)
+void SetSettingsPrintClock(std::function<QDateTime()> clock)
 {
     PrintClock() = std::move(clock);
+}
+
+CSettingsReport StartSettingsReport(const QString& title)
+{
+    CSettingsReport report;
+    // Local time: the printout is read beside the instrument's own clock.
+    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTime();
+    report.Head(title);
+    report.Head(now.toLocalTime().toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
+    report.Empty();
+    return report;
+}
+
+void PrintSettingsReport(QWidget* parent, const QString& instrumentName, const QString& title,
+                         const std::function<CSettingsReport()>& build)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(platform::LoadString(platform::IDS_JOB_DEVICE_SETTINGS).replace(QStringLiteral("%s"), instrumentName));
+    if (!ChoosePrinter(printer, parent))
+        return;
+    const CSettingsReport report = build();
+    if (!report.Print(printer, title))
+        ui::ErrorBox(parent, QStringLiteral("Nastavení se nepodařilo vytisknout."), ui::MsgButtons::Ok,
+                     ui::MsgIcon::Warning);
 }
 
 CSettingsSheetBase::CSettingsSheetBase(const QString& title, QWidget* parent, const IconTips& tips)
@@ -95,29 +119,6 @@ void CSettingsSheetBase::CreateAllPages()
             SetActivePage(i);
     }
     SetActivePage(active);
-}
-
-CSettingsReport CSettingsSheetBase::StartReport() const
-{
-    CSettingsReport report;
-    // Local time: the printout is read beside the instrument's own clock.
-    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTime();
-    report.Head(windowTitle());
-    report.Head(now.toLocalTime().toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
-    report.Empty();
-    return report;
-}
-
-void CSettingsSheetBase::PrintReport(const QString& instrumentName, const std::function<CSettingsReport()>& build)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(platform::LoadString(platform::IDS_JOB_DEVICE_SETTINGS).replace(QStringLiteral("%s"), instrumentName));
-    if (!ChoosePrinter(printer, this))
-        return;
-    const CSettingsReport report = build();
-    if (!report.Print(printer, windowTitle()))
-        ui::ErrorBox(this, QStringLiteral("Nastavení se nepodařilo vytisknout."), ui::MsgButtons::Ok,
-                     ui::MsgIcon::Warning);
 }
 
 } // namespace controllers

@@ -11,6 +11,15 @@ class QPushButton;
 
 namespace controllers {
 
+// The head of a printed settings report: `title` and the time of printing
+// (local time; tests fix the clock), then an empty line.
+CSettingsReport StartSettingsReport(const QString& title);
+void SetSettingsPrintClock(std::function<QDateTime()> clock);
+// Asks for a printer and prints what `build` gives under `title`; says so
+// when it fails.
+void PrintSettingsReport(QWidget* parent, const QString& instrumentName, const QString& title,
+                         const std::function<CSettingsReport()>& build);
+
 // What every instrument settings sheet has around its pages: the load,
 // save and print icon buttons at the left of its button row and their
 // context menu, the printed report's head and the print run.
@@ -34,8 +43,7 @@ public:
     virtual void OnSave() = 0;
     virtual void OnPrint() = 0;
 
-    // The time the printout is stamped with (local time); tests fix it.
-    static void SetPrintClock(std::function<QDateTime()> clock);
+    static void SetPrintClock(std::function<QDateTime()> clock) { SetSettingsPrintClock(std::move(clock)); }
 
 protected:
     // The icon buttons sit in the row of `reference`, `extra` pixels taller than it.
@@ -46,10 +54,11 @@ protected:
     }
     // Activates every page once so that all exist, then the active one.
     void CreateAllPages();
-    // The sheet's title and the time of printing, then an empty line.
-    CSettingsReport StartReport() const;
-    // Asks for a printer and prints what `build` gives; says so when it fails.
-    void PrintReport(const QString& instrumentName, const std::function<CSettingsReport()>& build);
+    CSettingsReport StartReport() const { return StartSettingsReport(windowTitle()); }
+    void PrintReport(const QString& instrumentName, const std::function<CSettingsReport()>& build)
+    {
+        PrintSettingsReport(this, instrumentName, windowTitle(), build);
+    }
 
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
