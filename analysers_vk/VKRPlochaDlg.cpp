@@ -1,11 +1,6 @@
 #include "analysers_vk/VKRPlochaDlg.h"
 
 #include "controls/common/ControlFactory.h"
-#include "controls/common/PanelControl.h"
-
-#include <QContextMenuEvent>
-#include <QCursor>
-#include <QLabel>
 
 namespace analysers_vk {
 
@@ -15,35 +10,12 @@ constexpr int kEventChangeScenar = 1;
 
 } // namespace
 
-CVKRPlochaDlg::CVKRPlochaDlg(QWidget* parent) : QWidget(parent)
-{
-    QString error;
-    m_control = controls::ControlFactory::create(controls::ControlFactory::VKRDialog, this, &error);
-    if (m_control) {
-        connect(m_control, &controls::CPanelControl::controlEvent, this, [this](int id, const QVariantList&) {
-            if (id == kEventChangeScenar)
-                emit screenChanged();
-            else if (id == controls::DispidMouseDown)
-                emit menuRequested(QCursor::pos());
-        });
-    } else {
-        auto* label = new QLabel(error, this);
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignCenter);
-        m_error = label;
-    }
-}
+CVKRPlochaDlg::CVKRPlochaDlg(QWidget* parent) : CPanelControlHost(controls::ControlFactory::VKRDialog, 1, 1, parent) {}
 
-void CVKRPlochaDlg::resizeEvent(QResizeEvent* event)
+void CVKRPlochaDlg::ControlEvent(int id)
 {
-    QWidget::resizeEvent(event);
-    m_controlSize = QSize(std::max(1, width() - 1), std::max(1, height() - 1));
-    (m_control ? static_cast<QWidget*>(m_control) : m_error)->setGeometry(QRect(QPoint(1, 1), m_controlSize));
-}
-
-void CVKRPlochaDlg::contextMenuEvent(QContextMenuEvent* event)
-{
-    emit menuRequested(event->globalPos());
+    if (id == kEventChangeScenar)
+        emit screenChanged();
 }
 
 } // namespace analysers_vk

@@ -8,9 +8,6 @@
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
 
-#include <QContextMenuEvent>
-#include <QCursor>
-#include <QLabel>
 #include <QPointer>
 
 #include <algorithm>
@@ -30,36 +27,15 @@ ui::CPanelRegistry& Panels()
 
 } // namespace
 
-CVKTSeznamDlg::CVKTSeznamDlg(QWidget* parent) : QWidget(parent)
+CVKTSeznamDlg::CVKTSeznamDlg(QWidget* parent)
+    : CPanelControlHost(controls::ControlFactory::VKTDialog, kMinControlSize, 0, parent)
 {
-    QString error;
-    m_control = controls::ControlFactory::create(controls::ControlFactory::VKTDialog, this, &error);
-    if (m_control) {
-        connect(m_control, &controls::CPanelControl::controlEvent, this, [this](int id, const QVariantList&) {
-            if (id == 1)
-                emit screenChanged();
-            else if (id == controls::DispidMouseDown)
-                emit menuRequested(QCursor::pos());
-        });
-    } else {
-        auto* label = new QLabel(error, this);
-        label->setWordWrap(true);
-        label->setAlignment(Qt::AlignCenter);
-        m_error = label;
-    }
 }
 
-void CVKTSeznamDlg::resizeEvent(QResizeEvent* event)
+void CVKTSeznamDlg::ControlEvent(int id)
 {
-    QWidget::resizeEvent(event);
-    m_controlSize = QSize(std::max(width(), kMinControlSize), std::max(height(), kMinControlSize));
-    QWidget* shown = m_control ? static_cast<QWidget*>(m_control) : m_error;
-    shown->setGeometry(QRect(QPoint(1, 1), m_controlSize));
-}
-
-void CVKTSeznamDlg::contextMenuEvent(QContextMenuEvent* event)
-{
-    emit menuRequested(event->globalPos());
+    if (id == 1)
+        emit screenChanged();
 }
 
 CVKTPristrojPlochaFrm::CVKTPristrojPlochaFrm(QWidget* parent) : CPristrojPanelFrm(Panels(), parent)

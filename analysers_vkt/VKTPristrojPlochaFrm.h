@@ -1,12 +1,9 @@
 #pragma once
 
+#include "analysers_vk/PanelControlHost.h"
 #include "shell/PristrojPanelFrm.h"
 
 class CPristroj;
-
-namespace controls {
-class CPanelControl;
-}
 
 namespace analysers_vkt {
 
@@ -14,27 +11,18 @@ class CVKTHodnotyDlg;
 
 // The VKT front-panel control of the floating panel, kept at least
 // 250 x 250; a missing control plugin leaves its message in its place.
-class CVKTSeznamDlg : public QWidget {
+class CVKTSeznamDlg : public analysers_vk::CPanelControlHost {
     Q_OBJECT
 public:
     static constexpr int kMinControlSize = 250;
 
     explicit CVKTSeznamDlg(QWidget* parent = nullptr);
-    controls::CPanelControl* Control() const { return m_control; }
-    QSize ControlSize() const { return m_controlSize; }
 
 signals:
     void screenChanged();
-    void menuRequested(QPoint globalPos);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-
-private:
-    controls::CPanelControl* m_control = nullptr;
-    QWidget* m_error = nullptr;
-    QSize m_controlSize{kMinControlSize, kMinControlSize};
+    void ControlEvent(int id) override;
 };
 
 // The floating panel of a VKT analyser: its front panel or, switched, its
