@@ -86,6 +86,9 @@ QString WriteDistortedArchive(const QString& folder)
 QORIN_SCREENS(VkrGraf)
 {
     {
+        // The live records of the last half hour: the marker stands at the
+        // present time.
+        platform::CTime now(platform::CTime::GetCurrentTime().GetTime() - 30 * 60);
         auto entry = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, shot.scratchDir(), FALSE, CPristroj::kVKR);
         entry->m_nazev = QStringLiteral("Rozvodna jih");
         entry->m_merit = 0;
@@ -96,9 +99,14 @@ QORIN_SCREENS(VkrGraf)
         if (!view) {
             shot.fail(QStringLiteral("the VKR live window did not open"));
         } else {
+            data->SetTimeSource([&now] { return now; });
+            // As the measurement thread starts the live axis: 40 minutes.
+            data->ResetGraphTimeBase(40 * 60);
             data->AddConfigRecord(StarConfig());
-            for (int minute = 0; minute < 30; ++minute)
+            for (int minute = 0; minute < 30; ++minute) {
+                now = platform::CTime(now.GetTime() + 60);
                 data->AddMeasurementRecord(Distorted(minute));
+            }
             view->resize(1100, 760);
             platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
             ShowDistortions(*view->Graph());
