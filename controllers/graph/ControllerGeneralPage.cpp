@@ -23,8 +23,13 @@ const Panel kPanels[4] = {
 } // namespace
 
 CControllerGeneralPage::CControllerGeneralPage(const QString& caption, const CDisplaySettingsForm::Spec& spec,
-                                               QWidget* parent)
-    : CGeneralSettingsFamilyPage(caption, parent)
+                                               std::vector<CDisplaySettingsForm::Defaults> defaults,
+                                               const char* section, const QString& prefix, int type, QWidget* parent)
+    : CGeneralSettingsFamilyPage(caption, parent),
+      m_defaults(std::move(defaults)),
+      m_section(section),
+      m_prefix(prefix),
+      m_type(type)
 {
     auto* layout = new QVBoxLayout(this);
     m_form = new CDisplaySettingsForm(spec, this);
@@ -40,14 +45,18 @@ CControllerGeneralPage::CControllerGeneralPage(const QString& caption, const CDi
     layout->addStretch(1);
 }
 
-void CControllerGeneralPage::LoadPanels(const platform::Settings& settings, const platform::SettingsSection& section)
+void CControllerGeneralPage::Load(platform::Settings& settings)
 {
+    const platform::SettingsSection section(m_section);
+    m_form->SetValues(CDisplaySettingsForm::ReadDefaults(settings, section, m_defaults, m_prefix, m_type));
     for (std::size_t i = 0; i < 4; ++i)
         m_panels[i]->setChecked(settings.GetProfileInt(section, QString::fromLatin1(kPanels[i].value), 1) != 0);
 }
 
-void CControllerGeneralPage::SavePanels(platform::Settings& settings, const platform::SettingsSection& section) const
+void CControllerGeneralPage::Save(platform::Settings& settings)
 {
+    const platform::SettingsSection section(m_section);
+    CDisplaySettingsForm::WriteDefaults(settings, section, m_defaults, m_prefix, m_form->GetValues());
     for (std::size_t i = 0; i < 4; ++i)
         settings.WriteProfileInt(section, QString::fromLatin1(kPanels[i].value), m_panels[i]->isChecked() ? 1 : 0);
 }

@@ -4,6 +4,7 @@
 #include "shell/ObecneNastaveni.h"
 
 #include <array>
+#include <vector>
 
 class QCheckBox;
 
@@ -21,15 +22,25 @@ public:
 
     bool OnSetActive() override;
     bool OnKillActive() override;
+    // The family's defaults and panes in its general section.
+    void Load(platform::Settings& settings) override;
+    void Save(platform::Settings& settings) override;
 
 protected:
-    CControllerGeneralPage(const QString& caption, const CDisplaySettingsForm::Spec& spec, QWidget* parent);
-
-    void LoadPanels(const platform::Settings& settings, const platform::SettingsSection& section);
-    void SavePanels(platform::Settings& settings, const platform::SettingsSection& section) const;
+    // `section` the family's general section, its categories stored under
+    // `prefix` for instrument `type`.
+    CControllerGeneralPage(const QString& caption, const CDisplaySettingsForm::Spec& spec,
+                           std::vector<CDisplaySettingsForm::Defaults> defaults, const char* section,
+                           const QString& prefix, int type, QWidget* parent);
 
     CDisplaySettingsForm* m_form;
     std::array<QCheckBox*, 4> m_panels{};
+
+private:
+    std::vector<CDisplaySettingsForm::Defaults> m_defaults;
+    const char* m_section;
+    QString m_prefix;
+    int m_type;
 };
 
 } // namespace controllers

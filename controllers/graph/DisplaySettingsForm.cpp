@@ -1,6 +1,8 @@
 #include "controllers/graph/DisplaySettingsForm.h"
 
 #include "charts/GraphPainter.h"
+#include "controllers/graph/DuskarGraphWnd.h"
+#include "controllers/graph/QuantityGraphWnd.h"
 #include "model/ValueChecks.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
@@ -158,6 +160,56 @@ void CDisplaySettingsForm::WriteCategories(platform::Settings& settings, const p
     settings.WriteProfileInt(section, prefix + QStringLiteral("PocetKat"), categories.GetCount());
     settings.WriteProfileInt(section, prefix + QStringLiteral("Auto"), categories.GetAuto());
     settings.WriteProfileBinary(section, prefix + QStringLiteral("Ketegorie"), FloatBytes(categories));
+}
+
+std::vector<CDisplaySettingsForm::Defaults> CDisplaySettingsForm::QorinDefaults()
+{
+    std::vector<Defaults> out;
+    for (int c = 0; c < CQuantityGraphWnd::kCurveCount; ++c) {
+        const CQuantityGraphWnd::CurveInfo& info = CQuantityGraphWnd::Info(CQuantityGraphWnd::Curve(c));
+        out.push_back({QString::fromLatin1(info.colourValue), QString::fromLatin1(info.shownValue), info.defaultColour, 1});
+    }
+    return out;
+}
+
+std::vector<CDisplaySettingsForm::Defaults> CDisplaySettingsForm::DuskarDefaults()
+{
+    std::vector<Defaults> out;
+    for (int i = 0; i < CDuskarGraphWnd::kQuantityCount; ++i) {
+        const CDuskarGraphWnd::Quantity& q = CDuskarGraphWnd::QuantityAt(i);
+        const QString name = QString::fromLatin1(q.name);
+        out.push_back({QStringLiteral("barva ") + name, QStringLiteral("is") + name, q.colour, q.shown ? 1 : 0});
+    }
+    return out;
+}
+
+CDisplaySettingsForm::Values CDisplaySettingsForm::ReadDefaults(const platform::Settings& settings,
+                                                                const platform::SettingsSection& section,
+                                                                const std::vector<Defaults>& quantities,
+                                                                const QString& prefix, int type)
+{
+    Values v;
+    for (const Defaults& q : quantities) {
+        v.colours.push_back(std::uint32_t(settings.GetProfileInt(section, q.colourValue, int(q.colour))));
+        v.shown.push_back(settings.GetProfileInt(section, q.shownValue, q.shown));
+    }
+    v.stages = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 1);
+    v.importExport = settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0);
+    v.categories = ReadCategories(settings, section, prefix, type);
+    return v;
+}
+
+void CDisplaySettingsForm::WriteDefaults(platform::Settings& settings, const platform::SettingsSection& section,
+                                         const std::vector<Defaults>& quantities, const QString& prefix,
+                                         const Values& values)
+{
+    for (std::size_t i = 0; i < quantities.size(); ++i) {
+        settings.WriteProfileInt(section, quantities[i].colourValue, int(values.colours[i]));
+        settings.WriteProfileInt(section, quantities[i].shownValue, values.shown[i]);
+    }
+    settings.WriteProfileInt(section, QStringLiteral("isSpinac"), values.stages);
+    settings.WriteProfileInt(section, QStringLiteral("isOdbDod"), values.importExport);
+    WriteCategories(settings, section, prefix, values.categories);
 }
 
 CDisplaySettingsForm::CDisplaySettingsForm(const Spec& spec, QWidget* parent) : QWidget(parent), m_spec(spec)

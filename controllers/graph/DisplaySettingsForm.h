@@ -60,6 +60,17 @@ public:
     static const Spec& QorinSpec(bool page);
     static const Spec& DuskarSpec(bool page);
 
+    // A quantity's values in a family's general section and their defaults.
+    struct Defaults {
+        QString colourValue; // "barva ..."
+        QString shownValue;  // "is..."
+        std::uint32_t colour;
+        int shown;
+    };
+    // The quantities in the form's rows.
+    static std::vector<Defaults> QorinDefaults();
+    static std::vector<Defaults> DuskarDefaults();
+
     // What the form edits.
     struct Values {
         std::vector<int> shown;
@@ -98,6 +109,13 @@ public:
     static QByteArray FloatBytes(const CScaleCategories& categories);
     static void WriteCategories(platform::Settings& settings, const platform::SettingsSection& section,
                                 const QString& prefix, const CScaleCategories& categories);
+    // A family's defaults in its general section: the quantities' colours
+    // and boxes, the stage bars, import/export and the categories (`prefix`,
+    // instrument `type`).
+    static Values ReadDefaults(const platform::Settings& settings, const platform::SettingsSection& section,
+                               const std::vector<Defaults>& quantities, const QString& prefix, int type);
+    static void WriteDefaults(platform::Settings& settings, const platform::SettingsSection& section,
+                              const std::vector<Defaults>& quantities, const QString& prefix, const Values& values);
 
 private:
     void PickColour(int index);

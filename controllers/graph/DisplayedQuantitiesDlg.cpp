@@ -1,22 +1,18 @@
 #include "controllers/graph/DisplayedQuantitiesDlg.h"
 
-#include "archive/store/ArchivData.h"
-#include "controllers/graph/DisplaySettingsForm.h"
 #include "controllers/graph/QuantityGraphWnd.h"
-#include "platform/Settings.h"
 
 namespace controllers {
 
 namespace {
 
 using Q = CQuantityGraphWnd;
-// The form's rows are the graph's curves in its own order.
-constexpr Q::Curve kCurves[Q::kCurveCount] = {Q::kCos, Q::kThd, Q::kCurrent, Q::kActive, Q::kReactive};
 
 } // namespace
 
 CDisplayedQuantitiesDlg::CDisplayedQuantitiesDlg(QWidget* parent)
-    : CGraphQuantitiesDlg(CDisplaySettingsForm::QorinSpec(false), parent)
+    : CGraphQuantitiesDlg(CDisplaySettingsForm::QorinSpec(false), CDisplaySettingsForm::QorinDefaults(),
+                          "Obecne nastaveni", QStringLiteral("qorin"), 1, true, parent)
 {
 }
 
@@ -34,21 +30,6 @@ bool CDisplayedQuantitiesDlg::StoreToGraph(CQuantityGraphWnd& graph) const
     for (Q::Curve c : {Q::kReactive, Q::kCos, Q::kCurrent, Q::kThd, Q::kActive})
         changed |= graph.ShowCurve(c, v.shown[std::size_t(c)], v.colours[std::size_t(c)]);
     return changed == 0;
-}
-
-void CDisplayedQuantitiesDlg::LoadDefaults()
-{
-    platform::Settings settings;
-    const platform::SettingsSection section("Obecne nastaveni");
-    CDisplaySettingsForm::Values v = m_form->GetValues();
-    for (Q::Curve c : kCurves) {
-        const Q::CurveInfo& info = Q::Info(c);
-        v.colours[std::size_t(c)] = std::uint32_t(
-            settings.GetProfileInt(section, QString::fromLatin1(info.colourValue), int(info.defaultColour)));
-        v.shown[std::size_t(c)] = settings.GetProfileInt(section, QString::fromLatin1(info.shownValue), 1);
-    }
-    ReadDefaultOptions("Obecne nastaveni", QStringLiteral("qorin"), 1, v);
-    m_form->SetValues(v);
 }
 
 bool EditQorinGraph(QWidget* parent, CQuantityGraphWnd& graph)

@@ -19,7 +19,6 @@ public:
     bool LoadFromGraph(const CQuantityGraphWnd& graph);
     // True when no curve changed its series (only colours and ranges).
     bool StoreToGraph(CQuantityGraphWnd& graph) const;
-    void LoadDefaults() override;
 };
 
 // The graph's "Zobrazené veličiny ...": the dialog, and on OK the graph

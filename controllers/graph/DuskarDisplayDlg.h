@@ -17,7 +17,6 @@ public:
 
     bool LoadFromGraph(const CDuskarGraphWnd& graph);
     bool StoreToGraph(CDuskarGraphWnd& graph) const;
-    void LoadDefaults() override;
 };
 
 bool EditDuskarGraph(QWidget* parent, CDuskarGraphWnd& graph);

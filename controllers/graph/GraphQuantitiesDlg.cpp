@@ -10,7 +10,15 @@
 
 namespace controllers {
 
-CGraphQuantitiesDlg::CGraphQuantitiesDlg(const CDisplaySettingsForm::Spec& spec, QWidget* parent) : QDialog(parent)
+CGraphQuantitiesDlg::CGraphQuantitiesDlg(const CDisplaySettingsForm::Spec& spec,
+                                         std::vector<CDisplaySettingsForm::Defaults> defaults, const char* section,
+                                         const QString& prefix, int type, bool keepImportExport, QWidget* parent)
+    : QDialog(parent),
+      m_defaults(std::move(defaults)),
+      m_section(section),
+      m_prefix(prefix),
+      m_type(type),
+      m_keepImportExport(keepImportExport)
 {
     setWindowTitle(QStringLiteral("Zobrazené veličiny"));
     auto* layout = new QVBoxLayout(this);
@@ -19,11 +27,11 @@ CGraphQuantitiesDlg::CGraphQuantitiesDlg(const CDisplaySettingsForm::Spec& spec,
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("1"));
     buttons->addButton(QStringLiteral("Storno"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("2"));
-    QPushButton* defaults = buttons->addButton(QStringLiteral("Výchozí"), QDialogButtonBox::ResetRole);
-    defaults->setObjectName(QStringLiteral("1367"));
+    QPushButton* reset = buttons->addButton(QStringLiteral("Výchozí"), QDialogButtonBox::ResetRole);
+    reset->setObjectName(QStringLiteral("1367"));
     connect(buttons, &QDialogButtonBox::accepted, this, &CGraphQuantitiesDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CGraphQuantitiesDlg::reject);
-    connect(defaults, &QPushButton::clicked, this, [this] { LoadDefaults(); });
+    connect(reset, &QPushButton::clicked, this, [this] { LoadDefaults(); });
     layout->addWidget(buttons);
 }
 
@@ -55,13 +63,14 @@ CDisplaySettingsForm::Values CGraphQuantitiesDlg::GiveOptions(CControllerGraphWn
     return values;
 }
 
-void CGraphQuantitiesDlg::ReadDefaultOptions(const char* section, const QString& prefix, int type,
-                                             CDisplaySettingsForm::Values& values)
+void CGraphQuantitiesDlg::LoadDefaults()
 {
     platform::Settings settings;
-    const platform::SettingsSection general(section);
-    values.stages = settings.GetProfileInt(general, QStringLiteral("isSpinac"), 1);
-    values.categories = CDisplaySettingsForm::ReadCategories(settings, general, prefix, type);
+    CDisplaySettingsForm::Values values = CDisplaySettingsForm::ReadDefaults(
+        settings, platform::SettingsSection(m_section), m_defaults, m_prefix, m_type);
+    if (m_keepImportExport)
+        values.importExport = m_form->GetValues().importExport;
+    m_form->SetValues(values);
 }
 
 void CGraphQuantitiesDlg::accept()

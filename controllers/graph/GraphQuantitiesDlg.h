@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <vector>
+
 namespace controllers {
 
 class CControllerGraphWnd;
@@ -17,24 +19,31 @@ class CGraphQuantitiesDlg : public QDialog {
 public:
     CDisplaySettingsForm* Form() const { return m_form; }
     // "Výchozí": the family's defaults of the general settings.
-    virtual void LoadDefaults() = 0;
+    void LoadDefaults();
 
 public slots:
     void accept() override;
 
 protected:
-    CGraphQuantitiesDlg(const CDisplaySettingsForm::Spec& spec, QWidget* parent);
+    // `defaults` and the categories (`prefix`, instrument `type`) in the
+    // general section `section`; `keepImportExport`: "Výchozí" leaves the
+    // import/export box as it is.
+    CGraphQuantitiesDlg(const CDisplaySettingsForm::Spec& spec, std::vector<CDisplaySettingsForm::Defaults> defaults,
+                        const char* section, const QString& prefix, int type, bool keepImportExport, QWidget* parent);
 
     // The graph's curves and options into the form; false, and the dialog
     // is not to be shown, without a store bound.
     bool LoadGraph(const CControllerGraphWnd& graph);
     // The form's options into the graph; the form's values.
     CDisplaySettingsForm::Values GiveOptions(CControllerGraphWnd& graph) const;
-    // The stage bars and the categories of the general section `section`.
-    static void ReadDefaultOptions(const char* section, const QString& prefix, int type,
-                                   CDisplaySettingsForm::Values& values);
-
     CDisplaySettingsForm* m_form;
+
+private:
+    std::vector<CDisplaySettingsForm::Defaults> m_defaults;
+    const char* m_section;
+    QString m_prefix;
+    int m_type;
+    bool m_keepImportExport;
 };
 
 } // namespace controllers

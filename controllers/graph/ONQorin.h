@@ -11,9 +11,6 @@ class CONQorin : public CControllerGeneralPage {
     Q_OBJECT
 public:
     explicit CONQorin(QWidget* parent = nullptr);
-
-    void Load(platform::Settings& settings) override;
-    void Save(platform::Settings& settings) override;
 };
 
 } // namespace controllers

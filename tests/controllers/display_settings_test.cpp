@@ -17,9 +17,12 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace controllers;
 
@@ -203,6 +206,41 @@ TEST_F(DisplaySettings, DuskarGroupBoxes)
     EXPECT_EQ(settings.GetProfileBinary(section, QStringLiteral("duskarKetegorie")).size(), 56);
     EXPECT_EQ(settings.GetProfileInt(section, QStringLiteral("isCos"), 0), 1);
     EXPECT_EQ(settings.GetProfileInt(section, QStringLiteral("isU"), 1), 0);
+}
+
+// "Výchozí" takes the family's stored defaults; the Qorin dialog leaves its
+// import/export box as it is, the Duskar dialog takes the stored choice.
+TEST_F(DisplaySettings, DefaultsButtonTakesTheGeneralSection)
+{
+    platform::Settings settings;
+    const platform::SettingsSection qorin("Obecne nastaveni");
+    const platform::SettingsSection duskar("Obecne nastaveni Duskar");
+    settings.WriteProfileInt(qorin, QStringLiteral("barva THD"), 0x123456);
+    settings.WriteProfileInt(qorin, QStringLiteral("isTHD"), 0);
+    settings.WriteProfileInt(qorin, QStringLiteral("isSpinac"), 0);
+    settings.WriteProfileInt(duskar, QStringLiteral("barva U"), 0x654321);
+    settings.WriteProfileInt(duskar, QStringLiteral("isU"), 0);
+    settings.WriteProfileInt(duskar, QStringLiteral("isSpinac"), 0);
+    for (const bool isDuskar : {false, true}) {
+        SCOPED_TRACE(isDuskar ? "Duskar" : "Qorin");
+        std::unique_ptr<CGraphQuantitiesDlg> dlg;
+        if (isDuskar)
+            dlg = std::make_unique<CDuskarDisplayDlg>();
+        else
+            dlg = std::make_unique<CDisplayedQuantitiesDlg>();
+        CDisplaySettingsForm& form = *dlg->Form();
+        CDisplaySettingsForm::Values before = form.GetValues();
+        before.importExport = 1;
+        form.SetValues(before);
+        dlg->findChild<QPushButton*>(QStringLiteral("1367"))->click();
+        // Row 1: the Qorin's THD, the Duskar's U.
+        EXPECT_EQ(form.Colour(1), isDuskar ? 0x654321u : 0x123456u);
+        EXPECT_FALSE(form.Box(1)->isChecked());
+        EXPECT_TRUE(form.Box(0)->isChecked());
+        const CDisplaySettingsForm::Values after = form.GetValues();
+        EXPECT_EQ(after.stages, 0);
+        EXPECT_EQ(after.importExport, isDuskar ? 0 : 1);
+    }
 }
 
 TEST_F(DisplaySettings, QorinDialogEditsTheGraph)
