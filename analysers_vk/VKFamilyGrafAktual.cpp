@@ -580,6 +580,20 @@ bool CVKFamilyGrafAktual::Print(QPrinter* printer)
     heading.chop(1);
     report.PrintBox(heading);
     report.PrintText(QString());
+    // The legend: each drawn series by name beside a box of its colour.
+    int entry = 0;
+    for (int i = 0; i < QuantityCount(); ++i) {
+        const CGraphTrace* trace = m_shown[std::size_t(i)] ? registry.FindGraphSeries(NameOf(i)) : nullptr;
+        if (!trace)
+            continue;
+        const QRect r = report.PrintTextPair(QStringLiteral("   ") + trace->Name(), entry == 0 ? 0 : 1, 1);
+        if (report.IsPrinting())
+            report.Painter().fillRect(QRect(r.left(), r.top(), std::max(1, r.height() / 2), r.height()),
+                                      ColorFromRef(trace->Colour()));
+        ++entry;
+    }
+    if (entry != 0)
+        report.PrintText(QString());
     if (report.IsPrinting()) {
         QPainter& pp = report.Painter();
         const QRect body = report.BodyRect();

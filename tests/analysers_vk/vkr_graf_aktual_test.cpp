@@ -400,6 +400,9 @@ TEST_F(VKRGrafArchive, TheLineDistortionIsDrawnKeptInTheArchiveAndPrinted)
         ASSERT_FALSE(pages.isEmpty());
         EXPECT_TRUE(pages[0].contains(QStringLiteral("Naměřený graf rozvodna"))) << pages[0].toStdString();
         EXPECT_TRUE(pages[0].contains(QStringLiteral("%"))) << pages[0].toStdString();
+        // The legend names the drawn series only.
+        EXPECT_TRUE(pages[0].contains(QStringLiteral("THDU2,3"))) << pages[0].toStdString();
+        EXPECT_FALSE(pages[0].contains(QStringLiteral("THDU1,2"))) << pages[0].toStdString();
     }
     Close();
 
