@@ -4,7 +4,6 @@
 #include "model/Iden.h"
 #include "model/VKRConfig.h"
 
-#include <QFileInfo>
 #include <QThread>
 
 namespace analysers_vk {
@@ -16,7 +15,7 @@ QString CPristrojVKRSettingsIo::Name() const
 
 QString CPristrojVKRSettingsIo::SettingsFolder() const
 {
-    return m_entry.m_soubor.isEmpty() ? QString() : QFileInfo(m_entry.m_soubor).path();
+    return EntrySettingsFolder(m_entry);
 }
 
 bool CPristrojVKRSettingsIo::ReadConfig(CVKRConfig& config)

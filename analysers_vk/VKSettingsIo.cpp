@@ -7,9 +7,7 @@
 #include "model/VKNoteBook.h"
 #include "model/VKOutputConfig.h"
 #include "model/VKStatus.h"
-#include "platform/ThreadMessages.h"
 
-#include <QFileInfo>
 #include <QThread>
 
 namespace analysers_vk {
@@ -21,9 +19,7 @@ QString CPristrojVKSettingsIo::Name() const
 
 QString CPristrojVKSettingsIo::SettingsFolder() const
 {
-    if (m_entry.m_soubor.isEmpty())
-        return QString();
-    return QFileInfo(m_entry.m_soubor).path();
+    return EntrySettingsFolder(m_entry);
 }
 
 bool CPristrojVKSettingsIo::ReadConfig(CVKConfig& config)
@@ -88,8 +84,7 @@ bool CPristrojVKSettingsIo::SetClock()
 
 void CPristrojVKSettingsIo::PostResync()
 {
-    if (m_entry.GetThread())
-        m_entry.PostToThread(platform::WM_DEVICE_RESYNC, 0, 0);
+    PostEntryResync(m_entry);
 }
 
 void CPristrojVKSettingsIo::QueueConfigRecord(const CVKConfig& config)
@@ -100,8 +95,7 @@ void CPristrojVKSettingsIo::QueueConfigRecord(const CVKConfig& config)
 
 void CPristrojVKSettingsIo::QueueEvent(const QString& text)
 {
-    if (CArchivData* store = m_entry.GetArchivData())
-        store->AddRecord(text, 7);
+    QueueEntryEvent(m_entry, text);
 }
 
 void CPristrojVKSettingsIo::Yield()

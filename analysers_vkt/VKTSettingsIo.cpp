@@ -7,9 +7,7 @@
 #include "model/VKTNoteBook.h"
 #include "model/VKTOutputConfig.h"
 #include "model/VKTStatus.h"
-#include "platform/ThreadMessages.h"
 
-#include <QFileInfo>
 #include <QThread>
 
 namespace analysers_vkt {
@@ -21,9 +19,7 @@ QString CPristrojVKTSettingsIo::Name() const
 
 QString CPristrojVKTSettingsIo::SettingsFolder() const
 {
-    if (m_entry.m_soubor.isEmpty())
-        return QString();
-    return QFileInfo(m_entry.m_soubor).path();
+    return analysers_vk::EntrySettingsFolder(m_entry);
 }
 
 bool CPristrojVKTSettingsIo::ReadConfig(CVKTConfig& config)
@@ -88,8 +84,7 @@ bool CPristrojVKTSettingsIo::SetClock()
 
 void CPristrojVKTSettingsIo::PostResync()
 {
-    if (m_entry.GetThread())
-        m_entry.PostToThread(platform::WM_DEVICE_RESYNC, 0, 0);
+    analysers_vk::PostEntryResync(m_entry);
 }
 
 void CPristrojVKTSettingsIo::QueueConfigRecord(const CVKTConfig& config)
@@ -100,8 +95,7 @@ void CPristrojVKTSettingsIo::QueueConfigRecord(const CVKTConfig& config)
 
 void CPristrojVKTSettingsIo::QueueEvent(const QString& text)
 {
-    if (CArchivData* store = m_entry.GetArchivData())
-        store->AddRecord(text, 7);
+    analysers_vk::QueueEntryEvent(m_entry, text);
 }
 
 void CPristrojVKTSettingsIo::Sleep(int ms)
