@@ -226,7 +226,10 @@ void CVKFamilyGrafAktual::LoadSettings()
         const QString n = NameOf(i);
         const auto colour = static_cast<std::uint32_t>(
             settings.GetProfileInt(section, QStringLiteral("barva ") + n, static_cast<int>(QuantityOf(i).colour)));
-        const int shown = settings.GetProfileInt(section, QStringLiteral("is") + n, i < m_family.shownByDefault ? 1 : 0);
+        int shown = settings.GetProfileInt(section, QStringLiteral("is") + n, i < m_family.shownByDefault ? 1 : 0);
+        // An instrument that does not measure its temperature never shows it.
+        if (n == QLatin1String("T") && !TemperatureAvailable())
+            shown = 0;
         SetQuantity(i, shown, colour);
     }
     m_data->PublishToGraphs();

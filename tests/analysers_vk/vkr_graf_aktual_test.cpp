@@ -10,6 +10,7 @@
 #include "analysers_vk/VKRZobrazeneVelicinyDlg.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/store/StoreTestSupport.h"
+#include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"
 #include "charts/ArchivValueLists.h"
 #include "charts/PdfCheck.h"
@@ -186,6 +187,44 @@ TEST_F(VKRGraf, TheLiveWindowShowsTheVKRGraphAndKeepsItsChoice)
     EXPECT_EQ(platform::Settings().GetProfileInt(device, QStringLiteral("isTHDU1,2"), 0), 1);
     EXPECT_EQ(platform::Settings().GetProfileInt(device, QStringLiteral("barva THDU1,2"), 0), 0x445566);
     EXPECT_EQ(data->SeriesRegistry().FindGraphSeries(u"THDU1,2"), nullptr);
+}
+
+// "T" is shown only by an instrument that measures it: a VK needs variant
+// bit 0 in its identification, a VKR always has it.
+TEST_F(VKRGraf, TheTemperatureComesOnlyWhereTheInstrumentMeasuresIt)
+{
+    platform::Settings settings;
+    struct Case {
+        int kind;
+        int model; // identification model word
+        bool shown;
+    };
+    const Case cases[] = {{CPristroj::kVK, 0x1100, false}, {CPristroj::kVK, 0x1101, true}, {CPristroj::kVKR, 0x1100, true}};
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString name = QStringLiteral("Pristroj%1").arg(++n);
+        const platform::SettingsSection device({QStringLiteral("pristroje"), name});
+        settings.WriteProfileInt(device, QStringLiteral("init"), 1);
+        settings.WriteProfileInt(device, QStringLiteral("isT"), 1);
+        CPristroj entry(QStringLiteral("COM1"), 1, m_dir.path(), FALSE, c.kind);
+        entry.m_nazev = name;
+        CIden iden;
+        iden.family = CIden::kFamilyAnalyser;
+        iden.model = WORD(c.model);
+        if (auto* vk = dynamic_cast<CVKArchivData*>(entry.GetArchivData()))
+            vk->AddIdenRecord(iden);
+        std::unique_ptr<CVKFamilyGrafAktual> graph;
+        if (c.kind == CPristroj::kVK)
+            graph = std::make_unique<CVKGrafAktual>();
+        else
+            graph = std::make_unique<CVKRGrafAktual>();
+        graph->AttachOnline(entry);
+        int shown = 0;
+        std::uint32_t colour = 0;
+        ASSERT_TRUE(graph->GetQuantity(11, shown, colour));
+        EXPECT_EQ(shown != 0, c.shown) << n;
+        graph->Detach();
+    }
 }
 
 // A record of the graph as the archive keeps it; the group and grid flag
