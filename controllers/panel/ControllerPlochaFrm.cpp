@@ -11,6 +11,7 @@
 #include "link/Pristroj.h"
 
 #include <QCursor>
+#include <QMenu>
 #include <QLabel>
 
 #include <algorithm>
@@ -47,7 +48,13 @@ CControllerPlochaFrm::CControllerPlochaFrm(bool duskar, QWidget* parent)
         m_values = new CDuskarValuesPanel(this);
     else
         m_values = new CQorinHodnotyDlg(this);
-    connect(m_values, &CValuesDlgBase::PanelMenu, this, &CControllerPlochaFrm::ShowMenu);
+    // The frame's menu, ending with the values display's own items.
+    connect(m_values, &CValuesDlgBase::PanelMenu, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        FillMenu(menu);
+        m_values->AddPanelCommands(menu);
+        menu.exec(at);
+    });
     SetChildren(m_panel ? static_cast<QWidget*>(m_panel) : m_panelError, m_values);
     PlaceInLowerRight(kSize, true);
 }

@@ -346,9 +346,43 @@ TEST(HarmonicsChart, DuskarNoValueHasNoBar)
 
 // The floating panel's values side and the live windows show the store's
 // newest values through one feed.
-// A right click on the live window's values pane: the window's menu ends
-// with the pane's "Nastavení ...", which shows the pane's values again.
-TEST(ControllerValuesDisplays, LiveWindowValuesMenuShowsTheValuesAgain)
+// A right click on `pane`: the host's menu shows; its last item, the pane's
+// "Nastavení ...", is chosen. The texts of the host's menu in `items`.
+bool ChooseValuesSettings(CValuesDlgBase* pane, QStringList& items)
+{
+    bool chosen = false;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions())
+            items << action->text();
+        QAction* settings = menu->actions().isEmpty() ? nullptr : menu->actions().constLast();
+        ASSERT_NE(settings, nullptr);
+        EXPECT_EQ(settings->text(), QStringLiteral("Nastavení ..."));
+        EXPECT_EQ(settings->data().toInt(), CValuesDlgBase::kCmdSettings);
+        chosen = true;
+        menu->close();
+        settings->trigger();
+    });
+    const QPointF at(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, pane->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(pane, &press);
+    return chosen;
+}
+
+void SetCos(CValuesDlgBase* pane, bool duskar, const QString& text)
+{
+    if (duskar)
+        static_cast<CDuskarValuesPanel*>(pane)->m_cos = text;
+    else
+        static_cast<CQorinHodnotyDlg*>(pane)->m_cos = text;
+}
+
+// A right click on the values pane of the live window or the floating
+// panel: the host's menu ends with the pane's "Nastavení ...", which shows
+// the pane's values again.
+TEST(ControllerValuesDisplays, ValuesMenuShowsTheValuesAgain)
 {
     for (const bool duskar : {false, true}) {
         SCOPED_TRACE(duskar ? "Duskar" : "Qorin");
@@ -360,29 +394,20 @@ TEST(ControllerValuesDisplays, LiveWindowValuesMenuShowsTheValuesAgain)
         view->resize(800, 600);
         auto* pane = static_cast<CValuesDlgBase*>(view->ValuesPane());
         auto* edit = static_cast<QLineEdit*>(pane->Control(1017));
-        if (duskar)
-            static_cast<CDuskarValuesPanel*>(pane)->m_cos = QStringLiteral("0.71");
-        else
-            static_cast<CQorinHodnotyDlg*>(pane)->m_cos = QStringLiteral("0.71");
+        SetCos(pane, duskar, QStringLiteral("0.71"));
         EXPECT_NE(edit->text(), QStringLiteral("0.71"));
-        bool chosen = false;
-        QTimer::singleShot(0, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            ASSERT_NE(menu, nullptr);
-            QAction* settings = menu->actions().isEmpty() ? nullptr : menu->actions().constLast();
-            ASSERT_NE(settings, nullptr);
-            EXPECT_EQ(settings->text(), QStringLiteral("Nastavení ..."));
-            EXPECT_EQ(settings->data().toInt(), CValuesDlgBase::kCmdSettings);
-            chosen = true;
-            menu->close();
-            settings->trigger();
-        });
-        const QPointF at(2, 2);
-        QMouseEvent press(QEvent::MouseButtonPress, at, pane->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(pane, &press);
-        ASSERT_TRUE(chosen);
+        QStringList items;
+        ASSERT_TRUE(ChooseValuesSettings(pane, items));
+        EXPECT_TRUE(items.contains(QStringLiteral("Panel &grafu")));
         EXPECT_EQ(edit->text(), QStringLiteral("0.71"));
+
+        CControllerPlochaFrm frame(duskar);
+        CValuesDlgBase* floating = frame.ValuesPane();
+        SetCos(floating, duskar, QStringLiteral("0.64"));
+        items.clear();
+        ASSERT_TRUE(ChooseValuesSettings(floating, items));
+        EXPECT_TRUE(items.contains(QStringLiteral("Data/Přístroj")));
+        EXPECT_EQ(static_cast<QLineEdit*>(floating->Control(1017))->text(), QStringLiteral("0.64"));
     }
 }
 
