@@ -1,24 +1,10 @@
 #pragma once
 
 #include "analysers_vk/VK01View.h"
-#include "analysers_vk/VKArchivModes.h"
+#include "analysers_vk/VKArchivViewBase.h"
 #include "analysers_vk/VKArchivViewRecord.h"
-
-#include <QPointer>
-
-#include <cstdint>
-#include <memory>
-
-class CStatPanel;
-class CVKArchivDoc;
-class CVKArchivData;
-class CVKStatPanel;
-
-namespace charts {
-template <class Family, class Columns>
-class TArchiveValueList;
-struct VKCsvColumns;
-} // namespace charts
+#include "archive/documents/FamilyArchivDocs.h"
+#include "charts/StatPanel.h"
 
 namespace ui {
 class CDocManager;
@@ -26,67 +12,27 @@ class CDocManager;
 
 namespace analysers_vk {
 
-// The view of an opened VK archive: the VK form view without the front
-// panel, whose graph pane shows the archive's window as a time graph, a
-// record list or statistics under the range bar. Its panes, placement,
-// tabs and statistics settings are kept in the archive file itself.
-class CVKArchivView : public CVK01View {
+using CVKArchivViewBase = TVKArchivView<CVK01View, CVKArchivDoc,
+                                        charts::CVKValueList,
+                                        CVKStatPanel, CVKArchivViewRecord>;
+
+// The view of an opened VK archive (its record: the values panel's three
+// tabs and the VK statistics settings).
+class CVKArchivView : public CVKArchivViewBase {
     Q_OBJECT
 public:
-    using ValueList = charts::TArchiveValueList<CVKArchivData, charts::VKCsvColumns>;
-
     explicit CVKArchivView(QWidget* parent = nullptr);
     ~CVKArchivView() override;
 
-    CVKArchivDoc* GetDocument() const;
-    CVKArchivModes& Modes() { return *m_modes; }
-    int Mode() const { return m_modes->Mode(); }
-    ValueList* List() const { return m_list; }
-    CVKStatPanel* Stats() const { return m_stats; }
-    bool Initialised() const { return m_initialised != 0; }
-    bool ZoomAllowed() const override { return m_modes->Ready(); }
-
-    void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
-
-    // The record this view writes into the archive when it closes.
-    CVKArchivViewRecord StateRecord() const;
-    void ApplyStateRecord(const CVKArchivViewRecord& record);
-    // Reads and writes section 1 of the archive's settings stream; false
-    // when the archive has no such record or it cannot be written.
-    bool RestoreState();
-    bool SaveState();
+    bool ZoomAllowed() const override { return Modes().Ready(); }
 
 protected:
-    void OnFirstRefresh() override;
-    void OnQuantitiesChanged() override;
     void OnViewCreated() override;
-    void RefillAlarmList() override;
-    void PlaceGraph(const QRect& rect, bool show) override;
+    void FillRecord(CVKArchivViewRecord& record) const override;
+    void ApplyRecord(const CVKArchivViewRecord& record) override;
+    void TakeGraphQuantities() override;
+    void OnQuantitiesTaken() override;
     void OnGraphChanged() override;
-    void hideEvent(QHideEvent* event) override;
-
-private:
-    CVKArchivData* Data() const;
-    void TakeGraphQuantities();
-    void OnWindowMoved();
-    void OnSetWindow();
-    void OnRefill(int mode);
-    void OnRedraw(bool ready);
-    void OnPrint();
-    void OnExport();
-    void RememberFrame();
-    // Writes the state and lets go of the archive (once).
-    void Close();
-
-    ValueList* m_list = nullptr;
-    CVKStatPanel* m_stats = nullptr;
-    std::unique_ptr<CVKArchivModes> m_modes;
-    QPointer<CVKArchivDoc> m_document;
-    QRect m_graphPane;
-    bool m_graphPaneShown = false;
-    bool m_saved = false;
-    QRect m_frameNormal;
-    int m_frameShow = 1;
 };
 
 // The VK archive template (".vk" files, document string of CVKArchivDoc)

@@ -129,13 +129,13 @@ void CVKRAktMer::RestoreState()
     if (!known)
         return;
     m_state.RestoreFrame(GetParentFrame(), ui::CView::GetDocument());
-    Values()->SetActiveTab(platform::Settings().GetProfileInt(m_state.Section(), QStringLiteral("tab1"), -1));
+    Values()->SetActiveTab(m_state.Tabs()[0]);
 }
 
 void CVKRAktMer::SaveState()
 {
     if (m_state.Save(m_initialised != 0, StatePanes()))
-        platform::Settings().WriteProfileInt(m_state.Section(), QStringLiteral("tab1"), Values()->GetActiveTab());
+        m_state.SaveTabs({Values()->GetActiveTab()});
 }
 
 void CVKRAktMer::FillMenu(QMenu& menu)

@@ -1,3 +1,4 @@
+#include "analysers_vk/ArchivViewFixture.h"
 #include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKArchivViewRecord.h"
 #include "analysers_vk/VKGrafAktual.h"
@@ -36,82 +37,33 @@ namespace {
 
 // A VK archive recorded by the family writer on a fake clock, opened in the
 // VK archive template as the program opens it.
-class VKArchivViewTest : public ::testing::Test {
+class VKArchivViewTest
+    : public archivviewtest::TArchivViewFixture<CVKArchivData, CVKArchivDoc, CVKArchivView> {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("settings.ini")));
-        AddVKArchivTemplate(m_manager);
-        m_clock.Set(CTime(1233478800)); // 2009-02-01 10:00 local
-        m_writer.SetTimeSource(m_clock.Source());
-        ASSERT_EQ(m_writer.Create(40 * 60 * 10, 10, 60, m_dir.filePath(QStringLiteral("hala")), QStringLiteral(".vk"),
-                                  TRUE, TRUE, QStringLiteral("Linka")),
-                  1);
+        CreateArchive(AddVKArchivTemplate, CTime(1233478800), QStringLiteral("hala"), QStringLiteral(".vk"),
+                      QStringLiteral("Linka")); // 2009-02-01 10:00 local
         WriteBlocks(3);
-    }
-    void TearDown() override
-    {
-        CloseView();
-        m_writer.Close();
-        CArchivDocHooks::Instance().runDialog = nullptr;
-        platform::Settings::SetFileForTesting(QString());
     }
 
     void WriteBlocks(int blocks)
     {
-        for (int b = 0; b < blocks; ++b) {
-            m_writer.AddConfigRecord(vktest::VKConfig(400, 100));
-            for (int i = 0; i < 10; ++i) {
-                m_clock.Advance(60);
-                m_writer.AddMeasurementRecord(vktest::VKValues(++m_records));
-            }
-            m_clock.Advance(1);
-            const int mode = m_writer.EndBlock(FALSE, TRUE, 60);
-            ASSERT_EQ(m_writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
-        }
+        for (int b = 0; b < blocks; ++b)
+            WriteBlock(vktest::VKConfig(400, 100), [](int record) { return vktest::VKValues(record + 1); });
     }
 
     QString Path() const { return m_dir.filePath(QStringLiteral("hala.vk")); }
 
     CVKArchivView* OpenView()
     {
-        ui::CDocTemplate* t = m_manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKArchiv.Document"));
-        if (!t)
-            return nullptr;
-        m_doc = qobject_cast<CVKArchivDoc*>(t->OpenDocumentFile(Path(), true));
-        if (!m_doc)
-            return nullptr;
-        m_view = qobject_cast<CVKArchivView*>(m_doc->FirstView());
-        if (m_view && m_view->GetParentFrame())
-            m_view->GetParentFrame()->resize(900, 700);
-        QApplication::processEvents();
-        return m_view;
-    }
-
-    void CloseView()
-    {
-        if (m_doc)
-            m_doc->OnCloseDocument();
-        m_doc = nullptr;
-        m_view = nullptr;
-        // The frames, views and the document go on the event loop.
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
+        return OpenArchive(QStringLiteral("VKArchiv.Document"), QStringLiteral("hala.vk"), QSize(900, 700));
     }
 
     void Send(platform::MessageId id, std::uintptr_t w = 0, std::intptr_t l = 0)
     {
         platform::SendMessageTo(m_view, id, w, l);
     }
-
-    QTemporaryDir m_dir;
-    storetest::FakeClock m_clock;
-    CVKArchivData m_writer;
-    int m_records = 0;
-    ui::CDocManager m_manager;
-    QPointer<CVKArchivDoc> m_doc;
-    QPointer<CVKArchivView> m_view;
 };
 
 TEST_F(VKArchivViewTest, OpensInGraphModeUnderTheRangeBarWithoutThePanel)

@@ -1,6 +1,7 @@
 // The VKR archive window over an archive recorded by the VKR store: the
 // graph, list and statistics under the range bar, the values of the current
 // record with the connection's enabling, and its state kept in the archive.
+#include "analysers_vk/ArchivViewFixture.h"
 #include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRArchivView.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
@@ -33,84 +34,38 @@ using platform::CTime;
 
 namespace {
 
-class VKRArchivViewTest : public ::testing::Test {
+class VKRArchivViewTest
+    : public archivviewtest::TArchivViewFixture<CVKRArchivData, CVKRArchivDoc, CVKRArchivView> {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("settings.ini")));
-        AddVKRArchivTemplate(m_manager);
-        m_clock.Set(CTime(1233478800)); // 2009-02-01 10:00 local
-        m_writer.SetTimeSource(m_clock.Source());
-        ASSERT_EQ(m_writer.Create(40 * 60 * 10, 10, 60, m_dir.filePath(QStringLiteral("vyvod")),
-                                  QStringLiteral(".vkr"), TRUE, TRUE, QStringLiteral("Vyvod")),
-                  1);
+        CreateArchive(AddVKRArchivTemplate, CTime(1233478800), QStringLiteral("vyvod"), QStringLiteral(".vkr"),
+                      QStringLiteral("Vyvod")); // 2009-02-01 10:00 local
         WriteBlocks(3);
     }
 
     void WriteBlocks(int blocks)
     {
+        CVKRConfig config;
+        config.SetConnection(CVKRConfig::Aron);
         for (int b = 0; b < blocks; ++b) {
-            CVKRConfig config;
-            config.SetConnection(CVKRConfig::Aron);
-            m_writer.AddConfigRecord(config);
-            for (int i = 0; i < 10; ++i) {
-                m_clock.Advance(60);
+            WriteBlock(config, [](int record) {
                 CVKRAktData values;
                 for (int k = 0; k < 3; ++k) {
-                    values.SetUPhase(k, 230.0f + float(m_records % 5));
+                    values.SetUPhase(k, 230.0f + float(record % 5));
                     values.SetI(k, 10.0f + float(k));
                     values.SetP(k, 2000.0f);
                 }
                 values.SetFrequency(5000);
-                m_writer.AddMeasurementRecord(values);
-                ++m_records;
-            }
-            m_clock.Advance(1);
-            const int mode = m_writer.EndBlock(FALSE, TRUE, 60);
-            ASSERT_EQ(m_writer.Flush(FALSE, mode, QStringLiteral("Vyvod")), 1);
+                return values;
+            });
         }
-    }
-    void TearDown() override
-    {
-        CloseView();
-        m_writer.Close();
-        platform::Settings::SetFileForTesting(QString());
     }
 
     CVKRArchivView* OpenView()
     {
-        ui::CDocTemplate* t =
-            m_manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKRArchiv.Document"));
-        if (!t)
-            return nullptr;
-        m_doc = qobject_cast<CVKRArchivDoc*>(t->OpenDocumentFile(m_dir.filePath(QStringLiteral("vyvod.vkr")), true));
-        if (!m_doc)
-            return nullptr;
-        m_view = qobject_cast<CVKRArchivView*>(m_doc->FirstView());
-        if (m_view && m_view->GetParentFrame())
-            m_view->GetParentFrame()->resize(900, 700);
-        QApplication::processEvents();
-        return m_view;
+        return OpenArchive(QStringLiteral("VKRArchiv.Document"), QStringLiteral("vyvod.vkr"), QSize(900, 700));
     }
-
-    void CloseView()
-    {
-        if (m_doc)
-            m_doc->OnCloseDocument();
-        m_doc = nullptr;
-        m_view = nullptr;
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
-
-    QTemporaryDir m_dir;
-    storetest::FakeClock m_clock;
-    CVKRArchivData m_writer;
-    int m_records = 0;
-    ui::CDocManager m_manager;
-    QPointer<CVKRArchivDoc> m_doc;
-    QPointer<CVKRArchivView> m_view;
 };
 
 TEST_F(VKRArchivViewTest, ModesUnderTheRangeBarAndTheCurrentRecordsValues)

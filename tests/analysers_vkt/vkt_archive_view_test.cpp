@@ -1,6 +1,7 @@
 // The VKT archive view: its 84-byte record in the archive and the view over
 // an archive recorded by the family writer.
 #include "VKTTestValues.h"
+#include "analysers_vk/ArchivViewFixture.h"
 
 #include "analysers_vk/VKArchivModes.h"
 #include "analysers_vkt/VKTArchivView.h"
@@ -89,71 +90,25 @@ TEST(VKTArchivViewRecord, PartsAreReadOnlyAsFarAsTheBlockReaches)
     EXPECT_TRUE(CVKTArchivViewRecord::Read(bad).hasPlacement);
 }
 
-class VKTArchivViewTest : public ::testing::Test {
+class VKTArchivViewTest
+    : public archivviewtest::TArchivViewFixture<CVKTArchivData, CVKTArchivDoc, CVKTArchivView> {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("settings.ini")));
-        AddVKTArchivTemplate(m_manager);
-        m_clock.Set(CTime(2024, 3, 10, 10, 0, 0));
-        m_writer.SetTimeSource(m_clock.Source());
-        ASSERT_EQ(m_writer.Create(40 * 60 * 10, 10, 60, m_dir.filePath(QStringLiteral("hala")),
-                                  CVKTArchivData::Extension(), TRUE, TRUE, QStringLiteral("Hala")),
-                  1);
-        for (int b = 0; b < 3; ++b) {
-            CVKTConfig config;
-            config.SetVtPrimary(1);
-            config.SetCtPrimary(50);
-            config.SetConnection(CVKTConfig::FourPhase);
-            m_writer.AddConfigRecord(config);
-            for (int i = 0; i < 10; ++i) {
-                m_clock.Advance(60);
-                m_writer.AddMeasurementRecord(vkttest::MakeValues(0x1F, b * 10 + i));
-            }
-            m_clock.Advance(1);
-            const int mode = m_writer.EndBlock(FALSE, TRUE, 60);
-            ASSERT_EQ(m_writer.Flush(FALSE, mode, QStringLiteral("Hala")), 1);
-        }
-    }
-    void TearDown() override
-    {
-        CloseView();
-        m_writer.Close();
-        platform::Settings::SetFileForTesting(QString());
+        CreateArchive(AddVKTArchivTemplate, CTime(2024, 3, 10, 10, 0, 0), QStringLiteral("hala"),
+                      CVKTArchivData::Extension(), QStringLiteral("Hala"));
+        CVKTConfig config;
+        config.SetVtPrimary(1);
+        config.SetCtPrimary(50);
+        config.SetConnection(CVKTConfig::FourPhase);
+        for (int b = 0; b < 3; ++b)
+            WriteBlock(config, [](int record) { return vkttest::MakeValues(0x1F, record); });
     }
 
     CVKTArchivView* OpenView()
     {
-        ui::CDocTemplate* t =
-            m_manager.FindTemplate(ui::CDocTemplate::regFileTypeId, QStringLiteral("VKTArchiv.Document"));
-        if (!t)
-            return nullptr;
-        m_doc = qobject_cast<CVKTArchivDoc*>(t->OpenDocumentFile(m_dir.filePath(QStringLiteral("hala.vkt")), true));
-        if (!m_doc)
-            return nullptr;
-        m_view = qobject_cast<CVKTArchivView*>(m_doc->FirstView());
-        if (m_view && m_view->GetParentFrame())
-            m_view->GetParentFrame()->resize(1000, 760);
-        QApplication::processEvents();
-        return m_view;
+        return OpenArchive(QStringLiteral("VKTArchiv.Document"), QStringLiteral("hala.vkt"), QSize(1000, 760));
     }
-    void CloseView()
-    {
-        if (m_doc)
-            m_doc->OnCloseDocument();
-        m_doc = nullptr;
-        m_view = nullptr;
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
-
-    QTemporaryDir m_dir;
-    storetest::FakeClock m_clock;
-    CVKTArchivData m_writer;
-    ui::CDocManager m_manager;
-    QPointer<CVKTArchivDoc> m_doc;
-    QPointer<CVKTArchivView> m_view;
 };
 
 TEST_F(VKTArchivViewTest, OpensWithTheGraphUnderTheRangeBarAndNeverThePanel)

@@ -1,0 +1,70 @@
+#include "analysers_vk/VKArchivViewBase.h"
+
+#include "archive/store/ArchivData.h"
+#include "charts/PanelEventList.h"
+#include "platform/ui/ChildFrame.h"
+
+namespace analysers_vk::archivview {
+
+void CFramePlacement::Remember(const ui::CChildFrame* frame)
+{
+    if (!frame)
+        return;
+    show = frame->isMaximized() ? kShowMaximized : frame->isMinimized() ? kShowMinimized : kShowNormal;
+    normal = show == kShowNormal ? frame->geometry() : frame->normalGeometry();
+}
+
+void CFramePlacement::Apply(ui::CChildFrame* frame, const QRect& normal, int show)
+{
+    if (!frame || normal.width() <= 0 || normal.height() <= 0)
+        return;
+    frame->setGeometry(normal);
+    if (show == kShowMaximized)
+        frame->showMaximized();
+    else if (show == kShowMinimized)
+        frame->showMinimized();
+}
+
+bool ReadRecord(CArchivData& data, int size, QByteArray& block)
+{
+    QString instrument;
+    DWORD length = 0;
+    std::unique_ptr<CArchivStream> stream = data.OpenSettingsStream(1, instrument, length);
+    if (!stream || length == 0)
+        return false;
+    // A length beyond what the stream holds reads only what is there.
+    block = QByteArray(qsizetype(std::min<DWORD>(length, DWORD(size))), '\0');
+    const std::int64_t got = stream->Read(block.data(), block.size());
+    block.truncate(qsizetype(std::max<std::int64_t>(got, 0)));
+    return true;
+}
+
+bool WriteRecord(CArchivData& data, const QByteArray& block)
+{
+    std::optional<QByteArray> saved;
+    std::unique_ptr<CArchivStream> stream = data.OpenSettingsSection(1, saved);
+    if (!stream)
+        return false;
+    if (stream->Write(block.constData(), block.size()) != block.size()) {
+        data.ReleaseAndReportError(stream);
+        return false;
+    }
+    return data.CloseSettingsSection(std::move(stream), 1, saved) == 1;
+}
+
+void RefillEvents(CArchivData* data, CPanelEventList& events)
+{
+    if (!data)
+        return;
+    events.Entries().clear();
+    data->CollectEvents(events.Entries());
+    events.Rebuild();
+}
+
+void TellFrame(QWidget* view, int mode, int family)
+{
+    if (QWidget* main = view->window(); main && main != view)
+        platform::SendMessageTo(main, platform::WM_UPDATE_FRAME_UI, std::uintptr_t(mode), family);
+}
+
+} // namespace analysers_vk::archivview

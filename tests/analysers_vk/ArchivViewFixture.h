@@ -1,0 +1,96 @@
+#pragma once
+
+// An analyser archive recorded by its family's writer on a fake clock, and
+// the family's archive view opened over it as the program opens an archive.
+
+#include "archive/documents/ArchivDocHooks.h"
+#include "archive/store/StoreTestSupport.h"
+#include "platform/Settings.h"
+#include "platform/Time32.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace archivviewtest {
+
+template <class Data, class Doc, class View>
+class TArchivViewFixture : public ::testing::Test {
+protected:
+    // The settings go to a file of the test; the archive `base` + `ending`
+    // is created at `start` for the instrument `name`.
+    void CreateArchive(void (*addTemplate)(ui::CDocManager&), platform::CTime start, const QString& base,
+                       const QString& ending, const QString& name)
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("settings.ini")));
+        addTemplate(m_manager);
+        m_name = name;
+        m_clock.Set(start);
+        m_writer.SetTimeSource(m_clock.Source());
+        ASSERT_EQ(m_writer.Create(40 * 60 * 10, 10, 60, m_dir.filePath(base), ending, TRUE, TRUE, name), 1);
+    }
+
+    void TearDown() override
+    {
+        CloseView();
+        m_writer.Close();
+        CArchivDocHooks::Instance().runDialog = nullptr;
+        platform::Settings::SetFileForTesting(QString());
+    }
+
+    // One block: its settings record, then ten measurements a minute apart.
+    template <class Config, class MakeValues>
+    void WriteBlock(const Config& config, MakeValues values)
+    {
+        m_writer.AddConfigRecord(config);
+        for (int i = 0; i < 10; ++i) {
+            m_clock.Advance(60);
+            m_writer.AddMeasurementRecord(values(m_records++));
+        }
+        m_clock.Advance(1);
+        const int mode = m_writer.EndBlock(FALSE, TRUE, 60);
+        ASSERT_EQ(m_writer.Flush(FALSE, mode, m_name), 1);
+    }
+
+    View* OpenArchive(const QString& docString, const QString& file, QSize frame)
+    {
+        ui::CDocTemplate* t = m_manager.FindTemplate(ui::CDocTemplate::regFileTypeId, docString);
+        if (!t)
+            return nullptr;
+        m_doc = qobject_cast<Doc*>(t->OpenDocumentFile(m_dir.filePath(file), true));
+        if (!m_doc)
+            return nullptr;
+        m_view = qobject_cast<View*>(m_doc->FirstView());
+        if (m_view && m_view->GetParentFrame())
+            m_view->GetParentFrame()->resize(frame);
+        QApplication::processEvents();
+        return m_view;
+    }
+
+    void CloseView()
+    {
+        if (m_doc)
+            m_doc->OnCloseDocument();
+        m_doc = nullptr;
+        m_view = nullptr;
+        // The frames, views and the document go on the event loop.
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+
+    QTemporaryDir m_dir;
+    storetest::FakeClock m_clock;
+    Data m_writer;
+    QString m_name;
+    int m_records = 0;
+    ui::CDocManager m_manager;
+    QPointer<Doc> m_doc;
+    QPointer<View> m_view;
+};
+
+} // namespace archivviewtest
