@@ -10,6 +10,7 @@
 #include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRArchivView.h"
 #include "analysers_vk/VKRDetail.h"
+#include "analysers_vk/VKRDetailStatic.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vkt/ONVKT.h"
 #include "analysers_vkt/VKT01Doc.h"
@@ -17,10 +18,15 @@
 #include "analysers_vkt/VKTArchivView.h"
 #include "analysers_vkt/VKTDetail.h"
 #include "analysers_vkt/VKTPristrojPlochaFrm.h"
+#include "archive/documents/ArchivDocBase.h"
+#include "archive/documents/ArchivDocHooks.h"
 #include "archive/documents/ArchivEventsView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/documents/MeterArchivDoc.h"
 #include "archive/store/ArchivData.h"
+#include "archive/store/VKArchivData.h"
+#include "archive/store/VKRArchivData.h"
+#include "archive/store/VKTArchivData.h"
 #include "charts/BexorArchivView.h"
 #include "charts/ProfileDoc.h"
 #include "charts_data/VKProfileData.h"
@@ -138,6 +144,27 @@ bool ShowProfileSettings(QWidget* parent, CProfileData& data)
         return false;
     sheet.DoModal();
     return true;
+}
+
+// The read-only settings stored in an archive, for the archive windows'
+// "Nastavení přístroje"; false when the archive holds none to show.
+bool ShowArchiveSettings(CArchivDocBase& document)
+{
+    const auto& hooks = CArchivDocHooks::Instance();
+    QWidget* parent = hooks.mainWindow ? hooks.mainWindow() : nullptr;
+    CArchivData& archive = document.GetArchiv();
+    if (auto* vk = dynamic_cast<CVKArchivData*>(&archive))
+        return analysers_vk::ShowVKArchiveSettings(parent, *vk);
+    if (auto* vkr = dynamic_cast<CVKRArchivData*>(&archive))
+        return analysers_vk::ShowVKRArchiveSettings(parent, *vkr);
+    if (auto* vkt = dynamic_cast<CVKTArchivData*>(&archive)) {
+        analysers_vkt::CVKTDetailStatic sheet(QStringLiteral("Nastavení přístroje"), parent);
+        if (!sheet.LoadFromArchive(*vkt))
+            return false;
+        sheet.DoModal();
+        return true;
+    }
+    return controllers::OpenArchiveSettings(parent, &archive);
 }
 
 } // namespace
@@ -265,5 +292,6 @@ CFamilyDescriptor DuskarFamily()
 
 std::vector<CFamilyDescriptor> ProgramFamilies()
 {
+    CArchivDocHooks::Instance().showSettings = ShowArchiveSettings;
     return {QorinFamily(), VKFamily(), VKRFamily(), VKTFamily(), DuskarFamily()};
 }
