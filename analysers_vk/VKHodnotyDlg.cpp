@@ -125,13 +125,7 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
 CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(parent)
 {
     setAutoFillBackground(true);
-    m_name = new QLabel(this);
-    QFont bold = m_name->font();
-    bold.setBold(true);
-    bold.setUnderline(true);
-    m_name->setFont(bold);
-    m_time = new QLabel(this);
-    SetNewestLabel(m_time);
+    MakeHeader(m_name, m_time);
     BuildGroups();
     for (int c = 0; c < 4; ++c)
         m_charts[c] = new CVKHarmonicChart(QString::fromUtf8(kChartTitles[c]), c % 2 == 0, this);
@@ -293,17 +287,11 @@ void CVKHodnotyDlg::PlaceTab(int index, int mode, QPoint dlu)
 {
     QTabBar* bar = m_tabs[index];
     m_modes[index] = mode;
-    const QSignalBlocker block(bar);
-    while (bar->count() > 0)
-        bar->removeTab(0);
+    QStringList captions;
     for (int item : kPages[index][mode])
-        bar->addTab(Caption(item));
+        captions << Caption(item);
     const bool charts = kPages[index][mode].front() >= 4;
-    const QSize page = charts ? kChartPage : kGroupPage;
-    const QRect area = Dlu(dlu.x(), dlu.y(), page.width(), page.height());
-    bar->setGeometry(area.x(), area.y(), area.width(), bar->sizeHint().height());
-    bar->setCurrentIndex(0);
-    bar->show();
+    FillStrip(bar, captions, QRect(dlu, charts ? kChartPage : kGroupPage));
     ShowTabPage(index);
 }
 

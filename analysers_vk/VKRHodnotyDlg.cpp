@@ -34,13 +34,7 @@ bool InRange(int id, int first, int count)
 CVKRHodnotyDlg::CVKRHodnotyDlg(QWidget* parent) : CVKValuesBase(parent), m_captions(kCaptionIds)
 {
     setAutoFillBackground(true);
-    m_name = new QLabel(this);
-    QFont bold = m_name->font();
-    bold.setBold(true);
-    bold.setUnderline(true);
-    m_name->setFont(bold);
-    m_time = new QLabel(this);
-    SetNewestLabel(m_time);
+    MakeHeader(m_name, m_time);
     BuildGroups();
     m_tab = new QTabBar(this);
     m_tab->setDrawBase(true);
@@ -250,15 +244,10 @@ void CVKRHodnotyDlg::ResetLayout()
 void CVKRHodnotyDlg::PlaceTab(int mode, QPoint dlu)
 {
     m_mode = mode;
-    const QSignalBlocker block(m_tab);
-    while (m_tab->count() > 0)
-        m_tab->removeTab(0);
+    QStringList captions;
     for (int item : kPages[mode])
-        m_tab->addTab(QString::fromUtf8(kTabCaptions[item]));
-    const QRect area = Dlu(dlu.x(), dlu.y(), kTabPage.width(), kTabPage.height());
-    m_tab->setGeometry(area.x(), area.y(), area.width(), m_tab->sizeHint().height());
-    m_tab->setCurrentIndex(0);
-    m_tab->show();
+        captions << QString::fromUtf8(kTabCaptions[item]);
+    FillStrip(m_tab, captions, QRect(dlu, kTabPage));
     ShowTabPage();
 }
 

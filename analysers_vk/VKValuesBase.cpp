@@ -4,6 +4,7 @@
 #include "platform/ui/DialogUnits.h"
 
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTabBar>
 
 namespace analysers_vk {
@@ -35,6 +36,30 @@ void CVKValuesBase::SetStatusTexts(const CPristrojStatusTexts& texts)
     SetField(1046, texts.archive);
     if (m_newest)
         m_newest->setText(texts.newest);
+}
+
+void CVKValuesBase::MakeHeader(QLabel*& name, QLabel*& time)
+{
+    name = new QLabel(this);
+    QFont bold = name->font();
+    bold.setBold(true);
+    bold.setUnderline(true);
+    name->setFont(bold);
+    time = new QLabel(this);
+    SetNewestLabel(time);
+}
+
+void CVKValuesBase::FillStrip(QTabBar* bar, const QStringList& captions, const QRect& area)
+{
+    const QSignalBlocker block(bar);
+    while (bar->count() > 0)
+        bar->removeTab(0);
+    for (const QString& caption : captions)
+        bar->addTab(caption);
+    const QRect pixels = Dlu(area.x(), area.y(), area.width(), area.height());
+    bar->setGeometry(pixels.x(), pixels.y(), pixels.width(), bar->sizeHint().height());
+    bar->setCurrentIndex(0);
+    bar->show();
 }
 
 QRect CVKValuesBase::Dlu(int x, int y, int w, int h) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -31,7 +32,13 @@ protected:
     void SetField(int id, const QString& text);
     // Where the newest record's time is shown.
     void SetNewestLabel(QLabel* label) { m_newest = label; }
+    // The header of the VK and VKR displays: the instrument's name (bold,
+    // underlined) and the newest record's time.
+    void MakeHeader(QLabel*& name, QLabel*& time);
     QRect Dlu(int x, int y, int w, int h) const;
+    // Fills the tab strip with `captions` and places it over `area` (dialog
+    // units) with its first tab chosen; no tab change is signalled.
+    void FillStrip(QTabBar* bar, const QStringList& captions, const QRect& area);
     // Places the page of the strip's current tab under the strip (`height`
     // pixels tall, `gap` below it) and hides the strip's other pages.
     void ShowCurrentPage(QTabBar* bar, int gap, int height, const std::function<QWidget*(int)>& pageOf, bool raise);

@@ -495,17 +495,11 @@ void CVKTHodnotyDlg::PlaceStrip(int index, int kind, QPoint dlu)
 {
     QTabBar* bar = m_tabs[std::size_t(index)];
     m_kinds[std::size_t(index)] = kind;
-    const QSignalBlocker block(bar);
-    while (bar->count() > 0)
-        bar->removeTab(0);
+    QStringList captions;
     for (int item : kPages[index][kind])
-        bar->addTab(PageCaption(item));
+        captions << PageCaption(item);
     const bool charts = kPages[index][kind].front() >= 4;
-    const QSize page = charts ? kChartPage : kTablePage;
-    const QRect area = Dlu(dlu.x(), dlu.y(), page.width(), page.height());
-    bar->setGeometry(area.x(), area.y(), area.width(), bar->sizeHint().height());
-    bar->setCurrentIndex(0);
-    bar->show();
+    FillStrip(bar, captions, QRect(dlu, charts ? kChartPage : kTablePage));
     ShowStripPage(index);
 }
 
