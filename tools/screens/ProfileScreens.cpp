@@ -20,6 +20,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <atomic>
 #include <cmath>
@@ -138,6 +140,13 @@ QORIN_SCREENS(ProfileWindows)
         shot.save(v->Graph(), QStringLiteral("CProfileGraphWnd-") + QString::fromLatin1(variant));
         shot.save(v->Panel(), doc->GetProfileType() == 2 ? QStringLiteral("CProfileValuesDlg")
                                                          : QStringLiteral("CVKTPanelHodnotyDlg"));
+        if (doc->GetProfileType() == 2) {
+            // Below the graph's minimum the view scrolls; here to its panel.
+            frame->resize(340, 330);
+            shot.save(frame, QStringLiteral("CProfileView-small"));
+            v->ScrollArea()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+            shot.save(frame, QStringLiteral("CProfileView-small-scrolled"));
+        }
         doc->OnCloseDocument();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
