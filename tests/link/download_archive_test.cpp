@@ -4,7 +4,6 @@
 #include "DownloadTestSupport.h"
 
 #include "link/DownloadRoutines.h"
-#include "link/DownloadRun.h"
 #include "model/VKTPackedTime.h"
 #include "model/Iden.h"
 #include "model/VKConfig.h"
@@ -14,11 +13,6 @@
 #include "model/VKTNoteBook.h"
 #include "model/VKTStatus.h"
 #include "tools/instrument_sim/SimArchive.h"
-
-#include <chrono>
-#include <thread>
-
-
 
 using namespace downloadtest;
 using sim::Family;
@@ -279,49 +273,6 @@ TEST_F(ArchiveDownloadTest, VKTIntervalKeepsFiveRecordsAtEachEnd)
             EXPECT_EQ(job->m_to, newest);
         }
     }
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(ArchiveDownloadTest, RunOwnsItsJobUntilTheWorkerHasEnded)
-{
-    StartAnalyser(Family::VK, 1); // slow: streamed passes
-    SetVKRecording();
-    Fill(5000, 12, 5000);
-    {
-        CDownloadRun run;
-        ASSERT_TRUE(run.Start(MakeJob(), &DownloadVKArchiveProc));
-        for (int i = 0; i < 30000 && !run.IsFinished(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ASSERT_TRUE(run.IsFinished());
-        EXPECT_EQ(run.Job()->m_result, kDownloadOk);
-    }
-    ASSERT_TRUE(QFile::remove(tempPath));
-
-    // A window closed during the download: the worker is cancelled and
-    // waited for before the job goes; it takes its half file with it.
-    std::atomic<bool> onLine{false};
-    std::atomic<CDownloadJob*> running{nullptr}; // published before the worker starts
-    CDownloadRun run;
-    line.WithInstrument(1, [&](sim::Instrument& i) {
-        i.SetCommand(0x3B, [&, stream = sim::ArchiveStreamA()](sim::Instrument& self, const sim::Frame& frame) {
-            onLine = true;
-            CDownloadJob* job = running.load();
-            for (int k = 0; k < 10000 && job && job->IsRunning(); ++k)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return stream(self, frame);
-        });
-    });
-    auto job = MakeJob();
-    running = job.get();
-    ASSERT_TRUE(run.Start(std::move(job), &DownloadVKArchiveProc));
-    for (int i = 0; i < 30000 && !onLine; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    run.Stop();
-    EXPECT_EQ(run.Job(), nullptr);
-    EXPECT_FALSE(QFile::exists(tempPath));
 }
 
 } // namespace
