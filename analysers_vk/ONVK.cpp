@@ -14,16 +14,6 @@ namespace {
 
 constexpr int kVKType = 2;
 
-const std::vector<VKRangeRow> kRows = {
-    {"U", "V", "U", 0, 2147483648.0},
-    {"I", "A", "I", 0, 2147483648.0},
-    {"cos / PF", "", "cos/PF", -1, 1},
-    {"f", "Hz", "f", 35, 100},
-    {"P / Q / S", "W / var / VA", "P/Q/S", -2147483648.0, 2147483648.0},
-    {"THD", "%", "THD", 0, 850},
-    {"T", "C", "T", -100, 1000},
-};
-
 const CONVK::Family kVKFamily{"PJW,PJX", "Obecne nastaveni vk", true};
 
 } // namespace
@@ -57,7 +47,7 @@ CONVK::CONVK(const Family& family, QWidget* parent)
     m_spinac = new QCheckBox(QStringLiteral("Zobrazit stav výstupů"), this);
     layout->addWidget(m_odbDod);
     layout->addWidget(m_spinac);
-    m_rangeBox = new CVKRangeBox(QStringLiteral("Výchozí rozsahy grafu :"), kRows, this);
+    m_rangeBox = new CVKRangeBox(QStringLiteral("Výchozí rozsahy grafu :"), VKRangeRows(), this);
     layout->addWidget(m_rangeBox);
     layout->addStretch(1);
 }

@@ -26,6 +26,19 @@ QString Number(double v)
 
 } // namespace
 
+std::vector<VKRangeRow> VKRangeRows()
+{
+    return {
+        {"U", "V", "U", 0, 2147483648.0},
+        {"I", "A", "I", 0, 2147483648.0},
+        {"cos / PF", "", "cos/PF", -1, 1},
+        {"f", "Hz", "f", 35, 100},
+        {"P / Q / S", "W / var / VA", "P/Q/S", -2147483648.0, 2147483648.0},
+        {"THD", "%", "THD", 0, 850},
+        {"T", "C", "T", -100, 1000},
+    };
+}
+
 CVKRangeBox::CVKRangeBox(const QString& title, std::vector<VKRangeRow> rows, QWidget* parent)
     : QGroupBox(title, parent), m_rows(std::move(rows))
 {

@@ -25,6 +25,10 @@ struct VKRangeRow {
     double low, high;
 };
 
+// The scale categories the VK family's analysers share: U, I, cos / PF, f,
+// P / Q / S, THD and T.
+std::vector<VKRangeRow> VKRangeRows();
+
 // The default graph ranges on an analyser family's general settings page:
 // the lower and upper limit of each scale category and "Určit rozsah
 // automaticky", which disables the limits.

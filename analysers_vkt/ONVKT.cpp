@@ -18,16 +18,13 @@ namespace {
 
 constexpr int kVKTType = 4;
 
-const std::vector<analysers_vk::VKRangeRow> kRows = {
-    {"U", "V", "U", 0, 2147483648.0},
-    {"I", "A", "I", 0, 2147483648.0},
-    {"cos / PF", "", "cos/PF", -1, 1},
-    {"f", "Hz", "f", 35, 100},
-    {"P / Q / S", "W / var / VA", "P/Q/S", -2147483648.0, 2147483648.0},
-    {"THD", "%", "THD", 0, 850},
-    {"T", "C", "T", -100, 1000},
-    {"u2", "%", "u2", 0, 2},
-};
+// The VK family's categories and the voltage unbalance.
+std::vector<analysers_vk::VKRangeRow> RangeRows()
+{
+    std::vector<analysers_vk::VKRangeRow> rows = analysers_vk::VKRangeRows();
+    rows.push_back({"u2", "%", "u2", 0, 2});
+    return rows;
+}
 
 const platform::SettingsSection kSection("Obecne nastaveni vkt");
 
@@ -45,7 +42,7 @@ CONVKT::CONVKT(QWidget* parent) : CGeneralSettingsFamilyPage(QStringLiteral("VKT
     layout->addWidget(m_odbDod);
     layout->addWidget(m_spinac);
     m_offLine = CVKTQuantityGrid::AddOffLineChoice(this, layout);
-    m_rangeBox = new analysers_vk::CVKRangeBox(QStringLiteral("Rozsahy zobrazovaných veličin (graf):"), kRows, this);
+    m_rangeBox = new analysers_vk::CVKRangeBox(QStringLiteral("Rozsahy zobrazovaných veličin (graf):"), RangeRows(), this);
     layout->addWidget(m_rangeBox);
     layout->addStretch(1);
 }
