@@ -27,46 +27,16 @@ constexpr int kIsAron = 2;
 constexpr int kSetUdaje = 3;
 constexpr int kLiveResourceId = 183;
 
-CVKArchivData* LiveData(CPristroj* entry)
-{
-    return entry ? dynamic_cast<CVKArchivData*>(entry->GetArchivData()) : nullptr;
-}
-
 } // namespace
 
-CVKAktMer::CVKAktMer(QWidget* parent) : CVK01View(parent)
+CVKAktMer::CVKAktMer(QWidget* parent) : CVKLiveViewBase(parent, "Obecne nastaveni vk", true)
 {
-    ui::CLiveViewState::RelayNewData(*this, [this] { OnNewData(); });
     OnViewCreated();
 }
 
 CVKAktMer::~CVKAktMer()
 {
     SaveState();
-}
-
-CVK01Doc* CVKAktMer::GetDocument() const
-{
-    return qobject_cast<CVK01Doc*>(ui::CView::GetDocument());
-}
-
-CPristroj* CVKAktMer::Pristroj() const
-{
-    const CVK01Doc* doc = GetDocument();
-    return doc ? doc->GetPristroj() : nullptr;
-}
-
-void CVKAktMer::OnUpdate(ui::CView* sender, std::intptr_t hint, void* object)
-{
-    if (hint == CVK01Doc::kHintEntryBound)
-        RestoreState();
-    ui::CView::OnUpdate(sender, hint, object);
-}
-
-void CVKAktMer::OnPanesChanged()
-{
-    if (CPristroj* entry = Pristroj())
-        entry->SetActive(m_isGraf);
 }
 
 void CVKAktMer::OnFirstRefresh()
@@ -79,7 +49,7 @@ void CVKAktMer::OnFirstRefresh()
 void CVKAktMer::OnQuantitiesChanged()
 {
     Values()->ResetLayout();
-    if (CVKArchivData* data = LiveData(Pristroj()))
+    if (CVKArchivData* data = LiveData())
         data->PublishToGraphs();
 }
 
@@ -87,12 +57,6 @@ void CVKAktMer::OnViewCreated()
 {
     Values()->SetKeepHeader(false);
     Graph()->setFocus();
-}
-
-void CVKAktMer::RefillAlarmList()
-{
-    if (CVKArchivData* data = LiveData(Pristroj()))
-        Alarms()->AddEvent(data);
 }
 
 void CVKAktMer::OnScenarioChanged()
@@ -109,7 +73,7 @@ void CVKAktMer::OnSettingsRequested()
 void CVKAktMer::OnNewData()
 {
     CPristroj* entry = Pristroj();
-    CVKArchivData* data = LiveData(entry);
+    CVKArchivData* data = LiveData();
     if (!data)
         return;
     Values()->SetValues(archive::vk::FillValuesDialog(*data));
@@ -160,42 +124,13 @@ void CVKAktMer::OnNewData()
     UpdateVKPanel(*entry);
 }
 
-void CVKAktMer::hideEvent(QHideEvent* event)
+void CVKAktMer::RestoreTabs(const std::array<int, 3>& tabs)
 {
-    m_state.RememberFrame(GetParentFrame());
-    // The document lets go of its views before it hides them: the window is
-    // closing while its entry still exists.
-    if (!ui::CView::GetDocument() && Graph()->HasSource()) {
-        Graph()->SaveSettings();
-        Graph()->Detach();
-    }
-    CVK01View::hideEvent(event);
-}
-
-ui::CLiveViewState::Panes CVKAktMer::StatePanes()
-{
-    return {m_isGraf, m_isData, m_isAlarm, m_isNahled, m_prickaX, m_prickaY};
-}
-
-void CVKAktMer::RestoreState()
-{
-    CPristroj* entry = Pristroj();
-    if (!entry)
-        return;
-    const bool known = m_state.RestorePanes(entry->m_nazev, "Obecne nastaveni vk", StatePanes());
-    if (known)
-        m_state.RestoreFrame(GetParentFrame(), ui::CView::GetDocument());
-    ResetPanes();
-    if (!known)
-        return;
-    const std::array<int, 3> tabs = m_state.Tabs();
     Values()->SetTabs(tabs[0], tabs[1], tabs[2]);
 }
 
-void CVKAktMer::SaveState()
+void CVKAktMer::SaveTabs()
 {
-    if (!m_state.Save(m_initialised != 0, StatePanes()))
-        return;
     int t1 = -1, t2 = -1, t3 = -1;
     Values()->GetTabs(t1, t2, t3);
     m_state.SaveTabs({t1, t2, t3});

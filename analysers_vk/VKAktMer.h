@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysers_vk/VK01View.h"
-#include "platform/ui/LiveViewState.h"
+#include "analysers_vk/VKLiveViewBase.h"
 
-class CPristroj;
+class CVKArchivData;
 
 namespace ui {
 class CDocManager;
@@ -13,48 +13,36 @@ namespace analysers_vk {
 
 class CVK01Doc;
 
+using CVKLiveViewBase = TVKLiveView<CVK01View, CVK01Doc, CVKArchivData>;
+
 // The live view of a VK analyser: takes each new measurement from the
 // application's relay into the values panel, the front panel and the alarm
 // list, and keeps its panes and placement per instrument in the settings.
-class CVKAktMer : public CVK01View {
+class CVKAktMer : public CVKLiveViewBase {
     Q_OBJECT
 public:
     explicit CVKAktMer(QWidget* parent = nullptr);
     ~CVKAktMer() override;
 
-    CVK01Doc* GetDocument() const;
-    CPristroj* Pristroj() const;
-
-    void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
-    // The new-measurement road (WM_NEW_DATA).
-    void OnNewData();
+    void OnNewData() override;
     // The panel's Scenar as last sent (after normalising).
     int Scenar() const { return m_scenar; }
     int IsAronSent() const { return m_isAron; }
-    bool Initialised() const { return m_initialised != 0; }
-
-    void RestoreState();
-    void SaveState();
-
     void FillMenu(QMenu& menu) override;
 
 protected:
-    void hideEvent(QHideEvent* event) override;
-    void OnPanesChanged() override;
     void OnFirstRefresh() override;
     void OnQuantitiesChanged() override;
     void OnViewCreated() override;
-    void RefillAlarmList() override;
     void OnScenarioChanged() override;
     void OnSettingsRequested() override;
+    void RestoreTabs(const std::array<int, 3>& tabs) override;
+    void SaveTabs() override;
 
 private:
     int m_scenarioSet = 1;
     int m_isAron = 0;
     int m_scenar = 0;
-    ui::CLiveViewState::Panes StatePanes();
-
-    ui::CLiveViewState m_state;
 };
 
 // The VK live-window template (document string "VK01.Document").

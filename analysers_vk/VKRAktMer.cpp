@@ -21,16 +21,10 @@ namespace {
 
 constexpr int kLiveResourceId = 184;
 
-CVKRArchivData* LiveData(CPristroj* entry)
-{
-    return entry ? dynamic_cast<CVKRArchivData*>(entry->GetArchivData()) : nullptr;
-}
-
 } // namespace
 
-CVKRAktMer::CVKRAktMer(QWidget* parent) : CVKR01View(parent)
+CVKRAktMer::CVKRAktMer(QWidget* parent) : CVKRLiveViewBase(parent, "Obecne nastaveni vkr", false)
 {
-    ui::CLiveViewState::RelayNewData(*this, [this] { OnNewData(); });
     Graph()->setFocus();
 }
 
@@ -39,47 +33,17 @@ CVKRAktMer::~CVKRAktMer()
     SaveState();
 }
 
-CVKR01Doc* CVKRAktMer::GetDocument() const
-{
-    return qobject_cast<CVKR01Doc*>(ui::CView::GetDocument());
-}
-
-CPristroj* CVKRAktMer::Pristroj() const
-{
-    const CVKR01Doc* doc = GetDocument();
-    return doc ? doc->GetPristroj() : nullptr;
-}
-
-void CVKRAktMer::OnUpdate(ui::CView* sender, std::intptr_t hint, void* object)
-{
-    if (hint == CVK01Doc::kHintEntryBound)
-        RestoreState();
-    ui::CView::OnUpdate(sender, hint, object);
-}
-
-void CVKRAktMer::OnPanesChanged()
-{
-    if (CPristroj* entry = Pristroj())
-        entry->SetActive(m_isGraf);
-}
-
 void CVKRAktMer::OnQuantitiesChanged()
 {
     Values()->ResetLayout();
-    if (CVKRArchivData* data = LiveData(Pristroj()))
+    if (CVKRArchivData* data = LiveData())
         data->PublishToGraphs();
-}
-
-void CVKRAktMer::RefillAlarmList()
-{
-    if (CVKRArchivData* data = LiveData(Pristroj()))
-        Alarms()->AddEvent(data);
 }
 
 void CVKRAktMer::OnNewData()
 {
     CPristroj* entry = Pristroj();
-    CVKRArchivData* data = LiveData(entry);
+    CVKRArchivData* data = LiveData();
     if (!data)
         return;
     Values()->SetValues(archive::vkr::FillValuesDialog(*data));
@@ -102,40 +66,14 @@ void CVKRAktMer::OnNewData()
     UpdateVKRPanel(*entry);
 }
 
-void CVKRAktMer::hideEvent(QHideEvent* event)
+void CVKRAktMer::RestoreTabs(const std::array<int, 3>& tabs)
 {
-    m_state.RememberFrame(GetParentFrame());
-    // The document lets go of its views before it hides them: the window is
-    // closing while its entry still exists.
-    if (!ui::CView::GetDocument() && Graph()->HasSource()) {
-        Graph()->SaveSettings();
-        Graph()->Detach();
-    }
-    CVKR01View::hideEvent(event);
+    Values()->SetActiveTab(tabs[0]);
 }
 
-ui::CLiveViewState::Panes CVKRAktMer::StatePanes()
+void CVKRAktMer::SaveTabs()
 {
-    return {m_isGraf, m_isData, m_isAlarm, m_isNahled, m_prickaX, m_prickaY};
-}
-
-void CVKRAktMer::RestoreState()
-{
-    CPristroj* entry = Pristroj();
-    if (!entry)
-        return;
-    const bool known = m_state.RestorePanes(entry->m_nazev, "Obecne nastaveni vkr", StatePanes());
-    ResetPanes();
-    if (!known)
-        return;
-    m_state.RestoreFrame(GetParentFrame(), ui::CView::GetDocument());
-    Values()->SetActiveTab(m_state.Tabs()[0]);
-}
-
-void CVKRAktMer::SaveState()
-{
-    if (m_state.Save(m_initialised != 0, StatePanes()))
-        m_state.SaveTabs({Values()->GetActiveTab()});
+    m_state.SaveTabs({Values()->GetActiveTab()});
 }
 
 void CVKRAktMer::FillMenu(QMenu& menu)

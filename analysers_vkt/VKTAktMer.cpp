@@ -27,16 +27,10 @@ constexpr int kDispidScenar = 2;
 constexpr int kDispidSetUdaje = 3;
 constexpr int kLiveResourceId = 185;
 
-CVKTArchivData* LiveData(CPristroj* entry)
-{
-    return entry ? dynamic_cast<CVKTArchivData*>(entry->GetArchivData()) : nullptr;
-}
-
 } // namespace
 
-CVKTAktMer::CVKTAktMer(QWidget* parent) : CVKT01View(parent)
+CVKTAktMer::CVKTAktMer(QWidget* parent) : CVKTLiveViewBase(parent, "Obecne nastaveni vkt", true)
 {
-    ui::CLiveViewState::RelayNewData(*this, [this] { OnNewData(); });
     Values()->SetArchiveMode(false);
     Graph()->setFocus();
 }
@@ -44,30 +38,6 @@ CVKTAktMer::CVKTAktMer(QWidget* parent) : CVKT01View(parent)
 CVKTAktMer::~CVKTAktMer()
 {
     SaveState();
-}
-
-CVKT01Doc* CVKTAktMer::GetDocument() const
-{
-    return qobject_cast<CVKT01Doc*>(ui::CView::GetDocument());
-}
-
-CPristroj* CVKTAktMer::Pristroj() const
-{
-    const CVKT01Doc* doc = GetDocument();
-    return doc ? doc->GetPristroj() : nullptr;
-}
-
-void CVKTAktMer::OnUpdate(ui::CView* sender, std::intptr_t hint, void* object)
-{
-    if (hint & analysers_vk::CVK01Doc::kHintEntryBound)
-        RestoreState();
-    ui::CView::OnUpdate(sender, hint, object);
-}
-
-void CVKTAktMer::OnPanesChanged()
-{
-    if (CPristroj* entry = Pristroj())
-        entry->SetActive(m_isGraf);
 }
 
 void CVKTAktMer::HandGraphToValues()
@@ -89,14 +59,8 @@ void CVKTAktMer::OnFirstRefresh()
 void CVKTAktMer::OnQuantitiesChanged()
 {
     HandGraphToValues();
-    if (CVKTArchivData* data = LiveData(Pristroj()))
+    if (CVKTArchivData* data = LiveData())
         data->PublishToGraphs();
-}
-
-void CVKTAktMer::RefillAlarmList()
-{
-    if (CVKTArchivData* data = LiveData(Pristroj()))
-        Alarms()->AddEvent(data);
 }
 
 void CVKTAktMer::OnScenarioChanged()
@@ -113,7 +77,7 @@ void CVKTAktMer::OnSettingsRequested()
 void CVKTAktMer::OnNewData()
 {
     CPristroj* entry = Pristroj();
-    CVKTArchivData* data = LiveData(entry);
+    CVKTArchivData* data = LiveData();
     if (!data)
         return;
     Values()->SetReceivedMask(entry->GetValueMask());
@@ -161,42 +125,13 @@ void CVKTAktMer::OnWaveforms()
         OpenVKTVlny(this, *entry, Values());
 }
 
-void CVKTAktMer::hideEvent(QHideEvent* event)
+void CVKTAktMer::RestoreTabs(const std::array<int, 3>& tabs)
 {
-    m_state.RememberFrame(GetParentFrame());
-    // The document lets go of its views before it hides them: the window is
-    // closing while its entry still exists.
-    if (!ui::CView::GetDocument() && Graph()->HasSource()) {
-        Graph()->SaveSettings();
-        Graph()->Detach();
-    }
-    CVKT01View::hideEvent(event);
-}
-
-ui::CLiveViewState::Panes CVKTAktMer::StatePanes()
-{
-    return {m_isGraf, m_isData, m_isAlarm, m_isNahled, m_prickaX, m_prickaY};
-}
-
-void CVKTAktMer::RestoreState()
-{
-    CPristroj* entry = Pristroj();
-    if (!entry)
-        return;
-    const bool known = m_state.RestorePanes(entry->m_nazev, "Obecne nastaveni vkt", StatePanes());
-    if (known)
-        m_state.RestoreFrame(GetParentFrame(), ui::CView::GetDocument());
-    ResetPanes();
-    if (!known)
-        return;
-    const std::array<int, 3> tabs = m_state.Tabs();
     Values()->SetActiveTab(tabs[0], tabs[1], tabs[2]);
 }
 
-void CVKTAktMer::SaveState()
+void CVKTAktMer::SaveTabs()
 {
-    if (!m_state.Save(m_initialised != 0, StatePanes()))
-        return;
     int t1 = -1, t2 = -1, t3 = -1;
     Values()->GetActiveTab(t1, t2, t3);
     m_state.SaveTabs({t1, t2, t3});

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "analysers_vk/VKLiveViewBase.h"
 #include "analysers_vkt/VKT01View.h"
-#include "platform/ui/LiveViewState.h"
+#include "analysers_vkt/VKT01Doc.h"
 
-class CPristroj;
-class QHideEvent;
+class CVKTArchivData;
 
 namespace ui {
 class CDocManager;
@@ -14,44 +14,35 @@ namespace analysers_vkt {
 
 class CVKT01Doc;
 
+using CVKTLiveViewBase = analysers_vk::TVKLiveView<CVKT01View, CVKT01Doc, CVKTArchivData>;
+
 // The live view of a VKT analyser: each relayed measurement refreshes the
 // values, the front panel, the alarm list and the graph; the panes, the
 // window placement and the value tabs are kept per instrument; its menu
 // carries the instrument commands of the document and the live-only ones
 // (received quantities, waveforms, floating panel).
-class CVKTAktMer : public CVKT01View {
+class CVKTAktMer : public CVKTLiveViewBase {
     Q_OBJECT
 public:
     explicit CVKTAktMer(QWidget* parent = nullptr);
     ~CVKTAktMer() override;
 
-    CVKT01Doc* GetDocument() const;
-    CPristroj* Pristroj() const;
-
-    void OnNewData();
+    void OnNewData() override;
     void OnReceivedQuantities();
     void OnWaveforms();
     bool ReceivedQuantitiesEnabled() const;
     void FillMenu(QMenu& menu) override;
 
 protected:
-    void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
-    void OnPanesChanged() override;
     void OnFirstRefresh() override;
     void OnQuantitiesChanged() override;
-    void RefillAlarmList() override;
     void OnScenarioChanged() override;
     void OnSettingsRequested() override;
-    void hideEvent(QHideEvent* event) override;
+    void RestoreTabs(const std::array<int, 3>& tabs) override;
+    void SaveTabs() override;
 
 private:
     void HandGraphToValues();
-    void RestoreState();
-    void SaveState();
-
-    ui::CLiveViewState::Panes StatePanes();
-
-    ui::CLiveViewState m_state;
 };
 
 // The live document template of the VKT family and its opener.
