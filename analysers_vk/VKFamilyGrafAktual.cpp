@@ -159,6 +159,13 @@ bool CVKFamilyGrafAktual::GetQuantity(int index, int& shown, std::uint32_t& colo
     return true;
 }
 
+void CVKFamilyGrafAktual::ListQuantity(int index, int& shown, std::uint32_t& colour) const
+{
+    colour = m_colours[std::size_t(std::clamp(index, 0, QuantityCount() - 1))];
+    if (!GetQuantity(index, shown, colour))
+        shown = 0;
+}
+
 int CVKFamilyGrafAktual::SetQuantity(int index, int shown, std::uint32_t colour)
 {
     if (!m_data || index < 0 || index >= QuantityCount())

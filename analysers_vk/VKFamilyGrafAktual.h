@@ -125,7 +125,9 @@ protected:
 
     CArchivData* Data() const { return m_data; }
     CPristroj* Entry() const { return m_entry; }
-    std::uint32_t StoredColour(int index) const { return m_colours[std::size_t(index)]; }
+    // GetQuantity for the lists of the views and dialogs: unbound, not
+    // shown in its stored colour.
+    void ListQuantity(int index, int& shown, std::uint32_t& colour) const;
     int m_offLineZob = 0;
 
     // Whatever a family draws in the band under the plot.

@@ -72,12 +72,7 @@ void CVKGrafAktual::GetAllQuantities(std::array<int, 36>& shown, std::array<std:
     for (int i = 0; i < kQuantityCount; ++i) {
         if (i == 6)
             continue;
-        int s = 0;
-        std::uint32_t c = StoredColour(i);
-        if (!GetQuantity(i, s, c))
-            s = 0;
-        shown[out] = s;
-        colours[out] = c;
+        ListQuantity(i, shown[out], colours[out]);
         ++out;
     }
 }

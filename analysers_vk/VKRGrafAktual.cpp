@@ -52,17 +52,15 @@ void CVKRGrafAktual::GetAllQuantities(std::array<int, 36>& shown, std::array<std
                                       std::array<int, kLineCount>& lineShown,
                                       std::array<std::uint32_t, kLineCount>& lineColours) const
 {
-    auto take = [this](int index, int& s, std::uint32_t& c) {
-        c = StoredColour(index);
-        if (!GetQuantity(index, s, c))
-            s = 0;
-    };
     std::size_t out = 0;
-    for (int i = 0; i < kFirstLine; ++i)
-        if (i != 6)
-            take(i, shown[out], colours[out]), ++out;
+    for (int i = 0; i < kFirstLine; ++i) {
+        if (i == 6)
+            continue;
+        ListQuantity(i, shown[out], colours[out]);
+        ++out;
+    }
     for (int k = 0; k < kLineCount; ++k)
-        take(kFirstLine + k, lineShown[std::size_t(k)], lineColours[std::size_t(k)]);
+        ListQuantity(kFirstLine + k, lineShown[std::size_t(k)], lineColours[std::size_t(k)]);
 }
 
 } // namespace analysers_vk

@@ -74,14 +74,8 @@ CVKTGrafAktual::~CVKTGrafAktual() = default;
 void CVKTGrafAktual::GetAllQuantities(std::array<int, kQuantityCount>& shown,
                                       std::array<std::uint32_t, kQuantityCount>& colours) const
 {
-    for (int i = 0; i < kQuantityCount; ++i) {
-        int s = 0;
-        std::uint32_t c = StoredColour(i);
-        if (!GetQuantity(i, s, c))
-            s = 0;
-        shown[std::size_t(i)] = s;
-        colours[std::size_t(i)] = c;
-    }
+    for (int i = 0; i < kQuantityCount; ++i)
+        ListQuantity(i, shown[std::size_t(i)], colours[std::size_t(i)]);
 }
 
 void CVKTGrafAktual::DrawBand(CGraphPainter& painter, const CGraphRect& band)
