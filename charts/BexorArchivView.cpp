@@ -267,21 +267,32 @@ bool CMeterArchivView::Print(QPrinter* printer)
     report.SetParent(this);
     if (!report.BeginPrint(QStringLiteral("%1 - Elektroměr").arg(name), name, QString()))
         return false;
-    report.PrintText(QStringLiteral("Hodnoty elektroměru %1").arg(name), 0, 2);
-    QStringList captions;
-    std::vector<int> widths;
-    for (int c = 0; c < m_table.ColumnCount(); ++c) {
-        captions << m_table.Caption(c);
-        widths.push_back(c == 0 ? (m_table.IncrementMode() ? 20 : 12) : 9);
+    // Column pages: the time and as many value columns as the page width
+    // takes at a readable size, each page of them under its heading.
+    const int timeChars = m_table.IncrementMode() ? 44 : 26;
+    constexpr int kValueChars = 24;
+    const int line = int(report.GetFieldsPerLine(1));
+    const int perPage = std::max(1, (line - timeChars) / kValueChars);
+    for (int first = 1; first < m_table.ColumnCount(); first += perPage) {
+        const int last = std::min(m_table.ColumnCount(), first + perPage);
+        if (first > 1)
+            report.BreakPage();
+        report.PrintText(QStringLiteral("Hodnoty elektroměru %1").arg(name), 0, 2);
+        QStringList captions{m_table.Caption(0)};
+        std::vector<int> widths{timeChars};
+        for (int c = first; c < last; ++c) {
+            captions << m_table.Caption(c);
+            widths.push_back(kValueChars);
+        }
+        report.BeginTable(1, captions, widths, 100);
+        for (int r = 0; r < m_table.RowCount(); ++r) {
+            QStringList row{m_table.Cell(r, 0)};
+            for (int c = first; c < last; ++c)
+                row << m_table.Cell(r, c);
+            report.PrintTableRow(row);
+        }
+        report.EndTable();
     }
-    report.BeginTable(1, captions, widths, 100);
-    for (int r = 0; r < m_table.RowCount(); ++r) {
-        QStringList row;
-        for (int c = 0; c < m_table.ColumnCount(); ++c)
-            row << m_table.Cell(r, c);
-        report.PrintTableRow(row);
-    }
-    report.EndTable();
     report.PrintText(QString());
     report.PrintText(QStringLiteral("Nastavení elektroměru %1").arg(name), 0, 2);
     report.PrintText(QStringLiteral("Odběrový tarif"));

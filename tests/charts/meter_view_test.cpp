@@ -146,6 +146,34 @@ TEST_F(MeterViewTest, ReadingsExportAndPrint)
     EXPECT_TRUE(text.contains(QStringLiteral("Účiník (PF) []")));
 }
 
+TEST_F(MeterViewTest, AWideTablePrintsInColumnPagesThatKeepTheTime)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    FakeMeterView view;
+    view.samples = Quarters(3);
+    charts::CMeterDisplay display;
+    display.increments = 0;
+    display.subColumns = {1, 1, 1, 1, 0, 0, 0};
+    view.SetDisplay(display);
+    ASSERT_EQ(view.Table().ColumnCount(), 1 + 5 * 4);
+    pdfcheck::PdfJobs jobs;
+    ASSERT_TRUE(view.Print());
+    const QStringList pages = pdfcheck::PageTexts(jobs.Path());
+    int headed = 0;
+    for (const QString& page : pages) {
+        if (!page.contains(QStringLiteral("Hodnoty elektroměru")))
+            continue;
+        ++headed;
+        // Every column page shows the times of its rows.
+        EXPECT_TRUE(page.contains(QStringLiteral("08:30:45"))) << page.toStdString();
+        EXPECT_LT(page.count(QStringLiteral("[kWh]")) + page.count(QStringLiteral("[kvarh]")), 20);
+    }
+    EXPECT_GT(headed, 1);
+    const QString all = pages.join(QString());
+    for (int c = 1; c < view.Table().ColumnCount(); ++c)
+        EXPECT_EQ(all.count(view.Table().Caption(c)), 1) << view.Table().Caption(c).toStdString();
+}
+
 TEST_F(MeterViewTest, TheSettingsDialogChangesTheColumnsAndTheRegistry)
 {
     FakeMeterView view;
