@@ -177,15 +177,19 @@ int CVKFamilyGrafAktual::SetQuantity(int index, int shown, std::uint32_t colour)
     CGraphTrace* trace = registry.FindGraphSeries(name);
     if (!shown)
         return trace && registry.RemoveGraphSeries(name) ? 1 : 0;
-    if (trace) {
-        registry.SetSeriesColour(name, colour);
-        return 0;
-    }
     const int group = QuantityOf(index).group;
     float minimum = 0, maximum = 0;
     GroupRange(group, minimum, maximum);
     if (group == 5 && !m_isOdbDod)
         minimum = 0;
+    if (trace) {
+        registry.SetSeriesColour(name, colour);
+        // Import/export switched while a power is shown: its axis follows.
+        if (group != 5 || registry.SetSeriesOption(name, m_isOdbDod ? 0 : 1) == 1)
+            return 0;
+        registry.SetSeriesScale(name, minimum, maximum);
+        return 1;
+    }
     const bool added =
         registry.AddGraphSeries(name, UnitOf(index), QString::fromLatin1(QuantityOf(index).caption), colour, maximum,
                                 minimum);

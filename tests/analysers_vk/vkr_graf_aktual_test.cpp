@@ -227,6 +227,33 @@ TEST_F(VKRGraf, TheTemperatureComesOnlyWhereTheInstrumentMeasuresIt)
     }
 }
 
+// Switching import/export on and off while a power is shown: its axis takes
+// the negative part or cuts it at 0.
+TEST_F(VKRGraf, ImportExportSwitchedWhileAPowerIsShown)
+{
+    CVKRArchivData data;
+    CVKRGrafAktual graph;
+    graph.AttachArchive(data);
+    graph.SetOdbDod(0);
+    ASSERT_EQ(graph.SetQuantity(34, 1, 0x0000FF), 1); // 3P
+    const CGraphTrace* power = data.SeriesRegistry().FindGraphSeries(u"3P");
+    ASSERT_NE(power, nullptr);
+    EXPECT_EQ(power->Option(), 1);
+    EXPECT_EQ(power->DefaultMinimum(), 0.0f);
+    EXPECT_EQ(graph.SetQuantity(34, 1, 0x0000FF), 0); // nothing changed
+    graph.SetOdbDod(1);
+    EXPECT_EQ(graph.SetQuantity(34, 1, 0x0000FF), 1);
+    EXPECT_EQ(power->Option(), 0);
+    EXPECT_LT(power->DefaultMinimum(), 0.0f);
+    graph.SetOdbDod(0);
+    EXPECT_EQ(graph.SetQuantity(34, 1, 0x00FF00), 1);
+    EXPECT_EQ(power->DefaultMinimum(), 0.0f);
+    EXPECT_EQ(power->Colour(), 0x00FF00u);
+    // Other quantities have no such option.
+    ASSERT_EQ(graph.SetQuantity(0, 1, 0x0000FF), 0); // U1 shown already
+    graph.Detach();
+}
+
 // A record of the graph as the archive keeps it; the group and grid flag
 // after the float block are set to `group` and `grid`.
 QByteArray Record(int floats, int group, int grid)
