@@ -14,6 +14,7 @@
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
+#include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
@@ -103,6 +104,17 @@ CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : ui::CView(p
         m_panelError->setWordWrap(true);
     }
     ui::CLiveViewState::RelayNewData(*this, [this] { OnNewData(); });
+    // The displayed quantities changed: the legend under the values follows.
+    connect(m_graph, &CControllerGraphWnd::QuantitiesChanged, this, [this] {
+        if (CPristroj* entry = Pristroj())
+            FillValues(*entry);
+        m_values->update();
+    });
+    SetMessageHandler(platform::WM_QUANTITIES_CLOSED, [this](std::uintptr_t, std::intptr_t) -> std::intptr_t {
+        m_graph->EditQuantities();
+        m_graph->Redraw();
+        return 0;
+    });
     ResetPanes();
 }
 

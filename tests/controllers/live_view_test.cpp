@@ -4,16 +4,25 @@
 #include "controls/common/PanelControl.h"
 #include <QLabel>
 #include "controllers/graph/ControllerGraphWnd.h"
+#include "controllers/graph/DisplaySettingsForm.h"
+#include "controllers/graph/DisplayedQuantitiesDlg.h"
+#include "controllers/graph/DuskarDisplayDlg.h"
 #include "controllers/live/ControllerAktMer.h"
 #include "controllers/live/ControllerDoc.h"
 #include "controllers/live/ControllerPaneLayout.h"
+#include "controllers/values/DuskarValuesPanel.h"
+#include "controllers/values/QorinHodnotyDlg.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/DocTemplate.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QPushButton>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -227,6 +236,42 @@ TEST_P(ControllerLiveView, NewDataSetsThePanelAndTheLayoutIsKept)
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->PaneMask(), 11);
     Close(again);
+}
+
+// WM_QUANTITIES_CLOSED opens the displayed quantities; after OK the legend
+// under the values follows at once and the instrument keeps the choice.
+TEST_P(ControllerLiveView, QuantitiesMessageOpensTheDialogAndTheLegendFollows)
+{
+    const bool duskar = GetParam() == CPristroj::kDuskar;
+    CControllerAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    Measure(duskar ? 19 : 1);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    auto legendCos = [&] {
+        return duskar ? static_cast<CDuskarValuesPanel*>(view->ValuesPane())->m_legendShown[0]
+                      : static_cast<CQorinHodnotyDlg*>(view->ValuesPane())->m_legendShown[0];
+    };
+    EXPECT_TRUE(legendCos());
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        CDisplaySettingsForm* form = nullptr;
+        if (auto* qorin = qobject_cast<CDisplayedQuantitiesDlg*>(modal))
+            form = qorin->Form();
+        else if (auto* other = qobject_cast<CDuskarDisplayDlg*>(modal))
+            form = other->Form();
+        ASSERT_NE(form, nullptr);
+        shown = true;
+        form->Box(0)->click(); // cos off
+        modal->findChild<QPushButton*>(QStringLiteral("1"))->click();
+    });
+    platform::SendMessageTo(view, platform::WM_QUANTITIES_CLOSED, 0, 0);
+    ASSERT_TRUE(shown);
+    EXPECT_FALSE(legendCos());
+    platform::Settings settings;
+    const platform::SettingsSection section({QStringLiteral("pristroje"), QStringLiteral("Kompenzace")});
+    EXPECT_EQ(settings.GetProfileInt(section, duskar ? QStringLiteral("isCos") : QStringLiteral("isKos"), -5), 0);
+    Close(view);
 }
 
 TEST_P(ControllerLiveView, ClosedBeforeTheFirstDataStoresNoLayout)
