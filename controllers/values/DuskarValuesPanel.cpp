@@ -147,14 +147,7 @@ void CDuskarValuesPanel::Fill(const CDuskarValueTexts& v, const CPristrojStatusT
         m_stages[std::size_t(i)] = v.stages[std::size_t(i)] ? 1 : 0;
     m_sixStages = v.layoutModel19Or21 != 0;
     m_progressValue = v.progress;
-    if (v.modelIndex >= 0)
-        m_model = ModelName(v.modelIndex);
-    if (status) {
-        m_time = status->newest;
-        m_recordStart = status->ringStart;
-        m_recordEnd = status->ringFull;
-        m_file = status->archive;
-    }
+    FillHeader(v.modelIndex, status);
 }
 
 void CDuskarValuesPanel::SetLegend(const CDuskarGraphWnd& graph)

@@ -68,7 +68,7 @@ public:
     std::array<int, kStageCount> m_stages{};
     std::array<std::uint32_t, kLegendCount> m_legendColours{};
     std::array<bool, kLegendCount> m_legendShown{};
-    QString m_time, m_model = QStringLiteral("--"), m_recordEnd, m_recordStart, m_file, m_state;
+    QString m_state;
     QString m_dPre, m_lv, m_fi, m_f, m_chl, m_pac, m_pre, m_t, m_thdI, m_thdU, m_ueff, m_dIre;
     QString m_iact = QStringLiteral("--"), m_cos = QStringLiteral("--"), m_ire = QStringLiteral("--"),
             m_ieff = QStringLiteral("--");

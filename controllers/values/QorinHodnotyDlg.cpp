@@ -108,15 +108,7 @@ void CQorinHodnotyDlg::Fill(const CQorinValueTexts& values, const CPristrojStatu
     m_transistorLabels = values.layoutModel1Or2 != 0;
     m_sixStages = values.layoutModel3Or5 != 0;
     m_progressValue = values.progress;
-    // Without a valid record the model shown stays.
-    if (values.modelIndex >= 0)
-        m_model = ModelName(values.modelIndex);
-    if (status) {
-        m_time = status->newest;
-        m_recordStart = status->ringStart;
-        m_recordEnd = status->ringFull;
-        m_file = status->archive;
-    }
+    FillHeader(values.modelIndex, status);
 }
 
 void CQorinHodnotyDlg::SetLegend(const CQuantityGraphWnd& graph)

@@ -54,11 +54,6 @@ public:
     std::array<int, kStageCount> m_stages{};
     std::array<std::uint32_t, 5> m_legendColours{kNoLegend, kNoLegend, kNoLegend, kNoLegend, kNoLegend};
     std::array<bool, 5> m_legendShown{};
-    QString m_time;
-    QString m_model = QStringLiteral("--");
-    QString m_recordEnd;
-    QString m_recordStart;
-    QString m_file;
     QString m_state;
     QString m_activeCurrent = QStringLiteral("--");
     QString m_cos = QStringLiteral("--");

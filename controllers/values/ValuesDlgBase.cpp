@@ -1,6 +1,7 @@
 #include "controllers/values/ValuesDlgBase.h"
 
 #include "charts/GraphPainter.h"
+#include "link/Pristroj.h"
 #include "model/Iden.h"
 #include "platform/ui/DialogUnits.h"
 
@@ -148,6 +149,18 @@ QString CValuesDlgBase::ModelName(int code)
         return QString();
     const QString name = CIden::GetControllerModelText(code);
     return name.isEmpty() ? QStringLiteral("--") : name;
+}
+
+void CValuesDlgBase::FillHeader(int modelCode, const CPristrojStatusTexts* status)
+{
+    if (modelCode >= 0)
+        m_model = ModelName(modelCode);
+    if (status) {
+        m_time = status->newest;
+        m_recordStart = status->ringStart;
+        m_recordEnd = status->ringFull;
+        m_file = status->archive;
+    }
 }
 
 void CValuesDlgBase::AddPanelCommands(QMenu& menu)

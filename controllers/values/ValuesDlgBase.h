@@ -3,10 +3,12 @@
 #include <QFont>
 #include <QFrame>
 #include <QSize>
+#include <QString>
 
 #include <cstdint>
 #include <map>
 
+struct CPristrojStatusTexts;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -34,6 +36,13 @@ public:
     // The model-name table of the values displays, by the controller's
     // model code: entry 0 empty, an unknown code "--".
     static QString ModelName(int code);
+
+    // The header's and the record group's texts the host fills.
+    QString m_time;
+    QString m_model = QStringLiteral("--");
+    QString m_recordEnd;
+    QString m_recordStart;
+    QString m_file;
     void OnCommand(int id);
     // The size in dialog units the last layout measured.
     QSize SizeInDlu() const { return m_dluSize; }
@@ -44,6 +53,10 @@ signals:
 
 protected:
     explicit CValuesDlgBase(QWidget* parent);
+
+    // The model's name by its code (-1: no valid record, the name shown
+    // stays) and, when given, the instrument's time, record and file texts.
+    void FillHeader(int modelCode, const CPristrojStatusTexts* status);
 
     QWidget* Make(int id, QWidget* widget);
     static QLineEdit* ReadOnlyEdit(bool right = true);
