@@ -34,12 +34,7 @@ bool CDisplayedQuantitiesDlg::StoreToGraph(CQuantityGraphWnd& graph) const
 
 bool EditQorinGraph(QWidget* parent, CQuantityGraphWnd& graph)
 {
-    CDisplayedQuantitiesDlg dlg(parent);
-    if (!dlg.LoadFromGraph(graph) || dlg.exec() != QDialog::Accepted)
-        return false;
-    dlg.StoreToGraph(graph);
-    graph.SettingsChanged();
-    return true;
+    return EditGraphQuantities<CDisplayedQuantitiesDlg>(parent, graph);
 }
 
 } // namespace controllers

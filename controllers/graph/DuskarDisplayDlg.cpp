@@ -39,12 +39,7 @@ bool CDuskarDisplayDlg::StoreToGraph(CDuskarGraphWnd& graph) const
 
 bool EditDuskarGraph(QWidget* parent, CDuskarGraphWnd& graph)
 {
-    CDuskarDisplayDlg dlg(parent);
-    if (!dlg.LoadFromGraph(graph) || dlg.exec() != QDialog::Accepted)
-        return false;
-    dlg.StoreToGraph(graph);
-    graph.SettingsChanged();
-    return true;
+    return EditGraphQuantities<CDuskarDisplayDlg>(parent, graph);
 }
 
 } // namespace controllers

@@ -46,4 +46,17 @@ private:
     bool m_keepImportExport;
 };
 
+// A graph's "Zobrazené veličiny ...": the family's dialog, and on OK the
+// graph takes the choice, saves it and redraws. True after OK.
+template <class Dialog, class Graph>
+bool EditGraphQuantities(QWidget* parent, Graph& graph)
+{
+    Dialog dlg(parent);
+    if (!dlg.LoadFromGraph(graph) || dlg.exec() != QDialog::Accepted)
+        return false;
+    dlg.StoreToGraph(graph);
+    graph.SettingsChanged();
+    return true;
+}
+
 } // namespace controllers
