@@ -627,10 +627,13 @@ QStringList CGraphPainter::FormatAxisLabels(int count, double first, double step
 void CGraphPainter::DrawValueAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int gridRight, int y0, int y1,
                                   float factor)
 {
+    // The trace keeps base units (V, A, W); the axis counts in the unit it
+    // names, whose prefix the trace's divisor stands for.
+    const double scale = double(factor) / trace.Divisor();
     const double min = trace.Minimum();
     const double max = trace.Maximum();
-    const double low = (y0 * (max - min) * 0.001 + min) * factor;
-    const double high = (y1 * (max - min) * 0.001 + min) * factor;
+    const double low = (y0 * (max - min) * 0.001 + min) * scale;
+    const double high = (y1 * (max - min) * 0.001 + min) * scale;
     DrawLinearAxis(trace, axis, grid, gridRight, low, high, false);
 }
 

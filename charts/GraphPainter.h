@@ -88,6 +88,8 @@ public:
     void DrawMarkerLine(int x, int windowWidth);
 
     void DrawTimeAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int x0, int x1);
+    // The numbers are the trace's range divided by its divisor (the prefix
+    // of its unit), times `factor`.
     void DrawValueAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int gridRight, int y0, int y1,
                        float factor);
     void DrawPowerFactorAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int gridRight, int y0, int y1);

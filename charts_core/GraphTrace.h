@@ -41,7 +41,15 @@ public:
 
     const QString& Name() const { return m_name; }
     const QString& Unit() const { return m_unit; }
-    void SetUnit(const QString& unit) { m_unit = unit; }
+    // `divisor`: what the unit's prefix stands for (1000 for "kV"). Points
+    // and range stay in the base unit; the value axis shows them divided,
+    // so its numbers always match the unit it names.
+    void SetUnit(const QString& unit, double divisor = 1.0)
+    {
+        m_unit = unit;
+        m_divisor = divisor > 0 ? divisor : 1.0;
+    }
+    double Divisor() const { return m_divisor; }
     const QString& Group() const { return m_group; }
     std::uint32_t Colour() const { return m_colour; }
     void SetColour(std::uint32_t colour) { m_colour = colour; }
@@ -103,6 +111,7 @@ private:
 
     QString m_name;
     QString m_unit;
+    double m_divisor = 1.0;
     QString m_group;
     std::uint32_t m_colour = 0;
     int m_absolute = 0;

@@ -109,11 +109,11 @@ void CArchivSeriesRegistry::SetSeriesScale(const QString& name, double minimum, 
     SetGroupRange(series->Group(), mergedMax, mergedMin, nullptr);
 }
 
-bool CArchivSeriesRegistry::SetSeriesUnit(const QString& name, const QString& unit)
+bool CArchivSeriesRegistry::SetSeriesUnit(const QString& name, const QString& unit, int divisor)
 {
     CGraphTrace* series = FindGraphSeries(name);
     if (series)
-        series->SetUnit(unit);
+        series->SetUnit(unit, divisor);
     return series != nullptr;
 }
 

@@ -18,8 +18,10 @@ class IArchivSeriesRegistry {
 public:
     virtual ~IArchivSeriesRegistry() = default;
 
-    // Sets the unit text of every series registered under the name.
-    virtual void SetSeriesText(const QString& name, const QString& text) = 0;
+    // Sets the unit text of every series registered under the name, with the
+    // divisor its prefix stands for (1 for a base unit, 1000 for kilo ...):
+    // the series keeps base units, its axis is labelled in the unit's.
+    virtual void SetSeriesText(const QString& name, const QString& text, int divisor) = 0;
     // Sets the value range of every series registered under the name.
     virtual void SetSeriesScale(const QString& name, double minimum, double maximum) = 0;
 };
@@ -54,8 +56,11 @@ public:
     // A new default range for the series and the group's range widened or
     // narrowed to its members' defaults (points follow).
     void SetSeriesScale(const QString& name, double minimum, double maximum) override;
-    void SetSeriesText(const QString& name, const QString& text) override { SetSeriesUnit(name, text); }
-    bool SetSeriesUnit(const QString& name, const QString& unit);
+    void SetSeriesText(const QString& name, const QString& text, int divisor) override
+    {
+        SetSeriesUnit(name, text, divisor);
+    }
+    bool SetSeriesUnit(const QString& name, const QString& unit, int divisor = 1);
     bool SetSeriesColour(const QString& name, std::uint32_t colour);
     // 1 when the series had that value already; 0 when it changed or there
     // is no such series.

@@ -161,7 +161,7 @@ void CDuskarArchivData::SetVoltageSeries(IArchivSeriesRegistry& series, double r
     if (!scaleCategories.GetEffectiveRange(kVoltageCategory, kInstrumentType, minimum, maximum, ratio))
         return;
     series.SetSeriesScale(QStringLiteral("U"), minimum, maximum);
-    series.SetSeriesText(QStringLiteral("U"), VoltageUnit(multiplier));
+    series.SetSeriesText(QStringLiteral("U"), VoltageUnit(multiplier), multiplier);
 }
 
 void CDuskarArchivData::SetCurrentSeries(IArchivSeriesRegistry& series, double ratio, int multiplier) const
@@ -172,7 +172,7 @@ void CDuskarArchivData::SetCurrentSeries(IArchivSeriesRegistry& series, double r
         return;
     for (const char* name : {"Ieff", "Iact", "Irea", "dIrea"}) {
         series.SetSeriesScale(QString::fromLatin1(name), minimum, maximum);
-        series.SetSeriesText(QString::fromLatin1(name), CurrentUnit(multiplier));
+        series.SetSeriesText(QString::fromLatin1(name), CurrentUnit(multiplier), multiplier);
     }
 }
 
@@ -188,7 +188,7 @@ void CDuskarArchivData::SetPowerSeries(IArchivSeriesRegistry& series, double pro
     const QString unit = PowerPrefix(multiplier) + QStringLiteral("W,...");
     for (const char* name : {"Pac", "Pre", "dPre"}) {
         series.SetSeriesScale(QString::fromLatin1(name), minimum, maximum);
-        series.SetSeriesText(QString::fromLatin1(name), unit);
+        series.SetSeriesText(QString::fromLatin1(name), unit, multiplier);
     }
 }
 

@@ -351,12 +351,12 @@ QStringList CVKFamilyArchivData::ColumnAxisNames(const int* selection) const
     return names;
 }
 
-void CVKFamilyArchivData::SetSeries(const QString& name, const QString& unit, int category, double factor,
-                                    bool clampNegative)
+void CVKFamilyArchivData::SetSeries(const QString& name, const QString& unit, int multiplier, int category,
+                                    double factor, bool clampNegative)
 {
     if (!m_series)
         return;
-    m_series->SetSeriesText(name, unit);
+    m_series->SetSeriesText(name, unit, multiplier);
     double minimum = 0, maximum = 0;
     if (!scaleCategories.GetEffectiveRange(category, kScaleType, minimum, maximum, factor))
         return;
@@ -368,7 +368,8 @@ void CVKFamilyArchivData::SetSeries(const QString& name, const QString& unit, in
 void CVKFamilyArchivData::SetPowerSeries(double product, int multiplier, bool allowNegative)
 {
     for (const PowerSeries& s : kPowerSeries)
-        SetSeries(QLatin1String(s.name), PowerUnit(multiplier, s.kind), kCategoryPower, product, !allowNegative);
+        SetSeries(QLatin1String(s.name), PowerUnit(multiplier, s.kind), multiplier, kCategoryPower, product,
+                  !allowNegative);
 }
 
 void CVKFamilyArchivData::TakeFamilyFormattingFrom(const CVKFamilyArchivData& source)
@@ -416,9 +417,11 @@ void CVKFamilyArchivData::UpdateSeriesScales(BOOL allowNegativePower)
         windowScales = w;
     }
     for (const char* name : kVoltageSeries)
-        SetSeries(QLatin1String(name), VoltageUnit(w.voltage.multiplier), kCategoryVoltage, vt, false);
+        SetSeries(QLatin1String(name), VoltageUnit(w.voltage.multiplier), w.voltage.multiplier, kCategoryVoltage, vt,
+                  false);
     for (const char* name : kCurrentSeries)
-        SetSeries(QLatin1String(name), CurrentUnit(w.current.multiplier), kCategoryCurrent, ct, false);
+        SetSeries(QLatin1String(name), CurrentUnit(w.current.multiplier), w.current.multiplier, kCategoryCurrent, ct,
+                  false);
     SetPowerSeries(product, w.power.multiplier, allowNegativePower != 0);
 }
 
@@ -441,12 +444,12 @@ int CVKFamilyArchivData::RescaleLiveSeries(bool voltage, bool allowNegativePower
     changed = 0;
     if (voltage) {
         for (const char* name : kVoltageSeries)
-            SetSeries(QLatin1String(name), VoltageUnit(scales.voltage.multiplier), kCategoryVoltage,
-                      scales.voltageRatio, false);
+            SetSeries(QLatin1String(name), VoltageUnit(scales.voltage.multiplier), scales.voltage.multiplier,
+                      kCategoryVoltage, scales.voltageRatio, false);
     } else {
         for (const char* name : kCurrentSeries)
-            SetSeries(QLatin1String(name), CurrentUnit(scales.current.multiplier), kCategoryCurrent,
-                      scales.currentRatio, false);
+            SetSeries(QLatin1String(name), CurrentUnit(scales.current.multiplier), scales.current.multiplier,
+                      kCategoryCurrent, scales.currentRatio, false);
     }
     SetPowerSeries(double(scales.voltageRatio) * scales.currentRatio, scales.power.multiplier, allowNegativePower);
     return 1;

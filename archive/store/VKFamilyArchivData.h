@@ -136,7 +136,10 @@ protected:
 
 private:
     int RescaleLiveSeries(bool voltage, bool allowNegativePower);
-    void SetSeries(const QString& name, const QString& unit, int category, double factor, bool clampNegative);
+    // Range in base units from the category and `factor`; `unit` and the
+    // `multiplier` its prefix stands for go together to the series.
+    void SetSeries(const QString& name, const QString& unit, int multiplier, int category, double factor,
+                   bool clampNegative);
     void SetPowerSeries(double product, int multiplier, bool allowNegative);
 
     QString m_extension;

@@ -174,8 +174,9 @@ private:
     static bool DecodeMeasurement(const CArchivRecord& record, const std::optional<CVKTStatus>& status,
                                   CAktData& values, bool baseValid, bool withHarmonics);
     void ChooseGraphFormats(float vt, float vt4, float ct, float ct4, float pa, float pb);
-    void SetSeries(const QStringList& names, int category, double factor, const QString& unit, bool power,
-                   BOOL allowNegativePower);
+    // `multiplier`: what the prefix of `unit` stands for.
+    void SetSeries(const QStringList& names, int category, double factor, const QString& unit, int multiplier,
+                   bool power, BOOL allowNegativePower);
     void SetVoltageSeries(float ratio, int multiplier);
     void SetCurrentSeries(float ratio, int multiplier);
     void SetPowerSeries(float ratio, int multiplier, BOOL allowNegativePower);

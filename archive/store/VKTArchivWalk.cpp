@@ -519,7 +519,7 @@ QStringList CVKTArchivData::GetAxisNames(const Selection& selection) const
 // ---- graph scales ------------------------------------------------------------------
 
 void CVKTArchivData::SetSeries(const QStringList& names, int category, double factor, const QString& unit,
-                               bool power, BOOL allowNegativePower)
+                               int multiplier, bool power, BOOL allowNegativePower)
 {
     if (!m_series)
         return;
@@ -530,19 +530,19 @@ void CVKTArchivData::SetSeries(const QStringList& names, int category, double fa
     if (power && !allowNegativePower && minimum < 0.0)
         minimum = 0.0;
     for (const QString& name : names) {
-        m_series->SetSeriesText(name, unit);
+        m_series->SetSeriesText(name, unit, multiplier);
         m_series->SetSeriesScale(name, minimum, maximum);
     }
 }
 
 void CVKTArchivData::SetVoltageSeries(float ratio, int multiplier)
 {
-    SetSeries(Names(0, 3) + Names(19, 21), 0, ratio, vkt::VoltageUnit(multiplier), false, TRUE);
+    SetSeries(Names(0, 3) + Names(19, 21), 0, ratio, vkt::VoltageUnit(multiplier), multiplier, false, TRUE);
 }
 
 void CVKTArchivData::SetCurrentSeries(float ratio, int multiplier)
 {
-    SetSeries(Names(4, 7), 1, ratio, vkt::CurrentUnit(multiplier), false, TRUE);
+    SetSeries(Names(4, 7), 1, ratio, vkt::CurrentUnit(multiplier), multiplier, false, TRUE);
 }
 
 void CVKTArchivData::SetPowerSeries(float ratio, int multiplier, BOOL allowNegativePower)
@@ -550,7 +550,7 @@ void CVKTArchivData::SetPowerSeries(float ratio, int multiplier, BOOL allowNegat
     const QString unit = multiplier == 1      ? QStringLiteral("W,...")
                          : multiplier == 1000 ? QStringLiteral("kW,...")
                                               : QStringLiteral("MW,...");
-    SetSeries(Names(23, 37), 4, ratio, unit, true, allowNegativePower);
+    SetSeries(Names(23, 37), 4, ratio, unit, multiplier, true, allowNegativePower);
 }
 
 void CVKTArchivData::ChooseGraphFormats(float vt, float vt4, float ct, float ct4, float pa, float pb)

@@ -98,10 +98,12 @@ inline std::vector<int> AllColumns(int count)
 class FakeSeries : public IArchivSeriesRegistry {
 public:
     explicit FakeSeries(QStringList names) : m_names(std::move(names)) {}
-    void SetSeriesText(const QString& name, const QString& text) override
+    void SetSeriesText(const QString& name, const QString& text, int divisor) override
     {
-        if (m_names.contains(name))
+        if (m_names.contains(name)) {
             units[name] = text;
+            divisors[name] = divisor;
+        }
     }
     void SetSeriesScale(const QString& name, double minimum, double maximum) override
     {
@@ -110,6 +112,7 @@ public:
     }
 
     QMap<QString, QString> units;
+    QMap<QString, int> divisors;
     QMap<QString, std::pair<double, double>> ranges;
 
 private:

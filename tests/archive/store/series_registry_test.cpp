@@ -97,8 +97,12 @@ TEST_F(SeriesRegistryTest, SettersReportUnknownNames)
     EXPECT_TRUE(registry.SetSeriesUnit(QStringLiteral("P1"), QStringLiteral("MW")));
     EXPECT_FALSE(registry.SetSeriesColour(QStringLiteral("p1"), 5)); // names compare with case
     IArchivSeriesRegistry& stores = registry;
-    stores.SetSeriesText(QStringLiteral("P1"), QStringLiteral("kW"));
+    stores.SetSeriesText(QStringLiteral("P1"), QStringLiteral("kW"), 1000);
     EXPECT_EQ(Series("P1").Unit(), QStringLiteral("kW"));
+    EXPECT_EQ(Series("P1").Divisor(), 1000.0);
+    // A unit without a prefix goes back to base numbers.
+    EXPECT_TRUE(registry.SetSeriesUnit(QStringLiteral("P1"), QStringLiteral("W")));
+    EXPECT_EQ(Series("P1").Divisor(), 1.0);
 }
 
 TEST_F(SeriesRegistryTest, FamilyOperationsReachOnlyTheFamilysNames)

@@ -295,6 +295,11 @@ TEST_F(VKWalkTest, GraphScalesFromTheLargestRatiosOfTheWindow)
     EXPECT_EQ(series.units.value(QStringLiteral("U1")), QStringLiteral("kV"));
     EXPECT_EQ(series.units.value(QStringLiteral("I4")), QStringLiteral("kA"));
     EXPECT_EQ(series.units.value(QStringLiteral("3Q")), QStringLiteral("Mvar"));
+    // The ranges stay in V, A, var; each unit goes with the divisor of its
+    // prefix, so that the axes count in the unit they name.
+    EXPECT_EQ(series.divisors.value(QStringLiteral("U1")), 1000);
+    EXPECT_EQ(series.divisors.value(QStringLiteral("I4")), 1000);
+    EXPECT_EQ(series.divisors.value(QStringLiteral("3Q")), 1000000);
     EXPECT_EQ(series.ranges.size(), 3);
     EXPECT_DOUBLE_EQ(series.ranges[QStringLiteral("U1")].second, 500.0 * 22000);
     EXPECT_DOUBLE_EQ(series.ranges[QStringLiteral("I4")].second, 10.0 * 3000);
@@ -319,8 +324,21 @@ TEST_F(VKWalkTest, GraphScalesFromTheLargestRatiosOfTheWindow)
     EXPECT_EQ(live.RescaleVoltageSeries(TRUE), 1); // still raised from construction
     EXPECT_EQ(live.RescaleCurrentSeries(TRUE), 1);
     EXPECT_EQ(liveSeries.units.value(QStringLiteral("I1")), QStringLiteral("kA"));
+    EXPECT_EQ(liveSeries.divisors.value(QStringLiteral("I1")), 1000);
     EXPECT_DOUBLE_EQ(liveSeries.ranges[QStringLiteral("I1")].second, 25000.0);
     EXPECT_EQ(liveSeries.units.value(QStringLiteral("P1")), QStringLiteral("MW"));
+    EXPECT_EQ(liveSeries.divisors.value(QStringLiteral("P1")), 1000000);
+
+    // A window without transformers: base units, nothing divided.
+    Reader<CVKArchivData> plain;
+    FakeSeries plainSeries({QStringLiteral("U1"), QStringLiteral("I1"), QStringLiteral("P1")});
+    plain.SetSeriesRegistry(&plainSeries);
+    plain.UpdateSeriesScales(FALSE);
+    EXPECT_EQ(plainSeries.units.value(QStringLiteral("U1")), QStringLiteral("V"));
+    EXPECT_EQ(plainSeries.divisors.value(QStringLiteral("U1")), 1);
+    EXPECT_EQ(plainSeries.divisors.value(QStringLiteral("I1")), 1);
+    EXPECT_EQ(plainSeries.units.value(QStringLiteral("P1")), QStringLiteral("W"));
+    EXPECT_EQ(plainSeries.divisors.value(QStringLiteral("P1")), 1);
 }
 
 // A new file per day: the next period's file is named after its start and

@@ -110,12 +110,17 @@ public:
 // Records the graph side would receive.
 class SeriesLog : public IArchivSeriesRegistry {
 public:
-    void SetSeriesText(const QString& name, const QString& text) override { units[name] = text; }
+    void SetSeriesText(const QString& name, const QString& text, int divisor) override
+    {
+        units[name] = text;
+        divisors[name] = divisor;
+    }
     void SetSeriesScale(const QString& name, double minimum, double maximum) override
     {
         ranges[name] = {minimum, maximum};
     }
     std::map<QString, QString> units;
+    std::map<QString, int> divisors;
     std::map<QString, std::pair<double, double>> ranges;
 };
 

@@ -392,6 +392,10 @@ TEST_F(VKTRowTextTest, RatiosScaleAndTheWindowFormatsChooseUnits)
     EXPECT_EQ(series.units.at("U2,3"), QStringLiteral("kV"));
     EXPECT_EQ(series.units.at("I4"), QStringLiteral("A"));
     EXPECT_EQ(series.units.at("3S"), QStringLiteral("MW,..."));
+    // Ranges stay in V, A, W: the axes divide them by what the prefix means.
+    EXPECT_EQ(series.divisors.at("U1"), 1000);
+    EXPECT_EQ(series.divisors.at("I4"), 1);
+    EXPECT_EQ(series.divisors.at("3S"), 1000000);
     EXPECT_EQ(series.ranges.at("U1"), (std::pair<double, double>{0.0, 50000.0}));
     EXPECT_EQ(series.ranges.at("P1"), (std::pair<double, double>{0.0, 4000.0 * 5000.0}));
     EXPECT_EQ(series.ranges.count("Fr"), 0u);
