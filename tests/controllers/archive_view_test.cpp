@@ -207,17 +207,23 @@ protected:
             captions << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         return captions;
     }
-    // Runs `act` on the next modal dialog or popup menu once it shows.
+    // Runs `act` on the next modal dialog or popup menu once it shows; the
+    // timer goes with the caller's scope, so a window that never shows
+    // leaves nothing behind.
     template <class Act>
-    static void WhenModalShows(Act act)
+    static std::unique_ptr<QTimer> WhenModalShows(Act act)
     {
-        QTimer::singleShot(0, [act] {
+        auto timer = std::make_unique<QTimer>();
+        timer->setSingleShot(true);
+        QObject::connect(timer.get(), &QTimer::timeout, [act] {
             QWidget* modal = QApplication::activePopupWidget();
             if (!modal)
                 modal = QApplication::activeModalWidget();
             ASSERT_NE(modal, nullptr);
             act(modal);
         });
+        timer->start(0);
+        return timer;
     }
     static void OpenContextMenu(QWidget* widget)
     {
@@ -528,7 +534,7 @@ TEST_P(ControllerArchiveView, ListColumnsFollowTheGraphsQuantities)
     EXPECT_TRUE(captions.contains(dropped));
 
     bool dialogShown = false;
-    WhenModalShows([&](QWidget* modal) {
+    const auto timer = WhenModalShows([&](QWidget* modal) {
         CDisplaySettingsForm* form = nullptr;
         if (auto* qorin = qobject_cast<CDisplayedQuantitiesDlg*>(modal))
             form = qorin->Form();
@@ -643,7 +649,7 @@ TEST_P(ControllerArchiveView, ValuesPaneMenuShowsItsValuesAgain)
     EXPECT_EQ(edit->text(), QStringLiteral("0.93"));
 
     bool chosen = false;
-    WhenModalShows([&](QWidget* popup) {
+    const auto timer = WhenModalShows([&](QWidget* popup) {
         auto* menu = qobject_cast<QMenu*>(popup);
         ASSERT_NE(menu, nullptr);
         QAction* settings = FindAction(menu, QStringLiteral("Nastavení ..."));

@@ -253,7 +253,10 @@ TEST_P(ControllerLiveView, QuantitiesMessageOpensTheDialogAndTheLegendFollows)
     };
     EXPECT_TRUE(legendCos());
     bool shown = false;
-    QTimer::singleShot(0, [&] {
+    // Owned here: a menu or dialog that never shows leaves no timer behind.
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         CDisplaySettingsForm* form = nullptr;
         if (auto* qorin = qobject_cast<CDisplayedQuantitiesDlg*>(modal))
@@ -265,6 +268,7 @@ TEST_P(ControllerLiveView, QuantitiesMessageOpensTheDialogAndTheLegendFollows)
         form->Box(0)->click(); // cos off
         modal->findChild<QPushButton*>(QStringLiteral("1"))->click();
     });
+    timer.start(0);
     platform::SendMessageTo(view, platform::WM_QUANTITIES_CLOSED, 0, 0);
     ASSERT_TRUE(shown);
     EXPECT_FALSE(legendCos());

@@ -351,7 +351,10 @@ TEST(HarmonicsChart, DuskarNoValueHasNoBar)
 bool ChooseValuesSettings(CValuesDlgBase* pane, QStringList& items)
 {
     bool chosen = false;
-    QTimer::singleShot(0, [&] {
+    // Owned here: a menu or dialog that never shows leaves no timer behind.
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
         for (QAction* action : menu->actions())
@@ -364,6 +367,7 @@ bool ChooseValuesSettings(CValuesDlgBase* pane, QStringList& items)
         menu->close();
         settings->trigger();
     });
+    timer.start(0);
     const QPointF at(2, 2);
     QMouseEvent press(QEvent::MouseButtonPress, at, pane->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
                       Qt::NoModifier);
