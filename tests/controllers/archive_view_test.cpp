@@ -667,6 +667,33 @@ TEST_P(ControllerArchiveView, ValuesPaneMenuShowsItsValuesAgain)
     Close(view);
 }
 
+// An archive whose graph shows nothing (its block may hold every curve
+// off) lists and exports the time alone.
+TEST_P(ControllerArchiveView, GraphWithoutCurvesListsTheTimeAlone)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    Refill(view, 1);
+    if (auto* qorin = dynamic_cast<CQuantityGraphWnd*>(view->GraphPane())) {
+        for (int c = 0; c < CQuantityGraphWnd::kCurveCount; ++c)
+            qorin->ShowCurve(CQuantityGraphWnd::Curve(c), 0, 0);
+    } else if (auto* duskar = dynamic_cast<CDuskarGraphWnd*>(view->GraphPane())) {
+        for (int i = 0; i < CDuskarGraphWnd::kQuantityCount; ++i)
+            duskar->SetCurve(i, 0, 0);
+    }
+    view->GraphPane()->SettingsChanged();
+    const std::vector<int> columns = ListColumns(view);
+    EXPECT_EQ(std::count(columns.begin(), columns.end(), 0), int(columns.size()));
+    EXPECT_EQ(ListCaptions(view).size(), 1);
+    EXPECT_EQ(view->ValueList()->model()->rowCount(), 15);
+    const QModelIndex cell = view->ValueList()->model()->index(0, 0);
+    EXPECT_FALSE(view->ValueList()->model()->data(cell, Qt::DisplayRole).toString().isEmpty());
+    Refill(view, 0);
+    EXPECT_FALSE(view->GraphPane()->RenderImage().isNull());
+    Close(view);
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, ControllerArchiveView, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "Duskar" : "Qorin");
