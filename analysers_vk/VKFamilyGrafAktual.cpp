@@ -195,7 +195,32 @@ int CVKFamilyGrafAktual::SetQuantity(int index, int shown, std::uint32_t colour)
                                 minimum);
     if (added && group == 5 && !m_isOdbDod)
         registry.SetSeriesOption(name, 1);
+    if (added && !Offline())
+        MarkLiveScalesChanged();
     return added ? 1 : 0;
+}
+
+void CVKFamilyGrafAktual::MarkLiveScalesChanged()
+{
+    if (auto* vk = dynamic_cast<CVKFamilyArchivData*>(m_data))
+        vk->MarkSeriesScalesChanged();
+    else if (auto* vkt = dynamic_cast<CVKTArchivData*>(m_data))
+        vkt->MarkSeriesScalesChanged();
+}
+
+void CVKFamilyGrafAktual::FollowLiveScales()
+{
+    // Both are asked: each clears its own flag.
+    int changed = 0;
+    if (auto* vk = dynamic_cast<CVKFamilyArchivData*>(m_data)) {
+        changed = vk->RescaleCurrentSeries(m_isOdbDod);
+        changed |= vk->RescaleVoltageSeries(m_isOdbDod);
+    } else if (auto* vkt = dynamic_cast<CVKTArchivData*>(m_data)) {
+        changed = vkt->RescaleCurrentSeries(m_isOdbDod);
+        changed |= vkt->RescaleVoltageSeries(m_isOdbDod);
+    }
+    if (changed && m_data->ScaleCategories().GetAuto())
+        m_data->PublishToGraphs();
 }
 
 void CVKFamilyGrafAktual::LoadSettings()
@@ -339,6 +364,8 @@ void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout
     CGraphRect plot = CGraphRect::FromQRect(layout.plot);
     if (Offline() && !print)
         plot.top -= 8;
+    if (!Offline() && !print)
+        FollowLiveScales();
     const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
     auto traceOf = [&](int i) { return m_shown[std::size_t(i)] ? registry.FindGraphSeries(NameOf(i)) : nullptr; };
     const int count = QuantityCount();

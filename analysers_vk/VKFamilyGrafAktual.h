@@ -145,6 +145,10 @@ private:
     // Offline: the current record's place on the axis; -1 without one.
     int OfflineMarker() const;
     QString ArchiveFileName() const;
+    // Online: the series take the instrument's newest ratios (range, unit
+    // and its prefix) once they changed or a series was added.
+    void FollowLiveScales();
+    void MarkLiveScalesChanged();
 
     const Family& m_family;
     CArchivData* m_data = nullptr;

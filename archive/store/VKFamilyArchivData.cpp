@@ -435,6 +435,13 @@ int CVKFamilyArchivData::RescaleVoltageSeries(BOOL allowNegativePower)
     return RescaleLiveSeries(true, allowNegativePower != 0);
 }
 
+void CVKFamilyArchivData::MarkSeriesScalesChanged()
+{
+    std::lock_guard lock(settingsLock);
+    scales.voltageScaleChanged = 1;
+    scales.currentScaleChanged = 1;
+}
+
 int CVKFamilyArchivData::RescaleLiveSeries(bool voltage, bool allowNegativePower)
 {
     std::lock_guard lock(settingsLock);

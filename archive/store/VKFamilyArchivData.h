@@ -63,6 +63,9 @@ public:
     // The live graph's axes after new settings: 1 when they were changed.
     int RescaleCurrentSeries(BOOL allowNegativePower);
     int RescaleVoltageSeries(BOOL allowNegativePower);
+    // A live series registered since the last rescale: the next one ranges
+    // and labels it as well.
+    void MarkSeriesScalesChanged();
     CVKWindowScales GetWindowScales() const;
 
 protected:

@@ -117,6 +117,9 @@ public:
     // 1 when the series were set again (the ratios changed since the last call).
     int RescaleCurrentSeries(BOOL allowNegativePower);
     int RescaleVoltageSeries(BOOL allowNegativePower);
+    // A live series registered since the last rescale: the next one ranges
+    // and labels it as well.
+    void MarkSeriesScalesChanged();
 
     // Formats and multipliers of the loaded window: set A follows the larger
     // ratio of each pair; selection bit 0 (voltage) and bit 2 (power) say that

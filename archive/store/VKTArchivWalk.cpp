@@ -613,6 +613,13 @@ int CVKTArchivData::RescaleSeries(bool voltage, BOOL allowNegativePower)
     return 1;
 }
 
+void CVKTArchivData::MarkSeriesScalesChanged()
+{
+    std::lock_guard lock(m_settingsLock);
+    m_voltageScaleChanged = true;
+    m_currentScaleChanged = true;
+}
+
 int CVKTArchivData::RescaleCurrentSeries(BOOL allowNegativePower)
 {
     return RescaleSeries(false, allowNegativePower);

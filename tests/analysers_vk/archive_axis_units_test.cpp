@@ -5,12 +5,14 @@
 #include "charts/ArchiveAxisCheck.h"
 
 #include "analysers_vk/VKArchivView.h"
+#include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKRArchivView.h"
 #include "archive/documents/FamilyArchivDocs.h"
 #include "archive/store/StoreTestSupport.h"
 #include "archive/store/VKArchivTestSupport.h"
 #include "archive/store/VKRArchivData.h"
 #include "charts/ArchivValueLists.h"
+#include "link/Pristroj.h"
 #include "model/QuantityNames.h"
 #include "platform/Settings.h"
 #include "platform/ui/ChildFrame.h"
@@ -188,6 +190,48 @@ TEST_F(ArchiveAxisUnitsTest, VKRAxesCountInTheUnitTheyName)
         Check(view, static_cast<CVKRArchivDoc*>(m_doc.data())->GetFamilyArchiv(), c.axis);
         Close();
     }
+}
+
+// The live graph takes the instrument's ratios once they arrive, and a
+// quantity shown later is ranged and labelled as well.
+TEST_F(ArchiveAxisUnitsTest, LiveVKGraphFollowsTheInstrumentsRatios)
+{
+    CPristroj entry(QStringLiteral("COM1"), 1, m_dir.path(), FALSE, CPristroj::kVK);
+    entry.m_nazev = QStringLiteral("Linka 22 kV");
+    ShowOnly(entry.m_nazev, "U1");
+    auto* data = dynamic_cast<CVKArchivData*>(entry.GetArchivData());
+    ASSERT_TRUE(data);
+    data->SetTimeSource(m_clock.Source());
+    data->ResetGraphTimeBase(600);
+    CVKGrafAktual graph;
+    graph.resize(700, 400);
+    graph.AttachOnline(entry);
+    data->AddConfigRecord(vktest::VKConfig(10000, 3000)); // VT 100, CT 3000
+    m_clock.Advance(60);
+    data->AddMeasurementRecord(VKSecondaryValues());
+    graph.RenderImage();
+
+    struct Expected {
+        const char* name;
+        const char* unit;
+        double value, top;
+    };
+    auto check = [&](const Expected& e) {
+        SCOPED_TRACE(e.name);
+        const CGraphTrace* trace = data->SeriesRegistry().FindGraphSeries(QString::fromLatin1(e.name));
+        ASSERT_TRUE(trace);
+        EXPECT_EQ(trace->Unit(), QLatin1String(e.unit));
+        EXPECT_NEAR(trace->Maximum() / trace->Divisor(), e.top, e.top / 500);
+        const std::vector<CGraphPoint>& points = trace->Points(0);
+        const auto point = std::find_if(points.begin(), points.end(), [](const CGraphPoint& p) { return !p.IsGap(); });
+        ASSERT_NE(point, points.end());
+        EXPECT_NEAR(trace->ValueOfY(point->y) / trace->Divisor(), e.value, e.top / 500);
+    };
+    check({"U1", "kV", 22.0, 50.0});
+    ASSERT_EQ(graph.SetQuantity(3, 1, 0x00FF0000), 1); // I1
+    graph.RenderImage();
+    check({"I1", "kA", 15.0, 30.0});
+    graph.Detach();
 }
 
 } // namespace
