@@ -61,9 +61,6 @@ public:
     // One failed request more; the fourth in a row pauses and purges the line.
     void CountError();
     void ResetErrorCount() { m_errorCount = 0; }
-    // Whether the last request failed; read without the port lock.
-    bool LastRequestFailed() const { return m_lastFailed.load(); }
-    void SetLastRequestFailed(bool failed) { m_lastFailed.store(failed); }
     // A format-B write failed: an analyser port that vanished is reopened
     // later, with growing pauses.
     void OnWriteError(PortFault fault);
@@ -191,7 +188,6 @@ private:
     QString m_portName;
     int m_portIndex = kFreePortIndex;
     int m_errorCount = 0;
-    std::atomic<bool> m_lastFailed{false};
     int m_reopenCount = 0;
     std::atomic<int> m_error{link_text::kUnknownError};
     QByteArray m_savedState; // the port's settings as found at open

@@ -5,9 +5,15 @@
 #include "model/Iden.h"
 
 #include <algorithm>
+#include <bit>
+#include <utility>
 
-// The manager lock and the 16 port locks, taken in the one order that every
-// thread keeps and released the other way round.
+// The 16 lines, the manager lock and the port locks, taken in the one order
+// that every thread keeps and released the other way round. Each line is
+// taken as soon as its current request ends, before the requests queued on
+// it; the manager lock, which every request needs for a moment to find its
+// link, only once all lines are held, so that the requests on the other
+// lines go on while one line finishes a slow request.
 class CLinkManager::AllLocks {
 public:
     explicit AllLocks(CLinkManager& manager) : m_manager(manager) { lock(); }
@@ -21,6 +27,8 @@ public:
 
     void lock()
     {
+        for (int i = 0; i < kPortLocks; ++i)
+            m_manager.HoldLine(i);
         m_manager.m_lock.lock();
         for (std::mutex& m : m_manager.m_portLocks)
             m.lock();
@@ -31,6 +39,8 @@ public:
         for (int i = kPortLocks - 1; i >= 0; --i)
             m_manager.m_portLocks[std::size_t(i)].unlock();
         m_manager.m_lock.unlock();
+        for (int i = kPortLocks - 1; i >= 0; --i)
+            m_manager.EndTurn(i);
         m_held = false;
     }
 
@@ -274,9 +284,11 @@ void CLinkManager::Unregister(DWORD id)
     AllLocks locks(*this);
     link->m_registered = false;
     std::erase(m_links, link);
+    std::lock_guard answers(m_answersLock);
+    m_answers.erase(id);
 }
 
-bool CLinkManager::LockLink(DWORD id, std::shared_ptr<CLink>& link, std::unique_lock<std::mutex>& portLock)
+bool CLinkManager::LockLink(DWORD id, std::shared_ptr<CLink>& link, LineTurn& turn)
 {
     for (;;) {
         int index = CLink::kFreePortIndex;
@@ -291,55 +303,101 @@ bool CLinkManager::LockLink(DWORD id, std::shared_ptr<CLink>& link, std::unique_
         // instead.
         if (!QORIN_VERIFY(index >= 0 && index < kPortLocks))
             return false;
-        std::unique_lock<std::mutex> held;
-        TakePortLock(*link, index, held);
+        turn.Take(*link, index);
         // Both change only under every port lock: stable while one is held.
         if (!link->m_registered)
             return false;
-        if (link->m_portIndex == index) {
-            portLock = std::move(held);
+        if (link->m_portIndex == index)
             return true;
-        }
+        turn.End();
     }
 }
 
-void CLinkManager::TakePortLock(CLink& link, int index, std::unique_lock<std::mutex>& held)
+void CLinkManager::LineTurn::Take(const CLink& link, int index)
+{
+    End();
+    m_manager.TakeTurn(link, index);
+    m_index = index;
+    // A modem's hang-up takes the port lock without a turn.
+    m_port = std::unique_lock<std::mutex>(m_manager.m_portLocks[std::size_t(index)]);
+}
+
+void CLinkManager::LineTurn::End()
+{
+    if (m_index < 0)
+        return;
+    m_port.unlock();
+    m_manager.EndTurn(std::exchange(m_index, -1));
+}
+
+void CLinkManager::TakeTurn(const CLink& link, int index)
 {
     PortQueue& queue = m_queues[std::size_t(index)];
-    std::mutex& port = m_portLocks[std::size_t(index)];
-    if (!link.LastRequestFailed()) {
-        {
-            std::lock_guard lock(queue.lock);
-            ++queue.answeredWaiting;
-        }
-        held = std::unique_lock<std::mutex>(port);
-        std::lock_guard lock(queue.lock);
-        if (--queue.answeredWaiting == 0)
-            queue.answeredLeft.notify_all();
+    LineWaiter waiter;
+    waiter.answers = Answers(link.GetId());
+    std::unique_lock lock(queue.lock);
+    queue.waiters.push_back(&waiter);
+    GrantNext(queue);
+    queue.granted.wait(lock, [&waiter] { return waiter.granted; });
+}
+
+void CLinkManager::HoldLine(int index)
+{
+    PortQueue& queue = m_queues[std::size_t(index)];
+    std::unique_lock lock(queue.lock);
+    ++queue.holdersWaiting;
+    queue.granted.wait(lock, [&queue] { return !queue.busy; });
+    --queue.holdersWaiting;
+    queue.busy = true;
+}
+
+void CLinkManager::EndTurn(int index)
+{
+    PortQueue& queue = m_queues[std::size_t(index)];
+    std::lock_guard lock(queue.lock);
+    queue.busy = false;
+    GrantNext(queue);
+    queue.granted.notify_all();
+}
+
+void CLinkManager::GrantNext(PortQueue& queue)
+{
+    if (queue.busy || queue.holdersWaiting > 0 || queue.waiters.empty())
         return;
-    }
-    const auto until = std::chrono::steady_clock::now() + kYieldBound;
-    for (;;) {
-        {
-            std::unique_lock lock(queue.lock);
-            queue.answeredLeft.wait_until(lock, until, [&queue] { return queue.answeredWaiting == 0; });
+    auto next = queue.waiters.begin();
+    if (!(*next)->answers) {
+        const auto answering = std::find_if(next, queue.waiters.end(), [](const LineWaiter* w) { return w->answers; });
+        const bool yielded = std::any_of(next, answering,
+                                         [](const LineWaiter* w) { return w->overtaken >= kYieldRequests; });
+        if (answering != queue.waiters.end() && !yielded) {
+            std::for_each(next, answering, [](LineWaiter* w) { ++w->overtaken; });
+            next = answering;
         }
-        held = std::unique_lock<std::mutex>(port);
-        bool yield = false;
-        {
-            std::lock_guard lock(queue.lock);
-            // One that answers came while this one waited for the line.
-            yield = queue.answeredWaiting > 0 && std::chrono::steady_clock::now() < until;
-        }
-        if (!yield)
-            return;
-        held.unlock();
     }
+    (*next)->granted = true;
+    queue.waiters.erase(next);
+    queue.busy = true;
+    queue.granted.notify_all();
+}
+
+bool CLinkManager::Answers(DWORD id)
+{
+    std::lock_guard lock(m_answersLock);
+    const auto found = m_answers.find(id);
+    if (found == m_answers.end())
+        return false;
+    const int answered = std::popcount(found->second.answered);
+    return answered >= kAnsweredAtLeast && found->second.requests - answered <= kFailedAtMost;
 }
 
 void CLinkManager::FinishRequest(CLink& link, bool success)
 {
-    link.SetLastRequestFailed(!success);
+    {
+        std::lock_guard lock(m_answersLock);
+        LastRequests& last = m_answers[link.GetId()];
+        last.answered = std::uint8_t(((last.answered << 1) | (success ? 1 : 0)) & ((1 << kLastRequests) - 1));
+        last.requests = std::min(last.requests + 1, kLastRequests);
+    }
     if (!success) {
         link.CountError();
         return;
@@ -387,6 +445,23 @@ int CLinkManager::GetPortRetryCount(const QString& portName)
         return entry.modem->GetRetryCount();
     }
     return entry.retryCount;
+}
+
+int CLinkManager::GetWaitingRequests(DWORD id)
+{
+    int index = CLink::kFreePortIndex;
+    {
+        std::lock_guard lock(m_lock);
+        const auto link = FindLocked(id);
+        if (!link)
+            return 0;
+        index = link->m_portIndex;
+    }
+    if (index < 0 || index >= kPortLocks)
+        return 0;
+    PortQueue& queue = m_queues[std::size_t(index)];
+    std::lock_guard lock(queue.lock);
+    return int(queue.waiters.size());
 }
 
 BOOL CLinkManager::ReadIdentificationProbe(DWORD id, CIden& iden, int& address)

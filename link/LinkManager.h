@@ -12,10 +12,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 class CModemPort;
@@ -25,8 +28,10 @@ class CModemPort;
 // share it; requests on one port one at a time, requests on different
 // ports side by side.
 //
-// Lock order, always in this direction: a modem line lock, the manager
-// lock, the port locks 0 to 15 ascending, a modem's state lock.
+// Lock order, always in this direction: a modem line lock, the turns of
+// the lines 0 to 15 ascending (see PortQueue), the manager lock, the port
+// locks 0 to 15 ascending, a modem's state lock. A request takes the
+// manager lock only to find its link, and then its line's turn and port lock.
 class CLinkManager {
 public:
     static constexpr int kPortLocks = 16;
@@ -50,6 +55,8 @@ public:
     BOOL IsModemLink(DWORD id);
     BOOL IsLinkKind3(DWORD id);
     int GetPortRetryCount(const QString& portName);
+    // How many requests wait for the line of the link; 0 for an unknown id.
+    int GetWaitingRequests(DWORD id);
 
     // Modem lines (ModemManager.cpp).
     // New retry count and connect flag of the line named `lineName`.
@@ -85,8 +92,8 @@ public:
     auto Request(DWORD id, Command&& command, Args&&... args) -> std::invoke_result_t<Command&, CLink&, Args...>
     {
         std::shared_ptr<CLink> link;
-        std::unique_lock<std::mutex> portLock;
-        if (!LockLink(id, link, portLock))
+        LineTurn turn(*this);
+        if (!LockLink(id, link, turn))
             return {};
         auto result = std::invoke(command, *link, std::forward<Args>(args)...);
         FinishRequest(*link, result != 0);
@@ -95,11 +102,27 @@ public:
 
 private:
     class AllLocks;
+    // A request's turn on its line, with the line's port lock; ending it
+    // hands the line to the next request.
+    class LineTurn {
+    public:
+        explicit LineTurn(CLinkManager& manager) : m_manager(manager) {}
+        LineTurn(const LineTurn&) = delete;
+        LineTurn& operator=(const LineTurn&) = delete;
+        ~LineTurn() { End(); }
+        void Take(const CLink& link, int index);
+        void End();
 
-    // Finds the link and takes its port lock without holding the manager
+    private:
+        CLinkManager& m_manager;
+        int m_index = -1;
+        std::unique_lock<std::mutex> m_port;
+    };
+
+    // Finds the link and takes its line's turn without holding the manager
     // lock while it waits, so that a request queued on one busy port never
     // holds up the requests on the others.
-    bool LockLink(DWORD id, std::shared_ptr<CLink>& link, std::unique_lock<std::mutex>& portLock);
+    bool LockLink(DWORD id, std::shared_ptr<CLink>& link, LineTurn& turn);
     void FinishRequest(CLink& link, bool success);
 
     // Under the manager lock:
@@ -114,22 +137,54 @@ private:
     // lock; the link, or null for an unknown id.
     std::shared_ptr<CLink> CloseLink(DWORD id);
 
-    // Requests of links whose last request was answered go first on their
-    // line: a request of a silent instrument yields to them (for a bounded
-    // time), so that its time-outs do not use up the intervals of the
-    // instruments that answer.
+    // The order of the requests on one line. They are served one at a time
+    // in order of arrival, except that a request of a link that answers goes
+    // before those of silent links, each of which lets at most
+    // kYieldRequests such requests pass it. Silent instruments, whose
+    // requests hold the line until their time-out, may keep it busy without
+    // a pause; an instrument that answers still waits for no more than the
+    // request on the line, and a silent one is never held back for good.
+    // A link answers when of its last kLastRequests requests at least
+    // kAnsweredAtLeast were answered and at most kFailedAtMost were not: one
+    // lost reply does not cost an instrument its place, one that answers
+    // only some commands (its settings, not its values) is not taken for one
+    // that answers, and an instrument has its place from its second answer.
+    static constexpr int kLastRequests = 4;
+    static constexpr int kAnsweredAtLeast = 2;
+    static constexpr int kFailedAtMost = 1;
+    struct LastRequests {
+        std::uint8_t answered = 0; // a bit each, the newest lowest
+        int requests = 0;          // how many of those bits tell, up to kLastRequests
+    };
+    bool Answers(DWORD id);
+    struct LineWaiter {
+        bool answers = false;
+        int overtaken = 0;
+        bool granted = false;
+    };
     struct PortQueue {
         std::mutex lock;
-        std::condition_variable answeredLeft;
-        int answeredWaiting = 0;
+        std::condition_variable granted;
+        bool busy = false;
+        int holdersWaiting = 0; // AllLocks, which go before every request
+        std::deque<LineWaiter*> waiters; // in order of arrival
     };
-    static constexpr std::chrono::milliseconds kYieldBound{3000};
-    void TakePortLock(CLink& link, int index, std::unique_lock<std::mutex>& held);
+    static constexpr int kYieldRequests = 8;
+    void TakeTurn(const CLink& link, int index);
+    void EndTurn(int index);
+    // The whole line, as soon as the request on it ends.
+    void HoldLine(int index);
+    // Under the queue's lock: hands a free line to the next request.
+    static void GrantNext(PortQueue& queue);
 
     LinkServices m_services;
     std::mutex m_lock;
     std::array<std::mutex, kPortLocks> m_portLocks;
     std::array<PortQueue, kPortLocks> m_queues;
+    // The last requests of each link by id, under a lock of its own, taken
+    // last and alone.
+    std::mutex m_answersLock;
+    std::unordered_map<DWORD, LastRequests> m_answers;
     std::array<bool, kPortSlots> m_slots{};
     std::vector<std::shared_ptr<CLink>> m_links;
     std::atomic<DWORD> m_nextId{0};

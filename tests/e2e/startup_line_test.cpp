@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 
 namespace {
 
@@ -41,6 +42,7 @@ TEST(StartUpLineTest, SilentInstrumentsOnTheLineLeaveTheLiveOneItsIntervals)
     ASSERT_TRUE(run.WaitFor([&] { return live.Count() >= 1; }, 180s)) << run.Output().toStdString();
     const auto firstPoll = std::chrono::steady_clock::now() - started;
     ASSERT_TRUE(run.WaitFor([&] { return live.Count() >= 15; }, 180s)) << run.Output().toStdString();
+    const auto stopping = std::time(nullptr);
     ASSERT_EQ(run.Terminate(), 0) << run.Output().toStdString();
 
     // A start that waited for each silent one's activation (10 s each)
@@ -51,17 +53,18 @@ TEST(StartUpLineTest, SilentInstrumentsOnTheLineLeaveTheLiveOneItsIntervals)
     ASSERT_TRUE(archivetool::ReadArchiveRecords(run.ArchivePath(QStringLiteral("Z živý")), records, instrument, error))
         << error.toStdString();
     const auto data = std::count_if(records.begin(), records.end(), [](const CArchivRecord& r) { return r.IsData(); });
-    std::string outages;
-    int outageCount = 0;
-    for (const CArchivRecord& r : records)
-        if (r.type == kRecordError) {
-            outages += std::to_string(r.time) + " " + platform::FromCp1250(r.data).toStdString() + "\n";
-            ++outageCount;
-        }
     EXPECT_GE(data, 14);
-    // The silent ones' requests yield to the live one's on the line: most of
-    // its due polls are made in time.
-    EXPECT_LT(outageCount, data) << outages;
+    // Once it has answered, every due poll of the live one is made: the
+    // silent ones' requests, however long they have waited for the line,
+    // let it go next, so no outage record follows its first measurement.
+    // (While the program ends the silent ones' threads one by one, its main
+    // thread takes no hand-over; a poll may be missed then.)
+    const auto first = std::find_if(records.begin(), records.end(), [](const CArchivRecord& r) { return r.IsData(); });
+    std::string outages;
+    for (auto r = first; r != records.end() && std::time_t(r->time) < stopping; ++r)
+        if (r->type == kRecordError)
+            outages += std::to_string(r->time) + " " + platform::FromCp1250(r->data).toStdString() + "\n";
+    EXPECT_EQ(outages, "");
 }
 
 } // namespace
