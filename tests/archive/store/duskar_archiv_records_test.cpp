@@ -176,8 +176,10 @@ TEST_F(DuskarArchivTest, RatiosFollowTheMeasurementsAndRescaleTheGraphsOnce)
     EXPECT_EQ(store.RescaleCurrentSeries(FALSE), FALSE);
     EXPECT_EQ(series.ranges["U"], (std::pair<double, double>(0, 500 * 400)));
     EXPECT_EQ(series.units["U"], "kV");
+    EXPECT_EQ(series.divisors["U"], 1000); // the axis counts in kV
     EXPECT_EQ(series.ranges["Pac"], (std::pair<double, double>(0, 4000 * 400)));
     EXPECT_EQ(series.units["dPre"], "kW,...");
+    EXPECT_EQ(series.divisors["dPre"], 1000);
     store.AddMeasurementRecord(v); // same ratios: nothing new
     EXPECT_EQ(store.RescaleVoltageSeries(TRUE), FALSE);
 
@@ -195,8 +197,10 @@ TEST_F(DuskarArchivTest, RatiosFollowTheMeasurementsAndRescaleTheGraphsOnce)
     EXPECT_EQ(store.RescaleCurrentSeries(TRUE), TRUE);
     EXPECT_EQ(series.ranges["Irea"], (std::pair<double, double>(0, 10 * 2000)));
     EXPECT_EQ(series.units["Ieff"], "kA");
+    EXPECT_EQ(series.divisors["Ieff"], 1000);
     EXPECT_EQ(series.ranges["Pre"], (std::pair<double, double>(-4000.0 * 800000, 4000.0 * 800000)));
     EXPECT_EQ(series.units["Pac"], "MW,...");
+    EXPECT_EQ(series.divisors["Pac"], 1000000);
     store.SetSeriesRegistry(nullptr);
 }
 
