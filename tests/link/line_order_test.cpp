@@ -40,7 +40,10 @@ protected:
     void Hold(DWORD id)
     {
         Queue(id, false, true);
-        ASSERT_TRUE(testsupport::WaitUntil([this] { return m_holding; }));
+        ASSERT_TRUE(testsupport::WaitUntil([this] {
+            std::lock_guard lock(m_lock);
+            return m_holding;
+        }));
     }
     void Release()
     {
