@@ -146,8 +146,11 @@ void CVKHodnotyDlg::BuildGroups()
         grid->addWidget(label, row, column);
         RegisterField(id, label);
     };
-    auto header = [](QGridLayout* grid, const QString& text, int row, int column) {
-        grid->addWidget(new QLabel(text), row, column, Qt::AlignCenter);
+    auto header = [this](QGridLayout* grid, const QString& text, int row, int column, int id = 0) {
+        auto* label = new QLabel(text);
+        grid->addWidget(label, row, column, Qt::AlignCenter);
+        if (id)
+            RegisterField(id, label);
     };
     auto group = [this](int index) {
         m_groups[index] = new QWidget(this);
@@ -159,11 +162,12 @@ void CVKHodnotyDlg::BuildGroups()
     const QStringList phases = {QStringLiteral("L1"), QStringLiteral("L2"), QStringLiteral("L3")};
 
     QGridLayout* g1 = group(0);
-    const QStringList c1 = {QStringLiteral("U L-N[V]"), QStringLiteral("U L-L[V]"), QStringLiteral("I[A]"),
-                            QStringLiteral("cos")};
+    const CValuesDialogCaptionIds& captions = kVKValuesDialogCaptionIds;
+    header(g1, CValuesDialogCaptions::VoltageCaption(false, 1), 0, 1, captions.phaseVoltage);
+    header(g1, CValuesDialogCaptions::VoltageCaption(true, 1), 0, 2, captions.lineVoltage);
+    header(g1, CValuesDialogCaptions::CurrentCaption(1), 0, 3, captions.current);
+    header(g1, QStringLiteral("cos"), 0, 4);
     const int ids1[4] = {1021, 1033, 1024, 1027};
-    for (int c = 0; c < 4; ++c)
-        header(g1, c1[c], 0, c + 1);
     for (int p = 0; p < 3; ++p) {
         header(g1, phases[p], p + 1, 0);
         for (int c = 0; c < 4; ++c)
@@ -184,11 +188,11 @@ void CVKHodnotyDlg::BuildGroups()
     field(g2, 1048, 3, 3);
 
     QGridLayout* g3 = group(2);
-    const QStringList c3 = {QStringLiteral("P[W]"), QStringLiteral("Q[var]"), QStringLiteral("S[VA]"),
-                            QStringLiteral("PF")};
+    const int powerCaptions[3] = {captions.power, captions.reactive, captions.apparent};
+    for (int kind = 0; kind < 3; ++kind)
+        header(g3, CValuesDialogCaptions::PowerCaption(kind, 1), 0, kind + 1, powerCaptions[kind]);
+    header(g3, QStringLiteral("PF"), 0, 4);
     const int ids3[4] = {1213, 1217, 1221, 1225};
-    for (int c = 0; c < 4; ++c)
-        header(g3, c3[c], 0, c + 1);
     for (int p = 0; p < 4; ++p) {
         header(g3, p < 3 ? phases[p] : QStringLiteral("3F"), p + 1, 0);
         for (int c = 0; c < 4; ++c)
@@ -226,6 +230,10 @@ int CVKHodnotyDlg::ChooseState(int w, int h, bool keepHeader)
 
 void CVKHodnotyDlg::SetValues(const CVKValueTexts& t)
 {
+    if (t.hasValues)
+        for (const CValuesDialogCaption& caption :
+             m_captions.Update(t.voltageMultiplier, t.currentMultiplier, t.powerMultiplier))
+            SetField(caption.control, caption.text);
     for (int p = 0; p < 3; ++p) {
         SetField(1021 + p, t.u[p]);
         SetField(1033 + p, t.uLine[p]);

@@ -71,6 +71,8 @@ private:
     std::array<int, kTabCount> m_modes{-1, -1, -1};
     QLabel* m_name = nullptr;
     QLabel* m_time = nullptr;
+    // The unit captions follow the multipliers the values are divided by.
+    CValuesDialogCaptions m_captions{kVKValuesDialogCaptionIds};
     int m_state = -1;
     bool m_keepHeader = false;
     bool m_fileFields = true;

@@ -282,9 +282,11 @@ QLabel* CVKTHodnotyDlg::AddField(QGridLayout* grid, int id, int row, int column)
 
 void CVKTHodnotyDlg::BuildTables()
 {
-    auto header = [](QGridLayout* grid, const QString& text, int row, int column) {
+    auto header = [this](QGridLayout* grid, const QString& text, int row, int column, int id = 0) {
         auto* label = new QLabel(text);
         grid->addWidget(label, row, column, Qt::AlignCenter);
+        if (id)
+            RegisterField(id, label);
         return label;
     };
     auto table = [this](int index) {
@@ -297,11 +299,12 @@ void CVKTHodnotyDlg::BuildTables()
     const QStringList rows = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")};
 
     QGridLayout* ui = table(0);
-    const QStringList captions = {QStringLiteral("U L-N[V]"), QStringLiteral("U L-L[V]"), QStringLiteral("I[A]"),
-                                  QStringLiteral("cos")};
+    const CValuesDialogCaptionIds& captions = kVKTValuesDialogCaptionIds;
+    header(ui, CValuesDialogCaptions::VoltageCaption(false, 1), 0, 1, captions.phaseVoltage);
+    header(ui, CValuesDialogCaptions::VoltageCaption(true, 1), 0, 2, captions.lineVoltage);
+    header(ui, CValuesDialogCaptions::CurrentCaption(1), 0, 3, captions.current);
+    header(ui, QStringLiteral("cos"), 0, 4);
     const int first[4] = {1015, 1031, 1050, 1058};
-    for (int c = 0; c < 4; ++c)
-        header(ui, captions[c], 0, c + 1);
     for (int row = 0; row < 4; ++row) {
         header(ui, rows[row], row + 1, 0);
         for (int c = 0; c < 4; ++c)
@@ -326,11 +329,11 @@ void CVKTHodnotyDlg::BuildTables()
     }
 
     QGridLayout* powers = table(2);
-    const QStringList powerCaptions = {QStringLiteral("P[W]"), QStringLiteral("Q[var]"), QStringLiteral("S[VA]"),
-                                       QStringLiteral("PF")};
+    const int powerCaptions[3] = {captions.power, captions.reactive, captions.apparent};
+    for (int kind = 0; kind < 3; ++kind)
+        header(powers, CValuesDialogCaptions::PowerCaption(kind, 1), 0, kind + 1, powerCaptions[kind]);
+    header(powers, QStringLiteral("PF"), 0, 4);
     const int powerIds[4] = {1071, 1082, 1092, 1245};
-    for (int c = 0; c < 4; ++c)
-        header(powers, powerCaptions[c], 0, c + 1);
     for (int row = 0; row < 5; ++row) {
         QLabel* label = header(powers, row < 4 ? rows[row] : QStringLiteral("3f"), row + 1, 0);
         if (row == 4)
@@ -380,6 +383,10 @@ std::array<bool, 4> CVKTHodnotyDlg::DialogRows() const
 void CVKTHodnotyDlg::SetValues(const CVKTValueTexts& t)
 {
     m_texts = t;
+    if (t.hasValues)
+        for (const CValuesDialogCaption& caption :
+             m_captions.Update(t.voltageMultiplier, t.currentMultiplier, t.powerMultiplier))
+            SetField(caption.control, caption.text);
     for (int c = 0; c < 4; ++c) {
         const auto i = std::size_t(c);
         SetField(1015 + c, t.u[i]);

@@ -141,6 +141,8 @@ private:
     bool m_archive = false;
     std::uint32_t m_mask = 0xFF;
     CVKTValueTexts m_texts;
+    // The unit captions follow the multipliers the values are divided by.
+    CValuesDialogCaptions m_captions{kVKTValuesDialogCaptionIds};
     CVKTCurrentDecade m_decade;
     std::array<int, kQuantities> m_shown{};
     std::array<std::uint32_t, kQuantities> m_colours{};

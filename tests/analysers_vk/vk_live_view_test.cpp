@@ -117,6 +117,42 @@ TEST(VKHodnotyDlg, StateByDialogUnits)
         EXPECT_EQ(CVKHodnotyDlg::ChooseState(c.w, c.h, c.keep), c.state) << c.w << "x" << c.h;
 }
 
+// Behind a transformer the values come divided by a multiplier; the unit
+// captions must name the unit they are in.
+TEST(VKHodnotyDlg, UnitCaptionsFollowTheMultipliers)
+{
+    CVKHodnotyDlg dialog;
+    const auto captions = [&] {
+        QStringList texts;
+        for (int id : {1159, 1160, 1161, 1281, 1282, 1283})
+            texts << dialog.FieldText(id);
+        return texts.join(u' ');
+    };
+    EXPECT_EQ(captions(), "U L-N[V] U L-L[V] I[A] P[W] Q[var] S[VA]");
+    struct Case {
+        bool hasValues;
+        int voltage, current, power;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {true, 1000, 1000, 1000000, "U L-N[kV] U L-L[kV] I[kA] P[MW] Q[Mvar] S[MVA]"},
+        {false, 1, 1, 1, "U L-N[kV] U L-L[kV] I[kA] P[MW] Q[Mvar] S[MVA]"}, // no values: nothing to go by
+        {true, 1000, 1, 1000, "U L-N[kV] U L-L[kV] I[A] P[kW] Q[kvar] S[kVA]"},
+        {true, 1, 1, 1, "U L-N[V] U L-L[V] I[A] P[W] Q[var] S[VA]"},
+    };
+    for (const Case& c : cases) {
+        CVKValueTexts t;
+        t.hasValues = c.hasValues;
+        t.voltageMultiplier = c.voltage;
+        t.currentMultiplier = c.current;
+        t.powerMultiplier = c.power;
+        t.u = {"22.00", "22.01", "22.02"};
+        dialog.SetValues(t);
+        EXPECT_EQ(captions(), QString::fromUtf8(c.expected)) << c.voltage << " " << c.current << " " << c.power;
+    }
+    EXPECT_EQ(dialog.FieldText(1021), QStringLiteral("22.00"));
+}
+
 TEST(VKHodnotyDlg, ResizingArrangesTabsAndKeepsSelections)
 {
     CVKHodnotyDlg panel;

@@ -178,6 +178,33 @@ TEST(VKTHodnotyDlg, ValuesFillTheCellsAndTheCurrentScale)
     EXPECT_EQ(dialog.Chart(2)->CellText(1, 2), QStringLiteral("2"));
 }
 
+// Behind a transformer the values come divided by a multiplier; the unit
+// captions must name the unit they are in.
+TEST(VKTHodnotyDlg, UnitCaptionsFollowTheMultipliers)
+{
+    CVKTHodnotyDlg dialog;
+    const auto captions = [&] {
+        QStringList texts;
+        for (int id : {1008, 1009, 1010, 1063, 1064, 1065})
+            texts << dialog.FieldText(id);
+        return texts.join(u' ');
+    };
+    EXPECT_EQ(captions(), "U L-N[V] U L-L[V] I[A] P[W] Q[var] S[VA]");
+    CVKTValueTexts t;
+    t.voltageMultiplier = 1000;
+    t.currentMultiplier = 1000;
+    t.powerMultiplier = 1000000;
+    dialog.SetValues(t); // no values yet: nothing to go by
+    EXPECT_EQ(captions(), "U L-N[V] U L-L[V] I[A] P[W] Q[var] S[VA]");
+    t.hasValues = true;
+    dialog.SetValues(t);
+    EXPECT_EQ(captions(), "U L-N[kV] U L-L[kV] I[kA] P[MW] Q[Mvar] S[MVA]");
+    t.currentMultiplier = 1;
+    t.powerMultiplier = 1000;
+    dialog.SetValues(t);
+    EXPECT_EQ(captions(), "U L-N[kV] U L-L[kV] I[A] P[kW] Q[kvar] S[kVA]");
+}
+
 TEST(VKTPrijimanaDataDlg, ChoiceReplacesTheLowByteOnly)
 {
     CVKTPrijimanaDataDlg dialog;
