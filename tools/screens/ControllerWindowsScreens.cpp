@@ -1,4 +1,5 @@
 #include "Screens.h"
+#include "ScreensLive.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "controllers/live/ControllerAktMer.h"
@@ -33,11 +34,11 @@ QORIN_SCREENS(ControllerWindows)
         if (auto* qorin = dynamic_cast<CQorinArchivData*>(entry->GetArchivData())) {
             CQorinAktData values;
             values.model = 3;
-            qorin->AddMeasurementRecord(values);
+            screens::FeedLiveMinutes(*qorin, 30, [&](int) { return values; });
         } else if (auto* duskar = dynamic_cast<CDuskarArchivData*>(entry->GetArchivData())) {
             CDuskarAktData values;
             values.model = 44;
-            duskar->AddMeasurementRecord(values);
+            screens::FeedLiveMinutes(*duskar, 30, [&](int) { return values; });
         } else {
             shot.fail(QStringLiteral("controller entry without its archive data"));
             return;

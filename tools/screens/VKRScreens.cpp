@@ -2,6 +2,7 @@
 // its read-only twin, and the measured-values dialog in its six
 // arrangements with the values of a loaded substation feeder.
 #include "Screens.h"
+#include "ScreensLive.h"
 
 #include "analysers_vk/VKR01Doc.h"
 #include "analysers_vk/VKRAktMer.h"
@@ -210,7 +211,7 @@ QORIN_SCREENS(VkrWindows)
     entry->m_nazev = QStringLiteral("Rozvodna sever");
     if (auto* data = dynamic_cast<CVKRArchivData*>(entry->GetArchivData())) {
         data->AddConfigRecord(Feeder().config);
-        data->AddMeasurementRecord(FeederValues());
+        screens::FeedLiveMinutes(*data, 30, [](int) { return FeederValues(); });
     }
     // The live window with all four panes, then without the graph.
     ui::CDocManager manager;

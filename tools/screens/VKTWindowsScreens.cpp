@@ -2,6 +2,7 @@
 // in each layout class, the received-data and displayed-quantities dialogs
 // and the floating panel, over measurements of a four-phase installation.
 #include "Screens.h"
+#include "ScreensLive.h"
 
 #include "analysers_vkt/VKTAktMer.h"
 #include "analysers_vkt/VKT01Doc.h"
@@ -90,8 +91,7 @@ QORIN_SCREENS(VKTWindows)
         return;
     }
     data->AddConfigRecord(Config());
-    for (int minute = 0; minute < 30; ++minute)
-        data->AddMeasurementRecord(Measurement(minute));
+    screens::FeedLiveMinutes(*data, 30, Measurement);
 
     struct Panes {
         bool graph, values, alarms, panel;

@@ -2,6 +2,7 @@
 // values panel in each of its arrangements, over one measurement of a
 // three-phase installation.
 #include "Screens.h"
+#include "ScreensLive.h"
 
 #include "analysers_vk/ONVK.h"
 #include "analysers_vk/VK01Doc.h"
@@ -25,11 +26,14 @@
 
 namespace {
 
-CVKAktData Measurement()
+CVKAktData Measurement(int minute)
 {
     CVKAktData v;
-    const WORD u[3] = {2301, 2312, 2296};
-    const std::int16_t i[3] = {1250, 1180, 1320};
+    // A slow swing over the half hour, as a loaded feeder shows.
+    const int swing = (minute % 30 < 15 ? minute % 15 : 15 - minute % 15);
+    const WORD u[3] = {WORD(2301 - swing), WORD(2312 - swing), WORD(2296 - swing)};
+    const std::int16_t i[3] = {std::int16_t(1250 + 20 * swing), std::int16_t(1180 + 20 * swing),
+                               std::int16_t(1320 + 20 * swing)};
     for (int k = 0; k < 3; ++k) {
         v.SetU(k, u[k]);
         v.SetULine(k, static_cast<WORD>(u[k] * 173 / 100));
@@ -67,7 +71,7 @@ QORIN_SCREENS(VKWindows)
         shot.fail(QStringLiteral("VK entry without its archive data"));
         return;
     }
-    data->AddMeasurementRecord(Measurement());
+    screens::FeedLiveMinutes(*data, 30, Measurement);
 
     struct Panes {
         bool graph, values, alarms, panel;
