@@ -203,6 +203,25 @@ void CGraphWnd::ScrollTo(bool horizontal, int position)
     update();
 }
 
+bool CGraphWnd::DrawPlate(QPainter& p, const QRect& client) const
+{
+    if (Dragging() || client.width() < 50 || client.height() < 50)
+        return false;
+    const QRect frame = client.adjusted(1, 1, -2, -2);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::white);
+    p.drawRect(frame);
+    p.setPen(QColor(32, 32, 32));
+    p.drawLine(frame.topLeft(), frame.topRight());
+    p.drawLine(frame.topLeft(), frame.bottomLeft());
+    p.setPen(QColor(224, 224, 224));
+    p.drawLine(frame.bottomLeft(), frame.bottomRight());
+    p.drawLine(frame.topRight(), frame.bottomRight());
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Qt::black);
+    return true;
+}
+
 void CGraphWnd::Render(QPainter& painter, const QRect& client)
 {
     painter.save();

@@ -120,6 +120,10 @@ protected:
     virtual int GetCursorPos(int width) { (void)width; return 0; }
     // Paints the graph on `client` (white already).
     virtual void Draw(QPainter& painter, const QRect& client) { (void)painter; (void)client; }
+    // The graph's white plate with its sunken edge, leaving a black pen and
+    // no brush; false (nothing drawn) while a divider is dragged or the
+    // window is too small for a graph.
+    bool DrawPlate(QPainter& painter, const QRect& client) const;
     // Lets a view enable or check the menu's items before it shows.
     virtual void PrepareContextMenu(QMenu& menu) { (void)menu; }
 

@@ -542,20 +542,8 @@ void CControllerGraphWnd::DrawGraph(CGraphPainter& painter, const QRect& client,
 
 void CControllerGraphWnd::Draw(QPainter& p, const QRect& client)
 {
-    if (Dragging() || client.width() < 50 || client.height() < 50)
+    if (!DrawPlate(p, client))
         return;
-    const QRect frame = client.adjusted(1, 1, -2, -2);
-    p.setPen(Qt::black);
-    p.setBrush(Qt::white);
-    p.drawRect(frame);
-    p.setPen(QColor(32, 32, 32));
-    p.drawLine(frame.topLeft(), frame.topRight());
-    p.drawLine(frame.topLeft(), frame.bottomLeft());
-    p.setPen(QColor(224, 224, 224));
-    p.drawLine(frame.bottomLeft(), frame.bottomRight());
-    p.drawLine(frame.topRight(), frame.bottomRight());
-    p.setBrush(Qt::NoBrush);
-    p.setPen(Qt::black);
     if (!m_data)
         return;
     if (!LabelFont())
