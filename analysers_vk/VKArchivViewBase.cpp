@@ -41,15 +41,7 @@ bool ReadRecord(CArchivData& data, int size, QByteArray& block)
 
 bool WriteRecord(CArchivData& data, const QByteArray& block)
 {
-    std::optional<QByteArray> saved;
-    std::unique_ptr<CArchivStream> stream = data.OpenSettingsSection(1, saved);
-    if (!stream)
-        return false;
-    if (stream->Write(block.constData(), block.size()) != block.size()) {
-        data.ReleaseAndReportError(stream);
-        return false;
-    }
-    return data.CloseSettingsSection(std::move(stream), 1, saved) == 1;
+    return data.WriteSettingsSection(1, block);
 }
 
 void RefillEvents(CArchivData* data, CPanelEventList& events)

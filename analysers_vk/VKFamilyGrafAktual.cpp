@@ -538,16 +538,7 @@ bool CVKFamilyGrafAktual::SaveArchiveSettings()
 {
     if (!m_data || m_entry)
         return false;
-    std::optional<QByteArray> saved;
-    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsSection(0, saved);
-    if (!stream)
-        return false;
-    const QByteArray record = ArchiveRecord();
-    if (stream->Write(record.constData(), record.size()) != record.size()) {
-        m_data->ReleaseAndReportError(stream);
-        return false;
-    }
-    return m_data->CloseSettingsSection(std::move(stream), 0, saved) == 1;
+    return m_data->WriteSettingsSection(0, ArchiveRecord());
 }
 
 int CVKFamilyGrafAktual::OfflineMarker() const

@@ -137,6 +137,9 @@ public:
     std::unique_ptr<CArchivStream> OpenSettingsStream(int section, QString& instrument, DWORD& length);
     std::unique_ptr<CArchivStream> OpenSettingsSection(int section, std::optional<QByteArray>& saved);
     int CloseSettingsSection(std::unique_ptr<CArchivStream> stream, int section, std::optional<QByteArray>& saved);
+    // Section `section` becomes `bytes`, the other one kept; a failed write
+    // is reported. True when the file took it.
+    bool WriteSettingsSection(int section, const QByteArray& bytes);
     int ReleaseAndReportError(std::unique_ptr<CArchivStream>& stream);
     int ReleaseStream(std::unique_ptr<CArchivStream>& stream);
 

@@ -185,6 +185,19 @@ int CArchivData::CloseSettingsSection(std::unique_ptr<CArchivStream> stream, int
     return 1;
 }
 
+bool CArchivData::WriteSettingsSection(int section, const QByteArray& bytes)
+{
+    std::optional<QByteArray> saved;
+    std::unique_ptr<CArchivStream> stream = OpenSettingsSection(section, saved);
+    if (!stream)
+        return false;
+    if (stream->Write(bytes.constData(), bytes.size()) != bytes.size()) {
+        ReleaseAndReportError(stream);
+        return false;
+    }
+    return CloseSettingsSection(std::move(stream), section, saved) == 1;
+}
+
 int CArchivData::ReleaseAndReportError(std::unique_ptr<CArchivStream>& stream)
 {
     stream.reset();

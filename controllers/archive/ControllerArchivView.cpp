@@ -630,17 +630,7 @@ void CControllerArchivView::SaveLayout()
     if (!m_firstDone || m_saved || !m_document)
         return;
     m_saved = true;
-    CArchivData& archive = m_document->GetArchiv();
-    std::optional<QByteArray> saved;
-    std::unique_ptr<CArchivStream> stream = archive.OpenSettingsSection(1, saved);
-    if (!stream)
-        return;
-    const QByteArray bytes = Record().Write(m_duskar);
-    if (stream->Write(bytes.constData(), bytes.size()) != bytes.size()) {
-        archive.ReleaseAndReportError(stream);
-        return;
-    }
-    archive.CloseSettingsSection(std::move(stream), 1, saved);
+    m_document->GetArchiv().WriteSettingsSection(1, Record().Write(m_duskar));
 }
 
 void CControllerArchivView::resizeEvent(QResizeEvent* event)

@@ -420,16 +420,7 @@ bool CControllerGraphWnd::SaveToArchive()
 {
     if (!m_data || m_entry)
         return false;
-    std::optional<QByteArray> saved;
-    std::unique_ptr<CArchivStream> stream = m_data->OpenSettingsSection(0, saved);
-    if (!stream)
-        return false;
-    const QByteArray block = WriteBlock();
-    if (stream->Write(block.constData(), block.size()) != block.size()) {
-        m_data->ReleaseAndReportError(stream);
-        return false;
-    }
-    return m_data->CloseSettingsSection(std::move(stream), 0, saved) != 0;
+    return m_data->WriteSettingsSection(0, WriteBlock());
 }
 
 void CControllerGraphWnd::CreateFonts()
