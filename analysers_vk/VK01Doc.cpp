@@ -4,7 +4,7 @@
 #include "analysers_vk/TimeSyncDlg.h"
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKEntryIo.h"
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/ArchivData.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"

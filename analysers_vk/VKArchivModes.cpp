@@ -1,7 +1,7 @@
 #include "analysers_vk/VKArchivModes.h"
 
-#include "archive/documents/ArchivDocBase.h"
-#include "archive/documents/ArchivNavigator.h"
+#include "archive_docs/ArchivDocBase.h"
+#include "archive_docs/ArchivNavigator.h"
 #include "archive/store/ArchivData.h"
 #include "charts/ArchivRangeBar.h"
 #include "charts/ArchivValueList.h"

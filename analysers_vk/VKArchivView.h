@@ -3,7 +3,7 @@
 #include "analysers_vk/VK01View.h"
 #include "analysers_vk/VKArchivViewBase.h"
 #include "analysers_vk/VKArchivViewRecord.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "charts/StatPanel.h"
 
 namespace ui {

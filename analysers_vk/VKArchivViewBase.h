@@ -2,7 +2,7 @@
 
 #include "analysers_vk/VKArchivModes.h"
 #include "analysers_vk/VKPaneLayout.h"
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 #include "charts/ArchivRangeBar.h"
 #include "charts/ArchivValueLists.h"
 #include "charts/ExportDlg.h"

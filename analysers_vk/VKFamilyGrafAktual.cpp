@@ -2,7 +2,7 @@
 
 #include "analysers_vk/VKRecordBytes.h"
 
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 #include "archive/store/ArchivData.h"
 #include "archive/store/ArchivStream.h"
 #include "archive/store/VKFamilyArchivData.h"

@@ -3,7 +3,7 @@
 #include "analysers_vk/VKArchivViewBase.h"
 #include "analysers_vk/VKR01View.h"
 #include "analysers_vk/VKRArchivViewRecord.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "charts/StatPanel.h"
 
 namespace ui {

@@ -2,7 +2,7 @@
 
 #include "analysers_vkt/VKTDetail.h"
 #include "analysers_vkt/VKTElektromerDlg.h"
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/VKTArchivData.h"
 #include "link/Pristroj.h"
 #include "platform/ui/MessageBox.h"

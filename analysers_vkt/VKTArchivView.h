@@ -3,7 +3,7 @@
 #include "analysers_vk/VKArchivViewBase.h"
 #include "analysers_vkt/VKT01View.h"
 #include "analysers_vkt/VKTArchivViewRecord.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/VKTArchivData.h"
 #include "charts/StatPanel.h"
 

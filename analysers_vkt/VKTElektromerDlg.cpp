@@ -1,6 +1,6 @@
 #include "analysers_vkt/VKTElektromerDlg.h"
 
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 
 #include "archive/store/VKTArchivData.h"
 #include "link/Pristroj.h"

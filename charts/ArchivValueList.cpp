@@ -1,6 +1,6 @@
 #include "charts/ArchivValueList.h"
 
-#include "archive/documents/ArchivNavigator.h"
+#include "archive_docs/ArchivNavigator.h"
 #include "platform/StringTable.h"
 #include "platform/ui/WaitDlg.h"
 

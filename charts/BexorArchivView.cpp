@@ -1,7 +1,7 @@
 #include "charts/BexorArchivView.h"
 
-#include "archive/documents/ArchivDocHooks.h"
-#include "archive/documents/MeterArchivDoc.h"
+#include "archive_docs/ArchivDocHooks.h"
+#include "archive_docs/MeterArchivDoc.h"
 #include "charts/BexorDisplayDlg.h"
 #include "charts/ExportDlg.h"
 #include "charts/ReportPrinter.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "charts/ArchivValuePrint.h"
 #include "charts_data/ArchiveCsvExport.h"
 

@@ -1,6 +1,6 @@
 #include "charts/ProfileSettingsDlg.h"
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "charts_data/ProfileNames.h"
 #include "link/Pristroj.h"
 #include "link/ui/DownloaderDoc.h"

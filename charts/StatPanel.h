@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/documents/ArchivNavigator.h"
+#include "archive_docs/ArchivNavigator.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"
 #include "archive/store/VKTArchivData.h"

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   python3 python3-olefile libgsf-bin poppler-utils
+  qt6-translations-l10n
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #include "shell/MainFrame.h"
 
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 #include "archive/store/ArchivData.h"
 #include "charts/ArchivToolBar.h"
 #include "link/Pristroj.h"

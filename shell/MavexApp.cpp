@@ -1,6 +1,6 @@
 #include "shell/MavexApp.h"
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/ArchivData.h"
 #include "charts/ProfileDoc.h"
 #include "link/LinkManager.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/documents/ZaplatovatArchivDlg.h"
+#include "archive_docs/ZaplatovatArchivDlg.h"
 #include "link/DownloadControl.h"
 #include "link/DownloadTasks.h"
 #include "link/LinkEnvironment.h"

@@ -3,9 +3,9 @@
 // the live and detail windows the measurement and panel threads ask for.
 #include "shell/MavexApp.h"
 
-#include "archive/documents/ArchivDocBase.h"
-#include "archive/documents/OpenArchiveDlg.h"
-#include "archive/documents/ZaplatovatArchivDlg.h"
+#include "archive_docs/ArchivDocBase.h"
+#include "archive_docs/OpenArchiveDlg.h"
+#include "archive_docs/ZaplatovatArchivDlg.h"
 #include "archive/store/ArchivData.h"
 #include "link/Pristroj.h"
 #include "link/ui/TransferProgressDlg.h"

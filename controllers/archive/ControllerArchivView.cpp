@@ -1,6 +1,6 @@
 #include "controllers/archive/ControllerArchivView.h"
 
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivStream.h"
 #include "archive/store/ControllerDisplay.h"
 #include "charts/ArchivRangeBar.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 #include "controllers/archive/ArchivViewRecord.h"
 #include "controllers/live/ControllerPaneLayout.h"
 #include "platform/ui/Document.h"

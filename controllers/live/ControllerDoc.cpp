@@ -1,6 +1,6 @@
 #include "controllers/live/ControllerDoc.h"
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "controllers/ControllerSettings.h"

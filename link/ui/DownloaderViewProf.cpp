@@ -1,6 +1,6 @@
 #include "link/ui/DownloaderViewProf.h"
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "link/DownloadRoutines.h"
 #include "link/ui/DownloaderDoc.h"
 #include "platform/ThreadMessages.h"

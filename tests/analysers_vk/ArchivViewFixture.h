@@ -3,7 +3,7 @@
 // An analyser archive recorded by its family's writer on a fake clock, and
 // the family's archive view opened over it as the program opens an archive.
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/StoreTestSupport.h"
 #include "platform/Settings.h"
 #include "platform/Time32.h"

@@ -7,7 +7,7 @@
 #include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKRArchivView.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/StoreTestSupport.h"
 #include "archive/store/VKArchivTestSupport.h"
 #include "archive/store/VKRArchivData.h"

@@ -8,7 +8,7 @@
 #include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRLineGrid.h"
 #include "analysers_vk/VKRZobrazeneVelicinyDlg.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/StoreTestSupport.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"

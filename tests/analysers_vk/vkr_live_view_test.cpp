@@ -172,7 +172,7 @@ TEST_F(VKRLiveView, MenuOffersTheInstrumentCommandsAndTheGraphTools)
 
 } // namespace
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/VKArchivData.h"
 #include "platform/ui/MessageBox.h"
 #include "support/FakeClock.h"

@@ -5,7 +5,7 @@
 #include "VKTTestValues.h"
 
 #include "analysers_vkt/VKTArchivView.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/StoreTestSupport.h"
 #include "charts/ArchivValueLists.h"
 #include "charts/ArchiveAxisCheck.h"

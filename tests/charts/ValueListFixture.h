@@ -1,7 +1,7 @@
 #pragma once
 // A VK archive written by the family writer on a fake clock, and a document
 // window over all of it.
-#include "archive/documents/ArchivDocData.h"
+#include "archive_docs/ArchivDocData.h"
 #include "archive/store/StoreTestSupport.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKArchivTestSupport.h"

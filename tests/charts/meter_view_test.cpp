@@ -2,9 +2,9 @@
 // refresh clock, export and printing.
 #include "PdfCheck.h"
 
-#include "archive/documents/ArchivDocHooks.h"
-#include "archive/documents/FamilyArchivDocs.h"
-#include "archive/documents/MeterArchivDoc.h"
+#include "archive_docs/ArchivDocHooks.h"
+#include "archive_docs/FamilyArchivDocs.h"
+#include "archive_docs/MeterArchivDoc.h"
 #include "charts/BexorArchivView.h"
 #include "charts/BexorDisplayDlg.h"
 #include "charts/ExportDlg.h"

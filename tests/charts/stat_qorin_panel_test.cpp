@@ -5,7 +5,7 @@
 #include "PdfCheck.h"
 #include "tests/charts_stats/QorinStatSupport.h"
 
-#include "archive/documents/ArchivDocData.h"
+#include "archive_docs/ArchivDocData.h"
 #include "charts/QorinStatPanel.h"
 
 #include <QLineEdit>

@@ -3,8 +3,8 @@
 #include "tests/charts/PdfCheck.h"
 
 #include "app/Families.h"
-#include "archive/documents/ArchivDocHooks.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/ArchivDocHooks.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivStream.h"
 #include "charts/ArchivRangeBar.h"
 #include "charts/ArchivValueLists.h"

@@ -4,7 +4,7 @@
 #include "ShellTestSupport.h"
 
 #include "app/Families.h"
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 #include "archive/store/QorinArchivData.h"
 #include "archive/store/VKArchivTestSupport.h"
 #include "model/QorinAktData.h"

@@ -5,7 +5,7 @@
 #include "ShellTestSupport.h"
 
 #include "app/Families.h"
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 #include "archive/store/VKArchivTestSupport.h"
 #include "charts/ArchivToolBar.h"
 #include "platform/ThreadMessages.h"

@@ -6,7 +6,7 @@
 #include "analysers_vk/VKArchivView.h"
 #include "analysers_vk/VKRArchivView.h"
 #include "analysers_vkt/VKTArchivView.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"
 #include "archive/store/VKTArchivData.h"

@@ -4,7 +4,7 @@
 #include "tools/screens/Screens.h"
 #include "tools/screens/ScreensArchive.h"
 
-#include "archive/documents/ArchivDocData.h"
+#include "archive_docs/ArchivDocData.h"
 #include "archive/store/VKArchivData.h"
 #include "charts/ArchivValueLists.h"
 #include "charts/GridCtrl.h"

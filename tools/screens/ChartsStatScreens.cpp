@@ -5,7 +5,7 @@
 
 #include "tools/screens/ScreensArchive.h"
 
-#include "archive/documents/ArchivDocData.h"
+#include "archive_docs/ArchivDocData.h"
 #include "archive/store/VKArchivData.h"
 #include "charts/StatPeriodDlg.h"
 #include "charts/StatQorinSettingsDlg.h"

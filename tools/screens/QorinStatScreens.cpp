@@ -3,7 +3,7 @@
 // required power factor, in the "Proud", "Výkon" and "Cos" tabs.
 #include "tools/screens/Screens.h"
 
-#include "archive/documents/ArchivDocData.h"
+#include "archive_docs/ArchivDocData.h"
 #include "archive/store/QorinArchivData.h"
 #include "charts/QorinStatPanel.h"
 

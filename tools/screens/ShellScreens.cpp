@@ -5,8 +5,8 @@
 #include "tools/screens/ScreensArchive.h"
 
 #include "app/Families.h"
-#include "archive/documents/OpenArchiveDlg.h"
-#include "archive/documents/ZaplatovatArchivDlg.h"
+#include "archive_docs/OpenArchiveDlg.h"
+#include "archive_docs/ZaplatovatArchivDlg.h"
 #include "archive/store/VKArchivData.h"
 #include "link/DownloadTasks.h"
 #include "link/PortList.h"

@@ -9,7 +9,7 @@
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRZobrazeneVelicinyDlg.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/VKRArchivData.h"
 #include "charts/ExportDlg.h"
 #include "charts/StatPanel.h"

@@ -7,7 +7,7 @@
 #include "analysers_vk/VKRAktMer.h"
 #include "analysers_vk/VKRArchivView.h"
 #include "analysers_vk/VKRGrafAktual.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/VKRArchivData.h"
 #include "link/Pristroj.h"
 #include "platform/ThreadMessages.h"

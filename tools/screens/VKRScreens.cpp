@@ -12,7 +12,7 @@
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
 #include "analysers_vk/VKRSettingsIo.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "charts/StatPanel.h"
 #include "link/Pristroj.h"
 #include "platform/ThreadMessages.h"

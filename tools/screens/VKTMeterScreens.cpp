@@ -4,9 +4,9 @@
 #include "Screens.h"
 
 #include "analysers_vkt/VKTElektromerDlg.h"
-#include "archive/documents/ArchivDocHooks.h"
-#include "archive/documents/FamilyArchivDocs.h"
-#include "archive/documents/MeterArchivDoc.h"
+#include "archive_docs/ArchivDocHooks.h"
+#include "archive_docs/FamilyArchivDocs.h"
+#include "archive_docs/MeterArchivDoc.h"
 #include "charts/BexorArchivView.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"

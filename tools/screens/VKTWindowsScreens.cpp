@@ -8,7 +8,7 @@
 #include "analysers_vkt/VKT01Doc.h"
 #include "analysers_vkt/VKTArchivView.h"
 #include "analysers_vkt/ONVKT.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "platform/Settings.h"
 #include "platform/ui/ChildFrame.h"
 #include "analysers_vkt/VKTGrafAktual.h"

@@ -1,6 +1,6 @@
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 
-#include "archive/documents/MeterArchivDoc.h"
+#include "archive_docs/MeterArchivDoc.h"
 #include "link/Pristroj.h"
 #include "platform/ui/DocTemplate.h"
 

@@ -1,7 +1,7 @@
-#include "archive/documents/OpenArchiveDlg.h"
+#include "archive_docs/OpenArchiveDlg.h"
 
 #include "DocTestSupport.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "platform/Settings.h"
 
 #include <QComboBox>

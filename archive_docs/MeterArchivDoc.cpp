@@ -1,6 +1,6 @@
-#include "archive/documents/MeterArchivDoc.h"
+#include "archive_docs/MeterArchivDoc.h"
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/ArchivTitles.h"
 #include "platform/StringTable.h"
 #include "platform/ui/MessageBox.h"

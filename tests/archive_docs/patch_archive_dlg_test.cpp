@@ -1,6 +1,6 @@
-#include "archive/documents/ZaplatovatArchivDlg.h"
+#include "archive_docs/ZaplatovatArchivDlg.h"
 
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 
 #include "DocTestSupport.h"
 #include "support/ScriptedMessageBoxes.h"

@@ -2,7 +2,7 @@
 // graph modes, and the window's block table and storage copy.
 #include "DocTestSupport.h"
 
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivFileList.h"
 #include "archive/store/ArchivWindow.h"
 #include "archive/store/CfbArchivStorage.h"

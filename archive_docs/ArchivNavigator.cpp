@@ -1,6 +1,6 @@
-#include "archive/documents/ArchivNavigator.h"
+#include "archive_docs/ArchivNavigator.h"
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/ArchivData.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"

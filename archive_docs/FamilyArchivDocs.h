@@ -1,7 +1,7 @@
 #pragma once
 
-#include "archive/documents/ArchivDocBase.h"
-#include "archive/documents/ArchivDocData.h"
+#include "archive_docs/ArchivDocBase.h"
+#include "archive_docs/ArchivDocData.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "archive/store/VKArchivData.h"

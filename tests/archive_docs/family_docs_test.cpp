@@ -1,5 +1,5 @@
 // The controller and VKT documents walk their own families' archives.
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/vkt_archiv_support.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // Meter documents over the "bexor" stream of a VK archive.
 #include "DocTestSupport.h"
 
-#include "archive/documents/MeterArchivDoc.h"
+#include "archive_docs/MeterArchivDoc.h"
 #include "support/ScriptedMessageBoxes.h"
 
 namespace {

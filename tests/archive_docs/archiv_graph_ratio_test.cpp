@@ -2,7 +2,7 @@
 // shows, also in blocks that carry no settings record of their own.
 #include "DocTestSupport.h"
 
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivSeriesRegistry.h"
 
 namespace {

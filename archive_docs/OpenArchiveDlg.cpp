@@ -1,6 +1,6 @@
-#include "archive/documents/OpenArchiveDlg.h"
+#include "archive_docs/OpenArchiveDlg.h"
 
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 #include "archive/store/ArchivData.h"
 #include "platform/Settings.h"
 #include "platform/Time32.h"

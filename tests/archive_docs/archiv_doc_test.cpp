@@ -3,7 +3,7 @@
 // system-error path.
 #include "DocTestSupport.h"
 
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivFileList.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"

@@ -1,6 +1,6 @@
-#include "archive/documents/ArchivEventsView.h"
+#include "archive_docs/ArchivEventsView.h"
 
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 #include "archive/store/ArchivData.h"
 #include "platform/Cp1250.h"
 #include "platform/Time32.h"

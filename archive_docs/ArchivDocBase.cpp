@@ -1,6 +1,6 @@
-#include "archive/documents/ArchivDocBase.h"
+#include "archive_docs/ArchivDocBase.h"
 
-#include "archive/documents/ZaplatovatArchivDlg.h"
+#include "archive_docs/ZaplatovatArchivDlg.h"
 #include "archive/store/ArchivData.h"
 #include "archive/store/ArchivTitles.h"
 #include "platform/StringIds.h"

@@ -3,8 +3,8 @@
 // go in a mode without graphs.
 #include "DocTestSupport.h"
 
-#include "archive/documents/ArchivEventsView.h"
-#include "archive/documents/FamilyArchivDocs.h"
+#include "archive_docs/ArchivEventsView.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivSeriesRegistry.h"
 #include "platform/Cp1250.h"
 #include "platform/ui/WaitDlg.h"

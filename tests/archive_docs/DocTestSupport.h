@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/documents/ArchivDocHooks.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/VKArchivTestSupport.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageBox.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "archive/documents/ArchivDocHooks.h"
-#include "archive/documents/ArchivNavigator.h"
+#include "archive_docs/ArchivDocHooks.h"
+#include "archive_docs/ArchivNavigator.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageBox.h"
 

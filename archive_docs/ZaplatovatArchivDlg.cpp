@@ -1,4 +1,4 @@
-#include "archive/documents/ZaplatovatArchivDlg.h"
+#include "archive_docs/ZaplatovatArchivDlg.h"
 
 #include "archive/store/ArchivData.h"
 #include "link/Pristroj.h"
