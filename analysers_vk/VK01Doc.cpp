@@ -9,6 +9,7 @@
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"
 #include "link/Pristroj.h"
+#include "link/PristrojLinkBracket.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/PristrojInfoDlg.h"
 
@@ -39,18 +40,6 @@ bool IsMeasured(const CPristroj& entry)
 
 } // namespace
 
-CVKLinkBracket::CVKLinkBracket(CPristroj& entry) : m_entry(entry)
-{
-    if (!IsMeasured(entry))
-        m_opened = entry.OpenLink() != 0;
-}
-
-CVKLinkBracket::~CVKLinkBracket()
-{
-    if (m_opened)
-        m_entry.CloseLink();
-}
-
 QString CVK01Doc::DocString()
 {
     return QStringLiteral("\nVK\nVK\n\n\nVK01.Document\nVK Document");
@@ -73,9 +62,6 @@ void CVK01Doc::OnSettings(QWidget* parent)
 {
     if (!m_pristroj)
         return;
-    // The sheet repeats itself while it ends with OK and reads the
-    // instrument each time; it takes the link through the entry.
-    CVKLinkBracket link(*m_pristroj);
     OpenVKSettings(parent, *m_pristroj, m_sheet);
     m_sheet = nullptr;
 }
@@ -84,7 +70,7 @@ void CVK01Doc::OnTime(QWidget* parent)
 {
     if (!m_pristroj)
         return;
-    CVKLinkBracket link(*m_pristroj);
+    CPristrojLinkBracket link(*m_pristroj);
     CPristrojVKIo io(*m_pristroj);
     CTimeSyncDlg dialog(parent);
     if (dialog.SetPristroj(&io))
@@ -102,7 +88,7 @@ void CVK01Doc::OnEnergyMeter(QWidget* parent)
     if (!m_pristroj)
         return;
     CWaitCursor wait;
-    CVKLinkBracket link(*m_pristroj);
+    CPristrojLinkBracket link(*m_pristroj);
     CPristrojVKIo io(*m_pristroj);
     CEnergyMeterDlg dialog(parent);
     if (dialog.Attach(&io)) {

@@ -62,20 +62,4 @@ private:
     QPointer<QDialog> m_sheet;
 };
 
-// Opens and closes the entry's own link around an instrument dialog when
-// the measurement thread does not hold one.
-class CVKLinkBracket {
-public:
-    explicit CVKLinkBracket(CPristroj& entry);
-    ~CVKLinkBracket();
-    CVKLinkBracket(const CVKLinkBracket&) = delete;
-    CVKLinkBracket& operator=(const CVKLinkBracket&) = delete;
-
-    bool Opened() const { return m_opened; }
-
-private:
-    CPristroj& m_entry;
-    bool m_opened = false;
-};
-
 } // namespace analysers_vk

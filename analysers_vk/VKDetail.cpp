@@ -5,6 +5,7 @@
 #include "analysers_vk/VKDetailZaznam.h"
 #include "analysers_vk/VKSettingsFile.h"
 #include "analysers_vk/VKSettingsReport.h"
+#include "link/PristrojLinkBracket.h"
 #include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 
@@ -202,12 +203,14 @@ void RunVKSettings(QWidget* parent, IVKSettingsIo& io, QPointer<QDialog>* sheet)
 
 void OpenVKSettings(QWidget* parent, CPristroj& entry)
 {
+    CPristrojLinkBracket link(entry);
     CPristrojVKSettingsIo io(entry);
     RunVKSettings(parent, io);
 }
 
 void OpenVKSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet)
 {
+    CPristrojLinkBracket link(entry);
     CPristrojVKSettingsIo io(entry);
     RunVKSettings(parent, io, &sheet);
 }

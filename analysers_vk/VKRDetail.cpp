@@ -3,6 +3,7 @@
 #include "analysers_vk/VK01Doc.h"
 #include "analysers_vk/VKRSettingsIo.h"
 #include "controllers/settings/SettingsSheetBase.h"
+#include "link/PristrojLinkBracket.h"
 #include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 
@@ -529,7 +530,7 @@ void RunVKRSettings(QWidget* parent, IVKRSettingsIo& io, QPointer<QDialog>* dial
 
 void OpenVKRSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& dialog)
 {
-    CVKLinkBracket link(entry);
+    CPristrojLinkBracket link(entry);
     CPristrojVKRSettingsIo io(entry);
     RunVKRSettings(parent, io, &dialog);
 }

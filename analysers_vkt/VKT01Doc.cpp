@@ -5,6 +5,7 @@
 #include "archive_docs/ArchivDocHooks.h"
 #include "archive/store/VKTArchivData.h"
 #include "link/Pristroj.h"
+#include "link/PristrojLinkBracket.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/MavexApp.h"
 
@@ -31,9 +32,6 @@ void CVKT01Doc::OnInstrumentSettings(QWidget* parent)
     CPristroj* entry = GetPristroj();
     if (!entry)
         return;
-    // The sheet reads the instrument each time it is shown and repeats
-    // while it ends with OK; the link stays open across the repeats.
-    analysers_vk::CVKLinkBracket link(*entry);
     QPointer<QDialog> sheet;
     OpenVKTSettings(parent, *entry, sheet);
 }
@@ -43,7 +41,7 @@ void CVKT01Doc::OnElectricityMeter(QWidget* parent)
     CPristroj* entry = GetPristroj();
     if (!entry)
         return;
-    analysers_vk::CVKLinkBracket link(*entry);
+    CPristrojLinkBracket link(*entry);
     OpenVKTElektromer(parent, *entry);
 }
 

@@ -7,6 +7,7 @@
 #include "analysers_vkt/VKTDetailZaznam.h"
 #include "analysers_vkt/VKTSettingsFile.h"
 #include "archive/store/VKTArchivData.h"
+#include "link/PristrojLinkBracket.h"
 #include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 
@@ -309,6 +310,7 @@ void RunVKTSettings(QWidget* parent, IVKTSettingsIo& io, QPointer<QDialog>* shee
 
 void OpenVKTSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet)
 {
+    CPristrojLinkBracket link(entry);
     CPristrojVKTSettingsIo io(entry);
     RunVKTSettings(parent, io, &sheet);
 }

@@ -7,6 +7,7 @@
 #include "controllers/settings/PristrojDetail.h"
 #include "controllers/settings/SwitchStatsDlg.h"
 #include "link/Pristroj.h"
+#include "link/PristrojLinkBracket.h"
 #include "platform/StringTable.h"
 
 namespace controllers {
@@ -47,12 +48,14 @@ void RunSettingsLoop(QWidget* parent, IControllerIo& io, int type, QPointer<QDia
 
 void OpenControllerSettings(QWidget* parent, CPristroj& entry)
 {
+    CPristrojLinkBracket link(entry);
     CPristrojIo io(entry);
     RunSettingsLoop(parent, io, entry.GetType());
 }
 
 void OpenControllerSettings(QWidget* parent, CPristroj& entry, QPointer<QDialog>& sheet)
 {
+    CPristrojLinkBracket link(entry);
     CPristrojIo io(entry);
     RunSettingsLoop(parent, io, entry.GetType(), &sheet);
 }

@@ -9,6 +9,17 @@ void Type(CSettingsPage& page, int id, const QString& text)
         emit edit->focusLeft();
 }
 
+sim::Instrument SimController(sim::Family family, const sim::Bytes& image, int model)
+{
+    sim::Instrument instrument(family, 1);
+    instrument.blocks[0x16] = image;
+    instrument.identification[2] = std::uint8_t(model >> 8);
+    instrument.identification[3] = std::uint8_t(model);
+    instrument.identification[5] = 64;
+    instrument.identification[7] = 0x21;
+    return instrument;
+}
+
 CConfig SampleQorinConfig()
 {
     CConfig c;

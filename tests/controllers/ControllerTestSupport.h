@@ -10,6 +10,7 @@
 #include "model/DuskarConfig.h"
 #include "model/Iden.h"
 #include "model/QorinConfig.h"
+#include "tools/instrument_sim/SimInstrument.h"
 
 #include <QTemporaryDir>
 
@@ -117,6 +118,10 @@ void Type(CSettingsPage& page, int id, const QString& text);
 CConfig SampleQorinConfig();
 CDuskarConfig SampleDuskarConfig();
 CIden SampleDuskarIden(int model = 20);
+
+// A simulated controller of `model` (firmware 0x21) at bus address 1 that
+// holds the configuration `image`.
+sim::Instrument SimController(sim::Family family, const sim::Bytes& image, int model);
 
 // Answers every file dialog with `path` (empty: cancel) while it lives.
 class ScriptedFileChooser {

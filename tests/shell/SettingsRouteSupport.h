@@ -1,0 +1,232 @@
+#pragma once
+
+// The program as an engineer finds it on site: its families, one instrument
+// on a simulated line that it does not measure, and the two ways to the
+// instrument's settings that start outside any live window, the instrument
+// list's "Nastavení" button and a floating panel's settings request. Nothing
+// here opens the instrument's link: the program has to.
+#include "AppTestSupport.h"
+
+#include "app/Families.h"
+#include "link/Pristroj.h"
+#include "platform/Settings.h"
+#include "platform/WindowMessage.h"
+#include "platform/ui/PropertySheet.h"
+#include "shell/DeviceListCtrl.h"
+#include "shell/MainFrame.h"
+#include "shell/MavexApp.h"
+#include "shell/PristrojeDlg.h"
+#include "tools/instrument_sim/PtySimulator.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace routetest {
+
+// The image of a record as the instrument holds it.
+template <class Record>
+sim::Bytes ImageOf(const Record& record)
+{
+    sim::Bytes image(Record::kImageSize);
+    record.ToRaw(image.data());
+    return image;
+}
+
+// Byte for byte, naming the bytes that differ.
+inline void ExpectSameBytes(const sim::Bytes& sent, const sim::Bytes& wanted)
+{
+    ASSERT_EQ(sent.size(), wanted.size());
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(int(sent[i]), int(wanted[i])) << "byte " << i;
+}
+
+// Whether one of the messages the user got says `text`.
+template <class Boxes>
+bool Said(const Boxes& boxes, const QString& text)
+{
+    for (const auto& request : boxes.Requests())
+        if (request.text == text)
+            return true;
+    return false;
+}
+
+class ProgramWithInstrument {
+public:
+    // `instrument` answers at its own bus address; the entry of family
+    // `type` is added to the program's list, not measured.
+    ProgramWithInstrument(const sim::Instrument& instrument, int type)
+    {
+        EXPECT_TRUE(m_dir.isValid());
+        platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("store.ini")));
+        line.AddInstrument(instrument);
+        std::string error;
+        m_started = line.Start(error);
+        EXPECT_TRUE(m_started) << error;
+        app = std::make_unique<CMavexApp>(shelltest::QuietEnvironment());
+        app->SetFamilies(CFamilyList(ProgramFamilies()));
+        EXPECT_TRUE(app->InitInstance({QStringLiteral("qorin01")}));
+        auto added = std::make_unique<CPristroj>(QString::fromStdString(line.SlavePath()), 1, m_dir.path(), FALSE,
+                                                 type, app->LinkEnvironment());
+        added->m_adresa = instrument.GetAddress();
+        added->m_nazev = QStringLiteral("rozvodna");
+        added->m_soubor = m_dir.filePath(QStringLiteral("rozvodna"));
+        added->m_merit = 0;
+        entry = added.get();
+        EXPECT_TRUE(app->AdoptInstrument(nullptr, std::move(added)));
+    }
+    ~ProgramWithInstrument()
+    {
+        app->ExitInstance();
+        app.reset();
+        line.Stop();
+        platform::Settings::SetFileForTesting(QString());
+    }
+    ProgramWithInstrument(const ProgramWithInstrument&) = delete;
+    ProgramWithInstrument& operator=(const ProgramWithInstrument&) = delete;
+
+    // The user's hand on the family's settings sheet: called each time a
+    // sheet is shown, with the pass (0 first); it closes the sheet.
+    using SheetHand = std::function<void(QDialog& sheet, int pass)>;
+
+    // "Přístroje" from the main frame, the instrument's row, "Nastavení";
+    // after the sheet has ended, "Konec". Returns how often a sheet showed.
+    int SettingsFromInstrumentList(const SheetHand& hand)
+    {
+        CPristrojeDlg* list = nullptr;
+        bool pressed = false;
+        int passes = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible())
+                return;
+            if (auto* shown = qobject_cast<CPristrojeDlg*>(modal)) {
+                list = shown;
+                if (pressed) {
+                    shown->Button(CPristrojeDlg::IdEnd)->click();
+                    return;
+                }
+                pressed = true;
+                shown->List()->selectRow(0);
+                shown->Button(CPristrojeDlg::IdSettings)->click();
+                return;
+            }
+            if (auto* sheet = qobject_cast<QDialog*>(modal))
+                hand(*sheet, passes++);
+        });
+        timer.start(20);
+        app->MainFrame()->Action(CMainFrame::kInstrumentList)->trigger();
+        timer.stop();
+        EXPECT_NE(list, nullptr);
+        return passes;
+    }
+
+    // A floating panel's request 3 (the settings), as the panel posts it.
+    int SettingsFromPanel(const SheetHand& hand)
+    {
+        int passes = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* sheet = qobject_cast<QDialog*>(modal); sheet && sheet->isVisible())
+                hand(*sheet, passes++);
+        });
+        timer.start(20);
+        EXPECT_TRUE(platform::PostThreadMessage(app->Handle(), platform::WM_APP_OPEN_DEVICE_DETAIL,
+                                                reinterpret_cast<std::uintptr_t>(entry), 3));
+        QCoreApplication::sendPostedEvents();
+        timer.stop();
+        return passes;
+    }
+
+    // The sheet's own way out: "Storno" of a property sheet, "Konec" of a
+    // plain dialog.
+    static void Close(QDialog& sheet) { Press(sheet, ui::CPropertySheet::IdCancel, QStringLiteral("Konec")); }
+
+    // The sheet's send button: "Vyšli" of a property sheet or of a plain
+    // dialog.
+    static void Send(QDialog& sheet) { Press(sheet, ui::CPropertySheet::IdApplyNow, QStringLiteral("Vyšli")); }
+
+    // A property sheet's button `id`, or a plain dialog's button of `text`.
+    static void Press(QDialog& sheet, int id, const QString& text)
+    {
+        if (auto* property = qobject_cast<ui::CPropertySheet*>(&sheet)) {
+            property->Button(id)->click();
+            return;
+        }
+        for (QPushButton* button : sheet.findChildren<QPushButton*>())
+            if (button->text() == text) {
+                button->click();
+                return;
+            }
+        ADD_FAILURE() << "no button " << text.toStdString() << " on " << sheet.windowTitle().toStdString();
+        if (id == ui::CPropertySheet::IdCancel)
+            sheet.reject();
+    }
+
+    // The user picks item `index` of a closed combo with the arrow keys, as
+    // the keyboard does it (the combo reports the choice as activated).
+    static void Choose(QComboBox* combo, int index)
+    {
+        combo->setFocus();
+        while (combo->currentIndex() != index) {
+            const int before = combo->currentIndex();
+            const Qt::Key key = before < index ? Qt::Key_Down : Qt::Key_Up;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(combo, &press);
+            QCoreApplication::sendEvent(combo, &release);
+            if (combo->currentIndex() == before) {
+                ADD_FAILURE() << "the combo does not move to " << index;
+                return;
+            }
+        }
+    }
+
+    // One visit from the instrument list: `edit` works the sheet of type
+    // `Sheet` through its controls, then "Vyšli" and the way out.
+    template <class Sheet>
+    void EditAndSend(const std::function<void(Sheet&)>& edit)
+    {
+        const int passes = SettingsFromInstrumentList([&](QDialog& dialog, int) {
+            if (auto* sheet = qobject_cast<Sheet*>(&dialog)) {
+                edit(*sheet);
+                Send(dialog);
+            } else {
+                ADD_FAILURE() << "not the family's sheet: " << dialog.windowTitle().toStdString();
+            }
+            Close(dialog);
+        });
+        EXPECT_EQ(passes, 1);
+    }
+
+    // A block of the simulated instrument as it stands now.
+    sim::Bytes Block(int address, int block)
+    {
+        sim::Bytes out;
+        line.WithInstrument(address, [&](sim::Instrument& i) { out = i.blocks[block]; });
+        return out;
+    }
+
+    sim::PtySimulator line;
+    std::unique_ptr<CMavexApp> app;
+    CPristroj* entry = nullptr;
+
+private:
+    QTemporaryDir m_dir;
+    bool m_started = false;
+};
+
+} // namespace routetest
