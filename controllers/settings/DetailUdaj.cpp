@@ -177,6 +177,22 @@ bool CDetailUdaj::UpdateData(bool save)
     }
     if (!ReadCurrentTransformer(primary, secondary))
         return false;
+    // The record keeps the primary in steps of 5 A, and reads anything below
+    // 6 A as 5/5; the edits show at once the transformer that will be sent,
+    // and the stage page works with it too.
+    int held = primary / 5 * 5;
+    int heldSecondary = secondary;
+    if (held < 6) {
+        held = 5;
+        heldSecondary = 5;
+    }
+    if (held != primary || heldSecondary != secondary) {
+        primary = held;
+        secondary = heldSecondary;
+        Beep();
+        Ctl<QLineEdit>(1027)->setText(QString::number(primary));
+        Ctl<QLineEdit>(1028)->setText(QString::number(secondary));
+    }
     m_pf1 = pf1;
     m_pf2 = pf2;
     m_chokePf = choke;

@@ -46,6 +46,9 @@ std::array<int, 5> ProgramMultipliers(int program);
 // Secondary amperes of "no stage" (0x7FFF units of 0.00025 A).
 inline constexpr double kNoStageAmps = 8.19175;
 inline constexpr double kStageBoundAmps = 8.0;
+// C/k as the record holds it, in secondary amperes.
+inline constexpr double kCkMinAmps = 0.01;
+inline constexpr double kCkMaxAmps = 2.0;
 
 // ---- Printing
 // Digits grouped in threes from the right with a blank between groups.

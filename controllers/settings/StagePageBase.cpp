@@ -187,13 +187,34 @@ bool CStagePageBase::UpdateData(bool save)
         }
         m_size[i] = v;
     }
-    double ck = m_ck;
-    if (ParseFloat(ControlText(1033), ck))
-        m_ck = ck;
+    if (!TakeCk())
+        return false;
     m_program = Ctl<QComboBox>(1059)->currentIndex();
     m_capIndex = Ctl<QComboBox>(1034)->currentIndex();
     ExchangeExtras(true);
     return true;
+}
+
+bool CStagePageBase::TakeCk()
+{
+    double ck = m_ck;
+    if (!ParseFloat(ControlText(1033), ck))
+        return true;
+    // The record keeps C/k as hundredths of a secondary ampere from 0.01 to
+    // 2.00; a value beyond would be sent cut to the byte and read back as
+    // something else than the user typed.
+    const double low = convert::kCkMinAmps * m_factor;
+    const double high = convert::kCkMaxAmps * m_factor;
+    const double slack = 1e-6 * std::max(1.0, high);
+    if (IsReadOnly() || !Control(1033)->isEnabled() || (ck >= low - slack && ck <= high + slack)) {
+        m_ck = ck;
+        return true;
+    }
+    ui::ErrorBox(this, platform::LoadString(platform::IDS_VALUE_OUT_OF_RANGE), ui::MsgButtons::Ok,
+                 ui::MsgIcon::Warning);
+    Ctl<QLineEdit>(1033)->setText(FloatText(m_ck));
+    Control(1033)->setFocus();
+    return false;
 }
 
 void CStagePageBase::ApplyProgram(int stage)

@@ -72,6 +72,9 @@ protected:
     virtual bool AutoOff() const { return m_auto == 0; }
 
     void ApplyProgram(int stage);
+    // C/k from its edit; false, with the range message, when the record
+    // could not hold it.
+    bool TakeCk();
     // Attach/store of the stage fields both families' records share (sizes
     // in secondary A). `off` may differ from the record's mask (Duskar
     // temperature outputs); null takes the record's.
