@@ -62,7 +62,7 @@ bool CAnalyserDetail::OnLoad()
 {
     m_loadedFromFile = FALSE;
     const QString path = controllers::ChooseSettingsFile(this, false, QStringLiteral("Načíst nastavení ze souboru"),
-                                                         m_folder, m_name);
+                                                         m_folder, m_name, controllers::SettingsFileKind(m_fileEnding));
     if (path.isEmpty())
         return false;
     m_loadedFromFile = TRUE;
@@ -81,7 +81,8 @@ void CAnalyserDetail::OnSave()
 {
     StorePages();
     const QString path = controllers::ChooseSettingsFile(this, true, QStringLiteral("Uložit nastavení do souboru"),
-                                                         m_folder, m_name + m_fileEnding);
+                                                         m_folder, m_name + m_fileEnding,
+                                                         controllers::SettingsFileKind(m_fileEnding));
     if (path.isEmpty())
         return;
     QString error;

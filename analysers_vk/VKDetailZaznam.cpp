@@ -146,7 +146,11 @@ void CVKDetailZaznam::Build()
             ShowCapacity();
         });
     connect(Ctl<QComboBox>(1231), &QComboBox::activated, this, [this](int basis) {
+        // The rule moves the choices from the basis they were made under, so
+        // the combo's new index must not reach the fields before it runs.
+        const int old = m_f.sampling;
         TakeControls();
+        m_f.sampling = old;
         ApplySamplingRule(basis, true);
         ShowCapacity();
     });

@@ -2,6 +2,7 @@
 
 #include "analysers_vk/VK01Doc.h"
 #include "analysers_vk/VKRSettingsIo.h"
+#include "controllers/settings/SettingsReport.h"
 #include "controllers/settings/SettingsSheetBase.h"
 #include "link/PristrojLinkBracket.h"
 #include "platform/ui/InstrumentTask.h"
@@ -10,7 +11,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -63,23 +63,9 @@ QComboBox* MakeCombo(QWidget* parent, int id, const QStringList& items)
     return combo;
 }
 
-// The scripted chooser of the tests when one is set, else the file dialog
-// with the VKR filter.
-QString ChooseVrsFile(QWidget* parent, bool save, const QString& title, const QString& folder, const QString& name)
+controllers::FileKind VrsFileKind()
 {
-    controllers::SettingsFileChooser scripted = controllers::SetSettingsFileChooser(nullptr);
-    controllers::SetSettingsFileChooser(scripted);
-    if (scripted)
-        return scripted(parent, save, title, folder, name);
-    const QString start = folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
-    QFileDialog dialog(parent, title, start, QStringLiteral("Soubor nastavení(*.vrs) (*.vrs)"));
-    dialog.setDefaultSuffix(QStringLiteral("vrs"));
-    if (save)
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-    else
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                   : QString();
+    return controllers::SettingsFileKind(QStringLiteral(".vrs"));
 }
 
 } // namespace
@@ -436,7 +422,8 @@ void CVKRDetail::OnSend()
 bool CVKRDetail::OnLoad()
 {
     const QString name = m_io ? m_io->Name() : QString();
-    const QString path = ChooseVrsFile(this, false, QStringLiteral("Načíst nastavení ze souboru"), m_folder, name);
+    const QString path = controllers::ChooseSettingsFile(this, false, QStringLiteral("Načíst nastavení ze souboru"),
+                                                         m_folder, name, VrsFileKind());
     if (path.isEmpty())
         return false;
     m_loadedFromFile = TRUE;
@@ -456,7 +443,8 @@ void CVKRDetail::OnSave()
 {
     GetData();
     const QString name = (m_io ? m_io->Name() : QString()) + QStringLiteral(".vrs");
-    const QString path = ChooseVrsFile(this, true, QStringLiteral("Uložit nastavení do souboru"), m_folder, name);
+    const QString path = controllers::ChooseSettingsFile(this, true, QStringLiteral("Uložit nastavení do souboru"),
+                                                         m_folder, name, VrsFileKind());
     if (path.isEmpty())
         return;
     QString error;

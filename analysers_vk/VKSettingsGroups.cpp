@@ -44,7 +44,9 @@ ModemBlock ModemBlockOf(const QString& text)
 
 std::int64_t MemorySizeOf(const CVKStatus& status)
 {
-    return std::int64_t(status.GetRecordSize()) * std::int64_t(status.GetRecordCount());
+    // The ring's capacity in records, not the records it holds now: an empty
+    // archive lasts as long as a full one.
+    return std::int64_t(status.GetRecordSize()) * std::int64_t(status.GetCapacity());
 }
 
 bool ReadInstallationGroup(IVKSettingsIo& io, CVKConfig& config, QString& modem, CIden& iden)

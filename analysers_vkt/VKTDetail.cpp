@@ -73,8 +73,14 @@ BOOL CVKTDetail::WriteInstalace(CVKTConfig config, QString modem, QString* error
         io.QueueConfigRecord(config);
         io.QueueEvent(QStringLiteral("Nastavení instalace odesláno do přístroje."));
     }
-    if (error)
-        *error = ok ? QString() : kNoAnswer;
+    if (error && !ok) {
+        // The installation page tells the link's own reason.
+        *error = io.ErrorText();
+        if (error->isEmpty())
+            *error = kNoAnswer;
+    } else if (error) {
+        error->clear();
+    }
     return ok;
 }
 

@@ -84,9 +84,11 @@ void VKTOutputFields::FromRecord(const CVKTOutputConfig& o, const CIden& iden)
         o.GetLimit(i, set, limit);
         r.active = set;
         r.limit = limit;
-        // A hysteresis outside the page's range is shown as the instrument
-        // holds it, so that sending the page back keeps it.
+        // A hysteresis beyond half the limit is no setting the instrument
+        // works with; the page offers 0 instead.
         r.hysteresis = o.GetHysteresis(i) * 0.01;
+        if (r.hysteresis > 50.0 || r.hysteresis < 0.0)
+            r.hysteresis = 0.0;
         r.blocking = o.GetBlockingTime(i);
         r.direction = o.GetFlag(i) ? 1 : 0;
         r.quantity = o.GetQuantity(i);
@@ -244,8 +246,8 @@ void CVKTDetailVystupy::SelectOutput(int relay)
     SetComboIndex(Ctl<QComboBox>(1192), r.quantity);
     SetComboIndex(Ctl<QComboBox>(1194), r.direction);
     // An inactive relay has no limit to show.
-    Ctl<QLineEdit>(1195)->setText(r.active ? QString::asprintf("%0.1f", r.limit) : QStringLiteral("--"));
-    Ctl<QLineEdit>(1196)->setText(FloatText(r.hysteresis));
+    ShowUntouched(1195, r.active ? QString::asprintf("%0.1f", r.limit) : QStringLiteral("--"));
+    ShowUntouched(1196, FloatText(r.hysteresis));
     Ctl<QLineEdit>(1197)->setText(QString::number(r.blocking));
     FillPhases();
     UpdateControls();
@@ -267,6 +269,10 @@ bool CVKTDetailVystupy::TakeControls()
 {
     VKTOutputFields f = m_f;
     auto real = [&](int id, double low, double high, double& out) {
+        // The edits show rounded values; one the user left alone sends the
+        // value as the instrument holds it.
+        if (Untouched(id))
+            return true;
         double v = 0.0;
         if (!ParseFloat(Ctl<QLineEdit>(id)->text(), v))
             v = low - 1.0;
@@ -297,6 +303,20 @@ bool CVKTDetailVystupy::TakeControls()
     r.blocking = qint64(blocking);
     m_f = f;
     return true;
+}
+
+void CVKTDetailVystupy::ShowUntouched(int id, const QString& text)
+{
+    auto* edit = Ctl<QLineEdit>(id);
+    edit->setText(text);
+    // "--" stands for no value: it is never sent as it stands.
+    edit->setProperty("shownText", text == QStringLiteral("--") ? QVariant() : QVariant(text));
+}
+
+bool CVKTDetailVystupy::Untouched(int id)
+{
+    const QVariant shown = Ctl<QLineEdit>(id)->property("shownText");
+    return shown.isValid() && shown.toString() == ControlText(id);
 }
 
 void CVKTDetailVystupy::UpdateControls()

@@ -59,6 +59,9 @@ public:
     bool TakeControls();
     void SelectOutput(int relay);
     void UpdateControls();
+    // An edit filled from the record, and whether it still shows that text.
+    void ShowUntouched(int id, const QString& text);
+    bool Untouched(int id);
     const VKTOutputFields& Fields() const { return m_f; }
     int ShownRelay() const { return m_shown; }
 

@@ -27,6 +27,7 @@ namespace {
 const QStringList kPeriodTexts{"  1 sec.", "  2 sec.", "  3 sec.", "  5 sec.", "10 sec.", "15 sec.", "20 sec.",
                                "30 sec.",  "  1 min.", "  2 min.", "  3 min.", "  4 min.", "  5 min.", "  6 min.",
                                "10 min.",  "12 min.",  "15 min.",  "20 min.",  "30 min.",  "60 min."};
+constexpr int kPeriodBeyondList = 13; // "  6 min."
 
 // One row of the grid: its selection byte, the check boxes of bits 0-3
 // (0: no box), the radio pair of bit 4 (0: none).
@@ -57,16 +58,21 @@ int PeriodIndex(int seconds)
     for (std::size_t i = 0; i < kRecordPeriods.size(); ++i)
         if (kRecordPeriods[i] >= seconds)
             return int(i);
-    return int(kRecordPeriods.size()) - 1;
+    // The instrument's own fallback for a period beyond the list.
+    return kPeriodBeyondList;
 }
 
 BYTE PackPowerByte(BYTE value, bool hasSeparate)
 {
-    const bool averageOnly = (value & 0x10) == 0;
-    const bool separate = hasSeparate && (value & 0x20);
-    if (averageOnly && !separate && (value & 0x07) == 0x07)
-        value &= BYTE(~0x08);
-    return value;
+    const BYTE separate = hasSeparate ? BYTE(value & 0x20) : BYTE(0);
+    BYTE phases = BYTE(value & ~separate);
+    if ((phases & 0x10) == 0 && !separate && (phases & 0x07) == 0x07)
+        phases &= BYTE(~0x08);
+    // Three phases with their sum, average only: the sum is implied, also
+    // when import and export are recorded apart.
+    if (phases == 0x0F)
+        phases = 0x07;
+    return BYTE(phases | separate);
 }
 
 void VKTRecordFields::FromRecord(const CVKTStatus& status, const CVKTNoteBook* notebook)
@@ -340,9 +346,10 @@ bool CVKTDetailZaznam::TakeControls()
                              | (Ctl<QRadioButton>(1175)->isChecked() ? 0x80 : 0);
     s[CVKTArch::SelCyclic] = IsChecked(1177) ? 1 : 0;
     m_f.name = Ctl<QLineEdit>(1150)->text().left(31);
+    // The period sent is the one the list shows, also for a stored period
+    // that is not in the list.
     const int index = Ctl<QComboBox>(1162)->currentIndex();
-    // A stored period beyond the list stays until another one is chosen.
-    if (index >= 0 && index != PeriodIndex(m_f.period))
+    if (index >= 0)
         m_f.period = kRecordPeriods[std::size_t(index)];
     m_f.start = std::uint32_t(findChild<QDateTimeEdit*>(QStringLiteral("1179"))->dateTime().toSecsSinceEpoch());
     m_f.atOnce = IsChecked(1178);

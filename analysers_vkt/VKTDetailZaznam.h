@@ -16,10 +16,11 @@ namespace analysers_vkt {
 // Record periods of the list, in seconds.
 extern const std::array<int, 20> kRecordPeriods;
 // The list entry of a stored period: the first at least as long; a period
-// beyond the list selects its last entry.
+// beyond the list selects "  6 min.".
 int PeriodIndex(int seconds);
 // P, Q and S bytes as the instrument takes them: all three phases with the
-// average only carry no separate three-phase value.
+// average only carry no separate three-phase value (also when import and
+// export are recorded apart).
 BYTE PackPowerByte(BYTE value, bool hasSeparate);
 
 // "%d dnů, %d hodin, %d minut" of a record memory of `memoryBytes` filled

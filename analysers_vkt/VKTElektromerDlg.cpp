@@ -26,6 +26,10 @@ const std::array<WORD, 5> kMeterIntervals{1, 4, 32, 96, 672};
 namespace {
 
 const QString kNoAnswer = QStringLiteral("Přístroj neodpovídá !");
+const QString kMeterNoAnswer = QStringLiteral("Stav elektroměru nelze zobrazit ,protože přístroj neodpovídá !");
+const QString kOtherInterval =
+    QStringLiteral("Pozor, v přístroji je nastaven jiný interval záznamu elektroměru než v programu. Záznam "
+                   "elektroměru nemusí být funkční. Pro opravení intervalu záznamu vyšlete nastavení elektroměru.");
 
 QString TimeText(CTime t)
 {
@@ -265,6 +269,9 @@ bool CVKTElektromerDlg::ReadMeter()
     m_archive->setChecked(archived);
     m_interval->setCurrentIndex(index);
     ShowValues();
+    // The program's meter archive counts on the instrument's interval.
+    if (ok && archived && kMeterIntervals[std::size_t(index)] != m_tariff.GetInterval())
+        ui::ErrorBox(this, kOtherInterval, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
     return ok;
 }
 
@@ -365,9 +372,14 @@ void CVKTElektromerDlg::OnReset(BYTE code)
 void OpenVKTElektromer(QWidget* parent, CPristroj& entry)
 {
     CPristrojVKTMeterIo io(entry);
+    RunVKTElektromer(parent, io);
+}
+
+void RunVKTElektromer(QWidget* parent, IVKTMeterIo& io)
+{
     CVKTElektromerDlg dialog(io, parent);
     if (!dialog.ReadMeter()) {
-        ui::ErrorBox(parent, kNoAnswer, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+        ui::ErrorBox(parent, kMeterNoAnswer, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
         return;
     }
     dialog.exec();

@@ -94,7 +94,9 @@ private:
     QCheckBox* m_archive = nullptr;
 };
 
-// Reads the meter and shows the dialog modally.
+// Reads the meter and shows the dialog modally; a meter that does not
+// answer is said so and no dialog shows.
+void RunVKTElektromer(QWidget* parent, IVKTMeterIo& io);
 void OpenVKTElektromer(QWidget* parent, CPristroj& entry);
 
 } // namespace analysers_vkt

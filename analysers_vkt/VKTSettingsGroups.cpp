@@ -175,7 +175,8 @@ bool WriteRecordingGroup(IVKTSettingsIo& io, const CVKTStatus& status, const CVK
               },
               &done);
     statusWritten = done[0];
-    return done[0] && done[1];
+    // A clock left wrong is a failure too: the records would carry its time.
+    return done[0] && done[1] && done[2];
 }
 
 } // namespace analysers_vkt

@@ -52,7 +52,7 @@ bool ReadOutputsGroup(IVKTSettingsIo& io, CVKTOutputConfig& outputs, CIden& iden
 // `outputs` in primary units; the instrument's own ratios scale them back.
 bool WriteOutputsGroup(IVKTSettingsIo& io, const CVKTOutputConfig& outputs);
 bool ReadRecordingGroup(IVKTSettingsIo& io, CVKTStatus& status, CVKTNoteBook& notebook);
-// True when status and notebook were written.
+// True when status and notebook were written and the clock was set.
 bool WriteRecordingGroup(IVKTSettingsIo& io, const CVKTStatus& status, const CVKTNoteBook& notebook,
                          bool& statusWritten);
 

@@ -106,4 +106,9 @@ void CPristrojVKTSettingsIo::Sleep(int ms)
         QThread::msleep(static_cast<unsigned long>(ms));
 }
 
+QString CPristrojVKTSettingsIo::ErrorText() const
+{
+    return m_entry.GetErrorText();
+}
+
 } // namespace analysers_vkt

@@ -24,6 +24,8 @@ public:
     virtual bool ReadOutputConfig(CVKTOutputConfig& outputs) = 0;
     // A pause between tries; 0 gives up the time slice.
     virtual void Sleep(int ms) = 0;
+    // What the link says of its last failure; empty when it says nothing.
+    virtual QString ErrorText() const { return QString(); }
 };
 
 // The real entry.
@@ -49,6 +51,7 @@ public:
     void QueueConfigRecord(const CVKTConfig& config) override;
     void QueueEvent(const QString& text) override;
     void Sleep(int ms) override;
+    QString ErrorText() const override;
 
 private:
     CPristroj& m_entry;

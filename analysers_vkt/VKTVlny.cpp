@@ -21,6 +21,11 @@ namespace {
 
 const QString kFileFailed = QStringLiteral("Soubor se nepodařilo otevřít.");
 const QString kBaseTitle = QStringLiteral("Vlny");
+
+controllers::FileKind WaveFileKind()
+{
+    return {QStringLiteral("Soubor vln (*.vln)"), QStringLiteral("vln")};
+}
 constexpr int kUnit = 16;
 
 } // namespace
@@ -93,13 +98,13 @@ CVKTVlny::CVKTVlny(IVKTWaveSource& source, QWidget* parent) : QDialog(parent), m
     connect(m_save, &QPushButton::clicked, this, [this] {
         const QString name = QDateTime::currentDateTime().toString(QStringLiteral("dd-MM-yy_HH-mm")) + ".vln";
         const QString path = controllers::ChooseSettingsFile(this, true, QStringLiteral("Uložit aktuální průběhy do souboru"),
-                                                             m_source.Folder(), name);
+                                                             m_source.Folder(), name, WaveFileKind());
         if (!path.isEmpty())
             Save(path);
     });
     connect(m_load, &QPushButton::clicked, this, [this] {
         const QString path = controllers::ChooseSettingsFile(this, false, QStringLiteral("Načíst průběhy ze souboru"),
-                                                             m_source.Folder(), m_source.Name());
+                                                             m_source.Folder(), m_source.Name(), WaveFileKind());
         if (!path.isEmpty())
             Load(path);
     });

@@ -130,23 +130,24 @@ SettingsFileChooser SetSettingsFileChooser(SettingsFileChooser chooser)
     return previous;
 }
 
+FileKind SettingsFileKind(const QString& ending)
+{
+    const QString pattern = QLatin1Char('*') + ending;
+    return {QStringLiteral("Soubor nastavení(%1) (%1)").arg(pattern), ending.mid(1)};
+}
+
 QString ChooseSettingsFile(QWidget* parent, bool save, const QString& title, const QString& folder,
-                           const QString& name)
+                           const QString& name, const FileKind& kind)
 {
     if (FileChooser())
-        return FileChooser()(parent, save, title, folder, name);
-    const QString filter = QStringLiteral("Soubor nastavení(*.set) (*.set)");
+        return FileChooser()(parent, save, title, folder, name, kind);
     const QString start = folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
-    if (save) {
-        QFileDialog dialog(parent, title, start, filter);
+    QFileDialog dialog(parent, title, start, kind.filter);
+    if (save)
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("set"));
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                       : QString();
-    }
-    QFileDialog dialog(parent, title, start, filter);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("set"));
+    else
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(kind.ending);
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                    : QString();
 }

@@ -57,12 +57,22 @@ using PrinterChooser = std::function<bool(QPrinter& printer, QWidget* parent)>;
 PrinterChooser SetPrinterChooser(PrinterChooser chooser);
 bool ChoosePrinter(QPrinter& printer, QWidget* parent);
 
-// Asks for a settings file: open (save false) or save; empty when cancelled.
-// Tests put a script in place of the file dialog.
+// What a file dialog offers: its filter, and the ending (without the dot)
+// that a name typed without one gets.
+struct FileKind {
+    QString filter;
+    QString ending;
+};
+// The settings files of one family, by their ending with its dot (".set").
+FileKind SettingsFileKind(const QString& ending);
+
+// Asks for a settings file (or another file of `kind`): open (save false)
+// or save; empty when cancelled. Tests put a script in place of the file
+// dialog.
 using SettingsFileChooser = std::function<QString(QWidget* parent, bool save, const QString& title,
-                                                  const QString& folder, const QString& name)>;
+                                                  const QString& folder, const QString& name, const FileKind& kind)>;
 SettingsFileChooser SetSettingsFileChooser(SettingsFileChooser chooser);
 QString ChooseSettingsFile(QWidget* parent, bool save, const QString& title, const QString& folder,
-                           const QString& name);
+                           const QString& name, const FileKind& kind = SettingsFileKind(QStringLiteral(".set")));
 
 } // namespace controllers

@@ -58,7 +58,8 @@ void FillInstrument(FakeVKSettings& io, WORD model = 0x060C)
     io.status.SetVoltageRecording(0, 3, 0);
     io.status.SetCurrentRecording(0, 3, 0);
     io.status.SetFrequencyRecording(TRUE, 0);
-    io.status.SetRecordCount(1000);
+    io.status.SetCapacity(1000);
+    io.status.SetRecordCount(10);
     io.notebook.SetRecordName(QStringLiteral("Trafostanice jih"));
     io.notebook.SetLine(0, QStringLiteral("přívod L1"));
 }
@@ -68,7 +69,9 @@ struct ScriptedFiles {
     explicit ScriptedFiles(QString answer)
     {
         previous = controllers::SetSettingsFileChooser(
-            [answer](QWidget*, bool, const QString&, const QString&, const QString&) { return answer; });
+            [answer](QWidget*, bool, const QString&, const QString&, const QString&, const controllers::FileKind&) {
+                return answer;
+            });
     }
     ~ScriptedFiles() { controllers::SetSettingsFileChooser(std::move(previous)); }
     controllers::SettingsFileChooser previous;

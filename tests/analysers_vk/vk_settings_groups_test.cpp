@@ -97,12 +97,13 @@ TEST(VKSettingsGroupsTest, ModemTextIsBoundTo63Characters)
     EXPECT_EQ(ModemTextOf(ModemBlockOf(QStringLiteral("AT&F0 Žluť"))), QStringLiteral("AT&F0 Žluť"));
 }
 
-TEST(VKSettingsGroupsTest, MemorySizeUses64Bits)
+TEST(VKSettingsGroupsTest, MemorySizeIsTheRingsCapacityIn64Bits)
 {
     CVKStatus status;
     status.SetVoltageRecording(0, 3, 0);
     status.SetCurrentRecording(0, 3, 0);
-    status.SetRecordCount(0xFFFFFFF0u);
+    status.SetCapacity(0xFFFFFFF0u);
+    status.SetRecordCount(0); // an empty archive
     const std::int64_t expected = std::int64_t(status.GetRecordSize()) * 0xFFFFFFF0ll;
     ASSERT_GT(status.GetRecordSize(), 1);
     EXPECT_EQ(MemorySizeOf(status), expected);

@@ -102,7 +102,9 @@ struct ScriptedFiles {
     explicit ScriptedFiles(QString answer)
     {
         previous = controllers::SetSettingsFileChooser(
-            [answer](QWidget*, bool, const QString&, const QString&, const QString&) { return answer; });
+            [answer](QWidget*, bool, const QString&, const QString&, const QString&, const controllers::FileKind&) {
+                return answer;
+            });
     }
     ~ScriptedFiles() { controllers::SetSettingsFileChooser(std::move(previous)); }
     controllers::SettingsFileChooser previous;

@@ -47,8 +47,10 @@ public:
     void QueueConfigRecord(const CVKTConfig&) override { ++configRecords; }
     void QueueEvent(const QString& text) override { events << text; }
     void Sleep(int ms) override { sleeps.push_back(ms); }
+    QString ErrorText() const override { return errorText; }
 
     QString folder;
+    QString errorText;
     CVKTConfig config;
     analysers_vkt::ModemBlock modem{};
     CIden iden;

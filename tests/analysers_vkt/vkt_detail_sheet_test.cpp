@@ -66,10 +66,15 @@ struct ScriptedFiles {
     explicit ScriptedFiles(QString answer)
     {
         previous = controllers::SetSettingsFileChooser(
-            [answer](QWidget*, bool, const QString&, const QString&, const QString&) { return answer; });
+            [this, answer](QWidget*, bool, const QString&, const QString&, const QString&,
+                           const controllers::FileKind& kind) {
+                offered = kind;
+                return answer;
+            });
     }
     ~ScriptedFiles() { controllers::SetSettingsFileChooser(std::move(previous)); }
     controllers::SettingsFileChooser previous;
+    controllers::FileKind offered;
 };
 
 // On the box itself: a box without text is narrower than its cell.
@@ -262,24 +267,37 @@ TEST(VKTRecordFields, PeriodsAndPowerPacking)
         int stored;
         int index;
     };
-    for (const Period& p : {Period{7, 4}, Period{10, 4}, Period{3600, 19}, Period{5000, 19}, Period{1, 0}})
+    for (const Period& p : {Period{7, 4}, Period{10, 4}, Period{3600, 19}, Period{3601, 13}, Period{5000, 13},
+                            Period{1, 0}})
         EXPECT_EQ(PeriodIndex(p.stored), p.index) << p.stored;
     EXPECT_EQ(PackPowerByte(0x0F, true), 0x07);
     EXPECT_EQ(PackPowerByte(0x1F, true), 0x1F);
-    EXPECT_EQ(PackPowerByte(0x2F, true), 0x2F); // import and export apart keep 3f
+    EXPECT_EQ(PackPowerByte(0x2F, true), 0x27); // the sum is implied with import and export apart too
     EXPECT_EQ(PackPowerByte(0x2F, false), 0x27);
 
-    // A stored period beyond the list survives a page round trip.
+    // The period sent is the one shown, also for stored periods not in the list.
+    struct Shown {
+        int stored;
+        const char* text;
+        int sent;
+    };
+    for (const Shown& row : {Shown{7, "10 sec.", 10}, Shown{5000, "  6 min.", 360}}) {
+        CVKTStatus status;
+        status.GetArch().SetInterval(WORD(row.stored));
+        CVKTNoteBook notebook;
+        CVKTDetailZaznam page;
+        page.SetData(&status, &notebook);
+        page.ShowFields();
+        EXPECT_EQ(page.ControlText(1162), QString::fromLatin1(row.text)) << row.stored;
+        page.TakeControls();
+        page.GetData();
+        EXPECT_EQ(status.GetArch().GetInterval(), row.sent) << row.stored;
+    }
     CVKTStatus status;
-    status.GetArch().SetInterval(5000);
     CVKTNoteBook notebook;
     CVKTDetailZaznam page;
     page.SetData(&status, &notebook);
     page.ShowFields();
-    EXPECT_EQ(page.ControlText(1162), QStringLiteral("60 min."));
-    page.TakeControls();
-    page.GetData();
-    EXPECT_EQ(status.GetArch().GetInterval(), 5000);
     // Choosing another period takes it.
     page.Ctl<QComboBox>(1162)->setCurrentIndex(4);
     page.TakeControls();
@@ -363,6 +381,32 @@ TEST(VKTDetailTest, ReadEditSendAndReread)
     EXPECT_EQ(sheet.Zaznam().Fields().period, 60);
 }
 
+// A failed installation send says what the link says; a recording send whose
+// clock could not be set is a failure, not a success.
+TEST(VKTDetailTest, FailedSendsAreReportedAsFailures)
+{
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+    FakeVKTSettings io;
+    FillInstrument(io);
+    CVKTDetail sheet(CVKTDetail::TitleFor(io.Name()));
+    ASSERT_TRUE(sheet.ReadFromDevice(io));
+    sheet.show();
+
+    io.Script("WriteConfig", {false, false, false});
+    io.errorText = QStringLiteral("Chyba komunikace - přístroj neodpověděl.");
+    QTest::mouseClick(sheet.Instalace().findChild<QPushButton*>(QStringLiteral("1142")), Qt::LeftButton);
+    ASSERT_FALSE(boxes.Requests().empty());
+    EXPECT_EQ(boxes.Requests().back().text, io.errorText);
+    EXPECT_EQ(boxes.Requests().back().caption, QStringLiteral("CHYBA"));
+
+    sheet.SetActivePage(2);
+    io.Script("SetClock", {false, false, false});
+    const std::size_t before = boxes.Requests().size();
+    QTest::mouseClick(sheet.Zaznam().findChild<QPushButton*>(QStringLiteral("1183")), Qt::LeftButton);
+    ASSERT_EQ(boxes.Requests().size(), before + 2); // the question, then the failure
+    EXPECT_EQ(boxes.Requests().back().text, QStringLiteral("Přístroj neodpovídá !"));
+}
+
 TEST(VKTDetailTest, NoAnswerOffersAFileAndABrokenFileChangesNothing)
 {
     QTemporaryDir dir;
@@ -404,6 +448,9 @@ TEST(VKTDetailTest, SaveWritesWhatThePagesShow)
     ASSERT_TRUE(sheet.ReadFromDevice(io));
     SetEdit(sheet.Instalace(), 1140, QStringLiteral("ATDT123"));
     sheet.OnSave();
+    // The dialog offers the VKT settings files and gives a bare name their ending.
+    EXPECT_EQ(files.offered.filter, QStringLiteral("Soubor nastavení(*.vts) (*.vts)"));
+    EXPECT_EQ(files.offered.ending, QStringLiteral("vts"));
     CVKTSettings back;
     QString error;
     ASSERT_TRUE(LoadVKTSettingsFile(path, back, error)) << error.toStdString();

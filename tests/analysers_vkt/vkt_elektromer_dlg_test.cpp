@@ -125,6 +125,35 @@ TEST(VKTElektromer, FailedWriteAndResetSayTheInstrumentDoesNotAnswer)
     EXPECT_EQ(noAnswer, 2);
 }
 
+// A meter that does not answer at the start says so in its own words and
+// shows no dialog; a meter recording at another interval than the program's
+// meter archive expects is warned about.
+TEST(VKTElektromer, FirstReadFailureAndIntervalMismatchAreSaid)
+{
+    {
+        ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+        FakeMeter io;
+        io.answers = {false, false, false, false, false, false};
+        RunVKTElektromer(nullptr, io);
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_EQ(boxes.Requests()[0].text,
+                  QStringLiteral("Stav elektroměru nelze zobrazit ,protože přístroj neodpovídá !"));
+        EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    }
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    FakeMeter io;
+    io.code = 1;                // archived hourly: 4 quarter-hours
+    io.tariff.SetInterval(32);  // the instrument records every 8 hours
+    CVKTElektromerDlg dlg(io);
+    ASSERT_TRUE(dlg.ReadMeter());
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_TRUE(boxes.Requests()[0].text.startsWith(
+        QStringLiteral("Pozor, v přístroji je nastaven jiný interval záznamu elektroměru než v programu.")));
+    io.tariff.SetInterval(4);
+    ASSERT_TRUE(dlg.ReadMeter());
+    EXPECT_EQ(boxes.Requests().size(), 1u);
+}
+
 TEST(VKTElektromer, ArchiveButtonOpensTheMeterRecords)
 {
     FakeMeter meter;

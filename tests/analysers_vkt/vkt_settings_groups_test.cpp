@@ -137,6 +137,14 @@ TEST(VKTSettingsGroups, WriteRecordingSetsTheClockAndTellsWhatWasWritten)
     EXPECT_EQ(io.status.GetArch().GetInterval(), 900);
     EXPECT_EQ(io.Calls("SetClock"), 1);
     EXPECT_EQ(io.Calls("WriteNoteBook"), 3);
+
+    // A clock that cannot be set fails the group although the records went.
+    FakeVKTSettings clockless;
+    clockless.Script("SetClock", {false, false, false});
+    statusWritten = false;
+    EXPECT_FALSE(WriteRecordingGroup(clockless, status, CVKTNoteBook(), statusWritten));
+    EXPECT_TRUE(statusWritten);
+    EXPECT_EQ(clockless.Calls("SetClock"), 3);
 }
 
 TEST(VKTSettingsGroups, ModemTextIsCutAtTheBlockSize)

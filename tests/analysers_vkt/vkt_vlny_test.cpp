@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -123,6 +124,31 @@ TEST(VKTVlny, SaveLoadAndARefusedFile)
     EXPECT_FALSE(shown.Load(path));
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Soubor se nepodařilo otevřít.")));
+}
+
+// The save and load buttons offer waveform files, not settings files.
+TEST(VKTVlny, FileButtonsOfferWaveformFiles)
+{
+    QTemporaryDir dir;
+    FakeSource source;
+    CVKTVlny live(source);
+    std::vector<controllers::FileKind> offered;
+    auto previous = controllers::SetSettingsFileChooser(
+        [&](QWidget*, bool, const QString&, const QString&, const QString&, const controllers::FileKind& kind) {
+            offered.push_back(kind);
+            return QString();
+        });
+    for (const QString& tip : {QStringLiteral("Uloží aktulání průběh do souboru"),
+                               QStringLiteral("Načte průběh ze souboru")})
+        for (QPushButton* button : live.findChildren<QPushButton*>())
+            if (button->toolTip() == tip)
+                button->click();
+    controllers::SetSettingsFileChooser(std::move(previous));
+    ASSERT_EQ(offered.size(), 2u);
+    for (const controllers::FileKind& kind : offered) {
+        EXPECT_EQ(kind.filter, QStringLiteral("Soubor vln (*.vln)"));
+        EXPECT_EQ(kind.ending, QStringLiteral("vln"));
+    }
 }
 
 TEST(VKTVlny, PrintsTheValuesAndThePicture)

@@ -108,11 +108,12 @@ CIden SampleDuskarIden(int model)
 ScriptedFileChooser::ScriptedFileChooser(QString p) : path(std::move(p))
 {
     m_previous = SetSettingsFileChooser(
-        [this](QWidget*, bool save, const QString&, const QString& folder, const QString& name) {
+        [this](QWidget*, bool save, const QString&, const QString& folder, const QString& name, const FileKind& kind) {
             ++asked;
             lastSave = save;
             lastName = name;
             lastFolder = folder;
+            lastFilter = kind.filter;
             return path;
         });
 }

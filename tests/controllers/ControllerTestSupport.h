@@ -131,7 +131,7 @@ public:
     QString path;
     int asked = 0;
     bool lastSave = false;
-    QString lastName, lastFolder;
+    QString lastName, lastFolder, lastFilter;
 
 private:
     SettingsFileChooser m_previous;
