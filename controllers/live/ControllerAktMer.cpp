@@ -264,7 +264,9 @@ void CControllerAktMer::RestoreState()
     CPristroj* entry = Pristroj();
     if (!entry)
         return;
-    const bool known = m_state.RestorePanes(entry->m_nazev, "Obecne nastaveni", StatePanes());
+    // Each family's general page keeps its own default panels.
+    const bool known = m_state.RestorePanes(entry->m_nazev, m_duskar ? "Obecne nastaveni Duskar" : "Obecne nastaveni",
+                                            StatePanes());
     ResetPanes();
     if (!known)
         return;

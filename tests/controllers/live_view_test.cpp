@@ -280,8 +280,15 @@ TEST_P(ControllerLiveView, QuantitiesMessageOpensTheDialogAndTheLegendFollows)
 
 TEST_P(ControllerLiveView, ClosedBeforeTheFirstDataStoresNoLayout)
 {
-    platform::Settings().WriteProfileInt("Obecne nastaveni", QStringLiteral("isGraf"), 0);
-    platform::Settings().WriteProfileInt("Obecne nastaveni", QStringLiteral("isNahled"), 1);
+    // The window takes the default panels of its own family's general page;
+    // the other family's section does not reach it.
+    const bool duskar = GetParam() == CPristroj::kDuskar;
+    const char* own = duskar ? "Obecne nastaveni Duskar" : "Obecne nastaveni";
+    const char* other = duskar ? "Obecne nastaveni" : "Obecne nastaveni Duskar";
+    platform::Settings().WriteProfileInt(own, QStringLiteral("isGraf"), 0);
+    platform::Settings().WriteProfileInt(own, QStringLiteral("isNahled"), 1);
+    platform::Settings().WriteProfileInt(other, QStringLiteral("isGraf"), 1);
+    platform::Settings().WriteProfileInt(other, QStringLiteral("isData"), 0);
     CControllerAktMer* view = Open();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->PaneMask(), 14);
