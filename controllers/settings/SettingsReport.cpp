@@ -1,10 +1,12 @@
 #include "controllers/settings/SettingsReport.h"
 
+#include "charts/ReportPrinter.h"
+
 #include <QFileDialog>
-#include <QFontMetrics>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+
+#include <algorithm>
 
 namespace controllers {
 
@@ -41,71 +43,39 @@ QStringList CSettingsReport::PlainLines() const
 
 bool CSettingsReport::Print(QPrinter& printer, const QString& title) const
 {
-    QPainter painter;
-    if (!painter.begin(&printer))
+    // The program's report printer: the header with the title and the page
+    // number, the footer with the logo on every page.
+    charts::CReportPrinter report(&printer, 2, 2, false);
+    if (!report.BeginPrint(printer.docName(), title, QString()))
         return false;
-    const int dpiY = printer.resolution();
-    QFont normal(QStringLiteral("Arial"));
-    normal.setPixelSize(qMax(1, 9 * dpiY / 72));
-    QFont bold(normal);
-    bold.setBold(true);
-    painter.setFont(normal);
-    const QFontMetrics metrics(normal, &printer);
-    const int lineHeight = metrics.height() * 5 / 4;
-    const int unit = metrics.averageCharWidth() * 2;
-    const QRect page = painter.viewport();
-    const int left = page.width() / 12;
-    const int right = page.width() - page.width() / 15;
-    const int top = page.height() / 15;
-    const int bottom = page.height() - page.height() / 12;
-    int y = top;
-    int pageNumber = 1;
-
-    auto footer = [&] {
-        painter.setFont(normal);
-        painter.drawLine(left, bottom + lineHeight / 2, right, bottom + lineHeight / 2);
-        painter.drawText(QRect(left, bottom + lineHeight / 2, right - left, lineHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, title);
-        painter.drawText(QRect(left, bottom + lineHeight / 2, right - left, lineHeight),
-                         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("strana %1").arg(pageNumber));
-    };
-
+    const int gap = report.IndentUnit();
     for (const Line& line : m_lines) {
-        const int height = line.kind == Line::Box ? lineHeight * 3 / 2 : lineHeight;
-        if (y + height > bottom) {
-            footer();
-            if (!printer.newPage()) {
-                painter.end();
-                return false;
-            }
-            ++pageNumber;
-            y = top;
-        }
         if (line.kind == Line::Box) {
-            const QRect box(left, y, right - left, height);
-            painter.fillRect(box, QColor(0xE0, 0xE0, 0xE0));
-            painter.drawRect(box);
-            painter.setFont(bold);
-            painter.drawText(box.adjusted(unit, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, line.text);
-            y += height;
+            report.PrintBox(line.text);
             continue;
         }
-        painter.setFont(line.bold ? bold : normal);
-        const int x = left + line.indent * unit;
-        const int labelEnd = line.columns.empty() ? right : left + line.columns.front().first * unit - unit / 2;
-        const QString label = QFontMetrics(painter.font(), &printer).elidedText(line.text, Qt::ElideRight,
-                                                                               qMax(0, labelEnd - x));
-        painter.drawText(QRect(x, y, qMax(0, labelEnd - x), height), Qt::AlignLeft | Qt::AlignVCenter, label);
-        for (std::size_t i = 0; i < line.columns.size(); ++i) {
-            const int cx = left + line.columns[i].first * unit;
-            const int cEnd = i + 1 < line.columns.size() ? left + line.columns[i + 1].first * unit : right;
-            painter.drawText(QRect(cx, y, qMax(0, cEnd - cx), height), Qt::AlignLeft | Qt::AlignVCenter,
-                             line.columns[i].second);
+        const int font = line.bold ? 2 : 1;
+        if (line.columns.empty()) {
+            report.PrintText(line.text, line.indent, font);
+            continue;
         }
-        y += height;
+        // Every text is printed whole; one that reaches into the next
+        // column pushes that column's text to the right.
+        int end = report.PrintTextFitted(line.text, line.indent, font).right();
+        for (std::size_t i = 0; i < line.columns.size(); ++i) {
+            int indent = line.columns[i].first;
+            const int left = report.BodyRect().x();
+            if (!line.text.isEmpty() || i > 0)
+                indent = std::max(indent, (end + gap - left + report.IndentUnit() - 1) / report.IndentUnit());
+            if (i + 1 == line.columns.size()) {
+                report.PrintText(line.columns[i].second, indent, 1);
+                break;
+            }
+            end = report.PrintTextFitted(line.columns[i].second, indent, 1).right();
+        }
     }
-    footer();
-    return painter.end();
+    report.EndPrint();
+    return !report.Failed();
 }
 
 PrinterChooser SetPrinterChooser(PrinterChooser chooser)

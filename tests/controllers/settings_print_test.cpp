@@ -116,6 +116,13 @@ TEST(SettingsPrint, QorinSettingsPrintToPdf)
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("R ?8\\s+C zap."))));
     EXPECT_TRUE(text.contains(QStringLiteral("Rychlost regulace")));
     EXPECT_TRUE(text.contains(QStringLiteral("150 000")));
+    // The program's report printer: page number in the header, maker line
+    // in the footer; labels are printed whole and apart from their values.
+    EXPECT_TRUE(text.contains(QStringLiteral("strana 1")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Vytištěno programem qorin01")));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Doba blokování znovuzapnutí\\s+60 s"))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Typ a způsob připojení měř. napětí")));
 }
 
 TEST(SettingsPrint, DuskarReportStepsAndLimits)
