@@ -12,6 +12,7 @@
 #include "platform/Settings.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/PropertySheet.h"
+#include "platform/ui/WaitDlg.h"
 #include "shell/DeviceListCtrl.h"
 #include "shell/MainFrame.h"
 #include "shell/MavexApp.h"
@@ -24,6 +25,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -107,20 +109,28 @@ public:
         CPristrojeDlg* list = nullptr;
         bool pressed = false;
         int passes = 0;
+        bool busy = false;
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, [&] {
+            // The sheet's requests run under the wait dialog in an event loop
+            // of their own, where this timer fires again.
             QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || !modal->isVisible())
+            if (busy || !modal || !modal->isVisible() || qobject_cast<ui::CWaitDlg*>(modal))
                 return;
+            const QScopedValueRollback<bool> inHand(busy, true);
             if (auto* shown = qobject_cast<CPristrojeDlg*>(modal)) {
                 list = shown;
+                // The buttons are pressed after this tick: the sheet they open
+                // runs its own event loop, where the hand must be free.
                 if (pressed) {
-                    shown->Button(CPristrojeDlg::IdEnd)->click();
+                    QMetaObject::invokeMethod(shown->Button(CPristrojeDlg::IdEnd), &QPushButton::click,
+                                              Qt::QueuedConnection);
                     return;
                 }
                 pressed = true;
                 shown->List()->selectRow(0);
-                shown->Button(CPristrojeDlg::IdSettings)->click();
+                QMetaObject::invokeMethod(shown->Button(CPristrojeDlg::IdSettings), &QPushButton::click,
+                                          Qt::QueuedConnection);
                 return;
             }
             if (auto* sheet = qobject_cast<QDialog*>(modal))
@@ -137,9 +147,13 @@ public:
     int SettingsFromPanel(const SheetHand& hand)
     {
         int passes = 0;
+        bool busy = false;
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
+            if (busy || qobject_cast<ui::CWaitDlg*>(modal))
+                return;
+            const QScopedValueRollback<bool> inHand(busy, true);
             if (auto* sheet = qobject_cast<QDialog*>(modal); sheet && sheet->isVisible())
                 hand(*sheet, passes++);
         });
