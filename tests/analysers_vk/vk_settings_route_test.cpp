@@ -73,7 +73,16 @@ TEST_P(VKRecordingRouteTest, SamplingBasisMovesTheChoicesTheRecordGets)
     const CVKStatus loaded = SampleStatus(row.fromBasis, row.fromVoltage);
     routetest::ProgramWithInstrument program(Analyser(loaded), CPristroj::kVK);
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
-    program.EditAndSend<CVKDetail>([&](CVKDetail& sheet) {
+    // The recording page sends its own group with its "Vyšli" (the sheet's
+    // own button receives everything again).
+    const int passes = program.SettingsFromInstrumentList([&](QDialog& dialog, int) {
+        auto* shown = qobject_cast<CVKDetail*>(&dialog);
+        if (!shown) {
+            ADD_FAILURE() << "not the VK sheet";
+            routetest::ProgramWithInstrument::Close(dialog);
+            return;
+        }
+        CVKDetail& sheet = *shown;
         sheet.Tabs()->setCurrentIndex(2);
         CVKDetailZaznam& page = sheet.Zaznam();
         // An archive that holds nothing yet still lasts as long as its ring.
@@ -82,7 +91,9 @@ TEST_P(VKRecordingRouteTest, SamplingBasisMovesTheChoicesTheRecordGets)
         EXPECT_EQ(page.ControlText(1233), QString::fromUtf8(row.voltageShown));
         EXPECT_EQ(page.ControlText(1222), QString::fromUtf8(row.currentShown));
         page.Ctl<QPushButton>(1240)->click();
+        routetest::ProgramWithInstrument::Close(dialog);
     });
+    EXPECT_EQ(passes, 1);
 
     CVKStatus sent;
     const sim::Bytes block = program.Block(1, kStatus);
