@@ -164,9 +164,16 @@ Status CompoundFile::Impl::shadowMetadata() {
       if (i >= kHeaderDifatEntries) dDifat.insert(std::uint32_t((i - kHeaderDifatEntries) / (eps - 1)));
       again = true;
     }
-    for (std::uint32_t d : committedOf(dDifat, difatLocs)) {
-      CFB_TRY(moveListed(difatLocs, d, kDifSect));
-      if (d > 0) dDifat.insert(d - 1);  // its "next" entry
+    // A moved DIFAT sector changes the "next" entry of the one before it,
+    // which then moves too: from the last changed one down to the header in
+    // one pass, not one link per round.
+    const std::vector<std::uint32_t> difatChanged = committedOf(dDifat, difatLocs);
+    if (!difatChanged.empty()) {
+      for (std::uint32_t d = difatChanged.back() + 1; d-- > 0;) {
+        if (!dDifat.contains(d) || isFresh(false, difatLocs[d])) continue;
+        CFB_TRY(moveListed(difatLocs, d, kDifSect));
+        if (d > 0) dDifat.insert(d - 1);
+      }
       again = true;
     }
     for (std::uint32_t i : committedOf(dMiniFat, miniFatLocs)) {

@@ -5,6 +5,8 @@
 #include "link/ModemLine.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace modemtest {
@@ -13,10 +15,31 @@ namespace modemtest {
 // its length in real time, so that the simulated modem on the line has
 // time to answer while the dialling waits in rounds, and sees the guard
 // times around an escape (its own are shorter).
+//
+// Hold stops time: a pause waits until Release, so a test can act within a
+// countdown however slowly the machine runs it.
 class SteppingClock : public linktest::FakeClock {
 public:
+    void Hold()
+    {
+        std::lock_guard lock(m_holdLock);
+        m_held = true;
+    }
+    void Release()
+    {
+        {
+            std::lock_guard lock(m_holdLock);
+            m_held = false;
+        }
+        m_released.notify_all();
+    }
+
     void Sleep(DWORD ms) override
     {
+        {
+            std::unique_lock lock(m_holdLock);
+            m_released.wait(lock, [this] { return !m_held; });
+        }
         FakeClock::Sleep(ms);
         m_ms += ms;
         const std::int64_t seconds = m_ms / 1000;
@@ -28,6 +51,9 @@ public:
 
 private:
     std::int64_t m_ms = 0;
+    std::mutex m_holdLock;
+    std::condition_variable m_released;
+    bool m_held = false;
 };
 
 // What the dialling thread told its dialog.
