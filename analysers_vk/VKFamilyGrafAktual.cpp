@@ -402,18 +402,19 @@ void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout
                 break;
             }
     plot.left = left;
-    if (!print) {
-        SetColumns(edges, groups);
-        SetPlotRect(plot);
-    }
     const CGraphTrace* first = nullptr;
     for (int i = 0; i < count && !first; ++i)
         first = traceOf(i);
     if (first) {
-        CGraphRect timeAxis{plot.left, plot.top, plot.right, plot.bottom};
-        painter.DrawTimeAxis(*first, timeAxis, Grid(), X0(), X1());
+        // The axis takes its room at the right: the curves, the band, the
+        // cursor and the clicks keep to the same width.
+        painter.DrawTimeAxis(*first, plot, Grid(), X0(), X1());
         if (layout.band)
             DrawBand(painter, CGraphRect{plot.left, layout.bandRect.top(), plot.right, layout.bandRect.bottom()});
+    }
+    if (!print) {
+        SetColumns(edges, groups);
+        SetPlotRect(plot);
     }
     if (!Offline() && !print)
         painter.DrawTitle(CGraphRect::FromQRect(layout.title), plot);

@@ -857,7 +857,7 @@ void CGraphPainter::DrawBusyNotice(int left, int top, int right, int bottom)
 }
 
 void CGraphPainter::DrawBars(const std::array<CSwitchRows, 3>& channels, const std::vector<int>& rowTops, int barHeight,
-                             int baseOffset, const CGraphRect& panel, int span, int x0, int x1)
+                             int baseOffset, const CGraphRect& panel, int span, int x0, int x1, int newest)
 {
     // Oldest, remaining and newest channel by their first events; a
     // channel without events counts as the newest.
@@ -922,14 +922,14 @@ void CGraphPainter::DrawBars(const std::array<CSwitchRows, 3>& channels, const s
             }
         }
         if (on && !ended)
-            bar(openX, panel.right);
+            bar(openX, newest == kNoNewest ? panel.right : std::min(panel.right, xOf(newest)));
         m_painter->drawLine(panel.left, y + baseOffset, panel.right, y + baseOffset);
     }
     m_painter->restore();
 }
 
 void CGraphPainter::DrawStageBars(const std::array<CSwitchRows, 3>& channels, const CGraphRect& panel, int span, int x0,
-                                  int x1, bool compact)
+                                  int x1, bool compact, int newest)
 {
     const int height = panel.Height();
     const int p = height / (compact ? 14 : 29);
@@ -940,7 +940,7 @@ void CGraphPainter::DrawStageBars(const std::array<CSwitchRows, 3>& channels, co
     std::vector<int> tops;
     for (int r = 0; r < rows; ++r)
         tops.push_back(panel.top + m + (r + 1) * 2 * p + (r >= 6 ? m : 0));
-    DrawBars(channels, tops, p + 1, (p + 1) / 2, panel, span, x0, x1);
+    DrawBars(channels, tops, p + 1, (p + 1) / 2, panel, span, x0, x1, newest);
 
     for (int r = 0; r < rows; ++r) {
         const int y = tops[std::size_t(r)];
@@ -962,7 +962,7 @@ void CGraphPainter::DrawStageBars(const std::array<CSwitchRows, 3>& channels, co
 }
 
 void CGraphPainter::DrawChannelBars(const std::array<CSwitchRows, 3>& channels, const CGraphRect& panel, int span,
-                                    int x0, int x1)
+                                    int x0, int x1, int newest)
 {
     const int height = panel.Height();
     const int p = height / 19;
@@ -973,7 +973,7 @@ void CGraphPainter::DrawChannelBars(const std::array<CSwitchRows, 3>& channels, 
     std::vector<int> tops;
     for (int r = 0; r < 9; ++r)
         tops.push_back(panel.top + m + (r + 1) * step + (r >= 4 ? m : 0) + (r >= 8 ? m : 0));
-    DrawBars(channels, tops, p, p / 2, panel, span, x0, x1);
+    DrawBars(channels, tops, p, p / 2, panel, span, x0, x1, newest);
 
     struct Label {
         int row;

@@ -12,6 +12,7 @@
 #include "charts/ExportDlg.h"
 #include "charts/PdfCheck.h"
 #include "charts/StatPanel.h"
+#include "charts/TimeAxisCheck.h"
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
@@ -63,6 +64,17 @@ protected:
     void Send(platform::MessageId id, std::uintptr_t w = 0, std::intptr_t l = 0)
     {
         platform::SendMessageTo(m_view, id, w, l);
+    }
+
+    // The range bar's window from `from` to `to` seconds after the file's
+    // start, as the user sets it; returns its start.
+    CTime ShowWindow(CVKArchivView* view, int from, int to)
+    {
+        CTime start, end;
+        m_doc->Navigator().GetFileRange(start, end);
+        view->Modes().RangeBar()->SetLimits(CTime(start.GetTime() + from), CTime(start.GetTime() + to));
+        Send(platform::WM_ARCHIVE_SET_WINDOW);
+        return CTime(start.GetTime() + from);
     }
 };
 
@@ -206,6 +218,28 @@ TEST_F(VKArchivViewTest, ANewRangeFromTheBarBecomesTheDocumentsWindow)
     Send(platform::WM_ARCHIVE_REFILL, 1);
     EXPECT_LT(view->List()->Model().rowCount(), m_records);
     EXPECT_GT(view->List()->Model().rowCount(), 0);
+}
+
+TEST_F(VKArchivViewTest, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUnderItsTick)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    // 10:10 to 10:30 of a file of 10:00 to 10:31: whole blocks load beyond it.
+    const CTime from = ShowWindow(view, 600, 1800);
+    CVKGrafAktual* graph = view->Graph();
+    const CGraphRect plot = graph->PlotRect();
+    const std::vector<int> ticks = timeaxis::TickXs(graph->RenderImage(), plot);
+    ASSERT_GE(ticks.size(), 3u);
+    // The window starts and ends on whole minutes: ticks at both edges.
+    EXPECT_NEAR(ticks.front(), plot.left, 1);
+    EXPECT_NEAR(ticks.back(), plot.right, 1);
+    // A click on a tick selects the record of that time, and the cursor
+    // stands at the record's time on the axis.
+    const timeaxis::TickClick click = timeaxis::ClickMiddleTick(graph, 1200);
+    const double record = double(m_doc->GetFamilyArchiv().GetCurrentRecordTime().GetTime()) - from.GetTime();
+    EXPECT_LE(record, click.tick + 1);
+    EXPECT_GT(record, click.tick - 62);
+    EXPECT_NEAR(click.marker, record, 2 * click.pixel + 1);
 }
 
 TEST_F(VKArchivViewTest, ExportWritesTheListOnlyInListMode)
