@@ -242,6 +242,25 @@ TEST_F(VKArchivViewTest, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUnderIt
     EXPECT_NEAR(click.marker, record, 2 * click.pixel + 1);
 }
 
+TEST_F(VKArchivViewTest, ThePrintedGraphIsHeadedWithTheWindowOfTheBar)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    const CTime from = ShowWindow(view, 600, 1800);
+    const CTime to(from.GetTime() + 1200);
+    pdfcheck::PdfJobs jobs(true, 1200);
+    Send(platform::WM_ARCHIVE_PRINT_GRAPH);
+    ASSERT_EQ(jobs.chooserCalls, 1);
+    const QStringList pages = pdfcheck::PageTexts(jobs.Path());
+    ASSERT_FALSE(pages.isEmpty());
+    const QString format = QStringLiteral("%d.%m.%y %H:%M:%S");
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("od ") + from.Format(format) + QStringLiteral(" do ") + to.Format(format)))
+        << pages[0].toStdString();
+    // The footer is printed whole under the graph.
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("qorin01"))) << pages[0].toStdString();
+}
+
 TEST_F(VKArchivViewTest, ExportWritesTheListOnlyInListMode)
 {
     CVKArchivView* view = OpenView();
