@@ -13,6 +13,7 @@
 #include "charts/PdfCheck.h"
 #include "charts/StatPanel.h"
 #include "charts/TimeAxisCheck.h"
+#include "model/ScaleCategories.h"
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
@@ -240,6 +241,34 @@ TEST_F(VKArchivViewTest, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUnderIt
     EXPECT_LE(record, click.tick + 1);
     EXPECT_GT(record, click.tick - 62);
     EXPECT_NEAR(click.marker, record, 2 * click.pixel + 1);
+}
+
+TEST_F(VKArchivViewTest, TheGraphTakesTheStoredRangesOfItsCategories)
+{
+    // Ranges stored by the family's settings page, not automatic.
+    platform::Settings settings;
+    CScaleCategories stored(2);
+    stored.SetAuto(FALSE);
+    stored.SetRange(2, 0.5f, 1.5f); // PF
+    stored.SetRange(3, 45.f, 55.f); // f
+    stored.SetRange(5, 0.f, 20.f);  // THD
+    ASSERT_TRUE(stored.SaveToSettings(2, settings));
+    const platform::SettingsSection general(QStringLiteral("Obecne nastaveni vk"));
+    for (const char* name : {"PF1", "Fr", "THDU1"})
+        settings.WriteProfileInt(general, QStringLiteral("is") + QLatin1String(name), 1);
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    struct Range {
+        const char* name;
+        float minimum;
+        float maximum;
+    };
+    for (const Range& r : {Range{"PF1", 0.5f, 1.5f}, Range{"Fr", 45.f, 55.f}, Range{"THDU1", 0.f, 20.f}}) {
+        const CGraphTrace* trace = m_doc->GetFamilyArchiv().SeriesRegistry().FindGraphSeries(QString::fromLatin1(r.name));
+        ASSERT_TRUE(trace) << r.name;
+        EXPECT_FLOAT_EQ(trace->Minimum(), r.minimum) << r.name;
+        EXPECT_FLOAT_EQ(trace->Maximum(), r.maximum) << r.name;
+    }
 }
 
 TEST_F(VKArchivViewTest, ThePrintedGraphIsHeadedWithTheWindowOfTheBar)
