@@ -14,7 +14,7 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
-#include <map>
+#include <memory>
 #include <utility>
 
 using platform::CTime;
@@ -300,46 +300,47 @@ struct ColumnIndex {
 
 bool g_useColumnIndex = true;
 
-const ColumnIndex* IndexOf(const CGraphTrace& trace, int channel)
-{
-    static std::map<std::pair<const CGraphTrace*, int>, ColumnIndex> cache;
-    const auto& points = trace.Points(channel);
-    const auto key = std::make_pair(&trace, channel);
-    auto it = cache.find(key);
-    if (it != cache.end() && it->second.revision == trace.Revision() && it->second.data == points.data() &&
-        it->second.size == points.size())
-        return &it->second;
-    if (it == cache.end()) {
-        // Traces come and go; a cache that outgrows the graphs on screen
-        // starts afresh.
-        if (cache.size() >= 64)
-            cache.clear();
-        it = cache.emplace(key, ColumnIndex{}).first;
-    }
-    it->second.Build(points);
-    it->second.revision = trace.Revision();
-    return &it->second;
-}
-
-// The strokes of the last paint of each long trace, with what they were
-// made from: a repaint of an unchanged trace in an unchanged window draws
-// them again without reading a point.
+// The strokes of the last paint of a long trace, with what they were made
+// from: a repaint of an unchanged trace in an unchanged window draws them
+// again without reading a point.
 struct StrokeMemo {
     std::uint64_t revision = 0;
     std::array<int, 14> view{};
     std::vector<QLine> lines;
 };
 
+// What the painter keeps with each trace it drew: the column index of each
+// channel and the last strokes. The trace owns it, so it goes with the trace.
+struct TracePaintCache : CGraphTracePaintCache {
+    std::array<ColumnIndex, CGraphTrace::kChannels> indexes;
+    StrokeMemo memo;
+};
+
+TracePaintCache& CacheOf(const CGraphTrace& trace)
+{
+    if (auto* cache = dynamic_cast<TracePaintCache*>(trace.PaintCache()))
+        return *cache;
+    auto cache = std::make_unique<TracePaintCache>();
+    TracePaintCache& result = *cache;
+    trace.SetPaintCache(std::move(cache));
+    return result;
+}
+
+const ColumnIndex* IndexOf(const CGraphTrace& trace, int channel)
+{
+    const auto& points = trace.Points(channel);
+    ColumnIndex& index = CacheOf(trace).indexes[std::size_t(channel)];
+    if (index.data == points.data() && index.size == points.size() && index.revision == trace.Revision() &&
+        index.data)
+        return &index;
+    index.Build(points);
+    index.revision = trace.Revision();
+    return &index;
+}
+
 StrokeMemo& MemoOf(const CGraphTrace& trace)
 {
-    static std::map<const CGraphTrace*, StrokeMemo> memos;
-    auto it = memos.find(&trace);
-    if (it == memos.end()) {
-        if (memos.size() >= 64)
-            memos.clear();
-        it = memos.emplace(&trace, StrokeMemo{}).first;
-    }
-    return it->second;
+    return CacheOf(trace).memo;
 }
 
 // Feeds a channel column by column: a binary search finds where each column
