@@ -118,6 +118,8 @@ void CVKAktMer::OnNewData()
     }
     if (panel)
         panel->update();
+    // The traces and the time marker move on with every measurement.
+    Graph()->update();
     Alarms()->update();
     Values()->update();
     // The floating panel follows the live window's values.

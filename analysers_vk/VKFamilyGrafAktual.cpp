@@ -32,6 +32,14 @@ namespace {
 // More floats than any instrument type has categories for: not a record.
 constexpr int kMaxCategoryFloats = 256;
 
+// The scale categories whose ranges scale with the transformer ratios, and
+// the instrument types whose category sets the graphs use.
+constexpr int kCategoryVoltage = 0;
+constexpr int kCategoryCurrent = 1;
+constexpr int kCategoryPower = 4;
+constexpr int kScaleTypeVK = 2;
+constexpr int kScaleTypeVKT = 4;
+
 } // namespace
 
 CVKFamilyGrafAktual::Layout CVKFamilyGrafAktual::LayoutFor(const QRect& clientRect, int logPixelsY, bool reserveBand,
@@ -180,10 +188,26 @@ int CVKFamilyGrafAktual::SetQuantity(int index, int shown, std::uint32_t colour)
     const int group = QuantityOf(index).group;
     float minimum = 0, maximum = 0;
     GroupRange(group, minimum, maximum);
+    // Voltages, currents and powers get their ranges with the transformer
+    // ratios from the store; the other quantities take their category's
+    // range as it is, automatic or as the user stored it.
+    const int category = QuantityOf(index).category;
+    const bool ownRange = category != kCategoryVoltage && category != kCategoryCurrent && category != kCategoryPower;
+    if (ownRange) {
+        const int type = dynamic_cast<CVKTArchivData*>(m_data) ? kScaleTypeVKT : kScaleTypeVK;
+        double low = 0, high = 0;
+        if (m_data->ScaleCategories().GetEffectiveRange(category, type, low, high, 1.0) && high > low) {
+            minimum = float(low);
+            maximum = float(high);
+        }
+    }
     if (group == 5 && !m_isOdbDod)
         minimum = 0;
     if (trace) {
         registry.SetSeriesColour(name, colour);
+        // A range changed while the quantity is shown applies at once.
+        if (ownRange)
+            registry.SetSeriesScale(name, minimum, maximum);
         // Import/export switched while a power is shown: its axis follows.
         if (group != 5 || registry.SetSeriesOption(name, m_isOdbDod ? 0 : 1) == 1)
             return 0;
@@ -402,18 +426,19 @@ void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout
                 break;
             }
     plot.left = left;
-    if (!print) {
-        SetColumns(edges, groups);
-        SetPlotRect(plot);
-    }
     const CGraphTrace* first = nullptr;
     for (int i = 0; i < count && !first; ++i)
         first = traceOf(i);
     if (first) {
-        CGraphRect timeAxis{plot.left, plot.top, plot.right, plot.bottom};
-        painter.DrawTimeAxis(*first, timeAxis, Grid(), X0(), X1());
+        // The axis takes its room at the right: the curves, the band, the
+        // cursor and the clicks keep to the same width.
+        painter.DrawTimeAxis(*first, plot, Grid(), X0(), X1());
         if (layout.band)
             DrawBand(painter, CGraphRect{plot.left, layout.bandRect.top(), plot.right, layout.bandRect.bottom()});
+    }
+    if (!print) {
+        SetColumns(edges, groups);
+        SetPlotRect(plot);
     }
     if (!Offline() && !print)
         painter.DrawTitle(CGraphRect::FromQRect(layout.title), plot);

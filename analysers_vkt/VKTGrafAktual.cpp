@@ -80,9 +80,13 @@ void CVKTGrafAktual::GetAllQuantities(std::array<int, kQuantityCount>& shown,
 
 void CVKTGrafAktual::DrawBand(CGraphPainter& painter, const CGraphRect& band)
 {
-    // The relays' band under the plot, over the same time window.
-    const std::vector<std::vector<std::uint32_t>> none;
-    const std::array<CSwitchRows, 3> channels{CSwitchRows(none), CSwitchRows(none), CSwitchRows(none)};
+    // The outputs' runs under the plot, over the same time window, from the
+    // runs the store extracts with the curves.
+    std::array<CSwitchRows, 3> channels;
+    for (int c = 0; c < 3; ++c) {
+        const archive::CStageLists& lists = Data()->GraphStageLists(c);
+        channels[std::size_t(c)] = CSwitchRows(lists.data(), lists.size());
+    }
     painter.DrawChannelBars(channels, band, Data()->SeriesRegistry().GraphSpan(), X0(), X1());
 }
 

@@ -376,10 +376,13 @@ void CArchivNavigator::BuildGraphs(bool build, bool progress)
                 active->activateWindow();
         }
     } closeWait{wait, active};
-    m_data.LoadWindowGraphs(window.front(), count, &m_events, [&wait](int percent) {
-        if (wait)
-            wait->SetProgress(percent);
-    });
+    m_data.LoadWindowGraphs(
+        window.front(), count, &m_events,
+        [&wait](int percent) {
+            if (wait)
+                wait->SetProgress(percent);
+        },
+        m_windowStart, m_windowLength);
     if (wait)
         wait->SetProgress(100);
 }

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <numeric>
 
 namespace charts {
 
@@ -47,11 +48,11 @@ QString ValuePrintHeading(const QString& instrument, platform::CTime start, plat
     return heading;
 }
 
-int ValueTableWidthPercent(int columns, int perPage)
+int ValueTableWidthPercent(int units, int perPage)
 {
     if (perPage <= 0)
         return 100;
-    const int percent = int(double(columns) / perPage * 100);
+    const int percent = int(double(units) / perPage * 100);
     return std::min(int(percent * 1.1), 100);
 }
 
@@ -92,7 +93,10 @@ void PrintValueGroups(CReportPrinter& printer, const CValuePrintJob& job)
             captions << job.captions.value(k + 1);
             units.push_back(1);
         }
-        printer.BeginTable(1, captions, units, ValueTableWidthPercent(int(captions.size()), perPage));
+        // The table is as wide as its columns need, the time column counted
+        // twice, so a short last group keeps columns of a whole field.
+        printer.BeginTable(1, captions, units,
+                           ValueTableWidthPercent(std::accumulate(units.begin(), units.end(), 0), perPage));
         int r = 0;
         while (r < job.rowCount && printer.IsPrinting()) {
             int count = 0;

@@ -26,8 +26,9 @@ class CReportPrinter;
 std::vector<std::vector<int>> SplitColumnGroups(int checked, int perPage);
 // "Tisk hodnot A od 01.02.09 10:00:00 do 02.02.09 10:00:00" (no full stop).
 QString ValuePrintHeading(const QString& instrument, platform::CTime start, platform::CTime end);
-// Per cent of the body width of a table of `columns` of `perPage`.
-int ValueTableWidthPercent(int columns, int perPage);
+// Per cent of the body width of a table `units` fields wide when `perPage`
+// fields fit across it (with a tenth more room, at most the whole width).
+int ValueTableWidthPercent(int units, int perPage);
 // The copy the values are read from could not be made.
 QString ValueCopyFailedText(const QString& reason);
 

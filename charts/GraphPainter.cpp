@@ -14,7 +14,7 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
-#include <map>
+#include <memory>
 #include <utility>
 
 using platform::CTime;
@@ -300,46 +300,47 @@ struct ColumnIndex {
 
 bool g_useColumnIndex = true;
 
-const ColumnIndex* IndexOf(const CGraphTrace& trace, int channel)
-{
-    static std::map<std::pair<const CGraphTrace*, int>, ColumnIndex> cache;
-    const auto& points = trace.Points(channel);
-    const auto key = std::make_pair(&trace, channel);
-    auto it = cache.find(key);
-    if (it != cache.end() && it->second.revision == trace.Revision() && it->second.data == points.data() &&
-        it->second.size == points.size())
-        return &it->second;
-    if (it == cache.end()) {
-        // Traces come and go; a cache that outgrows the graphs on screen
-        // starts afresh.
-        if (cache.size() >= 64)
-            cache.clear();
-        it = cache.emplace(key, ColumnIndex{}).first;
-    }
-    it->second.Build(points);
-    it->second.revision = trace.Revision();
-    return &it->second;
-}
-
-// The strokes of the last paint of each long trace, with what they were
-// made from: a repaint of an unchanged trace in an unchanged window draws
-// them again without reading a point.
+// The strokes of the last paint of a long trace, with what they were made
+// from: a repaint of an unchanged trace in an unchanged window draws them
+// again without reading a point.
 struct StrokeMemo {
     std::uint64_t revision = 0;
     std::array<int, 14> view{};
     std::vector<QLine> lines;
 };
 
+// What the painter keeps with each trace it drew: the column index of each
+// channel and the last strokes. The trace owns it, so it goes with the trace.
+struct TracePaintCache : CGraphTracePaintCache {
+    std::array<ColumnIndex, CGraphTrace::kChannels> indexes;
+    StrokeMemo memo;
+};
+
+TracePaintCache& CacheOf(const CGraphTrace& trace)
+{
+    if (auto* cache = dynamic_cast<TracePaintCache*>(trace.PaintCache()))
+        return *cache;
+    auto cache = std::make_unique<TracePaintCache>();
+    TracePaintCache& result = *cache;
+    trace.SetPaintCache(std::move(cache));
+    return result;
+}
+
+const ColumnIndex* IndexOf(const CGraphTrace& trace, int channel)
+{
+    const auto& points = trace.Points(channel);
+    ColumnIndex& index = CacheOf(trace).indexes[std::size_t(channel)];
+    if (index.data == points.data() && index.size == points.size() && index.revision == trace.Revision() &&
+        index.data)
+        return &index;
+    index.Build(points);
+    index.revision = trace.Revision();
+    return &index;
+}
+
 StrokeMemo& MemoOf(const CGraphTrace& trace)
 {
-    static std::map<const CGraphTrace*, StrokeMemo> memos;
-    auto it = memos.find(&trace);
-    if (it == memos.end()) {
-        if (memos.size() >= 64)
-            memos.clear();
-        it = memos.emplace(&trace, StrokeMemo{}).first;
-    }
-    return it->second;
+    return CacheOf(trace).memo;
 }
 
 // Feeds a channel column by column: a binary search finds where each column
@@ -857,7 +858,7 @@ void CGraphPainter::DrawBusyNotice(int left, int top, int right, int bottom)
 }
 
 void CGraphPainter::DrawBars(const std::array<CSwitchRows, 3>& channels, const std::vector<int>& rowTops, int barHeight,
-                             int baseOffset, const CGraphRect& panel, int span, int x0, int x1)
+                             int baseOffset, const CGraphRect& panel, int span, int x0, int x1, int newest)
 {
     // Oldest, remaining and newest channel by their first events; a
     // channel without events counts as the newest.
@@ -922,14 +923,14 @@ void CGraphPainter::DrawBars(const std::array<CSwitchRows, 3>& channels, const s
             }
         }
         if (on && !ended)
-            bar(openX, panel.right);
+            bar(openX, newest == kNoNewest ? panel.right : std::min(panel.right, xOf(newest)));
         m_painter->drawLine(panel.left, y + baseOffset, panel.right, y + baseOffset);
     }
     m_painter->restore();
 }
 
 void CGraphPainter::DrawStageBars(const std::array<CSwitchRows, 3>& channels, const CGraphRect& panel, int span, int x0,
-                                  int x1, bool compact)
+                                  int x1, bool compact, int newest)
 {
     const int height = panel.Height();
     const int p = height / (compact ? 14 : 29);
@@ -940,7 +941,7 @@ void CGraphPainter::DrawStageBars(const std::array<CSwitchRows, 3>& channels, co
     std::vector<int> tops;
     for (int r = 0; r < rows; ++r)
         tops.push_back(panel.top + m + (r + 1) * 2 * p + (r >= 6 ? m : 0));
-    DrawBars(channels, tops, p + 1, (p + 1) / 2, panel, span, x0, x1);
+    DrawBars(channels, tops, p + 1, (p + 1) / 2, panel, span, x0, x1, newest);
 
     for (int r = 0; r < rows; ++r) {
         const int y = tops[std::size_t(r)];
@@ -962,7 +963,7 @@ void CGraphPainter::DrawStageBars(const std::array<CSwitchRows, 3>& channels, co
 }
 
 void CGraphPainter::DrawChannelBars(const std::array<CSwitchRows, 3>& channels, const CGraphRect& panel, int span,
-                                    int x0, int x1)
+                                    int x0, int x1, int newest)
 {
     const int height = panel.Height();
     const int p = height / 19;
@@ -973,7 +974,7 @@ void CGraphPainter::DrawChannelBars(const std::array<CSwitchRows, 3>& channels, 
     std::vector<int> tops;
     for (int r = 0; r < 9; ++r)
         tops.push_back(panel.top + m + (r + 1) * step + (r >= 4 ? m : 0) + (r >= 8 ? m : 0));
-    DrawBars(channels, tops, p, p / 2, panel, span, x0, x1);
+    DrawBars(channels, tops, p, p / 2, panel, span, x0, x1, newest);
 
     struct Label {
         int row;

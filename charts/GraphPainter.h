@@ -11,6 +11,7 @@
 #include <array>
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -97,11 +98,14 @@ public:
     void DrawBusyNotice(int left, int top, int right, int bottom);
 
     // Event bar panels over the trace's span and the visible window x0..x1.
-    // Stage bars: 14 rows (6 with `compact`); channel bars: 9 rows.
+    // Stage bars: 14 rows (6 with `compact`); channel bars: 9 rows. A bar
+    // still on at the end stops at `newest` (seconds of the span: the newest
+    // record), as nothing is known of the time after it.
+    static constexpr int kNoNewest = std::numeric_limits<int>::max();
     void DrawStageBars(const std::array<CSwitchRows, 3>& channels, const CGraphRect& panel, int span, int x0, int x1,
-                       bool compact);
+                       bool compact, int newest = kNoNewest);
     void DrawChannelBars(const std::array<CSwitchRows, 3>& channels, const CGraphRect& panel, int span, int x0,
-                         int x1);
+                         int x1, int newest = kNoNewest);
 
     // Axis arithmetic, public for the graphs that lay out their own axes.
     struct AxisStep {
@@ -122,7 +126,7 @@ private:
     void DrawLinearAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int gridRight, double low, double high,
                         bool powerFactor);
     void DrawBars(const std::array<CSwitchRows, 3>& channels, const std::vector<int>& rowTops, int barHeight,
-                  int baseOffset, const CGraphRect& panel, int span, int x0, int x1);
+                  int baseOffset, const CGraphRect& panel, int span, int x0, int x1, int newest);
     void DrawTextIn(const CGraphRect& r, int flags, const QString& text);
     void DrawStrokes(const CGraphTrace& trace, const std::vector<QLine>& lines, int x0, int y0, int x1, int y1);
 

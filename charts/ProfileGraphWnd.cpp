@@ -371,15 +371,19 @@ void CProfileGraphWnd::DrawContent(QPainter& p, CGraphRect plot, int gridRight, 
     if (screen)
         SetColumns(edges, groups);
     plot.left = left;
-    if (screen)
-        SetPlotRect(plot);
     const CGraphTrace* first = nullptr;
     for (int i = 0; i < count && !first; ++i)
         first = traceOf(i);
-    if (!first)
+    if (!first) {
+        if (screen)
+            SetPlotRect(plot);
         return;
-    CGraphRect timeAxis = plot;
-    painter.DrawTimeAxis(*first, timeAxis, Grid(), x0, x1);
+    }
+    // The axis takes its room at the right: the curves, the cursor and the
+    // clicks keep to the same width so that each time stands under its tick.
+    painter.DrawTimeAxis(*first, plot, Grid(), x0, x1);
+    if (screen)
+        SetPlotRect(plot);
     painter.SetViewport(plot.left, plot.top, plot.right, plot.bottom, x0, Y0(), x1, Y1());
     for (int i = 0; i < count; ++i)
         if (const CGraphTrace* trace = traceOf(i))

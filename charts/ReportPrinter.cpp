@@ -130,14 +130,16 @@ protected:
     {
         p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, text);
     }
-    // In the fallback font when the text is wider than its cell.
+    // In the fallback font when the text is wider than its cell; the font
+    // of the row stays for the next cell.
     void FittedCell(QPainter& p, const QRect& r, const QString& text)
     {
         const QRect needed = p.boundingRect(r, Qt::AlignCenter | Qt::TextSingleLine, text);
         if (needed.width() > r.width()) {
+            const QFont rowFont = p.font();
             p.setFont(m_fallbackFont);
             Cell(p, r, text);
-            p.setFont(m_bodyFont);
+            p.setFont(rowFont);
         } else {
             Cell(p, r, text);
         }
@@ -164,17 +166,19 @@ public:
     }
     bool DrawHeader(QPainter& p, QRect& rect) override
     {
+        // A caption wider than its column (a long unit on a narrow table)
+        // is written smaller rather than cut.
         p.setFont(m_headerFont);
-        return Draw(p, rect, m_texts, false);
+        return Draw(p, rect, m_texts);
     }
     bool DrawRow(QPainter& p, QRect& rect, const QStringList& values) override
     {
         p.setFont(m_bodyFont);
-        return Draw(p, rect, values, true);
+        return Draw(p, rect, values);
     }
 
 private:
-    bool Draw(QPainter& p, QRect& rect, const QStringList& texts, bool fitted)
+    bool Draw(QPainter& p, QRect& rect, const QStringList& texts)
     {
         if (!Place(rect, 1))
             return false;
@@ -188,10 +192,7 @@ private:
         for (std::size_t i = 0; i < m_units.size(); ++i) {
             const QRect cell(cx, rect.y(), m_units[i] * unit, rect.height());
             const QString text = int(i) < texts.size() ? texts[int(i)] : QString();
-            if (fitted)
-                FittedCell(p, cell, text);
-            else
-                Cell(p, cell, text);
+            FittedCell(p, cell, text);
             cx += cell.width();
             if (i + 1 < m_units.size())
                 p.drawLine(cx, rect.y(), cx, BottomOf(rect));
@@ -465,12 +466,16 @@ void CReportPrinter::DrawHeader()
     m_painter.setPen(m_textColour);
     m_painter.setBackground(m_paperColour);
     m_painter.setFont(m_small);
+    const QString pageNumber = PageNumberText();
     if (!m_title.isEmpty()) {
+        // The title ends left of the page number, whatever the printer's
+        // resolution: by the number's own width and a space of a text line.
+        const int numberWidth = QFontMetrics(m_small, m_printer).horizontalAdvance(pageNumber);
         QRect titleRect = m_header;
-        titleRect.setRight(titleRect.right() - 250);
+        titleRect.setRight(titleRect.right() - numberWidth - m_h);
         m_painter.drawText(titleRect, AlignmentOf(dt::kRight | dt::kSingleLine), m_title);
     }
-    m_painter.drawText(m_header, AlignmentOf(dt::kRight | dt::kSingleLine), PageNumberText());
+    m_painter.drawText(m_header, AlignmentOf(dt::kRight | dt::kSingleLine), pageNumber);
     m_painter.setFont(m_normal);
 }
 

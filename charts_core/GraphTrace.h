@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -23,6 +24,14 @@ struct CGraphPoint {
 class CGraphTraceRangeError : public std::runtime_error {
 public:
     CGraphTraceRangeError() : std::runtime_error("graph point before the time origin") {}
+};
+
+// What a painter keeps with a trace between paints to draw it again
+// quickly (the painter's own kind). It lives and dies with its trace; a copy
+// of the trace starts without one.
+class CGraphTracePaintCache {
+public:
+    virtual ~CGraphTracePaintCache() = default;
 };
 
 // One graph series. Its points sit in three channels (oldest first), so a
@@ -103,6 +112,10 @@ public:
     // The value a stored y stands for in the current range.
     double ValueOfY(std::int32_t y) const;
 
+    // The painter's cache of this trace, none until a painter sets one.
+    CGraphTracePaintCache* PaintCache() const { return m_paintCache.cache.get(); }
+    void SetPaintCache(std::unique_ptr<CGraphTracePaintCache> cache) const { m_paintCache.cache = std::move(cache); }
+
 private:
     std::int32_t XOf(platform::CTime time) const;
     std::int32_t YOf(double value) const;
@@ -124,4 +137,23 @@ private:
     bool m_gapFlag = false;
     std::array<std::vector<CGraphPoint>, kChannels> m_points;
     std::uint64_t m_revision = 0;
+    // Belongs to this trace's points: copies and assignments leave it out.
+    struct PaintCacheSlot {
+        std::unique_ptr<CGraphTracePaintCache> cache;
+        PaintCacheSlot() = default;
+        PaintCacheSlot(const PaintCacheSlot&) {}
+        PaintCacheSlot(PaintCacheSlot&&) noexcept {}
+        PaintCacheSlot& operator=(const PaintCacheSlot&)
+        {
+            cache.reset();
+            return *this;
+        }
+        PaintCacheSlot& operator=(PaintCacheSlot&&) noexcept
+        {
+            cache.reset();
+            return *this;
+        }
+        ~PaintCacheSlot() = default;
+    };
+    mutable PaintCacheSlot m_paintCache;
 };

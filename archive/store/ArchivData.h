@@ -186,9 +186,12 @@ public:
     // Archive windows: the series of `blockCount` blocks from ring slot
     // `firstBlock` (none for 0 blocks); 0 when a block cannot be read.
     // With `events`, the event records of the window's blocks go there (the
-    // list starts afresh); `progress` follows the load in per cent.
+    // list starts afresh); `progress` follows the load in per cent. A
+    // `windowSpan` above 0 makes the graphs' time axis the window the user
+    // chose (from `windowStart`), else it runs over the loaded blocks.
     int LoadWindowGraphs(int firstBlock, int blockCount, CArchivEventList* events = nullptr,
-                         const std::function<void(int)>& progress = {});
+                         const std::function<void(int)>& progress = {}, platform::CTime windowStart = {},
+                         int windowSpan = 0);
     // The graph series keep their registration but lose their points, and
     // the stage lists are emptied: a new file, other write lists, a closed
     // live window or a mode without graphs.

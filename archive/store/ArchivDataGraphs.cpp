@@ -77,7 +77,8 @@ void CArchivData::ResetGraphTimeBase(int span)
 }
 
 int CArchivData::LoadWindowGraphs(int firstBlock, int blockCount, CArchivEventList* events,
-                                  const std::function<void(int)>& progress)
+                                  const std::function<void(int)>& progress, platform::CTime windowStart,
+                                  int windowSpan)
 {
     int slotCount = 0;
     {
@@ -96,7 +97,7 @@ int CArchivData::LoadWindowGraphs(int firstBlock, int blockCount, CArchivEventLi
             CollectBlockEvents(block, *events, first ? TRUE : FALSE);
         };
     const bool ok = m_graphFeed.LoadWindow([this](int slot, CArchivRecordList& out) { return ReadBlock(slot, out) != 0; },
-                                           firstBlock, blockCount, slotCount, observer);
+                                           firstBlock, blockCount, slotCount, observer, windowStart, windowSpan);
     if (blockCount > 0 && m_graphFeed.Span() > 0)
         SetGraphWindow(m_graphFeed.Origin(), m_graphFeed.Span());
     return ok ? 1 : 0;

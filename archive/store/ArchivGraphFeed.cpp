@@ -184,7 +184,7 @@ void CArchivGraphFeed::Clear()
 }
 
 bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount,
-                                  const LoadObserver& observer)
+                                  const LoadObserver& observer, CTime windowStart, int windowSpan)
 {
     const auto progress = [&observer](int percent) {
         if (observer.progress)
@@ -206,6 +206,12 @@ bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int b
         return false;
     const std::int64_t span = block.empty() ? 0 : Diff(CTime(block.back().time), m_origin);
     m_span = span != 0 ? int(span) : kEmptyWindowSpan;
+    // The whole blocks reach beyond the chosen window on both sides: the
+    // axis, the curves and the clicks on them all count in the window.
+    if (windowSpan > 0) {
+        m_origin = windowStart;
+        m_span = windowSpan;
+    }
     SetTimeBase(false, false);
 
     const std::array<int, 3> split = archive::SplitWindowChannels(blockCount);

@@ -52,9 +52,11 @@ public:
 
     // Loads the window of `blockCount` blocks from `firstBlock` of a ring of
     // `slotCount` slots. False when a block could not be read (the series
-    // keep what was loaded before it).
+    // keep what was loaded before it). With a `windowSpan` above 0 the time
+    // axis is that window from `windowStart`, else the blocks' first data
+    // record to their last record.
     bool LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount,
-                    const LoadObserver& observer = {});
+                    const LoadObserver& observer = {}, platform::CTime windowStart = {}, int windowSpan = 0);
     // Every series without points and the stage lists empty.
     void Clear();
 

@@ -482,14 +482,34 @@ void CControllerGraphWnd::DrawStagePanel(CGraphPainter& painter, const QRect& pa
         channels[std::size_t(c)] = CSwitchRows(lists.data(), lists.size());
     }
     const CGraphRect r{plot.left, panel.top(), plot.right, panel.top() + panel.height()};
-    painter.DrawStageBars(channels, r, m_data->SeriesRegistry().GraphSpan(), X0(), X1(), CompactStages());
+    const int span = m_data->SeriesRegistry().GraphSpan();
+    const int newest = NewestPosition();
+    painter.DrawStageBars(channels, r, span, X0(), X1(), CompactStages(),
+                          newest < 0 ? CGraphPainter::kNoNewest : int(std::int64_t(newest) * span / 30000));
 }
 
-void CControllerGraphWnd::DrawTimeAxis(CGraphPainter& painter, const CGraphTrace* last, CGraphRect plot)
+int CControllerGraphWnd::NewestPosition() const
 {
-    CGraphRect axis = plot;
+    // Live, the last measurement; in an archive window, the newest point of
+    // the curves (the window may reach past the file's end).
+    if (m_entry)
+        return m_data->GetGraphPosition();
+    int newest = -1;
+    for (int i = 0; i < StoredCurveCount(); ++i)
+        if (const CGraphTrace* trace = StoredCurveTrace(i))
+            for (int c = 0; c < CGraphTrace::kChannels; ++c)
+                for (auto p = trace->Points(c).rbegin(); p != trace->Points(c).rend(); ++p)
+                    if (p->y >= 0) {
+                        newest = std::max(newest, int(p->x));
+                        break;
+                    }
+    return newest;
+}
+
+void CControllerGraphWnd::DrawTimeAxis(CGraphPainter& painter, const CGraphTrace* last, CGraphRect& plot)
+{
     if (last) {
-        painter.DrawTimeAxis(*last, axis, Grid(), X0(), X1());
+        painter.DrawTimeAxis(*last, plot, Grid(), X0(), X1());
         return;
     }
     // Every curve switched off (an old file or registry): the axis still
@@ -497,7 +517,7 @@ void CControllerGraphWnd::DrawTimeAxis(CGraphPainter& painter, const CGraphTrace
     CGraphTrace base(QString(), QString(), QString(), 0, 1.f, 0.f);
     const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
     base.Rescale(registry.GraphOrigin(), registry.GraphSpan(), false);
-    painter.DrawTimeAxis(base, axis, Grid(), X0(), X1());
+    painter.DrawTimeAxis(base, plot, Grid(), X0(), X1());
 }
 
 void CControllerGraphWnd::DrawGraph(CGraphPainter& painter, const QRect& client, bool print)
@@ -513,9 +533,11 @@ void CControllerGraphWnd::DrawGraph(CGraphPainter& painter, const QRect& client,
     plot = DrawAxes(painter, plot, m_layout.title.right(), print, last);
     plot.left += 2;
     plot.right = m_layout.title.right();
+    // The axis takes its room at the right: the curves, the stages, the
+    // cursor and the clicks keep to the same width.
+    DrawTimeAxis(painter, last, plot);
     if (!print)
         SetPlotRect(plot);
-    DrawTimeAxis(painter, last, plot);
     if (m_layout.stages)
         DrawStagePanel(painter, m_layout.stagePanel, plot);
     if (!print && !Ready()) {

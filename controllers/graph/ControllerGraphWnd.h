@@ -208,7 +208,9 @@ protected:
 
     void DrawGraph(CGraphPainter& painter, const QRect& client, bool print);
     // The time axis even without a curve: a trace of the store's time base.
-    void DrawTimeAxis(CGraphPainter& painter, const CGraphTrace* last, CGraphRect plot);
+    void DrawTimeAxis(CGraphPainter& painter, const CGraphTrace* last, CGraphRect& plot);
+    // The x (0..30000) of the newest record, -1 when none is known.
+    int NewestPosition() const;
 
     int StoredGridQuantity(int quantity) const;
     // The curves, options and categories of a settings section.

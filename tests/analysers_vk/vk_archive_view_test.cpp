@@ -12,6 +12,8 @@
 #include "charts/ExportDlg.h"
 #include "charts/PdfCheck.h"
 #include "charts/StatPanel.h"
+#include "charts/TimeAxisCheck.h"
+#include "model/ScaleCategories.h"
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
@@ -63,6 +65,17 @@ protected:
     void Send(platform::MessageId id, std::uintptr_t w = 0, std::intptr_t l = 0)
     {
         platform::SendMessageTo(m_view, id, w, l);
+    }
+
+    // The range bar's window from `from` to `to` seconds after the file's
+    // start, as the user sets it; returns its start.
+    CTime ShowWindow(CVKArchivView* view, int from, int to)
+    {
+        CTime start, end;
+        m_doc->Navigator().GetFileRange(start, end);
+        view->Modes().RangeBar()->SetLimits(CTime(start.GetTime() + from), CTime(start.GetTime() + to));
+        Send(platform::WM_ARCHIVE_SET_WINDOW);
+        return CTime(start.GetTime() + from);
     }
 };
 
@@ -206,6 +219,75 @@ TEST_F(VKArchivViewTest, ANewRangeFromTheBarBecomesTheDocumentsWindow)
     Send(platform::WM_ARCHIVE_REFILL, 1);
     EXPECT_LT(view->List()->Model().rowCount(), m_records);
     EXPECT_GT(view->List()->Model().rowCount(), 0);
+}
+
+TEST_F(VKArchivViewTest, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUnderItsTick)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    // 10:10 to 10:30 of a file of 10:00 to 10:31: whole blocks load beyond it.
+    const CTime from = ShowWindow(view, 600, 1800);
+    CVKGrafAktual* graph = view->Graph();
+    const CGraphRect plot = graph->PlotRect();
+    const std::vector<int> ticks = timeaxis::TickXs(graph->RenderImage(), plot);
+    ASSERT_GE(ticks.size(), 3u);
+    // The window starts and ends on whole minutes: ticks at both edges.
+    EXPECT_NEAR(ticks.front(), plot.left, 1);
+    EXPECT_NEAR(ticks.back(), plot.right, 1);
+    // A click on a tick selects the record of that time, and the cursor
+    // stands at the record's time on the axis.
+    const timeaxis::TickClick click = timeaxis::ClickMiddleTick(graph, 1200);
+    const double record = double(m_doc->GetFamilyArchiv().GetCurrentRecordTime().GetTime()) - from.GetTime();
+    EXPECT_LE(record, click.tick + 1);
+    EXPECT_GT(record, click.tick - 62);
+    EXPECT_NEAR(click.marker, record, 2 * click.pixel + 1);
+}
+
+TEST_F(VKArchivViewTest, TheGraphTakesTheStoredRangesOfItsCategories)
+{
+    // Ranges stored by the family's settings page, not automatic.
+    platform::Settings settings;
+    CScaleCategories stored(2);
+    stored.SetAuto(FALSE);
+    stored.SetRange(2, 0.5f, 1.5f); // PF
+    stored.SetRange(3, 45.f, 55.f); // f
+    stored.SetRange(5, 0.f, 20.f);  // THD
+    ASSERT_TRUE(stored.SaveToSettings(2, settings));
+    const platform::SettingsSection general(QStringLiteral("Obecne nastaveni vk"));
+    for (const char* name : {"PF1", "Fr", "THDU1"})
+        settings.WriteProfileInt(general, QStringLiteral("is") + QLatin1String(name), 1);
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    struct Range {
+        const char* name;
+        float minimum;
+        float maximum;
+    };
+    for (const Range& r : {Range{"PF1", 0.5f, 1.5f}, Range{"Fr", 45.f, 55.f}, Range{"THDU1", 0.f, 20.f}}) {
+        const CGraphTrace* trace = m_doc->GetFamilyArchiv().SeriesRegistry().FindGraphSeries(QString::fromLatin1(r.name));
+        ASSERT_TRUE(trace) << r.name;
+        EXPECT_FLOAT_EQ(trace->Minimum(), r.minimum) << r.name;
+        EXPECT_FLOAT_EQ(trace->Maximum(), r.maximum) << r.name;
+    }
+}
+
+TEST_F(VKArchivViewTest, ThePrintedGraphIsHeadedWithTheWindowOfTheBar)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    const CTime from = ShowWindow(view, 600, 1800);
+    const CTime to(from.GetTime() + 1200);
+    pdfcheck::PdfJobs jobs(true, 1200);
+    Send(platform::WM_ARCHIVE_PRINT_GRAPH);
+    ASSERT_EQ(jobs.chooserCalls, 1);
+    const QStringList pages = pdfcheck::PageTexts(jobs.Path());
+    ASSERT_FALSE(pages.isEmpty());
+    const QString format = QStringLiteral("%d.%m.%y %H:%M:%S");
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("od ") + from.Format(format) + QStringLiteral(" do ") + to.Format(format)))
+        << pages[0].toStdString();
+    // The footer is printed whole under the graph.
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("qorin01"))) << pages[0].toStdString();
 }
 
 TEST_F(VKArchivViewTest, ExportWritesTheListOnlyInListMode)

@@ -261,6 +261,34 @@ TEST_F(VKLiveView, NewDataFillsTheValuesPanelAndSavesTheState)
     Close(again);
 }
 
+TEST_F(VKLiveView, TheGraphRepaintsWithEveryMeasurement)
+{
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    view->window()->show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(view->Graph()->isVisible());
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter;
+    view->Graph()->installEventFilter(&counter);
+    for (int i = 0; i < 3; ++i) {
+        Measure(WORD(2300 + 10 * i));
+        QCoreApplication::processEvents();
+        counter.paints = 0;
+        platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+        QCoreApplication::processEvents();
+        EXPECT_GT(counter.paints, 0) << "measurement " << i;
+    }
+    view->Graph()->removeEventFilter(&counter);
+    Close(view);
+}
+
 TEST_F(VKLiveView, ClosedBeforeTheFirstMeasurementStoresNothing)
 {
     platform::Settings().WriteProfileInt("Obecne nastaveni vk", QStringLiteral("isGraf"), 0);

@@ -127,6 +127,35 @@ TEST_F(VKTArchivViewTest, OpensWithTheGraphUnderTheRangeBarAndNeverThePanel)
     EXPECT_NE(view->Values()->FieldText(1015), QStringLiteral("--"));
 }
 
+TEST_F(VKTArchivViewTest, TheOutputsBandShowsTheOutputsOfTheRecords)
+{
+    // Three more blocks with output 1 on in every other pair of records;
+    // the band is switched on.
+    CVKTConfig config;
+    config.SetVtPrimary(1);
+    config.SetCtPrimary(50);
+    config.SetConnection(CVKTConfig::FourPhase);
+    for (int b = 0; b < 3; ++b)
+        WriteBlock(config, [](int record) {
+            CAktData v = vkttest::MakeValues(0x1F, record);
+            v.SetStatusA(BYTE(record % 4 < 2 ? 0x01 : 0x00));
+            return v;
+        });
+    platform::Settings().WriteProfileInt(platform::SettingsSection("Obecne nastaveni vkt"), QStringLiteral("isSpinac"),
+                                         1);
+    CVKTArchivView* view = OpenArchive(QStringLiteral("VKTArchiv.Document"), QStringLiteral("hala.vkt"), QSize(1000, 900));
+    ASSERT_TRUE(view);
+    CGraphWnd* graph = view->Graph();
+    const QImage image = graph->RenderImage();
+    const CGraphRect plot = graph->PlotRect();
+    const QRgb bar = ColorFromRef(CGraphPainter::kBarColour).rgb();
+    int bars = 0;
+    for (int y = plot.bottom + 6; y < image.height(); ++y)
+        for (int x = plot.left; x < plot.right; ++x)
+            bars += image.pixel(x, y) == bar ? 1 : 0;
+    EXPECT_GT(bars, 0) << "no output bars under the plot";
+}
+
 TEST_F(VKTArchivViewTest, LayoutAndStatisticsAreKeptInTheArchive)
 {
     CVKTArchivView* view = OpenView();

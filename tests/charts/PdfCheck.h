@@ -5,10 +5,13 @@
 
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace pdfcheck {
 
@@ -43,6 +46,36 @@ inline QStringList PageTexts(const QString& pdf)
     if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
         pages.removeLast();
     return pages;
+}
+
+// One word of a page as `pdftotext -bbox` places it, in points from the
+// page's top left.
+struct Word {
+    int page = 0; // from 0
+    QString text;
+    double xMin = 0;
+    double yMin = 0;
+    double xMax = 0;
+    double yMax = 0;
+};
+
+inline std::vector<Word> Words(const QString& pdf)
+{
+    std::vector<Word> words;
+    const QString html = Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    int page = -1;
+    for (const QString& line : html.split(QLatin1Char('\n'))) {
+        if (line.contains(QLatin1String("<page ")))
+            ++page;
+        const QRegularExpressionMatch m = word.match(line);
+        if (m.hasMatch())
+            words.push_back({page, m.captured(5).replace(QLatin1String("&amp;"), QLatin1String("&")),
+                             m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                             m.captured(4).toDouble()});
+    }
+    return words;
 }
 
 // Jobs whose printer is chosen while this lives go into `Path()`; with

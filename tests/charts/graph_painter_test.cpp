@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 using platform::CTime;
@@ -288,6 +289,44 @@ TEST(GraphPainter, IndexedAndWalkedTracesLookTheSame)
     };
     for (auto [x0, x1] : {std::pair{0, 1000}, std::pair{300, 420}, std::pair{655, 700}})
         EXPECT_EQ(draw(true, x0, x1), draw(false, x0, x1)) << x0 << ".." << x1;
+}
+
+TEST(GraphPainter, EachTraceOwnsTheIndexItIsDrawnThrough)
+{
+    std::mt19937 random(9);
+    std::uniform_int_distribution<int> value(1, 15000);
+    auto longPoints = [&] {
+        std::vector<CGraphPoint> points;
+        for (int i = 0; i < 40000; ++i)
+            points.push_back(CGraphPoint{int(std::int64_t(i) * 30000 / 40000), value(random)});
+        return points;
+    };
+    auto draw = [](const CGraphTrace& trace, bool indexed) {
+        CGraphPainter::UseColumnIndex(indexed);
+        Canvas c;
+        {
+            CGraphPainter painter(c.painter.get(), &c.font, &c.font);
+            painter.SetViewport(20, 20, 380, 280, 0, 0, 1000, 1000);
+            painter.DrawTrace(trace, 0, 0, 1000, 1000);
+        }
+        c.End();
+        CGraphPainter::UseColumnIndex(true);
+        return c.image;
+    };
+    // Traces come and go in the same storage: each is drawn from its own
+    // points, through an index it carries itself and that goes with it.
+    std::optional<CGraphTrace> slot;
+    for (int round = 0; round < 3; ++round) {
+        slot.emplace(TraceOf(longPoints()));
+        EXPECT_EQ(slot->PaintCache(), nullptr);
+        const QImage indexed = draw(*slot, true);
+        EXPECT_NE(slot->PaintCache(), nullptr) << round;
+        EXPECT_EQ(indexed, draw(*slot, false)) << round;
+        // A copy has points of its own and starts without the index.
+        const CGraphTrace copy(*slot);
+        EXPECT_EQ(copy.PaintCache(), nullptr);
+        EXPECT_EQ(draw(copy, true), indexed);
+    }
 }
 
 TEST(GraphPainter, TracesOfNoSpanOrNoRangeDrawWithoutFault)

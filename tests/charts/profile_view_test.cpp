@@ -2,6 +2,7 @@
 // written with the program's own serialiser.
 #include "PdfCheck.h"
 #include "ProfileFixture.h"
+#include "TimeAxisCheck.h"
 
 #include "charts/ProfileDoc.h"
 #include "charts/ProfileGraphWnd.h"
@@ -27,6 +28,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -190,6 +193,45 @@ TEST_F(ProfileViewTest, CursorKeysMoveTheCursorAndBeepAtTheEndsOfTheDay)
     QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint((plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2));
     EXPECT_NEAR(doc->GetProfile()->GetCursor(), 720, 2);
     EXPECT_EQ(view->Panel()->TimeText().left(11), QStringLiteral("05.03.09 12"));
+}
+
+TEST_F(ProfileViewTest, TheCursorStandsUnderTheTickOfItsTimeAndAClickOnATickSelectsIt)
+{
+    CProfileDoc* doc = Open(vkPath);
+    ASSERT_NE(doc, nullptr);
+    CProfileView* view = ViewOf(doc);
+    view->resize(900, 600);
+    view->show();
+    CProfileGraphWnd* graph = view->Graph();
+    QImage image = graph->RenderImage();
+    CGraphRect plot = graph->PlotRect();
+    // The axis runs over the plot: 00:00 at its left edge, 24:00 at its right.
+    const std::vector<int> ticks = timeaxis::TickXs(image, plot);
+    ASSERT_GE(ticks.size(), 3u);
+    EXPECT_NEAR(ticks.front(), plot.left, 1);
+    EXPECT_NEAR(ticks.back(), plot.right, 1);
+    // The tick nearest noon, on a whole hour.
+    int noon = ticks.front();
+    for (int x : ticks)
+        if (std::abs(x - (ticks.front() + ticks.back()) / 2) < std::abs(noon - (ticks.front() + ticks.back()) / 2))
+            noon = x;
+    const int hour = int(std::lround(timeaxis::SecondsAt(ticks, noon, 0, 86400) / 3600));
+    // Minutes of one pixel.
+    const double pixel = 1440.0 / plot.Width();
+    QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint(noon, (plot.top + plot.bottom) / 2));
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(doc->GetProfile()->GetCursor(), 60 * hour, pixel + 1);
+    image = graph->RenderImage();
+    EXPECT_NEAR(timeaxis::MarkerX(image, graph->PlotRect()), noon, 1);
+    // A cursor moved by keys stands under the tick of its minute.
+    for (int k = 0; k < 4; ++k)
+        QTest::keyClick(graph, Qt::Key_PageUp);
+    QCoreApplication::processEvents();
+    const int minute = doc->GetProfile()->GetCursor();
+    image = graph->RenderImage();
+    plot = graph->PlotRect();
+    EXPECT_NEAR(timeaxis::SecondsAt(ticks, timeaxis::MarkerX(image, plot), 0, 86400), 60.0 * minute,
+                60 * (pixel + 1));
 }
 
 TEST_F(ProfileViewTest, PanelChoicesShowAndHideCurvesAndTheFirstVoltageStays)

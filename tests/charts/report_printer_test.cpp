@@ -86,6 +86,41 @@ TEST(ReportPrinterPages, EveryPageCarriesTheFooterInModeTwoAndAnEmptyTitleLeaves
     }
 }
 
+TEST(ReportPrinterPages, TheTitleEndsLeftOfThePageNumberAtEveryResolution)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    for (const int dpi : {300, 600, 1200}) {
+        SCOPED_TRACE(dpi);
+        pdfcheck::PdfJobs jobs(true, dpi);
+        {
+            CReportPrinter printer(nullptr, 2, 3, false);
+            ASSERT_TRUE(printer.BeginPrint(QStringLiteral("job"), QStringLiteral("Rozvodna sever - Hodnoty"),
+                                           QStringLiteral("1-")));
+            printer.PrintText(QStringLiteral("obsah"));
+            printer.EndPrint();
+        }
+        double titleRight = -1;
+        double numberLeft = -1;
+        double titleTop = 0;
+        double numberTop = 0;
+        for (const pdfcheck::Word& w : pdfcheck::Words(jobs.Path())) {
+            if (w.text == QLatin1String("Hodnoty")) {
+                titleRight = w.xMax;
+                titleTop = w.yMin;
+            }
+            if (w.text == QLatin1String("strana")) {
+                numberLeft = w.xMin;
+                numberTop = w.yMin;
+            }
+        }
+        ASSERT_GE(titleRight, 0);
+        ASSERT_GE(numberLeft, 0);
+        EXPECT_NEAR(titleTop, numberTop, 1.0); // one header line
+        // A space of at least a few points between them.
+        EXPECT_LT(titleRight + 3, numberLeft);
+    }
+}
+
 TEST(ReportPrinterTables, RowsFlowOverPagesWithTheCaptionsRepeated)
 {
     PDFCHECK_REQUIRE_TOOLS();

@@ -8,6 +8,9 @@
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 using namespace valuelist;
@@ -41,7 +44,7 @@ TEST(ValuePrintLayout, GroupsHeadingAndTableWidth)
     EXPECT_EQ(charts::ValuePrintHeading(QStringLiteral("A"), CTime(1233478800), CTime(1233565200)),
               QStringLiteral("Tisk hodnot A od 01.02.09 10:00:00 do 02.02.09 10:00:00"));
     EXPECT_EQ(charts::ValueTableWidthPercent(3, 6), 55);
-    EXPECT_EQ(charts::ValueTableWidthPercent(6, 6), 100);
+    EXPECT_EQ(charts::ValueTableWidthPercent(7, 6), 100);
     EXPECT_EQ(charts::ValueTableWidthPercent(1, 7), 15);
 }
 
@@ -94,6 +97,67 @@ TEST_F(ValuePrintTest, ThreeColumnGroupsPrintAsSectionsNumberedOneTwoAndThree)
     ASSERT_FALSE(rows.empty());
     const QString firstValue = rows.front().value(1);
     EXPECT_TRUE(pages[0].contains(firstValue)) << firstValue.toStdString();
+}
+
+TEST_F(ValuePrintTest, EveryCaptionFitsItsColumnAtThePrintersResolution)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    pdfcheck::PdfJobs jobs(true, 1200);
+    int perPage = 0;
+    {
+        charts::CReportPrinter probe(nullptr, 2, 3, false);
+        ASSERT_TRUE(probe.BeginPrint(QStringLiteral("probe"), QString(), QString()));
+        perPage = int(probe.GetFieldsPerLine(12));
+        probe.EndPrint();
+    }
+    ASSERT_GE(perPage, 3);
+    // A full group and a short one of the longest captions the lists have.
+    charts::CValuePrintJob job;
+    job.instrument = QStringLiteral("A");
+    job.captions = {QStringLiteral("Čas")};
+    const int quantities = perPage - 1 + 2;
+    for (int k = 0; k < quantities; ++k)
+        job.captions << QStringLiteral("THDU%1,%2 [%]").arg(k % 3 + 1).arg((k + 1) % 3 + 1);
+    job.rowCount = 1;
+    job.rows = [](int, const std::vector<int>& group, int& count, int& first) {
+        QStringList row{QStringLiteral("10.03 10:00:00")};
+        for (std::size_t i = 0; i < group.size(); ++i)
+            row << QStringLiteral("1.5");
+        count = 1;
+        first = 0;
+        return std::vector<QStringList>{row};
+    };
+    ASSERT_TRUE(charts::PrintValueJob(nullptr, nullptr, job, QString()));
+    const std::vector<pdfcheck::Word> words = pdfcheck::Words(jobs.Path());
+    for (int page = 0; page < 2; ++page) {
+        SCOPED_TRACE(page);
+        // The caption line: the words level with "Čas", each caption from
+        // its "THDU" on.
+        const auto time = std::find_if(words.begin(), words.end(), [page](const pdfcheck::Word& w) {
+            return w.page == page && w.text == QStringLiteral("Čas");
+        });
+        ASSERT_NE(time, words.end());
+        struct Span {
+            double left;
+            double right;
+        };
+        std::vector<Span> captions;
+        const double height = time->yMax - time->yMin;
+        for (const pdfcheck::Word& w : words) {
+            if (w.page != page || std::abs(w.yMin - time->yMin) > height / 2 || w.text == QStringLiteral("Čas"))
+                continue;
+            if (!captions.empty() && !w.text.startsWith(QStringLiteral("THDU")))
+                captions.back().right = w.xMax;
+            else
+                captions.push_back({w.xMin, w.xMax});
+        }
+        const int expected = page == 0 ? perPage - 1 : 2;
+        ASSERT_EQ(int(captions.size()), expected);
+        // Columns of one width: the distance of neighbouring centres.
+        const double column = (captions[1].left + captions[1].right - captions[0].left - captions[0].right) / 2;
+        for (const Span& c : captions)
+            EXPECT_LE(c.right - c.left, column) << c.left;
+    }
 }
 
 TEST_F(ValuePrintTest, AStoreThatCannotSupplyARowEndsTheTable)

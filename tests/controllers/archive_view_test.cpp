@@ -1,6 +1,7 @@
 // The controller archive window over Qorin and Duskar archives recorded by
 // the store: modes, the layout kept in the archive, printing and export.
 #include "tests/charts/PdfCheck.h"
+#include "tests/charts/TimeAxisCheck.h"
 
 #include "app/Families.h"
 #include "archive_docs/ArchivDocHooks.h"
@@ -166,6 +167,14 @@ protected:
     {
         view->Document()->OnCloseDocument();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // The range bar's window of `span` seconds from 10:00, as the user sets
+    // it.
+    static void ShowWindow(CControllerArchivView* view, int span)
+    {
+        const CTime from(2024, 3, 10, 10, 0, 0);
+        view->RangeBar()->SetLimits(from, CTime(from.GetTime() + span));
+        platform::SendMessageTo(view, platform::WM_ARCHIVE_SET_WINDOW, 0, 0);
     }
     static void Refill(CControllerArchivView* view, int mode)
     {
@@ -691,6 +700,56 @@ TEST_P(ControllerArchiveView, GraphWithoutCurvesListsTheTimeAlone)
     EXPECT_FALSE(view->ValueList()->model()->data(cell, Qt::DisplayRole).toString().isEmpty());
     Refill(view, 0);
     EXPECT_FALSE(view->GraphPane()->RenderImage().isNull());
+    Close(view);
+}
+
+TEST_P(ControllerArchiveView, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUnderItsTick)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    // 10:00 to 10:10 of records from 10:01 to 10:15: whole blocks load
+    // beyond it.
+    const int span = 600;
+    ShowWindow(view, span);
+    CGraphWnd* graph = view->GraphPane();
+    const CGraphRect plot = graph->PlotRect();
+    const std::vector<int> ticks = timeaxis::TickXs(graph->RenderImage(), plot);
+    ASSERT_GE(ticks.size(), 3u);
+    EXPECT_NEAR(ticks.front(), plot.left, 1);
+    EXPECT_NEAR(ticks.back(), plot.right, 1);
+    // A click on a tick makes the record of that time current: the cursor
+    // stands at it, at most one record interval before the tick.
+    const timeaxis::TickClick click = timeaxis::ClickMiddleTick(graph, span);
+    EXPECT_LE(click.marker, click.tick + 2 * click.pixel);
+    EXPECT_GT(click.marker, click.tick - 61 - 2 * click.pixel);
+    Close(view);
+}
+
+TEST_P(ControllerArchiveView, TheStageStripEndsAtTheNewestRecord)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    // A window reaching a quarter of an hour past the newest record
+    // (10:15:02).
+    const int span = 1800;
+    ShowWindow(view, span);
+    CGraphWnd* graph = view->GraphPane();
+    const QImage image = graph->RenderImage();
+    const CGraphRect plot = graph->PlotRect();
+    const std::vector<int> ticks = timeaxis::TickXs(image, plot);
+    ASSERT_GE(ticks.size(), 3u);
+    const QRgb bar = ColorFromRef(CGraphPainter::kBarColour).rgb();
+    int right = -1;
+    for (int y = plot.bottom + 6; y < image.height(); ++y)
+        for (int x = plot.left; x < image.width(); ++x)
+            if (image.pixel(x, y) == bar)
+                right = std::max(right, x);
+    ASSERT_GE(right, 0) << "no stage bars";
+    const double pixel = double(span) / plot.Width();
+    EXPECT_LE(timeaxis::SecondsAt(ticks, right, 0, span), 902 + 2 * pixel);
+    EXPECT_GT(timeaxis::SecondsAt(ticks, right, 0, span), 902 - 62);
     Close(view);
 }
 
