@@ -180,32 +180,51 @@ void CGraphTrace::FreePoints()
 
 void CGraphTrace::Decimate(int perColumn)
 {
-    if (perColumn < 2)
+    if (perColumn < 1)
         return;
+    const std::size_t group = 2 * std::size_t(perColumn);
     for (auto& points : m_points) {
-        if (points.size() <= 2)
+        if (points.empty())
             continue;
-        std::vector<CGraphPoint> kept;
-        kept.push_back(points.front());
-        const std::size_t last = points.size() - 1;
-        for (std::size_t begin = 1; begin < last; begin += std::size_t(perColumn)) {
-            const std::size_t end = std::min(last, begin + std::size_t(perColumn));
-            std::size_t low = end;
-            std::size_t high = end;
-            for (std::size_t i = begin; i < end; ++i) {
-                if (points[i].IsGap())
-                    continue;
-                // y grows downwards: the highest value has the smallest y.
-                if (high == end || points[i].y < points[high].y)
-                    high = i;
-                if (low == end || points[i].y > points[low].y)
-                    low = i;
-            }
-            for (std::size_t i = begin; i < end; ++i)
-                if (points[i].IsGap() || i == low || i == high)
-                    kept.push_back(points[i]);
+        // A run of gaps draws as one.
+        std::vector<CGraphPoint> merged;
+        merged.reserve(points.size());
+        for (const CGraphPoint& p : points) {
+            if (p.IsGap() && !merged.empty() && merged.back().IsGap())
+                merged.back() = p;
+            else
+                merged.push_back(p);
         }
-        kept.push_back(points.back());
+        std::vector<CGraphPoint> kept;
+        std::size_t i = 0;
+        while (i < merged.size()) {
+            if (merged[i].IsGap()) {
+                kept.push_back(merged[i++]);
+                continue;
+            }
+            // The painter draws a group as one stroke from its top to its
+            // bottom: only those two points matter.
+            std::size_t top = i;
+            std::size_t bottom = i;
+            const std::size_t begin = i;
+            for (; i < merged.size() && i - begin < group && !merged[i].IsGap(); ++i) {
+                if (merged[i].y < merged[top].y)
+                    top = i;
+                if (merged[i].y > merged[bottom].y)
+                    bottom = i;
+            }
+            if (merged[top].y == merged[bottom].y) {
+                kept.push_back(merged[top]);
+            } else {
+                const CGraphPoint& a = merged[top];
+                const CGraphPoint& b = merged[bottom];
+                // In order of x; at the same x the lower point first.
+                const bool bottomFirst = b.x <= a.x;
+                kept.push_back(bottomFirst ? b : a);
+                kept.push_back(bottomFirst ? a : b);
+            }
+        }
+        kept.shrink_to_fit();
         points = std::move(kept);
     }
     Touch();

@@ -99,9 +99,10 @@ public:
     // channels, at this time; a gap when there is none or the gap flag is set.
     void SetHoldPoint(int channel, int index, platform::CTime time);
     void FreePoints();
-    // Keeps the first and last point of each channel, and of every run of
-    // `perColumn` points between them the lowest and the highest with every
-    // gap.
+    // Thins every channel out for drawing: each run of gaps becomes one gap,
+    // and each group of up to 2 × `perColumn` points between gaps becomes
+    // its highest and lowest point in order of x (one point when they are
+    // level).
     void Decimate(int perColumn);
 
     const std::vector<CGraphPoint>& Points(int channel) const;

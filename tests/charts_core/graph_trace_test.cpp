@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using platform::CTime;
 
 namespace {
@@ -99,25 +101,45 @@ TEST(GraphTrace, RollChannelsOnlyWhenThirdHoldsPoints)
     EXPECT_TRUE(trace.Points(2).empty());
 }
 
-TEST(GraphTrace, DecimateKeepsEndsExtremesAndGaps)
+// Groups of 2n points between gaps become their highest and lowest point in
+// order of x; every run of gaps becomes one gap. Values at one second apart
+// (x = 10 per second), -999 marks a gap.
+TEST(GraphTrace, DecimateDrawsTwoPointsPerGroupOfTwiceTheColumnAndMergesGaps)
 {
-    CGraphTrace trace = MakeTrace();
-    const double values[] = {10, 20, 90, 5, 40, -999, 60, 30};
-    trace.SetPointCount(0, 8);
-    for (int i = 0; i < 8; ++i) {
-        if (values[i] == -999)
-            trace.SetGap(0, i, false);
-        else
-            trace.SetPoint(0, i, CTime(kOrigin + CTime::time_type(i)), values[i]);
+    constexpr double gap = -999;
+    struct Case {
+        const char* name;
+        int perColumn;
+        std::vector<double> values;
+        std::vector<int> keptX; // -1 for a gap
+    };
+    const Case cases[] = {
+        {"eight rising points in two groups", 2, {10, 20, 30, 40, 50, 60, 70, 80}, {0, 30, 40, 70}},
+        {"falling points keep x order", 2, {80, 70, 60, 50}, {0, 30}},
+        {"a gap ends a group, a level group is one point", 3, {10, 20, 90, 5, 40, gap, 60, 60}, {20, 30, -1, 60}},
+        {"three gaps in a row become one", 2, {10, gap, gap, gap, 20}, {0, -1, 40}},
+        {"leading and trailing gaps stay", 1, {gap, gap, 10, 30, gap}, {-1, 20, 30, -1}},
+        {"a short last group", 2, {10, 50, 30, 20, 40}, {0, 10, 40}},
+    };
+    for (const Case& c : cases) {
+        CGraphTrace trace = MakeTrace();
+        const int n = int(c.values.size());
+        trace.SetPointCount(0, n);
+        for (int i = 0; i < n; ++i) {
+            if (c.values[std::size_t(i)] == gap)
+                trace.SetGap(0, i, false);
+            else
+                trace.SetPoint(0, i, CTime(kOrigin + CTime::time_type(i)), c.values[std::size_t(i)]);
+        }
+        trace.Decimate(c.perColumn);
+        std::vector<int> kept;
+        for (const CGraphPoint& p : trace.Points(0))
+            kept.push_back(p.IsGap() ? -1 : p.x);
+        EXPECT_EQ(kept, c.keptX) << c.name;
     }
-    trace.Decimate(3);
-    // first; column 20 90 5 keeps 90 and 5; column 40 gap 60 keeps all; last
-    const auto& p = trace.Points(0);
-    ASSERT_EQ(p.size(), 7u);
-    EXPECT_EQ(p[1].x, 20);
-    EXPECT_EQ(p[2].x, 30);
-    EXPECT_TRUE(p[4].IsGap());
-    EXPECT_EQ(p[6].x, 70);
+    CGraphTrace empty = MakeTrace();
+    empty.Decimate(2);
+    EXPECT_TRUE(empty.Points(0).empty());
 }
 
 } // namespace
