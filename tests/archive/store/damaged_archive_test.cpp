@@ -42,6 +42,19 @@ void Scribble(const QString& path, std::uint32_t sector, int count)
     WriteFile(path, file);
 }
 
+// Another compound file in the archive's place: its streams, each a few bytes.
+void ReplaceWithCompoundFile(const QString& path, const std::vector<std::string>& streams)
+{
+    cfb::CreateOptions options;
+    options.overwrite = true;
+    auto file = cfb::CompoundFile::create(QFile::encodeName(path).toStdString(), options);
+    ASSERT_TRUE(file.ok());
+    const std::uint8_t bytes[] = {0xEC, 0xA5, 0xC1, 0x00};
+    for (const std::string& name : streams)
+        ASSERT_TRUE((*file)->writeStream(name, bytes).ok());
+    ASSERT_TRUE((*file)->close().ok());
+}
+
 // The "hlavicka" stream rewritten through an independent writer.
 void EditHeaderStream(const QString& path, const std::function<void(QByteArray&)>& edit)
 {
@@ -134,6 +147,9 @@ protected:
              }},
             {"damaged FAT", [](const QString& p) { Scribble(p, HeaderField(ReadFile(p), 0x4C), 512); }},
             {"damaged directory", [](const QString& p) { Scribble(p, HeaderField(ReadFile(p), 0x30), 128); }},
+            {"another program's compound file",
+             [](const QString& p) { ReplaceWithCompoundFile(p, {"WordDocument", "SummaryInformation"}); }},
+            {"empty compound file", [](const QString& p) { ReplaceWithCompoundFile(p, {}); }},
         };
     }
 
