@@ -108,12 +108,18 @@ int CArchivData::Create(int total, int recordsPerBlock, int interval, const QStr
 int CArchivData::ResumeFile(BOOL newFilePerPeriod, BOOL recordToFile, int slotCount, const QString& instrument,
                             int interval, int remainingBlocks)
 {
+    // A file moved or copied since it was made still names its first folder
+    // in its header; blocks, the next period's file and every message must
+    // go where the file is now.
+    const QString path = GetFilePath();
     int newest = -1;
     int count = 0;
     {
         std::lock_guard ring(ringLock);
         if (!header)
             return 1;
+        if (!path.isEmpty())
+            header->name = path;
         newest = archive::FindNewestSlot(header->slotTable);
         count = header->SlotCount();
         if (newest < 0) {
