@@ -144,7 +144,12 @@ QString ChooseSettingsFile(QWidget* parent, bool save, const QString& title, con
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                        : QString();
     }
-    QFileDialog dialog(parent, title, start, filter);
+    // The offered name is the settings file's: the instrument's data folder
+    // of the same name beside it must not take the Enter.
+    const QString file = name.isEmpty() || name.endsWith(QStringLiteral(".set"), Qt::CaseInsensitive)
+                             ? name
+                             : name + QStringLiteral(".set");
+    QFileDialog dialog(parent, title, folder.isEmpty() ? file : folder + QLatin1Char('/') + file, filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("set"));
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
