@@ -10,6 +10,7 @@
 #include "archive/store/VKRArchivData.h"
 #include "link/Pristroj.h"
 #include "link/PristrojLinkBracket.h"
+#include "link/PristrojLive.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/PristrojInfoDlg.h"
 
@@ -49,6 +50,13 @@ QString CVK01Doc::DocString()
 // closes the window of an entry that it removes), so nothing of it is
 // touched here.
 CVK01Doc::~CVK01Doc() = default;
+
+void CVK01Doc::OnCloseDocument()
+{
+    if (!IsClosing() && m_pristroj)
+        LiveWindowClosed(*m_pristroj);
+    ui::CDocument::OnCloseDocument();
+}
 
 void CVK01Doc::SetPristroj(CPristroj* entry)
 {

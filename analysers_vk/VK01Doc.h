@@ -43,6 +43,9 @@ public:
     void OnOpenCurrentFile();
     bool OpenCurrentFileEnabled() const;
     void OnHide() { OnCloseDocument(); }
+    // Closed by the user (the menu, the frame's close box, the instrument
+    // list): the instrument stops showing it.
+    void OnCloseDocument() override;
     // "Otevřít předchozí soubor": the newest archive of the instrument's
     // folder that began before the file now written.
     void OnOpenPreviousFile(QWidget* parent);

@@ -53,6 +53,11 @@ BOOL CPristroj::ApplyChanges(QObject* parent, const CPristroj& edited)
         StopThreadForTypeChange();
     }
 
+    // A thread that ended on its own (an instrument refused for its
+    // firmware) is let go: the next activation starts a new one.
+    if (m_pMereni && !m_pMereni->IsRunning())
+        EndThread(kThreadEndWaitMs);
+
     const BOOL copyMeasures = copy->m_merit;
     if (copyMeasures && !m_pMereni) {
         *this = *copy;

@@ -12,6 +12,7 @@
 #include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/AppTasks.h"
+#include "shell/CloseWindows.h"
 #include "shell/GeneralSettings.h"
 #include "shell/MavexApp.h"
 #include "shell/PristrojeDlg.h"
@@ -503,8 +504,15 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             return;
         }
         m_app->StopThreadSynchronised();
+        // The windows keep their state while this frame shows them and
+        // their instruments are still there.
+        CloseWindowsForExit(m_app->DocManager(), m_devices);
     }
     platform::Settings settings;
     SaveState(settings);
     ui::CMDIFrame::closeEvent(event);
+    // The floating panels are windows of their own: the program ends with
+    // this one, not with the last of them.
+    if (m_app && event->isAccepted())
+        QCoreApplication::exit(0);
 }

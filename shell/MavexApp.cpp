@@ -14,10 +14,13 @@
 #include "platform/StringTable.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Translations.h"
 #include "shell/AppArchivHost.h"
 #include "shell/AppTasks.h"
+#include "shell/CloseWindows.h"
 #include "shell/MainFrame.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QThread>
 #include <QWidget>
@@ -83,6 +86,9 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
         return false;
     connect(m_instance, &CSingleInstance::FileRequested, this, &CMavexApp::OnOpenFileFromInstance);
 
+    // Before the first window: the standard buttons and dialogs in Czech.
+    if (!ui::InstallStandardTranslations())
+        qWarning("qorin01: the Czech Qt translations (qtbase_cs) were not found");
     platform::Settings settings;
     // The window's own values are needed before it shows.
     m_settings.Load(settings);
@@ -263,6 +269,12 @@ int CMavexApp::ExitInstance()
         m_activationTimer->stop();
     m_activations.clear();
     platform::StopOrAbandon(m_download, kDownloadStopWaitMs);
+    // The windows first, while the instruments whose state they keep are
+    // whole: those already closing, then those still open (after a signal
+    // the main frame was never closed).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CloseWindowsForExit(m_docManager, m_devices);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     platform::Settings settings;
     m_settings.SaveOnExit(settings);

@@ -5,6 +5,7 @@
 #include "archive/store/QorinArchivData.h"
 #include "controllers/ControllerSettings.h"
 #include "link/Pristroj.h"
+#include "link/PristrojLive.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/PristrojInfoDlg.h"
 
@@ -39,6 +40,13 @@ QString CDuskarDoc::DocString()
 // closes the window of an entry that it removes), so nothing of it is
 // touched here.
 CControllerDoc::~CControllerDoc() = default;
+
+void CControllerDoc::OnCloseDocument()
+{
+    if (!IsClosing() && m_pristroj)
+        LiveWindowClosed(*m_pristroj);
+    ui::CDocument::OnCloseDocument();
+}
 
 void CControllerDoc::SetPristroj(CPristroj* entry)
 {

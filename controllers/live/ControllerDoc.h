@@ -36,6 +36,9 @@ public:
     bool OpenCurrentFileEnabled() const;
     void OnOpenPreviousFile(QWidget* parent);
     void OnHide() { OnCloseDocument(); }
+    // Closed by the user (the menu, the frame's close box, the instrument
+    // list): the instrument stops showing it.
+    void OnCloseDocument() override;
 
     // The newest archive file of `pattern` (a path prefix and "*.qor") whose
     // first record is earlier than `reference`, other than `current`; empty

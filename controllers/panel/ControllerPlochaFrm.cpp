@@ -120,6 +120,9 @@ CControllerPlochaFrm* FindControllerPanel(const CPristroj& entry)
 
 void OpenControllerPanel(CPristroj& entry)
 {
+    // However it was opened, the instrument list shows the panel as open
+    // and the next start opens it again.
+    entry.m_onp = 1;
     OpenPristrojPanel(Panels(), entry,
                       [&entry] { return new CControllerPlochaFrm(entry.GetType() == CPristroj::kDuskar); });
 }

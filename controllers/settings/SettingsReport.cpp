@@ -111,7 +111,12 @@ QString ChooseSettingsFile(QWidget* parent, bool save, const QString& title, con
 {
     if (FileChooser())
         return FileChooser()(parent, save, title, folder, name, kind);
-    const QString start = folder.isEmpty() ? name : folder + QLatin1Char('/') + name;
+    // The offered name is the settings file's: the instrument's data folder
+    // of the same name beside it must not take the Enter.
+    const QString dotted = QLatin1Char('.') + kind.ending;
+    const QString file =
+        save || name.isEmpty() || name.endsWith(dotted, Qt::CaseInsensitive) ? name : name + dotted;
+    const QString start = folder.isEmpty() ? file : folder + QLatin1Char('/') + file;
     QFileDialog dialog(parent, title, start, kind.filter);
     if (save)
         dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -3,11 +3,14 @@
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 
+#include <QSize>
+
 namespace ui {
 
 namespace {
 
 constexpr int kUnset = 0x7FFFFFFF;
+constexpr QSize kSmallestPlacement(160, 120);
 
 } // namespace
 
@@ -48,6 +51,10 @@ void CLiveViewState::RestoreFrame(CChildFrame* frame, CDocument* document) const
     const int cy = settings.GetProfileInt(section, QStringLiteral("cy"), kUnset);
     if (!frame || x == kUnset || y == kUnset || cx == kUnset || cy == kUnset)
         return;
+    // A placement taken from a minimised window or an empty one would show
+    // the window as a bare title bar.
+    if (cx < kSmallestPlacement.width() || cy < kSmallestPlacement.height())
+        return;
     frame->SetRememberedDocument(document);
     frame->setGeometry(x, y, cx, cy);
     if (settings.GetProfileInt(section, QStringLiteral("maximize"), 0))
@@ -59,9 +66,14 @@ void CLiveViewState::RememberFrame(const CChildFrame* frame)
 {
     if (!frame)
         return;
-    m_hasFrame = true;
     m_frameMaximized = frame->isMaximized();
-    m_frameNormal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
+    // A maximised child window knows no normal placement of its own: the
+    // one taken before stays.
+    const QRect normal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
+    if (normal.isValid()) {
+        m_frameNormal = normal;
+        m_hasFrame = true;
+    }
 }
 
 bool CLiveViewState::Save(bool initialised, const Panes& panes)

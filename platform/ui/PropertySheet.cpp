@@ -5,6 +5,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace ui {
 
 CPropertyPage::CPropertyPage(const QString& caption, QWidget* parent) : QWidget(parent), m_caption(caption) {}
@@ -47,6 +49,10 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
 
 CPropertySheet::~CPropertySheet()
 {
+    // The children go after this body: none of them may reach the sheet then.
+    disconnect(m_tabs, nullptr, this, nullptr);
+    for (CPropertyPage* page : m_pages)
+        disconnect(page, &QObject::destroyed, this, nullptr);
     for (const QPointer<CPropertyPage>& page : m_borrowedPages) {
         if (page) {
             page->m_sheet = nullptr;
@@ -68,6 +74,14 @@ void CPropertySheet::AddPage(CPropertyPage* page)
     m_borrowedPages.emplace_back(page);
     page->m_sheet = this;
     m_pages.push_back(page);
+    // Pages that are members of a derived sheet go before the sheet does,
+    // and the tab widget moves to another tab as each leaves: from then on
+    // no page is activated or left any more.
+    connect(page, &QObject::destroyed, this, [this, page] {
+        m_pages.erase(std::remove(m_pages.begin(), m_pages.end(), page), m_pages.end());
+        m_active = -1;
+        m_startPage = 0;
+    });
     m_switching = true;
     m_tabs->addTab(page, page->Caption());
     m_switching = false;

@@ -79,9 +79,14 @@ ServedValues& RecordingRun::AddInstrument(const FamilySpec& family, const QStrin
     return *log;
 }
 
+QString RecordingRun::SettingsFile() const
+{
+    return Path(QStringLiteral("config/ZRT Systems/qorin01.ini"));
+}
+
 void RecordingRun::WriteSettings()
 {
-    const QString ini = Path(QStringLiteral("config/ZRT Systems/qorin01.ini"));
+    const QString ini = SettingsFile();
     QDir().mkpath(QFileInfo(ini).absolutePath());
     platform::Settings store(ini);
     const platform::SettingsSection general(QStringLiteral("Obecne nastaveni"));
@@ -104,6 +109,13 @@ void RecordingRun::WriteSettings()
         store.WriteProfileInt(key, QStringLiteral("prepisovat"), 1);
         store.WriteProfileInt(key, QStringLiteral("synchronizovat"), 0);
     }
+    for (const Value& v : m_values)
+        store.WriteProfileInt({QStringLiteral("pristroje"), v.instrument}, v.name, v.number);
+}
+
+void RecordingRun::SetInstrumentValue(const QString& name, const QString& value, int number)
+{
+    m_values.push_back({name, value, number});
 }
 
 bool RecordingRun::Prepare(QString& error)

@@ -62,6 +62,9 @@ public:
     // Before Start: an instrument at `address` of line `line` registered as
     // `name`.
     ServedValues& AddInstrument(const FamilySpec& family, const QString& name, std::uint8_t address, int line = 0);
+    // Before Prepare: a value of the instrument's settings other than the
+    // run's own (say "zobrazovat" 1 for its live window).
+    void SetInstrumentValue(const QString& name, const QString& value, int number);
     // Opens the lines and writes the settings; Start does it when it was not
     // done. Apart so that a timing of the start leaves the setting up out.
     bool Prepare(QString& error);
@@ -77,6 +80,8 @@ public:
     // program to end. The exit code (-1: did not end normally).
     int Terminate(int signal = SIGTERM);
     QString ArchivePath(const QString& name) const;
+    // The program's settings file.
+    QString SettingsFile() const;
     QString Output() const { return m_output; }
 
 private:
@@ -90,6 +95,11 @@ private:
     void WriteSettings();
     QString Path(const QString& relative) const;
 
+    struct Value {
+        QString instrument, name;
+        int number;
+    };
+    std::vector<Value> m_values;
     QTemporaryDir m_root;
     std::vector<std::unique_ptr<sim::PtySimulator>> m_lines;
     std::vector<Entry> m_entries;

@@ -1,0 +1,414 @@
+// The program with its own families and main window, an instrument of each
+// family measured on one simulated line: live windows and floating panels
+// opened as the stored settings ask, the program ended through its main
+// window, and what it leaves in the settings for the next start.
+#include "AppTestSupport.h"
+#include "ModalDriver.h"
+#include "SheetSteps.h"
+#include "ShellTestSupport.h"
+
+#include "analysers_vk/VKAktMer.h"
+#include "analysers_vk/VKRAktMer.h"
+#include "analysers_vkt/VKTAktMer.h"
+#include "app/Families.h"
+#include "controllers/live/ControllerAktMer.h"
+#include "link/Pristroj.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/PanelFrame.h"
+#include "shell/DeviceRegistry.h"
+#include "shell/GeneralSettings.h"
+#include "shell/MainFrame.h"
+#include "shell/DeviceListCtrl.h"
+#include "shell/ObecneNastaveni.h"
+#include "shell/PristrojeDlg.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/WaitUntil.h"
+#include "tools/instrument_sim/PtySimulator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTest>
+#include <QDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+namespace {
+
+struct Member {
+    const char* name;
+    sim::Family family;
+    int type;
+    int version; // the firmware it reports; -1: the simulator's
+    bool live;   // "zobrazovat"
+    bool panel;  // "ONP"
+    bool measures = true;
+};
+
+// One of each family; the analysers' live windows and two panels.
+constexpr Member kDesk[] = {
+    {"Kotelna", sim::Family::Qorin, CPristroj::kQorin, -1, true, false},
+    {"Hala", sim::Family::Duskar, CPristroj::kDuskar, -1, true, true},
+    {"Rozvodna", sim::Family::VK, CPristroj::kVK, 130, true, false},
+    {"Trafo", sim::Family::VKR, CPristroj::kVKR, -1, true, true},
+    {"Linka", sim::Family::VKT, CPristroj::kVKT, -1, true, false},
+};
+
+// The live window has shown a measurement (only then it keeps its state).
+bool HasShownData(ui::CView* view)
+{
+    if (auto* controller = dynamic_cast<controllers::CControllerAktMer*>(view))
+        return controller->Initialised();
+    if (auto* vk = dynamic_cast<analysers_vk::CVKAktMer*>(view))
+        return vk->Initialised();
+    if (auto* vkr = dynamic_cast<analysers_vk::CVKRAktMer*>(view))
+        return vkr->Initialised();
+    if (auto* vkt = dynamic_cast<analysers_vkt::CVKTAktMer*>(view))
+        return vkt->Initialised();
+    return false;
+}
+
+class DaySimTest : public shelltest::StoreTest {
+protected:
+    // The instruments on the line and in the stored settings.
+    void Prepare(const std::vector<Member>& members)
+    {
+        desk = members;
+        for (std::size_t i = 0; i < desk.size(); ++i) {
+            sim::Instrument instrument(desk[i].family, Address(i));
+            if (desk[i].version >= 0)
+                instrument.SetVersion(std::uint16_t(desk[i].version));
+            line.AddInstrument(instrument);
+        }
+        std::string error;
+        ASSERT_TRUE(line.Start(error)) << error;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        store.WriteProfileString(CGeneralSettings::Section(), QStringLiteral("adresar"), data);
+        store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("pouzivat podadresare"), 1);
+        store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("spustit pri startu"), 2);
+        for (std::size_t i = 0; i < desk.size(); ++i) {
+            const Member& m = desk[i];
+            const QString name = QString::fromUtf8(m.name);
+            const platform::SettingsSection key = CDeviceRegistry::Key(name);
+            QDir().mkpath(data + QLatin1Char('/') + name);
+            store.WriteProfileInt(key, QStringLiteral("kat"), m.type);
+            store.WriteProfileInt(key, QStringLiteral("merit"), m.measures ? 1 : 0);
+            store.WriteProfileInt(key, QStringLiteral("adresa"), Address(i));
+            store.WriteProfileString(key, QStringLiteral("com"), QString::fromStdString(line.SlavePath()));
+            store.WriteProfileInt(key, QStringLiteral("zobrazovat"), m.live ? 1 : 0);
+            store.WriteProfileInt(key, QStringLiteral("ONP"), m.panel ? 1 : 0);
+            store.WriteProfileInt(key, QStringLiteral("zaznamenavat"), 1);
+            store.WriteProfileString(key, QStringLiteral("soubor"), data + QStringLiteral("/%1/%1").arg(name));
+            store.WriteProfileInt(key, QStringLiteral("intervalMereni"), 2);
+            store.WriteProfileInt(key, QStringLiteral("intervalZapisovani"), 30);
+            store.WriteProfileInt(key, QStringLiteral("prepisovat"), 1);
+        }
+    }
+    static std::uint8_t Address(std::size_t index) { return std::uint8_t(1 + index); }
+    void TearDown() override
+    {
+        if (app)
+            app->ExitInstance();
+        app.reset();
+        line.Stop();
+        StoreTest::TearDown();
+    }
+
+    void Start()
+    {
+        CMavexApp::Environment env = shelltest::QuietEnvironment();
+        env.showWindow = true;
+        app = std::make_unique<CMavexApp>(env);
+        app->SetFamilies(CFamilyList(ProgramFamilies()));
+        ASSERT_TRUE(app->InitInstance({QStringLiteral("qorin01")}));
+    }
+    CPristroj* Entry(const char* name) const
+    {
+        for (const auto& device : app->GetDeviceList())
+            if (device->m_nazev == QString::fromUtf8(name))
+                return device.get();
+        return nullptr;
+    }
+    // Every live window asked for shows a measurement and every panel is up
+    // (generous bound).
+    bool WaitForDesk()
+    {
+        return testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                for (const Member& m : desk) {
+                    CPristroj* entry = Entry(m.name);
+                    if (!entry || (m.live && !HasShownData(app->LiveView(*entry)))
+                        || (m.panel && !app->IsPanelOpen(*entry)))
+                        return false;
+                }
+                return true;
+            },
+            180000);
+    }
+    // "Soubor > Konec" from the main window's event loop; the loop's exit
+    // code, 7 when the program did not end.
+    int Quit()
+    {
+        QTimer::singleShot(0, app.get(), [this] { app->MainFrame()->Action(CMainFrame::kAppExit)->trigger(); });
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+        guard.start(120000);
+        const int code = QApplication::exec();
+        app->ExitInstance();
+        return code;
+    }
+    QStringList StoredInstruments() const
+    {
+        QStringList names = store.SubSections(QStringLiteral("pristroje"));
+        names.sort();
+        return names;
+    }
+    QStringList DeskNames() const
+    {
+        QStringList names;
+        for (const Member& m : desk)
+            names << QString::fromUtf8(m.name);
+        names.sort();
+        return names;
+    }
+
+    sim::PtySimulator line;
+    std::vector<Member> desk;
+    std::unique_ptr<CMavexApp> app;
+    ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
+};
+
+TEST_F(DaySimTest, KonecWithLiveWindowsAndPanelsOpenEndsTheProgramAndKeepsTheirState)
+{
+    Prepare({std::begin(kDesk), std::end(kDesk)});
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+
+    EXPECT_EQ(Quit(), 0);
+
+    // Only the instruments' own sections, each with what its windows keep.
+    EXPECT_EQ(StoredInstruments(), DeskNames());
+    for (const Member& m : kDesk) {
+        const platform::SettingsSection key = CDeviceRegistry::Key(QString::fromUtf8(m.name));
+        EXPECT_EQ(store.GetProfileInt(key, QStringLiteral("zobrazovat"), -1), m.live ? 1 : 0) << m.name;
+        EXPECT_EQ(store.GetProfileInt(key, QStringLiteral("ONP"), -1), m.panel ? 1 : 0) << m.name;
+        // The panes and the placement of the live window; the graph's grid.
+        for (const char* value : {"isGraf", "prickaX", "cx", "cy"})
+            EXPECT_TRUE(store.Contains(key, QString::fromLatin1(value))) << m.name << " " << value;
+        // The controllers' graph keeps its settings as its window goes.
+        if (m.type == CPristroj::kQorin || m.type == CPristroj::kDuskar) {
+            EXPECT_TRUE(store.Contains(key, QStringLiteral("isMriz"))) << m.name;
+        }
+        EXPECT_GT(store.GetProfileInt(key, QStringLiteral("cx"), 0), 100) << m.name;
+        if (m.panel) {
+            EXPECT_TRUE(store.Contains(key, QStringLiteral("p_cx"))) << m.name;
+        }
+    }
+}
+
+TEST_F(DaySimTest, LiveWindowClosedByTheUserStaysClosedAndIsNoLongerFed)
+{
+    Prepare({std::begin(kDesk), std::end(kDesk)});
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+
+    // Each window through its frame's close box.
+    for (const Member& m : kDesk) {
+        CPristroj* entry = Entry(m.name);
+        ui::CView* view = app->LiveView(*entry);
+        ASSERT_NE(view, nullptr) << m.name;
+        ASSERT_NE(view->GetParentFrame(), nullptr) << m.name;
+        view->GetParentFrame()->close();
+        ASSERT_TRUE(testsupport::WaitUntil([&] {
+            QCoreApplication::processEvents();
+            return app->LiveView(*entry) == nullptr;
+        })) << m.name;
+        EXPECT_EQ(entry->m_zobrazovat, 0) << m.name;
+        EXPECT_EQ(entry->m_active, 0) << m.name; // the thread no longer feeds its graphs
+    }
+
+    EXPECT_EQ(Quit(), 0);
+    for (const Member& m : kDesk)
+        EXPECT_EQ(store.GetProfileInt(CDeviceRegistry::Key(QString::fromUtf8(m.name)), QStringLiteral("zobrazovat"), -1),
+                  0)
+            << m.name;
+}
+
+// Where the user finds the windows: each live window's frame and each
+// floating panel, by instrument.
+struct Desk {
+    std::map<QString, QRect> frames;
+    std::map<QString, QRect> panels;
+};
+
+// A working day, step by step through the main window: the desk as stored,
+// the general settings visited tab by tab and ended both ways, the program
+// ended through its menu and started again.
+TEST_F(DaySimTest, WorkingDay)
+{
+    Prepare({std::begin(kDesk), std::end(kDesk)});
+    Desk left;
+    const auto where = [this] {
+        Desk d;
+        for (const Member& m : kDesk) {
+            const QString name = QString::fromUtf8(m.name);
+            if (ui::CView* view = app->LiveView(*Entry(m.name)); view && view->GetParentFrame())
+                d.frames[name] = view->GetParentFrame()->geometry();
+        }
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* panel = qobject_cast<ui::CPanelFrame*>(window); panel && panel->isVisible())
+                d.panels[panel->windowTitle()] = panel->geometry();
+        return d;
+    };
+    const auto generalSettings = [this](shelltest::Ending ending) {
+        const auto run = [this] { app->MainFrame()->Action(CMainFrame::kGeneralSettings)->trigger(); };
+        QStringList visited;
+        const bool came = shelltest::WithModal<CObecneNastaveni>(run, [&](CObecneNastaveni& sheet) {
+            for (int i = sheet.GetPageCount() - 1; i >= 0; --i)
+                visited << shelltest::ClickTab(sheet, sheet.Tabs()->tabText(i));
+            shelltest::EndSheet(sheet, ending);
+        });
+        EXPECT_TRUE(came);
+        EXPECT_EQ(visited.size(), 6) << visited.join(QLatin1Char(',')).toStdString();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    };
+
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+    };
+    const Step day[] = {
+        {"the program starts with the stored desk",
+         [&] {
+             Start();
+             ASSERT_TRUE(WaitForDesk());
+         }},
+        {"the user puts the first live window somewhere else",
+         [&] {
+             ui::CView* view = app->LiveView(*Entry(kDesk[0].name));
+             view->GetParentFrame()->setGeometry(40, 30, 700, 520);
+             left = where();
+             ASSERT_EQ(left.frames.size(), std::size(kDesk));
+             ASSERT_EQ(left.panels.size(), 2U);
+         }},
+        {"general settings, every tab, OK", [&] { generalSettings(shelltest::Ending::Ok); }},
+        {"general settings, every tab, Cancel", [&] { generalSettings(shelltest::Ending::Cancel); }},
+        {"Soubor > Konec", [&] { ASSERT_EQ(Quit(), 0); }},
+        {"the settings hold the desk's instruments only", [&] { EXPECT_EQ(StoredInstruments(), DeskNames()); }},
+        {"the program starts again",
+         [&] {
+             app.reset();
+             Start();
+             ASSERT_TRUE(WaitForDesk());
+         }},
+        {"windows and panels are where they were left",
+         [&] {
+             const Desk found = where();
+             EXPECT_EQ(found.frames, left.frames);
+             EXPECT_EQ(found.panels, left.panels);
+         }},
+        {"Soubor > Konec again", [&] { ASSERT_EQ(Quit(), 0); }},
+    };
+    for (const Step& step : day) {
+        SCOPED_TRACE(step.what);
+        step.run();
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+// "Plovoucí okno..." from a controller's live window opens the panel at the
+// first try, and the instrument list and the next start know it is open.
+TEST_F(DaySimTest, FloatingPanelFromTheLiveWindowsMenuOpensAtOnceAndIsKept)
+{
+    Prepare({kDesk[0], {"Hala", sim::Family::Duskar, CPristroj::kDuskar, -1, true, false}});
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+    for (const Member& m : desk) {
+        CPristroj* entry = Entry(m.name);
+        ui::CView* view = app->LiveView(*entry);
+        ASSERT_NE(view, nullptr) << m.name;
+        QString chosen;
+        QTimer::singleShot(0, view, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction* action : menu->actions())
+                if (action->text().startsWith(QStringLiteral("Plovoucí okno"))) {
+                    chosen = action->text();
+                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                    return;
+                }
+            menu->close();
+        });
+        const QPoint at = view->rect().center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+        QApplication::sendEvent(view, &click);
+        QCoreApplication::processEvents();
+
+        EXPECT_FALSE(chosen.isEmpty()) << m.name;
+        EXPECT_TRUE(app->IsPanelOpen(*entry)) << m.name;
+        EXPECT_EQ(entry->m_onp, 1) << m.name;
+    }
+    EXPECT_EQ(Quit(), 0);
+    for (const Member& m : desk)
+        EXPECT_EQ(store.GetProfileInt(CDeviceRegistry::Key(QString::fromUtf8(m.name)), QStringLiteral("ONP"), -1), 1)
+            << m.name;
+}
+
+// An analyser refused for its old firmware when the user activated it in the
+// instrument list is activated by the next tick once its firmware is new.
+TEST_F(DaySimTest, InstrumentRefusedForOldFirmwareCanBeActivatedAgain)
+{
+    Member old{"Rozvodna", sim::Family::VK, CPristroj::kVK, 100, false, false};
+    old.measures = false;
+    Prepare({old});
+    Start();
+    CPristroj* entry = Entry(old.name);
+    ASSERT_NE(entry, nullptr);
+    const auto running = [entry] { return entry->GetThread() && entry->GetThread()->IsRunning(); };
+    const auto until = [](const std::function<bool()>& done) {
+        return testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                return done();
+            },
+            120000);
+    };
+    const auto tickActivity = [&](CPristrojeDlg& list) {
+        boxes.Answer(ui::MsgAnswer::Yes); // "... změnit nastavení?"
+        CDeviceListCtrl* table = list.List();
+        const QRect cell = table->visualItemRect(table->item(0, 1));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    };
+    bool refused = false;
+    bool activated = false;
+    const bool came = shelltest::WithModal<CPristrojeDlg>(
+        [this] { app->MainFrame()->Action(CMainFrame::kInstrumentList)->trigger(); },
+        [&](CPristrojeDlg& list) {
+            tickActivity(list);
+            refused = until([&] { return !entry->m_merit && !running(); });
+            line.WithInstrument(1, [](sim::Instrument& i) { i.SetVersion(130); });
+            const int mark = line.ReplyCount();
+            tickActivity(list);
+            // Measured: the polls go on.
+            activated = until([&] { return entry->m_merit && running() && line.ReplyCount() >= mark + 10; });
+            list.reject();
+        });
+    ASSERT_TRUE(came);
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(activated);
+    const auto refusals = std::count_if(boxes.Requests().begin(), boxes.Requests().end(), [](const auto& box) {
+        return box.text.contains(QStringLiteral("starou verzi firmware"));
+    });
+    EXPECT_EQ(refusals, 1);
+}
+
+} // namespace
