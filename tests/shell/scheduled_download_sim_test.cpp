@@ -157,14 +157,20 @@ protected:
     QString LastDownloadShown()
     {
         QString shown = QStringLiteral("<no dialog>");
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<CTaskManagerDlg*>(QApplication::activeModalWidget());
-            if (!dialog)
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<CTaskManagerDlg*>(widget);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                auto* list = dialog->findChild<QTableWidget*>(QString::number(CTaskManagerDlg::IdList));
+                shown = list && list->rowCount() == 1 && list->item(0, 4) ? list->item(0, 4)->text() : QString();
+                poll.stop();
+                dialog->reject();
                 return;
-            auto* list = dialog->findChild<QTableWidget*>(QString::number(CTaskManagerDlg::IdList));
-            shown = list && list->rowCount() == 1 && list->item(0, 4) ? list->item(0, 4)->text() : QString();
-            dialog->reject();
+            }
         });
+        poll.start(10);
         app.OnDownloadManager(nullptr);
         return shown;
     }
