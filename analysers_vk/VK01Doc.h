@@ -43,6 +43,14 @@ public:
     void OnOpenCurrentFile();
     bool OpenCurrentFileEnabled() const;
     void OnHide() { OnCloseDocument(); }
+    // "Přijmout data": after the question, the download window of the
+    // instrument.
+    void OnReceiveData(QWidget* parent);
+    // "Otevři soubor dle přístroje ...": the application's open-archive
+    // dialog with this instrument chosen; offered while the application
+    // knows instruments.
+    void OnOpenByInstrument(QWidget* parent);
+    bool OpenByInstrumentEnabled() const;
     // "Otevřít předchozí soubor": the newest archive of the instrument's
     // folder that began before the file now written.
     void OnOpenPreviousFile(QWidget* parent);
