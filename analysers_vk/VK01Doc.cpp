@@ -12,6 +12,7 @@
 #include "link/PristrojLinkBracket.h"
 #include "link/PristrojLive.h"
 #include "platform/ui/MessageBox.h"
+#include "shell/MavexApp.h"
 #include "shell/PristrojInfoDlg.h"
 
 #include <QDir>
@@ -175,6 +176,36 @@ void CVK01Doc::OnOpenPreviousFile(QWidget* parent)
     }
     if (auto& hooks = CArchivDocHooks::Instance(); hooks.openArchiveFile)
         hooks.openArchiveFile(previous);
+}
+
+namespace {
+
+const char kReceiveQuestion[] = "Stisknutím tlačítka OK začne příjem dat z přístroje.\nPřijatá data budou uložena do "
+                                "dočasného souboru.\nBěhem příjmu dat bude umožněno další nastavení.";
+
+} // namespace
+
+void CVK01Doc::OnReceiveData(QWidget* parent)
+{
+    CPristroj* entry = GetPristroj();
+    if (!entry)
+        return;
+    if (ui::InfoBox(parent, QString::fromUtf8(kReceiveQuestion), ui::MsgButtons::OkCancel) != ui::MsgAnswer::Ok)
+        return;
+    // Without the application (or its download template) nothing follows.
+    if (auto* app = dynamic_cast<CMavexApp*>(&entry->Host()))
+        app->OpenDownloadWindow(*entry);
+}
+
+bool CVK01Doc::OpenByInstrumentEnabled() const
+{
+    return CMavexApp::OpenByInstrumentEnabled();
+}
+
+void CVK01Doc::OnOpenByInstrument(QWidget* parent)
+{
+    if (CPristroj* entry = GetPristroj())
+        CMavexApp::OpenByInstrumentFor(*entry, parent);
 }
 
 } // namespace analysers_vk

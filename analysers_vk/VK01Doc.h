@@ -46,6 +46,14 @@ public:
     // Closed by the user (the menu, the frame's close box, the instrument
     // list): the instrument stops showing it.
     void OnCloseDocument() override;
+    // "Přijmout data": after the question, the download window of the
+    // instrument.
+    void OnReceiveData(QWidget* parent);
+    // "Otevři soubor dle přístroje ...": the application's open-archive
+    // dialog with this instrument chosen; offered while the application
+    // knows instruments.
+    void OnOpenByInstrument(QWidget* parent);
+    bool OpenByInstrumentEnabled() const;
     // "Otevřít předchozí soubor": the newest archive of the instrument's
     // folder that began before the file now written.
     void OnOpenPreviousFile(QWidget* parent);

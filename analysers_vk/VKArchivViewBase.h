@@ -20,6 +20,7 @@
 
 class CArchivData;
 class CPanelEventList;
+class QPrinter;
 
 namespace ui {
 class CChildFrame;
@@ -346,21 +347,23 @@ private:
             archivview::TellFrame(this, mode, m_family);
     }
 
-    void OnPrint()
+    void OnPrint() { PrintView(nullptr); }
+
+    // What the mode shows: the graph, the value list or the statistics
+    // (these ask for their printer themselves).
+    bool PrintView(QPrinter* printer) override
     {
         Doc* doc = GetDocument();
         if (!doc)
-            return;
+            return false;
         switch (Mode()) {
-        case CVKArchivModes::kGraph: this->Graph()->Print(); break;
-        case CVKArchivModes::kList:
-            if (CVKArchivModes::UnchangedForPrint(this, *doc))
-                m_list->Print();
-            break;
-        case CVKArchivModes::kStatistics: m_stats->PrintResults(); break;
-        default: break;
+        case CVKArchivModes::kGraph: return this->Graph()->Print(printer);
+        case CVKArchivModes::kList: return CVKArchivModes::UnchangedForPrint(this, *doc) && m_list->Print(printer);
+        case CVKArchivModes::kStatistics: return m_stats->PrintResults();
+        default: return false;
         }
     }
+    bool CanPrint() const override { return true; }
 
     void OnExport()
     {

@@ -10,7 +10,7 @@
 
 namespace analysers_vk {
 
-CVKFormView::CVKFormView(QWidget* parent) : ui::CView(parent)
+CVKFormView::CVKFormView(QWidget* parent) : charts::CGraphView(parent)
 {
     setMouseTracking(true);
     setAutoFillBackground(true);
@@ -21,6 +21,8 @@ CVKFormView::~CVKFormView() = default;
 void CVKFormView::SetPaneWidgets(CGraphWnd* graph, QWidget* values, QWidget* alarms, QWidget* panel)
 {
     m_graphPane = graph;
+    if (graph)
+        ConnectGraphMenu(graph);
     m_valuesPane = values;
     m_alarmsPane = alarms;
     m_panelPane = panel;
@@ -184,6 +186,16 @@ void CVKFormView::FillMenu(QMenu& menu)
     grid->setChecked(graph->Grid());
     menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVKFormView::OnDisplayedQuantities)
         ->setEnabled(zoom && GraphHasSource());
+}
+
+bool CVKFormView::OnCommand(int id)
+{
+    if (id == CGraphWnd::kCmdShownQuantities) {
+        if (m_isGraf && ZoomAllowed() && GraphHasSource())
+            OnDisplayedQuantities();
+        return true;
+    }
+    return CGraphView::OnCommand(id);
 }
 
 void CVKFormView::contextMenuEvent(QContextMenuEvent* event)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysers_vk/VKPaneLayout.h"
-#include "platform/ui/Document.h"
+#include "charts/GraphView.h"
 
 #include <QDialog>
 
@@ -15,9 +15,10 @@ namespace analysers_vk {
 // with two draggable dividers, and the context menu's pane toggles, zooms,
 // grid and displayed quantities. The VK, VKR and VKT form views derive from
 // it and hand it their panes.
-class CVKFormView : public ui::CView {
+class CVKFormView : public charts::CGraphView {
     Q_OBJECT
 public:
+    CGraphWnd* CommandGraph() const override { return m_graphPane; }
     explicit CVKFormView(QWidget* parent = nullptr);
     ~CVKFormView() override;
 
@@ -42,9 +43,14 @@ public:
     virtual bool ZoomAllowed() const { return true; }
 
     // Builds the view's context menu (pane toggles, zoom, family commands).
-    virtual void FillMenu(QMenu& menu);
+    void FillMenu(QMenu& menu) override;
+    // The graph commands, from the graph pane's context menu too, and the
+    // displayed quantities (32181).
+    bool OnCommand(int id) override;
 
 protected:
+    bool GraphZoomAllowed() const override { return m_isGraf && ZoomAllowed(); }
+
     // The derived view's panes; the panel is the front-panel control or the
     // label that says why it is missing.
     void SetPaneWidgets(CGraphWnd* graph, QWidget* values, QWidget* alarms, QWidget* panel);

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 class QHideEvent;
+class QPrinter;
 
 namespace analysers_vk {
 
@@ -38,6 +39,10 @@ public:
 
     // The new-measurement road (WM_NEW_DATA).
     virtual void OnNewData() = 0;
+
+    // The File menu prints the live graph.
+    bool PrintView(QPrinter* printer) override { return this->Graph()->Print(printer); }
+    bool CanPrint() const override { return true; }
 
     void RestoreState()
     {

@@ -95,6 +95,8 @@ void CVKRAktMer::FillMenu(QMenu& menu)
     menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
         ->setEnabled(doc->OpenCurrentFileEnabled());
     menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });
+    menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this, [doc, this] { doc->OnOpenByInstrument(this); })
+        ->setEnabled(doc->OpenByInstrumentEnabled());
     menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); });
 }
 

@@ -14,14 +14,6 @@
 
 namespace analysers_vkt {
 
-namespace {
-
-
-const char kReceiveQuestion[] = "Stisknutím tlačítka OK začne příjem dat z přístroje.\nPřijatá data budou uložena do "
-                                "dočasného souboru.\nBěhem příjmu dat bude umožněno další nastavení.";
-
-} // namespace
-
 QString CVKT01Doc::DocString()
 {
     return QStringLiteral("\nVKT\nVKT\n\n\nVKT01.Document\nVKT Document");
@@ -43,31 +35,6 @@ void CVKT01Doc::OnElectricityMeter(QWidget* parent)
         return;
     CPristrojLinkBracket link(*entry);
     OpenVKTElektromer(parent, *entry);
-}
-
-void CVKT01Doc::OnReceiveData(QWidget* parent)
-{
-    CPristroj* entry = GetPristroj();
-    if (!entry)
-        return;
-    if (ui::InfoBox(parent, QString::fromUtf8(kReceiveQuestion), ui::MsgButtons::OkCancel) != ui::MsgAnswer::Ok)
-        return;
-    // Without the application (or its download template) nothing follows.
-    if (auto* app = dynamic_cast<CMavexApp*>(&entry->Host()))
-        app->OpenDownloadWindow(*entry);
-}
-
-bool CVKT01Doc::OpenByInstrumentEnabled() const
-{
-    const auto& count = CArchivDocHooks::Instance().deviceCounter;
-    return count && count() != 0;
-}
-
-void CVKT01Doc::OnOpenByInstrument(QWidget* parent)
-{
-    CPristroj* entry = GetPristroj();
-    if (auto* app = entry ? dynamic_cast<CMavexApp*>(&entry->Host()) : nullptr)
-        app->OnOpenByInstrument(parent);
 }
 
 QString CVKT01Doc::FindPreviousVKTArchive(const QString& folder, const QString& current, std::int64_t reference)

@@ -24,13 +24,6 @@ public:
     void OnInstrumentSettings(QWidget* parent);
     // "Elektroměr ...".
     void OnElectricityMeter(QWidget* parent);
-    // "Přijmout data": after the question, the download window of the
-    // instrument.
-    void OnReceiveData(QWidget* parent);
-    // "Otevři soubor dle přístroje ...": the application's open-archive
-    // dialog; offered while the application knows instruments.
-    void OnOpenByInstrument(QWidget* parent);
-    bool OpenByInstrumentEnabled() const;
     // "Otevřít předchozí soubor" over the ".vkt" files.
     void OnOpenPreviousVKTFile(QWidget* parent);
     static QString FindPreviousVKTArchive(const QString& folder, const QString& current, std::int64_t reference);

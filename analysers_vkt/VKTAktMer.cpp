@@ -137,6 +137,16 @@ void CVKTAktMer::SaveTabs()
     m_state.SaveTabs({t1, t2, t3});
 }
 
+bool CVKTAktMer::OnCommand(int id)
+{
+    if (id == CGraphWnd::kCmdReceivedQuantities) {
+        if (ReceivedQuantitiesEnabled())
+            OnReceivedQuantities();
+        return true;
+    }
+    return CVKTLiveViewBase::OnCommand(id);
+}
+
 void CVKTAktMer::FillMenu(QMenu& menu)
 {
     CVKT01View::FillMenu(menu);

@@ -29,6 +29,8 @@ public:
 
     void OnNewData() override;
     void OnReceivedQuantities();
+    // "Přijímané veličiny ..." of the graph pane's context menu too.
+    bool OnCommand(int id) override;
     void OnWaveforms();
     bool ReceivedQuantitiesEnabled() const;
     void FillMenu(QMenu& menu) override;

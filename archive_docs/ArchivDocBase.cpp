@@ -225,6 +225,28 @@ bool CArchivDocBase::OnCommand(int id)
     return false;
 }
 
+void CArchivDocBase::AppendCommands(std::vector<ui::CommandItem>& items)
+{
+    using namespace archive::cmd;
+    const QString menu = QStringLiteral("&Archiv");
+    const auto add = [&](int id, const char* text, int bar) {
+        items.push_back({id, QString::fromUtf8(text), menu, bar, false});
+    };
+    add(kSettings, "Nastavení přístroje...", ui::kMeasurementBarId);
+    // The controllers' archives spell the command with two blanks.
+    add(m_openByInstrumentCommand,
+        m_openByInstrumentCommand == 32226 ? "Otevři soubor dle přístroje  ..." : "Otevři soubor dle přístroje ...",
+        ui::kMeasurementBarId);
+    add(kPreviousFile, "Otevřít předchozí soubor", ui::kMeasurementBarId);
+    add(kNextFile, "Otevřít následující soubor", ui::kMeasurementBarId);
+    add(kGoStart, "Posun na začátek archivního souboru", 0);
+    add(kPageBack, "Posun o stránku zpět", 0);
+    add(kRecordBack, "Posun o záznam zpět", 0);
+    add(kRecordForward, "Posun o záznam vpřed", 0);
+    add(kPageForward, "Posun o stránku vpřed", 0);
+    add(kGoEnd, "Posun na konec archivního souboru", 0);
+}
+
 bool CArchivDocBase::IsCommandEnabled(int id)
 {
     if (id == m_openByInstrumentCommand) {

@@ -72,8 +72,10 @@ public:
     int RefreshAndGetState();
 
     // The document's commands; false for an id it does not have.
-    virtual bool OnCommand(int id);
-    virtual bool IsCommandEnabled(int id);
+    bool OnCommand(int id) override;
+    bool IsCommandEnabled(int id) override;
+    // The menu "Archiv" and the measurement bar's buttons of the document.
+    void AppendCommands(std::vector<ui::CommandItem>& items) override;
 
     // The file of the same instrument whose first record follows (or
     // precedes) the start `openStart` of the open file most closely; empty

@@ -10,6 +10,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <optional>
 
 using platform::CTime;
 
@@ -30,6 +31,42 @@ CTime At(std::int64_t seconds)
 }
 
 } // namespace
+
+// The wait dialog of a long load: over the main window, without taking the
+// activation. Closed also when the load fails; the window that was active
+// before gets its activation back.
+class CArchivNavigator::CLoadWait {
+public:
+    explicit CLoadWait(int text) : m_active(QApplication::activeWindow())
+    {
+        const auto& hooks = CArchivDocHooks::Instance();
+        m_dialog = new ui::CWaitDlg(hooks.mainWindow ? hooks.mainWindow() : QApplication::activeWindow());
+        m_dialog->SetText(platform::LoadString(text));
+        m_dialog->SetProgress(0);
+        m_dialog->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_dialog->show();
+    }
+    ~CLoadWait()
+    {
+        if (!m_dialog)
+            return;
+        m_dialog->close();
+        if (m_active && !m_active->isActiveWindow())
+            m_active->activateWindow();
+    }
+    CLoadWait(const CLoadWait&) = delete;
+    CLoadWait& operator=(const CLoadWait&) = delete;
+
+    void SetProgress(int percent)
+    {
+        if (m_dialog)
+            m_dialog->SetProgress(percent);
+    }
+
+private:
+    QPointer<ui::CWaitDlg> m_dialog;
+    QPointer<QWidget> m_active;
+};
 
 archive::CArchivTimeAxis CArchivNavigator::Axis() const
 {
@@ -235,6 +272,13 @@ int CArchivNavigator::ReloadChanged(bool* blocksAdded)
 {
     if (blocksAdded)
         *blocksAdded = false;
+    // The user learns why the window moves on its own.
+    CLoadWait wait(platform::IDS_WAIT_ARCHIVE_CHANGED);
+    m_reloadWait = &wait;
+    struct Forget {
+        CLoadWait*& wait;
+        ~Forget() { wait = nullptr; }
+    } forget{m_reloadWait};
     if (!m_data.ReadHeader()) {
         SetFailureText(platform::LoadString(platform::IDS_FILE_EMPTY_OR_DAMAGED));
         throw archive::CArchivReloadError("archive header unreadable");
@@ -244,6 +288,7 @@ int CArchivNavigator::ReloadChanged(bool* blocksAdded)
     m_ends = archive::FindEndBlocks(m_slots);
     if (m_ends.oldest < 0)
         throw archive::CArchivReloadError("archive without blocks");
+    wait.SetProgress(10);
     const int n = int(m_slots.size());
     const std::int64_t windowEnd = Seconds(m_windowStart) + m_windowLength;
     const std::uint32_t oldestTime = m_slots[std::size_t(m_ends.oldest)];
@@ -347,38 +392,16 @@ void CArchivNavigator::BuildGraphs(bool build, bool progress)
         return;
     }
     const int count = archive::WrapBlockIndex(window.back(), -window.front(), n) + 1;
-    // A long window takes a while: the user sees it going, and a load that
-    // fails on the way still takes the dialog down.
-    QPointer<ui::CWaitDlg> wait;
-    const QPointer<QWidget> active = QApplication::activeWindow();
-    // The newest blocks of a file open in a blink; a longer window shows
-    // its progress.
-    if (progress && count > kBlocksWithoutWait) {
-        const auto& hooks = CArchivDocHooks::Instance();
-        wait = new ui::CWaitDlg(hooks.mainWindow ? hooks.mainWindow() : QApplication::activeWindow());
-        wait->SetText(platform::LoadString(platform::IDS_WAIT_WINDOW_CHANGE));
-        wait->SetProgress(0);
-        // It only shows the load going: the window in front stays active.
-        wait->setAttribute(Qt::WA_ShowWithoutActivating);
-        wait->show();
-    }
-    // Closed also when the load fails; the window that was active before
-    // gets its activation back.
-    struct CloseWait {
-        QPointer<ui::CWaitDlg>& dialog;
-        QPointer<QWidget> active;
-        ~CloseWait()
-        {
-            if (!dialog)
-                return;
-            dialog->close();
-            if (active && !active->isActiveWindow())
-                active->activateWindow();
-        }
-    } closeWait{wait, active};
+    // A long window takes a while: the user sees it going. The newest
+    // blocks of a file open in a blink; a longer window shows its progress,
+    // in the reload's own dialog while a reload runs.
+    std::optional<CLoadWait> own;
+    CLoadWait* wait = m_reloadWait;
+    if (!wait && progress && count > kBlocksWithoutWait)
+        wait = &own.emplace(platform::IDS_WAIT_WINDOW_CHANGE);
     m_data.LoadWindowGraphs(
         window.front(), count, &m_events,
-        [&wait](int percent) {
+        [wait](int percent) {
             if (wait)
                 wait->SetProgress(percent);
         },

@@ -142,5 +142,8 @@ private:
     int m_mode = archive::kModeNone;
     bool m_indexed = false;   // the value list's rows are counted
     bool m_graphsBuilt = false;
+    class CLoadWait;
+    // The reload's wait dialog while a reload runs.
+    CLoadWait* m_reloadWait = nullptr;
     CArchivEventList m_events; // of the window the graphs were built for
 };

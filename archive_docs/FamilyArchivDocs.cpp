@@ -45,6 +45,29 @@ bool CVKArchivDoc::OnCommand(int id)
     return CArchivDocBase::OnCommand(id);
 }
 
+namespace {
+
+void AppendMeterCommands(std::vector<ui::CommandItem>& items)
+{
+    const QString menu = QStringLiteral("&Archiv");
+    items.push_back({archive::cmd::kMeter, QStringLiteral("Elektroměr"), menu, ui::kMeasurementBarId, false});
+    items.push_back({archive::cmd::kPatch, QStringLiteral("Záplatovat archiv..."), menu, ui::kMeasurementBarId, false});
+}
+
+} // namespace
+
+void CVKArchivDoc::AppendCommands(std::vector<ui::CommandItem>& items)
+{
+    CArchivDocBase::AppendCommands(items);
+    AppendMeterCommands(items);
+}
+
+void CVKTArchivDoc::AppendCommands(std::vector<ui::CommandItem>& items)
+{
+    CArchivDocBase::AppendCommands(items);
+    AppendMeterCommands(items);
+}
+
 bool CVKArchivDoc::IsCommandEnabled(int id)
 {
     if (id == archive::cmd::kMeter) {

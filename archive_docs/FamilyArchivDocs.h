@@ -62,6 +62,7 @@ public:
     CVKArchivData& GetFamilyArchiv() { return m_archiv; }
 
     bool OnCommand(int id) override;
+    void AppendCommands(std::vector<ui::CommandItem>& items) override;
     // The meter data only for an instrument whose identification in force
     // says it keeps them.
     bool IsCommandEnabled(int id) override;
@@ -103,6 +104,7 @@ public:
     CVKTArchivData& GetFamilyArchiv() { return m_archiv; }
 
     bool OnCommand(int id) override;
+    void AppendCommands(std::vector<ui::CommandItem>& items) override;
 
 private:
     TArchivDocData<CVKTArchivData> m_archiv;

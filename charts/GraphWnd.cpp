@@ -1,5 +1,7 @@
 #include "charts/GraphWnd.h"
 
+#include "charts/GraphCommands.h"
+
 #include "platform/WindowMessage.h"
 
 #include <QAction>
@@ -380,6 +382,15 @@ QMenu* CGraphWnd::CreateGraphMenu(QWidget* parent, bool timeCursor)
             add(time, kTimeZoomCommands[i], QStringLiteral("%1%").arg(kZoomPercents[i]));
     }
     add(menu, kCmdZoomOff, QStringLiteral("Vypnout lupy"));
+    // The step zooms and the zoom selection of the graph tool bar.
+    add(menu, charts::kCmdVertZoomIn, QStringLiteral("Zvětší vertikální  lupu"));
+    add(menu, charts::kCmdVertZoomOut, QStringLiteral("Zmenší vertikální  lupu"));
+    if (timeCursor) {
+        add(menu, charts::kCmdTimeZoomIn, QStringLiteral("Zvětšit časovou lupu"));
+        add(menu, charts::kCmdTimeZoomOut, QStringLiteral("Zmenšit časovou lupu"));
+    }
+    add(menu, charts::kCmdZoomSelection, QStringLiteral("Přepnutí do/z režimu grafického výběru lupy"))
+        ->setCheckable(true);
     menu->addSeparator();
     add(menu, kCmdReceivedQuantities, QStringLiteral("Přijímané veličiny ..."));
     add(menu, kCmdShownQuantities, QStringLiteral("Zobrazené veličiny ..."));

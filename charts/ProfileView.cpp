@@ -39,7 +39,7 @@ private:
 } // namespace
 
 CProfileView::CProfileView(QWidget* parent)
-    : ui::CView(parent),
+    : charts::CGraphView(parent),
       m_scroll(new QScrollArea(this)),
       m_content(new MessagePane(this, nullptr)),
       m_graph(new CProfileGraphWnd(m_content))
@@ -158,30 +158,16 @@ void CProfileView::ApplyChoices()
     m_graph->Redraw();
 }
 
+CGraphWnd* CProfileView::CommandGraph() const
+{
+    return m_graph;
+}
+
 bool CProfileView::OnCommand(int id)
 {
-    for (int i = 0; i < 6; ++i) {
-        if (id == CGraphWnd::kCmdVertZoom100 + i) {
-            m_graph->SetHorzRange(CGraphWnd::kZoomPercents[i], CGraphWnd::kValueAxis);
-            return true;
-        }
-        if (id == CGraphWnd::kTimeZoomCommands[i]) {
-            m_graph->SetHorzRange(CGraphWnd::kZoomPercents[i], CGraphWnd::kTimeAxis);
-            return true;
-        }
-    }
-    switch (id) {
-    case kCmdZoomAll:
-    case kCmdZoomOff: m_graph->SetHorzRange(100, CGraphWnd::kTimeAxis | CGraphWnd::kValueAxis); return true;
-    case kCmdVertZoomIn: m_graph->SetVertRange(50, CGraphWnd::kValueAxis); return true;
-    case kCmdVertZoomOut: m_graph->SetVertRange(200, CGraphWnd::kValueAxis); return true;
-    case kCmdTimeZoomIn: m_graph->SetVertRange(50, CGraphWnd::kTimeAxis); return true;
-    case kCmdTimeZoomOut: m_graph->SetVertRange(200, CGraphWnd::kTimeAxis); return true;
-    case kCmdZoomSelection: m_graph->SetZoomMode(!m_graph->ZoomMode()); return true;
-    case kCmdGrid:
-        m_graph->SetGrid(!m_graph->Grid());
-        m_graph->Redraw();
+    if (CGraphView::OnCommand(id))
         return true;
+    switch (id) {
     case CProfileGraphWnd::kCmdInstrumentSettings:
         if (CProfileDoc* doc = Document())
             doc->OnShowSettings(this);

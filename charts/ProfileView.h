@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/Document.h"
+#include "charts/GraphView.h"
 
 class CProfileChoiceDlg;
 class CProfileDoc;
@@ -13,9 +13,10 @@ class QScrollArea;
 // profile's family (VK or VKT). It routes the graph menu's zoom and grid
 // commands to the graph, the cursor keys to the document, the panel's
 // quantity choices to the graph, and prints the graph.
-class CProfileView : public ui::CView {
+class CProfileView : public charts::CGraphView {
     Q_OBJECT
 public:
+    CGraphWnd* CommandGraph() const override;
     static constexpr int kVKPanelHeight = 90;
     static constexpr int kVKTPanelHeight = 160;
     static constexpr int kMinimumGraph = 300;
@@ -35,9 +36,11 @@ public:
     void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
 
     // A command of the "Graf" menu; false when it is not the view's.
-    bool OnCommand(int id);
+    bool OnCommand(int id) override;
     // Prints the graph; `printer` null asks for one.
     bool PrintGraph(QPrinter* printer = nullptr);
+    bool PrintView(QPrinter* printer) override { return PrintGraph(printer); }
+    bool CanPrint() const override { return true; }
 
     // 0 VK profile, 1 VKT profile.
     int Kind() const { return m_kind; }

@@ -8,6 +8,7 @@
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/ui/ChildFrame.h"
+#include "platform/ui/DocTemplate.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
@@ -24,11 +25,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeySequence>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -63,6 +68,13 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
     CreateBars();
     statusBar()->showMessage(QString());
     RegisterHandlers();
+    connect(MdiArea(), &QMdiArea::subWindowActivated, this, [this] { RebuildWindowCommands(); });
+    // The buttons follow their commands' state while the program idles, as
+    // the frame's tool bars always have.
+    m_commandTimer = new QTimer(this);
+    m_commandTimer->setInterval(400);
+    connect(m_commandTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+    m_commandTimer->start();
     if (m_app) {
         connect(m_actions[kOpenArchive], &QAction::triggered, this, [this] { m_app->OnOpenArchive(this); });
         connect(m_actions[kAppAbout], &QAction::triggered, this, [this] { m_app->OnAppAbout(this); });
@@ -137,10 +149,11 @@ void CMainFrame::CreateMenus()
     AddBarToggle(view, kGraphBar, QStringLiteral("&Graf"), m_settings.m_isGrafBar);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Nápověda"));
+    m_helpMenu = help;
     connect(AddCommand(help, kHelpContents, QStringLiteral("Obsah")), &QAction::triggered, this,
             [this] { ui::CallHtmlHelp(this, HelpFile(), ui::HH_DISPLAY_TOPIC, 0); });
     connect(AddCommand(help, kHelp, QStringLiteral("Nápověda...\tF1")), &QAction::triggered, this,
-            [this] { WinHelp(kMainFrameHelpContext); });
+            [this] { WinHelp(ActiveHelpContext()); });
     help->addSeparator();
     AddCommand(help, kAppAbout, QStringLiteral("&O aplikaci qorin01..."));
 }
@@ -236,6 +249,7 @@ QWidget* CMainFrame::ShowBarsForView(int mode, bool withGraph)
 
 void CMainFrame::OnActiveDocChanged()
 {
+    RebuildWindowCommands();
     m_actions[kEditLiveInstrument]->setEnabled(ActiveLiveInstrument() != nullptr);
     if (!ActiveChildFrame()) {
         m_instrumentBar->setVisible(m_settings.m_isPristrojBar != 0);
@@ -250,6 +264,176 @@ void CMainFrame::OnActiveDocChanged()
         ShowBarsForView(bars.mode, true);
     if (bars.takesDataBar)
         AttachArchiveBar();
+}
+
+void CMainFrame::ClearWindowCommands()
+{
+    for (QMenu* menu : m_windowMenus) {
+        menuBar()->removeAction(menu->menuAction());
+        // Later: the command that brought this about may run from the menu.
+        menu->deleteLater();
+    }
+    m_windowMenus.clear();
+    for (QAction* action : m_windowFileActions) {
+        m_fileMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_windowFileActions.clear();
+    for (const WindowCommand& command : m_windowCommands) {
+        m_measurementBar->removeAction(command.action);
+        m_graphBar->removeAction(command.action);
+    }
+    m_windowCommands.clear();
+    for (const auto& [action, key] : m_suspendedShortcuts)
+        action->setShortcut(key);
+    m_suspendedShortcuts.clear();
+}
+
+QMenu* CMainFrame::WindowMenu(const QString& title)
+{
+    for (QMenu* menu : m_windowMenus)
+        if (menu->title() == title)
+            return menu;
+    auto* menu = new QMenu(title, this);
+    menuBar()->insertMenu(m_helpMenu->menuAction(), menu);
+    m_windowMenus.push_back(menu);
+    return menu;
+}
+
+void CMainFrame::WireShortcuts(QMenu& menu)
+{
+    // The view menus write their keys after a tab. As the accelerators of
+    // the active window come before the frame's, a key of the window takes
+    // it from the frame's own command while the window is active.
+    for (QAction* action : menu.actions()) {
+        if (QMenu* sub = action->menu()) {
+            WireShortcuts(*sub);
+            continue;
+        }
+        const QStringList parts = action->text().split(QLatin1Char('\t'));
+        if (parts.size() < 2)
+            continue;
+        const QKeySequence key(parts.back());
+        for (const auto& [id, own] : m_actions) {
+            if (!own->shortcut().isEmpty() && own->shortcut() == key) {
+                m_suspendedShortcuts.emplace_back(own, key);
+                own->setShortcut(QKeySequence());
+            }
+        }
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+}
+
+void CMainFrame::RebuildWindowCommands()
+{
+    QMdiSubWindow* current = MdiArea()->currentSubWindow();
+    auto* frame = qobject_cast<ui::CChildFrame*>(current);
+    // A dialog of the window's own command takes the activation for a
+    // while; the same window keeps its menus.
+    if (current && m_commandFrame == current)
+        return;
+    ClearWindowCommands();
+    m_commandFrame = current;
+    ui::CView* view = frame ? frame->GetActiveView() : nullptr;
+    if (!view)
+        return;
+    // The view's own menu, built afresh each time it opens and once now so
+    // that its keys work before it was ever opened.
+    QMenu* own = WindowMenu(view->MenuTitle());
+    const QPointer<ui::CView> guard(view);
+    auto fill = [this, own, guard] {
+        // The window's keys go with their actions; the frame's come back
+        // until the menu claims them again.
+        for (const auto& [action, key] : m_suspendedShortcuts)
+            action->setShortcut(key);
+        m_suspendedShortcuts.clear();
+        own->clear();
+        if (guard)
+            guard->FillMenu(*own);
+        WireShortcuts(*own);
+    };
+    fill();
+    connect(own, &QMenu::aboutToShow, this, fill);
+
+    std::vector<std::pair<ui::CCommandTarget*, QObject*>> targets{{view, view}};
+    if (ui::CDocument* document = view->GetDocument())
+        targets.emplace_back(document, document);
+    for (const auto& [target, object] : targets) {
+        std::vector<ui::CommandItem> items;
+        target->AppendCommands(items);
+        for (const ui::CommandItem& item : items) {
+            const QStringList parts = item.text.split(QLatin1Char('\t'));
+            QAction* action = nullptr;
+            if (item.menu == m_fileMenu->title()) {
+                action = new QAction(parts.front(), m_fileMenu);
+                m_fileMenu->insertAction(m_recentSeparator, action);
+                m_windowFileActions.push_back(action);
+            } else {
+                action = WindowMenu(item.menu)->addAction(parts.front());
+            }
+            if (parts.size() > 1)
+                action->setShortcut(QKeySequence(parts.back()));
+            action->setData(item.id);
+            action->setCheckable(item.checkable);
+            action->setToolTip(parts.front());
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] {
+                RouteCommand(id);
+                UpdateCommandUI();
+            });
+            if (item.bar == ui::kMeasurementBarId)
+                m_measurementBar->addAction(action);
+            else if (item.bar == ui::kGraphBarId)
+                m_graphBar->addAction(action);
+            m_windowCommands.push_back({action, item.id, target, object});
+        }
+    }
+    for (QMenu* menu : m_windowMenus)
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI, Qt::UniqueConnection);
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    for (const WindowCommand& command : m_windowCommands) {
+        if (!command.alive) {
+            command.action->setEnabled(false);
+            continue;
+        }
+        command.action->setEnabled(command.target->IsCommandEnabled(command.id));
+        if (command.action->isCheckable())
+            command.action->setChecked(command.target->IsCommandChecked(command.id));
+    }
+}
+
+bool CMainFrame::RouteCommand(int id)
+{
+    // Only the commands the window offers, each to the one that offered it.
+    for (const WindowCommand& command : m_windowCommands) {
+        if (command.id != id || !command.alive)
+            continue;
+        if (!command.target->IsCommandEnabled(id))
+            return false;
+        return command.target->OnCommand(id);
+    }
+    return false;
+}
+
+QAction* CMainFrame::WindowAction(int id) const
+{
+    for (const WindowCommand& command : m_windowCommands)
+        if (command.id == id)
+            return command.action;
+    return nullptr;
+}
+
+int CMainFrame::ActiveHelpContext() const
+{
+    const ui::CDocument* document = ActiveChildFrame() ? GetActiveDocument() : nullptr;
+    const ui::CDocTemplate* docTemplate = document ? document->GetDocTemplate() : nullptr;
+    return docTemplate ? 0x20000 + docTemplate->ResourceId() : kMainFrameHelpContext;
 }
 
 void CMainFrame::AttachArchiveBar()

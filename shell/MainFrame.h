@@ -8,10 +8,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <QKeySequence>
+#include <QPointer>
+
 #include <map>
 #include <set>
+#include <utility>
+#include <vector>
 
 class CGeneralSettings;
+class QTimer;
+namespace ui {
+class CCommandTarget;
+}
 
 // The instrument behind a message's wParam when it is still one of the
 // list (a late message may name an instrument that is gone); else null.
@@ -118,6 +127,24 @@ public:
     // when a sheet took it.
     bool OnCmdMsg(int id);
 
+    // The menus and tool-bar buttons of the active window follow it as an
+    // MDI frame's do: its view's own menu, then the commands of the view and
+    // of its document, each menu and button enabled and checked by the
+    // command's owner.
+    void RebuildWindowCommands();
+    // Enabling and check marks of the active window's commands afresh.
+    void UpdateCommandUI();
+    // Runs a command of the active window: the view first, then its
+    // document; false when neither has it.
+    bool RouteCommand(int id);
+    // The menu-bar menus the active window added (its own menu first).
+    const std::vector<QMenu*>& WindowMenus() const { return m_windowMenus; }
+    // The action of a command of the active window; null when it has none.
+    QAction* WindowAction(int id) const;
+    // The help context of the active window: 0x20000 + its template's
+    // resource id, the main window's without one.
+    int ActiveHelpContext() const;
+
     // Writes what the frame keeps: bar state and flags, window placement.
     void SaveState(platform::Settings& settings);
 
@@ -144,7 +171,26 @@ private:
     std::map<int, QAction*> m_actions;
     // Instruments whose last hand-over could not be written.
     std::set<const CPristroj*> m_flushFailed;
+    struct WindowCommand {
+        QAction* action;
+        int id;
+        ui::CCommandTarget* target;
+        QPointer<QObject> alive; // the target as a QObject: gone, the command is
+    };
+    void ClearWindowCommands();
+    QMenu* WindowMenu(const QString& title);
+    void WireShortcuts(QMenu& menu);
+
+    std::vector<WindowCommand> m_windowCommands;
+    std::vector<QMenu*> m_windowMenus;
+    // Actions the active window put into the frame's own menus.
+    std::vector<QAction*> m_windowFileActions;
+    // The frame's own keys the active window's menu has taken meanwhile.
+    std::vector<std::pair<QAction*, QKeySequence>> m_suspendedShortcuts;
+    QTimer* m_commandTimer = nullptr;
+    QPointer<QWidget> m_commandFrame; // the frame whose commands are shown
     QMenu* m_fileMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
     QMenu* m_devicesMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentActions;

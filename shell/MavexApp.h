@@ -137,7 +137,13 @@ public:
 
     // The application's commands and the documents' requests.
     void OnOpenArchive(QWidget* parent);
-    void OnOpenByInstrument(QWidget* parent);
+    // The open-archive dialog with `instrument` chosen (an empty name: the
+    // default instrument of the general settings).
+    void OnOpenByInstrument(QWidget* parent, const QString& instrument = QString());
+    // The same from a live window: its instrument chosen. Offered while the
+    // program knows instruments.
+    static void OpenByInstrumentFor(CPristroj& entry, QWidget* parent);
+    static bool OpenByInstrumentEnabled();
     void OnDownloadManager(QWidget* parent);
     void OnAppAbout(QWidget* parent);
     void OnModems(QWidget* parent);

@@ -4,6 +4,7 @@
 #include "shell/MavexApp.h"
 
 #include "archive_docs/ArchivDocBase.h"
+#include "archive_docs/ArchivDocHooks.h"
 #include "archive_docs/OpenArchiveDlg.h"
 #include "archive_docs/ZaplatovatArchivDlg.h"
 #include "archive/store/ArchivData.h"
@@ -89,7 +90,7 @@ void CMavexApp::OnOpenArchive(QWidget* parent)
     OpenArchiveFile(path);
 }
 
-void CMavexApp::OnOpenByInstrument(QWidget* parent)
+void CMavexApp::OnOpenByInstrument(QWidget* parent, const QString& instrument)
 {
     std::vector<COpenArchiveInstrument> instruments;
     for (const auto& device : m_devices)
@@ -101,9 +102,21 @@ void CMavexApp::OnOpenByInstrument(QWidget* parent)
         return found ? qobject_cast<CArchivDocBase*>(found->OpenDocumentFile(path, true)) : nullptr;
     };
     dialog.SetHost(std::move(host));
-    dialog.SetInstruments(&instruments, GetDeviceIndex(QString()));
+    dialog.SetInstruments(&instruments, GetDeviceIndex(instrument));
     dialog.InitDialog();
     dialog.exec();
+}
+
+void CMavexApp::OpenByInstrumentFor(CPristroj& entry, QWidget* parent)
+{
+    if (auto* app = dynamic_cast<CMavexApp*>(&entry.Host()))
+        app->OnOpenByInstrument(parent, entry.m_nazev);
+}
+
+bool CMavexApp::OpenByInstrumentEnabled()
+{
+    const auto& count = CArchivDocHooks::Instance().deviceCounter;
+    return count && count() != 0;
 }
 
 bool CMavexApp::AnyDownloadingInstrument() const
@@ -142,7 +155,9 @@ void CMavexApp::InstallDocumentHooks()
     hooks.addToRecentFiles = [this](const QString& path) { AddToRecentFileList(path); };
     hooks.openArchiveFile = [this](const QString& path) { OpenArchiveFile(path); };
     hooks.deviceCounter = [this] { return static_cast<int>(m_devices.size()); };
-    hooks.openByInstrument = [this](CArchivDocBase&, const QString&) { OnOpenByInstrument(m_mainFrame.get()); };
+    hooks.openByInstrument = [this](CArchivDocBase&, const QString& instrument) {
+        OnOpenByInstrument(m_mainFrame.get(), instrument);
+    };
     hooks.docManager = [this] { return &m_docManager; };
     hooks.patchHost = [this] { return PatchHost(); };
     hooks.mainWindow = [this]() -> QWidget* { return m_mainFrame.get(); };

@@ -93,7 +93,7 @@ CPristrojStatusTexts WindowStatus(const QStringList& texts)
 
 } // namespace
 
-CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent) : ui::CView(parent), m_duskar(duskar)
+CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent) : charts::CGraphView(parent), m_duskar(duskar)
 {
     setMouseTracking(true);
     if (duskar) {
@@ -257,6 +257,21 @@ void CControllerArchivView::TogglePane(int bit)
     m_prickaY = reset.ratioY;
     setMinimumSize(m_scrollSize);
     LayoutPanes();
+}
+
+CGraphWnd* CControllerArchivView::CommandGraph() const
+{
+    return m_graph;
+}
+
+bool CControllerArchivView::GraphZoomAllowed() const
+{
+    return m_graph && m_graph->CommandsEnabled();
+}
+
+bool CControllerArchivView::PrintView(QPrinter* printer)
+{
+    return m_graph && m_graph->PrintGraph(printer);
 }
 
 void CControllerArchivView::FillMenu(QMenu& menu)

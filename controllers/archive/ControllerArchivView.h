@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/GraphView.h"
 #include "archive_docs/ArchivDocBase.h"
 #include "controllers/archive/ArchivViewRecord.h"
 #include "controllers/live/ControllerPaneLayout.h"
@@ -32,9 +33,10 @@ class CControllerGraphWnd;
 // The document drives it with update hints and messages; its layout and the
 // statistics settings are kept in section 1 of the archive's settings
 // stream, written back when the window closes after its first data.
-class CControllerArchivView : public ui::CView {
+class CControllerArchivView : public charts::CGraphView {
     Q_OBJECT
 public:
+    CGraphWnd* CommandGraph() const override;
     enum Mode { kGraphMode = 0, kListMode = 1, kStatMode = 2 };
     static constexpr int kQorinListId = 156;
     static constexpr int kDuskarListId = 157;
@@ -63,7 +65,10 @@ public:
     QWidget* ValuesPane() const { return m_values; }
 
     void TogglePane(int bit);
-    void FillMenu(QMenu& menu);
+    void FillMenu(QMenu& menu) override;
+    // The graph, as its own print command prints it.
+    bool PrintView(QPrinter* printer) override;
+    bool CanPrint() const override { return true; }
     void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
 
     // The range bar's and the mode pane's rectangles in a W x H layout for
@@ -75,6 +80,7 @@ public:
     static GraphPaneRects PlaceGraphPane(const CControllerPaneLayout::Rect& rect, int width, int height);
 
 protected:
+    bool GraphZoomAllowed() const override;
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

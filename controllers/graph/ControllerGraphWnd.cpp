@@ -4,6 +4,7 @@
 #include "archive/store/ArchivGraphFeed.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
+#include "charts/GraphCommands.h"
 #include "charts/GraphPainter.h"
 #include "charts/ReportPrinter.h"
 #include "controllers/graph/DisplaySettingsForm.h"
@@ -143,39 +144,13 @@ void CControllerGraphWnd::SettingsChanged()
     emit QuantitiesChanged();
 }
 
-namespace {
-
-bool IsZoomCommand(int id)
-{
-    if (id == CGraphWnd::kCmdZoomOff)
-        return true;
-    for (int i = 0; i < 6; ++i)
-        if (id == CGraphWnd::kCmdVertZoom100 + i || id == CGraphWnd::kTimeZoomCommands[i])
-            return true;
-    return false;
-}
-
-} // namespace
-
 void CControllerGraphWnd::OnCommand(int id)
 {
-    if (!m_commandsEnabled && IsZoomCommand(id))
-        return;
-    for (int i = 0; i < 6; ++i) {
-        if (id == kCmdVertZoom100 + i) {
-            SetHorzRange(kZoomPercents[i], kValueAxis);
-            return;
-        }
-        if (id == kTimeZoomCommands[i]) {
-            SetHorzRange(kZoomPercents[i], kTimeAxis);
-            return;
-        }
-    }
-    if (id == kCmdZoomOff) {
-        SetWindow(0, 0, 1000, 1000);
+    if (charts::IsGraphZoomCommand(id)) {
+        if (m_commandsEnabled)
+            charts::RunGraphCommand(*this, id);
     } else if (id == kCmdGrid) {
-        SetGrid(!Grid());
-        update();
+        charts::RunGraphCommand(*this, id);
     } else if (id == kCmdShownQuantities) {
         EditQuantities();
     }
@@ -192,7 +167,7 @@ void CControllerGraphWnd::PrepareContextMenu(QMenu& menu)
             continue;
         }
         const int id = action->data().toInt();
-        if (IsZoomCommand(id)) {
+        if (charts::IsGraphZoomCommand(id)) {
             action->setEnabled(m_commandsEnabled);
         } else if (id == kCmdReceivedQuantities) {
             action->setVisible(false); // the controllers send every quantity

@@ -17,6 +17,7 @@
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
+#include "shell/MavexApp.h"
 
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -77,7 +78,7 @@ CPanePlaceholder::CPanePlaceholder(const QString& caption, QWidget* parent) : QW
     layout->addWidget(m_label);
 }
 
-CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : ui::CView(parent), m_duskar(duskar)
+CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : charts::CGraphView(parent), m_duskar(duskar)
 {
     setMouseTracking(true);
     if (duskar) {
@@ -328,6 +329,21 @@ void CControllerAktMer::ShowMenu(const QPoint& globalPos, CValuesDlgBase* pane)
     menu.exec(globalPos);
 }
 
+CGraphWnd* CControllerAktMer::CommandGraph() const
+{
+    return m_graph;
+}
+
+bool CControllerAktMer::GraphZoomAllowed() const
+{
+    return m_graph && m_graph->CommandsEnabled();
+}
+
+bool CControllerAktMer::PrintView(QPrinter* printer)
+{
+    return m_graph && m_graph->PrintGraph(printer);
+}
+
 void CControllerAktMer::FillMenu(QMenu& menu)
 {
     auto toggle = [&](const char* text, int bit, int flag) {
@@ -351,6 +367,8 @@ void CControllerAktMer::FillMenu(QMenu& menu)
     menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
         ->setEnabled(doc->OpenCurrentFileEnabled());
     menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });
+    menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this, [doc, this] { doc->OnOpenByInstrument(this); })
+        ->setEnabled(CMavexApp::OpenByInstrumentEnabled());
     menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });
     menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/GraphView.h"
 #include "controllers/live/ControllerPaneLayout.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/LiveViewState.h"
@@ -39,9 +40,10 @@ private:
 // the graph and the event list tiled by the pane mask with two draggable
 // bars; every new measurement relayed by the application is shown at once,
 // and the panes and placement are kept per instrument in the settings.
-class CControllerAktMer : public ui::CView {
+class CControllerAktMer : public charts::CGraphView {
     Q_OBJECT
 public:
+    CGraphWnd* CommandGraph() const override;
     CControllerAktMer(bool duskar, QWidget* parent);
     ~CControllerAktMer() override;
 
@@ -76,9 +78,13 @@ public:
     void OnPanelKey(int id);
     void RestoreState();
     void SaveState();
-    void FillMenu(QMenu& menu);
+    void FillMenu(QMenu& menu) override;
+    // The graph, as its own print command prints it.
+    bool PrintView(QPrinter* printer) override;
+    bool CanPrint() const override { return true; }
 
 protected:
+    bool GraphZoomAllowed() const override;
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -7,6 +7,7 @@
 #include "link/Pristroj.h"
 #include "link/PristrojLive.h"
 #include "platform/ui/MessageBox.h"
+#include "shell/MavexApp.h"
 #include "shell/PristrojInfoDlg.h"
 
 #include <QDir>
@@ -145,6 +146,12 @@ void CControllerDoc::OnOpenPreviousFile(QWidget* parent)
         ui::ErrorBox(parent, QStringLiteral("Požadovaný soubor nenalezen."), ui::MsgButtons::Ok, ui::MsgIcon::Error);
     else if (hooks.openArchiveFile)
         hooks.openArchiveFile(found);
+}
+
+void CControllerDoc::OnOpenByInstrument(QWidget* parent)
+{
+    if (m_pristroj)
+        CMavexApp::OpenByInstrumentFor(*m_pristroj, parent);
 }
 
 } // namespace controllers

@@ -35,6 +35,9 @@ public:
     void OnOpenCurrentFile();
     bool OpenCurrentFileEnabled() const;
     void OnOpenPreviousFile(QWidget* parent);
+    // "Otevři soubor dle přístroje ...": the open-archive dialog with this
+    // instrument chosen.
+    void OnOpenByInstrument(QWidget* parent);
     void OnHide() { OnCloseDocument(); }
     // Closed by the user (the menu, the frame's close box, the instrument
     // list): the instrument stops showing it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowMessage.h"
+#include "platform/ui/CommandTarget.h"
 
 #include <QObject>
 #include <QString>
@@ -21,7 +22,7 @@ class CView;
 //
 // Declare Q_OBJECT in every document class: the frames choose their bars by
 // RuntimeClassName().
-class CDocument : public QObject {
+class CDocument : public QObject, public CCommandTarget {
     Q_OBJECT
 public:
     CDocument();
@@ -76,7 +77,7 @@ private:
 
 // A view: a widget that shows its document. It takes private window messages
 // (set handlers with SetMessageHandler).
-class CView : public QWidget, public platform::MessageDispatcher {
+class CView : public QWidget, public platform::MessageDispatcher, public CCommandTarget {
     Q_OBJECT
 public:
     explicit CView(QWidget* parent = nullptr);
@@ -90,6 +91,14 @@ public:
     // update without hint.
     virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
     virtual void OnUpdate(CView* sender, std::intptr_t hint, void* object);
+
+    // The view's own menu, the one its context menu shows: the main frame
+    // shows it in its menu bar, titled MenuTitle, while the view is active.
+    virtual void FillMenu(QMenu& menu) { (void)menu; }
+    virtual QString MenuTitle() const { return QStringLiteral("&Okno"); }
+    // The help context of the window (0x20000 + its resource id); 0: the
+    // main window's.
+    virtual int HelpContext() const { return 0; }
 
 protected:
     bool event(QEvent* event) override;

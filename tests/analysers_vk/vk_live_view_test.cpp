@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
+#include <QMenu>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -356,6 +357,34 @@ TEST_F(VKLiveView, PreviousFileIgnoresTheCurrentAndUnreadableFiles)
     view->GetDocument()->OnOpenPreviousFile(view);
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Požadovaný soubor nenalezen."));
+    Close(view);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(VKLiveView, MenuCarriesTheDownloadAndOpenByInstrumentCommands)
+{
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    QMenu menu;
+    view->FillMenu(menu);
+    auto find = [&menu](const char* text) -> QAction* {
+        for (QAction* a : menu.actions())
+            if (a->text() == QString::fromUtf8(text))
+                return a;
+        return nullptr;
+    };
+    ASSERT_NE(find("Otevři soubor dle přístroje ..."), nullptr);
+    // Without the program's instrument list there is nothing to choose from.
+    EXPECT_FALSE(find("Otevři soubor dle přístroje ...")->isEnabled());
+    // "Přijmout data" asks first; Cancel ends it.
+    ASSERT_NE(find("Přijmout &data"), nullptr);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Cancel);
+    find("Přijmout &data")->trigger();
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Stisknutím tlačítka OK začne příjem dat")));
     Close(view);
 }
 

@@ -142,7 +142,7 @@ TEST_F(VKRLiveView, MenuOffersTheInstrumentCommandsAndTheGraphTools)
     }
     for (const char* expected : {"Panel &přístroje", "Vertikální lupa", "Časová lupa", "Zobrazené veličiny ...",
                                  "Nastavení &přístroje...", "Informace o přístroji", "Vypnout plovoucí okno",
-                                 "&Nezobrazovat\tCtrl+Z"})
+                                 "Otevři soubor dle přístroje ...", "&Nezobrazovat\tCtrl+Z"})
         EXPECT_TRUE(texts.contains(QString::fromUtf8(expected))) << expected;
     // The VK's clock and energy-meter commands are not the VKR's.
     EXPECT_FALSE(texts.contains(QStringLiteral("Nastavení času ...")));

@@ -7,7 +7,12 @@
 #include "archive/store/ArchivFileList.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
+#include "platform/ui/WaitDlg.h"
 #include "support/ScriptedMessageBoxes.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QStringList>
 
 namespace {
 
@@ -15,6 +20,20 @@ using namespace doctest;
 using archive::cmd::kToEnd;
 
 class ArchivDocOpenTest : public ArchivDocTest {};
+
+// Records the text of every wait dialog that shows while it lives.
+struct ShownWaitDialogs : QObject {
+    ShownWaitDialogs() { qApp->installEventFilter(this); }
+    ~ShownWaitDialogs() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto* wait = qobject_cast<ui::CWaitDlg*>(watched))
+                texts << wait->Text();
+        return false;
+    }
+    QStringList texts;
+};
 
 TEST_F(ArchivDocOpenTest, OpensOverTheWholeFileOrTheLastIntervalAndPlacesTheWindowBetweenItsHints)
 {
@@ -153,7 +172,10 @@ TEST_F(ArchivDocMoveTest, AMoveAfterTheRecorderWroteReloadsFirst)
     m_view->hints.clear();
     WriteBlock(); // the recorder goes on into the same file
     ASSERT_EQ(m_doc->GetArchiv().IsFileChanged(), 1);
+    // The wait dialogs shown meanwhile, by their texts.
+    ShownWaitDialogs shown;
     m_doc->OnCommand(archive::cmd::kGoEnd);
+    EXPECT_EQ(shown.texts, QStringList{QStringLiteral("Archivní soubor změněn, načítám nový stav.")});
     // The new block lies after the window: the placement stays (hint 32)
     // and the move goes on over what was read again.
     EXPECT_EQ(m_view->hints, (std::vector<std::intptr_t>{32, 3}));

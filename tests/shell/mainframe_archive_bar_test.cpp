@@ -1,70 +1,29 @@
 // The archive tool bar of the main window drives the archive that is open
 // in the running program: it shows the document's window, its buttons move
 // through the records, its zoom choice and slider place the window.
-#include "AppTestSupport.h"
-#include "ShellTestSupport.h"
+#include "RunningProgramTest.h"
 
-#include "app/Families.h"
 #include "archive_docs/ArchivDocBase.h"
-#include "archive/store/VKArchivTestSupport.h"
 #include "charts/ArchivToolBar.h"
 #include "platform/ThreadMessages.h"
 #include "platform/Time32.h"
 #include "platform/WindowMessage.h"
 #include "shell/MainFrame.h"
-#include "support/FakeClock.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 
 namespace {
 
 using platform::CTime;
 
-class MainFrameArchiveBarTest : public shelltest::StoreTest {
+class MainFrameArchiveBarTest : public shelltest::RunningProgramTest {
 protected:
     void SetUp() override
     {
         StoreTest::SetUp();
-        // Three blocks of ten one-minute measurements.
-        clock.Set(CTime(1710061200));
-        CVKArchivData writer;
-        writer.SetTimeSource(clock.Source());
-        ASSERT_EQ(writer.Create(6 * 600, 10, 60, dir.filePath(QStringLiteral("hala")), QStringLiteral(".vk"), TRUE,
-                                TRUE, QStringLiteral("Linka")),
-                  1);
-        int n = 0;
-        for (int b = 0; b < 3; ++b) {
-            writer.AddConfigRecord(vktest::VKConfig(400, 100));
-            for (int i = 0; i < 10; ++i) {
-                clock.Advance(60);
-                writer.AddMeasurementRecord(vktest::VKValues(++n));
-            }
-            clock.Advance(1);
-            const int mode = writer.EndBlock(FALSE, TRUE, 60);
-            ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
-        }
-        writer.Close();
-
-        app = std::make_unique<CMavexApp>(shelltest::QuietEnvironment());
-        app->SetFamilies(CFamilyList(ProgramFamilies()));
-        ASSERT_TRUE(app->InitInstance({QStringLiteral("qorin01")}));
-        frame = app->MainFrame();
-        frame->show();
-        QApplication::setActiveWindow(frame);
-        const QDeadlineTimer deadline(10000);
-        while (!frame->isActiveWindow() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        ASSERT_TRUE(frame->isActiveWindow());
-    }
-    void TearDown() override
-    {
-        if (app)
-            app->ExitInstance();
-        app.reset();
-        StoreTest::TearDown();
+        Start(false);
     }
     CArchivDocBase* Document() const { return qobject_cast<CArchivDocBase*>(frame->GetActiveDocument()); }
     int Current() const { return Document()->Navigator().GetCurrentRecord(); }
@@ -75,10 +34,6 @@ protected:
         Document()->Navigator().GetWindow(start, end);
         return qint64(end.GetTime()) - qint64(start.GetTime());
     }
-
-    testsupport::FakeClock clock;
-    std::unique_ptr<CMavexApp> app;
-    CMainFrame* frame = nullptr;
 };
 
 TEST_F(MainFrameArchiveBarTest, TheBarFollowsTheOpenedArchiveAndDrivesIt)

@@ -178,6 +178,17 @@ QORIN_SCREENS(Shell)
         CMainFrame* frame = app.MainFrame();
         frame->resize(1024, 700);
         shot.save(frame, QStringLiteral("CMainFrame"));
+        {
+            // An archive window in front: the menu bar and the tool bars
+            // carry its commands.
+            const QString path =
+                screens::WriteVKArchive(data, QStringLiteral("Rozvodna R5"), QStringLiteral(".vk"),
+                                        QStringLiteral("Rozvodna R5"), CTime(2024, 3, 10, 10, 0, 0), 45);
+            if (path.isEmpty() || !app.OpenArchiveFile(path))
+                shot.fail(QStringLiteral("CMainFrame-archive: the archive could not be opened"));
+            else
+                shot.save(frame, QStringLiteral("CMainFrame-archive"));
+        }
 
         {
             CAddInstrumentDlg dlg(app.Families(), *app.Ports(), data, true, frame);
