@@ -4,6 +4,7 @@
 #include "charts/ReportPrinter.h"
 
 #include <QPrinter>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -43,6 +44,18 @@ inline QStringList PageTexts(const QString& pdf)
     if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
         pages.removeLast();
     return pages;
+}
+
+// Page `page` (from 1) rendered at `dpi`; null without pdftoppm.
+inline QImage PageImage(const QString& pdf, int page = 1, int dpi = 60)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        return QImage();
+    const QString base = pdf + QStringLiteral(".page");
+    Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                                     QString::number(page), QStringLiteral("-l"), QString::number(page),
+                                     QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, base});
+    return QImage(base + QStringLiteral(".png"));
 }
 
 // Jobs whose printer is chosen while this lives go into `Path()`; with
