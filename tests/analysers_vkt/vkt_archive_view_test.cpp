@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QDataStream>
 #include <QFile>
+#include <QTabBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -125,6 +126,17 @@ TEST_F(VKTArchivViewTest, OpensWithTheGraphUnderTheRangeBarAndNeverThePanel)
     EXPECT_EQ(view->Graph()->geometry().top(), bar->geometry().top() + analysers_vk::CVKArchivModes::kBarHeight);
     // The values dialog shows a record of the archive.
     EXPECT_NE(view->Values()->FieldText(1015), QStringLiteral("--"));
+}
+
+TEST_F(VKTArchivViewTest, TheAlarmListShowsTheEventsOfTheWindowInEveryMode)
+{
+    AddEvents();
+    CVKTConfig config;
+    config.SetCtPrimary(50);
+    WriteBlock(config, [](int record) { return vkttest::MakeValues(0x1F, record); });
+    auto* view = OpenView();
+    ASSERT_TRUE(view);
+    ExpectEventRowsInEveryMode(view);
 }
 
 TEST_F(VKTArchivViewTest, LayoutAndStatisticsAreKeptInTheArchive)
