@@ -1,6 +1,7 @@
 #include "analysers_vk/VKArchivViewBase.h"
 
 #include "archive/store/ArchivData.h"
+#include "archive/store/ArchivWindowEvents.h"
 #include "charts/PanelEventList.h"
 #include "platform/ui/ChildFrame.h"
 
@@ -44,12 +45,9 @@ bool WriteRecord(CArchivData& data, const QByteArray& block)
     return data.WriteSettingsSection(1, block);
 }
 
-void RefillEvents(CArchivData* data, CPanelEventList& events)
+void RefillEvents(CArchivData& data, const CArchivWindow& window, CPanelEventList& events)
 {
-    if (!data)
-        return;
-    events.Entries().clear();
-    data->CollectEvents(events.Entries());
+    archive::CollectWindowEvents(data, window, events.Entries());
     events.Rebuild();
 }
 

@@ -21,6 +21,7 @@
 class CArchivData;
 class CPanelEventList;
 class QPrinter;
+struct CArchivWindow;
 
 namespace ui {
 class CChildFrame;
@@ -52,7 +53,8 @@ struct CFramePlacement {
 bool ReadRecord(CArchivData& data, int size, QByteArray& block);
 // Writes the record as section 1; false (reported) when it cannot.
 bool WriteRecord(CArchivData& data, const QByteArray& block);
-void RefillEvents(CArchivData* data, CPanelEventList& events);
+// The alarms and events of the archive's loaded window.
+void RefillEvents(CArchivData& data, const CArchivWindow& window, CPanelEventList& events);
 // The archive tool bar follows the view's mode.
 void TellFrame(QWidget* view, int mode, int family);
 
@@ -255,8 +257,8 @@ protected:
 
     void RefillAlarmList() override
     {
-        Doc* doc = GetDocument();
-        archivview::RefillEvents(doc ? &doc->GetArchiv() : nullptr, *this->Alarms());
+        if (Doc* doc = GetDocument())
+            archivview::RefillEvents(doc->GetFamilyArchiv(), doc->GetFamilyArchiv().Window(), *this->Alarms());
     }
 
     void PlaceGraph(const QRect& rect, bool show) override
@@ -338,6 +340,10 @@ private:
         const bool reloaded = doc->ReloadIfChangedSafe() != 0;
         if (!reloaded) {
             m_modes->Place(m_graphPane, m_graphPaneShown);
+            // The chosen presentation stands on the screen before its data
+            // are worked out: statistics of a long window take a while.
+            if (this->isVisible())
+                this->repaint();
             if (mode >= CVKArchivModes::kGraph && mode <= CVKArchivModes::kStatistics)
                 doc->Navigator().EnsureMode(mode);
             OnWindowMoved();

@@ -50,6 +50,71 @@ void CVKHarmonicChart::SetBars(const CVKValueTexts::Bars& bars)
     update();
 }
 
+CVKHarmonicChart::Picture CVKHarmonicChart::Draw() const
+{
+    Picture pic;
+    const QRect r = rect();
+    const bool small = r.width() < 240 || r.height() < 120;
+    const int fontHeight = QFontMetrics(font()).height();
+    pic.font = QFont(QStringLiteral("Times New Roman"));
+    pic.font.setPixelSize(std::max(6, static_cast<int>(fontHeight * (small ? 1.0 : 1.3))));
+    pic.titleFont = pic.font;
+    pic.titleFont.setBold(true);
+    pic.titleFont.setPixelSize(std::max(7, static_cast<int>(fontHeight * (small ? 1.2 : 1.6))));
+    const int titleH = QFontMetrics(pic.titleFont).height();
+    pic.titles.push_back({QRect(0, 2, r.width(), titleH), m_title, Qt::black, Qt::AlignHCenter});
+
+    const QFontMetrics fm(pic.font);
+    const int line = fm.height();
+    const QColor phase[3] = {QColor(0xC0, 0x40, 0x00), QColor(0x00, 0x80, 0x00), QColor(0x00, 0x40, 0xC0)};
+    const int left = std::max(fm.horizontalAdvance(QStringLiteral("[%]")), fm.horizontalAdvance(QStringLiteral("L3"))) + 6;
+    // One row of values per phase between the title and the plot.
+    const int rows = titleH + 4;
+    const int top = rows + 3 * line + line / 2;
+    const int bottom = r.height() - 2 * line - 4;
+    const int right = r.width() - 6;
+    pic.plot = QRect(QPoint(left, top), QPoint(right, bottom));
+    if (bottom <= top || right <= left)
+        return pic;
+    // Logarithmic axis from 0.5 to 50 %.
+    const double lo = std::log10(0.5), hi = std::log10(50.0);
+    auto yOf = [&](double percent) {
+        const double v = std::clamp(std::log10(std::max(percent, 0.5)), lo, hi);
+        return bottom - static_cast<int>((v - lo) / (hi - lo) * (bottom - top));
+    };
+    pic.texts.push_back({QRect(left + 3, top, fm.horizontalAdvance(QStringLiteral("[%]")) + 2, line), QStringLiteral("[%]"),
+                         Qt::black});
+    for (int label : {40, 20, 10, 4, 2, 1}) {
+        const int y = yOf(label);
+        pic.ticks.push_back(y);
+        pic.texts.push_back(
+            {QRect(0, y - line / 2, left - 4, line), QString::number(label), Qt::black, Qt::AlignRight | Qt::AlignVCenter});
+    }
+    const QString axis = QStringLiteral("harm.");
+    const int axisWidth = fm.horizontalAdvance(axis) + 2;
+    pic.texts.push_back({QRect(right - axisWidth, bottom + line + 2, axisWidth, line), axis, Qt::black, Qt::AlignRight});
+    for (int p = 0; p < 3; ++p)
+        pic.texts.push_back(
+            {QRect(2, rows + p * line, left - 4, line), QStringLiteral("L%1").arg(p + 1), phase[p], Qt::AlignLeft});
+    const int slot = std::max(3, (right - left) / kOrders);
+    const int w = std::max(1, slot / 4);
+    for (int k = 0; k < kOrders; ++k) {
+        const int x0 = left + k * slot;
+        pic.texts.push_back({QRect(x0, bottom + 1, slot, line), QString::asprintf("%d.", Order(k)), Qt::black});
+        for (int p = 0; p < 3; ++p) {
+            const float value = m_bars[static_cast<std::size_t>(p * kOrders + k)];
+            const bool valid = value >= 0;
+            pic.texts.push_back({QRect(x0, rows + p * line, slot, line),
+                                 valid ? QString::asprintf("%-1.1f", double(value)) : QStringLiteral("--"), phase[p]});
+            if (!valid)
+                continue;
+            const int y = yOf(value);
+            pic.bars.push_back({QRect(x0 + 1 + p * w, y, w, bottom - y), phase[p]});
+        }
+    }
+    return pic;
+}
+
 void CVKHarmonicChart::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -57,68 +122,22 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
     painter.fillRect(r, Qt::white);
     painter.setPen(Qt::black);
     painter.drawRect(r.adjusted(0, 0, -1, -1));
-    const bool small = r.width() < 240 || r.height() < 120;
-    const int fontHeight = QFontMetrics(font()).height();
-    QFont text(QStringLiteral("Times New Roman"));
-    text.setPixelSize(std::max(6, static_cast<int>(fontHeight * (small ? 1.0 : 1.3))));
-    QFont title = text;
-    title.setBold(true);
-    title.setPixelSize(std::max(7, static_cast<int>(fontHeight * (small ? 1.2 : 1.6))));
-
-    painter.setFont(title);
-    const int titleH = QFontMetrics(title).height();
-    painter.drawText(QRect(0, 2, r.width(), titleH), Qt::AlignHCenter, m_title);
-    painter.setFont(text);
-    const QFontMetrics fm(text);
-    const int left = fm.horizontalAdvance(QStringLiteral("[%]")) + 6;
-    const int top = titleH + 6;
-    const int bottom = r.height() - 2 * fm.height() - 4;
-    const int right = r.width() - 6;
-    if (bottom <= top || right <= left)
+    const Picture pic = Draw();
+    painter.setFont(pic.titleFont);
+    for (const Picture::Text& t : pic.titles)
+        painter.drawText(t.rect, t.align, t.text);
+    if (pic.plot.width() <= 0 || pic.plot.height() <= 0)
         return;
-    // Logarithmic axis from 0.5 to 50 %.
-    const double lo = std::log10(0.5), hi = std::log10(50.0);
-    auto yOf = [&](double percent) {
-        const double v = std::clamp(std::log10(std::max(percent, 0.5)), lo, hi);
-        return bottom - static_cast<int>((v - lo) / (hi - lo) * (bottom - top));
-    };
-    painter.drawLine(left, top, left, bottom);
-    painter.drawLine(left, bottom, right, bottom);
-    painter.drawText(2, top - 2, QStringLiteral("[%]"));
-    for (int label : {40, 20, 10, 4, 2, 1}) {
-        const int y = yOf(label);
-        painter.drawLine(left - 3, y, left, y);
-        painter.drawText(QRect(0, y - fm.height() / 2, left - 4, fm.height()), Qt::AlignRight, QString::number(label));
-    }
-    const QString axis = QStringLiteral("harm.");
-    const int axisWidth = fm.horizontalAdvance(axis) + 2;
-    painter.drawText(QRect(right - axisWidth, bottom + fm.height() + 2, axisWidth, fm.height()), Qt::AlignRight,
-                     axis);
-    constexpr int kPerPhase = 12;
-    const int slot = std::max(3, (right - left) / kPerPhase);
-    const QColor phase[3] = {QColor(0xC0, 0x40, 0x00), QColor(0x00, 0x80, 0x00), QColor(0x00, 0x40, 0xC0)};
-    for (int k = 0; k < kPerPhase; ++k) {
-        const int x0 = left + k * slot;
-        const int harmonic = m_odd ? 2 * k + 1 : 2 * k + 2;
-        painter.setPen(Qt::black);
-        painter.drawText(QRect(x0, bottom + 1, slot, fm.height()), Qt::AlignHCenter,
-                         QString::asprintf("%d.", harmonic));
-        for (int p = 0; p < 3; ++p) {
-            const float value = m_bars[static_cast<std::size_t>(p * kPerPhase + k)];
-            if (value < 0)
-                continue;
-            const int w = std::max(1, slot / 4);
-            const int x = x0 + 1 + p * w;
-            const int y = yOf(value);
-            painter.fillRect(QRect(x, y, w, bottom - y), phase[p]);
-        }
-    }
-    painter.setPen(Qt::black);
-    for (int p = 0; p < 3; ++p) {
-        painter.setPen(phase[p]);
-        const QString phaseName = QStringLiteral("L%1").arg(p + 1);
-        const int step = fm.horizontalAdvance(QStringLiteral("L0 "));
-        painter.drawText(right - (3 - p) * step, top - 2, phaseName);
+    painter.setFont(pic.font);
+    painter.drawLine(pic.plot.topLeft(), pic.plot.bottomLeft());
+    painter.drawLine(pic.plot.bottomLeft(), pic.plot.bottomRight());
+    for (int y : pic.ticks)
+        painter.drawLine(pic.plot.left() - 3, y, pic.plot.left(), y);
+    for (const auto& [bar, colour] : pic.bars)
+        painter.fillRect(bar, colour);
+    for (const Picture::Text& t : pic.texts) {
+        painter.setPen(t.colour);
+        painter.drawText(t.rect, t.align, t.text);
     }
 }
 

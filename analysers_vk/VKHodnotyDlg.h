@@ -3,8 +3,14 @@
 #include "analysers_vk/VKValuesBase.h"
 #include "archive/store/VKDisplayValues.h"
 
+#include <QColor>
+#include <QFont>
+#include <QRect>
+
 #include <array>
 #include <map>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QTabBar;
@@ -12,14 +18,38 @@ struct CPristrojStatusTexts;
 
 namespace analysers_vk {
 
-// One harmonic chart of the values panel: a bar per phase for each odd or
-// even harmonic on a logarithmic percent axis.
+// One harmonic chart of the values panel: a bar per phase for each odd
+// (3 to 25) or even (2 to 24) harmonic on a logarithmic percent axis, with
+// the phases' values in rows above the plot.
 class CVKHarmonicChart : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kOrders = 12;
+
+    // What the chart draws at its present size: the texts where they stand
+    // and the bars of the valid values.
+    struct Picture {
+        struct Text {
+            QRect rect;
+            QString text;
+            QColor colour;
+            int align = Qt::AlignCenter;
+        };
+        QFont font;
+        QFont titleFont;
+        QRect plot; // left and bottom edges are the axes
+        std::vector<Text> titles;
+        std::vector<Text> texts;
+        std::vector<std::pair<QRect, QColor>> bars;
+        std::vector<int> ticks; // y of the percent labels
+    };
+
     CVKHarmonicChart(const QString& title, bool odd, QWidget* parent = nullptr);
     void SetBars(const CVKValueTexts::Bars& bars);
     const CVKValueTexts::Bars& Bars() const { return m_bars; }
+    // The harmonic order of column k.
+    int Order(int k) const { return m_odd ? 2 * k + 3 : 2 * k + 2; }
+    Picture Draw() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

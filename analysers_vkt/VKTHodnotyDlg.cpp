@@ -539,8 +539,10 @@ void CVKTHodnotyDlg::Layout(bool force)
         m_kinds[std::size_t(t)] = -1;
     }
     m_file->setVisible(cls != 7);
+    // The file's name takes the row above the tables: an archive name with
+    // its period does not fit the 70 units of the model's name.
     if (cls != 7)
-        m_file->setGeometry(Dlu(5, 5, 70, 12));
+        m_file->setGeometry(Dlu(5, 5, kTablePage.width(), 12));
     auto table = [this](int index, int y) {
         QWidget* t = m_tables[std::size_t(index)];
         t->setGeometry(Dlu(5, y, kTablePage.width(), index == 3 ? 60 : kTablePage.height()));

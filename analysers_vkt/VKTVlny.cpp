@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
@@ -27,6 +29,9 @@ controllers::FileKind WaveFileKind()
     return {QStringLiteral("Soubor vln (*.vln)"), QStringLiteral("vln")};
 }
 constexpr int kUnit = 16;
+// Row head, then swatch and value of the voltages and of the currents.
+constexpr int kColumns = 5;
+constexpr int kLineToLine = 4;
 
 } // namespace
 
@@ -39,33 +44,39 @@ CVKTVlny::CVKTVlny(IVKTWaveSource& source, QWidget* parent) : QDialog(parent), m
     auto* g = new QGridLayout(side);
     g->setContentsMargins(4, 4, 4, 4);
     g->setHorizontalSpacing(3);
-    g->addWidget(new QLabel(QStringLiteral("Čas pořízení záznamu:"), side), 0, 0, 1, 3);
+    g->addWidget(new QLabel(QStringLiteral("Čas pořízení záznamu:"), side), 0, 0, 1, kColumns);
     m_time = new QLabel(QStringLiteral("---"), side);
     m_time->setObjectName(QStringLiteral("1135"));
-    g->addWidget(m_time, 1, 0, 1, 3);
-    m_voltageTitle = new QLabel(QStringLiteral("U L-N[V]"), side);
-    m_currentTitle = new QLabel(QStringLiteral("I [A]"), side);
-    g->addWidget(m_voltageTitle, 2, 1);
-    g->addWidget(m_currentTitle, 2, 2);
+    g->addWidget(m_time, 1, 0, 1, kColumns);
+    m_voltageTitle = new QLabel(m_file.values.voltageTitle, side);
+    m_currentTitle = new QLabel(m_file.values.currentTitle, side);
+    g->addWidget(m_voltageTitle, 2, 1, 1, 2);
+    g->addWidget(m_currentTitle, 2, 3, 1, 2);
     for (int k = 0; k < 4; ++k) {
         g->addWidget(new QLabel(QString::number(k + 1), side), 3 + k, 0);
         for (int c = 0; c < 2; ++c) {
+            // The swatch in the colour of the channel's curve.
+            auto* swatch = new QLabel(side);
+            swatch->setFixedSize(8, 14);
+            swatch->setAutoFillBackground(true);
+            m_swatches[std::size_t(k + 4 * c)] = swatch;
+            g->addWidget(swatch, 3 + k, 1 + 2 * c);
             auto* l = new QLabel(side);
             l->setFrameShape(QFrame::StyledPanel);
             l->setMinimumWidth(48);
             m_values[std::size_t(k + 4 * c)] = l;
-            g->addWidget(l, 3 + k, 1 + c);
+            g->addWidget(l, 3 + k, 2 + 2 * c);
         }
     }
-    g->addWidget(new QLabel(QStringLiteral("Zobrazené průběhy"), side), 7, 0, 1, 3);
+    g->addWidget(new QLabel(QStringLiteral("Zobrazené průběhy"), side), 7, 0, 1, kColumns);
     m_pairs = new QComboBox(side);
     m_pairs->setObjectName(QStringLiteral("1292"));
-    g->addWidget(m_pairs, 8, 0, 1, 3);
+    g->addWidget(m_pairs, 8, 0, 1, kColumns);
     m_grid = new QCheckBox(QStringLiteral("Rastr"), side);
     m_grid->setChecked(true);
-    g->addWidget(m_grid, 9, 0, 1, 3);
+    g->addWidget(m_grid, 9, 0, 1, kColumns);
     m_stop = new QCheckBox(QStringLiteral("Zastavit"), side);
-    g->addWidget(m_stop, 10, 0, 1, 3);
+    g->addWidget(m_stop, 10, 0, 1, kColumns);
     m_save = new QPushButton(side);
     m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     m_save->setToolTip(QStringLiteral("Uloží aktulání průběh do souboru"));
@@ -75,12 +86,14 @@ CVKTVlny::CVKTVlny(IVKTWaveSource& source, QWidget* parent) : QDialog(parent), m
     m_print = new QPushButton(side);
     m_print->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     m_print->setToolTip(QStringLiteral("Vytiskne aktuální průběh"));
-    g->addWidget(m_save, 11, 0);
-    g->addWidget(m_load, 11, 1);
-    g->addWidget(m_print, 11, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_load);
+    buttons->addWidget(m_print);
+    g->addLayout(buttons, 11, 0, 1, kColumns);
     auto* close = new QPushButton(QStringLiteral("Konec"), side);
     g->setRowStretch(12, 1);
-    g->addWidget(close, 13, 0, 1, 3);
+    g->addWidget(close, 13, 0, 1, kColumns);
     for (QWidget* w : std::initializer_list<QWidget*>{m_pairs, m_save, m_print, m_grid, m_stop})
         w->setEnabled(false);
     m_pairs->addItem(QStringLiteral("U1-I1"));
@@ -111,6 +124,7 @@ CVKTVlny::CVKTVlny(IVKTWaveSource& source, QWidget* parent) : QDialog(parent), m
     connect(m_print, &QPushButton::clicked, this, &CVKTVlny::OnPrint);
     m_source.SetRequest(kWaveRequestAll);
     m_panes[0].SetChannels(0x11);
+    ShowValues();
 }
 
 CVKTVlny::~CVKTVlny()
@@ -131,13 +145,13 @@ void CVKTVlny::resizeEvent(QResizeEvent* event)
     Arrange(PlotRect(), kUnit);
 }
 
-void CVKTVlny::Arrange(const QRect& r, int unit)
+void CVKTVlny::Arrange(const QRect& r, int unit, bool printing)
 {
     int count = 0;
     const auto masks = WavePaneMasks(m_pair, count);
     if (count == 1) {
-        m_panes[0].SetChannels(masks[0]);
-        m_panes[0].SetRect(r, unit);
+        m_panes[0].SetChannels(masks[0], m_channels.scale);
+        m_panes[0].SetRect(r, unit, printing);
         return;
     }
     const int cx = r.left() + r.width() / 2;
@@ -147,8 +161,8 @@ void CVKTVlny::Arrange(const QRect& r, int unit)
                             QRect(QPoint(r.left(), cy), QPoint(cx - 1, r.bottom())),
                             QRect(QPoint(cx, cy), QPoint(r.right(), r.bottom()))};
     for (int i = 0; i < 4; ++i) {
-        m_panes[std::size_t(i)].SetChannels(masks[std::size_t(i)]);
-        m_panes[std::size_t(i)].SetRect(rects[i], unit);
+        m_panes[std::size_t(i)].SetChannels(masks[std::size_t(i)], m_channels.scale);
+        m_panes[std::size_t(i)].SetRect(rects[i], unit, printing);
     }
 }
 
@@ -159,6 +173,30 @@ void CVKTVlny::paintEvent(QPaintEvent* event)
     p.setClipRect(PlotRect());
     for (int i = 0; i < PaneCount(); ++i)
         m_panes[std::size_t(i)].Draw(p, m_channels, kUnit);
+}
+
+void CVKTVlny::SwapAxesAt(const QPoint& point)
+{
+    for (int i = 0; i < PaneCount(); ++i) {
+        if (m_panes[std::size_t(i)].HitSwap(point)) {
+            update(m_panes[std::size_t(i)].FrameRect());
+            return;
+        }
+    }
+}
+
+void CVKTVlny::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        SwapAxesAt(event->position().toPoint());
+    QDialog::mousePressEvent(event);
+}
+
+void CVKTVlny::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        SwapAxesAt(event->position().toPoint());
+    QDialog::mouseDoubleClickEvent(event);
 }
 
 void CVKTVlny::FillPairs(int connection)
@@ -191,14 +229,18 @@ void CVKTVlny::OnNewData()
     if (m_stop->isChecked())
         return;
     VKTWaveChannels channels = m_channels;
-    std::array<QString, 8> texts;
+    VKTWaveValues values;
     int connection = 0;
-    if (!m_source.Latest(channels, texts, connection)) {
+    if (!m_source.Latest(channels, values, connection)) {
         m_save->setEnabled(false);
         m_print->setEnabled(false);
         m_time->setText(QStringLiteral("---"));
         for (QLabel* l : m_values)
             l->setText(QStringLiteral("---"));
+        VKTVlnyValuesBlock none;
+        none.SetTitles(1, 1, m_connection == kLineToLine);
+        m_voltageTitle->setText(none.voltageTitle);
+        m_currentTitle->setText(none.currentTitle);
         update();
         return;
     }
@@ -212,17 +254,18 @@ void CVKTVlny::OnNewData()
         for (std::int16_t& s : *wave)
             s = std::int16_t(s - sum / 64);
     }
+    const bool rescaled = channels.scale != m_channels.scale;
     m_channels = channels;
-    if (connection != m_connection)
+    if (connection != m_connection || rescaled)
         FillPairs(connection);
     m_file.time = std::uint32_t(QDateTime::currentSecsSinceEpoch());
     m_file.connection = connection;
     m_file.waves = channels.waves;
     for (int k = 0; k < 4; ++k) {
-        m_file.values.voltages[std::size_t(k)] = texts[std::size_t(k)];
-        m_file.values.currents[std::size_t(k)] = texts[std::size_t(k + 4)];
+        m_file.values.voltages[std::size_t(k)] = values.texts[std::size_t(k)];
+        m_file.values.currents[std::size_t(k)] = values.texts[std::size_t(k + 4)];
     }
-    m_file.values.voltageTitle = connection == 4 ? QStringLiteral("U L-L[V]") : QStringLiteral("U L-N[V]");
+    m_file.values.SetTitles(values.voltageMultiplier, values.currentMultiplier, connection == kLineToLine);
     ShowValues();
     for (QWidget* w : std::initializer_list<QWidget*>{m_load, m_save, m_print, m_grid, m_stop})
         w->setEnabled(true);
@@ -238,6 +281,26 @@ void CVKTVlny::ShowValues()
     m_voltageTitle->setText(m_file.values.voltageTitle);
     m_currentTitle->setText(m_file.values.currentTitle);
     m_time->setText(TimeText());
+    for (std::size_t k = 0; k < m_swatches.size(); ++k) {
+        QPalette palette = m_swatches[k]->palette();
+        palette.setColor(QPalette::Window, m_channels.colours[k]);
+        m_swatches[k]->setPalette(palette);
+    }
+}
+
+QString CVKTVlny::VoltageTitle() const
+{
+    return m_voltageTitle->text();
+}
+
+QString CVKTVlny::CurrentTitle() const
+{
+    return m_currentTitle->text();
+}
+
+QColor CVKTVlny::SwatchColour(int channel) const
+{
+    return channel >= 0 && channel < 8 ? m_swatches[std::size_t(channel)]->palette().color(QPalette::Window) : QColor();
 }
 
 QString CVKTVlny::TimeText() const
@@ -259,6 +322,10 @@ bool CVKTVlny::Save(const QString& path)
     for (std::size_t i = 0; i < 4; ++i) {
         data.panes[i].mask = m_panes[i].Mask();
         data.panes[i].rms = m_channels.rms;
+        data.panes[i].scale = m_channels.scale;
+        data.panes[i].voltageUnit = m_channels.voltageUnit;
+        data.panes[i].currentUnit = m_channels.currentUnit;
+        data.panes[i].voltageAxisInner = m_panes[i].VoltageAxisInner() ? 1 : 0;
         data.panes[i].voltageRange = m_panes[i].VoltageRange();
         data.panes[i].currentRange = m_panes[i].CurrentRange();
     }
@@ -285,13 +352,19 @@ bool CVKTVlny::Load(const QString& path)
     }
     m_file = data;
     m_channels.waves = data.waves;
+    // Every pane holds the channels' values; the last copy counts.
     m_channels.rms = data.panes[3].rms;
+    m_channels.scale = data.panes[3].scale;
+    m_channels.voltageUnit = data.panes[3].voltageUnit;
+    m_channels.currentUnit = data.panes[3].currentUnit;
     m_stop->setChecked(true);
     FillPairs(data.connection);
     m_pairs->setCurrentIndex(m_pairs->count() - 1);
     m_pair = 0xFF;
     m_source.SetRequest(kWaveRequestAll);
     Arrange(PlotRect(), kUnit);
+    for (std::size_t i = 0; i < m_panes.size(); ++i)
+        m_panes[i].SetVoltageAxisInner(data.panes[i].voltageAxisInner != 0);
     ShowValues();
     setWindowTitle(kBaseTitle + QStringLiteral(" - [") + QFileInfo(path).fileName() + QLatin1Char(']'));
     for (QWidget* w : std::initializer_list<QWidget*>{m_grid, m_stop, m_print})
@@ -312,26 +385,49 @@ void CVKTVlny::OnPrint()
     QFont font = p.font();
     font.setPixelSize(WaveTextHeight(unit));
     p.setFont(font);
-    const int line = int(unit * 1.2);
+    const int th = QFontMetrics(font, &printer).height();
+    const int line = std::max(int(unit * 1.2), th);
     int y = 0;
     auto text = [&](const QString& t) {
         p.drawText(QRect(0, y, page.width(), line), Qt::AlignLeft | Qt::AlignVCenter, t);
         y += line;
     };
     text(windowTitle());
-    text(QStringLiteral("Záznam vln ze dne ") + QDateTime::fromSecsSinceEpoch(m_file.time).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
+    // The moment of the record stands in a frame.
+    const QString when = QStringLiteral("Záznam vln ze dne") +
+                         QDateTime::fromSecsSinceEpoch(m_file.time).toString(QStringLiteral(" dd.MM.yyyy HH:mm:ss"));
+    const QRect framed = p.boundingRect(QRect(th / 2, y, page.width(), line), Qt::AlignLeft | Qt::AlignVCenter, when);
+    p.drawText(framed, Qt::AlignLeft | Qt::AlignVCenter, when);
+    p.drawRect(framed.adjusted(-th / 2, -th / 8, th / 2, th / 8));
     y += line;
-    text(QStringLiteral("Fáze      1      2      3      4"));
-    QString u = m_voltageTitle->text(), i = m_currentTitle->text();
-    for (int k = 0; k < 4; ++k) {
-        u += QStringLiteral("   ") + m_values[std::size_t(k)]->text();
-        i += QStringLiteral("   ") + m_values[std::size_t(k + 4)]->text();
+    y += line;
+    // The phases in columns; each value after a box in its curve's colour.
+    const int column = page.width() / 6;
+    const auto columnX = [column](int phase) { return (phase + 1) * column + column / 4; };
+    auto row = [&](const QString& head, const std::array<QString, 4>& cells, int firstChannel) {
+        p.setPen(Qt::black);
+        p.drawText(QRect(0, y, column + column / 4, line), Qt::AlignLeft | Qt::AlignVCenter, head);
+        for (int k = 0; k < 4; ++k) {
+            const int x = columnX(k);
+            if (firstChannel >= 0) {
+                const QRect box(QPoint(x - int(1.5 * th), y + (line - th) / 2), QPoint(x - int(0.8 * th), y + (line + th) / 2));
+                p.fillRect(box, m_channels.colours[std::size_t(firstChannel + k)]);
+            }
+            p.drawText(QRect(x, y, column, line), Qt::AlignLeft | Qt::AlignVCenter, cells[std::size_t(k)]);
+        }
+        y += line;
+    };
+    row(QStringLiteral("Fáze"), {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}, -1);
+    std::array<QString, 4> u, i;
+    for (std::size_t k = 0; k < 4; ++k) {
+        u[k] = m_values[k]->text();
+        i[k] = m_values[k + 4]->text();
     }
-    text(u);
-    text(i);
+    row(m_voltageTitle->text(), u, 0);
+    row(m_currentTitle->text(), i, 4);
     y += 2 * line;
     const QRect area(0, y, page.width(), page.height() - y);
-    Arrange(area, unit);
+    Arrange(area, unit, true);
     for (int n = 0; n < PaneCount(); ++n)
         m_panes[std::size_t(n)].Draw(p, m_channels, unit);
     p.end();

@@ -15,15 +15,23 @@ class QPushButton;
 
 namespace analysers_vkt {
 
+// The values table's texts as the live values dialog shows them, with the
+// unit multipliers (1, 1000, 1 000 000) they are divided by.
+struct VKTWaveValues {
+    std::array<QString, 8> texts; // U1..U4, I1..I4
+    int voltageMultiplier = 1;
+    int currentMultiplier = 1;
+};
+
 // Where the waveform window gets its data and sends its request to.
 class IVKTWaveSource {
 public:
     virtual ~IVKTWaveSource() = default;
     virtual QString Name() const = 0;
-    // The newest waveforms with their RMS values, the eight value texts
-    // (U1..U4, I1..I4) and the connection type; false when there is no
-    // usable waveform.
-    virtual bool Latest(VKTWaveChannels& channels, std::array<QString, 8>& texts, int& connection) = 0;
+    // The newest waveforms with their RMS values and input factors, the
+    // value texts and the connection type; false when there is no usable
+    // waveform.
+    virtual bool Latest(VKTWaveChannels& channels, VKTWaveValues& values, int& connection) = 0;
     // The channels the measurement side is to send (0: none).
     virtual void SetRequest(std::uint32_t word) = 0;
     virtual QString Folder() const = 0;
@@ -49,18 +57,26 @@ public:
     QComboBox* PairList() const { return m_pairs; }
     QCheckBox* StopBox() const { return m_stop; }
     QString ValueText(int channel) const;
+    QString VoltageTitle() const;
+    QString CurrentTitle() const;
+    // The colour of a channel's swatch in the values table.
+    QColor SwatchColour(int channel) const;
     QString TimeText() const;
     const VKTVlnyFileData& Data() const { return m_file; }
+    const CVKTVlnyZobrazeni& Pane(int index) const { return m_panes[std::size_t(index)]; }
+    QRect PlotRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void FillPairs(int connection);
-    void Arrange(const QRect& area, int unit);
+    void Arrange(const QRect& area, int unit, bool printing = false);
     void ShowValues();
-    QRect PlotRect() const;
+    void SwapAxesAt(const QPoint& point);
 
     IVKTWaveSource& m_source;
     VKTVlnyFileData m_file;
@@ -73,6 +89,7 @@ private:
     QCheckBox* m_grid;
     QLabel* m_time;
     std::array<QLabel*, 8> m_values{};
+    std::array<QLabel*, 8> m_swatches{};
     QLabel* m_voltageTitle;
     QLabel* m_currentTitle;
     QPushButton* m_save;

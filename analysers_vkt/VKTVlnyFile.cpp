@@ -35,7 +35,19 @@ void ValuesPart(platform::SerialArchive& ar, VKTVlnyValuesBlock& v)
     }
 }
 
+const char* UnitPrefix(int multiplier)
+{
+    return multiplier == 1000 ? "k" : multiplier == 1000000 ? "M" : "";
+}
+
 } // namespace
+
+void VKTVlnyValuesBlock::SetTitles(int voltageMultiplier, int currentMultiplier, bool lineToLine)
+{
+    voltageTitle = QString::fromLatin1(lineToLine ? "U L-L[%1V]" : "U L-N[%1V]")
+                       .arg(QLatin1String(UnitPrefix(voltageMultiplier)));
+    currentTitle = QStringLiteral("I [%1A]").arg(QLatin1String(UnitPrefix(currentMultiplier)));
+}
 
 QByteArray VKTVlnyBytes(const VKTVlnyFileData& data)
 {

@@ -22,12 +22,17 @@ struct VKTVlnyPaneBlock {
     std::uint8_t mask = 0;
 };
 
-// The values table beside the picture.
+// The values table beside the picture. The titles carry the unit of the
+// texts: the live values are already divided by their multiplier.
 struct VKTVlnyValuesBlock {
     std::array<QString, 4> voltages; // U1..U4
     std::array<QString, 4> currents; // I1..I4
     QString voltageTitle = QStringLiteral("U L-N[V]");
     QString currentTitle = QStringLiteral("I [A]");
+
+    // Multipliers 1, 1000 or 1 000 000; line to line for a connection
+    // without the neutral.
+    void SetTitles(int voltageMultiplier, int currentMultiplier, bool lineToLine);
 };
 
 // A waveform file (".vln"): the signature 01 FE, the capture time, the

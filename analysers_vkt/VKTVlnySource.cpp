@@ -50,7 +50,7 @@ void CPristrojVKTWaveSource::SetRequest(std::uint32_t word)
         data->SetWaveRequest(word);
 }
 
-bool CPristrojVKTWaveSource::Latest(VKTWaveChannels& channels, std::array<QString, 8>& texts, int& connection)
+bool CPristrojVKTWaveSource::Latest(VKTWaveChannels& channels, VKTWaveValues& shown, int& connection)
 {
     CVKTArchivData* data = LiveData(m_entry);
     if (!data)
@@ -81,10 +81,9 @@ bool CPristrojVKTWaveSource::Latest(VKTWaveChannels& channels, std::array<QStrin
     }
 
     float u = 1, u4 = 1, i = 1, i4 = 1;
-    QString format;
-    int multiplier = 1;
-    data->GetScaleU(u, u4, format, multiplier);
-    data->GetScaleI(i, i4, format, multiplier);
+    data->GetScaleU(u, u4, channels.voltageUnit, shown.voltageMultiplier);
+    data->GetScaleI(i, i4, channels.currentUnit, shown.currentMultiplier);
+    channels.scale = {u, u, u, u4, i, i, i, i4};
     connection = data->GetConnectionType();
     const BYTE flagged = values.GetStatusB();
     for (int p = 0; p < 4; ++p) {
@@ -104,12 +103,12 @@ bool CPristrojVKTWaveSource::Latest(VKTWaveChannels& channels, std::array<QStrin
 
     const CVKTValueTexts t = archive::vkt::FillValuesDialog(*data, {true, true, true, true}, 0);
     for (std::size_t k = 0; k < 4; ++k) {
-        texts[k] = t.u[k];
-        texts[k + 4] = t.i[k];
+        shown.texts[k] = t.u[k];
+        shown.texts[k + 4] = t.i[k];
     }
     if (connection == kLineToLine) {
-        texts[0] = t.uLine[0];
-        texts[2] = t.uLine[2];
+        shown.texts[0] = t.uLine[0];
+        shown.texts[2] = t.uLine[2];
     }
     return true;
 }

@@ -21,7 +21,7 @@ public:
     CPristrojVKTWaveSource(CPristroj& entry, const CVKTHodnotyDlg* values);
 
     QString Name() const override;
-    bool Latest(VKTWaveChannels& channels, std::array<QString, 8>& texts, int& connection) override;
+    bool Latest(VKTWaveChannels& channels, VKTWaveValues& values, int& connection) override;
     void SetRequest(std::uint32_t word) override;
     QString Folder() const override;
 

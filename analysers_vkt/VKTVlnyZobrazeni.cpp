@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -33,12 +34,27 @@ double Phase(const VKTVlnyFileData::Wave& w)
 
 } // namespace
 
-void CVKTVlnyZobrazeni::SetChannels(std::uint8_t mask)
+void CVKTVlnyZobrazeni::SetChannels(std::uint8_t mask, const std::array<float, 8>& scale)
 {
     m_mask = mask;
+    // The fourth input alone labels by its own factor, the first three by
+    // theirs, a mix by the larger.
+    const auto labelOf = [&scale](std::uint8_t bits, std::size_t first) {
+        if (bits == 0x08)
+            return double(scale[first + 3]);
+        if (!(bits & 0x08))
+            return double(scale[first]);
+        return double(std::max(scale[first], scale[first + 3]));
+    };
+    m_voltageLabel = labelOf(mask & 0x0F, 0);
+    m_currentLabel = labelOf(mask >> 4 & 0x0F, 4);
+    if (!(mask & 0x0F))
+        m_voltageInner = false;
+    if (!(mask & 0xF0))
+        m_voltageInner = true;
 }
 
-void CVKTVlnyZobrazeni::SetRect(const QRect& rect, int u)
+void CVKTVlnyZobrazeni::SetRect(const QRect& rect, int u, bool printing)
 {
     m_given = rect;
     m_frame = rect;
@@ -46,48 +62,101 @@ void CVKTVlnyZobrazeni::SetRect(const QRect& rect, int u)
         m_frame.setWidth(250);
     if (m_frame.height() < 150)
         m_frame.setHeight(150);
-    m_x0 = m_frame.left() + 5 * u;
+    m_x0 = m_frame.left() + (printing ? 6 : 5) * u;
     m_zero = m_frame.top() + m_frame.height() / 2 + u;
     m_half = std::max(1, m_frame.height() / 2 - 3 * u);
     m_width = std::max(1, m_frame.right() - 2 * u - m_x0);
-    m_gap = int(u * 2.5);
+    m_gap = printing ? 3 * u : int(u * 2.5);
 }
 
-void CVKTVlnyZobrazeni::DrawAxis(QPainter& p, int range, bool current, int x, int u, bool grid)
+bool CVKTVlnyZobrazeni::HitSwap(const QPoint& point)
+{
+    if (!m_hasCurves || !(m_mask & 0x0F) || !(m_mask & 0xF0))
+        return false;
+    const QRect area(m_frame.topLeft(), QPoint(m_x0 - m_gap, m_frame.bottom()));
+    if (!area.contains(point))
+        return false;
+    m_voltageInner = !m_voltageInner;
+    return true;
+}
+
+std::vector<int> CVKTVlnyZobrazeni::PhaseTicks() const
+{
+    std::vector<int> ticks;
+    const double step = m_width / 12.0;
+    for (int i = 1; i <= 12; ++i)
+        ticks.push_back(m_x0 + int(i * step + 0.5));
+    return ticks;
+}
+
+bool CVKTVlnyZobrazeni::DrawAxis(QPainter& p, int range, bool current, int x, int u, bool grid, double labelFactor)
 {
     const int h = WaveTextHeight(u);
     const WaveAxisText axis = WaveAxisOf(range, current);
     const int n = h > 0 ? int(m_half / (1.5 * h)) : 0;
     if (n == 0 || range <= 0)
-        return;
+        return false;
     const double reduced = double(range) / axis.divisor;
-    // The smallest of 1, 2, 5 x 10^k that gives at most n labels.
-    double step = 1e-5;
-    for (int k = 0; k < 24; ++k) {
+    // The smallest of 1, 2, 5 x 10^k that gives at most n labels, but never
+    // finer than the input's factor.
+    double step = labelFactor / axis.divisor;
+    for (int k = 0; k < 36; ++k) {
         const double x1 = std::pow(10.0, k / 3 - 5) * (k % 3 == 0 ? 1 : k % 3 == 1 ? 2 : 5);
         if (int(n * x1 + 0.5) >= reduced) {
-            step = x1;
+            step = std::max(step, x1);
             break;
         }
     }
-    const int labels = std::max(1, int(reduced / step + 0.1));
+    const int labels = int(reduced / step + 0.1);
+    std::vector<double> values;
+    if (labels == 0) {
+        values = {-reduced, reduced};
+    } else {
+        for (int i = 1; i <= labels; ++i)
+            values.insert(values.end(), {-i * step, i * step});
+    }
+    values.push_back(0.0);
     QPen gridPen(QColor(0xB4, 0xB4, 0xB4), 1, Qt::DotLine);
-    for (int i = -labels; i <= labels; ++i) {
-        const double v = i * step;
+    for (double v : values) {
         const int y = m_zero - int(m_half / reduced * v);
         p.setPen(Qt::black);
         p.drawLine(x - u / 6, y, x + u / 6, y);
         p.drawText(QRect(x - 3 * u, y - h / 2, int(2.65 * u), h), Qt::AlignRight | Qt::AlignVCenter,
                    QString::asprintf(axis.format, v));
-        if (grid && i != 0) {
+        if (grid && v != 0.0) {
             p.setPen(gridPen);
-            p.drawLine(x + u / 6, y, x + m_width + int(0.6 * h), y);
+            p.drawLine(x + u / 6, y, m_x0 + m_width + int(0.6 * h), y);
         }
     }
     p.setPen(Qt::black);
     QRect caption(x - 3 * u, m_frame.top() + int(1.5 * u), int(2.65 * u), h);
     p.drawText(caption, Qt::AlignRight, current ? QStringLiteral("I") : QStringLiteral("U"));
     p.drawText(caption.translated(0, h), Qt::AlignRight, axis.unit);
+    return true;
+}
+
+void CVKTVlnyZobrazeni::DrawPhaseAxis(QPainter& p, int u, bool grid)
+{
+    const int h = WaveTextHeight(u);
+    if (h <= 0 || m_width / h < 1)
+        return;
+    const QPen gridPen(QColor(0xB4, 0xB4, 0xB4), 1, Qt::DotLine);
+    const int top = m_zero - int(0.6 * h) - m_half;
+    const int bottom = m_zero + int(0.6 * h) + m_half;
+    const std::vector<int> ticks = PhaseTicks();
+    for (int i = 1; i <= 12; ++i) {
+        const int x = ticks[std::size_t(i - 1)];
+        const int half = i == 12 ? u / 2 : i % 3 == 0 ? u / 3 : u / 6;
+        if (grid) {
+            p.setPen(gridPen);
+            p.drawLine(x, top, x, bottom);
+        }
+        p.setPen(Qt::black);
+        p.drawLine(x, m_zero - half, x, m_zero + half);
+        if (i == 12)
+            p.drawText(QRect(x - u, m_zero + u / 4 + half, 2 * u, h), Qt::AlignRight | Qt::AlignTop,
+                       QStringLiteral("360°"));
+    }
 }
 
 void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
@@ -96,33 +165,44 @@ void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
     p.fillRect(m_frame, Qt::white);
     p.setPen(QColor(0x20, 0x20, 0x20));
     p.drawRect(m_frame.adjusted(0, 0, -1, -1));
+    m_hasCurves = false;
     if (m_given.height() < 50 || m_given.width() < 50) {
         p.restore();
         return;
     }
     p.setClipRect(m_given);
-    bool hasCurves = false;
     for (int k = 0; k < 8; ++k)
-        hasCurves = hasCurves || ((m_mask >> k) & 1 && ch.waves[std::size_t(k)]);
-    if (!hasCurves) {
+        m_hasCurves = m_hasCurves || ((m_mask >> k) & 1 && ch.waves[std::size_t(k)]);
+    if (!m_hasCurves) {
         p.restore();
         return;
     }
     const bool voltages = m_mask & 0x0F;
     const bool currents = m_mask & 0xF0;
+    const int outer = m_x0 - m_gap;
     p.setPen(Qt::black);
     if (voltages && currents)
-        p.drawLine(m_x0 - m_gap, m_zero - 2 * u - m_half, m_x0 - m_gap, m_zero + u + m_half);
+        p.drawLine(outer, m_zero - 2 * u - m_half, outer, m_zero + u + m_half);
     p.drawLine(m_x0, m_zero - 2 * u - m_half, m_x0, m_zero + u + m_half);
     p.drawLine(m_x0, m_zero, m_frame.right() - u, m_zero);
 
-    // Ranges from the channel with the largest RMS of each kind.
+    // Each axis ranges over the pane's own channels: the one whose peak
+    // reaches highest on its input's scale.
     auto rangeOf = [&](int first, CVKTWaveRange& range) {
-        float rms = ch.rms[std::size_t(first)];
-        for (int k = first; k < first + 4; ++k)
-            if ((m_mask >> k) & 1 && ch.waves[std::size_t(k)])
-                rms = std::max(rms, ch.rms[std::size_t(k)]);
-        range.Update(rms);
+        int chosen = first;
+        double highest = -1.0;
+        for (int k = first; k < first + 4; ++k) {
+            const auto& w = ch.waves[std::size_t(k)];
+            if (!((m_mask >> k) & 1) || !w)
+                continue;
+            const auto [lo, hi] = std::minmax_element(w->begin(), w->end());
+            const double peak = std::max<int>(*hi, -int(*lo)) * double(ch.scale[std::size_t(k)]);
+            if (peak > highest) {
+                highest = peak;
+                chosen = k;
+            }
+        }
+        range.Update(ch.rms[std::size_t(chosen)]);
     };
     if (voltages)
         rangeOf(0, m_u);
@@ -131,10 +211,15 @@ void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
     QFont font = p.font();
     font.setPixelSize(std::max(6, WaveTextHeight(u)));
     p.setFont(font);
+    bool texts = true;
     if (voltages)
-        DrawAxis(p, m_u.Range(), false, m_x0, u, ch.grid);
-    if (currents)
-        DrawAxis(p, m_i.Range(), true, voltages ? m_x0 - m_gap : m_x0, u, ch.grid && !voltages);
+        texts = DrawAxis(p, m_u.Range(), false, m_voltageInner ? m_x0 : outer, u, ch.grid && m_voltageInner,
+                         m_voltageLabel);
+    if (currents && texts)
+        texts = DrawAxis(p, m_i.Range(), true, m_voltageInner ? outer : m_x0, u, ch.grid && !m_voltageInner,
+                         m_currentLabel);
+    if (texts)
+        DrawPhaseAxis(p, u, ch.grid);
 
     // One period: the reference channel starts it.
     double phi = 0.0;

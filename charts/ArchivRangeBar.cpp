@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -235,16 +236,26 @@ void CGraphRangeBar::GetRange(CTime& from, CTime& to) const
     to = m_toTime;
 }
 
+namespace {
+
+// The caption by the selected tab and the kind of values.
+QString CaptionText(int tab, int valueKind, bool longCaption)
+{
+    int id = longCaption ? platform::IDS_RANGE_GRAPH_FROM : platform::IDS_RANGE_GRAPH_FROM_SHORT;
+    if (tab == 2)
+        id = longCaption ? platform::IDS_RANGE_STAT_FROM : platform::IDS_RANGE_STAT_FROM_SHORT;
+    else if (valueKind == 1)
+        id = longCaption ? platform::IDS_RANGE_MAX_FROM : platform::IDS_RANGE_MAX_FROM_SHORT;
+    else if (valueKind == 2)
+        id = longCaption ? platform::IDS_RANGE_MIN_FROM : platform::IDS_RANGE_MIN_FROM_SHORT;
+    return platform::LoadString(id);
+}
+
+} // namespace
+
 void CGraphRangeBar::UpdateCaption()
 {
-    int id = m_longCaptions ? platform::IDS_RANGE_GRAPH_FROM : platform::IDS_RANGE_GRAPH_FROM_SHORT;
-    if (m_tab->currentIndex() == 2)
-        id = m_longCaptions ? platform::IDS_RANGE_STAT_FROM : platform::IDS_RANGE_STAT_FROM_SHORT;
-    else if (m_valueKind == 1)
-        id = m_longCaptions ? platform::IDS_RANGE_MAX_FROM : platform::IDS_RANGE_MAX_FROM_SHORT;
-    else if (m_valueKind == 2)
-        id = m_longCaptions ? platform::IDS_RANGE_MIN_FROM : platform::IDS_RANGE_MIN_FROM_SHORT;
-    m_caption->setText(platform::LoadString(id));
+    m_caption->setText(CaptionText(m_tab->currentIndex(), m_valueKind, m_longCaptions));
 }
 
 void CGraphRangeBar::resizeEvent(QResizeEvent* event)
@@ -258,14 +269,22 @@ void CGraphRangeBar::Layout()
     const QFont& f = font();
     const int width = ui::PixelsToDluX(this->width(), f);
     const bool exportShown = m_tab->currentIndex() == 1;
-    const int needed = 306 + (m_severalDays ? 57 : 0) + (exportShown ? 16 : 0);
+    // A font that sets the caption wider than its 88 (30) units moves the
+    // fields right: the caption keeps its last character.
+    const QFontMetrics metrics(m_caption->font());
+    const auto captionWidth = [&](bool longCaption, int units) {
+        const int text = ui::PixelsToDluX(metrics.horizontalAdvance(CaptionText(m_tab->currentIndex(), m_valueKind, longCaption)) + 4, f) + 1;
+        return std::max(units, text);
+    };
+    const int longWidth = captionWidth(true, 88);
+    const int needed = 306 + (longWidth - 88) + (m_severalDays ? 57 : 0) + (exportShown ? 16 : 0);
     m_longCaptions = needed + 112 < width;
     const int m = m_longCaptions ? (width - needed - 112) / 2 : 2;
     UpdateCaption();
     auto place = [&f](QWidget* w, int l, int t, int r, int b) {
         w->setGeometry(ui::DluToPixels(QRect(l, t, r - l, b - t), f));
     };
-    const int c = m + (m_longCaptions ? 88 : 30);
+    const int c = m + (m_longCaptions ? longWidth : captionWidth(false, 30));
     place(m_caption, m, 2, c, 13);
     place(m_fromTimeEdit, c + 2, 1, c + 48, 13);
     place(m_fromDateEdit, c + 50, 1, c + 105, 13);

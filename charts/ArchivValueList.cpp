@@ -7,7 +7,10 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QPainter>
+#include <QScrollBar>
 
 #include <QPointer>
 
@@ -130,6 +133,32 @@ QVariant CArchiveValueModel::headerData(int section, Qt::Orientation orientation
 
 // ---- view ---------------------------------------------------------------------
 
+namespace {
+
+// A value column is at least as wide as its caption and the values of the
+// first rows (one block read), never cut to "…".
+void FitColumns(CArchiveValueList& list)
+{
+    const CArchiveValueModel& model = list.Model();
+    if (model.columnCount() > 0)
+        list.setColumnWidth(0, 100);
+    const QFontMetrics header(list.horizontalHeader()->font());
+    const QFontMetrics cells(list.font());
+    const int margin = 2 * list.style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    const int sample = std::min(model.rowCount(), 10);
+    for (int c = 1; c < model.columnCount(); ++c) {
+        const QString caption = model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        int width = std::max(60, header.horizontalAdvance(caption) + margin);
+        for (int r = 0; r < sample; ++r) {
+            const QString text = model.data(model.index(r, c), Qt::DisplayRole).toString();
+            width = std::max(width, cells.horizontalAdvance(text) + margin);
+        }
+        list.setColumnWidth(c, width);
+    }
+}
+
+} // namespace
+
 CArchiveValueList::CArchiveValueList(QWidget* parent) : QTableView(parent)
 {
     setModel(&m_model);
@@ -141,11 +170,15 @@ CArchiveValueList::CArchiveValueList(QWidget* parent) : QTableView(parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setDefaultSectionSize(60);
-    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
-        if (m_model.columnCount() > 0)
-            setColumnWidth(0, 100);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { FitColumns(*this); });
+    // A scroll over a file that was read again meanwhile is dropped: the
+    // rows are no longer those the user scrolled over.
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int) {
+        if (Reloaded())
+            verticalScrollBar()->setSliderPosition(verticalScrollBar()->value());
     });
 }
+
 
 void CArchiveValueList::SetReady(int ready)
 {

@@ -9,6 +9,7 @@
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -115,8 +116,14 @@ CMeterArchivDocBase* CMeterArchivView::MeterDocument() const
 
 QString CMeterArchivView::GetArchiveName() const
 {
+    // The archive's own name, as the archive windows title it.
     CMeterArchivDocBase* doc = MeterDocument();
-    return doc ? doc->GetArchiv().GetFilePath() : QString();
+    if (!doc)
+        return QString();
+    const CArchivData& archive = doc->GetArchiv();
+    const QString path = archive.GetFilePath();
+    const QString title = archive.GetBaseTitle(QLatin1Char('.') + QFileInfo(path).suffix());
+    return title.isEmpty() ? QFileInfo(path).completeBaseName() : title;
 }
 
 QString CMeterArchivView::ResetTimeText() const
@@ -125,9 +132,8 @@ QString CMeterArchivView::ResetTimeText() const
     const QStringList names = MeterNames();
     const CMeterArchivDocBase* doc = MeterDocument();
     const int current = doc ? doc->GetCurrentBlockIndex() : 0;
-    return current >= 0 && current < names.size()
-               ? names[current]
-               : platform::CTime::GetCurrentTime().Format(QStringLiteral("%d.%m.%y %H:%M:%S"));
+    // Without a meter there is no reset to name.
+    return current >= 0 && current < names.size() ? names[current] : QString();
 }
 
 QWidget* CMeterArchivView::Control(int id) const
@@ -263,7 +269,7 @@ bool CMeterArchivView::Print(QPrinter* printer)
     if (m_table.ColumnCount() < 2 || m_table.RowCount() < 1)
         return false;
     const QString name = GetArchiveName();
-    charts::CReportPrinter report(printer, 2, 2, true);
+    charts::CReportPrinter report(printer, 2, 2, false);
     report.SetParent(this);
     if (!report.BeginPrint(QStringLiteral("%1 - Elektroměr").arg(name), name, QString()))
         return false;
@@ -303,9 +309,8 @@ bool CMeterArchivView::Print(QPrinter* printer)
         hours << QString::number(h + 1);
         codes << QString::number(tariffs[std::size_t(h)]);
     }
-    std::vector<int> hourWidths(25, 2);
-    hourWidths[0] = 5;
-    report.BeginTable(1, hours, hourWidths, 100);
+    // One grid of 25 cells: the hours over their tariffs.
+    report.BeginTable(2, hours, 25, 3, 100);
     report.PrintTableRow(codes);
     report.EndTable();
     report.PrintText(QStringLiteral("Čas nulování: ") + ResetTimeText());

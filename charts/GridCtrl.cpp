@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QRegularExpression>
@@ -278,7 +279,15 @@ void CGridCtrl::FillTable(const QStringList& columnTitles, const QStringList& ro
             SetCellTextColour(h, c, Qt::white);
         }
     }
-    SetColumnWidth(0, kFirstColumnWidth);
+    // The row titles are set whole, also in the bolder font of the focus
+    // line, when the usual width is too narrow for them.
+    QFont bold = font();
+    bold.setWeight(QFont::DemiBold);
+    const QFontMetrics metrics(bold);
+    int titleWidth = kFirstColumnWidth;
+    for (const QString& title : rowTitles)
+        titleWidth = std::max(titleWidth, metrics.horizontalAdvance(title) + 2 * m_margin + 2);
+    SetColumnWidth(0, titleWidth);
     for (int r = 1; r <= rows; ++r)
         SetRowHeight(r, kDataRowHeight);
     for (int c = 1; c <= columns; ++c)

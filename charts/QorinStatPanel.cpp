@@ -3,7 +3,8 @@
 CQorinStatPanel::CQorinStatPanel(QWidget* parent)
     : TVKFamilyStatPanel(&charts::stats::ComputeQorinStatistics, parent)
 {
-    // The panel's own defaults, kept for its life: a 5 A meter at 230 V.
+    // Shown until the first run over an archive, which takes the nominal
+    // current from the instrument's current transformer instead.
     CQorinStatSettings& s = GetSettings();
     s.window1 = 60;
     s.window2 = 60;
@@ -13,5 +14,5 @@ CQorinStatPanel::CQorinStatPanel(QWidget* parent)
     s.nominalPower = 3450.0f;
     s.requiredPowerFactor = 0.98f;
     s.fromInstrument = 1;
-    s.filled = 1;
+    s.filled = 0;
 }

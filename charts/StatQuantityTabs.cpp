@@ -170,7 +170,7 @@ CStatQuantityTabs::CStatQuantityTabs(int family, QWidget* parent)
     else if (m_vkr)
         m_period = new CVKRPeriodDlg(this);
     else
-        m_period = new CArchivePeriodDlg(CArchivePeriodDlg::kVK, this);
+        m_period = new CArchivePeriodDlg(family == kVKT ? CArchivePeriodDlg::kVKT : CArchivePeriodDlg::kVK, this);
     layout->addWidget(m_period, 1);
     connect(m_tabs, &QTabBar::currentChanged, this, [this] { ShowSelectedTab(); });
     m_builtTab = 0;

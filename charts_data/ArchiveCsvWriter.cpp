@@ -12,31 +12,20 @@ namespace {
 
 const QString kTimeFormat = QStringLiteral("%d.%m.%y %H:%M:%S");
 
-class CsvLines {
-public:
-    explicit CsvLines(QString separator) : m_sep(std::move(separator)) {}
-
-    void Field(const QString& text) { m_line += QLatin1Char('"') + text + QLatin1Char('"') + m_sep; }
-    void Separators(int n)
-    {
-        for (int i = 0; i < n; ++i)
-            m_line += m_sep;
-    }
-    void End()
-    {
-        m_out += platform::ToCp1250(m_line);
-        m_out += "\r\n";
-        m_line.clear();
-    }
-    QByteArray Take() { return std::move(m_out); }
-
-private:
-    QString m_sep;
-    QString m_line;
-    QByteArray m_out;
-};
-
 } // namespace
+
+void CCsvLines::Separators(int n)
+{
+    for (int i = 0; i < n; ++i)
+        m_line += m_sep;
+}
+
+void CCsvLines::End()
+{
+    m_out += platform::ToCp1250(m_line);
+    m_out += "\r\n";
+    m_line.clear();
+}
 
 QString NormaliseCsvPath(const QString& path)
 {
@@ -58,7 +47,7 @@ QByteArray BuildArchiveCsv(int decimal, const CsvExportData& data)
 {
     const bool comma = decimal == kCsvDecimalComma;
     const int columns = int(data.captions.size());
-    CsvLines out(comma ? QStringLiteral(";") : QStringLiteral(","));
+    CCsvLines out(comma ? QStringLiteral(";") : QStringLiteral(","));
 
     // The name's own separator is the first of the C that pad the preamble
     // to the width of the table.

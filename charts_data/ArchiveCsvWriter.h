@@ -2,10 +2,12 @@
 
 #include "platform/Time32.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 // The separated-values file of an archive window's value list. Nothing in
@@ -17,6 +19,24 @@ namespace charts {
 // by ";" and value points written as commas), 1 "tečka" (fields separated by
 // ",").
 enum CsvDecimal { kCsvDecimalComma = 0, kCsvDecimalPoint = 1 };
+
+// Lines of such a file: every field in double quotes (quotes inside are
+// left as they are) and followed by the separator, in code page 1250, each
+// line ended by CR LF.
+class CCsvLines {
+public:
+    explicit CCsvLines(QString separator) : m_sep(std::move(separator)) {}
+
+    void Field(const QString& text) { m_line += QLatin1Char('"') + text + QLatin1Char('"') + m_sep; }
+    void Separators(int n);
+    void End();
+    QByteArray Take() { return std::move(m_out); }
+
+private:
+    QString m_sep;
+    QString m_line;
+    QByteArray m_out;
+};
 
 // What one export writes. `captions[0]` is the time caption, then one per
 // checked column; `rows` reads the block of rows around row `r` (as the

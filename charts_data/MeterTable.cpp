@@ -223,18 +223,12 @@ QByteArray BuildMeterCsv(const CMeterTable& table, int decimal, const QString& a
     const QString sep = comma ? QStringLiteral(";") : QStringLiteral(",");
     // Columns of the file: two time columns and the value columns.
     const int columns = table.ColumnCount() + 1;
-    QByteArray out;
-    QString line;
-    const auto field = [&](QString text) {
-        text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        line += QLatin1Char('"') + text + QLatin1Char('"') + sep;
-    };
-    const auto end = [&](int pad) {
-        for (int i = 0; i < pad; ++i)
-            line += sep;
-        out += platform::ToCp1250(line);
-        out += "\r\n";
-        line.clear();
+    // As the value lists write theirs.
+    CCsvLines lines(sep);
+    const auto field = [&lines](const QString& text) { lines.Field(text); };
+    const auto end = [&lines](int pad) {
+        lines.Separators(pad);
+        lines.End();
     };
     const QString stamp = QStringLiteral("%d.%m.%y %H:%M:%S");
     field(QStringLiteral("přístroj:"));
@@ -266,7 +260,7 @@ QByteArray BuildMeterCsv(const CMeterTable& table, int decimal, const QString& a
     }
     for (int i = 0; i < 3; ++i)
         end(columns);
-    return out;
+    return lines.Take();
 }
 
 int WriteMeterCsv(const QString& path, const CMeterTable& table, int decimal, const QString& archiveName,

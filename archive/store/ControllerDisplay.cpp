@@ -269,6 +269,9 @@ QString PowerText(std::int16_t field, WORD voltageP, double vt, double ct, const
 CQorinValueTexts FormatQorinValues(const CQorinAktData& v, int state)
 {
     CQorinValueTexts t;
+    // The stages of the controller's model stand through an outage too.
+    t.layoutModel1Or2 = v.model == 1 || v.model == 2;
+    t.layoutModel3Or5 = v.model == 3 || v.model == 5;
     if (state != 1) {
         t.mode = NoDataMode(state);
         t.cosPhi = t.current = t.thd = t.activeCurrent = t.reactiveCurrent = NoValueText();
@@ -277,8 +280,6 @@ CQorinValueTexts FormatQorinValues(const CQorinAktData& v, int state)
     }
     t.mode = ModeText(v.state);
     const double ratio = v.GetCtRatio();
-    t.layoutModel1Or2 = v.model == 1 || v.model == 2;
-    t.layoutModel3Or5 = v.model == 3 || v.model == 5;
     t.cosPhi = v.cosPhi == CQorinAktData::kNoCosPhi ? NoValueText() : QString::number(v.cosPhi * 0.01, 'f', 2);
     if (v.current * 0.00025 >= 0.25) {
         t.thd = PercentText(v.GetThdI(), 850, 1);
@@ -308,11 +309,14 @@ CQorinValueTexts FormatQorinValues(const CQorinAktData& v, int state)
 CDuskarValueTexts FormatDuskarValues(const CDuskarAktData& v, int state, const CVKRatioScales& scales)
 {
     CDuskarValueTexts t;
+    // The stages of the controller's model stand through an outage too.
+    t.layoutModel17Or18 = v.model == 17 || v.model == 18;
+    t.layoutModel19Or21 = v.model == 19 || v.model == 21;
     if (state != 1) {
         t.mode = NoDataMode(state);
         for (QString* text : {&t.cosPhi, &t.angle, &t.frequency, &t.voltage, &t.current, &t.activeCurrent,
-                              &t.reactiveCurrent, &t.activePower, &t.reactivePower, &t.missingPower, &t.lowVoltage,
-                              &t.thdU, &t.thdI, &t.chl})
+                              &t.reactiveCurrent, &t.missingCurrent, &t.activePower, &t.reactivePower,
+                              &t.missingPower, &t.lowVoltage, &t.thdU, &t.thdI, &t.chl, &t.temperature})
             *text = NoValueText();
         t.harmonicBarsU.fill(CDuskarValueTexts::kNoBar);
         t.harmonicBarsI.fill(CDuskarValueTexts::kNoBar);
@@ -321,8 +325,6 @@ CDuskarValueTexts FormatDuskarValues(const CDuskarAktData& v, int state, const C
     t.mode = ModeText(v.state);
     const double ct = v.GetCtRatio();
     const double vt = v.GetVtRatio();
-    t.layoutModel17Or18 = v.model == 17 || v.model == 18;
-    t.layoutModel19Or21 = v.model == 19 || v.model == 21;
     if (v.cosPhi == CDuskarAktData::kNoCosPhi || v.current < 7) {
         t.cosPhi = t.angle = NoValueText();
     } else {
@@ -335,6 +337,8 @@ CDuskarValueTexts FormatDuskarValues(const CDuskarAktData& v, int state, const C
     t.current = v.current == kNoWord ? NoValueText() : FormatScaled(scales.current, v.current * ct * 0.00025);
     t.activeCurrent = SignedCurrentText(v.activeCurrent, ct, scales.current, false);
     t.reactiveCurrent = SignedCurrentText(v.reactiveCurrent, ct, scales.current, true);
+    t.missingCurrent = SignedCurrentText(v.missingCurrent, ct, scales.current, true);
+    t.temperature = v.temperature == 127 ? NoValueText() : QString::number(v.temperature);
     const WORD voltageP = WORD(v.voltageP);
     t.activePower = PowerText(v.activeCurrent, voltageP, vt, ct, scales.power, false);
     t.reactivePower = PowerText(v.reactiveCurrent, voltageP, vt, ct, scales.power, true);

@@ -62,6 +62,7 @@ struct CDuskarValueTexts {
     QString current;
     QString activeCurrent;
     QString reactiveCurrent;
+    QString missingCurrent; // dIre, as the reactive current
     QString activePower;
     QString reactivePower;
     QString missingPower;
@@ -69,6 +70,7 @@ struct CDuskarValueTexts {
     QString thdU;
     QString thdI;
     QString chl;
+    QString temperature; // in the instrument's own degrees
     std::array<double, DuskarAktFields::kHarmonicCount> harmonicBarsU{};
     std::array<double, DuskarAktFields::kHarmonicCount> harmonicBarsI{};
     std::array<BOOL, 14> stages{};

@@ -3,6 +3,7 @@
 #include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivStream.h"
 #include "archive/store/ControllerDisplay.h"
+#include "archive/store/ArchivWindowEvents.h"
 #include "charts/ArchivRangeBar.h"
 #include "charts/ArchivValueLists.h"
 #include "charts/ExportDlg.h"
@@ -58,25 +59,6 @@ typename List::Columns AllColumns()
     typename List::Columns columns{};
     columns.fill(TRUE);
     return columns;
-}
-
-// The events of the window's blocks, oldest first.
-template <class Data>
-void CollectWindowEvents(Data& data, CArchivEventList& out)
-{
-    out.clear();
-    const CArchivWindow& window = data.Window();
-    const std::size_t blocks = window.blockFirstRecord.size();
-    for (std::size_t b = 0; b < blocks; ++b) {
-        const std::size_t from = std::min(window.blockFirstRecord[b], window.records.size());
-        const std::size_t to =
-            b + 1 < blocks ? std::min(window.blockFirstRecord[b + 1], window.records.size()) : window.records.size();
-        if (from >= to)
-            continue;
-        const CArchivRecordList block(window.records.begin() + std::ptrdiff_t(from),
-                                      window.records.begin() + std::ptrdiff_t(to));
-        data.CollectBlockEvents(block, out, b == 0 ? TRUE : FALSE);
-    }
 }
 
 // The store's texts of the window (file, block start, recording start,
@@ -409,9 +391,9 @@ void CControllerArchivView::RebuildEvents()
     if (!m_document)
         return;
     if (auto* doc = qobject_cast<CArchivDoc*>(m_document))
-        CollectWindowEvents(doc->GetFamilyArchiv(), m_events->Entries());
+        archive::CollectWindowEvents(doc->GetFamilyArchiv(), doc->GetFamilyArchiv().Window(), m_events->Entries());
     else if (auto* doc = qobject_cast<CDuskarArchivDoc*>(m_document))
-        CollectWindowEvents(doc->GetFamilyArchiv(), m_events->Entries());
+        archive::CollectWindowEvents(doc->GetFamilyArchiv(), doc->GetFamilyArchiv().Window(), m_events->Entries());
     m_events->Rebuild();
 }
 
@@ -631,6 +613,8 @@ void CControllerArchivView::LoadLayout()
             stat.window2 = record.statSecond;
             stat.window1 = record.statFirst;
             stat.fromInstrument = record.statEighth;
+            // The user's nominal values stand over the instrument's.
+            stat.filled = 1;
             m_stat->UpdateTab();
         }
     }

@@ -132,6 +132,7 @@ void CDuskarValuesPanel::Fill(const CDuskarValueTexts& v, const CPristrojStatusT
     m_ieff = v.current;
     m_iact = v.activeCurrent;
     m_ire = v.reactiveCurrent;
+    m_dIre = v.missingCurrent;
     m_pac = v.activePower;
     m_pre = v.reactivePower;
     m_dPre = v.missingPower;
@@ -139,6 +140,7 @@ void CDuskarValuesPanel::Fill(const CDuskarValueTexts& v, const CPristrojStatusT
     m_thdU = v.thdU;
     m_thdI = v.thdI;
     m_chl = v.chl;
+    m_t = v.temperature;
     for (int i = 0; i < kHarmonicCount && i < int(v.harmonicBarsI.size()); ++i) {
         m_harmonicsI[std::size_t(i)] = float(v.harmonicBarsI[std::size_t(i)]);
         m_harmonicsU[std::size_t(i)] = float(v.harmonicBarsU[std::size_t(i)]);

@@ -149,7 +149,9 @@ void CQorinHodnotyDlg::Put(int id, int x0, int y0, int left, int top, int right,
 void CQorinHodnotyDlg::PlaceHeader(int x, int y)
 {
     Put(1286, x, y, 0, 0, 50, 12);
-    Put(1022, x, y, 61, 0, 110, 12);
+    // The time takes the row up to the chart beside it: "dd.mm hh:mm:ss"
+    // does not fit 49 units of a wider font.
+    Put(1022, x, y, 52, 0, 115, 12);
     SetHeaderFont(1286);
     SetText(1286, m_model);
 }

@@ -90,8 +90,11 @@ void CValuesDlgBase::Place(int id, int x0, int y0, int left, int top, int right,
 
 void CValuesDlgBase::SetText(int id, const QString& text)
 {
-    if (auto* edit = qobject_cast<QLineEdit*>(Control(id)))
+    if (auto* edit = qobject_cast<QLineEdit*>(Control(id))) {
         edit->setText(text);
+        // A text longer than its field shows its start, as the fields did.
+        edit->setCursorPosition(0);
+    }
     else if (auto* label = qobject_cast<QLabel*>(Control(id)))
         label->setText(text);
 }

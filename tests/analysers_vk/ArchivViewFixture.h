@@ -4,6 +4,8 @@
 // the family's archive view opened over it as the program opens an archive.
 
 #include "archive_docs/ArchivDocHooks.h"
+#include "archive/store/ArchivRecord.h"
+#include "charts/PanelEventList.h"
 #include "archive/store/StoreTestSupport.h"
 #include "platform/Settings.h"
 #include "platform/Time32.h"
@@ -12,6 +14,8 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QStringList>
+#include <QTabBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -55,6 +59,38 @@ protected:
         m_clock.Advance(1);
         const int mode = m_writer.EndBlock(FALSE, TRUE, 60);
         ASSERT_EQ(m_writer.Flush(FALSE, mode, m_name), 1);
+    }
+
+    // A one-off event and an alarm, both met before the block written next.
+    void AddEvents()
+    {
+        m_writer.AddRecord(QStringLiteral("Nastavení instalace odesláno do přístroje."), kRecordState);
+        m_writer.AddRecord(QStringLiteral("Přetížení I1"), kRecordFault);
+    }
+
+    // What the alarm list shows for those events: the one-off event once,
+    // the alarm where it began and, being seen no more, where it ended.
+    static void ExpectEventRows(CPanelEventList* list)
+    {
+        ASSERT_TRUE(list);
+        QStringList rows;
+        for (int r = 0; r < list->RowCount(); ++r)
+            rows << list->RowText(r);
+        EXPECT_EQ(rows.size(), 3) << rows.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(rows.contains(QStringLiteral("Nastavení instalace odesláno do přístroje.")));
+        EXPECT_TRUE(rows.contains(QStringLiteral("Přetížení I1(začátek)")));
+        EXPECT_TRUE(rows.contains(QStringLiteral("Přetížení I1(konec)")));
+        EXPECT_TRUE(list->isVisibleTo(list->parentWidget()));
+    }
+
+    // The same rows in the graph, the list and the statistics alike.
+    static void ExpectEventRowsInEveryMode(View* view)
+    {
+        ExpectEventRows(view->Alarms());
+        for (int tab : {1, 2, 0}) {
+            view->Modes().RangeBar()->template findChild<QTabBar*>()->setCurrentIndex(tab);
+            ExpectEventRows(view->Alarms());
+        }
     }
 
     View* OpenArchive(const QString& docString, const QString& file, QSize frame)

@@ -108,6 +108,15 @@ TEST_F(VKArchivViewTest, OpensInGraphModeUnderTheRangeBarWithoutThePanel)
     EXPECT_FALSE(view->Values()->findChildren<QWidget*>().isEmpty());
 }
 
+TEST_F(VKArchivViewTest, TheAlarmListShowsTheEventsOfTheWindowInEveryMode)
+{
+    AddEvents();
+    WriteBlocks(1);
+    auto* view = OpenView();
+    ASSERT_TRUE(view);
+    ExpectEventRowsInEveryMode(view);
+}
+
 TEST_F(VKArchivViewTest, TheRangeBarsTabsSwitchBetweenGraphListAndStatistics)
 {
     CVKArchivView* view = OpenView();
@@ -145,6 +154,42 @@ TEST_F(VKArchivViewTest, TheRangeBarsTabsSwitchBetweenGraphListAndStatistics)
     EXPECT_FALSE(view->Stats()->isVisibleTo(view));
     // The document asks the view for its mode.
     EXPECT_EQ(m_doc->RefreshAndGetState(), 7);
+}
+
+// Switching to the statistics shows their panel, and no longer the list,
+// before the statistics are worked out.
+TEST_F(VKArchivViewTest, TheStatisticsPanelIsOnTheScreenBeforeItsWorkBegins)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    view->window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    auto* tab = view->Modes().RangeBar()->findChild<QTabBar*>();
+    tab->setCurrentIndex(1);
+    QApplication::processEvents();
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter;
+    view->Stats()->installEventFilter(&counter);
+    int paintsAtWork = -1;
+    bool listShown = true;
+    // The panel asks its reload check first when it starts its work.
+    view->Stats()->SetReloadCheck([&] {
+        if (paintsAtWork < 0) {
+            paintsAtWork = counter.paints;
+            listShown = view->List()->isVisible();
+        }
+        return 0;
+    });
+    tab->setCurrentIndex(2);
+    EXPECT_GT(paintsAtWork, 0);
+    EXPECT_FALSE(listShown);
+    view->Stats()->removeEventFilter(&counter);
 }
 
 TEST_F(VKArchivViewTest, ZoomAndQuantitiesAreDisabledWhileTheRangeIsEdited)

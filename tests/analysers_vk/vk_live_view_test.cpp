@@ -13,13 +13,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QListWidget>
 #include <QMenu>
+#include <QPixmap>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace analysers_vk;
 
@@ -152,6 +156,68 @@ TEST(VKHodnotyDlg, UnitCaptionsFollowTheMultipliers)
         EXPECT_EQ(captions(), QString::fromUtf8(c.expected)) << c.voltage << " " << c.current << " " << c.power;
     }
     EXPECT_EQ(dialog.FieldText(1021), QStringLiteral("22.00"));
+}
+
+// The odd-harmonic charts count their columns 3 to 25 and the even ones 2
+// to 24; each phase's value is written over the column of its order and its
+// bar stands there; an invalid value reads "--" and has no bar.
+TEST(VKHodnotyDlg, HarmonicChartsWriteEachValueOverItsOrder)
+{
+    CVKAktData v;
+    v.Clear();
+    v.GetVoltageHarmonics().SetHarmonicCode(0, 1, 30); // order 3, L1
+    v.GetVoltageHarmonics().SetHarmonicCode(0, 2, 40); // order 4, L1
+    const QString third = QString::asprintf("%-1.1f", v.GetVoltageHarmonics().GetHarmonic(0, 1));
+    const QString fourth = QString::asprintf("%-1.1f", v.GetVoltageHarmonics().GetHarmonic(0, 2));
+    ASSERT_NE(third, fourth);
+    CVKHodnotyDlg panel;
+    panel.SetValues(archive::vk::FormatValues(v, 1, CVKDisplaySettings{}));
+    panel.resize(ui::DluToPixels(QSize(740, 320), panel.font()) + QSize(2, 2));
+    panel.show();
+    ASSERT_EQ(panel.State(), 0);
+
+    const QString none = QStringLiteral("--");
+    struct Case {
+        int chart;
+        const char* first;
+        const char* last;
+        int barColumn;
+        QStringList columns[2]; // L1 to L3 over the first two columns
+    };
+    const Case cases[] = {
+        {0, "3.", "25.", 0, {{third, none, none}, {none, none, none}}},
+        {1, "2.", "24.", 1, {{none, none, none}, {fourth, none, none}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chart);
+        CVKHarmonicChart* chart = panel.Chart(c.chart);
+        const CVKHarmonicChart::Picture pic = chart->Draw();
+        std::vector<QRect> orders;
+        QStringList orderTexts;
+        std::map<int, QStringList> over; // texts above the plot by column
+        for (const auto& t : pic.texts) {
+            if (t.rect.top() > pic.plot.bottom() && t.text.endsWith(QLatin1Char('.'))) {
+                orders.push_back(t.rect);
+                orderTexts << t.text;
+            } else if (t.rect.bottom() < pic.plot.top() && t.rect.left() >= pic.plot.left()) {
+                over[t.rect.left()] << t.text;
+            }
+        }
+        ASSERT_EQ(orders.size(), 12u);
+        EXPECT_EQ(orderTexts.front(), QString::fromLatin1(c.first));
+        EXPECT_EQ(orderTexts.back(), QString::fromLatin1(c.last));
+        EXPECT_EQ(over.size(), 12u);
+        EXPECT_EQ(over[orders[0].left()], c.columns[0]);
+        EXPECT_EQ(over[orders[1].left()], c.columns[1]);
+        // One bar, standing in the column of its order.
+        ASSERT_EQ(pic.bars.size(), 1u);
+        const QRect bar = pic.bars.front().first;
+        const QRect column = orders[std::size_t(c.barColumn)];
+        EXPECT_GE(bar.left(), column.left());
+        EXPECT_LE(bar.right(), column.right());
+        const QImage image = chart->grab().toImage();
+        EXPECT_EQ(QColor(image.pixel(bar.center())), pic.bars.front().second);
+    }
 }
 
 TEST(VKHodnotyDlg, ResizingArrangesTabsAndKeepsSelections)

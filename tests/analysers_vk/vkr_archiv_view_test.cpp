@@ -98,6 +98,15 @@ TEST_F(VKRArchivViewTest, ModesUnderTheRangeBarAndTheCurrentRecordsValues)
     EXPECT_FALSE(view->Graph()->isVisibleTo(view));
 }
 
+TEST_F(VKRArchivViewTest, TheAlarmListShowsTheEventsOfTheWindowInEveryMode)
+{
+    AddEvents();
+    WriteBlocks(1);
+    auto* view = OpenView();
+    ASSERT_TRUE(view);
+    ExpectEventRowsInEveryMode(view);
+}
+
 TEST_F(VKRArchivViewTest, PanesAndStatisticsSettingsAreKeptInTheArchive)
 {
     CVKRArchivView* view = OpenView();

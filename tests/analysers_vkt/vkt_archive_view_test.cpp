@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QDataStream>
 #include <QFile>
+#include <QTabBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -154,6 +155,17 @@ TEST_F(VKTArchivViewTest, TheOutputsBandShowsTheOutputsOfTheRecords)
         for (int x = plot.left; x < plot.right; ++x)
             bars += image.pixel(x, y) == bar ? 1 : 0;
     EXPECT_GT(bars, 0) << "no output bars under the plot";
+}
+
+TEST_F(VKTArchivViewTest, TheAlarmListShowsTheEventsOfTheWindowInEveryMode)
+{
+    AddEvents();
+    CVKTConfig config;
+    config.SetCtPrimary(50);
+    WriteBlock(config, [](int record) { return vkttest::MakeValues(0x1F, record); });
+    auto* view = OpenView();
+    ASSERT_TRUE(view);
+    ExpectEventRowsInEveryMode(view);
 }
 
 TEST_F(VKTArchivViewTest, LayoutAndStatisticsAreKeptInTheArchive)

@@ -4,8 +4,10 @@
 #include "analysers_vkt/VKTHodnotyDlg.h"
 #include "analysers_vkt/VKTPrijimanaDataDlg.h"
 #include "link/Pristroj.h"
+#include "platform/ui/DialogUnits.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QTabBar>
 
 #include <gtest/gtest.h>
@@ -29,6 +31,21 @@ TEST(VKTHodnotyDlg, LayoutClassBySizeInDialogUnits)
     };
     for (const Case& c : cases)
         EXPECT_EQ(CVKTHodnotyDlg::LayoutClass(c.w, c.h, c.archive), c.expected) << c.w << "x" << c.h;
+}
+
+// An archive's file name, period and all, is shown whole above the tables.
+TEST(VKTHodnotyDlg, TheArchiveFileNameIsShownWhole)
+{
+    CVKTHodnotyDlg dlg;
+    dlg.SetArchiveMode(true);
+    dlg.resize(ui::DluToPixels(QSize(740, 360), dlg.font()));
+    dlg.show();
+    const QString file = QStringLiteral("Rozvodna Jih_Y24D0310.vkt");
+    dlg.SetWindowTexts(QStringLiteral("10.03 10:00"), QStringLiteral("10.03 10:15:00"), file, QString());
+    auto* label = dlg.findChild<QLabel*>(QStringLiteral("1286"));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), file);
+    EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(file));
 }
 
 TEST(VKTHodnotyDlg, TabChoicesAreBoundByTheStripsItemCounts)

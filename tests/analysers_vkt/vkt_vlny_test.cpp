@@ -7,11 +7,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -25,7 +27,7 @@ namespace {
 class FakeSource : public IVKTWaveSource {
 public:
     QString Name() const override { return QStringLiteral("Trafostanice"); }
-    bool Latest(VKTWaveChannels& ch, std::array<QString, 8>& texts, int& c) override
+    bool Latest(VKTWaveChannels& ch, VKTWaveValues& values, int& c) override
     {
         ++reads;
         if (!usable)
@@ -37,7 +39,12 @@ public:
         ch.waves[4] = w;
         ch.rms[0] = 230.0f;
         ch.rms[4] = 10.0f;
-        texts = {"230.0", "231.0", "229.0", "---", "10.0", "11.0", "9.0", "---"};
+        ch.scale = scale;
+        ch.voltageUnit = QStringLiteral("%0.3f");
+        ch.currentUnit = QStringLiteral("%0.1f");
+        values.texts = {"230.0", "231.0", "229.0", "---", "10.0", "11.0", "9.0", "---"};
+        values.voltageMultiplier = voltageMultiplier;
+        values.currentMultiplier = currentMultiplier;
         c = connection;
         return true;
     }
@@ -46,6 +53,9 @@ public:
 
     bool usable = true;
     int connection = 5;
+    std::array<float, 8> scale{1, 1, 1, 1, 1, 1, 1, 1};
+    int voltageMultiplier = 1;
+    int currentMultiplier = 1;
     int reads = 0;
     std::vector<std::uint32_t> requests;
 };
@@ -151,6 +161,65 @@ TEST(VKTVlny, FileButtonsOfferWaveformFiles)
     }
 }
 
+// The table's titles carry the unit the live values were divided by, its
+// swatches the curves' colours; the file keeps the inputs' factors and
+// formats; a click left of the outer axis swaps the axes.
+TEST(VKTVlny, TitlesCarryTheUnitSwatchesTheColoursAndAClickSwapsTheAxes)
+{
+    ui::ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    FakeSource source;
+    source.scale = {22000.0f / 100, 22000.0f / 100, 22000.0f / 100, 1, 40, 40, 40, 1};
+    source.voltageMultiplier = 1000;
+    source.currentMultiplier = 1000;
+    CVKTVlny window(source);
+    window.resize(750, 550);
+    window.show();
+    window.OnNewData();
+    EXPECT_EQ(window.VoltageTitle(), QStringLiteral("U L-N[kV]"));
+    EXPECT_EQ(window.CurrentTitle(), QStringLiteral("I [kA]"));
+    const VKTWaveChannels colours;
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(window.SwatchColour(k), colours.colours[std::size_t(k)]) << k;
+
+    // Pane U1-I1 shows both axes: a click left of the outer one swaps them.
+    window.grab(); // the picture the user clicks on
+    const CVKTVlnyZobrazeni& pane = window.Pane(0);
+    ASSERT_TRUE(pane.VoltageAxisInner());
+    const QPoint outer = pane.FrameRect().topLeft() + QPoint(4, pane.FrameRect().height() / 2);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, outer);
+    EXPECT_FALSE(pane.VoltageAxisInner());
+    QTest::mouseClick(&window, Qt::LeftButton, {}, pane.FrameRect().center());
+    EXPECT_FALSE(pane.VoltageAxisInner());
+
+    const QString path = dir.filePath(QStringLiteral("vlny.vln"));
+    ASSERT_TRUE(window.Save(path));
+    VKTVlnyFileData saved;
+    QString error;
+    ASSERT_TRUE(LoadVKTVlnyFile(path, saved, error)) << error.toStdString();
+    EXPECT_EQ(saved.panes[0].scale, source.scale);
+    EXPECT_EQ(saved.panes[0].voltageUnit, QStringLiteral("%0.3f"));
+    EXPECT_EQ(saved.panes[0].currentUnit, QStringLiteral("%0.1f"));
+    EXPECT_EQ(saved.panes[0].voltageAxisInner, 0);
+    EXPECT_EQ(saved.values.voltageTitle, QStringLiteral("U L-N[kV]"));
+
+    FakeSource other;
+    CVKTVlny shown(other);
+    ASSERT_TRUE(shown.Load(path));
+    EXPECT_EQ(shown.VoltageTitle(), QStringLiteral("U L-N[kV]"));
+    EXPECT_FALSE(shown.Pane(0).VoltageAxisInner());
+
+    // Without usable data the plain units, line to line without the neutral.
+    source.connection = 4;
+    source.usable = true;
+    window.OnNewData();
+    EXPECT_EQ(window.VoltageTitle(), QStringLiteral("U L-L[kV]"));
+    source.usable = false;
+    window.OnNewData();
+    EXPECT_EQ(window.VoltageTitle(), QStringLiteral("U L-L[V]"));
+    EXPECT_EQ(window.CurrentTitle(), QStringLiteral("I [A]"));
+}
+
 TEST(VKTVlny, PrintsTheValuesAndThePicture)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
@@ -173,4 +242,24 @@ TEST(VKTVlny, PrintsTheValuesAndThePicture)
     const QString out = QString::fromUtf8(text.readAllStandardOutput());
     for (const char* expected : {"Vlny - Trafostanice", "Záznam vln ze dne", "230.0", "Průběhy U1, I1"})
         EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected << "\n" << out.toStdString();
+
+    // Every value stands after a box in its curve's colour: U2 and I3 are
+    // drawn nowhere else on the page.
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        return;
+    QProcess raster;
+    const QString png = dir.filePath(QStringLiteral("page"));
+    raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+                                               QStringLiteral("-singlefile"), pdf, png});
+    raster.waitForFinished(30000);
+    const QImage page(png + QStringLiteral(".png"));
+    ASSERT_FALSE(page.isNull());
+    const VKTWaveChannels colours;
+    for (int channel : {1, 6}) {
+        int count = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                count += page.pixelColor(x, y) == colours.colours[std::size_t(channel)] ? 1 : 0;
+        EXPECT_GT(count, 20) << channel;
+    }
 }

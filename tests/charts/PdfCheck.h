@@ -4,6 +4,7 @@
 #include "charts/ReportPrinter.h"
 
 #include <QPrinter>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -76,6 +77,18 @@ inline std::vector<Word> Words(const QString& pdf)
                              m.captured(4).toDouble()});
     }
     return words;
+}
+
+// Page `page` (from 1) rendered at `dpi`; null without pdftoppm.
+inline QImage PageImage(const QString& pdf, int page = 1, int dpi = 60)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        return QImage();
+    const QString base = pdf + QStringLiteral(".page");
+    Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                                     QString::number(page), QStringLiteral("-l"), QString::number(page),
+                                     QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, base});
+    return QImage(base + QStringLiteral(".png"));
 }
 
 // Jobs whose printer is chosen while this lives go into `Path()`; with

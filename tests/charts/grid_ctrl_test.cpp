@@ -59,6 +59,20 @@ TEST(GridCtrl, FillTableBuildsHeadingsBodyAndHighlightedRows)
     }
 }
 
+// A row title wider than the usual 170 pixels widens the title column, so
+// that it is never cut, not even in the bold focus line.
+TEST(GridCtrl, ALongRowTitleWidensTheTitleColumn)
+{
+    CGridCtrl grid;
+    grid.setFont(QFont(grid.font().family(), 10)); // the panels' font
+    const QString title = QStringLiteral("Harmonické zkreslení THD [%]");
+    grid.FillTable({QStringLiteral("L1")}, {QStringLiteral("Průměrný:"), title}, {});
+    QFont bold = grid.font();
+    bold.setWeight(QFont::DemiBold);
+    EXPECT_GT(grid.GetColumnWidth(0), QFontMetrics(bold).horizontalAdvance(title));
+    EXPECT_GE(grid.GetColumnWidth(0), 170);
+}
+
 TEST(GridCtrl, MissingCellsAreRefusedAndLeaveTheTableAlone)
 {
     CGridCtrl grid;

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QTabBar>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -320,7 +321,34 @@ TEST_F(MeterTabsTest, EveryVKMeterHasItsTabWithItsOwnReadings)
         EXPECT_TRUE(text.contains(QStringLiteral("Čas nulování: 13.03.24 08:00:00"))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("5.100")));
         EXPECT_FALSE(text.contains(QStringLiteral("4.000")));
+        // Titled by the archive's name, not its path.
+        EXPECT_TRUE(text.contains(QStringLiteral("Hodnoty elektroměru hala"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(dir.path()));
+        // The page carries no frame: no dark line runs down most of it.
+        const QImage page = pdfcheck::PageImage(jobs.Path());
+        ASSERT_FALSE(page.isNull());
+        int longest = 0;
+        for (int x = 0; x < page.width(); ++x) {
+            int run = 0;
+            for (int y = 0; y < page.height(); ++y) {
+                run = qGray(page.pixel(x, y)) < 128 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        }
+        EXPECT_LT(longest, page.height() / 2);
     }
+
+    // The export names the archive the same way.
+    const QString csvPath = dir.filePath(QStringLiteral("meter"));
+    CArchivDocHooks::Instance().runDialog = [&](QDialog& dialog) {
+        static_cast<charts::CExportDlg&>(dialog).SetPath(csvPath);
+        return int(QDialog::Accepted);
+    };
+    ASSERT_TRUE(view->Export());
+    QFile csv(csvPath + QStringLiteral(".csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QByteArray first = csv.readLine();
+    EXPECT_TRUE(first.startsWith("\"p\xF8\xEDstroj:\",\"hala\",")) << first.constData();
 
     // The download adds a fourth meter: the refresh gives it its tab and
     // keeps the chosen one.
@@ -341,6 +369,29 @@ TEST_F(MeterTabsTest, EveryVKMeterHasItsTabWithItsOwnReadings)
     EXPECT_EQ(tabs->tabText(3), QStringLiteral("15.03.24 08:00:00"));
     EXPECT_EQ(tabs->currentIndex(), 1);
     EXPECT_EQ(Column(*view, 1), (QStringList{"5.000", "5.100"}));
+}
+
+// An archive without a meter has no reset time to show.
+TEST_F(MeterTabsTest, WithoutAMeterTheSettingsShowNoResetTime)
+{
+    CVKArchivData archive;
+    ASSERT_EQ(archive.Create(3600, 10, 60, dir.filePath(QStringLiteral("prazdny")), QStringLiteral(".vk"), TRUE,
+                             TRUE, QStringLiteral("Prázdný")),
+              1);
+    {
+        std::unique_ptr<CArchivStream> stream;
+        CBexorIndex index;
+        ASSERT_EQ(archive.OpenOrCreateBexorStream(stream, index), 1);
+    }
+    CMeterArchivView* view = Open(QStringLiteral("Bexor Archiv"), archive);
+    ASSERT_NE(view, nullptr);
+    QString reset = QStringLiteral("unset");
+    CArchivDocHooks::Instance().runDialog = [&](QDialog& dialog) {
+        reset = dialog.findChild<QLineEdit*>(QStringLiteral("1315"))->text();
+        return int(QDialog::Rejected);
+    };
+    view->EditSettings();
+    EXPECT_EQ(reset, QString());
 }
 
 TEST_F(MeterTabsTest, VKTMetersGetTabsOnlyWhenThereAreTwo)

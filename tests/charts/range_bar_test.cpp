@@ -216,4 +216,16 @@ TEST_F(RangeBar, CaptionFollowsTabKindAndWidth)
     bar->resize(ui::DluToPixelsX(400, bar->font()), 30);
     EXPECT_FALSE(bar->LongCaptions());
     EXPECT_EQ(caption(), QStringLiteral("Stat. od:"));
+
+    // Each caption is set whole, colon included, left of the time field.
+    auto* label = static_cast<QLabel*>(bar->Control(CGraphRangeBar::kCaption));
+    for (int width : {1000, 400}) {
+        for (int tab : {0, 2}) {
+            bar->SetValueKind(0);
+            static_cast<QTabBar*>(bar->Control(CGraphRangeBar::kTab))->setCurrentIndex(tab);
+            bar->resize(ui::DluToPixelsX(width, bar->font()), 30);
+            EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+            EXPECT_LE(label->geometry().right(), bar->Control(CGraphRangeBar::kFromTime)->x());
+        }
+    }
 }

@@ -78,13 +78,16 @@ TEST_F(QorinStatPanelTest, SegmentsAndTabsShowTheControllerResults)
     CQorinStatPanel panel;
     panel.resize(1000, 600);
     const CQorinStatSettings& s = panel.GetSettings();
-    EXPECT_EQ(s.nominalCurrent, 5.0f);
-    EXPECT_EQ(s.nominalPower, 3450.0f);
     EXPECT_EQ(s.requiredPowerFactor, 0.98f);
-    EXPECT_EQ(s.filled, 1);
+    EXPECT_EQ(s.filled, 0);
     panel.SetArchivData(&data, &data);
     QSignalSpy moved(&panel, &CStatPanel::graphChanged);
     panel.Refresh();
+    // The first run takes the nominal current from the transformer's
+    // primary (100/5) and the power from it at 220 V; later runs keep them.
+    EXPECT_EQ(s.nominalCurrent, 100.0f);
+    EXPECT_EQ(s.nominalPower, 66000.0f);
+    EXPECT_EQ(s.filled, 1);
     // The file starts with the first settings record: an empty segment
     // before it, then one per required power factor.
     ASSERT_EQ(panel.ResultCount(), 3);
@@ -104,14 +107,14 @@ TEST_F(QorinStatPanelTest, SegmentsAndTabsShowTheControllerResults)
     ASSERT_NE(q.QorinPeriod(), nullptr);
     EXPECT_EQ(q.QorinPeriod()->powerFactor, QStringLiteral("0.95 / 0.95"));
 
-    // 20 A of a nominal 5 A; every record above 50 % and 100 %.
+    // 20 A of a nominal 100 A; no record above 50 % or 100 %.
     q.SelectTab(0);
     const RowText current[] = {
         {1, "Proud [A]", ""},
         {2, "Průměrný:", "20.00"},
-        {3, "Tj. v % nom:", "400.0"},
-        {12, "Doba nad 50% Inom [%]:", "100.0"},
-        {13, "Doba nad 100% Inom [%]:", "100.0"},
+        {3, "Tj. v % nom:", "20.0"},
+        {12, "Doba nad 50% Inom [%]:", "0.0"},
+        {13, "Doba nad 100% Inom [%]:", "0.0"},
         {14, "Harmonické zkreslení THD [%]", ""},
     };
     ExpectRows(q, current);

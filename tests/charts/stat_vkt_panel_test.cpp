@@ -52,6 +52,7 @@ TEST_F(VKTStatPanelTest, RefreshShowsTheVKTTabsAndFreeingClearsThem)
     ASSERT_EQ(panel.ResultCount(), 1);
     EXPECT_EQ(panel.Tabs().Segments().count(), 1);
     CStatQuantityTabs& q = panel.Tabs().Quantities();
+    EXPECT_EQ(q.Period().GetKind(), CArchivePeriodDlg::kVKT);
     EXPECT_EQ(q.VKTResult(), &panel.Results().front());
     q.SelectTab(0);
     EXPECT_EQ(q.Grid().GetCellText(0, 7), QStringLiteral("UN"));

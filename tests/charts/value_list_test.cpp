@@ -6,7 +6,10 @@
 #include "charts/ArchivValueLists.h"
 
 #include <QSignalSpy>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 // Every member of a family list compiles.
 template class charts::TArchiveValueList<CVKArchivData, charts::VKCsvColumns>;
@@ -117,6 +120,41 @@ TEST_F(ValueListTest, ARowClickMovesTheRecordUnlessTheFileWasReloadedAndARightCl
 
     QTest::mouseClick(list.viewport(), Qt::RightButton, {}, row4.center());
     EXPECT_EQ(closed.count(), 1);
+}
+
+// A scroll over a file that was read again is dropped; the columns take
+// their captions and values whole.
+TEST_F(ValueListTest, ScrollingStopsOverAReloadedFileAndColumnsFitTheirTexts)
+{
+    WriteArchive(15);
+    charts::CVKValueList list;
+    list.resize(500, 300);
+    int reloaded = 0;
+    list.SetReloadCheck([&reloaded] { return reloaded; });
+    Fill(list, {0, 3, 6});
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QScrollBar* bar = list.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    const int scrolled = bar->value();
+    EXPECT_GT(scrolled, 0);
+    reloaded = 1;
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(bar->value(), scrolled);
+    QWheelEvent wheel(QPointF(50, 50), list.viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list.viewport(), &wheel);
+    EXPECT_EQ(bar->value(), scrolled);
+
+    const charts::CArchiveValueModel& model = list.Model();
+    for (int c = 1; c < model.columnCount(); ++c) {
+        const QString caption = model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        EXPECT_GT(list.columnWidth(c), list.horizontalHeader()->fontMetrics().horizontalAdvance(caption))
+            << caption.toStdString();
+        const QString value = model.data(model.index(0, c), Qt::DisplayRole).toString();
+        EXPECT_GT(list.columnWidth(c), list.fontMetrics().horizontalAdvance(value)) << value.toStdString();
+    }
 }
 
 TEST_F(ValueListTest, WhileTheTimeIsBeingSetTheListIsDisabledAndShowsTheNotice)

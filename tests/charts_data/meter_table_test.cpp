@@ -158,7 +158,8 @@ TEST(MeterTableTest, CsvExportQuotesFieldsAndReportsFailures)
     const QString text = platform::FromCp1250(charts::BuildMeterCsv(table, charts::kCsvDecimalComma,
                                                                     QStringLiteral("hala \"A\"")));
     const QStringList lines = text.split(QStringLiteral("\r\n"));
-    EXPECT_EQ(lines[0], QStringLiteral("\"přístroj:\";\"hala \"\"A\"\"\";;;;;"));
+    // Quotes inside a field stay single, as in the value lists' files.
+    EXPECT_EQ(lines[0], QStringLiteral("\"přístroj:\";\"hala \"A\"\";;;;;"));
     EXPECT_EQ(lines[1], QStringLiteral("\"od:\";\"12.03.24 23:30:00\";;;;;"));
     EXPECT_EQ(lines[2], QStringLiteral("\"do:\";\"13.03.24 00:30:00\";;;;;"));
     EXPECT_EQ(lines[3], QString());

@@ -440,8 +440,11 @@ TEST_P(ControllerArchiveView, StoredBlockIsReadOnlyAsFarAsItReaches)
             EXPECT_EQ(stat.window1, 180);
             EXPECT_EQ(stat.window2, 600);
             EXPECT_EQ(stat.fromInstrument, 0);
+            // Kept over the instrument's transformer at the first run.
+            EXPECT_EQ(stat.filled, 1);
         } else {
             EXPECT_EQ(stat.nominalVoltage, 230.0f);
+            EXPECT_EQ(stat.filled, 0);
             EXPECT_EQ(stat.window1, 60);
         }
         Close(view);

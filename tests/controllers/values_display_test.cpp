@@ -125,6 +125,26 @@ TEST(QorinValuesDialog, StagesAndLegendFollowTheMembers)
 // The header names the controller's model from the values displays' table:
 // entry 0 empty, codes 1-6 and 17-22 their products, any other code "--";
 // a fill without a valid record leaves the name shown.
+// The record time in the header row is shown whole, day first, in every
+// mode with the header.
+TEST(QorinValuesDialog, TheHeaderTimeIsShownWholeFromTheDay)
+{
+    for (const QSize dlu : {QSize(320, 80), QSize(320, 110), QSize(320, 180), QSize(150, 120)}) {
+        CQorinHodnotyDlg dlg;
+        dlg.resize(PixelsFor(dlg, dlu.width(), dlu.height()));
+        dlg.show();
+        dlg.m_time = QStringLiteral("24.03 09:59:00");
+        dlg.UpdateControls();
+        dlg.Layout();
+        auto* edit = static_cast<QLineEdit*>(dlg.Control(1022));
+        ASSERT_TRUE(Shown(edit)) << dlu.width() << "x" << dlu.height();
+        EXPECT_GT(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 2) << dlu.width();
+        EXPECT_EQ(edit->cursorPosition(), 0);
+        // It stops short of the chart or stages beside it.
+        EXPECT_LE(edit->geometry().right(), ui::DluToPixelsX(121, dlg.font()));
+    }
+}
+
 TEST(ControllerValuesDisplays, ModelNameFromTheTable)
 {
     struct Case {
@@ -458,6 +478,63 @@ TEST(ControllerValuesFeed, FloatingPanelShowsTheNewestValues)
         // A display of the other family is left alone.
         CDuskarValuesPanel other;
         EXPECT_EQ(FeedValues(&other, entry), type == CPristroj::kDuskar);
+    }
+    platform::Settings::SetFileForTesting(QString());
+}
+
+// The store's values reach every cell of the values display, and an outage
+// ("Výpadek dat") leaves the stages of a six-stage model greyed.
+TEST(ControllerValuesFeed, EveryCellAndTheStagesOfTheModelThroughAnOutage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("settings.ini")));
+    for (int type : {int(CPristroj::kQorin), int(CPristroj::kDuskar)}) {
+        SCOPED_TRACE(type);
+        CPristroj entry(QStringLiteral("COM1"), 1, dir.path(), FALSE, type);
+        CControllerPlochaFrm frame(type == CPristroj::kDuskar);
+        frame.SetDevice(entry);
+        if (frame.ShowsPanel())
+            frame.ToggleData();
+        if (auto* qorin = dynamic_cast<CQorinArchivData*>(entry.GetArchivData())) {
+            CQorinAktData v;
+            v.model = 3; // six stages
+            v.cosPhi = 93;
+            v.current = 4000;
+            qorin->AddMeasurementRecord(v);
+        } else if (auto* duskar = dynamic_cast<CDuskarArchivData*>(entry.GetArchivData())) {
+            CDuskarAktData v;
+            v.model = 19; // six stages
+            v.cosPhi = 93;
+            v.current = 4000;
+            v.activeCurrent = 3700;
+            v.reactiveCurrent = 1400;
+            v.missingCurrent = -800;
+            v.temperature = 31;
+            v.voltage = 2300;
+            v.voltageP = 2300;
+            duskar->AddMeasurementRecord(v);
+        }
+        frame.UpdatePanel();
+        CValuesDlgBase* pane = frame.ValuesPane();
+        ASSERT_NE(pane, nullptr);
+        const auto text = [pane](int id) { return static_cast<QLineEdit*>(pane->Control(id))->text(); };
+        if (type == CPristroj::kDuskar) {
+            EXPECT_EQ(text(1036), QStringLiteral("31"));
+            EXPECT_EQ(text(1032), QStringLiteral("C0.20"));
+        }
+        EXPECT_TRUE(pane->Control(1069)->isEnabled());  // stage 6
+        EXPECT_FALSE(pane->Control(1070)->isEnabled()); // stage 7
+
+        entry.GetArchivData()->SetDeviceState(0x10);
+        frame.UpdatePanel();
+        EXPECT_EQ(text(1017), QStringLiteral("--"));
+        if (type == CPristroj::kDuskar) {
+            EXPECT_EQ(text(1036), QStringLiteral("--"));
+            EXPECT_EQ(text(1032), QStringLiteral("--"));
+        }
+        EXPECT_FALSE(pane->Control(1070)->isEnabled());
+        EXPECT_FALSE(pane->Control(1077)->isEnabled()); // stage 14
     }
     platform::Settings::SetFileForTesting(QString());
 }

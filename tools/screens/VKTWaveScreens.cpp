@@ -30,6 +30,8 @@ VKTWaveChannels HeldWaves()
         ch.waves[std::size_t(k)] = w;
         ch.rms[std::size_t(k)] = float(rms[k]);
     }
+    // Direct voltage inputs, current transformers 100/5 on I1..I3.
+    ch.scale = {1, 1, 1, 1, 20, 20, 20, 1};
     return ch;
 }
 
@@ -43,7 +45,7 @@ QORIN_SCREENS(VKTWaves)
         image.fill(Qt::lightGray);
         QPainter p(&image);
         CVKTVlnyZobrazeni pane;
-        pane.SetChannels(0x11);
+        pane.SetChannels(0x11, ch.scale);
         pane.SetRect(QRect(3, 3, 614, 414), 16);
         pane.Draw(p, ch, 16);
         p.end();
@@ -59,7 +61,7 @@ QORIN_SCREENS(VKTWaves)
                             QRect(QPoint(0, cy), QPoint(cx - 1, 419)), QRect(QPoint(cx, cy), QPoint(619, 419))};
     for (int i = 0; i < panes; ++i) {
         CVKTVlnyZobrazeni pane;
-        pane.SetChannels(masks[std::size_t(i)]);
+        pane.SetChannels(masks[std::size_t(i)], ch.scale);
         pane.SetRect(rects[i], 12);
         pane.Draw(p, ch, 12);
     }
@@ -74,12 +76,13 @@ namespace {
 class HeldSource : public IVKTWaveSource {
 public:
     QString Name() const override { return QStringLiteral("Rozvodna Jih"); }
-    bool Latest(VKTWaveChannels& ch, std::array<QString, 8>& texts, int& connection) override
+    bool Latest(VKTWaveChannels& ch, VKTWaveValues& values, int& connection) override
     {
         const VKTWaveChannels held = HeldWaves();
         ch.waves = held.waves;
         ch.rms = held.rms;
-        texts = {"231.2", "229.8", "230.5", "---", "112.0", "98.5", "105.1", "3.2"};
+        ch.scale = held.scale;
+        values.texts = {"231.2", "229.8", "230.5", "---", "112.0", "98.5", "105.1", "3.2"};
         connection = 5;
         return true;
     }
