@@ -11,6 +11,7 @@
 #include "charts/StatQorinSettingsDlg.h"
 #include "charts/StatSettingsDlg.h"
 #include "charts/StatPanel.h"
+#include "charts_core/CalendarTime.h"
 
 #include <QTabBar>
 
@@ -94,10 +95,12 @@ CVKTStatResult VKTDay(const CVKTStatSettings& settings)
     r.settings = &settings;
     const platform::CTime at(1233478800);
     r.tail.segmentStart = at;
-    r.tail.startText = QStringLiteral("10:00:00 01.02.2009");
-    r.tail.endText = QStringLiteral("10:00:00 02.02.2009");
-    r.tail.lengthText = QStringLiteral("24:00:00 [h:m:s]");
-    r.tail.coveredText = QStringLiteral("23:58:00 [h:m:s] (99.9%)");
+    // The texts as the computation writes them for this day.
+    const platform::CTime end = at + platform::CTimeSpan(86400);
+    r.tail.startText = at.Format(QStringLiteral("%H:%M:%S %d.%m.%Y"));
+    r.tail.endText = end.Format(QStringLiteral("%H:%M:%S %d.%m.%Y"));
+    r.tail.lengthText = charts::FormatDuration(86400);
+    r.tail.coveredText = charts::FormatDuration(86280) + QString::asprintf(" (%0.1f%%)", 86280 * 100.0 / 86400);
     r.tail.intervalText = QStringLiteral("60 [s]");
     const auto fill = [&at](CStatValueGroup& g, float average, float spread) {
         g.average = average;

@@ -31,7 +31,8 @@ public:
     // Writes an image drawn some other way (a printed page, a painter pass).
     void saveImage(const QImage& image, const QString& name);
 
-    // A scratch folder for fixture files; removed when the tool ends.
+    // The running group's own scratch folder for fixture files; removed
+    // when the tool ends.
     QString scratchDir() const;
     // Names written so far.
     const QStringList& written() const { return m_written; }

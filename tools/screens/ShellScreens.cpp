@@ -219,7 +219,7 @@ QORIN_SCREENS(Shell)
             CObecneNastaveni sheet(QStringLiteral("Obecná nastavení"),
                                    CONSpolecne::Context{app.GeneralSettings(), *app.Ports(), store,
                                                         app.GetDeviceList()},
-                                   frame);
+                                   frame, 0, &app.Families());
             sheet.Load();
             shot.save(&sheet, QStringLiteral("CObecneNastaveni"));
             for (int page = 0; page < sheet.GetPageCount(); ++page) {

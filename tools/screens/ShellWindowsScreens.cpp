@@ -3,6 +3,7 @@
 // connection dialog.
 #include "tools/screens/Screens.h"
 
+#include "link/DownloadJob.h"
 #include "link/Pristroj.h"
 #include "link/ui/DownloaderDoc.h"
 #include "link/ui/DownloaderView.h"
@@ -74,9 +75,12 @@ QORIN_SCREENS(ShellWindows)
         view->SetWorker([&finish](CDownloadJob& job) {
             job.SetIdentText(QStringLiteral("PJW 2.14  v. č. 40117"));
             job.SetIdentReady(TRUE);
-            job.SetProgress(QStringLiteral("Načítám archivní záznamy (3 200 z 8 000)."), 40);
+            job.SetProgress(DownloadRecordsText(32, 80), 40);
             while (!finish && job.IsRunning())
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            // As the download ends: all records in, the bar full.
+            job.SetProgress(DownloadRecordsText(80, 80), 95);
+            job.SetProgress(QString::fromUtf8(download_texts::kDone), 100);
             job.m_result = kDownloadOk;
         });
         view->SetImporter([](const CDownloadJob&, const CDownloadTarget&) -> BOOL { return FALSE; });

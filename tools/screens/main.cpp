@@ -28,6 +28,14 @@ QString& scratch()
     return dir;
 }
 
+// The group running: its fixture files go into a folder of their own, so
+// that no group opens another's archive by the same name.
+QString& group()
+{
+    static QString name;
+    return name;
+}
+
 } // namespace
 
 Register::Register(const char* group, EntryFn fn)
@@ -64,7 +72,12 @@ void Shot::saveImage(const QImage& image, const QString& name)
     m_written << name;
 }
 
-QString Shot::scratchDir() const { return scratch(); }
+QString Shot::scratchDir() const
+{
+    const QString dir = group().isEmpty() ? scratch() : QDir(scratch()).filePath(group());
+    QDir().mkpath(dir);
+    return dir;
+}
 
 void Shot::fail(const QString& what)
 {
@@ -115,6 +128,7 @@ int main(int argc, char** argv)
     for (const auto& [group, fn] : screens::entries()) {
         if (!only.isEmpty() && !only.contains(QString::fromStdString(group)))
             continue;
+        screens::group() = QString::fromStdString(group);
         fn(shot);
         // Windows an entry left open go before the next one draws.
         for (QWidget* w : QApplication::topLevelWidgets())
