@@ -273,8 +273,9 @@ TEST_F(VKArchivViewTest, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUnderIt
     // 10:10 to 10:30 of a file of 10:00 to 10:31: whole blocks load beyond it.
     const CTime from = ShowWindow(view, 600, 1800);
     CVKGrafAktual* graph = view->Graph();
+    const QImage image = graph->RenderImage(); // lays the plot out
     const CGraphRect plot = graph->PlotRect();
-    const std::vector<int> ticks = timeaxis::TickXs(graph->RenderImage(), plot);
+    const std::vector<int> ticks = timeaxis::TickXs(image, plot);
     ASSERT_GE(ticks.size(), 3u);
     // The window starts and ends on whole minutes: ticks at both edges.
     EXPECT_NEAR(ticks.front(), plot.left, 1);

@@ -716,8 +716,9 @@ TEST_P(ControllerArchiveView, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUn
     const int span = 600;
     ShowWindow(view, span);
     CGraphWnd* graph = view->GraphPane();
+    const QImage image = graph->RenderImage(); // lays the plot out
     const CGraphRect plot = graph->PlotRect();
-    const std::vector<int> ticks = timeaxis::TickXs(graph->RenderImage(), plot);
+    const std::vector<int> ticks = timeaxis::TickXs(image, plot);
     ASSERT_GE(ticks.size(), 3u);
     EXPECT_NEAR(ticks.front(), plot.left, 1);
     EXPECT_NEAR(ticks.back(), plot.right, 1);
