@@ -93,7 +93,12 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
     }
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The MDI area goes with the base class and may still report a change
+    // of window; the frame's part is gone by then.
+    disconnect(MdiArea(), nullptr, this, nullptr);
+}
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int command, const QString& text)
 {
