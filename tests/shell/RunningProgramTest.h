@@ -55,6 +55,12 @@ protected:
         ASSERT_TRUE(app->InitInstance({QStringLiteral("qorin01")}));
         frame = app->MainFrame();
         frame->show();
+        Activate();
+    }
+    // The offscreen platform has no window manager: a closed dialog leaves
+    // no window active until the main window is activated again.
+    void Activate()
+    {
         QApplication::setActiveWindow(frame);
         const QDeadlineTimer deadline(10000);
         while (!frame->isActiveWindow() && !deadline.hasExpired())
