@@ -12,7 +12,7 @@ void CFramePlacement::Remember(const ui::CChildFrame* frame)
     if (!frame)
         return;
     show = frame->isMaximized() ? kShowMaximized : frame->isMinimized() ? kShowMinimized : kShowNormal;
-    normal = show == kShowNormal ? frame->geometry() : frame->normalGeometry();
+    normal = frame->NormalGeometry();
 }
 
 void CFramePlacement::Apply(ui::CChildFrame* frame, const QRect& normal, int show)

@@ -28,6 +28,11 @@ void CVKFormView::SetPaneWidgets(CGraphWnd* graph, QWidget* values, QWidget* ala
     m_panelPane = panel;
 }
 
+QSize CVKFormView::sizeHint() const
+{
+    return CVKPaneLayout::ResetFor(PaneMask()).scrollSize;
+}
+
 int CVKFormView::PaneMask() const
 {
     return CVKPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, m_isNahled);

@@ -33,6 +33,9 @@ public:
     int RatioY() const { return m_prickaY; }
     QSize LayoutExtent() const { return m_extent; }
     QSize ScrollSize() const { return m_scrollSize; }
+    // The natural size of the panes shown: a new frame opens at it (bounded
+    // by the main window) rather than as a bare title bar.
+    QSize sizeHint() const override;
 
     // "Zobrazené veličiny ...": the graph's quantities chosen in the family's
     // dialog.

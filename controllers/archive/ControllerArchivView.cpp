@@ -644,7 +644,7 @@ void CControllerArchivView::hideEvent(QHideEvent* event)
     // is already on its way out.
     if (ui::CChildFrame* frame = GetParentFrame()) {
         m_frameShow = frame->isMaximized() ? kShowMaximized : frame->isMinimized() ? kShowMinimized : kShowNormal;
-        m_frameNormal = frame->isMaximized() || frame->isMinimized() ? frame->normalGeometry() : frame->geometry();
+        m_frameNormal = frame->NormalGeometry();
     }
     ui::CView::hideEvent(event);
 }

@@ -5,6 +5,7 @@
 #include "model/Iden.h"
 #include "platform/ui/DialogUnits.h"
 
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -184,6 +185,15 @@ void CValuesDlgBase::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::RightButton)
         emit PanelMenu(event->globalPosition().toPoint());
     QFrame::mousePressEvent(event);
+}
+
+void CValuesDlgBase::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The right button's press has shown the menu already; the context event
+    // that follows it must not reach the host, which would show it again.
+    if (event->reason() != QContextMenuEvent::Mouse)
+        emit PanelMenu(mapToGlobal(event->pos()));
+    event->accept();
 }
 
 } // namespace controllers

@@ -77,6 +77,7 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
     QProgressBar* m_progress = nullptr;
     QFont m_headerFont;

@@ -127,6 +127,24 @@ void CChildFrame::focusInEvent(QFocusEvent* event)
     OnSetFocus();
 }
 
+void CChildFrame::moveEvent(QMoveEvent* event)
+{
+    QMdiSubWindow::moveEvent(event);
+    TakeNormalGeometry();
+}
+
+void CChildFrame::resizeEvent(QResizeEvent* event)
+{
+    QMdiSubWindow::resizeEvent(event);
+    TakeNormalGeometry();
+}
+
+void CChildFrame::TakeNormalGeometry()
+{
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) && !isShaded())
+        m_normal = geometry();
+}
+
 CDownloaderChildFrame::CDownloaderChildFrame(QWidget* parent) : CChildFrame(parent)
 {
     resize(DluToPixels(QSize(230, 130), font()));

@@ -2,6 +2,7 @@
 
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 namespace ui {
@@ -38,13 +39,22 @@ public:
     // Used on activation while the frame has no view yet.
     void SetRememberedDocument(CDocument* document) { m_rememberedDocument = document; }
 
+    // Where the frame stands when neither maximised nor minimised; kept
+    // here because a child window has no normal geometry of its own.
+    QRect NormalGeometry() const { return m_normal.isValid() ? m_normal : geometry(); }
+
 protected:
     virtual void OnMDIActivate();
     virtual void OnSetFocus();
     void focusInEvent(QFocusEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void TakeNormalGeometry();
+
     QPointer<CDocument> m_rememberedDocument;
+    QRect m_normal;
 };
 
 // Frame of the download windows: its view decides whether a close request

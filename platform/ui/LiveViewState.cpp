@@ -67,9 +67,8 @@ void CLiveViewState::RememberFrame(const CChildFrame* frame)
     if (!frame)
         return;
     m_frameMaximized = frame->isMaximized();
-    // A maximised child window knows no normal placement of its own: the
-    // one taken before stays.
-    const QRect normal = m_frameMaximized ? frame->normalGeometry() : frame->geometry();
+    // Maximised or minimised, the window keeps the place it had before.
+    const QRect normal = frame->NormalGeometry();
     if (normal.isValid()) {
         m_frameNormal = normal;
         m_hasFrame = true;

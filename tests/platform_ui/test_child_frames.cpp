@@ -114,6 +114,31 @@ TEST_F(ChildFrameTest, DownloaderFrameLetsItsViewDecideOnClose)
     EXPECT_FALSE(frame);
 }
 
+// A child window has no normal geometry of its own: the frame keeps the
+// place it had before it was maximised or minimised, and follows it after.
+TEST_F(ChildFrameTest, NormalGeometryOutlivesMaximisedAndMinimised)
+{
+    main.resize(900, 700);
+    FakeDoc* doc = Open("CVK01Doc");
+    ASSERT_NE(doc, nullptr);
+    ui::CChildFrame* frame = doc->FirstView()->GetParentFrame();
+    const QRect placed(30, 20, 400, 300);
+    frame->setGeometry(placed);
+    EXPECT_EQ(frame->NormalGeometry(), placed);
+
+    frame->showMaximized();
+    ASSERT_NE(frame->geometry(), placed);
+    EXPECT_EQ(frame->NormalGeometry(), placed);
+    frame->showMinimized();
+    ASSERT_LT(frame->height(), placed.height());
+    EXPECT_EQ(frame->NormalGeometry(), placed);
+    frame->showNormal();
+    EXPECT_EQ(frame->NormalGeometry(), frame->geometry());
+
+    frame->setGeometry(placed.translated(50, 40));
+    EXPECT_EQ(frame->NormalGeometry(), placed.translated(50, 40));
+}
+
 TEST(DialogUnits, FollowTheFontAndRoundTrip)
 {
     QFont small;

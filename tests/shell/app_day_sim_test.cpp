@@ -226,8 +226,11 @@ TEST_F(DaySimTest, LiveWindowClosedByTheUserStaysClosedAndIsNoLongerFed)
         ASSERT_NE(view, nullptr) << m.name;
         ASSERT_NE(view->GetParentFrame(), nullptr) << m.name;
         view->GetParentFrame()->close();
+        // The closed frame goes as the event loop would delete it: only then
+        // its view and document let go of the instrument.
         ASSERT_TRUE(testsupport::WaitUntil([&] {
             QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             return app->LiveView(*entry) == nullptr;
         })) << m.name;
         EXPECT_EQ(entry->m_zobrazovat, 0) << m.name;
@@ -296,6 +299,10 @@ TEST_F(DaySimTest, WorkingDay)
              view->GetParentFrame()->setGeometry(40, 30, 700, 520);
              left = where();
              ASSERT_EQ(left.frames.size(), std::size(kDesk));
+             // Each window shows its panes, not a bare title bar.
+             for (const Member& m : kDesk) {
+                 EXPECT_GT(app->LiveView(*Entry(m.name))->height(), 100) << m.name;
+             }
              ASSERT_EQ(left.panels.size(), 2U);
          }},
         {"general settings, every tab, OK", [&] { generalSettings(shelltest::Ending::Ok); }},
@@ -361,6 +368,39 @@ TEST_F(DaySimTest, FloatingPanelFromTheLiveWindowsMenuOpensAtOnceAndIsKept)
     for (const Member& m : desk)
         EXPECT_EQ(store.GetProfileInt(CDeviceRegistry::Key(QString::fromUtf8(m.name)), QStringLiteral("ONP"), -1), 1)
             << m.name;
+}
+
+// A right click on a controller's measured values shows the live window's
+// menu once, with the values' own items (the click's context event must not
+// show it a second time).
+TEST_F(DaySimTest, RightClickOnTheValuesShowsOneMenu)
+{
+    Prepare({kDesk[0]});
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+    auto* view = dynamic_cast<controllers::CControllerAktMer*>(app->LiveView(*Entry(kDesk[0].name)));
+    ASSERT_NE(view, nullptr);
+    QWidget* values = view->ValuesPane();
+    ASSERT_TRUE(values && values->isVisible());
+
+    QStringList shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            shown << menu->actions().last()->text();
+            menu->close();
+        }
+    });
+    closer.start(5);
+    // Through the window, as the platform delivers the click.
+    QWidget* window = values->window();
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {},
+                      values->mapTo(window, values->rect().center()));
+    QCoreApplication::processEvents();
+    closer.stop();
+
+    EXPECT_EQ(shown, QStringList{QStringLiteral("Nastavení ...")});
+    EXPECT_EQ(Quit(), 0);
 }
 
 // An analyser refused for its old firmware when the user activated it in the
