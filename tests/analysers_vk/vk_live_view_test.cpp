@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -195,8 +196,10 @@ TEST(VKHodnotyDlg, HarmonicChartsWriteEachValueOverItsOrder)
         std::vector<QRect> orders;
         QStringList orderTexts;
         std::map<int, QStringList> over; // texts above the plot by column
+        static const QRegularExpression orderText(QStringLiteral("^[0-9]+\\.$"));
         for (const auto& t : pic.texts) {
-            if (t.rect.top() > pic.plot.bottom() && t.text.endsWith(QLatin1Char('.'))) {
+            // Under the plot stand the orders ("3.") and the axis caption "harm.".
+            if (t.rect.top() > pic.plot.bottom() && orderText.match(t.text).hasMatch()) {
                 orders.push_back(t.rect);
                 orderTexts << t.text;
             } else if (t.rect.bottom() < pic.plot.top() && t.rect.left() >= pic.plot.left()) {
@@ -332,9 +335,13 @@ TEST_F(VKLiveView, TheGraphRepaintsWithEveryMeasurement)
 {
     CVKAktMer* view = Open();
     ASSERT_NE(view, nullptr);
+    // The frame has no size of its own outside the main window: unsized it
+    // would never be on the screen and nothing in it would be painted.
+    view->window()->resize(920, 740);
     view->window()->show();
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
     ASSERT_TRUE(view->Graph()->isVisible());
+    ASSERT_FALSE(view->Graph()->visibleRegion().isEmpty());
     struct PaintCounter : QObject {
         int paints = 0;
         bool eventFilter(QObject*, QEvent* event) override
