@@ -4,6 +4,8 @@
 #include "link/Pristroj.h"
 #include "model/VKStatus.h"
 #include "model/VKTStatus.h"
+#include "platform/ui/DialogUnits.h"
+#include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QComboBox>
@@ -22,6 +24,8 @@ using platform::CTime;
 namespace {
 
 const QString kTimeFormat = QStringLiteral("%d.%m.%y %H:%M:%S");
+constexpr int kRangeFieldDlu = 150;
+constexpr int kPathFieldDlu = 220;
 
 QString RangeText(CTime first, CTime last)
 {
@@ -94,6 +98,11 @@ CZaplatovatArchivDlg::CZaplatovatArchivDlg(QWidget* parent) : QDialog(parent)
     m_archiveRange = makeField();
     m_archivePath = makeField();
     m_storedName = makeField();
+    // Wide enough for two times and for a path in the data folder.
+    for (QLineEdit* field : {m_instrumentRange, m_archiveRange})
+        field->setMinimumWidth(ui::DluToPixelsX(kRangeFieldDlu, font()));
+    for (QLineEdit* field : {m_archivePath, m_storedName})
+        field->setMinimumWidth(ui::DluToPixelsX(kPathFieldDlu, font()));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(m_fromChoice, 0, 0);
@@ -180,21 +189,30 @@ bool CZaplatovatArchivDlg::ReadInstrumentRange()
         return false;
     IPatchInstrument& instrument = *instruments[std::size_t(index)];
     const bool opened = !instrument.IsMeasured();
-    if (opened && !instrument.OpenLink()) {
+    CTime first(CTime::kInvalid);
+    CTime last(CTime::kInvalid);
+    bool linked = true;
+    bool read = false;
+    // The exchange runs off the user-interface thread behind the wait dialog.
+    ui::RunInstrumentTask(this, [&] {
+        if (opened && !instrument.OpenLink()) {
+            linked = false;
+            return false;
+        }
+        for (int attempt = 0; attempt < kStatusAttempts && !read; ++attempt) {
+            read = instrument.ReadRecordRange(m_kind, first, last);
+            if (!read)
+                std::this_thread::yield();
+        }
+        if (opened)
+            instrument.CloseLink();
+        return read;
+    });
+    if (!linked) {
         // the range stays unknown without a word: the link reports its own faults
         m_instrumentFirst = m_instrumentLast = CTime(CTime::kInvalid);
         return false;
     }
-    CTime first(CTime::kInvalid);
-    CTime last(CTime::kInvalid);
-    bool read = false;
-    for (int attempt = 0; attempt < kStatusAttempts && !read; ++attempt) {
-        read = instrument.ReadRecordRange(m_kind, first, last);
-        if (!read)
-            std::this_thread::yield();
-    }
-    if (opened)
-        instrument.CloseLink();
     if (!read) {
         ui::ErrorBox(this, QStringLiteral("Zvolený přístroj neodpovídá !"));
         first = last = CTime(CTime::kInvalid);
@@ -287,8 +305,10 @@ void CZaplatovatArchivDlg::StartPatchDownload()
         m_fromTime = m_archiveStart;
     if (m_toChoiceValue == 0)
         m_toTime = m_archiveEnd;
-    m_host.startIntervalDownload(*instruments[std::size_t(m_selected)], m_fromTime, m_toTime, m_fromChoiceValue,
-                                 m_toChoiceValue, m_path);
+    // Only "the instrument's data" leaves an end open: an archive time or a
+    // typed one bounds the download.
+    m_host.startIntervalDownload(*instruments[std::size_t(m_selected)], m_fromTime, m_toTime,
+                                 m_fromChoiceValue == 1 ? 1 : 0, m_toChoiceValue == 1 ? 1 : 0, m_path);
 }
 
 QString CZaplatovatArchivDlg::InstrumentRangeText() const { return m_instrumentRange->text(); }

@@ -50,8 +50,10 @@ struct CPatchArchivHost {
     std::function<std::vector<IPatchInstrument*>()> instruments;
     // Opens a visible download document and starts the interval download;
     // false when the program has no download template.
-    std::function<bool(IPatchInstrument& instrument, platform::CTime from, platform::CTime to, int fromChoice,
-                       int toChoice, const QString& archivePath)>
+    // fromOpen / toOpen: 1 when that end is the instrument's own oldest /
+    // newest record (no bound), else 0.
+    std::function<bool(IPatchInstrument& instrument, platform::CTime from, platform::CTime to, int fromOpen,
+                       int toOpen, const QString& archivePath)>
         startIntervalDownload;
 };
 

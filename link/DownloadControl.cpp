@@ -221,6 +221,9 @@ bool CDownloadControl::VKStatusStep()
     const CVKStatus& s = *m_vkStatus;
     if (!RetryPrepareVKArchiveRead(*m_entry, *m_vkStatus) || s.GetErrorState() != 0 || s.GetRecordCount() == 0)
         return false;
+    // Records that cannot be dated are not fetched: the run fails and counts.
+    if (!StatusTimesValid(s))
+        return false;
     m_capacity = s.GetCapacity();
     m_recordSize = s.GetRecordSize();
     m_perRequest = m_recordSize > 0 ? 240 / m_recordSize : 0;
@@ -240,8 +243,8 @@ bool CDownloadControl::VKStatusStep()
     m_position = (m_position - 1 + skipped) % m_capacity + 1;
     m_remaining = std::max<std::int64_t>(count - skipped, 1);
     m_newest = s.GetNewestRecordTime();
-    SetDownloadFrom(oldest.IsValid() && period > 0 ? CTime(CTime::time_type(oldest.GetTime() + skipped * period))
-                                                   : CTime());
+    SetDownloadFrom(period > 0 ? CTime(CTime::time_type(oldest.GetTime() + skipped * period))
+                               : CTime(CTime::kInvalid));
     m_vkChunk = m_perRequest * (m_slow ? 50 : 3);
     return true;
 }
@@ -250,18 +253,17 @@ bool CDownloadControl::VKTStatusStep()
 {
     m_vktStatus = std::make_unique<CVKTStatus>();
     const CVKTStatus& s = *m_vktStatus;
-    if (!RetryReadVKTStatus(*m_entry, *m_vktStatus) || s.IsErrorState() || s.GetWritePosition() == 0)
+    if (!RetryReadVKTStatus(*m_entry, *m_vktStatus) || s.IsErrorState() || s.GetWritePosition() == 0
+        || !StatusTimesValid(s))
         return false;
-    m_capacity = s.GetCapacity();
+    const CVKTRing ring = VKTRing(s);
+    m_capacity = ring.places;
     m_recordSize = s.GetRecordSize();
     m_perRequest = m_recordSize > 0 ? 1000 / m_recordSize : 0;
-    if (m_capacity <= 0 || m_perRequest <= 0)
+    if (!ring.ok || m_perRequest <= 0)
         return false;
-    const std::int64_t written = s.GetWritePosition();
-    const std::int64_t start = written < 0 ? written + m_capacity : 0;
-    const std::int64_t count = written < 0 ? m_capacity : std::min(m_capacity, written);
-    if (start < 0 || start >= m_capacity)
-        return false;
+    const std::int64_t start = ring.first;
+    const std::int64_t count = ring.count;
     std::int64_t skipped = 0;
     const std::int64_t period = s.GetArch().GetInterval();
     if (period > 0) {
@@ -272,9 +274,8 @@ bool CDownloadControl::VKTStatusStep()
     m_position = (start + skipped) % m_capacity;
     m_remaining = std::max<std::int64_t>(count - skipped, 1);
     m_newest = s.GetNewestTime();
-    SetDownloadFrom(period > 0 && s.GetOldestTime().IsValid()
-                        ? CTime(CTime::time_type(s.GetOldestTime().GetTime() + skipped * period))
-                        : CTime());
+    SetDownloadFrom(period > 0 ? CTime(CTime::time_type(s.GetOldestTime().GetTime() + skipped * period))
+                               : CTime(CTime::kInvalid));
     m_vktBatch = 25;
     return true;
 }
@@ -370,30 +371,31 @@ void CDownloadControl::CommonEnd(int index, bool advance)
     }
     if (m_step > kHandOver) {
         bool released = false;
+        bool imported = false;
         {
             std::lock_guard outer(m_tasks.OuterLock());
             released = m_tasks.m_downloadCopy == nullptr;
+            imported = m_tasks.m_downloadImported;
         }
-        if (released) {
+        if (released && imported) {
             Finish(index);
             m_countdown = 2;
             return;
         }
+        if (released) {
+            // The records did not reach the archive: the task keeps its last
+            // download, so the next run fetches them again.
+            WithTask(index, [&](CTask& task) {
+                m_tasks.CountFailure(task);
+                WithinRetryLimit(task);
+            });
+            Abandon(index);
+            m_countdown = 10;
+            return;
+        }
     }
     bool refused = false;
-    WithTask(index, [&](CTask& task) {
-        if (m_tasks.CheckRetryLimit(task, CTaskList::kRetryLimit))
-            return;
-        refused = true;
-        const std::int64_t interval = CTask::IntervalSeconds(task.m_interval);
-        const std::int64_t now = m_host.Now().GetTime();
-        const std::int64_t saved = m_savedLast.GetTime();
-        if (saved + interval * 4 / 3 + task.m_penInterval < now)
-            task.m_penInterval = int(now - saved);
-        else
-            task.m_penInterval += int(interval / 3);
-        m_tasks.ResetFailures(task);
-    });
+    WithTask(index, [&](CTask& task) { refused = !WithinRetryLimit(task); });
     if (refused) {
         Abandon(index);
         m_countdown = 10;
@@ -408,6 +410,21 @@ void CDownloadControl::CommonEnd(int index, bool advance)
     }
     if (advance)
         ++m_step;
+}
+
+bool CDownloadControl::WithinRetryLimit(CTask& task)
+{
+    if (m_tasks.CheckRetryLimit(task, CTaskList::kRetryLimit))
+        return true;
+    const std::int64_t interval = CTask::IntervalSeconds(task.m_interval);
+    const std::int64_t now = m_host.Now().GetTime();
+    const std::int64_t saved = m_savedLast.GetTime();
+    if (saved + interval * 4 / 3 + task.m_penInterval < now)
+        task.m_penInterval = int(now - saved);
+    else
+        task.m_penInterval += int(interval / 3);
+    m_tasks.ResetFailures(task);
+    return false;
 }
 
 void CDownloadControl::Finish(int index)
@@ -467,12 +484,12 @@ void CDownloadControl::Settle()
     }
     if (index < 0)
         return;
-    bool released = false;
+    bool imported = false;
     {
         std::lock_guard outer(m_tasks.OuterLock());
-        released = m_tasks.m_downloadCopy == nullptr;
+        imported = m_tasks.m_downloadCopy == nullptr && m_tasks.m_downloadImported;
     }
-    if (m_step > kHandOver && released)
+    if (m_step > kHandOver && imported)
         Finish(index);
     else
         Abandon(index);

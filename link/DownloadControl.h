@@ -70,6 +70,9 @@ private:
     bool ReadVKChunk(CUniTyp& block, std::int64_t& count);
     bool ReadVKTChunk(CUniTyp& block, std::int64_t& count);
     void CommonEnd(int index, bool advance);
+    // False when the task's failures reached the limit: it is marked failed
+    // and its next run put off.
+    bool WithinRetryLimit(CTask& task);
     // The application has imported the file: the task's last download moves on.
     void Finish(int index);
     // Ends the run: the task's last download as it was, the file gone.
@@ -91,7 +94,7 @@ private:
     bool m_statusStored = false;
     int m_recordSize = 0;
     std::int64_t m_position = 0;
-    std::int64_t m_capacity = 0;
+    std::int64_t m_capacity = 0; // the ring's places (VKT: those in use, C - 1)
     std::int64_t m_perRequest = 0;
     std::int64_t m_remaining = 0;
     CTime m_newest;

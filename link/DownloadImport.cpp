@@ -32,10 +32,16 @@ struct VKFamily {
     static CTime Oldest(const Status& status) { return status.GetOldestRecordTime(); }
     // The first block opens the off-line section; the cursor runs on by the period.
     int Import(Archive& archive, bool first, CTime& t, const CUniTyp& block, const Status& status,
-               const Config& config, const CIden& iden)
+               const Config& config, const CIden& iden, const CDownloadTarget& target)
     {
-        return first ? archive.ImportDownloadedBlockWithEvents(t, RawBlock(block), layout, period, status, config, iden)
-                     : archive.ImportDownloadedBlock(t, RawBlock(block), layout, period, status, config, iden);
+        const CImportRawBlock raw = RawBlock(block);
+        if (target.HasRange())
+            return first ? archive.ImportDownloadedRangeWithEvents(t, raw, layout, period, status, config, iden,
+                                                                   target.rangeFrom, target.rangeTo)
+                         : archive.ImportDownloadedRange(t, raw, layout, period, status, config, iden,
+                                                         target.rangeFrom, target.rangeTo);
+        return first ? archive.ImportDownloadedBlockWithEvents(t, raw, layout, period, status, config, iden)
+                     : archive.ImportDownloadedBlock(t, raw, layout, period, status, config, iden);
     }
     // Every block until one took records opens the section (its records carry their times).
     static constexpr bool kEventsUntilTaken = false;
@@ -55,10 +61,16 @@ struct VKTFamily {
     VKTFamily(const Status&, const Config&) {}
     static CTime Oldest(const Status& status) { return status.GetOldestTime(); }
     int Import(Archive& archive, bool first, CTime& t, const CUniTyp& block, const Status& status,
-               const Config& config, const CIden& iden)
+               const Config& config, const CIden& iden, const CDownloadTarget& target)
     {
-        return first ? archive.ImportDownloadedBlockWithEvents(t, RawBlock(block), status, config, iden)
-                     : archive.ImportDownloadedBlock(t, RawBlock(block), status, config, iden);
+        const CImportRawBlock raw = RawBlock(block);
+        if (target.HasRange())
+            return first ? archive.ImportDownloadedRangeWithEvents(t, raw, status, config, iden, target.rangeFrom,
+                                                                   target.rangeTo)
+                         : archive.ImportDownloadedRange(t, raw, status, config, iden, target.rangeFrom,
+                                                         target.rangeTo);
+        return first ? archive.ImportDownloadedBlockWithEvents(t, raw, status, config, iden)
+                     : archive.ImportDownloadedBlock(t, raw, status, config, iden);
     }
     static constexpr bool kEventsUntilTaken = true;
     static CTime EndTime(CTime t) { return t; }
@@ -72,11 +84,12 @@ public:
     {
     }
 
-    BOOL Run()
+    int Run()
     {
         QFile file(m_job.m_tempPath);
         if (!file.open(QIODevice::ReadOnly))
             return Fail(QString::fromUtf8(download_texts::kTempOpenFailed));
+        int result = kImportFailed;
         try {
             platform::SerialArchive ar(file.readAll());
             file.close();
@@ -84,25 +97,28 @@ public:
             m_notebook.Serialize(ar);
             m_config.Serialize(ar);
             m_status.Serialize(ar);
-            if (!Convert(ar))
-                return FALSE;
+            result = Convert(ar);
         } catch (const std::exception&) {
             // The temporary file stays for another target.
             ResumeRecording();
             return Fail(QString::fromUtf8(download_texts::kTempOpenFailed));
         }
-        QFile::remove(m_job.m_tempPath);
-        return TRUE;
+        // A range is one of several read from the same file.
+        if (result == kImportDone && !m_target.HasRange())
+            QFile::remove(m_job.m_tempPath);
+        return result;
     }
 
 private:
-    bool Convert(platform::SerialArchive& ar)
+    int Convert(platform::SerialArchive& ar)
     {
         Family family(m_status, m_config);
         const auto* interval = dynamic_cast<const CDownloadIntervalJob*>(&m_job);
         CTime t = m_target.intervalMode && interval ? interval->m_from : Family::Oldest(m_status);
+        // Without a time base no record can be placed: the download is
+        // kept rather than thrown away as if the instrument had been empty.
         if (!t.IsValid())
-            return true; // nothing to import
+            return NothingStored();
         typename Family::Archive download;
         m_host.PrepareArchive(download);
         download.SetClockAgreement(m_job.m_clockSynchronised);
@@ -110,10 +126,13 @@ private:
         if (m_target.mode == 0) {
             if (!download.NewHeader(m_target.newFile, name))
                 return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
-            ImportBlocks(ar, family, download, t);
+            if (!ImportBlocks(ar, family, download, t)) {
+                download.DeleteFile();
+                return NothingStored();
+            }
             download.Close();
             m_host.OpenArchiveFile(m_target.newFile);
-            return true;
+            return kImportDone;
         }
         if (CPristroj* live = m_host.FindDevice(m_target.existingFile); live && live->m_merit && live->m_zaznamenavat) {
             live->PostSettings(0);
@@ -129,16 +148,21 @@ private:
             ResumeRecording();
             return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
         }
-        ImportBlocks(ar, family, download, t);
+        if (!ImportBlocks(ar, family, download, t)) {
+            download.DeleteFile();
+            ResumeRecording();
+            return NothingStored();
+        }
         const bool merged = existing.ImportTempFile(download) != 0;
         download.DeleteFile();
         ResumeRecording();
         if (!merged)
             return Fail(existing.GetErrorText());
-        return true;
+        return kImportDone;
     }
 
-    void ImportBlocks(platform::SerialArchive& ar, Family& family, typename Family::Archive& download, CTime& t)
+    // False when no block gave a record.
+    bool ImportBlocks(platform::SerialArchive& ar, Family& family, typename Family::Archive& download, CTime& t)
     {
         bool first = true;
         for (;;) {
@@ -146,10 +170,20 @@ private:
             block.Serialize(ar);
             if (block.GetCount() == 0)
                 break;
-            const int taken = family.Import(download, first, t, block, m_status, m_config, m_iden);
+            const bool opening = first;
+            const int taken = family.Import(download, first, t, block, m_status, m_config, m_iden, m_target);
             first = Family::kEventsUntilTaken ? first && taken == 0 : false;
+            // A range ends with the call that met a record beyond it.
+            if (m_target.HasRange() && !opening && taken == 0)
+                break;
         }
-        download.AddDownloadEvent(family.EndTime(t));
+        if (first)
+            return false;
+        CTime end = family.EndTime(t);
+        if (m_target.HasRange() && m_target.rangeTo < end)
+            end = m_target.rangeTo;
+        download.AddDownloadEvent(end);
+        return true;
     }
 
     // A paused instrument records again whatever became of the merge: its
@@ -161,10 +195,17 @@ private:
         m_paused = nullptr;
     }
 
-    BOOL Fail(const QString& text)
+    int Fail(const QString& text)
     {
         m_host.ShowError(text, QString::fromUtf8(download_texts::kErrorCaption));
-        return FALSE;
+        return kImportFailed;
+    }
+
+    int NothingStored()
+    {
+        m_host.ShowError(QString::fromUtf8(download_texts::kNothingStored).arg(m_job.m_tempPath),
+                         QString::fromUtf8(download_texts::kErrorCaption));
+        return kImportNothingStored;
     }
 
     const CDownloadJob& m_job;
@@ -179,12 +220,12 @@ private:
 
 } // namespace
 
-BOOL ImportVKArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host)
+int ImportVKArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host)
 {
     return Importer<VKFamily>(job, target, host).Run();
 }
 
-BOOL ImportVKTArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host)
+int ImportVKTArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host)
 {
     return Importer<VKTFamily>(job, target, host).Run();
 }

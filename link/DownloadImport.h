@@ -24,16 +24,34 @@ struct CDownloadTarget {
     QString newFile;
     QString existingFile;
     BOOL intervalMode = 0;
+    // Only the records from rangeFrom to rangeTo (both included) go into
+    // the file, when both are valid: one period file of several. A ranged
+    // import leaves the downloaded file to its caller.
+    CTime rangeFrom{CTime::kInvalid};
+    CTime rangeTo{CTime::kInvalid};
+
+    bool HasRange() const { return rangeFrom.IsValid() && rangeTo.IsValid(); }
 };
 
-// Reads the job's temporary file back into the target archive; non-zero on
-// success, after which the temporary file is gone. Failures are reported
-// through the host and leave the temporary file for another try.
-BOOL ImportVKArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host);
-BOOL ImportVKTArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host);
+// How an import ended.
+enum DownloadImportResult : int {
+    kImportFailed = 0, // reported; the temporary file stays for another target
+    kImportDone = 1, // the records are in the target; the temporary file is gone
+    // Reported: the download held no record that could be placed in time.
+    // The temporary file is kept for good (it is all that was fetched).
+    kImportNothingStored = 2,
+};
+
+// Reads the job's temporary file back into the target archive. Failures
+// are reported through the host.
+int ImportVKArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host);
+int ImportVKTArchive(const CDownloadJob& job, const CDownloadTarget& target, IDownloadImportHost& host);
 
 namespace download_texts {
 inline constexpr char kTempOpenFailed[] = "Nepodařilo se otevřít dočasný soubor.";
 inline constexpr char kDataOpenFailed[] = "Nepodařilo se otevřít datový soubor.";
 inline constexpr char kErrorCaption[] = "CHYBA";
+inline constexpr char kNothingStored[] =
+    "Přijatá data neobsahují žádný záznam s platným časem, do souboru nebylo nic uloženo.\n"
+    "Přijatá data zůstávají v souboru %1.";
 } // namespace download_texts

@@ -6,6 +6,8 @@
 QString DownloadErrorText(int result)
 {
     switch (result) {
+    case kDownloadInvalidStatus:
+        return QStringLiteral("Přístroj udává neplatný čas posledního záznamu.\nData nemohou být přijata.");
     case kDownloadLinkFailed:
         return QStringLiteral("Chyba při navazování spojení.\nData nemohou být přijata.");
     case kDownloadFileError:

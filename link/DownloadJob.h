@@ -8,6 +8,9 @@
 
 // What a download worker ended with; the view turns it into a message.
 enum DownloadResult : int {
+    // The status holds records but no valid time of the newest one: taken
+    // as it is, the records would land at a made-up time or nowhere.
+    kDownloadInvalidStatus = -2,
     kDownloadLinkFailed = -1,
     kDownloadOk = 0,
     kDownloadFileError = 1,

@@ -72,7 +72,10 @@ public:
     // The time of the first record in the file: a download that skipped the
     // records of earlier runs starts there, not at the ring's oldest record.
     // Invalid: at the oldest record of the status in the file.
-    CTime m_downloadFrom;
+    CTime m_downloadFrom{CTime::kInvalid};
+    // Set by the application when the hand-over ended with the records in
+    // the archive; a failed import leaves the task's last download as it was.
+    bool m_downloadImported = false;
     // Guarded by the list lock.
     std::vector<std::unique_ptr<CTask>> m_tasks;
     int m_nextIndex = 0;

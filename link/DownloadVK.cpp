@@ -37,7 +37,9 @@ protected:
     {
         if (m_status.GetErrorState() != 0)
             return kDownloadInstrumentError;
-        return m_status.GetRecordCount() == 0 ? kDownloadNoData : kDownloadOk;
+        if (m_status.GetRecordCount() == 0)
+            return kDownloadNoData;
+        return StatusTimesValid(m_status) ? kDownloadOk : kDownloadInvalidStatus;
     }
 
     void BeforeFailure(int result) override

@@ -22,8 +22,8 @@ CTime VKTRecordTime(const BYTE* record, int size)
     return at + 5 <= size ? UnpackRecordTime(record + at) : CTime(CTime::kInvalid);
 }
 
-// The VKT analyser's record memory: a ring of C records by 0-based index,
-// at most 1000 data bytes per request.
+// The VKT analyser's record memory: a ring of C - 1 records by 0-based
+// index, at most 1000 data bytes per request.
 class VKTArchiveWorker : public CArchiveDownloadWorker {
 public:
     VKTArchiveWorker(CDownloadJob& job, CDownloadIntervalJob* interval) : CArchiveDownloadWorker(job), m_interval(interval)
@@ -50,27 +50,22 @@ protected:
     {
         if (m_status.IsErrorState())
             return kDownloadInstrumentError;
-        return m_status.GetCapacity() == 0 || m_status.GetWritePosition() == 0 ? kDownloadNoData : kDownloadOk;
+        if (m_status.GetCapacity() == 0 || m_status.GetWritePosition() == 0)
+            return kDownloadNoData;
+        return StatusTimesValid(m_status) ? kDownloadOk : kDownloadInvalidStatus;
     }
 
 private:
     int SetUpRange() override
     {
-        m_capacity = std::int64_t(m_status.GetCapacity());
+        const CVKTRing ring = VKTRing(m_status);
+        m_places = ring.places;
         m_size = m_status.GetRecordSize();
         m_perRequest = m_size > 0 ? 1000 / m_size : 0;
-        if (m_perRequest <= 0)
+        if (m_perRequest <= 0 || !ring.ok)
             return kDownloadReadFailed; // a status that describes no readable ring
-        const std::int64_t written = m_status.GetWritePosition();
-        if (written < 0) { // wrapped: the oldest record sits at written + C
-            m_index = written + m_capacity;
-            if (m_index < 0 || m_index >= m_capacity)
-                return kDownloadReadFailed;
-            m_total = m_capacity;
-        } else {
-            m_index = 0;
-            m_total = std::min(m_capacity, written);
-        }
+        m_index = ring.first;
+        m_total = ring.count;
         m_remaining = m_total;
         m_start = m_index;
         return m_interval ? NarrowToInterval() : kDownloadOk;
@@ -98,7 +93,7 @@ private:
                 // decide in the import, the count here is only an estimate.
                 const std::int64_t skip = std::max<std::int64_t>(k - kIntervalMargin, 0);
                 m_remaining -= skip;
-                m_index = (m_start + skip) % m_capacity;
+                m_index = (m_start + skip) % m_places;
             }
         } else {
             job.m_from = CTime(CTime::time_type(oldest));
@@ -127,14 +122,8 @@ private:
         if (!first.IsValid() || first.GetTime() <= m_interval->m_from.GetTime())
             return false;
         m_index = m_start;
-        m_remaining = m_total = m_capacity > 0 ? WholeCount() : 0;
+        m_remaining = m_total = VKTRing(m_status).count;
         return true;
-    }
-
-    std::int64_t WholeCount() const
-    {
-        const std::int64_t written = m_status.GetWritePosition();
-        return written < 0 ? m_capacity : std::min(m_capacity, written);
     }
 
     int Transfer() override
@@ -145,7 +134,7 @@ private:
             if (Cancelled())
                 return kDownloadCancelled;
             std::int64_t n = std::min(m_remaining, m_perRequest);
-            const std::int64_t toEnd = m_capacity - m_index;
+            const std::int64_t toEnd = m_places - m_index;
             std::int64_t requests = 1;
             const DWORD first = DWORD(m_index);
             if (!m_slow) {
@@ -178,7 +167,7 @@ private:
                 continue;
             StoreBlock(block, m_status);
             m_index += requests * n;
-            if (m_index >= m_capacity)
+            if (m_index >= m_places)
                 m_index = 0;
             m_remaining -= requests * n;
             const std::int64_t done = m_total - m_remaining;
@@ -193,7 +182,7 @@ private:
     CVKTNoteBook m_notebook;
     CVKTConfig m_config;
     CVKTStatus m_status;
-    std::int64_t m_capacity = 0;
+    std::int64_t m_places = 0; // the ring's places in use, C - 1
     int m_size = 0;
     std::int64_t m_perRequest = 0;
     std::int64_t m_index = 0;

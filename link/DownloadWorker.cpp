@@ -1,6 +1,11 @@
 #include "link/DownloadWorker.h"
 
+#include "model/VKStatus.h"
+#include "model/VKTPackedTime.h"
+#include "model/VKTStatus.h"
 #include "platform/Archive.h"
+
+#include <array>
 
 #include <algorithm>
 #include <new>
@@ -21,6 +26,42 @@ CVKRingRun VKRingRun(std::int64_t remaining, std::int64_t chunk, std::int64_t pe
         }
     }
     return run;
+}
+
+bool StatusTimesValid(const CVKStatus& status)
+{
+    return status.GetNewestRecordTime().IsValid() && status.GetOldestRecordTime().IsValid();
+}
+
+bool StatusTimesValid(const CVKTStatus& status)
+{
+    // The unpacked times read an unusable date as the first day of 2000:
+    // the packed bytes themselves are checked.
+    constexpr int kNewestAt = 10;
+    constexpr int kOldestAt = 15;
+    std::array<BYTE, CVKTStatus::kImageSize> image{};
+    status.ToRaw(image.data());
+    CTime t;
+    return TryUnpackRecordTime(image.data() + kNewestAt, true, t) && TryUnpackRecordTime(image.data() + kOldestAt, true, t);
+}
+
+CVKTRing VKTRing(const CVKTStatus& status)
+{
+    CVKTRing ring;
+    const std::int64_t capacity = std::int64_t(status.GetCapacity());
+    const std::int64_t written = status.GetWritePosition();
+    ring.places = capacity - 1;
+    if (ring.places <= 0)
+        return ring;
+    if (written < 0) { // wrapped: the oldest record sits at written + C
+        ring.first = written + capacity;
+        ring.count = ring.places;
+    } else {
+        ring.first = written == capacity ? 1 : 0;
+        ring.count = std::min(ring.places, written);
+    }
+    ring.ok = ring.first >= 0 && ring.first < ring.places;
+    return ring;
 }
 
 int CDownloadWorker::Run()

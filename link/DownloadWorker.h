@@ -13,6 +13,26 @@ struct CVKRingRun {
 };
 CVKRingRun VKRingRun(std::int64_t remaining, std::int64_t chunk, std::int64_t perRequest, std::int64_t toEnd);
 
+class CVKStatus;
+class CVKTStatus;
+
+// Where a VKT analyser's stored records begin: its ring has C places
+// (capacity) of which it fills C - 1, at indices 0 to C - 2, and wraps
+// after the last. `places` is C - 1; `count` the records held; ok is false
+// for a status that describes no such ring.
+struct CVKTRing {
+    std::int64_t places = 0;
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+    bool ok = false;
+};
+CVKTRing VKTRing(const CVKTStatus& status);
+// Whether a status that holds records dates them: the newest and the oldest
+// record's times form real dates. Records of a status that does not cannot
+// be placed in time.
+bool StatusTimesValid(const CVKStatus& status);
+bool StatusTimesValid(const CVKTStatus& status);
+
 // The frame that every download worker shares: link, temporary file,
 // progress, cancel and the mapping of failures to result codes. A family
 // worker fills in the steps.

@@ -82,8 +82,8 @@ struct CFamilyDescriptor {
     // Makes the instrument's measurement thread.
     PristrojThreadFactory threadFactory;
     // Reads a finished download back into the target archive (families that
-    // can download); false when it failed, the failure told to the host.
-    std::function<BOOL(const CDownloadJob&, const CDownloadTarget&, IDownloadImportHost&)> importDownload;
+    // can download); a DownloadImportResult, a failure told to the host.
+    std::function<int(const CDownloadJob&, const CDownloadTarget&, IDownloadImportHost&)> importDownload;
 };
 
 // The families the program was started with, in the order of their type

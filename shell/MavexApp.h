@@ -123,13 +123,17 @@ public:
     // A download window for the instrument's stored records, or for those
     // of an interval into an archive (patch); false without a window.
     void OpenDownloadWindow(CPristroj& entry);
-    bool OpenIntervalDownload(CPristroj& entry, CTime from, CTime to, int fromChoice, int toChoice,
+    bool OpenIntervalDownload(CPristroj& entry, CTime from, CTime to, int fromOpen, int toOpen,
                               const QString& archivePath);
     // What the patch-archive dialog of an archive document works with.
     CPatchArchivHost PatchHost();
     // Where the records of a finished download go for the instrument:
     // its archive file of that base name, completed when it exists.
     CDownloadTarget DownloadTarget(const CPristroj& live, const QString& base, const QString& ending) const;
+    // The archive files that take the records from `from` to `to`: the
+    // period files of an instrument that starts one per period, else one.
+    std::vector<CDownloadTarget> DownloadTargets(const CPristroj& live, const QString& base, const QString& ending,
+                                                 CTime from, CTime to) const;
 
     // The application's commands and the documents' requests.
     void OnOpenArchive(QWidget* parent);

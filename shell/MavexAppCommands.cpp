@@ -160,11 +160,11 @@ CPatchArchivHost CMavexApp::PatchHost()
         }
         return list;
     };
-    host.startIntervalDownload = [this](IPatchInstrument& instrument, CTime from, CTime to, int fromChoice,
-                                        int toChoice, const QString& archivePath) {
+    host.startIntervalDownload = [this](IPatchInstrument& instrument, CTime from, CTime to, int fromOpen,
+                                        int toOpen, const QString& archivePath) {
         for (const auto& device : m_devices)
             if (device->m_nazev == instrument.Name())
-                return OpenIntervalDownload(*device, from, to, fromChoice, toChoice, archivePath);
+                return OpenIntervalDownload(*device, from, to, fromOpen, toOpen, archivePath);
         return false;
     };
     return host;

@@ -3,6 +3,7 @@
 #include "shell/MavexApp.h"
 
 #include "archive/store/ArchivData.h"
+#include "archive/store/ArchivImportFileList.h"
 #include "link/DownloadJob.h"
 #include "link/ui/DownloaderDoc.h"
 #include "link/ui/DownloaderView.h"
@@ -79,13 +80,13 @@ private:
     CMavexApp& m_app;
 };
 
-bool CMavexApp::OpenIntervalDownload(CPristroj& entry, CTime from, CTime to, int fromChoice, int toChoice,
+bool CMavexApp::OpenIntervalDownload(CPristroj& entry, CTime from, CTime to, int fromOpen, int toOpen,
                                      const QString& archivePath)
 {
     CDownloaderDoc* document = NewDownloadWindow();
     if (!document)
         return false;
-    document->StartIntervalDownload(entry, from, to, fromChoice, toChoice, archivePath);
+    document->StartIntervalDownload(entry, from, to, fromOpen, toOpen, archivePath);
     return true;
 }
 
@@ -137,6 +138,7 @@ std::intptr_t CMavexApp::OnMakeTempFileName(std::uintptr_t wParam, std::intptr_t
         if (device->m_nazev != instrument)
             continue;
         m_tasks.m_downloadCopy = std::make_unique<CPristroj>(*device);
+        m_tasks.m_downloadImported = false;
         m_tasks.m_tempName = TempDownloadName(device->m_soubor, QDateTime::currentDateTime());
         break;
     }
@@ -164,6 +166,37 @@ CDownloadTarget CMavexApp::DownloadTarget(const CPristroj& live, const QString& 
     return target;
 }
 
+std::vector<CDownloadTarget> CMavexApp::DownloadTargets(const CPristroj& live, const QString& base,
+                                                       const QString& ending, CTime from, CTime to) const
+{
+    // An instrument that starts a new file per period and is not recording
+    // now gets the records in the period files of their times; one that
+    // overwrites cyclically, or records (into its current period file), in
+    // that one file.
+    const bool recording = live.m_merit && live.m_zaznamenavat;
+    if (live.m_prepisovat || recording || !from.IsValid() || !to.IsValid() || to < from)
+        return {DownloadTarget(live, base, ending)};
+    CArchivImportFileList list;
+    list.FindFiles(base, ending.mid(1), from, CTime(CTime::time_type(to.GetTime() + 1)), live.m_intervalPrepisovani);
+    std::vector<CDownloadTarget> targets;
+    for (const CArchivImportFileEntry& entry : list.Entries()) {
+        CDownloadTarget target;
+        if (QFileInfo::exists(entry.fileName)) {
+            target.mode = 1;
+            target.existingFile = entry.fileName;
+        } else {
+            target.newFile = entry.fileName;
+        }
+        // The period's end is the next period's start: it belongs there.
+        target.rangeFrom = entry.first;
+        target.rangeTo = CTime(CTime::time_type(entry.last.GetTime() - 1));
+        targets.push_back(target);
+    }
+    if (targets.empty())
+        targets.push_back(DownloadTarget(live, base, ending));
+    return targets;
+}
+
 std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t wParam, std::intptr_t lParam)
 {
     std::lock_guard outer(m_tasks.OuterLock());
@@ -172,6 +205,7 @@ std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t wParam, std::intptr_t l
     // Whatever happens below, the download ends here: the copy goes, and the
     // download thread takes that as the file having been taken over.
     std::unique_ptr<CPristroj> copy = std::move(m_tasks.m_downloadCopy);
+    m_tasks.m_downloadImported = false;
     const QString temp = m_tasks.m_tempName;
     if (!QFileInfo::exists(temp))
         return 0;
@@ -204,30 +238,43 @@ std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t wParam, std::intptr_t l
     // imported from the time of the first one, not from the oldest record
     // the instrument keeps (which would shift every record back in time).
     const CTime from = m_tasks.m_downloadFrom;
-    m_tasks.m_downloadFrom = CTime();
+    m_tasks.m_downloadFrom = CTime(CTime::kInvalid);
     CDownloadIntervalJob job(from, CTime(CTime::time_type(wParam)), FALSE, FALSE);
     job.m_pristroj = *copy;
     job.m_tempPath = temp;
     const QString base = taskKind == 1 && !taskFile.isEmpty() ? taskFile : live->m_soubor;
-    CDownloadTarget target = DownloadTarget(*live, base, family->archiveEnding);
-    target.intervalMode = from.IsValid() ? 1 : 0;
-    ScheduledImportHost host(m_mainFrame.get(), m_archivHost.get());
-    bool imported = false;
-    try {
-        imported = family->importDownload(job, target, host) != 0;
-    } catch (const std::exception&) {
+    const CTime to{CTime::time_type(wParam)};
+    std::vector<CDownloadTarget> targets = DownloadTargets(*live, base, family->archiveEnding, from, to);
+    bool imported = true;
+    QStringList lines;
+    QString failed;
+    for (CDownloadTarget& target : targets) {
+        target.intervalMode = from.IsValid() ? 1 : 0;
+        ScheduledImportHost host(m_mainFrame.get(), m_archivHost.get());
+        int result = kImportFailed;
+        try {
+            result = family->importDownload(job, target, host);
+        } catch (const std::exception&) {
+            result = kImportFailed;
+        }
+        // A period file whose span holds no record is no failure.
+        if (result == kImportDone || (target.HasRange() && result == kImportNothingStored))
+            continue;
         imported = false;
+        lines = host.Errors();
+        failed = target.mode ? target.existingFile : target.newFile;
+        break;
     }
+    QFile::remove(temp);
     if (imported) {
-        QFile::remove(temp);
+        m_tasks.m_downloadImported = true;
         return 0;
     }
-    // The downloaded records are never thrown away unimported.
-    QStringList lines = host.Errors();
-    lines << QStringLiteral("Stažená data nebyla zařazena do archivu %1, zůstávají v souboru %2.")
-                 .arg(QDir::toNativeSeparators(target.mode ? target.existingFile : target.newFile),
-                      QDir::toNativeSeparators(temp));
-    ui::ShowMessageBox(m_mainFrame.get(), lines.join(QLatin1Char('\n')), host.Caption(), ui::MsgButtons::Ok,
+    // The task keeps its last download (the download thread sees the import
+    // failed), so its next run fetches the same records again.
+    lines << QStringLiteral("Stažená data nebyla zařazena do archivu %1, úloha je stáhne znovu při příštím běhu.")
+                 .arg(QDir::toNativeSeparators(failed));
+    ui::ShowMessageBox(m_mainFrame.get(), lines.join(QLatin1Char('\n')), QStringLiteral("CHYBA"), ui::MsgButtons::Ok,
                        ui::MsgIcon::Error);
     return 0;
 }

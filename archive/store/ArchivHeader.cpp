@@ -9,6 +9,15 @@
 
 namespace archive {
 
+namespace {
+
+// A merge stages its blocks behind a full ring before one header write
+// switches to them (ReplaceArchiveContent): such a header names up to twice
+// the ring's slots, and a file left with it must still open.
+constexpr int kMaxStagedSlotCount = 2 * kMaxSlotCount;
+
+} // namespace
+
 QByteArray EncodeHeader(const CArchivHeader& header, const std::vector<int>& emptySlots)
 {
     const int n = header.SlotCount();
@@ -29,7 +38,7 @@ HeaderDecode DecodeHeader(const QByteArray& bytes, CArchivHeader& out)
     if (bytes.size() < kHeaderTableOffset)
         return HeaderDecode::Short;
     const std::uint32_t count = ReadU32(bytes.constData() + kHeaderNameSize);
-    if (count == 0 || count > std::uint32_t(kMaxSlotCount))
+    if (count == 0 || count > std::uint32_t(kMaxStagedSlotCount))
         return HeaderDecode::Rejected;
     if (bytes.size() < kHeaderTableOffset + 4 * qsizetype(count))
         return HeaderDecode::Short;

@@ -349,9 +349,49 @@ BlockPeriod GetBlockPeriod(const CArchivRecordList& block, const IMergeCodec& co
     return result;
 }
 
-MergeResult MergeBlocks(const std::vector<CArchivRecordList>& existing, const std::vector<CArchivRecordList>& download,
-                        const IMergeCodec& codec, bool clockAgreed)
+namespace {
+
+// The existing archive without the outage markers ("Data nejsou k
+// dispozici.") at whose times the download holds a measurement: a hole
+// marked by an earlier append is filled like any other gap, and its edge
+// records come back instead of the markers. Blocks left without a record
+// are dropped.
+std::vector<CArchivRecordList> WithoutCoveredOutages(const std::vector<CArchivRecordList>& existing,
+                                                     const std::vector<CArchivRecordList>& download,
+                                                     const IMergeCodec& codec)
 {
+    std::vector<Time> measured;
+    int period = 0;
+    for (const CArchivRecordList& b : download) {
+        period = std::max(period, GetBlockPeriod(b, codec, true).period);
+        for (const CArchivRecord& r : b)
+            if (codec.IsDataRecord(r) && r.type != kRecordError)
+                measured.push_back(r.time);
+    }
+    std::sort(measured.begin(), measured.end());
+    const Time reach = period / 2;
+    const auto covered = [&](Time t) {
+        const auto it = std::lower_bound(measured.begin(), measured.end(), t - reach);
+        return it != measured.end() && *it <= t + reach;
+    };
+    std::vector<CArchivRecordList> out;
+    for (const CArchivRecordList& b : existing) {
+        CArchivRecordList kept;
+        for (const CArchivRecord& r : b)
+            if (!(IsText(r, kRecordError, DataUnavailableText()) && covered(r.time)))
+                kept.push_back(r);
+        if (!kept.empty())
+            out.push_back(std::move(kept));
+    }
+    return out;
+}
+
+} // namespace
+
+MergeResult MergeBlocks(const std::vector<CArchivRecordList>& existingBlocks,
+                        const std::vector<CArchivRecordList>& download, const IMergeCodec& codec, bool clockAgreed)
+{
+    const std::vector<CArchivRecordList> existing = WithoutCoveredOutages(existingBlocks, download, codec);
     const auto withData = [&codec](const std::vector<CArchivRecordList>& blocks) {
         std::vector<CArchivRecordList> kept;
         for (const CArchivRecordList& b : blocks) {
@@ -422,7 +462,8 @@ bool ReplaceArchiveContent(CArchivFileEntry& target, const QString& headerName, 
     if (storage->ReadStream("hlavicka", current) == StorageStatus::Ok && current.size() >= kHeaderTableOffset)
         used = std::max(used, int(ReadU32(current.constData() + kHeaderNameSize)));
     const int staging = std::max(used, count);
-    if (count == 0 || staging + count > kMaxSlotCount)
+    // The staged header may name twice a full ring (DecodeHeader reads it).
+    if (count == 0 || count > kMaxSlotCount || staging + count > 2 * kMaxSlotCount)
         return false;
 
     std::vector<QByteArray> blocks(static_cast<std::size_t>(count));

@@ -152,8 +152,19 @@ QString CDownloaderView::TempPath(const QString& archivePath, const QTime& now)
 {
     const int separator = LastSeparator(archivePath);
     const QString folder = separator < 0 ? QString() : archivePath.left(separator);
-    return folder + QDir::separator() + QStringLiteral("temp") + now.toString(QStringLiteral("HHmmss")) +
-           QStringLiteral(".tmp");
+    const QString stem = folder + QDir::separator() + QStringLiteral("temp") + now.toString(QStringLiteral("HHmmss"));
+    // The name is taken by creating the file: two downloads started within
+    // one second into one folder must not share it.
+    QString name = stem + QStringLiteral(".tmp");
+    for (int n = 1; n < 1000; ++n) {
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return name;
+        if (!QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder).isDir())
+            break; // the worker reports the file it cannot make
+        name = stem + QLatin1Char('_') + QString::number(n) + QStringLiteral(".tmp");
+    }
+    return name;
 }
 
 QString CDownloaderView::FindOfflineFile(const QString& archivePath, const QString& extension)
@@ -193,6 +204,7 @@ void CDownloaderView::StartWorker(BOOL search)
         FillControls();
     }
     m_finished = false;
+    m_keepTemporary = false;
     Launch();
 }
 
@@ -212,6 +224,7 @@ void CDownloaderView::StartIntervalWorker(CTime from, CTime to, BOOL fromOpen, B
     m_mode = 1;
     FillControls();
     m_finished = false;
+    m_keepTemporary = false;
     Launch();
 }
 
@@ -254,6 +267,9 @@ void CDownloaderView::OnWorkerDone()
         return;
     }
     const int result = m_job ? m_job->m_result : kDownloadCancelled;
+    // A worker that failed before it made its file leaves the name's placeholder.
+    if (m_job)
+        QFile::remove(m_job->m_tempPath);
     if (result >= kDownloadCancelled || (m_job && !m_job->IsRunning())) {
         CloseDocument();
         return;
@@ -284,12 +300,19 @@ bool CDownloaderView::RunImport()
     target.newFile = m_newFile;
     target.existingFile = m_existingFile;
     target.intervalMode = m_intervalMode ? 1 : 0;
-    if (m_importer)
-        return m_importer(*m_job, target) != 0;
-    PlainImportHost plain;
-    IDownloadImportHost& host = m_importHost ? *m_importHost : plain;
-    return (m_job->m_pristroj.GetType() == CPristroj::kVKT ? ImportVKTArchive(*m_job, target, host)
-                                                           : ImportVKArchive(*m_job, target, host)) != 0;
+    int result = kImportFailed;
+    if (m_importer) {
+        result = m_importer(*m_job, target);
+    } else {
+        PlainImportHost plain;
+        IDownloadImportHost& host = m_importHost ? *m_importHost : plain;
+        result = m_job->m_pristroj.GetType() == CPristroj::kVKT ? ImportVKTArchive(*m_job, target, host)
+                                                                : ImportVKArchive(*m_job, target, host);
+    }
+    // What could not be stored stays on disk when the window goes.
+    if (result == kImportNothingStored)
+        m_keepTemporary = true;
+    return result == kImportDone;
 }
 
 void CDownloaderView::ReadControls()
@@ -370,16 +393,19 @@ void CDownloaderView::OnOK()
     EnableControls(true);
     if (!m_finished)
         return; // the import follows the download
-    if (RunImport())
+    if (RunImport()) {
         CloseDocument();
-    else
-        m_importRequested = false;
+        return;
+    }
+    // The user may choose another target.
+    m_importRequested = false;
+    EnableControls(false);
 }
 
 void CDownloaderView::OnCancel()
 {
     if (m_finished) {
-        if (m_job)
+        if (m_job && !m_keepTemporary)
             QFile::remove(m_job->m_tempPath);
         CloseDocument();
         return;

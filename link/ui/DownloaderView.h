@@ -45,8 +45,8 @@ public:
     // The worker of a job; returns when the download ended (the result is
     // in the job). Tests replace the real download routines.
     using Worker = std::function<void(CDownloadJob& job)>;
-    // The import of a finished download into the target; non-zero on success.
-    using Importer = std::function<BOOL(const CDownloadJob& job, const CDownloadTarget& target)>;
+    // The import of a finished download into the target; a DownloadImportResult.
+    using Importer = std::function<int(const CDownloadJob& job, const CDownloadTarget& target)>;
 
     explicit CDownloaderView(QWidget* parent = nullptr);
     ~CDownloaderView() override;
@@ -68,7 +68,9 @@ public:
     void EnableControls(bool busy);
 
     // The temporary file of a download for the archive path: its folder,
-    // "temp", the time as HHMMSS, ".tmp".
+    // "temp", the time as HHMMSS, ".tmp"; when that file exists, "_1",
+    // "_2", ... before ".tmp". The file is created empty, so the name is
+    // this download's alone.
     static QString TempPath(const QString& archivePath, const QTime& now);
     // The newest earlier off-line file and the first free new one.
     static QString FindOfflineFile(const QString& archivePath, const QString& extension);
@@ -112,6 +114,7 @@ private:
     bool m_importRequested = false;
     bool m_intervalMode = false;
     bool m_closing = false;
+    bool m_keepTemporary = false;
     std::unique_ptr<CDownloadJob> m_job;
     CDownloadWindowThread m_thread;
     Worker m_worker;

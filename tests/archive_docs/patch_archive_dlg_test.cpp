@@ -6,6 +6,9 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QThread>
 #include <QDateTimeEdit>
 
 namespace {
@@ -21,12 +24,14 @@ public:
     bool OpenLink() override
     {
         ++opens;
+        NoteThread();
         return linkOk;
     }
     void CloseLink() override { ++closes; }
     bool ReadRecordRange(int, CTime& f, CTime& l) override
     {
         ++reads;
+        NoteThread();
         if (failures > 0) {
             --failures;
             return false;
@@ -44,6 +49,15 @@ public:
     CTime first{1709280000}; // 1.3.2024 9:00
     CTime last{1710151200};  // 11.3.2024 11:00
     int opens = 0, closes = 0, reads = 0;
+    // Exchanges with the instrument made on the user-interface thread.
+    int onGuiThread = 0;
+
+private:
+    void NoteThread()
+    {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            ++onGuiThread;
+    }
 };
 
 struct Started {
@@ -100,6 +114,16 @@ TEST_F(PatchArchiveDlgTest, ShowsBothRangesAndPicksTheArchivesInstrument)
     EXPECT_TRUE(m_dlg.ArchiveRangeText().startsWith(QStringLiteral("10.03.24 10:")));
     EXPECT_EQ(m_dlg.ArchivePathText(), m_writer.GetFilePath());
     EXPECT_EQ(m_dlg.StoredNameText(), QStringLiteral("Linka"));
+    EXPECT_EQ(m_linka.onGuiThread, 0);
+    // the ranges show whole, and a path in a user's data folder
+    for (QLineEdit* field : m_dlg.findChildren<QLineEdit*>()) {
+        if (!field->isReadOnly())
+            continue;
+        const QString text = field->text() == m_dlg.ArchivePathText()
+                                 ? QStringLiteral("C:\\Users\\technik\\Documents\\data\\Rozvodna R1.vk")
+                                 : field->text();
+        EXPECT_GE(field->minimumWidth(), field->fontMetrics().horizontalAdvance(text) + 8) << text.toStdString();
+    }
     for (bool from : {true, false}) {
         EXPECT_FALSE(m_dlg.DatePicker(from)->isEnabled());
         EXPECT_EQ(m_dlg.DatePicker(from)->dateTime(), m_dlg.TimePicker(from)->dateTime());
@@ -255,11 +279,22 @@ TEST_F(PatchArchiveDlgTest, OkPatchesTheArchivesRangeAsItIsThen)
     m_dlg.StartPatchDownload();
     ASSERT_EQ(m_started.size(), 2u);
     EXPECT_EQ(m_started[1].from.GetTime(), CTime(2024, 3, 9, 12, 0, 0).GetTime());
-    EXPECT_EQ(m_started[1].fromChoice, 2);
+    EXPECT_EQ(m_started[1].fromChoice, 0); // a typed time bounds the download
+    EXPECT_EQ(m_started[1].toChoice, 0);
+    // only the instrument's own data leaves an end open
+    m_dlg.FromChoiceCombo()->setCurrentIndex(1);
+    m_dlg.OnFromChoice(1);
+    m_dlg.ToChoiceCombo()->setCurrentIndex(2);
+    m_dlg.OnToChoice(2);
+    m_dlg.accept();
+    m_dlg.StartPatchDownload();
+    ASSERT_EQ(m_started.size(), 3u);
+    EXPECT_EQ(m_started[2].fromChoice, 1);
+    EXPECT_EQ(m_started[2].toChoice, 0);
     m_host.startIntervalDownload = nullptr;
     m_dlg.SetHost(m_host);
     m_dlg.StartPatchDownload();
-    EXPECT_EQ(m_started.size(), 2u);
+    EXPECT_EQ(m_started.size(), 3u);
 }
 
 } // namespace

@@ -128,22 +128,23 @@ TEST_F(ArchiveTest, StreamGivesUpAfterThreeBadRepliesInARow)
 
 TEST_F(ArchiveTest, VKTBlocksAcrossTheEndOfTheRingAndOtherAreas)
 {
-    // 80 records in a ring of 50: records 30-79, the oldest in place 30.
+    // 80 records in a ring of 50 whose last place stays unused: records
+    // 31-79, the oldest in place 31.
     Start(Family::VKT, 50, 12, 80);
     line.WithInstrument(1, [](Instrument& i) { i.FillArchive(2, 20, 6, 7); });
     CVKTStatus status;
     ASSERT_TRUE(manager.Request(id, commands::ReadVKTStatus, status));
     EXPECT_EQ(status.GetCapacity(), 50u);
-    EXPECT_EQ(status.GetWritePosition(), -20);
+    EXPECT_EQ(status.GetWritePosition(), -19);
 
     CUniTyp tail;
-    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveBlock, tail, 0, 12, 20, 30)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveBlock, tail, 0, 12, 18, 31)) << Error(id).toStdString();
     CUniTyp head;
-    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveBlock, head, 0, 12, 30, 0)) << Error(id).toStdString();
+    ASSERT_TRUE(manager.Request(id, commands::ReadVKTArchiveBlock, head, 0, 12, 31, 0)) << Error(id).toStdString();
     std::vector<std::uint32_t> all = Numbers(tail);
     const std::vector<std::uint32_t> rest = Numbers(head);
     all.insert(all.end(), rest.begin(), rest.end());
-    EXPECT_EQ(all, Range(30, 79));
+    EXPECT_EQ(all, Range(31, 79));
 
     log.ClearWrites();
     CUniTyp other;

@@ -55,7 +55,9 @@ TEST_P(WholeRingTest, ComesOldestFirst)
     const DownloadFileContent file = vk ? ReadVKFile(tempPath) : ReadVKTFile(tempPath);
     ASSERT_TRUE(file.ok);
     EXPECT_EQ(file.itemSize, size);
-    const std::uint64_t oldest = c.written > c.capacity ? c.written - c.capacity : 0;
+    // The VKT ring goes round C - 1 places.
+    const std::uint64_t places = vk ? c.capacity : c.capacity - 1;
+    const std::uint64_t oldest = c.written > places ? c.written - places : 0;
     EXPECT_EQ(file.numbers, Range(oldest, c.written - 1));
     QString text;
     int step = 0;
@@ -73,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(Rings, WholeRingTest,
                                            RingCase{"VKNewestInLastPlace", Family::VK, 0, 100, 300},
                                            RingCase{"VKSlowLink", Family::VK, 1, 100, 257},
                                            RingCase{"VKTPartlyFilled", Family::VKT, 0, 300, 130},
-                                           RingCase{"VKTExactlyFull", Family::VKT, 0, 150, 150},
+                                           RingCase{"VKTExactlyFull", Family::VKT, 0, 150, 149},
+                                           RingCase{"VKTOneOverFull", Family::VKT, 0, 150, 150},
                                            RingCase{"VKTWrapped", Family::VKT, 0, 150, 401},
                                            RingCase{"VKTSlowLink", Family::VKT, 1, 150, 401}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -116,6 +119,17 @@ const FailureCase kFailures[] = {
          t.line.WithInstrument(1, [](sim::Instrument& i) { i.blocks[0x14][0] = 0x08; });
      },
      kDownloadInstrumentError, -1},
+    // Records but no valid time of the newest: reported, not taken as empty.
+    {"VKNewestTimeInvalid", Family::VK,
+     [](FailureTest& t, CDownloadJob&) {
+         t.line.WithInstrument(1, [](sim::Instrument& i) { std::fill_n(i.blocks[0x14].begin() + 28, 6, 0); });
+     },
+     kDownloadInvalidStatus, 0x00},
+    {"VKTNewestTimeInvalid", Family::VKT,
+     [](FailureTest& t, CDownloadJob&) {
+         t.line.WithInstrument(1, [](sim::Instrument& i) { std::fill_n(i.blocks[0x14].begin() + 10, 5, 0); });
+     },
+     kDownloadInvalidStatus, -1},
     {"VKBlocksUnreadable", Family::VK,
      [](FailureTest& t, CDownloadJob&) {
          t.line.WithInstrument(1, [](sim::Instrument& i) {
@@ -230,7 +244,8 @@ namespace {
 
 TEST_F(ArchiveDownloadTest, VKTIntervalKeepsFiveRecordsAtEachEnd)
 {
-    // 80 records a minute apart in a ring of 50: records 30 to 79 are kept.
+    // 80 records a minute apart in a ring of 50 (49 places): records 31 to
+    // 79 are kept.
     StartAnalyser(Family::VKT);
     SetVKTRecording();
     Fill(50, 8, 80);
@@ -240,7 +255,7 @@ TEST_F(ArchiveDownloadTest, VKTIntervalKeepsFiveRecordsAtEachEnd)
         BYTE* status = i.blocks[0x14].data();
         PackRecordTime(newest, status + 10);
         status[14] = 0;
-        PackRecordTime(timeOf(30), status + 15);
+        PackRecordTime(timeOf(31), status + 15);
         status[19] = 0;
     });
     struct Case {
@@ -252,7 +267,7 @@ TEST_F(ArchiveDownloadTest, VKTIntervalKeepsFiveRecordsAtEachEnd)
     };
     const Case cases[] = {
         {"closed interval", timeOf(40), timeOf(60), 0, 0, kDownloadOk, 35, 65},
-        {"open at both ends", CTime(), CTime(), 1, 1, kDownloadOk, 30, 79},
+        {"open at both ends", CTime(), CTime(), 1, 1, kDownloadOk, 31, 79},
         {"From after the newest record", CTime(newest.GetTime() + 60), CTime(newest.GetTime() + 600), 0, 0,
          kDownloadNoDataInInterval, 0, -1},
     };
@@ -269,7 +284,7 @@ TEST_F(ArchiveDownloadTest, VKTIntervalKeepsFiveRecordsAtEachEnd)
         ASSERT_TRUE(file.ok);
         EXPECT_EQ(file.numbers, Range(std::uint64_t(c.first), std::uint64_t(c.last)));
         if (c.fromOpen) {
-            EXPECT_EQ(job->m_from, timeOf(30));
+            EXPECT_EQ(job->m_from, timeOf(31));
             EXPECT_EQ(job->m_to, newest);
         }
     }

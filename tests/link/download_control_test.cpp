@@ -162,6 +162,7 @@ TEST_F(ControlTest, MostOverdueTaskBringsItsNewRecords)
     app.onDownloaded = [&](const TestApplication::Message&) {
         file = ReadVKFile(tempPath);
         std::lock_guard outer(tasks.OuterLock());
+        tasks.m_downloadImported = true;
         tasks.m_downloadCopy.reset();
     };
     control = std::make_unique<QuickControl>(tasks, app);
@@ -198,6 +199,7 @@ TEST_F(ControlTest, FileTakenLateAfterManyRepostsStillCompletesTheTask)
         if (++posts <= kBusyPosts)
             return;
         std::lock_guard outer(tasks.OuterLock());
+        tasks.m_downloadImported = true;
         tasks.m_downloadCopy.reset();
     };
     control = std::make_unique<QuickControl>(tasks, app);
@@ -209,6 +211,37 @@ TEST_F(ControlTest, FileTakenLateAfterManyRepostsStillCompletesTheTask)
 
     ExpectDoneWithoutFailure(*task, newest);
     EXPECT_GT(posts.load(), kBusyPosts);
+}
+
+// The application took the file but could not import it: the task keeps
+// its last download (the next run fetches the same records) and the run
+// counts as failed.
+TEST_F(ControlTest, FailedImportLeavesTheTasksLastDownload)
+{
+    const CTime newest = StartVKWithRecords();
+    const CTime lastRun(newest.GetTime() - 9 * 60);
+    app.now = lastRun.GetTime() + 8 * 3600 + 300;
+    CTask* task = AddTask(entry->m_nazev, lastRun);
+    std::atomic<int> handOvers{0};
+    app.onDownloaded = [&](const TestApplication::Message&) {
+        std::lock_guard outer(tasks.OuterLock());
+        if (tasks.m_downloadCopy)
+            ++handOvers;
+        tasks.m_downloadCopy.reset(); // not imported
+    };
+    control = std::make_unique<QuickControl>(tasks, app);
+    ASSERT_TRUE(control->Start());
+    TestApplication::Message m;
+    ASSERT_TRUE(app.Next(m));
+    EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
+    GiveCopy(*entry);
+
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard list(tasks.ListLock());
+        return handOvers.load() > 0 && task->m_failures > 0;
+    }));
+    std::lock_guard list(tasks.ListLock());
+    EXPECT_EQ(task->m_lastTime, lastRun);
 }
 
 TEST_F(ControlTest, UnreachableInstrumentIsGivenUpAfterSixFailures)

@@ -5,7 +5,10 @@
 
 #include "archive/store/VKArchivImport.h"
 #include "link/DownloadImport.h"
+#include "link/DownloadFile.h"
 #include "link/DownloadRoutines.h"
+
+#include <array>
 
 using namespace downloadtest;
 using sim::Family;
@@ -41,23 +44,62 @@ int CountDataRecords(const QString& path)
 class ImportTest : public DownloadTest {
 protected:
     // A finished download of 50 records a minute apart, the newest at
-    // `newest` (no valid time: an empty clock image).
-    std::unique_ptr<CDownloadJob> Download(bool validTime = true)
+    // `newest`.
+    std::unique_ptr<CDownloadJob> Download()
     {
         StartAnalyser(Family::VK);
         SetVKRecording();
         Fill(50, 12, 80);
-        if (validTime) {
-            line.WithInstrument(1, [&](sim::Instrument& i) {
-                CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, newest);
-            });
-        }
+        line.WithInstrument(1, [&](sim::Instrument& i) { CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, newest); });
+        return Fetch();
+    }
+    // Another download from the same analyser.
+    std::unique_ptr<CDownloadJob> Fetch()
+    {
         auto job = std::make_unique<CDownloadJob>();
         job->m_pristroj = *entry;
         job->m_tempPath = tempPath;
         DownloadVKArchiveProc(job.get());
         EXPECT_EQ(job->m_result, kDownloadOk);
         return job;
+    }
+    // Rewrites a download file with a status whose newest-record time is
+    // no time at all (as from an instrument whose clock image is empty).
+    static void SpoilNewestTime(const QString& path)
+    {
+        QFile in(path);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        platform::SerialArchive ar(in.readAll());
+        in.close();
+        CIden iden;
+        CVKNoteBook notebook;
+        CVKConfig config;
+        CVKStatus status;
+        iden.Serialize(ar);
+        notebook.Serialize(ar);
+        config.Serialize(ar);
+        status.Serialize(ar);
+        std::vector<CUniTyp> blocks;
+        for (;;) {
+            CUniTyp block;
+            block.Serialize(ar);
+            if (block.GetCount() == 0)
+                break;
+            blocks.push_back(block);
+        }
+        std::array<BYTE, CVKStatus::kImageSize> image{};
+        status.ToRaw(image.data());
+        std::fill_n(image.begin() + 28, 6, BYTE(0));
+        status.FromRaw(image.data());
+        CDownloadFile out;
+        ASSERT_TRUE(out.Create(path));
+        out.Store(iden);
+        out.Store(notebook);
+        out.Store(config);
+        out.Store(status);
+        for (CUniTyp& block : blocks)
+            out.Store(block);
+        out.Finish();
     }
 
     const CTime newest{2024, 1, 15, 10, 0, 0};
@@ -111,15 +153,34 @@ TEST_F(ImportTest, FailuresAreReportedAndKeepTheDownload)
                                                  QStringLiteral("CHYBA: Nepodařilo se otevřít dočasný soubor.")}));
 }
 
-TEST_F(ImportTest, DownloadWithoutValidTimesImportsNothingAndIsDone)
+// A download file whose status gives no time to place its records stores
+// nothing: the user is told, no archive is made or changed, and the file
+// with the fetched records stays.
+TEST_F(ImportTest, ImportThatStoresNothingIsReportedAndKeepsTheDownload)
 {
-    auto job = Download(false);
-    CDownloadTarget target;
-    target.newFile = dir.filePath(QStringLiteral("hala-Off1.vk"));
-    EXPECT_TRUE(ImportVKArchive(*job, target, host));
-    EXPECT_FALSE(QFile::exists(target.newFile));
+    auto job = Download();
+    CDownloadTarget existing;
+    existing.newFile = dir.filePath(QStringLiteral("hala.vk"));
+    ASSERT_EQ(ImportVKArchive(*job, existing, host), kImportDone);
+    existing.mode = 1;
+    existing.existingFile = existing.newFile;
+    CDownloadTarget fresh;
+    fresh.newFile = dir.filePath(QStringLiteral("hala-Off1.vk"));
+
+    job = Fetch();
+    SpoilNewestTime(tempPath);
+    host.opened.clear();
+    for (const CDownloadTarget& target : {fresh, existing}) {
+        EXPECT_EQ(ImportVKArchive(*job, target, host), kImportNothingStored);
+        EXPECT_TRUE(QFile::exists(tempPath));
+    }
+    EXPECT_FALSE(QFile::exists(fresh.newFile));
+    EXPECT_EQ(CountDataRecords(existing.existingFile), 50);
+    EXPECT_FALSE(QFile::exists(tempPath + QStringLiteral(".vk")));
     EXPECT_TRUE(host.opened.empty());
-    EXPECT_FALSE(QFile::exists(tempPath));
+    ASSERT_EQ(host.errors.size(), 2u);
+    EXPECT_TRUE(host.errors[0].startsWith(QStringLiteral("CHYBA: ")));
+    EXPECT_TRUE(host.errors[0].contains(tempPath)) << host.errors[0].toStdString();
 }
 
 } // namespace

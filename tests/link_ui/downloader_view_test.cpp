@@ -8,7 +8,10 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTime>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -85,12 +88,12 @@ protected:
         document = doc;
         auto* view = dynamic_cast<CDownloaderView*>(doc->FirstView());
         view->SetWorker(worker.Make());
-        view->SetImporter([this](const CDownloadJob& job, const CDownloadTarget& target) -> BOOL {
+        view->SetImporter([this](const CDownloadJob& job, const CDownloadTarget& target) -> int {
             imports.push_back(target);
-            if (!importSucceeds)
-                return FALSE;
+            if (importResult != kImportDone)
+                return importResult;
             QFile::remove(job.m_tempPath);
-            return TRUE;
+            return kImportDone;
         });
         doc->StartDownload(instrument);
         return *view;
@@ -110,7 +113,7 @@ protected:
     FakeWorker worker;
     QPointer<ui::CDocument> document;
     std::vector<CDownloadTarget> imports;
-    bool importSucceeds = true;
+    int importResult = kImportDone;
 };
 
 } // namespace
@@ -183,4 +186,42 @@ TEST_F(DownloaderViewTest, FailureOffersARetryAndCancelDuringTheDownloadClosesQu
     ASSERT_TRUE(Until([&] { return document.isNull(); }));
     EXPECT_TRUE(none.Requests().empty());
     EXPECT_TRUE(imports.empty());
+}
+
+// An import that stored nothing keeps the window open for another target,
+// and closing it then leaves the downloaded file where it is.
+TEST_F(DownloaderViewTest, ImportThatStoresNothingKeepsTheDownloadOnClose)
+{
+    CDownloaderView& view = Open();
+    importResult = kImportNothingStored;
+    worker.Release();
+    ASSERT_TRUE(Until([&] { return view.IsFinished(); }));
+    const QString temp = view.Job()->m_tempPath;
+    static_cast<QPushButton*>(view.Control(CDownloaderView::IdOk))->click();
+    ASSERT_EQ(imports.size(), 1u);
+    EXPECT_FALSE(document.isNull());
+    EXPECT_TRUE(view.Control(CDownloaderView::IdOk)->isEnabled());
+    static_cast<QPushButton*>(view.Control(CDownloaderView::IdCancel))->click();
+    ASSERT_TRUE(Until([&] { return document.isNull(); }));
+    EXPECT_TRUE(QFile::exists(temp));
+}
+
+// Two downloads into one folder never share a temporary file, even when
+// they start within the same second.
+TEST_F(DownloaderViewTest, TemporaryNamesAreUnique)
+{
+    const QTime now(10, 15, 0);
+    const QString archive = QDir::toNativeSeparators(dir.filePath(QStringLiteral("hala")));
+    const QString first = CDownloaderView::TempPath(archive, now);
+    const QString second = CDownloaderView::TempPath(archive, now);
+    EXPECT_EQ(QFileInfo(first).fileName(), QStringLiteral("temp101500.tmp"));
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(QFile::exists(first));
+    EXPECT_TRUE(QFile::exists(second));
+
+    CDownloaderView& view = Open();
+    const QString running = view.Job()->m_tempPath;
+    EXPECT_TRUE(QFile::exists(running));
+    EXPECT_NE(running, first);
+    EXPECT_NE(running, second);
 }

@@ -19,7 +19,12 @@
 #include "tools/instrument_sim/PtySimulator.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include "shell/TaskManagerDlg.h"
+
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTableWidget>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 
@@ -99,6 +104,8 @@ protected:
         entry->m_nazev = QStringLiteral("Hala");
         entry->m_soubor = dir.filePath(QStringLiteral("hala"));
         entry->m_merit = 0;
+        entry->m_prepisovat = overwrite ? 1 : 0;
+        entry->m_intervalPrepisovani = 86400; // a file a day when not overwriting
         ASSERT_TRUE(app.AdoptInstrument(nullptr, std::move(entry)));
         std::lock_guard list(app.Tasks().ListLock());
         CTask* task = app.Tasks().Add();
@@ -110,16 +117,62 @@ protected:
     }
     void TearDown() override
     {
-        if (control) {
-            platform::Event done(true, false);
-            control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
-            EXPECT_TRUE(done.Wait(30000));
-            EXPECT_TRUE(control->Join(30000));
-            control.reset();
-        }
+        StopControl();
         app.ExitInstance();
         line.Stop();
         StoreTest::TearDown();
+    }
+
+    void StartControl()
+    {
+        host = std::make_unique<ClockedMessages>(app.Handle());
+        // Five minutes overdue; the new records make it due again only in 8 h.
+        host->now = CTime::time_type(newest.GetTime() - 9 * 60 + 8 * 3600 + 300);
+        control = std::make_unique<QuickControl>(app.Tasks(), *host);
+        ASSERT_TRUE(control->Start());
+    }
+    // Ends the download thread as the program does at exit.
+    void StopControl()
+    {
+        if (!control)
+            return;
+        platform::Event done(true, false);
+        control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
+        EXPECT_TRUE(done.Wait(30000));
+        EXPECT_TRUE(control->Join(30000));
+        control.reset();
+    }
+    template <class F>
+    static bool RunUntil(F done)
+    {
+        return testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                return done();
+            },
+            120000);
+    }
+    QStringList TempFiles() const { return QDir(dir.path()).entryList({QStringLiteral("*.tmp")}, QDir::Files); }
+    // The "Poslední stažení" column of the task as the download manager shows it.
+    QString LastDownloadShown()
+    {
+        QString shown = QStringLiteral("<no dialog>");
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<CTaskManagerDlg*>(widget);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                auto* list = dialog->findChild<QTableWidget*>(QString::number(CTaskManagerDlg::IdList));
+                shown = list && list->rowCount() == 1 && list->item(0, 4) ? list->item(0, 4)->text() : QString();
+                poll.stop();
+                dialog->reject();
+                return;
+            }
+        });
+        poll.start(10);
+        app.OnDownloadManager(nullptr);
+        return shown;
     }
 
     // `count` records written so far, a minute apart in a ring of 50, the
@@ -151,7 +204,10 @@ protected:
             120000);
     }
 
-    const CTime newest{2024, 1, 15, 10, 0, 0};
+    CTime newest{2024, 1, 15, 10, 0, 0};
+    // The instrument overwrites one file cyclically; else it starts a new
+    // file every day.
+    bool overwrite = true;
     sim::PtySimulator line;
     CMavexApp app{shelltest::QuietEnvironment()};
     ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
@@ -163,11 +219,7 @@ protected:
 TEST_F(ScheduledDownloadSimTest, DueTaskDownloadsImportsAndGoesIdle)
 {
     const QString archive = dir.filePath(QStringLiteral("hala.vk"));
-    host = std::make_unique<ClockedMessages>(app.Handle());
-    // Five minutes overdue; the new records make it due again only in 8 h.
-    host->now = CTime::time_type(newest.GetTime() - 9 * 60 + 8 * 3600 + 300);
-    control = std::make_unique<QuickControl>(app.Tasks(), *host);
-    ASSERT_TRUE(control->Start());
+    StartControl();
 
     ASSERT_TRUE(RunUntilIdleAt(newest)) << "running " << Task().m_running;
     CTask task = Task();
@@ -176,6 +228,7 @@ TEST_F(ScheduledDownloadSimTest, DueTaskDownloadsImportsAndGoesIdle)
     // Records 70 to 79, minutes -9 to 0 before the newest.
     EXPECT_EQ(DataMinutes(archive, newest), Minutes(-9, 0));
     EXPECT_EQ(app.Tasks().m_downloadCopy, nullptr);
+    EXPECT_EQ(LastDownloadShown(), newest.Format(QStringLiteral("%H:%M:%S %d.%m.%y")));
     // No temporary file is left behind.
     const QStringList left = QDir(dir.path()).entryList({QStringLiteral("*.tmp")}, QDir::Files);
     EXPECT_TRUE(left.isEmpty()) << left.join(u' ').toStdString();
@@ -188,6 +241,68 @@ TEST_F(ScheduledDownloadSimTest, DueTaskDownloadsImportsAndGoesIdle)
     task = Task();
     EXPECT_EQ(task.m_failures, 0);
     EXPECT_EQ(DataMinutes(archive, newest), Minutes(-9, 5)); // records 70 to 84, each once
+    EXPECT_TRUE(boxes.Requests().empty()) << boxes.Requests()[0].text.toStdString();
+}
+
+// An import that fails (the task's archive is no archive) leaves the task's
+// last download where it was, so the next run fetches the same records, and
+// leaves no temporary file behind.
+TEST_F(ScheduledDownloadSimTest, FailedImportLeavesTheTaskWhereItWas)
+{
+    const QString archive = dir.filePath(QStringLiteral("hala.vk"));
+    {
+        QFile file(archive);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("no archive");
+    }
+    const CTime before = Task().m_lastTime;
+    StartControl();
+    ASSERT_TRUE(RunUntil([&] { return !boxes.Requests().empty(); }));
+    StopControl();
+    const CTask task = Task();
+    EXPECT_EQ(task.m_lastTime, before);
+    EXPECT_EQ(task.m_running, 0);
+    EXPECT_TRUE(TempFiles().isEmpty()) << TempFiles().join(u' ').toStdString();
+    EXPECT_TRUE(boxes.Requests()[0].text.contains(QDir::toNativeSeparators(archive)))
+        << boxes.Requests()[0].text.toStdString();
+}
+
+// An instrument whose status holds records without a valid newest time:
+// nothing is imported (no records dated 1970), the run counts as failed and
+// the task keeps its last download.
+TEST_F(ScheduledDownloadSimTest, StatusWithoutNewestTimeImportsNothing)
+{
+    line.WithInstrument(1, [](sim::Instrument& i) { std::fill_n(i.blocks[0x14].begin() + 28, 6, 0); });
+    const QString archive = dir.filePath(QStringLiteral("hala.vk"));
+    const CTime before = Task().m_lastTime;
+    StartControl();
+    ASSERT_TRUE(RunUntil([&] { return Task().m_failures > 0 || QFile::exists(archive); }));
+    StopControl();
+    EXPECT_FALSE(QFile::exists(archive));
+    EXPECT_EQ(Task().m_lastTime, before);
+    EXPECT_FALSE(LastDownloadShown().isEmpty());
+    EXPECT_TRUE(TempFiles().isEmpty()) << TempFiles().join(u' ').toStdString();
+}
+
+// An instrument that starts a file a day gets the downloaded records in the
+// files of their days (the last run was four minutes before midnight).
+class ScheduledPeriodFilesSimTest : public ScheduledDownloadSimTest {
+protected:
+    ScheduledPeriodFilesSimTest()
+    {
+        newest = CTime(2024, 1, 15, 0, 4, 0);
+        overwrite = false;
+    }
+};
+
+TEST_F(ScheduledPeriodFilesSimTest, RecordsGoIntoTheFilesOfTheirDays)
+{
+    StartControl();
+    ASSERT_TRUE(RunUntilIdleAt(newest)) << "running " << Task().m_running;
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("hala.vk"))));
+    EXPECT_EQ(DataMinutes(dir.filePath(QStringLiteral("hala_Y24D0114H00.vk")), newest), Minutes(-9, -5));
+    EXPECT_EQ(DataMinutes(dir.filePath(QStringLiteral("hala_Y24D0115H00.vk")), newest), Minutes(-4, 0));
+    EXPECT_TRUE(TempFiles().isEmpty()) << TempFiles().join(u' ').toStdString();
     EXPECT_TRUE(boxes.Requests().empty()) << boxes.Requests()[0].text.toStdString();
 }
 

@@ -32,7 +32,7 @@ protected:
         fake.archiveEnding = QStringLiteral(".fk");
         fake.canDownload = true;
         fake.importDownload = [this](const CDownloadJob& job, const CDownloadTarget& target,
-                                     IDownloadImportHost& host) -> BOOL {
+                                     IDownloadImportHost& host) -> int {
             calls.push_back({job.m_tempPath, target});
             if (!importSucceeds) {
                 host.ShowError(QStringLiteral("Sloučení selhalo."), QStringLiteral("CHYBA"));
@@ -130,19 +130,26 @@ TEST_F(ScheduledDownloadTest, FinishedFileGoesIntoANewOrTheExistingArchive)
     EXPECT_EQ(calls.size(), 1u);
 }
 
-TEST_F(ScheduledDownloadTest, FailedMergeIsReportedAndKeepsTheDownloadedFile)
+// A failed merge is reported and marked as not imported: the task keeps its
+// last download and fetches the records again, so the file goes.
+TEST_F(ScheduledDownloadTest, FailedMergeIsReportedAndMarkedNotImported)
 {
     importSucceeds = false;
     const QString temp = Download();
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
     app.OnDownloadedFile(0, taskIndex);
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_TRUE(QFile::exists(temp));
+    EXPECT_FALSE(QFile::exists(temp));
     EXPECT_EQ(app.Tasks().m_downloadCopy, nullptr);
+    EXPECT_FALSE(app.Tasks().m_downloadImported);
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Sloučení selhalo.\n")));
-    EXPECT_TRUE(boxes.Requests()[0].text.contains(QDir::toNativeSeparators(temp)));
     EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+
+    importSucceeds = true;
+    Download();
+    app.OnDownloadedFile(0, taskIndex);
+    EXPECT_TRUE(app.Tasks().m_downloadImported);
 }
 
 TEST_F(ScheduledDownloadTest, DownloadOfARemovedTaskImportsNothing)

@@ -1,6 +1,7 @@
 #include "tools/instrument_sim/SimArchive.h"
 
 #include <algorithm>
+#include <ctime>
 
 namespace sim {
 
@@ -16,6 +17,44 @@ void AppendBE32(Bytes& out, std::uint32_t v)
 // Area 0 is the archive whose state the status block reports.
 constexpr std::uint8_t kMainArea = 0;
 constexpr std::uint8_t kStatusBlock = 0x14;
+
+// The newest record of a filled archive is dated by the clock blocks'
+// time, 15 January 2024 12:00:00 (standard time, as the instruments keep).
+std::tm NewestRecordTime()
+{
+    std::tm tm{};
+    tm.tm_year = 124;
+    tm.tm_mon = 0;
+    tm.tm_mday = 15;
+    tm.tm_hour = 12;
+    return tm;
+}
+
+// The calendar fields `seconds` earlier (no time zone: the fields are the
+// instrument's own).
+std::tm Earlier(std::tm tm, std::int64_t seconds)
+{
+    const std::time_t t = timegm(&tm) - std::time_t(seconds);
+    std::tm out{};
+    gmtime_r(&t, &out);
+    return out;
+}
+
+std::uint8_t Bcd(int v)
+{
+    return std::uint8_t((v / 10) << 4 | (v % 10));
+}
+
+// A VKT record time: day and the minute's high bits, month and its low
+// bits, year - 2000, hour, second.
+void PutPackedTime(std::uint8_t* p, const std::tm& tm)
+{
+    p[0] = std::uint8_t((tm.tm_mday & 0x1F) | ((tm.tm_min >> 4) << 5));
+    p[1] = std::uint8_t(((tm.tm_mon + 1) & 0x0F) | ((tm.tm_min & 0x0F) << 4));
+    p[2] = std::uint8_t(tm.tm_year - 100);
+    p[3] = std::uint8_t(tm.tm_hour);
+    p[4] = std::uint8_t(tm.tm_sec);
+}
 
 } // namespace
 
@@ -38,8 +77,9 @@ Bytes ArchiveArea::Read(std::uint64_t index, std::size_t count) const
     if (capacity == 0)
         return out;
     out.reserve(count * recordSize);
+    const std::size_t ring = places > 0 ? places : capacity;
     for (std::size_t n = 0; n < count; ++n) {
-        const std::size_t slot = std::size_t((index + n) % capacity);
+        const std::size_t slot = std::size_t((index + n) % ring);
         const auto begin = memory.begin() + std::ptrdiff_t(slot * recordSize);
         out.insert(out.end(), begin, begin + std::ptrdiff_t(recordSize));
     }
@@ -60,14 +100,15 @@ void Instrument::FillArchive(std::uint8_t area, std::size_t capacity, std::size_
 {
     ArchiveArea& a = archives[area];
     a.capacity = capacity;
+    a.places = m_family == Family::VKT && area == kMainArea && capacity > 1 ? capacity - 1 : capacity;
     a.recordSize = recordSize;
     a.written = count;
     a.memory.assign(capacity * recordSize, 0xFF);
-    if (capacity > 0) {
+    if (a.places > 0) {
         // Only the last lap of the ring is still there.
-        for (std::uint64_t n = count > capacity ? count - capacity : 0; n < count; ++n) {
+        for (std::uint64_t n = count > a.places ? count - a.places : 0; n < count; ++n) {
             const Bytes record = ArchiveRecord(n, recordSize);
-            std::copy(record.begin(), record.end(), a.memory.begin() + std::ptrdiff_t((n % capacity) * recordSize));
+            std::copy(record.begin(), record.end(), a.memory.begin() + std::ptrdiff_t((n % a.places) * recordSize));
         }
     }
     if (area == kMainArea)
@@ -85,12 +126,31 @@ void Instrument::UpdateArchiveStatus()
         PutBE32(status.data() + 16, std::uint32_t(c));
         PutBE32(status.data() + 20, std::uint32_t(std::min(n, c)));
         PutBE32(status.data() + 24, std::uint32_t(n == 0 || c == 0 ? 0 : (n - 1) % c + 1));
+        // The newest record's clock image: year - 2000 ... second, BCD.
+        if (status.size() >= 34) {
+            const std::tm tm = NewestRecordTime();
+            const std::uint8_t clock[] = {Bcd(tm.tm_year - 100), Bcd(tm.tm_mon + 1), Bcd(tm.tm_mday),
+                                          Bcd(tm.tm_hour),       Bcd(tm.tm_min),     Bcd(tm.tm_sec)};
+            std::copy(std::begin(clock), std::end(clock), status.begin() + 28);
+        }
     } else if (m_family == Family::VKT && status.size() >= 10) {
-        // Capacity, then the records written, or once the ring has wrapped
-        // the place of the oldest less the capacity.
+        // Capacity, then the records written, or once the ring (of C - 1
+        // places) has wrapped the place of the oldest less the capacity.
+        const std::uint64_t places = a.places;
         PutBE32(status.data() + 2, std::uint32_t(c));
-        const std::int64_t x = n <= c ? std::int64_t(n) : std::int64_t(n % c) - std::int64_t(c);
+        const std::int64_t x =
+            n <= places ? std::int64_t(n) : std::int64_t(places > 0 ? n % places : 0) - std::int64_t(c);
         PutBE32(status.data() + 6, std::uint32_t(x));
+        // The newest and the oldest record's times, the records one
+        // recording interval (bytes 26 and 27, seconds) apart.
+        if (status.size() >= 28) {
+            const int interval = status[26] << 8 | status[27];
+            const std::uint64_t held = std::min(n, places);
+            const std::tm newest = NewestRecordTime();
+            PutPackedTime(status.data() + 10, newest);
+            PutPackedTime(status.data() + 15,
+                          Earlier(newest, std::int64_t(held > 0 ? held - 1 : 0) * (interval > 0 ? interval : 60)));
+        }
     }
 }
 

@@ -11,6 +11,13 @@ std::uint16_t FamilyWord(Family family)
     return family == Family::Qorin || family == Family::Duskar ? 64 : 48;
 }
 
+// The model word: a VKT44 for the VKT (models 0x2000 to 0x2514); the
+// others keep theirs.
+std::uint16_t ModelWord(Family family)
+{
+    return family == Family::VKT ? 0x2000 : 0x0102;
+}
+
 } // namespace
 
 Format DefaultFormat(Family family)
@@ -25,7 +32,8 @@ Instrument::Instrument(Family family, std::uint8_t address, Format format)
 {
     const std::uint16_t serial = std::uint16_t(1000 + address);
     const std::uint16_t familyWord = FamilyWord(family);
-    identification = {std::uint8_t(serial >> 8), std::uint8_t(serial), 0x01, 0x02,
+    const std::uint16_t model = ModelWord(family);
+    identification = {std::uint8_t(serial >> 8), std::uint8_t(serial), std::uint8_t(model >> 8), std::uint8_t(model),
                       std::uint8_t(familyWord >> 8), std::uint8_t(familyWord), 0x00, 0x21,
                       0x05, 0x06, 0x07, 0x08, 0x09, 0x0A};
 

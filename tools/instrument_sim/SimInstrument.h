@@ -58,11 +58,14 @@ struct Faults {
 // another memory area read the same way.
 struct ArchiveArea {
     std::size_t capacity = 0; // records
+    // Slots the ring goes round: the capacity, but one less for the VKT
+    // archive, whose last slot stays unused.
+    std::size_t places = 0;
     std::size_t recordSize = 0;
     std::uint64_t written = 0; // records written since the memory was cleared
     Bytes memory;
 
-    // `count` records from slot `index` on; slots beyond the end wrap.
+    // `count` records from slot `index` on; slots beyond the ring wrap.
     Bytes Read(std::uint64_t index, std::size_t count) const;
 };
 

@@ -25,7 +25,9 @@ TEST(ArchivHeader, SlotCountLimits)
         {100000, 100000, archive::HeaderDecode::Ok},
         {1, 1, archive::HeaderDecode::Ok},
         {0, 0, archive::HeaderDecode::Rejected},
-        {100001, 100001, archive::HeaderDecode::Rejected},
+        // a merge's staged header: the ring's blocks and the merged ones
+        {200000, 200000, archive::HeaderDecode::Ok},
+        {200001, 200001, archive::HeaderDecode::Rejected},
         {5, 4, archive::HeaderDecode::Short},
     };
     for (const auto& c : cases) {

@@ -212,6 +212,40 @@ TEST_F(VKMergeTest, HoleBeforeTheAppendedPartIsMarked)
     EXPECT_EQ(Errors(blocks, QStringLiteral("Data nejsou k dispozici.")), 2);
 }
 
+// A ring of the largest size (one second, three records a block, a week)
+// takes a merge: the merged blocks are staged behind its slots.
+TEST_F(VKMergeTest, MergeIntoTheLargestRing)
+{
+    MakeFile("e.vk", {{0, 10}}, 1000);
+    {
+        CVKDownloadArchivData ring;
+        Prepare(ring);
+        ASSERT_EQ(ring.OpenByPath(Path("e.vk")), 1);
+        ring.ResizeRing(7 * 86400, 3, 1);
+        ring.Close();
+    }
+    MakeFile("s.vk", {{0, 20}}, 2000);
+    QString error;
+    ASSERT_EQ(Merge(&error), 1) << error.toStdString();
+    EXPECT_EQ(Compact(Origins(ReadBlocks(Path("e.vk")))), Compact(Expect({{0, 10, 'E'}, {10 * kPeriod, 10, 'S'}})));
+}
+
+// A patch over a hole that an earlier append marked: the records the
+// instrument still holds replace the markers, the hole's edges included.
+TEST_F(VKMergeTest, PatchReplacesTheOutageMarkersOfAHole)
+{
+    MakeFile("e.vk", {{0, 16}}, 1000);
+    MakeFile("s.vk", {{30 * kPeriod, 20}}, 2000);
+    ASSERT_EQ(Merge(), 1);
+    ASSERT_EQ(Errors(ReadBlocks(Path("e.vk")), QStringLiteral("Data nejsou k dispozici.")), 2);
+
+    MakeFile("s.vk", {{0, 50}}, 2000);
+    ASSERT_EQ(Merge(), 1);
+    const auto blocks = ReadBlocks(Path("e.vk"));
+    EXPECT_EQ(Compact(Origins(blocks)), Compact(Expect({{0, 16, 'E'}, {16 * kPeriod, 34, 'S'}})));
+    EXPECT_EQ(Errors(blocks, QStringLiteral("Data nejsou k dispozici.")), 0);
+}
+
 TEST_F(VKMergeTest, AppendedRecordsContinueTheOfflineSection)
 {
     // The download overlaps the existing data, or begins right after it.
