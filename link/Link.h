@@ -32,7 +32,8 @@ struct LinkServices {
 // CLinkManager); only the last error may be read from anywhere.
 class CLink {
 public:
-    static constexpr int kFreePortIndex = 15;
+    // The line of the links without an open port (see CLinkManager).
+    static constexpr int kFreePortIndex = 0;
 
     CLink(const LinkServices& services, DWORD id);
     CLink(const CLink&) = delete;

@@ -8,18 +8,20 @@
 #include <bit>
 #include <utility>
 
-// The 16 lines, the manager lock and the port locks, taken in the one order
+// Every line, the manager lock and the port locks, taken in the one order
 // that every thread keeps and released the other way round. Each line is
 // taken as soon as its current request ends, before the requests queued on
 // it; the manager lock, which every request needs for a moment to find its
 // link, only once all lines are held, so that the requests on the other
-// lines go on while one line finishes a slow request.
+// lines go on while one line finishes a slow request. Lines are added under
+// the manager lock: one added while this waited for the lines is taken on a
+// second round; one added while these are held is new to every request.
 class CLinkManager::AllLocks {
 public:
     explicit AllLocks(CLinkManager& manager) : m_manager(manager) { lock(); }
     ~AllLocks()
     {
-        if (m_held)
+        if (m_held > 0)
             unlock();
     }
     AllLocks(const AllLocks&) = delete;
@@ -27,26 +29,35 @@ public:
 
     void lock()
     {
-        for (int i = 0; i < kPortLocks; ++i)
-            m_manager.HoldLine(i);
-        m_manager.m_lock.lock();
-        for (std::mutex& m : m_manager.m_portLocks)
-            m.lock();
-        m_held = true;
+        for (;;) {
+            const int lines = m_manager.LineCount();
+            for (int i = 0; i < lines; ++i)
+                m_manager.HoldLine(i);
+            m_manager.m_lock.lock();
+            if (m_manager.LineCount() == lines) {
+                m_held = lines;
+                break;
+            }
+            m_manager.m_lock.unlock();
+            for (int i = lines - 1; i >= 0; --i)
+                m_manager.EndTurn(i);
+        }
+        for (int i = 0; i < m_held; ++i)
+            m_manager.Line(i).port.lock();
     }
     void unlock()
     {
-        for (int i = kPortLocks - 1; i >= 0; --i)
-            m_manager.m_portLocks[std::size_t(i)].unlock();
+        for (int i = m_held - 1; i >= 0; --i)
+            m_manager.Line(i).port.unlock();
         m_manager.m_lock.unlock();
-        for (int i = kPortLocks - 1; i >= 0; --i)
+        for (int i = m_held - 1; i >= 0; --i)
             m_manager.EndTurn(i);
-        m_held = false;
+        m_held = 0;
     }
 
 private:
     CLinkManager& m_manager;
-    bool m_held = false;
+    int m_held = 0;
 };
 
 CLinkManager::CLinkManager(IPortList& ports, ILinkClock& clock, SerialPortOpener opener)
@@ -54,6 +65,20 @@ CLinkManager::CLinkManager(IPortList& ports, ILinkClock& clock, SerialPortOpener
     m_services.ports = &ports;
     m_services.clock = &clock;
     m_services.opener = std::move(opener);
+    m_lines.push_back(std::make_unique<PortLine>());
+    m_slots.push_back(true);
+}
+
+CLinkManager::PortLine& CLinkManager::Line(int index)
+{
+    std::lock_guard lock(m_linesLock);
+    return *m_lines[std::size_t(index)];
+}
+
+int CLinkManager::LineCount()
+{
+    std::lock_guard lock(m_linesLock);
+    return int(m_lines.size());
 }
 
 CLinkManager::~CLinkManager()
@@ -88,20 +113,21 @@ CLink* CLinkManager::FindOpenPeer(const CLink* self, const QString& portName) co
 
 void CLinkManager::TakePortSlot(CLink& link)
 {
-    for (int i = 0; i < kPortSlots; ++i) {
-        if (!m_slots[std::size_t(i)]) {
-            m_slots[std::size_t(i)] = true;
-            link.m_portIndex = i;
-            return;
-        }
+    const auto unused = std::find(m_slots.begin() + 1, m_slots.end(), false);
+    if (unused != m_slots.end()) {
+        *unused = true;
+        link.m_portIndex = int(unused - m_slots.begin());
+        return;
     }
-    // Beyond fifteen open ports the rest share the last lock.
-    link.m_portIndex = CLink::kFreePortIndex;
+    link.m_portIndex = int(m_slots.size());
+    m_slots.push_back(true);
+    std::lock_guard lock(m_linesLock);
+    m_lines.push_back(std::make_unique<PortLine>());
 }
 
 void CLinkManager::FreePortSlot(CLink& link)
 {
-    if (link.m_portIndex >= 0 && link.m_portIndex < kPortSlots)
+    if (link.m_portIndex != CLink::kFreePortIndex)
         m_slots[std::size_t(link.m_portIndex)] = false;
     link.m_portIndex = CLink::kFreePortIndex;
 }
@@ -251,7 +277,7 @@ IModemPort* CLinkManager::CloseLocked(CLink& link)
 void CLinkManager::HangUp(const std::shared_ptr<CLink>& link, IModemPort* modem)
 {
     std::lock_guard line(modem->LineLock());
-    std::lock_guard port(m_portLocks[std::size_t(link->m_portIndex)]);
+    std::lock_guard port(Line(link->m_portIndex).port);
     modem->HangUp(*link);
 }
 
@@ -299,10 +325,6 @@ bool CLinkManager::LockLink(DWORD id, std::shared_ptr<CLink>& link, LineTurn& tu
                 return false;
             index = link->m_portIndex;
         }
-        // A slot beyond the locks would index past them; the request fails
-        // instead.
-        if (!QORIN_VERIFY(index >= 0 && index < kPortLocks))
-            return false;
         turn.Take(*link, index);
         // Both change only under every port lock: stable while one is held.
         if (!link->m_registered)
@@ -319,7 +341,7 @@ void CLinkManager::LineTurn::Take(const CLink& link, int index)
     m_manager.TakeTurn(link, index);
     m_index = index;
     // A modem's hang-up takes the port lock without a turn.
-    m_port = std::unique_lock<std::mutex>(m_manager.m_portLocks[std::size_t(index)]);
+    m_port = std::unique_lock<std::mutex>(m_manager.Line(index).port);
 }
 
 void CLinkManager::LineTurn::End()
@@ -332,32 +354,34 @@ void CLinkManager::LineTurn::End()
 
 void CLinkManager::TakeTurn(const CLink& link, int index)
 {
-    PortQueue& queue = m_queues[std::size_t(index)];
+    PortQueue& queue = Line(index).queue;
     LineWaiter waiter;
     waiter.answers = Answers(link.GetId());
     std::unique_lock lock(queue.lock);
     queue.waiters.push_back(&waiter);
     GrantNext(queue);
-    queue.granted.wait(lock, [&waiter] { return waiter.granted; });
+    waiter.wake.wait(lock, [&waiter] { return waiter.granted; });
 }
 
 void CLinkManager::HoldLine(int index)
 {
-    PortQueue& queue = m_queues[std::size_t(index)];
+    PortQueue& queue = Line(index).queue;
     std::unique_lock lock(queue.lock);
     ++queue.holdersWaiting;
-    queue.granted.wait(lock, [&queue] { return !queue.busy; });
+    queue.free.wait(lock, [&queue] { return !queue.busy; });
     --queue.holdersWaiting;
     queue.busy = true;
 }
 
 void CLinkManager::EndTurn(int index)
 {
-    PortQueue& queue = m_queues[std::size_t(index)];
+    PortQueue& queue = Line(index).queue;
     std::lock_guard lock(queue.lock);
     queue.busy = false;
-    GrantNext(queue);
-    queue.granted.notify_all();
+    if (queue.holdersWaiting > 0)
+        queue.free.notify_one();
+    else
+        GrantNext(queue);
 }
 
 void CLinkManager::GrantNext(PortQueue& queue)
@@ -374,10 +398,11 @@ void CLinkManager::GrantNext(PortQueue& queue)
             next = answering;
         }
     }
-    (*next)->granted = true;
+    LineWaiter& granted = **next;
+    granted.granted = true;
     queue.waiters.erase(next);
     queue.busy = true;
-    queue.granted.notify_all();
+    granted.wake.notify_one();
 }
 
 bool CLinkManager::Answers(DWORD id)
@@ -457,9 +482,7 @@ int CLinkManager::GetWaitingRequests(DWORD id)
             return 0;
         index = link->m_portIndex;
     }
-    if (index < 0 || index >= kPortLocks)
-        return 0;
-    PortQueue& queue = m_queues[std::size_t(index)];
+    PortQueue& queue = Line(index).queue;
     std::lock_guard lock(queue.lock);
     return int(queue.waiters.size());
 }

@@ -8,7 +8,6 @@
 
 #include <QString>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -29,13 +28,14 @@ class CModemPort;
 // ports side by side.
 //
 // Lock order, always in this direction: a modem line lock, the turns of
-// the lines 0 to 15 ascending (see PortQueue), the manager lock, the port
-// locks 0 to 15 ascending, a modem's state lock. A request takes the
-// manager lock only to find its link, and then its line's turn and port lock.
+// the lines in ascending index (see PortQueue), the manager lock, the port
+// locks in ascending index, a modem's state lock. Every open port has a line
+// of its own (its turn and its port lock), so requests on different ports
+// never wait for each other however many ports are open; line 0 serves the
+// links without an open port. A request takes the manager lock only to find
+// its link, and then its line's turn and port lock.
 class CLinkManager {
 public:
-    static constexpr int kPortLocks = 16;
-    static constexpr int kPortSlots = 15;
     static constexpr DWORD kPauseAfterRequest = 10; // ms, with the port still held
 
     explicit CLinkManager(IPortList& ports, ILinkClock& clock = SystemLinkClock(),
@@ -157,19 +157,31 @@ private:
         int requests = 0;          // how many of those bits tell, up to kLastRequests
     };
     bool Answers(DWORD id);
+    // Each waiter is woken alone when the line is handed to it, so a turn
+    // that ends wakes one thread, not every thread queued on the line.
     struct LineWaiter {
         bool answers = false;
         int overtaken = 0;
         bool granted = false;
+        std::condition_variable wake;
     };
     struct PortQueue {
         std::mutex lock;
-        std::condition_variable granted;
+        std::condition_variable free; // for the holders
         bool busy = false;
         int holdersWaiting = 0; // AllLocks, which go before every request
         std::deque<LineWaiter*> waiters; // in order of arrival
     };
     static constexpr int kYieldRequests = 8;
+    // A line: the port lock and the order of the requests on one open port
+    // (or, for line 0, on the links without one). A line lives as long as
+    // the manager; the index of a closed port goes to the next port opened.
+    struct PortLine {
+        std::mutex port;
+        PortQueue queue;
+    };
+    PortLine& Line(int index);
+    int LineCount();
     void TakeTurn(const CLink& link, int index);
     void EndTurn(int index);
     // The whole line, as soon as the request on it ends.
@@ -179,13 +191,15 @@ private:
 
     LinkServices m_services;
     std::mutex m_lock;
-    std::array<std::mutex, kPortLocks> m_portLocks;
-    std::array<PortQueue, kPortLocks> m_queues;
+    // Guards the list itself (not the lines), taken last and alone; lines
+    // are added only under the manager lock.
+    std::mutex m_linesLock;
+    std::vector<std::unique_ptr<PortLine>> m_lines;
     // The last requests of each link by id, under a lock of its own, taken
     // last and alone.
     std::mutex m_answersLock;
     std::unordered_map<DWORD, LastRequests> m_answers;
-    std::array<bool, kPortSlots> m_slots{};
+    std::vector<bool> m_slots; // by line index: taken by an open port; line 0 always
     std::vector<std::shared_ptr<CLink>> m_links;
     std::atomic<DWORD> m_nextId{0};
 };

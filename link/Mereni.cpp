@@ -1,10 +1,14 @@
 #include "link/Mereni.h"
 
 #include "archive/store/ArchivData.h"
+#include "archive/store/ArchivHost.h"
 #include "archive/store/ArchivRecord.h"
+#include "archive/store/ArchivSettingsCheck.h"
 #include "link/LinkLog.h"
 #include "link/Pristroj.h"
 #include "platform/StringTable.h"
+
+#include <QDir>
 
 #include <algorithm>
 #include <cmath>
@@ -421,10 +425,38 @@ int CMereni::CreateArchive()
         return 0;
     const int created = a->Create(e->m_intervalPrepisovani, e->m_intervalZapisovani, e->m_intervalMereni, e->m_soubor,
                                   Extension(), e->m_prepisovat, e->m_zaznamenavat, e->m_nazev);
-    if (!created)
+    if (!created) {
+        // Recording stops here until the user turns it on again: say so now,
+        // the measuring goes on without a word otherwise.
+        if (e->m_zaznamenavat) {
+            const QString path = e->m_soubor + Extension();
+            Notify(QString::fromUtf8("Přístroj %1: do archivu \"%2\" nelze zaznamenávat: %3. "
+                                     "Přístroj dál měří, ale nezaznamenává.")
+                       .arg(e->m_nazev, QDir::toNativeSeparators(path), archive::DescribeUnusableArchive(path)));
+        }
         e->m_zaznamenavat = 0;
+    }
     ExpectFullRecord();
     return created;
+}
+
+void CMereni::Notify(const QString& text) const
+{
+    if (IArchivHost* host = m_env->ArchivHost())
+        host->Notify(text);
+}
+
+BOOL CMereni::OpenLink()
+{
+    CPristroj* e = m_pPristroj;
+    const BOOL linked = e->OpenLink();
+    if (linked || m_missingPortTold || e->GetErrorText() != platform::LoadString(platform::IDS_ERR_PORT_NOT_FOUND))
+        return linked;
+    m_missingPortTold = true;
+    Notify(QString::fromUtf8("Přístroj %1: port \"%2\" nebyl nalezen. Přístroj zůstává aktivní; dokud se port "
+                             "neobjeví, zaznamenává jen výpadky.")
+               .arg(e->m_nazev, e->m_com));
+    return linked;
 }
 
 void CMereni::ResetGraphTimeBase()
@@ -482,7 +514,7 @@ int CMereni::Activate(CPristroj* e, Event* event, BOOL starterOpensDocument, BOO
             event->Set();
         return 0;
     }
-    const BOOL linked = e->OpenLink();
+    const BOOL linked = OpenLink();
     SetGraceForLine();
     const BOOL read = linked && ReadFamilyRecords(kActivationAdds, kActivationAdds);
     qCDebug(lcMereni, "%s: activation %s", qPrintable(e->m_nazev), read ? "read" : "without an answer");
@@ -581,7 +613,7 @@ int CMereni::ControlRecording(int mask)
     }
 
     e->CloseLink();
-    e->OpenLink();
+    OpenLink();
     if (ReadFamilyRecords(ControlSettingsAdds(), ControlSecondAdds()) && CheckFamily() == 2)
         return 2;
 

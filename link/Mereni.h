@@ -205,6 +205,11 @@ protected:
 
 private:
     int CreateArchive();
+    // Opens the instrument's link; a port that is not there is told to the
+    // user once, not only as outages in the archive.
+    BOOL OpenLink();
+    // The notice for the user (shown once, never a box that waits).
+    void Notify(const QString& text) const;
     void ResetGraphTimeBase();
     // Rebuilds the live graphs of the archive from its write lists.
     void PublishToGraphs();
@@ -226,6 +231,7 @@ private:
     CPristroj* m_pPristroj = nullptr;
     std::atomic<float> m_fGrace;
     bool m_nextFull = true;
+    bool m_missingPortTold = false;
 };
 
 // Texts of the measurement threads.

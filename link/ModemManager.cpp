@@ -16,7 +16,7 @@ void CLinkManager::ApplyModemSettings(const QString& lineName, int retryCount, i
         std::lock_guard lock(m_lock);
         for (const auto& link : m_links) {
             if (link->m_modem == modem && link->m_port) {
-                port = std::unique_lock<std::mutex>(m_portLocks[std::size_t(link->m_portIndex)]);
+                port = std::unique_lock<std::mutex>(Line(link->m_portIndex).port);
                 break;
             }
         }
@@ -68,6 +68,6 @@ void CLinkManager::HangUpModem(CModemPort& modem)
         modem.HangUpLine();
         return;
     }
-    std::lock_guard port(m_portLocks[std::size_t(index)]);
+    std::lock_guard port(Line(index).port);
     modem.HangUpLine();
 }

@@ -10,6 +10,7 @@
 #include "platform/ThreadMessages.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <mutex>
 
@@ -291,10 +292,19 @@ BOOL CPristroj::PostToThread(platform::MessageId id, std::uintptr_t wParam, std:
 
 QString CPristroj::CheckSettings(bool withFolder) const
 {
+    if (const QString name = archive::CheckInstrumentName(m_nazev); !name.isEmpty())
+        return name;
     if (!m_archiv)
         return QString::fromUtf8("Přístroj %1: neznámý typ přístroje (\"kat\" = %2). Přístroj zůstává neaktivní.")
             .arg(m_nazev)
             .arg(m_type);
+    // The low byte goes into every frame: 300 would reach the instrument at 44.
+    if (m_adresa < kMinAddress || m_adresa > kMaxAddress)
+        return archive::OutOfRange(m_nazev, "adresa", m_adresa, kMinAddress, kMaxAddress);
+    if (m_zaznamenavat) {
+        if (const QString length = archive::CheckArchivePathLength(m_nazev, m_soubor); !length.isEmpty())
+            return length;
+    }
     return archive::CheckRecordingSettings({m_nazev, m_intervalMereni, m_intervalZapisovani, m_intervalPrepisovani,
                                             m_soubor, withFolder && m_zaznamenavat != 0 && !m_soubor.isEmpty()});
 }
@@ -304,10 +314,28 @@ bool CPristroj::KeepInactiveIfUnrunnable(bool withFolder)
     const QString invalid = CheckSettings(withFolder);
     if (invalid.isEmpty())
         return true;
+    KeepInactive(invalid);
+    return false;
+}
+
+void CPristroj::KeepInactive(const QString& notice)
+{
     m_merit = 0;
     if (IArchivHost* host = m_env ? m_env->ArchivHost() : nullptr)
-        host->Notify(invalid);
-    return false;
+        host->Notify(notice);
+}
+
+bool CPristroj::KeepInactiveIfArchiveOf(const CPristroj& other)
+{
+    auto file = [](const CPristroj& e) { return QDir::cleanPath(QFileInfo(e.m_soubor).absoluteFilePath()); };
+    // One family, one extension: the same path is the same file.
+    if (!m_merit || !m_zaznamenavat || !other.m_merit || !other.m_zaznamenavat || m_type != other.m_type
+        || file(*this) != file(other))
+        return false;
+    KeepInactive(QString::fromUtf8("Přístroj %1: do souboru archivu \"%2\" už zaznamenává přístroj %3; dva přístroje "
+                                   "nemohou zaznamenávat do jednoho souboru. Přístroj zůstává neaktivní.")
+                     .arg(m_nazev, QDir::toNativeSeparators(m_soubor), other.m_nazev));
+    return true;
 }
 
 BOOL CPristroj::StartThread(platform::MessageId message, int timeoutMs)

@@ -66,6 +66,9 @@ public:
     static constexpr int kThreadWaitMs = 10000;
     static constexpr int kModemSettingsWaitMs = 50000;
     static constexpr int kThreadEndWaitMs = 20000;
+    // Bus addresses an instrument can have ("adresa").
+    static constexpr int kMinAddress = 1;
+    static constexpr int kMaxAddress = 253;
 
     // An entry works in `env` (the program's link manager, clock, hosts and
     // thread factories); without one it gets an environment of its own with
@@ -129,12 +132,18 @@ public:
     // when settings that cannot run keep the instrument inactive.
     BOOL BeginThread(platform::MessageId message);
     // Empty when the settings can run; else a Czech message naming the
-    // instrument and the value (an unknown "kat" too). `withFolder`: the
+    // instrument and the value (a name that cannot be a file name, an unknown
+    // "kat", a bus address outside 1..253, an archive path too long for the
+    // archive's header). `withFolder`: the
     // archive folder of a recording instrument must take files.
     QString CheckSettings(bool withFolder) const;
     // With settings that cannot run: measure flag cleared, the notice given,
     // false.
     bool KeepInactiveIfUnrunnable(bool withFolder);
+    // Two active instruments never record into one file: when `other`
+    // records into this one's archive, this one stays inactive with a notice
+    // (true).
+    bool KeepInactiveIfArchiveOf(const CPristroj& other);
     // Posts WM_THREAD_END and waits up to `timeoutMs`; a thread that does not
     // end in time is left to end on its own with what it still uses.
     void EndThread(int timeoutMs);
@@ -275,6 +284,8 @@ public:
 
 private:
     void RegisterLink();
+    // Measure flag cleared, `notice` given.
+    void KeepInactive(const QString& notice);
     void CreateArchivData();
     void CopySettings(const CPristroj& other);
     BOOL SettingsEqual(const CPristroj& other) const;

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
+
 namespace {
 
 const QString kGeneral = QStringLiteral("Obecne nastaveni");
@@ -33,7 +35,9 @@ void CPristroj::LoadSettings(const platform::Settings& settings, const QString& 
 
     m_nazev = name;
     m_merit = getInt("merit", 0);
-    m_adresa = short(getInt("adresa", 1));
+    // Beyond the field's range the value is held at its end, so the check
+    // below refuses it rather than a wrapped one passing.
+    m_adresa = short(std::clamp(getInt("adresa", 1), -32768, 32767));
     m_com = getString("com", QStringLiteral("COM1"));
     m_telCislo = getString("telCislo", QString());
     m_zobrazovat = getInt("zobrazovat", 0);

@@ -2,6 +2,7 @@
 
 #include "shell/FamilyDescriptor.h"
 
+#include "archive/store/ArchivSettingsCheck.h"
 #include "link/PortList.h"
 #include "link/Pristroj.h"
 #include "model/Iden.h"
@@ -340,9 +341,7 @@ QString CAddInstrumentDlg::CheckInstrumentName(const QString& name)
         return QStringLiteral("Zadejte název přístroje.");
     if (name.size() > kMaxNameLength)
         return QStringLiteral("Název přístroje je příliš dlouhý (nejvýše %1 znaků).").arg(kMaxNameLength);
-    const bool control = std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
-    if (control || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QStringLiteral(".."))
-        || name.contains(QLatin1Char(':')))
+    if (!archive::IsPlainFileName(name))
         return QStringLiteral("Název přístroje nesmí obsahovat znaky „/“, „\\“, „:“, „..“ ani řídicí znaky.");
     return QString();
 }

@@ -18,6 +18,10 @@ int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, Instrum
         try {
             auto entry = std::make_unique<CPristroj>(env);
             entry->LoadSettings(settings, name);
+            for (const auto& earlier : list) {
+                if (entry->KeepInactiveIfArchiveOf(*earlier))
+                    break;
+            }
             list.push_back(std::move(entry));
             ++read;
         } catch (const std::exception&) {

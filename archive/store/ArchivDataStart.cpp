@@ -5,10 +5,38 @@
 #include "platform/StringTable.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 using platform::CTime;
+
+namespace {
+
+// Readers pass over a block they cannot read; recording goes on in such a
+// file, and the user hears of it once, when it is taken up again.
+void ReportDamagedBlocks(CArchivData& data, const std::vector<std::uint32_t>& table, const QString& instrument,
+                         const QString& path)
+{
+    QStringList damaged;
+    for (std::size_t slot = 0; slot < table.size(); ++slot) {
+        CArchivRecordList scratch;
+        if (table[slot] != 0 && !data.ReadBlock(int(slot), scratch))
+            damaged << QString::number(slot);
+    }
+    if (damaged.isEmpty())
+        return;
+    const QString text = damaged.size() == 1
+                             ? QString::fromUtf8("Přístroj %1: archiv %2 obsahuje poškozený blok %3. Ostatní bloky "
+                                                 "zůstávají čitelné, záznam pokračuje.")
+                             : QString::fromUtf8("Přístroj %1: archiv %2 obsahuje poškozené bloky %3. Ostatní bloky "
+                                                 "zůstávají čitelné, záznam pokračuje.");
+    data.Host().Notify(text.arg(instrument, QFileInfo(path).fileName(), damaged.join(QStringLiteral(", "))));
+}
+
+} // namespace
 
 int CArchivData::Create(int total, int recordsPerBlock, int interval, const QString& name, const QString& extension,
                         BOOL overwrite, BOOL recordToFile, const QString& instrument)
@@ -108,12 +136,20 @@ int CArchivData::Create(int total, int recordsPerBlock, int interval, const QStr
 int CArchivData::ResumeFile(BOOL newFilePerPeriod, BOOL recordToFile, int slotCount, const QString& instrument,
                             int interval, int remainingBlocks)
 {
+    // A file moved or copied since it was made still names its first folder
+    // in its header; blocks, the next period's file and every message must
+    // go where the file is now.
+    const QString path = GetFilePath();
     int newest = -1;
     int count = 0;
+    std::vector<std::uint32_t> table;
     {
         std::lock_guard ring(ringLock);
         if (!header)
             return 1;
+        if (!path.isEmpty())
+            header->name = path;
+        table = header->slotTable;
         newest = archive::FindNewestSlot(header->slotTable);
         count = header->SlotCount();
         if (newest < 0) {
@@ -121,6 +157,7 @@ int CArchivData::ResumeFile(BOOL newFilePerPeriod, BOOL recordToFile, int slotCo
             return 1;
         }
     }
+    ReportDamagedBlocks(*this, table, instrument, path);
 
     // Fit the ring of the file to the instrument's present geometry.
     const int needed = newFilePerPeriod ? std::clamp(std::max(newest + remainingBlocks + 2, slotCount), 2,

@@ -10,24 +10,19 @@
 
 namespace archive {
 
-namespace {
-
-bool IsBlockStream(const std::string& name)
-{
-    return name.size() > 1 && name[0] == 'A'
-           && std::all_of(name.begin() + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-} // namespace
-
 FoundArchive InspectArchive(Storage& storage, platform::CTime now)
 {
     QByteArray bytes;
     const StorageStatus status = storage.ReadStream("hlavicka", bytes);
     if (status == StorageStatus::NotFound || (status == StorageStatus::Ok && bytes.isEmpty())) {
+        // Only a file whose creation stopped after its settings stream is
+        // finished here; any other compound file (another program's, or one
+        // with nothing in it) is not taken over but set aside unchanged.
         const std::vector<std::string> names = storage.StreamNames();
-        return std::any_of(names.begin(), names.end(), IsBlockStream) ? FoundArchive::Damaged
-                                                                       : FoundArchive::Unfinished;
+        const bool ours = !names.empty() && std::all_of(names.begin(), names.end(), [](const std::string& name) {
+            return name == "nastaveni" || name == "hlavicka";
+        });
+        return ours ? FoundArchive::Unfinished : FoundArchive::Damaged;
     }
     CArchivHeader header;
     if (status != StorageStatus::Ok || DecodeHeader(bytes, header) != HeaderDecode::Ok)

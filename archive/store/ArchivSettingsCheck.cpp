@@ -1,12 +1,16 @@
 #include "archive/store/ArchivSettingsCheck.h"
 
+#include "archive/store/ArchivHeader.h"
+#include "platform/Cp1250.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-namespace archive {
+#include <algorithm>
 
-namespace {
+namespace archive {
 
 QString OutOfRange(const QString& instrument, const char* entry, int value, int low, int high)
 {
@@ -17,8 +21,6 @@ QString OutOfRange(const QString& instrument, const char* entry, int value, int 
         .arg(low)
         .arg(high);
 }
-
-} // namespace
 
 QString CheckRecordingSettings(const RecordingSettings& s)
 {
@@ -32,6 +34,60 @@ QString CheckRecordingSettings(const RecordingSettings& s)
         return OutOfRange(s.instrument, "intervalPrepisovani", s.overwritePeriod, kMinOverwritePeriod,
                           kMaxOverwritePeriod);
     return s.recordToFile ? CheckArchiveFolder(s.instrument, s.archivePath) : QString();
+}
+
+bool IsPlainFileName(const QString& name)
+{
+    const bool control =
+        std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+    return !control && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+           && !name.contains(QStringLiteral("..")) && !name.contains(QLatin1Char(':'));
+}
+
+QString CheckInstrumentName(const QString& instrument)
+{
+    if (!instrument.trimmed().isEmpty() && IsPlainFileName(instrument))
+        return QString();
+    // Control characters would garble the message itself.
+    QString shown = instrument;
+    for (QChar& c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar(0xFFFD);
+    }
+    return QString::fromUtf8("Přístroj %1: název přístroje nesmí být prázdný ani obsahovat znaky „/“, „\\“, "
+                             "„:“, „..“ či řídicí znaky, protože z něj vzniká název souboru archivu. "
+                             "Přístroj zůstává neaktivní.")
+        .arg(shown);
+}
+
+QString CheckArchivePathLength(const QString& instrument, const QString& archivePath)
+{
+    const int pathLimit = kHeaderNameSize - 1 - kArchiveNameSuffix;
+    constexpr int kFileNameLimit = 255 - kArchiveNameSuffix;
+    const QString fileName = QFileInfo(archivePath).fileName();
+    if (platform::ToCp1250(archivePath).size() <= pathLimit && QFile::encodeName(fileName).size() <= kFileNameLimit)
+        return QString();
+    return QString::fromUtf8("Přístroj %1: cesta k souboru archivu \"%2\" je příliš dlouhá (nejvýše %3 znaků, "
+                             "název souboru nejvýše %4). Přístroj zůstává neaktivní.")
+        .arg(instrument, QDir::toNativeSeparators(archivePath))
+        .arg(pathLimit)
+        .arg(kFileNameLimit);
+}
+
+QString DescribeUnusableArchive(const QString& path)
+{
+    const QFileInfo file(path);
+    if (file.isSymLink() && !file.exists())
+        return QString::fromUtf8("na místě souboru je odkaz na neexistující soubor");
+    if (file.exists() && !file.isFile())
+        return QString::fromUtf8("na místě souboru je složka, roura nebo zařízení, ne obyčejný soubor");
+    if (file.exists() && !file.isWritable())
+        return QString::fromUtf8("do souboru nelze zapisovat");
+    if (!file.exists() && !QFileInfo(file.absolutePath()).isWritable())
+        return QString::fromUtf8("ve složce nelze vytvořit soubor");
+    if (file.exists())
+        return QString::fromUtf8("soubor nelze otevřít (možná jej používá jiný program)");
+    return QString::fromUtf8("soubor nelze vytvořit");
 }
 
 QString CheckArchiveFolder(const QString& instrument, const QString& archivePath)

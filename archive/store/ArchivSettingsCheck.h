@@ -25,8 +25,32 @@ struct RecordingSettings {
     bool recordToFile = false;
 };
 
+// The message for a value `entry` of the instrument's settings outside low..high.
+QString OutOfRange(const QString& instrument, const char* entry, int value, int low, int high);
+
 // Empty when the instrument can run with these settings.
 QString CheckRecordingSettings(const RecordingSettings& settings);
+
+// True when `name` can be a file's name in a folder and stays there: no
+// folder separator, no "..", no drive (a colon) and no control character.
+bool IsPlainFileName(const QString& name);
+
+// The instrument's name as read from the settings becomes its archive's file
+// name: empty when it can be, else the message.
+QString CheckInstrumentName(const QString& instrument);
+
+// Room a recording adds to the archive path: the period suffix of the file
+// name ("_Y24D0115H10") and the family's extension.
+inline constexpr int kArchiveNameSuffix = 16;
+
+// The archive path with its suffix fits the header's name (kHeaderNameSize
+// bytes with the terminator) and the system's limit on one file name: empty
+// when it does, else the message.
+QString CheckArchivePathLength(const QString& instrument, const QString& archivePath);
+
+// Why the archive file `path` (with its extension) can be neither opened nor
+// created for recording, as far as the file system tells; a Czech phrase.
+QString DescribeUnusableArchive(const QString& path);
 
 // The folder of `archivePath` exists and takes new files; else the message.
 QString CheckArchiveFolder(const QString& instrument, const QString& archivePath);

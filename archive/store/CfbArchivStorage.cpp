@@ -21,7 +21,12 @@ StorageStatus ToStatus(cfb::Errc code)
     case cfb::Errc::file_exists:
     case cfb::Errc::already_exists:
         return StorageStatus::AlreadyExists;
+    // A pipe, a folder, a link to nothing or a file we may not write are,
+    // like a file another holds, not ours to use and not damaged: never set
+    // aside.
     case cfb::Errc::locked:
+    case cfb::Errc::not_regular_file:
+    case cfb::Errc::access_denied:
         return StorageStatus::Locked;
     default:
         return StorageStatus::Failed;

@@ -68,6 +68,8 @@ enum class Errc : int {
   broken,               // an earlier write failed; close and reopen the file
   stale_handle,         // the element of this handle was destroyed
   too_large,            // beyond what the file version can hold
+  not_regular_file,     // the path names a pipe, a device, a folder or a link to nothing
+  access_denied,        // the system does not let this process open the file so
 };
 
 const std::error_category& errorCategory() noexcept;

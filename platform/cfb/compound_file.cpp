@@ -530,12 +530,40 @@ CompoundFile::~CompoundFile() {
 }
 
 namespace {
+// True when `path` is a symbolic link whose target does not exist.
+bool danglingLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0;
+}
+
+// Opens without blocking (a FIFO would otherwise wait for a writer for good)
+// and keeps only regular files; the descriptor then blocks as usual.
 Result<int> openLocked(const std::string& path, int flags, int lockOp) {
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) {
-    if (errno == EEXIST) return Error(Errc::file_exists, path);
-    if (errno == ENOENT) return Error(Errc::not_found, path);
+    const int err = errno;
+    if (err == EEXIST) {
+      // An exclusive create meets a link to nothing: there is no file to
+      // overwrite, and creating the link's target is not asked for.
+      if (danglingLink(path)) return Error(Errc::not_regular_file, path);
+      return Error(Errc::file_exists, path);
+    }
+    if (err == ENOENT) return Error(Errc::not_found, path);
+    if (err == EISDIR || err == ENXIO || err == ELOOP) return Error(Errc::not_regular_file, path);
+    if (err == EACCES || err == EPERM || err == EROFS) return Error(Errc::access_denied, path);
     return Error(Errc::io_error, sysError(path.c_str()));
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Error(Errc::not_regular_file, path);
+  }
+  const int fileFlags = ::fcntl(fd, F_GETFL);
+  if (fileFlags < 0 || ::fcntl(fd, F_SETFL, fileFlags & ~O_NONBLOCK) != 0) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return Error(Errc::io_error, sysError("fcntl"));
   }
   if (::flock(fd, lockOp | LOCK_NB) != 0) {
     const int err = errno;

@@ -31,6 +31,8 @@ const char* errcText(Errc e) noexcept {
     case Errc::broken: return "an earlier write failed; the file must be reopened";
     case Errc::stale_handle: return "the element of this handle no longer exists";
     case Errc::too_large: return "too large for this compound file";
+    case Errc::not_regular_file: return "not a regular file";
+    case Errc::access_denied: return "access denied";
   }
   return "unknown compound file error";
 }

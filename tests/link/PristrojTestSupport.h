@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/store/ArchivHost.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 
@@ -71,6 +72,34 @@ public:
     std::atomic<int> sleeps{0};
     // Long enough for a live thread, short enough for a test.
     int waitCapMs = 5000;
+
+private:
+    std::mutex m_lock;
+};
+
+// An archive host that keeps the notices and refuses every question.
+class NoticeHost : public IArchivHost {
+public:
+    bool AskYesNo(int) override
+    {
+        ++questions;
+        return false;
+    }
+    void ReportFileError(const QString&) override {}
+    void ReportBlockNotWritten(const QString&, int) override {}
+    void ReportBlocksLost(const QString&, int) override {}
+    void Notify(const QString& text) override
+    {
+        std::lock_guard lock(m_lock);
+        notices.push_back(text);
+    }
+    std::vector<QString> Notices()
+    {
+        std::lock_guard lock(m_lock);
+        return notices;
+    }
+    std::vector<QString> notices;
+    std::atomic<int> questions{0};
 
 private:
     std::mutex m_lock;

@@ -1,10 +1,17 @@
+#include "LinkTestSupport.h"
 #include "MereniTestSupport.h"
 
 #include "archive/store/ArchivRecord.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
 #include <deque>
 
 using namespace mereni_test;
+using pristrojtest::NoticeHost;
 using platform::CTime;
 using platform::Event;
 
@@ -401,4 +408,59 @@ TEST_F(IdleTest, LivePollsStayOnTimeWhileSilentInstrumentsHoldTheLine)
     ASSERT_FALSE(waitedFor.empty());
     for (const std::int64_t start : waitedFor)
         EXPECT_LE(start % 1000, CMereni::kDueMarginMs + kLookMs) << start;
+}
+
+// What may sit where the archive should be, on a line whose port is not
+// there: the measuring goes on, the user is told once, with the instrument's
+// name and the reason, no question waits for an answer, and the thing at the
+// path stays as it was.
+TEST_F(IdleTest, AnArchiveThatCannotBeRecordedIntoAndAMissingPortAreToldOnce)
+{
+    NoticeHost notices;
+    env->SetArchivHost(&notices);
+    linktest::FakePortList ports;
+    CLinkManager manager(ports);
+    env->SetLinkManager(&manager);
+    struct Case {
+        const char* what;
+        std::function<bool(const QString&)> make;
+        std::function<bool(const QFileInfo&)> unchanged;
+        const char* reason;
+    } const cases[] = {
+        {"FIFO", [](const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; },
+         [](const QFileInfo& f) { return f.exists() && !f.isFile() && !f.isDir(); }, "ne obyčejný soubor"},
+        {"folder", [](const QString& path) { return QDir().mkpath(path); },
+         [](const QFileInfo& f) { return f.isDir(); }, "ne obyčejný soubor"},
+        {"link to nothing",
+         [this](const QString& path) { return QFile::link(dir.filePath(QStringLiteral("nikde.qor")), path); },
+         [this](const QFileInfo& f) { return f.isSymLink() && !QFileInfo::exists(dir.filePath(QStringLiteral("nikde.qor"))); },
+         "odkaz na neexistující soubor"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        notices.notices.clear();
+        auto entry = MakeEntry(CPristroj::kQorin, QStringLiteral("ttyNIKDE"));
+        entry->m_zaznamenavat = 1;
+        const QString path = entry->m_soubor + QStringLiteral(".qor");
+        ASSERT_TRUE(c.make(path));
+        ScriptedMereni thread(env);
+        Activate(thread, *entry);
+        Activate(thread, *entry);
+
+        EXPECT_TRUE(entry->m_merit);
+        EXPECT_FALSE(entry->m_zaznamenavat);
+        EXPECT_EQ(notices.questions.load(), 0);
+        const std::vector<QString> told = notices.Notices();
+        ASSERT_EQ(told.size(), 2U);
+        const QString name = QStringLiteral("Přístroj %1: ").arg(entry->m_nazev);
+        EXPECT_TRUE(told[0].startsWith(name + QStringLiteral("port \"ttyNIKDE\" nebyl nalezen"))) << told[0].toStdString();
+        EXPECT_TRUE(told[1].startsWith(name + QStringLiteral("do archivu"))) << told[1].toStdString();
+        EXPECT_TRUE(told[1].contains(QDir::toNativeSeparators(path))) << told[1].toStdString();
+        EXPECT_TRUE(told[1].contains(QString::fromUtf8(c.reason))) << told[1].toStdString();
+        EXPECT_TRUE(c.unchanged(QFileInfo(path)));
+        EXPECT_EQ(QDir(dir.path()).entryList({entry->m_nazev + QStringLiteral("*")}, QDir::AllEntries | QDir::System).size(), 1)
+            << "nothing set aside or created beside it";
+    }
+    env->SetLinkManager(nullptr);
+    env->SetArchivHost(nullptr);
 }

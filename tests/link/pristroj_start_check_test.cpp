@@ -4,6 +4,8 @@
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 
+#include <QDir>
+
 #include <mutex>
 
 using namespace pristrojtest;
@@ -15,23 +17,6 @@ namespace {
 class IdleMereni : public CPristrojThread {
 protected:
     void OnMessage(const platform::ThreadMessage&) override {}
-};
-
-class NoticeHost : public IArchivHost {
-public:
-    bool AskYesNo(int) override { return false; }
-    void ReportFileError(const QString&) override {}
-    void ReportBlockNotWritten(const QString&, int) override {}
-    void ReportBlocksLost(const QString&, int) override {}
-    void Notify(const QString& text) override
-    {
-        std::lock_guard lock(m_lock);
-        notices.push_back(text);
-    }
-    std::vector<QString> notices;
-
-private:
-    std::mutex m_lock;
 };
 
 class StartCheckTest : public PristrojTest {
@@ -126,4 +111,68 @@ TEST_F(StartCheckTest, UnrunnableSettingsReadFromTheFileLeaveThatEntryInactive)
         EXPECT_TRUE(archivHost.notices.back().startsWith(QString::fromUtf8(c.expected)))
             << archivHost.notices.back().toStdString();
     }
+}
+
+// Names and bus addresses as read from the file: a name becomes the archive's
+// file name and must not lead out of the data folder; an address goes into
+// every frame and must be one an instrument can have. Each bad one leaves its
+// entry inactive with a notice naming it, and records nothing anywhere.
+TEST_F(StartCheckTest, BadNamesAddressesAndPathsReadFromTheFileLeaveThatEntryInactive)
+{
+    platform::Settings settings;
+    settings.WriteProfileString(QStringLiteral("Obecne nastaveni"), QStringLiteral("adresar"),
+                                dir.filePath(QStringLiteral("data")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("data")));
+    struct Case {
+        QString name;
+        int address;
+        QString file; // "soubor", empty for the data folder
+        const char* expected;
+    } const cases[] = {
+        {QStringLiteral("../escape"), 1, {}, "název přístroje nesmí"},
+        {QStringLiteral("../../../../tmp/escape"), 1, {}, "název přístroje nesmí"},
+        {QStringLiteral(".."), 1, {}, "název přístroje nesmí"},
+        {QStringLiteral("C:x"), 1, {}, "název přístroje nesmí"},
+        {QStringLiteral("kotelna\\sklad"), 1, {}, "název přístroje nesmí"},
+        {QString::fromUtf8("řádek\x01konec"), 1, {}, "název přístroje nesmí"},
+        {QString(300, QLatin1Char('n')), 1, {}, "je příliš dlouhá"},
+        {QStringLiteral("Dlouhý soubor"), 1, dir.filePath(QString(250, QLatin1Char('s'))), "je příliš dlouhá"},
+        {QStringLiteral("Adresa 300"), 300, {}, "\"adresa\" má neplatnou hodnotu 300 (povoleno 1 až 253)"},
+        {QStringLiteral("Adresa 0"), 0, {}, "\"adresa\" má neplatnou hodnotu 0"},
+        {QStringLiteral("Adresa 70000"), 70000, {}, "\"adresa\" má neplatnou hodnotu"},
+        {QStringLiteral("Adresa -1"), -1, {}, "\"adresa\" má neplatnou hodnotu -1"},
+        {QStringLiteral("Kotelna"), 253, {}, nullptr},
+        {QString::fromUtf8("Rozvodna č. 2"), 1, {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        const platform::SettingsSection key{QStringLiteral("pristroje"), c.name};
+        settings.WriteProfileInt(key, QStringLiteral("kat"), CPristroj::kVKT);
+        settings.WriteProfileInt(key, QStringLiteral("merit"), 1);
+        settings.WriteProfileInt(key, QStringLiteral("zaznamenavat"), 1);
+        settings.WriteProfileInt(key, QStringLiteral("adresa"), c.address);
+        if (!c.file.isEmpty())
+            settings.WriteProfileString(key, QStringLiteral("soubor"), c.file);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.left(40).toStdString());
+        const std::size_t before = archivHost.notices.size();
+        CPristroj entry(env);
+        entry.LoadSettings(settings, c.name);
+        EXPECT_EQ(bool(entry.m_merit), c.expected == nullptr);
+        if (!c.expected) {
+            EXPECT_EQ(archivHost.notices.size(), before);
+            continue;
+        }
+        ASSERT_EQ(archivHost.notices.size(), before + 1);
+        const QString& notice = archivHost.notices.back();
+        EXPECT_TRUE(notice.startsWith(QString::fromUtf8("Přístroj "))) << notice.toStdString();
+        EXPECT_TRUE(notice.contains(QString::fromUtf8(c.expected))) << notice.toStdString();
+        EXPECT_TRUE(notice.endsWith(QString::fromUtf8("Přístroj zůstává neaktivní."))) << notice.toStdString();
+        // Started anyway (as start-up would try), it stays without a thread.
+        EXPECT_TRUE(entry.StartThread(platform::WM_DEVICE_ACTIVATE));
+        EXPECT_EQ(entry.GetThread(), nullptr);
+    }
+    // Nothing recorded, here or beside the test's folder.
+    for (const QDir& folder : {QDir(dir.path()), QDir(dir.filePath(QStringLiteral("..")))})
+        EXPECT_EQ(folder.entryList({QStringLiteral("*.vkt")}, QDir::Files), QStringList()) << folder.path().toStdString();
 }

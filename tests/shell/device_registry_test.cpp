@@ -3,6 +3,8 @@
 #include "shell/DeviceRegistry.h"
 #include "shell/GeneralSettings.h"
 
+#include <QDir>
+
 #include <vector>
 
 using namespace shelltest;
@@ -47,11 +49,41 @@ TEST_F(DeviceRegistryTest, EveryKeyBecomesAnInstrumentAfterAPause)
     EXPECT_EQ(vkt.m_intervalPrepisovani, 604800);
     EXPECT_EQ(vkt.GetValueMask(), 255u);
 
+    // An address beyond every bus is not cut to its low bits (which would
+    // reach another instrument): the entry stays inactive.
     const CPristroj& vk = *list[2];
     EXPECT_EQ(vk.GetType(), CPristroj::kVK);
-    EXPECT_TRUE(vk.m_merit);
+    EXPECT_FALSE(vk.m_merit);
     EXPECT_EQ(vk.m_com, QStringLiteral("ttyUSB0"));
-    EXPECT_EQ(vk.m_adresa, 7); // the low 16 bits
+    EXPECT_NE(vk.m_adresa, 7);
+}
+
+TEST_F(DeviceRegistryTest, TwoInstrumentsNamingOneArchiveFileLeaveTheSecondInactive)
+{
+    const QString file = QDir::temp().filePath(QStringLiteral("kotelna"));
+    struct Stored {
+        const char* name;
+        int type;
+        QString file;
+    } const stored[] = {
+        {"A", CPristroj::kVK, file},
+        {"B", CPristroj::kVK, QDir::temp().filePath(QStringLiteral("x/../kotelna"))}, // the same file
+        {"C", CPristroj::kVKT, file}, // another family, another extension
+        {"D", CPristroj::kVK, file + QStringLiteral("2")},
+    };
+    for (const Stored& s : stored) {
+        const auto key = CDeviceRegistry::Key(QString::fromLatin1(s.name));
+        store.WriteProfileInt(key, QStringLiteral("kat"), s.type);
+        store.WriteProfileInt(key, QStringLiteral("merit"), 1);
+        store.WriteProfileInt(key, QStringLiteral("zaznamenavat"), 1);
+        store.WriteProfileString(key, QStringLiteral("soubor"), s.file);
+    }
+    CDeviceRegistry::InstrumentList list;
+    ASSERT_EQ(CDeviceRegistry::LoadInstruments(store, list, {}), 4);
+    std::vector<bool> active;
+    for (const auto& entry : list)
+        active.push_back(entry->m_merit != 0);
+    EXPECT_EQ(active, (std::vector<bool>{true, false, true, true}));
 }
 
 TEST_F(DeviceRegistryTest, SavedKeysReadBackAndOnlyTheVktKeepsItsMeterInterval)

@@ -1,10 +1,14 @@
 #include "tools/archivetool/ArchiveTool.h"
 
+#include "archive/store/ArchivFileList.h"
 #include "archive/store/ArchivHeader.h"
+#include "archive/store/CfbArchivStorage.h"
 #include "charts_data/ArchiveCsvExport.h"
 #include "platform/Cp1250.h"
+#include "platform/cfb/cfb.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -34,6 +38,20 @@ int BadFile(QTextStream& err, const QString& path, const QString& why)
     err << "archivetool: " << path << ": " << why << '\n';
     err.flush();
     return kExitBadFile;
+}
+
+QString BadBlockText(int slot)
+{
+    return QStringLiteral("Blok %1 je poškozený; ostatní bloky jsou přečteny.").arg(slot);
+}
+
+// Each damaged block that was passed over, after what was read.
+int BadBlocks(QTextStream& err, const QString& path, const std::vector<int>& badSlots)
+{
+    int rc = kExitOk;
+    for (int slot : badSlots)
+        rc = BadFile(err, path, BadBlockText(slot));
+    return rc;
 }
 
 std::optional<CTime> ParseTime(QString text)
@@ -113,6 +131,51 @@ public:
     }
 };
 
+// The file a command reads is opened read-only: the tool never writes it
+// (an inconsistent container is not repaired under its owner's feet) and
+// reads beside other readers. Every other file (the export's temporary copy)
+// opens as usual. Installed for one command.
+class ReadOnlyInput final : public archive::StorageProvider {
+public:
+    explicit ReadOnlyInput(QString input)
+        : m_input(std::move(input)), m_usual(CArchivFileList::Instance().GetProvider())
+    {
+    }
+    std::shared_ptr<archive::Storage> Open(const QString& path, archive::StorageStatus* status) override
+    {
+        return path == m_input ? archive::OpenCfbReadOnly(path, status) : m_usual->Open(path, status);
+    }
+    std::shared_ptr<archive::Storage> Create(const QString& path, bool overwrite,
+                                             archive::StorageStatus* status) override
+    {
+        if (path == m_input) {
+            if (status)
+                *status = archive::StorageStatus::Failed;
+            return nullptr;
+        }
+        return m_usual->Create(path, overwrite, status);
+    }
+    std::shared_ptr<archive::StorageProvider> Usual() const { return m_usual; }
+
+private:
+    const QString m_input;
+    const std::shared_ptr<archive::StorageProvider> m_usual;
+};
+
+class InputReadOnly {
+public:
+    explicit InputReadOnly(const QString& path) : m_provider(std::make_shared<ReadOnlyInput>(path))
+    {
+        CArchivFileList::Instance().SetProvider(m_provider);
+    }
+    ~InputReadOnly() { CArchivFileList::Instance().SetProvider(m_provider->Usual()); }
+    InputReadOnly(const InputReadOnly&) = delete;
+    InputReadOnly& operator=(const InputReadOnly&) = delete;
+
+private:
+    std::shared_ptr<ReadOnlyInput> m_provider;
+};
+
 struct Context {
     QString path;
     QTextStream& out;
@@ -124,6 +187,12 @@ int OpenArchive(Archive<Data>& archive, const Context& c)
 {
     if (!QFileInfo(c.path).isFile())
         return BadFile(c.err, c.path, QStringLiteral("Soubor neexistuje."));
+    // The program holds the file it records into: that is no damage.
+    const auto held = cfb::CompoundFile::open(QFile::encodeName(c.path).toStdString(), cfb::OpenMode::ReadOnly);
+    if (!held && held.code() == cfb::Errc::locked)
+        return BadFile(c.err, c.path,
+                       QStringLiteral("Soubor právě používá jiný program (zaznamenává se do něj); "
+                                      "čtěte jeho kopii, nebo to zkuste později."));
     if (archive.Open(c.path) != 1 || archive.ReadHeader() != 1) {
         const QString why = archive.GetErrorText();
         return BadFile(c.err, c.path, why.isEmpty() ? QStringLiteral("Soubor je prázdný, nebo poškozený.") : why);
@@ -131,11 +200,11 @@ int OpenArchive(Archive<Data>& archive, const Context& c)
     return kExitOk;
 }
 
-// Every written block in time order, up to a damaged one.
+// Every sound written block in time order; a damaged block is passed over,
+// so that it hides nothing written after it.
 struct Contents {
     CArchivRecordList records;
-    bool whole = true;
-    int badSlot = -1;
+    std::vector<int> badSlots;
     std::uint32_t first = 0; // 0: no record with a time
     std::uint32_t last = 0;
     int measurements = 0;
@@ -146,11 +215,8 @@ Contents ReadAll(Archive<Data>& archive)
 {
     Contents c;
     for (int slot : archive.WrittenSlots()) {
-        if (archive.ReadBlock(slot, c.records) != 1) {
-            c.whole = false;
-            c.badSlot = slot;
-            break;
-        }
+        if (archive.ReadBlock(slot, c.records) != 1)
+            c.badSlots.push_back(slot);
     }
     for (const CArchivRecord& r : c.records) {
         if (r.time != 0 && (c.first == 0 || r.time < c.first))
@@ -179,9 +245,7 @@ int Info(const Context& c, const char* family)
           << "last: " << (all.last ? CTime(all.last).Format(kTimeFormat) : QStringLiteral("-")) << '\n';
     c.out.flush();
     archive.Close();
-    if (!all.whole)
-        return BadFile(c.err, c.path, QStringLiteral("Blok %1 je poškozený.").arg(all.badSlot));
-    return kExitOk;
+    return BadBlocks(c.err, c.path, all.badSlots);
 }
 
 template <class Data>
@@ -190,30 +254,27 @@ int Records(const Context& c)
     Archive<Data> archive;
     if (const int rc = OpenArchive(archive, c))
         return rc;
-    int badSlot = -1;
-    bool whole = true;
+    std::vector<int> badSlots;
     for (int slot : archive.WrittenSlots()) {
         CArchivRecordList block;
-        whole = archive.ReadBlock(slot, block) == 1;
+        if (archive.ReadBlock(slot, block) != 1) {
+            badSlots.push_back(slot);
+            continue;
+        }
         for (const CArchivRecord& r : block) {
             c.out << CTime(r.time).Format(kTimeFormat) << '\t' << int(r.type) << ' ' << TypeName(r.type) << '\t'
                   << r.data.size() << '\t' << Summary(r) << '\n';
         }
-        if (!whole) {
-            badSlot = slot;
-            break;
-        }
     }
     c.out.flush();
     archive.Close();
-    if (!whole)
-        return BadFile(c.err, c.path, QStringLiteral("Blok %1 je poškozený.").arg(badSlot));
-    return kExitOk;
+    return BadBlocks(c.err, c.path, badSlots);
 }
 
 template <class Data>
 bool ReadRecords(const QString& path, CArchivRecordList& records, QString& instrument, QString& error)
 {
+    const InputReadOnly readOnly(path);
     Archive<Data> archive;
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
@@ -225,9 +286,9 @@ bool ReadRecords(const QString& path, CArchivRecordList& records, QString& instr
     Contents all = ReadAll(archive);
     archive.Close();
     records = std::move(all.records);
-    if (!all.whole)
-        error = QStringLiteral("Blok %1 je poškozený.").arg(all.badSlot);
-    return all.whole;
+    if (!all.badSlots.empty())
+        error = BadBlockText(all.badSlots.front());
+    return all.badSlots.empty();
 }
 
 struct CsvOptions {
@@ -243,14 +304,11 @@ int Csv(const Context& c, const CsvOptions& o, const Columns& columns)
     if (const int rc = OpenArchive(archive, c))
         return rc;
     const Contents all = ReadAll(archive);
-    if (!all.whole) {
-        archive.Close();
-        return BadFile(c.err, c.path, QStringLiteral("Blok %1 je poškozený.").arg(all.badSlot));
-    }
     // The whole file by default: from its first record to one second past
     // its last, so that the last row is inside the window.
     charts::CsvWindow window;
     window.blocks = archive.WrittenSlots();
+    std::erase_if(window.blocks, [&all](int slot) { return std::ranges::count(all.badSlots, slot) > 0; });
     window.start = o.from ? *o.from : CTime(all.first);
     const std::int64_t end = o.to ? std::int64_t(o.to->GetTime()) : std::int64_t(all.last) + 1;
     window.span = int(std::clamp<std::int64_t>(end - std::int64_t(window.start.GetTime()), 0, INT32_MAX));
@@ -266,7 +324,7 @@ int Csv(const Context& c, const CsvOptions& o, const Columns& columns)
         archive.Close();
         c.err << "archivetool: " << c.path << ": " << exporter.Copy().GetErrorText() << '\n';
         c.err.flush();
-        return kExitUsage;
+        return all.badSlots.empty() ? kExitUsage : BadBlocks(c.err, c.path, all.badSlots);
     }
     QString error;
     const int ok = exporter.Write(o.outPath, charts::kCsvDecimalComma, columns, error);
@@ -274,9 +332,10 @@ int Csv(const Context& c, const CsvOptions& o, const Columns& columns)
     if (!ok) {
         c.err << "archivetool: " << o.outPath << ": " << error << '\n';
         c.err.flush();
-        return kExitUsage;
+        // What could not be read may be what made the export fail.
+        return all.badSlots.empty() ? kExitUsage : BadBlocks(c.err, c.path, all.badSlots);
     }
-    return kExitOk;
+    return BadBlocks(c.err, c.path, all.badSlots);
 }
 
 template <class Array>
@@ -352,6 +411,7 @@ int Run(const QStringList& args, QTextStream& out, QTextStream& err)
         return Usage(err);
     const QString& command = args.at(0);
     const Context c{args.at(1), out, err};
+    const InputReadOnly readOnly(c.path);
     const Family* family = FamilyOf(c.path);
     const bool known = command == QLatin1String("info") || command == QLatin1String("records")
                        || command == QLatin1String("csv");

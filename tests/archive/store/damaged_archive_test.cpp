@@ -42,19 +42,37 @@ void Scribble(const QString& path, std::uint32_t sector, int count)
     WriteFile(path, file);
 }
 
-// The "hlavicka" stream rewritten through an independent writer.
-void EditHeaderStream(const QString& path, const std::function<void(QByteArray&)>& edit)
+// Another compound file in the archive's place: its streams, each a few bytes.
+void ReplaceWithCompoundFile(const QString& path, const std::vector<std::string>& streams)
+{
+    cfb::CreateOptions options;
+    options.overwrite = true;
+    auto file = cfb::CompoundFile::create(QFile::encodeName(path).toStdString(), options);
+    ASSERT_TRUE(file.ok());
+    const std::uint8_t bytes[] = {0xEC, 0xA5, 0xC1, 0x00};
+    for (const std::string& name : streams)
+        ASSERT_TRUE((*file)->writeStream(name, bytes).ok());
+    ASSERT_TRUE((*file)->close().ok());
+}
+
+// One stream rewritten through an independent writer.
+void EditStream(const QString& path, const std::string& name, const std::function<void(QByteArray&)>& edit)
 {
     auto file = cfb::CompoundFile::open(QFile::encodeName(path).toStdString(), cfb::OpenMode::ReadWrite);
     ASSERT_TRUE(file.ok());
-    auto bytes = (*file)->readStream("hlavicka");
+    auto bytes = (*file)->readStream(name);
     ASSERT_TRUE(bytes.ok());
-    QByteArray header(reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
-    edit(header);
-    ASSERT_TRUE((*file)->writeStream("hlavicka", {reinterpret_cast<const std::uint8_t*>(header.constData()),
-                                                  std::size_t(header.size())})
+    QByteArray stream(reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
+    edit(stream);
+    ASSERT_TRUE((*file)->writeStream(name, {reinterpret_cast<const std::uint8_t*>(stream.constData()),
+                                            std::size_t(stream.size())})
                     .ok());
     ASSERT_TRUE((*file)->close().ok());
+}
+
+void EditHeaderStream(const QString& path, const std::function<void(QByteArray&)>& edit)
+{
+    EditStream(path, "hlavicka", edit);
 }
 
 struct DamageCase {
@@ -134,6 +152,9 @@ protected:
              }},
             {"damaged FAT", [](const QString& p) { Scribble(p, HeaderField(ReadFile(p), 0x4C), 512); }},
             {"damaged directory", [](const QString& p) { Scribble(p, HeaderField(ReadFile(p), 0x30), 128); }},
+            {"another program's compound file",
+             [](const QString& p) { ReplaceWithCompoundFile(p, {"WordDocument", "SummaryInformation"}); }},
+            {"empty compound file", [](const QString& p) { ReplaceWithCompoundFile(p, {}); }},
         };
     }
 
@@ -212,6 +233,36 @@ TEST_F(DamagedArchiveTest, UsableFileIsResumedAndAFileInUseElsewhereIsLeftAlone)
     EXPECT_EQ(Start(second, "dobry", true), 0);
     EXPECT_TRUE(SetAside(path).isEmpty());
     EXPECT_TRUE(m_host.Notices().empty());
+}
+
+// A block cut short in the middle of a file that is otherwise sound: the
+// file is taken up again where it is, the user hears of the block once, and
+// the blocks around it stay readable.
+TEST_F(DamagedArchiveTest, ADamagedBlockIsToldOnceAndRecordingGoesOnInTheSameFile)
+{
+    for (const bool ring : {true, false}) {
+        SCOPED_TRACE(ring ? "one file" : "file per period");
+        const QString base = ring ? QStringLiteral("kruh") : QStringLiteral("hodina");
+        const QString path = Record(base, ring);
+        EditStream(path, archive::SlotStreamName(1), [](QByteArray& block) { block.chop(1); });
+
+        const std::size_t noticesBefore = m_host.Notices().size();
+        TestArchivData data;
+        Prepare(data);
+        ASSERT_EQ(Start(data, base, ring), 1);
+        EXPECT_EQ(data.GetFilePath(), path);
+        for (DWORD i = 77; i < 79; ++i)
+            ASSERT_EQ(WriteWordBlock(data, i, !ring), 1);
+        data.Close();
+
+        ASSERT_EQ(m_host.Notices().size(), noticesBefore + 1);
+        const QString notice = m_host.Notices().back();
+        EXPECT_TRUE(notice.contains("Linka")) << notice.toStdString();
+        EXPECT_TRUE(notice.contains(QFileInfo(path).fileName())) << notice.toStdString();
+        EXPECT_TRUE(notice.contains(QString::fromUtf8("poškozený blok 1."))) << notice.toStdString();
+        EXPECT_TRUE(SetAside(path).isEmpty());
+        EXPECT_EQ(WordsOf(AllRecords(path)), (std::vector<DWORD>{0, 2, 77, 78}));
+    }
 }
 
 // The file as it stands before each change of a first start (creation and

@@ -3,6 +3,7 @@
 #include "platform/Cp1250.h"
 #include "platform/StringTable.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace storetest {
@@ -187,6 +188,67 @@ TEST_F(RingTest, ResumingWritesOneGapBlockAfterTheNewest)
     const CArchivRecordList current = data.List(data.CurrentListIndex());
     ASSERT_EQ(current.size(), 1u);
     EXPECT_EQ(current[0].type, kRecordBlockMarker);
+}
+
+// An archive moved to another folder while the old folder stays: resumed
+// there, its blocks, its next period's file and its messages follow the file,
+// not the folder its header was written in.
+TEST_F(RingTest, AResumedArchiveMovedToAnotherFolderKeepsToItsNewPlace)
+{
+    struct Case {
+        const char* base;
+        BOOL overwrite; // one file, or a file per day
+        const char* file;
+    };
+    const Case cases[] = {{"ring", TRUE, "ring.tst"}, {"den", FALSE, "den_Y24D0310H10.tst"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.base);
+        const bool perPeriod = !c.overwrite;
+        const int total = perPeriod ? 86400 : 4 * 60;
+        ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("stary")));
+        ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("novy")));
+        const QString oldPath = Path(QStringLiteral("stary/") + c.file);
+        const QString newPath = Path(QStringLiteral("novy/") + c.file);
+        {
+            TestArchivData data;
+            Prepare(data);
+            ASSERT_EQ(data.Create(total, 1, 60, Path(QStringLiteral("stary/") + c.base), ".tst", c.overwrite, TRUE,
+                                  "Linka"),
+                      1);
+            ASSERT_EQ(WriteWordBlock(data, 1, perPeriod), 1);
+        }
+        ASSERT_TRUE(QFile::rename(oldPath, newPath));
+
+        m_clock.Advance(600);
+        TestArchivData data;
+        Prepare(data);
+        ASSERT_EQ(data.Create(total, 1, 60, Path(QStringLiteral("novy/") + c.base), ".tst", c.overwrite, TRUE, "Linka"),
+                  1);
+        ASSERT_EQ(data.GetFilePath(), newPath);
+        EXPECT_EQ(data.Name(), newPath);
+        ASSERT_EQ(WriteWordBlock(data, 2, perPeriod), 1);
+        EXPECT_EQ(DiskHeader(newPath).name, newPath);
+        EXPECT_FALSE(QFile::exists(oldPath));
+
+        if (perPeriod) {
+            // The day ends: the next day's file is made beside this one.
+            m_clock.Set(CTime(2024, 3, 10, 23, 59, 0));
+            ASSERT_EQ(WriteWordBlock(data, 3, true), 1);
+            data.AddWordRecord(4);
+            m_clock.Advance(60);
+            ASSERT_EQ(data.EndBlock(TRUE, TRUE, 60), 2);
+            ASSERT_EQ(data.Flush(TRUE, 2, "Linka"), 1);
+            EXPECT_EQ(data.GetFilePath(), Path("novy/den_Y24D0311H00.tst"));
+            EXPECT_FALSE(QFile::exists(Path("stary/den_Y24D0311H00.tst")));
+        } else {
+            // A file that cannot be put on disk is reported by where it is.
+            m_provider->FailWhen([](const std::string& op, const std::string&) { return op == "flush"; });
+            EXPECT_EQ(WriteWordBlock(data, 3), 0);
+            ASSERT_EQ(m_host.FileErrors().size(), 1u);
+            EXPECT_EQ(m_host.FileErrors()[0], newPath);
+            m_provider->FailWhen(nullptr);
+        }
+    }
 }
 
 TEST_F(RingTest, AFailedBlockWriteStaysQueuedAndIsReported)

@@ -2,6 +2,10 @@
 // never a crash, a hang or a huge allocation. The same files are the seed
 // corpus of the fuzzer (tests/platform/cfb/corpus); to regenerate it run
 //   CFB_WRITE_CORPUS=tests/platform/cfb/corpus cfb_tests --gtest_filter='CfbDamaged.*'
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 #include <set>
 
@@ -10,6 +14,7 @@
 
 using cfb::CompoundFile;
 using cfb::Errc;
+using cfb::OpenMode;
 using cfbtest::pattern;
 using cfbtest::TempDir;
 
@@ -359,4 +364,63 @@ TEST(CfbDamaged, JournalOfAKilledWriterIsReplayed) {
   ASSERT_OK((*f)->close());
   const auto replayed = cfbtest::readFile(path);
   EXPECT_EQ(replayed[34], 0);
+}
+
+// What else may sit where a file is expected: each is refused at once with
+// its own code (a FIFO with no writer would block an open for good), and
+// nothing at the path changes.
+TEST(CfbDamaged, ThingsThatAreNoRegularFileAreRefusedAtOnce) {
+  TempDir dir;
+  const std::string fifo = dir.file("roura.vk");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = dir.file("slozka.vk");
+  std::filesystem::create_directory(folder);
+  const std::string dangling = dir.file("odkaz.vk");
+  std::filesystem::create_symlink(dir.file("nikde.vk"), dangling);
+
+  for (const std::string& path : {fifo, folder}) {
+    SCOPED_TRACE(path);
+    for (const OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
+      auto opened = CompoundFile::open(path, mode);
+      ASSERT_FALSE(opened);
+      EXPECT_EQ(opened.code(), Errc::not_regular_file);
+    }
+    for (const bool overwrite : {false, true}) {
+      cfb::CreateOptions options;
+      options.overwrite = overwrite;
+      auto created = CompoundFile::create(path, options);
+      ASSERT_FALSE(created);
+      EXPECT_EQ(created.code(), overwrite ? Errc::not_regular_file : Errc::file_exists);
+    }
+  }
+  // A link to nothing is no file to overwrite: an exclusive create says so
+  // rather than that a file exists, and nothing is created behind it.
+  auto created = CompoundFile::create(dangling, cfb::CreateOptions{});
+  ASSERT_FALSE(created);
+  EXPECT_EQ(created.code(), Errc::not_regular_file);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("nikde.vk")));
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+  // A good link is followed as any file.
+  const std::string target = dir.file("cil.vk");
+  ASSERT_TRUE(CompoundFile::create(target, cfb::CreateOptions{}));
+  const std::string link = dir.file("dobry.vk");
+  std::filesystem::create_symlink(target, link);
+  EXPECT_TRUE(CompoundFile::open(link, OpenMode::ReadWrite));
+}
+
+// A file the process may only read opens read-only, and read-write is
+// refused as denied, not as damaged.
+TEST(CfbDamaged, AFileThatMayOnlyBeReadIsDeniedNotDamaged) {
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "the superuser may write any file";
+  TempDir dir;
+  const std::string path = dir.file("jen-cteni.vk");
+  ASSERT_TRUE(CompoundFile::create(path, cfb::CreateOptions{}));
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  auto written = CompoundFile::open(path, OpenMode::ReadWrite);
+  ASSERT_FALSE(written);
+  EXPECT_EQ(written.code(), Errc::access_denied);
+  EXPECT_TRUE(CompoundFile::open(path, OpenMode::ReadOnly));
 }

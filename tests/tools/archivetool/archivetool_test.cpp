@@ -4,13 +4,19 @@
 #include "charts_data/ArchiveCsvExport.h"
 #include "model/VKAktData.h"
 #include "model/VKConfig.h"
+#include "archive/store/ArchivHeader.h"
 #include "platform/Cp1250.h"
+#include "platform/cfb/cfb.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <memory>
@@ -255,6 +261,67 @@ TEST_F(ArchiveToolTest, DamagedFilesGiveStatusTwoAndAMessage)
             }
         }
     }
+}
+
+// The file is only read: a reader's shared hold on it leaves the tool
+// reading, the program's hold while it records makes the tool say the file is
+// in use (not damaged), and not one byte of it changes either way.
+TEST_F(ArchiveToolTest, ReadingNeverWritesTheFileAndAFileBeingRecordedIsInUse)
+{
+    QFile original(m_path);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    original.close();
+    const int held = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    const QString csv = m_dir.filePath(QStringLiteral("drzeny.csv"));
+    const QList<QStringList> commands{{QStringLiteral("info"), m_path},
+                                      {QStringLiteral("records"), m_path},
+                                      {QStringLiteral("csv"), m_path, csv}};
+
+    ASSERT_EQ(::flock(held, LOCK_SH | LOCK_NB), 0);
+    for (const QStringList& args : commands)
+        EXPECT_EQ(Run(args), archivetool::kExitOk) << args.join(u' ').toStdString() << ": " << m_err.toStdString();
+
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    for (const QStringList& args : commands) {
+        EXPECT_EQ(Run(args), archivetool::kExitBadFile) << args.join(u' ').toStdString();
+        EXPECT_TRUE(m_err.contains(QString::fromUtf8("používá jiný program"))) << m_err.toStdString();
+        EXPECT_FALSE(m_err.contains(QString::fromUtf8("poškoz"))) << m_err.toStdString();
+    }
+    ::close(held);
+
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(original.readAll(), bytes);
+}
+
+// A damaged block hides nothing after it: every reader passes over it, names
+// it, and reads the blocks before and after.
+TEST_F(ArchiveToolTest, ADamagedBlockInTheMiddleIsNamedAndTheRestIsRead)
+{
+    {
+        auto file = cfb::CompoundFile::open(QFile::encodeName(m_path).toStdString(), cfb::OpenMode::ReadWrite);
+        ASSERT_TRUE(file);
+        auto written = (*file)->readStream(archive::SlotStreamName(1));
+        ASSERT_TRUE(written);
+        std::vector<std::uint8_t> garbage(written->size(), 0xA5);
+        ASSERT_TRUE((*file)->writeStream(archive::SlotStreamName(1), garbage));
+    }
+    ASSERT_EQ(Run({QStringLiteral("info"), m_path}), archivetool::kExitBadFile);
+    EXPECT_TRUE(m_out.contains(QStringLiteral("measurements: 15\n"))) << m_out.toStdString();
+    EXPECT_TRUE(m_out.contains(QStringLiteral("last: 2024-03-10 10:25:0"))) << m_out.toStdString();
+    EXPECT_TRUE(m_err.contains(QString::fromUtf8("Blok 1 je poškozený"))) << m_err.toStdString();
+
+    ASSERT_EQ(Run({QStringLiteral("records"), m_path}), archivetool::kExitBadFile);
+    EXPECT_TRUE(m_out.contains(QStringLiteral("2024-03-10 10:25:"))) << m_out.toStdString();
+    EXPECT_TRUE(m_err.contains(QString::fromUtf8("Blok 1 je poškozený")));
+
+    const QString csv = m_dir.filePath(QStringLiteral("bez-bloku.csv"));
+    ASSERT_EQ(Run({QStringLiteral("csv"), m_path, csv}), archivetool::kExitBadFile) << m_err.toStdString();
+    EXPECT_TRUE(m_err.contains(QString::fromUtf8("Blok 1 je poškozený")));
+    const QStringList rows = TableRows(csv);
+    ASSERT_EQ(rows.size(), 16) << rows.join(u'\n').toStdString(); // the first and last blocks, the event too
+    EXPECT_TRUE(rows.last().startsWith(QStringLiteral("\"10.03 10:25:02\";"))) << rows.last().toStdString();
 }
 
 // The program itself, on a file that is no archive.
