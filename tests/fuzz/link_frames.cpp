@@ -3,6 +3,7 @@
 // with their resynchronising on the frame head), the identification probe
 // and the family reads that decode the replies into records.
 #include "fuzz_one.h"
+#include "tests/link/AcceptingPort.h"
 
 #include "link/CommandsController.h"
 #include "link/CommandsVK.h"
@@ -29,21 +30,9 @@ namespace {
 
 // The line: its bytes come from the input, in pieces the input also sets;
 // written requests go nowhere.
-class InputPort final : public ISerialPort {
+class InputPort final : public AcceptingPort {
 public:
     InputPort(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-    bool SaveState(QByteArray&) override { return true; }
-    bool RestoreState(const QByteArray&) override { return true; }
-    bool SetTimeouts(const SerialTimeouts&) override { return true; }
-    bool SetLineParameters(int) override { return true; }
-    bool RaiseModemLines() override { return true; }
-    bool Purge() override { return true; }
-    void ClearError() override {}
-    bool Write(const BYTE*, int count, int& written, PortFault&) override
-    {
-        written = count;
-        return true;
-    }
     int Read(BYTE* data, int count, PortFault&) override
     {
         if (m_pos >= m_size || count <= 0)
@@ -57,7 +46,6 @@ public:
         return n;
     }
     int BytesWaiting() override { return int(m_size - std::min(m_pos, m_size)); }
-    void Close() override {}
 
 private:
     const std::uint8_t* m_data;

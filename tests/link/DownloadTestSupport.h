@@ -109,21 +109,29 @@ DownloadFileContent ReadDownloadFile(const QString& path, Head head)
     return out;
 }
 
-// The head of an archive download file: identification, notebook,
+// The head of a VK archive download file: identification, notebook,
 // configuration and status.
-inline DownloadFileContent ReadVKFile(const QString& path, CVKStatus* statusOut = nullptr)
-{
-    return ReadDownloadFile(path, [&](platform::SerialArchive& ar) {
-        CIden iden;
-        CVKNoteBook notebook;
-        CVKConfig config;
-        CVKStatus status;
+struct VKDownloadHead {
+    CIden iden;
+    CVKNoteBook notebook;
+    CVKConfig config;
+    CVKStatus status;
+    void Serialize(platform::SerialArchive& ar)
+    {
         iden.Serialize(ar);
         notebook.Serialize(ar);
         config.Serialize(ar);
         status.Serialize(ar);
+    }
+};
+
+inline DownloadFileContent ReadVKFile(const QString& path, CVKStatus* statusOut = nullptr)
+{
+    return ReadDownloadFile(path, [&](platform::SerialArchive& ar) {
+        VKDownloadHead head;
+        head.Serialize(ar);
         if (statusOut)
-            *statusOut = status;
+            *statusOut = head.status;
     });
 }
 

@@ -131,6 +131,19 @@ protected:
             tasks.m_tempName = tempPath;
         }
     }
+    // Starts the control and answers its first message, the request for a
+    // temporary name, as the application does, with a copy of `source`
+    // (the instrument on the line when none is given).
+    TestApplication::Message StartAndGiveCopy(const CPristroj* source = nullptr)
+    {
+        control = std::make_unique<QuickControl>(tasks, app);
+        EXPECT_TRUE(control->Start());
+        TestApplication::Message m;
+        EXPECT_TRUE(app.Next(m));
+        EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
+        GiveCopy(source ? *source : *entry);
+        return m;
+    }
     template <class Pred>
     bool WaitFor(Pred done)
     {
@@ -165,14 +178,8 @@ TEST_F(ControlTest, MostOverdueTaskBringsItsNewRecords)
         tasks.m_downloadImported = true;
         tasks.m_downloadCopy.reset();
     };
-    control = std::make_unique<QuickControl>(tasks, app);
-    ASSERT_TRUE(control->Start());
-
-    TestApplication::Message m;
-    ASSERT_TRUE(app.Next(m));
-    EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
+    TestApplication::Message m = StartAndGiveCopy();
     EXPECT_EQ(m.task, task->m_index);
-    GiveCopy(*entry);
     do
         ASSERT_TRUE(app.Next(m));
     while (m.id == platform::WM_APP_MAKE_TEMP_NAME);
@@ -202,12 +209,7 @@ TEST_F(ControlTest, FileTakenLateAfterManyRepostsStillCompletesTheTask)
         tasks.m_downloadImported = true;
         tasks.m_downloadCopy.reset();
     };
-    control = std::make_unique<QuickControl>(tasks, app);
-    ASSERT_TRUE(control->Start());
-    TestApplication::Message m;
-    ASSERT_TRUE(app.Next(m));
-    EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
-    GiveCopy(*entry);
+    StartAndGiveCopy();
 
     ExpectDoneWithoutFailure(*task, newest);
     EXPECT_GT(posts.load(), kBusyPosts);
@@ -229,12 +231,7 @@ TEST_F(ControlTest, FailedImportLeavesTheTasksLastDownload)
             ++handOvers;
         tasks.m_downloadCopy.reset(); // not imported
     };
-    control = std::make_unique<QuickControl>(tasks, app);
-    ASSERT_TRUE(control->Start());
-    TestApplication::Message m;
-    ASSERT_TRUE(app.Next(m));
-    EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
-    GiveCopy(*entry);
+    StartAndGiveCopy();
 
     ASSERT_TRUE(WaitFor([&] {
         std::lock_guard list(tasks.ListLock());
@@ -252,13 +249,7 @@ TEST_F(ControlTest, UnreachableInstrumentIsGivenUpAfterSixFailures)
     const CTime lastRun(2024, 1, 15, 1, 0, 0);
     app.now = lastRun.GetTime() + 9 * 3600;
     CTask* task = AddTask(entry->m_nazev, lastRun);
-    control = std::make_unique<QuickControl>(tasks, app);
-    ASSERT_TRUE(control->Start());
-
-    TestApplication::Message m;
-    ASSERT_TRUE(app.Next(m));
-    EXPECT_EQ(m.id, platform::WM_APP_MAKE_TEMP_NAME);
-    GiveCopy(away);
+    StartAndGiveCopy(&away);
     ASSERT_TRUE(WaitFor([&] { return task->m_error != 0; }));
     ASSERT_TRUE(WaitFor([&] { return !task->m_running; }));
     std::lock_guard outer(tasks.OuterLock()); // outer before list
@@ -283,11 +274,7 @@ TEST_F(ControlTest, TaskRemovedWhileItRunsEndsItsRun)
             return read(self, frame);
         });
     });
-    control = std::make_unique<QuickControl>(tasks, app);
-    ASSERT_TRUE(control->Start());
-    TestApplication::Message m;
-    ASSERT_TRUE(app.Next(m));
-    GiveCopy(*entry);
+    StartAndGiveCopy();
     bool freed = false;
     for (int i = 0; i < 30000 && !freed; ++i) {
         {

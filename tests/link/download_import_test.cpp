@@ -71,14 +71,8 @@ protected:
         ASSERT_TRUE(in.open(QIODevice::ReadOnly));
         platform::SerialArchive ar(in.readAll());
         in.close();
-        CIden iden;
-        CVKNoteBook notebook;
-        CVKConfig config;
-        CVKStatus status;
-        iden.Serialize(ar);
-        notebook.Serialize(ar);
-        config.Serialize(ar);
-        status.Serialize(ar);
+        VKDownloadHead head;
+        head.Serialize(ar);
         std::vector<CUniTyp> blocks;
         for (;;) {
             CUniTyp block;
@@ -88,15 +82,15 @@ protected:
             blocks.push_back(block);
         }
         std::array<BYTE, CVKStatus::kImageSize> image{};
-        status.ToRaw(image.data());
+        head.status.ToRaw(image.data());
         std::fill_n(image.begin() + 28, 6, BYTE(0));
-        status.FromRaw(image.data());
+        head.status.FromRaw(image.data());
         CDownloadFile out;
         ASSERT_TRUE(out.Create(path));
-        out.Store(iden);
-        out.Store(notebook);
-        out.Store(config);
-        out.Store(status);
+        out.Store(head.iden);
+        out.Store(head.notebook);
+        out.Store(head.config);
+        out.Store(head.status);
         for (CUniTyp& block : blocks)
             out.Store(block);
         out.Finish();

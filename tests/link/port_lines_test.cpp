@@ -1,6 +1,7 @@
 // Many open ports at once: requests on different ports never wait for each
 // other, however many ports are open, and requests on one port still take
 // turns.
+#include "AcceptingPort.h"
 #include "LinkTestSupport.h"
 
 #include "model/Iden.h"
@@ -11,26 +12,6 @@
 #include <thread>
 
 namespace {
-
-// A port that accepts every setting; the requests here never touch it.
-class QuietPort : public ISerialPort {
-public:
-    bool SaveState(QByteArray&) override { return true; }
-    bool RestoreState(const QByteArray&) override { return true; }
-    bool SetTimeouts(const SerialTimeouts&) override { return true; }
-    bool SetLineParameters(int) override { return true; }
-    bool RaiseModemLines() override { return true; }
-    bool Purge() override { return true; }
-    void ClearError() override {}
-    bool Write(const BYTE*, int count, int& written, PortFault&) override
-    {
-        written = count;
-        return true;
-    }
-    int Read(BYTE*, int, PortFault&) override { return 0; }
-    int BytesWaiting() override { return 0; }
-    void Close() override {}
-};
 
 // Counts the requests inside, per port and on all ports at once. A request
 // stays inside until a request of every port has been inside at the same
@@ -86,7 +67,7 @@ TEST(PortLines, RequestsOnManyPortsRunSideBySideAndThoseOnOnePortTakeTurns)
     std::atomic<int> opens{0};
     CLinkManager manager(ports, clock, [&opens](const QString&, PortFault&) -> std::shared_ptr<ISerialPort> {
         ++opens;
-        return std::make_shared<QuietPort>();
+        return std::make_shared<AcceptingPort>();  // the requests here never touch it
     });
     struct Link {
         DWORD id;
@@ -130,7 +111,7 @@ TEST(PortLines, APortClosedAndOpenedAgainKeepsItsRequestsApartFromTheOthers)
     linktest::FakePortList ports;
     linktest::FakeClock clock;
     CLinkManager manager(ports, clock, [](const QString&, PortFault&) -> std::shared_ptr<ISerialPort> {
-        return std::make_shared<QuietPort>();
+        return std::make_shared<AcceptingPort>();  // the requests here never touch it
     });
     std::vector<DWORD> ids;
     for (int p = 0; p < 20; ++p) {
