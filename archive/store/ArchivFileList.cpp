@@ -276,8 +276,14 @@ bool CArchivFileList::MakeWritable(const std::shared_ptr<CArchivFileEntry>& entr
     if (!entry)
         return false;
     std::lock_guard lock(m_mutex);
-    if (std::find(m_entries.begin(), m_entries.end(), entry) == m_entries.end())
-        return false; // dead, or replaced
+    if (std::find(m_entries.begin(), m_entries.end(), entry) == m_entries.end()) {
+        // Out of the list (dead, or its file set aside): its writers write on
+        // as before, nobody reopens it.
+        std::lock_guard entryLock(entry->m_mutex);
+        if (status)
+            *status = entry->m_storage && !entry->m_readOnly ? StorageStatus::Ok : StorageStatus::Failed;
+        return entry->m_storage && !entry->m_readOnly;
+    }
     return MakeWritableLocked(entry, onlyIfSettled, status);
 }
 
