@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -138,7 +139,10 @@ public:
     std::unique_ptr<CArchivStream> OpenSettingsSection(int section, std::optional<QByteArray>& saved);
     int CloseSettingsSection(std::unique_ptr<CArchivStream> stream, int section, std::optional<QByteArray>& saved);
     // Section `section` becomes `bytes`, the other one kept; a failed write
-    // is reported. True when the file took it.
+    // is reported. True when the file took it or already held it. A file
+    // opened only for reading is written only when that changes no other
+    // byte of it: never when it read as damaged or its container is not
+    // settled (its settings are then not kept).
     bool WriteSettingsSection(int section, const QByteArray& bytes);
     int ReleaseAndReportError(std::unique_ptr<CArchivStream>& stream);
     int ReleaseStream(std::unique_ptr<CArchivStream>& stream);
@@ -317,6 +321,8 @@ private:
     void CompleteCreation(const QString& instrument);
 
     std::shared_ptr<CArchivFileEntry> CurrentEntry() const;
+    // The open file, reopened for writing when it was opened for reading.
+    bool MakeWritable();
     void InstallEntry(std::shared_ptr<CArchivFileEntry> entry, int generation);
     // `recording`: the file of an instrument's recording, where a damaged or
     // cut-short file in the way is dealt with instead of asking.
@@ -336,6 +342,7 @@ private:
     void FollowGraphFeed();
 
     mutable std::mutex m_fileLock;
+    std::atomic<bool> m_readDamage{false}; // a header or block of the file did not read whole
     TimeSource m_now;
     IArchivHost* m_host = nullptr;
     std::deque<PendingBlock> m_pending; // ringLock

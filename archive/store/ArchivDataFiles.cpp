@@ -43,6 +43,11 @@ QString CArchivData::HeaderName() const
     return header ? archive::DeepCopy(header->name) : QString();
 }
 
+bool CArchivData::MakeWritable()
+{
+    return Files().MakeWritable(CurrentEntry(), false);
+}
+
 void CArchivData::InstallEntry(std::shared_ptr<CArchivFileEntry> entry, int generation)
 {
     std::shared_ptr<CArchivFileEntry> previous;
@@ -51,6 +56,7 @@ void CArchivData::InstallEntry(std::shared_ptr<CArchivFileEntry> entry, int gene
         previous = std::exchange(fileEntry, std::move(entry));
         m_openGeneration = generation;
     }
+    m_readDamage = false;
     Files().Release(previous);
 }
 
@@ -157,8 +163,10 @@ int CArchivData::ReadHeader()
     case archive::HeaderDecode::Ok:
         break;
     case archive::HeaderDecode::Rejected:
+        m_readDamage = true;
         return 0;
     case archive::HeaderDecode::Short:
+        m_readDamage = true;
         ReportFileErrorLocked(QString());
         return 0;
     }
@@ -187,6 +195,7 @@ int CArchivData::ReadBlock(int slot, CArchivRecordList& out)
     }
     if (complete)
         return 1;
+    m_readDamage = true;
     const std::uint32_t last = out.size() > before ? out.back().time : slotStart;
     out.push_back({last + 2, kRecordError, platform::ToCp1250(platform::LoadString(platform::IDS_NOT_ALL_DATA_READ))});
     return 0;

@@ -109,6 +109,8 @@ void CArchivData::ShiftBlocks(int writePosition, int newCount, int collectingSlo
     std::lock_guard ring(ringLock);
     if (!fileEntry || !header || newCount <= header->SlotCount() || newCount > archive::kMaxSlotCount)
         return;
+    if (!CArchivFileList::Instance().MakeWritable(fileEntry, false))
+        return;
     auto storage = fileEntry->GetStorage();
     if (!storage)
         return;

@@ -88,6 +88,7 @@ std::unique_ptr<CArchivStream> CArchivData::OpenSettingsStream(int section, QStr
 std::unique_ptr<CArchivStream> CArchivData::OpenSettingsSection(int section, std::optional<QByteArray>& saved)
 {
     saved.reset();
+    MakeWritable();
     auto entry = CurrentEntry();
     auto storage = entry ? entry->GetStorage() : nullptr;
     if (!storage)
@@ -187,6 +188,19 @@ int CArchivData::CloseSettingsSection(std::unique_ptr<CArchivStream> stream, int
 
 bool CArchivData::WriteSettingsSection(int section, const QByteArray& bytes)
 {
+    {
+        QString instrument;
+        DWORD length = 0;
+        if (auto stored = OpenSettingsStream(section, instrument, length); stored && length == DWORD(bytes.size())) {
+            QByteArray held(bytes.size(), '\0');
+            if (stored->Read(held.data(), held.size()) == held.size() && held == bytes)
+                return true;
+        }
+    }
+    // Viewing alone changes nothing in a file that a write would rewrite.
+    if (auto entry = CurrentEntry(); entry && entry->IsReadOnly()
+        && (m_readDamage || !CArchivFileList::Instance().MakeWritable(entry, true)))
+        return false;
     std::optional<QByteArray> saved;
     std::unique_ptr<CArchivStream> stream = OpenSettingsSection(section, saved);
     if (!stream)
@@ -215,6 +229,8 @@ int CArchivData::OpenBexor(std::unique_ptr<CArchivStream>& stream, bool create,
                            const std::function<bool(CArchivStream&)>& readIndex)
 {
     stream.reset();
+    if (create)
+        MakeWritable();
     auto entry = CurrentEntry();
     auto storage = entry ? entry->GetStorage() : nullptr;
     if (!storage)

@@ -99,6 +99,8 @@ int CArchivData::WritePending(const QString* instrument)
 // header, the streams a shrink cut off, and the file put on disk.
 CArchivData::WriteOutcome CArchivData::WriteOne(const PendingBlock& job)
 {
+    if (fileEntry && !CArchivFileList::Instance().MakeWritable(fileEntry, false))
+        return WriteOutcome::Failed;
     stamp.Write(fileEntry.get(), Now());
     auto storage = fileEntry ? fileEntry->GetStorage() : nullptr;
     if (!storage)

@@ -159,6 +159,8 @@ int TArchivDownload<Family>::MergeDownload(TArchivDownload& source, const archiv
             return fail(merge.GetErrorText());
     }
     auto target = this->fileEntry;
+    if (target && !CArchivFileList::Instance().MakeWritable(target, false))
+        return fail(archive::TempFileProcessErrorText());
     auto mergeStorage = merge.fileEntry ? merge.fileEntry->GetStorage() : nullptr;
     if (!target || !mergeStorage
         || !archive::ReplaceArchiveContent(*target, headerName, *mergeStorage, merge.SlotTable()))

@@ -29,6 +29,12 @@ bool CArchivFileEntry::IsDead() const
     return m_dead;
 }
 
+bool CArchivFileEntry::IsReadOnly() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_readOnly;
+}
+
 int CArchivFileEntry::GetRefCount() const
 {
     std::lock_guard lock(m_mutex);
@@ -129,10 +135,12 @@ int CArchivFileList::GetOpenCount() const
     return int(m_entries.size());
 }
 
-std::shared_ptr<CArchivFileEntry> CArchivFileList::AddLocked(const QString& path, std::shared_ptr<Storage> storage)
+std::shared_ptr<CArchivFileEntry> CArchivFileList::AddLocked(const QString& path, std::shared_ptr<Storage> storage,
+                                                             bool readOnly)
 {
     std::shared_ptr<CArchivFileEntry> entry(new CArchivFileEntry(path));
     entry->m_storage = std::move(storage);
+    entry->m_readOnly = readOnly;
     entry->m_refCount = 1;
     m_entries.push_back(entry);
     return entry;
@@ -163,9 +171,10 @@ bool CArchivFileList::RecreateLocked(const std::shared_ptr<CArchivFileEntry>& en
     entry->m_headerOnDisk.clear();
     if (auto created = m_provider->Create(entry->m_path, true)) {
         entry->m_storage = std::move(created);
+        entry->m_readOnly = false;
         return true;
     }
-    entry->m_storage = m_provider->Open(entry->m_path);
+    entry->m_storage = entry->m_readOnly ? m_provider->OpenReadOnly(entry->m_path) : m_provider->Open(entry->m_path);
     if (!entry->m_storage) {
         entry->m_dead = true;
         std::erase(m_entries, entry);
@@ -180,6 +189,8 @@ std::shared_ptr<CArchivFileEntry> CArchivFileList::Open(const QString& path, boo
     bool mayReplace = false;
     if (auto entry = FindLocked(path)) {
         if (!forWriting || useExisting) {
+            if (forWriting && !MakeWritableLocked(entry, false, nullptr))
+                return nullptr;
             ++entry->m_refCount;
             return entry;
         }
@@ -192,11 +203,13 @@ std::shared_ptr<CArchivFileEntry> CArchivFileList::Open(const QString& path, boo
         mayReplace = true; // its users went away while the user was asked
     }
 
-    if (!forWriting || useExisting) {
+    if (!forWriting) {
+        auto storage = m_provider->OpenReadOnly(path);
+        return storage ? AddLocked(path, std::move(storage), true) : nullptr;
+    }
+    if (useExisting) {
         if (auto storage = m_provider->Open(path))
             return AddLocked(path, std::move(storage));
-        if (!forWriting)
-            return nullptr;
     }
     StorageStatus status = StorageStatus::Ok;
     if (auto storage = m_provider->Create(path, mayReplace, &status))
@@ -221,6 +234,8 @@ std::shared_ptr<CArchivFileEntry> CArchivFileList::OpenExisting(const QString& p
     if (status)
         *status = StorageStatus::Ok;
     if (auto entry = FindLocked(path)) {
+        if (!MakeWritableLocked(entry, false, status))
+            return nullptr;
         ++entry->m_refCount;
         return entry;
     }
@@ -253,6 +268,59 @@ std::shared_ptr<CArchivFileEntry> CArchivFileList::CreateNew(const QString& path
     if (auto storage = m_provider->Create(path, true))
         return AddLocked(path, std::move(storage));
     return nullptr;
+}
+
+bool CArchivFileList::MakeWritable(const std::shared_ptr<CArchivFileEntry>& entry, bool onlyIfSettled,
+                                   StorageStatus* status)
+{
+    if (!entry)
+        return false;
+    std::lock_guard lock(m_mutex);
+    if (std::find(m_entries.begin(), m_entries.end(), entry) == m_entries.end()) {
+        // Out of the list (dead, or its file set aside): its writers write on
+        // as before, nobody reopens it.
+        std::lock_guard entryLock(entry->m_mutex);
+        if (status)
+            *status = entry->m_storage && !entry->m_readOnly ? StorageStatus::Ok : StorageStatus::Failed;
+        return entry->m_storage && !entry->m_readOnly;
+    }
+    return MakeWritableLocked(entry, onlyIfSettled, status);
+}
+
+// The readers of the entry find the writable file in it; when it cannot be
+// opened for writing they keep reading the file as before.
+bool CArchivFileList::MakeWritableLocked(const std::shared_ptr<CArchivFileEntry>& entry, bool onlyIfSettled,
+                                         StorageStatus* status)
+{
+    std::lock_guard lock(entry->m_mutex);
+    if (status)
+        *status = StorageStatus::Ok;
+    if (!entry->m_storage) {
+        if (status)
+            *status = StorageStatus::Failed;
+        return false;
+    }
+    if (!entry->m_readOnly)
+        return true;
+    if (onlyIfSettled && !entry->m_storage->IsSettled()) {
+        if (status)
+            *status = StorageStatus::Failed;
+        return false;
+    }
+    entry->m_storage->Close();
+    entry->m_storage.reset();
+    if (auto writable = m_provider->Open(entry->m_path, status)) {
+        entry->m_storage = std::move(writable);
+        entry->m_readOnly = false;
+        return true;
+    }
+    entry->m_storage = m_provider->OpenReadOnly(entry->m_path);
+    if (!entry->m_storage) {
+        entry->m_headerOnDisk.clear();
+        entry->m_dead = true;
+        std::erase(m_entries, entry);
+    }
+    return false;
 }
 
 void CArchivFileList::Release(const std::shared_ptr<CArchivFileEntry>& entry)

@@ -23,6 +23,9 @@ public:
     std::shared_ptr<archive::Storage> GetStorage() const;
     bool IsDead() const;
     int GetRefCount() const;
+    // Opened only for reading: nobody in this process has written to it or
+    // recorded into it.
+    bool IsReadOnly() const;
 
     // Writes the "hlavicka" stream so that it reads as `image`: the whole
     // stream when its name or size changed, else only the entries that differ
@@ -42,12 +45,16 @@ private:
     // A private copy: Qt's shared byte arrays are not handed between threads.
     std::string m_headerOnDisk;
     bool m_dead = false;
+    bool m_readOnly = false;
     int m_refCount = 0; // guarded by the list's lock
 };
 
 // The process-wide list of open archive files, one entry per path (exact,
-// case-sensitive comparison). Safe from every thread; questions to the user go
-// through the host with no lock held.
+// case-sensitive comparison). A file opened for reading is opened read-only:
+// viewing never changes a byte of it and leaves other readers in. The first
+// writer (a recording, a merge, a settings write) reopens it for writing for
+// all its users. Safe from every thread; questions to the user go through the
+// host with no lock held.
 class CArchivFileList {
 public:
     static CArchivFileList& Instance();
@@ -60,7 +67,8 @@ public:
     void SetProvider(std::shared_ptr<archive::StorageProvider> provider);
     std::shared_ptr<archive::StorageProvider> GetProvider() const;
 
-    // Reading: an entry in use gains a reference, else the file is opened.
+    // Reading: an entry in use gains a reference, else the file is opened
+    // read-only.
     // Writing with useExisting: the same, and a missing (or unreadable) file is
     // created, asking 32254 before replacing an existing one. Writing without
     // useExisting: a file in use is replaced for all its users after 32258,
@@ -77,6 +85,11 @@ public:
     bool MoveAside(const QString& path, const QString& aside);
     // Creates the file anew without asking (download import).
     std::shared_ptr<CArchivFileEntry> CreateNew(const QString& path);
+    // The entry opened for writing (see Storage::IsSettled for `onlyIfSettled`:
+    // a file only read so far is left as it is when a write would rewrite
+    // it). False when it cannot be written; the entry then stays as it was.
+    bool MakeWritable(const std::shared_ptr<CArchivFileEntry>& entry, bool onlyIfSettled,
+                      archive::StorageStatus* status = nullptr);
     // Drops one reference; the last one closes the file.
     void Release(const std::shared_ptr<CArchivFileEntry>& entry);
     // Puts what was written on disk. On failure the entry dies, leaves the
@@ -88,7 +101,10 @@ public:
 
 private:
     std::shared_ptr<CArchivFileEntry> FindLocked(const QString& path) const;
-    std::shared_ptr<CArchivFileEntry> AddLocked(const QString& path, std::shared_ptr<archive::Storage> storage);
+    std::shared_ptr<CArchivFileEntry> AddLocked(const QString& path, std::shared_ptr<archive::Storage> storage,
+                                                bool readOnly = false);
+    bool MakeWritableLocked(const std::shared_ptr<CArchivFileEntry>& entry, bool onlyIfSettled,
+                            archive::StorageStatus* status);
     bool RecreateLocked(const std::shared_ptr<CArchivFileEntry>& entry);
     // The open entry, started afresh for one more user; null when it cannot be.
     std::shared_ptr<CArchivFileEntry> ReuseAfreshLocked(const std::shared_ptr<CArchivFileEntry>& entry);

@@ -54,13 +54,24 @@ public:
     virtual StorageStatus Flush() = 0;
     // Releases the file; later calls fail.
     virtual void Close() = 0;
+    // Whether a write would change no byte beyond the ones written: a
+    // container that is not whole, or holds space a writer would give back,
+    // is rewritten by any write.
+    virtual bool IsSettled() { return true; }
 };
 
-// Opens and creates files. Files are held exclusively until closed.
+// Opens and creates files. Files opened for writing are held exclusively
+// until closed.
 class StorageProvider {
 public:
     virtual ~StorageProvider() = default;
     virtual std::shared_ptr<Storage> Open(const QString& path, StorageStatus* status = nullptr) = 0;
+    // For reading only: not a byte of the file changes, also when it closes,
+    // and other readers are not shut out. Writes through it fail.
+    virtual std::shared_ptr<Storage> OpenReadOnly(const QString& path, StorageStatus* status = nullptr)
+    {
+        return Open(path, status);
+    }
     // Without overwrite an existing file gives AlreadyExists.
     virtual std::shared_ptr<Storage> Create(const QString& path, bool overwrite, StorageStatus* status = nullptr) = 0;
 };

@@ -195,6 +195,12 @@ public:
         }
     }
 
+    bool IsSettled() override
+    {
+        std::lock_guard lock(m_file->mutex);
+        return m_file->file && m_file->file->isSettled();
+    }
+
 private:
     std::shared_ptr<CfbFile> m_file;
 };
@@ -206,6 +212,11 @@ public:
         auto file = cfb::CompoundFile::open(LocalPath(path), cfb::OpenMode::ReadWrite);
         Put(status, ToStatus(file.code()));
         return file ? std::make_shared<CfbStorage>(std::move(*file)) : nullptr;
+    }
+
+    std::shared_ptr<Storage> OpenReadOnly(const QString& path, StorageStatus* status) override
+    {
+        return OpenCfbReadOnly(path, status);
     }
 
     std::shared_ptr<Storage> Create(const QString& path, bool overwrite, StorageStatus* status) override

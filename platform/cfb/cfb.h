@@ -262,6 +262,9 @@ class CompoundFile {
   // Full check of the structure: every chain, no sector shared, directory
   // tree order and red-black rules. Used by tests and the fuzzer.
   Status checkConsistency() const;
+  // Whole, and with no unused tail: a writer's close would change no byte
+  // it did not write.
+  bool isSettled() const;
 
   // Testing only: called before every write, truncation and sync of the file
   // with a running count (the crash tests kill the process from it).

@@ -648,6 +648,18 @@ Result<std::unique_ptr<CompoundFile>> CompoundFile::openMemory(std::span<const s
   return std::unique_ptr<CompoundFile>(new CompoundFile(std::move(impl)));
 }
 
+namespace {
+
+// The file's size without the unused tail a writer's close gives back.
+std::uint64_t usedSize(const CompoundFile::Impl& m) {
+  for (std::size_t s = m.fat.size(); s-- > 0;) {
+    if (m.fat[s] != kFreeSect) return m.secOff(std::uint32_t(s)) + m.ss;
+  }
+  return m.ss;
+}
+
+}  // namespace
+
 Status CompoundFile::close() {
   Impl& m = *impl_;
   if (!m.isOpen) return Errc::closed;
@@ -656,16 +668,7 @@ Status CompoundFile::close() {
     st = m.commit();
     if (st.ok()) {
       // Drop the unused tail (old journals, freed sectors at the end).
-      std::uint64_t last = 0;
-      bool any = false;
-      for (std::size_t s = m.fat.size(); s-- > 0;) {
-        if (m.fat[s] != kFreeSect) {
-          last = s;
-          any = true;
-          break;
-        }
-      }
-      const std::uint64_t size = any ? m.secOff(std::uint32_t(last)) + m.ss : m.ss;
+      const std::uint64_t size = usedSize(m);
       if (m.physSize > size) m.beforeWrite();
       if (m.physSize > size && ::ftruncate(m.fd, static_cast<off_t>(size)) != 0)
         st = Error(Errc::io_error, sysError("truncate"));
@@ -866,6 +869,10 @@ Status CompoundFile::copyTo(CompoundFile& dst) const {
 }
 
 Status CompoundFile::checkConsistency() const { return impl_->check(); }
+
+bool CompoundFile::isSettled() const {
+  return impl_->isOpen && impl_->physSize <= usedSize(*impl_) && impl_->check().ok();
+}
 
 void CompoundFile::setWriteHookForTesting(std::function<void(std::uint64_t)> hook) {
   impl_->writeHook = std::move(hook);

@@ -5,6 +5,8 @@
 
 #include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivFileList.h"
+#include "archive/store/ArchivHeader.h"
+#include "platform/cfb/cfb.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
 #include "platform/ui/WaitDlg.h"
@@ -12,7 +14,14 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFile>
 #include <QStringList>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <functional>
 
 namespace {
 
@@ -20,6 +29,12 @@ using namespace doctest;
 using archive::cmd::kToEnd;
 
 class ArchivDocOpenTest : public ArchivDocTest {};
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // Records the text of every wait dialog that shows while it lives.
 struct ShownWaitDialogs : QObject {
@@ -66,6 +81,62 @@ TEST_F(ArchivDocOpenTest, OpensOverTheWholeFileOrTheLastIntervalAndPlacesTheWind
         EXPECT_EQ(start.GetTime(), c.expectedStart) << c.interval;
         EXPECT_EQ(stop.GetTime(), end) << c.interval;
         EXPECT_EQ(view->hints, (std::vector<std::intptr_t>{20, 43})) << c.interval;
+    }
+}
+
+// A file that a write would rewrite (an unused tail after its last sector, a
+// block that does not read whole) is viewed from its first record to its
+// last and closed again without one byte of it changing; while it is shown,
+// other readers are not shut out.
+TEST_F(ArchivDocOpenTest, ViewingChangesNoByteOfAFileThatAWriteWouldRewrite)
+{
+    for (int b = 0; b < 4; ++b)
+        WriteBlock();
+    m_writer.Close();
+    const QByteArray recorded = FileBytes(ArchivePath());
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+    };
+    const Case cases[] = {
+        {"unused tail",
+         [this] {
+             QFile file(ArchivePath());
+             ASSERT_TRUE(file.open(QIODevice::Append));
+             file.write(QByteArray(2048, '\0'));
+         }},
+        {"damaged block",
+         [this] {
+             auto file = cfb::CompoundFile::open(QFile::encodeName(ArchivePath()).toStdString(),
+                                                 cfb::OpenMode::ReadWrite);
+             ASSERT_TRUE(file);
+             auto block = (*file)->readStream(archive::SlotStreamName(1));
+             ASSERT_TRUE(block);
+             ASSERT_TRUE((*file)->writeStream(archive::SlotStreamName(1),
+                                              std::vector<std::uint8_t>(block->size(), 0xA5)));
+         }},
+    };
+    using namespace archive::cmd;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            QFile file(ArchivePath());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(recorded);
+        }
+        c.spoil();
+        const QByteArray before = FileBytes(ArchivePath());
+        HintView* view = nullptr;
+        CVKArchivDoc* doc = OpenDoc<CVKArchivDoc>(view);
+        for (int command : {kGoStart, kPageForward, kPageForward, kGoEnd})
+            EXPECT_TRUE(doc->OnCommand(command)) << command;
+        const int reader = ::open(QFile::encodeName(ArchivePath()).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(reader, 0);
+        EXPECT_EQ(::flock(reader, LOCK_SH | LOCK_NB), 0);
+        ::close(reader);
+        doc->OnCloseDocument();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(FileBytes(ArchivePath()), before);
     }
 }
 

@@ -145,6 +145,10 @@ public:
     {
         return path == m_input ? archive::OpenCfbReadOnly(path, status) : m_usual->Open(path, status);
     }
+    std::shared_ptr<archive::Storage> OpenReadOnly(const QString& path, archive::StorageStatus* status) override
+    {
+        return path == m_input ? archive::OpenCfbReadOnly(path, status) : m_usual->OpenReadOnly(path, status);
+    }
     std::shared_ptr<archive::Storage> Create(const QString& path, bool overwrite,
                                              archive::StorageStatus* status) override
     {

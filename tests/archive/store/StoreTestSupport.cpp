@@ -146,6 +146,7 @@ public:
         return m_faults.ShouldFail("flush", "") ? StorageStatus::Failed : m_real->Flush();
     }
     void Close() override { m_real->Close(); }
+    bool IsSettled() override { return m_real->IsSettled(); }
 
 private:
     std::unique_ptr<archive::StorageStream> Wrap(std::unique_ptr<archive::StorageStream> real,
@@ -174,26 +175,37 @@ bool FaultyProvider::ShouldFail(const std::string& op, const std::string& name) 
     return m_predicate && m_predicate(op, name);
 }
 
-std::shared_ptr<archive::Storage> FaultyProvider::Open(const QString& path, StorageStatus* status)
+namespace {
+
+// The real storage behind the faults, unless `op` is to fail.
+std::shared_ptr<archive::Storage> Wrap(const FaultyProvider& faults, const char* op, const QString& path,
+                                       StorageStatus* status,
+                                       const std::function<std::shared_ptr<archive::Storage>()>& real)
 {
-    if (ShouldFail("open-file", path.toStdString())) {
+    if (faults.ShouldFail(op, path.toStdString())) {
         if (status)
             *status = StorageStatus::Failed;
         return nullptr;
     }
-    auto real = m_real->Open(path, status);
-    return real ? std::make_shared<FaultyStorage>(std::move(real), *this) : nullptr;
+    auto opened = real();
+    return opened ? std::make_shared<FaultyStorage>(std::move(opened), faults) : nullptr;
+}
+
+} // namespace
+
+std::shared_ptr<archive::Storage> FaultyProvider::Open(const QString& path, StorageStatus* status)
+{
+    return Wrap(*this, "open-file", path, status, [&] { return m_real->Open(path, status); });
+}
+
+std::shared_ptr<archive::Storage> FaultyProvider::OpenReadOnly(const QString& path, StorageStatus* status)
+{
+    return Wrap(*this, "open-file", path, status, [&] { return m_real->OpenReadOnly(path, status); });
 }
 
 std::shared_ptr<archive::Storage> FaultyProvider::Create(const QString& path, bool overwrite, StorageStatus* status)
 {
-    if (ShouldFail("create-file", path.toStdString())) {
-        if (status)
-            *status = StorageStatus::Failed;
-        return nullptr;
-    }
-    auto real = m_real->Create(path, overwrite, status);
-    return real ? std::make_shared<FaultyStorage>(std::move(real), *this) : nullptr;
+    return Wrap(*this, "create-file", path, status, [&] { return m_real->Create(path, overwrite, status); });
 }
 
 // ---- TestArchivData ----------------------------------------------------------

@@ -62,6 +62,7 @@ public:
     bool ShouldFail(const std::string& op, const std::string& name) const;
 
     std::shared_ptr<archive::Storage> Open(const QString& path, archive::StorageStatus* status) override;
+    std::shared_ptr<archive::Storage> OpenReadOnly(const QString& path, archive::StorageStatus* status) override;
     std::shared_ptr<archive::Storage> Create(const QString& path, bool overwrite,
                                              archive::StorageStatus* status) override;
 

@@ -1,5 +1,11 @@
 #include "StoreTestSupport.h"
 
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <thread>
 
 namespace storetest {
@@ -18,6 +24,22 @@ protected:
     }
 
     CArchivFileList& Files() { return CArchivFileList::Instance(); }
+
+    static QByteArray Bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Whether another reader may take the file now.
+    static bool OthersMayRead(const QString& path)
+    {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        const bool shared = fd >= 0 && ::flock(fd, LOCK_SH | LOCK_NB) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return shared;
+    }
 };
 
 TEST_F(FileListTest, ReadersShareOneOpenFile)
@@ -106,6 +128,61 @@ TEST_F(FileListTest, CreatingOverAnExistingFileAsks)
     ASSERT_EQ(recorder.OpenForWriting("Jiny"), 1);
     EXPECT_EQ(recorder.GetInstrumentName(), QStringLiteral("Jiny"));
     EXPECT_FALSE(recorder.ReadHeader());
+}
+
+// Reading opens the file read-only: other readers stay in, and not a byte
+// changes, also of a container that a writer would tidy (an unused tail after
+// its last sector). A window's settings are not kept in such a file; in a
+// settled one they are, and the same settings again write nothing. A
+// recorder taking the file up reopens it for writing under its reader.
+TEST_F(FileListTest, ReadingLeavesTheFileAsItIsAndARecorderReopensItForWriting)
+{
+    const QString path = MakeArchive("cteny");
+    const QByteArray settled = Bytes(path);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(QByteArray(1024, '\0'));
+    }
+    const QByteArray untidy = Bytes(path);
+
+    CArchivData reader;
+    Prepare(reader);
+    ASSERT_TRUE(reader.Open(path));
+    ASSERT_TRUE(reader.ReadHeader());
+    EXPECT_TRUE(Files().Find(path)->IsReadOnly());
+    EXPECT_TRUE(OthersMayRead(path));
+    EXPECT_EQ(ReadWords(path, 1), std::vector<DWORD>{1});
+    EXPECT_FALSE(reader.WriteSettingsSection(1, QByteArrayLiteral("okno")));
+    reader.Close();
+    EXPECT_EQ(Bytes(path), untidy);
+
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(settled);
+    }
+    ASSERT_TRUE(reader.Open(path));
+    EXPECT_TRUE(reader.WriteSettingsSection(1, QByteArrayLiteral("okno")));
+    EXPECT_FALSE(Files().Find(path)->IsReadOnly());
+    reader.Close();
+    const QByteArray kept = Bytes(path);
+    EXPECT_NE(kept, settled);
+    ASSERT_TRUE(reader.Open(path));
+    EXPECT_TRUE(reader.WriteSettingsSection(1, QByteArrayLiteral("okno")));
+    EXPECT_TRUE(Files().Find(path)->IsReadOnly());
+    reader.Close();
+    EXPECT_EQ(Bytes(path), kept);
+
+    ASSERT_TRUE(reader.Open(path));
+    ASSERT_TRUE(reader.ReadHeader());
+    TestArchivData recorder;
+    Prepare(recorder);
+    ASSERT_EQ(recorder.OpenForAppend(path, QStringLiteral("Linka")), 1);
+    EXPECT_FALSE(Files().Find(path)->IsReadOnly());
+    EXPECT_FALSE(OthersMayRead(path));
+    EXPECT_TRUE(reader.ReadHeader());
+    EXPECT_EQ(ReadWords(path, 2), std::vector<DWORD>{2});
 }
 
 TEST_F(FileListTest, OpenAndCloseFromManyThreads)

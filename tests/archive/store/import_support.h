@@ -28,6 +28,14 @@ inline std::vector<CArchivRecordList> ReadBlocks(const QString& path)
     return blocks;
 }
 
+// The storage of a file a reader has open, reopened for writing: how a test
+// damages a file under its readers.
+inline std::shared_ptr<archive::Storage> WritableStorage(const QString& path)
+{
+    auto entry = CArchivFileList::Instance().Find(path);
+    return entry && CArchivFileList::Instance().MakeWritable(entry, false) ? entry->GetStorage() : nullptr;
+}
+
 inline std::vector<std::uint32_t> ReadSlotTable(const QString& path)
 {
     CVKDownloadArchivData reader;

@@ -360,7 +360,8 @@ TEST_F(VKMergeTest, DamagedBlockOfTheExistingArchiveKeepsWhatCanBeRead)
         CVKDownloadArchivData damage;
         Prepare(damage);
         ASSERT_EQ(damage.OpenByPath(Path("e.vk")), 1);
-        auto storage = CArchivFileList::Instance().Find(Path("e.vk"))->GetStorage();
+        auto storage = WritableStorage(Path("e.vk"));
+        ASSERT_TRUE(storage);
         QByteArray block;
         ASSERT_EQ(storage->ReadStream("A0", block), archive::StorageStatus::Ok);
         // The end event is cut off.
@@ -383,7 +384,8 @@ TEST_F(VKMergeTest, UnreadableHeaderOfTheExistingArchiveFailsTheMerge)
         CVKDownloadArchivData damage;
         Prepare(damage);
         ASSERT_EQ(damage.OpenByPath(Path("e.vk")), 1);
-        auto storage = CArchivFileList::Instance().Find(Path("e.vk"))->GetStorage();
+        auto storage = WritableStorage(Path("e.vk"));
+        ASSERT_TRUE(storage);
         ASSERT_EQ(storage->WriteStream("hlavicka", QByteArray(8, '\0')), archive::StorageStatus::Ok);
     }
     const QByteArray before = FileHash(Path("e.vk"));

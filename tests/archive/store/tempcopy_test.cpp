@@ -127,7 +127,8 @@ TEST_F(TempCopyTest, FailedCopyDeletesItsFile)
 
 TEST_F(TempCopyTest, UnreadableBlocksStillGiveACopy)
 {
-    auto storage = CArchivFileList::Instance().Find(Path("hala.vk"))->GetStorage();
+    auto storage = WritableStorage(Path("hala.vk"));
+    ASSERT_TRUE(storage);
     for (const char* name : {"A0", "A1", "A2"})
         ASSERT_EQ(storage->Destroy(name), archive::StorageStatus::Ok);
     CVKCopy copy;
@@ -139,7 +140,8 @@ TEST_F(TempCopyTest, UnreadableBlocksStillGiveACopy)
 
 TEST_F(TempCopyTest, WalkPassesOverABlockThatCannotBeRead)
 {
-    auto storage = CArchivFileList::Instance().Find(Path("hala.vk"))->GetStorage();
+    auto storage = WritableStorage(Path("hala.vk"));
+    ASSERT_TRUE(storage);
     ASSERT_EQ(storage->Destroy("A1"), archive::StorageStatus::Ok);
     ASSERT_EQ(m_source.OpenFirstBlock(), 1);
     EXPECT_EQ(m_source.CurrentSlot(), 0);
@@ -165,7 +167,8 @@ TEST_F(TempCopyTest, FileOpenElsewhereIsNotDeleted)
 
 TEST_F(TempCopyTest, DamagedHeaderIsReported)
 {
-    auto storage = CArchivFileList::Instance().Find(Path("hala.vk"))->GetStorage();
+    auto storage = WritableStorage(Path("hala.vk"));
+    ASSERT_TRUE(storage);
     ASSERT_EQ(storage->WriteStream("hlavicka", QByteArray(10, '\0')), archive::StorageStatus::Ok);
     EXPECT_EQ(m_source.OpenFirstBlock(), 0);
     EXPECT_EQ(m_source.GetErrorText(), QStringLiteral("Soubor je prázdný, nebo poškozený."));

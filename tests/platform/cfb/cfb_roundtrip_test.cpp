@@ -231,6 +231,24 @@ TEST(CfbRoundTrip, DestroyFreesSectorsForReuse) {
   EXPECT_EQ(contentOf(*g, "small2"), pattern(3000, 98));
 }
 
+// A file that a writer's close would change beyond what it wrote (an unused
+// tail after its last sector) is not settled; asking changes nothing.
+TEST(CfbRoundTrip, SettledUnlessAWritersCloseWouldGiveSpaceBack) {
+  TempDir dir;
+  const auto path = dir.file("settled.cfb");
+  auto f = mustCreate(path);
+  ASSERT_TRUE(f);
+  for (int i = 0; i < 4; ++i) ASSERT_OK(f->writeStream("A" + std::to_string(i), pattern(20000, i)));
+  ASSERT_OK(f->close());
+  const auto closedSize = std::filesystem::file_size(path);
+  EXPECT_TRUE(mustOpen(path, OpenMode::ReadOnly)->isSettled());
+  EXPECT_TRUE(mustOpen(path, OpenMode::ReadWrite)->isSettled());
+
+  std::filesystem::resize_file(path, closedSize + 1024);
+  EXPECT_FALSE(mustOpen(path, OpenMode::ReadOnly)->isSettled());
+  EXPECT_EQ(std::filesystem::file_size(path), closedSize + 1024);
+}
+
 TEST(CfbRoundTrip, StaleHandlesAfterDestroy) {
   TempDir dir;
   auto f = mustCreate(dir.file("stale.cfb"));
