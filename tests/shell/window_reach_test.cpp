@@ -5,7 +5,9 @@
 // row here fails the test.
 #include "RunningProgramTest.h"
 
+#include "archive_docs/ArchivDocBase.h"
 #include "archive_docs/OpenArchiveDlg.h"
+#include "archive/store/VKRArchivData.h"
 #include "charts/GraphView.h"
 #include "charts/GraphWnd.h"
 #include "link/Pristroj.h"
@@ -117,6 +119,15 @@ Check Vertical(bool in)
     };
 }
 
+Check Time(bool in)
+{
+    return [in](const Effects& e) {
+        EXPECT_EQ(e.timeAfter, in ? e.timeBefore / 2 : std::min(1000, e.timeBefore * 2)) << e.Describe().toStdString();
+    };
+}
+
+const Check kSomeDialog = [](const Effects& e) { EXPECT_EQ(e.dialogs.size(), 1) << e.Describe().toStdString(); };
+
 const Check kWholeGraph = [](const Effects& e) {
     EXPECT_EQ(e.spanAfter, 1000) << e.Describe().toStdString();
     EXPECT_EQ(e.timeAfter, 1000) << e.Describe().toStdString();
@@ -200,7 +211,8 @@ protected:
 
     CGraphWnd* Graph() const
     {
-        auto* view = instrument ? qobject_cast<charts::CGraphView*>(app->LiveView(*instrument)) : nullptr;
+        ui::CView* shown = instrument ? app->LiveView(*instrument) : liveFrame ? liveFrame->GetActiveView() : nullptr;
+        auto* view = qobject_cast<charts::CGraphView*>(shown);
         return view ? view->CommandGraph() : nullptr;
     }
 
@@ -509,6 +521,80 @@ TEST_F(LiveWindowReachTest, VKT)
                        {32137, true, nullptr},
                    }));
     CheckHideKey(32137);
+}
+
+// An archive window of a VKR analyser: the document's commands, the view's
+// menu and the graph's zooms, which here zoom the time axis too.
+TEST_F(LiveWindowReachTest, VKRArchive)
+{
+    CVKRArchivData writer;
+    writer.SetTimeSource(clock.Source());
+    ASSERT_EQ(writer.Create(20 * 600, 10, 60, dir.filePath(QStringLiteral("linka")), QStringLiteral(".vkr"), TRUE,
+                            TRUE, QStringLiteral("Linka")),
+              1);
+    for (int block = 0; block < 3; ++block) {
+        // The settings viewer reads the identification with the configuration.
+        CIden iden;
+        iden.number = 77;
+        iden.model = 0x1000;
+        writer.AddIdenRecord(iden);
+        writer.AddConfigRecord(vktest::VKRConfig(100, 1, CVKRConfig::Star));
+        for (int i = 0; i < 10; ++i) {
+            clock.Advance(60);
+            writer.AddMeasurementRecord(vktest::VKRValues(i));
+        }
+        clock.Advance(1);
+        const int mode = writer.EndBlock(FALSE, TRUE, 60);
+        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+    }
+    writer.Close();
+    ASSERT_TRUE(app->OpenArchiveFile(dir.filePath(QStringLiteral("linka.vkr"))));
+    QCoreApplication::processEvents();
+    liveFrame = frame->ActiveChildFrame();
+    ASSERT_NE(liveFrame, nullptr);
+    auto* archive = qobject_cast<CArchivDocBase*>(liveFrame->GetActiveDocument());
+    ASSERT_NE(archive, nullptr);
+    ASSERT_NE(Graph(), nullptr);
+    auto current = [archive] { return archive->Navigator().GetCurrentRecord(); };
+    const int last = archive->Navigator().GetLoadedRecordCount() - 1;
+    ASSERT_GT(last, 12);
+    int first = 0;
+
+    std::vector<Row> rows = {
+        {32136, true, kSomeDialog},
+        // No instrument in the program.
+        {32229, false, nullptr},
+        {32236, true, Box("Požadovaný soubor nenalezen.")},
+        {32237, true, Box("Požadovaný soubor nenalezen.")},
+        {32193, true, [&](const Effects&) { first = current(); EXPECT_LT(first, last - 11); }},
+        {32165, true, [&](const Effects&) { EXPECT_EQ(current(), first + 1); }},
+        {32167, true, [&](const Effects&) { EXPECT_EQ(current(), first + 11); }},
+        {32194, true, [&](const Effects&) { EXPECT_EQ(current(), first + 1); }},
+        {32169, true, [&](const Effects&) { EXPECT_EQ(current(), last); }},
+        {32195, true, [&](const Effects&) { EXPECT_EQ(current(), last - 1); }},
+        {32140, true, nullptr, true},
+        {32139, true, nullptr, true},
+        {32179, true, nullptr, true},
+        {32235, true, nullptr, true},
+        {32181, true, kSomeDialog},
+    };
+    for (int i = 0; i < 6; ++i) {
+        const int width = 100000 / CGraphWnd::kZoomPercents[i];
+        rows.push_back({CGraphWnd::kCmdVertZoom100 + i, true, VerticalTo(width)});
+        rows.push_back({CGraphWnd::kTimeZoomCommands[i], true, TimeTo(width)});
+    }
+    CheckRows(Join(rows, {
+                             {32180, true, kWholeGraph},
+                             {32191, true, Vertical(true)},
+                             {32192, true, Vertical(false)},
+                             {32213, true, Time(true)},
+                             {32214, true, Time(false)},
+                             {32196, true, kWholeGraph},
+                             {32197, true, nullptr, true},
+                             {57607, true, nullptr},
+                             {57608, true, nullptr},
+                             {57609, true, nullptr},
+                         }));
 }
 
 class ControllerWindowReachTest : public LiveWindowReachTest, public testing::WithParamInterface<int> {};
