@@ -230,14 +230,22 @@ protected:
             // Only with data to show.
             {32181, false, nullptr},
         };
+        // A live graph runs up to now: its time axis stays whole.
+        rows = Join(rows, PercentZoomRows(false));
+        rows.push_back({32180, true, kWholeGraph});
+        return Join(rows, GraphBarAndPrintRows());
+    }
+
+    // The view menu's absolute zooms of either axis.
+    static std::vector<Row> PercentZoomRows(bool timeAxisZooms)
+    {
+        std::vector<Row> rows;
         for (int i = 0; i < 6; ++i) {
             const int width = 100000 / CGraphWnd::kZoomPercents[i];
             rows.push_back({CGraphWnd::kCmdVertZoom100 + i, true, VerticalTo(width)});
-            // A live graph runs up to now: its time axis stays whole.
-            rows.push_back({CGraphWnd::kTimeZoomCommands[i], true, TimeTo(1000)});
+            rows.push_back({CGraphWnd::kTimeZoomCommands[i], true, TimeTo(timeAxisZooms ? width : 1000)});
         }
-        rows.push_back({32180, true, kWholeGraph});
-        return Join(rows, GraphBarAndPrintRows());
+        return rows;
     }
 
     // The graph bar's zooms, then the File menu's printing.
@@ -251,9 +259,11 @@ protected:
             {32214, false, nullptr},
             {32196, true, kWholeGraph},
             {32197, true, nullptr, true},
-            {57607, true, nullptr},
+            // The printer dialog and the preview; direct printing is not
+            // sent to the test machine's printer.
+            {57607, true, kSomeDialog},
             {57608, true, nullptr},
-            {57609, true, nullptr},
+            {57609, true, kSomeDialog},
         };
     }
 
@@ -578,12 +588,7 @@ TEST_F(LiveWindowReachTest, VKRArchive)
         {32235, true, nullptr, true},
         {32181, true, kSomeDialog},
     };
-    for (int i = 0; i < 6; ++i) {
-        const int width = 100000 / CGraphWnd::kZoomPercents[i];
-        rows.push_back({CGraphWnd::kCmdVertZoom100 + i, true, VerticalTo(width)});
-        rows.push_back({CGraphWnd::kTimeZoomCommands[i], true, TimeTo(width)});
-    }
-    CheckRows(Join(rows, {
+    CheckRows(Join(Join(rows, PercentZoomRows(true)), {
                              {32180, true, kWholeGraph},
                              {32191, true, Vertical(true)},
                              {32192, true, Vertical(false)},
@@ -591,9 +596,9 @@ TEST_F(LiveWindowReachTest, VKRArchive)
                              {32214, true, Time(false)},
                              {32196, true, kWholeGraph},
                              {32197, true, nullptr, true},
-                             {57607, true, nullptr},
+                             {57607, true, kSomeDialog},
                              {57608, true, nullptr},
-                             {57609, true, nullptr},
+                             {57609, true, kSomeDialog},
                          }));
 }
 
