@@ -7,6 +7,7 @@
 
 #include "archive_docs/ArchivDocBase.h"
 #include "archive_docs/OpenArchiveDlg.h"
+#include "archive/store/QorinArchivData.h"
 #include "archive/store/VKRArchivData.h"
 #include "charts/GraphView.h"
 #include "charts/GraphWnd.h"
@@ -259,9 +260,9 @@ protected:
             {32214, false, nullptr},
             {32196, true, kWholeGraph},
             {32197, true, nullptr, true},
-            // The printer dialog and the preview; direct printing is not
-            // sent to the test machine's printer.
-            {57607, true, kSomeDialog},
+            // The preview; printing itself is not sent to the test
+            // machine's printers.
+            {57607, true, nullptr},
             {57608, true, nullptr},
             {57609, true, kSomeDialog},
         };
@@ -596,10 +597,72 @@ TEST_F(LiveWindowReachTest, VKRArchive)
                              {32214, true, Time(false)},
                              {32196, true, kWholeGraph},
                              {32197, true, nullptr, true},
-                             {57607, true, kSomeDialog},
+                             {57607, true, nullptr},
                              {57608, true, nullptr},
                              {57609, true, kSomeDialog},
                          }));
+}
+
+// An archive window of a Qorin controller: the document's commands, the
+// view's panes and quantities, the graph bar and printing.
+TEST_F(LiveWindowReachTest, QorinArchive)
+{
+    CQorinArchivData writer;
+    writer.SetTimeSource(clock.Source());
+    ASSERT_EQ(writer.Create(3600, 10, 60, dir.filePath(QStringLiteral("kompenzace")), CQorinArchivData::Extension(),
+                            TRUE, TRUE, QStringLiteral("Linka")),
+              1);
+    for (int block = 0; block < 3; ++block) {
+        for (int i = 0; i < 10; ++i) {
+            clock.Advance(60);
+            CQorinAktData values;
+            values.current = WORD(1000 + 10 * block + i);
+            writer.AddMeasurementRecord(values);
+        }
+        clock.Advance(1);
+        const int mode = writer.EndBlock(FALSE, TRUE, 60);
+        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+    }
+    writer.Close();
+    ASSERT_TRUE(app->OpenArchiveFile(dir.filePath(QStringLiteral("kompenzace.qor"))));
+    QCoreApplication::processEvents();
+    liveFrame = frame->ActiveChildFrame();
+    ASSERT_NE(liveFrame, nullptr);
+    auto* archive = qobject_cast<CArchivDocBase*>(liveFrame->GetActiveDocument());
+    ASSERT_NE(archive, nullptr);
+    auto current = [archive] { return archive->Navigator().GetCurrentRecord(); };
+    const int last = archive->Navigator().GetLoadedRecordCount() - 1;
+    ASSERT_GT(last, 12);
+    int first = 0;
+
+    CheckRows({
+        // The file holds measurements only, no settings record.
+        {32136, true, Box("Nelze načíst nastavení přístroje ze souboru.")},
+        // No instrument in the program.
+        {32226, false, nullptr},
+        {32236, true, Box("Požadovaný soubor nenalezen.")},
+        {32237, true, Box("Požadovaný soubor nenalezen.")},
+        {32193, true, [&](const Effects&) { first = current(); EXPECT_LT(first, last - 11); }},
+        {32165, true, [&](const Effects&) { EXPECT_EQ(current(), first + 1); }},
+        {32167, true, [&](const Effects&) { EXPECT_EQ(current(), first + 11); }},
+        {32194, true, [&](const Effects&) { EXPECT_EQ(current(), first + 1); }},
+        {32169, true, [&](const Effects&) { EXPECT_EQ(current(), last); }},
+        {32195, true, [&](const Effects&) { EXPECT_EQ(current(), last - 1); }},
+        {32139, true, nullptr, true},
+        {32140, true, nullptr, true},
+        {32179, true, nullptr, true},
+        {32181, true, Dialog("Zobrazené veličiny")},
+        {32191, true, Vertical(true)},
+        {32192, true, Vertical(false)},
+        // The time axis follows the archive tool bar's window.
+        {32213, false, nullptr},
+        {32214, false, nullptr},
+        {32196, true, kWholeGraph},
+        {32197, true, nullptr, true},
+        {57607, true, nullptr},
+        {57608, true, nullptr},
+        {57609, true, kSomeDialog},
+    });
 }
 
 class ControllerWindowReachTest : public LiveWindowReachTest, public testing::WithParamInterface<int> {};
