@@ -274,6 +274,41 @@ protected:
         return rows;
     }
 
+    // An archive file of the test folder opened as the program opens it.
+    void OpenArchive(const QString& name)
+    {
+        ASSERT_TRUE(app->OpenArchiveFile(dir.filePath(name)));
+        QCoreApplication::processEvents();
+        liveFrame = frame->ActiveChildFrame();
+        ASSERT_NE(liveFrame, nullptr);
+        archive = qobject_cast<CArchivDocBase*>(liveFrame->GetActiveDocument());
+        ASSERT_NE(archive, nullptr);
+        last = archive->Navigator().GetLoadedRecordCount() - 1;
+        ASSERT_GT(last, 12);
+    }
+
+    // The archive document's commands: settings, open by instrument (no
+    // instrument in the program), the neighbour files and the moves.
+    std::vector<Row> ArchiveRows(int openByInstrument, const Check& settings)
+    {
+        auto current = [this] { return archive->Navigator().GetCurrentRecord(); };
+        return {
+            {32136, true, settings},
+            {openByInstrument, false, nullptr},
+            {32236, true, Box("Požadovaný soubor nenalezen.")},
+            {32237, true, Box("Požadovaný soubor nenalezen.")},
+            {32193, true, [this, current](const Effects&) {
+                 first = current();
+                 EXPECT_LT(first, last - 11);
+             }},
+            {32165, true, [this, current](const Effects&) { EXPECT_EQ(current(), first + 1); }},
+            {32167, true, [this, current](const Effects&) { EXPECT_EQ(current(), first + 11); }},
+            {32194, true, [this, current](const Effects&) { EXPECT_EQ(current(), first + 1); }},
+            {32169, true, [this, current](const Effects&) { EXPECT_EQ(current(), last); }},
+            {32195, true, [this, current](const Effects&) { EXPECT_EQ(current(), last - 1); }},
+        };
+    }
+
     // The menus of the menu bar as the user opens them.
     QAction* Find(int id, bool* reachable = nullptr)
     {
@@ -437,6 +472,9 @@ protected:
     }
 
     CPristroj* instrument = nullptr;
+    CArchivDocBase* archive = nullptr;
+    int first = 0; // the first record and the last of an archive window
+    int last = 0;
     // False for the main window alone, with no window open.
     bool windowKind = true;
     QPointer<ui::CChildFrame> liveFrame;
@@ -559,36 +597,16 @@ TEST_F(LiveWindowReachTest, VKRArchive)
         ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
     }
     writer.Close();
-    ASSERT_TRUE(app->OpenArchiveFile(dir.filePath(QStringLiteral("linka.vkr"))));
-    QCoreApplication::processEvents();
-    liveFrame = frame->ActiveChildFrame();
-    ASSERT_NE(liveFrame, nullptr);
-    auto* archive = qobject_cast<CArchivDocBase*>(liveFrame->GetActiveDocument());
-    ASSERT_NE(archive, nullptr);
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("linka.vkr")));
     ASSERT_NE(Graph(), nullptr);
-    auto current = [archive] { return archive->Navigator().GetCurrentRecord(); };
-    const int last = archive->Navigator().GetLoadedRecordCount() - 1;
-    ASSERT_GT(last, 12);
-    int first = 0;
-
-    std::vector<Row> rows = {
-        {32136, true, kSomeDialog},
-        // No instrument in the program.
-        {32229, false, nullptr},
-        {32236, true, Box("Požadovaný soubor nenalezen.")},
-        {32237, true, Box("Požadovaný soubor nenalezen.")},
-        {32193, true, [&](const Effects&) { first = current(); EXPECT_LT(first, last - 11); }},
-        {32165, true, [&](const Effects&) { EXPECT_EQ(current(), first + 1); }},
-        {32167, true, [&](const Effects&) { EXPECT_EQ(current(), first + 11); }},
-        {32194, true, [&](const Effects&) { EXPECT_EQ(current(), first + 1); }},
-        {32169, true, [&](const Effects&) { EXPECT_EQ(current(), last); }},
-        {32195, true, [&](const Effects&) { EXPECT_EQ(current(), last - 1); }},
+    std::vector<Row> rows = ArchiveRows(32229, kSomeDialog);
+    rows = Join(rows, {
         {32140, true, nullptr, true},
         {32139, true, nullptr, true},
         {32179, true, nullptr, true},
         {32235, true, nullptr, true},
         {32181, true, kSomeDialog},
-    };
+    });
     CheckRows(Join(Join(rows, PercentZoomRows(true)), {
                              {32180, true, kWholeGraph},
                              {32191, true, Vertical(true)},
@@ -624,30 +642,9 @@ TEST_F(LiveWindowReachTest, QorinArchive)
         ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
     }
     writer.Close();
-    ASSERT_TRUE(app->OpenArchiveFile(dir.filePath(QStringLiteral("kompenzace.qor"))));
-    QCoreApplication::processEvents();
-    liveFrame = frame->ActiveChildFrame();
-    ASSERT_NE(liveFrame, nullptr);
-    auto* archive = qobject_cast<CArchivDocBase*>(liveFrame->GetActiveDocument());
-    ASSERT_NE(archive, nullptr);
-    auto current = [archive] { return archive->Navigator().GetCurrentRecord(); };
-    const int last = archive->Navigator().GetLoadedRecordCount() - 1;
-    ASSERT_GT(last, 12);
-    int first = 0;
-
-    CheckRows({
-        // The file holds measurements only, no settings record.
-        {32136, true, Box("Nelze načíst nastavení přístroje ze souboru.")},
-        // No instrument in the program.
-        {32226, false, nullptr},
-        {32236, true, Box("Požadovaný soubor nenalezen.")},
-        {32237, true, Box("Požadovaný soubor nenalezen.")},
-        {32193, true, [&](const Effects&) { first = current(); EXPECT_LT(first, last - 11); }},
-        {32165, true, [&](const Effects&) { EXPECT_EQ(current(), first + 1); }},
-        {32167, true, [&](const Effects&) { EXPECT_EQ(current(), first + 11); }},
-        {32194, true, [&](const Effects&) { EXPECT_EQ(current(), first + 1); }},
-        {32169, true, [&](const Effects&) { EXPECT_EQ(current(), last); }},
-        {32195, true, [&](const Effects&) { EXPECT_EQ(current(), last - 1); }},
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("kompenzace.qor")));
+    // The file holds measurements only, no settings record.
+    CheckRows(Join(ArchiveRows(32226, Box("Nelze načíst nastavení přístroje ze souboru.")), {
         {32139, true, nullptr, true},
         {32140, true, nullptr, true},
         {32179, true, nullptr, true},
@@ -662,7 +659,7 @@ TEST_F(LiveWindowReachTest, QorinArchive)
         {57607, true, nullptr},
         {57608, true, nullptr},
         {57609, true, kSomeDialog},
-    });
+    }));
 }
 
 class ControllerWindowReachTest : public LiveWindowReachTest, public testing::WithParamInterface<int> {};
