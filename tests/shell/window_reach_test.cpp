@@ -184,8 +184,9 @@ protected:
     void SetUp() override
     {
         StoreTest::SetUp();
-        Start(false);
+        Start(MeterData());
     }
+    virtual bool MeterData() const { return false; }
 
     // Two instruments of the family; the live window of the second opens
     // as the program opens it.
@@ -660,6 +661,30 @@ TEST_F(LiveWindowReachTest, QorinArchive)
         {57608, true, nullptr},
         {57609, true, kSomeDialog},
     }));
+}
+
+class MeterWindowReachTest : public LiveWindowReachTest {
+protected:
+    bool MeterData() const override { return true; }
+};
+
+// The meter data of a VK archive open from the archive window's command in
+// a window of their own, which has no commands of its own.
+TEST_F(MeterWindowReachTest, OpensFromTheArchiveAndOffersNoCommands)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("hala.vk")));
+    CheckRows({
+        {32225, true,
+         [this](const Effects& e) {
+             EXPECT_EQ(e.activeDocument, QStringLiteral("CBexorArchivDoc")) << e.Describe().toStdString();
+             liveFrame = frame->ActiveChildFrame();
+         }},
+    });
+    ASSERT_NE(liveFrame, nullptr);
+    ASSERT_EQ(frame->GetActiveDocument()->RuntimeClassName(), QStringLiteral("CBexorArchivDoc"));
+    // The rows left: none, so any command the meter window offered fails.
+    CheckRows({});
+    EXPECT_EQ(Find(32136), nullptr);
 }
 
 class ControllerWindowReachTest : public LiveWindowReachTest, public testing::WithParamInterface<int> {};
