@@ -14,6 +14,7 @@
 #include "platform/Settings.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/MenuCommand.h"
 
 #include <QListWidget>
 #include <QMenu>
@@ -146,28 +147,44 @@ void CVKAktMer::FillMenu(QMenu& menu)
         return;
     menu.addSeparator();
     if (CPristroj* entry = Pristroj()) {
-        menu.addAction(QStringLiteral("Plovoucí okno...\tCtrl+N"), this, [entry] { OpenVKPanel(*entry); });
-        menu.addAction(QStringLiteral("Vypnout plovoucí okno"), this, [entry] {
-            CloseVKPanel(*entry);
-            entry->m_onp = 0;
-        })->setEnabled(FindVKPanel(*entry) != nullptr);
+        ui::WithCommandId(
+            menu.addAction(QStringLiteral("Plovoucí okno...\tCtrl+N"), this, [entry] { OpenVKPanel(*entry); }), 32141);
+        ui::WithCommandId(menu.addAction(QStringLiteral("Vypnout plovoucí okno"), this,
+                              [entry] {
+                                  CloseVKPanel(*entry);
+                                  entry->m_onp = 0;
+                              }),
+            32145)
+            ->setEnabled(FindVKPanel(*entry) != nullptr);
     }
-    menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnSettings(this); });
-    menu.addAction(QStringLiteral("Nastavení času ..."), this, [doc, this] { doc->OnTime(this); });
-    menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });
-    menu.addAction(QStringLiteral("&Elektroměr ..."), this, [doc, this] { doc->OnEnergyMeter(this); })
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnSettings(this); }), 32136);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Nastavení času ..."), this, [doc, this] { doc->OnTime(this); }), 40027);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); }), 40029);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("&Elektroměr ..."), this, [doc, this] { doc->OnEnergyMeter(this); }), 32215)
         ->setEnabled(doc->EnergyMeterEnabled());
-    menu.addAction(QStringLiteral("&Profily ..."), this, [this] {
-        if (CPristroj* entry = Pristroj())
-            charts::OpenProfileSettings(this, *entry);
-    });
-    menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
+    ui::WithCommandId(menu.addAction(QStringLiteral("&Profily ..."), this,
+                          [this] {
+                              if (CPristroj* entry = Pristroj())
+                                  charts::OpenProfileSettings(this, *entry);
+                          }),
+        40005);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); }), 32232)
         ->setEnabled(doc->OpenCurrentFileEnabled());
-    menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });
-    menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this, [doc, this] { doc->OnOpenByInstrument(this); })
+    ui::WithCommandId(menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this,
+                          [doc, this] { doc->OnOpenPreviousFile(this); }),
+        32236);
+    ui::WithCommandId(menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this,
+                          [doc, this] { doc->OnOpenByInstrument(this); }),
+        32231)
         ->setEnabled(doc->OpenByInstrumentEnabled());
-    menu.addAction(QStringLiteral("Přijmout &data"), this, [doc, this] { doc->OnReceiveData(this); });
-    menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); });
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Přijmout &data"), this, [doc, this] { doc->OnReceiveData(this); }), 40030);
+    ui::WithCommandId(menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); }), 32137);
 }
 
 void AddVKLiveTemplate(ui::CDocManager& manager)

@@ -1,6 +1,7 @@
 #include "analysers_vk/VKFormView.h"
 
 #include "charts/GraphWnd.h"
+#include "platform/ui/MenuCommand.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -158,38 +159,48 @@ void CVKFormView::mouseReleaseEvent(QMouseEvent* event)
 
 void CVKFormView::FillMenu(QMenu& menu)
 {
-    auto pane = [&](const char* text, int bit, int shown) {
+    auto pane = [&](int id, const char* text, int bit, int shown) {
         if (!PaneOffered(bit))
             return;
-        QAction* action = menu.addAction(QString::fromUtf8(text), this, [this, bit] { TogglePane(bit); });
+        QAction* action
+            = ui::WithCommandId(menu.addAction(QString::fromUtf8(text), this, [this, bit] { TogglePane(bit); }), id);
         action->setCheckable(true);
         action->setChecked(shown);
         action->setEnabled(PaneEnabled(bit));
     };
-    pane("Panel &grafu", CVKPaneLayout::kGraphBit, m_isGraf);
-    pane("Panel &aktuálních dat", CVKPaneLayout::kValuesBit, m_isData);
-    pane("Panel &přístroje", CVKPaneLayout::kPanelBit, m_isNahled);
-    pane("Panel a&larmů a událostí", CVKPaneLayout::kAlarmsBit, m_isAlarm);
+    pane(32140, "Panel &grafu", CVKPaneLayout::kGraphBit, m_isGraf);
+    pane(32139, "Panel &aktuálních dat", CVKPaneLayout::kValuesBit, m_isData);
+    pane(32138, "Panel &přístroje", CVKPaneLayout::kPanelBit, m_isNahled);
+    pane(32179, "Panel a&larmů a událostí", CVKPaneLayout::kAlarmsBit, m_isAlarm);
     menu.addSeparator();
     CGraphWnd* graph = m_graphPane;
     QMenu* vertical = menu.addMenu(QStringLiteral("Vertikální lupa"));
     QMenu* time = menu.addMenu(QStringLiteral("Časová lupa"));
-    for (int percent : CGraphWnd::kZoomPercents) {
+    for (int i = 0; i < 6; ++i) {
+        const int percent = CGraphWnd::kZoomPercents[i];
         const QString text = QStringLiteral("%1%").arg(percent);
-        vertical->addAction(text, this, [graph, percent] { graph->SetZoom(percent, 2); });
-        time->addAction(text, this, [graph, percent] { graph->SetZoom(percent, 1); });
+        ui::WithCommandId(vertical->addAction(text, this, [graph, percent] { graph->SetZoom(percent, 2); }),
+            CGraphWnd::kCmdVertZoom100 + i);
+        ui::WithCommandId(time->addAction(text, this, [graph, percent] { graph->SetZoom(percent, 1); }),
+            CGraphWnd::kTimeZoomCommands[i]);
     }
     const bool zoom = m_isGraf && ZoomAllowed();
     vertical->setEnabled(zoom);
     time->setEnabled(zoom);
-    menu.addAction(QStringLiteral("Vypnout lupy"), this, [graph] { graph->SetZoom(100, 3); })->setEnabled(zoom);
-    QAction* grid = menu.addAction(QStringLiteral("Rastr"), this, [graph] {
-        graph->SetGrid(!graph->Grid());
-        graph->Redraw();
-    });
+    ui::WithCommandId(menu.addAction(QStringLiteral("Vypnout lupy"), this, [graph] { graph->SetZoom(100, 3); }),
+        CGraphWnd::kCmdZoomOff)
+        ->setEnabled(zoom);
+    QAction* grid = ui::WithCommandId(menu.addAction(QStringLiteral("Rastr"), this,
+                                          [graph] {
+                                              graph->SetGrid(!graph->Grid());
+                                              graph->Redraw();
+                                          }),
+        CGraphWnd::kCmdGrid);
     grid->setCheckable(true);
     grid->setChecked(graph->Grid());
-    menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVKFormView::OnDisplayedQuantities)
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVKFormView::OnDisplayedQuantities),
+        CGraphWnd::kCmdShownQuantities)
         ->setEnabled(zoom && GraphHasSource());
 }
 

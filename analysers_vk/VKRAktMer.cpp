@@ -1,7 +1,7 @@
 #include "analysers_vk/VKRAktMer.h"
 
-#include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKR01Doc.h"
+#include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRHodnotyDlg.h"
 #include "analysers_vk/VKRPlochaDlg.h"
 #include "analysers_vk/VKRPristrojPlochaFrm.h"
@@ -12,6 +12,7 @@
 #include "platform/Settings.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/MenuCommand.h"
 
 #include <QMenu>
 
@@ -84,20 +85,32 @@ void CVKRAktMer::FillMenu(QMenu& menu)
         return;
     menu.addSeparator();
     if (CPristroj* entry = Pristroj()) {
-        menu.addAction(QStringLiteral("Plovoucí okno...\tCtrl+N"), this, [entry] { OpenVKRPanel(*entry); });
-        menu.addAction(QStringLiteral("Vypnout plovoucí okno"), this, [entry] {
-            CloseVKRPanel(*entry);
-            entry->m_onp = 0;
-        })->setEnabled(IsVKRPanelOpen(*entry));
+        ui::WithCommandId(
+            menu.addAction(QStringLiteral("Plovoucí okno...\tCtrl+N"), this, [entry] { OpenVKRPanel(*entry); }), 32141);
+        ui::WithCommandId(menu.addAction(QStringLiteral("Vypnout plovoucí okno"), this,
+                              [entry] {
+                                  CloseVKRPanel(*entry);
+                                  entry->m_onp = 0;
+                              }),
+            32145)
+            ->setEnabled(IsVKRPanelOpen(*entry));
     }
-    menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnInstrumentSettings(this); });
-    menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });
-    menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
+    ui::WithCommandId(menu.addAction(QStringLiteral("Nastavení &přístroje..."), this,
+                          [doc, this] { doc->OnInstrumentSettings(this); }),
+        32136);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); }), 40029);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); }), 32232)
         ->setEnabled(doc->OpenCurrentFileEnabled());
-    menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });
-    menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this, [doc, this] { doc->OnOpenByInstrument(this); })
+    ui::WithCommandId(menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this,
+                          [doc, this] { doc->OnOpenPreviousFile(this); }),
+        32236);
+    ui::WithCommandId(menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this,
+                          [doc, this] { doc->OnOpenByInstrument(this); }),
+        32230)
         ->setEnabled(doc->OpenByInstrumentEnabled());
-    menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); });
+    ui::WithCommandId(menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); }), 32137);
 }
 
 void AddVKRLiveTemplate(ui::CDocManager& manager)

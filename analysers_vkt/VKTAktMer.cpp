@@ -15,6 +15,7 @@
 #include "platform/Settings.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/MenuCommand.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -154,28 +155,46 @@ void CVKTAktMer::FillMenu(QMenu& menu)
     CPristroj* entry = Pristroj();
     if (!doc || !entry)
         return;
-    menu.addAction(QStringLiteral("Přijímané veličiny ..."), this, &CVKTAktMer::OnReceivedQuantities)
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Přijímané veličiny ..."), this, &CVKTAktMer::OnReceivedQuantities), 40002)
         ->setEnabled(ReceivedQuantitiesEnabled());
-    menu.addAction(QStringLiteral("&Vlny ..."), this, &CVKTAktMer::OnWaveforms);
-    menu.addAction(QStringLiteral("&Profily ..."), this, [entry, this] { charts::OpenProfileSettings(this, *entry); });
+    ui::WithCommandId(menu.addAction(QStringLiteral("&Vlny ..."), this, &CVKTAktMer::OnWaveforms), 40004);
+    ui::WithCommandId(menu.addAction(QStringLiteral("&Profily ..."), this,
+                          [entry, this] { charts::OpenProfileSettings(this, *entry); }),
+        40005);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Plovoucí okno...\tCtrl+N"), this, [entry] { OpenVKTPanel(*entry); });
-    menu.addAction(QStringLiteral("Vypnout plovoucí okno"), this, [entry] {
-        CloseVKTPanel(*entry);
-        entry->m_onp = 0;
-    })->setEnabled(FindVKTPanel(*entry) != nullptr);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Plovoucí okno...\tCtrl+N"), this, [entry] { OpenVKTPanel(*entry); }), 32141);
+    ui::WithCommandId(menu.addAction(QStringLiteral("Vypnout plovoucí okno"), this,
+                          [entry] {
+                              CloseVKTPanel(*entry);
+                              entry->m_onp = 0;
+                          }),
+        32145)
+        ->setEnabled(FindVKTPanel(*entry) != nullptr);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this, [doc, this] { doc->OnOpenByInstrument(this); })
+    ui::WithCommandId(menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this,
+                          [doc, this] { doc->OnOpenByInstrument(this); }),
+        40006)
         ->setEnabled(doc->OpenByInstrumentEnabled());
-    menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); }), 32232)
         ->setEnabled(doc->OpenCurrentFileEnabled());
-    menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousVKTFile(this); });
-    menu.addAction(QStringLiteral("Přijmout &data"), this, [doc, this] { doc->OnReceiveData(this); });
-    menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnInstrumentSettings(this); });
-    menu.addAction(QStringLiteral("&Elektroměr ..."), this, [doc, this] { doc->OnElectricityMeter(this); });
-    menu.addAction(QStringLiteral("Nastavení času ..."), this, [doc, this] { doc->OnTime(this); });
-    menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });
-    menu.addAction(QStringLiteral("&Skrýt\tCtrl+S"), this, [doc] { doc->OnHide(); });
+    ui::WithCommandId(menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this,
+                          [doc, this] { doc->OnOpenPreviousVKTFile(this); }),
+        32236);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Přijmout &data"), this, [doc, this] { doc->OnReceiveData(this); }), 40030);
+    ui::WithCommandId(menu.addAction(QStringLiteral("Nastavení &přístroje..."), this,
+                          [doc, this] { doc->OnInstrumentSettings(this); }),
+        32136);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("&Elektroměr ..."), this, [doc, this] { doc->OnElectricityMeter(this); }), 32215);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Nastavení času ..."), this, [doc, this] { doc->OnTime(this); }), 40027);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); }), 40029);
+    ui::WithCommandId(menu.addAction(QStringLiteral("&Skrýt\tCtrl+S"), this, [doc] { doc->OnHide(); }), 32137);
 }
 
 void AddVKTLiveTemplate(ui::CDocManager& manager)

@@ -107,6 +107,7 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int command, const QString& text)
     auto* action = menu->addAction(parts.front());
     if (parts.size() > 1)
         action->setShortcut(QKeySequence(parts.back()));
+    action->setData(command);
     m_actions[command] = action;
     return action;
 }
@@ -178,6 +179,7 @@ void CMainFrame::CreateBars()
     QAction* edit = m_instrumentBar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                                                platform::LoadString(platform::IDS_TITLE_DEVICE_PROPERTIES));
     edit->setEnabled(false);
+    edit->setData(int(kEditLiveInstrument));
     m_actions[kEditLiveInstrument] = edit;
     m_measurementBar = makeBar(QStringLiteral("bar129"), QStringLiteral("Vybraný přístroj"));
     m_graphBar = makeBar(QStringLiteral("bar168"), QStringLiteral("Graf"));

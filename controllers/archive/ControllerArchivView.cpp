@@ -1,9 +1,9 @@
 #include "controllers/archive/ControllerArchivView.h"
 
-#include "archive_docs/FamilyArchivDocs.h"
 #include "archive/store/ArchivStream.h"
-#include "archive/store/ControllerDisplay.h"
 #include "archive/store/ArchivWindowEvents.h"
+#include "archive/store/ControllerDisplay.h"
+#include "archive_docs/FamilyArchivDocs.h"
 #include "charts/ArchivRangeBar.h"
 #include "charts/ArchivValueLists.h"
 #include "charts/ExportDlg.h"
@@ -19,6 +19,7 @@
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MdiFrame.h"
+#include "platform/ui/MenuCommand.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QContextMenuEvent>
@@ -258,17 +259,18 @@ bool CControllerArchivView::PrintView(QPrinter* printer)
 
 void CControllerArchivView::FillMenu(QMenu& menu)
 {
-    auto toggle = [&](const char* text, int bit, int flag) {
-        QAction* action = menu.addAction(QString::fromUtf8(text), this, [this, bit] { TogglePane(bit); });
+    auto toggle = [&](int id, const char* text, int bit, int flag) {
+        QAction* action
+            = ui::WithCommandId(menu.addAction(QString::fromUtf8(text), this, [this, bit] { TogglePane(bit); }), id);
         action->setCheckable(true);
         action->setChecked(flag != 0);
     };
-    toggle("Panel &aktuálních dat", CControllerPaneLayout::kValuesBit, m_isData);
-    toggle("Panel &grafu", CControllerPaneLayout::kGraphBit, m_isGraf);
+    toggle(32139, "Panel &aktuálních dat", CControllerPaneLayout::kValuesBit, m_isData);
+    toggle(32140, "Panel &grafu", CControllerPaneLayout::kGraphBit, m_isGraf);
     menu.actions().constLast()->setEnabled(m_graphCommands);
-    toggle("Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
+    toggle(32179, "Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, [this] { OnQuantities(); })
+    ui::WithCommandId(menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, [this] { OnQuantities(); }), 32181)
         ->setEnabled(m_graph->HasSource());
 }
 

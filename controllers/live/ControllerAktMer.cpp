@@ -6,10 +6,10 @@
 #include "controllers/graph/DuskarGraphWnd.h"
 #include "controllers/graph/QuantityGraphWnd.h"
 #include "controllers/live/ControllerDoc.h"
+#include "controllers/panel/ControllerPlochaFrm.h"
 #include "controllers/values/DuskarValuesPanel.h"
 #include "controllers/values/QorinHodnotyDlg.h"
 #include "controllers/values/ValuesFeed.h"
-#include "controllers/panel/ControllerPlochaFrm.h"
 #include "controls/common/ControlFactory.h"
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
@@ -17,6 +17,7 @@
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/MenuCommand.h"
 #include "shell/MavexApp.h"
 
 #include <QContextMenuEvent>
@@ -346,31 +347,44 @@ bool CControllerAktMer::PrintView(QPrinter* printer)
 
 void CControllerAktMer::FillMenu(QMenu& menu)
 {
-    auto toggle = [&](const char* text, int bit, int flag) {
-        QAction* action = menu.addAction(QString::fromUtf8(text), this, [this, bit] { TogglePane(bit); });
+    auto toggle = [&](int id, const char* text, int bit, int flag) {
+        QAction* action
+            = ui::WithCommandId(menu.addAction(QString::fromUtf8(text), this, [this, bit] { TogglePane(bit); }), id);
         action->setCheckable(true);
         action->setChecked(flag != 0);
     };
-    toggle("Panel &přístroje", CControllerPaneLayout::kPanelBit, m_isNahled);
-    toggle("Panel &aktuálních dat", CControllerPaneLayout::kValuesBit, m_isData);
-    toggle("Panel &grafu", CControllerPaneLayout::kGraphBit, m_isGraf);
-    toggle("Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
+    toggle(32138, "Panel &přístroje", CControllerPaneLayout::kPanelBit, m_isNahled);
+    toggle(32139, "Panel &aktuálních dat", CControllerPaneLayout::kValuesBit, m_isData);
+    toggle(32140, "Panel &grafu", CControllerPaneLayout::kGraphBit, m_isGraf);
+    toggle(32179, "Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
     CControllerDoc* doc = Document();
     if (!doc)
         return;
     menu.addSeparator();
     if (CPristroj* entry = Pristroj())
-        menu.addAction(QStringLiteral("Plovoucí okno..."), this, [entry] { OpenControllerPanel(*entry); });
-    menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnSettings(this); });
-    menu.addAction(QStringLiteral("Statistika s&pínání..."), this, [doc, this] { doc->OnSwitchStatistics(this); });
-    menu.addAction(QStringLiteral("Speciální &funkce..."), this, [doc, this] { doc->OnSpecialFunctions(this); });
-    menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); })
+        ui::WithCommandId(
+            menu.addAction(QStringLiteral("Plovoucí okno..."), this, [entry] { OpenControllerPanel(*entry); }), 32141);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [doc, this] { doc->OnSettings(this); }), 32136);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Statistika s&pínání..."), this, [doc, this] { doc->OnSwitchStatistics(this); }),
+        32211);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Speciální &funkce..."), this, [doc, this] { doc->OnSpecialFunctions(this); }),
+        32212);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Otevřít aktuální soubor"), this, [doc] { doc->OnOpenCurrentFile(); }), 32232)
         ->setEnabled(doc->OpenCurrentFileEnabled());
-    menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this, [doc, this] { doc->OnOpenPreviousFile(this); });
-    menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this, [doc, this] { doc->OnOpenByInstrument(this); })
+    ui::WithCommandId(menu.addAction(QStringLiteral("Otevřít předchozí soubor"), this,
+                          [doc, this] { doc->OnOpenPreviousFile(this); }),
+        32236);
+    ui::WithCommandId(menu.addAction(QStringLiteral("Otevři soubor dle přístroje ..."), this,
+                          [doc, this] { doc->OnOpenByInstrument(this); }),
+        32227)
         ->setEnabled(CMavexApp::OpenByInstrumentEnabled());
-    menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); });
-    menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); });
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); }), 40029);
+    ui::WithCommandId(menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); }), 32137);
 }
 
 bool FeedControllerPanel(controls::CPanelControl* panel, CArchivData* data, bool duskar, int menu, int& cached,

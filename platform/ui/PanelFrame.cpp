@@ -3,6 +3,7 @@
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
+#include "platform/ui/MenuCommand.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -168,10 +169,13 @@ void CPanelFrame::ToggleOnTop()
 
 void CPanelFrame::FillMenu(QMenu& menu)
 {
-    menu.addAction(QStringLiteral("Data/Přístroj"), this, &CPanelFrame::ToggleData);
-    menu.addAction(QStringLiteral("Návrat do aplikace"), this, [this] { Request(kReturnRequest); });
-    menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [this] { Request(kSettingsRequest); });
-    QAction* top = menu.addAction(QStringLiteral("Vždy na vrchu"), this, &CPanelFrame::ToggleOnTop);
+    ui::WithCommandId(menu.addAction(QStringLiteral("Data/Přístroj"), this, &CPanelFrame::ToggleData), 32142);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Návrat do aplikace"), this, [this] { Request(kReturnRequest); }), 32143);
+    ui::WithCommandId(
+        menu.addAction(QStringLiteral("Nastavení &přístroje..."), this, [this] { Request(kSettingsRequest); }), 32136);
+    QAction* top
+        = ui::WithCommandId(menu.addAction(QStringLiteral("Vždy na vrchu"), this, &CPanelFrame::ToggleOnTop), 32144);
     top->setCheckable(true);
     top->setChecked(m_onTop);
     menu.addAction(QStringLiteral("Konec"), this, [this] { Request(kCloseRequest); });

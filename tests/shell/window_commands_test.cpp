@@ -105,6 +105,24 @@ protected:
         return shown;
     }
 
+    // A pane's item shows the pane's state: toggled, its check mark follows
+    // in the menu opened again; toggled once more, all is as before.
+    void ExpectPaneToggle(QAction* action, int id)
+    {
+        const bool shown = action->isChecked();
+        QMenu* own = frame->WindowMenus().front();
+        action->trigger();
+        emit own->aboutToShow();
+        QAction* again = FindInMenu(own, id);
+        ASSERT_NE(again, nullptr);
+        EXPECT_NE(again->isChecked(), shown);
+        again->trigger();
+        emit own->aboutToShow();
+        again = FindInMenu(own, id);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(again->isChecked(), shown);
+    }
+
     QPointer<ui::CChildFrame> archiveFrame;
 };
 
@@ -136,7 +154,7 @@ TEST_F(WindowCommandsTest, TheArchiveWindowsCommandsAreInTheMenusAndBarsAndWork)
         bool enabled;
         std::function<void(QAction*)> check;
     };
-    const std::vector<Row> rows = {
+    std::vector<Row> rows = {
         {32136, kMeasurementBar, true,
          [&](QAction* a) { EXPECT_EQ(ModalOf(a), QStringLiteral("Nastavení přístroje")); }},
         {32236, kMeasurementBar, true,
@@ -198,6 +216,24 @@ TEST_F(WindowCommandsTest, TheArchiveWindowsCommandsAreInTheMenusAndBarsAndWork)
              a->trigger();
              EXPECT_FALSE(Graph()->ZoomMode());
          }},
+        // The view's own menu: the grid, the panes.
+        {32180, kMenu, true,
+         [&](QAction* a) {
+             a->trigger();
+             EXPECT_EQ(Span(), 1000);
+             EXPECT_EQ(TimeSpan(), 1000);
+         }},
+        {32235, kMenu, true,
+         [&](QAction* a) {
+             const bool grid = Graph()->Grid();
+             a->trigger();
+             EXPECT_NE(Graph()->Grid(), grid);
+         }},
+        {32181, kMenu, true, [&](QAction* a) { EXPECT_FALSE(ModalOf(a).isEmpty()); }},
+        {32179, kMenu, true, [&](QAction* a) { ExpectPaneToggle(a, 32179); }},
+        {32139, kMenu, true, [&](QAction* a) { ExpectPaneToggle(a, 32139); }},
+        {32140, kMenu, true, [&](QAction* a) { ExpectPaneToggle(a, 32140); }},
+        {32138, kMenu, true, [&](QAction* a) { ExpectPaneToggle(a, 32138); }},
         // The meter data open in a window of their own.
         {32225, kMeasurementBar, true,
          [&](QAction* a) {
@@ -210,6 +246,16 @@ TEST_F(WindowCommandsTest, TheArchiveWindowsCommandsAreInTheMenusAndBarsAndWork)
              EXPECT_EQ(FindInMenuBar(frame, 32136), nullptr);
          }},
     };
+
+    // The absolute zooms of the view's own menu: each axis shows the
+    // 100000 / percent per mille about its centre or cursor.
+    for (int i = 0; i < 6; ++i) {
+        const int width = 100000 / CGraphWnd::kZoomPercents[i];
+        rows.push_back({CGraphWnd::kCmdVertZoom100 + i, kMenu, true,
+                        [&, width](QAction* a) { a->trigger(); EXPECT_EQ(Span(), width); }});
+        rows.push_back({CGraphWnd::kTimeZoomCommands[i], kMenu, true,
+                        [&, width](QAction* a) { a->trigger(); EXPECT_EQ(TimeSpan(), width); }});
+    }
 
     std::set<int> rowIds;
     for (const Row& row : rows) {

@@ -1,0 +1,716 @@
+// Every command a live window offers is within the user's reach in the
+// running program: its menu in the menu bar (the same menu its context menu
+// shows) and the tool bars carry it by id, enabled as its owner says, and,
+// triggered, it does what it should. A command the window offers without a
+// row here fails the test.
+#include "RunningProgramTest.h"
+
+#include "archive_docs/ArchivDocBase.h"
+#include "archive_docs/OpenArchiveDlg.h"
+#include "archive/store/QorinArchivData.h"
+#include "archive/store/VKRArchivData.h"
+#include "charts/GraphView.h"
+#include "charts/GraphWnd.h"
+#include "link/Pristroj.h"
+#include "platform/ThreadMessages.h"
+#include "platform/ui/ChildFrame.h"
+#include "platform/ui/Document.h"
+#include "shell/MainFrame.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+
+namespace {
+
+// What a command did, as the user sees it.
+struct Effects {
+    QStringList dialogs;       // modal dialogs shown (each closed at once)
+    QString chosenInstrument;  // the instrument chosen in an open-archive dialog
+    QStringList boxes;         // message boxes
+    QStringList windows;       // top-level windows that appeared
+    QStringList hidden;        // top-level windows that went away
+    QString activeDocument;    // the class of the active document afterwards
+    bool windowClosed = false; // the window the command came from went away
+    // The zoom window of the window's graph, in per mille, before and after.
+    int spanBefore = 0;
+    int spanAfter = 0;
+    int timeBefore = 0;
+    int timeAfter = 0;
+
+    QString Describe() const
+    {
+        return QStringLiteral("dialogs [%1] boxes [%2] windows [%3] hidden [%4] active %5 closed %6 zoom %7/%8")
+            .arg(dialogs.join(QLatin1Char('|')), boxes.join(QLatin1Char('|')), windows.join(QLatin1Char('|')),
+                 hidden.join(QLatin1Char('|')), activeDocument,
+                 windowClosed ? QStringLiteral("yes") : QStringLiteral("no"))
+            .arg(spanAfter)
+            .arg(timeAfter);
+    }
+};
+
+using Check = std::function<void(const Effects&)>;
+
+Check Dialog(const char* title)
+{
+    return [title](const Effects& e) {
+        EXPECT_TRUE(e.dialogs.contains(QString::fromUtf8(title))) << e.Describe().toStdString();
+    };
+}
+
+Check Box(const char* start)
+{
+    return [start](const Effects& e) {
+        bool found = false;
+        for (const QString& text : e.boxes)
+            found = found || text.startsWith(QString::fromUtf8(start));
+        EXPECT_TRUE(found) << e.Describe().toStdString();
+    };
+}
+
+Check Window(const char* title)
+{
+    return [title](const Effects& e) {
+        bool found = false;
+        for (const QString& text : e.windows)
+            found = found || text.contains(QString::fromUtf8(title));
+        EXPECT_TRUE(found) << e.Describe().toStdString();
+    };
+}
+
+// A window that went away: the floating panel the row before opened.
+Check Hides(const char* title)
+{
+    return [title](const Effects& e) {
+        EXPECT_TRUE(e.hidden.contains(QString::fromUtf8(title))) << e.Describe().toStdString();
+    };
+}
+
+// Absolute zooms show 100000 / percent per mille of the axis.
+Check VerticalTo(int width)
+{
+    return [width](const Effects& e) { EXPECT_EQ(e.spanAfter, width) << e.Describe().toStdString(); };
+}
+
+Check TimeTo(int width)
+{
+    return [width](const Effects& e) { EXPECT_EQ(e.timeAfter, width) << e.Describe().toStdString(); };
+}
+
+// The step zooms halve the window or double it, up to the whole axis.
+Check Vertical(bool in)
+{
+    return [in](const Effects& e) {
+        EXPECT_EQ(e.spanAfter, in ? e.spanBefore / 2 : std::min(1000, e.spanBefore * 2)) << e.Describe().toStdString();
+    };
+}
+
+Check Time(bool in)
+{
+    return [in](const Effects& e) {
+        EXPECT_EQ(e.timeAfter, in ? e.timeBefore / 2 : std::min(1000, e.timeBefore * 2)) << e.Describe().toStdString();
+    };
+}
+
+const Check kSomeDialog = [](const Effects& e) { EXPECT_EQ(e.dialogs.size(), 1) << e.Describe().toStdString(); };
+
+const Check kWholeGraph = [](const Effects& e) {
+    EXPECT_EQ(e.spanAfter, 1000) << e.Describe().toStdString();
+    EXPECT_EQ(e.timeAfter, 1000) << e.Describe().toStdString();
+};
+
+// A silent instrument: the command gives up before its dialog.
+Check NoDialog(const char* title)
+{
+    return [title](const Effects& e) {
+        EXPECT_FALSE(e.dialogs.contains(QString::fromUtf8(title))) << e.Describe().toStdString();
+    };
+}
+
+struct Row {
+    int id;
+    bool enabled;
+    Check check;          // null: only found and enabled as told, not triggered
+    bool toggles = false; // its check mark flips, and back with a second trigger
+};
+
+// The action of a command and whether the user can choose it: it and every
+// submenu on the way are enabled.
+QAction* FindInMenu(QMenu* menu, int id, bool* reachable = nullptr)
+{
+    for (QAction* action : menu->actions()) {
+        if (QMenu* sub = action->menu()) {
+            if (QAction* found = FindInMenu(sub, id, reachable)) {
+                if (reachable)
+                    *reachable = *reachable && sub->isEnabled() && action->isEnabled();
+                return found;
+            }
+        } else if (action->data().typeId() == QMetaType::Int && action->data().toInt() == id) {
+            if (reachable)
+                *reachable = action->isEnabled();
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+void CollectIds(QMenu* menu, std::set<int>& ids)
+{
+    for (QAction* action : menu->actions()) {
+        if (QMenu* sub = action->menu())
+            CollectIds(sub, ids);
+        else if (action->data().typeId() == QMetaType::Int) // the recent files carry their paths
+            ids.insert(action->data().toInt());
+    }
+}
+
+class LiveWindowReachTest : public shelltest::RunningProgramTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        Start(MeterData());
+    }
+    virtual bool MeterData() const { return false; }
+
+    // Two instruments of the family; the live window of the second opens
+    // as the program opens it.
+    void OpenLive(int type)
+    {
+        for (const char* name : {"Linka", "Hala"}) {
+            auto entry = std::make_unique<CPristroj>(QStringLiteral("/nonexistent/tty"), 1, dir.path(), FALSE, type,
+                                                     app->LinkEnvironment());
+            entry->m_nazev = QString::fromLatin1(name);
+            entry->m_merit = 0;
+            ASSERT_TRUE(app->AdoptInstrument(nullptr, std::move(entry)));
+        }
+        instrument = app->GetDeviceList().back().get();
+        ASSERT_TRUE(platform::PostThreadMessage(app->Handle(), platform::WM_APP_OPEN_DEVICE_DOC,
+                                                reinterpret_cast<std::uintptr_t>(instrument), 0));
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        ui::CView* view = app->LiveView(*instrument);
+        ASSERT_NE(view, nullptr);
+        liveFrame = view->GetParentFrame();
+        ASSERT_NE(liveFrame, nullptr);
+        ASSERT_EQ(frame->GetActiveDocument(), view->GetDocument());
+    }
+
+    CGraphWnd* Graph() const
+    {
+        ui::CView* shown = instrument ? app->LiveView(*instrument) : liveFrame ? liveFrame->GetActiveView() : nullptr;
+        auto* view = qobject_cast<charts::CGraphView*>(shown);
+        return view ? view->CommandGraph() : nullptr;
+    }
+
+    // The commands an analyser's live view shares: its panes, the grid, the
+    // graph's zooms from its menu and the graph bar, and the File menu's
+    // printing.
+    static std::vector<Row> AnalyserViewRows()
+    {
+        std::vector<Row> rows = {
+            {32140, true, nullptr, true},
+            {32139, true, nullptr, true},
+            {32138, true, nullptr, true},
+            {32179, true, nullptr, true},
+            {32235, true, nullptr, true},
+            // Only with data to show.
+            {32181, false, nullptr},
+        };
+        // A live graph runs up to now: its time axis stays whole.
+        rows = Join(rows, PercentZoomRows(false));
+        rows.push_back({32180, true, kWholeGraph});
+        return Join(rows, GraphBarAndPrintRows());
+    }
+
+    // The view menu's absolute zooms of either axis.
+    static std::vector<Row> PercentZoomRows(bool timeAxisZooms)
+    {
+        std::vector<Row> rows;
+        for (int i = 0; i < 6; ++i) {
+            const int width = 100000 / CGraphWnd::kZoomPercents[i];
+            rows.push_back({CGraphWnd::kCmdVertZoom100 + i, true, VerticalTo(width)});
+            rows.push_back({CGraphWnd::kTimeZoomCommands[i], true, TimeTo(timeAxisZooms ? width : 1000)});
+        }
+        return rows;
+    }
+
+    // The graph bar's zooms, then the File menu's printing.
+    static std::vector<Row> GraphBarAndPrintRows()
+    {
+        return {
+            {32191, true, Vertical(true)},
+            {32192, true, Vertical(false)},
+            // Time steps only for a graph whose time axis zooms.
+            {32213, false, nullptr},
+            {32214, false, nullptr},
+            {32196, true, kWholeGraph},
+            {32197, true, nullptr, true},
+            // The preview; printing itself is not sent to the test
+            // machine's printers.
+            {57607, true, nullptr},
+            {57608, true, nullptr},
+            {57609, true, kSomeDialog},
+        };
+    }
+
+    static std::vector<Row> Join(std::vector<Row> rows, const std::vector<Row>& more)
+    {
+        rows.insert(rows.end(), more.begin(), more.end());
+        return rows;
+    }
+
+    // An archive file of the test folder opened as the program opens it.
+    void OpenArchive(const QString& name)
+    {
+        ASSERT_TRUE(app->OpenArchiveFile(dir.filePath(name)));
+        QCoreApplication::processEvents();
+        liveFrame = frame->ActiveChildFrame();
+        ASSERT_NE(liveFrame, nullptr);
+        archive = qobject_cast<CArchivDocBase*>(liveFrame->GetActiveDocument());
+        ASSERT_NE(archive, nullptr);
+        last = archive->Navigator().GetLoadedRecordCount() - 1;
+        ASSERT_GT(last, 12);
+    }
+
+    // The archive document's commands: settings, open by instrument (no
+    // instrument in the program), the neighbour files and the moves.
+    std::vector<Row> ArchiveRows(int openByInstrument, const Check& settings)
+    {
+        auto current = [this] { return archive->Navigator().GetCurrentRecord(); };
+        return {
+            {32136, true, settings},
+            {openByInstrument, false, nullptr},
+            {32236, true, Box("Požadovaný soubor nenalezen.")},
+            {32237, true, Box("Požadovaný soubor nenalezen.")},
+            {32193, true, [this, current](const Effects&) {
+                 first = current();
+                 EXPECT_LT(first, last - 11);
+             }},
+            {32165, true, [this, current](const Effects&) { EXPECT_EQ(current(), first + 1); }},
+            {32167, true, [this, current](const Effects&) { EXPECT_EQ(current(), first + 11); }},
+            {32194, true, [this, current](const Effects&) { EXPECT_EQ(current(), first + 1); }},
+            {32169, true, [this, current](const Effects&) { EXPECT_EQ(current(), last); }},
+            {32195, true, [this, current](const Effects&) { EXPECT_EQ(current(), last - 1); }},
+        };
+    }
+
+    // The menus of the menu bar as the user opens them.
+    QAction* Find(int id, bool* reachable = nullptr)
+    {
+        for (QAction* top : frame->menuBar()->actions())
+            if (QMenu* menu = top->menu()) {
+                emit menu->aboutToShow();
+                if (QAction* found = FindInMenu(menu, id, reachable))
+                    return found;
+            }
+        // A button without a menu entry.
+        for (QToolBar* bar : {frame->InstrumentBar(), frame->MeasurementBar(), frame->GraphBar()})
+            for (QAction* action : bar->actions())
+                if (action->data().typeId() == QMetaType::Int && action->data().toInt() == id) {
+                    if (reachable)
+                        *reachable = action->isEnabled();
+                    return action;
+                }
+        return nullptr;
+    }
+
+    Effects Trigger(QAction* action)
+    {
+        Effects seen;
+        ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Cancel);
+        // A window may be deleted by the command: it is known by its title.
+        std::map<QWidget*, QString> before;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !qobject_cast<QMenu*>(w))
+                before[w] = w->windowTitle();
+        if (const CGraphWnd* graph = Graph()) {
+            seen.spanBefore = graph->Y1() - graph->Y0();
+            seen.timeBefore = graph->X1() - graph->X0();
+        }
+        QTimer closer;
+        closer.setInterval(5);
+        QObject::connect(&closer, &QTimer::timeout, [&seen] {
+            auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!modal)
+                return;
+            seen.dialogs.push_back(modal->windowTitle());
+            if (auto* open = dynamic_cast<COpenArchiveDlg*>(modal))
+                seen.chosenInstrument = open->NameCombo()->currentText();
+            modal->reject();
+        });
+        closer.start();
+        action->trigger();
+        QCoreApplication::processEvents();
+        closer.stop();
+        for (const auto& request : boxes.Requests())
+            seen.boxes.push_back(request.text);
+        std::set<QWidget*> after;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !qobject_cast<QMenu*>(w))
+                after.insert(w);
+        for (QWidget* w : after)
+            if (!before.count(w)) {
+                seen.windows.push_back(w->windowTitle());
+                opened.push_back(w);
+            }
+        for (const auto& [w, title] : before)
+            if (!after.count(w))
+                seen.hidden.push_back(title);
+        if (const CGraphWnd* graph = Graph()) {
+            seen.spanAfter = graph->Y1() - graph->Y0();
+            seen.timeAfter = graph->X1() - graph->X0();
+        }
+        if (const ui::CDocument* document = frame->ActiveChildFrame() ? frame->GetActiveDocument() : nullptr)
+            seen.activeDocument = document->RuntimeClassName();
+        seen.windowClosed = windowKind && (!liveFrame || liveFrame->isHidden());
+        return seen;
+    }
+
+    // Each row from the live window in front; then every command the window
+    // offers must have had its row.
+    void CheckRows(const std::vector<Row>& rows)
+    {
+        std::set<int> rowIds;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.id);
+            rowIds.insert(row.id);
+            if (windowKind) {
+                ASSERT_TRUE(liveFrame);
+                frame->MdiArea()->setActiveSubWindow(liveFrame);
+            }
+            ASSERT_NO_FATAL_FAILURE(Activate());
+            bool reachable = false;
+            QAction* action = Find(row.id, &reachable);
+            ASSERT_NE(action, nullptr) << "not in the menu bar nor on a tool bar";
+            EXPECT_EQ(reachable, row.enabled);
+            if (row.toggles && reachable) {
+                const bool checked = action->isChecked();
+                for (bool expected : {!checked, checked}) {
+                    action->trigger();
+                    QCoreApplication::processEvents();
+                    action = Find(row.id);
+                    ASSERT_NE(action, nullptr);
+                    EXPECT_EQ(action->isChecked(), expected);
+                }
+            }
+            if (row.check && reachable)
+                row.check(Trigger(action));
+        }
+        for (QWidget* w : opened)
+            if (w)
+                w->close();
+        opened.clear();
+        std::set<int> offered;
+        if (windowKind) {
+            if (!liveFrame)
+                return;
+            frame->MdiArea()->setActiveSubWindow(liveFrame);
+            QCoreApplication::processEvents();
+            for (QMenu* menu : frame->WindowMenus()) {
+                emit menu->aboutToShow();
+                CollectIds(menu, offered);
+            }
+        } else {
+            // Without a window, the frame's own menus and bars.
+            for (QAction* top : frame->menuBar()->actions())
+                if (QMenu* menu = top->menu()) {
+                    emit menu->aboutToShow();
+                    CollectIds(menu, offered);
+                }
+            for (QAction* action : frame->InstrumentBar()->actions())
+                if (action->data().isValid())
+                    offered.insert(action->data().toInt());
+        }
+        for (QToolBar* bar : {frame->MeasurementBar(), frame->GraphBar()})
+            for (QAction* action : bar->actions())
+                if (action->data().isValid())
+                    offered.insert(action->data().toInt());
+        for (int id : offered)
+            EXPECT_TRUE(rowIds.count(id)) << "no row for " << id;
+    }
+
+    // The key the menu shows closes the window.
+    void CheckHideKey(int id)
+    {
+        SCOPED_TRACE(id);
+        ASSERT_TRUE(liveFrame);
+        frame->MdiArea()->setActiveSubWindow(liveFrame);
+        ASSERT_NO_FATAL_FAILURE(Activate());
+        QAction* action = Find(id);
+        ASSERT_NE(action, nullptr);
+        const QKeySequence key = action->shortcut();
+        ASSERT_FALSE(key.isEmpty());
+        QPointer<ui::CDocument> document = frame->GetActiveDocument();
+        QTest::keySequence(frame, key);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(!document || document->IsClosing());
+    }
+
+    // The open-archive dialog with this window's instrument chosen.
+    static Check ChoosesHala()
+    {
+        return [](const Effects& e) {
+            EXPECT_EQ(e.dialogs.size(), 1) << e.Describe().toStdString();
+            EXPECT_EQ(e.chosenInstrument, QStringLiteral("Hala"));
+        };
+    }
+
+    CPristroj* instrument = nullptr;
+    CArchivDocBase* archive = nullptr;
+    int first = 0; // the first record and the last of an archive window
+    int last = 0;
+    // False for the main window alone, with no window open.
+    bool windowKind = true;
+    QPointer<ui::CChildFrame> liveFrame;
+    std::vector<QPointer<QWidget>> opened;
+};
+
+using MainWindowReachTest = LiveWindowReachTest;
+
+TEST_F(MainWindowReachTest, Commands)
+{
+    windowKind = false;
+    CheckRows({
+        {32147, true, Dialog("Vývěr archivního souboru")},
+        // No serial port on the test machine.
+        {32130, true, Box("Port nenalezen.")},
+        {32135, true, Dialog("Seznam přístrojů")},
+        {32201, true, Dialog("Obecná nastavení")},
+        // No instrument, none downloading, no modem port.
+        {32222, false, nullptr},
+        {32234, false, nullptr},
+        {32238, false, nullptr},
+        {59392, true, nullptr, true},
+        {129, true, nullptr, true},
+        {32198, true, nullptr, true},
+        {32199, true, nullptr, true},
+        {57664, true, Dialog("O aplikaci qorin01")},
+        {57669, true, Box("Nápověda není nainstalována")},
+        {57670, true, Box("Nápověda není nainstalována")},
+        {57665, true, nullptr},
+        // No live window in front.
+        {32200, false, nullptr},
+    });
+}
+
+TEST_F(LiveWindowReachTest, VK)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenLive(CPristroj::kVK));
+    CheckRows(Join(AnalyserViewRows(),
+                   {
+                       {32141, true, Window("Hala")},
+                       {32145, true, Hides("Hala")},
+                       {32136, true, Box("Nastavení nelze zobrazit")},
+                       {40027, true, NoDialog("Nastavení času")},
+                       {40029, true, Box("Systémová chyba programu")},
+                       // No meter data in a live record that never came.
+                       {32215, false, nullptr},
+                       {40005, true, Box("Zařízení nenalezeno.")},
+                       // Not measured, not recorded.
+                       {32232, false, nullptr},
+                       {32236, true, Box("Požadovaný soubor nenalezen.")},
+                       {32231, true, ChoosesHala()},
+                       {40030, true, Box("Stisknutím tlačítka OK")},
+                       {32137, true, nullptr},
+                   }));
+    CheckHideKey(32137);
+}
+
+TEST_F(LiveWindowReachTest, VKR)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenLive(CPristroj::kVKR));
+    CheckRows(Join(AnalyserViewRows(),
+                   {
+                       {32141, true, Window("Hala")},
+                       {32145, true, Hides("Hala")},
+                       {32136, true, Box("Nastavení nelze zobrazit")},
+                       {40029, true, Box("Systémová chyba programu")},
+                       {32232, false, nullptr},
+                       {32236, true, Box("Požadovaný soubor nenalezen.")},
+                       {32230, true, ChoosesHala()},
+                       {32137, true, nullptr},
+                   }));
+    CheckHideKey(32137);
+}
+
+TEST_F(LiveWindowReachTest, VKT)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenLive(CPristroj::kVKT));
+    CheckRows(Join(AnalyserViewRows(),
+                   {
+                       {40002, true, Dialog("Přijímaná data")},
+                       {40004, true, Dialog("Vlny - Hala")},
+                       {40005, true, Box("Zařízení nenalezeno.")},
+                       {32141, true, Window("Hala")},
+                       {32145, true, Hides("Hala")},
+                       {40006, true, ChoosesHala()},
+                       {32232, false, nullptr},
+                       {32236, true, Box("Požadovaný soubor nenalezen.")},
+                       {40030, true, Box("Stisknutím tlačítka OK")},
+                       {32136, true, Box("Nastavení nelze zobrazit")},
+                       {32215, true, Box("Stav elektroměru nelze zobrazit")},
+                       {40027, true, NoDialog("Nastavení času")},
+                       {40029, true, Box("Systémová chyba programu")},
+                       {32137, true, nullptr},
+                   }));
+    CheckHideKey(32137);
+}
+
+// An archive window of a VKR analyser: the document's commands, the view's
+// menu and the graph's zooms, which here zoom the time axis too.
+TEST_F(LiveWindowReachTest, VKRArchive)
+{
+    CVKRArchivData writer;
+    writer.SetTimeSource(clock.Source());
+    ASSERT_EQ(writer.Create(20 * 600, 10, 60, dir.filePath(QStringLiteral("linka")), QStringLiteral(".vkr"), TRUE,
+                            TRUE, QStringLiteral("Linka")),
+              1);
+    for (int block = 0; block < 3; ++block) {
+        // The settings viewer reads the identification with the configuration.
+        CIden iden;
+        iden.number = 77;
+        iden.model = 0x1000;
+        writer.AddIdenRecord(iden);
+        writer.AddConfigRecord(vktest::VKRConfig(100, 1, CVKRConfig::Star));
+        for (int i = 0; i < 10; ++i) {
+            clock.Advance(60);
+            writer.AddMeasurementRecord(vktest::VKRValues(i));
+        }
+        clock.Advance(1);
+        const int mode = writer.EndBlock(FALSE, TRUE, 60);
+        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+    }
+    writer.Close();
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("linka.vkr")));
+    ASSERT_NE(Graph(), nullptr);
+    std::vector<Row> rows = ArchiveRows(32229, kSomeDialog);
+    rows = Join(rows, {
+        {32140, true, nullptr, true},
+        {32139, true, nullptr, true},
+        {32179, true, nullptr, true},
+        {32235, true, nullptr, true},
+        {32181, true, kSomeDialog},
+    });
+    CheckRows(Join(Join(rows, PercentZoomRows(true)), {
+                             {32180, true, kWholeGraph},
+                             {32191, true, Vertical(true)},
+                             {32192, true, Vertical(false)},
+                             {32213, true, Time(true)},
+                             {32214, true, Time(false)},
+                             {32196, true, kWholeGraph},
+                             {32197, true, nullptr, true},
+                             {57607, true, nullptr},
+                             {57608, true, nullptr},
+                             {57609, true, kSomeDialog},
+                         }));
+}
+
+// An archive window of a Qorin controller: the document's commands, the
+// view's panes and quantities, the graph bar and printing.
+TEST_F(LiveWindowReachTest, QorinArchive)
+{
+    CQorinArchivData writer;
+    writer.SetTimeSource(clock.Source());
+    ASSERT_EQ(writer.Create(3600, 10, 60, dir.filePath(QStringLiteral("kompenzace")), CQorinArchivData::Extension(),
+                            TRUE, TRUE, QStringLiteral("Linka")),
+              1);
+    for (int block = 0; block < 3; ++block) {
+        for (int i = 0; i < 10; ++i) {
+            clock.Advance(60);
+            CQorinAktData values;
+            values.current = WORD(1000 + 10 * block + i);
+            writer.AddMeasurementRecord(values);
+        }
+        clock.Advance(1);
+        const int mode = writer.EndBlock(FALSE, TRUE, 60);
+        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+    }
+    writer.Close();
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("kompenzace.qor")));
+    // The file holds measurements only, no settings record.
+    CheckRows(Join(ArchiveRows(32226, Box("Nelze načíst nastavení přístroje ze souboru.")), {
+        {32139, true, nullptr, true},
+        {32140, true, nullptr, true},
+        {32179, true, nullptr, true},
+        {32181, true, Dialog("Zobrazené veličiny")},
+        {32191, true, Vertical(true)},
+        {32192, true, Vertical(false)},
+        // The time axis follows the archive tool bar's window.
+        {32213, false, nullptr},
+        {32214, false, nullptr},
+        {32196, true, kWholeGraph},
+        {32197, true, nullptr, true},
+        {57607, true, nullptr},
+        {57608, true, nullptr},
+        {57609, true, kSomeDialog},
+    }));
+}
+
+class MeterWindowReachTest : public LiveWindowReachTest {
+protected:
+    bool MeterData() const override { return true; }
+};
+
+// The meter data of a VK archive open from the archive window's command in
+// a window of their own, which has no commands of its own.
+TEST_F(MeterWindowReachTest, OpensFromTheArchiveAndOffersNoCommands)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("hala.vk")));
+    CheckRows({
+        {32225, true,
+         [this](const Effects& e) {
+             EXPECT_EQ(e.activeDocument, QStringLiteral("CBexorArchivDoc")) << e.Describe().toStdString();
+             liveFrame = frame->ActiveChildFrame();
+         }},
+    });
+    ASSERT_NE(liveFrame, nullptr);
+    ASSERT_EQ(frame->GetActiveDocument()->RuntimeClassName(), QStringLiteral("CBexorArchivDoc"));
+    // The rows left: none, so any command the meter window offered fails.
+    CheckRows({});
+    EXPECT_EQ(Find(32136), nullptr);
+}
+
+class ControllerWindowReachTest : public LiveWindowReachTest, public testing::WithParamInterface<int> {};
+
+TEST_P(ControllerWindowReachTest, Live)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenLive(GetParam()));
+    CheckRows(Join(GraphBarAndPrintRows(),
+                   {
+                       {32138, true, nullptr, true},
+                       {32139, true, nullptr, true},
+                       {32140, true, nullptr, true},
+                       {32179, true, nullptr, true},
+                       {32141, true, Window("Hala")},
+                       {32136, true, Box("Nastavení nelze zobrazit")},
+                       {32211, true, Box("Přístroj neodpovídá")},
+                       {32212, true, Box("Přístroj neodpovídá")},
+                       {32232, false, nullptr},
+                       {32236, true, Box("Požadovaný soubor nenalezen.")},
+                       {32227, true, ChoosesHala()},
+                       {40029, true, Box("Systémová chyba programu")},
+                       {32137, true, nullptr},
+                   }));
+    CheckHideKey(32137);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ControllerWindowReachTest, testing::Values(CPristroj::kQorin, CPristroj::kDuskar));
+
+} // namespace
