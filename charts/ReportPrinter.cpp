@@ -486,8 +486,20 @@ void CReportPrinter::DrawFooter()
     m_painter.drawImage(logo, m_logo);
     m_painter.setFont(m_small);
     m_painter.setPen(m_textColour);
-    m_painter.drawText(Box(m_footer.x() + Trunc(4.66 * h), m_footer.y(), RightOf(m_footer), BottomOf(m_footer)),
-                       AlignmentOf(dt::kBottom | dt::kSingleLine), QString::fromUtf8(kMakerLine));
+    // The tab goes to the next stop of eight average characters, measured in
+    // the printer's own pixels: the painter's stops count screen pixels,
+    // which at a printer's resolution push the second part past the band's
+    // right edge, where it was cut.
+    const QFontMetrics metrics(m_small, m_printer);
+    const int stop = std::max(8 * metrics.averageCharWidth(), 1);
+    const QStringList parts = QString::fromUtf8(kMakerLine).split(QLatin1Char('\t'));
+    const int flags = AlignmentOf(dt::kBottom | dt::kSingleLine) & ~Qt::TextExpandTabs;
+    int x = m_footer.x() + Trunc(4.66 * h);
+    for (const QString& part : parts) {
+        m_painter.drawText(Box(x, m_footer.y(), RightOf(m_footer), BottomOf(m_footer)), flags, part);
+        x += metrics.horizontalAdvance(part);
+        x += stop - (x - m_footer.x() - Trunc(4.66 * h)) % stop;
+    }
     m_painter.setFont(m_normal);
 }
 

@@ -91,6 +91,8 @@ CControllerGraphWnd::~CControllerGraphWnd() = default;
 void CControllerGraphWnd::AttachDevice(CPristroj& entry)
 {
     SetOffline(false);
+    // Live, the time axis follows the measurements: no cursor to place.
+    SetTimeCursor(false);
     m_entry = &entry;
     m_data = entry.GetArchivData();
     m_archiveInstrument.clear();
@@ -104,6 +106,8 @@ void CControllerGraphWnd::AttachArchive(CArchivData& data)
     m_entry = nullptr;
     m_data = &data;
     SetOffline(true);
+    // An archive's records are chosen by a click on their time.
+    SetTimeCursor(true);
     LoadSettings();
     CreateFonts();
     update();

@@ -175,6 +175,7 @@ void CDuskarValuesPanel::UpdateControls()
         SetText(id, *text);
     ShowState(1134, m_state);
     SetStages(kStageButton, m_stages.data(), kStageCount);
+    EnableStages();
     m_progress->setValue(std::clamp(m_progressValue, 0, 100));
     update();
 }
@@ -244,6 +245,15 @@ void CDuskarValuesPanel::ShowValues(int x, int y, bool show)
     Control(1134)->setVisible(show);
 }
 
+void CDuskarValuesPanel::EnableStages()
+{
+    // A six-stage model has no stages 7 to 14, whatever the values say.
+    for (int i = 0; i < kStageCount; ++i) {
+        Control(kStageLabel + i)->setEnabled(!(m_sixStages && i >= 6));
+        Control(kStageButton + i)->setEnabled(!(m_sixStages && i >= 6));
+    }
+}
+
 void CDuskarValuesPanel::ShowStages(int x, int y, bool show)
 {
     const int ids[] = {1096, 1095, 1063, 1094, 1097, 1098, 1108, 1023, 1110, 1024, 1111, 1025};
@@ -253,9 +263,8 @@ void CDuskarValuesPanel::ShowStages(int x, int y, bool show)
         for (int i = 0; i < kStageCount; ++i) {
             Place(kStageLabel + i, x, y, 44 + 15 * i, 5, 56 + 15 * i, 14);
             Place(kStageButton + i, x, y, 45 + 15 * i, 14, 56 + 15 * i, 25);
-            Control(kStageLabel + i)->setEnabled(!(m_sixStages && i >= 6));
-            Control(kStageButton + i)->setEnabled(!(m_sixStages && i >= 6));
         }
+        EnableStages();
         Place(1095, x, y, 6, 27, 126, 36);
         Place(1063, x, y, 6, 37, 126, 46);
         Place(1094, x, y, 6, 47, 26, 55);

@@ -81,6 +81,7 @@ protected:
 private:
     void ShowValues(int x, int y, bool show);
     void ShowStages(int x, int y, bool show);
+    void EnableStages();
     void ShowChart(int id, int x, int y, int w, int h, bool show);
     void ShowTabGroup();
 

@@ -105,8 +105,13 @@ void CQorinHodnotyDlg::Fill(const CQorinValueTexts& values, const CPristrojStatu
         m_harmonics[std::size_t(i)] = float(values.harmonicBars[std::size_t(i)]);
     for (int i = 0; i < kStageCount; ++i)
         m_stages[std::size_t(i)] = values.stages[std::size_t(i)] ? 1 : 0;
-    m_transistorLabels = values.layoutModel1Or2 != 0;
+    const bool transistorLabels = values.layoutModel1Or2 != 0;
     m_sixStages = values.layoutModel3Or5 != 0;
+    // The stage labels of another model are placed again.
+    if (transistorLabels != m_transistorLabels) {
+        m_transistorLabels = transistorLabels;
+        Layout();
+    }
     m_progressValue = values.progress;
     FillHeader(values.modelIndex, status);
 }
@@ -135,6 +140,7 @@ void CQorinHodnotyDlg::UpdateControls()
         SetText(id, *text);
     ShowState(1134, m_state);
     SetStages(kStageButton, m_stages.data(), kStageCount);
+    EnableStages();
     m_progress->setValue(std::clamp(m_progressValue, 0, 100));
     update();
 }
@@ -234,6 +240,12 @@ void CQorinHodnotyDlg::PlaceStages(int x, int y)
           m_transistorLabels ? QStringLiteral("8") : QStringLiteral("7"));
     place(m_transistorLabels ? 7 : 14, r(8, 32, 16, 43), r(18, 32, 26, 42),
           m_transistorLabels ? QStringLiteral("1") : QStringLiteral("14"));
+    EnableStages();
+}
+
+void CQorinHodnotyDlg::EnableStages()
+{
+    // A six-stage model has no stages 7 to 14, whatever the values say.
     for (int stage = 7; stage <= 14; ++stage) {
         Control(kStageButton + stage - 1)->setEnabled(!m_sixStages);
         Control(kStageLabel + stage - 1)->setEnabled(!m_sixStages);

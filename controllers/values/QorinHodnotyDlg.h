@@ -74,6 +74,7 @@ private:
     void PlaceRecord(int x, int y);
     void PlaceChart(int x, int y, int w, int h);
     void PlaceStages(int x, int y);
+    void EnableStages();
     void PlaceHeader(int x, int y);
     void PaintSwatches();
 

@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 using charts::CReportPrinter;
@@ -118,6 +120,50 @@ TEST(ReportPrinterPages, TheTitleEndsLeftOfThePageNumberAtEveryResolution)
         EXPECT_NEAR(titleTop, numberTop, 1.0); // one header line
         // A space of at least a few points between them.
         EXPECT_LT(titleRight + 3, numberLeft);
+    }
+}
+
+TEST(ReportPrinterPages, TheFooterIsPrintedWholeWithinItsBandAtEveryResolution)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    for (const int dpi : {300, 1200}) {
+        SCOPED_TRACE(dpi);
+        pdfcheck::PdfJobs jobs(true, dpi);
+        {
+            CReportPrinter printer(nullptr, 2, 2, false);
+            ASSERT_TRUE(printer.BeginPrint(QStringLiteral("job"), QStringLiteral("Graf"), QString()));
+            printer.PrintText(QStringLiteral("obsah"));
+            printer.EndPrint();
+        }
+        // The maker line: the words level with "qorin01".
+        const std::vector<pdfcheck::Word> words = pdfcheck::Words(jobs.Path());
+        const auto maker = std::find_if(words.begin(), words.end(),
+                                        [](const pdfcheck::Word& w) { return w.text == QLatin1String("qorin01"); });
+        ASSERT_NE(maker, words.end());
+        const pdfcheck::Word* last = &*maker;
+        const pdfcheck::Word* next = nullptr;
+        for (const pdfcheck::Word& w : words) {
+            if (std::abs(w.yMin - maker->yMin) > 1 || w.xMin <= maker->xMax)
+                continue;
+            if (w.xMax > last->xMax)
+                last = &w;
+            if (!next || w.xMin < next->xMin)
+                next = &w;
+        }
+        ASSERT_NE(next, nullptr) << "the line ends at qorin01";
+        // A4 in points; the body ends 2 + 1.3 lines of 9 points from the edge.
+        EXPECT_LE(last->xMax, 595 - 3.3 * 9);
+        // The tab stands for a few characters, not for half the line.
+        EXPECT_LT(next->xMin - maker->xMax, 10 * 9);
+        // The last word is drawn to its end, not cut at the band's edge.
+        const QImage page = pdfcheck::PageImage(jobs.Path(), 1, 144);
+        if (page.isNull())
+            continue;
+        int ink = 0;
+        for (int y = int(last->yMin * 2); y <= int(last->yMax * 2); ++y)
+            for (int x = int((last->xMax - 3) * 2); x <= int(last->xMax * 2); ++x)
+                ink += qGray(page.pixel(x, y)) < 128;
+        EXPECT_GT(ink, 0) << last->text.toStdString();
     }
 }
 

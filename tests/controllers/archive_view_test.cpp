@@ -39,6 +39,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -120,6 +121,7 @@ protected:
                 values.current = 4000;
                 values.cosPhi = 93;
                 values.state = 0x06;
+                values.stageMask = stageMask;
                 writer.AddMeasurementRecord(values);
             }
             *now += 1;
@@ -254,6 +256,8 @@ protected:
 
     QTemporaryDir dir;
     ui::CDocManager manager;
+    // The stages the recorded controller has switched on.
+    WORD stageMask = 0;
 };
 
 // The program's families open their archives in these windows.
@@ -732,6 +736,7 @@ TEST_P(ControllerArchiveView, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUn
 
 TEST_P(ControllerArchiveView, TheStageStripEndsAtTheNewestRecord)
 {
+    stageMask = 0x0003;
     Record();
     CControllerArchivView* view = Open();
     ASSERT_NE(view, nullptr);
@@ -754,6 +759,66 @@ TEST_P(ControllerArchiveView, TheStageStripEndsAtTheNewestRecord)
     const double pixel = double(span) / plot.Width();
     EXPECT_LE(timeaxis::SecondsAt(ticks, right, 0, span), 902 + 2 * pixel);
     EXPECT_GT(timeaxis::SecondsAt(ticks, right, 0, span), 902 - 62);
+    Close(view);
+}
+
+// Printed at the printer's resolution: headed with the window of the bar,
+// the plot across the page beside its axes, the footer whole below it and
+// the title clear of the page number.
+TEST_P(ControllerArchiveView, ThePrintedGraphShowsTheWindowOfTheBarAcrossThePage)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    ShowWindow(view, 600);
+    pdfcheck::PdfJobs jobs(true, 1200);
+    platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
+    ASSERT_EQ(jobs.chooserCalls, 1);
+    const QStringList pages = pdfcheck::PageTexts(jobs.Path());
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("od 10.03.24 10:00:00 do 10.03.24 10:10:00")))
+        << pages[0].toStdString();
+
+    const std::vector<pdfcheck::Word> words = pdfcheck::Words(jobs.Path());
+    const auto find = [&words](const QString& text) {
+        return std::find_if(words.begin(), words.end(), [&text](const pdfcheck::Word& w) { return w.text == text; });
+    };
+    // A4 in points; the margins are two lines of 9 points, the footer ends
+    // half a line above the lower one.
+    const double pageWidth = 595;
+    const double footerBottom = 842 - 2 * 9 - 0.5 * 9;
+    const auto maker = find(QStringLiteral("qorin01"));
+    ASSERT_NE(maker, words.end()) << "no footer";
+    EXPECT_LE(maker->yMax, footerBottom + 1);
+    const auto number = find(QStringLiteral("strana"));
+    ASSERT_NE(number, words.end());
+    for (const pdfcheck::Word& w : words) {
+        if (std::abs(w.yMin - number->yMin) < 1 && w.xMin < number->xMin) {
+            EXPECT_LT(w.xMax + 3, number->xMin) << w.text.toStdString();
+        }
+    }
+
+    // The time axis: the lowest row of clock labels on the page.
+    static const QRegularExpression clock(QStringLiteral("^\\d\\d(:\\d\\d)?$"));
+    double axisY = -1;
+    for (const pdfcheck::Word& w : words)
+        if (clock.match(w.text).hasMatch())
+            axisY = std::max(axisY, w.yMin);
+    ASSERT_GE(axisY, 0) << "no time axis";
+    double left = pageWidth;
+    double right = 0;
+    for (const pdfcheck::Word& w : words)
+        if (clock.match(w.text).hasMatch() && std::abs(w.yMin - axisY) < 1) {
+            left = std::min(left, w.xMin);
+            right = std::max(right, w.xMax);
+        }
+    // The value axes take a strip at the left: the plot, from the window's
+    // start to its end, more than half the body.
+    const double bodyWidth = pageWidth - 2 * 3.3 * 9;
+    EXPECT_GT(right - left, bodyWidth / 2);
+    EXPECT_GT(right, pageWidth * 3 / 4);
+    EXPECT_LT(axisY, maker->yMin);
     Close(view);
 }
 

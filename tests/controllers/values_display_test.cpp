@@ -521,7 +521,10 @@ TEST(ControllerValuesFeed, EveryCellAndTheStagesOfTheModelThroughAnOutage)
         const auto text = [pane](int id) { return static_cast<QLineEdit*>(pane->Control(id))->text(); };
         if (type == CPristroj::kDuskar) {
             EXPECT_EQ(text(1036), QStringLiteral("31"));
-            EXPECT_EQ(text(1032), QStringLiteral("C0.20"));
+            // dIre as Ire: the magnitude after its L/C sign, in the
+            // store's current format.
+            EXPECT_EQ(text(1021), QStringLiteral("L0.350"));
+            EXPECT_EQ(text(1032), QStringLiteral("C0.200"));
         }
         EXPECT_TRUE(pane->Control(1069)->isEnabled());  // stage 6
         EXPECT_FALSE(pane->Control(1070)->isEnabled()); // stage 7

@@ -28,6 +28,10 @@ public:
     {
         for (int h = 0; h < 24; ++h)
             tariff.SetCode(h, h >= 6 && h < 22 ? 0 : 1);
+        // The meter records every quarter of an hour, as the program's meter
+        // archive does: no warning about another interval stands over the
+        // dialog (in this offscreen run nobody would answer it).
+        tariff.SetInterval(96);
         CVKTEData& e = data.GetData();
         const double import[] = {1523.25, 712.5, 0.0};
         for (int t = 0; t < 3; ++t) {
@@ -44,7 +48,7 @@ public:
     bool WriteTariff(const CVKTETarif&) override { return true; }
     bool ReadEnergy(CVKTEDataRec& d) override { return d = data, true; }
     bool ResetMeter(BYTE) override { return true; }
-    int IntervalCode() const override { return 0; }
+    int IntervalCode() const override { return 3; }
     void SetIntervalCode(int) override {}
     double RatioProduct() const override { return 80.0; }
     void Sleep(int) override {}

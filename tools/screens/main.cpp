@@ -125,6 +125,11 @@ int main(int argc, char** argv)
     const QStringList only = args.mid(2);
 
     screens::Shot shot(out);
+    // A group asked for by a name the tool does not know would pass as a
+    // run without pictures.
+    for (const QString& name : only)
+        if (screens::entries().count(name.toStdString()) == 0)
+            shot.fail(name + QStringLiteral(": no such group"));
     for (const auto& [group, fn] : screens::entries()) {
         if (!only.isEmpty() && !only.contains(QString::fromStdString(group)))
             continue;

@@ -1,9 +1,11 @@
 // Runs the screens tool into a fresh folder and checks what it wrote:
 //
-//   screens_check SCREENS [NAME...]
+//   screens_check SCREENS [--group GROUP]... [NAME...]
 //
-// Every picture of the tool's list, and every NAME given, must be a PNG
-// that is not of one colour. Exit status 0 when all are, 1 otherwise.
+// The tool runs the groups given (all of them without --group). Every
+// picture of its list, and every NAME given, must be a PNG that is not of
+// one colour, and the list must not be empty. Exit status 0 when all is
+// so, 1 otherwise.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -42,8 +44,16 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {
-        err() << "usage: screens_check SCREENS [NAME...]\n";
+        err() << "usage: screens_check SCREENS [--group GROUP]... [NAME...]\n";
         return 2;
+    }
+    QStringList groups;
+    QStringList expectedNames;
+    for (int i = 2; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--group") && i + 1 < args.size())
+            groups << args.at(++i);
+        else
+            expectedNames << args.at(i);
     }
     QTemporaryDir out;
     if (!out.isValid())
@@ -51,7 +61,7 @@ int main(int argc, char** argv)
 
     QProcess tool;
     tool.setProcessChannelMode(QProcess::ForwardedChannels);
-    tool.start(args.at(1), {out.path()});
+    tool.start(args.at(1), QStringList{out.path()} + groups);
     if (!tool.waitForFinished(10 * 60 * 1000)) {
         err() << "screens did not finish\n";
         tool.kill();
@@ -76,7 +86,11 @@ int main(int argc, char** argv)
             names << name;
     }
     const QSet<QString> listed(names.begin(), names.end());
-    for (const QString& expected : args.mid(2)) {
+    if (names.isEmpty()) {
+        err() << "no pictures written\n";
+        ++failures;
+    }
+    for (const QString& expected : expectedNames) {
         if (!listed.contains(expected)) {
             err() << expected << ": not written\n";
             ++failures;
