@@ -38,7 +38,6 @@ class CVKRAktData;
 class CVKRConfig;
 class CVKStatus;
 class CVKTConfig;
-class CVKTEData;
 class CVKTEDataRec;
 class CVKTETarif;
 class CVKTNoteBook;
@@ -233,9 +232,6 @@ public:
     BOOL ReadVKTTariff(CVKTETarif& tariff);
     BOOL WriteVKTTariff(const CVKTETarif& tariff);
     BOOL ReadVKTEnergyData(CVKTEDataRec& data);
-    // The meter's registers at an earlier grid instant of its interval
-    // clock, named by the instant's record number (1..64).
-    BOOL ReadVKTEnergyTotals(CVKTEData& totals, BYTE recordNumber);
     BOOL ResetVKTEnergyMeter(BYTE code);
     // For a VKT entry a ratio below 0 is the archive's current ratio.
     BOOL ReadProfileStatus(CProfileStatus& status, float currentRatio);
@@ -243,10 +239,8 @@ public:
     BOOL WriteProfileSettings(CTime day);
     // The notebook's two texts ("---" for other types or when unreadable).
     BOOL ReadNoteBook(QString& text1, QString& text2);
-    // The meter record of a VK or VKT analyser (main thread, after the
-    // hand-over); non-zero when it was stored or nothing was due. Other
-    // types give 0. `clockDeviation`: the VKT thread's count of clock
-    // synchronisation tries still owed.
+    // The quarter-hour meter record of a VK analyser (main thread, after the
+    // hand-over); non-zero when it was stored. Other types give 0.
     BOOL ReadEnergyMeterRecord(int clockDeviation);
     // An instrument that is not (yet) an entry, through `manager` (FALSE
     // without one).
@@ -309,8 +303,6 @@ private:
     // Bit 0 of a controller configuration's mode byte before a write.
     void MarkConfigMode(BYTE& mode) const;
     void FillStatusTexts(CPristrojStatusTexts& texts) const;
-    BOOL ReadVKMeterRecord();
-    BOOL ReadVKTMeterRecord(int clockDeviation);
 
     std::shared_ptr<CLinkEnvironment> m_env;
     std::shared_ptr<CArchivData> m_archiv;

@@ -1,5 +1,7 @@
 #include "link/Pristroj.h"
 
+#include "link/CommandsVKT.h"
+
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKTArchivData.h"
 #include "model/VKBexor.h"
@@ -29,25 +31,13 @@ CTime InstantAtOrBefore(const CArchivIntervalClock& clock, CTime t)
     return clock.NextTime(t) - CTimeSpan(clock.GetIntervalSeconds());
 }
 
-} // namespace
-
-BOOL CPristroj::ReadEnergyMeterRecord(int clockDeviation)
+// The VK meter: a block per reset time of its counters.
+BOOL ReadVKMeterRecord(CPristroj& entry)
 {
-    if (!m_archiv)
-        return 0;
-    if (m_type == kVK)
-        return ReadVKMeterRecord();
-    if (m_type == kVKT)
-        return ReadVKTMeterRecord(clockDeviation);
-    return 0;
-}
-
-BOOL CPristroj::ReadVKMeterRecord()
-{
-    auto& archiv = static_cast<CVKArchivData&>(*m_archiv);
+    auto& archiv = static_cast<CVKArchivData&>(*entry.GetArchivData());
 
     CVKEData data;
-    if (!ThreeTries([&] { return ReadVKEnergyData(data) != 0; }))
+    if (!ThreeTries([&] { return entry.ReadVKEnergyData(data) != 0; }))
         return 0;
 
     std::unique_ptr<CArchivStream> stream;
@@ -57,20 +47,18 @@ BOOL CPristroj::ReadVKMeterRecord()
 
     BOOL stored = 0;
     if (index.GetBlockCount() > 0 && index.GetLastTime() == data.GetTime()) {
-        stored = index.AppendEntry(*stream, Clock().CurrentTime(), data.GetCounters());
+        stored = index.AppendEntry(*stream, entry.Clock().CurrentTime(), data.GetCounters());
     } else {
         CBexorBlock block;
-        if (ThreeTries([&] { return ReadVKTariff(block.GetTarif()) != 0; })) {
+        if (ThreeTries([&] { return entry.ReadVKTariff(block.GetTarif()) != 0; })) {
             block.SetMultiplier(archiv.GetRatioU() * archiv.GetRatioI());
             stored = index.AppendBlock(*stream, data.GetTime(), block,
-                                       CBexorEntry(Clock().CurrentTime(), data.GetCounters()));
+                                       CBexorEntry(entry.Clock().CurrentTime(), data.GetCounters()));
         }
     }
     archiv.ReleaseStream(stream);
     return stored;
 }
-
-namespace {
 
 // Where a clock that has never run picks up: after the newest stored entry;
 // with no entry stored, one interval before what was last recorded, so that
@@ -105,11 +93,12 @@ void StartMeterClock(CVKTArchivData& archiv, BOOL overwrite)
     clock.SetStartOnce(start);
 }
 
-} // namespace
-
-BOOL CPristroj::ReadVKTMeterRecord(int clockDeviation)
+// The VKT meter: a reading at each instant of the meter archive's interval
+// clock, kept pending until stored; a block per meter period (its reset
+// time). `clockDeviation`: the synchronisation tries the thread still owes.
+BOOL ReadVKTMeterRecord(CPristroj& entry, int clockDeviation)
 {
-    auto& archiv = static_cast<CVKTArchivData&>(*m_archiv);
+    auto& archiv = static_cast<CVKTArchivData&>(*entry.GetArchivData());
     CArchivIntervalClock& clock = archiv.IntervalClock();
     // A negative interval code keeps the meter out of the archive.
     if (clock.Get() < 0 || clock.IsBeforeNextTime())
@@ -117,14 +106,14 @@ BOOL CPristroj::ReadVKTMeterRecord(int clockDeviation)
 
     bool newBlock = false;
     CVKTETarif tariff;
-    const auto readTariff = [&] { return ThreeTries([&] { return ReadVKTTariff(tariff) != 0; }); };
+    const auto readTariff = [&] { return ThreeTries([&] { return entry.ReadVKTTariff(tariff) != 0; }); };
 
     if (!archiv.GetPendingMeterRecord() && !clock.IsOverdue()) {
         CVKTEDataRec reading;
-        if (!ThreeTries([&] { return ReadVKTEnergyData(reading) != 0; }))
+        if (!ThreeTries([&] { return entry.ReadVKTEnergyData(reading) != 0; }))
             return 0;
         if (!clock.IsStartSet())
-            StartMeterClock(archiv, m_prepisovat);
+            StartMeterClock(archiv, entry.m_prepisovat);
         if (reading.GetResetTime() != archiv.GetMeterPeriodTime()) {
             // The meter was reset: its readings from now on go into a block
             // of their own.
@@ -141,15 +130,15 @@ BOOL CPristroj::ReadVKTMeterRecord(int clockDeviation)
         else
             archiv.DropPendingMeterRecord();
 
-        if (m_synchronizovat) {
+        if (entry.m_synchronizovat) {
             for (int call = 0; call < 2 && clockDeviation >= 1 && clockDeviation <= 11; ++call) {
-                if (SyncVKTClock() == 0)
+                if (entry.SyncVKTClock() == 0)
                     clockDeviation = 0;
             }
         }
         // Only an instrument clock known to be in step may say that an
         // instant went by unrecorded.
-        if (m_synchronizovat && clockDeviation == 0) {
+        if (entry.m_synchronizovat && clockDeviation == 0) {
             clock.CheckOverdue();
             archiv.SetPendingMeterTime(now);
         } else {
@@ -162,7 +151,7 @@ BOOL CPristroj::ReadVKTMeterRecord(int clockDeviation)
     bool usable = false;
     if (clock.IsOverdue()) {
         const BYTE number = BYTE(clock.GetRecordNumber());
-        if (!ThreeTries([&] { return ReadVKTEnergyTotals(totals, number) != 0; }))
+        if (!ThreeTries([&] { return entry.Request(commands::ReadVKTEnergyTotals, totals, number) != 0; }))
             return 0;
         usable = clock.IsAtBoundary(totals.GetTime()) != 0;
     }
@@ -223,4 +212,17 @@ BOOL CPristroj::ReadVKTMeterRecord(int clockDeviation)
     }
     archiv.ReleaseStream(stream);
     return stored;
+}
+
+} // namespace
+
+BOOL CPristroj::ReadEnergyMeterRecord(int clockDeviation)
+{
+    if (!m_archiv)
+        return 0;
+    if (m_type == kVK)
+        return ReadVKMeterRecord(*this);
+    if (m_type == kVKT)
+        return ReadVKTMeterRecord(*this, clockDeviation);
+    return 0;
 }

@@ -359,11 +359,6 @@ BOOL CPristroj::ReadVKTEnergyData(CVKTEDataRec& data)
     return Request(commands::ReadVKTEnergyData, data);
 }
 
-BOOL CPristroj::ReadVKTEnergyTotals(CVKTEData& totals, BYTE recordNumber)
-{
-    return Request(commands::ReadVKTEnergyTotals, totals, recordNumber);
-}
-
 BOOL CPristroj::ResetVKTEnergyMeter(BYTE code)
 {
     return Request(commands::ResetVKTEnergyMeter, code);
