@@ -117,6 +117,18 @@ int CArchivIntervalClock::CheckOverdue()
     return overdue;
 }
 
+int CArchivIntervalClock::IsOverdue() const
+{
+    std::lock_guard lock(m_lock);
+    return m_overdue;
+}
+
+void CArchivIntervalClock::ClearOverdue()
+{
+    std::lock_guard lock(m_lock);
+    m_overdue = 0;
+}
+
 void CArchivIntervalClock::AdvanceStart()
 {
     std::lock_guard lock(m_lock);

@@ -41,6 +41,9 @@ public:
     // Whether now (or the linked record's time) lies more than 60 s past
     // NextTime(); remembered in `overdue`.
     int CheckOverdue();
+    // The result of the last CheckOverdue, until cleared.
+    int IsOverdue() const;
+    void ClearOverdue();
     // The start moves to the next grid instant.
     void AdvanceStart();
     void SetStartOnce(platform::CTime t);
@@ -55,9 +58,10 @@ public:
     int Get() const;
     int GetIntervalSeconds() const;
     void SetIntervalCode(int code);
+    // The clock's "now".
+    platform::CTime Now() const;
 
 private:
-    platform::CTime Now() const;
     static platform::CTime NextAfter(platform::CTime base, int period);
 
     mutable std::mutex m_lock;

@@ -16,6 +16,26 @@ CVKTArchivData::CVKTArchivData() : CArchivData(kInstrumentType)
 
 CVKTArchivData::~CVKTArchivData() = default;
 
+// ---- meter archive writer state ------------------------------------------------
+
+void CVKTArchivData::SetPendingMeterRecord(const CVKTEData& data)
+{
+    m_pendingMeter = data;
+    m_clock.SetLinkedRecord([this] { return m_pendingMeter ? m_pendingMeter->GetTime() : m_clock.Now(); });
+}
+
+void CVKTArchivData::DropPendingMeterRecord()
+{
+    m_pendingMeter.reset();
+    m_clock.SetLinkedRecord({});
+}
+
+void CVKTArchivData::SetPendingMeterTime(CTime t)
+{
+    if (m_pendingMeter)
+        m_pendingMeter->SetTime(t);
+}
+
 // ---- ratios and formats ------------------------------------------------------
 
 CVKTArchivData::Ratios CVKTArchivData::RatiosOf(const CVKTConfig& config)

@@ -7,6 +7,7 @@
 #include "model/AktData.h"
 #include "model/Iden.h"
 #include "model/VKTConfig.h"
+#include "model/VKTEnergy.h"
 #include "model/VKTStatus.h"
 
 #include <QString>
@@ -56,6 +57,18 @@ public:
     void GetScaleI(float& ratio, float& ratio4, QString& format, int& multiplier) const;
     void GetScalePower(QString& format, int& multiplier) const;
     CArchivIntervalClock& IntervalClock() { return m_clock; }
+
+    // What the meter archive's writer (main thread) carries from one
+    // quarter-hour call to the next: the reading taken at the last interval
+    // boundary, still to be stored, and the meter's period (its reset time)
+    // that the newest block belongs to.
+    const CVKTEData* GetPendingMeterRecord() const { return m_pendingMeter ? &*m_pendingMeter : nullptr; }
+    // The clock judges "now" by the pending reading's time while there is one.
+    void SetPendingMeterRecord(const CVKTEData& data);
+    void DropPendingMeterRecord();
+    void SetPendingMeterTime(platform::CTime t);
+    platform::CTime GetMeterPeriodTime() const { return m_meterPeriod; }
+    void SetMeterPeriodTime(platform::CTime t) { m_meterPeriod = t; }
     // The waveform channels a waveform window asks for (high byte: bit k =
     // channel k; low byte: 0x10 plus a bit per phase), added to the groups
     // the measurement reads; 0 while no window asks.
@@ -203,6 +216,8 @@ private:
     mutable std::mutex m_settingsLock;
     GraphFormats m_graph;
     CArchivIntervalClock m_clock;
+    std::optional<CVKTEData> m_pendingMeter;
+    platform::CTime m_meterPeriod;
 
     // Loaded window and walk state.
     CArchivWindow m_window;

@@ -12,6 +12,7 @@
 #include "model/VKTNoteBook.h"
 #include "model/VKTStatus.h"
 #include "platform/Archive.h"
+#include "tools/instrument_sim/SimArchive.h"
 
 #include <QFile>
 
@@ -36,15 +37,7 @@ protected:
     // per record (12 bytes), one record a minute.
     void SetVKRecording()
     {
-        line.WithInstrument(1, [](sim::Instrument& i) {
-            sim::Bytes& status = i.blocks[0x14];
-            std::fill(status.begin() + 3, status.begin() + 16, 0);
-            std::fill(status.begin() + 48, status.end(), 0);
-            status[6] = 3;
-            status[10] = 3;
-            status[40] = 0x01;
-            status[41] = 0x00;
-        });
+        line.WithInstrument(1, sim::RecordVKVoltagesAndCurrents);
     }
     // The archive description of a VKT analyser: nothing selected (8-byte
     // records), one record a minute.
@@ -78,6 +71,7 @@ protected:
 struct DownloadFileContent {
     bool ok = false;
     std::vector<std::uint32_t> numbers;
+    std::vector<std::vector<BYTE>> records;
     int blocks = 0;
     DWORD itemSize = 0;
 };
@@ -99,8 +93,10 @@ DownloadFileContent ReadDownloadFile(const QString& path, Head head)
                 break;
             ++out.blocks;
             out.itemSize = block.GetItemSize();
-            for (DWORD i = 0; i < block.GetCount(); ++i)
+            for (DWORD i = 0; i < block.GetCount(); ++i) {
                 out.numbers.push_back(std::uint32_t(CPrevodTyp::GetDword(block.GetItem(i))));
+                out.records.emplace_back(block.GetItem(i), block.GetItem(i) + block.GetItemSize());
+            }
         }
         out.ok = ar.AtEnd();
     } catch (const platform::ArchiveError&) {

@@ -81,6 +81,39 @@ INSTANTIATE_TEST_SUITE_P(Rings, WholeRingTest,
                                            RingCase{"VKTSlowLink", Family::VKT, 1, 150, 401}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The simulator as a user starts it holds a day's recording that has gone
+// round its ring; the program fetches all of it, the VKT records dated a
+// minute apart up to the newest record time of the status.
+class DefaultMemoryTest : public ArchiveDownloadTest, public ::testing::WithParamInterface<Family> {};
+
+TEST_P(DefaultMemoryTest, TheSimulatorsOwnRecordingComesWhole)
+{
+    const bool vk = GetParam() == Family::VK;
+    StartAnalyser(GetParam());
+    line.WithInstrument(1, [](sim::Instrument& i) { sim::ServeDefaultMemory(i); });
+    auto job = MakeJob();
+    vk ? DownloadVKArchiveProc(job.get()) : DownloadVKTArchiveProc(job.get());
+    ASSERT_EQ(job->m_result, kDownloadOk) << job->m_pristroj.GetErrorText().toStdString();
+    const DownloadFileContent file = vk ? ReadVKFile(tempPath) : ReadVKTFile(tempPath);
+    ASSERT_TRUE(file.ok);
+    EXPECT_EQ(file.itemSize, vk ? 12u : 14u);
+    // 1440 records written into 1000 places (999 for the VKT).
+    const std::size_t held = vk ? 1000 : 999;
+    ASSERT_EQ(file.records.size(), held);
+    if (vk) {
+        EXPECT_EQ(file.numbers, Range(1440 - held, 1439));
+        return;
+    }
+    const CTime newest(2024, 1, 15, 12, 0, 0);
+    for (std::size_t n = 0; n < held; n += 111) {
+        EXPECT_EQ(file.records[n][0], 0);
+        EXPECT_EQ(UnpackRecordTime(file.records[n].data() + 1), newest - CTimeSpan(std::int64_t(held - 1 - n) * 60));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, DefaultMemoryTest, ::testing::Values(Family::VK, Family::VKT),
+                         [](const auto& info) { return std::string(info.param == Family::VK ? "VK" : "VKT"); });
+
 } // namespace
 
 namespace {

@@ -38,6 +38,29 @@ sim::Response VKProfileBlock(sim::Instrument& self, const sim::Frame& frame)
     return sim::Response::Data(std::move(reply));
 }
 
+// A profile file: its head (instrument name, type, profile kind, day, then
+// the instrument's identification, settings and notebook) and its records.
+DownloadFileContent ReadProfileFile(const QString& path, bool vk, QString& name, std::int32_t& type,
+                                    std::int32_t& kind, CTime& written)
+{
+    return ReadDownloadFile(path, [&](platform::SerialArchive& ar) {
+        ar >> name >> type >> kind >> written;
+        CIden iden;
+        iden.Serialize(ar);
+        if (vk) {
+            CVKConfig config;
+            CVKNoteBook notebook;
+            config.Serialize(ar);
+            notebook.Serialize(ar);
+        } else {
+            CVKTConfig config;
+            CVKTNoteBook notebook;
+            config.Serialize(ar);
+            notebook.Serialize(ar);
+        }
+    });
+}
+
 struct ProfileCase {
     const char* name;
     Family family;
@@ -86,22 +109,7 @@ TEST_P(ProfileDownloadTest, WritesTheProfileFile)
     QString name;
     std::int32_t type = 0, kind = -1;
     CTime written;
-    const DownloadFileContent file = ReadDownloadFile(tempPath, [&](platform::SerialArchive& ar) {
-        ar >> name >> type >> kind >> written;
-        CIden iden;
-        iden.Serialize(ar);
-        if (vk) {
-            CVKConfig config;
-            CVKNoteBook notebook;
-            config.Serialize(ar);
-            notebook.Serialize(ar);
-        } else {
-            CVKTConfig config;
-            CVKTNoteBook notebook;
-            config.Serialize(ar);
-            notebook.Serialize(ar);
-        }
-    });
+    const DownloadFileContent file = ReadProfileFile(tempPath, vk, name, type, kind, written);
     ASSERT_TRUE(file.ok);
     EXPECT_EQ(name, entry->m_nazev);
     EXPECT_EQ(type, entry->GetType());
@@ -139,5 +147,41 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"Cancelled", Family::VKT, 0, 0,
                     [](sim::Instrument&, CProfileDownloadJob& job) { job.Cancel(); }, kDownloadCancelled, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// The simulator as a user starts it holds both profiles: the selected one
+// (minutes 0..1439 of its memory) and the maximal one (1440..2879).
+class DefaultProfilesTest : public DownloadTest, public ::testing::WithParamInterface<Family> {};
+
+TEST_P(DefaultProfilesTest, BothProfilesOfTheSimulatorsOwnMemoryCome)
+{
+    const bool vk = GetParam() == Family::VK;
+    StartAnalyser(GetParam());
+    line.WithInstrument(1, [](sim::Instrument& i) { sim::ServeDefaultMemory(i); });
+    for (const int kind : {0, 1}) {
+        SCOPED_TRACE(kind);
+        auto job = std::make_unique<CProfileDownloadJob>();
+        job->m_pristroj = *entry;
+        job->m_tempPath = tempPath;
+        job->m_kind = kind;
+        job->m_date = CTime(2024, 1, 14, 0, 0, 0);
+        vk ? DownloadVKProfilesProc(job.get()) : DownloadVKTProfilesProc(job.get());
+        ASSERT_EQ(job->m_result, kDownloadOk) << job->m_pristroj.GetErrorText().toStdString();
+        QString name;
+        std::int32_t type = 0, stored = -1;
+        CTime written;
+        const DownloadFileContent file = ReadProfileFile(tempPath, vk, name, type, stored, written);
+        ASSERT_TRUE(file.ok);
+        EXPECT_EQ(file.itemSize, vk ? 17u : 54u);
+        EXPECT_EQ(file.numbers, Range(1440u * std::uint64_t(kind), 1440u * std::uint64_t(kind) + 1439));
+        QFile::remove(tempPath);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, DefaultProfilesTest, ::testing::Values(Family::VK, Family::VKT),
+                         [](const auto& info) { return std::string(info.param == Family::VK ? "VK" : "VKT"); });
 
 } // namespace

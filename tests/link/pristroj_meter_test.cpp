@@ -2,7 +2,11 @@
 #include "PristrojTestSupport.h"
 
 #include "archive/store/VKArchivData.h"
+#include "archive/store/VKTArchivData.h"
 #include "model/VKBexor.h"
+#include "model/VKTBexor.h"
+#include "model/VKTPackedTime.h"
+#include "tools/instrument_sim/SimArchive.h"
 
 using namespace pristrojtest;
 using sim::Family;
@@ -92,4 +96,247 @@ TEST_F(MeterTest, UnreadableMeterLeavesTheArchiveAsItWas)
     // Other families have no quarter-hour record here.
     entry->SetType(CPristroj::kVKR, TRUE);
     EXPECT_FALSE(entry->ReadEnergyMeterRecord(0));
+}
+
+// ---- VKT: the meter archive on the grid of its interval clock
+
+namespace {
+
+constexpr std::uint8_t kTariffRead = 0x32;
+constexpr std::uint8_t kClockSync = 0x12;
+
+// Registers as the simulated VKT keeps them (the whole part in dword k + 28
+// is 1000 + 37 k, every fraction 0.25): tariff 1, active import (k = 12).
+constexpr double kImportT1 = 1000 + 37 * 12 + 0.25;
+
+class VKTMeterTest : public PristrojTest, public linktest::SimLine {
+protected:
+    void SetUp() override
+    {
+        PristrojTest::SetUp();
+        StartLine({Instrument(Family::VKT, 1)}, 0);
+        env->SetLinkManager(&manager);
+        env->SetClock(&clock);
+        entry = std::make_unique<CPristroj>(env);
+        entry->m_com = port;
+        entry->SetType(CPristroj::kVKT, TRUE);
+        ASSERT_TRUE(entry->OpenLink());
+        ASSERT_EQ(Archiv().Create(600, 1, 60, dir.filePath(QStringLiteral("rozvodna")), QStringLiteral(".vkt"), TRUE,
+                                  TRUE, QStringLiteral("rozvodna")),
+                  1);
+        Archiv().IntervalClock().SetTimeSource([this] { return now; });
+        entry->SetBexorInterval(0, FALSE); // 15 min
+    }
+    void TearDown() override { entry.reset(); }
+
+    CVKTArchivData& Archiv() { return static_cast<CVKTArchivData&>(*entry->GetArchivData()); }
+
+    // The meter's own time of its reading (the PC's is `now`), and of its
+    // last reset.
+    void SetMeter(CTime reading, CTime reset)
+    {
+        line.WithInstrument(1, [&](Instrument& i) {
+            PackRecordTime(reading, i.blocks[kEnergy].data() + 224);
+            PackRecordTime(reset, i.blocks[kEnergy].data() + 228);
+        });
+    }
+    // The registers the meter kept at the grid instant `t` (import of
+    // tariff 1 `import`), under the record number the clock gives it.
+    void KeepTotals(int number, CTime t, std::uint32_t import)
+    {
+        line.WithInstrument(1, [&](Instrument& i) {
+            sim::Bytes image(i.blocks[kEnergy].begin(), i.blocks[kEnergy].begin() + 228);
+            sim::PutBE32(image.data() + 4 * 40, import);
+            PackRecordTime(t, image.data() + 224);
+            i.meterTotals[number] = image;
+        });
+    }
+    std::vector<int> MeterReads()
+    {
+        std::vector<int> out;
+        line.WithInstrument(1, [&](Instrument& i) { out = i.meterReads; });
+        return out;
+    }
+    int Sent(std::uint8_t command)
+    {
+        int n = 0;
+        for (const auto& w : log.Writes())
+            n += w.size() > 3 && w[3] == command ? 1 : 0;
+        return n;
+    }
+
+    struct Block {
+        CTime key;
+        DWORD interval = 0;
+        float multiplier = 0;
+        std::vector<CVKTEData> entries;
+    };
+    std::vector<Block> Blocks()
+    {
+        std::unique_ptr<CArchivStream> stream;
+        CVKTBexorIndex index;
+        std::vector<Block> out;
+        if (Archiv().OpenBexorStream(stream, index)) {
+            for (int n = 0; n < index.GetBlockCount(); ++n) {
+                CVKTBexorBlock block;
+                EXPECT_TRUE(index.ReadBlock(*stream, n, block));
+                out.push_back({index.GetKey(n), block.GetIntervalCode(), block.GetMultiplier(), block.GetEntries()});
+            }
+        }
+        Archiv().ReleaseStream(stream);
+        return out;
+    }
+    std::vector<CTime> EntryTimes(const Block& block)
+    {
+        std::vector<CTime> out;
+        for (const CVKTEData& e : block.entries)
+            out.push_back(e.GetTime());
+        return out;
+    }
+
+    CTime now;
+    std::unique_ptr<CPristroj> entry;
+};
+
+const CTime kJanuary(2024, 1, 1, 0, 0, 0);
+
+} // namespace
+
+TEST_F(VKTMeterTest, EachBoundaryAddsAReadingAndAResetBeginsABlock)
+{
+    SetMeter(CTime(2024, 1, 15, 12, 0, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 0, 20);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    now = CTime(2024, 1, 15, 12, 15, 10);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+
+    std::vector<Block> blocks = Blocks();
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].key, kJanuary);
+    EXPECT_EQ(blocks[0].interval, 0u);
+    EXPECT_EQ(blocks[0].multiplier, Archiv().GetRatioU() * Archiv().GetRatioI());
+    EXPECT_EQ(EntryTimes(blocks[0]), (std::vector<CTime>{CTime(2024, 1, 15, 12, 0, 20), CTime(2024, 1, 15, 12, 15, 10)}));
+    EXPECT_DOUBLE_EQ(blocks[0].entries[0].GetRegister(0, 0), kImportT1);
+    EXPECT_DOUBLE_EQ(blocks[0].entries[0].GetRegister(0, 1), -kImportT1 - 4 * 37);
+    // The full reading each time (data byte 0); the tariff once, for the block.
+    EXPECT_EQ(MeterReads(), (std::vector<int>{0, 0}));
+    EXPECT_EQ(Sent(kTariffRead), 1);
+
+    // Asked too late for 12:30 (and with no way to fetch it later, the
+    // clocks not being kept in step), nothing is stored and the clock waits
+    // for 12:45: the thread has no reason to ask again and again before.
+    now = CTime(2024, 1, 15, 12, 31, 30);
+    EXPECT_FALSE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_EQ(Blocks()[0].entries.size(), 2u);
+    EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 15, 12, 45, 0));
+
+    // The meter was zeroed: its readings go into a block of the new period,
+    // under the tariff read again.
+    const CTime zeroed(2024, 1, 15, 12, 22, 0);
+    SetMeter(CTime(2024, 1, 15, 12, 45, 0), zeroed);
+    now = CTime(2024, 1, 15, 12, 45, 5);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    blocks = Blocks();
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[1].key, zeroed);
+    EXPECT_EQ(EntryTimes(blocks[1]), (std::vector<CTime>{now}));
+    EXPECT_EQ(Sent(kTariffRead), 2);
+}
+
+struct SyncCase {
+    const char* name;
+    BOOL synchronise;
+    int deviation;       // synchronisation tries the thread still owes
+    std::uint8_t inStep; // the instrument's answer to a synchronisation
+    int syncs;           // synchronisations sent
+    bool fetched;        // the 12:15 registers were read and stored
+};
+
+class VKTMissedInstantTest : public VKTMeterTest, public ::testing::WithParamInterface<SyncCase> {};
+
+TEST_P(VKTMissedInstantTest, IsFetchedByItsRecordNumberOnlyWhileTheClocksAreInStep)
+{
+    const SyncCase& c = GetParam();
+    entry->m_synchronizovat = c.synchronise;
+    line.WithInstrument(1, [&](Instrument& i) { i.syncResult = c.inStep; });
+
+    SetMeter(CTime(2024, 1, 15, 12, 0, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 0, 20);
+    ASSERT_TRUE(entry->ReadEnergyMeterRecord(0));
+
+    // 12:15 went by (the program was busy); at 12:30 the meter names the
+    // instant by its record number.
+    const CTime missed(2024, 1, 15, 12, 15, 0);
+    const int number = int((missed.GetTime() - CArchivIntervalClock::Epoch().GetTime() + 60) / 900 % 64 + 1);
+    KeepTotals(number, missed, 5000);
+    SetMeter(CTime(2024, 1, 15, 12, 30, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 30, 15);
+    log.ClearWrites();
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(c.deviation));
+
+    EXPECT_EQ(Sent(kClockSync), c.syncs);
+    const std::vector<Block> blocks = Blocks();
+    ASSERT_EQ(blocks.size(), 1u);
+    if (c.fetched) {
+        EXPECT_EQ(MeterReads(), (std::vector<int>{0, 0, number}));
+        EXPECT_EQ(EntryTimes(blocks[0]), (std::vector<CTime>{CTime(2024, 1, 15, 12, 0, 20), missed, now}));
+        EXPECT_DOUBLE_EQ(blocks[0].entries[1].GetRegister(0, 0), 5000.25);
+    } else {
+        EXPECT_EQ(MeterReads(), (std::vector<int>{0, 0}));
+        EXPECT_EQ(EntryTimes(blocks[0]), (std::vector<CTime>{CTime(2024, 1, 15, 12, 0, 20), now}));
+    }
+    EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 15, 12, 45, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sync, VKTMissedInstantTest,
+                         ::testing::Values(SyncCase{"InStep", TRUE, 0, 0, 0, true},
+                                           SyncCase{"BroughtIntoStep", TRUE, 3, 0, 1, true},
+                                           SyncCase{"StillOff", TRUE, 3, 1, 2, false},
+                                           SyncCase{"NotSynchronised", FALSE, 0, 0, 0, false}),
+                         [](const ::testing::TestParamInfo<SyncCase>& info) { return std::string(info.param.name); });
+
+TEST_F(VKTMeterTest, AFailedReadStoresNothingAndKeepsTheReadingForTheNextCall)
+{
+    SetMeter(CTime(2024, 1, 15, 12, 0, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 0, 20);
+    sim::Faults bad;
+    bad.badChecksum = true;
+
+    // The tariff of a new block cannot be read: no block, nothing pending.
+    line.SetFaults(bad, 3, 1);
+    EXPECT_FALSE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_TRUE(Blocks().empty());
+    EXPECT_EQ(Archiv().GetPendingMeterRecord(), nullptr);
+
+    // The next call begins it.
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    ASSERT_EQ(Blocks().size(), 1u);
+    EXPECT_EQ(Blocks()[0].entries.size(), 1u);
+
+    // The registers of a missed instant cannot be read: the reading taken
+    // at 12:30 waits, and goes in after them once they can.
+    entry->m_synchronizovat = TRUE;
+    const CTime missed(2024, 1, 15, 12, 15, 0);
+    const int number = int((missed.GetTime() - CArchivIntervalClock::Epoch().GetTime() + 60) / 900 % 64 + 1);
+    KeepTotals(number, missed, 5000);
+    SetMeter(CTime(2024, 1, 15, 12, 30, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 30, 15);
+    line.SetFaults(bad, 3, 1);
+    EXPECT_FALSE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_EQ(Blocks()[0].entries.size(), 1u);
+    ASSERT_NE(Archiv().GetPendingMeterRecord(), nullptr);
+
+    now = CTime(2024, 1, 15, 12, 30, 40);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_EQ(EntryTimes(Blocks()[0]),
+              (std::vector<CTime>{CTime(2024, 1, 15, 12, 0, 20), missed, CTime(2024, 1, 15, 12, 30, 15)}));
+}
+
+TEST_F(VKTMeterTest, AMeterKeptOutOfTheArchiveIsNotAsked)
+{
+    entry->SetBexorInterval(~1, FALSE);
+    now = CTime(2024, 1, 15, 12, 0, 20);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_TRUE(MeterReads().empty());
+    EXPECT_TRUE(Blocks().empty());
 }

@@ -17,6 +17,7 @@
 #include "platform/ui/MessageBox.h"
 #include "support/WaitUntil.h"
 #include "tools/instrument_sim/PtySimulator.h"
+#include "tools/instrument_sim/SimArchive.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include "shell/TaskManagerDlg.h"
@@ -84,15 +85,7 @@ protected:
         StoreTest::SetUp();
         line.AddInstrument(sim::Instrument(sim::Family::VK, 1));
         // Three voltages and three currents per record, one record a minute.
-        line.WithInstrument(1, [](sim::Instrument& i) {
-            sim::Bytes& status = i.blocks[0x14];
-            std::fill(status.begin() + 3, status.begin() + 16, 0);
-            std::fill(status.begin() + 48, status.end(), 0);
-            status[6] = 3;
-            status[10] = 3;
-            status[40] = 0x01;
-            status[41] = 0x00;
-        });
+        line.WithInstrument(1, sim::RecordVKVoltagesAndCurrents);
         Record(80, newest);
         std::string error;
         ASSERT_TRUE(line.Start(error)) << error;

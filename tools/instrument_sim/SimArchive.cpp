@@ -45,8 +45,13 @@ std::uint8_t Bcd(int v)
     return std::uint8_t((v / 10) << 4 | (v % 10));
 }
 
-// A VKT record time: day and the minute's high bits, month and its low
-// bits, year - 2000, hour, second.
+} // namespace
+
+std::uint32_t GetBE32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
 void PutPackedTime(std::uint8_t* p, const std::tm& tm)
 {
     p[0] = std::uint8_t((tm.tm_mday & 0x1F) | ((tm.tm_min >> 4) << 5));
@@ -54,13 +59,6 @@ void PutPackedTime(std::uint8_t* p, const std::tm& tm)
     p[2] = std::uint8_t(tm.tm_year - 100);
     p[3] = std::uint8_t(tm.tm_hour);
     p[4] = std::uint8_t(tm.tm_sec);
-}
-
-} // namespace
-
-std::uint32_t GetBE32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
 }
 
 void PutBE32(std::uint8_t* p, std::uint32_t v)
@@ -154,20 +152,75 @@ void Instrument::UpdateArchiveStatus()
     }
 }
 
+void RecordVKVoltagesAndCurrents(Instrument& instrument)
+{
+    Bytes& status = instrument.blocks[kStatusBlock];
+    std::fill(status.begin() + 3, status.begin() + 16, 0);
+    std::fill(status.begin() + 48, status.end(), 0);
+    status[6] = 3;
+    status[10] = 3;
+    status[40] = 0x01;
+    status[41] = 0x00;
+}
+
+void ServeDefaultMemory(Instrument& instrument)
+{
+    constexpr std::size_t kCapacity = 1000;
+    constexpr std::uint64_t kWritten = 1440; // a day, one record a minute
+    constexpr std::size_t kProfileMinutes = 1440;
+    const bool vk = instrument.GetFamily() == Family::VK;
+    if (!vk && instrument.GetFamily() != Family::VKT)
+        return;
+    Bytes& status = instrument.blocks[kStatusBlock];
+    if (vk) {
+        RecordVKVoltagesAndCurrents(instrument);
+        instrument.FillArchive(kMainArea, kCapacity, 12, kWritten);
+        instrument.FillArchive(1, kProfileMinutes, 17, kProfileMinutes);
+        instrument.FillArchive(2, kProfileMinutes, 17, 2 * kProfileMinutes);
+        return;
+    }
+    // The archive description: 60 s, the three voltages, recording since it
+    // was switched on.
+    std::fill(status.begin() + 26, status.end(), 0);
+    status[27] = 60;
+    status[28] = 0x07;
+    std::fill(status.begin() + 42, status.begin() + 46, 0xFF);
+    const std::size_t size = 14;
+    instrument.FillArchive(kMainArea, kCapacity, size, kWritten);
+    // Each record carries its time behind its kind byte (0: measured values).
+    ArchiveArea& a = instrument.archives[kMainArea];
+    for (std::uint64_t n = kWritten - a.places; n < kWritten; ++n) {
+        std::uint8_t* record = a.memory.data() + (n % a.places) * size;
+        record[0] = 0;
+        PutPackedTime(record + 1, Earlier(NewestRecordTime(), std::int64_t(kWritten - 1 - n) * 60));
+    }
+    instrument.FillArchive(1, kProfileMinutes, 54, kProfileMinutes);
+    instrument.FillArchive(2, kProfileMinutes, 54, 2 * kProfileMinutes);
+    Bytes& profiles = instrument.blocks[0x36];
+    profiles[80] = 1; // a selected profile is held
+    profiles[81] = 1;
+    profiles[83] = 2; // a maximal profile is held
+}
+
 CommandHandler ArchiveBlockA()
 {
     return [](Instrument& self, const Frame& frame) {
-        const ArchiveArea& a = self.archives[kMainArea];
-        if (frame.data.size() != 5 || a.recordSize == 0)
+        if (frame.data.size() != 5)
+            return Response::None();
+        const std::uint32_t index = GetBE32(frame.data.data());
+        const auto area = self.archives.find(std::uint8_t(index >> 30));
+        if (area == self.archives.end())
+            return Response::None();
+        const ArchiveArea& a = area->second;
+        if (a.recordSize == 0)
             return Response::None();
         const std::size_t bytes = frame.data[4];
         if (bytes == 0 || bytes % a.recordSize != 0)
             return Response::None();
-        const std::uint32_t index = GetBE32(frame.data.data());
         Bytes reply;
         AppendBE32(reply, index);
         reply.push_back(0);
-        const Bytes records = a.Read(index, bytes / a.recordSize);
+        const Bytes records = a.Read(index & 0x3FFFFFFF, bytes / a.recordSize);
         reply.insert(reply.end(), records.begin(), records.end());
         return Response::Data(std::move(reply));
     };

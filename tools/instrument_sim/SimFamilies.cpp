@@ -194,6 +194,49 @@ std::size_t VKTValuesSize(unsigned mask)
     return size;
 }
 
+constexpr std::size_t kMeterRegisters = 228;
+
+std::tm MeterTime(int year, int month, int day, int hour, int minute)
+{
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    return tm;
+}
+
+// The 4-byte form of a record time (no seconds).
+void PutMeterTime(std::uint8_t* p, const std::tm& tm)
+{
+    std::uint8_t packed[5];
+    PutPackedTime(packed, tm);
+    std::copy_n(packed, 4, p);
+}
+
+// A meter reading as a VKT answers it: the 28 registers (fractions, then
+// whole parts), the time of the reading, the time of the last reset, four
+// maxima with their times, the time the maxima were reset. Read at the
+// clock blocks' time, 15 January 2024 12:00; reset on 1 January.
+Bytes VKTMeterReading()
+{
+    Bytes r(272, 0);
+    for (std::size_t k = 0; k < 28; ++k) {
+        PutBE32(r.data() + 4 * k, 0x3E800000); // 0.25
+        PutBE32(r.data() + 4 * (k + 28), std::uint32_t(1000 + 37 * k));
+    }
+    PutMeterTime(r.data() + 224, MeterTime(2024, 1, 15, 12, 0));
+    PutMeterTime(r.data() + 228, MeterTime(2024, 1, 1, 0, 0));
+    for (std::size_t k = 0; k < 4; ++k) {
+        std::uint8_t* maximum = r.data() + 232 + 9 * k;
+        PutBE32(maximum, 0x44FA0000); // 2000.0 W
+        PutPackedTime(maximum + 4, MeterTime(2024, 1, 10 + int(k), 8, 15));
+    }
+    PutMeterTime(r.data() + 268, MeterTime(2024, 1, 8, 0, 0));
+    return r;
+}
+
 void InstallVKT(Instrument& self)
 {
     AddBlocks(self, {{0x26, 0x27, 35}, {kStatus, 0, 46}, {0x1F, 0x20, 64}, {0x30, 0x31, 23}, {0x28, 0x29, 32},
@@ -205,17 +248,25 @@ void InstallVKT(Instrument& self)
     self.SetCommand(0x23, Acknowledged(20, [](Instrument& s, const Bytes& d) {
         std::copy(d.begin(), d.end(), s.blocks[kStatus].begin() + 26);
     }));
+    self.blocks[kEnergy] = VKTMeterReading();
     // Data byte 0: the meter reading with its maxima; otherwise the
-    // registers alone (the reading's first 228 bytes).
+    // registers kept at the grid instant of that record number, or the
+    // reading's registers (its first 228 bytes).
     self.SetCommand(kEnergy, [](Instrument& s, const Frame& frame) {
         if (frame.data.size() != 1)
             return Response::None();
+        s.meterReads.push_back(frame.data[0]);
         const Bytes& reading = s.blocks[kEnergy];
-        return Response::Data(frame.data[0] == 0 ? reading : Bytes(reading.begin(), reading.begin() + 228));
+        if (frame.data[0] == 0)
+            return Response::Data(reading);
+        const auto kept = s.meterTotals.find(frame.data[0]);
+        if (kept != s.meterTotals.end())
+            return Response::Data(kept->second);
+        return Response::Data(Bytes(reading.begin(), reading.begin() + kMeterRegisters));
     });
     self.SetCommand(0x35, Acknowledged(1, [](Instrument& s, const Bytes& d) {
         s.lastEnergyReset = d[0];
-        std::fill_n(s.blocks[kEnergy].begin(), 228, std::uint8_t(0));
+        std::fill_n(s.blocks[kEnergy].begin(), 224, std::uint8_t(0)); // the registers
     }));
     self.SetCommand(0x3A, [](Instrument&, const Frame& frame) {
         if (frame.data.size() != 2)

@@ -118,6 +118,11 @@ public:
     int archiveControl = -1; // the last archive mode switched to (0x00, 0xFF)
     Bytes lastCommand; // a controller command's bytes
     int lastEnergyReset = -1; // the data byte of the last meter reset
+    // VKT meter: the registers (228-byte images) it kept at the instants of
+    // its recording interval, by the instant's record number 1..64; a
+    // number not kept answers the registers as they are now.
+    std::map<int, Bytes> meterTotals;
+    std::vector<int> meterReads; // the data byte of every meter read
     int profileResets = 0;
 
     // Requests answered (or left unanswered) so far.

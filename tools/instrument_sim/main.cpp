@@ -8,6 +8,7 @@
 // prints the path of the line to open as the port, then answers until
 // interrupted (or until its standard input closes, with --stdin).
 #include "tools/instrument_sim/PtySimulator.h"
+#include "tools/instrument_sim/SimArchive.h"
 
 #include <atomic>
 #include <chrono>
@@ -39,6 +40,7 @@ int Usage()
                  "                      [--modem [--dial-answer connect|busy|no-carrier|no-dialtone|no-answer|error|silence]\n"
                  "                               [--guard MS]]\n"
                  "Faults apply to the first --fault-replies replies (default: all).\n"
+                 "An analyser holds a recording of a day and both current profiles unless\n"
                  "--archive writes COUNT records of SIZE bytes into a ring of CAPACITY records.\n"
                  "--modem puts a Hayes modem in front of the instrument: dial it (ATD) to reach it.\n");
     return 2;
@@ -162,6 +164,7 @@ int main(int argc, char** argv)
     sim::Instrument instrument(family, std::uint8_t(address), frameFormat);
     if (version >= 0)
         instrument.SetVersion(std::uint16_t(version));
+    sim::ServeDefaultMemory(instrument);
     if (capacity > 0)
         instrument.FillArchive(0, capacity, recordSize, records);
     sim::PtySimulator line;
