@@ -36,26 +36,6 @@ void CStatAverages::Push(std::int64_t time)
     m_times[Back()] = time;
 }
 
-void CStatAverages::Append(Channel& ch, float value, BOOL valid)
-{
-    if (valid) {
-        ch.sum += value;
-        ++ch.count;
-    }
-    ch.ring[Back()] = {value, valid};
-}
-
-void CStatAverages::UpdateExtremes(Channel& ch, std::int64_t time) const
-{
-    if (!(ch.count > int(m_size / 2)))
-        return;
-    const float average = float(ch.sum / ch.count);
-    if (!ch.smallest.set || average < ch.smallest.value)
-        ch.smallest = {CTime(CTime::time_type(time)), average, TRUE};
-    if (!ch.largest.set || average > ch.largest.value)
-        ch.largest = {CTime(CTime::time_type(time)), average, TRUE};
-}
-
 bool CStatAverages::AnyExtremePossible() const
 {
     return std::any_of(m_channels.begin(), m_channels.end(),
@@ -130,24 +110,6 @@ void CStatAverages::GetAverages(float* averages, BOOL* present) const
 }
 
 // ---- CStatMean ----
-
-void CStatMean::CloseInterval()
-{
-    if (m_openCount > 0) {
-        m_sumOfMeans += m_openSum / float(m_openCount);
-        ++m_intervals;
-    }
-    m_openCount = 0;
-    m_openSum = 0.0f;
-}
-
-void CStatMean::Add(float value, BOOL newInterval)
-{
-    if (newInterval)
-        CloseInterval();
-    m_openSum += value;
-    ++m_openCount;
-}
 
 BOOL CStatMean::GetMean(float& mean) const
 {
@@ -225,13 +187,6 @@ void CStatLimitRatio::Init(int mode, float limit)
     m_hits = 0;
 }
 
-void CStatLimitRatio::Add(float value)
-{
-    ++m_samples;
-    if (m_mode != 0 ? value > m_limit : value < m_limit)
-        ++m_hits;
-}
-
 void CStatEventRatio::Add(BOOL flag)
 {
     ++m_samples;
@@ -272,23 +227,5 @@ void CStatExtreme::AddMax(float value, CTime time)
         m_value = value;
         m_time = time;
         m_valid = TRUE;
-    }
-}
-
-void CStatMinMax::Add(float value, CTime time)
-{
-    if (!m_valid) {
-        m_value = m_max = value;
-        m_time = m_maxTime = time;
-        m_valid = TRUE;
-        return;
-    }
-    if (value > m_max) {
-        m_max = value;
-        m_maxTime = time;
-    }
-    if (value < m_value) {
-        m_value = value;
-        m_time = time;
     }
 }

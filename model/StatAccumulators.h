@@ -52,8 +52,25 @@ private:
     };
 
     void Push(std::int64_t time);
-    void Append(Channel& ch, float value, BOOL valid);
-    void UpdateExtremes(Channel& ch, std::int64_t time) const;
+    // These two run for every channel of every record: inline.
+    void Append(Channel& ch, float value, BOOL valid)
+    {
+        if (valid) {
+            ch.sum += value;
+            ++ch.count;
+        }
+        ch.ring[Back()] = {value, valid};
+    }
+    void UpdateExtremes(Channel& ch, std::int64_t time) const
+    {
+        if (!(ch.count > int(m_size / 2)))
+            return;
+        const float average = float(ch.sum / ch.count);
+        if (!ch.smallest.set || average < ch.smallest.value)
+            ch.smallest = {CTime(CTime::time_type(time)), average, TRUE};
+        if (!ch.largest.set || average > ch.largest.value)
+            ch.largest = {CTime(CTime::time_type(time)), average, TRUE};
+    }
     bool AnyExtremePossible() const;
     std::size_t Back() const { return (m_head + m_size - 1) & (m_times.size() - 1); }
 
@@ -72,8 +89,23 @@ private:
 class CStatMean {
 public:
     void Reset() { *this = CStatMean(); }
-    void Add(float value, BOOL newInterval);
-    void CloseInterval();
+    // Inline: a statistics run feeds dozens of these per record.
+    void Add(float value, BOOL newInterval)
+    {
+        if (newInterval)
+            CloseInterval();
+        m_openSum += value;
+        ++m_openCount;
+    }
+    void CloseInterval()
+    {
+        if (m_openCount > 0) {
+            m_sumOfMeans += m_openSum / float(m_openCount);
+            ++m_intervals;
+        }
+        m_openCount = 0;
+        m_openSum = 0.0f;
+    }
     BOOL GetMean(float& mean) const;
 
 private:
@@ -117,7 +149,12 @@ private:
 class CStatLimitRatio {
 public:
     void Init(int mode, float limit);
-    void Add(float value);
+    void Add(float value)
+    {
+        ++m_samples;
+        if (m_mode != 0 ? value > m_limit : value < m_limit)
+            ++m_hits;
+    }
     double GetRatio() const { return m_samples ? double(m_hits) / m_samples : 0.0; }
 
 private:
@@ -178,7 +215,23 @@ protected:
 // Minimum and maximum with their times; the inherited value is the minimum.
 class CStatMinMax : public CStatExtreme {
 public:
-    void Add(float value, CTime time);
+    void Add(float value, CTime time)
+    {
+        if (!m_valid) {
+            m_value = m_max = value;
+            m_time = m_maxTime = time;
+            m_valid = TRUE;
+            return;
+        }
+        if (value > m_max) {
+            m_max = value;
+            m_maxTime = time;
+        }
+        if (value < m_value) {
+            m_value = value;
+            m_time = time;
+        }
+    }
     BOOL GetMax(float& value) const { return Give(value, m_max); }
     BOOL GetMaxTime(CTime& time) const { return Give(time, m_maxTime); }
     BOOL GetMinTime(CTime& time) const { return GetTime(time); }

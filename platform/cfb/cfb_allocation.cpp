@@ -134,27 +134,23 @@ Result<std::size_t> CompoundFile::Impl::readAt(std::uint32_t id, std::uint64_t o
   const std::size_t n = std::size_t(std::min<std::uint64_t>(len, x.size - off));
   const bool mini = isMini(x);
   const std::uint32_t u = unit(mini);
+  // One read per run of units that follow each other in the file: a large
+  // stream reads in few calls, and the walk costs a compare per unit.
+  std::uint64_t idx = off / u;
+  std::size_t skip = std::size_t(off % u);
   std::size_t done = 0;
-  std::uint64_t runOff = 0;
-  std::size_t runLen = 0;
-  std::uint8_t* runBuf = buf;
   while (done < n) {
-    const std::uint64_t pos = off + done;
-    const std::uint32_t s = x.chain[pos / u];
-    const std::uint32_t a = std::uint32_t(pos % u);
-    const std::size_t k = std::min<std::size_t>(u - a, n - done);
-    const std::uint64_t fo = unitOff(mini, s) + a;
-    if (runLen > 0 && fo == runOff + runLen) {
-      runLen += k;
-    } else {
-      if (runLen > 0) CFB_TRY(preadAll(runOff, runBuf, runLen));
-      runOff = fo;
-      runLen = k;
-      runBuf = buf + done;
+    const std::uint64_t runOff = unitOff(mini, x.chain[idx]) + skip;
+    std::size_t runLen = std::min<std::size_t>(u - skip, n - done);
+    ++idx;
+    while (done + runLen < n && unitOff(mini, x.chain[idx]) == runOff + runLen) {
+      runLen += std::min<std::size_t>(u, n - done - runLen);
+      ++idx;
     }
-    done += k;
+    CFB_TRY(preadAll(runOff, buf + done, runLen));
+    done += runLen;
+    skip = 0;
   }
-  if (runLen > 0) CFB_TRY(preadAll(runOff, runBuf, runLen));
   return n;
 }
 

@@ -63,8 +63,10 @@ ServedValues& RecordingRun::AddInstrument(const FamilySpec& family, const QStrin
         model->SetVersion(std::uint16_t(family.version));
     }
     instrument.SetCommand(family.valuesCommand, [model, log](sim::Instrument&, const sim::Frame& frame) {
-        if (log->silent)
+        if (log->silent) {
+            ++log->unanswered;
             return sim::Response::None();
+        }
         sim::Response reply = model->Handle(frame);
         if (reply.kind != sim::Response::Kind::Data)
             return reply;

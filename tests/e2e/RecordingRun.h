@@ -34,6 +34,8 @@ struct ServedValues {
     std::vector<sim::Bytes> replies;
     std::atomic<int> count{0};
     std::atomic<bool> silent{false};
+    // Requests left without a reply while silent.
+    std::atomic<int> unanswered{0};
     // Makes the reply number `n` from the family's own reply; null: as is.
     std::function<void(int n, sim::Bytes& data)> vary;
 

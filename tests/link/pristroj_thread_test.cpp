@@ -210,7 +210,12 @@ TEST_F(ThreadTest, TypeChangeDeactivatesAndEndsTheThread)
         thread->holdOn = platform::WM_THREAD_END;
         host.waitCapMs = 20;
         EXPECT_TRUE(entry->ApplyChanges(nullptr, edited));
-        seen = thread->Seen();
+        // The join gave up after its short cap; the thread may not have
+        // taken its end from the queue yet on a busy machine.
+        EXPECT_TRUE(WaitUntil([&] {
+            seen = thread->Seen();
+            return !seen.empty() && seen.back() == platform::WM_THREAD_END;
+        }));
         thread->release.Set();
     }
     ASSERT_GE(seen.size(), 2u);

@@ -445,3 +445,40 @@ TEST(CfbRoundTrip, ErrorCodesHaveTexts) {
   EXPECT_EQ(ec.message(), "loop in a sector chain");
   EXPECT_EQ(cfb::Error(Errc::not_found, "A5").message(), "element not found: A5");
 }
+
+// Reads at any offset and length give the stream's bytes, also where its
+// sectors are scattered (two streams grown in turns) and in the mini stream.
+TEST(CfbRoundTrip, ReadsAtOffsetsAcrossScatteredSectors) {
+  TempDir dir;
+  auto f = mustCreate(dir.file("scattered.cfb"));
+  ASSERT_NE(f, nullptr);
+  auto a = f->createStream(f->root(), "a");
+  auto b = f->createStream(f->root(), "b");
+  auto small = f->createStream(f->root(), "small");
+  ASSERT_TRUE(a.ok() && b.ok() && small.ok());
+  const std::vector<std::uint8_t> wholeA = pattern(40000, 3), wholeB = pattern(40000, 4);
+  for (std::size_t off = 0; off < wholeA.size(); off += 1000) {
+    ASSERT_OK(a->writeAt(off, std::span(wholeA).subspan(off, 1000)));
+    ASSERT_OK(b->writeAt(off, std::span(wholeB).subspan(off, 1000)));
+  }
+  const std::vector<std::uint8_t> wholeSmall = pattern(3000, 5);
+  ASSERT_OK(small->writeAt(0, wholeSmall));
+
+  struct Piece {
+    std::uint64_t off;
+    std::size_t len;
+  };
+  const Piece pieces[] = {{0, 1}, {0, 512}, {511, 2}, {700, 5000}, {1, 39999}, {39990, 100}, {40000, 10}};
+  for (const auto& [stream, whole] : {std::pair{*a, wholeA}, std::pair{*b, wholeB}, std::pair{*small, wholeSmall}}) {
+    for (const Piece& p : pieces) {
+      std::vector<std::uint8_t> buf(p.len, 0xEE);
+      auto n = stream.readAt(p.off, buf);
+      ASSERT_TRUE(n.ok()) << p.off;
+      const std::size_t expected = p.off >= whole.size() ? 0 : std::min<std::size_t>(p.len, whole.size() - p.off);
+      ASSERT_EQ(*n, expected) << whole.size() << " at " << p.off;
+      const auto from = whole.begin() + std::ptrdiff_t(std::min<std::uint64_t>(p.off, whole.size()));
+      EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + std::ptrdiff_t(expected), from))
+          << whole.size() << " at " << p.off << " + " << p.len;
+    }
+  }
+}
