@@ -14,7 +14,7 @@ const CONVK::Family kVKRFamily{"VKR,VKN", "Obecne nastaveni vkr", false};
 
 CONVKR::CONVKR(QWidget* parent) : CONVK(kVKRFamily, parent)
 {
-    m_lines = new CVKRLineGrid(this);
+    m_lines = new CVKRLineGrid(*Grid(), this);
     // Beside the grid of the phase quantities, above the other choices.
     PageLayout()->insertWidget(2, m_lines);
 }

@@ -10,8 +10,8 @@ namespace analysers_vk {
 
 // The VKR family's page of the general settings sheet: the VK page's
 // choices kept under "Obecne nastaveni vkr", with the three line-to-line
-// voltage distortions besides; its default graph ranges are the one set it
-// shares with the VK page.
+// voltage distortions in a table with the line voltages; its default graph
+// ranges are the one set it shares with the VK page.
 class CONVKR : public CONVK {
     Q_OBJECT
 public:
@@ -23,6 +23,7 @@ public:
     explicit CONVKR(QWidget* parent = nullptr);
 
     QCheckBox* Line(int line) const { return m_lines->Box(line); }
+    CVKRLineGrid* Lines() const { return m_lines; }
     std::uint32_t LineColourShown(int line) const { return m_lines->Colour(line); }
 
 protected:

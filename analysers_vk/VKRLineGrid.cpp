@@ -1,11 +1,13 @@
 #include "analysers_vk/VKRLineGrid.h"
 
+#include "analysers_vk/VKQuantityGrid.h"
 #include "analysers_vk/VKRGrafAktual.h"
 #include "charts/GraphPainter.h"
 #include "platform/Settings.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -37,23 +39,102 @@ std::uint32_t CVKRLineGrid::DefaultColour(int line)
     return CVKRGrafAktual::QuantityAt(Index(line)).colour;
 }
 
-CVKRLineGrid::CVKRLineGrid(QWidget* parent) : QGroupBox(QStringLiteral("THDU L-L"), parent)
+static QCheckBox* LineHeader(const QString& text, QWidget* parent)
 {
-    auto* row = new QHBoxLayout(this);
+    auto* box = new QCheckBox(text, parent);
+    box->setTristate(true);
+    box->setLayoutDirection(Qt::RightToLeft);
+    return box;
+}
+
+CVKRLineGrid::CVKRLineGrid(CVKQuantityGrid& phases, QWidget* parent)
+    : QGroupBox(parent), m_phases(phases)
+{
+    auto* grid = new QGridLayout(this);
+    grid->setVerticalSpacing(1);
+    const char* const columns[kLineCount] = {"12", "23", "31"};
+    const char* const rows[2] = {"UL-L", "THDU"};
+    for (int r = 0; r < 2; ++r) {
+        m_rowHeaders[std::size_t(r)] = LineHeader(QString::fromLatin1(rows[r]), this);
+        grid->addWidget(m_rowHeaders[std::size_t(r)], r + 1, 0, Qt::AlignRight);
+    }
+    phases.TakeOutLineVoltages();
     for (int i = 0; i < kLineCount; ++i) {
-        m_boxes[std::size_t(i)] = new QCheckBox(QString::fromLatin1(Name(i)), this);
+        m_columnHeaders[std::size_t(i)] = LineHeader(QString::fromLatin1(columns[i]), this);
+        grid->addWidget(m_columnHeaders[std::size_t(i)], 0, i + 1, Qt::AlignLeft);
+        const int voltage = CVKQuantityGrid::kLineVoltages[std::size_t(i)];
+        auto* upper = new QHBoxLayout;
+        upper->setSpacing(3);
+        upper->addWidget(phases.Box(voltage));
+        upper->addWidget(phases.Swatch(voltage));
+        upper->addStretch(1);
+        grid->addLayout(upper, 1, i + 1);
+        m_boxes[std::size_t(i)] = new QCheckBox(this);
+        m_boxes[std::size_t(i)]->setAccessibleName(QString::fromLatin1(Name(i)));
         m_swatches[std::size_t(i)] = new QPushButton(this);
-        m_swatches[std::size_t(i)]->setFixedSize(24, 16);
-        row->addWidget(m_boxes[std::size_t(i)]);
-        row->addWidget(m_swatches[std::size_t(i)]);
+        m_swatches[std::size_t(i)]->setFixedSize(18, 14);
+        auto* lower = new QHBoxLayout;
+        lower->setSpacing(3);
+        lower->addWidget(m_boxes[std::size_t(i)]);
+        lower->addWidget(m_swatches[std::size_t(i)]);
+        lower->addStretch(1);
+        grid->addLayout(lower, 2, i + 1);
         connect(m_swatches[std::size_t(i)], &QPushButton::clicked, this, [this, i] {
             const QColor chosen = QColorDialog::getColor(ColorFromRef(Colour(i)), this);
             if (chosen.isValid())
                 SetColour(i, FromColor(chosen));
         });
         SetColour(i, DefaultColour(i));
+        for (QCheckBox* box : {phases.Box(voltage), m_boxes[std::size_t(i)]})
+            connect(box, &QCheckBox::toggled, this, &CVKRLineGrid::UpdateHeaders);
+        // A click on a clear header chooses its boxes, on any other clears them.
+        connect(m_columnHeaders[std::size_t(i)], &QCheckBox::clicked, this, [this, i] {
+            const bool on = m_columnHeaders[std::size_t(i)]->property("headerState").toInt() == 0;
+            SetFlag(0, i, on);
+            SetFlag(1, i, on);
+            UpdateHeaders();
+        });
     }
-    row->addStretch(1);
+    for (int r = 0; r < 2; ++r)
+        connect(m_rowHeaders[std::size_t(r)], &QCheckBox::clicked, this, [this, r] {
+            const bool on = m_rowHeaders[std::size_t(r)]->property("headerState").toInt() == 0;
+            for (int i = 0; i < kLineCount; ++i)
+                SetFlag(r, i, on);
+            UpdateHeaders();
+        });
+    grid->setColumnStretch(kLineCount + 1, 1);
+    UpdateHeaders();
+}
+
+bool CVKRLineGrid::Flag(int row, int column) const
+{
+    return row == 0 ? m_phases.Shown(CVKQuantityGrid::kLineVoltages[std::size_t(column)]) : Shown(column);
+}
+
+void CVKRLineGrid::SetFlag(int row, int column, bool on)
+{
+    if (row == 0)
+        m_phases.Box(CVKQuantityGrid::kLineVoltages[std::size_t(column)])->setChecked(on);
+    else
+        m_boxes[std::size_t(column)]->setChecked(on);
+}
+
+void CVKRLineGrid::UpdateHeaders()
+{
+    auto set = [](QCheckBox* header, int state) {
+        header->setCheckState(state == 1 ? Qt::Checked : state == 0 ? Qt::Unchecked : Qt::PartiallyChecked);
+        header->setProperty("headerState", state);
+    };
+    for (int r = 0; r < 2; ++r) {
+        bool flags[kLineCount];
+        for (int i = 0; i < kLineCount; ++i)
+            flags[i] = Flag(r, i);
+        set(m_rowHeaders[std::size_t(r)], HeaderState(flags, kLineCount));
+    }
+    for (int i = 0; i < kLineCount; ++i) {
+        const bool flags[2] = {Flag(0, i), Flag(1, i)};
+        set(m_columnHeaders[std::size_t(i)], HeaderState(flags, 2));
+    }
 }
 
 void CVKRLineGrid::SetColour(int line, std::uint32_t colour)

@@ -2,6 +2,7 @@
 
 #include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRLineGrid.h"
+#include "analysers_vk/VKRangeBox.h"
 
 #include <QCheckBox>
 
@@ -10,7 +11,8 @@ namespace analysers_vk {
 CVKRZobrazeneVelicinyDlg::CVKRZobrazeneVelicinyDlg(QWidget* parent) : CVKZobrazeneVelicinyDlg(parent)
 {
     Relays()->setText(QStringLiteral("Zobrazit stav výstupů"));
-    m_lines = new CVKRLineGrid(this);
+    Ranges()->setTitle(QStringLiteral("Rozsahy grafu :"));
+    m_lines = new CVKRLineGrid(*Grid(), this);
     InsertExtra(m_lines);
 }
 

@@ -2,12 +2,14 @@
 
 #include "model/ScaleCategories.h"
 #include "platform/Settings.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 namespace analysers_vk {
 
@@ -45,12 +47,16 @@ CVKRangeBox::CVKRangeBox(const QString& title, std::vector<VKRangeRow> rows, QWi
     auto* grid = new QGridLayout(this);
     const int count = int(m_rows.size());
     for (int c = 0; c < count; ++c) {
-        grid->addWidget(new QLabel(QString::fromUtf8(m_rows[std::size_t(c)].label), this), c, 0);
+        m_labels.push_back(new QLabel(QString::fromUtf8(m_rows[std::size_t(c)].label), this));
+        grid->addWidget(m_labels.back(), c, 0);
         m_min.push_back(new QLineEdit(this));
         m_max.push_back(new QLineEdit(this));
         grid->addWidget(m_min.back(), c, 1);
         grid->addWidget(m_max.back(), c, 2);
-        grid->addWidget(new QLabel(QString::fromUtf8(m_rows[std::size_t(c)].unit), this), c, 3);
+        m_labels.push_back(new QLabel(QString::fromUtf8(m_rows[std::size_t(c)].unit), this));
+        grid->addWidget(m_labels.back(), c, 3);
+        for (QLineEdit* edit : {m_min.back(), m_max.back()})
+            connect(edit, &QLineEdit::editingFinished, this, &CVKRangeBox::LimitLeft);
     }
     m_auto = new QCheckBox(QStringLiteral("Určit rozsah automaticky"), this);
     grid->addWidget(m_auto, count, 0, 1, 4);
@@ -59,10 +65,36 @@ CVKRangeBox::CVKRangeBox(const QString& title, std::vector<VKRangeRow> rows, QWi
 
 void CVKRangeBox::EnableRanges()
 {
+    const bool manual = !m_auto->isChecked();
     for (std::size_t c = 0; c < m_rows.size(); ++c) {
-        m_min[c]->setEnabled(!m_auto->isChecked());
-        m_max[c]->setEnabled(!m_auto->isChecked());
+        m_min[c]->setEnabled(manual);
+        m_max[c]->setEnabled(manual);
     }
+    for (QWidget* label : m_labels)
+        label->setEnabled(manual);
+}
+
+void CVKRangeBox::LimitLeft()
+{
+    // The message box takes the focus from the edit once more.
+    if (m_checking)
+        return;
+    const QScopedValueRollback<bool> checking(m_checking, true);
+    Accepts();
+}
+
+bool CVKRangeBox::Accepts()
+{
+    QLineEdit* focus = nullptr;
+    const QString message = Check(focus);
+    if (message.isEmpty())
+        return true;
+    ui::ErrorBox(this, message, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+    if (focus) {
+        focus->setFocus();
+        focus->selectAll();
+    }
+    return false;
 }
 
 void CVKRangeBox::Show(const CScaleCategories& categories)
@@ -117,17 +149,39 @@ QString CVKRangeBox::CheckRange(const QString& name, double minimum, double maxi
 
 QString CVKRangeBox::Check() const
 {
+    QLineEdit* focus = nullptr;
+    return Check(focus);
+}
+
+QString CVKRangeBox::Check(QLineEdit*& focus) const
+{
     for (std::size_t c = 0; c < m_rows.size(); ++c) {
         bool okMin = false, okMax = false;
         const double lo = m_min[c]->text().toDouble(&okMin);
         const double hi = m_max[c]->text().toDouble(&okMax);
         const VKRangeRow& row = m_rows[c];
         const QString name = QString::fromUtf8(row.name);
-        if (!okMin || !okMax)
+        if (!okMin || !okMax) {
+            focus = okMin ? m_max[c] : m_min[c];
             return QStringLiteral("%1: zadejte číslo").arg(name);
-        const QString message = CheckRange(name, lo, hi, row.low, row.high, c == kPowerFactor);
-        if (!message.isEmpty())
-            return message;
+        }
+        const bool cosine = c == kPowerFactor;
+        const QString message = CheckRange(name, lo, hi, row.low, row.high, cosine);
+        if (message.isEmpty())
+            continue;
+        // The box the user goes back to: the one at fault, or the other
+        // one when it is beyond the same limit.
+        bool toMaximum = false;
+        if (lo < row.low)
+            toMaximum = hi <= row.low;
+        else if (hi > row.high)
+            toMaximum = !(lo >= row.high);
+        else if (cosine)
+            toMaximum = lo < 0;
+        else
+            toMaximum = lo < row.high;
+        focus = toMaximum ? m_max[c] : m_min[c];
+        return message;
     }
     return {};
 }

@@ -55,13 +55,25 @@ public:
     QLineEdit* Maximum(int category) const { return m_max[std::size_t(category)]; }
     QCheckBox* Automatic() const { return m_auto; }
 
+    // The first failing row's message and the box the user is sent back
+    // to; empty when all pass.
+    QString Check(QLineEdit*& focus) const;
+    // True when all rows pass; otherwise the message is said and the focus
+    // goes back to the box at fault.
+    bool Accepts();
+
 private:
     void EnableRanges();
+    // A limit box left: its rows are checked at once, and a refused one
+    // takes the focus back with the message.
+    void LimitLeft();
 
     std::vector<VKRangeRow> m_rows;
     std::vector<QLineEdit*> m_min;
     std::vector<QLineEdit*> m_max;
+    std::vector<QWidget*> m_labels;
     QCheckBox* m_auto = nullptr;
+    bool m_checking = false;
 };
 
 // "Zobrazit:": the panes a new live window of the family shows.

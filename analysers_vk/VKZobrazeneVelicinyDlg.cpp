@@ -3,6 +3,10 @@
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKFamilyGrafAktual.h"
 #include "analysers_vk/VKQuantityGrid.h"
+#include "analysers_vk/VKRangeBox.h"
+#include "archive/store/ArchivData.h"
+#include "archive/store/VKFamilyArchivData.h"
+#include "model/ScaleCategories.h"
 #include "platform/Settings.h"
 #include "platform/ui/MessageBox.h"
 
@@ -12,6 +16,28 @@
 #include <QVBoxLayout>
 
 namespace analysers_vk {
+
+namespace {
+
+// The VK family's scale categories.
+constexpr int kVKType = 2;
+constexpr int kPowerFactorRow = 2;
+
+// The graph's power-factor axis stops short of -1.
+std::vector<VKRangeRow> DialogRangeRows()
+{
+    std::vector<VKRangeRow> rows = VKRangeRows();
+    rows[kPowerFactorRow].low = -0.99;
+    return rows;
+}
+
+// The graph's data object, whose scale categories the dialog edits; the
+// graph hands it only to its own kind.
+struct GraphData : CVKFamilyGrafAktual {
+    static CArchivData* Of(const CVKFamilyGrafAktual& graph) { return (graph.*(&GraphData::Data))(); }
+};
+
+} // namespace
 
 CVKZobrazeneVelicinyDlg::CVKZobrazeneVelicinyDlg(QWidget* parent) : QDialog(parent)
 {
@@ -23,6 +49,9 @@ CVKZobrazeneVelicinyDlg::CVKZobrazeneVelicinyDlg(QWidget* parent) : QDialog(pare
     m_odbDod = new QCheckBox(QStringLiteral("Zobrazení výkonů import/export"), this);
     layout->addWidget(m_spinac);
     layout->addWidget(m_odbDod);
+    m_ranges = new CVKRangeBox(QStringLiteral("Rozsahy zobrazovaných veličiny (graf):"), DialogRangeRows(), this);
+    layout->addWidget(m_ranges);
+    m_ranges->Show(CScaleCategories(kVKType));
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QStringLiteral("Storno"), QDialogButtonBox::RejectRole);
@@ -70,6 +99,10 @@ bool CVKZobrazeneVelicinyDlg::LoadFromGraph(const CVKFamilyGrafAktual& graph)
     m_odbDod->setChecked(graph.IsOdbDod() != 0);
     m_spinac->setChecked(graph.IsSpinac() != 0);
     m_grid->SetTemperatureAvailable(m_temperature);
+    CScaleCategories categories = GraphData::Of(graph)->ScaleCategories();
+    if (categories.GetCount() == 0)
+        categories = CScaleCategories(kVKType);
+    m_ranges->Show(categories);
     LoadExtra(graph);
     return true;
 }
@@ -83,6 +116,14 @@ void CVKZobrazeneVelicinyDlg::StoreToGraph(CVKFamilyGrafAktual& graph) const
             continue;
         const bool shown = m_grid->Shown(i) && (i != CVKQuantityGrid::kTemperature || m_temperature);
         graph.SetQuantity(i, shown ? 1 : 0, m_grid->Colour(i));
+    }
+    CScaleCategories categories(kVKType);
+    m_ranges->Take(categories);
+    if (CArchivData* data = GraphData::Of(graph)) {
+        data->ScaleCategories() = categories;
+        // The live series take their ranges from the new set.
+        if (auto* family = dynamic_cast<CVKFamilyArchivData*>(data))
+            family->MarkSeriesScalesChanged();
     }
     StoreExtra(graph);
 }
@@ -104,11 +145,16 @@ void CVKZobrazeneVelicinyDlg::LoadDefaults()
                                  static_cast<int>(CVKGrafAktual::QuantityAt(i).colour))));
     }
     m_grid->SetTemperatureAvailable(m_temperature);
+    CScaleCategories categories(kVKType);
+    categories.LoadFromSettings(kVKType, settings);
+    m_ranges->Show(categories);
     LoadExtraDefaults(settings, section);
 }
 
 void CVKZobrazeneVelicinyDlg::accept()
 {
+    if (!m_ranges->Accepts())
+        return;
     if (m_grid->AnyShown() || AnyExtraShown())
         return QDialog::accept();
     ui::ErrorBox(this, QStringLiteral("Graf musí obsahovat minimálně jednu veličinu."), ui::MsgButtons::Ok,

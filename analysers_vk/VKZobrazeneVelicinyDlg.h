@@ -15,9 +15,11 @@ namespace analysers_vk {
 
 class CVKFamilyGrafAktual;
 class CVKQuantityGrid;
+class CVKRangeBox;
 
 // "Zobrazené veličiny": which quantities the graph of current values shows
-// and in which colours, with the import/export powers and the relay band.
+// and in which colours, with the import/export powers, the relay band and
+// the ranges of the graph's scale categories.
 class CVKZobrazeneVelicinyDlg : public QDialog {
     Q_OBJECT
 public:
@@ -35,6 +37,7 @@ public:
     QCheckBox* ImportExport() const { return m_odbDod; }
     QCheckBox* Relays() const { return m_spinac; }
     CVKQuantityGrid* Grid() const { return m_grid; }
+    CVKRangeBox* Ranges() const { return m_ranges; }
     void SetColour(int index, std::uint32_t colour);
 
 public slots:
@@ -62,6 +65,7 @@ protected:
 
 private:
     CVKQuantityGrid* m_grid = nullptr;
+    CVKRangeBox* m_ranges = nullptr;
     QCheckBox* m_odbDod = nullptr;
     QCheckBox* m_spinac = nullptr;
     bool m_temperature = false;

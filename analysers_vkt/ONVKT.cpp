@@ -18,17 +18,16 @@ namespace {
 
 constexpr int kVKTType = 4;
 
-// The VK family's categories and the voltage unbalance.
-std::vector<analysers_vk::VKRangeRow> RangeRows()
+const platform::SettingsSection kSection("Obecne nastaveni vkt");
+
+} // namespace
+
+std::vector<analysers_vk::VKRangeRow> VKTRangeRows()
 {
     std::vector<analysers_vk::VKRangeRow> rows = analysers_vk::VKRangeRows();
     rows.push_back({"u2", "%", "u2", 0, 2});
     return rows;
 }
-
-const platform::SettingsSection kSection("Obecne nastaveni vkt");
-
-} // namespace
 
 CONVKT::CONVKT(QWidget* parent) : CGeneralSettingsFamilyPage(QStringLiteral("VKT"), parent)
 {
@@ -42,7 +41,7 @@ CONVKT::CONVKT(QWidget* parent) : CGeneralSettingsFamilyPage(QStringLiteral("VKT
     layout->addWidget(m_odbDod);
     layout->addWidget(m_spinac);
     m_offLine = CVKTQuantityGrid::AddOffLineChoice(this, layout);
-    m_rangeBox = new analysers_vk::CVKRangeBox(QStringLiteral("Rozsahy zobrazovaných veličin (graf):"), RangeRows(), this);
+    m_rangeBox = new analysers_vk::CVKRangeBox(QStringLiteral("Rozsahy zobrazovaných veličin (graf):"), VKTRangeRows(), this);
     layout->addWidget(m_rangeBox);
     layout->addStretch(1);
 }

@@ -11,6 +11,9 @@ namespace analysers_vkt {
 
 class CVKTQuantityGrid;
 
+// The VK family's scale categories and the voltage unbalance.
+std::vector<analysers_vk::VKRangeRow> VKTRangeRows();
+
 // The VKT family's page of the general settings sheet: the panes of a new
 // live window, the graph's 46 quantities and colours, the import/export
 // and inputs displays, which values of an off-line record are shown, and

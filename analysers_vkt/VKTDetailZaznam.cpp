@@ -237,8 +237,10 @@ void CVKTDetailZaznam::Build()
             TakeControls();
             UpdateControls();
         });
+    // The user's choice only: while the fields are being shown, the
+    // controls after the lists do not hold the record yet.
     for (int id : {1161, 1162})
-        connect(Ctl<QComboBox>(id), &QComboBox::currentIndexChanged, this, [this] {
+        connect(Ctl<QComboBox>(id), &QComboBox::activated, this, [this] {
             TakeControls();
             ShowCapacity();
         });

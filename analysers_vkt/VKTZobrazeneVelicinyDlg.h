@@ -7,6 +7,10 @@
 class QCheckBox;
 class QComboBox;
 
+namespace analysers_vk {
+class CVKRangeBox;
+}
+
 namespace analysers_vkt {
 
 class CVKTGrafAktual;
@@ -14,7 +18,8 @@ class CVKTQuantityGrid;
 
 // "Zobrazené veličiny" of a VKT window: which of the 46 quantities its graph
 // shows and in which colours, the import/export powers, the inputs and
-// overloads band and which values of an off-line record are shown.
+// overloads band, which values of an off-line record are shown and the
+// ranges of the graph's scale categories.
 class CVKTZobrazeneVelicinyDlg : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +38,7 @@ public:
     QCheckBox* ImportExport() const { return m_odbDod; }
     QCheckBox* Inputs() const { return m_spinac; }
     QComboBox* OffLine() const { return m_offLine; }
+    analysers_vk::CVKRangeBox* Ranges() const { return m_ranges; }
 
 public slots:
     void accept() override;
@@ -42,6 +48,7 @@ private:
     QCheckBox* m_odbDod = nullptr;
     QCheckBox* m_spinac = nullptr;
     QComboBox* m_offLine = nullptr;
+    analysers_vk::CVKRangeBox* m_ranges = nullptr;
 };
 
 } // namespace analysers_vkt

@@ -205,14 +205,14 @@ TEST(VKTOutputFields, RecordToPageAndBack)
     CIden relays;
     relays.i1 = 1;
     {
-        SCOPED_TRACE("hysteresis above 50 stays as stored");
+        SCOPED_TRACE("hysteresis above 50 is no setting: shown and stored as 0");
         CVKTOutputConfig o;
         o.SetHysteresis(0, 6000);
         VKTOutputFields f;
         f.FromRecord(o, relays);
-        EXPECT_DOUBLE_EQ(f.relays[0].hysteresis, 60.0);
+        EXPECT_DOUBLE_EQ(f.relays[0].hysteresis, 0.0);
         f.ToRecord(o);
-        EXPECT_EQ(o.GetHysteresis(0), 6000);
+        EXPECT_EQ(o.GetHysteresis(0), 0);
     }
     {
         SCOPED_TRACE("U-LL phase 5 shows as 4 and stores 5");

@@ -142,6 +142,7 @@ TEST(VKTVlny, FileButtonsOfferWaveformFiles)
     QTemporaryDir dir;
     FakeSource source;
     CVKTVlny live(source);
+    live.OnNewData(); // a waveform to save
     std::vector<controllers::FileKind> offered;
     auto previous = controllers::SetSettingsFileChooser(
         [&](QWidget*, bool, const QString&, const QString&, const QString&, const controllers::FileKind& kind) {

@@ -46,6 +46,15 @@ sim::Bytes ImageOf(const Record& record)
     return image;
 }
 
+// A text block of `size` bytes as an instrument keeps it, padded with zeros.
+inline sim::Bytes TextImage(const char* text, std::size_t size)
+{
+    sim::Bytes image(size, 0);
+    for (std::size_t i = 0; text[i] && i < size; ++i)
+        image[i] = std::uint8_t(text[i]);
+    return image;
+}
+
 // Byte for byte, naming the bytes that differ.
 inline void ExpectSameBytes(const sim::Bytes& sent, const sim::Bytes& wanted)
 {

@@ -5,16 +5,20 @@
 #include "shell/SettingsRouteSupport.h"
 
 #include "analysers_vkt/VKTDetail.h"
+#include "analysers_vkt/VKTDetailInstalace.h"
 #include "analysers_vkt/VKTDetailVystupy.h"
 #include "analysers_vkt/VKTDetailZaznam.h"
+#include "model/VKTConfig.h"
 #include "model/VKTOutputConfig.h"
 #include "model/VKTStatus.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +143,159 @@ TEST_P(VKTSettingsRouteTest, OnlyWhatThePageShowsReachesTheAnalyser)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, VKTSettingsRouteTest, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+constexpr int kConfig = 0x26;
+constexpr int kModem = 0x28;
+
+// 22 kV through transformers on four inputs, 200/5 A, a star at 50 Hz with
+// 22 kV and 4.4 MW nominal; Modbus with even parity at 9600 Bd, address 7;
+// the display rotating through the currents at medium brightness.
+CVKTConfig SampleConfig()
+{
+    CVKTConfig c;
+    c.SetVtPrimary(220);
+    c.SetVt4(220);
+    c.SetCtPrimary(0x8000 | 200);
+    c.SetCt4(0x8000 | 100);
+    c.SetConnection(CVKTConfig::Star);
+    c.SetNominalFrequency(50);
+    c.SetRemoteOptions(0x02);
+    c.SetBusAddress(7);
+    c.SetLineSpeed(1);
+    c.SetIpAddress(0xC0A80114);
+    c.SetIpPort(502);
+    c.SetNominalVoltage(100.0f);
+    c.SetNominalPower(500.0f);
+    c.SetDisplay(0x42);
+    return c;
+}
+
+sim::Bytes ModemImage(const char* text)
+{
+    return routetest::TextImage(text, 32);
+}
+
+struct InstallRecords {
+    CVKTConfig config = SampleConfig();
+    sim::Bytes modem = ModemImage("AT&F");
+};
+
+struct InstallRow {
+    const char* name;
+    std::function<void(InstallRecords&)> load;
+    std::function<void(CVKTDetailInstalace&)> edit;
+    std::function<void(InstallRecords&)> sent;
+};
+
+void Same(InstallRecords&) {}
+void NoEdit(CVKTDetailInstalace&) {}
+
+std::function<void(CVKTDetailInstalace&)> Typed(int id, const char* text)
+{
+    return [id, text](CVKTDetailInstalace& page) {
+        auto* edit = page.Ctl<QLineEdit>(id);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QString::fromLatin1(text));
+    };
+}
+
+std::function<void(CVKTDetailInstalace&)> Chosen(int id, int index)
+{
+    return [id, index](CVKTDetailInstalace& page) {
+        routetest::ProgramWithInstrument::Choose(page.Ctl<QComboBox>(id), index);
+    };
+}
+
+const InstallRow kInstallRows[] = {
+    {"NothingTouched", Same, NoEdit, Same},
+    {"DirectVoltage", Same, Chosen(1125, 0),
+     [](InstallRecords& r) {
+         r.config.SetVtPrimary(CVKTConfig::kUnset);
+         r.config.SetVt4(CVKTConfig::kUnset);
+         r.config.SetNominalVoltage(22000.0f);
+         r.config.SetNominalPower(110000.0f);
+     }},
+    {"VoltageRatioKeepsNominalValues", Same, Typed(1129, "1100"),
+     [](InstallRecords& r) {
+         r.config.SetVtPrimary(1100);
+         r.config.SetNominalVoltage(20.0f);
+         r.config.SetNominalPower(100.0f);
+     }},
+    {"CurrentPrimaryKeepsNominalValues", Same, Typed(1131, "400"),
+     [](InstallRecords& r) {
+         r.config.SetCtPrimary(0x8000 | 400);
+         r.config.SetCt4(0x8000 | 100);
+         r.config.SetNominalPower(250.0f);
+     }},
+    {"CurrentSecondaryGoesToBothInputs", Same, Chosen(1130, 0),
+     [](InstallRecords& r) {
+         r.config.SetCtPrimary(200);
+         r.config.SetCt4(100);
+         r.config.SetNominalPower(100.0f);
+     }},
+    {"NominalPower", Same, Typed(1150, "2200"), [](InstallRecords& r) { r.config.SetNominalPower(250.0f); }},
+    {"Connection", Same, Chosen(1126, 3), [](InstallRecords& r) { r.config.SetConnection(CVKTConfig::Delta); }},
+    {"Frequency", Same, Chosen(1128, 1), [](InstallRecords& r) { r.config.SetNominalFrequency(60); }},
+    {"Parity", Same, Chosen(1136, 2), [](InstallRecords& r) { r.config.SetRemoteOptions(0x03); }},
+    {"Address", Same, Typed(1138, "200"), [](InstallRecords& r) { r.config.SetBusAddress(200); }},
+    {"Rate", Same, Chosen(1137, 3), [](InstallRecords& r) { r.config.SetLineSpeed(3); }},
+    {"ModemAndItsString", Same,
+     [](CVKTDetailInstalace& page) {
+         page.Ctl<QCheckBox>(1139)->click();
+         Typed(1140, "ATZ")(page);
+     },
+     [](InstallRecords& r) {
+         r.config.SetRemoteOptions(0x82);
+         r.modem = ModemImage("ATZ");
+     }},
+    {"DisplayBrightness", Same, Chosen(1147, 2), [](InstallRecords& r) { r.config.SetDisplay(0x82); }},
+    {"DisplayedQuantity", Same, Chosen(1134, 15), [](InstallRecords& r) { r.config.SetDisplay(0x4F); }},
+};
+
+class VKTInstallationRouteTest : public ::testing::TestWithParam<InstallRow> {};
+
+TEST_P(VKTInstallationRouteTest, OnlyTheChangedFieldReachesTheAnalyser)
+{
+    const InstallRow& row = GetParam();
+    InstallRecords loaded;
+    row.load(loaded);
+    InstallRecords expected = loaded;
+    row.sent(expected);
+    sim::Instrument instrument(sim::Family::VKT, 1);
+    instrument.identification[2] = 0x21; // a VKT on RS-485
+    instrument.identification[3] = 0x00;
+    instrument.blocks[kOutputs] = routetest::ImageOf(SampleOutputs());
+    instrument.blocks[kConfig] = routetest::ImageOf(loaded.config);
+    instrument.blocks[kModem] = loaded.modem;
+    routetest::ProgramWithInstrument program(instrument, CPristroj::kVKT);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+
+    const int passes = program.SettingsFromInstrumentList([&](QDialog& dialog, int) {
+        if (auto* sheet = qobject_cast<CVKTDetail*>(&dialog)) {
+            sheet->Tabs()->setCurrentIndex(0);
+            row.edit(sheet->Instalace());
+            sheet->Instalace().findChild<QPushButton*>(QStringLiteral("1142"))->click();
+        } else {
+            ADD_FAILURE() << "not the VKT sheet";
+        }
+        routetest::ProgramWithInstrument::Close(dialog);
+    });
+    EXPECT_EQ(passes, 1);
+    {
+        SCOPED_TRACE("installation");
+        routetest::ExpectSameBytes(program.Block(1, kConfig), routetest::ImageOf(expected.config));
+    }
+    {
+        SCOPED_TRACE("modem string");
+        routetest::ExpectSameBytes(program.Block(1, kModem), expected.modem);
+    }
+    for (const auto& request : boxes.Requests())
+        EXPECT_NE(request.caption, QStringLiteral("CHYBA")) << request.text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, VKTInstallationRouteTest, ::testing::ValuesIn(kInstallRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -47,8 +47,8 @@ TEST(VKTSettingsSim, ReadEditSendAndReadAgain)
         sheet.SetActivePage(2);
         sheet.Zaznam().Ctl<QLineEdit>(1150)->setText(QStringLiteral("Jih"));
         sheet.Zaznam().Ctl<QComboBox>(1162)->setCurrentIndex(8);
-        period = sheet.Zaznam().Fields().period;
         Send(sheet.Zaznam(), 1183);
+        period = sheet.Zaznam().Fields().period; // as sent
         sheet.hide();
     }
     EXPECT_EQ(period, 60);
