@@ -239,7 +239,7 @@ TEST_F(DownloaderViewTest, WindowOpensWithTheTargetChoiceReadable)
     EXPECT_GE(view.width(), view.minimumSizeHint().width());
     EXPECT_GE(view.height(), view.minimumSizeHint().height());
     for (const int id : {CDownloaderView::IdNewMode, CDownloaderView::IdExistingMode, CDownloaderView::IdNewFile,
-                         CDownloaderView::IdExistingFile, CDownloaderView::IdBrowseNew}) {
+                         CDownloaderView::IdExistingFile}) {
         const QWidget* control = view.Control(id);
         ASSERT_NE(control, nullptr) << id;
         EXPECT_GE(control->width(), control->minimumSizeHint().width()) << id;
