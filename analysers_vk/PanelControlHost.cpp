@@ -40,7 +40,12 @@ void CPanelControlHost::resizeEvent(QResizeEvent* event)
 
 void CPanelControlHost::contextMenuEvent(QContextMenuEvent* event)
 {
-    emit menuRequested(event->globalPos());
+    // The control's mouse-down has asked for the menu already; the context
+    // event of the same click would show it a second time once the first
+    // one is done.
+    if (!m_control || event->reason() != QContextMenuEvent::Mouse)
+        emit menuRequested(event->globalPos());
+    event->accept();
 }
 
 } // namespace analysers_vk

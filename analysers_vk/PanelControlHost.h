@@ -10,9 +10,9 @@ namespace analysers_vk {
 
 // A front-panel control in a floating panel: placed at (1, 1) and sized
 // with the panel, never below its least size (the panel clips it); a
-// missing control plugin leaves its message in its place. A right click,
-// or the control's own mouse-down, asks for the panel's menu; the
-// control's other events go to ControlEvent.
+// missing control plugin leaves its message in its place. The control's own
+// mouse-down asks for the panel's menu, and so does the menu key (or a right
+// click on the message); the control's other events go to ControlEvent.
 class CPanelControlHost : public QWidget {
     Q_OBJECT
 public:

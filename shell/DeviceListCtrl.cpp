@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+
 namespace {
 
 // Draws a check column: a centred box, with a check mark for a set bit.
@@ -64,20 +66,28 @@ void CDeviceListCtrl::CreateColumns()
     static const int kIds[] = {platform::IDS_COLUMN_DEVICE_PORT_ADDRESS, platform::IDS_COLUMN_ACTIVITY,
                                platform::IDS_COLUMN_SHOW, platform::IDS_COLUMN_RECORD, platform::IDS_COLUMN_PANEL};
     setColumnCount(5);
+    QHeaderView* header = horizontalHeader();
+    int checksWidth = 0;
     for (int column = 0; column < 5; ++column) {
         setHorizontalHeaderItem(column, new QTableWidgetItem(platform::LoadString(kIds[column])));
-        setColumnWidth(column, column == 0 ? kNameWidth : kCheckWidth);
-        if (column > 0)
+        if (column > 0) {
             setItemDelegateForColumn(column, new CheckDelegate(1 << (column - 1), this));
+            // A check column is as wide as its header needs in the font
+            // used here ("Zobrazení" does not fit in 50 pixels of every font).
+            const int width = std::max(kCheckWidth, header->sectionSizeHint(column));
+            setColumnWidth(column, width);
+            checksWidth += width;
+        } else {
+            setColumnWidth(column, kNameWidth);
+        }
     }
     // The name takes what the four check columns leave, and the list is
     // never narrower than all five: the checks are always in sight.
-    QHeaderView* header = horizontalHeader();
     header->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int column = 1; column < 5; ++column)
         header->setSectionResizeMode(column, QHeaderView::Fixed);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setMinimumWidth(kNameWidth + 4 * kCheckWidth + 2 * frameWidth() + verticalScrollBar()->sizeHint().width());
+    setMinimumWidth(kNameWidth + checksWidth + 2 * frameWidth() + verticalScrollBar()->sizeHint().width());
 }
 
 void CDeviceListCtrl::InsertDevice(int row, const QString& text, bool measure, bool show, bool record, bool panel)

@@ -1,7 +1,32 @@
 #include "shell/DeviceRegistry.h"
 
 #include <algorithm>
+#include <climits>
 #include <exception>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const QString kOrderValue = QStringLiteral("poradi");
+
+// The instrument keys in the user's order: the store lists them by name, so
+// each key keeps its place in the list; keys without one (written before the
+// places were kept) follow in the store's order.
+QStringList KeysInListOrder(const platform::Settings& settings)
+{
+    std::vector<std::pair<int, QString>> keys;
+    for (const QString& name : settings.SubSections(platform::SettingsSection(QStringLiteral("pristroje"))))
+        keys.emplace_back(settings.GetProfileInt(CDeviceRegistry::Key(name), kOrderValue, INT_MAX), name);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList names;
+    for (const auto& key : keys)
+        names << key.second;
+    return names;
+}
+
+} // namespace
 
 platform::SettingsSection CDeviceRegistry::Key(const QString& name)
 {
@@ -12,7 +37,7 @@ int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, Instrum
                                      const std::shared_ptr<CLinkEnvironment>& env)
 {
     int read = 0;
-    for (const QString& name : settings.SubSections(platform::SettingsSection(QStringLiteral("pristroje")))) {
+    for (const QString& name : KeysInListOrder(settings)) {
         if (pause)
             pause(kReadPauseMs);
         try {
@@ -34,6 +59,12 @@ int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, Instrum
 void CDeviceRegistry::SaveDeviceSettings(platform::Settings& settings, const CPristroj& entry)
 {
     entry.SaveSettings(settings);
+}
+
+void CDeviceRegistry::SaveOrder(platform::Settings& settings, const InstrumentList& list)
+{
+    for (std::size_t i = 0; i < list.size(); ++i)
+        settings.WriteProfileInt(Key(list[i]->m_nazev), kOrderValue, int(i));
 }
 
 bool CDeviceRegistry::SaveBexorInterval(platform::Settings& settings, const CPristroj& entry, int value)

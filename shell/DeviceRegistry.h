@@ -18,7 +18,8 @@ public:
     // The pause before each key is read at start-up.
     static constexpr int kReadPauseMs = 500;
 
-    // Appends an entry per instrument key, in the store's order, pausing
+    // Appends an entry per instrument key, in the list's order as SaveOrder
+    // kept it (keys without a place after those with one), pausing
     // before each; returns the number of keys read, which becomes the
     // instrument counter. A key that cannot be read ends the enumeration;
     // the instruments already read stay.
@@ -35,6 +36,9 @@ public:
     {
         SaveDeviceSettings(settings, entry);
     }
+    // Keeps each instrument's place in the list ("poradi") in its key, so the
+    // next start lists them as the user left them, not by name.
+    static void SaveOrder(platform::Settings& settings, const InstrumentList& list);
     static bool SaveBexorInterval(platform::Settings& settings, const CPristroj& entry, int value);
 
     // Position of the instrument `name` in the list; for an empty or unknown

@@ -280,6 +280,7 @@ int CMavexApp::ExitInstance()
     m_settings.SaveOnExit(settings);
     for (const auto& device : m_devices)
         CDeviceRegistry::SaveDeviceSettings(settings, *device);
+    CDeviceRegistry::SaveOrder(settings, m_devices);
     // The panels first; then each entry ends its thread, and one that does
     // not end in time goes with it.
     m_families.SetPanelRequestReceiver(nullptr);

@@ -71,6 +71,7 @@ bool CMavexApp::AdoptInstrument(QWidget* parent, std::unique_ptr<CPristroj> entr
     }
     platform::Settings settings;
     CDeviceRegistry::SaveDeviceSettingsUnderKey(settings, *added);
+    CDeviceRegistry::SaveOrder(settings, m_devices);
     if (m_mainFrame)
         m_mainFrame->UpdateCommands();
     return true;

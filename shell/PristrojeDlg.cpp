@@ -199,6 +199,7 @@ void CPristrojeDlg::OnRemove()
         }
     }
     m_settings.DeleteSection(CDeviceRegistry::Key(name));
+    CDeviceRegistry::SaveOrder(m_settings, *m_instruments);
     FormatItem();
     UpdateButtons();
 }

@@ -358,12 +358,17 @@ bool CControllerGraphWnd::ApplyBlock(const QByteArray& bytes)
     return true;
 }
 
+QString CControllerGraphWnd::LegendText(int, const CGraphTrace& trace) const
+{
+    return trace.Name();
+}
+
 std::vector<std::pair<QString, std::uint32_t>> CControllerGraphWnd::Legend() const
 {
     std::vector<std::pair<QString, std::uint32_t>> legend;
     for (int i = 0; i < StoredCurveCount(); ++i)
         if (const CGraphTrace* trace = StoredCurveTrace(i))
-            legend.emplace_back(trace->Name(), trace->Colour());
+            legend.emplace_back(LegendText(i, *trace), trace->Colour());
     return legend;
 }
 

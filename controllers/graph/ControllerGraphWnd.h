@@ -177,6 +177,9 @@ protected:
     virtual void RescaleLive() {}
     // Legend entries in the series colour as text (else a swatch beside).
     virtual bool LegendAsColouredText() const { return false; }
+    // The printed legend's text of stored curve i: its series name unless
+    // the family has a text for people.
+    virtual QString LegendText(int i, const CGraphTrace& trace) const;
 
     void PrepareContextMenu(QMenu& menu) override;
     void CreateFonts() override;

@@ -128,6 +128,17 @@ CControllerGraphWnd::StoredCurve CQuantityGraphWnd::StoredCurveAt(int i) const
             QString::fromLatin1(info.shownValue), info.defaultColour, 1};
 }
 
+QString CQuantityGraphWnd::LegendText(int i, const CGraphTrace& trace) const
+{
+    // The active and reactive currents as the values pane names them; their
+    // series names are keys of the store, not words for the page.
+    switch (kStoredOrder[i]) {
+    case kActive: return QStringLiteral("Ič");
+    case kReactive: return QStringLiteral("Ij");
+    default: return CControllerGraphWnd::LegendText(i, trace);
+    }
+}
+
 void CQuantityGraphWnd::ShowStoredCurve(int i, int shown, std::uint32_t colour)
 {
     ShowCurve(kStoredOrder[i], shown, colour);

@@ -58,6 +58,7 @@ public:
 
 protected:
     bool CompactStages() const override;
+    QString LegendText(int i, const CGraphTrace& trace) const override;
     int StoredCurveCount() const override;
     StoredCurve StoredCurveAt(int i) const override;
     void ShowStoredCurve(int i, int shown, std::uint32_t colour) override;

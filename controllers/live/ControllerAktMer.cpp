@@ -275,13 +275,20 @@ void CControllerAktMer::RestoreState()
     platform::Settings settings;
     m_prickaX = settings.GetProfileInt(m_state.Section(), QStringLiteral("prickaX"), 500);
     m_prickaY = settings.GetProfileInt(m_state.Section(), QStringLiteral("prickaY"), 500);
+    if (m_duskar)
+        static_cast<CDuskarValuesPanel*>(m_values)->SelectTab(
+            settings.GetProfileInt(m_state.Section(), QStringLiteral("iTab"), 0));
     m_state.RestoreFrame(GetParentFrame(), GetDocument());
     LayoutPanes();
 }
 
 void CControllerAktMer::SaveState()
 {
-    m_state.Save(m_initialised, StatePanes());
+    if (!m_state.Save(m_initialised, StatePanes()) || !m_duskar)
+        return;
+    platform::Settings settings;
+    settings.WriteProfileInt(m_state.Section(), QStringLiteral("iTab"),
+                             static_cast<CDuskarValuesPanel*>(m_values)->GetSelectedTab());
 }
 
 void CControllerAktMer::resizeEvent(QResizeEvent* event)

@@ -77,6 +77,11 @@ CChildFrame::~CChildFrame()
 void CChildFrame::SetView(CView* view)
 {
     setWidget(view);
+    // A frame that chose its own first size still opens large enough for
+    // every control of its view: smaller, the layout squeezes them past
+    // reading (a download window's target files).
+    if (testAttribute(Qt::WA_Resized))
+        resize(size().expandedTo(minimumSizeHint()));
 }
 
 CView* CChildFrame::GetActiveView() const

@@ -6,6 +6,7 @@
 #include "platform/ui/MenuCommand.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -218,6 +219,16 @@ void CPanelFrame::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (m_instrument)
         PlaceChildren();
+}
+
+void CPanelFrame::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The instrument panel asks for the menu itself; the values have no menu
+    // of their own, so a right click on them gives the panel's (the way back
+    // to the instrument and "Konec" included).
+    if (!ShowsInstrument())
+        ShowMenu(event->globalPos());
+    event->accept();
 }
 
 void CPanelFrame::closeEvent(QCloseEvent* event)

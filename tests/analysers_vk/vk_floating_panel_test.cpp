@@ -5,7 +5,12 @@
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
 #include <QListWidget>
 #include <QTemporaryDir>
 
@@ -84,6 +89,73 @@ TEST_F(VKFloatingPanel, ScenarioListAndMeasurementsWithoutCrash)
     EXPECT_TRUE(frame->PanelDialog()->ScenarioList()->isHidden());
     // Without an application to ask, "Konec" closes the window itself.
     frame->Request(1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(FindVKPanel(*entry), nullptr);
+}
+
+// The panel's menu, reached by right clicks as the platform delivers them:
+// one menu per click, gone once an item is chosen, and in the values mode
+// too, so the way back and "Konec" are always at hand.
+TEST_F(VKFloatingPanel, RightClickShowsOneMenuInBothModes)
+{
+    OpenVKPanel(*entry);
+    CVKPristrojPlochaFrm* frame = FindVKPanel(*entry);
+    ASSERT_NE(frame, nullptr);
+    frame->resize(420, 420);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+
+    // Each menu that comes up takes the next choice (none left: closed).
+    QStringList choices;
+    int menus = 0;
+    QTimer picker;
+    QObject::connect(&picker, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        ++menus;
+        const QString wanted = choices.isEmpty() ? QString() : choices.takeFirst();
+        for (QAction* action : menu->actions())
+            if (!wanted.isEmpty() && action->text() == wanted) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                return;
+            }
+        menu->close();
+    });
+    picker.start(5);
+    const auto rightClick = [&](QWidget* on, QPoint at, const QString& choice) {
+        choices = {choice};
+        menus = 0;
+        QTest::mouseClick(frame->windowHandle(), Qt::RightButton, {}, on->mapTo(frame, at));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return menus;
+    };
+    // A spot of the values with no field of its own under it.
+    const auto bareSpot = [](QWidget* values) {
+        for (int y = 2; y < values->height(); y += 3)
+            for (int x = 2; x < values->width(); x += 3)
+                if (!values->childAt(x, y))
+                    return QPoint(x, y);
+        return QPoint();
+    };
+
+    QWidget* panel = frame->PanelDialog();
+    EXPECT_EQ(rightClick(panel, panel->rect().center(), QStringLiteral("Data/Přístroj")), 1);
+    EXPECT_FALSE(frame->ShowsInstrument());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    QWidget* values = frame->Values();
+    const QPoint spot = bareSpot(values);
+    ASSERT_FALSE(spot.isNull());
+    EXPECT_EQ(rightClick(values, spot, QStringLiteral("Data/Přístroj")), 1);
+    EXPECT_TRUE(frame->ShowsInstrument());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    frame->ToggleData();
+    ASSERT_FALSE(frame->ShowsInstrument());
+    EXPECT_EQ(rightClick(values, spot, QStringLiteral("Konec")), 1);
+    picker.stop();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(FindVKPanel(*entry), nullptr);
 }

@@ -16,6 +16,8 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -564,6 +566,8 @@ TEST_F(ControllerArchiveGraph, PrintedToPdf)
     LoadWindow(store);
     // The window's records are drawn: the cos curve in its colour.
     graph.ShowCurve(Q::kCos, 1, 0x0000FF);
+    graph.ShowCurve(Q::kActive, 1, 0x00AA00);
+    graph.ShowCurve(Q::kReactive, 1, 0xAA0000);
     const QImage image = graph.RenderImage();
     EXPECT_GT(CountColour(image, graph.PlotRect().ToQRect(), QColor(255, 0, 0)), 20);
     pdfcheck::PdfJobs jobs;
@@ -573,6 +577,13 @@ TEST_F(ControllerArchiveGraph, PrintedToPdf)
     EXPECT_TRUE(text.contains(QStringLiteral("Naměřený graf"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Cos")));
     EXPECT_TRUE(text.contains(QStringLiteral("Proud")));
+    // The active and reactive currents in words of the page, not the names
+    // the store keys them by.
+    EXPECT_TRUE(text.contains(QStringLiteral("Ič"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Ij"))) << text.toStdString();
+    for (const char* key : {"real", "imag"})
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(key)))))
+            << key << " in " << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("Nastavuje se"))); // no busy notice on paper
     graph.Detach();
 

@@ -24,6 +24,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTabBar>
 #include <QFileInfo>
 #include <QMouseEvent>
 
@@ -299,6 +301,35 @@ TEST_P(ControllerLiveView, ClosedBeforeTheFirstDataStoresNoLayout)
     const platform::SettingsSection section({QStringLiteral("pristroje"), QStringLiteral("Kompenzace")});
     for (const char* key : {"isAlarm", "isData", "isNahled", "isGraf", "prickaX", "prickaY", "x", "cx"})
         EXPECT_EQ(settings.GetProfileInt(section, QString::fromLatin1(key), -5), -5) << key;
+}
+
+// The Duskar values' tab the user chose comes back with the window; the
+// Qorin window keeps no tab.
+TEST_P(ControllerLiveView, ValuesTabIsKeptByTheDuskarWindowOnly)
+{
+    const bool duskar = GetParam() == CPristroj::kDuskar;
+    CControllerAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    Measure(duskar ? 44 : 1);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    if (duskar) {
+        auto* values = static_cast<CDuskarValuesPanel*>(view->ValuesPane());
+        QTabBar* tabs = values->Tabs();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+        ASSERT_EQ(values->GetSelectedTab(), 2);
+    }
+    Close(view);
+    const platform::SettingsSection section({QStringLiteral("pristroje"), QStringLiteral("Kompenzace")});
+    EXPECT_EQ(platform::Settings().GetProfileInt(section, QStringLiteral("iTab"), -5), duskar ? 2 : -5);
+
+    CControllerAktMer* again = Open();
+    ASSERT_NE(again, nullptr);
+    if (duskar) {
+        auto* values = static_cast<CDuskarValuesPanel*>(again->ValuesPane());
+        EXPECT_EQ(values->GetSelectedTab(), 2);
+        EXPECT_EQ(values->Tabs()->currentIndex(), 2);
+    }
+    Close(again);
 }
 
 TEST_P(ControllerLiveView, DraggedBarStopsAtTheLimit)

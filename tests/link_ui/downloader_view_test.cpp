@@ -1,5 +1,6 @@
 #include "link/ui/DownloaderDoc.h"
 #include "link/ui/DownloaderView.h"
+#include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -224,4 +225,24 @@ TEST_F(DownloaderViewTest, TemporaryNamesAreUnique)
     EXPECT_TRUE(QFile::exists(running));
     EXPECT_NE(running, first);
     EXPECT_NE(running, second);
+}
+
+// The download window opens large enough to read its target choice: every
+// control of the form at least at its own least size, the frame around them.
+TEST_F(DownloaderViewTest, WindowOpensWithTheTargetChoiceReadable)
+{
+    CDownloaderView& view = Open();
+    ui::CChildFrame* frame = view.GetParentFrame();
+    ASSERT_NE(frame, nullptr);
+    frame->show();
+    QCoreApplication::processEvents();
+    EXPECT_GE(view.width(), view.minimumSizeHint().width());
+    EXPECT_GE(view.height(), view.minimumSizeHint().height());
+    for (const int id : {CDownloaderView::IdNewMode, CDownloaderView::IdExistingMode, CDownloaderView::IdNewFile,
+                         CDownloaderView::IdExistingFile}) {
+        const QWidget* control = view.Control(id);
+        ASSERT_NE(control, nullptr) << id;
+        EXPECT_GE(control->width(), control->minimumSizeHint().width()) << id;
+        EXPECT_TRUE(view.rect().contains(QRect(control->mapTo(&view, QPoint()), control->size()))) << id;
+    }
 }

@@ -392,10 +392,17 @@ TEST_F(DaySimTest, RightClickOnTheValuesShowsOneMenu)
         }
     });
     closer.start(5);
-    // Through the window, as the platform delivers the click.
+    // Through the window, as the platform delivers the click, on the values
+    // themselves: a value field has its own menu (copy, select all), as an
+    // edit field has.
     QWidget* window = values->window();
-    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {},
-                      values->mapTo(window, values->rect().center()));
+    QPoint spot;
+    for (int y = 2; y < values->height() && spot.isNull(); y += 3)
+        for (int x = 2; x < values->width() && spot.isNull(); x += 3)
+            if (window->childAt(values->mapTo(window, QPoint(x, y))) == values)
+                spot = QPoint(x, y);
+    ASSERT_FALSE(spot.isNull());
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, values->mapTo(window, spot));
     QCoreApplication::processEvents();
     closer.stop();
 

@@ -150,3 +150,38 @@ TEST_F(DeviceRegistryTest, IndexByNameFallsBackToTheDefaultInstrument)
                   c.expected)
             << c.name << " / " << c.defaultName;
 }
+
+// The list comes back in the user's order, not by name: through additions,
+// a removal that leaves a gap, and a key written before places were kept.
+TEST_F(DeviceRegistryTest, InstrumentsComeBackInTheOrderTheListKept)
+{
+    const auto names = [](const CDeviceRegistry::InstrumentList& list) {
+        QStringList out;
+        for (const auto& entry : list)
+            out << entry->m_nazev;
+        return out;
+    };
+    CDeviceRegistry::InstrumentList list;
+    for (const char* name : {"Zasobnik", "Kotelna", "Rozvodna", "Hala"}) {
+        auto entry = std::make_unique<CPristroj>();
+        entry->m_nazev = QString::fromLatin1(name);
+        CDeviceRegistry::SaveDeviceSettings(store, *entry);
+        list.push_back(std::move(entry));
+        CDeviceRegistry::SaveOrder(store, list);
+    }
+    // "Kotelna" removed, "Brana" added after it: the removal left a gap.
+    store.DeleteSection(CDeviceRegistry::Key(QStringLiteral("Kotelna")));
+    list.erase(list.begin() + 1);
+    auto added = std::make_unique<CPristroj>();
+    added->m_nazev = QStringLiteral("Brana");
+    CDeviceRegistry::SaveDeviceSettings(store, *added);
+    list.push_back(std::move(added));
+    CDeviceRegistry::SaveOrder(store, list);
+    // A key from before places were kept goes after the others.
+    store.WriteProfileInt(CDeviceRegistry::Key(QStringLiteral("Archiv")), QStringLiteral("kat"), 1);
+
+    CDeviceRegistry::InstrumentList read;
+    ASSERT_EQ(CDeviceRegistry::LoadInstruments(store, read, {}), 5);
+    EXPECT_EQ(names(read), (QStringList{QStringLiteral("Zasobnik"), QStringLiteral("Rozvodna"), QStringLiteral("Hala"),
+                                        QStringLiteral("Brana"), QStringLiteral("Archiv")}));
+}

@@ -6,6 +6,8 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
+#include <QStyle>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -115,7 +117,8 @@ TEST_F(PristrojeDlgTest, RowsAndButtonsFollowTheListAndTheSelection)
 }
 
 // The name column and the four check columns are all in sight at once,
-// without a horizontal scroll bar, also when the dialog is made wider.
+// without a horizontal scroll bar, also when the dialog is made wider; each
+// check column shows its header whole ("Zobrazení", not "obrazer").
 TEST_F(PristrojeDlgTest, NameAndCheckColumnsFitTheList)
 {
     dlg->show();
@@ -126,8 +129,14 @@ TEST_F(PristrojeDlgTest, NameAndCheckColumnsFitTheList)
         EXPECT_FALSE(list.horizontalScrollBar()->isVisible()) << extra;
         EXPECT_LE(list.columnViewportPosition(4) + list.columnWidth(4), list.viewport()->width()) << extra;
         EXPECT_GE(list.columnWidth(0), CDeviceListCtrl::kNameWidth - 40) << extra;
-        for (int column = 1; column < 5; ++column)
-            EXPECT_EQ(list.columnWidth(column), CDeviceListCtrl::kCheckWidth) << extra;
+        const QHeaderView* header = list.horizontalHeader();
+        const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int column = 1; column < 5; ++column) {
+            const QString text = list.horizontalHeaderItem(column)->text();
+            EXPECT_GE(list.columnWidth(column), CDeviceListCtrl::kCheckWidth) << extra;
+            EXPECT_GE(list.columnWidth(column), header->fontMetrics().horizontalAdvance(text) + 2 * margin)
+                << extra << " " << text.toStdString();
+        }
     }
 }
 
