@@ -81,6 +81,13 @@ public:
     TStatPanel* Stats() const { return m_stats; }
     bool Initialised() const { return this->m_initialised != 0; }
 
+    // The front panel belongs to a live instrument; an archive's graph,
+    // which zooms in time, leaves it off.
+    bool PaneEnabled(int bit) const override
+    {
+        return bit != CVKPaneLayout::kPanelBit && FormView::PaneEnabled(bit);
+    }
+
     void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override
     {
         Doc* doc = GetDocument();
