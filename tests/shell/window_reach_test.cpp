@@ -652,9 +652,9 @@ TEST_F(LiveWindowReachTest, QorinArchive)
         {32181, true, Dialog("Zobrazené veličiny")},
         {32191, true, Vertical(true)},
         {32192, true, Vertical(false)},
-        // The time axis follows the archive tool bar's window.
-        {32213, false, nullptr},
-        {32214, false, nullptr},
+        // The time cursor steps within the archive tool bar's window.
+        {32213, true, Time(true)},
+        {32214, true, Time(false)},
         {32196, true, kWholeGraph},
         {32197, true, nullptr, true},
         {57607, true, nullptr},
