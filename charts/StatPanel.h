@@ -79,10 +79,14 @@ public:
         m_settings.filled = 1;
     }
     // The view that listens is already gone when its children go: freeing
-    // the results must not tell it that the graph changed.
+    // the results must not tell it that the graph changed, nor ask the
+    // document whether its file changed (a reload would run on a view
+    // half torn down).
     ~TVKFamilyStatPanel() override
     {
         blockSignals(true);
+        m_tabs->blockSignals(true);
+        SetReloadCheck({});
         FreeResults();
     }
 
