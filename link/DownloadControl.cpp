@@ -236,7 +236,10 @@ bool CDownloadControl::VKStatusStep()
     const std::int64_t period = s.GetRecordPeriodSeconds();
     const CTime oldest = s.GetOldestRecordTime();
     if (oldest.IsValid() && period > 0) {
-        for (std::int64_t t = oldest.GetTime(); t < std::int64_t(m_savedLast.GetTime()) && skipped < count;
+        // The newest record is fetched again whatever the task's last
+        // time says: a skip past it would wrap to the oldest record and
+        // date it after the newest.
+        for (std::int64_t t = oldest.GetTime(); t < std::int64_t(m_savedLast.GetTime()) && skipped < count - 1;
              t += period)
             ++skipped;
     }
@@ -267,7 +270,7 @@ bool CDownloadControl::VKTStatusStep()
     std::int64_t skipped = 0;
     const std::int64_t period = s.GetArch().GetInterval();
     if (period > 0) {
-        for (std::int64_t t = s.GetOldestTime().GetTime(); t < std::int64_t(m_savedLast.GetTime()) && skipped < count;
+        for (std::int64_t t = s.GetOldestTime().GetTime(); t < std::int64_t(m_savedLast.GetTime()) && skipped < count - 1;
              t += period)
             ++skipped;
     }

@@ -131,6 +131,16 @@ protected:
             tasks.m_tempName = tempPath;
         }
     }
+    // The application takes each finished file: `file` gets what it held.
+    void ImportInto(DownloadFileContent& file)
+    {
+        app.onDownloaded = [this, &file](const TestApplication::Message&) {
+            file = ReadVKFile(tempPath);
+            std::lock_guard outer(tasks.OuterLock());
+            tasks.m_downloadImported = true;
+            tasks.m_downloadCopy.reset();
+        };
+    }
     // Starts the control and answers its first message, the request for a
     // temporary name, as the application does, with a copy of `source`
     // (the instrument on the line when none is given).
@@ -172,12 +182,7 @@ TEST_F(ControlTest, MostOverdueTaskBringsItsNewRecords)
     AddTask(QStringLiteral("Jiný"), CTime(lastRun.GetTime() + 200)); // due, but less overdue
     CTask* task = AddTask(entry->m_nazev, lastRun);
     DownloadFileContent file;
-    app.onDownloaded = [&](const TestApplication::Message&) {
-        file = ReadVKFile(tempPath);
-        std::lock_guard outer(tasks.OuterLock());
-        tasks.m_downloadImported = true;
-        tasks.m_downloadCopy.reset();
-    };
+    ImportInto(file);
     TestApplication::Message m = StartAndGiveCopy();
     EXPECT_EQ(m.task, task->m_index);
     do
@@ -190,6 +195,28 @@ TEST_F(ControlTest, MostOverdueTaskBringsItsNewRecords)
     EXPECT_EQ(file.numbers, Range(70, 79));
 
     ExpectDoneWithoutFailure(*task, newest);
+}
+
+// A task last run after the instrument's newest record (the instrument's
+// clock behind the computer's, or a task made while it did not record)
+// fetches the newest record again, never the ring's oldest one dated after
+// the newest.
+TEST_F(ControlTest, LastRunAfterTheNewestRecordFetchesOnlyTheNewestAgain)
+{
+    const CTime newest = StartVKWithRecords();
+    const CTime lastRun(newest.GetTime() + 60);
+    app.now = lastRun.GetTime() + 8 * 3600 + 300;
+    AddTask(entry->m_nazev, lastRun);
+    DownloadFileContent file;
+    ImportInto(file);
+    TestApplication::Message m = StartAndGiveCopy();
+    do
+        ASSERT_TRUE(app.Next(m));
+    while (m.id == platform::WM_APP_MAKE_TEMP_NAME);
+    ASSERT_EQ(m.id, platform::WM_APP_DOWNLOADED_FILE);
+    EXPECT_EQ(m.time, std::int64_t(newest.GetTime()));
+    ASSERT_TRUE(file.ok);
+    EXPECT_EQ(file.numbers, Range(79, 79));
 }
 
 // An application busy with a dialog takes the finished file only after many
