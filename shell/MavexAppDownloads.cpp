@@ -199,7 +199,7 @@ std::vector<CDownloadTarget> CMavexApp::DownloadTargets(const CPristroj& live, c
 
 std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t wParam, std::intptr_t lParam)
 {
-    std::lock_guard outer(m_tasks.OuterLock());
+    std::unique_lock outer(m_tasks.OuterLock());
     if (!m_tasks.m_downloadCopy)
         return 0;
     // Whatever happens below, the download ends here: the copy goes, and the
@@ -274,6 +274,9 @@ std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t wParam, std::intptr_t l
     // failed), so its next run fetches the same records again.
     lines << QStringLiteral("Stažená data nebyla zařazena do archivu %1, úloha je stáhne znovu při příštím běhu.")
                  .arg(QDir::toNativeSeparators(failed));
+    // The box waits for the user, maybe all night: the download thread and
+    // the later runs must not wait on the task lock meanwhile.
+    outer.unlock();
     ui::ShowMessageBox(m_mainFrame.get(), lines.join(QLatin1Char('\n')), QStringLiteral("CHYBA"), ui::MsgButtons::Ok,
                        ui::MsgIcon::Error);
     return 0;
