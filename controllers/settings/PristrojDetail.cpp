@@ -77,6 +77,10 @@ BOOL CPristrojDetail::ReadFromInstrument(IControllerIo& io, int)
         return TRUE;
     });
     m_model = ModelFromStore();
+    // An instrument that is not measuring has no values in its store yet;
+    // its identification names the same model.
+    if (m_model == 0 && haveIden)
+        m_model = iden.model;
     EnsurePages();
     if (!haveConfig) {
         if (!OfferSettingsFile())
