@@ -111,6 +111,14 @@ struct PortLog {
     }
 };
 
+// A real instrument answers well within the link's read bounds; the
+// simulator's thread, on a machine busy with a parallel test run, may be
+// scheduled late enough to pass them, and the reply then reads as missing.
+// The test ports stretch those bounds so that a busy machine is not taken
+// for a silent instrument; a test of a late reply waits past the stretched
+// bound.
+constexpr DWORD kReadStretch = 2;
+
 // A real port that reports to a PortLog, and notices a read by another
 // thread than the one whose request is on the line.
 class LoggingPort : public ISerialPort {
@@ -122,7 +130,13 @@ public:
         ++m_log.restores;
         return m_inner->RestoreState(s);
     }
-    bool SetTimeouts(const SerialTimeouts& t) override { return m_inner->SetTimeouts(t); }
+    bool SetTimeouts(const SerialTimeouts& t) override
+    {
+        SerialTimeouts stretched = t;
+        stretched.readInterval *= kReadStretch;
+        stretched.readConstant *= kReadStretch;
+        return m_inner->SetTimeouts(stretched);
+    }
     bool SetLineParameters(int baud) override { return m_inner->SetLineParameters(baud); }
     bool RaiseModemLines() override { return m_inner->RaiseModemLines(); }
     bool Purge() override

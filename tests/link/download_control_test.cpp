@@ -3,6 +3,7 @@
 // the most overdue task runs, its records since the last download reach the
 // file, and an instrument that cannot be reached is given up.
 #include "DownloadTestSupport.h"
+#include "support/WaitUntil.h"
 
 #include "link/DownloadControl.h"
 #include "model/Iden.h"
@@ -157,15 +158,14 @@ protected:
     template <class Pred>
     bool WaitFor(Pred done)
     {
-        for (int i = 0; i < 30000; ++i) {
-            {
+        // Bounded by real time, not by a count of short sleeps, and long
+        // enough for a thread starved by a busy machine.
+        return testsupport::WaitUntil(
+            [&] {
                 std::lock_guard list(tasks.ListLock());
-                if (done())
-                    return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return false;
+                return done();
+            },
+            120000);
     }
 
     CTaskList tasks;

@@ -97,7 +97,7 @@ TEST_F(ExchangeTest, WithoutRetriesTheFirstReadIsFinal)
     EXPECT_FALSE(ReadConfigA(id));
     EXPECT_EQ(Error(id), kBadReply);
     // A reply that comes after the read bound fails on its head.
-    line.SetFaults(Faults{.lateMs = 1500});
+    line.SetFaults(Faults{.lateMs = 1500 * int(linktest::kReadStretch)});
     EXPECT_FALSE(ReadConfigA(id));
     EXPECT_EQ(Error(id), kBadReply);
     EXPECT_EQ(clock.CountSleeps(100), 0); // no waiting before reads without retries
