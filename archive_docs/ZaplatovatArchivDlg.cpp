@@ -150,7 +150,7 @@ int CZaplatovatArchivDlg::SetArchive(CArchivData* archive, int kind)
     m_archive = archive;
     if (!archive || InstrumentsOfKind().empty())
         return 0;
-    archive->GetFileTimeRange(m_archiveStart, m_archiveEnd);
+    archive->GetRecordTimeRange(m_archiveStart, m_archiveEnd);
     m_path = archive->GetFilePath();
     m_storedInstrument = archive->GetInstrumentName();
     return 1;
@@ -300,7 +300,7 @@ void CZaplatovatArchivDlg::StartPatchDownload()
     if (m_selected < 0 || m_selected >= int(instruments.size()) || !m_host.startIntervalDownload || !m_archive)
         return;
     // the archive may have grown since the dialog opened
-    m_archive->GetFileTimeRange(m_archiveStart, m_archiveEnd);
+    m_archive->GetRecordTimeRange(m_archiveStart, m_archiveEnd);
     if (m_fromChoiceValue == 0)
         m_fromTime = m_archiveStart;
     if (m_toChoiceValue == 0)

@@ -227,7 +227,17 @@ void CPristroj::SetBexorInterval(int code, BOOL save)
 {
     if (m_type != kVKT || !m_archiv)
         return;
-    static_cast<CVKTArchivData&>(*m_archiv).IntervalClock().SetIntervalCode(code);
+    auto& archiv = static_cast<CVKTArchivData&>(*m_archiv);
+    CArchivIntervalClock& clock = archiv.IntervalClock();
+    const bool changed = clock.Get() != code;
+    clock.SetIntervalCode(code);
+    if (changed && clock.IsStartSet()) {
+        // The clock starts over on the new grid: what it waited for belongs
+        // to the old one, and the instant now running is still read.
+        clock.SetStartBefore(clock.Now());
+        clock.ClearOverdue();
+        archiv.DropPendingMeterRecord();
+    }
     if (save)
         Host().SaveBexorInterval(*this, code);
 }

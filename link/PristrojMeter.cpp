@@ -151,9 +151,21 @@ BOOL ReadVKTMeterRecord(CPristroj& entry, int clockDeviation)
     bool usable = false;
     if (clock.IsOverdue()) {
         const BYTE number = BYTE(clock.GetRecordNumber());
-        if (!ThreeTries([&] { return entry.Request(commands::ReadVKTEnergyTotals, totals, number) != 0; }))
-            return 0;
-        usable = clock.IsAtBoundary(totals.GetTime()) != 0;
+        if (ThreeTries([&] { return entry.Request(commands::ReadVKTEnergyTotals, totals, number) != 0; })) {
+            usable = clock.IsAtBoundary(totals.GetTime()) != 0;
+        } else {
+            // The missed instant is asked for again until a newer one than
+            // the instant the pending reading (or the missed one itself)
+            // belongs to has come; then it is given up, so that waiting for
+            // it never keeps the newer instants from being read.
+            const CVKTEData* pending = archiv.GetPendingMeterRecord();
+            const CTime awaited = pending ? InstantAtOrBefore(clock, pending->GetTime()) : clock.NextTime();
+            if (InstantAtOrBefore(clock, clock.Now()) <= awaited)
+                return 0;
+            clock.AdvanceStart();
+            if (clock.CheckOverdue())
+                return 0;
+        }
     }
 
     std::unique_ptr<CArchivStream> stream;
@@ -200,15 +212,18 @@ BOOL ReadVKTMeterRecord(CPristroj& entry, int clockDeviation)
         const CVKTEData* pending = archiv.GetPendingMeterRecord();
         stored = store(pending);
         if (!pending || stored) {
-            clock.SetStart(clock.Now());
+            // A reading stored late still stands for its own instant: the
+            // instants after it stay due.
+            clock.SetStart(pending ? InstantAtOrBefore(clock, pending->GetTime()) : clock.Now());
             clock.ClearOverdue();
             archiv.DropPendingMeterRecord();
         }
     }
     if (!clock.IsOverdue() && !archiv.GetPendingMeterRecord() && clock.Now() > clock.NextTime()) {
         // The instant was missed and cannot be fetched later: wait for the
-        // next one rather than have the thread ask again and again.
-        clock.SetStart(InstantAtOrBefore(clock, clock.Now()));
+        // next one rather than have the thread ask again and again. An
+        // instant whose minute is still running is read yet.
+        clock.SetStartBefore(clock.Now());
     }
     archiv.ReleaseStream(stream);
     return stored;

@@ -130,6 +130,10 @@ public:
     void FindPeriodFile(const QString& name, const QString& extension, QString& found, platform::CTime since);
     // First and last block start of the file; the record walk refines it.
     virtual bool GetFileTimeRange(platform::CTime& first, platform::CTime& last);
+    // Times of the first and the last data record of the file. A block that
+    // holds none (or cannot be read) passes the search on to its neighbour;
+    // a file without any gives its block range.
+    virtual bool GetRecordTimeRange(platform::CTime& first, platform::CTime& last);
     QString GetFilePath() const;
 
     // Settings stream "nastaveni".

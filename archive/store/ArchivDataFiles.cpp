@@ -8,6 +8,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 using platform::CTime;
 
 namespace {
@@ -224,6 +228,38 @@ bool CArchivData::GetFileTimeRange(CTime& first, CTime& last)
         return false;
     first = CTime(lo);
     last = CTime(hi);
+    return true;
+}
+
+bool CArchivData::GetRecordTimeRange(CTime& first, CTime& last)
+{
+    if (!GetFileTimeRange(first, last))
+        return false;
+    std::vector<std::pair<std::uint32_t, int>> blocks; // start, slot: oldest first
+    {
+        std::lock_guard ring(ringLock);
+        for (std::size_t slot = 0; slot < header->slotTable.size(); ++slot)
+            if (header->slotTable[slot] != 0)
+                blocks.emplace_back(header->slotTable[slot], int(slot));
+    }
+    std::sort(blocks.begin(), blocks.end());
+    // The time of the first (or last) data record of the blocks in the
+    // order given.
+    const auto find = [this](auto begin, auto end, bool newest, CTime& time) {
+        for (auto block = begin; block != end; ++block) {
+            CArchivRecordList records;
+            ReadBlock(block->second, records);
+            if (newest)
+                std::reverse(records.begin(), records.end());
+            const auto data = std::find_if(records.begin(), records.end(), [](const CArchivRecord& r) { return r.IsData(); });
+            if (data != records.end()) {
+                time = CTime(data->time);
+                return;
+            }
+        }
+    };
+    find(blocks.begin(), blocks.end(), false, first);
+    find(blocks.rbegin(), blocks.rend(), true, last);
     return true;
 }
 

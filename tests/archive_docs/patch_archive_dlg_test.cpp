@@ -237,7 +237,7 @@ TEST_F(PatchArchiveDlgTest, ChoicesSetTheTimesAndEnableOnlyTheirPickers)
 // An archive whose range the test moves.
 class GrowingArchive : public CArchivData {
 public:
-    bool GetFileTimeRange(CTime& f, CTime& l) override
+    bool GetRecordTimeRange(CTime& f, CTime& l) override
     {
         f = first;
         l = last;
@@ -305,11 +305,22 @@ TEST_F(PatchArchiveDlgTest, OkPatchesTheArchivesRangeAsItIsThen)
 // the box that says so.
 TEST_F(PatchArchiveDlgTest, PatchCommandOfTheArchiveDocumentStartsTheIntervalDownload)
 {
+    // A second block, begun after an outage: neither block starts at its
+    // first record, and the newest record lies well after the newest start.
+    m_clock.Advance(600);
+    m_writer.AddRecord(QStringLiteral("Data nejsou k dispozici."), kRecordError);
+    WriteMeasurements(5);
     m_writer.Close();
     auto& hooks = CArchivDocHooks::Instance();
     hooks.patchHost = [this] { return m_host; };
     int answer = QDialog::Rejected;
-    hooks.runDialog = [&answer](QDialog& dialog) {
+    QString shownRange;
+    CTime shownFrom, shownTo;
+    hooks.runDialog = [&](QDialog& dialog) {
+        auto& patch = dynamic_cast<CZaplatovatArchivDlg&>(dialog);
+        shownRange = patch.ArchiveRangeText();
+        shownFrom = patch.FromTime();
+        shownTo = patch.ToTime();
         if (answer == QDialog::Accepted)
             dialog.accept();
         return answer;
@@ -319,12 +330,21 @@ TEST_F(PatchArchiveDlgTest, PatchCommandOfTheArchiveDocumentStartsTheIntervalDow
     ui::ScriptedMessageBoxes boxes;
     EXPECT_TRUE(doc->OnCommand(archive::cmd::kPatch));
     EXPECT_TRUE(m_started.empty());
+    // The archive's range runs from its first record to its last.
+    const CTime first = m_times.front();
+    const CTime last = m_times.back();
+    EXPECT_EQ(shownRange, first.Format(QStringLiteral("%d.%m.%y %H:%M:%S")) + QStringLiteral(" - ") +
+                              last.Format(QStringLiteral("%d.%m.%y %H:%M:%S")));
+    EXPECT_EQ(shownFrom, first);
+    EXPECT_EQ(shownTo, last);
 
     answer = QDialog::Accepted;
     doc->OnCommand(archive::cmd::kPatch);
     ASSERT_EQ(m_started.size(), 1u);
     EXPECT_EQ(m_started[0].instrument, &m_linka);
     EXPECT_EQ(m_started[0].path, ArchivePath());
+    EXPECT_EQ(m_started[0].from, first);
+    EXPECT_EQ(m_started[0].to, last);
     EXPECT_TRUE(boxes.Requests().empty());
 
     hooks.patchHost = [] { return CPatchArchivHost{}; };

@@ -323,4 +323,47 @@ TEST_F(ArchiveDownloadTest, VKTIntervalKeepsFiveRecordsAtEachEnd)
     }
 }
 
+// The analyser's own records are dated, the status only lets the worker
+// estimate where From lies. Every record from From to To comes, with five
+// more at each end; when the estimate lands after From (the status dates
+// the oldest record earlier than it is, as a gap in the recording does),
+// the whole ring is fetched rather than the records after From lost.
+TEST_F(ArchiveDownloadTest, VKTIntervalMissesNoRecordBetweenFromAndTo)
+{
+    StartAnalyser(Family::VKT);
+    const CTime newest(2024, 1, 15, 12, 0, 0);
+    const auto minutesBefore = [&](int minutes) { return newest - CTimeSpan(std::int64_t(minutes) * 60); };
+    const CTime from = minutesBefore(300);
+    const CTime to = minutesBefore(280);
+    struct Case {
+        const char* name;
+        int statusEarlier; // minutes the status dates the oldest record too early
+        CTime first, last;
+    } cases[] = {
+        {"evenly dated", 0, minutesBefore(305), minutesBefore(275)},
+        {"estimate after From", 20, minutesBefore(998), newest},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        line.WithInstrument(1, [&](sim::Instrument& i) {
+            sim::ServeDefaultMemory(i);
+            BYTE* status = i.blocks[0x14].data();
+            PackRecordTime(minutesBefore(998 + c.statusEarlier), status + 15);
+            status[19] = 0;
+        });
+        auto job = MakeJob<CDownloadIntervalJob>(from, to, 0, 0);
+        DownloadVKTArchiveIntervalProc(job.get());
+        ASSERT_EQ(job->m_result, kDownloadOk) << job->m_pristroj.GetErrorText().toStdString();
+        const DownloadFileContent file = ReadVKTFile(tempPath);
+        ASSERT_TRUE(file.ok);
+        std::vector<CTime> times;
+        for (const auto& record : file.records)
+            times.push_back(UnpackRecordTime(record.data() + 1));
+        std::vector<CTime> wanted;
+        for (CTime t = c.first; t <= c.last; t = t + CTimeSpan(60))
+            wanted.push_back(t);
+        EXPECT_EQ(times, wanted);
+    }
+}
+
 } // namespace

@@ -340,3 +340,77 @@ TEST_F(VKTMeterTest, AMeterKeptOutOfTheArchiveIsNotAsked)
     EXPECT_TRUE(MeterReads().empty());
     EXPECT_TRUE(Blocks().empty());
 }
+
+namespace {
+
+// The meter answers its reading but never the registers of a kept instant
+// (the reply comes short).
+void RefuseKeptTotals(Instrument& i)
+{
+    i.SetCommand(kEnergy, [](Instrument& s, const sim::Frame& frame) {
+        if (frame.data.size() != 1)
+            return sim::Response::None();
+        s.meterReads.push_back(frame.data[0]);
+        if (frame.data[0] == 0)
+            return sim::Response::Data(s.blocks[kEnergy]);
+        return sim::Response::Data(sim::Bytes(8, 0));
+    });
+}
+
+} // namespace
+
+TEST_F(VKTMeterTest, AnInstantThatCannotBeFetchedIsGivenUpWhenTheNextOneComes)
+{
+    entry->m_synchronizovat = TRUE;
+    SetMeter(CTime(2024, 1, 15, 12, 0, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 0, 20);
+    ASSERT_TRUE(entry->ReadEnergyMeterRecord(0));
+    line.WithInstrument(1, RefuseKeptTotals);
+
+    // 12:15 went by; at 12:30 its registers are asked for, in vain, and
+    // asked for again while 12:30 is the newest instant.
+    const CTime missed(2024, 1, 15, 12, 15, 0);
+    const int number = int((missed.GetTime() - CArchivIntervalClock::Epoch().GetTime() + 60) / 900 % 64 + 1);
+    SetMeter(CTime(2024, 1, 15, 12, 30, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 30, 15);
+    EXPECT_FALSE(entry->ReadEnergyMeterRecord(0));
+    now = CTime(2024, 1, 15, 12, 40, 0);
+    EXPECT_FALSE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_EQ(Blocks()[0].entries.size(), 1u);
+
+    // 12:45 has come: 12:15 is given up, the reading of 12:30 goes in, and
+    // 12:45 is read as any instant.
+    now = CTime(2024, 1, 15, 12, 45, 5);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 15, 12, 45, 0));
+    SetMeter(CTime(2024, 1, 15, 12, 45, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 45, 9);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_EQ(EntryTimes(Blocks()[0]), (std::vector<CTime>{CTime(2024, 1, 15, 12, 0, 20),
+                                                          CTime(2024, 1, 15, 12, 30, 15), now}));
+    EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 15, 13, 0, 0));
+    const std::vector<int> asked = {0, 0, number, number, number, number, number, number, number, number, number, 0};
+    EXPECT_EQ(MeterReads(), asked);
+}
+
+TEST_F(VKTMeterTest, AnotherIntervalStartsTheClockOverOnItsGrid)
+{
+    entry->m_synchronizovat = TRUE;
+    entry->SetBexorInterval(3, FALSE); // a day
+    SetMeter(CTime(2024, 1, 15, 0, 0, 0), kJanuary);
+    now = CTime(2024, 1, 15, 0, 0, 20);
+    ASSERT_TRUE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 16, 0, 0, 0));
+
+    // At 12:15:30 the user sets a quarter hour: none of the morning's
+    // quarter hours is due, and 12:15, its minute still running, is read.
+    now = CTime(2024, 1, 15, 12, 15, 30);
+    entry->SetBexorInterval(0, FALSE);
+    EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 15, 12, 15, 0));
+    SetMeter(CTime(2024, 1, 15, 12, 15, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 15, 40);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    EXPECT_EQ(MeterReads(), (std::vector<int>{0, 0}));
+    EXPECT_EQ(EntryTimes(Blocks()[0]), (std::vector<CTime>{CTime(2024, 1, 15, 0, 0, 20), now}));
+    EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 15, 12, 30, 0));
+}
