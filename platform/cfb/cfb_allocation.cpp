@@ -12,6 +12,7 @@ Status CompoundFile::Impl::growFat() {
   if (base + std::uint64_t(count) * eps + 2 > kMaxRegSect) return Error(Errc::too_large, "no more sectors");
   fat.resize(std::size_t(base + std::uint64_t(count) * eps), kFreeSect);
   freshReg.resize(fat.size(), 0);
+  usedReg.resize(fat.size(), 0);
   auto take = [&](std::uint32_t loc, std::uint32_t mark) {
     fat[loc] = mark;
     freshReg[loc] = 1;
@@ -119,6 +120,7 @@ Result<std::uint32_t> CompoundFile::Impl::allocEntry() {
     dirLocs.push_back(*s);
     const std::size_t first = e.size();
     e.resize(e.size() + dps);
+    liveEntry.resize(e.size(), 0);
     for (std::size_t i = first; i < e.size(); ++i) freeEntries.insert(std::uint32_t(i));
     dDir.insert(std::uint32_t(dirLocs.size() - 1));
   }

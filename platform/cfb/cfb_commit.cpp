@@ -14,18 +14,26 @@
 //      changed in memory only. At commit its changed sectors are written:
 //        a. sectors that are themselves fresh (a new FAT or directory sector)
 //           are written in place at once: nothing committed points to them;
-//        b. if no other sector changed, the new header alone is written (one
-//           512-byte write, which a killed process cannot tear);
-//        c. if exactly one committed metadata sector changed and the header
-//           did not, that sector is written in place (one write, not torn);
-//        d. otherwise every committed metadata sector that changed is moved
-//           to a fresh sector first (shadow copies): a moved FAT or DIFAT
-//           sector changes the DIFAT that lists it, a moved directory or mini
-//           FAT sector the FAT entry that chains to it, and so on until only
-//           the header points into the committed file; the old sectors are
-//           freed once the transaction has committed. Then everything is
-//           fresh and case b applies: the single header write switches from
-//           the old metadata to the new.
+//        b. committed sectors whose changes no reader of the committed file
+//           looks at are written in place too: FAT entries of sectors the
+//           committed file does not use, and directory entries its trees do
+//           not reach. Entries of sectors the transaction frees keep their
+//           old chain on disk until the next commit, which writes them free;
+//        c. of the rest, the changes a reader would see, if a single
+//           committed sector holds them all and the header does not change,
+//           that sector is written in place last (one write, not torn);
+//        d. otherwise they are moved to fresh sectors (shadow copies), a
+//           level at a time: a moved directory or mini FAT sector changes the
+//           FAT entry that chains to it, a moved FAT sector the DIFAT sector
+//           (or the header) that lists it, a moved DIFAT sector the "next"
+//           entry of the one before it; the old sectors are freed once the
+//           transaction has committed. The moves stop at the first level where
+//           one sector holds every visible change, written in place as in c,
+//           or at the header: then everything else is fresh and the single
+//           header write switches from the old metadata to the new.
+//      So the cost of a commit follows what it changed, not the file's size:
+//      a change near the end of a large file moves the DIFAT sectors between
+//      the changed ones, not the whole chain from the header.
 //      Files of earlier versions could carry a journal (a header mark in its
 //      reserved bytes pointing past the end of the file): opening one replays
 //      it, a read-only open in memory; one whose CRC does not match was never
@@ -38,6 +46,8 @@
 //   This covers a killed process (the kernel keeps the writes that returned).
 //   flush() calls fsync so that what was committed survives a power loss too;
 //   between flushes a power loss may lose recent transactions.
+#include <optional>
+
 #include "platform/cfb/compound_file_impl.h"
 
 namespace cfb {
@@ -91,6 +101,15 @@ void CompoundFile::Impl::serializeEntry(const Entry& x, std::uint8_t* p) const {
 }
 
 void CompoundFile::Impl::endTransaction() {
+  // What the file now uses: the sectors allocated in the transaction and kept,
+  // not the ones it freed (their FAT entries go to disk with the next commit).
+  for (std::uint32_t s : freshRegList)
+    if (s < freshReg.size() && freshReg[s] && s < usedReg.size()) usedReg[s] = 1;
+  deferredFat.clear();
+  for (std::uint32_t s : pendReg) {
+    if (s < usedReg.size()) usedReg[s] = 0;
+    deferredFat.insert(s / eps);
+  }
   for (std::uint32_t s : pendReg) freeReg.insert(s);
   for (std::uint32_t s : pendMini) freeMini.insert(s);
   pendReg.clear();
@@ -101,30 +120,44 @@ void CompoundFile::Impl::endTransaction() {
     if (s < freshMini.size()) freshMini[s] = 0;
   freshRegList.clear();
   freshMiniList.clear();
+  if (liveEntry.size() < e.size()) liveEntry.resize(e.size(), 0);
   for (std::uint32_t id : touched) {
     if (id < e.size()) {
       e[id].committedSize = e[id].size;
       e[id].committedMini = isMini(e[id]);
+      liveEntry[id] = e[id].type != kTypeEmpty && e[id].reachable ? 1 : 0;
     }
   }
   touched.clear();
+  fatBefore.clear();
   dFat.clear();
   dMiniFat.clear();
   dDir.clear();
   dDifat.clear();
 }
 
-std::size_t CompoundFile::Impl::committedMetadataChanges() const {
-  std::size_t n = 0;
-  auto count = [&](const std::set<std::uint32_t>& changed, const std::vector<std::uint32_t>& locs) {
-    for (std::uint32_t i : changed)
-      if (i < locs.size() && !isFresh(false, locs[i])) ++n;
-  };
-  count(dFat, fatLocs);
-  count(dMiniFat, miniFatLocs);
-  count(dDifat, difatLocs);
-  count(dDir, dirLocs);
-  return n;
+CompoundFile::Impl::VisibleChanges CompoundFile::Impl::visibleChanges() const {
+  VisibleChanges v;
+  // A directory sector changes for a reader when an entry reachable in the
+  // committed file changed; new entries in unused slots it never reaches.
+  std::set<std::uint32_t> dirs;
+  for (std::uint32_t id : touched)
+    if (id < liveEntry.size() && liveEntry[id] && !isFresh(false, dirLocs[id / dps])) dirs.insert(id / dps);
+  v.dir.assign(dirs.begin(), dirs.end());
+  for (std::uint32_t i : dMiniFat)
+    if (i < miniFatLocs.size() && !isFresh(false, miniFatLocs[i])) v.miniFat.push_back(i);
+  // A FAT sector changes for a reader when the entry of a sector in use
+  // changed, other than to free it: freed ones keep their chain on disk
+  // until the next commit.
+  const auto pending = pendingFreeReg();
+  std::set<std::uint32_t> fats;
+  for (const auto& [s, before] : fatBefore)
+    if (fat[s] != before && !pending.contains(s) && !isFresh(false, fatLocs[s / eps])) fats.insert(s / eps);
+  v.fat.assign(fats.begin(), fats.end());
+  for (std::uint32_t d : dDifat)
+    if (d < difatLocs.size() && !isFresh(false, difatLocs[d])) v.difat.push_back(d);
+  v.header = buildHeader() != committedHdr;
+  return v;
 }
 
 Status CompoundFile::Impl::shadowMetadata() {
@@ -141,7 +174,7 @@ Status CompoundFile::Impl::shadowMetadata() {
     return {};
   };
   // A FAT or DIFAT sector moved: the FAT marks the copy, the list that names
-  // it (the caller dirties it) points to the copy.
+  // it (the header or a DIFAT sector) points to the copy.
   auto moveListed = [&](std::vector<std::uint32_t>& locs, std::uint32_t i, std::uint32_t mark) -> Status {
     auto n = allocReg();
     if (!n) return n.error();
@@ -151,70 +184,82 @@ Status CompoundFile::Impl::shadowMetadata() {
     freeUnit(false, old);
     return {};
   };
-  auto committedOf = [&](const std::set<std::uint32_t>& changed, const std::vector<std::uint32_t>& locs) {
-    std::vector<std::uint32_t> out;
-    for (std::uint32_t i : changed)
-      if (i < locs.size() && !isFresh(false, locs[i])) out.push_back(i);
-    return out;
-  };
-  for (bool again = true; again;) {
-    again = false;
-    for (std::uint32_t i : committedOf(dFat, fatLocs)) {
-      CFB_TRY(moveListed(fatLocs, i, kFatSect));
-      if (i >= kHeaderDifatEntries) dDifat.insert(std::uint32_t((i - kHeaderDifatEntries) / (eps - 1)));
-      again = true;
+  // The moves go from the directory up to the header, a level at a time, and
+  // stop as soon as a single sector holds every visible change: it is then
+  // written in place as the switch. So a change near the end of a large file
+  // moves the DIFAT sectors between the changed ones only, not the chain from
+  // the header.
+  for (;;) {
+    const VisibleChanges v = visibleChanges();
+    if (v.sectors() == 0 || (v.sectors() == 1 && !v.header)) return {};
+    if (!v.dir.empty() || !v.miniFat.empty()) {
+      for (std::uint32_t i : v.dir) CFB_TRY(moveInChain(dirLocs, i));
+      for (std::uint32_t i : v.miniFat) CFB_TRY(moveInChain(miniFatLocs, i));
+      continue;
     }
-    // A moved DIFAT sector changes the "next" entry of the one before it,
-    // which then moves too: from the last changed one down to the header in
-    // one pass, not one link per round.
-    const std::vector<std::uint32_t> difatChanged = committedOf(dDifat, difatLocs);
-    if (!difatChanged.empty()) {
-      for (std::uint32_t d = difatChanged.back() + 1; d-- > 0;) {
-        if (!dDifat.contains(d) || isFresh(false, difatLocs[d])) continue;
-        CFB_TRY(moveListed(difatLocs, d, kDifSect));
-        if (d > 0) dDifat.insert(d - 1);
+    if (!v.fat.empty()) {
+      for (std::uint32_t i : v.fat) {
+        CFB_TRY(moveListed(fatLocs, i, kFatSect));
+        if (i >= kHeaderDifatEntries) dDifat.insert(std::uint32_t((i - kHeaderDifatEntries) / (eps - 1)));
       }
-      again = true;
+      continue;
     }
-    for (std::uint32_t i : committedOf(dMiniFat, miniFatLocs)) {
-      CFB_TRY(moveInChain(miniFatLocs, i));
-      again = true;
-    }
-    for (std::uint32_t i : committedOf(dDir, dirLocs)) {
-      CFB_TRY(moveInChain(dirLocs, i));
-      again = true;
+    // Only DIFAT sectors left. A moved one changes the "next" entry of the
+    // one before it: down to the header when that changes anyway, else down
+    // to the first changed one, which becomes the switch.
+    const std::uint32_t low = v.header ? 0 : v.difat.front() + 1;
+    for (std::uint32_t d = v.difat.back() + 1; d-- > low;) {
+      if (isFresh(false, difatLocs[d])) continue;
+      CFB_TRY(moveListed(difatLocs, d, kDifSect));
+      if (d > 0) dDifat.insert(d - 1);
     }
   }
-  return {};
 }
 
 Status CompoundFile::Impl::commit() {
-  if (!dirty()) return {};
+  if (!dirty() && deferredFat.empty()) return {};
   CFB_TRY(flushBatch());
-  const std::size_t inPlace = committedMetadataChanges();
-  if (inPlace > 1 || (inPlace == 1 && buildHeader() != committedHdr)) {
-    if (Status st = shadowMetadata(); !st.ok()) {
-      broken = true;
-      return st;
-    }
+  dFat.insert(deferredFat.begin(), deferredFat.end());
+  if (Status st = shadowMetadata(); !st.ok()) {
+    broken = true;
+    return st;
   }
+  // Entries of sectors freed in this transaction keep their old chain on
+  // disk, so that the committed file reads on until the switch.
+  std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> keptBySector;
+  for (std::uint32_t s : pendReg) keptBySector[s / eps].push_back(s);
+  const VisibleChanges visible = visibleChanges();
   struct Img {
     std::uint32_t sector;
     std::vector<std::uint8_t> bytes;
   };
-  std::vector<Img> direct, committed;
-  auto add = [&](std::uint32_t loc, std::vector<std::uint8_t>&& b) {
-    (isFresh(false, loc) ? direct : committed).push_back({loc, std::move(b)});
+  // fresh: nothing committed points there; unseen: committed sectors whose
+  // changes a reader of the committed file does not see; the switch: the one
+  // committed sector with visible changes, if any.
+  std::vector<Img> fresh, unseen;
+  std::optional<Img> switchImg;
+  auto add = [&](std::uint32_t loc, std::vector<std::uint8_t>&& b, bool visibleChange) {
+    if (isFresh(false, loc)) {
+      fresh.push_back({loc, std::move(b)});
+    } else if (visibleChange) {
+      switchImg = Img{loc, std::move(b)};
+    } else {
+      unseen.push_back({loc, std::move(b)});
+    }
   };
+  auto listed = [](const std::vector<std::uint32_t>& v, std::uint32_t i) { return std::binary_search(v.begin(), v.end(), i); };
   for (std::uint32_t i : dFat) {
     std::vector<std::uint8_t> b(ss);
     fillTable(fat, i, b.data());
-    add(fatLocs[i], std::move(b));
+    if (auto k = keptBySector.find(i); k != keptBySector.end())
+      for (std::uint32_t s : k->second)
+        if (auto before = fatBefore.find(s); before != fatBefore.end()) wr32(b.data() + 4 * (s % eps), before->second);
+    add(fatLocs[i], std::move(b), listed(visible.fat, i));
   }
   for (std::uint32_t i : dMiniFat) {
     std::vector<std::uint8_t> b(ss);
     fillTable(miniFat, i, b.data());
-    add(miniFatLocs[i], std::move(b));
+    add(miniFatLocs[i], std::move(b), listed(visible.miniFat, i));
   }
   for (std::uint32_t d : dDifat) {
     std::vector<std::uint8_t> b(ss);
@@ -223,30 +268,37 @@ Status CompoundFile::Impl::commit() {
       wr32(b.data() + 4 * k, i < fatLocs.size() ? fatLocs[i] : kFreeSect);
     }
     wr32(b.data() + 4 * (eps - 1), d + 1 < difatLocs.size() ? difatLocs[d + 1] : kEndOfChain);
-    add(difatLocs[d], std::move(b));
+    add(difatLocs[d], std::move(b), listed(visible.difat, d));
   }
   for (std::uint32_t i : dDir) {
     std::vector<std::uint8_t> b(ss);
     for (std::uint32_t k = 0; k < dps; ++k) serializeEntry(e[std::size_t(i) * dps + k], b.data() + k * kDirEntrySize);
-    add(dirLocs[i], std::move(b));
+    add(dirLocs[i], std::move(b), listed(visible.dir, i));
   }
-  auto bySector = [](const Img& a, const Img& b) { return a.sector < b.sector; };
-  std::sort(direct.begin(), direct.end(), bySector);
-  std::sort(committed.begin(), committed.end(), bySector);
-  // (a) fresh metadata sectors in place, coalesced
-  for (std::size_t i = 0; i < direct.size();) {
-    std::size_t j = i + 1;
-    while (j < direct.size() && direct[j].sector == direct[j - 1].sector + 1) ++j;
-    if (j == i + 1) {
-      CFB_TRY(pwriteRaw(secOff(direct[i].sector), direct[i].bytes.data(), ss));
-    } else {
-      std::vector<std::uint8_t> run;
-      run.reserve((j - i) * ss);
-      for (std::size_t k = i; k < j; ++k) run.insert(run.end(), direct[k].bytes.begin(), direct[k].bytes.end());
-      CFB_TRY(pwriteRaw(secOff(direct[i].sector), run.data(), run.size()));
+  if (visible.sectors() > 1 || (visible.sectors() == 1 && visible.header)) {
+    // shadowMetadata left at most one committed sector to change visibly, alone
+    broken = true;
+    return Error(Errc::io_error, "commit: metadata left in place");
+  }
+  auto writeRuns = [&](std::vector<Img>& imgs) -> Status {
+    std::sort(imgs.begin(), imgs.end(), [](const Img& a, const Img& b) { return a.sector < b.sector; });
+    for (std::size_t i = 0; i < imgs.size();) {
+      std::size_t j = i + 1;
+      while (j < imgs.size() && imgs[j].sector == imgs[j - 1].sector + 1) ++j;
+      if (j == i + 1) {
+        CFB_TRY(pwriteRaw(secOff(imgs[i].sector), imgs[i].bytes.data(), ss));
+      } else {
+        std::vector<std::uint8_t> run;
+        run.reserve((j - i) * ss);
+        for (std::size_t k = i; k < j; ++k) run.insert(run.end(), imgs[k].bytes.begin(), imgs[k].bytes.end());
+        CFB_TRY(pwriteRaw(secOff(imgs[i].sector), run.data(), run.size()));
+      }
+      i = j;
     }
-    i = j;
-  }
+    return {};
+  };
+  // (a) fresh metadata sectors, coalesced
+  CFB_TRY(writeRuns(fresh));
   // every sector in use must exist as a whole in the file
   const std::uint64_t needSize = secOff(highWater) + ss;
   if (physSize < needSize) {
@@ -257,16 +309,14 @@ Status CompoundFile::Impl::commit() {
     }
     physSize = needSize;
   }
+  // (b) committed sectors changed where no reader of the committed file looks
+  CFB_TRY(writeRuns(unseen));
+  // (c) the switch: one sector write, which a killed process cannot tear
   std::vector<std::uint8_t> newHdr = buildHeader();
-  const bool hdrChanged = newHdr != committedHdr;
-  if (committed.empty()) {
-    if (hdrChanged) CFB_TRY(pwriteRaw(0, newHdr.data(), ss));  // (b)
-  } else if (committed.size() == 1 && !hdrChanged) {
-    CFB_TRY(pwriteRaw(secOff(committed[0].sector), committed[0].bytes.data(), ss));  // (c)
-  } else {
-    // shadowMetadata left at most one committed sector to change, alone
-    broken = true;
-    return Error(Errc::io_error, "commit: metadata left in place");
+  if (switchImg) {
+    CFB_TRY(pwriteRaw(secOff(switchImg->sector), switchImg->bytes.data(), ss));
+  } else if (newHdr != committedHdr) {
+    CFB_TRY(pwriteRaw(0, newHdr.data(), ss));
   }
   committedHdr = std::move(newHdr);
   fileSectors = std::max<std::uint64_t>(fileSectors, (physSize - ss) / ss);

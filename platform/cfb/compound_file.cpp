@@ -446,6 +446,7 @@ Status CompoundFile::Impl::prepareForWriting() {
       }
     }
   }
+  usedReg = owned;
   // A chain longer than its stream is cut; its tail is freed where
   // nothing else uses it.
   for (std::uint32_t id = 1; id < e.size(); ++id) {
@@ -476,9 +477,14 @@ Status CompoundFile::Impl::prepareForWriting() {
   highWater = 0;
   for (std::uint32_t s = 0; s < fat.size(); ++s) {
     if (owned[s]) highWater = std::max(highWater, s);
-    // A sector is free when the FAT says so and no chain uses it.
-    if (!owned[s] && fat[s] == kFreeSect) freeReg.insert(s);
-    else if (!owned[s] && s < fileSectors) highWater = std::max(highWater, s);  // leaked: keep it out of the way
+    // A sector is free when no chain uses it. One the FAT still marks
+    // (left by a writer killed between its commits) is marked free again.
+    if (owned[s] || s >= fileSectors) {
+      if (!owned[s] && fat[s] == kFreeSect) freeReg.insert(s);
+      continue;
+    }
+    if (fat[s] != kFreeSect) setNext(false, s, kFreeSect);
+    freeReg.insert(s);
   }
   if (fileSectors > 0) highWater = std::max<std::uint64_t>(highWater, std::min<std::uint64_t>(fileSectors - 1, kMaxRegSect - 1));
   // Unused mini sectors inside the mini stream are free; the ones past its end are
@@ -506,6 +512,8 @@ Status CompoundFile::Impl::prepareForWriting() {
       freeEntries.insert(id);
     }
   }
+  liveEntry.assign(e.size(), 0);
+  for (std::uint32_t id = 0; id < e.size(); ++id) liveEntry[id] = e[id].reachable ? 1 : 0;
   for (auto& [sid, idx] : names) {
     if (!treeValid(sid)) rebuildTree(sid);
   }
@@ -607,6 +615,10 @@ Result<std::unique_ptr<CompoundFile>> CompoundFile::create(const std::string& pa
   for (std::uint32_t s = 2; s < m.eps; ++s) m.freeReg.insert(s);
   m.names[0];
   m.freshReg.assign(m.fat.size(), 0);
+  m.usedReg.assign(m.fat.size(), 0);
+  m.usedReg[0] = m.usedReg[1] = 1;
+  m.liveEntry.assign(m.e.size(), 0);
+  m.liveEntry[0] = 1;
   m.highWater = 1;
   std::vector<std::uint8_t> img(std::size_t(m.ss) * 3, 0);
   auto hdr = m.buildHeader();

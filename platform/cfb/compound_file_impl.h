@@ -15,6 +15,7 @@
 #include <cstring>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/cfb/cfb.h"
 #include "platform/cfb/format.h"
@@ -101,6 +102,17 @@ class CompoundFile::Impl {
   std::vector<std::uint32_t> freshRegList, freshMiniList;
   std::set<std::uint32_t> dFat, dMiniFat, dDir, dDifat;
   std::vector<std::uint32_t> touched;
+  // What the committed file uses, so that a commit can tell the changes a
+  // reader of the committed state could see from those it never looks at:
+  // sectors in use (regular sectors; writable files only) and directory
+  // entries reachable from the root.
+  std::vector<std::uint8_t> usedReg, liveEntry;
+  // FAT entries of sectors in use changed in this transaction: the value on
+  // disk before it.
+  std::unordered_map<std::uint32_t, std::uint32_t> fatBefore;
+  // FAT sectors whose entries of sectors freed by the last commit still hold
+  // their old chain on disk: the next commit writes them.
+  std::set<std::uint32_t> deferredFat;
   std::uint32_t highWater = 0;  // highest sector index in use or ever allocated
 
   std::vector<std::uint32_t> stampReg, stampMini;
@@ -172,6 +184,7 @@ class CompoundFile::Impl {
       miniFat[s] = v;
       dMiniFat.insert(s / eps);
     } else {
+      if (s < usedReg.size() && usedReg[s]) fatBefore.try_emplace(s, fat[s]);
       fat[s] = v;
       dFat.insert(s / eps);
     }
@@ -317,9 +330,17 @@ class CompoundFile::Impl {
 
   void endTransaction();
   Status commit();
-  // Changed metadata sectors that the committed file uses.
-  std::size_t committedMetadataChanges() const;
-  // Moves each of them to a fresh sector, with what points to it.
+  // The changed metadata sectors in which a reader of the committed file
+  // would see a change, each set by its list of sector locations.
+  struct VisibleChanges {
+    std::vector<std::uint32_t> dir, miniFat, fat, difat;
+    bool header = false;
+    std::size_t sectors() const { return dir.size() + miniFat.size() + fat.size() + difat.size(); }
+  };
+  VisibleChanges visibleChanges() const;
+  std::unordered_set<std::uint32_t> pendingFreeReg() const { return {pendReg.begin(), pendReg.end()}; }
+  // Moves visible changes to fresh sectors until one sector (or the header)
+  // switches from the old state to the new.
   Status shadowMetadata();
 
   // Runs one mutating operation as a transaction. A failure after the
