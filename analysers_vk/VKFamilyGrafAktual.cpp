@@ -58,11 +58,13 @@ CVKFamilyGrafAktual::Layout CVKFamilyGrafAktual::LayoutFor(const QRect& clientRe
             QRect(QPoint(client.left(), layout.title.bottom()), QPoint(client.right(), oldBottom - 2 * f / 3));
         h -= (oldBottom - 2 * f / 3) - layout.title.bottom();
     }
+    // Large graphs write both fonts at one and a half times the base.
     if (h >= 600)
         f = f * 3 / 2;
     else if (h >= 350)
         f = f * 4 / 3;
     layout.f = f;
+    layout.bold = h >= 600 ? f : f * 8 / 7;
     const int line = static_cast<int>(1.5 * f);
     layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
                         QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));
@@ -324,7 +326,7 @@ void CVKFamilyGrafAktual::CreateFonts()
     normal->setWeight(QFont::Normal);
     auto bold = std::make_unique<QFont>(*normal);
     bold->setWeight(QFont::Bold);
-    bold->setPixelSize(std::max(6, m_layout.f * 8 / 7));
+    bold->setPixelSize(std::max(6, m_layout.bold));
     SetFonts(std::move(normal), std::move(bold));
     QRect plot = m_layout.plot;
     const QRect title = m_layout.title;
@@ -425,7 +427,8 @@ void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout
                 axis(i, true);
                 break;
             }
-    plot.left = left;
+    // The curves keep clear of the last axis's line.
+    plot.left = left + 2;
     const CGraphTrace* first = nullptr;
     for (int i = 0; i < count && !first; ++i)
         first = traceOf(i);

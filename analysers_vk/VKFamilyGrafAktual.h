@@ -55,6 +55,7 @@ public:
 
     struct Layout {
         int f = 0;
+        int bold = 0; // height of the bold font
         bool band = false;
         QRect title;
         QRect plot;

@@ -50,6 +50,19 @@ void CVKHarmonicChart::SetBars(const CVKValueTexts::Bars& bars)
     update();
 }
 
+namespace {
+
+// The font at the pixel size that makes `widest` pixels of it fit into
+// `room`, never below 6 pixels.
+QFont Shrunk(QFont font, int widest, int room)
+{
+    if (widest > room && widest > 0)
+        font.setPixelSize(std::max(6, font.pixelSize() * room / widest));
+    return font;
+}
+
+} // namespace
+
 CVKHarmonicChart::Picture CVKHarmonicChart::Draw() const
 {
     Picture pic;
@@ -62,51 +75,91 @@ CVKHarmonicChart::Picture CVKHarmonicChart::Draw() const
     pic.titleFont.setBold(true);
     pic.titleFont.setPixelSize(std::max(7, static_cast<int>(fontHeight * (small ? 1.2 : 1.6))));
     const int titleH = QFontMetrics(pic.titleFont).height();
-    pic.titles.push_back({QRect(0, 2, r.width(), titleH), m_title, Qt::black, Qt::AlignHCenter});
+    pic.titles.push_back({QRect(0, 2, r.width(), titleH), m_title, Qt::black, Qt::AlignHCenter, pic.titleFont});
 
-    const QFontMetrics fm(pic.font);
-    const int line = fm.height();
     const QColor phase[3] = {QColor(0xC0, 0x40, 0x00), QColor(0x00, 0x80, 0x00), QColor(0x00, 0x40, 0xC0)};
-    const int left = std::max(fm.horizontalAdvance(QStringLiteral("[%]")), fm.horizontalAdvance(QStringLiteral("L3"))) + 6;
-    // One row of values per phase between the title and the plot.
-    const int rows = titleH + 4;
-    const int top = rows + 3 * line + line / 2;
-    const int bottom = r.height() - 2 * line - 4;
+    static const int kLabels[6] = {40, 20, 10, 4, 2, 1};
+    const QString unit = QStringLiteral("[%]");
+    const QString axis = QStringLiteral("harm.");
+    // The left margin holds the phase names, the percent labels with their
+    // unit above them and the axis caption beside the orders.
+    const QFontMetrics fm(pic.font);
+    int left = 0;
+    for (const QString& t : {unit, axis, QStringLiteral("L3"), QStringLiteral("40")})
+        left = std::max(left, fm.horizontalAdvance(t));
+    left += 6;
     const int right = r.width() - 6;
+    const int slot = std::max(3, (right - left) / kOrders);
+
+    // The values and orders each keep to their own column: a font small
+    // enough for the widest of them.
+    QStringList values;
+    int widest = 0;
+    for (int k = 0; k < kOrders; ++k) {
+        widest = std::max(widest, fm.horizontalAdvance(QString::asprintf("%d.", Order(k))));
+        for (int p = 0; p < 3; ++p) {
+            const float value = m_bars[static_cast<std::size_t>(p * kOrders + k)];
+            values << (value >= 0 ? QString::asprintf("%-1.1f", double(value)) : QStringLiteral("--"));
+            widest = std::max(widest, fm.horizontalAdvance(values.back()));
+        }
+    }
+    const QFont cellFont = Shrunk(pic.font, widest, slot - 2);
+    // A pixel between rows: the laid-out text may reach a pixel past the
+    // font's height.
+    const int line = QFontMetrics(cellFont).height() + 1;
+
+    // Rows of values per phase between the title and the plot, the unit
+    // under them, the orders under the plot.
+    const int rows = titleH + 4;
+    QFont tickFont = pic.font;
+    int tickLine = fm.height() + 1;
+    const int bottom = r.height() - line - 4;
+    int top = rows + 3 * line + tickLine + tickLine / 2 + 1;
+    // Neighbouring labels stand a factor of 2 apart: their text must not be
+    // higher than that step of the axis.
+    const double lo = std::log10(0.5), hi = std::log10(50.0);
+    const auto step = [&] { return int(std::log10(2.0) / (hi - lo) * (bottom - top)); };
+    if (tickLine > step() && step() > 0) {
+        tickFont.setPixelSize(std::max(6, tickFont.pixelSize() * step() / tickLine));
+        tickLine = QFontMetrics(tickFont).height() + 1;
+        top = rows + 3 * line + tickLine + tickLine / 2 + 1;
+    }
     pic.plot = QRect(QPoint(left, top), QPoint(right, bottom));
     if (bottom <= top || right <= left)
         return pic;
     // Logarithmic axis from 0.5 to 50 %.
-    const double lo = std::log10(0.5), hi = std::log10(50.0);
     auto yOf = [&](double percent) {
         const double v = std::clamp(std::log10(std::max(percent, 0.5)), lo, hi);
         return bottom - static_cast<int>((v - lo) / (hi - lo) * (bottom - top));
     };
-    pic.texts.push_back({QRect(left + 3, top, fm.horizontalAdvance(QStringLiteral("[%]")) + 2, line), QStringLiteral("[%]"),
-                         Qt::black});
-    for (int label : {40, 20, 10, 4, 2, 1}) {
+    // A label that would run into the one above it is left out.
+    int above = yOf(kLabels[0]) - tickLine / 2;
+    pic.texts.push_back({QRect(0, above - tickLine - 1, left - 4, tickLine), unit, Qt::black,
+                         Qt::AlignRight | Qt::AlignVCenter, tickFont});
+    int lastBottom = above - 1;
+    for (int label : kLabels) {
         const int y = yOf(label);
         pic.ticks.push_back(y);
-        pic.texts.push_back(
-            {QRect(0, y - line / 2, left - 4, line), QString::number(label), Qt::black, Qt::AlignRight | Qt::AlignVCenter});
+        const QRect box(0, y - tickLine / 2, left - 4, tickLine);
+        if (box.top() <= lastBottom)
+            continue;
+        lastBottom = box.bottom();
+        pic.texts.push_back({box, QString::number(label), Qt::black, Qt::AlignRight | Qt::AlignVCenter, tickFont});
     }
-    const QString axis = QStringLiteral("harm.");
-    const int axisWidth = fm.horizontalAdvance(axis) + 2;
-    pic.texts.push_back({QRect(right - axisWidth, bottom + line + 2, axisWidth, line), axis, Qt::black, Qt::AlignRight});
+    pic.texts.push_back({QRect(0, bottom + 1, left - 4, line), axis, Qt::black, Qt::AlignRight, cellFont});
     for (int p = 0; p < 3; ++p)
         pic.texts.push_back(
-            {QRect(2, rows + p * line, left - 4, line), QStringLiteral("L%1").arg(p + 1), phase[p], Qt::AlignLeft});
-    const int slot = std::max(3, (right - left) / kOrders);
+            {QRect(2, rows + p * line, left - 4, line), QStringLiteral("L%1").arg(p + 1), phase[p], Qt::AlignLeft, cellFont});
     const int w = std::max(1, slot / 4);
     for (int k = 0; k < kOrders; ++k) {
         const int x0 = left + k * slot;
-        pic.texts.push_back({QRect(x0, bottom + 1, slot, line), QString::asprintf("%d.", Order(k)), Qt::black});
+        pic.texts.push_back(
+            {QRect(x0, bottom + 1, slot, line), QString::asprintf("%d.", Order(k)), Qt::black, Qt::AlignCenter, cellFont});
         for (int p = 0; p < 3; ++p) {
             const float value = m_bars[static_cast<std::size_t>(p * kOrders + k)];
-            const bool valid = value >= 0;
-            pic.texts.push_back({QRect(x0, rows + p * line, slot, line),
-                                 valid ? QString::asprintf("%-1.1f", double(value)) : QStringLiteral("--"), phase[p]});
-            if (!valid)
+            pic.texts.push_back({QRect(x0, rows + p * line, slot, line), values[k * 3 + p], phase[p], Qt::AlignCenter,
+                                 cellFont});
+            if (value < 0)
                 continue;
             const int y = yOf(value);
             pic.bars.push_back({QRect(x0 + 1 + p * w, y, w, bottom - y), phase[p]});
@@ -123,12 +176,12 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
     painter.setPen(Qt::black);
     painter.drawRect(r.adjusted(0, 0, -1, -1));
     const Picture pic = Draw();
-    painter.setFont(pic.titleFont);
-    for (const Picture::Text& t : pic.titles)
+    for (const Picture::Text& t : pic.titles) {
+        painter.setFont(t.font);
         painter.drawText(t.rect, t.align, t.text);
+    }
     if (pic.plot.width() <= 0 || pic.plot.height() <= 0)
         return;
-    painter.setFont(pic.font);
     painter.drawLine(pic.plot.topLeft(), pic.plot.bottomLeft());
     painter.drawLine(pic.plot.bottomLeft(), pic.plot.bottomRight());
     for (int y : pic.ticks)
@@ -136,6 +189,7 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
     for (const auto& [bar, colour] : pic.bars)
         painter.fillRect(bar, colour);
     for (const Picture::Text& t : pic.texts) {
+        painter.setFont(t.font);
         painter.setPen(t.colour);
         painter.drawText(t.rect, t.align, t.text);
     }

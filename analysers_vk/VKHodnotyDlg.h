@@ -34,6 +34,7 @@ public:
             QString text;
             QColor colour;
             int align = Qt::AlignCenter;
+            QFont font;
         };
         QFont font;
         QFont titleFont;

@@ -1,6 +1,7 @@
 #include "analysers_vkt/VKTVlny.h"
 
 #include "analysers_vkt/VKTVlnyPairs.h"
+#include "charts/ReportPrinter.h"
 #include "controllers/settings/SettingsReport.h"
 #include "platform/ui/MessageBox.h"
 
@@ -13,7 +14,6 @@
 #include <QMouseEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
 
@@ -375,47 +375,26 @@ bool CVKTVlny::Load(const QString& path)
 
 void CVKTVlny::OnPrint()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("%1 - Vlny").arg(m_source.Name()));
-    if (!controllers::ChoosePrinter(printer, this))
+    charts::CReportPrinter report(nullptr, 2, 2, false);
+    report.SetParent(this);
+    if (!report.BeginPrint(QStringLiteral("%1 - Vlny").arg(m_source.Name()), windowTitle(), QString()))
         return;
-    QPainter p(&printer);
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int unit = WaveTextUnit(printer.resolution());
-    QFont font = p.font();
-    font.setPixelSize(WaveTextHeight(unit));
-    p.setFont(font);
-    const int th = QFontMetrics(font, &printer).height();
-    const int line = std::max(int(unit * 1.2), th);
-    int y = 0;
-    auto text = [&](const QString& t) {
-        p.drawText(QRect(0, y, page.width(), line), Qt::AlignLeft | Qt::AlignVCenter, t);
-        y += line;
-    };
-    text(windowTitle());
-    // The moment of the record stands in a frame.
-    const QString when = QStringLiteral("Záznam vln ze dne") +
-                         QDateTime::fromSecsSinceEpoch(m_file.time).toString(QStringLiteral(" dd.MM.yyyy HH:mm:ss"));
-    const QRect framed = p.boundingRect(QRect(th / 2, y, page.width(), line), Qt::AlignLeft | Qt::AlignVCenter, when);
-    p.drawText(framed, Qt::AlignLeft | Qt::AlignVCenter, when);
-    p.drawRect(framed.adjusted(-th / 2, -th / 8, th / 2, th / 8));
-    y += line;
-    y += line;
+    report.PrintText(windowTitle());
+    report.PrintBox(QStringLiteral("Záznam vln ze dne") +
+                    QDateTime::fromSecsSinceEpoch(m_file.time).toString(QStringLiteral(" dd.MM.yyyy HH:mm:ss")));
+    report.PrintText(QString());
     // The phases in columns; each value after a box in its curve's colour.
-    const int column = page.width() / 6;
-    const auto columnX = [column](int phase) { return (phase + 1) * column + column / 4; };
+    const int th = report.TextHeight();
     auto row = [&](const QString& head, const std::array<QString, 4>& cells, int firstChannel) {
-        p.setPen(Qt::black);
-        p.drawText(QRect(0, y, column + column / 4, line), Qt::AlignLeft | Qt::AlignVCenter, head);
+        report.PrintTextFitted(head, 0);
         for (int k = 0; k < 4; ++k) {
-            const int x = columnX(k);
-            if (firstChannel >= 0) {
-                const QRect box(QPoint(x - int(1.5 * th), y + (line - th) / 2), QPoint(x - int(0.8 * th), y + (line + th) / 2));
-                p.fillRect(box, m_channels.colours[std::size_t(firstChannel + k)]);
-            }
-            p.drawText(QRect(x, y, column, line), Qt::AlignLeft | Qt::AlignVCenter, cells[std::size_t(k)]);
+            const QRect text = report.PrintTextFitted(cells[std::size_t(k)], 6 * (k + 1));
+            if (firstChannel >= 0 && !text.isNull())
+                report.Painter().fillRect(QRect(QPoint(text.left() - int(1.5 * th), text.top()),
+                                                QPoint(text.left() - int(0.8 * th), text.bottom())),
+                                          m_channels.colours[std::size_t(firstChannel + k)]);
         }
-        y += line;
+        report.PrintText(QString());
     };
     row(QStringLiteral("Fáze"), {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}, -1);
     std::array<QString, 4> u, i;
@@ -425,12 +404,23 @@ void CVKTVlny::OnPrint()
     }
     row(m_voltageTitle->text(), u, 0);
     row(m_currentTitle->text(), i, 4);
-    y += 2 * line;
-    const QRect area(0, y, page.width(), page.height() - y);
-    Arrange(area, unit, true);
-    for (int n = 0; n < PaneCount(); ++n)
-        m_panes[std::size_t(n)].Draw(p, m_channels, unit);
-    p.end();
+    report.PrintText(QString());
+    report.PrintText(QString());
+    if (report.IsPrinting()) {
+        // The panes take the rest of the page, drawn as on the screen with
+        // the printer's text sizes.
+        const QRect body = report.BodyRect();
+        const QRect area(QPoint(body.left(), report.CurrentY()), body.bottomRight());
+        const int unit = WaveTextUnit(report.Painter().device()->logicalDpiY());
+        QPainter& p = report.Painter();
+        p.save();
+        p.setClipRect(area);
+        Arrange(area, unit, true);
+        for (int n = 0; n < PaneCount(); ++n)
+            m_panes[std::size_t(n)].Draw(p, m_channels, unit);
+        p.restore();
+    }
+    report.EndPrint();
     Arrange(PlotRect(), kUnit);
     update();
 }

@@ -240,14 +240,39 @@ void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
         const double rms = SampleRms(*w);
         const double perCount = rms > 0.0 ? ch.rms[std::size_t(k)] / rms : 0.0;
         const double yScale = double(m_half) / range;
-        // The reference channel's phase shifts every curve by the same
-        // number of samples, so the period starts at its zero crossing.
-        const int shift = int(std::lround(phi / (2.0 * std::numbers::pi) * 64.0));
+        // The reference channel's fundamental starts the period, so every
+        // curve moves right by its phase; the samples pushed past either end
+        // of the period come back in from the other.
+        std::array<int, 64> xs{};
+        std::array<int, 64> ys{};
+        for (std::size_t n = 0; n < 64; ++n) {
+            xs[n] = int((2.0 * std::numbers::pi * double(n) / 64.0 + phi) * m_width / (2.0 * std::numbers::pi) + 0.5);
+            ys[n] = int((*w)[n] * yScale * perCount + 0.5);
+        }
+        std::size_t i0 = 0;
+        while (i0 < 63 && xs[i0] < 0)
+            ++i0;
+        std::size_t i1 = 63;
+        while (i1 > 0 && xs[i1] > m_width)
+            --i1;
         QPolygon line;
-        for (int n = 0; n <= 64; ++n) {
-            const int x = m_x0 + int(double(n) * m_width / 64.0 + 0.5);
-            const int y = m_zero - int((*w)[std::size_t(((n + shift) % 64 + 64) % 64)] * yScale * perCount + 0.5);
-            line << QPoint(x, y);
+        line.reserve(66);
+        const auto add = [&](std::size_t n, int dx) { line << QPoint(m_x0 + xs[n] + dx, m_zero - ys[n]); };
+        if (i0 == 0) {
+            for (std::size_t n = i1; n < 64; ++n)
+                add(n, -m_width);
+            for (std::size_t n = 0; n <= i1; ++n)
+                add(n, 0);
+            if (i1 < 63)
+                add(i1 + 1, 0);
+            else
+                add(0, m_width);
+        } else {
+            add(i0 - 1, 0);
+            for (std::size_t n = i0; n < 64; ++n)
+                add(n, 0);
+            for (std::size_t n = 0; n <= i0; ++n)
+                add(n, m_width);
         }
         p.setPen(QPen(ch.colours[std::size_t(k)], 1));
         p.drawPolyline(line);

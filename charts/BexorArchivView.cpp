@@ -128,7 +128,12 @@ QString CMeterArchivView::GetArchiveName() const
 
 QString CMeterArchivView::ResetTimeText() const
 {
-    // A meter block begins where the meter was reset.
+    // A meter block begins where the meter was reset, and is named by it.
+    return MeterName();
+}
+
+QString CMeterArchivView::MeterName() const
+{
     const QStringList names = MeterNames();
     const CMeterArchivDocBase* doc = MeterDocument();
     const int current = doc ? doc->GetCurrentBlockIndex() : 0;
@@ -268,10 +273,11 @@ bool CMeterArchivView::Print(QPrinter* printer)
 {
     if (m_table.ColumnCount() < 2 || m_table.RowCount() < 1)
         return false;
-    const QString name = GetArchiveName();
+    // The job and the headings name the meter; the page header, the archive.
+    const QString name = MeterName();
     charts::CReportPrinter report(printer, 2, 2, false);
     report.SetParent(this);
-    if (!report.BeginPrint(QStringLiteral("%1 - Elektroměr").arg(name), name, QString()))
+    if (!report.BeginPrint(QStringLiteral("%1 - Elektroměr").arg(name), GetArchiveName(), QString()))
         return false;
     // Column pages: the time and as many value columns as the page width
     // takes at a readable size, each page of them under its heading.

@@ -64,8 +64,10 @@ protected:
     virtual std::array<int, 24> Tariffs() const { return {}; }
     CMeterArchivDocBase* MeterDocument() const;
     QString GetArchiveName() const;
-    // The start of the shown meter block; now when there is none.
+    // The start of the shown meter block; empty when there is none.
     QString ResetTimeText() const;
+    // The chosen meter, as its tab reads (empty without meters).
+    QString MeterName() const;
 
 private:
     void Refresh();

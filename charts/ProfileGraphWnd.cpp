@@ -349,8 +349,10 @@ void CProfileGraphWnd::DrawContent(QPainter& p, CGraphRect plot, int gridRight, 
             }
         if (!first)
             return;
-        CGraphTrace trace(named.name, named.unit, first->Group(), first->Colour(), first->Maximum(),
-                          first->Minimum());
+        // On paper the caption names the trace itself, with its unit.
+        const QString caption =
+            screen ? named.name : charts::FillPlaceholders(QStringLiteral("%s[%s]"), {first->Name(), named.unit});
+        CGraphTrace trace(caption, named.unit, first->Group(), first->Colour(), first->Maximum(), first->Minimum());
         trace.SetRange(first->Maximum(), first->Minimum(), false);
         CGraphRect r{left, plot.top, left, plot.bottom};
         if (axisId == 2)

@@ -2,6 +2,7 @@
 #include "archive/store/VKArchivData.h"
 #include "platform/Settings.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -149,6 +150,57 @@ TEST_F(VKGrafRecord, RepaintingDrawsTheSameGraph)
     const QImage second = graph.RenderImage();
     EXPECT_EQ(graph.PlotRect().left, left);
     EXPECT_TRUE(first == second);
+    graph.Detach();
+}
+
+// The curves and the time axis begin two pixels right of the last value
+// axis's line.
+TEST_F(VKGrafRecord, ThePlotBeginsTwoPixelsRightOfTheLastAxis)
+{
+    CVKArchivData data;
+    CVKGrafAktual graph;
+    graph.resize(600, 300);
+    graph.AttachArchive(data);
+    graph.SetQuantity(0, 1, 0x0000FF);
+    const QImage image = graph.RenderImage();
+    const CGraphRect plot = graph.PlotRect();
+    const auto dark = [&image](int x, int y) { return qGray(image.pixel(x, y)) < 100; };
+    EXPECT_TRUE(dark(plot.left - 2, plot.bottom)); // the value axis
+    EXPECT_FALSE(dark(plot.left - 1, plot.bottom + 2));
+    EXPECT_TRUE(dark(plot.left, plot.bottom + 2)); // the time axis
+    EXPECT_TRUE(dark(plot.left + 20, plot.bottom + 2));
+    graph.Detach();
+}
+
+// Bold captions are larger than the labels, except in large graphs, which
+// write both at one and a half times the base height.
+TEST_F(VKGrafRecord, LargeGraphsWriteBoldAtTheLabelHeight)
+{
+    CVKArchivData data;
+    CVKGrafAktual graph;
+    graph.AttachArchive(data);
+    graph.SetQuantity(0, 1, 0x0000FF);
+    const int base = graph.logicalDpiY() * 9 / 72;
+    struct Case {
+        QSize size;
+        int label;
+        int bold;
+    };
+    const Case cases[] = {
+        {{400, 300}, base, base * 8 / 7},
+        {{900, 500}, base * 4 / 3, base * 4 / 3 * 8 / 7},
+        {{1000, 900}, base * 3 / 2, base * 3 / 2},
+    };
+    graph.show();
+    for (const Case& c : cases) {
+        graph.resize(c.size);
+        QCoreApplication::processEvents();
+        graph.RenderImage();
+        ASSERT_NE(graph.LabelFont(), nullptr);
+        EXPECT_EQ(graph.LabelFont()->pixelSize(), c.label) << c.size.width();
+        EXPECT_EQ(graph.TitleFont()->pixelSize(), c.bold) << c.size.width();
+        EXPECT_TRUE(graph.TitleFont()->bold());
+    }
     graph.Detach();
 }
 

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace analysers_vk;
@@ -220,6 +222,63 @@ TEST(VKHodnotyDlg, HarmonicChartsWriteEachValueOverItsOrder)
         EXPECT_LE(bar.right(), column.right());
         const QImage image = chart->grab().toImage();
         EXPECT_EQ(QColor(image.pixel(bar.center())), pic.bars.front().second);
+    }
+}
+
+// With the widest values the analyser can send (245.0 % in every column)
+// no text of a chart runs into another or into a bar, and the unit "[%]"
+// stands beside the axis, above the plot, in every arrangement that shows
+// the chart.
+TEST(VKHodnotyDlg, HarmonicChartTextsKeepClearOfEachOtherAndOfTheBars)
+{
+    CVKAktData v;
+    v.Clear();
+    for (int p = 0; p < 3; ++p)
+        for (int order = 0; order < 24; ++order)
+            v.GetVoltageHarmonics().SetHarmonicCode(p, order, 126);
+    for (const QSize& dlu : {QSize(740, 320), QSize(600, 200)}) {
+        CVKHodnotyDlg panel;
+        panel.SetValues(archive::vk::FormatValues(v, 1, CVKDisplaySettings{}));
+        panel.resize(ui::DluToPixels(dlu, panel.font()) + QSize(2, 2));
+        panel.show();
+        CVKHarmonicChart* chart = panel.Chart(0);
+        ASSERT_TRUE(chart->isVisible()) << panel.State();
+        const CVKHarmonicChart::Picture pic = chart->Draw();
+        ASSERT_GT(pic.plot.height(), 0);
+        std::vector<std::pair<QRect, QString>> inked;
+        for (const auto& t : pic.texts)
+            inked.push_back({QFontMetrics(t.font).boundingRect(t.rect, t.align, t.text), t.text});
+        int wide = 0;
+        for (std::size_t i = 0; i < inked.size(); ++i) {
+            const auto& [box, text] = inked[i];
+            wide += text == QStringLiteral("245.0") ? 1 : 0;
+            EXPECT_TRUE(chart->rect().contains(box)) << text.toStdString();
+            for (std::size_t j = i + 1; j < inked.size(); ++j)
+                EXPECT_FALSE(box.intersects(inked[j].first))
+                    << text.toStdString() << " runs into " << inked[j].second.toStdString() << " in state "
+                    << panel.State();
+            for (const auto& bar : pic.bars)
+                EXPECT_FALSE(box.intersects(bar.first)) << text.toStdString();
+        }
+        EXPECT_EQ(wide, 36);
+        const auto unit = std::find_if(inked.begin(), inked.end(),
+                                       [](const auto& t) { return t.second == QStringLiteral("[%]"); });
+        ASSERT_NE(unit, inked.end());
+        EXPECT_LT(unit->first.right(), pic.plot.left());
+        EXPECT_LT(unit->first.bottom(), pic.ticks.front());
+        // On the picture: the unit's box holds black ink and no bar colour.
+        const QImage image = chart->grab().toImage();
+        int black = 0, coloured = 0;
+        for (int y = unit->first.top(); y <= unit->first.bottom(); ++y) {
+            for (int x = unit->first.left(); x <= unit->first.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                black += qGray(c.rgb()) < 100 && c.saturation() < 40 ? 1 : 0;
+                for (const auto& bar : pic.bars)
+                    coloured += c == bar.second ? 1 : 0;
+            }
+        }
+        EXPECT_GT(black, 3);
+        EXPECT_EQ(coloured, 0);
     }
 }
 

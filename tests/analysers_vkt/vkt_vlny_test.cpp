@@ -1,5 +1,6 @@
 #include "analysers_vkt/VKTVlny.h"
 #include "analysers_vkt/VKTVlnyPairs.h"
+#include "charts/PdfCheck.h"
 #include "controllers/settings/SettingsReport.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -9,9 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -221,40 +220,55 @@ TEST(VKTVlny, TitlesCarryTheUnitSwatchesTheColoursAndAClickSwapsTheAxes)
     EXPECT_EQ(window.CurrentTitle(), QStringLiteral("I [A]"));
 }
 
+// The printout is a report: page header and footer, the caption, the
+// framed moment, the table of values, and the panes below it all.
 TEST(VKTVlny, PrintsTheValuesAndThePicture)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        GTEST_SKIP() << "poppler-utils missing";
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("vlny.pdf"));
-    auto previous = controllers::SetPrinterChooser([pdf](QPrinter& printer, QWidget*) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        return true;
-    });
+    PDFCHECK_REQUIRE_TOOLS();
     FakeSource source;
     CVKTVlny window(source);
     window.OnNewData();
+    {
+        pdfcheck::PdfJobs cancelled(false);
+        window.OnPrint();
+        EXPECT_EQ(cancelled.chooserCalls, 1);
+        EXPECT_FALSE(QFile::exists(cancelled.Path()));
+    }
+    pdfcheck::PdfJobs jobs(true, 1200);
     window.OnPrint();
-    controllers::SetPrinterChooser(std::move(previous));
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    text.waitForFinished(30000);
-    const QString out = QString::fromUtf8(text.readAllStandardOutput());
-    for (const char* expected : {"Vlny - Trafostanice", "Záznam vln ze dne", "230.0", "Průběhy U1, I1"})
+    ASSERT_EQ(pdfcheck::PageCount(jobs.Path()), 1);
+    const QString out = pdfcheck::PageTexts(jobs.Path()).join(QString());
+    for (const char* expected : {"Vlny - Trafostanice", "Záznam vln ze dne", "230.0", "Průběhy U1, I1", "strana 1",
+                                 "Vytištěno programem qorin01"})
         EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected << "\n" << out.toStdString();
+    EXPECT_TRUE(pdfcheck::Run(QStringLiteral("pdfinfo"), {jobs.Path()}).contains(QStringLiteral("Trafostanice - Vlny")));
+
+    // Line after line down the page, each value under its phase's head, the
+    // panes below the table.
+    const std::vector<pdfcheck::Word> words = pdfcheck::Words(jobs.Path());
+    const auto find = [&words](const QString& text, double below = 0) {
+        for (const pdfcheck::Word& w : words)
+            if (w.text == text && w.yMin > below)
+                return w;
+        ADD_FAILURE() << text.toStdString();
+        return pdfcheck::Word{};
+    };
+    const pdfcheck::Word moment = find(QStringLiteral("Záznam"));
+    const pdfcheck::Word phases = find(QStringLiteral("Fáze"), moment.yMax);
+    const pdfcheck::Word two = find(QStringLiteral("2"), moment.yMax);
+    const pdfcheck::Word u2 = find(QStringLiteral("231.0"), phases.yMax);
+    const pdfcheck::Word i2 = find(QStringLiteral("11.0"), u2.yMax);
+    const pdfcheck::Word title = find(QStringLiteral("Průběhy"), i2.yMax);
+    EXPECT_NEAR(two.yMin, phases.yMin, 2.0);
+    EXPECT_NEAR(u2.xMin, two.xMin, 2.0);
+    EXPECT_NEAR(i2.xMin, two.xMin, 2.0);
+    EXPECT_GT(title.yMin, i2.yMax + 10.0); // two empty lines between
 
     // Every value stands after a box in its curve's colour: U2 and I3 are
     // drawn nowhere else on the page.
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+    const QImage page = pdfcheck::PageImage(jobs.Path(), 1, 100);
+    if (page.isNull())
         return;
-    QProcess raster;
-    const QString png = dir.filePath(QStringLiteral("page"));
-    raster.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
-                                               QStringLiteral("-singlefile"), pdf, png});
-    raster.waitForFinished(30000);
-    const QImage page(png + QStringLiteral(".png"));
-    ASSERT_FALSE(page.isNull());
     const VKTWaveChannels colours;
     for (int channel : {1, 6}) {
         int count = 0;

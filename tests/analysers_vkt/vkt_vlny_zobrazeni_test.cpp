@@ -12,11 +12,13 @@ using namespace analysers_vkt;
 
 namespace {
 
-VKTVlnyFileData::Wave Sine(double amplitude)
+VKTVlnyFileData::Wave Sine(double amplitude, double phaseDegrees = 0.0)
 {
     VKTVlnyFileData::Wave w{};
+    const double phase = phaseDegrees * std::numbers::pi / 180.0;
     for (int n = 0; n < 64; ++n)
-        w[std::size_t(n)] = std::int16_t(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * n / 64.0)));
+        w[std::size_t(n)] =
+            std::int16_t(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * n / 64.0 + phase)));
     return w;
 }
 
@@ -75,6 +77,40 @@ TEST(VKTVlnyZobrazeni, DrawsTheChosenCurvesWithTheirRanges)
     EXPECT_GT(CountColour(image, ch.colours[0]), 100);
     EXPECT_GT(CountColour(image, ch.colours[4]), 100);
     EXPECT_EQ(CountColour(image, ch.colours[1]), 0); // U2 is not in the pair
+}
+
+// The period starts where the reference channel (U1 here) crosses zero
+// rising, at any phase of the samples, also between two samples; the
+// current keeps its lag of 30 degrees behind it.
+TEST(VKTVlnyZobrazeni, TheReferencePhaseMovesEveryCurveRight)
+{
+    const int x0 = 5 * 16, width = 599 - 2 * 16 - x0, zero = 200 + 16, half = 200 - 3 * 16;
+    const double uAmplitude = 230.0 * std::numbers::sqrt2 * half / 400; // range 400 V
+    const double iAmplitude = 60.0 * std::numbers::sqrt2 * half / 200;  // range 200 A
+    const auto near = [](const QImage& image, const QColor& colour, int x, int y) {
+        for (int dy = -3; dy <= 3; ++dy)
+            if (image.pixelColor(x, y + dy) == colour)
+                return true;
+        return false;
+    };
+    for (double start : {50.0, 0.0, -170.0, 93.0}) {
+        VKTWaveChannels ch;
+        ch.waves[0] = Sine(10000, start);
+        ch.rms[0] = 230.0f;
+        ch.waves[4] = Sine(10000, start - 30.0);
+        ch.rms[4] = 60.0f;
+        CVKTVlnyZobrazeni pane = Pane(0x11);
+        ch.grid = false;
+        const QImage image = Render(pane, ch, QSize(600, 400));
+        for (double angle : {20.0, 90.0, 150.0, 200.0, 270.0, 340.0}) {
+            const int x = x0 + int(angle / 360.0 * width + 0.5);
+            const double rad = angle * std::numbers::pi / 180.0;
+            const int yU = zero - int(std::lround(uAmplitude * std::sin(rad)));
+            const int yI = zero - int(std::lround(iAmplitude * std::sin(rad - std::numbers::pi / 6)));
+            EXPECT_TRUE(near(image, ch.colours[0], x, yU)) << "U1 from " << start << " at " << angle;
+            EXPECT_TRUE(near(image, ch.colours[4], x, yI)) << "I1 from " << start << " at " << angle;
+        }
+    }
 }
 
 // A pane ranges over its own channels (the one whose peak reaches highest on

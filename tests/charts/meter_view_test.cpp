@@ -321,9 +321,14 @@ TEST_F(MeterTabsTest, EveryVKMeterHasItsTabWithItsOwnReadings)
         EXPECT_TRUE(text.contains(QStringLiteral("Čas nulování: 13.03.24 08:00:00"))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("5.100")));
         EXPECT_FALSE(text.contains(QStringLiteral("4.000")));
-        // Titled by the archive's name, not its path.
-        EXPECT_TRUE(text.contains(QStringLiteral("Hodnoty elektroměru hala"))) << text.toStdString();
+        // The job and both headings name the chosen meter; the page header
+        // the archive, by its name, not its path.
+        EXPECT_TRUE(text.contains(QStringLiteral("Hodnoty elektroměru 13.03.24 08:00:00"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Nastavení elektroměru 13.03.24 08:00:00"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("hala")));
         EXPECT_FALSE(text.contains(dir.path()));
+        EXPECT_TRUE(pdfcheck::Run(QStringLiteral("pdfinfo"), {jobs.Path()})
+                        .contains(QStringLiteral("13.03.24 08:00:00 - Elektroměr")));
         // The page carries no frame: no dark line runs down most of it.
         const QImage page = pdfcheck::PageImage(jobs.Path());
         ASSERT_FALSE(page.isNull());

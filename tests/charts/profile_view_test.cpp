@@ -402,9 +402,17 @@ TEST_F(ProfileViewTest, OnPaperEveryShownQuantityHasAnAxisOfItsUnit)
     ASSERT_TRUE(view->PrintGraph());
     const QString text = pdfcheck::PageTexts(jobs.Path()).join(QString());
     // One axis a unit: the powers of one kind share theirs, and no axis
-    // stands for the screen's mixed "P,Q,S" group.
-    for (const char* caption : {"[V]", "[A]", "[1]", "[W]", "[var]", "[VA]"})
-        EXPECT_EQ(text.count(QString::fromLatin1(caption)), 1) << caption << "\n" << text.toStdString();
+    // stands for the screen's mixed "P,Q,S" group. Each axis is captioned
+    // by its first trace's name with the unit, over the unit itself.
+    const CProfileData& data = *doc->GetProfile();
+    const std::vector<std::pair<int, const char*>> axes = {{0, "[V]"},  {3, "[A]"},    {7, "[1]"},
+                                                           {11, "[W]"}, {16, "[var]"}, {21, "[VA]"}};
+    for (const auto& [first, unit] : axes) {
+        const QString caption = data.GetQuantityName(first) + QString::fromLatin1(unit);
+        EXPECT_EQ(text.count(caption), 1) << caption.toStdString() << "\n" << text.toStdString();
+        EXPECT_EQ(text.count(QString::fromLatin1(unit)), 2) << unit << "\n" << text.toStdString();
+    }
+    EXPECT_FALSE(text.contains(data.GetQuantityName(18) + QStringLiteral("[var]"))); // the second reactive power
     EXPECT_FALSE(text.contains(QStringLiteral("P,Q,S")));
     EXPECT_FALSE(text.contains(QStringLiteral("W,...")));
 }

@@ -25,17 +25,20 @@ struct SplitCase {
     std::size_t segments;
     const char* firstEnd;
     const char* firstLength;
+    const char* firstKey; // the first segment's required factor; null: none
 };
 
 TEST(QorinStatWalk, SegmentsSplitWhereTheRequiredPowerFactorChangesInsideTheWindow)
 {
     const SplitCase cases[] = {
-        {"change before the window", {{-120, 90}, {-60, 95}}, 1, "10:10:00 10.03.2024", "10:00 [m:s]"},
-        {"same key twice", {{-60, 95}, {300, 95}}, 1, "10:10:00 10.03.2024", "10:00 [m:s]"},
-        {"change at the window start", {{-60, 95}, {0, 90}}, 2, "10:00:00 10.03.2024", "00:00 [m:s]"},
-        {"change inside the window", {{-60, 95}, {300, 90}}, 2, "10:05:00 10.03.2024", "05:00 [m:s]"},
-        {"first key inside the window", {{300, 95}}, 2, "10:05:00 10.03.2024", "05:00 [m:s]"},
-        {"no settings at all", {}, 1, "10:10:00 10.03.2024", "10:00 [m:s]"},
+        {"change before the window", {{-120, 90}, {-60, 95}}, 1, "10:10:00 10.03.2024", "10:00 [m:s]", "0.95"},
+        {"same key twice", {{-60, 95}, {300, 95}}, 1, "10:10:00 10.03.2024", "10:00 [m:s]", "0.95"},
+        // In force from the window start: no empty segment before it.
+        {"change at the window start", {{-60, 95}, {0, 90}}, 1, "10:10:00 10.03.2024", "10:00 [m:s]", "0.90"},
+        {"first key at the window start", {{0, 90}, {300, 95}}, 2, "10:05:00 10.03.2024", "05:00 [m:s]", "0.90"},
+        {"change inside the window", {{-60, 95}, {300, 90}}, 2, "10:05:00 10.03.2024", "05:00 [m:s]", "0.95"},
+        {"first key inside the window", {{300, 95}}, 2, "10:05:00 10.03.2024", "05:00 [m:s]", nullptr},
+        {"no settings at all", {}, 1, "10:10:00 10.03.2024", "10:00 [m:s]", nullptr},
     };
     const CTime start = At(10, 0);
     for (const SplitCase& c : cases) {
@@ -51,10 +54,34 @@ TEST(QorinStatWalk, SegmentsSplitWhereTheRequiredPowerFactorChangesInsideTheWind
         ASSERT_EQ(results.size(), c.segments) << c.name;
         EXPECT_EQ(results.front().tail.endText, QString::fromLatin1(c.firstEnd)) << c.name;
         EXPECT_EQ(results.front().tail.lengthText, QString::fromLatin1(c.firstLength)) << c.name;
+        if (c.firstKey)
+            EXPECT_TRUE(results.front().powerFactorText.endsWith(QStringLiteral("/ ") + QLatin1String(c.firstKey)))
+                << c.name << ": " << results.front().powerFactorText.toStdString();
+        else
+            EXPECT_EQ(results.front().powerFactorText, QStringLiteral("--/--")) << c.name;
         EXPECT_EQ(results.back().tail.endText, QStringLiteral("10:10:00 10.03.2024")) << c.name;
         for (const CQorinStatResult& r : results)
             EXPECT_EQ(r.settings, &settings);
     }
+}
+
+// A block that begins at the window start with new settings: they govern
+// the whole window, which stays one segment.
+TEST(QorinStatWalk, SettingsHeadingABlockAtTheWindowStartGovernItsFirstSegment)
+{
+    const CTime start = At(10, 0);
+    CArchivRecordList before{SettingsRecord(start - CTimeSpan(120), QorinConfig(95))};
+    AddMeasurements(before, start - CTimeSpan(120), 60, 2, QorinValues(4000, 3600, 1200));
+    CArchivRecordList from{SettingsRecord(start, QorinConfig(90))};
+    AddMeasurements(from, start, 60, 11, QorinValues(4000, 3600, 1200));
+    CQorinStatSettings settings = Filled();
+    const auto results = ComputeQorinStatistics(MakeWindow({before, from}, start, 600), settings);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results.front().tail.startText, QStringLiteral("10:00:00 10.03.2024"));
+    EXPECT_EQ(results.front().tail.lengthText, QStringLiteral("10:00 [m:s]"));
+    EXPECT_TRUE(results.front().powerFactorText.endsWith(QStringLiteral("/ 0.90")))
+        << results.front().powerFactorText.toStdString();
+    EXPECT_EQ(results.front().currentAverageValid, 1);
 }
 
 TEST(QorinStatWalk, DefaultsComeFromTheFirstBlocksSettingsOnlyWhileUnfilled)
