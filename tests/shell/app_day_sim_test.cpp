@@ -18,7 +18,10 @@
 #include "platform/ui/PanelFrame.h"
 #include "platform/ui/PropertySheet.h"
 #include "shell/AddInstrumentDlg.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/Document.h"
 #include "shell/DeviceRegistry.h"
+#include "shell/FamilyDescriptor.h"
 #include "shell/GeneralSettings.h"
 #include "shell/MainFrame.h"
 #include "shell/DeviceListCtrl.h"
@@ -38,11 +41,14 @@
 #include <QMenu>
 #include <QTest>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -166,6 +172,11 @@ protected:
     {
         CMavexApp::Environment env = shelltest::QuietEnvironment();
         env.showWindow = true;
+        // The machine's file dialog answers with the file the user picks.
+        env.chooseFile = [this](QWidget*, const QString&, const QString&, const QString& filter) {
+            offeredFilter = filter;
+            return std::exchange(chosenFile, QString());
+        };
         // The simulated line is the machine's serial port.
         const QString port = QString::fromStdString(line.SlavePath());
         env.enumeratePorts = [port] {
@@ -259,6 +270,48 @@ protected:
         EXPECT_FALSE(chosen.isEmpty()) << m.name;
         return shown;
     }
+    // The recording of the instrument as the program keeps it, once there is
+    // one (generous bound).
+    QString ArchiveOf(const Member& m)
+    {
+        const QString name = QString::fromUtf8(m.name);
+        const CFamilyDescriptor* family = app->Families().Find(m.type);
+        if (!family)
+            return {};
+        const QDir folder(DataFolder() + QLatin1Char('/') + name);
+        QString found;
+        testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                const QStringList files
+                    = folder.entryList({QStringLiteral("*") + family->archiveEnding}, QDir::Files, QDir::Name);
+                for (const QString& file : files)
+                    if (QFileInfo(folder.filePath(file)).size() > 0)
+                        found = folder.filePath(file);
+                return !found.isEmpty();
+            },
+            120000);
+        return found;
+    }
+    // "Soubor > Otevřít archiv...", the file chosen in the machine's file
+    // dialog. The document it opened, if any.
+    ui::CDocument* OpenArchiveFromMenu(const QString& path)
+    {
+        std::set<ui::CDocument*> before;
+        for (const auto& docTemplate : app->DocManager().Templates())
+            before.insert(docTemplate->Documents().begin(), docTemplate->Documents().end());
+        chosenFile = path;
+        offeredFilter.clear();
+        app->MainFrame()->Action(CMainFrame::kOpenArchive)->trigger();
+        EXPECT_TRUE(chosenFile.isEmpty()) << "no file dialog";
+        const QString ending = QStringLiteral("*.") + QFileInfo(path).suffix();
+        EXPECT_TRUE(offeredFilter.contains(ending)) << offeredFilter.toStdString();
+        for (const auto& docTemplate : app->DocManager().Templates())
+            for (ui::CDocument* document : docTemplate->Documents())
+                if (!before.count(document))
+                    return document;
+        return nullptr;
+    }
     // Every live window asked for shows a measurement and every panel is up
     // (generous bound).
     bool WaitForDesk()
@@ -305,6 +358,8 @@ protected:
     }
 
     sim::PtySimulator line;
+    QString chosenFile;
+    QString offeredFilter;
     std::vector<Member> desk;
     std::unique_ptr<CMavexApp> app;
     ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
@@ -378,8 +433,8 @@ struct Desk {
 
 // A working day, step by step through the main window: the instruments
 // added one by one, each instrument's settings read from its live window,
-// the general settings visited tab by tab and ended both ways, the program
-// ended through its menu and started again.
+// the general settings visited tab by tab and ended both ways, an archive of
+// each family opened, the program ended through its menu and started again.
 TEST_F(DaySimTest, WorkingDay)
 {
     PrepareLine({std::begin(kDesk), std::end(kDesk)});
@@ -453,6 +508,28 @@ TEST_F(DaySimTest, WorkingDay)
          }},
         {"general settings, every tab, OK", [&] { generalSettings(shelltest::Ending::Ok); }},
         {"general settings, every tab, Cancel", [&] { generalSettings(shelltest::Ending::Cancel); }},
+        {"Soubor > Otevřít archiv..., an archive of each family",
+         [&] {
+             for (const Member& m : kDesk) {
+                 const QString path = ArchiveOf(m);
+                 ASSERT_FALSE(path.isEmpty()) << m.name;
+                 // Until its first block is written, the program says the
+                 // file is empty; the user tries again a little later.
+                 ui::CDocument* document = nullptr;
+                 testsupport::WaitUntil(
+                     [&] {
+                         QCoreApplication::processEvents();
+                         document = OpenArchiveFromMenu(path);
+                         if (!document)
+                             QTest::qWait(2000);
+                         return document != nullptr;
+                     },
+                     240000);
+                 ASSERT_NE(document, nullptr) << m.name << " " << path.toStdString();
+                 ASSERT_NE(document->FirstView(), nullptr) << m.name;
+                 EXPECT_TRUE(document->FirstView()->isVisible()) << m.name;
+             }
+         }},
         {"Soubor > Konec", [&] { ASSERT_EQ(Quit(), 0); }},
         {"the settings hold the added instruments only", [&] { EXPECT_EQ(StoredInstruments(), DeskNames()); }},
         {"the program starts again",
