@@ -10,6 +10,7 @@
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
 
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QMenu>
 #include <QLabel>
@@ -40,6 +41,7 @@ CControllerPlochaFrm::CControllerPlochaFrm(bool duskar, QWidget* parent)
     if (m_panel) {
         connect(m_panel, &controls::CPanelControl::controlEvent, this,
                 [this](int id, const QVariantList&) { OnPanelKey(id); });
+        m_panel->installEventFilter(this);
     } else {
         m_panelError = new QLabel(error, this);
         m_panelError->setWordWrap(true);
@@ -87,6 +89,22 @@ void CControllerPlochaFrm::OnPanelKey(int id)
     }
     default: return;
     }
+}
+
+bool CControllerPlochaFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The front panel's mouse-down has shown the menu already. The context
+    // event of the same click comes once that menu is done, and would reach
+    // the frame, which shows the menu over the values: after "Data/Přístroj"
+    // a second time.
+    if (watched == m_panel && event->type() == QEvent::ContextMenu) {
+        auto* context = static_cast<QContextMenuEvent*>(event);
+        if (context->reason() != QContextMenuEvent::Mouse)
+            ShowMenu(context->globalPos());
+        context->accept();
+        return true;
+    }
+    return CPristrojPanelFrm::eventFilter(watched, event);
 }
 
 void CControllerPlochaFrm::PlaceChildren()

@@ -34,6 +34,7 @@ public:
     CValuesDlgBase* ValuesPane() const { return m_values; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void PlaceChildren() override;
     void DataToggled() override;
     void OpenSettingsWithoutReceiver() override;

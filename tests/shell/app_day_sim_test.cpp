@@ -16,7 +16,12 @@
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PanelFrame.h"
+#include "platform/ui/PropertySheet.h"
+#include "shell/AddInstrumentDlg.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/Document.h"
 #include "shell/DeviceRegistry.h"
+#include "shell/FamilyDescriptor.h"
 #include "shell/GeneralSettings.h"
 #include "shell/MainFrame.h"
 #include "shell/DeviceListCtrl.h"
@@ -28,15 +33,22 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -73,10 +85,39 @@ bool HasShownData(ui::CView* view)
     return false;
 }
 
+// A right click on the live window and, in the menu it shows, a click on the
+// item whose text (without its '&') starts with `prefix`; the item's text,
+// empty when there was none. What the item opens runs before this returns.
+QString ChooseFromLiveMenu(ui::CView* view, const QString& prefix)
+{
+    QString chosen;
+    // Owned here: a menu that never shows leaves no timer behind.
+    QTimer pick;
+    pick.setSingleShot(true);
+    QObject::connect(&pick, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            if (action->text().remove(QLatin1Char('&')).startsWith(prefix)) {
+                chosen = action->text();
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                return;
+            }
+        menu->close();
+    });
+    pick.start(0);
+    const QPoint at = view->rect().center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+    QApplication::sendEvent(view, &click);
+    return chosen;
+}
+
 class DaySimTest : public shelltest::StoreTest {
 protected:
-    // The instruments on the line and in the stored settings.
-    void Prepare(const std::vector<Member>& members)
+    // The instruments on the line; the program's data folder, one folder
+    // an instrument.
+    void PrepareLine(const std::vector<Member>& members)
     {
         desk = members;
         for (std::size_t i = 0; i < desk.size(); ++i) {
@@ -87,10 +128,18 @@ protected:
         }
         std::string error;
         ASSERT_TRUE(line.Start(error)) << error;
-        const QString data = dir.filePath(QStringLiteral("data"));
-        store.WriteProfileString(CGeneralSettings::Section(), QStringLiteral("adresar"), data);
+        store.WriteProfileString(CGeneralSettings::Section(), QStringLiteral("adresar"), DataFolder());
         store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("pouzivat podadresare"), 1);
         store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("spustit pri startu"), 2);
+    }
+    QString DataFolder() const { return dir.filePath(QStringLiteral("data")); }
+    // The instruments on the line and in the stored settings.
+    void Prepare(const std::vector<Member>& members)
+    {
+        PrepareLine(members);
+        if (HasFatalFailure())
+            return;
+        const QString data = DataFolder();
         for (std::size_t i = 0; i < desk.size(); ++i) {
             const Member& m = desk[i];
             const QString name = QString::fromUtf8(m.name);
@@ -123,6 +172,19 @@ protected:
     {
         CMavexApp::Environment env = shelltest::QuietEnvironment();
         env.showWindow = true;
+        // The machine's file dialog answers with the file the user picks.
+        env.chooseFile = [this](QWidget*, const QString&, const QString&, const QString& filter) {
+            offeredFilter = filter;
+            return std::exchange(chosenFile, QString());
+        };
+        // The simulated line is the machine's serial port.
+        const QString port = QString::fromStdString(line.SlavePath());
+        env.enumeratePorts = [port] {
+            CSerialPortInfo info;
+            info.devicePath = port;
+            info.portName = port;
+            return std::vector<CSerialPortInfo>{info};
+        };
         app = std::make_unique<CMavexApp>(env);
         app->SetFamilies(CFamilyList(ProgramFamilies()));
         ASSERT_TRUE(app->InitInstance({QStringLiteral("qorin01")}));
@@ -132,6 +194,122 @@ protected:
         for (const auto& device : app->GetDeviceList())
             if (device->m_nazev == QString::fromUtf8(name))
                 return device.get();
+        return nullptr;
+    }
+    // "Přístroje > Přidat přístroj": the user names the instrument, gives its
+    // bus address, picks its type and ticks its floating panel; the port is
+    // the only one there is. The program asks to make the new folder.
+    bool AddThroughDialog(const Member& m, std::size_t index)
+    {
+        ui::ScriptedMessageBoxes yes{ui::MsgAnswer::Yes};
+        bool accepted = false;
+        const bool came = shelltest::WithModal<CAddInstrumentDlg>(
+            [this] { app->MainFrame()->Action(CMainFrame::kAddDevice)->trigger(); },
+            [&](CAddInstrumentDlg& dialog) {
+                const auto retype = [](QLineEdit* edit, const QString& text) {
+                    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+                    QTest::keyClicks(edit, text);
+                };
+                retype(dialog.Control<QLineEdit>(CAddInstrumentDlg::IdName), QString::fromUtf8(m.name));
+                retype(dialog.Control<QLineEdit>(CAddInstrumentDlg::IdAddress), QString::number(Address(index)));
+                auto* type = dialog.Control<QComboBox>(CAddInstrumentDlg::IdType);
+                const int wanted = type->findData(m.type);
+                EXPECT_GE(wanted, 0) << m.name;
+                while (wanted >= 0 && type->currentIndex() != wanted) {
+                    const int before = type->currentIndex();
+                    QTest::keyClick(type, before < wanted ? Qt::Key_Down : Qt::Key_Up);
+                    if (type->currentIndex() == before)
+                        break;
+                }
+                // The shortest intervals of the advanced part: the archive
+                // gets its first block within the minute.
+                QTest::keyClick(dialog.Control<QCheckBox>(CAddInstrumentDlg::IdAdvanced), Qt::Key_Space);
+                for (const int id : {CAddInstrumentDlg::IdMeasuringInterval, CAddInstrumentDlg::IdRecordingInterval}) {
+                    auto* combo = dialog.Control<QComboBox>(id);
+                    while (combo->currentIndex() > 0) {
+                        const int before = combo->currentIndex();
+                        QTest::keyClick(combo, Qt::Key_Up);
+                        if (combo->currentIndex() == before)
+                            break;
+                    }
+                }
+                auto* panel = dialog.Control<QCheckBox>(CAddInstrumentDlg::IdPanel);
+                if (panel->isChecked() != m.panel)
+                    QTest::keyClick(panel, Qt::Key_Space);
+                QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+                accepted = dialog.result() == QDialog::Accepted && !dialog.isVisible();
+                if (dialog.isVisible())
+                    dialog.reject();
+            });
+        return came && accepted;
+    }
+    // "Nastavení přístroje..." from the menu of the instrument's live window;
+    // the titles of the windows it brought up, each ended with its own way
+    // out ("Storno", or "Konec" of a plain dialog).
+    QStringList SettingsFromLiveMenu(const Member& m)
+    {
+        QStringList shown;
+        ui::CView* view = app->LiveView(*Entry(m.name));
+        if (!view)
+            return shown;
+        QString chosen;
+        shelltest::HandModals([&] { chosen = ChooseFromLiveMenu(view, QStringLiteral("Nastavení přístroje")); },
+            [&](QWidget& window) {
+                shown << window.windowTitle();
+                if (auto* sheet = qobject_cast<ui::CPropertySheet*>(&window)) {
+                    QTest::mouseClick(sheet->Button(ui::CPropertySheet::IdCancel), Qt::LeftButton);
+                    return;
+                }
+                for (QPushButton* button : window.findChildren<QPushButton*>())
+                    if (button->text() == QStringLiteral("Konec")) {
+                        QTest::mouseClick(button, Qt::LeftButton);
+                        return;
+                    }
+                ADD_FAILURE() << "no way out of " << window.windowTitle().toStdString();
+            });
+        EXPECT_FALSE(chosen.isEmpty()) << m.name;
+        return shown;
+    }
+    // The recording of the instrument as the program keeps it, once there is
+    // one (generous bound).
+    QString ArchiveOf(const Member& m)
+    {
+        const QString name = QString::fromUtf8(m.name);
+        const CFamilyDescriptor* family = app->Families().Find(m.type);
+        if (!family)
+            return {};
+        const QDir folder(DataFolder() + QLatin1Char('/') + name);
+        QString found;
+        testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                const QStringList files
+                    = folder.entryList({QStringLiteral("*") + family->archiveEnding}, QDir::Files, QDir::Name);
+                for (const QString& file : files)
+                    if (QFileInfo(folder.filePath(file)).size() > 0)
+                        found = folder.filePath(file);
+                return !found.isEmpty();
+            },
+            120000);
+        return found;
+    }
+    // "Soubor > Otevřít archiv...", the file chosen in the machine's file
+    // dialog. The document it opened, if any.
+    ui::CDocument* OpenArchiveFromMenu(const QString& path)
+    {
+        std::set<ui::CDocument*> before;
+        for (const auto& docTemplate : app->DocManager().Templates())
+            before.insert(docTemplate->Documents().begin(), docTemplate->Documents().end());
+        chosenFile = path;
+        offeredFilter.clear();
+        app->MainFrame()->Action(CMainFrame::kOpenArchive)->trigger();
+        EXPECT_TRUE(chosenFile.isEmpty()) << "no file dialog";
+        const QString ending = QStringLiteral("*.") + QFileInfo(path).suffix();
+        EXPECT_TRUE(offeredFilter.contains(ending)) << offeredFilter.toStdString();
+        for (const auto& docTemplate : app->DocManager().Templates())
+            for (ui::CDocument* document : docTemplate->Documents())
+                if (!before.count(document))
+                    return document;
         return nullptr;
     }
     // Every live window asked for shows a measurement and every panel is up
@@ -180,6 +358,8 @@ protected:
     }
 
     sim::PtySimulator line;
+    QString chosenFile;
+    QString offeredFilter;
     std::vector<Member> desk;
     std::unique_ptr<CMavexApp> app;
     ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
@@ -251,12 +431,13 @@ struct Desk {
     std::map<QString, QRect> panels;
 };
 
-// A working day, step by step through the main window: the desk as stored,
-// the general settings visited tab by tab and ended both ways, the program
-// ended through its menu and started again.
+// A working day, step by step through the main window: the instruments
+// added one by one, each instrument's settings read from its live window,
+// the general settings visited tab by tab and ended both ways, an archive of
+// each family opened, the program ended through its menu and started again.
 TEST_F(DaySimTest, WorkingDay)
 {
-    Prepare({std::begin(kDesk), std::end(kDesk)});
+    PrepareLine({std::begin(kDesk), std::end(kDesk)});
     Desk left;
     const auto where = [this] {
         Desk d;
@@ -288,15 +469,34 @@ TEST_F(DaySimTest, WorkingDay)
         std::function<void()> run;
     };
     const Step day[] = {
-        {"the program starts with the stored desk",
+        {"the program starts with no instruments",
          [&] {
              Start();
+             ASSERT_TRUE(app->GetDeviceList().empty());
+         }},
+        {"Přístroje > Přidat přístroj, for each instrument",
+         [&] {
+             for (std::size_t i = 0; i < std::size(kDesk); ++i)
+                 ASSERT_TRUE(AddThroughDialog(kDesk[i], i)) << kDesk[i].name;
              ASSERT_TRUE(WaitForDesk());
          }},
-        {"the user puts the first live window somewhere else",
+        {"Nastavení přístroje... from each live window's menu",
+         [&] {
+             for (const Member& m : kDesk) {
+                 const QStringList shown = SettingsFromLiveMenu(m);
+                 ASSERT_EQ(shown.size(), 1) << m.name << ": " << shown.join(QLatin1Char(',')).toStdString();
+                 EXPECT_TRUE(shown.front().contains(QString::fromUtf8(m.name))) << shown.front().toStdString();
+                 EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+             }
+         }},
+        {"the user puts the first live window and a panel somewhere else",
          [&] {
              ui::CView* view = app->LiveView(*Entry(kDesk[0].name));
              view->GetParentFrame()->setGeometry(40, 30, 700, 520);
+             for (QWidget* window : QApplication::topLevelWidgets())
+                 if (auto* panel = qobject_cast<ui::CPanelFrame*>(window);
+                     panel && panel->isVisible() && panel->windowTitle() == QString::fromUtf8(kDesk[3].name))
+                     panel->setGeometry(60, 70, 320, 300);
              left = where();
              ASSERT_EQ(left.frames.size(), std::size(kDesk));
              // Each window shows its panes, not a bare title bar.
@@ -304,11 +504,34 @@ TEST_F(DaySimTest, WorkingDay)
                  EXPECT_GT(app->LiveView(*Entry(m.name))->height(), 100) << m.name;
              }
              ASSERT_EQ(left.panels.size(), 2U);
+             EXPECT_EQ(left.panels[QString::fromUtf8(kDesk[3].name)], QRect(60, 70, 320, 300));
          }},
         {"general settings, every tab, OK", [&] { generalSettings(shelltest::Ending::Ok); }},
         {"general settings, every tab, Cancel", [&] { generalSettings(shelltest::Ending::Cancel); }},
+        {"Soubor > Otevřít archiv..., an archive of each family",
+         [&] {
+             for (const Member& m : kDesk) {
+                 const QString path = ArchiveOf(m);
+                 ASSERT_FALSE(path.isEmpty()) << m.name;
+                 // Until its first block is written, the program says the
+                 // file is empty; the user tries again a little later.
+                 ui::CDocument* document = nullptr;
+                 testsupport::WaitUntil(
+                     [&] {
+                         QCoreApplication::processEvents();
+                         document = OpenArchiveFromMenu(path);
+                         if (!document)
+                             QTest::qWait(2000);
+                         return document != nullptr;
+                     },
+                     240000);
+                 ASSERT_NE(document, nullptr) << m.name << " " << path.toStdString();
+                 ASSERT_NE(document->FirstView(), nullptr) << m.name;
+                 EXPECT_TRUE(document->FirstView()->isVisible()) << m.name;
+             }
+         }},
         {"Soubor > Konec", [&] { ASSERT_EQ(Quit(), 0); }},
-        {"the settings hold the desk's instruments only", [&] { EXPECT_EQ(StoredInstruments(), DeskNames()); }},
+        {"the settings hold the added instruments only", [&] { EXPECT_EQ(StoredInstruments(), DeskNames()); }},
         {"the program starts again",
          [&] {
              app.reset();
@@ -342,22 +565,7 @@ TEST_F(DaySimTest, FloatingPanelFromTheLiveWindowsMenuOpensAtOnceAndIsKept)
         CPristroj* entry = Entry(m.name);
         ui::CView* view = app->LiveView(*entry);
         ASSERT_NE(view, nullptr) << m.name;
-        QString chosen;
-        QTimer::singleShot(0, view, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            for (QAction* action : menu->actions())
-                if (action->text().startsWith(QStringLiteral("Plovoucí okno"))) {
-                    chosen = action->text();
-                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-                    return;
-                }
-            menu->close();
-        });
-        const QPoint at = view->rect().center();
-        QContextMenuEvent click(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
-        QApplication::sendEvent(view, &click);
+        const QString chosen = ChooseFromLiveMenu(view, QStringLiteral("Plovoucí okno"));
         QCoreApplication::processEvents();
 
         EXPECT_FALSE(chosen.isEmpty()) << m.name;
