@@ -24,13 +24,18 @@ ModemLineSettings ReadModemLineSettings(const platform::Settings& settings, cons
     return v;
 }
 
+void WriteModemLinePageSettings(platform::Settings& settings, const QString& line, int baud, int retryCount, int connectFlag)
+{
+    settings.WriteProfileInt(kModemSection, ValueName(line, "_r"), baud);
+    settings.WriteProfileInt(kModemSection, ValueName(line, "_ks"), retryCount);
+    settings.WriteProfileInt(kModemSection, ValueName(line, "_nav"), connectFlag);
+}
+
 void WriteModemLineSettings(platform::Settings& settings, const QString& line, const ModemLineSettings& values)
 {
-    settings.WriteProfileInt(kModemSection, ValueName(line, "_r"), values.baud);
-    settings.WriteProfileInt(kModemSection, ValueName(line, "_ks"), values.retryCount);
+    WriteModemLinePageSettings(settings, line, values.baud, values.retryCount, values.connectFlag);
     settings.WriteProfileInt(kModemSection, ValueName(line, "_pc"), int(values.totalKB));
     settings.WriteProfileInt(kModemSection, ValueName(line, "_dc"), int(values.totalSeconds));
-    settings.WriteProfileInt(kModemSection, ValueName(line, "_nav"), values.connectFlag);
 }
 
 ModemLineSource SystemModemLineSource()

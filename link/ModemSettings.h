@@ -19,9 +19,11 @@ inline constexpr const char* kModemSection = "modemy";
 
 // The stored values of a line, defaults for those not stored.
 ModemLineSettings ReadModemLineSettings(const platform::Settings& settings, const QString& line);
-// All five values (the general settings page changes baud, retries and the
-// connect flag).
+// All five values.
 void WriteModemLineSettings(platform::Settings& settings, const QString& line, const ModemLineSettings& values);
+// The three the general settings page shows: baud, retries and the connect
+// flag; the totals are left as they are.
+void WriteModemLinePageSettings(platform::Settings& settings, const QString& line, int baud, int retryCount, int connectFlag);
 
 // A modem found on the machine: the line's name and the serial device it
 // answers on.

@@ -310,12 +310,9 @@ void CONSpolecne::Apply()
         if (!slot.Changed())
             continue;
         if (slot.kind == kPortKindModem) {
-            // The line's totals stay as the modem code last wrote them.
-            ModemLineSettings values = ReadModemLineSettings(s, slot.name);
-            values.baud = slot.baud;
-            values.retryCount = slot.character;
-            values.connectFlag = slot.reconnect;
-            WriteModemLineSettings(s, slot.name, values);
+            // Only the three values this page shows: the line's totals belong
+            // to the modem code, and a line never dialled has none to write.
+            WriteModemLinePageSettings(s, slot.name, slot.baud, slot.character, slot.reconnect);
             CPristroj::ApplyModemSettings(m_context.linkManager, slot.name, slot.character, slot.reconnect);
         } else {
             s.WriteProfileInt(CGeneralSettings::Section(), slot.name, slot.baud);

@@ -107,6 +107,10 @@ TEST_F(ObecneNastaveniTest, PortTabsShowAndWriteOnlyChangedPorts)
     EXPECT_EQ(store.GetProfileInt(QStringLiteral("modemy"), QStringLiteral("Modem A_r"), 0), 9600);
     EXPECT_EQ(store.GetProfileInt(QStringLiteral("modemy"), QStringLiteral("Modem A_ks"), 0), 2);
     EXPECT_EQ(store.GetProfileInt(QStringLiteral("modemy"), QStringLiteral("Modem A_nav"), -1), 0);
+    // The line's totals are the modem code's: a line never dialled gets none.
+    QStringList modemKeys = store.Entries(QStringLiteral("modemy"));
+    modemKeys.sort();
+    EXPECT_EQ(modemKeys, (QStringList{QStringLiteral("Modem A_ks"), QStringLiteral("Modem A_nav"), QStringLiteral("Modem A_r")}));
 }
 
 TEST_F(ObecneNastaveniTest, SinglePortShowsAndWritesNoPortValues)
