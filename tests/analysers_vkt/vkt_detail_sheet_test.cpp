@@ -476,7 +476,7 @@ QString PdfText(const QString& pdf, int* pages)
 
 } // namespace
 
-TEST(VKTDetailTest, PrintsAllThreeSectionsInLocalTime)
+TEST(VKTDetailTest, PrintsAllThreeSectionsWithTheTimeInUtc)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
         || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
