@@ -41,6 +41,57 @@ QDateTime ToDateTime(platform::CTime t)
 
 } // namespace
 
+StartPickers::StartPickers(QWidget* page, int timeId, int dateId, bool readOnly)
+    : time(new QDateTimeEdit(page)), date(new QDateTimeEdit(page))
+{
+    time->setObjectName(QString::number(timeId));
+    time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    date->setObjectName(QString::number(dateId));
+    date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    date->setCalendarPopup(true);
+    if (readOnly) {
+        time->setReadOnly(true);
+        date->setReadOnly(true);
+        return;
+    }
+    QDateTimeEdit* t = time;
+    QDateTimeEdit* d = date;
+    QObject::connect(t, &QDateTimeEdit::editingFinished, page, [t, d] {
+        const QDateTime start(d->date(), t->time());
+        t->setDateTime(start);
+        d->setDateTime(start);
+    });
+    QObject::connect(d, &QDateTimeEdit::dateChanged, page, [t, d] { t->setDateTime(d->dateTime()); });
+}
+
+StartPickers::StartPickers(const QWidget* page, int timeId, int dateId)
+    : time(page->findChild<QDateTimeEdit*>(QString::number(timeId))),
+      date(page->findChild<QDateTimeEdit*>(QString::number(dateId)))
+{
+}
+
+void StartPickers::Show(const QDateTime& start) const
+{
+    time->setDateTime(start);
+    date->setDateTime(start);
+}
+
+QDateTime StartPickers::Value() const
+{
+    return QDateTime(date->date(), time->time());
+}
+
+QString StartPickers::Text() const
+{
+    return time->text() + QStringLiteral("  ") + date->text();
+}
+
+void StartPickers::SetEnabled(bool enabled) const
+{
+    time->setEnabled(enabled);
+    date->setEnabled(enabled);
+}
+
 CVKDetailZaznam::CVKDetailZaznam(bool readOnly, QWidget* parent)
     : controllers::CSettingsPage(QStringLiteral("Nastavení záznamů"), readOnly, parent)
 {
@@ -59,14 +110,8 @@ void CVKDetailZaznam::Build()
     auto* name = Edit(1017, 200);
     name->setMaxLength(kNoteChars);
     add(QStringLiteral("Název záznamu:"), name);
-    auto* time = new QDateTimeEdit(this);
-    time->setObjectName(QStringLiteral("1098"));
-    time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    auto* date = new QDateTimeEdit(this);
-    date->setObjectName(QStringLiteral("1099"));
-    date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    date->setCalendarPopup(true);
-    add(QStringLiteral("Start. čas"), Row({time, date, Check(1100, QStringLiteral("Ihned"))}));
+    const StartPickers start(this, 1098, 1099, IsReadOnly());
+    add(QStringLiteral("Start. čas"), Row({start.time, start.date, Check(1100, QStringLiteral("Ihned"))}));
     add(QStringLiteral("Perioda záznamu:"), Row({Combo(1230, PeriodItems()), Check(1101, QStringLiteral("Cyklický záznam"))}));
     add(QStringLiteral("Vzorkovat dle:"), Combo(1231, SamplingItems()));
     const QStringList values = StoredValueItems(0, 0);
@@ -130,8 +175,6 @@ void CVKDetailZaznam::Build()
             Control(id)->hide();
         receive->setEnabled(false);
         send->setEnabled(false);
-        time->setReadOnly(true);
-        date->setReadOnly(true);
         MakeReadOnly();
         return;
     }
@@ -178,12 +221,6 @@ void CVKDetailZaznam::Build()
             SetGroupButtons();
             ShowCapacity();
         });
-    connect(time, &QDateTimeEdit::editingFinished, this, [time, date] {
-        QDateTime start(date->date(), time->time());
-        time->setDateTime(start);
-        date->setDateTime(start);
-    });
-    connect(date, &QDateTimeEdit::dateChanged, this, [time, date] { time->setDateTime(date->dateTime()); });
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column != 1)
@@ -284,9 +321,7 @@ void CVKDetailZaznam::OnChoiceChanged()
 void CVKDetailZaznam::ShowFields()
 {
     Ctl<QLineEdit>(1017)->setText(m_f.name);
-    const QDateTime start = ToDateTime(m_f.start);
-    findChild<QDateTimeEdit*>(QStringLiteral("1098"))->setDateTime(start);
-    findChild<QDateTimeEdit*>(QStringLiteral("1099"))->setDateTime(start);
+    StartPickers(this, 1098, 1099).Show(ToDateTime(m_f.start));
     Ctl<QCheckBox>(1100)->setChecked(m_f.atOnce);
     SetComboIndex(Ctl<QComboBox>(1230), m_f.period);
     Ctl<QCheckBox>(1101)->setChecked(m_f.cyclic);
@@ -322,9 +357,8 @@ bool CVKDetailZaznam::TakeControls()
 {
     VKRecordFields f = m_f;
     f.name = ControlText(1017).left(kNoteChars);
-    auto* time = findChild<QDateTimeEdit*>(QStringLiteral("1098"));
-    f.start = platform::CTime(platform::CTime::time_type(std::clamp<qint64>(time->dateTime().toSecsSinceEpoch(), 0,
-                                                                             0xFFFFFFFEll)));
+    const QDateTime start = StartPickers(this, 1098, 1099).Value();
+    f.start = platform::CTime(platform::CTime::time_type(std::clamp<qint64>(start.toSecsSinceEpoch(), 0, 0xFFFFFFFEll)));
     f.atOnce = IsChecked(1100);
     f.period = Ctl<QComboBox>(1230)->currentIndex();
     f.cyclic = IsChecked(1101);
@@ -439,8 +473,7 @@ void CVKDetailZaznam::UpdateControls()
             w->setEnabled(on);
     };
     const bool immediate = m_f.atOnce;
-    enable(1098, !immediate || IsReadOnly());
-    enable(1099, !immediate || IsReadOnly());
+    StartPickers(this, 1098, 1099).SetEnabled(!immediate || IsReadOnly());
     enable(1233, m_f.uCount != 0);
     enable(1222, m_f.iCount != 0);
     enable(1223, m_f.freq != 0);

@@ -13,9 +13,29 @@
 class CIden;
 class CVKNoteBook;
 class CVKStatus;
+class QDateTimeEdit;
 class QTreeWidget;
 
 namespace analysers_vk {
+
+// The start of recording as a time picker and a date picker with its
+// calendar, children of a recording page. Leaving the time picker gives
+// both the chosen date at the chosen time; a date chosen in the calendar
+// carries its time into the time picker.
+struct StartPickers {
+    StartPickers(QWidget* page, int timeId, int dateId, bool readOnly);
+    // The pickers of `page` made earlier.
+    StartPickers(const QWidget* page, int timeId, int dateId);
+
+    void Show(const QDateTime& start) const;
+    QDateTime Value() const;
+    // As printed: the time, two blanks, the date.
+    QString Text() const;
+    void SetEnabled(bool enabled) const;
+
+    QDateTimeEdit* time;
+    QDateTimeEdit* date;
+};
 
 // Recording page: what the analyser stores in its memory, the notes of the
 // recorded quantities and how long the memory lasts. The read-only twin shows

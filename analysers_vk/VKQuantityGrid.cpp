@@ -47,15 +47,6 @@ constexpr SingleDef kSingles[] = {
     {"Frekvence:", 10}, {"Teplota:", 11}, {"U12:", 15}, {"U23:", 16}, {"U31:", 17},
 };
 
-QCheckBox* HeaderBox(const QString& text, QWidget* parent)
-{
-    auto* box = new QCheckBox(text, parent);
-    box->setTristate(true);
-    // The header's text stands left of its box.
-    box->setLayoutDirection(Qt::RightToLeft);
-    return box;
-}
-
 } // namespace
 
 int HeaderState(const bool* flags, int count, int total)
@@ -68,6 +59,15 @@ int HeaderState(const bool* flags, int count, int total)
     if (set == 0 && total != 1)
         return 0;
     return 2;
+}
+
+QCheckBox* CVKQuantityGrid::NewHeader(const QString& text, QWidget* parent)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setTristate(true);
+    // The header's text stands left of its box.
+    box->setLayoutDirection(Qt::RightToLeft);
+    return box;
 }
 
 int CVKQuantityGrid::CellQuantity(int row, int column)
@@ -103,12 +103,12 @@ CVKQuantityGrid::CVKQuantityGrid(QWidget* parent) : QWidget(parent)
         SetColour(i, m_colours[i]);
     };
     for (int c = 0; c < kColumns; ++c) {
-        m_columnHeaders[std::size_t(c)] = HeaderBox(QString::fromLatin1(kColumnTitles[c]), this);
+        m_columnHeaders[std::size_t(c)] = NewHeader(QString::fromLatin1(kColumnTitles[c]), this);
         m_layout->addWidget(m_columnHeaders[std::size_t(c)], 0, c + 1, Qt::AlignLeft);
         connect(m_columnHeaders[std::size_t(c)], &QCheckBox::clicked, this, [this, c] { ColumnClicked(c); });
     }
     for (int r = 0; r < kRows; ++r) {
-        m_rowHeaders[std::size_t(r)] = HeaderBox(QString::fromLatin1(kRowDefs[r].title), this);
+        m_rowHeaders[std::size_t(r)] = NewHeader(QString::fromLatin1(kRowDefs[r].title), this);
         m_layout->addWidget(m_rowHeaders[std::size_t(r)], r + 1, 0, Qt::AlignRight);
         connect(m_rowHeaders[std::size_t(r)], &QCheckBox::clicked, this, [this, r] { RowClicked(r); });
         for (int c = 0; c < kColumns; ++c)

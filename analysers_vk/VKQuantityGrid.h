@@ -47,6 +47,8 @@ public:
     void SetTemperatureAvailable(bool available);
     // The quantity of a table cell, -1 for a cell without one.
     static int CellQuantity(int row, int column);
+    // A row or column header: a three-state box with its text on the left.
+    static QCheckBox* NewHeader(const QString& text, QWidget* parent);
 
     // Where a family places the line-voltage boxes: the VKR shows them in
     // its own table of line quantities, without their labels.

@@ -454,7 +454,7 @@ void CVKRDetail::OnSave()
 
 controllers::CSettingsReport CVKRDetail::BuildReport()
 {
-    controllers::CSettingsReport report = controllers::StartSettingsReport(windowTitle());
+    controllers::CSettingsReport report = controllers::StartSettingsReport(windowTitle(), Qt::LocalTime);
     report.Box(QStringLiteral("Nastavení přístroje"));
     report.Empty();
     report.Pair(0, QStringLiteral("Typ přístroje:"), m_type->text());

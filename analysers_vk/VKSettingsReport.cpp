@@ -4,7 +4,6 @@
 #include "analysers_vk/VKDetailVystupy.h"
 #include "analysers_vk/VKDetailZaznam.h"
 
-#include <QDateTimeEdit>
 #include <QTabBar>
 #include <QTreeWidget>
 
@@ -126,9 +125,7 @@ void AddRecordingReport(const CVKDetailZaznam& p, controllers::CSettingsReport& 
     r.Pair(0, QStringLiteral("Perioda záznamu:"), p.ControlText(1230));
     QString start = kNone;
     if (!f.atOnce) {
-        auto* time = p.findChild<QDateTimeEdit*>(QStringLiteral("1098"));
-        auto* date = p.findChild<QDateTimeEdit*>(QStringLiteral("1099"));
-        start = time->text() + QStringLiteral("  ") + date->text();
+        start = StartPickers(&p, 1098, 1099).Text();
     }
     r.Pair(0, QStringLiteral("Start. čas"), start);
     r.Pair(0, QStringLiteral("Cyklický záznam"), YesNo(f.cyclic));

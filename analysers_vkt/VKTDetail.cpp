@@ -220,8 +220,7 @@ void CVKTDetail::AddReportPages(controllers::CSettingsReport& report)
     report.Pair(1, QStringLiteral("Název záznamu:"), rec.name);
     report.Pair(1, QStringLiteral("Perioda záznamu:"), m_zaznam->PeriodText().trimmed());
     report.Pair(1, QStringLiteral("Start. čas"),
-                rec.atOnce ? QStringLiteral("--")
-                           : QDateTime::fromSecsSinceEpoch(rec.start).toString(QStringLiteral("d.M.yyyy H:mm:ss")));
+                rec.atOnce ? QStringLiteral("--") : m_zaznam->Start().Text());
     report.Pair(1, QStringLiteral("Cyklický záznam"),
                 rec.selection[CVKTArch::SelCyclic] ? QStringLiteral("ANO") : QStringLiteral("--"));
     report.Text(1, QStringLiteral("-----------------"));

@@ -246,7 +246,7 @@ void CVKTDetailVystupy::SelectOutput(int relay)
     SetComboIndex(Ctl<QComboBox>(1192), r.quantity);
     SetComboIndex(Ctl<QComboBox>(1194), r.direction);
     // An inactive relay has no limit to show.
-    ShowUntouched(1195, r.active ? QString::asprintf("%0.1f", r.limit) : QStringLiteral("--"));
+    ShowUntouched(1195, r.active ? ExactFloatText(float(r.limit)) : QStringLiteral("--"));
     ShowUntouched(1196, FloatText(r.hysteresis));
     Ctl<QLineEdit>(1197)->setText(QString::number(r.blocking));
     FillPhases();

@@ -202,12 +202,9 @@ void CVKTDetailZaznam::Build()
     grid->addWidget(name, 2, 1);
     grid->addWidget(Label(1274, QStringLiteral("Perioda záznamu:")), 3, 0);
     grid->addWidget(Combo(1162, kPeriodTexts), 3, 1);
-    auto* startAt = new QDateTimeEdit(this);
-    startAt->setObjectName(QStringLiteral("1179"));
-    startAt->setDisplayFormat(QStringLiteral("d.M.yyyy H:mm:ss"));
-    startAt->setCalendarPopup(true);
+    const analysers_vk::StartPickers start(this, 1179, 1180, IsReadOnly());
     grid->addWidget(Label(1275, QStringLiteral("Start. čas")), 4, 0);
-    grid->addWidget(Row({startAt, Check(1178, QStringLiteral("Ihned"))}), 4, 1);
+    grid->addWidget(Row({start.time, start.date, Check(1178, QStringLiteral("Ihned"))}), 4, 1);
     grid->addWidget(Check(1177, QStringLiteral("Cyklický záznam")), 5, 0);
     grid->addWidget(Row({Label(1276, QStringLiteral("Kapacita paměti:")), Label(1181, QStringLiteral("--"))}), 5, 1);
 
@@ -221,7 +218,6 @@ void CVKTDetailZaznam::Build()
     if (IsReadOnly()) {
         receive->hide();
         send->hide();
-        startAt->setReadOnly(true);
         MakeReadOnly();
         return;
     }
@@ -261,6 +257,11 @@ void CVKTDetailZaznam::GetData()
 {
     if (m_status && !IsReadOnly())
         m_f.ToRecord(*m_status, m_notebook);
+}
+
+analysers_vk::StartPickers CVKTDetailZaznam::Start() const
+{
+    return analysers_vk::StartPickers(this, 1179, 1180);
 }
 
 QString CVKTDetailZaznam::PeriodText() const
@@ -303,7 +304,7 @@ void CVKTDetailZaznam::ShowFields()
     Ctl<QCheckBox>(1177)->setChecked(s[CVKTArch::SelCyclic] != 0);
     Ctl<QLineEdit>(1150)->setText(m_f.name);
     SetComboIndex(Ctl<QComboBox>(1162), PeriodIndex(m_f.period));
-    findChild<QDateTimeEdit*>(QStringLiteral("1179"))->setDateTime(QDateTime::fromSecsSinceEpoch(m_f.start));
+    Start().Show(QDateTime::fromSecsSinceEpoch(m_f.start));
     Ctl<QCheckBox>(1178)->setChecked(m_f.atOnce);
     UpdateControls();
 }
@@ -353,7 +354,7 @@ bool CVKTDetailZaznam::TakeControls()
     const int index = Ctl<QComboBox>(1162)->currentIndex();
     if (index >= 0)
         m_f.period = kRecordPeriods[std::size_t(index)];
-    m_f.start = std::uint32_t(findChild<QDateTimeEdit*>(QStringLiteral("1179"))->dateTime().toSecsSinceEpoch());
+    m_f.start = std::uint32_t(Start().Value().toSecsSinceEpoch());
     m_f.atOnce = IsChecked(1178);
     return true;
 }
@@ -365,7 +366,7 @@ void CVKTDetailZaznam::UpdateControls()
     const BYTE harmonics = m_f.selection[CVKTArch::SelHarmonics];
     for (int id : {1175, 1176, 1161})
         Control(id)->setEnabled(!IsReadOnly() && harmonics != 0);
-    findChild<QDateTimeEdit*>(QStringLiteral("1179"))->setEnabled(!m_f.atOnce);
+    Start().SetEnabled(!m_f.atOnce);
     ShowCapacity();
 }
 

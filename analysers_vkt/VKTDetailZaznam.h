@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysers_vk/VKDetailZaznam.h"
 #include "controllers/settings/PageBase.h"
 #include "model/PrevodTyp.h"
 
@@ -55,6 +56,8 @@ public:
     const VKTRecordFields& Fields() const { return m_f; }
     // The text of the period list's entry.
     QString PeriodText() const;
+    // The start-time pickers 1179 (time) and 1180 (date).
+    analysers_vk::StartPickers Start() const;
 
     bool OnSetActive() override;
     bool OnKillActive() override { return IsReadOnly() || TakeControls(); }

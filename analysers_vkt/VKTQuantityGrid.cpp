@@ -1,5 +1,6 @@
 #include "analysers_vkt/VKTQuantityGrid.h"
 
+#include "analysers_vk/VKQuantityGrid.h"
 #include "analysers_vkt/VKTGrafAktual.h"
 #include "platform/Settings.h"
 
@@ -17,13 +18,20 @@ namespace analysers_vkt {
 
 namespace {
 
+// Rows in the order of the VK table, the fourth phase beside the other three.
 const CVKTQuantityGrid::Row kGridRows[CVKTQuantityGrid::kRows] = {
     {"U", {0, 1, 2, 3}, CVKTQuantityGrid::kNoTotal},       {"I", {4, 5, 6, 7}, CVKTQuantityGrid::kNoTotal},
     {"PF", {8, 9, 10, 12}, 11},                             {"cos", {15, 16, 17, 18}, CVKTQuantityGrid::kNoTotal},
+    {"THDU", {38, 39, 40, 41}, CVKTQuantityGrid::kNoTotal}, {"THDI", {42, 43, 44, 45}, CVKTQuantityGrid::kNoTotal},
     {"P", {23, 24, 25, 27}, 26},                            {"Q", {28, 29, 30, 32}, 31},
-    {"S", {33, 34, 35, 37}, 36},                            {"THDU", {38, 39, 40, 41}, CVKTQuantityGrid::kNoTotal},
-    {"THDI", {42, 43, 44, 45}, CVKTQuantityGrid::kNoTotal},
+    {"S", {33, 34, 35, 37}, 36},
 };
+
+// Where the header columns stand: phases 1 to 3, the "3F" totals, then the
+// fourth phase, which came to the VK table last.
+constexpr int kHeaderColumns = 5;
+constexpr const char* kColumnTitles[kHeaderColumns] = {"1", "2", "3", "4", "3F"};
+constexpr int kLayoutColumn[kHeaderColumns] = {1, 2, 3, 5, 4};
 
 struct Single {
     const char* label;
@@ -72,10 +80,12 @@ CVKTQuantityGrid::CVKTQuantityGrid(QWidget* parent) : QWidget(parent)
     grid->setHorizontalSpacing(4);
     auto box = [this](int index) {
         m_colours[std::size_t(index)] = CVKTGrafAktual::QuantityAt(index).colour;
-        auto* check = new QCheckBox(CVKTGrafAktual::NameAt(index), this);
+        auto* check = new QCheckBox(this);
+        check->setAccessibleName(CVKTGrafAktual::NameAt(index));
         m_boxes[std::size_t(index)] = check;
         auto* swatch = new QPushButton(this);
         swatch->setFixedSize(18, 14);
+        swatch->setAccessibleName(CVKTGrafAktual::NameAt(index));
         m_swatches[std::size_t(index)] = swatch;
         connect(swatch, &QPushButton::clicked, this, [this, index] { PickColour(index); });
         connect(check, &QCheckBox::clicked, this, &CVKTQuantityGrid::UpdateHeaders);
@@ -83,38 +93,33 @@ CVKTQuantityGrid::CVKTQuantityGrid(QWidget* parent) : QWidget(parent)
         auto* cell = new QWidget(this);
         auto* layout = new QHBoxLayout(cell);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(2);
-        layout->addWidget(swatch);
+        layout->setSpacing(3);
         layout->addWidget(check);
+        layout->addWidget(swatch);
+        layout->addStretch(1);
         return cell;
     };
-    const char* const columns[5] = {"1", "2", "3", "4", "3F"};
-    for (int c = 0; c < 5; ++c) {
-        m_columnHeaders[std::size_t(c)] = new QCheckBox(QString::fromLatin1(columns[c]), this);
-        m_columnHeaders[std::size_t(c)]->setTristate(true);
-        grid->addWidget(m_columnHeaders[std::size_t(c)], 0, c + 1);
+    for (int c = 0; c < kHeaderColumns; ++c) {
+        m_columnHeaders[std::size_t(c)] = analysers_vk::CVKQuantityGrid::NewHeader(QString::fromLatin1(kColumnTitles[c]), this);
+        grid->addWidget(m_columnHeaders[std::size_t(c)], 0, kLayoutColumn[c], Qt::AlignLeft);
         connect(m_columnHeaders[std::size_t(c)], &QCheckBox::clicked, this, [this, c] { ClickColumn(c); });
     }
     for (int r = 0; r < kRows; ++r) {
-        m_rowHeaders[std::size_t(r)] = new QCheckBox(QString::fromLatin1(kGridRows[r].title), this);
-        m_rowHeaders[std::size_t(r)]->setTristate(true);
-        grid->addWidget(m_rowHeaders[std::size_t(r)], r + 1, 0);
+        m_rowHeaders[std::size_t(r)] = analysers_vk::CVKQuantityGrid::NewHeader(QString::fromLatin1(kGridRows[r].title), this);
+        grid->addWidget(m_rowHeaders[std::size_t(r)], r + 1, 0, Qt::AlignRight);
         connect(m_rowHeaders[std::size_t(r)], &QCheckBox::clicked, this, [this, r] { ClickRow(r); });
         for (int p = 0; p < 4; ++p)
-            grid->addWidget(box(kGridRows[r].phases[std::size_t(p)]), r + 1, p + 1);
+            grid->addWidget(box(kGridRows[r].phases[std::size_t(p)]), r + 1, kLayoutColumn[p]);
         if (kGridRows[r].total != kNoTotal)
-            grid->addWidget(box(kGridRows[r].total), r + 1, 5);
+            grid->addWidget(box(kGridRows[r].total), r + 1, kLayoutColumn[4]);
     }
+    // The single quantities below the table, each under the row headers.
     int row = kRows + 1;
-    int column = 0;
     for (const Single& single : kSingles) {
-        grid->addWidget(new QLabel(QString::fromUtf8(single.label), this), row, column * 2);
-        grid->addWidget(box(single.index), row, column * 2 + 1);
-        if (++column == 3) {
-            column = 0;
-            ++row;
-        }
+        grid->addWidget(new QLabel(QString::fromUtf8(single.label), this), row, 0, Qt::AlignRight);
+        grid->addWidget(box(single.index), row++, 1);
     }
+    grid->setColumnStretch(kHeaderColumns + 1, 1);
     UpdateHeaders();
 }
 

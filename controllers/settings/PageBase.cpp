@@ -15,6 +15,7 @@
 #include <QRadioButton>
 
 #include <atomic>
+#include <charconv>
 #include <cmath>
 
 namespace controllers {
@@ -191,6 +192,13 @@ void CSettingsPage::RebuildComboItems(QComboBox* combo, const QStringList& items
 QString CSettingsPage::FloatText(double value)
 {
     return QString::number(value, 'g', 6);
+}
+
+QString CSettingsPage::ExactFloatText(float value)
+{
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr;
+    return QString::fromLatin1(text, int(end - text));
 }
 
 QString CSettingsPage::PowerFactorText(double value)

@@ -85,6 +85,9 @@ protected:
     static void RebuildComboItems(QComboBox* combo, const QStringList& items);
     // Edit texts of numbers.
     static QString FloatText(double value);
+    // The shortest plain text that reads back as the same single float, so
+    // that a stored value is shown whole.
+    static QString ExactFloatText(float value);
     static QString PowerFactorText(double value);
     static bool ParseFloat(const QString& text, double& value);
     static bool ParseInt(const QString& text, int& value);

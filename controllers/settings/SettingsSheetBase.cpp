@@ -26,13 +26,12 @@ void SetSettingsPrintClock(std::function<QDateTime()> clock)
     PrintClock() = std::move(clock);
 }
 
-CSettingsReport StartSettingsReport(const QString& title)
+CSettingsReport StartSettingsReport(const QString& title, Qt::TimeSpec shownAs)
 {
     CSettingsReport report;
-    // Local time: the printout is read beside the instrument's own clock.
-    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTime();
+    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTimeUtc();
     report.Head(title);
-    report.Head(now.toLocalTime().toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
+    report.Head(now.toTimeSpec(shownAs).toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
     report.Empty();
     return report;
 }

@@ -12,8 +12,9 @@ class QPushButton;
 namespace controllers {
 
 // The head of a printed settings report: `title` and the time of printing
-// (local time; tests fix the clock), then an empty line.
-CSettingsReport StartSettingsReport(const QString& title);
+// as the system clock gives it (UTC) or as local time, then an empty line.
+// Tests fix the clock.
+CSettingsReport StartSettingsReport(const QString& title, Qt::TimeSpec shownAs = Qt::UTC);
 void SetSettingsPrintClock(std::function<QDateTime()> clock);
 // Asks for a printer and prints what `build` gives under `title`; says so
 // when it fails.
@@ -54,7 +55,9 @@ protected:
     }
     // Activates every page once so that all exist, then the active one.
     void CreateAllPages();
-    CSettingsReport StartReport() const { return StartSettingsReport(windowTitle()); }
+    CSettingsReport StartReport() const { return StartSettingsReport(windowTitle(), m_reportTime); }
+    // How the report head shows the time of printing.
+    void SetReportTime(Qt::TimeSpec shownAs) { m_reportTime = shownAs; }
     void PrintReport(const QString& instrumentName, const std::function<CSettingsReport()>& build)
     {
         PrintSettingsReport(this, instrumentName, windowTitle(), build);
@@ -72,6 +75,7 @@ private:
     QPushButton* m_print;
     int m_reference = IdOk;
     int m_extra = 0;
+    Qt::TimeSpec m_reportTime = Qt::UTC;
 };
 
 } // namespace controllers

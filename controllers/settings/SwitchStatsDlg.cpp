@@ -19,11 +19,6 @@ int ExecDialog(QDialog& dialog)
     return dialog.exec();
 }
 
-QString SpecialFunctionsNotConfirmedText()
-{
-    return QStringLiteral("Přístroj neodpovídá ! Příkaz nebyl potvrzen.");
-}
-
 namespace {
 
 QDialogButtonBox* SendButtons(QDialog* dialog, const QString& cancelText)
@@ -231,7 +226,7 @@ void RunSpecialFunctions(QWidget* parent, IControllerIo& io, int kind, const Sho
         return;
     const CControllerAlarms command = dialog.BuildCommand();
     if (!RunInstrumentTask(parent, [&] { return RetryThreeTimes(io, [&] { return io.SendControllerCommand(command); }); }))
-        NotResponding(parent, SpecialFunctionsNotConfirmedText());
+        NotResponding(parent, platform::LoadString(platform::IDS_NOT_RESPONDING_RESET_UNCONFIRMED));
 }
 
 } // namespace controllers

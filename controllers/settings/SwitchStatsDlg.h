@@ -81,7 +81,4 @@ private:
 void RunSwitchStatistics(QWidget* parent, IControllerIo& io, const ShowDialog& show = ExecDialog);
 void RunSpecialFunctions(QWidget* parent, IControllerIo& io, int kind, const ShowDialog& show = ExecDialog);
 
-// The text of a special-functions command that was not confirmed.
-QString SpecialFunctionsNotConfirmedText();
-
 } // namespace controllers

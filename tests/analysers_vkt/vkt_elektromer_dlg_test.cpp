@@ -152,6 +152,13 @@ TEST(VKTElektromer, FirstReadFailureAndIntervalMismatchAreSaid)
     io.tariff.SetInterval(4);
     ASSERT_TRUE(dlg.ReadMeter());
     EXPECT_EQ(boxes.Requests().size(), 1u);
+    // "Obnov hodnoty" finds the instrument's interval changed meanwhile.
+    io.tariff.SetInterval(96);
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("1325")), Qt::LeftButton);
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    EXPECT_TRUE(boxes.Requests()[1].text.startsWith(
+        QStringLiteral("Pozor, v přístroji je nastaven jiný interval záznamu elektroměru než v programu.")));
+    EXPECT_EQ(boxes.Requests()[1].caption, QStringLiteral("CHYBA"));
 }
 
 TEST(VKTElektromer, ArchiveButtonOpensTheMeterRecords)

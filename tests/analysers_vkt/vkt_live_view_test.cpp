@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -172,9 +173,9 @@ TEST_F(VKTLiveView, DisplayedQuantitiesExchangePhaseFourAndTheOffLineChoice)
     const CVKTQuantityGrid::Row& pf = CVKTQuantityGrid::RowAt(2);
     EXPECT_EQ(pf.phases[3], 12);
     EXPECT_EQ(pf.total, 11);
-    EXPECT_EQ(CVKTQuantityGrid::RowAt(4).phases[3], 27);
-    EXPECT_EQ(CVKTQuantityGrid::RowAt(5).phases[3], 32);
-    EXPECT_EQ(CVKTQuantityGrid::RowAt(6).phases[3], 37);
+    EXPECT_EQ(CVKTQuantityGrid::RowAt(6).phases[3], 27);
+    EXPECT_EQ(CVKTQuantityGrid::RowAt(7).phases[3], 32);
+    EXPECT_EQ(CVKTQuantityGrid::RowAt(8).phases[3], 37);
     dialog.Grid()->Box(27)->click();
     dialog.Grid()->Box(CVKTQuantityGrid::kTemperature)->click();
     dialog.OffLine()->setCurrentIndex(1);
@@ -213,6 +214,50 @@ TEST(VKTQuantityGrid, HeadersFollowTheFourPhaseRule)
     grid.ColumnHeader(4)->click();
     for (int total : {11, 26, 31, 36})
         EXPECT_TRUE(grid.Shown(total)) << total;
+}
+
+// The VK table with a fourth phase: rows U to S from the top, columns 1, 2,
+// 3, 3F and 4 from the left, headers with their text on the left, cells
+// without text beside their swatches, each in its header's row and column.
+TEST(VKTQuantityGrid, StandsAsTheVKTableWithAFourthPhase)
+{
+    CVKTQuantityGrid grid;
+    grid.resize(600, 500);
+    grid.show();
+    const char* const rows[] = {"U", "I", "PF", "cos", "THDU", "THDI", "P", "Q", "S"};
+    for (int r = 0; r < CVKTQuantityGrid::kRows; ++r) {
+        QCheckBox* header = grid.RowHeader(r);
+        EXPECT_EQ(header->text(), QString::fromLatin1(rows[r]));
+        EXPECT_EQ(header->layoutDirection(), Qt::RightToLeft);
+        if (r > 0) {
+            EXPECT_GT(header->y(), grid.RowHeader(r - 1)->y()) << rows[r];
+        }
+    }
+    const int order[] = {0, 1, 2, 4, 3}; // by data column: phases 1-3, 3F, phase 4
+    const char* const titles[] = {"1", "2", "3", "3F", "4"};
+    for (int k = 0; k < 5; ++k) {
+        QCheckBox* header = grid.ColumnHeader(order[k]);
+        EXPECT_EQ(header->text(), QString::fromLatin1(titles[k]));
+        EXPECT_EQ(header->layoutDirection(), Qt::RightToLeft);
+        if (k > 0) {
+            EXPECT_GT(header->x(), grid.ColumnHeader(order[k - 1])->x()) << titles[k];
+        }
+    }
+    auto centre = [&grid](QWidget* w) { return w->mapTo(&grid, w->rect().center()); };
+    for (int r = 0; r < CVKTQuantityGrid::kRows; ++r) {
+        const CVKTQuantityGrid::Row& row = CVKTQuantityGrid::RowAt(r);
+        for (int c = 0; c < 5; ++c) {
+            const int index = c < 4 ? row.phases[std::size_t(c)] : row.total;
+            if (index == CVKTQuantityGrid::kNoTotal)
+                continue;
+            QCheckBox* box = grid.Box(index);
+            EXPECT_TRUE(box->text().isEmpty()) << index;
+            EXPECT_NEAR(centre(box).y(), centre(grid.RowHeader(r)).y(), 3) << index;
+            // The column's cells start under its header.
+            EXPECT_NEAR(box->mapTo(&grid, QPoint(0, 0)).x(), grid.ColumnHeader(c)->x(), 2) << index;
+            EXPECT_GT(grid.Swatch(index)->mapTo(&grid, QPoint(0, 0)).x(), box->mapTo(&grid, QPoint(0, 0)).x());
+        }
+    }
 }
 
 TEST_F(VKTLiveView, NoQuantityChosenIsRefusedAndU1Set)

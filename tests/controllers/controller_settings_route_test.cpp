@@ -11,8 +11,10 @@
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,50 @@ std::string RowName(const ::testing::TestParamInfo<Param>& info)
     return info.param.name;
 }
 
+// The user's hand on one control of the sheet's page `tab`: a typed value
+// (the field is then left), a tick or a button pressed, a list item chosen.
+template <class Sheet>
+std::function<void(Sheet&)> Typed(int tab, CSettingsPage& (*page)(Sheet&), int id, const char* text)
+{
+    return [=](Sheet& s) {
+        s.Tabs()->setCurrentIndex(tab);
+        Type(page(s), id, QString::fromUtf8(text));
+    };
+}
+
+template <class Sheet>
+std::function<void(Sheet&)> Clicked(int tab, CSettingsPage& (*page)(Sheet&), int id)
+{
+    return [=](Sheet& s) {
+        s.Tabs()->setCurrentIndex(tab);
+        QWidget* control = page(s).Control(id);
+        ASSERT_NE(control, nullptr) << id;
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));
+    };
+}
+
+template <class Sheet>
+std::function<void(Sheet&)> Chosen(int tab, CSettingsPage& (*page)(Sheet&), int id, int index)
+{
+    return [=](Sheet& s) {
+        s.Tabs()->setCurrentIndex(tab);
+        routetest::ProgramWithInstrument::Choose(page(s).template Ctl<QComboBox>(id), index);
+    };
+}
+
+CSettingsPage& QorinData(CPristrojDetail& s)
+{
+    return s.m_data;
+}
+CSettingsPage& QorinStages(CPristrojDetail& s)
+{
+    return s.StagePageInUse();
+}
+CSettingsPage& QorinAlarms(CPristrojDetail& s)
+{
+    return s.m_alarms;
+}
+
 using QorinRow = Row<CPristrojDetail, CConfig>;
 const QorinRow kQorinRows[] = {
     {"NothingTouched", Nothing<CConfig>, [](CPristrojDetail&) {}, Nothing<CConfig>},
@@ -114,6 +160,46 @@ const QorinRow kQorinRows[] = {
          Type(s.StagePageInUse(), 1033, QStringLiteral("3"));
      },
      Nothing<CConfig>, "Hodnota mimo povolený rozsah"},
+    {"SecondTariffOff", Nothing<CConfig>, Clicked<CPristrojDetail>(0, QorinData, 1025),
+     [](CConfig& c) { c.mode |= 0x02; }},
+    {"SecondTariffTargetPowerFactor", Nothing<CConfig>, Typed<CPristrojDetail>(0, QorinData, 1019, "-0.95"),
+     [](CConfig& c) { c.tarif2.t0 = BYTE(-95); }},
+    {"FirstTariffUnderCompensationTime", Nothing<CConfig>, Chosen<CPristrojDetail>(0, QorinData, 1021, 6),
+     [](CConfig& c) { c.tarif1.t2 = 0x80 | 6; }},
+    {"SecondTariffOverCompensationTime", Nothing<CConfig>, Chosen<CPristrojDetail>(0, QorinData, 1024, 9),
+     [](CConfig& c) { c.tarif2.t1 = 9; }},
+    {"FirstTariffUnderCompensationLinear", Nothing<CConfig>, Clicked<CPristrojDetail>(0, QorinData, 1016),
+     [](CConfig& c) { c.tarif1.t2 = 3; }},
+    {"SecondTariffOverCompensationLinear", Nothing<CConfig>, Clicked<CPristrojDetail>(0, QorinData, 1035),
+     [](CConfig& c) { c.tarif2.t1 = 0x80 | 2; }},
+    {"ReclosingBlockTime", Nothing<CConfig>, Chosen<CPristrojDetail>(0, QorinData, 1030, 7),
+     [](CConfig& c) { c.reclosingBlock = 7; }},
+    {"VoltageConnection", Nothing<CConfig>, Chosen<CPristrojDetail>(0, QorinData, 1031, 9),
+     [](CConfig& c) { c.SetVoltageConnection(9); }},
+    {"ChokeLimit", Nothing<CConfig>,
+     [](CPristrojDetail& s) {
+         Clicked<CPristrojDetail>(0, QorinData, 1026)(s);
+         Type(s.m_data, 1033, QStringLiteral("0.95"));
+     },
+     [](CConfig& c) { c.reactorLimit = 95; }},
+    {"CtSecondaryKeepsTheStagesSecondaryCurrents", Nothing<CConfig>,
+     Typed<CPristrojDetail>(0, QorinData, 1028, "1"), [](CConfig& c) { c.SetCtRatio(500, 1); }},
+    {"StageSize", Nothing<CConfig>, Typed<CPristrojDetail>(1, QorinStages, 1140, "20"),
+     [](CConfig& c) { c.stageCurrents[0] = 800; }},
+    {"StageStateRegulatedToFixedOn", Nothing<CConfig>, Clicked<CPristrojDetail>(1, QorinStages, 1100),
+     [](CConfig& c) { c.regulatedStages = 0x001E; }},
+    {"StageStateFixedOffToRegulated", Nothing<CConfig>, Clicked<CPristrojDetail>(1, QorinStages, 1105),
+     [](CConfig& c) { c.regulatedStages = 0x003F; }},
+    {"AutomaticStageRecognition", Nothing<CConfig>, Clicked<CPristrojDetail>(1, QorinStages, 1025),
+     [](CConfig& c) { c.mode |= 0x04; }},
+    {"ThdLimit", Nothing<CConfig>, Typed<CPristrojDetail>(2, QorinAlarms, 1040, "12.3"),
+     [](CConfig& c) { c.thdLimit = 24; }},
+    {"SwitchingCountLimit", Nothing<CConfig>, Typed<CPristrojDetail>(2, QorinAlarms, 1042, "1234"),
+     [](CConfig& c) { c.switchCountLimit = 123; }},
+    {"AlarmSignalled", Nothing<CConfig>, Clicked<CPristrojDetail>(2, QorinAlarms, 1176),
+     [](CConfig& c) { c.alarmSignal = 0; }},
+    {"AlarmActionOff", Nothing<CConfig>, Clicked<CPristrojDetail>(2, QorinAlarms, 1160),
+     [](CConfig& c) { c.alarmAction = 0x0027; }},
 };
 
 class QorinSettingsRouteTest : public ::testing::TestWithParam<QorinRow> {};
@@ -124,6 +210,40 @@ TEST_P(QorinSettingsRouteTest, OnlyTheChangedFieldReachesTheController)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, QorinSettingsRouteTest, ::testing::ValuesIn(kQorinRows), RowName<QorinRow>);
+
+CSettingsPage& DuskarData(CDuskarDetail& s)
+{
+    return s.m_data;
+}
+CSettingsPage& DuskarSteps(CDuskarDetail& s)
+{
+    return s.m_steps;
+}
+CSettingsPage& DuskarAlarms(CDuskarDetail& s)
+{
+    return s.m_alarms;
+}
+CSettingsPage& DuskarOther(CDuskarDetail& s)
+{
+    return s.m_other;
+}
+
+// The record with one alarm's signalling (or action) turned round.
+std::function<void(CDuskarConfig&)> DuskarAlarmTurned(int alarm, bool action)
+{
+    return [=](CDuskarConfig& c) {
+        BOOL flags[16] = {};
+        if (action) {
+            c.GetAlarmActionFlags(flags);
+            flags[alarm] = !flags[alarm];
+            c.SetAlarmActionFlags(flags);
+        } else {
+            c.GetAlarmSignalFlags(flags);
+            flags[alarm] = !flags[alarm];
+            c.SetAlarmSignalFlags(flags);
+        }
+    };
+}
 
 using DuskarRow = Row<CDuskarDetail, CDuskarConfig>;
 const DuskarRow kDuskarRows[] = {
@@ -137,6 +257,36 @@ const DuskarRow kDuskarRows[] = {
          Type(s.m_steps, 1033, QStringLiteral("99999"));
      },
      Nothing<CDuskarConfig>, "Hodnota mimo povolený rozsah"},
+    {"SecondTariffOff", Nothing<CDuskarConfig>, Clicked<CDuskarDetail>(0, DuskarData, 1025),
+     [](CDuskarConfig& c) { c.mode |= 0x02; }},
+    {"FirstTariffUnderCompensationTime", Nothing<CDuskarConfig>, Chosen<CDuskarDetail>(0, DuskarData, 1021, 9),
+     [](CDuskarConfig& c) { c.duskarTarif1.t2 = 0x80 | 9; }},
+    {"SecondTariffOverCompensationLinear", Nothing<CDuskarConfig>, Clicked<CDuskarDetail>(0, DuskarData, 1035),
+     [](CDuskarConfig& c) { c.duskarTarif2.t1 = 0x80 | 3; }},
+    {"FirstTariffBandWidth", Nothing<CDuskarConfig>, Chosen<CDuskarDetail>(0, DuskarData, 1036, 4),
+     [](CDuskarConfig& c) { c.duskarTarif1.t3 = 4; }},
+    {"ReclosingBlockTime", Nothing<CDuskarConfig>, Chosen<CDuskarDetail>(0, DuskarData, 1030, 12),
+     [](CDuskarConfig& c) { c.reclosingBlock = 12; }},
+    {"StepStateRegulatedToFixedOn", Nothing<CDuskarConfig>, Clicked<CDuskarDetail>(1, DuskarSteps, 1100),
+     [](CDuskarConfig& c) { c.regulatedStages = 0x003E; }},
+    {"UndervoltageLimit", Nothing<CDuskarConfig>, Typed<CDuskarDetail>(2, DuskarAlarms, 1043, "90"),
+     [](CDuskarConfig& c) { c.voltageLimit[0] = 90; }},
+    {"OverheatingLimit", Nothing<CDuskarConfig>, Typed<CDuskarDetail>(2, DuskarAlarms, 1403, "60"),
+     [](CDuskarConfig& c) { c.overheatingLimit = 60; }},
+    {"SwitchingCountLimit", Nothing<CDuskarConfig>, Typed<CDuskarDetail>(2, DuskarAlarms, 1042, "500"),
+     [](CDuskarConfig& c) { c.switchCountLimit = 50; }},
+    {"AlarmSignalled", Nothing<CDuskarConfig>, Clicked<CDuskarDetail>(2, DuskarAlarms, 1171),
+     DuskarAlarmTurned(1, false)},
+    {"AlarmAction", Nothing<CDuskarConfig>, Clicked<CDuskarDetail>(2, DuskarAlarms, 1395),
+     DuskarAlarmTurned(7, true)},
+    {"MainsFrequency", Nothing<CDuskarConfig>, Chosen<CDuskarDetail>(3, DuskarOther, 1405, 2),
+     [](CDuskarConfig& c) { c.mainsFrequency = 0; }},
+    {"AveragingWindow", Nothing<CDuskarConfig>, Chosen<CDuskarDetail>(3, DuskarOther, 1406, 3),
+     [](CDuskarConfig& c) { c.evaluationWindows = 0x23; }},
+    {"ExtremesWindow", Nothing<CDuskarConfig>, Chosen<CDuskarDetail>(3, DuskarOther, 1407, 5),
+     [](CDuskarConfig& c) { c.evaluationWindows = 0x51; }},
+    {"TemperatureUnit", Nothing<CDuskarConfig>, Chosen<CDuskarDetail>(3, DuskarOther, 1036, 1),
+     [](CDuskarConfig& c) { c.temperatureUnit = 0; }},
 };
 
 class DuskarSettingsRouteTest : public ::testing::TestWithParam<DuskarRow> {};

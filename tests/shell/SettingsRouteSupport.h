@@ -22,11 +22,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -71,6 +74,22 @@ bool Said(const Boxes& boxes, const QString& text)
         if (request.text == text)
             return true;
     return false;
+}
+
+// No message the user got on the way was an error.
+template <class Boxes>
+void ExpectNoError(const Boxes& boxes)
+{
+    for (const auto& request : boxes.Requests())
+        EXPECT_NE(request.caption, QStringLiteral("CHYBA")) << request.text.toStdString();
+}
+
+// The user types `text` over what an edit shows.
+inline void TypeInto(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
 }
 
 class ProgramWithInstrument {
@@ -227,6 +246,29 @@ public:
             if (auto* sheet = qobject_cast<Sheet*>(&dialog)) {
                 edit(*sheet);
                 Send(dialog);
+            } else {
+                ADD_FAILURE() << "not the family's sheet: " << dialog.windowTitle().toStdString();
+            }
+            Close(dialog);
+        });
+        EXPECT_EQ(passes, 1);
+    }
+
+    // One visit from the instrument list: page `tab` of the sheet of type
+    // `Sheet` comes to the front, `edit` works it, then the page's own send
+    // button `sendId` and the way out.
+    template <class Sheet>
+    void EditPageAndSend(int tab, const std::function<void(Sheet&)>& edit, int sendId)
+    {
+        const int passes = SettingsFromInstrumentList([&](QDialog& dialog, int) {
+            if (auto* sheet = qobject_cast<Sheet*>(&dialog)) {
+                sheet->Tabs()->setCurrentIndex(tab);
+                edit(*sheet);
+                auto* send = sheet->Tabs()->currentWidget()->template findChild<QPushButton*>(QString::number(sendId));
+                if (send)
+                    send->click();
+                else
+                    ADD_FAILURE() << "no button " << sendId << " on page " << tab;
             } else {
                 ADD_FAILURE() << "not the family's sheet: " << dialog.windowTitle().toStdString();
             }

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -79,8 +80,44 @@ struct Row {
 void Nothing(CVKTOutputConfig&, CVKTArch&) {}
 void Untouched(CVKTDetail&) {}
 
+// A recording start, local time.
+platform::CTime StartAt(int day, int hour, int minute)
+{
+    return platform::CTime(
+        platform::CTime::time_type(QDateTime(QDate(2027, 1, day), QTime(hour, minute)).toSecsSinceEpoch()));
+}
+
+void StartsAtEight(CVKTOutputConfig&, CVKTArch& a)
+{
+    a.SetStartTime(StartAt(15, 8, 0), FALSE);
+}
+
+// The user sets the start: a day later in the date picker, whose date the
+// time picker follows, then the time typed into the time picker.
+void StartHalfPastSixNextDay(CVKTDetail& s)
+{
+    auto* time = s.Zaznam().findChild<QDateTimeEdit*>(QStringLiteral("1179"));
+    auto* date = s.Zaznam().findChild<QDateTimeEdit*>(QStringLiteral("1180"));
+    ASSERT_TRUE(time && date);
+    EXPECT_EQ(time->text(), QStringLiteral("08:00:00"));
+    EXPECT_EQ(date->text(), QStringLiteral("15.01.2027"));
+    date->setFocus();
+    date->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClick(date, Qt::Key_Up);
+    EXPECT_EQ(date->text(), QStringLiteral("16.01.2027"));
+    EXPECT_EQ(time->date(), QDate(2027, 1, 16));
+    time->setFocus();
+    time->setSelectedSection(QDateTimeEdit::HourSection);
+    QTest::keyClicks(time, QStringLiteral("06"));
+    time->setSelectedSection(QDateTimeEdit::MinuteSection);
+    QTest::keyClicks(time, QStringLiteral("30"));
+    EXPECT_EQ(time->text(), QStringLiteral("06:30:00"));
+}
+
 const Row kRows[] = {
     {"OutputsUntouched", Nothing, 1, Untouched, Nothing},
+    {"OutputsLimitIsShownWhole", Nothing, 1,
+     [](CVKTDetail& s) { EXPECT_EQ(s.Vystupy().ControlText(1195), QStringLiteral("49.95")); }, Nothing},
     {"OutputsHysteresisBeyondHalfIsSentAsShown", [](CVKTOutputConfig& o, CVKTArch&) { o.SetHysteresis(0, 6000); },
      1,
      [](CVKTDetail& s) { EXPECT_EQ(s.Vystupy().ControlText(1196), QStringLiteral("0")); },
@@ -99,6 +136,8 @@ const Row kRows[] = {
     {"RecordingImpliedSumWithImportAndExportApart",
      [](CVKTOutputConfig&, CVKTArch& a) { a.SetSelection(CVKTArch::SelActivePower, 0x2F); }, 2, Untouched,
      [](CVKTOutputConfig&, CVKTArch& a) { a.SetSelection(CVKTArch::SelActivePower, 0x27); }, "10 min."},
+    {"RecordingStartTime", StartsAtEight, 2, StartHalfPastSixNextDay,
+     [](CVKTOutputConfig&, CVKTArch& a) { a.SetStartTime(StartAt(16, 6, 30), FALSE); }},
     {"RecordingPeriodChosen", Nothing, 2,
      [](CVKTDetail& s) { routetest::ProgramWithInstrument::Choose(s.Zaznam().Ctl<QComboBox>(1162), 8); },
      [](CVKTOutputConfig&, CVKTArch& a) { a.SetInterval(60); }},
@@ -119,27 +158,20 @@ TEST_P(VKTSettingsRouteTest, OnlyWhatThePageShowsReachesTheAnalyser)
     routetest::ProgramWithInstrument program(instrument, CPristroj::kVKT);
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
 
-    const int passes = program.SettingsFromInstrumentList([&](QDialog& dialog, int) {
-        if (auto* sheet = qobject_cast<CVKTDetail*>(&dialog)) {
-            sheet->Tabs()->setCurrentIndex(row.page);
+    program.EditPageAndSend<CVKTDetail>(
+        row.page,
+        [&](CVKTDetail& sheet) {
             if (row.shown) {
-                EXPECT_EQ(sheet->Zaznam().ControlText(1162), QString::fromLatin1(row.shown));
+                EXPECT_EQ(sheet.Zaznam().ControlText(1162), QString::fromLatin1(row.shown));
             }
-            row.edit(*sheet);
-            QWidget& page = row.page == 1 ? static_cast<QWidget&>(sheet->Vystupy()) : sheet->Zaznam();
-            page.findChild<QPushButton*>(QString::number(row.page == 1 ? 1199 : 1183))->click();
-        } else {
-            ADD_FAILURE() << "not the VKT sheet";
-        }
-        routetest::ProgramWithInstrument::Close(dialog);
-    });
-    EXPECT_EQ(passes, 1);
+            row.edit(sheet);
+        },
+        row.page == 1 ? 1199 : 1183);
 
     row.sent(outputs, arch);
     routetest::ExpectSameBytes(program.Block(1, kOutputs), routetest::ImageOf(outputs));
     routetest::ExpectSameBytes(Arch(program.Block(1, kStatus)), routetest::ImageOf(arch));
-    for (const auto& request : boxes.Requests())
-        EXPECT_NE(request.caption, QStringLiteral("CHYBA")) << request.text.toStdString();
+    routetest::ExpectNoError(boxes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, VKTSettingsRouteTest, ::testing::ValuesIn(kRows),
@@ -194,10 +226,7 @@ void NoEdit(CVKTDetailInstalace&) {}
 std::function<void(CVKTDetailInstalace&)> Typed(int id, const char* text)
 {
     return [id, text](CVKTDetailInstalace& page) {
-        auto* edit = page.Ctl<QLineEdit>(id);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, QString::fromLatin1(text));
+        routetest::TypeInto(page.Ctl<QLineEdit>(id), QString::fromLatin1(text));
     };
 }
 
@@ -272,17 +301,7 @@ TEST_P(VKTInstallationRouteTest, OnlyTheChangedFieldReachesTheAnalyser)
     routetest::ProgramWithInstrument program(instrument, CPristroj::kVKT);
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
 
-    const int passes = program.SettingsFromInstrumentList([&](QDialog& dialog, int) {
-        if (auto* sheet = qobject_cast<CVKTDetail*>(&dialog)) {
-            sheet->Tabs()->setCurrentIndex(0);
-            row.edit(sheet->Instalace());
-            sheet->Instalace().findChild<QPushButton*>(QStringLiteral("1142"))->click();
-        } else {
-            ADD_FAILURE() << "not the VKT sheet";
-        }
-        routetest::ProgramWithInstrument::Close(dialog);
-    });
-    EXPECT_EQ(passes, 1);
+    program.EditPageAndSend<CVKTDetail>(0, [&](CVKTDetail& sheet) { row.edit(sheet.Instalace()); }, 1142);
     {
         SCOPED_TRACE("installation");
         routetest::ExpectSameBytes(program.Block(1, kConfig), routetest::ImageOf(expected.config));
@@ -291,8 +310,7 @@ TEST_P(VKTInstallationRouteTest, OnlyTheChangedFieldReachesTheAnalyser)
         SCOPED_TRACE("modem string");
         routetest::ExpectSameBytes(program.Block(1, kModem), expected.modem);
     }
-    for (const auto& request : boxes.Requests())
-        EXPECT_NE(request.caption, QStringLiteral("CHYBA")) << request.text.toStdString();
+    routetest::ExpectNoError(boxes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, VKTInstallationRouteTest, ::testing::ValuesIn(kInstallRows),
