@@ -173,31 +173,8 @@ void CVKFormView::FillMenu(QMenu& menu)
     pane(32138, "Panel &přístroje", CVKPaneLayout::kPanelBit, m_isNahled);
     pane(32179, "Panel a&larmů a událostí", CVKPaneLayout::kAlarmsBit, m_isAlarm);
     menu.addSeparator();
-    CGraphWnd* graph = m_graphPane;
-    QMenu* vertical = menu.addMenu(QStringLiteral("Vertikální lupa"));
-    QMenu* time = menu.addMenu(QStringLiteral("Časová lupa"));
-    for (int i = 0; i < 6; ++i) {
-        const int percent = CGraphWnd::kZoomPercents[i];
-        const QString text = QStringLiteral("%1%").arg(percent);
-        ui::WithCommandId(vertical->addAction(text, this, [graph, percent] { graph->SetZoom(percent, 2); }),
-            CGraphWnd::kCmdVertZoom100 + i);
-        ui::WithCommandId(time->addAction(text, this, [graph, percent] { graph->SetZoom(percent, 1); }),
-            CGraphWnd::kTimeZoomCommands[i]);
-    }
+    AddGraphMenuItems(menu, QStringLiteral("Vypnout lupy"));
     const bool zoom = m_isGraf && ZoomAllowed();
-    vertical->setEnabled(zoom);
-    time->setEnabled(zoom);
-    ui::WithCommandId(menu.addAction(QStringLiteral("Vypnout lupy"), this, [graph] { graph->SetZoom(100, 3); }),
-        CGraphWnd::kCmdZoomOff)
-        ->setEnabled(zoom);
-    QAction* grid = ui::WithCommandId(menu.addAction(QStringLiteral("Rastr"), this,
-                                          [graph] {
-                                              graph->SetGrid(!graph->Grid());
-                                              graph->Redraw();
-                                          }),
-        CGraphWnd::kCmdGrid);
-    grid->setCheckable(true);
-    grid->setChecked(graph->Grid());
     ui::WithCommandId(
         menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVKFormView::OnDisplayedQuantities),
         CGraphWnd::kCmdShownQuantities)

@@ -148,6 +148,13 @@ bool CVKTAktMer::OnCommand(int id)
     return CVKTLiveViewBase::OnCommand(id);
 }
 
+bool CVKTAktMer::IsCommandEnabled(int id)
+{
+    if (id == CGraphWnd::kCmdReceivedQuantities)
+        return ReceivedQuantitiesEnabled();
+    return CVKTLiveViewBase::IsCommandEnabled(id);
+}
+
 void CVKTAktMer::FillMenu(QMenu& menu)
 {
     CVKT01View::FillMenu(menu);

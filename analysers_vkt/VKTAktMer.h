@@ -31,11 +31,15 @@ public:
     void OnReceivedQuantities();
     // "Přijímané veličiny ..." of the graph pane's context menu too.
     bool OnCommand(int id) override;
+    bool IsCommandEnabled(int id) override;
     void OnWaveforms();
     bool ReceivedQuantitiesEnabled() const;
     void FillMenu(QMenu& menu) override;
 
 protected:
+    // The received quantities too: the instrument sends only what it is
+    // asked for.
+    bool OffersGraphCommand(int) const override { return true; }
     void OnFirstRefresh() override;
     void OnQuantitiesChanged() override;
     void OnScenarioChanged() override;

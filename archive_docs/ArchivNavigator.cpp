@@ -45,6 +45,9 @@ public:
         m_dialog->SetProgress(0);
         m_dialog->setAttribute(Qt::WA_ShowWithoutActivating);
         m_dialog->show();
+        // The load that follows holds the event loop: the notice must be on
+        // the screen before it starts, not after it ended.
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     ~CLoadWait()
     {

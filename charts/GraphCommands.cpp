@@ -86,7 +86,9 @@ bool IsGraphCommandEnabled(const CGraphWnd& graph, int id, bool zoomAllowed)
         return true;
     if (!zoomAllowed)
         return false;
-    return !IsTimeZoomCommand(id) || graph.TimeCursor();
+    // The absolute time zooms follow the graph zoom like the vertical ones;
+    // only the steps move a time window that must be there to move.
+    return (id != kCmdTimeZoomIn && id != kCmdTimeZoomOut) || graph.TimeCursor();
 }
 
 bool IsGraphCommandChecked(const CGraphWnd& graph, int id)

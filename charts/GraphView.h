@@ -3,6 +3,7 @@
 #include "platform/ui/Document.h"
 
 class CGraphWnd;
+class QMenu;
 class QPrinter;
 
 namespace charts {
@@ -31,8 +32,22 @@ public:
 protected:
     // False while the graph may not be zoomed (no data, limits not set).
     virtual bool GraphZoomAllowed() const { return true; }
-    // Connects the graph's context menu to OnCommand.
+    // The graph's items of the view's own menu, each run through OnCommand
+    // and enabled and checked as the command says: the absolute zooms of
+    // either axis in two submenus, the whole graph (32180, titled
+    // `wholeText`) and the grid.
+    void AddGraphMenuItems(QMenu& menu, const QString& wholeText, const char* verticalTitle = "Vertikální lupa",
+                           const char* timeTitle = "Časová lupa");
+    // Whether the graph's context menu shows the command: a view takes the
+    // received quantities only where the instrument is asked for chosen
+    // quantities.
+    virtual bool OffersGraphCommand(int id) const;
+    // Connects the graph's context menu to OnCommand; its items are enabled
+    // as IsCommandEnabled says.
     void ConnectGraphMenu(CGraphWnd* graph);
+
+private:
+    void PrepareGraphMenu(QMenu& menu);
 };
 
 } // namespace charts

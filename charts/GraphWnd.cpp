@@ -406,7 +406,15 @@ void CGraphWnd::contextMenuEvent(QContextMenuEvent* event)
     }
     QMenu* menu = CreateGraphMenu(this, m_timeCursor);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction* action : menu->actions()) {
+        const int id = action->data().toInt();
+        if (id == kCmdGrid || id == charts::kCmdZoomSelection) {
+            action->setCheckable(true);
+            action->setChecked(id == kCmdGrid ? m_grid : m_zoomMode);
+        }
+    }
     PrepareContextMenu(*menu);
+    emit ContextMenuPreparing(menu);
     connect(menu, &QMenu::triggered, this, [this](QAction* action) {
         if (action->data().isValid())
             emit ContextCommand(action->data().toInt());

@@ -108,6 +108,9 @@ public:
 signals:
     // A command chosen from the context menu; the views and frames act on it.
     void ContextCommand(int id);
+    // The context menu is about to show: the view that takes its commands
+    // enables them (or hides those it does not take).
+    void ContextMenuPreparing(QMenu* menu);
 
 protected:
     // Called after every size and zoom change: the subclass makes its fonts

@@ -1,5 +1,6 @@
 #include "charts/ProfileDoc.h"
 
+#include "charts/ProfileGraphWnd.h"
 #include "charts/ProfileView.h"
 #include "charts_data/ProfileDataFactory.h"
 #include "platform/StringIds.h"
@@ -80,6 +81,20 @@ void CProfileDoc::OnShowSettings(QWidget* parent)
     if (m_data && Sheet() && !Sheet()(parent, *m_data))
         ui::ErrorBox(parent, platform::LoadString(platform::IDS_SETTINGS_FILE_DAMAGED), ui::MsgButtons::OkCancel,
                      ui::MsgIcon::Warning);
+}
+
+void CProfileDoc::AppendCommands(std::vector<ui::CommandItem>& items)
+{
+    items.push_back({CProfileGraphWnd::kCmdInstrumentSettings, QStringLiteral("Nastavení přístroje..."),
+                     QStringLiteral("&Profil"), 0, false});
+}
+
+bool CProfileDoc::OnCommand(int id)
+{
+    if (id != CProfileGraphWnd::kCmdInstrumentSettings)
+        return false;
+    OnShowSettings(FirstView());
+    return true;
 }
 
 void AddProfileTemplates(ui::CDocManager& manager)

@@ -48,6 +48,10 @@ public:
     using SettingsSheet = std::function<bool(QWidget* parent, CProfileData& data)>;
     static void SetSettingsSheet(SettingsSheet sheet);
     void OnShowSettings(QWidget* parent);
+    // "Nastavení přístroje..." in the window's menu, shown over the
+    // document's view.
+    void AppendCommands(std::vector<ui::CommandItem>& items) override;
+    bool OnCommand(int id) override;
 
     // The beep at either end of the day (tests count it).
     static void SetBeep(std::function<void()> beep);

@@ -281,8 +281,6 @@ void CProfileGraphWnd::PrepareContextMenu(QMenu& menu)
             action->setChecked(Grid());
         }
     }
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("Nastavení přístroje"))->setData(kCmdInstrumentSettings);
 }
 
 void CProfileGraphWnd::Draw(QPainter& p, const QRect& client)

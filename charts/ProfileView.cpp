@@ -8,7 +8,9 @@
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QFileInfo>
 #include <QResizeEvent>
 #include <QScrollArea>
@@ -50,7 +52,7 @@ CProfileView::CProfileView(QWidget* parent)
     m_scroll->setWidget(m_content);
     m_graph->setObjectName(QStringLiteral("1"));
     m_graph->setWindowTitle(QStringLiteral("ahoj"));
-    connect(m_graph, &CGraphWnd::ContextCommand, this, [this](int id) { OnCommand(id); });
+    ConnectGraphMenu(m_graph);
     SetMessageHandler(platform::WM_GRAPH_CHANGED, [this](std::uintptr_t, std::intptr_t) {
         RefreshPanel();
         return 0;
@@ -174,6 +176,18 @@ bool CProfileView::OnCommand(int id)
         return true;
     default: return false;
     }
+}
+
+void CProfileView::FillMenu(QMenu& menu)
+{
+    AddGraphMenuItems(menu, QStringLiteral("Celý graf"), "Změnit vertikální lupu", "Změnit časovou lupu");
+}
+
+void CProfileView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    FillMenu(menu);
+    menu.exec(event->globalPos());
 }
 
 bool CProfileView::PrintGraph(QPrinter* printer)

@@ -5,6 +5,7 @@
 class CProfileChoiceDlg;
 class CProfileDoc;
 class CProfileGraphWnd;
+class QMenu;
 class QPrinter;
 class QScrollArea;
 
@@ -37,6 +38,9 @@ public:
 
     // A command of the "Graf" menu; false when it is not the view's.
     bool OnCommand(int id) override;
+    // The "Graf" menu's zooms and grid, in the menu bar and the view's
+    // context menu.
+    void FillMenu(QMenu& menu) override;
     // Prints the graph; `printer` null asks for one.
     bool PrintGraph(QPrinter* printer = nullptr);
     bool PrintView(QPrinter* printer) override { return PrintGraph(printer); }
@@ -53,6 +57,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     CProfileDoc* Document() const;

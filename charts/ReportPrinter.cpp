@@ -748,6 +748,7 @@ void PreviewReport(QWidget* parent, const std::function<void(QPrinter* printer)>
 {
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Náhled"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&print](QPrinter* target) { print(target); });
     dialog.exec();

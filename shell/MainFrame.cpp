@@ -21,12 +21,15 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
@@ -48,6 +51,23 @@ struct HelpRange {
     int topic;
 };
 
+// The instrument commands of a live window's own menu that the
+// "Vybraný přístroj" bar carries as its buttons.
+constexpr int kMeasurementBarCommands[] = {32136, 40029, 32232, 32236, 32227, 32230, 32231, 40006, 40030};
+
+QAction* FindMenuCommand(const QMenu& menu, int id)
+{
+    for (QAction* action : menu.actions()) {
+        if (const QMenu* sub = action->menu()) {
+            if (QAction* found = FindMenuCommand(*sub, id))
+                return found;
+        } else if (action->data().typeId() == QMetaType::Int && action->data().toInt() == id) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
 constexpr HelpRange kHelpTopics[] = {
     {0x18003, 0x18003, 102}, {0x20082, 0x20082, 102}, {0x18004, 0x18004, 103}, {0x20084, 0x20084, 103},
     {0x18005, 0x18005, 117}, {0x20085, 0x20087, 116}, {0x20092, 0x20092, 106}, {0x200A2, 0x200A2, 113},
@@ -56,6 +76,12 @@ constexpr HelpRange kHelpTopics[] = {
     {0x200C1, 0x200C1, 116}, {0x200CF, 0x200CF, 116}, {0x200C3, 0x200C5, 118}, {0x200D0, 0x200D0, 118},
     {0x200CE, 0x200CE, 119}, {0x200D1, 0x200D1, 105}, {0x200D4, 0x200D4, 112},
 };
+
+int HelpContextOf(const ui::CDocument* document)
+{
+    const ui::CDocTemplate* docTemplate = document ? document->GetDocTemplate() : nullptr;
+    return docTemplate ? 0x20000 + docTemplate->ResourceId() : kMainFrameHelpContext;
+}
 
 } // namespace
 
@@ -98,6 +124,10 @@ CMainFrame::~CMainFrame()
     // The MDI area goes with the base class and may still report a change
     // of window; the frame's part is gone by then.
     disconnect(MdiArea(), nullptr, this, nullptr);
+    if (m_contextHelp != kHelpOff)
+        qApp->removeEventFilter(this);
+    if (m_contextHelp == kHelpWaitsForClick)
+        QApplication::restoreOverrideCursor();
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, int command, const QString& text)
@@ -160,6 +190,13 @@ void CMainFrame::CreateMenus()
             [this] { ui::CallHtmlHelp(this, HelpFile(), ui::HH_DISPLAY_TOPIC, 0); });
     connect(AddCommand(help, kHelp, QStringLiteral("Nápověda...\tF1")), &QAction::triggered, this,
             [this] { WinHelp(ActiveHelpContext()); });
+    // Context help has its key, no menu entry.
+    QAction* contextHelp = new QAction(QStringLiteral("Nápověda k místu"), this);
+    contextHelp->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    contextHelp->setData(int(kContextHelp));
+    addAction(contextHelp);
+    m_actions[kContextHelp] = contextHelp;
+    connect(contextHelp, &QAction::triggered, this, &CMainFrame::OnContextHelp);
     help->addSeparator();
     AddCommand(help, kAppAbout, QStringLiteral("&O aplikaci qorin01..."));
 }
@@ -291,6 +328,12 @@ void CMainFrame::ClearWindowCommands()
         m_graphBar->removeAction(command.action);
     }
     m_windowCommands.clear();
+    for (QAction* button : m_menuButtons) {
+        m_measurementBar->removeAction(button);
+        button->deleteLater();
+    }
+    m_menuButtons.clear();
+    m_commandView = nullptr;
     for (const auto& [action, key] : m_suspendedShortcuts)
         action->setShortcut(key);
     m_suspendedShortcuts.clear();
@@ -345,6 +388,7 @@ void CMainFrame::RebuildWindowCommands()
     ui::CView* view = frame ? frame->GetActiveView() : nullptr;
     if (!view)
         return;
+    m_commandView = view;
     // The view's own menu, built afresh each time it opens and once now so
     // that its keys work before it was ever opened.
     QMenu* own = WindowMenu(view->MenuTitle());
@@ -402,8 +446,56 @@ void CMainFrame::RebuildWindowCommands()
     UpdateCommandUI();
 }
 
+void CMainFrame::SyncMenuButtons(const QMenu& menu)
+{
+    // Buttons for the commands the menu has now (a window may fill its menu
+    // only once it has its instrument), without those it lost.
+    for (auto it = m_menuButtons.begin(); it != m_menuButtons.end();) {
+        if (FindMenuCommand(menu, (*it)->data().toInt())) {
+            ++it;
+            continue;
+        }
+        m_measurementBar->removeAction(*it);
+        (*it)->deleteLater();
+        it = m_menuButtons.erase(it);
+    }
+    for (int id : kMeasurementBarCommands) {
+        const QAction* item = FindMenuCommand(menu, id);
+        // The window's document may have put the command on the bar itself.
+        if (!item || WindowAction(id))
+            continue;
+        QAction* button = nullptr;
+        for (QAction* existing : m_menuButtons)
+            if (existing->data().toInt() == id)
+                button = existing;
+        if (!button) {
+            button = new QAction(item->text().split(QLatin1Char('\t')).front(), this);
+            button->setData(id);
+            button->setToolTip(button->text());
+            // Run as the menu runs it, with the menu's state of now.
+            connect(button, &QAction::triggered, this, [this, id] {
+                if (!m_commandView)
+                    return;
+                QMenu now;
+                m_commandView->FillMenu(now);
+                QAction* current = FindMenuCommand(now, id);
+                if (current && current->isEnabled())
+                    current->trigger();
+            });
+            m_measurementBar->addAction(button);
+            m_menuButtons.push_back(button);
+        }
+        button->setEnabled(item->isEnabled());
+    }
+}
+
 void CMainFrame::UpdateCommandUI()
 {
+    if (m_commandView) {
+        QMenu menu;
+        m_commandView->FillMenu(menu);
+        SyncMenuButtons(menu);
+    }
     for (const WindowCommand& command : m_windowCommands) {
         if (!command.alive) {
             command.action->setEnabled(false);
@@ -438,9 +530,53 @@ QAction* CMainFrame::WindowAction(int id) const
 
 int CMainFrame::ActiveHelpContext() const
 {
-    const ui::CDocument* document = ActiveChildFrame() ? GetActiveDocument() : nullptr;
-    const ui::CDocTemplate* docTemplate = document ? document->GetDocTemplate() : nullptr;
-    return docTemplate ? 0x20000 + docTemplate->ResourceId() : kMainFrameHelpContext;
+    return HelpContextOf(ActiveChildFrame() ? GetActiveDocument() : nullptr);
+}
+
+void CMainFrame::OnContextHelp()
+{
+    if (m_contextHelp != kHelpOff)
+        return;
+    m_contextHelp = kHelpWaitsForClick;
+    QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+    qApp->installEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_contextHelp == kHelpOff || !watched->isWidgetType())
+        return ui::CMDIFrame::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if (m_contextHelp == kHelpSwallowsRelease) {
+        // The click that asked for help goes nowhere else, its release
+        // neither.
+        if (type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonPress) {
+            m_contextHelp = kHelpOff;
+            qApp->removeEventFilter(this);
+            return type == QEvent::MouseButtonRelease;
+        }
+        return ui::CMDIFrame::eventFilter(watched, event);
+    }
+    const bool escape = type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    if (type != QEvent::MouseButtonPress && !escape)
+        return ui::CMDIFrame::eventFilter(watched, event);
+    QApplication::restoreOverrideCursor();
+    if (escape) {
+        m_contextHelp = kHelpOff;
+        qApp->removeEventFilter(this);
+        return true;
+    }
+    m_contextHelp = kHelpSwallowsRelease;
+    WinHelp(HelpContextAt(static_cast<QWidget*>(watched)));
+    return true;
+}
+
+int CMainFrame::HelpContextAt(const QWidget* widget) const
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (const auto* child = qobject_cast<const ui::CChildFrame*>(w))
+            return HelpContextOf(child->GetActiveDocument());
+    return kMainFrameHelpContext;
 }
 
 void CMainFrame::AttachArchiveBar()

@@ -53,7 +53,8 @@ public:
         kDataControlBar = 32198,
         kGraphBar = 32199,
         kAppAbout = 57664,
-        kHelpContents = 57669,
+        kHelpContents = 57667,
+        kContextHelp = 57669,
         kHelp = 57670,
         kAppExit = 57665,
         kEditLiveInstrument = 32200,
@@ -144,12 +145,20 @@ public:
     // The help context of the active window: 0x20000 + its template's
     // resource id, the main window's without one.
     int ActiveHelpContext() const;
+    // Shift+F1: the next click asks for the topic of the window clicked;
+    // Esc leaves the mode.
+    void OnContextHelp();
+    bool InContextHelp() const { return m_contextHelp == kHelpWaitsForClick; }
+    // The help context of the window that holds `widget`: its document's,
+    // or the main window's outside every document window.
+    int HelpContextAt(const QWidget* widget) const;
 
     // Writes what the frame keeps: bar state and flags, window placement.
     void SaveState(platform::Settings& settings);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateMenus();
@@ -180,11 +189,20 @@ private:
     void ClearWindowCommands();
     QMenu* WindowMenu(const QString& title);
     void WireShortcuts(QMenu& menu);
+    // The measurement bar's buttons for the instrument commands of the
+    // window's own menu as `menu` shows it now, enabled as its items.
+    void SyncMenuButtons(const QMenu& menu);
 
     std::vector<WindowCommand> m_windowCommands;
     std::vector<QMenu*> m_windowMenus;
     // Actions the active window put into the frame's own menus.
     std::vector<QAction*> m_windowFileActions;
+    // The measurement bar's buttons taken from the window's own menu, and
+    // the view whose menu that is.
+    std::vector<QAction*> m_menuButtons;
+    QPointer<ui::CView> m_commandView;
+    enum ContextHelp { kHelpOff, kHelpWaitsForClick, kHelpSwallowsRelease };
+    ContextHelp m_contextHelp = kHelpOff;
     // The frame's own keys the active window's menu has taken meanwhile.
     std::vector<std::pair<QAction*, QKeySequence>> m_suspendedShortcuts;
     QTimer* m_commandTimer = nullptr;

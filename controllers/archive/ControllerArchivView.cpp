@@ -265,11 +265,16 @@ void CControllerArchivView::FillMenu(QMenu& menu)
         action->setCheckable(true);
         action->setChecked(flag != 0);
     };
+    // The front panel shows a live instrument: never beside a graph whose
+    // time axis zooms, as an archive's does.
+    toggle(32138, "Panel &přístroje", CControllerPaneLayout::kPanelBit, 0);
+    menu.actions().constLast()->setEnabled(!m_graph->TimeCursor());
     toggle(32139, "Panel &aktuálních dat", CControllerPaneLayout::kValuesBit, m_isData);
     toggle(32140, "Panel &grafu", CControllerPaneLayout::kGraphBit, m_isGraf);
     menu.actions().constLast()->setEnabled(m_graphCommands);
     toggle(32179, "Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
     menu.addSeparator();
+    AddGraphMenuItems(menu, QStringLiteral("Celý graf"));
     ui::WithCommandId(menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, [this] { OnQuantities(); }), 32181)
         ->setEnabled(m_graph->HasSource());
 }

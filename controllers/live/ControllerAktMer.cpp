@@ -113,8 +113,7 @@ CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : charts::CGr
         m_values->update();
     });
     SetMessageHandler(platform::WM_QUANTITIES_CLOSED, [this](std::uintptr_t, std::intptr_t) -> std::intptr_t {
-        m_graph->EditQuantities();
-        m_graph->Redraw();
+        OnQuantities();
         return 0;
     });
     ResetPanes();
@@ -364,6 +363,9 @@ void CControllerAktMer::FillMenu(QMenu& menu)
     toggle(32139, "Panel &aktuálních dat", CControllerPaneLayout::kValuesBit, m_isData);
     toggle(32140, "Panel &grafu", CControllerPaneLayout::kGraphBit, m_isGraf);
     toggle(32179, "Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
+    menu.addSeparator();
+    AddGraphMenuItems(menu, QStringLiteral("Celý graf"));
+    ui::WithCommandId(menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, [this] { OnQuantities(); }), 32181);
     CControllerDoc* doc = Document();
     if (!doc)
         return;
@@ -392,6 +394,13 @@ void CControllerAktMer::FillMenu(QMenu& menu)
     ui::WithCommandId(
         menu.addAction(QStringLiteral("Informace o přístroji"), this, [doc, this] { doc->OnInfo(this); }), 40029);
     ui::WithCommandId(menu.addAction(QStringLiteral("&Nezobrazovat\tCtrl+Z"), this, [doc] { doc->OnHide(); }), 32137);
+}
+
+void CControllerAktMer::OnQuantities()
+{
+    // On OK the graph takes the choice and says so: the values follow.
+    m_graph->EditQuantities();
+    m_graph->Redraw();
 }
 
 bool FeedControllerPanel(controls::CPanelControl* panel, CArchivData* data, bool duskar, int menu, int& cached,

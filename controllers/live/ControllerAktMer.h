@@ -94,6 +94,8 @@ protected:
 
 private:
     void BindInstrument();
+    // "Zobrazené veličiny" from the menu or the closed quantities pane.
+    void OnQuantities();
     // The view's menu; asked by the values pane, with the pane's own items.
     void ShowMenu(const QPoint& globalPos, CValuesDlgBase* pane = nullptr);
     void FillValues(CPristroj& entry);

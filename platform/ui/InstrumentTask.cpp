@@ -3,6 +3,7 @@
 #include "platform/ui/WaitDlg.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QPointer>
 #include <QThread>
@@ -30,6 +31,11 @@ bool RunInstrumentTask(QWidget* parent, const std::function<bool()>& task, const
     QPointer<CWaitDlg> wait = new CWaitDlg(parent);
     wait->setWindowModality(Qt::ApplicationModal);
     wait->SetText(text.isEmpty() ? QStringLiteral("Probíhá komunikace s přístrojem...") : text);
+    // A dialog that waits for its data lends the wait its title; anything
+    // else says what is going on.
+    const auto* owner = parent ? qobject_cast<const QDialog*>(parent->window()) : nullptr;
+    wait->setWindowTitle(owner && !owner->windowTitle().isEmpty() ? owner->windowTitle()
+                                                                  : QStringLiteral("Komunikace s přístrojem"));
     wait->show();
     if (!done.load())
         loop.exec(QEventLoop::ExcludeUserInputEvents);

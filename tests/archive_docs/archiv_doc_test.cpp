@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QLabel>
 #include <QStringList>
 
 #include <fcntl.h>
@@ -36,7 +37,8 @@ QByteArray FileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Records the text of every wait dialog that shows while it lives.
+// Records the text of every wait dialog that shows while it lives, and
+// the texts its labels painted.
 struct ShownWaitDialogs : QObject {
     ShownWaitDialogs() { qApp->installEventFilter(this); }
     ~ShownWaitDialogs() override { qApp->removeEventFilter(this); }
@@ -45,9 +47,14 @@ struct ShownWaitDialogs : QObject {
         if (event->type() == QEvent::Show)
             if (auto* wait = qobject_cast<ui::CWaitDlg*>(watched))
                 texts << wait->Text();
+        if (event->type() == QEvent::Paint)
+            if (auto* label = qobject_cast<QLabel*>(watched))
+                if (qobject_cast<ui::CWaitDlg*>(label->window()) && !painted.contains(label->text()))
+                    painted << label->text();
         return false;
     }
     QStringList texts;
+    QStringList painted;
 };
 
 TEST_F(ArchivDocOpenTest, OpensOverTheWholeFileOrTheLastIntervalAndPlacesTheWindowBetweenItsHints)
@@ -247,6 +254,8 @@ TEST_F(ArchivDocMoveTest, AMoveAfterTheRecorderWroteReloadsFirst)
     ShownWaitDialogs shown;
     m_doc->OnCommand(archive::cmd::kGoEnd);
     EXPECT_EQ(shown.texts, QStringList{QStringLiteral("Archivní soubor změněn, načítám nový stav.")});
+    // On the screen while the reload held the program, not only queued.
+    EXPECT_EQ(shown.painted, QStringList{QStringLiteral("Archivní soubor změněn, načítám nový stav.")});
     // The new block lies after the window: the placement stays (hint 32)
     // and the move goes on over what was read again.
     EXPECT_EQ(m_view->hints, (std::vector<std::intptr_t>{32, 3}));

@@ -12,6 +12,7 @@
 #include "link/Pristroj.h"
 #include "platform/ThreadMessages.h"
 #include "platform/Time32.h"
+#include "platform/WindowMessage.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 #include "shell/MainFrame.h"
@@ -32,6 +33,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace {
@@ -325,6 +327,34 @@ TEST_F(WindowCommandsTest, TheGraphPanesContextMenuReachesTheView)
     const bool grid = Graph()->Grid();
     choose(32235);
     EXPECT_NE(Graph()->Grid(), grid);
+
+    // The menu shows the grid's state by its check mark; the received
+    // quantities are asked of a VKT only, so a VK's pane does not offer
+    // them; with the range being edited, no zoom is offered.
+    auto opened = [&] {
+        const QPoint centre = Graph()->PlotRect().ToQRect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, centre, Graph()->mapToGlobal(centre));
+        QApplication::sendEvent(Graph(), &event);
+        return std::unique_ptr<QMenu>(Graph()->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly));
+    };
+    for (bool limitsSet : {true, false}) {
+        SCOPED_TRACE(limitsSet);
+        platform::SendMessageTo(archiveFrame->GetActiveView(), platform::WM_ARCHIVE_REDRAW, limitsSet ? 1 : 0);
+        std::unique_ptr<QMenu> menu = opened();
+        ASSERT_NE(menu, nullptr);
+        QAction* gridItem = FindInMenu(menu.get(), 32235);
+        ASSERT_NE(gridItem, nullptr);
+        EXPECT_TRUE(gridItem->isCheckable());
+        EXPECT_EQ(gridItem->isChecked(), Graph()->Grid());
+        QAction* received = FindInMenu(menu.get(), 40002);
+        EXPECT_TRUE(!received || !received->isVisible());
+        for (int id : {32191, 32180, 32197}) {
+            QAction* zoom = FindInMenu(menu.get(), id);
+            ASSERT_NE(zoom, nullptr) << id;
+            EXPECT_EQ(zoom->isEnabled(), limitsSet) << id;
+        }
+        menu->close();
+    }
 }
 
 // A live window: its own menu carries the instrument's commands (open by

@@ -4,17 +4,21 @@
 // triggered, it does what it should. A command the window offers without a
 // row here fails the test.
 #include "RunningProgramTest.h"
+#include "../charts/ProfileFixture.h"
 
 #include "archive_docs/ArchivDocBase.h"
 #include "archive_docs/OpenArchiveDlg.h"
+#include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "archive/store/VKRArchivData.h"
+#include "archive/store/VKTArchivData.h"
 #include "charts/GraphView.h"
 #include "charts/GraphWnd.h"
 #include "link/Pristroj.h"
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/WaitDlg.h"
 #include "shell/MainFrame.h"
 #include "support/ScriptedMessageBoxes.h"
 
@@ -41,6 +45,7 @@ namespace {
 // What a command did, as the user sees it.
 struct Effects {
     QStringList dialogs;       // modal dialogs shown (each closed at once)
+    QStringList waits;         // wait dialogs of the instrument's exchanges
     QString chosenInstrument;  // the instrument chosen in an open-archive dialog
     QStringList boxes;         // message boxes
     QStringList windows;       // top-level windows that appeared
@@ -134,10 +139,12 @@ const Check kWholeGraph = [](const Effects& e) {
     EXPECT_EQ(e.timeAfter, 1000) << e.Describe().toStdString();
 };
 
-// A silent instrument: the command gives up before its dialog.
-Check NoDialog(const char* title)
+// A silent instrument: the dialog's wait, under the dialog's title, and
+// then the command gives up before the dialog.
+Check WaitsInVain(const char* title)
 {
     return [title](const Effects& e) {
+        EXPECT_TRUE(e.waits.contains(QString::fromUtf8(title))) << e.Describe().toStdString();
         EXPECT_FALSE(e.dialogs.contains(QString::fromUtf8(title))) << e.Describe().toStdString();
     };
 }
@@ -269,6 +276,26 @@ protected:
         };
     }
 
+    // An archive's graph, whose time cursor zooms the time axis about
+    // itself: the view menu's zooms and grid, the graph bar's zooms, and
+    // printing.
+    static std::vector<Row> ArchiveGraphRows()
+    {
+        return Join(PercentZoomRows(true), {
+                                               {32180, true, kWholeGraph},
+                                               {32235, true, nullptr, true},
+                                               {32191, true, Vertical(true)},
+                                               {32192, true, Vertical(false)},
+                                               {32213, true, Time(true)},
+                                               {32214, true, Time(false)},
+                                               {32196, true, kWholeGraph},
+                                               {32197, true, nullptr, true},
+                                               {57607, true, nullptr},
+                                               {57608, true, nullptr},
+                                               {57609, true, kSomeDialog},
+                                           });
+    }
+
     static std::vector<Row> Join(std::vector<Row> rows, const std::vector<Row>& more)
     {
         rows.insert(rows.end(), more.begin(), more.end());
@@ -345,10 +372,17 @@ protected:
         }
         QTimer closer;
         closer.setInterval(5);
-        QObject::connect(&closer, &QTimer::timeout, [&seen] {
+        std::set<QObject*> waited;
+        QObject::connect(&closer, &QTimer::timeout, [&seen, &waited] {
             auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!modal)
                 return;
+            // A wait ends with its exchange.
+            if (qobject_cast<ui::CWaitDlg*>(modal)) {
+                if (waited.insert(modal).second)
+                    seen.waits.push_back(modal->windowTitle());
+                return;
+            }
             seen.dialogs.push_back(modal->windowTitle());
             if (auto* open = dynamic_cast<COpenArchiveDlg*>(modal))
                 seen.chosenInstrument = open->NameCombo()->currentText();
@@ -358,6 +392,8 @@ protected:
         action->trigger();
         QCoreApplication::processEvents();
         closer.stop();
+        for (const QString& title : seen.dialogs + seen.waits)
+            EXPECT_FALSE(title.isEmpty()) << "a modal window without its title";
         for (const auto& request : boxes.Requests())
             seen.boxes.push_back(request.text);
         std::set<QWidget*> after;
@@ -445,6 +481,30 @@ protected:
             EXPECT_TRUE(rowIds.count(id)) << "no row for " << id;
     }
 
+    // The "Vybraný přístroj" bar of the window in front: each row's button
+    // is there, enabled as told, and does what the row says.
+    void CheckMeasurementBar(const std::vector<Row>& rows)
+    {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.id);
+            ASSERT_TRUE(liveFrame);
+            frame->MdiArea()->setActiveSubWindow(liveFrame);
+            ASSERT_NO_FATAL_FAILURE(Activate());
+            frame->UpdateCommandUI();
+            QAction* button = nullptr;
+            QStringList there;
+            for (QAction* action : frame->MeasurementBar()->actions()) {
+                there << action->data().toString();
+                if (action->data().typeId() == QMetaType::Int && action->data().toInt() == row.id)
+                    button = action;
+            }
+            ASSERT_NE(button, nullptr) << "not on the measurement bar: " << there.join(QLatin1Char(' ')).toStdString();
+            EXPECT_EQ(button->isEnabled(), row.enabled);
+            if (row.check && button->isEnabled())
+                row.check(Trigger(button));
+        }
+    }
+
     // The key the menu shows closes the window.
     void CheckHideKey(int id)
     {
@@ -461,6 +521,19 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
         EXPECT_TRUE(!document || document->IsClosing());
+    }
+
+    // The "Vybraný přístroj" bar of a live window whose instrument is
+    // silent and records nothing.
+    static std::vector<Row> LiveBarRows(int openByInstrument)
+    {
+        return {
+            {32136, true, Box("Nastavení nelze zobrazit")},
+            {40029, true, Box("Systémová chyba programu")},
+            {32232, false, nullptr},
+            {32236, true, Box("Požadovaný soubor nenalezen.")},
+            {openByInstrument, true, ChoosesHala()},
+        };
     }
 
     // The open-archive dialog with this window's instrument chosen.
@@ -502,7 +575,7 @@ TEST_F(MainWindowReachTest, Commands)
         {32198, true, nullptr, true},
         {32199, true, nullptr, true},
         {57664, true, Dialog("O aplikaci qorin01")},
-        {57669, true, Box("Nápověda není nainstalována")},
+        {57667, true, Box("Nápověda není nainstalována")},
         {57670, true, Box("Nápověda není nainstalována")},
         {57665, true, nullptr},
         // No live window in front.
@@ -518,7 +591,7 @@ TEST_F(LiveWindowReachTest, VK)
                        {32141, true, Window("Hala")},
                        {32145, true, Hides("Hala")},
                        {32136, true, Box("Nastavení nelze zobrazit")},
-                       {40027, true, NoDialog("Nastavení času")},
+                       {40027, true, WaitsInVain("Nastavení času")},
                        {40029, true, Box("Systémová chyba programu")},
                        // No meter data in a live record that never came.
                        {32215, false, nullptr},
@@ -530,6 +603,7 @@ TEST_F(LiveWindowReachTest, VK)
                        {40030, true, Box("Stisknutím tlačítka OK")},
                        {32137, true, nullptr},
                    }));
+    CheckMeasurementBar(Join(LiveBarRows(32231), {{40030, true, Box("Stisknutím tlačítka OK")}}));
     CheckHideKey(32137);
 }
 
@@ -547,6 +621,7 @@ TEST_F(LiveWindowReachTest, VKR)
                        {32230, true, ChoosesHala()},
                        {32137, true, nullptr},
                    }));
+    CheckMeasurementBar(LiveBarRows(32230));
     CheckHideKey(32137);
 }
 
@@ -566,101 +641,231 @@ TEST_F(LiveWindowReachTest, VKT)
                        {40030, true, Box("Stisknutím tlačítka OK")},
                        {32136, true, Box("Nastavení nelze zobrazit")},
                        {32215, true, Box("Stav elektroměru nelze zobrazit")},
-                       {40027, true, NoDialog("Nastavení času")},
+                       {40027, true, WaitsInVain("Nastavení času")},
                        {40029, true, Box("Systémová chyba programu")},
                        {32137, true, nullptr},
                    }));
+    CheckMeasurementBar(Join(LiveBarRows(40006), {{40030, true, Box("Stisknutím tlačítka OK")}}));
     CheckHideKey(32137);
+}
+
+// Writes the archive `base` + `extension` of the instrument "Linka": three
+// blocks of ten one-minute measurements, measurement n (0..29) as `measure`
+// writes it, each block after what `head` writes (identification,
+// configuration).
+template <class Store>
+void WriteArchive(testsupport::FakeClock& clock, const QString& base, const QString& extension,
+                  const std::function<void(Store&)>& head, const std::function<void(Store&, int)>& measure)
+{
+    Store writer;
+    writer.SetTimeSource(clock.Source());
+    ASSERT_EQ(writer.Create(20 * 600, 10, 60, base, extension, TRUE, TRUE, QStringLiteral("Linka")), 1);
+    for (int block = 0; block < 3; ++block) {
+        if (head)
+            head(writer);
+        for (int i = 0; i < 10; ++i) {
+            clock.Advance(60);
+            measure(writer, 10 * block + i);
+        }
+        clock.Advance(1);
+        const int mode = writer.EndBlock(FALSE, TRUE, 60);
+        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+    }
+    writer.Close();
 }
 
 // An archive window of a VKR analyser: the document's commands, the view's
 // menu and the graph's zooms, which here zoom the time axis too.
 TEST_F(LiveWindowReachTest, VKRArchive)
 {
-    CVKRArchivData writer;
-    writer.SetTimeSource(clock.Source());
-    ASSERT_EQ(writer.Create(20 * 600, 10, 60, dir.filePath(QStringLiteral("linka")), QStringLiteral(".vkr"), TRUE,
-                            TRUE, QStringLiteral("Linka")),
-              1);
-    for (int block = 0; block < 3; ++block) {
-        // The settings viewer reads the identification with the configuration.
-        CIden iden;
-        iden.number = 77;
-        iden.model = 0x1000;
-        writer.AddIdenRecord(iden);
-        writer.AddConfigRecord(vktest::VKRConfig(100, 1, CVKRConfig::Star));
-        for (int i = 0; i < 10; ++i) {
-            clock.Advance(60);
-            writer.AddMeasurementRecord(vktest::VKRValues(i));
-        }
-        clock.Advance(1);
-        const int mode = writer.EndBlock(FALSE, TRUE, 60);
-        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
-    }
-    writer.Close();
+    ASSERT_NO_FATAL_FAILURE(WriteArchive<CVKRArchivData>(
+        clock, dir.filePath(QStringLiteral("linka")), QStringLiteral(".vkr"),
+        [](CVKRArchivData& writer) {
+            // The settings viewer reads the identification with the configuration.
+            CIden iden;
+            iden.number = 77;
+            iden.model = 0x1000;
+            writer.AddIdenRecord(iden);
+            writer.AddConfigRecord(vktest::VKRConfig(100, 1, CVKRConfig::Star));
+        },
+        [](CVKRArchivData& writer, int n) { writer.AddMeasurementRecord(vktest::VKRValues(n % 10)); }));
     ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("linka.vkr")));
     ASSERT_NE(Graph(), nullptr);
-    std::vector<Row> rows = ArchiveRows(32229, kSomeDialog);
-    rows = Join(rows, {
+    const std::vector<Row> view = {
         {32140, true, nullptr, true},
         {32139, true, nullptr, true},
         {32179, true, nullptr, true},
-        {32235, true, nullptr, true},
         {32181, true, kSomeDialog},
-    });
-    CheckRows(Join(Join(rows, PercentZoomRows(true)), {
-                             {32180, true, kWholeGraph},
-                             {32191, true, Vertical(true)},
-                             {32192, true, Vertical(false)},
-                             {32213, true, Time(true)},
-                             {32214, true, Time(false)},
-                             {32196, true, kWholeGraph},
-                             {32197, true, nullptr, true},
-                             {57607, true, nullptr},
-                             {57608, true, nullptr},
-                             {57609, true, kSomeDialog},
-                         }));
+    };
+    CheckRows(Join(Join(ArchiveRows(32229, kSomeDialog), view), ArchiveGraphRows()));
 }
 
-// An archive window of a Qorin controller: the document's commands, the
-// view's panes and quantities, the graph bar and printing.
-TEST_F(LiveWindowReachTest, QorinArchive)
+// An archive window of a VKT analyser: the document's commands with the
+// meter data and the patch, the view's menu and the graph's zooms.
+TEST_F(LiveWindowReachTest, VKTArchive)
 {
-    CQorinArchivData writer;
-    writer.SetTimeSource(clock.Source());
-    ASSERT_EQ(writer.Create(3600, 10, 60, dir.filePath(QStringLiteral("kompenzace")), CQorinArchivData::Extension(),
-                            TRUE, TRUE, QStringLiteral("Linka")),
-              1);
-    for (int block = 0; block < 3; ++block) {
-        for (int i = 0; i < 10; ++i) {
-            clock.Advance(60);
-            CQorinAktData values;
-            values.current = WORD(1000 + 10 * block + i);
+    ASSERT_NO_FATAL_FAILURE(WriteArchive<CVKTArchivData>(
+        clock, dir.filePath(QStringLiteral("rozvodna")), CVKTArchivData::Extension(),
+        [](CVKTArchivData& writer) {
+            CVKTConfig config;
+            config.SetConnection(CVKTConfig::Star);
+            writer.AddConfigRecord(config);
+        },
+        [](CVKTArchivData& writer, int n) {
+            // 230 V and 5 A in every phase.
+            CAktData values;
+            const BYTE reply[2] = {0x00, 0x7F};
+            values.CreateParts(reply, 2);
+            for (int phase = 0; phase < CAktData::kInputs; ++phase)
+                if (CAktPhase* p = values.GetPhase(phase)) {
+                    p->voltage = WORD(9200 + 40 * (n % 10));
+                    p->current = 25000;
+                }
             writer.AddMeasurementRecord(values);
-        }
-        clock.Advance(1);
-        const int mode = writer.EndBlock(FALSE, TRUE, 60);
-        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
-    }
-    writer.Close();
-    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("kompenzace.qor")));
-    // The file holds measurements only, no settings record.
-    CheckRows(Join(ArchiveRows(32226, Box("Nelze načíst nastavení přístroje ze souboru.")), {
+        }));
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("rozvodna") + CVKTArchivData::Extension()));
+    ASSERT_NE(Graph(), nullptr);
+    const std::vector<Row> view = {
+        {32225, true, nullptr},
+        {32223, true, Box("Do programu není zadán žádný přístroj")},
+        // The front panel shows a live instrument, not an archive.
+        {32138, false, nullptr},
+        {32140, true, nullptr, true},
+        {32139, true, nullptr, true},
+        {32179, true, nullptr, true},
+        {32181, true, kSomeDialog},
+    };
+    // The file holds no identification to read its settings with.
+    CheckRows(Join(Join(ArchiveRows(40007, Box("Nelze načíst nastavení přístroje ze souboru.")), view),
+                   ArchiveGraphRows()));
+}
+
+// A controller's archive: measurement n has the current 1000 + n.
+template <class Store, class Values>
+void WriteControllerArchive(testsupport::FakeClock& clock, const QString& base)
+{
+    WriteArchive<Store>(clock, base, Store::Extension(), nullptr, [](Store& writer, int n) {
+        Values values;
+        values.current = WORD(1000 + n);
+        writer.AddMeasurementRecord(values);
+    });
+}
+
+class ControllerArchiveReachTest : public LiveWindowReachTest, public testing::WithParamInterface<bool> {};
+
+// An archive window of a controller (Qorin, Duskar), measurements only: the
+// document's commands, the view's panes, zooms and quantities, the graph
+// bar and printing.
+TEST_P(ControllerArchiveReachTest, Commands)
+{
+    const QString base = dir.filePath(QStringLiteral("kompenzace"));
+    const QString extension = GetParam() ? CDuskarArchivData::Extension() : CQorinArchivData::Extension();
+    if (GetParam())
+        ASSERT_NO_FATAL_FAILURE((WriteControllerArchive<CDuskarArchivData, CDuskarAktData>(clock, base)));
+    else
+        ASSERT_NO_FATAL_FAILURE((WriteControllerArchive<CQorinArchivData, CQorinAktData>(clock, base)));
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("kompenzace") + extension));
+    const std::vector<Row> view = {
+        // The front panel shows a live instrument, not an archive.
+        {32138, false, nullptr},
         {32139, true, nullptr, true},
         {32140, true, nullptr, true},
         {32179, true, nullptr, true},
         {32181, true, Dialog("Zobrazené veličiny")},
-        {32191, true, Vertical(true)},
-        {32192, true, Vertical(false)},
-        // The time cursor steps within the archive tool bar's window.
-        {32213, true, Time(true)},
-        {32214, true, Time(false)},
-        {32196, true, kWholeGraph},
-        {32197, true, nullptr, true},
-        {57607, true, nullptr},
-        {57608, true, nullptr},
-        {57609, true, kSomeDialog},
-    }));
+    };
+    // The file holds no settings record.
+    CheckRows(Join(Join(ArchiveRows(32226, Box("Nelze načíst nastavení přístroje ze souboru.")), view),
+                   ArchiveGraphRows()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ControllerArchiveReachTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Duskar" : "Qorin");
+                         });
+
+// A downloaded profile: its graph's zooms and grid from the view's menu,
+// the graph bar and the graph's own context menu, the settings stored in
+// the file from the window's menu, and printing.
+TEST_F(LiveWindowReachTest, Profile)
+{
+    profilefixture::Write(dir.filePath(QStringLiteral("hala_MP_Y09D0305.pro")),
+                          charts::StoreProfileFile(profilefixture::VKDay(QStringLiteral("hala")), 24));
+    ASSERT_TRUE(app->OpenArchiveFile(dir.filePath(QStringLiteral("hala_MP_Y09D0305.pro"))));
+    QCoreApplication::processEvents();
+    liveFrame = frame->ActiveChildFrame();
+    ASSERT_NE(liveFrame, nullptr);
+    ASSERT_EQ(frame->GetActiveDocument()->RuntimeClassName(), QStringLiteral("CProfileDoc"));
+    ASSERT_NE(Graph(), nullptr);
+    // The profile's cursor zooms its time axis about itself; the settings
+    // stored in the file open from the window's menu.
+    CheckRows(Join(ArchiveGraphRows(), {{32136, true, kSomeDialog}}));
+    // The graph's own menu: its zooms reach the graph, with the grid's
+    // check mark; the quantities are chosen in the panel, not here.
+    frame->MdiArea()->setActiveSubWindow(liveFrame);
+    QCoreApplication::processEvents();
+    CGraphWnd* graph = Graph();
+    const QPoint centre = graph->PlotRect().ToQRect().center();
+    auto open = [&] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, centre, graph->mapToGlobal(centre));
+        QApplication::sendEvent(graph, &event);
+        return graph->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+    };
+    QPointer<QMenu> menu = open();
+    ASSERT_NE(menu, nullptr);
+    QAction* grid = FindInMenu(menu, CGraphWnd::kCmdGrid);
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(grid->isCheckable());
+    EXPECT_EQ(grid->isChecked(), graph->Grid());
+    for (int id : {int(CGraphWnd::kCmdReceivedQuantities), int(CGraphWnd::kCmdShownQuantities)}) {
+        QAction* hidden = FindInMenu(menu, id);
+        EXPECT_TRUE(!hidden || !hidden->isVisible()) << id;
+    }
+    QAction* zoomIn = FindInMenu(menu, 32191);
+    ASSERT_NE(zoomIn, nullptr);
+    const int span = graph->Y1() - graph->Y0();
+    menu->close();
+    emit menu->triggered(zoomIn);
+    delete menu;
+    EXPECT_EQ(graph->Y1() - graph->Y0(), span / 2);
+}
+
+// Shift+F1, then a click: the topic of the window clicked, the click
+// itself going nowhere else; Esc leaves the mode without help.
+TEST_F(LiveWindowReachTest, ContextHelpAsksForTheWindowClicked)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("hala.vk")));
+    ASSERT_NO_FATAL_FAILURE(Activate());
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    QTest::keyClick(frame, Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_TRUE(frame->InContextHelp());
+    QTest::keyClick(frame, Qt::Key_Escape);
+    EXPECT_FALSE(frame->InContextHelp());
+    EXPECT_TRUE(boxes.Requests().empty());
+
+    struct Case {
+        QWidget* target;
+        int context;
+    };
+    ASSERT_NE(Graph(), nullptr);
+    const Case cases[] = {
+        {Graph(), 0x20000 + archive->GetDocTemplate()->ResourceId()},
+        {frame->InstrumentBar(), 0x20080},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(frame->HelpContextAt(c.target), c.context);
+        ASSERT_NO_FATAL_FAILURE(Activate());
+        QTest::keyClick(frame, Qt::Key_F1, Qt::ShiftModifier);
+        ASSERT_TRUE(frame->InContextHelp());
+        const int before = archive->Navigator().GetCurrentRecord();
+        const std::size_t asked = boxes.Requests().size();
+        QTest::mouseClick(c.target, Qt::LeftButton, {}, c.target->rect().center());
+        EXPECT_FALSE(frame->InContextHelp());
+        // The help was asked for: the test machine has none installed.
+        ASSERT_EQ(boxes.Requests().size(), asked + 1);
+        EXPECT_TRUE(boxes.Requests().back().text.startsWith(QStringLiteral("Nápověda není nainstalována")));
+        // The graph's cursor stayed where it was.
+        EXPECT_EQ(archive->Navigator().GetCurrentRecord(), before);
+    }
 }
 
 class MeterWindowReachTest : public LiveWindowReachTest {
@@ -692,8 +897,13 @@ class ControllerWindowReachTest : public LiveWindowReachTest, public testing::Wi
 TEST_P(ControllerWindowReachTest, Live)
 {
     ASSERT_NO_FATAL_FAILURE(OpenLive(GetParam()));
-    CheckRows(Join(GraphBarAndPrintRows(),
+    // A live graph runs up to now: its time axis stays whole.
+    CheckRows(Join(Join(GraphBarAndPrintRows(), PercentZoomRows(false)),
                    {
+                       {32180, true, kWholeGraph},
+                       {32235, true, nullptr, true},
+                       // Nothing measured yet: no quantities to choose.
+                       {32181, true, nullptr},
                        {32138, true, nullptr, true},
                        {32139, true, nullptr, true},
                        {32140, true, nullptr, true},
@@ -708,6 +918,7 @@ TEST_P(ControllerWindowReachTest, Live)
                        {40029, true, Box("Systémová chyba programu")},
                        {32137, true, nullptr},
                    }));
+    CheckMeasurementBar(LiveBarRows(32227));
     CheckHideKey(32137);
 }
 
