@@ -56,7 +56,9 @@ BOOL CLink::Open(const QString& portName, WORD address)
     PortFault fault = PortFault::None;
     std::shared_ptr<ISerialPort> port = m_services.opener(DevicePathForPort(portName), fault);
     if (!port) {
-        SetError(platform::IDS_ERR_PORT_OPEN);
+        // A device that is not there is no busy port: the user is told of
+        // a missing port, not of a program that may hold it.
+        SetError(fault == PortFault::NotFound ? platform::IDS_ERR_PORT_NOT_FOUND : platform::IDS_ERR_PORT_OPEN);
         return FALSE;
     }
     QByteArray saved;

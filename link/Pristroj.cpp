@@ -16,6 +16,27 @@
 
 namespace {
 
+// The file a path names, as the system finds it: links followed, "." and
+// ".." taken out. Of a file that does not exist yet, the part of the path
+// that does exist is resolved so.
+QString WherePathLeads(const QString& path, int depth = 0)
+{
+    const QFileInfo info(path);
+    if (const QString canonical = info.canonicalFilePath(); !canonical.isEmpty())
+        return canonical;
+    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
+    constexpr int kMaxDepth = 40;
+    if (depth > kMaxDepth)
+        return absolute;
+    if (info.isSymLink())
+        return WherePathLeads(info.symLinkTarget(), depth + 1);
+    const QFileInfo clean(absolute);
+    const QString folder = clean.path();
+    if (folder == absolute || clean.fileName().isEmpty())
+        return absolute;
+    return QDir(WherePathLeads(folder, depth + 1)).filePath(clean.fileName());
+}
+
 std::shared_ptr<CArchivData> MakeArchivData(int type)
 {
     switch (type) {
@@ -337,15 +358,31 @@ void CPristroj::KeepInactive(const QString& notice)
 
 bool CPristroj::KeepInactiveIfArchiveOf(const CPristroj& other)
 {
-    auto file = [](const CPristroj& e) { return QDir::cleanPath(QFileInfo(e.m_soubor).absoluteFilePath()); };
-    // One family, one extension: the same path is the same file.
-    if (!m_merit || !m_zaznamenavat || !other.m_merit || !other.m_zaznamenavat || m_type != other.m_type
-        || file(*this) != file(other))
+    const QString shared = SharedArchiveWith(other);
+    if (shared.isEmpty())
         return false;
-    KeepInactive(QString::fromUtf8("Přístroj %1: do souboru archivu \"%2\" už zaznamenává přístroj %3; dva přístroje "
-                                   "nemohou zaznamenávat do jednoho souboru. Přístroj zůstává neaktivní.")
-                     .arg(m_nazev, QDir::toNativeSeparators(m_soubor), other.m_nazev));
+    KeepInactive(shared + QString::fromUtf8(" Přístroj zůstává neaktivní."));
     return true;
+}
+
+QString CPristroj::SharedArchiveWith(const CPristroj& other) const
+{
+    if (!m_merit || !m_zaznamenavat || !other.m_merit || !other.m_zaznamenavat)
+        return {};
+    // Each family has its own extension, so only a link can make the files
+    // of two families one.
+    const QString mine = WherePathLeads(m_soubor + ArchiveExtension(m_type));
+    if (mine != WherePathLeads(other.m_soubor + ArchiveExtension(other.m_type)))
+        return {};
+    return QString::fromUtf8("Přístroj %1: do souboru archivu \"%2\" už zaznamenává přístroj %3; dva přístroje "
+                             "nemohou zaznamenávat do jednoho souboru.")
+        .arg(m_nazev, QDir::toNativeSeparators(mine), other.m_nazev);
+}
+
+QString CPristroj::ArchiveExtension(int type)
+{
+    static const char* const kExtensions[] = {".qor", ".vk", ".vkr", ".vkt", ".dsk"};
+    return type >= kQorin && type <= kDuskar ? QString::fromLatin1(kExtensions[type - kQorin]) : QString();
 }
 
 BOOL CPristroj::StartThread(platform::MessageId message, int timeoutMs)

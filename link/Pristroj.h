@@ -144,6 +144,13 @@ public:
     // records into this one's archive, this one stays inactive with a notice
     // (true).
     bool KeepInactiveIfArchiveOf(const CPristroj& other);
+    // Empty unless this instrument and `other` both measure and record into
+    // one archive file, however its path is spelt (links, "." and ".."
+    // taken out); else a Czech message naming both instruments and the file.
+    QString SharedArchiveWith(const CPristroj& other) const;
+    // The archive file extension of instrument type `type` (".vk"), empty
+    // for an unknown type.
+    static QString ArchiveExtension(int type);
     // Posts WM_THREAD_END and waits up to `timeoutMs`; a thread that does not
     // end in time is left to end on its own with what it still uses.
     void EndThread(int timeoutMs);

@@ -28,6 +28,10 @@ BOOL CPristroj::ApplyChanges(QObject* parent, const CPristroj& edited)
             host.ShowError(parent, Text(platform::IDS_ADDRESS_COLLISION), Text(platform::IDS_CAPTION_ERROR));
             copy->m_merit = 0;
         }
+        if (const QString shared = copy->SharedArchiveWith(*other); !shared.isEmpty()) {
+            host.ShowError(parent, shared, Text(platform::IDS_CAPTION_ERROR));
+            return 0;
+        }
     }
 
     const bool typeChanges = copy->m_type != m_type;

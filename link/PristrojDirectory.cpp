@@ -52,7 +52,6 @@ BOOL CreateDirectoryPath(const QString& path)
 BOOL CheckDataDirectory(QObject* parent, const QString& path, int family, BOOL interactive,
                         IPristrojHost* asked)
 {
-    static const char* const kExtensions[] = {".qor", ".vk", ".vkr", ".vkt", ".dsk"};
     IPristrojHost silent;
     IPristrojHost& host = asked ? *asked : silent;
     const QString error = platform::LoadString(platform::IDS_CAPTION_ERROR);
@@ -64,7 +63,7 @@ BOOL CheckDataDirectory(QObject* parent, const QString& path, int family, BOOL i
     if (family < 0 || family > 4 || path.isEmpty())
         return fail(pristroj_texts::kBadFile);
 
-    const QString file = path + QStringLiteral("_0006soubor_na_zkousku_vymaz") + QLatin1String(kExtensions[family]);
+    const QString file = path + QStringLiteral("_0006soubor_na_zkousku_vymaz") + CPristroj::ArchiveExtension(family + 1);
     Probe probe = CreateTestFile(file);
     if (probe == Probe::NoFolder) {
         if (interactive && !host.AskYesNo(parent, QString::fromUtf8(pristroj_texts::kAskCreateFolder),

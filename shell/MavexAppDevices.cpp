@@ -15,10 +15,15 @@
 
 namespace {
 
+void Warn(QWidget* parent, const QString& text)
+{
+    ui::ShowMessageBox(parent, text, platform::LoadString(platform::IDS_CAPTION_ERROR), ui::MsgButtons::Ok,
+                       ui::MsgIcon::Warning);
+}
+
 void Warn(QWidget* parent, int text)
 {
-    ui::ShowMessageBox(parent, platform::LoadString(text), platform::LoadString(platform::IDS_CAPTION_ERROR),
-                       ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+    Warn(parent, platform::LoadString(text));
 }
 
 } // namespace
@@ -53,6 +58,10 @@ bool CMavexApp::AdoptInstrument(QWidget* parent, std::unique_ptr<CPristroj> entr
             if (device->IsSameLink(*added)) {
                 Warn(parent, platform::IDS_ADDRESS_COLLISION);
                 added->m_merit = 0;
+            }
+            if (const QString shared = added->SharedArchiveWith(*device); !shared.isEmpty()) {
+                Warn(parent, shared);
+                return false;
             }
         }
     }

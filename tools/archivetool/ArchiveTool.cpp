@@ -204,8 +204,9 @@ int OpenArchive(Archive<Data>& archive, const Context& c)
     return kExitOk;
 }
 
-// Every sound written block in time order; a damaged block is passed over,
-// so that it hides nothing written after it.
+// Every written block in time order; of a damaged block, the records before
+// the damage and a record that marks it, so that it hides nothing written
+// after it.
 struct Contents {
     CArchivRecordList records;
     std::vector<int> badSlots;
@@ -258,21 +259,14 @@ int Records(const Context& c)
     Archive<Data> archive;
     if (const int rc = OpenArchive(archive, c))
         return rc;
-    std::vector<int> badSlots;
-    for (int slot : archive.WrittenSlots()) {
-        CArchivRecordList block;
-        if (archive.ReadBlock(slot, block) != 1) {
-            badSlots.push_back(slot);
-            continue;
-        }
-        for (const CArchivRecord& r : block) {
-            c.out << CTime(r.time).Format(kTimeFormat) << '\t' << int(r.type) << ' ' << TypeName(r.type) << '\t'
-                  << r.data.size() << '\t' << Summary(r) << '\n';
-        }
+    const Contents all = ReadAll(archive);
+    for (const CArchivRecord& r : all.records) {
+        c.out << CTime(r.time).Format(kTimeFormat) << '\t' << int(r.type) << ' ' << TypeName(r.type) << '\t'
+              << r.data.size() << '\t' << Summary(r) << '\n';
     }
     c.out.flush();
     archive.Close();
-    return BadBlocks(c.err, c.path, badSlots);
+    return BadBlocks(c.err, c.path, all.badSlots);
 }
 
 template <class Data>

@@ -324,6 +324,31 @@ TEST_F(ArchiveToolTest, ADamagedBlockInTheMiddleIsNamedAndTheRestIsRead)
     EXPECT_TRUE(rows.last().startsWith(QStringLiteral("\"10.03 10:25:02\";"))) << rows.last().toStdString();
 }
 
+// A block cut short keeps the records before the cut: every reader lists
+// them, as many as it counts, and names the block.
+TEST_F(ArchiveToolTest, TheRecordsOfADamagedBlockBeforeTheDamageAreRead)
+{
+    {
+        auto file = cfb::CompoundFile::open(QFile::encodeName(m_path).toStdString(), cfb::OpenMode::ReadWrite);
+        ASSERT_TRUE(file);
+        auto written = (*file)->readStream(archive::SlotStreamName(1));
+        ASSERT_TRUE(written);
+        std::vector<std::uint8_t> head(written->begin(), written->begin() + std::ptrdiff_t(written->size() / 2));
+        ASSERT_TRUE((*file)->writeStream(archive::SlotStreamName(1), head));
+    }
+    ASSERT_EQ(Run({QStringLiteral("records"), m_path}), archivetool::kExitBadFile);
+    EXPECT_TRUE(m_err.contains(QString::fromUtf8("Blok 1 je poškozený"))) << m_err.toStdString();
+    const QStringList lines = m_out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const qsizetype listed = lines.filter(QStringLiteral("\tmeasurement")).size();
+    EXPECT_GT(listed, 15) << m_out.toStdString();
+    EXPECT_LT(listed, 25) << m_out.toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("2024-03-10 10:11:01\t")).size(), 1) << m_out.toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("2024-03-10 10:25:02\t")).size(), 1) << m_out.toStdString();
+
+    ASSERT_EQ(Run({QStringLiteral("info"), m_path}), archivetool::kExitBadFile);
+    EXPECT_TRUE(m_out.contains(QStringLiteral("measurements: %1\n").arg(listed))) << m_out.toStdString();
+}
+
 // The program itself, on a file that is no archive.
 TEST_F(ArchiveToolTest, ProgramEndsWithStatusTwoOnADamagedFile)
 {
