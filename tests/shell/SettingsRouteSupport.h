@@ -11,6 +11,7 @@
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessage.h"
+#include "platform/ui/Document.h"
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/WaitDlg.h"
 #include "shell/DeviceListCtrl.h"
@@ -23,8 +24,11 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QTimeZone>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTabWidget>
@@ -90,6 +94,15 @@ inline void TypeInto(QLineEdit* edit, const QString& text)
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, text);
+}
+
+// The wall-clock time an instrument clock set now holds, `shift` seconds
+// on: instruments keep standard time all year.
+inline QDateTime StandardTimeNow(int shift)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime standard = now.addSecs(shift - (now.offsetFromUtc() - now.timeZone().standardTimeOffset(now)));
+    return QDateTime(standard.date(), standard.time());
 }
 
 class ProgramWithInstrument {
@@ -275,6 +288,44 @@ public:
             Close(dialog);
         });
         EXPECT_EQ(passes, 1);
+    }
+
+    // The user's hand on a dialog a live window's menu opened: called once
+    // with the dialog; a dialog the hand left open is closed after.
+    using DialogHand = std::function<void(QDialog& dialog)>;
+
+    // The live window's menu item `text` (as its context menu and the main
+    // frame's menu show it); `hand` works the dialog it shows. Returns
+    // whether a dialog showed.
+    static bool FromLiveMenu(ui::CView& view, const QString& text, const DialogHand& hand)
+    {
+        QMenu menu;
+        view.FillMenu(menu);
+        QAction* item = nullptr;
+        for (QAction* action : menu.actions())
+            if (action->text() == text)
+                item = action;
+        if (!item || !item->isEnabled()) {
+            ADD_FAILURE() << "no usable menu item " << text.toStdString();
+            return false;
+        }
+        bool shown = false;
+        bool busy = false;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (busy || shown || !dialog || !dialog->isVisible() || qobject_cast<ui::CWaitDlg*>(dialog))
+                return;
+            const QScopedValueRollback<bool> inHand(busy, true);
+            shown = true;
+            hand(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        timer.start(20);
+        item->trigger();
+        timer.stop();
+        return shown;
     }
 
     // A block of the simulated instrument as it stands now.
