@@ -53,8 +53,10 @@ public:
         if (known && m_frameBeforePanes)
             m_state.RestoreFrame(this->GetParentFrame(), ui::CView::GetDocument());
         this->ResetPanes();
-        if (!known)
+        if (!known) {
+            m_state.RestoreFrame(this->GetParentFrame(), ui::CView::GetDocument());
             return;
+        }
         if (!m_frameBeforePanes)
             m_state.RestoreFrame(this->GetParentFrame(), ui::CView::GetDocument());
         RestoreTabs(m_state.Tabs());

@@ -576,6 +576,7 @@ void CControllerArchivView::LoadLayout()
     m_isGraf = 1;
     m_prickaX = 600;
     m_prickaY = 620;
+    bool placed = false;
     CArchivData& archive = m_document->GetArchiv();
     QString instrument;
     DWORD length = 0;
@@ -599,7 +600,8 @@ void CControllerArchivView::LoadLayout()
             if (m_duskar)
                 static_cast<CDuskarValuesPanel*>(m_values)->SelectTab(record.tab);
             ui::CChildFrame* frame = GetParentFrame();
-            if (frame && record.cx > 0 && record.cy > 0) {
+            if (frame && ui::CChildFrame::PlacementShowsWindow(QSize(record.cx, record.cy))) {
+                placed = true;
                 frame->SetRememberedDocument(m_document);
                 frame->setGeometry(record.x, record.y, record.cx, record.cy);
                 if (record.showCommand == kShowMaximized)
@@ -627,7 +629,18 @@ void CControllerArchivView::LoadLayout()
     }
     m_scrollSize = CControllerPaneLayout::ResetFor(PaneMask()).scrollSize;
     setMinimumSize(m_scrollSize);
+    if (!placed) {
+        if (ui::CChildFrame* frame = GetParentFrame())
+            frame->FitToView();
+    }
     LayoutPanes();
+}
+
+QSize CControllerArchivView::sizeHint() const
+{
+    // The range bar sits above the graph inside the graph's pane.
+    QWidget* const panes[CControllerPaneLayout::kPaneCount] = {nullptr, m_values, m_events, nullptr};
+    return CControllerPaneLayout::FirstSize(PaneMask(), m_prickaX, m_prickaY, panes);
 }
 
 void CControllerArchivView::SaveLayout()

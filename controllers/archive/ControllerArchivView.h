@@ -61,6 +61,7 @@ public:
     charts::CArchiveValueList* ValueList() const { return m_list; }
     CQorinStatPanel* StatPanel() const { return m_stat; }
     CPanelEventList* Events() const { return m_events; }
+    QSize sizeHint() const override;
     CControllerGraphWnd* GraphPane() const { return m_graph; }
     QWidget* ValuesPane() const { return m_values; }
 

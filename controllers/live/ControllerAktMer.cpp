@@ -269,8 +269,10 @@ void CControllerAktMer::RestoreState()
     const bool known = m_state.RestorePanes(entry->m_nazev, m_duskar ? "Obecne nastaveni Duskar" : "Obecne nastaveni",
                                             StatePanes());
     ResetPanes();
-    if (!known)
+    if (!known) {
+        m_state.RestoreFrame(GetParentFrame(), GetDocument());
         return;
+    }
     platform::Settings settings;
     m_prickaX = settings.GetProfileInt(m_state.Section(), QStringLiteral("prickaX"), 500);
     m_prickaY = settings.GetProfileInt(m_state.Section(), QStringLiteral("prickaY"), 500);
@@ -288,6 +290,13 @@ void CControllerAktMer::SaveState()
     platform::Settings settings;
     settings.WriteProfileInt(m_state.Section(), QStringLiteral("iTab"),
                              static_cast<CDuskarValuesPanel*>(m_values)->GetSelectedTab());
+}
+
+QSize CControllerAktMer::sizeHint() const
+{
+    QWidget* panel = m_panel ? static_cast<QWidget*>(m_panel) : m_panelError;
+    QWidget* const panes[CControllerPaneLayout::kPaneCount] = {m_graph, m_values, m_events, panel};
+    return CControllerPaneLayout::FirstSize(PaneMask(), m_prickaX, m_prickaY, panes);
 }
 
 void CControllerAktMer::resizeEvent(QResizeEvent* event)

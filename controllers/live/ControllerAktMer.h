@@ -60,6 +60,7 @@ public:
     int RatioX() const { return m_prickaX; }
     int RatioY() const { return m_prickaY; }
     QSize ScrollSize() const { return m_scrollSize; }
+    QSize sizeHint() const override;
     int MenuPosition() const { return m_menu; }
     int PanelType() const { return m_type; }
     bool Initialised() const { return m_initialised; }

@@ -26,6 +26,18 @@ CControllerPaneLayout::Reset CControllerPaneLayout::ResetFor(int mask)
     return CPaneLayout::ResetFor(mask, kStyle);
 }
 
+QSize CControllerPaneLayout::FirstSize(int mask, int ratioX, int ratioY, QWidget* const (&panes)[kPaneCount])
+{
+    Sizes wanted;
+    for (int i = 0; i < kPaneCount; ++i) {
+        QSize size = NaturalSize(Pane(i));
+        if (panes[i])
+            size = size.expandedTo(panes[i]->sizeHint());
+        wanted[std::size_t(i)] = size;
+    }
+    return ExtentFor(mask, ratioX, ratioY, wanted).expandedTo(ResetFor(mask).scrollSize);
+}
+
 int CControllerMenu::QorinStep(int position, Key key)
 {
     const int step = key == kDown ? 1 : -1;

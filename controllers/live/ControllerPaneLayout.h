@@ -22,6 +22,11 @@ struct CControllerPaneLayout : ui::CPaneLayout {
     // The scroll size and the bars from the panes' natural sizes; a bar the
     // arrangement does not use is 0.
     static Reset ResetFor(int mask);
+    // The size a window opened for the first time asks for: the shown panes
+    // at least at their natural sizes and no smaller than the widgets'
+    // own (the front panel's bitmap, readable values), with the bars where
+    // they are.
+    static QSize FirstSize(int mask, int ratioX, int ratioY, QWidget* const (&panes)[kPaneCount]);
 };
 
 // The mouse on the two bars of a controller window: a press on a bar takes

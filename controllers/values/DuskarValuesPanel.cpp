@@ -54,6 +54,8 @@ constexpr int kSwatches[14] = {1125, 1132, 1133, 1140, 1141, 1142, 1127, 1128, 1
 
 CDuskarValuesPanel::CDuskarValuesPanel(QWidget* parent) : CValuesDlgBase(parent)
 {
+    // The values tab beneath the header.
+    m_readableDlu = QSize(kGroupW + 6, 16 + 103 + 3);
     m_legendColours.fill(kNoLegend);
     m_tabs = new QTabBar;
     Make(1373, m_tabs);

@@ -38,6 +38,7 @@ const std::initializer_list<int> kHeaderIds = {1286, 1022};
 
 CQorinHodnotyDlg::CQorinHodnotyDlg(QWidget* parent) : CValuesDlgBase(parent)
 {
+    m_readableDlu = QSize(kStagesW + kValuesW + 12, kValuesH + kHeaderH + 14);
     Make(1286, ReadOnlyEdit(false));
     Make(1022, ReadOnlyEdit(false));
     auto* valuesFrame = new QFrame;

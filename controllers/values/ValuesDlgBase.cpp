@@ -100,6 +100,11 @@ void CValuesDlgBase::SetText(int id, const QString& text)
         label->setText(text);
 }
 
+QSize CValuesDlgBase::sizeHint() const
+{
+    return ui::DluToPixels(m_readableDlu, font());
+}
+
 QSize CValuesDlgBase::MeasureDlu()
 {
     const QFont& f = font();

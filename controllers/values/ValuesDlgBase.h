@@ -46,6 +46,8 @@ public:
     void OnCommand(int id);
     // The size in dialog units the last layout measured.
     QSize SizeInDlu() const { return m_dluSize; }
+    // Large enough for the header and the values to be read whole.
+    QSize sizeHint() const override;
 
 signals:
     // A right click: the host shows its panel menu.
@@ -53,6 +55,9 @@ signals:
 
 protected:
     explicit CValuesDlgBase(QWidget* parent);
+    // The smallest size in dialog units whose layout shows the header and
+    // the values.
+    QSize m_readableDlu;
 
     // The model's name by its code (-1: no valid record, the name shown
     // stays) and, when given, the instrument's time, record and file texts.

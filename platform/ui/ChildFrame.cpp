@@ -8,8 +8,10 @@
 
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QScreen>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <array>
 
 namespace ui {
@@ -82,6 +84,29 @@ void CChildFrame::SetView(CView* view)
     // reading (a download window's target files).
     if (testAttribute(Qt::WA_Resized))
         resize(size().expandedTo(minimumSizeHint()));
+}
+
+void CChildFrame::FitToView()
+{
+    if (!GetActiveView() || isMaximized() || isMinimized())
+        return;
+    QSize room;
+    QMdiArea* area = mdiArea();
+    if (area && area->isVisible())
+        room = area->viewport()->size();
+    else if (QScreen* shown = screen())
+        room = shown->availableSize();
+    QSize wanted = sizeHint();
+    if (room.isValid() && !room.isEmpty())
+        wanted = wanted.boundedTo(room);
+    resize(wanted.expandedTo(minimumSizeHint()));
+    // Moved back far enough for the whole window to be seen.
+    if (area && area->isVisible()) {
+        const QPoint from(std::max(0, std::min(x(), room.width() - width())),
+                          std::max(0, std::min(y(), room.height() - height())));
+        if (from != pos())
+            move(from);
+    }
 }
 
 CView* CChildFrame::GetActiveView() const

@@ -31,6 +31,12 @@ public:
     ~CChildFrame() override;
 
     void SetView(CView* view);
+    // The size the view asks for, kept within the MDI area (or the screen
+    // while the area is not shown yet).
+    void FitToView();
+    // A stored size taken from a minimised or empty window would bring the
+    // window back as a bare title bar.
+    static bool PlacementShowsWindow(QSize size) { return size.width() >= 160 && size.height() >= 120; }
     CView* GetActiveView() const;
     CDocument* GetActiveDocument() const;
     // The main window whose MDI area holds the frame; null outside one.

@@ -10,7 +10,6 @@ namespace ui {
 namespace {
 
 constexpr int kUnset = 0x7FFFFFFF;
-constexpr QSize kSmallestPlacement(160, 120);
 
 } // namespace
 
@@ -49,12 +48,16 @@ void CLiveViewState::RestoreFrame(CChildFrame* frame, CDocument* document) const
     const int y = settings.GetProfileInt(section, QStringLiteral("y"), kUnset);
     const int cx = settings.GetProfileInt(section, QStringLiteral("cx"), kUnset);
     const int cy = settings.GetProfileInt(section, QStringLiteral("cy"), kUnset);
-    if (!frame || x == kUnset || y == kUnset || cx == kUnset || cy == kUnset)
+    if (!frame)
         return;
     // A placement taken from a minimised window or an empty one would show
-    // the window as a bare title bar.
-    if (cx < kSmallestPlacement.width() || cy < kSmallestPlacement.height())
+    // the window as a bare title bar: such a window, like one never placed,
+    // opens at the size its view asks for.
+    if (x == kUnset || y == kUnset || cx == kUnset || cy == kUnset ||
+        !CChildFrame::PlacementShowsWindow(QSize(cx, cy))) {
+        frame->FitToView();
         return;
+    }
     frame->SetRememberedDocument(document);
     frame->setGeometry(x, y, cx, cy);
     if (settings.GetProfileInt(section, QStringLiteral("maximize"), 0))

@@ -173,4 +173,21 @@ CPaneLayout::Reset CPaneLayout::ResetFor(int mask, const Style& style)
     return reset;
 }
 
+QSize CPaneLayout::ExtentFor(int mask, int ratioX, int ratioY, const Sizes& wanted)
+{
+    const Rects rects = PaneRects(mask, ratioX, ratioY);
+    int width = 0, height = 0;
+    for (int i = 0; i < kPaneCount; ++i) {
+        const Rect& r = rects[std::size_t(i)];
+        if (!r.valid || r.r <= r.l || r.b <= r.t)
+            continue;
+        // The pane's share of the extent less its margins and the rounding
+        // of the placement.
+        const QSize want = wanted[std::size_t(i)];
+        width = std::max(width, (want.width() + 3) * 1000 / (r.r - r.l) + 1);
+        height = std::max(height, (want.height() + 3) * 1000 / (r.b - r.t) + 1);
+    }
+    return {width, height};
+}
+
 } // namespace ui

@@ -71,6 +71,11 @@ struct CPaneLayout {
     };
     // The scroll size and the dividers from the panes' minimum sizes.
     static Reset ResetFor(int mask, const Style& style);
+
+    // The smallest layout extent in which every shown pane of `mask`, with
+    // the dividers where they are, gets at least its wanted pixel size.
+    using Sizes = std::array<QSize, kPaneCount>;
+    static QSize ExtentFor(int mask, int ratioX, int ratioY, const Sizes& wanted);
 };
 
 } // namespace ui

@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QTabBar>
 #include <QFileInfo>
+#include <utility>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -87,6 +88,26 @@ TEST(ControllerPaneLayout, NaturalSizesSetScrollSizeAndBars)
         EXPECT_EQ(reset.scrollSize, c.scroll) << c.mask;
         EXPECT_EQ(reset.ratioX, c.x) << c.mask;
         EXPECT_EQ(reset.ratioY, c.y) << c.mask;
+    }
+}
+
+// The extent a first-time window asks for gives every shown pane at least
+// the size it wants, whatever the bars and the rounding of the placement.
+TEST(ControllerPaneLayout, ExtentForGivesEveryShownPaneItsWantedSize)
+{
+    const L::Sizes wanted = {QSize(270, 120), QSize(331, 131), QSize(150, 100), QSize(223, 187)};
+    for (int mask = 1; mask < 16; ++mask) {
+        for (const auto& [x, y] : {std::pair{500, 500}, std::pair{200, 800}, std::pair{558, 544}, std::pair{777, 333}}) {
+            const QSize extent = L::ExtentFor(mask, x, y, wanted);
+            const L::Rects rects = L::PaneRects(mask, x, y);
+            for (int pane = 0; pane < L::kPaneCount; ++pane) {
+                if (!rects[std::size_t(pane)].valid)
+                    continue;
+                const QRect placed = L::ToPixels(rects[std::size_t(pane)], extent.width(), extent.height());
+                EXPECT_GE(placed.width(), wanted[std::size_t(pane)].width()) << mask << " " << x << " " << pane;
+                EXPECT_GE(placed.height(), wanted[std::size_t(pane)].height()) << mask << " " << y << " " << pane;
+            }
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include "analysers_vkt/VKTAktMer.h"
 #include "app/Families.h"
 #include "controllers/live/ControllerAktMer.h"
+#include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/MessageBox.h"
@@ -36,6 +37,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -667,3 +669,60 @@ TEST_F(DaySimTest, InstrumentRefusedForOldFirmwareCanBeActivatedAgain)
 }
 
 } // namespace
+
+// A live window that was never placed opens as large as its panes need,
+// within the main window's MDI area: the front panel whole at its own size
+// and the values readable.
+TEST_F(DaySimTest, LiveWindowOpenedForTheFirstTimeShowsItsPanesWhole)
+{
+    Prepare({std::begin(kDesk), std::end(kDesk)});
+    // The panes the user keeps: graph, values and front panel.
+    for (const Member& m : kDesk) {
+        const platform::SettingsSection key = CDeviceRegistry::Key(QString::fromUtf8(m.name));
+        store.WriteProfileInt(key, QStringLiteral("isGraf"), 1);
+        store.WriteProfileInt(key, QStringLiteral("isData"), 1);
+        store.WriteProfileInt(key, QStringLiteral("isAlarm"), 0);
+        store.WriteProfileInt(key, QStringLiteral("isNahled"), 1);
+    }
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+
+    const QSize room = app->MainFrame()->MdiArea()->viewport()->size();
+    for (const Member& m : kDesk) {
+        ui::CView* view = app->LiveView(*Entry(m.name));
+        ASSERT_NE(view, nullptr) << m.name;
+        const ui::CChildFrame* frame = view->GetParentFrame();
+        ASSERT_NE(frame, nullptr) << m.name;
+        EXPECT_LE(frame->width(), room.width()) << m.name;
+        EXPECT_LE(frame->height(), room.height()) << m.name;
+        // Not squeezed below what the view asks for, where the area has room.
+        const QSize wanted = view->sizeHint().boundedTo(room - (frame->size() - view->size()));
+        EXPECT_GE(view->width(), wanted.width()) << m.name;
+        EXPECT_GE(view->height(), wanted.height()) << m.name;
+
+        auto* controller = dynamic_cast<controllers::CControllerAktMer*>(view);
+        if (!controller)
+            continue;
+        EXPECT_GT(view->width(), 400) << m.name;
+        EXPECT_GT(view->height(), 300) << m.name;
+        // Both seen whole; the values at their readable size, the front panel
+        // (whose bitmap is larger than the area) at least at its pane's
+        // natural size.
+        QWidget* panel = controller->PanelControl();
+        ASSERT_NE(panel, nullptr) << m.name;
+        QWidget* values = controller->ValuesPane();
+        const QWidget* viewport = app->MainFrame()->MdiArea()->viewport();
+        for (QWidget* pane : {panel, values}) {
+            ASSERT_TRUE(pane->isVisible()) << m.name;
+            const QRect seen(pane->mapTo(viewport, QPoint(0, 0)), pane->size());
+            EXPECT_TRUE(viewport->rect().contains(seen)) << m.name;
+            EXPECT_TRUE(view->rect().contains(pane->geometry())) << m.name;
+        }
+        // The values at their readable size where the area has room for it.
+        const bool whole = view->size() == view->sizeHint();
+        EXPECT_GE(values->width(), whole ? values->sizeHint().width() : 190) << m.name;
+        EXPECT_GE(values->height(), whole ? values->sizeHint().height() : 100) << m.name;
+        EXPECT_GE(panel->width(), 150) << m.name;
+        EXPECT_GE(panel->height(), 150) << m.name;
+    }
+}

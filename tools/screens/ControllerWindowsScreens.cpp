@@ -57,6 +57,15 @@ QORIN_SCREENS(ControllerWindows)
             view->Document()->OnCloseDocument();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
+        // A window never placed before, all four panes at the size it asks for.
+        if (auto* view = dynamic_cast<CControllerAktMer*>(OpenControllerLive(manager, *entry))) {
+            view->SetPanes(15);
+            view->resize(view->sizeHint());
+            platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+            shot.save(view, QStringLiteral("%1-first").arg(QString::fromLatin1(family.prefix)));
+            view->Document()->OnCloseDocument();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
         const QString frameName = family.type == CPristroj::kDuskar ? QStringLiteral("CDuskarPristrojPlochaFrm")
                                                                      : QStringLiteral("CPristrojPlochaFrm");
         OpenControllerPanel(*entry);
