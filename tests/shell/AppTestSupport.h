@@ -1,6 +1,10 @@
 #pragma once
 
+#include "link/Pristroj.h"
 #include "shell/MavexApp.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QStringList>
 
 #include <QUuid>
 
@@ -18,6 +22,25 @@ inline CMavexApp::Environment QuietEnvironment()
     env.modemLines = [] { return std::vector<ModemLineInfo>{}; };
     env.showWindow = false;
     return env;
+}
+
+// The instrument of the running program named `name`; null when it has none.
+inline CPristroj* InstrumentNamed(CMavexApp& app, const QString& name)
+{
+    for (const auto& device : app.GetDeviceList())
+        if (device->m_nazev == name)
+            return device.get();
+    return nullptr;
+}
+
+// The texts of the boxes shown so far that contain `part`.
+inline QStringList BoxesSaying(const ui::ScriptedMessageBoxes& boxes, const QString& part)
+{
+    QStringList texts;
+    for (const auto& request : boxes.Requests())
+        if (request.text.contains(part))
+            texts << request.text;
+    return texts;
 }
 
 } // namespace shelltest
