@@ -170,18 +170,25 @@ void CVKTQuantityGrid::UpdateHeaders()
         const std::array<bool, 4> phases{Shown(row.phases[0]), Shown(row.phases[1]), Shown(row.phases[2]),
                                          Shown(row.phases[3])};
         const int mode = row.total == kNoTotal ? 2 : Shown(row.total) ? 1 : 0;
-        m_rowHeaders[std::size_t(r)]->setCheckState(ToCheck(RowState(phases, mode)));
+        const int state = RowState(phases, mode);
+        m_rowHeaders[std::size_t(r)]->setCheckState(ToCheck(state));
+        m_rowHeaders[std::size_t(r)]->setProperty("headerState", state);
     }
-    for (int c = 0; c < 5; ++c)
-        m_columnHeaders[std::size_t(c)]->setCheckState(ToCheck(ColumnState(c)));
+    for (int c = 0; c < 5; ++c) {
+        const int state = ColumnState(c);
+        m_columnHeaders[std::size_t(c)]->setCheckState(ToCheck(state));
+        m_columnHeaders[std::size_t(c)]->setProperty("headerState", state);
+    }
 }
 
-// A header click sets or clears all its members; an indeterminate header
-// counts as clear, so the click sets them.
+// A click on a clear header chooses all its quantities; on a chosen or a
+// partly chosen one it clears them (the box's next state, indeterminate or
+// clear, counts as clear). The state before the click decides: the box has
+// already moved on by Qt's own cycle when the click arrives.
 void CVKTQuantityGrid::ClickRow(int r)
 {
     const Row& row = kGridRows[r];
-    const bool on = m_rowHeaders[std::size_t(r)]->checkState() != Qt::Unchecked;
+    const bool on = m_rowHeaders[std::size_t(r)]->property("headerState").toInt() == 0;
     for (int index : row.phases)
         SetShown(index, on);
     if (row.total != kNoTotal)
@@ -191,7 +198,7 @@ void CVKTQuantityGrid::ClickRow(int r)
 
 void CVKTQuantityGrid::ClickColumn(int column)
 {
-    const bool on = m_columnHeaders[std::size_t(column)]->checkState() != Qt::Unchecked;
+    const bool on = m_columnHeaders[std::size_t(column)]->property("headerState").toInt() == 0;
     for (const Row& row : kGridRows) {
         const int index = column < 4 ? row.phases[std::size_t(column)] : row.total;
         if (index != kNoTotal)

@@ -214,6 +214,22 @@ TEST(VKTQuantityGrid, HeadersFollowTheFourPhaseRule)
     grid.ColumnHeader(4)->click();
     for (int total : {11, 26, 31, 36})
         EXPECT_TRUE(grid.Shown(total)) << total;
+    // A click on a partly or wholly chosen header clears its members; only a
+    // clear one chooses them.
+    grid.SetShown(CVKTQuantityGrid::RowAt(0).phases[0], false);
+    grid.UpdateHeaders();
+    ASSERT_EQ(grid.RowHeader(0)->checkState(), Qt::PartiallyChecked);
+    grid.RowHeader(0)->click();
+    for (int index : CVKTQuantityGrid::RowAt(0).phases)
+        EXPECT_FALSE(grid.Shown(index)) << index;
+    EXPECT_EQ(grid.RowHeader(0)->checkState(), Qt::Unchecked);
+    grid.RowHeader(0)->click();
+    for (int index : CVKTQuantityGrid::RowAt(0).phases)
+        EXPECT_TRUE(grid.Shown(index)) << index;
+    ASSERT_EQ(grid.ColumnHeader(4)->checkState(), Qt::Checked);
+    grid.ColumnHeader(4)->click();
+    for (int total : {11, 26, 31, 36})
+        EXPECT_FALSE(grid.Shown(total)) << total;
 }
 
 // The VK table with a fourth phase: rows U to S from the top, columns 1, 2,
