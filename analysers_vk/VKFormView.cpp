@@ -174,17 +174,25 @@ void CVKFormView::FillMenu(QMenu& menu)
     pane(32179, "Panel a&larmů a událostí", CVKPaneLayout::kAlarmsBit, m_isAlarm);
     menu.addSeparator();
     AddGraphMenuItems(menu, QStringLiteral("Vypnout lupy"));
-    const bool zoom = m_isGraf && ZoomAllowed();
     ui::WithCommandId(
         menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, &CVKFormView::OnDisplayedQuantities),
         CGraphWnd::kCmdShownQuantities)
-        ->setEnabled(zoom && GraphHasSource());
+        ->setEnabled(IsCommandEnabled(CGraphWnd::kCmdShownQuantities));
+}
+
+bool CVKFormView::IsCommandEnabled(int id)
+{
+    // The graph pane's own menu asks here too: an item the handler would
+    // drop is shown greyed, not offered.
+    if (id == CGraphWnd::kCmdShownQuantities)
+        return m_isGraf && ZoomAllowed() && GraphHasSource();
+    return CGraphView::IsCommandEnabled(id);
 }
 
 bool CVKFormView::OnCommand(int id)
 {
     if (id == CGraphWnd::kCmdShownQuantities) {
-        if (m_isGraf && ZoomAllowed() && GraphHasSource())
+        if (IsCommandEnabled(id))
             OnDisplayedQuantities();
         return true;
     }

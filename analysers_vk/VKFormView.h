@@ -19,6 +19,7 @@ class CVKFormView : public charts::CGraphView {
     Q_OBJECT
 public:
     CGraphWnd* CommandGraph() const override { return m_graphPane; }
+    bool IsCommandEnabled(int id) override;
     explicit CVKFormView(QWidget* parent = nullptr);
     ~CVKFormView() override;
 

@@ -78,6 +78,10 @@ Check Dialog(const char* title)
     };
 }
 
+// The information command tells the link's own reason: the test
+// instruments sit on a port whose device is not there.
+constexpr const char* kPortMissing = "Port nenalezen.";
+
 Check Box(const char* start)
 {
     return [start](const Effects& e) {
@@ -529,7 +533,7 @@ protected:
     {
         return {
             {32136, true, Box("Nastavení nelze zobrazit")},
-            {40029, true, Box("Systémová chyba programu")},
+            {40029, true, Box(kPortMissing)},
             {32232, false, nullptr},
             {32236, true, Box("Požadovaný soubor nenalezen.")},
             {openByInstrument, true, ChoosesHala()},
@@ -592,7 +596,7 @@ TEST_F(LiveWindowReachTest, VK)
                        {32145, true, Hides("Hala")},
                        {32136, true, Box("Nastavení nelze zobrazit")},
                        {40027, true, WaitsInVain("Nastavení času")},
-                       {40029, true, Box("Systémová chyba programu")},
+                       {40029, true, Box(kPortMissing)},
                        // No meter data in a live record that never came.
                        {32215, false, nullptr},
                        {40005, true, Box("Zařízení nenalezeno.")},
@@ -615,7 +619,7 @@ TEST_F(LiveWindowReachTest, VKR)
                        {32141, true, Window("Hala")},
                        {32145, true, Hides("Hala")},
                        {32136, true, Box("Nastavení nelze zobrazit")},
-                       {40029, true, Box("Systémová chyba programu")},
+                       {40029, true, Box(kPortMissing)},
                        {32232, false, nullptr},
                        {32236, true, Box("Požadovaný soubor nenalezen.")},
                        {32230, true, ChoosesHala()},
@@ -642,7 +646,7 @@ TEST_F(LiveWindowReachTest, VKT)
                        {32136, true, Box("Nastavení nelze zobrazit")},
                        {32215, true, Box("Stav elektroměru nelze zobrazit")},
                        {40027, true, WaitsInVain("Nastavení času")},
-                       {40029, true, Box("Systémová chyba programu")},
+                       {40029, true, Box(kPortMissing)},
                        {32137, true, nullptr},
                    }));
     CheckMeasurementBar(Join(LiveBarRows(40006), {{40030, true, Box("Stisknutím tlačítka OK")}}));
@@ -915,7 +919,7 @@ TEST_P(ControllerWindowReachTest, Live)
                        {32232, false, nullptr},
                        {32236, true, Box("Požadovaný soubor nenalezen.")},
                        {32227, true, ChoosesHala()},
-                       {40029, true, Box("Systémová chyba programu")},
+                       {40029, true, Box(kPortMissing)},
                        {32137, true, nullptr},
                    }));
     CheckMeasurementBar(LiveBarRows(32227));
