@@ -275,7 +275,9 @@ TEST_F(ThreadTest, DisposedEntryLivesUntilAThreadThatEndedLateIsDone)
     EXPECT_EQ(g_entriesGone, 0);
 
     thread->release.Set();
-    EXPECT_TRUE(WaitUntil([] { return g_threadsAlive.load() == 0; }));
+    // The thread's object goes first and the entry it took along after it:
+    // wait for both.
+    EXPECT_TRUE(WaitUntil([] { return g_threadsAlive.load() == 0 && g_entriesGone.load() == 1; }));
     EXPECT_EQ(g_entryThereAtEnd, 1);
     EXPECT_EQ(g_entriesGone, 1);
 }
