@@ -306,8 +306,8 @@ TEST_F(StartUpSimTest, OddFilesWhereTheArchiveShouldBe)
         {"Poskozeny", [&](const QString& p) { return QFile::copy(recorded, p) && DamageBlock(p, 1); }, Outcome::Resumed,
          "poškozený blok 1"},
     };
-    // The owner of the files writes where the mode says not to: a read-only
-    // archive only means something to anyone else.
+    // The superuser writes whatever the mode says: a read-only archive
+    // means something only to other users.
     if (!root)
         cases.push_back({"Jencteni",
                          [&](const QString& p) {
