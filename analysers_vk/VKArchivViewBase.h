@@ -7,6 +7,7 @@
 #include "charts/ArchivValueLists.h"
 #include "charts/ExportDlg.h"
 #include "charts/StatPanel.h"
+#include "platform/ui/ChildFrame.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
 
@@ -101,7 +102,10 @@ public:
             if (!this->m_initialised && doc) {
                 OnFirstRefresh();
                 this->m_initialised = 1;
-                RestoreState();
+                // An archive without a usable placement of its own opens at
+                // the size its panes and range bar ask for.
+                if (!RestoreState())
+                    FitFrame();
             }
             OnWindowMoved();
             break;
@@ -147,10 +151,18 @@ public:
         this->m_prickaX = std::clamp(record.prickaX, CVKPaneLayout::kMinRatio, CVKPaneLayout::kMaxRatio);
         this->m_prickaY = std::clamp(record.prickaY, CVKPaneLayout::kMinRatio, CVKPaneLayout::kMaxRatio);
         this->LayoutPanes();
-        if (record.hasPlacement)
+        if (record.hasPlacement && ui::CChildFrame::PlacementShowsWindow(QSize(record.cx, record.cy)))
             archivview::CFramePlacement::Apply(this->GetParentFrame(),
                                                QRect(record.x, record.y, record.cx, record.cy), record.showCommand);
+        else
+            FitFrame();
         ApplyRecord(record);
+    }
+
+    void FitFrame()
+    {
+        if (ui::CChildFrame* frame = this->GetParentFrame())
+            frame->FitToView();
     }
 
     // Reads and writes section 1 of the archive's settings stream; false
@@ -225,6 +237,17 @@ protected:
     virtual void RedrawGraph() { this->Graph()->Redraw(); }
     // The range bar's limits are set (true) or being edited.
     virtual void OnReady(bool ready) { m_modes->SetReady(ready); }
+
+    // The range bar stands across the top of the graph's pane: the pane is
+    // at least as wide as the bar's controls and the bar's height deeper.
+    QSize GraphPaneSizeHint() const override
+    {
+        const QSize graph = FormView::GraphPaneSizeHint();
+        if (!m_modes)
+            return graph;
+        const QSize bar = m_modes->RangeBar()->sizeHint();
+        return QSize(std::max(graph.width(), bar.width()), graph.height() + CVKArchivModes::kBarHeight);
+    }
 
     virtual void OnFirstRefresh()
     {

@@ -31,7 +31,16 @@ void CVKFormView::SetPaneWidgets(CGraphWnd* graph, QWidget* values, QWidget* ala
 
 QSize CVKFormView::sizeHint() const
 {
-    return CVKPaneLayout::ResetFor(PaneMask()).scrollSize;
+    const int mask = PaneMask();
+    const CVKPaneLayout::Sizes own{GraphPaneSizeHint(), m_valuesPane ? m_valuesPane->sizeHint() : QSize(),
+                                   m_alarmsPane ? m_alarmsPane->sizeHint() : QSize(),
+                                   m_panelPane ? m_panelPane->sizeHint() : QSize()};
+    return CVKPaneLayout::FirstSize(mask, m_prickaX, m_prickaY, own, CVKPaneLayout::ResetFor(mask).scrollSize);
+}
+
+QSize CVKFormView::GraphPaneSizeHint() const
+{
+    return m_graphPane ? m_graphPane->sizeHint() : QSize();
 }
 
 int CVKFormView::PaneMask() const

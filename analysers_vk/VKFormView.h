@@ -30,6 +30,8 @@ public:
     void ResetPanes();
     virtual void LayoutPanes();
 
+    QWidget* ValuesPane() const { return m_valuesPane; }
+    QWidget* PanelPane() const { return m_panelPane; }
     int RatioX() const { return m_prickaX; }
     int RatioY() const { return m_prickaY; }
     QSize LayoutExtent() const { return m_extent; }
@@ -37,6 +39,8 @@ public:
     // The natural size of the panes shown: a new frame opens at it (bounded
     // by the main window) rather than as a bare title bar.
     QSize sizeHint() const override;
+    // What the graph pane asks for; an archive view counts its range bar too.
+    virtual QSize GraphPaneSizeHint() const;
 
     // "Zobrazené veličiny ...": the graph's quantities chosen in the family's
     // dialog.

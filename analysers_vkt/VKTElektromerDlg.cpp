@@ -143,6 +143,15 @@ QLabel* CVKTElektromerDlg::Value(int id)
     return l;
 }
 
+// Values are right-aligned, so their headings are too: each heading then ends where its
+// column's numbers end.
+QLabel* CVKTElektromerDlg::Heading(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
 QString CVKTElektromerDlg::ValueText(int id) const
 {
     auto* l = findChild<QLabel*>(QString::number(id));
@@ -158,7 +167,7 @@ void CVKTElektromerDlg::Build()
                             QStringLiteral("Jalová induktivní [kvarh]"), QStringLiteral("Jalová kapacitní [kvarh]"),
                             QStringLiteral("PF")};
     for (int c = 0; c < heads.size(); ++c)
-        eg->addWidget(new QLabel(heads[c], energies), 0, c + 1);
+        eg->addWidget(Heading(heads[c], energies), 0, c + 1);
     int row = 1;
     for (int k = 1; k <= 3; ++k, ++row) {
         eg->addWidget(new QLabel(QStringLiteral("tarif %1").arg(k), energies), row, 0);
@@ -194,7 +203,7 @@ void CVKTElektromerDlg::Build()
     mg->addWidget(new QLabel(QStringLiteral("[kW]"), maxima), 1, 0);
     mg->addWidget(new QLabel(QStringLiteral("Čas výskytu"), maxima), 2, 0);
     for (int k = 0; k < 4; ++k) {
-        mg->addWidget(new QLabel(phases[k], maxima), 0, k + 1);
+        mg->addWidget(Heading(phases[k], maxima), 0, k + 1);
         mg->addWidget(Value(1317 + k), 1, k + 1);
         mg->addWidget(Value(1321 + k), 2, k + 1);
     }
@@ -247,6 +256,21 @@ void CVKTElektromerDlg::Build()
 
 bool CVKTElektromerDlg::ReadMeter()
 {
+    const bool ok = ReadRecords();
+    int index = 0;
+    bool archived = false;
+    IntervalChoice(m_io.IntervalCode(), index, archived);
+    m_archive->setChecked(archived);
+    m_interval->setCurrentIndex(index);
+    ShowValues();
+    // The program's meter archive counts on the instrument's interval.
+    if (ok && archived && kMeterIntervals[std::size_t(index)] != m_tariff.GetInterval())
+        ui::ErrorBox(this, kOtherInterval, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+    return ok;
+}
+
+bool CVKTElektromerDlg::ReadRecords()
+{
     CVKTETarif tariff = m_tariff;
     CVKTEDataRec data = m_data;
     const bool ok = ui::RunInstrumentTask(this, [&] {
@@ -263,15 +287,6 @@ bool CVKTElektromerDlg::ReadMeter()
         m_tariff = tariff;
         m_data = data;
     }
-    int index = 0;
-    bool archived = false;
-    IntervalChoice(m_io.IntervalCode(), index, archived);
-    m_archive->setChecked(archived);
-    m_interval->setCurrentIndex(index);
-    ShowValues();
-    // The program's meter archive counts on the instrument's interval.
-    if (ok && archived && kMeterIntervals[std::size_t(index)] != m_tariff.GetInterval())
-        ui::ErrorBox(this, kOtherInterval, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
     return ok;
 }
 
@@ -322,9 +337,14 @@ void CVKTElektromerDlg::ShowValues()
     }
 }
 
+// A refresh redisplays what the instrument holds but leaves the interval list and the
+// archive box as the user set them: an unsent choice must survive it, and the interval
+// warning belongs to the opening only.
 void CVKTElektromerDlg::OnRefresh()
 {
-    if (!ReadMeter())
+    const bool ok = ReadRecords();
+    ShowValues();
+    if (!ok)
         ui::ErrorBox(this, kNoAnswer, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
 }
 

@@ -70,7 +70,8 @@ class CVKTElektromerDlg : public QDialog {
 public:
     explicit CVKTElektromerDlg(IVKTMeterIo& io, QWidget* parent = nullptr);
 
-    // Both records from the instrument; false when they did not arrive.
+    // Both records from the instrument, then the interval choice and its warning;
+    // false when the records did not arrive.
     bool ReadMeter();
     void OnRefresh();
     void OnSetMeter();
@@ -83,8 +84,10 @@ public:
 
 private:
     void Build();
+    bool ReadRecords();
     void ShowValues();
     QLabel* Value(int id);
+    static QLabel* Heading(const QString& text, QWidget* parent);
 
     IVKTMeterIo& m_io;
     CVKTETarif m_tariff;

@@ -18,6 +18,8 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const char* const kDisplayKeys[charts::CMeterDisplay::kCount] = {
@@ -334,6 +336,18 @@ bool CMeterArchivView::Print(QPrinter* printer)
             report.PrintText(QString::fromUtf8(kLongNames[q]) + QLatin1Char(' ') + QString::fromLatin1(kUnits[q]), 1);
     report.EndPrint();
     return !report.Failed();
+}
+
+QSize CMeterArchivView::sizeHint() const
+{
+    // Inside the margins the layout keeps around the table.
+    const int frame = 2 * m_list->frameWidth();
+    const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int tableWidth =
+        m_list->verticalHeader()->sizeHint().width() + m_list->horizontalHeader()->length() + frame + scroll;
+    const int tableHeight = m_list->horizontalHeader()->sizeHint().height() +
+                            12 * m_list->verticalHeader()->defaultSectionSize() + frame + scroll;
+    return QSize(std::max(tableWidth, 400) + 30, tableHeight + 53);
 }
 
 void CMeterArchivView::resizeEvent(QResizeEvent* event)

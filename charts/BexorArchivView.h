@@ -52,6 +52,8 @@ public:
     QTableWidget* TableWidget() const { return m_list; }
     QTabBar* Tabs() const { return m_tabs; }
     QWidget* Control(int id) const;
+    // A new window's size: the table's columns whole and about a dozen rows.
+    QSize sizeHint() const override;
 
 protected:
     explicit CMeterArchivView(bool vkt, QWidget* parent = nullptr);

@@ -638,9 +638,16 @@ void CControllerArchivView::LoadLayout()
 
 QSize CControllerArchivView::sizeHint() const
 {
-    // The range bar sits above the graph inside the graph's pane.
-    QWidget* const panes[CControllerPaneLayout::kPaneCount] = {nullptr, m_values, m_events, nullptr};
-    return CControllerPaneLayout::FirstSize(PaneMask(), m_prickaX, m_prickaY, panes);
+    // The range bar sits above the graph inside the graph's pane: the pane
+    // is as wide as the bar's controls and the graph's least height deeper.
+    const int mask = PaneMask();
+    const QSize bar = m_rangeBar->sizeHint();
+    const QSize graph = CControllerPaneLayout::MinimumSize(CControllerPaneLayout::kGraph);
+    const CControllerPaneLayout::Sizes own{QSize(bar.width(), kRangeBarHeight + 1 + graph.height()),
+                                           m_values ? m_values->sizeHint() : QSize(),
+                                           m_events ? m_events->sizeHint() : QSize(), QSize()};
+    return ui::CPaneLayout::FirstSize(mask, m_prickaX, m_prickaY, own,
+                                     CControllerPaneLayout::ResetFor(mask).scrollSize);
 }
 
 void CControllerArchivView::SaveLayout()

@@ -28,14 +28,7 @@ CControllerPaneLayout::Reset CControllerPaneLayout::ResetFor(int mask)
 
 QSize CControllerPaneLayout::FirstSize(int mask, int ratioX, int ratioY, QWidget* const (&panes)[kPaneCount])
 {
-    Sizes wanted;
-    for (int i = 0; i < kPaneCount; ++i) {
-        QSize size = NaturalSize(Pane(i));
-        if (panes[i])
-            size = size.expandedTo(panes[i]->sizeHint());
-        wanted[std::size_t(i)] = size;
-    }
-    return ExtentFor(mask, ratioX, ratioY, wanted).expandedTo(ResetFor(mask).scrollSize);
+    return CPaneLayout::FirstSize(mask, ratioX, ratioY, panes, ResetFor(mask).scrollSize);
 }
 
 int CControllerMenu::QorinStep(int position, Key key)

@@ -66,6 +66,10 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
 
     view->OnInitialUpdate();
     if (makeVisible && !document->IsClosing()) {
+        // A frame its view did not place opens at the size the view asks
+        // for, not as the bare title bar an unsized window would be.
+        if (!frame->testAttribute(Qt::WA_Resized))
+            frame->FitToView();
         frame->show();
         if (QMdiArea* area = frame->mdiArea())
             area->setActiveSubWindow(frame);

@@ -1,5 +1,7 @@
 #include "platform/ui/PaneLayout.h"
 
+#include <QWidget>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -188,6 +190,23 @@ QSize CPaneLayout::ExtentFor(int mask, int ratioX, int ratioY, const Sizes& want
         height = std::max(height, (want.height() + 3) * 1000 / (r.b - r.t) + 1);
     }
     return {width, height};
+}
+
+QSize CPaneLayout::FirstSize(int mask, int ratioX, int ratioY, QWidget* const (&panes)[kPaneCount], QSize floor)
+{
+    Sizes own;
+    for (int i = 0; i < kPaneCount; ++i)
+        if (panes[i])
+            own[std::size_t(i)] = panes[i]->sizeHint();
+    return FirstSize(mask, ratioX, ratioY, own, floor);
+}
+
+QSize CPaneLayout::FirstSize(int mask, int ratioX, int ratioY, const Sizes& own, QSize floor)
+{
+    Sizes wanted;
+    for (int i = 0; i < kPaneCount; ++i)
+        wanted[std::size_t(i)] = MinimumSize(Pane(i)).expandedTo(own[std::size_t(i)]);
+    return ExtentFor(mask, ratioX, ratioY, wanted).expandedTo(floor);
 }
 
 } // namespace ui

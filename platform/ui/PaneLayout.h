@@ -5,6 +5,8 @@
 
 #include <array>
 
+class QWidget;
+
 namespace ui {
 
 // Where the four panes of an instrument's form view go (graph, values,
@@ -76,6 +78,14 @@ struct CPaneLayout {
     // the dividers where they are, gets at least its wanted pixel size.
     using Sizes = std::array<QSize, kPaneCount>;
     static QSize ExtentFor(int mask, int ratioX, int ratioY, const Sizes& wanted);
+    // The size a window opened for the first time asks for: the shown panes
+    // at least at their minimum sizes and no smaller than the widgets' own
+    // (a front panel's bitmap, readable values), with the dividers where
+    // they are, and never below `floor` (the arrangement's scroll size).
+    static QSize FirstSize(int mask, int ratioX, int ratioY, QWidget* const (&panes)[kPaneCount], QSize floor);
+    // The same from the sizes the panes ask for (an empty size: the minimum
+    // only), for a pane that holds more than one widget.
+    static QSize FirstSize(int mask, int ratioX, int ratioY, const Sizes& own, QSize floor);
 };
 
 } // namespace ui

@@ -5,12 +5,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 
 using namespace analysers_vkt;
@@ -152,13 +155,17 @@ TEST(VKTElektromer, FirstReadFailureAndIntervalMismatchAreSaid)
     io.tariff.SetInterval(4);
     ASSERT_TRUE(dlg.ReadMeter());
     EXPECT_EQ(boxes.Requests().size(), 1u);
-    // "Obnov hodnoty" finds the instrument's interval changed meanwhile.
+    // "Obnov hodnoty" shows the new values but keeps the user's unsent interval choice and
+    // does not warn again: the warning and the choice belong to the opening.
     io.tariff.SetInterval(96);
+    io.data.GetData().SetRegister(0, 0, 42.0);
+    dlg.IntervalList()->setCurrentIndex(3);
+    dlg.ArchiveBox()->setChecked(false);
     QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("1325")), Qt::LeftButton);
-    ASSERT_EQ(boxes.Requests().size(), 2u);
-    EXPECT_TRUE(boxes.Requests()[1].text.startsWith(
-        QStringLiteral("Pozor, v přístroji je nastaven jiný interval záznamu elektroměru než v programu.")));
-    EXPECT_EQ(boxes.Requests()[1].caption, QStringLiteral("CHYBA"));
+    EXPECT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(dlg.ValueText(1299), QStringLiteral("42.0000"));
+    EXPECT_EQ(dlg.IntervalList()->currentIndex(), 3);
+    EXPECT_FALSE(dlg.ArchiveBox()->isChecked());
 }
 
 TEST(VKTElektromer, ArchiveButtonOpensTheMeterRecords)
@@ -177,3 +184,46 @@ TEST(VKTElektromer, ArchiveButtonOpensTheMeterRecords)
     io.OpenMeterArchive();
 }
 
+
+// Each column heading ends where its column's right-aligned numbers end, so a reader
+// finds L1 ... 3F and the energy kinds over their own values.
+TEST(VKTElektromer, HeadingsStandOverTheirValues)
+{
+    FakeMeter io;
+    CVKTElektromerDlg dlg(io);
+    ASSERT_TRUE(dlg.ReadMeter());
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    auto rightEdge = [&](const QWidget* w) { return w->mapTo(&dlg, QPoint(w->width(), 0)).x(); };
+    auto textEnd = [&](const QLabel* l) {
+        const int textWidth = l->fontMetrics().horizontalAdvance(l->text());
+        const QRect inside = l->contentsRect();
+        const bool right = l->alignment() & Qt::AlignRight;
+        return l->mapTo(&dlg, QPoint(right ? inside.right() + 1 : inside.left() + textWidth, 0)).x();
+    };
+    auto heading = [&](const QString& group, const QString& text) -> QLabel* {
+        for (auto* box : dlg.findChildren<QGroupBox*>())
+            if (box->title() == group)
+                for (auto* l : box->findChildren<QLabel*>())
+                    if (l->text() == text && l->objectName().isEmpty())
+                        return l;
+        return nullptr;
+    };
+    auto value = [&](int id) { return dlg.findChild<QLabel*>(QString::number(id)); };
+    struct Column {
+        QString group, head;
+        int valueId;
+    };
+    const QString energy = QStringLiteral("Elektroměr"), maxima = QStringLiteral("1/4 hodinový maximální výkon");
+    for (const Column& c : {Column{energy, QStringLiteral("Činná import [kWh]"), 1299},
+                            Column{energy, QStringLiteral("Jalová kapacitní [kvarh]"), 1311},
+                            Column{energy, QStringLiteral("PF"), 1032}, Column{maxima, QStringLiteral("L1"), 1317},
+                            Column{maxima, QStringLiteral("L3"), 1319}, Column{maxima, QStringLiteral("3F"), 1320}}) {
+        QLabel* head = heading(c.group, c.head);
+        QLabel* val = value(c.valueId);
+        ASSERT_NE(head, nullptr) << c.head.toStdString();
+        ASSERT_NE(val, nullptr) << c.valueId;
+        EXPECT_EQ(textEnd(head), textEnd(val)) << c.head.toStdString();
+        EXPECT_LE(std::abs(rightEdge(head) - rightEdge(val)), 1) << c.head.toStdString();
+    }
+}

@@ -232,6 +232,10 @@ protected:
         auto* view = document ? qobject_cast<CMeterArchivView*>(document->FirstView()) : nullptr;
         if (view) {
             QWidget* frame = view->GetParentFrame() ? static_cast<QWidget*>(view->GetParentFrame()) : view;
+            // Before the test gives it a size of its own: a new meter window
+            // is never the bare title bar of an unsized frame.
+            EXPECT_GE(frame->width(), 400);
+            EXPECT_GE(frame->height(), 200);
             frame->resize(800, 400);
             frame->show();
         }

@@ -8,9 +8,11 @@
 #include "ShellTestSupport.h"
 
 #include "analysers_vk/VKAktMer.h"
+#include "analysers_vk/VKFormView.h"
 #include "analysers_vk/VKRAktMer.h"
 #include "analysers_vkt/VKTAktMer.h"
 #include "app/Families.h"
+#include "charts/ArchivRangeBar.h"
 #include "controllers/live/ControllerAktMer.h"
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
@@ -528,8 +530,23 @@ TEST_F(DaySimTest, WorkingDay)
                      },
                      240000);
                  ASSERT_NE(document, nullptr) << m.name << " " << path.toStdString();
-                 ASSERT_NE(document->FirstView(), nullptr) << m.name;
-                 EXPECT_TRUE(document->FirstView()->isVisible()) << m.name;
+                 ui::CView* view = document->FirstView();
+                 ASSERT_NE(view, nullptr) << m.name;
+                 EXPECT_TRUE(view->isVisible()) << m.name;
+                 // Opened for the first time, the window takes the size its
+                 // panes and range bar ask for, as far as the area has room.
+                 const ui::CChildFrame* frame = view->GetParentFrame();
+                 ASSERT_NE(frame, nullptr) << m.name;
+                 const QSize room = app->MainFrame()->MdiArea()->viewport()->size();
+                 const QSize wanted = view->sizeHint().boundedTo(room - (frame->size() - view->size()));
+                 EXPECT_GE(view->width(), wanted.width()) << m.name;
+                 EXPECT_GE(view->height(), wanted.height()) << m.name;
+                 auto* bar = view->findChild<CGraphRangeBar*>();
+                 ASSERT_NE(bar, nullptr) << m.name;
+                 EXPECT_GE(view->sizeHint().width(), bar->sizeHint().width()) << m.name;
+                 if (bar->isVisible() && view->size() == view->sizeHint()) {
+                     EXPECT_GE(bar->width(), bar->sizeHint().width() - 4) << m.name;
+                 }
              }
          }},
         {"Soubor > Konec", [&] { ASSERT_EQ(Quit(), 0); }},
@@ -700,17 +717,22 @@ TEST_F(DaySimTest, LiveWindowOpenedForTheFirstTimeShowsItsPanesWhole)
         EXPECT_GE(view->width(), wanted.width()) << m.name;
         EXPECT_GE(view->height(), wanted.height()) << m.name;
 
-        auto* controller = dynamic_cast<controllers::CControllerAktMer*>(view);
-        if (!controller)
-            continue;
+        QWidget* panel = nullptr;
+        QWidget* values = nullptr;
+        if (auto* controller = dynamic_cast<controllers::CControllerAktMer*>(view)) {
+            panel = controller->PanelControl();
+            values = controller->ValuesPane();
+        } else if (auto* analyser = dynamic_cast<analysers_vk::CVKFormView*>(view)) {
+            panel = analyser->PanelPane();
+            values = analyser->ValuesPane();
+        }
         EXPECT_GT(view->width(), 400) << m.name;
         EXPECT_GT(view->height(), 300) << m.name;
         // Both seen whole; the values at their readable size, the front panel
-        // (whose bitmap is larger than the area) at least at its pane's
+        // (whose bitmap may be larger than the area) at least at its pane's
         // natural size.
-        QWidget* panel = controller->PanelControl();
         ASSERT_NE(panel, nullptr) << m.name;
-        QWidget* values = controller->ValuesPane();
+        ASSERT_NE(values, nullptr) << m.name;
         const QWidget* viewport = app->MainFrame()->MdiArea()->viewport();
         for (QWidget* pane : {panel, values}) {
             ASSERT_TRUE(pane->isVisible()) << m.name;
