@@ -189,7 +189,9 @@ TEST(VKTElektromer, ArchiveButtonOpensTheMeterRecords)
 // finds L1 ... 3F and the energy kinds over their own values.
 TEST(VKTElektromer, HeadingsStandOverTheirValues)
 {
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
     FakeMeter io;
+    io.tariff.SetInterval(kMeterIntervals[0]);
     CVKTElektromerDlg dlg(io);
     ASSERT_TRUE(dlg.ReadMeter());
     dlg.show();
