@@ -543,7 +543,7 @@ TEST_P(ControllerArchiveView, FileMenuPrintsWhatTheModeShows)
         QString shown;
         QString absent;
     };
-    std::vector<Case> cases = {{0, QStringLiteral("od 10.03.24"), list}, {1, list, statistics}};
+    std::vector<Case> cases = {{0, QStringLiteral("Naměřený graf"), list}, {1, list, statistics}};
     if (!Duskar())
         cases.push_back({2, statistics, list});
     for (const Case& c : cases) {
