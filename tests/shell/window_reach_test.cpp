@@ -753,7 +753,8 @@ TEST_F(LiveWindowReachTest, VKTWaveforms)
         EXPECT_EQ(window->Pair(), 0x11);
         auto* grid = qobject_cast<QCheckBox*>(control("1017"));
         const bool gridOn = grid->isChecked();
-        QTest::mouseClick(grid, Qt::LeftButton);
+        // On its box: the check box is wider than its text.
+        QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(4, grid->height() / 2));
         EXPECT_NE(grid->isChecked(), gridOn);
         {
             pdfcheck::PdfJobs jobs;
@@ -764,7 +765,7 @@ TEST_F(LiveWindowReachTest, VKTWaveforms)
             }
         }
         // Unfrozen, the title names the instrument again.
-        QTest::mouseClick(control("1016"), Qt::LeftButton);
+        QTest::mouseClick(control("1016"), Qt::LeftButton, {}, QPoint(4, control("1016")->height() / 2));
         EXPECT_EQ(window->windowTitle(), QStringLiteral("Vlny - Hala"));
         QTest::mouseClick(control("2"), Qt::LeftButton);
         EXPECT_FALSE(window->isVisible());
