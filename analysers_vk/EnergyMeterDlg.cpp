@@ -3,6 +3,7 @@
 #include "analysers_vk/VKEntryIo.h"
 #include "platform/StringTable.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 
@@ -43,6 +44,7 @@ QString TimeText(const platform::CTime& time)
 
 CEnergyMeterDlg::CEnergyMeterDlg(QWidget* parent) : QDialog(parent)
 {
+    ui::SetHelpId(this, 206);
     Build();
     resize(ui::DluToPixels(QSize(380, 292), font()));
 }

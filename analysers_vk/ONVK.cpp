@@ -3,6 +3,7 @@
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKQuantityGrid.h"
 #include "platform/Settings.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -37,6 +38,7 @@ CONVK::CONVK(const Family& family, QWidget* parent)
     : CGeneralSettingsFamilyPage(QString::fromUtf8(family.title), parent), m_family(family),
       m_ranges(CVKSharedRanges::Acquire())
 {
+    ui::SetHelpId(this, 197);
     auto* layout = new QVBoxLayout(this);
     m_layout = layout;
     m_panes = new CVKPaneChoice(this);

@@ -1,6 +1,7 @@
 #include "analysers_vk/ONVKR.h"
 
 #include "platform/Settings.h"
+#include "platform/ui/HtmlHelp.h"
 
 #include <QVBoxLayout>
 
@@ -14,6 +15,7 @@ const CONVK::Family kVKRFamily{"VKR,VKN", "Obecne nastaveni vkr", false};
 
 CONVKR::CONVKR(QWidget* parent) : CONVK(kVKRFamily, parent)
 {
+    ui::SetHelpId(this, 208);
     m_lines = new CVKRLineGrid(*Grid(), this);
     // Beside the grid of the phase quantities, above the other choices.
     PageLayout()->insertWidget(2, m_lines);

@@ -383,23 +383,32 @@ private:
             archivview::TellFrame(this, mode, m_family);
     }
 
-    void OnPrint() { PrintView(nullptr); }
+    void OnPrint()
+    {
+        if (ReadyToPrint())
+            PrintView(nullptr);
+    }
 
-    // What the mode shows: the graph, the value list or the statistics
-    // (these ask for their printer themselves).
+    // What the mode shows: the graph, the value list or the statistics.
     bool PrintView(QPrinter* printer) override
     {
-        Doc* doc = GetDocument();
-        if (!doc)
+        if (!GetDocument())
             return false;
         switch (Mode()) {
         case CVKArchivModes::kGraph: return this->Graph()->Print(printer);
-        case CVKArchivModes::kList: return CVKArchivModes::UnchangedForPrint(this, *doc) && m_list->Print(printer);
-        case CVKArchivModes::kStatistics: return m_stats->PrintResults();
+        case CVKArchivModes::kList: return m_list->Print(printer);
+        case CVKArchivModes::kStatistics: return m_stats->PrintResults(printer);
         default: return false;
         }
     }
     bool CanPrint() const override { return true; }
+    // The value list of a file changed under the window is refused, once
+    // per job rather than on every page the preview draws.
+    bool ReadyToPrint() override
+    {
+        Doc* doc = GetDocument();
+        return doc && (Mode() != CVKArchivModes::kList || CVKArchivModes::UnchangedForPrint(this, *doc));
+    }
 
     void OnExport()
     {

@@ -3,6 +3,7 @@
 #include "analysers_vk/VKDetail.h"
 #include "model/Iden.h"
 #include "model/VKConfig.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -114,6 +115,7 @@ void VKInstallFields::ToRecord(CVKConfig& config, QString& modemString) const
 CVKDetailInstalace::CVKDetailInstalace(bool readOnly, QWidget* parent)
     : controllers::CSettingsPage(QStringLiteral("Instalace"), readOnly, parent)
 {
+    ui::SetHelpId(this, 193);
     Build();
 }
 

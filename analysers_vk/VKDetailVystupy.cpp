@@ -3,6 +3,7 @@
 #include "analysers_vk/VKDetail.h"
 #include "model/Iden.h"
 #include "model/VKOutputConfig.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -117,6 +118,7 @@ void VKOutputFields::ToRecord(CVKOutputConfig& r) const
 CVKDetailVystupy::CVKDetailVystupy(QWidget* parent)
     : controllers::CSettingsPage(QStringLiteral("Nastavení výstupů"), false, parent)
 {
+    ui::SetHelpId(this, 191);
     Build();
 }
 

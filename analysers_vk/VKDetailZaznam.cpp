@@ -3,6 +3,7 @@
 #include "analysers_vk/VKDetail.h"
 #include "model/VKNoteBook.h"
 #include "model/VKStatus.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -95,6 +96,7 @@ void StartPickers::SetEnabled(bool enabled) const
 CVKDetailZaznam::CVKDetailZaznam(bool readOnly, QWidget* parent)
     : controllers::CSettingsPage(QStringLiteral("Nastavení záznamů"), readOnly, parent)
 {
+    ui::SetHelpId(this, 189);
     Build();
 }
 

@@ -607,11 +607,13 @@ QString CVKFamilyGrafAktual::ArchiveFileName() const
 
 bool CVKFamilyGrafAktual::Print(QPrinter* printer)
 {
-    if (!m_data)
-        return false;
-    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
-    const platform::CTime start = registry.GraphOrigin();
-    const std::int64_t span = registry.GraphSpan();
+    // A live graph gets its store with the first measurement; before it the
+    // page shows the empty plot the window shows, headed with the time of
+    // printing, rather than the command doing nothing at all.
+    static const CArchivSeriesRegistry kNoSeries;
+    const CArchivSeriesRegistry& registry = m_data ? m_data->SeriesRegistry() : kNoSeries;
+    const platform::CTime start = m_data ? registry.GraphOrigin() : platform::CTime::GetCurrentTime();
+    const std::int64_t span = m_data ? registry.GraphSpan() : 0;
     const QString format = QStringLiteral("%d.%m.%y %H:%M:%S");
     const QString from = platform::CTime(start.GetTime() + std::uint32_t(span * X0() / 1000)).Format(format);
     const QString to = platform::CTime(start.GetTime() + std::uint32_t(span * X1() / 1000)).Format(format);
@@ -669,7 +671,7 @@ bool CVKFamilyGrafAktual::Print(QPrinter* printer)
         normal.setPixelSize(std::max(6, f));
         QFont bold(normal);
         bold.setWeight(QFont::Bold);
-        {
+        if (m_data) {
             CGraphPainter painter(&pp, &normal, &bold);
             DrawGraph(painter, layout, true);
         }

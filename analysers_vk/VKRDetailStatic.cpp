@@ -1,11 +1,13 @@
 #include "analysers_vk/VKRDetailStatic.h"
 
 #include "archive/store/VKRArchivData.h"
+#include "platform/ui/HtmlHelp.h"
 
 namespace analysers_vk {
 
 CVKRDetailStatic::CVKRDetailStatic(QWidget* parent) : CVKRDetail(true, parent)
 {
+    ui::SetHelpId(this, 207);
     setWindowTitle(QStringLiteral("Nastavení přístroje"));
 }
 

@@ -3,6 +3,7 @@
 #include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKRLineGrid.h"
 #include "analysers_vk/VKRangeBox.h"
+#include "platform/ui/HtmlHelp.h"
 
 #include <QCheckBox>
 
@@ -10,6 +11,7 @@ namespace analysers_vk {
 
 CVKRZobrazeneVelicinyDlg::CVKRZobrazeneVelicinyDlg(QWidget* parent) : CVKZobrazeneVelicinyDlg(parent)
 {
+    ui::SetHelpId(this, 209);
     Relays()->setText(QStringLiteral("Zobrazit stav výstupů"));
     Ranges()->setTitle(QStringLiteral("Rozsahy grafu :"));
     m_lines = new CVKRLineGrid(*Grid(), this);

@@ -8,6 +8,7 @@
 #include "archive/store/VKFamilyArchivData.h"
 #include "model/ScaleCategories.h"
 #include "platform/Settings.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -41,6 +42,7 @@ struct GraphData : CVKFamilyGrafAktual {
 
 CVKZobrazeneVelicinyDlg::CVKZobrazeneVelicinyDlg(QWidget* parent) : QDialog(parent)
 {
+    ui::SetHelpId(this, 188);
     setWindowTitle(QStringLiteral("Zobrazené veličiny"));
     auto* layout = new QVBoxLayout(this);
     m_grid = new CVKQuantityGrid(this);

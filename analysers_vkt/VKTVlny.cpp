@@ -73,17 +73,22 @@ CVKTVlny::CVKTVlny(IVKTWaveSource& source, QWidget* parent) : QDialog(parent), m
     m_pairs->setObjectName(QStringLiteral("1292"));
     g->addWidget(m_pairs, 8, 0, 1, kColumns);
     m_grid = new QCheckBox(QStringLiteral("Rastr"), side);
+    m_grid->setObjectName(QStringLiteral("1017"));
     m_grid->setChecked(true);
     g->addWidget(m_grid, 9, 0, 1, kColumns);
     m_stop = new QCheckBox(QStringLiteral("Zastavit"), side);
+    m_stop->setObjectName(QStringLiteral("1016"));
     g->addWidget(m_stop, 10, 0, 1, kColumns);
     m_save = new QPushButton(side);
+    m_save->setObjectName(QStringLiteral("1315"));
     m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     m_save->setToolTip(QStringLiteral("Uloží aktulání průběh do souboru"));
     m_load = new QPushButton(side);
+    m_load->setObjectName(QStringLiteral("1316"));
     m_load->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     m_load->setToolTip(QStringLiteral("Načte průběh ze souboru"));
     m_print = new QPushButton(side);
+    m_print->setObjectName(QStringLiteral("1317"));
     m_print->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     m_print->setToolTip(QStringLiteral("Vytiskne aktuální průběh"));
     auto* buttons = new QHBoxLayout;
@@ -92,6 +97,7 @@ CVKTVlny::CVKTVlny(IVKTWaveSource& source, QWidget* parent) : QDialog(parent), m
     buttons->addWidget(m_print);
     g->addLayout(buttons, 11, 0, 1, kColumns);
     auto* close = new QPushButton(QStringLiteral("Konec"), side);
+    close->setObjectName(QStringLiteral("2"));
     g->setRowStretch(12, 1);
     g->addWidget(close, 13, 0, 1, kColumns);
     for (QWidget* w : std::initializer_list<QWidget*>{m_pairs, m_save, m_print, m_grid, m_stop})

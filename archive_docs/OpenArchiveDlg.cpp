@@ -4,6 +4,7 @@
 #include "archive/store/ArchivData.h"
 #include "platform/Settings.h"
 #include "platform/Time32.h"
+#include "platform/ui/HtmlHelp.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -30,6 +31,7 @@ qsizetype LastSeparator(const QString& path)
 
 COpenArchiveDlg::COpenArchiveDlg(QWidget* parent) : QDialog(parent)
 {
+    ui::SetHelpId(this, 212);
     setWindowTitle(QStringLiteral("Otevřít archiv"));
     m_name = new QComboBox(this);
     m_name->setEditable(true);

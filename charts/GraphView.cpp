@@ -29,16 +29,22 @@ void CGraphView::AppendCommands(std::vector<ui::CommandItem>& items)
 bool CGraphView::OnCommand(int id)
 {
     switch (id) {
-    case ui::kCmdFilePrint: return PrintView(nullptr) || CanPrint();
-    case ui::kCmdFilePrintDirect: {
-        // The default printer, without asking.
-        QPrinter printer(QPrinter::HighResolution);
-        return PrintView(&printer) || CanPrint();
-    }
+    case ui::kCmdFilePrint:
+    case ui::kCmdFilePrintDirect:
     case ui::kCmdFilePrintPreview:
         if (!CanPrint())
             return false;
-        PreviewReport(this, [this](QPrinter* printer) { PrintView(printer); });
+        if (!ReadyToPrint())
+            return true;
+        if (id == ui::kCmdFilePrint) {
+            PrintView(nullptr);
+        } else if (id == ui::kCmdFilePrintDirect) {
+            // The default printer, without asking.
+            QPrinter printer(QPrinter::HighResolution);
+            PrintView(&printer);
+        } else {
+            PreviewReport(this, [this](QPrinter* printer) { PrintView(printer); });
+        }
         return true;
     default: break;
     }

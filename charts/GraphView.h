@@ -28,6 +28,9 @@ public:
     // The File menu's print, direct print and preview go here.
     virtual bool PrintView(QPrinter* printer) { (void)printer; return false; }
     virtual bool CanPrint() const { return false; }
+    // Asked once before a print, direct print or preview: false refuses
+    // the job (the view has told the user why).
+    virtual bool ReadyToPrint() { return true; }
 
 protected:
     // False while the graph may not be zoomed (no data, limits not set).

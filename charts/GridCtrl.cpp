@@ -752,9 +752,9 @@ void CGridCtrl::PrintTable(charts::CReportPrinter& printer)
     }
 }
 
-bool CGridCtrl::Print(const QStringList& texts, const QString& name)
+bool CGridCtrl::Print(const QStringList& texts, const QString& name, QPrinter* target)
 {
-    charts::CReportPrinter printer(nullptr, 2, 3, false);
+    charts::CReportPrinter printer(target, 2, 3, false);
     printer.SetParent(this);
     const QString job = charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_STATISTICS), {name});
     const QWidget* frame = window();

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QPainter;
+class QPrinter;
 
 namespace charts {
 class CReportPrinter;
@@ -92,9 +93,10 @@ public:
 
     // Prints the table with the heading texts[1] (its last character
     // dropped), the lines texts[2], texts[3] and texts[4] (when not empty);
-    // `name` is the archive's name for the job. False when nothing was
-    // printed (cancelled or refused).
-    bool Print(const QStringList& texts, const QString& name);
+    // `name` is the archive's name for the job; `target` a printer already
+    // chosen (preview, direct print), else the user is asked. False when
+    // nothing was printed (cancelled or refused).
+    bool Print(const QStringList& texts, const QString& name, QPrinter* target = nullptr);
     // The table drawn onto a report already begun (also for previews).
     void PrintTable(charts::CReportPrinter& printer);
 

@@ -34,7 +34,9 @@ public:
 
     virtual void Refresh() = 0;
     virtual void FreeResults() = 0;
-    virtual bool PrintResults() = 0;
+    // On `printer` when the print route chose one, else the user chooses.
+    virtual bool PrintResults(QPrinter* printer) = 0;
+    bool PrintResults() { return PrintResults(nullptr); }
     void UpdateTab() { m_tabs->UpdateTab(); }
     int ResultCount() const { return m_count; }
     CStatTabCtrl& Tabs() { return *m_tabs; }
@@ -125,9 +127,10 @@ public:
         m_count = 0;
     }
 
-    bool PrintResults() override
+    using CStatPanel::PrintResults;
+    bool PrintResults(QPrinter* printer) override
     {
-        return m_data && m_count > 0 && m_tabs->PrintAll(m_data->GetArchiveFileName());
+        return m_data && m_count > 0 && m_tabs->PrintAll(m_data->GetArchiveFileName(), printer);
     }
 
 protected:

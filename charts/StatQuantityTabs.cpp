@@ -612,7 +612,7 @@ void CStatQuantityTabs::ShowSelectedTab()
     }
 }
 
-bool CStatQuantityTabs::PrintAll(const QString& title)
+bool CStatQuantityTabs::PrintAll(const QString& title, QPrinter* printer)
 {
     const int tab = SelectedTab();
     if (tab < 0)
@@ -631,5 +631,5 @@ bool CStatQuantityTabs::PrintAll(const QString& title)
             texts[4] = Fill(platform::LoadString(platform::IDS_STAT_PRINT_REQUIRED_PF),
                             {m_qorinResult->powerFactorText});
     }
-    return grid.Print(texts, title);
+    return grid.Print(texts, title, printer);
 }

@@ -59,9 +59,9 @@ public:
     VKTLayout VKTLayoutOf(int tab, const CVKTStatResult* result) const;
     // The controllers' tabs (StatQorinLayout.cpp).
     QorinLayout QorinLayoutOf(int tab, const CQorinStatResult* result) const;
-    // Prints the selected tab of the current result; false when nothing was
-    // printed.
-    bool PrintAll(const QString& title);
+    // Prints the selected tab of the current result on `printer` (null:
+    // the user chooses one); false when nothing was printed.
+    bool PrintAll(const QString& title, QPrinter* printer = nullptr);
 
     CGridCtrl& Grid() { return *m_grid; }
     CArchivePeriodDlg& Period() { return *m_period; }

@@ -32,7 +32,7 @@ public:
     // selected tab is shown afresh.
     void SetRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
     void OnSettingsChanged();
-    bool PrintAll(const QString& title) { return m_quantities->PrintAll(title); }
+    bool PrintAll(const QString& title, QPrinter* printer = nullptr) { return m_quantities->PrintAll(title, printer); }
 
     int SegmentCount() const { return m_count; }
     int SelectedSegment() const { return m_selected; }

@@ -1,5 +1,6 @@
 #include "shell/AddInstrumentDlg.h"
 
+#include "platform/ui/HtmlHelp.h"
 #include "shell/FamilyDescriptor.h"
 
 #include "archive/store/ArchivSettingsCheck.h"
@@ -47,6 +48,7 @@ CAddInstrumentDlg::CAddInstrumentDlg(const CFamilyList& families, CPortList& por
                                      bool subFolders, QWidget* parent)
     : QDialog(parent), m_families(families), m_ports(ports), m_dataFolder(dataFolder), m_subFolders(subFolders)
 {
+    ui::SetHelpId(this, 130);
     setWindowTitle(Text("Přidat přístroj"));
     BuildControls();
 }

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -83,6 +84,31 @@ int HelpContextOf(const ui::CDocument* document)
     return docTemplate ? 0x20000 + docTemplate->ResourceId() : kMainFrameHelpContext;
 }
 
+// F1 in a dialog: the frame's F1 belongs to the frame's window, so a dialog
+// in front would take the key and do nothing with it.
+class DialogHelpKey : public QObject {
+public:
+    explicit DialogHelpKey(CMainFrame* frame) : QObject(frame), m_frame(frame) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier)
+            return false;
+        const auto* widget = static_cast<QWidget*>(watched);
+        if (!qobject_cast<const QDialog*>(widget->window()))
+            return false;
+        m_frame->WinHelp(CMainFrame::DialogHelpContext(widget));
+        return true;
+    }
+
+private:
+    CMainFrame* m_frame;
+};
+
 } // namespace
 
 CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSettings& settings, CMavexApp* app)
@@ -101,6 +127,7 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
     m_commandTimer->setInterval(400);
     connect(m_commandTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
     m_commandTimer->start();
+    qApp->installEventFilter(new DialogHelpKey(this));
     if (m_app) {
         connect(m_actions[kOpenArchive], &QAction::triggered, this, [this] { m_app->OnOpenArchive(this); });
         connect(m_actions[kAppAbout], &QAction::triggered, this, [this] { m_app->OnAppAbout(this); });
@@ -569,6 +596,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     m_contextHelp = kHelpSwallowsRelease;
     WinHelp(HelpContextAt(static_cast<QWidget*>(watched)));
     return true;
+}
+
+int CMainFrame::DialogHelpContext(const QWidget* widget)
+{
+    const int context = ui::HelpContextOf(widget);
+    return context ? context : kMainFrameHelpContext;
 }
 
 int CMainFrame::HelpContextAt(const QWidget* widget) const

@@ -152,6 +152,9 @@ public:
     // The help context of the window that holds `widget`: its document's,
     // or the main window's outside every document window.
     int HelpContextAt(const QWidget* widget) const;
+    // The help context of F1 pressed on `widget` inside a dialog: the
+    // dialog's or its page's, the main window's for a dialog without one.
+    static int DialogHelpContext(const QWidget* widget);
 
     // Writes what the frame keeps: bar state and flags, window placement.
     void SaveState(platform::Settings& settings);

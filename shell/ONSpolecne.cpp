@@ -5,6 +5,7 @@
 #include "link/Pristroj.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
+#include "platform/ui/HtmlHelp.h"
 #include "shell/GeneralSettings.h"
 #include "shell/DlgControls.h"
 #include "shell/WaitCursor.h"
@@ -96,6 +97,7 @@ const QStringList& CONSpolecne::BusSpeedTexts()
 CONSpolecne::CONSpolecne(const Context& context, QWidget* parent)
     : ui::CPropertyPage(Text("Společná nastavení"), parent), m_context(context)
 {
+    ui::SetHelpId(this, 195);
     BuildControls();
 }
 

@@ -3,6 +3,7 @@
 #include "link/Pristroj.h"
 #include "platform/StringTable.h"
 #include "platform/ThreadMessages.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/DeviceListCtrl.h"
@@ -15,6 +16,7 @@
 CPristrojeDlg::CPristrojeDlg(IPristrojeDlgHost& host, platform::Settings& settings, QWidget* parent)
     : QDialog(parent), m_host(host), m_settings(settings), m_list(new CDeviceListCtrl(this))
 {
+    ui::SetHelpId(this, 132);
     setWindowTitle(QString::fromUtf8("Seznam přístrojů"));
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(m_list, 1);

@@ -254,7 +254,17 @@ bool CControllerArchivView::GraphZoomAllowed() const
 
 bool CControllerArchivView::PrintView(QPrinter* printer)
 {
-    return m_graph && m_graph->PrintGraph(printer);
+    switch (m_mode) {
+    case kGraphMode: return m_graph->PrintGraph(printer);
+    case kListMode: return PrintList(printer);
+    case kStatMode: return m_stat->PrintResults(printer);
+    default: return false;
+    }
+}
+
+bool CControllerArchivView::ReadyToPrint()
+{
+    return m_mode != kListMode || !RefuseChangedFile();
 }
 
 void CControllerArchivView::FillMenu(QMenu& menu)
@@ -275,8 +285,8 @@ void CControllerArchivView::FillMenu(QMenu& menu)
     toggle(32179, "Panel a&larmů a událostí", CControllerPaneLayout::kEventsBit, m_isAlarm);
     menu.addSeparator();
     AddGraphMenuItems(menu, QStringLiteral("Celý graf"));
-    ui::WithCommandId(menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, [this] { OnQuantities(); }), 32181)
-        ->setEnabled(m_graph->HasSource());
+    // Always offered: without quantities to choose the dialog just does not open.
+    ui::WithCommandId(menu.addAction(QStringLiteral("Zobrazené veličiny ..."), this, [this] { OnQuantities(); }), 32181);
 }
 
 void CControllerArchivView::OnUpdate(ui::CView* sender, std::intptr_t hint, void* object)
@@ -530,15 +540,8 @@ bool CControllerArchivView::RefuseChangedFile()
 
 std::intptr_t CControllerArchivView::OnPrint()
 {
-    switch (m_mode) {
-    case kGraphMode: m_graph->PrintGraph(); break;
-    case kListMode:
-        if (!RefuseChangedFile())
-            PrintList();
-        break;
-    case kStatMode: m_stat->PrintResults(); break;
-    default: break;
-    }
+    if (ReadyToPrint())
+        PrintView(nullptr);
     return 0;
 }
 
@@ -549,12 +552,12 @@ std::intptr_t CControllerArchivView::OnExport()
     return 0;
 }
 
-bool CControllerArchivView::PrintList()
+bool CControllerArchivView::PrintList(QPrinter* printer)
 {
     if (auto* list = dynamic_cast<charts::CQorinValueList*>(m_list))
-        return list->Print();
+        return list->Print(printer);
     if (auto* list = dynamic_cast<charts::CDuskarValueList*>(m_list))
-        return list->Print();
+        return list->Print(printer);
     return false;
 }
 

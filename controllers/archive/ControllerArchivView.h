@@ -67,9 +67,11 @@ public:
 
     void TogglePane(int bit);
     void FillMenu(QMenu& menu) override;
-    // The graph, as its own print command prints it.
+    // What the mode shows: the graph, the value list or the statistics.
     bool PrintView(QPrinter* printer) override;
     bool CanPrint() const override { return true; }
+    // The value list of a file changed under the window is refused.
+    bool ReadyToPrint() override;
     void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
 
     // The range bar's and the mode pane's rectangles in a W x H layout for
@@ -123,7 +125,7 @@ private:
     // True when the file changed under the window: the user is told, and
     // nothing is printed or exported.
     bool RefuseChangedFile();
-    bool PrintList();
+    bool PrintList(QPrinter* printer);
     bool ExportList();
 
     bool m_duskar;

@@ -1,6 +1,7 @@
 #include "controllers/settings/DetailAlarm.h"
 
 #include "model/QorinConfig.h"
+#include "platform/ui/HtmlHelp.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -37,6 +38,7 @@ constexpr AlarmRow kRows[CDetailAlarm::kAlarms] = {
 CDetailAlarm::CDetailAlarm(bool readOnly, QWidget* parent)
     : CSettingsPage(QStringLiteral("Nastavení alarmů"), readOnly, parent)
 {
+    ui::SetHelpId(this, 135);
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("STAV"), this), 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("SIGNALIZACE"), this), 0, 1);

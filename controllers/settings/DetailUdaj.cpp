@@ -2,6 +2,7 @@
 
 #include "controllers/settings/SettingsConvert.h"
 #include "model/QorinConfig.h"
+#include "platform/ui/HtmlHelp.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,6 +54,7 @@ int TimeIndex(BYTE b)
 CDetailUdaj::CDetailUdaj(bool readOnly, QWidget* parent)
     : CSettingsPage(QStringLiteral("Základní údaje"), readOnly, parent)
 {
+    ui::SetHelpId(this, 133);
     auto* grid = new QGridLayout(this);
     int row = 0;
     AddTargetRows(grid, row);

@@ -2,6 +2,7 @@
 
 #include "controllers/settings/SettingsConvert.h"
 #include "model/QorinConfig.h"
+#include "platform/ui/HtmlHelp.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,6 +38,7 @@ const QColor kDarkGrey(0x50, 0x50, 0x50);
 CKompenzacniStupne::CKompenzacniStupne(bool twoSection, bool readOnly, QWidget* parent)
     : CStagePageBase(QStringLiteral("Kompenzační stupně"), readOnly, parent), m_twoSection(twoSection)
 {
+    ui::SetHelpId(this, 134);
     if (twoSection)
         m_first = 6;
     auto* grid = new QGridLayout(this);

@@ -2,6 +2,7 @@
 
 #include "model/DuskarConfig.h"
 #include "platform/StringTable.h"
+#include "platform/ui/HtmlHelp.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -37,6 +38,7 @@ QDialogButtonBox* SendButtons(QDialog* dialog, const QString& cancelText)
 
 CSwitchStatsDlg::CSwitchStatsDlg(QWidget* parent) : QDialog(parent)
 {
+    ui::SetHelpId(this, 179);
     setWindowTitle(QStringLiteral("Statistika spínání"));
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
@@ -122,6 +124,7 @@ BOOL CSwitchStatsDlg::SendToInstrument(IControllerIo& io)
 
 CSpecialniFunkceDlg::CSpecialniFunkceDlg(QWidget* parent) : QDialog(parent)
 {
+    ui::SetHelpId(this, 180);
     setWindowTitle(QStringLiteral("Speciální funkce"));
     auto* layout = new QVBoxLayout(this);
     m_regulate = new QCheckBox(QStringLiteral("Přepnout do regulace "), this);

@@ -4,6 +4,8 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QVariant>
+#include <QWidget>
 
 #include <utility>
 
@@ -13,12 +15,16 @@ namespace {
 
 // Process-wide; help runs on the GUI thread only.
 HelpOpener g_opener;
+HelpRecorder g_recorder;
 bool g_unavailable = false;
+constexpr const char* kHelpIdProperty = "qorinHelpId";
 
 } // namespace
 
 std::intptr_t CallHtmlHelp(QWidget* window, const QString& file, int command, std::uintptr_t data)
 {
+    if (g_recorder)
+        g_recorder({file, command, data});
     if (g_unavailable)
         return 0;
     const QFileInfo info(file);
@@ -39,6 +45,32 @@ std::intptr_t CallHtmlHelp(QWidget* window, const QString& file, int command, st
         return 0;
     }
     return 1;
+}
+
+HelpRecorder SetHelpRecorder(HelpRecorder recorder)
+{
+    return std::exchange(g_recorder, std::move(recorder));
+}
+
+void SetHelpId(QWidget* widget, int resourceId)
+{
+    widget->setProperty(kHelpIdProperty, resourceId);
+}
+
+int HelpContextOf(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        const QVariant id = w->property(kHelpIdProperty);
+        if (id.isValid())
+            return 0x20000 + id.toInt();
+    }
+    // Outside every page of a property sheet (its tabs, its buttons): the
+    // page shown.
+    if (widget)
+        for (const QWidget* page : widget->window()->findChildren<QWidget*>())
+            if (page->isVisible() && page->property(kHelpIdProperty).isValid())
+                return 0x20000 + page->property(kHelpIdProperty).toInt();
+    return 0;
 }
 
 HelpOpener SetHelpOpener(HelpOpener opener)

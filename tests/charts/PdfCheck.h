@@ -3,8 +3,13 @@
 // file, poppler's tools read the page count and the text back.
 #include "charts/ReportPrinter.h"
 
+#include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QFile>
 #include <QImage>
+#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -12,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace pdfcheck {
@@ -121,6 +127,35 @@ private:
     QTemporaryDir m_dir;
     charts::PrinterChooser m_previous;
 };
+
+// Runs `open`, which is to show a print preview: the preview's pages are
+// counted into `pages` and printed from the preview onto a PDF, whose text
+// comes back; empty when no preview showed.
+inline QString PreviewText(const std::function<void()>& open, int* pages = nullptr)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("nahled.pdf"));
+    QTimer closer;
+    closer.setInterval(5);
+    QObject::connect(&closer, &QTimer::timeout, [&closer, &pdf, pages] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        closer.stop();
+        auto* widget = preview->findChild<QPrintPreviewWidget*>();
+        if (pages)
+            *pages = widget ? widget->pageCount() : -1;
+        preview->printer()->setOutputFormat(QPrinter::PdfFormat);
+        preview->printer()->setOutputFileName(pdf);
+        if (widget)
+            widget->print();
+        preview->reject();
+    });
+    closer.start();
+    open();
+    closer.stop();
+    return QFile::exists(pdf) ? PageTexts(pdf).join(QString()) : QString();
+}
 
 } // namespace pdfcheck
 

@@ -26,6 +26,7 @@
 #include "platform/ThreadMessages.h"
 #include "link/Pristroj.h"
 #include "model/QorinConfig.h"
+#include "platform/ui/CommandTarget.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -524,6 +525,87 @@ TEST_P(ControllerArchiveView, ChangedFileIsNeitherPrintedNorExported)
     platform::SendMessageTo(view, platform::WM_ARCHIVE_PRINT_GRAPH, 0, 0);
     EXPECT_EQ(boxes.Requests().size(), 1u);
     EXPECT_EQ(jobs.chooserCalls, 1);
+    Close(view);
+}
+
+// The File menu prints what the mode shows, and its preview draws the same
+// pages on the preview's own printer without asking for another.
+TEST_P(ControllerArchiveView, FileMenuPrintsWhatTheModeShows)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    const QString list = QStringLiteral("Tisk hodnot");
+    const QString statistics = QStringLiteral("Statistiky ");
+    struct Case {
+        int mode;
+        QString shown;
+        QString absent;
+    };
+    std::vector<Case> cases = {{0, QStringLiteral("Naměřený graf"), list}, {1, list, statistics}};
+    if (!Duskar())
+        cases.push_back({2, statistics, list});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        Refill(view, c.mode);
+        pdfcheck::PdfJobs jobs;
+        EXPECT_TRUE(view->OnCommand(ui::kCmdFilePrint));
+        ASSERT_EQ(jobs.chooserCalls, 1);
+        const QString printed = pdfcheck::PageTexts(jobs.Path()).join(QString());
+        EXPECT_TRUE(printed.contains(c.shown)) << printed.toStdString();
+        EXPECT_FALSE(printed.contains(c.absent)) << printed.toStdString();
+
+        int pages = -1;
+        const QString previewed =
+            pdfcheck::PreviewText([view] { EXPECT_TRUE(view->OnCommand(ui::kCmdFilePrintPreview)); }, &pages);
+        EXPECT_EQ(jobs.chooserCalls, 1);
+        EXPECT_GE(pages, 1);
+        EXPECT_TRUE(previewed.contains(c.shown)) << previewed.toStdString();
+    }
+    Close(view);
+}
+
+// The File menu's print and preview of the value list refuse a file
+// changed under the window before a printer or a preview is asked for;
+// read again, the list prints.
+TEST_P(ControllerArchiveView, FileMenuRefusesTheListOfAChangedFile)
+{
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    Refill(view, 1);
+    pdfcheck::PdfJobs jobs;
+    ui::ScriptedMessageBoxes boxes;
+    int previews = 0;
+    QTimer closer;
+    closer.setInterval(5);
+    QObject::connect(&closer, &QTimer::timeout, [&previews] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ++previews;
+            modal->reject();
+        }
+    });
+    closer.start();
+    int from = 3;
+    for (const int command : {ui::kCmdFilePrintPreview, ui::kCmdFilePrint}) {
+        SCOPED_TRACE(command);
+        // The recorder goes round the whole ring under the window.
+        Record(std::nullopt, from, 16);
+        from += 16;
+        const std::size_t before = boxes.Requests().size();
+        EXPECT_TRUE(view->OnCommand(command));
+        ASSERT_EQ(boxes.Requests().size(), before + 1);
+        EXPECT_EQ(boxes.Requests().back().text, platform::LoadString(platform::IDS_CANNOT_PRINT_CHANGED));
+        EXPECT_EQ(previews, 0);
+        EXPECT_EQ(jobs.chooserCalls, 0);
+    }
+    EXPECT_TRUE(view->OnCommand(ui::kCmdFilePrint));
+    EXPECT_EQ(jobs.chooserCalls, 1);
+    if (pdfcheck::HaveTools()) {
+        EXPECT_TRUE(pdfcheck::PageTexts(jobs.Path()).join(QString()).contains(QStringLiteral("Tisk hodnot")));
+    }
+    closer.stop();
     Close(view);
 }
 

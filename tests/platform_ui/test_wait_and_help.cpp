@@ -4,6 +4,9 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QStackedWidget>
 #include <QEvent>
 #include <QFile>
 #include <QPointer>
@@ -62,7 +65,16 @@ protected:
 
 TEST_F(HelpTest, MissingHelpFileIsToldInCzech)
 {
+    // The request is seen as made, the topic with it.
+    std::vector<ui::HelpRequest> requests;
+    const ui::HelpRecorder previousRecorder =
+        ui::SetHelpRecorder([&requests](const ui::HelpRequest& request) { requests.push_back(request); });
     EXPECT_EQ(ui::CallHtmlHelp(nullptr, dir.filePath(QStringLiteral("qorin01.chm")), ui::HH_HELP_CONTEXT, 116), 0);
+    ui::SetHelpRecorder(previousRecorder);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].file, dir.filePath(QStringLiteral("qorin01.chm")));
+    EXPECT_EQ(requests[0].command, ui::HH_HELP_CONTEXT);
+    EXPECT_EQ(requests[0].data, 116u);
     EXPECT_TRUE(opened.empty());
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("INFO"));
@@ -93,6 +105,48 @@ TEST_F(HelpTest, AfterTheDesktopFailsHelpIsNotTriedAgain)
     EXPECT_EQ(opened.size(), 1u);
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+}
+
+// A dialog's F1 asks for the help of the place it was pressed: a page's
+// own, else its dialog's, else the page a sheet shows; without any, none.
+TEST(HelpContext, ThePageOrDialogOfTheWidget)
+{
+    QDialog sheet;
+    auto* pages = new QStackedWidget(&sheet);
+    auto* first = new QWidget(pages);
+    auto* second = new QWidget(pages);
+    pages->addWidget(first);
+    pages->addWidget(second);
+    auto* field = new QPushButton(first);
+    auto* ok = new QPushButton(&sheet);
+    sheet.show();
+    // No ids anywhere.
+    EXPECT_EQ(ui::HelpContextOf(field), 0);
+    EXPECT_EQ(ui::HelpContextOf(nullptr), 0);
+
+    ui::SetHelpId(first, 133);
+    ui::SetHelpId(second, 135);
+    struct Case {
+        QWidget* widget;
+        int shownPage;
+        int context;
+    };
+    const Case cases[] = {
+        {field, 0, 0x20085},
+        {first, 0, 0x20085},
+        // Outside the pages: the page shown, not the first one made.
+        {ok, 0, 0x20085},
+        {ok, 1, 0x20087},
+        {&sheet, 1, 0x20087},
+    };
+    for (const Case& c : cases) {
+        pages->setCurrentIndex(c.shownPage);
+        EXPECT_EQ(ui::HelpContextOf(c.widget), c.context) << c.shownPage;
+    }
+    // The dialog's own id stands for everything outside its pages.
+    ui::SetHelpId(&sheet, 132);
+    EXPECT_EQ(ui::HelpContextOf(ok), 0x20084);
+    EXPECT_EQ(ui::HelpContextOf(field), 0x20085);
 }
 
 } // namespace

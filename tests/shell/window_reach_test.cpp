@@ -4,25 +4,35 @@
 // triggered, it does what it should. A command the window offers without a
 // row here fails the test.
 #include "RunningProgramTest.h"
+#include "../charts/PdfCheck.h"
 #include "../charts/ProfileFixture.h"
 
+#include "analysers_vkt/VKTVlny.h"
+#include "analysers_vkt/VKTVlnyFile.h"
 #include "archive_docs/ArchivDocBase.h"
 #include "archive_docs/OpenArchiveDlg.h"
 #include "archive/store/DuskarArchivData.h"
 #include "archive/store/QorinArchivData.h"
 #include "archive/store/VKRArchivData.h"
 #include "archive/store/VKTArchivData.h"
+#include "charts/ArchivRangeBar.h"
 #include "charts/GraphView.h"
 #include "charts/GraphWnd.h"
+#include "controllers/settings/SettingsReport.h"
 #include "link/Pristroj.h"
+#include "model/QorinConfig.h"
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/HtmlHelp.h"
+#include "platform/ui/CommandTarget.h"
 #include "platform/ui/WaitDlg.h"
 #include "shell/MainFrame.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -31,6 +41,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -38,6 +49,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace {
@@ -272,11 +284,24 @@ protected:
             {32214, false, nullptr},
             {32196, true, kWholeGraph},
             {32197, true, nullptr, true},
-            // The preview; printing itself is not sent to the test
-            // machine's printers.
-            {57607, true, nullptr},
+            // Printing goes to a PDF (direct printing would reach the
+            // test machine's printers); the preview shows its dialog.
+            {57607, true, PrintsAPage()},
             {57608, true, nullptr},
             {57609, true, kSomeDialog},
+        };
+    }
+
+    // The print command asks for its printer once and prints on it, also
+    // before a live window's first measurement.
+    static Check PrintsAPage()
+    {
+        auto jobs = std::make_shared<pdfcheck::PdfJobs>();
+        return [jobs](const Effects& e) {
+            EXPECT_EQ(jobs->chooserCalls, 1) << e.Describe().toStdString();
+            if (pdfcheck::HaveTools()) {
+                EXPECT_GE(pdfcheck::PageCount(jobs->Path()), 1);
+            }
         };
     }
 
@@ -294,7 +319,7 @@ protected:
                                                {32214, true, Time(false)},
                                                {32196, true, kWholeGraph},
                                                {32197, true, nullptr, true},
-                                               {57607, true, nullptr},
+                                               {57607, true, PrintsAPage()},
                                                {57608, true, nullptr},
                                                {57609, true, kSomeDialog},
                                            });
@@ -653,6 +678,107 @@ TEST_F(LiveWindowReachTest, VKT)
     CheckHideKey(32137);
 }
 
+// The waveform window a VKT live window opens from its menu: it has no
+// menu, bar or context menu of its own; its buttons are its commands, each
+// with a row here. With the instrument silent only loading and closing are
+// offered; a loaded file freezes the picture and offers the pairs, the
+// grid, the freeze and printing.
+TEST_F(LiveWindowReachTest, VKTWaveforms)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenLive(CPristroj::kVKT));
+    analysers_vkt::VKTVlnyFileData data;
+    data.time = 1710061200;
+    data.connection = 2;
+    analysers_vkt::VKTVlnyFileData::Wave wave{};
+    for (int n = 0; n < analysers_vkt::VKTVlnyFileData::kSamples; ++n)
+        wave[std::size_t(n)] = std::int16_t(n * 100 - 3200);
+    data.waves[0] = wave;
+    data.waves[4] = wave;
+    data.panes[0].mask = 0x11;
+    data.values.voltages[0] = QStringLiteral("230.5");
+    const QString file = dir.filePath(QStringLiteral("vlny.vln"));
+    QString error;
+    ASSERT_TRUE(analysers_vkt::SaveVKTVlnyFile(file, data, error)) << error.toStdString();
+    QStringList asked;
+    const controllers::SettingsFileChooser previous = controllers::SetSettingsFileChooser(
+        [&asked, &file](QWidget*, bool save, const QString& title, const QString&, const QString&,
+                        const controllers::FileKind&) {
+            asked << title;
+            return save ? QString() : file;
+        });
+
+    struct Control {
+        const char* id;
+        bool beforeData;
+        bool loaded;
+    };
+    const Control rows[] = {
+        {"1292", false, true}, // pairs
+        {"1016", false, true}, // "Zastavit"
+        {"1017", false, true}, // "Rastr"
+        {"1315", false, false}, // save: a loaded picture is saved already
+        {"1316", true, true},  // load
+        {"1317", false, true}, // print
+        {"2", true, true},     // "Konec"
+    };
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        auto* window = qobject_cast<analysers_vkt::CVKTVlny*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        ran = true;
+        auto control = [window](const char* id) { return window->findChild<QWidget*>(QString::fromLatin1(id)); };
+        std::set<QString> ids;
+        for (const Control& row : rows)
+            ids.insert(QString::fromLatin1(row.id));
+        for (QWidget* w : window->findChildren<QWidget*>())
+            if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w)) {
+                EXPECT_TRUE(ids.count(w->objectName())) << "no row for " << w->objectName().toStdString();
+            }
+        for (const Control& row : rows) {
+            ASSERT_NE(control(row.id), nullptr) << row.id;
+            EXPECT_EQ(control(row.id)->isEnabled(), row.beforeData) << row.id;
+        }
+
+        QTest::mouseClick(control("1316"), Qt::LeftButton);
+        EXPECT_EQ(asked, QStringList{QStringLiteral("Načíst průběhy ze souboru")});
+        for (const Control& row : rows)
+            EXPECT_EQ(control(row.id)->isEnabled(), row.loaded) << row.id;
+        EXPECT_TRUE(window->StopBox()->isChecked());
+        EXPECT_EQ(window->Pair(), 0xFF);
+        EXPECT_TRUE(window->windowTitle().endsWith(QStringLiteral("[vlny.vln]")));
+
+        // The first pair, chosen from the keyboard.
+        window->PairList()->setFocus();
+        QTest::keyClick(window->PairList(), Qt::Key_Home);
+        EXPECT_EQ(window->Pair(), 0x11);
+        auto* grid = qobject_cast<QCheckBox*>(control("1017"));
+        const bool gridOn = grid->isChecked();
+        // On its box: the check box is wider than its text.
+        QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(4, grid->height() / 2));
+        EXPECT_NE(grid->isChecked(), gridOn);
+        {
+            pdfcheck::PdfJobs jobs;
+            QTest::mouseClick(control("1317"), Qt::LeftButton);
+            EXPECT_EQ(jobs.chooserCalls, 1);
+            if (pdfcheck::HaveTools()) {
+                EXPECT_TRUE(pdfcheck::PageTexts(jobs.Path()).join(QString()).contains(QStringLiteral("Záznam vln ze dne")));
+            }
+        }
+        // Unfrozen, the title names the instrument again.
+        QTest::mouseClick(control("1016"), Qt::LeftButton, {}, QPoint(4, control("1016")->height() / 2));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Vlny - Hala"));
+        QTest::mouseClick(control("2"), Qt::LeftButton);
+        EXPECT_FALSE(window->isVisible());
+    });
+    QAction* open = Find(40004);
+    ASSERT_NE(open, nullptr);
+    open->trigger();
+    QCoreApplication::processEvents();
+    controllers::SetSettingsFileChooser(previous);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 // Writes the archive `base` + `extension` of the instrument "Linka": three
 // blocks of ten one-minute measurements, measurement n (0..29) as `measure`
 // writes it, each block after what `head` writes (identification,
@@ -787,6 +913,127 @@ INSTANTIATE_TEST_SUITE_P(Families, ControllerArchiveReachTest, testing::Values(f
                              return std::string(info.param ? "Duskar" : "Qorin");
                          });
 
+// What the File menu prints from an archive window: the graph, the value
+// list or the statistics, as the range bar's tab chose. The preview draws
+// the same pages on its own printer, without asking for another.
+class ArchivePrintTest : public LiveWindowReachTest, public testing::WithParamInterface<int> {
+protected:
+    enum Kind { kVK, kQorin, kDuskar };
+
+    void OpenKind()
+    {
+        const QString base = dir.filePath(QStringLiteral("kompenzace"));
+        switch (GetParam()) {
+        case kVK: ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("hala.vk"))); return;
+        case kQorin:
+            // A required power factor, so the statistics have a segment.
+            ASSERT_NO_FATAL_FAILURE(WriteArchive<CQorinArchivData>(
+                clock, base, CQorinArchivData::Extension(),
+                [](CQorinArchivData& writer) {
+                    CConfig config;
+                    config.ctRatio = 20;
+                    config.tarif1.t0 = 95;
+                    writer.AddConfigRecord(config);
+                },
+                [](CQorinArchivData& writer, int n) {
+                    CQorinAktData values;
+                    values.model = 3;
+                    values.ctWord = 0x8000 | 20;
+                    values.current = WORD(4000 + n);
+                    values.cosPhi = 93;
+                    values.state = 0x06;
+                    writer.AddMeasurementRecord(values);
+                }));
+            ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("kompenzace") + CQorinArchivData::Extension()));
+            return;
+        default:
+            ASSERT_NO_FATAL_FAILURE((WriteControllerArchive<CDuskarArchivData, CDuskarAktData>(clock, base)));
+            ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("kompenzace") + CDuskarArchivData::Extension()));
+            return;
+        }
+    }
+
+    // The mode chosen as the user chooses it: a click on the bar's tab.
+    void ChooseMode(int index)
+    {
+        frame->MdiArea()->setActiveSubWindow(liveFrame);
+        auto* tabs = liveFrame->findChild<QTabBar*>(QString::number(CGraphRangeBar::kTab));
+        ASSERT_NE(tabs, nullptr);
+        ASSERT_LT(index, tabs->count());
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(tabs->currentIndex(), index);
+        ASSERT_NO_FATAL_FAILURE(Activate());
+    }
+
+    // The text of the job the File menu's "Tisk..." printed.
+    QString Printed()
+    {
+        pdfcheck::PdfJobs jobs;
+        QAction* print = Find(ui::kCmdFilePrint);
+        EXPECT_NE(print, nullptr);
+        if (!print)
+            return QString();
+        print->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(jobs.chooserCalls, 1);
+        return pdfcheck::PageTexts(jobs.Path()).join(QString());
+    }
+
+    // The text of the preview's pages, printed from the preview onto a PDF;
+    // no printer is asked for on the way.
+    QString Previewed()
+    {
+        pdfcheck::PdfJobs jobs;
+        int pages = -1;
+        const QString text = pdfcheck::PreviewText(
+            [this] {
+                QAction* action = Find(ui::kCmdFilePrintPreview);
+                ASSERT_NE(action, nullptr);
+                action->trigger();
+                QCoreApplication::processEvents();
+            },
+            &pages);
+        EXPECT_EQ(jobs.chooserCalls, 0);
+        EXPECT_GE(pages, 1);
+        return text;
+    }
+};
+
+TEST_P(ArchivePrintTest, FileMenuPrintsWhatTheModeShows)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    ASSERT_NO_FATAL_FAILURE(OpenKind());
+    const QString list = QStringLiteral("Tisk hodnot");
+    const QString statistics = QStringLiteral("Statistiky ");
+    struct Mode {
+        int index;
+        QString shows;
+        QStringList absent;
+    };
+    std::vector<Mode> modes = {
+        {0, QStringLiteral("Naměřený graf"), {list, statistics}},
+        {1, list, {statistics}},
+    };
+    // The Duskar window has no statistics.
+    if (GetParam() != kDuskar)
+        modes.push_back({2, statistics, {list}});
+    for (const Mode& mode : modes) {
+        SCOPED_TRACE(mode.index);
+        ASSERT_NO_FATAL_FAILURE(ChooseMode(mode.index));
+        for (const QString& text : {Printed(), Previewed()}) {
+            EXPECT_TRUE(text.contains(mode.shows)) << text.toStdString();
+            for (const QString& other : mode.absent)
+                EXPECT_FALSE(text.contains(other)) << text.toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ArchivePrintTest, testing::Values(0, 1, 2),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == 0 ? "VK" : info.param == 1 ? "Qorin" : "Duskar");
+                         });
+
 // A downloaded profile: its graph's zooms and grid from the view's menu,
 // the graph bar and the graph's own context menu, the settings stored in
 // the file from the window's menu, and printing.
@@ -870,6 +1117,72 @@ TEST_F(LiveWindowReachTest, ContextHelpAsksForTheWindowClicked)
         // The graph's cursor stayed where it was.
         EXPECT_EQ(archive->Navigator().GetCurrentRecord(), before);
     }
+}
+
+// Help asks for the topic of where the user is: the main window's from the
+// menu with no window open, the active window's from the menu and from F1,
+// a dialog's from F1 inside it.
+TEST_F(LiveWindowReachTest, HelpAsksForTheTopicOfTheWindowOrDialog)
+{
+    std::vector<ui::HelpRequest> requests;
+    const ui::HelpRecorder previous =
+        ui::SetHelpRecorder([&requests](const ui::HelpRequest& request) { requests.push_back(request); });
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    auto topic = [&requests]() -> int {
+        if (requests.size() != 1)
+            return -int(requests.size());
+        EXPECT_EQ(requests.back().command, ui::HH_HELP_CONTEXT);
+        EXPECT_TRUE(requests.back().file.endsWith(QStringLiteral("qorin01.chm")));
+        const int asked = int(requests.back().data);
+        requests.clear();
+        return asked;
+    };
+    auto fromMenu = [&] {
+        ASSERT_NO_FATAL_FAILURE(Activate());
+        QAction* help = Find(57670);
+        ASSERT_NE(help, nullptr);
+        help->trigger();
+        QCoreApplication::processEvents();
+    };
+    // F1 pressed in the dialog the command opens.
+    auto inDialog = [&](int command) {
+        ASSERT_NO_FATAL_FAILURE(Activate());
+        QAction* action = Find(command);
+        ASSERT_NE(action, nullptr);
+        bool shown = false;
+        QTimer::singleShot(0, [&shown] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            shown = true;
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus && focus->window() == modal ? focus : modal, Qt::Key_F1);
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        action->trigger();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(shown);
+    };
+
+    ASSERT_NO_FATAL_FAILURE(fromMenu());
+    EXPECT_EQ(topic(), 101);
+    // The instrument list has a topic of its own; the general settings
+    // share theirs among their pages.
+    ASSERT_NO_FATAL_FAILURE(inDialog(32135));
+    EXPECT_EQ(topic(), 103);
+    ASSERT_NO_FATAL_FAILURE(inDialog(32201));
+    EXPECT_EQ(topic(), 118);
+
+    ASSERT_NO_FATAL_FAILURE((WriteControllerArchive<CQorinArchivData, CQorinAktData>(
+        clock, dir.filePath(QStringLiteral("kompenzace")))));
+    ASSERT_NO_FATAL_FAILURE(OpenArchive(QStringLiteral("kompenzace") + CQorinArchivData::Extension()));
+    ASSERT_NO_FATAL_FAILURE(fromMenu());
+    EXPECT_EQ(topic(), 113);
+    ASSERT_NO_FATAL_FAILURE(Activate());
+    QTest::keyClick(frame, Qt::Key_F1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(topic(), 113);
+    ui::SetHelpRecorder(previous);
 }
 
 class MeterWindowReachTest : public LiveWindowReachTest {
