@@ -438,8 +438,11 @@ void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout
                 axis(i, true);
                 break;
             }
-    // The curves keep clear of the last axis's line.
+    // The curves keep clear of the last axis's line; on the screen they
+    // reach the title's right edge, less the room the time axis takes.
     plot.left = left + 2;
+    if (!print)
+        plot.right = layout.title.right();
     const CGraphTrace* first = nullptr;
     for (int i = 0; i < count && !first; ++i)
         first = traceOf(i);
