@@ -10,6 +10,7 @@
 #include "charts/GraphPainter.h"
 #include "charts/ReportPrinter.h"
 #include "link/Pristroj.h"
+#include "model/ScaleCategorySection.h"
 #include "platform/Settings.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
@@ -39,6 +40,10 @@ constexpr int kCategoryCurrent = 1;
 constexpr int kCategoryPower = 4;
 constexpr int kScaleTypeVK = 2;
 constexpr int kScaleTypeVKT = 4;
+
+// The archive's graph choice before any was stored; a stored one is taken
+// only while the graph still holds this.
+constexpr int kInitialTyp = 7;
 
 } // namespace
 
@@ -280,6 +285,10 @@ void CVKFamilyGrafAktual::LoadSettings()
     if (m_family.offLineZob)
         m_offLineZob = settings.GetProfileInt(section, QStringLiteral("offLineZob"), 0);
     if (useDevice) {
+        if (m_typ == kInitialTyp)
+            m_typ = settings.GetProfileInt(device, QStringLiteral("typ"), kInitialTyp);
+        // The instrument's own ranges, before the quantities take theirs.
+        LoadScaleCategories(m_data->ScaleCategories(), settings, device);
         m_currentGroup = std::clamp(settings.GetProfileInt(device, QStringLiteral("Aktualni Velicina"), 0), 0,
                                     m_family.groupCount - 1);
         SetGrid(settings.GetProfileInt(device, QStringLiteral("isMriz"), 0) != 0);
@@ -304,9 +313,6 @@ void CVKFamilyGrafAktual::SaveSettings()
     platform::Settings settings;
     const platform::SettingsSection device({QStringLiteral("pristroje"), m_entry->m_nazev});
     settings.WriteProfileInt(device, QStringLiteral("isOdbDod"), m_isOdbDod);
-    settings.WriteProfileInt(device, QStringLiteral("isSpinac"), m_isSpinac);
-    if (m_family.offLineZob)
-        settings.WriteProfileInt(device, QStringLiteral("offLineZob"), m_offLineZob);
     for (int i = 0; i < QuantityCount(); ++i) {
         int shown = 0;
         std::uint32_t colour = m_colours[std::size_t(i)];
@@ -314,6 +320,11 @@ void CVKFamilyGrafAktual::SaveSettings()
         settings.WriteProfileInt(device, QStringLiteral("barva ") + NameOf(i), static_cast<int>(colour));
         settings.WriteProfileInt(device, QStringLiteral("is") + NameOf(i), shown);
     }
+    settings.WriteProfileInt(device, QStringLiteral("isSpinac"), m_isSpinac);
+    if (m_family.offLineZob)
+        settings.WriteProfileInt(device, QStringLiteral("offLineZob"), m_offLineZob);
+    settings.WriteProfileInt(device, QStringLiteral("typ"), m_typ);
+    SaveScaleCategories(m_data->ScaleCategories(), settings, device);
     settings.WriteProfileInt(device, QStringLiteral("Aktualni Velicina"), m_currentGroup);
     settings.WriteProfileInt(device, QStringLiteral("isMriz"), Grid() ? 1 : 0);
 }
@@ -427,8 +438,11 @@ void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout
                 axis(i, true);
                 break;
             }
-    // The curves keep clear of the last axis's line.
+    // The curves keep clear of the last axis's line; on the screen they
+    // reach the title's right edge, less the room the time axis takes.
     plot.left = left + 2;
+    if (!print)
+        plot.right = layout.title.right();
     const CGraphTrace* first = nullptr;
     for (int i = 0; i < count && !first; ++i)
         first = traceOf(i);

@@ -234,6 +234,13 @@ void CVKTVlny::OnNewData()
 {
     if (m_stop->isChecked())
         return;
+    // The colours come over from the live values once; the user's later
+    // changes there do not repaint a picture already taken.
+    if (!m_file.coloursTaken) {
+        m_source.Colours(m_channels.colours);
+        m_file.coloursTaken = 1;
+        ShowSwatches();
+    }
     VKTWaveChannels channels = m_channels;
     VKTWaveValues values;
     int connection = 0;
@@ -287,6 +294,11 @@ void CVKTVlny::ShowValues()
     m_voltageTitle->setText(m_file.values.voltageTitle);
     m_currentTitle->setText(m_file.values.currentTitle);
     m_time->setText(TimeText());
+    ShowSwatches();
+}
+
+void CVKTVlny::ShowSwatches()
+{
     for (std::size_t k = 0; k < m_swatches.size(); ++k) {
         QPalette palette = m_swatches[k]->palette();
         palette.setColor(QPalette::Window, m_channels.colours[k]);

@@ -35,6 +35,13 @@ public:
     // The channels the measurement side is to send (0: none).
     virtual void SetRequest(std::uint32_t word) = 0;
     virtual QString Folder() const = 0;
+    // The curves' colours of the live values (U1..U4, I1..I4); false when
+    // the source has none.
+    virtual bool Colours(std::array<QColor, 8>& colours) const
+    {
+        (void)colours;
+        return false;
+    }
 };
 
 // The waveform window: one period of the chosen channel pair, or the four
@@ -76,6 +83,7 @@ private:
     void FillPairs(int connection);
     void Arrange(const QRect& area, int unit, bool printing = false);
     void ShowValues();
+    void ShowSwatches();
     void SwapAxesAt(const QPoint& point);
 
     IVKTWaveSource& m_source;

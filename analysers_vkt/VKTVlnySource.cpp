@@ -50,6 +50,16 @@ void CPristrojVKTWaveSource::SetRequest(std::uint32_t word)
         data->SetWaveRequest(word);
 }
 
+bool CPristrojVKTWaveSource::Colours(std::array<QColor, 8>& colours) const
+{
+    if (!m_values)
+        return false;
+    for (std::size_t k = 0; k < colours.size(); ++k)
+        if (const std::uint32_t colour = m_values->Colours()[k])
+            colours[k] = FromColorRef(colour);
+    return true;
+}
+
 bool CPristrojVKTWaveSource::Latest(VKTWaveChannels& channels, VKTWaveValues& shown, int& connection)
 {
     CVKTArchivData* data = LiveData(m_entry);
@@ -74,11 +84,6 @@ bool CPristrojVKTWaveSource::Latest(VKTWaveChannels& channels, VKTWaveValues& sh
     }
     if (!any)
         return false;
-    if (m_values) {
-        for (int k = 0; k < 8; ++k)
-            if (const std::uint32_t colour = m_values->Colours()[std::size_t(k)])
-                channels.colours[std::size_t(k)] = FromColorRef(colour);
-    }
 
     float u = 1, u4 = 1, i = 1, i4 = 1;
     data->GetScaleU(u, u4, channels.voltageUnit, shown.voltageMultiplier);

@@ -24,6 +24,7 @@ public:
     bool Latest(VKTWaveChannels& channels, VKTWaveValues& values, int& connection) override;
     void SetRequest(std::uint32_t word) override;
     QString Folder() const override;
+    bool Colours(std::array<QColor, 8>& colours) const override;
 
 private:
     CPristroj& m_entry;

@@ -1,5 +1,8 @@
 #include "analysers_vkt/VKTVlnyZobrazeni.h"
 
+#include "charts/SunkEdge.h"
+
+#include <QFont>
 #include <QPainter>
 #include <QPolygon>
 
@@ -32,6 +35,17 @@ double Phase(const VKTVlnyFileData::Wave& w)
     return std::atan2(c, s);
 }
 
+// The pane's fonts, from the text unit: tick labels and units (B), axis
+// letters (C), the title on the screen (D) and on paper (E, the device's own
+// face).
+QFont WaveFont(int pixels, bool bold, bool ownFace = true)
+{
+    QFont font = ownFace ? QFont(QStringLiteral("Times New Roman")) : QFont();
+    font.setPixelSize(std::max(6, pixels));
+    font.setBold(bold);
+    return font;
+}
+
 } // namespace
 
 void CVKTVlnyZobrazeni::SetChannels(std::uint8_t mask, const std::array<float, 8>& scale)
@@ -57,6 +71,7 @@ void CVKTVlnyZobrazeni::SetChannels(std::uint8_t mask, const std::array<float, 8
 void CVKTVlnyZobrazeni::SetRect(const QRect& rect, int u, bool printing)
 {
     m_given = rect;
+    m_printing = printing;
     m_frame = rect;
     if (m_frame.width() < 250)
         m_frame.setWidth(250);
@@ -117,6 +132,8 @@ bool CVKTVlnyZobrazeni::DrawAxis(QPainter& p, int range, bool current, int x, in
     }
     values.push_back(0.0);
     QPen gridPen(QColor(0xB4, 0xB4, 0xB4), 1, Qt::DotLine);
+    const QFont labelFont = WaveFont(h, false);
+    p.setFont(labelFont);
     for (double v : values) {
         const int y = m_zero - int(m_half / reduced * v);
         p.setPen(Qt::black);
@@ -130,7 +147,9 @@ bool CVKTVlnyZobrazeni::DrawAxis(QPainter& p, int range, bool current, int x, in
     }
     p.setPen(Qt::black);
     QRect caption(x - 3 * u, m_frame.top() + int(1.5 * u), int(2.65 * u), h);
+    p.setFont(WaveFont(h, true));
     p.drawText(caption, Qt::AlignRight, current ? QStringLiteral("I") : QStringLiteral("U"));
+    p.setFont(labelFont);
     p.drawText(caption.translated(0, h), Qt::AlignRight, axis.unit);
     return true;
 }
@@ -141,6 +160,7 @@ void CVKTVlnyZobrazeni::DrawPhaseAxis(QPainter& p, int u, bool grid)
     if (h <= 0 || m_width / h < 1)
         return;
     const QPen gridPen(QColor(0xB4, 0xB4, 0xB4), 1, Qt::DotLine);
+    p.setFont(WaveFont(h, false));
     const int top = m_zero - int(0.6 * h) - m_half;
     const int bottom = m_zero + int(0.6 * h) + m_half;
     const std::vector<int> ticks = PhaseTicks();
@@ -163,8 +183,13 @@ void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
 {
     p.save();
     p.fillRect(m_frame, Qt::white);
-    p.setPen(QColor(0x20, 0x20, 0x20));
-    p.drawRect(m_frame.adjusted(0, 0, -1, -1));
+    const QRect& edge = m_frame;
+    if (m_printing) {
+        p.setPen(Qt::black);
+        p.drawRect(edge.adjusted(0, 0, -1, -1));
+    } else {
+        DrawSunkEdge(p, edge);
+    }
     m_hasCurves = false;
     if (m_given.height() < 50 || m_given.width() < 50) {
         p.restore();
@@ -208,9 +233,6 @@ void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
         rangeOf(0, m_u);
     if (currents)
         rangeOf(4, m_i);
-    QFont font = p.font();
-    font.setPixelSize(std::max(6, WaveTextHeight(u)));
-    p.setFont(font);
     bool texts = true;
     if (voltages)
         texts = DrawAxis(p, m_u.Range(), false, m_voltageInner ? m_x0 : outer, u, ch.grid && m_voltageInner,
@@ -284,6 +306,7 @@ void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
         if ((m_mask >> k) & 1)
             title += QLatin1Char(' ') + QLatin1String(kNames[k]) + QLatin1Char(',');
     title.chop(1);
+    p.setFont(m_printing ? WaveFont(u, true, false) : WaveFont(u * 8 / 7, true));
     p.drawText(QRect(m_x0 + 2 * u, m_frame.top() + u, m_frame.right() - 10 - m_x0 - 2 * u, int(1.3 * u)),
                Qt::AlignCenter, title);
     p.restore();

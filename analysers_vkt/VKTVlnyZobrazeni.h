@@ -38,7 +38,8 @@ public:
     void SetChannels(std::uint8_t mask, const std::array<float, 8>& scale = {1, 1, 1, 1, 1, 1, 1, 1});
     std::uint8_t Mask() const { return m_mask; }
     // The frame is at least 250 x 150 pixels; `printing` leaves more room
-    // for the axes.
+    // for the axes and draws for paper (plain frame, the printer's title
+    // font).
     void SetRect(const QRect& rect, int unit, bool printing = false);
     QRect FrameRect() const { return m_frame; }
     void Draw(QPainter& painter, const VKTWaveChannels& channels, int unit);
@@ -60,6 +61,7 @@ private:
     std::uint8_t m_mask = 0x11;
     bool m_voltageInner = true;
     bool m_hasCurves = false;
+    bool m_printing = false;
     double m_voltageLabel = 1.0;
     double m_currentLabel = 1.0;
     QRect m_frame;

@@ -1,4 +1,5 @@
 #include "charts/GraphPainter.h"
+#include "charts/SunkEdge.h"
 
 #include "platform/StringTable.h"
 
@@ -22,6 +23,16 @@ using platform::CTime;
 QColor ColorFromRef(std::uint32_t colorRef)
 {
     return QColor(int(colorRef & 0xFF), int((colorRef >> 8) & 0xFF), int((colorRef >> 16) & 0xFF));
+}
+
+void DrawSunkEdge(QPainter& painter, const QRect& frame)
+{
+    painter.setPen(QColor(0x20, 0x20, 0x20));
+    painter.drawLine(frame.topLeft(), frame.topRight());
+    painter.drawLine(frame.topLeft(), frame.bottomLeft());
+    painter.setPen(QColor(0xE0, 0xE0, 0xE0));
+    painter.drawLine(frame.bottomLeft(), frame.bottomRight());
+    painter.drawLine(frame.topRight(), frame.bottomRight());
 }
 
 namespace {

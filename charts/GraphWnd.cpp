@@ -1,4 +1,5 @@
 #include "charts/GraphWnd.h"
+#include "charts/SunkEdge.h"
 
 #include "charts/GraphCommands.h"
 
@@ -213,12 +214,7 @@ bool CGraphWnd::DrawPlate(QPainter& p, const QRect& client) const
     p.setPen(Qt::black);
     p.setBrush(Qt::white);
     p.drawRect(frame);
-    p.setPen(QColor(32, 32, 32));
-    p.drawLine(frame.topLeft(), frame.topRight());
-    p.drawLine(frame.topLeft(), frame.bottomLeft());
-    p.setPen(QColor(224, 224, 224));
-    p.drawLine(frame.bottomLeft(), frame.bottomRight());
-    p.drawLine(frame.topRight(), frame.bottomRight());
+    DrawSunkEdge(p, frame);
     p.setBrush(Qt::NoBrush);
     p.setPen(Qt::black);
     return true;

@@ -1,4 +1,5 @@
 #include "charts/ProfileGraphWnd.h"
+#include "charts/SunkEdge.h"
 
 #include "charts/ReportPrinter.h"
 #include "charts_data/ProfileData.h"
@@ -289,12 +290,7 @@ void CProfileGraphWnd::Draw(QPainter& p, const QRect& client)
         return;
     const QRect frame = client.adjusted(1, 1, -2, -2);
     p.fillRect(frame, Qt::white);
-    p.setPen(QColor(0x20, 0x20, 0x20));
-    p.drawLine(frame.topLeft(), frame.topRight());
-    p.drawLine(frame.topLeft(), frame.bottomLeft());
-    p.setPen(QColor(0xE0, 0xE0, 0xE0));
-    p.drawLine(frame.bottomLeft(), frame.bottomRight());
-    p.drawLine(frame.topRight(), frame.bottomRight());
+    DrawSunkEdge(p, frame);
     p.setPen(Qt::black);
     if (!m_data)
         return;

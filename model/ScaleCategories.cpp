@@ -1,4 +1,5 @@
 #include "model/ScaleCategories.h"
+#include "model/ScaleCategorySection.h"
 
 #include "platform/Settings.h"
 
@@ -13,6 +14,34 @@ constexpr std::array<float, 14> kVKDefaults = {0, 500, 0, 10, 0, 2, 40, 85, -400
 constexpr std::array<float, 16> kVKTDefaults = {0, 500, 0, 10, 0, 2, 40, 85, -4000, 4000, 0, 200, 0, 100, 0, 2};
 
 const char* const kSection = "Obecne nastaveni";
+
+// The stored floats, little-endian; false when the bytes do not hold
+// `count` of them.
+bool ParseFloats(const QByteArray& bytes, int count, std::vector<float>& out)
+{
+    if (count <= 0 || bytes.size() / 4 != count)
+        return false;
+    out.assign(static_cast<std::size_t>(count), 0.f);
+    for (int i = 0; i < count; ++i) {
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + 4 * i;
+        const DWORD bits = DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24);
+        std::memcpy(&out[static_cast<std::size_t>(i)], &bits, 4);
+    }
+    return true;
+}
+
+QByteArray FloatBytes(std::span<const float> values)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(values.size() * 4));
+    for (float v : values) {
+        DWORD bits;
+        std::memcpy(&bits, &v, 4);
+        for (int i = 0; i < 4; ++i)
+            bytes.append(char(bits >> (8 * i)));
+    }
+    return bytes;
+}
 
 // Defaults of a type as the effective range sees them: every type that is
 // not an analyser falls back to the Qorin table.
@@ -118,19 +147,12 @@ void CScaleCategories::LoadFromSettings(int type, const platform::Settings& sett
 {
     const QString prefix = SettingsPrefix(type);
     const int count = prefix.isEmpty() ? 0 : settings.GetProfileInt(kSection, prefix + QLatin1String("PocetKat"), 0);
-    if (count != 0) {
-        const QByteArray bytes = settings.GetProfileBinary(kSection, prefix + QLatin1String("Ketegorie"));
-        const int autoFlag = settings.GetProfileInt(kSection, prefix + QLatin1String("Auto"), 1);
-        if (bytes.size() / 4 == count) {
-            std::vector<float> values(static_cast<std::size_t>(count));
-            for (int i = 0; i < count; ++i) {
-                const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + 4 * i;
-                const DWORD bits = DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24);
-                std::memcpy(&values[std::size_t(i)], &bits, 4);
-            }
-            Set(autoFlag, count, values.data());
-            return;
-        }
+    const QByteArray bytes =
+        count != 0 ? settings.GetProfileBinary(kSection, prefix + QLatin1String("Ketegorie")) : QByteArray();
+    std::vector<float> values;
+    if (ParseFloats(bytes, count, values)) {
+        Set(settings.GetProfileInt(kSection, prefix + QLatin1String("Auto"), 1), count, values.data());
+        return;
     }
     *this = CScaleCategories(type);
 }
@@ -140,16 +162,35 @@ BOOL CScaleCategories::SaveToSettings(int type, platform::Settings& settings) co
     const QString prefix = SettingsPrefix(type);
     if (prefix.isEmpty())
         return FALSE;
-    QByteArray bytes;
-    bytes.reserve(qsizetype(m_values.size() * 4));
-    for (float v : m_values) {
-        DWORD bits;
-        std::memcpy(&bits, &v, 4);
-        for (int i = 0; i < 4; ++i)
-            bytes.append(char(bits >> (8 * i)));
-    }
     bool ok = settings.WriteProfileInt(kSection, prefix + QLatin1String("PocetKat"), GetCount());
     ok = settings.WriteProfileInt(kSection, prefix + QLatin1String("Auto"), m_auto) && ok;
-    ok = settings.WriteProfileBinary(kSection, prefix + QLatin1String("Ketegorie"), bytes) && ok;
+    ok = settings.WriteProfileBinary(kSection, prefix + QLatin1String("Ketegorie"), FloatBytes(m_values)) && ok;
     return ok ? TRUE : FALSE;
+}
+
+BOOL LoadScaleCategories(CScaleCategories& categories, const platform::Settings& settings,
+                         const platform::SettingsSection& section)
+{
+    const int count = settings.GetProfileInt(section, QStringLiteral("pocetKat"), 0);
+    const int autoFlag = settings.GetProfileInt(section, QStringLiteral("auto"), 1);
+    if (count == 0) {
+        categories.SetAuto(autoFlag);
+        return TRUE;
+    }
+    std::vector<float> values;
+    if (!ParseFloats(settings.GetProfileBinary(section, QStringLiteral("ketegorie")), count, values))
+        return FALSE;
+    categories.Set(autoFlag, count, values.data());
+    return TRUE;
+}
+
+void SaveScaleCategories(const CScaleCategories& categories, platform::Settings& settings,
+                         const platform::SettingsSection& section)
+{
+    settings.WriteProfileInt(section, QStringLiteral("pocetKat"), categories.GetCount());
+    settings.WriteProfileInt(section, QStringLiteral("auto"), categories.GetAuto());
+    if (categories.GetCount() > 0) {
+        const std::span<const float> values(categories.GetValues(), std::size_t(categories.GetCount()));
+        settings.WriteProfileBinary(section, QStringLiteral("ketegorie"), FloatBytes(values));
+    }
 }

@@ -193,9 +193,10 @@ private:
     // `multiplier`: what the prefix of `unit` stands for.
     void SetSeries(const QStringList& names, int category, double factor, const QString& unit, int multiplier,
                    bool power, BOOL allowNegativePower);
-    void SetVoltageSeries(float ratio, int multiplier);
-    void SetCurrentSeries(float ratio, int multiplier);
-    void SetPowerSeries(float ratio, int multiplier, BOOL allowNegativePower);
+    // `ratio4`, `product4`: the fourth input's.
+    void SetVoltageSeries(float ratio, float ratio4, int multiplier);
+    void SetCurrentSeries(float ratio, float ratio4, int multiplier);
+    void SetPowerSeries(float product, float product4, int multiplier, BOOL allowNegativePower);
     int RescaleSeries(bool voltage, BOOL allowNegativePower);
 
     CAktData m_last;

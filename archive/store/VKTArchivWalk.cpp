@@ -535,22 +535,33 @@ void CVKTArchivData::SetSeries(const QStringList& names, int category, double fa
     }
 }
 
-void CVKTArchivData::SetVoltageSeries(float ratio, int multiplier)
+// The fourth input has transformers of its own: U4, I4 and the powers of
+// channel 4 take their ranges from them, the rest from inputs 1 to 3.
+void CVKTArchivData::SetVoltageSeries(float ratio, float ratio4, int multiplier)
 {
-    SetSeries(Names(0, 3) + Names(19, 21), 0, ratio, vkt::VoltageUnit(multiplier), multiplier, false, TRUE);
+    const QString unit = vkt::VoltageUnit(multiplier);
+    SetSeries(Names(0, 2) + Names(19, 21), 0, ratio, unit, multiplier, false, TRUE);
+    SetSeries(Names(3, 3), 0, ratio4, unit, multiplier, false, TRUE);
 }
 
-void CVKTArchivData::SetCurrentSeries(float ratio, int multiplier)
+void CVKTArchivData::SetCurrentSeries(float ratio, float ratio4, int multiplier)
 {
-    SetSeries(Names(4, 7), 1, ratio, vkt::CurrentUnit(multiplier), multiplier, false, TRUE);
+    const QString unit = vkt::CurrentUnit(multiplier);
+    SetSeries(Names(4, 6), 1, ratio, unit, multiplier, false, TRUE);
+    SetSeries(Names(7, 7), 1, ratio4, unit, multiplier, false, TRUE);
 }
 
-void CVKTArchivData::SetPowerSeries(float ratio, int multiplier, BOOL allowNegativePower)
+void CVKTArchivData::SetPowerSeries(float product, float product4, int multiplier, BOOL allowNegativePower)
 {
     const QString unit = multiplier == 1      ? QStringLiteral("W,...")
                          : multiplier == 1000 ? QStringLiteral("kW,...")
                                               : QStringLiteral("MW,...");
-    SetSeries(Names(23, 37), 4, ratio, unit, multiplier, true, allowNegativePower);
+    const QStringList fourth = {Name(27), Name(32), Name(37)};
+    QStringList first = Names(23, 37);
+    for (const QString& name : fourth)
+        first.removeOne(name);
+    SetSeries(first, 4, product, unit, multiplier, true, allowNegativePower);
+    SetSeries(fourth, 4, product4, unit, multiplier, true, allowNegativePower);
 }
 
 void CVKTArchivData::ChooseGraphFormats(float vt, float vt4, float ct, float ct4, float pa, float pb)
@@ -591,9 +602,9 @@ void CVKTArchivData::UpdateSeriesScales(BOOL allowNegativePower)
         pb = std::max(pb, s.u4 * s.i4);
     }
     ChooseGraphFormats(vt, vt4, ct, ct4, pa, pb);
-    SetVoltageSeries(vt, m_graph.voltageMultiplierA);
-    SetCurrentSeries(ct, m_graph.currentMultiplierA);
-    SetPowerSeries(pa, m_graph.powerMultiplierA, allowNegativePower);
+    SetVoltageSeries(vt, vt4, m_graph.voltageMultiplierA);
+    SetCurrentSeries(ct, ct4, m_graph.currentMultiplierA);
+    SetPowerSeries(pa, pb, m_graph.powerMultiplierA, allowNegativePower);
 }
 
 int CVKTArchivData::RescaleSeries(bool voltage, BOOL allowNegativePower)
@@ -603,13 +614,11 @@ int CVKTArchivData::RescaleSeries(bool voltage, BOOL allowNegativePower)
     if (!changed)
         return 0;
     changed = false;
-    const float u = std::max(m_ratioU, m_ratioU4);
-    const float i = std::max(m_ratioI, m_ratioI4);
     if (voltage)
-        SetVoltageSeries(u, m_voltageMultiplier);
+        SetVoltageSeries(m_ratioU, m_ratioU4, m_voltageMultiplier);
     else
-        SetCurrentSeries(i, m_currentMultiplier);
-    SetPowerSeries(u * i, m_powerMultiplier, allowNegativePower);
+        SetCurrentSeries(m_ratioI, m_ratioI4, m_currentMultiplier);
+    SetPowerSeries(m_ratioU * m_ratioI, m_ratioU4 * m_ratioI4, m_powerMultiplier, allowNegativePower);
     return 1;
 }
 

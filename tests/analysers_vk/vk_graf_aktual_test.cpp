@@ -106,11 +106,14 @@ TEST_F(VKGrafOnline, FirstBindingShowsVoltagesAndCurrentsAndKeepsTheChoice)
 
 } // namespace
 
+#include "analysers_vk/VKRangeBox.h"
 #include "analysers_vk/VKZobrazeneVelicinyDlg.h"
+#include "charts_core/GraphTrace.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 
 namespace {
 
@@ -160,6 +163,54 @@ TEST_F(VKGrafOnline, DisplayedQuantitiesDialogExchangesWithTheGraph)
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(graph.IsOdbDod(), 1);
     graph.Detach();
+}
+
+} // namespace
+
+namespace {
+
+// Ranges the user chose for one instrument stay with it: after the window is
+// closed and the instrument bound anew, the axes stand where they were set,
+// while another instrument keeps the family's automatic ranges.
+TEST_F(VKGrafOnline, StoredRangesComeBackWithTheInstrument)
+{
+    {
+        CVKGrafAktual graph;
+        graph.AttachOnline(*entry);
+        CVKZobrazeneVelicinyDlg dialog;
+        ASSERT_TRUE(dialog.LoadFromGraph(graph));
+        dialog.Box(10)->setChecked(true); // "Fr"
+        dialog.Ranges()->Automatic()->setChecked(false);
+        dialog.Ranges()->Minimum(3)->setText(QStringLiteral("45"));
+        dialog.Ranges()->Maximum(3)->setText(QStringLiteral("55"));
+        dialog.accept();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+        dialog.StoreToGraph(graph);
+        graph.SaveSettings();
+        graph.Detach();
+    }
+    const platform::SettingsSection device({QStringLiteral("pristroje"), QStringLiteral("Rozvodna")});
+    EXPECT_EQ(platform::Settings().GetProfileInt(device, QStringLiteral("pocetKat"), 0), 14);
+    EXPECT_EQ(platform::Settings().GetProfileInt(device, QStringLiteral("auto"), 1), 0);
+    EXPECT_EQ(platform::Settings().GetProfileInt(device, QStringLiteral("typ"), 0), 7);
+
+    struct Case {
+        const char* name;
+        float minimum, maximum;
+    };
+    const Case cases[] = {{"Rozvodna", 45.f, 55.f}, {"Trafostanice", 40.f, 85.f}};
+    for (const Case& c : cases) {
+        CPristroj reopened(QStringLiteral("COM1"), 1, dir.path(), FALSE, CPristroj::kVK);
+        reopened.m_nazev = QString::fromLatin1(c.name);
+        CVKGrafAktual graph;
+        graph.AttachOnline(reopened);
+        graph.SetQuantity(10, 1, 0x0000FF);
+        const CGraphTrace* frequency = reopened.GetArchivData()->SeriesRegistry().FindGraphSeries(u"Fr");
+        ASSERT_NE(frequency, nullptr) << c.name;
+        EXPECT_EQ(frequency->Minimum(), c.minimum) << c.name;
+        EXPECT_EQ(frequency->Maximum(), c.maximum) << c.name;
+        graph.Detach();
+    }
 }
 
 } // namespace

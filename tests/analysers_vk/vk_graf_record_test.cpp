@@ -3,6 +3,7 @@
 #include "platform/Settings.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -134,42 +135,65 @@ TEST_F(VKGrafRecord, ABlockLengthThatDisagreesWithTheCountIsRejected)
 
 namespace {
 
-// The axes move the plot's left edge while drawing; the next drawing must
-// start from the laid-out plot again, not from where the last one ended.
-TEST_F(VKGrafRecord, RepaintingDrawsTheSameGraph)
-{
+// An archive graph of 600 x 300 pixels showing U1 and `more`.
+class VKGrafPlot : public VKGrafRecord {
+protected:
+    void Show(std::initializer_list<int> more = {})
+    {
+        graph.resize(600, 300);
+        graph.AttachArchive(data);
+        graph.SetQuantity(0, 1, 0x0000FF);
+        for (int index : more)
+            graph.SetQuantity(index, 1, 0x00FF00);
+    }
+    void TearDown() override
+    {
+        graph.Detach();
+        VKGrafRecord::TearDown();
+    }
+    bool Dark(const QImage& image, int x, int y) const { return qGray(image.pixel(x, y)) < 100; }
+
     CVKArchivData data;
     CVKGrafAktual graph;
-    graph.resize(600, 300);
-    graph.AttachArchive(data);
-    graph.SetQuantity(0, 1, 0x0000FF);
-    graph.SetQuantity(3, 1, 0xFF0000);
-    graph.SetQuantity(10, 1, 0x00FF00);
+};
+
+// The axes move the plot's left edge while drawing; the next drawing must
+// start from the laid-out plot again, not from where the last one ended.
+TEST_F(VKGrafPlot, RepaintingDrawsTheSameGraph)
+{
+    Show({3, 10});
     const QImage first = graph.RenderImage();
     const int left = graph.PlotRect().left;
     const QImage second = graph.RenderImage();
     EXPECT_EQ(graph.PlotRect().left, left);
     EXPECT_TRUE(first == second);
-    graph.Detach();
 }
 
 // The curves and the time axis begin two pixels right of the last value
 // axis's line.
-TEST_F(VKGrafRecord, ThePlotBeginsTwoPixelsRightOfTheLastAxis)
+TEST_F(VKGrafPlot, ThePlotBeginsTwoPixelsRightOfTheLastAxis)
 {
-    CVKArchivData data;
-    CVKGrafAktual graph;
-    graph.resize(600, 300);
-    graph.AttachArchive(data);
-    graph.SetQuantity(0, 1, 0x0000FF);
+    Show();
     const QImage image = graph.RenderImage();
     const CGraphRect plot = graph.PlotRect();
-    const auto dark = [&image](int x, int y) { return qGray(image.pixel(x, y)) < 100; };
-    EXPECT_TRUE(dark(plot.left - 2, plot.bottom)); // the value axis
-    EXPECT_FALSE(dark(plot.left - 1, plot.bottom + 2));
-    EXPECT_TRUE(dark(plot.left, plot.bottom + 2)); // the time axis
-    EXPECT_TRUE(dark(plot.left + 20, plot.bottom + 2));
-    graph.Detach();
+    EXPECT_TRUE(Dark(image, plot.left - 2, plot.bottom)); // the value axis
+    EXPECT_FALSE(Dark(image, plot.left - 1, plot.bottom + 2));
+    EXPECT_TRUE(Dark(image, plot.left, plot.bottom + 2)); // the time axis
+    EXPECT_TRUE(Dark(image, plot.left + 20, plot.bottom + 2));
+}
+
+// The plot reaches the title's right edge but for the room the time axis
+// keeps for its last label; the axis line ends where the curves do.
+TEST_F(VKGrafPlot, ThePlotEndsAtTheTitlesRightEdgeLessTheTimeLabel)
+{
+    Show();
+    const QImage image = graph.RenderImage();
+    const CGraphRect plot = graph.PlotRect();
+    ASSERT_NE(graph.LabelFont(), nullptr);
+    const int charWidth = QFontMetrics(*graph.LabelFont(), &image).averageCharWidth();
+    EXPECT_EQ(plot.right, graph.CurrentLayout().title.right() - 5 * charWidth);
+    EXPECT_TRUE(Dark(image, plot.right, plot.bottom + 2));
+    EXPECT_FALSE(Dark(image, plot.right + 1, plot.bottom + 2));
 }
 
 // Bold captions are larger than the labels, except in large graphs, which

@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 using namespace analysers_vkt;
 
@@ -49,6 +50,14 @@ public:
     }
     void SetRequest(std::uint32_t word) override { requests.push_back(word); }
     QString Folder() const override { return QString(); }
+    bool Colours(std::array<QColor, 8>& out) const override
+    {
+        ++colourReads;
+        if (!colours)
+            return false;
+        out = *colours;
+        return true;
+    }
 
     bool usable = true;
     int connection = 5;
@@ -56,8 +65,21 @@ public:
     int voltageMultiplier = 1;
     int currentMultiplier = 1;
     int reads = 0;
+    std::optional<std::array<QColor, 8>> colours;
+    mutable int colourReads = 0;
     std::vector<std::uint32_t> requests;
 };
+
+// Pixels of `colour` inside `area` of the window's picture.
+int CountIn(QWidget& window, const QRect& area, const QColor& colour)
+{
+    const QImage image = window.grab().toImage();
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.pixelColor(x, y) == colour ? 1 : 0;
+    return count;
+}
 
 } // namespace
 
@@ -277,4 +299,31 @@ TEST(VKTVlny, PrintsTheValuesAndThePicture)
                 count += page.pixelColor(x, y) == colours.colours[std::size_t(channel)] ? 1 : 0;
         EXPECT_GT(count, 20) << channel;
     }
+}
+
+// The curves take the live values' colours with the first data; a colour
+// changed there later leaves the picture and the swatches as they were.
+TEST(VKTVlny, ColoursComeOverFromTheLiveValuesOnce)
+{
+    const QColor first(200, 0, 0), later(0, 200, 0);
+    FakeSource source;
+    source.colours.emplace();
+    source.colours->fill(QColor(1, 2, 3));
+    (*source.colours)[4] = first;
+    CVKTVlny window(source);
+    window.resize(750, 550);
+    window.show();
+    window.OnNewData();
+    EXPECT_EQ(window.SwatchColour(4), first);
+    EXPECT_EQ(window.SwatchColour(0), QColor(1, 2, 3));
+    const QRect pane = window.Pane(0).FrameRect();
+    EXPECT_GT(CountIn(window, pane, first), 50);
+
+    (*source.colours)[4] = later;
+    window.OnNewData();
+    window.OnNewData();
+    EXPECT_EQ(source.colourReads, 1);
+    EXPECT_EQ(window.SwatchColour(4), first);
+    EXPECT_GT(CountIn(window, pane, first), 50);
+    EXPECT_EQ(CountIn(window, pane, later), 0);
 }

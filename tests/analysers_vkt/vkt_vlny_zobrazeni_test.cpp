@@ -214,3 +214,99 @@ TEST(VKTVlnyZobrazeni, SmallOrEmptyPanesShowOnlyTheFrame)
     const QImage image = Render(empty, ch, QSize(600, 400));
     EXPECT_EQ(CountColour(image, Qt::black), 0); // no axes
 }
+
+namespace {
+
+// Pixels other than white inside `area`.
+int Ink(const QImage& image, const QRect& area)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
+    return count;
+}
+
+// `text` alone, as a pane would write it into `box`.
+QImage Written(const QString& text, const QRect& box, const QFont& font, int flags)
+{
+    QImage image(600, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setPen(Qt::black);
+    p.setFont(font);
+    p.drawText(box, flags, text);
+    return image;
+}
+
+QFont Font(const char* family, int pixels, bool bold)
+{
+    QFont font = family ? QFont(QString::fromLatin1(family)) : QFont();
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+// On the screen the pane is sunk into the window; on paper it has a plain
+// black frame.
+TEST(VKTVlnyZobrazeni, FrameIsSunkOnTheScreenAndPlainOnPaper)
+{
+    const VKTWaveChannels ch = Channels({{0, 10000, 230.0f}, {4, 5000, 12.0f}});
+    const QColor dark(0x20, 0x20, 0x20), light(0xE0, 0xE0, 0xE0), black(Qt::black);
+    for (const bool printing : {false, true}) {
+        CVKTVlnyZobrazeni pane;
+        pane.SetChannels(0x11);
+        pane.SetRect(QRect(0, 0, 600, 400), 16, printing);
+        const QImage image = Render(pane, ch, QSize(600, 400));
+        EXPECT_EQ(image.pixelColor(300, 0), printing ? black : dark) << printing;   // top
+        EXPECT_EQ(image.pixelColor(0, 300), printing ? black : dark) << printing;   // left
+        EXPECT_EQ(image.pixelColor(300, 399), printing ? black : light) << printing; // bottom
+        EXPECT_EQ(image.pixelColor(599, 300), printing ? black : light) << printing; // right
+        EXPECT_EQ(image.pixelColor(300, 1), QColor(Qt::white)) << printing;
+    }
+}
+
+// The axis letters are bold at the label height; the title is bold and a
+// little larger on the screen, bold in the printer's own face on paper.
+TEST(VKTVlnyZobrazeni, AxisLettersAndTitleAreBold)
+{
+    const VKTWaveChannels ch = Channels({{0, 10000, 230.0f}, {4, 5000, 12.0f}});
+    const int u = 16, h = 12;
+    const QFont normal = Font("Times New Roman", h, false);
+    struct Case {
+        bool printing;
+        QFont titleFont;
+    };
+    const Case cases[] = {{false, Font("Times New Roman", u * 8 / 7, true)}, {true, Font(nullptr, u, true)}};
+    for (const Case& c : cases) {
+        const int x0 = (c.printing ? 6 : 5) * u;
+        const auto render = [&](std::uint8_t mask) {
+            CVKTVlnyZobrazeni pane;
+            pane.SetChannels(mask);
+            pane.SetRect(QRect(0, 0, 600, 400), u, c.printing);
+            return Render(pane, ch, QSize(600, 400));
+        };
+
+        const QString title = QStringLiteral("Průběhy U1, I1");
+        const QImage both = render(0x11);
+        const QRect titleBox(x0 + 2 * u, u, 599 - 10 - x0 - 2 * u, int(1.3 * u));
+        const QRect titleArea(x0 + u, 2, 560 - x0, 40);
+        EXPECT_EQ(Ink(both, titleArea), Ink(Written(title, titleBox, c.titleFont, Qt::AlignCenter), titleArea))
+            << c.printing;
+        EXPECT_NE(Ink(both, titleArea), Ink(Written(title, titleBox, normal, Qt::AlignCenter), titleArea))
+            << c.printing;
+
+        // A pane of one kind has its axis inside, the letter above it.
+        const QRect box(x0 - 3 * u, int(1.5 * u), int(2.65 * u), h);
+        const QRect area = box.adjusted(-2, -2, 0, 0);
+        for (const auto& [mask, letter] : {std::pair{0x01, "U"}, std::pair{0x10, "I"}}) {
+            const QImage image = render(std::uint8_t(mask));
+            const QString text = QString::fromLatin1(letter);
+            EXPECT_EQ(Ink(image, area), Ink(Written(text, box, Font("Times New Roman", h, true), Qt::AlignRight), area))
+                << letter << c.printing;
+            EXPECT_NE(Ink(image, area), Ink(Written(text, box, normal, Qt::AlignRight), area)) << letter << c.printing;
+        }
+    }
+}

@@ -400,13 +400,40 @@ TEST_F(VKTRowTextTest, RatiosScaleAndTheWindowFormatsChooseUnits)
     EXPECT_EQ(series.ranges.at("P1"), (std::pair<double, double>{0.0, 4000.0 * 5000.0}));
     EXPECT_EQ(series.ranges.count("Fr"), 0u);
     store.UpdateSeriesScales(TRUE);
-    EXPECT_EQ(series.ranges.at("Q4").first, -4000.0 * 5000.0);
+    EXPECT_EQ(series.ranges.at("Q1").first, -4000.0 * 5000.0);
+    EXPECT_EQ(series.ranges.at("Q4").first, -4000.0); // input 4 without transformers
 
     // The live rescale follows the settings once per change.
     series.ranges.clear();
     EXPECT_EQ(store.RescaleCurrentSeries(TRUE), 1);
     EXPECT_EQ(series.ranges.at("I1"), (std::pair<double, double>{0.0, 10.0 * 50.0}));
     EXPECT_EQ(store.RescaleCurrentSeries(TRUE), 0);
+}
+
+// The fourth input's own transformers range U4, I4 and channel 4's powers,
+// in the archive's window and in the live rescale alike.
+TEST_F(VKTRowTextTest, FourthInputRangesFollowItsOwnRatios)
+{
+    // Inputs 1 to 3: 100 and 50; input 4: 20 and 10.
+    store.AddConfigRecord(MakeConfig(100, 50, CVKTConfig::FourPhase, 20, 10));
+    SeriesLog series;
+    store.SetSeriesRegistry(&series);
+    using Range = std::pair<double, double>;
+    const Range u{0.0, 500.0 * 100}, i{0.0, 10.0 * 50}, p{-4000.0 * 5000, 4000.0 * 5000};
+    const Range u4{0.0, 500.0 * 20}, i4{0.0, 10.0 * 10}, p4{-4000.0 * 200, 4000.0 * 200};
+    const std::pair<const char*, Range> expected[] = {
+        {"U1", u}, {"U3,1", u}, {"U4", u4}, {"I3", i}, {"I4", i4},
+        {"P1", p}, {"3S", p},   {"P4", p4}, {"Q4", p4}, {"S4", p4},
+    };
+    store.UpdateSeriesScales(TRUE);
+    for (const auto& [name, range] : expected)
+        EXPECT_EQ(series.ranges.at(name), range) << "window " << name;
+
+    series.ranges.clear();
+    ASSERT_EQ(store.RescaleVoltageSeries(TRUE), 1);
+    ASSERT_EQ(store.RescaleCurrentSeries(TRUE), 1);
+    for (const auto& [name, range] : expected)
+        EXPECT_EQ(series.ranges.at(name), range) << "live " << name;
 }
 
 } // namespace
