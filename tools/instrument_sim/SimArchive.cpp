@@ -112,7 +112,8 @@ void ServeVKProfileStatus(Instrument& instrument)
     instrument.blocks[0x36].assign(image.begin() + 24, image.end());
 }
 
-// The VKT status, 88 bytes: values in amperes as floats with packed times.
+// The VKT status, 88 bytes: the peaks as floats (which the program scales by
+// its current ratio) with packed times.
 void ServeVKTProfileStatus(Instrument& instrument)
 {
     Bytes& image = instrument.blocks[0x36];
