@@ -2,6 +2,7 @@
 
 #include "archive_docs/ArchivDocHooks.h"
 #include "charts_data/ProfileNames.h"
+#include "link/DownloadJob.h"
 #include "link/Pristroj.h"
 #include "link/ui/DownloaderDoc.h"
 #include "platform/StringIds.h"
@@ -274,6 +275,10 @@ QString CProfileSettingsDlg::GetProfileFileName(bool maximum)
 
 void CProfileSettingsDlg::OnDownload(bool maximum)
 {
+    if (!charts::HasProfileDay(m_status, maximum)) {
+        ui::ErrorBox(this, DownloadErrorText(kDownloadNoData), ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+        return;
+    }
     const QString file = GetProfileFileName(maximum);
     if (file.isEmpty())
         return;

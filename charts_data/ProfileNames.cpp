@@ -4,8 +4,19 @@
 
 namespace charts {
 
+namespace {
+
+bool IsDate(CTime day)
+{
+    return day.IsValid() && day.GetTime() != 0;
+}
+
+} // namespace
+
 QString ProfileFileName(const QString& archivePrefix, bool maximum, CTime day)
 {
+    if (!IsDate(day))
+        return {};
     return archivePrefix + (maximum ? QStringLiteral("_MP_") : QStringLiteral("_SP_"))
            + day.Format(QStringLiteral("Y%yD%m%d.pro"));
 }
@@ -13,6 +24,11 @@ QString ProfileFileName(const QString& archivePrefix, bool maximum, CTime day)
 CTime ProfileDay(const CProfileStatus& status, bool maximum)
 {
     return maximum ? status.GetTimeC() : status.GetSelectedDay();
+}
+
+bool HasProfileDay(const CProfileStatus& status, bool maximum)
+{
+    return IsDate(ProfileDay(status, maximum));
 }
 
 CProfileSettingsValues ProfileSettingsValues(const CProfileStatus& status, CTime now)

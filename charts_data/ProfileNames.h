@@ -12,11 +12,16 @@ namespace charts {
 
 // `archivePrefix` (the instrument's archive path and file stem), "_MP_" for
 // the maximum profile or "_SP_" for the selected one, the day as
-// "Y%yD%m%d.pro": hala_MP_Y09D0305.pro.
+// "Y%yD%m%d.pro": hala_MP_Y09D0305.pro. Empty for a day that is no date:
+// such a name would fit no profile document and could overwrite another
+// day's file.
 QString ProfileFileName(const QString& archivePrefix, bool maximum, CTime day);
 // The day of that profile in the status: the maximum-profile day or the
 // selected day.
 CTime ProfileDay(const CProfileStatus& status, bool maximum);
+// Whether the status dates that profile. An instrument whose flags claim a
+// profile it does not date holds nothing that can be filed.
+bool HasProfileDay(const CProfileStatus& status, bool maximum);
 inline QString ProfileFileName(const QString& archivePrefix, bool maximum, const CProfileStatus& status)
 {
     return ProfileFileName(archivePrefix, maximum, ProfileDay(status, maximum));

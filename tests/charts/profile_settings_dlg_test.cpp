@@ -3,6 +3,7 @@
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -201,6 +202,35 @@ TEST_F(ProfileSettingsDlgTest, DownloadNamesTheFileAndKeepsAnExistingOneUnlessAl
     EXPECT_EQ(downloads[1].kind, 0);
     ASSERT_EQ(boxes.Requests().size(), 2u);
     EXPECT_EQ(boxes.Requests()[1].text, QStringLiteral("Systémová chyba programu, nepodařilo se stáhnout profil !"));
+}
+
+// The flags claim a profile whose day the status does not give: the user is
+// told the instrument holds no data and nothing is fetched or named.
+TEST_F(ProfileSettingsDlgTest, AProfileTheStatusDoesNotDateIsNotFetched)
+{
+    const struct {
+        const char* name;
+        int button;
+        CTime timeC;
+        CTime selectedDay;
+    } cases[] = {
+        {"selected, no day", CProfileSettingsDlg::IdDownloadSelected, kMarch5, CTime()},
+        {"selected, day not a date", CProfileSettingsDlg::IdDownloadSelected, kMarch5, CTime(CTime::kInvalid)},
+        {"maximum, no day", CProfileSettingsDlg::IdDownloadMaximum, CTime(), kMarch5},
+    };
+    for (const auto& c : cases) {
+        io.status = Status({}, {}, c.timeC, c.selectedDay, 1, 1, kMarch5, kMarch5);
+        ASSERT_TRUE(dlg.Attach(&io)) << c.name;
+        QWidget* button = dlg.Control(c.button);
+        ASSERT_TRUE(button->isEnabled()) << c.name;
+        ui::ScriptedMessageBoxes boxes;
+        QTest::mouseClick(static_cast<QPushButton*>(button), Qt::LeftButton);
+        ASSERT_EQ(boxes.Requests().size(), 1u) << c.name;
+        EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Přístroj neobsahuje data.")) << c.name;
+        EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA")) << c.name;
+        EXPECT_TRUE(downloads.empty()) << c.name;
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 } // namespace

@@ -38,6 +38,33 @@ TEST(ProfileNamesTest, FileNamesCarryTheKindAndTheProfileDay)
               QStringLiteral("/data/hala_SP_Y24D0630.pro"));
 }
 
+// An instrument can flag a profile as held without dating it; a name
+// without its day ("hala_SP_") would be no profile file at all.
+TEST(ProfileNamesTest, AProfileWithoutADayHasNoFileName)
+{
+    const CTime march5(2009, 3, 5, 0, 0, 0);
+    const struct {
+        const char* name;
+        CTime timeC;
+        CTime selectedDay;
+        bool maximum;
+        bool dated;
+    } cases[] = {
+        {"selected, day 0", march5, CTime(), false, false},
+        {"selected, day invalid", march5, CTime(CTime::kInvalid), false, false},
+        {"maximum, day 0", CTime(), march5, true, false},
+        {"maximum, day invalid", CTime(CTime::kInvalid), march5, true, false},
+        {"selected, dated", CTime(), march5, false, true},
+        {"maximum, dated", march5, CTime(), true, true},
+    };
+    for (const auto& c : cases) {
+        const CProfileStatus status = Status({}, {}, c.timeC, c.selectedDay, 1, 1, CTime(), CTime());
+        EXPECT_EQ(charts::HasProfileDay(status, c.maximum), c.dated) << c.name;
+        EXPECT_EQ(charts::ProfileFileName(QStringLiteral("/data/hala"), c.maximum, status).isEmpty(), !c.dated)
+            << c.name;
+    }
+}
+
 TEST(ProfileNamesTest, AStatusWithoutTimesShowsDashesAndOffersNoDownload)
 {
     const CTime now(2024, 6, 15, 12, 30, 0);

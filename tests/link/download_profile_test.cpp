@@ -153,7 +153,10 @@ INSTANTIATE_TEST_SUITE_P(
 namespace {
 
 // The simulator as a user starts it holds both profiles: the selected one
-// (minutes 0..1439 of its memory) and the maximal one (1440..2879).
+// (minutes 0..1439 of its memory) and the maximal one (1440..2879), and its
+// status, as the worker reads it, dates both: the selected profile is 14
+// January 2024, the maximal one has run since its reset on the 13th and is
+// dated by the instrument's clock. Every peak lies in its profile's span.
 class DefaultProfilesTest : public DownloadTest, public ::testing::WithParamInterface<Family> {};
 
 TEST_P(DefaultProfilesTest, BothProfilesOfTheSimulatorsOwnMemoryCome)
@@ -170,6 +173,25 @@ TEST_P(DefaultProfilesTest, BothProfilesOfTheSimulatorsOwnMemoryCome)
         job->m_date = CTime(2024, 1, 14, 0, 0, 0);
         vk ? DownloadVKProfilesProc(job.get()) : DownloadVKTProfilesProc(job.get());
         ASSERT_EQ(job->m_result, kDownloadOk) << job->m_pristroj.GetErrorText().toStdString();
+        const CProfileStatus& status = job->m_status;
+        const CTime selectedDay(2024, 1, 14, 0, 0, 0, 0);
+        const CTime reset(2024, 1, 13, 0, 0, 0, 0);
+        const CTime clock(2024, 1, 15, 12, 0, 0, 0);
+        EXPECT_EQ(status.GetFlagD(), 1);
+        EXPECT_EQ(status.GetFlagC(), 1);
+        EXPECT_EQ(status.GetSelectedDay(), selectedDay);
+        // To the minute: the VKT's time C shares its seconds byte with flag D.
+        EXPECT_EQ(status.GetTimeC().GetTime() / 60, clock.GetTime() / 60);
+        EXPECT_EQ(status.GetResetTime(), reset);
+        for (int k = 0; k < CProfileStatus::kEntries; ++k) {
+            EXPECT_TRUE(status.IsDayPresent(k)) << k;
+            EXPECT_TRUE(status.IsMaximumPresent(k)) << k;
+            EXPECT_GE(status.GetDayTime(k).GetTime(), selectedDay.GetTime()) << k;
+            EXPECT_LT(status.GetDayTime(k).GetTime(), reset.GetTime() + 2 * 86400) << k;
+            EXPECT_GE(status.GetMaximumTime(k).GetTime(), reset.GetTime()) << k;
+            EXPECT_LE(status.GetMaximumTime(k).GetTime(), clock.GetTime()) << k;
+            EXPECT_GE(status.GetMaximumValue(k), status.GetDayValue(k)) << k;
+        }
         QString name;
         std::int32_t type = 0, stored = -1;
         CTime written;

@@ -1,7 +1,8 @@
 #pragma once
 
 // The program as an engineer finds it on site: its families, one instrument
-// on a simulated line that it does not measure, and the two ways to the
+// on a simulated line that it does not measure (or, asked for, measures
+// with its live window), and the two ways to the
 // instrument's settings that start outside any live window, the instrument
 // list's "Nastavení" button and a floating panel's settings request. Nothing
 // here opens the instrument's link: the program has to.
@@ -22,6 +23,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,11 +107,40 @@ inline QDateTime StandardTimeNow(int shift)
     return QDateTime(standard.date(), standard.time());
 }
 
+// A right click on the live window and, in the menu it shows, a click on the
+// item whose text (without its '&') starts with `prefix`; the item's text,
+// empty when there was none. What the item opens runs before this returns.
+inline QString ChooseFromLiveMenu(ui::CView* view, const QString& prefix)
+{
+    QString chosen;
+    // Owned here: a menu that never shows leaves no timer behind.
+    QTimer pick;
+    pick.setSingleShot(true);
+    QObject::connect(&pick, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions())
+            if (action->text().remove(QLatin1Char('&')).startsWith(prefix)) {
+                chosen = action->text();
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                return;
+            }
+        menu->close();
+    });
+    pick.start(0);
+    const QPoint at = view->rect().center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+    QApplication::sendEvent(view, &click);
+    return chosen;
+}
+
 class ProgramWithInstrument {
 public:
     // `instrument` answers at its own bus address; the entry of family
-    // `type` is added to the program's list, not measured.
-    ProgramWithInstrument(const sim::Instrument& instrument, int type)
+    // `type` is added to the program's list, not measured unless `measured`
+    // (then the program opens its live window once it answers).
+    ProgramWithInstrument(const sim::Instrument& instrument, int type, bool measured = false)
     {
         EXPECT_TRUE(m_dir.isValid());
         platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("store.ini")));
@@ -125,7 +156,8 @@ public:
         added->m_adresa = instrument.GetAddress();
         added->m_nazev = QStringLiteral("rozvodna");
         added->m_soubor = m_dir.filePath(QStringLiteral("rozvodna"));
-        added->m_merit = 0;
+        added->m_merit = measured ? 1 : 0;
+        added->m_zobrazovat = measured ? 1 : 0;
         entry = added.get();
         EXPECT_TRUE(app->AdoptInstrument(nullptr, std::move(added)));
     }

@@ -4,6 +4,7 @@
 // window, and what it leaves in the settings for the next start.
 #include "AppTestSupport.h"
 #include "ModalDriver.h"
+#include "SettingsRouteSupport.h"
 #include "SheetSteps.h"
 #include "ShellTestSupport.h"
 
@@ -41,7 +42,6 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
 #include <QDir>
@@ -87,34 +87,6 @@ bool HasShownData(ui::CView* view)
     if (auto* vkt = dynamic_cast<analysers_vkt::CVKTAktMer*>(view))
         return vkt->Initialised();
     return false;
-}
-
-// A right click on the live window and, in the menu it shows, a click on the
-// item whose text (without its '&') starts with `prefix`; the item's text,
-// empty when there was none. What the item opens runs before this returns.
-QString ChooseFromLiveMenu(ui::CView* view, const QString& prefix)
-{
-    QString chosen;
-    // Owned here: a menu that never shows leaves no timer behind.
-    QTimer pick;
-    pick.setSingleShot(true);
-    QObject::connect(&pick, &QTimer::timeout, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        for (QAction* action : menu->actions())
-            if (action->text().remove(QLatin1Char('&')).startsWith(prefix)) {
-                chosen = action->text();
-                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-                return;
-            }
-        menu->close();
-    });
-    pick.start(0);
-    const QPoint at = view->rect().center();
-    QContextMenuEvent click(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
-    QApplication::sendEvent(view, &click);
-    return chosen;
 }
 
 class DaySimTest : public shelltest::StoreTest {
@@ -257,7 +229,8 @@ protected:
         if (!view)
             return shown;
         QString chosen;
-        shelltest::HandModals([&] { chosen = ChooseFromLiveMenu(view, QStringLiteral("Nastavení přístroje")); },
+        shelltest::HandModals(
+            [&] { chosen = routetest::ChooseFromLiveMenu(view, QStringLiteral("Nastavení přístroje")); },
             [&](QWidget& window) {
                 shown << window.windowTitle();
                 if (auto* sheet = qobject_cast<ui::CPropertySheet*>(&window)) {
@@ -584,7 +557,7 @@ TEST_F(DaySimTest, FloatingPanelFromTheLiveWindowsMenuOpensAtOnceAndIsKept)
         CPristroj* entry = Entry(m.name);
         ui::CView* view = app->LiveView(*entry);
         ASSERT_NE(view, nullptr) << m.name;
-        const QString chosen = ChooseFromLiveMenu(view, QStringLiteral("Plovoucí okno"));
+        const QString chosen = routetest::ChooseFromLiveMenu(view, QStringLiteral("Plovoucí okno"));
         QCoreApplication::processEvents();
 
         EXPECT_FALSE(chosen.isEmpty()) << m.name;

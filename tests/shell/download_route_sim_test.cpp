@@ -3,22 +3,35 @@
 // file (which opens in an archive window), a second one merged into that
 // archive while its window shows the statistics, and the archive window's
 // "Záplatovat archiv..." filling a hole. Each time the archive is read back
-// and holds every minute the analyser served, once.
+// and holds every minute the analyser served, once. Then the current
+// profiles of a measured analyser, fetched from its live window's
+// "Profily ..." into their profile files.
 #include "SettingsRouteSupport.h"
 
+#include "analysers_vk/VKAktMer.h"
 #include "archive/store/VKArchivImport.h"
 #include "archive_docs/ArchivDocBase.h"
 #include "archive_docs/ZaplatovatArchivDlg.h"
 #include "charts/ArchivRangeBar.h"
+#include "charts/ProfileSettingsDlg.h"
 #include "charts/StatPanel.h"
 #include "link/ui/DownloaderView.h"
+#include "link/ui/DownloaderViewProf.h"
+#include "model/Iden.h"
+#include "model/UniTyp.h"
+#include "model/VKConfig.h"
+#include "model/VKNoteBook.h"
+#include "platform/Archive.h"
 #include "platform/ui/ChildFrame.h"
+#include "platform/ui/Document.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "tools/instrument_sim/SimArchive.h"
 
 #include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -28,7 +41,9 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <iterator>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -97,8 +112,51 @@ bool Until(F done, int seconds = 240)
     return done();
 }
 
+// A profile file as the program wrote it: the head it begins with and the
+// bytes of its records in file order.
+struct ProfileFile {
+    bool whole = false;
+    QString name;
+    std::int32_t type = 0;
+    std::int32_t kind = -1;
+    DWORD recordSize = 0;
+    sim::Bytes records;
+};
+
+ProfileFile ReadProfileFile(const QString& path)
+{
+    ProfileFile out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return out;
+    platform::SerialArchive ar(file.readAll());
+    try {
+        CTime day;
+        CIden iden;
+        CVKConfig config;
+        CVKNoteBook notebook;
+        ar >> out.name >> out.type >> out.kind >> day;
+        iden.Serialize(ar);
+        config.Serialize(ar);
+        notebook.Serialize(ar);
+        for (;;) {
+            CUniTyp block;
+            block.Serialize(ar);
+            if (block.GetCount() == 0)
+                break;
+            out.recordSize = block.GetItemSize();
+            out.records.insert(out.records.end(), block.GetItem(0),
+                               block.GetItem(0) + std::size_t(block.GetCount()) * block.GetItemSize());
+        }
+        out.whole = ar.AtEnd();
+    } catch (const platform::ArchiveError&) {
+        out.whole = false;
+    }
+    return out;
+}
+
 class DownloadRouteTest : public ::testing::Test {
-protected:
+public:
     static sim::Instrument Analyser()
     {
         sim::Instrument analyser(sim::Family::VK, 1);
@@ -106,6 +164,7 @@ protected:
         return analyser;
     }
 
+protected:
     CMainFrame* Frame() const { return program.app->MainFrame(); }
 
     // "Přístroje", the instrument's row, "Přijmout data" (its question is
@@ -252,6 +311,112 @@ TEST_F(DownloadRouteTest, DownloadsMergesAndAPatchLandInTheArchive)
     EXPECT_EQ(patched.minutes, Once(served));
     EXPECT_EQ(patched.outageMarkers, 0);
     EXPECT_TRUE(TempFiles().isEmpty());
+}
+
+// The analyser measured, its live window open as the program opened it.
+class ProfileRouteTest : public ::testing::Test {
+protected:
+    // A firmware the program measures.
+    static sim::Instrument Measured()
+    {
+        sim::Instrument analyser = DownloadRouteTest::Analyser();
+        analyser.SetVersion(130);
+        return analyser;
+    }
+    routetest::ProgramWithInstrument program{Measured(), CPristroj::kVK, true};
+};
+
+// From the live window's menu, "Profily ..." shows the analyser's profile
+// status; each "Stáhni profil" fetches its profile (the selected one first,
+// then the maximum one) into a profile file that opens in a window of its
+// own, while the measurement goes on.
+TEST_F(ProfileRouteTest, BothProfilesComeFromTheLiveWindowIntoTheirFiles)
+{
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    CMainFrame* frame = program.app->MainFrame();
+    frame->show();
+    CPristroj& entry = *program.entry;
+    analysers_vk::CVKAktMer* live = nullptr;
+    ASSERT_TRUE(Until([&] {
+        live = dynamic_cast<analysers_vk::CVKAktMer*>(program.app->LiveView(entry));
+        return live && live->Initialised();
+    }));
+
+    struct Kind {
+        int button;
+        const char* infix;
+        std::uint8_t area; // where the analyser keeps that profile
+        const char* day;   // as the analyser's profile status dates it
+    };
+    const Kind kinds[] = {{CProfileSettingsDlg::IdDownloadSelected, "_SP_", 1, "Y24D0114"},
+                          {CProfileSettingsDlg::IdDownloadMaximum, "_MP_", 2, "Y24D0115"}};
+    const auto downloading = [&] { return !frame->findChildren<CDownloaderViewProf*>().isEmpty(); };
+    const QDir folder = QFileInfo(entry.m_soubor).absoluteDir();
+    const QString stem = QFileInfo(entry.m_soubor).fileName();
+    const auto profileFiles = [&](const char* infix) {
+        return folder.entryList({stem + QString::fromLatin1(infix) + QStringLiteral("*.pro")}, QDir::Files);
+    };
+
+    // The user's hand on the profile dialog: each download button once, the
+    // next only when the previous window has gone and left its file; then
+    // "Konec" (also when a download leaves nothing, so that the test ends).
+    const QDeadlineTimer patience(240 * 1000);
+    std::size_t next = 0;
+    bool shown = false;
+    bool enabled = true;
+    bool closing = false;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<CProfileSettingsDlg*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || closing || (downloading() && !patience.hasExpired()))
+            return;
+        shown = true;
+        if (next > 0 && profileFiles(kinds[next - 1].infix).isEmpty() && !patience.hasExpired())
+            return;
+        if (patience.hasExpired())
+            next = std::size(kinds);
+        QWidget* button = dialog->Control(next < std::size(kinds) ? kinds[next].button : 2);
+        if (next < std::size(kinds)) {
+            enabled = enabled && button->isEnabled();
+            ++next;
+        } else {
+            closing = true;
+        }
+        QMetaObject::invokeMethod(static_cast<QPushButton*>(button), &QPushButton::click, Qt::QueuedConnection);
+    });
+    hand.start(20);
+
+    const QString chosen = routetest::ChooseFromLiveMenu(live, QStringLiteral("Profily"));
+    ASSERT_TRUE(Until([&] { return closing && QApplication::activeModalWidget() == nullptr; }));
+    hand.stop();
+
+    ASSERT_FALSE(chosen.isEmpty());
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(enabled);
+    EXPECT_TRUE(boxes.Requests().empty()) << boxes.Requests().front().text.toStdString();
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.infix);
+        const QStringList files = profileFiles(kind.infix);
+        ASSERT_EQ(files.size(), 1);
+        EXPECT_EQ(files.front(),
+                  stem + QString::fromLatin1(kind.infix) + QString::fromLatin1(kind.day) + QStringLiteral(".pro"));
+        const QString path = folder.filePath(files.front());
+        const ProfileFile read = ReadProfileFile(path);
+        ASSERT_TRUE(read.whole);
+        EXPECT_EQ(read.name, entry.m_nazev);
+        EXPECT_EQ(read.type, CPristroj::kVK);
+        EXPECT_EQ(read.kind, kind.area == 2 ? 1 : 0);
+        EXPECT_EQ(read.recordSize, 17u);
+        sim::Bytes served;
+        program.line.WithInstrument(1, [&](sim::Instrument& i) { served = i.archives[kind.area].Read(0, 1440); });
+        EXPECT_TRUE(read.records == served) << read.records.size() << " bytes of " << served.size();
+        bool opened = false;
+        for (ui::CChildFrame* child : frame->findChildren<ui::CChildFrame*>())
+            opened = opened || (child->GetActiveDocument() && child->GetActiveDocument()->GetPathName() == path);
+        EXPECT_TRUE(opened);
+    }
+    EXPECT_TRUE(folder.entryList({QStringLiteral("*.tmp")}, QDir::Files).isEmpty());
+    EXPECT_EQ(program.entry->m_merit.load(), 1);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "tools/instrument_sim/SimArchive.h"
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <ctime>
 
 namespace sim {
@@ -43,6 +45,101 @@ std::tm Earlier(std::tm tm, std::int64_t seconds)
 std::uint8_t Bcd(int v)
 {
     return std::uint8_t((v / 10) << 4 | (v % 10));
+}
+
+// The profiles of the default memory: the selected one is the whole day
+// before the clock's; the maximal one has run since its reset two days
+// before the clock's, and the status dates it by the clock.
+constexpr int kSelectedProfileDay = 14;
+constexpr int kResetDay = 13;
+
+std::tm January2024(int day, int hour, int minute)
+{
+    std::tm tm{};
+    tm.tm_year = 124;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    return tm;
+}
+
+// Year - 2000, month, day, hour, minute, second, BCD.
+void PutBcdTime(std::uint8_t* p, const std::tm& tm)
+{
+    const std::uint8_t fields[] = {Bcd(tm.tm_year - 100), Bcd(tm.tm_mon + 1), Bcd(tm.tm_mday),
+                                   Bcd(tm.tm_hour),       Bcd(tm.tm_min),     Bcd(tm.tm_sec)};
+    std::copy(std::begin(fields), std::end(fields), p);
+}
+
+void PutBE16(std::uint8_t* p, std::uint16_t v)
+{
+    p[0] = std::uint8_t(v >> 8);
+    p[1] = std::uint8_t(v);
+}
+
+// Phases L1..L3 and their sum: when each peaked on the selected day and
+// since the reset, and by how much (VK current words, 0.0003125 A x ratio).
+struct ProfilePeak {
+    int hour, minute;
+    std::uint16_t word;
+};
+constexpr ProfilePeak kDayPeaks[4] = {{8, 15, 3200}, {9, 30, 3040}, {10, 45, 3360}, {9, 30, 9600}};
+constexpr ProfilePeak kMaximumPeaks[4] = {{18, 0, 3520}, {18, 5, 3360}, {18, 10, 3680}, {18, 5, 10560}};
+constexpr std::uint32_t kVKCtRatio = 100;
+
+// The VK status in its two replies: 24 bytes of block 0x39 (its first byte,
+// the year of the current date, 0: the profiles can be read), then 96 of
+// block 0x36.
+void ServeVKProfileStatus(Instrument& instrument)
+{
+    Bytes image(120, 0);
+    std::tm current = January2024(15, 12, 0);
+    current.tm_year = 100;
+    PutBcdTime(image.data(), current);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::size_t day = k < 3 ? 6 + 6 * k : 24;
+        const std::size_t maximum = k < 3 ? 38 + 6 * k : 56;
+        PutBcdTime(image.data() + day, January2024(kSelectedProfileDay, kDayPeaks[k].hour, kDayPeaks[k].minute));
+        PutBcdTime(image.data() + maximum, January2024(kResetDay, kMaximumPeaks[k].hour, kMaximumPeaks[k].minute));
+        PutBE16(image.data() + 30 + 2 * k, kDayPeaks[k].word);
+        PutBE16(image.data() + 62 + 2 * k, kMaximumPeaks[k].word);
+    }
+    PutBcdTime(image.data() + 70, January2024(kResetDay, 0, 0));
+    PutBE32(image.data() + 76, kVKCtRatio);
+    PutBcdTime(image.data() + 97, January2024(kSelectedProfileDay, 0, 0));
+    PutBcdTime(image.data() + 103, NewestRecordTime());
+    instrument.blocks[0x39].assign(image.begin(), image.begin() + 24);
+    instrument.blocks[0x36].assign(image.begin() + 24, image.end());
+}
+
+// The VKT status, 88 bytes: the peaks as floats (which the program scales by
+// its current ratio) with packed times.
+void ServeVKTProfileStatus(Instrument& instrument)
+{
+    Bytes& image = instrument.blocks[0x36];
+    image.assign(88, 0);
+    const auto entry = [&](std::size_t at, const ProfilePeak& peak, int day) {
+        const float amperes = float(peak.word) * 0.0003125f * float(kVKCtRatio);
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &amperes, sizeof bits);
+        PutBE32(image.data() + at, bits);
+        PutPackedTime(image.data() + at + 4, January2024(day, peak.hour, peak.minute));
+    };
+    for (std::size_t k = 0; k < 4; ++k) {
+        entry(9 * k, kDayPeaks[k], kSelectedProfileDay);
+        entry(36 + 9 * k, kMaximumPeaks[k], kResetDay);
+    }
+    // The selected day (also the date offered for choosing) and the reset
+    // time lack the seconds byte.
+    PutPackedTime(image.data() + 72, January2024(kSelectedProfileDay, 0, 0));
+    // Time C's seconds byte is flag D's.
+    PutPackedTime(image.data() + 76, NewestRecordTime());
+    image[80] = 1; // a selected profile is held
+    image[81] = 1;
+    image[83] = 2; // a maximal profile is held
+    Bytes reset(5);
+    PutPackedTime(reset.data(), January2024(kResetDay, 0, 0));
+    std::copy_n(reset.begin(), 4, image.begin() + 84);
 }
 
 } // namespace
@@ -125,12 +222,8 @@ void Instrument::UpdateArchiveStatus()
         PutBE32(status.data() + 20, std::uint32_t(std::min(n, c)));
         PutBE32(status.data() + 24, std::uint32_t(n == 0 || c == 0 ? 0 : (n - 1) % c + 1));
         // The newest record's clock image: year - 2000 ... second, BCD.
-        if (status.size() >= 34) {
-            const std::tm tm = NewestRecordTime();
-            const std::uint8_t clock[] = {Bcd(tm.tm_year - 100), Bcd(tm.tm_mon + 1), Bcd(tm.tm_mday),
-                                          Bcd(tm.tm_hour),       Bcd(tm.tm_min),     Bcd(tm.tm_sec)};
-            std::copy(std::begin(clock), std::end(clock), status.begin() + 28);
-        }
+        if (status.size() >= 34)
+            PutBcdTime(status.data() + 28, NewestRecordTime());
     } else if (m_family == Family::VKT && status.size() >= 10) {
         // Capacity, then the records written, or once the ring (of C - 1
         // places) has wrapped the place of the oldest less the capacity.
@@ -177,6 +270,7 @@ void ServeDefaultMemory(Instrument& instrument)
         instrument.FillArchive(kMainArea, kCapacity, 12, kWritten);
         instrument.FillArchive(1, kProfileMinutes, 17, kProfileMinutes);
         instrument.FillArchive(2, kProfileMinutes, 17, 2 * kProfileMinutes);
+        ServeVKProfileStatus(instrument);
         return;
     }
     // The archive description: 60 s, the three voltages, recording since it
@@ -196,10 +290,7 @@ void ServeDefaultMemory(Instrument& instrument)
     }
     instrument.FillArchive(1, kProfileMinutes, 54, kProfileMinutes);
     instrument.FillArchive(2, kProfileMinutes, 54, 2 * kProfileMinutes);
-    Bytes& profiles = instrument.blocks[0x36];
-    profiles[80] = 1; // a selected profile is held
-    profiles[81] = 1;
-    profiles[83] = 2; // a maximal profile is held
+    ServeVKTProfileStatus(instrument);
 }
 
 CommandHandler ArchiveBlockA()

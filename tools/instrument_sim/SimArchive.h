@@ -27,8 +27,10 @@ void RecordVKVoltagesAndCurrents(Instrument& instrument);
 // recording of one record a minute (VK three voltages and three currents,
 // 12 bytes; VKT three voltages, 14 bytes, each record dated) that has gone
 // round its ring of 1000 records, the newest at 15 January 2024 12:00, and
-// both current profiles (1440 minutes each). Other families are left as
-// they are.
+// both current profiles (1440 minutes each) with a profile status that
+// dates them: the selected profile is 14 January 2024, the maximal one has
+// run since 13 January 2024 00:00 and is dated 15 January 2024 12:00.
+// Other families are left as they are.
 void ServeDefaultMemory(Instrument& instrument);
 
 // A VKT record time (5 bytes; the first 4 without the seconds): day and the
