@@ -79,6 +79,7 @@ void CTaskEditDlg::BuildControls()
     synchRow->addWidget(at);
     synchRow->addWidget(m_time);
     synchRow->addWidget(m_day);
+    synchRow->addStretch();
     form->addRow(synchRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Cancel)->setText(Text("Konec"));
