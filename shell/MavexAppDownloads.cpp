@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <mutex>
 
@@ -53,6 +54,28 @@ private:
     QStringList m_errors;
     QString m_caption = QStringLiteral("CHYBA");
 };
+
+// The period file an instrument is recording into, when it has this base
+// name, with the time its name was stamped with (base + "_Y%yD%m%dH%H",
+// maybe "DUPn", + ending); empty when it records elsewhere or not at all.
+QString RecordingPeriodFile(const CPristroj& live, const QString& base, const QString& ending, CTime& stamped)
+{
+    const CArchivData* archive = live.m_merit && live.m_zaznamenavat ? live.GetArchivData() : nullptr;
+    const QString current = archive ? archive->GetFilePath() : QString();
+    if (current.isEmpty() || !current.startsWith(base, Qt::CaseInsensitive)
+        || !current.endsWith(ending, Qt::CaseInsensitive) || !QFileInfo::exists(current))
+        return {};
+    static const QRegularExpression pattern(QStringLiteral("^_Y(\\d\\d)D(\\d\\d)(\\d\\d)H(\\d\\d)"));
+    const QRegularExpressionMatch match = pattern.match(current.mid(base.size()));
+    if (!match.hasMatch())
+        return {};
+    const QDate day(2000 + match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    const int hour = match.captured(4).toInt();
+    if (!day.isValid() || hour > 23)
+        return {};
+    stamped = CTime(day.year(), day.month(), day.day(), hour, 0, 0);
+    return stamped.IsValid() ? current : QString();
+}
 
 } // namespace
 
@@ -169,23 +192,29 @@ CDownloadTarget CMavexApp::DownloadTarget(const CPristroj& live, const QString& 
 std::vector<CDownloadTarget> CMavexApp::DownloadTargets(const CPristroj& live, const QString& base,
                                                        const QString& ending, CTime from, CTime to) const
 {
-    // An instrument that starts a new file per period and is not recording
-    // now gets the records in the period files of their times; one that
-    // overwrites cyclically, or records (into its current period file), in
-    // that one file.
-    const bool recording = live.m_merit && live.m_zaznamenavat;
-    if (live.m_prepisovat || recording || !from.IsValid() || !to.IsValid() || to < from)
+    // An instrument that overwrites cyclically keeps one file; one that
+    // starts a new file per period gets the records in the period files of
+    // their times, whether or not it is recording now (only its current
+    // file waits for the recording to pause).
+    if (live.m_prepisovat || !from.IsValid() || !to.IsValid() || to < from)
         return {DownloadTarget(live, base, ending)};
+    CTime recordingSince;
+    const QString recording = RecordingPeriodFile(live, base, ending, recordingSince);
     CArchivImportFileList list;
     list.FindFiles(base, ending.mid(1), from, CTime(CTime::time_type(to.GetTime() + 1)), live.m_intervalPrepisovani);
     std::vector<CDownloadTarget> targets;
     for (const CArchivImportFileEntry& entry : list.Entries()) {
+        // The file being recorded into is its period's file even before its
+        // first block can be read back, or beside an older file of that period.
+        QString file = entry.fileName;
+        if (!recording.isEmpty() && !(recordingSince < entry.first) && recordingSince < entry.last)
+            file = recording;
         CDownloadTarget target;
-        if (QFileInfo::exists(entry.fileName)) {
+        if (QFileInfo::exists(file)) {
             target.mode = 1;
-            target.existingFile = entry.fileName;
+            target.existingFile = file;
         } else {
-            target.newFile = entry.fileName;
+            target.newFile = file;
         }
         // The period's end is the next period's start: it belongs there.
         target.rangeFrom = entry.first;

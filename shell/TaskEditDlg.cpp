@@ -4,6 +4,7 @@
 
 #include "link/DownloadTasks.h"
 #include "platform/StringTable.h"
+#include "platform/ui/DialogUnits.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/AppTasks.h"
 #include "shell/DlgControls.h"
@@ -15,10 +16,14 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimeEdit>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -68,9 +73,13 @@ void CTaskEditDlg::BuildControls()
     m_day = Named(new QComboBox, IdSynchDay);
     for (int day = 0; day < 7; ++day)
         m_day->addItem(platform::LoadString(platform::IDS_TASK_DAY_MON + day));
+    auto* at = new QLabel(Text("na"));
+    at->setBuddy(m_time);
     synchRow->addWidget(m_synch);
+    synchRow->addWidget(at);
     synchRow->addWidget(m_time);
     synchRow->addWidget(m_day);
+    synchRow->addStretch();
     form->addRow(synchRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Cancel)->setText(Text("Konec"));
@@ -86,7 +95,7 @@ void CTaskEditDlg::BuildControls()
         const QString chosen = QFileDialog::getSaveFileName(this, QString(), m_file->text(),
                                                             QStringLiteral("*.vkt *.VKT"));
         if (!chosen.isEmpty())
-            m_file->setText(QDir::toNativeSeparators(chosen));
+            ShowFile(QDir::toNativeSeparators(chosen));
     });
 }
 
@@ -164,7 +173,7 @@ void CTaskEditDlg::Show(const Values& v)
     m_kind->blockSignals(true);
     m_kind->setCurrentIndex(v.kind);
     m_kind->blockSignals(false);
-    m_file->setText(v.kind == 1 ? m_offline : m_archive);
+    ShowFile(v.kind == 1 ? m_offline : m_archive);
     m_active->setChecked(v.active);
     m_interval->setCurrentIndex(v.interval);
     m_synch->setChecked(v.synch);
@@ -184,23 +193,41 @@ void CTaskEditDlg::OnInstrumentChanged()
     m_type = entry ? entry->GetType() : 0;
     if (m_kind->currentIndex() == 1) {
         if (m_file->text() == previousDefault)
-            m_file->setText(OfflineDefault(m_archive));
+            ShowFile(OfflineDefault(m_archive));
     } else {
         if (m_offline == previousDefault)
             m_offline = OfflineDefault(m_archive);
-        m_file->setText(m_archive);
+        ShowFile(m_archive);
     }
 }
 
 void CTaskEditDlg::OnKindChanged()
 {
     if (m_kind->currentIndex() == 1) {
-        m_file->setText(m_offline);
+        ShowFile(m_offline);
     } else {
         m_offline = m_file->text();
-        m_file->setText(m_archive);
+        ShowFile(m_archive);
     }
     UpdateControls();
+}
+
+void CTaskEditDlg::ShowFile(const QString& path)
+{
+    // The folder tells one file from another as much as the name does: the
+    // field grows to the whole path (within reason) and shows it from its start.
+    QStyleOptionFrame option;
+    option.initFrom(m_file);
+    option.lineWidth = m_file->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, m_file);
+    const QMargins margins = m_file->textMargins();
+    // The line edit keeps two pixels either side of its text, and a cursor.
+    const int text = m_file->fontMetrics().horizontalAdvance(path) + margins.left() + margins.right() + 5;
+    const QSize wanted = m_file->style()->sizeFromContents(QStyle::CT_LineEdit, &option,
+                                                            QSize(text, m_file->fontMetrics().height()), m_file);
+    m_file->setMinimumWidth(std::clamp(wanted.width(), ui::DluToPixelsX(kFileFieldDlu, font()),
+                                       ui::DluToPixelsX(kFileFieldMaxDlu, font())));
+    m_file->setText(path);
+    m_file->setCursorPosition(0);
 }
 
 void CTaskEditDlg::UpdateControls()

@@ -72,6 +72,12 @@ private:
     void OnInstrumentChanged();
     void OnKindChanged();
     void UpdateControls();
+    // Puts a path into the file field, which is sized to show it whole.
+    void ShowFile(const QString& path);
+
+    // The file field's width bounds, dialog units.
+    static constexpr int kFileFieldDlu = 150;
+    static constexpr int kFileFieldMaxDlu = 350;
 
     const CFamilyList& m_families;
     CDeviceRegistry::InstrumentList* m_instruments = nullptr;

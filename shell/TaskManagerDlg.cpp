@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -28,6 +29,8 @@ CTaskListCtrl::CTaskListCtrl(QWidget* parent) : QTableWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+    setWordWrap(false);
 }
 
 void CTaskListCtrl::CreateColumns()
@@ -36,6 +39,18 @@ void CTaskListCtrl::CreateColumns()
     for (int column = 0; column < 5; ++column)
         setHorizontalHeaderItem(column,
                                 new QTableWidgetItem(platform::LoadString(platform::IDS_TASK_COLUMN_MARK + column)));
+}
+
+void CTaskListCtrl::FitColumns()
+{
+    // Each column as wide as its header or its widest text, and the list
+    // wide enough for all of them, so that nothing is cut or wraps.
+    resizeColumnsToContents();
+    int width = 2 * frameWidth();
+    for (int column = 0; column < columnCount(); ++column)
+        width += columnWidth(column);
+    width += verticalScrollBar()->sizeHint().width();
+    setMinimumWidth(width);
 }
 
 QString CTaskListCtrl::IntervalText(const CTask& task)
@@ -96,6 +111,7 @@ CTaskManagerDlg::CTaskManagerDlg(const CFamilyList& families, platform::Settings
     layout->addLayout(buttons);
 
     m_list->CreateColumns();
+    m_list->FitColumns();
     connect(m_list, &QTableWidget::cellClicked, this, &CTaskManagerDlg::OnListClick);
     connect(m_list, &QTableWidget::itemSelectionChanged, this, &CTaskManagerDlg::UpdateButtons);
     m_runEditor = [](CTaskEditDlg& editor) { return editor.exec() == QDialog::Accepted; };
@@ -131,6 +147,7 @@ void CTaskManagerDlg::Refresh()
         m_list->InsertTask(row, *task, IsMarked(row));
         ++row;
     }
+    m_list->FitColumns();
     UpdateButtons();
 }
 

@@ -20,6 +20,8 @@ class CTaskListCtrl : public QTableWidget {
 public:
     explicit CTaskListCtrl(QWidget* parent = nullptr);
     void CreateColumns();
+    // Sizes the columns to their headers and texts and the list to them.
+    void FitColumns();
     void InsertTask(int row, const CTask& task, bool marked);
 
     // "Interval stahování" of the task.

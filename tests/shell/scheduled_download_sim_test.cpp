@@ -27,9 +27,13 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <chrono>
 #include <thread>
 
@@ -53,20 +57,32 @@ protected:
 };
 
 // The times of the data records of an archive file, in file order, as
-// minutes after `origin`; {-1} when the file does not open.
-std::vector<int> DataMinutes(const QString& path, CTime origin)
+// seconds after `origin`; {-1} when the file does not open.
+std::vector<std::int64_t> DataSeconds(const QString& path, CTime origin)
 {
     CVKDownloadArchivData reader;
     if (!reader.OpenByPath(path))
         return {-1};
-    std::vector<int> minutes;
+    std::vector<std::int64_t> seconds;
     if (reader.OpenFirstBlock()) {
         do {
             for (const CArchivRecord& record : reader.CurrentBlock())
                 if (record.IsData())
-                    minutes.push_back(int((std::int64_t(record.time) - std::int64_t(origin.GetTime())) / 60));
+                    seconds.push_back(std::int64_t(record.time) - std::int64_t(origin.GetTime()));
         } while (reader.ReadNextBlock());
     }
+    return seconds;
+}
+
+// The same as minutes.
+std::vector<int> DataMinutes(const QString& path, CTime origin)
+{
+    const std::vector<std::int64_t> seconds = DataSeconds(path, origin);
+    if (seconds == std::vector<std::int64_t>{-1})
+        return {-1};
+    std::vector<int> minutes;
+    for (std::int64_t s : seconds)
+        minutes.push_back(int(s / 60));
     return minutes;
 }
 
@@ -83,7 +99,11 @@ protected:
     void SetUp() override
     {
         StoreTest::SetUp();
-        line.AddInstrument(sim::Instrument(sim::Family::VK, 1));
+        sim::Instrument analyser(sim::Family::VK, 1);
+        // A firmware that gives measured values, not only its settings.
+        if (recording)
+            analyser.SetVersion(130);
+        line.AddInstrument(analyser);
         // Three voltages and three currents per record, one record a minute.
         line.WithInstrument(1, sim::RecordVKVoltagesAndCurrents);
         Record(80, newest);
@@ -96,7 +116,9 @@ protected:
                                                  CPristroj::kVK, app.LinkEnvironment());
         entry->m_nazev = QStringLiteral("Hala");
         entry->m_soubor = dir.filePath(QStringLiteral("hala"));
-        entry->m_merit = 0;
+        entry->m_merit = recording ? 1 : 0;
+        entry->m_zaznamenavat = recording ? 1 : 0;
+        entry->m_intervalZapisovani = 2; // a block every two measurements
         entry->m_prepisovat = overwrite ? 1 : 0;
         entry->m_intervalPrepisovani = 86400; // a file a day when not overwriting
         ASSERT_TRUE(app.AdoptInstrument(nullptr, std::move(entry)));
@@ -105,7 +127,7 @@ protected:
         task->m_active = 1;
         task->m_pristroj = QStringLiteral("Hala");
         task->m_interval = 0; // 8 h
-        task->m_lastTime = CTime(newest.GetTime() - 9 * 60); // record 70
+        task->m_lastTime = CTime(newest.GetTime() - taskRecords * period); // record 70
         taskIndex = task->m_index;
     }
     void TearDown() override
@@ -120,7 +142,7 @@ protected:
     {
         host = std::make_unique<ClockedMessages>(app.Handle());
         // Five minutes overdue; the new records make it due again only in 8 h.
-        host->now = CTime::time_type(newest.GetTime() - 9 * 60 + 8 * 3600 + 300);
+        host->now = CTime::time_type(newest.GetTime() - taskRecords * period + 8 * 3600 + 300);
         control = std::make_unique<QuickControl>(app.Tasks(), *host);
         ASSERT_TRUE(control->Start());
     }
@@ -168,13 +190,16 @@ protected:
         return shown;
     }
 
-    // `count` records written so far, a minute apart in a ring of 50, the
+    // `count` records written so far, `period` apart in a ring of 50, the
     // newest at `time`.
     void Record(std::uint64_t count, CTime time)
     {
         line.WithInstrument(1, [&](sim::Instrument& i) {
             i.FillArchive(0, 50, 12, count);
             CPrevodTyp::TimeToBcd(i.blocks[0x14].data() + 28, time);
+            // The record period: minutes and seconds, BCD.
+            i.blocks[0x14][40] = BYTE((period / 600) << 4 | (period / 60) % 10);
+            i.blocks[0x14][41] = 0;
         });
     }
     // The task as the application's list has it.
@@ -201,6 +226,12 @@ protected:
     // The instrument overwrites one file cyclically; else it starts a new
     // file every day.
     bool overwrite = true;
+    // The instrument is measured and recorded by the program meanwhile.
+    bool recording = false;
+    // Seconds between two stored records (whole minutes up to an hour).
+    int period = 60;
+    // The task's last download, in records before the newest.
+    int taskRecords = 9;
     sim::PtySimulator line;
     CMavexApp app{shelltest::QuietEnvironment()};
     ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
@@ -297,6 +328,89 @@ TEST_F(ScheduledPeriodFilesSimTest, RecordsGoIntoTheFilesOfTheirDays)
     EXPECT_EQ(DataMinutes(dir.filePath(QStringLiteral("hala_Y24D0115H00.vk")), newest), Minutes(-4, 0));
     EXPECT_TRUE(TempFiles().isEmpty()) << TempFiles().join(u' ').toStdString();
     EXPECT_TRUE(boxes.Requests().empty()) << boxes.Requests()[0].text.toStdString();
+}
+
+// An instrument that the program measures and records, a file a day, while
+// the task downloads a day and a half of hourly records: the records of the
+// earlier days go into the files of their days, today's into the file being
+// recorded into (paused for the merge), which keeps its own records. No
+// record is lost, no downloaded record is stored twice, and the recording
+// goes on.
+class ScheduledWhileRecordingSimTest : public ScheduledDownloadSimTest {
+protected:
+    ScheduledWhileRecordingSimTest()
+    {
+        // The instrument's newest record: the last full hour, before the
+        // recording starts.
+        const CTime now = CTime::GetCurrentTime();
+        newest = CTime(CTime::time_type(now.GetTime() - now.GetTime() % 3600));
+        overwrite = false;
+        recording = true;
+        period = 3600;
+        taskRecords = 30;
+    }
+    static CTime DayOf(CTime t)
+    {
+        const QDate day = QDateTime::fromSecsSinceEpoch(std::int64_t(t.GetTime())).date();
+        return CTime(day.year(), day.month(), day.day(), 0, 0, 0);
+    }
+};
+
+TEST_F(ScheduledWhileRecordingSimTest, RecordsGoIntoTheirDaysFilesAndTodaysIntoTheRecordedFile)
+{
+    CPristroj* live = app.GetDeviceList().front().get();
+    // The recording has written records of its own.
+    QString current;
+    std::vector<std::int64_t> own;
+    ASSERT_TRUE(RunUntil([&] {
+        const CArchivData* archive = live->GetArchivData();
+        current = archive ? archive->GetFilePath() : QString();
+        own = current.isEmpty() || !QFile::exists(current) ? std::vector<std::int64_t>{}
+                                                            : DataSeconds(current, CTime(0));
+        return (!own.empty() && own.front() != -1) || !boxes.Requests().empty();
+    })) << current.toStdString();
+    ASSERT_TRUE(boxes.Requests().empty()) << boxes.Requests()[0].text.toStdString();
+    ASSERT_TRUE(newest.GetTime() < std::uint64_t(own.front())) << "the recording began before the newest record";
+    const CTime today = DayOf(CTime(CTime::time_type(own.front())));
+
+    StartControl();
+    ASSERT_TRUE(RunUntilIdleAt(newest)) << "running " << Task().m_running;
+    EXPECT_TRUE(boxes.Requests().empty()) << boxes.Requests()[0].text.toStdString();
+
+    // Records 49 to 79, an hour apart, by the file of their day.
+    std::map<QString, std::vector<std::int64_t>> downloaded;
+    for (int k = taskRecords; k >= 0; --k) {
+        const CTime t(CTime::time_type(newest.GetTime() - std::uint64_t(k) * 3600));
+        const CTime day = DayOf(t);
+        const QString file = day == today ? current
+                                          : dir.filePath(QStringLiteral("hala") + day.Format(QStringLiteral("_Y%yD%m%dH%H"))
+                                                         + QStringLiteral(".vk"));
+        downloaded[file].push_back(std::int64_t(t.GetTime()));
+    }
+    ASSERT_GE(downloaded.size(), 2u);
+    for (const auto& [file, times] : downloaded) {
+        if (file != current) {
+            EXPECT_EQ(DataSeconds(file, CTime(0)), times) << file.toStdString();
+        }
+    }
+    // The recorded file: today's downloaded records each once, its own
+    // records kept, nothing of another day.
+    const std::vector<std::int64_t> stored = DataSeconds(current, CTime(0));
+    ASSERT_FALSE(stored.empty());
+    for (std::int64_t t : downloaded[current])
+        EXPECT_EQ(std::count(stored.begin(), stored.end(), t), 1) << t - std::int64_t(newest.GetTime());
+    for (std::int64_t t : own)
+        EXPECT_GE(std::count(stored.begin(), stored.end(), t), 1) << t - std::int64_t(newest.GetTime());
+    EXPECT_GE(*std::min_element(stored.begin(), stored.end()), std::int64_t(today.GetTime()));
+    // No other file was made for today, and the recording goes on.
+    QStringList files = QDir(dir.path()).entryList({QStringLiteral("hala*.vk")}, QDir::Files, QDir::Name);
+    QStringList expectedFiles;
+    for (const auto& entry : downloaded)
+        expectedFiles << QFileInfo(entry.first).fileName();
+    expectedFiles.sort();
+    EXPECT_EQ(files, expectedFiles);
+    EXPECT_TRUE(live->m_zaznamenavat);
+    EXPECT_EQ(live->GetArchivData() ? live->GetArchivData()->GetFilePath() : QString(), current);
 }
 
 } // namespace

@@ -6,8 +6,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <QTest>
 #include <QTimeEdit>
 
 using namespace shelltest;
@@ -159,4 +163,40 @@ TEST_F(TaskEditDlgTest, EditingKeepsTheTaskUntilOkAndRefusesOtherFamilies)
     EXPECT_EQ(task->m_typ, 0);
     EXPECT_EQ(task->m_interval, 1);
     EXPECT_EQ(tasks.m_tasks.size(), 1u);
+}
+
+// The time picker carries its label "na", and the off-line file shows its
+// whole path from the start, also after another instrument was chosen.
+TEST_F(TaskEditDlgTest, TimeLabelAndWholeOfflinePathAreShown)
+{
+    instruments[2]->m_soubor = File("Rozvodna hlavní budovy sever") + QDir::separator() + QStringLiteral("Rozvodna R1");
+    ASSERT_TRUE(dlg.NewTask(instruments, tasks));
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    auto* file = C<QLineEdit>(CTaskEditDlg::IdOffline);
+    const auto fitsWhole = [&] {
+        QCoreApplication::processEvents();
+        const int frame = file->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, file);
+        // The line edit keeps two pixels either side of its text.
+        const int room = file->width() - 2 * frame - 4;
+        EXPECT_LE(file->fontMetrics().horizontalAdvance(file->text()), room) << file->text().toStdString();
+        EXPECT_EQ(file->cursorPosition(), 0);
+    };
+    fitsWhole();
+    C<QComboBox>(CTaskEditDlg::IdInstrument)->setCurrentIndex(1);
+    EXPECT_EQ(file->text(), instruments[2]->m_soubor + QStringLiteral("S"));
+    fitsWhole();
+
+    auto* time = C<QTimeEdit>(CTaskEditDlg::IdSynchTime);
+    QLabel* label = nullptr;
+    for (QLabel* candidate : dlg.findChildren<QLabel*>())
+        if (candidate->buddy() == time)
+            label = candidate;
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("na"));
+    EXPECT_TRUE(label->isVisible());
+    // It stands between the check box and the picker.
+    const auto left = [&](QWidget* w) { return w->mapTo(&dlg, QPoint(0, 0)).x(); };
+    EXPECT_LT(left(C<QCheckBox>(CTaskEditDlg::IdSynch)), left(label));
+    EXPECT_LE(left(label) + label->width(), left(time));
 }

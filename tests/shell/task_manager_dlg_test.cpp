@@ -5,8 +5,14 @@
 #include "shell/TaskManagerDlg.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
 
 #include <mutex>
 
@@ -115,4 +121,36 @@ TEST_F(TaskManagerDlgTest, AddRunsTheEditorSavesAndStartsTheDownloads)
     EXPECT_EQ(dlg.List()->item(3, 1)->text(), QStringLiteral("Four"));
     EXPECT_EQ(started, 1);
     EXPECT_EQ(store.SubSections(QStringLiteral("tasks")).size(), 5); // with "nastaveni"
+}
+
+// Every header and text is shown whole in its column (a synchronised weekly
+// task has the longest interval text), and the list needs no horizontal
+// scroll bar.
+TEST_F(TaskManagerDlgTest, ColumnsShowTheirHeadersAndTextsWhole)
+{
+    {
+        std::lock_guard list(tasks.ListLock());
+        CTask& task = *tasks.m_tasks[0];
+        task.m_nazev = QStringLiteral("Týdenní stahování rozvodny");
+        task.m_interval = 4;
+        task.m_synch = 1;
+        task.m_synchTime = CTime(2026, 3, 2, 6, 30, 0);
+        task.m_synchDay = 4;
+        task.m_lastTime = CTime(2026, 12, 10, 22, 48, 58);
+    }
+    dlg.SetContext(&instruments, &tasks);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QCoreApplication::processEvents();
+    QTableWidget* list = dlg.List();
+    const QFontMetrics header(list->horizontalHeader()->font());
+    for (int column = 0; column < list->columnCount(); ++column) {
+        const QString title = list->horizontalHeaderItem(column)->text();
+        EXPECT_LE(header.horizontalAdvance(title), list->columnWidth(column)) << title.toStdString();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            const QString text = list->item(row, column)->text();
+            EXPECT_LE(list->fontMetrics().horizontalAdvance(text), list->columnWidth(column)) << text.toStdString();
+        }
+    }
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
 }
