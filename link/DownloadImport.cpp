@@ -43,8 +43,6 @@ struct VKFamily {
         return first ? archive.ImportDownloadedBlockWithEvents(t, raw, layout, period, status, config, iden)
                      : archive.ImportDownloadedBlock(t, raw, layout, period, status, config, iden);
     }
-    // Every block until one took records opens the section (its records carry their times).
-    static constexpr bool kEventsUntilTaken = false;
     CTime EndTime(CTime t) const { return CTime(CTime::time_type(std::int64_t(t.GetTime()) - period)); }
 
     CVKRecordLayout layout;
@@ -72,7 +70,6 @@ struct VKTFamily {
         return first ? archive.ImportDownloadedBlockWithEvents(t, raw, status, config, iden)
                      : archive.ImportDownloadedBlock(t, raw, status, config, iden);
     }
-    static constexpr bool kEventsUntilTaken = true;
     static CTime EndTime(CTime t) { return t; }
 };
 
@@ -126,10 +123,8 @@ private:
         if (m_target.mode == 0) {
             if (!download.NewHeader(m_target.newFile, name))
                 return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
-            if (!ImportBlocks(ar, family, download, t)) {
-                download.DeleteFile();
-                return NothingStored();
-            }
+            if (const Stored stored = ImportBlocks(ar, family, download, t); stored != Stored::Records)
+                return Abandon(download, stored);
             download.Close();
             m_host.OpenArchiveFile(m_target.newFile);
             return kImportDone;
@@ -148,10 +143,9 @@ private:
             ResumeRecording();
             return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
         }
-        if (!ImportBlocks(ar, family, download, t)) {
-            download.DeleteFile();
+        if (const Stored stored = ImportBlocks(ar, family, download, t); stored != Stored::Records) {
             ResumeRecording();
-            return NothingStored();
+            return Abandon(download, stored);
         }
         const bool merged = existing.ImportTempFile(download) != 0;
         download.DeleteFile();
@@ -161,29 +155,42 @@ private:
         return kImportDone;
     }
 
-    // False when no block gave a record.
-    bool ImportBlocks(platform::SerialArchive& ar, Family& family, typename Family::Archive& download, CTime& t)
+    enum class Stored { Records, Nothing, Failed };
+
+    // Nothing: no block held a record to open the off-line section at.
+    Stored ImportBlocks(platform::SerialArchive& ar, Family& family, typename Family::Archive& download, CTime& t)
     {
-        bool first = true;
         for (;;) {
             CUniTyp block;
             block.Serialize(ar);
             if (block.GetCount() == 0)
                 break;
-            const bool opening = first;
-            const int taken = family.Import(download, first, t, block, m_status, m_config, m_iden, m_target);
-            first = Family::kEventsUntilTaken ? first && taken == 0 : false;
-            // A range ends with the call that met a record beyond it.
-            if (m_target.HasRange() && !opening && taken == 0)
+            // A VKT block may hold no record to open the section at: the
+            // next one is offered as the first then.
+            const bool first = !download.SectionOpened();
+            const int result = family.Import(download, first, t, block, m_status, m_config, m_iden, m_target);
+            if (download.WriteFailed())
+                return Stored::Failed;
+            // A range ends with the call that met a record beyond it; a 0
+            // before the section opened only says that it could not open.
+            if (m_target.HasRange() && result == 0 && download.SectionOpened())
                 break;
         }
-        if (first)
-            return false;
+        if (!download.SectionOpened())
+            return Stored::Nothing;
         CTime end = family.EndTime(t);
         if (m_target.HasRange() && m_target.rangeTo < end)
             end = m_target.rangeTo;
-        download.AddDownloadEvent(end);
-        return true;
+        return download.AddDownloadEvent(end) ? Stored::Records : Stored::Failed;
+    }
+
+    // The file the records were going into goes: it holds a part of them at
+    // most, and the downloaded file keeps them all.
+    int Abandon(typename Family::Archive& download, Stored stored)
+    {
+        const QString why = download.GetErrorText();
+        download.DeleteFile();
+        return stored == Stored::Nothing ? NothingStored() : Fail(why);
     }
 
     // A paused instrument records again whatever became of the merge: its

@@ -108,10 +108,11 @@ BOOL ReadVKTMeterRecord(CPristroj& entry, int clockDeviation)
     CVKTETarif tariff;
     const auto readTariff = [&] { return ThreeTries([&] { return entry.ReadVKTTariff(tariff) != 0; }); };
 
-    if (!archiv.GetPendingMeterRecord() && !clock.IsOverdue()) {
+    // The reading of the instant that has come, kept pending until stored.
+    const auto readCurrent = [&]() -> bool {
         CVKTEDataRec reading;
         if (!ThreeTries([&] { return entry.ReadVKTEnergyData(reading) != 0; }))
-            return 0;
+            return false;
         if (!clock.IsStartSet())
             StartMeterClock(archiv, entry.m_prepisovat);
         if (reading.GetResetTime() != archiv.GetMeterPeriodTime()) {
@@ -121,7 +122,7 @@ BOOL ReadVKTMeterRecord(CPristroj& entry, int clockDeviation)
             if (reading.GetResetTime() > clock.GetStart())
                 clock.SetStart(reading.GetResetTime());
             if (!readTariff())
-                return 0;
+                return false;
             archiv.SetMeterPeriodTime(reading.GetResetTime());
         }
         const CTime now = clock.Now();
@@ -145,7 +146,10 @@ BOOL ReadVKTMeterRecord(CPristroj& entry, int clockDeviation)
             archiv.SetPendingMeterTime(now);
             clock.ClearOverdue();
         }
-    }
+        return true;
+    };
+    if (!archiv.GetPendingMeterRecord() && !clock.IsOverdue() && !readCurrent())
+        return 0;
 
     CVKTEData totals;
     bool usable = false;
@@ -164,6 +168,9 @@ BOOL ReadVKTMeterRecord(CPristroj& entry, int clockDeviation)
                 return 0;
             clock.AdvanceStart();
             if (clock.CheckOverdue())
+                return 0;
+            // Giving up must not cost the instant that has just come as well.
+            if (!archiv.GetPendingMeterRecord() && (!readCurrent() || clock.IsOverdue()))
                 return 0;
         }
     }

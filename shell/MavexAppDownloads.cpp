@@ -286,8 +286,9 @@ std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t wParam, std::intptr_t l
         } catch (const std::exception&) {
             result = kImportFailed;
         }
-        // A period file whose span holds no record is no failure.
-        if (result == kImportDone || (target.HasRange() && result == kImportNothingStored))
+        // A period file that stored nothing is a failure as any other: the
+        // records it should hold would be lost once the task moved on.
+        if (result == kImportDone)
             continue;
         imported = false;
         lines = host.Errors();

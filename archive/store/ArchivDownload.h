@@ -34,6 +34,8 @@ public:
     {
         this->UseEmptyHeader(path);
         m_writer = {};
+        m_opened = false;
+        m_writeFailed = false;
         if (!this->CreateForImport(instrument)) {
             this->Close();
             this->SetError(platform::LoadString(platform::IDS_FILE_OPEN_FAILED));
@@ -49,6 +51,12 @@ public:
         AddEndEvents(time);
         return WriteImportBlock() ? 1 : 0;
     }
+
+    // A 0 from an import call means either that the off-line section could
+    // not be opened yet or that a record lay past the range: these tell the
+    // cases apart, and a block the file refused, since NewHeader.
+    bool SectionOpened() const { return m_opened; }
+    bool WriteFailed() const { return m_writeFailed; }
 
 protected:
     // Merges the download `source` into this object's file through a merge
@@ -75,6 +83,7 @@ protected:
     }
     void AddStartEvents(platform::CTime time)
     {
+        m_opened = true;
         AddText(time, kRecordState, archive::OfflineStartText());
         if (!m_clockAgreed)
             AddText(time, kRecordState, archive::ClockMismatchStartText());
@@ -90,6 +99,7 @@ protected:
     {
         if (m_writer.WriteBlock())
             return true;
+        m_writeFailed = true;
         this->SetError(archive::TempFileProcessErrorText());
         return false;
     }
@@ -108,6 +118,8 @@ protected:
 private:
     archive::CImportBlockWriter m_writer;
     int m_clockAgreed = 1;
+    bool m_opened = false;
+    bool m_writeFailed = false;
 };
 
 template <class Family>

@@ -414,3 +414,54 @@ TEST_F(VKTMeterTest, AnotherIntervalStartsTheClockOverOnItsGrid)
     EXPECT_EQ(EntryTimes(Blocks()[0]), (std::vector<CTime>{CTime(2024, 1, 15, 0, 0, 20), now}));
     EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 15, 12, 30, 0));
 }
+
+// The registers of a missed instant never come; when the next instant comes
+// and the missed one is given up, the reading of the instant that has just
+// come is still taken and stored in the same call, also when the period's
+// block is begun only then.
+struct GiveUpCase {
+    const char* name;
+    bool begun; // a reading of 12:00 began the period's block
+};
+
+class VKTGiveUpTest : public VKTMeterTest, public ::testing::WithParamInterface<GiveUpCase> {};
+
+TEST_P(VKTGiveUpTest, StillReadsTheInstantThatHasCome)
+{
+    const GiveUpCase& c = GetParam();
+    entry->m_synchronizovat = TRUE;
+    std::vector<CTime> stored;
+    if (c.begun) {
+        SetMeter(CTime(2024, 1, 15, 12, 0, 0), kJanuary);
+        now = CTime(2024, 1, 15, 12, 0, 20);
+        ASSERT_TRUE(entry->ReadEnergyMeterRecord(0));
+        stored.push_back(now);
+    }
+    line.WithInstrument(1, RefuseKeptTotals);
+
+    // Asked at 12:16:30 only: 12:15 is missed and its registers refused.
+    const CTime missed(2024, 1, 15, 12, 15, 0);
+    const int number = int((missed.GetTime() - CArchivIntervalClock::Epoch().GetTime() + 60) / 900 % 64 + 1);
+    SetMeter(CTime(2024, 1, 15, 12, 16, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 16, 30);
+    EXPECT_FALSE(entry->ReadEnergyMeterRecord(0));
+
+    // 12:30 has come: 12:15 is given up and 12:30 read at once.
+    SetMeter(CTime(2024, 1, 15, 12, 30, 0), kJanuary);
+    now = CTime(2024, 1, 15, 12, 30, 10);
+    EXPECT_TRUE(entry->ReadEnergyMeterRecord(0));
+    stored.push_back(now);
+    const std::vector<Block> blocks = Blocks();
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].key, kJanuary);
+    EXPECT_EQ(EntryTimes(blocks[0]), stored);
+    EXPECT_EQ(Archiv().IntervalClock().NextTime(), CTime(2024, 1, 15, 12, 45, 0));
+    std::vector<int> asked(c.begun ? 2 : 1, 0);
+    asked.insert(asked.end(), 6, number);
+    asked.push_back(0);
+    EXPECT_EQ(MeterReads(), asked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Block, VKTGiveUpTest,
+                         ::testing::Values(GiveUpCase{"BegunBefore", true}, GiveUpCase{"NeverBegun", false}),
+                         [](const ::testing::TestParamInfo<GiveUpCase>& info) { return std::string(info.param.name); });

@@ -6,6 +6,7 @@
 // and up to date again; the next run completes the same archive. The
 // records keep their own times although the run skipped the older ones.
 #include "AppTestSupport.h"
+#include "ScheduledDownloadSupport.h"
 #include "ShellTestSupport.h"
 
 #include "app/Families.h"
@@ -39,22 +40,8 @@
 
 namespace {
 
-// The application's own messages, with the time of a clock of the test.
-class ClockedMessages : public CDownloadControlMessages {
-public:
-    using CDownloadControlMessages::CDownloadControlMessages;
-    CTime Now() override { return CTime(now.load()); }
-    std::atomic<CTime::time_type> now{0};
-};
-
-// Idle pauses of a millisecond: the thread's waits are counted in pauses.
-class QuickControl : public CDownloadControl {
-public:
-    using CDownloadControl::CDownloadControl;
-
-protected:
-    void IdleSleep(int) override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
-};
+using shelltest::ClockedMessages;
+using shelltest::QuickControl;
 
 // The times of the data records of an archive file, in file order, as
 // seconds after `origin`; {-1} when the file does not open.
