@@ -136,23 +136,30 @@ Result<std::size_t> CompoundFile::Impl::readAt(std::uint32_t id, std::uint64_t o
   const std::size_t n = std::size_t(std::min<std::uint64_t>(len, x.size - off));
   const bool mini = isMini(x);
   const std::uint32_t u = unit(mini);
-  // One read per run of units that follow each other in the file: a large
-  // stream reads in few calls, and the walk costs a compare per unit.
+  const std::uint32_t* chain = x.chain.data();
+  const std::uint64_t last = (off + n - 1) / u;
+  // Units that follow each other in the file are read as one run. Runs a few
+  // sectors apart (a stream's chain steps over the FAT sectors placed among
+  // its data) go into one system call with the sectors between them read
+  // into scratch: a large read then costs one call, not one per FAT group.
+  GatheredRead gather(*this);
   std::uint64_t idx = off / u;
   std::size_t skip = std::size_t(off % u);
   std::size_t done = 0;
   while (done < n) {
-    const std::uint64_t runOff = unitOff(mini, x.chain[idx]) + skip;
-    std::size_t runLen = std::min<std::size_t>(u - skip, n - done);
-    ++idx;
-    while (done + runLen < n && unitOff(mini, x.chain[idx]) == runOff + runLen) {
-      runLen += std::min<std::size_t>(u, n - done - runLen);
-      ++idx;
+    std::uint64_t end = idx + 1;
+    if (mini) {
+      while (end <= last && unitOff(true, chain[end]) == unitOff(true, chain[end - 1]) + u) ++end;
+    } else {
+      while (end <= last && chain[end] == chain[end - 1] + 1) ++end;
     }
-    CFB_TRY(preadAll(runOff, buf + done, runLen));
+    const std::size_t runLen = std::size_t(std::min<std::uint64_t>((end - idx) * u - skip, n - done));
+    CFB_TRY(gather.add(unitOff(mini, chain[idx]) + skip, buf + done, runLen));
     done += runLen;
+    idx = end;
     skip = 0;
   }
+  CFB_TRY(gather.finish());
   return n;
 }
 
