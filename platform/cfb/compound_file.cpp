@@ -45,61 +45,6 @@ Status CompoundFile::Impl::preadAll(std::uint64_t off, void* buf, std::size_t n)
   return {};
 }
 
-Status CompoundFile::Impl::preadvAll(std::uint64_t off, iovec* pieces, std::size_t count) {
-  CFB_TRY(flushBatch());
-  std::uint64_t total = 0;
-  for (std::size_t i = 0; i < count; ++i) total += pieces[i].iov_len;
-  if (off > physSize || total > physSize - off)
-    return Error(Errc::sector_out_of_range, "read past the end of the file at offset " + std::to_string(off));
-  while (count > 0) {
-    const ssize_t r = ::preadv(fd, pieces, int(count), static_cast<off_t>(off));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return Error(Errc::io_error, sysError("read"));
-    }
-    if (r == 0) return Error(Errc::io_error, "unexpected end of file");
-    off += std::uint64_t(r);
-    // a short read: go on from where it stopped
-    for (std::size_t got = std::size_t(r); got > 0;) {
-      if (got >= pieces->iov_len) {
-        got -= pieces->iov_len;
-        ++pieces;
-        --count;
-      } else {
-        pieces->iov_base = static_cast<std::uint8_t*>(pieces->iov_base) + got;
-        pieces->iov_len -= got;
-        got = 0;
-      }
-    }
-  }
-  return {};
-}
-
-Status GatheredRead::add(std::uint64_t off, std::uint8_t* dst, std::size_t n) {
-  auto& pieces = m_.readPieces;
-  const bool joins = !pieces.empty() && !m_.memBacked && off >= end_ && off - end_ <= kReadGapLimit &&
-                     pieces.size() + 2 <= kReadPiecesLimit;
-  if (!joins) {
-    CFB_TRY(finish());
-    start_ = off;
-  } else if (off > end_) {
-    if (m_.readGapScratch.empty()) m_.readGapScratch.resize(kReadGapLimit);
-    pieces.push_back({m_.readGapScratch.data(), std::size_t(off - end_)});
-  }
-  pieces.push_back({dst, n});
-  end_ = off + n;
-  return {};
-}
-
-Status GatheredRead::finish() {
-  auto& pieces = m_.readPieces;
-  if (pieces.empty()) return {};
-  Status st = pieces.size() == 1 ? m_.preadAll(start_, pieces[0].iov_base, pieces[0].iov_len)
-                                 : m_.preadvAll(start_, pieces.data(), pieces.size());
-  pieces.clear();
-  return st;
-}
-
 Status CompoundFile::Impl::pwriteRaw(std::uint64_t off, const void* buf, std::size_t n) {
   beforeWrite();
   const auto* p = static_cast<const std::uint8_t*>(buf);

@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,10 +29,6 @@ namespace detail {
 inline constexpr std::uint32_t kJournalTargetHeader = 0xFFFFFFFF;
 inline constexpr char kJournalMagic[8] = {'C', 'F', 'B', 'J', 'R', 'N', 'L', '1'};
 inline constexpr std::size_t kBatchLimit = 1u << 20;
-// Foreign bytes a read may step over in one system call: a syscall saved is
-// worth about as much as copying a few KiB from the page cache.
-inline constexpr std::size_t kReadGapLimit = 16u << 10;
-inline constexpr std::size_t kReadPiecesLimit = 512;  // well below IOV_MAX
 
 inline std::string sysError(const char* what) {
   std::string s = what;
@@ -128,9 +123,6 @@ class CompoundFile::Impl {
   std::uint64_t batchOff = 0;
   std::vector<std::uint8_t> batch;
 
-  std::vector<iovec> readPieces;            // GatheredRead's, kept for the capacity
-  std::vector<std::uint8_t> readGapScratch;  // the bytes a gathered read steps over
-
   bool syncParentDir = false;  // a new file: its name reaches the disk at the first flush
 
   std::function<void(std::uint64_t)> writeHook;  // tests only
@@ -151,8 +143,6 @@ class CompoundFile::Impl {
 
   // ---- low-level I/O -----------------------------------------------------
   Status preadAll(std::uint64_t off, void* buf, std::size_t n);
-  // Reads the pieces, which cover [off, off + their total) in order.
-  Status preadvAll(std::uint64_t off, iovec* pieces, std::size_t count);
   Status pwriteRaw(std::uint64_t off, const void* buf, std::size_t n);
   Status flushBatch();
   Status writeData(std::uint64_t off, const std::uint8_t* p, std::size_t n);
@@ -384,23 +374,6 @@ class CompoundFile::Impl {
 
   // ---- whole-structure check ----------------------------------------------
   Status check();
-};
-
-// One caller's read, handed over piece by piece in the order of the stream:
-// pieces that lie a short gap after the one before go into the same system
-// call, the gap into scratch; anything else starts a new call.
-class GatheredRead {
- public:
-  explicit GatheredRead(CompoundFile::Impl& m) : m_(m) { m_.readPieces.clear(); }
-  GatheredRead(const GatheredRead&) = delete;
-  GatheredRead& operator=(const GatheredRead&) = delete;
-  Status add(std::uint64_t off, std::uint8_t* dst, std::size_t n);
-  Status finish();
-
- private:
-  CompoundFile::Impl& m_;
-  std::uint64_t start_ = 0;
-  std::uint64_t end_ = 0;
 };
 
 }  // namespace cfb

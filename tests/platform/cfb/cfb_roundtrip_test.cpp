@@ -487,8 +487,8 @@ TEST(CfbRoundTrip, ReadsAtOffsetsAcrossScatteredSectors) {
 namespace {
 
 // A stream whose chain steps over other streams' sectors by every kind of
-// distance: a few sectors, exactly and just past the 16 KiB a single read may
-// step over, far ahead, and back into sectors a destroyed stream left free.
+// distance: a sector, a few, 32 and 33, far ahead, and back into sectors a
+// destroyed stream left free.
 struct Interleaved {
   std::vector<std::uint8_t> a;
   std::vector<std::uint8_t> bytes;  // the closed file
@@ -521,9 +521,9 @@ Interleaved writeInterleaved(const std::string& path) {
 
 }  // namespace
 
-// A read that the library serves with one system call over several runs of
-// the stream's sectors gives exactly the stream's bytes and writes nothing
-// past what it returns, through a file and through a memory image.
+// A read over many runs of the stream's sectors gives exactly the stream's
+// bytes and writes nothing past what it returns, through a file and through a
+// memory image.
 TEST(CfbRoundTrip, ReadsSteppingOverForeignSectorsAreByteExact) {
   TempDir dir;
   const auto path = dir.file("interleaved.cfb");
@@ -590,8 +590,8 @@ TEST(CfbRoundTrip, ReadsSteppingOverForeignSectorsAreByteExact) {
   check(**mem, "memory image");
 }
 
-// Reading such a stream still checks its whole chain first: a damaged link
-// after the first runs is refused, not read around.
+// Reading such a stream checks its whole chain first: a damaged link after
+// the first runs is refused, not read around.
 TEST(CfbRoundTrip, ADamagedChainAmongForeignSectorsIsRefused) {
   TempDir dir;
   const Interleaved fx = writeInterleaved(dir.file("interleaved.cfb"));
