@@ -110,6 +110,55 @@ std::string listing(const std::map<std::string, std::string>& m) {
   return s;
 }
 
+// Forks a writer running `body` with the writing end of a pipe on which it
+// reports each finished operation; the parent keeps the reading end. The
+// child never returns into the test.
+template <class Body>
+pid_t forkWriter(int& reports, Body body) {
+  int fds[2];
+  if (::pipe(fds) != 0) return -1;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    body(fds[1]);
+    _exit(0);
+  }
+  ::close(fds[1]);
+  if (pid < 0) {
+    ::close(fds[0]);
+    return pid;
+  }
+  reports = fds[0];
+  return pid;
+}
+
+// The file a kill test starts from: streams on both sides of the mini-stream
+// cutoff and a header stream.
+void writeSeed(const std::string& path, Model& model) {
+  auto f = CompoundFile::create(path, {.overwrite = true});
+  ASSERT_OK(f);
+  for (int i = 0; i < 10; ++i) {
+    model["A" + std::to_string(i)] = pattern(std::size_t(i) * 900, i);
+    ASSERT_OK((*f)->writeStream("A" + std::to_string(i), model["A" + std::to_string(i)]));
+  }
+  model["hlavicka"] = pattern(264, 99);
+  ASSERT_OK((*f)->writeStream("hlavicka", model["hlavicka"]));
+  ASSERT_OK((*f)->close());
+}
+
+// A killed writer's file, opened both ways, must be whole and hold the state
+// after its last finished operation or after the one in flight.
+void expectFinishedOrInFlight(const std::string& path, const Model& finished, const Model& inFlight, std::uint32_t done) {
+  for (auto mode : {cfb::OpenMode::ReadOnly, cfb::OpenMode::ReadWrite}) {
+    auto f = CompoundFile::open(path, mode);
+    ASSERT_OK(f);
+    EXPECT_OK((*f)->checkConsistency());
+    auto a = compare(**f, finished);
+    auto b = compare(**f, inFlight);
+    EXPECT_TRUE(!a || !b) << "after " << done << " operations: " << *a << " / with the next one: " << *b;
+  }
+}
+
 }  // namespace
 
 TEST(CfbCrash, KilledWriterLeavesEveryFinishedStreamIntact) {
@@ -120,31 +169,15 @@ TEST(CfbCrash, KilledWriterLeavesEveryFinishedStreamIntact) {
     SCOPED_TRACE("run " + std::to_string(runNo));
     const auto path = dir.file("crash" + std::to_string(runNo) + ".cfb");
     Model model;
-    {
-      auto f = CompoundFile::create(path, {.overwrite = true});
-      ASSERT_OK(f);
-      for (int i = 0; i < 10; ++i) {
-        model["A" + std::to_string(i)] = pattern(std::size_t(i) * 900, i);
-        ASSERT_OK((*f)->writeStream("A" + std::to_string(i), model["A" + std::to_string(i)]));
-      }
-      model["hlavicka"] = pattern(264, 99);
-      ASSERT_OK((*f)->writeStream("hlavicka", model["hlavicka"]));
-      ASSERT_OK((*f)->close());
-    }
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
+    ASSERT_NO_FATAL_FAILURE(writeSeed(path, model));
+    int reports = -1;
+    const pid_t pid = forkWriter(reports, [&](int reportFd) { child(path, runNo + 1, reportFd, model); });
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(fds[0]);
-      child(path, runNo + 1, fds[1], model);
-    }
-    ::close(fds[1]);
     // wait for the first finished operation (a slow start under load must
     // not make the run trivial), then let it write for 0 to 40 ms more
     std::uint32_t step, done = 0;
     bool any = false;
-    if (::read(fds[0], &step, sizeof step) == sizeof step) {
+    if (::read(reports, &step, sizeof step) == sizeof step) {
       done = step + 1;
       any = true;
     }
@@ -153,11 +186,11 @@ TEST(CfbCrash, KilledWriterLeavesEveryFinishedStreamIntact) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     // what the child reported as finished
-    while (::read(fds[0], &step, sizeof step) == sizeof step) {
+    while (::read(reports, &step, sizeof step) == sizeof step) {
       done = step + 1;
       any = true;
     }
-    ::close(fds[0]);
+    ::close(reports);
     ASSERT_TRUE(WIFSIGNALED(status)) << "child ended by itself with status " << status;
     if (any) ++killedMidway;
     // replay the model to `done` operations, and one more for the one in flight
@@ -166,14 +199,7 @@ TEST(CfbCrash, KilledWriterLeavesEveryFinishedStreamIntact) {
     Model inFlight = finished;
     applyOp(inFlight, makeOp(runNo + 1, done, inFlight));
 
-    for (auto mode : {cfb::OpenMode::ReadOnly, cfb::OpenMode::ReadWrite}) {
-      auto f = CompoundFile::open(path, mode);
-      ASSERT_OK(f);
-      EXPECT_OK((*f)->checkConsistency());
-      auto a = compare(**f, finished);
-      auto b = compare(**f, inFlight);
-      EXPECT_TRUE(!a || !b) << "after " << done << " operations: " << *a << " / with the next one: " << *b;
-    }
+    ASSERT_NO_FATAL_FAILURE(expectFinishedOrInFlight(path, finished, inFlight, done));
     // and the file still takes writes
     auto f = CompoundFile::open(path, cfb::OpenMode::ReadWrite);
     ASSERT_OK(f);
@@ -207,17 +233,7 @@ TEST(CfbCrash, KilledAtEveryWriteOfASequence) {
   TempDir dir;
   const auto seedPath = dir.file("seed.cfb");
   Model model;
-  {
-    auto f = CompoundFile::create(seedPath, {.overwrite = true});
-    ASSERT_OK(f);
-    for (int i = 0; i < 10; ++i) {
-      model["A" + std::to_string(i)] = pattern(std::size_t(i) * 900, i);
-      ASSERT_OK((*f)->writeStream("A" + std::to_string(i), model["A" + std::to_string(i)]));
-    }
-    model["hlavicka"] = pattern(264, 99);
-    ASSERT_OK((*f)->writeStream("hlavicka", model["hlavicka"]));
-    ASSERT_OK((*f)->close());
-  }
+  ASSERT_NO_FATAL_FAILURE(writeSeed(seedPath, model));
   const auto seed = cfbtest::readFile(seedPath);
   const auto ops = fixedSequence();
   // Count the writes of the whole sequence.
@@ -253,12 +269,8 @@ TEST(CfbCrash, KilledAtEveryWriteOfASequence) {
   for (std::uint64_t killAt = 1; killAt <= total; ++killAt) {
     SCOPED_TRACE("killed at write " + std::to_string(killAt));
     cfbtest::writeFile(path, seed);
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(fds[0]);
+    int reports = -1;
+    const pid_t pid = forkWriter(reports, [&](int reportFd) {
       auto f = CompoundFile::open(path, cfb::OpenMode::ReadWrite);
       if (!f) _exit(3);
       (*f)->setWriteHookForTesting([killAt](std::uint64_t n) {
@@ -268,18 +280,17 @@ TEST(CfbCrash, KilledAtEveryWriteOfASequence) {
       for (std::uint32_t i = 0; i < ops.size(); ++i) {
         if (!runOp(**f, ops[i], m)) _exit(4);
         applyOp(m, ops[i]);
-        if (::write(fds[1], &i, sizeof i) != sizeof i) _exit(5);
+        if (::write(reportFd, &i, sizeof i) != sizeof i) _exit(5);
       }
       (void)(*f)->flush();
       (void)(*f)->close();
-      _exit(0);
-    }
-    ::close(fds[1]);
+    });
+    ASSERT_GE(pid, 0);
     int status = 0;
     ::waitpid(pid, &status, 0);
     std::uint32_t step, done = 0;
-    while (::read(fds[0], &step, sizeof step) == sizeof step) done = step + 1;
-    ::close(fds[0]);
+    while (::read(reports, &step, sizeof step) == sizeof step) done = step + 1;
+    ::close(reports);
     ASSERT_TRUE(WIFSIGNALED(status)) << "child status " << status;
     Model finished = model;
     for (std::uint32_t s = 0; s < done; ++s) applyOp(finished, ops[s]);
@@ -292,14 +303,7 @@ TEST(CfbCrash, KilledAtEveryWriteOfASequence) {
           << "olefile sees neither the state after " << done << " operations nor the one after the next";
       ++olefileChecked;
     }
-    for (auto mode : {cfb::OpenMode::ReadOnly, cfb::OpenMode::ReadWrite}) {
-      auto f = CompoundFile::open(path, mode);
-      ASSERT_OK(f);
-      EXPECT_OK((*f)->checkConsistency());
-      auto a = compare(**f, finished);
-      auto b = compare(**f, inFlight);
-      EXPECT_TRUE(!a || !b) << "after " << done << " operations: " << *a << " / with the next one: " << *b;
-    }
+    ASSERT_NO_FATAL_FAILURE(expectFinishedOrInFlight(path, finished, inFlight, done));
   }
   if (py.empty()) GTEST_SKIP() << "python3 with olefile (python3-olefile) not installed: checked with our reader only";
   EXPECT_EQ(olefileChecked, int(total));

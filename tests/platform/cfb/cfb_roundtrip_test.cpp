@@ -10,6 +10,7 @@ using cfb::CompoundFile;
 using cfb::Errc;
 using cfb::OpenMode;
 using cfbtest::pattern;
+using cfbtest::Raw;
 using cfbtest::TempDir;
 
 namespace {
@@ -479,6 +480,150 @@ TEST(CfbRoundTrip, ReadsAtOffsetsAcrossScatteredSectors) {
       const auto from = whole.begin() + std::ptrdiff_t(std::min<std::uint64_t>(p.off, whole.size()));
       EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + std::ptrdiff_t(expected), from))
           << whole.size() << " at " << p.off << " + " << p.len;
+    }
+  }
+}
+
+namespace {
+
+// A stream whose chain steps over other streams' sectors by every kind of
+// distance: a sector, a few, 32 and 33, far ahead, and back into sectors a
+// destroyed stream left free.
+struct Interleaved {
+  std::vector<std::uint8_t> a;
+  std::vector<std::uint8_t> bytes;  // the closed file
+};
+
+Interleaved writeInterleaved(const std::string& path) {
+  Interleaved out;
+  auto f = mustCreate(path);
+  if (!f) return out;
+  EXPECT_OK(f->writeStream("early", pattern(64 << 10, 90)));
+  auto a = f->createStream(f->root(), "a");
+  auto b = f->createStream(f->root(), "b");
+  EXPECT_TRUE(a.ok() && b.ok());
+  if (!a.ok() || !b.ok()) return out;
+  const std::size_t gaps[] = {512, 2048, 16384, 16896, 100000, 1536, 16384, 512, 40000, 0, 3000};
+  std::uint64_t bSize = 0;
+  for (std::size_t i = 0; i < 40; ++i) {
+    if (i == 20) EXPECT_OK(f->destroy(f->root(), "early"));  // later pieces go back to the start
+    const auto piece = pattern(3000 + 517 * (i % 7), std::uint32_t(100 + i));
+    EXPECT_OK(a->writeAt(out.a.size(), piece));
+    out.a.insert(out.a.end(), piece.begin(), piece.end());
+    const std::size_t gap = gaps[i % std::size(gaps)];
+    EXPECT_OK(b->writeAt(bSize, pattern(gap, std::uint32_t(200 + i))));
+    bSize += gap;
+  }
+  EXPECT_OK(f->close());
+  out.bytes = cfbtest::readFile(path);
+  return out;
+}
+
+}  // namespace
+
+// A read over many runs of the stream's sectors gives exactly the stream's
+// bytes and writes nothing past what it returns, through a file and through a
+// memory image.
+TEST(CfbRoundTrip, ReadsSteppingOverForeignSectorsAreByteExact) {
+  TempDir dir;
+  const auto path = dir.file("interleaved.cfb");
+  const Interleaved fx = writeInterleaved(path);
+  ASSERT_FALSE(fx.a.empty());
+  {
+    Raw raw{fx.bytes};
+    const auto chain = raw.chain(raw.start("a"));
+    ASSERT_EQ(chain.size(), (fx.a.size() + 511) / 512);
+    std::size_t forwardSmall = 0, forwardLarge = 0, backward = 0;
+    for (std::size_t k = 1; k < chain.size(); ++k) {
+      if (chain[k] < chain[k - 1]) ++backward;
+      else if (chain[k] - chain[k - 1] > 1 + 32) ++forwardLarge;
+      else if (chain[k] != chain[k - 1] + 1) ++forwardSmall;
+    }
+    ASSERT_GT(forwardSmall, 5u) << "the fixture no longer interleaves the stream";
+    ASSERT_GT(forwardLarge, 2u);
+    ASSERT_GT(backward, 0u);
+  }
+  struct Piece {
+    std::uint64_t off;
+    std::size_t len;
+  };
+  const std::uint64_t size = fx.a.size();
+  const Piece pieces[] = {{0, std::size_t(size)}, {0, 1u << 20},  {1, std::size_t(size) - 2}, {511, 70000},
+                          {3000, 9000},           {size - 1, 10}, {size - 700, 5000},          {size, 10}};
+  auto check = [&](CompoundFile& f, const char* how) {
+    SCOPED_TRACE(how);
+    auto s = f.openStream(f.root(), "a");
+    ASSERT_OK(s);
+    for (const Piece& p : pieces) {
+      std::vector<std::uint8_t> buf(p.len + 64, 0xEE);
+      auto n = s->readAt(p.off, std::span(buf).first(p.len));
+      ASSERT_OK(n);
+      const std::size_t expected = std::size_t(std::min<std::uint64_t>(p.len, size - std::min(p.off, size)));
+      ASSERT_EQ(*n, expected) << "at " << p.off;
+      EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + std::ptrdiff_t(expected), fx.a.begin() + std::ptrdiff_t(p.off)))
+          << p.off << " + " << p.len;
+      EXPECT_TRUE(std::all_of(buf.begin() + std::ptrdiff_t(expected), buf.end(), [](std::uint8_t c) { return c == 0xEE; }))
+          << "bytes written past the " << expected << " read at " << p.off;
+    }
+    // the whole stream in pieces of every alignment
+    for (std::size_t chunk : {std::size_t(512), std::size_t(4099), std::size_t(65536)}) {
+      std::vector<std::uint8_t> all;
+      std::vector<std::uint8_t> buf(chunk);
+      for (std::uint64_t off = 0; off < size; off += chunk) {
+        auto n = s->readAt(off, buf);
+        ASSERT_OK(n);
+        all.insert(all.end(), buf.begin(), buf.begin() + std::ptrdiff_t(*n));
+      }
+      EXPECT_EQ(all, fx.a) << "in pieces of " << chunk;
+    }
+  };
+  auto ro = mustOpen(path, OpenMode::ReadOnly);
+  ASSERT_NE(ro, nullptr);
+  check(*ro, "read-only file");
+  ro.reset();
+  auto rw = mustOpen(path, OpenMode::ReadWrite);
+  ASSERT_NE(rw, nullptr);
+  check(*rw, "writable file");
+  rw.reset();
+  auto mem = CompoundFile::openMemory(fx.bytes);
+  ASSERT_OK(mem);
+  check(**mem, "memory image");
+}
+
+// Reading such a stream checks its whole chain first: a damaged link after
+// the first runs is refused, not read around.
+TEST(CfbRoundTrip, ADamagedChainAmongForeignSectorsIsRefused) {
+  TempDir dir;
+  const Interleaved fx = writeInterleaved(dir.file("interleaved.cfb"));
+  ASSERT_FALSE(fx.a.empty());
+  const struct {
+    const char* name;
+    Errc expected;
+    void (*damage)(Raw&, const std::vector<std::uint32_t>&);
+  } cases[] = {
+      {"loop back", Errc::chain_loop, [](Raw& r, const auto& c) { r.set32(r.fatOff(c[c.size() / 2]), c[3]); }},
+      {"into a free sector", Errc::bad_fat,
+       [](Raw& r, const auto& c) { r.set32(r.fatOff(c[c.size() / 2]), cfb::detail::kFreeSect); }},
+      {"past the end of the file", Errc::sector_out_of_range,
+       [](Raw& r, const auto& c) { r.set32(r.fatOff(c[c.size() / 2]), std::uint32_t(r.b.size() / 512 + 10)); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Raw r{fx.bytes};
+    c.damage(r, r.chain(r.start("a")));
+    const auto path = dir.file("damaged.cfb");
+    cfbtest::writeFile(path, r.b);
+    auto fromFile = CompoundFile::open(path, OpenMode::ReadOnly);
+    ASSERT_OK(fromFile);
+    auto fromMemory = CompoundFile::openMemory(r.b);
+    ASSERT_OK(fromMemory);
+    for (CompoundFile* f : {fromFile->get(), fromMemory->get()}) {
+      auto s = f->openStream(f->root(), "a");
+      ASSERT_OK(s);
+      std::vector<std::uint8_t> buf(1000);
+      auto n = s->readAt(0, buf);
+      ASSERT_FALSE(n.ok()) << "a damaged chain was read";
+      EXPECT_EQ(n.code(), c.expected) << n.error().message();
     }
   }
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/cfb/cfb.h"
+#include "platform/cfb/format.h"
 
 namespace cfbtest {
 
@@ -70,6 +71,48 @@ inline void writeFile(const std::string& path, const std::vector<std::uint8_t>& 
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
 }
+
+// Just enough of the format to find what to damage in a version 3 file.
+struct Raw {
+  std::vector<std::uint8_t> b;
+
+  std::uint32_t u32(std::size_t off) const { return cfb::detail::rd32(b.data() + off); }
+  void set32(std::size_t off, std::uint32_t v) { cfb::detail::wr32(b.data() + off, v); }
+  static std::size_t secOff(std::uint32_t s) { return (std::size_t(s) + 1) * 512; }
+  std::uint32_t fatLoc(std::uint32_t i) const { return u32(76 + 4 * i); }  // first 109 only
+  std::size_t fatOff(std::uint32_t s) const { return secOff(fatLoc(s / 128)) + 4 * (s % 128); }
+  std::uint32_t fat(std::uint32_t s) const { return u32(fatOff(s)); }
+  std::vector<std::uint32_t> chain(std::uint32_t s) const {
+    std::vector<std::uint32_t> c;
+    while (s != cfb::detail::kEndOfChain && c.size() < 100000) {
+      c.push_back(s);
+      s = fat(s);
+    }
+    return c;
+  }
+  std::size_t dirOff(std::uint32_t id) const { return secOff(chain(u32(48))[id / 4]) + 128 * (id % 4); }
+  std::uint32_t findEntry(const std::string& name) const {
+    const auto dir = chain(u32(48));
+    for (std::uint32_t id = 0; id < dir.size() * 4; ++id) {
+      const std::size_t o = dirOff(id);
+      std::string n;
+      for (std::size_t i = 0; i < 31 && b[o + 2 * i]; ++i) n.push_back(char(b[o + 2 * i]));
+      if (n == name && b[o + 66] != 0) return id;
+    }
+    ADD_FAILURE() << "no entry " << name;
+    return 0;
+  }
+  std::uint32_t start(const std::string& name) const { return u32(dirOff(findEntry(name)) + 116); }
+  std::size_t miniFatOff(std::uint32_t m) const { return secOff(chain(u32(60))[m / 128]) + 4 * (m % 128); }
+  std::vector<std::uint32_t> miniChain(std::uint32_t m) const {
+    std::vector<std::uint32_t> c;
+    while (m != cfb::detail::kEndOfChain && c.size() < 100000) {
+      c.push_back(m);
+      m = u32(miniFatOff(m));
+    }
+    return c;
+  }
+};
 
 // Runs a shell command; returns its exit status and standard output.
 inline int run(const std::string& cmd, std::string* out = nullptr) {
