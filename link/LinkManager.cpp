@@ -423,6 +423,11 @@ void CLinkManager::FinishRequest(CLink& link, bool success)
         last.answered = std::uint8_t(((last.answered << 1) | (success ? 1 : 0)) & ((1 << kLastRequests) - 1));
         last.requests = std::min(last.requests + 1, kLastRequests);
     }
+    CountOutcome(link, success);
+}
+
+void CLinkManager::CountOutcome(CLink& link, bool success)
+{
     if (!success) {
         link.CountError();
         return;
@@ -444,20 +449,25 @@ int CLinkManager::GetErrorId(DWORD id)
     return link ? link->GetErrorId() : link_text::kNone;
 }
 
-// The two queries send nothing: a "no" is an answer, not a failed request,
-// so it neither counts towards the purge nor costs the pause.
+BOOL CLinkManager::LinkQuery(DWORD id, bool (*answer)(const CLink& link))
+{
+    std::shared_ptr<CLink> link;
+    LineTurn turn(*this);
+    if (!LockLink(id, link, turn))
+        return FALSE;
+    const bool yes = answer(*link);
+    CountOutcome(*link, yes);
+    return yes ? TRUE : FALSE;
+}
+
 BOOL CLinkManager::IsModemLink(DWORD id)
 {
-    std::lock_guard lock(m_lock);
-    const auto link = FindLocked(id);
-    return link && link->m_modem ? TRUE : FALSE;
+    return LinkQuery(id, [](const CLink& link) { return link.m_modem != nullptr; });
 }
 
 BOOL CLinkManager::IsLinkKind3(DWORD id)
 {
-    std::lock_guard lock(m_lock);
-    const auto link = FindLocked(id);
-    return link && link->m_kind == kPortKindVkt ? TRUE : FALSE;
+    return LinkQuery(id, [](const CLink& link) { return link.m_kind == kPortKindVkt; });
 }
 
 int CLinkManager::GetPortRetryCount(const QString& portName)

@@ -124,6 +124,13 @@ private:
     // holds up the requests on the others.
     bool LockLink(DWORD id, std::shared_ptr<CLink>& link, LineTurn& turn);
     void FinishRequest(CLink& link, bool success);
+    // A success pauses before the line's next frame and clears the link's
+    // failure count; a failure adds to it.
+    void CountOutcome(CLink& link, bool success);
+    // A question about the link, answered under its port lock as a request
+    // is, "no" counting as a failed one. It sends nothing, so it leaves the
+    // record of whether the instrument answers alone.
+    BOOL LinkQuery(DWORD id, bool (*answer)(const CLink& link));
 
     // Under the manager lock:
     std::shared_ptr<CLink> FindLocked(DWORD id) const;

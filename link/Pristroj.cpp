@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <chrono>
 #include <mutex>
 
 namespace {
@@ -142,6 +143,40 @@ void CPristroj::Dispose(std::unique_ptr<CPristroj> entry, int timeoutMs)
     retiring->Retire(timeoutMs, &entry);
 }
 
+void CPristroj::DisposeAll(std::vector<std::unique_ptr<CPristroj>>& entries, const std::function<void()>& serve,
+                           int timeoutMs)
+{
+    // Ended one after another, each would wait out the others' polls and
+    // hand-overs; told all at once, they end together.
+    for (const auto& entry : entries) {
+        if (!entry || entry->m_retired || entry->m_stopAsked)
+            continue;
+        entry->m_stopAsked = true;
+        entry->m_measuredAtStop = entry->m_merit.exchange(0);
+        entry->PostToThread(platform::WM_THREAD_END);
+    }
+    constexpr int kLookMs = 5;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        CPristroj* running = nullptr;
+        for (const auto& entry : entries) {
+            if (entry && entry->m_pMereni && !entry->Host().JoinThread(*entry->m_pMereni, 0)) {
+                running = entry.get();
+                break;
+            }
+        }
+        if (!running || std::chrono::steady_clock::now() >= deadline)
+            break;
+        if (serve)
+            serve();
+        running->Host().JoinThread(*running->m_pMereni, kLookMs);
+    }
+    std::vector<std::unique_ptr<CPristroj>> leaving = std::move(entries);
+    entries.clear();
+    for (auto& entry : leaving)
+        Dispose(std::move(entry), 0);
+}
+
 void CPristroj::Retire(int timeoutMs, std::unique_ptr<CPristroj>* self)
 {
     // An entry the thread took along was retired before: when the thread
@@ -153,7 +188,7 @@ void CPristroj::Retire(int timeoutMs, std::unique_ptr<CPristroj>* self)
     // The thread sees the cleared flag on its next idle pass; a poll already
     // under way only queues its records, which the archive orders under its
     // own lock, so no pause is needed before the last records go.
-    const BOOL wasMeasuring = m_merit.exchange(0);
+    const BOOL wasMeasuring = m_stopAsked ? m_measuredAtStop : m_merit.exchange(0);
 
     if (m_pMereni && wasMeasuring && m_zaznamenavat && m_archiv) {
         m_archiv->AddRecord(QString::fromUtf8(pristroj_texts::kDeactivated), 7);

@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <type_traits>
@@ -160,6 +161,14 @@ public:
     // within `timeoutMs` may still be inside a request of the entry, so it
     // takes the entry along and deletes it when it ends.
     static void Dispose(std::unique_ptr<CPristroj> entry, int timeoutMs = kThreadEndWaitMs);
+    // Lets a whole list go in the time one entry takes: every thread is told
+    // to stop first, then all are awaited together for up to `timeoutMs`,
+    // with `serve` run on this thread between looks, so that the hand-overs
+    // they wait for are taken (the entries stay in the list meanwhile). Each
+    // entry then goes as Dispose lets it go; its last records follow every
+    // measurement its thread made. The list is empty afterwards.
+    static void DisposeAll(std::vector<std::unique_ptr<CPristroj>>& entries, const std::function<void()>& serve,
+                           int timeoutMs = kThreadEndWaitMs);
     BOOL PostToThread(platform::MessageId id, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
     // The event the thread sets after a message of the entry.
     platform::Event& ThreadEvent() { return *m_threadEvent; }
@@ -319,6 +328,9 @@ private:
     int m_type = 0;
     DWORD m_linkId = 0;
     bool m_retired = false; // Retire ran; the owner thread only
+    // DisposeAll told the thread to stop: whether the entry measured then.
+    bool m_stopAsked = false;
+    BOOL m_measuredAtStop = 0;
 };
 
 // Whether a file can be created at `path` (the archive base path) for the

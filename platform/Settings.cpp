@@ -1,9 +1,11 @@
 #include "platform/Settings.h"
 
+#include <QEvent>
 #include <QMetaType>
 #include <QSettings>
 #include <QVariant>
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -90,45 +92,96 @@ std::optional<QString> GroupPath(const SettingsSection& section)
     return parts.join(u'/');
 }
 
+// A store kept open for a batch. QSettings writes its changes back on its own
+// once the event loop runs again; in a batch only the batch's end may.
+class HeldSettings : public QSettings {
+public:
+    using QSettings::QSettings;
+
+protected:
+    bool event(QEvent* e) override { return e->type() == QEvent::UpdateRequest || QSettings::event(e); }
+};
+
+template <class Kind>
+QSettings* OpenSettings(const QString& file)
+{
+    if (!file.isEmpty())
+        return new Kind(file, QSettings::IniFormat);
+#ifdef Q_OS_WIN
+    const QSettings::Format format = QSettings::NativeFormat;
+#else
+    const QSettings::Format format = QSettings::IniFormat;
+#endif
+    return new Kind(format, QSettings::UserScope, QStringLiteral("ZRT Systems"), QStringLiteral("qorin01"));
+}
+
+// The stores held open while a batch lives, by file (empty: the program's
+// store). Guarded by StoreMutex.
+struct OpenBatch {
+    int depth = 0;
+    std::map<QString, std::unique_ptr<QSettings>> stores;
+};
+
+OpenBatch& CurrentBatch()
+{
+    static OpenBatch batch;
+    return batch;
+}
+
 // A QSettings on the right store, opened for one call under the store lock.
-// It lives and dies on the calling thread, so QSettings' own thread rules hold.
+// Outside a batch it lives and dies on the calling thread, so QSettings' own
+// thread rules hold; in a batch the calls take turns on the held one under
+// the same lock.
 class Store {
 public:
     Store(const QString& iniFile, const SettingsSection& section) : m_lock(StoreMutex())
     {
         const QString file = iniFile.isEmpty() ? TestFile() : iniFile;
-        if (!file.isEmpty()) {
-            m_settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+        OpenBatch& batch = CurrentBatch();
+        if (batch.depth > 0) {
+            std::unique_ptr<QSettings>& held = batch.stores[file];
+            if (!held)
+                held.reset(OpenSettings<HeldSettings>(file));
+            m_settings = held.get();
         } else {
-#ifdef Q_OS_WIN
-            const QSettings::Format format = QSettings::NativeFormat;
-#else
-            const QSettings::Format format = QSettings::IniFormat;
-#endif
-            m_settings = std::make_unique<QSettings>(format, QSettings::UserScope, QStringLiteral("ZRT Systems"),
-                                                     QStringLiteral("qorin01"));
+            m_owned.reset(OpenSettings<QSettings>(file));
+            m_settings = m_owned.get();
         }
         const std::optional<QString> group = GroupPath(section);
         m_valid = group.has_value();
-        if (m_valid && !group->isEmpty())
+        if (m_valid && !group->isEmpty()) {
             m_settings->beginGroup(*group);
+            m_inGroup = true;
+        }
     }
+    ~Store()
+    {
+        if (m_inGroup)
+            m_settings->endGroup();
+    }
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
 
     bool Valid() const { return m_valid; }
-    QSettings* operator->() { return m_settings.get(); }
+    QSettings* operator->() { return m_settings; }
     QSettings& operator*() { return *m_settings; }
 
     // Writes the changes through; false when the store could not be written.
+    // In a batch the file is written when the batch ends, which tells.
     bool Commit()
     {
+        if (!m_owned)
+            return m_settings->status() == QSettings::NoError;
         m_settings->sync();
         return m_settings->status() == QSettings::NoError;
     }
 
 private:
     std::lock_guard<std::mutex> m_lock;
-    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<QSettings> m_owned;
+    QSettings* m_settings = nullptr;
     bool m_valid = false;
+    bool m_inGroup = false;
 };
 
 QVariant ReadValue(const QString& iniFile, const SettingsSection& section, const QString& entry)
@@ -312,6 +365,39 @@ bool Settings::DeleteSection(const SettingsSection& section)
     Store store(m_iniFile, SettingsSection(""));
     RemoveKey(*store, *path, Keep::Value);
     return store.Commit();
+}
+
+SettingsBatch::SettingsBatch()
+{
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    ++CurrentBatch().depth;
+}
+
+SettingsBatch::~SettingsBatch()
+{
+    Commit();
+}
+
+bool SettingsBatch::Commit()
+{
+    if (m_ended)
+        return m_written;
+    m_ended = true;
+    std::map<QString, std::unique_ptr<QSettings>> stores;
+    {
+        std::lock_guard<std::mutex> lock(StoreMutex());
+        OpenBatch& batch = CurrentBatch();
+        if (--batch.depth > 0)
+            return m_written = true;
+        stores.swap(batch.stores);
+        m_written = true;
+        // Still under the lock: a call made now must find the file written.
+        for (auto& [file, store] : stores) {
+            store->sync();
+            m_written = m_written && store->status() == QSettings::NoError;
+        }
+    }
+    return m_written;
 }
 
 } // namespace platform

@@ -35,7 +35,8 @@ private:
 // "ZRT Systems\qorin01".
 //
 // Every call is independent and thread-safe: one process-wide lock, and the
-// backing store is opened for the call and written back before it returns.
+// backing store is opened for the call and written back before it returns
+// (within a SettingsBatch, when the batch ends).
 // Names may hold any characters, blanks included; '/' and '\' are escaped
 // in the backing store and come back unchanged from the enumerations.
 class Settings {
@@ -83,4 +84,28 @@ private:
     QString m_iniFile;
 };
 
+// Holds back the writing of the settings files while it lives: a store of
+// many values (every instrument's at exit) would otherwise rewrite the whole
+// file for each of them. Every write, through any Settings object and on any
+// thread, goes into the store at once and every read sees it; the file is
+// written when the batch ends, whole or not at all, as a single write would
+// be. Writes in a batch report only that the store took them; Commit tells
+// whether they reached the file. Batches nest; the outermost one writes.
+class SettingsBatch {
+public:
+    SettingsBatch();
+    ~SettingsBatch();
+    SettingsBatch(const SettingsBatch&) = delete;
+    SettingsBatch& operator=(const SettingsBatch&) = delete;
+
+    // Ends the batch now (later calls give the same answer); false when a
+    // file could not be written.
+    bool Commit();
+
+private:
+    bool m_ended = false;
+    bool m_written = false;
+};
+
 } // namespace platform
+

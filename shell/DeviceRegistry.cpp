@@ -34,7 +34,7 @@ platform::SettingsSection CDeviceRegistry::Key(const QString& name)
 }
 
 int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause,
-                                     const std::shared_ptr<CLinkEnvironment>& env)
+                                     const std::shared_ptr<CLinkEnvironment>& env, bool starting)
 {
     int read = 0;
     for (const QString& name : KeysInListOrder(settings)) {
@@ -43,8 +43,8 @@ int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, Instrum
         try {
             auto entry = std::make_unique<CPristroj>(env);
             entry->LoadSettings(settings, name);
-            for (const auto& earlier : list) {
-                if (entry->KeepInactiveIfArchiveOf(*earlier))
+            for (std::size_t i = 0; starting && i < list.size(); ++i) {
+                if (entry->KeepInactiveIfArchiveOf(*list[i]))
                     break;
             }
             list.push_back(std::move(entry));

@@ -23,9 +23,12 @@ public:
     // before each; returns the number of keys read, which becomes the
     // instrument counter. A key that cannot be read ends the enumeration;
     // the instruments already read stay.
-    // The entries work in `env`.
+    // The entries work in `env`. With `starting`, the instruments are about
+    // to start: one that would record into an earlier one's archive file
+    // stays inactive with a notice. Without it nothing starts, so nothing is
+    // refused.
     static int LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause,
-                               const std::shared_ptr<CLinkEnvironment>& env = nullptr);
+                               const std::shared_ptr<CLinkEnvironment>& env = nullptr, bool starting = true);
 
     // Writes every value of the instrument's key; "intervalBexor" is the
     // meter-archive interval of a VKT analyser and 0 for any other type.

@@ -864,12 +864,17 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             return;
         }
         m_app->StopThreadSynchronised();
+    }
+    {
+        // The state of every window goes to the file in one write.
+        platform::SettingsBatch batch;
         // The windows keep their state while this frame shows them and
         // their instruments are still there.
-        CloseWindowsForExit(m_app->DocManager(), m_devices);
+        if (m_app)
+            CloseWindowsForExit(m_app->DocManager(), m_devices);
+        platform::Settings settings;
+        SaveState(settings);
     }
-    platform::Settings settings;
-    SaveState(settings);
     ui::CMDIFrame::closeEvent(event);
     // The floating panels are windows of their own: the program ends with
     // this one, not with the last of them.

@@ -12,6 +12,7 @@
 #include "platform/Settings.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
+#include "platform/WindowMessage.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Translations.h"
@@ -118,7 +119,8 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     if (!file.isEmpty())
         OpenByFileTypeName(file);
 
-    m_settings.m_pocetPristroju = CDeviceRegistry::LoadInstruments(settings, m_devices, m_env.readPause, m_linkEnv);
+    m_settings.m_pocetPristroju = CDeviceRegistry::LoadInstruments(settings, m_devices, m_env.readPause, m_linkEnv,
+                                                                  m_settings.StartsInstruments());
     LoadTaskList(m_tasks, settings);
     {
         std::lock_guard lock(m_tasks.ListLock());
@@ -273,29 +275,38 @@ int CMavexApp::ExitInstance()
     // whole: those already closing, then those still open (after a signal
     // the main frame was never closed).
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    CloseWindowsForExit(m_docManager, m_devices);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
     platform::Settings settings;
-    m_settings.SaveOnExit(settings);
-    for (const auto& device : m_devices)
-        CDeviceRegistry::SaveDeviceSettings(settings, *device);
-    CDeviceRegistry::SaveOrder(settings, m_devices);
-    // The panels first; then each entry ends its thread, and one that does
-    // not end in time goes with it.
-    m_families.SetPanelRequestReceiver(nullptr);
-    for (auto& device : m_devices)
-        m_families.ClosePanel(*device);
-    CDeviceRegistry::InstrumentList leaving = std::move(m_devices);
-    m_devices.clear();
-    for (auto& device : leaving)
-        CPristroj::Dispose(std::move(device));
-    if (m_ports)
-        SaveModemSettings(*m_ports, settings);
     {
-        std::scoped_lock lock(m_tasks.OuterLock(), m_tasks.ListLock());
-        m_tasks.Save(settings);
+        // Everything the program keeps goes to the file in one write, so the
+        // exit takes as long with a hundred instruments as with one, and a
+        // kill meanwhile finds the file as it was or whole.
+        platform::SettingsBatch batch;
+        CloseWindowsForExit(m_docManager, m_devices);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_settings.SaveOnExit(settings);
+        for (const auto& device : m_devices)
+            CDeviceRegistry::SaveDeviceSettings(settings, *device);
+        CDeviceRegistry::SaveOrder(settings, m_devices);
+        if (m_ports)
+            SaveModemSettings(*m_ports, settings);
+        {
+            std::scoped_lock lock(m_tasks.OuterLock(), m_tasks.ListLock());
+            m_tasks.Save(settings);
+        }
+        // The panels after their instruments' "ONP" is kept.
+        m_families.SetPanelRequestReceiver(nullptr);
+        for (auto& device : m_devices)
+            m_families.ClosePanel(*device);
+        if (!batch.Commit())
+            qWarning("the settings could not be written");
     }
+    // Every instrument stops at once; while they end, the main window still
+    // takes the blocks they hand over, so nothing measured is lost and no
+    // thread waits into an outage.
+    CPristroj::DisposeAll(m_devices, [this] {
+        if (m_mainFrame)
+            QCoreApplication::sendPostedEvents(m_mainFrame.get(), platform::MessageEvent::EventType());
+    });
 
     // A thread left to end on its own keeps the environment: it finds
     // nobody there any more.

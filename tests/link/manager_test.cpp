@@ -93,20 +93,45 @@ TEST_F(ManagerTest, FourthFailureInARowPausesAndPurges)
     EXPECT_EQ(log.purges.load(), 1); // counting started afresh
 }
 
-TEST_F(ManagerTest, QueriesAreNotFailedRequests)
+// The two questions about a link are requests under its port lock: a "no"
+// is a failure that counts towards the purge, a "yes" a success that pauses
+// and starts the count afresh; an unknown link counts nothing.
+TEST_F(ManagerTest, QueriesCountAsRequests)
 {
     StartLine({Instrument(Family::VK, 1)}, 0);
     const DWORD id = OpenLink(1);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FALSE(manager.IsLinkKind3(id));
+    line.SetFaults(Faults{.wrongAddress = true}, 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(Identify(id));
+    EXPECT_EQ(log.purges.load(), 0);
+    EXPECT_FALSE(manager.IsLinkKind3(id)); // the fourth failure in a row
+    EXPECT_EQ(log.purges.load(), 1);
+    EXPECT_EQ(clock.CountSleeps(500), 1);
+
+    for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(manager.IsModemLink(id));
-    }
+    EXPECT_FALSE(manager.IsModemLink(id + 100));
+    EXPECT_FALSE(manager.IsLinkKind3(id + 100));
+    EXPECT_EQ(log.purges.load(), 1);
+    EXPECT_FALSE(manager.IsModemLink(id));
+    EXPECT_EQ(log.purges.load(), 2);
+    EXPECT_EQ(clock.CountPreciseWaits(), 0);
+}
+
+TEST_F(ManagerTest, AYesToAQueryIsASuccess)
+{
+    StartLine({Instrument(Family::VKT, 1)}, 0, kPortKindVkt);
+    const DWORD id = OpenLink(1);
+    line.SetFaults(Faults{.wrongAddress = true}, 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(Identify(id));
+    EXPECT_TRUE(manager.IsLinkKind3(id));
+    EXPECT_EQ(clock.CountPreciseWaits(), 1);
     line.SetFaults(Faults{.wrongAddress = true}, 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(Identify(id));
     EXPECT_EQ(log.purges.load(), 0);
     EXPECT_EQ(clock.CountSleeps(500), 0);
-    EXPECT_EQ(clock.CountPreciseWaits(), 0);
 }
 
 TEST_F(ManagerTest, RetriesPurgeBeforeEveryRequestAndWaitBeforeReading)

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -220,4 +221,67 @@ TEST_F(SettingsTest, AnUnwritableStoreReportsFailure)
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("a directory"));
     Settings store(File("a directory"));
     EXPECT_FALSE(store.WriteProfileInt("modemy", "x", 1));
+}
+
+// A save of many values writes the file once, at the batch's end: until then
+// the file on disk is as it was (so no write went through), while every read,
+// through any store object, sees the new values.
+TEST_F(SettingsTest, ABatchWritesTheFileOnceAtItsEnd)
+{
+    Settings store(File());
+    ASSERT_TRUE(store.WriteProfileInt("Obecne nastaveni", "pocet pristroju", 1));
+    const auto onDisk = [&] {
+        QFile file(File());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = onDisk();
+    {
+        platform::SettingsBatch batch;
+        for (int i = 0; i < 40; ++i) {
+            const SettingsSection key{"pristroje", QStringLiteral("Hala %1").arg(i)};
+            EXPECT_TRUE(store.WriteProfileInt(key, "adresa", i + 1));
+            EXPECT_TRUE(store.WriteProfileString(key, "soubor", QStringLiteral("data/hala%1").arg(i)));
+        }
+        {
+            platform::SettingsBatch inner;
+            EXPECT_TRUE(Settings(File()).WriteProfileInt("Obecne nastaveni", "pocet pristroju", 40));
+            EXPECT_TRUE(inner.Commit());
+        }
+        std::thread other([&] { EXPECT_TRUE(Settings(File()).WriteProfileInt("modemy", "pocet", 2)); });
+        other.join();
+        EXPECT_TRUE(store.DeleteEntry("Obecne nastaveni", "nic"));
+        EXPECT_EQ(onDisk(), before);
+        EXPECT_EQ(Settings(File()).GetProfileInt({"pristroje", "Hala 39"}, "adresa", 0), 40);
+        EXPECT_EQ(Settings(File()).SubSections("pristroje").size(), 40);
+        EXPECT_TRUE(batch.Commit());
+    }
+    const QByteArray after = onDisk();
+    EXPECT_NE(after, before);
+    // What a later start reads: a store object of its own on the file.
+    QSettings reread(File(), QSettings::IniFormat);
+    EXPECT_EQ(reread.value("pristroje/Hala 7/adresa").toInt(), 8);
+    EXPECT_EQ(reread.value("pristroje/Hala 7/soubor").toString(), QStringLiteral("data/hala7"));
+    EXPECT_EQ(reread.value("Obecne nastaveni/pocet pristroju").toInt(), 40);
+    EXPECT_EQ(reread.value("modemy/pocet").toInt(), 2);
+    // After the batch every write goes through at once again.
+    EXPECT_TRUE(store.WriteProfileInt("modemy", "pocet", 3));
+    EXPECT_NE(onDisk(), after);
+}
+
+// A batch whose file cannot be written when it ends says so; the writes it
+// took reported only that the store took them.
+TEST_F(SettingsTest, ABatchThatCannotWriteReportsFailure)
+{
+    const QString folder = m_dir.filePath(QStringLiteral("sub"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Settings store(folder + QStringLiteral("/qorin01.ini"));
+    platform::SettingsBatch batch;
+    EXPECT_TRUE(store.WriteProfileInt("modemy", "x", 1));
+    // The folder is gone and a file has its name: nothing can be written.
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_FALSE(batch.Commit());
+    EXPECT_FALSE(batch.Commit());
 }

@@ -1,10 +1,13 @@
 #include "ShellTestSupport.h"
 
+#include "archive/store/ArchivHost.h"
+#include "link/LinkEnvironment.h"
 #include "shell/DeviceRegistry.h"
 #include "shell/GeneralSettings.h"
 
 #include <QDir>
 
+#include <memory>
 #include <vector>
 
 using namespace shelltest;
@@ -58,6 +61,25 @@ TEST_F(DeviceRegistryTest, EveryKeyBecomesAnInstrumentAfterAPause)
     EXPECT_NE(vk.m_adresa, 7);
 }
 
+namespace {
+
+// The notices an instrument read at start-up gives.
+class Notices : public IArchivHost {
+public:
+    bool AskYesNo(int) override { return false; }
+    void ReportFileError(const QString&) override {}
+    void ReportBlockNotWritten(const QString&, int) override {}
+    void ReportBlocksLost(const QString&, int) override {}
+    void Notify(const QString& text) override { texts << text; }
+    QStringList texts;
+};
+
+} // namespace
+
+// Two instruments never record into one file: when the instruments start,
+// the second one naming the first one's file stays inactive, with a notice
+// that names both. When nothing starts at start-up nothing is refused, and
+// no notice claims that an instrument records.
 TEST_F(DeviceRegistryTest, TwoInstrumentsNamingOneArchiveFileLeaveTheSecondInactive)
 {
     const QString file = QDir::temp().filePath(QStringLiteral("kotelna"));
@@ -78,12 +100,25 @@ TEST_F(DeviceRegistryTest, TwoInstrumentsNamingOneArchiveFileLeaveTheSecondInact
         store.WriteProfileInt(key, QStringLiteral("zaznamenavat"), 1);
         store.WriteProfileString(key, QStringLiteral("soubor"), s.file);
     }
-    CDeviceRegistry::InstrumentList list;
-    ASSERT_EQ(CDeviceRegistry::LoadInstruments(store, list, {}), 4);
-    std::vector<bool> active;
-    for (const auto& entry : list)
-        active.push_back(entry->m_merit != 0);
-    EXPECT_EQ(active, (std::vector<bool>{true, false, true, true}));
+    for (const bool starting : {true, false}) {
+        SCOPED_TRACE(starting ? "starting" : "nothing starts");
+        Notices notices;
+        const auto env = std::make_shared<CLinkEnvironment>();
+        env->SetArchivHost(&notices);
+        CDeviceRegistry::InstrumentList list;
+        ASSERT_EQ(CDeviceRegistry::LoadInstruments(store, list, {}, env, starting), 4);
+        std::vector<bool> active;
+        for (const auto& entry : list)
+            active.push_back(entry->m_merit != 0);
+        EXPECT_EQ(active, (std::vector<bool>{true, !starting, true, true}));
+        if (starting) {
+            ASSERT_EQ(notices.texts.size(), 1);
+            EXPECT_TRUE(notices.texts[0].startsWith(QStringLiteral("Přístroj B:"))) << notices.texts[0].toStdString();
+            EXPECT_TRUE(notices.texts[0].contains(QStringLiteral("přístroj A"))) << notices.texts[0].toStdString();
+        } else {
+            EXPECT_TRUE(notices.texts.isEmpty()) << notices.texts.join(u'\n').toStdString();
+        }
+    }
 }
 
 TEST_F(DeviceRegistryTest, SavedKeysReadBackAndOnlyTheVktKeepsItsMeterInterval)
