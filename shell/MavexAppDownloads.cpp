@@ -286,9 +286,10 @@ std::intptr_t CMavexApp::OnDownloadedFile(std::uintptr_t wParam, std::intptr_t l
         } catch (const std::exception&) {
             result = kImportFailed;
         }
-        // A period file that stored nothing is a failure as any other: the
-        // records it should hold would be lost once the task moved on.
-        if (result == kImportDone)
+        // A period file whose span holds no downloaded record is no failure:
+        // the import tells a section it could not open from a span with
+        // nothing in it, and a write it could not make fails as any other.
+        if (result == kImportDone || (target.HasRange() && result == kImportNothingStored))
             continue;
         imported = false;
         lines = host.Errors();
