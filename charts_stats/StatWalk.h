@@ -84,9 +84,10 @@ private:
         for (const CArchivRecord& r : m_blocks.front()) {
             Key key;
             if (r.type == kRecordSettings && m_engine.ReadKey(r, key)) {
-                // Only what is in force before the window governs its start;
-                // a change at or after it starts a segment of its own.
-                if (r.time < Start())
+                // What is in force at the window start governs it, also a
+                // change made at that very moment; a later change starts a
+                // segment of its own.
+                if (r.time <= Start())
                     inForce = key;
                 if (m_engine.NeedsDefaults()) {
                     m_engine.TakeDefaults(r);
@@ -123,7 +124,7 @@ private:
                 Key key;
                 if (r.type != kRecordSettings || !m_engine.ReadKey(r, key))
                     continue;
-                if (!(key == inForce) && r.time >= Start())
+                if (!(key == inForce) && r.time > Start())
                     ++count;
                 inForce = key;
             }
@@ -183,10 +184,12 @@ private:
                         continue;
                     m_engine.UseSettings(r);
                     const bool changed = !(key == inForce);
-                    // A change at the window start closes a first segment of
-                    // no length: the texts still say what held before it.
-                    if (changed && inWindow && next + 1 < results.size()) {
-                        m_engine.Finish(results[next++], CTime(r.time));
+                    // A change at the window start begins the first segment
+                    // anew rather than closing an empty one before it.
+                    const bool atStart = r.time == Start();
+                    if (changed && inWindow && (atStart || next + 1 < results.size())) {
+                        if (!atStart)
+                            m_engine.Finish(results[next++], CTime(r.time));
                         m_engine.UseKey(key);
                         m_engine.Reset(CTime(r.time), key);
                         if (core.TakeInterval(interval(), true))

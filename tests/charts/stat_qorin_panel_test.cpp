@@ -88,29 +88,20 @@ TEST_F(QorinStatPanelTest, SegmentsAndTabsShowTheControllerResults)
     EXPECT_EQ(s.nominalCurrent, 100.0f);
     EXPECT_EQ(s.nominalPower, 66000.0f);
     EXPECT_EQ(s.filled, 1);
-    // The file starts with the first settings record: an empty segment
-    // before it, then one per required power factor.
-    ASSERT_EQ(panel.ResultCount(), 3);
-    EXPECT_EQ(panel.Tabs().Segments().count(), 3);
-    EXPECT_EQ(panel.Results()[0].powerFactorText, QStringLiteral("--/--"));
-    // The empty first segment shows when it was, a length of nothing and
-    // nothing covered. It does not move a controller archive; the others do.
-    const CQorinPeriodDlg* empty = panel.Tabs().Quantities().QorinPeriod();
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->periodEnd, empty->periodStart);
-    EXPECT_EQ(empty->total, QStringLiteral("00:00 [m:s]"));
-    EXPECT_EQ(empty->recordDuration, QStringLiteral("00:00 [m:s] (0.0%)"));
-    EXPECT_EQ(empty->recordInterval, QStringLiteral("--"));
+    // The file starts with the first settings record, in force from the
+    // window start: one segment per required power factor, none empty.
+    ASSERT_EQ(panel.ResultCount(), 2);
+    EXPECT_EQ(panel.Tabs().Segments().count(), 2);
+    EXPECT_EQ(panel.Results()[0].powerFactorText, QStringLiteral("0.95 / 0.95"));
+    // The first segment does not move a controller archive.
     EXPECT_EQ(moved.count(), 0);
-    panel.Tabs().Segments().setCurrentIndex(1);
-    EXPECT_EQ(moved.count(), 1);
 
     CStatQuantityTabs& q = panel.Tabs().Quantities();
     ASSERT_EQ(q.Tabs().count(), 3);
     EXPECT_EQ(q.Tabs().tabText(0), QStringLiteral("Proud"));
     EXPECT_EQ(q.Tabs().tabText(1), QStringLiteral("Výkon"));
     EXPECT_EQ(q.Tabs().tabText(2), QStringLiteral("Cos"));
-    EXPECT_EQ(q.QorinResult(), &panel.Results()[1]);
+    EXPECT_EQ(q.QorinResult(), &panel.Results()[0]);
     ASSERT_NE(q.QorinPeriod(), nullptr);
     EXPECT_EQ(q.QorinPeriod()->powerFactor, QStringLiteral("0.95 / 0.95"));
 
@@ -153,11 +144,11 @@ TEST_F(QorinStatPanelTest, SegmentsAndTabsShowTheControllerResults)
     };
     ExpectRows(q, cos);
 
-    // The next segment (0.90 required): the same factor is now above the
-    // target.
-    panel.Tabs().Segments().setCurrentIndex(2);
-    EXPECT_EQ(moved.count(), 2);
-    EXPECT_EQ(q.QorinResult(), &panel.Results()[2]);
+    // The next segment (0.90 required) moves the archive; the same factor
+    // is now above the target.
+    panel.Tabs().Segments().setCurrentIndex(1);
+    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(q.QorinResult(), &panel.Results()[1]);
     EXPECT_EQ(q.QorinPeriod()->powerFactor, QStringLiteral("0.90 / 0.90"));
     EXPECT_EQ(Cell(q, 10), QStringLiteral("100.0"));
     EXPECT_EQ(Cell(q, 11), QStringLiteral("0.95"));
@@ -177,7 +168,7 @@ TEST_F(QorinStatPanelTest, PrintsWithTheRequiredPowerFactor)
     CQorinStatPanel panel;
     panel.SetArchivData(&data, &data);
     panel.Refresh();
-    panel.Tabs().Segments().setCurrentIndex(1);
+    panel.Tabs().Segments().setCurrentIndex(0);
     panel.Tabs().Quantities().SelectTab(2);
     ASSERT_TRUE(panel.PrintResults());
     const QStringList pages = pdfcheck::PageTexts(jobs.Path());

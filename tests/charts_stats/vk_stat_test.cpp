@@ -68,22 +68,6 @@ CArchivRecord Status(CTime t, int voltages)
     return {t.GetTime(), kRecordStatus, image};
 }
 
-// The statistics of one block of records shown from `start` for `span`
-// seconds, with the settings record already filled.
-std::vector<CVKStatResult> OneBlock(CArchivRecordList block, CTime start, int span)
-{
-    CVKArchivData data;
-    CArchivWindow& w = data.Window();
-    w.start = start;
-    w.span = span;
-    w.blockFirstRecord = {0};
-    w.ringSlots = {0};
-    w.records = std::move(block);
-    CVKStatSettings settings;
-    settings.filled = 1;
-    return ComputeVKStatistics(data, settings);
-}
-
 using VKStatTest = ArchiveFixture;
 
 TEST_F(VKStatTest, OnLineArchiveEndToEnd)
@@ -183,35 +167,22 @@ TEST(VKStatWalk, DownloadedBlocksAreSegmentsOfTheirOwn)
     EXPECT_EQ(results[2].voltages[2].averageState, kPresent);
 }
 
-// A connection changed exactly at the window start closes a first segment
-// of no length: its texts without values, the share of nothing covered 0 %.
-TEST(VKStatWalk, AChangeAtTheWindowStartLeavesAnEmptyFirstSegment)
-{
-    const CTime start = At(10, 0);
-    CArchivRecordList block{Settings(start - CTimeSpan(60), Config(0)), Settings(start, Config(1))};
-    for (int i = 0; i < 10; ++i)
-        block.push_back(Full(start + CTimeSpan(i * 60), Balanced()));
-    const auto results = OneBlock(block, start, 600);
-    ASSERT_EQ(results.size(), 2u);
-    const CVKStatResult& empty = results[0];
-    EXPECT_EQ(empty.tail.startText, QStringLiteral("10:00:00 10.03.2024"));
-    EXPECT_EQ(empty.tail.endText, QStringLiteral("10:00:00 10.03.2024"));
-    EXPECT_EQ(empty.tail.lengthText, QStringLiteral("00:00 [m:s]"));
-    EXPECT_EQ(empty.tail.coveredText, QStringLiteral("00:00 [m:s] (0.0%)"));
-    EXPECT_EQ(empty.voltages[0].averageState, kMissing);
-    const CVKStatResult& rest = results[1];
-    EXPECT_EQ(rest.tail.startText, QStringLiteral("10:00:00 10.03.2024"));
-    EXPECT_EQ(rest.tail.lengthText, QStringLiteral("10:00 [m:s]"));
-    EXPECT_EQ(rest.voltages[0].averageState, kPresent);
-}
-
 TEST(VKStatWalk, AronConnectionSumsTwoWattmeters)
 {
     const CTime start = At(10, 0);
     CArchivRecordList block{Settings(start - CTimeSpan(10), Config(CVKConfig::Aron))};
     for (int i = 0; i < 5; ++i)
         block.push_back(Full(start + CTimeSpan(i * 60), Balanced()));
-    const auto results = OneBlock(block, start, 300);
+    CVKArchivData data;
+    CArchivWindow& w = data.Window();
+    w.start = start;
+    w.span = 300;
+    w.blockFirstRecord = {0};
+    w.ringSlots = {0};
+    w.records = block;
+    CVKStatSettings settings;
+    settings.filled = 1;
+    const auto results = ComputeVKStatistics(data, settings);
     ASSERT_EQ(results.size(), 1u);
     const CVKStatResult& r = results[0];
     for (int k = 0; k < 3; ++k)
