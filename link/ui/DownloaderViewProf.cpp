@@ -101,12 +101,14 @@ CDownloaderDoc* CDownloaderViewProf::Document() const
 
 void CDownloaderViewProf::StartWorker(const QString& file, int kind, CTime date, const CProfileStatus* status)
 {
+    // A retry names the file of the job replaced below: its own copy outlives it.
+    const QString path = file;
     m_thread.Join();
     m_job = std::make_unique<CProfileDownloadJob>();
     if (CDownloaderDoc* document = Document())
         m_job->m_pristroj = document->Instrument();
     m_job->SetProgress(QStringLiteral("Zjišťuji soubory nastavení přístroje."), 0);
-    m_job->m_tempPath = file;
+    m_job->m_tempPath = path;
     m_job->m_kind = kind;
     m_kind->setText(kind == CProfileDownloadJob::kSelected ? QStringLiteral("Vybraný profil")
                                                            : QStringLiteral("Maximální profil"));

@@ -28,6 +28,7 @@ struct FakeProfileWorker {
     bool release = false;
     int result = kDownloadOk;
     std::vector<BOOL> hadStatus;
+    std::vector<QString> paths;
 
     CDownloaderViewProf::Worker Make()
     {
@@ -42,6 +43,7 @@ struct FakeProfileWorker {
             job.SetProgress(QStringLiteral("Stahuji 3 záznam z 60."), 20);
             std::unique_lock guard(lock);
             hadStatus.push_back(job.m_hasStatus);
+            paths.push_back(job.m_tempPath);
             while (!release && job.IsRunning())
                 cv.wait_for(guard, std::chrono::milliseconds(10));
             release = false;
@@ -142,6 +144,8 @@ TEST_F(DownloaderViewProfTest, ARetryReadsTheStatusFromTheInstrument)
     worker.Release(kDownloadLinkFailed);
     ASSERT_TRUE(Until([&] { return document.isNull(); }));
     EXPECT_EQ(worker.hadStatus, (std::vector<BOOL>{TRUE, FALSE}));
+    // The retry fetches into the same file as the first try.
+    EXPECT_EQ(worker.paths, (std::vector<QString>{file, file}));
     ASSERT_EQ(boxes.Requests().size(), 2u);
     EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
     EXPECT_TRUE(opened.empty());
