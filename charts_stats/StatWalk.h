@@ -75,26 +75,29 @@ private:
     bool Past(const CArchivRecord& r) const { return std::int64_t(r.time) > End(); }
 
     // The key at the window start, and the defaults of the settings record.
+    // The walk stops at the first record at or after the start once a
+    // settings record has been read (that record still counts): a change
+    // later in the block must not decide what held at the start. A settings
+    // record that has been filled already ends the walk the same way, so the
+    // user's own settings never change how the window is segmented.
     Key PrePass()
     {
         Key inForce = m_engine.InitialKey();
         if (m_blocks.empty())
             return inForce;
+        bool read = false;
         bool taken = false;
         for (const CArchivRecord& r : m_blocks.front()) {
             Key key;
             if (r.type == kRecordSettings && m_engine.ReadKey(r, key)) {
-                // What is in force at the window start governs it, also a
-                // change made at that very moment; a later change starts a
-                // segment of its own.
-                if (r.time <= Start())
-                    inForce = key;
+                inForce = key;
+                read = true;
                 if (m_engine.NeedsDefaults()) {
                     m_engine.TakeDefaults(r);
                     taken = true;
                 }
             }
-            if (taken && r.time >= Start())
+            if (read && r.time >= Start())
                 break;
         }
         if (taken)
@@ -124,7 +127,7 @@ private:
                 Key key;
                 if (r.type != kRecordSettings || !m_engine.ReadKey(r, key))
                     continue;
-                if (!(key == inForce) && r.time > Start())
+                if (!(key == inForce) && r.time >= Start())
                     ++count;
                 inForce = key;
             }
@@ -184,12 +187,10 @@ private:
                         continue;
                     m_engine.UseSettings(r);
                     const bool changed = !(key == inForce);
-                    // A change at the window start begins the first segment
-                    // anew rather than closing an empty one before it.
-                    const bool atStart = r.time == Start();
-                    if (changed && inWindow && (atStart || next + 1 < results.size())) {
-                        if (!atStart)
-                            m_engine.Finish(results[next++], CTime(r.time));
+                    // A change exactly at the window start closes a first
+                    // segment of no length that still says what held before.
+                    if (changed && inWindow && next + 1 < results.size()) {
+                        m_engine.Finish(results[next++], CTime(r.time));
                         m_engine.UseKey(key);
                         m_engine.Reset(CTime(r.time), key);
                         if (core.TakeInterval(interval(), true))

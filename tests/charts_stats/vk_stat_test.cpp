@@ -68,6 +68,22 @@ CArchivRecord Status(CTime t, int voltages)
     return {t.GetTime(), kRecordStatus, image};
 }
 
+// The statistics of one block of records shown from `start` for `span`
+// seconds, with the settings record already filled.
+std::vector<CVKStatResult> OneBlock(CArchivRecordList block, CTime start, int span)
+{
+    CVKArchivData data;
+    CArchivWindow& w = data.Window();
+    w.start = start;
+    w.span = span;
+    w.blockFirstRecord = {0};
+    w.ringSlots = {0};
+    w.records = std::move(block);
+    CVKStatSettings settings;
+    settings.filled = 1;
+    return ComputeVKStatistics(data, settings);
+}
+
 using VKStatTest = ArchiveFixture;
 
 TEST_F(VKStatTest, OnLineArchiveEndToEnd)
@@ -173,16 +189,7 @@ TEST(VKStatWalk, AronConnectionSumsTwoWattmeters)
     CArchivRecordList block{Settings(start - CTimeSpan(10), Config(CVKConfig::Aron))};
     for (int i = 0; i < 5; ++i)
         block.push_back(Full(start + CTimeSpan(i * 60), Balanced()));
-    CVKArchivData data;
-    CArchivWindow& w = data.Window();
-    w.start = start;
-    w.span = 300;
-    w.blockFirstRecord = {0};
-    w.ringSlots = {0};
-    w.records = block;
-    CVKStatSettings settings;
-    settings.filled = 1;
-    const auto results = ComputeVKStatistics(data, settings);
+    const auto results = OneBlock(block, start, 300);
     ASSERT_EQ(results.size(), 1u);
     const CVKStatResult& r = results[0];
     for (int k = 0; k < 3; ++k)
@@ -195,6 +202,47 @@ TEST(VKStatWalk, AronConnectionSumsTwoWattmeters)
     EXPECT_EQ(r.unbalance.averageState, kNotApplicable);
 }
 
+
+// A connection set at the window start splits the window only when another
+// one held before it; what held before then keeps a segment of no length.
+TEST(VKStatWalk, AConnectionSetAtTheWindowStartSplitsOnlyWhenItChanges)
+{
+    struct Case {
+        const char* name;
+        int before; // the connection set a minute earlier; -1: none
+        std::size_t segments;
+    };
+    const Case cases[] = {
+        {"same connection", 1, 1},
+        {"another connection", 0, 2},
+        {"first settings of the block", -1, 1},
+    };
+    const CTime start = At(10, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CArchivRecordList block;
+        if (c.before >= 0)
+            block.push_back(Settings(start - CTimeSpan(60), Config(c.before)));
+        block.push_back(Settings(start, Config(1)));
+        for (int i = 0; i < 10; ++i)
+            block.push_back(Full(start + CTimeSpan(i * 60), Balanced()));
+        const auto results = OneBlock(block, start, 600);
+        ASSERT_EQ(results.size(), c.segments);
+        for (const CVKStatResult& r : results)
+            EXPECT_EQ(r.tail.startText, QStringLiteral("10:00:00 10.03.2024"));
+        if (c.segments == 2) {
+            const CVKStatResult& empty = results[0];
+            EXPECT_EQ(empty.tail.endText, QStringLiteral("10:00:00 10.03.2024"));
+            EXPECT_EQ(empty.tail.lengthText, QStringLiteral("00:00 [m:s]"));
+            EXPECT_EQ(empty.tail.coveredText, QStringLiteral("00:00 [m:s] (0.0%)"));
+            EXPECT_EQ(empty.voltages[0].averageState, kMissing);
+        }
+        const CVKStatResult& whole = results.back();
+        EXPECT_EQ(whole.tail.endText, QStringLiteral("10:10:00 10.03.2024"));
+        EXPECT_EQ(whole.tail.lengthText, QStringLiteral("10:00 [m:s]"));
+        EXPECT_EQ(whole.voltages[0].averageState, kPresent);
+    }
+}
 
 TEST(VKStatWalk, ACancelledRunStopsAtTheNextRecord)
 {
