@@ -35,8 +35,10 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -45,6 +47,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -901,6 +904,120 @@ TEST_P(ControllerArchiveView, ThePrintedGraphShowsTheWindowOfTheBarAcrossThePage
     EXPECT_GT(right - left, bodyWidth / 2);
     EXPECT_GT(right, pageWidth * 3 / 4);
     EXPECT_LT(axisY, maker->yMin);
+    Close(view);
+}
+
+// One block whose required power factor changes from 0.95 to 0.90 at
+// 10:05:30, seen through the statistics mode as the user reaches it: the
+// window typed into the bar, then the bar's "Statistiky" tab.
+TEST_P(ControllerArchiveView, StatisticsSplitTheWindowWhereTheRequiredFactorChanges)
+{
+    if (Duskar())
+        GTEST_SKIP() << "a Duskar archive offers no statistics";
+    const CTime head(2024, 3, 10, 10, 0, 0);
+    {
+        auto now = std::make_shared<std::atomic<std::uint32_t>>(head.GetTime());
+        CQorinArchivData writer;
+        writer.SetTimeSource([now] { return CTime(now->load()); });
+        ASSERT_EQ(writer.Create(3600, 20, 60, dir.filePath(QStringLiteral("hala")), CQorinArchivData::Extension(),
+                                TRUE, TRUE, QStringLiteral("Linka")),
+                  1);
+        CConfig config;
+        config.ctRatio = 20;
+        for (const int required : {95, 90}) {
+            config.tarif1.t0 = BYTE(required);
+            writer.AddConfigRecord(config);
+            for (int i = 0; i < 5; ++i) {
+                *now += i == 0 && required == 90 ? 30 : 60;
+                CQorinAktData values;
+                values.model = 3;
+                values.ctWord = 0x8000 | 20;
+                values.current = 4000;
+                values.cosPhi = 93;
+                writer.AddMeasurementRecord(values);
+            }
+            *now += 30;
+        }
+        const int mode = writer.EndBlock(FALSE, TRUE, 60);
+        ASSERT_EQ(writer.Flush(FALSE, mode, QStringLiteral("Linka")), 1);
+        ASSERT_TRUE(writer.WaitWriterIdle(10000));
+        writer.Close();
+    }
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    CGraphRangeBar* bar = view->RangeBar();
+    const auto type = [bar](int id, CTime t) {
+        static_cast<QDateTimeEdit*>(bar->Control(id))->setDateTime(QDateTime::fromSecsSinceEpoch(t.GetTime()));
+    };
+    const auto focus = [bar](int id, QEvent::Type type) {
+        QFocusEvent event(type, Qt::OtherFocusReason);
+        QApplication::sendEvent(bar->Control(id), &event);
+    };
+    auto* modes = qobject_cast<QTabBar*>(bar->Control(CGraphRangeBar::kTab));
+    ASSERT_NE(modes, nullptr);
+    const auto field = [view](int id) {
+        auto* edit = view->StatPanel()->findChild<QLineEdit*>(QString::number(id));
+        return edit ? edit->text() : QStringLiteral("<none>");
+    };
+
+    struct Shown {
+        const char* start;
+        const char* end;
+        const char* length;
+        const char* covered; // null: not checked
+        const char* interval;
+        const char* required;
+    };
+    struct Case {
+        const char* name;
+        int from; // seconds after 10:00
+        std::vector<Shown> segments;
+    };
+    const Case cases[] = {
+        // From the block's head: its settings govern from the start.
+        {"from the head of the block",
+         0,
+         {{"10:00:00", "10:05:30", "05:30 [m:s]", nullptr, "60 [s]", "0.95 / 0.95"},
+          {"10:05:30", "10:10:30", "05:00 [m:s]", nullptr, "60 [s]", "0.90 / 0.90"}}},
+        // From the change: what held before keeps a segment of no length,
+        // the first tab, selected.
+        {"from the change",
+         330,
+         {{"10:05:30", "10:05:30", "00:00 [m:s]", "00:00 [m:s] (0.0%)", "--", "0.95 / 0.95"},
+          {"10:05:30", "10:10:30", "05:00 [m:s]", nullptr, "60 [s]", "0.90 / 0.90"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        modes->setCurrentIndex(0);
+        focus(CGraphRangeBar::kFromDate, QEvent::FocusIn);
+        for (int id : {CGraphRangeBar::kFromDate, CGraphRangeBar::kFromTime})
+            type(id, head + platform::CTimeSpan(c.from));
+        for (int id : {CGraphRangeBar::kToDate, CGraphRangeBar::kToTime})
+            type(id, head + platform::CTimeSpan(630));
+        focus(CGraphRangeBar::kToTime, QEvent::FocusOut);
+        static_cast<QToolButton*>(bar->Control(CGraphRangeBar::kConfirm))->click();
+        modes->setCurrentIndex(2);
+        ASSERT_EQ(view->Mode(), 2);
+
+        QTabBar& segments = view->StatPanel()->Tabs().Segments();
+        ASSERT_EQ(segments.count(), int(c.segments.size()));
+        EXPECT_EQ(segments.currentIndex(), 0);
+        for (int k = 0; k < segments.count(); ++k) {
+            SCOPED_TRACE(k);
+            const Shown& e = c.segments[std::size_t(k)];
+            const QString day = QStringLiteral(" 10.03.2024");
+            segments.setCurrentIndex(k);
+            EXPECT_EQ(segments.tabText(k), QLatin1String(e.start) + day);
+            EXPECT_EQ(field(32017), QLatin1String(e.start) + day);
+            EXPECT_EQ(field(32022), QLatin1String(e.end) + day);
+            EXPECT_EQ(field(32018), QLatin1String(e.length));
+            if (e.covered) {
+                EXPECT_EQ(field(32019), QLatin1String(e.covered));
+            }
+            EXPECT_EQ(field(32021), QLatin1String(e.interval));
+            EXPECT_EQ(field(32023), QLatin1String(e.required));
+        }
+    }
     Close(view);
 }
 
