@@ -38,23 +38,27 @@ QORIN_SCREENS(ChartsStatistics)
     {
         CArchivePeriodDlg period(CArchivePeriodDlg::kVK);
         period.resize(240, 330);
-        period.periodStart = QStringLiteral("01.02.2009 10:00:00");
-        period.periodEnd = QStringLiteral("02.02.2009 10:00:00");
-        period.total = QStringLiteral("1 den 0:00:00");
-        period.recordDuration = QStringLiteral("23:58:00");
-        period.recordInterval = QStringLiteral("60 s");
+        // A day of one-minute records with two of them missing.
+        const platform::CTime from(2009, 2, 1, 10, 0, 0);
+        period.periodStart = from.Format(QStringLiteral("%H:%M:%S %d.%m.%Y"));
+        period.periodEnd = (from + platform::CTimeSpan(86400)).Format(QStringLiteral("%H:%M:%S %d.%m.%Y"));
+        period.total = charts::FormatDuration(86400);
+        period.recordDuration = charts::FormatDuration(86280) + QStringLiteral(" (99.9%)");
+        period.recordInterval = QStringLiteral("60 [s]");
         period.UpdateData();
         shot.save(&period, QStringLiteral("CArchivePeriodDlg"));
     }
     {
         CQorinPeriodDlg period;
         period.resize(240, 380);
-        period.periodStart = QStringLiteral("01.02.2009 10:00:00");
-        period.periodEnd = QStringLiteral("01.02.2009 18:00:00");
-        period.total = QStringLiteral("8:00:00");
-        period.recordDuration = QStringLiteral("7:45:00");
-        period.recordInterval = QStringLiteral("15 s");
-        period.powerFactor = QStringLiteral("0.98/0.95");
+        // Eight hours of records every 15 s, a quarter of an hour missing.
+        const platform::CTime from(2009, 2, 1, 10, 0, 0);
+        period.periodStart = from.Format(QStringLiteral("%H:%M:%S %d.%m.%Y"));
+        period.periodEnd = (from + platform::CTimeSpan(8 * 3600)).Format(QStringLiteral("%H:%M:%S %d.%m.%Y"));
+        period.total = charts::FormatDuration(8 * 3600);
+        period.recordDuration = charts::FormatDuration(7 * 3600 + 45 * 60) + QStringLiteral(" (96.9%)");
+        period.recordInterval = QStringLiteral("15 [s]");
+        period.powerFactor = QStringLiteral("0.98 / 0.95");
         period.UpdateData();
         shot.save(&period, QStringLiteral("CQorinPeriodDlg"));
     }
@@ -74,9 +78,8 @@ QORIN_SCREENS(ChartsStatistics)
         CVKStatPanel panel;
         panel.resize(980, 520);
         panel.SetArchivData(&data, &data);
+        // Opens on its first segment.
         panel.Refresh();
-        // The segment with the records.
-        panel.Tabs().Segments().setCurrentIndex(panel.ResultCount() - 1);
         shot.save(&panel, QStringLiteral("CVKStatPanel"));
         panel.Tabs().Quantities().SelectTab(2);
         shot.save(&panel.Tabs(), QStringLiteral("CStatTabCtrl-power"));

@@ -108,9 +108,6 @@ QORIN_SCREENS(ControllerArchiv)
             // The user's way to a mode: the range bar's tab.
             if (auto* tabs = qobject_cast<QTabBar*>(view->RangeBar()->Control(CGraphRangeBar::kTab)))
                 tabs->setCurrentIndex(mode);
-            // The statistics open on the segment of the morning's settings.
-            if (mode == 2 && view->StatPanel()->Tabs().Segments().count() > 1)
-                view->StatPanel()->Tabs().Segments().setCurrentIndex(view->StatPanel()->Tabs().Segments().count() - 1);
             shot.save(view, QStringLiteral("%1-%2").arg(QString::fromLatin1(family.name),
                                                          QString::fromLatin1(modeNames[mode])));
             document->OnCloseDocument();

@@ -84,9 +84,8 @@ QORIN_SCREENS(ChartsStatisticsQorin)
     CQorinStatPanel panel;
     panel.resize(980, 620);
     panel.SetArchivData(&data, &data);
+    // Opens on its first segment, the one of the required factor 0.95.
     panel.Refresh();
-    // The first segment with records.
-    panel.Tabs().Segments().setCurrentIndex(std::min(1, panel.ResultCount() - 1));
     shot.save(&panel, QStringLiteral("CQorinStatPanel"));
     panel.Tabs().Quantities().SelectTab(1);
     shot.save(&panel.Tabs(), QStringLiteral("CStatTabCtrl-Qorin-power"));
