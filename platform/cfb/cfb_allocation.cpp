@@ -4,9 +4,12 @@
 namespace cfb {
 
 // Adds FAT sectors (several at once in a larger file, placed together so
-// that data runs stay long and the FAT reads in few pieces).
+// that data runs stay long and the FAT reads in few pieces). A large file
+// takes up to 256 at a time (128 KiB, describing 16 MiB): its data runs
+// then outlast the write batch, so a large stream is written, and kept by
+// the page cache, in pieces of the batch's size.
 Status CompoundFile::Impl::growFat() {
-  std::size_t count = std::clamp<std::size_t>(fatLocs.size() / 4, 1, 32);
+  std::size_t count = std::clamp<std::size_t>(fatLocs.size() / 4, 1, 256);
   const std::uint64_t base = fat.size();
   if (base + std::uint64_t(count) * eps + 2 > kMaxRegSect) count = 1;
   if (base + std::uint64_t(count) * eps + 2 > kMaxRegSect) return Error(Errc::too_large, "no more sectors");

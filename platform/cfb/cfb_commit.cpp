@@ -219,6 +219,7 @@ Status CompoundFile::Impl::shadowMetadata() {
 Status CompoundFile::Impl::commit() {
   if (!dirty() && deferredFat.empty()) return {};
   CFB_TRY(flushBatch());
+  if (batch.capacity() > kBatchKeep) std::vector<std::uint8_t>().swap(batch);
   dFat.insert(deferredFat.begin(), deferredFat.end());
   if (Status st = shadowMetadata(); !st.ok()) {
     broken = true;

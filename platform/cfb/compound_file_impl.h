@@ -28,7 +28,13 @@ namespace detail {
 
 inline constexpr std::uint32_t kJournalTargetHeader = 0xFFFFFFFF;
 inline constexpr char kJournalMagic[8] = {'C', 'F', 'B', 'J', 'R', 'N', 'L', '1'};
-inline constexpr std::size_t kBatchLimit = 1u << 20;
+// Data written in one piece up to this size. The page cache keeps a file in
+// pieces no larger than the writes that made it, and a stream read soon
+// after it was written copies markedly faster from large pieces.
+inline constexpr std::size_t kBatchLimit = 8u << 20;
+// A batch grown past this is given back at the commit: an open file that
+// once wrote a large stream does not hold the whole limit.
+inline constexpr std::size_t kBatchKeep = 1u << 20;
 
 inline std::string sysError(const char* what) {
   std::string s = what;
