@@ -89,7 +89,11 @@ BOOL CVKTDetail::ReadOutputs(CVKTOutputConfig* outputs, CIden* iden, BOOL idenKn
     if (!m_io || !outputs || !iden)
         return FALSE;
     IVKTSettingsIo& io = *m_io;
-    return ui::RunInstrumentTask(this, [&] { return ReadOutputsGroup(io, *outputs, *iden, idenKnown); });
+    CVKTOutputConfig held;
+    const bool ok = ui::RunInstrumentTask(this, [&] { return ReadOutputsGroup(io, *outputs, *iden, idenKnown, &held); });
+    if (ok)
+        m_heldOutputs = held;
+    return ok;
 }
 
 BOOL CVKTDetail::WriteOutputs(CVKTOutputConfig outputs)
@@ -97,7 +101,8 @@ BOOL CVKTDetail::WriteOutputs(CVKTOutputConfig outputs)
     if (!m_io)
         return FALSE;
     IVKTSettingsIo& io = *m_io;
-    const bool ok = ui::RunInstrumentTask(this, [&] { return WriteOutputsGroup(io, outputs); });
+    const CVKTOutputConfig* held = m_heldOutputs ? &*m_heldOutputs : nullptr;
+    const bool ok = ui::RunInstrumentTask(this, [&] { return WriteOutputsGroup(io, outputs, held); });
     if (ok)
         io.QueueEvent(QStringLiteral("Nastavení výstupů odesláno do přístroje."));
     return ok;

@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+#include <optional>
+
 class CPristroj;
 class CVKTArchivData;
 class CVKTProfileData;
@@ -58,6 +60,8 @@ private:
     CVKTDetailZaznam* m_zaznam;
     IVKTSettingsIo* m_io = nullptr;
     CVKTSettings m_s;
+    // The outputs as the analyser last gave them, in its own units.
+    std::optional<CVKTOutputConfig> m_heldOutputs;
 };
 
 // The read-only twin: installation and (when the archive has them) the

@@ -59,7 +59,16 @@ bool NeedsRatio(const CVKTOutputConfig& outputs)
     return outputs.GetQuantity(0) == 2 || outputs.GetQuantity(1) == 2;
 }
 
-void ScaleLimits(CVKTOutputConfig& outputs, const CVKTConfig& config, bool toPrimary)
+namespace {
+
+float PrimaryOf(float secondary, double ratio)
+{
+    return float(secondary * ratio);
+}
+
+} // namespace
+
+void ScaleLimits(CVKTOutputConfig& outputs, const CVKTConfig& config, bool toPrimary, const CVKTOutputConfig* held)
 {
     for (int i = 0; i < 2; ++i) {
         const double ratio = LimitRatio(outputs, i, config);
@@ -68,7 +77,16 @@ void ScaleLimits(CVKTOutputConfig& outputs, const CVKTConfig& config, bool toPri
         outputs.GetLimit(i, set, value);
         if (ratio == 0.0 || !set)
             continue;
-        outputs.SetLimit(i, TRUE, float(toPrimary ? value * ratio : value / ratio));
+        if (toPrimary) {
+            outputs.SetLimit(i, TRUE, PrimaryOf(value, ratio));
+            continue;
+        }
+        BOOL heldSet = FALSE;
+        float heldValue = 0.0f;
+        if (held)
+            held->GetLimit(i, heldSet, heldValue);
+        const bool asHeld = heldSet && LimitRatio(*held, i, config) == ratio && PrimaryOf(heldValue, ratio) == value;
+        outputs.SetLimit(i, TRUE, asHeld ? heldValue : float(value / ratio));
     }
 }
 
@@ -105,7 +123,8 @@ bool WriteInstallationGroup(IVKTSettingsIo& io, const CVKTConfig& config, const 
     return ok;
 }
 
-bool ReadOutputsGroup(IVKTSettingsIo& io, CVKTOutputConfig& outputs, CIden& iden, bool idenKnown)
+bool ReadOutputsGroup(IVKTSettingsIo& io, CVKTOutputConfig& outputs, CIden& iden, bool idenKnown,
+                      CVKTOutputConfig* held)
 {
     bool idenRead = idenKnown;
     bool outputsRead = false;
@@ -131,12 +150,14 @@ bool ReadOutputsGroup(IVKTSettingsIo& io, CVKTOutputConfig& outputs, CIden& iden
         if (!done)
             io.Sleep(pass == 1 ? 1 : 0);
     });
+    if (ok && held)
+        *held = outputs;
     if (ok && ratiosRead)
         ScaleLimits(outputs, ratios, true);
     return ok;
 }
 
-bool WriteOutputsGroup(IVKTSettingsIo& io, const CVKTOutputConfig& outputs)
+bool WriteOutputsGroup(IVKTSettingsIo& io, const CVKTOutputConfig& outputs, const CVKTOutputConfig* held)
 {
     CVKTOutputConfig secondary(outputs);
     if (NeedsRatio(outputs)) {
@@ -146,7 +167,7 @@ bool WriteOutputsGroup(IVKTSettingsIo& io, const CVKTOutputConfig& outputs)
                     io.Sleep(0);
             }))
             return false;
-        ScaleLimits(secondary, ratios, false);
+        ScaleLimits(secondary, ratios, false, held);
     }
     return RunPasses({[&] { return io.WriteOutputConfig(secondary); }}, [&](int pass, std::size_t, bool done) {
         if (!done)

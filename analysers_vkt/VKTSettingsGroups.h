@@ -41,16 +41,24 @@ ModemBlock ModemBlockOf(const QString& text);
 double LimitRatio(const CVKTOutputConfig& outputs, int i, const CVKTConfig& config);
 bool NeedsRatio(const CVKTOutputConfig& outputs);
 // Multiplies (toPrimary) or divides the set limits of current outputs.
-void ScaleLimits(CVKTOutputConfig& outputs, const CVKTConfig& config, bool toPrimary);
+// Dividing, a limit that is the primary image of `held`'s limit under the
+// same ratio takes `held`'s limit: a float multiplied and divided again
+// seldom comes back to the same bits.
+void ScaleLimits(CVKTOutputConfig& outputs, const CVKTConfig& config, bool toPrimary,
+                 const CVKTOutputConfig* held = nullptr);
 
 bool ReadInstallationGroup(IVKTSettingsIo& io, CVKTConfig& config, QString& modem, CIden& iden);
 // `configWritten` tells whether the configuration went through.
 bool WriteInstallationGroup(IVKTSettingsIo& io, const CVKTConfig& config, const QString& modem,
                             bool& configWritten);
-// The limits come back in primary units.
-bool ReadOutputsGroup(IVKTSettingsIo& io, CVKTOutputConfig& outputs, CIden& iden, bool idenKnown);
+// The limits come back in primary units; `held`, when given, receives the
+// record as the instrument holds it.
+bool ReadOutputsGroup(IVKTSettingsIo& io, CVKTOutputConfig& outputs, CIden& iden, bool idenKnown,
+                      CVKTOutputConfig* held = nullptr);
 // `outputs` in primary units; the instrument's own ratios scale them back.
-bool WriteOutputsGroup(IVKTSettingsIo& io, const CVKTOutputConfig& outputs);
+// A limit still showing what `held` (an earlier read) showed is sent as held.
+bool WriteOutputsGroup(IVKTSettingsIo& io, const CVKTOutputConfig& outputs,
+                       const CVKTOutputConfig* held = nullptr);
 bool ReadRecordingGroup(IVKTSettingsIo& io, CVKTStatus& status, CVKTNoteBook& notebook);
 // True when status and notebook were written and the clock was set.
 bool WriteRecordingGroup(IVKTSettingsIo& io, const CVKTStatus& status, const CVKTNoteBook& notebook,

@@ -324,8 +324,13 @@ void CSettingsPage::ConnectCurrentTransformer(int& secondary, std::function<bool
             Ctl<QLineEdit>(1028)->setText(QStringLiteral("5"));
             Beep();
         }
+        const int before = secondary;
         secondary = ControlText(1028).toInt();
-        SendRatioChanged();
+        // Focus leaves this edit also when a message about the primary edit
+        // sends it back there; recomputing then would check the primary
+        // again and repeat that message.
+        if (secondary != before)
+            SendRatioChanged();
     });
     connect(Ctl<CCheckedEdit>(1027), &CCheckedEdit::focusLeft, this, [this, exchange] {
         if (exchange(true))

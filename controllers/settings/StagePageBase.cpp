@@ -195,6 +195,18 @@ bool CStagePageBase::UpdateData(bool save)
     return true;
 }
 
+double CStagePageBase::HeldCk(double ck) const
+{
+    // The record keeps whole hundredths of a secondary ampere: the stage
+    // sizes derived from C/k, and the edit, follow what the controller will
+    // read back rather than the digits typed.
+    if (m_factor <= 0)
+        return ck;
+    CConfig record;
+    record.SetCk(float(ck / m_factor));
+    return double(record.GetCk()) * m_factor;
+}
+
 bool CStagePageBase::TakeCk()
 {
     double ck = m_ck;
@@ -207,7 +219,7 @@ bool CStagePageBase::TakeCk()
     const double high = convert::kCkMaxAmps * m_factor;
     const double slack = 1e-6 * std::max(1.0, high);
     if (IsReadOnly() || !Control(1033)->isEnabled() || (ck >= low - slack && ck <= high + slack)) {
-        m_ck = ck;
+        m_ck = HeldCk(ck);
         return true;
     }
     ui::ErrorBox(this, platform::LoadString(platform::IDS_VALUE_OUT_OF_RANGE), ui::MsgButtons::Ok,

@@ -75,6 +75,8 @@ protected:
     // C/k from its edit; false, with the range message, when the record
     // could not hold it.
     bool TakeCk();
+    // `ck` (primary amperes) as the record will hold it.
+    double HeldCk(double ck) const;
     // Attach/store of the stage fields both families' records share (sizes
     // in secondary A). `off` may differ from the record's mask (Duskar
     // temperature outputs); null takes the record's.

@@ -11,6 +11,7 @@
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace controllers;
@@ -160,6 +162,18 @@ const QorinRow kQorinRows[] = {
          Type(s.StagePageInUse(), 1033, QStringLiteral("3"));
      },
      Nothing<CConfig>, "Hodnota mimo povolený rozsah"},
+    {"CkIsHeldInTheRecordsSteps", [](CConfig& c) { c.switchingProgram = 2; },
+     [](CPristrojDetail& s) {
+         s.Tabs()->setCurrentIndex(1);
+         Type(s.StagePageInUse(), 1033, QStringLiteral("123.4"));
+         EXPECT_EQ(s.StagePageInUse().ControlText(1033), QStringLiteral("123"));
+     },
+     [](CConfig& c) {
+         // "1:1:2:2:2" over seven stages from the held 1.23 A secondary.
+         c.ck = 123;
+         for (int i = 0; i < 7; ++i)
+             c.stageCurrents[i] = i < 2 ? 4920 : 9840;
+     }},
     {"SecondTariffOff", Nothing<CConfig>, Clicked<CPristrojDetail>(0, QorinData, 1025),
      [](CConfig& c) { c.mode |= 0x02; }},
     {"SecondTariffTargetPowerFactor", Nothing<CConfig>, Typed<CPristrojDetail>(0, QorinData, 1019, "-0.95"),
@@ -297,5 +311,36 @@ TEST_P(DuskarSettingsRouteTest, OnlyTheChangedFieldReachesTheController)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, DuskarSettingsRouteTest, ::testing::ValuesIn(kDuskarRows), RowName<DuskarRow>);
+
+// A primary current the record cannot hold, typed and left with Tab: one
+// range message, and the caret back in the primary edit for the mend.
+template <class Sheet>
+class CtPrimaryMessageTest : public ::testing::Test {};
+using BothFamilies = ::testing::Types<CPristrojDetail, CDuskarDetail>;
+TYPED_TEST_SUITE(CtPrimaryMessageTest, BothFamilies);
+
+TYPED_TEST(CtPrimaryMessageTest, AWrongPrimaryIsToldOnceAndKeepsTheFocus)
+{
+    using Family = FamilyOf<TypeParam>;
+    routetest::ProgramWithInstrument program(
+        SimController(Family::kSim, routetest::ImageOf(Family::Sample()), Family::kModel), Family::kType);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+    const QString message = QStringLiteral("Zadejte celé číslo od 1 do 9950.");
+    const int passes = program.SettingsFromInstrumentList([&](QDialog& dialog, int) {
+        auto* sheet = qobject_cast<TypeParam*>(&dialog);
+        ASSERT_NE(sheet, nullptr);
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        auto* primary = sheet->m_data.template Ctl<QLineEdit>(1027);
+        routetest::TypeInto(primary, QStringLiteral("9951"));
+        QTest::keyClick(primary, Qt::Key_Tab);
+        const auto& requests = boxes.Requests();
+        EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [&](const auto& r) { return r.text == message; }),
+                  1);
+        EXPECT_EQ(QApplication::focusWidget(), primary);
+        routetest::ProgramWithInstrument::Close(dialog);
+    });
+    EXPECT_EQ(passes, 1);
+}
 
 } // namespace

@@ -203,6 +203,63 @@ CVKTConfig SampleConfig()
     return c;
 }
 
+// Current limits are held in secondary amperes and shown in primary ones:
+// relay 1 on the main transformers, relay 2 on the fourth input's. Limits
+// whose product with the ratio does not divide back to the same float are
+// the ones a careless round trip moves.
+struct HeldLimitRow {
+    const char* name;
+    WORD ctPrimary, ct4;
+    float limit1, limit2;
+    const char* shown1;   // relay 1's limit as the page shows it
+    const char* typed1;   // typed over relay 1's limit, or none
+    float sent1;          // what relay 1 then holds
+};
+
+const HeldLimitRow kHeldLimitRows[] = {
+    {"FortyAndTwenty", 0x8000 | 200, 0x8000 | 100, 3.99f, 3.99f, "159.6", nullptr, 3.99f},
+    {"FortyAndTwentySmall", 0x8000 | 200, 0x8000 | 100, 0.47f, 0.23f, "18.8", nullptr, 0.47f},
+    {"SevenAndTen", 0x8000 | 35, 0x8000 | 50, 0.09f, 0.48f, "0.63", nullptr, 0.09f},
+    {"OneAmpereSecondary", 150, 100, 0.37f, 0.12f, "55.5", nullptr, 0.37f},
+    {"TypedLimitIsDividedAndTheOtherKept", 0x8000 | 200, 0x8000 | 100, 3.99f, 0.47f, "159.6", "100", 2.5f},
+};
+
+class VKTHeldLimitTest : public ::testing::TestWithParam<HeldLimitRow> {};
+
+TEST_P(VKTHeldLimitTest, ALimitLeftAloneReachesTheAnalyserAsItHeldIt)
+{
+    const HeldLimitRow& row = GetParam();
+    CVKTConfig config = SampleConfig();
+    config.SetCtPrimary(row.ctPrimary);
+    config.SetCt4(row.ct4);
+    CVKTOutputConfig outputs = SampleOutputs();
+    outputs.SetQuantity(0, 2);
+    outputs.SetFunction(0, 0);
+    outputs.SetLimit(0, TRUE, row.limit1);
+    outputs.SetQuantity(1, 2);
+    outputs.SetFunction(1, 3);
+    outputs.SetLimit(1, TRUE, row.limit2);
+    outputs.SetHysteresis(1, 500);
+    sim::Instrument instrument(sim::Family::VKT, 1);
+    instrument.blocks[kConfig] = routetest::ImageOf(config);
+    instrument.blocks[kOutputs] = routetest::ImageOf(outputs);
+    routetest::ProgramWithInstrument program(instrument, CPristroj::kVKT);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+
+    program.EditPageAndSend<CVKTDetail>(
+        1,
+        [&](CVKTDetail& sheet) {
+            EXPECT_EQ(sheet.Vystupy().ControlText(1195), QString::fromLatin1(row.shown1));
+            if (row.typed1)
+                routetest::TypeInto(sheet.Vystupy().Ctl<QLineEdit>(1195), QString::fromLatin1(row.typed1));
+        },
+        1199);
+
+    outputs.SetLimit(0, TRUE, row.sent1);
+    routetest::ExpectSameBytes(program.Block(1, kOutputs), routetest::ImageOf(outputs));
+    routetest::ExpectNoError(boxes);
+}
+
 sim::Bytes ModemImage(const char* text)
 {
     return routetest::TextImage(text, 32);
@@ -312,6 +369,9 @@ TEST_P(VKTInstallationRouteTest, OnlyTheChangedFieldReachesTheAnalyser)
     }
     routetest::ExpectNoError(boxes);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ratios, VKTHeldLimitTest, ::testing::ValuesIn(kHeldLimitRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Fields, VKTInstallationRouteTest, ::testing::ValuesIn(kInstallRows),
                          [](const auto& info) { return std::string(info.param.name); });
