@@ -18,6 +18,9 @@ namespace {
 constexpr QSize kChartPage(268, 132);
 constexpr QSize kGroupPage(166, 76);
 constexpr QSize kGroupInColumn(166, 62);
+// The fullest arrangement: the 2 x 2 grid of charts ends 717 units across
+// and the column of groups 298 down; with the margins around them.
+constexpr QSize kFullest(723, 307);
 
 const char* const kTabCaptions[4] = {"U,I,...", "THD,...", "Výkony", "Ost."};
 const char* const kChartCaptions[4] = {"U-harL", "U-harS", "I-harL", "I-harS"};
@@ -195,7 +198,7 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
     }
 }
 
-CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(parent)
+CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent)
 {
     setAutoFillBackground(true);
     MakeHeader(m_name, m_time);
@@ -284,7 +287,7 @@ void CVKHodnotyDlg::BuildGroups()
 
 int CVKHodnotyDlg::ChooseState(int w, int h, bool keepHeader)
 {
-    if (w >= 723 && h > 306)
+    if (w >= kFullest.width() && h >= kFullest.height())
         return 0;
     if (w >= 450 && h >= 307)
         return 1;
