@@ -114,19 +114,13 @@ CVKHarmonicChart::Picture CVKHarmonicChart::Draw() const
     // Rows of values per phase between the title and the plot, the unit
     // under them, the orders under the plot.
     const int rows = titleH + 4;
-    QFont tickFont = pic.font;
-    int tickLine = fm.height() + 1;
+    // The percent labels keep the chart's font in a low chart too: those
+    // that would run into their neighbours are left out below.
+    const QFont tickFont = pic.font;
+    const int tickLine = fm.height() + 1;
     const int bottom = r.height() - line - 4;
-    int top = rows + 3 * line + tickLine + tickLine / 2 + 1;
-    // Neighbouring labels stand a factor of 2 apart: their text must not be
-    // higher than that step of the axis.
+    const int top = rows + 3 * line + tickLine + tickLine / 2 + 1;
     const double lo = std::log10(0.5), hi = std::log10(50.0);
-    const auto step = [&] { return int(std::log10(2.0) / (hi - lo) * (bottom - top)); };
-    if (tickLine > step() && step() > 0) {
-        tickFont.setPixelSize(std::max(6, tickFont.pixelSize() * step() / tickLine));
-        tickLine = QFontMetrics(tickFont).height() + 1;
-        top = rows + 3 * line + tickLine + tickLine / 2 + 1;
-    }
     pic.plot = QRect(QPoint(left, top), QPoint(right, bottom));
     if (bottom <= top || right <= left)
         return pic;
