@@ -18,6 +18,9 @@ namespace {
 constexpr QSize kChartPage(268, 132);
 constexpr QSize kGroupPage(166, 76);
 constexpr QSize kGroupInColumn(166, 62);
+// The fullest arrangement: the 2 x 2 grid of charts ends 717 units across
+// and the column of groups 298 down; with the margins around them.
+constexpr QSize kFullest(723, 307);
 
 const char* const kTabCaptions[4] = {"U,I,...", "THD,...", "Výkony", "Ost."};
 const char* const kChartCaptions[4] = {"U-harL", "U-harS", "I-harL", "I-harS"};
@@ -111,19 +114,13 @@ CVKHarmonicChart::Picture CVKHarmonicChart::Draw() const
     // Rows of values per phase between the title and the plot, the unit
     // under them, the orders under the plot.
     const int rows = titleH + 4;
-    QFont tickFont = pic.font;
-    int tickLine = fm.height() + 1;
+    // The percent labels keep the chart's font in a low chart too: those
+    // that would run into their neighbours are left out below.
+    const QFont tickFont = pic.font;
+    const int tickLine = fm.height() + 1;
     const int bottom = r.height() - line - 4;
-    int top = rows + 3 * line + tickLine + tickLine / 2 + 1;
-    // Neighbouring labels stand a factor of 2 apart: their text must not be
-    // higher than that step of the axis.
+    const int top = rows + 3 * line + tickLine + tickLine / 2 + 1;
     const double lo = std::log10(0.5), hi = std::log10(50.0);
-    const auto step = [&] { return int(std::log10(2.0) / (hi - lo) * (bottom - top)); };
-    if (tickLine > step() && step() > 0) {
-        tickFont.setPixelSize(std::max(6, tickFont.pixelSize() * step() / tickLine));
-        tickLine = QFontMetrics(tickFont).height() + 1;
-        top = rows + 3 * line + tickLine + tickLine / 2 + 1;
-    }
     pic.plot = QRect(QPoint(left, top), QPoint(right, bottom));
     if (bottom <= top || right <= left)
         return pic;
@@ -195,7 +192,7 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
     }
 }
 
-CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(parent)
+CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent)
 {
     setAutoFillBackground(true);
     MakeHeader(m_name, m_time);
@@ -284,7 +281,7 @@ void CVKHodnotyDlg::BuildGroups()
 
 int CVKHodnotyDlg::ChooseState(int w, int h, bool keepHeader)
 {
-    if (w >= 723 && h > 306)
+    if (w >= kFullest.width() && h >= kFullest.height())
         return 0;
     if (w >= 450 && h >= 307)
         return 1;

@@ -15,6 +15,9 @@ namespace {
 
 constexpr QSize kGroupSize(166, 62);
 constexpr QSize kTabPage(166, 76);
+// The fullest arrangement: two columns of two groups, ending 342 units
+// across and 153 down, with the margins around them.
+constexpr QSize kFullest(348, 165);
 
 // Caption ids of the unit-bearing column heads.
 constexpr CValuesDialogCaptionIds kCaptionIds{1301, 1302, 1303, 1304, 1305, 1306};
@@ -31,7 +34,7 @@ bool InRange(int id, int first, int count)
 
 } // namespace
 
-CVKRHodnotyDlg::CVKRHodnotyDlg(QWidget* parent) : CVKValuesBase(parent), m_captions(kCaptionIds)
+CVKRHodnotyDlg::CVKRHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent), m_captions(kCaptionIds)
 {
     setAutoFillBackground(true);
     MakeHeader(m_name, m_time);
@@ -129,7 +132,7 @@ void CVKRHodnotyDlg::BuildGroups()
 
 int CVKRHodnotyDlg::ChooseState(int w, int h, bool compact)
 {
-    if (w > 347 && h > 164)
+    if (w >= kFullest.width() && h >= kFullest.height())
         return 0;
     if (h >= 307)
         return 1;

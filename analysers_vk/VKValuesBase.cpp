@@ -9,7 +9,20 @@
 
 namespace analysers_vk {
 
-CVKValuesBase::CVKValuesBase(QWidget* parent) : QWidget(parent) {}
+CVKValuesBase::CVKValuesBase(QSize fullestDlu, QWidget* parent) : QWidget(parent), m_fullestDlu(fullestDlu) {}
+
+QSize CVKValuesBase::sizeHint() const
+{
+    const QFont& f = font();
+    QSize pixels = ui::DluToPixels(m_fullestDlu, f);
+    // The arrangement is chosen from the size read back in dialog units,
+    // which must not round below the fullest one's.
+    while (ui::PixelsToDluX(pixels.width(), f) < m_fullestDlu.width())
+        pixels.rwidth() += 1;
+    while (ui::PixelsToDluY(pixels.height(), f) < m_fullestDlu.height())
+        pixels.rheight() += 1;
+    return pixels;
+}
 
 QLabel* CVKValuesBase::Field(int id) const
 {

@@ -23,9 +23,14 @@ public:
     QString FieldText(int id) const;
     // The archive's ring and status fields, and the newest record's time.
     void SetStatusTexts(const CPristrojStatusTexts& texts);
+    // Large enough for the fullest arrangement: a window that gives the
+    // display this size shows every group and chart whole.
+    QSize sizeHint() const override;
 
 protected:
-    explicit CVKValuesBase(QWidget* parent);
+    // `fullestDlu`: the size in dialog units from which the display takes
+    // its fullest arrangement.
+    CVKValuesBase(QSize fullestDlu, QWidget* parent);
 
     void RegisterField(int id, QLabel* label) { m_fields[id] = label; }
     const std::map<int, QLabel*>& Fields() const { return m_fields; }
@@ -51,6 +56,7 @@ protected:
 private:
     std::map<int, QLabel*> m_fields;
     QLabel* m_newest = nullptr;
+    QSize m_fullestDlu;
 };
 
 } // namespace analysers_vk

@@ -21,6 +21,9 @@ namespace {
 
 constexpr QSize kTablePage(166, 80);
 constexpr QSize kChartPage(268, 132);
+// The fullest arrangement: the 2 x 2 grid of charts ends 717 units across
+// and the column of tables 328 down; with the margins around them.
+constexpr QSize kFullest(723, 339);
 
 const char* const kTableCaptions[4] = {"U,I,...", "THD,...", "Výkony", "Ost."};
 const char* const kChartCaptions[4] = {"U-harL", "U-harS", "I-harL", "I-harS"};
@@ -247,7 +250,7 @@ void CVKTHarmonicChart::paintEvent(QPaintEvent*)
 
 // ---- the dialog --------------------------------------------------------------------
 
-CVKTHodnotyDlg::CVKTHodnotyDlg(QWidget* parent) : CVKValuesBase(parent)
+CVKTHodnotyDlg::CVKTHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent)
 {
     setAutoFillBackground(true);
     m_file = new QLabel(this);
@@ -356,7 +359,7 @@ void CVKTHodnotyDlg::BuildTables()
 
 int CVKTHodnotyDlg::LayoutClass(int w, int h, bool archiveMode)
 {
-    if (w >= 723 && h > 338)
+    if (w >= kFullest.width() && h >= kFullest.height())
         return 0;
     if (w >= 450 && h >= 339)
         return 1;

@@ -2,6 +2,7 @@
 
 #include "archive_docs/MeterArchivDoc.h"
 #include "link/Pristroj.h"
+#include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
 CArchivDoc::CArchivDoc() : CArchivDocBase(CQorinArchivData::Extension(), ui::MsgIcon::Warning, kOpenByInstrument) {}
@@ -125,6 +126,11 @@ ui::CDocument* OpenMeterDocument(const QString& typeName, CArchivData& source)
         return nullptr;
     }
     meter->ReadCurrentBlock();
+    // The window opened empty, as narrow as an empty table; the filled one
+    // asks for room for every column.
+    if (ui::CView* view = meter->FirstView())
+        if (ui::CChildFrame* frame = view->GetParentFrame())
+            frame->FitToView();
     return meter;
 }
 

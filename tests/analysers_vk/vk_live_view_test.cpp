@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <map>
 
 using namespace analysers_vk;
@@ -279,6 +280,50 @@ TEST(VKHodnotyDlg, HarmonicChartTextsKeepClearOfEachOtherAndOfTheBars)
         }
         EXPECT_GT(black, 3);
         EXPECT_EQ(coloured, 0);
+    }
+}
+
+// The percent labels keep the chart's font however low the chart is: in a
+// low chart the ink of "40" is as high as in a roomy one.
+TEST(VKHodnotyDlg, HarmonicChartPercentLabelsKeepTheirHeightInALowChart)
+{
+    CVKValueTexts::Bars bars{};
+    bars.fill(24.5f);
+    // The height of the ink of the chart's picture inside the box of the
+    // first text that reads `text`.
+    const auto inkHeight = [](CVKHarmonicChart& chart, const QString& text) {
+        const CVKHarmonicChart::Picture pic = chart.Draw();
+        const auto it = std::find_if(pic.texts.begin(), pic.texts.end(), [&](const auto& t) { return t.text == text; });
+        if (it == pic.texts.end())
+            return -1;
+        const QRect box = QFontMetrics(it->font).boundingRect(it->rect, it->align, it->text);
+        const QImage image = chart.grab().toImage();
+        int top = INT_MAX, bottom = INT_MIN;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                if (image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 200) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        return top <= bottom ? bottom - top + 1 : 0;
+    };
+    const QString texts[] = {QStringLiteral("40"), QStringLiteral("[%]")};
+    std::map<QString, int> roomy;
+    {
+        CVKHarmonicChart chart(QStringLiteral("U - harmonické liché"), true);
+        chart.SetBars(bars);
+        chart.resize(1400, 700);
+        for (const QString& t : texts)
+            roomy[t] = inkHeight(chart, t);
+    }
+    for (const QSize size : {QSize(1400, 250), QSize(1400, 200)}) {
+        CVKHarmonicChart chart(QStringLiteral("U - harmonické liché"), true);
+        chart.SetBars(bars);
+        chart.resize(size);
+        for (const QString& t : texts) {
+            EXPECT_GT(roomy[t], 4) << t.toStdString();
+            EXPECT_EQ(inkHeight(chart, t), roomy[t]) << t.toStdString() << " in " << size.width() << "x" << size.height();
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 // the dialog is opened from the window's menu (the program opens the link),
 // and what the analyser then holds is what the dialog showed, with only the
 // hours the user changed moved.
+#include "shell/InstrumentClock.h"
 #include "shell/SettingsRouteSupport.h"
 
 #include "analysers_vk/VKAktMer.h"
@@ -186,10 +187,7 @@ TEST(VKMeterRoute, AnsweringNoSendsNothingAndResetClearsTheWholeMeter)
 // second in BCD.
 QDateTime ClockOf(const sim::Bytes& b)
 {
-    auto bcd = [](std::uint8_t v) { return (v >> 4) * 10 + (v & 0x0F); };
-    if (b.size() < 6)
-        return {};
-    return QDateTime(QDate(2000 + bcd(b[0]), bcd(b[1]), bcd(b[2])), QTime(bcd(b[3]), bcd(b[4]), bcd(b[5])));
+    return routetest::ClockOf(b, {0, 1, 2, 3, 4, 5});
 }
 
 TEST(VKTimeRoute, SettingGivesTheInstrumentTheComputerTimeAndSynchronisingTheSecondsPastTheHour)

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -236,6 +237,15 @@ protected:
             // is never the bare title bar of an unsized frame.
             EXPECT_GE(frame->width(), 400);
             EXPECT_GE(frame->height(), 200);
+            // At its first size every column of the filled table is whole,
+            // with no scroll bar across.
+            QCoreApplication::processEvents();
+            const QTableWidget* table = view->TableWidget();
+            EXPECT_GT(table->columnCount(), 1);
+            EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
+            for (int c = 0; c < table->columnCount(); ++c)
+                EXPECT_LE(table->columnViewportPosition(c) + table->columnWidth(c), table->viewport()->width())
+                    << table->horizontalHeaderItem(c)->text().toStdString();
             frame->resize(800, 400);
             frame->show();
         }

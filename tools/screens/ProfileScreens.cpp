@@ -95,19 +95,20 @@ protected:
 
 QORIN_SCREENS(MeterWindows)
 {
+    // At the size a new meter window takes.
     SampleMeterView vk(false);
-    vk.resize(760, 420);
     vk.RebuildTable();
+    vk.resize(vk.sizeHint());
     shot.save(&vk, QStringLiteral("CBexorArchivView"));
     charts::CMeterDisplay readings = vk.Display();
     readings.increments = 0;
     readings.subColumns = {1, 1, 0, 1, 0, 0, 0};
     SampleMeterView vkt(true);
-    vkt.resize(900, 420);
     charts::CMeterDisplay phases = readings;
     phases.subColumns = {0, 0, 0, 1, 1, 1, 1};
     phases.quantities = {1, 0, 1, 0, 1};
     vkt.SetDisplay(phases);
+    vkt.resize(vkt.sizeHint());
     shot.save(&vkt, QStringLiteral("CVKTBexorArchivView"));
     std::array<int, 24> tariffs{};
     tariffs.fill(1);

@@ -125,12 +125,13 @@ QORIN_SCREENS(VKTMeterArchive)
         shot.fail(QStringLiteral("CVKTBexorArchivView: the meter archive did not open"));
     } else {
         QWidget* frame = view->GetParentFrame() ? static_cast<QWidget*>(view->GetParentFrame()) : view;
-        frame->resize(900, 460);
         frame->setWindowTitle(document->GetTitle());
         charts::CMeterDisplay display;
         display.quantities = {1, 0, 1, 0, 1};
         display.subColumns = {1, 1, 0, 1, 0, 0, 0};
         view->SetDisplay(display);
+        // The size the window takes when it opens with these columns.
+        frame->resize(frame->sizeHint());
         view->Tabs()->setCurrentIndex(1);
         shot.save(frame, QStringLiteral("CVKTBexorArchivView-meters"));
         document->OnCloseDocument();

@@ -2,6 +2,7 @@
 // a simulated analyser: each dialog is opened from the window's menu (the
 // program opens the link), and what the analyser or the entry then holds is
 // what the dialog showed, with only what the user changed moved.
+#include "shell/InstrumentClock.h"
 #include "shell/SettingsRouteSupport.h"
 
 #include "analysers_vkt/VKTAktMer.h"
@@ -197,10 +198,7 @@ TEST(VKTMeterRouteReset, EachButtonSendsItsCodeAndNoSendsNothing)
 // month, year in BCD.
 QDateTime ClockOf(const sim::Bytes& b)
 {
-    auto bcd = [](std::uint8_t v) { return (v >> 4) * 10 + (v & 0x0F); };
-    if (b.size() < 7)
-        return {};
-    return QDateTime(QDate(2000 + bcd(b[6]), bcd(b[5]), bcd(b[4])), QTime(bcd(b[2]), bcd(b[1]), bcd(b[0])));
+    return routetest::ClockOf(b, {6, 5, 4, 2, 1, 0});
 }
 
 TEST(VKTTimeRoute, SettingGivesTheInstrumentTheComputerTime)
