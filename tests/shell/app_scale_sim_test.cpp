@@ -50,11 +50,10 @@ class ScaleSimTest : public shelltest::StoreTest {
 protected:
     void TearDown() override
     {
-        if (app)
-            app->ExitInstance();
-        app.reset();
-        for (auto& line : lines)
-            line->sim.Stop();
+        shelltest::EndProgramAndLines(app, [this] {
+            for (auto& line : lines)
+                line->sim.Stop();
+        });
         StoreTest::TearDown();
     }
     QString Data(const QString& relative) const { return dir.filePath(QStringLiteral("data/") + relative); }
