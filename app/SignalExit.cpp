@@ -82,6 +82,7 @@ void CSignalExit::OnReadable()
 std::function<void(int signal)> ExitOnSignal(CMavexApp& app)
 {
     return [&app](int) {
+        app.HoldSettingsUntilExit();
         if (CMainFrame* frame = app.MainFrame()) {
             platform::Settings settings;
             frame->SaveState(settings);

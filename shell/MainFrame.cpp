@@ -121,6 +121,10 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
     statusBar()->showMessage(QString());
     RegisterHandlers();
     connect(MdiArea(), &QMdiArea::subWindowActivated, this, [this] { RebuildWindowCommands(); });
+    m_writeTimer = new QTimer(this);
+    m_writeTimer->setSingleShot(true);
+    m_writeTimer->setInterval(0);
+    connect(m_writeTimer, &QTimer::timeout, this, &CMainFrame::WriteNextHandOver);
     // The buttons follow their commands' state while the program idles, as
     // the frame's tool bars always have.
     m_commandTimer = new QTimer(this);
@@ -654,28 +658,54 @@ CPristroj* CMainFrame::ReleaseSender(std::uintptr_t wParam) const
 std::intptr_t CMainFrame::OnDataReady(std::uintptr_t wParam, std::intptr_t lParam)
 {
     CPristroj* device = ReleaseSender(wParam);
+    if (!device || !device->GetArchivData())
+        return 0;
+    // Threads that end their blocks at the same second are all released
+    // before any block is written: written here, the last of a hundred
+    // would wait out every other write, give up and miss its next poll.
+    // One archive a turn of the loop, so the window answers meanwhile.
+    const auto queued = std::find_if(m_handedOver.begin(), m_handedOver.end(),
+                                     [wParam](const auto& waiting) { return waiting.first == wParam; });
+    if (queued != m_handedOver.end())
+        queued->second = std::max(queued->second, int(lParam));
+    else
+        m_handedOver.emplace_back(wParam, int(lParam));
+    if (!m_writeTimer->isActive())
+        m_writeTimer->start();
+    return 0;
+}
+
+void CMainFrame::WriteNextHandOver()
+{
+    if (m_handedOver.empty())
+        return;
+    const auto [wParam, mode] = m_handedOver.front();
+    m_handedOver.erase(m_handedOver.begin());
+    if (!m_handedOver.empty())
+        m_writeTimer->start();
+    // Gone meanwhile: its blocks went with it.
+    CPristroj* device = DeviceFromParam(wParam);
     CArchivData* archive = device ? device->GetArchivData() : nullptr;
     if (!archive)
-        return 0;
+        return;
     for (int attempt = 0; attempt < kFlushAttempts; ++attempt) {
-        if (archive->Flush(!device->m_prepisovat, static_cast<int>(lParam), device->m_nazev)) {
+        if (archive->Flush(!device->m_prepisovat, mode, device->m_nazev)) {
             m_flushFailed.erase(device);
-            return 0;
+            return;
         }
         std::this_thread::yield();
     }
     // The block stays queued and goes with the next hand-over; the user
     // learns once per run of failures that the archive is behind.
-    const int queued = archive->GetQueuedBlockCount();
-    qWarning("%s: %d archive block(s) not written", qPrintable(device->m_nazev), queued);
-    if (queued > 0 && m_flushFailed.insert(device).second)
+    const int queuedBlocks = archive->GetQueuedBlockCount();
+    qWarning("%s: %d archive block(s) not written", qPrintable(device->m_nazev), queuedBlocks);
+    if (queuedBlocks > 0 && m_flushFailed.insert(device).second)
         ui::ShowMessageBox(this,
                            QStringLiteral("Data přístroje %1 se nepodařilo zapsat do archivu %2.\n"
                                           "Zůstávají v paměti a zapíší se při dalším pokusu.")
                                .arg(device->m_nazev, QDir::toNativeSeparators(archive->GetFilePath())),
                            platform::LoadString(platform::IDS_CAPTION_ERROR), ui::MsgButtons::Ok,
                            ui::MsgIcon::Warning);
-    return 0;
 }
 
 std::intptr_t CMainFrame::OnQuarterHour(std::uintptr_t wParam, std::intptr_t lParam)
@@ -864,9 +894,11 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             return;
         }
         m_app->StopThreadSynchronised();
+        m_app->HoldSettingsUntilExit();
     }
     {
-        // The state of every window goes to the file in one write.
+        // The state of every window goes to the file in one write (with
+        // the rest the exit saves, when the program ends).
         platform::SettingsBatch batch;
         // The windows keep their state while this frame shows them and
         // their instruments are still there.
@@ -876,6 +908,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         SaveState(settings);
     }
     ui::CMDIFrame::closeEvent(event);
+    if (m_app && !event->isAccepted())
+        m_app->ReleaseSettingsHold(); // the program goes on
     // The floating panels are windows of their own: the program ends with
     // this one, not with the last of them.
     if (m_app && event->isAccepted())

@@ -100,6 +100,8 @@ public:
     std::intptr_t OnDataReady(std::uintptr_t wParam, std::intptr_t lParam);
     std::intptr_t OnQuarterHour(std::uintptr_t wParam, std::intptr_t lParam);
     std::intptr_t OnLiveFrames(std::uintptr_t wParam, std::intptr_t lParam);
+    // Blocks handed over and not yet written.
+    bool HasBlocksToWrite() const { return !m_handedOver.empty(); }
 
     // The recent-file entries of the File menu, newest first.
     void SetRecentFiles(const QStringList& paths);
@@ -183,6 +185,11 @@ private:
     std::map<int, QAction*> m_actions;
     // Instruments whose last hand-over could not be written.
     std::set<const CPristroj*> m_flushFailed;
+    // The instruments whose handed-over blocks wait for the disk, oldest
+    // first, each with the strongest block action it was handed.
+    std::vector<std::pair<std::uintptr_t, int>> m_handedOver;
+    QTimer* m_writeTimer = nullptr;
+    void WriteNextHandOver();
     struct WindowCommand {
         QAction* action;
         int id;

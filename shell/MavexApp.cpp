@@ -262,10 +262,24 @@ void CMavexApp::FinishStartUp()
     }
 }
 
+void CMavexApp::HoldSettingsUntilExit()
+{
+    if (m_running && !m_exitSettings)
+        m_exitSettings = std::make_unique<platform::SettingsBatch>();
+}
+
+void CMavexApp::ReleaseSettingsHold()
+{
+    if (m_exitSettings && !m_exitSettings->Commit())
+        qWarning("the settings could not be written");
+    m_exitSettings.reset();
+}
+
 int CMavexApp::ExitInstance()
 {
     if (!m_running)
         return 0;
+    HoldSettingsUntilExit();
     m_running = false;
     if (m_activationTimer)
         m_activationTimer->stop();
@@ -323,6 +337,7 @@ int CMavexApp::ExitInstance()
     m_modems.clear();
     delete m_instance;
     m_instance = nullptr;
+    ReleaseSettingsHold();
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "link/ModemSettings.h"
 #include "link/PortList.h"
 #include "link/PristrojHost.h"
+#include "platform/Settings.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/Document.h"
@@ -74,6 +75,12 @@ public:
     // may have taken the file of the command line).
     bool InitInstance(const QStringList& arguments);
     int ExitInstance();
+    // The way out has begun (the main window closes, a signal came): what
+    // is saved from now on reaches the settings file in one write, when
+    // ExitInstance is done.
+    void HoldSettingsUntilExit();
+    // The way out was abandoned: what was held is written now.
+    void ReleaseSettingsHold();
 
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     const std::shared_ptr<CLinkEnvironment>& LinkEnvironment() const { return m_linkEnv; }
@@ -238,6 +245,7 @@ private:
     // Made where the class is complete; shared so that its deleter travels along.
     std::shared_ptr<CWindowImportHost> m_windowImportHost;
     bool m_running = false;
+    std::unique_ptr<platform::SettingsBatch> m_exitSettings;
     struct PendingActivation {
         CPristroj* entry;
         const CPristrojThread* thread; // the one told; another means a restart

@@ -1,14 +1,21 @@
 // The program ended by a signal while every family's live window is open:
 // it ends normally, each window keeps its state under its own instrument,
-// and nothing else is added to the settings.
+// and nothing else is added to the settings. And ended so while forty
+// instruments record.
 #include "e2e/RecordingRun.h"
 
+#include "archive/store/ArchivRecord.h"
 #include "link/Pristroj.h"
+#include "platform/Cp1250.h"
 #include "platform/Settings.h"
+#include "support/FileWrites.h"
+#include "tools/archivetool/ArchiveTool.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 
 namespace {
 
@@ -58,6 +65,52 @@ TEST(ShutDownTest, SignalWithEveryFamilysLiveWindowOpenEndsNormally)
         EXPECT_EQ(store.GetProfileInt(key, QStringLiteral("zobrazovat"), -1), 1) << name.toStdString();
         for (const char* value : {"isGraf", "cx"})
             EXPECT_TRUE(store.Contains(key, QString::fromLatin1(value))) << name.toStdString() << " " << value;
+    }
+}
+
+// Forty analysers on four lines, all recording when the signal comes:
+// every measurement served before it is in its archive, none is missed on
+// the way out (an outage record), and the settings file is written once.
+TEST(ShutDownTest, SignalWhileFortyInstrumentsRecordKeepsEveryMeasurement)
+{
+    constexpr int kLines = 4;
+    constexpr int kInstruments = 40;
+    RecordingRun run(kLines);
+    ASSERT_TRUE(run.Valid());
+    std::vector<e2e::ServedValues*> served;
+    QStringList names;
+    for (int i = 0; i < kInstruments; ++i) {
+        names << QStringLiteral("Rozvaděč %1").arg(i + 1);
+        served.push_back(&run.AddInstrument(kFamilies[2], names.back(), std::uint8_t(i / kLines + 1), i % kLines));
+    }
+    QString error;
+    ASSERT_TRUE(run.Start(error)) << error.toStdString();
+    ASSERT_TRUE(run.WaitFor(
+        [&] { return std::all_of(served.begin(), served.end(), [](auto* s) { return s->Count() >= 4; }); }, 600s))
+        << run.Output().toStdString();
+
+    testsupport::FileWrites settingsWrites(run.SettingsFile());
+    ASSERT_TRUE(settingsWrites.Valid());
+    const std::time_t signalled = std::time(nullptr);
+    ASSERT_EQ(run.Terminate(SIGTERM), 0) << run.Output().toStdString();
+    EXPECT_EQ(settingsWrites.Count(), 1);
+
+    for (int i = 0; i < kInstruments; ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        CArchivRecordList records;
+        QString instrument;
+        ASSERT_TRUE(archivetool::ReadArchiveRecords(run.ArchivePath(names[i]), records, instrument, error))
+            << error.toStdString();
+        const int count = served[std::size_t(i)]->Count();
+        const auto data = std::count_if(records.begin(), records.end(), [](const CArchivRecord& r) { return r.IsData(); });
+        // The reply in flight when the signal came may be the one not stored.
+        EXPECT_GE(data, count - 1);
+        EXPECT_LE(data, count);
+        std::string outages;
+        for (const CArchivRecord& r : records)
+            if (r.type == kRecordError && std::time_t(r.time) >= signalled)
+                outages += std::to_string(r.time) + " " + platform::FromCp1250(r.data).toStdString() + "\n";
+        EXPECT_EQ(outages, "");
     }
 }
 

@@ -8,6 +8,8 @@
 
 #include <QUuid>
 
+#include <memory>
+
 namespace shelltest {
 
 // An application that touches nothing of the machine: a socket name of its
@@ -22,6 +24,17 @@ inline CMavexApp::Environment QuietEnvironment()
     env.modemLines = [] { return std::vector<ModemLineInfo>{}; };
     env.showWindow = false;
     return env;
+}
+
+// The end of a test that ran the program on simulated lines: the program
+// ends first, while its ports are still there to close, then the lines.
+template <class Lines>
+void EndProgramAndLines(std::unique_ptr<CMavexApp>& app, Lines&& stopLines)
+{
+    if (app)
+        app->ExitInstance();
+    app.reset();
+    stopLines();
 }
 
 // The instrument of the running program named `name`; null when it has none.

@@ -164,10 +164,7 @@ protected:
     static std::uint8_t Address(std::size_t index) { return std::uint8_t(1 + index); }
     void TearDown() override
     {
-        if (app)
-            app->ExitInstance();
-        app.reset();
-        line.Stop();
+        shelltest::EndProgramAndLines(app, [this] { line.Stop(); });
         StoreTest::TearDown();
     }
 

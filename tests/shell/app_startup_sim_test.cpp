@@ -79,10 +79,7 @@ class StartUpSimTest : public shelltest::StoreTest {
 protected:
     void TearDown() override
     {
-        if (app)
-            app->ExitInstance();
-        app.reset();
-        line.Stop();
+        shelltest::EndProgramAndLines(app, [this] { line.Stop(); });
         StoreTest::TearDown();
     }
     QString Data(const QString& relative) const { return dir.filePath(QStringLiteral("data/") + relative); }

@@ -7,6 +7,7 @@
 #include "shell/GeneralSettings.h"
 #include "shell/MainFrame.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/WaitUntil.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -95,8 +96,11 @@ TEST_F(HandOverTest, ThreadHandsBlockOverAndTheFrameWritesIt)
     while (!done && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     thread.join();
-    // Let the write that follows the release finish.
-    QCoreApplication::processEvents();
+    // The write follows the release on a later turn of the loop.
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return !frame.HasBlocksToWrite();
+    }));
 
     EXPECT_TRUE(released);
     EXPECT_TRUE(BlockOnDisk());
@@ -115,15 +119,77 @@ TEST_F(HandOverTest, EventIsSetEvenWhenTheWriteFails)
 
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
     device->m_handOver->Reset();
+    const auto written = [&] {
+        return testsupport::WaitUntil([&] {
+            QCoreApplication::processEvents();
+            return !frame.HasBlocksToWrite();
+        });
+    };
     frame.OnDataReady(reinterpret_cast<std::uintptr_t>(device), mode);
     EXPECT_TRUE(device->m_handOver->Wait(0));
+    ASSERT_TRUE(written());
     // Four failed writes drop nothing: the block waits, and the user is
     // told once, not at every hand-over.
     EXPECT_GT(archive->GetQueuedBlockCount(), 0);
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Data přístroje Linka se nepodařilo zapsat")));
     frame.OnDataReady(reinterpret_cast<std::uintptr_t>(device), mode);
+    ASSERT_TRUE(written());
     EXPECT_EQ(boxes.Requests().size(), 1u);
+}
+
+// Threads that end their blocks at the same second hand them over at once:
+// every one is released before the first block goes to the disk, so none
+// waits out the others' writes (a hundred of them outlast its bound). The
+// first write here fails and tells the user: by then the second thread
+// must be free, and its block is written after.
+TEST_F(HandOverTest, EveryThreadOfOneBlockEndIsReleasedBeforeAnyWrite)
+{
+    auto entry = std::make_unique<CPristroj>(QStringLiteral("COM2"), 2, dir.path(), FALSE, CPristroj::kVK);
+    entry->m_nazev = QStringLiteral("Kotelna");
+    entry->m_prepisovat = 1;
+    CPristroj* second = entry.get();
+    devices.push_back(std::move(entry));
+    auto* secondArchive = static_cast<CVKArchivData*>(second->GetArchivData());
+    secondArchive->SetTimeSource([] { return CTime(2024, 3, 10, 10, 0, 0); });
+    ASSERT_EQ(secondArchive->Create(20 * 600, 10, 60, dir.filePath(QStringLiteral("kotelna")), QStringLiteral(".vk"),
+                                    TRUE, TRUE, second->m_nazev),
+              1);
+    secondArchive->AddConfigRecord(CVKConfig());
+    const int secondMode = secondArchive->EndBlock(FALSE, TRUE, 60);
+
+    // The first instrument's file is gone: its write fails with a box.
+    const int mode = QueueBlock();
+    const QString path = archive->GetFilePath();
+    archive->Close();
+    QFile::remove(path);
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QFileInfo(path).fileName()));
+
+    CMainFrame frame(devices, settings);
+    bool secondFreeAtTheBox = false;
+    int boxCount = 0;
+    ui::MessageBoxHandler previous = ui::SetMessageBoxHandler([&](const ui::MessageBoxRequest&) {
+        ++boxCount;
+        secondFreeAtTheBox = second->m_handOver->IsSet();
+        return ui::MsgAnswer::Ok;
+    });
+    device->m_handOver->Reset();
+    second->m_handOver->Reset();
+    std::thread threads([&] {
+        platform::SendNotifyMessageTo(&frame, platform::WM_DATA_READY, reinterpret_cast<std::uintptr_t>(device), mode);
+        platform::SendNotifyMessageTo(&frame, platform::WM_DATA_READY, reinterpret_cast<std::uintptr_t>(second),
+                                      secondMode);
+    });
+    threads.join();
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return device->m_handOver->IsSet() && second->m_handOver->IsSet() && !frame.HasBlocksToWrite();
+    }));
+    ui::SetMessageBoxHandler(std::move(previous));
+    EXPECT_EQ(boxCount, 1);
+    EXPECT_TRUE(secondFreeAtTheBox);
+    EXPECT_EQ(secondArchive->GetQueuedBlockCount(), 0);
+    secondArchive->Close();
 }
 
 // A late message for an instrument that has left the list touches nothing.
