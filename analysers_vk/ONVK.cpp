@@ -93,13 +93,14 @@ bool CONVK::TakeRanges()
     return true;
 }
 
-void CONVK::showEvent(QShowEvent* event)
+bool CONVK::OnSetActive()
 {
-    // The other page of the sheet may have changed the shared set; edits of
-    // this page not yet given back stay.
-    if (m_ranges->loaded && m_rangeBox->Texts() == m_shownRanges)
+    // The sheet asks the page being left for its edits before it activates
+    // this one, so the shared set now holds them; what this page last gave
+    // back is in the set too, as it could not be left with ranges that fail.
+    if (m_ranges->loaded)
         ShowRanges();
-    CGeneralSettingsFamilyPage::showEvent(event);
+    return CGeneralSettingsFamilyPage::OnSetActive();
 }
 
 void CONVK::Save(platform::Settings& settings)

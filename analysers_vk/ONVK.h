@@ -22,7 +22,7 @@ class CVKQuantityGrid;
 
 // The default graph ranges of the VK and VKR pages: one set in the settings,
 // so the two pages of one sheet edit one set. A page takes the set when it
-// is shown and gives its edits back when it is left or saved.
+// is activated and gives its edits back when it is left or saved.
 struct CVKSharedRanges {
     CScaleCategories categories{2};
     bool loaded = false;
@@ -51,6 +51,7 @@ public:
 
     void Load(platform::Settings& settings) override;
     void Save(platform::Settings& settings) override;
+    bool OnSetActive() override;
     bool OnKillActive() override;
     void OnOK() override;
 
@@ -73,7 +74,6 @@ public:
 protected:
     CONVK(const Family& family, QWidget* parent);
 
-    void showEvent(QShowEvent* event) override;
     // The family's own quantities beside the grid (VKR: the line THD).
     virtual void LoadExtra(platform::Settings&, const platform::SettingsSection&) {}
     virtual void SaveExtra(platform::Settings&, const platform::SettingsSection&) {}

@@ -2,6 +2,7 @@
 
 #include "analysers_vk/VK01Doc.h"
 #include "analysers_vk/VKRSettingsIo.h"
+#include "analysers_vk/VKSettingsGroups.h"
 #include "controllers/settings/SettingsReport.h"
 #include "controllers/settings/SettingsSheetBase.h"
 #include "link/PristrojLinkBracket.h"
@@ -363,10 +364,12 @@ BOOL CVKRDetail::ReadAll()
         return FALSE;
     IVKRSettingsIo& io = *m_io;
     CVKRSettings read = m_s;
-    const auto yield = [&io](int) { io.Yield(); };
+    // Pass by pass, like the VK groups: a configuration that does not answer
+    // at first does not hold back the identification.
     const bool ok = ui::RunInstrumentTask(this, [&] {
-        return ui::RetryThreeTimes([&] { return io.ReadConfig(read.config); }, yield, 0, 0)
-            && ui::RetryThreeTimes([&] { return io.ReadIdentification(read.iden); }, yield, 0, 0);
+        return RunGroupPasses(
+            {[&] { return io.ReadConfig(read.config); }, [&] { return io.ReadIdentification(read.iden); }},
+            [&io] { io.Yield(); });
     });
     if (ok)
         m_s = read;

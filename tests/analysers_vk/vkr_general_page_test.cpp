@@ -88,10 +88,9 @@ TEST_F(VKRGeneralPage, TheSharedRangesEditedOnEitherPageAreTheOnesStored)
         edited.Maximum(0)->setText(QString::fromLatin1(c.expectedMax));
         ASSERT_TRUE(edited.OnKillActive());
         CONVK& other = c.editVKR ? vk : static_cast<CONVK&>(vkr);
-        other.show(); // the other page shows the shared set
+        ASSERT_TRUE(other.OnSetActive()); // the other page shows the shared set
         EXPECT_EQ(other.Maximum(0)->text(), QString::fromLatin1(c.expectedMax));
         EXPECT_FALSE(other.Automatic()->isChecked());
-        other.hide();
         vkr.Save(settings);
         vk.Save(settings);
 

@@ -15,13 +15,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace {
 
 using namespace analysers_vk;
 
 constexpr int kConfig = 0x16;
+constexpr int kIdentification = 0x01;
 
 // 5000/100 V (a primary the list lacks), 1000/5 A, a star at 50 Hz; the
 // panel shows the line and phase voltages and the currents, phase voltage
@@ -103,5 +108,90 @@ TEST_P(VKRSettingsRouteTest, OnlyTheChangedFieldReachesTheInstrument)
 
 INSTANTIATE_TEST_SUITE_P(Fields, VKRSettingsRouteTest, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// What the simulated VKR was asked, in order; from the first configuration
+// read on, a request of a code in `silentOnce` is left unanswered the first
+// time it comes (what the link asks before the dialog reads is answered).
+struct RequestLog {
+    std::mutex mutex;
+    std::vector<int> asked;
+    std::vector<int> silentOnce;
+    bool configAsked = false;
+
+    sim::CommandHandler Around(int command, sim::CommandHandler answer)
+    {
+        return [this, command, answer](sim::Instrument& self, const sim::Frame& frame) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                asked.push_back(command);
+                configAsked = configAsked || command == kConfig;
+                const auto silent = std::find(silentOnce.begin(), silentOnce.end(), command);
+                if (configAsked && silent != silentOnce.end()) {
+                    silentOnce.erase(silent);
+                    return sim::Response::None();
+                }
+            }
+            return answer(self, frame);
+        };
+    }
+};
+
+struct ReadRow {
+    const char* name;
+    std::vector<int> silentOnce;
+    // From the first unanswered request on.
+    std::vector<int> asked;
+};
+
+// The dialog's first read asks each request once in turn and only then
+// repeats the ones that went unanswered, so a configuration that misses
+// its first answer does not hold back the identification.
+class VKRSettingsReadOrderTest : public ::testing::TestWithParam<ReadRow> {};
+
+TEST_P(VKRSettingsReadOrderTest, EachRequestOnceBeforeAnyIsRepeated)
+{
+    const ReadRow& row = GetParam();
+    const CVKRConfig loaded = SampleConfig();
+    sim::Instrument instrument(sim::Family::VKR, 1);
+    instrument.identification[2] = 0x10;
+    instrument.identification[5] = 48;
+    instrument.blocks[kConfig] = routetest::ImageOf(loaded);
+    auto log = std::make_shared<RequestLog>();
+    log->silentOnce = row.silentOnce;
+    instrument.SetCommand(kConfig, log->Around(kConfig, sim::ReadBlock(kConfig)));
+    instrument.SetCommand(kIdentification,
+                          log->Around(kIdentification, [](sim::Instrument& self, const sim::Frame&) {
+                              return sim::Response::Data(
+                                  sim::Bytes(self.identification.begin(), self.identification.end()));
+                          }));
+    routetest::ProgramWithInstrument program(instrument, CPristroj::kVKR);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+    QString shownVt;
+    const int passes = program.SettingsFromInstrumentList([&](QDialog& dialog, int) {
+        if (auto* detail = qobject_cast<CVKRDetail*>(&dialog))
+            shownVt = detail->Combo(CVKRDetail::IdVtPrimary)->currentText();
+        routetest::ProgramWithInstrument::Close(dialog);
+    });
+    EXPECT_EQ(passes, 1);
+    EXPECT_EQ(shownVt, QStringLiteral("5000"));
+    routetest::ExpectNoError(boxes);
+
+    const std::lock_guard<std::mutex> lock(log->mutex);
+    EXPECT_TRUE(log->silentOnce.empty());
+    std::vector<int> asked = log->asked;
+    // The link may ask the identification before the dialog reads.
+    const auto firstConfig = std::find(asked.begin(), asked.end(), kConfig);
+    ASSERT_NE(firstConfig, asked.end());
+    asked.erase(asked.begin(), firstConfig);
+    asked.resize(std::min(asked.size(), row.asked.size()));
+    EXPECT_EQ(asked, row.asked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Unanswered, VKRSettingsReadOrderTest,
+    ::testing::Values(ReadRow{"Configuration", {kConfig}, {kConfig, kIdentification, kConfig}},
+                      ReadRow{"Identification", {kIdentification}, {kConfig, kIdentification, kIdentification}},
+                      ReadRow{"Both", {kConfig, kIdentification}, {kConfig, kIdentification, kConfig, kIdentification}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -6,7 +6,10 @@
 #include "SheetSteps.h"
 #include "ShellTestSupport.h"
 
+#include "analysers_vk/ONVK.h"
+#include "analysers_vk/ONVKR.h"
 #include "app/Families.h"
+#include "model/ScaleCategories.h"
 #include "platform/ui/PropertySheet.h"
 #include "shell/GeneralSettings.h"
 #include "shell/MainFrame.h"
@@ -15,9 +18,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 
 namespace {
 
+using analysers_vk::CONVK;
+using analysers_vk::CONVKR;
 using shelltest::Ending;
 
 struct Case {
@@ -26,8 +33,16 @@ struct Case {
     bool writes; // the general values are written
 };
 
-class GeneralSettingsCommandTest : public shelltest::StoreTest, public ::testing::WithParamInterface<Case> {
+// The program with its families, started on a store of its own.
+class ProgramTest : public shelltest::StoreTest {
 protected:
+    void Start()
+    {
+        app = std::make_unique<CMavexApp>(shelltest::QuietEnvironment());
+        app->SetFamilies(CFamilyList(ProgramFamilies()));
+        ASSERT_TRUE(app->InitInstance({QStringLiteral("qorin01")}));
+    }
+
     void TearDown() override
     {
         if (app)
@@ -39,12 +54,12 @@ protected:
     std::unique_ptr<CMavexApp> app;
 };
 
+class GeneralSettingsCommandTest : public ProgramTest, public ::testing::WithParamInterface<Case> {};
+
 TEST_P(GeneralSettingsCommandTest, SheetEndsAfterTheFamilyTabsWereVisited)
 {
     const Case c = GetParam();
-    app = std::make_unique<CMavexApp>(shelltest::QuietEnvironment());
-    app->SetFamilies(CFamilyList(ProgramFamilies()));
-    ASSERT_TRUE(app->InitInstance({QStringLiteral("qorin01")}));
+    ASSERT_NO_FATAL_FAILURE(Start());
     ui::ScriptedMessageBoxes boxes;
 
     QStringList visited;
@@ -73,5 +88,104 @@ INSTANTIATE_TEST_SUITE_P(Endings, GeneralSettingsCommandTest,
                          ::testing::Values(Case{"Ok", Ending::Ok, true}, Case{"Cancel", Ending::Cancel, false},
                                            Case{"Escape", Ending::Escape, false}),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+// The default graph ranges are one set edited on the VK and the VKR page:
+// what is typed on one page shows on the other when its tab is clicked, and
+// OK stores it whichever page was left last; Cancel and Escape store nothing.
+constexpr int kVKType = 2;
+constexpr int kPowerFactor = 2;
+constexpr int kFrequency = 3;
+
+const QString kVKTab = QStringLiteral("PJW,PJX");
+const QString kVKRTab = QStringLiteral("VKR,VKN");
+
+struct RangeCase {
+    const char* name;
+    bool editOnVKR; // else the edits are typed on the VK page
+    Ending ending;
+};
+
+CONVK* PageOfTab(CObecneNastaveni& sheet, const QString& tab)
+{
+    for (CONVK* page : sheet.findChildren<CONVK*>()) {
+        if ((qobject_cast<CONVKR*>(page) != nullptr) == (tab == kVKRTab))
+            return page;
+    }
+    return nullptr;
+}
+
+// Types into a range box and leaves it with Tab, which checks the row.
+void TypeAndLeave(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Tab);
+}
+
+class GeneralSettingsVKRanges : public ProgramTest, public ::testing::WithParamInterface<RangeCase> {};
+
+TEST_P(GeneralSettingsVKRanges, EditsOfEitherPageSurviveAVisitOfTheOther)
+{
+    const RangeCase c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+
+    const QString editedTab = c.editOnVKR ? kVKRTab : kVKTab;
+    const QString otherTab = c.editOnVKR ? kVKTab : kVKRTab;
+    QString otherShows;
+    bool otherAutomatic = true;
+    const auto run = [&] { app->MainFrame()->Action(CMainFrame::kGeneralSettings)->trigger(); };
+    const bool came = shelltest::WithModal<CObecneNastaveni>(run, [&](CObecneNastaveni& sheet) {
+        ASSERT_EQ(shelltest::ClickTab(sheet, editedTab), editedTab);
+        CONVK* edited = PageOfTab(sheet, editedTab);
+        ASSERT_NE(edited, nullptr);
+        QTest::mouseClick(edited->Automatic(), Qt::LeftButton, {}, QPoint(8, edited->Automatic()->height() / 2));
+        ASSERT_FALSE(edited->Automatic()->isChecked());
+        TypeAndLeave(edited->Minimum(kFrequency), QStringLiteral("45"));
+        TypeAndLeave(edited->Minimum(kPowerFactor), QStringLiteral("-1"));
+        TypeAndLeave(edited->Maximum(kPowerFactor), QStringLiteral("0.5"));
+
+        ASSERT_EQ(shelltest::ClickTab(sheet, otherTab), otherTab);
+        CONVK* other = PageOfTab(sheet, otherTab);
+        ASSERT_NE(other, nullptr);
+        otherShows = other->Minimum(kFrequency)->text();
+        otherAutomatic = other->Automatic()->isChecked();
+        // Leaving the other page gives its boxes back to the shared set.
+        ASSERT_EQ(shelltest::ClickTab(sheet, QStringLiteral("VKT")), QStringLiteral("VKT"));
+        shelltest::EndSheet(sheet, c.ending);
+    });
+
+    ASSERT_TRUE(came);
+    EXPECT_TRUE(boxes.Requests().empty()) << boxes.Requests().front().text.toStdString();
+    EXPECT_DOUBLE_EQ(otherShows.toDouble(), 45.0) << otherShows.toStdString();
+    EXPECT_FALSE(otherAutomatic);
+
+    const platform::Settings stored;
+    CScaleCategories ranges(kVKType);
+    ranges.LoadFromSettings(kVKType, stored);
+    if (c.ending != Ending::Ok) {
+        EXPECT_EQ(ranges, CScaleCategories(kVKType));
+        EXPECT_FALSE(store.Contains(platform::SettingsSection("Obecne nastaveni"), QStringLiteral("VKAuto")));
+        return;
+    }
+    EXPECT_FALSE(ranges.GetAuto());
+    float low = 0;
+    float high = 0;
+    ASSERT_TRUE(ranges.GetRange(kFrequency, low, high));
+    EXPECT_FLOAT_EQ(low, 45.f);
+    EXPECT_FLOAT_EQ(high, 85.f);
+    // The power factor is kept folded: minimum negated, maximum from 2.
+    ASSERT_TRUE(ranges.GetRange(kPowerFactor, low, high));
+    EXPECT_FLOAT_EQ(low, 1.f);
+    EXPECT_FLOAT_EQ(high, 1.5f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Directions, GeneralSettingsVKRanges,
+                         ::testing::Values(RangeCase{"VkThenVkrOk", false, Ending::Ok},
+                                           RangeCase{"VkrThenVkOk", true, Ending::Ok},
+                                           RangeCase{"VkThenVkrEscape", false, Ending::Escape},
+                                           RangeCase{"VkrThenVkCancel", true, Ending::Cancel}),
+                         [](const ::testing::TestParamInfo<RangeCase>& info) { return std::string(info.param.name); });
 
 } // namespace
