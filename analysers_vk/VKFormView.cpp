@@ -191,10 +191,10 @@ void CVKFormView::FillMenu(QMenu& menu)
 
 bool CVKFormView::IsCommandEnabled(int id)
 {
-    // The graph pane's own menu asks here too: an item the handler would
-    // drop is shown greyed, not offered.
+    // The graph pane's own menu asks here too. Offered with the graph even
+    // before any data came: with nothing to load the dialog does not come up.
     if (id == CGraphWnd::kCmdShownQuantities)
-        return m_isGraf && ZoomAllowed() && GraphHasSource();
+        return m_isGraf && ZoomAllowed();
     return CGraphView::IsCommandEnabled(id);
 }
 

@@ -341,6 +341,15 @@ void CMainFrame::OnActiveDocChanged()
         AttachArchiveBar();
 }
 
+void CMainFrame::OnWindowCommandsChanged(ui::CChildFrame* frame)
+{
+    if (!frame || MdiArea()->currentSubWindow() != frame)
+        return;
+    m_commandFrame = nullptr;
+    RebuildWindowCommands();
+    UpdateCommandUI();
+}
+
 void CMainFrame::ClearWindowCommands()
 {
     for (QMenu* menu : m_windowMenus) {

@@ -77,6 +77,7 @@ public:
 
     QWidget* ShowBarsForView(int mode, bool withGraph) override;
     void OnActiveDocChanged() override;
+    void OnWindowCommandsChanged(ui::CChildFrame* frame) override;
 
     // The instrument whose archive is the file `path`; null when none.
     CPristroj* FindByArchive(const QString& path) const;

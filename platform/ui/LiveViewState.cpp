@@ -2,6 +2,7 @@
 
 #include "platform/ThreadMessages.h"
 #include "platform/ui/ChildFrame.h"
+#include "platform/ui/MdiFrame.h"
 
 #include <QSize>
 
@@ -116,6 +117,13 @@ void CLiveViewState::SaveTabs(std::initializer_list<int> tabs) const
     int number = 0;
     for (int tab : tabs)
         settings.WriteProfileInt(Section(), QStringLiteral("tab%1").arg(++number), tab);
+}
+
+void OfferBoundCommands(CView* view)
+{
+    CChildFrame* frame = view ? view->GetParentFrame() : nullptr;
+    if (CMDIFrame* main = frame ? frame->GetMainFrame() : nullptr)
+        main->OnWindowCommandsChanged(frame);
 }
 
 } // namespace ui

@@ -64,6 +64,11 @@ private:
     bool m_hasFrame = false;
 };
 
+// A live window offers most of its commands only once it knows its
+// instrument, which comes after the window was shown and activated: the main
+// frame takes its menu, keys and buttons again.
+void OfferBoundCommands(CView* view);
+
 // Opens the live document of `docString` and binds it to the entry; its
 // view, or null when the template is missing.
 template <class Doc, class Entry>
@@ -76,7 +81,9 @@ CView* OpenLiveDocument(CDocManager& manager, const QString& docString, Entry& e
     if (!doc)
         return nullptr;
     doc->SetPristroj(&entry);
-    return doc->FirstView();
+    CView* view = doc->FirstView();
+    OfferBoundCommands(view);
+    return view;
 }
 
 } // namespace ui

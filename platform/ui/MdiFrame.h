@@ -33,6 +33,9 @@ public:
     virtual QWidget* ShowBarsForView(int mode, bool withGraph);
     // The active document may have changed: set the bars for it.
     virtual void OnActiveDocChanged() {}
+    // The commands of `frame`'s view changed (it was bound to its
+    // instrument): its menu, keys and buttons are taken again.
+    virtual void OnWindowCommandsChanged(CChildFrame* frame) { (void)frame; }
 
 protected:
     bool event(QEvent* event) override;

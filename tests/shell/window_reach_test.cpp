@@ -149,6 +149,9 @@ Check Time(bool in)
 }
 
 const Check kSomeDialog = [](const Effects& e) { EXPECT_EQ(e.dialogs.size(), 1) << e.Describe().toStdString(); };
+const Check kNothingShown = [](const Effects& e) {
+    EXPECT_TRUE(e.dialogs.isEmpty() && e.boxes.isEmpty() && e.windows.isEmpty()) << e.Describe().toStdString();
+};
 
 const Check kWholeGraph = [](const Effects& e) {
     EXPECT_EQ(e.spanAfter, 1000) << e.Describe().toStdString();
@@ -252,8 +255,9 @@ protected:
             {32138, true, nullptr, true},
             {32179, true, nullptr, true},
             {32235, true, nullptr, true},
-            // Only with data to show.
-            {32181, false, nullptr},
+            // Offered with the graph; before any data it has nothing to
+            // load and shows nothing.
+            {32181, true, kNothingShown},
         };
         // A live graph runs up to now: its time axis stays whole.
         rows = Join(rows, PercentZoomRows(false));
@@ -1240,5 +1244,113 @@ TEST_P(ControllerWindowReachTest, Live)
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, ControllerWindowReachTest, testing::Values(CPristroj::kQorin, CPristroj::kDuskar));
+
+// The titles of the modal dialogs `act` brought up, each closed at once.
+QStringList ModalsDuring(const std::function<void()>& act)
+{
+    QStringList modals;
+    QTimer closer;
+    closer.setInterval(5);
+    QObject::connect(&closer, &QTimer::timeout, [&modals] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            modals << modal->windowTitle();
+            modal->reject();
+        }
+    });
+    closer.start();
+    act();
+    QCoreApplication::processEvents();
+    return modals;
+}
+
+// A live window's keys and buttons work from the moment it opens, before
+// its menu was ever opened: the window learns its instrument only after it
+// was shown and activated.
+struct FreshWindowKeys {
+    int type;
+    const char* hide;
+    const char* panel; // the floating panel's key, null where there is none
+};
+
+class FreshLiveWindowTest : public LiveWindowReachTest, public testing::WithParamInterface<FreshWindowKeys> {
+protected:
+    // Presses `key` on the main window as the user would; the titles of the
+    // modal dialogs it brought up (each closed at once) and of the windows
+    // that appeared.
+    std::pair<QStringList, QStringList> Press(const char* key)
+    {
+        QStringList windows;
+        std::set<QWidget*> before;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                before.insert(w);
+        const QStringList modals =
+            ModalsDuring([this, key] { QTest::keySequence(frame, QKeySequence(QString::fromLatin1(key))); });
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !before.count(w) && !qobject_cast<QMenu*>(w))
+                windows << w->windowTitle();
+        return {modals, windows};
+    }
+};
+
+TEST_P(FreshLiveWindowTest, KeysAndBarWorkBeforeTheMenuWasOpened)
+{
+    const FreshWindowKeys keys = GetParam();
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Cancel);
+    ASSERT_NO_FATAL_FAILURE(OpenLive(keys.type));
+    ASSERT_NO_FATAL_FAILURE(Activate());
+    bool settingsButton = false;
+    for (QAction* action : frame->MeasurementBar()->actions())
+        settingsButton = settingsButton || (action->data().typeId() == QMetaType::Int && action->data().toInt() == 32136);
+    EXPECT_TRUE(settingsButton) << "the instrument's buttons are missing from the bar";
+    QPointer<ui::CDocument> document = frame->GetActiveDocument();
+    if (keys.panel) {
+        const auto [modals, windows] = Press(keys.panel);
+        EXPECT_TRUE(modals.isEmpty()) << modals.join(QLatin1Char(',')).toStdString();
+        EXPECT_TRUE(windows.filter(QStringLiteral("Hala")).size() == 1) << windows.join(QLatin1Char(',')).toStdString();
+        ASSERT_NO_FATAL_FAILURE(Activate());
+    }
+    const auto [modals, windows] = Press(keys.hide);
+    EXPECT_TRUE(modals.isEmpty()) << modals.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(!document || document->IsClosing());
+}
+
+// The graph pane's own menu offers the shown quantities before any data
+// came; with nothing to load the command shows nothing.
+class FreshAnalyserGraphTest : public LiveWindowReachTest, public testing::WithParamInterface<int> {};
+
+TEST_P(FreshAnalyserGraphTest, TheGraphPaneOffersTheShownQuantitiesBeforeAnyData)
+{
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Cancel);
+    ASSERT_NO_FATAL_FAILURE(OpenLive(GetParam()));
+    CGraphWnd* graph = Graph();
+    ASSERT_NE(graph, nullptr);
+    const QPoint centre = graph->PlotRect().ToQRect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, centre, graph->mapToGlobal(centre));
+    QApplication::sendEvent(graph, &event);
+    QPointer<QMenu> menu = graph->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(menu, nullptr);
+    QAction* item = FindInMenu(menu, CGraphWnd::kCmdShownQuantities);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isVisible());
+    EXPECT_TRUE(item->isEnabled());
+    menu->close();
+    const QStringList modals = ModalsDuring([&] { emit menu->triggered(item); });
+    delete menu;
+    EXPECT_TRUE(modals.isEmpty()) << modals.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(boxes.Requests().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FreshLiveWindowTest,
+                         testing::Values(FreshWindowKeys{CPristroj::kVK, "Ctrl+Z", "Ctrl+N"},
+                                         FreshWindowKeys{CPristroj::kVKR, "Ctrl+Z", "Ctrl+N"},
+                                         FreshWindowKeys{CPristroj::kVKT, "Ctrl+S", "Ctrl+N"},
+                                         FreshWindowKeys{CPristroj::kQorin, "Ctrl+Z", nullptr},
+                                         FreshWindowKeys{CPristroj::kDuskar, "Ctrl+Z", nullptr}));
+
+INSTANTIATE_TEST_SUITE_P(Analysers, FreshAnalyserGraphTest,
+                         testing::Values(CPristroj::kVK, CPristroj::kVKR, CPristroj::kVKT));
 
 } // namespace
