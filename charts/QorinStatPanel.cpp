@@ -1,11 +1,10 @@
 #include "charts/QorinStatPanel.h"
 
-CQorinStatPanel::CQorinStatPanel(QWidget* parent)
-    : TVKFamilyStatPanel(&charts::stats::ComputeQorinStatistics, parent)
+CQorinStatSettings CQorinStatPanel::Defaults()
 {
     // Shown until the first run over an archive, which takes the nominal
     // current from the instrument's current transformer instead.
-    CQorinStatSettings& s = GetSettings();
+    CQorinStatSettings s;
     s.window1 = 60;
     s.window2 = 60;
     s.nominalVoltage = 230.0f;
@@ -15,4 +14,11 @@ CQorinStatPanel::CQorinStatPanel(QWidget* parent)
     s.requiredPowerFactor = 0.98f;
     s.fromInstrument = 1;
     s.filled = 0;
+    return s;
+}
+
+CQorinStatPanel::CQorinStatPanel(QWidget* parent)
+    : TVKFamilyStatPanel(&charts::stats::ComputeQorinStatistics, parent)
+{
+    GetSettings() = Defaults();
 }

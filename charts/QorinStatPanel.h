@@ -23,4 +23,7 @@
 class CQorinStatPanel : public TVKFamilyStatPanel<CQorinArchivData, CQorinStatResult, CQorinStatSettings, 1> {
 public:
     explicit CQorinStatPanel(QWidget* parent = nullptr);
+
+    // The settings a new panel starts with, before any run or edit.
+    static CQorinStatSettings Defaults();
 };

@@ -625,8 +625,17 @@ void CControllerArchivView::LoadLayout()
             stat.window2 = record.statSecond;
             stat.window1 = record.statFirst;
             stat.fromInstrument = record.statEighth;
-            // The user's nominal values stand over the instrument's.
-            stat.filled = 1;
+            // The user's nominal values stand over the instrument's. A window
+            // closed before anyone touched the statistics stores the panel's
+            // first values all the same; those are no choice of the user's,
+            // and the instrument's transformer still gives the nominal current.
+            const CQorinStatSettings untouched = CQorinStatPanel::Defaults();
+            const bool userSet = record.statU != untouched.nominalVoltage ||
+                                 record.statP != untouched.nominalPower ||
+                                 record.statQ != untouched.requiredPowerFactor ||
+                                 record.statSecond != untouched.window2 || record.statFirst != untouched.window1 ||
+                                 record.statEighth != untouched.fromInstrument;
+            stat.filled = userSet ? 1 : 0;
             m_stat->UpdateTab();
         }
     }

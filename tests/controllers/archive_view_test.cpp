@@ -12,6 +12,7 @@
 #include "charts/ExportDlg.h"
 #include "charts/PanelEventList.h"
 #include "charts/QorinStatPanel.h"
+#include "charts/StatQuantityTabs.h"
 #include "controllers/archive/ControllerArchivView.h"
 #include "controllers/graph/ControllerGraphWnd.h"
 #include "controllers/graph/DisplaySettingsForm.h"
@@ -36,6 +37,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
+#include <QDialogButtonBox>
 #include <QDialog>
 #include <QFile>
 #include <QFocusEvent>
@@ -1019,6 +1021,73 @@ TEST_P(ControllerArchiveView, StatisticsSplitTheWindowWhereTheRequiredFactorChan
         }
     }
     Close(view);
+}
+
+// The archive holds 20 A on a 100/5 transformer. The window is opened on
+// its graph and closed (the layout goes into the archive with the
+// statistics settings), opened again and switched to "Statistiky": the
+// load reads against the transformer's primary unless the user set the
+// nominal power (and so the current) in the settings dialog before.
+TEST_P(ControllerArchiveView, StatisticsNominalCurrentSurvivesTheStoredLayoutOnlyWhenTheUserSetIt)
+{
+    if (Duskar())
+        GTEST_SKIP() << "a Duskar archive offers no statistics";
+    struct Case {
+        const char* name;
+        const char* typedPower; // null: the settings dialog never opened
+        float nominalCurrent;
+        const char* percent;
+    };
+    const Case cases[] = {
+        {"untouched", nullptr, 100.0f, "20.0"},
+        // 33 kVA at the instrument's 220 V: 50 A.
+        {"set by the user", "33", 50.0f, "40.0"},
+    };
+    const auto statistics = [](CControllerArchivView* view) {
+        auto* modes = qobject_cast<QTabBar*>(view->RangeBar()->Control(CGraphRangeBar::kTab));
+        ASSERT_NE(modes, nullptr);
+        modes->setCurrentIndex(2);
+        ASSERT_EQ(view->Mode(), 2);
+    };
+    const auto shown = [](CControllerArchivView* view, int row) {
+        CStatQuantityTabs& q = view->StatPanel()->Tabs().Quantities();
+        return q.Grid().GetCellText(row, 1);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(Path());
+        Record();
+        CControllerArchivView* first = Open();
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(first->Mode(), 0);
+        if (c.typedPower) {
+            statistics(first);
+            auto* button = first->StatPanel()->findChild<QToolButton*>(QStringLiteral("32015"));
+            ASSERT_NE(button, nullptr);
+            const QString typed = QString::fromLatin1(c.typedPower);
+            auto timer = WhenModalShows([typed](QWidget* dialog) {
+                auto* power = dialog->findChild<QLineEdit*>(QStringLiteral("1398"));
+                ASSERT_NE(power, nullptr);
+                power->setFocus();
+                power->selectAll();
+                QTest::keyClicks(power, typed);
+                auto* buttons = dialog->findChild<QDialogButtonBox*>();
+                ASSERT_NE(buttons, nullptr);
+                buttons->button(QDialogButtonBox::Ok)->click();
+            });
+            button->click();
+            EXPECT_FLOAT_EQ(first->StatPanel()->GetSettings().nominalCurrent, c.nominalCurrent);
+        }
+        Close(first);
+
+        CControllerArchivView* again = Open();
+        ASSERT_NE(again, nullptr);
+        statistics(again);
+        EXPECT_FLOAT_EQ(again->StatPanel()->GetSettings().nominalCurrent, c.nominalCurrent);
+        EXPECT_EQ(shown(again, 2), QStringLiteral("20.00"));
+        EXPECT_EQ(shown(again, 3), QLatin1String(c.percent));
+        Close(again);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, ControllerArchiveView, ::testing::Values(false, true),

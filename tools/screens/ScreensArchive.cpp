@@ -1,10 +1,14 @@
 #include "tools/screens/ScreensArchive.h"
 
 #include "archive/store/VKArchivData.h"
+#include "charts/ArchivRangeBar.h"
 #include "model/VKAktData.h"
 #include "model/VKConfig.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
 
 #include <QDir>
+#include <QTabBar>
 
 #include <atomic>
 #include <cmath>
@@ -73,6 +77,18 @@ QString WriteVKArchive(const QString& folder, const QString& baseName, const QSt
     }
     writer.Close();
     return name + extension;
+}
+
+void PickArchiveMode(QWidget* view, int mode)
+{
+    auto* tab = view->findChild<QTabBar*>(QString::number(CGraphRangeBar::kTab));
+    if (!tab)
+        return;
+    // A window opens on its graph: the tab already there asks for nothing.
+    if (tab->currentIndex() == mode)
+        platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
+    else
+        tab->setCurrentIndex(mode);
 }
 
 } // namespace screens

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace screens {
 
 // Writes a VK archive `folder/baseName.extension` of `intervals` one-minute
@@ -12,5 +14,9 @@ namespace screens {
 // `instrument`. Returns the file's path; empty when the store refused.
 QString WriteVKArchive(const QString& folder, const QString& baseName, const QString& extension,
                        const QString& instrument, platform::CTime start, int intervals);
+
+// Puts an archive window into `mode` (0 graph, 1 list, 2 statistics) by its
+// range bar's tab, as the user does: the bar's caption and buttons follow.
+void PickArchiveMode(QWidget* view, int mode);
 
 } // namespace screens

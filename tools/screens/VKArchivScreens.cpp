@@ -46,11 +46,11 @@ QORIN_SCREENS(VKArchiv)
     const char* names[] = {"CVKArchivView-graph", "CVKArchivView-list", "CVKArchivView-statistics"};
     for (int mode = 0; mode < 3; ++mode) {
         // The statistics open on their first segment, as the window shows them.
-        platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
+        screens::PickArchiveMode(view, mode);
         shot.save(view, QString::fromLatin1(names[mode]));
     }
     // The graph alone, as the archive view draws it.
-    platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, 0, 0);
+    screens::PickArchiveMode(view, 0);
     view->SetPanes(true, false, false, false);
     view->resize(900, 520);
     shot.save(view->Graph(), QStringLiteral("CVKGrafAktual-offline"));

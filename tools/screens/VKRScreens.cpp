@@ -2,6 +2,7 @@
 // its read-only twin, and the measured-values dialog in its six
 // arrangements with the values of a loaded substation feeder.
 #include "Screens.h"
+#include "tools/screens/ScreensArchive.h"
 #include "ScreensLive.h"
 
 #include "analysers_vk/VKR01Doc.h"
@@ -161,7 +162,7 @@ QORIN_SCREENS(VkrArchiv)
     view->resize(1100, 760);
     const char* names[] = {"CVKRArchivView-graph", "CVKRArchivView-list", "CVKRArchivView-statistics"};
     for (int mode = 0; mode < 3; ++mode) {
-        platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
+        screens::PickArchiveMode(view, mode);
         if (mode == 2)
             view->Stats()->Tabs().Segments().setCurrentIndex(view->Stats()->ResultCount() - 1);
         shot.save(view, QString::fromLatin1(names[mode]));

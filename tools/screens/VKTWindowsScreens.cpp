@@ -2,6 +2,7 @@
 // in each layout class, the received-data and displayed-quantities dialogs
 // and the floating panel, over measurements of a four-phase installation.
 #include "Screens.h"
+#include "tools/screens/ScreensArchive.h"
 #include "ScreensLive.h"
 
 #include "analysers_vkt/VKTAktMer.h"
@@ -204,7 +205,7 @@ QORIN_SCREENS(VKTWindows)
         QApplication::processEvents();
         const char* const names[3] = {"CVKTArchivView-graph", "CVKTArchivView-list", "CVKTArchivView-statistics"};
         for (int mode = 0; mode < 3; ++mode) {
-            platform::SendMessageTo(view, platform::WM_ARCHIVE_REFILL, std::uintptr_t(mode), 0);
+            screens::PickArchiveMode(view, mode);
             shot.save(view, QString::fromLatin1(names[mode]));
             if (mode == 0) {
                 view->Graph()->SetSpinac(1);
