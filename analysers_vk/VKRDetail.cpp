@@ -6,6 +6,7 @@
 #include "controllers/settings/SettingsReport.h"
 #include "controllers/settings/SettingsSheetBase.h"
 #include "link/PristrojLinkBracket.h"
+#include "platform/ui/Artwork.h"
 #include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 
@@ -154,8 +155,7 @@ void CVKRDetail::Build()
     m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     m_save->setToolTip(QStringLiteral("Uložit jako"));
     m_print = makeButton(IdPrint, {});
-    m_print->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
-                                      style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
+    m_print->setIcon(ui::PrintIcon());
     m_print->setToolTip(QStringLiteral("Tiskni"));
     m_receive = makeButton(IdReceive, QStringLiteral("Přijmi"));
     m_send = makeButton(IdSend, QStringLiteral("Vyšli"));

@@ -3,6 +3,7 @@
 #include "analysers_vkt/VKTVlnyPairs.h"
 #include "charts/ReportPrinter.h"
 #include "controllers/settings/SettingsReport.h"
+#include "platform/ui/Artwork.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -89,7 +90,7 @@ CVKTVlny::CVKTVlny(IVKTWaveSource& source, QWidget* parent) : QDialog(parent), m
     m_load->setToolTip(QStringLiteral("Načte průběh ze souboru"));
     m_print = new QPushButton(side);
     m_print->setObjectName(QStringLiteral("1317"));
-    m_print->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_print->setIcon(ui::PrintIcon());
     m_print->setToolTip(QStringLiteral("Vytiskne aktuální průběh"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_save);

@@ -2,6 +2,7 @@
 
 #include "platform/StringTable.h"
 #include "platform/WindowMessage.h"
+#include "platform/ui/Artwork.h"
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/MessageBox.h"
 
@@ -47,6 +48,8 @@ bool SameDay(CTime a, CTime b)
 // Button artwork of the bar, drawn here: 0 confirm, 1 undo, 2 print, 3 export.
 QIcon ButtonIcon(int kind)
 {
+    if (kind == 2)
+        return ui::PrintIcon();
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -66,15 +69,6 @@ QIcon ButtonIcon(int kind)
         p.drawPolygon(QPolygonF({QPointF(1, 5), QPointF(6, 3), QPointF(5, 9)}));
         break;
     }
-    case 2:
-        p.setPen(Qt::black);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 1.5, 7, 5));
-        p.setBrush(QColor(160, 160, 160));
-        p.drawRect(QRectF(1.5, 6.5, 13, 6));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4.5, 10.5, 7, 4));
-        break;
     default:
         p.setPen(Qt::black);
         p.setBrush(Qt::white);

@@ -7,6 +7,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyledItemDelegate>
+#include <QStylePainter>
 
 #include <algorithm>
 
@@ -38,6 +40,18 @@ QIcon NavigationIcon(int kind)
         p.drawRect(right ? QRectF(11.5, 2.5, 2, 10) : QRectF(2.5, 2.5, 2, 10));
     return QIcon(pixmap);
 }
+
+class RightAlignedItems : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+};
 
 } // namespace
 
@@ -75,6 +89,22 @@ void CPosuvnik::Apply()
     setSingleStep(1);
     setValue(std::clamp(m_position, 0, last));
     update();
+}
+
+CArchivCombo::CArchivCombo(QWidget* parent) : QComboBox(parent)
+{
+    setItemDelegate(new RightAlignedItems(this));
+}
+
+void CArchivCombo::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.textAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void CArchivCombo::showPopup()

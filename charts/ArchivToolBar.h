@@ -38,12 +38,17 @@ private:
 };
 
 // A combo box of the tool bar that tells when its list opens and closes.
+// Its texts stand right-aligned, in the box and in its list, so the times and
+// spans line up on their last digit.
 class CArchivCombo : public QComboBox {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    explicit CArchivCombo(QWidget* parent = nullptr);
     void showPopup() override;
     void hidePopup() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 signals:
     void PopupShowing();

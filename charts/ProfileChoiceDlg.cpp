@@ -2,6 +2,7 @@
 
 #include "charts/GraphPainter.h"
 #include "platform/WindowMessage.h"
+#include "platform/ui/Artwork.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -61,7 +62,7 @@ QPushButton* CProfileChoiceDlg::MakePrintButton()
 {
     m_print = new QPushButton(this);
     m_print->setObjectName(QString::number(kPrintId));
-    m_print->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    m_print->setIcon(ui::PrintIcon());
     m_print->setToolTip(QStringLiteral("Tisknout zobrazené údaje."));
     m_print->setFixedSize(24, 24);
     connect(m_print, &QPushButton::clicked, this, [this] {

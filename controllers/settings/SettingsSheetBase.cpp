@@ -1,6 +1,7 @@
 #include "controllers/settings/SettingsSheetBase.h"
 
 #include "platform/StringTable.h"
+#include "platform/ui/Artwork.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QContextMenuEvent>
@@ -62,8 +63,7 @@ CSettingsSheetBase::CSettingsSheetBase(const QString& title, QWidget* parent, co
     m_save->setToolTip(tips.save);
     m_print = new QPushButton(this);
     m_print->setObjectName(QString::number(IdPrint));
-    m_print->setIcon(QIcon::fromTheme(QStringLiteral("document-print"),
-                                      style()->standardIcon(QStyle::SP_FileDialogDetailedView)));
+    m_print->setIcon(ui::PrintIcon());
     m_print->setToolTip(tips.print);
     for (QPushButton* b : {m_load, m_save, m_print})
         b->setAutoDefault(false);

@@ -12,6 +12,7 @@
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
+#include "platform/ui/Artwork.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -19,6 +20,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 #include <QScrollBar>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -378,6 +380,16 @@ TEST_F(ProfileViewTest, ThePrintButtonPrintsTheHeadingLegendAndGraph)
     for (const char* name : {"U1", "U2", "U3", "I1", "I4"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(name))) << name;
     EXPECT_FALSE(text.contains(QStringLiteral("PF1")));
+}
+
+TEST_F(ProfileViewTest, ThePrintButtonShowsAPrinterNotTheSavePicture)
+{
+    CProfileDoc* doc = Open(vkPath);
+    ASSERT_NE(doc, nullptr);
+    QPushButton* print = ViewOf(doc)->Panel()->PrintButton();
+    const QImage shown = print->icon().pixmap(16, 16).toImage();
+    EXPECT_EQ(shown, ui::PrintIcon().pixmap(16, 16).toImage());
+    EXPECT_NE(shown, print->style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(16, 16).toImage());
 }
 
 TEST_F(ProfileViewTest, OnPaperEveryShownQuantityHasAnAxisOfItsUnit)

@@ -229,3 +229,24 @@ TEST_F(RangeBar, CaptionFollowsTabKindAndWidth)
         }
     }
 }
+
+TEST_F(RangeBar, EveryTabShowsWholeWithSeveralDaysAtEveryOrdinaryWidth)
+{
+    ASSERT_TRUE(bar->SeveralDays());
+    auto* tabs = static_cast<QTabBar*>(bar->Control(CGraphRangeBar::kTab));
+    const int hinted = bar->sizeHint().width();
+    for (int width : {hinted, hinted + 37, hinted + 150, 1000, 1400}) {
+        for (int selected : {0, 1, 2}) {
+            tabs->setCurrentIndex(selected);
+            bar->resize(width, bar->sizeHint().height());
+            SCOPED_TRACE(testing::Message() << "width " << width << ", tab " << selected);
+            EXPECT_TRUE(bar->rect().contains(tabs->geometry())) << tabs->geometry().x() << "+" << tabs->width();
+            for (int i = 0; i < tabs->count(); ++i) {
+                EXPECT_TRUE(tabs->rect().contains(tabs->tabRect(i))) << tabs->tabText(i).toStdString();
+                // The text with the tab's 5-pixel padding on either side.
+                const int text = tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) + 10;
+                EXPECT_GE(tabs->tabRect(i).width(), text) << tabs->tabText(i).toStdString();
+            }
+        }
+    }
+}

@@ -2,7 +2,10 @@
 
 #include "platform/WindowMessage.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QImage>
+#include <QStyleOptionComboBox>
 #include <QMainWindow>
 #include <QTest>
 
@@ -42,6 +45,22 @@ protected:
         main.show();
     }
     // The user picks entry `index` of a combo box.
+    // The columns of `area` in `image` that hold text (pixels much darker than
+    // the background), as [first, last]; {-1, -1} when none.
+    static std::pair<int, int> TextColumns(const QImage& image, const QRect& area)
+    {
+        int first = -1;
+        int last = -1;
+        for (int x = area.left(); x <= area.right(); ++x)
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                if (qGray(image.pixel(x, y)) < 100) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                    break;
+                }
+        return {first, last};
+    }
     static void Choose(QComboBox* combo, int index)
     {
         combo->setCurrentIndex(index);
@@ -124,4 +143,36 @@ TEST_F(ToolBar, ButtonsComeOutAsCommandsInBarOrder)
         bar->Button(id)->trigger();
     EXPECT_EQ(commands, (std::vector<int>{32193, 32194, 32195, 32165, 32167, 32169}));
     EXPECT_EQ(bar->Button(32193)->text(), QStringLiteral("Posun na začátek archivního souboru"));
+}
+
+TEST_F(ToolBar, CombosShowTheirTextsRightAlignedInTheBoxAndInTheList)
+{
+    for (CArchivCombo* combo : {bar->TimeCombo(), bar->ZoomCombo()}) {
+        if (combo == bar->TimeCombo())
+            bar->FillTimeCombo(times, QStringLiteral("6:00 "));
+        else
+            bar->FillZoomCombo(zooms, QStringLiteral("1hod "));
+
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        const QRect field =
+            combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+        const QImage box = combo->grab().toImage();
+        const auto [first, last] = TextColumns(box, field.adjusted(0, 2, 0, -2));
+        ASSERT_GE(first, 0) << "no text drawn in the box";
+        // A short text ends near the field's right edge and starts in its
+        // right half.
+        EXPECT_GE(last, field.right() - 8);
+        EXPECT_GT(first, field.center().x());
+
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        const QImage items = list->viewport()->grab().toImage();
+        const QRect row = list->visualRect(list->model()->index(0, 0));
+        const auto [itemFirst, itemLast] = TextColumns(items, row.adjusted(0, 1, 0, -1));
+        combo->hidePopup();
+        ASSERT_GE(itemFirst, 0) << "no text drawn in the list";
+        EXPECT_GE(itemLast, row.right() - 8);
+        EXPECT_GT(itemFirst, row.center().x());
+    }
 }

@@ -140,8 +140,11 @@ QORIN_SCREENS(ChartsGraph)
         shot.save(&view, QStringLiteral("CGraphRangeBar"));
         bar->SetRange(kStart, kStart + CTimeSpan(3 * 86400));
         bar->SetLimits(kStart + CTimeSpan(86400), kStart + CTimeSpan(2 * 86400));
-        bar->setGeometry(0, 0, 700, 40);
-        view.resize(700, 40);
+        // The width an archive view first gives its bar: short captions with
+        // both date pickers, every tab whole.
+        const int width = bar->sizeHint().width();
+        bar->setGeometry(0, 0, width, 40);
+        view.resize(width, 40);
         shot.save(&view, QStringLiteral("CGraphRangeBar-days"));
     }
     {
