@@ -215,8 +215,8 @@ private:
     void PublishToGraphs();
     int HandOver();
     void PublishLiveFrames();
-    // Ends the block being filled and hands it to the main thread (the
-    // stops of recording), after a block still waiting for it.
+    // Ends the block being filled and writes it (the stops of recording,
+    // while their requester waits), after the blocks still waiting.
     void FlushForStop(BOOL noOverwrite, BOOL recordFlag);
     void StartNewFile(BOOL noOverwrite, BOOL recordFlag);
     void ShowRefusal();
