@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using platform::CTime;
 using platform::Event;
@@ -624,6 +625,7 @@ int CMereni::ControlRecording(int mask)
         QueueRecord(Text(mereni_texts::kIntervalChanged).arg(interval), kRecordState);
     if ((mask & 0x200) && e->m_merit) {
         if (e->m_zaznamenavat) {
+            a->SetResumeFile(std::exchange(m_resumeFile, QString()));
             CreateArchive();
             if (e->m_zobrazovat)
                 ResetGraphTimeBase();
@@ -633,6 +635,7 @@ int CMereni::ControlRecording(int mask)
         } else {
             QueueRecord(Text(mereni_texts::kRecordingEnded), kRecordState);
             FlushForStop(!e->m_prepisovat, TRUE);
+            m_resumeFile = a->GetFilePath();
             a->StopArchive(e->m_merit);
             PublishToGraphs();
         }

@@ -223,6 +223,8 @@ private:
 
     std::shared_ptr<CLinkEnvironment> m_env;
     platform::CTime m_tOrigin;
+    // The archive file a paused recording wrote into, for its resumption.
+    QString m_resumeFile;
     std::atomic<int> m_bStop{0};
     std::atomic<int> m_nFailScore{1};
     std::atomic<int> m_bHandOverPending{0};

@@ -463,9 +463,7 @@ protected:
     routetest::ProgramWithInstrument program{Measured(), CPristroj::kVK, true, DayFiles};
 };
 
-// Off until the recording resumes in a day file whose merged records begin
-// before the day: no record of its own reaches the file after the merge yet.
-TEST_F(RecordingRouteTest, DISABLED_MergeIntoTheRecordedFileLetsTheRecordingGoOnThere)
+TEST_F(RecordingRouteTest, MergeIntoTheRecordedFileLetsTheRecordingGoOnThere)
 {
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
     const auto texts = [&boxes] {
