@@ -73,6 +73,38 @@ struct VKTFamily {
     static CTime EndTime(CTime t) { return t; }
 };
 
+// The recording of the instrument that records into a file to be merged
+// into stops while the merge runs and goes on when this goes, whatever
+// became of the merge. Declared before the file's archive object, which
+// then closes first: the recording opens its file again, and one still
+// held here would not be its file to resume.
+class RecordingPause {
+public:
+    explicit RecordingPause(CPristroj* live)
+    {
+        if (!live || !live->m_merit || !live->m_zaznamenavat)
+            return;
+        m_live = live;
+        m_stopped = live->PostSettings(0);
+    }
+    ~RecordingPause()
+    {
+        // A pause the thread has not taken yet leaves the entry's flag set:
+        // the resumption goes after it all the same.
+        if (m_live)
+            m_live->PostSettings(1, !m_stopped);
+    }
+    RecordingPause(const RecordingPause&) = delete;
+    RecordingPause& operator=(const RecordingPause&) = delete;
+
+    // False while the recording may still write into the file.
+    bool Safe() const { return !m_live || m_stopped; }
+
+private:
+    CPristroj* m_live = nullptr;
+    bool m_stopped = false;
+};
+
 template <class Family>
 class Importer {
 public:
@@ -97,7 +129,6 @@ public:
             result = Convert(ar);
         } catch (const std::exception&) {
             // The temporary file stays for another target.
-            ResumeRecording();
             return Fail(QString::fromUtf8(download_texts::kTempOpenFailed));
         }
         // A range is one of several read from the same file.
@@ -124,40 +155,40 @@ private:
             if (!download.NewHeader(m_target.newFile, name))
                 return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
             if (const Stored stored = ImportBlocks(ar, family, download, t); stored != Stored::Records)
-                return Abandon(download, stored);
+                return Tell(stored, Discard(download));
             download.Close();
             m_host.OpenArchiveFile(m_target.newFile);
             return kImportDone;
         }
-        if (CPristroj* live = m_host.FindDevice(m_target.existingFile); live && live->m_merit && live->m_zaznamenavat) {
-            live->PostSettings(0);
-            m_paused = live;
+        Stored stored = Stored::Records;
+        QString why;
+        {
+            const RecordingPause pause(m_host.FindDevice(m_target.existingFile));
+            typename Family::Archive existing;
+            m_host.PrepareArchive(existing);
+            // A recording that has not stopped may still write into the file.
+            if (!pause.Safe() || !existing.OpenByPath(m_target.existingFile)
+                || !download.NewHeader(m_job.m_tempPath + QString::fromLatin1(Family::kSuffix), name)) {
+                stored = Stored::Failed;
+                why = QString::fromUtf8(download_texts::kDataOpenFailed);
+            } else if (stored = ImportBlocks(ar, family, download, t); stored != Stored::Records) {
+                why = Discard(download);
+            } else {
+                if (!existing.ImportTempFile(download)) {
+                    stored = Stored::Failed;
+                    why = existing.GetErrorText();
+                }
+                download.DeleteFile();
+            }
         }
-        typename Family::Archive existing;
-        m_host.PrepareArchive(existing);
-        if (!existing.OpenByPath(m_target.existingFile)) {
-            ResumeRecording();
-            return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
-        }
-        if (!download.NewHeader(m_job.m_tempPath + QString::fromLatin1(Family::kSuffix), name)) {
-            ResumeRecording();
-            return Fail(QString::fromUtf8(download_texts::kDataOpenFailed));
-        }
-        if (const Stored stored = ImportBlocks(ar, family, download, t); stored != Stored::Records) {
-            ResumeRecording();
-            return Abandon(download, stored);
-        }
-        const bool merged = existing.ImportTempFile(download) != 0;
-        download.DeleteFile();
-        ResumeRecording();
-        if (!merged)
-            return Fail(existing.GetErrorText());
-        return kImportDone;
+        // Told only once the recording goes on: a box may wait long for the user.
+        return stored == Stored::Records ? kImportDone : Tell(stored, why);
     }
 
     enum class Stored { Records, Nothing, Failed };
 
-    // Nothing: no block held a record to open the off-line section at.
+    // Nothing: no block held a record to open the off-line section at (or,
+    // for a range, to store).
     Stored ImportBlocks(platform::SerialArchive& ar, Family& family, typename Family::Archive& download, CTime& t)
     {
         for (;;) {
@@ -176,7 +207,9 @@ private:
             if (m_target.HasRange() && result == 0 && download.SectionOpened())
                 break;
         }
-        if (!download.SectionOpened())
+        // A period without a downloaded record gets no file of its own and
+        // nothing merged into its file.
+        if (!download.SectionOpened() || (m_target.HasRange() && !download.RecordsStored()))
             return Stored::Nothing;
         CTime end = family.EndTime(t);
         if (m_target.HasRange() && m_target.rangeTo < end)
@@ -186,21 +219,14 @@ private:
 
     // The file the records were going into goes: it holds a part of them at
     // most, and the downloaded file keeps them all.
-    int Abandon(typename Family::Archive& download, Stored stored)
+    static QString Discard(typename Family::Archive& download)
     {
         const QString why = download.GetErrorText();
         download.DeleteFile();
-        return stored == Stored::Nothing ? NothingStored() : Fail(why);
+        return why;
     }
 
-    // A paused instrument records again whatever became of the merge: its
-    // own records must not stop because a download could not be merged.
-    void ResumeRecording()
-    {
-        if (m_paused)
-            m_paused->PostSettings(1);
-        m_paused = nullptr;
-    }
+    int Tell(Stored stored, const QString& why) { return stored == Stored::Nothing ? NothingStored() : Fail(why); }
 
     int Fail(const QString& text)
     {
@@ -222,7 +248,6 @@ private:
     typename Family::NoteBook m_notebook;
     typename Family::Config m_config;
     typename Family::Status m_status;
-    CPristroj* m_paused = nullptr;
 };
 
 } // namespace

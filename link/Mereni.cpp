@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using platform::CTime;
 using platform::Event;
@@ -478,22 +479,21 @@ void CMereni::FlushForStop(BOOL noOverwrite, BOOL recordFlag)
     CArchivData* a = Archiv();
     if (!e || !a)
         return;
-    if (m_bHandOverPending) {
-        // When the main thread cannot be reached the block stays queued in
-        // the store and goes out with its next write.
-        if (!HandOver())
-            a->SignalWriter();
-        m_bHandOverPending = 0;
-    }
+    // Whoever stops the recording waits for this thread meanwhile, the main
+    // thread included: a block handed over would be written only after that
+    // wait, maybe into a file the waiter has changed by then (a merge), and
+    // twice when it also went out with the store's next write. The blocks
+    // are written here, those still waiting first.
+    const bool waiting = m_bHandOverPending != 0;
+    m_bHandOverPending = 0;
     const int action = a->EndBlock(noOverwrite, recordFlag, e->m_intervalMereni);
     ExpectFullRecord();
-    if (!recordFlag)
-        return;
-    m_nBlockAction = action;
-    if (HandOver()) {
-        // The main thread writes it; the archive closes only after that.
-        a->WaitWriterIdle(kHandOverWaitMs * 5);
-    }
+    if (recordFlag)
+        m_nBlockAction = action;
+    if (recordFlag || waiting)
+        a->Flush(noOverwrite, std::max(m_nBlockAction, 1), e->m_nazev);
+    else
+        a->SignalWriter();
 }
 
 void CMereni::StartNewFile(BOOL noOverwrite, BOOL recordFlag)
@@ -625,6 +625,7 @@ int CMereni::ControlRecording(int mask)
         QueueRecord(Text(mereni_texts::kIntervalChanged).arg(interval), kRecordState);
     if ((mask & 0x200) && e->m_merit) {
         if (e->m_zaznamenavat) {
+            a->SetResumeFile(std::exchange(m_resumeFile, QString()));
             CreateArchive();
             if (e->m_zobrazovat)
                 ResetGraphTimeBase();
@@ -634,6 +635,7 @@ int CMereni::ControlRecording(int mask)
         } else {
             QueueRecord(Text(mereni_texts::kRecordingEnded), kRecordState);
             FlushForStop(!e->m_prepisovat, TRUE);
+            m_resumeFile = a->GetFilePath();
             a->StopArchive(e->m_merit);
             PublishToGraphs();
         }

@@ -215,14 +215,16 @@ private:
     void PublishToGraphs();
     int HandOver();
     void PublishLiveFrames();
-    // Ends the block being filled and hands it to the main thread (the
-    // stops of recording), after a block still waiting for it.
+    // Ends the block being filled and writes it (the stops of recording,
+    // while their requester waits), after the blocks still waiting.
     void FlushForStop(BOOL noOverwrite, BOOL recordFlag);
     void StartNewFile(BOOL noOverwrite, BOOL recordFlag);
     void ShowRefusal();
 
     std::shared_ptr<CLinkEnvironment> m_env;
     platform::CTime m_tOrigin;
+    // The archive file a paused recording wrote into, for its resumption.
+    QString m_resumeFile;
     std::atomic<int> m_bStop{0};
     std::atomic<int> m_nFailScore{1};
     std::atomic<int> m_bHandOverPending{0};

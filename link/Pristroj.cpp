@@ -478,25 +478,25 @@ void CPristroj::AbandonThread(std::unique_ptr<CPristroj>* self)
     thread->DeleteWhenFinished();
 }
 
-void CPristroj::SendSettings(std::unique_ptr<CPristroj> copy, int timeoutMs)
+bool CPristroj::SendSettings(std::unique_ptr<CPristroj> copy, int timeoutMs)
 {
     m_threadEvent->Reset();
     if (!PostToThread(platform::WM_DEVICE_SETTINGS, reinterpret_cast<std::uintptr_t>(m_threadEvent.get()),
                       reinterpret_cast<std::intptr_t>(copy.get())))
-        return;
+        return false;
     // Delivered: the thread deletes the copy after taking it, however long
     // that takes (or when the message is discarded).
     (void)copy.release();
-    Host().WaitEvent(*m_threadEvent, timeoutMs);
+    return Host().WaitEvent(*m_threadEvent, timeoutMs);
 }
 
-void CPristroj::PostSettings(BOOL record)
+bool CPristroj::PostSettings(BOOL record, bool evenIfSame)
 {
-    if (!m_merit || !m_pMereni || !record == !m_zaznamenavat)
-        return;
+    if (!m_merit || !m_pMereni || (!evenIfSame && !record == !m_zaznamenavat))
+        return true;
     auto copy = std::make_unique<CPristroj>(*this);
     copy->m_zaznamenavat = record;
-    SendSettings(std::move(copy), kThreadWaitMs);
+    return SendSettings(std::move(copy), kThreadWaitMs);
 }
 
 void CPristroj::StopOnFileError()

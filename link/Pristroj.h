@@ -102,7 +102,12 @@ public:
     BOOL IsSameLink(const CPristroj& other) const;
     void SetActive(BOOL active);
     BOOL ApplyChanges(QObject* parent, const CPristroj& edited);
-    void PostSettings(BOOL record);
+    // Switches the thread's recording to `record` and waits for it to take
+    // the change; false when it did not within the wait (it takes it later).
+    // `evenIfSame` sends it also when the entry's flag already is `record`:
+    // after a change the thread has not taken yet, the entry still shows
+    // the flag from before it.
+    bool PostSettings(BOOL record, bool evenIfSame = false);
     void StopOnFileError();
     void LoadCategories();
     void SetBexorInterval(int code, BOOL save);
@@ -307,7 +312,7 @@ private:
     BOOL SettingsEqual(const CPristroj& other) const;
     // Sends `copy` to the thread in WM_DEVICE_SETTINGS and waits; the thread
     // owns the copy from the moment the post succeeds.
-    void SendSettings(std::unique_ptr<CPristroj> copy, int timeoutMs);
+    bool SendSettings(std::unique_ptr<CPristroj> copy, int timeoutMs);
     // Deactivates and ends the thread (type change).
     void StopThreadForTypeChange();
     // Hands a running thread over to end on its own; it keeps what it uses,

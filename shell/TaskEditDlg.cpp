@@ -56,6 +56,7 @@ void CTaskEditDlg::BuildControls()
     form->addRow(Text("Typ úlohy:"), m_kind);
     auto* fileRow = new QHBoxLayout;
     m_file = Named(new QLineEdit, IdOffline);
+    connect(m_file, &QLineEdit::textChanged, m_file, &QLineEdit::setToolTip);
     m_browse = Named(new QPushButton(Text("...")), IdBrowse);
     fileRow->addWidget(m_file, 1);
     fileRow->addWidget(m_browse);
@@ -215,7 +216,9 @@ void CTaskEditDlg::OnKindChanged()
 void CTaskEditDlg::ShowFile(const QString& path)
 {
     // The folder tells one file from another as much as the name does: the
-    // field grows to the whole path (within reason) and shows it from its start.
+    // field grows to the whole path (within reason) and shows it from its
+    // start. A longer path shows its end, the file's name, and the whole
+    // path as the field's tool tip.
     QStyleOptionFrame option;
     option.initFrom(m_file);
     option.lineWidth = m_file->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, m_file);
@@ -224,10 +227,10 @@ void CTaskEditDlg::ShowFile(const QString& path)
     const int text = m_file->fontMetrics().horizontalAdvance(path) + margins.left() + margins.right() + 5;
     const QSize wanted = m_file->style()->sizeFromContents(QStyle::CT_LineEdit, &option,
                                                             QSize(text, m_file->fontMetrics().height()), m_file);
-    m_file->setMinimumWidth(std::clamp(wanted.width(), ui::DluToPixelsX(kFileFieldDlu, font()),
-                                       ui::DluToPixelsX(kFileFieldMaxDlu, font())));
+    const int widest = ui::DluToPixelsX(kFileFieldMaxDlu, font());
+    m_file->setMinimumWidth(std::clamp(wanted.width(), ui::DluToPixelsX(kFileFieldDlu, font()), widest));
     m_file->setText(path);
-    m_file->setCursorPosition(0);
+    m_file->setCursorPosition(wanted.width() > widest ? int(path.size()) : 0);
 }
 
 void CTaskEditDlg::UpdateControls()

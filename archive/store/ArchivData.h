@@ -128,6 +128,11 @@ public:
     // The file of the period that starts at `since`: the matching file whose
     // time range starts latest, not before `since`.
     void FindPeriodFile(const QString& name, const QString& extension, QString& found, platform::CTime since);
+    // The file a paused recording wrote into. The next Create in the same
+    // period goes on in it even when a merge has put older records at its
+    // head, which would otherwise hide it from FindPeriodFile and bring a
+    // new file of the same name over it.
+    void SetResumeFile(const QString& path) { resumeFile = path; }
     // First and last block start of the file; the record walk refines it.
     virtual bool GetFileTimeRange(platform::CTime& first, platform::CTime& last);
     // Times of the first and the last data record of the file. A block that
@@ -272,6 +277,7 @@ protected:
     int periodChangePending = 0;
     int walkFirstSlot = 0;
     int walkEndSlot = 0;
+    QString resumeFile;
 
 private:
     struct PendingBlock {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 using platform::CTime;
@@ -50,6 +51,7 @@ int CArchivData::Create(int total, int recordsPerBlock, int interval, const QStr
         Host().Notify(invalid);
         return 0;
     }
+    const QString resume = std::exchange(resumeFile, QString());
     const std::int64_t span = std::int64_t(recordsPerBlock) * interval;
     const int slotTotal = int(std::clamp<std::int64_t>(total / span + 2, 2, archive::kMaxSlotCount));
 
@@ -104,6 +106,16 @@ int CArchivData::Create(int total, int recordsPerBlock, int interval, const QStr
         }
         QString found;
         FindPeriodFile(name, extension, found, periodStart);
+        if (!resume.isEmpty() && resume != found) {
+            const QFileInfo info(resume);
+            const QFileInfo base(name + extension);
+            const bool sameSeries = info.absolutePath() == base.absolutePath() &&
+                                    info.fileName().startsWith(QFileInfo(name).fileName() + QLatin1String("_Y")) &&
+                                    info.fileName().endsWith(extension);
+            if (sameSeries && info.isFile() &&
+                info.lastModified().toSecsSinceEpoch() >= std::int64_t(periodStart.GetTime()))
+                found = resume;
+        }
         const RecordingFile existing =
             found.isEmpty() ? RecordingFile::Gone : OpenExistingForRecording(found, instrument);
         if (existing == RecordingFile::Failed)

@@ -57,6 +57,9 @@ public:
     // cases apart, and a block the file refused, since NewHeader.
     bool SectionOpened() const { return m_opened; }
     bool WriteFailed() const { return m_writeFailed; }
+    // A section opened by a block whose records all lay outside the range
+    // holds no record: a period file of nothing but events.
+    bool RecordsStored() const { return m_recordsStored; }
 
 protected:
     // Merges the download `source` into this object's file through a merge
@@ -107,6 +110,7 @@ protected:
     // with the header records at `time`.
     bool StartRecord(platform::CTime time, const QByteArray& status, const QByteArray& config, const QByteArray& iden)
     {
+        m_recordsStored = true;
         if (m_writer.CountedRecords() < archive::CImportBlockWriter::kRecordsPerBlock)
             return true;
         if (!WriteImportBlock())
@@ -120,6 +124,7 @@ private:
     int m_clockAgreed = 1;
     bool m_opened = false;
     bool m_writeFailed = false;
+    bool m_recordsStored = false;
 };
 
 template <class Family>

@@ -13,6 +13,10 @@ namespace {
 
 using Time = std::int64_t;
 
+// Seconds by which the instrument's and the computer's stamps of one
+// measurement may differ.
+constexpr Time kClockSlack = 2;
+
 bool IsText(const CArchivRecord& r, std::uint8_t type, const QString& text)
 {
     return r.type == type && RecordText(r) == text;
@@ -412,11 +416,15 @@ MergeResult MergeBlocks(const std::vector<CArchivRecordList>& existingBlocks,
     }
     Merger m(s, codec, clockAgreed);
     const auto tolerance = [&](const CArchivRecordList& eBlock) {
-        return std::max(m.SPeriod(), GetBlockPeriod(eBlock, codec, false).period) + 2;
+        return std::max(m.SPeriod(), GetBlockPeriod(eBlock, codec, false).period) + kClockSlack;
     };
     const BlockPeriod sFirst = GetBlockPeriod(s.front(), codec, true);
     const Time eFirst = *m.FirstData(e.front());
-    if (sFirst.period >= 0 && Time(sFirst.firstTime) + sFirst.period < eFirst)
+    // Every downloaded record before the existing data is new, however close
+    // to it: a lone record at a period's start, merged into the file a
+    // recording began later in that period, is kept. Only one within the
+    // clocks' slack of the existing first record is that record again.
+    if (sFirst.period >= 0 && Time(sFirst.firstTime) + kClockSlack < eFirst)
         m.Fill(Time(sFirst.firstTime) - 1, eFirst - 1);
     for (std::size_t i = 0; i < e.size(); ++i) {
         if (i > 0) {

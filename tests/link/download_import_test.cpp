@@ -177,4 +177,37 @@ TEST_F(ImportTest, ImportThatStoresNothingIsReportedAndKeepsTheDownload)
     EXPECT_TRUE(host.errors[0].contains(tempPath)) << host.errors[0].toStdString();
 }
 
+// One period file of several: a period that holds downloaded records gets
+// exactly those, one that holds none gets no file at all (nor an empty one
+// of events only), which is no failure to report. The download stays for
+// the other periods.
+TEST_F(ImportTest, PeriodWithoutDownloadedRecordsGetsNoFile)
+{
+    auto job = Download(); // 09:11 to 10:00
+    struct Case {
+        const char* name;
+        CTime from, to;
+        int result;
+        int records;
+    };
+    const Case cases[] = {
+        {"period before the records", CTime(2024, 1, 15, 8, 0, 0), CTime(2024, 1, 15, 8, 59, 59),
+         kImportNothingStored, -1},
+        {"period after the records", CTime(2024, 1, 15, 10, 0, 1), CTime(2024, 1, 15, 10, 59, 59),
+         kImportNothingStored, -1},
+        {"period within the records", CTime(2024, 1, 15, 9, 30, 0), CTime(2024, 1, 15, 9, 39, 59), kImportDone, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CDownloadTarget target;
+        target.newFile = dir.filePath(QStringLiteral("hala_period.vk"));
+        target.rangeFrom = c.from;
+        target.rangeTo = c.to;
+        EXPECT_EQ(ImportVKArchive(*job, target, host), c.result);
+        EXPECT_EQ(CountDataRecords(target.newFile), c.records);
+        EXPECT_TRUE(QFile::exists(tempPath));
+        QFile::remove(target.newFile);
+    }
+}
+
 } // namespace

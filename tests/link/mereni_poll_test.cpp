@@ -2,8 +2,11 @@
 #include "MereniTestSupport.h"
 
 #include "archive/store/ArchivRecord.h"
+#include "archive/store/VKArchivImport.h"
 
 #include <QFile>
+
+#include <map>
 
 using namespace mereni_test;
 using sim::Family;
@@ -28,6 +31,21 @@ struct FamilyCase {
     int type;
     std::function<void(Instrument&)> prepare;
 };
+
+// How often each data record's time is in an archive file.
+std::map<std::uint32_t, int> DataTimes(const QString& path)
+{
+    std::map<std::uint32_t, int> times;
+    CVKDownloadArchivData reader;
+    if (reader.OpenByPath(path) && reader.OpenFirstBlock()) {
+        do {
+            for (const CArchivRecord& record : reader.CurrentBlock())
+                if (record.IsData())
+                    ++times[record.time];
+        } while (reader.ReadNextBlock());
+    }
+    return times;
+}
 
 // Controller state "regulating" (S2 code 6) at the values' offset.
 std::function<void(Instrument&)> Regulating(std::size_t offset)
@@ -97,4 +115,58 @@ TEST_F(PollTest, SilentInstrumentWithGiveUpLeavesTheEntryInactive)
     auto* thread = dynamic_cast<CMereni*>(entry->GetThread());
     ASSERT_NE(thread, nullptr);
     EXPECT_EQ(thread->GetFailScore(), 10);
+}
+
+// The main thread pauses a recording (to merge a download into its file)
+// and waits for the thread meanwhile, so it takes no hand-over: the thread
+// writes its last block itself rather than waiting for the main window,
+// every record reaches the file before the main thread goes on, and after
+// the resumption the recording goes on in the same file, no record twice.
+TEST_F(PollTest, PausedRecordingWritesItsLastBlockWhileTheMainThreadWaits)
+{
+    Instrument analyser(Family::VK, 1);
+    analyser.SetVersion(130);
+    StartLine({analyser}, 0);
+    mhost.autoAdvance = true;
+    auto entry = MakeEntry(CPristroj::kVK, port);
+    ASSERT_TRUE(entry->StartThread(platform::WM_DEVICE_ACTIVATE_RECORD));
+    ASSERT_EQ(entry->m_merit, 1) << entry->GetErrorText().toStdString();
+    CArchivData& archiv = *entry->GetArchivData();
+    const QString file = archiv.GetFilePath();
+    ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= 4; }));
+
+    // The clock stands: no poll ends a block of its own from here on. A
+    // settings round trip lets a poll under way end first.
+    mhost.autoAdvance = false;
+    ASSERT_TRUE(entry->PostSettings(1, true));
+    mhost.window = FakeMereniHost::Window::Ignore;
+    const std::size_t handed = mhost.Sends(platform::WM_DATA_READY).size();
+    // The records of the block being filled and of those not yet written.
+    std::vector<std::uint32_t> measured;
+    for (const CArchivRecord& record : ListsAccess::All(archiv))
+        if (record.IsData())
+            measured.push_back(record.time);
+
+    ASSERT_TRUE(entry->PostSettings(0));
+    EXPECT_EQ(entry->m_zaznamenavat, 0);
+    EXPECT_EQ(mhost.Sends(platform::WM_DATA_READY).size(), handed);
+    EXPECT_EQ(archiv.GetQueuedBlockCount(), 0);
+    const std::map<std::uint32_t, int> paused = DataTimes(file);
+    for (std::uint32_t time : measured)
+        EXPECT_EQ(paused.count(time), 1u) << time;
+    for (const auto& [time, count] : paused)
+        EXPECT_EQ(count, 1) << time;
+
+    // Resumed: new records after the kept ones, in the same file.
+    mhost.window = FakeMereniHost::Window::Take;
+    ASSERT_TRUE(entry->PostSettings(1));
+    mhost.autoAdvance = true;
+    ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= paused.size() + 4; }));
+    EXPECT_EQ(archiv.GetFilePath(), file);
+    const std::map<std::uint32_t, int> resumed = DataTimes(file);
+    for (const auto& [time, count] : resumed)
+        EXPECT_EQ(count, 1) << time;
+    for (const auto& [time, count] : paused)
+        EXPECT_EQ(resumed.count(time), 1u) << time;
+    entry.reset();
 }

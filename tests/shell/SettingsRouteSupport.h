@@ -139,8 +139,10 @@ class ProgramWithInstrument {
 public:
     // `instrument` answers at its own bus address; the entry of family
     // `type` is added to the program's list, not measured unless `measured`
-    // (then the program opens its live window once it answers).
-    ProgramWithInstrument(const sim::Instrument& instrument, int type, bool measured = false)
+    // (then the program opens its live window once it answers), with the
+    // settings `adjust` gives it as the user had saved them.
+    ProgramWithInstrument(const sim::Instrument& instrument, int type, bool measured = false,
+                          const std::function<void(CPristroj&)>& adjust = {})
     {
         EXPECT_TRUE(m_dir.isValid());
         platform::Settings::SetFileForTesting(m_dir.filePath(QStringLiteral("store.ini")));
@@ -158,6 +160,8 @@ public:
         added->m_soubor = m_dir.filePath(QStringLiteral("rozvodna"));
         added->m_merit = measured ? 1 : 0;
         added->m_zobrazovat = measured ? 1 : 0;
+        if (adjust)
+            adjust(*added);
         entry = added.get();
         EXPECT_TRUE(app->AdoptInstrument(nullptr, std::move(added)));
     }

@@ -41,6 +41,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <algorithm>
 #include <iterator>
 #include <set>
 #include <vector>
@@ -53,9 +54,11 @@ using platform::CTimeSpan;
 constexpr std::uint8_t kStatus = 0x14;
 constexpr std::size_t kRing = 1000;
 
-// The analyser has recorded `written` records a minute apart (its ring keeps
-// the newest 1000), the newest at `newest`; the minutes it then holds.
-std::set<std::int64_t> Recorded(routetest::ProgramWithInstrument& program, std::uint64_t written, CTime newest)
+// The analyser has recorded `written` records `period` seconds apart (whole
+// minutes up to an hour; its ring keeps the newest 1000), the newest at
+// `newest`; the times it then holds.
+std::set<std::int64_t> RecordedEvery(routetest::ProgramWithInstrument& program, std::uint64_t written, CTime newest,
+                                     int period)
 {
     program.line.WithInstrument(1, [&](sim::Instrument& i) {
         i.FillArchive(0, kRing, 12, written);
@@ -65,11 +68,23 @@ std::set<std::int64_t> Recorded(routetest::ProgramWithInstrument& program, std::
                               newest.GetHour(),        newest.GetMinute(), newest.GetSecond()};
         for (int f = 0; f < 6; ++f)
             clock[f] = bcd(fields[f]);
+        // The record period: minutes and seconds.
+        i.blocks[kStatus][40] = bcd(period / 60);
+        i.blocks[kStatus][41] = 0;
     });
-    std::set<std::int64_t> minutes;
+    std::set<std::int64_t> times;
     const std::uint64_t held = std::min<std::uint64_t>(written, kRing);
     for (std::uint64_t n = 0; n < held; ++n)
-        minutes.insert(std::int64_t(newest.GetTime()) / 60 - std::int64_t(n));
+        times.insert(std::int64_t(newest.GetTime()) - std::int64_t(n) * period);
+    return times;
+}
+
+// The same a minute apart; the minutes it then holds.
+std::set<std::int64_t> Recorded(routetest::ProgramWithInstrument& program, std::uint64_t written, CTime newest)
+{
+    std::set<std::int64_t> minutes;
+    for (std::int64_t t : RecordedEvery(program, written, newest, 60))
+        minutes.insert(t / 60);
     return minutes;
 }
 
@@ -77,6 +92,7 @@ std::set<std::int64_t> Recorded(routetest::ProgramWithInstrument& program, std::
 // and whether an outage marker is left among them.
 struct Held {
     std::multiset<std::int64_t> minutes;
+    std::vector<std::int64_t> seconds; // in file order
     int outageMarkers = 0;
 };
 
@@ -89,8 +105,10 @@ Held ReadArchive(const QString& path)
     const QByteArray outage = QStringLiteral("Data nejsou k dispozici.").toLatin1();
     do {
         for (const CArchivRecord& record : reader.CurrentBlock()) {
-            if (record.IsData())
+            if (record.IsData()) {
                 out.minutes.insert(std::int64_t(record.time) / 60);
+                out.seconds.push_back(std::int64_t(record.time));
+            }
             else if (record.type == kRecordError && record.data.startsWith(outage))
                 ++out.outageMarkers;
         }
@@ -155,6 +173,51 @@ ProfileFile ReadProfileFile(const QString& path)
     return out;
 }
 
+// "Přístroje", the instrument's row, "Přijmout data" (its question is
+// answered by the boxes), "Konec"; the download window it opened.
+CDownloaderView* ReceiveFromInstrumentList(CMainFrame* frame)
+{
+    bool pressed = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* list = qobject_cast<CPristrojeDlg*>(QApplication::activeModalWidget());
+        if (!list || !list->isVisible())
+            return;
+        if (pressed) {
+            QMetaObject::invokeMethod(list->Button(CPristrojeDlg::IdEnd), &QPushButton::click,
+                                      Qt::QueuedConnection);
+            return;
+        }
+        pressed = true;
+        list->List()->selectRow(0);
+        QMetaObject::invokeMethod(list->Button(CPristrojeDlg::IdReceive), &QPushButton::click,
+                                  Qt::QueuedConnection);
+    });
+    timer.start(20);
+    frame->Action(CMainFrame::kInstrumentList)->trigger();
+    timer.stop();
+    const QList<CDownloaderView*> views = frame->findChildren<CDownloaderView*>();
+    return views.size() == 1 ? views.front() : nullptr;
+}
+
+// The window's OK, then until the window has gone.
+bool Finish(CDownloaderView& view)
+{
+    QPointer<CDownloaderView> watched(&view);
+    static_cast<QPushButton*>(view.Control(CDownloaderView::IdOk))->click();
+    return Until([&] { return watched.isNull(); });
+}
+
+// "Doplnit existující" with `file` typed in, then OK until the window has gone.
+bool MergeInto(CDownloaderView& view, const QString& file)
+{
+    auto* existing = static_cast<QLineEdit*>(view.Control(CDownloaderView::IdExistingFile));
+    QTest::mouseClick(view.Control(CDownloaderView::IdExistingMode), Qt::LeftButton);
+    existing->selectAll();
+    QTest::keyClicks(existing, file);
+    return Finish(view);
+}
+
 class DownloadRouteTest : public ::testing::Test {
 public:
     static sim::Instrument Analyser()
@@ -166,41 +229,7 @@ public:
 
 protected:
     CMainFrame* Frame() const { return program.app->MainFrame(); }
-
-    // "Přístroje", the instrument's row, "Přijmout data" (its question is
-    // answered by the boxes), "Konec"; the download window it opened.
-    CDownloaderView* ReceiveFromInstrumentList()
-    {
-        bool pressed = false;
-        QTimer timer;
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            auto* list = qobject_cast<CPristrojeDlg*>(QApplication::activeModalWidget());
-            if (!list || !list->isVisible())
-                return;
-            if (pressed) {
-                QMetaObject::invokeMethod(list->Button(CPristrojeDlg::IdEnd), &QPushButton::click,
-                                          Qt::QueuedConnection);
-                return;
-            }
-            pressed = true;
-            list->List()->selectRow(0);
-            QMetaObject::invokeMethod(list->Button(CPristrojeDlg::IdReceive), &QPushButton::click,
-                                      Qt::QueuedConnection);
-        });
-        timer.start(20);
-        Frame()->Action(CMainFrame::kInstrumentList)->trigger();
-        timer.stop();
-        const QList<CDownloaderView*> views = Frame()->findChildren<CDownloaderView*>();
-        return views.size() == 1 ? views.front() : nullptr;
-    }
-
-    // The window's OK, then until the window has gone.
-    static bool Finish(CDownloaderView& view)
-    {
-        QPointer<CDownloaderView> watched(&view);
-        static_cast<QPushButton*>(view.Control(CDownloaderView::IdOk))->click();
-        return Until([&] { return watched.isNull(); });
-    }
+    CDownloaderView* ReceiveFromInstrumentList() const { return ::ReceiveFromInstrumentList(Frame()); }
 
     QString Folder() const { return QFileInfo(program.entry->m_soubor).absolutePath(); }
     QStringList TempFiles() const { return QDir(Folder()).entryList({QStringLiteral("*.tmp")}, QDir::Files); }
@@ -247,11 +276,7 @@ TEST_F(DownloadRouteTest, DownloadsMergesAndAPatchLandInTheArchive)
     served.insert(later.begin(), later.end());
     view = ReceiveFromInstrumentList();
     ASSERT_NE(view, nullptr);
-    auto* existing = static_cast<QLineEdit*>(view->Control(CDownloaderView::IdExistingFile));
-    QTest::mouseClick(view->Control(CDownloaderView::IdExistingMode), Qt::LeftButton);
-    existing->selectAll();
-    QTest::keyClicks(existing, file);
-    ASSERT_TRUE(Finish(*view));
+    ASSERT_TRUE(MergeInto(*view, file));
     EXPECT_EQ(boxes.Requests().size(), 2u) << lastBox();
     EXPECT_EQ(ReadArchive(file).minutes, Once(served));
 
@@ -267,11 +292,7 @@ TEST_F(DownloadRouteTest, DownloadsMergesAndAPatchLandInTheArchive)
     served.insert(fresh.begin(), fresh.end());
     view = ReceiveFromInstrumentList();
     ASSERT_NE(view, nullptr);
-    existing = static_cast<QLineEdit*>(view->Control(CDownloaderView::IdExistingFile));
-    QTest::mouseClick(view->Control(CDownloaderView::IdExistingMode), Qt::LeftButton);
-    existing->selectAll();
-    QTest::keyClicks(existing, file);
-    ASSERT_TRUE(Finish(*view));
+    ASSERT_TRUE(MergeInto(*view, file));
     const std::multiset<std::int64_t> withHole = ReadArchive(file).minutes;
     ASSERT_EQ(withHole, Once(served));
     ASSERT_FALSE(withHole.count(CTime(2024, 1, 15, 12, 35, 0).GetTime() / 60));
@@ -417,6 +438,79 @@ TEST_F(ProfileRouteTest, BothProfilesComeFromTheLiveWindowIntoTheirFiles)
     }
     EXPECT_TRUE(folder.entryList({QStringLiteral("*.tmp")}, QDir::Files).isEmpty());
     EXPECT_EQ(program.entry->m_merit.load(), 1);
+}
+
+// The analyser measured and recorded by the program, a file a day, while
+// its memory (ten-minute records of two days, all older than the recording)
+// is fetched from the instrument list and merged into the very file being
+// recorded into. The recording pauses for the merge and then goes on in the
+// same file without a question; the file holds every fetched record once
+// and the recording's own records.
+class RecordingRouteTest : public ::testing::Test {
+protected:
+    static sim::Instrument Measured()
+    {
+        sim::Instrument analyser = DownloadRouteTest::Analyser();
+        analyser.SetVersion(130);
+        return analyser;
+    }
+    static void DayFiles(CPristroj& entry)
+    {
+        entry.m_prepisovat = 0;
+        entry.m_intervalPrepisovani = 86400;
+        entry.m_intervalZapisovani = 2; // a block every two measurements
+    }
+    routetest::ProgramWithInstrument program{Measured(), CPristroj::kVK, true, DayFiles};
+};
+
+TEST_F(RecordingRouteTest, MergeIntoTheRecordedFileLetsTheRecordingGoOnThere)
+{
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    const auto texts = [&boxes] {
+        std::string out;
+        for (const auto& request : boxes.Requests())
+            out += request.text.toStdString() + " | ";
+        return out;
+    };
+    CMainFrame* frame = program.app->MainFrame();
+    frame->show();
+    CPristroj& entry = *program.entry;
+    const auto recordedInto = [&entry] {
+        const CArchivData* archive = entry.m_zaznamenavat ? entry.GetArchivData() : nullptr;
+        return archive ? archive->GetFilePath() : QString();
+    };
+    QString file;
+    Held own;
+    ASSERT_TRUE(Until([&] {
+        file = recordedInto();
+        own = file.isEmpty() || !QFile::exists(file) ? Held{} : ReadArchive(file);
+        return !own.seconds.empty();
+    })) << texts();
+    const std::int64_t ownFirst = *std::min_element(own.seconds.begin(), own.seconds.end());
+    const std::set<std::int64_t> served =
+        RecordedEvery(program, 288, CTime(CTime::time_type((ownFirst - 1) / 600 * 600)), 600);
+
+    CDownloaderView* view = ReceiveFromInstrumentList(frame);
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(MergeInto(*view, QDir::toNativeSeparators(file)));
+    const std::size_t asked = boxes.Requests().size(); // the download's question
+    const std::int64_t merged = QDateTime::currentSecsSinceEpoch();
+
+    // New records of its own come after the merged ones, in the same file.
+    Held now;
+    ASSERT_TRUE(Until([&] {
+        now = ReadArchive(file);
+        return !now.seconds.empty() && *std::max_element(now.seconds.begin(), now.seconds.end()) > merged;
+    })) << texts();
+    EXPECT_EQ(recordedInto(), file);
+    EXPECT_EQ(boxes.Requests().size(), asked) << texts();
+    ASSERT_LE(asked, 1u) << texts();
+    for (std::int64_t t : served)
+        EXPECT_EQ(std::count(now.seconds.begin(), now.seconds.end(), t), 1) << t - ownFirst;
+    for (std::int64_t t : own.seconds)
+        EXPECT_GE(std::count(now.seconds.begin(), now.seconds.end(), t), 1) << t - ownFirst;
+    EXPECT_TRUE(std::is_sorted(now.seconds.begin(), now.seconds.end()));
+    EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("*.vk")}, QDir::Files).size(), 1);
 }
 
 } // namespace

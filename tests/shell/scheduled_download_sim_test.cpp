@@ -330,12 +330,10 @@ protected:
         // The instrument's newest record: the last full hour, before the
         // recording starts.
         const CTime now = CTime::GetCurrentTime();
+        // In a day's first hour, today's file gets one downloaded record
+        // only, at the day's first second, less than a period before the
+        // recording's first record.
         newest = CTime(CTime::time_type(now.GetTime() - now.GetTime() % 3600));
-        // In the first hour of a day its file would get one downloaded record
-        // only, at the day's first second, which the merge into the recorded
-        // file does not keep yet: the test takes the hour before then.
-        if (QDateTime::fromSecsSinceEpoch(std::int64_t(newest.GetTime())).time().hour() == 0)
-            newest = CTime(CTime::time_type(newest.GetTime() - 3600));
         overwrite = false;
         recording = true;
         period = 3600;

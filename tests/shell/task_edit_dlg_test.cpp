@@ -200,3 +200,30 @@ TEST_F(TaskEditDlgTest, TimeLabelAndWholeOfflinePathAreShown)
     EXPECT_LT(left(C<QCheckBox>(CTaskEditDlg::IdSynch)), left(label));
     EXPECT_LE(left(label) + label->width(), left(time));
 }
+
+// An off-line path too long for the widest field shows its end, the file's
+// name, rather than cutting it off; the whole path is the field's tool tip,
+// also as the user types.
+TEST_F(TaskEditDlgTest, TooLongOfflinePathShowsItsFileName)
+{
+    QString folder = DataFolder();
+    for (int level = 0; level < 8; ++level)
+        folder += QDir::separator() + QStringLiteral("Rozvodna hlavní budovy sever %1").arg(level);
+    instruments[2]->m_soubor = folder + QDir::separator() + QStringLiteral("Rozvodna R1");
+    instruments.erase(instruments.begin(), instruments.begin() + 2);
+    ASSERT_TRUE(dlg.NewTask(instruments, tasks));
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QCoreApplication::processEvents();
+    auto* file = C<QLineEdit>(CTaskEditDlg::IdOffline);
+    const QString path = instruments[0]->m_soubor + QStringLiteral("S");
+    ASSERT_EQ(file->text(), path);
+    ASSERT_GT(file->fontMetrics().horizontalAdvance(path), file->width());
+    // The line edit keeps the cursor, here at the end, in sight.
+    EXPECT_EQ(file->cursorPosition(), path.size());
+    EXPECT_EQ(file->toolTip(), path);
+    file->setFocus();
+    QTest::keyClick(file, Qt::Key_End);
+    QTest::keyClicks(file, QStringLiteral("2"));
+    EXPECT_EQ(file->toolTip(), path + QStringLiteral("2"));
+}

@@ -164,6 +164,20 @@ TEST_F(VKMergeTest, ExistingRecordsStayAndGapsAreFilled)
          {{0, 10}},
          {{0, 250}},
          Expect({{0, 10, 'E'}, {10 * kPeriod, 240, 'S'}})},
+        // A recording that began half a minute into the period of the
+        // instrument's newest record.
+        {"lone downloaded record less than a period before the data",
+         {{30, 10}},
+         {{0, 1}},
+         Expect({{0, 1, 'S'}, {30, 10, 'E'}})},
+        {"downloaded record one period before the data",
+         {{kPeriod, 10}},
+         {{0, 11}},
+         Expect({{0, 1, 'S'}, {kPeriod, 10, 'E'}})},
+        {"downloaded record within a second of the first is that record",
+         {{1, 10}},
+         {{0, 10}},
+         Expect({{1, 10, 'E'}})},
     };
     for (const MergeCase& c : cases) {
         SCOPED_TRACE(c.name);
