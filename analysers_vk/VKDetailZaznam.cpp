@@ -13,7 +13,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -39,6 +41,22 @@ QDateTime ToDateTime(platform::CTime t)
 {
     return QDateTime::fromSecsSinceEpoch(qint64(t.GetTime()));
 }
+
+// The notes list rules its cells off like the instrument's other lists, so a
+// long note is read against its quantity.
+class GridLines : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(option.palette.color(QPalette::Mid));
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->restore();
+    }
+};
 
 } // namespace
 
@@ -159,6 +177,7 @@ void CVKDetailZaznam::Build()
     m_list->setColumnCount(2);
     m_list->setHeaderLabels({QStringLiteral("vel."), QStringLiteral("poznámka")});
     m_list->setRootIsDecorated(false);
+    m_list->setItemDelegate(new GridLines(m_list));
     m_list->setColumnWidth(0, 50);
     m_list->setColumnWidth(1, 250);
     m_list->setMinimumHeight(120);

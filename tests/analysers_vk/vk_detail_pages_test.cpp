@@ -12,7 +12,10 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QComboBox>
+#include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -335,6 +338,36 @@ TEST(VKDetailZaznamTest, NotesAreCutAndPackedBack)
     EXPECT_EQ(notebook.GetLine(2), QStringLiteral("síť"));
     EXPECT_EQ(notebook.GetLine(5), QString());
     EXPECT_EQ(notebook.GetLine(20), QStringLiteral("mimo poznámky"));
+}
+
+TEST(VKDetailZaznamTest, TheNotesListRulesOffItsCells)
+{
+    CVKStatus status;
+    status.SetVoltageRecording(0, 2, 0);
+    status.SetFrequencyRecording(TRUE, 0);
+    CVKNoteBook notebook;
+    notebook.SetLine(0, QStringLiteral("fáze L1"));
+    CIden iden = VKIden(0x0600);
+    CVKDetailZaznam page;
+    page.SetData(&status, &notebook, &iden);
+    page.SetMemorySize(30000);
+    page.FillQuantityList();
+    page.RebuildList();
+    page.ShowFields();
+    page.setAttribute(Qt::WA_DontShowOnScreen, true);
+    page.resize(900, 500);
+    page.show();
+    QTreeWidget* list = page.List();
+    ASSERT_GT(list->topLevelItemCount(), 1);
+    const QImage image = list->viewport()->grab().toImage();
+    const QColor line = list->palette().color(QPalette::Mid);
+    const QRect note = list->visualItemRect(list->topLevelItem(0));
+    const int between = list->header()->sectionViewportPosition(1) - 1; // the quantity's right edge
+    // The line under the first row runs across both columns; the line
+    // between the columns runs down the row.
+    for (int x : {between / 2, between + 20})
+        EXPECT_EQ(image.pixelColor(x, note.bottom()), line) << x;
+    EXPECT_EQ(image.pixelColor(between, note.center().y()), line);
 }
 
 } // namespace
