@@ -7,7 +7,10 @@ function(qorin_add_subdirectory_if_exists dir)
 endfunction()
 
 if(QORIN_SANITIZE STREQUAL "address")
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  # Line tables (-g1) are all a report's stacks need; full debug
+  # information made the objects and the statically linked test programs
+  # several gigabytes larger, more than a CI machine's disk could hold.
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g1)
   add_link_options(-fsanitize=address,undefined)
 elseif(QORIN_SANITIZE STREQUAL "thread")
   # -O1 as the sanitizer's makers advise: the checked programs run several
@@ -47,12 +50,76 @@ function(qorin_generate_string_ids)
 endfunction()
 qorin_generate_string_ids()
 
-# The headers almost every file includes are parsed once per target: on a
-# small CI machine that is most of a clean build's time.
-function(qorin_precompiled_headers target)
-  if(QORIN_PCH)
-    target_precompile_headers(${target} PRIVATE "${PROJECT_SOURCE_DIR}/cmake/PrecompiledHeaders.h")
+# The headers almost every file includes are parsed once, not once per file:
+# on a small CI machine that is most of a clean build's time. A precompiled
+# header is about 150 MB, so targets do not each build their own (one per
+# target filled a CI machine's disk): every target of the same kind reuses
+# the one header of its kind. The kinds are what the header's own #ifdefs
+# look at (Qt Core, Qt Widgets, a test program); GCC checks the rest
+# (-Winvalid-pch is an error here), so a mismatch fails the build loudly.
+function(_qorin_qt_reach target out_core out_widgets)
+  set(core OFF)
+  set(widgets OFF)
+  set(seen "")
+  get_target_property(queue ${target} LINK_LIBRARIES)
+  if(NOT queue)
+    set(queue "")
   endif()
+  while(queue)
+    list(POP_FRONT queue dep)
+    if(dep MATCHES "^\\$<" OR dep IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${dep})
+    if(dep STREQUAL "Qt6::Widgets")
+      set(widgets ON)
+      set(core ON)
+    elseif(dep MATCHES "^Qt6::")
+      set(core ON)
+    elseif(TARGET ${dep})
+      get_target_property(deps ${dep} INTERFACE_LINK_LIBRARIES)
+      if(deps)
+        list(APPEND queue ${deps})
+      endif()
+    endif()
+  endwhile()
+  set(${out_core} ${core} PARENT_SCOPE)
+  set(${out_widgets} ${widgets} PARENT_SCOPE)
+endfunction()
+
+function(qorin_precompiled_headers target)
+  if(NOT QORIN_PCH)
+    return()
+  endif()
+  _qorin_qt_reach(${target} core widgets)
+  set(kind plain)
+  set(qt "")
+  if(widgets)
+    set(kind widgets)
+    set(qt Qt6::Widgets)
+  elseif(core)
+    set(kind core)
+    set(qt Qt6::Core)
+  endif()
+  get_target_property(defs ${target} COMPILE_DEFINITIONS)
+  set(test OFF)
+  if(defs AND "QORIN_TEST_PROGRAM" IN_LIST defs)
+    set(test ON)
+    set(kind test_${kind})
+  endif()
+  set(holder qorin_pch_${kind})
+  if(NOT TARGET ${holder})
+    add_library(${holder} OBJECT "${PROJECT_SOURCE_DIR}/cmake/PrecompiledHolder.cpp")
+    target_include_directories(${holder} PRIVATE "${PROJECT_SOURCE_DIR}" "${PROJECT_BINARY_DIR}/generated")
+    target_link_libraries(${holder} PRIVATE ${qt})
+    if(test)
+      target_link_libraries(${holder} PRIVATE GTest::gtest)
+      target_compile_definitions(${holder} PRIVATE QORIN_TEST_PROGRAM)
+    endif()
+    qorin_warnings(${holder})
+    target_precompile_headers(${holder} PRIVATE "${PROJECT_SOURCE_DIR}/cmake/PrecompiledHeaders.h")
+  endif()
+  target_precompile_headers(${target} REUSE_FROM ${holder})
 endfunction()
 
 # Warnings apply to our own targets only (never to system headers).
