@@ -228,6 +228,9 @@ TEST_F(ProgramTest, RangeLeftOutOfBoundsIsRefusedOnceWithTheFocusBack)
         {"Qorin xxx", 0, 1022, "0.2", false, "cos: u cosinu musí být maximum kladné a minimum záporné"},
         {"Qorin 1xxx", 0, 1020, "30", true, "f: minimální mez je menší než 35.000000 "},
         {"Qorin 1xxx", 0, 1022, "-5", false, "THD: minimální mez je menší než 0.000000 "},
+        {"PJW,PJX", 3, 0, "30", false, "f: minimální mez je menší než 35.000000"},
+        {"VKR,VKN", 5, 0, "-5", false, "THD: minimální mez je menší než 0.000000"},
+        {"VKR,VKN", 3, 0, "30", true, "f: minimální mez je menší než 35.000000"},
     };
     ASSERT_NO_FATAL_FAILURE(Start());
     for (const LeaveCase& c : cases) {
