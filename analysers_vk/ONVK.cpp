@@ -127,11 +127,7 @@ void CONVK::Save(platform::Settings& settings)
 
 bool CONVK::OnKillActive()
 {
-    const QString message = CheckRanges();
-    if (message.isEmpty())
-        return TakeRanges();
-    ui::ErrorBox(this, message);
-    return false;
+    return m_rangeBox->Accepts() && TakeRanges();
 }
 
 void CONVK::OnOK()

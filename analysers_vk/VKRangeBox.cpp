@@ -2,14 +2,12 @@
 
 #include "model/ScaleCategories.h"
 #include "platform/Settings.h"
-#include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScopedValueRollback>
 
 namespace analysers_vk {
 
@@ -56,7 +54,7 @@ CVKRangeBox::CVKRangeBox(const QString& title, std::vector<VKRangeRow> rows, QWi
         m_labels.push_back(new QLabel(QString::fromUtf8(m_rows[std::size_t(c)].unit), this));
         grid->addWidget(m_labels.back(), c, 3);
         for (QLineEdit* edit : {m_min.back(), m_max.back()})
-            connect(edit, &QLineEdit::editingFinished, this, &CVKRangeBox::LimitLeft);
+            connect(edit, &QLineEdit::editingFinished, this, [this, edit] { LimitLeft(edit); });
     }
     m_auto = new QCheckBox(QStringLiteral("Určit rozsah automaticky"), this);
     grid->addWidget(m_auto, count, 0, 1, 4);
@@ -74,13 +72,10 @@ void CVKRangeBox::EnableRanges()
         label->setEnabled(manual);
 }
 
-void CVKRangeBox::LimitLeft()
+void CVKRangeBox::LimitLeft(QLineEdit* edit)
 {
-    // The message box takes the focus from the edit once more.
-    if (m_checking)
-        return;
-    const QScopedValueRollback<bool> checking(m_checking, true);
-    Accepts();
+    if (ui::CFieldRefusal::MovedOnWithin(edit))
+        Accepts();
 }
 
 bool CVKRangeBox::Accepts()
@@ -89,11 +84,7 @@ bool CVKRangeBox::Accepts()
     const QString message = Check(focus);
     if (message.isEmpty())
         return true;
-    ui::ErrorBox(this, message, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
-    if (focus) {
-        focus->setFocus();
-        focus->selectAll();
-    }
+    m_refusal.Say(message, focus);
     return false;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/FieldRefusal.h"
+
 #include <QGroupBox>
 #include <QStringList>
 
@@ -64,16 +66,16 @@ public:
 
 private:
     void EnableRanges();
-    // A limit box left: its rows are checked at once, and a refused one
-    // takes the focus back with the message.
-    void LimitLeft();
+    // A limit box left for another control: its rows are checked at once,
+    // and a refused one takes the focus back with the message.
+    void LimitLeft(QLineEdit* edit);
 
     std::vector<VKRangeRow> m_rows;
     std::vector<QLineEdit*> m_min;
     std::vector<QLineEdit*> m_max;
     std::vector<QWidget*> m_labels;
     QCheckBox* m_auto = nullptr;
-    bool m_checking = false;
+    ui::CFieldRefusal m_refusal{this};
 };
 
 // "Zobrazit:": the panes a new live window of the family shows.

@@ -77,11 +77,7 @@ QString CONVKT::CheckRanges() const
 
 bool CONVKT::OnKillActive()
 {
-    const QString message = CheckRanges();
-    if (message.isEmpty())
-        return true;
-    ui::ErrorBox(this, message);
-    return false;
+    return m_rangeBox->Accepts();
 }
 
 void CONVKT::OnOK()

@@ -281,6 +281,8 @@ CDisplaySettingsForm::CDisplaySettingsForm(const Spec& spec, QWidget* parent) : 
         auto* hi = new QLineEdit(ranges);
         remember(range.minEdit, lo);
         remember(range.maxEdit, hi);
+        for (QLineEdit* edit : {lo, hi})
+            connect(edit, &QLineEdit::editingFinished, this, [this, edit] { OnRangeLeft(edit); });
         rangeGrid->addWidget(label, r + 1, 0);
         rangeGrid->addWidget(lo, r + 1, 1);
         rangeGrid->addWidget(hi, r + 1, 2);
@@ -357,8 +359,7 @@ bool CDisplaySettingsForm::Validate()
         const float lo = m_min[r]->text().toFloat(&okMin);
         const float hi = m_max[r]->text().toFloat(&okMax);
         if (!okMin || !okMax) {
-            ui::ErrorBox(this, QStringLiteral("%1: zadejte číslo").arg(name));
-            (okMin ? m_max[r] : m_min[r])->setFocus();
+            m_refusal.Say(QStringLiteral("%1: zadejte číslo").arg(name), okMin ? m_max[r] : m_min[r]);
             return false;
         }
         FloatRangeResult result = DDV_FloatRange(lo, hi, range.low, range.high, range.cosine ? TRUE : FALSE);
@@ -369,12 +370,18 @@ bool CDisplaySettingsForm::Validate()
             result.focusMinimum = TRUE;
         }
         if (result.messageId != 0) {
-            ui::ErrorBox(this, FormatFloatRangeMessage(platform::LoadString(result.messageId), name, result.limit));
-            (result.focusMinimum ? m_min[r] : m_max[r])->setFocus();
+            m_refusal.Say(FormatFloatRangeMessage(platform::LoadString(result.messageId), name, result.limit),
+                          result.focusMinimum ? m_min[r] : m_max[r]);
             return false;
         }
     }
     return true;
+}
+
+void CDisplaySettingsForm::OnRangeLeft(QLineEdit* edit)
+{
+    if (!m_updating && ui::CFieldRefusal::MovedOnWithin(edit))
+        Validate();
 }
 
 void CDisplaySettingsForm::EnableRanges()

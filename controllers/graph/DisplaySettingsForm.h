@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ScaleCategories.h"
+#include "platform/ui/FieldRefusal.h"
 
 #include <QColor>
 #include <QWidget>
@@ -123,6 +124,8 @@ private:
     void OnGroupClicked(int group);
     void UpdateGroups();
     void EnableRanges();
+    // A range edit left for another control: the ranges are checked at once.
+    void OnRangeLeft(QLineEdit* edit);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     const Spec& m_spec;
@@ -138,6 +141,7 @@ private:
     QCheckBox* m_importExport = nullptr;
     QCheckBox* m_auto = nullptr;
     std::map<int, QWidget*> m_controls;
+    ui::CFieldRefusal m_refusal{this};
     bool m_updating = false;
 };
 

@@ -4,6 +4,8 @@
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/MdiFrame.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSize>
 
 namespace ui {
@@ -60,10 +62,31 @@ void CLiveViewState::RestoreFrame(CChildFrame* frame, CDocument* document) const
         return;
     }
     frame->SetRememberedDocument(document);
+    const bool maximized = settings.GetProfileInt(section, QStringLiteral("maximize"), 0) != 0;
+    // The MDI area maximises every window it activates while another one is
+    // maximised, and puts that one back to normal: a window left normal
+    // would come back maximised, and the maximised one normal. The stored
+    // rectangle is the normal one, so it is set on a normal window.
+    QMdiSubWindow* carriedFrom = nullptr;
+    if (frame->isMaximized()) {
+        QMdiArea* area = frame->mdiArea();
+        if (area && !maximized) {
+            const QList<QMdiSubWindow*> history = area->subWindowList(QMdiArea::ActivationHistoryOrder);
+            const qsizetype at = history.indexOf(frame);
+            if (at > 0)
+                carriedFrom = history.at(at - 1);
+        }
+        frame->showNormal();
+    }
     frame->setGeometry(x, y, cx, cy);
-    if (settings.GetProfileInt(section, QStringLiteral("maximize"), 0))
+    if (maximized)
         frame->showMaximized();
     frame->SetRememberedDocument(nullptr);
+    // The window the user left maximised stays so, in front of this one.
+    if (carriedFrom) {
+        carriedFrom->mdiArea()->setActiveSubWindow(carriedFrom);
+        carriedFrom->showMaximized();
+    }
 }
 
 void CLiveViewState::RememberFrame(const CChildFrame* frame)

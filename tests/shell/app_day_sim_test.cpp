@@ -570,6 +570,80 @@ TEST_F(DaySimTest, WorkingDay)
     }
 }
 
+// One live window left maximised and the others beside it: each comes back
+// as it was left, whichever of them the start opens first. The maximised one
+// covers the area and is the active one; the others stand behind it at their
+// own places, where un-maximising shows them.
+TEST_F(DaySimTest, MaximisedLiveWindowComesBackAloneMaximisedBeforeTheOthers)
+{
+    const std::vector<Member> members{kDesk[0], kDesk[2], kDesk[4]};
+    Prepare(members);
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+    const auto frameOf = [this](const Member& m) {
+        ui::CView* view = app->LiveView(*Entry(m.name));
+        return view ? view->GetParentFrame() : nullptr;
+    };
+    for (std::size_t bigIndex : {std::size_t(0), members.size() - 1}) {
+        const Member& big = members[bigIndex];
+        SCOPED_TRACE(big.name);
+        // The user un-maximises what is maximised, puts each window somewhere,
+        // then brings one forward and maximises it.
+        std::map<QString, QRect> placed;
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            ui::CChildFrame* frame = frameOf(members[i]);
+            ASSERT_NE(frame, nullptr) << members[i].name;
+            if (frame->isMaximized())
+                frame->showNormal();
+            const int shift = int(i + bigIndex);
+            const QRect rect(20 + 60 * shift, 10 + 40 * shift, 620 + 10 * shift, 460 + 10 * shift);
+            frame->setGeometry(rect);
+            placed[QString::fromUtf8(members[i].name)] = rect;
+        }
+        ui::CChildFrame* bigFrame = frameOf(big);
+        app->MainFrame()->MdiArea()->setActiveSubWindow(bigFrame);
+        bigFrame->showMaximized();
+        QCoreApplication::processEvents();
+        for (const Member& m : members)
+            ASSERT_EQ(frameOf(m)->isMaximized(), &m == &big) << m.name;
+
+        for (const char* start : {"first restart", "second restart"}) {
+            SCOPED_TRACE(start);
+            ASSERT_EQ(Quit(), 0);
+            for (const Member& m : members) {
+                const QString name = QString::fromUtf8(m.name);
+                const platform::SettingsSection key = CDeviceRegistry::Key(name);
+                EXPECT_EQ(store.GetProfileInt(key, QStringLiteral("maximize"), -1), &m == &big ? 1 : 0) << m.name;
+                const QRect stored(store.GetProfileInt(key, QStringLiteral("x"), -1),
+                                   store.GetProfileInt(key, QStringLiteral("y"), -1),
+                                   store.GetProfileInt(key, QStringLiteral("cx"), -1),
+                                   store.GetProfileInt(key, QStringLiteral("cy"), -1));
+                EXPECT_EQ(stored, placed[name]) << m.name;
+            }
+            app.reset();
+            Start();
+            ASSERT_TRUE(WaitForDesk());
+            QCoreApplication::processEvents();
+            for (const Member& m : members) {
+                const ui::CChildFrame* frame = frameOf(m);
+                ASSERT_NE(frame, nullptr) << m.name;
+                EXPECT_EQ(frame->isMaximized(), &m == &big) << m.name;
+                EXPECT_EQ(frame->NormalGeometry(), placed[QString::fromUtf8(m.name)]) << m.name;
+                if (&m != &big) {
+                    EXPECT_EQ(frame->geometry(), placed[QString::fromUtf8(m.name)]) << m.name;
+                }
+            }
+            EXPECT_EQ(app->MainFrame()->MdiArea()->activeSubWindow(), frameOf(big));
+        }
+        // Un-maximised, the window goes back to where the user had it.
+        ui::CChildFrame* frame = frameOf(big);
+        frame->showNormal();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(frame->geometry(), placed[QString::fromUtf8(big.name)]);
+    }
+    EXPECT_EQ(Quit(), 0);
+}
+
 // "Plovoucí okno..." from a controller's live window opens the panel at the
 // first try, and the instrument list and the next start know it is open.
 TEST_F(DaySimTest, FloatingPanelFromTheLiveWindowsMenuOpensAtOnceAndIsKept)

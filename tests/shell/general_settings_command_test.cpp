@@ -9,6 +9,8 @@
 #include "analysers_vk/ONVK.h"
 #include "analysers_vk/ONVKR.h"
 #include "app/Families.h"
+#include "controllers/graph/ControllerGeneralPage.h"
+#include "controllers/graph/DisplaySettingsForm.h"
 #include "model/ScaleCategories.h"
 #include "platform/ui/PropertySheet.h"
 #include "shell/GeneralSettings.h"
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTabWidget>
 
 namespace {
 
@@ -187,5 +190,88 @@ INSTANTIATE_TEST_SUITE_P(Directions, GeneralSettingsVKRanges,
                                            RangeCase{"VkThenVkrEscape", false, Ending::Escape},
                                            RangeCase{"VkrThenVkCancel", true, Ending::Cancel}),
                          [](const ::testing::TestParamInfo<RangeCase>& info) { return std::string(info.param.name); });
+
+// A range typed out of bounds on a family page is refused as the user
+// leaves the box, by Tab or by a click on another tab: one message, the page
+// stays, and the box at fault has the focus again.
+struct LeaveCase {
+    const char* tab;
+    int category;  // analyser pages: the category's minimum box
+    int editId;    // controller pages: the edit's id
+    const char* typed;
+    bool byTabKey; // else by a click on the tab "VKT"
+    const char* message;
+};
+
+QLineEdit* RangeEdit(ui::CPropertySheet& sheet, const LeaveCase& c)
+{
+    if (auto* controller = dynamic_cast<controllers::CControllerGeneralPage*>(sheet.GetActivePage()))
+        return qobject_cast<QLineEdit*>(controller->Form()->Control(c.editId));
+    if (auto* analyser = dynamic_cast<CONVK*>(sheet.GetActivePage()))
+        return analyser->Minimum(c.category);
+    return nullptr;
+}
+
+QCheckBox* AutomaticRanges(ui::CPropertySheet& sheet)
+{
+    if (auto* controller = dynamic_cast<controllers::CControllerGeneralPage*>(sheet.GetActivePage()))
+        return qobject_cast<QCheckBox*>(controller->Form()->Control(1087));
+    if (auto* analyser = dynamic_cast<CONVK*>(sheet.GetActivePage()))
+        return analyser->Automatic();
+    return nullptr;
+}
+
+TEST_F(ProgramTest, RangeLeftOutOfBoundsIsRefusedOnceWithTheFocusBack)
+{
+    const LeaveCase cases[] = {
+        {"Qorin xxx", 0, 1024, "-1", true, "THD: minimální mez je menší než 0.000000 "},
+        {"Qorin xxx", 0, 1022, "0.2", false, "cos: u cosinu musí být maximum kladné a minimum záporné"},
+        {"Qorin 1xxx", 0, 1020, "30", true, "f: minimální mez je menší než 35.000000 "},
+        {"Qorin 1xxx", 0, 1022, "-5", false, "THD: minimální mez je menší než 0.000000 "},
+        {"PJW,PJX", 3, 0, "30", false, "f: minimální mez je menší než 35.000000"},
+        {"VKR,VKN", 5, 0, "-5", false, "THD: minimální mez je menší než 0.000000"},
+        {"VKR,VKN", 3, 0, "30", true, "f: minimální mez je menší než 35.000000"},
+    };
+    ASSERT_NO_FATAL_FAILURE(Start());
+    for (const LeaveCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.tab << " " << c.typed << (c.byTabKey ? " Tab" : " tab click"));
+        ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+        QStringList said;
+        QString shownTab;
+        QWidget* focusAfter = nullptr;
+        QLineEdit* edit = nullptr;
+        const auto run = [&] { app->MainFrame()->Action(CMainFrame::kGeneralSettings)->trigger(); };
+        const bool came = shelltest::WithModal<CObecneNastaveni>(run, [&](CObecneNastaveni& sheet) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+            ASSERT_EQ(shelltest::ClickTab(sheet, QString::fromUtf8(c.tab)), QString::fromUtf8(c.tab));
+            QCheckBox* automatic = AutomaticRanges(sheet);
+            ASSERT_NE(automatic, nullptr);
+            if (automatic->isChecked())
+                QTest::mouseClick(automatic, Qt::LeftButton, {}, QPoint(8, automatic->height() / 2));
+            edit = RangeEdit(sheet, c);
+            ASSERT_NE(edit, nullptr);
+            QTest::mouseClick(edit, Qt::LeftButton);
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, QString::fromUtf8(c.typed));
+            ASSERT_EQ(QApplication::focusWidget(), edit);
+            if (c.byTabKey)
+                QTest::keyClick(edit, Qt::Key_Tab);
+            else
+                shelltest::ClickTab(sheet, QStringLiteral("VKT"));
+            QCoreApplication::processEvents();
+            shownTab = sheet.Tabs()->tabText(sheet.Tabs()->currentIndex());
+            focusAfter = QApplication::focusWidget();
+            for (const auto& request : boxes.Requests())
+                said << request.text;
+            shelltest::EndSheet(sheet, Ending::Cancel);
+        });
+        ASSERT_TRUE(came);
+        const QString message = QString::fromUtf8(c.message);
+        EXPECT_EQ(said, QStringList{message});
+        EXPECT_EQ(shownTab, QString::fromUtf8(c.tab));
+        EXPECT_EQ(focusAfter, edit);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+}
 
 } // namespace
