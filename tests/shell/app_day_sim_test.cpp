@@ -94,23 +94,19 @@ bool HasShownData(ui::CView* view)
 }
 
 // The groups and charts a values pane of an analyser shows in its fullest
-// arrangement, each with whether its texts are checked whole; none for the
-// controllers' panes.
-std::vector<std::pair<QWidget*, bool>> FullestParts(QWidget* values)
+// arrangement; none for the controllers' panes.
+std::vector<QWidget*> FullestParts(QWidget* values)
 {
-    std::vector<std::pair<QWidget*, bool>> parts;
+    std::vector<QWidget*> parts;
     if (auto* vk = qobject_cast<analysers_vk::CVKHodnotyDlg*>(values)) {
         for (int i = 0; i < 4; ++i)
-            parts.insert(parts.end(), {{vk->Group(i), true}, {vk->Chart(i), true}});
+            parts.insert(parts.end(), {vk->Group(i), vk->Chart(i)});
     } else if (auto* vkr = qobject_cast<analysers_vk::CVKRHodnotyDlg*>(values)) {
         for (int i = 0; i < analysers_vk::CVKRHodnotyDlg::kGroupCount; ++i)
-            parts.push_back({vkr->Group(i), true});
+            parts.push_back(vkr->Group(i));
     } else if (auto* vkt = qobject_cast<analysers_vkt::CVKTHodnotyDlg*>(values)) {
-        // The powers table shows the simulated fourth channel's active power
-        // as a number of 23 digits, which no field holds: left out until that
-        // value is sorted out.
         for (int i = 0; i < 4; ++i)
-            parts.insert(parts.end(), {{vkt->Table(i), i != 2}, {vkt->Chart(i), true}});
+            parts.insert(parts.end(), {vkt->Table(i), vkt->Chart(i)});
     }
     return parts;
 }
@@ -758,13 +754,13 @@ void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
             continue;
         // Every group and chart of the fullest arrangement in the pane, and
         // every text of a group within its field.
-        for (const auto& [part, texts] : FullestParts(values)) {
+        for (QWidget* part : FullestParts(values)) {
             ASSERT_NE(part, nullptr);
             EXPECT_TRUE(part->isVisible());
             EXPECT_TRUE(values->rect().contains(QRect(part->mapTo(values, QPoint(0, 0)), part->size())))
                 << part->metaObject()->className();
             for (const QLabel* label : part->findChildren<QLabel*>()) {
-                if (!texts || !label->isVisible() || label->text().isEmpty())
+                if (!label->isVisible() || label->text().isEmpty())
                     continue;
                 const QRect inner = label->contentsRect();
                 EXPECT_GE(inner.width(), label->fontMetrics().horizontalAdvance(label->text()))
