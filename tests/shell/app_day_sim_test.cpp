@@ -684,7 +684,8 @@ TEST_F(DaySimTest, InstrumentRefusedForOldFirmwareCanBeActivatedAgain)
 // within the main window's MDI area: the front panel whole at its own size
 // and the values readable. `wide`: the main window has room for every
 // pane's fullest arrangement, which each values pane then shows, every
-// group and chart whole and no value cut.
+// group and chart whole and no value cut, and each further window opens a
+// step down the area's cascade.
 void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
 {
     Prepare({std::begin(kDesk), std::end(kDesk)});
@@ -707,12 +708,14 @@ void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
     ASSERT_TRUE(WaitForDesk());
 
     const QSize room = app->MainFrame()->MdiArea()->viewport()->size();
+    std::set<std::pair<int, int>> corners;
     for (const Member& m : kDesk) {
         SCOPED_TRACE(m.name);
         ui::CView* view = app->LiveView(*Entry(m.name));
         ASSERT_NE(view, nullptr);
         const ui::CChildFrame* frame = view->GetParentFrame();
         ASSERT_NE(frame, nullptr);
+        corners.insert({frame->x(), frame->y()});
         EXPECT_LE(frame->width(), room.width());
         EXPECT_LE(frame->height(), room.height());
         // Not squeezed below what the view asks for, where the area has room.
@@ -769,6 +772,11 @@ void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
                 EXPECT_TRUE(part->rect().contains(label->geometry())) << label->text().toStdString();
             }
         }
+    }
+    // With room to spare no window stands over another's corner: each is
+    // seen behind the next, as the MDI cascades new windows.
+    if (wide) {
+        EXPECT_EQ(corners.size(), std::size(kDesk));
     }
 }
 
