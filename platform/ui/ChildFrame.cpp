@@ -9,10 +9,13 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QMetaObject>
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace ui {
 
@@ -102,11 +105,38 @@ void CChildFrame::FitToView()
     resize(wanted.expandedTo(minimumSizeHint()));
     // Moved back far enough for the whole window to be seen.
     if (area && area->isVisible()) {
-        const QPoint from(std::max(0, std::min(x(), room.width() - width())),
-                          std::max(0, std::min(y(), room.height() - height())));
+        const QPoint at = m_shown ? pos() : CascadePoint(room);
+        const QPoint from(std::max(0, std::min(at.x(), room.width() - width())),
+                          std::max(0, std::min(at.y(), room.height() - height())));
         if (from != pos())
             move(from);
     }
+}
+
+// Windows opened one after another would otherwise all stand in the area's
+// corner, each hiding the one before: every new one goes a title bar further
+// down and to the right of the last, the first place no other window's
+// corner holds, and starts again at the corner when it would no longer fit.
+QPoint CChildFrame::CascadePoint(QSize room) const
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(this);
+    const int step = std::max(1, style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, this));
+    const int places = 1 + std::max(0, std::min((room.width() - width()) / step, (room.height() - height()) / step));
+    std::vector<bool> taken(std::size_t(places), false);
+    int others = 0;
+    for (QMdiSubWindow* window : mdiArea()->subWindowList()) {
+        if (window == this)
+            continue;
+        ++others;
+        const auto* frame = qobject_cast<const CChildFrame*>(window);
+        const QPoint corner = frame ? frame->NormalGeometry().topLeft() : window->geometry().topLeft();
+        if (corner.x() == corner.y() && corner.x() >= 0 && corner.x() % step == 0 && corner.x() / step < places)
+            taken[std::size_t(corner.x() / step)] = true;
+    }
+    const auto free = std::find(taken.begin(), taken.end(), false);
+    const int place = free != taken.end() ? int(free - taken.begin()) : others % places;
+    return QPoint(place * step, place * step);
 }
 
 CView* CChildFrame::GetActiveView() const
@@ -161,6 +191,12 @@ void CChildFrame::moveEvent(QMoveEvent* event)
 {
     QMdiSubWindow::moveEvent(event);
     TakeNormalGeometry();
+}
+
+void CChildFrame::showEvent(QShowEvent* event)
+{
+    QMdiSubWindow::showEvent(event);
+    m_shown = true;
 }
 
 void CChildFrame::resizeEvent(QResizeEvent* event)

@@ -32,7 +32,8 @@ public:
 
     void SetView(CView* view);
     // The size the view asks for, kept within the MDI area (or the screen
-    // while the area is not shown yet).
+    // while the area is not shown yet). A frame not shown yet takes the
+    // next free place of the area's cascade, as far as it still fits whole.
     void FitToView();
     // A stored size taken from a minimised or empty window would bring the
     // window back as a bare title bar.
@@ -54,13 +55,16 @@ protected:
     virtual void OnSetFocus();
     void focusInEvent(QFocusEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void TakeNormalGeometry();
+    QPoint CascadePoint(QSize room) const;
 
     QPointer<CDocument> m_rememberedDocument;
     QRect m_normal;
+    bool m_shown = false;
 };
 
 // Frame of the download windows: its view decides whether a close request

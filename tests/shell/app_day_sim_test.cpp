@@ -94,23 +94,19 @@ bool HasShownData(ui::CView* view)
 }
 
 // The groups and charts a values pane of an analyser shows in its fullest
-// arrangement, each with whether its texts are checked whole; none for the
-// controllers' panes.
-std::vector<std::pair<QWidget*, bool>> FullestParts(QWidget* values)
+// arrangement; none for the controllers' panes.
+std::vector<QWidget*> FullestParts(QWidget* values)
 {
-    std::vector<std::pair<QWidget*, bool>> parts;
+    std::vector<QWidget*> parts;
     if (auto* vk = qobject_cast<analysers_vk::CVKHodnotyDlg*>(values)) {
         for (int i = 0; i < 4; ++i)
-            parts.insert(parts.end(), {{vk->Group(i), true}, {vk->Chart(i), true}});
+            parts.insert(parts.end(), {vk->Group(i), vk->Chart(i)});
     } else if (auto* vkr = qobject_cast<analysers_vk::CVKRHodnotyDlg*>(values)) {
         for (int i = 0; i < analysers_vk::CVKRHodnotyDlg::kGroupCount; ++i)
-            parts.push_back({vkr->Group(i), true});
+            parts.push_back(vkr->Group(i));
     } else if (auto* vkt = qobject_cast<analysers_vkt::CVKTHodnotyDlg*>(values)) {
-        // The powers table shows the simulated fourth channel's active power
-        // as a number of 23 digits, which no field holds: left out until that
-        // value is sorted out.
         for (int i = 0; i < 4; ++i)
-            parts.insert(parts.end(), {{vkt->Table(i), i != 2}, {vkt->Chart(i), true}});
+            parts.insert(parts.end(), {vkt->Table(i), vkt->Chart(i)});
     }
     return parts;
 }
@@ -762,7 +758,8 @@ TEST_F(DaySimTest, InstrumentRefusedForOldFirmwareCanBeActivatedAgain)
 // within the main window's MDI area: the front panel whole at its own size
 // and the values readable. `wide`: the main window has room for every
 // pane's fullest arrangement, which each values pane then shows, every
-// group and chart whole and no value cut.
+// group and chart whole and no value cut, and each further window opens a
+// step down the area's cascade.
 void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
 {
     Prepare({std::begin(kDesk), std::end(kDesk)});
@@ -785,12 +782,14 @@ void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
     ASSERT_TRUE(WaitForDesk());
 
     const QSize room = app->MainFrame()->MdiArea()->viewport()->size();
+    std::set<std::pair<int, int>> corners;
     for (const Member& m : kDesk) {
         SCOPED_TRACE(m.name);
         ui::CView* view = app->LiveView(*Entry(m.name));
         ASSERT_NE(view, nullptr);
         const ui::CChildFrame* frame = view->GetParentFrame();
         ASSERT_NE(frame, nullptr);
+        corners.insert({frame->x(), frame->y()});
         EXPECT_LE(frame->width(), room.width());
         EXPECT_LE(frame->height(), room.height());
         // Not squeezed below what the view asks for, where the area has room.
@@ -832,13 +831,13 @@ void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
             continue;
         // Every group and chart of the fullest arrangement in the pane, and
         // every text of a group within its field.
-        for (const auto& [part, texts] : FullestParts(values)) {
+        for (QWidget* part : FullestParts(values)) {
             ASSERT_NE(part, nullptr);
             EXPECT_TRUE(part->isVisible());
             EXPECT_TRUE(values->rect().contains(QRect(part->mapTo(values, QPoint(0, 0)), part->size())))
                 << part->metaObject()->className();
             for (const QLabel* label : part->findChildren<QLabel*>()) {
-                if (!texts || !label->isVisible() || label->text().isEmpty())
+                if (!label->isVisible() || label->text().isEmpty())
                     continue;
                 const QRect inner = label->contentsRect();
                 EXPECT_GE(inner.width(), label->fontMetrics().horizontalAdvance(label->text()))
@@ -847,6 +846,11 @@ void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
                 EXPECT_TRUE(part->rect().contains(label->geometry())) << label->text().toStdString();
             }
         }
+    }
+    // With room to spare no window stands over another's corner: each is
+    // seen behind the next, as the MDI cascades new windows.
+    if (wide) {
+        EXPECT_EQ(corners.size(), std::size(kDesk));
     }
 }
 

@@ -4,6 +4,9 @@
 #include "tools/instrument_sim/SimInstrument.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
 
 namespace sim {
 
@@ -194,6 +197,26 @@ std::size_t VKTValuesSize(unsigned mask)
     return size;
 }
 
+// The active and reactive powers of the phase values, as an analyser
+// measures them from each input's voltage, current and phase angle: the
+// counting pattern of the other values, read as floats, would be powers of
+// up to 1e38 W that no input can carry.
+void PutVKTPowers(std::uint8_t* data, unsigned mask)
+{
+    if (!(mask & 0x10))
+        return;
+    const std::size_t inputs = std::size_t(std::popcount(mask & 0x0Fu));
+    const auto word = [data](std::size_t offset) { return unsigned(data[offset]) << 8 | data[offset + 1]; };
+    for (std::size_t k = 0; k < inputs; ++k) {
+        const double voltage = word(2 * k) * 0.025;
+        const double current = word(4 * inputs + 2 * k) * 0.0002;
+        const double angle = std::int16_t(word(14 * inputs + 2 * k)) * 0.0001;
+        const double apparent = voltage * current;
+        PutBE32(data + 6 * inputs + 4 * k, std::bit_cast<std::uint32_t>(float(apparent * std::cos(angle))));
+        PutBE32(data + 10 * inputs + 4 * k, std::bit_cast<std::uint32_t>(float(apparent * std::sin(angle))));
+    }
+}
+
 constexpr std::size_t kMeterRegisters = 228;
 
 std::tm MeterTime(int year, int month, int day, int hour, int minute)
@@ -276,6 +299,7 @@ void InstallVKT(Instrument& self)
         const std::size_t size = VKTValuesSize(mask);
         for (std::size_t i = 0; i < size; ++i)
             reply.push_back(std::uint8_t(i * 3));
+        PutVKTPowers(reply.data() + 2, mask);
         // Temperature 25, frequency 50.00 Hz, relays, status A and B,
         // settings counter, fault state.
         const Bytes tail = {0x00, 0x19, 0x13, 0x88, 0x01, 0x02, 0x03, 0x04, 0x00};

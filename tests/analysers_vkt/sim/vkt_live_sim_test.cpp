@@ -23,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using namespace analysers_vkt;
@@ -60,6 +62,26 @@ TEST_F(VKTLiveSim, LiveWindowShowsWhatTheInstrumentServes)
     EXPECT_EQ(view->Values()->DialogRows(), (std::array<bool, 4>{true, true, false, false}));
     view->GetDocument()->OnCloseDocument();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Each input's powers in the reply are those of its own voltage, current
+// and phase angle, the fourth input's too: an analyser measures nothing its
+// inputs cannot carry.
+TEST_F(VKTLiveSim, ServedPowersAreThoseOfEachInputsVoltageCurrentAndAngle)
+{
+    SimVKT sim;
+    CAktData values;
+    ASSERT_TRUE(sim.entry->ReadVKTValues(values, 0xFFFF, 0x1F));
+    for (int i = 0; i < CAktData::kInputs; ++i) {
+        SCOPED_TRACE(i);
+        const CAktPhase* phase = values.GetPhase(i);
+        ASSERT_NE(phase, nullptr);
+        const double apparent = values.GetApparentPower(i, CAktData::Average);
+        const double angle = phase->angle * 0.0001;
+        const double tolerance = 1e-5 * apparent + 1e-6;
+        EXPECT_NEAR(values.GetActivePower(i, CAktData::Average, 0), apparent * std::cos(angle), tolerance);
+        EXPECT_NEAR(values.GetReactivePower(i, CAktData::Average, 0), apparent * std::sin(angle), tolerance);
+    }
 }
 
 TEST_F(VKTLiveSim, WaveformWindowAsksForItsChannelsAndShowsThem)
