@@ -303,7 +303,12 @@ void CVKTDetailZaznam::ShowFields()
     Ctl<QRadioButton>(1176)->setChecked(!(orders & 0x80));
     Ctl<QCheckBox>(1177)->setChecked(s[CVKTArch::SelCyclic] != 0);
     Ctl<QLineEdit>(1150)->setText(m_f.name);
-    SetComboIndex(Ctl<QComboBox>(1162), PeriodIndex(m_f.period));
+    // A stored period between or beyond the entries is shown as an entry:
+    // from here on the page holds that entry's seconds, so the capacity
+    // shown and the period sent are the ones of the entry the user sees.
+    const int period = PeriodIndex(m_f.period);
+    m_f.period = kRecordPeriods[std::size_t(period)];
+    SetComboIndex(Ctl<QComboBox>(1162), period);
     Start().Show(QDateTime::fromSecsSinceEpoch(m_f.start));
     Ctl<QCheckBox>(1178)->setChecked(m_f.atOnce);
     UpdateControls();

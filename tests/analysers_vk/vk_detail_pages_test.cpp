@@ -311,24 +311,40 @@ TEST(VKDetailZaznamTest, SamplingBasisMovesTheStoredChoice)
     EXPECT_EQ(page.ControlText(1222), QStringLiteral("Prostý vzorek"));
 }
 
+// A recording page of a VK recording three voltages and the frequency, the
+// first note set, filled as the sheet fills it once `Show` is called.
+struct NotesPage {
+    CVKStatus status;
+    CVKNoteBook notebook;
+    CIden iden = VKIden(0x0600);
+    CVKDetailZaznam page;
+
+    NotesPage()
+    {
+        status.SetVoltageRecording(0, 2, 0);
+        status.SetFrequencyRecording(TRUE, 0);
+        notebook.SetLine(0, QStringLiteral("fáze L1"));
+    }
+    void Show()
+    {
+        page.SetData(&status, &notebook, &iden);
+        page.SetMemorySize(30000);
+        page.FillQuantityList();
+        page.RebuildList();
+        page.ShowFields();
+    }
+};
+
 TEST(VKDetailZaznamTest, NotesAreCutAndPackedBack)
 {
-    CVKStatus status;
-    status.SetVoltageRecording(0, 2, 0);
-    status.SetFrequencyRecording(TRUE, 0);
-    CVKNoteBook notebook;
-    notebook.SetLine(0, QStringLiteral("fáze L1"));
+    NotesPage shown;
+    CVKNoteBook& notebook = shown.notebook;
     notebook.SetLine(1, QStringLiteral("fáze L2"));
     notebook.SetLine(2, QStringLiteral("síť"));
     notebook.SetLine(5, QStringLiteral("zbytek"));
     notebook.SetLine(20, QStringLiteral("mimo poznámky"));
-    CIden iden = VKIden(0x0600);
-    CVKDetailZaznam page;
-    page.SetData(&status, &notebook, &iden);
-    page.SetMemorySize(30000);
-    page.FillQuantityList();
-    page.RebuildList();
-    page.ShowFields();
+    shown.Show();
+    CVKDetailZaznam& page = shown.page;
     EXPECT_EQ(page.Notes()[12], QStringLiteral("síť"));
     page.SetNote(1, QString(40, QLatin1Char('n')));
     EXPECT_EQ(page.Notes()[1].size(), 31);
@@ -342,18 +358,9 @@ TEST(VKDetailZaznamTest, NotesAreCutAndPackedBack)
 
 TEST(VKDetailZaznamTest, TheNotesListRulesOffItsCells)
 {
-    CVKStatus status;
-    status.SetVoltageRecording(0, 2, 0);
-    status.SetFrequencyRecording(TRUE, 0);
-    CVKNoteBook notebook;
-    notebook.SetLine(0, QStringLiteral("fáze L1"));
-    CIden iden = VKIden(0x0600);
-    CVKDetailZaznam page;
-    page.SetData(&status, &notebook, &iden);
-    page.SetMemorySize(30000);
-    page.FillQuantityList();
-    page.RebuildList();
-    page.ShowFields();
+    NotesPage shown;
+    shown.Show();
+    CVKDetailZaznam& page = shown.page;
     page.setAttribute(Qt::WA_DontShowOnScreen, true);
     page.resize(900, 500);
     page.show();

@@ -75,6 +75,7 @@ struct Row {
     std::function<void(CVKTDetail&)> edit;
     std::function<void(CVKTOutputConfig&, CVKTArch&)> sent; // how the sent records differ
     const char* shown = nullptr;                            // the period list's text, recording rows
+    const char* capacity = nullptr; // "Kapacita paměti" as the sheet opens, recording rows
 };
 
 void Nothing(CVKTOutputConfig&, CVKTArch&) {}
@@ -128,11 +129,13 @@ const Row kRows[] = {
     {"OutputsLimitTyped", Nothing, 1,
      [](CVKTDetail& s) { s.Vystupy().Ctl<QLineEdit>(1195)->setText(QStringLiteral("50.5")); },
      [](CVKTOutputConfig& o, CVKTArch&) { o.SetLimit(0, TRUE, 50.5f); }},
-    {"RecordingUntouched", Nothing, 2, Untouched, Nothing, "10 min."},
+    // The analyser's ring holds 9000 records of the sample's 32 bytes: the
+    // capacity of a period of P seconds is 150 x P minutes.
+    {"RecordingUntouched", Nothing, 2, Untouched, Nothing, "10 min.", "62 dnů, 12 hodin, 0 minut"},
     {"RecordingPeriodBetweenEntries", [](CVKTOutputConfig&, CVKTArch& a) { a.SetInterval(7); }, 2, Untouched,
-     [](CVKTOutputConfig&, CVKTArch& a) { a.SetInterval(10); }, "10 sec."},
+     [](CVKTOutputConfig&, CVKTArch& a) { a.SetInterval(10); }, "10 sec.", "1 dnů, 1 hodin, 0 minut"},
     {"RecordingPeriodBeyondTheList", [](CVKTOutputConfig&, CVKTArch& a) { a.SetInterval(5000); }, 2, Untouched,
-     [](CVKTOutputConfig&, CVKTArch& a) { a.SetInterval(360); }, "  6 min."},
+     [](CVKTOutputConfig&, CVKTArch& a) { a.SetInterval(360); }, "  6 min.", "37 dnů, 12 hodin, 0 minut"},
     {"RecordingImpliedSumWithImportAndExportApart",
      [](CVKTOutputConfig&, CVKTArch& a) { a.SetSelection(CVKTArch::SelActivePower, 0x2F); }, 2, Untouched,
      [](CVKTOutputConfig&, CVKTArch& a) { a.SetSelection(CVKTArch::SelActivePower, 0x27); }, "10 min."},
@@ -155,6 +158,7 @@ TEST_P(VKTSettingsRouteTest, OnlyWhatThePageShowsReachesTheAnalyser)
     instrument.blocks[kOutputs] = routetest::ImageOf(outputs);
     const sim::Bytes archImage = routetest::ImageOf(arch);
     std::copy(archImage.begin(), archImage.end(), instrument.blocks[kStatus].begin() + std::ptrdiff_t(kArchAt));
+    instrument.FillArchive(0, 9000, std::size_t(arch.GetRecordSize()), 0);
     routetest::ProgramWithInstrument program(instrument, CPristroj::kVKT);
     ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
 
@@ -163,6 +167,9 @@ TEST_P(VKTSettingsRouteTest, OnlyWhatThePageShowsReachesTheAnalyser)
         [&](CVKTDetail& sheet) {
             if (row.shown) {
                 EXPECT_EQ(sheet.Zaznam().ControlText(1162), QString::fromLatin1(row.shown));
+            }
+            if (row.capacity) {
+                EXPECT_EQ(sheet.Zaznam().ControlText(1181), QString::fromUtf8(row.capacity));
             }
             row.edit(sheet);
         },
