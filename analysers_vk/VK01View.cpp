@@ -62,11 +62,6 @@ CVK01View::CVK01View(QWidget* parent) : CVKFormView(parent)
 
 CVK01View::~CVK01View() = default;
 
-bool CVK01View::GraphHasSource() const
-{
-    return m_graph->HasSource();
-}
-
 void CVK01View::LayoutPanes()
 {
     CVKFormView::LayoutPanes();

@@ -53,7 +53,6 @@ protected:
     virtual void OnScenarioChanged() {}
     virtual void OnGraphChanged() {}
     virtual void OnSettingsRequested() {}
-    bool GraphHasSource() const override;
 
     void resizeEvent(QResizeEvent* event) override;
 

@@ -55,14 +55,8 @@ CVKFamilyGrafAktual::Layout CVKFamilyGrafAktual::LayoutFor(const QRect& clientRe
     int h = std::min(client.width(), client.height());
     int f = logPixelsY * 9 / 72;
     layout.title = client;
-    if (reserveBand && bandLines * f < client.height()) {
-        layout.band = true;
-        const int oldBottom = layout.title.bottom();
-        layout.title.setBottom(oldBottom - bandHalfLines * f / 2);
-        layout.bandRect =
-            QRect(QPoint(client.left(), layout.title.bottom()), QPoint(client.right(), oldBottom - 2 * f / 3));
-        h -= (oldBottom - 2 * f / 3) - layout.title.bottom();
-    }
+    if (reserveBand && ReserveBand(layout, f, bandLines, bandHalfLines, 2 * f / 3))
+        h -= layout.bandRect.bottom() - layout.bandRect.top();
     // Large graphs write both fonts at one and a half times the base.
     if (h >= 600)
         f = f * 3 / 2;
@@ -74,6 +68,18 @@ CVKFamilyGrafAktual::Layout CVKFamilyGrafAktual::LayoutFor(const QRect& clientRe
     layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
                         QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));
     return layout;
+}
+
+bool CVKFamilyGrafAktual::ReserveBand(Layout& layout, int f, int bandLines, int bandHalfLines, int gap)
+{
+    if (bandLines * f >= layout.title.height())
+        return false;
+    layout.band = true;
+    const int oldBottom = layout.title.bottom();
+    layout.title.setBottom(oldBottom - bandHalfLines * f / 2);
+    layout.bandRect =
+        QRect(QPoint(layout.title.left(), layout.title.bottom()), QPoint(layout.title.right(), oldBottom - gap));
+    return true;
 }
 
 int CVKFamilyGrafAktual::MarkerPosition(std::int64_t elapsed, int span)
@@ -670,14 +676,9 @@ bool CVKFamilyGrafAktual::Print(QPrinter* printer)
         Layout layout;
         layout.f = f;
         layout.title = area.adjusted(1, 1, -1, -1);
-        // The band on paper ends a line above the bottom.
-        if (m_isSpinac && m_family.bandLines * f < layout.title.height()) {
-            layout.band = true;
-            const int bottom = layout.title.bottom();
-            layout.title.setBottom(bottom - m_family.bandHalfLines * f / 2);
-            layout.bandRect =
-                QRect(QPoint(layout.title.left(), layout.title.bottom()), QPoint(layout.title.right(), bottom - f));
-        }
+        if (m_isSpinac)
+            ReserveBand(layout, f, m_family.bandLines, m_family.bandHalfLines,
+                        m_family.printBandToLine ? f : 2 * f / 3);
         const int line = int(1.5 * f);
         layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
                             QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));

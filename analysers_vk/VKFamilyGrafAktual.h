@@ -44,6 +44,10 @@ public:
         // the height; the title then gives up bandHalfLines f / 2.
         int bandLines;
         int bandHalfLines;
+        // On paper the band ends a whole line above the frame, which keeps
+        // the lowest row of what the family draws in it clear of the
+        // frame; else it ends where it ends on the screen.
+        bool printBandToLine;
         // The VKT keeps "offLineZob" after "isSpinac" in the settings and
         // the archive record, and always stores the record's tail.
         bool offLineZob;
@@ -62,6 +66,11 @@ public:
         QRect bandRect;
     };
     static Layout LayoutFor(const QRect& client, int logPixelsY, bool reserveBand, int bandLines, int bandHalfLines);
+    // Takes the band from the bottom of `layout.title` when bandLines f
+    // is less than its height: the title gives up bandHalfLines f / 2 and
+    // the band ends `gap` above the old bottom. False (nothing taken) when
+    // the title is too low.
+    static bool ReserveBand(Layout& layout, int f, int bandLines, int bandHalfLines, int gap);
     // The marker's logical x for a time `elapsed` seconds after the graph's
     // origin on an axis `span` seconds wide.
     static int MarkerPosition(std::int64_t elapsed, int span);

@@ -67,8 +67,6 @@ protected:
     virtual bool PaneOffered(int) const { return true; }
     // Whether its menu entry is enabled.
     virtual bool PaneEnabled(int) const { return true; }
-    // Whether the graph shows an instrument's or an archive's data.
-    virtual bool GraphHasSource() const = 0;
 
     virtual void OnPanesChanged() {}
     virtual void OnQuantitiesChanged() {}

@@ -29,11 +29,6 @@ CVKR01View::CVKR01View(QWidget* parent) : CVKFormView(parent)
 
 CVKR01View::~CVKR01View() = default;
 
-bool CVKR01View::GraphHasSource() const
-{
-    return m_graph->HasSource();
-}
-
 void CVKR01View::OnDisplayedQuantities()
 {
     EditDisplayedQuantities<CVKRZobrazeneVelicinyDlg>(*m_graph);

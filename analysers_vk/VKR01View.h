@@ -30,7 +30,6 @@ protected:
     virtual void OnScreenChanged() {}
     virtual void OnGraphChanged() {}
     bool PaneOffered(int bit) const override { return bit != CVKPaneLayout::kPanelBit || m_hasPanel; }
-    bool GraphHasSource() const override;
 
     // The archive view has no instrument behind it and no front panel.
     bool m_hasPanel = true;

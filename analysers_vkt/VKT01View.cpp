@@ -50,11 +50,6 @@ bool CVKT01View::PaneEnabled(int bit) const
     return bit != Layout::kPanelBit || !m_graph->Offline();
 }
 
-bool CVKT01View::GraphHasSource() const
-{
-    return m_graph->HasSource();
-}
-
 void CVKT01View::OnDisplayedQuantities()
 {
     EditDisplayedQuantities<CVKTZobrazeneVelicinyDlg>(*m_graph);

@@ -42,7 +42,6 @@ protected:
     // The graph waits for the archive view's range; the instrument panel
     // belongs to live views only (a graph without a time axis).
     bool PaneEnabled(int bit) const override;
-    bool GraphHasSource() const override;
 
     // The archive view sets it from its range bar.
     int m_graphReady = 1;

@@ -47,7 +47,7 @@ constexpr int kBandHalfLines = 16;
 // The first eight quantities (U1-U4, I1-I4) are shown by default; the
 // archive's own settings stay with the archive.
 const analysers_vk::CVKFamilyGrafAktual::Family kFamily{
-    kQuantities, CVKTGrafAktual::kGroupCount, 8, "Obecne nastaveni vkt", kBandLines, kBandHalfLines, true, false,
+    kQuantities, CVKTGrafAktual::kGroupCount, 8, "Obecne nastaveni vkt", kBandLines, kBandHalfLines, true, true, false,
 };
 
 } // namespace

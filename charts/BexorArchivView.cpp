@@ -6,6 +6,7 @@
 #include "charts/ExportDlg.h"
 #include "charts/ReportPrinter.h"
 #include "platform/Settings.h"
+#include "platform/ui/Artwork.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 
@@ -40,11 +41,11 @@ platform::SettingsSection SectionOf(bool vkt)
     return platform::SettingsSection(vkt ? QStringLiteral("VKTBexor") : QStringLiteral("Bexor"));
 }
 
-QPushButton* IconButton(QStyle::StandardPixmap icon, int id, const QString& tip, QWidget* parent)
+QPushButton* IconButton(const QIcon& icon, int id, const QString& tip, QWidget* parent)
 {
     auto* b = new QPushButton(parent);
     b->setObjectName(QString::number(id));
-    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIcon(icon);
     b->setToolTip(tip);
     b->resize(24, 24);
     return b;
@@ -58,9 +59,11 @@ CMeterArchivView::CMeterArchivView(bool vkt, QWidget* parent)
       m_display(LoadDisplay(vkt)),
       m_tabs(new QTabBar(this)),
       m_list(new QTableWidget(this)),
-      m_print(IconButton(QStyle::SP_FileDialogDetailedView, IdPrint, QStringLiteral("Tisk"), this)),
-      m_export(IconButton(QStyle::SP_DialogSaveButton, IdExport, QStringLiteral("Export do souboru"), this)),
-      m_settings(IconButton(QStyle::SP_FileDialogContentsView, IdSettings, QStringLiteral("Nastavení"), this)),
+      m_print(IconButton(ui::PrintIcon(), IdPrint, QStringLiteral("Tisk"), this)),
+      m_export(IconButton(style()->standardIcon(QStyle::SP_DialogSaveButton), IdExport,
+                          QStringLiteral("Export do souboru"), this)),
+      m_settings(IconButton(style()->standardIcon(QStyle::SP_FileDialogContentsView), IdSettings,
+                            QStringLiteral("Nastavení"), this)),
       m_timer(new QTimer(this)),
       m_clock([] { return platform::CTime::GetCurrentTime(); })
 {

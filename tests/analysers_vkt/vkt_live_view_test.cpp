@@ -1,6 +1,7 @@
 // The VKT live window: document, panes, new data, the per-instrument
 // layout, the graph of current values and the displayed-quantities dialog.
 #include "VKTTestValues.h"
+#include "charts/PdfCheck.h"
 
 #include "analysers_vkt/VKT01Doc.h"
 #include "analysers_vkt/VKTAktMer.h"
@@ -16,6 +17,7 @@
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/CommandTarget.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
@@ -25,9 +27,12 @@
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -346,6 +351,74 @@ TEST_F(VKTLiveView, MenuCarriesTheInstrumentCommands)
     find("Přijmout &data")->trigger();
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Stisknutím tlačítka OK začne příjem dat")));
+    Close(view);
+}
+
+
+// Printed from the File menu, the live graph carries the outputs' band: its
+// captioned rows stand between the time axis and the graph's frame.
+TEST_F(VKTLiveView, ThePrintedGraphCarriesTheOutputsBandInsideItsFrame)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    platform::Settings().WriteProfileInt(platform::SettingsSection("Obecne nastaveni vkt"), QStringLiteral("isSpinac"),
+                                         1);
+    CVKTAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    // Every output and the relay switch on and off in pairs of records.
+    for (int n = 0; n < 12; ++n) {
+        CAktData values = vkttest::MakeValues(kAllParts, n);
+        values.SetStatusA(BYTE(n % 4 < 2 ? 0xFF : 0x00));
+        values.SetRelayState(BYTE(n % 4 < 2 ? 1 : 0));
+        ASSERT_NE(Data(), nullptr);
+        Data()->AddMeasurementRecord(values);
+        platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    }
+    std::vector<ui::CommandItem> items;
+    view->AppendCommands(items);
+    ASSERT_TRUE(std::any_of(items.begin(), items.end(), [](const ui::CommandItem& item) {
+        return item.id == ui::kCmdFilePrint && item.text == QStringLiteral("&Tisk...");
+    }));
+    pdfcheck::PdfJobs jobs(true, 1200);
+    EXPECT_TRUE(view->OnCommand(ui::kCmdFilePrint));
+    ASSERT_EQ(jobs.chooserCalls, 1);
+    constexpr int kPageDpi = 150;
+    const QImage page = pdfcheck::PageImage(jobs.Path(), 1, kPageDpi).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(page.isNull());
+
+    // The graph's frame: the longest dark upright run on the page.
+    auto dark = [&page](int x, int y) { return qGray(page.pixel(x, y)) < 96; };
+    int frameBottom = -1;
+    int longest = 0;
+    for (int x = 0; x < page.width() / 2; ++x)
+        for (int y = 0, run = 0; y < page.height(); ++y) {
+            run = dark(x, y) ? run + 1 : 0;
+            if (run > longest) {
+                longest = run;
+                frameBottom = y;
+            }
+        }
+    ASSERT_GT(longest, page.height() / 3);
+
+    // The time axis's labels and the band's row captions, in pixels.
+    double axisBottom = -1;
+    std::vector<pdfcheck::Word> captions;
+    static const QRegularExpression time(QStringLiteral("^\\d{1,2}:\\d\\d"));
+    static const QRegularExpression caption(QStringLiteral("^((U1|U4|I1|I4)(>>|&gt;&gt;)|Vstup)$"));
+    for (const pdfcheck::Word& word : pdfcheck::Words(jobs.Path())) {
+        if (word.page != 0)
+            continue;
+        if (time.match(word.text).hasMatch())
+            axisBottom = std::max(axisBottom, word.yMax * kPageDpi / 72.0);
+        if (caption.match(word.text).hasMatch())
+            captions.push_back(word);
+    }
+    ASSERT_GT(axisBottom, 0);
+    ASSERT_EQ(captions.size(), 5u);
+    for (const pdfcheck::Word& word : captions) {
+        SCOPED_TRACE(word.text.toStdString());
+        EXPECT_GT(word.yMin * kPageDpi / 72.0, axisBottom);
+        EXPECT_LT(word.yMax * kPageDpi / 72.0, frameBottom);
+    }
     Close(view);
 }
 

@@ -157,6 +157,57 @@ inline QString PreviewText(const std::function<void()>& open, int* pages = nullp
     return QFile::exists(pdf) ? PageTexts(pdf).join(QString()) : QString();
 }
 
+// The text of the job `print` started, read back from its PDF; the user
+// was asked for a printer once.
+inline QString PrintedText(const std::function<void()>& print)
+{
+    PdfJobs jobs;
+    print();
+    EXPECT_EQ(jobs.chooserCalls, 1);
+    return PageTexts(jobs.Path()).join(QString());
+}
+
+// The text of the preview `open` showed: at least a page, drawn on the
+// preview's own printer without asking for another.
+inline QString PreviewedText(const std::function<void()>& open)
+{
+    PdfJobs jobs;
+    int pages = -1;
+    const QString text = PreviewText(open, &pages);
+    EXPECT_EQ(jobs.chooserCalls, 0);
+    EXPECT_GE(pages, 1);
+    return text;
+}
+
+// What an archive window prints in a mode of its range bar (0 graph,
+// 1 value list, 2 statistics): a text only that mode's pages hold, and
+// the other modes' texts.
+struct ModePrint {
+    int mode = 0;
+    QString shows;
+    QStringList absent;
+};
+
+inline std::vector<ModePrint> ArchiveModePrints(bool withStatistics)
+{
+    const QString list = QStringLiteral("Tisk hodnot");
+    const QString statistics = QStringLiteral("Statistiky ");
+    std::vector<ModePrint> modes = {
+        {0, QStringLiteral("Naměřený graf"), {list, statistics}},
+        {1, list, {statistics}},
+    };
+    if (withStatistics)
+        modes.push_back({2, statistics, {list}});
+    return modes;
+}
+
+inline void ExpectModePrinted(const QString& text, const ModePrint& mode)
+{
+    EXPECT_TRUE(text.contains(mode.shows)) << text.toStdString();
+    for (const QString& other : mode.absent)
+        EXPECT_FALSE(text.contains(other)) << text.toStdString();
+}
+
 } // namespace pdfcheck
 
 #define PDFCHECK_REQUIRE_TOOLS()                                                                                   \

@@ -9,6 +9,7 @@
 #include "charts/BexorDisplayDlg.h"
 #include "charts/ExportDlg.h"
 #include "platform/Settings.h"
+#include "platform/ui/Artwork.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
@@ -24,6 +25,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -146,6 +148,20 @@ TEST_F(MeterViewTest, ReadingsExportAndPrint)
     EXPECT_TRUE(text.contains(QStringLiteral("absolutně")));
     EXPECT_TRUE(text.contains(QStringLiteral("Odběrový tarif")));
     EXPECT_TRUE(text.contains(QStringLiteral("Účiník (PF) []")));
+}
+
+// The print button wears the printer every other print button wears, and
+// none of the pictures the neighbouring buttons or a list view use.
+TEST_F(MeterViewTest, ThePrintButtonShowsAPrinter)
+{
+    FakeMeterView view;
+    auto* print = qobject_cast<QPushButton*>(view.Control(CMeterArchivView::IdPrint));
+    ASSERT_NE(print, nullptr);
+    const QImage shown = print->icon().pixmap(16, 16).toImage();
+    EXPECT_EQ(shown, ui::PrintIcon().pixmap(16, 16).toImage());
+    for (const QStyle::StandardPixmap other :
+         {QStyle::SP_FileDialogDetailedView, QStyle::SP_DialogSaveButton, QStyle::SP_FileDialogContentsView})
+        EXPECT_NE(shown, print->style()->standardIcon(other).pixmap(16, 16).toImage()) << int(other);
 }
 
 TEST_F(MeterViewTest, AWideTablePrintsInColumnPagesThatKeepTheTime)
