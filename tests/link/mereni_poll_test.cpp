@@ -121,11 +121,10 @@ TEST_F(PollTest, SilentInstrumentWithGiveUpLeavesTheEntryInactive)
 // and waits for the thread meanwhile, so it takes no hand-over: the thread
 // writes its last block itself rather than waiting for the main window,
 // every record reaches the file before the main thread goes on, and after
-// the resumption the recording goes on in the same file, no record twice.
-// Off until a record can no longer be written twice around a pause: with
-// the slower timing of the thread checker one record of the file after the
-// resume is there twice.
-TEST_F(PollTest, DISABLED_PausedRecordingWritesItsLastBlockWhileTheMainThreadWaits)
+// the resumption the recording goes on in the same file, one record per
+// measuring interval. It resumes two seconds before a boundary of its
+// 20-second blocks, when the block begun has no poll instant left.
+TEST_F(PollTest, PausedRecordingWritesItsLastBlockWhileTheMainThreadWaits)
 {
     Instrument analyser(Family::VK, 1);
     analyser.SetVersion(130);
@@ -138,9 +137,10 @@ TEST_F(PollTest, DISABLED_PausedRecordingWritesItsLastBlockWhileTheMainThreadWai
     const QString file = archiv.GetFilePath();
     ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= 4; }));
 
-    // The clock stands: no poll ends a block of its own from here on. A
-    // settings round trip lets a poll under way end first.
-    mhost.autoAdvance = false;
+    // The clock stops as a block is handed over: no poll falls due from
+    // here on. A settings round trip lets that hand-over end first.
+    mhost.standAtHandOver = true;
+    ASSERT_TRUE(WaitFor([&] { return !mhost.autoAdvance; }));
     ASSERT_TRUE(entry->PostSettings(1, true));
     mhost.window = FakeMereniHost::Window::Ignore;
     const std::size_t handed = mhost.Sends(platform::WM_DATA_READY).size();
@@ -161,6 +161,9 @@ TEST_F(PollTest, DISABLED_PausedRecordingWritesItsLastBlockWhileTheMainThreadWai
         EXPECT_EQ(count, 1) << time;
 
     // Resumed: new records after the kept ones, in the same file.
+    const std::int64_t pausedAt = mhost.nowMs / 1000;
+    const std::int64_t resumedAt = pausedAt + 40 - (pausedAt + 2) % 20;
+    mhost.nowMs = resumedAt * 1000;
     mhost.window = FakeMereniHost::Window::Take;
     ASSERT_TRUE(entry->PostSettings(1));
     mhost.autoAdvance = true;
@@ -171,5 +174,10 @@ TEST_F(PollTest, DISABLED_PausedRecordingWritesItsLastBlockWhileTheMainThreadWai
         EXPECT_EQ(count, 1) << time;
     for (const auto& [time, count] : paused)
         EXPECT_EQ(resumed.count(time), 1u) << time;
+    std::int64_t previous = resumedAt;
+    for (auto it = resumed.lower_bound(std::uint32_t(resumedAt)); it != resumed.end(); ++it) {
+        EXPECT_GE(std::int64_t(it->first) - previous, entry->m_intervalMereni / 2) << it->first;
+        previous = it->first;
+    }
     entry.reset();
 }
