@@ -135,6 +135,29 @@ inline CVKTStatus Status()
     return status;
 }
 
+// A VKT download imported into a new archive `file` of the test folder.
+class DownloadTest : public storetest::StoreTest {
+protected:
+    explicit DownloadTest(const char* file) : m_file(QString::fromLatin1(file)) {}
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        Prepare(m_import);
+        ASSERT_EQ(m_status.GetRecordSize(), kStride);
+        ASSERT_EQ(m_import.NewHeader(Path(m_file), QStringLiteral("Rozvodna")), 1);
+    }
+    CImportRawBlock Block(const std::vector<BYTE>& bytes) const
+    {
+        return {int(bytes.size()) / kStride, kStride, bytes.data()};
+    }
+
+    const QString m_file;
+    CVKTDownloadArchivData m_import;
+    CVKTStatus m_status = Status();
+    CVKTConfig m_config;
+    CIden m_iden;
+};
+
 } // namespace vkt
 
 } // namespace importtest
