@@ -577,8 +577,18 @@ void CMereni::OnSettings(Event* event, CPristroj* copy)
             event->Set();
         return;
     }
-    const int mask = ChangeMask(*e, *copy);
+    int mask = ChangeMask(*e, *copy);
     *e = *copy;
+    // A recording stopped alone is paused for a merge into its file, and
+    // the merge waits: it is told as soon as the file is closed, not after
+    // the instrument is read again, which a silent line makes last for all
+    // the tries, longer than the merge waits.
+    if (mask == 0x200 && !e->m_zaznamenavat && e->m_merit) {
+        EndRecording();
+        mask = 0;
+        if (event)
+            std::exchange(event, nullptr)->Set();
+    }
     const int r = ControlRecording(mask);
     if (r == 2) {
         if (event)
@@ -633,11 +643,7 @@ int CMereni::ControlRecording(int mask)
             m_tOrigin = a->GetMarkerTime(interval);
             QueueRecord(Text(mereni_texts::kRecordingStarted).arg(interval), kRecordState);
         } else {
-            QueueRecord(Text(mereni_texts::kRecordingEnded), kRecordState);
-            FlushForStop(!e->m_prepisovat, TRUE);
-            m_resumeFile = a->GetFilePath();
-            a->StopArchive(e->m_merit);
-            PublishToGraphs();
+            EndRecording();
         }
     }
     if (geometry && e->m_prepisovat) {
@@ -670,6 +676,17 @@ int CMereni::ControlRecording(int mask)
         }
     }
     return 0;
+}
+
+void CMereni::EndRecording()
+{
+    CPristroj* e = m_pPristroj;
+    CArchivData* a = Archiv();
+    QueueRecord(Text(mereni_texts::kRecordingEnded), kRecordState);
+    FlushForStop(!e->m_prepisovat, TRUE);
+    m_resumeFile = a->GetFilePath();
+    a->StopArchive(e->m_merit);
+    PublishToGraphs();
 }
 
 void CMereni::OnDeactivate(Event* event)

@@ -219,6 +219,8 @@ private:
     // while their requester waits), after the blocks still waiting.
     void FlushForStop(BOOL noOverwrite, BOOL recordFlag);
     void StartNewFile(BOOL noOverwrite, BOOL recordFlag);
+    // Writes what was recorded and closes the file, kept for the resumption.
+    void EndRecording();
     void ShowRefusal();
 
     std::shared_ptr<CLinkEnvironment> m_env;

@@ -178,7 +178,11 @@ int CArchivData::AlignBlockStartLocked(int recordsPerBlock, int interval)
     CTime start(now.GetYear(), now.GetMonth(), now.GetDay(), now.GetHour() / k * k, 0, 0);
     if (start > now)
         start = PlusSeconds(start, -3600);
-    while (PlusSeconds(start, span) < now)
+    // A span whose last poll instant has passed has no room left: its next
+    // poll would end it late and find the following block's first poll due
+    // at once, two polls (and two records) in one second. Such a block
+    // starts on the coming boundary instead, at most one interval ahead.
+    while (PlusSeconds(start, span - interval) < now)
         start = PlusSeconds(start, span);
     AddRecordLocked(start, kRecordBlockMarker, QByteArray(1, '\0'));
     int n = 0;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -97,7 +98,38 @@ struct PortLog {
     std::atomic<bool> interleaved{false};
     std::mutex lock;
     std::thread::id lastWriter;
+    std::condition_variable released;
+    bool holding = false;
+    int held = 0;
     std::vector<std::vector<BYTE>> writes; // every frame written, in order
+
+    // While held, a frame waits before it goes out: the instrument has not
+    // answered yet, however long that lasts.
+    void HoldWrites()
+    {
+        std::lock_guard guard(lock);
+        holding = true;
+    }
+    void ReleaseWrites()
+    {
+        {
+            std::lock_guard guard(lock);
+            holding = false;
+        }
+        released.notify_all();
+    }
+    int HeldWrites()
+    {
+        std::lock_guard guard(lock);
+        return held;
+    }
+    void WaitWhileHeld()
+    {
+        std::unique_lock guard(lock);
+        ++held;
+        released.wait(guard, [this] { return !holding; });
+        --held;
+    }
 
     std::vector<std::vector<BYTE>> Writes()
     {
@@ -147,6 +179,7 @@ public:
     void ClearError() override { m_inner->ClearError(); }
     bool Write(const BYTE* d, int n, int& written, PortFault& f) override
     {
+        m_log.WaitWhileHeld();
         {
             std::lock_guard lock(m_log.lock);
             m_log.lastWriter = std::this_thread::get_id();

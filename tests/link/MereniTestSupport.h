@@ -44,6 +44,10 @@ public:
             std::lock_guard lock(m_lock);
             sent.push_back({id, wParam, lParam});
         }
+        // The poll that ended the block is the last one until the clock
+        // is moved again.
+        if (id == platform::WM_DATA_READY && standAtHandOver.exchange(false))
+            autoAdvance = false;
         if (window == Window::Missing)
             return false;
         if (window == Window::Take) {
@@ -135,6 +139,8 @@ public:
 
     std::atomic<Window> window{Window::Take};
     std::atomic<bool> autoAdvance{false};
+    // Stops the clock (clears autoAdvance) at the next block hand-over.
+    std::atomic<bool> standAtHandOver{false};
     // Real milliseconds of every pause (negative: as asked).
     std::atomic<int> realPauseMs{1};
     std::atomic<int> waitCapMs{2000};

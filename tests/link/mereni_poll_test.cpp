@@ -3,6 +3,9 @@
 
 #include "archive/store/ArchivRecord.h"
 #include "archive/store/VKArchivImport.h"
+#include "link/DownloadImport.h"
+#include "link/DownloadRoutines.h"
+#include "tools/instrument_sim/SimArchive.h"
 
 #include <QFile>
 
@@ -46,6 +49,36 @@ std::map<std::uint32_t, int> DataTimes(const QString& path)
     }
     return times;
 }
+
+// The program's side of a merge into the file of a recording instrument.
+class RecordedFileImportHost : public IDownloadImportHost {
+public:
+    RecordedFileImportHost(CPristroj& live, linktest::PortLog& line) : m_live(live), m_line(line) {}
+    void ShowError(const QString& text, const QString& caption) override { errors.push_back(caption + ": " + text); }
+    void OpenArchiveFile(const QString&) override {}
+    CPristroj* FindDevice(const QString&) override { return &m_live; }
+    // Called for the downloaded records' archive, then for the recorded
+    // file once the recording is paused: how the recording stood then and
+    // whether its thread is still asking the instrument; the instrument
+    // answers from there on.
+    void PrepareArchive(CArchivData&) override
+    {
+        if (++m_prepared < 2)
+            return;
+        pausedRecording = m_live.m_zaznamenavat == 0;
+        answerAwaited = WaitFor([this] { return m_line.HeldWrites() > 0; });
+        m_line.ReleaseWrites();
+    }
+
+    std::vector<QString> errors;
+    bool pausedRecording = false;
+    bool answerAwaited = false;
+
+private:
+    CPristroj& m_live;
+    linktest::PortLog& m_line;
+    int m_prepared = 0;
+};
 
 // Controller state "regulating" (S2 code 6) at the values' offset.
 std::function<void(Instrument&)> Regulating(std::size_t offset)
@@ -121,11 +154,10 @@ TEST_F(PollTest, SilentInstrumentWithGiveUpLeavesTheEntryInactive)
 // and waits for the thread meanwhile, so it takes no hand-over: the thread
 // writes its last block itself rather than waiting for the main window,
 // every record reaches the file before the main thread goes on, and after
-// the resumption the recording goes on in the same file, no record twice.
-// Off until a record can no longer be written twice around a pause: with
-// the slower timing of the thread checker one record of the file after the
-// resume is there twice.
-TEST_F(PollTest, DISABLED_PausedRecordingWritesItsLastBlockWhileTheMainThreadWaits)
+// the resumption the recording goes on in the same file, one record per
+// measuring interval. It resumes two seconds before a boundary of its
+// 20-second blocks, when the block begun has no poll instant left.
+TEST_F(PollTest, PausedRecordingWritesItsLastBlockWhileTheMainThreadWaits)
 {
     Instrument analyser(Family::VK, 1);
     analyser.SetVersion(130);
@@ -138,9 +170,10 @@ TEST_F(PollTest, DISABLED_PausedRecordingWritesItsLastBlockWhileTheMainThreadWai
     const QString file = archiv.GetFilePath();
     ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= 4; }));
 
-    // The clock stands: no poll ends a block of its own from here on. A
-    // settings round trip lets a poll under way end first.
-    mhost.autoAdvance = false;
+    // The clock stops as a block is handed over: no poll falls due from
+    // here on. A settings round trip lets that hand-over end first.
+    mhost.standAtHandOver = true;
+    ASSERT_TRUE(WaitFor([&] { return !mhost.autoAdvance; }));
     ASSERT_TRUE(entry->PostSettings(1, true));
     mhost.window = FakeMereniHost::Window::Ignore;
     const std::size_t handed = mhost.Sends(platform::WM_DATA_READY).size();
@@ -161,6 +194,9 @@ TEST_F(PollTest, DISABLED_PausedRecordingWritesItsLastBlockWhileTheMainThreadWai
         EXPECT_EQ(count, 1) << time;
 
     // Resumed: new records after the kept ones, in the same file.
+    const std::int64_t pausedAt = mhost.nowMs / 1000;
+    const std::int64_t resumedAt = pausedAt + 40 - (pausedAt + 2) % 20;
+    mhost.nowMs = resumedAt * 1000;
     mhost.window = FakeMereniHost::Window::Take;
     ASSERT_TRUE(entry->PostSettings(1));
     mhost.autoAdvance = true;
@@ -171,5 +207,65 @@ TEST_F(PollTest, DISABLED_PausedRecordingWritesItsLastBlockWhileTheMainThreadWai
         EXPECT_EQ(count, 1) << time;
     for (const auto& [time, count] : paused)
         EXPECT_EQ(resumed.count(time), 1u) << time;
+    std::int64_t previous = resumedAt;
+    for (auto it = resumed.lower_bound(std::uint32_t(resumedAt)); it != resumed.end(); ++it) {
+        EXPECT_GE(std::int64_t(it->first) - previous, entry->m_intervalMereni / 2) << it->first;
+        previous = it->first;
+    }
+    entry.reset();
+}
+
+// A download merged into the file the analyser records into: the recording
+// pauses while the merge runs. The instrument does not answer the pause's
+// read of its settings until the merge is under way, and the merge goes
+// ahead all the same: the recorder confirms the pause once its file is
+// closed. Every record, downloaded or recorded, is in the file once, and
+// the recording goes on in it.
+TEST_F(PollTest, MergePausesTheRecordingWithoutWaitingForTheInstrument)
+{
+    Instrument analyser(Family::VK, 1);
+    analyser.SetVersion(130);
+    sim::RecordVKVoltagesAndCurrents(analyser);
+    analyser.FillArchive(0, 50, 12, 80);
+    // The newest of the instrument's records two seconds before the
+    // recording starts, the others a minute apart before it.
+    CPrevodTyp::TimeToBcd(analyser.blocks[0x14].data() + 28, CTime(2024, 1, 15, 10, 0, 0));
+    StartLine({analyser}, 0);
+    mhost.autoAdvance = true;
+    auto entry = MakeEntry(CPristroj::kVK, port);
+    ASSERT_TRUE(entry->StartThread(platform::WM_DEVICE_ACTIVATE_RECORD));
+    ASSERT_EQ(entry->m_merit, 1) << entry->GetErrorText().toStdString();
+    const QString file = entry->GetArchivData()->GetFilePath();
+    ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= 2; }));
+    mhost.standAtHandOver = true;
+    ASSERT_TRUE(WaitFor([&] { return !mhost.autoAdvance; }));
+    ASSERT_TRUE(entry->PostSettings(1, true));
+
+    CDownloadJob job;
+    job.m_pristroj = *entry;
+    job.m_tempPath = dir.filePath(QStringLiteral("temp100002.tmp"));
+    DownloadVKArchiveProc(&job);
+    ASSERT_EQ(job.m_result, kDownloadOk);
+
+    RecordedFileImportHost host(*entry, log);
+    log.HoldWrites();
+    CDownloadTarget target;
+    target.mode = 1;
+    target.existingFile = file;
+    EXPECT_EQ(ImportVKArchive(job, target, host), kImportDone);
+    log.ReleaseWrites();
+    EXPECT_TRUE(host.errors.empty()) << host.errors.front().toStdString();
+    EXPECT_TRUE(host.pausedRecording);
+    EXPECT_TRUE(host.answerAwaited);
+    EXPECT_EQ(entry->m_zaznamenavat, 1);
+
+    const std::map<std::uint32_t, int> merged = DataTimes(file);
+    for (const auto& [time, count] : merged)
+        EXPECT_EQ(count, 1) << time;
+    EXPECT_EQ(merged.count(std::uint32_t(CTime(2024, 1, 15, 9, 11, 0).GetTime())), 1u);
+    EXPECT_EQ(merged.count(std::uint32_t(CTime(2024, 1, 15, 10, 0, 0).GetTime())), 1u);
+    mhost.autoAdvance = true;
+    ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= merged.size() + 2; }));
+    EXPECT_EQ(entry->GetArchivData()->GetFilePath(), file);
     entry.reset();
 }

@@ -5,36 +5,21 @@
 
 using namespace importtest;
 using namespace importtest::vkt;
-using storetest::StoreTest;
 
 namespace {
 
-class VKTRangeEndTest : public StoreTest {
+class VKTRangeEndTest : public DownloadTest {
 protected:
-    void SetUp() override
-    {
-        StoreTest::SetUp();
-        Prepare(m_import);
-        ASSERT_EQ(m_import.NewHeader(Path("period.vkt"), QStringLiteral("Rozvodna")), 1);
-    }
-    CImportRawBlock Block(const std::vector<BYTE>& bytes) const
-    {
-        return {int(bytes.size()) / kStride, kStride, bytes.data()};
-    }
+    VKTRangeEndTest() : DownloadTest("period.vkt") {}
     // The data records' times, seconds after t0, once the import is ended.
     std::vector<int> Written(CTime end)
     {
         EXPECT_EQ(m_import.AddDownloadEvent(end), 1);
         std::vector<int> out;
-        for (std::uint32_t t : DataTimes(ReadBlocks(Path("period.vkt"))))
+        for (std::uint32_t t : DataTimes(ReadBlocks(Path(m_file))))
             out.push_back(int(t) - int(t0.GetTime()));
         return out;
     }
-
-    CVKTDownloadArchivData m_import;
-    CVKTStatus m_status = Status();
-    CVKTConfig m_config;
-    CIden m_iden;
 };
 
 TEST_F(VKTRangeEndTest, RecordsUpToTheEndAreKeptAndThePastOneEndsTheRange)

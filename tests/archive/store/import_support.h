@@ -81,6 +81,28 @@ inline std::vector<std::uint32_t> DataTimes(const std::vector<CArchivRecordList>
 }
 
 // Raw VKT records of a download.
+// Merges the downloaded archive `sourceName` into `existingName`, both in
+// the test folder: the merge's result and, with `error`, its error text.
+template <class Archive>
+class MergeTest : public storetest::StoreTest {
+protected:
+    int MergeFiles(const char* existingName, const char* sourceName, bool deleteSource, QString* error = nullptr)
+    {
+        Archive existing;
+        Archive source;
+        Prepare(existing);
+        Prepare(source);
+        EXPECT_EQ(existing.OpenByPath(Path(existingName)), 1);
+        EXPECT_EQ(source.OpenByPath(Path(sourceName)), 1);
+        const int result = existing.ImportTempFile(source);
+        if (error)
+            *error = existing.GetErrorText();
+        if (deleteSource)
+            source.DeleteFile();
+        return result;
+    }
+};
+
 namespace vkt {
 
 constexpr int kStride = 16; // kind, time, two status bytes, four voltages
@@ -134,6 +156,29 @@ inline CVKTStatus Status()
     status.GetArch().SetInterval(60);
     return status;
 }
+
+// A VKT download imported into a new archive `file` of the test folder.
+class DownloadTest : public storetest::StoreTest {
+protected:
+    explicit DownloadTest(const char* file) : m_file(QString::fromLatin1(file)) {}
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        Prepare(m_import);
+        ASSERT_EQ(m_status.GetRecordSize(), kStride);
+        ASSERT_EQ(m_import.NewHeader(Path(m_file), QStringLiteral("Rozvodna")), 1);
+    }
+    CImportRawBlock Block(const std::vector<BYTE>& bytes) const
+    {
+        return {int(bytes.size()) / kStride, kStride, bytes.data()};
+    }
+
+    const QString m_file;
+    CVKTDownloadArchivData m_import;
+    CVKTStatus m_status = Status();
+    CVKTConfig m_config;
+    CIden m_iden;
+};
 
 } // namespace vkt
 

@@ -2,37 +2,21 @@
 
 using namespace importtest;
 using namespace importtest::vkt;
-using storetest::StoreTest;
 
 namespace {
 
-class VKTImportTest : public StoreTest {
+class VKTImportTest : public DownloadTest {
 protected:
-    void SetUp() override
-    {
-        StoreTest::SetUp();
-        Prepare(m_import);
-        ASSERT_EQ(m_status.GetRecordSize(), kStride);
-        ASSERT_EQ(m_import.NewHeader(Path("dl.vkt"), QStringLiteral("Rozvodna")), 1);
-    }
-    CImportRawBlock Block(const std::vector<BYTE>& bytes) const
-    {
-        return {int(bytes.size()) / kStride, kStride, bytes.data()};
-    }
+    VKTImportTest() : DownloadTest("dl.vkt") {}
     // "type@seconds" per counted or event record.
     std::vector<std::string> Stamps()
     {
         std::vector<std::string> out;
-        for (const auto& b : ReadBlocks(Path("dl.vkt")))
+        for (const auto& b : ReadBlocks(Path(m_file)))
             for (const CArchivRecord& r : b)
                 out.push_back(std::to_string(int(r.type)) + "@" + std::to_string(int(r.time) - int(t0.GetTime())));
         return out;
     }
-
-    CVKTDownloadArchivData m_import;
-    CVKTStatus m_status = Status();
-    CVKTConfig m_config;
-    CIden m_iden;
 };
 
 TEST_F(VKTImportTest, MeasurementsAndOutagesOfADownload)

@@ -4,7 +4,6 @@
 #include <QFile>
 
 using namespace importtest;
-using storetest::StoreTest;
 
 namespace {
 
@@ -84,7 +83,7 @@ QByteArray FileHash(const QString& path)
                                        : QByteArray();
 }
 
-class VKMergeTest : public StoreTest {
+class VKMergeTest : public MergeTest<CVKDownloadArchivData> {
 protected:
     // An import of `runs` (one raw block per run, so a run after a jump of
     // the cursor makes a hole) whose voltage marks the file: 1000 for E, 2000 for S.
@@ -117,20 +116,7 @@ protected:
         ASSERT_EQ(import.AddDownloadEvent(CTime(cursor.GetTime() - kPeriod)), 1);
     }
 
-    int Merge(QString* error = nullptr)
-    {
-        CVKDownloadArchivData existing;
-        CVKDownloadArchivData source;
-        Prepare(existing);
-        Prepare(source);
-        EXPECT_EQ(existing.OpenByPath(Path("e.vk")), 1);
-        EXPECT_EQ(source.OpenByPath(Path("s.vk")), 1);
-        const int result = existing.ImportTempFile(source);
-        if (error)
-            *error = existing.GetErrorText();
-        source.DeleteFile();
-        return result;
-    }
+    int Merge(QString* error = nullptr) { return MergeFiles("e.vk", "s.vk", true, error); }
 };
 
 struct MergeCase {

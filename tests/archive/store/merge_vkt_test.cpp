@@ -7,11 +7,10 @@
 
 using namespace importtest;
 using namespace importtest::vkt;
-using storetest::StoreTest;
 
 namespace {
 
-class VKTMergeTest : public StoreTest {
+class VKTMergeTest : public MergeTest<CVKTDownloadArchivData> {
 protected:
     void MakeFile(const QString& name, const std::vector<BYTE>& bytes)
     {
@@ -25,16 +24,7 @@ protected:
         ASSERT_EQ(import.AddDownloadEvent(cursor), 1);
     }
     // Merges s.vkt into e.vkt.
-    void Merge()
-    {
-        CVKTDownloadArchivData existing;
-        CVKTDownloadArchivData source;
-        Prepare(existing);
-        Prepare(source);
-        ASSERT_EQ(existing.OpenByPath(Path("e.vkt")), 1);
-        ASSERT_EQ(source.OpenByPath(Path("s.vkt")), 1);
-        ASSERT_EQ(existing.ImportTempFile(source), 1);
-    }
+    void Merge() { ASSERT_EQ(MergeFiles("e.vkt", "s.vkt", false), 1); }
     // What the archive's own walk reads at each measurement: the voltages
     // of the four inputs and whether input 1 has a current.
     std::map<std::uint32_t, std::vector<double>> WalkedValues(const char* name)

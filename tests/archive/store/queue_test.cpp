@@ -26,6 +26,13 @@ TEST_F(QueueTest, AlignBlockStartOnTheHourGrid)
         {90, 60, CTime(2024, 3, 10, 11, 40, 0), CTime(2024, 3, 10, 10, 30, 0), 70, 1},
         // 2 hours from even hours.
         {120, 60, CTime(2024, 3, 10, 11, 40, 0), CTime(2024, 3, 10, 10, 0, 0), 100, 1},
+        // Every poll instant of the span begun has passed (its last one at
+        // 10:00:50, or on its own boundary): the block starts on the coming
+        // boundary and counts none, so no poll comes twice in one second.
+        {2, 10, CTime(2024, 3, 10, 10, 0, 58), CTime(2024, 3, 10, 10, 1, 0), 0, 1},
+        {2, 10, CTime(2024, 3, 10, 10, 1, 0), CTime(2024, 3, 10, 10, 1, 0), 0, 1},
+        {2, 10, CTime(2024, 3, 10, 10, 0, 50), CTime(2024, 3, 10, 10, 0, 40), 1, 1},
+        {1, 60, CTime(2024, 3, 10, 10, 25, 30), CTime(2024, 3, 10, 10, 26, 0), 0, 1},
     };
     for (const auto& c : cases) {
         TestArchivData data;
