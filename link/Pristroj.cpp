@@ -7,6 +7,7 @@
 #include "archive/store/VKArchivData.h"
 #include "archive/store/VKRArchivData.h"
 #include "archive/store/VKTArchivData.h"
+#include "link/Mereni.h"
 #include "platform/ThreadMessages.h"
 
 #include <QDir>
@@ -16,6 +17,19 @@
 #include <mutex>
 
 namespace {
+
+// The archive of an entry reports to the program and keeps its time by the
+// clock the entry's thread polls by: a block ends and a file period turns
+// by the archive's clock, a poll falls due by the thread's, and the two
+// must not tell different times.
+void UseEnvironment(CArchivData& archive, const std::shared_ptr<CLinkEnvironment>& env)
+{
+    archive.SetHost(env->ArchivHost());
+    archive.SetTimeSource([weak = std::weak_ptr<CLinkEnvironment>(env)] {
+        const std::shared_ptr<CLinkEnvironment> locked = weak.lock();
+        return locked ? locked->MereniHost().Now() : platform::CTime::GetCurrentTime();
+    });
+}
 
 // The file a path names, as the system finds it: links followed, "." and
 // ".." taken out. Of a file that does not exist yet, the part of the path
@@ -115,7 +129,7 @@ CPristroj& CPristroj::operator=(const CPristroj& other)
         m_env = other.m_env;
         RegisterLink();
         if (m_archiv)
-            m_archiv->SetHost(m_env->ArchivHost());
+            UseEnvironment(*m_archiv, m_env);
     }
     if (m_type != other.m_type) {
         m_archiv.reset();
@@ -217,7 +231,7 @@ void CPristroj::CreateArchivData()
 {
     m_archiv = MakeArchivData(m_type);
     if (m_archiv)
-        m_archiv->SetHost(m_env->ArchivHost());
+        UseEnvironment(*m_archiv, m_env);
 }
 
 void CPristroj::CopySettings(const CPristroj& other)

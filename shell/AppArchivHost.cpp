@@ -1,17 +1,23 @@
 #include "shell/AppArchivHost.h"
 
 #include "link/Pristroj.h"
+#include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/ThreadQuestions.h"
 #include "shell/MainFrame.h"
 
 #include <QMetaObject>
 
 bool CAppArchivHost::AskYesNo(int textId)
 {
-    // Off the main thread the box only gets posted and the answer is No.
-    return ui::InfoBox(m_frame.data(), platform::LoadString(textId), ui::MsgButtons::YesNo, ui::MsgIcon::Question)
-           == ui::MsgAnswer::Yes;
+    // A measurement thread waits here for the user; the store holds none of
+    // its locks meanwhile, so the other instruments go on. Yes replaces a
+    // file: only a deliberate choice may give it, never Enter.
+    const ui::MessageBoxRequest request{m_frame.data(), platform::LoadString(textId),
+                                        platform::LoadString(platform::IDS_CAPTION_INFO), ui::MsgButtons::YesNo,
+                                        ui::MsgIcon::Question};
+    return ui::AskAndWait(request, true) == ui::MsgAnswer::Yes;
 }
 
 void CAppArchivHost::Notify(const QString& text)

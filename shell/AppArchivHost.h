@@ -7,7 +7,8 @@
 class CMainFrame;
 
 // The archive store's questions and reports in the running program: the
-// questions as boxes over the main window, a file that can no longer be
+// questions as boxes over the main window, whichever thread asks (it waits
+// for the answer), a file that can no longer be
 // written stops the recording of its instrument on the main thread.
 class CAppArchivHost : public IArchivHost {
 public:

@@ -15,6 +15,7 @@
 #include "platform/WindowMessage.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/ThreadQuestions.h"
 #include "platform/ui/Translations.h"
 #include "shell/AppArchivHost.h"
 #include "shell/AppTasks.h"
@@ -26,7 +27,9 @@
 #include <QThread>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -73,6 +76,26 @@ CMavexApp::~CMavexApp()
         ExitInstance();
 }
 
+namespace {
+
+// The threads keep the environment's time (and with it the archives of
+// their instruments, which follow their thread's clock).
+class ClockedMereniHost final : public CMereniWindowHost {
+public:
+    ClockedMereniHost(QObject* mainWindow, platform::ThreadHandle application, IPristrojHost& boxHost,
+                      std::function<std::int64_t()> nowMs)
+        : CMereniWindowHost(mainWindow, application, boxHost), m_nowMs(std::move(nowMs))
+    {
+    }
+    platform::CTime Now() override { return platform::CTime(platform::CTime::time_type(m_nowMs() / 1000)); }
+    std::int64_t NowMs() override { return m_nowMs(); }
+
+private:
+    std::function<std::int64_t()> m_nowMs;
+};
+
+} // namespace
+
 bool CMavexApp::InitInstance(const QStringList& arguments)
 {
     QString file;
@@ -85,6 +108,7 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     m_instance = new CSingleInstance(m_env.instanceName, this);
     if (!m_instance->Acquire(file, m_env.instancePause))
         return false;
+    ui::RefuseThreadQuestions(false);
     connect(m_instance, &CSingleInstance::FileRequested, this, &CMavexApp::OnOpenFileFromInstance);
 
     // Before the first window: the standard buttons and dialogs in Czech.
@@ -106,7 +130,11 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
 
     m_mainFrame = std::make_unique<CMainFrame>(m_devices, m_settings, this);
     m_docManager.SetMainFrame(m_mainFrame.get());
-    m_mereniHost = std::make_unique<CMereniWindowHost>(m_mainFrame.get(), m_receiver.Handle(), *this);
+    if (m_env.nowMs)
+        m_mereniHost =
+            std::make_unique<ClockedMereniHost>(m_mainFrame.get(), m_receiver.Handle(), *this, m_env.nowMs);
+    else
+        m_mereniHost = std::make_unique<CMereniWindowHost>(m_mainFrame.get(), m_receiver.Handle(), *this);
     m_linkEnv->SetMereniHost(m_mereniHost.get());
     m_archivHost = std::make_unique<CAppArchivHost>(m_mainFrame.get());
     m_linkEnv->SetArchivHost(m_archivHost.get());
@@ -281,6 +309,9 @@ int CMavexApp::ExitInstance()
         return 0;
     HoldSettingsUntilExit();
     m_running = false;
+    // A thread that asks from now on, or still waits for an answer, hears
+    // No: nobody may be left to answer it, and the threads are awaited next.
+    ui::RefuseThreadQuestions(true);
     if (m_activationTimer)
         m_activationTimer->stop();
     m_activations.clear();
@@ -508,6 +539,47 @@ void CMavexApp::RegisterHandlers()
 bool CMavexApp::event(QEvent* event)
 {
     return DispatchMessageEvent(event) || QObject::event(event);
+}
+
+namespace {
+
+// `look` waits up to the milliseconds it is given. The time a question's box
+// stands open does not count: the wait starts again once it is answered.
+bool WaitServingQuestions(int timeoutMs, const std::function<bool(int)>& look)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return look(timeoutMs);
+    constexpr int kSliceMs = 10;
+    using Clock = std::chrono::steady_clock;
+    auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        int slice = kSliceMs;
+        if (timeoutMs >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            slice = int(std::clamp<std::int64_t>(left, 0, kSliceMs));
+        }
+        if (look(slice))
+            return true;
+        if (ui::ServeWaitingQuestions()) {
+            deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+            continue;
+        }
+        if (timeoutMs >= 0 && Clock::now() >= deadline)
+            return false;
+    }
+}
+
+} // namespace
+
+bool CMavexApp::WaitEvent(platform::Event& event, int timeoutMs)
+{
+    return WaitServingQuestions(timeoutMs, [&event](int ms) { return event.Wait(ms); });
+}
+
+bool CMavexApp::JoinThread(CPristrojThread& thread, int timeoutMs)
+{
+    return WaitServingQuestions(timeoutMs, [&thread](int ms) { return thread.Join(ms); });
 }
 
 bool CMavexApp::AskYesNo(QObject* parent, const QString& text, const QString& caption)

@@ -57,6 +57,10 @@ public:
         // Milliseconds of a steady clock, for the activation waits at
         // start-up; tests move it by hand.
         std::function<std::int64_t()> monotonicMs;
+        // The computer's time in milliseconds since 1970 as the recording
+        // sees it: polls, blocks, file periods and the archives' names
+        // (empty: the system's). Tests move it to a period's end.
+        std::function<std::int64_t()> nowMs;
         // The file-open dialog of "Otevřít archiv"; an empty answer cancels.
         std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter)>
             chooseFile;
@@ -195,6 +199,10 @@ public:
     // The floating panels, through the families.
     bool IsPanelOpen(CPristroj& entry) override;
     void ClosePanel(CPristroj& entry) override;
+    // On the main thread these show the questions of the awaited thread
+    // meanwhile (it may wait for the user's answer before it can go on).
+    bool WaitEvent(platform::Event& event, int timeoutMs) override;
+    bool JoinThread(CPristrojThread& thread, int timeoutMs) override;
 
 protected:
     bool event(QEvent* event) override;

@@ -1,4 +1,5 @@
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/ThreadQuestions.h"
 
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
@@ -8,7 +9,12 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 namespace ui {
@@ -67,17 +73,59 @@ MsgAnswer AnswerOf(int button, MsgButtons buttons)
     }
 }
 
-MsgAnswer RealBox(const MessageBoxRequest& request)
+MsgAnswer EscapeAnswer(MsgButtons buttons)
+{
+    return AnswerOf(QMessageBox::NoButton, buttons);
+}
+
+QMessageBox::StandardButton SecondButtonOf(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok: return QMessageBox::Ok;
+    case MsgButtons::OkCancel: return QMessageBox::Cancel;
+    case MsgButtons::YesNo: return QMessageBox::No;
+    case MsgButtons::YesNoCancel: return QMessageBox::No;
+    case MsgButtons::RetryCancel: return QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MsgAnswer RealBox(const MessageBoxRequest& request, bool secondDefault)
 {
     QMessageBox box(IconOf(request.icon), request.caption, request.text, ButtonsOf(request.buttons),
                     request.owner.data());
+    if (secondDefault)
+        box.setDefaultButton(SecondButtonOf(request.buttons));
     return AnswerOf(box.exec(), request.buttons);
 }
 
-MsgAnswer Show(const MessageBoxRequest& request)
+MsgAnswer Show(const MessageBoxRequest& request, bool secondDefault = false)
 {
     const MessageBoxHandler handler = CurrentHandler();
-    return handler ? handler(request) : RealBox(request);
+    return handler ? handler(request) : RealBox(request, secondDefault);
+}
+
+// A question another thread waits on; its answer is set once, under
+// g_questionMutex.
+struct WaitingQuestion {
+    MessageBoxRequest request;
+    bool secondDefault = false;
+    std::optional<MsgAnswer> answer;
+    bool shown = false;
+};
+
+std::mutex g_questionMutex;
+std::condition_variable g_questionAnswered;
+std::deque<std::shared_ptr<WaitingQuestion>> g_questions;
+bool g_questionsRefused = false;
+// GUI thread only: a box's own event loop must not put the next question on
+// top of it; the loop that shows the first shows the rest in turn.
+bool g_serving = false;
+
+void Answer(WaitingQuestion& question, MsgAnswer answer)
+{
+    if (!question.answer)
+        question.answer = answer;
 }
 
 } // namespace
@@ -109,6 +157,70 @@ void PostMessageBox(const MessageBoxRequest& request)
     if (!app)
         return;
     QMetaObject::invokeMethod(app, [request] { Show(request); }, Qt::QueuedConnection);
+}
+
+MsgAnswer AskAndWait(const MessageBoxRequest& request, bool secondDefault)
+{
+    if (OnGuiThread())
+        return Show(request, secondDefault);
+    QCoreApplication* app = QCoreApplication::instance();
+    auto question = std::make_shared<WaitingQuestion>();
+    question->request = request;
+    question->secondDefault = secondDefault;
+    {
+        std::lock_guard lock(g_questionMutex);
+        if (g_questionsRefused || !app)
+            return EscapeAnswer(request.buttons);
+        g_questions.push_back(question);
+    }
+    QMetaObject::invokeMethod(app, [] { ServeWaitingQuestions(); }, Qt::QueuedConnection);
+    std::unique_lock lock(g_questionMutex);
+    g_questionAnswered.wait(lock, [&] { return question->answer.has_value(); });
+    return *question->answer;
+}
+
+bool ServeWaitingQuestions()
+{
+    if (!OnGuiThread() || g_serving)
+        return false;
+    g_serving = true;
+    bool shown = false;
+    for (;;) {
+        std::shared_ptr<WaitingQuestion> question;
+        {
+            std::lock_guard lock(g_questionMutex);
+            const auto next = std::find_if(g_questions.begin(), g_questions.end(),
+                                           [](const auto& q) { return !q->shown && !q->answer; });
+            if (next == g_questions.end())
+                break;
+            question = *next;
+            question->shown = true;
+        }
+        const MsgAnswer answer = Show(question->request, question->secondDefault);
+        shown = true;
+        {
+            std::lock_guard lock(g_questionMutex);
+            Answer(*question, answer);
+            std::erase(g_questions, question);
+        }
+        g_questionAnswered.notify_all();
+    }
+    g_serving = false;
+    return shown;
+}
+
+void RefuseThreadQuestions(bool refuse)
+{
+    {
+        std::lock_guard lock(g_questionMutex);
+        g_questionsRefused = refuse;
+        if (refuse) {
+            for (const auto& question : g_questions)
+                Answer(*question, EscapeAnswer(question->request.buttons));
+            g_questions.clear();
+        }
+    }
+    g_questionAnswered.notify_all();
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
