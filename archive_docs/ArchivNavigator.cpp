@@ -230,7 +230,15 @@ int CArchivNavigator::SetWindow(CTime start, CTime end)
 {
     m_windowStart = start;
     m_windowLength = int(std::max<std::int64_t>(Seconds(end) - Seconds(start), 0));
-    return PlaceWindow(false);
+    const int ok = PlaceWindow(false);
+    // The window's first block may begin before the chosen start: the
+    // record the views show and the cursor stands on must lie in the range
+    // the user asked for, not in the block's earlier part.
+    int lo = 0;
+    int hi = 0;
+    if (ok && RecordRange(lo, hi) && (m_current < lo || m_current > hi))
+        ReplayTo(lo);
+    return ok;
 }
 
 int CArchivNavigator::SetZoom(int position, int zoom)

@@ -1,8 +1,6 @@
 #include "charts/GraphWnd.h"
 #include "charts/SunkEdge.h"
 
-#include "charts/GraphCommands.h"
-
 #include "platform/WindowMessage.h"
 
 #include <QAction>
@@ -378,15 +376,8 @@ QMenu* CGraphWnd::CreateGraphMenu(QWidget* parent, bool timeCursor)
             add(time, kTimeZoomCommands[i], QStringLiteral("%1%").arg(kZoomPercents[i]));
     }
     add(menu, kCmdZoomOff, QStringLiteral("Vypnout lupy"));
-    // The step zooms and the zoom selection of the graph tool bar.
-    add(menu, charts::kCmdVertZoomIn, QStringLiteral("Zvětší vertikální  lupu"));
-    add(menu, charts::kCmdVertZoomOut, QStringLiteral("Zmenší vertikální  lupu"));
-    if (timeCursor) {
-        add(menu, charts::kCmdTimeZoomIn, QStringLiteral("Zvětšit časovou lupu"));
-        add(menu, charts::kCmdTimeZoomOut, QStringLiteral("Zmenšit časovou lupu"));
-    }
-    add(menu, charts::kCmdZoomSelection, QStringLiteral("Přepnutí do/z režimu grafického výběru lupy"))
-        ->setCheckable(true);
+    // The step zooms and the zoom selection belong to the Graf menu and the
+    // graph tool bar of the view, not to this menu.
     menu->addSeparator();
     add(menu, kCmdReceivedQuantities, QStringLiteral("Přijímané veličiny ..."));
     add(menu, kCmdShownQuantities, QStringLiteral("Zobrazené veličiny ..."));
@@ -404,9 +395,9 @@ void CGraphWnd::contextMenuEvent(QContextMenuEvent* event)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (QAction* action : menu->actions()) {
         const int id = action->data().toInt();
-        if (id == kCmdGrid || id == charts::kCmdZoomSelection) {
+        if (id == kCmdGrid) {
             action->setCheckable(true);
-            action->setChecked(id == kCmdGrid ? m_grid : m_zoomMode);
+            action->setChecked(m_grid);
         }
     }
     PrepareContextMenu(*menu);

@@ -542,24 +542,21 @@ void CGridCtrl::PasteFromClipboard()
 
 // ---- drawing ----------------------------------------------------------------
 
-void CGridCtrl::DrawHeadingCell(QPainter& p, int row, int col, const QRect& rect, bool printing)
+void CGridCtrl::DrawHeadingCell(QPainter& p, int row, int col, const QRect& rect)
 {
     const Cell* cell = GetCell(row, col);
     if (!cell)
         return;
-    if (!printing)
-        p.fillRect(rect, cell->back.value_or(m_fixedBack));
+    p.fillRect(rect, cell->back.value_or(m_fixedBack));
     const bool focusLine = m_focus.first == row || m_focus.second == col;
-    if (!printing) {
-        const QColor light = palette().color(QPalette::Light);
-        const QColor dark = palette().color(QPalette::Shadow);
-        p.setPen(focusLine ? dark : light);
-        p.drawLine(rect.topLeft(), rect.topRight());
-        p.drawLine(rect.topLeft(), rect.bottomLeft());
-        p.setPen(focusLine ? light : dark);
-        p.drawLine(rect.bottomLeft(), rect.bottomRight());
-        p.drawLine(rect.topRight(), rect.bottomRight());
-    }
+    const QColor light = palette().color(QPalette::Light);
+    const QColor dark = palette().color(QPalette::Shadow);
+    p.setPen(focusLine ? dark : light);
+    p.drawLine(rect.topLeft(), rect.topRight());
+    p.drawLine(rect.topLeft(), rect.bottomLeft());
+    p.setPen(focusLine ? light : dark);
+    p.drawLine(rect.bottomLeft(), rect.bottomRight());
+    p.drawLine(rect.topRight(), rect.bottomRight());
     QFont font = cell->font;
     if (focusLine)
         font.setWeight(QFont::DemiBold);
@@ -628,7 +625,7 @@ void CGridCtrl::DrawGrid(QPainter& p, const QRect& area)
         for (const auto& [c, cx] : columns) {
             const QRect rect(cx, ry, m_columnWidths[std::size_t(c)], m_rowHeights[std::size_t(r)]);
             if (r < m_fixedRows || c < m_fixedColumns)
-                DrawHeadingCell(p, r, c, rect, false);
+                DrawHeadingCell(p, r, c, rect);
             else
                 DrawBodyCell(p, r, c, rect, false);
         }
@@ -736,10 +733,10 @@ void CGridCtrl::PrintTable(charts::CReportPrinter& printer)
                 Cell* cell = CellAt(row, c);
                 const QFont screenFont = cell->font;
                 cell->font = printFont;
-                if (row < m_fixedRows || c < m_fixedColumns)
-                    DrawHeadingCell(p, row, c, rect, true);
-                else
-                    DrawBodyCell(p, row, c, rect, true);
+                // On paper every cell, headings too, is a plain cell with
+                // its fill: a highlighted title's white text needs its red
+                // under it.
+                DrawBodyCell(p, row, c, rect, true);
                 cell->font = screenFont;
                 x += m_columnWidths[std::size_t(c)];
             }

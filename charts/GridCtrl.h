@@ -109,7 +109,7 @@ protected:
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
-    virtual void DrawHeadingCell(QPainter& p, int row, int col, const QRect& rect, bool printing);
+    virtual void DrawHeadingCell(QPainter& p, int row, int col, const QRect& rect);
     virtual void DrawBodyCell(QPainter& p, int row, int col, const QRect& rect, bool printing);
     virtual Cell NewCell(int row, int col) const;
     virtual bool StoreCellText(int row, int col, const QString& text);

@@ -23,12 +23,14 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
+#include <QDateTimeEdit>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -266,6 +268,45 @@ TEST_F(VKArchivViewTest, ANewRangeFromTheBarBecomesTheDocumentsWindow)
     Send(platform::WM_ARCHIVE_REFILL, 1);
     EXPECT_LT(view->List()->Model().rowCount(), m_records);
     EXPECT_GT(view->List()->Model().rowCount(), 0);
+}
+
+// A range typed into the bar and confirmed inside the first block, which
+// begins at 10:01: the values panel at once shows the first record of the
+// new range, not the block's first record before it.
+TEST_F(VKArchivViewTest, AConfirmedRangeShowsItsFirstRecordInTheValues)
+{
+    CVKArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    CGraphRangeBar* bar = view->Modes().RangeBar();
+    CTime fileStart, fileEnd;
+    m_doc->Navigator().GetFileRange(fileStart, fileEnd);
+    const CTime from(fileStart.GetTime() + 3 * 60); // the fourth record
+    const CTime to(fileStart.GetTime() + 7 * 60);
+    const auto focus = [bar](int id, QEvent::Type type) {
+        QFocusEvent event(type, Qt::OtherFocusReason);
+        QApplication::sendEvent(bar->Control(id), &event);
+    };
+    const auto type = [bar](int id, CTime t) {
+        static_cast<QDateTimeEdit*>(bar->Control(id))->setDateTime(QDateTime::fromSecsSinceEpoch(t.GetTime()));
+    };
+    focus(CGraphRangeBar::kFromTime, QEvent::FocusIn);
+    for (int id : {CGraphRangeBar::kFromDate, CGraphRangeBar::kFromTime})
+        type(id, from);
+    for (int id : {CGraphRangeBar::kToDate, CGraphRangeBar::kToTime})
+        type(id, to);
+    focus(CGraphRangeBar::kToTime, QEvent::FocusOut);
+    static_cast<QToolButton*>(bar->Control(CGraphRangeBar::kConfirm))->click();
+
+    CTime ws, we;
+    m_doc->Navigator().GetWindow(ws, we);
+    ASSERT_EQ(ws.GetTime(), from.GetTime());
+    const CTime current = m_doc->GetFamilyArchiv().GetCurrentRecordTime();
+    EXPECT_EQ(current.GetTime(), from.GetTime());
+    const QString shown = from.Format(QStringLiteral("%d.%m.%Y %H:%M:%S"));
+    QStringList labels;
+    for (const QLabel* label : view->Values()->findChildren<QLabel*>())
+        labels << label->text();
+    EXPECT_TRUE(labels.contains(shown)) << shown.toStdString() << " not among " << labels.join(u'|').toStdString();
 }
 
 TEST_F(VKArchivViewTest, TheTimeAxisIsTheWindowOfTheBarAndTheCursorStandsUnderItsTick)

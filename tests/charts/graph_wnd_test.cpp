@@ -255,12 +255,12 @@ TEST_F(GraphWnd, ContextMenuHasTheGraphCommands)
     std::unique_ptr<QMenu> menu(CGraphWnd::CreateGraphMenu(nullptr, true));
     EXPECT_EQ(menu->title(), QStringLiteral("Graf"));
     const auto actions = menu->actions();
-    // The absolute zooms, "Vypnout lupy", the step zooms and the zoom
-    // selection, then the quantities and the grid.
+    // The absolute zooms and "Vypnout lupy", then the quantities and the
+    // grid; the step zooms and the zoom selection are the tool bar's.
     std::vector<int> ids;
     for (QAction* action : actions)
         ids.push_back(action->menu() || action->isSeparator() ? 0 : action->data().toInt());
-    EXPECT_EQ(ids, (std::vector<int>{0, 0, 32180, 32191, 32192, 32213, 32214, 32197, 0, 40002, 32181, 32235}));
+    EXPECT_EQ(ids, (std::vector<int>{0, 0, 32180, 0, 40002, 32181, 32235}));
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Změnit vertikální lupu"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Časová lupa"));
     const auto time = actions[1]->menu()->actions();
@@ -270,18 +270,17 @@ TEST_F(GraphWnd, ContextMenuHasTheGraphCommands)
     EXPECT_EQ(time[5]->data().toInt(), 32220);
     EXPECT_EQ(actions[0]->menu()->actions()[5]->data().toInt(), 32190);
     EXPECT_EQ(actions[2]->text(), QStringLiteral("Vypnout lupy"));
-    EXPECT_TRUE(actions[7]->isCheckable());
-    EXPECT_TRUE(actions[8]->isSeparator());
-    EXPECT_EQ(actions[9]->text(), QStringLiteral("Přijímané veličiny ..."));
-    EXPECT_EQ(actions[10]->text(), QStringLiteral("Zobrazené veličiny ..."));
-    EXPECT_EQ(actions[11]->text(), QStringLiteral("Rastr"));
+    EXPECT_TRUE(actions[3]->isSeparator());
+    EXPECT_EQ(actions[4]->text(), QStringLiteral("Přijímané veličiny ..."));
+    EXPECT_EQ(actions[5]->text(), QStringLiteral("Zobrazené veličiny ..."));
+    EXPECT_EQ(actions[6]->text(), QStringLiteral("Rastr"));
 
-    // Without the time cursor neither the time zooms nor their steps.
+    // Without the time cursor no time zooms.
     std::unique_ptr<QMenu> live(CGraphWnd::CreateGraphMenu(nullptr, false));
     std::vector<int> liveIds;
     for (QAction* action : live->actions())
         liveIds.push_back(action->menu() || action->isSeparator() ? 0 : action->data().toInt());
-    EXPECT_EQ(liveIds, (std::vector<int>{0, 32180, 32191, 32192, 32197, 0, 40002, 32181, 32235}));
+    EXPECT_EQ(liveIds, (std::vector<int>{0, 32180, 0, 40002, 32181, 32235}));
 
     // A chosen item reaches the view as a command.
     int chosen = 0;

@@ -890,6 +890,59 @@ TEST_P(ControllerArchiveView, ThePrintedGraphShowsTheWindowOfTheBarAcrossThePage
     Close(view);
 }
 
+// The statistics printed from the bar's print button in the "Statistiky"
+// mode: the section titles keep their red fill on paper, and their white
+// text stands out of it.
+TEST_P(ControllerArchiveView, PrintedStatisticsShowTheSectionTitlesOnTheirFill)
+{
+    if (Duskar())
+        GTEST_SKIP() << "a Duskar archive offers no statistics";
+    PDFCHECK_REQUIRE_TOOLS();
+    Record();
+    CControllerArchivView* view = Open();
+    ASSERT_NE(view, nullptr);
+    view->show();
+    auto* modes = qobject_cast<QTabBar*>(view->RangeBar()->Control(CGraphRangeBar::kTab));
+    ASSERT_NE(modes, nullptr);
+    QTest::mouseClick(modes, Qt::LeftButton, {}, modes->tabRect(2).center());
+    ASSERT_EQ(view->Mode(), 2);
+    auto* print = qobject_cast<QToolButton*>(view->RangeBar()->Control(CGraphRangeBar::kPrint));
+    ASSERT_NE(print, nullptr);
+    ASSERT_TRUE(print->isEnabled());
+    pdfcheck::PdfJobs jobs;
+    QTest::mouseClick(print, Qt::LeftButton);
+    ASSERT_EQ(jobs.chooserCalls, 1);
+
+    const int dpi = 300;
+    const QImage page = pdfcheck::PageImage(jobs.Path(), 1, dpi);
+    if (page.isNull())
+        GTEST_SKIP() << "pdftoppm missing";
+    const std::vector<pdfcheck::Word> words = pdfcheck::Words(jobs.Path());
+    for (const QString& title : {QStringLiteral("Proud"), QStringLiteral("Harmonické")}) {
+        SCOPED_TRACE(title.toStdString());
+        const auto word = std::find_if(words.begin(), words.end(), [&title](const pdfcheck::Word& w) {
+            return w.page == 0 && w.text == title;
+        });
+        ASSERT_NE(word, words.end()) << "the title is not printed";
+        const QRect box(QPoint(int(word->xMin * dpi / 72), int(word->yMin * dpi / 72)),
+                        QPoint(int(word->xMax * dpi / 72), int(word->yMax * dpi / 72)));
+        int red = 0;
+        int light = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                if (c.red() > 150 && c.green() < 80 && c.blue() < 80)
+                    ++red;
+                else if (c.green() > 150 && c.blue() > 150)
+                    ++light;
+            }
+        const int all = box.width() * box.height();
+        EXPECT_GT(red, all / 3) << "no fill under the title";
+        EXPECT_GT(light, all / 20) << "the title's text is lost in its fill";
+    }
+    Close(view);
+}
+
 // One block whose required power factor changes from 0.95 to 0.90 at
 // 10:05:30, seen through the statistics mode as the user reaches it: the
 // window typed into the bar, then the bar's "Statistiky" tab.

@@ -317,7 +317,8 @@ TEST_F(WindowCommandsTest, TheGraphPanesContextMenuReachesTheView)
         emit menu->triggered(action);
         delete menu;
     };
-    choose(32191);
+    // "Změnit vertikální lupu" / "200%".
+    choose(CGraphWnd::kCmdVertZoom100 + 1);
     EXPECT_EQ(Span(), 500);
     // The pane's "Vypnout lupy" is 32180; the tool bar's "Vypne lupy" (32196)
     // does the same from the view's own menu and bar.
@@ -350,7 +351,7 @@ TEST_F(WindowCommandsTest, TheGraphPanesContextMenuReachesTheView)
         EXPECT_TRUE(!received || !received->isVisible());
         // "Zobrazené veličiny ..." goes with the zooms: an item its handler
         // would drop is not offered.
-        for (int id : {32191, 32180, 32197, 32181}) {
+        for (int id : {int(CGraphWnd::kCmdVertZoom100) + 1, CGraphWnd::kTimeZoomCommands[1], 32180, 32181}) {
             QAction* zoom = FindInMenu(menu.get(), id);
             ASSERT_NE(zoom, nullptr) << id;
             EXPECT_EQ(zoom->isEnabled(), limitsSet) << id;
