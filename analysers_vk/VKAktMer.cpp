@@ -40,16 +40,25 @@ CVKAktMer::~CVKAktMer()
     SaveState();
 }
 
+void CVKAktMer::HandGraphToValues()
+{
+    std::array<int, CVKHodnotyDlg::kStatusBoxes> shown{};
+    std::array<std::uint32_t, CVKHodnotyDlg::kStatusBoxes> colours{};
+    Graph()->GetAllQuantities(shown, colours);
+    Values()->SetGraphQuantities(shown, colours);
+    Values()->ResetLayout();
+}
+
 void CVKAktMer::OnFirstRefresh()
 {
     if (CPristroj* entry = Pristroj())
         Graph()->AttachOnline(*entry);
-    Values()->ResetLayout();
+    HandGraphToValues();
 }
 
 void CVKAktMer::OnQuantitiesChanged()
 {
-    Values()->ResetLayout();
+    HandGraphToValues();
     if (CVKArchivData* data = LiveData())
         data->PublishToGraphs();
 }

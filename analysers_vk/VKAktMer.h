@@ -40,6 +40,7 @@ protected:
     void SaveTabs() override;
 
 private:
+    void HandGraphToValues();
     int m_scenarioSet = 1;
     int m_isAron = 0;
     int m_scenar = 0;

@@ -40,6 +40,7 @@ void CVKArchivView::TakeGraphQuantities()
     std::array<int, 36> shown{};
     std::array<std::uint32_t, 36> colours{};
     Graph()->GetAllQuantities(shown, colours);
+    Values()->SetGraphQuantities(shown, colours);
     charts::VKCsvColumns columns;
     for (std::size_t i = 0; i < shown.size(); ++i)
         columns.flags[i] = shown[i];

@@ -5,10 +5,12 @@
 
 #include <QFont>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QTabBar>
 
+#include <algorithm>
 #include <cmath>
 
 namespace analysers_vk {
@@ -33,6 +35,20 @@ const std::vector<int> kPages[3][3] = {
     {{4, 5, 6, 7}, {4, 5}, {6, 7}},
     {{6, 7}, {}, {}},
 };
+
+// The value field that shows each quantity of the graph, in the order the
+// graph hands its quantities over.
+constexpr std::array<int, CVKHodnotyDlg::kStatusBoxes> kStatusFields = {
+    1021, 1022, 1023, 1024, 1025, 1026, // U1..U3, I1..I3
+    1225, 1226, 1227, 1049, 1048,       // PF1..PF3, Fr, T
+    1027, 1028, 1029, 1033, 1034, 1035, // cos1..cos3, the line voltages
+    1213, 1214, 1215, 1217, 1218, 1219, // P1..P3, Q1..Q3
+    1221, 1222, 1223, 1038, 1039, 1040, // S1..S3, THDU1..THDU3
+    1041, 1042, 1043, 1228, 1216, 1220, // THDI1..THDI3, 3PF, 3P, 3Q
+    1224,                               // 3S
+};
+
+const QColor kStatusIdle(0xD2, 0xD2, 0xD2);
 
 QString Caption(int page)
 {
@@ -192,6 +208,31 @@ void CVKHarmonicChart::paintEvent(QPaintEvent*)
     }
 }
 
+// A field's status box: its quantity's colour while the graph shows it.
+class CVKStatusBox : public QWidget {
+public:
+    using QWidget::QWidget;
+    void SetColour(const QColor& colour)
+    {
+        if (colour != m_colour) {
+            m_colour = colour;
+            update();
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), m_colour);
+        painter.setPen(Qt::black);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    QColor m_colour = kStatusIdle;
+};
+
 CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent)
 {
     setAutoFillBackground(true);
@@ -209,12 +250,25 @@ CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent)
 
 void CVKHodnotyDlg::BuildGroups()
 {
-    auto field = [this](QGridLayout* grid, int id, int row, int column) {
+    const QSize boxSize = Dlu(0, 0, 4, 6).size();
+    auto field = [this, boxSize](QGridLayout* grid, int id, int row, int column) {
         auto* label = new QLabel(QStringLiteral("--"));
         label->setFrameShape(QFrame::StyledPanel);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(label, row, column);
         RegisterField(id, label);
+        const auto at = std::find(kStatusFields.begin(), kStatusFields.end(), id);
+        if (at == kStatusFields.end()) {
+            grid->addWidget(label, row, column);
+            return;
+        }
+        auto* box = new CVKStatusBox;
+        box->setFixedSize(boxSize);
+        m_statusBoxes[std::size_t(at - kStatusFields.begin())] = box;
+        auto* pair = new QHBoxLayout;
+        pair->setSpacing(1);
+        pair->addWidget(label, 1);
+        pair->addWidget(box, 0, Qt::AlignVCenter);
+        grid->addLayout(pair, row, column);
     };
     auto header = [this](QGridLayout* grid, const QString& text, int row, int column, int id = 0) {
         auto* label = new QLabel(text);
@@ -277,6 +331,22 @@ void CVKHodnotyDlg::BuildGroups()
     }
     for (QWidget* g : m_groups)
         g->hide();
+}
+
+void CVKHodnotyDlg::SetGraphQuantities(const std::array<int, kStatusBoxes>& shown,
+                                       const std::array<std::uint32_t, kStatusBoxes>& colours)
+{
+    for (std::size_t k = 0; k < m_statusBoxes.size(); ++k) {
+        const std::uint32_t c = colours[k];
+        m_statusBoxes[k]->SetColour(shown[k] ? QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF))
+                                             : kStatusIdle);
+    }
+}
+
+QWidget* CVKHodnotyDlg::StatusBox(int fieldId) const
+{
+    const auto at = std::find(kStatusFields.begin(), kStatusFields.end(), fieldId);
+    return at == kStatusFields.end() ? nullptr : m_statusBoxes[std::size_t(at - kStatusFields.begin())];
 }
 
 int CVKHodnotyDlg::ChooseState(int w, int h, bool keepHeader)

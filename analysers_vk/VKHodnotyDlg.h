@@ -8,6 +8,7 @@
 #include <QRect>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <utility>
 #include <vector>
@@ -61,13 +62,15 @@ private:
     CVKValueTexts::Bars m_bars{};
 };
 
+class CVKStatusBox;
+
 // The newest values of a VK analyser as numbers and harmonic charts. Its
 // owners fill the fields; the panel itself only arranges four value groups,
 // four charts and up to three tab strips by the size it is given.
 class CVKHodnotyDlg : public CVKValuesBase {
     Q_OBJECT
 public:
-    enum { kTabCount = 3 };
+    enum { kTabCount = 3, kStatusBoxes = 36 };
 
     explicit CVKHodnotyDlg(QWidget* parent = nullptr);
 
@@ -78,6 +81,13 @@ public:
     void SetHeader(const QString& name, const QString& time);
 
     void ResetLayout();
+    // The graph's shown flags and colours of its quantities (as
+    // `CVKGrafAktual::GetAllQuantities` lists them): a value field's box
+    // takes its quantity's colour while the graph shows it, grey otherwise.
+    void SetGraphQuantities(const std::array<int, kStatusBoxes>& shown,
+                            const std::array<std::uint32_t, kStatusBoxes>& colours);
+    // The status box beside a value field; null for a field without one.
+    QWidget* StatusBox(int fieldId) const;
     void SetTabs(int tab1, int tab2, int tab3);
     void GetTabs(int& tab1, int& tab2, int& tab3) const;
     void ShowFileFields(bool show);
@@ -98,6 +108,7 @@ private:
 
     std::array<QWidget*, 4> m_groups{};
     std::array<CVKHarmonicChart*, 4> m_charts{};
+    std::array<CVKStatusBox*, kStatusBoxes> m_statusBoxes{};
     std::array<QTabBar*, kTabCount> m_tabs{};
     std::array<int, kTabCount> m_modes{-1, -1, -1};
     QLabel* m_name = nullptr;

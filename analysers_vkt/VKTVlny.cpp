@@ -270,6 +270,7 @@ void CVKTVlny::OnNewData()
     }
     const bool rescaled = channels.scale != m_channels.scale;
     m_channels = channels;
+    m_liveConnection = connection;
     if (connection != m_connection || rescaled)
         FillPairs(connection);
     m_file.time = std::uint32_t(QDateTime::currentSecsSinceEpoch());
@@ -364,7 +365,8 @@ bool CVKTVlny::Load(const QString& path)
         for (auto& wave : m_channels.waves)
             if (wave)
                 wave->fill(0);
-        FillPairs(std::max(0, m_connection));
+        // A loaded file's type must not outlive it: the pairs are the instrument's.
+        FillPairs(std::max(0, m_liveConnection));
         update();
         ui::ErrorBox(this, kFileFailed + QLatin1Char('\n') + error, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
         return false;
@@ -382,8 +384,10 @@ bool CVKTVlny::Load(const QString& path)
     m_pair = 0xFF;
     m_source.SetRequest(kWaveRequestAll);
     Arrange(PlotRect(), kUnit);
-    for (std::size_t i = 0; i < m_panes.size(); ++i)
+    for (std::size_t i = 0; i < m_panes.size(); ++i) {
         m_panes[i].SetVoltageAxisInner(data.panes[i].voltageAxisInner != 0);
+        m_panes[i].SetRanges(data.panes[i].voltageRange, data.panes[i].currentRange);
+    }
     ShowValues();
     setWindowTitle(kBaseTitle + QStringLiteral(" - [") + QFileInfo(path).fileName() + QLatin1Char(']'));
     for (QWidget* w : std::initializer_list<QWidget*>{m_grid, m_stop, m_print})

@@ -92,6 +92,8 @@ private:
     std::array<CVKTVlnyZobrazeni, 4> m_panes;
     std::uint8_t m_pair = 0x11;
     int m_connection = -1;
+    // The type the instrument last sent, whatever file is shown.
+    int m_liveConnection = -1;
     QComboBox* m_pairs;
     QCheckBox* m_stop;
     QCheckBox* m_grid;

@@ -18,6 +18,7 @@ public:
     // The range for a channel of this RMS value (volts or amperes).
     int Update(double rms);
     int Range() const { return m_range; }
+    void SetRange(int range) { m_range = range; }
 
     static int StepOf(int amplitude, bool current);
 

@@ -239,7 +239,7 @@ void CVKTVlnyZobrazeni::Draw(QPainter& p, const VKTWaveChannels& ch, int u)
                          m_voltageLabel);
     if (currents && texts)
         texts = DrawAxis(p, m_i.Range(), true, m_voltageInner ? outer : m_x0, u, ch.grid && !m_voltageInner,
-                         m_currentLabel);
+                         m_currentLabel * 0.001); // currents label down to a thousandth of their factor
     if (texts)
         DrawPhaseAxis(p, u, ch.grid);
 

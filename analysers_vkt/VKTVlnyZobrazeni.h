@@ -45,6 +45,13 @@ public:
     void Draw(QPainter& painter, const VKTWaveChannels& channels, int unit);
     int VoltageRange() const { return m_u.Range(); }
     int CurrentRange() const { return m_i.Range(); }
+    // The ranges a stored picture was drawn with; later data moves them as
+    // usual.
+    void SetRanges(int voltage, int current)
+    {
+        m_u.SetRange(voltage);
+        m_i.SetRange(current);
+    }
     bool VoltageAxisInner() const { return m_voltageInner; }
     void SetVoltageAxisInner(bool inner) { m_voltageInner = inner; }
     // A click on the outer axis of a pane with voltages and currents swaps

@@ -5,10 +5,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
-
-#include <atomic>
 
 CStatPanel::CStatPanel(int family, QWidget* parent) : QWidget(parent)
 {
@@ -45,43 +44,60 @@ void CStatPanel::paintEvent(QPaintEvent*)
 
 namespace charts {
 
-bool WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work)
+namespace {
+
+// Keeps the wait dialog up for the whole run: Esc and the title bar's close
+// would only hide it, the computation goes on regardless.
+class KeepOpen : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work)
 {
     QPointer<ui::CWaitDlg> wait = new ui::CWaitDlg(owner);
     // Modal, so that while the run lets events through only the dialog takes
-    // input: closing it (Esc, the title bar) stops the run.
+    // input, and the dialog itself cannot be closed.
     wait->setWindowModality(Qt::ApplicationModal);
+    auto* keepOpen = new KeepOpen(wait.data());
+    wait->installEventFilter(keepOpen);
     wait->SetProgress(0);
     wait->show();
-    std::atomic<bool> cancel{false};
-    const QMetaObject::Connection closed =
-        QObject::connect(wait.data(), &QDialog::finished, wait.data(), [&cancel] { cancel = true; });
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QElapsedTimer sinceShown;
     sinceShown.start();
-    const stats::ProgressFn progress(
-        [&wait, &sinceShown, &cancel](int percent) {
-            if (!wait) {
-                cancel = true;
-                return;
-            }
-            // A few paints a second, however fast the percents come.
-            if (percent < 100 && sinceShown.elapsed() < 250)
-                return;
-            sinceShown.restart();
-            wait->SetProgress(percent);
-            QApplication::processEvents();
-        },
-        &cancel);
+    const stats::ProgressFn progress([&wait, &sinceShown](int percent) {
+        if (!wait)
+            return;
+        // A few paints a second, however fast the percents come.
+        if (percent < 100 && sinceShown.elapsed() < 250)
+            return;
+        sinceShown.restart();
+        wait->SetProgress(percent);
+        QApplication::processEvents();
+    });
     work(progress);
     QApplication::restoreOverrideCursor();
-    QObject::disconnect(closed);
     if (wait) {
+        wait->removeEventFilter(keepOpen);
         wait->close();
         if (wait)
             wait->deleteLater();
     }
-    return !cancel.load();
 }
 
 } // namespace charts

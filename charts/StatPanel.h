@@ -154,10 +154,9 @@ private:
 };
 
 namespace charts {
-// Runs `work` with the wait dialog over `owner` showing its progress; false
-// when the user closed the dialog to stop it (the progress reports the
-// cancel, the work's results are incomplete).
-bool WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work);
+// Runs `work` to its end with the wait dialog over `owner` showing its
+// progress.
+void WithStatisticsProgress(QWidget* owner, const std::function<void(const stats::ProgressFn&)>& work);
 } // namespace charts
 
 template <class Data, class Result, class Settings, int FirstMoving>
@@ -165,8 +164,7 @@ template <class Run>
 std::vector<Result> TVKFamilyStatPanel<Data, Result, Settings, FirstMoving>::RunWithProgress(const Run& run)
 {
     std::vector<Result> results;
-    if (!charts::WithStatisticsProgress(this, [&](const charts::stats::ProgressFn& progress) { results = run(progress); }))
-        results.clear();
+    charts::WithStatisticsProgress(this, [&](const charts::stats::ProgressFn& progress) { results = run(progress); });
     return results;
 }
 

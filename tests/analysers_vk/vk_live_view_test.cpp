@@ -2,6 +2,7 @@
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKHodnotyDlg.h"
 #include "analysers_vk/VKPaneLayout.h"
+#include "analysers_vk/VKZobrazeneVelicinyDlg.h"
 #include "archive/store/VKArchivData.h"
 #include "analysers_vk/VKGrafAktual.h"
 #include "link/Pristroj.h"
@@ -11,12 +12,16 @@
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/DocTemplate.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFontMetrics>
 #include <QImage>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QTabBar>
@@ -433,6 +438,73 @@ TEST_F(VKLiveView, NewDataFillsTheValuesPanelAndSavesTheState)
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->PaneMask(), 3);
     Close(again);
+}
+
+// Each value field's box shows its quantity's graph colour while the graph
+// shows the quantity and light grey otherwise, framed in black; choosing the
+// quantities again recolours the boxes.
+TEST_F(VKLiveView, ValueBoxesFollowTheGraphsQuantities)
+{
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    Measure(2301);
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    CVKHodnotyDlg* values = view->Values();
+    // Fields of the first group (always on view) and their graph quantities.
+    struct Case {
+        int field;
+        int quantity;
+    };
+    const Case cases[] = {{1021, 0}, {1023, 2}, {1024, 3}, {1026, 5}, {1027, 12}, {1029, 14}, {1033, 15}, {1035, 17}};
+    const auto check = [&](const char* when) {
+        const QImage image = values->grab().toImage();
+        for (const Case& c : cases) {
+            QWidget* box = values->StatusBox(c.field);
+            ASSERT_NE(box, nullptr) << c.field;
+            ASSERT_TRUE(box->isVisibleTo(values)) << c.field;
+            int shown = 0;
+            std::uint32_t colour = 0;
+            view->Graph()->GetQuantity(c.quantity, shown, colour);
+            const QColor expected = shown ? QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF))
+                                          : QColor(0xD2, 0xD2, 0xD2);
+            const QPoint origin = box->mapTo(values, QPoint(0, 0));
+            EXPECT_EQ(image.pixelColor(origin + box->rect().center()), expected) << when << " " << c.field;
+            EXPECT_EQ(image.pixelColor(origin), QColor(Qt::black)) << when << " " << c.field;
+            EXPECT_EQ(image.pixelColor(origin + QPoint(box->width() - 1, box->height() - 1)), QColor(Qt::black))
+                << when << " " << c.field;
+        }
+    };
+    check("first");
+    int u1Before = 0;
+    std::uint32_t ignored = 0;
+    view->Graph()->GetQuantity(0, u1Before, ignored);
+
+    // The user flips U1 in the quantities dialog.
+    QMenu menu;
+    view->FillMenu(menu);
+    QAction* quantities = nullptr;
+    for (QAction* action : menu.actions())
+        if (action->text() == QStringLiteral("Zobrazené veličiny ..."))
+            quantities = action;
+    ASSERT_NE(quantities, nullptr);
+    bool done = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CVKZobrazeneVelicinyDlg*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->Box(0)->click();
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("OK"))
+                button->click();
+        done = true;
+    });
+    quantities->trigger();
+    ASSERT_TRUE(done);
+    int u1After = 0;
+    view->Graph()->GetQuantity(0, u1After, ignored);
+    ASSERT_NE(u1After, u1Before);
+    check("chosen again");
+    Close(view);
 }
 
 TEST_F(VKLiveView, TheGraphRepaintsWithEveryMeasurement)

@@ -327,3 +327,92 @@ TEST(VKTVlny, ColoursComeOverFromTheLiveValuesOnce)
     EXPECT_GT(CountIn(window, pane, first), 50);
     EXPECT_EQ(CountIn(window, pane, later), 0);
 }
+
+namespace {
+
+// Loads `path` the way the user does: the load button and the file chosen.
+void LoadThroughButton(CVKTVlny& window, const QString& path)
+{
+    auto previous = controllers::SetSettingsFileChooser(
+        [&](QWidget*, bool, const QString&, const QString&, const QString&, const controllers::FileKind&) {
+            return path;
+        });
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->toolTip() == QStringLiteral("Načte průběh ze souboru"))
+            button->click();
+    controllers::SetSettingsFileChooser(std::move(previous));
+}
+
+} // namespace
+
+// A file that cannot be read leaves the pairs of the instrument's own
+// connection, even after a good file of another connection was shown.
+TEST(VKTVlny, AFailedLoadOffersTheLivePairs)
+{
+    ui::ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    struct Case {
+        int live;
+        int file;
+    };
+    for (const Case c : {Case{5, 4}, Case{4, 5}, Case{1, 3}}) {
+        FakeSource recorder;
+        recorder.connection = c.file;
+        CVKTVlny recording(recorder);
+        recording.OnNewData();
+        const QString good = dir.filePath(QStringLiteral("good.vln"));
+        ASSERT_TRUE(recording.Save(good));
+        const QString bad = dir.filePath(QStringLiteral("bad.vln"));
+        QFile f(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\x01\x02\x03");
+        f.close();
+
+        FakeSource source;
+        source.connection = c.live;
+        CVKTVlny window(source);
+        window.OnNewData();
+        LoadThroughButton(window, good);
+        ASSERT_EQ(window.PairList()->count(), WavePairNames(c.file).size());
+        LoadThroughButton(window, bad);
+        EXPECT_EQ(window.PairList()->count(), WavePairNames(c.live).size()) << c.live << " " << c.file;
+        EXPECT_EQ(window.PairList()->currentText(), QStringLiteral("U1-I1"));
+    }
+}
+
+// A loaded picture keeps the ranges it was saved with: one a step above what
+// its values give stays drawn so, one lower is grown at once by its values.
+TEST(VKTVlny, ALoadedPictureKeepsItsStoredRanges)
+{
+    QTemporaryDir dir;
+    FakeSource source;
+    CVKTVlny live(source);
+    live.OnNewData();
+    const QString path = dir.filePath(QStringLiteral("vlny.vln"));
+    ASSERT_TRUE(live.Save(path));
+    VKTVlnyFileData data;
+    QString error;
+    ASSERT_TRUE(LoadVKTVlnyFile(path, data, error)) << error.toStdString();
+    // The values give 400 V and 100 A.
+    const std::array<std::pair<int, int>, 4> stored{{{500, 20}, {400, 100}, {2000, 900}, {300, 3}}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        data.panes[i].voltageRange = stored[i].first;
+        data.panes[i].currentRange = stored[i].second;
+    }
+    ASSERT_TRUE(SaveVKTVlnyFile(path, data, error)) << error.toStdString();
+
+    FakeSource other;
+    CVKTVlny shown(other);
+    shown.resize(900, 600);
+    LoadThroughButton(shown, path);
+    ASSERT_EQ(shown.PaneCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(shown.Pane(i).VoltageRange(), stored[std::size_t(i)].first) << i;
+        EXPECT_EQ(shown.Pane(i).CurrentRange(), stored[std::size_t(i)].second) << i;
+    }
+    // Drawn, the first pane (the channels the file holds) keeps the voltage
+    // range and grows the current one.
+    shown.grab();
+    EXPECT_EQ(shown.Pane(0).VoltageRange(), 500);
+    EXPECT_EQ(shown.Pane(0).CurrentRange(), 100);
+}

@@ -56,6 +56,21 @@ VKTWaveChannels Channels(std::initializer_list<Curve> curves)
     return ch;
 }
 
+// The rows of the horizontal grid lines, looked for mid-plot. The lines are
+// dotted: any of a few neighbouring columns will do.
+std::vector<int> GridRows(const QImage& image)
+{
+    std::vector<int> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        bool dot = false;
+        for (int x = 300; x < 306; ++x)
+            dot = dot || image.pixelColor(x, y) == QColor(0xB4, 0xB4, 0xB4);
+        if (dot)
+            rows.push_back(y);
+    }
+    return rows;
+}
+
 // A pane of `mask` over 600 x 400 pixels.
 CVKTVlnyZobrazeni Pane(std::uint8_t mask, const std::array<float, 8>& scale = {1, 1, 1, 1, 1, 1, 1, 1})
 {
@@ -179,20 +194,8 @@ TEST(VKTVlnyZobrazeni, AClickOnTheOuterAxisSwapsTheAxes)
     EXPECT_FALSE(pane.VoltageAxisInner());
     const QImage after = Render(pane, ch, QSize(600, 400));
     // The horizontal grid lines now stand at the current's labels.
-    const auto gridRows = [](const QImage& image) {
-        std::vector<int> rows;
-        // The lines are dotted: any of a few neighbouring columns will do.
-        for (int y = 0; y < image.height(); ++y) {
-            bool dot = false;
-            for (int x = 300; x < 306; ++x)
-                dot = dot || image.pixelColor(x, y) == QColor(0xB4, 0xB4, 0xB4);
-            if (dot)
-                rows.push_back(y);
-        }
-        return rows;
-    };
-    EXPECT_NE(gridRows(before), gridRows(after));
-    EXPECT_FALSE(gridRows(after).empty());
+    EXPECT_NE(GridRows(before), GridRows(after));
+    EXPECT_FALSE(GridRows(after).empty());
 
     // A pane of one kind has no outer axis to click.
     CVKTVlnyZobrazeni voltages = Pane(0x0F);
@@ -308,5 +311,46 @@ TEST(VKTVlnyZobrazeni, AxisLettersAndTitleAreBold)
                 << letter << c.printing;
             EXPECT_NE(Ink(image, area), Ink(Written(text, box, normal, Qt::AlignRight), area)) << letter << c.printing;
         }
+    }
+}
+
+// The current axis labels in nice steps down to a thousandth of the input's
+// factor: a small current on a plain input gets half-ampere labels, a large
+// factor holds the step at its own size. The grid lines of the inner axis
+// stand at the labels.
+TEST(VKTVlnyZobrazeni, CurrentLabelStepFollowsTheInputFactor)
+{
+    struct Case {
+        float factor;
+        float rms;
+        int range;
+        double step; // in the axis unit
+        int divisor;
+    };
+    const Case cases[] = {
+        {1.0f, 2.47f, 5, 0.5, 1},        // A = 4: nice step 0.5
+        {1000.0f, 2.47f, 5, 1.0, 1},     // the factor's thousandth is coarser
+        {100.0f, 247.0f, 500, 50.0, 1},  // A = 419, step 100
+        {40000.0f, 2470.0f, 5000, 0.5, 1000},
+        {20000.0f, 12.0f, 100, 20.0, 1}, // A = 20: range 100, the factor above the nice 10
+    };
+    const int zero = 300 + 16, half = 300 - 3 * 16;
+    for (const Case& c : cases) {
+        const std::array<float, 8> scale{1, 1, 1, 1, c.factor, c.factor, c.factor, c.factor};
+        VKTWaveChannels ch = Channels({{4, 10000, c.rms}});
+        ch.scale = scale;
+        CVKTVlnyZobrazeni pane;
+        pane.SetChannels(0x10, scale);
+        pane.SetRect(QRect(0, 0, 600, 600), 16);
+        const QImage image = Render(pane, ch, QSize(600, 600));
+        ASSERT_EQ(pane.CurrentRange(), c.range) << c.factor;
+        const double reduced = double(c.range) / c.divisor;
+        std::vector<int> expected;
+        const int labels = int(reduced / c.step + 0.1);
+        for (int i = labels; i >= 1; --i)
+            expected.push_back(zero - int(half / reduced * (i * c.step)));
+        for (int i = 1; i <= labels; ++i)
+            expected.push_back(zero + int(half / reduced * (i * c.step)));
+        EXPECT_EQ(GridRows(image), expected) << "factor " << c.factor << " rms " << c.rms;
     }
 }

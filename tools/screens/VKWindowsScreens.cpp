@@ -22,6 +22,8 @@
 
 #include <QCoreApplication>
 
+#include <array>
+#include <cstdint>
 #include <memory>
 
 namespace {
@@ -127,11 +129,16 @@ QORIN_SCREENS(VKWindows)
     }
 
     // The values panel alone, sized in dialog units to each arrangement.
+    // Its value boxes in the colours of the quantities a new graph shows.
     const QSize states[8] = {{740, 320}, {600, 320}, {740, 200}, {600, 200},
                              {300, 320}, {300, 200}, {300, 140}, {300, 100}};
+    std::array<int, CVKHodnotyDlg::kStatusBoxes> shown{};
+    std::array<std::uint32_t, CVKHodnotyDlg::kStatusBoxes> colours{};
+    CVKGrafAktual().GetAllQuantities(shown, colours);
     for (int state = 0; state < 8; ++state) {
         CVKHodnotyDlg panel;
         panel.SetValues(archive::vk::FillValuesDialog(*data));
+        panel.SetGraphQuantities(shown, colours);
         panel.SetHeader(entry->m_nazev, QStringLiteral("10.12 01:05:10"));
         panel.resize(ui::DluToPixels(states[state], panel.font()) + QSize(2, 2));
         shot.save(&panel, QStringLiteral("CVKHodnotyDlg-state%1").arg(state));
