@@ -8,8 +8,6 @@
 #include "link/Pristroj.h"
 #include "platform/StringTable.h"
 
-#include <QDir>
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -429,12 +427,8 @@ int CMereni::CreateArchive()
     if (!created) {
         // Recording stops here until the user turns it on again: say so now,
         // the measuring goes on without a word otherwise.
-        if (e->m_zaznamenavat) {
-            const QString path = e->m_soubor + Extension();
-            Notify(QString::fromUtf8("Přístroj %1: do archivu \"%2\" nelze zaznamenávat: %3. "
-                                     "Přístroj dál měří, ale nezaznamenává.")
-                       .arg(e->m_nazev, QDir::toNativeSeparators(path), archive::DescribeUnusableArchive(path)));
-        }
+        if (e->m_zaznamenavat)
+            Notify(archive::CannotRecordNotice(e->m_nazev, e->m_soubor + Extension()));
         e->m_zaznamenavat = 0;
     }
     ExpectFullRecord();

@@ -2,6 +2,8 @@
 
 #include "archive_docs/ArchivDocBase.h"
 #include "archive/store/ArchivData.h"
+#include "archive/store/ArchivHost.h"
+#include "archive/store/ArchivSettingsCheck.h"
 #include "charts/ArchivToolBar.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
@@ -39,6 +41,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -686,10 +689,15 @@ std::intptr_t CMainFrame::OnDataReady(std::uintptr_t wParam, std::intptr_t lPara
 
 void CMainFrame::WriteNextHandOver()
 {
-    if (m_handedOver.empty())
+    // An instrument whose write is under way further down this stack (its
+    // question box runs the event loop) waits its turn: its blocks stay
+    // queued in its archive, and that write takes them along once answered.
+    const auto next = std::find_if(m_handedOver.begin(), m_handedOver.end(),
+                                   [this](const auto& waiting) { return !m_writing.contains(waiting.first); });
+    if (next == m_handedOver.end())
         return;
-    const auto [wParam, mode] = m_handedOver.front();
-    m_handedOver.erase(m_handedOver.begin());
+    const auto [wParam, mode] = *next;
+    m_handedOver.erase(next);
     if (!m_handedOver.empty())
         m_writeTimer->start();
     // Gone meanwhile: its blocks went with it.
@@ -697,24 +705,47 @@ void CMainFrame::WriteNextHandOver()
     CArchivData* archive = device ? device->GetArchivData() : nullptr;
     if (!archive)
         return;
+    m_writing.insert(wParam);
+    const bool written = WriteHandOver(*device, *archive, mode);
+    m_writing.erase(wParam);
+    if (!m_handedOver.empty() && !m_writeTimer->isActive())
+        m_writeTimer->start();
+    if (written) {
+        m_flushFailed.erase(device);
+        m_refusedFile.erase(device);
+    }
+}
+
+bool CMainFrame::WriteHandOver(CPristroj& device, CArchivData& archive, int mode)
+{
     for (int attempt = 0; attempt < kFlushAttempts; ++attempt) {
-        if (archive->Flush(!device->m_prepisovat, mode, device->m_nazev)) {
-            m_flushFailed.erase(device);
-            return;
+        if (archive.Flush(!device.m_prepisovat, mode, device.m_nazev))
+            return true;
+        if (const QString refused = archive.RefusedNewFile(); !refused.isEmpty()) {
+            // As when the archive cannot be had at start-up: the instrument
+            // measures on without recording; the blocks meant for the
+            // refused file were given up rather than kept for ever. Blocks
+            // handed over before the thread took that are given up quietly.
+            if (std::exchange(m_refusedFile[&device], refused) != refused) {
+                archive.Host().Notify(archive::CannotRecordNotice(device.m_nazev, refused));
+                device.PostSettings(FALSE);
+            }
+            return false;
         }
         std::this_thread::yield();
     }
     // The block stays queued and goes with the next hand-over; the user
     // learns once per run of failures that the archive is behind.
-    const int queuedBlocks = archive->GetQueuedBlockCount();
-    qWarning("%s: %d archive block(s) not written", qPrintable(device->m_nazev), queuedBlocks);
-    if (queuedBlocks > 0 && m_flushFailed.insert(device).second)
+    const int queuedBlocks = archive.GetQueuedBlockCount();
+    qWarning("%s: %d archive block(s) not written", qPrintable(device.m_nazev), queuedBlocks);
+    if (queuedBlocks > 0 && m_flushFailed.insert(&device).second)
         ui::ShowMessageBox(this,
                            QStringLiteral("Data přístroje %1 se nepodařilo zapsat do archivu %2.\n"
                                           "Zůstávají v paměti a zapíší se při dalším pokusu.")
-                               .arg(device->m_nazev, QDir::toNativeSeparators(archive->GetFilePath())),
+                               .arg(device.m_nazev, QDir::toNativeSeparators(archive.GetFilePath())),
                            platform::LoadString(platform::IDS_CAPTION_ERROR), ui::MsgButtons::Ok,
                            ui::MsgIcon::Warning);
+    return false;
 }
 
 std::intptr_t CMainFrame::OnQuarterHour(std::uintptr_t wParam, std::intptr_t lParam)

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+class CArchivData;
 class CGeneralSettings;
 class QTimer;
 namespace ui {
@@ -186,11 +187,18 @@ private:
     std::map<int, QAction*> m_actions;
     // Instruments whose last hand-over could not be written.
     std::set<const CPristroj*> m_flushFailed;
+    // Instruments told that their recording stopped at a refused new file,
+    // with that file.
+    std::map<const CPristroj*, QString> m_refusedFile;
     // The instruments whose handed-over blocks wait for the disk, oldest
     // first, each with the strongest block action it was handed.
     std::vector<std::pair<std::uintptr_t, int>> m_handedOver;
+    // The instruments whose hand-over is being written now.
+    std::set<std::uintptr_t> m_writing;
     QTimer* m_writeTimer = nullptr;
     void WriteNextHandOver();
+    // True when the instrument's waiting blocks went to its archive.
+    bool WriteHandOver(CPristroj& device, CArchivData& archive, int mode);
     struct WindowCommand {
         QAction* action;
         int id;

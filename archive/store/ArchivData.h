@@ -96,13 +96,20 @@ public:
     int AlignBlockStart(int recordsPerBlock, int interval);
     platform::CTime NextBlockStart(int lead) const;
 
-    // Writing (main thread, or the measurement thread itself).
+    // Writing (main thread, or the measurement thread itself). 1 also when
+    // another write of this archive is waiting for the user's answer about
+    // a new file: that write takes the waiting blocks along.
     int Flush(BOOL newFilePerPeriod, int mode, const QString& instrument);
     void SignalWriter();
     // Writes the waiting blocks; 1 when none is left.
     int WriteBlock();
     bool WaitWriterIdle(int timeoutMs = kWriterWaitMs);
     int GetQueuedBlockCount() const;
+    // The path of the new period's file when it could not be had (the user
+    // declined to write over an existing one, or it could not be created):
+    // the blocks of that period were given up and the recording cannot go
+    // on. Empty otherwise.
+    QString RefusedNewFile() const;
 
     // Starting and resuming.
     virtual int Create(int total, int recordsPerBlock, int interval, const QString& name, const QString& extension,
@@ -309,6 +316,8 @@ private:
     int WritePending(const QString* instrument);
     WriteOutcome WriteOne(const PendingBlock& job);
     void DropPending(const QString& why);
+    // Gives up the waiting blocks of the file generation; how many.
+    int DropGenerationRing(int generation);
     void DrainAndClose();
 
     // An existing file where the instrument records. Open: recording goes on
@@ -360,6 +369,8 @@ private:
     int m_generation = 0;               // ringLock: file generation of new blocks
     int m_openGeneration = 0;           // m_fileLock: generation of the open file
     int m_failedGeneration = -1;        // m_fileLock: a new file that could not be created
+    QString m_failedName;               // m_fileLock: its path
+    bool m_openingFile = false;         // m_fileLock: a write is opening (maybe asking for) a new file
     int m_shrinkFrom = 0;               // ringLock: slot count before an applied shrink
     int m_blockEventCount = 0;          // CollectBlockEvents
     std::mutex m_graphLock;             // before listLock

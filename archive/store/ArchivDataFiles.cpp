@@ -111,6 +111,7 @@ int CArchivData::OpenForWritingNamed(const QString& name, const QString& instrum
     if (!entry) {
         std::lock_guard file(m_fileLock);
         m_failedGeneration = generation;
+        m_failedName = name;
         return 0;
     }
     InstallEntry(std::move(entry), generation);

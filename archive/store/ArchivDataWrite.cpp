@@ -65,12 +65,32 @@ int CArchivData::WritePending(const QString* instrument)
             continue;
         }
         if (job.generation > m_openGeneration) {
-            if (!instrument || job.generation == m_failedGeneration) {
+            if (job.generation == m_failedGeneration) {
+                // Its file was refused: nothing of that period can be written,
+                // and kept it would only grow until the recording stops.
+                lost += DropGenerationRing(job.generation);
                 result = 0;
                 break;
             }
+            if (!instrument) {
+                result = 0;
+                break;
+            }
+            if (m_openingFile) {
+                // Another write of this archive is asking the user about the
+                // new file (its box runs an event loop, on this thread or
+                // another): one question per file, and that write goes on
+                // with every block waiting here once it is answered, in
+                // order, before any of them reaches the file.
+                break;
+            }
+            m_openingFile = true;
             file.unlock();
-            if (!OpenForWritingNamed(job.fileName, *instrument, job.generation, true)) {
+            const bool opened = OpenForWritingNamed(job.fileName, *instrument, job.generation, true) != 0;
+            file.lock();
+            m_openingFile = false;
+            if (!opened) {
+                lost += DropGenerationRing(job.generation);
                 result = 0;
                 break;
             }
@@ -114,6 +134,18 @@ CArchivData::WriteOutcome CArchivData::WriteOne(const PendingBlock& job)
     for (int slot = job.destroyFrom; slot < job.destroyTo; ++slot)
         (void)storage->Destroy(archive::SlotStreamName(slot));
     return ReportFileErrorLocked(job.header.name) ? WriteOutcome::Written : WriteOutcome::Failed;
+}
+
+int CArchivData::DropGenerationRing(int generation)
+{
+    std::lock_guard ring(ringLock);
+    return int(std::erase_if(m_pending, [generation](const PendingBlock& block) { return block.generation == generation; }));
+}
+
+QString CArchivData::RefusedNewFile() const
+{
+    std::lock_guard file(m_fileLock);
+    return m_failedGeneration > m_openGeneration ? archive::DeepCopy(m_failedName) : QString();
 }
 
 void CArchivData::DropPending(const QString& why)

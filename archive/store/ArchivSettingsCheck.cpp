@@ -90,6 +90,13 @@ QString DescribeUnusableArchive(const QString& path)
     return QString::fromUtf8("soubor nelze vytvořit");
 }
 
+QString CannotRecordNotice(const QString& instrument, const QString& path)
+{
+    return QString::fromUtf8("Přístroj %1: do archivu \"%2\" nelze zaznamenávat: %3. "
+                             "Přístroj dál měří, ale nezaznamenává.")
+        .arg(instrument, QDir::toNativeSeparators(path), DescribeUnusableArchive(path));
+}
+
 QString CheckArchiveFolder(const QString& instrument, const QString& archivePath)
 {
     const QString folder = QFileInfo(archivePath).absolutePath();

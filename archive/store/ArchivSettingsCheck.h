@@ -52,6 +52,10 @@ QString CheckArchivePathLength(const QString& instrument, const QString& archive
 // created for recording, as far as the file system tells; a Czech phrase.
 QString DescribeUnusableArchive(const QString& path);
 
+// What the user is told when the instrument `instrument` measures on but its
+// recording into `path` (with its extension) stopped, the reason included.
+QString CannotRecordNotice(const QString& instrument, const QString& path);
+
 // The folder of `archivePath` exists and takes new files; else the message.
 QString CheckArchiveFolder(const QString& instrument, const QString& archivePath);
 

@@ -1,9 +1,13 @@
 #include "ShellTestSupport.h"
 
+#include "archive/store/ArchivRecord.h"
 #include "archive/store/VKArchivData.h"
 #include "link/Pristroj.h"
+#include "platform/StringIds.h"
+#include "platform/StringTable.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/WindowMessage.h"
+#include "shell/AppArchivHost.h"
 #include "shell/GeneralSettings.h"
 #include "shell/MainFrame.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -16,8 +20,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QToolBar>
+#include <QtEndian>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -190,6 +196,168 @@ TEST_F(HandOverTest, EveryThreadOfOneBlockEndIsReleasedBeforeAnyWrite)
     EXPECT_TRUE(secondFreeAtTheBox);
     EXPECT_EQ(secondArchive->GetQueuedBlockCount(), 0);
     secondArchive->Close();
+}
+
+// An instrument with a file per day, at the end of the day, whose next
+// day's file already exists: the first block of the new day makes the main
+// window ask whether to write over it, in the program's own box.
+class RolloverTest : public shelltest::StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        auto entry = std::make_unique<CPristroj>(QStringLiteral("COM1"), 1, dir.path(), FALSE, CPristroj::kVK);
+        entry->m_nazev = QStringLiteral("Linka");
+        entry->m_prepisovat = 0;
+        device = entry.get();
+        devices.push_back(std::move(entry));
+        frame = std::make_unique<CMainFrame>(devices, settings);
+        host = std::make_unique<CAppArchivHost>(frame.get());
+        archive = static_cast<CVKArchivData*>(device->GetArchivData());
+        ASSERT_NE(archive, nullptr);
+        archive->SetHost(host.get());
+        archive->SetTimeSource([this] { return now; });
+        ASSERT_EQ(archive->Create(86400, 1, 60, dir.filePath(QStringLiteral("hala")), QStringLiteral(".vk"), FALSE,
+                                  TRUE, device->m_nazev),
+                  1);
+        first = archive->GetFilePath();
+        HandOver(1);
+        WriteHandedOver();
+        ASSERT_TRUE(QFile::copy(first, second));
+        now = CTime(2024, 3, 10, 23, 59, 0);
+        HandOver(2); // still the old day's
+        WriteHandedOver();
+        ASSERT_EQ(Words(first), (std::vector<DWORD>{1, 2}));
+    }
+    void TearDown() override
+    {
+        if (archive)
+            archive->Close();
+        frame.reset();
+        StoreTest::TearDown();
+    }
+
+    // What the measurement thread does at the end of a block: the block is
+    // ended on its own thread and handed over with a message; the main
+    // thread's loop runs meanwhile (a box of it may be open).
+    void HandOver(DWORD word)
+    {
+        now = CTime(CTime::time_type(now.GetTime() + 60));
+        std::atomic<bool> done{false};
+        std::thread thread([&] {
+            archive->AddWordRecord(word);
+            const int mode = archive->EndBlock(TRUE, TRUE, 60);
+            device->m_handOver->Reset();
+            if (platform::SendNotifyMessageTo(frame.get(), platform::WM_DATA_READY,
+                                              reinterpret_cast<std::uintptr_t>(device), mode))
+                device->m_handOver->Wait(20000);
+            done = true;
+        });
+        const QDeadlineTimer deadline(30000);
+        while (!done && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        thread.join();
+        // Turns enough for the write timer to fire again.
+        for (int turn = 0; turn < 5; ++turn)
+            QCoreApplication::processEvents();
+    }
+    void WriteHandedOver()
+    {
+        EXPECT_TRUE(testsupport::WaitUntil([&] {
+            QCoreApplication::processEvents();
+            return !frame->HasBlocksToWrite();
+        }));
+    }
+    // The words of the file's blocks in slot order, read back as a window
+    // reads them.
+    static std::vector<DWORD> Words(const QString& path)
+    {
+        CVKArchivData reader;
+        std::vector<DWORD> words;
+        if (reader.Open(path) != 1 || reader.ReadHeader() != 1)
+            return words;
+        for (int slot = 0; slot < 8; ++slot) {
+            CArchivRecordList block;
+            if (reader.ReadBlock(slot, block) != 1)
+                break;
+            for (const CArchivRecord& r : block)
+                if (r.type == kRecordWord && r.data.size() == 4)
+                    words.push_back(qFromLittleEndian<quint32>(r.data.constData()));
+        }
+        reader.Close();
+        return words;
+    }
+    static QByteArray Bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    CTime now{2024, 3, 10, 23, 50, 0};
+    CGeneralSettings settings{QDir::currentPath()};
+    CDeviceRegistry::InstrumentList devices;
+    CPristroj* device = nullptr;
+    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<CAppArchivHost> host;
+    CVKArchivData* archive = nullptr;
+    QString first;
+    const QString second = dir.filePath(QStringLiteral("hala_Y24D0311H00.vk"));
+};
+
+// Blocks keep coming while the question is open: its box's loop must not
+// ask again for each of them, and Yes must not make the file anew over
+// blocks of the new day already in it. Every block reaches the new file
+// once, in order.
+TEST_F(RolloverTest, BlocksArrivingDuringTheQuestionAreWrittenOnceAfterIt)
+{
+    const QString question = platform::LoadString(platform::IDS_ASK_OVERWRITE_EXISTING);
+    int questions = 0;
+    ui::MessageBoxHandler previous = ui::SetMessageBoxHandler([&](const ui::MessageBoxRequest& request) {
+        if (request.text != question)
+            return ui::MsgAnswer::Ok;
+        if (++questions == 1) {
+            HandOver(4);
+            HandOver(5);
+        }
+        return ui::MsgAnswer::Yes;
+    });
+    HandOver(3); // the new day's first block
+    WriteHandedOver();
+    ui::SetMessageBoxHandler(std::move(previous));
+
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(archive->GetQueuedBlockCount(), 0);
+    EXPECT_EQ(archive->GetFilePath(), second);
+    EXPECT_EQ(Words(second), (std::vector<DWORD>{3, 4, 5}));
+    EXPECT_EQ(Words(first), (std::vector<DWORD>{1, 2}));
+}
+
+// No keeps the existing file as it is: the instrument stops recording with
+// the notice it gets when its archive cannot be had at start-up, and the
+// new day's blocks are not held in memory for ever. Blocks handed over
+// before the thread stops are given up without another word.
+TEST_F(RolloverTest, NoStopsTheRecordingAndFreesTheQueue)
+{
+    const QByteArray before = Bytes(second);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    boxes.Answer(ui::MsgAnswer::No);
+    HandOver(3);
+    WriteHandedOver();
+    HandOver(4);
+    WriteHandedOver();
+    for (int turn = 0; turn < 5; ++turn)
+        QCoreApplication::processEvents(); // the posted notice
+
+    EXPECT_EQ(archive->GetQueuedBlockCount(), 0);
+    EXPECT_EQ(Bytes(second), before);
+    EXPECT_EQ(Words(first), (std::vector<DWORD>{1, 2}));
+    ASSERT_EQ(boxes.Requests().size(), 2u);
+    EXPECT_EQ(boxes.Requests()[0].text, platform::LoadString(platform::IDS_ASK_OVERWRITE_EXISTING));
+    EXPECT_EQ(boxes.Requests()[1].text,
+              QStringLiteral("Přístroj Linka: do archivu \"%1\" nelze zaznamenávat: "
+                             "soubor nelze otevřít (možná jej používá jiný program). "
+                             "Přístroj dál měří, ale nezaznamenává.")
+                  .arg(QDir::toNativeSeparators(second)));
 }
 
 // A late message for an instrument that has left the list touches nothing.

@@ -10,8 +10,14 @@ using archive::StorageStatus;
 
 bool ScriptedHost::AskYesNo(int textId)
 {
+    {
+        std::lock_guard lock(m_mutex);
+        m_asked.push_back(textId);
+    }
+    // The box's event loop: whatever the program does before the answer.
+    if (whileAsking)
+        whileAsking();
     std::lock_guard lock(m_mutex);
-    m_asked.push_back(textId);
     if (m_answers.empty())
         return false;
     const bool yes = m_answers.front();

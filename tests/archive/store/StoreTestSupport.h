@@ -40,6 +40,9 @@ public:
     int LostBlocks() const;
     std::vector<QString> Notices() const;
 
+    // Runs while a question is open, before it is answered.
+    std::function<void()> whileAsking;
+
 private:
     mutable std::mutex m_mutex;
     std::deque<bool> m_answers;

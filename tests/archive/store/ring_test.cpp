@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <thread>
+
 namespace storetest {
 namespace {
 
@@ -140,6 +143,86 @@ TEST_F(RingTest, NewFileForEachPeriod)
     EXPECT_EQ(ReadWords(first, 1), std::vector<DWORD>{2});
     EXPECT_EQ(data.WriteSlot(), 1);
     EXPECT_TRUE(m_host.Asked().empty());
+}
+
+// The next day's file already exists (a copy of an earlier archive), so the
+// first block of the day asks before the file is made anew.
+class PeriodQuestionTest : public RingTest {
+protected:
+    void SetUp() override
+    {
+        RingTest::SetUp();
+        Prepare(data);
+        ASSERT_EQ(data.Create(86400, 1, 60, Path("den"), ".tst", FALSE, TRUE, "Linka"), 1);
+        ASSERT_EQ(WriteWordBlock(data, 1, true), 1);
+        ASSERT_TRUE(QFile::copy(first, second));
+        m_clock.Set(CTime(2024, 3, 10, 23, 59, 0));
+        ASSERT_EQ(WriteWordBlock(data, 2, true), 1);
+    }
+    // A block of the new day, ended but not written.
+    int EndWordBlock(DWORD value)
+    {
+        data.AddWordRecord(value);
+        m_clock.Advance(60);
+        return data.EndBlock(TRUE, TRUE, 60);
+    }
+    QByteArray Bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    TestArchivData data;
+    const QString first = Path("den_Y24D0310H10.tst");
+    const QString second = Path("den_Y24D0311H00.tst");
+};
+
+// Writes that come while the user is asked (one run by the box's event
+// loop, one from the measurement thread) must neither ask again nor reach
+// the file before the answer; the write that asked takes their blocks
+// along, in order, once answered Yes.
+TEST_F(PeriodQuestionTest, WritesDuringTheQuestionWaitForItsAnswer)
+{
+    const int mode = EndWordBlock(3);
+    ASSERT_EQ(mode, 2);
+    int nested = 0;
+    m_host.whileAsking = [&] {
+        if (nested++ > 0)
+            return;
+        EXPECT_EQ(data.Flush(TRUE, std::max(EndWordBlock(4), mode), "Linka"), 1);
+        std::thread thread([&] { EXPECT_EQ(data.Flush(TRUE, std::max(EndWordBlock(5), mode), "Linka"), 1); });
+        thread.join();
+        EXPECT_EQ(data.GetQueuedBlockCount(), 3);
+    };
+    m_host.Answer(true);
+    ASSERT_EQ(data.Flush(TRUE, mode, "Linka"), 1);
+
+    EXPECT_EQ(m_host.Asked(), std::vector<int>{32254});
+    EXPECT_EQ(data.GetQueuedBlockCount(), 0);
+    EXPECT_EQ(data.GetFilePath(), second);
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_EQ(ReadWords(second, slot), std::vector<DWORD>{DWORD(3 + slot)}) << slot;
+    EXPECT_EQ(ReadWords(first, 1), std::vector<DWORD>{2});
+}
+
+// No keeps the existing file as it is and gives up the new day's blocks
+// instead of holding them (and every later one) for ever; what went to the
+// earlier file stays there.
+TEST_F(PeriodQuestionTest, NoGivesUpTheNewPeriodAndKeepsBothFiles)
+{
+    const QByteArray before = Bytes(second);
+    const int mode = EndWordBlock(3);
+    EXPECT_EQ(data.Flush(TRUE, mode, "Linka"), 0);
+    EXPECT_EQ(data.RefusedNewFile(), second);
+    EXPECT_EQ(data.GetQueuedBlockCount(), 0);
+
+    EXPECT_EQ(data.Flush(TRUE, std::max(EndWordBlock(4), mode), "Linka"), 0);
+    EXPECT_EQ(data.GetQueuedBlockCount(), 0);
+    EXPECT_EQ(m_host.Asked().size(), 1u);
+    EXPECT_EQ(m_host.LostBlocks(), 2);
+    EXPECT_EQ(Bytes(second), before);
+    EXPECT_EQ(ReadWords(first, 0), std::vector<DWORD>{1});
+    EXPECT_EQ(ReadWords(first, 1), std::vector<DWORD>{2});
 }
 
 TEST_F(RingTest, WithoutOverwritingTheWritePositionStaysInsideTheTable)
