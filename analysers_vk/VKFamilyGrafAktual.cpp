@@ -449,13 +449,17 @@ void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout
     plot.left = left + 2;
     if (!print)
         plot.right = layout.title.right();
-    const CGraphTrace* first = nullptr;
-    for (int i = 0; i < count && !first; ++i)
-        first = traceOf(i);
+    const CGraphTrace* first = FirstShownTrace();
+    std::uint32_t origin = 0;
+    std::int64_t span = 0;
+    // Before the store has chosen a window there is no time to show: an
+    // axis or a marker placed in it would read 1970.
+    const bool timed = ShownWindow(origin, span);
     if (first) {
         // The axis takes its room at the right: the curves, the band, the
         // cursor and the clicks keep to the same width.
-        painter.DrawTimeAxis(*first, plot, Grid(), X0(), X1());
+        if (timed)
+            painter.DrawTimeAxis(*first, plot, Grid(), X0(), X1());
         if (layout.band)
             DrawBand(painter, CGraphRect{plot.left, layout.bandRect.top(), plot.right, layout.bandRect.bottom()});
     }
@@ -474,10 +478,12 @@ void CVKFamilyGrafAktual::DrawGraph(CGraphPainter& painter, const Layout& layout
         if (const CGraphTrace* trace = traceOf(i))
             painter.DrawTrace(*trace, X0(), Y0(), X1(), Y1());
     if (!print) {
-        if (!Offline())
-            painter.DrawMarkerLine(GetCursorPos(30000), X1() - X0());
-        else if (const int marker = OfflineMarker(); marker >= 0)
+        if (!Offline()) {
+            if (timed)
+                painter.DrawMarkerLine(GetCursorPos(30000), X1() - X0());
+        } else if (const int marker = OfflineMarker(); marker >= 0) {
             painter.DrawMarkerLine(marker, X1() - X0());
+        }
     }
     painter.DeleteClipRegion();
 }
@@ -589,6 +595,33 @@ bool CVKFamilyGrafAktual::SaveArchiveSettings()
     return m_data->WriteSettingsSection(0, ArchiveRecord());
 }
 
+const CGraphTrace* CVKFamilyGrafAktual::FirstShownTrace() const
+{
+    if (!m_data)
+        return nullptr;
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    for (int i = 0; i < QuantityCount(); ++i)
+        if (m_shown[std::size_t(i)])
+            if (const CGraphTrace* trace = registry.FindGraphSeries(NameOf(i)))
+                return trace;
+    return nullptr;
+}
+
+bool CVKFamilyGrafAktual::ShownWindow(std::uint32_t& origin, std::int64_t& span) const
+{
+    if (!m_data)
+        return false;
+    const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
+    if (const CGraphTrace* first = FirstShownTrace()) {
+        origin = first->Origin().GetTime();
+        span = first->Span();
+    } else {
+        origin = registry.GraphOrigin().GetTime();
+        span = registry.GraphSpan();
+    }
+    return origin != 0 && span > 0;
+}
+
 int CVKFamilyGrafAktual::OfflineMarker() const
 {
     const auto* vk = dynamic_cast<const CVKFamilyArchivData*>(m_data);
@@ -627,16 +660,23 @@ QString CVKFamilyGrafAktual::ArchiveFileName() const
 
 bool CVKFamilyGrafAktual::Print(QPrinter* printer)
 {
-    // A live graph gets its store with the first measurement; before it the
-    // page shows the empty plot the window shows, headed with the time of
+    // A live graph gets its store with the first measurement and its time
+    // window with the measurements after; before them the page shows the
+    // plot the window shows, without a time axis, headed with the time of
     // printing, rather than the command doing nothing at all.
     static const CArchivSeriesRegistry kNoSeries;
     const CArchivSeriesRegistry& registry = m_data ? m_data->SeriesRegistry() : kNoSeries;
-    const platform::CTime start = m_data ? registry.GraphOrigin() : platform::CTime::GetCurrentTime();
-    const std::int64_t span = m_data ? registry.GraphSpan() : 0;
+    std::uint32_t start = 0;
+    std::int64_t span = 0;
+    if (!ShownWindow(start, span)) {
+        start = platform::CTime::GetCurrentTime().GetTime();
+        span = 0;
+    }
+    // The heading names the part of the window the axis shows, as the axis
+    // computes it.
     const QString format = QStringLiteral("%d.%m.%y %H:%M:%S");
-    const QString from = platform::CTime(start.GetTime() + std::uint32_t(span * X0() / 1000)).Format(format);
-    const QString to = platform::CTime(start.GetTime() + std::uint32_t(span * X1() / 1000)).Format(format);
+    const QString from = platform::CTime(platform::CTime::time_type(start + span * X0() / 1000)).Format(format);
+    const QString to = platform::CTime(platform::CTime::time_type(start + span * X1() / 1000)).Format(format);
     const QString name = ArchiveFileName();
 
     charts::CReportPrinter report(printer, 2, 2, false);

@@ -154,6 +154,12 @@ private:
     void DrawGraph(CGraphPainter& painter, const Layout& layout, bool print);
     // Offline: the current record's place on the axis; -1 without one.
     int OfflineMarker() const;
+    // The first shown quantity's trace; null when none is shown.
+    const CGraphTrace* FirstShownTrace() const;
+    // The time window the graph shows, in seconds since 1970: the one its
+    // time axis is drawn from. False while the store has chosen none (a
+    // live graph before its first measurements).
+    bool ShownWindow(std::uint32_t& origin, std::int64_t& span) const;
     QString ArchiveFileName() const;
     // Online: the series take the instrument's newest ratios (range, unit
     // and its prefix) once they changed or a series was added.

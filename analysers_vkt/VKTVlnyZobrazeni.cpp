@@ -111,7 +111,9 @@ bool CVKTVlnyZobrazeni::DrawAxis(QPainter& p, int range, bool current, int x, in
     const int n = h > 0 ? int(m_half / (1.5 * h)) : 0;
     if (n == 0 || range <= 0)
         return false;
-    const double reduced = double(range) / axis.divisor;
+    // The labels count whole units of the divisor: a stored range of 4800 V
+    // is labelled up to 4 kV.
+    const int reduced = axis.reduced;
     // The smallest of 1, 2, 5 x 10^k that gives at most n labels, but never
     // finer than the input's factor.
     double step = labelFactor / axis.divisor;
@@ -123,9 +125,11 @@ bool CVKTVlnyZobrazeni::DrawAxis(QPainter& p, int range, bool current, int x, in
         }
     }
     const int labels = int(reduced / step + 0.1);
+    // Each label stands where the curves draw its value.
+    const double pixelsPerUnit = m_half / (double(range) / axis.divisor);
     std::vector<double> values;
     if (labels == 0) {
-        values = {-reduced, reduced};
+        values = {-double(reduced), double(reduced)};
     } else {
         for (int i = 1; i <= labels; ++i)
             values.insert(values.end(), {-i * step, i * step});
@@ -135,7 +139,7 @@ bool CVKTVlnyZobrazeni::DrawAxis(QPainter& p, int range, bool current, int x, in
     const QFont labelFont = WaveFont(h, false);
     p.setFont(labelFont);
     for (double v : values) {
-        const int y = m_zero - int(m_half / reduced * v);
+        const int y = m_zero - int(pixelsPerUnit * v);
         p.setPen(Qt::black);
         p.drawLine(x - u / 6, y, x + u / 6, y);
         p.drawText(QRect(x - 3 * u, y - h / 2, int(2.65 * u), h), Qt::AlignRight | Qt::AlignVCenter,

@@ -135,12 +135,14 @@ TEST_F(VKGrafRecord, ABlockLengthThatDisagreesWithTheCountIsRejected)
 
 namespace {
 
-// An archive graph of 600 x 300 pixels showing U1 and `more`.
+// An archive graph of 600 x 300 pixels showing U1 and `more` over a time
+// window of ten minutes.
 class VKGrafPlot : public VKGrafRecord {
 protected:
     void Show(std::initializer_list<int> more = {})
     {
         graph.resize(600, 300);
+        data.ResetGraphTimeBase(600);
         graph.AttachArchive(data);
         graph.SetQuantity(0, 1, 0x0000FF);
         for (int index : more)

@@ -1,3 +1,5 @@
+#include "ViewMenu.h"
+#include "charts/LiveGraphPrint.h"
 #include "analysers_vk/VK01Doc.h"
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKHodnotyDlg.h"
@@ -23,6 +25,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QPixmap>
+#include <QDateTime>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -481,11 +484,7 @@ TEST_F(VKLiveView, ValueBoxesFollowTheGraphsQuantities)
 
     // The user flips U1 in the quantities dialog.
     QMenu menu;
-    view->FillMenu(menu);
-    QAction* quantities = nullptr;
-    for (QAction* action : menu.actions())
-        if (action->text() == QStringLiteral("Zobrazené veličiny ..."))
-            quantities = action;
+    QAction* quantities = ViewMenuAction(*view, menu, QStringLiteral("Zobrazené veličiny ..."));
     ASSERT_NE(quantities, nullptr);
     bool done = false;
     QTimer::singleShot(0, [&] {
@@ -634,6 +633,64 @@ TEST_F(VKLiveView, MenuCarriesTheDownloadAndOpenByInstrumentCommands)
     find("Přijmout &data")->trigger();
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Stisknutím tlačítka OK začne příjem dat")));
+    Close(view);
+}
+
+} // namespace
+
+namespace {
+
+// The live graph prints the window it shows. Before the store has chosen
+// one (the instrument does not answer: polls end without a measurement and
+// the live frames are refreshed) there is no time to show: no axis, and the
+// heading gives the time of printing, never the unset window's 1970 or the
+// 2041 its overflowing span reaches. Once measurements set the window, the
+// heading names the window the axis is drawn from and the axis labels lie
+// within it.
+TEST_F(VKLiveView, ThePrintedGraphShowsTheWindowTheScreenShows)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CVKAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    view->window()->resize(920, 740);
+    auto* data = dynamic_cast<CVKArchivData*>(entry->GetArchivData());
+    ASSERT_NE(data, nullptr);
+    data->RefreshGraphs();
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    ASSERT_TRUE(view->Graph()->HasSource());
+    view->Graph()->grab(); // the screen's picture
+
+    livegraphprint::ExpectPrintedWithoutWindow(*view);
+
+    // The measurement starts: a quarter of an hour's window from now, and
+    // the first values published into the graph.
+    data->ResetGraphTimeBase(900);
+    for (int u : {2301, 2302, 2303})
+        Measure(WORD(u));
+    data->PublishToGraphs();
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    const CGraphTrace* u1 = data->SeriesRegistry().FindGraphSeries(u"U1");
+    ASSERT_NE(u1, nullptr);
+    ASSERT_GT(u1->Span(), 0);
+    view->Graph()->grab();
+
+    using namespace livegraphprint;
+    const PrintedGraph filled = PrintFromFileMenu(*view);
+    EXPECT_FALSE(NamesAnUnsetWindow(filled.text)) << filled.text.toStdString();
+    qint64 from = 0, to = 0;
+    ASSERT_TRUE(HeadingWindow(filled.text, from, to)) << filled.text.toStdString();
+    // The window the screen's axis is drawn from.
+    EXPECT_EQ(from, qint64(u1->Origin().GetTime()));
+    EXPECT_EQ(to, qint64(u1->Origin().GetTime()) + u1->Span());
+    const QStringList times = AxisTimes(filled);
+    EXPECT_GE(times.size(), 2) << filled.text.toStdString();
+    const QTime start = QDateTime::fromSecsSinceEpoch(from).time();
+    for (const QString& label : times) {
+        QTime t = QTime::fromString(label, label.size() == 5 ? QStringLiteral("HH:mm") : QStringLiteral("HH:mm:ss"));
+        ASSERT_TRUE(t.isValid()) << label.toStdString();
+        const int offset = (start.secsTo(t) + 86400) % 86400;
+        EXPECT_LE(offset, to - from) << label.toStdString();
+    }
     Close(view);
 }
 

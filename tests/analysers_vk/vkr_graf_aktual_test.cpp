@@ -1,6 +1,7 @@
 // The VKR graph of current values: its quantities with the line-to-line
 // voltage distortions, its record in the archive, what it draws and prints
 // in the VKR archive window.
+#include "ViewMenu.h"
 #include "analysers_vk/VKGrafAktual.h"
 #include "analysers_vk/VKR01Doc.h"
 #include "analysers_vk/VKRAktMer.h"
@@ -169,11 +170,7 @@ TEST_F(VKRGraf, TheLiveWindowShowsTheVKRGraphAndKeepsItsChoice)
     EXPECT_EQ(graph->QuantityCount(), CVKRGrafAktual::kQuantityCount);
     EXPECT_FALSE(graph->Offline());
     QMenu menu;
-    view->FillMenu(menu);
-    QAction* quantities = nullptr;
-    for (QAction* action : menu.actions())
-        if (action->text() == QStringLiteral("Zobrazené veličiny ..."))
-            quantities = action;
+    QAction* quantities = ViewMenuAction(*view, menu, QStringLiteral("Zobrazené veličiny ..."));
     ASSERT_NE(quantities, nullptr);
     EXPECT_TRUE(quantities->isEnabled());
 

@@ -1,6 +1,7 @@
 // The VKR live window: each relayed measurement into the values dialog and
 // the front panel, panes from the family defaults or the instrument's key,
 // and the state kept once it has shown data.
+#include "ViewMenu.h"
 #include "analysers_vk/VKRGrafAktual.h"
 #include "analysers_vk/VKR01Doc.h"
 #include "analysers_vk/VKRAktMer.h"
@@ -248,11 +249,7 @@ TEST_F(VKRLiveView, PreviousFileIsTheNewestVkrArchiveBeganBeforeTheCurrentOne)
     const auto saved = hooks.openArchiveFile;
     hooks.openArchiveFile = [&opened](const QString& path) { opened = path; };
     QMenu menu;
-    view->FillMenu(menu);
-    QAction* previous = nullptr;
-    for (QAction* action : menu.actions())
-        if (action->text() == QStringLiteral("Otevřít předchozí soubor"))
-            previous = action;
+    QAction* previous = ViewMenuAction(*view, menu, QStringLiteral("Otevřít předchozí soubor"));
     ASSERT_NE(previous, nullptr);
     ui::ScriptedMessageBoxes boxes;
     previous->trigger();

@@ -1,7 +1,7 @@
 // The VKT live window: document, panes, new data, the per-instrument
 // layout, the graph of current values and the displayed-quantities dialog.
 #include "VKTTestValues.h"
-#include "charts/PdfCheck.h"
+#include "charts/LiveGraphPrint.h"
 
 #include "analysers_vkt/VKT01Doc.h"
 #include "analysers_vkt/VKTAktMer.h"
@@ -354,6 +354,22 @@ TEST_F(VKTLiveView, MenuCarriesTheInstrumentCommands)
     Close(view);
 }
 
+
+// Before the instrument has answered, the store has no time window for the
+// graph: printed then, the page shows no time and no date of the unset
+// window, only the time of printing in its heading.
+TEST_F(VKTLiveView, ThePrintedGraphBeforeAnyMeasurementNamesOnlyThePrintingTime)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    CVKTAktMer* view = Open();
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(Data(), nullptr);
+    Data()->RefreshGraphs();
+    platform::SendMessageTo(view, platform::WM_NEW_DATA, 0, 0);
+    ASSERT_TRUE(view->Graph()->HasSource());
+    livegraphprint::ExpectPrintedWithoutWindow(*view);
+    Close(view);
+}
 
 // Printed from the File menu, the live graph carries the outputs' band: its
 // captioned rows stand between the time axis and the graph's frame.

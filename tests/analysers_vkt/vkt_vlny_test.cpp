@@ -330,17 +330,46 @@ TEST(VKTVlny, ColoursComeOverFromTheLiveValuesOnce)
 
 namespace {
 
-// Loads `path` the way the user does: the load button and the file chosen.
-void LoadThroughButton(CVKTVlny& window, const QString& path)
+// The file button with the tooltip `tip` clicked and `path` chosen in its
+// file dialog, the way the user does.
+void FileThroughButton(CVKTVlny& window, const QString& tip, const QString& path)
 {
     auto previous = controllers::SetSettingsFileChooser(
         [&](QWidget*, bool, const QString&, const QString&, const QString&, const controllers::FileKind&) {
             return path;
         });
     for (QPushButton* button : window.findChildren<QPushButton*>())
-        if (button->toolTip() == QStringLiteral("Načte průběh ze souboru"))
+        if (button->toolTip() == tip)
             button->click();
     controllers::SetSettingsFileChooser(std::move(previous));
+}
+
+void LoadThroughButton(CVKTVlny& window, const QString& path)
+{
+    FileThroughButton(window, QStringLiteral("Načte průběh ze souboru"), path);
+}
+
+void SaveThroughButton(CVKTVlny& window, const QString& path)
+{
+    FileThroughButton(window, QStringLiteral("Uloží aktulání průběh do souboru"), path);
+}
+
+// The rows of the dotted horizontal grid in `pane` of the window's picture,
+// looked for between the first two phase lines.
+std::vector<int> GridRows(CVKTVlny& window, const CVKTVlnyZobrazeni& pane)
+{
+    const QImage image = window.grab().toImage();
+    const std::vector<int> phase = pane.PhaseTicks();
+    const int middle = (phase[0] + phase[1]) / 2;
+    std::vector<int> rows;
+    for (int y = pane.FrameRect().top(); y <= pane.FrameRect().bottom(); ++y) {
+        bool dot = false;
+        for (int x = middle - 3; x <= middle + 3; ++x)
+            dot = dot || image.pixelColor(x, y) == QColor(0xB4, 0xB4, 0xB4);
+        if (dot)
+            rows.push_back(y);
+    }
+    return rows;
 }
 
 } // namespace
@@ -415,4 +444,69 @@ TEST(VKTVlny, ALoadedPictureKeepsItsStoredRanges)
     shown.grab();
     EXPECT_EQ(shown.Pane(0).VoltageRange(), 500);
     EXPECT_EQ(shown.Pane(0).CurrentRange(), 100);
+}
+
+// A stored voltage range that is no whole number of kilovolts: the axis
+// counts whole kilovolts of it (4800 V: labels every 0.5 kV up to 4 kV, each
+// where the curve draws that voltage), and the range goes into the next file
+// unchanged, whatever the user clicked.
+TEST(VKTVlny, AStoredRangeIsLabelledInWholeUnitsAndStoredAgainAsItWas)
+{
+    ui::ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    FakeSource source;
+    CVKTVlny live(source);
+    live.OnNewData();
+    const QString path = dir.filePath(QStringLiteral("vlny.vln"));
+    SaveThroughButton(live, path);
+    VKTVlnyFileData data;
+    QString error;
+    ASSERT_TRUE(LoadVKTVlnyFile(path, data, error)) << error.toStdString();
+    // U1 at 2 kV gives 4000 V, a step below the stored range: kept.
+    for (VKTVlnyPaneBlock& pane : data.panes) {
+        pane.rms[0] = 2000.0f;
+        pane.voltageRange = 4800;
+        pane.currentRange = 100;
+    }
+    ASSERT_TRUE(SaveVKTVlnyFile(path, data, error)) << error.toStdString();
+
+    FakeSource other;
+    CVKTVlny shown(other);
+    shown.resize(1000, 800);
+    shown.OnNewData(); // live before the file: saving stays possible
+    LoadThroughButton(shown, path);
+    ASSERT_EQ(shown.PaneCount(), 4);
+    const CVKTVlnyZobrazeni& pane = shown.Pane(0);
+    const std::vector<int> rows = GridRows(shown, pane);
+    ASSERT_EQ(pane.VoltageRange(), 4800);
+    const QRect frame = pane.FrameRect();
+    const int unit = 16;
+    const int zero = frame.top() + frame.height() / 2 + unit;
+    const int half = frame.height() / 2 - 3 * unit;
+    ASSERT_GE(half / (1.5 * WaveTextHeight(unit)), 8.0) << "room for eight labels a side";
+    std::vector<int> expected;
+    for (int i = 8; i >= 1; --i)
+        expected.push_back(zero - int(half / 4.8 * (i * 0.5)));
+    for (int i = 1; i <= 8; ++i)
+        expected.push_back(zero + int(half / 4.8 * (i * 0.5)));
+    EXPECT_EQ(rows, expected);
+
+    // The user swaps the axes of the first pane and saves the picture again.
+    const QPoint outer = frame.topLeft() + QPoint(4, frame.height() / 2);
+    QTest::mouseClick(&shown, Qt::LeftButton, {}, outer);
+    ASSERT_FALSE(pane.VoltageAxisInner());
+    const QString again = dir.filePath(QStringLiteral("znovu.vln"));
+    SaveThroughButton(shown, again);
+
+    FakeSource third;
+    CVKTVlny reopened(third);
+    reopened.resize(1000, 800);
+    LoadThroughButton(reopened, again);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(reopened.Pane(i).VoltageRange(), 4800) << i;
+        EXPECT_EQ(reopened.Pane(i).CurrentRange(), 100) << i;
+    }
+    EXPECT_FALSE(reopened.Pane(0).VoltageAxisInner());
+    EXPECT_TRUE(reopened.Pane(1).VoltageAxisInner());
+    EXPECT_TRUE(boxes.Requests().empty());
 }
