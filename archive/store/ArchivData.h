@@ -46,7 +46,9 @@ class IArchivHost;
 // disk after it; `Flush` writes every waiting block in order. A block whose
 // write fails stays queued (the host is told) and goes out with the next
 // `Flush`, so a slow or failing writer never costs a block and `EndBlock`
-// never waits for the writer.
+// never waits for the writer. The one exception is a new period's file the
+// user declined to write over (or that could not be made): that period's
+// blocks have nowhere to go and are given up, and the recording stops.
 //
 // Family hooks. `InitHeader` and `RollFileName` run with the store's locks
 // held (`RollFileName` inside `EndBlock`): they must only work on the header in
