@@ -214,6 +214,10 @@ bool CMereni::OnIdle(long)
         Shared().skippedPolls = 0;
     }
 
+    // A message that came meanwhile (a recording to resume above all) goes
+    // before the poll, which a slow line makes long.
+    if (WaitForMessage(0))
+        return true;
     const int polled = Poll(0);
     if (IsOwnerGone())
         return false;
@@ -573,15 +577,25 @@ void CMereni::OnSettings(Event* event, CPristroj* copy)
     }
     int mask = ChangeMask(*e, *copy);
     *e = *copy;
-    // A recording stopped alone is paused for a merge into its file, and
-    // the merge waits: it is told as soon as the file is closed, not after
-    // the instrument is read again, which a silent line makes last for all
-    // the tries, longer than the merge waits.
-    if (mask == 0x200 && !e->m_zaznamenavat && e->m_merit) {
-        EndRecording();
-        mask = 0;
+    // A recording stopped or started alone is a merge into its file pausing
+    // and resuming it, and the merge waits each time: it is told as soon as
+    // the file is closed or open again, never after the instrument is read,
+    // which a slow or silent line makes last longer than the merge waits.
+    // Nothing of the instrument changed, so the pause reads nothing: the
+    // resumption that follows finds the thread free, and its own read comes
+    // after it is confirmed.
+    if (mask == 0x200 && e->m_merit) {
+        const bool resumed = e->m_zaznamenavat != 0;
+        if (resumed)
+            StartRecording();
+        else
+            EndRecording();
         if (event)
-            std::exchange(event, nullptr)->Set();
+            event->Set();
+        if (!resumed)
+            return;
+        event = nullptr;
+        mask = 0;
     }
     const int r = ControlRecording(mask);
     if (r == 2) {
@@ -628,17 +642,10 @@ int CMereni::ControlRecording(int mask)
     if (mask & 0x10)
         QueueRecord(Text(mereni_texts::kIntervalChanged).arg(interval), kRecordState);
     if ((mask & 0x200) && e->m_merit) {
-        if (e->m_zaznamenavat) {
-            a->SetResumeFile(std::exchange(m_resumeFile, QString()));
-            CreateArchive();
-            if (e->m_zobrazovat)
-                ResetGraphTimeBase();
-            PublishToGraphs();
-            m_tOrigin = a->GetMarkerTime(interval);
-            QueueRecord(Text(mereni_texts::kRecordingStarted).arg(interval), kRecordState);
-        } else {
+        if (e->m_zaznamenavat)
+            StartRecording();
+        else
             EndRecording();
-        }
     }
     if (geometry && e->m_prepisovat) {
         a->ResizeRing(e->m_intervalPrepisovani, e->m_intervalZapisovani, interval);
@@ -670,6 +677,20 @@ int CMereni::ControlRecording(int mask)
         }
     }
     return 0;
+}
+
+void CMereni::StartRecording()
+{
+    CPristroj* e = m_pPristroj;
+    CArchivData* a = Archiv();
+    const int interval = e->m_intervalMereni;
+    a->SetResumeFile(std::exchange(m_resumeFile, QString()));
+    CreateArchive();
+    if (e->m_zobrazovat)
+        ResetGraphTimeBase();
+    PublishToGraphs();
+    m_tOrigin = a->GetMarkerTime(interval);
+    QueueRecord(Text(mereni_texts::kRecordingStarted).arg(interval), kRecordState);
 }
 
 void CMereni::EndRecording()

@@ -219,6 +219,8 @@ private:
     // while their requester waits), after the blocks still waiting.
     void FlushForStop(BOOL noOverwrite, BOOL recordFlag);
     void StartNewFile(BOOL noOverwrite, BOOL recordFlag);
+    // Opens the file again (the paused one, when there was a pause).
+    void StartRecording();
     // Writes what was recorded and closes the file, kept for the resumption.
     void EndRecording();
     void ShowRefusal();

@@ -221,7 +221,8 @@ bool CVKMereni::OnIdle(long count)
     const bool again = CMereni::OnIdle(count);
     CPristroj* e = Entry();
     CVKArchivData* a = Store();
-    if (!again || !e || !a || !e->m_merit || !e->m_zaznamenavat || !a->HasVariantBit2())
+    // A waiting message goes before another request to the instrument.
+    if (!again || !e || !a || !e->m_merit || !e->m_zaznamenavat || !a->HasVariantBit2() || WaitForMessage(0))
         return again;
     const CTime::time_type now = Now().GetTime();
     const CTime::time_type mark = m_tQuarter.GetTime();

@@ -135,7 +135,9 @@ void CVKTMereni::SyncClock()
 bool CVKTMereni::OnIdle(long count)
 {
     const bool again = CMereni::OnIdle(count);
-    if (again)
+    // A waiting message (a recording to resume above all) goes before
+    // another request to the instrument, which a slow line makes long.
+    if (again && !WaitForMessage(0))
         EnergyStep();
     return again;
 }

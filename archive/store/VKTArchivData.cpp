@@ -12,6 +12,10 @@ CVKTArchivData::CVKTArchivData() : CArchivData(kInstrumentType)
     UpdateVoltageFormat();
     UpdateCurrentFormat();
     ChooseGraphFormats(1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    // The meter's intervals fall due by the clock the recording keeps its
+    // time by, not the system's: a quarter hour of the one must be a
+    // quarter hour of the other.
+    m_clock.SetTimeSource([this] { return Now(); });
 }
 
 CVKTArchivData::~CVKTArchivData() = default;

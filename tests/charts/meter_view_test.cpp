@@ -429,6 +429,28 @@ TEST_F(MeterTabsTest, WithoutAMeterTheSettingsShowNoResetTime)
     EXPECT_EQ(reset, QString());
 }
 
+// The meter of an archive whose file cannot be opened (here: the archive has
+// none) is refused with the store's reason, as an error with no icon, and no
+// meter window stays behind.
+TEST_F(MeterTabsTest, AMeterThatCannotBeOpenedIsReportedAndNoWindowStays)
+{
+    CVKArchivData vk;
+    CVKTArchivData vkt;
+    const std::pair<QString, CArchivData*> sources[] = {{QStringLiteral("Bexor Archiv"), &vk},
+                                                        {QStringLiteral("VKTBexor Archiv"), &vkt}};
+    for (const auto& [typeName, source] : sources) {
+        SCOPED_TRACE(typeName.toStdString());
+        ui::ScriptedMessageBoxes boxes;
+        EXPECT_EQ(archive::OpenMeterDocument(typeName, *source), nullptr);
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Soubor je pravděpodobně poškozen."));
+        EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+        EXPECT_EQ(boxes.Requests()[0].icon, ui::MsgIcon::None);
+        for (const auto& docTemplate : manager.Templates())
+            EXPECT_TRUE(docTemplate->Documents().empty());
+    }
+}
+
 TEST_F(MeterTabsTest, VKTMetersGetTabsOnlyWhenThereAreTwo)
 {
     CVKTArchivData archive;

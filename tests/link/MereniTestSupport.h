@@ -55,6 +55,9 @@ public:
             entry->m_handOver->Set();
             if (id == platform::WM_DATA_READY)
                 entry->GetArchivData()->Flush(!entry->m_prepisovat, int(lParam), entry->m_nazev);
+            // As the main window does, after letting the thread go on.
+            if (id == platform::WM_QUARTER_HOUR && readsMeter)
+                entry->ReadEnergyMeterRecord(int(lParam));
         }
         return true;
     }
@@ -138,6 +141,9 @@ public:
     }
 
     std::atomic<Window> window{Window::Take};
+    // The window reads the meter record it is asked for (the test's thread
+    // is the one that sends).
+    std::atomic<bool> readsMeter{false};
     std::atomic<bool> autoAdvance{false};
     // Stops the clock (clears autoAdvance) at the next block hand-over.
     std::atomic<bool> standAtHandOver{false};

@@ -10,6 +10,8 @@
 #include "link/MereniController.h"
 #include "link/MereniVK.h"
 #include "link/MereniVKT.h"
+#include "model/VKTBexor.h"
+#include "model/VKTPackedTime.h"
 #include "platform/StringTable.h"
 
 using namespace mereni_test;
@@ -172,6 +174,65 @@ TEST_F(FamilyTest, VKTMeterRequestsWaitForTheHoldAndArePacedAfterAFailure)
     // The main window's handler learns the synchronisation tries.
     EXPECT_EQ(mhost.Sends(platform::WM_QUARTER_HOUR).back().lParam, 4);
     EXPECT_EQ(mhost.Sends(platform::WM_QUARTER_HOUR).back().wParam, reinterpret_cast<std::uintptr_t>(entry.get()));
+}
+
+// The VKT meter by the thread's clock, the only clock of the test: the
+// thread asks at each instant of the 15-minute grid, the window reads the
+// reading (data byte 0); an instant that went by unread is fetched
+// afterwards from the registers the meter kept for it, asked for by the
+// instant's record number, and goes into the archive at its own time.
+TEST_F(FamilyTest, VKTMeterInstantsAndAMissedOneComeThroughTheThread)
+{
+    constexpr std::uint8_t kEnergy = 0x34;
+    const CTime reset(2024, 1, 1, 0, 0, 0);
+    const auto meterAt = [&](CTime reading) {
+        line.WithInstrument(1, [&](Instrument& i) {
+            PackRecordTime(reading, i.blocks[kEnergy].data() + 224);
+            PackRecordTime(reset, i.blocks[kEnergy].data() + 228);
+        });
+    };
+    const auto at = [&](CTime t) { mhost.nowMs = std::int64_t(t.GetTime()) * 1000; };
+
+    Start(Instrument(Family::VKT, 1), CPristroj::kVKT);
+    entry->m_synchronizovat = TRUE;
+    entry->SetBexorInterval(0, FALSE); // 15 min
+    Driven<CVKTMereni> thread(env);
+    ASSERT_EQ(thread.Activate(*entry), 1);
+    mhost.readsMeter = true;
+
+    meterAt(CTime(2024, 1, 15, 10, 0, 0));
+    at(CTime(2024, 1, 15, 10, 0, 25)); // past the hold after activation
+    thread.OnIdle(0);
+
+    // 10:15 goes by; its registers are kept under its record number.
+    const CTime missed(2024, 1, 15, 10, 15, 0);
+    const int number = int((missed.GetTime() - CArchivIntervalClock::Epoch().GetTime() + 60) / 900 % 64 + 1);
+    line.WithInstrument(1, [&](Instrument& i) {
+        sim::Bytes kept(i.blocks[kEnergy].begin(), i.blocks[kEnergy].begin() + 228);
+        PackRecordTime(missed, kept.data() + 224);
+        i.meterTotals[number] = kept;
+    });
+    meterAt(CTime(2024, 1, 15, 10, 30, 0));
+    at(CTime(2024, 1, 15, 10, 30, 15));
+    thread.OnIdle(0);
+
+    std::vector<int> asked;
+    line.WithInstrument(1, [&](Instrument& i) { asked = i.meterReads; });
+    EXPECT_EQ(asked, (std::vector<int>{0, 0, number}));
+    auto& store = dynamic_cast<CVKTArchivData&>(Archiv());
+    std::unique_ptr<CArchivStream> stream;
+    CVKTBexorIndex index;
+    ASSERT_TRUE(store.OpenBexorStream(stream, index));
+    ASSERT_EQ(index.GetBlockCount(), 1);
+    CVKTBexorBlock block;
+    ASSERT_TRUE(index.ReadBlock(*stream, 0, block));
+    store.ReleaseStream(stream);
+    std::vector<CTime> times;
+    for (const CVKTEData& e : block.GetEntries())
+        times.push_back(e.GetTime());
+    const CTime lastRead(2024, 1, 15, 10, 30, 15);
+    EXPECT_EQ(times, (std::vector<CTime>{CTime(2024, 1, 15, 10, 0, 25), missed, lastRead}));
+    EXPECT_EQ(store.IntervalClock().NextTime(), CTime(2024, 1, 15, 10, 45, 0));
 }
 
 TEST_F(FamilyTest, VKWithOldFirmwareIsRefusedThroughTheMainThread)

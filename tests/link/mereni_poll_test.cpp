@@ -17,24 +17,6 @@ using sim::Instrument;
 
 namespace {
 
-class PollTest : public MereniTest, public linktest::SimLine {
-protected:
-    void SetUp() override
-    {
-        MereniTest::SetUp();
-        env->SetLinkManager(&manager);
-        CMereni::RegisterFactories(*env);
-    }
-    ~PollTest() override { env->SetLinkManager(nullptr); }
-};
-
-struct FamilyCase {
-    const char* name;
-    Family family;
-    int type;
-    std::function<void(Instrument&)> prepare;
-};
-
 // How often each data record's time is in an archive file.
 std::map<std::uint32_t, int> DataTimes(const QString& path)
 {
@@ -50,6 +32,50 @@ std::map<std::uint32_t, int> DataTimes(const QString& path)
     return times;
 }
 
+class PollTest : public MereniTest, public linktest::SimLine {
+protected:
+    void SetUp() override
+    {
+        MereniTest::SetUp();
+        env->SetLinkManager(&manager);
+        CMereni::RegisterFactories(*env);
+    }
+    ~PollTest() override { env->SetLinkManager(nullptr); }
+
+    // A VK analyser that gives measured values.
+    static Instrument Analyser()
+    {
+        Instrument analyser(Family::VK, 1);
+        analyser.SetVersion(130);
+        return analyser;
+    }
+    // The analyser on the line records until `records` data records are in
+    // its file; then the clock stands at the next block hand-over, and a
+    // settings round trip lets that hand-over end: no poll falls due from
+    // here on.
+    void RecordThenStand(std::unique_ptr<CPristroj>& entry, std::size_t records,
+                         const Instrument& analyser = Analyser())
+    {
+        StartLine({analyser}, 0);
+        mhost.autoAdvance = true;
+        entry = MakeEntry(CPristroj::kVK, port);
+        ASSERT_TRUE(entry->StartThread(platform::WM_DEVICE_ACTIVATE_RECORD));
+        ASSERT_EQ(entry->m_merit, 1) << entry->GetErrorText().toStdString();
+        const QString file = entry->GetArchivData()->GetFilePath();
+        ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= records; }));
+        mhost.standAtHandOver = true;
+        ASSERT_TRUE(WaitFor([&] { return !mhost.autoAdvance; }));
+        ASSERT_TRUE(entry->PostSettings(1, true));
+    }
+};
+
+struct FamilyCase {
+    const char* name;
+    Family family;
+    int type;
+    std::function<void(Instrument&)> prepare;
+};
+
 // The program's side of a merge into the file of a recording instrument.
 class RecordedFileImportHost : public IDownloadImportHost {
 public:
@@ -59,20 +85,18 @@ public:
     CPristroj* FindDevice(const QString&) override { return &m_live; }
     // Called for the downloaded records' archive, then for the recorded
     // file once the recording is paused: how the recording stood then and
-    // whether its thread is still asking the instrument; the instrument
-    // answers from there on.
+    // whether its thread was asking the instrument.
     void PrepareArchive(CArchivData&) override
     {
         if (++m_prepared < 2)
             return;
         pausedRecording = m_live.m_zaznamenavat == 0;
-        answerAwaited = WaitFor([this] { return m_line.HeldWrites() > 0; });
-        m_line.ReleaseWrites();
+        instrumentAsked = m_line.HeldWrites() > 0;
     }
 
     std::vector<QString> errors;
     bool pausedRecording = false;
-    bool answerAwaited = false;
+    bool instrumentAsked = false;
 
 private:
     CPristroj& m_live;
@@ -165,22 +189,10 @@ TEST_F(PollTest, SilentInstrumentWithGiveUpLeavesTheEntryInactive)
 // 20-second blocks, when the block begun has no poll instant left.
 TEST_F(PollTest, PausedRecordingWritesItsLastBlockWhileTheMainThreadWaits)
 {
-    Instrument analyser(Family::VK, 1);
-    analyser.SetVersion(130);
-    StartLine({analyser}, 0);
-    mhost.autoAdvance = true;
-    auto entry = MakeEntry(CPristroj::kVK, port);
-    ASSERT_TRUE(entry->StartThread(platform::WM_DEVICE_ACTIVATE_RECORD));
-    ASSERT_EQ(entry->m_merit, 1) << entry->GetErrorText().toStdString();
+    std::unique_ptr<CPristroj> entry;
+    ASSERT_NO_FATAL_FAILURE(RecordThenStand(entry, 4));
     CArchivData& archiv = *entry->GetArchivData();
     const QString file = archiv.GetFilePath();
-    ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= 4; }));
-
-    // The clock stops as a block is handed over: no poll falls due from
-    // here on. A settings round trip lets that hand-over end first.
-    mhost.standAtHandOver = true;
-    ASSERT_TRUE(WaitFor([&] { return !mhost.autoAdvance; }));
-    ASSERT_TRUE(entry->PostSettings(1, true));
     mhost.window = FakeMereniHost::Window::Ignore;
     const std::size_t handed = mhost.Sends(platform::WM_DATA_READY).size();
     // The records of the block being filled and of those not yet written.
@@ -222,30 +234,22 @@ TEST_F(PollTest, PausedRecordingWritesItsLastBlockWhileTheMainThreadWaits)
 }
 
 // A download merged into the file the analyser records into: the recording
-// pauses while the merge runs. The instrument does not answer the pause's
-// read of its settings until the merge is under way, and the merge goes
-// ahead all the same: the recorder confirms the pause once its file is
-// closed. Every record, downloaded or recorded, is in the file once, and
-// the recording goes on in it.
+// pauses while the merge runs. The instrument answers nothing until the
+// merge is over, and the merge goes ahead all the same: the recorder
+// confirms the pause once its file is closed and the resumption once it is
+// open again, and asks the instrument only then. Every record, downloaded
+// or recorded, is in the file once, and the recording goes on in it.
 TEST_F(PollTest, MergePausesTheRecordingWithoutWaitingForTheInstrument)
 {
-    Instrument analyser(Family::VK, 1);
-    analyser.SetVersion(130);
+    Instrument analyser = Analyser();
     sim::RecordVKVoltagesAndCurrents(analyser);
     analyser.FillArchive(0, 50, 12, 80);
     // The newest of the instrument's records two seconds before the
     // recording starts, the others a minute apart before it.
     CPrevodTyp::TimeToBcd(analyser.blocks[0x14].data() + 28, CTime(2024, 1, 15, 10, 0, 0));
-    StartLine({analyser}, 0);
-    mhost.autoAdvance = true;
-    auto entry = MakeEntry(CPristroj::kVK, port);
-    ASSERT_TRUE(entry->StartThread(platform::WM_DEVICE_ACTIVATE_RECORD));
-    ASSERT_EQ(entry->m_merit, 1) << entry->GetErrorText().toStdString();
+    std::unique_ptr<CPristroj> entry;
+    ASSERT_NO_FATAL_FAILURE(RecordThenStand(entry, 2, analyser));
     const QString file = entry->GetArchivData()->GetFilePath();
-    ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= 2; }));
-    mhost.standAtHandOver = true;
-    ASSERT_TRUE(WaitFor([&] { return !mhost.autoAdvance; }));
-    ASSERT_TRUE(entry->PostSettings(1, true));
 
     CDownloadJob job;
     job.m_pristroj = *entry;
@@ -259,11 +263,15 @@ TEST_F(PollTest, MergePausesTheRecordingWithoutWaitingForTheInstrument)
     target.mode = 1;
     target.existingFile = file;
     EXPECT_EQ(ImportVKArchive(job, target, host), kImportDone);
-    log.ReleaseWrites();
     EXPECT_TRUE(host.errors.empty()) << host.errors.front().toStdString();
     EXPECT_TRUE(host.pausedRecording);
-    EXPECT_TRUE(host.answerAwaited);
+    EXPECT_FALSE(host.instrumentAsked);
     EXPECT_EQ(entry->m_zaznamenavat, 1);
+    // Resumed, not merely told to: the recording's start is queued.
+    const std::vector<QString> states = Texts(*entry->GetArchivData(), kRecordState);
+    ASSERT_FALSE(states.empty());
+    EXPECT_EQ(states.back(), QStringLiteral("Začátek záznamu dat.(10 s)"));
+    log.ReleaseWrites();
 
     const std::map<std::uint32_t, int> merged = DataTimes(file);
     for (const auto& [time, count] : merged)
@@ -273,5 +281,36 @@ TEST_F(PollTest, MergePausesTheRecordingWithoutWaitingForTheInstrument)
     mhost.autoAdvance = true;
     ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= merged.size() + 2; }));
     EXPECT_EQ(entry->GetArchivData()->GetFilePath(), file);
+    entry.reset();
+}
+
+// Pausing and resuming a recording while its instrument is slow to answer
+// (here: not at all until let): both are confirmed at once, because the
+// thread takes the resumption before it asks the instrument anything; its
+// read of the instrument after a resumption comes only once the resumption
+// is confirmed, so whoever resumed does not wait it out.
+TEST_F(PollTest, ResumptionIsTakenBeforeTheInstrumentIsAskedAgain)
+{
+    std::unique_ptr<CPristroj> entry;
+    ASSERT_NO_FATAL_FAILURE(RecordThenStand(entry, 2));
+    CArchivData& archiv = *entry->GetArchivData();
+    const QString file = archiv.GetFilePath();
+
+    // Both are confirmed although no request gets an answer: the thread
+    // has not begun a read before it took the resumption.
+    log.HoldWrites();
+    ASSERT_TRUE(entry->PostSettings(0));
+    ASSERT_TRUE(entry->PostSettings(1));
+    const std::vector<QString> states = Texts(archiv, kRecordState);
+    ASSERT_FALSE(states.empty());
+    EXPECT_EQ(states.back(), QStringLiteral("Začátek záznamu dat.(10 s)"));
+    // Then the instrument is asked again.
+    EXPECT_TRUE(WaitFor([&] { return log.HeldWrites() > 0; }));
+
+    log.ReleaseWrites();
+    const std::size_t before = DataTimes(file).size();
+    mhost.autoAdvance = true;
+    ASSERT_TRUE(WaitFor([&] { return DataTimes(file).size() >= before + 2; }));
+    EXPECT_EQ(archiv.GetFilePath(), file);
     entry.reset();
 }

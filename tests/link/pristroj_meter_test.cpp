@@ -1,4 +1,5 @@
 #include "LinkTestSupport.h"
+#include "MereniTestSupport.h"
 #include "PristrojTestSupport.h"
 
 #include "archive/store/VKArchivData.h"
@@ -109,6 +110,20 @@ constexpr std::uint8_t kClockSync = 0x12;
 // is 1000 + 37 k, every fraction 0.25): tariff 1, active import (k = 12).
 constexpr double kImportT1 = 1000 + 37 * 12 + 0.25;
 
+// The program's time as the measurement threads and the archives take it:
+// `now` of the fixture.
+class ProgramTime : public mereni_test::FakeMereniHost {
+public:
+    explicit ProgramTime(const CTime& now) : m_now(now) {}
+    CTime Now() override { return m_now; }
+    std::int64_t NowMs() override { return std::int64_t(m_now.GetTime()) * 1000; }
+
+private:
+    const CTime& m_now;
+};
+
+// The meter's clock is not set here: it keeps the program's time, which
+// the fixture moves.
 class VKTMeterTest : public PristrojTest, public linktest::SimLine {
 protected:
     void SetUp() override
@@ -117,6 +132,7 @@ protected:
         StartLine({Instrument(Family::VKT, 1)}, 0);
         env->SetLinkManager(&manager);
         env->SetClock(&clock);
+        env->SetMereniHost(&programTime);
         entry = std::make_unique<CPristroj>(env);
         entry->m_com = port;
         entry->SetType(CPristroj::kVKT, TRUE);
@@ -124,10 +140,13 @@ protected:
         ASSERT_EQ(Archiv().Create(600, 1, 60, dir.filePath(QStringLiteral("rozvodna")), QStringLiteral(".vkt"), TRUE,
                                   TRUE, QStringLiteral("rozvodna")),
                   1);
-        Archiv().IntervalClock().SetTimeSource([this] { return now; });
         entry->SetBexorInterval(0, FALSE); // 15 min
     }
-    void TearDown() override { entry.reset(); }
+    void TearDown() override
+    {
+        entry.reset();
+        env->SetMereniHost(nullptr);
+    }
 
     CVKTArchivData& Archiv() { return static_cast<CVKTArchivData&>(*entry->GetArchivData()); }
 
@@ -194,7 +213,8 @@ protected:
         return out;
     }
 
-    CTime now;
+    CTime now{2024, 1, 15, 11, 59, 0};
+    ProgramTime programTime{now};
     std::unique_ptr<CPristroj> entry;
 };
 

@@ -5,21 +5,13 @@
 // application imports them into the task's archive, and the task is idle
 // and up to date again; the next run completes the same archive. The
 // records keep their own times although the run skipped the older ones.
-#include "AppTestSupport.h"
 #include "ScheduledDownloadSupport.h"
-#include "ShellTestSupport.h"
 
-#include "app/Families.h"
 #include "archive/store/VKArchivImport.h"
-#include "link/DownloadControl.h"
-#include "link/DownloadTasks.h"
-#include "link/Pristroj.h"
 #include "model/PrevodTyp.h"
 #include "platform/ui/MessageBox.h"
 #include "support/WaitUntil.h"
-#include "tools/instrument_sim/PtySimulator.h"
 #include "tools/instrument_sim/SimArchive.h"
-#include "support/ScriptedMessageBoxes.h"
 
 #include "shell/TaskManagerDlg.h"
 
@@ -39,9 +31,6 @@
 #include <thread>
 
 namespace {
-
-using shelltest::ClockedMessages;
-using shelltest::QuickControl;
 
 // The times of the data records of an archive file, in file order, as
 // seconds after `origin`; {-1} when the file does not open.
@@ -81,7 +70,7 @@ std::vector<int> Minutes(int from, int to)
     return out;
 }
 
-class ScheduledDownloadSimTest : public shelltest::StoreTest {
+class ScheduledDownloadSimTest : public shelltest::ScheduledTaskTest {
 protected:
     void SetUp() override
     {
@@ -94,55 +83,22 @@ protected:
         // Three voltages and three currents per record, one record a minute.
         line.WithInstrument(1, sim::RecordVKVoltagesAndCurrents);
         Record(80, newest);
-        std::string error;
-        ASSERT_TRUE(line.Start(error)) << error;
-
-        app.SetFamilies(CFamilyList(ProgramFamilies()));
-        ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
-        auto entry = std::make_unique<CPristroj>(QString::fromStdString(line.SlavePath()), 1, dir.path(), FALSE,
-                                                 CPristroj::kVK, app.LinkEnvironment());
-        entry->m_nazev = QStringLiteral("Hala");
-        entry->m_soubor = dir.filePath(QStringLiteral("hala"));
-        entry->m_merit = recording ? 1 : 0;
-        entry->m_zaznamenavat = recording ? 1 : 0;
-        entry->m_intervalZapisovani = 2; // a block every two measurements
-        entry->m_prepisovat = overwrite ? 1 : 0;
-        entry->m_intervalPrepisovani = 86400; // a file a day when not overwriting
-        ASSERT_TRUE(app.AdoptInstrument(nullptr, std::move(entry)));
-        std::lock_guard list(app.Tasks().ListLock());
-        CTask* task = app.Tasks().Add();
-        task->m_active = 1;
-        task->m_pristroj = QStringLiteral("Hala");
-        task->m_interval = 0; // 8 h
-        task->m_lastTime = CTime(newest.GetTime() - taskRecords * period); // record 70
-        taskIndex = task->m_index;
-    }
-    void TearDown() override
-    {
-        StopControl();
-        app.ExitInstance();
-        line.Stop();
-        StoreTest::TearDown();
+        StartApp(
+            CPristroj::kVK,
+            [this](CPristroj& entry) {
+                entry.m_merit = recording ? 1 : 0;
+                entry.m_zaznamenavat = recording ? 1 : 0;
+                entry.m_intervalZapisovani = 2; // a block every two measurements
+                entry.m_prepisovat = overwrite ? 1 : 0;
+                entry.m_intervalPrepisovani = 86400; // a file a day when not overwriting
+            },
+            CTime(newest.GetTime() - taskRecords * period)); // record 70
     }
 
     void StartControl()
     {
-        host = std::make_unique<ClockedMessages>(app.Handle());
         // Five minutes overdue; the new records make it due again only in 8 h.
-        host->now = CTime::time_type(newest.GetTime() - taskRecords * period + 8 * 3600 + 300);
-        control = std::make_unique<QuickControl>(app.Tasks(), *host);
-        ASSERT_TRUE(control->Start());
-    }
-    // Ends the download thread as the program does at exit.
-    void StopControl()
-    {
-        if (!control)
-            return;
-        platform::Event done(true, false);
-        control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
-        EXPECT_TRUE(done.Wait(30000));
-        EXPECT_TRUE(control->Join(30000));
-        control.reset();
+        ScheduledTaskTest::StartControl(CTime::time_type(newest.GetTime() - taskRecords * period + 8 * 3600 + 300));
     }
     template <class F>
     static bool RunUntil(F done)
@@ -189,13 +145,6 @@ protected:
             i.blocks[0x14][41] = 0;
         });
     }
-    // The task as the application's list has it.
-    CTask Task()
-    {
-        std::lock_guard list(app.Tasks().ListLock());
-        const CTask* task = app.Tasks().Find(taskIndex);
-        return task ? *task : CTask{};
-    }
     // Runs the application's event loop until the task ran and is idle again
     // with its last download at `last` (generous bound).
     bool RunUntilIdleAt(CTime last)
@@ -219,12 +168,6 @@ protected:
     int period = 60;
     // The task's last download, in records before the newest.
     int taskRecords = 9;
-    sim::PtySimulator line;
-    CMavexApp app{shelltest::QuietEnvironment()};
-    ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
-    int taskIndex = -1;
-    std::unique_ptr<ClockedMessages> host;
-    std::unique_ptr<QuickControl> control;
 };
 
 TEST_F(ScheduledDownloadSimTest, DueTaskDownloadsImportsAndGoesIdle)

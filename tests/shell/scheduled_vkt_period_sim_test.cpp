@@ -2,17 +2,10 @@
 // the real download thread and the simulated analyser: the task last ran
 // five minutes before midnight, so the download reaches into two days and
 // each day's file must get exactly the records of that day.
-#include "AppTestSupport.h"
 #include "ScheduledDownloadSupport.h"
-#include "ShellTestSupport.h"
 
-#include "app/Families.h"
 #include "archive/store/VKTArchivImport.h"
-#include "link/DownloadTasks.h"
-#include "link/Pristroj.h"
-#include "support/ScriptedMessageBoxes.h"
 #include "support/WaitUntil.h"
-#include "tools/instrument_sim/PtySimulator.h"
 #include "tools/instrument_sim/SimArchive.h"
 
 #include <QCoreApplication>
@@ -48,7 +41,7 @@ std::map<int, int> EachOnce(int from, int to)
     return out;
 }
 
-class ScheduledVKTPeriodFilesTest : public shelltest::StoreTest {
+class ScheduledVKTPeriodFilesTest : public shelltest::ScheduledTaskTest {
 protected:
     void SetUp() override
     {
@@ -56,64 +49,23 @@ protected:
         // A record a minute, the newest at 15 January 2024 12:00.
         line.AddInstrument(sim::Instrument(sim::Family::VKT, 1));
         line.WithInstrument(1, [](sim::Instrument& i) { sim::ServeDefaultMemory(i); });
-        std::string error;
-        ASSERT_TRUE(line.Start(error)) << error;
-
-        app.SetFamilies(CFamilyList(ProgramFamilies()));
-        ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
-        auto entry = std::make_unique<CPristroj>(QString::fromStdString(line.SlavePath()), 1, dir.path(), FALSE,
-                                                 CPristroj::kVKT, app.LinkEnvironment());
-        entry->m_nazev = QStringLiteral("Hala");
-        entry->m_soubor = dir.filePath(QStringLiteral("hala"));
-        entry->m_merit = 0;
-        entry->m_prepisovat = 0;
-        entry->m_intervalPrepisovani = 86400; // a file a day
-        ASSERT_TRUE(app.AdoptInstrument(nullptr, std::move(entry)));
-        std::lock_guard list(app.Tasks().ListLock());
-        CTask* task = app.Tasks().Add();
-        task->m_active = 1;
-        task->m_pristroj = QStringLiteral("Hala");
-        task->m_interval = 0; // 8 h
-        task->m_lastTime = CTime(midnight.GetTime() - 5 * 60);
-        taskIndex = task->m_index;
-    }
-    void TearDown() override
-    {
-        if (control) {
-            platform::Event done(true, false);
-            control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
-            EXPECT_TRUE(done.Wait(30000));
-            EXPECT_TRUE(control->Join(30000));
-            control.reset();
-        }
-        app.ExitInstance();
-        line.Stop();
-        StoreTest::TearDown();
-    }
-
-    CTask Task()
-    {
-        std::lock_guard list(app.Tasks().ListLock());
-        const CTask* task = app.Tasks().Find(taskIndex);
-        return task ? *task : CTask{};
+        StartApp(
+            CPristroj::kVKT,
+            [](CPristroj& entry) {
+                entry.m_merit = 0;
+                entry.m_prepisovat = 0;
+                entry.m_intervalPrepisovani = 86400; // a file a day
+            },
+            CTime(midnight.GetTime() - 5 * 60));
     }
 
     const CTime midnight{2024, 1, 15, 0, 0, 0};
     const CTime newest{2024, 1, 15, 12, 0, 0};
-    sim::PtySimulator line;
-    CMavexApp app{shelltest::QuietEnvironment()};
-    ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
-    int taskIndex = -1;
-    std::unique_ptr<shelltest::ClockedMessages> host;
-    std::unique_ptr<shelltest::QuickControl> control;
 };
 
 TEST_F(ScheduledVKTPeriodFilesTest, EachDayFileHoldsExactlyTheRecordsOfItsDay)
 {
-    host = std::make_unique<shelltest::ClockedMessages>(app.Handle());
-    host->now = CTime::time_type(Task().m_lastTime.GetTime() + 8 * 3600 + 300); // five minutes overdue
-    control = std::make_unique<shelltest::QuickControl>(app.Tasks(), *host);
-    ASSERT_TRUE(control->Start());
+    StartControl(CTime::time_type(Task().m_lastTime.GetTime() + 8 * 3600 + 300)); // five minutes overdue
 
     ASSERT_TRUE(testsupport::WaitUntil(
         [&] {

@@ -7,9 +7,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QTest>
 #include <QTimeEdit>
@@ -162,6 +164,63 @@ TEST_F(TaskEditDlgTest, EditingKeepsTheTaskUntilOkAndRefusesOtherFamilies)
     EXPECT_EQ(task->m_nazev, QStringLiteral("Renamed"));
     EXPECT_EQ(task->m_typ, 0);
     EXPECT_EQ(task->m_interval, 1);
+    EXPECT_EQ(tasks.m_tasks.size(), 1u);
+}
+
+// With more than one analyser, the one the user picks in the combo is the
+// task's: the off-line file follows while it is still the default of the
+// instrument before, a file of the user's own stays, and OK stores the
+// instrument with its file; an edited task moves to another instrument the
+// same way.
+TEST_F(TaskEditDlgTest, InstrumentChosenInTheComboGoesIntoTheTaskWithItsFile)
+{
+    const auto pick = [&](Qt::Key key) {
+        auto* instrument = C<QComboBox>(CTaskEditDlg::IdInstrument);
+        instrument->setFocus();
+        QTest::keyClick(instrument, key);
+        return instrument->currentText();
+    };
+    const auto ok = [&] {
+        auto* box = dlg.findChild<QDialogButtonBox*>();
+        ASSERT_NE(box, nullptr);
+        QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    };
+    auto* file = C<QLineEdit>(CTaskEditDlg::IdOffline);
+
+    ASSERT_TRUE(dlg.NewTask(instruments, tasks));
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QTest::keyClicks(C<QLineEdit>(CTaskEditDlg::IdName), QStringLiteral("Noc"));
+    EXPECT_EQ(pick(Qt::Key_Down), QStringLiteral("Thermal"));
+    EXPECT_EQ(file->text(), File("ThermalS"));
+    ok();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    ASSERT_EQ(tasks.m_tasks.size(), 1u);
+    CTask& task = *tasks.m_tasks.front();
+    EXPECT_EQ(task.m_pristroj, QStringLiteral("Thermal"));
+    EXPECT_EQ(task.m_soubor, File("ThermalS"));
+    EXPECT_EQ(task.m_typ, 1);
+
+    // Back to the other analyser: the default file goes with it.
+    ASSERT_TRUE(dlg.LoadTask(instruments, tasks, task));
+    dlg.show();
+    EXPECT_EQ(pick(Qt::Key_Up), QStringLiteral("Meter"));
+    EXPECT_EQ(file->text(), File("MeterS"));
+    ok();
+    EXPECT_EQ(task.m_pristroj, QStringLiteral("Meter"));
+    EXPECT_EQ(task.m_soubor, File("MeterS"));
+
+    // A file the user chose is not replaced.
+    ASSERT_TRUE(dlg.LoadTask(instruments, tasks, task));
+    dlg.show();
+    file->setFocus();
+    QTest::keyClick(file, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(file, File("Noc"));
+    EXPECT_EQ(pick(Qt::Key_Down), QStringLiteral("Thermal"));
+    EXPECT_EQ(file->text(), File("Noc"));
+    ok();
+    EXPECT_EQ(task.m_pristroj, QStringLiteral("Thermal"));
+    EXPECT_EQ(task.m_soubor, File("Noc"));
     EXPECT_EQ(tasks.m_tasks.size(), 1u);
 }
 
