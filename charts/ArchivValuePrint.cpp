@@ -69,12 +69,6 @@ void ReportValueCopyFailure(QWidget* parent, const QString& reason)
     ui::ErrorBox(parent, ValueCopyFailedText(reason));
 }
 
-QString WindowTitleOf(QWidget* widget)
-{
-    const QWidget* frame = widget ? widget->window() : nullptr;
-    return frame ? frame->windowTitle() : QString();
-}
-
 void PrintValueGroups(CReportPrinter& printer, const CValuePrintJob& job)
 {
     const int perPage = int(printer.GetFieldsPerLine(kFieldChars));

@@ -3,6 +3,7 @@
 #include "archive/store/ArchivTempCopy.h"
 #include "charts_data/ArchiveCsvExport.h"
 #include "platform/Time32.h"
+#include "platform/ui/FrameTitle.h"
 
 #include <QString>
 #include <QStringList>
@@ -51,8 +52,6 @@ void PrintValueGroups(CReportPrinter& printer, const CValuePrintJob& job);
 bool PrintValueJob(QWidget* parent, QPrinter* printer, const CValuePrintJob& job, const QString& documentTitle);
 
 void ReportValueCopyFailure(QWidget* parent, const QString& reason);
-// The title of the frame the widget is in (the job's document title).
-QString WindowTitleOf(QWidget* widget);
 
 // The checked flags of each family's columns as one run (VKR: the 36 flags,
 // then the 3 further ones).
@@ -127,7 +126,7 @@ bool PrintArchiveValues(QWidget* parent, Family& bound, const Columns& columns, 
         std::vector<int> seconds;
         return csvfamily::Rows(copy, r, GroupColumns(columns, group), count, first, seconds);
     };
-    return PrintValueJob(parent, printer, job, WindowTitleOf(parent));
+    return PrintValueJob(parent, printer, job, ui::FrameTitleOf(parent));
 }
 
 } // namespace charts

@@ -2,6 +2,7 @@
 
 #include "charts/ReportPrinter.h"
 #include "platform/StringTable.h"
+#include "platform/ui/FrameTitle.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -754,8 +755,7 @@ bool CGridCtrl::Print(const QStringList& texts, const QString& name, QPrinter* t
     charts::CReportPrinter printer(target, 2, 3, false);
     printer.SetParent(this);
     const QString job = charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_STATISTICS), {name});
-    const QWidget* frame = window();
-    if (!printer.BeginPrint(job, frame ? frame->windowTitle() : QString(), QString()))
+    if (!printer.BeginPrint(job, ui::FrameTitleOf(this), QString()))
         return false;
     QString heading = texts.value(1);
     heading.chop(1);

@@ -12,6 +12,7 @@
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
+#include "platform/ui/FrameTitle.h"
 
 #include <QAction>
 #include <QFont>
@@ -567,8 +568,7 @@ bool CControllerGraphWnd::PrintGraph(QPrinter* printer)
 
     charts::CReportPrinter report(printer, 2, 2, false);
     report.SetParent(this);
-    const QString title = window() ? window()->windowTitle() : QString();
-    if (!report.BeginPrint(charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_GRAPH), {name}), title,
+    if (!report.BeginPrint(charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_GRAPH), {name}), ui::FrameTitleOf(this),
                            QString()))
         return false;
     QString heading = charts::FillPlaceholders(platform::LoadString(platform::IDS_PRINT_GRAPH_HEADING), {name, from, to});

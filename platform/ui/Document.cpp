@@ -2,6 +2,7 @@
 
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/FrameTitle.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
@@ -111,11 +112,7 @@ CView::~CView()
 
 CChildFrame* CView::GetParentFrame() const
 {
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
-        if (auto* frame = qobject_cast<CChildFrame*>(w))
-            return frame;
-    }
-    return nullptr;
+    return ChildFrameOf(parentWidget());
 }
 
 void CView::OnUpdate(CView* sender, std::intptr_t hint, void* object)
