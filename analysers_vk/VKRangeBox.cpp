@@ -54,7 +54,7 @@ CVKRangeBox::CVKRangeBox(const QString& title, std::vector<VKRangeRow> rows, QWi
         m_labels.push_back(new QLabel(QString::fromUtf8(m_rows[std::size_t(c)].unit), this));
         grid->addWidget(m_labels.back(), c, 3);
         for (QLineEdit* edit : {m_min.back(), m_max.back()})
-            connect(edit, &QLineEdit::editingFinished, this, [this, edit] { LimitLeft(edit); });
+            ui::CFieldRefusal::WhenLeft(edit, [this, edit] { LimitLeft(edit); });
     }
     m_auto = new QCheckBox(QStringLiteral("Určit rozsah automaticky"), this);
     grid->addWidget(m_auto, count, 0, 1, 4);

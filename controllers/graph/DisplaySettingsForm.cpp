@@ -282,7 +282,7 @@ CDisplaySettingsForm::CDisplaySettingsForm(const Spec& spec, QWidget* parent) : 
         remember(range.minEdit, lo);
         remember(range.maxEdit, hi);
         for (QLineEdit* edit : {lo, hi})
-            connect(edit, &QLineEdit::editingFinished, this, [this, edit] { OnRangeLeft(edit); });
+            ui::CFieldRefusal::WhenLeft(edit, [this, edit] { OnRangeLeft(edit); });
         rangeGrid->addWidget(label, r + 1, 0);
         rangeGrid->addWidget(lo, r + 1, 1);
         rangeGrid->addWidget(hi, r + 1, 2);
@@ -362,13 +362,11 @@ bool CDisplaySettingsForm::Validate()
             m_refusal.Say(QStringLiteral("%1: zadejte číslo").arg(name), okMin ? m_max[r] : m_min[r]);
             return false;
         }
-        FloatRangeResult result = DDV_FloatRange(lo, hi, range.low, range.high, range.cosine ? TRUE : FALSE);
-        // A signed power factor range from -1 to 1 is no range at all on the
-        // graph's 0..2 scale (1 to 1): refused like a minimum above the maximum.
-        if (result.messageId == 0 && range.cosine && -double(lo) >= 2.0 - double(hi)) {
-            result.messageId = platform::IDS_DDV_MIN_NOT_BELOW_MAX;
-            result.focusMinimum = TRUE;
-        }
+        // The signed power factor range -1 .. 1 passes, though it folds to
+        // the empty range 1 .. 1 on the graph's 0..2 scale: the graph draws
+        // a range of no height flat.
+        const FloatRangeResult result =
+            DDV_FloatRange(lo, hi, range.low, range.high, range.cosine ? TRUE : FALSE);
         if (result.messageId != 0) {
             m_refusal.Say(FormatFloatRangeMessage(platform::LoadString(result.messageId), name, result.limit),
                           result.focusMinimum ? m_min[r] : m_max[r]);

@@ -93,18 +93,14 @@ void CChildFrame::FitToView()
 {
     if (!GetActiveView() || isMaximized() || isMinimized())
         return;
-    QSize room;
     QMdiArea* area = mdiArea();
-    if (area && area->isVisible())
-        room = area->viewport()->size();
-    else if (QScreen* shown = screen())
-        room = shown->availableSize();
     QSize wanted = sizeHint();
-    if (room.isValid() && !room.isEmpty())
+    if (const QSize room = NewWindowRoom(); room.isValid() && !room.isEmpty())
         wanted = wanted.boundedTo(room);
     resize(wanted.expandedTo(minimumSizeHint()));
     // Moved back far enough for the whole window to be seen.
     if (area && area->isVisible()) {
+        const QSize room = area->viewport()->size();
         const QPoint at = m_shown ? pos() : CascadePoint(room);
         const QPoint from(std::max(0, std::min(at.x(), room.width() - width())),
                           std::max(0, std::min(at.y(), room.height() - height())));
@@ -113,15 +109,35 @@ void CChildFrame::FitToView()
     }
 }
 
+QSize CChildFrame::NewWindowRoom() const
+{
+    QMdiArea* area = mdiArea();
+    if (area && area->isVisible()) {
+        // A window as large as the area would hide every other one, and
+        // the next would open right over it: a few steps of the cascade are
+        // kept free, so that each new window is seen a step further on.
+        const int kept = kCascadeStepsKept * CascadeStep();
+        return area->viewport()->size() - QSize(kept, kept);
+    }
+    if (QScreen* shown = screen())
+        return shown->availableSize();
+    return {};
+}
+
 // Windows opened one after another would otherwise all stand in the area's
 // corner, each hiding the one before: every new one goes a title bar further
 // down and to the right of the last, the first place no other window's
 // corner holds, and starts again at the corner when it would no longer fit.
-QPoint CChildFrame::CascadePoint(QSize room) const
+int CChildFrame::CascadeStep() const
 {
     QStyleOptionTitleBar option;
     option.initFrom(this);
-    const int step = std::max(1, style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, this));
+    return std::max(1, style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, this));
+}
+
+QPoint CChildFrame::CascadePoint(QSize room) const
+{
+    const int step = CascadeStep();
     const int places = 1 + std::max(0, std::min((room.width() - width()) / step, (room.height() - height()) / step));
     std::vector<bool> taken(std::size_t(places), false);
     int others = 0;

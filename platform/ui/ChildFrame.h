@@ -31,10 +31,14 @@ public:
     ~CChildFrame() override;
 
     void SetView(CView* view);
-    // The size the view asks for, kept within the MDI area (or the screen
-    // while the area is not shown yet). A frame not shown yet takes the
-    // next free place of the area's cascade, as far as it still fits whole.
+    // The size the view asks for, kept within NewWindowRoom. A frame not
+    // shown yet takes the next free place of the area's cascade, as far as
+    // it still fits whole.
     void FitToView();
+    // The most a window without a place of its own takes: the MDI area
+    // less a few steps of its cascade, or the screen while the area is not
+    // shown yet.
+    QSize NewWindowRoom() const;
     // A stored size taken from a minimised or empty window would bring the
     // window back as a bare title bar.
     static bool PlacementShowsWindow(QSize size) { return size.width() >= 160 && size.height() >= 120; }
@@ -60,7 +64,11 @@ protected:
 
 private:
     void TakeNormalGeometry();
+    // One step of the cascade: a title bar's height.
+    int CascadeStep() const;
     QPoint CascadePoint(QSize room) const;
+
+    static constexpr int kCascadeStepsKept = 2;
 
     QPointer<CDocument> m_rememberedDocument;
     QRect m_normal;

@@ -50,8 +50,16 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, bool makeVisible)
     frame->SetView(view);
     frame->SetRememberedDocument(document);
     document->AddView(view);
-    if (CMDIFrame* main = m_manager ? m_manager->MainFrame() : nullptr)
+    if (CMDIFrame* main = m_manager ? m_manager->MainFrame() : nullptr) {
+        // A shown MDI area sizes and places a window it is given that was
+        // not sized yet, by a rule of its own (beside the others, as large
+        // as the area): that is no place the view chose, and the cascade
+        // below still puts it.
+        const bool sized = frame->testAttribute(Qt::WA_Resized);
         main->AddChildFrame(frame);
+        if (!sized)
+            frame->setAttribute(Qt::WA_Resized, false);
+    }
 
     if (path.isEmpty())
         document->SetTitle(GetDocString(docName));

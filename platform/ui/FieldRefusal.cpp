@@ -5,11 +5,45 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
 #include <QTimer>
 
 namespace ui {
+
+namespace {
+
+class CLeaveWatch : public QObject {
+public:
+    CLeaveWatch(QLineEdit* field, std::function<void()> left) : QObject(field), m_left(std::move(left)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::FocusOut || watched != parent() || m_inside)
+            return false;
+        // The field finishes leaving first (its cursor and selection), so
+        // that a refusal giving the focus back finds it left.
+        {
+            const QScopedValueRollback<bool> inside(m_inside, true);
+            static_cast<QObject*>(watched)->event(event);
+        }
+        m_left();
+        return true;
+    }
+
+private:
+    std::function<void()> m_left;
+    bool m_inside = false;
+};
+
+} // namespace
+
+void CFieldRefusal::WhenLeft(QLineEdit* field, std::function<void()> left)
+{
+    field->installEventFilter(new CLeaveWatch(field, std::move(left)));
+}
 
 void CFieldRefusal::Say(const QString& text, QWidget* field)
 {

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+
+class QLineEdit;
 class QWidget;
 
 namespace ui {
@@ -24,6 +27,12 @@ public:
     // to another control of its window, other than a button that cancels
     // the window (a refused value must not keep the user from cancelling).
     static bool MovedOnWithin(const QWidget* left);
+
+    // Calls `left` every time `field` loses the focus, after the field has
+    // taken its leave. A line edit says it was edited only when its text
+    // changed since it last said so: a refused value left a second time
+    // unchanged would pass unchecked.
+    static void WhenLeft(QLineEdit* field, std::function<void()> left);
 
 private:
     QWidget* m_owner;

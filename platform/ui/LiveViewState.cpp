@@ -8,11 +8,23 @@
 #include <QMdiSubWindow>
 #include <QSize>
 
+#include <algorithm>
+#include <iterator>
+
 namespace ui {
 
 namespace {
 
 constexpr int kUnset = 0x7FFFFFFF;
+constexpr const char* kPaneKeys[] = {"isAlarm", "isData", "isNahled", "isGraf"};
+
+// "maximize" keeps the frame's show state: 0 normal and 1 maximised as the
+// program has always written them, 2 minimised; 3, the system's own value
+// for maximised, is read as maximised too.
+constexpr int kShowNormal = 0;
+constexpr int kShowMaximized = 1;
+constexpr int kShowMinimized = 2;
+constexpr int kShowMaximizedSystem = 3;
 
 } // namespace
 
@@ -34,7 +46,12 @@ bool CLiveViewState::RestorePanes(const QString& entryName, const platform::Sett
 {
     m_entryName = entryName;
     platform::Settings settings;
-    const bool known = settings.SubSections(QStringLiteral("pristroje")).contains(entryName);
+    // The instrument's section is written as soon as the instrument is
+    // added, long before any window of it closed: only the panes a window
+    // left there make it the window's own.
+    const bool known = std::any_of(std::begin(kPaneKeys), std::end(kPaneKeys), [&](const char* key) {
+        return settings.Contains(EntrySection(entryName), QString::fromLatin1(key));
+    });
     const platform::SettingsSection section = known ? EntrySection(entryName) : common;
     panes.alarms = settings.GetProfileInt(section, QStringLiteral("isAlarm"), 1);
     panes.values = settings.GetProfileInt(section, QStringLiteral("isData"), 1);
@@ -62,7 +79,9 @@ void CLiveViewState::RestoreFrame(CChildFrame* frame, CDocument* document) const
         return;
     }
     frame->SetRememberedDocument(document);
-    const bool maximized = settings.GetProfileInt(section, QStringLiteral("maximize"), 0) != 0;
+    const int show = settings.GetProfileInt(section, QStringLiteral("maximize"), kShowNormal);
+    const bool maximized = show == kShowMaximized || show == kShowMaximizedSystem;
+    const bool minimized = show == kShowMinimized;
     // The MDI area maximises every window it activates while another one is
     // maximised, and puts that one back to normal: a window left normal
     // would come back maximised, and the maximised one normal. The stored
@@ -81,6 +100,8 @@ void CLiveViewState::RestoreFrame(CChildFrame* frame, CDocument* document) const
     frame->setGeometry(x, y, cx, cy);
     if (maximized)
         frame->showMaximized();
+    else if (minimized)
+        frame->showMinimized();
     frame->SetRememberedDocument(nullptr);
     // The window the user left maximised stays so, in front of this one.
     if (carriedFrom) {
@@ -93,7 +114,9 @@ void CLiveViewState::RememberFrame(const CChildFrame* frame)
 {
     if (!frame)
         return;
-    m_frameMaximized = frame->isMaximized();
+    m_frameShow = frame->isMaximized()   ? kShowMaximized
+                  : frame->isMinimized() ? kShowMinimized
+                                         : kShowNormal;
     // Maximised or minimised, the window keeps the place it had before.
     const QRect normal = frame->NormalGeometry();
     if (normal.isValid()) {
@@ -116,7 +139,7 @@ bool CLiveViewState::Save(bool initialised, const Panes& panes)
     settings.WriteProfileInt(section, QStringLiteral("prickaX"), panes.ratioX);
     settings.WriteProfileInt(section, QStringLiteral("prickaY"), panes.ratioY);
     if (m_hasFrame) {
-        settings.WriteProfileInt(section, QStringLiteral("maximize"), m_frameMaximized ? 1 : 0);
+        settings.WriteProfileInt(section, QStringLiteral("maximize"), m_frameShow);
         settings.WriteProfileInt(section, QStringLiteral("x"), m_frameNormal.x());
         settings.WriteProfileInt(section, QStringLiteral("y"), m_frameNormal.y());
         settings.WriteProfileInt(section, QStringLiteral("cx"), m_frameNormal.width());

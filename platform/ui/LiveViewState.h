@@ -35,8 +35,9 @@ public:
     // Every relayed measurement (WM_NEW_DATA) goes to `onNewData`.
     static void RelayNewData(CView& view, std::function<void()> onNewData);
 
-    // Reads the pane flags from the entry's own section when it has one
-    // (true) or from `common`; the entry is the one Save writes for.
+    // Reads the pane flags from the entry's own section when a window of
+    // the entry left them there (true), else from `common`; the entry is the
+    // one Save writes for.
     bool RestorePanes(const QString& entryName, const platform::SettingsSection& common, const Panes& panes);
     // Puts the frame where the entry's section places it; a section without
     // a whole placement leaves the frame alone.
@@ -60,7 +61,7 @@ private:
     QString m_entryName;
     bool m_saved = false;
     QRect m_frameNormal;
-    bool m_frameMaximized = false;
+    int m_frameShow = 0;
     bool m_hasFrame = false;
 };
 

@@ -103,8 +103,9 @@ TEST_F(DisplaySettings, RangeChecksKeepTheDialogOpen)
         {false, 1022, 1282, "-0.5", "0.3", ""},
         {false, 1022, 1282, "0.2", "0.5", "cos: u cosinu musí být maximum kladné a minimum záporné"},
         {false, 1022, 1282, "-1.5", "0.5", "cos: minimální mez je menší než -1.000000 "},
-        // -1 .. 1 is 1 .. 1 on the graph's scale: no range to draw.
-        {false, 1022, 1282, "-1", "1", "cos: minimální mez musí být menší naž maximální"},
+        // The whole signed range is allowed, though it folds to 1 .. 1.
+        {false, 1022, 1282, "-1", "1", ""},
+        {false, 1022, 1282, "-1", "1.01", "cos: maximální mez je větší než 1.000000"},
         {false, 1024, 1284, "-1", "50", "THD: minimální mez je menší než 0.000000 "},
         {false, 1023, 1283, "5", "5", "I: minimální mez musí být menší naž maximální"},
         {false, 1023, 1283, "x", "5", "I: zadejte číslo"},

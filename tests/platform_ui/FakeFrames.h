@@ -3,6 +3,7 @@
 #include "platform/ui/Document.h"
 #include "platform/ui/MdiFrame.h"
 
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -39,7 +40,10 @@ struct Update {
 
 class FakeView : public ui::CView {
 public:
-    FakeView()
+    // The size the next views ask for; invalid: the widget's own.
+    static inline QSize nextHint;
+
+    FakeView() : m_hint(nextHint)
     {
         SetMessageHandler(platform::WM_VIEW_REFRESH, [this](std::uintptr_t, std::intptr_t) {
             ++refreshRequests;
@@ -50,8 +54,12 @@ public:
     {
         updates.push_back({sender, hint, object});
     }
+    QSize sizeHint() const override { return m_hint.isValid() ? m_hint : ui::CView::sizeHint(); }
     std::vector<Update> updates;
     int refreshRequests = 0;
+
+private:
+    QSize m_hint;
 };
 
 struct BarsCall {

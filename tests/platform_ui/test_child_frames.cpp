@@ -3,12 +3,18 @@
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/DocTemplate.h"
+#include "platform/ui/LiveViewState.h"
 
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
 
 namespace {
 
@@ -28,6 +34,7 @@ protected:
             delete frame;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         FakeDoc::nextClassName = QStringLiteral("CFakeDoc");
+        FakeView::nextHint = QSize();
     }
 
     FakeDoc* Open(const char* className, int templateIndex = 0)
@@ -137,6 +144,108 @@ TEST_F(ChildFrameTest, NormalGeometryOutlivesMaximisedAndMinimised)
 
     frame->setGeometry(placed.translated(50, 40));
     EXPECT_EQ(frame->NormalGeometry(), placed.translated(50, 40));
+}
+
+// Windows opened one after another in the shown main window, with no
+// place of their own: each stands a step down the cascade from the one
+// before, as large as its view asks within the area, but neither covering
+// the whole area (the next would open right over it) nor a bare title bar.
+TEST_F(ChildFrameTest, NewWindowsCascadeWithinTheShownArea)
+{
+    main.resize(900, 700);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const struct {
+        const char* what;
+        QSize hint;
+    } cases[] = {{"view larger than the area", {3000, 2000}}, {"small view", {320, 200}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeView::nextHint = c.hint;
+        ui::CChildFrame* first = Open("CVK01Doc")->FirstView()->GetParentFrame();
+        ui::CChildFrame* second = Open("CVK01Doc")->FirstView()->GetParentFrame();
+        QCoreApplication::processEvents();
+        const QRect area = main.MdiArea()->viewport()->rect();
+        for (ui::CChildFrame* frame : {first, second}) {
+            ASSERT_TRUE(frame->isVisible());
+            EXPECT_TRUE(area.contains(frame->geometry())) << frame->x() << "," << frame->y();
+            EXPECT_LT(frame->width(), area.width());
+            EXPECT_LT(frame->height(), area.height());
+            const QSize view = frame->widget()->size();
+            EXPECT_GE(view.width(), std::min(c.hint.width(), area.width() / 2));
+            EXPECT_GE(view.height(), std::min(c.hint.height(), area.height() / 2));
+        }
+        EXPECT_EQ(first->pos(), QPoint(0, 0));
+        const QPoint step = second->pos() - first->pos();
+        EXPECT_GT(step.x(), 0);
+        EXPECT_EQ(step.x(), step.y());
+        EXPECT_LE(step.y(), first->height() - first->widget()->height());
+        delete second;
+        delete first;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// A live window comes back as the user left it, minimised included, at the
+// place it had before; an instrument's section holding only what the
+// instrument list keeps of it is not a window's state, and the family's
+// default panes apply.
+TEST_F(ChildFrameTest, LiveWindowStateComesBackAsLeft)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    platform::Settings::SetFileForTesting(dir.filePath(QStringLiteral("settings.ini")));
+    main.resize(1000, 800);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const platform::SettingsSection common(QStringLiteral("Obecne nastaveni"));
+    int graph = 0, values = 0, alarms = 0, panel = 0, ratioX = 500, ratioY = 500;
+    const ui::CLiveViewState::Panes panes{graph, values, alarms, panel, ratioX, ratioY};
+    {
+        platform::Settings settings;
+        settings.WriteProfileInt(common, QStringLiteral("isGraf"), 0);
+        settings.WriteProfileInt(common, QStringLiteral("isNahled"), 1);
+        settings.WriteProfileInt(ui::CLiveViewState::EntrySection(QStringLiteral("Nova")), QStringLiteral("kat"), 1);
+    }
+    ui::CLiveViewState fresh;
+    EXPECT_FALSE(fresh.RestorePanes(QStringLiteral("Nova"), common, panes));
+    EXPECT_EQ((std::array{graph, values, alarms, panel}), (std::array{0, 1, 1, 1}));
+
+    enum class Left { Normal, Maximised, Minimised };
+    const struct {
+        const char* what;
+        Left left;
+    } cases[] = {{"normal", Left::Normal}, {"maximised", Left::Maximised}, {"minimised", Left::Minimised}};
+    const QRect placed(40, 30, 420, 320);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString name = QStringLiteral("Okno-") + QString::fromLatin1(c.what);
+        ui::CChildFrame* frame = Open("CVK01Doc")->FirstView()->GetParentFrame();
+        frame->setGeometry(placed);
+        if (c.left == Left::Maximised)
+            frame->showMaximized();
+        else if (c.left == Left::Minimised)
+            frame->showMinimized();
+        ui::CLiveViewState leaving;
+        leaving.RestorePanes(name, common, panes);
+        leaving.RememberFrame(frame);
+        ASSERT_TRUE(leaving.Save(true, panes));
+        delete frame;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        FakeDoc* doc = Open("CVK01Doc");
+        ui::CChildFrame* again = doc->FirstView()->GetParentFrame();
+        ui::CLiveViewState coming;
+        EXPECT_TRUE(coming.RestorePanes(name, common, panes));
+        coming.RestoreFrame(again, doc);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(again->isMinimized(), c.left == Left::Minimised);
+        EXPECT_EQ(again->isMaximized(), c.left == Left::Maximised);
+        EXPECT_EQ(again->NormalGeometry(), placed);
+        again->showNormal();
+        EXPECT_EQ(again->geometry(), placed);
+        delete again;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    platform::Settings::SetFileForTesting(QString());
 }
 
 TEST(DialogUnits, FollowTheFontAndRoundTrip)

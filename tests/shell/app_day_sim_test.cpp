@@ -8,6 +8,7 @@
 #include "SheetSteps.h"
 #include "ShellTestSupport.h"
 
+#include "analysers_vk/ONVK.h"
 #include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKFormView.h"
 #include "analysers_vk/VKHodnotyDlg.h"
@@ -17,6 +18,8 @@
 #include "analysers_vkt/VKTHodnotyDlg.h"
 #include "app/Families.h"
 #include "charts/ArchivRangeBar.h"
+#include "charts/GraphWnd.h"
+#include "controllers/graph/ControllerGeneralPage.h"
 #include "controllers/live/ControllerAktMer.h"
 #include "controls/common/PanelControl.h"
 #include "link/Pristroj.h"
@@ -527,11 +530,12 @@ TEST_F(DaySimTest, WorkingDay)
                  ASSERT_NE(view, nullptr) << m.name;
                  EXPECT_TRUE(view->isVisible()) << m.name;
                  // Opened for the first time, the window takes the size its
-                 // panes and range bar ask for, as far as the area has room.
+                 // panes and range bar ask for, as far as the area has room
+                 // beside the steps of its cascade.
                  const ui::CChildFrame* frame = view->GetParentFrame();
                  ASSERT_NE(frame, nullptr) << m.name;
-                 const QSize room = app->MainFrame()->MdiArea()->viewport()->size();
-                 const QSize wanted = view->sizeHint().boundedTo(room - (frame->size() - view->size()));
+                 const QSize wanted
+                     = view->sizeHint().boundedTo(frame->NewWindowRoom() - (frame->size() - view->size()));
                  EXPECT_GE(view->width(), wanted.width()) << m.name;
                  EXPECT_GE(view->height(), wanted.height()) << m.name;
                  auto* bar = view->findChild<CGraphRangeBar*>();
@@ -642,6 +646,65 @@ TEST_F(DaySimTest, MaximisedLiveWindowComesBackAloneMaximisedBeforeTheOthers)
 
 // "Plovoucí okno..." from a controller's live window opens the panel at the
 // first try, and the instrument list and the next start know it is open.
+// The panes the general settings choose for a family are those a new
+// instrument's first live window shows, though the program stores the
+// instrument as soon as it is added, before any window of it opened.
+TEST_F(DaySimTest, NewInstrumentsFirstLiveWindowShowsThePanesOfTheGeneralSettings)
+{
+    const Member qorin = kDesk[0];
+    const Member vkr{"Trafo", sim::Family::VKR, CPristroj::kVKR, -1, true, false};
+    PrepareLine({qorin, vkr});
+    Start();
+
+    // The user's choice on each family's page: no graph, the front panel.
+    const auto click = [](QCheckBox* box) {
+        ASSERT_NE(box, nullptr);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    };
+    const auto run = [this] { app->MainFrame()->Action(CMainFrame::kGeneralSettings)->trigger(); };
+    const bool came = shelltest::WithModal<CObecneNastaveni>(run, [&](CObecneNastaveni& sheet) {
+        ASSERT_EQ(shelltest::ClickTab(sheet, QStringLiteral("Qorin xxx")), QStringLiteral("Qorin xxx"));
+        auto* controller = dynamic_cast<controllers::CControllerGeneralPage*>(sheet.GetActivePage());
+        ASSERT_NE(controller, nullptr);
+        click(controller->Panel(0)); // "Graf"
+        if (!controller->Panel(3)->isChecked())
+            click(controller->Panel(3)); // "Přístroj"
+        ASSERT_EQ(shelltest::ClickTab(sheet, QStringLiteral("VKR,VKN")), QStringLiteral("VKR,VKN"));
+        auto* analyser = dynamic_cast<analysers_vk::CONVK*>(sheet.GetActivePage());
+        ASSERT_NE(analyser, nullptr);
+        click(analyser->Pane(3)); // "Graf"
+        if (!analyser->Pane(2)->isChecked())
+            click(analyser->Pane(2)); // "Přístroj"
+        shelltest::EndSheet(sheet, shelltest::Ending::Ok);
+    });
+    ASSERT_TRUE(came);
+
+    ASSERT_TRUE(AddThroughDialog(qorin, 0));
+    ASSERT_TRUE(AddThroughDialog(vkr, 1));
+    ASSERT_TRUE(WaitForDesk());
+    for (const Member& m : {qorin, vkr}) {
+        SCOPED_TRACE(m.name);
+        auto* view = dynamic_cast<charts::CGraphView*>(app->LiveView(*Entry(m.name)));
+        ASSERT_NE(view, nullptr);
+        QWidget* panel = nullptr;
+        QWidget* values = nullptr;
+        if (auto* controllerView = dynamic_cast<controllers::CControllerAktMer*>(view)) {
+            panel = controllerView->PanelControl() ? static_cast<QWidget*>(controllerView->PanelControl())
+                                                   : controllerView->PanelError();
+            values = controllerView->ValuesPane();
+        } else if (auto* analyserView = dynamic_cast<analysers_vk::CVKFormView*>(view)) {
+            panel = analyserView->PanelPane();
+            values = analyserView->ValuesPane();
+        }
+        ASSERT_NE(panel, nullptr);
+        ASSERT_NE(values, nullptr);
+        ASSERT_NE(view->CommandGraph(), nullptr);
+        EXPECT_FALSE(view->CommandGraph()->isVisible());
+        EXPECT_TRUE(panel->isVisible());
+        EXPECT_TRUE(values->isVisible());
+    }
+}
+
 TEST_F(DaySimTest, FloatingPanelFromTheLiveWindowsMenuOpensAtOnceAndIsKept)
 {
     Prepare({kDesk[0], {"Hala", sim::Family::Duskar, CPristroj::kDuskar, -1, true, false}});
@@ -792,8 +855,9 @@ void DaySimTest::ExpectFirstLiveWindowsShowTheirPanes(bool wide)
         corners.insert({frame->x(), frame->y()});
         EXPECT_LE(frame->width(), room.width());
         EXPECT_LE(frame->height(), room.height());
-        // Not squeezed below what the view asks for, where the area has room.
-        const QSize wanted = view->sizeHint().boundedTo(room - (frame->size() - view->size()));
+        // Not squeezed below what the view asks for, where the area has room
+        // beside the steps of its cascade.
+        const QSize wanted = view->sizeHint().boundedTo(frame->NewWindowRoom() - (frame->size() - view->size()));
         EXPECT_GE(view->width(), wanted.width());
         EXPECT_GE(view->height(), wanted.height());
         EXPECT_GT(view->width(), 400);

@@ -274,4 +274,60 @@ TEST_F(ProgramTest, RangeLeftOutOfBoundsIsRefusedOnceWithTheFocusBack)
     }
 }
 
+// A refused range box is refused every time the user leaves it, also when
+// its text was not touched since the last refusal; a valid value then goes
+// through without a word.
+TEST_F(ProgramTest, RangeLeftAgainUnchangedIsRefusedAgain)
+{
+    const struct {
+        LeaveCase leave;
+        const char* valid;
+    } cases[] = {
+        {{"Qorin xxx", 0, 1024, "-1", true, "THD: minimální mez je menší než 0.000000 "}, "0"},
+        {{"Qorin xxx", 0, 1022, "0.2", true, "cos: u cosinu musí být maximum kladné a minimum záporné"}, "-1"},
+        {{"Qorin 1xxx", 0, 1020, "30", true, "f: minimální mez je menší než 35.000000 "}, "40"},
+        {{"PJW,PJX", 3, 0, "30", true, "f: minimální mez je menší než 35.000000"}, "40"},
+        {{"VKR,VKN", 5, 0, "-5", true, "THD: minimální mez je menší než 0.000000"}, "0"},
+    };
+    ASSERT_NO_FATAL_FAILURE(Start());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.leave.tab << " " << c.leave.typed);
+        ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+        std::vector<std::size_t> saidAfterLeaving;
+        std::vector<bool> focusBack;
+        QString lastSaid;
+        const auto run = [&] { app->MainFrame()->Action(CMainFrame::kGeneralSettings)->trigger(); };
+        const bool came = shelltest::WithModal<CObecneNastaveni>(run, [&](CObecneNastaveni& sheet) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+            ASSERT_EQ(shelltest::ClickTab(sheet, QString::fromUtf8(c.leave.tab)), QString::fromUtf8(c.leave.tab));
+            QCheckBox* automatic = AutomaticRanges(sheet);
+            ASSERT_NE(automatic, nullptr);
+            if (automatic->isChecked())
+                QTest::mouseClick(automatic, Qt::LeftButton, {}, QPoint(8, automatic->height() / 2));
+            QLineEdit* edit = RangeEdit(sheet, c.leave);
+            ASSERT_NE(edit, nullptr);
+            QTest::mouseClick(edit, Qt::LeftButton);
+            // Typed, left; left again untouched; then a valid value, left.
+            for (const char* typed : {c.leave.typed, static_cast<const char*>(nullptr), c.valid}) {
+                if (typed) {
+                    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+                    QTest::keyClicks(edit, QString::fromUtf8(typed));
+                }
+                ASSERT_EQ(QApplication::focusWidget(), edit);
+                QTest::keyClick(edit, Qt::Key_Tab);
+                QCoreApplication::processEvents();
+                saidAfterLeaving.push_back(boxes.Requests().size());
+                focusBack.push_back(QApplication::focusWidget() == edit);
+            }
+            if (!boxes.Requests().empty())
+                lastSaid = boxes.Requests().back().text;
+            shelltest::EndSheet(sheet, Ending::Cancel);
+        });
+        ASSERT_TRUE(came);
+        EXPECT_EQ(saidAfterLeaving, (std::vector<std::size_t>{1, 2, 2}));
+        EXPECT_EQ(focusBack, (std::vector<bool>{true, true, false}));
+        EXPECT_EQ(lastSaid, QString::fromUtf8(c.leave.message));
+    }
+}
+
 } // namespace
