@@ -65,7 +65,15 @@ CTimeSyncDlg::CTimeSyncDlg(QWidget* parent) : QDialog(parent)
 bool CTimeSyncDlg::SetPristroj(IVKEntryIo* io)
 {
     m_io = io;
-    return ReadTimes();
+    if (!io)
+        return false;
+    if (ReadTimes())
+        return true;
+    // Without the instrument's clock there is nothing to compare; the user
+    // learns why no dialog comes up.
+    ui::ErrorBox(parentWidget(), platform::LoadString(platform::IDS_DEVICE_NOT_RESPONDING), ui::MsgButtons::Ok,
+                 ui::MsgIcon::Warning);
+    return false;
 }
 
 QString CTimeSyncDlg::FormatDifference(std::int64_t d)

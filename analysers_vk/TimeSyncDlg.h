@@ -19,7 +19,7 @@ public:
     explicit CTimeSyncDlg(QWidget* parent = nullptr);
 
     // Keeps the entry and reads the times; false when the instrument did not
-    // answer (the dialog is then not to be shown).
+    // answer (the user is told, and the dialog is then not to be shown).
     bool SetPristroj(IVKEntryIo* io);
     bool ReadTimes();
 

@@ -20,20 +20,9 @@
 
 #include <memory>
 
-#include <QApplication>
-#include <QCursor>
-
 namespace analysers_vk {
 
 namespace {
-
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 bool IsMeasured(const CPristroj& entry)
 {
@@ -96,15 +85,13 @@ void CVK01Doc::OnEnergyMeter(QWidget* parent)
 {
     if (!m_pristroj)
         return;
-    CWaitCursor wait;
+    // The meter's reads carry their own wait cursor: the "no answer" box
+    // and the dialog itself come up with the ordinary pointer.
     CPristrojLinkBracket link(*m_pristroj);
     CPristrojVKIo io(*m_pristroj);
     CEnergyMeterDlg dialog(parent);
-    if (dialog.Attach(&io)) {
-        QApplication::restoreOverrideCursor();
+    if (dialog.Attach(&io))
         dialog.exec();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
 }
 
 void CVK01Doc::OnInfo(QWidget* parent)

@@ -30,7 +30,7 @@ public:
     // Binds the entry, names the window after it and tells the views.
     void SetPristroj(CPristroj* entry);
     CPristroj* GetPristroj() const { return m_pristroj; }
-    QDialog* OpenSheet() const { return m_sheet.data(); }
+    QDialog* OpenSheet() const override { return m_sheet.data(); }
 
     // The instrument commands; each opens the entry's link for its dialog
     // when the instrument is not measured, and leaves the measurement's
@@ -67,6 +67,8 @@ public:
 protected:
     // The instrument family whose archives this document's commands look for.
     virtual int ArchiveFamily() const { return CPristroj::kVK; }
+    // Points at the settings sheet while a command of this document shows it.
+    QPointer<QDialog>& SheetSlot() { return m_sheet; }
 
 private:
     CPristroj* m_pristroj = nullptr;

@@ -24,8 +24,8 @@ void CVKT01Doc::OnInstrumentSettings(QWidget* parent)
     CPristroj* entry = GetPristroj();
     if (!entry)
         return;
-    QPointer<QDialog> sheet;
-    OpenVKTSettings(parent, *entry, sheet);
+    OpenVKTSettings(parent, *entry, SheetSlot());
+    SheetSlot() = nullptr;
 }
 
 void CVKT01Doc::OnElectricityMeter(QWidget* parent)

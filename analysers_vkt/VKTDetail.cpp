@@ -312,8 +312,10 @@ void RunVKTSettings(QWidget* parent, IVKTSettingsIo& io, QPointer<QDialog>* shee
     CVKTDetail dialog(CVKTDetail::TitleFor(io.Name()), parent, 0);
     if (sheet)
         *sheet = &dialog;
-    if (dialog.ReadFromDevice(io))
-        dialog.DoModal();
+    // OK sends nothing by itself: the sheet comes back with what the
+    // analyser now holds, so the user sees whether the pages' sends took.
+    while (dialog.ReadFromDevice(io) && dialog.DoModal() == ui::CPropertySheet::IdOk) {
+    }
     if (sheet)
         *sheet = nullptr;
 }

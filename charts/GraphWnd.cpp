@@ -2,6 +2,7 @@
 #include "charts/SunkEdge.h"
 
 #include "platform/WindowMessage.h"
+#include "platform/ui/MenuCommand.h"
 
 #include <QAction>
 #include <QBitmap>
@@ -362,11 +363,7 @@ void CGraphWnd::ZoomToRect(const QRect& r)
 QMenu* CGraphWnd::CreateGraphMenu(QWidget* parent, bool timeCursor)
 {
     auto* menu = new QMenu(QStringLiteral("Graf"), parent);
-    auto add = [](QMenu* m, int id, const QString& text) {
-        QAction* a = m->addAction(text);
-        a->setData(id);
-        return a;
-    };
+    auto add = [](QMenu* m, int id, const QString& text) { return ui::WithCommandId(m->addAction(text), id); };
     QMenu* vertical = menu->addMenu(QStringLiteral("Změnit vertikální lupu"));
     for (int i = 0; i < 6; ++i)
         add(vertical, kCmdVertZoom100 + i, QStringLiteral("%1%").arg(kZoomPercents[i]));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 namespace platform {
 
@@ -27,6 +28,15 @@ constexpr bool StrictlyAscending()
     return true;
 }
 
+// The names, in the order of kStrings: a command's prompt is told from the
+// other texts that happen to share its id by its name.
+constexpr std::string_view kNames[] = {
+#define QORIN_STRING(id, name, text) #name,
+#include "res/strings.inc"
+#undef QORIN_STRING
+};
+static_assert(std::size(kNames) == std::size(kStrings));
+
 // Lookup is a binary search; a duplicate id would make it ambiguous.
 static_assert(StrictlyAscending(), "res/strings.inc must be sorted by id, each id once");
 
@@ -36,15 +46,27 @@ static_assert(StrictlyAscending(), "res/strings.inc must be sorted by id, each i
 #include "res/strings.inc"
 #undef QORIN_STRING
 
+const StringEntry* Find(int id)
+{
+    const auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                                     [](const StringEntry& entry, int key) { return entry.id < key; });
+    return it == std::end(kStrings) || it->id != id ? nullptr : it;
+}
+
 } // namespace
 
 QString LoadString(int id)
 {
-    const auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
-                                     [](const StringEntry& entry, int key) { return entry.id < key; });
-    if (it == std::end(kStrings) || it->id != id)
+    const StringEntry* entry = Find(id);
+    return entry ? QString::fromUtf8(entry->text) : QString();
+}
+
+QString CommandPrompt(int id)
+{
+    const StringEntry* entry = Find(id);
+    if (!entry || !kNames[std::size_t(entry - std::begin(kStrings))].starts_with("IDS_PROMPT_"))
         return QString();
-    return QString::fromUtf8(it->text);
+    return QString::fromUtf8(entry->text).section(QLatin1Char('\n'), 0, 0);
 }
 
 std::vector<int> AllStringIds()

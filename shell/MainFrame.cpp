@@ -13,6 +13,7 @@
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/HtmlHelp.h"
+#include "platform/ui/MenuCommand.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/AppTasks.h"
 #include "shell/CloseWindows.h"
@@ -35,6 +36,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -112,6 +114,31 @@ private:
     CMainFrame* m_frame;
 };
 
+// A window's context menu is a window of its own, where the prompts of its
+// items would stop unseen; the frame's status bar shows them as it shows
+// those of its menu bar.
+class MenuPromptRelay : public QObject {
+public:
+    explicit MenuPromptRelay(CMainFrame* frame) : QObject(frame), m_frame(frame) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::StatusTip || !qobject_cast<QMenu*>(watched))
+            return false;
+        QWidget* owner = static_cast<QWidget*>(watched);
+        while (qobject_cast<QMenu*>(owner))
+            owner = owner->parentWidget();
+        if (!owner || owner->window() != m_frame)
+            return false;
+        m_frame->statusBar()->showMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+
+private:
+    CMainFrame* m_frame;
+};
+
 } // namespace
 
 CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSettings& settings, CMavexApp* app)
@@ -135,6 +162,7 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
     connect(m_commandTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
     m_commandTimer->start();
     qApp->installEventFilter(new DialogHelpKey(this));
+    qApp->installEventFilter(new MenuPromptRelay(this));
     if (m_app) {
         connect(m_actions[kOpenArchive], &QAction::triggered, this, [this] { m_app->OnOpenArchive(this); });
         connect(m_actions[kAppAbout], &QAction::triggered, this, [this] { m_app->OnAppAbout(this); });
@@ -171,7 +199,7 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int command, const QString& text)
     auto* action = menu->addAction(parts.front());
     if (parts.size() > 1)
         action->setShortcut(QKeySequence(parts.back()));
-    action->setData(command);
+    ui::WithCommandId(action, command);
     m_actions[command] = action;
     return action;
 }
@@ -468,7 +496,7 @@ void CMainFrame::RebuildWindowCommands()
             }
             if (parts.size() > 1)
                 action->setShortcut(QKeySequence(parts.back()));
-            action->setData(item.id);
+            ui::WithCommandId(action, item.id);
             action->setCheckable(item.checkable);
             action->setToolTip(parts.front());
             const int id = item.id;
@@ -513,7 +541,7 @@ void CMainFrame::SyncMenuButtons(const QMenu& menu)
                 button = existing;
         if (!button) {
             button = new QAction(item->text().split(QLatin1Char('\t')).front(), this);
-            button->setData(id);
+            ui::WithCommandId(button, id);
             button->setToolTip(button->text());
             // Run as the menu runs it, with the menu's state of now.
             connect(button, &QAction::triggered, this, [this, id] {
@@ -877,8 +905,21 @@ bool CMainFrame::OnCmdMsg(int id)
     const char* button = id == kSheetLoadFrom ? "128" : id == kSheetSaveAs ? "129" : id == kSheetPrint ? "130" : nullptr;
     if (!button)
         return false;
-    auto* list = findChild<CPristrojeDlg*>();
-    QDialog* sheet = list ? list->OpenSheet() : nullptr;
+    // A sheet is modal: whichever window's command shows one, that sheet is
+    // the one in front of the user (the window itself may have lost the
+    // activation to it).
+    QDialog* sheet = nullptr;
+    for (QMdiSubWindow* window : MdiArea()->subWindowList()) {
+        const auto* child = qobject_cast<ui::CChildFrame*>(window);
+        const ui::CDocument* document = child ? child->GetActiveDocument() : nullptr;
+        sheet = document ? document->OpenSheet() : nullptr;
+        if (sheet)
+            break;
+    }
+    if (!sheet) {
+        auto* list = findChild<CPristrojeDlg*>();
+        sheet = list ? list->OpenSheet() : nullptr;
+    }
     auto* target = sheet ? sheet->findChild<QAbstractButton*>(QLatin1String(button)) : nullptr;
     if (!target)
         return false;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+class QDialog;
+
 namespace ui {
 
 class CChildFrame;
@@ -63,6 +65,10 @@ public:
     // The data-control bar of the main frame, handed over when a frame of the
     // document is activated (archive documents attach or load it).
     virtual void TakeDataControlBar(QWidget* bar) { (void)bar; }
+
+    // The settings sheet a command of the document shows now, if any: the
+    // main window's load, save and print commands act on it meanwhile.
+    virtual QDialog* OpenSheet() const { return nullptr; }
 
 private:
     friend class CDocTemplate;

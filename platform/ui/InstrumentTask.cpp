@@ -19,6 +19,15 @@ bool RunInstrumentTask(QWidget* parent, const std::function<bool()>& task, const
     if (!app || QThread::currentThread() != app->thread())
         return task();
 
+    // The wait cursor goes with the exchange, not with the command: a
+    // message box or dialog that follows gets the ordinary pointer back,
+    // whichever way the exchange ended.
+    struct WaitCursor {
+        WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+        WaitCursor(const WaitCursor&) = delete;
+        WaitCursor& operator=(const WaitCursor&) = delete;
+    } cursor;
     std::atomic<bool> done{false};
     bool result = false;
     QEventLoop loop;

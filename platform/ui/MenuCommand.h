@@ -1,8 +1,19 @@
 #pragma once
 
+#include "platform/StringTable.h"
+
 #include <QAction>
 
 namespace ui {
+
+// Gives a command's action the prompt the status bar shows while the
+// pointer rests on it, wherever the action sits (a menu, a tool bar).
+inline void SetCommandPrompt(QAction* action, int id)
+{
+    const QString prompt = platform::CommandPrompt(id);
+    if (!prompt.isEmpty())
+        action->setStatusTip(prompt);
+}
 
 // A view's menu item carries the id of the command it runs, as the tool bar
 // buttons and the frame's window commands do: the main frame's menu bar,
@@ -10,6 +21,7 @@ namespace ui {
 inline QAction* WithCommandId(QAction* action, int id)
 {
     action->setData(id);
+    SetCommandPrompt(action, id);
     return action;
 }
 

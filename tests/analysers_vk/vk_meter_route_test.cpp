@@ -3,7 +3,7 @@
 // and what the analyser then holds is what the dialog showed, with only the
 // hours the user changed moved.
 #include "shell/InstrumentClock.h"
-#include "shell/SettingsRouteSupport.h"
+#include "LiveRoutes.h"
 
 #include "analysers_vk/VKAktMer.h"
 #include "archive/store/VKArchivData.h"
@@ -181,6 +181,12 @@ TEST(VKMeterRoute, AnsweringNoSendsNothingAndResetClearsTheWholeMeter)
     EXPECT_EQ(reset, 1);
     routetest::ExpectSameBytes(route.program.Block(1, kTariff), tariff);
     routetest::ExpectNoError(yes);
+}
+
+TEST(VKSilentRoute, ClockAndMeterTellTheFailedReadAndOpenNoDialog)
+{
+    MeterRoute route(TariffImage(SampleTariff()));
+    routetest::ExpectSilentClockAndMeterSayWhy(route.program, *route.view);
 }
 
 // The instrument clock as it holds it: year, month, day, hour, minute,

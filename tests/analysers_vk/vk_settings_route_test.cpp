@@ -2,8 +2,9 @@
 // simulated analyser, the sheet is opened from the instrument list, a page's
 // controls are worked and its "Vyšli" is pressed; the analyser then holds
 // the loaded records with only what the page changed.
-#include "shell/SettingsRouteSupport.h"
+#include "LiveRoutes.h"
 
+#include "analysers_vk/VKAktMer.h"
 #include "analysers_vk/VKDetail.h"
 #include "analysers_vk/VKDetailInstalace.h"
 #include "analysers_vk/VKDetailVystupy.h"
@@ -326,6 +327,16 @@ class VKOutputsRouteTest : public ::testing::TestWithParam<FieldRow> {};
 TEST_P(VKOutputsRouteTest, OnlyTheChangedFieldReachesTheAnalyser)
 {
     SendPage(GetParam(), 1, 1253);
+}
+
+TEST(VKLiveSheetCommands, TheMainWindowsFileCommandsReachTheOpenSheet)
+{
+    routetest::ProgramWithInstrument program(Analyser(SampleStatus(0, 0)), CPristroj::kVK);
+    ui::CView* view = OpenVKLive(program.app->DocManager(), *program.entry);
+    ASSERT_NE(view, nullptr);
+    routetest::ExpectFileCommandsReachTheLiveSheet(*program.app->MainFrame(), *view);
+    view->GetDocument()->OnCloseDocument();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, VKOutputsRouteTest, ::testing::ValuesIn(kOutputRows),

@@ -1,8 +1,10 @@
 #include "platform/ui/HtmlHelp.h"
+#include "platform/ui/InstrumentTask.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WaitDlg.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QPushButton>
@@ -11,9 +13,12 @@
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <vector>
 
 namespace {
@@ -34,6 +39,38 @@ TEST(WaitDlg, ProgressIsClampedAndTextShown)
     dlg->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(dlg);  // it deletes itself
+}
+
+// The wait cursor lasts as long as the exchange, whatever its outcome, so
+// that whatever the command shows next has the ordinary pointer.
+TEST(InstrumentTask, WaitCursorWhileTheExchangeRunsAndNoneAfter)
+{
+    for (const bool outcome : {true, false}) {
+        SCOPED_TRACE(outcome);
+        std::atomic<bool> looked{false};
+        Qt::CursorShape during = Qt::ArrowCursor;
+        bool any = false;
+        QTimer look;
+        look.setSingleShot(true);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            const QCursor* cursor = QApplication::overrideCursor();
+            any = cursor != nullptr;
+            during = cursor ? cursor->shape() : Qt::ArrowCursor;
+            looked.store(true);
+        });
+        look.start(0);
+        // The exchange lasts until the GUI thread has had its look.
+        const bool result = ui::RunInstrumentTask(nullptr, [&] {
+            while (!looked.load())
+                QThread::msleep(1);
+            return outcome;
+        });
+        EXPECT_EQ(result, outcome);
+        EXPECT_TRUE(any);
+        EXPECT_EQ(during, Qt::WaitCursor);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 class HelpTest : public ::testing::Test {

@@ -3,7 +3,7 @@
 // program opens the link), and what the analyser or the entry then holds is
 // what the dialog showed, with only what the user changed moved.
 #include "shell/InstrumentClock.h"
-#include "shell/SettingsRouteSupport.h"
+#include "analysers_vk/LiveRoutes.h"
 
 #include "analysers_vkt/VKTAktMer.h"
 #include "model/VKTEnergy.h"
@@ -220,6 +220,12 @@ TEST(VKTTimeRoute, SettingGivesTheInstrumentTheComputerTime)
     ASSERT_EQ(clock.size(), 7u);
     EXPECT_EQ(int(clock[3]), set.date().dayOfWeek() % 7 + 1) << "weekday";
     routetest::ExpectNoError(yes);
+}
+
+TEST(VKTSilentRoute, ClockAndMeterTellTheFailedReadAndOpenNoDialog)
+{
+    VKTRoute route(SampleTariff());
+    routetest::ExpectSilentClockAndMeterSayWhy(route.program, *route.view);
 }
 
 struct ChoiceRow {

@@ -2,8 +2,9 @@
 // simulated analyser, the sheet is opened from the instrument list, a page's
 // "Vyšli" is pressed with or without a change, and the analyser then holds
 // the loaded record except what the change or the page's own rules alter.
-#include "shell/SettingsRouteSupport.h"
+#include "analysers_vk/LiveRoutes.h"
 
+#include "analysers_vkt/VKTAktMer.h"
 #include "analysers_vkt/VKTDetail.h"
 #include "analysers_vkt/VKTDetailInstalace.h"
 #include "analysers_vkt/VKTDetailVystupy.h"
@@ -375,6 +376,64 @@ TEST_P(VKTInstallationRouteTest, OnlyTheChangedFieldReachesTheAnalyser)
         routetest::ExpectSameBytes(program.Block(1, kModem), expected.modem);
     }
     routetest::ExpectNoError(boxes);
+}
+
+// OK sends nothing itself: the sheet comes back with what the analyser holds
+// then. A page's send shows as sent, an edit left unsent is gone, and a
+// change made at the analyser meanwhile shows.
+TEST(VKTSettingsAfterOk, TheSheetComesBackWithWhatTheAnalyserNowHolds)
+{
+    CVKTOutputConfig outputs = SampleOutputs();
+    sim::Instrument instrument(sim::Family::VKT, 1);
+    instrument.identification[2] = 0x21; // a VKT on RS-485
+    instrument.identification[3] = 0x00;
+    instrument.blocks[kOutputs] = routetest::ImageOf(outputs);
+    instrument.blocks[kConfig] = routetest::ImageOf(SampleConfig());
+    instrument.blocks[kModem] = ModemImage("AT&F");
+    routetest::ProgramWithInstrument program(instrument, CPristroj::kVKT);
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Yes);
+
+    const int passes = program.SettingsFromInstrumentList([&](QDialog& dialog, int pass) {
+        auto* sheet = qobject_cast<CVKTDetail*>(&dialog);
+        if (!sheet || pass > 1) {
+            ADD_FAILURE() << "pass " << pass << ": " << dialog.windowTitle().toStdString();
+            routetest::ProgramWithInstrument::Close(dialog);
+            return;
+        }
+        if (pass == 0) {
+            sheet->Tabs()->setCurrentIndex(1);
+            routetest::TypeInto(sheet->Vystupy().Ctl<QLineEdit>(1197), QStringLiteral("45"));
+            sheet->Vystupy().findChild<QPushButton*>(QStringLiteral("1199"))->click();
+            sheet->Tabs()->setCurrentIndex(0);
+            sheet->Instalace().Ctl<QCheckBox>(1139)->click();
+            routetest::TypeInto(sheet->Instalace().Ctl<QLineEdit>(1140), QStringLiteral("ATZ"));
+            // Someone at the analyser's own panel, or another program.
+            program.line.WithInstrument(1, [](sim::Instrument& i) { i.blocks[kModem] = ModemImage("ATH"); });
+            sheet->Button(ui::CPropertySheet::IdOk)->click();
+            return;
+        }
+        EXPECT_EQ(sheet->Vystupy().ControlText(1197), QStringLiteral("45"));
+        EXPECT_EQ(sheet->Instalace().ControlText(1140), QStringLiteral("ATH"));
+        EXPECT_FALSE(sheet->Instalace().Ctl<QCheckBox>(1139)->isChecked());
+        routetest::ProgramWithInstrument::Close(dialog);
+    });
+
+    EXPECT_EQ(passes, 2);
+    outputs.SetBlockingTime(0, 45);
+    routetest::ExpectSameBytes(program.Block(1, kOutputs), routetest::ImageOf(outputs));
+    routetest::ExpectSameBytes(program.Block(1, kConfig), routetest::ImageOf(SampleConfig()));
+    routetest::ExpectSameBytes(program.Block(1, kModem), ModemImage("ATH"));
+    routetest::ExpectNoError(boxes);
+}
+
+TEST(VKTLiveSheetCommands, TheMainWindowsFileCommandsReachTheOpenSheet)
+{
+    routetest::ProgramWithInstrument program(sim::Instrument(sim::Family::VKT, 1), CPristroj::kVKT);
+    ui::CView* view = OpenVKTLive(program.app->DocManager(), *program.entry);
+    ASSERT_NE(view, nullptr);
+    routetest::ExpectFileCommandsReachTheLiveSheet(*program.app->MainFrame(), *view);
+    view->GetDocument()->OnCloseDocument();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ratios, VKTHeldLimitTest, ::testing::ValuesIn(kHeldLimitRows),
