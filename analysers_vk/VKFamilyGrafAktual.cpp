@@ -16,6 +16,7 @@
 #include "platform/StringTable.h"
 #include "platform/Time32.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/FrameTitle.h"
 
 #include <QFont>
 #include <QPainter>
@@ -681,7 +682,7 @@ bool CVKFamilyGrafAktual::Print(QPrinter* printer)
 
     charts::CReportPrinter report(printer, 2, 2, false);
     report.SetParent(this);
-    const QString title = window() ? window()->windowTitle() : QString();
+    const QString title = ui::FrameTitleOf(this);
     if (!report.BeginPrint(charts::FillPlaceholders(platform::LoadString(platform::IDS_JOB_GRAPH), {name}), title,
                            QString()))
         return false;
