@@ -76,10 +76,13 @@ void CGraphTrace::Rescale(platform::CTime origin, int span, bool rescale)
             for (auto& p : channel) {
                 if (p.IsGap())
                     continue;
-                const double x = (double(p.x) * oldSpan / kWidth + shift) * kWidth / newSpan;
-                if (x < -0.1)
+                // The tolerance is a tenth of a second whatever the window:
+                // a point stored a fraction of a second before the new start
+                // (x is truncated) still belongs to the window.
+                const double t = double(p.x) * oldSpan / kWidth + shift;
+                if (t < -0.1)
                     throw CGraphTraceRangeError();
-                p.x = Clamp32(x);
+                p.x = Clamp32(std::max(t, 0.0) * kWidth / newSpan);
             }
         m_points = std::move(moved);
     }

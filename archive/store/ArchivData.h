@@ -373,6 +373,7 @@ private:
     int m_failedGeneration = -1;        // m_fileLock: a new file that could not be created
     QString m_failedName;               // m_fileLock: its path
     bool m_openingFile = false;         // m_fileLock: a write is opening (maybe asking for) a new file
+    int m_stopCount = 0;                // m_fileLock: times the recording was stopped (DrainAndClose)
     int m_shrinkFrom = 0;               // ringLock: slot count before an applied shrink
     int m_blockEventCount = 0;          // CollectBlockEvents
     std::mutex m_graphLock;             // before listLock

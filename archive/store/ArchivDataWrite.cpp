@@ -85,10 +85,26 @@ int CArchivData::WritePending(const QString* instrument)
                 break;
             }
             m_openingFile = true;
+            const int stops = m_stopCount;
             file.unlock();
             const bool opened = OpenForWritingNamed(job.fileName, *instrument, job.generation, true) != 0;
             file.lock();
             m_openingFile = false;
+            if (m_stopCount != stops) {
+                // The recording was stopped while the user was asked (a
+                // merge's pause, a deactivation): a stopped archive holds no
+                // file open, and a refusal it no longer needs must not end a
+                // recording that is to go on afterwards.
+                if (m_failedGeneration == job.generation) {
+                    m_failedGeneration = -1;
+                    m_failedName.clear();
+                }
+                file.unlock();
+                if (opened)
+                    Close();
+                result = 0;
+                break;
+            }
             if (!opened) {
                 lost += DropGenerationRing(job.generation);
                 result = 0;
@@ -162,6 +178,10 @@ void CArchivData::DropPending(const QString& why)
 
 void CArchivData::DrainAndClose()
 {
+    {
+        std::lock_guard file(m_fileLock);
+        ++m_stopCount;
+    }
     WritePending(nullptr);
     DropPending(GetFilePath().isEmpty() ? HeaderName() : GetFilePath());
     Close();

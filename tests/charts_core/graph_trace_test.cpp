@@ -87,6 +87,36 @@ TEST(GraphTrace, RescaleBeforeOriginThrowsAndKeepsPoints)
     EXPECT_EQ(trace.Origin(), CTime(kOrigin));
 }
 
+// A point a fraction of a second before the new start is moved onto it,
+// one further back stops the move: a tenth of a second, whatever the span
+// (the old check measured it in x units, tighter under 30000 s, looser over).
+TEST(GraphTrace, RescaleToleratesATenthOfASecondAtAnySpan)
+{
+    const struct {
+        int span;
+        int pointAfter;  // seconds after the old start
+        int newStart;    // seconds after the old start
+        bool throws;
+    } cases[] = {
+        {3600, 1, 1, false},     // stored as x 8 = 0.96 s: t = -0.04 s
+        {300000, 20, 21, true},  // stored at 20.0 s: t = -1 s, x would be -0.1
+        {300000, 21, 21, false},
+    };
+    for (const auto& c : cases) {
+        CGraphTrace trace = MakeTrace();
+        trace.Rescale(CTime(kOrigin), c.span, false);
+        trace.SetPointCount(0, 1);
+        trace.SetPoint(0, 0, CTime(kOrigin + c.pointAfter), 10.0);
+        if (c.throws) {
+            EXPECT_THROW(trace.Rescale(CTime(kOrigin + c.newStart), c.span, true), CGraphTraceRangeError) << c.span;
+            continue;
+        }
+        EXPECT_NO_THROW(trace.Rescale(CTime(kOrigin + c.newStart), c.span, true)) << c.span;
+        EXPECT_EQ(trace.Points(0)[0].x, 0) << c.span;
+        EXPECT_EQ(trace.Origin(), CTime(kOrigin + c.newStart));
+    }
+}
+
 TEST(GraphTrace, RollChannelsOnlyWhenThirdHoldsPoints)
 {
     CGraphTrace trace = MakeTrace();

@@ -29,6 +29,8 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
+#include <QApplication>
 #include <QTest>
 #include <QVariant>
 
@@ -307,6 +309,116 @@ TEST_F(RecordingFilesSimTest, MidnightStartsTheNextDaysFileWithoutLosingAMeasure
     // program ended may be the one not stored.
     EXPECT_GE(int(all.size()), polls - 1);
     EXPECT_LE(int(all.size()), polls);
+}
+
+
+// The next day's file is there already with another recording in it: the
+// first block of the day asks, once, while the instrument measures on and
+// hands over more blocks. A Yes given late writes over the old file but
+// keeps every block of the new day; a No leaves the file as it was and
+// stops the recording with the notice, and the instrument measures on.
+TEST_F(RecordingFilesSimTest, AnExistingNextDayFileAtMidnightIsAskedForOnce)
+{
+    const QString question = platform::LoadString(platform::IDS_ASK_OVERWRITE_EXISTING);
+    const std::int64_t midnight = Seconds(QDate(2024, 3, 11), QTime(0, 0, 0));
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "yes" : "no");
+        boxes.clear();
+        served = 0;
+        const QString folder = yes ? QStringLiteral("ano") : QStringLiteral("ne");
+        base = dir.filePath(QStringLiteral("data/%1/hala").arg(folder));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(base).path()));
+        const QString next = DayFile("_Y24D0311H00");
+        {
+            testsupport::FakeClock earlier;
+            earlier.Set(platform::CTime(platform::CTime::time_type(midnight - 3 * 86400)));
+            CVKArchivData writer;
+            writer.SetTimeSource(earlier.Source());
+            ASSERT_EQ(writer.Create(3600, 5, 60, next.chopped(3), QStringLiteral(".vk"), TRUE, TRUE,
+                                    QStringLiteral("Jiný")),
+                      1);
+            writer.AddConfigRecord(vktest::VKConfig(400, 100));
+            for (int i = 0; i < 5; ++i) {
+                earlier.Advance(60);
+                writer.AddMeasurementRecord(vktest::VKValues(i));
+            }
+            ASSERT_EQ(writer.Flush(FALSE, writer.EndBlock(FALSE, TRUE, 60), QStringLiteral("Jiný")), 1);
+            writer.Close();
+        }
+        const QByteArray before = ReadFile(next);
+        ASSERT_FALSE(before.isEmpty());
+
+        SetTime(midnight - 16);
+        Start(folder);
+        ASSERT_FALSE(HasFatalFailure());
+        // The boxes are answered from a timer, which runs inside their own
+        // loops too: the question only after two more blocks were measured.
+        int answerAt = -1;
+        bool answered = false;
+        QTimer answering;
+        QObject::connect(&answering, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (!box || !box->isVisible() || box->property("seen").toBool())
+                    continue;
+                const bool isQuestion = box->text() == question;
+                if (isQuestion && answerAt < 0)
+                    answerAt = served.load() + 6;
+                // Held open while the measuring goes on.
+                if (isQuestion && !answered && served.load() < answerAt)
+                    continue;
+                box->setProperty("seen", true);
+                boxes.push_back({box->text(), box->windowTitle(), false});
+                answered = answered || isQuestion;
+                QAbstractButton* button = isQuestion ? box->button(yes ? QMessageBox::Yes : QMessageBox::No)
+                                                     : box->button(QMessageBox::Ok);
+                if (button)
+                    QTest::mouseClick(button, Qt::LeftButton);
+                else
+                    box->reject();
+            }
+        });
+        answering.start(20);
+        const auto told = [this] {
+            return std::any_of(boxes.begin(), boxes.end(),
+                               [](const Box& b) { return b.text.contains(QString::fromUtf8("nezaznamenává")); });
+        };
+        EXPECT_TRUE(testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                const CPristroj* hala = shelltest::InstrumentNamed(*app, QStringLiteral("Hala"));
+                return answered && (yes ? served.load() >= answerAt + 6 : told() && hala && !hala->m_zaznamenavat);
+            },
+            120000));
+        answering.stop();
+        const CPristroj* hala = shelltest::InstrumentNamed(*app, QStringLiteral("Hala"));
+        ASSERT_TRUE(hala);
+        EXPECT_EQ(hala->m_zaznamenavat, yes ? 1 : 0);
+        EXPECT_EQ(hala->m_merit.load(), 1);
+        const int polls = served.load();
+        EndProgram();
+
+        EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(), [&](const Box& b) { return b.text == question; }), 1);
+        const FileRecords first = Records(DayFile("_Y24D0310H23"));
+        ASSERT_FALSE(first.data.empty());
+        EXPECT_LT(std::int64_t(first.data.back()), midnight + kInterval);
+        if (yes) {
+            const FileRecords after = Records(next);
+            EXPECT_EQ(after.instrument, QStringLiteral("Hala"));
+            ASSERT_FALSE(after.data.empty());
+            EXPECT_GE(std::int64_t(after.data.front()), midnight - kInterval);
+            std::vector<std::uint32_t> all = first.data;
+            all.insert(all.end(), after.data.begin(), after.data.end());
+            for (std::size_t i = 1; i < all.size(); ++i)
+                EXPECT_GT(all[i], all[i - 1]) << "stored twice or out of order at " << i;
+            // Every answered poll is stored once, those measured while the
+            // question was open too.
+            EXPECT_GE(int(all.size()), polls - 1);
+        } else {
+            EXPECT_EQ(ReadFile(next), before);
+            EXPECT_TRUE(told());
+        }
+    }
 }
 
 } // namespace

@@ -225,6 +225,40 @@ TEST_F(PeriodQuestionTest, NoGivesUpTheNewPeriodAndKeepsBothFiles)
     EXPECT_EQ(ReadWords(first, 1), std::vector<DWORD>{2});
 }
 
+// The recording stops (a merge's pause, a deactivation) while the user is
+// asked about the new day's file: whatever the answer, the stopped archive
+// holds no file open afterwards and no refusal is left to end the recording
+// when it goes on.
+TEST_F(PeriodQuestionTest, AStopWhileAskingLeavesNoFileOpen)
+{
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        TestArchivData stopped;
+        Prepare(stopped);
+        m_clock.Set(CTime(2024, 3, 10, 23, 58, 0));
+        ASSERT_EQ(stopped.Create(86400, 1, 60, Path(yes ? "ano" : "ne"), ".tst", FALSE, TRUE, "Linka"), 1);
+        ASSERT_EQ(WriteWordBlock(stopped, 1, true), 1);
+        const QString next = Path(yes ? "ano_Y24D0311H00.tst" : "ne_Y24D0311H00.tst");
+        ASSERT_TRUE(QFile::copy(stopped.GetFilePath(), next));
+        m_clock.Set(CTime(2024, 3, 10, 23, 59, 0));
+        ASSERT_EQ(WriteWordBlock(stopped, 2, true), 1);
+        stopped.AddWordRecord(3);
+        m_clock.Advance(60);
+        const int mode = stopped.EndBlock(TRUE, TRUE, 60);
+        ASSERT_EQ(mode, 2);
+        m_host.whileAsking = [&] {
+            std::thread thread([&] { stopped.StopArchive(FALSE); });
+            thread.join();
+        };
+        m_host.Answer(yes);
+        EXPECT_EQ(stopped.Flush(TRUE, mode, "Linka"), 0);
+        EXPECT_EQ(stopped.GetFilePath(), QString());
+        EXPECT_EQ(stopped.RefusedNewFile(), QString());
+        EXPECT_EQ(stopped.GetQueuedBlockCount(), 0);
+        m_host.whileAsking = nullptr;
+    }
+}
+
 TEST_F(RingTest, WithoutOverwritingTheWritePositionStaysInsideTheTable)
 {
     TestArchivData data;
