@@ -100,7 +100,7 @@ TEST(GraphTrace, RescaleToleratesATenthOfASecondAtAnySpan)
     } cases[] = {
         {3600, 1, 1, false},     // stored as x 8 = 0.96 s: t = -0.04 s
         {300000, 20, 21, true},  // stored at 20.0 s: t = -1 s, x would be -0.1
-        {300000, 21, 21, false},
+        {300000, 20, 20, false},
     };
     for (const auto& c : cases) {
         CGraphTrace trace = MakeTrace();
