@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,26 @@ CArchivFileList& Files()
 {
     return CArchivFileList::Instance();
 }
+
+// Asks through the archive's host; an answer given after the recording was
+// stopped (and perhaps started again) while the user was being asked counts
+// as No: it no longer governs the file the recording now writes to.
+class CStopAwareHost final : public IArchivHost {
+public:
+    CStopAwareHost(IArchivHost& host, std::function<bool()> stopped) : m_host(host), m_stopped(std::move(stopped)) {}
+    bool AskYesNo(int textId) override { return m_host.AskYesNo(textId) && !m_stopped(); }
+    void ReportFileError(const QString& path) override { m_host.ReportFileError(path); }
+    void ReportBlockNotWritten(const QString& path, int queuedBlocks) override
+    {
+        m_host.ReportBlockNotWritten(path, queuedBlocks);
+    }
+    void Notify(const QString& text) override { m_host.Notify(text); }
+    void ReportBlocksLost(const QString& path, int blocks) override { m_host.ReportBlocksLost(path, blocks); }
+
+private:
+    IArchivHost& m_host;
+    std::function<bool()> m_stopped;
+};
 
 } // namespace
 
@@ -103,15 +124,33 @@ int CArchivData::OpenForAppend(const QString& path, const QString& instrument)
 
 int CArchivData::OpenForWritingNamed(const QString& name, const QString& instrument, int generation, bool recording)
 {
+    int stops = 0;
+    {
+        std::lock_guard file(m_fileLock);
+        stops = m_stopCount;
+    }
+    const auto stopped = [this, stops] {
+        std::lock_guard file(m_fileLock);
+        return m_stopCount != stops;
+    };
     Close();
     auto entry = recording ? ClearPathForNewFile(name, instrument) : nullptr;
     const bool unfinished = entry != nullptr;
-    if (!entry && !name.isEmpty())
-        entry = Files().Open(name, true, false, Host());
+    if (!entry && !name.isEmpty()) {
+        CStopAwareHost host(Host(), stopped);
+        entry = Files().Open(name, true, false, host);
+    }
+    if (entry && stopped()) {
+        // Whatever file the recording uses since its restart stays its own.
+        Files().Release(entry);
+        return 0;
+    }
     if (!entry) {
         std::lock_guard file(m_fileLock);
-        m_failedGeneration = generation;
-        m_failedName = name;
+        if (m_stopCount == stops) {
+            m_failedGeneration = generation;
+            m_failedName = name;
+        }
         return 0;
     }
     InstallEntry(std::move(entry), generation);

@@ -94,16 +94,17 @@ int CArchivData::WritePending(const QString* instrument)
                 // The recording was stopped while the user was asked (a
                 // merge's pause, a deactivation): a stopped archive holds no
                 // file open, and a refusal it no longer needs must not end a
-                // recording that is to go on afterwards.
+                // recording that is to go on afterwards. What is queued now
+                // belongs to the recording as it stands.
                 if (m_failedGeneration == job.generation) {
                     m_failedGeneration = -1;
                     m_failedName.clear();
                 }
-                file.unlock();
-                if (opened)
+                if (opened) {
+                    file.unlock();
                     Close();
-                result = 0;
-                break;
+                }
+                continue;
             }
             if (!opened) {
                 lost += DropGenerationRing(job.generation);

@@ -251,11 +251,61 @@ TEST_F(PeriodQuestionTest, AStopWhileAskingLeavesNoFileOpen)
             thread.join();
         };
         m_host.Answer(yes);
-        EXPECT_EQ(stopped.Flush(TRUE, mode, "Linka"), 0);
+        EXPECT_EQ(stopped.Flush(TRUE, mode, "Linka"), 1);
         EXPECT_EQ(stopped.GetFilePath(), QString());
         EXPECT_EQ(stopped.RefusedNewFile(), QString());
         EXPECT_EQ(stopped.GetQueuedBlockCount(), 0);
         m_host.whileAsking = nullptr;
+    }
+}
+
+// Stopped and started again while the user is asked (a merge's pause): the
+// late answer governs nothing any more; the restarted recording keeps its
+// own file and writes on into it.
+TEST_F(PeriodQuestionTest, ARestartWhileAskingWritesOnInTheRestartedFile)
+{
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        TestArchivData recording;
+        Prepare(recording);
+        const QString base = Path(yes ? "ano" : "ne");
+        m_clock.Set(CTime(2024, 3, 10, 23, 58, 0));
+        ASSERT_EQ(recording.Create(86400, 1, 60, base, ".tst", FALSE, TRUE, "Linka"), 1);
+        ASSERT_EQ(WriteWordBlock(recording, 1, true), 1);
+        ASSERT_TRUE(QFile::copy(recording.GetFilePath(), base + "_Y24D0311H00.tst"));
+        m_clock.Set(CTime(2024, 3, 10, 23, 59, 0));
+        ASSERT_EQ(WriteWordBlock(recording, 2, true), 1);
+        recording.AddWordRecord(3);
+        m_clock.Advance(60);
+        const int mode = recording.EndBlock(TRUE, TRUE, 60);
+        ASSERT_EQ(mode, 2);
+        int nested = 0;
+        int created = -1;
+        QString restartedFile;
+        m_host.whileAsking = [&] {
+            if (nested++ > 0)
+                return;
+            std::thread thread([&] {
+                recording.StopArchive(FALSE);
+                created = recording.Create(86400, 1, 60, base, ".tst", FALSE, TRUE, "Linka");
+            });
+            thread.join();
+            restartedFile = recording.GetFilePath();
+        };
+        for (int i = 0; i < 3; ++i)
+            m_host.Answer(yes);
+        EXPECT_EQ(recording.Flush(TRUE, mode, "Linka"), 1);
+        m_host.whileAsking = nullptr;
+        ASSERT_EQ(created, 1);
+        ASSERT_FALSE(restartedFile.isEmpty());
+        EXPECT_EQ(recording.GetFilePath(), restartedFile);
+        EXPECT_EQ(recording.RefusedNewFile(), QString());
+        const int slot = recording.WriteSlot();
+        EXPECT_EQ(WriteWordBlock(recording, 7, true), 1);
+        EXPECT_EQ(WriteWordBlock(recording, 8, true), 1);
+        EXPECT_EQ(recording.GetQueuedBlockCount(), 0);
+        EXPECT_EQ(ReadWords(restartedFile, slot), std::vector<DWORD>{7});
+        EXPECT_EQ(ReadWords(restartedFile, slot + 1), std::vector<DWORD>{8});
     }
 }
 
