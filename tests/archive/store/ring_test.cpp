@@ -166,6 +166,22 @@ protected:
         m_clock.Advance(60);
         return data.EndBlock(TRUE, TRUE, 60);
     }
+    // A day-file recording of its own whose next day's file already exists:
+    // two blocks written before midnight, the first of the new day ended but
+    // not written. Gives the flush mode of that block.
+    int BeforeMidnight(TestArchivData& recording, const QString& base)
+    {
+        Prepare(recording);
+        m_clock.Set(CTime(2024, 3, 10, 23, 58, 0));
+        EXPECT_EQ(recording.Create(86400, 1, 60, base, ".tst", FALSE, TRUE, "Linka"), 1);
+        EXPECT_EQ(WriteWordBlock(recording, 1, true), 1);
+        EXPECT_TRUE(QFile::copy(recording.GetFilePath(), base + "_Y24D0311H00.tst"));
+        m_clock.Set(CTime(2024, 3, 10, 23, 59, 0));
+        EXPECT_EQ(WriteWordBlock(recording, 2, true), 1);
+        recording.AddWordRecord(3);
+        m_clock.Advance(60);
+        return recording.EndBlock(TRUE, TRUE, 60);
+    }
     QByteArray Bytes(const QString& path)
     {
         QFile file(path);
@@ -234,17 +250,7 @@ TEST_F(PeriodQuestionTest, AStopWhileAskingLeavesNoFileOpen)
     for (const bool yes : {true, false}) {
         SCOPED_TRACE(yes ? "Yes" : "No");
         TestArchivData stopped;
-        Prepare(stopped);
-        m_clock.Set(CTime(2024, 3, 10, 23, 58, 0));
-        ASSERT_EQ(stopped.Create(86400, 1, 60, Path(yes ? "ano" : "ne"), ".tst", FALSE, TRUE, "Linka"), 1);
-        ASSERT_EQ(WriteWordBlock(stopped, 1, true), 1);
-        const QString next = Path(yes ? "ano_Y24D0311H00.tst" : "ne_Y24D0311H00.tst");
-        ASSERT_TRUE(QFile::copy(stopped.GetFilePath(), next));
-        m_clock.Set(CTime(2024, 3, 10, 23, 59, 0));
-        ASSERT_EQ(WriteWordBlock(stopped, 2, true), 1);
-        stopped.AddWordRecord(3);
-        m_clock.Advance(60);
-        const int mode = stopped.EndBlock(TRUE, TRUE, 60);
+        const int mode = BeforeMidnight(stopped, Path(yes ? "ano" : "ne"));
         ASSERT_EQ(mode, 2);
         m_host.whileAsking = [&] {
             std::thread thread([&] { stopped.StopArchive(FALSE); });
@@ -267,17 +273,8 @@ TEST_F(PeriodQuestionTest, ARestartWhileAskingWritesOnInTheRestartedFile)
     for (const bool yes : {true, false}) {
         SCOPED_TRACE(yes ? "Yes" : "No");
         TestArchivData recording;
-        Prepare(recording);
         const QString base = Path(yes ? "ano" : "ne");
-        m_clock.Set(CTime(2024, 3, 10, 23, 58, 0));
-        ASSERT_EQ(recording.Create(86400, 1, 60, base, ".tst", FALSE, TRUE, "Linka"), 1);
-        ASSERT_EQ(WriteWordBlock(recording, 1, true), 1);
-        ASSERT_TRUE(QFile::copy(recording.GetFilePath(), base + "_Y24D0311H00.tst"));
-        m_clock.Set(CTime(2024, 3, 10, 23, 59, 0));
-        ASSERT_EQ(WriteWordBlock(recording, 2, true), 1);
-        recording.AddWordRecord(3);
-        m_clock.Advance(60);
-        const int mode = recording.EndBlock(TRUE, TRUE, 60);
+        const int mode = BeforeMidnight(recording, base);
         ASSERT_EQ(mode, 2);
         int nested = 0;
         int created = -1;
