@@ -34,7 +34,9 @@ bool RunInstrumentTask(QWidget* parent, const std::function<bool()>& task, const
     std::thread worker([&] {
         result = task();
         done.store(true);
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        // By name, so that no functor made on this thread is run and freed
+        // on two threads behind Qt's uninstrumented reference count.
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
 
     QPointer<CWaitDlg> wait = new CWaitDlg(parent);
