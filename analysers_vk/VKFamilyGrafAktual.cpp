@@ -271,9 +271,9 @@ void CVKFamilyGrafAktual::LoadSettings()
         return;
     }
     platform::Settings settings;
-    const QString name = m_entry                 ? m_entry->m_nazev
-                         : m_family.vkArchive ? m_data->GetInstrumentName()
-                                              : QString();
+    // Offline, the instrument the archive was recorded from, when this
+    // computer still knows it.
+    const QString name = m_entry ? m_entry->m_nazev : m_data->GetInstrumentName();
     const platform::SettingsSection device({QStringLiteral("pristroje"), name});
     bool useDevice = !name.isEmpty() && settings.SubSections(QStringLiteral("pristroje")).contains(name);
     if (useDevice && settings.GetProfileInt(device, QStringLiteral("init"), 0) == 0) {
@@ -281,12 +281,15 @@ void CVKFamilyGrafAktual::LoadSettings()
         // instrument's section as set up.
         settings.WriteProfileInt(device, QStringLiteral("init"), 1);
         useDevice = false;
-    } else if (!useDevice && !name.isEmpty()) {
+    } else if (!useDevice && m_entry && !name.isEmpty()) {
+        // Only for an instrument of the list: every section there is an
+        // instrument at the next start, so an archive of an instrument this
+        // computer does not know must not make one.
         settings.WriteProfileInt(device, QStringLiteral("init"), 1);
     }
     const platform::SettingsSection section = useDevice ? device : platform::SettingsSection(m_family.generalSection);
-    if (!m_entry && !useDevice && m_family.vkArchive)
-        m_data->ScaleCategories().LoadFromSettings(2, settings);
+    if (!m_entry && !useDevice)
+        m_data->ScaleCategories().LoadFromSettings(m_family.categoryType, settings);
     m_isOdbDod = settings.GetProfileInt(section, QStringLiteral("isOdbDod"), 0);
     m_isSpinac = settings.GetProfileInt(section, QStringLiteral("isSpinac"), 0);
     if (m_family.offLineZob)
@@ -625,10 +628,11 @@ bool CVKFamilyGrafAktual::ShownWindow(std::uint32_t& origin, std::int64_t& span)
 
 int CVKFamilyGrafAktual::OfflineMarker() const
 {
-    const auto* vk = dynamic_cast<const CVKFamilyArchivData*>(m_data);
-    if (!vk)
-        return -1;
-    const platform::CTime current = vk->GetCurrentRecordTime();
+    platform::CTime current;
+    if (const auto* vk = dynamic_cast<const CVKFamilyArchivData*>(m_data))
+        current = vk->GetCurrentRecordTime();
+    else if (const auto* vkt = dynamic_cast<const CVKTArchivData*>(m_data))
+        current = vkt->GetCurrentTime();
     const CArchivSeriesRegistry& registry = m_data->SeriesRegistry();
     if (!current.GetTime() || registry.GraphSpan() <= 0)
         return -1;
@@ -638,7 +642,7 @@ int CVKFamilyGrafAktual::OfflineMarker() const
 
 void CVKFamilyGrafAktual::OnCursorMoved(float perMille)
 {
-    if (!m_data || !Offline() || !m_family.vkArchive)
+    if (!m_data || !Offline())
         return;
     ui::CView* view = nullptr;
     for (QWidget* w = parentWidget(); w && !view; w = w->parentWidget())

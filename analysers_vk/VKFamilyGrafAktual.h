@@ -51,10 +51,9 @@ public:
         // The VKT keeps "offLineZob" after "isSpinac" in the settings and
         // the archive record, and always stores the record's tail.
         bool offLineZob;
-        // Offline without a record of the archive's own: the settings of
-        // the archive's instrument and the VK scale categories of
-        // "Obecne nastaveni"; the cursor moves the archive's current record.
-        bool vkArchive;
+        // Offline without a record of the archive's own, the scale
+        // categories of "Obecne nastaveni" kept for this instrument type.
+        int categoryType;
     };
 
     struct Layout {

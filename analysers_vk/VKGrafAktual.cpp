@@ -40,7 +40,7 @@ constexpr int kBandLines = 10;
 constexpr int kBandHalfLines = 5;
 
 const CVKFamilyGrafAktual::Family kFamily{
-    kQuantities, 7, 6, "Obecne nastaveni vk", kBandLines, kBandHalfLines, false, false, true,
+    kQuantities, 7, 6, "Obecne nastaveni vk", kBandLines, kBandHalfLines, false, false, 2,
 };
 
 } // namespace

@@ -29,7 +29,7 @@ constexpr int kBandHalfLines = 5;
 
 // A VKR measures its temperature whatever its variant.
 const CVKFamilyGrafAktual::Family kFamily{
-    kQuantities, 7, 6, "Obecne nastaveni vkr", kBandLines, kBandHalfLines, false, false, true,
+    kQuantities, 7, 6, "Obecne nastaveni vkr", kBandLines, kBandHalfLines, false, false, 2,
 };
 
 } // namespace

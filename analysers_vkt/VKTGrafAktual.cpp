@@ -44,10 +44,9 @@ const CVKTGrafAktual::Quantity kQuantities[CVKTGrafAktual::kQuantityCount] = {
 constexpr int kBandLines = 18;
 constexpr int kBandHalfLines = 16;
 
-// The first eight quantities (U1-U4, I1-I4) are shown by default; the
-// archive's own settings stay with the archive.
+// The first eight quantities (U1-U4, I1-I4) are shown by default.
 const analysers_vk::CVKFamilyGrafAktual::Family kFamily{
-    kQuantities, CVKTGrafAktual::kGroupCount, 8, "Obecne nastaveni vkt", kBandLines, kBandHalfLines, true, true, false,
+    kQuantities, CVKTGrafAktual::kGroupCount, 8, "Obecne nastaveni vkt", kBandLines, kBandHalfLines, true, true, 4,
 };
 
 } // namespace

@@ -7,6 +7,10 @@
 #include "archive/store/ArchivRecord.h"
 #include "charts/PanelEventList.h"
 #include "archive/store/StoreTestSupport.h"
+#include "charts/ArchivRangeBar.h"
+#include "charts/TimeAxisCheck.h"
+#include "platform/ThreadMessages.h"
+#include "platform/WindowMessage.h"
 #include "platform/Settings.h"
 #include "platform/Time32.h"
 #include "platform/ui/ChildFrame.h"
@@ -19,6 +23,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace archivviewtest {
 
@@ -106,6 +112,42 @@ protected:
             m_view->GetParentFrame()->resize(frame);
         QApplication::processEvents();
         return m_view;
+    }
+
+    // The range bar's window from `from` to `to` seconds after the file's
+    // start, as the user sets it; returns its start.
+    platform::CTime ShowWindow(View* view, int from, int to)
+    {
+        platform::CTime start, end;
+        m_doc->Navigator().GetFileRange(start, end);
+        view->Modes().RangeBar()->SetLimits(platform::CTime(start.GetTime() + from),
+                                            platform::CTime(start.GetTime() + to));
+        platform::SendMessageTo(view, platform::WM_ARCHIVE_SET_WINDOW, 0, 0);
+        return platform::CTime(start.GetTime() + from);
+    }
+
+    // A click `permille` of the way across the graph's plot, half way up.
+    static void ClickAcross(CGraphWnd* graph, int permille)
+    {
+        graph->RenderImage(); // lays the plot out
+        const CGraphRect plot = graph->PlotRect();
+        const QPoint at(plot.left + (plot.right - plot.left) * permille / 1000, (plot.top + plot.bottom) / 2);
+        QTest::mouseClick(graph, Qt::LeftButton, {}, at);
+    }
+
+    // A click on the middle tick of the graph's axis over a window from
+    // `from`, `span` seconds long, whose ticks stand at both ends: the current
+    // record becomes the last one at or before that time (records a minute
+    // apart), and the cursor line stands at the record's time on the axis.
+    static void ExpectAClickedTickSelectsItsRecord(CGraphWnd* graph, platform::CTime from, double span,
+                                                   const std::function<platform::CTime()>& current)
+    {
+        const timeaxis::TickClick click = timeaxis::ClickMiddleTick(graph, span);
+        ASSERT_GE(click.tick, 0);
+        const double record = double(current().GetTime()) - from.GetTime();
+        EXPECT_LE(record, click.tick + 1);
+        EXPECT_GT(record, click.tick - 62);
+        EXPECT_NEAR(click.marker, record, 2 * click.pixel + 1);
     }
 
     void CloseView()

@@ -16,6 +16,8 @@
 #include "charts/ExportDlg.h"
 #include "charts/PdfCheck.h"
 #include "charts/StatPanel.h"
+#include "model/ScaleCategories.h"
+#include "model/ScaleCategorySection.h"
 #include "model/VKTConfig.h"
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
@@ -28,6 +30,7 @@
 #include <QFile>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +112,22 @@ protected:
     CVKTArchivView* OpenView()
     {
         return OpenArchive(QStringLiteral("VKTArchiv.Document"), QStringLiteral("hala.vkt"), QSize(1000, 760));
+    }
+
+    struct Range {
+        const char* name;
+        float minimum;
+        float maximum;
+    };
+    void ExpectRanges(std::initializer_list<Range> ranges)
+    {
+        for (const Range& r : ranges) {
+            const CGraphTrace* trace =
+                m_doc->GetFamilyArchiv().SeriesRegistry().FindGraphSeries(QString::fromLatin1(r.name));
+            ASSERT_TRUE(trace) << r.name;
+            EXPECT_FLOAT_EQ(trace->Minimum(), r.minimum) << r.name;
+            EXPECT_FLOAT_EQ(trace->Maximum(), r.maximum) << r.name;
+        }
     }
 };
 
@@ -259,6 +278,86 @@ TEST_F(VKTArchivViewTest, TheGraphPrintsItsWindowWithTheHeading)
     pdfcheck::PdfJobs cancelled(false);
     EXPECT_FALSE(view->Graph()->Print());
     EXPECT_FALSE(QFile::exists(cancelled.Path()));
+}
+
+TEST_F(VKTArchivViewTest, AClickInTheGraphMovesTheCurrentRecordAndTheValuesAndCursorFollow)
+{
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    // 10:10 to 10:30 of a file of 10:00 to 10:31: ticks at both ends.
+    const CTime from = ShowWindow(view, 600, 1800);
+    CVKTGrafAktual* graph = view->Graph();
+    const auto clickAt = [&](int permille) {
+        ClickAcross(graph, permille);
+        return m_doc->GetFamilyArchiv().GetCurrentTime();
+    };
+    const CTime early = clickAt(100);
+    const CTime late = clickAt(900);
+    EXPECT_GT(late.GetTime(), early.GetTime() + 600);
+    // The values dialog names the record it shows.
+    EXPECT_EQ(view->Values()->FieldText(1045), late.Format(QStringLiteral("%d.%m %H:%M:%S")));
+
+    ExpectAClickedTickSelectsItsRecord(graph, from, 1200,
+                                       [this] { return m_doc->GetFamilyArchiv().GetCurrentTime(); });
+}
+
+// Without a record of the archive's own the graph takes the VKT ranges of the
+// general settings; an instrument this computer does not know gains no
+// section (it would be an instrument of the list at the next start).
+TEST_F(VKTArchivViewTest, WithoutItsOwnRecordTheGraphTakesTheVKTRangesOfTheGeneralSettings)
+{
+    platform::Settings settings;
+    const platform::SettingsSection general(QStringLiteral("Obecne nastaveni vkt"));
+    CScaleCategories stored(4);
+    stored.SetAuto(FALSE);
+    stored.SetRange(2, 0.5f, 1.5f); // PF
+    stored.SetRange(3, 45.f, 55.f); // f
+    stored.SetRange(5, 0.f, 20.f);  // THD
+    ASSERT_TRUE(stored.SaveToSettings(4, settings));
+    // The VK ranges stay with the VK.
+    CScaleCategories vk(2);
+    vk.SetAuto(FALSE);
+    vk.SetRange(3, 49.f, 51.f);
+    ASSERT_TRUE(vk.SaveToSettings(2, settings));
+    for (const char* name : {"PF1", "Fr", "THDU1"})
+        settings.WriteProfileInt(general, QStringLiteral("is") + QLatin1String(name), 1);
+
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    ExpectRanges({{"PF1", 0.5f, 1.5f}, {"Fr", 45.f, 55.f}, {"THDU1", 0.f, 20.f}});
+    EXPECT_FALSE(settings.SubSections(QStringLiteral("pristroje")).contains(QStringLiteral("Hala")));
+}
+
+// The archive's instrument set up on this computer: its own quantities and
+// ranges, not the general ones.
+TEST_F(VKTArchivViewTest, WithoutItsOwnRecordTheGraphTakesTheSettingsOfTheArchivesInstrument)
+{
+    platform::Settings settings;
+    CScaleCategories general(4);
+    general.SetAuto(FALSE);
+    general.SetRange(3, 45.f, 55.f);
+    ASSERT_TRUE(general.SaveToSettings(4, settings));
+    settings.WriteProfileInt(platform::SettingsSection(QStringLiteral("Obecne nastaveni vkt")), QStringLiteral("isPF1"),
+                             1);
+    const platform::SettingsSection hala({QStringLiteral("pristroje"), QStringLiteral("Hala")});
+    settings.WriteProfileInt(hala, QStringLiteral("init"), 1);
+    settings.WriteProfileInt(hala, QStringLiteral("isFr"), 1);
+    settings.WriteProfileInt(hala, QStringLiteral("isT"), 1);
+    CScaleCategories own(4);
+    own.SetAuto(FALSE);
+    own.SetRange(3, 40.f, 60.f);
+    own.SetRange(6, -10.f, 50.f); // T
+    SaveScaleCategories(own, settings, hala);
+
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    int shown = 0;
+    std::uint32_t colour = 0;
+    view->Graph()->GetQuantity(8, shown, colour); // PF1
+    EXPECT_EQ(shown, 0);
+    view->Graph()->GetQuantity(0, shown, colour); // U1, shown by default
+    EXPECT_EQ(shown, 1);
+    ExpectRanges({{"Fr", 40.f, 60.f}, {"T", -10.f, 50.f}});
 }
 
 } // namespace
