@@ -656,12 +656,7 @@ int CMereni::ControlRecording(int mask)
     if ((mask & 0x400) || (geometry && !e->m_prepisovat) || (mask & 0x100)) {
         if (oldRecord)
             FlushForStop(!oldOverwrite, oldRecord);
-        CreateArchive();
-        if (e->m_zobrazovat)
-            ResetGraphTimeBase();
-        PublishToGraphs();
-        m_tOrigin = a->GetMarkerTime(interval);
-        QueueRecord(Text(mereni_texts::kNewFile).arg(interval), kRecordState);
+        BeginArchive(mereni_texts::kNewFile);
     }
     if (mask & 0x40) {
         if (e->m_zobrazovat && e->m_merit) {
@@ -679,18 +674,22 @@ int CMereni::ControlRecording(int mask)
     return 0;
 }
 
-void CMereni::StartRecording()
+void CMereni::BeginArchive(const char* note)
 {
     CPristroj* e = m_pPristroj;
-    CArchivData* a = Archiv();
     const int interval = e->m_intervalMereni;
-    a->SetResumeFile(std::exchange(m_resumeFile, QString()));
     CreateArchive();
     if (e->m_zobrazovat)
         ResetGraphTimeBase();
     PublishToGraphs();
-    m_tOrigin = a->GetMarkerTime(interval);
-    QueueRecord(Text(mereni_texts::kRecordingStarted).arg(interval), kRecordState);
+    m_tOrigin = Archiv()->GetMarkerTime(interval);
+    QueueRecord(Text(note).arg(interval), kRecordState);
+}
+
+void CMereni::StartRecording()
+{
+    Archiv()->SetResumeFile(std::exchange(m_resumeFile, QString()));
+    BeginArchive(mereni_texts::kRecordingStarted);
 }
 
 void CMereni::EndRecording()

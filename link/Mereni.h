@@ -205,6 +205,9 @@ protected:
 
 private:
     int CreateArchive();
+    // A new archive file for the records from now on: the live graphs start
+    // over with it and the archive tells why (`note`, with the interval).
+    void BeginArchive(const char* note);
     // Opens the instrument's link; a port that is not there is told to the
     // user once, not only as outages in the archive.
     BOOL OpenLink();

@@ -755,7 +755,8 @@ bool CMainFrame::WriteHandOver(CPristroj& device, CArchivData& archive, int mode
             // refused file were given up rather than kept for ever. Blocks
             // handed over before the thread took that are given up quietly.
             if (std::exchange(m_refusedFile[&device], refused) != refused) {
-                archive.Host().Notify(archive::CannotRecordNotice(device.m_nazev, refused));
+                archive.Host().Notify(
+                    archive::CannotRecordNotice(device.m_nazev, refused, archive.RefusedNewFileDeclined()));
                 device.PostSettings(FALSE);
             }
             return false;

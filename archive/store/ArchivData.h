@@ -112,6 +112,8 @@ public:
     // the blocks of that period were given up and the recording cannot go
     // on. Empty otherwise.
     QString RefusedNewFile() const;
+    // That file was refused because the user declined to write over it.
+    bool RefusedNewFileDeclined() const;
 
     // Starting and resuming.
     virtual int Create(int total, int recordsPerBlock, int interval, const QString& name, const QString& extension,
@@ -372,6 +374,7 @@ private:
     int m_openGeneration = 0;           // m_fileLock: generation of the open file
     int m_failedGeneration = -1;        // m_fileLock: a new file that could not be created
     QString m_failedName;               // m_fileLock: its path
+    bool m_failedDeclined = false;      // m_fileLock: the user declined to write over it
     bool m_openingFile = false;         // m_fileLock: a write is opening (maybe asking for) a new file
     int m_stopCount = 0;                // m_fileLock: times the recording was stopped (DrainAndClose)
     int m_shrinkFrom = 0;               // ringLock: slot count before an applied shrink

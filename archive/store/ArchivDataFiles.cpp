@@ -28,7 +28,14 @@ CArchivFileList& Files()
 class CStopAwareHost final : public IArchivHost {
 public:
     CStopAwareHost(IArchivHost& host, std::function<bool()> stopped) : m_host(host), m_stopped(std::move(stopped)) {}
-    bool AskYesNo(int textId) override { return m_host.AskYesNo(textId) && !m_stopped(); }
+    bool AskYesNo(int textId) override
+    {
+        const bool yes = m_host.AskYesNo(textId);
+        m_declined = m_declined || !yes;
+        return yes && !m_stopped();
+    }
+    // The user answered No to a question.
+    bool Declined() const { return m_declined; }
     void ReportFileError(const QString& path) override { m_host.ReportFileError(path); }
     void ReportBlockNotWritten(const QString& path, int queuedBlocks) override
     {
@@ -40,6 +47,7 @@ public:
 private:
     IArchivHost& m_host;
     std::function<bool()> m_stopped;
+    bool m_declined = false;
 };
 
 } // namespace
@@ -136,9 +144,11 @@ int CArchivData::OpenForWritingNamed(const QString& name, const QString& instrum
     Close();
     auto entry = recording ? ClearPathForNewFile(name, instrument) : nullptr;
     const bool unfinished = entry != nullptr;
+    bool declined = false;
     if (!entry && !name.isEmpty()) {
         CStopAwareHost host(Host(), stopped);
         entry = Files().Open(name, true, false, host);
+        declined = host.Declined();
     }
     if (entry && stopped()) {
         // Whatever file the recording uses since its restart stays its own.
@@ -150,6 +160,7 @@ int CArchivData::OpenForWritingNamed(const QString& name, const QString& instrum
         if (m_stopCount == stops) {
             m_failedGeneration = generation;
             m_failedName = name;
+            m_failedDeclined = declined;
         }
         return 0;
     }

@@ -165,6 +165,12 @@ QString CArchivData::RefusedNewFile() const
     return m_failedGeneration > m_openGeneration ? archive::DeepCopy(m_failedName) : QString();
 }
 
+bool CArchivData::RefusedNewFileDeclined() const
+{
+    std::lock_guard file(m_fileLock);
+    return m_failedGeneration > m_openGeneration && m_failedDeclined;
+}
+
 void CArchivData::DropPending(const QString& why)
 {
     int dropped = 0;

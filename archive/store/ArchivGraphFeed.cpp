@@ -155,6 +155,14 @@ void CArchivGraphFeed::PublishOneList(const LiveLists& live)
 void CArchivGraphFeed::RefreshGraphs(const LiveLists& live)
 {
     try {
+        if (m_origin.GetTime() == 0) {
+            // Recording with the graphs never shown has no base yet: the
+            // current list starts one, else the axis would count from 1970.
+            m_origin = FirstDataTime(ListAt(live, 0), live.now);
+            if (m_span <= 0)
+                m_span = kEmptyListSpan;
+            SetTimeBase(false, false);
+        }
         const std::int64_t elapsed = Diff(live.now, m_origin);
         if (elapsed > m_span) {
             m_span = int(elapsed * 5 / 4);

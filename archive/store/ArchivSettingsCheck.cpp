@@ -90,11 +90,12 @@ QString DescribeUnusableArchive(const QString& path)
     return QString::fromUtf8("soubor nelze vytvořit");
 }
 
-QString CannotRecordNotice(const QString& instrument, const QString& path)
+QString CannotRecordNotice(const QString& instrument, const QString& path, bool declined)
 {
     return QString::fromUtf8("Přístroj %1: do archivu \"%2\" nelze zaznamenávat: %3. "
                              "Přístroj dál měří, ale nezaznamenává.")
-        .arg(instrument, QDir::toNativeSeparators(path), DescribeUnusableArchive(path));
+        .arg(instrument, QDir::toNativeSeparators(path),
+             declined ? QString::fromUtf8("soubor již existuje a nebyl přepsán") : DescribeUnusableArchive(path));
 }
 
 QString CheckArchiveFolder(const QString& instrument, const QString& archivePath)

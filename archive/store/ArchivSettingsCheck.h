@@ -53,8 +53,9 @@ QString CheckArchivePathLength(const QString& instrument, const QString& archive
 QString DescribeUnusableArchive(const QString& path);
 
 // What the user is told when the instrument `instrument` measures on but its
-// recording into `path` (with its extension) stopped, the reason included.
-QString CannotRecordNotice(const QString& instrument, const QString& path);
+// recording into `path` (with its extension) stopped, the reason included:
+// `declined` when the user chose not to write over the existing file.
+QString CannotRecordNotice(const QString& instrument, const QString& path, bool declined = false);
 
 // The folder of `archivePath` exists and takes new files; else the message.
 QString CheckArchiveFolder(const QString& instrument, const QString& archivePath);

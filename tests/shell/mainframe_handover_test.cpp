@@ -355,7 +355,7 @@ TEST_F(RolloverTest, NoStopsTheRecordingAndFreesTheQueue)
     EXPECT_EQ(boxes.Requests()[0].text, platform::LoadString(platform::IDS_ASK_OVERWRITE_EXISTING));
     EXPECT_EQ(boxes.Requests()[1].text,
               QStringLiteral("Přístroj Linka: do archivu \"%1\" nelze zaznamenávat: "
-                             "soubor nelze otevřít (možná jej používá jiný program). "
+                             "soubor již existuje a nebyl přepsán. "
                              "Přístroj dál měří, ale nezaznamenává.")
                   .arg(QDir::toNativeSeparators(second)));
 }

@@ -131,9 +131,12 @@ QORIN_SCREENS(ControllerGraphs)
             shot.fail(QStringLiteral("the Qorin displayed-quantities dialog did not load"));
 
         CQorinHodnotyDlg values;
+        // Measured but not recorded: no file to name.
+        qorin->m_zaznamenavat = 0;
+        CPristrojStatusTexts status;
+        qorin->FillQorinStatusTexts(status);
         if (auto* store = dynamic_cast<CQorinArchivData*>(qorin->GetArchivData()))
-            values.Fill(store->FormatValues(), nullptr);
-        values.m_time = QStringLiteral("10.03.24 09:59:00");
+            values.Fill(store->FormatValues(), &status);
         values.SetLegend(graph);
         values.UpdateControls();
         const QSize sizes[5] = {{150, 60}, {330, 90}, {330, 140}, {330, 240}, {150, 280}};
@@ -162,9 +165,12 @@ QORIN_SCREENS(ControllerGraphs)
             shot.fail(QStringLiteral("the Duskar display dialog did not load"));
 
         CDuskarValuesPanel panel;
+        // Measured but not recorded: no file to name.
+        duskar->m_zaznamenavat = 0;
+        CPristrojStatusTexts status;
+        duskar->FillDuskarStatusTexts(status);
         if (auto* store = dynamic_cast<CDuskarArchivData*>(duskar->GetArchivData()))
-            panel.Fill(store->FormatValues(), nullptr);
-        panel.m_time = QStringLiteral("10.03.24 09:59:00");
+            panel.Fill(store->FormatValues(), &status);
         panel.SetLegend(graph);
         panel.UpdateControls();
         const QSize sizes[4] = {{300, 100}, {300, 130}, {560, 230}, {290, 390}};

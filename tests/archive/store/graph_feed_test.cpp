@@ -69,6 +69,22 @@ TEST_F(GraphFeedTest, OnlyCurrentListPublishesChannelZero)
     EXPECT_EQ(Series().Span(), 3600);
 }
 
+// Recording without a shown window publishes before any base was chosen: the
+// axis starts at the current list, never at 1970 with a span out of range.
+TEST_F(GraphFeedTest, PublishingBeforeAnyBaseStartsAtTheCurrentList)
+{
+    CArchivGraphFeed feed = Feed();
+    const CArchivRecordList empty;
+    const CArchivRecordList current = Run(kT0, 4);
+    feed.PublishToGraphs({{&empty, &current, &empty}, 1, CTime(kT0 + 200)});
+    EXPECT_EQ(feed.Origin().GetTime(), kT0);
+    EXPECT_GT(feed.Span(), 200);
+    EXPECT_LT(feed.Span(), 3600);
+    EXPECT_EQ(Series().Span(), feed.Span());
+    ASSERT_EQ(Series().Points(0).size(), 4u);
+    EXPECT_EQ(Series().Points(0)[0].x, 0);
+}
+
 TEST_F(GraphFeedTest, OlderListsTakeTheLowerChannels)
 {
     CArchivGraphFeed feed = Feed();
