@@ -274,7 +274,7 @@ protected:
             return;
         TakeGraphQuantities();
         OnQuantitiesTaken();
-        doc->Navigator().SetMode(Mode());
+        doc->Navigator().SetMode(Mode(), this->Graph()->IsOdbDod());
         if (Mode() == CVKArchivModes::kList)
             m_list->Fill();
         else
@@ -333,7 +333,9 @@ private:
         if (!doc || !this->m_initialised)
             return;
         CArchivNavigator& navigator = doc->Navigator();
-        navigator.SetMode(Mode());
+        // The series take the graph's import/export choice: a power axis
+        // cut at 0 would hide the exported power it asks to show.
+        navigator.SetMode(Mode(), this->Graph()->IsOdbDod());
         if (Mode() == CVKArchivModes::kList)
             m_list->Fill();
         else

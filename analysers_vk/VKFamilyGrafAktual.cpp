@@ -571,8 +571,13 @@ bool CVKFamilyGrafAktual::ApplyArchiveRecord(const QByteArray& record)
         m_data->ScaleCategories().Set(autoFlag ? TRUE : FALSE, count, floats.data());
     else
         m_data->ScaleCategories().SetAuto(autoFlag ? TRUE : FALSE);
-    for (std::size_t i = 0; i < n; ++i)
-        SetQuantity(int(i), shown[i] ? 1 : 0, std::uint32_t(colours[i]));
+    // An instrument that does not measure its temperature never shows it,
+    // whatever an archive of another instrument's settings stored.
+    const bool temperature = TemperatureAvailable();
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool off = !temperature && NameOf(int(i)) == QLatin1String("T");
+        SetQuantity(int(i), shown[i] && !off ? 1 : 0, std::uint32_t(colours[i]));
+    }
     return true;
 }
 

@@ -222,6 +222,32 @@ TEST_F(VKRGraf, TheTemperatureComesOnlyWhereTheInstrumentMeasuresIt)
         EXPECT_EQ(shown != 0, c.shown) << n;
         graph->Detach();
     }
+
+    // Nor does an archive's stored choice show it for a VK without the bit.
+    const auto archive = [](int model) {
+        auto data = std::make_unique<CVKArchivData>();
+        CIden iden;
+        iden.family = CIden::kFamilyAnalyser;
+        iden.model = WORD(model);
+        data->AddIdenRecord(iden);
+        return data;
+    };
+    const auto withT = archive(0x1101);
+    CVKGrafAktual measuring;
+    measuring.AttachArchive(*withT);
+    ASSERT_TRUE(measuring.TemperatureAvailable());
+    measuring.SetQuantity(11, 1, 0x00FF00);
+    const QByteArray record = measuring.ArchiveRecord();
+    for (const auto& [model, shownAfter] : {std::pair{0x1100, false}, std::pair{0x1101, true}}) {
+        const auto data = archive(model);
+        CVKGrafAktual graph;
+        graph.AttachArchive(*data);
+        ASSERT_TRUE(graph.ApplyArchiveRecord(record));
+        int shown = 0;
+        std::uint32_t colour = 0;
+        ASSERT_TRUE(graph.GetQuantity(11, shown, colour));
+        EXPECT_EQ(shown != 0, shownAfter) << std::hex << model;
+    }
 }
 
 // Switching import/export on and off while a power is shown: its axis takes

@@ -360,5 +360,53 @@ TEST_F(VKTArchivViewTest, WithoutItsOwnRecordTheGraphTakesTheSettingsOfTheArchiv
     ExpectRanges({{"Fr", 40.f, 60.f}, {"T", -10.f, 50.f}});
 }
 
+// Import/export chosen for the archive's instrument: the power axes take
+// their negative part and an exported power is drawn on them.
+TEST_F(VKTArchivViewTest, WithImportExportTheExportedPowerIsOnItsAxis)
+{
+    platform::Settings settings;
+    const platform::SettingsSection hala({QStringLiteral("pristroje"), QStringLiteral("Hala")});
+    settings.WriteProfileInt(hala, QStringLiteral("init"), 1);
+    settings.WriteProfileInt(hala, QStringLiteral("isOdbDod"), 1);
+    settings.WriteProfileInt(hala, QStringLiteral("isP1"), 1);
+    CVKTConfig config;
+    config.SetVtPrimary(1);
+    config.SetCtPrimary(50);
+    config.SetConnection(CVKTConfig::FourPhase);
+    for (int b = 0; b < 3; ++b)
+        WriteBlock(config, [](int record) {
+            CAktData v = vkttest::MakeValues(0x1F, record);
+            for (int i = 0; i < CAktData::kInputs; ++i)
+                if (CAktPhase* ph = v.GetPhase(i))
+                    ph->activePower = -1500.0f;
+            return v;
+        });
+
+    CVKTArchivView* view = OpenView();
+    ASSERT_TRUE(view);
+    ASSERT_EQ(view->Graph()->IsOdbDod(), 1);
+    // Every mode change scales the series again: they keep the choice.
+    for (int tab : {1, 0}) {
+        view->Modes().RangeBar()->findChild<QTabBar*>()->setCurrentIndex(tab);
+        const CGraphTrace* p1 = m_doc->GetFamilyArchiv().SeriesRegistry().FindGraphSeries(u"P1");
+        ASSERT_TRUE(p1);
+        EXPECT_LT(p1->Minimum(), 0.f) << tab;
+        EXPECT_EQ(p1->Option(), 0) << tab;
+    }
+    // The exported half hour (after the three blocks of the fixture's
+    // imported power) is drawn below the middle of the plot, where the
+    // axis puts 0.
+    const QImage image = view->Graph()->RenderImage();
+    const CGraphRect plot = view->Graph()->PlotRect();
+    const QRgb colour = ColorFromRef(CVKTGrafAktual::QuantityAt(23).colour).rgb();
+    int below = 0, above = 0;
+    for (int y = plot.top + 1; y < plot.bottom; ++y)
+        for (int x = plot.left + plot.Width() * 6 / 10; x < plot.right; ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF))
+                ++(y > (plot.top + plot.bottom) / 2 ? below : above);
+    EXPECT_GT(below, 0);
+    EXPECT_EQ(above, 0);
+}
+
 } // namespace
 
