@@ -101,12 +101,19 @@ protected:
     {
         CreateArchive(AddVKTArchivTemplate, CTime(2024, 3, 10, 10, 0, 0), QStringLiteral("hala"),
                       CVKTArchivData::Extension(), QStringLiteral("Hala"));
+        const CVKTConfig config = FourPhase();
+        for (int b = 0; b < 3; ++b)
+            WriteBlock(config, [](int record) { return vkttest::MakeValues(0x1F, record); });
+    }
+
+    // The fixture's installation: four phases, CT 50.
+    static CVKTConfig FourPhase()
+    {
         CVKTConfig config;
         config.SetVtPrimary(1);
         config.SetCtPrimary(50);
         config.SetConnection(CVKTConfig::FourPhase);
-        for (int b = 0; b < 3; ++b)
-            WriteBlock(config, [](int record) { return vkttest::MakeValues(0x1F, record); });
+        return config;
     }
 
     CVKTArchivView* OpenView()
@@ -151,10 +158,7 @@ TEST_F(VKTArchivViewTest, TheOutputsBandShowsTheOutputsOfTheRecords)
 {
     // Three more blocks with output 1 on in every other pair of records;
     // the band is switched on.
-    CVKTConfig config;
-    config.SetVtPrimary(1);
-    config.SetCtPrimary(50);
-    config.SetConnection(CVKTConfig::FourPhase);
+    const CVKTConfig config = FourPhase();
     for (int b = 0; b < 3; ++b)
         WriteBlock(config, [](int record) {
             CAktData v = vkttest::MakeValues(0x1F, record);
@@ -369,10 +373,7 @@ TEST_F(VKTArchivViewTest, WithImportExportTheExportedPowerIsOnItsAxis)
     settings.WriteProfileInt(hala, QStringLiteral("init"), 1);
     settings.WriteProfileInt(hala, QStringLiteral("isOdbDod"), 1);
     settings.WriteProfileInt(hala, QStringLiteral("isP1"), 1);
-    CVKTConfig config;
-    config.SetVtPrimary(1);
-    config.SetCtPrimary(50);
-    config.SetConnection(CVKTConfig::FourPhase);
+    const CVKTConfig config = FourPhase();
     for (int b = 0; b < 3; ++b)
         WriteBlock(config, [](int record) {
             CAktData v = vkttest::MakeValues(0x1F, record);
