@@ -157,7 +157,10 @@ void CArchivGraphFeed::RefreshGraphs(const LiveLists& live)
     try {
         if (m_origin.GetTime() == 0) {
             // Recording with the graphs never shown has no base yet: the
-            // current list starts one, else the axis would count from 1970.
+            // current list's first point starts one, else the axis would
+            // count from 1970. Without a point there is no time to show.
+            if (CountPoints(ListAt(live, 0)) == 0)
+                return;
             m_origin = FirstDataTime(ListAt(live, 0), live.now);
             if (m_span <= 0)
                 m_span = kEmptyListSpan;
