@@ -4,7 +4,7 @@
 #include "charts_data/ProfileNames.h"
 #include "link/DownloadJob.h"
 #include "link/Pristroj.h"
-#include "link/ui/DownloaderDoc.h"
+#include "link_ui/DownloaderDoc.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/ui/InstrumentTask.h"

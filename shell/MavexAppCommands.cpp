@@ -9,7 +9,7 @@
 #include "archive_docs/ZaplatovatArchivDlg.h"
 #include "archive/store/ArchivData.h"
 #include "link/Pristroj.h"
-#include "link/ui/TransferProgressDlg.h"
+#include "link_ui/TransferProgressDlg.h"
 #include "platform/Settings.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/MdiFrame.h"

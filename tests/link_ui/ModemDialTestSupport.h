@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/ui/ModemDialDlg.h"
+#include "link_ui/ModemDialDlg.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 // The profile download window with a scripted worker.
-#include "link/ui/DownloaderDoc.h"
-#include "link/ui/DownloaderViewProf.h"
+#include "link_ui/DownloaderDoc.h"
+#include "link_ui/DownloaderViewProf.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"

@@ -4,8 +4,8 @@
 #include "link/DownloadTestSupport.h"
 
 #include "archive/store/VKArchivImport.h"
-#include "link/ui/DownloaderDoc.h"
-#include "link/ui/DownloaderView.h"
+#include "link_ui/DownloaderDoc.h"
+#include "link_ui/DownloaderView.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"

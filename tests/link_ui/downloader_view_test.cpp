@@ -1,5 +1,5 @@
-#include "link/ui/DownloaderDoc.h"
-#include "link/ui/DownloaderView.h"
+#include "link_ui/DownloaderDoc.h"
+#include "link_ui/DownloaderView.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/MessageBox.h"

@@ -1,4 +1,4 @@
-#include "link/ui/TransferProgressDlg.h"
+#include "link_ui/TransferProgressDlg.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include "charts/ProfileSettingsDlg.h"
 #include "charts/ProfileView.h"
 #include "platform/ui/ChildFrame.h"
-#include "link/ui/DownloaderDoc.h"
-#include "link/ui/DownloaderViewProf.h"
+#include "link_ui/DownloaderDoc.h"
+#include "link_ui/DownloaderViewProf.h"
 #include "platform/ui/DocTemplate.h"
 #include "tests/charts/ProfileFixture.h"
 

@@ -1,7 +1,7 @@
-#include "link/ui/DownloaderDoc.h"
+#include "link_ui/DownloaderDoc.h"
 
-#include "link/ui/DownloaderView.h"
-#include "link/ui/DownloaderViewProf.h"
+#include "link_ui/DownloaderView.h"
+#include "link_ui/DownloaderViewProf.h"
 #include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 

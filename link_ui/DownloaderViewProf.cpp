@@ -1,8 +1,8 @@
-#include "link/ui/DownloaderViewProf.h"
+#include "link_ui/DownloaderViewProf.h"
 
 #include "archive_docs/ArchivDocHooks.h"
 #include "link/DownloadRoutines.h"
-#include "link/ui/DownloaderDoc.h"
+#include "link_ui/DownloaderDoc.h"
 #include "platform/ThreadMessages.h"
 #include "platform/ui/MessageBox.h"
 

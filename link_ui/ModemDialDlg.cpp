@@ -1,4 +1,4 @@
-#include "link/ui/ModemDialDlg.h"
+#include "link_ui/ModemDialDlg.h"
 
 #include "platform/ThreadMessages.h"
 

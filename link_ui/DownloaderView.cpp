@@ -1,7 +1,7 @@
-#include "link/ui/DownloaderView.h"
+#include "link_ui/DownloaderView.h"
 
 #include "link/DownloadRoutines.h"
-#include "link/ui/DownloaderDoc.h"
+#include "link_ui/DownloaderDoc.h"
 #include "platform/ThreadMessages.h"
 #include "platform/ui/MessageBox.h"
 

@@ -2,7 +2,7 @@
 
 #include "link/DownloaderDocState.h"
 #include "link/ProfileDownload.h"
-#include "link/ui/DownloadWindowThread.h"
+#include "link_ui/DownloadWindowThread.h"
 #include "platform/ui/Document.h"
 
 #include <functional>

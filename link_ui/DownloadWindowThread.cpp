@@ -1,4 +1,4 @@
-#include "link/ui/DownloadWindowThread.h"
+#include "link_ui/DownloadWindowThread.h"
 
 #include "link/DownloadJob.h"
 #include "platform/ui/Document.h"

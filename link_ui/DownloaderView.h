@@ -3,7 +3,7 @@
 #include "link/DownloadImport.h"
 #include "link/DownloadJob.h"
 #include "link/DownloaderDocState.h"
-#include "link/ui/DownloadWindowThread.h"
+#include "link_ui/DownloadWindowThread.h"
 #include "platform/ui/Document.h"
 
 #include <QPointer>
