@@ -26,7 +26,6 @@ CVKDetail::CVKDetail(const QString& title, QWidget* parent, int firstPage)
     AddPage(std::unique_ptr<ui::CPropertyPage>(m_vystupy));
     AddPage(std::unique_ptr<ui::CPropertyPage>(m_zaznam));
     SetActivePage(firstPage);
-    SetReportTime(Qt::LocalTime);
     if (auto* box = findChild<QDialogButtonBox*>()) {
         // "Přijmi vše" and "Storno" change places.
         box->removeButton(Button(IdApplyNow));

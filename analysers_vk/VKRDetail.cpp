@@ -457,7 +457,7 @@ void CVKRDetail::OnSave()
 
 controllers::CSettingsReport CVKRDetail::BuildReport()
 {
-    controllers::CSettingsReport report = controllers::StartSettingsReport(windowTitle(), Qt::LocalTime);
+    controllers::CSettingsReport report = controllers::StartSettingsReport(windowTitle());
     report.Box(QStringLiteral("Nastavení přístroje"));
     report.Empty();
     report.Pair(0, QStringLiteral("Typ přístroje:"), m_type->text());

@@ -27,12 +27,14 @@ void SetSettingsPrintClock(std::function<QDateTime()> clock)
     PrintClock() = std::move(clock);
 }
 
-CSettingsReport StartSettingsReport(const QString& title, Qt::TimeSpec shownAs)
+CSettingsReport StartSettingsReport(const QString& title)
 {
     CSettingsReport report;
-    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTimeUtc();
+    // The time on the user's clock, as every window shows it: a printout
+    // an hour or two off the clock on the wall is plainly wrong.
+    const QDateTime now = PrintClock() ? PrintClock()() : QDateTime::currentDateTime();
     report.Head(title);
-    report.Head(now.toTimeSpec(shownAs).toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
+    report.Head(now.toLocalTime().toString(QStringLiteral("dd.MM.yy HH:mm:ss")));
     report.Empty();
     return report;
 }

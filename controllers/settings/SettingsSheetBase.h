@@ -11,10 +11,9 @@ class QPushButton;
 
 namespace controllers {
 
-// The head of a printed settings report: `title` and the time of printing
-// as the system clock gives it (UTC) or as local time, then an empty line.
-// Tests fix the clock.
-CSettingsReport StartSettingsReport(const QString& title, Qt::TimeSpec shownAs = Qt::UTC);
+// The head of a printed settings report: `title` and the local time of
+// printing, then an empty line. Tests fix the clock.
+CSettingsReport StartSettingsReport(const QString& title);
 void SetSettingsPrintClock(std::function<QDateTime()> clock);
 // Asks for a printer and prints what `build` gives under `title`; says so
 // when it fails.
@@ -55,9 +54,7 @@ protected:
     }
     // Activates every page once so that all exist, then the active one.
     void CreateAllPages();
-    CSettingsReport StartReport() const { return StartSettingsReport(windowTitle(), m_reportTime); }
-    // How the report head shows the time of printing.
-    void SetReportTime(Qt::TimeSpec shownAs) { m_reportTime = shownAs; }
+    CSettingsReport StartReport() const { return StartSettingsReport(windowTitle()); }
     void PrintReport(const QString& instrumentName, const std::function<CSettingsReport()>& build)
     {
         PrintSettingsReport(this, instrumentName, windowTitle(), build);
@@ -75,7 +72,6 @@ private:
     QPushButton* m_print;
     int m_reference = IdOk;
     int m_extra = 0;
-    Qt::TimeSpec m_reportTime = Qt::UTC;
 };
 
 } // namespace controllers

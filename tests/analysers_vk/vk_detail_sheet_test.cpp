@@ -266,7 +266,7 @@ TEST(VKDetailTest, PrintsAllThreeSections)
         printer.setOutputFileName(pdf);
         return true;
     });
-    CVKDetail::SetPrintClock([] { return QDateTime(QDate(2026, 12, 10), QTime(1, 2, 3)); });
+    CVKDetail::SetPrintClock([] { return QDateTime(QDate(2026, 12, 10), QTime(0, 2, 3), Qt::UTC); });
     FakeVKSettings io;
     FillInstrument(io);
     io.outputs.SetAnalogActive(0, TRUE);

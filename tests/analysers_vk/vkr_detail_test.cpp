@@ -413,7 +413,7 @@ TEST(VKRDetailTest, PrintsTheConnectionRows)
         printer.setOutputFileName(pdf);
         return true;
     });
-    CVKRDetail::SetPrintClock([] { return QDateTime(QDate(2026, 12, 10), QTime(1, 2, 3)); });
+    CVKRDetail::SetPrintClock([] { return QDateTime(QDate(2026, 12, 10), QTime(0, 2, 3), Qt::UTC); });
     FakeVKRIo io;
     io.config = Config(22000, 0x80000000u | 1000, 50, 0x40, 1);
     io.iden = VkrIden();

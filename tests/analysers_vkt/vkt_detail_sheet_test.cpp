@@ -476,7 +476,7 @@ QString PdfText(const QString& pdf, int* pages)
 
 } // namespace
 
-TEST(VKTDetailTest, PrintsAllThreeSectionsWithTheTimeInUtc)
+TEST(VKTDetailTest, PrintsAllThreeSectionsWithTheLocalTime)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
         || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
@@ -488,7 +488,7 @@ TEST(VKTDetailTest, PrintsAllThreeSectionsWithTheTimeInUtc)
         printer.setOutputFileName(pdf);
         return true;
     });
-    // 00:02:03 UTC is 01:02:03 in Prague; the report shows UTC.
+    // 00:02:03 UTC is 01:02:03 in Prague, the time the user's clock shows.
     CVKTDetail::SetPrintClock([] { return QDateTime(QDate(2026, 12, 10), QTime(0, 2, 3), Qt::UTC); });
     FakeVKTSettings io;
     FillInstrument(io);
@@ -501,9 +501,10 @@ TEST(VKTDetailTest, PrintsAllThreeSectionsWithTheTimeInUtc)
     int pages = 0;
     const QString text = PdfText(pdf, &pages);
     EXPECT_GE(pages, 1);
-    for (const char* expected : {"Nastavení přístroje (Trafostanice)", "10.12.26 00:02:03", "220 / 100",
+    for (const char* expected : {"Nastavení přístroje (Trafostanice)", "10.12.26 01:02:03", "220 / 100",
                                  "200 / 5", "Relé 1", "160.0", "Název záznamu:", "Jih", "15 min."})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("00:02:03"))) << text.toStdString();
 }
 
 TEST(VKTDetailStaticTest, ShowsInstallationAndRecordingOnlyWithAStatus)

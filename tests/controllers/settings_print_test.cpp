@@ -50,20 +50,20 @@ QString PdfText(const QString& path, int* pages)
     return QString::fromUtf8(text.readAllStandardOutput());
 }
 
+// The clock as the system gives it, in UTC. By default 9 Dec 2026 23:30
+// UTC, which is 10 Dec 00:30 in Prague: the report shows the local date.
 struct FixedClock {
-    FixedClock()
+    explicit FixedClock(qint64 utcSeconds = 1796859000)
     {
-        // 9 Dec 2026 23:30 UTC is 10 Dec 00:30 in Prague: the report shows
-        // the system clock's UTC, not the local date.
         CDetailSheetBase::SetPrintClock(
-            [] { return QDateTime::fromSecsSinceEpoch(1796859000).toLocalTime(); });
+            [utcSeconds] { return QDateTime::fromSecsSinceEpoch(utcSeconds, Qt::UTC); });
     }
     ~FixedClock() { CDetailSheetBase::SetPrintClock({}); }
 };
 
 } // namespace
 
-TEST(SettingsPrint, QorinReportShowsUtcTimePagesAndLimits)
+TEST(SettingsPrint, QorinReportShowsLocalTimePagesAndLimits)
 {
     FixedClock clock;
     QorinStore store;
@@ -76,7 +76,7 @@ TEST(SettingsPrint, QorinReportShowsUtcTimePagesAndLimits)
     const QStringList lines = sheet.BuildReport().PlainLines();
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines[0], QStringLiteral("Nastavení přístroje (rozvodna)"));
-    EXPECT_EQ(lines[1], QStringLiteral("09.12.26 23:30:00"));
+    EXPECT_EQ(lines[1], QStringLiteral("10.12.26 00:30:00"));
     const QString all = lines.join(QLatin1Char('\n'));
     EXPECT_TRUE(all.contains(QStringLiteral("150 000"))) << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("Tarif 2:")));
@@ -111,7 +111,7 @@ TEST(SettingsPrint, QorinSettingsPrintToPdf)
     int pages = 0;
     const QString text = PdfText(pdf.path, &pages);
     EXPECT_GE(pages, 1);
-    EXPECT_TRUE(text.contains(QStringLiteral("09.12.26 23:30:00"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("10.12.26 00:30:00"))) << text.toStdString();
     // The PDF text keeps the words, not every blank between them.
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("T ?1\\s+C\\s+10")))) << text.toStdString();
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("R ?8\\s+C zap."))));
@@ -124,6 +124,55 @@ TEST(SettingsPrint, QorinSettingsPrintToPdf)
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Doba blokování znovuzapnutí\\s+60 s"))))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Typ a způsob připojení měř. napětí")));
+}
+
+// The time printed is the time on the user's clock, in winter and in
+// summer, whichever controller the sheet is for; never the system's UTC.
+TEST(SettingsPrint, PrintedTimeIsLocalTime)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    const struct {
+        qint64 utc;
+        const char* local;
+        const char* asUtc;
+    } instants[] = {
+        // 11 Dec 2026 14:11:48 UTC: 15:11:48 CET.
+        {1796998308, "11.12.26 15:11:48", "11.12.26 14:11:48"},
+        // 15 Jul 2026 22:45:10 UTC: past midnight CEST, the next day.
+        {1784155510, "16.07.26 00:45:10", "15.07.26 22:45:10"},
+    };
+    for (const auto& instant : instants) {
+        for (const bool duskar : {false, true}) {
+            SCOPED_TRACE(std::string(instant.local) + (duskar ? " Duskar" : " Qorin"));
+            FixedClock clock(instant.utc);
+            QTemporaryDir dir;
+            PdfPrinter pdf(dir.filePath(QStringLiteral("nastaveni.pdf")));
+            FakeIo io;
+            QorinStore qorinStore;
+            DuskarStore duskarStore;
+            if (duskar) {
+                io.duskar = SampleDuskarConfig();
+                io.iden = SampleDuskarIden(20);
+                io.archive = &duskarStore;
+                CDuskarDetail sheet(QStringLiteral("Nastavení přístroje (duskar)"));
+                ASSERT_TRUE(sheet.ReadFromInstrument(io, 0));
+                sheet.OnPrint();
+            } else {
+                qorinStore.SetModel(4);
+                io.qorin = SampleQorinConfig();
+                io.archive = &qorinStore;
+                CPristrojDetail sheet(QStringLiteral("Nastavení přístroje (rozvodna)"));
+                ASSERT_TRUE(sheet.ReadFromInstrument(io, 0));
+                sheet.OnPrint();
+            }
+            int pages = 0;
+            const QString text = PdfText(pdf.path, &pages);
+            EXPECT_GE(pages, 1);
+            EXPECT_TRUE(text.contains(QString::fromLatin1(instant.local))) << text.toStdString();
+            EXPECT_FALSE(text.contains(QString::fromLatin1(instant.asUtc))) << text.toStdString();
+        }
+    }
 }
 
 TEST(SettingsPrint, DuskarReportStepsAndLimits)
