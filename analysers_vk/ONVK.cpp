@@ -39,19 +39,16 @@ CONVK::CONVK(const Family& family, QWidget* parent)
       m_ranges(CVKSharedRanges::Acquire())
 {
     ui::SetHelpId(this, 197);
-    auto* layout = new QVBoxLayout(this);
-    m_layout = layout;
     m_panes = new CVKPaneChoice(this);
-    layout->addWidget(m_panes);
+    m_rangeBox = new CVKRangeBox(QStringLiteral("Výchozí rozsahy grafu :"), VKRangeRows(), this);
+    m_layout = LayOutFamilyPage(this, m_panes, m_rangeBox);
     m_grid = new CVKQuantityGrid(this);
-    layout->addWidget(m_grid);
+    m_layout->addWidget(m_grid);
     m_odbDod = new QCheckBox(QStringLiteral("Zobrazení výkonů import/export"), this);
     m_spinac = new QCheckBox(QStringLiteral("Zobrazit stav výstupů"), this);
-    layout->addWidget(m_odbDod);
-    layout->addWidget(m_spinac);
-    m_rangeBox = new CVKRangeBox(QStringLiteral("Výchozí rozsahy grafu :"), VKRangeRows(), this);
-    layout->addWidget(m_rangeBox);
-    layout->addStretch(1);
+    m_layout->addWidget(m_odbDod);
+    m_layout->addWidget(m_spinac);
+    m_layout->addStretch(1);
 }
 
 void CONVK::Load(platform::Settings& settings)

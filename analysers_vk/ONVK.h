@@ -78,6 +78,7 @@ protected:
     virtual void LoadExtra(platform::Settings&, const platform::SettingsSection&) {}
     virtual void SaveExtra(platform::Settings&, const platform::SettingsSection&) {}
     virtual bool AnyExtraShown() const { return false; }
+    // The column of the quantity choices: the grid first.
     QVBoxLayout* PageLayout() const { return m_layout; }
 
 private:

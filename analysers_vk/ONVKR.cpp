@@ -17,8 +17,8 @@ CONVKR::CONVKR(QWidget* parent) : CONVK(kVKRFamily, parent)
 {
     ui::SetHelpId(this, 208);
     m_lines = new CVKRLineGrid(*Grid(), this);
-    // Beside the grid of the phase quantities, above the other choices.
-    PageLayout()->insertWidget(2, m_lines);
+    // Below the grid of the phase quantities, above the other choices.
+    PageLayout()->insertWidget(1, m_lines);
 }
 
 void CONVKR::LoadExtra(platform::Settings& settings, const platform::SettingsSection& section)

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 namespace analysers_vk {
 
@@ -191,6 +192,21 @@ void CVKPaneChoice::Load(const platform::Settings& settings, const platform::Set
     for (int i = 0; i < kPanes; ++i)
         m_panes[std::size_t(i)]->setChecked(
             settings.GetProfileInt(section, QString::fromLatin1(kPaneKeys[i]), kPaneDefaults[i]) != 0);
+}
+
+QVBoxLayout* LayOutFamilyPage(QWidget* page, CVKPaneChoice* panes, CVKRangeBox* ranges)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(panes);
+    auto* columns = new QHBoxLayout;
+    auto* choices = new QVBoxLayout;
+    columns->addLayout(choices);
+    auto* beside = new QVBoxLayout;
+    beside->addWidget(ranges);
+    beside->addStretch(1);
+    columns->addLayout(beside, 1);
+    layout->addLayout(columns, 1);
+    return choices;
 }
 
 void CVKPaneChoice::Save(platform::Settings& settings, const platform::SettingsSection& section) const

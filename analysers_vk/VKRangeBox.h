@@ -10,6 +10,7 @@
 class CScaleCategories;
 class QCheckBox;
 class QLineEdit;
+class QVBoxLayout;
 
 namespace platform {
 class Settings;
@@ -93,5 +94,11 @@ public:
 private:
     std::vector<QCheckBox*> m_panes;
 };
+
+// A family page of the general settings sheet: the panes along the top and,
+// below them, the column of quantity choices (returned, for the page to
+// fill) with the ranges beside it, so that the page is as tall as its longer
+// column, not as all its parts one under another.
+QVBoxLayout* LayOutFamilyPage(QWidget* page, CVKPaneChoice* panes, CVKRangeBox* ranges);
 
 } // namespace analysers_vk

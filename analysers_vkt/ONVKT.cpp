@@ -31,9 +31,9 @@ std::vector<analysers_vk::VKRangeRow> VKTRangeRows()
 
 CONVKT::CONVKT(QWidget* parent) : CGeneralSettingsFamilyPage(QStringLiteral("VKT"), parent)
 {
-    auto* layout = new QVBoxLayout(this);
     m_panes = new analysers_vk::CVKPaneChoice(this);
-    layout->addWidget(m_panes);
+    m_rangeBox = new analysers_vk::CVKRangeBox(QStringLiteral("Rozsahy zobrazovaných veličin (graf):"), VKTRangeRows(), this);
+    QVBoxLayout* layout = analysers_vk::LayOutFamilyPage(this, m_panes, m_rangeBox);
     m_grid = new CVKTQuantityGrid(this);
     layout->addWidget(m_grid);
     m_odbDod = new QCheckBox(QStringLiteral("Zobrazení výkonů import/export"), this);
@@ -41,8 +41,6 @@ CONVKT::CONVKT(QWidget* parent) : CGeneralSettingsFamilyPage(QStringLiteral("VKT
     layout->addWidget(m_odbDod);
     layout->addWidget(m_spinac);
     m_offLine = CVKTQuantityGrid::AddOffLineChoice(this, layout);
-    m_rangeBox = new analysers_vk::CVKRangeBox(QStringLiteral("Rozsahy zobrazovaných veličin (graf):"), VKTRangeRows(), this);
-    layout->addWidget(m_rangeBox);
     layout->addStretch(1);
 }
 

@@ -3,13 +3,13 @@
 #include "link/DownloadRoutines.h"
 #include "link_ui/DownloaderDoc.h"
 #include "platform/ThreadMessages.h"
+#include "platform/ui/DialogUnits.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -40,6 +39,10 @@ T* Named(T* widget, int id)
     widget->setObjectName(QString::number(id));
     return widget;
 }
+
+// The form in dialog units, as wide as the download window's first size
+// leaves room for: every control's place while the window is that wide.
+constexpr QSize kFormDlu(222, 108);
 
 int LastSeparator(const QString& path)
 {
@@ -70,41 +73,42 @@ CDownloaderView::CDownloaderView(QWidget* parent)
       m_ok(Named(new QPushButton(QStringLiteral("OK")), IdOk)),
       m_timer(new QTimer(this))
 {
-    auto* top = new QVBoxLayout(this);
-    auto* instrument = new QGridLayout;
-    instrument->addWidget(new QLabel(QStringLiteral("Přístroj:")), 0, 0);
-    m_ident->setReadOnly(true);
-    instrument->addWidget(m_ident, 0, 1);
-    top->addLayout(instrument);
-
-    auto* target = new QGroupBox(QStringLiteral("soubor:"));
-    auto* grid = new QGridLayout(target);
-    grid->addWidget(m_newMode, 0, 0);
-    grid->addWidget(m_newEdit, 0, 1);
-    grid->addWidget(m_browseNew, 0, 2);
-    grid->addWidget(m_existingMode, 1, 0);
-    grid->addWidget(m_existingEdit, 1, 1);
-    grid->addWidget(m_browseExisting, 1, 2);
-    grid->setColumnStretch(1, 1);
-    for (QLineEdit* edit : {m_newEdit, m_existingEdit})
-        edit->setMinimumWidth(260);
-    for (QPushButton* browse : {m_browseNew, m_browseExisting})
-        browse->setMaximumWidth(40);
-    top->addWidget(target);
-
-    top->addWidget(new QLabel(QStringLiteral("Stav příjmu dat:")));
-    m_progress->setRange(0, 100);
-    top->addWidget(m_progress);
-    m_status->setReadOnly(true);
-    top->addWidget(m_status);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
+    // The controls stand where the form's dialog units put them (see
+    // PlaceControls); the two targets, each a radio button with its field
+    // and browse button, are rows of their own inside "soubor:".
+    auto* target = new QGroupBox(QStringLiteral("soubor:"), this);
     auto* cancel = Named(new QPushButton(QStringLiteral("Storno")), IdCancel);
-    buttons->addWidget(cancel);
-    buttons->addWidget(m_ok);
-    top->addLayout(buttons);
-    top->addStretch();
+    const struct {
+        QWidget* widget;
+        QRect dlu;
+        Grow grow;
+    } places[] = {
+        {new QLabel(QStringLiteral("Přístroj:")), {4, 6, 34, 9}, Grow::None},
+        {m_ident, {40, 4, 178, 12}, Grow::Wider},
+        {target, {4, 18, 214, 44}, Grow::Wider},
+        {m_newMode, {10, 29, 112, 10}, Grow::None},
+        {m_newEdit, {124, 28, 74, 12}, Grow::Wider},
+        {m_browseNew, {200, 28, 14, 12}, Grow::Right},
+        {m_existingMode, {10, 45, 112, 10}, Grow::None},
+        {m_existingEdit, {124, 44, 74, 12}, Grow::Wider},
+        {m_browseExisting, {200, 44, 14, 12}, Grow::Right},
+        {new QLabel(QStringLiteral("Stav příjmu dat:")), {4, 67, 60, 9}, Grow::None},
+        {m_progress, {66, 66, 152, 10}, Grow::Wider},
+        {m_status, {4, 80, 214, 12}, Grow::Wider},
+        {cancel, {128, 95, 43, 13}, Grow::Right},
+        {m_ok, {175, 95, 43, 13}, Grow::Right},
+    };
+    for (const auto& place : places) {
+        // Those within the group's rectangle are its children.
+        const bool inTarget = place.widget != target && QRect(4, 18, 214, 44).contains(place.dlu);
+        place.widget->setParent(inTarget ? static_cast<QWidget*>(target) : this);
+        m_places.push_back({place.widget, place.dlu, place.grow});
+    }
+    m_ident->setReadOnly(true);
+    m_progress->setRange(0, 100);
+    m_status->setReadOnly(true);
+    setMinimumSize(ui::DluToPixels(kFormDlu, font()));
+    PlaceControls();
 
     m_newMode->setChecked(true);
     connect(m_newMode, &QRadioButton::clicked, this, &CDownloaderView::OnModeChanged);
@@ -128,6 +132,30 @@ CDownloaderView::~CDownloaderView()
     if (m_job)
         m_job->Cancel();
     m_thread.Join();
+}
+
+void CDownloaderView::PlaceControls()
+{
+    const QFont f = font();
+    // A window wider than the form widens the fields; what stands right of
+    // them keeps to the right edge.
+    const int extra = std::max(0, width() - ui::DluToPixelsX(kFormDlu.width(), f));
+    for (const Place& place : m_places) {
+        QRect r = ui::DluToPixels(place.dlu, f);
+        if (place.grow == Grow::Wider)
+            r.setWidth(r.width() + extra);
+        else if (place.grow == Grow::Right)
+            r.translate(extra, 0);
+        if (place.widget->parentWidget() != this)
+            r.translate(-place.widget->parentWidget()->pos());
+        place.widget->setGeometry(r);
+    }
+}
+
+void CDownloaderView::resizeEvent(QResizeEvent* event)
+{
+    ui::CView::resizeEvent(event);
+    PlaceControls();
 }
 
 QWidget* CDownloaderView::Control(int id) const

@@ -7,11 +7,13 @@
 #include "platform/ui/Document.h"
 
 #include <QPointer>
+#include <QRect>
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 class CDownloaderDoc;
 class QLineEdit;
@@ -84,7 +86,19 @@ public:
     CDownloadJob* Job() const { return m_job.get(); }
     QWidget* Control(int id) const;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // Each control at its place in dialog units.
+    enum class Grow { None, Wider, Right };
+    struct Place {
+        QWidget* widget;
+        QRect dlu;
+        Grow grow;
+    };
+    void PlaceControls();
+
     CDownloaderDoc* Document() const;
     QString Extension() const;
     void ReadControls();
@@ -106,6 +120,7 @@ private:
     QLineEdit* m_ident;
     QPushButton* m_ok;
     QTimer* m_timer;
+    std::vector<Place> m_places;
 
     int m_mode = 0;
     QString m_existingFile;

@@ -40,6 +40,24 @@ constexpr int kRoleKind = Qt::UserRole + 1;
 constexpr int kPortKindBus = 1;
 
 const char* const kOverwriteTexts[] = {"1 den", "2 dny", "7 dnu", "14 dnů", "1 měsíc"};
+
+// The dialog's geometry in dialog units: 184 wide, its margins 7; the
+// advanced check, OK and "Konec" in a row 14 high, at the left edges and
+// widths below, 7 above the bottom edge: at 234 while the advanced part is
+// hidden, at 334 while it shows.
+constexpr int kWidthDlu = 184;
+constexpr int kMarginDlu = 7;
+constexpr int kButtonHeightDlu = 14;
+constexpr int kButtonsTopDlu = 234;
+constexpr int kButtonsTopAdvancedDlu = 334;
+constexpr int kButtonGapDlu = 4;
+struct ButtonPlace {
+    int id;
+    int left;
+    int width;
+};
+constexpr ButtonPlace kButtonPlaces[] = {
+    {CAddInstrumentDlg::IdAdvanced, 7, 85}, {1, 96, 39}, {2, 138, 39}};
 const int kMeasuringIntervals[] = {2, 5, 10, 15, 30, 60};
 
 } // namespace
@@ -55,7 +73,14 @@ CAddInstrumentDlg::CAddInstrumentDlg(const CFamilyList& families, CPortList& por
 
 void CAddInstrumentDlg::BuildControls()
 {
+    // The controls above the button row keep to the dialog's margins and end
+    // a little above the row; the row itself stands where its dialog units
+    // put it (PlaceButtons).
+    const QFont f = font();
     auto* top = new QVBoxLayout(this);
+    top->setContentsMargins(ui::DluToPixelsX(kMarginDlu, f), ui::DluToPixelsY(kMarginDlu, f),
+                            ui::DluToPixelsX(kMarginDlu, f),
+                            ui::DluToPixelsY(kMarginDlu + kButtonHeightDlu + kButtonGapDlu, f));
     auto* form = new QFormLayout;
     top->addLayout(form);
 
@@ -65,6 +90,9 @@ void CAddInstrumentDlg::BuildControls()
     m_address->setValidator(new QIntValidator(0, 65535, m_address));
     form->addRow(Text("Adresa přístroje:"), m_address);
     m_port = Named(new QComboBox, IdPort);
+    // A long port description must not widen the dialog past its size.
+    m_port->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_port->setMinimumContentsLength(12);
     form->addRow(Text("Port:"), m_port);
     m_telephone = Named(new QLineEdit, IdTelephone);
     form->addRow(Text("Telefonní číslo:"), m_telephone);
@@ -103,11 +131,16 @@ void CAddInstrumentDlg::BuildControls()
 
     m_advancedPart = Named(new QGroupBox, 1121);
     auto* advanced = new QVBoxLayout(m_advancedPart);
+    // Its longest label and a combo of a few digits fit the dialog's width,
+    // 3 units from the frame and from each other.
+    advanced->setContentsMargins(ui::DluToPixelsX(3, f), ui::DluToPixelsY(3, f), ui::DluToPixelsX(3, f),
+                                 ui::DluToPixelsY(3, f));
     auto* note = Named(new QLabel(Text("Nevhodná změna těchto údajů může negativně ovlivnit výkon aplikace !")),
                        IdAdvancedNote);
     note->setWordWrap(true);
     advanced->addWidget(note);
     auto* advancedForm = new QFormLayout;
+    advancedForm->setHorizontalSpacing(ui::DluToPixelsX(3, f));
     m_measuring = Named(new QComboBox, IdMeasuringInterval);
     for (int seconds : kMeasuringIntervals)
         m_measuring->addItem(QString::number(seconds), seconds);
@@ -118,23 +151,14 @@ void CAddInstrumentDlg::BuildControls()
     m_cyclic = Named(new QCheckBox(Text("Cyklický záznam")), IdCyclic);
     advanced->addWidget(m_cyclic);
     top->addWidget(m_advancedPart);
+    top->addStretch(1);
 
-    // The buttons keep their dialog-unit sizes: 85 and 39 wide, 14 high.
-    const QFont f = font();
-    auto* buttons = new QHBoxLayout;
-    m_advanced = Named(new QCheckBox(Text("   Pokročilé nastavení")), IdAdvanced);
-    m_advanced->setFixedSize(ui::DluToPixels(QSize(85, 14), f));
-    auto* ok = Named(new QPushButton(Text("OK")), 1);
-    auto* cancel = Named(new QPushButton(Text("Konec")), 2);
-    for (QPushButton* button : {ok, cancel})
-        button->setFixedSize(ui::DluToPixels(QSize(39, 14), f));
+    m_advanced = Named(new QCheckBox(Text("   Pokročilé nastavení"), this), IdAdvanced);
+    auto* ok = Named(new QPushButton(Text("OK"), this), 1);
+    auto* cancel = Named(new QPushButton(Text("Konec"), this), 2);
     ok->setDefault(true);
-    buttons->addWidget(m_advanced);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    top->addLayout(buttons);
     m_advancedPart->setVisible(false);
+    FitToDialogUnits();
 
     connect(ok, &QPushButton::clicked, this, &CAddInstrumentDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CAddInstrumentDlg::reject);
@@ -310,8 +334,44 @@ void CAddInstrumentDlg::UpdateControls()
     m_sync->setEnabled(TypeSynchronises(SelectedType()));
     if (m_advancedPart->isHidden() == m_advanced->isChecked()) {
         m_advancedPart->setVisible(m_advanced->isChecked());
-        adjustSize();
+        FitToDialogUnits();
     }
+}
+
+int CAddInstrumentDlg::ButtonsTopDlu() const
+{
+    return m_advanced->isChecked() ? kButtonsTopAdvancedDlu : kButtonsTopDlu;
+}
+
+void CAddInstrumentDlg::FitToDialogUnits()
+{
+    // The layout first takes in the part shown or hidden, so that the size
+    // it needs is that of now; a font that needs more room gets it.
+    layout()->activate();
+    const QSize wanted = ui::DluToPixels(QSize(kWidthDlu, ButtonsTopDlu() + kButtonHeightDlu + kMarginDlu), font());
+    resize(wanted.expandedTo(minimumSizeHint()));
+    PlaceButtons();
+}
+
+void CAddInstrumentDlg::PlaceButtons()
+{
+    const QFont f = font();
+    const int bottom = ButtonsTopDlu() + kButtonHeightDlu + kMarginDlu;
+    // A dialog grown past its dialog units keeps the row as far above its
+    // bottom edge.
+    const int shift = height() - ui::DluToPixelsY(bottom, f);
+    for (const ButtonPlace& place : kButtonPlaces) {
+        QRect r = ui::DluToPixels(QRect(place.left, ButtonsTopDlu(), place.width, kButtonHeightDlu), f);
+        r.translate(0, shift);
+        if (QWidget* button = Control<QWidget>(place.id))
+            button->setGeometry(r);
+    }
+}
+
+void CAddInstrumentDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    PlaceButtons();
 }
 
 void CAddInstrumentDlg::OnIdentify()

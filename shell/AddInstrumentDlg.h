@@ -70,6 +70,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
@@ -83,6 +84,11 @@ private:
     void OnIdentify();
     void OnBrowse();
     void UpdateControls();
+    // The dialog takes the size of its dialog units, with or without the
+    // advanced part, and its button row the place they give.
+    void FitToDialogUnits();
+    void PlaceButtons();
+    int ButtonsTopDlu() const;
     int SelectedType() const;
     bool TypeSynchronises(int type) const;
 

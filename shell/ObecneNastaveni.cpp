@@ -1,6 +1,9 @@
 #include "shell/ObecneNastaveni.h"
 
+#include "platform/ui/DialogUnits.h"
 #include "shell/FamilyDescriptor.h"
+
+#include <QLayout>
 
 #include <algorithm>
 
@@ -23,6 +26,10 @@ CObecneNastaveni::CObecneNastaveni(const QString& title, const CONSpolecne::Cont
             m_families.push_back({family->settingsSaveOrder, std::move(page)});
         }
     SetActivePage(firstPage);
+    // The sheet is as large as its dialog units make it, the family pages
+    // laid out to fit; only a font that needs more room makes it larger.
+    layout()->activate();
+    resize(ui::DluToPixels(QSize(kWidthDlu, kHeightDlu), font()).expandedTo(minimumSizeHint()));
 }
 
 std::vector<CGeneralSettingsFamilyPage*> CObecneNastaveni::SaveOrder() const

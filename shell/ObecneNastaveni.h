@@ -24,6 +24,10 @@ class CFamilyList;
 class CObecneNastaveni : public ui::CPropertySheet {
     Q_OBJECT
 public:
+    // The sheet's size in dialog units, with its tabs and buttons.
+    static constexpr int kWidthDlu = 424;
+    static constexpr int kHeightDlu = 384;
+
     // Without `families` the sheet has the common page only.
     CObecneNastaveni(const QString& title, const CONSpolecne::Context& context, QWidget* parent = nullptr,
                      int firstPage = 0, const CFamilyList* families = nullptr);

@@ -11,6 +11,7 @@
 #include "link_ui/TransferProgressDlg.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
+#include "platform/ui/ChildFrame.h"
 #include "platform/ui/DocTemplate.h"
 #include "shell/AboutDlg.h"
 
@@ -84,16 +85,17 @@ QORIN_SCREENS(ShellWindows)
             job.m_result = kDownloadOk;
         });
         view->SetImporter([](const CDownloadJob&, const CDownloadTarget&) -> BOOL { return FALSE; });
-        view->resize(560, 300);
+        // The window as the program opens it: its frame of 230 x 130 dialog units.
+        QWidget* window = view->GetParentFrame();
         document->StartDownload(instrument);
         const QDeadlineTimer deadline(5000);
         while (!deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        shot.save(view, QStringLiteral("CDownloaderView-running"));
+        shot.save(window, QStringLiteral("CDownloaderView-running"));
         finish = true;
         while (view->IsWorkerRunning() && !view->IsFinished())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        shot.save(view, QStringLiteral("CDownloaderView-finished"));
+        shot.save(window, QStringLiteral("CDownloaderView-finished"));
         view->OnCancel();
         QCoreApplication::processEvents();
     }
