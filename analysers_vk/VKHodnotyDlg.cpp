@@ -17,24 +17,12 @@ namespace analysers_vk {
 
 namespace {
 
-constexpr QSize kChartPage(268, 132);
-constexpr QSize kGroupPage(166, 76);
 constexpr QSize kGroupInColumn(166, 62);
 // The fullest arrangement: the 2 x 2 grid of charts ends 717 units across
 // and the column of groups 298 down; with the margins around them.
 constexpr QSize kFullest(723, 307);
-
-const char* const kTabCaptions[4] = {"U,I,...", "THD,...", "Výkony", "Ost."};
-const char* const kChartCaptions[4] = {"U-harL", "U-harS", "I-harL", "I-harS"};
-const char* const kChartTitles[4] = {"U - harmonické liché", "U - harmonické sudé", "I - harmonické liché",
-                                     "I - harmonické sudé"};
-
-// Pages of each tab strip by its mode: groups 0..3, charts 4..7.
-const std::vector<int> kPages[3][3] = {
-    {{0, 1, 2, 3}, {1, 2, 3}, {4, 5}},
-    {{4, 5, 6, 7}, {4, 5}, {6, 7}},
-    {{6, 7}, {}, {}},
-};
+// A group's page includes its strip.
+constexpr CVKPagedValues::PageLook kLook{QSize(166, 76), 4, true, false};
 
 // The value field that shows each quantity of the graph, in the order the
 // graph hands its quantities over.
@@ -49,11 +37,6 @@ constexpr std::array<int, CVKHodnotyDlg::kStatusBoxes> kStatusFields = {
 };
 
 const QColor kStatusIdle(0xD2, 0xD2, 0xD2);
-
-QString Caption(int page)
-{
-    return QString::fromUtf8(page < 4 ? kTabCaptions[page] : kChartCaptions[page - 4]);
-}
 
 } // namespace
 
@@ -233,19 +216,13 @@ private:
     QColor m_colour = kStatusIdle;
 };
 
-CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent)
+CVKHodnotyDlg::CVKHodnotyDlg(QWidget* parent) : CVKPagedValues(kFullest, kLook, kVKValuesDialogCaptionIds, parent)
 {
-    setAutoFillBackground(true);
     MakeHeader(m_name, m_time);
     BuildGroups();
-    for (int c = 0; c < 4; ++c)
-        m_charts[c] = new CVKHarmonicChart(QString::fromUtf8(kChartTitles[c]), c % 2 == 0, this);
-    for (int t = 0; t < kTabCount; ++t) {
-        m_tabs[t] = new QTabBar(this);
-        m_tabs[t]->setDrawBase(true);
-        m_tabs[t]->hide();
-        connect(m_tabs[t], &QTabBar::currentChanged, this, [this, t] { ShowTabPage(t); });
-    }
+    for (std::size_t c = 0; c < 4; ++c)
+        m_charts[c] = new CVKHarmonicChart(ChartTitle(int(c)), c % 2 == 0, this);
+    MakeStrips();
 }
 
 void CVKHodnotyDlg::BuildGroups()
@@ -270,63 +247,43 @@ void CVKHodnotyDlg::BuildGroups()
         pair->addWidget(box, 0, Qt::AlignVCenter);
         grid->addLayout(pair, row, column);
     };
-    auto header = [this](QGridLayout* grid, const QString& text, int row, int column, int id = 0) {
-        auto* label = new QLabel(text);
-        grid->addWidget(label, row, column, Qt::AlignCenter);
-        if (id)
-            RegisterField(id, label);
-    };
-    auto group = [this](int index) {
-        m_groups[index] = new QWidget(this);
-        auto* grid = new QGridLayout(m_groups[index]);
-        grid->setContentsMargins(2, 2, 2, 2);
-        grid->setSpacing(2);
-        return grid;
-    };
     const QStringList phases = {QStringLiteral("L1"), QStringLiteral("L2"), QStringLiteral("L3")};
 
-    QGridLayout* g1 = group(0);
-    const CValuesDialogCaptionIds& captions = kVKValuesDialogCaptionIds;
-    header(g1, CValuesDialogCaptions::VoltageCaption(false, 1), 0, 1, captions.phaseVoltage);
-    header(g1, CValuesDialogCaptions::VoltageCaption(true, 1), 0, 2, captions.lineVoltage);
-    header(g1, CValuesDialogCaptions::CurrentCaption(1), 0, 3, captions.current);
-    header(g1, QStringLiteral("cos"), 0, 4);
+    QGridLayout* g1 = MakeGroup(0);
+    AddVoltageCaptions(g1);
     const int ids1[4] = {1021, 1033, 1024, 1027};
     for (int p = 0; p < 3; ++p) {
-        header(g1, phases[p], p + 1, 0);
+        AddCaption(g1, phases[p], p + 1, 0);
         for (int c = 0; c < 4; ++c)
             field(g1, ids1[c] + p, p + 1, c + 1);
     }
 
-    QGridLayout* g2 = group(1);
-    header(g2, QStringLiteral("THDU[%]"), 0, 1);
-    header(g2, QStringLiteral("THDI[%]"), 0, 2);
+    QGridLayout* g2 = MakeGroup(1);
+    AddCaption(g2, QStringLiteral("THDU[%]"), 0, 1);
+    AddCaption(g2, QStringLiteral("THDI[%]"), 0, 2);
     for (int p = 0; p < 3; ++p) {
-        header(g2, phases[p], p + 1, 0);
+        AddCaption(g2, phases[p], p + 1, 0);
         field(g2, 1038 + p, p + 1, 1);
         field(g2, 1041 + p, p + 1, 2);
     }
-    header(g2, QStringLiteral("Fr [Hz]:"), 0, 3);
+    AddCaption(g2, QStringLiteral("Fr [Hz]:"), 0, 3);
     field(g2, 1049, 1, 3);
-    header(g2, QStringLiteral("t [C]:"), 2, 3);
+    AddCaption(g2, QStringLiteral("t [C]:"), 2, 3);
     field(g2, 1048, 3, 3);
 
-    QGridLayout* g3 = group(2);
-    const int powerCaptions[3] = {captions.power, captions.reactive, captions.apparent};
-    for (int kind = 0; kind < 3; ++kind)
-        header(g3, CValuesDialogCaptions::PowerCaption(kind, 1), 0, kind + 1, powerCaptions[kind]);
-    header(g3, QStringLiteral("PF"), 0, 4);
+    QGridLayout* g3 = MakeGroup(2);
+    AddPowerCaptions(g3);
     const int ids3[4] = {1213, 1217, 1221, 1225};
     for (int p = 0; p < 4; ++p) {
-        header(g3, p < 3 ? phases[p] : QStringLiteral("3F"), p + 1, 0);
+        AddCaption(g3, p < 3 ? phases[p] : QStringLiteral("3F"), p + 1, 0);
         for (int c = 0; c < 4; ++c)
             field(g3, ids3[c] + p, p + 1, c + 1);
     }
 
-    QGridLayout* g4 = group(3);
+    QGridLayout* g4 = MakeGroup(3);
     const QStringList c4 = {QStringLiteral("Záznam od:"), QStringLiteral("do:"), QStringLiteral("Soubor:")};
     for (int r = 0; r < 3; ++r) {
-        header(g4, c4[r], r, 0);
+        AddCaption(g4, c4[r], r, 0);
         field(g4, 1044 + r, r, 1);
     }
     for (QWidget* g : m_groups)
@@ -371,9 +328,7 @@ int CVKHodnotyDlg::ChooseState(int w, int h, bool keepHeader)
 void CVKHodnotyDlg::SetValues(const CVKValueTexts& t)
 {
     if (t.hasValues)
-        for (const CValuesDialogCaption& caption :
-             m_captions.Update(t.voltageMultiplier, t.currentMultiplier, t.powerMultiplier))
-            SetField(caption.control, caption.text);
+        UpdateCaptions(t.voltageMultiplier, t.currentMultiplier, t.powerMultiplier);
     for (int p = 0; p < 3; ++p) {
         SetField(1021 + p, t.u[p]);
         SetField(1033 + p, t.uLine[p]);
@@ -392,10 +347,10 @@ void CVKHodnotyDlg::SetValues(const CVKValueTexts& t)
     SetField(1220, t.q3);
     SetField(1224, t.s3);
     SetField(1228, t.pf3);
-    m_charts[0]->SetBars(t.voltageOdd);
-    m_charts[1]->SetBars(t.voltageEven);
-    m_charts[2]->SetBars(t.currentOdd);
-    m_charts[3]->SetBars(t.currentEven);
+    Chart(0)->SetBars(t.voltageOdd);
+    Chart(1)->SetBars(t.voltageEven);
+    Chart(2)->SetBars(t.currentOdd);
+    Chart(3)->SetBars(t.currentEven);
 }
 
 void CVKHodnotyDlg::SetHeader(const QString& name, const QString& time)
@@ -407,70 +362,16 @@ void CVKHodnotyDlg::SetHeader(const QString& name, const QString& time)
 void CVKHodnotyDlg::ShowFileFields(bool show)
 {
     m_fileFields = show;
-    m_name->setVisible(show && m_state != 7);
-    m_time->setVisible(show && m_state != 7);
-}
-
-void CVKHodnotyDlg::ResetLayout()
-{
-    int t1 = -1, t2 = -1, t3 = -1;
-    GetTabs(t1, t2, t3);
-    m_state = -1;
-    Layout(true);
-    SetTabs(t1, t2, t3);
-}
-
-QWidget* CVKHodnotyDlg::PageOf(int tab, int mode, int page) const
-{
-    if (mode < 0)
-        return nullptr;
-    const std::vector<int>& pages = kPages[tab][mode];
-    if (page < 0 || page >= static_cast<int>(pages.size()))
-        return nullptr;
-    const int item = pages[static_cast<std::size_t>(page)];
-    return item < 4 ? m_groups[static_cast<std::size_t>(item)] : m_charts[static_cast<std::size_t>(item - 4)];
-}
-
-void CVKHodnotyDlg::PlaceTab(int index, int mode, QPoint dlu)
-{
-    QTabBar* bar = m_tabs[index];
-    m_modes[index] = mode;
-    QStringList captions;
-    for (int item : kPages[index][mode])
-        captions << Caption(item);
-    const bool charts = kPages[index][mode].front() >= 4;
-    FillStrip(bar, captions, QRect(dlu, charts ? kChartPage : kGroupPage));
-    ShowTabPage(index);
-}
-
-void CVKHodnotyDlg::ShowTabPage(int index)
-{
-    const int mode = m_modes[index];
-    QTabBar* bar = m_tabs[index];
-    if (mode < 0 || bar->isHidden())
-        return;
-    const bool charts = kPages[index][mode].front() >= 4;
-    const QSize page = charts ? kChartPage : kGroupPage;
-    ShowCurrentPage(bar, 4, ui::DluToPixelsY(page.height(), font()) - bar->height() - 6,
-                    [this, index, mode](int p) { return PageOf(index, mode, p); }, false);
+    m_name->setVisible(show && m_arrangement != 7);
+    m_time->setVisible(show && m_arrangement != 7);
 }
 
 void CVKHodnotyDlg::Layout(bool force)
 {
-    const int w = ui::PixelsToDluX(width(), font());
-    const int h = ui::PixelsToDluY(height(), font());
-    const int state = ChooseState(w, h, m_keepHeader);
-    if (state == m_state && !force)
+    const QSize dlu = ClientDlu();
+    const int state = ChooseState(dlu.width(), dlu.height(), m_keepHeader);
+    if (!BeginLayout(state, force))
         return;
-    m_state = state;
-    for (QWidget* g : m_groups)
-        g->hide();
-    for (QWidget* c : m_charts)
-        c->hide();
-    for (int t = 0; t < kTabCount; ++t) {
-        m_tabs[t]->hide();
-        m_modes[t] = -1;
-    }
     const bool header = state != 7 && m_fileFields;
     m_name->setVisible(header);
     m_time->setVisible(header);
@@ -489,69 +390,34 @@ void CVKHodnotyDlg::Layout(bool force)
         m_groups[0]->show();
     };
     switch (state) {
-    case 0: {
+    case 0:
         column({22, 91, 162, 236});
-        const QRect charts[4] = {Dlu(176, 22, 268, 132), Dlu(176, 161, 268, 132), Dlu(449, 22, 268, 132),
-                                 Dlu(449, 161, 268, 132)};
-        for (int c = 0; c < 4; ++c) {
-            m_charts[c]->setGeometry(charts[c]);
-            m_charts[c]->show();
-        }
+        ShowChartGrid();
         break;
-    }
     case 1:
         column({22, 91, 162, 236});
-        PlaceTab(0, 2, {181, 7});
-        PlaceTab(1, 2, {181, 156});
+        PlaceStrip(0, 2, {181, 7});
+        PlaceStrip(1, 2, {181, 156});
         break;
     case 2:
         firstGroup();
-        PlaceTab(0, 1, {5, 85});
-        PlaceTab(1, 1, {181, 22});
-        PlaceTab(2, 0, {459, 22});
+        PlaceStrip(0, 1, {5, 85});
+        PlaceStrip(1, 1, {181, 22});
+        PlaceStrip(2, 0, {459, 22});
         break;
     case 3:
         firstGroup();
-        PlaceTab(0, 1, {5, 85});
-        PlaceTab(1, 0, {181, 22});
+        PlaceStrip(0, 1, {5, 85});
+        PlaceStrip(1, 0, {181, 22});
         break;
     case 4: column({22, 93, 164, 235}); break;
     case 5:
         firstGroup();
-        PlaceTab(0, 1, {5, 85});
+        PlaceStrip(0, 1, {5, 85});
         break;
-    case 6: PlaceTab(0, 0, {5, 22}); break;
-    default: PlaceTab(0, 0, {5, 5}); break;
+    case 6: PlaceStrip(0, 0, {5, 22}); break;
+    default: PlaceStrip(0, 0, {5, 5}); break;
     }
-}
-
-void CVKHodnotyDlg::SetTabs(int tab1, int tab2, int tab3)
-{
-    const int wanted[kTabCount] = {tab1, tab2, tab3};
-    for (int t = 0; t < kTabCount; ++t) {
-        const int mode = m_modes[t];
-        if (mode < 0 || wanted[t] < 0)
-            continue;
-        if (wanted[t] < static_cast<int>(kPages[t][mode].size()))
-            m_tabs[t]->setCurrentIndex(wanted[t]);
-    }
-}
-
-void CVKHodnotyDlg::GetTabs(int& tab1, int& tab2, int& tab3) const
-{
-    int out[kTabCount];
-    for (int t = 0; t < kTabCount; ++t) {
-        const int mode = m_modes[t];
-        if (mode < 0) {
-            out[t] = -1;
-            continue;
-        }
-        const int last = static_cast<int>(kPages[t][mode].size()) - 1;
-        out[t] = std::clamp(m_tabs[t]->currentIndex(), 0, std::max(0, last));
-    }
-    tab1 = out[0];
-    tab2 = out[1];
-    tab3 = out[2];
 }
 
 } // namespace analysers_vk

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "analysers_vk/VKValuesBase.h"
-#include "archive/store/VKDisplayValues.h"
+#include "analysers_vk/VKPagedValues.h"
 
 #include <QColor>
 #include <QFont>
@@ -67,10 +66,10 @@ class CVKStatusBox;
 // The newest values of a VK analyser as numbers and harmonic charts. Its
 // owners fill the fields; the panel itself only arranges four value groups,
 // four charts and up to three tab strips by the size it is given.
-class CVKHodnotyDlg : public CVKValuesBase {
+class CVKHodnotyDlg : public CVKPagedValues {
     Q_OBJECT
 public:
-    enum { kTabCount = 3, kStatusBoxes = 36 };
+    enum { kTabCount = kStrips, kStatusBoxes = 36 };
 
     explicit CVKHodnotyDlg(QWidget* parent = nullptr);
 
@@ -80,7 +79,6 @@ public:
     void SetValues(const CVKValueTexts& texts);
     void SetHeader(const QString& name, const QString& time);
 
-    void ResetLayout();
     // The graph's shown flags and colours of its quantities (as
     // `CVKGrafAktual::GetAllQuantities` lists them): a value field's box
     // takes its quantity's colour while the graph shows it, grey otherwise.
@@ -88,34 +86,21 @@ public:
                             const std::array<std::uint32_t, kStatusBoxes>& colours);
     // The status box beside a value field; null for a field without one.
     QWidget* StatusBox(int fieldId) const;
-    void SetTabs(int tab1, int tab2, int tab3);
-    void GetTabs(int& tab1, int& tab2, int& tab3) const;
     void ShowFileFields(bool show);
     void SetKeepHeader(bool keep) { m_keepHeader = keep; }
 
-    int State() const { return m_state; }
-    QTabBar* Tab(int index) const { return m_tabs[index]; }
-    int TabMode(int index) const { return m_modes[index]; }
-    QWidget* Group(int index) const { return m_groups[index]; }
-    CVKHarmonicChart* Chart(int index) const { return m_charts[index]; }
+    int State() const { return m_arrangement; }
+    int TabMode(int index) const { return m_modes[std::size_t(index)]; }
+    QWidget* Group(int index) const { return m_groups[std::size_t(index)]; }
+    CVKHarmonicChart* Chart(int index) const { return static_cast<CVKHarmonicChart*>(m_charts[std::size_t(index)]); }
 
 private:
     void BuildGroups();
     void Layout(bool force) override;
-    void PlaceTab(int index, int mode, QPoint dlu);
-    void ShowTabPage(int index);
-    QWidget* PageOf(int tab, int mode, int page) const;
 
-    std::array<QWidget*, 4> m_groups{};
-    std::array<CVKHarmonicChart*, 4> m_charts{};
     std::array<CVKStatusBox*, kStatusBoxes> m_statusBoxes{};
-    std::array<QTabBar*, kTabCount> m_tabs{};
-    std::array<int, kTabCount> m_modes{-1, -1, -1};
     QLabel* m_name = nullptr;
     QLabel* m_time = nullptr;
-    // The unit captions follow the multipliers the values are divided by.
-    CValuesDialogCaptions m_captions{kVKValuesDialogCaptionIds};
-    int m_state = -1;
     bool m_keepHeader = false;
     bool m_fileFields = true;
 };

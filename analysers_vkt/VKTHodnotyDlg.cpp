@@ -20,22 +20,12 @@ namespace analysers_vkt {
 namespace {
 
 constexpr QSize kTablePage(166, 80);
-constexpr QSize kChartPage(268, 132);
 // The fullest arrangement: the 2 x 2 grid of charts ends 717 units across
 // and the column of tables 328 down; with the margins around them.
 constexpr QSize kFullest(723, 339);
-
-const char* const kTableCaptions[4] = {"U,I,...", "THD,...", "Výkony", "Ost."};
-const char* const kChartCaptions[4] = {"U-harL", "U-harS", "I-harL", "I-harS"};
-const char* const kChartTitles[4] = {"U - harmonické liché", "U - harmonické sudé", "I - harmonické liché",
-                                     "I - harmonické sudé"};
-
-// Pages of each strip by its kind: tables 0..3, charts 4..7.
-const std::vector<int> kPages[3][3] = {
-    {{0, 1, 2, 3}, {1, 2, 3}, {4, 5}},
-    {{4, 5, 6, 7}, {4, 5}, {6, 7}},
-    {{6, 7}, {}, {}},
-};
+// A table's page is the table's own size under its strip, raised over the
+// file's name.
+constexpr analysers_vk::CVKPagedValues::PageLook kLook{kTablePage, 3, false, true};
 
 // Channel colours of the charts (COLORREF values of the program).
 QColor FromColorRef(std::uint32_t c)
@@ -44,11 +34,6 @@ QColor FromColorRef(std::uint32_t c)
 }
 const std::uint32_t kChannelColours[4] = {0xCD12A3, 0x1C770B, 0x1208D1, 0x790F08};
 constexpr std::uint32_t kChartBackground = 0xF9DFCA;
-
-QString PageCaption(int item)
-{
-    return QString::fromUtf8(item < 4 ? kTableCaptions[item] : kChartCaptions[item - 4]);
-}
 
 // Values at or below this are markers, not measurements.
 constexpr float kMarker = -999999.0f;
@@ -172,7 +157,7 @@ void CVKTHarmonicChart::paintEvent(QPaintEvent*)
     painter.setFont(bold);
     painter.setPen(Qt::black);
     const int titleH = QFontMetrics(bold).height();
-    painter.drawText(QRect(0, 1, r.width(), titleH), Qt::AlignHCenter, QString::fromUtf8(kChartTitles[m_kind]));
+    painter.drawText(QRect(0, 1, r.width(), titleH), Qt::AlignHCenter, CVKTHodnotyDlg::ChartTitle(m_kind));
 
     painter.setFont(normal);
     const QFontMetrics fm(normal);
@@ -250,9 +235,8 @@ void CVKTHarmonicChart::paintEvent(QPaintEvent*)
 
 // ---- the dialog --------------------------------------------------------------------
 
-CVKTHodnotyDlg::CVKTHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent)
+CVKTHodnotyDlg::CVKTHodnotyDlg(QWidget* parent) : CVKPagedValues(kFullest, kLook, kVKTValuesDialogCaptionIds, parent)
 {
-    setAutoFillBackground(true);
     m_file = new QLabel(this);
     m_file->setObjectName(QStringLiteral("1286"));
     RegisterField(1286, m_file);
@@ -263,12 +247,7 @@ CVKTHodnotyDlg::CVKTHodnotyDlg(QWidget* parent) : CVKValuesBase(kFullest, parent
         m_charts[std::size_t(c)] = new CVKTHarmonicChart(c, this);
         m_charts[std::size_t(c)]->hide();
     }
-    for (int t = 0; t < kTabCount; ++t) {
-        m_tabs[std::size_t(t)] = new QTabBar(this);
-        m_tabs[std::size_t(t)]->setDrawBase(true);
-        m_tabs[std::size_t(t)]->hide();
-        connect(m_tabs[std::size_t(t)], &QTabBar::currentChanged, this, [this, t] { ShowStripPage(t); });
-    }
+    MakeStrips();
     m_shown.fill(0);
     m_colours.fill(0);
 }
@@ -285,41 +264,23 @@ QLabel* CVKTHodnotyDlg::AddField(QGridLayout* grid, int id, int row, int column)
 
 void CVKTHodnotyDlg::BuildTables()
 {
-    auto header = [this](QGridLayout* grid, const QString& text, int row, int column, int id = 0) {
-        auto* label = new QLabel(text);
-        grid->addWidget(label, row, column, Qt::AlignCenter);
-        if (id)
-            RegisterField(id, label);
-        return label;
-    };
-    auto table = [this](int index) {
-        m_tables[std::size_t(index)] = new QWidget(this);
-        auto* grid = new QGridLayout(m_tables[std::size_t(index)]);
-        grid->setContentsMargins(2, 2, 2, 2);
-        grid->setSpacing(2);
-        return grid;
-    };
     const QStringList rows = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")};
 
-    QGridLayout* ui = table(0);
-    const CValuesDialogCaptionIds& captions = kVKTValuesDialogCaptionIds;
-    header(ui, CValuesDialogCaptions::VoltageCaption(false, 1), 0, 1, captions.phaseVoltage);
-    header(ui, CValuesDialogCaptions::VoltageCaption(true, 1), 0, 2, captions.lineVoltage);
-    header(ui, CValuesDialogCaptions::CurrentCaption(1), 0, 3, captions.current);
-    header(ui, QStringLiteral("cos"), 0, 4);
+    QGridLayout* ui = MakeGroup(0);
+    AddVoltageCaptions(ui);
     const int first[4] = {1015, 1031, 1050, 1058};
     for (int row = 0; row < 4; ++row) {
-        header(ui, rows[row], row + 1, 0);
+        AddCaption(ui, rows[row], row + 1, 0);
         for (int c = 0; c < 4; ++c)
             if (c != 1 || row < 3)
                 AddField(ui, first[c] + row, row + 1, c + 1);
     }
 
-    QGridLayout* thd = table(1);
-    header(thd, QStringLiteral("THDU[%]"), 0, 1);
-    header(thd, QStringLiteral("THDI[%]"), 0, 2);
+    QGridLayout* thd = MakeGroup(1);
+    AddCaption(thd, QStringLiteral("THDU[%]"), 0, 1);
+    AddCaption(thd, QStringLiteral("THDI[%]"), 0, 2);
     for (int row = 0; row < 4; ++row) {
-        header(thd, rows[row], row + 1, 0);
+        AddCaption(thd, rows[row], row + 1, 0);
         AddField(thd, 1112 + row, row + 1, 1);
         AddField(thd, 1121 + row, row + 1, 2);
     }
@@ -327,33 +288,30 @@ void CVKTHodnotyDlg::BuildTables()
                                  QStringLiteral("I / O")};
     const int singleIds[4] = {1023, 1024, 1049, 1048};
     for (int s = 0; s < 4; ++s) {
-        header(thd, singles[s], s + 1, 3);
+        AddCaption(thd, singles[s], s + 1, 3);
         AddField(thd, singleIds[s], s + 1, 4);
     }
 
-    QGridLayout* powers = table(2);
-    const int powerCaptions[3] = {captions.power, captions.reactive, captions.apparent};
-    for (int kind = 0; kind < 3; ++kind)
-        header(powers, CValuesDialogCaptions::PowerCaption(kind, 1), 0, kind + 1, powerCaptions[kind]);
-    header(powers, QStringLiteral("PF"), 0, 4);
+    QGridLayout* powers = MakeGroup(2);
+    AddPowerCaptions(powers);
     const int powerIds[4] = {1071, 1082, 1092, 1245};
     for (int row = 0; row < 5; ++row) {
-        QLabel* label = header(powers, row < 4 ? rows[row] : QStringLiteral("3f"), row + 1, 0);
+        QLabel* label = AddCaption(powers, row < 4 ? rows[row] : QStringLiteral("3f"), row + 1, 0);
         if (row == 4)
             m_sumLabels[0] = label;
         for (int c = 0; c < 4; ++c)
             AddField(powers, powerIds[c] + row, row + 1, c + 1);
     }
 
-    QGridLayout* head = table(3);
+    QGridLayout* head = MakeGroup(3);
     const QStringList headCaptions = {QStringLiteral("Záznam od:"), QStringLiteral("do:"), QStringLiteral("Soubor:"),
                                       QStringLiteral("Typ hodnot:")};
     const int headIds[4] = {1044, 1045, 1046, 1062};
     for (int r = 0; r < 4; ++r) {
-        header(head, headCaptions[r], r, 0);
+        AddCaption(head, headCaptions[r], r, 0);
         AddField(head, headIds[r], r, 1)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
-    for (QWidget* t : m_tables)
+    for (QWidget* t : m_groups)
         t->hide();
 }
 
@@ -387,9 +345,7 @@ void CVKTHodnotyDlg::SetValues(const CVKTValueTexts& t)
 {
     m_texts = t;
     if (t.hasValues)
-        for (const CValuesDialogCaption& caption :
-             m_captions.Update(t.voltageMultiplier, t.currentMultiplier, t.powerMultiplier))
-            SetField(caption.control, caption.text);
+        UpdateCaptions(t.voltageMultiplier, t.currentMultiplier, t.powerMultiplier);
     for (int c = 0; c < 4; ++c) {
         const auto i = std::size_t(c);
         SetField(1015 + c, t.u[i]);
@@ -434,10 +390,10 @@ void CVKTHodnotyDlg::SetValues(const CVKTValueTexts& t)
             take(fundamental / 10.0f);
     }
     const int decade = m_decade.Update(largest);
-    m_charts[0]->SetValues(uOdd, 0);
-    m_charts[1]->SetValues(uEven, 0);
-    m_charts[2]->SetValues(iOdd, decade);
-    m_charts[3]->SetValues(iEven, decade);
+    Chart(0)->SetValues(uOdd, 0);
+    Chart(1)->SetValues(uEven, 0);
+    Chart(2)->SetValues(iOdd, decade);
+    Chart(3)->SetValues(iEven, decade);
 }
 
 void CVKTHodnotyDlg::SetWindowTexts(const QString& from, const QString& to, const QString& file, const QString& kind)
@@ -477,77 +433,19 @@ void CVKTHodnotyDlg::mousePressEvent(QMouseEvent* event)
     QWidget::mousePressEvent(event);
 }
 
-void CVKTHodnotyDlg::ResetLayout()
-{
-    int t1 = -1, t2 = -1, t3 = -1;
-    GetActiveTab(t1, t2, t3);
-    m_class = -1;
-    Layout(true);
-    SetActiveTab(t1, t2, t3);
-}
-
-int CVKTHodnotyDlg::ItemCount(int index) const
-{
-    const int kind = m_kinds[std::size_t(index)];
-    return kind < 0 ? 0 : int(kPages[index][kind].size());
-}
-
-QWidget* CVKTHodnotyDlg::PageOf(int index, int page) const
-{
-    const int kind = m_kinds[std::size_t(index)];
-    if (kind < 0 || page < 0 || page >= ItemCount(index))
-        return nullptr;
-    const int item = kPages[index][kind][std::size_t(page)];
-    return item < 4 ? m_tables[std::size_t(item)] : static_cast<QWidget*>(m_charts[std::size_t(item - 4)]);
-}
-
-void CVKTHodnotyDlg::PlaceStrip(int index, int kind, QPoint dlu)
-{
-    QTabBar* bar = m_tabs[std::size_t(index)];
-    m_kinds[std::size_t(index)] = kind;
-    QStringList captions;
-    for (int item : kPages[index][kind])
-        captions << PageCaption(item);
-    const bool charts = kPages[index][kind].front() >= 4;
-    FillStrip(bar, captions, QRect(dlu, charts ? kChartPage : kTablePage));
-    ShowStripPage(index);
-}
-
-void CVKTHodnotyDlg::ShowStripPage(int index)
-{
-    const int kind = m_kinds[std::size_t(index)];
-    QTabBar* bar = m_tabs[std::size_t(index)];
-    if (kind < 0 || bar->isHidden())
-        return;
-    const bool charts = kPages[index][kind].front() >= 4;
-    const QSize page = charts ? kChartPage : kTablePage;
-    ShowCurrentPage(bar, 3, ui::DluToPixelsY(page.height(), font()), [this, index](int p) { return PageOf(index, p); },
-                    true);
-}
-
 void CVKTHodnotyDlg::Layout(bool force)
 {
-    const int w = ui::PixelsToDluX(width(), font());
-    const int h = ui::PixelsToDluY(height(), font());
-    const int cls = LayoutClass(w, h, m_archive);
-    if (cls == m_class && !force)
+    const QSize dlu = ClientDlu();
+    const int cls = LayoutClass(dlu.width(), dlu.height(), m_archive);
+    if (!BeginLayout(cls, force))
         return;
-    m_class = cls;
-    for (QWidget* t : m_tables)
-        t->hide();
-    for (QWidget* c : m_charts)
-        c->hide();
-    for (int t = 0; t < kTabCount; ++t) {
-        m_tabs[std::size_t(t)]->hide();
-        m_kinds[std::size_t(t)] = -1;
-    }
     m_file->setVisible(cls != 7);
     // The file's name takes the row above the tables: an archive name with
     // its period does not fit the 70 units of the model's name.
     if (cls != 7)
         m_file->setGeometry(Dlu(5, 5, kTablePage.width(), 12));
     auto table = [this](int index, int y) {
-        QWidget* t = m_tables[std::size_t(index)];
+        QWidget* t = m_groups[std::size_t(index)];
         t->setGeometry(Dlu(5, y, kTablePage.width(), index == 3 ? 60 : kTablePage.height()));
         t->show();
     };
@@ -558,16 +456,10 @@ void CVKTHodnotyDlg::Layout(bool force)
         table(3, 268);
     };
     switch (cls) {
-    case 0: {
+    case 0:
         tables();
-        const QRect charts[4] = {Dlu(176, 22, 268, 132), Dlu(176, 161, 268, 132), Dlu(449, 22, 268, 132),
-                                 Dlu(449, 161, 268, 132)};
-        for (int c = 0; c < 4; ++c) {
-            m_charts[std::size_t(c)]->setGeometry(charts[c]);
-            m_charts[std::size_t(c)]->show();
-        }
+        ShowChartGrid();
         break;
-    }
     case 1:
         tables();
         PlaceStrip(0, 2, {181, 7});
@@ -592,26 +484,6 @@ void CVKTHodnotyDlg::Layout(bool force)
         PlaceStrip(1, 0, {181, 22});
         break;
     }
-}
-
-void CVKTHodnotyDlg::SetActiveTab(int tab1, int tab2, int tab3)
-{
-    const int wanted[kTabCount] = {tab1, tab2, tab3};
-    for (int t = 0; t < kTabCount; ++t)
-        if (wanted[t] >= 0 && wanted[t] < ItemCount(t))
-            m_tabs[std::size_t(t)]->setCurrentIndex(wanted[t]);
-}
-
-void CVKTHodnotyDlg::GetActiveTab(int& tab1, int& tab2, int& tab3) const
-{
-    int out[kTabCount];
-    for (int t = 0; t < kTabCount; ++t) {
-        const int count = ItemCount(t);
-        out[t] = count == 0 ? -1 : std::clamp(m_tabs[std::size_t(t)]->currentIndex(), 0, count - 1);
-    }
-    tab1 = out[0];
-    tab2 = out[1];
-    tab3 = out[2];
 }
 
 } // namespace analysers_vkt

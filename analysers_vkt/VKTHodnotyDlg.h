@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysers_vk/VKValuesBase.h"
+#include "analysers_vk/VKPagedValues.h"
 #include "archive/store/VKTDisplayValues.h"
 
 #include <array>
@@ -73,10 +73,10 @@ private:
 // The newest VKT values as tables and harmonic charts. Its hosts (live and
 // archive view, floating panel) fill it; it lays itself out by the size it
 // is given in one of eight classes with up to three tab strips.
-class CVKTHodnotyDlg : public analysers_vk::CVKValuesBase {
+class CVKTHodnotyDlg : public analysers_vk::CVKPagedValues {
     Q_OBJECT
 public:
-    enum { kTabCount = 3, kQuantities = 46 };
+    enum { kTabCount = kStrips, kQuantities = 46 };
 
     explicit CVKTHodnotyDlg(QWidget* parent = nullptr);
 
@@ -104,16 +104,17 @@ public:
     const std::array<std::uint32_t, kQuantities>& Colours() const { return m_colours; }
     const std::array<int, kQuantities>& Shown() const { return m_shown; }
 
-    void ResetLayout();
-    void SetActiveTab(int tab1, int tab2, int tab3);
-    void GetActiveTab(int& tab1, int& tab2, int& tab3) const;
+    void SetActiveTab(int tab1, int tab2, int tab3) { SetTabs(tab1, tab2, tab3); }
+    void GetActiveTab(int& tab1, int& tab2, int& tab3) const { GetTabs(tab1, tab2, tab3); }
 
-    int Class() const { return m_class; }
+    int Class() const { return m_arrangement; }
     int CurrentDecade() const { return m_decade.Decade(); }
-    QTabBar* Tab(int index) const { return m_tabs[std::size_t(index)]; }
-    int TabKind(int index) const { return m_kinds[std::size_t(index)]; }
-    QWidget* Table(int index) const { return m_tables[std::size_t(index)]; }
-    CVKTHarmonicChart* Chart(int index) const { return m_charts[std::size_t(index)]; }
+    int TabKind(int index) const { return m_modes[std::size_t(index)]; }
+    QWidget* Table(int index) const { return m_groups[std::size_t(index)]; }
+    CVKTHarmonicChart* Chart(int index) const
+    {
+        return static_cast<CVKTHarmonicChart*>(m_charts[std::size_t(index)]);
+    }
 
 signals:
     // A right click: the floating panel shows its menu, the views ignore it.
@@ -125,24 +126,13 @@ protected:
 private:
     void BuildTables();
     void Layout(bool force) override;
-    void PlaceStrip(int index, int kind, QPoint dlu);
-    void ShowStripPage(int index);
-    int ItemCount(int index) const;
-    QWidget* PageOf(int index, int page) const;
     QLabel* AddField(QGridLayout* grid, int id, int row, int column);
 
-    std::array<QWidget*, 4> m_tables{};
-    std::array<CVKTHarmonicChart*, 4> m_charts{};
-    std::array<QTabBar*, kTabCount> m_tabs{};
-    std::array<int, kTabCount> m_kinds{-1, -1, -1};
     QLabel* m_sumLabels[4] = {};
     QLabel* m_file = nullptr;
-    int m_class = -1;
     bool m_archive = false;
     std::uint32_t m_mask = 0xFF;
     CVKTValueTexts m_texts;
-    // The unit captions follow the multipliers the values are divided by.
-    CValuesDialogCaptions m_captions{kVKTValuesDialogCaptionIds};
     CVKTCurrentDecade m_decade;
     std::array<int, kQuantities> m_shown{};
     std::array<std::uint32_t, kQuantities> m_colours{};

@@ -49,7 +49,7 @@ int CArchivGraphFeed::GetNewestRecordPos(const CArchivRecordList& list, int curr
                                          int windowSpan)
 {
     const CArchivRecord* r = RecordAt(list, current);
-    if (!r || windowSpan == 0)
+    if (!r || windowSpan == 0 || windowStart.GetTime() == 0)
         return 0;
     return int(double(Diff(CTime(r->time), windowStart)) * 30000.0 / windowSpan);
 }
@@ -57,7 +57,7 @@ int CArchivGraphFeed::GetNewestRecordPos(const CArchivRecordList& list, int curr
 int CArchivGraphFeed::GetRecordPos(const CArchivRecordList& list, int current, CTime origin, int span, int width)
 {
     const CArchivRecord* r = RecordAt(list, current);
-    if (!r || span == 0)
+    if (!r || span == 0 || origin.GetTime() == 0)
         return 0;
     // In 64 bits: a day of seconds times the axis width does not fit 32.
     return int(Diff(CTime(r->time), origin) * width / span);
@@ -158,10 +158,12 @@ void CArchivGraphFeed::RefreshGraphs(const LiveLists& live)
         if (m_origin.GetTime() == 0) {
             // Recording with the graphs never shown has no base yet: the
             // current list's first point starts one, else the axis would
-            // count from 1970. Without a point there is no time to show.
-            if (CountPoints(ListAt(live, 0)) == 0)
+            // count from 1970. Without a point, or with one of no time,
+            // there is no time to show.
+            const CTime first = FirstDataTime(ListAt(live, 0), live.now);
+            if (CountPoints(ListAt(live, 0)) == 0 || first.GetTime() == 0)
                 return;
-            m_origin = FirstDataTime(ListAt(live, 0), live.now);
+            m_origin = first;
             if (m_span <= 0)
                 m_span = kEmptyListSpan;
             SetTimeBase(false, false);
@@ -194,6 +196,33 @@ void CArchivGraphFeed::Clear()
             list.clear();
 }
 
+namespace {
+
+// The first record time (see FirstDataTime) of the window's first block that
+// holds records and the last record's time of its last such block; both 0
+// when no block holds one. False when a block could not be read.
+bool WindowBounds(const CArchivGraphFeed::BlockReader& read, int firstBlock, int blockCount, int slotCount,
+                  CTime& first, CTime& last)
+{
+    CArchivRecordList block;
+    int b = 0;
+    for (; b < blockCount && block.empty(); ++b)
+        if (!read(archive::WrapBlockIndex(firstBlock, b, slotCount), block))
+            return false;
+    if (block.empty())
+        return true;
+    first = CArchivGraphFeed::FirstDataTime(block, CTime(0));
+    const int firstFull = b - 1;
+    block.clear();
+    for (b = blockCount - 1; b >= firstFull && block.empty(); --b)
+        if (!read(archive::WrapBlockIndex(firstBlock, b, slotCount), block))
+            return false;
+    last = CTime(block.back().time);
+    return true;
+}
+
+} // namespace
+
 bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int blockCount, int slotCount,
                                   const LoadObserver& observer, CTime windowStart, int windowSpan)
 {
@@ -201,30 +230,34 @@ bool CArchivGraphFeed::LoadWindow(const BlockReader& read, int firstBlock, int b
         if (observer.progress)
             observer.progress(percent);
     };
-    if (blockCount <= 0) {
+    const auto empty = [this] {
         m_registry.FreeSeriesPoints(m_kind);
         for (auto& channel : m_stages)
             for (auto& list : channel)
                 list.clear();
         return true;
-    }
-    CArchivRecordList block;
-    if (!read(firstBlock, block))
+    };
+    if (blockCount <= 0)
+        return empty();
+    CTime first, last;
+    if (!WindowBounds(read, firstBlock, blockCount, slotCount, first, last))
         return false;
-    m_origin = FirstDataTime(block, CTime(0));
-    block.clear();
-    if (!read(archive::WrapBlockIndex(firstBlock, blockCount - 1, slotCount), block))
-        return false;
-    const std::int64_t span = block.empty() ? 0 : Diff(CTime(block.back().time), m_origin);
-    m_span = span != 0 ? int(span) : kEmptyWindowSpan;
-    // The whole blocks reach beyond the chosen window on both sides: the
-    // axis, the curves and the clicks on them all count in the window.
     if (windowSpan > 0) {
+        // The whole blocks reach beyond the chosen window on both sides: the
+        // axis, the curves and the clicks on them all count in the window.
         m_origin = windowStart;
         m_span = windowSpan;
+    } else if (first.GetTime() == 0) {
+        // Blocks without a record give no time to draw them in.
+        return empty();
+    } else {
+        m_origin = first;
+        const std::int64_t span = Diff(last, m_origin);
+        m_span = span != 0 ? int(span) : kEmptyWindowSpan;
     }
     SetTimeBase(false, false);
 
+    CArchivRecordList block;
     const std::array<int, 3> split = archive::SplitWindowChannels(blockCount);
     int slot = firstBlock;
     int lastPoints = 0;

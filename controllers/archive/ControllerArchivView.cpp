@@ -76,22 +76,10 @@ CPristrojStatusTexts WindowStatus(const QStringList& texts)
 
 } // namespace
 
-CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent) : charts::CGraphView(parent), m_duskar(duskar)
+CControllerArchivView::CControllerArchivView(bool duskar, QWidget* parent)
+    : CControllerPaneView(duskar, 600, 620, parent)
 {
-    setMouseTracking(true);
-    if (duskar) {
-        m_graph = new CDuskarGraphWnd(this);
-        auto* values = new CDuskarValuesPanel(this);
-        connect(values, &CDuskarValuesPanel::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at, true); });
-        m_values = values;
-    } else {
-        m_graph = new CQuantityGraphWnd(this);
-        auto* values = new CQorinHodnotyDlg(this);
-        connect(values, &CQorinHodnotyDlg::PanelMenu, this, [this](const QPoint& at) { ShowMenu(at, true); });
-        m_values = values;
-    }
     connect(m_graph, &CControllerGraphWnd::CursorMoved, this, [this](float perMille) { OnGraphCursor(perMille); });
-    m_events = new CPanelEventList(this);
     m_rangeBar = new CGraphRangeBar(this);
     if (duskar) {
         auto* list = new charts::CDuskarValueList(this);
@@ -197,7 +185,7 @@ CControllerArchivView::GraphPaneRects CControllerArchivView::PlaceGraphPane(cons
 
 void CControllerArchivView::LayoutPanes()
 {
-    m_extent = QSize(std::max(m_scrollSize.width(), width()), std::max(m_scrollSize.height(), height()));
+    TakeExtent();
     const auto rects = CControllerPaneLayout::PaneRects(PaneMask(), m_prickaX, m_prickaY);
     QWidget* side[] = {m_values, m_events};
     const CControllerPaneLayout::Pane sidePanes[] = {CControllerPaneLayout::kValues, CControllerPaneLayout::kEvents};
@@ -234,17 +222,7 @@ void CControllerArchivView::TogglePane(int bit)
     case CControllerPaneLayout::kEventsBit: m_isAlarm = !m_isAlarm; break;
     default: return;
     }
-    const CControllerPaneLayout::Reset reset = CControllerPaneLayout::ResetFor(PaneMask());
-    m_scrollSize = reset.scrollSize;
-    m_prickaX = reset.ratioX;
-    m_prickaY = reset.ratioY;
-    setMinimumSize(m_scrollSize);
-    LayoutPanes();
-}
-
-CGraphWnd* CControllerArchivView::CommandGraph() const
-{
-    return m_graph;
+    ResetBars();
 }
 
 bool CControllerArchivView::GraphZoomAllowed() const
@@ -671,12 +649,6 @@ void CControllerArchivView::SaveLayout()
     m_document->GetArchiv().WriteSettingsSection(1, Record().Write(m_duskar));
 }
 
-void CControllerArchivView::resizeEvent(QResizeEvent* event)
-{
-    ui::CView::resizeEvent(event);
-    LayoutPanes();
-}
-
 void CControllerArchivView::hideEvent(QHideEvent* event)
 {
     // The frame's placement as it was last seen: at destruction the frame
@@ -686,40 +658,6 @@ void CControllerArchivView::hideEvent(QHideEvent* event)
         m_frameNormal = frame->NormalGeometry();
     }
     ui::CView::hideEvent(event);
-}
-
-void CControllerArchivView::mousePressEvent(QMouseEvent* event)
-{
-    m_bars.Press(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint());
-    ui::CView::mousePressEvent(event);
-}
-
-void CControllerArchivView::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_bars.Move(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint()))
-        LayoutPanes();
-    ui::CView::mouseMoveEvent(event);
-}
-
-void CControllerArchivView::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (m_bars.Release(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint()))
-        LayoutPanes();
-    ui::CView::mouseReleaseEvent(event);
-}
-
-void CControllerArchivView::contextMenuEvent(QContextMenuEvent* event)
-{
-    ShowMenu(event->globalPos());
-}
-
-void CControllerArchivView::ShowMenu(const QPoint& globalPos, bool fromValues)
-{
-    QMenu menu(this);
-    FillMenu(menu);
-    if (fromValues)
-        static_cast<CValuesDlgBase*>(m_values)->AddPanelCommands(menu);
-    menu.exec(globalPos);
 }
 
 void AddQorinArchiveTemplate(ui::CDocManager& manager)

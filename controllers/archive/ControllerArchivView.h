@@ -1,16 +1,14 @@
 #pragma once
 
-#include "charts/GraphView.h"
 #include "archive_docs/ArchivDocBase.h"
 #include "controllers/archive/ArchivViewRecord.h"
-#include "controllers/live/ControllerPaneLayout.h"
+#include "controllers/live/ControllerPaneView.h"
 #include "platform/ui/Document.h"
 
 #include <QPointer>
 #include <QRect>
 
 class CGraphRangeBar;
-class CPanelEventList;
 class CQorinStatPanel;
 class QMenu;
 
@@ -24,8 +22,6 @@ class CDocManager;
 
 namespace controllers {
 
-class CControllerGraphWnd;
-
 // The window of a stored controller archive: the values, the graph and the
 // event list tiled by the pane mask with two draggable bars (the front
 // panel has no place here), and in the graph's place a range bar over the
@@ -33,10 +29,9 @@ class CControllerGraphWnd;
 // The document drives it with update hints and messages; its layout and the
 // statistics settings are kept in section 1 of the archive's settings
 // stream, written back when the window closes after its first data.
-class CControllerArchivView : public charts::CGraphView {
+class CControllerArchivView : public CControllerPaneView {
     Q_OBJECT
 public:
-    CGraphWnd* CommandGraph() const override;
     enum Mode { kGraphMode = 0, kListMode = 1, kStatMode = 2 };
     static constexpr int kQorinListId = 156;
     static constexpr int kDuskarListId = 157;
@@ -46,12 +41,9 @@ public:
     CControllerArchivView(bool duskar, QWidget* parent);
     ~CControllerArchivView() override;
 
-    bool IsDuskar() const { return m_duskar; }
     CArchivDocBase* Document() const { return m_document; }
     int Mode() const { return m_mode; }
-    int PaneMask() const { return CControllerPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, false); }
-    int RatioX() const { return m_prickaX; }
-    int RatioY() const { return m_prickaY; }
+    int PaneMask() const override { return CControllerPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, false); }
     bool FirstRefreshDone() const { return m_firstDone; }
     bool GraphCommandsEnabled() const { return m_graphCommands; }
     // The layout as it would be stored now.
@@ -60,10 +52,7 @@ public:
     CGraphRangeBar* RangeBar() const { return m_rangeBar; }
     charts::CArchiveValueList* ValueList() const { return m_list; }
     CQorinStatPanel* StatPanel() const { return m_stat; }
-    CPanelEventList* Events() const { return m_events; }
     QSize sizeHint() const override;
-    CControllerGraphWnd* GraphPane() const { return m_graph; }
-    QWidget* ValuesPane() const { return m_values; }
 
     void TogglePane(int bit);
     void FillMenu(QMenu& menu) override;
@@ -84,17 +73,10 @@ public:
 
 protected:
     bool GraphZoomAllowed() const override;
-    void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // The view's menu; asked by the values pane, with the pane's own items.
-    void ShowMenu(const QPoint& globalPos, bool fromValues = false);
-    void LayoutPanes();
+    void LayoutPanes() override;
     void ShowModePanes();
     void LoadLayout();
     void SaveLayout();
@@ -128,11 +110,7 @@ private:
     bool PrintList(QPrinter* printer);
     bool ExportList();
 
-    bool m_duskar;
     QPointer<CArchivDocBase> m_document;
-    QWidget* m_values = nullptr;
-    CControllerGraphWnd* m_graph = nullptr;
-    CPanelEventList* m_events = nullptr;
     CGraphRangeBar* m_rangeBar = nullptr;
     charts::CArchiveValueList* m_list = nullptr;
     CQorinStatPanel* m_stat = nullptr;
@@ -141,14 +119,9 @@ private:
     int m_isAlarm = 1;
     int m_isData = 1;
     int m_isGraf = 1;
-    int m_prickaX = 600;
-    int m_prickaY = 620;
     bool m_firstDone = false;
     bool m_graphCommands = true;
     bool m_saved = false;
-    QSize m_scrollSize;
-    QSize m_extent;
-    CPaneBarDrag m_bars;
     QRect m_frameNormal;
     int m_frameShow = 0;
 };

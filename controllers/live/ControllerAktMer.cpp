@@ -79,21 +79,8 @@ CPanePlaceholder::CPanePlaceholder(const QString& caption, QWidget* parent) : QW
     layout->addWidget(m_label);
 }
 
-CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : charts::CGraphView(parent), m_duskar(duskar)
+CControllerAktMer::CControllerAktMer(bool duskar, QWidget* parent) : CControllerPaneView(duskar, 500, 500, parent)
 {
-    setMouseTracking(true);
-    if (duskar) {
-        m_graph = new CDuskarGraphWnd(this);
-        auto* values = new CDuskarValuesPanel(this);
-        connect(values, &CDuskarValuesPanel::PanelMenu, this, [this, values](const QPoint& at) { ShowMenu(at, values); });
-        m_values = values;
-    } else {
-        m_graph = new CQuantityGraphWnd(this);
-        auto* values = new CQorinHodnotyDlg(this);
-        connect(values, &CQorinHodnotyDlg::PanelMenu, this, [this, values](const QPoint& at) { ShowMenu(at, values); });
-        m_values = values;
-    }
-    m_events = new CPanelEventList(this);
     QString error;
     m_panel = controls::ControlFactory::create(
         duskar ? controls::ControlFactory::DuskarDialog : controls::ControlFactory::QorinDialog, this, &error);
@@ -166,12 +153,7 @@ void CControllerAktMer::SetPanes(int mask)
 
 void CControllerAktMer::ResetPanes()
 {
-    const CControllerPaneLayout::Reset reset = CControllerPaneLayout::ResetFor(PaneMask());
-    m_scrollSize = reset.scrollSize;
-    m_prickaX = reset.ratioX;
-    m_prickaY = reset.ratioY;
-    setMinimumSize(m_scrollSize);
-    LayoutPanes();
+    ResetBars();
     BindInstrument();
 }
 
@@ -183,7 +165,7 @@ void CControllerAktMer::BindInstrument()
 
 void CControllerAktMer::LayoutPanes()
 {
-    m_extent = QSize(std::max(m_scrollSize.width(), width()), std::max(m_scrollSize.height(), height()));
+    TakeExtent();
     const auto rects = CControllerPaneLayout::PaneRects(PaneMask(), m_prickaX, m_prickaY);
     QWidget* panel = m_panel ? static_cast<QWidget*>(m_panel) : m_panelError;
     QWidget* panes[CControllerPaneLayout::kPaneCount] = {m_graph, m_values, m_events, panel};
@@ -299,55 +281,10 @@ QSize CControllerAktMer::sizeHint() const
     return CControllerPaneLayout::FirstSize(PaneMask(), m_prickaX, m_prickaY, panes);
 }
 
-void CControllerAktMer::resizeEvent(QResizeEvent* event)
-{
-    ui::CView::resizeEvent(event);
-    LayoutPanes();
-}
-
 void CControllerAktMer::hideEvent(QHideEvent* event)
 {
     m_state.RememberFrame(GetParentFrame());
     ui::CView::hideEvent(event);
-}
-
-void CControllerAktMer::mousePressEvent(QMouseEvent* event)
-{
-    m_bars.Press(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint());
-    ui::CView::mousePressEvent(event);
-}
-
-void CControllerAktMer::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_bars.Move(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint()))
-        LayoutPanes();
-    ui::CView::mouseMoveEvent(event);
-}
-
-void CControllerAktMer::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (m_bars.Release(this, PaneMask(), m_prickaX, m_prickaY, m_extent, event->position().toPoint()))
-        LayoutPanes();
-    ui::CView::mouseReleaseEvent(event);
-}
-
-void CControllerAktMer::contextMenuEvent(QContextMenuEvent* event)
-{
-    ShowMenu(event->globalPos());
-}
-
-void CControllerAktMer::ShowMenu(const QPoint& globalPos, CValuesDlgBase* pane)
-{
-    QMenu menu(this);
-    FillMenu(menu);
-    if (pane)
-        pane->AddPanelCommands(menu);
-    menu.exec(globalPos);
-}
-
-CGraphWnd* CControllerAktMer::CommandGraph() const
-{
-    return m_graph;
 }
 
 bool CControllerAktMer::GraphZoomAllowed() const

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "charts/GraphView.h"
-#include "controllers/live/ControllerPaneLayout.h"
+#include "controllers/live/ControllerPaneView.h"
 #include "platform/ui/Document.h"
 #include "platform/ui/LiveViewState.h"
 
 class CArchivData;
-class CPanelEventList;
 class CPristroj;
 class QLabel;
 class QMenu;
@@ -22,8 +20,6 @@ class CDocManager;
 namespace controllers {
 
 class CControllerDoc;
-class CControllerGraphWnd;
-class CValuesDlgBase;
 
 // Stands in a pane whose window is not built into the controller windows
 // yet (the values pane, the graph): a framed caption.
@@ -40,25 +36,21 @@ private:
 // the graph and the event list tiled by the pane mask with two draggable
 // bars; every new measurement relayed by the application is shown at once,
 // and the panes and placement are kept per instrument in the settings.
-class CControllerAktMer : public charts::CGraphView {
+class CControllerAktMer : public CControllerPaneView {
     Q_OBJECT
 public:
-    CGraphWnd* CommandGraph() const override;
     CControllerAktMer(bool duskar, QWidget* parent);
     ~CControllerAktMer() override;
 
-    bool IsDuskar() const { return m_duskar; }
     CControllerDoc* Document() const;
     CPristroj* Pristroj() const;
 
-    int PaneMask() const { return CControllerPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, m_isNahled); }
+    int PaneMask() const override { return CControllerPaneLayout::Mask(m_isGraf, m_isData, m_isAlarm, m_isNahled); }
     void TogglePane(int bit);
     // Shows the panes of a mask (CControllerPaneLayout::Bit).
     void SetPanes(int mask);
     void ResetPanes();
-    void LayoutPanes();
-    int RatioX() const { return m_prickaX; }
-    int RatioY() const { return m_prickaY; }
+    void LayoutPanes() override;
     QSize ScrollSize() const { return m_scrollSize; }
     QSize sizeHint() const override;
     int MenuPosition() const { return m_menu; }
@@ -67,10 +59,6 @@ public:
 
     controls::CPanelControl* PanelControl() const { return m_panel; }
     QLabel* PanelError() const { return m_panelError; }
-    CPanelEventList* Events() const { return m_events; }
-    // CQorinHodnotyDlg or CDuskarValuesPanel.
-    QWidget* ValuesPane() const { return m_values; }
-    CControllerGraphWnd* GraphPane() const { return m_graph; }
 
     void OnUpdate(ui::CView* sender, std::intptr_t hint, void* object) override;
     // The new-measurement road (WM_NEW_DATA).
@@ -86,41 +74,25 @@ public:
 
 protected:
     bool GraphZoomAllowed() const override;
-    void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void BindInstrument();
     // "Zobrazené veličiny" from the menu or the closed quantities pane.
     void OnQuantities();
-    // The view's menu; asked by the values pane, with the pane's own items.
-    void ShowMenu(const QPoint& globalPos, CValuesDlgBase* pane = nullptr);
     void FillValues(CPristroj& entry);
     ui::CLiveViewState::Panes StatePanes();
 
-    bool m_duskar;
     controls::CPanelControl* m_panel = nullptr;
     QLabel* m_panelError = nullptr;
-    QWidget* m_values = nullptr;
-    CControllerGraphWnd* m_graph = nullptr;
-    CPanelEventList* m_events = nullptr;
     int m_menu = 1;
     int m_isNahled = 0;
     int m_isData = 1;
     int m_isGraf = 1;
     int m_isAlarm = 1;
     bool m_initialised = false;
-    int m_prickaX = 500;
-    int m_prickaY = 500;
     int m_model = -1;
     int m_type = -1;
-    QSize m_scrollSize;
-    QSize m_extent;
-    CPaneBarDrag m_bars;
     ui::CLiveViewState m_state;
 };
 

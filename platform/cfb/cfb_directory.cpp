@@ -38,45 +38,30 @@ void CompoundFile::Impl::rbInsert(std::uint32_t sid, std::uint32_t z) {
   } else {
     setRight(parent, z);
   }
-  // fix-up
+  // fix-up; `left`: the parent stands left of the grandparent, the mirror
+  // image swaps every side.
+  const auto child = [this](std::uint32_t n, bool left) { return left ? e[n].left : e[n].right; };
+  const auto rotate = [this, sid](std::uint32_t n, bool left) { left ? rotateLeft(sid, n) : rotateRight(sid, n); };
   while (z != rootOf(sid) && red(e[z].parent)) {
     std::uint32_t p = e[z].parent;
     const std::uint32_t g = e[p].parent;
     if (g == kNoStream) break;
-    if (p == e[g].left) {
-      const std::uint32_t u = e[g].right;
-      if (red(u)) {
-        setColor(p, kBlack);
-        setColor(u, kBlack);
-        setColor(g, kRed);
-        z = g;
-      } else {
-        if (z == e[p].right) {
-          z = p;
-          rotateLeft(sid, z);
-          p = e[z].parent;
-        }
-        setColor(p, kBlack);
-        setColor(g, kRed);
-        rotateRight(sid, g);
-      }
+    const bool left = p == e[g].left;
+    const std::uint32_t u = child(g, !left);
+    if (red(u)) {
+      setColor(p, kBlack);
+      setColor(u, kBlack);
+      setColor(g, kRed);
+      z = g;
     } else {
-      const std::uint32_t u = e[g].left;
-      if (red(u)) {
-        setColor(p, kBlack);
-        setColor(u, kBlack);
-        setColor(g, kRed);
-        z = g;
-      } else {
-        if (z == e[p].left) {
-          z = p;
-          rotateRight(sid, z);
-          p = e[z].parent;
-        }
-        setColor(p, kBlack);
-        setColor(g, kRed);
-        rotateLeft(sid, g);
+      if (z == child(p, !left)) {
+        z = p;
+        rotate(z, left);
+        p = e[z].parent;
       }
+      setColor(p, kBlack);
+      setColor(g, kRed);
+      rotate(g, !left);
     }
   }
   setColor(rootOf(sid), kBlack);
@@ -111,71 +96,42 @@ void CompoundFile::Impl::rbErase(std::uint32_t sid, std::uint32_t z) {
 }
 
 void CompoundFile::Impl::eraseFixup(std::uint32_t sid, std::uint32_t x, std::uint32_t xParent) {
+  // `left`: x stands left of its parent, its sibling w right; the mirror
+  // image swaps every side.
+  const auto child = [this](std::uint32_t n, bool left) { return left ? e[n].left : e[n].right; };
+  const auto rotate = [this, sid](std::uint32_t n, bool left) { left ? rotateLeft(sid, n) : rotateRight(sid, n); };
   while (x != rootOf(sid) && !red(x) && xParent != kNoStream) {
-    if (x == e[xParent].left) {
-      std::uint32_t w = e[xParent].right;
-      if (w == kNoStream) {  // only in a tree that broke the rules
-        x = xParent;
-        xParent = e[x].parent;
-        continue;
-      }
-      if (red(w)) {
-        setColor(w, kBlack);
-        setColor(xParent, kRed);
-        rotateLeft(sid, xParent);
-        w = e[xParent].right;
-        if (w == kNoStream) continue;
-      }
-      if (!red(e[w].left) && !red(e[w].right)) {
-        setColor(w, kRed);
-        x = xParent;
-        xParent = e[x].parent;
-      } else {
-        if (!red(e[w].right)) {
-          setColor(e[w].left, kBlack);
-          setColor(w, kRed);
-          rotateRight(sid, w);
-          w = e[xParent].right;
-        }
-        setColor(w, e[xParent].color);
-        setColor(xParent, kBlack);
-        if (e[w].right != kNoStream) setColor(e[w].right, kBlack);
-        rotateLeft(sid, xParent);
-        x = rootOf(sid);
-        break;
-      }
+    const bool left = x == e[xParent].left;
+    std::uint32_t w = child(xParent, !left);
+    if (w == kNoStream) {  // only in a tree that broke the rules
+      x = xParent;
+      xParent = e[x].parent;
+      continue;
+    }
+    if (red(w)) {
+      setColor(w, kBlack);
+      setColor(xParent, kRed);
+      rotate(xParent, left);
+      w = child(xParent, !left);
+      if (w == kNoStream) continue;
+    }
+    if (!red(e[w].left) && !red(e[w].right)) {
+      setColor(w, kRed);
+      x = xParent;
+      xParent = e[x].parent;
     } else {
-      std::uint32_t w = e[xParent].left;
-      if (w == kNoStream) {
-        x = xParent;
-        xParent = e[x].parent;
-        continue;
-      }
-      if (red(w)) {
-        setColor(w, kBlack);
-        setColor(xParent, kRed);
-        rotateRight(sid, xParent);
-        w = e[xParent].left;
-        if (w == kNoStream) continue;
-      }
-      if (!red(e[w].left) && !red(e[w].right)) {
+      if (!red(child(w, !left))) {
+        setColor(child(w, left), kBlack);
         setColor(w, kRed);
-        x = xParent;
-        xParent = e[x].parent;
-      } else {
-        if (!red(e[w].left)) {
-          setColor(e[w].right, kBlack);
-          setColor(w, kRed);
-          rotateLeft(sid, w);
-          w = e[xParent].left;
-        }
-        setColor(w, e[xParent].color);
-        setColor(xParent, kBlack);
-        if (e[w].left != kNoStream) setColor(e[w].left, kBlack);
-        rotateRight(sid, xParent);
-        x = rootOf(sid);
-        break;
+        rotate(w, !left);
+        w = child(xParent, !left);
       }
+      setColor(w, e[xParent].color);
+      setColor(xParent, kBlack);
+      if (child(w, !left) != kNoStream) setColor(child(w, !left), kBlack);
+      rotate(xParent, left);
+      x = rootOf(sid);
+      break;
     }
   }
   if (x != kNoStream) setColor(x, kBlack);

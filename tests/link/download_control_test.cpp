@@ -3,6 +3,7 @@
 // the most overdue task runs, its records since the last download reach the
 // file, and an instrument that cannot be reached is given up.
 #include "DownloadTestSupport.h"
+#include "support/DownloadControlSupport.h"
 #include "support/WaitUntil.h"
 
 #include "link/DownloadControl.h"
@@ -70,27 +71,11 @@ private:
     std::deque<Message> m_queue;
 };
 
-// Idle pauses pass at once.
-class QuickControl : public CDownloadControl {
-public:
-    using CDownloadControl::CDownloadControl;
-
-protected:
-    void IdleSleep(int) override { std::this_thread::yield(); }
-};
-
 class ControlTest : public DownloadTest {
 protected:
     void TearDown() override
     {
-        if (control) {
-            platform::Event done(true, false);
-            control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
-            EXPECT_TRUE(done.Wait(30000));
-            // The hooks are virtual: the thread ends before the object goes.
-            EXPECT_TRUE(control->Join(30000));
-            control.reset();
-        }
+        testsupport::EndDownloadControl(control);
         DownloadTest::TearDown();
     }
 
@@ -147,7 +132,7 @@ protected:
     // (the instrument on the line when none is given).
     TestApplication::Message StartAndGiveCopy(const CPristroj* source = nullptr)
     {
-        control = std::make_unique<QuickControl>(tasks, app);
+        control = std::make_unique<testsupport::QuickDownloadControl>(tasks, app, std::chrono::milliseconds(0));
         EXPECT_TRUE(control->Start());
         TestApplication::Message m;
         EXPECT_TRUE(app.Next(m));
@@ -170,7 +155,7 @@ protected:
 
     CTaskList tasks;
     TestApplication app;
-    std::unique_ptr<QuickControl> control;
+    std::unique_ptr<testsupport::QuickDownloadControl> control;
 };
 
 TEST_F(ControlTest, MostOverdueTaskBringsItsNewRecords)

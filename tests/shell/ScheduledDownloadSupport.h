@@ -1,23 +1,25 @@
 #pragma once
 
-// The scheduled-download thread as the tests run it: the application's own
-// messages under a clock of the test, and idle pauses of a millisecond; and
-// a fixture of the application with one analyser on a simulated line and a
-// task for it.
+// The scheduled-download thread as the tests run it, with the application's
+// own messages under a clock of the test; a fixture of the application with
+// one analyser on a simulated line and a task for it; and the data records
+// of the archives it downloads into.
 #include "AppTestSupport.h"
 #include "ShellTestSupport.h"
 
 #include "app/Families.h"
-#include "link/DownloadControl.h"
+#include "archive/store/ArchivRecord.h"
 #include "link/DownloadTasks.h"
 #include "link/Pristroj.h"
+#include "support/DownloadControlSupport.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "tools/instrument_sim/PtySimulator.h"
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
-#include <thread>
+#include <vector>
 
 namespace shelltest {
 
@@ -28,14 +30,25 @@ public:
     std::atomic<CTime::time_type> now{0};
 };
 
-// The thread's waits are counted in pauses.
-class QuickControl : public CDownloadControl {
-public:
-    using CDownloadControl::CDownloadControl;
-
-protected:
-    void IdleSleep(int) override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
-};
+// The times of the data records of an archive file read by a `Reader` of
+// its family, in file order, as seconds after `origin`; {-1} when the file
+// does not open.
+template <class Reader>
+std::vector<std::int64_t> DataSeconds(const QString& path, CTime origin)
+{
+    Reader reader;
+    if (!reader.OpenByPath(path))
+        return {-1};
+    std::vector<std::int64_t> seconds;
+    if (reader.OpenFirstBlock()) {
+        do {
+            for (const CArchivRecord& record : reader.CurrentBlock())
+                if (record.IsData())
+                    seconds.push_back(std::int64_t(record.time) - std::int64_t(origin.GetTime()));
+        } while (reader.ReadNextBlock());
+    }
+    return seconds;
+}
 
 // The application with the program's families and the analyser "Hala" at
 // address 1 of a simulated line, its archive "hala" in the test's folder,
@@ -80,20 +93,11 @@ protected:
     {
         host = std::make_unique<ClockedMessages>(app.Handle());
         host->now = now;
-        control = std::make_unique<QuickControl>(app.Tasks(), *host);
+        control = std::make_unique<testsupport::QuickDownloadControl>(app.Tasks(), *host, std::chrono::milliseconds(1));
         ASSERT_TRUE(control->Start());
     }
     // Ends the download thread as the program does at exit.
-    void StopControl()
-    {
-        if (!control)
-            return;
-        platform::Event done(true, false);
-        control->PostThreadMessage(platform::WM_THREAD_END, reinterpret_cast<std::uintptr_t>(&done));
-        EXPECT_TRUE(done.Wait(30000));
-        EXPECT_TRUE(control->Join(30000));
-        control.reset();
-    }
+    void StopControl() { testsupport::EndDownloadControl(control); }
 
     // The task as the application's list has it.
     CTask Task()
@@ -108,7 +112,7 @@ protected:
     ui::ScriptedMessageBoxes boxes{ui::MsgAnswer::Ok};
     int taskIndex = -1;
     std::unique_ptr<ClockedMessages> host;
-    std::unique_ptr<QuickControl> control;
+    std::unique_ptr<testsupport::QuickDownloadControl> control;
 };
 
 } // namespace shelltest

@@ -32,22 +32,11 @@
 
 namespace {
 
-// The times of the data records of an archive file, in file order, as
+// The times of the data records of a VK archive file, in file order, as
 // seconds after `origin`; {-1} when the file does not open.
 std::vector<std::int64_t> DataSeconds(const QString& path, CTime origin)
 {
-    CVKDownloadArchivData reader;
-    if (!reader.OpenByPath(path))
-        return {-1};
-    std::vector<std::int64_t> seconds;
-    if (reader.OpenFirstBlock()) {
-        do {
-            for (const CArchivRecord& record : reader.CurrentBlock())
-                if (record.IsData())
-                    seconds.push_back(std::int64_t(record.time) - std::int64_t(origin.GetTime()));
-        } while (reader.ReadNextBlock());
-    }
-    return seconds;
+    return shelltest::DataSeconds<CVKDownloadArchivData>(path, origin);
 }
 
 // The same as minutes.

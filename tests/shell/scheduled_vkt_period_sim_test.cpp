@@ -19,17 +19,12 @@ namespace {
 // often each was stored; {{-1, 1}} when the file does not open.
 std::map<int, int> DataMinutes(const QString& path, CTime origin)
 {
-    CVKTDownloadArchivData reader;
-    if (!reader.OpenByPath(path))
+    const std::vector<std::int64_t> seconds = shelltest::DataSeconds<CVKTDownloadArchivData>(path, origin);
+    if (seconds == std::vector<std::int64_t>{-1})
         return {{-1, 1}};
     std::map<int, int> minutes;
-    if (reader.OpenFirstBlock()) {
-        do {
-            for (const CArchivRecord& record : reader.CurrentBlock())
-                if (record.IsData())
-                    ++minutes[int((std::int64_t(record.time) - std::int64_t(origin.GetTime())) / 60)];
-        } while (reader.ReadNextBlock());
-    }
+    for (std::int64_t s : seconds)
+        ++minutes[int(s / 60)];
     return minutes;
 }
 

@@ -53,6 +53,18 @@ protected:
         return list;
     }
 
+    // Reads the blocks by their slot; a slot not among them cannot be read.
+    static CArchivGraphFeed::BlockReader Reader(const std::map<int, CArchivRecordList>& blocks)
+    {
+        return [&blocks](int slot, CArchivRecordList& out) {
+            const auto it = blocks.find(slot);
+            if (it == blocks.end())
+                return false;
+            out.insert(out.end(), it->second.begin(), it->second.end());
+            return true;
+        };
+    }
+
     CArchivSeriesRegistry registry;
 };
 
@@ -82,6 +94,51 @@ TEST_F(GraphFeedTest, PublishingBeforeAnyBaseStartsAtTheCurrentList)
     EXPECT_LT(feed.Span(), 3600);
     EXPECT_EQ(Series().Span(), feed.Span());
     ASSERT_EQ(Series().Points(0).size(), 4u);
+    EXPECT_EQ(Series().Points(0)[0].x, 0);
+}
+
+// Until a record gives the live graphs a time, nothing is published: no axis
+// from 1970, no span reckoned from it, no point placed on it. The first
+// dated point then starts the axis.
+TEST_F(GraphFeedTest, NothingIsPublishedBeforeARecordGivesATime)
+{
+    const CArchivRecordList empty;
+    const CArchivRecordList noPoints = {{kT0, kRecordSettings, {}}, {kT0 + 60, kRecordBlockMarker, {}}};
+    const CArchivRecordList undated = Run(0, 3);
+    struct Case {
+        const char* name;
+        const CArchivRecordList* current;
+        bool publish; // all lists published rather than the current one refreshed
+    };
+    const Case cases[] = {
+        {"no records", &empty, false},
+        {"no records, all lists", &empty, true},
+        {"records without points", &noPoints, false},
+        {"points without a time", &undated, false},
+        {"points without a time, all lists", &undated, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CArchivGraphFeed feed = Feed();
+        const CArchivGraphFeed::LiveLists live{{&empty, c.current, &empty}, 1, CTime(kT0 + 200)};
+        if (c.publish)
+            feed.PublishToGraphs(live);
+        else
+            feed.RefreshGraphs(live);
+        EXPECT_EQ(feed.Origin().GetTime(), CTime::time_type(0));
+        EXPECT_EQ(feed.Span(), 0);
+        EXPECT_EQ(registry.GraphSpan(), 0);
+        EXPECT_EQ(Series().Span(), 0);
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_TRUE(Series().Points(channel).empty()) << channel;
+    }
+
+    CArchivGraphFeed feed = Feed();
+    const CArchivRecordList dated = Run(kT0, 2);
+    feed.RefreshGraphs({{&empty, &dated, &empty}, 1, CTime(kT0 + 200)});
+    EXPECT_EQ(feed.Origin(), CTime(kT0));
+    EXPECT_EQ(registry.GraphOrigin(), CTime(kT0));
+    ASSERT_EQ(Series().Points(0).size(), 2u);
     EXPECT_EQ(Series().Points(0)[0].x, 0);
 }
 
@@ -137,13 +194,7 @@ TEST_F(GraphFeedTest, WindowSplitsBlocksIntoChannels)
     std::map<int, CArchivRecordList> blocks = {
         {4, Run(kT0, 2)}, {5, Run(kT0 + 1000, 3)}, {0, Run(kT0 + 2000, 4)}, {1, Run(kT0 + 3000, 5, kRecordError)}};
     blocks[5].push_back({kT0 + 1500, kRecordState, {}});
-    const auto read = [&blocks](int slot, CArchivRecordList& out) {
-        const auto it = blocks.find(slot);
-        if (it == blocks.end())
-            return false;
-        out.insert(out.end(), it->second.begin(), it->second.end());
-        return true;
-    };
+    const CArchivGraphFeed::BlockReader read = Reader(blocks);
     ASSERT_TRUE(feed.LoadWindow(read, 4, 4, 6));
     EXPECT_EQ(feed.Origin(), CTime(kT0));
     EXPECT_EQ(feed.Span(), 3240);
@@ -155,6 +206,33 @@ TEST_F(GraphFeedTest, WindowSplitsBlocksIntoChannels)
     EXPECT_FALSE(feed.LoadWindow(read, 4, 5, 6)); // slot 2 cannot be read
     ASSERT_TRUE(feed.LoadWindow(read, 4, 0, 6));
     EXPECT_TRUE(Series().Points(0).empty());
+}
+
+// A window's axis runs from its first record to its last, whichever of its
+// blocks hold them; blocks without records give no time and publish nothing.
+TEST_F(GraphFeedTest, WindowTakesItsAxisFromTheBlocksThatHoldRecords)
+{
+    CArchivGraphFeed feed = Feed();
+    const std::map<int, CArchivRecordList> blocks = {{0, {}}, {1, Run(kT0, 3)}, {2, Run(kT0 + 600, 2)}, {3, {}}};
+    const CArchivGraphFeed::BlockReader read = Reader(blocks);
+    ASSERT_TRUE(feed.LoadWindow(read, 0, 4, 4));
+    EXPECT_EQ(feed.Origin(), CTime(kT0));
+    EXPECT_EQ(feed.Span(), 660);
+    EXPECT_EQ(registry.GraphOrigin(), CTime(kT0));
+    EXPECT_EQ(registry.GraphSpan(), 660);
+    std::vector<std::int32_t> xs;
+    for (int channel = 0; channel < 3; ++channel)
+        for (const CGraphPoint& p : Series().Points(channel))
+            xs.push_back(p.x);
+    EXPECT_EQ(xs, (std::vector<std::int32_t>{0, 60 * 30000 / 660, 120 * 30000 / 660, 600 * 30000 / 660, 30000}));
+
+    // No block of the window holds a record: the series are left empty and
+    // the axis is not moved to 1970.
+    ASSERT_TRUE(feed.LoadWindow(read, 3, 2, 4));
+    EXPECT_EQ(feed.Origin(), CTime(kT0));
+    EXPECT_EQ(registry.GraphOrigin(), CTime(kT0));
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_TRUE(Series().Points(channel).empty()) << channel;
 }
 
 TEST_F(GraphFeedTest, LargeWindowIsDecimated)
@@ -276,6 +354,9 @@ TEST(GraphFeedPositions, CurrentRecordOnTheAxis)
     list.push_back({kT0 + 86400, kRecordFull, {}});
     EXPECT_EQ(CArchivGraphFeed::GetRecordPos(list, 2, CTime(kT0), 86400, 30000), 30000);
     EXPECT_EQ(CArchivGraphFeed::GetRecordPos(list, 2, CTime(kT0), 0, 30000), 0);
+    // An axis without a time base places nothing.
+    EXPECT_EQ(CArchivGraphFeed::GetNewestRecordPos(list, 1, CTime(), 1000), 0);
+    EXPECT_EQ(CArchivGraphFeed::GetRecordPos(list, 0, CTime(), 400, 800), 0);
 }
 
 } // namespace
