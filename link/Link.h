@@ -171,7 +171,8 @@ private:
     // The device of the port opened and set up for `entry`; null with the
     // error text set and `fault` telling why the open failed.
     std::shared_ptr<ISerialPort> OpenDevice(const CPortEntry& entry, QByteArray& saved, PortFault& fault);
-    // One try to open a device that went away again.
+    // One try to open the device of a port that is away: a request's once
+    // the pause is over, an open's at once.
     void Reopen();
     BOOL CheckReplyA(const BYTE* reply, int kept, int replyLen, std::span<const int> shorter, int sumTextId,
                      BYTE* out, int& got);

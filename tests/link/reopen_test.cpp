@@ -179,6 +179,50 @@ TEST(ReopenBackOff, TriesComeAfterGrowingPausesAndTheDeviceIsUsedOnceBack)
     EXPECT_EQ(attempts, (std::vector<std::int64_t>{lost + 1, lost + 3}));
 }
 
+// A device that is not there when the instruments on its port are opened:
+// every open says so, and the port is taken into use by whichever request
+// comes once it is there, for all of them.
+TEST(ReopenBackOff, ADeviceMissingAtOpenIsTakenIntoUseOnceItIsThere)
+{
+    linktest::FakePortList ports;
+    linktest::FakeClock clock;
+    ports.Add(QStringLiteral("/dev/ttyUSB1"), 0);
+    bool present = false;
+    int attempts = 0;
+    std::vector<std::shared_ptr<FaultyPort>> opened;
+    CLinkManager manager(ports, clock, [&](const QString&, PortFault& fault) -> std::shared_ptr<ISerialPort> {
+        ++attempts;
+        if (!present) {
+            fault = PortFault::NotFound;
+            return nullptr;
+        }
+        opened.push_back(std::make_shared<FaultyPort>());
+        return opened.back();
+    });
+    const QString name = QStringLiteral("/dev/ttyUSB1");
+    const DWORD first = manager.Register(name, 1);
+    const DWORD second = manager.Register(name, 2);
+    for (DWORD id : {first, second}) {
+        EXPECT_FALSE(manager.Open(id, name, WORD(id == first ? 1 : 2), QString()));
+        EXPECT_EQ(manager.GetErrorText(id), QStringLiteral("Port nenalezen."));
+    }
+    EXPECT_EQ(attempts, 2);
+    auto ready = [&](DWORD id) { return manager.Request(id, [](CLink& link) { return link.Prepare(); }); };
+    EXPECT_FALSE(ready(first));
+    EXPECT_FALSE(ready(second));
+    EXPECT_EQ(attempts, 2) << "no try before the pause";
+
+    present = true;
+    clock.now += CSharedPort::kMaxReopenSeconds;
+    EXPECT_TRUE(ready(second));
+    EXPECT_TRUE(ready(first));
+    ASSERT_EQ(opened.size(), 1u) << "one device for both";
+    manager.Close(first);
+    EXPECT_EQ(opened[0]->closes, 0);
+    manager.Close(second);
+    EXPECT_EQ(opened[0]->closes, 1);
+}
+
 // What closes a port and opens it again: a read or a write that fails on
 // the device, for every kind of serial port and both frame formats; an
 // instrument that does not answer, or a port refused for another reason,
