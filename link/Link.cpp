@@ -50,41 +50,59 @@ BOOL CLink::Open(const QString& portName, WORD address)
     m_purgeBeforeWrite = m_retryCount > 0;
     m_portName = portName;
     m_address = address;
-    if (m_port)
+    // A port whose device is away is tried again now; no other link shares
+    // it (the manager would have shared it instead).
+    if (m_port && m_port->IsOpen())
         return FALSE;
+    m_port.reset();
 
+    QByteArray saved;
     PortFault fault = PortFault::None;
-    std::shared_ptr<ISerialPort> port = m_services.opener(DevicePathForPort(portName), fault);
+    std::shared_ptr<ISerialPort> device = OpenDevice(entry, saved, fault);
+    if (!device) {
+        // A device that is not there (yet) is looked for again with every
+        // request after a pause, as one that went away: the port is in use
+        // as soon as it appears. A busy port is the user's to free.
+        if (fault == PortFault::NotFound || fault == PortFault::DeviceGone)
+            m_port = std::make_shared<CSharedPort>(nullptr, *m_services.clock, portName);
+        return FALSE;
+    }
+    m_port = std::make_shared<CSharedPort>(std::move(device), *m_services.clock, portName);
+    m_savedState = saved;
+    return TRUE;
+}
+
+std::shared_ptr<ISerialPort> CLink::OpenDevice(const CPortEntry& entry, QByteArray& saved, PortFault& fault)
+{
+    fault = PortFault::None;
+    std::shared_ptr<ISerialPort> port = m_services.opener(DevicePathForPort(m_portName), fault);
     if (!port) {
         // A device that is not there is no busy port: the user is told of
         // a missing port, not of a program that may hold it.
         SetError(fault == PortFault::NotFound ? platform::IDS_ERR_PORT_NOT_FOUND : platform::IDS_ERR_PORT_OPEN);
-        return FALSE;
+        return nullptr;
     }
-    QByteArray saved;
     if (!port->SaveState(saved)) {
         port->Close();
         SetError(platform::IDS_ERR_PORT_TIMEOUTS);
-        return FALSE;
+        return nullptr;
     }
     if (!port->SetTimeouts(TimeoutsForBaud(entry.baud))) {
         port->RestoreState(saved);
         port->Close();
         SetError(platform::IDS_ERR_PORT_TIMEOUTS);
-        return FALSE;
+        return nullptr;
     }
     if (entry.baud <= 0 || !port->SetLineParameters(entry.baud)) {
         port->RestoreState(saved);
         port->Close();
         SetError(platform::IDS_ERR_PORT_PARAMS);
-        return FALSE;
+        return nullptr;
     }
     // Adapters without modem lines (and pseudo-terminals) refuse; the
     // instruments do not need them.
     port->RaiseModemLines();
-    m_port = std::move(port);
-    m_savedState = saved;
-    return TRUE;
+    return port;
 }
 
 void CLink::Close()
@@ -98,17 +116,6 @@ void CLink::Close()
     m_errorCount = 0;
 }
 
-bool CLink::IsReopenDue(int n, std::int64_t t)
-{
-    if (n < 10)
-        return t > 5 * std::int64_t(n);
-    if (n < 20)
-        return t > (std::int64_t(n) - 9) * 60;
-    if (n < 50)
-        return t > (std::int64_t(n) - 17) * 300;
-    return t > (std::int64_t(n) - 44) * 3600;
-}
-
 BOOL CLink::Prepare()
 {
     if (m_modem) {
@@ -118,33 +125,24 @@ BOOL CLink::Prepare()
             return FALSE;
         }
     }
-    if (m_writeErrorFlag) {
-        const std::int64_t t = m_services.clock->NowSeconds() - m_writeErrorTime;
-        if (IsReopenDue(m_reopenCount, t)) {
-            ++m_reopenCount;
-            const QString name = m_portName;
-            const WORD address = m_address;
-            Close();
-            if (Open(name, address)) {
-                m_reopenCount = 0;
-                m_writeErrorFlag = false;
-            }
-        }
-    }
-    if (!m_port) {
+    if (m_port && m_port->IsReopenDue())
+        Reopen();
+    if (!m_port || !m_port->IsOpen()) {
         SetError(platform::IDS_ERR_DEVICE_NOT_FOUND);
         return FALSE;
     }
     return TRUE;
 }
 
-void CLink::OnWriteError(PortFault fault)
+void CLink::Reopen()
 {
-    if (m_kind == kPortKindVkt && fault == PortFault::DeviceGone && !m_writeErrorFlag) {
-        m_writeErrorFlag = true;
-        m_writeErrorTime = m_services.clock->NowSeconds();
-    }
-    SetError(platform::IDS_ERR_SEND_REQUEST);
+    CPortEntry entry;
+    QByteArray found; // the state to put back at close stays the one first found
+    PortFault fault = PortFault::None;
+    std::shared_ptr<ISerialPort> device;
+    if (m_services.ports && m_services.ports->Find(m_portName, entry))
+        device = OpenDevice(entry, found, fault);
+    m_port->Reopened(std::move(device));
 }
 
 void CLink::CountModemBytes(int count)
@@ -158,18 +156,14 @@ void CLink::CountModemBytes(int count)
 BOOL CLink::Write(const BYTE* data, int count, int& written)
 {
     written = 0;
-    m_lastWriteFault = PortFault::None;
-    if (!m_port) {
-        m_lastWriteFault = PortFault::InvalidHandle;
+    if (!m_port)
         return FALSE;
-    }
     // A reply that came too late for the last request must not be taken
     // for the answer to this one.
     if (m_purgeBeforeWrite)
         m_port->Purge();
     PortFault fault = PortFault::None;
     if (!m_port->Write(data, count, written, fault)) {
-        m_lastWriteFault = fault;
         if (m_modem && fault == PortFault::InvalidHandle && ++m_reopenCount >= 6) {
             {
                 std::lock_guard lock(m_modem->StateLock());
@@ -188,17 +182,10 @@ BOOL CLink::Write(const BYTE* data, int count, int& written)
     return TRUE;
 }
 
-BOOL CLink::SendFrame(const BYTE* frame, int count, bool noteWriteError)
+BOOL CLink::SendFrame(const BYTE* frame, int count)
 {
     int written = 0;
-    if (!Write(frame, count, written)) {
-        if (noteWriteError)
-            OnWriteError(m_lastWriteFault);
-        else
-            SetError(platform::IDS_ERR_SEND_REQUEST);
-        return FALSE;
-    }
-    if (written != count) {
+    if (!Write(frame, count, written) || written != count) {
         SetError(platform::IDS_ERR_SEND_REQUEST);
         return FALSE;
     }
@@ -337,7 +324,7 @@ BOOL CLink::SendRequestA(BYTE command, const BYTE* data, int dataLen)
         return FALSE;
     }
     const int n = frames::BuildRequestA(m_request.data(), BYTE(m_address), command, data, dataLen);
-    return SendFrame(m_request.data(), n, false);
+    return SendFrame(m_request.data(), n);
 }
 
 BOOL CLink::SendRequestB(BYTE command, const BYTE* data, int dataLen)
@@ -347,7 +334,7 @@ BOOL CLink::SendRequestB(BYTE command, const BYTE* data, int dataLen)
         return FALSE;
     }
     const int n = frames::BuildRequestB(m_request.data(), BYTE(m_address), command, data, dataLen);
-    return SendFrame(m_request.data(), n, true);
+    return SendFrame(m_request.data(), n);
 }
 
 BOOL CLink::ReceiveA(int replyLen, std::span<const int> shorter, int sumTextId, BYTE* out, int& got, bool inStream)
@@ -564,5 +551,5 @@ int CLink::ReadIdentificationProbe(CIden& iden)
 
 void CLink::AttachPort(std::shared_ptr<ISerialPort> port)
 {
-    m_port = std::move(port);
+    m_port = port ? std::make_shared<CSharedPort>(std::move(port)) : nullptr;
 }

@@ -4,6 +4,7 @@
 #include "link/LinkTexts.h"
 #include "link/PortList.h"
 #include "link/SerialPort.h"
+#include "link/SharedPort.h"
 #include "model/PrevodTyp.h"
 
 #include <QByteArray>
@@ -44,8 +45,9 @@ public:
     BOOL Open(const QString& portName, WORD address);
     // Puts the port's own settings back and closes it.
     void Close();
-    // First step of every request: checks the line, reopens a port that
-    // failed (see IsReopenDue) and fails when there is no port.
+    // First step of every request: checks the line, opens a port whose
+    // device went away again when its pause is over (see CSharedPort) and
+    // fails when there is no port.
     BOOL Prepare();
 
     // Writes a whole frame; `written` tells how many bytes went out.
@@ -62,9 +64,6 @@ public:
     // One failed request more; the fourth in a row pauses and purges the line.
     void CountError();
     void ResetErrorCount() { m_errorCount = 0; }
-    // A format-B write failed: an analyser port that vanished is reopened
-    // later, with growing pauses.
-    void OnWriteError(PortFault fault);
 
     // Exchanges in the two frame formats (the caller has prepared the link).
     // The reply data go to `out` (room for replyLen - 4, resp. - 6 bytes);
@@ -142,10 +141,6 @@ public:
     // failed replies within a stream.
     bool WaitsForReads() const { return m_purgeBeforeWrite; }
 
-    // True when a port whose device went away is due for another reopen:
-    // n reopens tried so far, t seconds since the failed write.
-    static bool IsReopenDue(int reopenCount, std::int64_t seconds);
-
     DWORD GetId() const { return m_id; }
     WORD GetAddress() const { return m_address; }
     const QString& GetPortName() const { return m_portName; }
@@ -153,7 +148,7 @@ public:
     int GetRetryCount() const { return m_retryCount; }
     int GetPortIndex() const { return m_portIndex; }
     bool IsModemLink() const { return m_modem != nullptr; }
-    bool HasPort() const { return m_port != nullptr; }
+    bool HasPort() const { return m_port && m_port->IsOpen(); }
     int GetErrorId() const { return m_error.load(); }
     QString GetErrorText() const { return link_text::ErrorText(m_error.load()); }
     void SetError(int id) { m_error.store(id); }
@@ -172,7 +167,13 @@ private:
     // `inStream`: further replies may already wait on the line behind this
     // one, which does not make this one too long.
     int ReadReply(BYTE* buf, int count, Head head, std::span<const int> shorter = {}, bool inStream = false);
-    BOOL SendFrame(const BYTE* frame, int count, bool noteWriteError);
+    BOOL SendFrame(const BYTE* frame, int count);
+    // The device of the port opened and set up for `entry`; null with the
+    // error text set and `fault` telling why the open failed.
+    std::shared_ptr<ISerialPort> OpenDevice(const CPortEntry& entry, QByteArray& saved, PortFault& fault);
+    // One try to open the device of a port that is away: a request's once
+    // the pause is over, an open's at once.
+    void Reopen();
     BOOL CheckReplyA(const BYTE* reply, int kept, int replyLen, std::span<const int> shorter, int sumTextId,
                      BYTE* out, int& got);
     BYTE* ReplyBuffer(int count);
@@ -184,20 +185,17 @@ private:
     const DWORD m_id;
     int m_openFlag = 0;
     int m_retryCount = 0;
-    std::shared_ptr<ISerialPort> m_port;
+    std::shared_ptr<CSharedPort> m_port;
     WORD m_address = 0;
     QString m_portName;
     int m_portIndex = kFreePortIndex;
     int m_errorCount = 0;
-    int m_reopenCount = 0;
+    int m_reopenCount = 0; // modem lines: writes on an invalid handle in a row
     std::atomic<int> m_error{link_text::kUnknownError};
     QByteArray m_savedState; // the port's settings as found at open
     bool m_purgeBeforeWrite = false; // links with retries start each request on empty buffers
     IModemPort* m_modem = nullptr;
     int m_kind = kPortKindSerial;
-    PortFault m_lastWriteFault = PortFault::None;
-    bool m_writeErrorFlag = false;
-    std::int64_t m_writeErrorTime = 0;
     bool m_registered = true; // cleared under every port lock when the manager drops the link
 
     std::array<BYTE, 512> m_request{};

@@ -224,6 +224,12 @@ BOOL CLinkManager::Open(DWORD id, const QString& portName, WORD address, const Q
             link->m_kind = peer->m_kind;
             link->m_savedState = peer->m_savedState;
             link->m_purgeBeforeWrite = link->m_retryCount > 0;
+            // A port whose device is away is tried at once for whoever opens
+            // it, who is told why it failed as at a first open.
+            if (!link->m_port->IsOpen()) {
+                link->Reopen();
+                return link->m_port->IsOpen() ? TRUE : FALSE;
+            }
         }
         return TRUE;
     }

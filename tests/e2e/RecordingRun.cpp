@@ -18,6 +18,7 @@ RecordingRun::RecordingRun(int lines)
 {
     for (int i = 0; i < lines; ++i)
         m_lines.push_back(std::make_unique<sim::PtySimulator>());
+    m_fixedPaths.assign(std::size_t(lines), false);
     if (!m_root.isValid())
         return;
     for (const char* folder : {"home", "config", "data", "cache", "tmp", "run"})
@@ -101,7 +102,7 @@ void RecordingRun::WriteSettings()
         store.WriteProfileInt(key, QStringLiteral("kat"), e.family.type);
         store.WriteProfileInt(key, QStringLiteral("merit"), 1);
         store.WriteProfileInt(key, QStringLiteral("adresa"), e.address);
-        store.WriteProfileString(key, QStringLiteral("com"), QString::fromStdString(Line(e.line).SlavePath()));
+        store.WriteProfileString(key, QStringLiteral("com"), PortName(e.line));
         store.WriteProfileInt(key, QStringLiteral("zobrazovat"), 0);
         store.WriteProfileInt(key, QStringLiteral("zaznamenavat"), 1);
         store.WriteProfileString(key, QStringLiteral("soubor"), Path(QStringLiteral("data/%1/%1").arg(e.name)));
@@ -120,16 +121,46 @@ void RecordingRun::SetInstrumentValue(const QString& name, const QString& value,
     m_values.push_back({name, value, number});
 }
 
+void RecordingRun::UseFixedPath(int line)
+{
+    m_fixedPaths[std::size_t(line)] = true;
+}
+
+QString RecordingRun::PortName(int line) const
+{
+    if (m_fixedPaths[std::size_t(line)])
+        return Path(QStringLiteral("run/line%1").arg(line));
+    return QString::fromStdString(m_lines[std::size_t(line)]->SlavePath());
+}
+
+bool RecordingRun::Unplug(int line)
+{
+    Line(line).Stop();
+    return QFile::remove(PortName(line));
+}
+
+bool RecordingRun::PlugIn(QString& error, int line)
+{
+    std::string why;
+    if (!Line(line).Start(why)) {
+        error = QString::fromStdString(why);
+        return false;
+    }
+    if (m_fixedPaths[std::size_t(line)]
+        && !QFile::link(QString::fromStdString(Line(line).SlavePath()), PortName(line))) {
+        error = QStringLiteral("cannot link ") + PortName(line);
+        return false;
+    }
+    return true;
+}
+
 bool RecordingRun::Prepare(QString& error)
 {
     if (m_prepared)
         return true;
-    for (auto& line : m_lines) {
-        std::string why;
-        if (!line->Start(why)) {
-            error = QString::fromStdString(why);
+    for (int i = 0; i < int(m_lines.size()); ++i) {
+        if (!PlugIn(error, i))
             return false;
-        }
     }
     WriteSettings();
     m_prepared = true;

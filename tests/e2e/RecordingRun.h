@@ -67,6 +67,14 @@ public:
     // Before Prepare: a value of the instrument's settings other than the
     // run's own (say "zobrazovat" 1 for its live window).
     void SetInstrumentValue(const QString& name, const QString& value, int number);
+    // Before Prepare: the instruments of `line` are set up with a fixed path
+    // in the run's folder, a link to the line's pseudo-terminal, as a port
+    // name that stays while the device behind it goes and comes back.
+    void UseFixedPath(int line = 0);
+    // The line's pseudo-terminal closed and its path removed (an adapter
+    // pulled out); then a new one behind the same path (plugged in again).
+    bool Unplug(int line = 0);
+    bool PlugIn(QString& error, int line = 0);
     // Opens the lines and writes the settings; Start does it when it was not
     // done. Apart so that a timing of the start leaves the setting up out.
     bool Prepare(QString& error);
@@ -96,6 +104,8 @@ private:
     };
     void WriteSettings();
     QString Path(const QString& relative) const;
+    // The port name the instruments of `line` are set up with.
+    QString PortName(int line) const;
 
     struct Value {
         QString instrument, name;
@@ -104,6 +114,7 @@ private:
     std::vector<Value> m_values;
     QTemporaryDir m_root;
     std::vector<std::unique_ptr<sim::PtySimulator>> m_lines;
+    std::vector<bool> m_fixedPaths; // by line
     std::vector<Entry> m_entries;
     QProcess m_program;
     QString m_output;

@@ -480,4 +480,48 @@ TEST(RecordingLineTest, StrayBytesAndFaultedRepliesCostOnlyTheirPoll)
     EXPECT_LE(losses, faulted) << stored.Dump();
 }
 
+// The line's adapter is pulled out and plugged in again (its pseudo-terminal
+// closed and made anew behind the path the instrument is set up with): the
+// program records outages meanwhile and, with nobody touching it, asks the
+// instrument again once it is back and records its values.
+TEST(RecordingLineTest, ALineThatCameBackIsRecordedAgainWithoutTheUser)
+{
+    RecordingRun run;
+    ASSERT_TRUE(run.Valid());
+    run.UseFixedPath();
+    ServedValues& served = run.AddInstrument(kQorin, QStringLiteral("Hala"), 1);
+    served.vary = VaryQorinValues;
+    QString error;
+    ASSERT_TRUE(run.Start(error)) << error.toStdString();
+    ASSERT_TRUE(run.WaitFor([&] { return served.Count() >= 3; }, kStartBound)) << run.Output().toStdString();
+
+    ASSERT_TRUE(run.Unplug());
+    const int before = served.Count();
+    std::this_thread::sleep_for(std::chrono::seconds(4 * RecordingRun::kMeasuringInterval));
+    ASSERT_TRUE(run.PlugIn(error)) << error.toStdString();
+    ASSERT_TRUE(run.WaitFor([&] { return served.Count() >= before + 3; }, kPollBound))
+        << "no measurement after the line came back; program output:\n" << run.Output().toStdString();
+
+    const int count = served.Count();
+    ASSERT_EQ(run.Terminate(), 0) << run.Output().toStdString();
+    const Stored stored = Read(run.ArchivePath(QStringLiteral("Hala")));
+    ASSERT_TRUE(stored.ok) << stored.error.toStdString();
+    const CArchivRecordList data = stored.Data();
+    EXPECT_GE(int(data.size()), count - 1) << "served " << count << "; stored:\n" << stored.Dump();
+    ExpectControllerValues<CQorinArchivData, QorinArchivTraits>(data, served.Replies());
+    // Outages recorded while the line was gone, with measurements before
+    // them and after them.
+    ASSERT_FALSE(data.empty());
+    const auto outages = std::count_if(stored.records.begin(), stored.records.end(), [&](const CArchivRecord& r) {
+        return r.type == kRecordError && r.time > data.front().time && r.time < data.back().time;
+    });
+    EXPECT_GE(outages, 1) << stored.Dump();
+    const auto lastOutage = std::find_if(stored.records.rbegin(), stored.records.rend(),
+                                         [](const CArchivRecord& r) { return r.type == kRecordError; });
+    ASSERT_NE(lastOutage, stored.records.rend());
+    const auto after = std::count_if(lastOutage.base(), stored.records.end(),
+                                     [](const CArchivRecord& r) { return r.IsData(); });
+    EXPECT_GE(after, 2) << stored.Dump();
+}
+
 } // namespace

@@ -198,9 +198,10 @@ TEST_F(ExchangeTest, VanishedAnalyserPortFailsWithoutHanging)
     const DWORD id = OpenLink(1);
     line.SetFaults(Faults{.closeLine = true});
     EXPECT_FALSE(ReadConfigB(id));
-    // The line is gone: the write fails, the reopen finds no device.
+    // The line is gone: its port was closed with the failed read, and no
+    // request tries it again before the pause; the try finds no device.
     EXPECT_FALSE(ReadConfigB(id));
-    EXPECT_EQ(Error(id), QStringLiteral("Chyba při odeslání dotazu."));
+    EXPECT_EQ(Error(id), QStringLiteral("Zařízení nenalezeno."));
     clock.now += 10;
     EXPECT_FALSE(ReadConfigB(id));
     EXPECT_EQ(Error(id), QStringLiteral("Zařízení nenalezeno."));

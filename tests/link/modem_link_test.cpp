@@ -50,24 +50,38 @@ private:
     std::mutex m_state;
 };
 
+// VK analysers at `addresses` on a simulated line behind the stand-in
+// modem, listed as the modem line "Modem 1".
+struct ModemRig {
+    explicit ModemRig(std::initializer_list<std::uint8_t> addresses)
+    {
+        for (std::uint8_t address : addresses)
+            line.AddInstrument(sim::Instrument(sim::Family::VK, address));
+        std::string error;
+        started = line.Start(error);
+        EXPECT_TRUE(started) << error;
+        modem.devicePath = QString::fromStdString(line.SlavePath());
+        entry.name = QStringLiteral("Modem 1");
+        entry.kind = kPortKindModem;
+        entry.modem = &modem;
+        ports.entries[entry.name] = entry;
+    }
+
+    sim::PtySimulator line;
+    bool started = false;
+    FakeModem modem;
+    CPortEntry entry;
+    linktest::FakePortList ports;
+};
+
 TEST(ModemLink, DialsOnceSharesTheCallAndHangsUpAfterTheLastLink)
 {
-    sim::PtySimulator line;
-    line.AddInstrument(sim::Instrument(sim::Family::VK, 1));
-    line.AddInstrument(sim::Instrument(sim::Family::VK, 2));
-    std::string error;
-    ASSERT_TRUE(line.Start(error)) << error;
-
-    FakeModem modem;
-    modem.devicePath = QString::fromStdString(line.SlavePath());
-    linktest::FakePortList ports;
-    CPortEntry entry;
-    entry.name = QStringLiteral("Modem 1");
-    entry.kind = kPortKindModem;
-    entry.modem = &modem;
-    ports.entries[entry.name] = entry;
+    ModemRig rig({1, 2});
+    ASSERT_TRUE(rig.started);
+    FakeModem& modem = rig.modem;
+    const CPortEntry& entry = rig.entry;
     linktest::FakeClock clock;
-    CLinkManager manager(ports, clock);
+    CLinkManager manager(rig.ports, clock);
 
     const DWORD first = manager.Register(entry.name, 1);
     const DWORD second = manager.Register(entry.name, 2);
@@ -96,6 +110,38 @@ TEST(ModemLink, DialsOnceSharesTheCallAndHangsUpAfterTheLastLink)
     manager.Close(second);
     EXPECT_EQ(modem.hangUps, 1);
     EXPECT_FALSE(manager.Request(second, &CLink::ReadIdentification, iden));
+}
+
+// A modem whose device goes away under a call is the modem code's to deal
+// with: the links neither open its device themselves nor dial again, however
+// long the requests go on failing.
+TEST(ModemLink, AVanishedModemDeviceIsNeitherReopenedNorRedialled)
+{
+    ModemRig rig({1});
+    ASSERT_TRUE(rig.started);
+    FakeModem& modem = rig.modem;
+    const CPortEntry& entry = rig.entry;
+    linktest::FakeClock clock;
+    int opens = 0;
+    CLinkManager manager(rig.ports, clock, [&](const QString& path, PortFault& fault) {
+        ++opens;
+        return OpenSystemSerialPort(path, fault);
+    });
+
+    const DWORD id = manager.Register(entry.name, 1);
+    CIden iden;
+    ASSERT_TRUE(manager.Open(id, entry.name, 1, QStringLiteral("123")));
+    ASSERT_TRUE(manager.Request(id, &CLink::ReadIdentification, iden)) << manager.GetErrorText(id).toStdString();
+
+    rig.line.Stop();
+    for (int i = 0; i < 20; ++i) {
+        clock.now += 100;
+        EXPECT_FALSE(manager.Request(id, &CLink::ReadIdentification, iden));
+    }
+    EXPECT_EQ(opens, 0);
+    EXPECT_EQ(modem.dials, 1);
+    manager.Close(id);
+    EXPECT_EQ(modem.hangUps, 1);
 }
 
 } // namespace
