@@ -2,7 +2,6 @@
 
 #include "link/DownloadRoutines.h"
 #include "link_ui/DownloaderDoc.h"
-#include "platform/ThreadMessages.h"
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/MessageBox.h"
 
@@ -16,7 +15,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 namespace {
 
@@ -60,18 +58,14 @@ QString WithExtension(QString name, const QString& extension)
 } // namespace
 
 CDownloaderView::CDownloaderView(QWidget* parent)
-    : ui::CView(parent),
-      m_status(Named(new QLineEdit, IdStatus)),
-      m_progress(Named(new QProgressBar, IdProgress)),
+    : CDownloadWindowView(parent),
       m_newMode(Named(new QRadioButton(QStringLiteral("Založit nový soubor")), IdNewMode)),
       m_existingMode(Named(new QRadioButton(QStringLiteral("Připojit (doplnit) existující")), IdExistingMode)),
       m_newEdit(Named(new QLineEdit, IdNewFile)),
       m_existingEdit(Named(new QLineEdit, IdExistingFile)),
       m_browseNew(Named(new QPushButton(QStringLiteral("...")), IdBrowseNew)),
       m_browseExisting(Named(new QPushButton(QStringLiteral("...")), IdBrowseExisting)),
-      m_ident(Named(new QLineEdit, IdIdent)),
-      m_ok(Named(new QPushButton(QStringLiteral("OK")), IdOk)),
-      m_timer(new QTimer(this))
+      m_ok(Named(new QPushButton(QStringLiteral("OK")), IdOk))
 {
     // The controls stand where the form's dialog units put them (see
     // PlaceControls); the two targets, each a radio button with its field
@@ -104,9 +98,6 @@ CDownloaderView::CDownloaderView(QWidget* parent)
         place.widget->setParent(inTarget ? static_cast<QWidget*>(target) : this);
         m_places.push_back({place.widget, place.dlu, place.grow});
     }
-    m_ident->setReadOnly(true);
-    m_progress->setRange(0, 100);
-    m_status->setReadOnly(true);
     setMinimumSize(ui::DluToPixels(kFormDlu, font()));
     PlaceControls();
 
@@ -117,21 +108,7 @@ CDownloaderView::CDownloaderView(QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &CDownloaderView::OnCancel);
     connect(m_browseNew, &QPushButton::clicked, this, [this] { Browse(false); });
     connect(m_browseExisting, &QPushButton::clicked, this, [this] { Browse(true); });
-    connect(m_timer, &QTimer::timeout, this, &CDownloaderView::OnWorkerDone);
-    // The frame asks instead of closing: a running download is cancelled first.
-    SetMessageHandler(platform::WM_VIEW_REFRESH, [this](std::uintptr_t, std::intptr_t) {
-        OnCancel();
-        return 0;
-    });
     EnableControls(false);
-}
-
-CDownloaderView::~CDownloaderView()
-{
-    // A job may go only after its worker has ended.
-    if (m_job)
-        m_job->Cancel();
-    m_thread.Join();
 }
 
 void CDownloaderView::PlaceControls()
@@ -156,16 +133,6 @@ void CDownloaderView::resizeEvent(QResizeEvent* event)
 {
     ui::CView::resizeEvent(event);
     PlaceControls();
-}
-
-QWidget* CDownloaderView::Control(int id) const
-{
-    return findChild<QWidget*>(QString::number(id));
-}
-
-CDownloaderDoc* CDownloaderView::Document() const
-{
-    return qobject_cast<CDownloaderDoc*>(GetDocument());
 }
 
 QString CDownloaderView::Extension() const
@@ -233,7 +200,7 @@ void CDownloaderView::StartWorker(BOOL search)
     }
     m_finished = false;
     m_keepTemporary = false;
-    Launch();
+    RunJob();
 }
 
 void CDownloaderView::StartIntervalWorker(CTime from, CTime to, BOOL fromOpen, BOOL toOpen, const QString& file)
@@ -253,10 +220,10 @@ void CDownloaderView::StartIntervalWorker(CTime from, CTime to, BOOL fromOpen, B
     FillControls();
     m_finished = false;
     m_keepTemporary = false;
-    Launch();
+    RunJob();
 }
 
-void CDownloaderView::Launch()
+void CDownloaderView::RunJob()
 {
     Worker worker = m_worker;
     if (!worker)
@@ -268,20 +235,13 @@ void CDownloaderView::Launch()
                 vkt ? DownloadVKTArchiveProc(&job) : DownloadVKArchiveProc(&job);
         };
     CDownloadJob* job = m_job.get();
-    if (!m_thread.Start([job, worker] { worker(*job); })) {
-        CloseDocument();
-        return;
-    }
-    m_timer->start(kTimerMs);
+    Launch([job, worker] { worker(*job); });
 }
 
 void CDownloaderView::OnWorkerDone()
 {
-    if (m_job)
-        ShowDownloadProgress(*m_job, m_progress, m_status, m_ident);
-    if (!m_thread.JoinIfEnded())
+    if (!WorkerEnded())
         return;
-    m_timer->stop();
     if (m_job && m_job->m_result == kDownloadOk && m_job->IsRunning()) {
         m_finished = true;
         if (!m_importRequested)
@@ -311,12 +271,6 @@ void CDownloaderView::OnWorkerDone()
                             m_existingFile);
     else
         StartWorker(FALSE);
-}
-
-bool CDownloaderView::AskRetry(int result)
-{
-    return ui::ShowMessageBox(this, DownloadErrorText(result), QStringLiteral("CHYBA"), ui::MsgButtons::RetryCancel,
-                              ui::MsgIcon::Warning) == ui::MsgAnswer::Retry;
 }
 
 bool CDownloaderView::RunImport()
@@ -438,10 +392,7 @@ void CDownloaderView::OnCancel()
         CloseDocument();
         return;
     }
-    if (m_job && m_thread.IsRunning())
-        m_job->Cancel();
-    else
-        CloseDocument();
+    CancelWorkerOrClose();
 }
 
 void CDownloaderView::Browse(bool existing)
@@ -459,11 +410,3 @@ void CDownloaderView::Browse(bool existing)
     FillControls();
 }
 
-void CDownloaderView::CloseDocument()
-{
-    if (m_closing)
-        return;
-    m_closing = true;
-    m_timer->stop();
-    CloseDocumentLater(*this);
-}

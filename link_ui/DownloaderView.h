@@ -3,8 +3,7 @@
 #include "link/DownloadImport.h"
 #include "link/DownloadJob.h"
 #include "link/DownloaderDocState.h"
-#include "link_ui/DownloadWindowThread.h"
-#include "platform/ui/Document.h"
+#include "link_ui/DownloadWindowView.h"
 
 #include <QPointer>
 #include <QRect>
@@ -15,34 +14,26 @@
 #include <thread>
 #include <vector>
 
-class CDownloaderDoc;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QTimer;
 
 // The form of an archive download window: runs the download worker on a
 // job, shows its progress every 500 ms, takes the target (a new archive
 // file or an existing one to complete) and imports when both are done; a
 // failure offers a retry.
-class CDownloaderView : public ui::CView, public IDownloaderView {
+class CDownloaderView : public CDownloadWindowView, public IDownloaderView {
     Q_OBJECT
 public:
     enum ControlId {
         IdNewFile = 1017,
         IdExistingFile = 1018,
-        IdIdent = 1019,
-        IdCancel = 1023,
         IdOk = 1024,
         IdNewMode = 1293,
         IdExistingMode = 1294,
         IdBrowseNew = 1295,
         IdBrowseExisting = 1296,
-        IdProgress = 1297,
-        IdStatus = 1298,
     };
-    static constexpr int kTimerMs = 500;
 
     // The worker of a job; returns when the download ended (the result is
     // in the job). Tests replace the real download routines.
@@ -51,7 +42,6 @@ public:
     using Importer = std::function<int(const CDownloadJob& job, const CDownloadTarget& target)>;
 
     explicit CDownloaderView(QWidget* parent = nullptr);
-    ~CDownloaderView() override;
 
     void SetWorker(Worker worker) { m_worker = std::move(worker); }
     void SetImporter(Importer importer) { m_importer = std::move(importer); }
@@ -63,9 +53,9 @@ public:
     void StartWorker(BOOL search) override;
     void StartIntervalWorker(CTime from, CTime to, BOOL fromOpen, BOOL toOpen, const QString& file) override;
 
-    void OnWorkerDone();
+    void OnWorkerDone() override;
     void OnOK();
-    void OnCancel();
+    void OnCancel() override;
     void OnModeChanged();
     void EnableControls(bool busy);
 
@@ -81,10 +71,7 @@ public:
     QString NewFile() const { return m_newFile; }
     QString ExistingFile() const { return m_existingFile; }
     int Mode() const { return m_mode; }
-    bool IsFinished() const { return m_finished; }
-    bool IsWorkerRunning() const { return m_thread.IsRunning(); }
     CDownloadJob* Job() const { return m_job.get(); }
-    QWidget* Control(int id) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -99,39 +86,28 @@ private:
     };
     void PlaceControls();
 
-    CDownloaderDoc* Document() const;
     QString Extension() const;
     void ReadControls();
     void FillControls();
-    void Launch();
+    void RunJob();
     bool RunImport();
-    void CloseDocument();
-    bool AskRetry(int result);
     void Browse(bool existing);
 
-    QLineEdit* m_status;
-    QProgressBar* m_progress;
     QRadioButton* m_newMode;
     QRadioButton* m_existingMode;
     QLineEdit* m_newEdit;
     QLineEdit* m_existingEdit;
     QPushButton* m_browseNew;
     QPushButton* m_browseExisting;
-    QLineEdit* m_ident;
     QPushButton* m_ok;
-    QTimer* m_timer;
     std::vector<Place> m_places;
 
     int m_mode = 0;
     QString m_existingFile;
     QString m_newFile;
-    bool m_finished = false;
     bool m_importRequested = false;
     bool m_intervalMode = false;
-    bool m_closing = false;
     bool m_keepTemporary = false;
-    std::unique_ptr<CDownloadJob> m_job;
-    CDownloadWindowThread m_thread;
     Worker m_worker;
     Importer m_importer;
     IDownloadImportHost* m_importHost = nullptr;

@@ -3,8 +3,6 @@
 #include "archive_docs/ArchivDocHooks.h"
 #include "link/DownloadRoutines.h"
 #include "link_ui/DownloaderDoc.h"
-#include "platform/ThreadMessages.h"
-#include "platform/ui/MessageBox.h"
 
 #include <QFile>
 #include <QGridLayout>
@@ -13,7 +11,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,16 +26,10 @@ QLineEdit* ReadOnlyEdit(int id)
 } // namespace
 
 CDownloaderViewProf::CDownloaderViewProf(QWidget* parent)
-    : ui::CView(parent),
-      m_status(ReadOnlyEdit(IdStatus)),
-      m_progress(new QProgressBar),
-      m_ident(ReadOnlyEdit(IdIdent)),
+    : CDownloadWindowView(parent),
       m_kind(ReadOnlyEdit(IdKind)),
-      m_date(ReadOnlyEdit(IdDate)),
-      m_timer(new QTimer(this))
+      m_date(ReadOnlyEdit(IdDate))
 {
-    m_progress->setObjectName(QString::number(IdProgress));
-    m_progress->setRange(0, 100);
     auto* top = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Přístroj:")), 0, 0);
@@ -62,30 +53,11 @@ CDownloaderViewProf::CDownloaderViewProf(QWidget* parent)
     top->addStretch();
 
     connect(cancel, &QPushButton::clicked, this, &CDownloaderViewProf::OnCancel);
-    connect(m_timer, &QTimer::timeout, this, &CDownloaderViewProf::OnWorkerDone);
-    // The frame asks instead of closing: a running download is cancelled first.
-    SetMessageHandler(platform::WM_VIEW_REFRESH, [this](std::uintptr_t, std::intptr_t) {
-        OnCancel();
-        return 0;
-    });
     m_opener = [](const QString& path) {
         auto& hooks = CArchivDocHooks::Instance();
         if (hooks.openArchiveFile)
             hooks.openArchiveFile(path);
     };
-}
-
-CDownloaderViewProf::~CDownloaderViewProf()
-{
-    // A job may go only after its worker has ended.
-    if (m_job)
-        m_job->Cancel();
-    m_thread.Join();
-}
-
-QWidget* CDownloaderViewProf::Control(int id) const
-{
-    return findChild<QWidget*>(QString::number(id));
 }
 
 QString CDownloaderViewProf::Text(int id) const
@@ -94,53 +66,42 @@ QString CDownloaderViewProf::Text(int id) const
     return edit ? edit->text() : QString();
 }
 
-CDownloaderDoc* CDownloaderViewProf::Document() const
-{
-    return qobject_cast<CDownloaderDoc*>(GetDocument());
-}
-
 void CDownloaderViewProf::StartWorker(const QString& file, int kind, CTime date, const CProfileStatus* status)
 {
     // A retry names the file of the job replaced below: its own copy outlives it.
     const QString path = file;
     m_thread.Join();
-    m_job = std::make_unique<CProfileDownloadJob>();
+    auto job = std::make_unique<CProfileDownloadJob>();
     if (CDownloaderDoc* document = Document())
-        m_job->m_pristroj = document->Instrument();
-    m_job->SetProgress(QStringLiteral("Zjišťuji soubory nastavení přístroje."), 0);
-    m_job->m_tempPath = path;
-    m_job->m_kind = kind;
+        job->m_pristroj = document->Instrument();
+    job->SetProgress(QStringLiteral("Zjišťuji soubory nastavení přístroje."), 0);
+    job->m_tempPath = path;
+    job->m_kind = kind;
     m_kind->setText(kind == CProfileDownloadJob::kSelected ? QStringLiteral("Vybraný profil")
                                                            : QStringLiteral("Maximální profil"));
-    m_job->SetStatus(status);
+    job->SetStatus(status);
     m_date->setText(date.Format(QStringLiteral("%d.%m.%y %H:%M:%S")));
-    m_job->m_date = date;
+    job->m_date = date;
+    m_job = std::move(job);
     m_finished = false;
-    Launch();
+    RunJob();
 }
 
-void CDownloaderViewProf::Launch()
+void CDownloaderViewProf::RunJob()
 {
     Worker worker = m_worker;
     if (!worker)
         worker = [](CProfileDownloadJob& job) {
             job.m_pristroj.GetType() == CPristroj::kVKT ? DownloadVKTProfilesProc(&job) : DownloadVKProfilesProc(&job);
         };
-    CProfileDownloadJob* job = m_job.get();
-    if (!m_thread.Start([job, worker] { worker(*job); })) {
-        CloseDocument();
-        return;
-    }
-    m_timer->start(kTimerMs);
+    CProfileDownloadJob* job = Job();
+    Launch([job, worker] { worker(*job); });
 }
 
 void CDownloaderViewProf::OnWorkerDone()
 {
-    if (m_job)
-        ShowDownloadProgress(*m_job, m_progress, m_status, m_ident);
-    if (!m_thread.JoinIfEnded())
+    if (!WorkerEnded())
         return;
-    m_timer->stop();
     if (m_job && m_job->m_result == kDownloadOk && m_job->IsRunning()) {
         m_finished = true;
         if (m_opener)
@@ -163,13 +124,7 @@ void CDownloaderViewProf::OnWorkerDone()
         return;
     }
     // The retry reads the profile status from the instrument itself.
-    StartWorker(m_job->m_tempPath, m_job->m_kind, m_job->m_date, nullptr);
-}
-
-bool CDownloaderViewProf::AskRetry(int result)
-{
-    return ui::ShowMessageBox(this, DownloadErrorText(result), QStringLiteral("CHYBA"), ui::MsgButtons::RetryCancel,
-                              ui::MsgIcon::Warning) == ui::MsgAnswer::Retry;
+    StartWorker(m_job->m_tempPath, Job()->m_kind, Job()->m_date, nullptr);
 }
 
 void CDownloaderViewProf::OnCancel()
@@ -180,17 +135,6 @@ void CDownloaderViewProf::OnCancel()
         CloseDocument();
         return;
     }
-    if (m_job && m_thread.IsRunning())
-        m_job->Cancel();
-    else
-        CloseDocument();
+    CancelWorkerOrClose();
 }
 
-void CDownloaderViewProf::CloseDocument()
-{
-    if (m_closing)
-        return;
-    m_closing = true;
-    m_timer->stop();
-    CloseDocumentLater(*this);
-}
