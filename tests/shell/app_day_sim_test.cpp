@@ -46,6 +46,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -813,6 +814,122 @@ TEST_F(DaySimTest, InstrumentRefusedForOldFirmwareCanBeActivatedAgain)
         return box.text.contains(QStringLiteral("starou verzi firmware"));
     });
     EXPECT_EQ(refusals, 1);
+}
+
+// "Vlastnosti" in the instrument list renames an instrument whose live window
+// and floating panel are open and which a download task names. After "Konec"
+// the settings hold one key for it, the new one, with every value the old
+// one held and what its windows keep; the task names it by its new name. At
+// the next start both instruments on the line are polled and the renamed
+// one's window and panel come back.
+TEST_F(DaySimTest, RenamedInstrumentHasOneKeyAndEveryInstrumentIsPolledAfterARestart)
+{
+    const Member trafo{"Trafo", sim::Family::VK, CPristroj::kVK, 130, true, true};
+    Prepare({kDesk[0], trafo});
+    const QString oldName = QStringLiteral("Trafo");
+    const QString newName = QStringLiteral("Trafo T1");
+    // The list order an earlier session kept, and its weekly download task
+    // (not due during the test).
+    store.WriteProfileInt(CDeviceRegistry::Key(QStringLiteral("Kotelna")), QStringLiteral("poradi"), 0);
+    store.WriteProfileInt(CDeviceRegistry::Key(oldName), QStringLiteral("poradi"), 1);
+    const platform::SettingsSection task({QStringLiteral("tasks"), QStringLiteral("T0")});
+    store.WriteProfileInt(task, QStringLiteral("index"), 0);
+    store.WriteProfileInt(task, QStringLiteral("isAktiv"), 1);
+    store.WriteProfileString(task, QStringLiteral("pristroj"), oldName);
+    store.WriteProfileString(task, QStringLiteral("nazev"), QStringLiteral("Týdenní"));
+    store.WriteProfileInt(task, QStringLiteral("interval"), 4);
+    store.WriteProfileInt(task, QStringLiteral("lastTime"), int(QDateTime::currentSecsSinceEpoch()));
+    store.WriteProfileInt({QStringLiteral("tasks"), QStringLiteral("nastaveni")}, QStringLiteral("lastIndex"), 1);
+    const auto requests = [this](std::uint8_t address) {
+        int count = 0;
+        line.WithInstrument(address, [&](sim::Instrument& i) { count = i.requestCount; });
+        return count;
+    };
+    // Both instruments answer a few more polls (generous bound).
+    const auto bothPolled = [&] {
+        const int kotelna = requests(1);
+        const int renamed = requests(2);
+        return testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                return requests(1) >= kotelna + 4 && requests(2) >= renamed + 4;
+            },
+            120000);
+    };
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+    const QStringList held = store.Entries(CDeviceRegistry::Key(oldName));
+    ASSERT_TRUE(held.contains(QStringLiteral("soubor")));
+
+    int dialogs = 0;
+    shelltest::HandModals([this] { app->MainFrame()->Action(CMainFrame::kInstrumentList)->trigger(); },
+                          [&](QWidget& window) {
+                              if (auto* list = qobject_cast<CPristrojeDlg*>(&window)) {
+                                  // Out of the hand, so that the dialogs it
+                                  // brings up are handed too.
+                                  QTimer::singleShot(0, list, [list] {
+                                      CDeviceListCtrl* rows = list->List();
+                                      const QRect row = rows->visualItemRect(rows->item(1, 0));
+                                      QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, row.center());
+                                      QTest::mouseClick(list->Button(CPristrojeDlg::IdProperties), Qt::LeftButton);
+                                      QTest::mouseClick(list->Button(CPristrojeDlg::IdEnd), Qt::LeftButton);
+                                  });
+                              } else if (auto* dialog = qobject_cast<CAddInstrumentDlg*>(&window)) {
+                                  ++dialogs;
+                                  boxes.Answer(ui::MsgAnswer::Yes); // "Opravdu změnit vlastnosti přístroje ?"
+                                  QLineEdit* name = dialog->Control<QLineEdit>(CAddInstrumentDlg::IdName);
+                                  EXPECT_EQ(name->text(), oldName);
+                                  QTest::keyClick(name, Qt::Key_End);
+                                  QTest::keyClicks(name, QStringLiteral(" T1"));
+                                  QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("1")),
+                                                    Qt::LeftButton);
+                              } else if (auto* other = qobject_cast<QDialog*>(&window)) {
+                                  ADD_FAILURE() << "unexpected " << window.windowTitle().toStdString();
+                                  other->reject();
+                              }
+                          });
+    ASSERT_EQ(dialogs, 1);
+    CPristroj* renamed = Entry("Trafo T1");
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_EQ(Entry("Trafo"), nullptr);
+    ui::CView* view = app->LiveView(*renamed);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), newName);
+    EXPECT_TRUE(app->IsPanelOpen(*renamed));
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* panel = qobject_cast<ui::CPanelFrame*>(window); panel && panel->isVisible()) {
+            EXPECT_NE(panel->windowTitle(), oldName);
+        }
+    }
+    EXPECT_EQ(store.SubSections(QStringLiteral("pristroje")), (QStringList{QStringLiteral("Kotelna"), newName}));
+    EXPECT_TRUE(bothPolled());
+
+    ASSERT_EQ(Quit(), 0);
+    EXPECT_EQ(StoredInstruments(), (QStringList{QStringLiteral("Kotelna"), newName}));
+    const platform::SettingsSection key = CDeviceRegistry::Key(newName);
+    const QStringList kept = store.Entries(key);
+    for (const QString& value : held)
+        EXPECT_TRUE(kept.contains(value)) << value.toStdString();
+    // The live window's panes and placement and the panel's placement.
+    for (const char* value : {"isGraf", "prickaX", "cx", "p_cx"})
+        EXPECT_TRUE(kept.contains(QString::fromLatin1(value))) << value;
+    EXPECT_EQ(store.GetProfileInt(key, QStringLiteral("poradi"), -1), 1);
+    // The archive keeps its file.
+    EXPECT_EQ(store.GetProfileString(key, QStringLiteral("soubor")), DataFolder() + QStringLiteral("/Trafo/Trafo"));
+    EXPECT_EQ(store.GetProfileString(task, QStringLiteral("pristroj")), newName);
+
+    // The next start, told of nothing.
+    app.reset();
+    desk[1].name = "Trafo T1";
+    const std::size_t toldBefore = boxes.Requests().size();
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+    EXPECT_EQ(app->GetDeviceList().size(), 2U);
+    EXPECT_TRUE(bothPolled()) << requests(1) << " " << requests(2);
+    for (std::size_t i = toldBefore; i < boxes.Requests().size(); ++i)
+        ADD_FAILURE() << boxes.Requests()[i].text.toStdString();
+    EXPECT_EQ(Quit(), 0);
+    EXPECT_EQ(StoredInstruments(), (QStringList{QStringLiteral("Kotelna"), newName}));
 }
 
 // "Vlastnosti" refuses a bus address no instrument can have, for every
