@@ -19,6 +19,12 @@ inline constexpr int kMaxFrameA = 256; // the length byte counts up to 255
 inline constexpr int kMaxDataA = kMaxFrameA - kOverheadA;
 inline constexpr BYTE kRefusedBit = 0x80;
 
+// The address byte of a link's frames: the low byte of its bus address.
+inline constexpr BYTE WireAddress(WORD address)
+{
+    return BYTE(address & 0xFF);
+}
+
 // Sum of a byte range modulo 256.
 BYTE Sum8(const BYTE* p, std::size_t n);
 

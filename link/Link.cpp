@@ -323,7 +323,7 @@ BOOL CLink::SendRequestA(BYTE command, const BYTE* data, int dataLen)
         SetError(platform::IDS_ERR_SEND_REQUEST);
         return FALSE;
     }
-    const int n = frames::BuildRequestA(m_request.data(), BYTE(m_address), command, data, dataLen);
+    const int n = frames::BuildRequestA(m_request.data(), frames::WireAddress(m_address), command, data, dataLen);
     return SendFrame(m_request.data(), n);
 }
 
@@ -333,7 +333,7 @@ BOOL CLink::SendRequestB(BYTE command, const BYTE* data, int dataLen)
         SetError(platform::IDS_ERR_SEND_REQUEST);
         return FALSE;
     }
-    const int n = frames::BuildRequestB(m_request.data(), BYTE(m_address), command, data, dataLen);
+    const int n = frames::BuildRequestB(m_request.data(), frames::WireAddress(m_address), command, data, dataLen);
     return SendFrame(m_request.data(), n);
 }
 

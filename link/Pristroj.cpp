@@ -323,7 +323,8 @@ int CPristroj::GetBexorInterval() const
 
 BOOL CPristroj::IsSameLink(const CPristroj& other) const
 {
-    return m_merit && other.m_merit && m_com == other.m_com && m_adresa == other.m_adresa;
+    // By the byte on the wire: two values that share it reach one instrument.
+    return m_merit && other.m_merit && m_com == other.m_com && WireAddress(m_adresa) == WireAddress(other.m_adresa);
 }
 
 int CPristroj::GetPortRetryCount() const
@@ -379,7 +380,7 @@ QString CPristroj::CheckSettings(bool withFolder) const
             .arg(m_nazev)
             .arg(m_type);
     // The low byte goes into every frame: 300 would reach the instrument at 44.
-    if (m_adresa < kMinAddress || m_adresa > kMaxAddress)
+    if (!IsValidAddress(m_adresa))
         return archive::OutOfRange(m_nazev, "adresa", m_adresa, kMinAddress, kMaxAddress);
     if (m_zaznamenavat) {
         if (const QString length = archive::CheckArchivePathLength(m_nazev, m_soubor); !length.isEmpty())
@@ -387,6 +388,12 @@ QString CPristroj::CheckSettings(bool withFolder) const
     }
     return archive::CheckRecordingSettings({m_nazev, m_intervalMereni, m_intervalZapisovani, m_intervalPrepisovani,
                                             m_soubor, withFolder && m_zaznamenavat != 0 && !m_soubor.isEmpty()});
+}
+
+QString CPristroj::CheckAddress(const QString& name, int address)
+{
+    return IsValidAddress(address) ? QString()
+                                   : archive::InvalidValue(name, "adresa", address, kMinAddress, kMaxAddress);
 }
 
 bool CPristroj::KeepInactiveIfUnrunnable(bool withFolder)

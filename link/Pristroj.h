@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Frames.h"
 #include "link/LinkEnvironment.h"
 #include "link/LinkManager.h"
 #include "link/PristrojHost.h"
@@ -67,9 +68,17 @@ public:
     static constexpr int kThreadWaitMs = 10000;
     static constexpr int kModemSettingsWaitMs = 50000;
     static constexpr int kThreadEndWaitMs = 20000;
-    // Bus addresses an instrument can have ("adresa").
+    // Bus addresses an instrument can have ("adresa"). Every frame carries
+    // the address as one byte (WireAddress): a larger value would reach
+    // another instrument.
     static constexpr int kMinAddress = 1;
     static constexpr int kMaxAddress = 253;
+    static bool IsValidAddress(int address) { return address >= kMinAddress && address <= kMaxAddress; }
+    // Empty for a valid address; else what is wrong with it, naming the
+    // instrument `name`, in the words the start-up check uses.
+    static QString CheckAddress(const QString& name, int address);
+    // The address byte of the instrument's frames.
+    static BYTE WireAddress(int address) { return frames::WireAddress(WORD(address)); }
 
     // An entry works in `env` (the program's link manager, clock, hosts and
     // thread factories); without one it gets an environment of its own with

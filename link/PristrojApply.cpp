@@ -16,6 +16,8 @@ BOOL CPristroj::ApplyChanges(QObject* parent, const CPristroj& edited)
 {
     IPristrojHost& host = Host();
     auto copy = std::make_unique<CPristroj>(edited);
+    const QString oldName = m_nazev;
+    const QString newName = copy->m_nazev;
 
     for (CPristroj* other : host.Instruments()) {
         if (!other || other == this)
@@ -63,12 +65,19 @@ BOOL CPristroj::ApplyChanges(QObject* parent, const CPristroj& edited)
         EndThread(kThreadEndWaitMs);
 
     const BOOL copyMeasures = copy->m_merit;
+    // A thread too busy to take a new name within the wait leaves this entry
+    // its old name and settings until it does: what is kept for the next
+    // start is then what the thread will take, under the new name, and the
+    // old name gets no key again.
+    std::unique_ptr<CPristroj> untaken;
     if (copyMeasures && !m_pMereni) {
         *this = *copy;
         if (!StartThread(platform::WM_DEVICE_ACTIVATE))
             host.ShowError(parent, Text(platform::IDS_CANNOT_PROCESS_DATA), Text(platform::IDS_CAPTION_ERROR));
     } else if (m_pMereni) {
-        SendSettings(std::move(copy), host.IsModemPort(m_com) ? kModemSettingsWaitMs : kThreadWaitMs);
+        auto sent = newName != oldName ? std::make_unique<CPristroj>(*copy) : nullptr;
+        if (!SendSettings(std::move(copy), host.IsModemPort(m_com) ? kModemSettingsWaitMs : kThreadWaitMs))
+            untaken = std::move(sent);
     } else {
         *this = *copy;
     }
@@ -81,6 +90,10 @@ BOOL CPristroj::ApplyChanges(QObject* parent, const CPristroj& edited)
         m_merit = 0;
     }
 
-    host.SaveDeviceSettings(*this);
+    // Everything the program keeps under the instrument's name goes with it,
+    // so that one key stays, under the new name.
+    if (newName != oldName)
+        host.RenameDevice(*this, oldName, newName);
+    host.SaveDeviceSettings(untaken ? *untaken : *this);
     return 1;
 }

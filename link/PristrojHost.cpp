@@ -29,6 +29,7 @@ bool IPristrojHost::IsModemPort(const QString&)
 }
 
 void IPristrojHost::SaveDeviceSettings(CPristroj&) {}
+void IPristrojHost::RenameDevice(CPristroj&, const QString&, const QString&) {}
 void IPristrojHost::SaveBexorInterval(CPristroj&, int) {}
 void IPristrojHost::SetGraphFeed(CPristroj&, bool) {}
 

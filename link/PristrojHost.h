@@ -61,6 +61,11 @@ public:
     // True when the port name is a modem line.
     virtual bool IsModemPort(const QString& portName);
     virtual void SaveDeviceSettings(CPristroj& entry);
+    // The instrument `entry` was renamed from `from` to `to`: what the
+    // program keeps under the old name (its settings key, the windows that
+    // keep their state there, the download tasks that name it) goes to the
+    // new one, and nothing of the old name is left.
+    virtual void RenameDevice(CPristroj& entry, const QString& from, const QString& to);
     virtual void SaveBexorInterval(CPristroj& entry, int code);
     // The entry's archive starts (on) or stops feeding the live graphs.
     virtual void SetGraphFeed(CPristroj& entry, bool on);

@@ -367,6 +367,33 @@ bool Settings::DeleteSection(const SettingsSection& section)
     return store.Commit();
 }
 
+bool Settings::MoveSection(const SettingsSection& from, const SettingsSection& to)
+{
+    if (from.Names().isEmpty() || to.Names().isEmpty())
+        return false;
+    const std::optional<QString> source = GroupPath(from);
+    const std::optional<QString> target = GroupPath(to);
+    if (!source || !target)
+        return false;
+    if (*source == *target)
+        return true;
+    if (target->startsWith(*source + u'/'))
+        return false;
+    Store store(m_iniFile, SettingsSection(""));
+    std::vector<std::pair<QString, QVariant>> moved;
+    store->beginGroup(*source);
+    for (const QString& key : store->allKeys())
+        moved.emplace_back(key, store->value(key));
+    store->endGroup();
+    // The source goes before the target is written: where names differ only
+    // in case, the registry takes them for one key.
+    RemoveKey(*store, *source, Keep::Value);
+    RemoveKey(*store, *target, Keep::Value);
+    for (const auto& [key, value] : moved)
+        store->setValue(*target + u'/' + key, value);
+    return store.Commit();
+}
+
 SettingsBatch::SettingsBatch()
 {
     std::lock_guard<std::mutex> lock(StoreMutex());

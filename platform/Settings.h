@@ -76,6 +76,11 @@ public:
     bool DeleteEntry(const SettingsSection& section, const QString& entry);
     // Removes the section with its values and all its sub-sections.
     bool DeleteSection(const SettingsSection& section);
+    // Puts every value and sub-section of `from` under `to`, in place of
+    // whatever `to` held, and removes `from`: in one write, so that the
+    // file never holds both or neither. Moving a section onto itself keeps
+    // it; a section never moves into itself.
+    bool MoveSection(const SettingsSection& from, const SettingsSection& to);
 
     // The INI file behind this store; empty for the program's own store.
     QString FileName() const { return m_iniFile; }

@@ -376,12 +376,14 @@ void CAddInstrumentDlg::resizeEvent(QResizeEvent* event)
 
 void CAddInstrumentDlg::OnIdentify()
 {
+    if (!CheckAddressField(m_name->text()))
+        return;
     CWaitCursor wait;
     CIden iden;
     QString error;
     int probe = 0;
     const QString port = m_port->currentData(kRoleName).toString();
-    const WORD address = static_cast<WORD>(m_address->text().toUInt());
+    const WORD address = static_cast<WORD>(AddressTyped());
     CLinkManager* manager = m_entry ? m_entry->LinkManager() : nullptr;
     if (!CPristroj::IdentifyInstrument(manager, iden, port, address, m_telephone->text(), error, probe)) {
         ui::ErrorBox(this, error, ui::MsgButtons::Ok, ui::MsgIcon::Error);
@@ -406,6 +408,24 @@ QString CAddInstrumentDlg::CheckInstrumentName(const QString& name)
     if (!archive::IsPlainFileName(name))
         return QStringLiteral("Název přístroje nesmí obsahovat znaky „/“, „\\“, „:“, „..“ ani řídicí znaky.");
     return QString();
+}
+
+int CAddInstrumentDlg::AddressTyped() const
+{
+    bool number = false;
+    const int address = m_address->text().toInt(&number);
+    return number ? address : 0;
+}
+
+bool CAddInstrumentDlg::CheckAddressField(const QString& name)
+{
+    const QString problem = CPristroj::CheckAddress(name, AddressTyped());
+    if (problem.isEmpty())
+        return true;
+    ui::ErrorBox(this, problem, ui::MsgButtons::Ok, ui::MsgIcon::Warning);
+    m_address->selectAll();
+    m_address->setFocus();
+    return false;
 }
 
 void CAddInstrumentDlg::OnBrowse()
@@ -437,6 +457,8 @@ void CAddInstrumentDlg::accept()
         m_name->setFocus();
         return;
     }
+    if (!CheckAddressField(m_name->text()))
+        return;
     if (type == 0) {
         QDialog::reject();
         return;
@@ -447,7 +469,7 @@ void CAddInstrumentDlg::accept()
         return;
     }
     CPristroj& e = *m_entry;
-    e.m_adresa = static_cast<short>(static_cast<WORD>(m_address->text().toUInt()));
+    e.m_adresa = static_cast<short>(AddressTyped());
     e.m_com = m_port->currentData(kRoleName).toString();
     e.m_telCislo = m_telephone->text();
     e.m_merit = m_measure->isChecked();

@@ -90,6 +90,11 @@ private:
     void PlaceButtons();
     int ButtonsTopDlu() const;
     int SelectedType() const;
+    // The bus address typed, 0 for a text that is no number.
+    int AddressTyped() const;
+    // False, with the rule said and the field focused, for an address no
+    // instrument can have: it must not be stored nor asked on the line.
+    bool CheckAddressField(const QString& name);
     bool TypeSynchronises(int type) const;
 
     const CFamilyList& m_families;

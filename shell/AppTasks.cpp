@@ -32,6 +32,21 @@ void RemoveInstrumentTasks(CTaskList& tasks, const QString& instrument, platform
         tasks.Save(settings);
 }
 
+void RenameInstrumentTasks(CTaskList& tasks, const QString& from, const QString& to, platform::Settings& settings)
+{
+    std::lock_guard outer(tasks.OuterLock());
+    std::lock_guard list(tasks.ListLock());
+    bool renamed = false;
+    for (const auto& task : tasks.m_tasks) {
+        if (task->m_pristroj == from) {
+            task->m_pristroj = to;
+            renamed = true;
+        }
+    }
+    if (renamed)
+        tasks.Save(settings);
+}
+
 bool IsAnyTaskRunning(CTaskList& tasks)
 {
     std::lock_guard outer(tasks.OuterLock());

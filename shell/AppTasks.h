@@ -19,4 +19,8 @@ CTask* AddTask(CTaskList& tasks, CTime now);
 // Removes every task of the instrument and, when one went, saves the list.
 void RemoveInstrumentTasks(CTaskList& tasks, const QString& instrument, platform::Settings& settings);
 
+// The tasks of the instrument renamed from `from` name it `to`; when one
+// did, the list is saved.
+void RenameInstrumentTasks(CTaskList& tasks, const QString& from, const QString& to, platform::Settings& settings);
+
 bool IsAnyTaskRunning(CTaskList& tasks);

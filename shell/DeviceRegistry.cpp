@@ -72,6 +72,11 @@ bool CDeviceRegistry::SaveBexorInterval(platform::Settings& settings, const CPri
     return settings.WriteProfileInt(Key(entry.m_nazev), QStringLiteral("intervalBexor"), value);
 }
 
+bool CDeviceRegistry::RenameKey(platform::Settings& settings, const QString& from, const QString& to)
+{
+    return settings.MoveSection(Key(from), Key(to));
+}
+
 int CDeviceRegistry::DeviceIndex(const InstrumentList& list, const QString& name, const QString& defaultName)
 {
     auto find = [&list](const QString& wanted) {

@@ -43,6 +43,9 @@ public:
     // next start lists them as the user left them, not by name.
     static void SaveOrder(platform::Settings& settings, const InstrumentList& list);
     static bool SaveBexorInterval(platform::Settings& settings, const CPristroj& entry, int value);
+    // The key of the instrument renamed from `from` becomes the key `to`,
+    // with every value and sub-key the old one held; the old one is gone.
+    static bool RenameKey(platform::Settings& settings, const QString& from, const QString& to);
 
     // Position of the instrument `name` in the list; for an empty or unknown
     // name the position of `defaultName` (the general value

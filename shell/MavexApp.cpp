@@ -14,6 +14,7 @@
 #include "platform/StringTable.h"
 #include "platform/WindowMessage.h"
 #include "platform/ui/Document.h"
+#include "platform/ui/EntryName.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ThreadQuestions.h"
 #include "platform/ui/Translations.h"
@@ -605,6 +606,29 @@ void CMavexApp::SaveDeviceSettings(CPristroj& entry)
 {
     platform::Settings settings;
     CDeviceRegistry::SaveDeviceSettingsUnderKey(settings, entry);
+}
+
+void CMavexApp::RenameDevice(CPristroj& entry, const QString& from, const QString& to)
+{
+    platform::Settings settings;
+    {
+        // One write: the file never holds the instrument under both names, nor
+        // a task that names one no longer there.
+        platform::SettingsBatch batch;
+        CDeviceRegistry::RenameKey(settings, from, to);
+        RenameInstrumentTasks(m_tasks, from, to, settings);
+        const QString defaultInstrument = QStringLiteral("pristrojProTQRS");
+        if (settings.GetProfileString(CGeneralSettings::Section(), defaultInstrument) == from)
+            settings.WriteProfileString(CGeneralSettings::Section(), defaultInstrument, to);
+        if (!batch.Commit())
+            qWarning("the settings could not be written");
+    }
+    if (m_settings.m_pristrojProTQRS == from)
+        m_settings.m_pristrojProTQRS = to;
+    // The open windows keep their state under the new name from now on.
+    ui::CEntryName::Rename(from, to);
+    if (ui::CView* view = LiveView(entry); view && view->GetDocument())
+        view->GetDocument()->SetTitle(to);
 }
 
 void CMavexApp::SaveBexorInterval(CPristroj& entry, int code)

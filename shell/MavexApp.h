@@ -194,6 +194,7 @@ public:
     std::vector<CPristroj*> Instruments() override;
     bool IsModemPort(const QString& portName) override { return LookupPort(portName); }
     void SaveDeviceSettings(CPristroj& entry) override;
+    void RenameDevice(CPristroj& entry, const QString& from, const QString& to) override;
     void SaveBexorInterval(CPristroj& entry, int code) override;
     void CloseLiveDocument(CPristroj& entry) override;
     // The floating panels, through the families.

@@ -12,14 +12,18 @@
 
 namespace archive {
 
-QString OutOfRange(const QString& instrument, const char* entry, int value, int low, int high)
+QString InvalidValue(const QString& instrument, const char* entry, int value, int low, int high)
 {
-    return QString::fromUtf8("Přístroj %1: nastavení \"%2\" má neplatnou hodnotu %3 (povoleno %4 až %5). "
-                             "Přístroj zůstává neaktivní.")
+    return QString::fromUtf8("Přístroj %1: nastavení \"%2\" má neplatnou hodnotu %3 (povoleno %4 až %5).")
         .arg(instrument, QString::fromLatin1(entry))
         .arg(value)
         .arg(low)
         .arg(high);
+}
+
+QString OutOfRange(const QString& instrument, const char* entry, int value, int low, int high)
+{
+    return InvalidValue(instrument, entry, value, low, high) + QString::fromUtf8(" Přístroj zůstává neaktivní.");
 }
 
 QString CheckRecordingSettings(const RecordingSettings& s)

@@ -25,7 +25,10 @@ struct RecordingSettings {
     bool recordToFile = false;
 };
 
-// The message for a value `entry` of the instrument's settings outside low..high.
+// What is wrong with a value `entry` of the instrument's settings outside
+// low..high, said alike wherever such a value is refused.
+QString InvalidValue(const QString& instrument, const char* entry, int value, int low, int high);
+// The same for settings read at start: the instrument stays inactive.
 QString OutOfRange(const QString& instrument, const char* entry, int value, int low, int high);
 
 // Empty when the instrument can run with these settings.

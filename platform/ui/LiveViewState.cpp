@@ -44,7 +44,7 @@ void CLiveViewState::RelayNewData(CView& view, std::function<void()> onNewData)
 bool CLiveViewState::RestorePanes(const QString& entryName, const platform::SettingsSection& common,
                                   const Panes& panes)
 {
-    m_entryName = entryName;
+    m_entryName.Set(entryName);
     platform::Settings settings;
     // The instrument's section is written as soon as the instrument is
     // added, long before any window of it closed: only the panes a window
@@ -127,7 +127,7 @@ void CLiveViewState::RememberFrame(const CChildFrame* frame)
 
 bool CLiveViewState::Save(bool initialised, const Panes& panes)
 {
-    if (!initialised || m_saved || m_entryName.isEmpty())
+    if (!initialised || m_saved || m_entryName.IsEmpty())
         return false;
     m_saved = true;
     platform::Settings settings;

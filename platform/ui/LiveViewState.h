@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Settings.h"
+#include "platform/ui/EntryName.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/Document.h"
 
@@ -55,10 +56,11 @@ public:
     std::array<int, 3> Tabs() const;
     void SaveTabs(std::initializer_list<int> tabs) const;
 
-    platform::SettingsSection Section() const { return EntrySection(m_entryName); }
+    platform::SettingsSection Section() const { return EntrySection(m_entryName.Get()); }
 
 private:
-    QString m_entryName;
+    // Follows a rename of the instrument while the window is open.
+    CEntryName m_entryName;
     bool m_saved = false;
     QRect m_frameNormal;
     int m_frameShow = 0;

@@ -58,6 +58,7 @@ void CPanelRegistry::Close(const void* subject)
 CPanelFrame::CPanelFrame(CPanelRegistry& registry, QWidget* parent) : QWidget(parent, Qt::Window), m_registry(registry)
 {
     setWindowTitle(QStringLiteral("Pristroj"));
+    m_name.OnRenamed([this](const QString& name) { setWindowTitle(name); });
 }
 
 CPanelFrame::~CPanelFrame()
@@ -106,7 +107,7 @@ void CPanelFrame::LoadState(const QString& name)
     ToggleOnTop();
     m_showInstrument = !(settings.GetProfileInt(section, QStringLiteral("ONPisQorin"), 1) > 0);
     ToggleData();
-    m_name = name;
+    m_name.Set(name);
     if (m_setTabs) {
         std::vector<int> tabs;
         for (int i = 0; i < m_tabCount; ++i)
@@ -124,10 +125,10 @@ void CPanelFrame::LoadState(const QString& name)
 
 void CPanelFrame::SaveState()
 {
-    if (m_name.isEmpty())
+    if (m_name.IsEmpty())
         return;
     platform::Settings settings;
-    const platform::SettingsSection section = Section(m_name);
+    const platform::SettingsSection section = Section(m_name.Get());
     settings.WriteProfileInt(section, QStringLiteral("ONPnavrch"), m_onTop ? 1 : 0);
     settings.WriteProfileInt(section, QStringLiteral("ONPisQorin"), m_showInstrument ? 1 : 0);
     const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/EntryName.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -104,7 +106,8 @@ private:
     QWidget* m_instrument = nullptr;
     QWidget* m_values = nullptr;
     const void* m_subject = nullptr;
-    QString m_name;
+    // Follows a rename of the instrument, the window's title with it.
+    CEntryName m_name;
     int m_tabCount = 0;
     std::function<std::vector<int>()> m_getTabs;
     std::function<void(const std::vector<int>&)> m_setTabs;

@@ -35,7 +35,17 @@ public:
     }
     std::vector<CPristroj*> Instruments() override { return instruments; }
     bool IsModemPort(const QString& port) override { return port == modemPort; }
-    void SaveDeviceSettings(CPristroj&) override { ++saves; }
+    void SaveDeviceSettings(CPristroj& entry) override
+    {
+        std::lock_guard lock(m_lock);
+        ++saves;
+        savedNames.push_back(entry.m_nazev);
+    }
+    void RenameDevice(CPristroj&, const QString& from, const QString& to) override
+    {
+        std::lock_guard lock(m_lock);
+        renames.emplace_back(from, to);
+    }
     bool WaitEvent(platform::Event& event, int timeoutMs) override
     {
         {
@@ -69,6 +79,9 @@ public:
     std::vector<int> waits;
     std::vector<int> joins;
     std::atomic<int> saves{0};
+    // The name each save was made under, and the renames, in order.
+    std::vector<QString> savedNames;
+    std::vector<std::pair<QString, QString>> renames;
     std::atomic<int> sleeps{0};
     // Long enough for a live thread, short enough for a test.
     int waitCapMs = 5000;

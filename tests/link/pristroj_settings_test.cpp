@@ -205,6 +205,24 @@ TEST_F(PristrojTest, SameLinkNeedsBothMeasuringOnOnePortAndAddress)
     EXPECT_FALSE(a.IsSameLink(b));
 }
 
+// Addresses are told apart by the byte the frames carry: two that share it
+// reach one instrument, however they were stored.
+TEST_F(PristrojTest, SameLinkComparesTheAddressOnTheWire)
+{
+    const struct {
+        short a, b;
+        bool same;
+    } cases[] = {{1, 257, true}, {44, 300, true}, {0, 256, true}, {1, 258, false}, {255, -1, true}, {7, 7, true}};
+    for (const auto& c : cases) {
+        CPristroj a;
+        CPristroj b;
+        a.m_adresa = c.a;
+        b.m_adresa = c.b;
+        EXPECT_EQ(a.IsSameLink(b) != 0, c.same) << c.a << " " << c.b;
+        EXPECT_EQ(CPristroj::WireAddress(c.a) == CPristroj::WireAddress(c.b), c.same) << c.a << " " << c.b;
+    }
+}
+
 // ---- applying edited settings (no thread: the family has none registered)
 
 class ApplyTest : public PristrojTest {

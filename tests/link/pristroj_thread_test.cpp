@@ -48,6 +48,8 @@ public:
     std::atomic<int> recordFlag{-1};
     std::atomic<int> copiesTaken{0};
     std::atomic<int> blocksSeen{-1};
+    // The settings copy becomes the entry's settings, as in the family threads.
+    std::atomic<bool> takeCopies{false};
     // At its end the thread looks at its entry once more.
     std::atomic<bool> touchEntryAtEnd{false};
 
@@ -71,6 +73,8 @@ protected:
         case platform::WM_DEVICE_SETTINGS: {
             std::unique_ptr<CPristroj> copy(reinterpret_cast<CPristroj*>(m.lParam));
             recordFlag = copy->m_zaznamenavat;
+            if (takeCopies && m_entry)
+                *m_entry = *copy;
             ++copiesTaken;
             reinterpret_cast<platform::Event*>(m.wParam)->Set();
             break;
@@ -192,6 +196,50 @@ TEST_F(ThreadTest, ApplyingEditsToAMeasuringEntryGoesThroughTheThread)
     EXPECT_EQ(entry->GetThread(), nullptr);
     EXPECT_FALSE(entry->m_merit);
     EXPECT_EQ(host.saves, 3);
+}
+
+// A rename reaches the thread with the other settings; what the program
+// keeps under the old name is moved at once. A thread too busy to take the
+// new name within the wait leaves the entry its old one for a while: what is
+// stored is what the thread will take, under the new name, so the old name
+// never gets a key again.
+TEST_F(ThreadTest, ARenameIsKeptUnderTheNewNameAlsoBeforeTheThreadTakesIt)
+{
+    auto entry = StartEntry();
+    FakeMereni* thread = g_last;
+    thread->takeCopies = true;
+    host.instruments = {entry.get()};
+    host.answer = true;
+
+    CPristroj first(*entry);
+    first.m_nazev = QStringLiteral("hala 1");
+    EXPECT_TRUE(entry->ApplyChanges(nullptr, first));
+    EXPECT_EQ(entry->m_nazev, QStringLiteral("hala 1"));
+    ASSERT_EQ(host.renames.size(), 1u);
+    EXPECT_EQ(host.renames[0], std::make_pair(QStringLiteral("hala"), QStringLiteral("hala 1")));
+    EXPECT_EQ(host.savedNames.back(), QStringLiteral("hala 1"));
+
+    host.waitCapMs = 20;
+    thread->holdOn = platform::WM_DEVICE_SETTINGS;
+    CPristroj second(*entry);
+    second.m_nazev = QStringLiteral("hala 2");
+    second.m_intervalMereni = 5;
+    EXPECT_TRUE(entry->ApplyChanges(nullptr, second));
+    EXPECT_EQ(entry->m_nazev, QStringLiteral("hala 1")) << "not taken yet";
+    ASSERT_EQ(host.renames.size(), 2u);
+    EXPECT_EQ(host.renames[1], std::make_pair(QStringLiteral("hala 1"), QStringLiteral("hala 2")));
+    EXPECT_EQ(host.savedNames.back(), QStringLiteral("hala 2"));
+    thread->release.Set();
+    EXPECT_TRUE(WaitUntil([&] { return thread->copiesTaken.load() == 2; }));
+    host.waitCapMs = 5000;
+    EXPECT_EQ(entry->m_nazev, QStringLiteral("hala 2"));
+    EXPECT_EQ(entry->m_intervalMereni, 5);
+
+    // Settings without a new name move nothing.
+    CPristroj third(*entry);
+    third.m_intervalMereni = 7;
+    EXPECT_TRUE(entry->ApplyChanges(nullptr, third));
+    EXPECT_EQ(host.renames.size(), 2u);
 }
 
 TEST_F(ThreadTest, TypeChangeDeactivatesAndEndsTheThread)

@@ -151,6 +151,39 @@ TEST_F(SettingsTest, DeletionRemovesOnlyWhatItNames)
     EXPECT_EQ(store.SubSections(""), QStringList{"tasks"});
 }
 
+// A renamed instrument's key: every value and sub-section goes to the new
+// name, whatever the new name held before is gone, the old key is gone, and
+// a value of the old name beside the sections stays.
+TEST_F(SettingsTest, MovingASectionTakesEverythingAndLeavesNothingBehind)
+{
+    Settings store(File());
+    const QByteArray bytes("\x00\x01\xFF", 3);
+    ASSERT_TRUE(store.WriteProfileInt({"pristroje", "Trafo/1"}, "adresa", 4));
+    ASSERT_TRUE(store.WriteProfileString({"pristroje", "Trafo/1"}, "soubor", "C:\\data\\trafo"));
+    ASSERT_TRUE(store.WriteProfileBinary({"pristroje", "Trafo/1"}, "ketegorie", bytes));
+    ASSERT_TRUE(store.WriteProfileInt({"pristroje", "Trafo/1", "okno"}, "cx", 640));
+    ASSERT_TRUE(store.WriteProfileInt({"pristroje", "Trafo T1"}, "stale", 1));
+    ASSERT_TRUE(store.WriteProfileInt("pristroje", "Trafo/1", 7));
+
+    EXPECT_TRUE(store.MoveSection({"pristroje", "Trafo/1"}, {"pristroje", "Trafo T1"}));
+
+    Settings reread(File());
+    EXPECT_EQ(reread.SubSections("pristroje"), QStringList{"Trafo T1"});
+    const SettingsSection moved({"pristroje", "Trafo T1"});
+    EXPECT_EQ(reread.GetProfileInt(moved, "adresa", -1), 4);
+    EXPECT_EQ(reread.GetProfileString(moved, "soubor"), QStringLiteral("C:\\data\\trafo"));
+    EXPECT_EQ(reread.GetProfileBinary(moved, "ketegorie"), bytes);
+    EXPECT_EQ(reread.GetProfileInt(moved.Child("okno"), "cx", -1), 640);
+    EXPECT_FALSE(reread.Contains(moved, "stale"));
+    EXPECT_EQ(reread.GetProfileInt("pristroje", "Trafo/1", -1), 7);
+
+    EXPECT_TRUE(reread.MoveSection(moved, moved));
+    EXPECT_EQ(reread.GetProfileInt(moved, "adresa", -1), 4);
+    EXPECT_FALSE(reread.MoveSection(moved, moved.Child("dovnitr")));
+    EXPECT_FALSE(reread.MoveSection("", moved));
+    EXPECT_EQ(reread.GetProfileInt(moved, "adresa", -1), 4);
+}
+
 TEST_F(SettingsTest, ConcurrentWritersLoseNothing)
 {
     constexpr int kThreads = 6;

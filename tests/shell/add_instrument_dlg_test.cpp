@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 
 using namespace shelltest;
 
@@ -55,7 +56,7 @@ TEST_F(AddInstrumentDlgTest, NewInstrumentOkWritesTheControlsIntoTheEntry)
     EXPECT_EQ(C<QLineEdit>(*dlg, CAddInstrumentDlg::IdArchiveFile)->text(),
               DataFolder() + sep + QStringLiteral("Meter") + sep + QStringLiteral("Meter"));
 
-    C<QLineEdit>(*dlg, CAddInstrumentDlg::IdAddress)->setText(QStringLiteral("65535"));
+    C<QLineEdit>(*dlg, CAddInstrumentDlg::IdAddress)->setText(QStringLiteral("253"));
     C<QLineEdit>(*dlg, CAddInstrumentDlg::IdTelephone)->setText(QStringLiteral("123456"));
     C<QComboBox>(*dlg, CAddInstrumentDlg::IdType)->setCurrentIndex(3);
     C<QComboBox>(*dlg, CAddInstrumentDlg::IdMeasuringInterval)->setCurrentIndex(2); // 10 s
@@ -75,7 +76,7 @@ TEST_F(AddInstrumentDlgTest, NewInstrumentOkWritesTheControlsIntoTheEntry)
 
     EXPECT_EQ(entry.m_nazev, QStringLiteral("Meter"));
     EXPECT_EQ(entry.m_com, QStringLiteral("Modem A"));
-    EXPECT_EQ(static_cast<WORD>(entry.m_adresa), 65535);
+    EXPECT_EQ(entry.m_adresa, 253);
     EXPECT_EQ(entry.m_telCislo, QStringLiteral("123456"));
     EXPECT_EQ(entry.GetType(), CPristroj::kVKT);
     EXPECT_EQ(entry.m_intervalMereni, 10);
@@ -213,4 +214,48 @@ TEST_F(AddInstrumentDlgTest, UnsafeInstrumentNamesAreRefused)
     EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Název přístroje nesmí obsahovat")));
     EXPECT_EQ(entry.m_nazev, before);
     dlg->reject();
+}
+
+// A new instrument's bus address must be one an instrument can have: any
+// other is refused in the words of the start-up check, with the focus back
+// in the field and the entry untouched; "auto" asks nobody at it either.
+TEST_F(AddInstrumentDlgTest, NewInstrumentRefusesAnAddressNoInstrumentCanHave)
+{
+    const struct {
+        const char* typed;
+        int refusedAs; // -1: taken
+    } cases[] = {{"0", 0}, {"254", 254}, {"255", 255}, {"257", 257}, {"300", 300}, {"", 0}, {"1", -1}, {"253", -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        for (const int button : {1, int(CAddInstrumentDlg::IdIdentify)}) {
+            if (button == CAddInstrumentDlg::IdIdentify && c.refusedAs < 0)
+                continue; // a valid one would be asked on the line
+            CPristroj entry(QStringLiteral("COM1"), 1, DataFolder(), TRUE, CPristroj::kDuskar, env);
+            entry.m_zaznamenavat = 0;
+            entry.m_adresa = 9;
+            auto dlg = Open(entry, true);
+            C<QLineEdit>(*dlg, CAddInstrumentDlg::IdName)->setText(QStringLiteral("Kompenzace"));
+            auto* address = C<QLineEdit>(*dlg, CAddInstrumentDlg::IdAddress);
+            address->setText(QString::fromLatin1(c.typed));
+            ui::ScriptedMessageBoxes boxes;
+            dlg->findChild<QPushButton*>(QString::number(button))->click();
+            if (c.refusedAs < 0) {
+                EXPECT_TRUE(boxes.Requests().empty());
+                EXPECT_EQ(dlg->result(), QDialog::Accepted);
+                EXPECT_EQ(entry.m_adresa, QString::fromLatin1(c.typed).toInt());
+                continue;
+            }
+            EXPECT_TRUE(dlg->isVisible());
+            ASSERT_EQ(boxes.Requests().size(), 1u);
+            EXPECT_EQ(boxes.Requests()[0].text,
+                      QString::fromUtf8("Přístroj Kompenzace: nastavení \"adresa\" má neplatnou hodnotu %1 "
+                                        "(povoleno 1 až 253).")
+                          .arg(c.refusedAs));
+            EXPECT_EQ(boxes.Requests()[0].text, CPristroj::CheckAddress(QStringLiteral("Kompenzace"), c.refusedAs));
+            EXPECT_EQ(dlg->focusWidget(), address);
+            EXPECT_EQ(entry.m_adresa, 9);
+            EXPECT_NE(entry.m_nazev, QStringLiteral("Kompenzace"));
+            dlg->reject();
+        }
+    }
 }

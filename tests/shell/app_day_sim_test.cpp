@@ -46,6 +46,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -813,6 +814,289 @@ TEST_F(DaySimTest, InstrumentRefusedForOldFirmwareCanBeActivatedAgain)
         return box.text.contains(QStringLiteral("starou verzi firmware"));
     });
     EXPECT_EQ(refusals, 1);
+}
+
+// "Vlastnosti" in the instrument list renames an instrument whose live window
+// and floating panel are open and which a download task names. After "Konec"
+// the settings hold one key for it, the new one, with every value the old
+// one held and what its windows keep; the task names it by its new name. At
+// the next start both instruments on the line are polled and the renamed
+// one's window and panel come back.
+TEST_F(DaySimTest, RenamedInstrumentHasOneKeyAndEveryInstrumentIsPolledAfterARestart)
+{
+    const Member trafo{"Trafo", sim::Family::VK, CPristroj::kVK, 130, true, true};
+    Prepare({kDesk[0], trafo});
+    const QString oldName = QStringLiteral("Trafo");
+    const QString newName = QStringLiteral("Trafo T1");
+    // The list order an earlier session kept, and its weekly download task
+    // (not due during the test).
+    store.WriteProfileInt(CDeviceRegistry::Key(QStringLiteral("Kotelna")), QStringLiteral("poradi"), 0);
+    store.WriteProfileInt(CDeviceRegistry::Key(oldName), QStringLiteral("poradi"), 1);
+    const platform::SettingsSection task({QStringLiteral("tasks"), QStringLiteral("T0")});
+    store.WriteProfileInt(task, QStringLiteral("index"), 0);
+    store.WriteProfileInt(task, QStringLiteral("isAktiv"), 1);
+    store.WriteProfileString(task, QStringLiteral("pristroj"), oldName);
+    store.WriteProfileString(task, QStringLiteral("nazev"), QStringLiteral("Týdenní"));
+    store.WriteProfileInt(task, QStringLiteral("interval"), 4);
+    store.WriteProfileInt(task, QStringLiteral("lastTime"), int(QDateTime::currentSecsSinceEpoch()));
+    store.WriteProfileInt({QStringLiteral("tasks"), QStringLiteral("nastaveni")}, QStringLiteral("lastIndex"), 1);
+    const auto requests = [this](std::uint8_t address) {
+        int count = 0;
+        line.WithInstrument(address, [&](sim::Instrument& i) { count = i.requestCount; });
+        return count;
+    };
+    // Both instruments answer a few more polls (generous bound).
+    const auto bothPolled = [&] {
+        const int kotelna = requests(1);
+        const int renamed = requests(2);
+        return testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                return requests(1) >= kotelna + 4 && requests(2) >= renamed + 4;
+            },
+            120000);
+    };
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+    const QStringList held = store.Entries(CDeviceRegistry::Key(oldName));
+    ASSERT_TRUE(held.contains(QStringLiteral("soubor")));
+
+    int dialogs = 0;
+    shelltest::HandModals([this] { app->MainFrame()->Action(CMainFrame::kInstrumentList)->trigger(); },
+                          [&](QWidget& window) {
+                              if (auto* list = qobject_cast<CPristrojeDlg*>(&window)) {
+                                  // Out of the hand, so that the dialogs it
+                                  // brings up are handed too.
+                                  QTimer::singleShot(0, list, [list] {
+                                      CDeviceListCtrl* rows = list->List();
+                                      const QRect row = rows->visualItemRect(rows->item(1, 0));
+                                      QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, row.center());
+                                      QTest::mouseClick(list->Button(CPristrojeDlg::IdProperties), Qt::LeftButton);
+                                      QTest::mouseClick(list->Button(CPristrojeDlg::IdEnd), Qt::LeftButton);
+                                  });
+                              } else if (auto* dialog = qobject_cast<CAddInstrumentDlg*>(&window)) {
+                                  ++dialogs;
+                                  boxes.Answer(ui::MsgAnswer::Yes); // "Opravdu změnit vlastnosti přístroje ?"
+                                  QLineEdit* name = dialog->Control<QLineEdit>(CAddInstrumentDlg::IdName);
+                                  EXPECT_EQ(name->text(), oldName);
+                                  QTest::keyClick(name, Qt::Key_End);
+                                  QTest::keyClicks(name, QStringLiteral(" T1"));
+                                  QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("1")),
+                                                    Qt::LeftButton);
+                              } else if (auto* other = qobject_cast<QDialog*>(&window)) {
+                                  ADD_FAILURE() << "unexpected " << window.windowTitle().toStdString();
+                                  other->reject();
+                              }
+                          });
+    ASSERT_EQ(dialogs, 1);
+    CPristroj* renamed = Entry("Trafo T1");
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_EQ(Entry("Trafo"), nullptr);
+    ui::CView* view = app->LiveView(*renamed);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), newName);
+    EXPECT_TRUE(app->IsPanelOpen(*renamed));
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* panel = qobject_cast<ui::CPanelFrame*>(window); panel && panel->isVisible()) {
+            EXPECT_NE(panel->windowTitle(), oldName);
+        }
+    }
+    EXPECT_EQ(store.SubSections(QStringLiteral("pristroje")), (QStringList{QStringLiteral("Kotelna"), newName}));
+    EXPECT_TRUE(bothPolled());
+
+    ASSERT_EQ(Quit(), 0);
+    EXPECT_EQ(StoredInstruments(), (QStringList{QStringLiteral("Kotelna"), newName}));
+    const platform::SettingsSection key = CDeviceRegistry::Key(newName);
+    const QStringList kept = store.Entries(key);
+    for (const QString& value : held)
+        EXPECT_TRUE(kept.contains(value)) << value.toStdString();
+    // The live window's panes and placement and the panel's placement.
+    for (const char* value : {"isGraf", "prickaX", "cx", "p_cx"})
+        EXPECT_TRUE(kept.contains(QString::fromLatin1(value))) << value;
+    EXPECT_EQ(store.GetProfileInt(key, QStringLiteral("poradi"), -1), 1);
+    // The archive keeps its file.
+    EXPECT_EQ(store.GetProfileString(key, QStringLiteral("soubor")), DataFolder() + QStringLiteral("/Trafo/Trafo"));
+    EXPECT_EQ(store.GetProfileString(task, QStringLiteral("pristroj")), newName);
+
+    // The next start, told of nothing.
+    app.reset();
+    desk[1].name = "Trafo T1";
+    const std::size_t toldBefore = boxes.Requests().size();
+    Start();
+    ASSERT_TRUE(WaitForDesk());
+    EXPECT_EQ(app->GetDeviceList().size(), 2U);
+    EXPECT_TRUE(bothPolled()) << requests(1) << " " << requests(2);
+    for (std::size_t i = toldBefore; i < boxes.Requests().size(); ++i)
+        ADD_FAILURE() << boxes.Requests()[i].text.toStdString();
+    EXPECT_EQ(Quit(), 0);
+    EXPECT_EQ(StoredInstruments(), (QStringList{QStringLiteral("Kotelna"), newName}));
+}
+
+// "Vlastnosti" refuses a bus address no instrument can have, for every
+// family, in the words of the check the stored settings get at start: the
+// dialog stays up with the focus in the address field, and nothing changes
+// (the entry, its row in the list, its key), nor is anything sent: the
+// instrument that 300 cut to a byte would reach is never asked, not by
+// "auto" either. A valid address is taken and polled. The address of another
+// measuring instrument is a collision: the edited one stops measuring.
+TEST_F(DaySimTest, PropertiesRefuseAnAddressNoInstrumentCanHaveForEveryFamily)
+{
+    std::vector<Member> members;
+    for (const Member& m : kDesk) {
+        Member quiet = m;
+        quiet.live = quiet.panel = false;
+        members.push_back(quiet);
+    }
+    const auto newAddress = [](std::size_t i) { return std::uint8_t(11 + i); };
+    // Where 300 lands when cut to its byte, and each instrument's new place.
+    sim::Instrument wrapped(sim::Family::VK, 44);
+    wrapped.SetVersion(130);
+    line.AddInstrument(wrapped);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        sim::Instrument moved(members[i].family, newAddress(i));
+        if (members[i].version >= 0)
+            moved.SetVersion(std::uint16_t(members[i].version));
+        line.AddInstrument(moved);
+    }
+    Prepare(members);
+    Start();
+    const auto requests = [this](std::uint8_t address) {
+        int count = 0;
+        line.WithInstrument(address, [&](sim::Instrument& i) { count = i.requestCount; });
+        return count;
+    };
+    const auto allPolledAt = [&](const std::function<std::uint8_t(std::size_t)>& address) {
+        return testsupport::WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                for (std::size_t i = 0; i < members.size(); ++i)
+                    if (requests(address(i)) < 2)
+                        return false;
+                return true;
+            },
+            120000);
+    };
+    ASSERT_TRUE(allPolledAt([](std::size_t i) { return Address(i); }));
+    const QString port = QString::fromStdString(line.SlavePath());
+    const QStringList refused = {QStringLiteral("0"), QStringLiteral("254"), QStringLiteral("255"),
+                                 QStringLiteral("257"), QStringLiteral("300")};
+    const auto retype = [](QLineEdit* edit, const QString& text) {
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, text);
+    };
+    const auto rowText = [&](const char* name, int address) {
+        return CDeviceListCtrl::RowText(QString::fromUtf8(name), port, address);
+    };
+
+    // Through the list: each instrument's properties, twice: the refused
+    // values, then a valid one; then Hala onto Kotelna's new address.
+    enum class Step { Refuse, Move, Collide };
+    Step step = Step::Refuse;
+    std::size_t member = 0;
+    QStringList rowsAfterRefusal;
+    int dialogs = 0;
+    shelltest::HandModals(
+        [this] { app->MainFrame()->Action(CMainFrame::kInstrumentList)->trigger(); },
+        [&](QWidget& window) {
+            if (auto* list = qobject_cast<CPristrojeDlg*>(&window)) {
+                QTimer::singleShot(0, list, [&, list] {
+                    CDeviceListCtrl* rows = list->List();
+                    const auto properties = [&](const Member& m) {
+                        const QString wanted = QString::fromUtf8(m.name) + QStringLiteral(" (");
+                        int at = 0;
+                        while (at < rows->rowCount() && !rows->item(at, 0)->text().startsWith(wanted))
+                            ++at;
+                        if (at == rows->rowCount()) {
+                            ADD_FAILURE() << "no row of " << m.name;
+                            return QString();
+                        }
+                        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {},
+                                          rows->visualItemRect(rows->item(at, 0)).center());
+                        QTest::mouseClick(list->Button(CPristrojeDlg::IdProperties), Qt::LeftButton);
+                        return rows->item(at, 0)->text();
+                    };
+                    for (member = 0; member < members.size(); ++member) {
+                        step = Step::Refuse;
+                        rowsAfterRefusal << properties(members[member]);
+                        step = Step::Move;
+                        properties(members[member]);
+                    }
+                    step = Step::Collide;
+                    member = 1;
+                    properties(members[member]);
+                    QTest::mouseClick(list->Button(CPristrojeDlg::IdEnd), Qt::LeftButton);
+                });
+                return;
+            }
+            auto* dialog = qobject_cast<CAddInstrumentDlg*>(&window);
+            if (!dialog) {
+                ADD_FAILURE() << "unexpected " << window.windowTitle().toStdString();
+                if (auto* other = qobject_cast<QDialog*>(&window))
+                    other->reject();
+                return;
+            }
+            ++dialogs;
+            const Member& m = members[member];
+            SCOPED_TRACE(m.name);
+            CPristroj* entry = Entry(m.name);
+            const platform::SettingsSection key = CDeviceRegistry::Key(QString::fromUtf8(m.name));
+            auto* address = dialog->Control<QLineEdit>(CAddInstrumentDlg::IdAddress);
+            auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("1"));
+            if (step != Step::Refuse) {
+                retype(address, QString::number(newAddress(step == Step::Move ? member : 0)));
+                if (step == Step::Collide)
+                    boxes.Answer(ui::MsgAnswer::Ok); // "Kolize adresy, ..."
+                boxes.Answer(ui::MsgAnswer::Yes); // "Opravdu změnit vlastnosti přístroje ?"
+                QTest::mouseClick(ok, Qt::LeftButton);
+                EXPECT_FALSE(dialog->isVisible());
+                return;
+            }
+            const auto refusedHere = [&](const QString& value, QPushButton* button) {
+                SCOPED_TRACE(value.toStdString());
+                const std::size_t told = boxes.Requests().size();
+                retype(address, value);
+                QTest::mouseClick(button, Qt::LeftButton);
+                EXPECT_TRUE(dialog->isVisible());
+                ASSERT_EQ(boxes.Requests().size(), told + 1);
+                EXPECT_EQ(boxes.Requests().back().text,
+                          QString::fromUtf8("Přístroj %1: nastavení \"adresa\" má neplatnou hodnotu %2 "
+                                            "(povoleno 1 až 253).")
+                              .arg(QString::fromUtf8(m.name), value));
+                EXPECT_EQ(boxes.Requests().back().caption, QStringLiteral("CHYBA"));
+                EXPECT_EQ(dialog->focusWidget(), address);
+                EXPECT_EQ(entry->m_adresa, Address(member));
+                EXPECT_EQ(store.GetProfileInt(key, QStringLiteral("adresa"), -1), Address(member));
+            };
+            for (const QString& value : refused)
+                refusedHere(value, ok);
+            refusedHere(QStringLiteral("300"), dialog->Control<QPushButton>(CAddInstrumentDlg::IdIdentify));
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("2")), Qt::LeftButton);
+        });
+    ASSERT_EQ(dialogs, int(2 * members.size() + 1));
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        SCOPED_TRACE(members[i].name);
+        EXPECT_EQ(rowsAfterRefusal.value(int(i)), rowText(members[i].name, Address(i)));
+        CPristroj* entry = Entry(members[i].name);
+        ASSERT_NE(entry, nullptr);
+        const std::uint8_t expected = i == 1 ? newAddress(0) : newAddress(i);
+        EXPECT_EQ(entry->m_adresa, expected);
+        EXPECT_EQ(store.GetProfileInt(CDeviceRegistry::Key(QString::fromUtf8(members[i].name)),
+                                      QStringLiteral("adresa"), -1),
+                  expected);
+        // The collision leaves Hala not measuring.
+        EXPECT_EQ(entry->m_merit != 0, i != 1);
+    }
+    const auto questions = std::count_if(boxes.Requests().begin(), boxes.Requests().end(), [](const auto& box) {
+        return box.text == QStringLiteral("Opravdu změnit vlastnosti přístroje ?");
+    });
+    EXPECT_EQ(questions, std::ptrdiff_t(members.size() + 1)) << "asked only for the valid addresses";
+    const auto collisions = std::count_if(boxes.Requests().begin(), boxes.Requests().end(), [](const auto& box) {
+        return box.text == QStringLiteral("Kolize adresy, přístroj nelze aktivovat");
+    });
+    EXPECT_EQ(collisions, 1);
+    EXPECT_TRUE(allPolledAt(newAddress));
+    EXPECT_EQ(requests(44), 0);
+    EXPECT_EQ(Quit(), 0);
 }
 
 } // namespace
