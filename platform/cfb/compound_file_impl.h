@@ -132,9 +132,12 @@ class CompoundFile::Impl {
   bool syncParentDir = false;  // a new file: its name reaches the disk at the first flush
 
   std::function<void(std::uint64_t)> writeHook;  // tests only
+  std::function<int(FileCall)> fileFault;        // tests only
   std::uint64_t writeCount = 0;
-  void beforeWrite() {
+  // 0, or the system error a test makes this call fail with.
+  [[nodiscard]] int beforeWrite(FileCall call) {
     if (writeHook) writeHook(++writeCount);
+    return fileFault ? fileFault(call) : 0;
   }
 
   ~Impl() { closeFd(); }
