@@ -46,7 +46,7 @@ Status CompoundFile::Impl::preadAll(std::uint64_t off, void* buf, std::size_t n)
 }
 
 Status CompoundFile::Impl::pwriteRaw(std::uint64_t off, const void* buf, std::size_t n) {
-  if (const int fault = beforeWrite(FileCall::Write)) {
+  if (const int fault = beforeWrite(FileCall::Write, off, n)) {
     broken = true;
     errno = fault;
     return Error(Errc::io_error, sysError("write"));
@@ -686,7 +686,7 @@ Status CompoundFile::close() {
       // Drop the unused tail (old journals, freed sectors at the end).
       const std::uint64_t size = usedSize(m);
       if (m.physSize > size) {
-        const int fault = m.beforeWrite(FileCall::Truncate);
+        const int fault = m.beforeWrite(FileCall::Truncate, size);
         if (fault != 0) errno = fault;
         if (fault != 0 || ::ftruncate(m.fd, static_cast<off_t>(size)) != 0)
           st = Error(Errc::io_error, sysError("truncate"));
@@ -899,7 +899,7 @@ void CompoundFile::setWriteHookForTesting(std::function<void(std::uint64_t)> hoo
   impl_->writeCount = 0;
 }
 
-void CompoundFile::setFileFaultForTesting(std::function<int(FileCall)> fault) {
+void CompoundFile::setFileFaultForTesting(std::function<int(FileCall, std::uint64_t, std::uint64_t)> fault) {
   impl_->fileFault = std::move(fault);
 }
 

@@ -220,7 +220,7 @@ TEST_F(HandOverTest, BlocksGoOutOnceThereIsRoomWhileTheNoticeIsOpen)
     std::atomic<bool> full{false};
     const auto saved = CArchivFileList::Instance().GetProvider();
     CArchivFileList::Instance().SetProvider(archive::CreateCfbStorageProvider([&](cfb::CompoundFile& file) {
-        file.setFileFaultForTesting([&](cfb::CompoundFile::FileCall call) {
+        file.setFileFaultForTesting([&](cfb::CompoundFile::FileCall call, std::uint64_t, std::uint64_t) {
             return full && call != cfb::CompoundFile::FileCall::Sync ? ENOSPC : 0;
         });
     }));

@@ -450,7 +450,7 @@ TEST_F(RingTest, BlocksHeldOnAFullDiskReachTheFileWhenThereIsRoom)
     std::atomic<bool> full{false};
     std::atomic<int> syncFailures{0};
     CArchivFileList::Instance().SetProvider(archive::CreateCfbStorageProvider([&](cfb::CompoundFile& file) {
-        file.setFileFaultForTesting([&](cfb::CompoundFile::FileCall call) {
+        file.setFileFaultForTesting([&](cfb::CompoundFile::FileCall call, std::uint64_t, std::uint64_t) {
             if (call == cfb::CompoundFile::FileCall::Sync)
                 return syncFailures.fetch_sub(1) > 0 ? EIO : 0;
             return full.load() ? ENOSPC : 0;

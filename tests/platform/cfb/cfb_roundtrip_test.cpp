@@ -674,7 +674,7 @@ TEST(CfbRoundTrip, ARefusedWriteLeavesTheFileAsItWasForTheNextOpen) {
       auto f = mustOpen(path, OpenMode::ReadWrite);
       ASSERT_TRUE(f);
       int calls = 0;
-      f->setFileFaultForTesting([&](CompoundFile::FileCall call) {
+      f->setFileFaultForTesting([&](CompoundFile::FileCall call, std::uint64_t, std::uint64_t) {
         return call != CompoundFile::FileCall::Sync && ++calls == k ? ENOSPC : 0;
       });
       const cfb::Status st = c.op(*f);
