@@ -41,3 +41,8 @@ void CAppArchivHost::ReportFileError(const QString& path)
         },
         Qt::QueuedConnection);
 }
+
+void CAppArchivHost::ReportBlocksLost(const QString& path, int blocks)
+{
+    qWarning("%s: %d archive block(s) given up", qPrintable(path), blocks);
+}

@@ -19,9 +19,10 @@ public:
     // Posted: recording goes on while the box is open.
     void Notify(const QString& text) override;
     // A block that waits for its file is written with the next block; one
-    // that was given up is gone either way: neither needs the user.
+    // that was given up is gone either way: neither needs a box (the user
+    // was told when the writes began to fail), the log keeps the loss.
     void ReportBlockNotWritten(const QString&, int) override {}
-    void ReportBlocksLost(const QString&, int) override {}
+    void ReportBlocksLost(const QString& path, int blocks) override;
 
 private:
     QPointer<CMainFrame> m_frame;

@@ -764,16 +764,18 @@ bool CMainFrame::WriteHandOver(CPristroj& device, CArchivData& archive, int mode
         std::this_thread::yield();
     }
     // The block stays queued and goes with the next hand-over; the user
-    // learns once per run of failures that the archive is behind.
+    // learns once per run of failures that the archive is behind. Posted:
+    // a box shown here would hold up this instrument's writes for as long
+    // as it stays open.
     const int queuedBlocks = archive.GetQueuedBlockCount();
     qWarning("%s: %d archive block(s) not written", qPrintable(device.m_nazev), queuedBlocks);
     if (queuedBlocks > 0 && m_flushFailed.insert(&device).second)
-        ui::ShowMessageBox(this,
-                           QStringLiteral("Data přístroje %1 se nepodařilo zapsat do archivu %2.\n"
-                                          "Zůstávají v paměti a zapíší se při dalším pokusu.")
-                               .arg(device.m_nazev, QDir::toNativeSeparators(archive.GetFilePath())),
-                           platform::LoadString(platform::IDS_CAPTION_ERROR), ui::MsgButtons::Ok,
-                           ui::MsgIcon::Warning);
+        ui::PostMessageBox({this,
+                            QStringLiteral("Data přístroje %1 se nepodařilo zapsat do archivu %2.\n"
+                                           "Zůstávají v paměti a zapíší se při dalším pokusu.")
+                                .arg(device.m_nazev, QDir::toNativeSeparators(archive.GetFilePath())),
+                            platform::LoadString(platform::IDS_CAPTION_ERROR), ui::MsgButtons::Ok,
+                            ui::MsgIcon::Warning});
     return false;
 }
 

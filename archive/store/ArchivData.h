@@ -127,9 +127,10 @@ public:
     int OpenForWriting(const QString& instrument);
     int CreateForImport(const QString& instrument);
     void Close();
-    // Puts what was written on disk; when that fails the file is lost to this
-    // object and, with a name, the host stops the recording into it. 1 on
-    // success.
+    // Puts what was written on disk, 1 on success. When that fails the file
+    // is opened again as it is on disk for the next write; only when even
+    // that fails is it lost to this object and, with a name, the host stops
+    // the recording into it.
     int ReportFileError(const QString& name);
     int ReadHeader();
     // Appends the records of the block in `slot`; 0 (with an error record)

@@ -195,7 +195,8 @@ int CArchivData::ReportFileErrorLocked(const QString& name)
         return 0;
     if (Files().Reopen(fileEntry, name, Host()))
         return 1;
-    fileEntry.reset(); // the entry is dead and out of the list
+    if (fileEntry->IsDead())
+        fileEntry.reset(); // out of the list; else opened again for the next write
     return 0;
 }
 

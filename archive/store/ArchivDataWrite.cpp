@@ -142,8 +142,11 @@ CArchivData::WriteOutcome CArchivData::WriteOne(const PendingBlock& job)
     auto storage = fileEntry ? fileEntry->GetStorage() : nullptr;
     if (!storage)
         return WriteOutcome::NoFile;
-    if (storage->WriteStream(archive::SlotStreamName(job.slot), archive::EncodeBlock(job.records)) != archive::StorageStatus::Ok)
+    if (storage->WriteStream(archive::SlotStreamName(job.slot), archive::EncodeBlock(job.records))
+        != archive::StorageStatus::Ok) {
+        ReportFileErrorLocked(job.header.name);
         return WriteOutcome::Failed;
+    }
     if (!fileEntry->WriteHeaderImage(archive::EncodeHeader(job.header, {job.collectingSlot}))) {
         ReportFileErrorLocked(job.header.name);
         return WriteOutcome::Failed;

@@ -323,6 +323,31 @@ bool CArchivFileList::MakeWritableLocked(const std::shared_ptr<CArchivFileEntry>
     return false;
 }
 
+// A write that failed part-way (a full disk) leaves the open storage
+// unusable, while the file on disk still holds every write before it. Opened
+// again from there, it takes the next write, for all its users; only a file
+// that cannot be opened again, or put on disk even then, is given up.
+bool CArchivFileList::OpenAgainLocked(const std::shared_ptr<CArchivFileEntry>& entry)
+{
+    if (std::find(m_entries.begin(), m_entries.end(), entry) == m_entries.end())
+        return false; // its file was set aside: the path names another one now
+    std::lock_guard lock(entry->m_mutex);
+    if (entry->m_storage)
+        entry->m_storage->Close();
+    entry->m_storage.reset();
+    entry->m_headerOnDisk.clear();
+    auto storage = entry->m_readOnly ? m_provider->OpenReadOnly(entry->m_path) : m_provider->Open(entry->m_path);
+    if (!storage || storage->Flush() != StorageStatus::Ok)
+        return false;
+    // Header writes go on entry by entry from what the file holds, rather
+    // than as a whole new table that a nearly full disk may not take.
+    QByteArray header;
+    if (storage->ReadStream(kHeaderStream, header) == StorageStatus::Ok)
+        entry->m_headerOnDisk.assign(header.constData(), std::size_t(header.size()));
+    entry->m_storage = std::move(storage);
+    return true;
+}
+
 void CArchivFileList::Release(const std::shared_ptr<CArchivFileEntry>& entry)
 {
     if (!entry)
@@ -350,6 +375,8 @@ bool CArchivFileList::Reopen(const std::shared_ptr<CArchivFileEntry>& entry, con
         return true;
     {
         std::lock_guard lock(m_mutex);
+        if (OpenAgainLocked(entry))
+            return false;
         KillLocked(entry);
     }
     if (!reportName.isEmpty())

@@ -92,8 +92,10 @@ public:
                       archive::StorageStatus* status = nullptr);
     // Drops one reference; the last one closes the file.
     void Release(const std::shared_ptr<CArchivFileEntry>& entry);
-    // Puts what was written on disk. On failure the entry dies, leaves the
-    // list and, with a name, the host is told to stop recording to it.
+    // Puts what was written on disk. When that fails the file is opened
+    // again as it is on disk (the entry lives on, false); when even that
+    // fails the entry dies, leaves the list and, with a name, the host is
+    // told to stop recording to it.
     bool Reopen(const std::shared_ptr<CArchivFileEntry>& entry, const QString& reportName, IArchivHost& host);
 
     std::shared_ptr<CArchivFileEntry> Find(const QString& path) const;
@@ -108,6 +110,7 @@ private:
     bool RecreateLocked(const std::shared_ptr<CArchivFileEntry>& entry);
     // The open entry, started afresh for one more user; null when it cannot be.
     std::shared_ptr<CArchivFileEntry> ReuseAfreshLocked(const std::shared_ptr<CArchivFileEntry>& entry);
+    bool OpenAgainLocked(const std::shared_ptr<CArchivFileEntry>& entry);
     void KillLocked(const std::shared_ptr<CArchivFileEntry>& entry);
 
     mutable std::mutex m_mutex;

@@ -18,8 +18,13 @@ QString TempSuffixFor(const QString& archivePath)
 bool CopyStorage(Storage& from, Storage& to)
 {
     for (const std::string& name : from.StreamNames()) {
+        // A stream that cannot be read (a damaged block) stays out of the
+        // copy, whose readers then find it damaged as in the original,
+        // rather than costing them every sound one.
         QByteArray data;
-        if (from.ReadStream(name, data) != StorageStatus::Ok || to.WriteStream(name, data) != StorageStatus::Ok)
+        if (from.ReadStream(name, data) != StorageStatus::Ok)
+            continue;
+        if (to.WriteStream(name, data) != StorageStatus::Ok)
             return false;
     }
     return true;

@@ -24,8 +24,9 @@ QString DefaultTempName(const QString& sourcePath, platform::CTime now, const QS
 // "temp" and the archive's extension: "temp.qor", "temp.dsk", "temp.vk" ...
 QString TempSuffixFor(const QString& archivePath);
 
-// Every stream of `from` written into `to` (streams of the same name
-// replaced). `from` is only read.
+// Every stream of `from` that can be read written into `to` (streams of the
+// same name replaced); false when `to` does not take one. `from` is only
+// read.
 bool CopyStorage(Storage& from, Storage& to);
 
 // The oldest and newest non-empty slot of a block table (-1, -1 when every

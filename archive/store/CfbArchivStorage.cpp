@@ -205,18 +205,33 @@ private:
     std::shared_ptr<CfbFile> m_file;
 };
 
+using Prepare = std::function<void(cfb::CompoundFile&)>;
+
+std::shared_ptr<Storage> Wrap(cfb::Result<std::unique_ptr<cfb::CompoundFile>>& file, StorageStatus* status,
+                              const Prepare& prepare)
+{
+    Put(status, ToStatus(file.code()));
+    if (!file)
+        return nullptr;
+    if (prepare)
+        prepare(**file);
+    return std::make_shared<CfbStorage>(std::move(*file));
+}
+
 class CfbProvider final : public StorageProvider {
 public:
+    explicit CfbProvider(Prepare prepare) : m_prepare(std::move(prepare)) {}
+
     std::shared_ptr<Storage> Open(const QString& path, StorageStatus* status) override
     {
         auto file = cfb::CompoundFile::open(LocalPath(path), cfb::OpenMode::ReadWrite);
-        Put(status, ToStatus(file.code()));
-        return file ? std::make_shared<CfbStorage>(std::move(*file)) : nullptr;
+        return Wrap(file, status, m_prepare);
     }
 
     std::shared_ptr<Storage> OpenReadOnly(const QString& path, StorageStatus* status) override
     {
-        return OpenCfbReadOnly(path, status);
+        auto file = cfb::CompoundFile::open(LocalPath(path), cfb::OpenMode::ReadOnly);
+        return Wrap(file, status, m_prepare);
     }
 
     std::shared_ptr<Storage> Create(const QString& path, bool overwrite, StorageStatus* status) override
@@ -224,9 +239,11 @@ public:
         cfb::CreateOptions options;
         options.overwrite = overwrite;
         auto file = cfb::CompoundFile::create(LocalPath(path), options);
-        Put(status, ToStatus(file.code()));
-        return file ? std::make_shared<CfbStorage>(std::move(*file)) : nullptr;
+        return Wrap(file, status, m_prepare);
     }
+
+private:
+    Prepare m_prepare;
 };
 
 } // namespace
@@ -234,13 +251,12 @@ public:
 std::shared_ptr<Storage> OpenCfbReadOnly(const QString& path, StorageStatus* status)
 {
     auto file = cfb::CompoundFile::open(LocalPath(path), cfb::OpenMode::ReadOnly);
-    Put(status, ToStatus(file.code()));
-    return file ? std::make_shared<CfbStorage>(std::move(*file)) : nullptr;
+    return Wrap(file, status, {});
 }
 
-std::shared_ptr<StorageProvider> CreateCfbStorageProvider()
+std::shared_ptr<StorageProvider> CreateCfbStorageProvider(std::function<void(cfb::CompoundFile&)> prepare)
 {
-    return std::make_shared<CfbProvider>();
+    return std::make_shared<CfbProvider>(std::move(prepare));
 }
 
 } // namespace archive

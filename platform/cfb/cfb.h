@@ -269,6 +269,11 @@ class CompoundFile {
   // Testing only: called before every write, truncation and sync of the file
   // with a running count (the crash tests kill the process from it).
   void setWriteHookForTesting(std::function<void(std::uint64_t)> hook);
+  // Testing only: asked before every write (at `offset`, `size` bytes),
+  // truncation (to `offset`) and sync of the file; a nonzero answer fails
+  // that call with it as the system's error (ENOSPC: a full disk).
+  enum class FileCall { Write, Truncate, Sync };
+  void setFileFaultForTesting(std::function<int(FileCall, std::uint64_t offset, std::uint64_t size)> fault);
 
   class Impl;
 

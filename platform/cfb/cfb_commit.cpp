@@ -303,8 +303,9 @@ Status CompoundFile::Impl::commit() {
   // every sector in use must exist as a whole in the file
   const std::uint64_t needSize = secOff(highWater) + ss;
   if (physSize < needSize) {
-    beforeWrite();
-    if (::ftruncate(fd, static_cast<off_t>(needSize)) != 0) {
+    const int fault = beforeWrite(FileCall::Truncate, needSize);
+    if (fault != 0) errno = fault;
+    if (fault != 0 || ::ftruncate(fd, static_cast<off_t>(needSize)) != 0) {
       broken = true;
       return Error(Errc::io_error, sysError("extend"));
     }

@@ -46,7 +46,11 @@ Status CompoundFile::Impl::preadAll(std::uint64_t off, void* buf, std::size_t n)
 }
 
 Status CompoundFile::Impl::pwriteRaw(std::uint64_t off, const void* buf, std::size_t n) {
-  beforeWrite();
+  if (const int fault = beforeWrite(FileCall::Write, off, n)) {
+    broken = true;
+    errno = fault;
+    return Error(Errc::io_error, sysError("write"));
+  }
   const auto* p = static_cast<const std::uint8_t*>(buf);
   while (n > 0) {
     const ssize_t r = ::pwrite(fd, p, n, static_cast<off_t>(off));
@@ -681,9 +685,12 @@ Status CompoundFile::close() {
     if (st.ok()) {
       // Drop the unused tail (old journals, freed sectors at the end).
       const std::uint64_t size = usedSize(m);
-      if (m.physSize > size) m.beforeWrite();
-      if (m.physSize > size && ::ftruncate(m.fd, static_cast<off_t>(size)) != 0)
-        st = Error(Errc::io_error, sysError("truncate"));
+      if (m.physSize > size) {
+        const int fault = m.beforeWrite(FileCall::Truncate, size);
+        if (fault != 0) errno = fault;
+        if (fault != 0 || ::ftruncate(m.fd, static_cast<off_t>(size)) != 0)
+          st = Error(Errc::io_error, sysError("truncate"));
+      }
     }
   }
   m.closeFd();
@@ -701,8 +708,9 @@ Status CompoundFile::flush() {
   CFB_TRY(m.checkOpen());
   if (m.memBacked || m.ro) return {};
   CFB_TRY(m.commit());
-  m.beforeWrite();
-  if (::fsync(m.fd) != 0) return Error(Errc::io_error, sysError("fsync"));
+  const int fault = m.beforeWrite(FileCall::Sync);
+  if (fault != 0) errno = fault;
+  if (fault != 0 || ::fsync(m.fd) != 0) return Error(Errc::io_error, sysError("fsync"));
   if (m.syncParentDir) {
     const auto slash = m.path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : m.path.substr(0, slash));
@@ -889,6 +897,10 @@ bool CompoundFile::isSettled() const {
 void CompoundFile::setWriteHookForTesting(std::function<void(std::uint64_t)> hook) {
   impl_->writeHook = std::move(hook);
   impl_->writeCount = 0;
+}
+
+void CompoundFile::setFileFaultForTesting(std::function<int(FileCall, std::uint64_t, std::uint64_t)> fault) {
+  impl_->fileFault = std::move(fault);
 }
 
 // ---- Stream -----------------------------------------------------------------

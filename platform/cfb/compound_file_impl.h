@@ -132,9 +132,12 @@ class CompoundFile::Impl {
   bool syncParentDir = false;  // a new file: its name reaches the disk at the first flush
 
   std::function<void(std::uint64_t)> writeHook;  // tests only
+  std::function<int(FileCall, std::uint64_t, std::uint64_t)> fileFault;  // tests only
   std::uint64_t writeCount = 0;
-  void beforeWrite() {
+  // 0, or the system error a test makes this call fail with.
+  [[nodiscard]] int beforeWrite(FileCall call, std::uint64_t offset = 0, std::uint64_t size = 0) {
     if (writeHook) writeHook(++writeCount);
+    return fileFault ? fileFault(call, offset, size) : 0;
   }
 
   ~Impl() { closeFd(); }

@@ -3,6 +3,7 @@
 #include "charts_data/ArchiveCsvExport.h"
 
 #include "platform/Cp1250.h"
+#include "support/DamagedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -195,6 +196,41 @@ TEST_F(CsvExportTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLeft)
         EXPECT_EQ(error, QStringLiteral("Soubor se nepodařilo otevřít."));
     }
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList(QStringLiteral("hala.vk")));
+}
+
+// A block of the window whose stream the file cannot give at all (its size
+// lies beyond the file): the export holds the rows of every other block and,
+// in its place, the row the list shows for it, as the list itself reads.
+TEST_F(CsvExportTest, ABlockThatCannotBeReadCostsOnlyItsOwnRows)
+{
+    for (int block = 0; block < 3; ++block)
+        WriteBlock(2);
+    m_writer.Close();
+    ASSERT_TRUE(testsupport::SetStreamSizeField(m_dir.filePath(QStringLiteral("hala.vk")), QStringLiteral("A1"), 50000000));
+
+    CVKArchivData bound;
+    Use(bound);
+    ASSERT_EQ(bound.Open(m_dir.filePath(QStringLiteral("hala.vk"))), 1);
+    ASSERT_EQ(bound.ReadHeader(), 1);
+    EXPECT_EQ(bound.Window().Load(bound, {0, 1, 2}, m_start, 3600), 0);
+    charts::CVKCsvExport job;
+    job.Prepare(bound, charts::CsvWindow::Of(bound.Window()));
+    const QString path = m_dir.filePath(QStringLiteral("out.csv"));
+    QString error;
+    ASSERT_EQ(job.Write(path, charts::kCsvDecimalComma, Columns({0}), error), 1) << error.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), Cp1250Lines(QStringLiteral("\"přístroj:\";\"hala\";;\n"
+                                                         "\"od:\";\"10.03.24 10:00:00\";;\n"
+                                                         "\"do:\";\"10.03.24 11:00:00\";;\n"
+                                                         "\n"
+                                                         "\"Čas1\";\"Čas2 [s]\";\"U1 [V]\";\n"
+                                                         "\"10.03 10:01:00\";\"60\";\"230,0\";\n"
+                                                         "\"10.03 10:02:00\";\"120\";\"230,5\";\n"
+                                                         "\"10.03 10:03:02\";\"182\";\"--\";\n"
+                                                         "\"10.03 10:05:02\";\"302\";\"230,0\";\n"
+                                                         "\"10.03 10:06:02\";\"362\";\"230,5\";\n"
+                                                         ";;\n;;\n;;\n")));
 }
 
 TEST(CsvRowsTest, ARowTheStoreCannotGiveIsLeftOutAndTheRestFollow)

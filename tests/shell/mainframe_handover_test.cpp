@@ -1,8 +1,10 @@
 #include "ShellTestSupport.h"
 
 #include "archive/store/ArchivRecord.h"
+#include "archive/store/CfbArchivStorage.h"
 #include "archive/store/VKArchivData.h"
 #include "link/Pristroj.h"
+#include "platform/cfb/cfb.h"
 #include "platform/StringIds.h"
 #include "platform/StringTable.h"
 #include "platform/ui/MessageBox.h"
@@ -23,6 +25,7 @@
 #include <QtEndian>
 
 #include <atomic>
+#include <cerrno>
 #include <memory>
 #include <thread>
 
@@ -133,14 +136,22 @@ TEST_F(HandOverTest, EventIsSetEvenWhenTheWriteFails)
     };
     frame.OnDataReady(reinterpret_cast<std::uintptr_t>(device), mode);
     EXPECT_TRUE(device->m_handOver->Wait(0));
+    const auto told = [&] {
+        return testsupport::WaitUntil([&] {
+            QCoreApplication::processEvents();
+            return !boxes.Requests().empty();
+        });
+    };
     ASSERT_TRUE(written());
     // Four failed writes drop nothing: the block waits, and the user is
-    // told once, not at every hand-over.
+    // told once (on a later turn of the loop), not at every hand-over.
     EXPECT_GT(archive->GetQueuedBlockCount(), 0);
+    ASSERT_TRUE(told());
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_TRUE(boxes.Requests()[0].text.startsWith(QStringLiteral("Data přístroje Linka se nepodařilo zapsat")));
     frame.OnDataReady(reinterpret_cast<std::uintptr_t>(device), mode);
     ASSERT_TRUE(written());
+    QCoreApplication::processEvents();
     EXPECT_EQ(boxes.Requests().size(), 1u);
 }
 
@@ -189,13 +200,73 @@ TEST_F(HandOverTest, EveryThreadOfOneBlockEndIsReleasedBeforeAnyWrite)
     threads.join();
     EXPECT_TRUE(testsupport::WaitUntil([&] {
         QCoreApplication::processEvents();
-        return device->m_handOver->IsSet() && second->m_handOver->IsSet() && !frame.HasBlocksToWrite();
+        return device->m_handOver->IsSet() && second->m_handOver->IsSet() && !frame.HasBlocksToWrite()
+               && boxCount > 0;
     }));
     ui::SetMessageBoxHandler(std::move(previous));
     EXPECT_EQ(boxCount, 1);
     EXPECT_TRUE(secondFreeAtTheBox);
     EXPECT_EQ(secondArchive->GetQueuedBlockCount(), 0);
     secondArchive->Close();
+}
+
+// The disk fills up: the user is told that the blocks wait in memory, and
+// while that notice stays open the space comes back and the next block is
+// handed over: it goes out at once with the one that waited, neither held
+// up by the open box nor lost to the file that the refused write left
+// unusable.
+TEST_F(HandOverTest, BlocksGoOutOnceThereIsRoomWhileTheNoticeIsOpen)
+{
+    std::atomic<bool> full{false};
+    const auto saved = CArchivFileList::Instance().GetProvider();
+    CArchivFileList::Instance().SetProvider(archive::CreateCfbStorageProvider([&](cfb::CompoundFile& file) {
+        file.setFileFaultForTesting([&](cfb::CompoundFile::FileCall call, std::uint64_t, std::uint64_t) {
+            return full && call != cfb::CompoundFile::FileCall::Sync ? ENOSPC : 0;
+        });
+    }));
+    const QString path = archive->GetFilePath();
+    archive->Close();
+    ASSERT_EQ(archive->OpenForAppend(path, device->m_nazev), 1);
+    CMainFrame frame(devices, settings);
+    const auto written = [&] {
+        return testsupport::WaitUntil([&] {
+            QCoreApplication::processEvents();
+            return !frame.HasBlocksToWrite();
+        });
+    };
+
+    int boxCount = 0;
+    bool writtenWhileOpen = false;
+    ui::MessageBoxHandler previous = ui::SetMessageBoxHandler([&](const ui::MessageBoxRequest&) {
+        ++boxCount;
+        full = false;
+        device->m_handOver->Reset();
+        frame.OnDataReady(reinterpret_cast<std::uintptr_t>(device), QueueBlock());
+        writtenWhileOpen = written() && archive->GetQueuedBlockCount() == 0;
+        return ui::MsgAnswer::Ok;
+    });
+    full = true;
+    device->m_handOver->Reset();
+    frame.OnDataReady(reinterpret_cast<std::uintptr_t>(device), QueueBlock());
+    EXPECT_TRUE(written());
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return boxCount > 0;
+    }));
+    ui::SetMessageBoxHandler(std::move(previous));
+    EXPECT_EQ(boxCount, 1);
+    EXPECT_TRUE(writtenWhileOpen);
+    archive->Close();
+    CArchivFileList::Instance().SetProvider(saved);
+
+    CVKArchivData reader;
+    ASSERT_EQ(reader.Open(path), 1);
+    ASSERT_EQ(reader.ReadHeader(), 1);
+    for (int slot = 0; slot < 2; ++slot) {
+        CArchivRecordList block;
+        EXPECT_EQ(reader.ReadBlock(slot, block), 1) << slot;
+        EXPECT_FALSE(block.empty()) << slot;
+    }
 }
 
 // An instrument with a file per day, at the end of the day, whose next

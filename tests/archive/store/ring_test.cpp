@@ -1,12 +1,16 @@
 #include "StoreTestSupport.h"
 
 #include "platform/Cp1250.h"
+#include "platform/cfb/cfb.h"
 #include "platform/StringTable.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <numeric>
 #include <thread>
 
 namespace storetest {
@@ -432,6 +436,96 @@ TEST_F(RingTest, AFailedBlockWriteStaysQueuedAndIsReported)
     EXPECT_EQ(ReadWords(Path("ring.tst"), 1), std::vector<DWORD>{1});
     EXPECT_EQ(ReadWords(Path("ring.tst"), 2), std::vector<DWORD>{2});
     EXPECT_NE(DiskHeader(Path("ring.tst")).slotTable[1], 0u);
+}
+
+// The disk fills up under a recording, with the real compound file behind
+// the store: the write that the system refuses part-way leaves the open file
+// unusable. The blocks wait in memory, the file is opened again as it is on
+// disk, and once there is room every waiting block reaches it, in order and
+// once, with the next block or when the recording stops; a document that
+// shares the file reads them too. A disk still full at the stop gives the
+// blocks up and says so; the file keeps what it had.
+TEST_F(RingTest, BlocksHeldOnAFullDiskReachTheFileWhenThereIsRoom)
+{
+    std::atomic<bool> full{false};
+    std::atomic<int> syncFailures{0};
+    CArchivFileList::Instance().SetProvider(archive::CreateCfbStorageProvider([&](cfb::CompoundFile& file) {
+        file.setFileFaultForTesting([&](cfb::CompoundFile::FileCall call, std::uint64_t, std::uint64_t) {
+            if (call == cfb::CompoundFile::FileCall::Sync)
+                return syncFailures.fetch_sub(1) > 0 ? EIO : 0;
+            return full.load() ? ENOSPC : 0;
+        });
+    }));
+    struct Case {
+        const char* name;
+        int fullBlocks;    // blocks ended while the disk is full
+        int syncFailures;  // or: the next syncs fail, once the block is in
+        bool roomAtStop;   // room again only when the recording stops
+        bool stillFull;    // full until after the stop
+    };
+    const Case cases[] = {
+        {"one block", 1, 0, false, false},
+        {"several blocks", 4, 0, false, false},
+        {"room at the stop", 3, 0, true, false},
+        {"a failed sync", 0, 1, false, false},
+        {"full at the stop", 3, 0, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QString::fromLatin1(c.name).replace(' ', '_');
+        const QString path = Path(name + ".tst");
+        const int lostBefore = m_host.LostBlocks();
+        {
+            TestArchivData data;
+            StartRing(data, 20, name);
+            ASSERT_EQ(WriteWordBlock(data, 0), 1);
+            CArchivData document;
+            Prepare(document);
+            ASSERT_EQ(document.Open(path), 1);
+
+            full = c.fullBlocks > 0;
+            syncFailures = c.syncFailures;
+            const int failing = std::max(c.fullBlocks, c.syncFailures);
+            for (int i = 1; i <= failing; ++i) {
+                EXPECT_EQ(WriteWordBlock(data, DWORD(i)), 0) << i;
+                EXPECT_EQ(data.GetQueuedBlockCount(), i);
+            }
+            EXPECT_EQ(data.GetFilePath(), path) << "the recording lost its file";
+
+            int last = failing;
+            if (!c.stillFull) {
+                full = false;
+                if (!c.roomAtStop) {
+                    ASSERT_EQ(WriteWordBlock(data, DWORD(++last)), 1);
+                }
+            }
+            data.StopArchive(TRUE);
+            full = false;
+            if (c.stillFull) {
+                EXPECT_EQ(m_host.LostBlocks() - lostBefore, failing);
+                last = 0;
+            }
+            EXPECT_EQ(data.GetQueuedBlockCount(), 0);
+            EXPECT_TRUE(m_host.FileErrors().empty());
+
+            // The document that kept the file open reads what the recording
+            // wrote after the disk filled.
+            ASSERT_EQ(document.ReadHeader(), 1);
+            CArchivRecordList block;
+            EXPECT_EQ(document.ReadBlock(last, block), 1);
+            EXPECT_EQ(WordsOf(block), std::vector<DWORD>{DWORD(last)});
+        }
+        // A fresh reader: every block once, slot by slot in the order ended.
+        std::vector<DWORD> words;
+        for (int slot = 0; slot < 20; ++slot) {
+            const std::vector<DWORD> got = ReadWords(path, slot);
+            words.insert(words.end(), got.begin(), got.end());
+        }
+        std::vector<DWORD> expected(std::size_t(c.stillFull ? 1 : std::max(c.fullBlocks, c.syncFailures) + 1
+                                                                      + (c.roomAtStop ? 0 : 1)));
+        std::iota(expected.begin(), expected.end(), DWORD(0));
+        EXPECT_EQ(words, expected);
+    }
 }
 
 TEST_F(RingTest, AFileThatCannotBePutOnDiskStopsTheRecording)

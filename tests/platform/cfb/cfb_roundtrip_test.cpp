@@ -627,3 +627,79 @@ TEST(CfbRoundTrip, ADamagedChainAmongForeignSectorsIsRefused) {
     }
   }
 }
+
+// A write the system refuses part-way (a full disk) fails the call and leaves
+// the open object unusable, but the file on disk as it was: opened again, it
+// reads as before the call and takes the same write. Every write and
+// truncation of each operation is refused in turn.
+TEST(CfbRoundTrip, ARefusedWriteLeavesTheFileAsItWasForTheNextOpen) {
+  TempDir dir;
+  const auto path = dir.file("full.cfb");
+  const auto table = pattern(100000, 1);
+  struct Case {
+    const char* name;
+    std::function<cfb::Status(CompoundFile&)> op;
+    std::map<std::string, std::vector<std::uint8_t>> after;  // streams the op changes
+  };
+  auto changedTable = table;
+  changedTable[40000] ^= 0xFF;
+  const Case cases[] = {
+      {"new small stream", [](CompoundFile& f) { return f.writeStream("A1", pattern(700, 2)); },
+       {{"A1", pattern(700, 2)}}},
+      {"new large stream", [](CompoundFile& f) { return f.writeStream("A1", pattern(9000, 3)); },
+       {{"A1", pattern(9000, 3)}}},
+      {"replaced stream", [](CompoundFile& f) { return f.writeStream("A0", pattern(5000, 4)); },
+       {{"A0", pattern(5000, 4)}}},
+      {"one entry of a table",
+       [&](CompoundFile& f) -> cfb::Status {
+         auto s = f.openStream(f.root(), "hlavicka");
+         if (!s) return s.error();
+         return s->writeAt(40000, {changedTable.data() + 40000, 1});
+       },
+       {{"hlavicka", changedTable}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool refused = true;
+    for (int k = 1; refused; ++k) {
+      SCOPED_TRACE("call " + std::to_string(k));
+      {
+        auto f = mustCreate(path);
+        ASSERT_TRUE(f);
+        ASSERT_OK(f->writeStream("A0", pattern(300, 5)));
+        ASSERT_OK(f->writeStream("hlavicka", table));
+        ASSERT_OK(f->close());
+      }
+      const std::map<std::string, std::vector<std::uint8_t>> before = {{"A0", pattern(300, 5)}, {"hlavicka", table}};
+      auto f = mustOpen(path, OpenMode::ReadWrite);
+      ASSERT_TRUE(f);
+      int calls = 0;
+      f->setFileFaultForTesting([&](CompoundFile::FileCall call, std::uint64_t, std::uint64_t) {
+        return call != CompoundFile::FileCall::Sync && ++calls == k ? ENOSPC : 0;
+      });
+      const cfb::Status st = c.op(*f);
+      refused = calls >= k;
+      if (!refused) {
+        ASSERT_OK(st);  // every call of the operation was refused once
+        break;
+      }
+      ASSERT_FALSE(st.ok());
+      EXPECT_EQ(f->writeStream("other", pattern(10, 6)).code(), Errc::broken);
+      (void)f->close();
+
+      f = mustOpen(path, OpenMode::ReadWrite);
+      ASSERT_TRUE(f);
+      EXPECT_OK(f->checkConsistency());
+      for (const auto& [name, bytes] : before) EXPECT_EQ(contentOf(*f, name), bytes) << name;
+      if (!c.after.contains("A1")) {
+        EXPECT_FALSE(f->exists(f->root(), "A1"));
+      }
+      ASSERT_OK(c.op(*f));
+      ASSERT_OK(f->close());
+      auto g = mustOpen(path, OpenMode::ReadOnly);
+      ASSERT_TRUE(g);
+      EXPECT_OK(g->checkConsistency());
+      for (const auto& [name, bytes] : c.after) EXPECT_EQ(contentOf(*g, name), bytes) << name;
+    }
+  }
+}
