@@ -18,6 +18,8 @@ QString DownloadErrorText(int result)
         return QStringLiteral("Nedostatek paměti.\nData nemohou být přijata.");
     case kDownloadReadFailed:
         return QStringLiteral("Nepodařilo se přijmout nastavení.\nData nemohou být přijata.");
+    case kDownloadDataReadFailed:
+        return platform::LoadString(platform::IDS_NOT_ALL_DATA_READ) + QStringLiteral("\nData nemohou být přijata.");
     case kDownloadInstrumentError:
         return platform::LoadString(platform::IDS_ERR_DEVICE_ERROR_STATE);
     case kDownloadNoData:

@@ -11,13 +11,17 @@ enum DownloadResult : int {
     // The status holds records but no valid time of the newest one: taken
     // as it is, the records would land at a made-up time or nowhere.
     kDownloadInvalidStatus = -2,
+    // A block of the instrument's memory could not be read (the settings
+    // and the status were).
+    kDownloadDataReadFailed = -3,
     kDownloadLinkFailed = -1,
     kDownloadOk = 0,
     kDownloadFileError = 1,
     kDownloadArchiveError = 2,
     kDownloadMemoryError = 3,
     kDownloadOtherError = 4,
-    kDownloadReadFailed = 5,
+    kDownloadReadFailed = 5, // the settings or the status
+
     kDownloadInstrumentError = 6,
     kDownloadNoData = 7,
     kDownloadNoDataInInterval = 8,

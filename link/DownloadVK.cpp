@@ -45,7 +45,7 @@ protected:
     void BeforeFailure(int result) override
     {
         // Only what the status read switched on goes back off.
-        if (result != kDownloadReadFailed && m_archiveOn)
+        if (result != kDownloadReadFailed && result != kDownloadDataReadFailed && m_archiveOn)
             RetrySendVKArchiveControl(m_entry);
     }
 
@@ -115,7 +115,7 @@ private:
                     != 0;
             });
             if (!read)
-                return kDownloadReadFailed;
+                return kDownloadDataReadFailed;
             StoreBlock(block, m_status);
             m_place += requests * n;
             if (m_place > m_capacity)

@@ -140,7 +140,7 @@ private:
             if (!m_slow) {
                 n = std::min(n, toEnd);
                 if (!ThreeTries([&] { return m_entry.ReadVKTArchiveBlock(block, 0, m_size, int(n), first) != 0; }))
-                    return kDownloadReadFailed;
+                    return kDownloadDataReadFailed;
             } else {
                 if (n >= toEnd)
                     n = toEnd;
@@ -160,7 +160,7 @@ private:
                     batch = batch > 20 ? 10 : 4;
                     continue;
                 } else {
-                    return kDownloadReadFailed;
+                    return kDownloadDataReadFailed;
                 }
             }
             if (RestartWholeRing(block))

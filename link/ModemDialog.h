@@ -8,7 +8,7 @@
 class QObject;
 
 // The progress dialog of dialling and hanging up, as the dialling thread
-// drives it. Every call is a message sent to the dialog's own thread.
+// drives it.
 class IModemDialog {
 public:
     // WM_DIAL_DONE stages.
@@ -26,9 +26,8 @@ public:
     virtual void Close() = 0;
 };
 
-// Starts the dialog on a thread of its own and waits until it is up (at most
-// 10 seconds); null when there is none (the dial then goes on without one
-// and cannot be cancelled).
+// Starts the dialog; null when there is none (the dial then goes on without
+// one and cannot be cancelled).
 using ModemDialogStarter = std::function<std::unique_ptr<IModemDialog>()>;
 
 // A dialog reached through the private messages WM_DIAL_STATUS (wParam: the

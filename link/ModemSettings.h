@@ -33,15 +33,37 @@ struct ModemLineInfo {
 };
 using ModemLineSource = std::function<std::vector<ModemLineInfo>()>;
 
-// The machine's serial ports that the system describes as modems.
+// Which serial port carries a modem is the user's word, kept in "modemy" as
+// the port's name followed by "_modem" (1 a modem, 0 none). Without a word
+// the system's description of the port decides: a port it describes as a
+// modem is one.
+bool IsModemPort(const platform::Settings& settings, const QString& port, const QString& description);
+void MarkModemPort(platform::Settings& settings, const QString& port, bool modem);
+
+// The modem line on a serial port (a listed port, or a device path): named
+// by the port's description and name, "modem (<port>)" for a port that the
+// system does not describe.
+ModemLineInfo ModemLineOnPort(const QString& port, const QString& description);
+
+// The modem lines among the machine's `ports`, and the device paths (a
+// pseudo-terminal, a /dev/serial/by-id link) that the user made modems.
+std::vector<ModemLineInfo> ModemLinesOf(const std::vector<CSerialPortInfo>& ports,
+                                        const platform::Settings& settings);
+
+// The machine's modem lines, by the program's settings.
 ModemLineSource SystemModemLineSource();
 
 // Adds one kind-2 entry per modem line, described "modem", with a modem
-// record made from its stored values; `owned` keeps the records. With
-// `refresh` lines already listed are skipped.
+// record made from its stored values; `owned` keeps the records. Lines
+// already listed are skipped (a refresh finds them all).
 void EnumerateModemLines(CPortList& ports, bool refresh, std::vector<std::unique_ptr<CModemPort>>& owned,
                          const ModemServices& services, const platform::Settings& settings,
                          const ModemLineSource& source = SystemModemLineSource());
+// Lists one line while the program runs. A record of `owned` for the same
+// line (listed before and taken away since, perhaps still in a call) serves
+// again: one device, one modem. False when the line is listed already.
+bool AddModemLine(CPortList& ports, std::vector<std::unique_ptr<CModemPort>>& owned, const ModemServices& services,
+                  const platform::Settings& settings, const ModemLineInfo& line);
 
 // Writes the totals ("_pc", "_dc") of every modem line of the list.
 void SaveModemSettings(const CPortList& ports, platform::Settings& settings);

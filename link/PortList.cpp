@@ -2,6 +2,8 @@
 
 #include "platform/Settings.h"
 
+#include <algorithm>
+
 CPortList::CPortList(Enumerator enumerate, ValueReader readValue)
     : m_enumerate(std::move(enumerate)), m_readValue(std::move(readValue))
 {
@@ -81,6 +83,18 @@ void CPortList::AddModemLine(const CPortEntry& line)
     std::lock_guard lock(m_lock);
     if (!FindLocked(line.name))
         m_entries.push_back(line);
+}
+
+void CPortList::RemoveModemLine(const QString& name)
+{
+    std::lock_guard lock(m_lock);
+    std::erase_if(m_entries, [&name](const CPortEntry& e) { return e.kind == kPortKindModem && e.name == name; });
+}
+
+bool CPortList::IsListed(const QString& name) const
+{
+    std::lock_guard lock(m_lock);
+    return std::any_of(m_entries.begin(), m_entries.end(), [&name](const CPortEntry& e) { return e.name == name; });
 }
 
 std::vector<CPortEntry> CPortList::Entries() const

@@ -55,6 +55,11 @@ public:
     bool Find(const QString& name, CPortEntry& entry) override;
 
     void AddModemLine(const CPortEntry& entry);
+    // The line goes from the list; its modem record stays with its owner
+    // (links may still hold it).
+    void RemoveModemLine(const QString& name);
+    // Whether an entry has that name (a device path joins nothing here).
+    bool IsListed(const QString& name) const;
     std::vector<CPortEntry> Entries() const;
 
     // The stored values of a serial port, as the list takes them.

@@ -116,7 +116,7 @@ private:
                     != 0;
             });
             if (!read)
-                return kDownloadReadFailed;
+                return kDownloadDataReadFailed;
             Yield();
             m_file.Store(block);
             index += DWORD(requests * n);
@@ -166,7 +166,7 @@ private:
             const int n = std::min(remaining, kPerRequest);
             if (!m_slow) {
                 if (!ThreeTries([&] { return m_entry.ReadVKTArchiveBlock(block, area, kRecordSize, n, index) != 0; }))
-                    return kDownloadReadFailed;
+                    return kDownloadDataReadFailed;
             } else {
                 const auto read = [&] {
                     return m_entry.ReadVKTArchiveRecords(block, area, kRecordSize, n, 1, index) != 0;
@@ -181,7 +181,7 @@ private:
                         budget = budget > 20 ? 8 : 4;
                         continue;
                     } else {
-                        return kDownloadReadFailed;
+                        return kDownloadDataReadFailed;
                     }
                 }
             }

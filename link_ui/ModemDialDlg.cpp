@@ -41,7 +41,7 @@ CModemDialDlg::CModemDialDlg(QWidget* parent)
 
     SetMessageHandler(platform::WM_DIAL_STATUS, [this](std::uintptr_t w, std::intptr_t) -> std::intptr_t {
         if (w)
-            m_status->setText(*reinterpret_cast<const QString*>(w));
+            ShowStatus(*reinterpret_cast<const QString*>(w));
         return 0;
     });
     SetMessageHandler(platform::WM_DIAL_CAPTION, [this](std::uintptr_t w, std::intptr_t) -> std::intptr_t {
@@ -52,16 +52,33 @@ CModemDialDlg::CModemDialDlg(QWidget* parent)
     SetMessageHandler(platform::WM_DIAL_QUERY_CANCEL,
                       [this](std::uintptr_t, std::intptr_t) -> std::intptr_t { return m_cancelled ? 1 : 0; });
     SetMessageHandler(platform::WM_DIAL_DONE, [this](std::uintptr_t w, std::intptr_t) -> std::intptr_t {
-        if (w == IModemDialog::kHangingUp)
-            m_button->setEnabled(false);
-        if (w == IModemDialog::kFinished) {
-            m_finished = true;
-            m_button->setEnabled(true);
-            m_button->setText(QStringLiteral("OK"));
-            m_timer->stop();
-        }
+        ShowStage(int(w));
         return 0;
     });
+}
+
+void CModemDialDlg::ShowStatus(const QString& text)
+{
+    m_status->setText(text);
+}
+
+void CModemDialDlg::ShowStage(int stage)
+{
+    if (stage == IModemDialog::kHangingUp)
+        m_button->setEnabled(false);
+    if (stage == IModemDialog::kFinished) {
+        m_finished = true;
+        m_button->setEnabled(true);
+        m_button->setText(QStringLiteral("OK"));
+        m_timer->stop();
+    }
+}
+
+void CModemDialDlg::Cancel()
+{
+    m_cancelled = true;
+    if (m_cancelFlag)
+        m_cancelFlag->store(true);
 }
 
 QString CModemDialDlg::StatusText() const
@@ -87,7 +104,7 @@ void CModemDialDlg::OnButton()
         accept();
         return;
     }
-    m_cancelled = true;
+    Cancel();
 }
 
 void CModemDialDlg::reject()
@@ -95,7 +112,7 @@ void CModemDialDlg::reject()
     if (m_finished || m_closeAllowed)
         QDialog::reject();
     else
-        m_cancelled = true;
+        Cancel();
 }
 
 void CModemDialDlg::closeEvent(QCloseEvent* event)
@@ -104,7 +121,7 @@ void CModemDialDlg::closeEvent(QCloseEvent* event)
         QDialog::closeEvent(event);
         return;
     }
-    m_cancelled = true;
+    Cancel();
     event->ignore();
 }
 
@@ -115,16 +132,106 @@ bool CModemDialDlg::event(QEvent* event)
 
 namespace {
 
-// Runs `work` on the user-interface thread and waits for it.
-template <class F>
-void OnGuiThread(F work)
+// What a dialling thread and its dialog share.
+struct DialShared {
+    QPointer<CModemDialDlg> dialog; // user-interface thread only; null until up, and once gone
+    std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
+};
+
+bool OnGuiThread()
 {
-    QObject* gui = QCoreApplication::instance();
-    if (!gui || QThread::currentThread() == gui->thread())
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+// Runs `work` on the user-interface thread, at once when called there,
+// else queued behind what was queued before; never waits for it.
+template <class F>
+void ToGuiThread(F work)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (OnGuiThread())
         work();
     else
-        QMetaObject::invokeMethod(gui, work, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
 }
+
+// The window the user can reach while the dialog is up: the modal dialog
+// in front (whose modality would shut out any other), else the active one.
+QWidget* DialogOwner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+void ShowDialDialog(DialShared& shared)
+{
+    auto* dialog = new CModemDialDlg(DialogOwner());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->SetCancelFlag(shared.cancelled);
+    // A dialog it was opened from (the instrument list) may close while the
+    // line still works: the dial's dialog stays, on its own.
+    if (auto* owner = qobject_cast<QDialog*>(dialog->parentWidget())) {
+        QObject::connect(owner, &QDialog::finished, dialog, [dialog] {
+            dialog->setParent(nullptr, dialog->windowFlags());
+            dialog->show();
+        });
+    }
+    shared.dialog = dialog;
+    dialog->show();
+}
+
+class QueuedDialDialog final : public IModemDialog {
+public:
+    explicit QueuedDialDialog(std::shared_ptr<DialShared> shared) : m_shared(std::move(shared)) {}
+    ~QueuedDialDialog() override
+    {
+        // The line is done with it: whatever it shows, the user may close it.
+        Queue([](CModemDialDlg& dialog) { dialog.AllowClose(); });
+    }
+    QueuedDialDialog(const QueuedDialDialog&) = delete;
+    QueuedDialDialog& operator=(const QueuedDialDialog&) = delete;
+
+    void SetCaption(const QString& caption) override
+    {
+        Queue([caption](CModemDialDlg& dialog) { dialog.setWindowTitle(caption); });
+    }
+    void SetStatus(const QString& text) override
+    {
+        Queue([text](CModemDialDlg& dialog) { dialog.ShowStatus(text); });
+    }
+    bool QueryCancel() override { return m_shared->cancelled->load(); }
+    void Done(int stage) override
+    {
+        Queue([stage](CModemDialDlg& dialog) { dialog.ShowStage(stage); });
+    }
+    // A dialog that shows a failure stays up until the user closes it; the
+    // others go at once.
+    void Close() override
+    {
+        Queue([](CModemDialDlg& dialog) {
+            if (!dialog.IsFinished()) {
+                dialog.AllowClose();
+                dialog.close();
+            }
+        });
+    }
+
+private:
+    template <class F>
+    void Queue(F change)
+    {
+        ToGuiThread([shared = m_shared, change] {
+            if (shared->dialog)
+                change(*shared->dialog);
+        });
+    }
+
+    std::shared_ptr<DialShared> m_shared;
+};
 
 } // namespace
 
@@ -133,24 +240,8 @@ ModemDialogStarter MakeModemDialogStarter()
     return []() -> std::unique_ptr<IModemDialog> {
         if (!QCoreApplication::instance())
             return nullptr;
-        QPointer<CModemDialDlg> dialog;
-        OnGuiThread([&dialog] {
-            dialog = new CModemDialDlg(QApplication::activeWindow());
-            dialog->setAttribute(Qt::WA_DeleteOnClose);
-            dialog->show();
-        });
-        if (!dialog)
-            return nullptr;
-        // Closing leaves a dialog that shows a failure up until the user
-        // closes it; the others go at once.
-        auto close = [dialog] {
-            OnGuiThread([dialog] {
-                if (dialog && !dialog->IsFinished()) {
-                    dialog->AllowClose();
-                    dialog->close();
-                }
-            });
-        };
-        return std::make_unique<CModemDialMessenger>(dialog.data(), close);
+        auto shared = std::make_shared<DialShared>();
+        ToGuiThread([shared] { ShowDialDialog(*shared); });
+        return std::make_unique<QueuedDialDialog>(shared);
     };
 }

@@ -5,6 +5,9 @@
 
 #include <QDialog>
 
+#include <atomic>
+#include <memory>
+
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -23,6 +26,12 @@ public:
 
     QString StatusText() const;
     QString ButtonText() const;
+    void ShowStatus(const QString& text);
+    // An IModemDialog stage: hanging up (no cancel) or finished (OK closes).
+    void ShowStage(int stage);
+    // Set as well when the user cancels: read by a thread that does not
+    // ask the dialog.
+    void SetCancelFlag(std::shared_ptr<std::atomic<bool>> flag) { m_cancelFlag = std::move(flag); }
     bool IsCancelled() const { return m_cancelled; }
     bool IsFinished() const { return m_finished; }
     // Which picture shows (0 or 1).
@@ -41,6 +50,7 @@ protected:
 
 private:
     void OnButton();
+    void Cancel();
 
     QLabel* m_status;
     QLabel* m_pictures[2];
@@ -50,9 +60,14 @@ private:
     bool m_cancelled = false;
     bool m_finished = false;
     bool m_closeAllowed = false;
+    std::shared_ptr<std::atomic<bool>> m_cancelFlag;
 };
 
 // The dialogs of the program's modem lines: each dial or hang-up gets a
 // dialog on the user-interface thread, driven from the dialling thread, so
-// that a dial never blocks the main window.
+// that a dial never blocks the main window. The dialling thread never waits
+// for the user-interface thread either: that thread may be waiting for the
+// dialling one (an instrument started, changed or stopped from a dialog).
+// What the line tells the dialog is queued to it in order; the cancel is a
+// flag the dialog sets.
 ModemDialogStarter MakeModemDialogStarter();

@@ -168,6 +168,8 @@ CMainFrame::CMainFrame(CDeviceRegistry::InstrumentList& devices, CGeneralSetting
         connect(m_actions[kAppAbout], &QAction::triggered, this, [this] { m_app->OnAppAbout(this); });
         connect(m_actions[kOpenByInstrument], &QAction::triggered, this, [this] { m_app->OnOpenByInstrument(this); });
         connect(m_actions[kDownloadManager], &QAction::triggered, this, [this] { m_app->OnDownloadManager(this); });
+        // Open without a modem line too: there the user tells which port has one.
+        m_actions[kModems]->setEnabled(true);
         connect(m_actions[kModems], &QAction::triggered, this, [this] { m_app->OnModems(this); });
         connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
         connect(m_devicesMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
@@ -860,7 +862,6 @@ void CMainFrame::UpdateCommands()
         return;
     m_actions[kOpenByInstrument]->setEnabled(!m_devices.empty());
     m_actions[kDownloadManager]->setEnabled(m_app->AnyDownloadingInstrument());
-    m_actions[kModems]->setEnabled(m_app->HasModemPort());
     m_actions[kEditLiveInstrument]->setEnabled(ActiveLiveInstrument() != nullptr);
 }
 

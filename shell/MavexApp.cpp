@@ -164,8 +164,9 @@ void CMavexApp::BuildPortList()
 {
     m_ports = std::make_unique<CPortList>(m_env.enumeratePorts, GeneralSettingsReader());
     m_ports->Build();
-    const ModemServices services{&SystemLinkClock(), OpenSystemSerialPort, MakeModemDialogStarter()};
-    EnumerateModemLines(*m_ports, false, m_modems, services, platform::Settings(), m_env.modemLines);
+    m_modemServices = {m_env.modemClock ? m_env.modemClock : &SystemLinkClock(), OpenSystemSerialPort,
+                       MakeModemDialogStarter()};
+    EnumerateModemLines(*m_ports, false, m_modems, m_modemServices, platform::Settings(), m_env.modemLines);
 }
 
 void CMavexApp::StartInstruments()
@@ -392,6 +393,19 @@ bool CMavexApp::HasModemPort() const
         if (entry.kind == kPortKindModem)
             return true;
     return false;
+}
+
+void CMavexApp::MarkModemPort(const QString& port, const QString& description, bool modem)
+{
+    platform::Settings settings;
+    ::MarkModemPort(settings, port, modem);
+    if (!m_ports)
+        return;
+    const ModemLineInfo line = ModemLineOnPort(port, description);
+    if (modem)
+        AddModemLine(*m_ports, m_modems, m_modemServices, settings, line);
+    else
+        m_ports->RemoveModemLine(line.name);
 }
 
 bool CMavexApp::HasPort(const QString& name) const

@@ -53,6 +53,9 @@ public:
         CDeviceRegistry::Pause readPause;
         CPortList::Enumerator enumeratePorts;
         ModemLineSource modemLines;
+        // The waits of the modem lines: countdowns, guard times, the dial's
+        // deadline (null: the system's).
+        ILinkClock* modemClock = nullptr;
         bool showWindow = true;
         // Milliseconds of a steady clock, for the activation waits at
         // start-up; tests move it by hand.
@@ -105,6 +108,9 @@ public:
     // True for a modem line of that name.
     bool LookupPort(const QString& name) const;
     bool HasModemPort() const;
+    // The user's word that a modem is (or is not) on the serial port `port`:
+    // stored, and the port list's modem line follows at once.
+    void MarkModemPort(const QString& port, const QString& description, bool modem);
     bool HasPort(const QString& name) const;
     void RefreshPortList();
 
@@ -238,6 +244,7 @@ private:
     CGeneralSettings m_settings;
     ui::CDocManager m_docManager;
     std::vector<std::unique_ptr<CModemPort>> m_modems;
+    ModemServices m_modemServices;
     std::unique_ptr<CPortList> m_ports;
     std::unique_ptr<CLinkManager> m_linkManager;
     std::unique_ptr<CMereniWindowHost> m_mereniHost;

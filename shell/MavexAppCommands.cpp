@@ -138,7 +138,21 @@ void CMavexApp::OnModems(QWidget* parent)
 {
     if (!m_ports || !m_linkManager)
         return;
+    RefreshPortList();
     CTransferProgressDlg dialog(CTransferProgressDlg::LinesOf(*m_ports, *m_linkManager), parent);
+    CTransferProgressDlg::PortMarks marks;
+    for (const CPortEntry& entry : m_ports->Entries()) {
+        if (entry.kind == kPortKindSerial)
+            marks.ports.push_back({entry.name, entry.description});
+    }
+    marks.isModem = [](const QString& port, const QString& description) {
+        return ::IsModemPort(platform::Settings(), port, description);
+    };
+    marks.mark = [this](const QString& port, const QString& description, bool modem) {
+        MarkModemPort(port, description, modem);
+        return CTransferProgressDlg::LinesOf(*m_ports, *m_linkManager);
+    };
+    dialog.SetPortMarks(std::move(marks));
     dialog.exec();
 }
 

@@ -19,14 +19,17 @@ int CVKTDownloadArchivData::Import(CTime& cursor, const CImportRawBlock& block, 
 
     int first = 0;
     if (withEvents) {
-        BOOL noStart = FALSE;
-        const CTime start = status.GetArch().GetStartTime(noStart);
-        while (first < block.count && start < timeOf(first, 1))
+        // The recording began at its start time: records dated before it
+        // are left from an earlier recording. A start "at once" (or bytes
+        // that form no time) tells nothing of the sort.
+        CTime start;
+        const bool hasStart = TryUnpackRecordTime(status.GetArch().GetStartBytes().data(), false, start);
+        while (hasStart && first < block.count && timeOf(first, 1) < start)
             ++first;
         if (first == block.count)
             return 0;
         const bool outage = block.Record(first)[0] != 0;
-        const CTime opening = outage && !noStart ? start : timeOf(first, 1);
+        const CTime opening = outage && hasStart ? start : timeOf(first, 1);
         AddHeaderRecords(opening, statusImage, configImage, idenImage);
         AddStartEvents(opening);
     }

@@ -163,13 +163,29 @@ const FailureCase kFailures[] = {
          t.line.WithInstrument(1, [](sim::Instrument& i) { std::fill_n(i.blocks[0x14].begin() + 10, 5, 0); });
      },
      kDownloadInvalidStatus, -1},
+    // The settings and the status came, the memory did not: a failure of
+    // the data, not of the settings.
     {"VKBlocksUnreadable", Family::VK,
      [](FailureTest& t, CDownloadJob&) {
          t.line.WithInstrument(1, [](sim::Instrument& i) {
              i.SetCommand(0x16, [](sim::Instrument&, const sim::Frame&) { return sim::Response::Data({1}); });
          });
      },
-     kDownloadReadFailed, 0xFF},
+     kDownloadDataReadFailed, 0xFF},
+    {"VKTBlocksUnreadable", Family::VKT,
+     [](FailureTest& t, CDownloadJob&) {
+         t.line.WithInstrument(1, [](sim::Instrument& i) {
+             i.SetCommand(0x16, [](sim::Instrument&, const sim::Frame&) { return sim::Response::Data({1}); });
+         });
+     },
+     kDownloadDataReadFailed, -1},
+    {"VKStatusUnreadable", Family::VK,
+     [](FailureTest& t, CDownloadJob&) {
+         t.line.WithInstrument(1, [](sim::Instrument& i) {
+             i.SetCommand(0x14, [](sim::Instrument&, const sim::Frame&) { return sim::Response::Data({1}); });
+         });
+     },
+     kDownloadReadFailed, 0x00},
     {"CancelledBeforeTheFirstBlock", Family::VK, [](FailureTest&, CDownloadJob& job) { job.Cancel(); },
      kDownloadCancelled, 0x00},
     {"TemporaryFileCannotBeMade", Family::VKT,

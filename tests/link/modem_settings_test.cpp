@@ -3,6 +3,7 @@
 #include "ModemTestSupport.h"
 
 #include "link/ModemSettings.h"
+#include "link/SerialPortInfo.h"
 #include "platform/Settings.h"
 #include "platform/ThreadMessages.h"
 #include "platform/WindowMessage.h"
@@ -96,6 +97,81 @@ TEST(ModemSettings, LinesAreListedWithTheirValuesAndTheTotalsAreSaved)
     EXPECT_TRUE(settings.Contains("modemy", QStringLiteral("Modem 2_pc")));
     EXPECT_TRUE(settings.Contains("modemy", QStringLiteral("Modem 2_dc")));
     EXPECT_FALSE(settings.Contains("modemy", QStringLiteral("Modem 2_r")));
+}
+
+// Which serial port carries a modem: the user's word in "modemy", else the
+// system's description. Any port can be made a modem line, a device path
+// that no enumeration lists too; a line the system found keeps its name
+// (and with it its stored values).
+TEST(ModemSettings, TheUsersWordMakesAnyPortAModemLine)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    platform::Settings settings(dir.filePath(QStringLiteral("qorin01.ini")));
+    const auto source = [](const char* name, const char* description) {
+        SerialPortSource s;
+        s.portName = QString::fromLatin1(name);
+        s.devicePath = QStringLiteral("/dev/") + s.portName;
+        s.description = QString::fromUtf8(description);
+        if (!s.description.isEmpty())
+            s.friendlyName = s.description + QStringLiteral(" (") + s.portName + QLatin1Char(')');
+        return s;
+    };
+    std::vector<CSerialPortInfo> machine;
+    EnumerateSerialPorts(
+        machine, false,
+        [&] {
+            return std::vector<SerialPortSource>{source("ttyS0", "Sériový port"), source("ttyACM0", "USB Modem"),
+                                                 source("ttyUSB0", "FT232R USB UART"), source("ttyS1", "")};
+        },
+        OpenSystemSerialPort);
+    const auto lines = [&] {
+        std::vector<std::string> out;
+        for (const ModemLineInfo& line : ModemLinesOf(machine, settings))
+            out.push_back((line.name + QStringLiteral(" @ ") + line.devicePath).toStdString());
+        return out;
+    };
+    EXPECT_EQ(lines(), std::vector<std::string>{"USB Modem (ttyACM0) @ /dev/ttyACM0"});
+
+    MarkModemPort(settings, QStringLiteral("ttyUSB0"), true);
+    MarkModemPort(settings, QStringLiteral("ttyS1"), true);
+    MarkModemPort(settings, QStringLiteral("ttyACM0"), false);
+    MarkModemPort(settings, QStringLiteral("/dev/pts/7"), true);
+    MarkModemPort(settings, QStringLiteral("/dev/pts/9"), false);
+    MarkModemPort(settings, QStringLiteral("ttyUSB5"), true); // not on the machine now
+    EXPECT_EQ(lines(), (std::vector<std::string>{"FT232R USB UART (ttyUSB0) @ /dev/ttyUSB0", "modem (ttyS1) @ /dev/ttyS1",
+                                                 "modem (/dev/pts/7) @ /dev/pts/7"}));
+    EXPECT_TRUE(IsModemPort(settings, QStringLiteral("ttyUSB0"), QStringLiteral("FT232R USB UART")));
+    EXPECT_FALSE(IsModemPort(settings, QStringLiteral("ttyACM0"), QStringLiteral("USB Modem")));
+    EXPECT_TRUE(IsModemPort(settings, QStringLiteral("ttyACM3"), QStringLiteral("USB Modem")));
+    EXPECT_FALSE(IsModemPort(settings, QStringLiteral("ttyS0"), QStringLiteral("Sériový port")));
+
+    // Listed while the program runs, with the values stored under the
+    // line's name; taken away and listed again, the same modem serves.
+    ModemLineSettings stored;
+    stored.baud = 19200;
+    WriteModemLineSettings(settings, QStringLiteral("modem (/dev/pts/7)"), stored);
+    CPortList ports([] { return std::vector<CSerialPortInfo>{}; }, [](const QString&, int d) { return d; });
+    std::vector<std::unique_ptr<CModemPort>> owned;
+    modemtest::SteppingClock clock;
+    ModemServices services;
+    services.clock = &clock;
+    const ModemLineInfo pty = ModemLineOnPort(QStringLiteral("/dev/pts/7"), QString());
+    ASSERT_TRUE(AddModemLine(ports, owned, services, settings, pty));
+    EXPECT_FALSE(AddModemLine(ports, owned, services, settings, pty));
+    CPortEntry entry;
+    ASSERT_TRUE(ports.Find(QStringLiteral("modem (/dev/pts/7)"), entry));
+    EXPECT_EQ(entry.kind, kPortKindModem);
+    EXPECT_EQ(entry.baud, 19200);
+    ASSERT_EQ(owned.size(), 1u);
+    EXPECT_EQ(entry.modem, owned.front().get());
+    EXPECT_EQ(owned.front()->GetDevicePath(), QStringLiteral("/dev/pts/7"));
+    ports.RemoveModemLine(pty.name);
+    EXPECT_FALSE(ports.IsListed(pty.name));
+    ASSERT_TRUE(AddModemLine(ports, owned, services, settings, pty));
+    EXPECT_EQ(owned.size(), 1u);
+    ASSERT_TRUE(ports.Find(pty.name, entry));
+    EXPECT_EQ(entry.modem, owned.front().get());
 }
 
 TEST(ModemSettings, ConnectionDialogTexts)

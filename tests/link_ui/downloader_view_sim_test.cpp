@@ -81,6 +81,23 @@ TEST_F(DownloaderViewSimTest, InvalidNewestTimeIsReportedNotTakenAsAnEmptyMemory
     EXPECT_FALSE(QFile::exists(entry->m_soubor + QStringLiteral("-Off1.vk")));
 }
 
+// The settings and the status came but the memory's blocks do not: the
+// user is told that the data could not be read, not the settings.
+TEST_F(DownloaderViewSimTest, UnreadableBlocksAreReportedAsData)
+{
+    line.WithInstrument(1, [](sim::Instrument& i) {
+        i.SetCommand(0x16, [](sim::Instrument&, const sim::Frame&) { return sim::Response::Data({1}); });
+    });
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Cancel);
+    CDownloaderView& view = Open();
+    ASSERT_TRUE(Until([&] { return !boxes.Requests().empty() || view.IsFinished(); }));
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].text, QStringLiteral("Nepadařilo se přečíst všechna data.\nData nemohou být přijata."));
+    EXPECT_EQ(boxes.Requests()[0].caption, QStringLiteral("CHYBA"));
+    ASSERT_TRUE(Until([&] { return document.isNull(); }));
+    EXPECT_TRUE(TempFiles().isEmpty());
+}
+
 // The simulator's archive as it comes: OK takes the proposed new file, the
 // records land in it and the window closes without a box.
 TEST_F(DownloaderViewSimTest, DownloadIntoANewFileStoresTheRecords)

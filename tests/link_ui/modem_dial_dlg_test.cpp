@@ -28,7 +28,8 @@ TEST(ModemDialDlg, BusyLineShowsItsReasonAndWaitsForOk)
         dialog->Close();
         stage = 2;
     });
-    ASSERT_TRUE(PumpUntil([&] { return stage == 2; }));
+    // The thread went on without waiting for the dialog, which catches up.
+    ASSERT_TRUE(PumpUntil([&] { return stage == 2 && OpenDialog() && OpenDialog()->IsFinished(); }));
     dialling.join();
     CModemDialDlg* dialog = OpenDialog();
     ASSERT_NE(dialog, nullptr);
@@ -65,5 +66,44 @@ TEST(ModemDialDlg, CancelIsSeenByTheDiallingThread)
     EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
     dialling.join();
     EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(PumpUntil([] { return OpenDialog() == nullptr; }));
+}
+
+// The user-interface thread may itself wait for the dialling thread (an
+// instrument started or stopped from the instrument list waits for its
+// thread): the dial goes on meanwhile, and its dialog, opened over that
+// list, stays when the list is closed.
+TEST(ModemDialDlg, TheDialGoesOnWhileTheWindowWaitsAndOutlivesTheDialogItCameFrom)
+{
+    auto list = std::make_unique<QDialog>();
+    list->setModal(true);
+    list->show();
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::activeModalWidget() == list.get(); }));
+
+    std::atomic<bool> done{false};
+    std::thread dialling([&] {
+        auto dialog = MakeModemDialogStarter()();
+        dialog->SetCaption(QStringLiteral("Spojení s modemem"));
+        dialog->SetStatus(QStringLiteral("Obsazeno."));
+        dialog->Done(IModemDialog::kFinished);
+        dialog->Close();
+        done = true;
+    });
+    // The wait of the user-interface thread, without serving the window.
+    const QDeadlineTimer deadline(10000);
+    while (!done && !deadline.hasExpired())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(done.load());
+    ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
+    dialling.join();
+
+    ASSERT_TRUE(PumpUntil([] { return OpenDialog() && OpenDialog()->IsFinished(); }));
+    list->done(QDialog::Rejected);
+    list.reset();
+    QCoreApplication::processEvents();
+    CModemDialDlg* dialog = OpenDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->StatusText(), QStringLiteral("Obsazeno."));
+    modemdialtest::ClickButton(dialog);
     EXPECT_TRUE(PumpUntil([] { return OpenDialog() == nullptr; }));
 }

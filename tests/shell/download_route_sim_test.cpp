@@ -10,6 +10,7 @@
 
 #include "analysers_vk/VKAktMer.h"
 #include "archive/store/VKArchivImport.h"
+#include "archive/store/VKTArchivImport.h"
 #include "archive_docs/ArchivDocBase.h"
 #include "archive_docs/ZaplatovatArchivDlg.h"
 #include "charts/ArchivRangeBar.h"
@@ -17,6 +18,7 @@
 #include "charts/StatPanel.h"
 #include "link_ui/DownloaderView.h"
 #include "link_ui/DownloaderViewProf.h"
+#include "link/DownloadImport.h"
 #include "model/Iden.h"
 #include "model/UniTyp.h"
 #include "model/VKConfig.h"
@@ -43,6 +45,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -511,6 +514,111 @@ TEST_F(RecordingRouteTest, MergeIntoTheRecordedFileLetsTheRecordingGoOnThere)
         EXPECT_GE(std::count(now.seconds.begin(), now.seconds.end(), t), 1) << t - ownFirst;
     EXPECT_TRUE(std::is_sorted(now.seconds.begin(), now.seconds.end()));
     EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList({QStringLiteral("*.vk")}, QDir::Files).size(), 1);
+}
+
+// A VKT analyser whose recording began at the start time of its archive
+// description (or "at once"): "Přijmout data" from the instrument list
+// stores the records from that start on, every one of them when the
+// recording began before them, and keeps the download when the start lies
+// after them all (they are of an earlier recording).
+class VKTDownloadRouteTest : public ::testing::Test {
+protected:
+    static sim::Instrument Analyser()
+    {
+        sim::Instrument analyser(sim::Family::VKT, 1);
+        sim::ServeDefaultMemory(analyser);
+        return analyser;
+    }
+    QString Folder() const { return QFileInfo(program.entry->m_soubor).absolutePath(); }
+    QStringList TempFiles() const { return QDir(Folder()).entryList({QStringLiteral("*.tmp")}, QDir::Files); }
+
+    routetest::ProgramWithInstrument program{Analyser(), CPristroj::kVKT};
+};
+
+// The times of a VKT archive's data records in file order.
+std::vector<std::int64_t> VKTDataTimes(const QString& path)
+{
+    std::vector<std::int64_t> out;
+    CVKTDownloadArchivData reader;
+    if (!reader.OpenByPath(path) || !reader.OpenFirstBlock())
+        return out;
+    do {
+        for (const CArchivRecord& record : reader.CurrentBlock())
+            if (record.IsData())
+                out.push_back(std::int64_t(record.time));
+    } while (reader.ReadNextBlock());
+    return out;
+}
+
+TEST_F(VKTDownloadRouteTest, RecordsFromTheRecordingStartOnAreStored)
+{
+    ui::ScriptedMessageBoxes boxes(ui::MsgAnswer::Ok);
+    program.app->MainFrame()->show();
+    // Forty records a minute apart, the newest at 12:00 (January: the
+    // instrument's standard time is the local time).
+    const CTime newest(2024, 1, 15, 12, 0, 0);
+    constexpr int kWritten = 40;
+    struct Case {
+        const char* name;
+        std::optional<int> start; // minutes after the newest record; none: "Ihned"
+        int stored; // the newest records that land in the file
+    };
+    const Case cases[] = {
+        {"Ihned", std::nullopt, kWritten},
+        {"an hour before the first record", -(kWritten - 1) - 60, kWritten},
+        {"a day before the first record", -(kWritten - 1) - 1440, kWritten},
+        {"at the twentieth record from the end", -19, 20},
+        {"after the newest record", 60, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t before = boxes.Requests().size();
+        program.line.WithInstrument(1, [&](sim::Instrument& i) {
+            std::tm start{};
+            if (c.start) {
+                const CTime at(CTime::time_type(std::int64_t(newest.GetTime()) + *c.start * 60));
+                start.tm_year = at.GetYear() - 1900;
+                start.tm_mon = at.GetMonth() - 1;
+                start.tm_mday = at.GetDay();
+                start.tm_hour = at.GetHour();
+                start.tm_min = at.GetMinute();
+            }
+            sim::RecordVKTVoltages(i, kWritten, c.start ? &start : nullptr);
+        });
+        const QStringList tempBefore = TempFiles();
+        CDownloaderView* view = ReceiveFromInstrumentList(program.app->MainFrame());
+        ASSERT_NE(view, nullptr);
+        const QString file = static_cast<QLineEdit*>(view->Control(CDownloaderView::IdNewFile))->text();
+        // OK: the window goes once the records are stored; it stays, after a
+        // box, for another choice when none could be.
+        QPointer<CDownloaderView> watched(view);
+        static_cast<QPushButton*>(view->Control(CDownloaderView::IdOk))->click();
+        ASSERT_TRUE(Until([&] { return boxes.Requests().size() - before >= 2 || watched.isNull(); }));
+        if (c.stored > 0) {
+            ASSERT_TRUE(watched.isNull()) << boxes.Requests().back().text.toStdString();
+            ASSERT_EQ(boxes.Requests().size() - before, 1u) << boxes.Requests().back().text.toStdString(); // the question
+            std::vector<std::int64_t> wanted;
+            for (int k = c.stored - 1; k >= 0; --k)
+                wanted.push_back(std::int64_t(newest.GetTime()) - k * 60);
+            EXPECT_EQ(VKTDataTimes(file), wanted);
+            EXPECT_EQ(TempFiles(), tempBefore);
+            continue;
+        }
+        // Nothing of this recording: no file, and when the window is left
+        // the download is kept.
+        ASSERT_FALSE(watched.isNull());
+        static_cast<QPushButton*>(view->Control(CDownloaderView::IdCancel))->click();
+        ASSERT_TRUE(Until([&] { return watched.isNull(); }));
+        ASSERT_EQ(boxes.Requests().size() - before, 2u);
+        const QStringList kept = TempFiles();
+        ASSERT_EQ(kept.size(), tempBefore.size() + 1);
+        const QString temp = QDir(Folder()).filePath(*std::find_if(kept.begin(), kept.end(), [&](const QString& f) {
+            return !tempBefore.contains(f);
+        }));
+        EXPECT_EQ(QDir::fromNativeSeparators(boxes.Requests().back().text),
+                  QDir::fromNativeSeparators(QString::fromUtf8(download_texts::kNothingStored).arg(temp)));
+        EXPECT_FALSE(QFile::exists(file));
+    }
 }
 
 } // namespace

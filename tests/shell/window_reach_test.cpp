@@ -599,10 +599,11 @@ TEST_F(MainWindowReachTest, Commands)
         {32130, true, Box("Port nenalezen.")},
         {32135, true, Dialog("Seznam přístrojů")},
         {32201, true, Dialog("Obecná nastavení")},
-        // No instrument, none downloading, no modem port.
+        // No instrument, none downloading.
         {32222, false, nullptr},
         {32234, false, nullptr},
-        {32238, false, nullptr},
+        // Without a modem line, to say which port has one.
+        {32238, true, Dialog("Modemy")},
         {59392, true, nullptr, true},
         {129, true, nullptr, true},
         {32198, true, nullptr, true},

@@ -256,6 +256,30 @@ void RecordVKVoltagesAndCurrents(Instrument& instrument)
     status[41] = 0x00;
 }
 
+void RecordVKTVoltages(Instrument& instrument, std::uint64_t written, const std::tm* start)
+{
+    constexpr std::size_t kCapacity = 1000;
+    constexpr std::size_t kSize = 14;
+    Bytes& status = instrument.blocks[kStatusBlock];
+    // The archive description: 60 s, the three voltages, the start.
+    std::fill(status.begin() + 26, status.end(), 0);
+    status[27] = 60;
+    status[28] = 0x07;
+    // Four bytes: the packed form without the seconds.
+    std::uint8_t packed[5] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    if (start)
+        PutPackedTime(packed, *start);
+    std::copy_n(packed, 4, status.begin() + 42);
+    instrument.FillArchive(kMainArea, kCapacity, kSize, written);
+    // Each record carries its time behind its kind byte (0: measured values).
+    ArchiveArea& a = instrument.archives[kMainArea];
+    for (std::uint64_t n = written > a.places ? written - a.places : 0; n < written; ++n) {
+        std::uint8_t* record = a.memory.data() + (n % a.places) * kSize;
+        record[0] = 0;
+        PutPackedTime(record + 1, Earlier(NewestRecordTime(), std::int64_t(written - 1 - n) * 60));
+    }
+}
+
 void ServeDefaultMemory(Instrument& instrument)
 {
     constexpr std::size_t kCapacity = 1000;
@@ -264,7 +288,6 @@ void ServeDefaultMemory(Instrument& instrument)
     const bool vk = instrument.GetFamily() == Family::VK;
     if (!vk && instrument.GetFamily() != Family::VKT)
         return;
-    Bytes& status = instrument.blocks[kStatusBlock];
     if (vk) {
         RecordVKVoltagesAndCurrents(instrument);
         instrument.FillArchive(kMainArea, kCapacity, 12, kWritten);
@@ -273,21 +296,7 @@ void ServeDefaultMemory(Instrument& instrument)
         ServeVKProfileStatus(instrument);
         return;
     }
-    // The archive description: 60 s, the three voltages, recording since it
-    // was switched on.
-    std::fill(status.begin() + 26, status.end(), 0);
-    status[27] = 60;
-    status[28] = 0x07;
-    std::fill(status.begin() + 42, status.begin() + 46, 0xFF);
-    const std::size_t size = 14;
-    instrument.FillArchive(kMainArea, kCapacity, size, kWritten);
-    // Each record carries its time behind its kind byte (0: measured values).
-    ArchiveArea& a = instrument.archives[kMainArea];
-    for (std::uint64_t n = kWritten - a.places; n < kWritten; ++n) {
-        std::uint8_t* record = a.memory.data() + (n % a.places) * size;
-        record[0] = 0;
-        PutPackedTime(record + 1, Earlier(NewestRecordTime(), std::int64_t(kWritten - 1 - n) * 60));
-    }
+    RecordVKTVoltages(instrument, kWritten, nullptr);
     instrument.FillArchive(1, kProfileMinutes, 54, kProfileMinutes);
     instrument.FillArchive(2, kProfileMinutes, 54, 2 * kProfileMinutes);
     ServeVKTProfileStatus(instrument);

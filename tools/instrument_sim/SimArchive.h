@@ -33,6 +33,12 @@ void RecordVKVoltagesAndCurrents(Instrument& instrument);
 // Other families are left as they are.
 void ServeDefaultMemory(Instrument& instrument);
 
+// A VKT recording as ServeDefaultMemory makes it (one record a minute of
+// three voltages, the newest at 15 January 2024 12:00, in a ring of 1000),
+// `written` records long, with the archive description's start `start`
+// (the instrument's own fields; null: "at once").
+void RecordVKTVoltages(Instrument& instrument, std::uint64_t written, const std::tm* start);
+
 // A VKT record time (5 bytes; the first 4 without the seconds): day and the
 // minute's high bits, month and its low bits, year - 2000, hour, second.
 // The fields are the instrument's own (standard time).

@@ -9,7 +9,10 @@
 #include "archive_docs/ZaplatovatArchivDlg.h"
 #include "archive/store/VKArchivData.h"
 #include "link/DownloadTasks.h"
+#include "link/LinkManager.h"
+#include "link/ModemSettings.h"
 #include "link/PortList.h"
+#include "link_ui/TransferProgressDlg.h"
 #include "link/Pristroj.h"
 #include "platform/Settings.h"
 #include "platform/ui/WaitDlg.h"
@@ -25,7 +28,9 @@
 #include "shell/TaskManagerDlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QTabBar>
 #include <QDir>
 #include <QTableWidget>
 
@@ -35,16 +40,20 @@ namespace {
 
 using platform::CTime;
 
-// Two serial ports of the machine as the program lists them.
+// The serial ports of the machine as the program lists them: two serial
+// ports and a USB modem.
 std::vector<CSerialPortInfo> Ports()
 {
-    std::vector<CSerialPortInfo> list(2);
+    std::vector<CSerialPortInfo> list(3);
     list[0].portName = QStringLiteral("ttyS0");
     list[0].devicePath = QStringLiteral("/dev/ttyS0");
     list[0].description = QStringLiteral("Sériový port");
     list[1].portName = QStringLiteral("ttyUSB0");
     list[1].devicePath = QStringLiteral("/dev/ttyUSB0");
     list[1].usbProduct = QStringLiteral("ZRT VKT 44");
+    list[2].portName = QStringLiteral("ttyACM0");
+    list[2].devicePath = QStringLiteral("/dev/ttyACM0");
+    list[2].description = QStringLiteral("USB Modem");
     return list;
 }
 
@@ -53,16 +62,18 @@ struct Instrument {
     int type;
     const char* port;
     int address;
+    const char* number = "";
 };
 
-// Instruments of every family on the two ports; none measures, so no
-// thread touches a port.
+// Instruments of every family on the ports and one behind the modem; none
+// measures, so no thread touches a port.
 const Instrument kInstruments[] = {
     {"Rozvodna R1", CPristroj::kVK, "ttyS0", 1},
     {"Kotelna", CPristroj::kQorin, "ttyS0", 2},
     {"Hala B", CPristroj::kVKT, "ttyUSB0", 1},
     {"Kompresorovna", CPristroj::kVKR, "ttyS0", 3},
     {"Trafostanice T2", CPristroj::kDuskar, "ttyS0", 4},
+    {"Vodárna", CPristroj::kVK, "USB Modem (ttyACM0)", 1, "0412345678"},
 };
 
 void WriteSettings(platform::Settings& store, const QString& dataFolder)
@@ -77,6 +88,7 @@ void WriteSettings(platform::Settings& store, const QString& dataFolder)
         store.WriteProfileInt(key, QStringLiteral("merit"), 0);
         store.WriteProfileInt(key, QStringLiteral("adresa"), i.address);
         store.WriteProfileString(key, QStringLiteral("com"), QString::fromLatin1(i.port));
+        store.WriteProfileString(key, QStringLiteral("telCislo"), QString::fromLatin1(i.number));
     }
 }
 
@@ -87,7 +99,7 @@ CMavexApp::Environment Environment()
     env.instancePause = [](int) {};
     env.readPause = [](int) {};
     env.enumeratePorts = [] { return Ports(); };
-    env.modemLines = [] { return std::vector<ModemLineInfo>{}; };
+    env.modemLines = [] { return ModemLinesOf(Ports(), platform::Settings()); };
     env.showWindow = false;
     return env;
 }
@@ -209,6 +221,32 @@ QORIN_SCREENS(Shell)
             shot.save(&dlg, QStringLiteral("CAddInstrumentDlg-edit"));
         }
         {
+            // The instrument behind the modem: the line and its number.
+            CAddInstrumentDlg dlg(app.Families(), *app.Ports(), data, true, frame);
+            CPristroj& live = *app.GetDeviceList().back();
+            CPristroj copy(live);
+            dlg.SetEntry(&copy, false, &live);
+            shot.save(&dlg, QStringLiteral("CAddInstrumentDlg-modem"));
+        }
+        if (CLinkManager* manager = app.LinkEnvironment()->LinkManager()) {
+            // "Modemy" as the program opens it: the machine's modem line,
+            // and its serial ports, any of which may carry one.
+            CTransferProgressDlg modems(CTransferProgressDlg::LinesOf(*app.Ports(), *manager), frame,
+                                        [] { return CTime(2024, 3, 11, 6, 30, 0); });
+            CTransferProgressDlg::PortMarks marks;
+            for (const CPortEntry& entry : app.Ports()->Entries())
+                if (entry.kind == kPortKindSerial)
+                    marks.ports.push_back({entry.name, entry.description});
+            marks.isModem = [](const QString& port, const QString& description) {
+                return IsModemPort(platform::Settings(), port, description);
+            };
+            marks.mark = [](const QString&, const QString&, bool) { return std::vector<CTransferProgressDlg::Line>{}; };
+            modems.SetPortMarks(marks);
+            if (auto* port = modems.findChild<QComboBox*>(QString::number(CTransferProgressDlg::IdModemPort)))
+                port->setCurrentIndex(port->findData(QStringLiteral("ttyACM0")));
+            shot.save(&modems, QStringLiteral("CTransferProgressDlg-program"));
+        }
+        {
             CPristrojeDlg dlg(app, store, frame);
             dlg.SetList(&app.GetDeviceList());
             dlg.List()->selectRow(0);
@@ -227,6 +265,24 @@ QORIN_SCREENS(Shell)
                 const QString name = QString::fromLatin1(sheet.GetPage(page)->metaObject()->className());
                 shot.save(&sheet, QStringLiteral("CObecneNastaveni-") + name);
             }
+            // The common page with the modem line's tab: its retries and
+            // the connect flag.
+            int common = 0;
+            for (int page = 0; page < sheet.GetPageCount(); ++page)
+                if (QString::fromLatin1(sheet.GetPage(page)->metaObject()->className()) == QStringLiteral("CONSpolecne"))
+                    common = page;
+            sheet.SetActivePage(common);
+            QTabBar* portTabs = nullptr;
+            for (QTabBar* tabs : sheet.GetPage(common)->findChildren<QTabBar*>())
+                for (int t = 0; t < tabs->count(); ++t)
+                    if (tabs->tabText(t) == QStringLiteral("USB Modem (ttyACM0)")) {
+                        tabs->setCurrentIndex(t);
+                        portTabs = tabs;
+                    }
+            if (portTabs)
+                shot.save(&sheet, QStringLiteral("CObecneNastaveni-CONSpolecne-modem"));
+            else
+                shot.fail(QStringLiteral("CObecneNastaveni-CONSpolecne-modem: no tab of the modem line"));
         }
         {
             CTaskList& tasks = app.Tasks();

@@ -15,6 +15,7 @@
 #include "platform/ui/DocTemplate.h"
 #include "shell/AboutDlg.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -49,12 +50,32 @@ QORIN_SCREENS(ShellWindows)
         connected.totalKB = 5230;
         connected.totalSeconds = 41000;
         connected.links = 2;
+        // The lines as the program names them: one the system describes as
+        // a modem, one on a USB adapter that the user made a modem line.
         std::vector<CTransferProgressDlg::Line> lines{
-            {QStringLiteral("Modem Rozvodna"), [connected] { return connected; }, {}, {}},
-            {QStringLiteral("Modem Hala"), [] { return ModemLineState(); }, {}, {}},
+            {QStringLiteral("USB Modem (ttyACM0)"), [connected] { return connected; }, {}, {}},
+            {QStringLiteral("FT232R USB UART (ttyUSB1)"), [] { return ModemLineState(); }, {}, {}},
         };
-        CTransferProgressDlg progress(lines, nullptr, [] { return CTime(2024, 3, 11, 6, 30, 0); });
+        CTransferProgressDlg::PortMarks marks;
+        marks.ports = {{QStringLiteral("ttyS0"), QStringLiteral("Sériový port")},
+                       {QStringLiteral("ttyACM0"), QStringLiteral("USB Modem")},
+                       {QStringLiteral("ttyUSB1"), QStringLiteral("FT232R USB UART")}};
+        marks.isModem = [](const QString& port, const QString&) { return port != QStringLiteral("ttyS0"); };
+        marks.mark = [lines](const QString&, const QString&, bool) { return lines; };
+        const auto now = [] { return CTime(2024, 3, 11, 6, 30, 0); };
+        CTransferProgressDlg progress(lines, nullptr, now);
+        progress.SetPortMarks(marks);
+        if (auto* port = progress.findChild<QComboBox*>(QString::number(CTransferProgressDlg::IdModemPort)))
+            port->setCurrentIndex(2);
         shot.save(&progress, QStringLiteral("CTransferProgressDlg"));
+
+        // No modem line yet: the user types the port the modem is on.
+        CTransferProgressDlg none({}, nullptr, now);
+        marks.isModem = [](const QString&, const QString&) { return false; };
+        none.SetPortMarks(marks);
+        if (auto* port = none.findChild<QComboBox*>(QString::number(CTransferProgressDlg::IdModemPort)))
+            port->setEditText(QStringLiteral("/dev/serial/by-id/usb-Modem_56k-if00"));
+        shot.save(&none, QStringLiteral("CTransferProgressDlg-none"));
     }
     {
         ui::CDocManager manager;

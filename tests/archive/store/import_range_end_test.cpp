@@ -65,9 +65,10 @@ TEST_F(VKTRangeEndTest, RecordsUpToTheEndAreKeptAndThePastOneEndsTheRange)
 
 TEST_F(VKTRangeEndTest, ABlockWithNothingToOpenAtLeavesTheSectionClosed)
 {
-    // Every record lies after the archive's start: none opens the download.
+    // Every record lies before the archive's start (an earlier recording):
+    // none opens the download.
     CVKTStatus status = Status();
-    status.GetArch().SetStartTime(At(-3600), FALSE);
+    status.GetArch().SetStartTime(At(3600), FALSE);
     const auto bytes = Records({{0, 0}, {0, 60}});
     CTime cursor = At(-60);
     EXPECT_EQ(m_import.ImportDownloadedRangeWithEvents(cursor, Block(bytes), status, m_config, m_iden, At(0), At(60)),

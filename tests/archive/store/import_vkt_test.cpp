@@ -1,5 +1,8 @@
 #include "import_support.h"
 
+#include <algorithm>
+#include <optional>
+
 using namespace importtest;
 using namespace importtest::vkt;
 
@@ -52,8 +55,8 @@ TEST_F(VKTImportTest, DownloadOpenedByAnOutage)
     const Case cases[] = {
         {"no start: opened at the record", 0, {1, 300, 100, 400},
          {"10@300", "1@300", "9@300", "7@300", "4@300", "4@400", "12@600", "7@600"}},
-        {"opened at the archive start (whole minutes)", 420, {1, 300, 100, 400},
-         {"10@420", "1@420", "9@420", "7@420", "4@300", "4@400", "12@600", "7@600"}},
+        {"opened at the archive start (whole minutes)", 240, {1, 300, 100, 400},
+         {"10@240", "1@240", "9@240", "7@240", "4@300", "4@400", "12@600", "7@600"}},
         {"outage that ends before its record is left out", 0, {1, 300, 100, 200},
          {"10@300", "1@300", "9@300", "7@300", "12@600", "7@600"}},
     };
@@ -72,16 +75,58 @@ TEST_F(VKTImportTest, DownloadOpenedByAnOutage)
     }
 }
 
-TEST_F(VKTImportTest, NoRecordAtOrBeforeTheArchiveStartWritesNothing)
+// The recording began at the start time of its description: what the
+// memory holds from before it is left from an earlier recording.
+TEST_F(VKTImportTest, TheImportBeginsAtTheRecordingStart)
+{
+    struct Case {
+        const char* name;
+        std::optional<int> start; // seconds after t0; none: "at once"
+        int result;
+        std::vector<std::string> stamps;
+    };
+    // The start has whole minutes, as the instrument keeps it.
+    const std::vector<std::string> all{"10@0",  "1@0",    "9@0",    "7@0",    "12@0",
+                                       "12@90", "12@150", "12@240", "7@240"};
+    const Case cases[] = {
+        {"at once", std::nullopt, 1, all},
+        {"a day before every record", -86400, 1, all},
+        {"an hour before every record", -3600, 1, all},
+        {"at the first record", 0, 1, all},
+        {"between two records", 60, 1, {"10@90", "1@90", "9@90", "7@90", "12@90", "12@150", "12@240", "7@240"}},
+        {"at the last record", 240, 1, {"10@240", "1@240", "9@240", "7@240", "12@240", "7@240"}},
+        {"after every record", 3600, 0, {"7@5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CVKTStatus status = Status();
+        status.GetArch().SetStartTime(c.start ? At(*c.start) : CTime(), !c.start);
+        m_import.Close();
+        QFile::remove(Path("dl.vkt"));
+        ASSERT_EQ(m_import.NewHeader(Path("dl.vkt"), QStringLiteral("Rozvodna")), 1);
+        const auto bytes = Records({{0, 0}, {0, 90}, {0, 150}, {0, 240}});
+        CTime cursor = At(5);
+        EXPECT_EQ(m_import.ImportDownloadedBlockWithEvents(cursor, Block(bytes), status, m_config, m_iden), c.result);
+        ASSERT_EQ(m_import.AddDownloadEvent(cursor), 1);
+        EXPECT_EQ(Stamps(), c.stamps);
+    }
+}
+
+// Start bytes that form no time cannot tell one recording from another:
+// nothing is left out.
+TEST_F(VKTImportTest, AStartThatIsNoTimeLeavesNothingOut)
 {
     CVKTStatus status = Status();
-    status.GetArch().SetStartTime(At(-3600), FALSE);
-    const auto bytes = Records({{0, 0}, {0, 60}});
-    CTime cursor = At(5);
-    EXPECT_EQ(m_import.ImportDownloadedBlockWithEvents(cursor, Block(bytes), status, m_config, m_iden), 0);
-    EXPECT_EQ(cursor, At(5));
+    BYTE image[CVKTStatus::kImageSize] = {};
+    status.ToRaw(image);
+    std::fill_n(image + 42, 4, BYTE(0)); // day 0, month 0
+    status.FromRaw(image);
+    const auto bytes = Records({{1, 0, 0, 30}, {0, 60}});
+    CTime cursor;
+    ASSERT_EQ(m_import.ImportDownloadedBlockWithEvents(cursor, Block(bytes), status, m_config, m_iden), 1);
     ASSERT_EQ(m_import.AddDownloadEvent(cursor), 1);
-    EXPECT_EQ(Stamps(), (std::vector<std::string>{"7@5"}));
+    // An outage opening the download stands at its own time.
+    EXPECT_EQ(Stamps(), (std::vector<std::string>{"10@0", "1@0", "9@0", "7@0", "4@0", "4@30", "12@60", "7@60"}));
 }
 
 TEST_F(VKTImportTest, RangeLeavesOutWhatLiesOutside)
