@@ -28,6 +28,11 @@ struct RecordingSettings {
 // The message for a value `entry` of the instrument's settings outside low..high.
 QString OutOfRange(const QString& instrument, const char* entry, int value, int low, int high);
 
+// The message for a value `entry` stored as `text` that reads as no number
+// (low > high: any whole number would do). It tells that the file keeps
+// the text until the user changes the instrument's settings.
+QString UnreadableValue(const QString& instrument, const QString& entry, const QString& text, int low, int high);
+
 // Empty when the instrument can run with these settings.
 QString CheckRecordingSettings(const RecordingSettings& settings);
 

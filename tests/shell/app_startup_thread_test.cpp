@@ -214,4 +214,66 @@ TEST_F(StartUpTest, AThreadThatGivesUpIsEndedWhenItsAnswerComes)
     app.ExitInstance();
 }
 
+// Many instruments: the threads start one per turn of the event loop, so
+// an event posted at the start is handled before all of them have started,
+// and the start ends when the last has answered.
+TEST_F(StartUpTest, TheWindowIsServedWhileManyInstrumentsStart)
+{
+    constexpr int kCount = 40;
+    store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("spustit pri startu"), 2);
+    for (int i = 1; i <= kCount; ++i) {
+        AddInstrument(QStringLiteral("Rozvaděč %1").arg(i, 2, 10, QLatin1Char('0')), i, false, false);
+        script.answers[i] = Answer::Now;
+    }
+    CMavexApp app(Environment());
+    app.SetFamilies(CFamilyList(Families()));
+    ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+    ASSERT_EQ(app.GetDeviceList().size(), std::size_t(kCount));
+    EXPECT_TRUE(app.IsStartingInstruments());
+
+    std::size_t toldWhenServed = kCount + 1;
+    QTimer::singleShot(0, [&] { toldWhenServed = script.Told(); });
+    ASSERT_TRUE(Until([&] { return toldWhenServed <= std::size_t(kCount); }));
+    EXPECT_LT(toldWhenServed, std::size_t(kCount));
+
+    ASSERT_TRUE(Until([&] { return !app.IsStartingInstruments(); }));
+    ASSERT_EQ(script.Told(), std::size_t(kCount));
+    for (int i = 0; i < kCount; ++i)
+        EXPECT_EQ(script.told[std::size_t(i)].first, i + 1) << "in list order";
+    for (const auto& device : app.GetDeviceList())
+        device->m_merit = 0;
+    app.ExitInstance();
+}
+
+// The program ends (a signal) while the start is under way: what was not
+// started yet stays as the file had it, measuring at the next start, and
+// nothing starts after the end.
+TEST_F(StartUpTest, AnExitDuringTheStartLosesNothing)
+{
+    constexpr int kCount = 5;
+    store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("spustit pri startu"), 2);
+    for (int i = 1; i <= kCount; ++i) {
+        AddInstrument(QStringLiteral("Rozvaděč %1").arg(i), i, false, false);
+        script.answers[i] = Answer::Now;
+    }
+    CMavexApp::Environment env = Environment();
+    env.startPauseMs = 3600 * 1000; // the first starts, the next would an hour later
+    {
+        CMavexApp app(env);
+        app.SetFamilies(CFamilyList(Families()));
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+        ASSERT_TRUE(Until([&] { return script.Told() == 1; }));
+        EXPECT_TRUE(app.IsStartingInstruments());
+        app.GetDeviceList()[0]->m_merit = 0; // its recorder thread takes no deactivation
+        app.ExitInstance();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(script.Told(), 1u);
+    }
+    for (int i = 2; i <= kCount; ++i)
+        EXPECT_EQ(store.GetProfileInt(CDeviceRegistry::Key(QStringLiteral("Rozvaděč %1").arg(i)),
+                                      QStringLiteral("merit"), -1),
+                  1)
+            << i;
+}
+
 } // namespace

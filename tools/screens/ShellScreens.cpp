@@ -86,6 +86,7 @@ CMavexApp::Environment Environment()
     env.instanceName = QStringLiteral("qorin01-screens-%1").arg(QCoreApplication::applicationPid());
     env.instancePause = [](int) {};
     env.readPause = [](int) {};
+    env.startPauseMs = 0;
     env.enumeratePorts = [] { return Ports(); };
     env.modemLines = [] { return std::vector<ModemLineInfo>{}; };
     env.showWindow = false;
