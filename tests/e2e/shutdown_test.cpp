@@ -31,6 +31,18 @@ const FamilySpec kFamilies[] = {
     {"VKT", sim::Family::VKT, CPristroj::kVKT, ".vkt", 0x3A},
 };
 
+// `count` VK analysers "Rozvaděč 1".. spread over the run's `lines` lines,
+// their names appended to `names`.
+std::vector<e2e::ServedValues*> AddAnalysers(RecordingRun& run, int count, int lines, QStringList& names)
+{
+    std::vector<e2e::ServedValues*> served;
+    for (int i = 0; i < count; ++i) {
+        names << QStringLiteral("Rozvaděč %1").arg(i + 1);
+        served.push_back(&run.AddInstrument(kFamilies[2], names.back(), std::uint8_t(i / lines + 1), i % lines));
+    }
+    return served;
+}
+
 TEST(ShutDownTest, SignalWithEveryFamilysLiveWindowOpenEndsNormally)
 {
     RecordingRun run;
@@ -77,12 +89,8 @@ TEST(ShutDownTest, SignalWhileFortyInstrumentsRecordKeepsEveryMeasurement)
     constexpr int kInstruments = 40;
     RecordingRun run(kLines);
     ASSERT_TRUE(run.Valid());
-    std::vector<e2e::ServedValues*> served;
     QStringList names;
-    for (int i = 0; i < kInstruments; ++i) {
-        names << QStringLiteral("Rozvaděč %1").arg(i + 1);
-        served.push_back(&run.AddInstrument(kFamilies[2], names.back(), std::uint8_t(i / kLines + 1), i % kLines));
-    }
+    const std::vector<e2e::ServedValues*> served = AddAnalysers(run, kInstruments, kLines, names);
     QString error;
     ASSERT_TRUE(run.Start(error)) << error.toStdString();
     ASSERT_TRUE(run.WaitFor(
@@ -124,12 +132,8 @@ TEST(ShutDownTest, SignalDuringTheStartOfAThousandInstrumentsEndsNormally)
     constexpr int kInstruments = 1000;
     RecordingRun run(kLines);
     ASSERT_TRUE(run.Valid());
-    std::vector<e2e::ServedValues*> served;
     QStringList names;
-    for (int i = 0; i < kInstruments; ++i) {
-        names << QStringLiteral("Rozvaděč %1").arg(i + 1);
-        served.push_back(&run.AddInstrument(kFamilies[2], names.back(), std::uint8_t(i / kLines + 1), i % kLines));
-    }
+    const std::vector<e2e::ServedValues*> served = AddAnalysers(run, kInstruments, kLines, names);
     QString error;
     ASSERT_TRUE(run.Start(error)) << error.toStdString();
     ASSERT_TRUE(run.WaitFor(
