@@ -120,6 +120,8 @@ CPristroj& CPristroj::operator=(const CPristroj& other)
     if (this == &other)
         return *this;
     CopySettings(other);
+    // The settings are now those given, no longer those read from the key.
+    m_unreadValues.clear();
     if (m_env != other.m_env) {
         // The copy works where the original does: its link moves to that
         // environment's manager.
@@ -375,6 +377,10 @@ QString CPristroj::CheckSettings(bool withFolder) const
 {
     if (const QString name = archive::CheckInstrumentName(m_nazev); !name.isEmpty())
         return name;
+    if (!m_unreadValues.empty()) {
+        const UnreadValue& first = m_unreadValues.front();
+        return archive::UnreadableValue(m_nazev, first.entry, first.text, first.low, first.high);
+    }
     if (!m_archiv)
         return QString::fromUtf8("Přístroj %1: neznámý typ přístroje (\"kat\" = %2). Přístroj zůstává neaktivní.")
             .arg(m_nazev)
@@ -382,6 +388,8 @@ QString CPristroj::CheckSettings(bool withFolder) const
     // The low byte goes into every frame: 300 would reach the instrument at 44.
     if (!IsValidAddress(m_adresa))
         return archive::OutOfRange(m_nazev, "adresa", m_adresa, kMinAddress, kMaxAddress);
+    if (const DWORD mask = m_maska.load(); mask > DWORD(kMaxValueMask))
+        return archive::OutOfRange(m_nazev, "maska", int(mask), 0, kMaxValueMask);
     if (m_zaznamenavat) {
         if (const QString length = archive::CheckArchivePathLength(m_nazev, m_soubor); !length.isEmpty())
             return length;
@@ -423,16 +431,21 @@ bool CPristroj::KeepInactiveIfArchiveOf(const CPristroj& other)
 
 QString CPristroj::SharedArchiveWith(const CPristroj& other) const
 {
-    if (!m_merit || !m_zaznamenavat || !other.m_merit || !other.m_zaznamenavat)
-        return {};
-    // Each family has its own extension, so only a link can make the files
-    // of two families one.
-    const QString mine = WherePathLeads(m_soubor + ArchiveExtension(m_type));
-    if (mine != WherePathLeads(other.m_soubor + ArchiveExtension(other.m_type)))
+    const QString mine = ArchiveTarget();
+    if (mine.isEmpty() || mine != other.ArchiveTarget())
         return {};
     return QString::fromUtf8("Přístroj %1: do souboru archivu \"%2\" už zaznamenává přístroj %3; dva přístroje "
                              "nemohou zaznamenávat do jednoho souboru.")
         .arg(m_nazev, QDir::toNativeSeparators(mine), other.m_nazev);
+}
+
+QString CPristroj::ArchiveTarget() const
+{
+    if (!m_merit || !m_zaznamenavat)
+        return {};
+    // Each family has its own extension, so only a link can make the files
+    // of two families one.
+    return WherePathLeads(m_soubor + ArchiveExtension(m_type));
 }
 
 QString CPristroj::ArchiveExtension(int type)

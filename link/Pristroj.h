@@ -68,6 +68,8 @@ public:
     static constexpr int kThreadWaitMs = 10000;
     static constexpr int kModemSettingsWaitMs = 50000;
     static constexpr int kThreadEndWaitMs = 20000;
+    // Only the low 16 bits of the value mask ("maska") reach the instrument.
+    static constexpr int kMaxValueMask = 0xFFFF;
     // Bus addresses an instrument can have ("adresa"). Every frame carries
     // the address as one byte (WireAddress): a larger value would reach
     // another instrument.
@@ -100,7 +102,11 @@ public:
     IPristrojHost& Host() const { return m_env->PristrojHost(); }
 
     // ---- settings (registry key {"pristroje", name})
-    // Fields of the key `name`; a missing value keeps the key's default.
+    // Fields of the key `name`; a missing value keeps the key's default. A
+    // stored value that reads as no number takes the default too, but the
+    // instrument stays inactive with a notice naming it, and SaveSettings
+    // leaves its text in the file as long as the field keeps that default
+    // and the entry is not given new settings (assignment).
     void LoadSettings(const platform::Settings& settings, const QString& name);
     void SaveSettings(platform::Settings& settings) const;
     // The values SaveSettings writes, in the order it writes them.
@@ -147,8 +153,9 @@ public:
     // when settings that cannot run keep the instrument inactive.
     BOOL BeginThread(platform::MessageId message);
     // Empty when the settings can run; else a Czech message naming the
-    // instrument and the value (a name that cannot be a file name, an unknown
-    // "kat", a bus address outside 1..253, an archive path too long for the
+    // instrument and the value (a name that cannot be a file name, a value
+    // the file holds as no number, an unknown "kat", a bus address outside
+    // 1..253, a value mask beyond 16 bits, an archive path too long for the
     // archive's header). `withFolder`: the
     // archive folder of a recording instrument must take files.
     QString CheckSettings(bool withFolder) const;
@@ -163,6 +170,10 @@ public:
     // one archive file, however its path is spelt (links, "." and ".."
     // taken out); else a Czech message naming both instruments and the file.
     QString SharedArchiveWith(const CPristroj& other) const;
+    // The archive file this instrument records into, however its path is
+    // spelt; empty unless it measures and records. Equal for two
+    // instruments exactly when SharedArchiveWith names them.
+    QString ArchiveTarget() const;
     // The archive file extension of instrument type `type` (".vk"), empty
     // for an unknown type.
     static QString ArchiveExtension(int type);
@@ -341,6 +352,15 @@ private:
     std::atomic<DWORD> m_maska{255};
     int m_type = 0;
     DWORD m_linkId = 0;
+    // Values of the key read by LoadSettings that were no number: what the
+    // file holds, the default the field took instead and what it may be.
+    struct UnreadValue {
+        QString entry;
+        QString text;
+        int substituted;
+        int low, high;
+    };
+    std::vector<UnreadValue> m_unreadValues;
     bool m_retired = false; // Retire ran; the owner thread only
     // DisposeAll told the thread to stop: whether the entry measured then.
     bool m_stopAsked = false;

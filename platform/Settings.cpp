@@ -1,10 +1,17 @@
 #include "platform/Settings.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QMetaType>
 #include <QSettings>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QVariant>
 
+#include <atomic>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -23,11 +30,29 @@ std::mutex& StoreMutex()
     return mutex;
 }
 
-QString& TestFile() // guarded by StoreMutex
+// Where the store made without a file name lives. Guarded by StoreMutex.
+struct ProgramStore {
+    QString testFile; // SetFileForTesting
+    // While the real file cannot be trusted with writes (SettingsFileGuard):
+    // the session's copy, deleted at the end.
+    std::unique_ptr<QTemporaryDir> scratch;
+    QString scratchFile;
+};
+
+ProgramStore& Program()
 {
-    static QString file;
-    return file;
+    static ProgramStore store;
+    return store;
 }
+
+// The file behind the program's store; empty for the system's own store.
+QString ProgramFile()
+{
+    const ProgramStore& program = Program();
+    return program.scratchFile.isEmpty() ? program.testFile : program.scratchFile;
+}
+
+std::atomic<quint64> g_storesOpened{0};
 
 // QSettings takes '/' and '\' as separators of its own; '%' is escaped too so
 // that the escape stays reversible.
@@ -105,6 +130,7 @@ protected:
 template <class Kind>
 QSettings* OpenSettings(const QString& file)
 {
+    ++g_storesOpened;
     if (!file.isEmpty())
         return new Kind(file, QSettings::IniFormat);
 #ifdef Q_OS_WIN
@@ -136,7 +162,7 @@ class Store {
 public:
     Store(const QString& iniFile, const SettingsSection& section) : m_lock(StoreMutex())
     {
-        const QString file = iniFile.isEmpty() ? TestFile() : iniFile;
+        const QString file = iniFile.isEmpty() ? ProgramFile() : iniFile;
         OpenBatch& batch = CurrentBatch();
         if (batch.depth > 0) {
             std::unique_ptr<QSettings>& held = batch.stores[file];
@@ -268,15 +294,199 @@ Settings::Settings(const QString& iniFile) : m_iniFile(iniFile) {}
 void Settings::SetFileForTesting(const QString& iniFile)
 {
     std::lock_guard<std::mutex> lock(StoreMutex());
-    TestFile() = iniFile;
+    ProgramStore& program = Program();
+    program.testFile = iniFile;
+    program.scratchFile.clear();
+    program.scratch.reset();
+}
+
+quint64 Settings::StoresOpened()
+{
+    return g_storesOpened.load();
+}
+
+namespace {
+
+// Whether QSettings reads the file as it is. What it makes of a damaged
+// file is not to be trusted: random bytes parse into stray groups and keys
+// without complaint as far as they go, and only a line somewhere (a section
+// header without its bracket, a key of bytes no key has, a byte-order mark)
+// tells, as FormatError, once every section is parsed, which allKeys()
+// forces. A file that cannot be opened or read to its end is unreadable too.
+// And a file with text in it from which not a single key can be read is no
+// settings file either, although QSettings passes over lines without '='
+// silently.
+//
+// The bytes are looked at in a copy of their own: QSettings keeps what it
+// parsed of a file by its name, size and time, and reports no error when it
+// parses nothing anew.
+bool ReadsAsSettings(const QString& file)
+{
+    QFile raw(file);
+    if (!raw.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = raw.readAll();
+    if (raw.error() != QFileDevice::NoError)
+        return false;
+    if (bytes.trimmed().isEmpty())
+        return true;
+    QTemporaryFile copy;
+    const bool copied = copy.open() && copy.write(bytes) == bytes.size() && copy.flush();
+    QSettings probe(copied ? copy.fileName() : file, QSettings::IniFormat);
+    const QStringList keys = probe.allKeys();
+    return probe.status() == QSettings::NoError && !keys.isEmpty();
+}
+
+// QSettings writes a new file beside the old one and renames it over, after
+// taking a lock file there; permission bits do not tell all (a read-only
+// mount, another owner), so a file is tried.
+bool TakesWrites(const QString& file)
+{
+    const QFileInfo info(file);
+    if (info.exists() && !info.isWritable())
+        return false;
+    QTemporaryFile probe(QDir(info.absolutePath()).filePath(info.fileName() + QStringLiteral(".zapis-XXXXXX")));
+    return probe.open();
+}
+
+// Renames the file to its name with the time stamp, never over another
+// file (a copy kept earlier in the same second gets a number); the new name,
+// or empty when it could not be renamed.
+QString SetAside(const QString& file, const QDateTime& now)
+{
+    const QString base = file + QStringLiteral(".necitelny-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    constexpr int kTries = 1000;
+    for (int i = 1; i <= kTries; ++i) {
+        const QString name = i == 1 ? base : base + QStringLiteral("-%1").arg(i);
+        const QFileInfo taken(name);
+        if (taken.exists() || taken.isSymLink())
+            continue;
+        // QFile::rename refuses a name that appeared meanwhile.
+        if (QFile::rename(file, name))
+            return name;
+        if (!QFileInfo::exists(file))
+            return {};
+    }
+    return {};
+}
+
+// From now on the program's store is a copy for this session (of `from`, or
+// empty), so that its changes are kept while it runs and the real file is
+// never written.
+void WorkInScratch(ProgramStore& program, const QString& from)
+{
+    program.scratch = std::make_unique<QTemporaryDir>();
+    if (program.scratch->isValid()) {
+        program.scratchFile = program.scratch->filePath(QStringLiteral("qorin01.ini"));
+        if (!from.isEmpty())
+            QFile::copy(from, program.scratchFile);
+        return;
+    }
+    program.scratch.reset();
+    // No temporary folder either: a place where no file can be made, so
+    // that nothing is read from or written over the real file.
+    program.scratchFile = QStringLiteral("/dev/null/qorin01.ini");
+}
+
+} // namespace
+
+SettingsFileGuard Settings::GuardProgramFile(const QDateTime& now)
+{
+    std::lock_guard<std::mutex> lock(StoreMutex());
+    ProgramStore& program = Program();
+    program.scratch.reset();
+    program.scratchFile.clear();
+    using State = SettingsFileGuard::State;
+    SettingsFileGuard guard;
+    guard.file = program.testFile;
+#ifndef Q_OS_WIN
+    if (guard.file.isEmpty())
+        guard.file = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZRT Systems"),
+                               QStringLiteral("qorin01"))
+                         .fileName();
+#endif
+    if (guard.file.isEmpty())
+        return guard; // the registry
+    const QFileInfo file(guard.file);
+    const QFileInfo folder(file.absolutePath());
+    // A folder that cannot be searched hides the file: it looks missing.
+    const bool folderUsable = folder.exists() ? folder.isDir() && folder.isReadable() && folder.isExecutable()
+                                              : QDir().mkpath(folder.absoluteFilePath());
+    if (!folderUsable) {
+        guard.state = State::FolderUnusable;
+    } else if (file.exists() && !ReadsAsSettings(guard.file)) {
+        guard.keptAs = SetAside(guard.file, now);
+        guard.state = guard.keptAs.isEmpty() ? State::Unreadable : State::SetAside;
+    } else if (!TakesWrites(guard.file)) {
+        guard.state = State::NotWritable;
+    }
+    if (!guard.Saves())
+        WorkInScratch(program, guard.state == State::NotWritable ? guard.file : QString());
+    return guard;
+}
+
+QString SettingsFileGuard::Notice() const
+{
+    const QString shown = QDir::toNativeSeparators(file);
+    const QString unsaved =
+        QString::fromUtf8(" Změny nastavení provedené za běhu programu platí jen do jeho ukončení, uložit je nelze.");
+    switch (state) {
+    case State::Usable:
+        return {};
+    case State::SetAside:
+        return QString::fromUtf8("Soubor nastavení „%1“ nelze přečíst (je poškozený nebo nečitelný). Byl ponechán "
+                                 "beze změny pod názvem „%2“ a program začíná s výchozím nastavením, bez přístrojů. "
+                                 "Nastavení lze obnovit z této kopie.")
+            .arg(shown, QDir::toNativeSeparators(keptAs));
+    case State::Unreadable:
+        return QString::fromUtf8("Soubor nastavení „%1“ nelze přečíst (je poškozený nebo nečitelný) a nelze jej ani "
+                                 "přejmenovat. Program jej ponechá beze změny a začíná s výchozím nastavením, bez "
+                                 "přístrojů.")
+                   .arg(shown)
+               + unsaved;
+    case State::FolderUnusable:
+        return QString::fromUtf8("Složka souboru nastavení „%1“ není přístupná, soubor nelze přečíst. Program začíná "
+                                 "s výchozím nastavením, bez přístrojů.")
+                   .arg(shown)
+               + unsaved;
+    case State::NotWritable:
+        return QString::fromUtf8("Do souboru nastavení „%1“ nelze zapisovat. Program pracuje s nastavením, které z "
+                                 "něj přečetl.")
+                   .arg(shown)
+               + unsaved;
+    }
+    return {};
+}
+
+StoredInt Settings::ReadProfileInt(const SettingsSection& section, const QString& entry) const
+{
+    const QVariant value = ReadValue(m_iniFile, section, entry);
+    StoredInt stored;
+    if (!value.isValid())
+        return stored;
+    // QVariant's toInt() cuts a longer number to its low bits and calls it
+    // a success: 99999999999 would come back as 1215752191.
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    if (ok && number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max()) {
+        stored.state = StoredInt::State::Number;
+        stored.value = int(number);
+        return stored;
+    }
+    const QString text =
+        value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+    // "ONP=" says no more than a missing line.
+    if (text.trimmed().isEmpty())
+        return stored;
+    stored.state = StoredInt::State::Unreadable;
+    stored.text = text;
+    return stored;
 }
 
 int Settings::GetProfileInt(const SettingsSection& section, const QString& entry, int defaultValue) const
 {
-    const QVariant value = ReadValue(m_iniFile, section, entry);
-    bool ok = false;
-    const int number = value.toInt(&ok);
-    return ok ? number : defaultValue;
+    const StoredInt stored = ReadProfileInt(section, entry);
+    return stored.state == StoredInt::State::Number ? stored.value : defaultValue;
 }
 
 bool Settings::WriteProfileInt(const SettingsSection& section, const QString& entry, int value)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,39 @@ private:
     QStringList m_names;
 };
 
+// An integer as the store holds it: missing (the caller's default applies),
+// a number, or text that reads as no number of int's range ("1e99", "ano"),
+// which the caller may refuse by name.
+struct StoredInt {
+    enum class State { Missing, Number, Unreadable };
+    State state = State::Missing;
+    int value = 0;  // Number
+    QString text;   // Unreadable: what is stored
+};
+
+// What the start-up found of the program's settings file and did about it.
+// A file the program cannot read is never written over: either it is set
+// aside under a name of its own and the program starts afresh in its place,
+// or, where it cannot be set aside, the program keeps every change in a
+// scratch copy for the session and saves none.
+struct SettingsFileGuard {
+    enum class State {
+        Usable,         // read and written as always
+        SetAside,       // unreadable: now at `keptAs`, unchanged; a new file takes its place
+        Unreadable,     // unreadable and left where it is: defaults, nothing saved
+        FolderUnusable, // its folder cannot be read: defaults, nothing saved
+        NotWritable,    // read (or not there), but cannot be written: nothing saved
+    };
+    State state = State::Usable;
+    QString file;
+    QString keptAs;
+
+    // Whether the session's changes reach the file.
+    bool Saves() const { return state == State::Usable || state == State::SetAside; }
+    // What the user is told (Czech, both paths named); empty when all is well.
+    QString Notice() const;
+};
+
 // The program's settings store, in the manner of the profile functions:
 // integers, strings and byte blocks by section and value name; a missing
 // value yields the caller's default. On Linux an INI file
@@ -50,7 +84,17 @@ public:
     // path returns to the program's store.
     static void SetFileForTesting(const QString& iniFile);
 
+    // Looks at the program's settings file before anything reads it (see
+    // SettingsFileGuard); `now` stamps the name of a file set aside. Not for
+    // a store of an explicit file.
+    static SettingsFileGuard GuardProgramFile(const QDateTime& now = QDateTime::currentDateTime());
+
+    // How many times a store was opened from its file (each call outside a
+    // batch opens one): a long run of reads belongs in a batch.
+    static quint64 StoresOpened();
+
     int GetProfileInt(const SettingsSection& section, const QString& entry, int defaultValue) const;
+    StoredInt ReadProfileInt(const SettingsSection& section, const QString& entry) const;
     bool WriteProfileInt(const SettingsSection& section, const QString& entry, int value);
 
     QString GetProfileString(const SettingsSection& section, const QString& entry,
@@ -96,6 +140,9 @@ private:
 // written when the batch ends, whole or not at all, as a single write would
 // be. Writes in a batch report only that the store took them; Commit tells
 // whether they reached the file. Batches nest; the outermost one writes.
+// A batch also serves a long run of reads from one reading of the file
+// (a file too large for the backing store's cache is otherwise read again
+// by every call).
 class SettingsBatch {
 public:
     SettingsBatch();

@@ -1,5 +1,7 @@
 #include "shell/DeviceRegistry.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <climits>
 #include <exception>
@@ -36,6 +38,17 @@ platform::SettingsSection CDeviceRegistry::Key(const QString& name)
 int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, InstrumentList& list, const Pause& pause,
                                      const std::shared_ptr<CLinkEnvironment>& env, bool starting)
 {
+    // Every value below is read from one reading of the file: a call of its
+    // own reads a large file again each time, and a thousand instruments
+    // then take hours instead of a moment.
+    platform::SettingsBatch oneReading;
+    // The first instrument recording into each archive file, however its
+    // path is spelt: a later one there stays inactive.
+    QHash<QString, const CPristroj*> recording;
+    for (const auto& earlier : list)
+        if (const QString target = starting ? earlier->ArchiveTarget() : QString();
+            !target.isEmpty() && !recording.contains(target))
+            recording.insert(target, earlier.get());
     int read = 0;
     for (const QString& name : KeysInListOrder(settings)) {
         if (pause)
@@ -43,9 +56,11 @@ int CDeviceRegistry::LoadInstruments(const platform::Settings& settings, Instrum
         try {
             auto entry = std::make_unique<CPristroj>(env);
             entry->LoadSettings(settings, name);
-            for (std::size_t i = 0; starting && i < list.size(); ++i) {
-                if (entry->KeepInactiveIfArchiveOf(*list[i]))
-                    break;
+            if (const QString target = starting ? entry->ArchiveTarget() : QString(); !target.isEmpty()) {
+                if (const auto first = recording.constFind(target); first != recording.constEnd())
+                    entry->KeepInactiveIfArchiveOf(**first);
+                else
+                    recording.insert(target, entry.get());
             }
             list.push_back(std::move(entry));
             ++read;

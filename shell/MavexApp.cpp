@@ -57,7 +57,8 @@ CMavexApp::CMavexApp(Environment environment)
     if (!m_env.instancePause)
         m_env.instancePause = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     // The instruments are read without a pause between them: the pause only
-    // held the window back, and the threads now start together anyway.
+    // held the window back; it now lies between the threads' starts, on a
+    // timer.
     if (!m_env.monotonicMs)
         m_env.monotonicMs = [] {
             return std::int64_t(
@@ -112,6 +113,12 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     ui::RefuseThreadQuestions(false);
     connect(m_instance, &CSingleInstance::FileRequested, this, &CMavexApp::OnOpenFileFromInstance);
 
+    // Before anything reads the settings: a file that cannot be read is
+    // never written over (and its instruments never silently dropped).
+    const platform::SettingsFileGuard settingsFile = platform::Settings::GuardProgramFile();
+    if (!settingsFile.Saves())
+        qWarning("qorin01: the settings cannot be saved in this session");
+
     // Before the first window: the standard buttons and dialogs in Czech.
     if (!ui::InstallStandardTranslations())
         qWarning("qorin01: the Czech Qt translations (qtbase_cs) were not found");
@@ -144,6 +151,9 @@ bool CMavexApp::InitInstance(const QStringList& arguments)
     m_running = true;
     if (m_env.showWindow)
         m_mainFrame->ShowPlaced();
+    if (const QString notice = settingsFile.Notice(); !notice.isEmpty())
+        ui::PostMessageBox({m_mainFrame.get(), notice, platform::LoadString(platform::IDS_CAPTION_ERROR),
+                            ui::MsgButtons::Ok, ui::MsgIcon::Warning});
 
     if (!file.isEmpty())
         OpenByFileTypeName(file);
@@ -171,39 +181,63 @@ void CMavexApp::BuildPortList()
 
 void CMavexApp::StartInstruments()
 {
-    // Every thread is told at once and answers on its own time; an
-    // instrument that stays silent holds up nobody but itself, and the
-    // window keeps working meanwhile. What follows an activation (ending a
-    // thread that gave up, the live window, the panel) happens per
-    // instrument as its answer comes; the download thread starts when all
-    // have answered, as it did after the whole start.
+    // The threads start one after another, a pause apart, from the event
+    // loop: the window works and a signal is taken all through the start,
+    // however many instruments there are. Each thread answers its activation
+    // on its own time; an instrument that stays silent holds up nobody but
+    // itself. What follows an activation (ending a thread that gave up, the
+    // live window, the panel) happens per instrument as its answer comes; the
+    // download thread starts when all have started and answered, as it did
+    // after the whole start.
     const bool start = m_settings.StartsInstruments();
-    const platform::MessageId activation = m_settings.ActivationMessage();
-    int cannotStart = 0;
     for (const auto& device : m_devices) {
-        if (!start) {
+        if (!start)
             device->m_merit = 0;
-            continue;
-        }
-        if (!device->m_merit)
-            continue;
-        try {
-            const int wait = LookupPort(device->m_com) ? kModemActivationWaitMs : kActivationWaitMs;
-            if (!device->BeginThread(activation)) {
-                device->m_merit = 0;
-                ++cannotStart;
-                if (device->m_onp)
-                    OpenPanel(*device);
-            } else {
-                WatchActivation(*device, wait, false);
-            }
-        } catch (const std::exception&) {
-            device->m_merit = 0;
-            device->EndThread(CPristroj::kThreadEndWaitMs);
-        }
+        else if (device->m_merit)
+            m_startQueue.push_back(device.get());
     }
-    // Shown from the event loop, so that no box holds the start.
-    for (int i = 0; i < cannotStart; ++i)
+    if (m_startQueue.empty()) {
+        FinishStartUp();
+        return;
+    }
+    if (!m_startTimer) {
+        m_startTimer = new QTimer(this);
+        connect(m_startTimer, &QTimer::timeout, this, &CMavexApp::StartNextInstrument);
+    }
+    m_startTimer->start(0);
+}
+
+void CMavexApp::StartNextInstrument()
+{
+    // The list may have changed meanwhile: an instrument removed, or started
+    // or switched off by the user.
+    while (!m_startQueue.empty()) {
+        CPristroj* device = DeviceInList(m_devices, reinterpret_cast<std::uintptr_t>(m_startQueue.front()));
+        m_startQueue.pop_front();
+        if (!device || !device->m_merit || device->GetThread())
+            continue;
+        StartInstrument(*device);
+        break;
+    }
+    if (!m_startQueue.empty()) {
+        m_startTimer->start(std::max(m_env.startPauseMs, 0));
+        return;
+    }
+    m_startTimer->stop();
+    if (m_activations.empty())
+        FinishStartUp();
+}
+
+void CMavexApp::StartInstrument(CPristroj& device)
+{
+    try {
+        const int wait = LookupPort(device.m_com) ? kModemActivationWaitMs : kActivationWaitMs;
+        if (device.BeginThread(m_settings.ActivationMessage())) {
+            WatchActivation(device, wait, false);
+            return;
+        }
+        device.m_merit = 0;
+        // Shown from the event loop, so that no box holds the start.
         QMetaObject::invokeMethod(
             this,
             [this] {
@@ -211,8 +245,12 @@ void CMavexApp::StartInstruments()
                                    platform::LoadString(platform::IDS_CAPTION_ERROR));
             },
             Qt::QueuedConnection);
-    if (m_activations.empty())
-        FinishStartUp();
+        if (device.m_onp)
+            OpenPanel(device);
+    } catch (const std::exception&) {
+        device.m_merit = 0;
+        device.EndThread(CPristroj::kThreadEndWaitMs);
+    }
 }
 
 void CMavexApp::WatchActivation(CPristroj& entry, int waitMs, bool added)
@@ -256,7 +294,8 @@ void CMavexApp::CheckActivations()
             FinishActivation(*entry, added);
     if (m_activations.empty() && m_activationTimer && m_activationTimer->isActive()) {
         m_activationTimer->stop();
-        FinishStartUp();
+        if (m_startQueue.empty())
+            FinishStartUp();
     }
 }
 
@@ -314,6 +353,9 @@ int CMavexApp::ExitInstance()
     // A thread that asks from now on, or still waits for an answer, hears
     // No: nobody may be left to answer it, and the threads are awaited next.
     ui::RefuseThreadQuestions(true);
+    if (m_startTimer)
+        m_startTimer->stop();
+    m_startQueue.clear();
     if (m_activationTimer)
         m_activationTimer->stop();
     m_activations.clear();

@@ -24,6 +24,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -46,11 +47,16 @@ class CMavexApp : public QObject,
                   public IPristrojeDlgHost {
     Q_OBJECT
 public:
+    // The pause between the start of one instrument's measurement thread
+    // and the next at start-up; the window and signals are served meanwhile.
+    static constexpr int kStartPauseMs = 500;
+
     // What the running program takes from the machine; tests replace it.
     struct Environment {
         QString instanceName = CSingleInstance::DefaultName();
         CSingleInstance::Pause instancePause;
         CDeviceRegistry::Pause readPause;
+        int startPauseMs = kStartPauseMs;
         CPortList::Enumerator enumeratePorts;
         ModemLineSource modemLines;
         // The waits of the modem lines: countdowns, guard times, the dial's
@@ -99,9 +105,9 @@ public:
     CPortList* Ports() const { return m_ports.get(); }
     platform::ThreadHandle Handle() const { return m_receiver.Handle(); }
     bool HasDownloadThread() const { return m_download != nullptr; }
-    // True while instruments started at start-up have not yet answered
-    // their activation (nor run out of time for it).
-    bool IsStartingInstruments() const { return !m_activations.empty(); }
+    // True while instruments of the start-up are still to be started, or
+    // have not yet answered their activation (nor run out of time for it).
+    bool IsStartingInstruments() const { return !m_startQueue.empty() || !m_activations.empty(); }
 
     int GetArchiveIntervalSeconds() const { return m_settings.GetArchiveIntervalSeconds(); }
     int GetDeviceIndex(const QString& name) const;
@@ -217,6 +223,10 @@ protected:
 private:
     void BuildPortList();
     void StartInstruments();
+    // Starts the next instrument of the start-up, one per turn of the
+    // event loop and pause.
+    void StartNextInstrument();
+    void StartInstrument(CPristroj& device);
     // Start-up activations: each instrument's thread was told and the GUI
     // goes on; a timer looks for the answers.
     void CheckActivations();
@@ -271,5 +281,8 @@ private:
     void WatchActivation(CPristroj& entry, int waitMs, bool added);
     std::vector<PendingActivation> m_activations;
     QTimer* m_activationTimer = nullptr;
+    // The instruments of the start-up not yet started, in list order.
+    std::deque<CPristroj*> m_startQueue;
+    QTimer* m_startTimer = nullptr;
     bool m_downloadThreadDue = false;
 };

@@ -12,18 +12,53 @@
 
 namespace archive {
 
+namespace {
+
+QString Refused(const QString& instrument, const QString& entry, const QString& value, const QString& allowed)
+{
+    return QString::fromUtf8("Přístroj %1: nastavení \"%2\" má neplatnou hodnotu %3 (povoleno %4).")
+        .arg(instrument, entry, value, allowed);
+}
+
+const char kStaysInactive[] = " Přístroj zůstává neaktivní.";
+
+// Control characters would garble the message itself.
+QString Printable(QString text)
+{
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar(0xFFFD);
+    }
+    return text;
+}
+
+QString Span(int low, int high)
+{
+    return QString::fromUtf8("%1 až %2").arg(low).arg(high);
+}
+
+} // namespace
+
 QString InvalidValue(const QString& instrument, const char* entry, int value, int low, int high)
 {
-    return QString::fromUtf8("Přístroj %1: nastavení \"%2\" má neplatnou hodnotu %3 (povoleno %4 až %5).")
-        .arg(instrument, QString::fromLatin1(entry))
-        .arg(value)
-        .arg(low)
-        .arg(high);
+    return Refused(instrument, QString::fromLatin1(entry), QString::number(value), Span(low, high));
 }
 
 QString OutOfRange(const QString& instrument, const char* entry, int value, int low, int high)
 {
-    return InvalidValue(instrument, entry, value, low, high) + QString::fromUtf8(" Přístroj zůstává neaktivní.");
+    return InvalidValue(instrument, entry, value, low, high) + QString::fromUtf8(kStaysInactive);
+}
+
+QString UnreadableValue(const QString& instrument, const QString& entry, const QString& text, int low, int high)
+{
+    constexpr int kShown = 40; // of a damaged file's bytes, enough to tell them
+    QString shown = Printable(text.left(kShown));
+    if (text.size() > kShown)
+        shown += QChar(0x2026);
+    return Refused(instrument, entry, QString::fromUtf8("„%1“").arg(shown),
+                   low <= high ? Span(low, high) : QString::fromUtf8("celé číslo"))
+           + QString::fromUtf8(kStaysInactive)
+           + QString::fromUtf8(" V souboru nastavení zůstává hodnota, jak je, dokud nastavení přístroje nezměníte.");
 }
 
 QString CheckRecordingSettings(const RecordingSettings& s)
@@ -52,16 +87,10 @@ QString CheckInstrumentName(const QString& instrument)
 {
     if (!instrument.trimmed().isEmpty() && IsPlainFileName(instrument))
         return QString();
-    // Control characters would garble the message itself.
-    QString shown = instrument;
-    for (QChar& c : shown) {
-        if (c.category() == QChar::Other_Control)
-            c = QChar(0xFFFD);
-    }
     return QString::fromUtf8("Přístroj %1: název přístroje nesmí být prázdný ani obsahovat znaky „/“, „\\“, "
                              "„:“, „..“ či řídicí znaky, protože z něj vzniká název souboru archivu. "
                              "Přístroj zůstává neaktivní.")
-        .arg(shown);
+        .arg(Printable(instrument));
 }
 
 QString CheckArchivePathLength(const QString& instrument, const QString& archivePath)

@@ -31,6 +31,11 @@ QString InvalidValue(const QString& instrument, const char* entry, int value, in
 // The same for settings read at start: the instrument stays inactive.
 QString OutOfRange(const QString& instrument, const char* entry, int value, int low, int high);
 
+// The message for a value `entry` stored as `text` that reads as no number
+// (low > high: any whole number would do). It tells that the file keeps
+// the text until the user changes the instrument's settings.
+QString UnreadableValue(const QString& instrument, const QString& entry, const QString& text, int low, int high);
+
 // Empty when the instrument can run with these settings.
 QString CheckRecordingSettings(const RecordingSettings& settings);
 

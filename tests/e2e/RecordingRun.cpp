@@ -92,6 +92,8 @@ void RecordingRun::WriteSettings()
     const QString ini = SettingsFile();
     QDir().mkpath(QFileInfo(ini).absolutePath());
     platform::Settings store(ini);
+    // One write of the file, however many instruments there are.
+    platform::SettingsBatch batch;
     const platform::SettingsSection general(QStringLiteral("Obecne nastaveni"));
     store.WriteProfileString(general, QStringLiteral("adresar"), Path(QStringLiteral("data")));
     store.WriteProfileInt(general, QStringLiteral("pouzivat podadresare"), 1);

@@ -1,7 +1,7 @@
 // The program ended by a signal while every family's live window is open:
 // it ends normally, each window keeps its state under its own instrument,
 // and nothing else is added to the settings. And ended so while forty
-// instruments record.
+// instruments record, and while a thousand are starting.
 #include "e2e/RecordingRun.h"
 
 #include "archive/store/ArchivRecord.h"
@@ -30,6 +30,18 @@ const FamilySpec kFamilies[] = {
     {"VKR", sim::Family::VKR, CPristroj::kVKR, ".vkr", 0x3A},
     {"VKT", sim::Family::VKT, CPristroj::kVKT, ".vkt", 0x3A},
 };
+
+// `count` VK analysers "Rozvaděč 1".. spread over the run's `lines` lines,
+// their names appended to `names`.
+std::vector<e2e::ServedValues*> AddAnalysers(RecordingRun& run, int count, int lines, QStringList& names)
+{
+    std::vector<e2e::ServedValues*> served;
+    for (int i = 0; i < count; ++i) {
+        names << QStringLiteral("Rozvaděč %1").arg(i + 1);
+        served.push_back(&run.AddInstrument(kFamilies[2], names.back(), std::uint8_t(i / lines + 1), i % lines));
+    }
+    return served;
+}
 
 TEST(ShutDownTest, SignalWithEveryFamilysLiveWindowOpenEndsNormally)
 {
@@ -77,12 +89,8 @@ TEST(ShutDownTest, SignalWhileFortyInstrumentsRecordKeepsEveryMeasurement)
     constexpr int kInstruments = 40;
     RecordingRun run(kLines);
     ASSERT_TRUE(run.Valid());
-    std::vector<e2e::ServedValues*> served;
     QStringList names;
-    for (int i = 0; i < kInstruments; ++i) {
-        names << QStringLiteral("Rozvaděč %1").arg(i + 1);
-        served.push_back(&run.AddInstrument(kFamilies[2], names.back(), std::uint8_t(i / kLines + 1), i % kLines));
-    }
+    const std::vector<e2e::ServedValues*> served = AddAnalysers(run, kInstruments, kLines, names);
     QString error;
     ASSERT_TRUE(run.Start(error)) << error.toStdString();
     ASSERT_TRUE(run.WaitFor(
@@ -112,6 +120,41 @@ TEST(ShutDownTest, SignalWhileFortyInstrumentsRecordKeepsEveryMeasurement)
                 outages += std::to_string(r.time) + " " + platform::FromCp1250(r.data).toStdString() + "\n";
         EXPECT_EQ(outages, "");
     }
+}
+
+// A thousand analysers on four lines: the start reads the list at once and
+// begins polling while most threads are still to start; a signal then ends
+// the program normally, without waiting for the rest of the start, and the
+// settings file keeps every instrument as it was, measuring.
+TEST(ShutDownTest, SignalDuringTheStartOfAThousandInstrumentsEndsNormally)
+{
+    constexpr int kLines = 4;
+    constexpr int kInstruments = 1000;
+    RecordingRun run(kLines);
+    ASSERT_TRUE(run.Valid());
+    QStringList names;
+    const std::vector<e2e::ServedValues*> served = AddAnalysers(run, kInstruments, kLines, names);
+    QString error;
+    ASSERT_TRUE(run.Start(error)) << error.toStdString();
+    ASSERT_TRUE(run.WaitFor(
+        [&] { return std::any_of(served.begin(), served.end(), [](auto* s) { return s->Count() >= 1; }); }, 300s))
+        << run.Output().toStdString();
+
+    ASSERT_EQ(run.Terminate(SIGTERM), 0) << run.Output().toStdString();
+
+    platform::Settings store(run.SettingsFile());
+    platform::SettingsBatch oneReading;
+    EXPECT_EQ(store.GetProfileInt(QStringLiteral("Obecne nastaveni"), QStringLiteral("pocet pristroju"), -1),
+              kInstruments);
+    QStringList stored = store.SubSections(QStringLiteral("pristroje"));
+    ASSERT_EQ(stored.size(), kInstruments);
+    int measuring = 0;
+    for (int i = 0; i < kInstruments; ++i) {
+        const platform::SettingsSection key{QStringLiteral("pristroje"), names[i]};
+        measuring += store.GetProfileInt(key, QStringLiteral("merit"), 0);
+        EXPECT_EQ(store.GetProfileInt(key, QStringLiteral("adresa"), 0), i / kLines + 1) << names[i].toStdString();
+    }
+    EXPECT_EQ(measuring, kInstruments);
 }
 
 } // namespace

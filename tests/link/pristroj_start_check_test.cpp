@@ -176,3 +176,63 @@ TEST_F(StartCheckTest, BadNamesAddressesAndPathsReadFromTheFileLeaveThatEntryIna
     for (const QDir& folder : {QDir(dir.path()), QDir(dir.filePath(QStringLiteral("..")))})
         EXPECT_EQ(folder.entryList({QStringLiteral("*.vkt")}, QDir::Files), QStringList()) << folder.path().toStdString();
 }
+
+// Values the file holds as no number ("1e99", "ano") and a value mask no
+// instrument takes: each leaves its entry inactive with a notice naming the
+// value as stored, whether or not the entry was to measure. Saving the entry
+// leaves the stored text as it is; new settings given to the entry (the
+// instrument dialog's change) replace it with what the entry holds.
+TEST_F(StartCheckTest, ValuesThatReadAsNoNumberAreRefusedAndLeftInTheFile)
+{
+    struct Case {
+        const char* name;
+        const char* entry;
+        const char* stored;
+        int merit;
+        const char* told;
+        int taken; // the entry's value in the file after the change
+    } const cases[] = {
+        {"Interval", "intervalZapisovani", "1e99", 1,
+         "\"intervalZapisovani\" má neplatnou hodnotu „1e99“ (povoleno 1 až 1440)", 30},
+        {"Prepis", "prepisovat", "ano", 1, "\"prepisovat\" má neplatnou hodnotu „ano“ (povoleno 0 až 1)", 1},
+        {"Typ", "kat", "VKT", 1, "\"kat\" má neplatnou hodnotu „VKT“ (povoleno 1 až 5)", 1},
+        {"Neaktivni", "intervalMereni", "deset", 0, "\"intervalMereni\" má neplatnou hodnotu „deset“", 10},
+        {"Maska", "maska", "-7", 1, "\"maska\" má neplatnou hodnotu -7 (povoleno 0 až 65535)", -7},
+        {"Velka maska", "maska", "70000", 1, "\"maska\" má neplatnou hodnotu 70000", 70000},
+    };
+    platform::Settings settings;
+    for (const Case& c : cases) {
+        const platform::SettingsSection key{QStringLiteral("pristroje"), QString::fromUtf8(c.name)};
+        settings.WriteProfileInt(key, QStringLiteral("kat"), CPristroj::kVKT);
+        settings.WriteProfileInt(key, QStringLiteral("merit"), c.merit);
+        settings.WriteProfileInt(key, QStringLiteral("zaznamenavat"), 0);
+        settings.WriteProfileString(key, QString::fromLatin1(c.entry), QString::fromLatin1(c.stored));
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const platform::SettingsSection key{QStringLiteral("pristroje"), QString::fromUtf8(c.name)};
+        const std::size_t before = archivHost.notices.size();
+        CPristroj entry(env);
+        entry.LoadSettings(settings, QString::fromUtf8(c.name));
+        EXPECT_FALSE(entry.m_merit);
+        ASSERT_EQ(archivHost.notices.size(), before + 1);
+        const QString& notice = archivHost.notices.back();
+        EXPECT_TRUE(notice.startsWith(QString::fromUtf8("Přístroj %1: nastavení").arg(QString::fromUtf8(c.name))))
+            << notice.toStdString();
+        EXPECT_TRUE(notice.contains(QString::fromUtf8(c.told))) << notice.toStdString();
+        // Started anyway (a command that switches it on), it stays without
+        // a thread.
+        entry.StartThread(platform::WM_DEVICE_ACTIVATE);
+        EXPECT_EQ(entry.GetThread(), nullptr);
+
+        entry.SaveSettings(settings);
+        EXPECT_EQ(settings.GetProfileString(key, QString::fromLatin1(c.entry)), QString::fromLatin1(c.stored));
+        EXPECT_EQ(settings.GetProfileInt(key, QStringLiteral("merit"), -1), 0);
+
+        CPristroj edited(entry);
+        edited.m_merit = 0;
+        entry = edited;
+        entry.SaveSettings(settings);
+        EXPECT_EQ(settings.GetProfileString(key, QString::fromLatin1(c.entry)), QString::number(c.taken));
+    }
+}

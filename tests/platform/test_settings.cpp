@@ -92,6 +92,53 @@ TEST_F(SettingsTest, MissingOrMistypedValuesYieldTheDefault)
     EXPECT_TRUE(store.SubSections("pristroje").isEmpty());
 }
 
+// What a hand-edited or damaged file may hold where a number belongs: told
+// apart from a missing value, with the text as stored, so that the caller
+// can refuse it by name instead of taking the default in silence.
+TEST_F(SettingsTest, IntegersThatReadAsNoNumberAreToldApartFromMissingOnes)
+{
+    using State = platform::StoredInt::State;
+    {
+        QFile file(File());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[pristroje]\n"
+                   "Hala\\intervalZapisovani=1e99\n"
+                   "Hala\\prepisovat=ano\n"
+                   "Hala\\maska=-7\n"
+                   "Hala\\adresa=12\n"
+                   "Hala\\kat=1, 2\n"
+                   "Hala\\ONP=\n"
+                   "Hala\\intervalMereni=99999999999\n");
+    }
+    const Settings store(File());
+    const SettingsSection key{"pristroje", "Hala"};
+    struct Case {
+        const char* entry;
+        State state;
+        int value;
+        const char* text;
+    } const cases[] = {
+        {"intervalZapisovani", State::Unreadable, 0, "1e99"},
+        {"prepisovat", State::Unreadable, 0, "ano"},
+        {"maska", State::Number, -7, ""},
+        {"adresa", State::Number, 12, ""},
+        {"kat", State::Unreadable, 0, "1,2"},
+        {"ONP", State::Missing, 0, ""},
+        {"intervalMereni", State::Unreadable, 0, "99999999999"},
+        {"synchronizovat", State::Missing, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        const platform::StoredInt stored = store.ReadProfileInt(key, QString::fromLatin1(c.entry));
+        EXPECT_EQ(stored.state, c.state);
+        if (c.state == State::Number) {
+            EXPECT_EQ(stored.value, c.value);
+        }
+        EXPECT_EQ(stored.text, QString::fromLatin1(c.text));
+        EXPECT_EQ(store.GetProfileInt(key, QString::fromLatin1(c.entry), 42), c.state == State::Number ? c.value : 42);
+    }
+}
+
 TEST_F(SettingsTest, InstrumentNamesWithSeparatorsEnumerateUnchanged)
 {
     Settings store(File());

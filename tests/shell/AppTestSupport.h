@@ -20,6 +20,7 @@ inline CMavexApp::Environment QuietEnvironment()
     env.instanceName = QStringLiteral("MavexRunTest-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     env.instancePause = [](int) {};
     env.readPause = [](int) {};
+    env.startPauseMs = 0;
     env.enumeratePorts = [] { return std::vector<CSerialPortInfo>{}; };
     env.modemLines = [] { return std::vector<ModemLineInfo>{}; };
     env.showWindow = false;

@@ -213,11 +213,25 @@ TEST_F(StartUpSimTest, BadEntriesAreToldOnceAndTheRestMeasure)
          {{QStringLiteral("adresa"), 3}, {QStringLiteral("soubor"), Data(QStringLiteral("spolecny/./spolecny"))}},
          false, "už zaznamenává přístroj Jedna"},
         {QStringLiteral("Dobry"), {{QStringLiteral("adresa"), 2}}, true, nullptr},
+        // Hand-edited values that read as no number, a mask beyond 16 bits.
+        {QStringLiteral("Blok1e99"), {{QStringLiteral("intervalZapisovani"), QStringLiteral("1e99")}}, false,
+         "\"intervalZapisovani\" má neplatnou hodnotu „1e99“ (povoleno 1 až 1440)"},
+        {QStringLiteral("PrepisAno"), {{QStringLiteral("prepisovat"), QStringLiteral("ano")}}, false,
+         "\"prepisovat\" má neplatnou hodnotu „ano“ (povoleno 0 až 1)"},
+        {QStringLiteral("MaskaMinus7"), {{QStringLiteral("maska"), -7}}, false,
+         "\"maska\" má neplatnou hodnotu -7 (povoleno 0 až 65535)"},
+    };
+    // What the file holds of those after the exit: as the user left it.
+    const std::pair<QString, std::pair<QString, QString>> keptTexts[] = {
+        {QStringLiteral("Blok1e99"), {QStringLiteral("intervalZapisovani"), QStringLiteral("1e99")}},
+        {QStringLiteral("PrepisAno"), {QStringLiteral("prepisovat"), QStringLiteral("ano")}},
+        {QStringLiteral("MaskaMinus7"), {QStringLiteral("maska"), QStringLiteral("-7")}},
     };
     // Folders that would let each bad name's archive be made, were the name
     // taken: "../escape" would record beside the data folder.
     for (const QString& folder : {QStringLiteral("spolecny"), QStringLiteral("Dobry"), QStringLiteral("Adresa300"),
                                   QStringLiteral("Adresa0"), QStringLiteral("Bezportu"), QStringLiteral("../escape"),
+                                  QStringLiteral("Blok1e99"), QStringLiteral("PrepisAno"), QStringLiteral("MaskaMinus7"),
                                   QString::fromUtf8("řádek\x01konec")})
         ASSERT_TRUE(QDir().mkpath(Data(folder)));
     // 300 would reach the analyser at 44 were it sent cut to a byte, 0 the
@@ -256,6 +270,8 @@ TEST_F(StartUpSimTest, BadEntriesAreToldOnceAndTheRestMeasure)
         EXPECT_EQ(polls[never].load(), 0) << int(never);
     app->ExitInstance();
     app.reset();
+    for (const auto& [name, value] : keptTexts)
+        EXPECT_EQ(store.GetProfileString(CDeviceRegistry::Key(name), value.first), value.second) << name.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ').toStdString(),
               outside.join(u' ').toStdString())
         << "nothing recorded beside the data folder";

@@ -9,6 +9,14 @@
 #include "shell/MavexApp.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -104,6 +112,84 @@ TEST_F(AppTest, AddedInstrumentsAreCheckedAgainstTheList)
     EXPECT_EQ(store.GetProfileString(CDeviceRegistry::Key(QStringLiteral("Kotelna")), QStringLiteral("com")),
               QStringLiteral("/nonexistent/tty"));
     app.GetDeviceList()[0]->m_merit = 0;
+}
+
+// A settings file of random bytes (a damaged disk, another program's file):
+// each start keeps it beside it under a name of its own, byte for byte, and
+// tells the user with both names; the program runs on the defaults and
+// writes a new file, never over a kept one.
+TEST_F(AppTest, AnUnreadableSettingsFileIsKeptAndToldOfNeverWrittenOver)
+{
+    const auto randomFile = [this](quint32 seed) {
+        QRandomGenerator generator(seed);
+        QByteArray bytes(64 * 1024, '\0');
+        for (char& b : bytes)
+            b = char(generator.bounded(256));
+        QFile out(file());
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        return bytes;
+    };
+    const auto read = [](const QString& path) {
+        QFile in(path);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
+    const auto kept = [this] {
+        return QDir(dir.path()).entryList({QStringLiteral("store.ini.necitelny-*")}, QDir::Files, QDir::Name);
+    };
+    std::vector<QByteArray> damaged;
+    for (quint32 start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        damaged.push_back(randomFile(start));
+        const std::size_t boxesBefore = boxes.Requests().size();
+        {
+            CMavexApp app(Quiet());
+            ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(app.GetDeviceList().empty());
+            ASSERT_EQ(boxes.Requests().size(), boxesBefore + 1);
+            const QString text = boxes.Requests().back().text;
+            ASSERT_EQ(kept().size(), qsizetype(start));
+            EXPECT_TRUE(text.contains(QDir::toNativeSeparators(file()))) << text.toStdString();
+            EXPECT_TRUE(text.contains(QDir::toNativeSeparators(dir.filePath(kept().back())))) << text.toStdString();
+            EXPECT_EQ(boxes.Requests().back().caption, QStringLiteral("CHYBA"));
+            app.ExitInstance();
+        }
+        const QStringList copies = kept();
+        ASSERT_EQ(copies.size(), qsizetype(start));
+        // Within one second the second copy is numbered; either way each
+        // copy holds the file it was made of.
+        for (std::size_t i = 0; i < damaged.size(); ++i) {
+            const bool found = std::any_of(copies.begin(), copies.end(),
+                                           [&](const QString& c) { return read(dir.filePath(c)) == damaged[i]; });
+            EXPECT_TRUE(found) << "copy of start " << i + 1;
+        }
+        EXPECT_EQ(Value(CGeneralSettings::Section(), "pocet pristroju"), 0);
+    }
+}
+
+// A folder the file cannot be read from or written to (here a file has the
+// folder's name): the user is told that changes cannot be saved; the
+// program runs, and nothing is made on disk.
+TEST_F(AppTest, ASettingsFolderThatCannotBeUsedIsToldOf)
+{
+    const QString blocker = dir.filePath(QStringLiteral("ZRT Systems"));
+    {
+        QFile out(blocker);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    }
+    platform::Settings::SetFileForTesting(blocker + QStringLiteral("/qorin01.ini"));
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    {
+        CMavexApp app(Quiet());
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+        QCoreApplication::processEvents();
+        ASSERT_EQ(boxes.Requests().size(), 1u);
+        EXPECT_TRUE(boxes.Requests()[0].text.contains(QString::fromUtf8("uložit je nelze")))
+            << boxes.Requests()[0].text.toStdString();
+        app.ExitInstance();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    EXPECT_EQ(QFileInfo(blocker).size(), 0);
 }
 
 TEST_F(AppTest, SecondApplicationOfTheSameUserEnds)

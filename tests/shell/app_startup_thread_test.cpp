@@ -1,7 +1,8 @@
 // Start-up with instruments whose threads answer their activation late or
-// never: the window's event loop goes on, every thread is told at once, and
-// what follows an activation (the live window, the panel, ending a thread
-// that gave up) happens per instrument as its answer comes.
+// never: the window's event loop goes on, the threads are told one after
+// another from it, none waiting for another's answer, and what follows an
+// activation (the live window, the panel, ending a thread that gave up)
+// happens per instrument as its answer comes.
 #include "AppTestSupport.h"
 #include "ShellTestSupport.h"
 
@@ -17,6 +18,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -212,6 +214,70 @@ TEST_F(StartUpTest, AThreadThatGivesUpIsEndedWhenItsAnswerComes)
         EXPECT_EQ(message, platform::WM_DEVICE_ACTIVATE_RECORD_SYNC) << address;
     devices[1]->m_merit = 0;
     app.ExitInstance();
+}
+
+// Many instruments: the threads start one per turn of the event loop, so
+// an event posted at the start is handled before all of them have started,
+// and the start ends when the last has answered.
+TEST_F(StartUpTest, TheWindowIsServedWhileManyInstrumentsStart)
+{
+    constexpr int kCount = 40;
+    store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("spustit pri startu"), 2);
+    for (int i = 1; i <= kCount; ++i) {
+        AddInstrument(QStringLiteral("Rozvaděč %1").arg(i, 2, 10, QLatin1Char('0')), i, false, false);
+        script.answers[i] = Answer::Now;
+    }
+    CMavexApp app(Environment());
+    app.SetFamilies(CFamilyList(Families()));
+    ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+    ASSERT_EQ(app.GetDeviceList().size(), std::size_t(kCount));
+    EXPECT_TRUE(app.IsStartingInstruments());
+
+    const auto started = [&app] {
+        return std::count_if(app.GetDeviceList().begin(), app.GetDeviceList().end(),
+                             [](const auto& device) { return device->GetThread() != nullptr; });
+    };
+    std::ptrdiff_t startedWhenServed = -1;
+    QTimer::singleShot(0, [&] { startedWhenServed = started(); });
+    ASSERT_TRUE(Until([&] { return startedWhenServed >= 0; }));
+    EXPECT_LT(startedWhenServed, kCount);
+
+    ASSERT_TRUE(Until([&] { return !app.IsStartingInstruments(); }));
+    EXPECT_EQ(script.Told(), std::size_t(kCount));
+    for (const auto& device : app.GetDeviceList())
+        device->m_merit = 0;
+    app.ExitInstance();
+}
+
+// The program ends (a signal) while the start is under way: what was not
+// started yet stays as the file had it, measuring at the next start, and
+// nothing starts after the end.
+TEST_F(StartUpTest, AnExitDuringTheStartLosesNothing)
+{
+    constexpr int kCount = 5;
+    store.WriteProfileInt(CGeneralSettings::Section(), QStringLiteral("spustit pri startu"), 2);
+    for (int i = 1; i <= kCount; ++i) {
+        AddInstrument(QStringLiteral("Rozvaděč %1").arg(i), i, false, false);
+        script.answers[i] = Answer::Now;
+    }
+    CMavexApp::Environment env = Environment();
+    env.startPauseMs = 3600 * 1000; // the first starts, the next would an hour later
+    {
+        CMavexApp app(env);
+        app.SetFamilies(CFamilyList(Families()));
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("qorin01")}));
+        ASSERT_TRUE(Until([&] { return script.Told() == 1; }));
+        EXPECT_TRUE(app.IsStartingInstruments());
+        app.GetDeviceList()[0]->m_merit = 0; // its recorder thread takes no deactivation
+        app.ExitInstance();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(script.Told(), 1u);
+    }
+    for (int i = 2; i <= kCount; ++i)
+        EXPECT_EQ(store.GetProfileInt(CDeviceRegistry::Key(QStringLiteral("Rozvaděč %1").arg(i)),
+                                      QStringLiteral("merit"), -1),
+                  1)
+            << i;
 }
 
 } // namespace

@@ -220,3 +220,48 @@ TEST_F(DeviceRegistryTest, InstrumentsComeBackInTheOrderTheListKept)
     EXPECT_EQ(names(read), (QStringList{QStringLiteral("Zasobnik"), QStringLiteral("Rozvodna"), QStringLiteral("Hala"),
                                         QStringLiteral("Brana"), QStringLiteral("Archiv")}));
 }
+
+// A thousand instruments, recording into files of their own but for one
+// pair: the list is read from one reading of the file (a reading per value
+// takes hours at this size), comes back whole and in its order, and the
+// pair is still found.
+TEST_F(DeviceRegistryTest, AThousandInstrumentsAreReadFromOneReadingOfTheFile)
+{
+    constexpr int kCount = 1000;
+    QStringList names;
+    {
+        platform::SettingsBatch writing;
+        for (int i = 0; i < kCount; ++i) {
+            names << QStringLiteral("Rozvaděč %1").arg(i, 4, 10, QLatin1Char('0'));
+            const platform::SettingsSection key = CDeviceRegistry::Key(names.back());
+            store.WriteProfileInt(key, QStringLiteral("kat"), CPristroj::kVK);
+            store.WriteProfileInt(key, QStringLiteral("merit"), 1);
+            store.WriteProfileInt(key, QStringLiteral("zaznamenavat"), 1);
+            store.WriteProfileInt(key, QStringLiteral("adresa"), i % 250 + 1);
+            store.WriteProfileString(key, QStringLiteral("soubor"),
+                                     dir.filePath(QStringLiteral("data/%1").arg(i == kCount - 1 ? 0 : i)));
+            store.WriteProfileInt(key, QStringLiteral("poradi"), kCount - 1 - i);
+        }
+        ASSERT_TRUE(writing.Commit());
+    }
+    auto host = std::make_shared<CLinkEnvironment>();
+    Notices notices;
+    host->SetArchivHost(&notices);
+
+    const quint64 opened = platform::Settings::StoresOpened();
+    CDeviceRegistry::InstrumentList list;
+    EXPECT_EQ(CDeviceRegistry::LoadInstruments(store, list, {}, host), kCount);
+    EXPECT_LE(platform::Settings::StoresOpened() - opened, 2u);
+
+    ASSERT_EQ(list.size(), std::size_t(kCount));
+    for (int i = 0; i < kCount; ++i)
+        EXPECT_EQ(list[std::size_t(i)]->m_nazev, names[kCount - 1 - i]) << i;
+    // Read first, the last one keeps the file; the first one written, read
+    // last, stays inactive.
+    EXPECT_TRUE(list.front()->m_merit);
+    EXPECT_FALSE(list.back()->m_merit);
+    ASSERT_EQ(notices.texts.size(), 1);
+    EXPECT_TRUE(notices.texts[0].contains(QString::fromUtf8("už zaznamenává přístroj %1").arg(names.back())))
+        << notices.texts[0].toStdString();
+    host->SetArchivHost(nullptr);
+}

@@ -98,6 +98,7 @@ CMavexApp::Environment Environment()
     env.instanceName = QStringLiteral("qorin01-screens-%1").arg(QCoreApplication::applicationPid());
     env.instancePause = [](int) {};
     env.readPause = [](int) {};
+    env.startPauseMs = 0;
     env.enumeratePorts = [] { return Ports(); };
     env.modemLines = [] { return ModemLinesOf(Ports(), platform::Settings()); };
     env.showWindow = false;
