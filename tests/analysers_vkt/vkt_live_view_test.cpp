@@ -252,6 +252,9 @@ TEST(VKTQuantityGrid, StandsAsTheVKTableWithAFourthPhase)
         EXPECT_EQ(header->layoutDirection(), Qt::RightToLeft);
         if (r > 0) {
             EXPECT_GT(header->y(), grid.RowHeader(r - 1)->y()) << rows[r];
+            // The boxes of the headers stand in one column beside the cells,
+            // however wide each header's text is.
+            EXPECT_EQ(header->geometry().right(), grid.RowHeader(0)->geometry().right()) << rows[r];
         }
     }
     const int order[] = {0, 1, 2, 4, 3}; // by data column: phases 1-3, 3F, phase 4
