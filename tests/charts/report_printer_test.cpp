@@ -247,6 +247,53 @@ TEST(ReportPrinterTables, GridTablesGuardTheirRowCountAndMarkARowCutAtThePageEnd
     EXPECT_TRUE(pages.back().contains(QStringLiteral("pokračuje")));
 }
 
+// Whatever face prints them, lines, headings, label and value pairs and
+// table rows keep their text apart and inside the page's margins: no line
+// runs into the next.
+TEST(ReportPrinterText, LinesHeadingsAndRowsKeepTheirTextApartWithAnyFace)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    constexpr int kDpi = 1200;
+    pdfcheck::PdfJobs jobs(true, kDpi);
+    QRect margin;
+    {
+        CReportPrinter printer(nullptr, 2, 3, false);
+        ASSERT_TRUE(printer.BeginPrint(QStringLiteral("job"), QStringLiteral("Nastavení přístroje"), QString()));
+        margin = printer.MarginRect();
+        printer.PrintBox(QStringLiteral("Obecné nastavení Ýgj"));
+        printer.PrintText(QStringLiteral("Čas přístroje: 10.03.26 12:00:00 (UTC)"));
+        for (int kind : {1, 2, 3}) {
+            printer.PrintTextFitted(QStringLiteral("Doba blokování znovuzapnutí"), 0, kind);
+            printer.PrintText(QStringLiteral("60 s"), 16, kind);
+        }
+        printer.PrintTextPair(QStringLiteral("   U1"));
+        printer.PrintTextPair(QStringLiteral("   I1"), 1);
+        printer.PrintText(QString());
+        printer.BeginTable(1, {QStringLiteral("Čas"), QStringLiteral("U1 [V]"), QStringLiteral("THDU1,2 [%]")},
+                           {2, 1, 1}, 100);
+        for (int i = 0; i < 4; ++i)
+            printer.PrintTableRow({QStringLiteral("10.03 10:0%1:00").arg(i), QStringLiteral("23%1.5").arg(i),
+                                   QStringLiteral("1.%1").arg(i)});
+        printer.EndTable();
+        QStringList texts{QStringLiteral("Stupeň")};
+        for (int i = 1; i <= 12; ++i)
+            texts << QStringLiteral("C%1").arg(i);
+        printer.BeginTable(2, texts, 7, 3, 100);
+        printer.PrintTableRow(texts);
+        printer.EndTable();
+        printer.EndPrint();
+    }
+    const std::vector<pdfcheck::Word> words = pdfcheck::Words(jobs.Path());
+    ASSERT_GT(words.size(), 40u);
+    pdfcheck::ExpectNoOverlappingWords(words);
+    const double points = 72.0 / kDpi;
+    const QRectF inside(jobs.paintOrigin + QPointF(margin.left(), margin.top()) * points,
+                        QSizeF(margin.width(), margin.height()) * points);
+    for (const pdfcheck::Word& w : words)
+        EXPECT_TRUE(inside.contains(QRectF(QPointF(w.xMin, w.yMin), QPointF(w.xMax, w.yMax))))
+            << w.text.toStdString() << " at " << w.xMin << ", " << w.yMin << " - " << w.xMax << ", " << w.yMax;
+}
+
 TEST(ReportPrinterText, ATextPairWrappedBelowTheBodyGoesOnTheNextPage)
 {
     PDFCHECK_REQUIRE_TOOLS();
