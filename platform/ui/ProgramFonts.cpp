@@ -51,9 +51,10 @@ void UseProgramFonts()
         QFont::insertSubstitutions(QString::fromLatin1(map.name), ProgramFaces(QString::fromLatin1(map.name)));
     if (!QGuiApplication::instance())
         return;
+    // The face only: every other font is resolved against this one, and a
+    // style hint here would make a missing serif face fall back to a sans.
     QFont dialog = QGuiApplication::font();
     dialog.setFamilies({QString::fromLatin1(kDialogFace)});
-    dialog.setStyleHint(QFont::SansSerif);
     QGuiApplication::setFont(dialog);
 }
 

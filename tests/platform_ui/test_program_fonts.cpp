@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -33,8 +34,14 @@ TEST(ProgramFonts, EachNameGetsTheFaceInstalledForItOrAStandIn)
         if (installed != faces.end()) {
             EXPECT_EQ(used.toStdString(), installed->toStdString());
         }
-        // Missing or not, the text has a face that draws it.
+        // Missing or not, the text has a face that draws it, and drawn on a
+        // page or a picture it is the same face: the dialog font the other
+        // fonts are resolved against does not bend it.
         EXPECT_FALSE(used.isEmpty());
+        QImage page(10, 10, QImage::Format_RGB32);
+        QPainter painter(&page);
+        painter.setFont(font);
+        EXPECT_EQ(painter.fontInfo().family().toStdString(), used.toStdString());
         EXPECT_GT(QFontMetrics(font).horizontalAdvance(QStringLiteral("Přístroj")), 0);
         EXPECT_GT(QFontMetrics(font).height(), 0);
     }
