@@ -740,11 +740,18 @@ QImage ReportLogo()
         p.setPen(QPen(Qt::black, 3));
         const QPoint wave[] = {{80, 50}, {95, 30}, {110, 55}, {125, 25}, {140, 45}};
         p.drawPolyline(wave, 5);
+        // The name right of the curve, smaller where the face is too wide
+        // for the room left.
+        const QString name = QStringLiteral("qorin");
+        const QRect room(146, 8, 79, 64);
         QFont font;
         font.setPixelSize(34);
         font.setBold(true);
+        const int width = QFontMetrics(font, &art).horizontalAdvance(name);
+        if (width > room.width())
+            font.setPixelSize(std::max(1, 34 * room.width() / width));
         p.setFont(font);
-        p.drawText(QRect(100, 8, 125, 64), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("qorin"));
+        p.drawText(room, Qt::AlignRight | Qt::AlignVCenter, name);
     }
     return art.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
 }

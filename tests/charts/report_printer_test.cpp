@@ -294,6 +294,28 @@ TEST(ReportPrinterText, LinesHeadingsAndRowsKeepTheirTextApartWithAnyFace)
             << w.text.toStdString() << " at " << w.xMin << ", " << w.yMin << " - " << w.xMax << ", " << w.yMax;
 }
 
+// The footer's logo: the program's name stands clear of the curve that runs
+// out of the ring (it ends at x 140, drawn 3 pixels wide), whatever the face.
+TEST(ReportPrinterText, TheLogosNameStandsClearOfItsCurve)
+{
+    const QImage logo = charts::ReportLogo().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(logo.size(), QSize(227, 77));
+    const auto inked = [&logo](int x) {
+        for (int y = 0; y < logo.height(); ++y)
+            if (qGray(logo.pixel(x, y)) < 128)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(140));
+    for (int x = 143; x <= 145; ++x)
+        EXPECT_FALSE(inked(x)) << x;
+    int inkedRight = 0;
+    for (int x = 146; x < logo.width(); ++x)
+        inkedRight += inked(x) ? 1 : 0;
+    EXPECT_GT(inkedRight, 30); // the name is there
+    EXPECT_FALSE(inked(logo.width() - 1));
+}
+
 TEST(ReportPrinterText, ATextPairWrappedBelowTheBodyGoesOnTheNextPage)
 {
     PDFCHECK_REQUIRE_TOOLS();
