@@ -353,6 +353,8 @@ void CVKFamilyGrafAktual::CreateFonts()
     QRect plot = m_layout.plot;
     const QRect title = m_layout.title;
     const int f = m_layout.f;
+    // The time axis's labels keep their lines under the plot.
+    plot.setBottom(std::min(plot.bottom(), title.bottom() - CGraphPainter::TimeAxisRoom(*LabelFont(), this) - 5));
     if (X1() - X0() != 1000) {
         plot.setBottom(plot.bottom() - 4 * f / 3);
         HorzBar()->setGeometry(title.left() + title.width() / 2, title.bottom() - 4 * f / 3, title.width() / 2 - 3 * f,
@@ -738,8 +740,9 @@ bool CVKFamilyGrafAktual::Print(QPrinter* printer)
             ReserveBand(layout, f, m_family.bandLines, m_family.bandHalfLines,
                         m_family.printBandToLine ? textLine : 2 * f / 3);
         const int line = int(1.5 * f);
+        const int below = std::max(line, CGraphPainter::TimeAxisRoom(normal, pp.device()));
         layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
-                            QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));
+                            QPoint(layout.title.right() - 3 * f, layout.title.bottom() - below - 5));
         if (m_data) {
             CGraphPainter painter(&pp, &normal, &bold);
             DrawGraph(painter, layout, true);

@@ -808,6 +808,12 @@ std::vector<CTimeTick> CGraphPainter::BuildTimeTicks(CTime start, int span, int 
     return ticks;
 }
 
+int CGraphPainter::TimeAxisRoom(const QFont& labelFont, const QPaintDevice* device)
+{
+    const int h = device ? QFontMetrics(labelFont, device).height() : QFontMetrics(labelFont).height();
+    return std::max(1, h) * 3 / 2;
+}
+
 void CGraphPainter::DrawTimeAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int x0, int x1)
 {
     const int w = m_charWidth;

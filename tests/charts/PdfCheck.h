@@ -129,6 +129,47 @@ inline QImage PageImage(const QString& pdf, int page = 1, int dpi = 60)
     return QImage(base + QStringLiteral(".png"));
 }
 
+// The bottom end, in the image's pixels, of the longest upright dark line
+// in the left half of a printed page: the frame around a printed graph.
+// -1 when no line is a third of the page high.
+inline int GraphFrameBottom(const QImage& page)
+{
+    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
+    int bottom = -1;
+    int longest = 0;
+    for (int x = 0; x < rgb.width() / 2; ++x)
+        for (int y = 0, run = 0; y < rgb.height(); ++y) {
+            run = qGray(rgb.pixel(x, y)) < 96 ? run + 1 : 0;
+            if (run > longest) {
+                longest = run;
+                bottom = y;
+            }
+        }
+    return longest > rgb.height() / 3 ? bottom : -1;
+}
+
+// A graph printed on the first page of `pdf`: the time axis's labels (the
+// words that read as times of day) end inside the graph's frame, in the
+// lines the face printing them takes.
+inline void ExpectTimeLabelsInsideTheFrame(const QString& pdf)
+{
+    constexpr int kDpi = 150;
+    const QImage page = PageImage(pdf, 1, kDpi);
+    if (page.isNull())
+        return; // no pdftoppm
+    const int frameBottom = GraphFrameBottom(page);
+    ASSERT_GT(frameBottom, 0);
+    static const QRegularExpression time(QStringLiteral("^\\d{1,2}:\\d\\d"));
+    int labels = 0;
+    for (const Word& w : Words(pdf)) {
+        if (w.page != 0 || !time.match(w.text).hasMatch())
+            continue;
+        ++labels;
+        EXPECT_LT(w.yMax * kDpi / 72.0, frameBottom) << w.text.toStdString();
+    }
+    EXPECT_GT(labels, 0);
+}
+
 // Jobs whose printer is chosen while this lives go into `Path()`; with
 // `accept` false the user "cancels".
 class PdfJobs {
