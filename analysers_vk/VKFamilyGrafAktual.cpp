@@ -19,6 +19,7 @@
 #include "platform/ui/FrameTitle.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
@@ -352,6 +353,8 @@ void CVKFamilyGrafAktual::CreateFonts()
     QRect plot = m_layout.plot;
     const QRect title = m_layout.title;
     const int f = m_layout.f;
+    // The time axis's labels keep their lines under the plot.
+    plot.setBottom(std::min(plot.bottom(), title.bottom() - CGraphPainter::TimeAxisRoom(*LabelFont(), this) - 5));
     if (X1() - X0() != 1000) {
         plot.setBottom(plot.bottom() - 4 * f / 3);
         HorzBar()->setGeometry(title.left() + title.width() / 2, title.bottom() - 4 * f / 3, title.width() / 2 - 3 * f,
@@ -723,19 +726,23 @@ bool CVKFamilyGrafAktual::Print(QPrinter* printer)
         pp.setBrush(Qt::NoBrush);
         pp.drawRect(area);
         const int f = pp.device()->logicalDpiY() * 9 / 72;
-        Layout layout;
-        layout.f = f;
-        layout.title = area.adjusted(1, 1, -1, -1);
-        if (m_isSpinac)
-            ReserveBand(layout, f, m_family.bandLines, m_family.bandHalfLines,
-                        m_family.printBandToLine ? f : 2 * f / 3);
-        const int line = int(1.5 * f);
-        layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
-                            QPoint(layout.title.right() - 3 * f, layout.title.bottom() - line - 5));
         QFont normal(QStringLiteral("Times New Roman"));
         normal.setPixelSize(std::max(6, f));
         QFont bold(normal);
         bold.setWeight(QFont::Bold);
+        Layout layout;
+        layout.f = f;
+        layout.title = area.adjusted(1, 1, -1, -1);
+        // A whole line of the printed text: the face's own line height,
+        // which may well be more than its size.
+        const int textLine = std::max(f, QFontMetrics(normal, pp.device()).height());
+        if (m_isSpinac)
+            ReserveBand(layout, f, m_family.bandLines, m_family.bandHalfLines,
+                        m_family.printBandToLine ? textLine : 2 * f / 3);
+        const int line = int(1.5 * f);
+        const int below = std::max(line, CGraphPainter::TimeAxisRoom(normal, pp.device()));
+        layout.plot = QRect(QPoint(layout.title.left() + 5, layout.title.top() + line + 5),
+                            QPoint(layout.title.right() - 3 * f, layout.title.bottom() - below - 5));
         if (m_data) {
             CGraphPainter painter(&pp, &normal, &bold);
             DrawGraph(painter, layout, true);

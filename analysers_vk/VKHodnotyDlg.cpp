@@ -2,6 +2,7 @@
 
 #include "link/Pristroj.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/ProgramFonts.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -70,12 +71,14 @@ CVKHarmonicChart::Picture CVKHarmonicChart::Draw() const
     Picture pic;
     const QRect r = rect();
     const bool small = r.width() < 240 || r.height() < 120;
+    // Heights in lines of the panel's text: the chart's lines keep that
+    // proportion whatever the faces' spacing.
     const int fontHeight = QFontMetrics(font()).height();
-    pic.font = QFont(QStringLiteral("Times New Roman"));
-    pic.font.setPixelSize(std::max(6, static_cast<int>(fontHeight * (small ? 1.0 : 1.3))));
-    pic.titleFont = pic.font;
-    pic.titleFont.setBold(true);
-    pic.titleFont.setPixelSize(std::max(7, static_cast<int>(fontHeight * (small ? 1.2 : 1.6))));
+    pic.font = ui::FontOfLineHeight(QFont(QStringLiteral("Times New Roman")),
+                                    std::max(6, static_cast<int>(fontHeight * (small ? 1.0 : 1.3))));
+    QFont bold(QStringLiteral("Times New Roman"));
+    bold.setBold(true);
+    pic.titleFont = ui::FontOfLineHeight(bold, std::max(7, static_cast<int>(fontHeight * (small ? 1.2 : 1.6))));
     const int titleH = QFontMetrics(pic.titleFont).height();
     pic.titles.push_back({QRect(0, 2, r.width(), titleH), m_title, Qt::black, Qt::AlignHCenter, pic.titleFont});
 

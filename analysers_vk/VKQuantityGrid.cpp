@@ -65,7 +65,10 @@ QCheckBox* CVKQuantityGrid::NewHeader(const QString& text, QWidget* parent)
 {
     auto* box = new QCheckBox(text, parent);
     box->setTristate(true);
-    // The header's text stands left of its box.
+    // The header's text stands left of its box. That direction would mirror
+    // its alignment in the grid too: the grids align headers absolutely, so
+    // that the row headers' boxes stand in one column and each column's
+    // header over its cells, however wide the face draws the text.
     box->setLayoutDirection(Qt::RightToLeft);
     return box;
 }
@@ -104,12 +107,12 @@ CVKQuantityGrid::CVKQuantityGrid(QWidget* parent) : QWidget(parent)
     };
     for (int c = 0; c < kColumns; ++c) {
         m_columnHeaders[std::size_t(c)] = NewHeader(QString::fromLatin1(kColumnTitles[c]), this);
-        m_layout->addWidget(m_columnHeaders[std::size_t(c)], 0, c + 1, Qt::AlignLeft);
+        m_layout->addWidget(m_columnHeaders[std::size_t(c)], 0, c + 1, Qt::AlignLeft | Qt::AlignAbsolute);
         connect(m_columnHeaders[std::size_t(c)], &QCheckBox::clicked, this, [this, c] { ColumnClicked(c); });
     }
     for (int r = 0; r < kRows; ++r) {
         m_rowHeaders[std::size_t(r)] = NewHeader(QString::fromLatin1(kRowDefs[r].title), this);
-        m_layout->addWidget(m_rowHeaders[std::size_t(r)], r + 1, 0, Qt::AlignRight);
+        m_layout->addWidget(m_rowHeaders[std::size_t(r)], r + 1, 0, Qt::AlignRight | Qt::AlignAbsolute);
         connect(m_rowHeaders[std::size_t(r)], &QCheckBox::clicked, this, [this, r] { RowClicked(r); });
         for (int c = 0; c < kColumns; ++c)
             if (const int q = kRowDefs[r].cells[std::size_t(c)]; q >= 0)

@@ -2,6 +2,7 @@
 
 #include "link/Pristroj.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/ProgramFonts.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -145,14 +146,14 @@ void CVKTHarmonicChart::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const QRect r = rect();
     painter.fillRect(r, FromColorRef(kChartBackground));
+    // Heights in lines of the dialog's text: the chart's lines keep that
+    // proportion whatever the faces' spacing.
     const int base = QFontMetrics(font()).height();
-    QFont large(QStringLiteral("Times New Roman"));
-    large.setPixelSize(std::max(6, int(base * 1.3)));
-    QFont normal(QStringLiteral("Times New Roman"));
-    normal.setPixelSize(std::max(6, base));
-    QFont bold(QStringLiteral("Times New Roman"));
-    bold.setPixelSize(std::max(6, int(base * 1.2)));
-    bold.setWeight(QFont::Bold);
+    const QFont face(QStringLiteral("Times New Roman"));
+    const QFont normal = ui::FontOfLineHeight(face, std::max(6, base));
+    QFont boldFace(face);
+    boldFace.setWeight(QFont::Bold);
+    const QFont bold = ui::FontOfLineHeight(boldFace, std::max(6, int(base * 1.2)));
 
     painter.setFont(bold);
     painter.setPen(Qt::black);

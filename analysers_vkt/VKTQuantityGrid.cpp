@@ -101,12 +101,12 @@ CVKTQuantityGrid::CVKTQuantityGrid(QWidget* parent) : QWidget(parent)
     };
     for (int c = 0; c < kHeaderColumns; ++c) {
         m_columnHeaders[std::size_t(c)] = analysers_vk::CVKQuantityGrid::NewHeader(QString::fromLatin1(kColumnTitles[c]), this);
-        grid->addWidget(m_columnHeaders[std::size_t(c)], 0, kLayoutColumn[c], Qt::AlignLeft);
+        grid->addWidget(m_columnHeaders[std::size_t(c)], 0, kLayoutColumn[c], Qt::AlignLeft | Qt::AlignAbsolute);
         connect(m_columnHeaders[std::size_t(c)], &QCheckBox::clicked, this, [this, c] { ClickColumn(c); });
     }
     for (int r = 0; r < kRows; ++r) {
         m_rowHeaders[std::size_t(r)] = analysers_vk::CVKQuantityGrid::NewHeader(QString::fromLatin1(kGridRows[r].title), this);
-        grid->addWidget(m_rowHeaders[std::size_t(r)], r + 1, 0, Qt::AlignRight);
+        grid->addWidget(m_rowHeaders[std::size_t(r)], r + 1, 0, Qt::AlignRight | Qt::AlignAbsolute);
         connect(m_rowHeaders[std::size_t(r)], &QCheckBox::clicked, this, [this, r] { ClickRow(r); });
         for (int p = 0; p < 4; ++p)
             grid->addWidget(box(kGridRows[r].phases[std::size_t(p)]), r + 1, kLayoutColumn[p]);

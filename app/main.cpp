@@ -1,6 +1,7 @@
 #include "app/Families.h"
 #include "app/SignalExit.h"
 #include "app/StartupProbe.h"
+#include "platform/ui/ProgramFonts.h"
 #include "shell/MavexApp.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("ZRT Systems"));
     QApplication::setApplicationName(QStringLiteral("qorin01"));
+    ui::UseProgramFonts();
 
     CMavexApp app;
     CSignalExit signalExit(ExitOnSignal(app));

@@ -2,6 +2,7 @@
 #include "charts/SunkEdge.h"
 
 #include "platform/StringTable.h"
+#include "platform/ui/ProgramFonts.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -808,6 +809,12 @@ std::vector<CTimeTick> CGraphPainter::BuildTimeTicks(CTime start, int span, int 
     return ticks;
 }
 
+int CGraphPainter::TimeAxisRoom(const QFont& labelFont, const QPaintDevice* device)
+{
+    const int h = device ? QFontMetrics(labelFont, device).height() : QFontMetrics(labelFont).height();
+    return std::max(1, h) * 3 / 2;
+}
+
 void CGraphPainter::DrawTimeAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int x0, int x1)
 {
     const int w = m_charWidth;
@@ -997,13 +1004,23 @@ void CGraphPainter::DrawChannelBars(const std::array<CSwitchRows, 3>& channels, 
                                                    {4, platform::IDS_CHANNEL_I1, true},
                                                    {7, platform::IDS_CHANNEL_I4, false},
                                                    {8, platform::IDS_CHANNEL_INPUT, true}}};
+    // A group's captions stand at its first and last row. A band laid out
+    // for a smaller text than the labels' (a large window enlarges the
+    // fonts, not the band), or a face with a taller line, leaves less than
+    // two lines between them: they are written in a font whose line fits.
+    const int room = 4 * step + 2 * (m / 3) + (p - 2) / 2;
+    const int line = std::clamp(room / 2, 1, h);
+    m_painter->save();
+    if (line < h)
+        m_painter->setFont(ui::FontOfLineHeight(m_painter->font(), line, m_painter->device()));
     for (const Label& l : kLabels) {
         const int y = tops[std::size_t(l.row)];
         if (l.top)
-            DrawTextIn({panel.left - 9 * w, y - (p - 2) / 2 - m / 3, panel.left - w, y - (p - 2) / 2 - m / 3 + h},
+            DrawTextIn({panel.left - 9 * w, y - (p - 2) / 2 - m / 3, panel.left - w, y - (p - 2) / 2 - m / 3 + line},
                        Qt::AlignRight | Qt::AlignTop, platform::LoadString(l.id));
         else
-            DrawTextIn({panel.left - 9 * w, y + m / 3 + step - h, panel.left - w, y + m / 3 + step},
+            DrawTextIn({panel.left - 9 * w, y + m / 3 + step - line, panel.left - w, y + m / 3 + step},
                        Qt::AlignRight | Qt::AlignBottom, platform::LoadString(l.id));
     }
+    m_painter->restore();
 }

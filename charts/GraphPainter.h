@@ -17,6 +17,7 @@
 
 class QFont;
 class QLine;
+class QPaintDevice;
 class QPainter;
 
 // A rectangle as the graphs compute it: right and bottom are the first pixel
@@ -89,6 +90,11 @@ public:
     void DrawMarkerLine(int x, int windowWidth);
 
     void DrawTimeAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int x0, int x1);
+    // How far under the plot the time axis's labels reach: a line and a half
+    // of `labelFont` on `device` (the screen without one). A layout keeps
+    // that much room below the plot, more than its text size where the face
+    // has a tall line.
+    static int TimeAxisRoom(const QFont& labelFont, const QPaintDevice* device);
     // The numbers are the trace's range divided by its divisor (the prefix
     // of its unit), times `factor`.
     void DrawValueAxis(const CGraphTrace& trace, CGraphRect& axis, bool grid, int gridRight, int y0, int y1,

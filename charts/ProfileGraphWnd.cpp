@@ -240,8 +240,9 @@ void CProfileGraphWnd::CreateFonts()
     title->setWeight(QFont::Bold);
     SetFonts(std::move(label), std::move(title));
 
-    CGraphRect plot{inner.left() + 5, inner.top() + h * 3 / 2 + 5, inner.right() - 3 * h,
-                    inner.bottom() - h * 3 / 2 - 5};
+    // The time axis's labels keep their lines under the plot.
+    const int below = std::max(h * 3 / 2, CGraphPainter::TimeAxisRoom(*LabelFont(), this));
+    CGraphRect plot{inner.left() + 5, inner.top() + h * 3 / 2 + 5, inner.right() - 3 * h, inner.bottom() - below - 5};
     if (X1() - X0() != 1000) {
         plot.bottom -= 4 * h / 3;
         HorzBar()->setGeometry(inner.left() + inner.width() / 2, inner.bottom() - 4 * h / 3,
@@ -431,7 +432,8 @@ bool CProfileGraphWnd::Print(QPrinter* printer, const QString& frameTitle)
     QFont title(label);
     title.setWeight(QFont::Bold);
     const int h = report.TextHeight();
-    const CGraphRect plot{body.left() + 5, report.CurrentY() + h * 3 / 2, body.right() - 3 * h, body.bottom() - 2 * h};
+    const int below = std::max(2 * h, CGraphPainter::TimeAxisRoom(label, report.Painter().device()) + h / 2);
+    const CGraphRect plot{body.left() + 5, report.CurrentY() + h * 3 / 2, body.right() - 3 * h, body.bottom() - below};
     if (plot.Height() > 4 * h && plot.Width() > 10 * h) {
         QPainter& p = report.Painter();
         p.save();

@@ -332,12 +332,8 @@ bool CReportPrinter::BeginPrint(const QString& jobName, const QString& title, co
 
 void CReportPrinter::SetUp()
 {
-    const QFontMetrics deviceFont(QFont(), m_printer);
     const int dpiY = m_printer->logicalDpiY();
     m_h = dpiY * 9 / 72;
-    m_charWidth = deviceFont.height() > 0
-                      ? Trunc(double(m_h) / deviceFont.height() * deviceFont.averageCharWidth())
-                      : std::max(m_h / 2, 1);
     m_normal = QFont();
     m_normal.setPixelSize(std::max(m_h, 1));
     m_normal.setWeight(QFont::Normal);
@@ -346,6 +342,13 @@ void CReportPrinter::SetUp()
     m_small = m_normal;
     m_small.setPixelSize(std::max(Trunc(0.7 * m_h), 1));
     m_painter.setFont(m_normal);
+    // Widths and lines come from the faces printed: a face with wider
+    // letters or more room above and below them than the layout's text
+    // height gets fields and lines of its own size, so that nothing printed
+    // runs into its neighbour.
+    const QFontMetrics normal(m_normal, m_printer);
+    m_charWidth = std::max(normal.averageCharWidth(), 1);
+    const int textLine = std::max(normal.height(), QFontMetrics(m_bold, m_printer).height());
 
     const int h = m_h;
     m_page = QRect(0, 0, m_printer->width(), m_printer->height());
@@ -355,9 +358,11 @@ void CReportPrinter::SetUp()
     const int right = RightOf(m_margin) - inner;
     const int footerBottom = BottomOf(m_margin) - Trunc(0.5 * h);
     m_footer = Box(left, footerBottom - Trunc(2.6 * h), right, footerBottom);
-    m_header = Box(left, m_margin.y() + h, right, m_margin.y() + 2 * h);
+    // The header's small text stands on the body's top edge.
+    const int headerLine = std::max(h, QFontMetrics(m_small, m_printer).height());
+    m_header = Box(left, m_margin.y() + 2 * h - headerLine, right, m_margin.y() + 2 * h);
     m_body = Box(left, m_margin.y() + 2 * h, right, m_footer.y());
-    m_lineHeight = Trunc(1.1 * h);
+    m_lineHeight = std::max(Trunc(1.1 * h), textLine);
     m_lineGap = Trunc(0.2 * h);
     m_indentUnit = Trunc(1.3 * h);
     m_y = m_body.y() + m_lineHeight + m_lineGap;
@@ -735,11 +740,18 @@ QImage ReportLogo()
         p.setPen(QPen(Qt::black, 3));
         const QPoint wave[] = {{80, 50}, {95, 30}, {110, 55}, {125, 25}, {140, 45}};
         p.drawPolyline(wave, 5);
+        // The name right of the curve, smaller where the face is too wide
+        // for the room left.
+        const QString name = QStringLiteral("qorin");
+        const QRect room(146, 8, 79, 64);
         QFont font;
         font.setPixelSize(34);
         font.setBold(true);
+        const int width = QFontMetrics(font, &art).horizontalAdvance(name);
+        if (width > room.width())
+            font.setPixelSize(std::max(1, 34 * room.width() / width));
         p.setFont(font);
-        p.drawText(QRect(100, 8, 125, 64), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("qorin"));
+        p.drawText(room, Qt::AlignRight | Qt::AlignVCenter, name);
     }
     return art.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
 }

@@ -247,7 +247,8 @@ macro(_qorin_test_program program program_sources program_labels program_timeout
   endif()
   target_link_libraries(${program} PRIVATE ${ARG_LIBS} test_support Qt6::Core GTest::gtest ${_main_libs} GTest::gmock)
   if(ARG_GUI)
-    target_link_libraries(${program} PRIVATE Qt6::Widgets)
+    # The shared main gives widget tests the program's fonts.
+    target_link_libraries(${program} PRIVATE platform_ui Qt6::Widgets)
     target_compile_definitions(${program} PRIVATE QORIN_TEST_WIDGETS)
   endif()
   target_include_directories(${program} PRIVATE "${PROJECT_SOURCE_DIR}" "${PROJECT_SOURCE_DIR}/tests")

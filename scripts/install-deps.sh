@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and CI need.
+# Installs the Debian packages the build, the tests and CI need, and any
+# further packages named as arguments (CI's second font set).
 # Idempotent: packages already present are skipped, so a warm machine
 # does not touch the network at all.
 set -euo pipefail
@@ -11,6 +12,11 @@ packages=(
   clang libclang-rt-dev
   python3 python3-olefile libgsf-bin poppler-utils
   qt6-translations-l10n
+  # The faces the program's layouts are drawn for: the dialog font's and
+  # faces of the same metrics as "Arial" and "Times New Roman"
+  # (platform/ui/ProgramFonts.cpp maps the names to them).
+  fonts-dejavu-core fonts-liberation2
+  "$@"
 )
 
 missing=()

@@ -418,6 +418,8 @@ void CControllerGraphWnd::CreateFonts()
     QRect plot = m_layout.plot;
     const QRect title = m_layout.title;
     const int fh = m_layout.fontHeight;
+    // The time axis's labels keep their lines under the plot.
+    plot.setBottom(std::min(plot.bottom(), title.bottom() - CGraphPainter::TimeAxisRoom(*LabelFont(), this) - 5));
     if (X1() - X0() != 1000) {
         plot.setBottom(plot.bottom() - 4 * fh / 3);
         HorzBar()->setGeometry(title.left() + title.width() / 2, title.bottom() - 4 * fh / 3,
@@ -605,14 +607,15 @@ bool CControllerGraphWnd::PrintGraph(QPrinter* printer)
         m_layout = ComputeLayout(inner, h, m_showStages != 0, CompactStages());
         // The printed graph keeps the one text size of the page.
         m_layout.fontHeight = m_layout.boldHeight = h;
-        const int line = int(1.5 * h);
-        const int bottom = m_layout.stages ? m_layout.stagePanel.top() : inner.bottom();
-        m_layout.plot = QRect(QPoint(inner.left() + 5, inner.top() + line + 5),
-                              QPoint(m_layout.title.right() - 3 * h, bottom - line - 5));
-        if (m_layout.stages)
-            m_layout.stagePanel.setBottom(area.bottom() - 2 * h / 3);
         const auto normal = GraphFont(h, false);
         const auto bold = GraphFont(h, true);
+        const int line = int(1.5 * h);
+        const int below = std::max(line, CGraphPainter::TimeAxisRoom(*normal, pp.device()));
+        const int bottom = m_layout.stages ? m_layout.stagePanel.top() : inner.bottom();
+        m_layout.plot = QRect(QPoint(inner.left() + 5, inner.top() + line + 5),
+                              QPoint(m_layout.title.right() - 3 * h, bottom - below - 5));
+        if (m_layout.stages)
+            m_layout.stagePanel.setBottom(area.bottom() - 2 * h / 3);
         {
             CGraphPainter painter(&pp, normal.get(), bold.get());
             DrawGraph(painter, area, true);

@@ -4,6 +4,7 @@
 #include "link/Pristroj.h"
 #include "model/Iden.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/ProgramFonts.h"
 
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -20,7 +21,7 @@ CValuesDlgBase::CValuesDlgBase(QWidget* parent) : QFrame(parent)
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
-    QFont dialogFont(QStringLiteral("MS Sans Serif"));
+    QFont dialogFont(QString::fromLatin1(ui::kDialogFace));
     dialogFont.setPointSize(8);
     setFont(dialogFont);
 }

@@ -9,6 +9,7 @@
 #include "analysers_vk/VKDetailVystupy.h"
 #include "analysers_vk/VKDetailZaznam.h"
 #include "analysers_vk/VKSettingsFile.h"
+#include "charts/PdfCheck.h"
 #include "platform/ui/MessageBox.h"
 #include "support/ScriptedMessageBoxes.h"
 
@@ -298,6 +299,8 @@ TEST(VKDetailTest, PrintsAllThreeSections)
     EXPECT_FALSE(text.contains(QStringLiteral("Relé 2")));
     // The start is immediate: no time, only "--".
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Start\\. čas +--"))));
+    // Whatever the face, no text is printed over another.
+    pdfcheck::ExpectNoOverlappingWords(pdfcheck::Words(pdf));
 }
 
 TEST(VKDetailTest, PageButtonsAskThenSendOrReceive)

@@ -56,6 +56,29 @@ std::vector<int> ChosenOf(const CVKQuantityGrid& grid)
 constexpr int kPF = 2, kP = 6, kU = 0;
 constexpr int kPhase2 = 1, kTotal = 3;
 
+// Each header's text stands left of its box; the row headers' boxes stand in
+// one column beside the cells and each column's header over its cells, with
+// texts of any width.
+TEST(VKQuantityGridLayout, HeadersStandBesideAndOverTheirCells)
+{
+    CVKQuantityGrid grid;
+    grid.resize(500, 400);
+    grid.show();
+    for (int r = 0; r < CVKQuantityGrid::kRows; ++r) {
+        QCheckBox* header = grid.RowHeader(r);
+        EXPECT_EQ(header->layoutDirection(), Qt::RightToLeft);
+        EXPECT_EQ(header->geometry().right(), grid.RowHeader(0)->geometry().right()) << r;
+        for (int c = 0; c < CVKQuantityGrid::kColumns; ++c) {
+            const int index = CVKQuantityGrid::CellQuantity(r, c);
+            if (index < 0)
+                continue;
+            QCheckBox* box = grid.Box(index);
+            EXPECT_GT(box->mapTo(&grid, QPoint(0, 0)).x(), header->geometry().right()) << index;
+            EXPECT_EQ(box->mapTo(&grid, QPoint(0, 0)).x(), grid.ColumnHeader(c)->x()) << index;
+        }
+    }
+}
+
 TEST_F(VKDisplaySettings, HeadersFollowTheBoxesAndChooseOrClearTheirRowOrColumn)
 {
     CONVK page;

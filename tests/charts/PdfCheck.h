@@ -17,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace pdfcheck {
@@ -85,6 +87,36 @@ inline std::vector<Word> Words(const QString& pdf)
     return words;
 }
 
+// The pairs of words of one page whose boxes (the face's full height, as
+// poppler takes it from the printed font) overlap by more than `slack`
+// points both ways: text printed over other text. Words of a line meet at
+// their spaces, lines at their edges; neither overlaps.
+inline std::vector<std::pair<Word, Word>> OverlappingWords(const std::vector<Word>& words, double slack = 0.3)
+{
+    std::vector<std::pair<Word, Word>> overlaps;
+    for (std::size_t i = 0; i < words.size(); ++i)
+        for (std::size_t j = i + 1; j < words.size(); ++j) {
+            const Word& a = words[i];
+            const Word& b = words[j];
+            if (a.page != b.page)
+                continue;
+            const double across = std::min(a.xMax, b.xMax) - std::max(a.xMin, b.xMin);
+            const double down = std::min(a.yMax, b.yMax) - std::max(a.yMin, b.yMin);
+            if (across > slack && down > slack)
+                overlaps.emplace_back(a, b);
+        }
+    return overlaps;
+}
+
+// Fails the test for each pair of overlapping words, naming both.
+inline void ExpectNoOverlappingWords(const std::vector<Word>& words, double slack = 0.3)
+{
+    for (const auto& [a, b] : OverlappingWords(words, slack))
+        ADD_FAILURE() << "\"" << a.text.toStdString() << "\" (" << a.xMin << ", " << a.yMin << ", " << a.xMax << ", "
+                      << a.yMax << ") overlaps \"" << b.text.toStdString() << "\" (" << b.xMin << ", " << b.yMin
+                      << ", " << b.xMax << ", " << b.yMax << ") on page " << a.page + 1;
+}
+
 // Page `page` (from 1) rendered at `dpi`; null without pdftoppm.
 inline QImage PageImage(const QString& pdf, int page = 1, int dpi = 60)
 {
@@ -95,6 +127,47 @@ inline QImage PageImage(const QString& pdf, int page = 1, int dpi = 60)
                                      QString::number(page), QStringLiteral("-l"), QString::number(page),
                                      QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, base});
     return QImage(base + QStringLiteral(".png"));
+}
+
+// The bottom end, in the image's pixels, of the longest upright dark line
+// in the left half of a printed page: the frame around a printed graph.
+// -1 when no line is a third of the page high.
+inline int GraphFrameBottom(const QImage& page)
+{
+    const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
+    int bottom = -1;
+    int longest = 0;
+    for (int x = 0; x < rgb.width() / 2; ++x)
+        for (int y = 0, run = 0; y < rgb.height(); ++y) {
+            run = qGray(rgb.pixel(x, y)) < 96 ? run + 1 : 0;
+            if (run > longest) {
+                longest = run;
+                bottom = y;
+            }
+        }
+    return longest > rgb.height() / 3 ? bottom : -1;
+}
+
+// A graph printed on the first page of `pdf`: the time axis's labels (the
+// words that read as times of day) end inside the graph's frame, in the
+// lines the face printing them takes.
+inline void ExpectTimeLabelsInsideTheFrame(const QString& pdf)
+{
+    constexpr int kDpi = 150;
+    const QImage page = PageImage(pdf, 1, kDpi);
+    if (page.isNull())
+        return; // no pdftoppm
+    const int frameBottom = GraphFrameBottom(page);
+    ASSERT_GT(frameBottom, 0);
+    static const QRegularExpression time(QStringLiteral("^\\d{1,2}:\\d\\d"));
+    int labels = 0;
+    for (const Word& w : Words(pdf)) {
+        if (w.page != 0 || !time.match(w.text).hasMatch())
+            continue;
+        ++labels;
+        EXPECT_LT(w.yMax * kDpi / 72.0, frameBottom) << w.text.toStdString();
+    }
+    EXPECT_GT(labels, 0);
 }
 
 // Jobs whose printer is chosen while this lives go into `Path()`; with
@@ -111,6 +184,7 @@ public:
             printer.setResolution(resolution);
             printer.setPageSize(QPageSize(QPageSize::A4));
             printer.setOutputFileName(Path());
+            paintOrigin = printer.pageLayout().paintRect(QPageLayout::Point).topLeft();
             return true;
         });
     }
@@ -122,6 +196,9 @@ public:
 
     int chooserCalls = 0;
     QString outputPath; // another file, e.g. in a folder that does not exist
+    // Where the printer's pixel (0, 0) lies on the page, in points: the
+    // words' places are on the whole sheet.
+    QPointF paintOrigin;
 
 private:
     QTemporaryDir m_dir;

@@ -1,8 +1,14 @@
+#include "PdfCheck.h"
+
 #include "charts/GraphPainter.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -406,4 +412,53 @@ TEST(GraphPainter, ChannelBarsFollowTheSwitchEventsOfEveryChannel)
     EXPECT_EQ(c.At(380, 108), bar);
     EXPECT_NE(c.At(300, 108), bar);
     EXPECT_NE(c.At(250, 60), bar); // rows without events stay empty
+}
+
+// The outputs band's captions on a band laid out for a smaller text than
+// the labels' (a large window enlarges the fonts, not the band) and on a
+// roomy printed one, in whatever face: the captions are all there, those of
+// a group's first and last row keep apart, and where there is room they
+// keep the label font.
+TEST(GraphPainter, ChannelBarCaptionsKeepApartInTheirRows)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    struct Case {
+        int dpi;
+        int pixels;      // the label font's size
+        int bandHeight;  // the band as the layout gives it
+        bool roomy;
+    };
+    for (const Case& c : {Case{96, 12, 88, false}, Case{96, 18, 88, false}, Case{96, 24, 88, false},
+                          Case{1200, 150, 1026, true}}) {
+        SCOPED_TRACE(std::to_string(c.pixels) + " px in " + std::to_string(c.bandHeight));
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("band.pdf"));
+        QFont label(QStringLiteral("Times New Roman"));
+        label.setPixelSize(c.pixels);
+        int line = 0;
+        {
+            QPdfWriter writer(pdf);
+            writer.setResolution(c.dpi);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            QPainter p(&writer);
+            line = QFontMetrics(label, &writer).height();
+            CGraphPainter painter(&p, &label, &label);
+            const std::array<CSwitchRows, 3> channels{};
+            const int left = 12 * QFontMetrics(label, &writer).averageCharWidth();
+            painter.DrawChannelBars(channels, {left, 2 * line, left + 20 * line, 2 * line + c.bandHeight}, 1000, 0, 1000);
+        }
+        std::vector<pdfcheck::Word> captions;
+        for (const pdfcheck::Word& w : pdfcheck::Words(pdf))
+            if (w.text != QStringLiteral("&gt;&gt;"))
+                captions.push_back(w);
+        ASSERT_EQ(captions.size(), 5u); // U1, U4, I1, I4, Vstup from the top
+        // The captions of a group's first and last row keep apart.
+        pdfcheck::ExpectNoOverlappingWords({captions[0], captions[1]});
+        pdfcheck::ExpectNoOverlappingWords({captions[2], captions[3]});
+        for (const pdfcheck::Word& w : captions) {
+            if (c.roomy) {
+                EXPECT_NEAR(w.yMax - w.yMin, line * 72.0 / c.dpi, 1.0) << w.text.toStdString();
+            }
+        }
+    }
 }

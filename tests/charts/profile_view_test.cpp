@@ -18,6 +18,7 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyle>
@@ -316,13 +317,30 @@ TEST_F(ProfileViewTest, RepaintingDrawsTheSameGraph)
     const QImage second = graph->grab().toImage();
     EXPECT_EQ(graph->PlotRect().left, left);
     EXPECT_TRUE(first == second);
-    // The voltage axis starts at the graph's left edge: its labels lie in
-    // the first tenth of the width.
-    bool dark = false;
-    for (int x = 5; x < first.width() / 10 && !dark; ++x)
-        for (int y = first.height() / 4; y < first.height() * 3 / 4 && !dark; ++y)
-            dark = first.pixelColor(x, y).lightness() < 100;
-    EXPECT_TRUE(dark);
+    // The voltage axis starts at the graph's left edge: its line is the
+    // first upright line from the left, within the room of one axis (a few
+    // characters of the label font, whatever its face), and its labels
+    // stand left of it.
+    const CGraphRect& plot = graph->PlotRect();
+    const auto dark = [&first](int x, int y) { return first.pixelColor(x, y).lightness() < 100; };
+    int axisLine = -1;
+    for (int x = 5; x < first.width() && axisLine < 0; ++x)
+        for (int y = plot.top, run = 0; y <= plot.bottom; ++y) {
+            run = dark(x, y) ? run + 1 : 0;
+            if (run > (plot.bottom - plot.top) / 2) {
+                axisLine = x;
+                break;
+            }
+        }
+    ASSERT_NE(graph->LabelFont(), nullptr);
+    const int charWidth = QFontMetrics(*graph->LabelFont(), graph).averageCharWidth();
+    ASSERT_GT(axisLine, 5);
+    EXPECT_LT(axisLine, 5 + 12 * charWidth);
+    bool labels = false;
+    for (int x = 5; x < axisLine - charWidth / 3 - 1 && !labels; ++x)
+        for (int y = plot.top + (plot.bottom - plot.top) / 4; y < plot.bottom - (plot.bottom - plot.top) / 4 && !labels; ++y)
+            labels = dark(x, y);
+    EXPECT_TRUE(labels);
 }
 
 TEST_F(ProfileViewTest, AViewBelowTheMinimumScrollsToThePanel)

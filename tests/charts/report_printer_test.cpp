@@ -7,6 +7,7 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QFile>
+#include <QFontMetrics>
 
 #include <algorithm>
 
@@ -22,13 +23,19 @@ TEST(ReportPrinterGeometry, NinePointLinesFromTheVerticalResolution)
         ASSERT_TRUE(printer.BeginPrint(QStringLiteral("job"), QString(), QString()));
         const int h = dpi * 9 / 72;
         EXPECT_EQ(printer.TextHeight(), h) << dpi;
-        EXPECT_EQ(printer.LineHeight(), int(1.1 * h)) << dpi;
+        // A line holds the printed text whatever its face: 1.1 text heights,
+        // or the face's own line where that is more.
+        const QFontMetrics text(printer.Painter().font(), printer.Painter().device());
+        EXPECT_GE(printer.LineHeight(), int(1.1 * h)) << dpi;
+        EXPECT_GE(printer.LineHeight(), text.height()) << dpi;
+        EXPECT_LE(printer.LineHeight(), std::max(int(1.1 * h), text.height() + 1)) << dpi;
         EXPECT_EQ(printer.MarginRect().top(), 2 * h);
         EXPECT_EQ(printer.BodyRect().top(), 4 * h);
         EXPECT_EQ(printer.BodyRect().left(), 2 * h + int(1.3 * h));
         EXPECT_EQ(printer.BodyRect().bottom() + 1, printer.FooterRect().top());
         EXPECT_EQ(printer.CurrentY(), printer.BodyRect().top() + printer.LineHeight() + printer.LineGap());
         ASSERT_GT(printer.AverageCharWidth(), 0);
+        EXPECT_EQ(printer.AverageCharWidth(), text.averageCharWidth()) << dpi;
         EXPECT_EQ(printer.GetFieldsPerLine(12),
                   unsigned(printer.BodyRect().width()) / unsigned(printer.AverageCharWidth() * 12));
         printer.EndPrint();
@@ -238,6 +245,75 @@ TEST(ReportPrinterTables, GridTablesGuardTheirRowCountAndMarkARowCutAtThePageEnd
     ASSERT_GE(pages.size(), 6);
     EXPECT_TRUE(pages[pages.size() - 2].contains(QStringLiteral("(zkráceno)")));
     EXPECT_TRUE(pages.back().contains(QStringLiteral("pokračuje")));
+}
+
+// Whatever face prints them, lines, headings, label and value pairs and
+// table rows keep their text apart and inside the page's margins: no line
+// runs into the next.
+TEST(ReportPrinterText, LinesHeadingsAndRowsKeepTheirTextApartWithAnyFace)
+{
+    PDFCHECK_REQUIRE_TOOLS();
+    constexpr int kDpi = 1200;
+    pdfcheck::PdfJobs jobs(true, kDpi);
+    QRect margin;
+    {
+        CReportPrinter printer(nullptr, 2, 3, false);
+        ASSERT_TRUE(printer.BeginPrint(QStringLiteral("job"), QStringLiteral("Nastavení přístroje"), QString()));
+        margin = printer.MarginRect();
+        printer.PrintBox(QStringLiteral("Obecné nastavení Ýgj"));
+        printer.PrintText(QStringLiteral("Čas přístroje: 10.03.26 12:00:00 (UTC)"));
+        for (int kind : {1, 2, 3}) {
+            printer.PrintTextFitted(QStringLiteral("Doba blokování znovuzapnutí"), 0, kind);
+            printer.PrintText(QStringLiteral("60 s"), 16, kind);
+        }
+        printer.PrintTextPair(QStringLiteral("   U1"));
+        printer.PrintTextPair(QStringLiteral("   I1"), 1);
+        printer.PrintText(QString());
+        printer.BeginTable(1, {QStringLiteral("Čas"), QStringLiteral("U1 [V]"), QStringLiteral("THDU1,2 [%]")},
+                           {2, 1, 1}, 100);
+        for (int i = 0; i < 4; ++i)
+            printer.PrintTableRow({QStringLiteral("10.03 10:0%1:00").arg(i), QStringLiteral("23%1.5").arg(i),
+                                   QStringLiteral("1.%1").arg(i)});
+        printer.EndTable();
+        QStringList texts{QStringLiteral("Stupeň")};
+        for (int i = 1; i <= 12; ++i)
+            texts << QStringLiteral("C%1").arg(i);
+        printer.BeginTable(2, texts, 7, 3, 100);
+        printer.PrintTableRow(texts);
+        printer.EndTable();
+        printer.EndPrint();
+    }
+    const std::vector<pdfcheck::Word> words = pdfcheck::Words(jobs.Path());
+    ASSERT_GT(words.size(), 40u);
+    pdfcheck::ExpectNoOverlappingWords(words);
+    const double points = 72.0 / kDpi;
+    const QRectF inside(jobs.paintOrigin + QPointF(margin.left(), margin.top()) * points,
+                        QSizeF(margin.width(), margin.height()) * points);
+    for (const pdfcheck::Word& w : words)
+        EXPECT_TRUE(inside.contains(QRectF(QPointF(w.xMin, w.yMin), QPointF(w.xMax, w.yMax))))
+            << w.text.toStdString() << " at " << w.xMin << ", " << w.yMin << " - " << w.xMax << ", " << w.yMax;
+}
+
+// The footer's logo: the program's name stands clear of the curve that runs
+// out of the ring (it ends at x 140, drawn 3 pixels wide), whatever the face.
+TEST(ReportPrinterText, TheLogosNameStandsClearOfItsCurve)
+{
+    const QImage logo = charts::ReportLogo().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(logo.size(), QSize(227, 77));
+    const auto inked = [&logo](int x) {
+        for (int y = 0; y < logo.height(); ++y)
+            if (qGray(logo.pixel(x, y)) < 128)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(140));
+    for (int x = 143; x <= 145; ++x)
+        EXPECT_FALSE(inked(x)) << x;
+    int inkedRight = 0;
+    for (int x = 146; x < logo.width(); ++x)
+        inkedRight += inked(x) ? 1 : 0;
+    EXPECT_GT(inkedRight, 30); // the name is there
+    EXPECT_FALSE(inked(logo.width() - 1));
 }
 
 TEST(ReportPrinterText, ATextPairWrappedBelowTheBodyGoesOnTheNextPage)

@@ -90,6 +90,8 @@ TEST_F(ValuePrintTest, ThreeColumnGroupsPrintAsSectionsNumberedOneTwoAndThree)
         EXPECT_TRUE(pages[g].contains(m_times[0].Format(QStringLiteral("%d.%m %H:%M:%S")))) << g;
         EXPECT_TRUE(pages[g].contains(m_times[19].Format(QStringLiteral("%d.%m %H:%M:%S")))) << g;
     }
+    // Captions, times and values each in their cells, whatever the face.
+    pdfcheck::ExpectNoOverlappingWords(pdfcheck::Words(jobs.Path()));
     // The first row carries the values of the group's first quantity.
     int count = 0;
     int first = 0;

@@ -585,6 +585,9 @@ TEST_F(ControllerArchiveGraph, PrintedToPdf)
         EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(key)))))
             << key << " in " << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("Nastavuje se"))); // no busy notice on paper
+    // Under the plot the time axis's labels keep inside the frame, in the
+    // lines of whatever face prints them.
+    pdfcheck::ExpectTimeLabelsInsideTheFrame(jobs.Path());
     graph.Detach();
 
     // A cancelled job prints nothing.

@@ -1,5 +1,7 @@
 #include "ControllerTestSupport.h"
 
+#include "charts/PdfCheck.h"
+
 #include "controllers/settings/DuskarDetail.h"
 #include "controllers/settings/PristrojDetail.h"
 #include "platform/ui/MessageBox.h"
@@ -124,6 +126,8 @@ TEST(SettingsPrint, QorinSettingsPrintToPdf)
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Doba blokování znovuzapnutí\\s+60 s"))))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Typ a způsob připojení měř. napětí")));
+    // Whatever the face, no text is printed over another.
+    pdfcheck::ExpectNoOverlappingWords(pdfcheck::Words(pdf.path));
 }
 
 // The time printed is the time on the user's clock, in winter and in

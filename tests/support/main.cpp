@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #ifdef QORIN_TEST_WIDGETS
+#include "platform/ui/ProgramFonts.h"
+
 #include <QApplication>
 using TestApplication = QApplication;
 #else
@@ -11,7 +13,8 @@ using TestApplication = QCoreApplication;
 // The one main of the test programs that need a Qt application: widgets
 // need a QApplication, queued calls and window messages an event loop of
 // the main thread. Widget tests run on the offscreen platform, also when
-// the test list is read without the test environment.
+// the test list is read without the test environment, with the program's
+// own faces, as the program draws and prints.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -20,5 +23,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
     TestApplication app(argc, argv);
+#ifdef QORIN_TEST_WIDGETS
+    ui::UseProgramFonts();
+#endif
     return RUN_ALL_TESTS();
 }

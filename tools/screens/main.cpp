@@ -1,5 +1,7 @@
 #include "tools/screens/Screens.h"
 
+#include "platform/ui/ProgramFonts.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -111,6 +113,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("ZRT Systems"));
     QApplication::setApplicationName(QStringLiteral("qorin01"));
     QStandardPaths::setTestModeEnabled(true);
+    ui::UseProgramFonts();
 
     const QStringList args = QApplication::arguments();
     if (args.size() < 2) {
